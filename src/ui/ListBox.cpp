@@ -2,7 +2,8 @@
 
 namespace ui {
 
-ListBox::ListBox(bool multiSelect, QObject* parent) : QAbstractListModel(parent), multi_(multiSelect) {}
+ListBox::ListBox(bool multiSelect, QObject* parent)
+    : QAbstractListModel(parent), multi_(multiSelect) {}
 
 QStringList ListBox::lines() const {
     QStringList out;
@@ -12,7 +13,9 @@ QStringList ListBox::lines() const {
     return out;
 }
 
-void ListBox::addLine(const QString& text) { insertLine(count(), text); }
+void ListBox::addLine(const QString& text) {
+    insertLine(count(), text);
+}
 
 void ListBox::insertLine(int index, const QString& text) {
     if (index < 0 || index > count())
@@ -97,7 +100,9 @@ void ListBox::setCurrent(int i) {
     emit selectionChanged();
 }
 
-int ListBox::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+int ListBox::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
 
 QVariant ListBox::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count())

@@ -24,6 +24,8 @@ Limits of python3-dbf 0.96 that callers must know:
 - dbfread (used to check results) looks for a .FPT beside the container and so cannot open the
   .DCT; read the container with its own reader or through a copy named .FPT.
 - dbf.Null writes NULL (null bit set), None writes the blank value.
+- It strips leading blanks from text; create_table() writes the text fields again as given, so
+  right-aligned keys such as "    12" keep their blanks.
 """
 
 import os
@@ -83,6 +85,48 @@ def _pad_memo(path):
             f.write(b'\0' * (next_free * block_size - size))
 
 
+def _read_descriptors(f):
+    """(name, type, displacement, length, flags) of every field, in file order."""
+    f.seek(0)
+    head = f.read(_HEADER_SIZE)
+    header_length = struct.unpack_from('<H', head, 8)[0]
+    block = f.read(header_length - _HEADER_SIZE)
+    fields = []
+    for offset in range(0, len(block) - _DESCRIPTOR_SIZE + 1, _DESCRIPTOR_SIZE):
+        if block[offset] == 0x0D:
+            break
+        d = block[offset:offset + _DESCRIPTOR_SIZE]
+        fields.append((d[:11].rstrip(b'\0').decode('ascii'), chr(d[11]),
+                       struct.unpack_from('<I', d, 12)[0], d[16], d[18]))
+    return fields
+
+
+def _rewrite_text_fields(path, records, encoding):
+    """Write the character values exactly as given.
+
+    python3-dbf strips leading blanks from text, which would turn the right-aligned keys
+    ("    12") into left-aligned ones; so the text fields are written again here, padded
+    on the right only.
+    """
+    with open(path, 'r+b') as f:
+        fields = [fd for fd in _read_descriptors(f) if not fd[4] & 0x01]  # skip _NullFlags
+        f.seek(0)
+        head = f.read(_HEADER_SIZE)
+        count, header_length, record_length = struct.unpack_from('<IHH', head, 4)
+        if count != len(records):
+            raise RuntimeError('%s: %d records written, %d expected' % (path, count, len(records)))
+        for number, record in enumerate(records):
+            base = header_length + number * record_length
+            for (name, kind, displacement, length, _), value in zip(fields, record):
+                if kind != 'C' or not isinstance(value, str):
+                    continue
+                raw = value.encode(encoding)
+                if len(raw) > length:
+                    raise ValueError('%s: %s is longer than %d: %r' % (path, name, length, value))
+                f.seek(base + displacement)
+                f.write(raw.ljust(length, b' '))
+
+
 def _has_memo(table):
     return any(table.field_info(name).field_type in (dbf.FieldType.MEMO, dbf.FieldType.GENERAL,
                                                      dbf.FieldType.PICTURE)
@@ -101,7 +145,6 @@ def create_table(path, spec, records, codepage='cp1252', container='QZ.DBC', upd
     Returns the number of records written.
     """
     table = dbf.Table(path, spec, dbf_type='vfp', codepage=codepage, memo_size=64)
-    count = 0
     try:
         table.open(dbf.READ_WRITE)
         backlink = container.encode('cp1252')
@@ -110,11 +153,13 @@ def create_table(path, spec, records, codepage='cp1252', container='QZ.DBC', upd
         table._meta.header.extra = backlink.ljust(_BACKLINK_SIZE, b'\0')
         has_memo = _has_memo(table)
         memo_path = table._meta.memoname if has_memo else None
+        records = [tuple(record) for record in records]
         for record in records:
-            table.append(tuple(record))
-            count += 1
+            table.append(record)
+        count = len(records)
     finally:
         table.close()
+    _rewrite_text_fields(path, records, codepage)
     _patch_header(path, FLAG_MEMO if has_memo else 0, updated)
     if has_memo:
         _pad_memo(memo_path)

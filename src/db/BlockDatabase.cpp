@@ -1,0 +1,60 @@
+#include "db/BlockDatabase.h"
+
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "shell/RunState.h"
+#include "ui/Host.h"
+
+namespace db {
+
+namespace {
+
+void createTable(Connection& c, const TableDef& t) {
+    c.exec(createTableSql(t));
+    for (const QString& sql : createIndexSql(t))
+        c.exec(sql);
+    for (const QString& sql : speedIndexSql(t))
+        c.exec(sql);
+}
+
+} // namespace
+
+void createDatabase(const QString& path) {
+    Connection c(path, Connection::Mode::Create);
+    Transaction tx(c);
+    for (const TableDef& t : tables())
+        createTable(c, t);
+    c.exec(QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId));
+    c.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+    tx.commit();
+}
+
+void createDatabase(const shell::RunState& state, ui::Host& host) {
+    createDatabase(state.databasePath());
+    host.setStatus(QStringLiteral("Datenbank ") + state.databasePath() +
+                   QStringLiteral(" wurde erstellt!"));
+}
+
+void recreateCkkurs(Connection& c) {
+    if (c.hasTable(QStringLiteral("ckkurs")))
+        c.exec(QStringLiteral("DROP TABLE ckkurs"));
+    // AUTOINCREMENT remembers the last key in sqlite_sequence; a rebuilt table starts at 1 again.
+    if (c.hasTable(QStringLiteral("sqlite_sequence")))
+        c.exec(QStringLiteral("DELETE FROM sqlite_sequence WHERE name = 'ckkurs'"));
+    createTable(c, table(QStringLiteral("ckkurs")));
+}
+
+int AnzBelKurs(Connection& c, const QString& courseKey) {
+    return c
+        .scalar(QStringLiteral(
+                    "SELECT count(*) FROM belegung WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ?"),
+                {courseKey, courseKey})
+        .toInt();
+}
+
+int AnzBelKurs(const shell::RunState& state, const QString& courseKey) {
+    Connection c(state.databasePath());
+    return AnzBelKurs(c, courseKey);
+}
+
+} // namespace db

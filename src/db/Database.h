@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+namespace db {
+
+// A failure of the block-formation database, with a German message naming the file and what
+// failed. kind tells the callers that answer some failures themselves.
+class DbError : public std::runtime_error {
+public:
+    enum class Kind {
+        Other,
+        NotADatabase,
+        MissingTable,
+        Constraint,
+        TooLong,
+        FileExists,
+        CannotOpen
+    };
+    DbError(Kind kind, const QString& message);
+    Kind kind() const { return kind_; }
+    QString message() const { return QString::fromUtf8(what()); }
+
+private:
+    Kind kind_;
+};
+
+// One connection to the block-formation database, open for one command and closed with the
+// object. Opening an existing file never creates it; a file that is not an SQLite database is
+// refused as NotADatabase. Registers the German collation "DEUTSCH" for ordering names.
+class Connection {
+public:
+    enum class Mode { Existing, Create };
+    // path is a system path (see platform::nativePath).
+    explicit Connection(const QString& path, Mode mode = Mode::Existing);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    const QString& path() const { return path_; }
+    QSqlDatabase& database() { return db_; }
+
+    // Prepares and runs a statement with bound values; throws DbError.
+    QSqlQuery exec(const QString& sql, const QVariantList& values = {});
+    // Runs a query that yields one value (the first column of the first row, or null).
+    QVariant scalar(const QString& sql, const QVariantList& values = {});
+    bool hasTable(const QString& name);
+
+    // Inserts a row; values are checked against the schema first (text lengths, number ranges).
+    // Returns the new row's key.
+    qint64 insert(const QString& table, const std::vector<std::pair<QString, QVariant>>& values);
+
+    // The German message for a failed statement.
+    DbError error(const QSqlError& e, const QString& sql) const;
+
+private:
+    QString path_;
+    QString name_;
+    QSqlDatabase db_;
+};
+
+// Groups a command's writes: rolled back unless committed, so a failure midway leaves nothing
+// half done.
+class Transaction {
+public:
+    explicit Transaction(Connection& c);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Connection& c_;
+    bool done_ = false;
+};
+
+// Checks a value against a field of the schema; throws DbError (TooLong / Constraint).
+void checkValue(const QString& table, const QString& field, const QVariant& value);
+
+// The 6-character key of a number: right-aligned with leading blanks ("    12").
+QString sixKey(qint64 n);
+
+// Text of a query column with NULL as "".
+inline QString text(const QSqlQuery& q, const char* field) {
+    return q.value(QLatin1String(field)).toString();
+}
+
+} // namespace db

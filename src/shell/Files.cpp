@@ -1,0 +1,323 @@
+#include "shell/Files.h"
+
+#include "shell/CodePage.h"
+#include "shell/Platform.h"
+#include "ui/Host.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
+namespace shell {
+
+FileError::FileError(int code, const QString& path, const QString& message)
+    : std::runtime_error(message.toStdString()), code_(code), path_(path) {}
+
+namespace {
+
+QString describe(int code, const QString& path) {
+    switch (code) {
+    case 53:
+        return path + QStringLiteral(": Datei nicht gefunden!");
+    case 55:
+        return path + QStringLiteral(": Datei bereits geoeffnet!");
+    case 68:
+        return QStringLiteral("Laufwerk nicht vorhanden!");
+    case 70:
+        return QStringLiteral("Diskette/Datei schreibgeschützt!");
+    case 71:
+        return QStringLiteral("Laufwerk ist nicht bereit!");
+    case 72:
+        return QStringLiteral("Datentraegerfehler!");
+    case 75:
+        return path + QStringLiteral(": Pfad/Datei-Zugriffsfehler!");
+    case 76:
+        return path + QStringLiteral(": Pfad nicht gefunden!");
+    default:
+        return path + QStringLiteral(": Dateifehler ") + QString::number(code);
+    }
+}
+
+} // namespace
+
+int errorCodeFor(int osError, const QString& nativePath, FileMode mode) {
+    switch (osError) {
+    case ENOENT: {
+        const QFileInfo info(nativePath);
+        if (!info.dir().exists())
+            return 76;
+        return mode == FileMode::Input ? 53 : 76;
+    }
+    case ENOTDIR:
+        return 76;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return 75;
+    case EBUSY:
+    case ETXTBSY:
+        return 70;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EBADF:
+        return 52;
+    case ENXIO:
+    case ENODEV:
+        return 68;
+    case EIO:
+        return 72;
+    case EMFILE:
+    case ENFILE:
+        return 67;
+    default:
+        return 75;
+    }
+}
+
+std::unique_ptr<QFile> openRaw(const QString& path, FileMode mode) {
+    const QString native = platform::nativePath(path);
+    auto file = std::make_unique<QFile>(native);
+#ifdef Q_OS_WIN
+    QIODevice::OpenMode qmode = QIODevice::ReadOnly;
+    switch (mode) {
+    case FileMode::Output:
+        qmode = QIODevice::WriteOnly | QIODevice::Truncate;
+        break;
+    case FileMode::Input:
+        qmode = QIODevice::ReadOnly;
+        break;
+    case FileMode::Append:
+        qmode = QIODevice::WriteOnly | QIODevice::Append;
+        break;
+    default:
+        qmode = QIODevice::ReadWrite;
+        break;
+    }
+    if (!file->open(qmode)) {
+        const int code =
+            file->error() == QFileDevice::OpenError && !QFileInfo::exists(native) ? 53 : 75;
+        throw FileError(code, path, describe(code, path));
+    }
+#else
+    int flags = O_RDONLY;
+    QIODevice::OpenMode qmode = QIODevice::ReadOnly;
+    switch (mode) {
+    case FileMode::Output:
+        flags = O_WRONLY | O_CREAT | O_TRUNC;
+        qmode = QIODevice::WriteOnly;
+        break;
+    case FileMode::Input:
+        break;
+    case FileMode::Append:
+        flags = O_WRONLY | O_CREAT | O_APPEND;
+        qmode = QIODevice::WriteOnly | QIODevice::Append;
+        break;
+    default:
+        flags = O_RDWR | O_CREAT;
+        qmode = QIODevice::ReadWrite;
+        break;
+    }
+    const QByteArray encoded = QFile::encodeName(native);
+    const int fd = ::open(encoded.constData(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        const int code = errorCodeFor(errno, native, mode);
+        throw FileError(code, path, describe(code, path));
+    }
+    // A directory opens read-only on POSIX; the system treats it as an access error.
+    if (QFileInfo(native).isDir()) {
+        ::close(fd);
+        throw FileError(75, path, describe(75, path));
+    }
+    if (!file->open(fd, qmode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw FileError(75, path, describe(75, path));
+    }
+#endif
+    return file;
+}
+
+int fileErrorDialog(ui::Host& host, int code, const QString& path) {
+    QString text;
+    switch (code) {
+    case 52:
+    case 64:
+        text = QStringLiteral("Unerlaubter Dateiname oder Nummer!");
+        break;
+    case 53:
+        text = path + QStringLiteral(": Datei nicht gefunden!");
+        break;
+    case 54:
+        text = QStringLiteral("Dateizugriffsmodus falsch!");
+        break;
+    case 55:
+        text = path + QStringLiteral(": Datei bereits geoeffnet!");
+        break;
+    case 68:
+        text = QStringLiteral("Laufwerk nicht vorhanden!");
+        break;
+    case 70:
+        text = QStringLiteral("Diskette/Datei schreibgeschützt!");
+        break;
+    case 71:
+        text = QStringLiteral("Laufwerk ist nicht bereit!");
+        break;
+    case 72:
+        text = QStringLiteral("Datentraegerfehler!");
+        break;
+    case 75:
+        text = path + QStringLiteral(": Pfad/Datei-Zugriffsfehler!\r\nNur zum Lesen gesetzt!");
+        break;
+    case 76:
+        text = path + QStringLiteral(": Pfad nicht gefunden!");
+        break;
+    default:
+        return 3;
+    }
+    const ui::Answer a = host.message({text, QStringLiteral("Disk Error"), ui::Icon::None,
+                                       ui::Buttons::RetryCancel, code == 71 ? 0 : 1, std::nullopt});
+    switch (a) {
+    case ui::Answer::Retry:
+    case ui::Answer::Ok:
+        return 0;
+    case ui::Answer::Ignore:
+        return 1;
+    case ui::Answer::Cancel:
+    case ui::Answer::Abort:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+OpenFile openFile(ui::Host& host, const QString& path, FileMode mode, int /*recordLength*/) {
+    for (;;) {
+        try {
+            OpenFile f;
+            f.file = openRaw(path, mode);
+            f.number = 1; // files close with their owner, so the first number is always free
+            return f;
+        } catch (const FileError& e) {
+            switch (fileErrorDialog(host, e.code(), path)) {
+            case 0:
+                continue;
+            case 1: {
+                // "Continue" hands back a number although nothing is open; readers see no data.
+                OpenFile f;
+                f.number = 1;
+                return f;
+            }
+            case 2:
+                return OpenFile{-1, nullptr};
+            default:
+                return OpenFile{0, nullptr};
+            }
+        }
+    }
+}
+
+bool fileExists(const QString& path) {
+    return QFileInfo::exists(platform::nativePath(path));
+}
+
+qint64 fileLength(const QString& path) {
+    const QFileInfo info(platform::nativePath(path));
+    return info.exists() ? info.size() : -1;
+}
+
+bool directoryListable(const QString& dir) {
+    const QString native = platform::nativePath(dir.isEmpty() ? QStringLiteral(".") : dir);
+    const QFileInfo info(native);
+    return info.isDir() && info.isReadable();
+}
+
+QStringList splitItems(const QString& line) {
+    QStringList items;
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    for (;;) {
+        while (i < n && line[i] == QLatin1Char(' '))
+            ++i;
+        QString item;
+        if (i < n && line[i] == QLatin1Char('"')) {
+            const qsizetype close = line.indexOf(QLatin1Char('"'), i + 1);
+            if (close < 0) {
+                item = line.mid(i + 1);
+                i = n;
+            } else {
+                item = line.mid(i + 1, close - i - 1);
+                i = close + 1;
+                // Anything up to the next comma after the closing quote is dropped.
+                const qsizetype comma = line.indexOf(QLatin1Char(','), i);
+                i = comma < 0 ? n : comma;
+            }
+        } else {
+            const qsizetype comma = line.indexOf(QLatin1Char(','), i);
+            const qsizetype end = comma < 0 ? n : comma;
+            item = line.mid(i, end - i);
+            i = end;
+        }
+        items << item;
+        if (i >= n)
+            break;
+        ++i; // the comma
+        if (i >= n) {
+            items << QString();
+            break;
+        }
+    }
+    return items;
+}
+
+QStringList readLines(QFile& file) {
+    const QByteArray all = file.readAll();
+    QStringList lines = CodePage::decode(all, 1252).split(QLatin1Char('\n'));
+    for (QString& l : lines)
+        if (l.endsWith(QLatin1Char('\r')))
+            l.chop(1);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void writeLine(QFile& file, const QString& text) {
+    const QByteArray bytes = CodePage::encode(text, 1252) + "\r\n";
+    if (file.write(bytes) != bytes.size())
+        throw FileError(75, file.fileName(), file.fileName() + QStringLiteral(": Schreibfehler!"));
+}
+
+QString readFirstItem(QFile& file) {
+    const QStringList lines = readLines(file);
+    if (lines.isEmpty())
+        return {};
+    return splitItems(lines.first()).value(0);
+}
+
+void writePointerFile(const QString& dir, const QString& databasePath) {
+    auto file = openRaw(dir + kPointerFileName, FileMode::Output);
+    writeLine(*file, databasePath);
+    if (!file->flush())
+        throw FileError(75, file->fileName(),
+                        file->fileName() + QStringLiteral(": Schreibfehler!"));
+}
+
+void copyFile(const QString& from, const QString& to) {
+    auto in = openRaw(from, FileMode::Input);
+    auto out = openRaw(to, FileMode::Output);
+    constexpr qint64 chunk = 1 << 20;
+    for (;;) {
+        const QByteArray data = in->read(chunk);
+        if (data.isEmpty())
+            break;
+        if (out->write(data) != data.size())
+            throw FileError(75, to, to + QStringLiteral(": Schreibfehler!"));
+    }
+    if (!out->flush())
+        throw FileError(75, to, to + QStringLiteral(": Schreibfehler!"));
+}
+
+} // namespace shell

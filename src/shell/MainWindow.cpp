@@ -1,0 +1,243 @@
+#include "shell/MainWindow.h"
+
+#include "shell/Files.h"
+#include "shell/Paths.h"
+#include "shell/Platform.h"
+#include "shell/RunState.h"
+#include "shell/StartUp.h"
+#include "ui/Host.h"
+
+#include <QDir>
+
+namespace shell {
+
+MDIKundB::MDIKundB(RunState& s, ui::Host& host)
+    : ui::Window(QStringLiteral("MDIKundB"), kTitle), s_(s), host_(host) {
+    const QString d = QStringLiteral("menuDatei");
+    const QString p = QStringLiteral("menuDrucken");
+    const QString h = QStringLiteral("menueHilfe");
+    menus_ = {
+        {d, QStringLiteral("&Datei"), {}, true},
+        {QStringLiteral("menuDateiSetzenK"), QStringLiteral("&Setzen der Kurse"), d, false},
+        {QStringLiteral("menuDateiBlDaten"), QStringLiteral("&Blockdaten"), d, false},
+        {QStringLiteral("menuDateiTessik"), QStringLiteral("&Tessik starten"), d, true},
+        {QStringLiteral("menuDateiStr2"), QStringLiteral("-"), d, true},
+        {QStringLiteral("menuDateiImp"), QStringLiteral("&Importieren"), d, false},
+        {QStringLiteral("menuDateiExp"), QStringLiteral("&Exportieren"), d, false},
+        {QStringLiteral("menuDateiDW"), QStringLiteral("&Datendatei wechseln"), d, true},
+        {QStringLiteral("menuDateiStr3"), QStringLiteral("-"), d, true},
+        {QStringLiteral("menuDateiBel"), QStringLiteral("&Ändern Belegung"), d, false},
+        {QStringLiteral("menuDateiStr1"), QStringLiteral("-"), d, true},
+        {QStringLiteral("menuDateiBeenden"), QStringLiteral("&Beenden"), d, true},
+        {p, QStringLiteral("Dr&ucken"), {}, true},
+        {QStringLiteral("menuDruckS"), QStringLiteral("&Schienen"), p, false},
+        {QStringLiteral("menuDruckenBlKuListen"), QStringLiteral("Bl&ock-Kurs-Listen"), p, false},
+        {h, QStringLiteral("&?"), {}, true},
+        {QStringLiteral("menuHilfeHilfe"), QStringLiteral("&Hilfe"), h, true},
+        {QStringLiteral("menueHilfeInfo"), QStringLiteral("&Info..."), h, true},
+    };
+    launcher_ = std::make_unique<frmAuswahl>(*this, host_);
+}
+
+MDIKundB::~MDIKundB() = default;
+
+const MenuItem* MDIKundB::menu(const QString& name) const {
+    for (const auto& m : menus_)
+        if (m.name == name)
+            return &m;
+    return nullptr;
+}
+
+void MDIKundB::enable(const QString& name, bool on) {
+    for (auto& m : menus_)
+        if (m.name == name)
+            m.enabled = on;
+    emit changed();
+}
+
+void MDIKundB::menuClick(const QString& name) {
+    const MenuItem* m = menu(name);
+    if (!m || !m->enabled)
+        return;
+    static const std::vector<std::pair<QString, void (MDIKundB::*)()>> handlers = {
+        {QStringLiteral("menuDateiSetzenK"), &MDIKundB::menuDateiSetzenK_Click},
+        {QStringLiteral("menuDateiTessik"), &MDIKundB::menuDateiTessik_Click},
+        {QStringLiteral("menuDateiImp"), &MDIKundB::menuDateiImp_Click},
+        {QStringLiteral("menuDateiExp"), &MDIKundB::menuDateiExp_Click},
+        {QStringLiteral("menuDateiDW"), &MDIKundB::menuDateiDW_Click},
+        {QStringLiteral("menuDateiBeenden"), &MDIKundB::menuDateiBeenden_Click},
+        {QStringLiteral("menuHilfeHilfe"), &MDIKundB::menuHilfeHilfe_Click},
+        {QStringLiteral("menueHilfeInfo"), &MDIKundB::menueHilfeInfo_Click},
+    };
+    for (const auto& [n, handler] : handlers)
+        if (n == name)
+            (this->*handler)();
+}
+
+void MDIKundB::updateCaption() {
+    setCaption(kTitle + QStringLiteral(" (Schuljahr: ") + s_.SchjBez + QStringLiteral(")"));
+}
+
+void MDIKundB::showLauncher() {
+    host_.showModeless(*launcher_);
+}
+
+void MDIKundB::Form_Load(const QString& commandLine) {
+    s_.DatenPfad = QStringLiteral("D:\\bb\\");
+    s_.ProgPfad = progPfadFrom(platform::programDir());
+    QString pointerDir = commandLine.isEmpty() ? s_.ProgPfad : commandLine;
+    s_.pointerDir = pointerDir;
+
+    const auto leadIntoImport = [this](bool withM1) {
+        if (withM1)
+            showM1(host_);
+        importCommand();
+        if (!host_.quitRequested())
+            showLauncher();
+    };
+
+    if (!fileExists(pointerDir + kPointerFileName)) {
+        frmHinwFehlt w(s_, host_);
+        w.Label1 = pointerDir;
+        host_.showModal(w);
+        if (host_.quitRequested())
+            return;
+        if (w.Label1.isEmpty()) {
+            host_.setStatus(QStringLiteral("Importieren der Daten aus der Kollegstufendatei."));
+            leadIntoImport(false);
+            return;
+        }
+        pointerDir = w.Label1;
+        s_.pointerDir = pointerDir;
+    }
+
+    {
+        OpenFile f = openFile(host_, pointerDir + kPointerFileName, FileMode::Input);
+        if (f.number <= 0) {
+            leadIntoImport(true);
+            return;
+        }
+        QString path = f.file ? readFirstItem(*f.file) : QString();
+        const SplitPath parts = splitPath(path);
+        s_.DatenPfad = parts.dir;
+        s_.DatenDatei = parts.file;
+    }
+
+    if (!DatenPfadOK(s_) && dataFileDialog(s_, host_, pointerDir, QString())) {
+        leadIntoImport(true);
+        return;
+    }
+    bool launcherShown = false;
+    const qint64 length = fileLength(s_.databasePath());
+    if (length <= 0) {
+        if (dataFileDialog(s_, host_, pointerDir, QString())) {
+            leadIntoImport(true);
+            return;
+        }
+        if (length < 0) {
+            showLauncher();
+            launcherShown = true;
+        }
+    }
+    if (!TestBBOk(s_, host_)) {
+        LiesSchj(s_, host_);
+        updateCaption();
+        if (!launcherShown)
+            showLauncher();
+    }
+}
+
+void MDIKundB::menuDateiSetzenK_Click() {}
+
+void MDIKundB::menuDateiTessik_Click() {
+    startSibling(QStringLiteral("tessik.exe"));
+}
+
+void MDIKundB::menuDateiImp_Click() {
+    importCommand();
+}
+
+void MDIKundB::menuDateiExp_Click() {}
+
+void MDIKundB::importCommand() {}
+
+void MDIKundB::menuDateiDW_Click() {
+    const QString oldPfad = s_.DatenPfad;
+    const QString oldDatei = s_.DatenDatei;
+    if (!dataFileDialog(s_, host_, s_.ProgPfad, s_.DatenPfad) && !TestBBOk(s_, host_)) {
+        LiesSchj(s_, host_);
+        updateCaption();
+        return;
+    }
+    s_.DatenPfad = oldPfad;
+    s_.DatenDatei = oldDatei;
+}
+
+void MDIKundB::menuDateiBeenden_Click() {
+    host_.quit();
+}
+
+void MDIKundB::menuHilfeHilfe_Click() {
+    host_.showHelp(ui::HelpRef::contents());
+}
+
+void MDIKundB::menueHilfeInfo_Click() {
+    ui::tell(host_, QStringLiteral("Version: 2009-08\r\nStand: 21.05.2009"), ui::Icon::Information,
+             QStringLiteral("Kurs- und Blockbildung-XR-Version"));
+}
+
+void MDIKundB::startSibling(const QString& exeName) {
+    QString dir = platform::programDir();
+    const QString program = dir + QDir::separator() + platform::siblingProgram(exeName);
+    // Whether or not the sibling starts, this program ends: the sibling takes over the database.
+    host_.startProgram(program, {s_.databasePath()});
+    host_.quit();
+}
+
+frmAuswahl::frmAuswahl(MDIKundB& main, ui::Host& host)
+    : ui::Window(QStringLiteral("frmAuswahl"), QStringLiteral("Auswahl")), main_(main),
+      host_(host), buttons_{
+                       {QStringLiteral("Import"), QStringLiteral("Import aus Palexor"), false},
+                       {QStringLiteral("Tessikor"), QStringLiteral("Start von Tessikor"), true},
+                       {QStringLiteral("Export"), QStringLiteral("Übertragen nach Palexor"), false},
+                       {QStringLiteral("Ende"), QStringLiteral("Beenden"), true}} {}
+
+void frmAuswahl::setEnabled(const QString& name, bool on) {
+    for (auto& b : buttons_)
+        if (b.name == name)
+            b.enabled = on;
+    emit changed();
+}
+
+void frmAuswahl::click(const QString& name) {
+    for (const auto& b : buttons_) {
+        if (b.name != name || !b.enabled)
+            continue;
+        if (name == QLatin1String("Import"))
+            Import_Click();
+        else if (name == QLatin1String("Tessikor"))
+            Tessikor_Click();
+        else if (name == QLatin1String("Export"))
+            Export_Click();
+        else if (name == QLatin1String("Ende"))
+            Ende_Click();
+    }
+}
+
+void frmAuswahl::Import_Click() {
+    main_.importCommand();
+}
+
+void frmAuswahl::Tessikor_Click() {
+    main_.startSibling(QStringLiteral("Tessikor.exe"));
+}
+
+void frmAuswahl::Export_Click() {
+    main_.menuDateiExp_Click();
+}
+
+void frmAuswahl::Ende_Click() {
+    host_.quit();
+}
+
+} // namespace shell

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "ui/Window.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace ui {
+class Host;
+}
+
+namespace shell {
+
+struct RunState;
+
+// One entry of the main window's menu bar. Top-level menus have an empty parent; "-" captions
+// are separators.
+struct MenuItem {
+    QString name;
+    QString caption;
+    QString parent;
+    bool enabled = true;
+};
+
+class frmAuswahl;
+
+// The main window: start-up, the menus that open every workspace, the caption with the school
+// year and the status line (Label1 on Picture1; the host paints it).
+class MDIKundB : public ui::Window {
+    Q_OBJECT
+public:
+    MDIKundB(RunState& s, ui::Host& host);
+    ~MDIKundB() override;
+
+    // Start-up; commandLine, when not empty, names the pointer file's directory unchanged.
+    void Form_Load(const QString& commandLine);
+
+    const std::vector<MenuItem>& menus() const { return menus_; }
+    const MenuItem* menu(const QString& name) const;
+    // Runs the menu command of that name (the view forwards clicks here).
+    void menuClick(const QString& name);
+
+    void menuDateiSetzenK_Click();
+    void menuDateiTessik_Click();
+    void menuDateiImp_Click();
+    void menuDateiExp_Click();
+    void menuDateiDW_Click();
+    void menuDateiBeenden_Click();
+    void menuHilfeHilfe_Click();
+    void menueHilfeInfo_Click();
+
+    // The import command shared by the menu and the launcher.
+    void importCommand();
+    // Starts a sibling program with the database path and ends this program.
+    void startSibling(const QString& exeName);
+
+    frmAuswahl& launcher() { return *launcher_; }
+    RunState& state() { return s_; }
+
+private:
+    void showLauncher();
+    void updateCaption();
+    void enable(const QString& name, bool on);
+
+    RunState& s_;
+    ui::Host& host_;
+    std::vector<MenuItem> menus_;
+    std::unique_ptr<frmAuswahl> launcher_;
+};
+
+// "Auswahl": the launcher beside the main window with the four everyday actions.
+class frmAuswahl : public ui::Window {
+    Q_OBJECT
+public:
+    explicit frmAuswahl(MDIKundB& main, ui::Host& host);
+
+    struct Button {
+        QString name;
+        QString caption;
+        bool enabled;
+    };
+    const std::vector<Button>& buttons() const { return buttons_; }
+    void setEnabled(const QString& name, bool on);
+    void click(const QString& name);
+
+    void Import_Click();
+    void Tessikor_Click();
+    void Export_Click();
+    void Ende_Click();
+
+private:
+    MDIKundB& main_;
+    ui::Host& host_;
+    std::vector<Button> buttons_;
+};
+
+} // namespace shell

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "ui/ListBox.h"
+#include "ui/Window.h"
+
+#include <QString>
+
+namespace ui {
+class Host;
+}
+
+namespace shell {
+
+struct RunState;
+
+inline const QString kTitle = QStringLiteral("Kurs- und Blockbildung");
+inline const QString kPointerReadOnly =
+    QStringLiteral("Datei Tclassk ist schreibgeschützt. Datendatei wechseln nicht möglich.");
+inline const QString kFilterMdb = QStringLiteral("Alle Datendateien (*.MDB)|*.MDB");
+
+// True when DatenPfad can be listed.
+bool DatenPfadOK(const RunState& s);
+
+// The not-OK flag: true when the database is unusable or holds no school year (its message has
+// been shown), false when all is well. An unexpected failure is shown and ends the program.
+bool TestBBOk(const RunState& s, ui::Host& host);
+
+// Reads the current school year (the first row of schjahr) into SchjID and SchjBez. An empty
+// table warns and keeps the previous values.
+void LiesSchj(RunState& s, ui::Host& host);
+
+// The data-file dialog: lets the user choose the database, writes the pointer file into
+// pointerDir and sets DatenPfad/DatenDatei. Returns the cancelled flag; on cancel nothing changes.
+bool dataFileDialog(RunState& s, ui::Host& host, const QString& pointerDir,
+                    const QString& initialDir);
+
+// The message shown when start-up leads into the import.
+void showM1(ui::Host& host);
+
+// "Auswahl Schuljahr": lists the school years of the database; LiesSchj reads its first line.
+class frmASj : public ui::Window {
+    Q_OBJECT
+public:
+    frmASj(RunState& s, ui::Host& host);
+    void Form_Load();
+
+    QString lblDatei; // the database's full path, next to "Datendatei:"
+    ui::ListBox lstASj{false};
+
+private:
+    RunState& s_;
+    ui::Host& host_;
+};
+
+// "TCLASSK fehlt!": the pointer file is missing; the user looks for a database or imports anew.
+// Label1 carries the pointer directory in and, empty, the wish to import out.
+class frmHinwFehlt : public ui::Window {
+    Q_OBJECT
+public:
+    frmHinwFehlt(RunState& s, ui::Host& host);
+
+    const QString lblHinweis =
+        QStringLiteral("Hinweis auf eine bestehende Kurs- und Blockbildungsdatei fehlt!.");
+    QString Label1;
+
+    void cmdSeek_Click();
+    void cmdImport_Click();
+    void cmdHilfe_Click();
+    void cmdAbbruch_Click();
+    // The close box: the window is gone, so the caller finds no pointer directory and imports.
+    void Form_Unload();
+
+private:
+    RunState& s_;
+    ui::Host& host_;
+};
+
+} // namespace shell

@@ -1,0 +1,26 @@
+#include "ui/Command.h"
+
+#include "ui/Host.h"
+
+#include <exception>
+
+namespace ui {
+
+bool runCommand(Host& host, const std::function<void()>& handler) {
+    QString text;
+    try {
+        handler();
+        return true;
+    } catch (const std::bad_alloc&) {
+        text = QStringLiteral("Nicht genug Arbeitsspeicher.");
+    } catch (const std::exception& e) {
+        text = QString::fromUtf8(e.what());
+    } catch (...) {
+        text = QStringLiteral("Unbekannter Fehler.");
+    }
+    host.setBusy(false);
+    tell(host, text, Icon::Critical);
+    return false;
+}
+
+} // namespace ui

@@ -1,0 +1,192 @@
+#include "db/Schema.h"
+#include "db/BlockDatabase.h"
+#include "db/Database.h"
+#include "support/TestDb.h"
+
+#include <QSqlRecord>
+#include <gtest/gtest.h>
+
+using test::TempDir;
+using test::TestDb;
+
+namespace {
+
+QStringList fieldsOf(TestDb& db, const QString& table) {
+    QStringList out;
+    for (const QString& row : db.rows(
+             QStringLiteral("SELECT name, type FROM pragma_table_info(?) ORDER BY cid"), {table}))
+        out << row;
+    return out;
+}
+
+} // namespace
+
+TEST(Schema, FreshFileHoldsTheNineTablesEmptyWithTheirFieldsInOrder) {
+    TempDir tmp;
+    TestDb db(tmp.path("BB.MDB"));
+    const QStringList tables =
+        db.rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> "
+                               "'sqlite_sequence' ORDER BY rowid"));
+    EXPECT_EQ(tables, (QStringList{"belegung", "block", "ckkurs", "fachang", "kolleg", "kurs",
+                                   "schjahr", "schule", "lehrer"}));
+    for (const QString& t : tables)
+        EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM ") + t).toInt(), 0)
+            << t.toStdString();
+
+    EXPECT_EQ(fieldsOf(db, "belegung"),
+              (QStringList{"BG_ID|INTEGER", "BG_KO_ID|TEXT", "BG_KS_ID_12|TEXT", "BG_KS_ID_13|TEXT",
+                           "BG_FA_ID|TEXT", "BG_ART|TEXT", "BG_VFP_ID|TEXT", "BG_FIX|TEXT"}));
+    EXPECT_EQ(fieldsOf(db, "block"),
+              (QStringList{"BL_ID|INTEGER", "BL_SCHJ|TEXT", "BL_BEZ|TEXT", "BL_NAME|TEXT",
+                           "BL_SORT|INTEGER", "BL_STD|INTEGER", "BL_VFP_ID|TEXT", "BL_FIX|TEXT"}));
+    EXPECT_EQ(fieldsOf(db, "kurs").size(), 17);
+    EXPECT_EQ(fieldsOf(db, "kurs").at(16), "KS_OPT|INTEGER");
+    EXPECT_EQ(fieldsOf(db, "fachang").at(10), "FA_MERK1|TEXT");
+    EXPECT_EQ(fieldsOf(db, "schule"),
+              (QStringList{"SH_ID|INTEGER", "SH_NUMMER|TEXT", "SH_AMTLBEZ1|TEXT",
+                           "SH_AMTLBEZ2|TEXT", "SH_KURZBEZ|TEXT"}));
+    EXPECT_EQ(db.scalar("PRAGMA user_version").toInt(), db::kSchemaVersion);
+}
+
+TEST(Schema, NamedIndexesExistWithTheirUniquenessAndSchuleHasNone) {
+    TempDir tmp;
+    TestDb db(tmp.path("BB.MDB"));
+    for (const db::TableDef& t : db::tables()) {
+        for (const db::IndexDef& i : t.indexes) {
+            const QStringList r = db.rows(
+                QStringLiteral("SELECT \"unique\" FROM pragma_index_list(?) WHERE name = ?"),
+                {t.name, i.name});
+            ASSERT_EQ(r.size(), 1) << i.name.toStdString();
+            EXPECT_EQ(r.first() == "1", i.unique) << i.name.toStdString();
+            const QStringList cols = db.rows(
+                QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"), {i.name});
+            EXPECT_EQ(cols, i.fields) << i.name.toStdString();
+        }
+    }
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM pragma_index_list('schule')").toInt(), 0);
+}
+
+TEST(Schema, EveryUniqueIndexRejectsADuplicate) {
+    const std::vector<std::pair<QString, test::Row>> rows = {
+        {"belegung", {{"BG_ART", "L"}, {"BG_VFP_ID", "     1"}}},
+        {"block", {{"BL_SCHJ", "     1"}, {"BL_BEZ", "S1"}, {"BL_VFP_ID", "     9"}}},
+        {"ckkurs", {{"CK_BL_ID", "     1"}, {"CK_KS_ID", "    12"}}},
+        {"fachang", {{"FA_VFP_ID", "     3"}}},
+        {"kolleg", {{"KO_VFP_ID", "     4"}}},
+        {"kurs", {{"KS_VFP_ID", "     5"}}},
+        {"lehrer", {{"LE_KUERZ", "Ab"}, {"LE_VFP_ID", "     6"}}},
+    };
+    for (const auto& [table, row] : rows) {
+        TempDir tmp;
+        TestDb db(tmp.path("BB.MDB"));
+        db.insert(table, row);
+        // Each unique index alone: change every other unique field so only this one collides.
+        try {
+            db.insert(table, row);
+            ADD_FAILURE() << "duplicate accepted in " << table.toStdString();
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.kind(), db::DbError::Kind::Constraint) << e.what();
+        }
+    }
+    // The pieces separately: same rail designation in another year is fine, in the same year not.
+    TempDir tmp;
+    TestDb db(tmp.path("BB.MDB"));
+    db.insert("block", {{"BL_SCHJ", "     1"}, {"BL_BEZ", "S1"}, {"BL_VFP_ID", "     1"}});
+    db.insert("block", {{"BL_SCHJ", "     2"}, {"BL_BEZ", "S1"}, {"BL_VFP_ID", "     2"}});
+    EXPECT_THROW(
+        db.insert("block", {{"BL_SCHJ", "     1"}, {"BL_BEZ", "s1"}, {"BL_VFP_ID", "     3"}}),
+        db::DbError)
+        << "designations compare ignoring case";
+    db.insert("lehrer", {{"LE_KUERZ", "Xy"}, {"LE_VFP_ID", "     1"}});
+    EXPECT_THROW(db.insert("lehrer", {{"LE_KUERZ", "XY"}, {"LE_VFP_ID", "     2"}}), db::DbError);
+    // Two students of the same name are fine.
+    db.insert("kolleg",
+              {{"KO_FAMNAME", "Müller"}, {"KO_RUFNAME", "Anna"}, {"KO_VFP_ID", "     1"}});
+    db.insert("kolleg",
+              {{"KO_FAMNAME", "Müller"}, {"KO_RUFNAME", "Anna"}, {"KO_VFP_ID", "     2"}});
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM kolleg").toInt(), 2);
+}
+
+TEST(Schema, OverlongTextAndOutOfRangeNumbersAreRefusedNotCut) {
+    TempDir tmp;
+    TestDb db(tmp.path("BB.MDB"));
+    try {
+        db.insert("kolleg", {{"KO_FAMNAME", QString(31, 'x')}});
+        ADD_FAILURE() << "31 characters accepted";
+    } catch (const db::DbError& e) {
+        EXPECT_EQ(e.kind(), db::DbError::Kind::TooLong);
+        EXPECT_TRUE(e.message().contains("KO_FAMNAME")) << e.what();
+        EXPECT_TRUE(e.message().contains("30 Zeichen")) << e.what();
+    }
+    db.insert("kolleg", {{"KO_FAMNAME",
+                          QString(30, QChar(0x00FC))}}); // 30 umlauts fit: characters, not bytes
+    EXPECT_THROW(db.insert("block", {{"BL_STD", 256}}), db::DbError);
+    EXPECT_THROW(db.insert("kurs", {{"KS_SORT", 40000}}), db::DbError);
+    // The file itself refuses what a writer without our checks would store.
+    db::Connection c(db.path());
+    EXPECT_THROW(c.exec("INSERT INTO belegung (BG_ART) VALUES ('LL')"), db::DbError);
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM belegung").toInt(), 0);
+}
+
+TEST(Schema, NullStaysDistinctFromEmptyTextAndKeysKeepTheirBlanks) {
+    TempDir tmp;
+    TestDb db(tmp.path("BB.MDB"));
+    db.insert("belegung",
+              {{"BG_KS_ID_12", QVariant()}, {"BG_KS_ID_13", ""}, {"BG_VFP_ID", "     7"}});
+    EXPECT_EQ(db.rows("SELECT BG_KS_ID_12, BG_KS_ID_13, BG_VFP_ID FROM belegung"),
+              QStringList{"<null>||     7"});
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM belegung WHERE BG_KS_ID_12 IS NULL").toInt(), 1);
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM belegung WHERE BG_KS_ID_13 = ''").toInt(), 1);
+}
+
+TEST(Schema, NamesOrderGermanIgnoringCase) {
+    TempDir tmp;
+    TestDb db(tmp.path("BB.MDB"));
+    for (const char* n :
+         {"Zander", "müller", "Mueller", "Muller", "Abel", "Özdemir", "Ostermann", "MÜLLER"})
+        db.insert("kolleg", {{"KO_FAMNAME", QString::fromUtf8(n)}});
+    const QStringList order =
+        db.rows("SELECT KO_FAMNAME FROM kolleg ORDER BY KO_FAMNAME COLLATE DEUTSCH, KO_ID");
+    EXPECT_EQ(order, (QStringList{"Abel", "Mueller", "Muller", "müller", "MÜLLER", "Ostermann",
+                                  "Özdemir", "Zander"}));
+}
+
+TEST(Schema, CreatingOverAnExistingFileIsRefused) {
+    TempDir tmp;
+    tmp.write("BB.MDB", "keep me");
+    EXPECT_THROW(db::createDatabase(tmp.path("BB.MDB")), db::DbError);
+    EXPECT_EQ(tmp.read("BB.MDB"), QByteArray("keep me"));
+}
+
+TEST(Schema, RecreatedCkkursIsEmptyWithItsIndexesAndKeysStartAgain) {
+    TempDir tmp;
+    TestDb db(tmp.path("BB.MDB"));
+    db.insert("ckkurs", {{"CK_BL_ID", "     1"}, {"CK_KS_ID", "     2"}});
+    db.insert("ckkurs", {{"CK_BL_ID", "     1"}, {"CK_KS_ID", "     3"}});
+    {
+        db::Connection c(db.path());
+        db::Transaction tx(c);
+        db::recreateCkkurs(c);
+        tx.commit();
+    }
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM ckkurs").toInt(), 0);
+    EXPECT_EQ(db.insert("ckkurs", {{"CK_BL_ID", "     1"}, {"CK_KS_ID", "     2"}}), 1);
+    EXPECT_THROW(db.insert("ckkurs", {{"CK_BL_ID", "     1"}, {"CK_KS_ID", "     2"}}),
+                 db::DbError);
+}
+
+TEST(Enrolment, AnzBelKursCountsRowsNamingTheCourseInEitherYear) {
+    TempDir tmp;
+    TestDb db(tmp.path("BB.MDB"));
+    shell::RunState s;
+    db.useIn(s, "2009/2010", "     1");
+    EXPECT_EQ(db::AnzBelKurs(s, "    12"), 0);
+    db.insert("belegung", {{"BG_KS_ID_12", "    12"}});
+    db.insert("belegung", {{"BG_KS_ID_13", "    12"}});
+    db.insert("belegung", {{"BG_KS_ID_12", "    12"}, {"BG_KS_ID_13", "    12"}});
+    db.insert("belegung", {{"BG_KS_ID_12", "12"}});     // no leading blanks: another key
+    db.insert("belegung", {{"BG_KS_ID_13", "   120"}}); // no prefix match
+    EXPECT_EQ(db::AnzBelKurs(s, "    12"), 3);
+    EXPECT_EQ(db::AnzBelKurs(s, "12"), 1);
+    EXPECT_EQ(db::AnzBelKurs(s, "     1"), 0);
+}

@@ -1,0 +1,138 @@
+#include "shell/Paths.h"
+#include "shell/Files.h"
+#include "shell/Platform.h"
+#include "support/ScriptedHost.h"
+#include "support/TestDb.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace shell;
+
+namespace {
+
+std::pair<QString, QString> split(QString p) {
+    const SplitPath s = splitPath(p);
+    return {s.dir, s.file};
+}
+
+// Points the Wine prefix at a temporary folder for one test.
+struct WinePrefix {
+    test::TempDir tmp;
+    WinePrefix() { qputenv("WINEPREFIX", tmp.dir().toUtf8()); }
+    ~WinePrefix() { qunsetenv("WINEPREFIX"); }
+    QString drive(char letter) const {
+        const QString d = tmp.path(QStringLiteral("drive_") + QChar(letter));
+        QDir().mkpath(d);
+        return d + QLatin1Char('/');
+    }
+};
+
+} // namespace
+
+TEST(PathSplit, DirectoryKeepsItsSeparatorAndADriveRootLosesIt) {
+    EXPECT_EQ(split("D:\\bb\\BB.MDB"), std::make_pair(QString("D:\\bb\\"), QString("BB.MDB")));
+    EXPECT_EQ(split("C:\\BB.MDB"), std::make_pair(QString("C:"), QString("BB.MDB")));
+    EXPECT_EQ(split("  /home/anna/bb.mdb  "),
+              std::make_pair(QString("/home/anna/"), QString("bb.mdb")));
+    EXPECT_EQ(split("/x"), std::make_pair(QString("/"), QString("x")));
+    EXPECT_EQ(split("C:BB.MDB"), std::make_pair(QString("C:"), QString("BB.MDB")));
+    EXPECT_EQ(split("BB.MDB"), std::make_pair(QString(), QString()));
+    EXPECT_EQ(split("   "), std::make_pair(QString(), QString()));
+    EXPECT_EQ(split("D:\\bb\\"), std::make_pair(QString("D:\\bb\\"), QString()));
+    QString p = "  E:\\a.mdb ";
+    splitPath(p);
+    EXPECT_EQ(p, "E:\\a.mdb") << "the caller's path comes back trimmed";
+}
+
+TEST(PathSplit, ItemsEndAtCommasSkipLeadingBlanksAndLoseTheirQuotes) {
+    EXPECT_EQ(splitItems("D:\\bb\\BB.MDB,rest"), (QStringList{"D:\\bb\\BB.MDB", "rest"}));
+    EXPECT_EQ(splitItems("   \"C:\\a, b\\BB.MDB\"  ,x"), (QStringList{"C:\\a, b\\BB.MDB", "x"}));
+    EXPECT_EQ(splitItems("Daten = C:\\X"), (QStringList{"Daten = C:\\X"}));
+    EXPECT_EQ(splitItems(""), QStringList{QString()});
+}
+
+TEST(Platform, DrivePathsMapTheWineWayAndAreFoundIgnoringCase) {
+    WinePrefix wine;
+    const QString c = wine.drive('c');
+    QDir().mkpath(c + "Palex/xr");
+    QFile f(c + "Palex/xr/merix.ini");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_EQ(platform::nativePath("C:\\PALEX\\XR\\MERIX.INI"), c + "Palex/xr/merix.ini");
+    EXPECT_EQ(platform::nativePath("c:\\palex\\new.txt"), c + "Palex/new.txt");
+    EXPECT_EQ(platform::nativePath("D:\\bb\\"), wine.tmp.path("drive_d/bb/"));
+    EXPECT_EQ(platform::nativePath("/home/Anna/BB.MDB"), "/home/Anna/BB.MDB");
+    EXPECT_EQ(platform::comparable(" c:\\bb.mdb "), "C:\\BB.MDB");
+    EXPECT_EQ(platform::comparable("/home/Anna/bb.mdb"), "/home/Anna/bb.mdb");
+}
+
+TEST(IniReader, FindsDatenOnlyInPfadWithTheBlankBeforeTheEqualsSign) {
+    WinePrefix wine;
+    const QString dir = wine.drive('c') + "PALEX/XR/";
+    QDir().mkpath(dir);
+    const auto ini = [&](const QByteArray& text) {
+        QFile f(dir + "MERIX.INI");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    };
+    test::ScriptedHost host;
+    EXPECT_EQ(readAdministrationIni(host), "") << "no INI file";
+    ini("[Allgemein]\r\nDaten = C:\\falsch\\QZ.DBC\r\n[Pfad]\r\nDaten = C:\\PALEX\\DATEN\\QZ.DBC  "
+        "\r\n");
+    EXPECT_EQ(readAdministrationIni(host), "C:\\PALEX\\DATEN\\QZ.DBC");
+    ini("[Pfad]\r\nDaten=C:\\X\\QZ.DBC\r\n");
+    EXPECT_EQ(readAdministrationIni(host), "") << "no blank before '='";
+    ini("[Pfad]\r\n[Andere]\r\n   Daten =D:\\\xDC\\QZ.DBC,zweites\r\n");
+    EXPECT_EQ(readAdministrationIni(host), QString::fromUtf8("D:\\\xC3\x9C\\QZ.DBC"))
+        << "a later section does not stop the search; the item ends at the comma; Windows-1252";
+    ini("Daten = C:\\vorher.dbc\r\n[Pfad]\r\n");
+    EXPECT_EQ(readAdministrationIni(host), "") << "a line before [Pfad] does not count";
+}
+
+TEST(FileHelper, ErrorsAskThroughTheDiskErrorBoxAndMapToResults) {
+    test::TempDir tmp;
+    test::ScriptedHost host;
+    host.onMessage(tmp.path("fehlt.txt") + ": Datei nicht gefunden!", ui::Answer::Cancel);
+    EXPECT_EQ(openFile(host, tmp.path("fehlt.txt"), FileMode::Input).number, -1);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].title, "Disk Error");
+    EXPECT_EQ(host.messages[0].icon, ui::Icon::None);
+    EXPECT_EQ(host.messages[0].buttons, ui::Buttons::RetryCancel);
+    EXPECT_EQ(host.messages[0].defaultButton, 1) << "Cancel is the default";
+
+    QDir().mkpath(tmp.path("ordner"));
+    host.onMessage(tmp.path("ordner") + ": Pfad/Datei-Zugriffsfehler!\r\nNur zum Lesen gesetzt!",
+                   ui::Answer::Cancel);
+    EXPECT_EQ(openFile(host, tmp.path("ordner"), FileMode::Input).number, -1)
+        << "a directory in the way";
+
+    host.onMessage(tmp.path("nix/x.txt") + ": Pfad nicht gefunden!", ui::Answer::Cancel);
+    EXPECT_EQ(openFile(host, tmp.path("nix/x.txt"), FileMode::Output).number, -1);
+
+    host.onMessage("Laufwerk ist nicht bereit!", ui::Answer::Retry);
+    EXPECT_EQ(fileErrorDialog(host, 71, "A:\\x"), 0);
+    EXPECT_EQ(host.messages.back().defaultButton, 0)
+        << "Retry is the default for a drive not ready";
+    EXPECT_EQ(fileErrorDialog(host, 999, "x"), 3) << "unknown codes show nothing";
+
+    test::TempDir ok;
+    ok.write("da.txt", "x");
+    const OpenFile f = openFile(host, ok.path("da.txt"), FileMode::Input);
+    EXPECT_GT(f.number, 0);
+    ASSERT_TRUE(f.file);
+    EXPECT_EQ(f.file->readAll(), QByteArray("x"));
+}
+
+TEST(FileHelper, PointerFileIsOneWindows1252LineWithCrLf) {
+    test::TempDir tmp;
+    writePointerFile(tmp.dir(), QString::fromUtf8("D:\\Schüler\\BB.MDB"));
+    EXPECT_EQ(tmp.read("TCLASSK"), QByteArray("D:\\Sch\xFCler\\BB.MDB\r\n"));
+    QDir().mkpath(tmp.path("schreibschutz/TCLASSK"));
+    try {
+        writePointerFile(tmp.path("schreibschutz/"), "x");
+        ADD_FAILURE() << "written into a directory";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.code(), 75);
+    }
+}

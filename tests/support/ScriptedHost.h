@@ -1,0 +1,86 @@
+#pragma once
+
+#include "support/Printers.h"
+#include "ui/Host.h"
+#include "ui/Window.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace test {
+
+// A print job as the printer port received it.
+struct PrintedJob {
+    QStringList lines;      // every printed line, page breaks as "\f"
+    QStringList operations; // font, orientation and attribute changes in order, for layout checks
+    bool ended = false;
+};
+
+// The host of the tests: answers every prompt from a script, in order, records what the logic
+// showed, and fails the test on a prompt the script did not expect (and on script lines left
+// unused when it is destroyed).
+class ScriptedHost : public ui::Host {
+public:
+    ScriptedHost() = default;
+    ~ScriptedHost() override;
+
+    // Script lines. A text, where given, must equal the message's text.
+    ScriptedHost& onMessage(ui::Answer answer);
+    ScriptedHost& onMessage(const QString& text, ui::Answer answer = ui::Answer::Ok);
+    ScriptedHost& onInput(std::optional<QString> answer);
+    ScriptedHost& onOpenFile(std::optional<QString> answer);
+    ScriptedHost& onSaveFile(std::optional<QString> answer);
+    // A modal window of that name; act plays the user's part (clicks its buttons).
+    ScriptedHost& onModal(const QString& windowName, std::function<void(ui::Window&)> act = {});
+
+    // What was shown.
+    std::vector<ui::Message> messages;
+    std::vector<ui::FileDialog> fileDialogs;
+    QStringList inputPrompts;
+    QStringList statuses; // every status text set, in order
+    QString status;       // the status line now
+    QStringList modeless; // names of windows shown without being modal
+    QStringList modal;    // names of windows shown modally
+    std::vector<ui::HelpRef> help;
+    std::vector<PrintedJob> printJobs;
+    QStringList programs; // "program arg1 arg2"
+    bool quitCalled = false;
+    bool startProgramSucceeds = true;
+    int busyDepth = 0;
+
+    size_t pending() const { return script_.size(); }
+
+    // ui::Host
+    ui::Answer message(const ui::Message& m) override;
+    std::optional<QString> inputBox(const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
+    std::optional<QString> openFileName(const ui::FileDialog& d) override;
+    std::optional<QString> saveFileName(const ui::FileDialog& d) override;
+    void showModal(ui::Window& w) override;
+    void showModeless(ui::Window& w) override;
+    void hide(ui::Window& w) override;
+    void setStatus(const QString& text) override;
+    void setBusy(bool busy) override;
+    void showHelp(const ui::HelpRef& ref) override;
+    std::unique_ptr<ui::PrintJob> startPrint() override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+    void quit() override { quitCalled = true; }
+    bool quitRequested() const override { return quitCalled; }
+    void processEvents() override {}
+
+private:
+    enum class Kind { Message, Input, OpenFile, SaveFile, Modal };
+    struct Step {
+        Kind kind;
+        std::optional<QString> text; // message text to match, or the dialog's answer
+        ui::Answer answer = ui::Answer::Ok;
+        QString window;
+        std::function<void(ui::Window&)> act;
+    };
+    std::optional<Step> take(Kind kind, const QString& what);
+    std::deque<Step> script_;
+};
+
+} // namespace test

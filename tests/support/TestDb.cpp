@@ -1,0 +1,69 @@
+#include "support/TestDb.h"
+
+#include "db/BlockDatabase.h"
+#include "shell/Paths.h"
+
+#include <QFile>
+#include <QSqlRecord>
+#include <gtest/gtest.h>
+
+namespace test {
+
+TempDir::TempDir() {
+    EXPECT_TRUE(dir_.isValid());
+}
+
+void TempDir::write(const QString& name, const QByteArray& bytes) const {
+    QFile f(path(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << name.toStdString();
+    f.write(bytes);
+}
+
+QByteArray TempDir::read(const QString& name) const {
+    QFile f(path(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+TestDb::TestDb(QString path) : path_(std::move(path)) {
+    db::createDatabase(path_);
+}
+
+qint64 TestDb::insert(const QString& table, const Row& values) {
+    db::Connection c(path_);
+    return c.insert(table, values);
+}
+
+QVariant TestDb::scalar(const QString& sql, const QVariantList& values) {
+    db::Connection c(path_);
+    return c.scalar(sql, values);
+}
+
+QStringList TestDb::rows(const QString& sql, const QVariantList& values) {
+    db::Connection c(path_);
+    QSqlQuery q = c.exec(sql, values);
+    QStringList out;
+    while (q.next()) {
+        QStringList fields;
+        for (int i = 0; i < q.record().count(); ++i)
+            fields << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+        out << fields.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+void TestDb::schoolYear(const QString& bez, const QString& key) {
+    insert(QStringLiteral("schjahr"), {{"SJ_SCHJ", bez}, {"SJ_VFP_ID", key}});
+}
+
+void TestDb::useIn(shell::RunState& s, const QString& schjBez, const QString& schjId) const {
+    QString p = path_;
+    const auto parts = shell::splitPath(p);
+    s.DatenPfad = parts.dir;
+    s.DatenDatei = parts.file;
+    s.SchjBez = schjBez;
+    s.SchjID = schjId;
+}
+
+} // namespace test

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "db/Database.h"
+#include "shell/RunState.h"
+#include "support/Printers.h"
+
+#include <QTemporaryDir>
+#include <utility>
+#include <vector>
+
+namespace test {
+
+using Row = std::vector<std::pair<QString, QVariant>>;
+
+// A temporary folder that lives as long as the test.
+class TempDir {
+public:
+    TempDir();
+    // The folder with a trailing separator, as DatenPfad holds it.
+    QString dir() const { return dir_.path() + QLatin1Char('/'); }
+    QString path(const QString& name) const { return dir() + name; }
+    void write(const QString& name, const QByteArray& bytes) const;
+    QByteArray read(const QString& name) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// A block-formation database file for a test: created empty with the full schema, filled row by
+// row through the same insert the program uses.
+class TestDb {
+public:
+    explicit TestDb(QString path);
+    const QString& path() const { return path_; }
+
+    qint64 insert(const QString& table, const Row& values);
+    QVariant scalar(const QString& sql, const QVariantList& values = {});
+    // All rows of a query as text, fields joined by "|", NULL as "<null>".
+    QStringList rows(const QString& sql, const QVariantList& values = {});
+
+    void schoolYear(const QString& bez, const QString& key);
+    // Points a run state at this file with the school year set.
+    void useIn(shell::RunState& s, const QString& schjBez, const QString& schjId) const;
+
+private:
+    QString path_;
+};
+
+} // namespace test

@@ -1,0 +1,252 @@
+#include "VfpTestSupport.h"
+
+#include "import/vfp/Container.h"
+#include "import/vfp/Error.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace vfptest;
+using Rows = std::vector<std::vector<std::string>>;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+// ---- files written by Visual FoxPro itself ----
+
+class VisualFoxProFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!QFileInfo::exists(vfpFixtures()))
+            GTEST_SKIP() << "Visual FoxPro fixtures not found at " << vfpFixtures().toStdString();
+    }
+    static QString database() { return vfpFixtures() + "/database/EXPENSES.DBC"; }
+};
+
+TEST_F(VisualFoxProFiles, FreeTableWithVarcharVarbinaryBlobAndNullFlags) {
+    const vfp::Table table = vfp::Table::open(vfpFixtures() + "/table/TEST.DBF");
+    EXPECT_EQ(table.codePage(), 1252);
+    EXPECT_EQ(table.recordCount(), 3);
+    // INTEGER is an F field and FLOAT an I field in this file: names say nothing.
+    EXPECT_EQ(fields(table),
+              (Strings{"PRODUCTID I 4", "PRODNAME C 20", "PRICE Y 8,4", "DOUBLE B 8,4", "DATE D 8",
+                       "DATETIME T 8", "INTEGER F 4,2", "FLOAT I 4", "ACTIVE L 1", "DESC M 4",
+                       "TAX N 8,2", "INSTOCK N 8", "BLOB W 4", "VARBIN_NIL Q 10 null",
+                       "VAR_NIL V 254 null", "VAR V 10"}));
+    EXPECT_EQ(table.fieldIndex("_NullFlags"), -1);
+
+    const std::string lorem = "Lorem ipsum dolor sit amet, consetetur sadipscing elitr, sed diam "
+                              "nonumy eirmod tempor invidunt ut labore et " +
+                              std::string(145, 'a');
+    // The third record is deleted. VAR_NIL of the second record fills its 254 bytes, so its
+    // varlength bit is clear and no length byte is taken off.
+    EXPECT_EQ(rows(table),
+              (Rows{{"int 1", "QString TEST PRODUCT", "double 12.3456", "double 78.9",
+                     "QDate 2022-04-10", "QDateTime 2022-04-10T00:00:00.000", "double 4.56",
+                     "int 123", "bool true", "QString PRODUCT DESCRIPTION", "double 19.99",
+                     "qlonglong 1", "null", "QByteArray 112233445566778899aa",
+                     "QString Test value with variable length", "QString "},
+                    {"int 2", "QString TEST", "double 12.34", "double 123.45", "QDate 2022-10-10",
+                     "QDateTime 2022-10-10T21:04:25.000", "double 1.23", "int 123", "bool true",
+                     "QString PRODUCT_DESCRIPTION", "double 19", "qlonglong 999", "null",
+                     "QByteArray aabbcc", "QString " + lorem, "QString "}}));
+}
+
+TEST_F(VisualFoxProFiles, ContainerListsItsTablesWithLongNamesAndPaths) {
+    const vfp::Container container = vfp::Container::open(database());
+    Strings listed;
+    for (const auto& entry : container.tables())
+        listed.push_back((entry.name + " -> " + entry.path).toStdString() + " (" +
+                         std::to_string(entry.fieldNames.size()) + ")");
+    EXPECT_EQ(listed, (Strings{"employees -> employees.dbf (16)",
+                               "expense_categories -> expense categories.dbf (3)",
+                               "expense_details -> expense details.dbf (6)",
+                               "expense_reports -> expense reports.dbf (9)"}));
+    EXPECT_TRUE(container.hasTable("EXPENSE_Details"));
+    EXPECT_FALSE(container.hasTable("expense details"));
+    EXPECT_FALSE(container.hasTable("TransactionLog"));
+}
+
+TEST_F(VisualFoxProFiles, MemberTablesReadThroughTheContainer) {
+    const vfp::Container container = vfp::Container::open(database());
+
+    const vfp::Table categories = container.table("Expense_Categories");
+    EXPECT_EQ(QFileInfo(categories.fileName()).fileName(), "expense categories.dbf");
+    EXPECT_EQ(fields(categories), (Strings{"EXPENSECAT I 4", "EXPENSECA2 C 50", "EXPENSECA3 I 4"}));
+    // The short names were cut to ten characters and numbered; the long ones say what they are.
+    EXPECT_EQ(categories.fieldIndex("expensecategory"), 1);
+    EXPECT_EQ(categories.fieldIndex("EXPENSECATEGORYACCOUNT"), 2);
+    EXPECT_EQ(categories.field(2).longName, "expensecategoryaccount");
+    EXPECT_EQ(rows(categories), (Rows{{"int 1", "QString Meals", "int 500"},
+                                      {"int 2", "QString Transportation", "int 1000"},
+                                      {"int 3", "QString Lodging", "int 2000"},
+                                      {"int 4", "QString Entertainment", "int 670"},
+                                      {"int 5", "QString Miscellaneous", "int 560"}}));
+
+    const vfp::Table details = container.table("expense_details");
+    EXPECT_EQ(fields(details), (Strings{"EXPENSEDET I 4", "EXPENSEREP I 4", "EXPENSECAT I 4",
+                                        "EXPENSEITE Y 8,4", "EXPENSEIT2 C 50", "EXPENSEDAT T 8"}));
+    EXPECT_EQ(
+        rows(details),
+        (Rows{{"int 1", "int 1", "int 2", "double 431", "QString Plane ticket",
+               "QDateTime 1995-02-01T00:00:00.000"},
+              {"int 2", "int 1", "int 1", "double 33", "QString Breakfast meeting with Tom",
+               "QDateTime 1995-02-02T00:00:00.000"},
+              {"int 3", "int 2", "int 5", "double 45", "QString Annual Dues - Northwind Traders",
+               "QDateTime 1995-01-31T00:00:00.000"},
+              {"int 4", "int 2", "int 1", "double 25", "QString Northwind Traders Lunch",
+               "QDateTime 1995-01-31T00:00:00.000"},
+              {"int 5", "int 3", "int 1", "double 1500", "QString Lunch for press tour",
+               "QDateTime 1995-04-05T00:00:00.000"},
+              {"int 6", "int 3", "int 4", "double 750",
+               "QString Magician for press (entertainment)",
+               "QDateTime 1995-04-05T00:00:00.000"}}));
+
+    const vfp::Table reports = container.table("expense_reports");
+    EXPECT_EQ(rows(reports),
+              (Rows{{"int 1", "int 1", "null", "QString Feb. '95 Sales Trip",
+                     "QString Expenses during sales trip.", "QDateTime 1995-03-01T00:00:00.000",
+                     "double 0", "null", "bool false"},
+                    {"int 2", "int 2", "null", "QString Northwind Traders Annual Dues",
+                     "QString Professional Membership.", "QDateTime 1995-01-31T00:00:00.000",
+                     "double 45", "null", "bool false"},
+                    {"int 3", "int 3", "null", "QString Press Tour '95",
+                     "QString Expenses associated with Press Tour '95.",
+                     "QDateTime 1995-04-05T00:00:00.000", "double 2500", "null", "bool false"}}));
+
+    const vfp::Table employees = container.table("EMPLOYEES");
+    EXPECT_EQ(employees.fieldIndex("stateorprovince"), 11);
+    EXPECT_EQ(employees.fieldIndex("STATEORPRO"), 11);
+    vfp::Record record;
+    ASSERT_TRUE(employees.next(record));
+    EXPECT_EQ(describe(record.value("lastname")), "QString Davolio");
+    EXPECT_EQ(describe(record.value("socialsecuritynumber")), "null"); // all blank
+    EXPECT_EQ(describe(record.value("Address")), "QString 908 W. Capital Way");
+    EXPECT_EQ(describe(record.value("notes")), "null"); // no memo block
+    Strings cities;
+    do
+        cities.push_back(describe(record.value("CITY")));
+    while (employees.next(record));
+    EXPECT_EQ(cities, (Strings{"QString Tacoma", "QString Kirkland", "QString Seattle"}));
+}
+
+// ---- tables and containers written by python3-dbf (tools/make_vfp_fixtures.py) ----
+
+TEST(WrittenTables, EveryFieldTypeWithNullsBlanksAndDeletedRecords) {
+    const vfp::Table table = vfp::Table::open(dataDir() + "/types/alltypes.dbf");
+    EXPECT_EQ(fields(table),
+              (Strings{"NNAME C 20 null", "NNUM N 6 null", "NDATE D 8 null", "NLOG L 1 null",
+                       "NMEMO M 4 null", "NAME C 20", "AMOUNT N 10,2", "COUNT N 5", "RATE F 12,4",
+                       "QTY I 4", "PRICE Y 8", "RATIO B 8", "BORN D 8", "STAMP T 8", "FLAG L 1",
+                       "NOTE M 4", "RAW M 4", "GEN G 4", "PIC P 4"}));
+    EXPECT_EQ(table.recordCount(), 4);
+    // Second stored record deleted. Third: NULLs in the nullable fields, blanks elsewhere, which
+    // read as NULL too except for the binary numbers. Fourth: extremes, and an empty memo block
+    // that, unlike a missing one, is an empty text.
+    EXPECT_EQ(
+        rows(table),
+        (Rows{{"QString Bär", "qlonglong 12", "QDate 2001-02-03", "bool true",
+               "QString Notiz mit ä", "QString Größe", "double 1234.5", "qlonglong -42",
+               "double 3.25", "int -7", "double 12.3456", "double 2.5", "QDate 1999-12-31",
+               "QDateTime 2009-08-01T13:45:30.000", "bool false", "QString Zeile 1\r\nZeile 2 ö",
+               "QByteArray 0001feff", "QByteArray 47454e4552414c", "QByteArray 50494354555245"},
+              {"null", "null", "null", "null", "null", "null", "null", "null", "null", "int 0",
+               "double 0", "double 0", "null", "null", "null", "null", "null", "null", "null"},
+              {"QString   vorn blank", "qlonglong -99999", "QDate 2000-02-29", "bool false",
+               "QString ", "QString x", "double -0.01", "qlonglong 0", "double -1.5",
+               "int -2147483647", "double -922337203685478", "double -1e+100", "QDate 1900-01-01",
+               "QDateTime 1999-12-31T23:59:59.000", "bool true", "null", "null", "null", "null"}}));
+}
+
+TEST(WrittenTables, CodePagesDecodeUmlauts) {
+    for (const int codePage : {437, 850, 1252}) {
+        SCOPED_TRACE(codePage);
+        const vfp::Table table =
+            vfp::Table::open(dataDir() + QStringLiteral("/codepages/cp%1.dbf").arg(codePage));
+        EXPECT_EQ(table.codePage(), codePage);
+        Strings names;
+        vfp::Record record;
+        while (table.next(record)) {
+            names.push_back(record.value(0).toString().toStdString());
+            EXPECT_EQ(record.value("note").toString(),
+                      "Memo von " + record.value("name").toString() + ": ÄÖÜäöüß");
+        }
+        EXPECT_EQ(names, (Strings{"Müller", "Weiß", "Äpfelbäumer", "Öztürk", "Überle"}));
+    }
+}
+
+TEST(WrittenTables, FoxProTwoAndDBaseThreeVersions) {
+    // dBase III keeps memos in a .DBT without lengths, FoxPro 2 in an .FPT; both write block
+    // numbers as ten digits.
+    for (const char* name : {"dbase3", "dbase3memo", "foxpro2"}) {
+        SCOPED_TRACE(name);
+        const vfp::Table table = vfp::Table::open(dataDir() + "/legacy/" + name + ".dbf");
+        EXPECT_EQ(table.codePage(), 850);
+        Rows expected = {{"QString Müller", "double 0", "QDate 1990-01-10", "bool true"},
+                         {"QString Weiß", "double 1.5", "QDate 1991-02-11", "bool false"},
+                         {"QString Äpfelbäumer", "double 3", "QDate 1992-03-12", "bool true"}};
+        if (table.fieldCount() == 5)
+            for (auto& row : expected)
+                row.push_back("QString Memo " + row[0].substr(8));
+        EXPECT_EQ(rows(table), expected);
+    }
+}
+
+class WrittenContainer : public ::testing::Test {
+protected:
+    static QString path() { return dataDir() + "/schule/QZ.DBC"; }
+    vfp::Container container = vfp::Container::open(path());
+};
+
+TEST_F(WrittenContainer, FindsTableFilesByPathNameAndLetterCase) {
+    Strings listed;
+    for (const auto& entry : container.tables())
+        listed.push_back((entry.name + " -> " + entry.path).toStdString());
+    EXPECT_EQ(listed, (Strings{"schjahr -> schjahr.dbf", "kolleg -> kolleg.dbf",
+                               "beleg_gk -> daten\\beleg_gk.dbf", "fachangebot -> fachang.dbf",
+                               "lehrer -> ", "ckkurs -> ckkurs.dbf"}));
+
+    const QDir folder = QFileInfo(path()).dir();
+    const auto fileOf = [&](const char* table) {
+        return folder.relativeFilePath(container.table(table).fileName()).toStdString();
+    };
+    EXPECT_EQ(fileOf("SCHJAHR"), "schjahr.dbf");
+    EXPECT_EQ(fileOf("kolleg"), "KOLLEG.DBF");
+    EXPECT_EQ(fileOf("beleg_gk"), "Daten/Beleg_GK.dbf");
+    EXPECT_EQ(fileOf("FachAngebot"), "fachang.dbf");
+    EXPECT_EQ(fileOf("lehrer"), "lehrer.dbf");
+}
+
+TEST_F(WrittenContainer, ReadsMemberTables) {
+    const vfp::Table kolleg = container.table("kolleg");
+    EXPECT_EQ(rows(kolleg),
+              (Rows{{"QString     11", "QString 2009", "QString Müller", "QString Jörg",
+                     "QString wechselt die Schule"},
+                    {"QString     12", "QString 2008", "QString Weiß", "QString Änne", "null"}}));
+    const vfp::Table belegung = container.table("beleg_gk");
+    EXPECT_EQ(rows(belegung),
+              (Rows{{"QString     11", "QString      3", "QString     21", "null", "QString G"}}));
+    const vfp::Table fachang = container.table("fachangebot");
+    EXPECT_EQ(fachang.fieldIndex("FA_BEZEICHNUNG"), 1);
+    EXPECT_EQ(fachang.fieldIndex("fa_bezeich"), 1);
+    EXPECT_EQ(fachang.requireField("fa_id"), 0);
+}
+
+TEST_F(WrittenContainer, MissingTablesAndFieldsAreNamed) {
+    const QString dbc = QDir::toNativeSeparators(path());
+    EXPECT_EQ(errorOf([&] { container.table("beleg_lk"); }),
+              "Tabelle beleg_lk fehlt in " + dbc + ".");
+    EXPECT_EQ(errorOf([&] { container.table("ckkurs"); }),
+              "Die Datei " + QDir::toNativeSeparators(dataDir() + "/schule/ckkurs.dbf") +
+                  " der Tabelle ckkurs aus " + dbc + " fehlt.");
+    const vfp::Table kolleg = container.table("kolleg");
+    EXPECT_EQ(errorOf([&] { kolleg.requireField("KO_PARALLE"); }),
+              "Das Feld KO_PARALLE fehlt in der Tabelle " +
+                  QDir::toNativeSeparators(kolleg.fileName()) + ".");
+    vfp::Record record;
+    ASSERT_TRUE(kolleg.next(record));
+    EXPECT_TRUE(errorOf([&] { record.value("KO_PARALLE"); }).startsWith("Das Feld KO_PARALLE"));
+}
+
+} // namespace

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "import/vfp/Table.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vfptest {
+
+// Files written by Visual FoxPro itself; absent on machines without the shared folder.
+QString vfpFixtures();
+// Files written by tools/make_vfp_fixtures.py.
+QString dataDir();
+
+// A value as "<type> <value>", so that a failing comparison shows the type too; "null" for NULL.
+std::string describe(const QVariant& value);
+// Every live record of the table, each value described.
+std::vector<std::vector<std::string>> rows(const vfp::Table& table);
+// Name, type, length, decimals and "null" for nullable, e.g. "PRICE Y 8,4".
+std::vector<std::string> fields(const vfp::Table& table);
+
+// The message of the vfp::Error that `action` throws; a test failure if it throws none.
+QString errorOf(const std::function<void()>& action);
+// Opens the table and decodes every value of every live record.
+void readAll(const QString& path);
+
+// A copy of a fixture folder in a temporary directory, to be damaged byte by byte.
+class Scratch {
+public:
+    explicit Scratch(const QString& sourceDir);
+    QString path(const QString& name) const;
+    QByteArray read(const QString& name) const;
+    void write(const QString& name, const QByteArray& bytes) const;
+    void patch(const QString& name, qint64 offset, const QByteArray& bytes) const;
+    void patchU16(const QString& name, qint64 offset, quint16 value) const;
+    void patchU32(const QString& name, qint64 offset, quint32 value) const;
+    void truncate(const QString& name, qint64 size) const;
+    void remove(const QString& name) const;
+
+    // Offsets in a table file, read from its header.
+    qint64 headerLength(const QString& name) const;
+    qint64 recordLength(const QString& name) const;
+    // Start of the descriptor of the field with this stored name.
+    qint64 descriptor(const QString& name, const QString& field) const;
+    // Start of a field's value in a record (records counted from 0, deleted ones included).
+    qint64 valueAt(const QString& name, int record, const QString& field) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+} // namespace vfptest

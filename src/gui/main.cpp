@@ -1,1 +1,36 @@
-int main() { return 0; }
+#include "gui/QtHost.h"
+#include "gui/ShellViews.h"
+#include "shell/MainWindow.h"
+#include "shell/RunState.h"
+#include "ui/Command.h"
+
+#include <QApplication>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kurs- und Blockbildung"));
+    QApplication::setOrganizationName(QStringLiteral("Kollegstufe"));
+
+    // The whole command line names the pointer file's directory, unchanged.
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    const QString commandLine = args.join(QLatin1Char(' '));
+
+    shell::RunState state;
+    gui::QtHost host;
+    gui::registerViews(host);
+    shell::MDIKundB main(state, host);
+    gui::MainWindowView view(main, host);
+    host.setMainWidget(&view);
+    view.move(30, 30);
+    view.show();
+
+    QTimer::singleShot(0, &view, [&]() {
+        ui::runCommand(host, [&]() { main.Form_Load(commandLine); });
+        if (host.quitRequested())
+            QCoreApplication::exit(0);
+    });
+    const int rc = host.quitRequested() ? 0 : QApplication::exec();
+    return rc;
+}

@@ -1,0 +1,282 @@
+#include "gui/QtHost.h"
+
+#include "gui/HelpViewer.h"
+#include "gui/PrintJob.h"
+#include "ui/Window.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+
+namespace gui {
+
+namespace {
+
+const QString kDefaultTitle = QStringLiteral("Kurs- und Blockbildung");
+
+struct ButtonSpec {
+    QMessageBox::StandardButton button;
+    const char* text;
+    ui::Answer answer;
+};
+
+std::vector<ButtonSpec> buttonsOf(ui::Buttons b) {
+    using SB = QMessageBox::StandardButton;
+    switch (b) {
+    case ui::Buttons::Ok:
+        return {{SB::Ok, "OK", ui::Answer::Ok}};
+    case ui::Buttons::OkCancel:
+        return {{SB::Ok, "OK", ui::Answer::Ok}, {SB::Cancel, "Abbrechen", ui::Answer::Cancel}};
+    case ui::Buttons::AbortRetryIgnore:
+        return {{SB::Abort, "Abbrechen", ui::Answer::Abort},
+                {SB::Retry, "Wiederholen", ui::Answer::Retry},
+                {SB::Ignore, "Ignorieren", ui::Answer::Ignore}};
+    case ui::Buttons::YesNoCancel:
+        return {{SB::Yes, "Ja", ui::Answer::Yes},
+                {SB::No, "Nein", ui::Answer::No},
+                {SB::Cancel, "Abbrechen", ui::Answer::Cancel}};
+    case ui::Buttons::YesNo:
+        return {{SB::Yes, "Ja", ui::Answer::Yes}, {SB::No, "Nein", ui::Answer::No}};
+    case ui::Buttons::RetryCancel:
+        return {{SB::Retry, "Wiederholen", ui::Answer::Retry},
+                {SB::Cancel, "Abbrechen", ui::Answer::Cancel}};
+    }
+    return {{SB::Ok, "OK", ui::Answer::Ok}};
+}
+
+QMessageBox::Icon iconOf(ui::Icon i) {
+    switch (i) {
+    case ui::Icon::Critical:
+        return QMessageBox::Critical;
+    case ui::Icon::Question:
+        return QMessageBox::Question;
+    case ui::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case ui::Icon::Information:
+        return QMessageBox::Information;
+    case ui::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QString qtFilter(const QString& filter, int filterIndex, QString* selected) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(QLatin1Char(';'))) {
+            patterns << p;
+            if (p.toLower() != p)
+                patterns << p.toLower();
+        }
+        QString text = parts[i];
+        const qsizetype paren = text.indexOf(QLatin1Char('('));
+        if (paren >= 0)
+            text = text.left(paren).trimmed();
+        out << QStringLiteral("%1 (%2)").arg(text, patterns.join(QLatin1Char(' ')));
+    }
+    if (selected && filterIndex >= 1 && filterIndex <= out.size())
+        *selected = out[filterIndex - 1];
+    return out.join(QStringLiteral(";;"));
+}
+
+QtHost::QtHost() = default;
+QtHost::~QtHost() = default;
+
+void QtHost::registerView(const QString& windowName, ViewFactory factory) {
+    factories_.insert(windowName, std::move(factory));
+}
+
+QWidget* QtHost::viewOf(const ui::Window& w) const {
+    return views_.value(&w).data();
+}
+
+QWidget* QtHost::parentWidget() const {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return main_.data();
+}
+
+QWidget* QtHost::makeView(ui::Window& w) {
+    if (QWidget* existing = views_.value(&w).data())
+        return existing;
+    const auto it = factories_.constFind(w.name());
+    if (it == factories_.constEnd())
+        return nullptr;
+    QWidget* view = (*it)(w, *this, parentWidget());
+    views_.insert(&w, view);
+    QObject::connect(&w, &QObject::destroyed, view, [this, view, key = &w]() {
+        views_.remove(key);
+        view->deleteLater();
+    });
+    return view;
+}
+
+ui::Answer QtHost::message(const ui::Message& m) {
+    if (quit_)
+        return ui::Answer::Cancel;
+    QMessageBox box(parentWidget());
+    box.setWindowTitle(m.title.isEmpty() ? kDefaultTitle : m.title);
+    box.setText(QString(m.text)
+                    .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                    .replace(QStringLiteral("\n\r"), QStringLiteral("\n")));
+    box.setIcon(iconOf(m.icon));
+    const auto specs = buttonsOf(m.buttons);
+    std::vector<QAbstractButton*> buttons;
+    for (const auto& s : specs) {
+        QPushButton* b = box.addButton(s.button);
+        b->setText(QString::fromUtf8(s.text));
+        buttons.push_back(b);
+    }
+    QPushButton* help = nullptr;
+    if (m.help) {
+        help = box.addButton(QMessageBox::Help);
+        help->setText(QStringLiteral("Hilfe"));
+        // Help opens the help file and leaves the box open, as a help button does.
+        help->disconnect();
+        QObject::connect(help, &QPushButton::clicked, &box,
+                         [this, ref = *m.help]() { showHelp(ref); });
+    }
+    if (m.defaultButton >= 0 && m.defaultButton < static_cast<int>(buttons.size()))
+        box.setDefaultButton(
+            static_cast<QPushButton*>(buttons[static_cast<size_t>(m.defaultButton)]));
+    if (specs.size() == 1)
+        box.setEscapeButton(buttons.front());
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i] == clicked)
+            return specs[i].answer;
+    // Closed by the close box: the cancel answer where there is one, else the first button's.
+    for (const auto& s : specs)
+        if (s.answer == ui::Answer::Cancel || s.answer == ui::Answer::No)
+            return s.answer;
+    return specs.front().answer;
+}
+
+std::optional<QString> QtHost::inputBox(const QString& prompt, const QString& title,
+                                        const QString& defaultText) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parentWidget(), title.isEmpty() ? kDefaultTitle : title, prompt,
+                              QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QString> QtHost::openFileName(const ui::FileDialog& d) {
+    QString selected;
+    const QString filter = qtFilter(d.filter, d.filterIndex, &selected);
+    QString start = d.initialDir;
+    if (!d.fileName.isEmpty())
+        start = start.isEmpty() ? d.fileName : start + QLatin1Char('/') + d.fileName;
+    const QString name = QFileDialog::getOpenFileName(
+        parentWidget(), d.title.isEmpty() ? QStringLiteral("Öffnen") : d.title, start, filter,
+        &selected, QFileDialog::DontUseNativeDialog);
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+std::optional<QString> QtHost::saveFileName(const ui::FileDialog& d) {
+    QString selected;
+    const QString filter = qtFilter(d.filter, d.filterIndex, &selected);
+    QString start = d.initialDir;
+    if (!d.fileName.isEmpty())
+        start = start.isEmpty() ? d.fileName : start + QLatin1Char('/') + d.fileName;
+    // The callers ask their own overwrite question.
+    const QString name = QFileDialog::getSaveFileName(
+        parentWidget(), d.title.isEmpty() ? QStringLiteral("Speichern unter") : d.title, start,
+        filter, &selected, QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+void QtHost::showModal(ui::Window& w) {
+    if (quit_)
+        return;
+    QWidget* view = makeView(w);
+    if (!view)
+        return;
+    if (auto* dialog = qobject_cast<QDialog*>(view)) {
+        dialog->exec();
+    } else {
+        view->setWindowModality(Qt::ApplicationModal);
+        view->show();
+    }
+    views_.remove(&w);
+    view->deleteLater();
+}
+
+void QtHost::showModeless(ui::Window& w) {
+    if (quit_)
+        return;
+    if (QWidget* view = makeView(w)) {
+        view->show();
+        view->raise();
+    }
+}
+
+void QtHost::hide(ui::Window& w) {
+    if (QWidget* view = views_.value(&w).data()) {
+        if (auto* dialog = qobject_cast<QDialog*>(view))
+            dialog->accept();
+        else
+            view->hide();
+    }
+}
+
+void QtHost::setStatus(const QString& text) {
+    if (status_) {
+        status_->setText(text);
+        status_->repaint();
+    }
+}
+
+void QtHost::setBusy(bool busy) {
+    if (busy) {
+        if (busy_++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (busy_ > 0 && --busy_ == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void QtHost::showHelp(const ui::HelpRef& ref) {
+    HelpViewer::show(ref, parentWidget());
+}
+
+std::unique_ptr<ui::PrintJob> QtHost::startPrint() {
+    return std::make_unique<QtPrintJob>(parentWidget());
+}
+
+bool QtHost::startProgram(const QString& program, const QStringList& arguments) {
+    return QProcess::startDetached(program, arguments);
+}
+
+void QtHost::quit() {
+    quit_ = true;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible())
+            dialog->reject();
+        w->hide();
+    }
+    QCoreApplication::exit(0);
+}
+
+void QtHost::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+} // namespace gui

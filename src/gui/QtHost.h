@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ui/Host.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include <QLabel>
+
+namespace gui {
+
+// The Qt implementation of the platform port: message boxes, input box, file dialogs, the
+// windows' views, the status line, the hourglass, help, the printer and program start.
+// Each logic window is shown through the view registered under its name.
+class QtHost : public ui::Host {
+public:
+    using ViewFactory = std::function<QWidget*(ui::Window&, QtHost&, QWidget* parent)>;
+
+    QtHost();
+    ~QtHost() override;
+
+    void registerView(const QString& windowName, ViewFactory factory);
+    void setMainWidget(QWidget* w) { main_ = w; }
+    QWidget* mainWidget() const { return main_; }
+    void setStatusLabel(QLabel* label) { status_ = label; }
+    // The widget currently showing a logic window, if any.
+    QWidget* viewOf(const ui::Window& w) const;
+
+    ui::Answer message(const ui::Message& m) override;
+    std::optional<QString> inputBox(const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
+    std::optional<QString> openFileName(const ui::FileDialog& d) override;
+    std::optional<QString> saveFileName(const ui::FileDialog& d) override;
+    void showModal(ui::Window& w) override;
+    void showModeless(ui::Window& w) override;
+    void hide(ui::Window& w) override;
+    void setStatus(const QString& text) override;
+    void setBusy(bool busy) override;
+    void showHelp(const ui::HelpRef& ref) override;
+    std::unique_ptr<ui::PrintJob> startPrint() override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+    void quit() override;
+    bool quitRequested() const override { return quit_; }
+    void processEvents() override;
+
+private:
+    QWidget* parentWidget() const;
+    QWidget* makeView(ui::Window& w);
+
+    QHash<QString, ViewFactory> factories_;
+    QHash<const ui::Window*, QPointer<QWidget>> views_;
+    QPointer<QWidget> main_;
+    QPointer<QLabel> status_;
+    int busy_ = 0;
+    bool quit_ = false;
+};
+
+// Turns the system's "Text|pattern|Text|pattern" filter into Qt's, matching either letter case.
+QString qtFilter(const QString& filter, int filterIndex, QString* selected);
+
+} // namespace gui

@@ -1,0 +1,189 @@
+#include "gui/ShellViews.h"
+
+#include "gui/QtHost.h"
+#include "shell/MainWindow.h"
+#include "shell/StartUp.h"
+#include "ui/Command.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace gui {
+
+QFont courierNew(int pointSize) {
+    // Liberation Mono has Courier New's metrics; the fixed layouts need any fixed-pitch font.
+    for (const char* family : {"Courier New", "Liberation Mono", "DejaVu Sans Mono"}) {
+        QFont f(QString::fromLatin1(family), pointSize);
+        f.setStyleHint(QFont::Monospace);
+        f.setFixedPitch(true);
+        if (QFontInfo(f).fixedPitch())
+            return f;
+    }
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setPointSize(pointSize);
+    return f;
+}
+
+MainWindowView::MainWindowView(shell::MDIKundB& w, QtHost& host) : w_(w), host_(host) {
+    auto* workspace = new QFrame(this);
+    workspace->setFrameShape(QFrame::StyledPanel);
+    workspace->setBackgroundRole(QPalette::Dark);
+    workspace->setAutoFillBackground(true);
+    setCentralWidget(workspace);
+
+    auto* picture1 = new QFrame(this);
+    picture1->setFrameShape(QFrame::Panel);
+    picture1->setFrameShadow(QFrame::Sunken);
+    auto* label1 = new QLabel(picture1);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label1->setFont(courierNew(10));
+    auto* pl = new QHBoxLayout(picture1);
+    pl->setContentsMargins(4, 1, 4, 1);
+    pl->addWidget(label1, 1);
+    statusBar()->addWidget(picture1, 1);
+    statusBar()->setSizeGripEnabled(true);
+    host_.setStatusLabel(label1);
+
+    QHash<QString, QMenu*> menus;
+    for (const auto& item : w_.menus()) {
+        if (item.parent.isEmpty()) {
+            menus.insert(item.name, menuBar()->addMenu(item.caption));
+            continue;
+        }
+        QMenu* parent = menus.value(item.parent);
+        if (!parent)
+            continue;
+        if (item.caption == QLatin1String("-")) {
+            parent->addSeparator();
+            continue;
+        }
+        QAction* a = parent->addAction(item.caption);
+        a->setObjectName(item.name);
+        connect(a, &QAction::triggered, this, [this, name = item.name]() {
+            ui::runCommand(host_, [&]() { w_.menuClick(name); });
+        });
+    }
+    connect(&w_, &ui::Window::changed, this, &MainWindowView::refresh);
+    resize(900, 620);
+    refresh();
+}
+
+void MainWindowView::refresh() {
+    setWindowTitle(w_.caption());
+    for (QAction* a : findChildren<QAction*>()) {
+        if (const shell::MenuItem* m = w_.menu(a->objectName()))
+            a->setEnabled(m->enabled);
+    }
+}
+
+void MainWindowView::closeEvent(QCloseEvent* e) {
+    host_.quit();
+    e->accept();
+}
+
+LauncherView::LauncherView(shell::frmAuswahl& w, QtHost& host, QWidget* parent)
+    : QDialog(parent, Qt::Window), w_(w), host_(host) {
+    setWindowTitle(w_.caption());
+    auto* layout = new QVBoxLayout(this);
+    QFont big = font();
+    big.setPointSize(big.pointSize() + 3);
+    big.setBold(true);
+    for (const auto& b : w_.buttons()) {
+        auto* button = new QPushButton(b.caption, this);
+        button->setObjectName(b.name);
+        button->setFont(big);
+        button->setMinimumSize(260, 58);
+        button->setAutoDefault(false);
+        layout->addWidget(button);
+        connect(button, &QPushButton::clicked, this,
+                [this, name = b.name]() { ui::runCommand(host_, [&]() { w_.click(name); }); });
+    }
+    connect(&w_, &ui::Window::changed, this, &LauncherView::refresh);
+    refresh();
+}
+
+void LauncherView::refresh() {
+    setWindowTitle(w_.caption());
+    for (const auto& b : w_.buttons())
+        if (auto* button = findChild<QPushButton*>(b.name))
+            button->setEnabled(b.enabled);
+}
+
+void LauncherView::showEvent(QShowEvent* e) {
+    // Beside the main window, to its right.
+    if (QWidget* main = host_.mainWidget()) {
+        const QRect frame = main->frameGeometry();
+        move(frame.right() + 8, frame.top());
+    }
+    QDialog::showEvent(e);
+}
+
+void LauncherView::closeEvent(QCloseEvent* e) {
+    // The launcher stays beside the main window for the whole run.
+    e->ignore();
+}
+
+HinwFehltView::HinwFehltView(shell::frmHinwFehlt& w, QtHost& host, QWidget* parent)
+    : QDialog(parent), w_(w), host_(host) {
+    setWindowTitle(w_.caption());
+    auto* layout = new QVBoxLayout(this);
+    auto* hint = new QLabel(w_.lblHinweis, this);
+    hint->setObjectName(QStringLiteral("lblHinweis"));
+    hint->setWordWrap(true);
+    QFont bold = hint->font();
+    bold.setBold(true);
+    hint->setFont(bold);
+    layout->addWidget(hint);
+    auto* label1 = new QLabel(w_.Label1, this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label1->setFrameShape(QFrame::Panel);
+    label1->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(label1);
+    auto* row = new QHBoxLayout;
+    const std::vector<std::pair<QString, QString>> buttons = {
+        {QStringLiteral("cmdSeek"), QStringLiteral("Suchen nach ...")},
+        {QStringLiteral("cmdImport"), QStringLiteral("Neu importieren aus Orvid")},
+        {QStringLiteral("cmdHilfe"), QStringLiteral("Hilfe")},
+        {QStringLiteral("cmdAbbruch"), QStringLiteral("Abbrechen")}};
+    for (const auto& [name, caption] : buttons) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        row->addWidget(b);
+        connect(b, &QPushButton::clicked, this, [this, name = name]() {
+            ui::runCommand(host_, [&]() {
+                if (name == QLatin1String("cmdSeek"))
+                    w_.cmdSeek_Click();
+                else if (name == QLatin1String("cmdImport"))
+                    w_.cmdImport_Click();
+                else if (name == QLatin1String("cmdHilfe"))
+                    w_.cmdHilfe_Click();
+                else
+                    w_.cmdAbbruch_Click();
+            });
+        });
+    }
+    layout->addLayout(row);
+    adjustSize();
+    // Centred on the screen, as the window places itself when it loads.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        move((s.width() - width()) / 2, (s.height() - height()) / 2);
+    }
+}
+
+void HinwFehltView::closeEvent(QCloseEvent* e) {
+    w_.Form_Unload();
+    QDialog::closeEvent(e);
+}
+
+} // namespace gui

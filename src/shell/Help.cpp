@@ -1,0 +1,39 @@
+#include "shell/Help.h"
+
+namespace shell {
+
+const std::vector<HelpPage>& helpPages() {
+    static const std::vector<HelpPage> pages = {
+        {QStringLiteral("index.html"), QStringLiteral("Inhalt")},
+        {QStringLiteral("starten.html"), QStringLiteral("Starten und Datendatei")},
+        {QStringLiteral("ablauf.html"), QStringLiteral("Der typische Ablauf")},
+        {QStringLiteral("setzen.html"), QStringLiteral("Setzen der Kurse")},
+        {QStringLiteral("zuweisen.html"), QStringLiteral("Schüler einem Parallelkurs zuweisen")},
+        {QStringLiteral("speichern.html"), QStringLiteral("Schienen speichern")},
+    };
+    return pages;
+}
+
+QString helpPage(const ui::HelpRef& ref) {
+    switch (ref.kind) {
+    case ui::HelpRef::Kind::Keyword:
+        if (ref.keyword.compare(QLatin1String("Starten"), Qt::CaseInsensitive) == 0)
+            return QStringLiteral("starten.html");
+        break;
+    case ui::HelpRef::Kind::Context:
+        switch (ref.context) {
+        case 1000:
+            return QStringLiteral("zuweisen.html");
+        case 7400:
+            return QStringLiteral("speichern.html");
+        default:
+            break;
+        }
+        break;
+    case ui::HelpRef::Kind::Contents:
+        break;
+    }
+    return QStringLiteral("index.html");
+}
+
+} // namespace shell

@@ -1,0 +1,83 @@
+#include "gui/ShellViews.h"
+#include "gui/QtHost.h"
+#include "shell/MainWindow.h"
+#include "shell/RunState.h"
+#include "shell/StartUp.h"
+#include "support/Printers.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+TEST(ShellViews, MainWindowShowsTheMenusOfItsModelAndTheStatusLine) {
+    shell::RunState s;
+    gui::QtHost host;
+    gui::registerViews(host);
+    shell::MDIKundB main(s, host);
+    gui::MainWindowView view(main, host);
+    host.setMainWidget(&view);
+    view.show();
+
+    QStringList top;
+    for (QAction* a : view.menuBar()->actions())
+        top << a->text();
+    EXPECT_EQ(top, (QStringList{"&Datei", "Dr&ucken", "&?"}));
+    auto* dw = view.findChild<QAction*>("menuDateiDW");
+    ASSERT_TRUE(dw);
+    EXPECT_EQ(dw->text(), "&Datendatei wechseln");
+    EXPECT_TRUE(dw->isEnabled());
+    for (const auto& item : main.menus()) {
+        if (auto* a = view.findChild<QAction*>(item.name)) {
+            EXPECT_EQ(a->isEnabled(), item.enabled) << item.name.toStdString();
+        }
+    }
+
+    host.setStatus("Kursstärken werden berechnet!");
+    auto* label1 = view.findChild<QLabel*>("Label1");
+    ASSERT_TRUE(label1);
+    EXPECT_EQ(label1->text(), QString::fromUtf8("Kursstärken werden berechnet!"));
+    EXPECT_TRUE(QFontInfo(label1->font()).fixedPitch());
+
+    s.SchjBez = "2009/2010";
+    main.setCaption("Kurs- und Blockbildung (Schuljahr: 2009/2010)");
+    EXPECT_EQ(view.windowTitle(), "Kurs- und Blockbildung (Schuljahr: 2009/2010)");
+}
+
+TEST(ShellViews, LauncherAndMissingPointerWindowOpenWithTheirButtons) {
+    shell::RunState s;
+    gui::QtHost host;
+    gui::registerViews(host);
+    shell::MDIKundB main(s, host);
+    gui::MainWindowView view(main, host);
+    host.setMainWidget(&view);
+    host.showModeless(main.launcher());
+    QWidget* launcher = host.viewOf(main.launcher());
+    ASSERT_TRUE(launcher);
+    EXPECT_TRUE(launcher->isVisible());
+    EXPECT_EQ(launcher->windowTitle(), "Auswahl");
+    QStringList captions;
+    for (auto* b : launcher->findChildren<QPushButton*>())
+        captions << b->text();
+    EXPECT_EQ(captions, (QStringList{"Import aus Palexor", "Start von Tessikor",
+                                     QString::fromUtf8("Übertragen nach Palexor"), "Beenden"}));
+
+    shell::frmHinwFehlt hinw(s, host);
+    hinw.Label1 = "/tmp/zeiger/";
+    gui::HinwFehltView hv(hinw, host, &view);
+    EXPECT_EQ(hv.windowTitle(), "TCLASSK fehlt!");
+    EXPECT_EQ(hv.findChild<QLabel*>("Label1")->text(), "/tmp/zeiger/");
+    auto* import = hv.findChild<QPushButton*>("cmdImport");
+    ASSERT_TRUE(import);
+    EXPECT_EQ(import->text(), "Neu importieren aus Orvid");
+    import->click();
+    EXPECT_TRUE(hinw.Label1.isEmpty()) << "the click reached the window's handler";
+}
+
+TEST(ShellViews, FiltersMatchBothLetterCases) {
+    QString selected;
+    EXPECT_EQ(gui::qtFilter("Alle Datendateien (*.MDB)|*.MDB", 1, &selected),
+              "Alle Datendateien (*.MDB *.mdb)");
+    EXPECT_EQ(selected, "Alle Datendateien (*.MDB *.mdb)");
+}

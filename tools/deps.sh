@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need, where missing.
+set -euo pipefail
+packages=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libgtest-dev libgmock-dev
+          libbenchmark-dev python3-dbf python3-dbfread xvfb xauth fonts-dejavu-core fonts-liberation2)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installiere: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi

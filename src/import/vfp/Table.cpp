@@ -517,7 +517,11 @@ Table Table::open(const QString& path) {
         column.offset = position;
         position += f.length;
     }
-    if (d->recordLength == 0 || d->recordLength > kMaxRecordLength || d->recordLength != position)
+    if (d->recordLength > kMaxRecordLength)
+        throw damaged(QStringLiteral("die Satzlänge %1 liegt über %2")
+                          .arg(d->recordLength)
+                          .arg(kMaxRecordLength));
+    if (d->recordLength != position) // also catches 0: position counts the deletion byte
         throw damaged(QStringLiteral("Satzlänge %1 passt nicht zur Summe der Feldlängen (%2 mit "
                                      "Löschkennzeichen)")
                           .arg(d->recordLength)
@@ -547,7 +551,7 @@ Table Table::open(const QString& path) {
             throw damaged(
                 QStringLiteral("es gibt Felder mit NULL-Werten oder variabler Länge, aber "
                                "keine Spalte _NullFlags"));
-        throw damaged(QStringLiteral("die Spalte _NullFlags ist mit %1 Bytes zu kurz für %2 Bits")
+        throw damaged(QStringLiteral("die Spalte _NullFlags ist %1 Byte lang, braucht aber %2 Bits")
                           .arg(nullFlagsLength)
                           .arg(bits));
     }
@@ -591,7 +595,9 @@ int Table::fieldCount() const {
 }
 
 const Field& Table::field(int ordinal) const {
-    return d_->columns.at(ordinal).field;
+    if (ordinal < 0 || ordinal >= d_->columns.size())
+        throw std::out_of_range("vfp::Table::field: field ordinal out of range");
+    return d_->columns[ordinal].field;
 }
 
 int Table::fieldIndex(const QString& name) const {

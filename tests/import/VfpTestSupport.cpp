@@ -69,11 +69,11 @@ std::vector<std::string> fields(const vfp::Table& table) {
     return out;
 }
 
-QString errorOf(const std::function<void()>& action) {
+std::string errorOf(const std::function<void()>& action) {
     try {
         action();
     } catch (const vfp::Error& e) {
-        return e.message();
+        return e.message().toStdString();
     } catch (const std::exception& e) {
         ADD_FAILURE() << "not a vfp::Error: " << e.what();
         return {};
@@ -122,32 +122,12 @@ void Scratch::patch(const QString& name, qint64 offset, const QByteArray& bytes)
     write(name, content);
 }
 
-void Scratch::patchU16(const QString& name, qint64 offset, quint16 value) const {
-    QByteArray bytes(2, '\0');
-    qToLittleEndian(value, bytes.data());
-    patch(name, offset, bytes);
-}
-
-void Scratch::patchU32(const QString& name, qint64 offset, quint32 value) const {
-    QByteArray bytes(4, '\0');
-    qToLittleEndian(value, bytes.data());
-    patch(name, offset, bytes);
-}
-
 void Scratch::truncate(const QString& name, qint64 size) const {
     write(name, read(name).left(size));
 }
 
 void Scratch::remove(const QString& name) const {
     EXPECT_TRUE(QFile::remove(path(name))) << name.toStdString();
-}
-
-qint64 Scratch::headerLength(const QString& name) const {
-    return qFromLittleEndian<quint16>(read(name).constData() + 8);
-}
-
-qint64 Scratch::recordLength(const QString& name) const {
-    return qFromLittleEndian<quint16>(read(name).constData() + 10);
 }
 
 qint64 Scratch::descriptor(const QString& name, const QString& field) const {
@@ -161,9 +141,12 @@ qint64 Scratch::descriptor(const QString& name, const QString& field) const {
 }
 
 qint64 Scratch::valueAt(const QString& name, int record, const QString& field) const {
+    const QByteArray bytes = read(name);
+    const qint64 headerLength = qFromLittleEndian<quint16>(bytes.constData() + 8);
+    const qint64 recordLength = qFromLittleEndian<quint16>(bytes.constData() + 10);
     const qint64 displacement =
-        qFromLittleEndian<quint32>(read(name).constData() + descriptor(name, field) + 12);
-    return headerLength(name) + record * recordLength(name) + displacement;
+        qFromLittleEndian<quint32>(bytes.constData() + descriptor(name, field) + 12);
+    return headerLength + record * recordLength + displacement;
 }
 
 } // namespace vfptest

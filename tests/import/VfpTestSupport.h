@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,8 +24,11 @@ std::vector<std::vector<std::string>> rows(const vfp::Table& table);
 // Name, type, length, decimals and "null" for nullable, e.g. "PRICE Y 8,4".
 std::vector<std::string> fields(const vfp::Table& table);
 
+inline std::string str(const QString& text) {
+    return text.toStdString();
+}
 // The message of the vfp::Error that `action` throws; a test failure if it throws none.
-QString errorOf(const std::function<void()>& action);
+std::string errorOf(const std::function<void()>& action);
 // Opens the table and decodes every value of every live record.
 void readAll(const QString& path);
 
@@ -36,14 +40,15 @@ public:
     QByteArray read(const QString& name) const;
     void write(const QString& name, const QByteArray& bytes) const;
     void patch(const QString& name, qint64 offset, const QByteArray& bytes) const;
-    void patchU16(const QString& name, qint64 offset, quint16 value) const;
-    void patchU32(const QString& name, qint64 offset, quint32 value) const;
+    // A little-endian integer, as the table headers hold them.
+    template <typename T> void patchInt(const QString& name, qint64 offset, T value) const {
+        QByteArray bytes(sizeof(T), '\0');
+        qToLittleEndian(value, bytes.data());
+        patch(name, offset, bytes);
+    }
     void truncate(const QString& name, qint64 size) const;
     void remove(const QString& name) const;
 
-    // Offsets in a table file, read from its header.
-    qint64 headerLength(const QString& name) const;
-    qint64 recordLength(const QString& name) const;
     // Start of the descriptor of the field with this stored name.
     qint64 descriptor(const QString& name, const QString& field) const;
     // Start of a field's value in a record (records counted from 0, deleted ones included).

@@ -159,6 +159,29 @@ qint64 Connection::insert(const QString& table,
     return q.lastInsertId().toLongLong();
 }
 
+Inserter::Inserter(Connection& c, const QString& table, const QStringList& fields)
+    : c_(c), table_(table), fields_(fields), q_(c.database()) {
+    QStringList marks;
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString sql =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(table, fields.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    if (!q_.prepare(sql))
+        throw c_.error(q_.lastError(), sql);
+}
+
+qint64 Inserter::insert(const QVariantList& values) {
+    for (qsizetype i = 0; i < fields_.size(); ++i) {
+        const QVariant v = values.value(i);
+        checkValue(table_, fields_[i], v);
+        q_.bindValue(static_cast<int>(i), v);
+    }
+    if (!q_.exec())
+        throw c_.error(q_.lastError(), q_.lastQuery());
+    return q_.lastInsertId().toLongLong();
+}
+
 Transaction::Transaction(Connection& c) : c_(c) {
     c_.exec(QStringLiteral("BEGIN IMMEDIATE"));
 }

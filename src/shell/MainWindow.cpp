@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "import/ErzKuB.h"
 #include "shell/Files.h"
 #include "shell/Paths.h"
 #include "shell/Platform.h"
@@ -22,7 +23,7 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
         {QStringLiteral("menuDateiBlDaten"), QStringLiteral("&Blockdaten"), d, false},
         {QStringLiteral("menuDateiTessik"), QStringLiteral("&Tessik starten"), d, true},
         {QStringLiteral("menuDateiStr2"), QStringLiteral("-"), d, true},
-        {QStringLiteral("menuDateiImp"), QStringLiteral("&Importieren"), d, false},
+        {QStringLiteral("menuDateiImp"), QStringLiteral("&Importieren"), d, true},
         {QStringLiteral("menuDateiExp"), QStringLiteral("&Exportieren"), d, false},
         {QStringLiteral("menuDateiDW"), QStringLiteral("&Datendatei wechseln"), d, true},
         {QStringLiteral("menuDateiStr3"), QStringLiteral("-"), d, true},
@@ -159,7 +160,11 @@ void MDIKundB::menuDateiImp_Click() {
 
 void MDIKundB::menuDateiExp_Click() {}
 
-void MDIKundB::importCommand() {}
+void MDIKundB::importCommand() {
+    // The caption follows the school year of the new file.
+    if (importer::importCommand(s_, host_) && !s_.SchjBez.isEmpty())
+        updateCaption();
+}
 
 void MDIKundB::menuDateiDW_Click() {
     const QString oldPfad = s_.DatenPfad;

@@ -1,4 +1,5 @@
 #include "shell/StartUp.h"
+#include "import/ErzKuB.h"
 #include "shell/Files.h"
 #include "shell/MainWindow.h"
 #include "shell/RunState.h"
@@ -17,6 +18,11 @@ namespace {
 const QString kM1 = QString::fromUtf8(
     "Importieren der Daten aus Kollegstufendatei\n\rWählen dazu Sie im Menü: Importieren");
 const QString kCaption2009 = "Kurs- und Blockbildung (Schuljahr: 2009/2010)";
+
+// The import window opens; the user closes it without importing.
+void expectImportClosed(ScriptedHost& host) {
+    host.onModal("ErzKuB", [](ui::Window& w) { dynamic_cast<importer::ErzKuB&>(w).Form_Unload(); });
+}
 
 // A pointer folder with a database holding one school year, and the main window started on it.
 struct StartUp : ::testing::Test {
@@ -55,6 +61,7 @@ TEST_F(StartUp, MissingPointerFileImportOrCancelOfTheSearchLeadIntoTheImport) {
         shell::RunState s;
         shell::MDIKundB m(s, h);
         h.onModal("frmHinwFehlt", std::move(act));
+        expectImportClosed(h);
         m.Form_Load(tmp.dir());
         EXPECT_EQ(h.statuses, QStringList{"Importieren der Daten aus der Kollegstufendatei."});
         EXPECT_EQ(h.modeless, QStringList{"frmAuswahl"});
@@ -78,6 +85,7 @@ TEST_F(StartUp, MissingPointerFileImportOrCancelOfTheSearchLeadIntoTheImport) {
     h.onModal("frmHinwFehlt",
               [](ui::Window& w) { dynamic_cast<shell::frmHinwFehlt&>(w).cmdSeek_Click(); });
     h.onOpenFile(std::nullopt);
+    expectImportClosed(h);
     m.Form_Load(tmp.dir());
     EXPECT_EQ(h.statuses, QStringList{"Importieren der Daten aus der Kollegstufendatei."});
     EXPECT_FALSE(QFile::exists(tmp.path("TCLASSK")));
@@ -112,6 +120,7 @@ TEST_F(StartUp, HelpInTheMissingPointerWindowOpensTheKeywordStarten) {
         f.cmdHilfe_Click();
         f.cmdImport_Click();
     });
+    expectImportClosed(host);
     start();
     ASSERT_EQ(host.help.size(), 1u);
     EXPECT_EQ(host.help[0].kind, ui::HelpRef::Kind::Keyword);
@@ -123,6 +132,7 @@ TEST_F(StartUp, UnreadablePointerFileShowsTheDiskErrorThenM1AndTheImport) {
     host.onMessage(tmp.path("TCLASSK") + ": Pfad/Datei-Zugriffsfehler!\r\nNur zum Lesen gesetzt!",
                    ui::Answer::Cancel);
     host.onMessage(kM1);
+    expectImportClosed(host);
     start();
     EXPECT_EQ(host.messages.at(1).title, "Kurs- und Blockbildung");
     EXPECT_EQ(host.modeless, QStringList{"frmAuswahl"});
@@ -158,6 +168,7 @@ TEST_F(StartUp, BareFileNameOrMissingDirectoryLeadsToTheDataFileDialog) {
     host.onMessage(QString::fromUtf8("ungültiger Datenpfadname!"));
     host.onOpenFile(std::nullopt);
     host.onMessage(kM1);
+    expectImportClosed(host);
     start();
     EXPECT_EQ(host.messages.at(0).title, "") << "the program's default title";
     EXPECT_EQ(host.modeless, QStringList{"frmAuswahl"});
@@ -179,6 +190,7 @@ TEST_F(StartUp, ExistingEmptyDirectoryWithoutTheDatabaseAsksForAFile) {
     pointTo(tmp.path("leer/BB.MDB"));
     host.onOpenFile(std::nullopt);
     host.onMessage(kM1);
+    expectImportClosed(host);
     start();
     ASSERT_EQ(host.fileDialogs.size(), 1u);
     EXPECT_EQ(host.fileDialogs[0].initialDir, "") << "no initial directory at start-up";
@@ -201,6 +213,7 @@ TEST_F(StartUp, EmptyDatabaseFileAsksAgainAndAnEmptyChoiceIsRefused) {
     host.onMessage("Datendatei ist leer!");
     host.onOpenFile(std::nullopt);
     host.onMessage(kM1);
+    expectImportClosed(host);
     start();
     EXPECT_EQ(host.modeless, QStringList{"frmAuswahl"});
     EXPECT_EQ(main.caption(), "Kurs- und Blockbildung");

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "import/Transfers.h"
+#include "ui/ListBox.h"
+#include "ui/Window.h"
+
+#include <QDate>
+#include <functional>
+
+namespace ui {
+class Host;
+}
+namespace shell {
+struct RunState;
+}
+
+namespace importer {
+
+// Fills the new, empty block-formation database at s.databasePath() from the container at
+// s.VerwDbcPfad: the transfers in one transaction. Shared by the import window and kubb.
+void runTransfers(const shell::RunState& s, ui::Host& host, const Selection& sel,
+                  const Transfers::Progress& progress = {});
+
+// "Einstellungen für den Import aus MERIX an das Blockbildungsprogramm": the user picks the
+// administration container, the school year, one or two cohorts and the target file; the window
+// builds the new database. Label1 tells the caller the outcome ("Abbruch": no import).
+class ErzKuB : public ui::Window {
+    Q_OBJECT
+public:
+    ErzKuB(shell::RunState& s, ui::Host& host);
+
+    // Today's date; tests set their own.
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
+
+    const QString Label5 = QStringLiteral("Datenpfad zu Orvid:");
+    QString lblDMerix =
+        QStringLiteral("Orvid ist nicht im Standardverzeichnis c:\\palex. Wählen Sie durchsuchen.");
+    const QString Frame2 = QStringLiteral("Schuljahre");
+    ui::ListBox lstSJ{false};
+    const QString Frame1 = QStringLiteral("Kollegiatenjahrgänge");
+    ui::ListBox lstKollJahrg{true};
+    const QString Befehl1 = QStringLiteral("&Daten importieren");
+    const QString Befehl2 = QStringLiteral("&Abbruch");
+    const QString cmdSeek = QStringLiteral("Durchsuchen");
+    QString Label2 = QStringLiteral("Datenpfad:");
+    QString Label1;
+    QString Label4;
+    QString Label3;
+    bool progressVisible = false; // Label1 and Label2 show during the import
+
+    // The previous school year's key (6 characters, possibly empty), for the course transfer.
+    QString previousKey;
+
+    void Form_Load();
+    void lstSJ_Click();
+    void cmdSeek_Click();
+    void Befehl1_Click();
+    void Befehl2_Click();
+    // The close box: no import, and the run goes on with the database it had.
+    void Form_Unload();
+
+    QString ODVFP();
+    bool DialogBlockbildungsDatenbankName(); // true when cancelled
+    void KopDatenDat(const QString& targetDir);
+
+private:
+    void fillSchoolYears();
+    void chooseCurrentYear();
+    void setLabel(QString& label, const QString& text);
+
+    shell::RunState& s_;
+    ui::Host& host_;
+    QString savedPfad_, savedDatei_, savedBez_, savedId_;
+};
+
+// The import command of the main window and the launcher: the import window, then the school
+// year of the new file and the pre-assignment. False when the user cancelled.
+bool importCommand(shell::RunState& s, ui::Host& host);
+
+} // namespace importer

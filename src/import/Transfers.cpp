@@ -1,0 +1,459 @@
+#include "import/Transfers.h"
+
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "import/vfp/Container.h"
+#include "import/vfp/Error.h"
+
+#include "ui/Host.h"
+#include <QSqlError>
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+
+namespace importer {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Kurs- und Blockbildung");
+
+// A source value in the type of the target field: numbers into text as written (integers without
+// blanks or decimals), text into numbers by its value.
+QVariant convert(const QVariant& v, const QString& table, const QString& field) {
+    if (v.isNull())
+        return {};
+    const db::FieldDef* f = db::table(table).field(field);
+    if (!f)
+        return v;
+    const auto type = v.typeId();
+    const bool numeric = type == QMetaType::Int || type == QMetaType::LongLong ||
+                         type == QMetaType::Double || type == QMetaType::UInt ||
+                         type == QMetaType::ULongLong;
+    if (f->type == db::FieldType::Text) {
+        if (type == QMetaType::Double) {
+            const double d = v.toDouble();
+            if (d == static_cast<double>(static_cast<qint64>(d)))
+                return QString::number(static_cast<qint64>(d));
+            return QString::number(d);
+        }
+        if (numeric)
+            return QString::number(v.toLongLong());
+        if (type == QMetaType::Bool)
+            return v.toBool() ? QStringLiteral("T") : QStringLiteral("F");
+        return v.toString();
+    }
+    if (numeric)
+        return type == QMetaType::Double ? QVariant(qRound64(v.toDouble()))
+                                         : QVariant(v.toLongLong());
+    const QString s = v.toString().trimmed();
+    if (s.isEmpty())
+        return {};
+    bool ok = false;
+    const qlonglong n = s.toLongLong(&ok);
+    if (!ok)
+        throw db::DbError(
+            db::DbError::Kind::Constraint,
+            QStringLiteral("Der Wert \"%1\" für das Feld %2 der Tabelle %3 ist keine Zahl.")
+                .arg(s, field, table));
+    return n;
+}
+
+QString text(const vfp::Record& r, const QString& field) {
+    const QVariant v = r.value(field);
+    if (v.isNull())
+        return {};
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong ||
+        v.typeId() == QMetaType::Int)
+        return convert(v, QStringLiteral("kurs"), QStringLiteral("KS_BEZ")).toString();
+    return v.toString();
+}
+
+// Writes rows of one target table from source values; a unique index violated by the source
+// becomes a message naming the table, the index fields and the duplicate values.
+class Writer {
+public:
+    Writer(db::Connection& c, const QString& table, const QStringList& fields)
+        : table_(table), fields_(fields), ins_(c, table, fields) {}
+
+    qint64 add(const QVariantList& values) {
+        QVariantList converted;
+        converted.reserve(values.size());
+        for (qsizetype i = 0; i < values.size(); ++i)
+            converted << convert(values[i], table_, fields_[i]);
+        try {
+            return ins_.insert(converted);
+        } catch (const db::DbError& e) {
+            if (e.kind() != db::DbError::Kind::Constraint ||
+                !e.message().contains(QLatin1String("UNIQUE")))
+                throw;
+            throw duplicate(e, converted);
+        }
+    }
+
+private:
+    db::DbError duplicate(const db::DbError& e, const QVariantList& values) const {
+        static const QRegularExpression re(QStringLiteral("UNIQUE constraint failed: ([^\\n]+)"));
+        const auto m = re.match(e.message());
+        QStringList parts;
+        if (m.hasMatch()) {
+            for (QString col : m.captured(1).split(QLatin1Char(','))) {
+                col = col.trimmed().section(QLatin1Char('.'), 1).section(QLatin1Char(' '), 0, 0);
+                const qsizetype i = fields_.indexOf(col);
+                parts << QStringLiteral("%1 = \"%2\"")
+                             .arg(col, i >= 0 ? values[i].toString() : QString());
+            }
+        }
+        return db::DbError(
+            db::DbError::Kind::Constraint,
+            QStringLiteral("Import abgebrochen: In der Tabelle %1 der Schulverwaltung kommt %2 "
+                           "doppelt vor; die Blockbildungsdatei erlaubt es nur einmal.")
+                .arg(table_, parts.isEmpty() ? QStringLiteral("ein Schlüssel")
+                                             : parts.join(QStringLiteral(", "))));
+    }
+
+    QString table_;
+    QStringList fields_;
+    db::Inserter ins_;
+};
+
+} // namespace
+
+QStringList schoolYearLines(const vfp::Container& c) {
+    QStringList lines;
+    const vfp::Table t = c.table(QStringLiteral("schjahr"));
+    t.requireField(QStringLiteral("SJ_ID"));
+    t.requireField(QStringLiteral("SJ_SCHJ"));
+    vfp::Record r;
+    while (t.next(r))
+        lines << text(r, QStringLiteral("SJ_SCHJ")) + QStringLiteral("     ") +
+                     text(r, QStringLiteral("SJ_ID"));
+    return lines;
+}
+
+QStringList cohortsOffered(const vfp::Container& c, const QString& schjBez) {
+    const vfp::Table t = c.table(QStringLiteral("kolleg"));
+    t.requireField(QStringLiteral("KO_KURSPH"));
+    QSet<QString> phases;
+    vfp::Record r;
+    while (t.next(r))
+        phases.insert(text(r, QStringLiteral("KO_KURSPH")));
+    QStringList out;
+    const int y = schjBez.left(4).toInt();
+    for (int k = 0; k <= 1; ++k) {
+        const QString phase = QString::number(y - k);
+        if (phases.contains(phase))
+            out << phase;
+    }
+    return out;
+}
+
+QString previousKey(const QStringList& lines, const QString& schjBez) {
+    const QString prev = QString::number(schjBez.left(4).toInt() - 1);
+    for (const QString& l : lines)
+        if (l.left(4) == prev)
+            return l.right(6);
+    return {};
+}
+
+Transfers::Transfers(const vfp::Container& source, db::Connection& target, const Selection& sel,
+                     ui::Host& host, Progress progress)
+    : source_(source), target_(target), sel_(sel), host_(host), progress_(std::move(progress)) {}
+
+void Transfers::announce(const QString& table) {
+    if (progress_)
+        progress_(table);
+}
+
+void Transfers::KopiereSchuldaten() {
+    announce(QStringLiteral("Schule"));
+    const vfp::Table t = source_.table(QStringLiteral("schule"));
+    t.requireField(QStringLiteral("SH_NUMMER"));
+    t.requireField(QStringLiteral("SH_KURZBEZ"));
+    if (t.fieldCount() < 3)
+        throw vfp::Error::damaged(t.fileName(), QStringLiteral("weniger als drei Felder"));
+    Writer w(target_, QStringLiteral("schule"),
+             {QStringLiteral("SH_NUMMER"), QStringLiteral("SH_AMTLBEZ1"),
+              QStringLiteral("SH_AMTLBEZ2"), QStringLiteral("SH_KURZBEZ")});
+    vfp::Record r;
+    while (t.next(r))
+        w.add({r.value(QStringLiteral("SH_NUMMER")), r.value(1), r.value(2),
+               r.value(QStringLiteral("SH_KURZBEZ"))});
+}
+
+void Transfers::KopiereLehrdaten() {
+    announce(QStringLiteral("Lehrer"));
+    const vfp::Table t = source_.table(QStringLiteral("lehrer"));
+    for (const char* f : {"LE_ID", "LE_KUERZ", "LE_BEZ"})
+        t.requireField(QString::fromLatin1(f));
+    Writer w(target_, QStringLiteral("lehrer"),
+             {QStringLiteral("LE_KUERZ"), QStringLiteral("LE_BEZ"), QStringLiteral("LE_VFP_ID")});
+    vfp::Record r;
+    while (t.next(r))
+        w.add({r.value(QStringLiteral("LE_KUERZ")), r.value(QStringLiteral("LE_BEZ")),
+               r.value(QStringLiteral("LE_ID"))});
+}
+
+void Transfers::KopiereSchuljahr() {
+    announce(QStringLiteral("Schuljahr"));
+    const vfp::Table t = source_.table(QStringLiteral("schjahr"));
+    for (const char* f : {"SJ_ID", "SJ_SCHJ", "SJ_AA_12", "SJ_AA_13"})
+        t.requireField(QString::fromLatin1(f));
+    Writer w(target_, QStringLiteral("schjahr"),
+             {QStringLiteral("SJ_SCHJ"), QStringLiteral("SJ_AA_12"), QStringLiteral("SJ_AA_13"),
+              QStringLiteral("SJ_VFP_ID")});
+    vfp::Record r;
+    while (t.next(r)) {
+        if (text(r, QStringLiteral("SJ_ID")) != sel_.schjId)
+            continue;
+        w.add({r.value(QStringLiteral("SJ_SCHJ")), r.value(QStringLiteral("SJ_AA_12")),
+               r.value(QStringLiteral("SJ_AA_13")), r.value(QStringLiteral("SJ_ID"))});
+    }
+}
+
+void Transfers::KopiereKurse() {
+    announce(QStringLiteral("Kurse"));
+    const vfp::Table t = source_.table(QStringLiteral("kurs"));
+    static const char* const fields[] = {"KS_SCHJ",   "KS_BEZ",    "KS_SORT",   "KS_LE_ID",
+                                         "KS_FA_ID1", "KS_FA_ID2", "KS_FA_ID3", "KS_FA_ID4",
+                                         "KS_JGST",   "KS_LKGK",   "KS_STD",    "KS_STDVL"};
+    QStringList targetFields;
+    for (const char* f : fields) {
+        t.requireField(QString::fromLatin1(f));
+        targetFields << QString::fromLatin1(f);
+    }
+    t.requireField(QStringLiteral("KS_ID"));
+    if (t.recordCount() == 0) {
+        ui::tell(host_,
+                 QStringLiteral("Kursdatei fehlt für Schuljahr: ") + sel_.schjBez +
+                     QStringLiteral(
+                         "!\r\nErstellen Sie die Kursdatei in Orvid! Importieren Sie aufs Neue!"),
+                 ui::Icon::None, kTitle);
+        return;
+    }
+    targetFields << QStringLiteral("KS_VFP_ID") << QStringLiteral("KS_MIN")
+                 << QStringLiteral("KS_MAX") << QStringLiteral("KS_OPT");
+    Writer w(target_, QStringLiteral("kurs"), targetFields);
+
+    const int y = sel_.schjBez.left(4).toInt();
+    QString g;
+    if (sel_.cohorts.size() == 1) {
+        const int p = sel_.cohorts.first().toInt();
+        g = p == y ? QStringLiteral("11") : (p == y - 1 ? QStringLiteral("12") : QString());
+    }
+    const auto accepted = [&](const vfp::Record& r) {
+        const QString s = text(r, QStringLiteral("KS_SCHJ"));
+        const QString jgst = text(r, QStringLiteral("KS_JGST"));
+        const QString kind = text(r, QStringLiteral("KS_LKGK"));
+        const bool current = s == sel_.schjId;
+        const bool previous = !sel_.previousKey.isEmpty() && s == sel_.previousKey;
+        if (sel_.cohorts.size() >= 2)
+            return current || previous;
+        const bool k = kind == QLatin1String("K");
+        const bool or50 = jgst == QLatin1String("50");
+        if (g == QLatin1String("11"))
+            return current && (jgst == QLatin1String("11") || or50) && k;
+        if (g == QLatin1String("12"))
+            return (current && (jgst == QLatin1String("12") || or50) && k) ||
+                   (previous && (jgst == QLatin1String("11") || or50) && k);
+        return false;
+    };
+    vfp::Record r;
+    while (t.next(r)) {
+        if (!accepted(r))
+            continue;
+        QVariantList values;
+        for (const char* f : fields)
+            values << r.value(QString::fromLatin1(f));
+        values << r.value(QStringLiteral("KS_ID")) << 0 << 0 << 0;
+        w.add(values);
+    }
+}
+
+void Transfers::KopiereBlock() {
+    announce(QStringLiteral("Block"));
+    const vfp::Table t = source_.table(QStringLiteral("block"));
+    for (const char* f : {"BL_ID", "BL_SCHJ", "BL_BEZ", "BL_NAME", "BL_STD", "BL_SORT"})
+        t.requireField(QString::fromLatin1(f));
+    Writer w(target_, QStringLiteral("block"),
+             {QStringLiteral("BL_SCHJ"), QStringLiteral("BL_BEZ"), QStringLiteral("BL_NAME"),
+              QStringLiteral("BL_STD"), QStringLiteral("BL_SORT"), QStringLiteral("BL_VFP_ID"),
+              QStringLiteral("BL_FIX")});
+    vfp::Record r;
+    while (t.next(r)) {
+        if (text(r, QStringLiteral("BL_SCHJ")) != sel_.schjId)
+            continue;
+        w.add({r.value(QStringLiteral("BL_SCHJ")), r.value(QStringLiteral("BL_BEZ")),
+               r.value(QStringLiteral("BL_NAME")), r.value(QStringLiteral("BL_STD")),
+               r.value(QStringLiteral("BL_SORT")), r.value(QStringLiteral("BL_ID")),
+               QStringLiteral("0")});
+    }
+}
+
+void Transfers::KopiereKollegiaten() {
+    announce(QStringLiteral("Kolleg"));
+    const vfp::Table t = source_.table(QStringLiteral("kolleg"));
+    for (const char* f : {"KO_ID", "KO_KURSPH", "KO_FAMNAME", "KO_RUFNAME", "KO_PARALLE"})
+        t.requireField(QString::fromLatin1(f));
+    Writer w(target_, QStringLiteral("kolleg"),
+             {QStringLiteral("KO_KURSPH"), QStringLiteral("KO_FAMNAME"),
+              QStringLiteral("KO_RUFNAME"), QStringLiteral("KO_PARLLKL"),
+              QStringLiteral("KO_VFP_ID")});
+    vfp::Record r;
+    while (t.next(r)) {
+        if (!sel_.cohorts.contains(text(r, QStringLiteral("KO_KURSPH"))))
+            continue;
+        w.add({r.value(QStringLiteral("KO_KURSPH")), r.value(QStringLiteral("KO_FAMNAME")),
+               r.value(QStringLiteral("KO_RUFNAME")), r.value(QStringLiteral("KO_PARALLE")),
+               r.value(QStringLiteral("KO_ID"))});
+    }
+}
+
+void Transfers::KopiereFachangebot() {
+    announce(QStringLiteral("Fachangebot"));
+    const vfp::Table t = source_.table(QStringLiteral("fachang"));
+    for (const char* f :
+         {"FA_ID", "FA_KURSPH", "FA_PSCHL", "FA_BEZ", "FA_BELEG", "FA_STDGK", "FA_GLEICH"})
+        t.requireField(QString::fromLatin1(f));
+    Writer w(target_, QStringLiteral("fachang"),
+             {QStringLiteral("FA_KURSPH"), QStringLiteral("FA_PSCHL"), QStringLiteral("FA_BEZ"),
+              QStringLiteral("FA_BELEG"), QStringLiteral("FA_STDGK"), QStringLiteral("FA_GLEICH"),
+              QStringLiteral("FA_VFP_ID"), QStringLiteral("FA_BEZLK"), QStringLiteral("FA_BEZGK"),
+              QStringLiteral("FA_MERK1")});
+    vfp::Record r;
+    while (t.next(r)) {
+        if (!sel_.cohorts.contains(text(r, QStringLiteral("FA_KURSPH"))))
+            continue;
+        const QVariant bez = r.value(QStringLiteral("FA_BEZ"));
+        w.add({r.value(QStringLiteral("FA_KURSPH")), r.value(QStringLiteral("FA_PSCHL")), bez,
+               r.value(QStringLiteral("FA_BELEG")), r.value(QStringLiteral("FA_STDGK")),
+               r.value(QStringLiteral("FA_GLEICH")), r.value(QStringLiteral("FA_ID")), bez, bez,
+               QStringLiteral("0")});
+    }
+}
+
+void Transfers::KopiereBelegungen() {
+    announce(QStringLiteral("Belegung"));
+    const vfp::Table t = source_.table(QStringLiteral("beleg_gk"));
+    for (const char* f : {"GK_KO_ID", "GK_FA_ID", "GK_ART"})
+        t.requireField(QString::fromLatin1(f));
+    if (t.fieldCount() < 4)
+        throw vfp::Error::damaged(t.fileName(), QStringLiteral("weniger als vier Felder"));
+    QSet<QString> students;
+    {
+        QSqlQuery q = target_.exec(QStringLiteral("SELECT KO_VFP_ID FROM kolleg"));
+        while (q.next())
+            students.insert(q.value(0).toString().toUpper());
+    }
+    Writer w(target_, QStringLiteral("belegung"),
+             {QStringLiteral("BG_KO_ID"), QStringLiteral("BG_KS_ID_12"),
+              QStringLiteral("BG_KS_ID_13"), QStringLiteral("BG_FA_ID"), QStringLiteral("BG_ART")});
+    QSqlQuery key(target_.database());
+    key.prepare(QStringLiteral("UPDATE belegung SET BG_VFP_ID = ? WHERE BG_ID = ?"));
+    vfp::Record r;
+    while (t.next(r)) {
+        const QVariant student = r.value(QStringLiteral("GK_KO_ID"));
+        if (student.isNull() || !students.contains(convert(student, QStringLiteral("belegung"),
+                                                           QStringLiteral("BG_KO_ID"))
+                                                       .toString()
+                                                       .toUpper()))
+            continue;
+        const qint64 id =
+            w.add({student, r.value(2), r.value(3), r.value(QStringLiteral("GK_FA_ID")),
+                   r.value(QStringLiteral("GK_ART"))});
+        key.addBindValue(db::sixKey(id));
+        key.addBindValue(id);
+        if (!key.exec())
+            throw target_.error(key.lastError(), key.lastQuery());
+    }
+}
+
+void Transfers::KopiereKursInSchienen() {
+    announce(QStringLiteral("Ckkurs"));
+    const vfp::Table t = source_.table(QStringLiteral("ckkurs"));
+    t.requireField(QStringLiteral("CK_BL_ID"));
+    t.requireField(QStringLiteral("CK_KS_ID"));
+    QSet<QString> courses;
+    {
+        QSqlQuery q = target_.exec(QStringLiteral("SELECT KS_VFP_ID FROM kurs"));
+        while (q.next())
+            courses.insert(q.value(0).toString().toUpper());
+    }
+    Writer w(target_, QStringLiteral("ckkurs"),
+             {QStringLiteral("CK_BL_ID"), QStringLiteral("CK_KS_ID"), QStringLiteral("CK_FIX")});
+    vfp::Record r;
+    while (t.next(r)) {
+        const QVariant course = r.value(QStringLiteral("CK_KS_ID"));
+        if (course.isNull() ||
+            !courses.contains(convert(course, QStringLiteral("ckkurs"), QStringLiteral("CK_KS_ID"))
+                                  .toString()
+                                  .toUpper()))
+            continue;
+        w.add({r.value(QStringLiteral("CK_BL_ID")), course, QStringLiteral("0")});
+    }
+}
+
+void Transfers::BereinigeBlCk() {
+    // Rail keys of the administration -> local keys. Both steps pass through temporary keys, so
+    // that a new key equal to another row's old key never collides on the unique indexes.
+    QHash<QString, QString> railKey; // administration key (upper case) -> six-character BL_ID
+    {
+        QSqlQuery q =
+            target_.exec(QStringLiteral("SELECT BL_ID, BL_VFP_ID FROM block ORDER BY BL_ID"));
+        while (q.next())
+            if (!q.value(1).isNull())
+                railKey.insert(q.value(1).toString().toUpper(),
+                               db::sixKey(q.value(0).toLongLong()));
+    }
+    std::vector<std::pair<qint64, QString>> placements;
+    {
+        QSqlQuery q = target_.exec(QStringLiteral(
+            "SELECT CK_ID, CK_BL_ID FROM ckkurs WHERE CK_BL_ID IS NOT NULL ORDER BY CK_ID"));
+        while (q.next()) {
+            const auto it = railKey.constFind(q.value(1).toString().toUpper());
+            if (it != railKey.constEnd())
+                placements.emplace_back(q.value(0).toLongLong(), *it);
+        }
+    }
+    for (const auto& [id, key] : placements)
+        target_.exec(QStringLiteral("UPDATE ckkurs SET CK_BL_ID = ? WHERE CK_ID = ?"),
+                     {QStringLiteral("#") + QString::number(id), id});
+    for (const auto& [id, key] : placements) {
+        try {
+            target_.exec(QStringLiteral("UPDATE ckkurs SET CK_BL_ID = ? WHERE CK_ID = ?"),
+                         {key, id});
+        } catch (const db::DbError& e) {
+            if (e.kind() != db::DbError::Kind::Constraint)
+                throw;
+            throw db::DbError(
+                db::DbError::Kind::Constraint,
+                QStringLiteral(
+                    "Import abgebrochen: In der Tabelle ckkurs der Schulverwaltung steht "
+                    "ein Kurs zweimal auf der Schiene %1.")
+                    .arg(key.trimmed()));
+        }
+    }
+    target_.exec(QStringLiteral("UPDATE block SET BL_VFP_ID = '#' || BL_ID"));
+    QSqlQuery q = target_.exec(QStringLiteral("SELECT BL_ID FROM block ORDER BY BL_ID"));
+    std::vector<qint64> rails;
+    while (q.next())
+        rails.push_back(q.value(0).toLongLong());
+    for (qint64 id : rails)
+        target_.exec(QStringLiteral("UPDATE block SET BL_VFP_ID = ? WHERE BL_ID = ?"),
+                     {db::sixKey(id), id});
+}
+
+void Transfers::runAll() {
+    KopiereSchuldaten();
+    KopiereLehrdaten();
+    KopiereSchuljahr();
+    KopiereKurse();
+    KopiereBlock();
+    KopiereKollegiaten();
+    KopiereFachangebot();
+    KopiereBelegungen();
+    KopiereKursInSchienen();
+    BereinigeBlCk();
+}
+
+} // namespace importer

@@ -1,0 +1,36 @@
+#include "shell/MessageWindow.h"
+
+#include "ui/Host.h"
+
+namespace shell {
+
+frmFMld::frmFMld(ui::Host& host)
+    : ui::Window(QStringLiteral("frmFMld"), QStringLiteral("Kurszuweisung nicht möglich:")),
+      host_(host) {}
+
+void frmFMld::appendLine(const QString& line) {
+    txtFMld += line + QStringLiteral("\r\n");
+    emit changed();
+}
+
+void frmFMld::cmddrucken_Click() {
+    auto job = host_.startPrint();
+    job->setOrientation(ui::Orientation::Portrait);
+    job->setFont(QStringLiteral("Courier New"), 10);
+    job->setBold(true);
+    job->printLine(caption());
+    job->setBold(false);
+    job->printLine(QString());
+    QStringList lines = txtFMld.split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (const QString& l : lines)
+        job->printLine(l);
+    job->endDoc();
+}
+
+void frmFMld::cmdgelesen_Click() {
+    host_.hide(*this);
+}
+
+} // namespace shell

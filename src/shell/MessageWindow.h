@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ui/Window.h"
+
+namespace ui {
+class Host;
+}
+
+namespace shell {
+
+// The message window: a text of lines (txtFMld, Courier New) the user reads, prints or closes.
+// The pre-assignment lists the choices it could not serve in it; the placement lists students
+// with their courses (caption "Belegungen").
+class frmFMld : public ui::Window {
+    Q_OBJECT
+public:
+    explicit frmFMld(ui::Host& host);
+
+    QString txtFMld;
+    void appendLine(const QString& line); // adds the line and CR LF
+
+    // "&drucken": prints the text on the default printer and ends the job.
+    void cmddrucken_Click();
+    // "&gelesen": closes the window.
+    void cmdgelesen_Click();
+
+private:
+    ui::Host& host_;
+};
+
+} // namespace shell

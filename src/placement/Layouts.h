@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The fixed-layout texts of the placement workspace. The grid cells and list lines are the
+// model itself: every operation reads them by character position, so each layout is defined
+// here once, with the functions that build it and the ones that read it. Positions in the
+// comments are 1-based. Hours are one digit; a wider number is written as it stands, but readers
+// take the one character, so the layouts assume 0-9.
+namespace placement {
+
+// A name fitted into n characters: trimmed, then cut to n - 1 characters and "." when longer
+// than n, else padded with blanks to n.
+QString AbkNV(const QString& text, int n);
+
+// The numeric value of a text as the system reads numbers: blanks are skipped, an optional sign
+// and the leading digits count, anything else ends the number ("" and "x" give 0).
+int val(const QString& text);
+
+// The six-character key at the end of a line or cell.
+inline QString lastKey(const QString& text) {
+    return text.right(6);
+}
+
+// Rail header, row 0 of a grid column, 21 characters with one-digit hours:
+// 1-6 rail name (BL_BEZ), 7 hours, 8-9 blanks, 10-12 student count (three digits),
+// 13-15 blanks, 16-21 BL_ID right-aligned.
+struct RailHeader {
+    // hours: BL_STD as a whole number, 0 when empty.
+    static QString format(const QString& bez, int hours, qint64 blId);
+    static QString name(const QString& h) { return h.left(6); }
+    static int hours(const QString& h) { return val(h.mid(6, 1)); }
+    static int count(const QString& h) { return val(h.mid(9, 3)); }
+    static QString key(const QString& h) { return lastKey(h); }
+    static QString withHours(const QString& h, int hours);
+    // The count as three digits; larger numbers keep their last three ("1234" shows "234").
+    static QString withCount(const QString& h, int count);
+    // Characters 7-12, hours and count, as the rail editing moves them from column to column.
+    static QString hoursAndCount(const QString& h) { return h.mid(6, 6); }
+    static QString withHoursAndCount(const QString& h, const QString& six);
+    // "0  000": the hours and count of an emptied column.
+    static QString emptyHoursAndCount() { return QStringLiteral("0  000"); }
+};
+
+// Course entry: a grid cell of rows 1.. and a line of LNKurse, 21 characters:
+// 1-5 course name (KS_BEZ), 6 blank, 7 hours, 8 blank, 9-14 KS_SCHJ, 15 blank, 16-21 KS_VFP_ID.
+struct CourseEntry {
+    static QString format(const QString& bez, int hours, const QString& schj, const QString& key);
+    static QString name(const QString& e) { return e.left(5); }
+    // The name and its blank, as student lines compare it (characters 14-19 there).
+    static QString nameAndBlank(const QString& e) { return e.left(6); }
+    static int hours(const QString& e) { return val(e.mid(6, 1)); }
+    static QString key(const QString& e) { return lastKey(e); }
+    static QString withHours(const QString& e, int hours);
+};
+
+// Line of LSchueler, one per choice of a student in a selected course, 33 characters:
+// 1-11 AbkNV(name, 11), 12-13 parallel class, 14-18 course name, 19 blank,
+// 20-25 BG_ID right-aligned, 26 "2" (BG_KS_ID_12) or "3" (BG_KS_ID_13), 27 blank,
+// 28-33 the student's key (BG_KO_ID).
+struct StudentLine {
+    // The part from character 20 on, as the choice rows are first collected.
+    static QString choice(qint64 bgId, QChar yearDigit, const QString& studentKey);
+    // name is fitted to 11, the parallel class to 2 characters.
+    static QString format(const QString& name, const QString& parallelClass,
+                          const QString& courseName, const QString& choice);
+    static QString courseName(const QString& l) { return l.mid(13, 5); }
+    static QString courseNameAndBlank(const QString& l) { return l.mid(13, 6); }
+    static QString bgIdText(const QString& l) { return l.mid(19, 6); }
+    static int bgId(const QString& l) { return val(bgIdText(l)); }
+    static QChar yearDigit(const QString& l) { return l.size() > 25 ? l.at(25) : QChar(); }
+    static QString studentKey(const QString& l) { return lastKey(l); }
+};
+
+// Line of LKollisionen, one per colliding student:
+// 1-9 AbkNV(name, 9), 10 blank, then for k colliding choices k course names (5 each), the k
+// BG_IDs (6 each, right-aligned) and the student's key (6). The part from character 11 on is
+// 11k + 6 characters long.
+struct CollisionLine {
+    // name is fitted to 9; bgIds: the BG_IDs right-aligned in 6, concatenated.
+    static QString format(const QString& name, const QString& courseNames, const QString& bgIds,
+                          const QString& studentKey);
+    static QString part(const QString& l) { return l.mid(10); }
+    static int choices(const QString& l) { return (static_cast<int>(part(l).size()) - 6) / 11; }
+    static QString courseName(const QString& l, int m); // m counted from 0
+    static QString bgIdText(const QString& l, int m);
+    static int bgId(const QString& l, int m) { return val(bgIdText(l, m)); }
+    static QString studentKey(const QString& l) { return lastKey(l); }
+};
+
+// Line of LSchImBlock, 18 characters: course name (5), a blank, AbkNV(name, 12).
+struct BlockLine {
+    // name is fitted to 12.
+    static QString format(const QString& courseName, const QString& name);
+    static QString courseName(const QString& l) { return l.left(5); }
+};
+
+// A parallel course as AlternativKurs returns it and the course chooser lists it:
+// KS_BEZ, a blank, KS_VFP_ID.
+struct ParallelCourse {
+    static QString format(const QString& bez, const QString& key) {
+        return bez + QLatin1Char(' ') + key;
+    }
+    static QString key(const QString& p) { return lastKey(p); }
+    static QString name(const QString& p) { return p.left(p.size() - 7); }
+};
+
+// Student names in the lists: family name, a blank, first name.
+QString studentName(const QString& famName, const QString& rufName);
+
+// The nominal metric of the grid's text, in twips, from which the column widths and the header
+// height are set: the grid shows its texts in a fixed-pitch font of 10 points.
+inline constexpr int kCharWidthTwips = 120;
+inline constexpr int kLineHeightTwips = 240;
+// Width of a rail column: the rail name and hours (characters 1-7 of the header) and 300.
+int railColumnWidth(const QString& header);
+// Height of the header row: two text lines and 100.
+int railHeaderHeight();
+
+} // namespace placement

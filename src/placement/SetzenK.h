@@ -1,0 +1,159 @@
+#pragma once
+
+#include "ui/Grid.h"
+#include "ui/ListBox.h"
+#include "ui/Window.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace ui {
+class Host;
+}
+namespace shell {
+struct RunState;
+}
+namespace db {
+class Connection;
+}
+
+namespace placement {
+
+// "Setzen der Kurse": the placement workspace. The planner puts the courses of the current school
+// year onto rails so that no student has two of his courses on one rail.
+//
+// The placement lives in the controls themselves: the rail grid (header and course entries) and
+// the list of courses not yet placed hold fixed-layout texts (Layouts.h) that every command reads
+// by position. Nothing else of the placement is kept between commands; students' choices are read
+// from and written to table belegung when they are needed, each command on its own connection.
+// The grid is written to ckkurs only when the window closes.
+class SetzenK : public ui::Window {
+    Q_OBJECT
+public:
+    SetzenK(shell::RunState& s, ui::Host& host);
+    ~SetzenK() override;
+
+    // Controls.
+    ui::ListBox LNKurse{true};      // "Nicht verteilte Kurse": course entries with hours to place
+    ui::Grid grdSchienen;           // the rails: header in row 0, placed course entries below
+    ui::ListBox LSchueler{true};    // students of the courses selected in LNKurse
+    ui::ListBox LSchImBlock{false}; // students of the courses selected in the grid
+    ui::ListBox LKollisionen{false};
+
+    const QString Label1 = QStringLiteral("Nicht verteilte Kurse");
+    const QString Label2 = QStringLiteral("Kurs");
+    const QString Label3 = QStringLiteral("Stunden");
+    const QString Label4 = QStringLiteral("Schüler");
+    const QString Label5 = QStringLiteral("Schüler im Kurs/Block");
+    const QString Label6 = QStringLiteral("Kollisionen");
+    const QString Label7 = QStringLiteral("Name Stunden/Anzahl der Schüler im Block");
+    const QString Label8 = QStringLiteral("Auf Schienen verteilte");
+    const QString Label9 = QStringLiteral("Kurse");
+    const QString Label10 = QStringLiteral("Belegung des kollidierenden Schülers");
+    const QString Label11 = QStringLiteral("Anzahl:");
+    const QString Label12 = QStringLiteral("Anzahl:");
+    const QString label16 = QStringLiteral("Anzahl:");
+    const QString pctMKol = QStringLiteral("Markieren von Kollisionen mit");
+    const QString optMKolEinfachCaption = QStringLiteral("einem Fach");
+    const QString optMKolAlleCaption = QStringLiteral("alle");
+
+    QString lblNKurs; // return channel of the course chooser
+    QString lblSchueler = QStringLiteral("0");
+    QString lblSchImBlock = QStringLiteral("0");
+    QString lblKollisionen = QStringLiteral("0");
+    QString lblKoll;
+    QString txtMld; // course choices of the student clicked in LKollisionen
+
+    // The two option buttons of pctMKol; exactly one is set.
+    bool optMKolEinfach = true;
+    bool optMKolAlle = false;
+
+    struct Button {
+        QString name;
+        QString caption;
+        bool enabled = true;
+    };
+    struct MenuItem {
+        QString name;
+        QString caption;
+        QString parent; // empty for the menu itself
+        bool enabled = true;
+    };
+    const std::vector<Button>& buttons() const { return buttons_; }
+    const std::vector<MenuItem>& menus() const { return menus_; }
+    // Runs the handler of a button or menu item (the view forwards clicks here); one without a
+    // handler, or disabled, does nothing.
+    void click(const QString& name);
+
+    // Builds the grid from the rails of the school year and their placed courses, and LNKurse
+    // from the courses with hours still to place; then the rails' student counts.
+    void Form_Load();
+
+    // Rebuilds LSchueler and LKollisionen for the courses selected in LNKurse and marks the
+    // colliding students' lines.
+    void LNKurse_Click();
+    // Shows the course choices of the student selected in LKollisionen in txtMld.
+    void LKollisionen_Click();
+    // Rebuilds LSchImBlock for the courses selected in the grid's current column.
+    void UpListen();
+    // Writes every rail's student count into its header (hourglass and status line meanwhile).
+    void GKursStUp();
+    // Puts LNKurse into the courses' KS_SORT order; lines naming no course of the school year and
+    // second lines of one course are dropped.
+    void SortLNKurse();
+
+    void optMKolEinfach_Click();
+    void optMKolAlle_Click();
+
+    // Grid events (the grid raises them after updating its current cell and selection).
+    void grdSchienen_Click() { UpListen(); }
+    void grdSchienen_SelChange() { UpListen(); }
+    void grdSchienen_DblClick();
+
+    // A student's course phase (1: his courses are in BG_KS_ID_12, 2: in BG_KS_ID_13) and, one
+    // per choice row of his, the names (5 characters; blanks when the phase's field is empty) and
+    // keys (6 characters; none for an empty field) of his courses.
+    struct Kollegiat {
+        int phase = 2;
+        QString courseNames;
+        QString courseKeys;
+    };
+    Kollegiat LKKollegiat(const QString& studentKey);
+
+    // The parallel courses of the school-year course whose name begins with courseName (5
+    // characters): same subjects, year group and kind, any school year, the course itself left
+    // out; each as KS_BEZ, a blank and KS_VFP_ID (ParallelCourse). ownKey is the course's key.
+    // Shows "Kurs in Kursdatei nicht gefunden!" when no course has that name.
+    struct Alternatives {
+        QString ownKey;
+        QStringList courses;
+        bool any() const { return !courses.isEmpty(); }
+    };
+    Alternatives AlternativKurs(const QString& courseName);
+
+    // Number of course entries of rail k (counted from 1) down to the first empty cell; makes its
+    // column current. 0 when k is beyond the grid or no row holds entries.
+    int AnzKvS(int k);
+    // The largest AnzKvS over all rails.
+    int MaxKvS();
+
+    shell::RunState& state() { return s_; }
+    ui::Host& host() { return host_; }
+
+private:
+    void GKursStUp(db::Connection& c);
+    // Fills the grid; returns the hours placed per course key.
+    QHash<QString, int> loadRails(db::Connection& c);
+    // Fills LNKurse; false when loading stopped or the school year has no course.
+    bool loadCourses(db::Connection& c, const QHash<QString, int>& placedHours);
+    void critical(const QString& text);
+
+    shell::RunState& s_;
+    ui::Host& host_;
+    std::vector<Button> buttons_;
+    std::vector<MenuItem> menus_;
+};
+
+} // namespace placement

@@ -1,0 +1,208 @@
+#include "School.h"
+
+#include "placement/Layouts.h"
+
+#include <gtest/gtest.h>
+
+using placement::CollisionLine;
+using placement::StudentLine;
+using test::School;
+
+namespace {
+
+// Five courses of 3 hours, two rails of 1 hour (Mathe and Deu on S1, Eng on S2) and their
+// students. Choice rows, in BG_ID order:
+//   1 Müller Mathe   2 Müller Deu    3 Müller Eng (year 13)   4 Schmidt Mathe   5 Schmidt Deu
+//   6 Ode Mathe      7 Weber Bio     8 Weber Bio (year 13)    9 a student not in kolleg: Mathe
+//  10 Ode Kunst     11 Müller: no course   12 Müller: a course that is gone
+struct Lists : ::testing::Test {
+    School s;
+    QString mathe, deu, eng, bio, kunst;
+    QString mueller, schmidt, ode, weber;
+
+    void SetUp() override {
+        s.rail(1, "S1", 1);
+        s.rail(2, "S2", 1);
+        mathe = s.course(1, "Mathe", {{"KS_STD", "3"}});
+        deu = s.course(2, "Deu", {{"KS_STD", "3"}});
+        eng = s.course(3, "Eng", {{"KS_STD", "3"}});
+        bio = s.course(4, "Bio", {{"KS_STD", "3"}});
+        kunst = s.course(5, "Kunst", {{"KS_STD", "3"}});
+        s.place(1, mathe);
+        s.place(1, deu);
+        s.place(2, eng);
+        mueller = s.student(1, "Müller", "Hans", "2009", "A");
+        schmidt = s.student(2, "Schmidt-Rottluff", "Karl", "2009", "B");
+        ode = s.student(3, "Ode", "");
+        weber = s.student(4, "Weber", "Eva", "2008");
+        s.choice(mueller, mathe);
+        s.choice(mueller, deu);
+        s.choice(mueller, {}, eng);
+        s.choice(schmidt, mathe);
+        s.choice(schmidt, deu);
+        s.choice(ode, mathe);
+        s.choice(weber, bio);
+        s.choice(weber, {}, bio);
+        s.choice("ST0099", mathe);
+        s.choice(ode, kunst);
+        s.choice(mueller, {}, {});
+        s.choice(mueller, "KS0099");
+        s.load();
+    }
+    placement::SetzenK& w() { return s.window(); }
+    std::vector<int> selectedStudents() { return w().LSchueler.selectedRows(); }
+};
+
+} // namespace
+
+TEST_F(Lists, CollidingStudentsAreListedAndMarkedByTheChosenOption) {
+    w().lblKoll = "x";
+    w().txtMld = "x";
+    s.selectCourses({"Mathe", "Deu", "Eng"});
+
+    EXPECT_EQ(w().LSchueler.lines(), (QStringList{
+                                         "Müller HansA Mathe      12 ST0001",
+                                         "Schmidt-Ro.B Mathe      42 ST0002",
+                                         "Ode          Mathe      62 ST0003",
+                                         "Müller HansA Deu        22 ST0001",
+                                         "Schmidt-Ro.B Deu        52 ST0002",
+                                         "Müller HansA Eng        33 ST0001",
+                                     }));
+    EXPECT_EQ(w().lblSchueler, "6");
+    EXPECT_EQ(w().LKollisionen.lines(),
+              (QStringList{"Müller H. MatheDeu  Eng       1     2     3ST0001",
+                           "Schmidt-. MatheDeu       4     5ST0002"}));
+    EXPECT_EQ(w().lblKollisionen, "2");
+    EXPECT_EQ(w().lblKoll, "");
+    EXPECT_EQ(w().txtMld, "");
+    // "einem Fach": only students with exactly two of the courses.
+    EXPECT_EQ(selectedStudents(), (std::vector<int>{1, 4}));
+
+    // The readers of the later commands find what was written.
+    const QString line = w().LKollisionen.line(0);
+    EXPECT_EQ(CollisionLine::choices(line), 3);
+    EXPECT_EQ(CollisionLine::courseName(line, 1), "Deu  ");
+    EXPECT_EQ(CollisionLine::bgId(line, 2), 3);
+    EXPECT_EQ(CollisionLine::studentKey(line), mueller);
+    EXPECT_EQ(StudentLine::bgId(w().LSchueler.line(5)), 3);
+    EXPECT_EQ(StudentLine::yearDigit(w().LSchueler.line(5)), QChar('3'));
+    EXPECT_EQ(StudentLine::courseNameAndBlank(w().LSchueler.line(0)),
+              placement::CourseEntry::nameAndBlank(w().LNKurse.line(0)));
+
+    w().optMKolAlle_Click();
+    EXPECT_FALSE(w().optMKolEinfach);
+    s.selectCourses({"Mathe", "Deu", "Eng"});
+    EXPECT_EQ(selectedStudents(), (std::vector<int>{0, 1, 3, 4, 5}));
+
+    // One course alone collides with nothing: the list of collisions is emptied.
+    s.selectCourses({"Mathe"});
+    EXPECT_EQ(w().LSchueler.count(), 3);
+    EXPECT_EQ(w().LKollisionen.count(), 0);
+    EXPECT_EQ(w().lblKollisionen, "0");
+}
+
+TEST_F(Lists, CoursesWithoutCommonStudentsGiveNoCollisionButOneStudentsTwoRowsDo) {
+    s.selectCourses({"Eng", "Kunst"});
+    EXPECT_EQ(w().LSchueler.lines(), (QStringList{"Müller HansA Eng        33 ST0001",
+                                                  "Ode          Kunst     102 ST0003"}));
+    EXPECT_EQ(w().LKollisionen.count(), 0);
+    EXPECT_TRUE(selectedStudents().empty());
+
+    // Weber's two rows of Bio (years 12 and 13) are two lines; with a second course selected
+    // they merge into a collision, since merging compares students only.
+    s.selectCourses({"Bio"});
+    EXPECT_EQ(w().LSchueler.count(), 2);
+    EXPECT_EQ(w().LKollisionen.count(), 0);
+    s.selectCourses({"Bio", "Kunst"});
+    EXPECT_EQ(w().LKollisionen.lines(), QStringList{"Weber Eva Bio  Bio       7     8ST0004"});
+
+    // Nothing selected: the student list is emptied, the counts stay.
+    s.selectCourses({});
+    EXPECT_EQ(w().LSchueler.count(), 0);
+    EXPECT_EQ(w().lblSchueler, "3");
+    EXPECT_EQ(w().LKollisionen.count(), 1);
+}
+
+TEST_F(Lists, ClickingACollidingStudentShowsHisCoursesOfHisYearGroup) {
+    s.selectCourses({"Mathe", "Deu", "Eng"});
+    w().LKollisionen.setCurrent(0);
+    w().LKollisionen_Click();
+    // Mathe, Deu, the year-13 row has no year-12 course (blanks), the empty row is left out, the
+    // vanished course has no name.
+    EXPECT_EQ(w().txtMld, "MatheDeu            ");
+
+    const auto hans = w().LKKollegiat(mueller);
+    EXPECT_EQ(hans.phase, 1);
+    EXPECT_EQ(hans.courseKeys, mathe + deu + "KS0099");
+    const auto eva = w().LKKollegiat(weber);
+    EXPECT_EQ(eva.phase, 2);
+    EXPECT_EQ(eva.courseNames, "     Bio  ");
+    EXPECT_EQ(eva.courseKeys, bio);
+    EXPECT_EQ(w().LKKollegiat("ST0099").phase, 2) << "a student not found is in year 13";
+}
+
+TEST_F(Lists, ClickingTheGridListsTheStudentsOfTheSelectedCoursesOfTheRail) {
+    ui::Grid& g = w().grdSchienen;
+    g.click(1, 0);
+    EXPECT_EQ(w().LSchImBlock.lines(),
+              (QStringList{"Mathe Müller Hans ", "Mathe Schmidt-Rot.", "Mathe Ode         "}));
+    EXPECT_EQ(w().lblSchImBlock, "3");
+
+    // The header alone: the list is emptied, its count stays.
+    g.click(0, 0);
+    EXPECT_EQ(w().LSchImBlock.count(), 0);
+    EXPECT_EQ(w().lblSchImBlock, "3");
+
+    // A selection from the header down starts at row 1.
+    g.extendSelection(2, 0);
+    EXPECT_EQ(g.SelStartRow(), 1);
+    EXPECT_EQ(w().LSchImBlock.count(), 5);
+    EXPECT_EQ(w().LSchImBlock.line(4), "Deu   Schmidt-Rot.");
+
+    // Rows below the rail's last course add nothing.
+    g.click(1, 1);
+    g.extendSelection(2, 1);
+    EXPECT_EQ(w().LSchImBlock.lines(), QStringList{"Eng   Müller Hans "});
+    EXPECT_EQ(w().lblSchImBlock, "1");
+}
+
+TEST_F(Lists, SortLNKurseRestoresTheCourseOrderAndKeepsOneLinePerCourse) {
+    QStringList l = w().LNKurse.lines();
+    ASSERT_EQ(l.size(), 5);
+    const QString matheRest = placement::CourseEntry::withHours(l[0], 1);
+    w().LNKurse.setLines({l[4], matheRest, l[2], l[0], "Junk  3      3 XX9999", l[1], l[3]});
+    w().SortLNKurse();
+    EXPECT_EQ(w().LNKurse.lines(), (QStringList{matheRest, l[1], l[2], l[3], l[4]}));
+}
+
+TEST(AlternativKurs, ParallelCoursesShareSubjectsYearGroupAndKindInAnySchoolYear) {
+    School s;
+    const test::Row lk = {{"KS_LKGK", "L"}, {"KS_FA_ID2", School::subjectKey(7)}};
+    auto merged = [&](test::Row extra) {
+        test::Row r = lk;
+        r.insert(r.end(), extra.begin(), extra.end());
+        return r;
+    };
+    const QString older = s.course(1, "Ph1", merged({{"KS_SCHJ", test::kOtherYear}}));
+    const QString own = s.course(2, "Ph1", lk);
+    const QString ph2 = s.course(3, "Ph2", lk);
+    const QString ph3 = s.course(4, "Ph3", merged({{"KS_SCHJ", test::kOtherYear}}));
+    s.course(5, "Ph4", merged({{"KS_JGST", "13"}}));
+    s.course(6, "Ph5", merged({{"KS_FA_ID2", School::subjectKey(8)}}));
+    s.course(7, "Ph6", {{"KS_FA_ID2", School::subjectKey(7)}}); // a Grundkurs
+    placement::SetzenK w(s.state, s.host);
+
+    const auto a = w.AlternativKurs("Ph1  ");
+    EXPECT_EQ(a.ownKey, own) << "the course of the current school year";
+    EXPECT_EQ(a.courses, (QStringList{"Ph1 " + older, "Ph2 " + ph2, "Ph3 " + ph3}));
+    EXPECT_TRUE(a.any());
+
+    EXPECT_TRUE(s.host.messages.empty());
+    s.host.onMessage("Kurs in Kursdatei nicht gefunden!");
+    const auto none = w.AlternativKurs("Xyz  ");
+    EXPECT_FALSE(none.any());
+    EXPECT_EQ(none.ownKey, "");
+    ASSERT_EQ(s.host.messages.size(), 1u);
+    EXPECT_EQ(s.host.messages[0].title, "Kurs- und Blockbilduung");
+    EXPECT_EQ(s.host.messages[0].icon, ui::Icon::Exclamation);
+}

@@ -1,0 +1,224 @@
+#include "School.h"
+
+#include "placement/Layouts.h"
+
+#include <gtest/gtest.h>
+
+using test::kOtherYear;
+using test::School;
+
+namespace {
+
+const QString kStatus = "Kursstärken werden berechnet!";
+
+QStringList column(const ui::Grid& g, int c) {
+    QStringList out;
+    for (int r = 0; r < g.Rows(); ++r)
+        out << g.TextMatrix(r, c);
+    return out;
+}
+
+QString missingSubject(const QString& bez) {
+    return "Beim Kurs " + bez +
+           " fehlt das zugeordnete Fach!\r\nBitte erfassen Sie mit Orvid neue Kurse!\r\n"
+           "Importieren Sie dann nochmal!";
+}
+
+} // namespace
+
+TEST(Loading, RailsShowTheirPlacedCoursesAndLNKurseTheHoursStillToPlace) {
+    School s;
+    s.rail(1, "S1", 4);
+    s.rail(2, "Block6", QVariant()); // no hours: shows 0 and places nothing
+    s.rail(3, "S3", 2);
+    s.rail(4, "S4", 3);
+    s.rail(5, "S5", 2, kOtherYear);
+    const QString mathe = s.course(1, "Mathe1", {{"KS_LKGK", "L"}, {"KS_SORT", 5}});
+    const QString deu = s.course(2, "Deu", {{"KS_STD", "5"}, {"KS_SORT", 4}});
+    const QString eng = s.course(3, "Eng", {{"KS_STD", "6"}, {"KS_SORT", 3}});
+    const QString fra = s.course(4, "Fra", {{"KS_STD", "3"}, {"KS_SORT", 2}});
+    const QString bio = s.course(5, "Bio", {{"KS_STD", "2"}, {"KS_SORT", 1}});
+    s.course(6, "Chem", {{"KS_SCHJ", kOtherYear}, {"KS_STD", "2"}});
+    s.place(1, "KS0099"); // the course is gone
+    s.place(1, mathe);
+    s.place(2, fra);
+    s.place(3, deu);
+    s.place(3, eng);
+    s.place(4, deu);
+    s.place(4, eng);
+    s.place(5, bio); // a rail of another school year
+    s.choice("ST0001", mathe);
+    s.choice("ST0002", {}, mathe);
+    s.choice("ST0003", mathe, mathe); // counts once
+    s.choice("ST0001", deu);
+    s.choice("ST0002", eng);
+    s.choice("ST0003", eng);
+
+    placement::SetzenK& w = s.load();
+
+    const ui::Grid& g = w.grdSchienen;
+    ASSERT_EQ(g.Cols(), 4);
+    ASSERT_EQ(g.Rows(), 3);
+    EXPECT_EQ(g.FixedRows(), 1);
+    EXPECT_EQ(column(g, 0), (QStringList{"S1    4  003        1", "Mathe 4      3 KS0001", ""}));
+    EXPECT_EQ(column(g, 1), (QStringList{"Block60  000        2", "Fra   0      3 KS0004", ""}));
+    EXPECT_EQ(column(g, 2), (QStringList{"S3    2  003        3", "Deu   2      3 KS0002",
+                                         "Eng   2      3 KS0003"}));
+    EXPECT_EQ(column(g, 3), (QStringList{"S4    3  003        4", "Deu   3      3 KS0002",
+                                         "Eng   3      3 KS0003"}));
+    EXPECT_EQ((std::array{g.SelStartRow(), g.SelEndRow(), g.SelStartCol(), g.SelEndCol()}),
+              (std::array{1, 1, 0, 0}));
+    for (int c = 0; c < g.Cols(); ++c)
+        EXPECT_EQ(g.ColWidth(c), g.ColWidth(0)) << "rail name and hours are 7 characters in all";
+    EXPECT_GT(g.RowHeight(0), g.ColWidth(0) / 4) << "the header row holds two lines";
+
+    // Leistungskurs without hours: 5 on a 4-hour rail leaves 1; split over 2 + 3 hours, H 5 is
+    // done and H 6 leaves 1; the rail of another school year places nothing.
+    EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Bio   2      3 KS0005", "Fra   3      3 KS0004",
+                                              "Eng   1      3 KS0003", "Mathe 1      3 KS0001"}));
+    EXPECT_EQ(s.host.statuses, (QStringList{kStatus, ""}));
+    EXPECT_EQ(s.host.busyDepth, 0);
+    EXPECT_EQ(w.lblSchueler, "0");
+    EXPECT_EQ(w.caption(), "Setzen der Kurse");
+}
+
+TEST(Loading, ASchoolYearWithoutRailsListsEveryCourseWithItsFullHours) {
+    School s;
+    s.rail(1, "S1", 3, kOtherYear);
+    const QString bio = s.course(1, "Bio", {{"KS_STD", "2"}});
+    s.course(2, "Lk", {{"KS_LKGK", "L"}});
+    s.place(1, bio);
+
+    placement::SetzenK& w = s.load();
+
+    EXPECT_EQ(w.grdSchienen.Cols(), 0);
+    EXPECT_EQ(w.grdSchienen.Rows(), 1);
+    EXPECT_EQ(w.grdSchienen.FixedRows(), 0);
+    EXPECT_EQ(w.grdSchienen.SelEndRow(), 0);
+    EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Bio   2      3 KS0001", "Lk    5      3 KS0002"}));
+    EXPECT_EQ(w.MaxKvS(), 0);
+    EXPECT_EQ(s.host.statuses, (QStringList{kStatus, ""}));
+}
+
+TEST(Loading, HoursComeFromKS_STDTheKindOrTheSubjectOfTheYearGroup) {
+    School s;
+    s.subject(2, "4");
+    s.subject(3, "0");
+    const QString fa1 = School::subjectKey(1); // 3 hours
+    const QString fa2 = School::subjectKey(2); // 4 hours
+    const QString fa3 = School::subjectKey(3); // 0 hours
+    const QVariant none;
+    s.course(1, "Std", {{"KS_STD", "2"}, {"KS_LKGK", "X"}});
+    s.course(2, "Lk", {{"KS_LKGK", "L"}});
+    s.course(3, "G12", {{"KS_FA_ID3", fa2}});
+    s.course(4, "G13", {{"KS_JGST", "13"}, {"KS_FA_ID3", fa2}});
+    s.course(5, "G50a", {{"KS_JGST", "50"}, {"KS_FA_ID3", fa2}});
+    s.course(6, "G50b", {{"KS_JGST", "50"}, {"KS_FA_ID1", none}, {"KS_FA_ID3", fa2}});
+    s.course(7, "G50c", {{"KS_JGST", "50"}, {"KS_FA_ID1", "FA9999"}, {"KS_FA_ID3", fa2}});
+    s.course(8, "G50d", {{"KS_JGST", "50"}, {"KS_FA_ID1", fa3}, {"KS_FA_ID3", fa2}});
+    s.course(9, "G12x", {{"KS_FA_ID1", "FA9999"}});
+    s.course(10, "G11", {{"KS_JGST", "11"}});
+    s.course(11, "Xk", {{"KS_LKGK", "X"}});
+    s.course(12, "G50e", {{"KS_JGST", "50"}, {"KS_FA_ID1", fa3}});
+    for (const char* bez : {"G12x", "G11", "Xk", "G50e"})
+        s.host.onMessage(QString("Bei %1 fehlt die Stundenzahl!\r\n").arg(bez));
+
+    placement::SetzenK& w = s.load();
+
+    QStringList hours;
+    for (const QString& l : w.LNKurse.lines())
+        hours << l.left(7);
+    EXPECT_EQ(hours, (QStringList{"Std   2", "Lk    5", "G12   3", "G13   4", "G50a  3", "G50b  4",
+                                  "G50c  4", "G50d  4"}));
+    for (const ui::Message& m : s.host.messages) {
+        EXPECT_EQ(m.icon, ui::Icon::Critical);
+        EXPECT_EQ(m.title, "Kurs- und Blockbildung");
+    }
+    EXPECT_EQ(s.host.statuses, (QStringList{kStatus, ""})) << "loading went on to the end";
+}
+
+TEST(Loading, ACourseWithoutItsSubjectStopsLoadingWhereItStands) {
+    const test::Row withoutSubject[] = {
+        {{"KS_FA_ID1", QVariant()}, {"KS_FA_ID3", School::subjectKey(1)}}, // year 12
+        {{"KS_JGST", "13"}},                                               // year 13
+        {{"KS_FA_ID1", QVariant()}, {"KS_STD", "3"}, {"KS_LKGK", "L"}},    // no subject at all
+    };
+    for (const test::Row& bad : withoutSubject) {
+        School s;
+        s.rail(1, "S1", 2);
+        s.course(1, "Bio", {{"KS_STD", "2"}});
+        s.course(2, "Bad", bad);
+        const QString later = s.course(3, "Zzz", {{"KS_STD", "2"}});
+        s.place(1, later);
+        s.choice("ST0001", later);
+        s.host.onMessage(missingSubject("Bad"));
+
+        placement::SetzenK& w = s.load();
+
+        EXPECT_EQ(w.LNKurse.lines(), QStringList{"Bio   2      3 KS0001"});
+        EXPECT_EQ(column(w.grdSchienen, 0),
+                  (QStringList{"S1    2  000        1", "Zzz   2      3 KS0003"}))
+            << "the grid stays, the counts are not made";
+        EXPECT_TRUE(s.host.statuses.isEmpty());
+        EXPECT_EQ(s.host.messages.at(0).icon, ui::Icon::Critical);
+    }
+}
+
+TEST(Loading, ASchoolYearWithoutCoursesSaysSoUnlessThereIsNoCourseAtAll) {
+    School s;
+    s.rail(1, "S1", 2);
+    s.course(1, "Alt", {{"KS_SCHJ", kOtherYear}});
+    s.host.onMessage("Für das Schuljahr: 2009/2010 fehlen die Kurse der Kursdatei!\r\n"
+                     "Bitte erfassen Sie mit Orvid neue Kurse!\r\nImportieren Sie dann nochmal!");
+    placement::SetzenK& w = s.load();
+    EXPECT_EQ(w.LNKurse.count(), 0);
+    EXPECT_EQ(w.grdSchienen.TextMatrix(0, 0), "S1    2  000        1");
+    EXPECT_TRUE(s.host.statuses.isEmpty());
+
+    School empty;
+    empty.rail(1, "S1", 2);
+    EXPECT_EQ(empty.load().grdSchienen.Cols(), 1);
+    EXPECT_TRUE(empty.host.messages.empty());
+    EXPECT_TRUE(empty.host.statuses.isEmpty());
+}
+
+TEST(Loading, RailCountsShowThreeDigitsAndAnEmptyRailKeepsZero) {
+    School s;
+    s.rail(1, "Voll", 2);
+    s.rail(2, "Leer", 2);
+    const QString big = s.course(1, "Big", {{"KS_STD", "2"}});
+    s.place(1, big);
+    s.choices(big, 1234);
+
+    placement::SetzenK& w = s.load();
+
+    EXPECT_EQ(w.grdSchienen.TextMatrix(0, 0), "Voll  2  234        1");
+    EXPECT_EQ(w.grdSchienen.TextMatrix(0, 1), "Leer  2  000        2");
+    EXPECT_EQ(placement::RailHeader::count(w.grdSchienen.TextMatrix(0, 0)), 234);
+}
+
+TEST(Loading, AnzKvSCountsTheEntriesAboveTheFirstGapAndMakesTheRailCurrent) {
+    School s;
+    s.rail(1, "S1", 1);
+    s.rail(2, "S2", 1);
+    for (int i = 1; i <= 3; ++i)
+        s.place(1, s.course(i, QString("K%1").arg(i), {{"KS_STD", "2"}}));
+    s.place(2, s.course(4, "K4", {{"KS_STD", "2"}}));
+    placement::SetzenK& w = s.load();
+
+    EXPECT_EQ(w.AnzKvS(2), 1);
+    EXPECT_EQ(w.grdSchienen.Col(), 1);
+    EXPECT_EQ(w.MaxKvS(), 3);
+    w.grdSchienen.setTextMatrix(2, 0, "");
+    EXPECT_EQ(w.AnzKvS(1), 1);
+    EXPECT_EQ(w.grdSchienen.Col(), 0);
+    EXPECT_EQ(w.AnzKvS(3), 0) << "beyond the rails";
+    EXPECT_EQ(w.MaxKvS(), 1);
+}
+
+TEST(Layouts, AbkNVCutsWithAFullStopOrPadsToTheWidth) {
+    const QString ten = "  Abcdefghij ";
+    EXPECT_EQ(placement::AbkNV(ten, 9), "Abcdefgh.");
+    EXPECT_EQ(placement::AbkNV(ten, 10), "Abcdefghij");
+    EXPECT_EQ(placement::AbkNV(ten, 11), "Abcdefghij ");
+}

@@ -238,9 +238,13 @@ void QtHost::hide(ui::Window& w) {
 }
 
 void QtHost::setStatus(const QString& text) {
-    if (status_) {
-        status_->setText(text);
+    if (!status_)
+        return;
+    status_->setText(text);
+    // Long runs set a text per row; painting each would cost more than the work itself.
+    if (text.isEmpty() || !statusPainted_.isValid() || statusPainted_.elapsed() > 40) {
         status_->repaint();
+        statusPainted_.start();
     }
 }
 

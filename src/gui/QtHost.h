@@ -2,6 +2,7 @@
 
 #include "ui/Host.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
@@ -53,6 +54,7 @@ private:
     QHash<const ui::Window*, QPointer<QWidget>> views_;
     QPointer<QWidget> main_;
     QPointer<QLabel> status_;
+    QElapsedTimer statusPainted_;
     int busy_ = 0;
     bool quit_ = false;
 };

@@ -1,21 +1,31 @@
+#include "gui/ImportViews.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
+#include "import/ErzKuB.h"
 #include "shell/MainWindow.h"
+#include "shell/MessageWindow.h"
 #include "shell/StartUp.h"
 
 namespace gui {
 
+namespace {
+
+template <class Window, class View> void add(QtHost& host, const char* name) {
+    host.registerView(QString::fromLatin1(name),
+                      [](ui::Window& w, QtHost& h, QWidget* parent) -> QWidget* {
+                          return new View(static_cast<Window&>(w), h, parent);
+                      });
+}
+
+} // namespace
+
 // Every window's view, by the window's name. A logic window without a view here is shown by
-// nothing; the smoke tests check that each window the program opens has one.
+// nothing; the smoke tests open each window the program shows through its view.
 void registerViews(QtHost& host) {
-    host.registerView(QStringLiteral("frmAuswahl"),
-                      [](ui::Window& w, QtHost& h, QWidget* parent) -> QWidget* {
-                          return new LauncherView(static_cast<shell::frmAuswahl&>(w), h, parent);
-                      });
-    host.registerView(QStringLiteral("frmHinwFehlt"),
-                      [](ui::Window& w, QtHost& h, QWidget* parent) -> QWidget* {
-                          return new HinwFehltView(static_cast<shell::frmHinwFehlt&>(w), h, parent);
-                      });
+    add<shell::frmAuswahl, LauncherView>(host, "frmAuswahl");
+    add<shell::frmHinwFehlt, HinwFehltView>(host, "frmHinwFehlt");
+    add<importer::ErzKuB, ErzKuBView>(host, "ErzKuB");
+    add<shell::frmFMld, FMldView>(host, "frmFMld");
 }
 
 } // namespace gui

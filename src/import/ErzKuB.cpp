@@ -252,6 +252,7 @@ void ErzKuB::Befehl1_Click() {
         s_.DatenPfad = floppyDir;
         QDir().rmdir(shell::platform::nativePath(kTempDir));
     }
+    imported = true;
     host_.hide(*this);
 }
 
@@ -261,6 +262,11 @@ bool importCommand(shell::RunState& s, ui::Host& host) {
     host.showModal(w);
     if (host.quitRequested() || w.Label1 == QLatin1String("Abbruch"))
         return false;
+    if (!w.imported) {
+        // Closed some other way before the import ran: nothing was imported.
+        w.Form_Unload();
+        return false;
+    }
     shell::LiesSchj(s, host);
     host.processEvents();
     ui::tell(host, QStringLiteral("Kurse werden vorbesetzt!"), ui::Icon::Information, kTitle);

@@ -47,6 +47,7 @@ public:
     QString Label4;
     QString Label3;
     bool progressVisible = false; // Label1 and Label2 show during the import
+    bool imported = false;        // the import ran to its end
 
     // The previous school year's key (6 characters, possibly empty), for the course transfer.
     QString previousKey;

@@ -202,7 +202,7 @@ void MDIKundB::startSibling(const QString& exeName) {
 frmAuswahl::frmAuswahl(MDIKundB& main, ui::Host& host)
     : ui::Window(QStringLiteral("frmAuswahl"), QStringLiteral("Auswahl")), main_(main),
       host_(host), buttons_{
-                       {QStringLiteral("Import"), QStringLiteral("Import aus Palexor"), false},
+                       {QStringLiteral("Import"), QStringLiteral("Import aus Palexor"), true},
                        {QStringLiteral("Tessikor"), QStringLiteral("Start von Tessikor"), true},
                        {QStringLiteral("Export"), QStringLiteral("Übertragen nach Palexor"), false},
                        {QStringLiteral("Ende"), QStringLiteral("Beenden"), true}} {}

@@ -1,0 +1,157 @@
+#include "gui/ImportViews.h"
+
+#include "gui/ListBoxView.h"
+#include "gui/QtHost.h"
+#include "gui/ShellViews.h"
+#include "import/ErzKuB.h"
+#include "shell/MessageWindow.h"
+#include "ui/Command.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace gui {
+
+ErzKuBView::ErzKuBView(importer::ErzKuB& w, QtHost& host, QWidget* parent)
+    : QDialog(parent), w_(w), host_(host) {
+    setWindowTitle(w_.caption());
+    auto* layout = new QVBoxLayout(this);
+
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(new QLabel(w_.Label5, this));
+    dmerix_ = new QLabel(this);
+    dmerix_->setObjectName(QStringLiteral("lblDMerix"));
+    dmerix_->setFrameShape(QFrame::Panel);
+    dmerix_->setFrameShadow(QFrame::Sunken);
+    dmerix_->setMinimumWidth(380);
+    pathRow->addWidget(dmerix_, 1);
+    auto* seek = new QPushButton(w_.cmdSeek, this);
+    seek->setObjectName(QStringLiteral("cmdSeek"));
+    seek->setAutoDefault(false);
+    pathRow->addWidget(seek);
+    layout->addLayout(pathRow);
+
+    auto* lists = new QHBoxLayout;
+    auto* frame2 = new QGroupBox(w_.Frame2, this);
+    auto* f2 = new QVBoxLayout(frame2);
+    auto* lstSJ = new ListBoxView(w_.lstSJ, frame2);
+    lstSJ->setObjectName(QStringLiteral("lstSJ"));
+    f2->addWidget(lstSJ);
+    lists->addWidget(frame2, 2);
+    auto* frame1 = new QGroupBox(w_.Frame1, this);
+    auto* f1 = new QVBoxLayout(frame1);
+    auto* lstKoll = new ListBoxView(w_.lstKollJahrg, frame1);
+    lstKoll->setObjectName(QStringLiteral("lstKollJahrg"));
+    f1->addWidget(lstKoll);
+    lists->addWidget(frame1, 1);
+    layout->addLayout(lists);
+
+    auto* line1 = new QFrame(this);
+    line1->setFrameShape(QFrame::HLine);
+    layout->addWidget(line1);
+    auto* progress = new QGridLayout;
+    label2_ = new QLabel(w_.Label2, this);
+    label1_ = new QLabel(this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label4_ = new QLabel(this);
+    label4_->setObjectName(QStringLiteral("Label4"));
+    label3_ = new QLabel(this);
+    label3_->setObjectName(QStringLiteral("Label3"));
+    progress->addWidget(label2_, 0, 0);
+    progress->addWidget(label1_, 0, 1);
+    progress->addWidget(label4_, 1, 0);
+    progress->addWidget(label3_, 1, 1);
+    progress->setColumnStretch(1, 1);
+    layout->addLayout(progress);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto* b1 = new QPushButton(w_.Befehl1, this);
+    b1->setObjectName(QStringLiteral("Befehl1"));
+    b1->setDefault(true);
+    auto* b2 = new QPushButton(w_.Befehl2, this);
+    b2->setObjectName(QStringLiteral("Befehl2"));
+    b2->setAutoDefault(false);
+    buttons->addWidget(b1);
+    buttons->addWidget(b2);
+    layout->addLayout(buttons);
+
+    connect(seek, &QPushButton::clicked, this,
+            [this]() { ui::runCommand(host_, [&]() { w_.cmdSeek_Click(); }); });
+    connect(b1, &QPushButton::clicked, this,
+            [this]() { ui::runCommand(host_, [&]() { w_.Befehl1_Click(); }); });
+    connect(b2, &QPushButton::clicked, this,
+            [this]() { ui::runCommand(host_, [&]() { w_.Befehl2_Click(); }); });
+    connect(lstSJ, &ListBoxView::clicked, this,
+            [this]() { ui::runCommand(host_, [&]() { w_.lstSJ_Click(); }); });
+    connect(&w_, &ui::Window::changed, this, &ErzKuBView::refresh);
+    refresh();
+    resize(720, 420);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        move((s.width() - width()) / 2, (s.height() - height()) / 2);
+    }
+}
+
+void ErzKuBView::refresh() {
+    dmerix_->setText(w_.lblDMerix);
+    label1_->setText(w_.Label1);
+    label1_->setVisible(w_.progressVisible);
+    label2_->setVisible(w_.progressVisible);
+    label3_->setText(w_.Label3);
+    label4_->setText(w_.Label4);
+}
+
+void ErzKuBView::closeEvent(QCloseEvent* e) {
+    w_.Form_Unload();
+    QDialog::closeEvent(e);
+}
+
+void ErzKuBView::reject() {
+    w_.Form_Unload();
+    QDialog::reject();
+}
+
+FMldView::FMldView(shell::frmFMld& w, QtHost& host, QWidget* parent)
+    : QDialog(parent), w_(w), host_(host) {
+    setWindowTitle(w_.caption());
+    auto* layout = new QVBoxLayout(this);
+    text_ = new QPlainTextEdit(this);
+    text_->setObjectName(QStringLiteral("txtFMld"));
+    text_->setReadOnly(true);
+    text_->setFont(courierNew(10));
+    text_->setPlainText(QString(w_.txtFMld).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    layout->addWidget(text_);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    auto* print = new QPushButton(QStringLiteral("&drucken"), this);
+    print->setObjectName(QStringLiteral("cmddrucken"));
+    print->setAutoDefault(false);
+    auto* read = new QPushButton(QStringLiteral("&gelesen"), this);
+    read->setObjectName(QStringLiteral("cmdgelesen"));
+    read->setDefault(true);
+    row->addWidget(print);
+    row->addWidget(read);
+    layout->addLayout(row);
+    connect(print, &QPushButton::clicked, this,
+            [this]() { ui::runCommand(host_, [&]() { w_.cmddrucken_Click(); }); });
+    connect(read, &QPushButton::clicked, this,
+            [this]() { ui::runCommand(host_, [&]() { w_.cmdgelesen_Click(); }); });
+    connect(&w_, &ui::Window::changed, this, [this]() {
+        setWindowTitle(w_.caption());
+        text_->setPlainText(
+            QString(w_.txtFMld).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    });
+    resize(560, 420);
+}
+
+} // namespace gui

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QListView;
+class QPlainTextEdit;
+
+namespace importer {
+class ErzKuB;
+}
+namespace shell {
+class frmFMld;
+}
+
+namespace gui {
+
+class QtHost;
+
+// The import window: container path, school years, cohorts, the two buttons and the progress
+// labels.
+class ErzKuBView : public QDialog {
+    Q_OBJECT
+public:
+    ErzKuBView(importer::ErzKuB& w, QtHost& host, QWidget* parent);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override;
+
+private:
+    void refresh();
+    importer::ErzKuB& w_;
+    QtHost& host_;
+    QLabel* dmerix_;
+    QLabel* label1_;
+    QLabel* label2_;
+    QLabel* label3_;
+    QLabel* label4_;
+};
+
+// The message window: the text in Courier New, "&drucken" and "&gelesen".
+class FMldView : public QDialog {
+    Q_OBJECT
+public:
+    FMldView(shell::frmFMld& w, QtHost& host, QWidget* parent);
+
+private:
+    shell::frmFMld& w_;
+    QtHost& host_;
+    QPlainTextEdit* text_;
+};
+
+} // namespace gui

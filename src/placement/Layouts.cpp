@@ -109,7 +109,7 @@ QString studentName(const QString& famName, const QString& rufName) {
 }
 
 int railColumnWidth(const QString& header) {
-    return static_cast<int>(header.left(7).size()) * kCharWidthTwips + 300;
+    return static_cast<int>(RailHeader::nameAndHours(header).size()) * kCharWidthTwips + 300;
 }
 
 int railHeaderHeight() {

@@ -32,6 +32,9 @@ struct RailHeader {
     static QString name(const QString& h) { return h.left(6); }
     static int hours(const QString& h) { return val(h.mid(6, 1)); }
     static int count(const QString& h) { return val(h.mid(9, 3)); }
+    // As the grid shows the header: the name with the hours over the count.
+    static QString nameAndHours(const QString& h) { return h.left(7); }
+    static QString countText(const QString& h) { return h.mid(9, 3); }
     static QString key(const QString& h) { return lastKey(h); }
     static QString withHours(const QString& h, int hours);
     // The count as three digits; larger numbers keep their last three ("1234" shows "234").

@@ -1,6 +1,7 @@
 #include "shell/MainWindow.h"
 
 #include "import/ErzKuB.h"
+#include "placement/SetzenK.h"
 #include "shell/Files.h"
 #include "shell/Paths.h"
 #include "shell/Platform.h"
@@ -19,7 +20,7 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
     const QString h = QStringLiteral("menueHilfe");
     menus_ = {
         {d, QStringLiteral("&Datei"), {}, true},
-        {QStringLiteral("menuDateiSetzenK"), QStringLiteral("&Setzen der Kurse"), d, false},
+        {QStringLiteral("menuDateiSetzenK"), QStringLiteral("&Setzen der Kurse"), d, true},
         {QStringLiteral("menuDateiBlDaten"), QStringLiteral("&Blockdaten"), d, false},
         {QStringLiteral("menuDateiTessik"), QStringLiteral("&Tessik starten"), d, true},
         {QStringLiteral("menuDateiStr2"), QStringLiteral("-"), d, true},
@@ -148,7 +149,11 @@ void MDIKundB::Form_Load(const QString& commandLine) {
     }
 }
 
-void MDIKundB::menuDateiSetzenK_Click() {}
+void MDIKundB::menuDateiSetzenK_Click() {
+    placement::SetzenK w(s_, host_);
+    w.Form_Load();
+    host_.showModal(w);
+}
 
 void MDIKundB::menuDateiTessik_Click() {
     startSibling(QStringLiteral("tessik.exe"));

@@ -223,7 +223,8 @@ void ErzKuB::Befehl1_Click() {
     previousKey = importer::previousKey(lstSJ.lines(), s_.SchjBez);
     if (DialogBlockbildungsDatenbankName())
         return;
-    s_.DatenPfad = s_.DatenPfad.toUpper();
+    // Capitals only where the file system ignores case, so that the folder still opens elsewhere.
+    s_.DatenPfad = shell::platform::comparable(s_.DatenPfad);
     QString floppyDir;
     if (s_.DatenPfad.startsWith(QLatin1String("A:")) ||
         s_.DatenPfad.startsWith(QLatin1String("B:"))) {

@@ -223,7 +223,8 @@ void Transfers::KopiereKurse() {
         targetFields << QString::fromLatin1(f);
     }
     t.requireField(QStringLiteral("KS_ID"));
-    if (t.recordCount() == 0) {
+    // Deleted records do not count: a table of deleted courses holds no course.
+    if (vfp::Record first; !t.next(first)) {
         ui::tell(host_,
                  QStringLiteral("Kursdatei fehlt für Schuljahr: ") + sel_.schjBez +
                      QStringLiteral(

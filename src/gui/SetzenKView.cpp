@@ -116,6 +116,10 @@ public:
         horizontalHeader()->setFont(courierNew(10));
         horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         verticalHeader()->hide();
+        verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).lineSpacing() + 6);
+        // Entries wider than their rail are cut, as in a grid cell, not elided.
+        setTextElideMode(Qt::ElideNone);
+        setWordWrap(false);
         connect(horizontalHeader(), &QHeaderView::sectionPressed, this,
                 [this](int c) { run_([&]() { g_.click(0, c); }); });
         connect(horizontalHeader(), &QHeaderView::sectionEntered, this,
@@ -182,6 +186,7 @@ QLabel* label(const QString& text, QWidget* parent, const QString& name = {}) {
 
 // "Anzahl:" and a count label, on one line.
 QHBoxLayout* countRow(const QString& caption, QLabel* count) {
+    count->setMinimumWidth(count->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(caption));
     row->addWidget(count);

@@ -1,7 +1,9 @@
 #include "gui/ImportViews.h"
 #include "gui/QtHost.h"
+#include "gui/SetzenKView.h"
 #include "gui/ShellViews.h"
 #include "import/ErzKuB.h"
+#include "placement/SetzenK.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageWindow.h"
 #include "shell/StartUp.h"
@@ -26,6 +28,7 @@ void registerViews(QtHost& host) {
     add<shell::frmHinwFehlt, HinwFehltView>(host, "frmHinwFehlt");
     add<importer::ErzKuB, ErzKuBView>(host, "ErzKuB");
     add<shell::frmFMld, FMldView>(host, "frmFMld");
+    add<placement::SetzenK, SetzenKView>(host, "SetzenK");
 }
 
 } // namespace gui

@@ -1,0 +1,118 @@
+#include "gui/SetzenKView.h"
+#include "db/BlockDatabase.h"
+#include "gui/QtHost.h"
+#include "gui/ShellViews.h"
+#include "import/ErzKuB.h"
+#include "import/PreAssign.h"
+#include "import/vfp/Container.h"
+#include "placement/SetzenK.h"
+#include "shell/MessageWindow.h"
+#include "shell/RunState.h"
+#include "support/ScriptedHost.h"
+#include "support/TestDb.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QListView>
+#include <QMouseEvent>
+#include <QTableView>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The demo school imported as the planner gets it: transfers and pre-assignment.
+void importDemoSchool(shell::RunState& s, ui::Host& host) {
+    s.VerwDbcPfad = QStringLiteral(KUBB_SOURCE_DIR "/data/demo/QZ.DBC");
+    const vfp::Container container = vfp::Container::open(s.VerwDbcPfad);
+    const QStringList years = importer::schoolYearLines(container);
+    QString line;
+    for (const QString& l : years)
+        if (l.startsWith(QLatin1String("2009/2010")))
+            line = l;
+    ASSERT_FALSE(line.isEmpty());
+    const importer::Selection sel{
+        line.right(6), line.left(9), importer::previousKey(years, line.left(9)), {"2009", "2008"}};
+    s.SchjBez = sel.schjBez;
+    s.SchjID = sel.schjId;
+    db::createDatabase(s.databasePath());
+    importer::runTransfers(s, host, sel);
+    shell::frmFMld window(host);
+    importer::Vorbesetzen(s, host, window);
+}
+
+void clickAt(QAbstractItemView* v, const QModelIndex& i) {
+    const QPointF p = v->visualRect(i).center();
+    const QPointF g = v->viewport()->mapToGlobal(p);
+    QMouseEvent press(QEvent::MouseButtonPress, p, g, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, g, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(v->viewport(), &press);
+    QApplication::sendEvent(v->viewport(), &release);
+}
+
+} // namespace
+
+TEST(SetzenKView, OpensOnTheDemoSchoolWithRailsCoursesAndCollisions) {
+    test::TempDir tmp;
+    gui::QtHost host;
+    gui::registerViews(host);
+    test::ScriptedHost quiet;
+    shell::RunState s;
+    s.DatenPfad = tmp.dir();
+    s.DatenDatei = "BB.MDB";
+    importDemoSchool(s, quiet);
+    placement::SetzenK w(s, quiet);
+    w.Form_Load();
+
+    host.showModeless(w);
+    QWidget* view = host.viewOf(w);
+    ASSERT_TRUE(view) << "SetzenK has a registered view";
+    EXPECT_EQ(view->windowTitle(), "Setzen der Kurse");
+
+    auto* grid = view->findChild<QTableView*>("grdSchienen");
+    ASSERT_TRUE(grid);
+    ASSERT_GT(grid->model()->columnCount(), 0);
+    EXPECT_GT(grid->model()->rowCount(), 0) << "the demo school has placed courses";
+    const QString header = grid->model()->headerData(0, Qt::Horizontal).toString();
+    EXPECT_EQ(header, w.grdSchienen.TextMatrix(0, 0).left(7) + "\n" +
+                          w.grdSchienen.TextMatrix(0, 0).mid(9, 3));
+    EXPECT_TRUE(QFontInfo(grid->font()).fixedPitch());
+
+    auto* lnKurse = view->findChild<QListView*>("LNKurse");
+    auto* lKollisionen = view->findChild<QListView*>("LKollisionen");
+    ASSERT_TRUE(lnKurse && lKollisionen);
+    ASSERT_GT(lnKurse->model()->rowCount(), 1);
+    EXPECT_TRUE(QFontInfo(lnKurse->font()).fixedPitch());
+
+    // Two courses with common students, found through the logic, then clicked in the view.
+    int first = -1, second = -1;
+    for (int i = 0; i < w.LNKurse.count() && second < 0; ++i)
+        for (int j = i + 1; j < w.LNKurse.count() && second < 0; ++j) {
+            w.LNKurse.setLines(w.LNKurse.lines());
+            w.LNKurse.setSelected(i, true);
+            w.LNKurse.setSelected(j, true);
+            w.LNKurse_Click();
+            if (w.LKollisionen.count() > 0) {
+                first = i;
+                second = j;
+            }
+        }
+    ASSERT_GE(second, 0);
+    w.LNKurse.setLines(w.LNKurse.lines());
+    clickAt(lnKurse, lnKurse->model()->index(first, 0));
+    EXPECT_EQ(lKollisionen->model()->rowCount(), 0) << "one course alone collides with nothing";
+    clickAt(lnKurse, lnKurse->model()->index(second, 0));
+    EXPECT_GT(lKollisionen->model()->rowCount(), 0) << "the clicks reached LNKurse_Click";
+    EXPECT_EQ(view->findChild<QLabel*>("lblKollisionen")->text(), w.lblKollisionen);
+
+    clickAt(grid, grid->model()->index(0, 0));
+    EXPECT_EQ(w.grdSchienen.SelStartRow(), 1);
+    EXPECT_GT(w.LSchImBlock.count(), 0) << "a click on a placed course lists its students";
+
+    QApplication::processEvents();
+    QDir().mkpath(KUBB_BINARY_DIR "/screenshots");
+    view->grab().save(KUBB_BINARY_DIR "/screenshots/SetzenK.png");
+    delete view;
+}

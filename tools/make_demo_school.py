@@ -420,8 +420,8 @@ def make_teachers(rng, count):
         plain = family.replace(' ', '')
         candidates = [plain[:2], plain[:3], plain[:4], plain[0] + plain[2:4],
                       plain[:1] + first[:1]] + [plain[:2] + str(d) for d in range(1, 10)]
-        short = next(c for c in candidates if c not in used)
-        used.add(short)
+        short = next(c for c in candidates if c.upper() not in used)
+        used.add(short.upper())
         teachers.append({'family': family, 'first': first, 'short': short,
                          'subjects': subjects, 'load': 0})
     return teachers

@@ -131,6 +131,9 @@ void ErzKuB::cmdSeek_Click() {
     lblDMerix = s_.VerwDbcPfad;
     emit changed();
     fillSchoolYears();
+    // As on loading: the school year is chosen afresh, so a container with the same year still
+    // lists its own cohorts.
+    s_.SchjBez.clear();
     chooseCurrentYear();
 }
 

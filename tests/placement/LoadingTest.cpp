@@ -1,5 +1,6 @@
 #include "School.h"
 
+#include "db/Database.h"
 #include "placement/Layouts.h"
 
 #include <gtest/gtest.h>
@@ -78,8 +79,15 @@ TEST(Loading, RailsShowTheirPlacedCoursesAndLNKurseTheHoursStillToPlace) {
                                               "Eng   1      3 KS0003", "Mathe 1      3 KS0001"}));
     EXPECT_EQ(s.host.statuses, (QStringList{kStatus, ""}));
     EXPECT_EQ(s.host.busyDepth, 0);
-    EXPECT_EQ(w.lblSchueler, "0");
     EXPECT_EQ(w.caption(), "Setzen der Kurse");
+
+    // AnzKvS counts down to the first empty cell and makes the rail current.
+    EXPECT_EQ(w.MaxKvS(), 2);
+    w.grdSchienen.setTextMatrix(1, 2, "");
+    EXPECT_EQ(w.AnzKvS(3), 0);
+    EXPECT_EQ(g.Col(), 2);
+    EXPECT_EQ(w.AnzKvS(4), 2);
+    EXPECT_EQ(w.AnzKvS(5), 0) << "beyond the rails";
 }
 
 TEST(Loading, ASchoolYearWithoutRailsListsEveryCourseWithItsFullHours) {
@@ -186,34 +194,51 @@ TEST(Loading, RailCountsShowThreeDigitsAndAnEmptyRailKeepsZero) {
     School s;
     s.rail(1, "Voll", 2);
     s.rail(2, "Leer", 2);
-    const QString big = s.course(1, "Big", {{"KS_STD", "2"}});
+    const QString big = s.course(1, "Big", {{"KS_STD", "3"}});
     s.place(1, big);
-    s.choices(big, 1234);
+    s.choices(big, 1234, s.student(1, "Viel", "Belegt"));
 
     placement::SetzenK& w = s.load();
 
     EXPECT_EQ(w.grdSchienen.TextMatrix(0, 0), "Voll  2  234        1");
     EXPECT_EQ(w.grdSchienen.TextMatrix(0, 1), "Leer  2  000        2");
     EXPECT_EQ(placement::RailHeader::count(w.grdSchienen.TextMatrix(0, 0)), 234);
+
+    // Far beyond the 200 choices per selected course and 100 per grid cell of old.
+    s.selectCourses({"Big"});
+    EXPECT_EQ(w.LSchueler.count(), 1234);
+    w.grdSchienen.click(1, 0);
+    EXPECT_EQ(w.LSchImBlock.count(), 1234);
 }
 
-TEST(Loading, AnzKvSCountsTheEntriesAboveTheFirstGapAndMakesTheRailCurrent) {
+TEST(Loading, MoreThan101RailsAndMoreThan100CoursesOnARailAllLoad) {
     School s;
-    s.rail(1, "S1", 1);
-    s.rail(2, "S2", 1);
-    for (int i = 1; i <= 3; ++i)
-        s.place(1, s.course(i, QString("K%1").arg(i), {{"KS_STD", "2"}}));
-    s.place(2, s.course(4, "K4", {{"KS_STD", "2"}}));
+    {
+        db::Connection c(s.db.path());
+        db::Transaction tx(c);
+        for (int r = 1; r <= 102; ++r)
+            c.insert("block", {{"BL_ID", r},
+                               {"BL_SCHJ", test::kYear},
+                               {"BL_BEZ", QString("S%1").arg(r)},
+                               {"BL_STD", 1},
+                               {"BL_VFP_ID", db::sixKey(r)}});
+        for (int k = 1; k <= 101; ++k) {
+            c.insert("kurs", {{"KS_SCHJ", test::kYear},
+                              {"KS_BEZ", QString("K%1").arg(k)},
+                              {"KS_STD", "1"},
+                              {"KS_LKGK", "G"},
+                              {"KS_FA_ID1", School::subjectKey(1)},
+                              {"KS_VFP_ID", School::courseKey(k)}});
+            c.insert("ckkurs", {{"CK_BL_ID", db::sixKey(102)}, {"CK_KS_ID", School::courseKey(k)}});
+        }
+        tx.commit();
+    }
     placement::SetzenK& w = s.load();
-
-    EXPECT_EQ(w.AnzKvS(2), 1);
-    EXPECT_EQ(w.grdSchienen.Col(), 1);
-    EXPECT_EQ(w.MaxKvS(), 3);
-    w.grdSchienen.setTextMatrix(2, 0, "");
-    EXPECT_EQ(w.AnzKvS(1), 1);
-    EXPECT_EQ(w.grdSchienen.Col(), 0);
-    EXPECT_EQ(w.AnzKvS(3), 0) << "beyond the rails";
-    EXPECT_EQ(w.MaxKvS(), 1);
+    EXPECT_EQ(w.grdSchienen.Cols(), 102);
+    EXPECT_EQ(w.grdSchienen.Rows(), 102);
+    EXPECT_EQ(w.AnzKvS(102), 101);
+    EXPECT_EQ(w.grdSchienen.TextMatrix(101, 101), "K101  1      3 KS0101");
+    EXPECT_EQ(w.LNKurse.count(), 0) << "every course has its hour";
 }
 
 TEST(Layouts, AbkNVCutsWithAFullStopOrPadsToTheWidth) {

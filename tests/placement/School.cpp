@@ -73,11 +73,11 @@ qint64 School::choice(const QString& student, const QVariant& course12, const QV
                      {{"BG_KO_ID", student}, {"BG_KS_ID_12", course12}, {"BG_KS_ID_13", course13}});
 }
 
-void School::choices(const QString& course, int n) {
+void School::choices(const QString& course, int n, const QString& student) {
     db::Connection c(db.path());
     db::Transaction tx(c);
     for (int i = 0; i < n; ++i)
-        c.insert("belegung", {{"BG_KO_ID", "ZZZZZZ"}, {"BG_KS_ID_12", course}});
+        c.insert("belegung", {{"BG_KO_ID", student}, {"BG_KS_ID_12", course}});
     tx.commit();
 }
 

@@ -40,7 +40,7 @@ public:
     // A choice row; returns its BG_ID.
     qint64 choice(const QString& student, const QVariant& course12, const QVariant& course13 = {});
     // Many choice rows of one course in year 12, written in one go.
-    void choices(const QString& course, int n);
+    void choices(const QString& course, int n, const QString& student = "ZZZZZZ");
     void place(int railId, const QString& course);
 
     // The window, loaded.

@@ -6,7 +6,7 @@
 #include "import/vfp/Container.h"
 #include "shell/MessageWindow.h"
 #include "shell/RunState.h"
-#include "ui/Host.h"
+#include "ui/QuietHost.h"
 
 #include <QFile>
 #include <QProcess>
@@ -23,28 +23,6 @@
 namespace {
 
 const QString kPython = QStringLiteral("/usr/bin/python3");
-
-// Answers every box with OK and shows nothing.
-class QuietHost : public ui::Host {
-public:
-    ui::Answer message(const ui::Message&) override { return ui::Answer::Ok; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> openFileName(const ui::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const ui::FileDialog&) override { return std::nullopt; }
-    void showModal(ui::Window&) override {}
-    void showModeless(ui::Window&) override {}
-    void hide(ui::Window&) override {}
-    void setStatus(const QString&) override {}
-    void setBusy(bool) override {}
-    void showHelp(const ui::HelpRef&) override {}
-    std::unique_ptr<ui::PrintJob> startPrint() override { return nullptr; }
-    bool startProgram(const QString&, const QStringList&) override { return false; }
-    void quit() override {}
-    bool quitRequested() const override { return false; }
-    void processEvents() override {}
-};
 
 // The generated container, made on first use; error() says why there is none.
 // KUBB_BENCH_CONTAINER names a container to import instead, a school's own for example.
@@ -114,7 +92,7 @@ void Import(benchmark::State& state) {
     }
 
     QTemporaryDir out;
-    QuietHost host;
+    ui::QuietHost host;
     shell::RunState s;
     s.DatenPfad = out.path() + QLatin1Char('/');
     s.VerwDbcPfad = school.container();

@@ -2,7 +2,7 @@
 #include "db/Database.h"
 #include "placement/SetzenK.h"
 #include "shell/RunState.h"
-#include "ui/Host.h"
+#include "ui/QuietHost.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -16,28 +16,6 @@
 namespace {
 
 const QString kYear = QStringLiteral("     3");
-
-// Answers nothing and shows nothing.
-class SilentHost : public ui::Host {
-public:
-    ui::Answer message(const ui::Message&) override { return ui::Answer::Ok; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> openFileName(const ui::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const ui::FileDialog&) override { return std::nullopt; }
-    void showModal(ui::Window&) override {}
-    void showModeless(ui::Window&) override {}
-    void hide(ui::Window&) override {}
-    void setStatus(const QString&) override {}
-    void setBusy(bool) override {}
-    void showHelp(const ui::HelpRef&) override {}
-    std::unique_ptr<ui::PrintJob> startPrint() override { return nullptr; }
-    bool startProgram(const QString&, const QStringList&) override { return false; }
-    void quit() override {}
-    bool quitRequested() const override { return false; }
-    void processEvents() override {}
-};
 
 QString key(const char* prefix, int n) {
     return QStringLiteral("%1%2").arg(QLatin1String(prefix)).arg(n, 4, 10, QLatin1Char('0'));
@@ -113,7 +91,7 @@ void generateSchool(const QString& path) {
 struct School {
     QTemporaryDir dir;
     shell::RunState state;
-    SilentHost host;
+    ui::QuietHost host;
 
     School() {
         state.DatenPfad = dir.path() + QLatin1Char('/');

@@ -12,7 +12,7 @@
 #include "shell/Platform.h"
 #include "shell/RunState.h"
 #include "shell/StartUp.h"
-#include "ui/Host.h"
+#include "ui/QuietHost.h"
 #include "ui/Window.h"
 
 #include <QCoreApplication>
@@ -47,47 +47,6 @@ const char* const kUsage =
     "\n"
     "Rueckgabewert: 0 bei Erfolg, 1 bei einem Fehler (die Meldung steht auf stderr),\n"
     "2 bei falschem Aufruf.\n";
-
-// The host of a run without windows: messages go to stderr, prompts are declined.
-class ConsoleHost : public ui::Host {
-public:
-    ui::Answer message(const ui::Message& m) override {
-        QTextStream(stderr) << QString(m.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-                            << "\n";
-        switch (m.buttons) {
-        case ui::Buttons::YesNo:
-        case ui::Buttons::YesNoCancel:
-            return ui::Answer::No;
-        case ui::Buttons::OkCancel:
-        case ui::Buttons::RetryCancel:
-            return ui::Answer::Cancel;
-        case ui::Buttons::AbortRetryIgnore:
-            return ui::Answer::Abort;
-        case ui::Buttons::Ok:
-            break;
-        }
-        return ui::Answer::Ok;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> openFileName(const ui::FileDialog&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const ui::FileDialog&) override { return std::nullopt; }
-    void showModal(ui::Window&) override {}
-    void showModeless(ui::Window&) override {}
-    void hide(ui::Window&) override {}
-    void setStatus(const QString&) override {}
-    void setBusy(bool) override {}
-    void showHelp(const ui::HelpRef&) override {}
-    std::unique_ptr<ui::PrintJob> startPrint() override { return nullptr; }
-    bool startProgram(const QString&, const QStringList&) override { return false; }
-    void quit() override { quit_ = true; }
-    bool quitRequested() const override { return quit_; }
-    void processEvents() override {}
-
-private:
-    bool quit_ = false;
-};
 
 struct Options {
     QString command, output, container, schoolYear, pointerDir;
@@ -158,7 +117,11 @@ int runImport(const Options& o) {
                     .arg(p, sel.schjBez, offered.join(QStringLiteral(", ")))
                     .toStdString());
 
-    ConsoleHost host;
+    ui::QuietHost host;
+    host.onMessage = [](const ui::Message& m) {
+        QTextStream(stderr) << QString(m.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                            << "\n";
+    };
     shell::RunState s;
     QString full = QFileInfo(o.output).absoluteFilePath();
     const shell::SplitPath parts = shell::splitPath(full);

@@ -57,11 +57,16 @@ void ErzKuB::Form_Load() {
     s_.DatenPfad = QStringLiteral("C:\\");
     s_.DatenDatei = QStringLiteral("BB.MDB");
     s_.VerwDbcPfad = shell::readAdministrationIni(host_);
-    if (s_.VerwDbcPfad.isEmpty())
-        return;
+    if (!s_.VerwDbcPfad.isEmpty())
+        showContainer();
+}
+
+void ErzKuB::showContainer() {
     lblDMerix = s_.VerwDbcPfad;
     emit changed();
     fillSchoolYears();
+    // The school year is chosen afresh, so another container with the same year still lists its
+    // own cohorts.
     s_.SchjBez.clear();
     chooseCurrentYear();
 }
@@ -128,13 +133,7 @@ void ErzKuB::cmdSeek_Click() {
         Befehl2_Click();
         return;
     }
-    lblDMerix = s_.VerwDbcPfad;
-    emit changed();
-    fillSchoolYears();
-    // As on loading: the school year is chosen afresh, so a container with the same year still
-    // lists its own cohorts.
-    s_.SchjBez.clear();
-    chooseCurrentYear();
+    showContainer();
 }
 
 void ErzKuB::Befehl2_Click() {

@@ -65,6 +65,7 @@ public:
     void KopDatenDat(const QString& targetDir);
 
 private:
+    void showContainer();
     void fillSchoolYears();
     void chooseCurrentYear();
     void setLabel(QString& label, const QString& text);

@@ -39,21 +39,8 @@ void Import::run(test::ScriptedHost& host, const importer::Selection& sel,
     importer::runTransfers(state, host, sel, progress);
 }
 
-QStringList rowsOf(const QString& path, const QString& sql, const QVariantList& values) {
-    db::Connection c(path);
-    QSqlQuery q = c.exec(sql, values);
-    QStringList out;
-    while (q.next()) {
-        QStringList fields;
-        for (int i = 0; i < q.record().count(); ++i)
-            fields << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
-        out << fields.join(QLatin1Char('|'));
-    }
-    return out;
-}
-
 QStringList Import::rows(const QString& sql, const QVariantList& values) const {
-    return rowsOf(path, sql, values);
+    return test::rowsOf(path, sql, values);
 }
 
 QStringList dumpDatabase(const QString& path) {

@@ -42,8 +42,7 @@ private:
     test::TempDir dir_;
 };
 
-// Rows of a query on a database file as "a|b|<null>".
-QStringList rowsOf(const QString& path, const QString& sql, const QVariantList& values = {});
+using test::rowsOf;
 // Every row of every table in stored order, each as "table:a|b|<null>".
 QStringList dumpDatabase(const QString& path);
 

@@ -41,7 +41,11 @@ QVariant TestDb::scalar(const QString& sql, const QVariantList& values) {
 }
 
 QStringList TestDb::rows(const QString& sql, const QVariantList& values) {
-    db::Connection c(path_);
+    return rowsOf(path_, sql, values);
+}
+
+QStringList rowsOf(const QString& path, const QString& sql, const QVariantList& values) {
+    db::Connection c(path);
     QSqlQuery q = c.exec(sql, values);
     QStringList out;
     while (q.next()) {

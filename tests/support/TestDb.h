@@ -26,6 +26,9 @@ private:
     QTemporaryDir dir_;
 };
 
+// All rows of a query on the database at path as text, fields joined by "|", NULL as "<null>".
+QStringList rowsOf(const QString& path, const QString& sql, const QVariantList& values = {});
+
 // A block-formation database file for a test: created empty with the full schema, filled row by
 // row through the same insert the program uses.
 class TestDb {

@@ -46,9 +46,9 @@ void recreateCkkurs(Connection& c) {
 
 int AnzBelKurs(Connection& c, const QString& courseKey) {
     return c
-        .scalar(QStringLiteral(
-                    "SELECT count(*) FROM belegung WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ?"),
-                {courseKey, courseKey})
+        .cachedScalar(QStringLiteral(
+                          "SELECT count(*) FROM belegung WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ?"),
+                      {courseKey, courseKey})
         .toInt();
 }
 

@@ -92,6 +92,7 @@ Connection::Connection(const QString& path, Mode mode) : path_(path), name_(conn
 }
 
 Connection::~Connection() {
+    prepared_.clear();
     db_.close();
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(name_);
@@ -130,6 +131,25 @@ QSqlQuery Connection::exec(const QString& sql, const QVariantList& values) {
 QVariant Connection::scalar(const QString& sql, const QVariantList& values) {
     QSqlQuery q = exec(sql, values);
     return q.next() ? q.value(0) : QVariant();
+}
+
+QVariant Connection::cachedScalar(const QString& sql, const QVariantList& values) {
+    auto it = prepared_.find(sql);
+    if (it == prepared_.end()) {
+        QSqlQuery q(db_);
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            throw error(q.lastError(), sql);
+        it = prepared_.insert(sql, q);
+    }
+    QSqlQuery& q = *it;
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values[i]);
+    if (!q.exec())
+        throw error(q.lastError(), sql);
+    const QVariant v = q.next() ? q.value(0) : QVariant();
+    q.finish();
+    return v;
 }
 
 bool Connection::hasTable(const QString& name) {

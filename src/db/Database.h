@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -51,6 +52,9 @@ public:
     // Runs a query that yields one value (the first column of the first row, or null).
     QVariant scalar(const QString& sql, const QVariantList& values = {});
     bool hasTable(const QString& name);
+    // Like scalar, through a statement prepared once per connection: for counts asked many
+    // times in one command.
+    QVariant cachedScalar(const QString& sql, const QVariantList& values);
 
     // Inserts a row; values are checked against the schema first (text lengths, number ranges).
     // Returns the new row's key.
@@ -63,6 +67,7 @@ private:
     QString path_;
     QString name_;
     QSqlDatabase db_;
+    QHash<QString, QSqlQuery> prepared_;
 };
 
 // Groups a command's writes: rolled back unless committed, so a failure midway leaves nothing

@@ -90,7 +90,11 @@ QString qtFilter(const QString& filter, int filterIndex, QString* selected) {
 }
 
 QtHost::QtHost() = default;
-QtHost::~QtHost() = default;
+QtHost::~QtHost() {
+    // Windows may outlive the host (a test's locals): they must not call back into it.
+    for (const auto& c : windowGone_)
+        QObject::disconnect(c);
+}
 
 void QtHost::registerView(const QString& windowName, ViewFactory factory) {
     factories_.insert(windowName, std::move(factory));
@@ -114,10 +118,10 @@ QWidget* QtHost::makeView(ui::Window& w) {
         return nullptr;
     QWidget* view = (*it)(w, *this, parentWidget());
     views_.insert(&w, view);
-    QObject::connect(&w, &QObject::destroyed, view, [this, view, key = &w]() {
+    windowGone_.push_back(QObject::connect(&w, &QObject::destroyed, view, [this, view, key = &w]() {
         views_.remove(key);
         view->deleteLater();
-    });
+    }));
     return view;
 }
 

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include <QLabel>
 
@@ -52,6 +53,7 @@ private:
 
     QHash<QString, ViewFactory> factories_;
     QHash<const ui::Window*, QPointer<QWidget>> views_;
+    std::vector<QMetaObject::Connection> windowGone_;
     QPointer<QWidget> main_;
     QPointer<QLabel> status_;
     QElapsedTimer statusPainted_;

@@ -1,9 +1,11 @@
+#include "gui/ChooserView.h"
 #include "gui/ImportViews.h"
 #include "gui/QtHost.h"
 #include "gui/SetzenKView.h"
 #include "gui/ShellViews.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
+#include "placement/frmK.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageWindow.h"
 #include "shell/StartUp.h"
@@ -29,6 +31,7 @@ void registerViews(QtHost& host) {
     add<importer::ErzKuB, ErzKuBView>(host, "ErzKuB");
     add<shell::frmFMld, FMldView>(host, "frmFMld");
     add<placement::SetzenK, SetzenKView>(host, "SetzenK");
+    add<placement::frmK, ChooserView>(host, "frmK");
 }
 
 } // namespace gui

@@ -139,6 +139,15 @@ public:
     // The largest AnzKvS over all rails.
     int MaxKvS();
 
+    // "Kurs zuweisen" (AssignCourse.cpp): moves the students selected in LSchueler into a
+    // parallel course still in LNKurse, chosen in frmK once per course of the selection; the
+    // moves chosen before a cancel are kept.
+    void cmdKzw_Click();
+    // "Kollisionen beseitigen" (RemoveCollisions.cpp): moves each student of LKollisionen into
+    // parallel courses placed on the selected rails until his collisions are gone or no
+    // candidate is left; then refreshes the lists.
+    void cmdKollbs_Click();
+
     shell::RunState& state() { return s_; }
     ui::Host& host() { return host_; }
 

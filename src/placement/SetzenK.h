@@ -1,5 +1,6 @@
 #pragma once
 
+#include "placement/Moves.h"
 #include "ui/Grid.h"
 #include "ui/ListBox.h"
 #include "ui/Window.h"
@@ -147,6 +148,24 @@ public:
     // parallel courses placed on the selected rails until his collisions are gone or no
     // candidate is left; then refreshes the lists.
     void cmdKollbs_Click();
+
+    // Moving students between parallel courses (Moves.cpp). Each opens the database itself and
+    // writes its moves in one transaction; the grid and the lists are left to the caller.
+
+    // Writes newKey into the course field of the phase (1: BG_KS_ID_12, 2: BG_KS_ID_13) of the
+    // choice row bgId; another phase, or a row that is not found, changes nothing.
+    void neuerkurs(const QString& newKey, qint64 bgId, int phase);
+    // Moves up to n students of one course into another; returns how many moved.
+    int andererKurs(const QString& fromKey, const QString& toKey, int n);
+    // KS_LKGK of the course ("L" for a Leistungskurs), "" when it is not found.
+    QString KursArt(const QString& courseKey);
+    // Moves the student's course on rail r (its name courseName) to a parallel course placed on
+    // the first rail where he has none of his courses (courseKeys, as LKKollegiat gives them).
+    bool SchFreimachen(const QString& studentKey, int phase, int r, const QString& courseName,
+                       const RailTable& rails, const QString& courseKeys);
+    // Makes room in the parallel course by moving one of its students, who attends none of the
+    // other courses selected in LNKurse, into the selected course named courseName.
+    bool PlFreimachen(const QString& courseName, const QString& parallelKey);
 
     shell::RunState& state() { return s_; }
     ui::Host& host() { return host_; }

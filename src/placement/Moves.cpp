@@ -1,0 +1,201 @@
+#include "placement/Moves.h"
+
+#include "db/Database.h"
+#include "placement/Layouts.h"
+#include "placement/SetzenK.h"
+#include "shell/RunState.h"
+
+#include <QSqlQuery>
+
+namespace placement {
+
+namespace {
+
+// The course field a phase rewrites; nullptr for a phase that has none.
+const char* phaseField(int phase) {
+    switch (phase) {
+    case 1:
+        return "BG_KS_ID_12";
+    case 2:
+        return "BG_KS_ID_13";
+    default:
+        return nullptr;
+    }
+}
+
+// Rewrites one course field of one choice row, the value checked against the schema first.
+void writeCourse(db::Connection& c, const char* courseField, const QString& key, qint64 bgId) {
+    const QString name = QLatin1String(courseField);
+    db::checkValue(QStringLiteral("belegung"), name, key);
+    c.exec(QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(name), {key, bgId});
+}
+
+} // namespace
+
+bool neuerkurs(db::Connection& c, const QString& newKey, qint64 bgId, int phase) {
+    const char* courseField = phaseField(phase);
+    if (!courseField)
+        return false;
+    if (!c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM belegung WHERE BG_ID = ?)"), {bgId})
+             .toBool())
+        return false;
+    writeCourse(c, courseField, newKey, bgId);
+    return true;
+}
+
+int andererKurs(db::Connection& c, const QString& fromKey, const QString& toKey, int n) {
+    if (n <= 0)
+        return 0;
+    // The rows in the order AnzBelKurs counts them; the year-13 field wins when both name the
+    // course. The comparison is the columns' own (letter case ignored).
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KS_ID_13 = ? FROM belegung "
+                                        "WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ? ORDER BY BG_ID"),
+                         {fromKey, fromKey, fromKey});
+    struct Move {
+        qint64 bgId;
+        bool in13;
+    };
+    std::vector<Move> moves;
+    while (q.next() && static_cast<int>(moves.size()) < n)
+        moves.push_back({q.value(0).toLongLong(), q.value(1).toInt() == 1});
+    q.finish();
+    for (const Move& m : moves)
+        writeCourse(c, m.in13 ? "BG_KS_ID_13" : "BG_KS_ID_12", toKey, m.bgId);
+    return static_cast<int>(moves.size());
+}
+
+QString KursArt(db::Connection& c, const QString& courseKey) {
+    QSqlQuery q = c.exec(
+        QStringLiteral("SELECT KS_LKGK FROM kurs WHERE KS_VFP_ID = ? ORDER BY KS_ID LIMIT 1"),
+        {courseKey});
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+int SucheFreieSch(int r, const RailTable& rails, const QString& courseKeys) {
+    for (int i = 1; i <= static_cast<int>(rails.size()); ++i) {
+        if (i == r)
+            continue;
+        bool free = true;
+        for (const QString& entry : rails[static_cast<size_t>(i - 1)])
+            if (courseKeys.contains(CourseEntry::key(entry), Qt::CaseInsensitive)) {
+                free = false;
+                break;
+            }
+        if (free)
+            return i;
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The moves as the placement window's commands use them, each on a connection of its own.
+
+void SetzenK::neuerkurs(const QString& newKey, qint64 bgId, int phase) {
+    db::Connection c(s_.databasePath());
+    db::Transaction tx(c);
+    placement::neuerkurs(c, newKey, bgId, phase);
+    tx.commit();
+}
+
+int SetzenK::andererKurs(const QString& fromKey, const QString& toKey, int n) {
+    db::Connection c(s_.databasePath());
+    db::Transaction tx(c);
+    const int moved = placement::andererKurs(c, fromKey, toKey, n);
+    tx.commit();
+    return moved;
+}
+
+QString SetzenK::KursArt(const QString& courseKey) {
+    db::Connection c(s_.databasePath());
+    return placement::KursArt(c, courseKey);
+}
+
+bool SetzenK::SchFreimachen(const QString& studentKey, int phase, int r, const QString& courseName,
+                            const RailTable& rails, const QString& courseKeys) {
+    const int f = SucheFreieSch(r, rails, courseKeys);
+    if (f == 0)
+        return false;
+    const Alternatives alt = AlternativKurs(courseName);
+    if (!alt.any())
+        return false;
+    // The first parallel course, in the order found, that stands on the free rail.
+    QString target;
+    for (const QString& p : alt.courses) {
+        const QString key = ParallelCourse::key(p);
+        for (const QString& entry : rails[static_cast<size_t>(f - 1)])
+            if (CourseEntry::key(entry).compare(key, Qt::CaseInsensitive) == 0) {
+                target = key;
+                break;
+            }
+        if (!target.isEmpty())
+            break;
+    }
+    const char* courseField = phaseField(phase);
+    if (target.isEmpty() || !courseField)
+        return false;
+
+    db::Connection c(s_.databasePath());
+    db::Transaction tx(c);
+    const QVariant bgId =
+        c.scalar(QStringLiteral("SELECT BG_ID FROM belegung WHERE BG_KO_ID = ? AND %1 = ? "
+                                "ORDER BY BG_ID LIMIT 1")
+                     .arg(QLatin1String(courseField)),
+                 {lastKey(studentKey), alt.ownKey});
+    if (bgId.isNull())
+        return false;
+    writeCourse(c, courseField, target, bgId.toLongLong());
+    tx.commit();
+    return true;
+}
+
+bool SetzenK::PlFreimachen(const QString& courseName, const QString& parallelKey) {
+    const QString name = courseName.leftJustified(5, QLatin1Char(' '), true);
+    // The other courses selected in LNKurse, and the selected line of the course itself.
+    QStringList otherKeys;
+    QString ownKey;
+    for (int i : LNKurse.selectedRows()) {
+        const QString& line = LNKurse.line(i);
+        if (CourseEntry::name(line) != name)
+            otherKeys << CourseEntry::key(line);
+        else if (ownKey.isEmpty())
+            ownKey = CourseEntry::key(line);
+    }
+
+    struct Choice {
+        qint64 bgId;
+        QString studentKey;
+    };
+    std::vector<Choice> choices;
+    {
+        db::Connection c(s_.databasePath());
+        QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID FROM belegung "
+                                            "WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ? "
+                                            "ORDER BY BG_ID"),
+                             {parallelKey, parallelKey});
+        while (q.next())
+            choices.push_back({q.value(0).toLongLong(), q.value(1).toString()});
+    }
+    // The first student of the parallel course who attends none of the other selected courses.
+    for (const Choice& ch : choices) {
+        const Kollegiat k = LKKollegiat(ch.studentKey);
+        bool usable = true;
+        for (const QString& key : otherKeys)
+            if (k.courseKeys.contains(key, Qt::CaseInsensitive)) {
+                usable = false;
+                break;
+            }
+        if (!usable)
+            continue;
+        // Without a selected line of the course there is nothing to move him into.
+        if (ownKey.isEmpty())
+            return false;
+        db::Connection c(s_.databasePath());
+        db::Transaction tx(c);
+        writeCourse(c, phaseField(k.phase == 1 ? 1 : 2), ownKey, ch.bgId);
+        tx.commit();
+        return true;
+    }
+    return false;
+}
+
+} // namespace placement

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace db {
+class Connection;
+}
+
+// Moving students between parallel courses. A move rewrites one course field of one choice
+// row: BG_KS_ID_12 for a student in year group 12 (phase 1), BG_KS_ID_13 in year group 13
+// (phase 2). The functions here write on the connection they are given, so that a command can
+// group its moves in its own transaction; SetzenK offers them with a connection of their own.
+namespace placement {
+
+// The course entries of the rails a command works on: element r - 1 holds rail r's non-empty
+// entries in grid order (each ending with the course key); the number of rails is the size.
+using RailTable = std::vector<QStringList>;
+
+// Writes newKey into the phase's course field of the choice row bgId. False when the phase is
+// neither 1 nor 2 or the row is not found; then nothing changes.
+bool neuerkurs(db::Connection& c, const QString& newKey, qint64 bgId, int phase);
+
+// Moves up to n choice rows naming fromKey, in stored order, to toKey: the field that names
+// fromKey is rewritten, BG_KS_ID_13 when both do. Returns the number of rows moved.
+int andererKurs(db::Connection& c, const QString& fromKey, const QString& toKey, int n);
+
+// KS_LKGK of the course, "" when it is not found.
+QString KursArt(db::Connection& c, const QString& courseKey);
+
+// The first rail other than r (rails counted from 1) none of whose entries' keys occurs in the
+// student's course-key string; 0 when there is none.
+int SucheFreieSch(int r, const RailTable& rails, const QString& courseKeys);
+
+} // namespace placement

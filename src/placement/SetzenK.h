@@ -167,10 +167,27 @@ public:
     // other courses selected in LNKurse, into the selected course named courseName.
     bool PlFreimachen(const QString& courseName, const QString& parallelKey);
 
+    // "Schiene auffüllen" (FillRail.cpp): puts the first course selected in LNKurse onto the
+    // rail selected in the grid, after moving its colliding students to a parallel course, and
+    // offers to even out its size against the parallels.
+    void cmdSchA_Click();
+    // Moves the students of the course entry who already have a course among railTexts (the
+    // entries of the selected rails) into one unsplit parallel course of LNKurse; false when the
+    // course may not be placed.
+    bool FKursAuf(const QString& entry, const QStringList& railTexts);
+    // Whether the student already has a course among railTexts.
+    bool KolBereitsSchiene(const QString& studentKey, const QString& courseKey,
+                           const QStringList& railTexts);
+    // The weekly hours of a course; 0 when it is not found or has none.
+    int StdKurs(const QString& courseKey);
+
     shell::RunState& state() { return s_; }
     ui::Host& host() { return host_; }
 
 private:
+    bool KolBereitsSchiene(db::Connection& c, const QString& studentKey, const QString& courseKey,
+                           const QStringList& railTexts);
+    int StdKurs(db::Connection& c, const QString& courseKey);
     void GKursStUp(db::Connection& c);
     // Fills the grid; returns the hours placed per course key.
     QHash<QString, int> loadRails(db::Connection& c);

@@ -1,5 +1,6 @@
 #include "School.h"
 
+#include "db/Database.h"
 #include "placement/Layouts.h"
 
 #include <gtest/gtest.h>
@@ -230,6 +231,33 @@ TEST_F(FillRail, RefusalsLeaveTheGridAndTheListAlone) {
     EXPECT_EQ(w().LSchueler.count(), 0);
     EXPECT_EQ(s.host.messages.size(), 4u);
     Q_UNUSED(leer);
+}
+
+TEST_F(FillRail, AFailureAmongTheCollisionMovesUndoesThemAndPlacesNothing) {
+    s.rail(1, "S1", 3);
+    const QString mathe = s.course(1, "Mathe");
+    s.course(2, "Mat2");
+    const QString deu = single(3, "Deu");
+    s.place(1, deu);
+    const QString a = s.student(1, "A", "a");
+    const QString b = s.student(2, "B", "b");
+    s.choice(a, mathe);
+    s.choice(a, deu);
+    s.choice(b, mathe);
+    s.choice(b, deu);
+    s.load();
+    s.selectCourses({"Mathe"});
+    const QStringList list = w().LNKurse.lines();
+    // The database refuses to move B, the second colliding student.
+    s.db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON belegung WHEN old.BG_ID = 3 "
+                "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    const QStringList before = choices();
+
+    EXPECT_THROW(w().cmdSchA_Click(), db::DbError);
+    EXPECT_EQ(choices(), before);
+    EXPECT_EQ(w().LNKurse.lines(), list);
+    EXPECT_EQ(grid().Rows(), 2);
+    EXPECT_EQ(count(0), "002");
 }
 
 namespace {

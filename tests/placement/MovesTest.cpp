@@ -1,5 +1,6 @@
 #include "School.h"
 
+#include "db/Database.h"
 #include "placement/Layouts.h"
 #include "placement/Moves.h"
 
@@ -173,4 +174,19 @@ TEST_F(Moves, PlFreimachenMovesTheFirstStudentFreeOfTheOtherSelectedCourses) {
     EXPECT_TRUE(w().PlFreimachen("Ma1", mathe2));
     EXPECT_EQ(choices().at(5), "6|ST0003|<null>|KS0001");
     EXPECT_TRUE(s.host.messages.empty());
+}
+
+TEST_F(Moves, AFailedMoveLeavesEveryRowOfTheCommandAsItWas) {
+    const QString a = s.student(1, "A", "a");
+    s.choice(a, mathe);
+    s.choice(a, mathe);
+    s.choice(a, mathe);
+    s.load();
+    // The database refuses to change the second row.
+    s.db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON belegung WHEN old.BG_ID = 2 "
+                "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    const QStringList before = choices();
+
+    EXPECT_THROW(w().andererKurs(mathe, mathe2, 3), db::DbError);
+    EXPECT_EQ(choices(), before);
 }

@@ -83,8 +83,10 @@ void SetzenK::cmdKzw_Click() {
         {
             db::Connection c(s_.databasePath());
             db::Transaction tx(c);
-            Statement to12(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = ?"));
-            Statement to13(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_13 = ? WHERE BG_ID = ?"));
+            Statement to12(c,
+                           QStringLiteral("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = ?"));
+            Statement to13(c,
+                           QStringLiteral("UPDATE belegung SET BG_KS_ID_13 = ? WHERE BG_ID = ?"));
             for (const Decision& d : decisions) {
                 db::checkValue(QStringLiteral("belegung"), QStringLiteral("BG_KS_ID_12"),
                                d.targetKey);

@@ -91,9 +91,8 @@ void SetzenK::cmdKollbs_Click() {
                         // His other courses on the rail go elsewhere first, or P is no use.
                         bool survives = true;
                         for (int q2 = 0; q2 < entries.size() && survives; ++q2) {
-                            if (q2 == q ||
-                                !him().courseKeys.contains(CourseEntry::key(entries[q2]),
-                                                           Qt::CaseInsensitive))
+                            if (q2 == q || !him().courseKeys.contains(CourseEntry::key(entries[q2]),
+                                                                      Qt::CaseInsensitive))
                                 continue;
                             survives = SchFreimachen(studentKey, him().phase, r,
                                                      CourseEntry::name(entries[q2]), rails,

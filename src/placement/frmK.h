@@ -23,7 +23,7 @@ public:
     frmK(SetzenK& caller, ui::Host& host);
 
     const QString Label1 = QStringLiteral("Alternativen für Kurs: ");
-    QString lblK;  // the course whose parallels are offered
+    QString lblK; // the course whose parallels are offered
     const QString Label2 = QStringLiteral("Index:");
     QString lblKi; // that course's key
     ui::ListBox lstK{false};

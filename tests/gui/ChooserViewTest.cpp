@@ -39,8 +39,7 @@ TEST(ChooserView, OpensWithTheCourseItsParallelsAndTheTwoButtons) {
     EXPECT_EQ(cancel->text(), "&Abbruch");
 
     // The second line chosen in the view reaches the model; "&Ok" hands its key back.
-    list->selectionModel()->select(list->model()->index(1, 0),
-                                   QItemSelectionModel::ClearAndSelect);
+    list->selectionModel()->select(list->model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
     view->findChild<QPushButton*>("cmdOK")->click();
     EXPECT_EQ(caller.lblNKurs, "KS0003");
     EXPECT_TRUE(w.unloaded());

@@ -113,9 +113,9 @@ TEST(RemoveCollisions, AFullParallelIsUsedOnlyBelowItsLimitUnlessAPlaceCanBeMade
         int free;
         bool moves;
     };
-    for (const Case& c : {Case{true, 25, 0, true}, Case{true, 26, 0, false},
-                          Case{false, 29, 0, true}, Case{false, 30, 0, false},
-                          Case{true, 26, 1, true}}) {
+    for (const Case& c :
+         {Case{true, 25, 0, true}, Case{true, 26, 0, false}, Case{false, 29, 0, true},
+          Case{false, 30, 0, false}, Case{true, 26, 1, true}}) {
         SCOPED_TRACE(testing::Message() << (c.lk ? "LK " : "GK ") << c.size << " free " << c.free);
         Kollbs k;
         const QString own = c.lk ? k.ph1 : k.ma1;
@@ -132,8 +132,9 @@ TEST(RemoveCollisions, AFullParallelIsUsedOnlyBelowItsLimitUnlessAPlaceCanBeMade
         EXPECT_EQ(k.course12(row), c.moves ? parallel : own);
         EXPECT_EQ(k.size(parallel), c.size + (c.moves && c.free == 0 ? 1 : 0));
         if (c.free) {
-            EXPECT_EQ(k.s.db.scalar("SELECT BG_KS_ID_12 FROM belegung WHERE BG_KO_ID = ?",
-                                    {School::studentKey(200)})
+            EXPECT_EQ(k.s.db
+                          .scalar("SELECT BG_KS_ID_12 FROM belegung WHERE BG_KO_ID = ?",
+                                  {School::studentKey(200)})
                           .toString(),
                       own)
                 << "the free student made the place";

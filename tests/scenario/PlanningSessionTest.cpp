@@ -48,7 +48,8 @@ protected:
             if (l.startsWith(QLatin1String("2009/2010")))
                 line = l;
         ASSERT_FALSE(line.isEmpty());
-        const importer::Selection sel{line.right(6), line.left(9),
+        const importer::Selection sel{line.right(6),
+                                      line.left(9),
                                       importer::previousKey(years, line.left(9)),
                                       {"2009", "2008"}};
         s.SchjBez = sel.schjBez;
@@ -72,17 +73,18 @@ protected:
                 i, names.contains(placement::CourseEntry::name(w->LNKurse.line(i)).trimmed()));
         w->LNKurse_Click();
     }
-    // Puts the course waiting in LNKurse onto the first free row of the rail through the grid,
-    // as "Schiene auffüllen" does with a course none of whose students collide there.
-    void fillRail(const QString& name, int col) {
-        const int i = line(name);
-        ASSERT_GE(i, 0) << name.toStdString();
-        const QString entry = w->LNKurse.line(i);
-        const int row = w->AnzKvS(col + 1) + 1;
-        if (w->grdSchienen.Rows() < row + 1)
-            w->grdSchienen.setRows(row + 1);
-        w->grdSchienen.setTextMatrix(row, col, entry);
-        w->LNKurse.removeLine(i);
+    // "Schiene auffüllen" with the course selected alone and the rail's column selected; the
+    // program tells how far the course falls short of its parallels' average.
+    void fillRail(const QString& name, int col, int count, int target) {
+        selectCourses({name});
+        w->grdSchienen.click(0, col);
+        host.onMessage(QStringLiteral("Auf diese Schiene passen zu wenig Kollegiaten des Kurses!"
+                                      "\r\nAnzahl: %1\r\nSoll    : %2")
+                           .arg(count)
+                           .arg(target));
+        w->cmdSchA_Click();
+        EXPECT_EQ(host.pending(), 0u) << name.toStdString();
+        EXPECT_EQ(host.messages.back().icon, ui::Icon::Information);
     }
     QString course13(qint64 bgId) {
         db::Connection c(s.databasePath());
@@ -103,25 +105,40 @@ TEST_F(PlanningSession, CollisionsOfTwoCoursesGoIntoTheParallelsOnTheFilledRails
 
     // Chemistry, biology and economics of year group 13 each get one more parallel course on a
     // rail that holds only courses of year group 12.
-    // Their students have nothing on those rails, so they go on whole.
-    fillRail("2Ch3", kGK4);
-    fillRail("2B3", kGK5);
-    fillRail("2WR2", kGK10);
+    // Their students have nothing on those rails, so they go on whole; each is smaller than
+    // the average of its parallels (2Ch3 12 against 37 and 12: 20; 2B3 13 against 24 and 16:
+    // 17; 2WR2 17 against 41, 13 and 17: 22).
+    const QStringList headers{w->grdSchienen.TextMatrix(0, kGK4),
+                              w->grdSchienen.TextMatrix(0, kGK5),
+                              w->grdSchienen.TextMatrix(0, kGK10)};
+    fillRail("2Ch3", kGK4, 12, 20);
+    fillRail("2B3", kGK5, 13, 17);
+    fillRail("2WR2", kGK10, 17, 22);
     EXPECT_EQ(placement::CourseEntry::key(w->grdSchienen.TextMatrix(5, kGK4)), k2Ch3);
     EXPECT_EQ(placement::CourseEntry::key(w->grdSchienen.TextMatrix(5, kGK5)), k2B3);
     EXPECT_EQ(placement::CourseEntry::key(w->grdSchienen.TextMatrix(6, kGK10)), k2WR2);
     EXPECT_EQ(line("2Ch3"), -1);
     EXPECT_EQ(line("2B3"), -1);
     EXPECT_EQ(line("2WR2"), -1);
+    // The rails' counts grew by the courses' sizes: 74 + 12, 74 + 13, 108 + 17.
+    EXPECT_EQ(placement::RailHeader::count(headers[0]), 74);
+    EXPECT_EQ(placement::RailHeader::count(headers[1]), 74);
+    EXPECT_EQ(placement::RailHeader::count(headers[2]), 108);
+    EXPECT_EQ(placement::RailHeader::countText(w->grdSchienen.TextMatrix(0, kGK4)), "086");
+    EXPECT_EQ(placement::RailHeader::countText(w->grdSchienen.TextMatrix(0, kGK5)), "087");
+    EXPECT_EQ(placement::RailHeader::countText(w->grdSchienen.TextMatrix(0, kGK10)), "125");
+    host.messages.clear();
 
     // 2Ch2 and 2B2 together: Späth, Di Marco and Weber attend both.
     selectCourses({"2Ch2", "2B2"});
-    ASSERT_EQ(w->LKollisionen.lines(),
-              (QStringList{"Späth Bä. 2Ch2 2B2    1123  1124    86",
-                           "Di Marco. 2Ch2 2B2    1259  1261    96",
-                           "Weber Lu. 2Ch2 2B2    1625  1624   121"}));
+    ASSERT_EQ(w->LKollisionen.lines(), (QStringList{"Späth Bä. 2Ch2 2B2    1123  1124    86",
+                                                    "Di Marco. 2Ch2 2B2    1259  1261    96",
+                                                    "Weber Lu. 2Ch2 2B2    1625  1624   121"}));
+    // Filling the rails moved nobody.
     const int before2Ch2 = size(k2Ch2);
     const int before2Ch3 = size(k2Ch3);
+    EXPECT_EQ(before2Ch2, 12);
+    EXPECT_EQ(before2Ch3, 12);
 
     // "Kollisionen beseitigen" over the rails GK4 and GK5.
     w->grdSchienen.setSelStartCol(kGK4);

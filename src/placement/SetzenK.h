@@ -181,6 +181,41 @@ public:
     // The weekly hours of a course; 0 when it is not found or has none.
     int StdKurs(const QString& courseKey);
 
+    // Rail and grid editing (RailEditing.cpp) and saving the placement (SavePlacement.cpp).
+
+    // "Stunde ändern" (also on double-click): new hours (1-6) for the current rail while it
+    // holds no course.
+    void cmdBlock_Click();
+    // "<": takes the selected entries of the current rail back into LNKurse, merged with what
+    // is left of the same course there.
+    void cmdS2K_Click();
+    // "&ausschneiden" / "&einfügen": takes the hours, count and courses off the current rail and
+    // puts them onto another; the rails in between shift by one. Rail names and keys stay.
+    void menuBearbAus_Click();
+    void menuBearbEinf_Click();
+    // "leeren Kurs löschen": deletes the first course selected in LNKurse when nobody chose it.
+    void cmdKursL_Click();
+    // "invertieren": inverts the selection of LSchueler.
+    void CmdInvers_Click();
+    // "Schüler mit Kursen": the students of LSchueler with their courses in frmFMld.
+    void cmdAnzBel_Click();
+    // The cut buffer: the column last cut (-1: none), its hours and count (header characters
+    // 7-12) and its course entries from the top.
+    int AusSpalte = -1;
+    QString AusKopf;
+    QStringList AusKurse;
+
+    // Closing the window: asks whether to save the grid into this file or into a copy under
+    // another name. Runs once; later calls do nothing, so the view and the caller may both call it.
+    void Form_Unload();
+    // Writes the grid into ckkurs in one transaction: the rows of rails of other school years
+    // stay, the others are replaced by the grid's entries.
+    void SchrCkkurs();
+    // Lets the user choose another database file and points the run and the pointer file in
+    // ProgPfad at it; returns true when cancelled.
+    bool NeuBB();
+    bool formUnloaded = false;
+
     shell::RunState& state() { return s_; }
     ui::Host& host() { return host_; }
 

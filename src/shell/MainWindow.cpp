@@ -153,6 +153,8 @@ void MDIKundB::menuDateiSetzenK_Click() {
     placement::SetzenK w(s_, host_);
     w.Form_Load();
     host_.showModal(w);
+    // Closing asks whether to save; it runs once, also when the view has asked already.
+    w.Form_Unload();
 }
 
 void MDIKundB::menuDateiTessik_Click() {

@@ -1,0 +1,279 @@
+#include "School.h"
+
+#include "db/Database.h"
+#include "placement/Layouts.h"
+#include "shell/MessageWindow.h"
+
+#include <gtest/gtest.h>
+
+using test::School;
+
+namespace {
+
+QStringList column(const ui::Grid& g, int c) {
+    QStringList out;
+    for (int r = 0; r < g.Rows(); ++r)
+        out << g.TextMatrix(r, c);
+    return out;
+}
+
+QStringList grid(const ui::Grid& g) {
+    QStringList out;
+    for (int c = 0; c < g.Cols(); ++c)
+        out << column(g, c).join(QLatin1Char('|'));
+    return out;
+}
+
+bool einfuegenEnabled(const placement::SetzenK& w) {
+    for (const auto& m : w.menus())
+        if (m.name == "menuBearbEinf")
+            return m.enabled;
+    return false;
+}
+
+// Selects rows from..to of a column as a drag over the cells does.
+void selectCells(ui::Grid& g, int col, int from, int to) {
+    g.click(from, col);
+    g.extendSelection(to, col);
+}
+
+} // namespace
+
+TEST(RailEditing, StundeAendernTakesOneToSixHoursForAnEmptyRailOnly) {
+    School s;
+    s.rail(1, "S1", 4);
+    s.rail(2, "S2", 3);
+    s.place(2, s.course(1, "Deu", {{"KS_STD", "3"}}));
+    placement::SetzenK& w = s.load();
+    ui::Grid& g = w.grdSchienen;
+    g.setCol(0);
+
+    s.host.onInput("7").onInput("0").onInput("4").onInput(std::nullopt).onInput("abc");
+    for (int i = 0; i < 5; ++i)
+        w.cmdBlock_Click();
+    EXPECT_EQ(g.TextMatrix(0, 0), "S1    4  000        1");
+    EXPECT_EQ(s.host.inputPrompts.first(), "Stundenzahl der Schiene:");
+    EXPECT_EQ(s.db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), 4);
+
+    s.host.onInput(" 6");
+    w.cmdBlock_Click();
+    EXPECT_EQ(g.TextMatrix(0, 0), "S1    6  000        1");
+    EXPECT_EQ(s.db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), 6);
+
+    // A rail holding a course keeps its hours without asking.
+    g.setCol(1);
+    s.host.onMessage("Schiene enthält bereits Kurse!\r\nÄnderungen nicht möglich!");
+    w.cmdBlock_Click();
+    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(s.host.messages.back().title, "Kurs- und Blockbildung");
+    EXPECT_EQ(s.host.inputPrompts.size(), 6);
+    EXPECT_EQ(g.TextMatrix(0, 1), "S2    3  000        2");
+}
+
+TEST(RailEditing, TakingHalfASplitCourseOffMergesItWithTheWaitingHalf) {
+    School s;
+    s.rail(1, "S1", 2);
+    s.rail(2, "S2", 3);
+    const QString bio = s.course(1, "Bio", {{"KS_STD", "2"}});
+    const QString eng = s.course(2, "Eng", {{"KS_STD", "6"}});
+    const QString fra = s.course(3, "Fra", {{"KS_STD", "2"}});
+    s.course(4, "Geo", {{"KS_STD", "2"}});
+    s.place(1, eng);
+    s.place(1, bio);
+    s.place(1, fra);
+    s.place(2, eng);
+    s.choice(s.student(1, "Abel", "Anna"), eng);
+    s.choice(s.student(2, "Bach", "Bert"), eng);
+    s.choice(s.student(3, "Cox", "Carl"), fra);
+    placement::SetzenK& w = s.load();
+    ui::Grid& g = w.grdSchienen;
+    ASSERT_EQ(w.LNKurse.lines(), (QStringList{"Eng   1      3 KS0002", "Geo   2      3 KS0004"}));
+    ASSERT_EQ(g.TextMatrix(0, 0), "S1    2  003        1");
+
+    selectCells(g, 0, 1, 2); // Eng and Bio
+    w.cmdS2K_Click();
+
+    EXPECT_EQ(column(g, 0), (QStringList{"S1    2  001        1", "Fra   2      3 KS0003"}));
+    EXPECT_EQ(column(g, 1), (QStringList{"S2    3  002        2", "Eng   3      3 KS0002"}));
+    EXPECT_EQ(g.Rows(), 2);
+    EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Bio   2      3 KS0001", "Eng   3      3 KS0002",
+                                              "Geo   2      3 KS0004"}))
+        << "one line per course with the hours summed, in KS_SORT order";
+    EXPECT_EQ(w.LSchImBlock.count(), 0);
+
+    // The last entries go: the grid keeps only its header row.
+    g.click(1, 0);
+    w.cmdS2K_Click();
+    g.click(1, 1);
+    w.cmdS2K_Click();
+    EXPECT_EQ(g.Rows(), 1);
+    EXPECT_EQ(g.TextMatrix(0, 1), "S2    3  000        2");
+    EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Bio   2      3 KS0001", "Eng   6      3 KS0002",
+                                              "Fra   2      3 KS0003", "Geo   2      3 KS0004"}));
+
+    // A selection of the header alone takes nothing.
+    g.click(0, 0);
+    w.cmdS2K_Click();
+    EXPECT_EQ(w.LNKurse.count(), 4);
+}
+
+namespace {
+
+// Six rails R0..R5 with hours 1..6; rail c holds c % 3 courses, rail 2 three of them.
+struct SixRails : School {
+    SixRails() {
+        int course = 0;
+        for (int c = 0; c < 6; ++c) {
+            rail(c + 1, QStringLiteral("R%1").arg(c), c + 1);
+            const int n = c == 2 ? 3 : c % 2;
+            for (int i = 0; i < n; ++i) {
+                ++course;
+                place(c + 1, this->course(course, QStringLiteral("K%1").arg(course),
+                                          {{"KS_STD", "9"}}));
+            }
+        }
+        load();
+    }
+};
+
+} // namespace
+
+TEST(RailEditing, CutAndInsertShiftTheRailsInBetweenAndGiveEveryEntryARow) {
+    SixRails s;
+    placement::SetzenK& w = s.window();
+    ui::Grid& g = w.grdSchienen;
+    const QStringList before = grid(g);
+    ASSERT_EQ(g.Rows(), 4);
+    EXPECT_FALSE(einfuegenEnabled(w));
+
+    g.click(1, 2);
+    w.menuBearbAus_Click();
+    EXPECT_EQ(w.AusSpalte, 2);
+    EXPECT_EQ(w.AusKopf, "3  000");
+    EXPECT_EQ(w.AusKurse, (QStringList{"K2    3      3 KS0002", "K3    3      3 KS0003",
+                                       "K4    3      3 KS0004"}));
+    EXPECT_EQ(g.Rows(), 2) << "the longest remaining rail holds one course";
+    EXPECT_EQ(g.TextMatrix(0, 2), "R2    0  000        3");
+    EXPECT_TRUE(einfuegenEnabled(w));
+
+    g.click(1, 5);
+    w.menuBearbEinf_Click();
+    ASSERT_EQ(g.Rows(), 4) << "all three cut entries get a row";
+    EXPECT_EQ(column(g, 2), (QStringList{"R2    4  000        3", "K5    4      3 KS0005", "", ""}));
+    EXPECT_EQ(column(g, 3), (QStringList{"R3    5  000        4", "", "", ""}));
+    EXPECT_EQ(column(g, 4), (QStringList{"R4    6  000        5", "K6    6      3 KS0006", "", ""}));
+    EXPECT_EQ(column(g, 5), (QStringList{"R5    3  000        6", "K2    3      3 KS0002",
+                                         "K3    3      3 KS0003", "K4    3      3 KS0004"}));
+    EXPECT_EQ(column(g, 1), (QStringList{"R1    2  000        2", "K1    2      3 KS0001", "", ""}));
+    EXPECT_EQ(w.AusSpalte, -1);
+    EXPECT_TRUE(w.AusKurse.isEmpty());
+    EXPECT_FALSE(einfuegenEnabled(w));
+
+    // And back: cutting column 5 and inserting at 2 restores the grid; the entries keep the
+    // hours of the rail they were placed on.
+    g.click(1, 5);
+    w.menuBearbAus_Click();
+    g.click(0, 2);
+    w.menuBearbEinf_Click();
+    EXPECT_EQ(grid(g), before);
+
+    // Inserting into the column that was cut changes nothing.
+    g.click(2, 2);
+    w.menuBearbAus_Click();
+    w.menuBearbEinf_Click();
+    EXPECT_EQ(grid(g), before);
+    EXPECT_EQ(g.Rows(), 4);
+}
+
+TEST(RailEditing, CuttingWithoutAColumnSelectedIsRefused) {
+    SixRails s;
+    placement::SetzenK& w = s.window();
+    ui::Grid& g = w.grdSchienen;
+    const QStringList before = grid(g);
+    g.click(1, 3);
+    g.setSelStartCol(1);
+    g.setSelEndCol(2);
+    s.host.onMessage("Keine Spalte in der Tabelle 'auf Schiene verteilte Kurse' ausgewählt!");
+    w.menuBearbAus_Click();
+    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::None);
+    EXPECT_EQ(s.host.messages.back().title, "Kurs- und Blockbildung");
+    EXPECT_EQ(grid(g), before);
+    EXPECT_EQ(w.AusSpalte, -1);
+}
+
+TEST(RailEditing, LeerenKursLoeschenDeletesOnlyACourseNobodyChose) {
+    School s;
+    const QString deu = s.course(1, "Deu", {{"KS_STD", "3"}});
+    s.course(2, "Eng", {{"KS_STD", "3"}});
+    s.choice(s.student(1, "Abel", "Anna"), {}, deu);
+    placement::SetzenK& w = s.load();
+    const auto courses = [&] { return s.db.rows("SELECT KS_BEZ FROM kurs ORDER BY KS_ID"); };
+
+    w.cmdKursL_Click(); // nothing selected
+    w.LNKurse.setSelected(0, true);
+    s.host.onMessage("Kurs nicht leer!");
+    w.cmdKursL_Click();
+    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(courses(), (QStringList{"Deu", "Eng"}));
+    EXPECT_EQ(w.LNKurse.count(), 2);
+
+    w.LNKurse.setSelected(0, false);
+    w.LNKurse.setSelected(1, true);
+    s.host.onMessage("Wollen Sie den Kurs Eng   wirklich löschen?", ui::Answer::No);
+    w.cmdKursL_Click();
+    const ui::Message& ask = s.host.messages.back();
+    EXPECT_EQ(ask.icon, ui::Icon::Question);
+    EXPECT_EQ(ask.buttons, ui::Buttons::YesNo);
+    EXPECT_EQ(ask.defaultButton, 1);
+    EXPECT_EQ(ask.title, "Kurs- und Blockbildung");
+    EXPECT_EQ(courses(), (QStringList{"Deu", "Eng"}));
+    EXPECT_EQ(w.LNKurse.count(), 2);
+
+    s.host.onMessage("Wollen Sie den Kurs Eng   wirklich löschen?", ui::Answer::Yes);
+    w.cmdKursL_Click();
+    EXPECT_EQ(courses(), (QStringList{"Deu"}));
+    EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Deu   3      3 KS0001"}));
+}
+
+TEST(RailEditing, InvertierenAndSchuelerMitKursen) {
+    School s;
+    const QString deu = s.course(1, "Deu", {{"KS_STD", "3"}});
+    const QString eng = s.course(2, "Eng", {{"KS_STD", "3"}});
+    const QString anna = s.student(1, "Abel", "Anna");
+    const QString bert = s.student(2, "Bachmann-Huber", "Bert");
+    const QString carl = s.student(3, "Cox", "");
+    s.choice(anna, deu);
+    s.choice(bert, deu);
+    s.choice(carl, eng);
+    s.choice(anna, eng);
+    s.choice("GONE00", eng); // a student who is missing gives no line
+    placement::SetzenK& w = s.load();
+
+    w.cmdAnzBel_Click(); // an empty student list shows nothing
+    s.selectCourses({"Deu", "Eng"});
+    ASSERT_EQ(w.LSchueler.count(), 4);
+    std::vector<bool> marked;
+    for (int i = 0; i < 4; ++i)
+        marked.push_back(w.LSchueler.selected(i));
+    EXPECT_EQ(marked, (std::vector<bool>{true, false, false, true})) << "Anna collides";
+
+    w.CmdInvers_Click();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(w.LSchueler.selected(i), !marked[i]) << i;
+
+    QString shown;
+    s.host.onModal("frmFMld", [&](ui::Window& win) {
+        auto& f = static_cast<shell::frmFMld&>(win);
+        EXPECT_EQ(f.caption(), "Belegungen");
+        shown = f.txtFMld;
+        f.cmddrucken_Click();
+        f.cmdgelesen_Click();
+    });
+    w.cmdAnzBel_Click();
+    EXPECT_EQ(shown, "Abel Anna  Deu  Eng  \r\n"
+                     "Bachmann-H.Deu  \r\n"
+                     "Cox        Eng  \r\n");
+    ASSERT_EQ(s.host.printJobs.size(), 1);
+    EXPECT_TRUE(s.host.printJobs[0].ended);
+    EXPECT_TRUE(s.host.printJobs[0].lines.contains("Abel Anna  Deu  Eng  "));
+}

@@ -1,0 +1,298 @@
+#include "School.h"
+
+#include "db/BlockDatabase.h"
+#include "db/Database.h"
+#include "import/ErzKuB.h"
+#include "import/PreAssign.h"
+#include "import/Transfers.h"
+#include "import/vfp/Container.h"
+#include "placement/Layouts.h"
+#include "shell/MessageWindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlRecord>
+#include <gtest/gtest.h>
+
+using test::kOtherYear;
+using test::School;
+
+namespace {
+
+QString question(const QString& path) {
+    return "Abspeichern Schienendaten in der Datei: " + path +
+           "?\r\nDrücken Sie Nein für eine andere Datei, sonst Abbrechen!";
+}
+
+// Rows of a query on an existing database file, fields joined by "|", NULL as "<null>".
+QStringList rowsOf(const QString& path, const QString& sql) {
+    db::Connection c(path);
+    QSqlQuery q = c.exec(sql);
+    QStringList out;
+    while (q.next()) {
+        QStringList fields;
+        for (int i = 0; i < q.record().count(); ++i)
+            fields << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+        out << fields.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+QStringList placements(const QString& path) {
+    return rowsOf(path, "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID");
+}
+
+QStringList gridTexts(const ui::Grid& g) {
+    QStringList out;
+    for (int r = 0; r < g.Rows(); ++r)
+        for (int c = 0; c < g.Cols(); ++c)
+            out << QStringLiteral("%1,%2 %3").arg(r).arg(c).arg(g.TextMatrix(r, c));
+    return out;
+}
+
+// Three rails of the school year with courses, one of another school year with its own.
+struct Placed : School {
+    test::TempDir prog;
+    Placed() {
+        state.ProgPfad = prog.dir();
+        rail(1, "S1", 2);
+        rail(2, "Sport", 3);
+        rail(3, "S3", 2);
+        rail(9, "S1", 2, kOtherYear);
+        for (int i = 1; i <= 4; ++i)
+            course(i, QStringLiteral("K%1").arg(i), {{"KS_STD", "2"}});
+        course(9, "Alt", {{"KS_SCHJ", kOtherYear}, {"KS_STD", "2"}});
+        place(9, courseKey(9));
+        place(1, courseKey(1));
+        place(2, courseKey(2));
+        place(2, courseKey(3));
+        load();
+    }
+    QStringList current() const { return placements(db.path()); }
+    QByteArray pointerFile() const {
+        QFile f(prog.path("TCLASSK"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+    }
+};
+
+} // namespace
+
+TEST(SavePlacement, TheQuestionOnClosingAndCancel) {
+    Placed s;
+    const QStringList before = s.current();
+    s.host.onMessage(question(s.db.path()), ui::Answer::Cancel);
+    s.window().Form_Unload();
+    const ui::Message& m = s.host.messages.back();
+    EXPECT_EQ(m.title, "Block- und Kursbildung");
+    EXPECT_EQ(m.icon, ui::Icon::Question);
+    EXPECT_EQ(m.buttons, ui::Buttons::YesNoCancel);
+    ASSERT_TRUE(m.help.has_value());
+    EXPECT_EQ(m.help->kind, ui::HelpRef::Kind::Context);
+    EXPECT_EQ(m.help->context, 7400);
+    EXPECT_EQ(s.current(), before);
+
+    s.window().Form_Unload(); // closing asks once
+    EXPECT_EQ(s.host.messages.size(), 1);
+}
+
+TEST(SavePlacement, JaWritesTheGridColumnByColumnAndKeepsOtherSchoolYears) {
+    Placed s;
+    ui::Grid& g = s.window().grdSchienen;
+    // Rail 3 gets K4, rail 2 a gap: K3 below it is not saved.
+    g.setTextMatrix(1, 2, "K4    2      3 KS0004");
+    g.setTextMatrix(1, 1, "");
+
+    s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
+    s.window().Form_Unload();
+    const QStringList once = s.current();
+    EXPECT_EQ(once, (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0",
+                                 "3|     3|KS0004|3|0"}));
+
+    // Saving again writes the same rows; the keys start again after the kept ones.
+    s.window().formUnloaded = false;
+    s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
+    s.window().Form_Unload();
+    EXPECT_EQ(s.current(), once);
+
+    // The saved placement loads as it was placed.
+    s.load();
+    EXPECT_EQ(gridTexts(s.window().grdSchienen), (QStringList{
+        "0,0 S1    2  000        1", "0,1 Sport 3  000        2", "0,2 S3    2  000        3",
+        "1,0 K1    2      3 KS0001", "1,1 ", "1,2 K4    2      3 KS0004"}));
+}
+
+TEST(SavePlacement, EmptyGridAndSavingTwiceRestartTheKeys) {
+    School s;
+    s.rail(5, "X", 2, kOtherYear);
+    s.place(5, s.course(1, "K1", {{"KS_STD", "2"}})); // on a rail of another school year
+    s.db.insert("ckkurs", {{"CK_BL_ID", ""}, {"CK_KS_ID", "KS0001"}, {"CK_FIX", "0"}});
+    s.db.insert("ckkurs", {{"CK_BL_ID", "  77"}, {"CK_KS_ID", "KS0001"}, {"CK_FIX", "0"}});
+    placement::SetzenK& w = s.load();
+    ASSERT_EQ(w.grdSchienen.Cols(), 0);
+
+    s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
+    w.SchrCkkurs();
+    w.Form_Unload();
+    EXPECT_EQ(placements(s.db.path()), (QStringList{"1|     5|KS0001|<null>|0"}))
+        << "rows without a rail of another school year go";
+
+    // Without other school years the table ends up empty, and keys restart at 1.
+    s.db.scalar("DELETE FROM block");
+    w.SchrCkkurs();
+    EXPECT_TRUE(placements(s.db.path()).isEmpty());
+    EXPECT_EQ(s.db.scalar("SELECT count(*) FROM sqlite_master WHERE tbl_name = 'ckkurs' AND "
+                          "type = 'index'")
+                  .toInt(),
+              3)
+        << "the rebuilt table has its indexes";
+    s.load();
+    s.window().grdSchienen.setCols(1);
+    s.window().grdSchienen.setRows(2);
+    s.window().grdSchienen.setTextMatrix(0, 0, "Gone  2  000       44");
+    s.window().grdSchienen.setTextMatrix(1, 0, "K1    2      3 KS0001");
+    s.window().SchrCkkurs();
+    EXPECT_EQ(placements(s.db.path()), (QStringList{"1||KS0001||0"}))
+        << "a column naming no rail is written without one";
+}
+
+TEST(SavePlacement, AFailureMidwayLeavesTheOldPlacement) {
+    Placed s;
+    const QStringList before = s.current();
+    ui::Grid& g = s.window().grdSchienen;
+    // The same course twice on one rail breaks the unique index on the second row.
+    g.setTextMatrix(1, 2, "K1    2      3 KS0001");
+    g.setTextMatrix(2, 2, "K1    2      3 KS0001");
+    s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
+    EXPECT_THROW(s.window().Form_Unload(), db::DbError);
+    EXPECT_EQ(s.current(), before);
+    EXPECT_EQ(s.db.scalar("SELECT count(*) FROM ckkurs").toInt(), 4);
+}
+
+TEST(SavePlacement, NeinSavesIntoACopyThatBecomesCurrent) {
+    Placed s;
+    const QString old = s.db.path();
+    const QStringList before = s.current();
+    const QString copy = s.tmp.path("NEU.MDB");
+    s.window().grdSchienen.setTextMatrix(2, 1, "");
+    s.window().grdSchienen.setTextMatrix(1, 2, "K4    2      3 KS0004");
+
+    s.host.onMessage(question(old), ui::Answer::No)
+        .onSaveFile(" " + old + " ")
+        .onMessage("gleicher Dateiname!")
+        .onSaveFile("NEU.MDB")
+        .onMessage("ungültiger Datenpfadname!")
+        .onSaveFile(copy);
+    s.window().Form_Unload();
+
+    EXPECT_EQ(s.host.fileDialogs.front().filter, "Alle Datendateien (*.MDB)|*.MDB");
+    EXPECT_EQ(s.host.fileDialogs.front().fileName, "BB.MDB");
+    for (size_t i = 1; i < s.host.messages.size(); ++i)
+        EXPECT_EQ(s.host.messages[i].title, "") << "the program's default title";
+    EXPECT_EQ(placements(old), before) << "the old file keeps its placement";
+    EXPECT_EQ(placements(copy), (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0",
+                                             "3|     2|KS0002|2|0", "4|     3|KS0004|3|0"}));
+    EXPECT_EQ(s.state.databasePath(), copy);
+    EXPECT_EQ(s.state.DatenPfad, s.tmp.dir());
+    EXPECT_EQ(s.state.DatenDatei, "NEU.MDB");
+    EXPECT_EQ(s.pointerFile(), (copy + "\r\n").toUtf8());
+    EXPECT_EQ(rowsOf(copy, "SELECT count(*) FROM kurs"), QStringList{"5"})
+        << "the copy holds the whole database";
+}
+
+TEST(SavePlacement, NeinCancelledOrWithAWriteProtectedPointerFileSavesNothing) {
+    Placed s;
+    const QString old = s.db.path();
+    const QStringList before = s.current();
+    s.window().grdSchienen.setTextMatrix(1, 0, "");
+    s.host.onMessage(question(old), ui::Answer::No).onSaveFile(std::nullopt);
+    s.window().Form_Unload();
+    EXPECT_EQ(s.current(), before);
+    EXPECT_EQ(s.state.databasePath(), old);
+    EXPECT_EQ(s.pointerFile(), "<none>");
+
+    ASSERT_TRUE(QDir(s.prog.dir()).mkdir("TCLASSK"));
+    s.window().formUnloaded = false;
+    const QString copy = s.tmp.path("NEU.MDB");
+    s.host.onMessage(question(old), ui::Answer::No)
+        .onSaveFile(copy)
+        .onMessage("Datei Tclassk ist schreibgeschützt. Datendatei wechseln nicht möglich.");
+    s.window().Form_Unload();
+    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Exclamation);
+    EXPECT_EQ(s.host.messages.back().title, "Externes Zeugnisprogramm");
+    EXPECT_EQ(s.current(), before);
+    EXPECT_EQ(s.state.databasePath(), old);
+    EXPECT_FALSE(QFile::exists(copy));
+}
+
+TEST(SavePlacement, TheDemoSchoolComesBackAsItWasPlaced) {
+    test::TempDir tmp;
+    test::ScriptedHost host;
+    shell::RunState s;
+    s.DatenPfad = tmp.dir();
+    s.DatenDatei = "BB.MDB";
+    s.ProgPfad = tmp.dir();
+    s.VerwDbcPfad = QStringLiteral(KUBB_SOURCE_DIR "/data/demo/QZ.DBC");
+    {
+        const vfp::Container container = vfp::Container::open(s.VerwDbcPfad);
+        const QStringList years = importer::schoolYearLines(container);
+        QString line;
+        for (const QString& l : years)
+            if (l.startsWith(QLatin1String("2009/2010")))
+                line = l;
+        ASSERT_FALSE(line.isEmpty());
+        const importer::Selection sel{line.right(6), line.left(9),
+                                      importer::previousKey(years, line.left(9)),
+                                      {"2009", "2008"}};
+        s.SchjBez = sel.schjBez;
+        s.SchjID = sel.schjId;
+        db::createDatabase(s.databasePath());
+        importer::runTransfers(s, host, sel);
+        shell::frmFMld window(host);
+        importer::Vorbesetzen(s, host, window);
+    }
+
+    QStringList grid;
+    QStringList courses;
+    {
+        placement::SetzenK w(s, host);
+        w.Form_Load();
+        ui::Grid& g = w.grdSchienen;
+        ASSERT_GE(g.Cols(), 2);
+        ASSERT_GE(g.Rows(), 2) << "the demo school has placed courses";
+        // Take the first course off the first rail, and put a course waiting in LNKurse onto the
+        // first rail whose hours it needs exactly.
+        g.click(1, 0);
+        w.cmdS2K_Click();
+        bool placed = false;
+        for (int i = 0; i < w.LNKurse.count() && !placed; ++i) {
+            const QString entry = w.LNKurse.line(i);
+            for (int c = 1; c < g.Cols() && !placed; ++c) {
+                if (placement::RailHeader::hours(g.TextMatrix(0, c)) !=
+                    placement::CourseEntry::hours(entry))
+                    continue;
+                bool there = false;
+                for (int r = 1; r < g.Rows(); ++r)
+                    there = there || placement::CourseEntry::key(g.TextMatrix(r, c)) ==
+                                         placement::CourseEntry::key(entry);
+                if (there)
+                    continue;
+                const int n = w.AnzKvS(c + 1);
+                if (g.Rows() <= n + 1)
+                    g.setRows(n + 2);
+                g.setTextMatrix(n + 1, c, entry);
+                w.LNKurse.removeLine(i);
+                placed = true;
+            }
+        }
+        ASSERT_TRUE(placed);
+        w.GKursStUp();
+        grid = gridTexts(g);
+        courses = w.LNKurse.lines();
+        host.onMessage(question(s.databasePath()), ui::Answer::Yes);
+        w.Form_Unload();
+    }
+    placement::SetzenK again(s, host);
+    again.Form_Load();
+    EXPECT_EQ(gridTexts(again.grdSchienen), grid);
+    EXPECT_EQ(again.LNKurse.lines(), courses);
+}

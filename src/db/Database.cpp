@@ -202,22 +202,31 @@ qint64 Inserter::insert(const QVariantList& values) {
     return q_.lastInsertId().toLongLong();
 }
 
-Transaction::Transaction(Connection& c) : c_(c) {
-    c_.exec(QStringLiteral("BEGIN IMMEDIATE"));
+Transaction::Transaction(Connection& c) : c_(c), level_(c.depth_) {
+    c_.exec(level_ == 0 ? QStringLiteral("BEGIN IMMEDIATE")
+                        : QStringLiteral("SAVEPOINT kubb%1").arg(level_));
+    ++c_.depth_;
 }
 
 Transaction::~Transaction() {
-    if (!done_) {
-        try {
+    if (done_)
+        return;
+    --c_.depth_;
+    try {
+        if (level_ == 0) {
             c_.exec(QStringLiteral("ROLLBACK"));
-        } catch (...) {
-            // The connection closes next; SQLite rolls back what is open.
+        } else {
+            c_.exec(QStringLiteral("ROLLBACK TO kubb%1").arg(level_));
+            c_.exec(QStringLiteral("RELEASE kubb%1").arg(level_));
         }
+    } catch (...) {
+        // The connection closes next; SQLite rolls back what is open.
     }
 }
 
 void Transaction::commit() {
-    c_.exec(QStringLiteral("COMMIT"));
+    c_.exec(level_ == 0 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE kubb%1").arg(level_));
+    --c_.depth_;
     done_ = true;
 }
 

@@ -68,10 +68,13 @@ private:
     QString name_;
     QSqlDatabase db_;
     QHash<QString, QSqlQuery> prepared_;
+    int depth_ = 0; // open Transactions on this connection
+    friend class Transaction;
 };
 
 // Groups a command's writes: rolled back unless committed, so a failure midway leaves nothing
-// half done.
+// half done. Inside another Transaction on the same connection it is a savepoint: committing it
+// keeps its writes for the outer one, dropping it undoes only its own.
 class Transaction {
 public:
     explicit Transaction(Connection& c);
@@ -82,6 +85,7 @@ public:
 
 private:
     Connection& c_;
+    int level_;
     bool done_ = false;
 };
 

@@ -88,17 +88,20 @@ int SucheFreieSch(int r, const RailTable& rails, const QString& courseKeys) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The moves as the placement window's commands use them, each on a connection of its own.
+// The moves as the placement window's commands use them: on the running command's connection
+// when it has one, else each on a connection of its own.
 
 void SetzenK::neuerkurs(const QString& newKey, qint64 bgId, int phase) {
-    db::Connection c(s_.databasePath());
+    std::optional<db::Connection> own;
+    db::Connection& c = connection(own);
     db::Transaction tx(c);
     placement::neuerkurs(c, newKey, bgId, phase);
     tx.commit();
 }
 
 int SetzenK::andererKurs(const QString& fromKey, const QString& toKey, int n) {
-    db::Connection c(s_.databasePath());
+    std::optional<db::Connection> own;
+    db::Connection& c = connection(own);
     db::Transaction tx(c);
     const int moved = placement::andererKurs(c, fromKey, toKey, n);
     tx.commit();
@@ -106,7 +109,8 @@ int SetzenK::andererKurs(const QString& fromKey, const QString& toKey, int n) {
 }
 
 QString SetzenK::KursArt(const QString& courseKey) {
-    db::Connection c(s_.databasePath());
+    std::optional<db::Connection> own;
+    db::Connection& c = connection(own);
     return placement::KursArt(c, courseKey);
 }
 
@@ -134,7 +138,8 @@ bool SetzenK::SchFreimachen(const QString& studentKey, int phase, int r, const Q
     if (target.isEmpty() || !courseField)
         return false;
 
-    db::Connection c(s_.databasePath());
+    std::optional<db::Connection> own;
+    db::Connection& c = connection(own);
     db::Transaction tx(c);
     const QVariant bgId =
         c.scalar(QStringLiteral("SELECT BG_ID FROM belegung WHERE BG_KO_ID = ? AND %1 = ? "
@@ -167,7 +172,8 @@ bool SetzenK::PlFreimachen(const QString& courseName, const QString& parallelKey
     };
     std::vector<Choice> choices;
     {
-        db::Connection c(s_.databasePath());
+        std::optional<db::Connection> own;
+        db::Connection& c = connection(own);
         QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID FROM belegung "
                                             "WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ? "
                                             "ORDER BY BG_ID"),
@@ -189,7 +195,8 @@ bool SetzenK::PlFreimachen(const QString& courseName, const QString& parallelKey
         // Without a selected line of the course there is nothing to move him into.
         if (ownKey.isEmpty())
             return false;
-        db::Connection c(s_.databasePath());
+        std::optional<db::Connection> own;
+        db::Connection& c = connection(own);
         db::Transaction tx(c);
         writeCourse(c, phaseField(k.phase == 1 ? 1 : 2), ownKey, ch.bgId);
         tx.commit();

@@ -5,6 +5,7 @@
 #include "db/BlockDatabase.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
+#include "shell/RunState.h"
 #include "ui/Host.h"
 
 #include <QHash>
@@ -55,6 +56,15 @@ void SetzenK::cmdKollbs_Click() {
     QHash<QString, QString> kinds;
     {
         Hourglass busy(host_);
+        // Every look-up and move of the command on one connection, in one transaction: a failure
+        // midway leaves no student half moved.
+        db::Connection c(s_.databasePath());
+        db::Transaction tx(c);
+        command_ = &c;
+        struct Release {
+            db::Connection*& command;
+            ~Release() { command = nullptr; }
+        } release{command_};
         // The list as it stands when the command starts; it is rebuilt only at the end.
         const QStringList collisions = LKollisionen.lines();
         for (const QString& line : collisions) {
@@ -103,7 +113,7 @@ void SetzenK::cmdKollbs_Click() {
                         if (!kinds.contains(pKey))
                             kinds.insert(pKey, KursArt(pKey));
                         if (!PlFreimachen(courseName, pKey) &&
-                            db::AnzBelKurs(s_, pKey) >= sizeLimit(kinds.value(pKey)))
+                            db::AnzBelKurs(c, pKey) >= sizeLimit(kinds.value(pKey)))
                             continue;
                         chosen = pKey;
                     }
@@ -117,6 +127,7 @@ void SetzenK::cmdKollbs_Click() {
                 --remaining;
             }
         }
+        tx.commit();
     }
 
     // Refresh: the selected courses are clicked again, which rebuilds both lists.

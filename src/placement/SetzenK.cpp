@@ -74,10 +74,10 @@ SetzenK::SetzenK(shell::RunState& s, ui::Host& host)
         {QStringLiteral("cmdAnzBel"), QStringLiteral("Schüler mit Kursen")},
     };
     const QString bearb = QStringLiteral("menuBearb");
-    // Cutting and inserting rails have no handler yet, so their items stay disabled.
+    // "&einfügen" waits for a column cut with "&ausschneiden".
     menus_ = {
         {bearb, QStringLiteral("&Bearbeiten"), {}, true},
-        {QStringLiteral("menuBearbAus"), QStringLiteral("&ausschneiden"), bearb, false},
+        {QStringLiteral("menuBearbAus"), QStringLiteral("&ausschneiden"), bearb, true},
         {QStringLiteral("menuBearbEinf"), QStringLiteral("&einfügen"), bearb, false},
     };
     grdSchienen.onClick = [this] { grdSchienen_Click(); };
@@ -87,9 +87,26 @@ SetzenK::SetzenK(shell::RunState& s, ui::Host& host)
 
 SetzenK::~SetzenK() = default;
 
+db::Connection& SetzenK::connection(std::optional<db::Connection>& own) {
+    if (command_)
+        return *command_;
+    own.emplace(s_.databasePath());
+    return *own;
+}
+
 void SetzenK::click(const QString& name) {
-    // The commands that change the placement hook in here as they are added.
-    static const std::vector<std::pair<QString, void (SetzenK::*)()>> handlers = {};
+    static const std::vector<std::pair<QString, void (SetzenK::*)()>> handlers = {
+        {QStringLiteral("cmdKzw"), &SetzenK::cmdKzw_Click},
+        {QStringLiteral("cmdSchA"), &SetzenK::cmdSchA_Click},
+        {QStringLiteral("cmdKollbs"), &SetzenK::cmdKollbs_Click},
+        {QStringLiteral("cmdBlock"), &SetzenK::cmdBlock_Click},
+        {QStringLiteral("CmdInvers"), &SetzenK::CmdInvers_Click},
+        {QStringLiteral("cmdKursL"), &SetzenK::cmdKursL_Click},
+        {QStringLiteral("cmdS2K"), &SetzenK::cmdS2K_Click},
+        {QStringLiteral("cmdAnzBel"), &SetzenK::cmdAnzBel_Click},
+        {QStringLiteral("menuBearbAus"), &SetzenK::menuBearbAus_Click},
+        {QStringLiteral("menuBearbEinf"), &SetzenK::menuBearbEinf_Click},
+    };
     for (const auto& b : buttons_)
         if (b.name == name && !b.enabled)
             return;
@@ -466,7 +483,8 @@ void SetzenK::optMKolAlle_Click() {
 // Look-ups for the placement commands
 
 SetzenK::Kollegiat SetzenK::LKKollegiat(const QString& studentKey) {
-    db::Connection c(s_.databasePath());
+    std::optional<db::Connection> ownConnection;
+    db::Connection& c = connection(ownConnection);
     Kollegiat k;
     QSqlQuery student =
         c.exec(QStringLiteral("SELECT KO_KURSPH FROM kolleg WHERE KO_VFP_ID = ?"), {studentKey});
@@ -493,7 +511,8 @@ SetzenK::Kollegiat SetzenK::LKKollegiat(const QString& studentKey) {
 }
 
 SetzenK::Alternatives SetzenK::AlternativKurs(const QString& courseName) {
-    db::Connection c(s_.databasePath());
+    std::optional<db::Connection> ownConnection;
+    db::Connection& c = connection(ownConnection);
     Alternatives a;
     // The first course in stored order whose school year and name, run together and cut to 11
     // characters, match: the course of this school year whose name begins with the 5 characters.

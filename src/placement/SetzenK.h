@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Database.h"
 #include "placement/Moves.h"
 #include "ui/Grid.h"
 #include "ui/ListBox.h"
@@ -8,6 +9,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace ui {
@@ -229,6 +231,11 @@ private:
     // Fills LNKurse; false when loading stopped or the school year has no course.
     bool loadCourses(db::Connection& c, const QHash<QString, int>& placedHours);
     void critical(const QString& text);
+
+    // The connection of the command that is running, when it groups its whole work in one
+    // transaction; the procedures it calls use it instead of opening their own.
+    db::Connection& connection(std::optional<db::Connection>& own);
+    db::Connection* command_ = nullptr;
 
     shell::RunState& s_;
     ui::Host& host_;

@@ -190,3 +190,37 @@ TEST(Enrolment, AnzBelKursCountsRowsNamingTheCourseInEitherYear) {
     EXPECT_EQ(db::AnzBelKurs(s, "12"), 1);
     EXPECT_EQ(db::AnzBelKurs(s, "     1"), 0);
 }
+
+TEST(Schema, InnerTransactionsAreSavepointsOfTheOuterOne) {
+    TempDir tmp;
+    TestDb db(tmp.path("BB.MDB"));
+    {
+        db::Connection c(db.path());
+        db::Transaction outer(c);
+        c.insert("lehrer", {{"LE_KUERZ", "A"}});
+        {
+            db::Transaction kept(c);
+            c.insert("lehrer", {{"LE_KUERZ", "B"}});
+            kept.commit();
+        }
+        {
+            db::Transaction dropped(c);
+            c.insert("lehrer", {{"LE_KUERZ", "C"}});
+        }
+        EXPECT_EQ(test::rowsOf(db.path(), "SELECT count(*) FROM lehrer"), QStringList{"0"})
+            << "nothing is visible outside before the outer commit";
+        outer.commit();
+    }
+    EXPECT_EQ(db.rows("SELECT LE_KUERZ FROM lehrer ORDER BY LE_ID"), (QStringList{"A", "B"}));
+    {
+        db::Connection c(db.path());
+        db::Transaction outer(c);
+        {
+            db::Transaction inner(c);
+            c.insert("lehrer", {{"LE_KUERZ", "D"}});
+            inner.commit();
+        }
+        // The outer one fails: the committed inner one goes with it.
+    }
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM lehrer").toInt(), 2);
+}

@@ -144,7 +144,41 @@ void cmdKollbs_Click(benchmark::State& st) {
     st.counters["left"] = left;
 }
 
+// "Schiene auffüllen": the first 3-hour course of year 12 still waiting in LNKurse goes onto the
+// first rail (3 hours); its colliding students move to parallel courses, and the evening-out
+// question is answered No.
+void cmdSchA_Click(benchmark::State& st) {
+    School& school = School::get();
+    int placedOnRail = 0;
+    for (auto _ : st) {
+        st.PauseTiming();
+        school.restore();
+        placement::SetzenK w(school.state, school.host);
+        w.Form_Load();
+        for (int i = 0; i < w.LNKurse.count(); ++i)
+            if (w.LNKurse.line(i).startsWith(QLatin1Char('G')) &&
+                w.LNKurse.line(i).mid(6, 1) == QLatin1String("3")) {
+                w.LNKurse.setSelected(i, true);
+                break;
+            }
+        w.LNKurse_Click();
+        w.grdSchienen.setSelStartCol(0);
+        w.grdSchienen.setSelEndCol(0);
+        w.grdSchienen.setCol(0);
+        const int before = w.AnzKvS(1);
+        st.ResumeTiming();
+        w.cmdSchA_Click();
+        st.PauseTiming();
+        placedOnRail = w.AnzKvS(1) - before;
+        st.ResumeTiming();
+    }
+    st.counters["placed"] = placedOnRail;
+}
+
 const bool registered = [] {
+    benchmark::RegisterBenchmark("cmdSchA_Click/2x400", cmdSchA_Click)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(10);
     benchmark::RegisterBenchmark("cmdKollbs_Click/2x400", cmdKollbs_Click)
         ->Arg(100)
         ->Unit(benchmark::kMillisecond)

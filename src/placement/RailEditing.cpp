@@ -123,7 +123,6 @@ void SetzenK::cmdS2K_Click() {
     putEntries(g, col, takeEntries(g, col));
     fitRows(*this);
     LSchImBlock.clear();
-    lblSchImBlock = QStringLiteral("0");
     SortLNKurse();
     emit changed();
 }

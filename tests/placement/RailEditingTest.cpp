@@ -68,6 +68,12 @@ TEST(RailEditing, StundeAendernTakesOneToSixHoursForAnEmptyRailOnly) {
     EXPECT_EQ(s.host.messages.back().title, "Kurs- und Blockbildung");
     EXPECT_EQ(s.host.inputPrompts.size(), 6);
     EXPECT_EQ(g.TextMatrix(0, 1), "S2    3  000        2");
+
+    // Double-clicking a cell of a rail runs the same command for it.
+    s.host.onInput("2");
+    g.doubleClick(0, 0);
+    EXPECT_EQ(g.TextMatrix(0, 0), "S1    2  000        1");
+    EXPECT_EQ(s.db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), 2);
 }
 
 TEST(RailEditing, TakingHalfASplitCourseOffMergesItWithTheWaitingHalf) {
@@ -145,9 +151,11 @@ TEST(RailEditing, CutAndInsertShiftTheRailsInBetweenAndGiveEveryEntryARow) {
     const QStringList before = grid(g);
     ASSERT_EQ(g.Rows(), 4);
     EXPECT_FALSE(einfuegenEnabled(w));
+    w.click("menuBearbEinf"); // nothing cut: the item is off
+    EXPECT_EQ(grid(g), before);
 
     g.click(1, 2);
-    w.menuBearbAus_Click();
+    w.click("menuBearbAus");
     EXPECT_EQ(w.AusSpalte, 2);
     EXPECT_EQ(w.AusKopf, "3  000");
     EXPECT_EQ(w.AusKurse, (QStringList{"K2    3      3 KS0002", "K3    3      3 KS0003",
@@ -157,7 +165,7 @@ TEST(RailEditing, CutAndInsertShiftTheRailsInBetweenAndGiveEveryEntryARow) {
     EXPECT_TRUE(einfuegenEnabled(w));
 
     g.click(1, 5);
-    w.menuBearbEinf_Click();
+    w.click("menuBearbEinf");
     ASSERT_EQ(g.Rows(), 4) << "all three cut entries get a row";
     EXPECT_EQ(column(g, 2), (QStringList{"R2    4  000        3", "K5    4      3 KS0005", "", ""}));
     EXPECT_EQ(column(g, 3), (QStringList{"R3    5  000        4", "", "", ""}));

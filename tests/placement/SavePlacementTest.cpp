@@ -7,6 +7,7 @@
 #include "import/Transfers.h"
 #include "import/vfp/Container.h"
 #include "placement/Layouts.h"
+#include "shell/MainWindow.h"
 #include "shell/MessageWindow.h"
 
 #include <QDir>
@@ -93,6 +94,21 @@ TEST(SavePlacement, TheQuestionOnClosingAndCancel) {
 
     s.window().Form_Unload(); // closing asks once
     EXPECT_EQ(s.host.messages.size(), 1);
+}
+
+TEST(SavePlacement, ClosingTheWorkspaceOpenedFromTheMenuAsksOnce) {
+    Placed s;
+    shell::MDIKundB main(s.state, s.host);
+    s.host
+        .onModal("SetzenK",
+                 [](ui::Window& w) {
+                     auto& k = static_cast<placement::SetzenK&>(w);
+                     k.grdSchienen.setTextMatrix(1, 0, "K4    2      3 KS0004");
+                 })
+        .onMessage(question(s.db.path()), ui::Answer::Yes);
+    main.menuDateiSetzenK_Click();
+    EXPECT_EQ(s.current(), (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0004|1|0",
+                                        "3|     2|KS0002|2|0", "4|     2|KS0003|2|0"}));
 }
 
 TEST(SavePlacement, JaWritesTheGridColumnByColumnAndKeepsOtherSchoolYears) {

@@ -7,6 +7,7 @@
 #include "import/Transfers.h"
 #include "import/vfp/Container.h"
 #include "placement/Layouts.h"
+#include "shell/Files.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageWindow.h"
 
@@ -238,6 +239,19 @@ TEST(SavePlacement, NeinCancelledOrWithAWriteProtectedPointerFileSavesNothing) {
     EXPECT_EQ(s.current(), before);
     EXPECT_EQ(s.state.databasePath(), old);
     EXPECT_FALSE(QFile::exists(copy));
+}
+
+TEST(SavePlacement, ACopyThatCannotBeWrittenLeavesTheOldFileCurrent) {
+    Placed s;
+    const QString old = s.db.path();
+    const QStringList before = s.current();
+    ASSERT_TRUE(QDir(s.tmp.dir()).mkdir("ORDNER.MDB")); // a folder cannot take the copy
+    s.window().grdSchienen.setTextMatrix(1, 0, "");
+    s.host.onMessage(question(old), ui::Answer::No).onSaveFile(s.tmp.path("ORDNER.MDB"));
+    EXPECT_THROW(s.window().Form_Unload(), shell::FileError);
+    EXPECT_EQ(s.state.databasePath(), old);
+    EXPECT_EQ(s.pointerFile(), (old + "\r\n").toUtf8());
+    EXPECT_EQ(s.current(), before);
 }
 
 TEST(SavePlacement, TheDemoSchoolComesBackAsItWasPlaced) {

@@ -70,8 +70,8 @@ void SetzenK::cmdBlock_Click() {
         }
     const QString header = g.TextMatrix(0, col);
     const int hours = RailHeader::hours(header);
-    const std::optional<QString> answer = host_.inputBox(QStringLiteral("Stundenzahl der Schiene:"),
-                                                         kTitle, QString::number(hours));
+    const std::optional<QString> answer =
+        host_.inputBox(QStringLiteral("Stundenzahl der Schiene:"), kTitle, QString::number(hours));
     if (!answer || answer->trimmed().isEmpty())
         return;
     const int newHours = val(*answer);
@@ -139,12 +139,14 @@ void SetzenK::menuBearbAus_Click() {
     AusSpalte = col;
     const QString header = g.TextMatrix(0, col);
     AusKopf = RailHeader::hoursAndCount(header);
-    g.setTextMatrix(0, col, RailHeader::withHoursAndCount(header, RailHeader::emptyHoursAndCount()));
+    g.setTextMatrix(0, col,
+                    RailHeader::withHoursAndCount(header, RailHeader::emptyHoursAndCount()));
     AusKurse = takeEntries(g, col);
     fitRows(*this);
+    // One cut at a time: a second one would drop the held courses from grid and list alike.
     for (MenuItem& m : menus_)
-        if (m.name == QLatin1String("menuBearbEinf"))
-            m.enabled = true;
+        if (m.name == QLatin1String("menuBearbEinf") || m.name == QLatin1String("menuBearbAus"))
+            m.enabled = m.name == QLatin1String("menuBearbEinf");
     emit changed();
 }
 
@@ -160,8 +162,8 @@ void SetzenK::menuBearbEinf_Click() {
         g.setTextMatrix(0, to,
                         RailHeader::withHoursAndCount(g.TextMatrix(0, to),
                                                       RailHeader::hoursAndCount(fromHeader)));
-        g.setTextMatrix(0, from, RailHeader::withHoursAndCount(
-                                     fromHeader, RailHeader::emptyHoursAndCount()));
+        g.setTextMatrix(
+            0, from, RailHeader::withHoursAndCount(fromHeader, RailHeader::emptyHoursAndCount()));
         const QStringList entries = takeEntries(g, from);
         takeEntries(g, to);
         putEntries(g, to, entries);
@@ -190,8 +192,8 @@ void SetzenK::menuBearbEinf_Click() {
     AusKopf.clear();
     AusSpalte = -1;
     for (MenuItem& m : menus_)
-        if (m.name == QLatin1String("menuBearbEinf"))
-            m.enabled = false;
+        if (m.name == QLatin1String("menuBearbEinf") || m.name == QLatin1String("menuBearbAus"))
+            m.enabled = m.name == QLatin1String("menuBearbAus");
     emit changed();
 }
 
@@ -211,10 +213,10 @@ void SetzenK::cmdKursL_Click() {
         QStringLiteral("SELECT KS_ID FROM kurs WHERE KS_VFP_ID = ? ORDER BY KS_ID LIMIT 1"), {key});
     if (id.isNull())
         return;
-    const ui::Answer answer = host_.message(
-        {QStringLiteral("Wollen Sie den Kurs ") + CourseEntry::name(entry) +
-             QStringLiteral(" wirklich löschen?"),
-         kTitle, ui::Icon::Question, ui::Buttons::YesNo, 1, std::nullopt});
+    const ui::Answer answer =
+        host_.message({QStringLiteral("Wollen Sie den Kurs ") + CourseEntry::name(entry) +
+                           QStringLiteral(" wirklich löschen?"),
+                       kTitle, ui::Icon::Question, ui::Buttons::YesNo, 1, std::nullopt});
     if (answer == ui::Answer::No)
         return;
     c.exec(QStringLiteral("DELETE FROM kurs WHERE KS_ID = ?"), {id});

@@ -134,8 +134,8 @@ struct SixRails : School {
             const int n = c == 2 ? 3 : c % 2;
             for (int i = 0; i < n; ++i) {
                 ++course;
-                place(c + 1, this->course(course, QStringLiteral("K%1").arg(course),
-                                          {{"KS_STD", "9"}}));
+                place(c + 1,
+                      this->course(course, QStringLiteral("K%1").arg(course), {{"KS_STD", "9"}}));
             }
         }
         load();
@@ -163,16 +163,25 @@ TEST(RailEditing, CutAndInsertShiftTheRailsInBetweenAndGiveEveryEntryARow) {
     EXPECT_EQ(g.Rows(), 2) << "the longest remaining rail holds one course";
     EXPECT_EQ(g.TextMatrix(0, 2), "R2    0  000        3");
     EXPECT_TRUE(einfuegenEnabled(w));
+    // A second cut while one is held would lose the held courses: the item is off until then.
+    const QStringList held = grid(g);
+    g.click(1, 3);
+    w.click("menuBearbAus");
+    EXPECT_EQ(w.AusSpalte, 2);
+    EXPECT_EQ(grid(g), held);
 
     g.click(1, 5);
     w.click("menuBearbEinf");
     ASSERT_EQ(g.Rows(), 4) << "all three cut entries get a row";
-    EXPECT_EQ(column(g, 2), (QStringList{"R2    4  000        3", "K5    4      3 KS0005", "", ""}));
+    EXPECT_EQ(column(g, 2),
+              (QStringList{"R2    4  000        3", "K5    4      3 KS0005", "", ""}));
     EXPECT_EQ(column(g, 3), (QStringList{"R3    5  000        4", "", "", ""}));
-    EXPECT_EQ(column(g, 4), (QStringList{"R4    6  000        5", "K6    6      3 KS0006", "", ""}));
+    EXPECT_EQ(column(g, 4),
+              (QStringList{"R4    6  000        5", "K6    6      3 KS0006", "", ""}));
     EXPECT_EQ(column(g, 5), (QStringList{"R5    3  000        6", "K2    3      3 KS0002",
                                          "K3    3      3 KS0003", "K4    3      3 KS0004"}));
-    EXPECT_EQ(column(g, 1), (QStringList{"R1    2  000        2", "K1    2      3 KS0001", "", ""}));
+    EXPECT_EQ(column(g, 1),
+              (QStringList{"R1    2  000        2", "K1    2      3 KS0001", "", ""}));
     EXPECT_EQ(w.AusSpalte, -1);
     EXPECT_TRUE(w.AusKurse.isEmpty());
     EXPECT_FALSE(einfuegenEnabled(w));

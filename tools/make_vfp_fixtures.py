@@ -58,7 +58,7 @@ def mark_deleted(path, index):
 
 def write_types(out):
     os.makedirs(out)
-    spec = ('NNAME C(20) null; NNUM N(6,0) null; NDATE D null; NLOG L null; NMEMO M null; '
+    layout = ('NNAME C(20) null; NNUM N(6,0) null; NDATE D null; NLOG L null; NMEMO M null; '
             'NAME C(20); AMOUNT N(10,2); COUNT N(5,0); RATE F(12,4); QTY I; PRICE Y; RATIO B; '
             'BORN D; STAMP T; FLAG L; NOTE M; RAW M binary; GEN G; PIC P')
     filled = ('Bär', 12, datetime.date(2001, 2, 3), True, 'Notiz mit ä',
@@ -73,7 +73,7 @@ def write_types(out):
                 datetime.date(1900, 1, 1), datetime.datetime(1999, 12, 31, 23, 59, 59), True,
                 None, None, None, None)
     path = os.path.join(out, 'alltypes.dbf')
-    vfpcontainer.create_table(path, spec, [filled, gone, nulls, negative], codepage='cp1252',
+    vfpcontainer.create_table(path, layout, [filled, gone, nulls, negative], codepage='cp1252',
                               container='', updated=UPDATED)
     mark_deleted(path, 1)
 
@@ -89,13 +89,13 @@ def write_codepages(out):
 
 def write_legacy(out):
     os.makedirs(out)
-    specs = [('dbase3', 'db3', 'NAME C(20); NUM N(5,1); BORN D; OK L'),
+    layouts = [('dbase3', 'db3', 'NAME C(20); NUM N(5,1); BORN D; OK L'),
              ('dbase3memo', 'db3', 'NAME C(20); NUM N(5,1); BORN D; OK L; NOTE M'),
              ('foxpro2', 'fp', 'NAME C(20); NUM N(5,1); BORN D; OK L; NOTE M')]
-    for name, kind, spec in specs:
+    for name, kind, layout in layouts:
         path = os.path.join(out, name + '.dbf')
-        table = dbf.Table(path, spec, dbf_type=kind, codepage='cp850')
-        memo = 'NOTE' in spec
+        table = dbf.Table(path, layout, dbf_type=kind, codepage='cp850')
+        memo = 'NOTE' in layout
         with table:
             for i, person in enumerate(NAMES[:3]):
                 row = (person, i * 1.5, datetime.date(1990 + i, 1 + i, 10 + i), i % 2 == 0)

@@ -133,18 +133,18 @@ def _has_memo(table):
                for name in table.field_names)
 
 
-def create_table(path, spec, records, codepage='cp1252', container='QZ.DBC', updated=None):
+def create_table(path, layout, records, codepage='cp1252', container='QZ.DBC', updated=None):
     """Write one Visual FoxPro table that belongs to a container.
 
     path: the .dbf file (a .fpt memo file is written beside it when memo fields exist).
-    spec: python3-dbf field specification, e.g. 'KO_ID C(6); KO_KURSPH C(4); KO_BEMERK M'.
+    layout: python3-dbf field list, e.g. 'KO_ID C(6); KO_KURSPH C(4); KO_BEMERK M'.
     records: iterable of tuples in field order; dbf.Null for NULL, None for a blank value.
     codepage: python3-dbf code page name ('cp1252', 'cp850', 'cp437', ...); sets the mark.
     container: the container's file name for the 263-byte backlink; '' for a free table.
     updated: a datetime.date for the header's last-update date (default: today).
     Returns the number of records written.
     """
-    table = dbf.Table(path, spec, dbf_type='vfp', codepage=codepage, memo_size=64)
+    table = dbf.Table(path, layout, dbf_type='vfp', codepage=codepage, memo_size=64)
     try:
         table.open(dbf.READ_WRITE)
         backlink = container.encode('cp1252')

@@ -180,17 +180,7 @@ bool ErzKuB::DialogBlockbildungsDatenbankName() {
             break;
         s_.DatenPfad = chosen;
     }
-    try {
-        shell::writePointerFile(s_.ProgPfad, parts.dir + parts.file);
-    } catch (const shell::FileError& e) {
-        if (e.code() == 75)
-            ui::tell(host_, shell::kPointerReadOnly, ui::Icon::Exclamation,
-                     QStringLiteral("Externes Zeugnisprogramm"));
-        return true;
-    }
-    s_.DatenPfad = parts.dir;
-    s_.DatenDatei = parts.file;
-    return false;
+    return shell::switchDatabase(s_, host_, s_.ProgPfad, parts.dir, parts.file);
 }
 
 void ErzKuB::KopDatenDat(const QString& targetDir) {

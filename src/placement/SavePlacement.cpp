@@ -63,11 +63,11 @@ void SetzenK::SchrCkkurs() {
 
     std::vector<Row> kept;
     if (c.hasTable(QStringLiteral("ckkurs"))) {
-        QSqlQuery q = c.exec(QStringLiteral(
-                                 "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs "
-                                 "WHERE CK_BL_ID IN (SELECT BL_VFP_ID FROM block WHERE BL_SCHJ <> ?) "
-                                 "ORDER BY CK_ID"),
-                             {s_.SchjID});
+        QSqlQuery q = c.exec(
+            QStringLiteral("SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs "
+                           "WHERE CK_BL_ID IN (SELECT BL_VFP_ID FROM block WHERE BL_SCHJ <> ?) "
+                           "ORDER BY CK_ID"),
+            {s_.SchjID});
         while (q.next())
             kept.push_back({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)});
     }
@@ -128,17 +128,7 @@ bool SetzenK::NeuBB() {
         }
         break;
     }
-    try {
-        shell::writePointerFile(s_.ProgPfad, parts.dir + parts.file);
-    } catch (const shell::FileError& e) {
-        if (e.code() == 75)
-            ui::tell(host_, shell::kPointerReadOnly, ui::Icon::Exclamation,
-                     QStringLiteral("Externes Zeugnisprogramm"));
-        return true;
-    }
-    s_.DatenPfad = parts.dir;
-    s_.DatenDatei = parts.file;
-    return false;
+    return shell::switchDatabase(s_, host_, s_.ProgPfad, parts.dir, parts.file);
 }
 
 } // namespace placement

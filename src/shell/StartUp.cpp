@@ -92,16 +92,21 @@ bool dataFileDialog(RunState& s, ui::Host& host, const QString& pointerDir,
         }
         break;
     }
+    return switchDatabase(s, host, pointerDir, parts.dir, parts.file);
+}
+
+bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir, const QString& dir,
+                    const QString& file) {
     try {
-        writePointerFile(pointerDir, parts.dir + parts.file);
+        writePointerFile(pointerDir, dir + file);
     } catch (const FileError& e) {
         if (e.code() == 75)
             ui::tell(host, kPointerReadOnly, ui::Icon::Exclamation,
                      QStringLiteral("Externes Zeugnisprogramm"));
         return true;
     }
-    s.DatenPfad = parts.dir;
-    s.DatenDatei = parts.file;
+    s.DatenPfad = dir;
+    s.DatenDatei = file;
     return false;
 }
 

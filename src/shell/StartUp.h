@@ -34,6 +34,12 @@ void LiesSchj(RunState& s, ui::Host& host);
 bool dataFileDialog(RunState& s, ui::Host& host, const QString& pointerDir,
                     const QString& initialDir);
 
+// Makes the chosen file the run's database: writes the pointer file into pointerDir, then sets
+// DatenPfad and DatenDatei. Returns the cancelled flag: a pointer file that cannot be written
+// changes nothing (a write-protected one says so first).
+bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir, const QString& dir,
+                    const QString& file);
+
 // The message shown when start-up leads into the import.
 void showM1(ui::Host& host);
 

@@ -15,11 +15,6 @@ ListBoxView::ListBoxView(ui::ListBox& model, QWidget* parent) : QListView(parent
     connect(&model_, &QAbstractItemModel::modelReset, this, &ListBoxView::pullSelection);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ListBoxView::pushSelection);
-    connect(this, &QListView::clicked, this, [this](const QModelIndex& index) {
-        if (!model_.multiSelect())
-            model_.setCurrent(index.row());
-        emit clicked();
-    });
     pullSelection();
 }
 
@@ -44,6 +39,8 @@ void ListBoxView::pushSelection() {
     for (int i = 0; i < model_.count(); ++i)
         model_.setSelected(i, selectionModel()->isRowSelected(i, QModelIndex()));
     syncing_ = false;
+    // The user changed the selection, by mouse or keyboard: the window's click handler runs.
+    emit clicked();
 }
 
 } // namespace gui

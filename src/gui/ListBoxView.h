@@ -9,7 +9,8 @@ class ListBox;
 namespace gui {
 
 // A list view over a ListBox model in Courier New. The view's selection and the model's
-// selected flags are kept the same both ways; a click by the user is reported as clicked().
+// selected flags are kept the same both ways; a selection the user makes, by mouse or keyboard,
+// is reported as clicked().
 class ListBoxView : public QListView {
     Q_OBJECT
 public:

@@ -2,6 +2,7 @@
 
 #include "gui/HelpViewer.h"
 #include "gui/PrintJob.h"
+#include "shell/Platform.h"
 #include "ui/Window.h"
 
 #include <QApplication>
@@ -178,33 +179,34 @@ std::optional<QString> QtHost::inputBox(const QString& prompt, const QString& ti
     return text;
 }
 
-std::optional<QString> QtHost::openFileName(const ui::FileDialog& d) {
+std::optional<QString> QtHost::fileDialog(const ui::FileDialog& d, bool save) {
     QString selected;
     const QString filter = qtFilter(d.filter, d.filterIndex, &selected);
-    QString start = d.initialDir;
+    // The initial directory is a system path ("D:\bb\" too): the dialog gets its native form.
+    QString start = d.initialDir.isEmpty() ? QString() : shell::platform::nativePath(d.initialDir);
     if (!d.fileName.isEmpty())
         start = start.isEmpty() ? d.fileName : start + QLatin1Char('/') + d.fileName;
-    const QString name = QFileDialog::getOpenFileName(
-        parentWidget(), d.title.isEmpty() ? QStringLiteral("Öffnen") : d.title, start, filter,
-        &selected, QFileDialog::DontUseNativeDialog);
+    const QString title = !d.title.isEmpty() ? d.title
+                          : save             ? QStringLiteral("Speichern unter")
+                                             : QStringLiteral("Öffnen");
+    // The callers ask their own overwrite question.
+    const QString name =
+        save ? QFileDialog::getSaveFileName(parentWidget(), title, start, filter, &selected,
+                                            QFileDialog::DontUseNativeDialog |
+                                                QFileDialog::DontConfirmOverwrite)
+             : QFileDialog::getOpenFileName(parentWidget(), title, start, filter, &selected,
+                                            QFileDialog::DontUseNativeDialog);
     if (name.isEmpty())
         return std::nullopt;
     return name;
 }
 
+std::optional<QString> QtHost::openFileName(const ui::FileDialog& d) {
+    return fileDialog(d, false);
+}
+
 std::optional<QString> QtHost::saveFileName(const ui::FileDialog& d) {
-    QString selected;
-    const QString filter = qtFilter(d.filter, d.filterIndex, &selected);
-    QString start = d.initialDir;
-    if (!d.fileName.isEmpty())
-        start = start.isEmpty() ? d.fileName : start + QLatin1Char('/') + d.fileName;
-    // The callers ask their own overwrite question.
-    const QString name = QFileDialog::getSaveFileName(
-        parentWidget(), d.title.isEmpty() ? QStringLiteral("Speichern unter") : d.title, start,
-        filter, &selected, QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
-    if (name.isEmpty())
-        return std::nullopt;
-    return name;
+    return fileDialog(d, true);
 }
 
 void QtHost::showModal(ui::Window& w) {

@@ -50,6 +50,7 @@ public:
 private:
     QWidget* parentWidget() const;
     QWidget* makeView(ui::Window& w);
+    std::optional<QString> fileDialog(const ui::FileDialog& d, bool save);
 
     QHash<QString, ViewFactory> factories_;
     QHash<const ui::Window*, QPointer<QWidget>> views_;

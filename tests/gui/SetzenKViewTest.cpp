@@ -1,45 +1,22 @@
 #include "gui/SetzenKView.h"
-#include "db/BlockDatabase.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
-#include "import/ErzKuB.h"
-#include "import/PreAssign.h"
-#include "import/vfp/Container.h"
 #include "placement/SetzenK.h"
-#include "shell/MessageWindow.h"
 #include "shell/RunState.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
 
+#include "support/DemoSchool.h"
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
 #include <QTableView>
+
 #include <gtest/gtest.h>
 
 namespace {
-
-// The demo school imported as the planner gets it: transfers and pre-assignment.
-void importDemoSchool(shell::RunState& s, ui::Host& host) {
-    s.VerwDbcPfad = QStringLiteral(KUBB_SOURCE_DIR "/data/demo/QZ.DBC");
-    const vfp::Container container = vfp::Container::open(s.VerwDbcPfad);
-    const QStringList years = importer::schoolYearLines(container);
-    QString line;
-    for (const QString& l : years)
-        if (l.startsWith(QLatin1String("2009/2010")))
-            line = l;
-    ASSERT_FALSE(line.isEmpty());
-    const importer::Selection sel{
-        line.right(6), line.left(9), importer::previousKey(years, line.left(9)), {"2009", "2008"}};
-    s.SchjBez = sel.schjBez;
-    s.SchjID = sel.schjId;
-    db::createDatabase(s.databasePath());
-    importer::runTransfers(s, host, sel);
-    shell::frmFMld window(host);
-    importer::Vorbesetzen(s, host, window);
-}
 
 void clickAt(QAbstractItemView* v, const QModelIndex& i) {
     const QPointF p = v->visualRect(i).center();
@@ -62,7 +39,7 @@ TEST(SetzenKView, OpensOnTheDemoSchoolWithRailsCoursesAndCollisions) {
     shell::RunState s;
     s.DatenPfad = tmp.dir();
     s.DatenDatei = "BB.MDB";
-    importDemoSchool(s, quiet);
+    test::importDemoSchool(s, quiet);
     placement::SetzenK w(s, quiet);
     w.Form_Load();
 

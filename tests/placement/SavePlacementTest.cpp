@@ -1,19 +1,15 @@
 #include "School.h"
 
-#include "db/BlockDatabase.h"
 #include "db/Database.h"
-#include "import/ErzKuB.h"
-#include "import/PreAssign.h"
-#include "import/Transfers.h"
-#include "import/vfp/Container.h"
 #include "placement/Layouts.h"
 #include "shell/Files.h"
 #include "shell/MainWindow.h"
-#include "shell/MessageWindow.h"
 
+#include "support/DemoSchool.h"
 #include <QDir>
 #include <QFile>
 #include <QSqlRecord>
+
 #include <gtest/gtest.h>
 
 using test::kOtherYear;
@@ -41,7 +37,8 @@ QStringList rowsOf(const QString& path, const QString& sql) {
 }
 
 QStringList placements(const QString& path) {
-    return rowsOf(path, "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID");
+    return rowsOf(path,
+                  "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID");
 }
 
 QStringList gridTexts(const ui::Grid& g) {
@@ -133,9 +130,10 @@ TEST(SavePlacement, JaWritesTheGridColumnByColumnAndKeepsOtherSchoolYears) {
 
     // The saved placement loads as it was placed.
     s.load();
-    EXPECT_EQ(gridTexts(s.window().grdSchienen), (QStringList{
-        "0,0 S1    2  000        1", "0,1 Sport 3  000        2", "0,2 S3    2  000        3",
-        "1,0 K1    2      3 KS0001", "1,1 ", "1,2 K4    2      3 KS0004"}));
+    EXPECT_EQ(gridTexts(s.window().grdSchienen),
+              (QStringList{"0,0 S1    2  000        1", "0,1 Sport 3  000        2",
+                           "0,2 S3    2  000        3", "1,0 K1    2      3 KS0001", "1,1 ",
+                           "1,2 K4    2      3 KS0004"}));
 }
 
 TEST(SavePlacement, EmptyGridAndSavingTwiceRestartTheKeys) {
@@ -261,25 +259,7 @@ TEST(SavePlacement, TheDemoSchoolComesBackAsItWasPlaced) {
     s.DatenPfad = tmp.dir();
     s.DatenDatei = "BB.MDB";
     s.ProgPfad = tmp.dir();
-    s.VerwDbcPfad = QStringLiteral(KUBB_SOURCE_DIR "/data/demo/QZ.DBC");
-    {
-        const vfp::Container container = vfp::Container::open(s.VerwDbcPfad);
-        const QStringList years = importer::schoolYearLines(container);
-        QString line;
-        for (const QString& l : years)
-            if (l.startsWith(QLatin1String("2009/2010")))
-                line = l;
-        ASSERT_FALSE(line.isEmpty());
-        const importer::Selection sel{line.right(6), line.left(9),
-                                      importer::previousKey(years, line.left(9)),
-                                      {"2009", "2008"}};
-        s.SchjBez = sel.schjBez;
-        s.SchjID = sel.schjId;
-        db::createDatabase(s.databasePath());
-        importer::runTransfers(s, host, sel);
-        shell::frmFMld window(host);
-        importer::Vorbesetzen(s, host, window);
-    }
+    ASSERT_TRUE(test::importDemoSchool(s, host));
 
     QStringList grid;
     QStringList courses;

@@ -1,13 +1,11 @@
 #include "db/BlockDatabase.h"
-#include "import/ErzKuB.h"
-#include "import/PreAssign.h"
-#include "import/vfp/Container.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
-#include "shell/MessageWindow.h"
 #include "shell/RunState.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
+
+#include "support/DemoSchool.h"
 
 #include <gtest/gtest.h>
 
@@ -40,24 +38,7 @@ protected:
     void SetUp() override {
         s.DatenPfad = tmp.dir();
         s.DatenDatei = "BB.MDB";
-        s.VerwDbcPfad = QStringLiteral(KUBB_SOURCE_DIR "/data/demo/QZ.DBC");
-        const vfp::Container container = vfp::Container::open(s.VerwDbcPfad);
-        const QStringList years = importer::schoolYearLines(container);
-        QString line;
-        for (const QString& l : years)
-            if (l.startsWith(QLatin1String("2009/2010")))
-                line = l;
-        ASSERT_FALSE(line.isEmpty());
-        const importer::Selection sel{line.right(6),
-                                      line.left(9),
-                                      importer::previousKey(years, line.left(9)),
-                                      {"2009", "2008"}};
-        s.SchjBez = sel.schjBez;
-        s.SchjID = sel.schjId;
-        db::createDatabase(s.databasePath());
-        importer::runTransfers(s, host, sel);
-        shell::frmFMld window(host);
-        importer::Vorbesetzen(s, host, window);
+        ASSERT_TRUE(test::importDemoSchool(s, host));
         host.messages.clear();
     }
 

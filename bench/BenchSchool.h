@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "ui/QuietHost.h"
 
 #include <QString>
@@ -23,7 +23,7 @@ void generateSchool(const QString& path, Placement placement);
 struct School {
     QTemporaryDir dir;
     QString pristine;
-    shell::RunState state;
+    platform::RunState state;
     ui::QuietHost host;
 
     explicit School(Placement placement);

@@ -1,11 +1,11 @@
+#include "common/MessageWindow.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 #include "import/ErzKuB.h"
 #include "import/PreAssign.h"
 #include "import/Transfers.h"
 #include "import/vfp/Container.h"
-#include "shell/MessageWindow.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "ui/QuietHost.h"
 
 #include <QFile>
@@ -93,7 +93,7 @@ void Import(benchmark::State& state) {
 
     QTemporaryDir out;
     ui::QuietHost host;
-    shell::RunState s;
+    platform::RunState s;
     s.DatenPfad = out.path() + QLatin1Char('/');
     s.VerwDbcPfad = school.container();
     s.SchjBez = sel.schjBez;
@@ -105,7 +105,7 @@ void Import(benchmark::State& state) {
         try {
             db::createDatabase(s.databasePath());
             importer::runTransfers(s, host, sel);
-            shell::frmFMld window(host);
+            common::frmFMld window(host);
             benchmark::DoNotOptimize(importer::Vorbesetzen(s, host, window));
         } catch (const std::exception& e) {
             state.SkipWithError(e.what());

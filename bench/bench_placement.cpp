@@ -1,6 +1,6 @@
 #include "BenchSchool.h"
 #include "placement/SetzenK.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "ui/QuietHost.h"
 
 #include <QTemporaryDir>

@@ -1,17 +1,18 @@
 // kubb: the block formation's commands without windows, for scripts and the demo. It runs on
 // the same core as the program; what the program would show in a box goes to stderr.
+#include "app/StartUp.h"
+#include "common/MessageWindow.h"
+#include "common/Session.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 #include "import/ErzKuB.h"
 #include "import/PreAssign.h"
 #include "import/Transfers.h"
 #include "import/vfp/Container.h"
-#include "shell/Files.h"
-#include "shell/MessageWindow.h"
-#include "shell/Paths.h"
-#include "shell/Platform.h"
-#include "shell/RunState.h"
-#include "shell/StartUp.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "platform/RunState.h"
 #include "ui/QuietHost.h"
 #include "ui/Window.h"
 
@@ -122,9 +123,9 @@ int runImport(const Options& o) {
         QTextStream(stderr) << QString(m.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
                             << "\n";
     };
-    shell::RunState s;
+    platform::RunState s;
     QString full = QFileInfo(o.output).absoluteFilePath();
-    const shell::SplitPath parts = shell::splitPath(full);
+    const platform::SplitPath parts = platform::splitPath(full);
     s.DatenPfad = parts.dir;
     s.DatenDatei = parts.file;
     s.VerwDbcPfad = o.container;
@@ -136,10 +137,10 @@ int runImport(const Options& o) {
         QString dir = o.pointerDir;
         if (!dir.endsWith(QLatin1Char('/')) && !dir.endsWith(QLatin1Char('\\')))
             dir += QLatin1Char('/');
-        shell::writePointerFile(dir, s.databasePath());
+        platform::writePointerFile(dir, s.databasePath());
     }
-    shell::LiesSchj(s, host);
-    shell::frmFMld window(host);
+    common::LiesSchj(s, host);
+    common::frmFMld window(host);
     const QString notServed = importer::Vorbesetzen(s, host, window);
     QTextStream out(stdout);
     out << "Datenbank " << s.databasePath() << " wurde erstellt!\n";

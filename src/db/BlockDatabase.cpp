@@ -2,8 +2,6 @@
 
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "shell/RunState.h"
-#include "ui/Host.h"
 
 namespace db {
 
@@ -29,12 +27,6 @@ void createDatabase(const QString& path) {
     tx.commit();
 }
 
-void createDatabase(const shell::RunState& state, ui::Host& host) {
-    createDatabase(state.databasePath());
-    host.setStatus(QStringLiteral("Datenbank ") + state.databasePath() +
-                   QStringLiteral(" wurde erstellt!"));
-}
-
 void recreateCkkurs(Connection& c) {
     if (c.hasTable(QStringLiteral("ckkurs")))
         c.exec(QStringLiteral("DROP TABLE ckkurs"));
@@ -50,11 +42,6 @@ int AnzBelKurs(Connection& c, const QString& courseKey) {
                           "SELECT count(*) FROM belegung WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ?"),
                       {courseKey, courseKey})
         .toInt();
-}
-
-int AnzBelKurs(const shell::RunState& state, const QString& courseKey) {
-    Connection c(state.databasePath());
-    return AnzBelKurs(c, courseKey);
 }
 
 } // namespace db

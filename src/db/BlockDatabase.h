@@ -2,13 +2,6 @@
 
 #include <QString>
 
-namespace ui {
-class Host;
-}
-namespace shell {
-struct RunState;
-}
-
 namespace db {
 
 class Connection;
@@ -17,15 +10,11 @@ class Connection;
 // stamped with our schema version. Throws DbError (also when the file exists already).
 void createDatabase(const QString& path);
 
-// Creates the database at DatenPfad + DatenDatei and reports it in the status line.
-void createDatabase(const shell::RunState& state, ui::Host& host);
-
 // Drops and recreates table ckkurs with its fields and indexes, inside the caller's transaction.
 void recreateCkkurs(Connection& c);
 
 // The number of choice rows that name the course (a 6-character key, compared in full) in
 // their year-12 or year-13 field; a row naming it in both counts once.
 int AnzBelKurs(Connection& c, const QString& courseKey);
-int AnzBelKurs(const shell::RunState& state, const QString& courseKey);
 
 } // namespace db

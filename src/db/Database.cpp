@@ -1,7 +1,7 @@
 #include "db/Database.h"
 
 #include "db/Schema.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -53,7 +53,7 @@ QString connectionName() {
 } // namespace
 
 Connection::Connection(const QString& path, Mode mode) : path_(path), name_(connectionName()) {
-    const QString native = shell::platform::nativePath(path);
+    const QString native = platform::nativePath(path);
     const bool exists = QFileInfo(native).isFile();
     if (mode == Mode::Create && QFileInfo::exists(native))
         throw DbError(DbError::Kind::FileExists,

@@ -1,6 +1,6 @@
 #include "gui/HelpViewer.h"
 
-#include "shell/Help.h"
+#include "common/Help.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -26,7 +26,7 @@ public:
         index_->setMaximumWidth(230);
         browser_ = new QTextBrowser(this);
         browser_->setSearchPaths({QStringLiteral(":/help")});
-        for (const auto& p : shell::helpPages()) {
+        for (const auto& p : common::helpPages()) {
             auto* item = new QListWidgetItem(p.title, index_);
             item->setData(Qt::UserRole, p.file);
         }
@@ -60,7 +60,7 @@ void HelpViewer::show(const ui::HelpRef& ref, QWidget* parent) {
     initHelpResources();
     if (!dialog)
         dialog = new HelpDialog(parent);
-    dialog->open(shell::helpPage(ref));
+    dialog->open(common::helpPage(ref));
 }
 
 } // namespace gui

@@ -1,10 +1,10 @@
 #include "gui/ImportViews.h"
 
+#include "common/MessageWindow.h"
 #include "gui/ListBoxView.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
 #include "import/ErzKuB.h"
-#include "shell/MessageWindow.h"
 #include "ui/Command.h"
 
 #include <QCloseEvent>
@@ -121,7 +121,7 @@ void ErzKuBView::reject() {
     QDialog::reject();
 }
 
-FMldView::FMldView(shell::frmFMld& w, QtHost& host, QWidget* parent)
+FMldView::FMldView(common::frmFMld& w, QtHost& host, QWidget* parent)
     : QDialog(parent), w_(w), host_(host) {
     setWindowTitle(w_.caption());
     auto* layout = new QVBoxLayout(this);

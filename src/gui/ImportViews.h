@@ -9,7 +9,7 @@ class QPlainTextEdit;
 namespace importer {
 class ErzKuB;
 }
-namespace shell {
+namespace common {
 class frmFMld;
 }
 
@@ -43,10 +43,10 @@ private:
 class FMldView : public QDialog {
     Q_OBJECT
 public:
-    FMldView(shell::frmFMld& w, QtHost& host, QWidget* parent);
+    FMldView(common::frmFMld& w, QtHost& host, QWidget* parent);
 
 private:
-    shell::frmFMld& w_;
+    common::frmFMld& w_;
     QtHost& host_;
     QPlainTextEdit* text_;
 };

@@ -2,7 +2,7 @@
 
 #include "gui/HelpViewer.h"
 #include "gui/PrintJob.h"
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 #include "ui/Window.h"
 
 #include <QApplication>
@@ -183,7 +183,7 @@ std::optional<QString> QtHost::fileDialog(const ui::FileDialog& d, bool save) {
     QString selected;
     const QString filter = qtFilter(d.filter, d.filterIndex, &selected);
     // The initial directory is a system path ("D:\bb\" too): the dialog gets its native form.
-    QString start = d.initialDir.isEmpty() ? QString() : shell::platform::nativePath(d.initialDir);
+    QString start = d.initialDir.isEmpty() ? QString() : platform::nativePath(d.initialDir);
     if (!d.fileName.isEmpty())
         start = start.isEmpty() ? d.fileName : start + QLatin1Char('/') + d.fileName;
     const QString title = !d.title.isEmpty() ? d.title

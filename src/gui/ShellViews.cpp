@@ -1,8 +1,8 @@
 #include "gui/ShellViews.h"
 
+#include "app/MainWindow.h"
+#include "app/StartUp.h"
 #include "gui/QtHost.h"
-#include "shell/MainWindow.h"
-#include "shell/StartUp.h"
 #include "ui/Command.h"
 
 #include <QCloseEvent>
@@ -33,7 +33,7 @@ QFont courierNew(int pointSize) {
     return f;
 }
 
-MainWindowView::MainWindowView(shell::MDIKundB& w, QtHost& host) : w_(w), host_(host) {
+MainWindowView::MainWindowView(app::MDIKundB& w, QtHost& host) : w_(w), host_(host) {
     auto* workspace = new QFrame(this);
     workspace->setFrameShape(QFrame::StyledPanel);
     workspace->setBackgroundRole(QPalette::Dark);
@@ -80,7 +80,7 @@ MainWindowView::MainWindowView(shell::MDIKundB& w, QtHost& host) : w_(w), host_(
 void MainWindowView::refresh() {
     setWindowTitle(w_.caption());
     for (QAction* a : findChildren<QAction*>()) {
-        if (const shell::MenuItem* m = w_.menu(a->objectName()))
+        if (const app::MenuItem* m = w_.menu(a->objectName()))
             a->setEnabled(m->enabled);
     }
 }
@@ -90,7 +90,7 @@ void MainWindowView::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-LauncherView::LauncherView(shell::frmAuswahl& w, QtHost& host, QWidget* parent)
+LauncherView::LauncherView(app::frmAuswahl& w, QtHost& host, QWidget* parent)
     : QDialog(parent, Qt::Window), w_(w), host_(host) {
     setWindowTitle(w_.caption());
     auto* layout = new QVBoxLayout(this);
@@ -132,7 +132,7 @@ void LauncherView::closeEvent(QCloseEvent* e) {
     e->ignore();
 }
 
-HinwFehltView::HinwFehltView(shell::frmHinwFehlt& w, QtHost& host, QWidget* parent)
+HinwFehltView::HinwFehltView(app::frmHinwFehlt& w, QtHost& host, QWidget* parent)
     : QDialog(parent), w_(w), host_(host) {
     setWindowTitle(w_.caption());
     auto* layout = new QVBoxLayout(this);

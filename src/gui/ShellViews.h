@@ -5,11 +5,11 @@
 
 class QLabel;
 
-namespace shell {
+namespace app {
 class MDIKundB;
 class frmAuswahl;
 class frmHinwFehlt;
-} // namespace shell
+} // namespace app
 
 namespace gui {
 
@@ -20,21 +20,21 @@ class QtHost;
 class MainWindowView : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindowView(shell::MDIKundB& w, QtHost& host);
+    MainWindowView(app::MDIKundB& w, QtHost& host);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
     void refresh();
-    shell::MDIKundB& w_;
+    app::MDIKundB& w_;
     QtHost& host_;
 };
 
 class LauncherView : public QDialog {
     Q_OBJECT
 public:
-    LauncherView(shell::frmAuswahl& w, QtHost& host, QWidget* parent);
+    LauncherView(app::frmAuswahl& w, QtHost& host, QWidget* parent);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -42,20 +42,20 @@ protected:
 
 private:
     void refresh();
-    shell::frmAuswahl& w_;
+    app::frmAuswahl& w_;
     QtHost& host_;
 };
 
 class HinwFehltView : public QDialog {
     Q_OBJECT
 public:
-    HinwFehltView(shell::frmHinwFehlt& w, QtHost& host, QWidget* parent);
+    HinwFehltView(app::frmHinwFehlt& w, QtHost& host, QWidget* parent);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    shell::frmHinwFehlt& w_;
+    app::frmHinwFehlt& w_;
     QtHost& host_;
 };
 

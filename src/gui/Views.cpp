@@ -1,3 +1,6 @@
+#include "app/MainWindow.h"
+#include "app/StartUp.h"
+#include "common/MessageWindow.h"
 #include "gui/ChooserView.h"
 #include "gui/ImportViews.h"
 #include "gui/QtHost.h"
@@ -6,9 +9,6 @@
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
 #include "placement/frmK.h"
-#include "shell/MainWindow.h"
-#include "shell/MessageWindow.h"
-#include "shell/StartUp.h"
 
 namespace gui {
 
@@ -26,10 +26,10 @@ template <class Window, class View> void add(QtHost& host, const char* name) {
 // Every window's view, by the window's name. A logic window without a view here is shown by
 // nothing; the smoke tests open each window the program shows through its view.
 void registerViews(QtHost& host) {
-    add<shell::frmAuswahl, LauncherView>(host, "frmAuswahl");
-    add<shell::frmHinwFehlt, HinwFehltView>(host, "frmHinwFehlt");
+    add<app::frmAuswahl, LauncherView>(host, "frmAuswahl");
+    add<app::frmHinwFehlt, HinwFehltView>(host, "frmHinwFehlt");
     add<importer::ErzKuB, ErzKuBView>(host, "ErzKuB");
-    add<shell::frmFMld, FMldView>(host, "frmFMld");
+    add<common::frmFMld, FMldView>(host, "frmFMld");
     add<placement::SetzenK, SetzenKView>(host, "SetzenK");
     add<placement::frmK, ChooserView>(host, "frmK");
 }

@@ -1,7 +1,7 @@
+#include "app/MainWindow.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
-#include "shell/MainWindow.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "ui/Command.h"
 
 #include <QApplication>
@@ -17,10 +17,10 @@ int main(int argc, char** argv) {
     args.removeFirst();
     const QString commandLine = args.join(QLatin1Char(' '));
 
-    shell::RunState state;
+    platform::RunState state;
     gui::QtHost host;
     gui::registerViews(host);
-    shell::MDIKundB main(state, host);
+    app::MDIKundB main(state, host);
     gui::MainWindowView view(main, host);
     host.setMainWidget(&view);
     view.move(30, 30);

@@ -1,15 +1,16 @@
 #include "import/ErzKuB.h"
 
+#include "common/FileOpen.h"
+#include "common/Session.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 #include "import/PreAssign.h"
 #include "import/vfp/Container.h"
 #include "import/vfp/Error.h"
-#include "shell/Files.h"
-#include "shell/Paths.h"
-#include "shell/Platform.h"
-#include "shell/RunState.h"
-#include "shell/StartUp.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "platform/RunState.h"
 #include "ui/Host.h"
 
 #include <QDir>
@@ -23,12 +24,12 @@ const QString kTitle = QStringLiteral("Kurs- und Blockbildung");
 const QString kTempDir = QStringLiteral("C:\\tempvx\\");
 
 vfp::Container openContainer(const QString& path) {
-    return vfp::Container::open(shell::platform::nativePath(path));
+    return vfp::Container::open(platform::nativePath(path));
 }
 
 } // namespace
 
-void runTransfers(const shell::RunState& s, ui::Host& host, const Selection& sel,
+void runTransfers(const platform::RunState& s, ui::Host& host, const Selection& sel,
                   const Transfers::Progress& progress) {
     const vfp::Container source = openContainer(s.VerwDbcPfad);
     db::Connection target(s.databasePath());
@@ -37,7 +38,7 @@ void runTransfers(const shell::RunState& s, ui::Host& host, const Selection& sel
     tx.commit();
 }
 
-ErzKuB::ErzKuB(shell::RunState& s, ui::Host& host)
+ErzKuB::ErzKuB(platform::RunState& s, ui::Host& host)
     : ui::Window(
           QStringLiteral("ErzKuB"),
           QStringLiteral("Einstellungen für den Import aus MERIX an das Blockbildungsprogramm")),
@@ -56,7 +57,7 @@ void ErzKuB::Form_Load() {
     savedId_ = s_.SchjID;
     s_.DatenPfad = QStringLiteral("C:\\");
     s_.DatenDatei = QStringLiteral("BB.MDB");
-    s_.VerwDbcPfad = shell::readAdministrationIni(host_);
+    s_.VerwDbcPfad = common::readAdministrationIni(host_);
     if (!s_.VerwDbcPfad.isEmpty())
         showContainer();
 }
@@ -153,47 +154,47 @@ void ErzKuB::Form_Unload() {
 }
 
 bool ErzKuB::DialogBlockbildungsDatenbankName() {
-    shell::SplitPath parts;
+    platform::SplitPath parts;
     for (;;) {
         const auto name =
-            host_.saveFileName({QString(), shell::kFilterMdb, 1, s_.DatenPfad, QString()});
+            host_.saveFileName({QString(), common::kFilterMdb, 1, s_.DatenPfad, QString()});
         if (!name)
             return true;
         bool refused = false;
-        if (shell::fileExists(*name)) {
+        if (platform::fileExists(*name)) {
             const ui::Answer a =
                 host_.message({QStringLiteral("Im gewählten Verzeichnis ") + *name +
                                    QStringLiteral(" existieren bereits Blockdaten!\nSollen diese "
                                                   "tatsächlich überschrieben werden?"),
                                QString(), ui::Icon::None, ui::Buttons::YesNo, 1, std::nullopt});
             if (a == ui::Answer::Yes) {
-                if (!QFile::remove(shell::platform::nativePath(*name)))
-                    throw shell::FileError(75, *name,
-                                           *name + QStringLiteral(": Pfad/Datei-Zugriffsfehler!"));
+                if (!QFile::remove(platform::nativePath(*name)))
+                    throw platform::FileError(
+                        75, *name, *name + QStringLiteral(": Pfad/Datei-Zugriffsfehler!"));
             } else {
                 refused = true;
             }
         }
-        QString chosen = shell::platform::comparable(*name);
-        parts = shell::splitPath(chosen);
+        QString chosen = platform::comparable(*name);
+        parts = platform::splitPath(chosen);
         if (!parts.dir.isEmpty() && !parts.file.isEmpty() && !refused)
             break;
         s_.DatenPfad = chosen;
     }
-    return shell::switchDatabase(s_, host_, s_.ProgPfad, parts.dir, parts.file);
+    return common::switchDatabase(s_, host_, s_.ProgPfad, parts.dir, parts.file);
 }
 
 void ErzKuB::KopDatenDat(const QString& targetDir) {
     setLabel(Label4, QStringLiteral("Kopiere Datei:"));
     try {
         const QString source = s_.databasePath();
-        if (shell::fileExists(source)) {
-            if (shell::fileLength(source) >= 1) {
+        if (platform::fileExists(source)) {
+            if (platform::fileLength(source) >= 1) {
                 Label3 = QStringLiteral("Quelle : ") + source;
                 setLabel(Label4, QStringLiteral("Ziel   : ") + targetDir + s_.DatenDatei);
-                shell::copyFile(source, targetDir + s_.DatenDatei);
+                platform::copyFile(source, targetDir + s_.DatenDatei);
             }
-            QFile::remove(shell::platform::nativePath(source));
+            QFile::remove(platform::nativePath(source));
         }
     } catch (const std::exception&) {
         ui::tell(host_,
@@ -216,17 +217,19 @@ void ErzKuB::Befehl1_Click() {
     if (DialogBlockbildungsDatenbankName())
         return;
     // Capitals only where the file system ignores case, so that the folder still opens elsewhere.
-    s_.DatenPfad = shell::platform::comparable(s_.DatenPfad);
+    s_.DatenPfad = platform::comparable(s_.DatenPfad);
     QString floppyDir;
     if (s_.DatenPfad.startsWith(QLatin1String("A:")) ||
         s_.DatenPfad.startsWith(QLatin1String("B:"))) {
         floppyDir = s_.DatenPfad;
         s_.DatenPfad = kTempDir;
-        QDir().mkpath(shell::platform::nativePath(kTempDir)); // errors show at creation
+        QDir().mkpath(platform::nativePath(kTempDir)); // errors show at creation
     }
-    db::createDatabase(s_, host_);
+    db::createDatabase(s_.databasePath());
+    host_.setStatus(QStringLiteral("Datenbank ") + s_.databasePath() +
+                    QStringLiteral(" wurde erstellt!"));
     if (s_.VerwDbcPfad.isEmpty())
-        s_.VerwDbcPfad = shell::readAdministrationIni(host_);
+        s_.VerwDbcPfad = common::readAdministrationIni(host_);
     if (s_.VerwDbcPfad.isEmpty())
         s_.VerwDbcPfad = ODVFP();
     if (s_.VerwDbcPfad.isEmpty())
@@ -243,13 +246,13 @@ void ErzKuB::Befehl1_Click() {
     if (!floppyDir.isEmpty()) {
         KopDatenDat(floppyDir);
         s_.DatenPfad = floppyDir;
-        QDir().rmdir(shell::platform::nativePath(kTempDir));
+        QDir().rmdir(platform::nativePath(kTempDir));
     }
     imported = true;
     host_.hide(*this);
 }
 
-bool importCommand(shell::RunState& s, ui::Host& host) {
+bool importCommand(platform::RunState& s, ui::Host& host) {
     ErzKuB w(s, host);
     w.Form_Load();
     host.showModal(w);
@@ -260,7 +263,7 @@ bool importCommand(shell::RunState& s, ui::Host& host) {
         w.Form_Unload();
         return false;
     }
-    shell::LiesSchj(s, host);
+    common::LiesSchj(s, host);
     host.processEvents();
     ui::tell(host, QStringLiteral("Kurse werden vorbesetzt!"), ui::Icon::Information, kTitle);
     runPreAssignment(s, host);

@@ -10,7 +10,7 @@
 namespace ui {
 class Host;
 }
-namespace shell {
+namespace platform {
 struct RunState;
 }
 
@@ -18,7 +18,7 @@ namespace importer {
 
 // Fills the new, empty block-formation database at s.databasePath() from the container at
 // s.VerwDbcPfad: the transfers in one transaction. Shared by the import window and kubb.
-void runTransfers(const shell::RunState& s, ui::Host& host, const Selection& sel,
+void runTransfers(const platform::RunState& s, ui::Host& host, const Selection& sel,
                   const Transfers::Progress& progress = {});
 
 // "Einstellungen für den Import aus MERIX an das Blockbildungsprogramm": the user picks the
@@ -27,7 +27,7 @@ void runTransfers(const shell::RunState& s, ui::Host& host, const Selection& sel
 class ErzKuB : public ui::Window {
     Q_OBJECT
 public:
-    ErzKuB(shell::RunState& s, ui::Host& host);
+    ErzKuB(platform::RunState& s, ui::Host& host);
 
     // Today's date; tests set their own.
     std::function<QDate()> today = [] { return QDate::currentDate(); };
@@ -70,13 +70,13 @@ private:
     void chooseCurrentYear();
     void setLabel(QString& label, const QString& text);
 
-    shell::RunState& s_;
+    platform::RunState& s_;
     ui::Host& host_;
     QString savedPfad_, savedDatei_, savedBez_, savedId_;
 };
 
 // The import command of the main window and the launcher: the import window, then the school
 // year of the new file and the pre-assignment. False when the user cancelled.
-bool importCommand(shell::RunState& s, ui::Host& host);
+bool importCommand(platform::RunState& s, ui::Host& host);
 
 } // namespace importer

@@ -1,8 +1,8 @@
 #include "import/PreAssign.h"
 
+#include "common/MessageWindow.h"
 #include "db/Database.h"
-#include "shell/MessageWindow.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "ui/Host.h"
 
 #include <QHash>
@@ -25,7 +25,7 @@ struct Student {
 
 } // namespace
 
-QString Vorbesetzen(const shell::RunState& s, ui::Host& host, shell::frmFMld& window) {
+QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld& window) {
     const int y = s.SchjBez.left(4).toInt();
     db::Connection c(s.databasePath());
     if (c.scalar(QStringLiteral("SELECT count(*) FROM belegung")).toInt() == 0) {
@@ -178,8 +178,8 @@ QString Vorbesetzen(const shell::RunState& s, ui::Host& host, shell::frmFMld& wi
     return lines;
 }
 
-void runPreAssignment(const shell::RunState& s, ui::Host& host) {
-    shell::frmFMld window(host);
+void runPreAssignment(const platform::RunState& s, ui::Host& host) {
+    common::frmFMld window(host);
     Vorbesetzen(s, host, window);
     if (!window.txtFMld.isEmpty())
         host.showModal(window);

@@ -5,10 +5,12 @@
 namespace ui {
 class Host;
 }
-namespace shell {
+namespace platform {
 struct RunState;
+}
+namespace common {
 class frmFMld;
-} // namespace shell
+}
 
 namespace importer {
 
@@ -17,9 +19,9 @@ namespace importer {
 // year-13 student the course whose name continues his year-12 course's). Choices without any
 // course are listed in the message window. Runs in one transaction.
 // Returns the lines written into the window.
-QString Vorbesetzen(const shell::RunState& s, ui::Host& host, shell::frmFMld& window);
+QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld& window);
 
 // Vorbesetzen, then the message window shown modally when it holds a line.
-void runPreAssignment(const shell::RunState& s, ui::Host& host);
+void runPreAssignment(const platform::RunState& s, ui::Host& host);
 
 } // namespace importer

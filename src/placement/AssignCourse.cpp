@@ -2,11 +2,11 @@
 // planner picks in the chooser frmK, one chooser per course of the selection.
 
 #include "db/Database.h"
+#include "db/Statement.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
-#include "placement/Statement.h"
 #include "placement/frmK.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "ui/Host.h"
 
 #include <vector>
@@ -83,10 +83,10 @@ void SetzenK::cmdKzw_Click() {
         {
             db::Connection c(s_.databasePath());
             db::Transaction tx(c);
-            Statement to12(c,
-                           QStringLiteral("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = ?"));
-            Statement to13(c,
-                           QStringLiteral("UPDATE belegung SET BG_KS_ID_13 = ? WHERE BG_ID = ?"));
+            db::Statement to12(
+                c, QStringLiteral("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = ?"));
+            db::Statement to13(
+                c, QStringLiteral("UPDATE belegung SET BG_KS_ID_13 = ? WHERE BG_ID = ?"));
             for (const Decision& d : decisions) {
                 db::checkValue(QStringLiteral("belegung"), QStringLiteral("BG_KS_ID_12"),
                                d.targetKey);
@@ -99,9 +99,9 @@ void SetzenK::cmdKzw_Click() {
                     // Deselected whether or not its row is written.
                     written.push_back(i);
                     const QChar digit = StudentLine::yearDigit(line);
-                    Statement* update = digit == QLatin1Char('2')   ? &to12
-                                        : digit == QLatin1Char('3') ? &to13
-                                                                    : nullptr;
+                    db::Statement* update = digit == QLatin1Char('2')   ? &to12
+                                            : digit == QLatin1Char('3') ? &to13
+                                                                        : nullptr;
                     // A row that is no longer there is skipped.
                     if (update)
                         update->run({d.targetKey, StudentLine::bgId(line)});

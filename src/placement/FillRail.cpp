@@ -5,7 +5,7 @@
 #include "placement/Layouts.h"
 #include "placement/Moves.h"
 #include "placement/SetzenK.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "ui/Host.h"
 
 #include <QSet>
@@ -17,6 +17,11 @@ namespace placement {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+
+int countOf(const platform::RunState& s, const QString& courseKey) {
+    db::Connection c(s.databasePath());
+    return db::AnzBelKurs(c, courseKey);
+}
 
 bool blank(const QVariant& v) {
     return v.isNull() || v.toString().trimmed().isEmpty();
@@ -73,7 +78,7 @@ void SetzenK::cmdSchA_Click() {
     const int index = selected.front();
     const QString entry = LNKurse.line(index);
     const QString key = CourseEntry::key(entry);
-    if (db::AnzBelKurs(s_, key) == 0) {
+    if (countOf(s_, key) == 0) {
         critical(QStringLiteral("Kurs: ") + CourseEntry::nameAndBlank(entry) +
                  QStringLiteral(" ist leer!"));
         return;
@@ -106,7 +111,7 @@ void SetzenK::cmdSchA_Click() {
     refresh();
 
     // Evening out against the parallel courses.
-    const int n0 = db::AnzBelKurs(s_, key);
+    const int n0 = countOf(s_, key);
     const Alternatives alt = AlternativKurs(CourseEntry::name(entry));
     if (alt.any()) {
         int sum = 0;
@@ -154,8 +159,7 @@ void SetzenK::cmdSchA_Click() {
 
     const QString header = g.TextMatrix(0, c1);
     g.setTextMatrix(0, c1,
-                    RailHeader::withCount(header,
-                                          RailHeader::count(header) + db::AnzBelKurs(s_, key)));
+                    RailHeader::withCount(header, RailHeader::count(header) + countOf(s_, key)));
     emit changed();
 }
 
@@ -219,10 +223,10 @@ bool SetzenK::KolBereitsSchiene(db::Connection& c, const QString& studentKey,
     QSet<QString> railKeys;
     for (const QString& t : railTexts)
         railKeys.insert(CourseEntry::key(t).toUpper());
-    QSqlQuery q = c.exec(QStringLiteral("SELECT %1 FROM belegung WHERE BG_KO_ID = ?")
-                             .arg(in12 ? QLatin1String("BG_KS_ID_12")
-                                       : QLatin1String("BG_KS_ID_13")),
-                         {studentKey});
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT %1 FROM belegung WHERE BG_KO_ID = ?")
+                   .arg(in12 ? QLatin1String("BG_KS_ID_12") : QLatin1String("BG_KS_ID_13")),
+               {studentKey});
     while (q.next()) {
         const QString course = q.value(0).toString();
         if (course.compare(courseKey, Qt::CaseInsensitive) != 0 &&
@@ -262,9 +266,9 @@ int SetzenK::StdKurs(db::Connection& c, const QString& courseKey) {
         return 0;
     }
     k.finish();
-    return val(c.scalar(QStringLiteral("SELECT FA_STDGK FROM fachang WHERE FA_VFP_ID = ?"),
-                        {subject})
-                   .toString());
+    return val(
+        c.scalar(QStringLiteral("SELECT FA_STDGK FROM fachang WHERE FA_VFP_ID = ?"), {subject})
+            .toString());
 }
 
 } // namespace placement

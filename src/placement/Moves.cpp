@@ -3,7 +3,7 @@
 #include "db/Database.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 
 #include <QSqlQuery>
 

@@ -2,12 +2,12 @@
 // moving a rail's content to another rail, deleting a course nobody chose, and the student list's
 // selection and overview.
 
+#include "common/MessageWindow.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
-#include "shell/MessageWindow.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "ui/Host.h"
 
 #include <QHash>
@@ -241,7 +241,7 @@ void SetzenK::cmdAnzBel_Click() {
             students << key;
         courses[key] += StudentLine::courseName(l);
     }
-    shell::frmFMld window(host_);
+    common::frmFMld window(host_);
     window.setCaption(QStringLiteral("Belegungen"));
     {
         db::Connection c(s_.databasePath());

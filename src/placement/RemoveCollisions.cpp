@@ -5,7 +5,7 @@
 #include "db/BlockDatabase.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "ui/Host.h"
 
 #include <QHash>

@@ -6,16 +6,16 @@
 // others (rails of this school year, rails that no longer exist, rows without a rail) are
 // replaced by the grid's entries.
 
+#include "common/Session.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
+#include "db/Statement.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
-#include "placement/Statement.h"
-#include "shell/Files.h"
-#include "shell/Paths.h"
-#include "shell/Platform.h"
-#include "shell/RunState.h"
-#include "shell/StartUp.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "platform/RunState.h"
 #include "ui/Host.h"
 
 #include <vector>
@@ -39,14 +39,14 @@ void SetzenK::Form_Unload() {
         if (NeuBB())
             return;
         try {
-            shell::copyFile(oldDir + oldFile, s_.databasePath());
+            platform::copyFile(oldDir + oldFile, s_.databasePath());
         } catch (...) {
             // Without its copy the new file cannot become current: go back to the old one.
             s_.DatenPfad = oldDir;
             s_.DatenDatei = oldFile;
             try {
-                shell::writePointerFile(s_.ProgPfad, oldDir + oldFile);
-            } catch (const shell::FileError&) {
+                platform::writePointerFile(s_.ProgPfad, oldDir + oldFile);
+            } catch (const platform::FileError&) {
             }
             throw;
         }
@@ -84,9 +84,9 @@ void SetzenK::SchrCkkurs() {
 
     // The rail of a column by the school year and its name; names are compared without trailing
     // blanks, as the header pads them to 6 characters.
-    Statement rail(c, QStringLiteral("SELECT BL_VFP_ID, BL_ID FROM block WHERE BL_SCHJ = ? AND "
-                                     "rtrim(ifnull(BL_BEZ, '')) = rtrim(?) COLLATE NOCASE "
-                                     "ORDER BY BL_ID LIMIT 1"));
+    db::Statement rail(c, QStringLiteral("SELECT BL_VFP_ID, BL_ID FROM block WHERE BL_SCHJ = ? AND "
+                                         "rtrim(ifnull(BL_BEZ, '')) = rtrim(?) COLLATE NOCASE "
+                                         "ORDER BY BL_ID LIMIT 1"));
     db::Inserter write(c, QStringLiteral("ckkurs"), fields.mid(1));
     const ui::Grid& g = grdSchienen;
     for (int col = 0; col < g.Cols(); ++col) {
@@ -109,26 +109,26 @@ void SetzenK::SchrCkkurs() {
 }
 
 bool SetzenK::NeuBB() {
-    shell::SplitPath parts;
+    platform::SplitPath parts;
     for (;;) {
         const std::optional<QString> answer =
-            host_.saveFileName({QString(), shell::kFilterMdb, 1, QString(), s_.DatenDatei});
+            host_.saveFileName({QString(), common::kFilterMdb, 1, QString(), s_.DatenDatei});
         if (!answer)
             return true;
         // Capitals only where the file system ignores case, so the name still opens elsewhere.
-        QString chosen = shell::platform::comparable(*answer);
-        if (chosen == shell::platform::comparable(s_.databasePath())) {
+        QString chosen = platform::comparable(*answer);
+        if (chosen == platform::comparable(s_.databasePath())) {
             ui::tell(host_, QStringLiteral("gleicher Dateiname!"), ui::Icon::None, QString());
             continue;
         }
-        parts = shell::splitPath(chosen);
+        parts = platform::splitPath(chosen);
         if (parts.dir.isEmpty() || parts.file.isEmpty()) {
             ui::tell(host_, QStringLiteral("ungültiger Datenpfadname!"), ui::Icon::None, QString());
             continue;
         }
         break;
     }
-    return shell::switchDatabase(s_, host_, s_.ProgPfad, parts.dir, parts.file);
+    return common::switchDatabase(s_, host_, s_.ProgPfad, parts.dir, parts.file);
 }
 
 } // namespace placement

@@ -2,9 +2,9 @@
 
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
+#include "db/Statement.h"
 #include "placement/Layouts.h"
-#include "placement/Statement.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "ui/Host.h"
 
 #include <QHash>
@@ -60,7 +60,7 @@ QString choicesOfCourseSql(const char* courseField) {
 
 } // namespace
 
-SetzenK::SetzenK(shell::RunState& s, ui::Host& host)
+SetzenK::SetzenK(platform::RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("SetzenK"), QStringLiteral("Setzen der Kurse")), s_(s),
       host_(host) {
     buttons_ = {
@@ -142,9 +142,9 @@ QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
     QHash<QString, int> placedHours;
     // Placed courses of a rail in stored order; a course that no longer exists drops out, and a
     // rail of another school year never matches.
-    Statement placed(c, QStringLiteral("SELECT c.CK_KS_ID, k.KS_BEZ, k.KS_SCHJ, k.KS_VFP_ID "
-                                       "FROM ckkurs c JOIN kurs k ON k.KS_VFP_ID = c.CK_KS_ID "
-                                       "WHERE c.CK_BL_ID = ? ORDER BY c.CK_ID"));
+    db::Statement placed(c, QStringLiteral("SELECT c.CK_KS_ID, k.KS_BEZ, k.KS_SCHJ, k.KS_VFP_ID "
+                                           "FROM ckkurs c JOIN kurs k ON k.KS_VFP_ID = c.CK_KS_ID "
+                                           "WHERE c.CK_BL_ID = ? ORDER BY c.CK_ID"));
     QSqlQuery rails = c.exec(QStringLiteral("SELECT BL_ID, BL_BEZ, BL_STD, BL_VFP_ID FROM block "
                                             "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
                              {s_.SchjID});
@@ -188,7 +188,8 @@ QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
 bool SetzenK::loadCourses(db::Connection& c, const QHash<QString, int>& placedHours) {
     if (!c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM kurs)")).toBool())
         return false;
-    Statement subjectHours(c, QStringLiteral("SELECT FA_STDGK FROM fachang WHERE FA_VFP_ID = ?"));
+    db::Statement subjectHours(c,
+                               QStringLiteral("SELECT FA_STDGK FROM fachang WHERE FA_VFP_ID = ?"));
     // Basic-course hours of a subject; 0 when the subject is not found.
     const auto hoursOfSubject = [&](const QVariant& subject) {
         QSqlQuery& q = subjectHours.run({subject});
@@ -320,11 +321,11 @@ void SetzenK::LNKurse_Click() {
     QStringList lines;
     {
         db::Connection c(s_.databasePath());
-        Statement by12(c, choicesOfCourseSql("BG_KS_ID_12"));
-        Statement by13(c, choicesOfCourseSql("BG_KS_ID_13"));
+        db::Statement by12(c, choicesOfCourseSql("BG_KS_ID_12"));
+        db::Statement by13(c, choicesOfCourseSql("BG_KS_ID_13"));
         for (const Course& course : courses) {
-            const std::pair<Statement*, QChar> walks[] = {{&by12, QLatin1Char('2')},
-                                                          {&by13, QLatin1Char('3')}};
+            const std::pair<db::Statement*, QChar> walks[] = {{&by12, QLatin1Char('2')},
+                                                              {&by13, QLatin1Char('3')}};
             for (auto [stmt, digit] : walks) {
                 QSqlQuery& q = stmt->run({course.key});
                 while (q.next()) {
@@ -427,10 +428,10 @@ void SetzenK::UpListen() {
                                   "ON k.KO_VFP_ID = b.BG_KO_ID WHERE b.%1 = ? ORDER BY b.BG_ID")
                 .arg(QLatin1String(courseField));
         };
-        Statement by12(c, sql("BG_KS_ID_12"));
-        Statement by13(c, sql("BG_KS_ID_13"));
+        db::Statement by12(c, sql("BG_KS_ID_12"));
+        db::Statement by13(c, sql("BG_KS_ID_13"));
         for (int i = 0; i < keys.size(); ++i) {
-            for (Statement* stmt : {&by12, &by13}) {
+            for (db::Statement* stmt : {&by12, &by13}) {
                 QSqlQuery& q = stmt->run({keys[i]});
                 while (q.next())
                     lines << BlockLine::format(names[i], field(q, 0) + QLatin1Char(' ') +

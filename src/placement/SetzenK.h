@@ -15,7 +15,7 @@
 namespace ui {
 class Host;
 }
-namespace shell {
+namespace platform {
 struct RunState;
 }
 namespace db {
@@ -35,7 +35,7 @@ namespace placement {
 class SetzenK : public ui::Window {
     Q_OBJECT
 public:
-    SetzenK(shell::RunState& s, ui::Host& host);
+    SetzenK(platform::RunState& s, ui::Host& host);
     ~SetzenK() override;
 
     // Controls.
@@ -218,7 +218,7 @@ public:
     bool NeuBB();
     bool formUnloaded = false;
 
-    shell::RunState& state() { return s_; }
+    platform::RunState& state() { return s_; }
     ui::Host& host() { return host_; }
 
 private:
@@ -237,7 +237,7 @@ private:
     db::Connection& connection(std::optional<db::Connection>& own);
     db::Connection* command_ = nullptr;
 
-    shell::RunState& s_;
+    platform::RunState& s_;
     ui::Host& host_;
     std::vector<Button> buttons_;
     std::vector<MenuItem> menus_;

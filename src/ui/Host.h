@@ -9,6 +9,9 @@ namespace ui {
 
 class Window;
 
+// The program's title: main window caption and the default title of its message boxes.
+inline const QString kTitle = QStringLiteral("Kurs- und Blockbildung");
+
 enum class Icon { None, Critical, Question, Exclamation, Information };
 
 enum class Buttons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
@@ -100,7 +103,6 @@ public:
 };
 
 // Convenience for the most common box: text and icon, OK only, the program's title.
-Answer tell(Host& host, const QString& text, Icon icon = Icon::None,
-            const QString& title = QStringLiteral("Kurs- und Blockbildung"));
+Answer tell(Host& host, const QString& text, Icon icon = Icon::None, const QString& title = kTitle);
 
 } // namespace ui

@@ -2,8 +2,20 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
+#include <vector>
 
 namespace ui {
+
+// One button or menu item of a window. The window's logic lists its commands once; the view
+// builds its buttons and menus from that list and forwards clicks by name.
+struct Command {
+    QString name;    // the control's name in the system ("cmdSchA", "menuDateiExp")
+    QString caption; // with the "&" of its access key; "-" is a menu separator
+    QString parent;  // a menu item's menu; empty for buttons and top-level menus
+    bool enabled = true;
+    std::function<void()> handler; // none for menus and separators
+};
 
 // Base of every window's logic object. The object holds the window's controls as models and
 // its handlers; a view in gui/ binds widgets to them. name() is the window's name in the system
@@ -23,13 +35,25 @@ public:
         }
     }
 
+    // The window's buttons and menu items, in the order the view shows them.
+    const std::vector<Command>& commands() const { return commands_; }
+    const Command* command(const QString& name) const;
+    // Runs the handler of an enabled command; a disabled one, or one without a handler, does
+    // nothing. Returns whether a handler ran.
+    bool click(const QString& name);
+    void setEnabled(const QString& name, bool on);
+
 signals:
     // Something the view shows has changed (captions, labels, enabled states).
     void changed();
 
+protected:
+    void setCommands(std::vector<Command> commands) { commands_ = std::move(commands); }
+
 private:
     QString name_;
     QString caption_;
+    std::vector<Command> commands_;
 };
 
 } // namespace ui

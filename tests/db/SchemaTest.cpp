@@ -178,17 +178,21 @@ TEST(Schema, RecreatedCkkursIsEmptyWithItsIndexesAndKeysStartAgain) {
 TEST(Enrolment, AnzBelKursCountsRowsNamingTheCourseInEitherYear) {
     TempDir tmp;
     TestDb db(tmp.path("BB.MDB"));
-    shell::RunState s;
+    platform::RunState s;
     db.useIn(s, "2009/2010", "     1");
-    EXPECT_EQ(db::AnzBelKurs(s, "    12"), 0);
+    const auto AnzBelKurs = [&](const QString& key) {
+        db::Connection c(s.databasePath());
+        return db::AnzBelKurs(c, key);
+    };
+    EXPECT_EQ(AnzBelKurs("    12"), 0);
     db.insert("belegung", {{"BG_KS_ID_12", "    12"}});
     db.insert("belegung", {{"BG_KS_ID_13", "    12"}});
     db.insert("belegung", {{"BG_KS_ID_12", "    12"}, {"BG_KS_ID_13", "    12"}});
     db.insert("belegung", {{"BG_KS_ID_12", "12"}});     // no leading blanks: another key
     db.insert("belegung", {{"BG_KS_ID_13", "   120"}}); // no prefix match
-    EXPECT_EQ(db::AnzBelKurs(s, "    12"), 3);
-    EXPECT_EQ(db::AnzBelKurs(s, "12"), 1);
-    EXPECT_EQ(db::AnzBelKurs(s, "     1"), 0);
+    EXPECT_EQ(AnzBelKurs("    12"), 3);
+    EXPECT_EQ(AnzBelKurs("12"), 1);
+    EXPECT_EQ(AnzBelKurs("     1"), 0);
 }
 
 TEST(Schema, InnerTransactionsAreSavepointsOfTheOuterOne) {

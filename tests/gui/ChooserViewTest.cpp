@@ -2,7 +2,7 @@
 #include "gui/ShellViews.h"
 #include "placement/SetzenK.h"
 #include "placement/frmK.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "support/Printers.h"
 
 #include <QLabel>
@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 TEST(ChooserView, OpensWithTheCourseItsParallelsAndTheTwoButtons) {
-    shell::RunState s;
+    platform::RunState s;
     gui::QtHost host;
     gui::registerViews(host);
     placement::SetzenK caller(s, host);

@@ -1,8 +1,8 @@
+#include "common/MessageWindow.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
 #include "import/ErzKuB.h"
-#include "shell/MessageWindow.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "support/Printers.h"
 
 #include <QGroupBox>
@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 TEST(ImportViews, ImportWindowAndMessageWindowOpenWithTheirControls) {
-    shell::RunState s;
+    platform::RunState s;
     gui::QtHost host;
     gui::registerViews(host);
     importer::ErzKuB w(s, host);
@@ -38,7 +38,7 @@ TEST(ImportViews, ImportWindowAndMessageWindowOpenWithTheirControls) {
     cohorts->selectionModel()->select(cohorts->model()->index(1, 0), QItemSelectionModel::Select);
     EXPECT_TRUE(w.lstKollJahrg.selected(1)) << "the user's selection reaches the model";
 
-    shell::frmFMld m(host);
+    common::frmFMld m(host);
     m.appendLine("2008: Fach: It   Bergmann");
     host.showModeless(m);
     QWidget* mv = host.viewOf(m);

@@ -2,7 +2,7 @@
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
 #include "placement/SetzenK.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
 
@@ -36,7 +36,7 @@ TEST(SetzenKView, OpensOnTheDemoSchoolWithRailsCoursesAndCollisions) {
     gui::QtHost host;
     gui::registerViews(host);
     test::ScriptedHost quiet;
-    shell::RunState s;
+    platform::RunState s;
     s.DatenPfad = tmp.dir();
     s.DatenDatei = "BB.MDB";
     test::importDemoSchool(s, quiet);

@@ -1,8 +1,8 @@
 #include "gui/ShellViews.h"
+#include "app/MainWindow.h"
+#include "app/StartUp.h"
 #include "gui/QtHost.h"
-#include "shell/MainWindow.h"
-#include "shell/RunState.h"
-#include "shell/StartUp.h"
+#include "platform/RunState.h"
 #include "support/Printers.h"
 
 #include <QAction>
@@ -12,10 +12,10 @@
 #include <gtest/gtest.h>
 
 TEST(ShellViews, MainWindowShowsTheMenusOfItsModelAndTheStatusLine) {
-    shell::RunState s;
+    platform::RunState s;
     gui::QtHost host;
     gui::registerViews(host);
-    shell::MDIKundB main(s, host);
+    app::MDIKundB main(s, host);
     gui::MainWindowView view(main, host);
     host.setMainWidget(&view);
     view.show();
@@ -46,10 +46,10 @@ TEST(ShellViews, MainWindowShowsTheMenusOfItsModelAndTheStatusLine) {
 }
 
 TEST(ShellViews, LauncherAndMissingPointerWindowOpenWithTheirButtons) {
-    shell::RunState s;
+    platform::RunState s;
     gui::QtHost host;
     gui::registerViews(host);
-    shell::MDIKundB main(s, host);
+    app::MDIKundB main(s, host);
     gui::MainWindowView view(main, host);
     host.setMainWidget(&view);
     host.showModeless(main.launcher());
@@ -63,7 +63,7 @@ TEST(ShellViews, LauncherAndMissingPointerWindowOpenWithTheirButtons) {
     EXPECT_EQ(captions, (QStringList{"Import aus Palexor", "Start von Tessikor",
                                      QString::fromUtf8("Übertragen nach Palexor"), "Beenden"}));
 
-    shell::frmHinwFehlt hinw(s, host);
+    app::frmHinwFehlt hinw(s, host);
     hinw.Label1 = "/tmp/zeiger/";
     gui::HinwFehltView hv(hinw, host, &view);
     EXPECT_EQ(hv.windowTitle(), "TCLASSK fehlt!");

@@ -2,8 +2,8 @@
 // container; and the import command compared with kubb on the demo school.
 #include "ImportTestSupport.h"
 
+#include "common/MessageWindow.h"
 #include "import/ErzKuB.h"
-#include "shell/MessageWindow.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,7 +37,7 @@ protected:
 
     WinePrefix wine;
     test::TempDir work;
-    shell::RunState s;
+    platform::RunState s;
     test::ScriptedHost host;
 };
 
@@ -175,7 +175,7 @@ TEST(ImportCommand, GivesTheSameDatabaseAsKubbImport) {
     ASSERT_TRUE(QFileInfo(kubb).isExecutable()) << "build the target kubb first";
     WinePrefix wine; // no INI file: the planner looks for the container
     test::TempDir work;
-    shell::RunState s;
+    platform::RunState s;
     s.ProgPfad = work.dir();
     test::ScriptedHost host;
     QString notServed;
@@ -191,7 +191,7 @@ TEST(ImportCommand, GivesTheSameDatabaseAsKubbImport) {
         .onSaveFile(work.path("window.mdb"))
         .onMessage("Kurse werden vorbesetzt!")
         .onModal("frmFMld", [&](ui::Window& w) {
-            auto& window = static_cast<shell::frmFMld&>(w);
+            auto& window = static_cast<common::frmFMld&>(w);
             notServed = window.txtFMld;
             window.cmdgelesen_Click();
         });

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/Transfers.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
 
@@ -32,7 +32,7 @@ public:
     void run(test::ScriptedHost& host, const importer::Selection& sel,
              const importer::Transfers::Progress& progress = {});
 
-    shell::RunState state;
+    platform::RunState state;
     QString path;
     // Rows of a query as "a|b|<null>".
     QStringList rows(const QString& sql, const QVariantList& values = {}) const;

@@ -2,9 +2,9 @@
 // of 2009/2010 (tools/make_import_fixtures.py lists every choice and what it should get).
 #include "ImportTestSupport.h"
 
+#include "common/MessageWindow.h"
 #include "db/Database.h"
 #include "import/PreAssign.h"
-#include "shell/MessageWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ protected:
 };
 
 TEST_F(PreAssignment, GivesEachOpenChoiceOfTheCurrentYearGroupACourse) {
-    shell::frmFMld window(host);
+    common::frmFMld window(host);
     EXPECT_EQ(importer::Vorbesetzen(imp.state, host, window), kLines);
     EXPECT_EQ(window.txtFMld, kLines);
     EXPECT_EQ(imp.rows(kAssigned), kExpected);
@@ -61,7 +61,7 @@ TEST_F(PreAssignment, GivesEachOpenChoiceOfTheCurrentYearGroupACourse) {
     EXPECT_EQ(host.statuses.last(), "");
 
     // A second run fills only gaps: nothing changes.
-    shell::frmFMld again(host);
+    common::frmFMld again(host);
     EXPECT_EQ(importer::Vorbesetzen(imp.state, host, again), kLines);
     EXPECT_EQ(imp.rows(kAssigned), kExpected);
 }
@@ -76,7 +76,7 @@ TEST_F(PreAssignment, SkipsStudentsOutsideBothCohorts) {
                               {"BG_ART", "S"},
                               {"BG_VFP_ID", "    50"}});
     }
-    shell::frmFMld window(host);
+    common::frmFMld window(host);
     EXPECT_EQ(importer::Vorbesetzen(imp.state, host, window), kLines)
         << "a choice of a 2007 student without any course is not listed";
     EXPECT_EQ(imp.rows("SELECT BG_KS_ID_12, BG_KS_ID_13 FROM belegung WHERE BG_KO_ID = '    50'"),
@@ -85,7 +85,7 @@ TEST_F(PreAssignment, SkipsStudentsOutsideBothCohorts) {
 
 TEST_F(PreAssignment, ShowsTheChoicesWithoutCourseInTheMessageWindowToPrint) {
     host.onModal("frmFMld", [](ui::Window& w) {
-        auto& window = static_cast<shell::frmFMld&>(w);
+        auto& window = static_cast<common::frmFMld&>(w);
         EXPECT_EQ(window.caption(), "Kurszuweisung nicht möglich:");
         window.cmddrucken_Click();
         window.cmdgelesen_Click();

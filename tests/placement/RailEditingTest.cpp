@@ -1,8 +1,8 @@
 #include "School.h"
 
+#include "common/MessageWindow.h"
 #include "db/Database.h"
 #include "placement/Layouts.h"
-#include "shell/MessageWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -280,7 +280,7 @@ TEST(RailEditing, InvertierenAndSchuelerMitKursen) {
 
     QString shown;
     s.host.onModal("frmFMld", [&](ui::Window& win) {
-        auto& f = static_cast<shell::frmFMld&>(win);
+        auto& f = static_cast<common::frmFMld&>(win);
         EXPECT_EQ(f.caption(), "Belegungen");
         shown = f.txtFMld;
         f.cmddrucken_Click();

@@ -1,9 +1,9 @@
 #include "School.h"
 
+#include "app/MainWindow.h"
 #include "db/Database.h"
 #include "placement/Layouts.h"
-#include "shell/Files.h"
-#include "shell/MainWindow.h"
+#include "platform/Files.h"
 
 #include "support/DemoSchool.h"
 #include <QDir>
@@ -96,7 +96,7 @@ TEST(SavePlacement, TheQuestionOnClosingAndCancel) {
 
 TEST(SavePlacement, ClosingTheWorkspaceOpenedFromTheMenuAsksOnce) {
     Placed s;
-    shell::MDIKundB main(s.state, s.host);
+    app::MDIKundB main(s.state, s.host);
     s.host
         .onModal("SetzenK",
                  [](ui::Window& w) {
@@ -246,7 +246,7 @@ TEST(SavePlacement, ACopyThatCannotBeWrittenLeavesTheOldFileCurrent) {
     ASSERT_TRUE(QDir(s.tmp.dir()).mkdir("ORDNER.MDB")); // a folder cannot take the copy
     s.window().grdSchienen.setTextMatrix(1, 0, "");
     s.host.onMessage(question(old), ui::Answer::No).onSaveFile(s.tmp.path("ORDNER.MDB"));
-    EXPECT_THROW(s.window().Form_Unload(), shell::FileError);
+    EXPECT_THROW(s.window().Form_Unload(), platform::FileError);
     EXPECT_EQ(s.state.databasePath(), old);
     EXPECT_EQ(s.pointerFile(), (old + "\r\n").toUtf8());
     EXPECT_EQ(s.current(), before);
@@ -255,7 +255,7 @@ TEST(SavePlacement, ACopyThatCannotBeWrittenLeavesTheOldFileCurrent) {
 TEST(SavePlacement, TheDemoSchoolComesBackAsItWasPlaced) {
     test::TempDir tmp;
     test::ScriptedHost host;
-    shell::RunState s;
+    platform::RunState s;
     s.DatenPfad = tmp.dir();
     s.DatenDatei = "BB.MDB";
     s.ProgPfad = tmp.dir();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "placement/SetzenK.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
 
@@ -22,7 +22,7 @@ public:
 
     TempDir tmp;
     TestDb db;
-    shell::RunState state;
+    platform::RunState state;
     ScriptedHost host;
 
     static QString courseKey(int id) { return QStringLiteral("KS%1").arg(id, 4, 10, QChar('0')); }

@@ -1,7 +1,7 @@
 #include "db/BlockDatabase.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
 
@@ -32,7 +32,7 @@ class PlanningSession : public ::testing::Test {
 protected:
     test::TempDir tmp;
     test::ScriptedHost host;
-    shell::RunState s;
+    platform::RunState s;
     std::unique_ptr<placement::SetzenK> w;
 
     void SetUp() override {

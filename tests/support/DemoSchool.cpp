@@ -1,18 +1,18 @@
 #include "support/DemoSchool.h"
 
+#include "common/MessageWindow.h"
 #include "db/BlockDatabase.h"
 #include "import/ErzKuB.h"
 #include "import/PreAssign.h"
 #include "import/Transfers.h"
 #include "import/vfp/Container.h"
-#include "shell/MessageWindow.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 
 #include <gtest/gtest.h>
 
 namespace test {
 
-bool importDemoSchool(shell::RunState& s, ui::Host& host) {
+bool importDemoSchool(platform::RunState& s, ui::Host& host) {
     s.VerwDbcPfad = QStringLiteral(KUBB_SOURCE_DIR "/data/demo/QZ.DBC");
     const vfp::Container container = vfp::Container::open(s.VerwDbcPfad);
     const QStringList years = importer::schoolYearLines(container);
@@ -30,7 +30,7 @@ bool importDemoSchool(shell::RunState& s, ui::Host& host) {
     s.SchjID = sel.schjId;
     db::createDatabase(s.databasePath());
     importer::runTransfers(s, host, sel);
-    shell::frmFMld window(host);
+    common::frmFMld window(host);
     importer::Vorbesetzen(s, host, window);
     return true;
 }

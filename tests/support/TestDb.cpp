@@ -1,7 +1,7 @@
 #include "support/TestDb.h"
 
 #include "db/BlockDatabase.h"
-#include "shell/Paths.h"
+#include "platform/Paths.h"
 
 #include <QFile>
 #include <QSqlRecord>
@@ -61,9 +61,9 @@ void TestDb::schoolYear(const QString& bez, const QString& key) {
     insert(QStringLiteral("schjahr"), {{"SJ_SCHJ", bez}, {"SJ_VFP_ID", key}});
 }
 
-void TestDb::useIn(shell::RunState& s, const QString& schjBez, const QString& schjId) const {
+void TestDb::useIn(platform::RunState& s, const QString& schjBez, const QString& schjId) const {
     QString p = path_;
-    const auto parts = shell::splitPath(p);
+    const auto parts = platform::splitPath(p);
     s.DatenPfad = parts.dir;
     s.DatenDatei = parts.file;
     s.SchjBez = schjBez;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
-#include "shell/RunState.h"
+#include "platform/RunState.h"
 #include "support/Printers.h"
 
 #include <QTemporaryDir>
@@ -43,7 +43,7 @@ public:
 
     void schoolYear(const QString& bez, const QString& key);
     // Points a run state at this file with the school year set.
-    void useIn(shell::RunState& s, const QString& schjBez, const QString& schjId) const;
+    void useIn(platform::RunState& s, const QString& schjBez, const QString& schjId) const;
 
 private:
     QString path_;

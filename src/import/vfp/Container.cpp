@@ -2,7 +2,7 @@
 
 #include "import/vfp/Error.h"
 #include "import/vfp/Files.h"
-#include "shell/CodePage.h"
+#include "platform/CodePage.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -62,7 +62,7 @@ QString pathProperty(const Table& dbc, const QString& table, const QByteArray& p
             const qsizetype end = value.indexOf('\0');
             if (end >= 0)
                 value.truncate(end);
-            path = shell::CodePage::decode(value, dbc.codePage());
+            path = platform::CodePage::decode(value, dbc.codePage());
         }
         at += length;
     }

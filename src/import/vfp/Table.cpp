@@ -3,7 +3,7 @@
 #include "import/vfp/Error.h"
 #include "import/vfp/Files.h"
 #include "import/vfp/MemoFile.h"
-#include "shell/CodePage.h"
+#include "platform/CodePage.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -134,7 +134,7 @@ QByteArrayView trimmed(QByteArrayView raw) {
 }
 
 QString decodeText(QByteArrayView raw, int codePage) {
-    return shell::CodePage::decode(QByteArray::fromRawData(raw.data(), raw.size()), codePage);
+    return platform::CodePage::decode(QByteArray::fromRawData(raw.data(), raw.size()), codePage);
 }
 
 std::optional<qlonglong> parseInteger(QByteArrayView text) {
@@ -419,7 +419,7 @@ Table Table::open(const QString& path) {
     d->recordCount = qFromLittleEndian<quint32>(head + 4);
     d->headerLength = qFromLittleEndian<quint16>(head + 8);
     d->recordLength = qFromLittleEndian<quint16>(head + 10);
-    d->codePage = shell::CodePage::fromDbfMark(head[29]);
+    d->codePage = platform::CodePage::fromDbfMark(head[29]);
 
     if (d->headerLength > size)
         throw damaged(QStringLiteral("die Kopflänge %1 reicht über das Dateiende (%2 Bytes)")

@@ -1,8 +1,8 @@
-#include "shell/CodePage.h"
+#include "platform/CodePage.h"
 
 #include <array>
 
-namespace shell {
+namespace platform {
 
 namespace {
 // Upper halves (bytes 0x80-0xFF) of the single-byte code pages; 0xFFFD where a byte is undefined.
@@ -362,4 +362,4 @@ int CodePage::fromDbfMark(unsigned char mark) {
     }
 }
 
-} // namespace shell
+} // namespace platform

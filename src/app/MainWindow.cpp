@@ -1,17 +1,23 @@
-#include "shell/MainWindow.h"
+#include "app/MainWindow.h"
 
+#include "app/StartUp.h"
+#include "common/FileOpen.h"
+#include "common/Session.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
-#include "shell/Files.h"
-#include "shell/Paths.h"
-#include "shell/Platform.h"
-#include "shell/RunState.h"
-#include "shell/StartUp.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "platform/RunState.h"
 #include "ui/Host.h"
 
 #include <QDir>
 
-namespace shell {
+namespace app {
+
+using namespace platform;
+using namespace common;
+using ui::kTitle;
 
 MDIKundB::MDIKundB(RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("MDIKundB"), kTitle), s_(s), host_(host) {
@@ -252,4 +258,4 @@ void frmAuswahl::Ende_Click() {
     host_.quit();
 }
 
-} // namespace shell
+} // namespace app

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace shell {
+namespace common {
 
 // The pages of the program's help and how references reach them: the contents, the keyword
 // "Starten" and the context numbers the windows give their Help buttons.
@@ -17,4 +17,4 @@ const std::vector<HelpPage>& helpPages();
 // The page a reference opens; the contents page for unknown keywords and numbers.
 QString helpPage(const ui::HelpRef& ref);
 
-} // namespace shell
+} // namespace common

@@ -5,13 +5,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-namespace placement {
+namespace db {
 
 // A statement prepared once and run again with new values, for the look-ups a command repeats
 // per course or per student (preparing costs more than running an indexed look-up).
 class Statement {
 public:
-    Statement(db::Connection& c, QString sql) : c_(c), sql_(std::move(sql)), q_(c.database()) {
+    Statement(Connection& c, QString sql) : c_(c), sql_(std::move(sql)), q_(c.database()) {
         q_.setForwardOnly(true);
         if (!q_.prepare(sql_))
             throw c_.error(q_.lastError(), sql_);
@@ -27,9 +27,9 @@ public:
     }
 
 private:
-    db::Connection& c_;
+    Connection& c_;
     QString sql_;
     QSqlQuery q_;
 };
 
-} // namespace placement
+} // namespace db

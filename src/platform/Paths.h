@@ -6,7 +6,7 @@ namespace ui {
 class Host;
 }
 
-namespace shell {
+namespace platform {
 
 struct SplitPath {
     QString dir;  // up to and including the last separator; a drive root "C:\" becomes "C:"
@@ -17,10 +17,7 @@ struct SplitPath {
 // "/" separate; without a separator only "X:name" splits (into "X:" and "name").
 SplitPath splitPath(QString& fullPath);
 
-// The administration program's INI file: the path after "Daten =" in section [Pfad], or "".
-QString readAdministrationIni(ui::Host& host);
-
 // ProgPfad from the program directory: a separator is appended unless it ends in one.
 QString progPfadFrom(const QString& programDir);
 
-} // namespace shell
+} // namespace platform

@@ -1,8 +1,7 @@
-#include "shell/Files.h"
+#include "platform/Files.h"
 
-#include "shell/CodePage.h"
-#include "shell/Platform.h"
-#include "ui/Host.h"
+#include "platform/CodePage.h"
+#include "platform/Platform.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,7 +11,7 @@
 #include <unistd.h>
 #endif
 
-namespace shell {
+namespace platform {
 
 FileError::FileError(int code, const QString& path, const QString& message)
     : std::runtime_error(message.toStdString()), code_(code), path_(path) {}
@@ -141,85 +140,6 @@ std::unique_ptr<QFile> openRaw(const QString& path, FileMode mode) {
     return file;
 }
 
-int fileErrorDialog(ui::Host& host, int code, const QString& path) {
-    QString text;
-    switch (code) {
-    case 52:
-    case 64:
-        text = QStringLiteral("Unerlaubter Dateiname oder Nummer!");
-        break;
-    case 53:
-        text = path + QStringLiteral(": Datei nicht gefunden!");
-        break;
-    case 54:
-        text = QStringLiteral("Dateizugriffsmodus falsch!");
-        break;
-    case 55:
-        text = path + QStringLiteral(": Datei bereits geoeffnet!");
-        break;
-    case 68:
-        text = QStringLiteral("Laufwerk nicht vorhanden!");
-        break;
-    case 70:
-        text = QStringLiteral("Diskette/Datei schreibgeschützt!");
-        break;
-    case 71:
-        text = QStringLiteral("Laufwerk ist nicht bereit!");
-        break;
-    case 72:
-        text = QStringLiteral("Datentraegerfehler!");
-        break;
-    case 75:
-        text = path + QStringLiteral(": Pfad/Datei-Zugriffsfehler!\r\nNur zum Lesen gesetzt!");
-        break;
-    case 76:
-        text = path + QStringLiteral(": Pfad nicht gefunden!");
-        break;
-    default:
-        return 3;
-    }
-    const ui::Answer a = host.message({text, QStringLiteral("Disk Error"), ui::Icon::None,
-                                       ui::Buttons::RetryCancel, code == 71 ? 0 : 1, std::nullopt});
-    switch (a) {
-    case ui::Answer::Retry:
-    case ui::Answer::Ok:
-        return 0;
-    case ui::Answer::Ignore:
-        return 1;
-    case ui::Answer::Cancel:
-    case ui::Answer::Abort:
-        return 2;
-    default:
-        return 3;
-    }
-}
-
-OpenFile openFile(ui::Host& host, const QString& path, FileMode mode, int /*recordLength*/) {
-    for (;;) {
-        try {
-            OpenFile f;
-            f.file = openRaw(path, mode);
-            f.number = 1; // files close with their owner, so the first number is always free
-            return f;
-        } catch (const FileError& e) {
-            switch (fileErrorDialog(host, e.code(), path)) {
-            case 0:
-                continue;
-            case 1: {
-                // "Continue" hands back a number although nothing is open; readers see no data.
-                OpenFile f;
-                f.number = 1;
-                return f;
-            }
-            case 2:
-                return OpenFile{-1, nullptr};
-            default:
-                return OpenFile{0, nullptr};
-            }
-        }
-    }
-}
-
 bool fileExists(const QString& path) {
     return QFileInfo::exists(platform::nativePath(path));
 }
@@ -320,4 +240,4 @@ void copyFile(const QString& from, const QString& to) {
         throw FileError(75, to, to + QStringLiteral(": Schreibfehler!"));
 }
 
-} // namespace shell
+} // namespace platform

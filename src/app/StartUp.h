@@ -9,14 +9,13 @@ namespace ui {
 class Host;
 }
 
-namespace shell {
-
+namespace platform {
 struct RunState;
+}
 
-inline const QString kTitle = QStringLiteral("Kurs- und Blockbildung");
-inline const QString kPointerReadOnly =
-    QStringLiteral("Datei Tclassk ist schreibgeschützt. Datendatei wechseln nicht möglich.");
-inline const QString kFilterMdb = QStringLiteral("Alle Datendateien (*.MDB)|*.MDB");
+namespace app {
+
+using platform::RunState;
 
 // True when DatenPfad can be listed.
 bool DatenPfadOK(const RunState& s);
@@ -25,38 +24,13 @@ bool DatenPfadOK(const RunState& s);
 // been shown), false when all is well. An unexpected failure is shown and ends the program.
 bool TestBBOk(const RunState& s, ui::Host& host);
 
-// Reads the current school year (the first row of schjahr) into SchjID and SchjBez. An empty
-// table warns and keeps the previous values.
-void LiesSchj(RunState& s, ui::Host& host);
-
 // The data-file dialog: lets the user choose the database, writes the pointer file into
 // pointerDir and sets DatenPfad/DatenDatei. Returns the cancelled flag; on cancel nothing changes.
 bool dataFileDialog(RunState& s, ui::Host& host, const QString& pointerDir,
                     const QString& initialDir);
 
-// Makes the chosen file the run's database: writes the pointer file into pointerDir, then sets
-// DatenPfad and DatenDatei. Returns the cancelled flag: a pointer file that cannot be written
-// changes nothing (a write-protected one says so first).
-bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir, const QString& dir,
-                    const QString& file);
-
 // The message shown when start-up leads into the import.
 void showM1(ui::Host& host);
-
-// "Auswahl Schuljahr": lists the school years of the database; LiesSchj reads its first line.
-class frmASj : public ui::Window {
-    Q_OBJECT
-public:
-    frmASj(RunState& s, ui::Host& host);
-    void Form_Load();
-
-    QString lblDatei; // the database's full path, next to "Datendatei:"
-    ui::ListBox lstASj{false};
-
-private:
-    RunState& s_;
-    ui::Host& host_;
-};
 
 // "TCLASSK fehlt!": the pointer file is missing; the user looks for a database or imports anew.
 // Label1 carries the pointer directory in and, empty, the wish to import out.
@@ -81,4 +55,4 @@ private:
     ui::Host& host_;
 };
 
-} // namespace shell
+} // namespace app

@@ -6,7 +6,7 @@ namespace ui {
 class Host;
 }
 
-namespace shell {
+namespace common {
 
 // The message window: a text of lines (txtFMld, Courier New) the user reads, prints or closes.
 // The pre-assignment lists the choices it could not serve in it; the placement lists students
@@ -28,4 +28,4 @@ private:
     ui::Host& host_;
 };
 
-} // namespace shell
+} // namespace common

@@ -1,8 +1,9 @@
-#include "shell/StartUp.h"
+#include "app/StartUp.h"
+#include "app/MainWindow.h"
+#include "common/FileOpen.h"
 #include "import/ErzKuB.h"
-#include "shell/Files.h"
-#include "shell/MainWindow.h"
-#include "shell/RunState.h"
+#include "platform/Files.h"
+#include "platform/RunState.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
 
@@ -28,8 +29,8 @@ void expectImportClosed(ScriptedHost& host) {
 struct StartUp : ::testing::Test {
     TempDir tmp;
     ScriptedHost host;
-    shell::RunState state;
-    shell::MDIKundB main{state, host};
+    platform::RunState state;
+    app::MDIKundB main{state, host};
 
     QString goodDatabase(const QString& name = "BB.MDB") {
         TestDb db(tmp.path(name));
@@ -58,8 +59,8 @@ TEST_F(StartUp, AGoodDatabaseGivesTheSchoolYearInTheCaptionAndTheLauncher) {
 TEST_F(StartUp, MissingPointerFileImportOrCancelOfTheSearchLeadIntoTheImport) {
     const auto importPath = [&](std::function<void(ui::Window&)> act) {
         ScriptedHost h;
-        shell::RunState s;
-        shell::MDIKundB m(s, h);
+        platform::RunState s;
+        app::MDIKundB m(s, h);
         h.onModal("frmHinwFehlt", std::move(act));
         expectImportClosed(h);
         m.Form_Load(tmp.dir());
@@ -69,21 +70,21 @@ TEST_F(StartUp, MissingPointerFileImportOrCancelOfTheSearchLeadIntoTheImport) {
         EXPECT_EQ(m.caption(), "Kurs- und Blockbildung");
     };
     importPath([&](ui::Window& w) {
-        auto& f = dynamic_cast<shell::frmHinwFehlt&>(w);
+        auto& f = dynamic_cast<app::frmHinwFehlt&>(w);
         EXPECT_EQ(f.Label1, tmp.dir()) << "the window shows the pointer directory";
         EXPECT_EQ(f.caption(), "TCLASSK fehlt!");
         f.cmdImport_Click();
     });
     importPath([](ui::Window& w) {
-        auto& f = dynamic_cast<shell::frmHinwFehlt&>(w);
+        auto& f = dynamic_cast<app::frmHinwFehlt&>(w);
         f.Form_Unload();
     });
     // "Suchen nach ..." cancelled behaves like the import.
     ScriptedHost h;
-    shell::RunState s;
-    shell::MDIKundB m(s, h);
+    platform::RunState s;
+    app::MDIKundB m(s, h);
     h.onModal("frmHinwFehlt",
-              [](ui::Window& w) { dynamic_cast<shell::frmHinwFehlt&>(w).cmdSeek_Click(); });
+              [](ui::Window& w) { dynamic_cast<app::frmHinwFehlt&>(w).cmdSeek_Click(); });
     h.onOpenFile(std::nullopt);
     expectImportClosed(h);
     m.Form_Load(tmp.dir());
@@ -94,7 +95,7 @@ TEST_F(StartUp, MissingPointerFileImportOrCancelOfTheSearchLeadIntoTheImport) {
 TEST_F(StartUp, MissingPointerFileSearchFindsADatabaseAndWritesThePointerFile) {
     const QString db = goodDatabase();
     host.onModal("frmHinwFehlt",
-                 [](ui::Window& w) { dynamic_cast<shell::frmHinwFehlt&>(w).cmdSeek_Click(); });
+                 [](ui::Window& w) { dynamic_cast<app::frmHinwFehlt&>(w).cmdSeek_Click(); });
     host.onOpenFile(db);
     start();
     EXPECT_EQ(tmp.read("TCLASSK"), db.toUtf8() + "\r\n");
@@ -107,7 +108,7 @@ TEST_F(StartUp, MissingPointerFileSearchFindsADatabaseAndWritesThePointerFile) {
 
 TEST_F(StartUp, AbbrechenInTheMissingPointerWindowEndsTheProgram) {
     host.onModal("frmHinwFehlt",
-                 [](ui::Window& w) { dynamic_cast<shell::frmHinwFehlt&>(w).cmdAbbruch_Click(); });
+                 [](ui::Window& w) { dynamic_cast<app::frmHinwFehlt&>(w).cmdAbbruch_Click(); });
     start();
     EXPECT_TRUE(host.quitCalled);
     EXPECT_TRUE(host.modeless.isEmpty());
@@ -116,7 +117,7 @@ TEST_F(StartUp, AbbrechenInTheMissingPointerWindowEndsTheProgram) {
 
 TEST_F(StartUp, HelpInTheMissingPointerWindowOpensTheKeywordStarten) {
     host.onModal("frmHinwFehlt", [](ui::Window& w) {
-        auto& f = dynamic_cast<shell::frmHinwFehlt&>(w);
+        auto& f = dynamic_cast<app::frmHinwFehlt&>(w);
         f.cmdHilfe_Click();
         f.cmdImport_Click();
     });
@@ -174,8 +175,8 @@ TEST_F(StartUp, BareFileNameOrMissingDirectoryLeadsToTheDataFileDialog) {
     EXPECT_EQ(host.modeless, QStringList{"frmAuswahl"});
 
     ScriptedHost h;
-    shell::RunState s;
-    shell::MDIKundB m(s, h);
+    platform::RunState s;
+    app::MDIKundB m(s, h);
     pointTo(tmp.path("gibtsnicht/BB.MDB"));
     const QString db = goodDatabase();
     h.onOpenFile(db);
@@ -233,8 +234,8 @@ TEST_F(StartUp, DatabaseWithoutSchjahrOrNotADatabaseIsNoBlockFile) {
     for (const QByteArray& bytes :
          {QByteArray("Standard Jet DB\0\0\0\0garbage", 27), QByteArray(4096, '\x5a')}) {
         ScriptedHost h;
-        shell::RunState s;
-        shell::MDIKundB m(s, h);
+        platform::RunState s;
+        app::MDIKundB m(s, h);
         tmp.write("ALT.MDB", bytes);
         pointTo(tmp.path("ALT.MDB"));
         h.onMessage("Keine Blockbildungsdatei!");
@@ -265,13 +266,13 @@ TEST_F(StartUp, CommandLineNamesThePointerDirectoryUnchanged) {
 TEST_F(StartUp, TestBBOkEndsTheProgramWithTheEngineErrorOnOtherFailures) {
     // A database file that cannot be opened for writing is not a foreign file: say so and end.
     const QString db = goodDatabase();
-    shell::RunState s;
+    platform::RunState s;
     s.DatenPfad = tmp.dir();
     s.DatenDatei = "BB.MDB";
     QFile::remove(db);
     QDir().mkpath(db); // a directory where the file was
     host.onMessage(ui::Answer::Ok);
-    EXPECT_TRUE(shell::TestBBOk(s, host));
+    EXPECT_TRUE(app::TestBBOk(s, host));
     EXPECT_TRUE(host.quitCalled);
     EXPECT_EQ(host.messages.at(0).icon, ui::Icon::Critical);
     EXPECT_TRUE(host.messages.at(0).text.contains("BB.MDB"))
@@ -338,8 +339,8 @@ TEST_F(StartUp, InfoHelpAndSiblingStart) {
 
 TEST(MainWindow, MenusCarryTheirCaptionsInOrder) {
     ScriptedHost host;
-    shell::RunState s;
-    shell::MDIKundB m(s, host);
+    platform::RunState s;
+    app::MDIKundB m(s, host);
     QStringList captions;
     for (const auto& item : m.menus())
         captions << item.caption;

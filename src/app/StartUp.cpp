@@ -1,19 +1,18 @@
-#include "shell/StartUp.h"
+#include "app/StartUp.h"
+#include "common/Session.h"
 
 #include "db/Database.h"
-#include "shell/Files.h"
-#include "shell/Paths.h"
-#include "shell/Platform.h"
-#include "shell/RunState.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "platform/RunState.h"
 #include "ui/Host.h"
 
-namespace shell {
+namespace app {
 
-namespace {
-
-const QString kNoData = QStringLiteral("Blockbildungsdateien enthalten noch keine Daten!");
-
-} // namespace
+using namespace platform;
+using namespace common;
+using ui::kTitle;
 
 bool DatenPfadOK(const RunState& s) {
     return directoryListable(s.DatenPfad);
@@ -41,34 +40,6 @@ bool TestBBOk(const RunState& s, ui::Host& host) {
     }
 }
 
-frmASj::frmASj(RunState& s, ui::Host& host)
-    : ui::Window(QStringLiteral("frmASj"), QStringLiteral("Auswahl Schuljahr")), s_(s),
-      host_(host) {}
-
-void frmASj::Form_Load() {
-    db::Connection c(s_.databasePath());
-    lblDatei = s_.databasePath();
-    QSqlQuery q = c.exec(QStringLiteral("SELECT SJ_SCHJ, SJ_VFP_ID FROM schjahr ORDER BY SJ_ID"));
-    QStringList lines;
-    while (q.next())
-        lines << q.value(0).toString() + QStringLiteral("     ") + q.value(1).toString();
-    if (lines.isEmpty())
-        ui::tell(host_, kNoData, ui::Icon::Exclamation, kTitle);
-    lstASj.setLines(lines);
-    if (!lines.isEmpty())
-        lstASj.setCurrent(0);
-}
-
-void LiesSchj(RunState& s, ui::Host& host) {
-    frmASj w(s, host);
-    w.Form_Load();
-    if (w.lstASj.count() == 0)
-        return;
-    const QString first = w.lstASj.line(0);
-    s.SchjID = first.right(6);
-    s.SchjBez = first.left(9);
-}
-
 bool dataFileDialog(RunState& s, ui::Host& host, const QString& pointerDir,
                     const QString& initialDir) {
     SplitPath parts;
@@ -93,21 +64,6 @@ bool dataFileDialog(RunState& s, ui::Host& host, const QString& pointerDir,
         break;
     }
     return switchDatabase(s, host, pointerDir, parts.dir, parts.file);
-}
-
-bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir, const QString& dir,
-                    const QString& file) {
-    try {
-        writePointerFile(pointerDir, dir + file);
-    } catch (const FileError& e) {
-        if (e.code() == 75)
-            ui::tell(host, kPointerReadOnly, ui::Icon::Exclamation,
-                     QStringLiteral("Externes Zeugnisprogramm"));
-        return true;
-    }
-    s.DatenPfad = dir;
-    s.DatenDatei = file;
-    return false;
 }
 
 void showM1(ui::Host& host) {
@@ -146,4 +102,4 @@ void frmHinwFehlt::cmdAbbruch_Click() {
     host_.hide(*this);
 }
 
-} // namespace shell
+} // namespace app

@@ -10,7 +10,7 @@ namespace ui {
 class Host;
 }
 
-namespace shell {
+namespace platform {
 
 // A failed file operation with the run-time error code the system's file-error table uses
 // (53 file not found, 75 path/file access error, 76 path not found ...).
@@ -28,22 +28,8 @@ private:
 
 enum class FileMode { Output = 1, Input = 2, Append = 3, Random = 4, Binary = 5, RandomShared = 6 };
 
-// An open file of the file-open helper: number > 0 on success, 0 or -1 when the user gave up.
-struct OpenFile {
-    int number = 0;
-    std::unique_ptr<QFile> file;
-    explicit operator bool() const { return number > 0 && file; }
-};
-
 // Opens path (a system path, see platform::nativePath); throws FileError with the code.
 std::unique_ptr<QFile> openRaw(const QString& path, FileMode mode);
-
-// The file-open helper: on failure it asks through the file-error dialog and retries, gives up
-// (-1) or reports an unknown error (0).
-OpenFile openFile(ui::Host& host, const QString& path, FileMode mode, int recordLength = 0);
-
-// The file-error dialog: 0 retry, 1 continue, 2 give up, 3 unknown error (no message shown).
-int fileErrorDialog(ui::Host& host, int code, const QString& path);
 
 // Maps an operating-system error number onto the system's error code.
 int errorCodeFor(int osError, const QString& nativePath, FileMode mode);
@@ -73,4 +59,4 @@ inline const QString kPointerFileName = QStringLiteral("TCLASSK");
 // Copies a file; the target is replaced. Throws FileError.
 void copyFile(const QString& from, const QString& to);
 
-} // namespace shell
+} // namespace platform

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace shell {
+namespace platform {
 
 // Single-byte code pages of the administration program's files: Windows-1252 for the pointer,
 // INI and export files, and whatever a table's code-page mark names (437, 850, 1252 ...).
@@ -19,4 +19,4 @@ public:
     static int fromDbfMark(unsigned char mark);
 };
 
-} // namespace shell
+} // namespace platform

@@ -1,11 +1,11 @@
-#include "shell/Platform.h"
+#include "platform/Platform.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace shell::platform {
+namespace platform {
 
 bool isWindows() {
 #ifdef Q_OS_WIN
@@ -100,4 +100,4 @@ QString siblingProgram(const QString& exeName) {
     return name;
 }
 
-} // namespace shell::platform
+} // namespace platform

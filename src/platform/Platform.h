@@ -2,8 +2,6 @@
 
 #include <QString>
 
-namespace shell {
-
 // Where the system's Windows locations live on this machine. Paths inside the program keep the
 // form the user or the pointer file gave them ("D:\bb\BB.MDB", "/home/x/BB.MDB"); only opening a
 // file turns them into a native path. On Windows that is the path itself. Elsewhere a drive
@@ -31,4 +29,3 @@ QString programDir();
 QString siblingProgram(const QString& exeName);
 
 } // namespace platform
-} // namespace shell

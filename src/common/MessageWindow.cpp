@@ -1,8 +1,8 @@
-#include "shell/MessageWindow.h"
+#include "common/MessageWindow.h"
 
 #include "ui/Host.h"
 
-namespace shell {
+namespace common {
 
 frmFMld::frmFMld(ui::Host& host)
     : ui::Window(QStringLiteral("frmFMld"), QStringLiteral("Kurszuweisung nicht möglich:")),
@@ -33,4 +33,4 @@ void frmFMld::cmdgelesen_Click() {
     host_.hide(*this);
 }
 
-} // namespace shell
+} // namespace common

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace shell {
+namespace platform {
 
 // The values a run shares between its windows: where the program and its block-formation
 // database are, the current school year and the administration container. One instance, owned
@@ -21,4 +21,4 @@ struct RunState {
     QString databasePath() const { return DatenPfad + DatenDatei; }
 };
 
-} // namespace shell
+} // namespace platform

@@ -1,6 +1,6 @@
-#include "shell/Help.h"
+#include "common/Help.h"
 
-namespace shell {
+namespace common {
 
 const std::vector<HelpPage>& helpPages() {
     static const std::vector<HelpPage> pages = {
@@ -36,4 +36,4 @@ QString helpPage(const ui::HelpRef& ref) {
     return QStringLiteral("index.html");
 }
 
-} // namespace shell
+} // namespace common

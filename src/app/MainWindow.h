@@ -10,9 +10,13 @@ namespace ui {
 class Host;
 }
 
-namespace shell {
-
+namespace platform {
 struct RunState;
+}
+
+namespace app {
+
+using platform::RunState;
 
 // One entry of the main window's menu bar. Top-level menus have an empty parent; "-" captions
 // are separators.
@@ -95,4 +99,4 @@ private:
     std::vector<Button> buttons_;
 };
 
-} // namespace shell
+} // namespace app

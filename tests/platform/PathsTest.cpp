@@ -1,13 +1,15 @@
-#include "shell/Paths.h"
-#include "shell/Files.h"
-#include "shell/Platform.h"
+#include "platform/Paths.h"
+#include "common/FileOpen.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
 
-using namespace shell;
+using namespace platform;
+using namespace common;
 
 namespace {
 

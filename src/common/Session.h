@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ui/ListBox.h"
+#include "ui/Window.h"
+
+#include <QString>
+
+namespace ui {
+class Host;
+}
+namespace platform {
+struct RunState;
+}
+
+// Procedures the subsystems share with the application: which database the run works on and its
+// current school year.
+namespace common {
+
+using platform::RunState;
+
+inline const QString kPointerReadOnly =
+    QStringLiteral("Datei Tclassk ist schreibgeschützt. Datendatei wechseln nicht möglich.");
+inline const QString kFilterMdb = QStringLiteral("Alle Datendateien (*.MDB)|*.MDB");
+
+inline const QString kNoData = QStringLiteral("Blockbildungsdateien enthalten noch keine Daten!");
+
+// Reads the current school year (the first row of schjahr) into SchjID and SchjBez. An empty
+// table warns and keeps the previous values.
+void LiesSchj(RunState& s, ui::Host& host);
+
+// Makes the chosen file the run's database: writes the pointer file into pointerDir, then sets
+// DatenPfad and DatenDatei. Returns the cancelled flag: a pointer file that cannot be written
+// changes nothing (a write-protected one says so first).
+bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir, const QString& dir,
+                    const QString& file);
+
+// "Auswahl Schuljahr": lists the school years of the database; LiesSchj reads its first line.
+class frmASj : public ui::Window {
+    Q_OBJECT
+public:
+    frmASj(RunState& s, ui::Host& host);
+    void Form_Load();
+
+    QString lblDatei; // the database's full path, next to "Datendatei:"
+    ui::ListBox lstASj{false};
+
+private:
+    RunState& s_;
+    ui::Host& host_;
+};
+
+} // namespace common

@@ -1,0 +1,86 @@
+#include "cli/Cli.h"
+
+#include "platform/Platform.h"
+
+#include <QFileInfo>
+#include <cstdio>
+
+namespace cli {
+
+Args::Args(const QString& command, QStringList args, const QStringList& flags) : command_(command) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (!a.startsWith(QLatin1String("--")))
+            throw UsageError(QStringLiteral("unerwartetes Argument: ") + a);
+        if (flags.contains(a)) {
+            flags_ << a;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            throw UsageError(a + QStringLiteral(" braucht einen Wert"));
+        values_.emplace_back(a, args[++i]);
+    }
+}
+
+QString Args::value(const QString& name) const {
+    const QStringList all = values(name);
+    return all.isEmpty() ? QString() : all.last();
+}
+
+QStringList Args::values(const QString& name) const {
+    QStringList out;
+    for (const auto& [n, v] : values_)
+        if (n == name)
+            out << v;
+    return out;
+}
+
+bool Args::flag(const QString& name) const {
+    return flags_.contains(name);
+}
+
+QString Args::required(const QString& name) const {
+    const QString v = value(name);
+    if (v.isEmpty())
+        throw UsageError(command_ + QStringLiteral(" braucht ") + name);
+    return v;
+}
+
+void Args::allowOnly(const QStringList& names) const {
+    for (const auto& [n, v] : values_)
+        if (!names.contains(n))
+            throw UsageError(QStringLiteral("unbekannte Option: ") + n);
+    for (const QString& f : flags_)
+        if (!names.contains(f))
+            throw UsageError(QStringLiteral("unbekannte Option: ") + f);
+}
+
+QTextStream& out() {
+    static QTextStream s(stdout);
+    return s;
+}
+
+QTextStream& err() {
+    static QTextStream s(stderr);
+    return s;
+}
+
+ui::QuietHost& host() {
+    static ui::QuietHost h = [] {
+        ui::QuietHost q;
+        q.onMessage = [](const ui::Message& m) {
+            err() << QString(m.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                  << Qt::endl;
+        };
+        return q;
+    }();
+    return h;
+}
+
+QString pathArg(const QString& path) {
+    if (platform::hasDriveLetter(path))
+        return path;
+    return QFileInfo(path).absoluteFilePath();
+}
+
+} // namespace cli

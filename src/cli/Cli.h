@@ -1,0 +1,54 @@
+#pragma once
+
+#include "ui/QuietHost.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <stdexcept>
+
+// The pieces every kubb command shares: its options, its host and its output.
+namespace cli {
+
+// A wrong call: kubb prints the message and the usage and exits with 2.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+// The options of one call: "--name value" (a name may repeat) and the flags the command names.
+class Args {
+public:
+    Args(const QString& command, QStringList args, const QStringList& flags = {});
+    const QString& command() const { return command_; }
+    QString value(const QString& name) const; // the last value; "" when absent
+    QStringList values(const QString& name) const;
+    bool flag(const QString& name) const;
+    // The value; a UsageError naming the command when it is missing.
+    QString required(const QString& name) const;
+    // A UsageError for every option the command does not know.
+    void allowOnly(const QStringList& names) const;
+
+private:
+    QString command_;
+    std::vector<std::pair<QString, QString>> values_;
+    QStringList flags_;
+};
+
+// One command: its name, its lines in the usage text and what it runs (the exit code).
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(const Args& args);
+    QStringList flags = {};
+};
+
+QTextStream& out();
+QTextStream& err();
+// A host for the core: boxes go to stderr as plain lines, every question gets its default.
+ui::QuietHost& host();
+// A path given on the command line as the program uses it: drive-letter paths stay as they are
+// (they map the Wine way when opened), others become absolute.
+QString pathArg(const QString& path);
+
+} // namespace cli

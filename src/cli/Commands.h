@@ -1,0 +1,11 @@
+#pragma once
+
+#include "cli/Cli.h"
+
+namespace cli {
+
+// Each command of kubb, in its own file.
+int runCreate(const Args& a);
+int runImport(const Args& a);
+
+} // namespace cli

@@ -158,9 +158,11 @@ void MDIKundB::Form_Load(const QString& commandLine) {
 void MDIKundB::menuDateiSetzenK_Click() {
     placement::SetzenK w(s_, host_);
     w.Form_Load();
-    host_.showModal(w);
-    // Closing asks whether to save; it runs once, also when the view has asked already.
-    w.Form_Unload();
+    // Closing asks whether to save; it runs once, also when the view has asked already. A save
+    // that failed keeps the window open.
+    do
+        host_.showModal(w);
+    while (!host_.quitRequested() && w.Form_Unload() == placement::SetzenK::Closing::KeepOpen);
 }
 
 void MDIKundB::menuDateiTessik_Click() {
@@ -182,7 +184,7 @@ void MDIKundB::importCommand() {
 void MDIKundB::menuDateiDW_Click() {
     const QString oldPfad = s_.DatenPfad;
     const QString oldDatei = s_.DatenDatei;
-    if (!dataFileDialog(s_, host_, s_.ProgPfad, s_.DatenPfad) && !TestBBOk(s_, host_)) {
+    if (!dataFileDialog(s_, host_, s_.pointerDirectory(), s_.DatenPfad) && !TestBBOk(s_, host_)) {
         LiesSchj(s_, host_);
         updateCaption();
         return;

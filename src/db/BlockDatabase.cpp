@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "platform/Files.h"
 
 namespace db {
 
@@ -25,6 +26,14 @@ void createDatabase(const QString& path) {
     c.exec(QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId));
     c.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
     tx.commit();
+}
+
+void copyDatabase(const QString& from, const QString& to) {
+    Connection c(from);
+    c.exec(QStringLiteral("BEGIN"));
+    c.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")); // takes the read lock
+    platform::copyFile(from, to);
+    c.exec(QStringLiteral("COMMIT"));
 }
 
 void recreateCkkurs(Connection& c) {

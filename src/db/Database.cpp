@@ -52,7 +52,8 @@ QString connectionName() {
 
 } // namespace
 
-Connection::Connection(const QString& path, Mode mode) : path_(path), name_(connectionName()) {
+Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs)
+    : path_(path), name_(connectionName()) {
     const QString native = platform::nativePath(path);
     const bool exists = QFileInfo(native).isFile();
     if (mode == Mode::Create && QFileInfo::exists(native))
@@ -66,7 +67,8 @@ Connection::Connection(const QString& path, Mode mode) : path_(path), name_(conn
     db_.setDatabaseName(url.toString(QUrl::FullyEncoded) + (mode == Mode::Create
                                                                 ? QStringLiteral("?mode=rwc")
                                                                 : QStringLiteral("?mode=rw")));
-    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=2000"));
+    db_.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
     if (!db_.open()) {
         const QString msg = db_.lastError().text();
         db_ = QSqlDatabase();
@@ -107,6 +109,12 @@ DbError Connection::error(const QSqlError& e, const QString& sql) const {
     if (engine.startsWith(QLatin1String("no such table")))
         return DbError(DbError::Kind::MissingTable,
                        QStringLiteral("In %1 fehlt eine Tabelle: %2").arg(path_, engine));
+    if (native == QLatin1String("5") || native == QLatin1String("6") ||
+        engine.contains(QLatin1String("database is locked")))
+        return DbError(
+            DbError::Kind::Locked,
+            QStringLiteral("Die Datenbank %1 ist von einem anderen Programm gesperrt: %2")
+                .arg(path_, engine));
     if (native == QLatin1String("19") || engine.contains(QLatin1String("constraint failed")))
         return DbError(
             DbError::Kind::Constraint,

@@ -22,7 +22,8 @@ public:
         Constraint,
         TooLong,
         FileExists,
-        CannotOpen
+        CannotOpen,
+        Locked
     };
     DbError(Kind kind, const QString& message);
     Kind kind() const { return kind_; }
@@ -39,7 +40,10 @@ class Connection {
 public:
     enum class Mode { Existing, Create };
     // path is a system path (see platform::nativePath).
-    explicit Connection(const QString& path, Mode mode = Mode::Existing);
+    // A statement that finds the file locked by another program waits up to busyTimeoutMs.
+    explicit Connection(const QString& path, Mode mode = Mode::Existing,
+                        int busyTimeoutMs = kBusyTimeoutMs);
+    static constexpr int kBusyTimeoutMs = 2000;
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

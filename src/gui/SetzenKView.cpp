@@ -9,6 +9,7 @@
 #include "ui/Grid.h"
 
 #include <QAbstractTableModel>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -344,6 +345,17 @@ void SetzenKView::refresh() {
     for (const auto& m : w_.menus())
         if (auto* a = findChild<QAction*>(m.name))
             a->setEnabled(m.enabled);
+}
+
+void SetzenKView::closeEvent(QCloseEvent* e) {
+    auto closing = placement::SetzenK::Closing::KeepOpen;
+    run([&] { closing = w_.Form_Unload(); });
+    if (closing == placement::SetzenK::Closing::KeepOpen) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+    QDialog::reject(); // ends the modal loop
 }
 
 } // namespace gui

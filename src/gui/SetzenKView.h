@@ -26,6 +26,12 @@ public:
 
     RailGridView* grid() const { return grid_; }
 
+protected:
+    // Closing asks whether to save; a save that failed keeps the window open.
+    void closeEvent(QCloseEvent* e) override;
+    // Escape does not close the workspace: its unsaved rails would be one keystroke from lost.
+    void reject() override {}
+
 private:
     void refresh();
     // Runs a handler at the command boundary.

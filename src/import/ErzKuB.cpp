@@ -181,7 +181,7 @@ bool ErzKuB::DialogBlockbildungsDatenbankName() {
             break;
         s_.DatenPfad = chosen;
     }
-    return common::switchDatabase(s_, host_, s_.ProgPfad, parts.dir, parts.file);
+    return common::switchDatabase(s_, host_, s_.pointerDirectory(), parts.dir, parts.file);
 }
 
 void ErzKuB::KopDatenDat(const QString& targetDir) {

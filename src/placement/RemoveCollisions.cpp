@@ -21,18 +21,6 @@ int sizeLimit(const QString& kind) {
     return kind == QLatin1String("L") ? 26 : 30;
 }
 
-// The hourglass for as long as the object lives.
-class Hourglass {
-public:
-    explicit Hourglass(ui::Host& host) : host_(host) { host_.setBusy(true); }
-    ~Hourglass() { host_.setBusy(false); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-
-private:
-    ui::Host& host_;
-};
-
 } // namespace
 
 void SetzenK::cmdKollbs_Click() {
@@ -55,7 +43,7 @@ void SetzenK::cmdKollbs_Click() {
     QHash<QString, Alternatives> parallels;
     QHash<QString, QString> kinds;
     {
-        Hourglass busy(host_);
+        ui::Busy busy(host_);
         // Every look-up and move of the command on one connection, in one transaction: a failure
         // midway leaves no student half moved.
         db::Connection c(s_.databasePath());

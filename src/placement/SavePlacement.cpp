@@ -2,8 +2,9 @@
 // of a copy under another name.
 //
 // The table is rebuilt and written in one transaction, so it holds either the old or the new
-// placement. The rows of rails of other school years survive the rebuild with their keys; all
-// others (rails of this school year, rails that no longer exist, rows without a rail) are
+// placement; a copy is written whole under a temporary name and renamed, and only then does the
+// pointer file name it. The rows of rails of other school years survive the rebuild with their
+// keys; all others (rails of this school year, rails that no longer exist, rows without a rail) are
 // replaced by the grid's entries.
 
 #include "common/Session.h"
@@ -18,48 +19,141 @@
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
+#include <QCryptographicHash>
+#include <QFileInfo>
 #include <vector>
 
 namespace placement {
 
-void SetzenK::Form_Unload() {
+namespace {
+
+const QString kOverwriteOther = QStringLiteral(
+    "Die Schienendaten wurden inzwischen von einem anderen Programm gespeichert. Trotzdem "
+    "überschreiben?");
+
+} // namespace
+
+QByteArray ckkursChecksum(db::Connection& c) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    if (!c.hasTable(QStringLiteral("ckkurs")))
+        return hash.result();
+    QSqlQuery q = c.exec(QStringLiteral(
+        "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"));
+    while (q.next()) {
+        for (int i = 0; i < 5; ++i) {
+            // NULL and "" differ, as they do in the table.
+            hash.addData(q.value(i).isNull() ? QByteArrayLiteral("\x01")
+                                             : q.value(i).toString().toUtf8() + '\x02');
+        }
+        hash.addData(QByteArrayLiteral("\n"));
+    }
+    return hash.result();
+}
+
+SetzenK::Closing SetzenK::Form_Unload() {
     if (formUnloaded)
-        return;
-    formUnloaded = true;
+        return Closing::Close;
     const ui::Answer answer = host_.message(
         {QStringLiteral("Abspeichern Schienendaten in der Datei: ") + s_.databasePath() +
              QStringLiteral("?\r\nDrücken Sie Nein für eine andere Datei, sonst Abbrechen!"),
          QStringLiteral("Block- und Kursbildung"), ui::Icon::Question, ui::Buttons::YesNoCancel, 0,
          ui::HelpRef::byContext(7400)});
-    if (answer == ui::Answer::Yes) {
-        SchrCkkurs();
-    } else if (answer == ui::Answer::No) {
-        const QString oldDir = s_.DatenPfad;
-        const QString oldFile = s_.DatenDatei;
-        if (NeuBB())
-            return;
-        try {
-            platform::copyFile(oldDir + oldFile, s_.databasePath());
-        } catch (...) {
-            // Without its copy the new file cannot become current: go back to the old one.
-            s_.DatenPfad = oldDir;
-            s_.DatenDatei = oldFile;
-            try {
-                platform::writePointerFile(s_.ProgPfad, oldDir + oldFile);
-            } catch (const platform::FileError&) {
+    Closing result = Closing::Close;
+    try {
+        if (answer == ui::Answer::Yes)
+            result = saveHere();
+        else if (answer == ui::Answer::No)
+            result = saveElsewhere();
+    } catch (const std::exception& e) {
+        // The placement lives only in the grid: keep it on screen.
+        critical(QStringLiteral("Die Schienendaten wurden nicht gespeichert.\r\n") +
+                 QString::fromUtf8(e.what()));
+        result = Closing::KeepOpen;
+    }
+    formUnloaded = result == Closing::Close;
+    return result;
+}
+
+SetzenK::Closing SetzenK::saveHere() {
+    db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
+    QByteArray confirmed;
+    for (;;) {
+        QByteArray now;
+        {
+            ui::Busy busy(host_);
+            db::Transaction tx(c); // waits for another program's lock
+            now = ckkursChecksum(c);
+            if (now == ckkursAtLoading_ || now == confirmed) {
+                SchrCkkurs(c);
+                tx.commit();
+                ckkursAtLoading_ = ckkursChecksum(c);
+                return Closing::Close;
             }
-            throw;
         }
-        SchrCkkurs();
+        if (host_.message({kOverwriteOther, QString(), ui::Icon::Question, ui::Buttons::YesNo, 1,
+                           std::nullopt}) != ui::Answer::Yes)
+            return Closing::KeepOpen;
+        confirmed = now;
     }
 }
 
+SetzenK::Closing SetzenK::saveElsewhere() {
+    const QString old = s_.databasePath();
+    std::optional<QString> chosen = NeuBB();
+    if (!chosen)
+        return Closing::Close;
+    // The pointer file is rewritten last; one that cannot be written stops the save before
+    // anything is copied.
+    try {
+        platform::checkWritable(s_.pointerDirectory() + platform::kPointerFileName);
+    } catch (const platform::FileError& e) {
+        if (e.code() != 75)
+            throw;
+        ui::tell(host_, common::kPointerReadOnly, ui::Icon::Exclamation,
+                 QStringLiteral("Externes Zeugnisprogramm"));
+        return Closing::KeepOpen;
+    }
+    {
+        ui::Busy busy(host_);
+        db::copyDatabase(old, *chosen);
+        db::Connection c(*chosen, db::Connection::Mode::Existing, saveLockTimeoutMs);
+        db::Transaction tx(c);
+        SchrCkkurs(c);
+        tx.commit();
+    }
+    const platform::SplitPath parts = platform::splitPath(*chosen);
+    if (common::switchDatabase(s_, host_, s_.pointerDirectory(), parts.dir, parts.file))
+        return Closing::KeepOpen;
+    return Closing::Close;
+}
+
 void SetzenK::SchrCkkurs() {
+    db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
+    db::Transaction tx(c);
+    SchrCkkurs(c);
+    tx.commit();
+    ckkursAtLoading_ = ckkursChecksum(c);
+}
+
+void SetzenK::SchrCkkurs(db::Connection& c) {
     struct Row {
         QVariant id, railKey, courseKey, railId, fix;
     };
-    db::Connection c(s_.databasePath());
-    db::Transaction tx(c);
+    const ui::Grid& g = grdSchienen;
+    // A course twice on one rail would break the table's unique index: say which.
+    for (int col = 0; col < g.Cols(); ++col) {
+        QStringList keys;
+        for (int row = 1; row < g.Rows() && !g.TextMatrix(row, col).isEmpty(); ++row) {
+            const QString& cell = g.TextMatrix(row, col);
+            if (keys.contains(CourseEntry::key(cell), Qt::CaseInsensitive))
+                throw std::runtime_error(
+                    (QStringLiteral("Der Kurs ") + CourseEntry::name(cell).trimmed() +
+                     QStringLiteral(" steht zweimal auf der Schiene ") +
+                     RailHeader::name(g.TextMatrix(0, col)).trimmed() + QStringLiteral("."))
+                        .toStdString());
+            keys << CourseEntry::key(cell);
+        }
+    }
 
     std::vector<Row> kept;
     if (c.hasTable(QStringLiteral("ckkurs"))) {
@@ -82,21 +176,27 @@ void SetzenK::SchrCkkurs() {
             keep.insert({r.id, r.railKey, r.courseKey, r.railId, r.fix});
     }
 
-    // The rail of a column by the school year and its name; names are compared without trailing
-    // blanks, as the header pads them to 6 characters.
-    db::Statement rail(c, QStringLiteral("SELECT BL_VFP_ID, BL_ID FROM block WHERE BL_SCHJ = ? AND "
-                                         "rtrim(ifnull(BL_BEZ, '')) = rtrim(?) COLLATE NOCASE "
-                                         "ORDER BY BL_ID LIMIT 1"));
+    // The rail of a column by the BL_ID its header carries: two rails whose names differ only
+    // in trailing blanks stay two rails.
+    db::Statement rail(c, QStringLiteral("SELECT BL_VFP_ID, BL_ID, BL_STD FROM block "
+                                         "WHERE BL_ID = ? AND BL_SCHJ = ?"));
+    db::Statement hours(c, QStringLiteral("UPDATE block SET BL_STD = ? WHERE BL_ID = ?"));
     db::Inserter write(c, QStringLiteral("ckkurs"), fields.mid(1));
-    const ui::Grid& g = grdSchienen;
     for (int col = 0; col < g.Cols(); ++col) {
-        QSqlQuery& found = rail.run({s_.SchjID, RailHeader::name(g.TextMatrix(0, col))});
+        const QString header = g.TextMatrix(0, col);
+        QSqlQuery& found = rail.run({val(RailHeader::key(header)), s_.SchjID});
         // "" (not NULL) when the rail is not found.
         QString railKey = QStringLiteral("");
         QString railId = railKey;
         if (found.next()) {
             railKey = found.value(0).toString();
             railId = QString::number(found.value(1).toLongLong());
+            // Cutting and inserting moves hours between rails; what the grid shows is stored.
+            if (val(found.value(2).toString()) != RailHeader::hours(header)) {
+                db::checkValue(QStringLiteral("block"), QStringLiteral("BL_STD"),
+                               RailHeader::hours(header));
+                hours.run({RailHeader::hours(header), found.value(1)});
+            }
         }
         for (int row = 1; row < g.Rows(); ++row) {
             const QString& cell = g.TextMatrix(row, col);
@@ -105,30 +205,37 @@ void SetzenK::SchrCkkurs() {
             write.insert({railKey, CourseEntry::key(cell), railId, QStringLiteral("0")});
         }
     }
-    tx.commit();
 }
 
-bool SetzenK::NeuBB() {
-    platform::SplitPath parts;
+std::optional<QString> SetzenK::NeuBB() {
+    const QString current = s_.databasePath();
     for (;;) {
         const std::optional<QString> answer =
-            host_.saveFileName({QString(), common::kFilterMdb, 1, QString(), s_.DatenDatei});
+            host_.saveFileName({QString(), common::kFilterMdb, 1, s_.DatenPfad, s_.DatenDatei});
         if (!answer)
-            return true;
+            return std::nullopt;
         // Capitals only where the file system ignores case, so the name still opens elsewhere.
         QString chosen = platform::comparable(*answer);
-        if (chosen == platform::comparable(s_.databasePath())) {
+        // The same file under another spelling (".", a link, letter case) is the same file too:
+        // copying it onto itself would empty it.
+        if (chosen == platform::comparable(current) || platform::sameFile(chosen, current)) {
             ui::tell(host_, QStringLiteral("gleicher Dateiname!"), ui::Icon::None, QString());
             continue;
         }
-        parts = platform::splitPath(chosen);
+        const platform::SplitPath parts = platform::splitPath(chosen);
         if (parts.dir.isEmpty() || parts.file.isEmpty()) {
             ui::tell(host_, QStringLiteral("ungültiger Datenpfadname!"), ui::Icon::None, QString());
             continue;
         }
-        break;
+        const QString path = parts.dir + parts.file;
+        if (QFileInfo(platform::nativePath(path)).isFile() &&
+            host_.message({QStringLiteral("Die Datei ") + path +
+                               QStringLiteral(" besteht bereits.\r\nSoll sie ersetzt werden?"),
+                           QString(), ui::Icon::Question, ui::Buttons::YesNo, 1, std::nullopt}) !=
+                ui::Answer::Yes)
+            continue;
+        return path;
     }
-    return common::switchDatabase(s_, host_, s_.ProgPfad, parts.dir, parts.file);
 }
 
 } // namespace placement

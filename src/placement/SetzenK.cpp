@@ -31,24 +31,6 @@ QString missingSubjectText(const QString& bez) {
            QStringLiteral("Importieren Sie dann nochmal!");
 }
 
-// The hourglass and a status text for as long as the object lives.
-class BusyStatus {
-public:
-    BusyStatus(ui::Host& host, const QString& text) : host_(host) {
-        host_.setBusy(true);
-        host_.setStatus(text);
-    }
-    ~BusyStatus() {
-        host_.setBusy(false);
-        host_.setStatus(QString());
-    }
-    BusyStatus(const BusyStatus&) = delete;
-    BusyStatus& operator=(const BusyStatus&) = delete;
-
-private:
-    ui::Host& host_;
-};
-
 // Choice rows of a course in one year field, in stored order, with their student; rows whose
 // student is missing from kolleg drop out.
 QString choicesOfCourseSql(const char* courseField) {
@@ -131,6 +113,7 @@ void SetzenK::critical(const QString& text) {
 
 void SetzenK::Form_Load() {
     db::Connection c(s_.databasePath());
+    ckkursAtLoading_ = ckkursChecksum(c);
     const QHash<QString, int> placedHours = loadRails(c);
     if (loadCourses(c, placedHours))
         GKursStUp(c);
@@ -258,7 +241,7 @@ void SetzenK::GKursStUp() {
 }
 
 void SetzenK::GKursStUp(db::Connection& c) {
-    BusyStatus busy(host_, QStringLiteral("Kursstärken werden berechnet!"));
+    ui::Busy busy(host_, QStringLiteral("Kursstärken werden berechnet!"));
     ui::Grid& g = grdSchienen;
     for (int col = 0; col < g.Cols(); ++col) {
         int sum = 0;

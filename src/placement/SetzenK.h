@@ -24,6 +24,9 @@ class Connection;
 
 namespace placement {
 
+// A fingerprint of every row of ckkurs, to notice that another program has saved meanwhile.
+QByteArray ckkursChecksum(db::Connection& c);
+
 // "Setzen der Kurse": the placement workspace. The planner puts the courses of the current school
 // year onto rails so that no student has two of his courses on one rail.
 //
@@ -208,15 +211,24 @@ public:
     QStringList AusKurse;
 
     // Closing the window: asks whether to save the grid into this file or into a copy under
-    // another name. Runs once; later calls do nothing, so the view and the caller may both call it.
-    void Form_Unload();
-    // Writes the grid into ckkurs in one transaction: the rows of rails of other school years
-    // stay, the others are replaced by the grid's entries.
+    // another name. A save that fails shows its cause and keeps the window open (the planner
+    // retries or chooses another file); so does "Nein" to the question whether to overwrite what
+    // another program saved meanwhile. Once the window may close, later calls do nothing, so the
+    // view and the caller may both call it.
+    enum class Closing { Close, KeepOpen };
+    [[nodiscard]] Closing Form_Unload();
+    // Writes the grid into ckkurs of the connection's database in one transaction: the rows of
+    // rails of other school years stay, the others are replaced by the grid's entries; each
+    // rail's hours as the grid shows them go into BL_STD.
+    void SchrCkkurs(db::Connection& c);
     void SchrCkkurs();
-    // Lets the user choose another database file and points the run and the pointer file in
-    // ProgPfad at it; returns true when cancelled.
-    bool NeuBB();
+    // Lets the user choose another database file for a copy; no value when cancelled. The
+    // current file, under whatever name, is refused; an existing file is replaced only when the
+    // user agrees.
+    std::optional<QString> NeuBB();
     bool formUnloaded = false;
+    // How long saving waits for another program's lock on the file.
+    int saveLockTimeoutMs = 30000;
 
     platform::RunState& state() { return s_; }
     ui::Host& host() { return host_; }
@@ -235,6 +247,10 @@ private:
     // The connection of the command that is running, when it groups its whole work in one
     // transaction; the procedures it calls use it instead of opening their own.
     db::Connection& connection(std::optional<db::Connection>& own);
+    Closing saveHere();
+    Closing saveElsewhere();
+    // ckkurs as it was when the window loaded or last saved, to notice another program's save.
+    QByteArray ckkursAtLoading_;
     db::Connection* command_ = nullptr;
 
     platform::RunState& s_;

@@ -5,9 +5,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSaveFile>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
-#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -17,6 +23,19 @@ FileError::FileError(int code, const QString& path, const QString& message)
     : std::runtime_error(message.toStdString()), code_(code), path_(path) {}
 
 namespace {
+
+const QByteArray kUtf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// Renames from onto to, replacing it in one step.
+bool replaceFile(const QString& from, const QString& to) {
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(from.utf16()),
+                       reinterpret_cast<const wchar_t*>(to.utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+#else
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
 
 QString describe(int code, const QString& path) {
     switch (code) {
@@ -195,7 +214,9 @@ QStringList splitItems(const QString& line) {
 
 QStringList readLines(QFile& file) {
     const QByteArray all = file.readAll();
-    QStringList lines = CodePage::decode(all, 1252).split(QLatin1Char('\n'));
+    QStringList lines = (all.startsWith(kUtf8Bom) ? QString::fromUtf8(all.mid(kUtf8Bom.size()))
+                                                  : CodePage::decode(all, 1252))
+                            .split(QLatin1Char('\n'));
     for (QString& l : lines)
         if (l.endsWith(QLatin1Char('\r')))
             l.chop(1);
@@ -218,26 +239,99 @@ QString readFirstItem(QFile& file) {
 }
 
 void writePointerFile(const QString& dir, const QString& databasePath) {
-    auto file = openRaw(dir + kPointerFileName, FileMode::Output);
-    writeLine(*file, databasePath);
-    if (!file->flush())
-        throw FileError(75, file->fileName(),
-                        file->fileName() + QStringLiteral(": Schreibfehler!"));
+    // Windows-1252 is what the sibling programs read; a path it cannot hold would come back as
+    // "?" and never open again.
+    const bool fits = CodePage::decode(CodePage::encode(databasePath, 1252), 1252) == databasePath;
+    const QByteArray bytes = fits ? CodePage::encode(databasePath, 1252) + "\r\n"
+                                  : kUtf8Bom + databasePath.toUtf8() + "\r\n";
+    writeFileAtomically(dir + kPointerFileName, [&](QIODevice& out) { out.write(bytes); });
+}
+
+void checkWritable(const QString& path) {
+    const QFileInfo info(platform::nativePath(path));
+    if (!info.dir().exists())
+        throw FileError(76, path, describe(76, path));
+    if (info.isDir() || (info.exists() && !info.isWritable()) ||
+        !QFileInfo(info.absolutePath()).isWritable())
+        throw FileError(75, path, describe(75, path));
+}
+
+void writeFileAtomically(const QString& path, const std::function<void(QIODevice&)>& write) {
+    checkWritable(path);
+    const QString native = platform::nativePath(path);
+    const auto fail = [&](int code, const QString& why) {
+        return FileError(code, path, describe(code, path) + QStringLiteral(" (") + why + ')');
+    };
+    QSaveFile file(native);
+    if (!file.open(QIODevice::WriteOnly))
+        throw fail(75, file.errorString());
+    write(file);
+    if (file.error() != QFileDevice::NoError)
+        throw fail(75, file.errorString());
+    // commit() syncs the temporary file to disk, then renames it onto the target.
+    if (!file.commit())
+        throw fail(75, file.errorString());
 }
 
 void copyFile(const QString& from, const QString& to) {
-    auto in = openRaw(from, FileMode::Input);
-    auto out = openRaw(to, FileMode::Output);
-    constexpr qint64 chunk = 1 << 20;
-    for (;;) {
-        const QByteArray data = in->read(chunk);
-        if (data.isEmpty())
-            break;
-        if (out->write(data) != data.size())
-            throw FileError(75, to, to + QStringLiteral(": Schreibfehler!"));
+    QByteArray data;
+    {
+        auto in = openRaw(from, FileMode::Input);
+        data = in->readAll();
+        if (in->error() != QFileDevice::NoError)
+            throw FileError(75, from, describe(75, from));
     }
-    if (!out->flush())
-        throw FileError(75, to, to + QStringLiteral(": Schreibfehler!"));
+    writeFileAtomically(to, [&](QIODevice& out) { out.write(data); });
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    const QString na = platform::nativePath(a.trimmed());
+    const QString nb = platform::nativePath(b.trimmed());
+#ifdef Q_OS_WIN
+    const QString ca = QFileInfo(na).canonicalFilePath();
+    const QString cb = QFileInfo(nb).canonicalFilePath();
+    return !ca.isEmpty() && ca.compare(cb, Qt::CaseInsensitive) == 0;
+#else
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(QFile::encodeName(na).constData(), &sa) != 0 ||
+        ::stat(QFile::encodeName(nb).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+#endif
+}
+
+PendingFile::PendingFile(const QString& target) : target_(target) {
+    do {
+        path_ = target + QStringLiteral(".tmp-") +
+                QString::number(QRandomGenerator::global()->bounded(1000000))
+                    .rightJustified(6, QLatin1Char('0'));
+    } while (QFileInfo::exists(platform::nativePath(path_)));
+}
+
+PendingFile::~PendingFile() {
+    if (committed_)
+        return;
+    const QString native = platform::nativePath(path_);
+    QFile::remove(native);
+    QFile::remove(native + QStringLiteral("-journal"));
+}
+
+void PendingFile::commit(Replace replace) {
+    const QString from = platform::nativePath(path_);
+    const QString to = platform::nativePath(target_);
+    if (replace == Replace::No) {
+        // Refuses an existing target atomically, so of two runs racing for one name one wins.
+        if (!QFile::rename(from, to)) {
+            if (QFileInfo::exists(to))
+                throw FileError(75, target_,
+                                QStringLiteral("Die Datei %1 existiert bereits.").arg(target_));
+            throw FileError(75, target_, describe(75, target_));
+        }
+    } else if (!replaceFile(from, to)) {
+        throw FileError(75, target_, describe(75, target_));
+    }
+    committed_ = true;
 }
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -44,19 +45,62 @@ bool directoryListable(const QString& dir);
 // the end of the line, leading blanks are skipped, enclosing double quotes are removed (a comma
 // inside quotes belongs to the item).
 QStringList splitItems(const QString& line);
-// Reads all lines of a Windows-1252 text file (CR LF or LF).
+// Reads all lines of a Windows-1252 text file (CR LF or LF); a file that starts with the UTF-8
+// byte-order mark is read as UTF-8.
 QStringList readLines(QFile& file);
 // Writes one line in Windows-1252, ended by CR LF.
 void writeLine(QFile& file, const QString& text);
 
 // Reads the first item of the pointer file's first line.
 QString readFirstItem(QFile& file);
-// Creates or overwrites dir + "TCLASSK" with one line; throws FileError.
+// Creates or replaces dir + "TCLASSK" with one line, all or nothing: Windows-1252, or UTF-8 with a
+// byte-order mark for a path that Windows-1252 cannot hold. A pointer file that is write-protected
+// or a directory is left alone (code 75). Throws FileError.
 void writePointerFile(const QString& dir, const QString& databasePath);
 
 inline const QString kPointerFileName = QStringLiteral("TCLASSK");
 
-// Copies a file; the target is replaced. Throws FileError.
+// Writes a whole file, all or nothing: write() fills a temporary file in the target's folder,
+// which is flushed to disk and renamed onto the target; a failure or a crash at any step leaves
+// the target as it was. Throws FileError.
+void writeFileAtomically(const QString& path, const std::function<void(QIODevice&)>& write);
+
+// Throws the FileError writeFileAtomically would throw before writing anything: the target is a
+// folder or write-protected (75), its folder is missing (76) or write-protected (75).
+void checkWritable(const QString& path);
+
+// Copies a file all or nothing (writeFileAtomically); the source is read before the target is
+// touched. Throws FileError.
 void copyFile(const QString& from, const QString& to);
+
+// Whether two paths name one file: the same file reached through ".", a symbolic link, another
+// letter case where the file system ignores it, or a drive-letter form. False when either does
+// not exist.
+bool sameFile(const QString& a, const QString& b);
+
+// A file built under a temporary name in the folder of its target, e.g. a new database: it is
+// removed when the object goes unless commit() has renamed it onto the target.
+class PendingFile {
+public:
+    // target: a system path; the temporary name is the target's name with a unique suffix.
+    explicit PendingFile(const QString& target);
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    // The temporary file as the program names files (drive letters kept).
+    const QString& path() const { return path_; }
+    const QString& target() const { return target_; }
+
+    enum class Replace { No, Yes };
+    // Renames the file onto its target. Replace::No refuses an existing target ("existiert
+    // bereits"), also one that appeared since the object was made. Throws FileError.
+    void commit(Replace replace);
+
+private:
+    QString target_;
+    QString path_;
+    bool committed_ = false;
+};
 
 } // namespace platform

@@ -19,6 +19,9 @@ struct RunState {
     QString pointerDir;
 
     QString databasePath() const { return DatenPfad + DatenDatei; }
+    // Where the pointer file is written: where start-up read it, so that the next start with the
+    // same command line finds the file chosen now.
+    QString pointerDirectory() const { return pointerDir.isEmpty() ? ProgPfad : pointerDir; }
 };
 
 } // namespace platform

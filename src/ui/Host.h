@@ -102,6 +102,28 @@ public:
     virtual void processEvents() = 0;
 };
 
+// The hourglass, and a status text where given, for as long as the object lives.
+class Busy {
+public:
+    explicit Busy(Host& host, const QString& status = {})
+        : host_(host), status_(!status.isEmpty()) {
+        host_.setBusy(true);
+        if (status_)
+            host_.setStatus(status);
+    }
+    ~Busy() {
+        host_.setBusy(false);
+        if (status_)
+            host_.setStatus(QString());
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    Host& host_;
+    bool status_;
+};
+
 // Convenience for the most common box: text and icon, OK only, the program's title.
 Answer tell(Host& host, const QString& text, Icon icon = Icon::None, const QString& title = kTitle);
 

@@ -309,8 +309,8 @@ TEST_F(StartUp, WriteProtectedPointerFileCancelsTheDataFileDialog) {
     start();
     const QString old = state.databasePath();
     const QString other = goodDatabase("ZWEI.MDB");
-    QDir().mkpath(tmp.path("prog/TCLASSK"));
-    state.ProgPfad = tmp.path("prog/");
+    QFile::remove(tmp.path("TCLASSK"));
+    QDir().mkpath(tmp.path("TCLASSK"));
     host.onOpenFile(other);
     host.onMessage(QString::fromUtf8(
         "Datei Tclassk ist schreibgeschützt. Datendatei wechseln nicht möglich."));
@@ -318,6 +318,21 @@ TEST_F(StartUp, WriteProtectedPointerFileCancelsTheDataFileDialog) {
     EXPECT_EQ(host.messages.back().title, "Externes Zeugnisprogramm");
     EXPECT_EQ(host.messages.back().icon, ui::Icon::Exclamation);
     EXPECT_EQ(state.databasePath(), old);
+}
+
+TEST_F(StartUp, TheDataFileChangeWritesThePointerFileWhereStartUpReadIt) {
+    pointTo(goodDatabase());
+    start(); // the pointer folder is on the command line
+    state.ProgPfad = tmp.path("prog/");
+    QDir().mkpath(state.ProgPfad);
+    const QString other = goodDatabase("ZWEI.MDB");
+    host.onOpenFile(other);
+    main.menuDateiDW_Click();
+    EXPECT_EQ(state.databasePath(), other);
+    QFile f(tmp.path("TCLASSK"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), other.toUtf8() + "\r\n");
+    EXPECT_FALSE(QFile::exists(tmp.path("prog/TCLASSK")));
 }
 
 TEST_F(StartUp, InfoHelpAndSiblingStart) {

@@ -9,11 +9,15 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlRecord>
+#include <chrono>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 using test::kOtherYear;
 using test::School;
+
+constexpr auto kClose = placement::SetzenK::Closing::Close;
 
 namespace {
 
@@ -80,7 +84,7 @@ TEST(SavePlacement, TheQuestionOnClosingAndCancel) {
     Placed s;
     const QStringList before = s.current();
     s.host.onMessage(question(s.db.path()), ui::Answer::Cancel);
-    s.window().Form_Unload();
+    EXPECT_EQ(s.window().Form_Unload(), kClose);
     const ui::Message& m = s.host.messages.back();
     EXPECT_EQ(m.title, "Block- und Kursbildung");
     EXPECT_EQ(m.icon, ui::Icon::Question);
@@ -90,18 +94,28 @@ TEST(SavePlacement, TheQuestionOnClosingAndCancel) {
     EXPECT_EQ(m.help->context, 7400);
     EXPECT_EQ(s.current(), before);
 
-    s.window().Form_Unload(); // closing asks once
+    EXPECT_EQ(s.window().Form_Unload(), kClose); // closing asks once
     EXPECT_EQ(s.host.messages.size(), 1);
 }
 
-TEST(SavePlacement, ClosingTheWorkspaceOpenedFromTheMenuAsksOnce) {
+TEST(SavePlacement, TheWorkspaceOpenedFromTheMenuAsksOnceAndStaysAfterAFailedSave) {
     Placed s;
     app::MDIKundB main(s.state, s.host);
+    const auto grid = [](ui::Window& w) -> ui::Grid& {
+        return static_cast<placement::SetzenK&>(w).grdSchienen;
+    };
     s.host
         .onModal("SetzenK",
-                 [](ui::Window& w) {
-                     auto& k = static_cast<placement::SetzenK&>(w);
-                     k.grdSchienen.setTextMatrix(1, 0, "K4    2      3 KS0004");
+                 [&](ui::Window& w) {
+                     grid(w).setTextMatrix(1, 0, "K4    2      3 KS0004");
+                     grid(w).setTextMatrix(2, 0, "K4    2      3 KS0004");
+                 })
+        .onMessage(question(s.db.path()), ui::Answer::Yes)
+        .onMessage(ui::Answer::Ok) // the cause; the workspace comes back with its grid
+        .onModal("SetzenK",
+                 [&](ui::Window& w) {
+                     EXPECT_EQ(grid(w).TextMatrix(2, 0), "K4    2      3 KS0004");
+                     grid(w).setTextMatrix(2, 0, "");
                  })
         .onMessage(question(s.db.path()), ui::Answer::Yes);
     main.menuDateiSetzenK_Click();
@@ -117,7 +131,7 @@ TEST(SavePlacement, JaWritesTheGridColumnByColumnAndKeepsOtherSchoolYears) {
     g.setTextMatrix(1, 1, "");
 
     s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
-    s.window().Form_Unload();
+    ASSERT_EQ(s.window().Form_Unload(), kClose);
     const QStringList once = s.current();
     EXPECT_EQ(once, (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0",
                                  "3|     3|KS0004|3|0"}));
@@ -125,7 +139,7 @@ TEST(SavePlacement, JaWritesTheGridColumnByColumnAndKeepsOtherSchoolYears) {
     // Saving again writes the same rows; the keys start again after the kept ones.
     s.window().formUnloaded = false;
     s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
-    s.window().Form_Unload();
+    ASSERT_EQ(s.window().Form_Unload(), kClose);
     EXPECT_EQ(s.current(), once);
 
     // The saved placement loads as it was placed.
@@ -147,7 +161,7 @@ TEST(SavePlacement, EmptyGridAndSavingTwiceRestartTheKeys) {
 
     s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
     w.SchrCkkurs();
-    w.Form_Unload();
+    EXPECT_EQ(w.Form_Unload(), kClose);
     EXPECT_EQ(placements(s.db.path()), (QStringList{"1|     5|KS0001|<null>|0"}))
         << "rows without a rail of another school year go";
 
@@ -170,17 +184,104 @@ TEST(SavePlacement, EmptyGridAndSavingTwiceRestartTheKeys) {
         << "a column naming no rail is written without one";
 }
 
-TEST(SavePlacement, AFailureMidwayLeavesTheOldPlacement) {
+TEST(SavePlacement, AFailedSaveShowsItsCauseAndKeepsTheWorkspaceOpen) {
     Placed s;
     const QStringList before = s.current();
     ui::Grid& g = s.window().grdSchienen;
-    // The same course twice on one rail breaks the unique index on the second row.
+    const auto failsWith = [&](const QString& cause) {
+        const QStringList grid = gridTexts(g);
+        s.host.onMessage(question(s.db.path()), ui::Answer::Yes)
+            .onMessage("Die Schienendaten wurden nicht gespeichert.\r\n" + cause);
+        EXPECT_EQ(s.window().Form_Unload(), placement::SetzenK::Closing::KeepOpen);
+        EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
+        EXPECT_FALSE(s.window().formUnloaded) << "closing asks again";
+        EXPECT_EQ(gridTexts(g), grid) << "the placement stays on screen";
+        EXPECT_EQ(s.current(), before) << "the table keeps the old placement";
+    };
+    // A course twice on one rail (the unique index would refuse the second row).
     g.setTextMatrix(1, 2, "K1    2      3 KS0001");
     g.setTextMatrix(2, 2, "K1    2      3 KS0001");
+    failsWith("Der Kurs K1 steht zweimal auf der Schiene S3.");
+    g.setTextMatrix(2, 2, "");
+
+    // A failure after the table has been rebuilt: the rail hours cannot be written.
+    s.db.scalar("CREATE TRIGGER voll BEFORE UPDATE ON block BEGIN SELECT RAISE(ABORT, "
+                "'database or disk is full'); END");
+    g.setTextMatrix(0, 2, "S3    4  000        3");
+    failsWith("Datenbankfehler in " + s.db.path() + ": database or disk is full");
+    s.db.scalar("DROP TRIGGER voll");
+
+    // Another program holds the file longer than saving waits.
+    s.window().saveLockTimeoutMs = 50;
+    {
+        db::Connection other(s.db.path());
+        db::Transaction lock(other);
+        failsWith("Die Datenbank " + s.db.path() +
+                  " ist von einem anderen Programm gesperrt: database is locked");
+    }
     s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
-    EXPECT_THROW(s.window().Form_Unload(), db::DbError);
-    EXPECT_EQ(s.current(), before);
-    EXPECT_EQ(s.db.scalar("SELECT count(*) FROM ckkurs").toInt(), 4);
+    EXPECT_EQ(s.window().Form_Unload(), kClose) << "once the lock is gone, saving works";
+    EXPECT_EQ(s.current().last(), "5|     3|KS0001|3|0");
+}
+
+TEST(SavePlacement, SavingWaitsForAnotherProgramsLockWithTheHourglass) {
+    Placed s;
+    db::Connection other(s.db.path());
+    auto lock = std::make_unique<db::Transaction>(other);
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        lock.reset();
+    });
+    s.window().grdSchienen.setTextMatrix(1, 2, "K4    2      3 KS0004");
+    s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
+    EXPECT_EQ(s.window().Form_Unload(), kClose);
+    release.join();
+    EXPECT_EQ(s.current().last(), "5|     3|KS0004|3|0");
+    EXPECT_EQ(s.host.busyDepth, 0);
+}
+
+TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyWhenTheUserAgrees) {
+    Placed s;
+    s.db.insert("ckkurs", {{"CK_BL_ID", "     3"}, {"CK_KS_ID", "KS0004"}, {"CK_FIX", "0"}});
+    const QStringList theirs = s.current();
+    const QString ask = "Die Schienendaten wurden inzwischen von einem anderen Programm "
+                        "gespeichert. Trotzdem überschreiben?";
+    s.host.onMessage(question(s.db.path()), ui::Answer::Yes).onMessage(ask, ui::Answer::No);
+    EXPECT_EQ(s.window().Form_Unload(), placement::SetzenK::Closing::KeepOpen);
+    EXPECT_EQ(s.host.messages.back().buttons, ui::Buttons::YesNo);
+    EXPECT_EQ(s.host.messages.back().defaultButton, 1) << "No is the default";
+    EXPECT_EQ(s.current(), theirs);
+
+    s.host.onMessage(question(s.db.path()), ui::Answer::Yes).onMessage(ask, ui::Answer::Yes);
+    EXPECT_EQ(s.window().Form_Unload(), kClose);
+    EXPECT_EQ(s.current().size(), 4) << "our grid replaced their row";
+
+    // Our own save is no other program's: the next save asks nothing more.
+    s.window().formUnloaded = false;
+    s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
+    EXPECT_EQ(s.window().Form_Unload(), kClose);
+}
+
+TEST(SavePlacement, TheGridsHoursAndRailsByTheirKeyAreSaved) {
+    Placed s;
+    s.rail(4, "S1  ", 5); // differs from S1 only in trailing blanks
+    s.place(4, School::courseKey(4));
+    s.load();
+    ui::Grid& g = s.window().grdSchienen;
+    ASSERT_EQ(g.TextMatrix(0, 3), "S1    5  000        4");
+    // The rail's content cut and inserted elsewhere moves its hours with it.
+    g.setTextMatrix(0, 0, "S1    5  000        1");
+    g.setTextMatrix(0, 3, "S1    2  000        4");
+    s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
+    ASSERT_EQ(s.window().Form_Unload(), kClose);
+    EXPECT_EQ(rowsOf(s.db.path(), "SELECT BL_ID, BL_STD FROM block ORDER BY BL_ID"),
+              (QStringList{"1|5", "2|3", "3|2", "4|2", "9|2"}));
+    EXPECT_EQ(s.current(),
+              (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0", "3|     2|KS0002|2|0",
+                           "4|     2|KS0003|2|0", "5|     4|KS0004|4|0"}))
+        << "each column onto its own rail";
+    s.load();
+    EXPECT_EQ(s.window().grdSchienen.TextMatrix(0, 0), "S1    5  000        1");
 }
 
 TEST(SavePlacement, NeinSavesIntoACopyThatBecomesCurrent) {
@@ -197,10 +298,11 @@ TEST(SavePlacement, NeinSavesIntoACopyThatBecomesCurrent) {
         .onSaveFile("NEU.MDB")
         .onMessage("ungültiger Datenpfadname!")
         .onSaveFile(copy);
-    s.window().Form_Unload();
+    EXPECT_EQ(s.window().Form_Unload(), kClose);
 
     EXPECT_EQ(s.host.fileDialogs.front().filter, "Alle Datendateien (*.MDB)|*.MDB");
     EXPECT_EQ(s.host.fileDialogs.front().fileName, "BB.MDB");
+    EXPECT_EQ(s.host.fileDialogs.front().initialDir, s.tmp.dir()) << "the database's folder";
     for (size_t i = 1; i < s.host.messages.size(); ++i)
         EXPECT_EQ(s.host.messages[i].title, "") << "the program's default title";
     EXPECT_EQ(placements(old), before) << "the old file keeps its placement";
@@ -220,7 +322,7 @@ TEST(SavePlacement, NeinCancelledOrWithAWriteProtectedPointerFileSavesNothing) {
     const QStringList before = s.current();
     s.window().grdSchienen.setTextMatrix(1, 0, "");
     s.host.onMessage(question(old), ui::Answer::No).onSaveFile(std::nullopt);
-    s.window().Form_Unload();
+    EXPECT_EQ(s.window().Form_Unload(), kClose);
     EXPECT_EQ(s.current(), before);
     EXPECT_EQ(s.state.databasePath(), old);
     EXPECT_EQ(s.pointerFile(), "<none>");
@@ -231,7 +333,7 @@ TEST(SavePlacement, NeinCancelledOrWithAWriteProtectedPointerFileSavesNothing) {
     s.host.onMessage(question(old), ui::Answer::No)
         .onSaveFile(copy)
         .onMessage("Datei Tclassk ist schreibgeschützt. Datendatei wechseln nicht möglich.");
-    s.window().Form_Unload();
+    EXPECT_EQ(s.window().Form_Unload(), placement::SetzenK::Closing::KeepOpen);
     EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Exclamation);
     EXPECT_EQ(s.host.messages.back().title, "Externes Zeugnisprogramm");
     EXPECT_EQ(s.current(), before);
@@ -245,11 +347,68 @@ TEST(SavePlacement, ACopyThatCannotBeWrittenLeavesTheOldFileCurrent) {
     const QStringList before = s.current();
     ASSERT_TRUE(QDir(s.tmp.dir()).mkdir("ORDNER.MDB")); // a folder cannot take the copy
     s.window().grdSchienen.setTextMatrix(1, 0, "");
-    s.host.onMessage(question(old), ui::Answer::No).onSaveFile(s.tmp.path("ORDNER.MDB"));
-    EXPECT_THROW(s.window().Form_Unload(), platform::FileError);
+    s.host.onMessage(question(old), ui::Answer::No)
+        .onSaveFile(s.tmp.path("ORDNER.MDB"))
+        .onMessage(ui::Answer::Ok);
+    EXPECT_EQ(s.window().Form_Unload(), placement::SetzenK::Closing::KeepOpen);
+    EXPECT_TRUE(s.host.messages.back().text.startsWith(
+        "Die Schienendaten wurden nicht gespeichert.\r\n" + s.tmp.path("ORDNER.MDB")));
     EXPECT_EQ(s.state.databasePath(), old);
-    EXPECT_EQ(s.pointerFile(), (old + "\r\n").toUtf8());
+    EXPECT_EQ(s.pointerFile(), "<none>") << "the pointer file is written last";
     EXPECT_EQ(s.current(), before);
+}
+
+TEST(SavePlacement, NeinRefusesTheCurrentFileUnderAnotherNameAndAsksBeforeReplacing) {
+    Placed s;
+    const QString old = s.db.path();
+    const QByteArray bytes = [&] {
+        QFile f(old);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    ASSERT_TRUE(QFile::link(s.tmp.dir(), s.prog.path("link")));
+    // A Windows-style path of the database, chosen again in its native form.
+    qputenv("WINEPREFIX", s.prog.dir().toUtf8());
+    ASSERT_TRUE(QFile::link(s.tmp.dir(), s.prog.path("drive_c")));
+    s.state.DatenPfad = "C:\\";
+    s.host.onMessage(question("C:\\BB.MDB"), ui::Answer::No)
+        .onSaveFile(old)
+        .onMessage("gleicher Dateiname!")
+        .onSaveFile(std::nullopt);
+    EXPECT_EQ(s.window().Form_Unload(), kClose);
+    qunsetenv("WINEPREFIX");
+    s.state.DatenPfad = s.tmp.dir();
+    s.window().formUnloaded = false;
+
+    QDir().mkpath(s.tmp.path("sub"));
+    s.tmp.write("ANDERE.MDB", "alt");
+    s.host.onMessage(question(old), ui::Answer::No)
+        .onSaveFile(s.tmp.dir() + "sub/../BB.MDB")
+        .onMessage("gleicher Dateiname!")
+        .onSaveFile(s.prog.path("link/BB.MDB"))
+        .onMessage("gleicher Dateiname!")
+        .onSaveFile(s.tmp.path("ANDERE.MDB"))
+        .onMessage("Die Datei " + s.tmp.path("ANDERE.MDB") +
+                       " besteht bereits.\r\nSoll sie ersetzt werden?",
+                   ui::Answer::No)
+        .onSaveFile(std::nullopt);
+    EXPECT_EQ(s.window().Form_Unload(), kClose);
+    EXPECT_EQ(s.host.messages[5].defaultButton, 1) << "No is the default";
+    QFile f(old);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), bytes) << "the current file is untouched";
+    QFile other(s.tmp.path("ANDERE.MDB"));
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(other.readAll(), "alt");
+
+    s.window().formUnloaded = false;
+    s.host.onMessage(question(old), ui::Answer::No)
+        .onSaveFile(s.tmp.path("ANDERE.MDB"))
+        .onMessage(ui::Answer::Yes);
+    EXPECT_EQ(s.window().Form_Unload(), kClose);
+    EXPECT_EQ(s.state.databasePath(), s.tmp.path("ANDERE.MDB"));
+    EXPECT_EQ(placements(s.tmp.path("ANDERE.MDB")),
+              (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0", "3|     2|KS0002|2|0",
+                           "4|     2|KS0003|2|0"}));
 }
 
 TEST(SavePlacement, TheDemoSchoolComesBackAsItWasPlaced) {
@@ -299,7 +458,7 @@ TEST(SavePlacement, TheDemoSchoolComesBackAsItWasPlaced) {
         grid = gridTexts(g);
         courses = w.LNKurse.lines();
         host.onMessage(question(s.databasePath()), ui::Answer::Yes);
-        w.Form_Unload();
+        ASSERT_EQ(w.Form_Unload(), kClose);
     }
     placement::SetzenK again(s, host);
     again.Form_Load();

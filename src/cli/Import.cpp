@@ -72,26 +72,39 @@ int runImport(const Args& a) {
     const vfp::Container container = vfp::Container::open(containerPath);
     const importer::Selection sel = selection(container, schoolYear, cohorts, containerPath);
 
+    if (platform::fileExists(output))
+        throw std::runtime_error(
+            QStringLiteral("Die Datei %1 existiert bereits.").arg(output).toStdString());
+    QString pointerDir = a.value(QStringLiteral("--pointer-dir"));
+    if (!pointerDir.isEmpty()) {
+        pointerDir = pathArg(pointerDir);
+        if (!pointerDir.endsWith(QLatin1Char('/')) && !pointerDir.endsWith(QLatin1Char('\\')))
+            pointerDir += QLatin1Char('/');
+        platform::checkWritable(pointerDir + platform::kPointerFileName);
+    }
+
+    // Built under a temporary name, transferred and pre-assigned; only a complete file takes
+    // the output's name, and only then does the pointer file name it.
+    platform::PendingFile pending(output);
     platform::RunState s;
-    const platform::SplitPath parts = platform::splitPath(output);
+    QString building = pending.path();
+    const platform::SplitPath parts = platform::splitPath(building);
     s.DatenPfad = parts.dir;
     s.DatenDatei = parts.file;
     s.VerwDbcPfad = containerPath;
     s.SchjBez = sel.schjBez;
     s.SchjID = sel.schjId;
     db::createDatabase(s.databasePath());
-    importer::runTransfers(s, host(), sel);
-    const QString pointerDir = a.value(QStringLiteral("--pointer-dir"));
-    if (!pointerDir.isEmpty()) {
-        QString dir = pathArg(pointerDir);
-        if (!dir.endsWith(QLatin1Char('/')) && !dir.endsWith(QLatin1Char('\\')))
-            dir += QLatin1Char('/');
-        platform::writePointerFile(dir, s.databasePath());
-    }
+    const int dropped = importer::runTransfers(s, host(), sel);
     common::LiesSchj(s, host());
     common::frmFMld window(host());
     const QString notServed = importer::Vorbesetzen(s, host(), window);
-    out() << "Datenbank " << s.databasePath() << " wurde erstellt!\n";
+    pending.commit(platform::PendingFile::Replace::No);
+    if (!pointerDir.isEmpty())
+        platform::writePointerFile(pointerDir, output);
+    out() << "Datenbank " << output << " wurde erstellt!\n";
+    if (dropped > 0)
+        out() << importer::droppedPlacementsText(dropped) << "\n";
     if (!notServed.isEmpty())
         out() << window.caption() << "\n"
               << QString(notServed).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

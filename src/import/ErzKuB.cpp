@@ -29,13 +29,26 @@ vfp::Container openContainer(const QString& path) {
 
 } // namespace
 
-void runTransfers(const platform::RunState& s, ui::Host& host, const Selection& sel,
-                  const Transfers::Progress& progress) {
+int runTransfers(const platform::RunState& s, ui::Host& host, const Selection& sel,
+                 const Transfers::Progress& progress) {
     const vfp::Container source = openContainer(s.VerwDbcPfad);
     db::Connection target(s.databasePath());
     db::Transaction tx(target);
-    Transfers(source, target, sel, host, progress).runAll();
+    Transfers transfers(source, target, sel, host, progress);
+    transfers.runAll();
     tx.commit();
+    return transfers.droppedPlacements();
+}
+
+QString droppedPlacementsText(int dropped) {
+    if (dropped == 0)
+        return {};
+    if (dropped == 1)
+        return QStringLiteral("1 Zuordnung eines Kurses zu einer Schiene eines anderen "
+                              "Schuljahres wurde nicht übernommen.");
+    return QStringLiteral("%1 Zuordnungen von Kursen zu Schienen eines anderen Schuljahres "
+                          "wurden nicht übernommen.")
+        .arg(dropped);
 }
 
 ErzKuB::ErzKuB(platform::RunState& s, ui::Host& host)
@@ -43,6 +56,8 @@ ErzKuB::ErzKuB(platform::RunState& s, ui::Host& host)
           QStringLiteral("ErzKuB"),
           QStringLiteral("Einstellungen für den Import aus MERIX an das Blockbildungsprogramm")),
       s_(s), host_(host) {}
+
+ErzKuB::~ErzKuB() = default;
 
 void ErzKuB::setLabel(QString& label, const QString& text) {
     label = text;
@@ -144,63 +159,70 @@ void ErzKuB::Befehl2_Click() {
 }
 
 void ErzKuB::Form_Unload() {
-    if (Label1 == QLatin1String("Abbruch") || progressVisible)
+    // Also after an import that failed midway: nothing of it became current.
+    if (Label1 == QLatin1String("Abbruch") || imported)
         return;
+    restoreRun();
+    Label1 = QStringLiteral("Abbruch");
+}
+
+void ErzKuB::restoreRun() {
     s_.DatenPfad = savedPfad_;
     s_.DatenDatei = savedDatei_;
     s_.SchjBez = savedBez_;
     s_.SchjID = savedId_;
-    Label1 = QStringLiteral("Abbruch");
 }
 
-bool ErzKuB::DialogBlockbildungsDatenbankName() {
-    platform::SplitPath parts;
+std::optional<ErzKuB::Target> ErzKuB::DialogBlockbildungsDatenbankName() {
     for (;;) {
         const auto name =
             host_.saveFileName({QString(), common::kFilterMdb, 1, s_.DatenPfad, QString()});
         if (!name)
-            return true;
+            return std::nullopt;
+        bool replace = false;
         bool refused = false;
         if (platform::fileExists(*name)) {
+            // The old file is replaced only once the new one is complete.
             const ui::Answer a =
                 host_.message({QStringLiteral("Im gewählten Verzeichnis ") + *name +
                                    QStringLiteral(" existieren bereits Blockdaten!\nSollen diese "
                                                   "tatsächlich überschrieben werden?"),
                                QString(), ui::Icon::None, ui::Buttons::YesNo, 1, std::nullopt});
-            if (a == ui::Answer::Yes) {
-                if (!QFile::remove(platform::nativePath(*name)))
-                    throw platform::FileError(
-                        75, *name, *name + QStringLiteral(": Pfad/Datei-Zugriffsfehler!"));
-            } else {
-                refused = true;
-            }
+            replace = a == ui::Answer::Yes;
+            refused = !replace;
         }
         QString chosen = platform::comparable(*name);
-        parts = platform::splitPath(chosen);
-        if (!parts.dir.isEmpty() && !parts.file.isEmpty() && !refused)
-            break;
+        const platform::SplitPath parts = platform::splitPath(chosen);
+        if (!parts.dir.isEmpty() && !parts.file.isEmpty() && !refused) {
+            // The pointer file is written last; one that cannot be written stops the import
+            // before it begins.
+            try {
+                platform::checkWritable(s_.pointerDirectory() + platform::kPointerFileName);
+            } catch (const platform::FileError& e) {
+                if (e.code() == 75)
+                    ui::tell(host_, common::kPointerReadOnly, ui::Icon::Exclamation,
+                             QStringLiteral("Externes Zeugnisprogramm"));
+                return std::nullopt;
+            }
+            return Target{parts.dir, parts.file, replace};
+        }
         s_.DatenPfad = chosen;
     }
-    return common::switchDatabase(s_, host_, s_.pointerDirectory(), parts.dir, parts.file);
 }
 
-void ErzKuB::KopDatenDat(const QString& targetDir) {
+bool ErzKuB::KopDatenDat(const QString& source, const QString& targetDir) {
     setLabel(Label4, QStringLiteral("Kopiere Datei:"));
     try {
-        const QString source = s_.databasePath();
-        if (platform::fileExists(source)) {
-            if (platform::fileLength(source) >= 1) {
-                Label3 = QStringLiteral("Quelle : ") + source;
-                setLabel(Label4, QStringLiteral("Ziel   : ") + targetDir + s_.DatenDatei);
-                platform::copyFile(source, targetDir + s_.DatenDatei);
-            }
-            QFile::remove(platform::nativePath(source));
-        }
+        Label3 = QStringLiteral("Quelle : ") + source;
+        setLabel(Label4, QStringLiteral("Ziel   : ") + targetDir + target_.file);
+        platform::copyFile(source, targetDir + target_.file);
+        return true;
     } catch (const std::exception&) {
         ui::tell(host_,
-                 QStringLiteral("Datei ") + s_.DatenDatei +
+                 QStringLiteral("Datei ") + target_.file +
                      QStringLiteral(" konnte nicht kopiert werden!"),
                  ui::Icon::Information, kTitle);
+        return false;
     }
 }
 
@@ -214,19 +236,22 @@ void ErzKuB::Befehl1_Click() {
         return;
     }
     previousKey = importer::previousKey(lstSJ.lines(), s_.SchjBez);
-    if (DialogBlockbildungsDatenbankName())
+    const std::optional<Target> target = DialogBlockbildungsDatenbankName();
+    if (!target)
         return;
+    target_ = *target;
     // Capitals only where the file system ignores case, so that the folder still opens elsewhere.
-    s_.DatenPfad = platform::comparable(s_.DatenPfad);
-    QString floppyDir;
-    if (s_.DatenPfad.startsWith(QLatin1String("A:")) ||
-        s_.DatenPfad.startsWith(QLatin1String("B:"))) {
-        floppyDir = s_.DatenPfad;
-        s_.DatenPfad = kTempDir;
+    target_.dir = platform::comparable(target_.dir);
+    QString buildDir = target_.dir;
+    floppyDir_.clear();
+    if (buildDir.startsWith(QLatin1String("A:")) || buildDir.startsWith(QLatin1String("B:"))) {
+        floppyDir_ = buildDir;
+        buildDir = kTempDir;
         QDir().mkpath(platform::nativePath(kTempDir)); // errors show at creation
     }
-    db::createDatabase(s_.databasePath());
-    host_.setStatus(QStringLiteral("Datenbank ") + s_.databasePath() +
+    auto pending = std::make_unique<platform::PendingFile>(buildDir + target_.file);
+    db::createDatabase(pending->path());
+    host_.setStatus(QStringLiteral("Datenbank ") + target_.dir + target_.file +
                     QStringLiteral(" wurde erstellt!"));
     if (s_.VerwDbcPfad.isEmpty())
         s_.VerwDbcPfad = common::readAdministrationIni(host_);
@@ -236,20 +261,64 @@ void ErzKuB::Befehl1_Click() {
         return;
 
     progressVisible = true;
-    Label1 = s_.databasePath();
+    Label1 = target_.dir + target_.file;
     setLabel(Label4, QStringLiteral("Erzeuge Tabelle:"));
     Selection sel{s_.SchjID, s_.SchjBez, previousKey, {}};
     for (int row : lstKollJahrg.selectedRows())
         sel.cohorts << lstKollJahrg.line(row);
-    runTransfers(s_, host_, sel, [this](const QString& table) { setLabel(Label3, table); });
+    platform::RunState work = s_;
+    QString built = pending->path();
+    const platform::SplitPath parts = platform::splitPath(built);
+    work.DatenPfad = parts.dir;
+    work.DatenDatei = parts.file;
+    dropped_ =
+        runTransfers(work, host_, sel, [this](const QString& table) { setLabel(Label3, table); });
     host_.setStatus(QString());
-    if (!floppyDir.isEmpty()) {
-        KopDatenDat(floppyDir);
-        s_.DatenPfad = floppyDir;
-        QDir().rmdir(platform::nativePath(kTempDir));
-    }
+    built_ = std::move(pending);
     imported = true;
     host_.hide(*this);
+}
+
+bool ErzKuB::finishImport() {
+    try {
+        platform::RunState work = s_;
+        QString built = built_->path();
+        const platform::SplitPath parts = platform::splitPath(built);
+        work.DatenPfad = parts.dir;
+        work.DatenDatei = parts.file;
+        common::LiesSchj(work, host_);
+        host_.processEvents();
+        ui::tell(host_, QStringLiteral("Kurse werden vorbesetzt!"), ui::Icon::Information, kTitle);
+        runPreAssignment(work, host_);
+
+        // Complete: only now does it replace the target and become the run's database.
+        QString dir = target_.dir;
+        if (!floppyDir_.isEmpty()) {
+            dir = floppyDir_;
+            const bool copied = KopDatenDat(built_->path(), floppyDir_);
+            built_.reset();
+            QDir().rmdir(platform::nativePath(kTempDir));
+            if (!copied) {
+                restoreRun();
+                return false;
+            }
+        } else {
+            built_->commit(target_.replace ? platform::PendingFile::Replace::Yes
+                                           : platform::PendingFile::Replace::No);
+        }
+        if (common::switchDatabase(s_, host_, s_.pointerDirectory(), dir, target_.file)) {
+            restoreRun();
+            return false;
+        }
+        s_.SchjBez = work.SchjBez;
+        s_.SchjID = work.SchjID;
+        if (dropped_ > 0)
+            ui::tell(host_, droppedPlacementsText(dropped_), ui::Icon::Information, kTitle);
+        return true;
+    } catch (...) {
+        restoreRun();
+        throw;
+    }
 }
 
 bool importCommand(platform::RunState& s, ui::Host& host) {
@@ -259,15 +328,11 @@ bool importCommand(platform::RunState& s, ui::Host& host) {
     if (host.quitRequested() || w.Label1 == QLatin1String("Abbruch"))
         return false;
     if (!w.imported) {
-        // Closed some other way before the import ran: nothing was imported.
+        // Closed some other way before the import ran to its end: nothing was imported.
         w.Form_Unload();
         return false;
     }
-    common::LiesSchj(s, host);
-    host.processEvents();
-    ui::tell(host, QStringLiteral("Kurse werden vorbesetzt!"), ui::Icon::Information, kTitle);
-    runPreAssignment(s, host);
-    return true;
+    return w.finishImport();
 }
 
 } // namespace importer

@@ -211,6 +211,24 @@ void Transfers::KopiereSchuljahr() {
     }
 }
 
+namespace {
+
+// The placement workspace holds hours as one digit: more would be misread, so they stop the
+// import before they enter.
+void checkHours(const vfp::Record& r, const char* hoursField, const char* nameField,
+                const QString& what) {
+    const QVariant v = r.value(QString::fromLatin1(hoursField));
+    const int hours = v.toString().trimmed().toInt();
+    if (hours >= 10)
+        throw db::DbError(db::DbError::Kind::Constraint,
+                          QStringLiteral("Import abgebrochen: %1 %2 hat %3 Wochenstunden; "
+                                         "das Programm verteilt höchstens 9.")
+                              .arg(what, text(r, QString::fromLatin1(nameField)).trimmed())
+                              .arg(hours));
+}
+
+} // namespace
+
 void Transfers::KopiereKurse() {
     announce(QStringLiteral("Kurse"));
     const vfp::Table t = source_.table(QStringLiteral("kurs"));
@@ -263,6 +281,7 @@ void Transfers::KopiereKurse() {
     while (t.next(r)) {
         if (!accepted(r))
             continue;
+        checkHours(r, "KS_STD", "KS_BEZ", QStringLiteral("Der Kurs"));
         QVariantList values;
         for (const char* f : fields)
             values << r.value(QString::fromLatin1(f));
@@ -284,6 +303,7 @@ void Transfers::KopiereBlock() {
     while (t.next(r)) {
         if (text(r, QStringLiteral("BL_SCHJ")) != sel_.schjId)
             continue;
+        checkHours(r, "BL_STD", "BL_BEZ", QStringLiteral("Die Schiene"));
         w.add({r.value(QStringLiteral("BL_SCHJ")), r.value(QStringLiteral("BL_BEZ")),
                r.value(QStringLiteral("BL_NAME")), r.value(QStringLiteral("BL_STD")),
                r.value(QStringLiteral("BL_SORT")), r.value(QStringLiteral("BL_ID")),
@@ -407,15 +427,23 @@ void Transfers::BereinigeBlCk() {
                                db::sixKey(q.value(0).toLongLong()));
     }
     std::vector<std::pair<qint64, QString>> placements;
+    std::vector<qint64> stray;
     {
-        QSqlQuery q = target_.exec(QStringLiteral(
-            "SELECT CK_ID, CK_BL_ID FROM ckkurs WHERE CK_BL_ID IS NOT NULL ORDER BY CK_ID"));
+        QSqlQuery q =
+            target_.exec(QStringLiteral("SELECT CK_ID, CK_BL_ID FROM ckkurs ORDER BY CK_ID"));
         while (q.next()) {
             const auto it = railKey.constFind(q.value(1).toString().toUpper());
             if (it != railKey.constEnd())
                 placements.emplace_back(q.value(0).toLongLong(), *it);
+            else
+                stray.push_back(q.value(0).toLongLong());
         }
     }
+    // A placement on a rail that was not imported (another school year's) keeps the
+    // administration's key, which may equal a new rail's local key: it would appear there.
+    for (qint64 id : stray)
+        target_.exec(QStringLiteral("DELETE FROM ckkurs WHERE CK_ID = ?"), {id});
+    droppedPlacements_ = static_cast<int>(stray.size());
     for (const auto& [id, key] : placements)
         target_.exec(QStringLiteral("UPDATE ckkurs SET CK_BL_ID = ? WHERE CK_ID = ?"),
                      {QStringLiteral("#") + QString::number(id), id});

@@ -58,6 +58,9 @@ public:
     // the rails and their placements.
     void runAll();
 
+    // Placements dropped by the clean-up because their rail was not imported.
+    int droppedPlacements() const { return droppedPlacements_; }
+
 private:
     void announce(const QString& table);
 
@@ -66,6 +69,7 @@ private:
     Selection sel_;
     ui::Host& host_;
     Progress progress_;
+    int droppedPlacements_ = 0;
 };
 
 } // namespace importer

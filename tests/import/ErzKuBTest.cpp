@@ -3,8 +3,11 @@
 #include "ImportTestSupport.h"
 
 #include "common/MessageWindow.h"
+#include "common/Session.h"
 #include "import/ErzKuB.h"
+#include "import/PreAssign.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -13,6 +16,9 @@
 using namespace importtest;
 
 namespace {
+
+const QString kDroppedOne = "1 Zuordnung eines Kurses zu einer Schiene eines anderen Schuljahres "
+                            "wurde nicht übernommen.";
 
 const QString kNoCohort = QStringLiteral(
     "Keine Kollegiatenjahrgänge sind ausgewählt!\r\nWählen Sie eine oder zwei Zeilen in der "
@@ -118,7 +124,7 @@ TEST_F(ImportWindow, NoToTheOverwriteQuestionAsksAgainThereAndKeepsTheFile) {
                        "werden?",
                    ui::Answer::No)
         .onSaveFile(std::nullopt);
-    EXPECT_TRUE(w.DialogBlockbildungsDatenbankName()) << "cancelled";
+    EXPECT_FALSE(w.DialogBlockbildungsDatenbankName()) << "cancelled";
     ASSERT_EQ(host.fileDialogs.size(), 2u);
     EXPECT_EQ(host.fileDialogs[0].filter, "Alle Datendateien (*.MDB)|*.MDB");
     EXPECT_EQ(host.fileDialogs[1].initialDir, existing);
@@ -137,7 +143,12 @@ TEST_F(ImportWindow, ImportsBothCohortsIntoTheChosenFileReplacingTheOldOne) {
     const QString target = work.path("bb.mdb");
     host.onSaveFile(target).onMessage(ui::Answer::Yes);
     w->Befehl1_Click();
+    EXPECT_EQ(work.read("bb.mdb"), "alt") << "the old file stays until the new one is complete";
+    EXPECT_FALSE(QFileInfo::exists(work.path("TCLASSK")));
+    EXPECT_EQ(s.DatenDatei, "BB.MDB") << "the run is not on the new file yet";
 
+    host.onMessage("Kurse werden vorbesetzt!").onModal("frmFMld").onMessage(kDroppedOne);
+    ASSERT_TRUE(w->finishImport());
     EXPECT_EQ(w->previousKey, "     8");
     EXPECT_EQ(s.DatenPfad, work.dir());
     EXPECT_EQ(s.DatenDatei, "bb.mdb");
@@ -148,12 +159,37 @@ TEST_F(ImportWindow, ImportsBothCohortsIntoTheChosenFileReplacingTheOldOne) {
     EXPECT_TRUE(host.statuses.contains("Datenbank " + target + " wurde erstellt!"));
     EXPECT_EQ(host.status, "");
 
-    // The same file as the transfers give for this selection.
+    // The same file as the transfers and the pre-assignment give for this selection.
     test::ScriptedHost direct;
     Import expected(container("rules"));
     expected.run(direct, select2009({"2009", "2008"}));
+    common::LiesSchj(expected.state, direct);
+    common::frmFMld notServed(direct);
+    importer::Vorbesetzen(expected.state, direct, notServed);
     EXPECT_EQ(dumpDatabase(target), expected.dump());
     EXPECT_EQ(rowsOf(target, "SELECT count(*) FROM kolleg"), QStringList({"4"}));
+}
+
+TEST_F(ImportWindow, AFailedImportLeavesTheOldFileTheRunAndThePointerFile) {
+    wine.writeIni(wine.installContainer(QFileInfo(container("teacher_twice")).path()));
+    s.DatenPfad = work.dir();
+    s.DatenDatei = "ALT.MDB";
+    s.SchjBez = "2008/2009";
+    s.SchjID = "     8";
+    work.write("bb.mdb", "alt");
+    importer::ErzKuB w(s, host);
+    w.today = [] { return QDate(2009, 11, 2); };
+    w.Form_Load();
+    w.lstKollJahrg.setSelected(0, true);
+    host.onSaveFile(work.path("bb.mdb")).onMessage(ui::Answer::Yes);
+    EXPECT_THROW(w.Befehl1_Click(), db::DbError) << "a teacher twice stops the import";
+    w.Form_Unload(); // the close box
+    EXPECT_EQ(work.read("bb.mdb"), "alt") << "replaced only by a complete import";
+    EXPECT_EQ(QDir(work.dir()).entryList(QDir::Files), QStringList{"bb.mdb"})
+        << "no temporary file is left behind";
+    EXPECT_EQ(s.databasePath(), work.path("ALT.MDB"));
+    EXPECT_EQ(s.SchjBez, "2008/2009");
+    EXPECT_EQ(s.SchjID, "     8");
 }
 
 TEST_F(ImportWindow, ATargetOnTheFloppyIsBuiltInTheTemporaryFolderAndCopied) {
@@ -162,10 +198,12 @@ TEST_F(ImportWindow, ATargetOnTheFloppyIsBuiltInTheTemporaryFolderAndCopied) {
     const QString floppy = wine.drive('a');
     host.onSaveFile("a:\\bb.mdb");
     w->Befehl1_Click();
+    host.onMessage("Kurse werden vorbesetzt!").onModal("frmFMld").onMessage(kDroppedOne);
+    ASSERT_TRUE(w->finishImport());
     EXPECT_EQ(s.DatenPfad, "A:");
     EXPECT_EQ(rowsOf(floppy + "BB.MDB", "SELECT count(*) FROM kolleg"), QStringList({"2"}));
     EXPECT_FALSE(QFileInfo::exists(wine.drive('c') + "tempvx"));
-    EXPECT_EQ(w->Label3, "Quelle : C:\\tempvx\\BB.MDB");
+    EXPECT_TRUE(w->Label3.startsWith("Quelle : C:\\tempvx\\BB.MDB")) << w->Label3.toStdString();
     EXPECT_EQ(w->Label4, "Ziel   : A:BB.MDB");
 }
 
@@ -190,11 +228,13 @@ TEST(ImportCommand, GivesTheSameDatabaseAsKubbImport) {
         .onOpenFile(demoContainer())
         .onSaveFile(work.path("window.mdb"))
         .onMessage("Kurse werden vorbesetzt!")
-        .onModal("frmFMld", [&](ui::Window& w) {
-            auto& window = static_cast<common::frmFMld&>(w);
-            notServed = window.txtFMld;
-            window.cmdgelesen_Click();
-        });
+        .onModal("frmFMld",
+                 [&](ui::Window& w) {
+                     auto& window = static_cast<common::frmFMld&>(w);
+                     notServed = window.txtFMld;
+                     window.cmdgelesen_Click();
+                 })
+        .onMessage(kDroppedOne);
     ASSERT_TRUE(importer::importCommand(s, host));
     EXPECT_EQ(s.SchjBez, "2009/2010");
 

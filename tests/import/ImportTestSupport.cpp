@@ -36,7 +36,7 @@ Import::Import(const QString& containerPath) {
 void Import::run(test::ScriptedHost& host, const importer::Selection& sel,
                  const importer::Transfers::Progress& progress) {
     db::createDatabase(path);
-    importer::runTransfers(state, host, sel, progress);
+    dropped = importer::runTransfers(state, host, sel, progress);
 }
 
 QStringList Import::rows(const QString& sql, const QVariantList& values) const {

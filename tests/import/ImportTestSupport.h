@@ -34,6 +34,7 @@ public:
 
     platform::RunState state;
     QString path;
+    int dropped = 0; // placements dropped for want of their rail
     // Rows of a query as "a|b|<null>".
     QStringList rows(const QString& sql, const QVariantList& values = {}) const;
     QStringList dump() const;

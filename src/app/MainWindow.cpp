@@ -5,12 +5,12 @@
 #include "common/Session.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
-#include "printing/RailPrintout.h"
-#include "printing/frmBlKuListen.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RunState.h"
+#include "printing/RailPrintout.h"
+#include "printing/frmBlKuListen.h"
 #include "ui/Host.h"
 
 #include <QDir>

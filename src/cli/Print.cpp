@@ -30,10 +30,9 @@ public:
         QSaveFile f(path_);
         const QByteArray bytes = text_.toUtf8();
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-            throw std::runtime_error(
-                QStringLiteral("%1 kann nicht geschrieben werden: %2")
-                    .arg(path_, f.errorString())
-                    .toStdString());
+            throw std::runtime_error(QStringLiteral("%1 kann nicht geschrieben werden: %2")
+                                         .arg(path_, f.errorString())
+                                         .toStdString());
     }
 
 private:

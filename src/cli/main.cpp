@@ -44,7 +44,9 @@ const std::vector<cli::Command>& commands() {
          "      --text    schreibt die gedruckten Zeilen als Text (UTF-8), eine Zeile mit\n"
          "                Seitenvorschub (\\f) zwischen zwei Seiten\n"
          "      --pdf     schreibt die gedruckten Seiten als PDF (A4)\n",
-         &cli::runPrintRails, {}, true},
+         &cli::runPrintRails,
+         {},
+         true},
         {"print lists",
          "  print lists --db PFAD --cohort JAHR --rails GK1,GK2,... [--landscape]\n"
          "              (--text DATEI | --pdf DATEI)\n"
@@ -55,7 +57,9 @@ const std::vector<cli::Command>& commands() {
          "                   hoechstens 16 im Hochformat, 25 im Querformat\n"
          "      --landscape  Querformat (50 Schueler je Seite) statt Hochformat (75)\n"
          "      --text, --pdf wie bei print rails\n",
-         &cli::runPrintLists, {QStringLiteral("--landscape")}, true},
+         &cli::runPrintLists,
+         {QStringLiteral("--landscape")},
+         true},
     };
     return all;
 }

@@ -115,9 +115,10 @@ int PageJob::paint(QPagedPaintDevice& device) const {
 void PageJob::writePdf(const QString& path) const {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw std::runtime_error(QStringLiteral("Die PDF-Datei %1 kann nicht geschrieben werden: %2")
-                                     .arg(path, file.errorString())
-                                     .toStdString());
+        throw std::runtime_error(
+            QStringLiteral("Die PDF-Datei %1 kann nicht geschrieben werden: %2")
+                .arg(path, file.errorString())
+                .toStdString());
     {
         QPdfWriter pdf(&file);
         pdf.setResolution(1200);
@@ -128,9 +129,10 @@ void PageJob::writePdf(const QString& path) const {
             file.cancelWriting();
     }
     if (!file.commit())
-        throw std::runtime_error(QStringLiteral("Die PDF-Datei %1 kann nicht geschrieben werden: %2")
-                                     .arg(path, file.errorString())
-                                     .toStdString());
+        throw std::runtime_error(
+            QStringLiteral("Die PDF-Datei %1 kann nicht geschrieben werden: %2")
+                .arg(path, file.errorString())
+                .toStdString());
 }
 
 } // namespace pages

@@ -29,8 +29,9 @@ frmBlKuListen::frmBlKuListen(platform::RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("frmBlKuListen"),
                  QStringLiteral("Druck der Block-Kurs-Listen für die Jahrgangsstufe 12")),
       s_(s), host_(host) {
-    setCommands({{QStringLiteral("cmdDruck"), QStringLiteral("&drucken"), {}, true,
-                  [this]() { cmdDruck_Click(); }}});
+    setCommands({{QStringLiteral("cmdDruck"), QStringLiteral("&drucken"), {}, true, [this]() {
+                      cmdDruck_Click();
+                  }}});
 }
 
 void frmBlKuListen::Form_Load() {
@@ -164,7 +165,8 @@ void frmBlKuListen::cmdDruck_Click() {
         }
         job->setUnderline(true);
         job->printLine(CourseList::studentLine(
-            number, CourseList::name(db::text(students, "KO_FAMNAME"), db::text(students, "KO_RUFNAME")),
+            number,
+            CourseList::name(db::text(students, "KO_FAMNAME"), db::text(students, "KO_RUFNAME")),
             cells));
         job->setUnderline(false);
     }

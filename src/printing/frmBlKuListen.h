@@ -11,7 +11,7 @@ struct RunState;
 namespace ui {
 class Host;
 class PrintJob;
-}
+} // namespace ui
 
 namespace printing {
 

@@ -51,17 +51,22 @@ QString CourseList::rule() {
     return QString(kLineWidth, QLatin1Char('_'));
 }
 
-QString CourseList::columnHeader(const QStringList& railHeaderCells) {
+QString CourseList::line(const QString& first, const QStringList& columns) {
     QString line(kLineWidth, QLatin1Char(' '));
-    put(line, 0, QStringLiteral("Blockbezeichnung  |"), kNameWidth + 1);
+    put(line, 0, first, kNameWidth);
+    put(line, kNameWidth, QStringLiteral("|"), 1);
     int pos = kNameWidth + 1;
-    for (const QString& cell : railHeaderCells) {
+    for (const QString& column : columns) {
         if (pos + kColumnWidth > kLineWidth)
             break;
-        put(line, pos, padCut(cell, 5) + QLatin1Char('|'), kColumnWidth);
+        put(line, pos, padCut(column, 5) + QLatin1Char('|'), kColumnWidth);
         pos += kColumnWidth;
     }
     return line;
+}
+
+QString CourseList::columnHeader(const QStringList& railHeaderCells) {
+    return line(QStringLiteral("Blockbezeichnung  "), railHeaderCells);
 }
 
 QString CourseList::name(const QString& famName, const QString& rufName) {
@@ -70,17 +75,7 @@ QString CourseList::name(const QString& famName, const QString& rufName) {
 }
 
 QString CourseList::studentLine(int number, const QString& name, const QStringList& courses) {
-    QString line(kLineWidth, QLatin1Char(' '));
-    put(line, 0, QString::number(number).leftJustified(3) + name, kNameWidth);
-    put(line, kNameWidth, QStringLiteral("|"), 1);
-    int pos = kNameWidth + 1;
-    for (const QString& course : courses) {
-        if (pos + kColumnWidth > kLineWidth)
-            break;
-        put(line, pos, padCut(course, 5) + QLatin1Char('|'), kColumnWidth);
-        pos += kColumnWidth;
-    }
-    return line;
+    return line(QString::number(number).leftJustified(3) + name, courses);
 }
 
 } // namespace printing

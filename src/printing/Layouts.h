@@ -66,6 +66,11 @@ struct CourseList {
     // chosen rail the first 5 characters of the student's course there (blanks for none) and a
     // bar.
     static QString studentLine(int number, const QString& name, const QStringList& courses);
+
+private:
+    // The first 18 characters (padded or cut) and a bar, then per column its first 5 characters
+    // and a bar, as far as 256 characters go.
+    static QString line(const QString& first, const QStringList& columns);
 };
 
 } // namespace printing

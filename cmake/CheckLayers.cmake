@@ -14,8 +14,9 @@ set(allowed
   "printing:common,ui,db,platform"
   "editors:import,common,ui,db,platform"
   "app:import,placement,blocking,export,printing,editors,common,ui,db,platform"
-  "cli:app,import,placement,blocking,export,printing,editors,common,ui,db,platform"
-  "gui:app,import,placement,blocking,export,printing,editors,common,ui,db,platform")
+  "pages:ui,platform"
+  "cli:app,pages,import,placement,blocking,export,printing,editors,common,ui,db,platform"
+  "gui:app,pages,import,placement,blocking,export,printing,editors,common,ui,db,platform")
 
 set(known)
 foreach(entry ${allowed})

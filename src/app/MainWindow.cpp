@@ -9,6 +9,8 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RunState.h"
+#include "printing/RailPrintout.h"
+#include "printing/frmBlKuListen.h"
 #include "ui/Host.h"
 
 #include <QDir>
@@ -38,8 +40,8 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
         {QStringLiteral("menuDateiStr1"), QStringLiteral("-"), d, true},
         {QStringLiteral("menuDateiBeenden"), QStringLiteral("&Beenden"), d, true},
         {p, QStringLiteral("Dr&ucken"), {}, true},
-        {QStringLiteral("menuDruckS"), QStringLiteral("&Schienen"), p, false},
-        {QStringLiteral("menuDruckenBlKuListen"), QStringLiteral("Bl&ock-Kurs-Listen"), p, false},
+        {QStringLiteral("menuDruckS"), QStringLiteral("&Schienen"), p, true},
+        {QStringLiteral("menuDruckenBlKuListen"), QStringLiteral("Bl&ock-Kurs-Listen"), p, true},
         {h, QStringLiteral("&?"), {}, true},
         {QStringLiteral("menuHilfeHilfe"), QStringLiteral("&Hilfe"), h, true},
         {QStringLiteral("menueHilfeInfo"), QStringLiteral("&Info..."), h, true},
@@ -74,6 +76,8 @@ void MDIKundB::menuClick(const QString& name) {
         {QStringLiteral("menuDateiExp"), &MDIKundB::menuDateiExp_Click},
         {QStringLiteral("menuDateiDW"), &MDIKundB::menuDateiDW_Click},
         {QStringLiteral("menuDateiBeenden"), &MDIKundB::menuDateiBeenden_Click},
+        {QStringLiteral("menuDruckS"), &MDIKundB::menuDruckS_Click},
+        {QStringLiteral("menuDruckenBlKuListen"), &MDIKundB::menuDruckenBlKuListen_Click},
         {QStringLiteral("menuHilfeHilfe"), &MDIKundB::menuHilfeHilfe_Click},
         {QStringLiteral("menueHilfeInfo"), &MDIKundB::menueHilfeInfo_Click},
     };
@@ -195,6 +199,14 @@ void MDIKundB::menuDateiDW_Click() {
 
 void MDIKundB::menuDateiBeenden_Click() {
     host_.quit();
+}
+
+void MDIKundB::menuDruckS_Click() {
+    printing::DruckSchienen(s_, host_);
+}
+
+void MDIKundB::menuDruckenBlKuListen_Click() {
+    printing::showBlKuListen(s_, host_);
 }
 
 void MDIKundB::menuHilfeHilfe_Click() {

@@ -51,6 +51,8 @@ public:
     void menuDateiExp_Click();
     void menuDateiDW_Click();
     void menuDateiBeenden_Click();
+    void menuDruckS_Click();
+    void menuDruckenBlKuListen_Click();
     void menuHilfeHilfe_Click();
     void menueHilfeInfo_Click();
 

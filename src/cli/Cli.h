@@ -35,12 +35,15 @@ private:
     QStringList flags_;
 };
 
-// One command: its name, its lines in the usage text and what it runs (the exit code).
+// One command: its name (one word, or two as in "print rails"), its lines in the usage text and
+// what it runs (the exit code). A command that paints pages (PDF) runs with the GUI application
+// on the offscreen platform: fonts need it, a display it does not.
 struct Command {
     const char* name;
     const char* usage;
     int (*run)(const Args& args);
     QStringList flags = {};
+    bool paints = false;
 };
 
 QTextStream& out();

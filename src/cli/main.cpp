@@ -2,7 +2,8 @@
 // the same core as the program; what the program would show in a box goes to stderr.
 #include "cli/Commands.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <memory>
 
 namespace {
 
@@ -35,6 +36,30 @@ const std::vector<cli::Command>& commands() {
          "      --pointer-dir   schreibt dort die Zeigerdatei TCLASSK auf die neue Datei\n"
          "      Belegungen, fuer die es keinen Kurs gibt, stehen auf der Standardausgabe.\n",
          &cli::runImport},
+        {"print rails",
+         "  print rails --db PFAD (--text DATEI | --pdf DATEI)\n"
+         "      Druckt die Schienen des aktuellen Schuljahres mit ihren Kursen und deren\n"
+         "      Schuelerzahlen, wie es der Menuepunkt Drucken/Schienen tut.\n"
+         "      --db      die Blockbildungsdatei\n"
+         "      --text    schreibt die gedruckten Zeilen als Text (UTF-8), eine Zeile mit\n"
+         "                Seitenvorschub (\\f) zwischen zwei Seiten\n"
+         "      --pdf     schreibt die gedruckten Seiten als PDF (A4)\n",
+         &cli::runPrintRails,
+         {},
+         true},
+        {"print lists",
+         "  print lists --db PFAD --cohort JAHR --rails GK1,GK2,... [--landscape]\n"
+         "              (--text DATEI | --pdf DATEI)\n"
+         "      Druckt die Block-Kurs-Listen eines Kollegiatenjahrgangs fuer die genannten\n"
+         "      Schienen, wie es das Fenster Drucken/Block-Kurs-Listen tut.\n"
+         "      --cohort     der Kollegiatenjahrgang (Kursphase)\n"
+         "      --rails      die Schienen mit ihrer Bezeichnung, durch Kommas getrennt;\n"
+         "                   hoechstens 16 im Hochformat, 25 im Querformat\n"
+         "      --landscape  Querformat (50 Schueler je Seite) statt Hochformat (75)\n"
+         "      --text, --pdf wie bei print rails\n",
+         &cli::runPrintLists,
+         {QStringLiteral("--landscape")},
+         true},
     };
     return all;
 }
@@ -46,24 +71,44 @@ QString usage() {
     return u + QString::fromLatin1(kTail);
 }
 
+// The command the arguments name; its words are taken off the arguments.
+const cli::Command* find(QStringList& args) {
+    for (const cli::Command& c : commands()) {
+        const QStringList words = QString::fromLatin1(c.name).split(QLatin1Char(' '));
+        if (args.mid(0, words.size()) == words) {
+            args.remove(0, words.size());
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString given = args.value(0);
+    const cli::Command* command = find(args);
+    std::unique_ptr<QCoreApplication> app;
+    if (command && command->paints) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         cli::out() << usage();
         return 0;
     }
     try {
-        if (args.isEmpty())
+        if (given.isEmpty())
             throw cli::UsageError(QStringLiteral("kein Befehl angegeben"));
-        const QString name = args.takeFirst();
-        for (const cli::Command& c : commands())
-            if (name == QLatin1String(c.name))
-                return c.run(cli::Args(name, args, c.flags));
-        throw cli::UsageError(QStringLiteral("unbekannter Befehl: ") + name);
+        if (!command)
+            throw cli::UsageError(QStringLiteral("unbekannter Befehl: ") + given);
+        return command->run(cli::Args(QString::fromLatin1(command->name), args, command->flags));
     } catch (const cli::UsageError& e) {
         cli::err() << "kubb: " << QString::fromUtf8(e.what()) << "\n\n" << usage();
         return 2;

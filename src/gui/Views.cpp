@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "common/MessageWindow.h"
+#include "gui/BlKuListenView.h"
 #include "gui/ChooserView.h"
 #include "gui/ImportViews.h"
 #include "gui/QtHost.h"
@@ -9,6 +10,7 @@
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
 #include "placement/frmK.h"
+#include "printing/frmBlKuListen.h"
 
 namespace gui {
 
@@ -32,6 +34,7 @@ void registerViews(QtHost& host) {
     add<common::frmFMld, FMldView>(host, "frmFMld");
     add<placement::SetzenK, SetzenKView>(host, "SetzenK");
     add<placement::frmK, ChooserView>(host, "frmK");
+    add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
 }
 
 } // namespace gui

@@ -1,0 +1,81 @@
+#include "printing/Layouts.h"
+
+namespace printing {
+
+namespace {
+
+QString padCut(const QString& text, int n) {
+    return text.leftJustified(n, QLatin1Char(' '), true);
+}
+
+// Writes text into line at the 0-based position, cut to width.
+void put(QString& line, int pos, const QString& text, int width) {
+    const QString t = text.left(width);
+    line.replace(pos, t.size(), t);
+}
+
+} // namespace
+
+QStringList fileHeaderLines(const QString& databasePath, const QDateTime& lastModified) {
+    return {QStringLiteral("Schienenbildung:"),
+            QStringLiteral("Kollegiaten aus Datei : ") + databasePath,
+            QStringLiteral("Stand : ") +
+                lastModified.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))};
+}
+
+QString railHeaderCell(const QString& bez, const QVariant& hours) {
+    return padCut(bez, 6) + QString::number(hours.isNull() ? 0 : hours.toInt());
+}
+
+QString RailPlan::courseCell(const QString& bez, int students) {
+    return padCut(bez, 6) + (students >= 100 ? QStringLiteral(":") : QStringLiteral(": ")) +
+           QString::number(students);
+}
+
+QString RailPlan::bandLine(const QStringList& texts) {
+    QString line(kLineWidth, QLatin1Char(' '));
+    for (int k = 0; k < texts.size() && k < kSlots; ++k)
+        put(line, kSlotStep * k, texts[k], kSlotWidth);
+    return line;
+}
+
+QString CourseList::courseCell(const QString& bez, const QString& key) {
+    return padCut(bez, 6) + key;
+}
+
+QString CourseList::title(const QString& cohort) {
+    return QStringLiteral("Block-Kurs-Listen für den Kollegiatenjahrgang ") + cohort;
+}
+
+QString CourseList::rule() {
+    return QString(kLineWidth, QLatin1Char('_'));
+}
+
+QString CourseList::line(const QString& first, const QStringList& columns) {
+    QString line(kLineWidth, QLatin1Char(' '));
+    put(line, 0, first, kNameWidth);
+    put(line, kNameWidth, QStringLiteral("|"), 1);
+    int pos = kNameWidth + 1;
+    for (const QString& column : columns) {
+        if (pos + kColumnWidth > kLineWidth)
+            break;
+        put(line, pos, padCut(column, 5) + QLatin1Char('|'), kColumnWidth);
+        pos += kColumnWidth;
+    }
+    return line;
+}
+
+QString CourseList::columnHeader(const QStringList& railHeaderCells) {
+    return line(QStringLiteral("Blockbezeichnung  "), railHeaderCells);
+}
+
+QString CourseList::name(const QString& famName, const QString& rufName) {
+    const QString n = famName.trimmed() + QLatin1Char(' ') + rufName.trimmed();
+    return n.size() > kMaxNameLength ? n.left(kMaxNameLength) + QLatin1Char('.') : n;
+}
+
+QString CourseList::studentLine(int number, const QString& name, const QStringList& courses) {
+    return line(QString::number(number).leftJustified(3) + name, courses);
+}
+
+} // namespace printing

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// The fixed-layout lines of the two printouts: the rail plan and the block-course lists. Each
+// layout is defined here once; positions in the comments are 1-based.
+namespace printing {
+
+// Lines 1-3 of both printouts: "Schienenbildung:", the database and the date and time it was
+// last changed (German form, "21.05.2009 14:03:12").
+QStringList fileHeaderLines(const QString& databasePath, const QDateTime& lastModified);
+
+// Rail header cell of both printouts and the lines of lstBlock: BL_BEZ padded or cut to 6,
+// then the hours without blanks (0 when BL_STD is empty).
+QString railHeaderCell(const QString& bez, const QVariant& hours);
+// The designation in a rail header cell, trimmed.
+inline QString railHeaderBez(const QString& cell) {
+    return cell.left(6).trimmed();
+}
+
+// The rail plan: bands of up to five rails side by side in lines of 70 characters; slot k
+// (0-4) starts at 14k + 1 and takes at most 11 characters.
+struct RailPlan {
+    static constexpr int kLineWidth = 70;
+    static constexpr int kSlots = 5;
+    static constexpr int kSlotStep = 14;
+    static constexpr int kSlotWidth = 11;
+
+    // Course cell: KS_BEZ padded or cut to 6, ": ", the number of students. A count of three
+    // digits drops the blank so that the slot still shows it whole (".GK1   :104").
+    static QString courseCell(const QString& bez, int students);
+    // A course's slot: "." and its cell.
+    static QString courseSlot(const QString& cell) { return QLatin1Char('.') + cell; }
+    // The slot below a rail's last course.
+    static QString fillerSlot() { return QStringLiteral(" .........."); }
+    // A band line from the texts of its slots (at most five; longer texts are cut at 11).
+    static QString bandLine(const QStringList& texts);
+};
+
+// The block-course lists: lines of 256 characters; after the first 19 (number and name, bar)
+// one column of 6 per chosen rail: 5 characters and a bar.
+struct CourseList {
+    static constexpr int kLineWidth = 256;
+    static constexpr int kNameWidth = 18;
+    static constexpr int kColumnWidth = 6;
+    static constexpr int kMaxNameLength = 14;
+
+    // Course cell of the lists' cell table: KS_BEZ padded or cut to 6, then the course key.
+    static QString courseCell(const QString& bez, const QString& key);
+    static QString cellName(const QString& cell) { return cell.left(6); }
+    static QString cellKey(const QString& cell) { return cell.mid(6, 6); }
+
+    // Line 5 of the page header.
+    static QString title(const QString& cohort);
+    // Line 7: 256 underscores.
+    static QString rule();
+    // Line 8: "Blockbezeichnung  |", then the first 5 characters of each chosen rail's header
+    // cell and a bar.
+    static QString columnHeader(const QStringList& railHeaderCells);
+    // Trimmed family name, a blank, trimmed first name; cut to 14 and "." when longer.
+    static QString name(const QString& famName, const QString& rufName);
+    // The running number left-aligned in 3, the name, all padded or cut to 18; a bar; then per
+    // chosen rail the first 5 characters of the student's course there (blanks for none) and a
+    // bar.
+    static QString studentLine(int number, const QString& name, const QStringList& courses);
+
+private:
+    // The first 18 characters (padded or cut) and a bar, then per column its first 5 characters
+    // and a bar, as far as 256 characters go.
+    static QString line(const QString& first, const QStringList& columns);
+};
+
+} // namespace printing

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <vector>
+
+namespace db {
+class Connection;
+}
+namespace ui {
+class Host;
+}
+
+namespace printing {
+
+// A course placed on a rail, as both printouts read it from ckkurs and kurs.
+struct PlacedCourse {
+    QString bez; // KS_BEZ
+    QString key; // CK_KS_ID
+};
+
+// A rail of the school year with its header cell and its placed courses in stored order.
+struct Rail {
+    QString header;
+    std::vector<PlacedCourse> courses;
+};
+
+// The rails of the school year in stored order, each with the courses placed on it in stored
+// order; a placement whose course is gone gets no entry. The tables grow with the school: there
+// is no limit on the rails of a year or the courses of a rail.
+std::vector<Rail> loadRails(db::Connection& c, const QString& schjId);
+
+// The date and time the database file was last changed, for the "Stand : " line.
+QDateTime lastModified(const QString& databasePath);
+
+// The hourglass and "Druck wird vorbereitet!" in the status line while the tables are read;
+// both are reset when the object goes, also when reading fails.
+class Preparing {
+public:
+    explicit Preparing(ui::Host& host);
+    ~Preparing();
+    Preparing(const Preparing&) = delete;
+    Preparing& operator=(const Preparing&) = delete;
+
+private:
+    ui::Host& host_;
+};
+
+} // namespace printing

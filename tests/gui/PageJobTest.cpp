@@ -1,0 +1,71 @@
+#include "pages/PageJob.h"
+#include "support/TestDb.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Job : public pages::PageJob {
+public:
+    void endDoc() override {}
+};
+
+// Whether n characters of the font fit across the printable width of A4 in that orientation.
+bool fits(int n, double pointSize, ui::Orientation o) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    pdf.setResolution(1200);
+    pdf.setPageLayout(pages::pageLayout(o));
+    const QFontMetricsF m(pages::fixedFont("Courier New", pointSize), &pdf);
+    return m.horizontalAdvance(QString(n, QChar('W'))) <=
+           pdf.pageLayout().paintRectPixels(1200).width();
+}
+
+int pdfPages(const QByteArray& pdf) {
+    return static_cast<int>(
+        QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")));
+}
+
+} // namespace
+
+TEST(PageJob, PrintsInAFixedPitchFontWithCourierNewsMetrics) {
+    const QFont f = pages::fixedFont("Courier New", 8);
+    const QFontInfo info(f);
+    EXPECT_TRUE(info.fixedPitch());
+    EXPECT_TRUE(info.family() == "Courier New" || info.family() == "Liberation Mono")
+        << info.family().toStdString();
+    EXPECT_EQ(f.pointSizeF(), 8);
+}
+
+// The widest lines of the printouts: the rail plan (70 at 12 pt), the lists with 16 rails in
+// portrait (115 at 8 pt) and 25 in landscape (169).
+TEST(PageJob, TheWidestPrintedTablesFitOnA4) {
+    EXPECT_TRUE(fits(70, 12, ui::Orientation::Portrait));
+    EXPECT_TRUE(fits(115, 8, ui::Orientation::Portrait));
+    EXPECT_TRUE(fits(169, 8, ui::Orientation::Landscape));
+    EXPECT_FALSE(fits(180, 8, ui::Orientation::Landscape));
+}
+
+// One line, a page break, then 100 lines of 12 pt: more than one page holds.
+TEST(PageJob, WritesPagesAndGoesOnToANewPageAtTheBottom) {
+    test::TempDir tmp;
+    Job job;
+    job.setFont("Courier New", 12);
+    job.printLine("Schienenbildung:");
+    job.newPage();
+    for (int i = 1; i <= 100; ++i)
+        job.printLine(QString::number(i));
+    job.writePdf(tmp.path("job.pdf"));
+    EXPECT_EQ(pdfPages(tmp.read("job.pdf")), 3);
+
+    // A file that cannot be written leaves nothing behind.
+    EXPECT_THROW(job.writePdf(tmp.path("missing/job.pdf")), std::runtime_error);
+    EXPECT_FALSE(QFileInfo::exists(tmp.path("missing")));
+}

@@ -1,0 +1,95 @@
+#include "app/MainWindow.h"
+#include "platform/RunState.h"
+#include "printing/frmBlKuListen.h"
+#include "support/DemoSchool.h"
+#include "support/ScriptedHost.h"
+#include "support/TestDb.h"
+#include "ui/QuietHost.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kKubb = QStringLiteral(KUBB_BINARY_DIR "/src/kubb");
+
+// Runs kubb; the text output's lines, or the output file's bytes.
+QByteArray kubb(const QStringList& args, const QString& output) {
+    QProcess p;
+    p.start(kKubb, args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    QFile f(output);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList textLines(const QByteArray& text) {
+    QStringList lines = QString::fromUtf8(text).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+// Both printouts of the demo school through the main window's menu, against kubb.
+TEST(PrintCommands, KubbPrintsTheLinesOfTheMenuCommands) {
+    ASSERT_TRUE(QFileInfo(kKubb).isExecutable()) << "build the target kubb first";
+    test::TempDir work;
+    platform::RunState s;
+    s.DatenPfad = work.dir();
+    s.DatenDatei = QStringLiteral("BB.MDB");
+    ui::QuietHost quiet;
+    ASSERT_TRUE(test::importDemoSchool(s, quiet));
+
+    test::ScriptedHost host;
+    app::MDIKundB main(s, host);
+    main.menuClick("menuDruckS");
+    host.onModal("frmBlKuListen", [](ui::Window& w) {
+        auto& lists = static_cast<printing::frmBlKuListen&>(w);
+        lists.cmbKollJahrg.setCurrent(1);
+        lists.cmbKollJahrg_Click();
+        for (int i = 0; i < lists.lstBlock.count(); ++i)
+            lists.lstBlock.setSelected(i, i % 2 == 0);
+        lists.OptQuer_Click();
+        lists.click("cmdDruck");
+    });
+    main.menuClick("menuDruckenBlKuListen");
+    ASSERT_EQ(host.printJobs.size(), 2u);
+    const QStringList& rails = host.printJobs[0].lines;
+    const QStringList& lists = host.printJobs[1].lines;
+    EXPECT_GT(rails.size(), 30);
+    EXPECT_EQ(lists.count("\f"), 2) << "120 students of 2008 on three pages";
+
+    const QString db = s.databasePath();
+    EXPECT_EQ(textLines(kubb({"print", "rails", "--db", db, "--text", work.path("rails.txt")},
+                             work.path("rails.txt"))),
+              rails);
+    EXPECT_EQ(textLines(kubb({"print", "lists", "--db", db, "--cohort", "2008", "--rails",
+                              "LK1,LK3,GK2,GK4,GK6,GK8,GK10", "--landscape", "--text",
+                              work.path("lists.txt")},
+                             work.path("lists.txt"))),
+              lists);
+
+    // Without a display kubb writes the same pages as PDF.
+    const QByteArray pdf =
+        kubb({"print", "lists", "--db", db, "--cohort", "2008", "--rails",
+              "LK1,LK3,GK2,GK4,GK6,GK8,GK10", "--landscape", "--pdf", work.path("lists.pdf")},
+             work.path("lists.pdf"));
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")), 3);
+}
+
+TEST(PrintCommands, KubbFailsWhenNothingIsPrinted) {
+    test::TempDir work;
+    test::TestDb db(work.path("BB.MDB"));
+    db.schoolYear("2009/2010", "     3");
+    QProcess p;
+    p.start(kKubb, {"print", "rails", "--db", db.path(), "--text", work.path("out.txt")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("nichts gedruckt"));
+    EXPECT_FALSE(QFileInfo::exists(work.path("out.txt")));
+}

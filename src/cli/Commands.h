@@ -7,5 +7,6 @@ namespace cli {
 // Each command of kubb, in its own file.
 int runCreate(const Args& a);
 int runImport(const Args& a);
+int runExport(const Args& a);
 
 } // namespace cli

@@ -324,7 +324,7 @@ FileGroup::File& FileGroup::create(const QString& target) {
         const QString temporary = besideName(native, QStringLiteral(".tmp"));
         auto file = std::make_unique<QFile>(temporary);
 #ifdef Q_OS_WIN
-        if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             if (QFileInfo::exists(temporary) && attempt < 100)
                 continue;
             const int code = QFileInfo(QFileInfo(native).absolutePath()).isDir() ? 75 : 76;
@@ -340,7 +340,9 @@ FileGroup::File& FileGroup::create(const QString& target) {
             const int code = errorCodeFor(err, native, FileMode::Output);
             throw failure(code, target, QString::fromLocal8Bit(std::strerror(err)));
         }
-        if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        // Unbuffered, so that a failing write reports the system's reason at once.
+        if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                        QFileDevice::AutoCloseHandle)) {
             ::close(fd);
             QFile::remove(temporary);
             throw failure(75, target, file->errorString());

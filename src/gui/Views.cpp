@@ -1,6 +1,8 @@
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "common/MessageWindow.h"
+#include "export/frmAKursPh.h"
+#include "gui/AKursPhView.h"
 #include "gui/ChooserView.h"
 #include "gui/ImportViews.h"
 #include "gui/QtHost.h"
@@ -32,6 +34,7 @@ void registerViews(QtHost& host) {
     add<common::frmFMld, FMldView>(host, "frmFMld");
     add<placement::SetzenK, SetzenKView>(host, "SetzenK");
     add<placement::frmK, ChooserView>(host, "frmK");
+    add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
 }
 
 } // namespace gui

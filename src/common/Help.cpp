@@ -10,6 +10,7 @@ const std::vector<HelpPage>& helpPages() {
         {QStringLiteral("setzen.html"), QStringLiteral("Setzen der Kurse")},
         {QStringLiteral("zuweisen.html"), QStringLiteral("Schüler einem Parallelkurs zuweisen")},
         {QStringLiteral("speichern.html"), QStringLiteral("Schienen speichern")},
+        {QStringLiteral("export.html"), QStringLiteral("Übertragen nach Palexor")},
     };
     return pages;
 }

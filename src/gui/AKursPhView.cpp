@@ -38,7 +38,7 @@ AKursPhView::AKursPhView(exporter::frmAKursPh& w, QtHost& host, QWidget* parent)
             [this]() { ui::runCommand(host_, [&]() { w_.click(QStringLiteral("Command1")); }); });
     connect(&w_, &ui::Window::changed, this, &AKursPhView::refresh);
     refresh();
-    resize(300, 220);
+    resize(260, 170);
 }
 
 void AKursPhView::refresh() {

@@ -319,7 +319,7 @@ FileGroup::~FileGroup() {
 FileGroup::File& FileGroup::create(const QString& target) {
     const QString native = platform::nativePath(target);
     if (QFileInfo(native).isDir())
-        throw FileError(75, target, describe(75, target));
+        throw failure(75, target, QString::fromLocal8Bit(std::strerror(EISDIR)));
     for (int attempt = 1;; ++attempt) {
         const QString temporary = besideName(native, QStringLiteral(".tmp"));
         auto file = std::make_unique<QFile>(temporary);

@@ -30,11 +30,7 @@ int runExport(const Args& a) {
     if (offered.isEmpty())
         throw std::runtime_error(exporter::kNoCoursePhases.toStdString());
     if (!offered.contains(cohort))
-        throw std::runtime_error(
-            QStringLiteral("Der Kollegiatenjahrgang %1 wird zum Schuljahr %2 nicht angeboten "
-                           "(angeboten: %3).")
-                .arg(cohort, s.SchjBez, offered.join(QStringLiteral(", ")))
-                .toStdString());
+        throw cohortNotOffered(cohort, s.SchjBez, offered);
 
     const exporter::Merix m = exporter::exportCohort(s, host(), cohort, dir);
     const int counts[] = {m.students, m.choices, m.rails, m.placements};

@@ -32,7 +32,13 @@ int runExport(const Args& a) {
     if (!offered.contains(cohort))
         throw cohortNotOffered(cohort, s.SchjBez, offered);
 
-    const exporter::Merix m = exporter::exportCohort(s, host(), cohort, dir);
+    exporter::Merix m;
+    try {
+        m = exporter::exportCohort(s, host(), cohort, dir);
+    } catch (const exporter::Refused& e) {
+        throw std::runtime_error(
+            e.message().replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString());
+    }
     const int counts[] = {m.students, m.choices, m.rails, m.placements};
     const char* const what[] = {"Kollegiaten", "Grundkursbelegungen", "Schienen", "gesetzte Kurse"};
     for (size_t i = 0; i < m.files.size(); ++i)

@@ -1,6 +1,6 @@
 // The export command: where the files go, the questions it asks and how it fails; and the same
 // files from the main window's menu, the launcher and kubb export on the demo school.
-#include "SmallSchool.h"
+#include "ExportSchool.h"
 
 #include "app/MainWindow.h"
 #include "export/Export.h"
@@ -125,7 +125,7 @@ TEST_F(Command, CancellingOrAnEmptyChoiceWritesNothing) {
     exporter::exportCommand(s, closed);
     expectPreviousFiles();
 
-    // No student of 2009 or 2008 in the school year 2009/2010... of 2010/2011: no course phase.
+    // In 2010/2011 no student has the course phase 2010 or 2009: nothing to choose.
     ScriptedHost none;
     s.SchjBez = "2010/2011";
     none.onOpenFile(out("MERIX.KO")).onMessage(exporter::kNoCoursePhases);

@@ -1,6 +1,6 @@
 // The four files compared whole, byte for byte, with contents worked out by hand on a small
 // school of the school year 2008/2009 (key "     3").
-#include "SmallSchool.h"
+#include "ExportSchool.h"
 
 #include "export/Export.h"
 

@@ -1,4 +1,4 @@
-#include "SmallSchool.h"
+#include "ExportSchool.h"
 
 #include "export/frmAKursPh.h"
 

@@ -67,11 +67,7 @@ TEST_F(Command, TheFolderComesFromTheIniFileOrTheDialogAndTheNameStaysForTheImpo
     ini.write("[Pfad]\r\nDaten = c:\\palex\\daten\\qz.dbc\r\n");
     ini.close();
     ScriptedHost again;
-    again.onModal("frmAKursPh", [](ui::Window& w) {
-        auto& chooser = dynamic_cast<exporter::frmAKursPh&>(w);
-        chooser.List1.setCurrent(0);
-        chooser.click("Command1");
-    });
+    again.onModal("frmAKursPh", choosePhase("2008"));
     exporter::exportCommand(s, again);
     EXPECT_TRUE(again.fileDialogs.empty());
     EXPECT_EQ(s.VerwDbcPfad, "C:\\PALEX\\DATEN\\QZ.DBC");
@@ -145,6 +141,17 @@ TEST_F(Command, ANameWindows1252CannotHoldRefusesTheExportBeforeAnyFileIsWritten
                                 "Export nicht möglich!"));
     EXPECT_EQ(host.status, "");
     expectPreviousFiles();
+
+    // A line break would shift every later field of the file by a line.
+    db.scalar("DELETE FROM kolleg WHERE KO_VFP_ID = 'ST02'");
+    rail(2, "     3", "S2", "Schiene\n2", 2, 3);
+    ScriptedHost again;
+    again.onOpenFile(out("MERIX.KO"))
+        .onModal("frmAKursPh", choosePhase("2008"))
+        .onMessage("Schiene S2: Ein Zeilenumbruch kann in der Exportdatei MERIX.BL nicht "
+                   "stehen.\r\nExport nicht möglich!");
+    exporter::exportCommand(s, again);
+    expectPreviousFiles();
 }
 
 TEST_F(Command, AFailureWhileTheThirdFileIsWrittenLeavesThePreviousFourFiles) {
@@ -169,12 +176,7 @@ TEST_F(Command, AFolderThatCannotTakeTheFilesAsksThroughTheDiskErrorBox) {
     const QString missing = tmp.path("fehlt/MERIX.KO");
     const QString text = missing + ": Pfad nicht gefunden!";
     host.onOpenFile(missing)
-        .onModal("frmAKursPh",
-                 [](ui::Window& w) {
-                     auto& chooser = dynamic_cast<exporter::frmAKursPh&>(w);
-                     chooser.List1.setCurrent(0);
-                     chooser.click("Command1");
-                 })
+        .onModal("frmAKursPh", choosePhase("2008"))
         .onMessage(text, ui::Answer::Retry)
         .onMessage(text, ui::Answer::Cancel)
         .onMessage(kFailed + text + " (No such file or directory)");
@@ -213,12 +215,7 @@ TEST(DemoSchool, MenuLauncherAndKubbExportWriteTheSameFiles) {
             QDir().mkpath(work.path(phase + via));
         const auto choose = [&](const QString& via) {
             host.onOpenFile(work.path(phase + via + "/MERIX.KO"))
-                .onModal("frmAKursPh", [phase](ui::Window& w) {
-                    auto& chooser = dynamic_cast<exporter::frmAKursPh&>(w);
-                    chooser.List1.setCurrent(
-                        static_cast<int>(chooser.List1.lines().indexOf(phase)));
-                    chooser.click("Command1");
-                });
+                .onModal("frmAKursPh", choosePhase(phase));
         };
         choose("menu");
         main.menuClick("menuDateiExp");

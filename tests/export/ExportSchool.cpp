@@ -4,12 +4,12 @@
 
 namespace test {
 
-void ExportSchool::answer(const QString& phase) {
-    host.onOpenFile(out("MERIX.KO")).onModal("frmAKursPh", [phase](ui::Window& w) {
+std::function<void(ui::Window&)> choosePhase(const QString& phase) {
+    return [phase](ui::Window& w) {
         auto& chooser = dynamic_cast<exporter::frmAKursPh&>(w);
         chooser.List1.setCurrent(static_cast<int>(chooser.List1.lines().indexOf(phase)));
         chooser.click("Command1");
-    });
+    };
 }
 
 void ExportSchool::student(const QString& key, const QString& phase, const QVariant& fam,

@@ -7,7 +7,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QStringList>
-#include <initializer_list>
+#include <functional>
 
 namespace test {
 
@@ -22,6 +22,9 @@ struct WinePrefix {
         return tmp.path("drive_c/");
     }
 };
+
+// The user's part in "Auswahl der Kursphase": selects the line of phase and clicks "&Ok".
+std::function<void(ui::Window&)> choosePhase(const QString& phase);
 
 // A block-formation file of the school year 2008/2009, empty but for the school year, the run
 // state on it and the folder the export writes into (tmp/merix/).
@@ -46,7 +49,9 @@ struct ExportSchool {
     }
     // Scripts the questions of the export: the folder through the file dialog (no INI file),
     // then the course phase in the chooser.
-    void answer(const QString& phase);
+    void answer(const QString& phase) {
+        host.onOpenFile(out("MERIX.KO")).onModal("frmAKursPh", choosePhase(phase));
+    }
 
     void student(const QString& key, const QString& phase, const QVariant& fam,
                  const QVariant& ruf);

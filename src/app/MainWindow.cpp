@@ -3,6 +3,7 @@
 #include "app/StartUp.h"
 #include "common/FileOpen.h"
 #include "common/Session.h"
+#include "export/Export.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
 #include "platform/Files.h"
@@ -33,7 +34,7 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
         {QStringLiteral("menuDateiTessik"), QStringLiteral("&Tessik starten"), d, true},
         {QStringLiteral("menuDateiStr2"), QStringLiteral("-"), d, true},
         {QStringLiteral("menuDateiImp"), QStringLiteral("&Importieren"), d, true},
-        {QStringLiteral("menuDateiExp"), QStringLiteral("&Exportieren"), d, false},
+        {QStringLiteral("menuDateiExp"), QStringLiteral("&Exportieren"), d, true},
         {QStringLiteral("menuDateiDW"), QStringLiteral("&Datendatei wechseln"), d, true},
         {QStringLiteral("menuDateiStr3"), QStringLiteral("-"), d, true},
         {QStringLiteral("menuDateiBel"), QStringLiteral("&Ändern Belegung"), d, false},
@@ -177,7 +178,9 @@ void MDIKundB::menuDateiImp_Click() {
     importCommand();
 }
 
-void MDIKundB::menuDateiExp_Click() {}
+void MDIKundB::menuDateiExp_Click() {
+    exporter::exportCommand(s_, host_);
+}
 
 void MDIKundB::importCommand() {
     // The caption follows the school year of the new file.
@@ -231,7 +234,7 @@ frmAuswahl::frmAuswahl(MDIKundB& main, ui::Host& host)
       host_(host), buttons_{
                        {QStringLiteral("Import"), QStringLiteral("Import aus Palexor"), true},
                        {QStringLiteral("Tessikor"), QStringLiteral("Start von Tessikor"), true},
-                       {QStringLiteral("Export"), QStringLiteral("Übertragen nach Palexor"), false},
+                       {QStringLiteral("Export"), QStringLiteral("Übertragen nach Palexor"), true},
                        {QStringLiteral("Ende"), QStringLiteral("Beenden"), true}} {}
 
 void frmAuswahl::setEnabled(const QString& name, bool on) {

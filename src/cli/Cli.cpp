@@ -77,6 +77,15 @@ ui::QuietHost& host() {
     return h;
 }
 
+std::runtime_error cohortNotOffered(const QString& cohort, const QString& schjBez,
+                                    const QStringList& offered) {
+    return std::runtime_error(
+        QStringLiteral("Der Kollegiatenjahrgang %1 wird zum Schuljahr %2 nicht angeboten "
+                       "(angeboten: %3).")
+            .arg(cohort, schjBez, offered.join(QStringLiteral(", ")))
+            .toStdString());
+}
+
 QString pathArg(const QString& path) {
     if (platform::hasDriveLetter(path))
         return path;

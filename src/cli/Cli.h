@@ -50,6 +50,9 @@ QTextStream& out();
 QTextStream& err();
 // A host for the core: boxes go to stderr as plain lines, every question gets its default.
 ui::QuietHost& host();
+// The error of a cohort (course phase) that the school year does not offer, naming those it does.
+std::runtime_error cohortNotOffered(const QString& cohort, const QString& schjBez,
+                                    const QStringList& offered);
 // A path given on the command line as the program uses it: drive-letter paths stay as they are
 // (they map the Wine way when opened), others become absolute.
 QString pathArg(const QString& path);

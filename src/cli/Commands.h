@@ -9,5 +9,6 @@ int runCreate(const Args& a);
 int runImport(const Args& a);
 int runPrintRails(const Args& a);
 int runPrintLists(const Args& a);
+int runExport(const Args& a);
 
 } // namespace cli

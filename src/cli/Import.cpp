@@ -46,11 +46,7 @@ importer::Selection selection(const vfp::Container& container, const QString& sc
             sel.cohorts << p;
     for (const QString& p : cohorts)
         if (!offered.contains(p))
-            throw std::runtime_error(
-                QStringLiteral("Der Kollegiatenjahrgang %1 wird zum Schuljahr %2 nicht angeboten "
-                               "(angeboten: %3).")
-                    .arg(p, sel.schjBez, offered.join(QStringLiteral(", ")))
-                    .toStdString());
+            throw cohortNotOffered(p, sel.schjBez, offered);
     return sel;
 }
 

@@ -60,6 +60,18 @@ const std::vector<cli::Command>& commands() {
          &cli::runPrintLists,
          {QStringLiteral("--landscape")},
          true},
+        {"export",
+         "  export --db PFAD --cohort 2009 --to VERZEICHNIS\n"
+         "      Schreibt die vier Dateien fuer die Schulverwaltung (MERIX.KO, MERIX.GK,\n"
+         "      MERIX.BL, MERIX.CK) wie der Menuepunkt Exportieren: die Kollegiaten eines\n"
+         "      Jahrgangs mit ihren Grundkursbelegungen, die Schienen des Schuljahres und\n"
+         "      die gesetzten Kurse. Die vier Dateien ersetzen die bisherigen gemeinsam\n"
+         "      oder gar nicht.\n"
+         "      --db        die Blockbildungsdatei; ihr erstes Schuljahr gilt\n"
+         "      --cohort    der Kollegiatenjahrgang (Kursphase): das Anfangsjahr des\n"
+         "                  Schuljahres oder das Jahr davor\n"
+         "      --to        das Verzeichnis der Dateien\n",
+         &cli::runExport},
     };
     return all;
 }

@@ -12,6 +12,7 @@ const std::vector<HelpPage>& helpPages() {
         {QStringLiteral("speichern.html"), QStringLiteral("Schienen speichern")},
         {QStringLiteral("schienendruck.html"), QStringLiteral("Schienen drucken")},
         {QStringLiteral("blockkurslisten.html"), QStringLiteral("Block-Kurs-Listen")},
+        {QStringLiteral("export.html"), QStringLiteral("Übertragen nach Palexor")},
     };
     return pages;
 }

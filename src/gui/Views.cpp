@@ -2,6 +2,8 @@
 #include "app/StartUp.h"
 #include "common/MessageWindow.h"
 #include "gui/BlKuListenView.h"
+#include "export/frmAKursPh.h"
+#include "gui/AKursPhView.h"
 #include "gui/ChooserView.h"
 #include "gui/ImportViews.h"
 #include "gui/QtHost.h"
@@ -35,6 +37,7 @@ void registerViews(QtHost& host) {
     add<placement::SetzenK, SetzenKView>(host, "SetzenK");
     add<placement::frmK, ChooserView>(host, "frmK");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
+    add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
 }
 
 } // namespace gui

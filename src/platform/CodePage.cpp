@@ -298,27 +298,44 @@ QString CodePage::decode(const QByteArray& bytes, int number) {
     return out;
 }
 
-QByteArray CodePage::encode(const QString& text, int number) {
+namespace {
+
+// The byte of the page for a UTF-16 unit, -1 when the page has none.
+int byteFor(const Page& page, char16_t u) {
+    if (u < 0x80)
+        return u;
+    if (u == 0xFFFD)
+        return -1;
+    for (int i = 0; i < 128; ++i)
+        if (page.high[static_cast<size_t>(i)] == u)
+            return 0x80 + i;
+    return -1;
+}
+
+const Page& pageOr1252(int number) {
     const Page* page = find(number);
-    if (!page)
-        page = find(1252);
+    return page ? *page : *find(1252);
+}
+
+} // namespace
+
+QByteArray CodePage::encode(const QString& text, int number) {
+    const Page& page = pageOr1252(number);
     QByteArray out;
     out.reserve(text.size());
     for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80) {
-            out.append(static_cast<char>(u));
-            continue;
-        }
-        char byte = '?';
-        for (int i = 0; i < 128; ++i)
-            if (page->high[static_cast<size_t>(i)] == u && u != 0xFFFD) {
-                byte = static_cast<char>(0x80 + i);
-                break;
-            }
-        out.append(byte);
+        const int byte = byteFor(page, c.unicode());
+        out.append(byte < 0 ? '?' : static_cast<char>(byte));
     }
     return out;
+}
+
+qsizetype CodePage::firstUnencodable(const QString& text, int number) {
+    const Page& page = pageOr1252(number);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (byteFor(page, text[i].unicode()) < 0)
+            return i;
+    return -1;
 }
 
 int CodePage::fromDbfMark(unsigned char mark) {

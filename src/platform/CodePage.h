@@ -15,6 +15,9 @@ public:
     static QString decode(const QByteArray& bytes, int number);
     // Characters the page cannot hold become '?'.
     static QByteArray encode(const QString& text, int number);
+    // The index of the first character of text that the page cannot hold (a character outside
+    // the Basic Multilingual Plane counts from its first half), -1 when it holds them all.
+    static qsizetype firstUnencodable(const QString& text, int number);
     // The code page a table's header byte 29 names; 0 when unmarked or unknown.
     static int fromDbfMark(unsigned char mark);
 };

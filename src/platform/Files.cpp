@@ -9,7 +9,10 @@
 #include <QSaveFile>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <set>
 #include <sys/stat.h>
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -332,6 +335,196 @@ void PendingFile::commit(Replace replace) {
         throw FileError(75, target_, describe(75, target_));
     }
     committed_ = true;
+}
+
+namespace {
+
+// "~NAME.xxxxxx.ext" beside the system path native, xxxxxx drawn at random.
+QString besideName(const QString& native, const QString& ext) {
+    static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int i = 0; i < 6; ++i)
+        suffix += QLatin1Char(kDigits[QRandomGenerator::global()->bounded(36)]);
+    const QFileInfo info(native);
+    return info.absolutePath() + QStringLiteral("/~") + info.fileName() + QLatin1Char('.') +
+           suffix + ext;
+}
+
+std::filesystem::path fsPath(const QString& native) {
+#ifdef Q_OS_WIN
+    return std::filesystem::path(native.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(native).toStdString());
+#endif
+}
+
+// A failure of the file target with the system's own words appended.
+FileError failure(int code, const QString& target, const QString& system) {
+    return FileError(code, target, describe(code, target) + QStringLiteral(" (") + system + ')');
+}
+
+FileError writeFailure(const QString& target, const QString& system) {
+    return FileError(75, target,
+                     target + QStringLiteral(": Schreibfehler! (") + system + QLatin1Char(')'));
+}
+
+// Renames within one directory; an existing file at to is not expected.
+void move(const QString& from, const QString& to, const QString& target) {
+    std::error_code ec;
+    std::filesystem::rename(fsPath(from), fsPath(to), ec);
+    if (!ec)
+        return;
+#ifdef Q_OS_WIN
+    const int code = 75;
+#else
+    const int code = errorCodeFor(ec.value(), to, FileMode::Output);
+#endif
+    throw failure(code, target, QString::fromStdString(ec.message()));
+}
+
+} // namespace
+
+void FileGroup::File::write(const QByteArray& bytes) {
+    errno = 0;
+    const qint64 written = file_->write(bytes);
+    if (written == bytes.size())
+        return;
+    // A short write sets no error on the file; the system's reason is the last call's.
+    const int err = errno;
+    QString reason = file_->errorString();
+    if (file_->error() == QFileDevice::NoError)
+        reason = err != 0 ? QString::fromLocal8Bit(std::strerror(err))
+                          : QStringLiteral("%1 von %2 Bytes geschrieben")
+                                .arg(std::max<qint64>(written, 0))
+                                .arg(bytes.size());
+    throw writeFailure(target_, reason);
+}
+
+void FileGroup::File::writeLine(const QString& text) {
+    write(CodePage::encode(text, 1252) + "\r\n");
+}
+
+FileGroup::~FileGroup() {
+    if (!committed_)
+        discard();
+}
+
+FileGroup::File& FileGroup::create(const QString& target) {
+    const QString native = platform::nativePath(target);
+    if (QFileInfo(native).isDir())
+        throw failure(75, target, QString::fromLocal8Bit(std::strerror(EISDIR)));
+    for (int attempt = 1;; ++attempt) {
+        const QString temporary = besideName(native, QStringLiteral(".tmp"));
+        auto file = std::make_unique<QFile>(temporary);
+#ifdef Q_OS_WIN
+        if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            if (QFileInfo::exists(temporary) && attempt < 100)
+                continue;
+            const int code = QFileInfo(QFileInfo(native).absolutePath()).isDir() ? 75 : 76;
+            throw failure(code, target, file->errorString());
+        }
+#else
+        const int fd = ::open(QFile::encodeName(temporary).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            const int err = errno;
+            if (err == EEXIST && attempt < 100)
+                continue;
+            const int code = errorCodeFor(err, native, FileMode::Output);
+            throw failure(code, target, QString::fromLocal8Bit(std::strerror(err)));
+        }
+        // Unbuffered, so that a failing write reports the system's reason at once.
+        if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                        QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            QFile::remove(temporary);
+            throw failure(75, target, file->errorString());
+        }
+#endif
+        auto entry = std::make_unique<File>();
+        entry->target_ = target;
+        entry->native_ = native;
+        entry->temporary_ = temporary;
+        entry->file_ = std::move(file);
+        files_.push_back(std::move(entry));
+        return *files_.back();
+    }
+}
+
+void FileGroup::commit() {
+    for (auto& f : files_) {
+        if (!f->file_->flush())
+            throw writeFailure(f->target_, f->file_->errorString());
+#ifndef Q_OS_WIN
+        // On disk before the rename, so that a crash cannot leave an empty file in its place.
+        if (::fsync(f->file_->handle()) != 0)
+            throw writeFailure(f->target_, QString::fromLocal8Bit(std::strerror(errno)));
+#endif
+        f->file_->close();
+        if (f->file_->error() != QFileDevice::NoError)
+            throw writeFailure(f->target_, f->file_->errorString());
+    }
+    try {
+        for (auto& f : files_) {
+            const QFileInfo old(f->native_);
+            if (old.exists() || old.isSymLink()) {
+                QString aside;
+                do
+                    aside = besideName(f->native_, QStringLiteral(".alt"));
+                while (QFileInfo::exists(aside));
+                move(f->native_, aside, f->target_);
+                f->aside_ = aside;
+            }
+            move(f->temporary_, f->native_, f->target_);
+            f->placed_ = true;
+        }
+    } catch (...) {
+        putBack();
+        discard();
+        throw;
+    }
+    committed_ = true;
+    std::set<QString> dirs;
+    for (const auto& f : files_) {
+        if (!f->aside_.isEmpty())
+            QFile::remove(f->aside_);
+        dirs.insert(QFileInfo(f->native_).absolutePath());
+    }
+#ifndef Q_OS_WIN
+    // The renames themselves on disk; a directory that cannot be synced keeps them in the cache.
+    for (const QString& dir : dirs) {
+        const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+#endif
+}
+
+void FileGroup::putBack() {
+    for (auto f = files_.rbegin(); f != files_.rend(); ++f) {
+        File& file = **f;
+        if (file.placed_) {
+            QFile::remove(file.native_);
+            file.placed_ = false;
+        }
+        if (!file.aside_.isEmpty()) {
+            std::error_code ec;
+            std::filesystem::rename(fsPath(file.aside_), fsPath(file.native_), ec);
+            if (!ec)
+                file.aside_.clear();
+        }
+    }
+}
+
+void FileGroup::discard() {
+    for (auto& f : files_) {
+        if (f->file_->isOpen())
+            f->file_->close();
+        if (!f->placed_)
+            QFile::remove(f->temporary_);
+    }
 }
 
 } // namespace platform

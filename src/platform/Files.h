@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace ui {
 class Host;
@@ -100,6 +101,53 @@ public:
 private:
     QString target_;
     QString path_;
+    bool committed_ = false;
+};
+
+// Writes one or more files all or nothing: each is written under a temporary name beside its
+// target ("~NAME.xxxxxx.tmp"), and only when every one is complete and on disk does commit() put
+// them in place. Until then, and after any failure, each target holds what it held before and no
+// temporary is left behind; so also when the group is dropped without commit(). Targets are
+// replaced one after another: each old file is first moved aside and is moved back should a
+// later one fail, so a reader may find a target missing for that moment, never half written.
+class FileGroup {
+public:
+    // One file of the group, open for writing under its temporary name.
+    class File {
+    public:
+        // Appends bytes; a failed or short write throws FileError naming the target.
+        void write(const QByteArray& bytes);
+        // One line in Windows-1252, ended by CR LF.
+        void writeLine(const QString& text);
+        const QString& target() const { return target_; }
+
+    private:
+        friend class FileGroup;
+        QString target_;      // as given
+        QString native_;      // the target's system path
+        QString temporary_;   // system path of the new content
+        QString aside_;       // system path the old file was moved to; empty while none
+        bool placed_ = false; // the new content stands at the target
+        std::unique_ptr<QFile> file_;
+    };
+
+    FileGroup() = default;
+    ~FileGroup();
+    FileGroup(const FileGroup&) = delete;
+    FileGroup& operator=(const FileGroup&) = delete;
+
+    // A new, empty temporary file for target (a path as the program holds it, see nativePath).
+    // Throws FileError with the code of the file-error table (76 for a missing directory, 75
+    // where the directory refuses or a folder stands in the target's place).
+    File& create(const QString& target);
+    // Flushes every file to disk and puts each in its target's place. Throws FileError naming
+    // the file and the system's message; the targets are then as they were.
+    void commit();
+
+private:
+    void putBack();
+    void discard();
+    std::vector<std::unique_ptr<File>> files_;
     bool committed_ = false;
 };
 

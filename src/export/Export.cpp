@@ -1,0 +1,284 @@
+#include "export/Export.h"
+
+#include "common/FileOpen.h"
+#include "db/Database.h"
+#include "export/frmAKursPh.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
+#include "platform/RunState.h"
+#include "ui/Host.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace exporter {
+
+namespace {
+
+// A walk over a query that ended early (a read error) fails like the query itself.
+void finished(db::Connection& c, const QSqlQuery& q) {
+    if (q.lastError().isValid())
+        throw c.error(q.lastError(), q.lastQuery());
+}
+
+QString student(const QString& fam, const QString& ruf) {
+    return QStringLiteral("Kollegiat ") + fam + QStringLiteral(", ") + ruf;
+}
+
+// A course as a choice names it: the trimmed designation of the course the key finds, the key
+// itself when it finds none.
+QString designation(const QVariant& key, const QVariant& courseId, const QVariant& bez) {
+    return courseId.isNull() ? key.toString() : trimBlanks(bez.toString());
+}
+
+// MERIX.KO and MERIX.GK: per student of the cohort (stored order) the KO record, then per
+// basic-course choice (stored order) with a course in either year group the GK record. One
+// query walks the students and reaches each one's choices, courses and subject by index.
+void students(db::Connection& c, const platform::RunState& s, const QString& phase, ui::Host& host,
+              Merix& m) {
+    MerixFile& ko = m.files[0];
+    MerixFile& gk = m.files[1];
+    // The cohort's year group 12 lay in an earlier school year when the phase is not the year
+    // this one starts.
+    const bool year13 = phase != s.SchjBez.left(4);
+    const QString year12 =
+        year13 ? phase + QLatin1Char('/') + QString::number(numberValue(phase) + 1) : s.SchjBez;
+    const QString keyPhase = trimBlanks(phase);
+    // A choice of type "L" and one without type never match "<> 'L'".
+    QSqlQuery q = c.exec(
+        QStringLiteral(
+            "SELECT ko.KO_ID, ko.KO_FAMNAME, ko.KO_RUFNAME, bg.BG_ID, bg.BG_KS_ID_12, "
+            "bg.BG_KS_ID_13, bg.BG_FA_ID, bg.BG_ART, k12.KS_ID, k12.KS_BEZ, k13.KS_ID, k13.KS_BEZ, "
+            "fa.FA_ID, fa.FA_KURSPH, fa.FA_PSCHL "
+            "FROM kolleg ko "
+            "LEFT JOIN belegung bg ON bg.BG_KO_ID = ifnull(ko.KO_VFP_ID, '') AND bg.BG_ART <> 'L' "
+            "LEFT JOIN kurs k12 ON k12.KS_VFP_ID = bg.BG_KS_ID_12 "
+            "LEFT JOIN kurs k13 ON k13.KS_VFP_ID = bg.BG_KS_ID_13 "
+            "LEFT JOIN fachang fa ON fa.FA_VFP_ID = bg.BG_FA_ID "
+            "WHERE ko.KO_KURSPH = ? ORDER BY ko.KO_ID, bg.BG_ID"),
+        {phase});
+    QVariant current;
+    QString who;
+    while (q.next()) {
+        const QVariant fam = q.value(1);
+        const QVariant ruf = q.value(2);
+        if (q.value(0) != current) {
+            current = q.value(0);
+            who = student(fam.toString(), ruf.toString());
+            host.setStatus(QStringLiteral("Kollegiatentabelle: ") + fam.toString());
+            ko.record({{1, phase}, {5, orNull(fam)}, {9, orNull(ruf)}}, who);
+            ++m.students;
+        }
+        const QVariant key12 = q.value(4);
+        const QVariant key13 = q.value(5);
+        if (q.value(3).isNull() || (key12.isNull() && key13.isNull()))
+            continue;
+        host.setStatus(QStringLiteral("Grundkurse: ") + fam.toString());
+        const QString course12 = designation(key12, q.value(8), q.value(9));
+        const QString course13 = designation(key13, q.value(10), q.value(11));
+        QString field2;
+        QString field3 = QStringLiteral("*");
+        if (year13) {
+            field2 = key12.isNull() ? QStringLiteral("*") : year12 + course12;
+            if (!key13.isNull())
+                field3 = s.SchjBez + course13;
+        } else {
+            field2 = s.SchjBez + (key12.isNull() ? QString() : course12);
+        }
+        const QString subject = q.value(12).isNull()
+                                    ? orNull(q.value(6))
+                                    : q.value(13).toString() + q.value(14).toString();
+        gk.record({{1, keyPhase + fam.toString().leftJustified(30, QLatin1Char(' '), true) +
+                           ruf.toString()},
+                   {2, field2},
+                   {3, field3},
+                   {4, subject},
+                   {5, orNull(q.value(7))}},
+                  who);
+        ++m.choices;
+    }
+    finished(c, q);
+}
+
+// MERIX.BL: the rails of the school year.
+void rails(db::Connection& c, const platform::RunState& s, ui::Host& host, Merix& m) {
+    host.setStatus(QStringLiteral("Block"));
+    const auto numberOrStar = [](const QVariant& v) {
+        return v.isNull() ? QStringLiteral("*") : QString::number(v.toLongLong());
+    };
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BL_BEZ, BL_NAME, BL_SORT, BL_STD FROM block "
+                                        "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
+                         {s.SchjID});
+    while (q.next()) {
+        m.files[2].record({{1, s.SchjBez},
+                           {2, orNull(q.value(0))},
+                           {3, q.value(1).isNull() ? QStringLiteral("*") : q.value(1).toString()},
+                           {4, numberOrStar(q.value(2))},
+                           {5, numberOrStar(q.value(3))}},
+                          QStringLiteral("Schiene ") + q.value(0).toString());
+        ++m.rails;
+    }
+    finished(c, q);
+}
+
+// MERIX.CK: every placed course. A placement saved by the workspace (CK_VFP_ID set) finds its
+// rail by key as written, compared exactly; one left by the import by the number its key
+// holds, as the rail's BL_ID. Rails of every school year count.
+void placements(db::Connection& c, const platform::RunState& s, Merix& m) {
+    QHash<QString, QString> byKey;
+    QHash<qint64, QString> byId;
+    QSqlQuery rails =
+        c.exec(QStringLiteral("SELECT BL_ID, BL_VFP_ID, BL_BEZ FROM block ORDER BY BL_ID"));
+    while (rails.next()) {
+        const QString bez = trimBlanks(rails.value(2).toString());
+        byId.insert(rails.value(0).toLongLong(), bez);
+        if (!rails.value(1).isNull() && !byKey.contains(rails.value(1).toString()))
+            byKey.insert(rails.value(1).toString(), bez);
+    }
+    finished(c, rails);
+    QSqlQuery q = c.exec(
+        QStringLiteral("SELECT ck.CK_BL_ID, ck.CK_VFP_ID, ks.KS_ID, ks.KS_BEZ FROM ckkurs ck "
+                       "LEFT JOIN kurs ks ON ks.KS_VFP_ID = ck.CK_KS_ID ORDER BY ck.CK_ID"));
+    struct Row {
+        QString rail;
+        QString course;
+    };
+    std::vector<Row> rows;
+    while (q.next()) {
+        const QVariant railKey = q.value(0);
+        std::optional<QString> rail;
+        if (!q.value(1).isNull()) {
+            if (!railKey.isNull() && byKey.contains(railKey.toString()))
+                rail = byKey.value(railKey.toString());
+        } else if (!railKey.isNull()) {
+            if (const auto it = byId.constFind(numberValue(railKey.toString())); it != byId.cend())
+                rail = *it;
+        }
+        rows.push_back({rail ? s.SchjBez + *rail : QStringLiteral("*"),
+                        q.value(2).isNull() ? QStringLiteral("*")
+                                            : s.SchjBez + trimBlanks(q.value(3).toString())});
+    }
+    finished(c, q);
+    // Without placed courses the file holds the empty line alone.
+    MerixFile& ck = m.files[3];
+    ck = MerixFile(ck.name(), QStringLiteral("CK"), 7, !rows.empty());
+    for (const Row& r : rows) {
+        ck.record({{1, r.rail}, {2, r.course}},
+                  QStringLiteral("Kurs ") + r.course + QStringLiteral(" auf Schiene ") + r.rail);
+        ++m.placements;
+    }
+    ck.emptyLine();
+}
+
+} // namespace
+
+QStringList coursePhases(db::Connection& c, const QString& schjBez) {
+    QStringList phases;
+    const qint64 start = numberValue(schjBez.left(4));
+    for (int i = 0; i <= 1; ++i) {
+        const QString candidate = QString::number(start - i);
+        if (!c.scalar(QStringLiteral("SELECT 1 FROM kolleg WHERE KO_KURSPH = ? LIMIT 1"),
+                      {candidate})
+                 .isNull())
+            phases << candidate;
+    }
+    return phases;
+}
+
+Merix buildMerix(db::Connection& c, const platform::RunState& s, const QString& phase,
+                 ui::Host& host) {
+    Merix m;
+    m.files = {MerixFile(QStringLiteral("MERIX.KO"), QStringLiteral("KO"), 68),
+               MerixFile(QStringLiteral("MERIX.GK"), QStringLiteral("GK"), 30),
+               MerixFile(QStringLiteral("MERIX.BL"), QStringLiteral("BL"), 5),
+               MerixFile(QStringLiteral("MERIX.CK"), QStringLiteral("CK"), 7)};
+    students(c, s, phase, host, m);
+    rails(c, s, host, m);
+    placements(c, s, m);
+    return m;
+}
+
+QString merixPath(const QString& dir, const QString& name) {
+    return dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('\\') + name;
+}
+
+QString exportDirectory(const QString& verwDbcPfad) {
+    const qsizetype sep = std::max(verwDbcPfad.lastIndexOf(QLatin1Char('\\')),
+                                   verwDbcPfad.lastIndexOf(QLatin1Char('/')));
+    return verwDbcPfad.left(sep + 1);
+}
+
+void writeMerix(ui::Host& host, const Merix& m, const QString& dir) {
+    platform::FileGroup group;
+    for (const MerixFile& f : m.files) {
+        const QString target = merixPath(dir, f.name());
+        platform::FileGroup::File* file = nullptr;
+        while (!file) {
+            try {
+                file = &group.create(target);
+            } catch (const platform::FileError& e) {
+                if (common::fileErrorDialog(host, e.code(), target) != 0)
+                    throw;
+            }
+        }
+        file->write(f.bytes());
+    }
+    group.commit();
+}
+
+Merix exportCohort(const platform::RunState& s, ui::Host& host, const QString& phase,
+                   const QString& dir) {
+    Merix m;
+    {
+        db::Connection c(s.databasePath());
+        m = buildMerix(c, s, phase, host);
+    }
+    writeMerix(host, m, dir);
+    host.setStatus(QString());
+    return m;
+}
+
+QString ExportVerzeichnis(ui::Host& host) {
+    return host.openFileName({QString(), kExportFilter, 1, QString(), QStringLiteral("MERIX.KO")})
+        .value_or(QString());
+}
+
+void exportCommand(platform::RunState& s, ui::Host& host) {
+    s.VerwDbcPfad = common::readAdministrationIni(host);
+    if (s.VerwDbcPfad.isEmpty())
+        s.VerwDbcPfad = ExportVerzeichnis(host);
+    if (s.VerwDbcPfad.isEmpty())
+        return;
+    // Capitals only where the file system ignores case, so that the folder still opens elsewhere.
+    s.VerwDbcPfad = platform::comparable(s.VerwDbcPfad);
+    const QString dir = exportDirectory(s.VerwDbcPfad);
+    try {
+        QStringList phases;
+        {
+            db::Connection c(s.databasePath());
+            phases = coursePhases(c, s.SchjBez);
+        }
+        if (phases.isEmpty()) {
+            ui::tell(host, kNoCoursePhases);
+            return;
+        }
+        frmAKursPh w(host);
+        w.List1.setLines(phases);
+        w.Label1.clear();
+        host.showModal(w);
+        w.Form_Unload();
+        if (w.Label1.isEmpty())
+            return;
+        exportCohort(s, host, w.Label1, dir);
+    } catch (const Refused& e) {
+        host.setStatus(QString());
+        ui::tell(host, e.message(), ui::Icon::Critical);
+    } catch (const std::exception& e) {
+        host.setStatus(QString());
+        ui::tell(host, kExportFailed + QStringLiteral("\r\n") + QString::fromUtf8(e.what()),
+                 ui::Icon::Critical);
+    }
+}
+
+} // namespace exporter

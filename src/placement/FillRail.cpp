@@ -46,6 +46,8 @@ void SetzenK::cmdSchA_Click() {
         return;
     const int c1 = g.SelStartCol();
     const int c2 = g.SelEndCol();
+    if (refuseHeldColumn(c1, c2))
+        return;
 
     // The entries of the selected rails, column by column from the top.
     QStringList railTexts;
@@ -78,6 +80,15 @@ void SetzenK::cmdSchA_Click() {
     const int index = selected.front();
     const QString entry = LNKurse.line(index);
     const QString key = CourseEntry::key(entry);
+    // The rest of a split course never joins its first part on one rail: that rail could not be
+    // saved.
+    for (int row = 1; row < g.Rows(); ++row)
+        if (CourseEntry::key(g.TextMatrix(row, c1)).compare(key, Qt::CaseInsensitive) == 0 &&
+            !g.TextMatrix(row, c1).isEmpty()) {
+            critical(QStringLiteral("Der Kurs ") + CourseEntry::name(entry).trimmed() +
+                     QStringLiteral(" steht bereits auf dieser Schiene!"));
+            return;
+        }
     if (countOf(s_, key) == 0) {
         critical(QStringLiteral("Kurs: ") + CourseEntry::nameAndBlank(entry) +
                  QStringLiteral(" ist leer!"));

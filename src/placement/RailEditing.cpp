@@ -58,10 +58,19 @@ void putEntries(ui::Grid& g, int col, const QStringList& entries) {
 
 } // namespace
 
+bool SetzenK::refuseHeldColumn(int from, int to) {
+    if (AusSpalte < 0 || AusSpalte < std::min(from, to) || AusSpalte > std::max(from, to))
+        return false;
+    // Inserting puts the cut rail back into this column and would drop what came meanwhile.
+    critical(QStringLiteral("Diese Schiene ist ausgeschnitten!\r\nFügen Sie sie zuerst mit "
+                            "Bearbeiten - einfügen wieder ein."));
+    return true;
+}
+
 void SetzenK::cmdBlock_Click() {
     ui::Grid& g = grdSchienen;
     const int col = g.Col();
-    if (col >= g.Cols())
+    if (col >= g.Cols() || refuseHeldColumn(col, col))
         return;
     for (int row = 1; row < g.Rows(); ++row)
         if (!g.TextMatrix(row, col).isEmpty()) {

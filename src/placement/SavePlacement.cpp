@@ -21,6 +21,7 @@
 
 #include <QCryptographicHash>
 #include <QFileInfo>
+#include <QSet>
 #include <vector>
 
 namespace placement {
@@ -155,15 +156,19 @@ void SetzenK::SchrCkkurs(db::Connection& c) {
         }
     }
 
+    // Rows of rails the grid does not show (other school years', or one left out at loading)
+    // stay as they are.
+    QSet<qint64> shown;
+    for (int col = 0; col < g.Cols(); ++col)
+        shown.insert(val(RailHeader::key(g.TextMatrix(0, col))));
     std::vector<Row> kept;
     if (c.hasTable(QStringLiteral("ckkurs"))) {
-        QSqlQuery q = c.exec(
-            QStringLiteral("SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs "
-                           "WHERE CK_BL_ID IN (SELECT BL_VFP_ID FROM block WHERE BL_SCHJ <> ?) "
-                           "ORDER BY CK_ID"),
-            {s_.SchjID});
+        QSqlQuery q = c.exec(QStringLiteral(
+            "SELECT c.CK_ID, c.CK_BL_ID, c.CK_KS_ID, c.CK_VFP_ID, c.CK_FIX, b.BL_ID, b.BL_SCHJ "
+            "FROM ckkurs c JOIN block b ON b.BL_VFP_ID = c.CK_BL_ID ORDER BY c.CK_ID"));
         while (q.next())
-            kept.push_back({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)});
+            if (q.value(6).toString() != s_.SchjID || !shown.contains(q.value(5).toLongLong()))
+                kept.push_back({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)});
     }
     db::recreateCkkurs(c);
 

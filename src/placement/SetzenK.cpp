@@ -132,11 +132,20 @@ QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
                                             "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
                              {s_.SchjID});
     int col = 0;
+    QStringList tooLong;
     while (rails.next()) {
+        const int railHours = val(field(rails, 2));
+        // The layouts hold one digit: such a rail would be misread. It stays out of the grid,
+        // and saving keeps its placements.
+        if (railHours >= 10) {
+            tooLong << QStringLiteral("Die Schiene %1 hat %2 Wochenstunden;")
+                           .arg(field(rails, 1).trimmed())
+                           .arg(railHours);
+            continue;
+        }
         g.setCols(col + 1);
         g.setRow(0);
         g.setCol(col);
-        const int railHours = val(field(rails, 2));
         const QString header =
             RailHeader::format(field(rails, 1), railHours, rails.value(0).toLongLong());
         g.setColWidth(col, railColumnWidth(header));
@@ -165,6 +174,15 @@ QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
     }
     g.setSelStartCol(0);
     g.setSelEndCol(0);
+    // The current cell is the selected one, so that the commands act on what is shown.
+    if (g.Cols() > 0) {
+        g.setCol(0);
+        g.setRow(g.SelStartRow());
+    }
+    if (!tooLong.isEmpty())
+        critical(tooLong.join(kCrLf) + kCrLf +
+                 QStringLiteral("das Programm verteilt höchstens 9. Solche Schienen werden nicht "
+                                "angezeigt; ihre Kurse bleiben gespeichert."));
     return placedHours;
 }
 
@@ -219,6 +237,13 @@ bool SetzenK::loadCourses(db::Connection& c, const QHash<QString, int>& placedHo
         if (hours == 0) {
             critical(QStringLiteral("Bei ") + bez + QStringLiteral(" fehlt die Stundenzahl!") +
                      kCrLf);
+            continue;
+        }
+        if (hours >= 10) {
+            critical(QStringLiteral("Der Kurs %1 hat %2 Wochenstunden; das Programm verteilt "
+                                    "höchstens 9.")
+                         .arg(bez.trimmed())
+                         .arg(hours));
             continue;
         }
         const QString key = field(k, 2);

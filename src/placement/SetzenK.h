@@ -209,6 +209,9 @@ public:
     int AusSpalte = -1;
     QString AusKopf;
     QStringList AusKurse;
+    // While a column is cut, nothing may be put onto it: true (with a message) when the held
+    // column lies between from and to.
+    bool refuseHeldColumn(int from, int to);
 
     // Closing the window: asks whether to save the grid into this file or into a copy under
     // another name. A save that fails shows its cause and keeps the window open (the planner

@@ -80,6 +80,40 @@ TEST_F(FillRail, ACourseLongerThanTheRailLeavesItsRestAtItsPlaceInTheList) {
     EXPECT_TRUE(s.host.messages.empty());
 }
 
+TEST_F(FillRail, TheRestOfASplitCourseNeverJoinsItsFirstPartOrAHeldRail) {
+    s.rail(1, "S1", 2);
+    s.rail(2, "S2", 2);
+    const QString mathe = single(2, "Mathe", {{"KS_STD", "4"}});
+    s.choice(s.student(1, "A", "a"), mathe);
+    s.load();
+    s.selectCourses({"Mathe"});
+    w().cmdSchA_Click();
+    ASSERT_EQ(grid().TextMatrix(1, 0), entry("Mathe", 2, mathe));
+    const QStringList list = w().LNKurse.lines();
+    ASSERT_EQ(list, QStringList{entry("Mathe", 2, mathe)});
+
+    s.host.onMessage("Der Kurs Mathe steht bereits auf dieser Schiene!");
+    s.selectCourses({"Mathe"});
+    w().cmdSchA_Click();
+    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(grid().Rows(), 2) << "nothing placed";
+    EXPECT_EQ(w().LNKurse.lines(), list);
+
+    // While rail 2 is cut and held, nothing goes onto it, neither courses nor hours.
+    grid().click(1, 1);
+    w().click("menuBearbAus");
+    const QString held = "Diese Schiene ist ausgeschnitten!\r\nFügen Sie sie zuerst mit "
+                         "Bearbeiten - einfügen wieder ein.";
+    s.host.onMessage(held).onMessage(held);
+    s.selectCourses({"Mathe"});
+    w().cmdSchA_Click();
+    w().cmdBlock_Click();
+    EXPECT_EQ(grid().TextMatrix(0, 1), "S2    0  000        2");
+    EXPECT_EQ(w().LNKurse.lines(), list);
+    w().click("menuBearbEinf");
+    EXPECT_EQ(grid().TextMatrix(0, 1), "S2    2  000        2") << "the cut rail comes back whole";
+}
+
 TEST_F(FillRail, TwoSelectedRailsAreCheckedTogetherAndTheCourseGoesIntoTheFirst) {
     s.rail(1, "S1", 3);
     s.rail(2, "S2", 2);
@@ -134,9 +168,8 @@ TEST_F(FillRail, ASplitParallelIsNeverTheTargetOfCollidingStudents) {
     s.choice(s.student(2, "B", "b"), mathe);
     s.choice(s.student(3, "C", "c"), mat1);
     s.load();
-    ASSERT_EQ(w().LNKurse.lines(),
-              (QStringList{entry("Mathe", 3, mathe), entry("Mat1", 2, mat1),
-                           entry("Mat2", 3, mat2)}));
+    ASSERT_EQ(w().LNKurse.lines(), (QStringList{entry("Mathe", 3, mathe), entry("Mat1", 2, mat1),
+                                                entry("Mat2", 3, mat2)}));
     s.selectCourses({"Mathe"});
 
     w().cmdSchA_Click();
@@ -213,10 +246,10 @@ TEST_F(FillRail, RefusalsLeaveTheGridAndTheListAlone) {
     // Selected without its students listed: nothing to tell it may be placed.
     w().LNKurse.setSelected(1, false);
     w().LNKurse.setSelected(0, true);
-    s.host.onMessage(
-        "Kollisionen!" + kCrLf + "Nicht alle Kollegiaten des Kurses Mathe  passen auf die Schiene!" +
-        kCrLf + "Zum Ausgleich ist kein Parallelkurs bei nichtverteilte Kurse vorhanden!" + kCrLf +
-        "Verwenden Sie Kollisionen beseitigen!");
+    s.host.onMessage("Kollisionen!" + kCrLf +
+                     "Nicht alle Kollegiaten des Kurses Mathe  passen auf die Schiene!" + kCrLf +
+                     "Zum Ausgleich ist kein Parallelkurs bei nichtverteilte Kurse vorhanden!" +
+                     kCrLf + "Verwenden Sie Kollisionen beseitigen!");
     w().cmdSchA_Click();
     unchanged();
     for (const ui::Message& m : s.host.messages) {
@@ -285,10 +318,10 @@ struct EveningOut : FillRail {
         s.selectCourses({"Mathe"});
     }
     static QString question(int n0, int avg) {
-        return "Auf diese Schiene passen mehr Kollegiaten des Kurses!" + kCrLf + "Anzahl: " +
-               QString::number(n0) + kCrLf + "Durchschnittliche Kursstärke    : " +
-               QString::number(avg) + kCrLf + "Soll auf " + QString::number(avg) +
-               " ausgelichen werden?";
+        return "Auf diese Schiene passen mehr Kollegiaten des Kurses!" + kCrLf +
+               "Anzahl: " + QString::number(n0) + kCrLf +
+               "Durchschnittliche Kursstärke    : " + QString::number(avg) + kCrLf + "Soll auf " +
+               QString::number(avg) + " ausgelichen werden?";
     }
 };
 

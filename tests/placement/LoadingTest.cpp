@@ -90,6 +90,34 @@ TEST(Loading, RailsShowTheirPlacedCoursesAndLNKurseTheHoursStillToPlace) {
     EXPECT_EQ(w.AnzKvS(5), 0) << "beyond the rails";
 }
 
+TEST(Loading, HoursOfTenAndMoreAreReportedNotMisreadAndTheCurrentCellIsTheSelectedOne) {
+    School s;
+    s.rail(1, "S1", 2);
+    s.rail(2, "Lang", 12);
+    s.rail(3, "S3", 3);
+    const QString deu = s.course(1, "Deu", {{"KS_STD", "2"}});
+    s.course(2, "Riesig", {{"KS_STD", "10"}});
+    s.place(1, deu);
+    s.place(2, deu);
+    s.host
+        .onMessage("Die Schiene Lang hat 12 Wochenstunden;\r\ndas Programm verteilt höchstens "
+                   "9. Solche Schienen werden nicht angezeigt; ihre Kurse bleiben gespeichert.")
+        .onMessage("Der Kurs Riesig hat 10 Wochenstunden; das Programm verteilt höchstens 9.");
+    placement::SetzenK& w = s.load();
+    const ui::Grid& g = w.grdSchienen;
+    ASSERT_EQ(g.Cols(), 2);
+    EXPECT_EQ(g.TextMatrix(0, 1), "S3    3  000        3");
+    EXPECT_EQ(g.Col(), 0) << "the current column is the one shown selected";
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.SelStartCol(), 0);
+
+    // Saving keeps the placement on the rail left out.
+    s.host.onMessage(ui::Answer::Yes);
+    ASSERT_EQ(w.Form_Unload(), placement::SetzenK::Closing::Close);
+    EXPECT_EQ(s.db.rows("SELECT CK_BL_ID, CK_KS_ID FROM ckkurs ORDER BY CK_BL_ID"),
+              (QStringList{"     1|KS0001", "     2|KS0001"}));
+}
+
 TEST(Loading, ASchoolYearWithoutRailsListsEveryCourseWithItsFullHours) {
     School s;
     s.rail(1, "S1", 3, kOtherYear);

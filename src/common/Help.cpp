@@ -10,6 +10,8 @@ const std::vector<HelpPage>& helpPages() {
         {QStringLiteral("setzen.html"), QStringLiteral("Setzen der Kurse")},
         {QStringLiteral("zuweisen.html"), QStringLiteral("Schüler einem Parallelkurs zuweisen")},
         {QStringLiteral("speichern.html"), QStringLiteral("Schienen speichern")},
+        {QStringLiteral("blockdaten.html"), QStringLiteral("Blockdaten")},
+        {QStringLiteral("belegung.html"), QStringLiteral("Ändern Belegung")},
     };
     return pages;
 }

@@ -1,6 +1,10 @@
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "common/MessageWindow.h"
+#include "editors/BlDat.h"
+#include "editors/frmBeleg.h"
+#include "gui/BelegView.h"
+#include "gui/BlDatView.h"
 #include "gui/ChooserView.h"
 #include "gui/ImportViews.h"
 #include "gui/QtHost.h"
@@ -32,6 +36,8 @@ void registerViews(QtHost& host) {
     add<common::frmFMld, FMldView>(host, "frmFMld");
     add<placement::SetzenK, SetzenKView>(host, "SetzenK");
     add<placement::frmK, ChooserView>(host, "frmK");
+    add<editors::BlDat, BlDatView>(host, "BlDat");
+    add<editors::frmBeleg, BelegView>(host, "frmBeleg");
 }
 
 } // namespace gui

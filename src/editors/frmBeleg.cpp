@@ -11,6 +11,8 @@ namespace {
 const QString kEmptyChoice = QStringLiteral("   ");
 const QString kArtL = QStringLiteral("L");
 const QString kArtNotAllowed = QStringLiteral("Belegungsart L nicht erlaubt!");
+const QString kNoExtending = QStringLiteral("Erweitern der Belegung wird noch nicht unterstützt!");
+const QString kHeldAlready = QStringLiteral("Kollegiat hat dieses Fach bereits belegt!");
 
 // While the window fills its boxes itself, the boxes' handlers do nothing.
 class Filling {
@@ -187,7 +189,8 @@ void frmBeleg::FNavigatorLst() {
     LstNavigator.setLines(students);
     emit changed();
     if (students.isEmpty())
-        ui::tell(host_, QStringLiteral("Zum ausgewählten Kursphase gibt es keinen Kollegiaten!"));
+        ui::tell(host_, QStringLiteral(
+                            "Zum ausgewählten Kursphase gibt es keinen Kollegiaten!")); // verbatim
 }
 
 void frmBeleg::LstNavigator_Click() {
@@ -323,15 +326,20 @@ void frmBeleg::showCourse(const std::optional<importer::CourseCandidate>& course
 }
 
 bool frmBeleg::holdsElsewhere(db::Connection& c, const QString& subject, qint64 bgId) {
-    if (!c.scalar(QStringLiteral("SELECT 1 FROM belegung WHERE BG_KO_ID = ? AND BG_FA_ID = ? "
-                                 "AND BG_ID <> ? LIMIT 1"),
-                  {student_, subject, bgId})
-             .isNull()) {
-        ui::tell(host_, QStringLiteral("Kollegiat hat dieses Fach bereits belegt!"),
-                 ui::Icon::Critical);
-        return true;
-    }
-    return false;
+    return !c.scalar(QStringLiteral("SELECT 1 FROM belegung WHERE BG_KO_ID = ? AND BG_FA_ID = ? "
+                                    "AND BG_ID <> ? LIMIT 1"),
+                     {student_, subject, bgId})
+                .isNull();
+}
+
+void frmBeleg::refuse(const QString& message, ui::ComboBox& box, const QString& subject) {
+    ui::tell(host_, message, ui::Icon::Critical);
+    setBack(box, subject);
+    emit changed();
+}
+
+int frmBeleg::yearField() const {
+    return yg_ == QLatin1String("12") ? 1 : 2;
 }
 
 void frmBeleg::CmbFachLK_Click(int row) {
@@ -344,23 +352,19 @@ void frmBeleg::CmbFachLK_Click(int row) {
         return;
     if (k.subject.isEmpty()) {
         // As for the Grundkurse: a row the student has no choice for cannot be given one here.
-        ui::tell(host_, QStringLiteral("Erweitern der Belegung wird noch nicht unterstützt!"),
-                 ui::Icon::Critical);
-        setBack(CmbFachLK[r], k.subject);
-        emit changed();
+        refuse(kNoExtending, CmbFachLK[r], k.subject);
         return;
     }
     db::Connection c(s_.databasePath());
     if (holdsElsewhere(c, chosen, k.bgId)) {
-        setBack(CmbFachLK[r], k.subject);
-        emit changed();
+        refuse(kHeldAlready, CmbFachLK[r], k.subject);
         return;
     }
     const auto course = courseFor(c, chosen, true);
     db::Transaction tx(c);
     AendBel(c, student_, k.subject, kArtL, chosen);
     if (course)
-        AendernKurs(c, student_, chosen, kArtL, course->key, yg_ == QLatin1String("12") ? 1 : 2);
+        AendernKurs(c, student_, chosen, kArtL, course->key, yearField());
     tx.commit();
     k.subject = chosen;
     showCourse(course, lblKursLK[2 * r], lblKursLK[2 * r + 1]);
@@ -374,27 +378,20 @@ void frmBeleg::CmbFachGK_Click(int row) {
     Kept& k = gk_[r];
     const QString chosen = subjectKey(CmbFachGK[r]);
     if (k.subject.isEmpty()) {
-        if (!chosen.isEmpty()) {
-            ui::tell(host_, QStringLiteral("Erweitern der Belegung wird noch nicht unterstützt!"),
-                     ui::Icon::Critical);
-            setBack(CmbFachGK[r], k.subject);
-            emit changed();
-        }
+        if (!chosen.isEmpty())
+            refuse(kNoExtending, CmbFachGK[r], k.subject);
         return;
     }
     if (chosen.isEmpty()) {
-        ui::tell(host_, QStringLiteral("Löschen der Belegung wird noch nicht unterstützt!"),
-                 ui::Icon::Critical);
-        setBack(CmbFachGK[r], k.subject);
-        emit changed();
+        refuse(QStringLiteral("Löschen der Belegung wird noch nicht unterstützt!"), CmbFachGK[r],
+               k.subject);
         return;
     }
     if (sameKey(chosen, k.subject))
         return;
     db::Connection c(s_.databasePath());
     if (holdsElsewhere(c, chosen, k.bgId)) {
-        setBack(CmbFachGK[r], k.subject);
-        emit changed();
+        refuse(kHeldAlready, CmbFachGK[r], k.subject);
         return;
     }
 
@@ -420,7 +417,7 @@ void frmBeleg::CmbFachGK_Click(int row) {
     if (art != k.art)
         AendBelArt(c, student_, chosen, k.art, art);
     if (course)
-        AendernKurs(c, student_, chosen, art, course->key, yg_ == QLatin1String("12") ? 1 : 2);
+        AendernKurs(c, student_, chosen, art, course->key, yearField());
     tx.commit();
 
     k.subject = chosen;

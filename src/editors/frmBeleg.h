@@ -108,6 +108,10 @@ private:
                     QString& label13);
     // Whether the student already holds the subject in a choice other than the row's.
     bool holdsElsewhere(db::Connection& c, const QString& subject, qint64 bgId);
+    // Refuses a subject chosen in a box: the message, and the box shows the row's subject again.
+    void refuse(const QString& message, ui::ComboBox& box, const QString& subject);
+    // AendernKurs's field for the student's year group.
+    int yearField() const;
     void setBack(ui::ComboBox& box, const QString& subject);
     static QString subjectKey(const ui::ComboBox& box);
 

@@ -104,8 +104,16 @@ void BlDat::setButtons(bool addingMode) {
     lstBlockEnabled = !addingMode;
 }
 
+void BlDat::tellNameTaken() {
+    // Leaving the field for the list or a button has just said so.
+    if (nameTakenTold_ != cFieldData[kBez])
+        ui::tell(host_, kNameTaken, ui::Icon::Critical);
+    nameTakenTold_.clear();
+}
+
 void BlDat::show(db::Connection& c, const QString& key) {
     shown_ = key;
+    nameTakenTold_.clear();
     clearFields();
     QSqlQuery q = c.exec(
         QStringLiteral("SELECT BL_BEZ, BL_NAME, BL_STD FROM block WHERE BL_VFP_ID = ? LIMIT 1"),
@@ -229,7 +237,7 @@ bool BlDat::saveShown() {
     if (stdChanged && !hoursValid(hours))
         return false;
     if (bezChanged && nameTaken(c, year, cFieldData[kBez], shown_)) {
-        ui::tell(host_, kNameTaken, ui::Icon::Critical);
+        tellNameTaken();
         return false;
     }
     db::Transaction tx(c);
@@ -280,7 +288,7 @@ void BlDat::UpdateButton_Click() {
         // Trimmed and ignoring case, among the rails of the chosen school year: the unique index
         // on school year and designation must never be what refuses a new rail.
         if (nameTaken(c, year, cFieldData[kBez], QString())) {
-            ui::tell(host_, kNameTaken, ui::Icon::Critical);
+            tellNameTaken();
             emit focusRequested(fieldName(kBez));
             return;
         }
@@ -457,6 +465,7 @@ void BlDat::cFieldData_LostFocus(int index) {
         }
         if (nameTaken(c, year, cFieldData[kBez], editing_ ? shown_ : QString())) {
             ui::tell(host_, kNameTaken, ui::Icon::Critical);
+            nameTakenTold_ = cFieldData[kBez];
             emit focusRequested(fieldName(kBez));
         }
     });

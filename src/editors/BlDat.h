@@ -117,6 +117,8 @@ private:
     // Whether another rail of that school year has this designation (trimmed, ignoring case).
     bool nameTaken(db::Connection& c, const QString& year, const QString& bez,
                    const QString& ownKey);
+    // "Blockname bereits vorhanden!", unless the field's losing the focus has just told it.
+    void tellNameTaken();
     QString chosenYear() const;
     int fieldSize(int index) const;
 
@@ -127,6 +129,7 @@ private:
     bool adding_ = false;
     int listPos_ = 0; // 1-based line of the rail last selected, 0 for none
     bool unloaded_ = false;
+    QString nameTakenTold_; // the designation the focus check last refused
 };
 
 // "&Blockdaten": clears the status line and shows the rail editor modally.

@@ -268,6 +268,9 @@ TEST_F(BlDatTest, RailRenamedToAnotherRailsDesignationIsNotWritten) {
     w->cFieldData_LostFocus(2);
     EXPECT_EQ(focus, QStringList{"cFieldData(2)"});
 
+    select(2);
+    EXPECT_EQ(host.messages.size(), 1u) << "the focus check has just said so";
+    EXPECT_EQ(w->lstBlock.currentIndex(), 0);
     host.onMessage(kTaken);
     select(2);
     EXPECT_EQ(w->lstBlock.currentIndex(), 0);

@@ -3,6 +3,8 @@
 #include "app/StartUp.h"
 #include "common/FileOpen.h"
 #include "common/Session.h"
+#include "editors/BlDat.h"
+#include "editors/frmBeleg.h"
 #include "export/Export.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
@@ -30,14 +32,14 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
     menus_ = {
         {d, QStringLiteral("&Datei"), {}, true},
         {QStringLiteral("menuDateiSetzenK"), QStringLiteral("&Setzen der Kurse"), d, true},
-        {QStringLiteral("menuDateiBlDaten"), QStringLiteral("&Blockdaten"), d, false},
+        {QStringLiteral("menuDateiBlDaten"), QStringLiteral("&Blockdaten"), d, true},
         {QStringLiteral("menuDateiTessik"), QStringLiteral("&Tessik starten"), d, true},
         {QStringLiteral("menuDateiStr2"), QStringLiteral("-"), d, true},
         {QStringLiteral("menuDateiImp"), QStringLiteral("&Importieren"), d, true},
         {QStringLiteral("menuDateiExp"), QStringLiteral("&Exportieren"), d, true},
         {QStringLiteral("menuDateiDW"), QStringLiteral("&Datendatei wechseln"), d, true},
         {QStringLiteral("menuDateiStr3"), QStringLiteral("-"), d, true},
-        {QStringLiteral("menuDateiBel"), QStringLiteral("&Ändern Belegung"), d, false},
+        {QStringLiteral("menuDateiBel"), QStringLiteral("&Ändern Belegung"), d, true},
         {QStringLiteral("menuDateiStr1"), QStringLiteral("-"), d, true},
         {QStringLiteral("menuDateiBeenden"), QStringLiteral("&Beenden"), d, true},
         {p, QStringLiteral("Dr&ucken"), {}, true},
@@ -72,6 +74,8 @@ void MDIKundB::menuClick(const QString& name) {
         return;
     static const std::vector<std::pair<QString, void (MDIKundB::*)()>> handlers = {
         {QStringLiteral("menuDateiSetzenK"), &MDIKundB::menuDateiSetzenK_Click},
+        {QStringLiteral("menuDateiBlDaten"), &MDIKundB::menuDateiBlDaten_Click},
+        {QStringLiteral("menuDateiBel"), &MDIKundB::menuDateiBel_Click},
         {QStringLiteral("menuDateiTessik"), &MDIKundB::menuDateiTessik_Click},
         {QStringLiteral("menuDateiImp"), &MDIKundB::menuDateiImp_Click},
         {QStringLiteral("menuDateiExp"), &MDIKundB::menuDateiExp_Click},
@@ -168,6 +172,14 @@ void MDIKundB::menuDateiSetzenK_Click() {
     do
         host_.showModal(w);
     while (!host_.quitRequested() && w.Form_Unload() == placement::SetzenK::Closing::KeepOpen);
+}
+
+void MDIKundB::menuDateiBlDaten_Click() {
+    editors::showBlDat(s_, host_);
+}
+
+void MDIKundB::menuDateiBel_Click() {
+    editors::showBeleg(s_, host_);
 }
 
 void MDIKundB::menuDateiTessik_Click() {

@@ -46,6 +46,8 @@ public:
     void menuClick(const QString& name);
 
     void menuDateiSetzenK_Click();
+    void menuDateiBlDaten_Click();
+    void menuDateiBel_Click();
     void menuDateiTessik_Click();
     void menuDateiImp_Click();
     void menuDateiExp_Click();

@@ -13,6 +13,8 @@ const std::vector<HelpPage>& helpPages() {
         {QStringLiteral("schienendruck.html"), QStringLiteral("Schienen drucken")},
         {QStringLiteral("blockkurslisten.html"), QStringLiteral("Block-Kurs-Listen")},
         {QStringLiteral("export.html"), QStringLiteral("Übertragen nach Palexor")},
+        {QStringLiteral("blockdaten.html"), QStringLiteral("Blockdaten")},
+        {QStringLiteral("belegung.html"), QStringLiteral("Ändern Belegung")},
     };
     return pages;
 }

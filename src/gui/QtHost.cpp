@@ -263,6 +263,10 @@ void QtHost::setBusy(bool busy) {
     }
 }
 
+void QtHost::beep() {
+    QApplication::beep();
+}
+
 void QtHost::showHelp(const ui::HelpRef& ref) {
     HelpViewer::show(ref, parentWidget());
 }

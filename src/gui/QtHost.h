@@ -40,6 +40,7 @@ public:
     void hide(ui::Window& w) override;
     void setStatus(const QString& text) override;
     void setBusy(bool busy) override;
+    void beep() override;
     void showHelp(const ui::HelpRef& ref) override;
     std::unique_ptr<ui::PrintJob> startPrint() override;
     bool startProgram(const QString& program, const QStringList& arguments) override;

@@ -1,9 +1,13 @@
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "common/MessageWindow.h"
-#include "gui/BlKuListenView.h"
+#include "editors/BlDat.h"
+#include "editors/frmBeleg.h"
 #include "export/frmAKursPh.h"
 #include "gui/AKursPhView.h"
+#include "gui/BelegView.h"
+#include "gui/BlDatView.h"
+#include "gui/BlKuListenView.h"
 #include "gui/ChooserView.h"
 #include "gui/ImportViews.h"
 #include "gui/QtHost.h"
@@ -38,6 +42,8 @@ void registerViews(QtHost& host) {
     add<placement::frmK, ChooserView>(host, "frmK");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
     add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
+    add<editors::BlDat, BlDatView>(host, "BlDat");
+    add<editors::frmBeleg, BelegView>(host, "frmBeleg");
 }
 
 } // namespace gui

@@ -13,17 +13,43 @@ namespace importer {
 
 namespace {
 
-struct Candidate {
-    QString key;
-    QString bez; // trimmed
-};
-
 struct Student {
     QString phase;
     QString name;
 };
 
 } // namespace
+
+std::vector<CourseCandidate> findCourses(db::Connection& c, const QString& schjId,
+                                         const QString& subject, const QString& kind,
+                                         const QString& code, const QString& yg) {
+    const bool twelve = yg == QLatin1String("12");
+    QSqlQuery q(c.database());
+    q.prepare(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ FROM kurs WHERE "
+                             "(KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND KS_FA_ID%1 = ?) OR "
+                             "(KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND KS_FA_ID%2 = ?) "
+                             "ORDER BY KS_ID")
+                  .arg(twelve ? 1 : 3)
+                  .arg(twelve ? 2 : 4));
+    for (int i = 0; i < 2; ++i) {
+        q.addBindValue(schjId);
+        q.addBindValue(code);
+        q.addBindValue(kind);
+        q.addBindValue(subject);
+    }
+    if (!q.exec())
+        throw c.error(q.lastError(), q.lastQuery());
+    std::vector<CourseCandidate> list;
+    while (q.next())
+        list.push_back({q.value(0).toString(), q.value(1).toString().trimmed()});
+    return list;
+}
+
+bool countsInYearGroup(const QString& art, const QString& yg) {
+    static const QRegularExpression year12Types(QStringLiteral("^[LASCX]$"));
+    static const QRegularExpression year13Types(QStringLiteral("^[LBSCX]$"));
+    return (yg == QLatin1String("12") ? year12Types : year13Types).match(art).hasMatch();
+}
 
 QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld& window) {
     const int y = s.SchjBez.left(4).toInt();
@@ -64,38 +90,16 @@ QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld
     }
 
     // The course lookup depends only on subject, kind, code and year group: asked once each.
-    const QString lookup =
-        QStringLiteral("SELECT KS_VFP_ID, KS_BEZ FROM kurs WHERE "
-                       "(KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND KS_FA_ID%1 = ?) OR "
-                       "(KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND KS_FA_ID%2 = ?) "
-                       "ORDER BY KS_ID");
-    QHash<QString, std::vector<Candidate>> cache;
+    QHash<QString, std::vector<CourseCandidate>> cache;
     const auto candidates = [&](const QString& subject, const QString& kind, const QString& code,
-                                const QString& yg) -> const std::vector<Candidate>& {
+                                const QString& yg) -> const std::vector<CourseCandidate>& {
         const QString cacheKey =
             subject + QLatin1Char('|') + kind + QLatin1Char('|') + code + QLatin1Char('|') + yg;
         auto it = cache.find(cacheKey);
         if (it != cache.end())
             return *it;
-        const bool twelve = yg == QLatin1String("12");
-        QSqlQuery q(c.database());
-        q.prepare(lookup.arg(twelve ? 1 : 3).arg(twelve ? 2 : 4));
-        for (int i = 0; i < 2; ++i) {
-            q.addBindValue(s.SchjID);
-            q.addBindValue(code);
-            q.addBindValue(kind);
-            q.addBindValue(subject);
-        }
-        if (!q.exec())
-            throw c.error(q.lastError(), q.lastQuery());
-        std::vector<Candidate> list;
-        while (q.next())
-            list.push_back({q.value(0).toString(), q.value(1).toString().trimmed()});
-        return *cache.insert(cacheKey, std::move(list));
+        return *cache.insert(cacheKey, findCourses(c, s.SchjID, subject, kind, code, yg));
     };
-
-    static const QRegularExpression year12Types(QStringLiteral("^[LASCX]$"));
-    static const QRegularExpression year13Types(QStringLiteral("^[LBSCX]$"));
 
     struct Row {
         qint64 id;
@@ -134,12 +138,12 @@ QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld
         const bool twelve = yg == QLatin1String("12");
         if (twelve ? r.has12 : r.has13)
             continue;
-        if (!(twelve ? year12Types : year13Types).match(r.art).hasMatch())
+        if (!countsInYearGroup(r.art, yg))
             continue;
         const QString kind =
             r.art == QLatin1String("L") ? QStringLiteral("L") : QStringLiteral("K");
         const QString code = twelve ? QStringLiteral("11") : QStringLiteral("12");
-        const std::vector<Candidate>* list = &candidates(r.fa, kind, code, yg);
+        const std::vector<CourseCandidate>* list = &candidates(r.fa, kind, code, yg);
         if (list->empty())
             list = &candidates(r.fa, kind, QStringLiteral("50"), yg);
         if (list->empty()) {
@@ -163,7 +167,7 @@ QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld
                     }
             }
         }
-        const Candidate& course = (*list)[chosen];
+        const CourseCandidate& course = (*list)[chosen];
         QSqlQuery& set = twelve ? set12 : set13;
         set.addBindValue(course.key);
         set.addBindValue(r.id);

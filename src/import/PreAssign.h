@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 namespace ui {
 class Host;
@@ -11,8 +12,30 @@ struct RunState;
 namespace common {
 class frmFMld;
 }
+namespace db {
+class Connection;
+}
 
 namespace importer {
+
+// A course the look-up found: its key (KS_VFP_ID) and its designation (KS_BEZ, trimmed).
+struct CourseCandidate {
+    QString key;
+    QString bez;
+};
+
+// The courses of school year schjId that teach subject at year-group code code ("11", "12",
+// "50" ...) and course kind kind ("L", "K" ...), in stored order. Year group yg "12" looks in the
+// first two subject columns, any other yg in the third and fourth. The pre-assignment and the
+// course-choice editor both choose their courses from this list.
+std::vector<CourseCandidate> findCourses(db::Connection& c, const QString& schjId,
+                                         const QString& subject, const QString& kind,
+                                         const QString& code, const QString& yg);
+
+// Whether a choice of type art ("L", "A", "S" ...) has a course in year group yg: in "12" the
+// types L, A, S, C, X count, in "13" L, B, S, C, X ("A" has no year-13 course, "B" no year-12
+// one).
+bool countsInYearGroup(const QString& art, const QString& yg);
 
 // The pre-assignment after an import: every choice of a student of the two current cohorts
 // that has no course for his year group yet gets the first fitting course of the school year (a

@@ -91,6 +91,8 @@ public:
     // The main window's status line, repainted at once.
     virtual void setStatus(const QString& text) = 0;
     virtual void setBusy(bool busy) = 0;
+    // The system's warning sound.
+    virtual void beep() = 0;
     virtual void showHelp(const HelpRef& ref) = 0;
 
     virtual std::unique_ptr<PrintJob> startPrint() = 0;

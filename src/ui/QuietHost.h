@@ -40,6 +40,7 @@ public:
     void hide(Window&) override {}
     void setStatus(const QString&) override {}
     void setBusy(bool) override {}
+    void beep() override {}
     void showHelp(const HelpRef&) override {}
     std::unique_ptr<PrintJob> startPrint() override { return nullptr; }
     bool startProgram(const QString&, const QStringList&) override { return false; }

@@ -49,6 +49,7 @@ public:
     bool quitCalled = false;
     bool startProgramSucceeds = true;
     int busyDepth = 0;
+    int beeps = 0;
 
     size_t pending() const { return script_.size(); }
 
@@ -63,6 +64,7 @@ public:
     void hide(ui::Window& w) override;
     void setStatus(const QString& text) override;
     void setBusy(bool busy) override;
+    void beep() override { ++beeps; }
     void showHelp(const ui::HelpRef& ref) override;
     std::unique_ptr<ui::PrintJob> startPrint() override;
     bool startProgram(const QString& program, const QStringList& arguments) override;

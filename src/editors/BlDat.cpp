@@ -1,0 +1,483 @@
+#include "editors/BlDat.h"
+
+#include "common/Session.h"
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "platform/RunState.h"
+#include "ui/Host.h"
+
+namespace editors {
+
+namespace {
+
+const QString kTable = QStringLiteral("block");
+const QString kTitleBlock = QStringLiteral("Block");
+const QString kFive = QStringLiteral("     ");
+const QString kHoursOnly = QStringLiteral("Nur Zahlen zwischen 0 und 6");
+const QString kNameTaken = QStringLiteral("Blockname bereits vorhanden!");
+constexpr int kMaxHours = 6;
+
+QString railLine(const QString& bez, const QString& key) {
+    return bez + kFive + key;
+}
+
+QVariant textOrNull(const QString& text) {
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+} // namespace
+
+BlDat::BlDat(platform::RunState& s, ui::Host& host)
+    : ui::Window(QStringLiteral("BlDat"), QStringLiteral("Tabelle: ") + kTable), s_(s),
+      host_(host) {
+    setCommands({
+        {QStringLiteral("NewButton"),
+         QStringLiteral("&Neu"),
+         {},
+         true,
+         [this] { NewButton_Click(); }},
+        {QStringLiteral("UpdateButton"),
+         QStringLiteral("Abs&peichern"),
+         {},
+         false,
+         [this] { UpdateButton_Click(); }},
+        {QStringLiteral("deleteButton"),
+         QStringLiteral("&Löschen"),
+         {},
+         true,
+         [this] { deleteButton_Click(); }},
+        {QStringLiteral("CloseButton"),
+         QStringLiteral("&Schließen"),
+         {},
+         true,
+         [this] { CloseButton_Click(); }},
+        {QStringLiteral("CancelButton"),
+         QStringLiteral("&Abbruch"),
+         {},
+         false,
+         [this] { CancelButton_Click(); }},
+    });
+}
+
+// Run-time errors of the window's commands end the command and are shown by ShowError; the
+// window stays usable.
+template <class F> void BlDat::guarded(F f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        ShowError(e);
+    }
+}
+
+void BlDat::ShowError(const std::exception& e) {
+    ui::tell(host_, QStringLiteral("Folgender Error trat auf:\r\n") + QString::fromUtf8(e.what()),
+             ui::Icon::Critical);
+}
+
+bool BlDat::BlBelegt(db::Connection& c, const QString& railKey) {
+    return !c.scalar(QStringLiteral("SELECT 1 FROM ckkurs WHERE CK_BL_ID = ? LIMIT 1"), {railKey})
+                .isNull();
+}
+
+int BlDat::fieldSize(int index) const {
+    static const QString names[] = {QString(), QString(), QStringLiteral("BL_BEZ"),
+                                    QStringLiteral("BL_NAME"), QStringLiteral("BL_STD")};
+    const db::FieldDef* f = db::table(kTable).field(names[index]);
+    return f && f->type == db::FieldType::Text ? f->length : 0;
+}
+
+QString BlDat::chosenYear() const {
+    return CombSJ.currentIndex() >= 0 ? CombSJ.text().right(6) : QString();
+}
+
+void BlDat::clearFields() {
+    for (QString& f : cFieldData)
+        f.clear();
+}
+
+void BlDat::setButtons(bool addingMode) {
+    setEnabled(QStringLiteral("NewButton"), !addingMode);
+    setEnabled(QStringLiteral("deleteButton"), !addingMode);
+    setEnabled(QStringLiteral("CloseButton"), !addingMode);
+    setEnabled(QStringLiteral("UpdateButton"), addingMode);
+    setEnabled(QStringLiteral("CancelButton"), addingMode);
+    lstBlockEnabled = !addingMode;
+}
+
+void BlDat::tellNameTaken() {
+    // Leaving the field for the list or a button has just said so.
+    if (nameTakenTold_ != cFieldData[kBez])
+        ui::tell(host_, kNameTaken, ui::Icon::Critical);
+    nameTakenTold_.clear();
+}
+
+void BlDat::show(db::Connection& c, const QString& key) {
+    shown_ = key;
+    nameTakenTold_.clear();
+    clearFields();
+    QSqlQuery q = c.exec(
+        QStringLiteral("SELECT BL_BEZ, BL_NAME, BL_STD FROM block WHERE BL_VFP_ID = ? LIMIT 1"),
+        {key});
+    if (q.next()) {
+        cFieldData[kBez] = vFieldVal(q.value(0));
+        cFieldData[kName] = vFieldVal(q.value(1));
+        cFieldData[kStd] = vFieldVal(q.value(2));
+    }
+    emit changed();
+}
+
+void BlDat::selectLine(db::Connection& c, int position) {
+    lstBlock.setCurrent(position - 1);
+    listPos_ = position;
+    show(c, lstBlock.line(position - 1).right(6));
+    editing_ = true;
+    adding_ = false;
+}
+
+void BlDat::Form_Load() {
+    guarded([&] {
+        db::Connection c(s_.databasePath());
+        CombSJ.clear();
+        lstBlock.clear();
+        QSqlQuery years =
+            c.exec(QStringLiteral("SELECT SJ_SCHJ, SJ_VFP_ID FROM schjahr ORDER BY SJ_ID"));
+        while (years.next())
+            CombSJ.addLine(railLine(vFieldVal(years.value(0)), vFieldVal(years.value(1))));
+        if (CombSJ.count() == 0) {
+            ui::tell(host_, common::kNoData, ui::Icon::Exclamation);
+            return;
+        }
+        int year = 0;
+        for (int i = 0; i < CombSJ.count(); ++i)
+            if (CombSJ.line(i).right(6) == s_.SchjID) {
+                year = i;
+                break;
+            }
+        CombSJ.setCurrent(year);
+
+        QSqlQuery rails =
+            c.exec(QStringLiteral("SELECT BL_BEZ, BL_VFP_ID FROM block ORDER BY BL_ID"));
+        while (rails.next())
+            lstBlock.addLine(railLine(vFieldVal(rails.value(0)), vFieldVal(rails.value(1))));
+        if (lstBlock.count() == 0) {
+            NewButton_Click();
+            return;
+        }
+        selectLine(c, 1);
+    });
+}
+
+void BlDat::lstBlock_Click() {
+    const int position = lstBlock.currentIndex() + 1;
+    if (position <= 0 || position == listPos_ || adding_)
+        return;
+    bool saved = false;
+    guarded([&] { saved = saveShown(); });
+    if (!saved) {
+        // The shown rail keeps its line until its fields can be written.
+        lstBlock.setCurrent(listPos_ - 1);
+        emit focusRequested(fieldName(kBez));
+        return;
+    }
+    guarded([&] {
+        db::Connection c(s_.databasePath());
+        selectLine(c, position);
+    });
+}
+
+bool BlDat::hoursValid(QVariant& hours) {
+    const QString text = cFieldData[kStd].trimmed();
+    bool ok = true;
+    const int value = text.toInt(&ok);
+    if (text.isEmpty()) {
+        hours = QVariant();
+        return true;
+    }
+    if (ok && value >= 0 && value <= kMaxHours) {
+        hours = value;
+        return true;
+    }
+    // A rail of more hours would not fit the one-digit hours of the placement's layouts.
+    ui::tell(host_, kHoursOnly, ui::Icon::Exclamation, QString());
+    emit focusRequested(fieldName(kStd));
+    return false;
+}
+
+bool BlDat::nameTaken(db::Connection& c, const QString& year, const QString& bez,
+                      const QString& ownKey) {
+    QSqlQuery q = c.exec(
+        QStringLiteral("SELECT BL_BEZ, BL_VFP_ID FROM block WHERE BL_SCHJ = ? ORDER BY BL_ID"),
+        {year});
+    const QString wanted = bez.trimmed();
+    while (q.next())
+        if (vFieldVal(q.value(1)) != ownKey &&
+            vFieldVal(q.value(0)).trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+bool BlDat::saveShown() {
+    if (!editing_ || shown_.isEmpty())
+        return true;
+    db::Connection c(s_.databasePath());
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BL_BEZ, BL_NAME, BL_STD, BL_SCHJ FROM block "
+                                        "WHERE BL_VFP_ID = ? LIMIT 1"),
+                         {shown_});
+    if (!q.next())
+        return true;
+    const QString year = vFieldVal(q.value(3));
+    // Only what the user changed is written: an untouched empty field keeps its NULL.
+    const bool bezChanged = vFieldVal(q.value(0)) != cFieldData[kBez];
+    const bool nameChanged = vFieldVal(q.value(1)) != cFieldData[kName];
+    const bool stdChanged = vFieldVal(q.value(2)) != cFieldData[kStd];
+    q.finish();
+    if (!bezChanged && !nameChanged && !stdChanged)
+        return true;
+    QVariant hours;
+    if (stdChanged && !hoursValid(hours))
+        return false;
+    if (bezChanged && nameTaken(c, year, cFieldData[kBez], shown_)) {
+        tellNameTaken();
+        return false;
+    }
+    db::Transaction tx(c);
+    const auto write = [&](const char* field, const QVariant& value) {
+        db::checkValue(kTable, QLatin1String(field), value);
+        c.exec(
+            QStringLiteral("UPDATE block SET %1 = ? WHERE BL_VFP_ID = ?").arg(QLatin1String(field)),
+            {value, shown_});
+    };
+    if (bezChanged)
+        write("BL_BEZ", textOrNull(cFieldData[kBez]));
+    if (nameChanged)
+        write("BL_NAME", textOrNull(cFieldData[kName]));
+    if (stdChanged)
+        write("BL_STD", hours);
+    tx.commit();
+    if (bezChanged)
+        for (int i = 0; i < lstBlock.count(); ++i)
+            if (lstBlock.line(i).right(6) == shown_)
+                lstBlock.setLine(i, railLine(cFieldData[kBez], shown_));
+    return true;
+}
+
+void BlDat::NewButton_Click() {
+    guarded([&] {
+        // The shown rail's changes are kept before its fields are cleared.
+        if (!saveShown())
+            return;
+        editing_ = false;
+        adding_ = true;
+        clearFields();
+        setButtons(true);
+        emit changed();
+        emit focusRequested(fieldName(kBez));
+    });
+}
+
+void BlDat::UpdateButton_Click() {
+    guarded([&] {
+        if (!adding_)
+            return;
+        const QString year = chosenYear();
+        if (cFieldData[kBez].trimmed().isEmpty() || CombSJ.currentIndex() < 0) {
+            ui::tell(host_, QStringLiteral("Datensatz leer!"), ui::Icon::Critical, kTitleBlock);
+            return;
+        }
+        db::Connection c(s_.databasePath());
+        // Trimmed and ignoring case, among the rails of the chosen school year: the unique index
+        // on school year and designation must never be what refuses a new rail.
+        if (nameTaken(c, year, cFieldData[kBez], QString())) {
+            tellNameTaken();
+            emit focusRequested(fieldName(kBez));
+            return;
+        }
+        QVariant hours;
+        if (!hoursValid(hours))
+            return;
+        db::Transaction tx(c);
+        const QVariant lastSort =
+            c.scalar(QStringLiteral("SELECT BL_SORT FROM block ORDER BY BL_ID DESC LIMIT 1"));
+        const int sort = lastSort.toInt() + 1;
+        const qint64 id =
+            c.insert(kTable, {{QStringLiteral("BL_SCHJ"), year},
+                              {QStringLiteral("BL_BEZ"), cFieldData[kBez]},
+                              {QStringLiteral("BL_NAME"), textOrNull(cFieldData[kName])},
+                              {QStringLiteral("BL_SORT"), sort},
+                              {QStringLiteral("BL_STD"), hours},
+                              {QStringLiteral("BL_FIX"), QStringLiteral("0")}});
+        const QString key = db::sixKey(id);
+        c.exec(QStringLiteral("UPDATE block SET BL_VFP_ID = ? WHERE BL_ID = ?"), {key, id});
+        tx.commit();
+        lstBlock.addLine(railLine(cFieldData[kBez], key));
+        setButtons(false);
+        selectLine(c, lstBlock.count());
+    });
+}
+
+void BlDat::CancelButton_Click() {
+    guarded([&] {
+        setButtons(false);
+        adding_ = false;
+        if (listPos_ > 0 && listPos_ <= lstBlock.count()) {
+            db::Connection c(s_.databasePath());
+            selectLine(c, listPos_);
+        } else {
+            editing_ = false;
+            shown_.clear();
+            clearFields();
+            emit changed();
+        }
+    });
+}
+
+void BlDat::deleteButton_Click() {
+    guarded([&] {
+        if (!editing_ || shown_.isEmpty())
+            return;
+        db::Connection c(s_.databasePath());
+        if (BlBelegt(c, shown_)) {
+            ui::tell(host_,
+                     QStringLiteral("Block enthält bereits Kurse!\r\nLöschen nicht mehr möglich!"),
+                     ui::Icon::Critical, kTitleBlock);
+            return;
+        }
+        {
+            db::Transaction tx(c);
+            c.exec(QStringLiteral("DELETE FROM block WHERE BL_VFP_ID = ?"), {shown_});
+            tx.commit();
+        }
+        int line = -1;
+        for (int i = 0; i < lstBlock.count(); ++i)
+            if (lstBlock.line(i).right(6) == shown_)
+                line = i;
+        lstBlock.removeLine(line);
+        shown_.clear();
+        editing_ = false;
+        if (lstBlock.count() == 0) {
+            listPos_ = 0;
+            NewButton_Click();
+            return;
+        }
+        selectLine(c, std::min(line + 1, lstBlock.count()));
+    });
+}
+
+void BlDat::CloseButton_Click() {
+    Form_Unload();
+}
+
+bool BlDat::Form_Unload() {
+    if (unloaded_)
+        return true;
+    bool saved = false;
+    guarded([&] { saved = saveShown(); });
+    if (!saved)
+        return false;
+    host_.setStatus(QString());
+    editing_ = false;
+    adding_ = false;
+    unloaded_ = true;
+    host_.hide(*this);
+    return true;
+}
+
+BlDat::KeyDecision BlDat::cFieldData_KeyPress(int index, QChar key, TextCursor& cursor) {
+    KeyDecision decision = KeyDecision::Refuse;
+    guarded([&] {
+        if (index < kBez || index > kStd)
+            return;
+        if (editing_ && !shown_.isEmpty()) {
+            db::Connection c(s_.databasePath());
+            if (BlBelegt(c, shown_)) {
+                ui::tell(host_,
+                         QStringLiteral(
+                             "Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!"),
+                         ui::Icon::Critical, kTitleBlock);
+                return;
+            }
+        }
+        if (!editing_ && !adding_)
+            return;
+        QString& text = cFieldData[static_cast<size_t>(index)];
+        const bool edits = key == kEnter || key == kBackspace || key == kDelete;
+        const int size = fieldSize(index);
+        // A character that would make the text longer than the field is refused: at the
+        // field's size, not beyond it.
+        if (!edits && size > 0 && text.size() - cursor.selectionLength >= size) {
+            host_.beep();
+            ui::tell(host_, QStringLiteral("String zu lang!"), ui::Icon::Exclamation, QString());
+            return;
+        }
+        if (key == kEnter) {
+            emit focusRequested(index < kStd ? fieldName(index + 1)
+                                : adding_    ? QStringLiteral("UpdateButton")
+                                             : QStringLiteral("lstBlock"));
+            decision = KeyDecision::NextField;
+            return;
+        }
+        if (key == kBackspace || key == kDelete) {
+            int from = cursor.position;
+            int n = 0;
+            if (cursor.selectionLength > 0) {
+                from = cursor.selectionStart;
+                n = cursor.selectionLength;
+            } else if (key == kBackspace && cursor.position > 0) {
+                from = cursor.position - 1;
+                n = 1;
+            } else if (key == kDelete && cursor.position < text.size()) {
+                n = 1;
+            }
+            text.remove(from, n);
+            cursor = {from, -1, 0};
+            decision = KeyDecision::Edited;
+            emit changed();
+            return;
+        }
+        if (index == kStd && (key < QLatin1Char('0') || key > QLatin1Char('6'))) {
+            ui::tell(host_, kHoursOnly, ui::Icon::Exclamation, QString());
+            return;
+        }
+        decision = KeyDecision::Accept;
+    });
+    return decision;
+}
+
+void BlDat::cFieldData_Change(int index, const QString& text) {
+    if (index >= kBez && index <= kStd)
+        cFieldData[static_cast<size_t>(index)] = text;
+}
+
+void BlDat::cFieldData_LostFocus(int index) {
+    guarded([&] {
+        if (index != kBez || (!editing_ && !adding_))
+            return;
+        db::Connection c(s_.databasePath());
+        QString year = chosenYear();
+        if (editing_) {
+            QSqlQuery q = c.exec(
+                QStringLiteral("SELECT BL_BEZ, BL_SCHJ FROM block WHERE BL_VFP_ID = ? LIMIT 1"),
+                {shown_});
+            // An unchanged designation is not checked again.
+            if (!q.next() || vFieldVal(q.value(0)) == cFieldData[kBez])
+                return;
+            year = vFieldVal(q.value(1));
+        }
+        if (nameTaken(c, year, cFieldData[kBez], editing_ ? shown_ : QString())) {
+            ui::tell(host_, kNameTaken, ui::Icon::Critical);
+            nameTakenTold_ = cFieldData[kBez];
+            emit focusRequested(fieldName(kBez));
+        }
+    });
+}
+
+void showBlDat(platform::RunState& s, ui::Host& host) {
+    host.setStatus(QString());
+    BlDat w(s, host);
+    w.Form_Load();
+    host.showModal(w);
+    if (!w.unloaded())
+        w.Form_Unload();
+}
+
+} // namespace editors

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "ui/ComboBox.h"
+#include "ui/ListBox.h"
+#include "ui/Window.h"
+
+#include <QString>
+#include <QVariant>
+#include <array>
+#include <exception>
+
+namespace ui {
+class Host;
+}
+namespace platform {
+struct RunState;
+}
+namespace db {
+class Connection;
+}
+
+namespace editors {
+
+// "Tabelle: block": the record form over the rails of table block. The list on the left holds
+// every rail of every school year; the three fields show the selected rail's designation, name
+// and hours. Changes to a shown rail are written when another line is selected, before a new
+// rail is begun and on closing; a new rail is written by "Abs&peichern". Rails that already
+// carry courses (rows in ckkurs) take no key and cannot be deleted.
+//
+// The window keeps no database open: it remembers the shown rail's key and every command reads
+// and writes on its own connection. The key filter of the fields is here: the view forwards
+// each key with the field and the text cursor, and does what the filter decides.
+class BlDat : public ui::Window {
+    Q_OBJECT
+public:
+    BlDat(platform::RunState& s, ui::Host& host);
+
+    // Field indexes as the system numbers the text boxes after the fields of block.
+    static constexpr int kBez = 2;  // BL_BEZ, "Bezeichnung"
+    static constexpr int kName = 3; // BL_NAME
+    static constexpr int kStd = 4;  // BL_STD, "Stunden"
+
+    // Controls.
+    ui::ListBox lstBlock{false};       // BL_BEZ, five blanks, BL_VFP_ID
+    ui::ComboBox CombSJ;               // SJ_SCHJ, five blanks, SJ_VFP_ID
+    std::array<QString, 5> cFieldData; // indexes kBez..kStd
+    bool lstBlockEnabled = true;
+    const QString lblBez = QStringLiteral("Bezeichnung");
+    const QString lblName = QStringLiteral("Name");
+    const QString lblStd = QStringLiteral("Stunden");
+    const QString lblSJ = QStringLiteral("Schuljahr");
+
+    // Keys of the filter besides the typed characters.
+    static constexpr QChar kEnter = QChar(13);
+    static constexpr QChar kBackspace = QChar(8);
+    static constexpr QChar kDelete = QChar(127);
+
+    // The text cursor of a field: its position and the selected characters, if any.
+    struct TextCursor {
+        int position = 0;
+        int selectionStart = -1;
+        int selectionLength = 0;
+    };
+    // What becomes of a key: the field inserts it (Accept); it is dropped (Refuse); the focus
+    // has moved on (NextField, focusRequested was emitted); the filter has edited the text
+    // itself and moved the cursor (Edited).
+    enum class KeyDecision { Accept, Refuse, NextField, Edited };
+
+    void Form_Load();
+    // A line of lstBlock was made current (by the user).
+    void lstBlock_Click();
+    void NewButton_Click();
+    void UpdateButton_Click();
+    void deleteButton_Click();
+    void CloseButton_Click();
+    void CancelButton_Click();
+    // The window is being closed (its close box, or after the host's modal call). Returns
+    // false when the shown rail cannot be written: the window stays open.
+    bool Form_Unload();
+
+    KeyDecision cFieldData_KeyPress(int index, QChar key, TextCursor& cursor);
+    // The field's text after an accepted key.
+    void cFieldData_Change(int index, const QString& text);
+    void cFieldData_LostFocus(int index);
+
+    // Whether a course is placed on the rail with this key.
+    static bool BlBelegt(db::Connection& c, const QString& railKey);
+    static QString vFieldVal(const QVariant& value) {
+        return value.isNull() ? QString() : value.toString();
+    }
+    // A run-time error of a command, as this window reports it.
+    void ShowError(const std::exception& e);
+
+    bool editing() const { return editing_; }
+    bool adding() const { return adding_; }
+    int listPosition() const { return listPos_; }
+    bool unloaded() const { return unloaded_; }
+    // The key of the rail shown, empty while none is.
+    const QString& shownKey() const { return shown_; }
+
+    // The control names focusRequested uses: "cFieldData(2)" .. "cFieldData(4)", "lstBlock",
+    // "UpdateButton".
+    static QString fieldName(int index) { return QStringLiteral("cFieldData(%1)").arg(index); }
+
+signals:
+    void focusRequested(const QString& control);
+
+private:
+    template <class F> void guarded(F f);
+    void show(db::Connection& c, const QString& key);
+    void clearFields();
+    void setButtons(bool addingMode);
+    void selectLine(db::Connection& c, int position);
+    // Writes the shown rail's changed fields; false (with the message) when they are refused.
+    bool saveShown();
+    bool hoursValid(QVariant& hours);
+    // Whether another rail of that school year has this designation (trimmed, ignoring case).
+    bool nameTaken(db::Connection& c, const QString& year, const QString& bez,
+                   const QString& ownKey);
+    // "Blockname bereits vorhanden!", unless the field's losing the focus has just told it.
+    void tellNameTaken();
+    QString chosenYear() const;
+    int fieldSize(int index) const;
+
+    platform::RunState& s_;
+    ui::Host& host_;
+    QString shown_; // BL_VFP_ID of the rail in the fields
+    bool editing_ = false;
+    bool adding_ = false;
+    int listPos_ = 0; // 1-based line of the rail last selected, 0 for none
+    bool unloaded_ = false;
+    QString nameTakenTold_; // the designation the focus check last refused
+};
+
+// "&Blockdaten": clears the status line and shows the rail editor modally.
+void showBlDat(platform::RunState& s, ui::Host& host);
+
+} // namespace editors

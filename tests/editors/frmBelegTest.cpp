@@ -1,0 +1,352 @@
+#include "editors/frmBeleg.h"
+
+#include "db/Database.h"
+#include "platform/RunState.h"
+#include "support/ScriptedHost.h"
+#include "support/TestDb.h"
+
+#include <gtest/gtest.h>
+
+// The course-choice editor through its handlers on a small school of 2009/2010: cohort 2009 in
+// year group 12, cohort 2008 in 13. Courses carry the administration's codes as the import
+// writes them (kind "K", "11" for year group 12, "12" for 13).
+
+namespace {
+
+using editors::frmBeleg;
+
+const QString kYear = QStringLiteral("     9");
+
+QString line(const QString& name, const QString& key) {
+    return name.leftJustified(52, ' ') + key;
+}
+
+class frmBelegTest : public ::testing::Test {
+protected:
+    test::TempDir tmp;
+    test::TestDb db{tmp.path("BB.MDB")};
+    platform::RunState s;
+    test::ScriptedHost host;
+    std::unique_ptr<frmBeleg> w;
+    db::Connection* building_ = nullptr; // the school's rows go in one transaction
+
+    void SetUp() override {
+        db::Connection c(db.path());
+        db::Transaction tx(c);
+        building_ = &c;
+        build();
+        tx.commit();
+        building_ = nullptr;
+    }
+    void insert(const QString& table, const test::Row& row) {
+        if (building_)
+            building_->insert(table, row);
+        else
+            db.insert(table, row);
+    }
+    void build() {
+        insert("schjahr", {{"SJ_SCHJ", "2009/2010"}, {"SJ_VFP_ID", kYear}});
+        db.useIn(s, "2009/2010", kYear);
+        subject("FA0001", "2009", "D", "LABSCX");
+        subject("FA0002", "2009", "M", "LABSCX");
+        subject("FA0003", "2009", "E", "ABSCX");
+        subject("FA0004", "2009", "Ph", "ABSCX");
+        subject("FA0005", "2009", "Lat", "L");
+        subject("FA0006", "2009", "Sp", {});
+        subject("FA0007", "2009", "Ku", "BSC");
+        subject("FA0011", "2008", "D", "LABSCX");
+        subject("FA0012", "2008", "M", "LABSCX");
+        subject("FA0013", "2008", "E", "ABSCX");
+        subject("FA0014", "2008", "Ph", "ABSCX");
+        course("KS0001", "1E1", "FA0003");
+        course("KS0002", "1E2", "FA0003");
+        course("KS0003", "1Ph1", "FA0004");
+        course("KS0005", "1LD1", "FA0001", "11", "L");
+        course("KS0006", "1LM1", "FA0002", "11", "L");
+        course("KS0007", "1Ku1", "FA0007");
+        course("KS0008", "1Ku2", "FA0007");
+        course("KS0009", "1LL1", "FA0005", "11", "L");
+        course("KS0011", "2E1", "FA0013", "12");
+        course("KS0012", "2Ph1", "FA0014", "12");
+        course("KS0013", "2LD1", "FA0011", "12", "L");
+
+        student("ST0001", "2009", "Adler", "Anna");
+        student("ST0002", "2009", "Bauer", "Ben");
+        student("ST0003", "2009", "Zorn", "Zoe");
+        student("ST0011", "2008", "Weber", "Lu");
+        student("ST0021", "2007", "Alt", "Ali");
+        // Adler: two advanced courses, English and physics, sport without any course.
+        choice("ST0001", "FA0001", "L", "KS0005");
+        choice("ST0001", "FA0002", "L", "KS0006");
+        choice("ST0001", "FA0003", "S", "KS0001", "KS0011");
+        choice("ST0001", "FA0004", "S", "KS0003", "KS0012");
+        choice("ST0001", "FA0006", "S");
+        // Bauer: no advanced course. Zorn: three.
+        choice("ST0002", "FA0003", "S", "KS0001");
+        choice("ST0003", "FA0001", "L", "KS0005");
+        choice("ST0003", "FA0002", "L", "KS0006");
+        choice("ST0003", "FA0005", "L", "KS0009");
+        choice("ST0003", "FA0003", "X", "KS0002");
+        // Weber, year group 13: mathematics as a basic course, English without a year-13 course.
+        choice("ST0011", "FA0011", "L", "KS0005", "KS0013");
+        choice("ST0011", "FA0012", "S", "KS0006");
+        choice("ST0011", "FA0013", "A", "KS0001");
+    }
+    void subject(const QString& key, const QString& cohort, const QString& bez,
+                 const QVariant& beleg) {
+        insert("fachang",
+               {{"FA_KURSPH", cohort}, {"FA_BEZ", bez}, {"FA_BELEG", beleg}, {"FA_VFP_ID", key}});
+    }
+    void course(const QString& key, const QString& bez, const QString& subject,
+                const QString& code = "11", const QString& kind = "K") {
+        insert("kurs", {{"KS_SCHJ", kYear},
+                        {"KS_BEZ", bez},
+                        {"KS_FA_ID1", subject},
+                        {"KS_FA_ID3", code == "12" ? QVariant(subject) : QVariant()},
+                        {"KS_JGST", code},
+                        {"KS_LKGK", kind},
+                        {"KS_VFP_ID", key}});
+    }
+    void student(const QString& key, const QString& cohort, const QString& fam,
+                 const QString& ruf) {
+        insert(
+            "kolleg",
+            {{"KO_KURSPH", cohort}, {"KO_FAMNAME", fam}, {"KO_RUFNAME", ruf}, {"KO_VFP_ID", key}});
+    }
+    void choice(const QString& student, const QString& subject, const QString& art,
+                const QVariant& c12 = {}, const QVariant& c13 = {}) {
+        insert("belegung", {{"BG_KO_ID", student},
+                            {"BG_KS_ID_12", c12},
+                            {"BG_KS_ID_13", c13},
+                            {"BG_FA_ID", subject},
+                            {"BG_ART", art}});
+    }
+    frmBeleg& open() {
+        w = std::make_unique<frmBeleg>(s, host);
+        w->Form_Load();
+        return *w;
+    }
+    void cohort(int i) {
+        w->CmbKolJg.setCurrent(i);
+        w->CmbKolJg_Click();
+    }
+    void pick(const QString& key) {
+        for (int i = 0; i < w->LstNavigator.count(); ++i)
+            if (w->LstNavigator.line(i).endsWith(key)) {
+                w->LstNavigator.setCurrent(i);
+                w->LstNavigator_Click();
+                return;
+            }
+        ADD_FAILURE() << "no student " << key.toStdString();
+    }
+    // Chooses the entry of a subject (by key, "" for the empty choice) as the user does.
+    static void choose(ui::ComboBox& box, const QString& key) {
+        for (int i = 0; i < box.count(); ++i)
+            if (key.isEmpty() ? box.line(i).trimmed().isEmpty() : box.line(i).endsWith(key)) {
+                box.setCurrent(i);
+                return;
+            }
+        ADD_FAILURE() << "no entry " << key.toStdString();
+    }
+    void gkSubject(int row, const QString& key) {
+        choose(w->CmbFachGK[static_cast<size_t>(row)], key);
+        w->CmbFachGK_Click(row);
+    }
+    void gkType(int row, const QString& art) {
+        auto& box = w->CmbBlGK[static_cast<size_t>(row)];
+        box.setCurrent(static_cast<int>(box.lines().indexOf(art)));
+        w->CmbBlGK_Click(row);
+    }
+    // BG_FA_ID, BG_ART, BG_KS_ID_12 and BG_KS_ID_13 of a student's choices in stored order.
+    QStringList choices(const QString& student) {
+        return db.rows("SELECT BG_FA_ID, BG_ART, BG_KS_ID_12, BG_KS_ID_13 FROM belegung "
+                       "WHERE BG_KO_ID = ? ORDER BY BG_ID",
+                       {student});
+    }
+    QString gkShown(int row) const {
+        const auto r = static_cast<size_t>(row);
+        return w->CmbFachGK[r].text() + "|" + w->CmbBlGK[r].text() + "|" + w->lblKursKG[r] + "|" +
+               w->lblKursKG[r + 13];
+    }
+};
+
+} // namespace
+
+TEST_F(frmBelegTest, OffersTheCohortsOfTheSchoolYearTheirSubjectsAndStudents) {
+    open();
+    EXPECT_EQ(w->caption(), "Belegungsdaten ");
+    EXPECT_EQ(w->CmbKolJg.lines(), (QStringList{"2009", "2008"}));
+    EXPECT_EQ(w->CmbKolJg.currentIndex(), 0);
+    // "Lat" (FA_BELEG "L") is offered only as an advanced course; "Sp" (no FA_BELEG) not at all.
+    const QStringList lk{"D   FA0001", "M   FA0002", "Lat FA0005"};
+    const QStringList gk{"   ",        "D   FA0001", "M   FA0002",
+                         "E   FA0003", "Ph  FA0004", "Ku  FA0007"};
+    for (const auto& box : w->CmbFachLK)
+        EXPECT_EQ(box.lines(), lk);
+    for (const auto& box : w->CmbFachGK)
+        EXPECT_EQ(box.lines(), gk);
+    EXPECT_EQ(w->LstNavigator.lines(),
+              (QStringList{line("Adler Anna", "ST0001"), line("Bauer Ben", "ST0002"),
+                           line("Zorn Zoe", "ST0003")}));
+
+    cohort(1);
+    EXPECT_EQ(w->LstNavigator.lines(), QStringList{line("Weber Lu", "ST0011")});
+    EXPECT_EQ(w->CmbFachLK[0].lines(), (QStringList{"D   FA0011", "M   FA0012"}));
+    EXPECT_TRUE(host.messages.empty());
+
+    w->CmbKolJg.setLines({"2007"}); // a cohort whose students have gone
+    db.scalar("DELETE FROM kolleg WHERE KO_KURSPH = '2007'");
+    host.onMessage("Zum ausgewählten Kursphase gibt es keinen Kollegiaten!");
+    cohort(0);
+    EXPECT_EQ(w->LstNavigator.count(), 0);
+
+    db.scalar("DELETE FROM kolleg");
+    host.onMessage("Zum ausgewählten Schuljahr gibt es keine Kursphasen!");
+    open();
+    EXPECT_EQ(w->CmbKolJg.count(), 0);
+}
+
+TEST_F(frmBelegTest, OpensAStudentsChoicesWithCoursesAndTypes) {
+    open();
+    pick("ST0001");
+    EXPECT_EQ(w->student(), "ST0001");
+    EXPECT_EQ(w->yearGroup(), "12");
+    EXPECT_EQ(w->CmbFachLK[0].text(), "D   FA0001");
+    EXPECT_EQ(w->CmbFachLK[1].text(), "M   FA0002");
+    EXPECT_EQ(w->lblKursLK, (std::array<QString, 4>{"1LD1", "", "1LM1", ""}));
+    EXPECT_EQ(gkShown(0), "E   FA0003|S|1E1|2E1");
+    EXPECT_EQ(gkShown(1), "Ph  FA0004|S|1Ph1|2Ph1");
+    EXPECT_EQ(gkShown(2), "|||") << "sport has no course and is not shown";
+    EXPECT_EQ(w->CmbBlGK[0].lines(), (QStringList{"A", "B", "S", "C", "X"}));
+    EXPECT_EQ(w->CmbBlGK[2].count(), 0);
+
+    host.onMessage("Kollegiat hat keine Leistungskursbelegung!");
+    pick("ST0002");
+    EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(gkShown(0), "|||") << "nothing of the previous student stays";
+
+    // Three advanced courses: the first two and the message; the basic course is still shown.
+    host.onMessage("Zu viele Leistungskurse!");
+    pick("ST0003");
+    EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(w->CmbFachLK[1].text(), "M   FA0002");
+    EXPECT_EQ(gkShown(0), "E   FA0003|X|1E2|");
+}
+
+TEST_F(frmBelegTest, ABasicCourseSubjectChangeClearsBothCoursesAndGivesTheYearGroupsFirst) {
+    open();
+    pick("ST0001");
+    gkSubject(0, "FA0007");
+    EXPECT_EQ(choices("ST0001")[2], "FA0007|S|KS0007|<null>");
+    EXPECT_EQ(gkShown(0), "Ku  FA0007|S|1Ku1|");
+    EXPECT_EQ(w->CmbBlGK[0].lines(), (QStringList{"B", "S", "C"}));
+
+    // The window prefers a basic course of kind "G" with the year group as its code.
+    course("KS0030", "GKu", "FA0007", "12", "G");
+    gkSubject(0, "FA0003");
+    gkSubject(0, "FA0007");
+    EXPECT_EQ(choices("ST0001")[2], "FA0007|S|KS0030|<null>");
+
+    // Nothing the handlers wrote is reported when the next student is chosen.
+    host.onMessage("Kollegiat hat keine Leistungskursbelegung!");
+    pick("ST0002");
+    EXPECT_EQ(host.messages.size(), 1u);
+}
+
+TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGivenButNotToTypeA) {
+    open();
+    cohort(1);
+    pick("ST0011");
+    EXPECT_EQ(w->yearGroup(), "13");
+    gkSubject(0, "FA0014");
+    EXPECT_EQ(choices("ST0011")[1], "FA0014|S|<null>|KS0012");
+    EXPECT_EQ(gkShown(0), "Ph  FA0014|S||2Ph1");
+
+    // English of type A has no year-13 course: its new subject gets none either.
+    course("KS0014", "2M1", "FA0012", "12");
+    gkSubject(1, "FA0012");
+    EXPECT_EQ(choices("ST0011")[2], "FA0012|A|<null>|<null>");
+    EXPECT_EQ(gkShown(1), "M   FA0012|A||");
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(frmBelegTest, ATypeNotOfferedByTheNewSubjectBecomesItsFirstBasicType) {
+    open();
+    pick("ST0001");
+    gkType(0, "A");
+    gkSubject(0, "FA0007"); // art offers B, S, C
+    EXPECT_EQ(choices("ST0001")[2], "FA0007|B|<null>|<null>") << "type B has no year-12 course";
+    EXPECT_EQ(gkShown(0), "Ku  FA0007|B||");
+}
+
+TEST_F(frmBelegTest, TypeAClearsTheYear13CourseBTheYear12CourseAndLIsRefused) {
+    open();
+    pick("ST0001");
+    gkType(1, "C");
+    EXPECT_EQ(choices("ST0001")[3], "FA0004|C|KS0003|KS0012");
+    gkType(1, "A");
+    EXPECT_EQ(choices("ST0001")[3], "FA0004|A|KS0003|<null>");
+    EXPECT_EQ(gkShown(1), "Ph  FA0004|A|1Ph1|");
+    gkType(1, "B");
+    EXPECT_EQ(choices("ST0001")[3], "FA0004|B|<null>|<null>");
+    EXPECT_EQ(gkShown(1), "Ph  FA0004|B||");
+
+    cohort(1);
+    pick("ST0011");
+    host.onMessage("Belegungsart L nicht erlaubt!");
+    gkType(0, "L");
+    EXPECT_EQ(w->CmbBlGK[0].text(), "S");
+    EXPECT_EQ(choices("ST0011")[1], "FA0012|S|KS0006|<null>");
+}
+
+TEST_F(frmBelegTest, AddingRemovingAndDoublingASubjectAreRefusedAndTheBoxSetBack) {
+    open();
+    pick("ST0001");
+    const QStringList before = choices("ST0001");
+    host.onMessage("Erweitern der Belegung wird noch nicht unterstützt!");
+    gkSubject(2, "FA0003");
+    EXPECT_TRUE(w->CmbFachGK[2].text().trimmed().isEmpty());
+    host.onMessage("Löschen der Belegung wird noch nicht unterstützt!");
+    gkSubject(0, "");
+    EXPECT_EQ(w->CmbFachGK[0].text(), "E   FA0003");
+    // Physics is already his (row 2), mathematics his advanced course.
+    host.onMessage("Kollegiat hat dieses Fach bereits belegt!");
+    gkSubject(0, "FA0004");
+    host.onMessage("Kollegiat hat dieses Fach bereits belegt!");
+    gkSubject(0, "FA0002");
+    EXPECT_EQ(w->CmbFachGK[0].text(), "E   FA0003");
+    host.onMessage("Kollegiat hat dieses Fach bereits belegt!");
+    choose(w->CmbFachLK[0], "FA0002");
+    w->CmbFachLK_Click(0);
+    EXPECT_EQ(w->CmbFachLK[0].text(), "D   FA0001");
+    for (const auto& m : host.messages)
+        EXPECT_EQ(m.icon, ui::Icon::Critical);
+    EXPECT_EQ(choices("ST0001"), before);
+}
+
+TEST_F(frmBelegTest, AnAdvancedCourseSubjectChangeGivesTheFirstAdvancedCourse) {
+    open();
+    pick("ST0001");
+    choose(w->CmbFachLK[1], "FA0005");
+    w->CmbFachLK_Click(1);
+    EXPECT_EQ(choices("ST0001")[1], "FA0005|L|KS0009|<null>");
+    EXPECT_EQ(w->lblKursLK, (std::array<QString, 4>{"1LD1", "", "1LL1", ""}));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(frmBelegTest, OnlyBoxesThatDifferFromTheStoredChoicesAreReported) {
+    open();
+    pick("ST0001");
+    // Boxes changed without their handler writing, as a failed handler leaves them.
+    choose(w->CmbFachLK[1], "FA0005");
+    choose(w->CmbFachGK[1], "FA0007");
+    choose(w->CmbFachGK[5], "FA0003");
+    w->CmbBlGK[0].setCurrent(0);
+    host.onMessage("LK-Änderung bei: 2")
+        .onMessage("GK-Änderung bei: 2")
+        .onMessage("GK-Änderung bei: 6")
+        .onMessage("Belungsart-Änderung bei: 1")
+        .onMessage("Zu viele Leistungskurse!");
+    pick("ST0003");
+    EXPECT_EQ(host.messages.front().icon, ui::Icon::None);
+}

@@ -99,69 +99,88 @@ void MDIKundB::showLauncher() {
     host_.showModeless(*launcher_);
 }
 
+void MDIKundB::leadIntoImport(bool withM1) {
+    if (withM1)
+        showM1(host_);
+    importCommand();
+    if (!host_.quitRequested())
+        showLauncher();
+}
+
+MDIKundB::Search MDIKundB::searchDatabase() {
+    frmHinwFehlt w(s_, host_);
+    w.Label1 = s_.pointerDir;
+    host_.showModal(w);
+    if (host_.quitRequested())
+        return Search::Ended;
+    if (w.Label1.isEmpty()) {
+        host_.setStatus(QStringLiteral("Importieren der Daten aus der Kollegstufendatei."));
+        leadIntoImport(false);
+        return Search::Ended;
+    }
+    s_.pointerDir = w.Label1;
+    return Search::Found;
+}
+
 void MDIKundB::Form_Load(const QString& commandLine) {
     s_.DatenPfad = QStringLiteral("D:\\bb\\");
     s_.ProgPfad = progPfadFrom(platform::programDir());
-    QString pointerDir = commandLine.isEmpty() ? s_.ProgPfad : commandLine;
-    s_.pointerDir = pointerDir;
-
-    const auto leadIntoImport = [this](bool withM1) {
-        if (withM1)
-            showM1(host_);
-        importCommand();
-        if (!host_.quitRequested())
-            showLauncher();
-    };
-
-    if (!fileExists(pointerDir + kPointerFileName)) {
-        frmHinwFehlt w(s_, host_);
-        w.Label1 = pointerDir;
-        host_.showModal(w);
-        if (host_.quitRequested())
+    s_.pointerDir = commandLine.isEmpty() ? s_.ProgPfad : commandLine;
+    if (!fileExists(s_.pointerDir + kPointerFileName) && searchDatabase() == Search::Ended)
+        return;
+    // A damaged database leads back here with the one chosen instead.
+    for (;;) {
+        bool launcherShown = false;
+        if (!locateDatabase(launcherShown))
             return;
-        if (w.Label1.isEmpty()) {
-            host_.setStatus(QStringLiteral("Importieren der Daten aus der Kollegstufendatei."));
-            leadIntoImport(false);
+        switch (TestBBOk(s_, host_)) {
+        case BBCheck::Ok:
+            LiesSchj(s_, host_);
+            updateCaption();
+            if (!launcherShown)
+                showLauncher();
+            return;
+        case BBCheck::Damaged:
+            // Its cause has been shown; rather than end, let the planner choose or import.
+            if (searchDatabase() == Search::Ended)
+                return;
+            continue;
+        case BBCheck::NoData:
+        case BBCheck::NotABlockFile:
             return;
         }
-        pointerDir = w.Label1;
-        s_.pointerDir = pointerDir;
     }
+}
 
+bool MDIKundB::locateDatabase(bool& launcherShown) {
     {
-        OpenFile f = openFile(host_, pointerDir + kPointerFileName, FileMode::Input);
+        OpenFile f = openFile(host_, s_.pointerDir + kPointerFileName, FileMode::Input);
         if (f.number <= 0) {
             leadIntoImport(true);
-            return;
+            return false;
         }
         QString path = f.file ? readFirstItem(*f.file) : QString();
         const SplitPath parts = splitPath(path);
         s_.DatenPfad = parts.dir;
         s_.DatenDatei = parts.file;
     }
-
-    if (!DatenPfadOK(s_) && dataFileDialog(s_, host_, pointerDir, QString())) {
+    if (!DatenPfadOK(s_) && !dataFileDialog(s_, host_, s_.pointerDir, QString())) {
         leadIntoImport(true);
-        return;
+        return false;
     }
-    bool launcherShown = false;
+    // A directory in the database's place counts as a missing file.
     const qint64 length = fileLength(s_.databasePath());
     if (length <= 0) {
-        if (dataFileDialog(s_, host_, pointerDir, QString())) {
+        if (!dataFileDialog(s_, host_, s_.pointerDir, QString())) {
             leadIntoImport(true);
-            return;
+            return false;
         }
         if (length < 0) {
             showLauncher();
             launcherShown = true;
         }
     }
-    if (!TestBBOk(s_, host_)) {
-        LiesSchj(s_, host_);
-        updateCaption();
-        if (!launcherShown)
-            showLauncher();
-    }
+    return true;
 }
 
 void MDIKundB::menuDateiSetzenK_Click() {
@@ -203,7 +222,8 @@ void MDIKundB::importCommand() {
 void MDIKundB::menuDateiDW_Click() {
     const QString oldPfad = s_.DatenPfad;
     const QString oldDatei = s_.DatenDatei;
-    if (!dataFileDialog(s_, host_, s_.pointerDirectory(), s_.DatenPfad) && !TestBBOk(s_, host_)) {
+    if (dataFileDialog(s_, host_, s_.pointerDirectory(), s_.DatenPfad) &&
+        TestBBOk(s_, host_) == BBCheck::Ok) {
         LiesSchj(s_, host_);
         updateCaption();
         return;
@@ -236,8 +256,14 @@ void MDIKundB::menueHilfeInfo_Click() {
 void MDIKundB::startSibling(const QString& exeName) {
     QString dir = platform::programDir();
     const QString program = dir + QDir::separator() + platform::siblingProgram(exeName);
-    // Whether or not the sibling starts, this program ends: the sibling takes over the database.
-    host_.startProgram(program, {s_.databasePath()});
+    // The sibling takes over the database, so this program ends; unless it could not start.
+    if (!host_.startProgram(program, {s_.databasePath()})) {
+        ui::tell(host_,
+                 QStringLiteral("Das Programm %1 konnte nicht gestartet werden.")
+                     .arg(QDir::toNativeSeparators(program)),
+                 ui::Icon::Exclamation);
+        return;
+    }
     host_.quit();
 }
 

@@ -68,6 +68,14 @@ public:
 
 private:
     void showLauncher();
+    void leadIntoImport(bool withM1);
+    // frmHinwFehlt: the planner looks for a database (Found: the pointer directory is known) or
+    // imports anew or ends the program (Ended).
+    enum class Search { Found, Ended };
+    Search searchDatabase();
+    // Reads the pointer file and checks the folder and the file, with the data-file dialog
+    // where they are missing; false when start-up went into the import instead.
+    bool locateDatabase(bool& launcherShown);
     void updateCaption();
     void enable(const QString& name, bool on);
 

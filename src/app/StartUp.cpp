@@ -18,25 +18,24 @@ bool DatenPfadOK(const RunState& s) {
     return directoryListable(s.DatenPfad);
 }
 
-bool TestBBOk(const RunState& s, ui::Host& host) {
+BBCheck TestBBOk(const RunState& s, ui::Host& host) {
     try {
         db::Connection c(s.databasePath());
         const int rows = c.scalar(QStringLiteral("SELECT count(*) FROM schjahr")).toInt();
         if (rows == 0) {
             ui::tell(host, kNoData + QStringLiteral("\r\n"), ui::Icon::None, kTitle);
-            return true;
+            return BBCheck::NoData;
         }
-        return false;
+        return BBCheck::Ok;
     } catch (const db::DbError& e) {
         if (e.kind() == db::DbError::Kind::NotADatabase ||
             e.kind() == db::DbError::Kind::MissingTable) {
             ui::tell(host, QStringLiteral("Keine Blockbildungsdatei!"), ui::Icon::None, kTitle);
-            return true;
+            return BBCheck::NotABlockFile;
         }
-        // Anything else cannot be worked with: say what failed, then end.
+        // Damaged, unreadable: say what failed; the caller offers another file.
         ui::tell(host, e.message(), ui::Icon::Critical, kTitle);
-        host.quit();
-        return true;
+        return BBCheck::Damaged;
     }
 }
 
@@ -46,7 +45,7 @@ bool dataFileDialog(RunState& s, ui::Host& host, const QString& pointerDir,
     for (;;) {
         const auto answer = host.openFileName({QString(), kFilterMdb, 1, initialDir, QString()});
         if (!answer)
-            return true;
+            return false;
         // Capitals only where the file system ignores case, so the name still opens elsewhere.
         QString chosen = platform::comparable(*answer);
         parts = splitPath(chosen);
@@ -56,7 +55,7 @@ bool dataFileDialog(RunState& s, ui::Host& host, const QString& pointerDir,
         }
         const qint64 length = fileLength(parts.dir + parts.file);
         if (length < 0)
-            return true; // a file that does not exist ends the dialog silently
+            return false; // a file that does not exist ends the dialog silently
         if (length == 0) {
             ui::tell(host, QStringLiteral("Datendatei ist leer!"), ui::Icon::None, QString());
             continue;
@@ -79,7 +78,7 @@ frmHinwFehlt::frmHinwFehlt(RunState& s, ui::Host& host)
       host_(host) {}
 
 void frmHinwFehlt::cmdSeek_Click() {
-    if (dataFileDialog(s_, host_, Label1, QString()))
+    if (!dataFileDialog(s_, host_, Label1, QString()))
         Label1.clear();
     host_.hide(*this);
 }

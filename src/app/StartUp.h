@@ -20,14 +20,16 @@ using platform::RunState;
 // True when DatenPfad can be listed.
 bool DatenPfadOK(const RunState& s);
 
-// The not-OK flag: true when the database is unusable or holds no school year (its message has
-// been shown), false when all is well. An unexpected failure is shown and ends the program.
-bool TestBBOk(const RunState& s, ui::Host& host);
+// Whether the database can be worked with. Every answer but Ok has shown its message: no school
+// year, not a block-formation file, or damaged (the engine's cause, critical).
+enum class BBCheck { Ok, NoData, NotABlockFile, Damaged };
+[[nodiscard]] BBCheck TestBBOk(const RunState& s, ui::Host& host);
 
 // The data-file dialog: lets the user choose the database, writes the pointer file into
-// pointerDir and sets DatenPfad/DatenDatei. Returns the cancelled flag; on cancel nothing changes.
-bool dataFileDialog(RunState& s, ui::Host& host, const QString& pointerDir,
-                    const QString& initialDir);
+// pointerDir and sets DatenPfad/DatenDatei. True when a file was chosen; on cancel nothing
+// changes.
+[[nodiscard]] bool dataFileDialog(RunState& s, ui::Host& host, const QString& pointerDir,
+                                  const QString& initialDir);
 
 // The message shown when start-up leads into the import.
 void showM1(ui::Host& host);

@@ -11,6 +11,7 @@
 #include "import/vfp/Container.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/Platform.h"
 #include "platform/RunState.h"
 
 namespace cli {
@@ -65,7 +66,7 @@ int runImport(const Args& a) {
     if (cohorts.size() > 2)
         throw UsageError(QStringLiteral("hoechstens zwei --cohort"));
 
-    const vfp::Container container = vfp::Container::open(containerPath);
+    const vfp::Container container = vfp::Container::open(platform::nativePath(containerPath));
     const importer::Selection sel = selection(container, schoolYear, cohorts, containerPath);
 
     if (platform::fileExists(output))

@@ -46,11 +46,11 @@ bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir, cons
         if (e.code() == 75)
             ui::tell(host, kPointerReadOnly, ui::Icon::Exclamation,
                      QStringLiteral("Externes Zeugnisprogramm"));
-        return true;
+        return false;
     }
     s.DatenPfad = dir;
     s.DatenDatei = file;
-    return false;
+    return true;
 }
 
 } // namespace common

@@ -29,10 +29,10 @@ inline const QString kNoData = QStringLiteral("Blockbildungsdateien enthalten no
 void LiesSchj(RunState& s, ui::Host& host);
 
 // Makes the chosen file the run's database: writes the pointer file into pointerDir, then sets
-// DatenPfad and DatenDatei. Returns the cancelled flag: a pointer file that cannot be written
-// changes nothing (a write-protected one says so first).
-bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir, const QString& dir,
-                    const QString& file);
+// DatenPfad and DatenDatei. True when it did; a pointer file that cannot be written changes
+// nothing (a write-protected one says so first).
+[[nodiscard]] bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir,
+                                  const QString& dir, const QString& file);
 
 // "Auswahl Schuljahr": lists the school years of the database; LiesSchj reads its first line.
 class frmASj : public ui::Window {

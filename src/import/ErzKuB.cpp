@@ -306,7 +306,7 @@ bool ErzKuB::finishImport() {
             built_->commit(target_.replace ? platform::PendingFile::Replace::Yes
                                            : platform::PendingFile::Replace::No);
         }
-        if (common::switchDatabase(s_, host_, s_.pointerDirectory(), dir, target_.file)) {
+        if (!common::switchDatabase(s_, host_, s_.pointerDirectory(), dir, target_.file)) {
             restoreRun();
             return false;
         }

@@ -123,7 +123,7 @@ SetzenK::Closing SetzenK::saveElsewhere() {
         tx.commit();
     }
     const platform::SplitPath parts = platform::splitPath(*chosen);
-    if (common::switchDatabase(s_, host_, s_.pointerDirectory(), parts.dir, parts.file))
+    if (!common::switchDatabase(s_, host_, s_.pointerDirectory(), parts.dir, parts.file))
         return Closing::KeepOpen;
     return Closing::Close;
 }

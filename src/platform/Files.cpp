@@ -168,7 +168,7 @@ bool fileExists(const QString& path) {
 
 qint64 fileLength(const QString& path) {
     const QFileInfo info(platform::nativePath(path));
-    return info.exists() ? info.size() : -1;
+    return info.isFile() ? info.size() : -1;
 }
 
 bool directoryListable(const QString& dir) {

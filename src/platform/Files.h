@@ -37,7 +37,7 @@ std::unique_ptr<QFile> openRaw(const QString& path, FileMode mode);
 int errorCodeFor(int osError, const QString& nativePath, FileMode mode);
 
 bool fileExists(const QString& path);
-// Length of the file in bytes, -1 when it does not exist.
+// Length of the file in bytes, -1 when it does not exist or is a directory.
 qint64 fileLength(const QString& path);
 // True when the directory can be listed (an existing empty directory too).
 bool directoryListable(const QString& dir);

@@ -263,20 +263,55 @@ TEST_F(StartUp, CommandLineNamesThePointerDirectoryUnchanged) {
     EXPECT_EQ(main.caption(), kCaption2009);
 }
 
-TEST_F(StartUp, TestBBOkEndsTheProgramWithTheEngineErrorOnOtherFailures) {
-    // A database file that cannot be opened for writing is not a foreign file: say so and end.
-    const QString db = goodDatabase();
-    platform::RunState s;
-    s.DatenPfad = tmp.dir();
-    s.DatenDatei = "BB.MDB";
-    QFile::remove(db);
-    QDir().mkpath(db); // a directory where the file was
-    host.onMessage(ui::Answer::Ok);
-    EXPECT_TRUE(app::TestBBOk(s, host));
-    EXPECT_TRUE(host.quitCalled);
+TEST_F(StartUp, ADamagedDatabaseShowsItsCauseAndOffersAnotherOrTheImport) {
+    // Half a database: the engine finds the image malformed.
+    const QString good = goodDatabase("GUT.MDB");
+    {
+        TestDb big(tmp.path("BB.MDB"));
+        big.schoolYear("2009/2010", "     3");
+        for (int i = 0; i < 300; ++i)
+            big.insert("kolleg", {{"KO_FAMNAME", QString(30, 'x')}});
+    }
+    QFile f(tmp.path("BB.MDB"));
+    ASSERT_TRUE(f.resize(f.size() / 2));
+    pointTo(tmp.path("BB.MDB"));
+    host.onMessage(ui::Answer::Ok)
+        .onModal("frmHinwFehlt",
+                 [](ui::Window& w) { static_cast<app::frmHinwFehlt&>(w).cmdSeek_Click(); })
+        .onOpenFile(good);
+    start();
     EXPECT_EQ(host.messages.at(0).icon, ui::Icon::Critical);
-    EXPECT_TRUE(host.messages.at(0).text.contains("BB.MDB"))
+    EXPECT_TRUE(host.messages.at(0).text.contains("malformed"))
         << host.messages.at(0).text.toStdString();
+    EXPECT_FALSE(host.quitCalled) << "the program goes on";
+    EXPECT_EQ(state.databasePath(), good);
+    EXPECT_EQ(main.caption(), kCaption2009);
+    EXPECT_EQ(tmp.read("TCLASSK"), good.toUtf8() + "\r\n");
+    EXPECT_EQ(host.modeless, QStringList{"frmAuswahl"});
+
+    // Or the planner imports anew.
+    ScriptedHost h2;
+    platform::RunState s2;
+    app::MDIKundB m2(s2, h2);
+    pointTo(tmp.path("BB.MDB"));
+    h2.onMessage(ui::Answer::Ok).onModal("frmHinwFehlt", [](ui::Window& w) {
+        static_cast<app::frmHinwFehlt&>(w).cmdImport_Click();
+    });
+    expectImportClosed(h2);
+    m2.Form_Load(tmp.dir());
+    EXPECT_FALSE(h2.quitCalled);
+    EXPECT_EQ(h2.modal, (QStringList{"frmHinwFehlt", "ErzKuB"}));
+}
+
+TEST_F(StartUp, APointerFileNamingADirectoryLeadsToTheDataFileDialog) {
+    const QString good = goodDatabase("GUT.MDB");
+    QDir().mkpath(tmp.path("ORDNER.MDB"));
+    pointTo(tmp.path("ORDNER.MDB"));
+    host.onOpenFile(good);
+    start();
+    EXPECT_EQ(state.databasePath(), good);
+    EXPECT_EQ(main.caption(), kCaption2009);
+    EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(StartUp, DataFileChangeKeepsTheOldFileWhenTheNewOneHoldsNoSchoolYear) {
@@ -345,11 +380,18 @@ TEST_F(StartUp, InfoHelpAndSiblingStart) {
     EXPECT_EQ(host.help.back().kind, ui::HelpRef::Kind::Contents);
 
     host.startProgramSucceeds = false;
+    host.onMessage(ui::Answer::Ok);
     main.launcher().click("Tessikor");
     ASSERT_EQ(host.programs.size(), 1);
     EXPECT_TRUE(host.programs[0].endsWith("Tessikor " + state.databasePath()))
         << host.programs[0].toStdString();
-    EXPECT_TRUE(host.quitCalled) << "the program ends even when the sibling cannot start";
+    EXPECT_FALSE(host.quitCalled) << "a sibling that cannot start leaves this program running";
+    EXPECT_TRUE(host.messages.back().text.startsWith("Das Programm "));
+    EXPECT_TRUE(host.messages.back().text.endsWith("Tessikor konnte nicht gestartet werden."));
+
+    host.startProgramSucceeds = true;
+    main.menuClick("menuDateiTessik");
+    EXPECT_TRUE(host.quitCalled) << "the sibling takes over the database";
 }
 
 TEST(MainWindow, MenusCarryTheirCaptionsInOrder) {

@@ -255,3 +255,31 @@ TEST(ImportCommand, GivesTheSameDatabaseAsKubbImport) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(KubbImport, DriveLetterPathsMapTheWineWayAndMisuseGoesToStderr) {
+    const QString kubb = QStringLiteral(KUBB_BINARY_DIR "/src/kubb");
+    WinePrefix wine; // sets WINEPREFIX, which the child inherits
+    const QString container =
+        wine.installContainer(QFileInfo(importtest::container("rules")).path());
+    QDir().mkpath(wine.drive('d') + "bb");
+    QProcess p;
+    p.start(kubb, {"import", "--container", container, "--school-year", "2009/2010", "--cohort",
+                   "2009", "--output", "D:\\bb\\NEU.MDB", "--pointer-dir", "D:\\bb\\"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(rowsOf(wine.drive('d') + "bb/NEU.MDB", "SELECT count(*) FROM kolleg"),
+              QStringList{"2"});
+    QFile pointer(wine.drive('d') + "bb/TCLASSK");
+    ASSERT_TRUE(pointer.open(QIODevice::ReadOnly));
+    EXPECT_EQ(pointer.readAll(), "D:\\bb\\NEU.MDB\r\n");
+
+    p.start(kubb, {});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+    EXPECT_TRUE(p.readAllStandardError().contains("Aufruf: kubb BEFEHL"));
+}
+
+} // namespace

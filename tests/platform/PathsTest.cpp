@@ -126,10 +126,23 @@ TEST(FileHelper, ErrorsAskThroughTheDiskErrorBoxAndMapToResults) {
     EXPECT_EQ(f.file->readAll(), QByteArray("x"));
 }
 
-TEST(FileHelper, PointerFileIsOneWindows1252LineWithCrLf) {
+TEST(FileHelper, PointerFileIsOneWindows1252LineWithCrLfOrUtf8WithItsMark) {
     test::TempDir tmp;
-    writePointerFile(tmp.dir(), QString::fromUtf8("D:\\Schüler\\BB.MDB"));
+    const auto readBack = [&] {
+        auto f = openRaw(tmp.path("TCLASSK"), FileMode::Input);
+        return readFirstItem(*f);
+    };
+    const QString windows = QString::fromUtf8("D:\\Schüler\\BB.MDB");
+    writePointerFile(tmp.dir(), windows);
     EXPECT_EQ(tmp.read("TCLASSK"), QByteArray("D:\\Sch\xFCler\\BB.MDB\r\n"));
+    EXPECT_EQ(readBack(), windows);
+    // A path Windows-1252 cannot hold would come back as "?": UTF-8 with the byte-order mark.
+    const QString greek = QString::fromUtf8("/home/Λάμπρος/BB.MDB");
+    writePointerFile(tmp.dir(), greek);
+    EXPECT_EQ(tmp.read("TCLASSK"), "\xEF\xBB\xBF" + greek.toUtf8() + "\r\n");
+    EXPECT_EQ(readBack(), greek);
+    EXPECT_EQ(QDir(tmp.dir()).entryList(QDir::Files), QStringList{"TCLASSK"})
+        << "no temporary file is left";
     QDir().mkpath(tmp.path("schreibschutz/TCLASSK"));
     try {
         writePointerFile(tmp.path("schreibschutz/"), "x");

@@ -1,4 +1,5 @@
 #include "gui/SetzenKView.h"
+#include "db/Database.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
 #include "placement/SetzenK.h"
@@ -9,6 +10,7 @@
 #include "support/DemoSchool.h"
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
@@ -91,5 +93,23 @@ TEST(SetzenKView, OpensOnTheDemoSchoolWithRailsCoursesAndCollisions) {
     QApplication::processEvents();
     QDir().mkpath(KUBB_BINARY_DIR "/screenshots");
     view->grab().save(KUBB_BINARY_DIR "/screenshots/SetzenK.png");
+
+    // Escape does not close the workspace; the close box asks, and a failed save keeps it open.
+    view->show();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(view, &escape);
+    EXPECT_TRUE(view->isVisible()) << "Escape closed the workspace";
+    EXPECT_TRUE(quiet.messages.empty());
+    w.saveLockTimeoutMs = 50;
+    {
+        db::Connection other(s.databasePath());
+        db::Transaction lock(other);
+        quiet.onMessage(ui::Answer::Yes).onMessage(ui::Answer::Ok);
+        view->close();
+        EXPECT_TRUE(view->isVisible()) << "the locked file kept the workspace open";
+    }
+    quiet.onMessage(ui::Answer::Yes);
+    view->close();
+    EXPECT_FALSE(view->isVisible());
     delete view;
 }

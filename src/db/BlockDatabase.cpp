@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "db/Statement.h"
 #include "platform/Files.h"
 
 namespace db {
@@ -47,9 +48,9 @@ void recreateCkkurs(Connection& c) {
 
 int AnzBelKurs(Connection& c, const QString& courseKey) {
     return c
-        .cachedScalar(QStringLiteral(
-                          "SELECT count(*) FROM belegung WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ?"),
-                      {courseKey, courseKey})
+        .prepared(QStringLiteral(
+            "SELECT count(*) FROM belegung WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ?"))
+        .scalar({courseKey, courseKey})
         .toInt();
 }
 

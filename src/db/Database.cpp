@@ -1,6 +1,7 @@
 #include "db/Database.h"
 
 #include "db/Schema.h"
+#include "db/Statement.h"
 #include "platform/Platform.h"
 
 #include <QFileInfo>
@@ -125,39 +126,19 @@ DbError Connection::error(const QSqlError& e, const QString& sql) const {
 }
 
 QSqlQuery Connection::exec(const QString& sql, const QVariantList& values) {
-    QSqlQuery q(db_);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw error(q.lastError(), sql);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        throw error(q.lastError(), sql);
-    return q;
+    Statement st(*this, sql);
+    return std::move(st.run(values)); // the statement goes, its result stays
 }
 
 QVariant Connection::scalar(const QString& sql, const QVariantList& values) {
-    QSqlQuery q = exec(sql, values);
-    return q.next() ? q.value(0) : QVariant();
+    return Statement(*this, sql).scalar(values);
 }
 
-QVariant Connection::cachedScalar(const QString& sql, const QVariantList& values) {
-    auto it = prepared_.find(sql);
-    if (it == prepared_.end()) {
-        QSqlQuery q(db_);
-        q.setForwardOnly(true);
-        if (!q.prepare(sql))
-            throw error(q.lastError(), sql);
-        it = prepared_.insert(sql, q);
-    }
-    QSqlQuery& q = *it;
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values[i]);
-    if (!q.exec())
-        throw error(q.lastError(), sql);
-    const QVariant v = q.next() ? q.value(0) : QVariant();
-    q.finish();
-    return v;
+Statement& Connection::prepared(const QString& sql) {
+    auto& st = prepared_[sql];
+    if (!st)
+        st = std::make_unique<Statement>(*this, sql);
+    return *st;
 }
 
 bool Connection::hasTable(const QString& name) {
@@ -170,44 +151,15 @@ bool Connection::hasTable(const QString& name) {
 
 qint64 Connection::insert(const QString& table,
                           const std::vector<std::pair<QString, QVariant>>& values) {
-    QStringList names;
-    QStringList marks;
+    QStringList fields;
     QVariantList binds;
     for (const auto& [field, value] : values) {
-        checkValue(table, field, value);
-        names << field;
-        marks << QStringLiteral("?");
+        fields << field;
         binds << value;
     }
-    const QString sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                              .arg(table, names.join(QStringLiteral(", ")),
-                                                   marks.join(QStringLiteral(", ")));
-    QSqlQuery q = exec(sql, binds);
-    return q.lastInsertId().toLongLong();
-}
-
-Inserter::Inserter(Connection& c, const QString& table, const QStringList& fields)
-    : c_(c), table_(table), fields_(fields), q_(c.database()) {
-    QStringList marks;
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        marks << QStringLiteral("?");
-    const QString sql =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-            .arg(table, fields.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    if (!q_.prepare(sql))
-        throw c_.error(q_.lastError(), sql);
-}
-
-qint64 Inserter::insert(const QVariantList& values) {
-    for (qsizetype i = 0; i < fields_.size(); ++i) {
-        const QVariant v = values.value(i);
-        checkValue(table_, fields_[i], v);
-        q_.bindValue(static_cast<int>(i), v);
-    }
-    if (!q_.exec())
-        throw c_.error(q_.lastError(), q_.lastQuery());
-    return q_.lastInsertId().toLongLong();
+    Statement st = Statement::insert(*this, table, fields);
+    st.run(binds);
+    return st.lastInsertId();
 }
 
 Transaction::Transaction(Connection& c) : c_(c), level_(c.depth_) {

@@ -5,11 +5,15 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <map>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 namespace db {
+
+class Statement;
 
 // A failure of the block-formation database, with a German message naming the file and what
 // failed. kind tells the callers that answer some failures themselves.
@@ -51,14 +55,14 @@ public:
     const QString& path() const { return path_; }
     QSqlDatabase& database() { return db_; }
 
-    // Prepares and runs a statement with bound values; throws DbError.
+    // Runs a statement once with bound values (a db::Statement); throws DbError.
     QSqlQuery exec(const QString& sql, const QVariantList& values = {});
     // Runs a query that yields one value (the first column of the first row, or null).
     QVariant scalar(const QString& sql, const QVariantList& values = {});
     bool hasTable(const QString& name);
-    // Like scalar, through a statement prepared once per connection: for counts asked many
-    // times in one command.
-    QVariant cachedScalar(const QString& sql, const QVariantList& values);
+    // The statement of this text, prepared once per connection: for the look-ups a command
+    // repeats many times.
+    Statement& prepared(const QString& sql);
 
     // Inserts a row; values are checked against the schema first (text lengths, number ranges).
     // Returns the new row's key.
@@ -71,7 +75,7 @@ private:
     QString path_;
     QString name_;
     QSqlDatabase db_;
-    QHash<QString, QSqlQuery> prepared_;
+    std::map<QString, std::unique_ptr<Statement>> prepared_;
     int depth_ = 0; // open Transactions on this connection
     friend class Transaction;
 };
@@ -91,21 +95,6 @@ private:
     Connection& c_;
     int level_;
     bool done_ = false;
-};
-
-// A prepared insert into one table with fixed fields, for writing many rows fast. Values are
-// checked against the schema like Connection::insert.
-class Inserter {
-public:
-    Inserter(Connection& c, const QString& table, const QStringList& fields);
-    // Returns the new row's key.
-    qint64 insert(const QVariantList& values);
-
-private:
-    Connection& c_;
-    QString table_;
-    QStringList fields_;
-    QSqlQuery q_;
 };
 
 // Checks a value against a field of the schema; throws DbError (TooLong / Constraint).

@@ -2,6 +2,7 @@
 
 #include "common/MessageWindow.h"
 #include "db/Database.h"
+#include "db/Statement.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
@@ -24,21 +25,15 @@ std::vector<CourseCandidate> findCourses(db::Connection& c, const QString& schjI
                                          const QString& subject, const QString& kind,
                                          const QString& code, const QString& yg) {
     const bool twelve = yg == QLatin1String("12");
-    QSqlQuery q(c.database());
-    q.prepare(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ FROM kurs WHERE "
-                             "(KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND KS_FA_ID%1 = ?) OR "
-                             "(KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND KS_FA_ID%2 = ?) "
-                             "ORDER BY KS_ID")
-                  .arg(twelve ? 1 : 3)
-                  .arg(twelve ? 2 : 4));
-    for (int i = 0; i < 2; ++i) {
-        q.addBindValue(schjId);
-        q.addBindValue(code);
-        q.addBindValue(kind);
-        q.addBindValue(subject);
-    }
-    if (!q.exec())
-        throw c.error(q.lastError(), q.lastQuery());
+    QSqlQuery& q =
+        c.prepared(
+             QStringLiteral("SELECT KS_VFP_ID, KS_BEZ FROM kurs WHERE "
+                            "(KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND KS_FA_ID%1 = ?) "
+                            "OR (KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND "
+                            "KS_FA_ID%2 = ?) ORDER BY KS_ID")
+                 .arg(twelve ? 1 : 3)
+                 .arg(twelve ? 2 : 4))
+            .run({schjId, code, kind, subject, schjId, code, kind, subject});
     std::vector<CourseCandidate> list;
     while (q.next())
         list.push_back({q.value(0).toString(), q.value(1).toString().trimmed()});
@@ -118,10 +113,10 @@ QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld
     }
 
     db::Transaction tx(c);
-    QSqlQuery set12(c.database());
-    set12.prepare(QStringLiteral("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = ?"));
-    QSqlQuery set13(c.database());
-    set13.prepare(QStringLiteral("UPDATE belegung SET BG_KS_ID_13 = ? WHERE BG_ID = ?"));
+    db::Statement set12(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = ?"),
+                        QStringLiteral("belegung"), {QStringLiteral("BG_KS_ID_12")});
+    db::Statement set13(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_13 = ? WHERE BG_ID = ?"),
+                        QStringLiteral("belegung"), {QStringLiteral("BG_KS_ID_13")});
     QString lines;
     for (const Row& r : rows) {
         const auto st = students.constFind(r.student.toUpper());
@@ -168,11 +163,7 @@ QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld
             }
         }
         const CourseCandidate& course = (*list)[chosen];
-        QSqlQuery& set = twelve ? set12 : set13;
-        set.addBindValue(course.key);
-        set.addBindValue(r.id);
-        if (!set.exec())
-            throw c.error(set.lastError(), set.lastQuery());
+        (twelve ? set12 : set13).run({course.key, r.id});
         host.setStatus(st->phase + QStringLiteral(": ") +
                        (st->name + QString(30, QLatin1Char(' '))).left(30) + QStringLiteral(": ") +
                        course.bez);

@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "db/Statement.h"
 #include "import/vfp/Container.h"
 #include "import/vfp/Error.h"
 
@@ -74,7 +75,7 @@ QString text(const vfp::Record& r, const QString& field) {
 class Writer {
 public:
     Writer(db::Connection& c, const QString& table, const QStringList& fields)
-        : table_(table), fields_(fields), ins_(c, table, fields) {}
+        : table_(table), fields_(fields), ins_(db::Statement::insert(c, table, fields)) {}
 
     qint64 add(const QVariantList& values) {
         QVariantList converted;
@@ -82,7 +83,8 @@ public:
         for (qsizetype i = 0; i < values.size(); ++i)
             converted << convert(values[i], table_, fields_[i]);
         try {
-            return ins_.insert(converted);
+            ins_.run(converted);
+            return ins_.lastInsertId();
         } catch (const db::DbError& e) {
             if (e.kind() != db::DbError::Kind::Constraint ||
                 !e.message().contains(QLatin1String("UNIQUE")))
@@ -114,7 +116,7 @@ private:
 
     QString table_;
     QStringList fields_;
-    db::Inserter ins_;
+    db::Statement ins_;
 };
 
 } // namespace
@@ -369,8 +371,8 @@ void Transfers::KopiereBelegungen() {
     Writer w(target_, QStringLiteral("belegung"),
              {QStringLiteral("BG_KO_ID"), QStringLiteral("BG_KS_ID_12"),
               QStringLiteral("BG_KS_ID_13"), QStringLiteral("BG_FA_ID"), QStringLiteral("BG_ART")});
-    QSqlQuery key(target_.database());
-    key.prepare(QStringLiteral("UPDATE belegung SET BG_VFP_ID = ? WHERE BG_ID = ?"));
+    db::Statement key(target_, QStringLiteral("UPDATE belegung SET BG_VFP_ID = ? WHERE BG_ID = ?"),
+                      QStringLiteral("belegung"), {QStringLiteral("BG_VFP_ID")});
     vfp::Record r;
     while (t.next(r)) {
         const QVariant student = r.value(QStringLiteral("GK_KO_ID"));
@@ -382,10 +384,7 @@ void Transfers::KopiereBelegungen() {
         const qint64 id =
             w.add({student, r.value(2), r.value(3), r.value(QStringLiteral("GK_FA_ID")),
                    r.value(QStringLiteral("GK_ART"))});
-        key.addBindValue(db::sixKey(id));
-        key.addBindValue(id);
-        if (!key.exec())
-            throw target_.error(key.lastError(), key.lastQuery());
+        key.run({db::sixKey(id), id});
     }
 }
 

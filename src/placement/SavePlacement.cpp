@@ -176,17 +176,18 @@ void SetzenK::SchrCkkurs(db::Connection& c) {
                                 QStringLiteral("CK_KS_ID"), QStringLiteral("CK_VFP_ID"),
                                 QStringLiteral("CK_FIX")};
     {
-        db::Inserter keep(c, QStringLiteral("ckkurs"), fields);
+        db::Statement keep = db::Statement::insert(c, QStringLiteral("ckkurs"), fields);
         for (const Row& r : kept)
-            keep.insert({r.id, r.railKey, r.courseKey, r.railId, r.fix});
+            keep.run({r.id, r.railKey, r.courseKey, r.railId, r.fix});
     }
 
     // The rail of a column by the BL_ID its header carries: two rails whose names differ only
     // in trailing blanks stay two rails.
     db::Statement rail(c, QStringLiteral("SELECT BL_VFP_ID, BL_ID, BL_STD FROM block "
                                          "WHERE BL_ID = ? AND BL_SCHJ = ?"));
-    db::Statement hours(c, QStringLiteral("UPDATE block SET BL_STD = ? WHERE BL_ID = ?"));
-    db::Inserter write(c, QStringLiteral("ckkurs"), fields.mid(1));
+    db::Statement hours(c, QStringLiteral("UPDATE block SET BL_STD = ? WHERE BL_ID = ?"),
+                        QStringLiteral("block"), {QStringLiteral("BL_STD")});
+    db::Statement write = db::Statement::insert(c, QStringLiteral("ckkurs"), fields.mid(1));
     for (int col = 0; col < g.Cols(); ++col) {
         const QString header = g.TextMatrix(0, col);
         QSqlQuery& found = rail.run({val(RailHeader::key(header)), s_.SchjID});
@@ -198,8 +199,6 @@ void SetzenK::SchrCkkurs(db::Connection& c) {
             railId = QString::number(found.value(1).toLongLong());
             // Cutting and inserting moves hours between rails; what the grid shows is stored.
             if (val(found.value(2).toString()) != RailHeader::hours(header)) {
-                db::checkValue(QStringLiteral("block"), QStringLiteral("BL_STD"),
-                               RailHeader::hours(header));
                 hours.run({RailHeader::hours(header), found.value(1)});
             }
         }
@@ -207,7 +206,7 @@ void SetzenK::SchrCkkurs(db::Connection& c) {
             const QString& cell = g.TextMatrix(row, col);
             if (cell.isEmpty())
                 break;
-            write.insert({railKey, CourseEntry::key(cell), railId, QStringLiteral("0")});
+            write.run({railKey, CourseEntry::key(cell), railId, QStringLiteral("0")});
         }
     }
 }

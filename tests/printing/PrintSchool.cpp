@@ -1,6 +1,7 @@
 #include "PrintSchool.h"
 
 #include "db/BlockDatabase.h"
+#include "db/Statement.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -48,9 +49,9 @@ void PrintSchool::choice(int studentId, int course12, int course13) {
 }
 
 void PrintSchool::choices(int courseId, int n) {
-    db::Inserter rows(*c_, "belegung", {"BG_KO_ID", "BG_KS_ID_12"});
+    db::Statement rows = db::Statement::insert(*c_, "belegung", {"BG_KO_ID", "BG_KS_ID_12"});
     for (int i = 0; i < n; ++i)
-        rows.insert({"ZZZZZZ", courseKey(courseId)});
+        rows.run({"ZZZZZZ", courseKey(courseId)});
 }
 
 void PrintSchool::done() {

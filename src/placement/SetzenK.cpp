@@ -62,6 +62,16 @@ SetzenK::SetzenK(platform::RunState& s, ui::Host& host)
         {QStringLiteral("menuBearbAus"), QStringLiteral("&ausschneiden"), bearb, true},
         {QStringLiteral("menuBearbEinf"), QStringLiteral("&einfügen"), bearb, false},
     };
+    // The counts follow their lists, whatever emptied or filled them.
+    const auto follow = [this](ui::ListBox& list, QString& count) {
+        const auto update = [&list, &count] { count = QString::number(list.count()); };
+        connect(&list, &QAbstractItemModel::modelReset, this, update);
+        connect(&list, &QAbstractItemModel::rowsInserted, this, update);
+        connect(&list, &QAbstractItemModel::rowsRemoved, this, update);
+    };
+    follow(LSchueler, lblSchueler);
+    follow(LSchImBlock, lblSchImBlock);
+    follow(LKollisionen, lblKollisionen);
     grdSchienen.onClick = [this] { grdSchienen_Click(); };
     grdSchienen.onSelChange = [this] { grdSchienen_SelChange(); };
     grdSchienen.onDblClick = [this] { grdSchienen_DblClick(); };
@@ -115,6 +125,7 @@ void SetzenK::Form_Load() {
     db::Connection c(s_.databasePath());
     ckkursAtLoading_ = ckkursChecksum(c);
     const QHash<QString, int> placedHours = loadRails(c);
+    zaehleSchueler(c);
     if (loadCourses(c, placedHours))
         GKursStUp(c);
     emit changed();
@@ -165,6 +176,10 @@ QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
     }
     g.setSelStartCol(0);
     g.setSelEndCol(0);
+    // The current cell is the selected one, so the commands act on the rail shown selected.
+    g.setRow(g.SelStartRow());
+    if (g.Cols() > 0)
+        g.setCol(0);
     return placedHours;
 }
 
@@ -256,6 +271,17 @@ void SetzenK::GKursStUp(db::Connection& c) {
     }
 }
 
+void SetzenK::zaehleSchueler(db::Connection& c) {
+    // A choice row naming the course in both year fields counts once, as in AnzBelKurs.
+    QSqlQuery q = c.exec(QStringLiteral(
+        "SELECT id, count(*) FROM (SELECT BG_KS_ID_12 AS id FROM belegung WHERE BG_KS_ID_12 IS NOT "
+        "NULL UNION ALL SELECT BG_KS_ID_13 FROM belegung WHERE BG_KS_ID_13 IS NOT NULL AND "
+        "(BG_KS_ID_12 IS NULL OR BG_KS_ID_13 <> BG_KS_ID_12)) GROUP BY id"));
+    schuelerJeKurs.clear();
+    while (q.next())
+        schuelerJeKurs.insert(field(q, 0), q.value(1).toInt());
+}
+
 int SetzenK::AnzKvS(int k) {
     ui::Grid& g = grdSchienen;
     if (k < 1 || k > g.Cols() || g.Rows() <= 1)
@@ -282,6 +308,10 @@ void SetzenK::LNKurse_Click() {
         QString name;
         QString key;
     };
+    {
+        db::Connection c(s_.databasePath());
+        zaehleSchueler(c);
+    }
     std::vector<Course> courses;
     for (int i : LNKurse.selectedRows())
         courses.push_back({CourseEntry::name(LNKurse.line(i)), CourseEntry::key(LNKurse.line(i))});

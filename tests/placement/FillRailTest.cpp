@@ -134,9 +134,8 @@ TEST_F(FillRail, ASplitParallelIsNeverTheTargetOfCollidingStudents) {
     s.choice(s.student(2, "B", "b"), mathe);
     s.choice(s.student(3, "C", "c"), mat1);
     s.load();
-    ASSERT_EQ(w().LNKurse.lines(),
-              (QStringList{entry("Mathe", 3, mathe), entry("Mat1", 2, mat1),
-                           entry("Mat2", 3, mat2)}));
+    ASSERT_EQ(w().LNKurse.lines(), (QStringList{entry("Mathe", 3, mathe), entry("Mat1", 2, mat1),
+                                                entry("Mat2", 3, mat2)}));
     s.selectCourses({"Mathe"});
 
     w().cmdSchA_Click();
@@ -213,10 +212,10 @@ TEST_F(FillRail, RefusalsLeaveTheGridAndTheListAlone) {
     // Selected without its students listed: nothing to tell it may be placed.
     w().LNKurse.setSelected(1, false);
     w().LNKurse.setSelected(0, true);
-    s.host.onMessage(
-        "Kollisionen!" + kCrLf + "Nicht alle Kollegiaten des Kurses Mathe  passen auf die Schiene!" +
-        kCrLf + "Zum Ausgleich ist kein Parallelkurs bei nichtverteilte Kurse vorhanden!" + kCrLf +
-        "Verwenden Sie Kollisionen beseitigen!");
+    s.host.onMessage("Kollisionen!" + kCrLf +
+                     "Nicht alle Kollegiaten des Kurses Mathe  passen auf die Schiene!" + kCrLf +
+                     "Zum Ausgleich ist kein Parallelkurs bei nichtverteilte Kurse vorhanden!" +
+                     kCrLf + "Verwenden Sie Kollisionen beseitigen!");
     w().cmdSchA_Click();
     unchanged();
     for (const ui::Message& m : s.host.messages) {
@@ -285,10 +284,10 @@ struct EveningOut : FillRail {
         s.selectCourses({"Mathe"});
     }
     static QString question(int n0, int avg) {
-        return "Auf diese Schiene passen mehr Kollegiaten des Kurses!" + kCrLf + "Anzahl: " +
-               QString::number(n0) + kCrLf + "Durchschnittliche Kursstärke    : " +
-               QString::number(avg) + kCrLf + "Soll auf " + QString::number(avg) +
-               " ausgelichen werden?";
+        return "Auf diese Schiene passen mehr Kollegiaten des Kurses!" + kCrLf +
+               "Anzahl: " + QString::number(n0) + kCrLf +
+               "Durchschnittliche Kursstärke    : " + QString::number(avg) + kCrLf + "Soll auf " +
+               QString::number(avg) + " ausgelichen werden?";
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QWindow>
 
 static void initHelpResources() {
@@ -91,8 +92,16 @@ void HelpViewer::stayAboveModal() {
         return;
     winId(); // the window handle exists from here on
     QWindow* parent = modal ? modal->window()->windowHandle() : nullptr;
-    if (windowHandle() && windowHandle()->transientParent() != parent)
-        windowHandle()->setTransientParent(parent);
+    if (!windowHandle() || windowHandle()->transientParent() == parent)
+        return;
+    windowHandle()->setTransientParent(parent);
+    // When that window goes, the help stays with the next modal window, or with none.
+    disconnect(parentGone_);
+    if (parent)
+        parentGone_ = connect(parent, &QWindow::visibleChanged, this, [this](bool visible) {
+            if (!visible)
+                QTimer::singleShot(0, this, &HelpViewer::stayAboveModal);
+        });
 }
 
 bool HelpViewer::event(QEvent* e) {

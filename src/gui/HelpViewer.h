@@ -37,6 +37,7 @@ private:
 
     QListWidget* index_;
     QTextBrowser* browser_;
+    QMetaObject::Connection parentGone_;
 };
 
 } // namespace gui

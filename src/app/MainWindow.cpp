@@ -98,7 +98,9 @@ void MDIKundB::showLauncher() {
 void MDIKundB::Form_Load(const QString& commandLine) {
     s_.DatenPfad = QStringLiteral("D:\\bb\\");
     s_.ProgPfad = progPfadFrom(platform::programDir());
-    QString pointerDir = commandLine.isEmpty() ? s_.ProgPfad : commandLine;
+    // An installed program's folder cannot take the pointer file: it is kept with the user's
+    // configuration then.
+    QString pointerDir = commandLine.isEmpty() ? defaultPointerDir(s_.ProgPfad) : commandLine;
     s_.pointerDir = pointerDir;
 
     const auto leadIntoImport = [this](bool withM1) {

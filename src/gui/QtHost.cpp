@@ -105,6 +105,8 @@ bool loadGermanQtTranslation(QCoreApplication& app) {
         return false;
     }
     QCoreApplication::installTranslator(translator);
+    // Dates and numbers in Qt's dialogs the German way too.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     return true;
 }
 
@@ -231,15 +233,18 @@ std::optional<QString> QtHost::fileDialog(const ui::FileDialog& d, bool save) {
                           : save             ? QStringLiteral("Speichern unter")
                                              : QStringLiteral("Öffnen");
     // The callers ask their own overwrite question.
-    const QString name =
-        save ? QFileDialog::getSaveFileName(parentWidget(), title, start, filter, &selected,
-                                            QFileDialog::DontUseNativeDialog |
-                                                QFileDialog::DontConfirmOverwrite)
-             : QFileDialog::getOpenFileName(parentWidget(), title, start, filter, &selected,
-                                            QFileDialog::DontUseNativeDialog);
-    if (name.isEmpty())
+    QFileDialog dialog(parentWidget(), title, start, filter);
+    dialog.setOptions(save ? QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite
+                           : QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!selected.isEmpty())
+        dialog.selectNameFilter(selected);
+    // Wide enough for the name, size, type and date of a file.
+    dialog.resize(860, 500);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return name;
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QString> QtHost::openFileName(const ui::FileDialog& d) {

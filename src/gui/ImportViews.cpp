@@ -143,6 +143,8 @@ FMldView::FMldView(common::frmFMld& w, QtHost& host, QWidget* parent)
         table_->setFont(courierNew(10));
         table_->horizontalHeader()->setFont(QFont());
         table_->verticalHeader()->hide();
+        table_->verticalHeader()->setDefaultSectionSize(QFontMetrics(courierNew(10)).lineSpacing() +
+                                                        6);
         table_->setWordWrap(false);
         layout->addWidget(table_);
         text_->hide();

@@ -272,14 +272,18 @@ void SetzenK::GKursStUp(db::Connection& c) {
 }
 
 void SetzenK::zaehleSchueler(db::Connection& c) {
-    // A choice row naming the course in both year fields counts once, as in AnzBelKurs.
-    QSqlQuery q = c.exec(QStringLiteral(
-        "SELECT id, count(*) FROM (SELECT BG_KS_ID_12 AS id FROM belegung WHERE BG_KS_ID_12 IS NOT "
-        "NULL UNION ALL SELECT BG_KS_ID_13 FROM belegung WHERE BG_KS_ID_13 IS NOT NULL AND "
-        "(BG_KS_ID_12 IS NULL OR BG_KS_ID_13 <> BG_KS_ID_12)) GROUP BY id"));
+    // One pass over the choice rows; a row naming the course in both year fields counts once,
+    // as in AnzBelKurs.
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_KS_ID_12, BG_KS_ID_13 FROM belegung"));
     schuelerJeKurs.clear();
-    while (q.next())
-        schuelerJeKurs.insert(field(q, 0), q.value(1).toInt());
+    while (q.next()) {
+        const QString k12 = field(q, 0);
+        const QString k13 = field(q, 1);
+        if (!q.isNull(0))
+            ++schuelerJeKurs[k12];
+        if (!q.isNull(1) && (q.isNull(0) || k13.compare(k12, Qt::CaseInsensitive) != 0))
+            ++schuelerJeKurs[k13];
+    }
 }
 
 int SetzenK::AnzKvS(int k) {

@@ -125,7 +125,9 @@ MDIKundB::Search MDIKundB::searchDatabase() {
 void MDIKundB::Form_Load(const QString& commandLine) {
     s_.DatenPfad = QStringLiteral("D:\\bb\\");
     s_.ProgPfad = progPfadFrom(platform::programDir());
-    s_.pointerDir = commandLine.isEmpty() ? s_.ProgPfad : commandLine;
+    // An installed program's folder cannot take the pointer file: it is kept with the user's
+    // configuration then.
+    s_.pointerDir = commandLine.isEmpty() ? defaultPointerDir(s_.ProgPfad) : commandLine;
     if (!fileExists(s_.pointerDir + kPointerFileName) && searchDatabase() == Search::Ended)
         return;
     // A damaged database leads back here with the one chosen instead.

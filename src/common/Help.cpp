@@ -7,6 +7,7 @@ const std::vector<HelpPage>& helpPages() {
         {QStringLiteral("index.html"), QStringLiteral("Inhalt")},
         {QStringLiteral("starten.html"), QStringLiteral("Starten und Datendatei")},
         {QStringLiteral("ablauf.html"), QStringLiteral("Der typische Ablauf")},
+        {QStringLiteral("import.html"), QStringLiteral("Import aus Palexor")},
         {QStringLiteral("setzen.html"), QStringLiteral("Setzen der Kurse")},
         {QStringLiteral("zuweisen.html"), QStringLiteral("Schüler einem Parallelkurs zuweisen")},
         {QStringLiteral("speichern.html"), QStringLiteral("Schienen speichern")},

@@ -17,6 +17,10 @@ public:
     explicit frmFMld(ui::Host& host);
 
     QString txtFMld;
+    // What the lines are: plain text, or "Belegungen" lines (name and courses) that a view may
+    // show in columns.
+    enum class LineLayout { Text, Belegungen };
+    LineLayout lineLayout = LineLayout::Text;
     void appendLine(const QString& line); // adds the line and CR LF
 
     // "&drucken": prints the text on the default printer and ends the job.

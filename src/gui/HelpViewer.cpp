@@ -2,11 +2,14 @@
 
 #include "common/Help.h"
 
-#include <QDialog>
+#include <QApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPointer>
 #include <QTextBrowser>
+#include <QTimer>
+#include <QWindow>
 
 static void initHelpResources() {
     Q_INIT_RESOURCE(help);
@@ -16,51 +19,98 @@ namespace gui {
 
 namespace {
 
-class HelpDialog : public QDialog {
-public:
-    explicit HelpDialog(QWidget* parent) : QDialog(parent) {
-        setWindowTitle(QStringLiteral("Hilfe - Kurs- und Blockbildung"));
-        resize(820, 600);
-        auto* layout = new QHBoxLayout(this);
-        index_ = new QListWidget(this);
-        index_->setMaximumWidth(230);
-        browser_ = new QTextBrowser(this);
-        browser_->setSearchPaths({QStringLiteral(":/help")});
-        for (const auto& p : common::helpPages()) {
-            auto* item = new QListWidgetItem(p.title, index_);
-            item->setData(Qt::UserRole, p.file);
-        }
-        layout->addWidget(index_);
-        layout->addWidget(browser_, 1);
-        connect(index_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-            if (item)
-                browser_->setSource(
-                    QUrl(QStringLiteral("qrc:/help/") + item->data(Qt::UserRole).toString()));
-        });
-    }
-    void open(const QString& page) {
-        for (int i = 0; i < index_->count(); ++i)
-            if (index_->item(i)->data(Qt::UserRole).toString() == page)
-                index_->setCurrentRow(i);
-        browser_->setSource(QUrl(QStringLiteral("qrc:/help/") + page));
-        show();
-        raise();
-        activateWindow();
-    }
+QPointer<HelpViewer>& theViewer() {
+    static QPointer<HelpViewer> viewer;
+    return viewer;
+}
 
-private:
-    QListWidget* index_;
-    QTextBrowser* browser_;
-};
+const QString kHelpRoot = QStringLiteral("qrc:/help/");
 
 } // namespace
 
-void HelpViewer::show(const ui::HelpRef& ref, QWidget* parent) {
-    static QPointer<HelpDialog> dialog;
+HelpViewer::HelpViewer() : QWidget(nullptr, Qt::Window) {
+    setObjectName(QStringLiteral("Hilfe"));
+    setWindowTitle(QStringLiteral("Hilfe - Kurs- und Blockbildung"));
+    resize(900, 640);
+    auto* layout = new QHBoxLayout(this);
+    index_ = new QListWidget(this);
+    index_->setMaximumWidth(260);
+    browser_ = new QTextBrowser(this);
+    browser_->setSearchPaths({QStringLiteral(":/help")});
+    for (const auto& p : common::helpPages()) {
+        auto* item = new QListWidgetItem(p.title, index_);
+        item->setData(Qt::UserRole, p.file);
+    }
+    layout->addWidget(index_);
+    layout->addWidget(browser_, 1);
+    connect(index_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item)
+            browser_->setSource(QUrl(kHelpRoot + item->data(Qt::UserRole).toString()));
+    });
+    connect(browser_, &QTextBrowser::sourceChanged, this, &HelpViewer::followPage);
+}
+
+HelpViewer* HelpViewer::instance() {
+    return theViewer().data();
+}
+
+HelpViewer* HelpViewer::show(const ui::HelpRef& ref) {
     initHelpResources();
-    if (!dialog)
-        dialog = new HelpDialog(parent);
-    dialog->open(common::helpPage(ref));
+    QPointer<HelpViewer>& viewer = theViewer();
+    if (!viewer)
+        viewer = new HelpViewer;
+    viewer->open(common::helpPage(ref));
+    return viewer;
+}
+
+void HelpViewer::open(const QString& page) {
+    browser_->setSource(QUrl(kHelpRoot + page));
+    stayAboveModal();
+    QWidget::show();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void HelpViewer::followPage(const QUrl& url) {
+    const QString file = url.fileName();
+    for (int i = 0; i < index_->count(); ++i) {
+        if (index_->item(i)->data(Qt::UserRole).toString() != file)
+            continue;
+        if (index_->currentRow() != i) {
+            const QSignalBlocker quiet(index_);
+            index_->setCurrentRow(i);
+        }
+        return;
+    }
+}
+
+void HelpViewer::stayAboveModal() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == this)
+        return;
+    winId(); // the window handle exists from here on
+    QWindow* parent = modal ? modal->window()->windowHandle() : nullptr;
+    if (!windowHandle() || windowHandle()->transientParent() == parent)
+        return;
+    windowHandle()->setTransientParent(parent);
+    // When that window goes, the help stays with the next modal window, or with none.
+    disconnect(parentGone_);
+    if (parent)
+        parentGone_ = connect(parent, &QWindow::visibleChanged, this, [this](bool visible) {
+            if (!visible)
+                QTimer::singleShot(0, this, &HelpViewer::stayAboveModal);
+        });
+}
+
+bool HelpViewer::event(QEvent* e) {
+    // A modal window opened while the help is open: the help moves in front of it and stays
+    // usable. Its closing leaves the help with the next modal window, or with none.
+    if (e->type() == QEvent::WindowBlocked || e->type() == QEvent::WindowUnblocked ||
+        e->type() == QEvent::Show)
+        stayAboveModal();
+    return QWidget::event(e);
 }
 
 } // namespace gui

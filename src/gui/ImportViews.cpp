@@ -3,8 +3,10 @@
 #include "common/MessageWindow.h"
 #include "gui/ListBoxView.h"
 #include "gui/QtHost.h"
+#include "gui/SetzenKView.h"
 #include "gui/ShellViews.h"
 #include "import/ErzKuB.h"
+#include "placement/Layouts.h"
 #include "ui/Command.h"
 
 #include <QCloseEvent>
@@ -13,10 +15,12 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace gui {
@@ -129,8 +133,22 @@ FMldView::FMldView(common::frmFMld& w, QtHost& host, QWidget* parent)
     text_->setObjectName(QStringLiteral("txtFMld"));
     text_->setReadOnly(true);
     text_->setFont(courierNew(10));
-    text_->setPlainText(QString(w_.txtFMld).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     layout->addWidget(text_);
+    // "Belegungen": the students with their courses in columns; the text stays what is printed.
+    if (w_.lineLayout == common::frmFMld::LineLayout::Belegungen) {
+        table_ = new QTableWidget(this);
+        table_->setObjectName(QStringLiteral("Belegungen"));
+        table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+        table_->setFont(courierNew(10));
+        table_->horizontalHeader()->setFont(QFont());
+        table_->verticalHeader()->hide();
+        table_->verticalHeader()->setDefaultSectionSize(QFontMetrics(courierNew(10)).lineSpacing() +
+                                                        6);
+        table_->setWordWrap(false);
+        layout->addWidget(table_);
+        text_->hide();
+    }
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     auto* print = new QPushButton(QStringLiteral("&drucken"), this);
@@ -146,12 +164,39 @@ FMldView::FMldView(common::frmFMld& w, QtHost& host, QWidget* parent)
             [this]() { ui::runCommand(host_, [&]() { w_.cmddrucken_Click(); }); });
     connect(read, &QPushButton::clicked, this,
             [this]() { ui::runCommand(host_, [&]() { w_.cmdgelesen_Click(); }); });
-    connect(&w_, &ui::Window::changed, this, [this]() {
-        setWindowTitle(w_.caption());
-        text_->setPlainText(
-            QString(w_.txtFMld).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    });
-    resize(560, 420);
+    connect(&w_, &ui::Window::changed, this, &FMldView::refresh);
+    refresh();
+    resize(table_ ? std::max(560, table_->horizontalHeader()->length() + 40) : 560, 420);
+    keepOnScreen(this);
+}
+
+void FMldView::refresh() {
+    setWindowTitle(w_.caption());
+    text_->setPlainText(QString(w_.txtFMld).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    if (!table_)
+        return;
+    QStringList lines = w_.txtFMld.split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    int courses = 0;
+    for (const QString& l : lines)
+        courses =
+            std::max(courses, static_cast<int>(placement::BelegungLine::courseNames(l).size()));
+    table_->clear();
+    table_->setRowCount(static_cast<int>(lines.size()));
+    table_->setColumnCount(courses + 1);
+    QStringList headings{QStringLiteral("Name")};
+    for (int c = 1; c <= courses; ++c)
+        headings << QStringLiteral("Kurs %1").arg(c);
+    table_->setHorizontalHeaderLabels(headings);
+    for (int r = 0; r < lines.size(); ++r) {
+        table_->setItem(r, 0,
+                        new QTableWidgetItem(placement::BelegungLine::name(lines[r]).trimmed()));
+        const QStringList names = placement::BelegungLine::courseNames(lines[r]);
+        for (int c = 0; c < names.size(); ++c)
+            table_->setItem(r, c + 1, new QTableWidgetItem(names[c].trimmed()));
+    }
+    table_->resizeColumnsToContents();
 }
 
 } // namespace gui

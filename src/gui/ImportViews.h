@@ -5,6 +5,7 @@
 class QLabel;
 class QListView;
 class QPlainTextEdit;
+class QTableWidget;
 
 namespace importer {
 class ErzKuB;
@@ -39,16 +40,19 @@ private:
     QLabel* label4_;
 };
 
-// The message window: the text in Courier New, "&drucken" and "&gelesen".
+// The message window: the text in Courier New, "&drucken" and "&gelesen". The "Belegungen"
+// show their names and courses in columns.
 class FMldView : public QDialog {
     Q_OBJECT
 public:
     FMldView(common::frmFMld& w, QtHost& host, QWidget* parent);
 
 private:
+    void refresh();
     common::frmFMld& w_;
     QtHost& host_;
     QPlainTextEdit* text_;
+    QTableWidget* table_ = nullptr;
 };
 
 } // namespace gui

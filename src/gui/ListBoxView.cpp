@@ -5,42 +5,50 @@
 
 namespace gui {
 
-ListBoxView::ListBoxView(ui::ListBox& model, QWidget* parent) : QListView(parent), model_(model) {
-    setModel(&model_);
-    setFont(courierNew(10));
-    setSelectionMode(model_.multiSelect() ? QAbstractItemView::MultiSelection
-                                          : QAbstractItemView::SingleSelection);
-    setUniformItemSizes(true);
-    connect(&model_, &ui::ListBox::selectionChanged, this, &ListBoxView::pullSelection);
-    connect(&model_, &QAbstractItemModel::modelReset, this, &ListBoxView::pullSelection);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &ListBoxView::pushSelection);
-    pullSelection();
+ListBoxSelection::ListBoxSelection(ui::ListBox& model, QAbstractItemView* view)
+    : QObject(view), model_(model), view_(view) {
+    connect(&model_, &ui::ListBox::selectionChanged, this, &ListBoxSelection::pull);
+    connect(&model_, &QAbstractItemModel::modelReset, this, &ListBoxSelection::pull);
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ListBoxSelection::push);
+    pull();
 }
 
-void ListBoxView::pullSelection() {
+void ListBoxSelection::pull() {
     if (syncing_)
         return;
     syncing_ = true;
+    QAbstractItemModel* m = view_->model();
+    const int lastColumn = std::max(m->columnCount() - 1, 0);
     QItemSelection sel;
     for (int row : model_.selectedRows())
-        sel.select(model_.index(row), model_.index(row));
-    selectionModel()->select(sel, QItemSelectionModel::ClearAndSelect);
+        sel.select(m->index(row, 0), m->index(row, lastColumn));
+    view_->selectionModel()->select(sel, QItemSelectionModel::ClearAndSelect);
     if (model_.currentIndex() >= 0)
-        selectionModel()->setCurrentIndex(model_.index(model_.currentIndex()),
-                                          QItemSelectionModel::NoUpdate);
+        view_->selectionModel()->setCurrentIndex(m->index(model_.currentIndex(), 0),
+                                                 QItemSelectionModel::NoUpdate);
     syncing_ = false;
 }
 
-void ListBoxView::pushSelection() {
+void ListBoxSelection::push() {
     if (syncing_)
         return;
     syncing_ = true;
     for (int i = 0; i < model_.count(); ++i)
-        model_.setSelected(i, selectionModel()->isRowSelected(i, QModelIndex()));
+        model_.setSelected(i, view_->selectionModel()->isRowSelected(i, QModelIndex()));
     syncing_ = false;
     // The user changed the selection, by mouse or keyboard: the window's click handler runs.
-    emit clicked();
+    emit userChanged();
+}
+
+ListBoxView::ListBoxView(ui::ListBox& model, QWidget* parent) : QListView(parent) {
+    setModel(&model);
+    setFont(courierNew(10));
+    setSelectionMode(model.multiSelect() ? QAbstractItemView::MultiSelection
+                                         : QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    auto* sync = new ListBoxSelection(model, this);
+    connect(sync, &ListBoxSelection::userChanged, this, &ListBoxView::clicked);
 }
 
 } // namespace gui

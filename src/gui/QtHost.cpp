@@ -8,12 +8,17 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QTranslator>
 
 namespace gui {
 
@@ -68,6 +73,42 @@ QMessageBox::Icon iconOf(ui::Icon i) {
 }
 
 } // namespace
+
+int titleWidth(const QString& title) {
+    // The window manager's title font is unknown: its usual bold system font, and room for the
+    // icon and the close box beside the title.
+    const QFontMetrics fm(QFontDatabase::systemFont(QFontDatabase::TitleFont));
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const int text =
+        std::max(fm.horizontalAdvance(title), QFontMetrics(bold).horizontalAdvance(title));
+    return text + 140;
+}
+
+void fitTitle(QMessageBox& box) {
+    // A box is as wide as its text; a short text under a long title would cut the title off.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(titleWidth(box.windowTitle()), 0, QSizePolicy::Minimum,
+                                  QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+bool loadGermanQtTranslation(QCoreApplication& app) {
+    // Qt's own texts (file dialog, input box, print dialog) from the system's catalogue.
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    // Dates and numbers in Qt's dialogs the German way too.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    return true;
+}
 
 QString qtFilter(const QString& filter, int filterIndex, QString* selected) {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -156,6 +197,7 @@ ui::Answer QtHost::message(const ui::Message& m) {
             static_cast<QPushButton*>(buttons[static_cast<size_t>(m.defaultButton)]));
     if (specs.size() == 1)
         box.setEscapeButton(buttons.front());
+    fitTitle(box);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     for (size_t i = 0; i < buttons.size(); ++i)
@@ -170,13 +212,14 @@ ui::Answer QtHost::message(const ui::Message& m) {
 
 std::optional<QString> QtHost::inputBox(const QString& prompt, const QString& title,
                                         const QString& defaultText) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parentWidget(), title.isEmpty() ? kDefaultTitle : title, prompt,
-                              QLineEdit::Normal, defaultText, &ok);
-    if (!ok)
+    QInputDialog d(parentWidget());
+    d.setWindowTitle(title.isEmpty() ? kDefaultTitle : title);
+    d.setLabelText(prompt);
+    d.setTextValue(defaultText);
+    d.setMinimumWidth(titleWidth(d.windowTitle()));
+    if (d.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return d.textValue();
 }
 
 std::optional<QString> QtHost::fileDialog(const ui::FileDialog& d, bool save) {
@@ -190,15 +233,18 @@ std::optional<QString> QtHost::fileDialog(const ui::FileDialog& d, bool save) {
                           : save             ? QStringLiteral("Speichern unter")
                                              : QStringLiteral("Öffnen");
     // The callers ask their own overwrite question.
-    const QString name =
-        save ? QFileDialog::getSaveFileName(parentWidget(), title, start, filter, &selected,
-                                            QFileDialog::DontUseNativeDialog |
-                                                QFileDialog::DontConfirmOverwrite)
-             : QFileDialog::getOpenFileName(parentWidget(), title, start, filter, &selected,
-                                            QFileDialog::DontUseNativeDialog);
-    if (name.isEmpty())
+    QFileDialog dialog(parentWidget(), title, start, filter);
+    dialog.setOptions(save ? QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite
+                           : QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!selected.isEmpty())
+        dialog.selectNameFilter(selected);
+    // Wide enough for the name, size, type and date of a file.
+    dialog.resize(860, 500);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return name;
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QString> QtHost::openFileName(const ui::FileDialog& d) {
@@ -268,7 +314,7 @@ void QtHost::beep() {
 }
 
 void QtHost::showHelp(const ui::HelpRef& ref) {
-    HelpViewer::show(ref, parentWidget());
+    HelpViewer::show(ref);
 }
 
 std::unique_ptr<ui::PrintJob> QtHost::startPrint() {

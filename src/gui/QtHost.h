@@ -11,6 +11,9 @@
 
 #include <QLabel>
 
+class QCoreApplication;
+class QMessageBox;
+
 namespace gui {
 
 // The Qt implementation of the platform port: message boxes, input box, file dialogs, the
@@ -62,6 +65,13 @@ private:
     int busy_ = 0;
     bool quit_ = false;
 };
+
+// Loads the German translation of Qt's own dialogs (qtbase_de of the system's Qt translations);
+// false when the catalogue is not installed.
+bool loadGermanQtTranslation(QCoreApplication& app);
+// Widens a message box so that its title shows whole; titleWidth() is the width it keeps free.
+int titleWidth(const QString& title);
+void fitTitle(QMessageBox& box);
 
 // Turns the system's "Text|pattern|Text|pattern" filter into Qt's, matching either letter case.
 QString qtFilter(const QString& filter, int filterIndex, QString* selected);

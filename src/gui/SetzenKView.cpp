@@ -1,6 +1,6 @@
 #include "gui/SetzenKView.h"
 
-#include "gui/ListBoxView.h"
+#include "gui/ColumnListView.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
 #include "placement/Layouts.h"
@@ -12,27 +12,36 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPalette>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableView>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStyle>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace gui {
 
 namespace {
 
+using placement::BlockLine;
+using placement::CollisionLine;
+using placement::CourseEntry;
 using placement::RailHeader;
+using placement::StudentLine;
 
 // The rail grid as the table shows it: row 0 (the rail headers) as the column headers, on two
 // lines (name and hours over the student count), the course entries below; the grid's selection
-// rectangle is painted as highlighted cells.
+// rectangle is painted as highlighted cells and headers, the current column's header in bold.
 class RailGridModel : public QAbstractTableModel {
 public:
     explicit RailGridModel(ui::Grid& g, QObject* parent) : QAbstractTableModel(parent), g_(g) {
@@ -52,11 +61,17 @@ public:
                         emit dataChanged(index(row - 1, from.column()),
                                          index(to.row() + g_.FixedRows() - 1, to.column()));
                 });
-        connect(&g_, &ui::Grid::selectionChanged, this, [this]() {
-            if (rowCount() > 0 && columnCount() > 0)
-                emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
-                                 {Qt::BackgroundRole, Qt::ForegroundRole});
-        });
+        connect(&g_, &ui::Grid::selectionChanged, this, &RailGridModel::marksChanged);
+    }
+
+    // The selection or the current column changed: cells and headers are painted anew.
+    void marksChanged() {
+        if (columnCount() == 0)
+            return;
+        if (rowCount() > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                             {Qt::BackgroundRole, Qt::ForegroundRole});
+        emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     }
 
     int rowCount(const QModelIndex& parent = {}) const override {
@@ -89,11 +104,24 @@ public:
         if (o != Qt::Horizontal || section < 0 || section >= g_.Cols())
             return {};
         const QString& h = g_.TextMatrix(0, section);
-        if (role == Qt::DisplayRole)
+        const bool marked = section >= g_.SelStartCol() && section <= g_.SelEndCol();
+        switch (role) {
+        case Qt::DisplayRole:
             return RailHeader::nameAndHours(h) + QLatin1Char('\n') + RailHeader::countText(h);
-        if (role == Qt::ToolTipRole)
+        case Qt::ToolTipRole:
             return h;
-        return {};
+        case Qt::FontRole: {
+            QFont f = courierNew(10);
+            f.setBold(section == g_.Col());
+            return f;
+        }
+        case Qt::BackgroundRole:
+            return marked ? QVariant(QPalette().brush(QPalette::Highlight)) : QVariant();
+        case Qt::ForegroundRole:
+            return marked ? QVariant(QPalette().brush(QPalette::HighlightedText)) : QVariant();
+        default:
+            return {};
+        }
     }
 
 private:
@@ -102,79 +130,153 @@ private:
 
 } // namespace
 
-// The table over the rail grid. Mouse gestures go to the grid (click, drag or shift-click to
-// extend, double-click; a press on a column header is a click on row 0); the grid raises the
-// window's events. The table keeps no selection of its own.
-class RailGridView : public QTableView {
-public:
-    RailGridView(ui::Grid& g, std::function<void(const std::function<void()>&)> run,
-                 QWidget* parent)
-        : QTableView(parent), g_(g), run_(std::move(run)) {
-        setModel(new RailGridModel(g_, this));
-        setSelectionMode(QAbstractItemView::NoSelection);
-        setEditTriggers(QAbstractItemView::NoEditTriggers);
-        setFont(courierNew(10));
-        horizontalHeader()->setFont(courierNew(10));
-        horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        verticalHeader()->hide();
-        verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).lineSpacing() + 6);
-        // Entries wider than their rail are cut, as in a grid cell, not elided.
-        setTextElideMode(Qt::ElideNone);
-        setWordWrap(false);
-        connect(horizontalHeader(), &QHeaderView::sectionPressed, this,
-                [this](int c) { run_([&]() { g_.click(0, c); }); });
-        connect(horizontalHeader(), &QHeaderView::sectionEntered, this,
-                [this](int c) { run_([&]() { g_.extendSelection(0, c); }); });
-        connect(&g_, &ui::Grid::sizesChanged, this, &RailGridView::applySizes);
-        connect(model(), &QAbstractItemModel::modelReset, this, &RailGridView::applySizes);
-        applySizes();
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent* e) override {
+RailGridView::RailGridView(ui::Grid& g, std::function<void(const std::function<void()>&)> run,
+                           QWidget* parent)
+    : QTableView(parent), g_(g), run_(std::move(run)) {
+    auto* model = new RailGridModel(g_, this);
+    setModel(model);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the grid for the next control; the arrows move in it.
+    setTabKeyNavigation(false);
+    setFocusPolicy(Qt::StrongFocus);
+    setFont(courierNew(10));
+    horizontalHeader()->setFont(courierNew(10));
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).lineSpacing() + 6);
+    // Entries wider than their rail are cut, as in a grid cell, not elided.
+    setTextElideMode(Qt::ElideNone);
+    setWordWrap(false);
+    // A press on a rail header marks the whole rail; dragging over headers marks several.
+    connect(horizontalHeader(), &QHeaderView::sectionPressed, this, [this](int c) {
         setFocus();
-        const QModelIndex i = indexAt(e->position().toPoint());
-        if (e->button() != Qt::LeftButton || !i.isValid())
-            return;
-        dragging_ = true;
-        last_ = i;
-        if (e->modifiers() & Qt::ShiftModifier)
-            run_([&]() { g_.extendSelection(i.row() + 1, i.column()); });
-        else
-            run_([&]() { g_.click(i.row() + 1, i.column()); });
-    }
-    void mouseMoveEvent(QMouseEvent* e) override {
-        const QModelIndex i = indexAt(e->position().toPoint());
-        if (!dragging_ || !i.isValid() || i == last_)
-            return;
-        last_ = i;
+        run_([&]() {
+            g_.click(0, c);
+            if (g_.Rows() > 1)
+                g_.extendSelection(g_.Rows() - 1, c);
+        });
+        updateMarks();
+    });
+    connect(horizontalHeader(), &QHeaderView::sectionEntered, this, [this](int c) {
+        run_([&]() { g_.extendSelection(g_.Rows() - 1, c); });
+        updateMarks();
+    });
+    connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this, [this](int c) {
+        run_([&]() { g_.doubleClick(0, c); });
+        updateMarks();
+    });
+    // A header changed while the grid is scrolled is repainted where it stands now.
+    connect(model, &QAbstractItemModel::headerDataChanged, horizontalHeader()->viewport(),
+            qOverload<>(&QWidget::update));
+    connect(&g_, &ui::Grid::sizesChanged, this, &RailGridView::applySizes);
+    connect(model, &QAbstractItemModel::modelReset, this, &RailGridView::applySizes);
+    applySizes();
+    updateMarks();
+}
+
+void RailGridView::updateMarks() {
+    static_cast<RailGridModel*>(model())->marksChanged();
+    // The grid's current cell is the table's current index (its focus frame).
+    const QModelIndex current = model()->index(g_.Row() - 1, g_.Col());
+    if (current.isValid())
+        selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    viewport()->update();
+    horizontalHeader()->viewport()->update();
+}
+
+void RailGridView::mousePressEvent(QMouseEvent* e) {
+    setFocus();
+    const QModelIndex i = indexAt(e->position().toPoint());
+    if (e->button() != Qt::LeftButton || !i.isValid())
+        return;
+    dragging_ = true;
+    last_ = i;
+    if (e->modifiers() & Qt::ShiftModifier)
         run_([&]() { g_.extendSelection(i.row() + 1, i.column()); });
-    }
-    void mouseReleaseEvent(QMouseEvent*) override { dragging_ = false; }
-    void mouseDoubleClickEvent(QMouseEvent* e) override {
-        const QModelIndex i = indexAt(e->position().toPoint());
-        if (e->button() == Qt::LeftButton && i.isValid())
-            run_([&]() { g_.doubleClick(i.row() + 1, i.column()); });
-    }
+    else
+        run_([&]() { g_.click(i.row() + 1, i.column()); });
+    updateMarks();
+}
 
-private:
-    // The grid keeps its sizes in twips, measured in characters of its fixed-pitch font.
-    void applySizes() {
-        const QFontMetrics fm(font());
-        const int charWidth = fm.horizontalAdvance(QLatin1Char('0'));
-        for (int c = 0; c < g_.Cols(); ++c)
-            if (g_.ColWidth(c) > 0)
-                setColumnWidth(c, g_.ColWidth(c) * charWidth / placement::kCharWidthTwips);
-        if (g_.RowHeight(0) > 0)
-            horizontalHeader()->setMinimumHeight(g_.RowHeight(0) * fm.lineSpacing() /
-                                                 placement::kLineHeightTwips);
-    }
+void RailGridView::mouseMoveEvent(QMouseEvent* e) {
+    const QModelIndex i = indexAt(e->position().toPoint());
+    if (!dragging_ || !i.isValid() || i == last_)
+        return;
+    last_ = i;
+    run_([&]() { g_.extendSelection(i.row() + 1, i.column()); });
+    updateMarks();
+}
 
-    ui::Grid& g_;
-    std::function<void(const std::function<void()>&)> run_;
-    bool dragging_ = false;
-    QPersistentModelIndex last_;
-};
+void RailGridView::mouseDoubleClickEvent(QMouseEvent* e) {
+    const QModelIndex i = indexAt(e->position().toPoint());
+    if (e->button() == Qt::LeftButton && i.isValid())
+        run_([&]() { g_.doubleClick(i.row() + 1, i.column()); });
+    updateMarks();
+}
+
+// The arrows move the current cell and select it, as a click does; with Shift they move the
+// selection's far corner, as a shift-click does. Course rows only: the headers are reached by
+// mouse.
+void RailGridView::keyPressEvent(QKeyEvent* e) {
+    int dRow = 0;
+    int dCol = 0;
+    switch (e->key()) {
+    case Qt::Key_Up:
+        dRow = -1;
+        break;
+    case Qt::Key_Down:
+        dRow = 1;
+        break;
+    case Qt::Key_Left:
+        dCol = -1;
+        break;
+    case Qt::Key_Right:
+        dCol = 1;
+        break;
+    default:
+        QTableView::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+    if (g_.Cols() == 0)
+        return;
+    const int firstRow = g_.Rows() > 1 ? 1 : 0;
+    const int lastRow = g_.Rows() - 1;
+    const bool extend = e->modifiers() & Qt::ShiftModifier;
+    // The corner that moves: the current cell, or with Shift the selection's corner opposite it.
+    int row = g_.Row();
+    int col = g_.Col();
+    if (extend) {
+        row = g_.SelStartRow() == g_.Row() ? g_.SelEndRow() : g_.SelStartRow();
+        col = g_.SelStartCol() == g_.Col() ? g_.SelEndCol() : g_.SelStartCol();
+    }
+    row = std::clamp(std::max(row, firstRow) + dRow, firstRow, lastRow);
+    col = std::clamp(col + dCol, 0, g_.Cols() - 1);
+    if (extend)
+        run_([&]() { g_.extendSelection(row, col); });
+    else
+        run_([&]() { g_.click(row, col); });
+    if (row >= 1)
+        scrollTo(model()->index(row - 1, col));
+    else
+        horizontalScrollBar()->setValue(columnViewportPosition(col) +
+                                        horizontalScrollBar()->value());
+    updateMarks();
+}
+
+// The grid keeps its sizes in twips, measured in characters of its fixed-pitch font.
+void RailGridView::applySizes() {
+    const QFontMetrics fm(font());
+    const int charWidth = fm.horizontalAdvance(QLatin1Char('0'));
+    for (int c = 0; c < g_.Cols(); ++c)
+        if (g_.ColWidth(c) > 0)
+            setColumnWidth(c, g_.ColWidth(c) * charWidth / placement::kCharWidthTwips);
+    if (g_.RowHeight(0) > 0)
+        horizontalHeader()->setMinimumHeight(g_.RowHeight(0) * fm.lineSpacing() /
+                                             placement::kLineHeightTwips);
+}
 
 namespace {
 
@@ -217,19 +319,23 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
         }
     }
 
-    // Left: the courses not yet placed.
+    // Left: the courses not yet placed, under the headings "Kurs", "Stunden", "Schüler".
     auto* left = new QVBoxLayout;
     left->addWidget(label(w_.Label1, this, QStringLiteral("Label1")));
-    auto* heads = new QHBoxLayout;
-    heads->addWidget(label(w_.Label2, this));
-    heads->addWidget(label(w_.Label3, this));
-    heads->addWidget(label(w_.Label4, this));
-    heads->addStretch(1);
-    left->addLayout(heads);
-    auto* lnKurse = new ListBoxView(w_.LNKurse, this);
-    lnKurse->setObjectName(QStringLiteral("LNKurse"));
-    connect(lnKurse, &ListBoxView::clicked, this, [this]() { run([&]() { w_.LNKurse_Click(); }); });
-    left->addWidget(lnKurse, 1);
+    lnKurse_ = new ColumnListView(
+        w_.LNKurse,
+        {{w_.Label2, w_.Label3, w_.Label4},
+         [this](const QString& l) {
+             return QStringList{CourseEntry::name(l), QString::number(CourseEntry::hours(l)),
+                                QString::number(w_.schuelerJeKurs.value(CourseEntry::key(l)))};
+         },
+         {1, 2},
+         {5, 1, 3}},
+        this);
+    lnKurse_->setObjectName(QStringLiteral("LNKurse"));
+    connect(lnKurse_, &ColumnListView::clicked, this,
+            [this]() { run([&]() { w_.LNKurse_Click(); }); });
+    left->addWidget(lnKurse_, 1);
 
     // Centre: the rail grid and the commands.
     auto* centre = new QVBoxLayout;
@@ -270,21 +376,49 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
 
     // Right: the student lists, the collisions and the choices of a colliding student.
     auto* right = new QVBoxLayout;
-    auto* lSchueler = new ListBoxView(w_.LSchueler, this);
+    auto* lSchueler = new ColumnListView(
+        w_.LSchueler,
+        {{QStringLiteral("Name"), QStringLiteral("Klasse"), QStringLiteral("Kurs")},
+         [](const QString& l) {
+             return QStringList{StudentLine::name(l), StudentLine::parallelClass(l),
+                                StudentLine::courseName(l)};
+         },
+         {},
+         {11, 2, 5}},
+        this);
     lSchueler->setObjectName(QStringLiteral("LSchueler"));
     right->addWidget(lSchueler, 2);
     lblSchueler_ = label(w_.lblSchueler, this, QStringLiteral("lblSchueler"));
     right->addLayout(countRow(w_.Label11, lblSchueler_));
     right->addWidget(label(w_.Label5, this));
-    auto* lSchImBlock = new ListBoxView(w_.LSchImBlock, this);
+    auto* lSchImBlock =
+        new ColumnListView(w_.LSchImBlock,
+                           {{QStringLiteral("Kurs"), QStringLiteral("Name")},
+                            [](const QString& l) {
+                                return QStringList{BlockLine::courseName(l), BlockLine::name(l)};
+                            },
+                            {},
+                            {5, 12}},
+                           this);
     lSchImBlock->setObjectName(QStringLiteral("LSchImBlock"));
     right->addWidget(lSchImBlock, 2);
     lblSchImBlock_ = label(w_.lblSchImBlock, this, QStringLiteral("lblSchImBlock"));
     right->addLayout(countRow(w_.Label12, lblSchImBlock_));
     right->addWidget(label(w_.Label6, this));
-    auto* lKollisionen = new ListBoxView(w_.LKollisionen, this);
+    auto* lKollisionen = new ColumnListView(
+        w_.LKollisionen,
+        {{QStringLiteral("Name"), QStringLiteral("Kurse")},
+         [](const QString& l) {
+             QStringList names;
+             for (int m = 0; m < CollisionLine::choices(l); ++m)
+                 names << CollisionLine::courseName(l, m);
+             return QStringList{CollisionLine::name(l), names.join(QLatin1Char(' '))};
+         },
+         {},
+         {9, 11}},
+        this);
     lKollisionen->setObjectName(QStringLiteral("LKollisionen"));
-    connect(lKollisionen, &ListBoxView::clicked, this,
+    connect(lKollisionen, &ColumnListView::clicked, this,
             [this]() { run([&]() { w_.LKollisionen_Click(); }); });
     right->addWidget(lKollisionen, 2);
     lblKollisionen_ = label(w_.lblKollisionen, this, QStringLiteral("lblKollisionen"));
@@ -293,11 +427,22 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
     kollRow->addWidget(lblKoll_);
     right->addLayout(kollRow);
     right->addWidget(label(w_.Label10, this));
-    txtMld_ = new QPlainTextEdit(this);
+    // The colliding student's courses, one column each.
+    txtMld_ = new QTableWidget(this);
     txtMld_->setObjectName(QStringLiteral("txtMld"));
-    txtMld_->setReadOnly(true);
+    txtMld_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    txtMld_->setSelectionMode(QAbstractItemView::NoSelection);
     txtMld_->setFont(courierNew(10));
-    txtMld_->setMaximumHeight(txtMld_->fontMetrics().lineSpacing() * 4);
+    txtMld_->horizontalHeader()->setFont(QFont());
+    txtMld_->verticalHeader()->hide();
+    const QFontMetrics mld(courierNew(10));
+    txtMld_->horizontalHeader()->setDefaultSectionSize(
+        mld.horizontalAdvance(QStringLiteral("MMMMM")) + 8);
+    txtMld_->verticalHeader()->setDefaultSectionSize(mld.lineSpacing() + 6);
+    txtMld_->setWordWrap(false);
+    txtMld_->setFixedHeight(txtMld_->horizontalHeader()->sizeHint().height() + mld.lineSpacing() +
+                            6 + txtMld_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                            2 * txtMld_->frameWidth() + 2);
     right->addWidget(txtMld_);
     auto* frame = new QGroupBox(w_.pctMKol, this);
     auto* options = new QHBoxLayout(frame);
@@ -320,9 +465,44 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
     main->addLayout(centre, 6);
     main->addLayout(right, 4);
 
+    // Tab goes from the courses to the grid, the commands and the student lists.
+    setTabOrder(lnKurse_, grid_);
+
     connect(&w_, &ui::Window::changed, this, &SetzenKView::refresh);
-    resize(1280, 720);
+    restoreGeometryOrMaximise();
     refresh();
+}
+
+namespace {
+
+const QString kGeometryKey = QStringLiteral("SetzenK/geometry");
+
+} // namespace
+
+void keepOnScreen(QWidget* w) {
+    QScreen* screen = QGuiApplication::screenAt(w->geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QRect r = w->geometry();
+    r.setWidth(std::min(r.width(), area.width()));
+    r.setHeight(std::min(r.height(), area.height()));
+    r.moveLeft(std::clamp(r.left(), area.left(), area.right() - r.width() + 1));
+    r.moveTop(std::clamp(r.top(), area.top(), area.bottom() - r.height() + 1));
+    w->setGeometry(r);
+}
+
+void SetzenKView::restoreGeometryOrMaximise() {
+    const QByteArray saved = QSettings().value(kGeometryKey).toByteArray();
+    if (!saved.isEmpty() && restoreGeometry(saved) && !(windowState() & Qt::WindowMaximized)) {
+        keepOnScreen(this);
+        return;
+    }
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
+    setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void SetzenKView::run(const std::function<void()>& handler) {
@@ -331,12 +511,25 @@ void SetzenKView::run(const std::function<void()>& handler) {
 
 void SetzenKView::refresh() {
     setWindowTitle(w_.caption());
+    lnKurse_->fieldsChanged();
+    grid_->updateMarks();
+    if (shownMld_ != w_.txtMld || txtMld_->columnCount() == 0) {
+        shownMld_ = w_.txtMld;
+        const QStringList courses = placement::splitCourseNames(w_.txtMld);
+        txtMld_->clear();
+        txtMld_->setRowCount(courses.isEmpty() ? 0 : 1);
+        txtMld_->setColumnCount(static_cast<int>(courses.size()));
+        QStringList headings;
+        for (int i = 0; i < courses.size(); ++i) {
+            headings << QString::number(i + 1);
+            txtMld_->setItem(0, i, new QTableWidgetItem(courses[i].trimmed()));
+        }
+        txtMld_->setHorizontalHeaderLabels(headings);
+    }
     lblSchueler_->setText(w_.lblSchueler);
     lblSchImBlock_->setText(w_.lblSchImBlock);
     lblKollisionen_->setText(w_.lblKollisionen);
     lblKoll_->setText(w_.lblKoll);
-    if (txtMld_->toPlainText() != w_.txtMld)
-        txtMld_->setPlainText(w_.txtMld);
     optMKolEinfach_->setChecked(w_.optMKolEinfach);
     optMKolAlle_->setChecked(w_.optMKolAlle);
     for (const auto& b : w_.buttons())
@@ -355,6 +548,7 @@ void SetzenKView::closeEvent(QCloseEvent* e) {
         return;
     }
     e->accept();
+    QSettings().setValue(kGeometryKey, saveGeometry());
     QDialog::reject(); // ends the modal loop
 }
 

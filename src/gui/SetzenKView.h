@@ -1,24 +1,56 @@
 #pragma once
 
 #include <QDialog>
+#include <QPersistentModelIndex>
+#include <QTableView>
 #include <functional>
 
 class QLabel;
-class QPlainTextEdit;
 class QRadioButton;
+class QTableWidget;
 
 namespace placement {
 class SetzenK;
+}
+namespace ui {
+class Grid;
 }
 
 namespace gui {
 
 class QtHost;
-class RailGridView;
+class ColumnListView;
+
+// The table over the rail grid. Mouse gestures and the arrow keys go to the grid (click, drag or
+// shift-click to extend, double-click; a press on a rail header marks the whole rail); the grid
+// raises the window's events. The table keeps no selection of its own: it paints the grid's.
+class RailGridView : public QTableView {
+public:
+    RailGridView(ui::Grid& g, std::function<void(const std::function<void()>&)> run,
+                 QWidget* parent);
+    // Repaints the selection and the current column after the grid changed them.
+    void updateMarks();
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent*) override { dragging_ = false; }
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void applySizes();
+
+    ui::Grid& g_;
+    std::function<void(const std::function<void()>&)> run_;
+    bool dragging_ = false;
+    QPersistentModelIndex last_;
+};
 
 // "Setzen der Kurse": the rail grid between the list of courses not yet placed and the student
-// lists, all in a fixed-pitch font so that the fixed layouts line up. Clicks go to the window's
-// handlers; the widgets show its models and labels.
+// lists. The lists show the fields of their fixed-layout lines in columns with headings, the keys
+// left out; clicks go to the window's handlers. The window opens maximised, or as the planner
+// left it last time, and always on the screen.
 class SetzenKView : public QDialog {
     Q_OBJECT
 public:
@@ -36,17 +68,24 @@ private:
     void refresh();
     // Runs a handler at the command boundary.
     void run(const std::function<void()>& handler);
+    void restoreGeometryOrMaximise();
 
     placement::SetzenK& w_;
     QtHost& host_;
     RailGridView* grid_ = nullptr;
+    ColumnListView* lnKurse_ = nullptr;
     QLabel* lblSchueler_ = nullptr;
     QLabel* lblSchImBlock_ = nullptr;
     QLabel* lblKollisionen_ = nullptr;
     QLabel* lblKoll_ = nullptr;
-    QPlainTextEdit* txtMld_ = nullptr;
+    QTableWidget* txtMld_ = nullptr;
+    QString shownMld_;
     QRadioButton* optMKolEinfach_ = nullptr;
     QRadioButton* optMKolAlle_ = nullptr;
 };
+
+// Places a window so that it lies wholly on the available area of its screen, shrinking it
+// where it is larger.
+void keepOnScreen(QWidget* w);
 
 } // namespace gui

@@ -5,12 +5,16 @@
 #include "ui/Command.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kurs- und Blockbildung"));
     QApplication::setOrganizationName(QStringLiteral("Kollegstufe"));
+    Q_INIT_RESOURCE(icons);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/blockbildung.png")));
+    gui::loadGermanQtTranslation(app);
 
     // The whole command line names the pointer file's directory, unchanged.
     QStringList args = QCoreApplication::arguments();

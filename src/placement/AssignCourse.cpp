@@ -116,6 +116,8 @@ void SetzenK::cmdKzw_Click() {
         LNKurse_Click();
     else
         emit changed();
+    // Students moved between courses that may stand on rails: the rails' counts follow.
+    GKursStUp();
 }
 
 } // namespace placement

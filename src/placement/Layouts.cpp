@@ -104,6 +104,17 @@ QString BlockLine::format(const QString& courseName, const QString& name) {
     return courseName + QLatin1Char(' ') + AbkNV(name, 12);
 }
 
+QStringList splitCourseNames(const QString& names) {
+    QStringList out;
+    for (qsizetype i = 0; i < names.size(); i += 5)
+        out << names.mid(i, 5);
+    return out;
+}
+
+QString BelegungLine::format(const QString& name, const QString& courseNames) {
+    return AbkNV(name, 11) + courseNames;
+}
+
 QString studentName(const QString& famName, const QString& rufName) {
     return famName.trimmed() + QLatin1Char(' ') + rufName.trimmed();
 }

@@ -68,6 +68,8 @@ struct StudentLine {
     // name is fitted to 11, the parallel class to 2 characters.
     static QString format(const QString& name, const QString& parallelClass,
                           const QString& courseName, const QString& choice);
+    static QString name(const QString& l) { return l.left(11); }
+    static QString parallelClass(const QString& l) { return l.mid(11, 2); }
     static QString courseName(const QString& l) { return l.mid(13, 5); }
     static QString courseNameAndBlank(const QString& l) { return l.mid(13, 6); }
     static QString bgIdText(const QString& l) { return l.mid(19, 6); }
@@ -84,6 +86,7 @@ struct CollisionLine {
     // name is fitted to 9; bgIds: the BG_IDs right-aligned in 6, concatenated.
     static QString format(const QString& name, const QString& courseNames, const QString& bgIds,
                           const QString& studentKey);
+    static QString name(const QString& l) { return l.left(9); }
     static QString part(const QString& l) { return l.mid(10); }
     static int choices(const QString& l) { return (static_cast<int>(part(l).size()) - 6) / 11; }
     static QString courseName(const QString& l, int m); // m counted from 0
@@ -97,6 +100,20 @@ struct BlockLine {
     // name is fitted to 12.
     static QString format(const QString& courseName, const QString& name);
     static QString courseName(const QString& l) { return l.left(5); }
+    static QString name(const QString& l) { return l.mid(6); }
+};
+
+// Course names run together, 5 characters each, as LKKollegiat gives a student's courses (a
+// blank name for a choice without a course in his phase), split into the names.
+QStringList splitCourseNames(const QString& names);
+
+// Line of the window "Belegungen" (the students of LSchueler with their courses):
+// 1-11 AbkNV(name, 11), then the course names, 5 characters each.
+struct BelegungLine {
+    // name is fitted to 11; courseNames run together.
+    static QString format(const QString& name, const QString& courseNames);
+    static QString name(const QString& l) { return l.left(11); }
+    static QStringList courseNames(const QString& l) { return splitCourseNames(l.mid(11)); }
 };
 
 // A parallel course as AlternativKurs returns it and the course chooser lists it:

@@ -252,6 +252,7 @@ void SetzenK::cmdAnzBel_Click() {
     }
     common::frmFMld window(host_);
     window.setCaption(QStringLiteral("Belegungen"));
+    window.lineLayout = common::frmFMld::LineLayout::Belegungen;
     {
         db::Connection c(s_.databasePath());
         for (const QString& key : students) {
@@ -260,8 +261,8 @@ void SetzenK::cmdAnzBel_Click() {
                                  {key});
             if (!q.next())
                 continue;
-            window.appendLine(AbkNV(studentName(q.value(0).toString(), q.value(1).toString()), 11) +
-                              courses.value(key));
+            window.appendLine(BelegungLine::format(
+                studentName(q.value(0).toString(), q.value(1).toString()), courses.value(key)));
         }
     }
     host_.showModal(window);

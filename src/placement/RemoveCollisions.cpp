@@ -123,6 +123,8 @@ void SetzenK::cmdKollbs_Click() {
         LNKurse_Click();
     else
         emit changed();
+    // Students moved between courses that may stand on rails: the rails' counts follow.
+    GKursStUp();
 }
 
 } // namespace placement

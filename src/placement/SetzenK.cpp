@@ -62,6 +62,16 @@ SetzenK::SetzenK(platform::RunState& s, ui::Host& host)
         {QStringLiteral("menuBearbAus"), QStringLiteral("&ausschneiden"), bearb, true},
         {QStringLiteral("menuBearbEinf"), QStringLiteral("&einfügen"), bearb, false},
     };
+    // The counts follow their lists, whatever emptied or filled them.
+    const auto follow = [this](ui::ListBox& list, QString& count) {
+        const auto update = [&list, &count] { count = QString::number(list.count()); };
+        connect(&list, &QAbstractItemModel::modelReset, this, update);
+        connect(&list, &QAbstractItemModel::rowsInserted, this, update);
+        connect(&list, &QAbstractItemModel::rowsRemoved, this, update);
+    };
+    follow(LSchueler, lblSchueler);
+    follow(LSchImBlock, lblSchImBlock);
+    follow(LKollisionen, lblKollisionen);
     grdSchienen.onClick = [this] { grdSchienen_Click(); };
     grdSchienen.onSelChange = [this] { grdSchienen_SelChange(); };
     grdSchienen.onDblClick = [this] { grdSchienen_DblClick(); };
@@ -115,6 +125,7 @@ void SetzenK::Form_Load() {
     db::Connection c(s_.databasePath());
     ckkursAtLoading_ = ckkursChecksum(c);
     const QHash<QString, int> placedHours = loadRails(c);
+    zaehleSchueler(c);
     if (loadCourses(c, placedHours))
         GKursStUp(c);
     emit changed();
@@ -281,6 +292,21 @@ void SetzenK::GKursStUp(db::Connection& c) {
     }
 }
 
+void SetzenK::zaehleSchueler(db::Connection& c) {
+    // One pass over the choice rows; a row naming the course in both year fields counts once,
+    // as in AnzBelKurs.
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_KS_ID_12, BG_KS_ID_13 FROM belegung"));
+    schuelerJeKurs.clear();
+    while (q.next()) {
+        const QString k12 = field(q, 0);
+        const QString k13 = field(q, 1);
+        if (!q.isNull(0))
+            ++schuelerJeKurs[k12];
+        if (!q.isNull(1) && (q.isNull(0) || k13.compare(k12, Qt::CaseInsensitive) != 0))
+            ++schuelerJeKurs[k13];
+    }
+}
+
 int SetzenK::AnzKvS(int k) {
     ui::Grid& g = grdSchienen;
     if (k < 1 || k > g.Cols() || g.Rows() <= 1)
@@ -307,6 +333,10 @@ void SetzenK::LNKurse_Click() {
         QString name;
         QString key;
     };
+    {
+        db::Connection c(s_.databasePath());
+        zaehleSchueler(c);
+    }
     std::vector<Course> courses;
     for (int i : LNKurse.selectedRows())
         courses.push_back({CourseEntry::name(LNKurse.line(i)), CourseEntry::key(LNKurse.line(i))});

@@ -72,6 +72,11 @@ public:
     QString lblKoll;
     QString txtMld; // course choices of the student clicked in LKollisionen
 
+    // The students of every course of the school year (AnzBelKurs by course key), for the
+    // "Schüler" column of LNKurse; counted when the window loads and whenever the student lists
+    // are rebuilt, which every command that moves students does.
+    QHash<QString, int> schuelerJeKurs;
+
     // The two option buttons of pctMKol; exactly one is set.
     bool optMKolEinfach = true;
     bool optMKolAlle = false;
@@ -241,6 +246,7 @@ private:
                            const QStringList& railTexts);
     int StdKurs(db::Connection& c, const QString& courseKey);
     void GKursStUp(db::Connection& c);
+    void zaehleSchueler(db::Connection& c);
     // Fills the grid; returns the hours placed per course key.
     QHash<QString, int> loadRails(db::Connection& c);
     // Fills LNKurse; false when loading stopped or the school year has no course.

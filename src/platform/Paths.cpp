@@ -4,6 +4,8 @@
 #include "platform/Platform.h"
 
 #include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace platform {
 
@@ -30,6 +32,17 @@ QString progPfadFrom(const QString& programDir) {
     if (programDir.endsWith(QLatin1Char('\\')) || programDir.endsWith(QLatin1Char('/')))
         return programDir;
     return programDir + QDir::separator();
+}
+
+QString defaultPointerDir(const QString& progPfad) {
+    // The pointer file is written under a temporary name and renamed: the folder must take a new
+    // file, whatever a TCLASSK already there allows.
+    QTemporaryFile probe(nativePath(progPfad) + QStringLiteral("/TCLASSK.XXXXXX"));
+    if (probe.open())
+        return progPfad;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(config);
+    return QDir::toNativeSeparators(config) + QDir::separator();
 }
 
 } // namespace platform

@@ -235,3 +235,25 @@ TEST_F(AssignCourse, ACourseWithoutParallelsToOfferEndsTheCommandSilently) {
     EXPECT_EQ(s.host.modal, QStringList{"frmK"});
     EXPECT_TRUE(s.host.messages.empty());
 }
+
+TEST(AssignCourseCounts, TheRailsStudentCountFollowsTheMovedStudents) {
+    // M1 needs 6 hours and stands on a rail of 3: it is on the rail and still in LNKurse.
+    School s;
+    s.rail(1, "S1", 3);
+    const QString m1 = s.course(1, "M1", {{"KS_STD", "6"}});
+    s.course(2, "M2", {{"KS_STD", "3"}});
+    s.place(1, m1);
+    s.choice(s.student(1, "Arndt", "Anna"), m1);
+    const qint64 bernd = s.choice(s.student(2, "Brandt", "Bernd"), m1);
+    s.load();
+    placement::SetzenK& w = s.window();
+    EXPECT_EQ(placement::RailHeader::count(w.grdSchienen.TextMatrix(0, 0)), 2);
+
+    s.selectCourses({"M1"});
+    for (int i = 0; i < w.LSchueler.count(); ++i)
+        w.LSchueler.setSelected(i, placement::StudentLine::bgId(w.LSchueler.line(i)) == bernd);
+    s.host.onModal("frmK", choose("M2"));
+    w.cmdKzw_Click();
+    EXPECT_EQ(placement::RailHeader::count(w.grdSchienen.TextMatrix(0, 0)), 1)
+        << "Bernd left M1 on the rail";
+}

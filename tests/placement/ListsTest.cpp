@@ -116,11 +116,12 @@ TEST_F(Lists, CoursesWithoutCommonStudentsGiveNoCollisionButOneStudentsTwoRowsDo
     s.selectCourses({"Bio", "Kunst"});
     EXPECT_EQ(w().LKollisionen.lines(), QStringList{"Weber Eva Bio  Bio       7     8ST0004"});
 
-    // Nothing selected: the student list is emptied, the counts stay.
+    // Nothing selected: the student list is emptied and its count follows; the collisions stay.
     s.selectCourses({});
     EXPECT_EQ(w().LSchueler.count(), 0);
-    EXPECT_EQ(w().lblSchueler, "3");
+    EXPECT_EQ(w().lblSchueler, "0");
     EXPECT_EQ(w().LKollisionen.count(), 1);
+    EXPECT_EQ(w().lblKollisionen, "1");
 }
 
 TEST_F(Lists, ClickingACollidingStudentShowsHisCoursesOfHisYearGroup) {
@@ -148,10 +149,10 @@ TEST_F(Lists, ClickingTheGridListsTheStudentsOfTheSelectedCoursesOfTheRail) {
               (QStringList{"Mathe Müller Hans ", "Mathe Schmidt-Rot.", "Mathe Ode         "}));
     EXPECT_EQ(w().lblSchImBlock, "3");
 
-    // The header alone: the list is emptied, its count stays.
+    // The header alone: the list is emptied, and its count follows.
     g.click(0, 0);
     EXPECT_EQ(w().LSchImBlock.count(), 0);
-    EXPECT_EQ(w().lblSchImBlock, "3");
+    EXPECT_EQ(w().lblSchImBlock, "0");
 
     // A selection from the header down starts at row 1.
     g.extendSelection(2, 0);

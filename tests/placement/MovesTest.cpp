@@ -97,10 +97,8 @@ TEST_F(Moves, KursArtIsTheKindOfTheCourse) {
 }
 
 TEST_F(Moves, SucheFreieSchFindsTheFirstOtherRailWithoutTheStudentsCourses) {
-    const RailTable rails{{entry("Ma1", mathe)},
-                          {entry("Deu", deu), entry("Ma2", mathe2)},
-                          {},
-                          {entry("Eng", eng)}};
+    const RailTable rails{
+        {entry("Ma1", mathe)}, {entry("Deu", deu), entry("Ma2", mathe2)}, {}, {entry("Eng", eng)}};
     // The student attends Ma1 and Ma2: rail 2 is taken, the empty rail 3 is free.
     EXPECT_EQ(placement::SucheFreieSch(1, rails, mathe + mathe2), 3);
     EXPECT_EQ(placement::SucheFreieSch(3, rails, mathe + mathe2), 4);

@@ -1,6 +1,7 @@
 #include "School.h"
 
 #include "db/Database.h"
+#include "placement/Layouts.h"
 
 #include <gtest/gtest.h>
 
@@ -206,4 +207,16 @@ TEST(RemoveCollisions, WithoutACollisionLineItOnlyRefreshesTheLists) {
     EXPECT_EQ(k.w().LSchueler.lines(), students);
     EXPECT_EQ(k.s.db.rows("SELECT * FROM belegung ORDER BY BG_ID"), before);
     EXPECT_EQ(k.s.host.busyDepth, 0);
+}
+
+TEST(RemoveCollisions, TheRailsStudentCountsFollowTheMoves) {
+    Kollbs k;
+    // Ma3 on S1 is empty: Xaver moves into it, and S1's header counts him.
+    k.s.place(1, k.ma3);
+    k.s.place(1, k.de2);
+    k.s.load();
+    EXPECT_EQ(placement::RailHeader::count(k.w().grdSchienen.TextMatrix(0, 0)), 0);
+    k.run({"Ma1", "De1"}, 0, 0);
+    EXPECT_EQ(k.course12(k.xaverMa1), k.ma3);
+    EXPECT_EQ(placement::RailHeader::count(k.w().grdSchienen.TextMatrix(0, 0)), 1);
 }

@@ -6,6 +6,8 @@
 #include "support/TestDb.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -150,4 +152,19 @@ TEST(FileHelper, PointerFileIsOneWindows1252LineWithCrLfOrUtf8WithItsMark) {
     } catch (const FileError& e) {
         EXPECT_EQ(e.code(), 75);
     }
+}
+
+TEST(Paths, ThePointerFileLivesInTheProgramFolderOrElseInTheUsersConfiguration) {
+    test::TempDir tmp;
+    EXPECT_EQ(defaultPointerDir(tmp.dir()), tmp.dir());
+    EXPECT_TRUE(QDir(tmp.dir()).entryList(QDir::Files | QDir::Hidden).isEmpty())
+        << "the probe leaves nothing behind";
+
+    QStandardPaths::setTestModeEnabled(true);
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    // /proc takes no new file, not even from root.
+    const QString dir = defaultPointerDir(QStringLiteral("/proc/"));
+    QStandardPaths::setTestModeEnabled(false);
+    EXPECT_EQ(dir, config + "/");
+    EXPECT_TRUE(QFileInfo(dir).isDir()) << "made when missing";
 }

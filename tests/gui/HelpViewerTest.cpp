@@ -1,0 +1,97 @@
+#include "gui/HelpViewer.h"
+#include "gui/QtHost.h"
+#include "support/Printers.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QMessageBox* openBox() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            return box;
+    return nullptr;
+}
+
+QString currentPage(gui::HelpViewer* help) {
+    QListWidgetItem* item = help->contents()->currentItem();
+    return item ? item->data(Qt::UserRole).toString() : QString();
+}
+
+} // namespace
+
+// Opened from a message box, the help is a window of its own: it stays when the box closes, is
+// the box's transient child while the box is open (in front of it, and not blocked by it) and
+// marks the page it shows in its contents.
+TEST(HelpViewer, OpenedFromAMessageItOutlivesTheBoxAndStaysUsableAboveModalWindows) {
+    gui::QtHost host;
+    const QString title = "Kurs- und Blockbilduung"; // verbatim
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        QMessageBox* box = openBox();
+        ASSERT_TRUE(box);
+        EXPECT_GE(box->width(), gui::titleWidth(title)) << "the title is not cut off";
+        QPushButton* hilfe = nullptr;
+        for (auto* b : box->findChildren<QPushButton*>())
+            if (b->text() == "Hilfe")
+                hilfe = b;
+        ASSERT_TRUE(hilfe);
+        hilfe->click();
+        gui::HelpViewer* help = gui::HelpViewer::instance();
+        ASSERT_TRUE(help);
+        EXPECT_TRUE(help->isVisible());
+        EXPECT_TRUE(box->isVisible()) << "Hilfe leaves the box open";
+        EXPECT_EQ(help->parentWidget(), nullptr);
+        EXPECT_EQ(help->windowHandle()->transientParent(), box->windowHandle());
+        EXPECT_EQ(currentPage(help), "zuweisen.html");
+        checked = true;
+        box->button(QMessageBox::Ok)->click();
+    });
+    const ui::Answer a =
+        host.message({"Kein Kollegiat in der Liste Schüler ausgewählt!", title,
+                      ui::Icon::Exclamation, ui::Buttons::Ok, 0, ui::HelpRef::byContext(1000)});
+    ASSERT_TRUE(checked);
+    EXPECT_EQ(a, ui::Answer::Ok);
+    QApplication::processEvents();
+
+    gui::HelpViewer* help = gui::HelpViewer::instance();
+    ASSERT_TRUE(help) << "the help outlives the box";
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->windowHandle()->transientParent(), nullptr);
+
+    // A link followed in the page moves the mark in the contents.
+    help->browser()->setSource(QUrl("qrc:/help/setzen.html"));
+    EXPECT_EQ(currentPage(help), "setzen.html");
+
+    // A modal window opened later: the help moves in front of it; opened again it is the same
+    // window.
+    QDialog modal;
+    QTimer::singleShot(0, [&] {
+        EXPECT_EQ(help->windowHandle()->transientParent(), modal.windowHandle());
+        EXPECT_EQ(gui::HelpViewer::show(ui::HelpRef::contents()), help);
+        EXPECT_EQ(currentPage(help), "index.html");
+        modal.accept();
+    });
+    modal.exec();
+    QApplication::processEvents();
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->windowHandle()->transientParent(), nullptr);
+    delete help;
+}
+
+TEST(QtHost, QtsOwnDialogsSpeakGerman) {
+    ASSERT_TRUE(gui::loadGermanQtTranslation(*QCoreApplication::instance()))
+        << "qtbase_de of the Qt translations package";
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Suchen in:");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), "Datei&name:");
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+}

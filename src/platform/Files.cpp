@@ -40,6 +40,30 @@ bool replaceFile(const QString& from, const QString& to) {
 #endif
 }
 
+// Renames from to the name to unless a file has that name, in one step, so that of two programs
+// racing for one name one wins; fails with EEXIST otherwise. QFile::rename will not do: finding
+// the name taken only at its rename, it copies over the file there.
+bool renameNoReplace(const QString& from, const QString& to) {
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(from.utf16()),
+                       reinterpret_cast<const wchar_t*>(to.utf16()), MOVEFILE_WRITE_THROUGH);
+#else
+    const QByteArray f = QFile::encodeName(from);
+    const QByteArray t = QFile::encodeName(to);
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    // A file system without that rename: a second name is refused as well when it is taken.
+    if (::link(f.constData(), t.constData()) != 0)
+        return false;
+    ::unlink(f.constData());
+    return true;
+#endif
+}
+
 QString describe(int code, const QString& path) {
     switch (code) {
     case 53:
@@ -325,7 +349,7 @@ void PendingFile::commit(Replace replace) {
     const QString to = platform::nativePath(target_);
     if (replace == Replace::No) {
         // Refuses an existing target atomically, so of two runs racing for one name one wins.
-        if (!QFile::rename(from, to)) {
+        if (!renameNoReplace(from, to)) {
             if (QFileInfo::exists(to))
                 throw FileError(75, target_,
                                 QStringLiteral("Die Datei %1 existiert bereits.").arg(target_));

@@ -392,7 +392,7 @@ FileError writeFailure(const QString& target, const QString& system) {
                      target + QStringLiteral(": Schreibfehler! (") + system + QLatin1Char(')'));
 }
 
-// Renames within one directory; an existing file at to is not expected.
+// Renames within one directory; an existing file at to is replaced in one step.
 void move(const QString& from, const QString& to, const QString& target) {
     std::error_code ec;
     std::filesystem::rename(fsPath(from), fsPath(to), ec);
@@ -496,7 +496,12 @@ void FileGroup::commit() {
                 do
                     aside = besideName(f->native_, QStringLiteral(".alt"));
                 while (QFileInfo::exists(aside));
-                move(f->native_, aside, f->target_);
+                // A second name for the old file, so that the target never goes missing; where
+                // the file system has no hard links, the old file is moved aside.
+                std::error_code ec;
+                std::filesystem::create_hard_link(fsPath(f->native_), fsPath(aside), ec);
+                if (ec)
+                    move(f->native_, aside, f->target_);
                 f->aside_ = aside;
             }
             move(f->temporary_, f->native_, f->target_);
@@ -529,15 +534,20 @@ void FileGroup::commit() {
 void FileGroup::putBack() {
     for (auto f = files_.rbegin(); f != files_.rend(); ++f) {
         File& file = **f;
-        if (file.placed_) {
+        if (!file.aside_.isEmpty()) {
+            // The old file back over the new one; a second name of a file still in place goes.
+            std::error_code ec;
+            if (file.placed_ || !QFileInfo::exists(file.native_))
+                std::filesystem::rename(fsPath(file.aside_), fsPath(file.native_), ec);
+            else
+                std::filesystem::remove(fsPath(file.aside_), ec);
+            if (!ec) {
+                file.aside_.clear();
+                file.placed_ = false;
+            }
+        } else if (file.placed_) {
             QFile::remove(file.native_);
             file.placed_ = false;
-        }
-        if (!file.aside_.isEmpty()) {
-            std::error_code ec;
-            std::filesystem::rename(fsPath(file.aside_), fsPath(file.native_), ec);
-            if (!ec)
-                file.aside_.clear();
         }
     }
 }

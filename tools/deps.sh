@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the tests and the demo need, where missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libgtest-dev libgmock-dev
-          libbenchmark-dev python3-dbf python3-dbfread xvfb xauth fonts-dejavu-core fonts-liberation2)
+          libbenchmark-dev python3-dbf python3-dbfread xvfb xauth fonts-dejavu-core fonts-liberation2
+          strace)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -96,6 +96,7 @@ int runImport(const Args& a) {
     common::LiesSchj(s, host());
     common::frmFMld window(host());
     const QString notServed = importer::Vorbesetzen(s, host(), window);
+    db::settleJournal(output);
     pending.commit(platform::PendingFile::Replace::No);
     if (!pointerDir.isEmpty())
         platform::writePointerFile(pointerDir, output);

@@ -4,6 +4,9 @@
 #include "db/Schema.h"
 #include "db/Statement.h"
 #include "platform/Files.h"
+#include "platform/Platform.h"
+
+#include <QFileInfo>
 
 namespace db {
 
@@ -29,7 +32,25 @@ void createDatabase(const QString& path) {
     tx.commit();
 }
 
+void settleJournal(const QString& path) {
+    const QString native = platform::nativePath(path);
+    const QString journal = native + QStringLiteral("-journal");
+    if (!QFileInfo::exists(journal))
+        return;
+    try {
+        if (QFileInfo(native).isFile()) {
+            Connection c(path); // reads, and so rolls a hot journal back
+            return;
+        }
+    } catch (const DbError& e) {
+        if (e.kind() != DbError::Kind::NotADatabase)
+            throw;
+    }
+    QFile::remove(journal);
+}
+
 void copyDatabase(const QString& from, const QString& to) {
+    settleJournal(to);
     Connection c(from);
     c.exec(QStringLiteral("BEGIN"));
     c.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")); // takes the read lock

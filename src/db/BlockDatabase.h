@@ -17,6 +17,12 @@ void recreateCkkurs(Connection& c);
 // so that a program writing to it meanwhile cannot leave the copy half old, half new.
 void copyDatabase(const QString& from, const QString& to);
 
+// Readies the name path for a database file that is to take its place. A journal that a crash
+// left beside the file there would be played back into the new file when it is next opened:
+// the file there is opened, which rolls the journal back into it; a journal without its file,
+// or beside a file that is no database, is removed. Throws DbError (the file is locked).
+void settleJournal(const QString& path);
+
 // The number of choice rows that name the course (a 6-character key, compared in full) in
 // their year-12 or year-13 field; a row naming it in both counts once.
 int AnzBelKurs(Connection& c, const QString& courseKey);

@@ -215,6 +215,7 @@ bool ErzKuB::KopDatenDat(const QString& source, const QString& targetDir) {
     try {
         Label3 = QStringLiteral("Quelle : ") + source;
         setLabel(Label4, QStringLiteral("Ziel   : ") + targetDir + target_.file);
+        db::settleJournal(targetDir + target_.file);
         platform::copyFile(source, targetDir + target_.file);
         return true;
     } catch (const std::exception&) {
@@ -303,6 +304,7 @@ bool ErzKuB::finishImport() {
                 return false;
             }
         } else {
+            db::settleJournal(built_->target());
             built_->commit(target_.replace ? platform::PendingFile::Replace::Yes
                                            : platform::PendingFile::Replace::No);
         }

@@ -40,6 +40,30 @@ bool replaceFile(const QString& from, const QString& to) {
 #endif
 }
 
+// Renames from to the name to unless a file has that name, in one step, so that of two programs
+// racing for one name one wins; fails with EEXIST otherwise. QFile::rename will not do: finding
+// the name taken only at its rename, it copies over the file there.
+bool renameNoReplace(const QString& from, const QString& to) {
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(from.utf16()),
+                       reinterpret_cast<const wchar_t*>(to.utf16()), MOVEFILE_WRITE_THROUGH);
+#else
+    const QByteArray f = QFile::encodeName(from);
+    const QByteArray t = QFile::encodeName(to);
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    // A file system without that rename: a second name is refused as well when it is taken.
+    if (::link(f.constData(), t.constData()) != 0)
+        return false;
+    ::unlink(f.constData());
+    return true;
+#endif
+}
+
 QString describe(int code, const QString& path) {
     switch (code) {
     case 53:
@@ -325,7 +349,7 @@ void PendingFile::commit(Replace replace) {
     const QString to = platform::nativePath(target_);
     if (replace == Replace::No) {
         // Refuses an existing target atomically, so of two runs racing for one name one wins.
-        if (!QFile::rename(from, to)) {
+        if (!renameNoReplace(from, to)) {
             if (QFileInfo::exists(to))
                 throw FileError(75, target_,
                                 QStringLiteral("Die Datei %1 existiert bereits.").arg(target_));
@@ -368,7 +392,7 @@ FileError writeFailure(const QString& target, const QString& system) {
                      target + QStringLiteral(": Schreibfehler! (") + system + QLatin1Char(')'));
 }
 
-// Renames within one directory; an existing file at to is not expected.
+// Renames within one directory; an existing file at to is replaced in one step.
 void move(const QString& from, const QString& to, const QString& target) {
     std::error_code ec;
     std::filesystem::rename(fsPath(from), fsPath(to), ec);
@@ -472,7 +496,12 @@ void FileGroup::commit() {
                 do
                     aside = besideName(f->native_, QStringLiteral(".alt"));
                 while (QFileInfo::exists(aside));
-                move(f->native_, aside, f->target_);
+                // A second name for the old file, so that the target never goes missing; where
+                // the file system has no hard links, the old file is moved aside.
+                std::error_code ec;
+                std::filesystem::create_hard_link(fsPath(f->native_), fsPath(aside), ec);
+                if (ec)
+                    move(f->native_, aside, f->target_);
                 f->aside_ = aside;
             }
             move(f->temporary_, f->native_, f->target_);
@@ -505,15 +534,20 @@ void FileGroup::commit() {
 void FileGroup::putBack() {
     for (auto f = files_.rbegin(); f != files_.rend(); ++f) {
         File& file = **f;
-        if (file.placed_) {
+        if (!file.aside_.isEmpty()) {
+            // The old file back over the new one; a second name of a file still in place goes.
+            std::error_code ec;
+            if (file.placed_ || !QFileInfo::exists(file.native_))
+                std::filesystem::rename(fsPath(file.aside_), fsPath(file.native_), ec);
+            else
+                std::filesystem::remove(fsPath(file.aside_), ec);
+            if (!ec) {
+                file.aside_.clear();
+                file.placed_ = false;
+            }
+        } else if (file.placed_) {
             QFile::remove(file.native_);
             file.placed_ = false;
-        }
-        if (!file.aside_.isEmpty()) {
-            std::error_code ec;
-            std::filesystem::rename(fsPath(file.aside_), fsPath(file.native_), ec);
-            if (!ec)
-                file.aside_.clear();
         }
     }
 }

@@ -108,8 +108,10 @@ private:
 // target ("~NAME.xxxxxx.tmp"), and only when every one is complete and on disk does commit() put
 // them in place. Until then, and after any failure, each target holds what it held before and no
 // temporary is left behind; so also when the group is dropped without commit(). Targets are
-// replaced one after another: each old file is first moved aside and is moved back should a
-// later one fail, so a reader may find a target missing for that moment, never half written.
+// replaced one after another, each in one step, the old file kept under a second name and put
+// back should a later one fail: a target is never missing or half written. No file system
+// replaces several files in one step; a crash between these renames leaves the first targets
+// new and the others old, each with its new content complete beside it.
 class FileGroup {
 public:
     // One file of the group, open for writing under its temporary name.

@@ -1,0 +1,304 @@
+// Every flow that writes files, killed with SIGKILL before its Nth call of one writing system
+// call (strace injects the signal), for each such call and N = 1, 2, ... until the flow completes:
+// what is left must be the old state or the new one, each file whole, never a mix.
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "support/TestDb.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QProcess>
+#include <gtest/gtest.h>
+#include <iostream>
+
+namespace {
+
+const QString kKubb = QStringLiteral(KUBB_BINARY_DIR "/src/kubb");
+const QString kProbe = QStringLiteral(KUBB_BINARY_DIR "/tests/kubb_crash_probe");
+const QString kRules = QStringLiteral(KUBB_SOURCE_DIR "/tests/import/data/rules/QZ.DBC");
+
+// The calls that change files. openat and linkat need none of their own: what they leave is
+// seen by the kill at the next of these calls.
+const QStringList kSyscalls = {"write",  "pwrite64", "ftruncate", "fsync", "fdatasync",
+                               "rename", "renameat", "renameat2", "unlink"};
+// At most this many kills per call, in even steps, so that the test stays within a minute.
+constexpr int kSamples = 40;
+
+struct Flow {
+    QString name;
+    QStringList command; // "@" stands for the run folder
+    QStringList changes; // the files the completed flow has written
+};
+
+// kubb import of school year 2009/2010 of the "rules" container, cohorts separated by blanks.
+QStringList kubbImport(const QString& output, const QString& cohorts) {
+    QStringList args = {"import", "--container", kRules, "--school-year", "2009/2010"};
+    for (const QString& c : cohorts.split(' '))
+        args << "--cohort" << c;
+    return args << "--output" << output;
+}
+
+const std::vector<Flow> kFlows = {
+    {"Ja", {kProbe, "ja", "@"}, {"BB.MDB"}},
+    {"Nein", {kProbe, "nein", "@"}, {"NEU.MDB", "TCLASSK"}},
+    {"Importfenster", {kProbe, "import", "@"}, {"ALT.MDB", "TCLASSK"}},
+    {"Export", {kProbe, "export", "@"}, {"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}},
+    {"kubb import",
+     QStringList{kKubb} + kubbImport("@NEU.MDB", "2009") + QStringList{"--pointer-dir", "@"},
+     {"NEU.MDB", "TCLASSK"}},
+};
+
+struct Outcome {
+    bool killed = false;
+    QString failure; // the output of a run that ended with an error
+};
+
+// The command under strace with these options.
+QStringList straced(const QStringList& command, const QStringList& options) {
+    return QStringList{"strace", "-f", "-qq", "-o", "/dev/null"} + options + command;
+}
+
+Outcome run(QStringList argv) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(argv.takeFirst(), argv);
+    if (!p.waitForFinished(60000))
+        return {false, "no end within a minute"};
+    // strace ends itself with the signal that killed the flow.
+    if (p.exitStatus() == QProcess::CrashExit)
+        return {true, {}};
+    return {false, p.exitCode() == 0 ? QString() : QString::fromLocal8Bit(p.readAll())};
+}
+
+// strace must be able to trace here: some containers forbid ptrace.
+bool straceWorks() {
+    const Outcome r = run(straced({"true"}, {}));
+    return !r.killed && r.failure.isEmpty();
+}
+
+// What a file holds: a database, opened as the program opens it (a hot journal is rolled back),
+// must be a sound block-formation database; then every file is the hash of its bytes.
+QString stateOf(const QString& path) {
+    QString tag;
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly) && f.peek(16) == QByteArray("SQLite format 3\0", 16)) {
+        f.close();
+        try {
+            db::Connection c(path);
+            if (c.scalar("PRAGMA application_id").toInt() != db::kApplicationId)
+                return "a foreign database";
+            const QString check = c.scalar("PRAGMA integrity_check").toString();
+            if (check != "ok")
+                return "damaged: " + check;
+        } catch (const std::exception& e) {
+            return QStringLiteral("not to be opened: ") + e.what();
+        }
+        tag = "db ";
+    }
+    if (!f.isOpen() && !f.open(QIODevice::ReadOnly))
+        return "unreadable";
+    return tag + QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex().left(12);
+}
+
+using Snapshot = QMap<QString, QString>; // file name -> state; a missing file has none
+
+Snapshot snapshot(const QString& dir) {
+    Snapshot s;
+    // By name, so that a database comes before its journal, which opening it removes.
+    for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name))
+        if (QFileInfo::exists(dir + name))
+            s[name] = stateOf(dir + name);
+    return s;
+}
+
+// What is wrong with what a kill left, "" when nothing. Each file of the old or the new state is
+// as it was or as the flow leaves it. Files of both kinds stand side by side only while the
+// pointer file still names the old database (the new one is complete before it is named; a file
+// the flow creates may then be a whole copy of the old database: "Nein" copies first), or, in a
+// flow without pointer file, while a group of files is renamed into place: no file system
+// replaces several in one step, so each target still old must have its new content complete
+// beside it. The pointer file names a sound database in the run folder.
+QString fault(const Snapshot& old, const Snapshot& done, const Snapshot& now, const QString& dir) {
+    const QString pointer = QStringLiteral("TCLASSK");
+    const bool switches = done.value(pointer) != old.value(pointer);
+    const bool beforeSwitch = switches && now.value(pointer) == old.value(pointer);
+    QStringList names = old.keys() + done.keys();
+    names.removeDuplicates();
+    QStringList beside; // what the files a kill left behind hold
+    for (auto f = now.begin(); f != now.end(); ++f)
+        if (!names.contains(f.key()))
+            beside << f.value();
+    QStringList wrong;
+    bool allOld = true;
+    bool allNew = true;
+    for (const QString& name : names) {
+        const QString s = now.value(name);
+        allOld = allOld && s == old.value(name);
+        allNew = allNew && s == done.value(name);
+        const bool copy = beforeSwitch && !old.contains(name) && s == old.value("BB.MDB");
+        if (s != old.value(name) && s != done.value(name) && !copy)
+            wrong << name + ": " + (s.isEmpty() ? QStringLiteral("missing") : s);
+    }
+    if (!beforeSwitch && !allOld && !allNew) {
+        for (const QString& name : names)
+            if (now.value(name) != done.value(name) &&
+                (switches || !beside.contains(done.value(name))))
+                wrong << name + " is old among new files";
+    }
+    if (now.contains(pointer)) {
+        QFile f(dir + pointer);
+        const QString named =
+            f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed() : QString();
+        if (!named.startsWith(dir) || !now.value(named.mid(dir.size())).startsWith("db "))
+            wrong << pointer + " names " + named + ", no sound database";
+    }
+    return wrong.join("; ");
+}
+
+class Crash : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!straceWorks())
+            GTEST_SKIP() << "strace is missing or cannot trace here: the crash test is skipped";
+        // The starting point of every run: a database with its pointer file, an older one to
+        // import over, and the export files of an earlier export.
+        ASSERT_EQ(run(QStringList{kKubb} + kubbImport(base.path("BB.MDB"), "2009 2008")).failure,
+                  "");
+        ASSERT_TRUE(QFile::copy(base.path("BB.MDB"), base.path("ALT.MDB")));
+        base.write("TCLASSK", (runDir() + "BB.MDB\r\n").toUtf8());
+        for (const QString name : {"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"})
+            base.write(name, ("voriger Export " + name + "\r\n").toUtf8());
+    }
+
+    QString runDir() const { return tmp.path("run/"); }
+    // The run folder as the starting point holds it.
+    void reset() {
+        QDir(runDir()).removeRecursively();
+        QDir().mkpath(runDir());
+        for (const QString& name : QDir(base.dir()).entryList(QDir::Files))
+            QFile::copy(base.path(name), runDir() + name);
+    }
+    QStringList command(const Flow& f) const {
+        QStringList c = f.command;
+        return c.replaceInStrings("@", runDir());
+    }
+
+    test::TempDir tmp;
+    test::TempDir base;
+};
+
+TEST_F(Crash, EveryKillLeavesTheOldOrTheNewStateWhole) {
+    for (const Flow& flow : kFlows) {
+        SCOPED_TRACE(flow.name.toStdString());
+        reset();
+        const Snapshot old = snapshot(runDir());
+        // A run to its end: the new state, and how often it makes each call.
+        reset();
+        const QString counts = tmp.path("counts");
+        ASSERT_EQ(run(straced(command(flow), {"-c", "-U", "name,calls", "-o", counts, "-e",
+                                              "trace=" + kSyscalls.join(',')}))
+                      .failure,
+                  "");
+        const Snapshot done = snapshot(runDir());
+        QStringList changed;
+        for (const QString& name : done.keys() + old.keys())
+            if (done.value(name) != old.value(name) && !changed.contains(name))
+                changed << name;
+        changed.sort();
+        ASSERT_EQ(changed, flow.changes) << "no temporary file is left, nothing else changes";
+        QHash<QString, int> calls;
+        for (const QString& line : QString::fromUtf8(tmp.read("counts")).split('\n')) {
+            const QStringList f = line.simplified().split(' ');
+            if (f.size() == 2 && kSyscalls.contains(f[0]))
+                calls[f[0]] = f[1].toInt();
+        }
+
+        int kills = 0;
+        int leftBehind = 0;
+        QStringList covered;
+        for (const QString& call : kSyscalls) {
+            const int n = calls.value(call);
+            if (n == 0)
+                continue;
+            const int step = std::max(1, n / kSamples);
+            int at = 1;
+            for (;; at = at < n ? std::min(at + step, n) : at + 1) {
+                reset();
+                const Outcome r = run(
+                    straced(command(flow),
+                            {"-e", "trace=" + call, "-e",
+                             QStringLiteral("inject=%1:signal=KILL:when=%2").arg(call).arg(at)}));
+                ASSERT_EQ(r.failure, "") << call.toStdString() << " " << at;
+                const Snapshot now = snapshot(runDir());
+                if (!r.killed) {
+                    EXPECT_EQ(now, done) << "a completed run is the new state, without leftovers";
+                    break;
+                }
+                ++kills;
+                for (const QString& name : now.keys())
+                    leftBehind += !old.contains(name) && !done.contains(name);
+                EXPECT_EQ(fault(old, done, now, runDir()), "")
+                    << "killed before " << call.toStdString() << " no. " << at;
+            }
+            EXPECT_EQ(at, n + 1) << call.toStdString() << ": killed at every call, not after";
+            covered << QStringLiteral("%1 1-%2%3")
+                           .arg(call)
+                           .arg(n)
+                           .arg(step > 1 ? QStringLiteral(" (step %1)").arg(step) : QString());
+        }
+        std::cout << flow.name.toStdString() << ": " << kills << " kills, " << leftBehind
+                  << " temporary files left by them; " << covered.join(", ").toStdString()
+                  << std::endl;
+    }
+}
+
+} // namespace
+
+// "Nein" killed before it deletes the journal of the placement it wrote into its copy: the copy
+// is left with a hot journal. A database that replaces the copy later must not get its pages.
+TEST_F(Crash, AJournalAKillLeftIsNotPlayedIntoTheFileThatReplacesItsDatabase) {
+    reset();
+    ASSERT_EQ(run({kProbe, "import", runDir()}).failure, "");
+    const QString imported = stateOf(runDir() + "ALT.MDB");
+    reset();
+    ASSERT_TRUE(run(straced({kProbe, "nein", runDir()},
+                            {"-e", "trace=unlink", "-e", "inject=unlink:signal=KILL:when=1"}))
+                    .killed);
+    ASSERT_TRUE(QFileInfo::exists(runDir() + "NEU.MDB-journal"));
+    ASSERT_EQ(run({kProbe, "import", runDir(), "NEU.MDB"}).failure, "");
+    EXPECT_EQ(stateOf(runDir() + "NEU.MDB"), imported);
+}
+
+// Two kubb import for one new name at once: one wins, the other refuses and leaves its file. Where
+// strace works, both are held at their rename until both have got there.
+TEST(KubbImport, TwoRacingForOneNameOneWins) {
+    test::TempDir tmp;
+    ASSERT_EQ(run(QStringList{kKubb} + kubbImport(tmp.path("ALLEIN.MDB"), "2009")).failure, "");
+    const QString imported = stateOf(tmp.path("ALLEIN.MDB"));
+    const bool hold = straceWorks();
+    for (int round = 1; round <= 5; ++round) {
+        const QString output = tmp.path(QStringLiteral("R%1.MDB").arg(round));
+        QStringList argv = QStringList{kKubb} + kubbImport(output, "2009") +
+                           QStringList{"--pointer-dir", tmp.dir()};
+        if (hold)
+            argv = straced(argv,
+                           {"-e", "trace=renameat2", "-e", "inject=renameat2:delay_enter=300000"});
+        QProcess a;
+        QProcess b;
+        for (QProcess* p : {&a, &b})
+            p->start(argv.first(), argv.mid(1));
+        QStringList refusals;
+        int winners = 0;
+        for (QProcess* p : {&a, &b}) {
+            ASSERT_TRUE(p->waitForFinished(60000));
+            winners += p->exitCode() == 0;
+            if (p->exitCode() != 0)
+                refusals << QString::fromUtf8(p->readAllStandardError()).trimmed();
+        }
+        EXPECT_EQ(winners, 1);
+        EXPECT_EQ(refusals, QStringList{"kubb: Die Datei " + output + " existiert bereits."});
+        EXPECT_EQ(stateOf(output), imported);
+        EXPECT_EQ(tmp.read("TCLASSK"), (output + "\r\n").toUtf8());
+    }
+    EXPECT_EQ(QDir(tmp.dir()).entryList(QDir::Files).size(), 7) << "no temporary file is left";
+}

@@ -24,6 +24,7 @@ struct Decision {
 } // namespace
 
 void SetzenK::cmdKzw_Click() {
+    countsStale_ = true;
     const std::vector<int> selected = LSchueler.selectedRows();
     if (selected.empty()) {
         host_.message({QStringLiteral("Kein Kollegiat in der Liste Schüler ausgewählt!"),

@@ -41,6 +41,7 @@ int roundHalfEven(double x) {
 } // namespace
 
 void SetzenK::cmdSchA_Click() {
+    countsStale_ = true;
     ui::Grid& g = grdSchienen;
     if (g.Cols() == 0)
         return;

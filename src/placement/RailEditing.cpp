@@ -207,6 +207,7 @@ void SetzenK::menuBearbEinf_Click() {
 }
 
 void SetzenK::cmdKursL_Click() {
+    countsStale_ = true;
     const std::vector<int> selected = LNKurse.selectedRows();
     if (selected.empty())
         return;

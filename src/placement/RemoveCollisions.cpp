@@ -24,6 +24,7 @@ int sizeLimit(const QString& kind) {
 } // namespace
 
 void SetzenK::cmdKollbs_Click() {
+    countsStale_ = true;
     // The rail table: every non-empty course entry of each selected rail, in grid order.
     const ui::Grid& g = grdSchienen;
     RailTable rails;

@@ -297,6 +297,7 @@ void SetzenK::zaehleSchueler(db::Connection& c) {
     // as in AnzBelKurs.
     QSqlQuery q = c.exec(QStringLiteral("SELECT BG_KS_ID_12, BG_KS_ID_13 FROM belegung"));
     schuelerJeKurs.clear();
+    countsStale_ = false;
     while (q.next()) {
         const QString k12 = field(q, 0);
         const QString k13 = field(q, 1);
@@ -333,7 +334,7 @@ void SetzenK::LNKurse_Click() {
         QString name;
         QString key;
     };
-    {
+    if (countsStale_) {
         db::Connection c(s_.databasePath());
         zaehleSchueler(c);
     }

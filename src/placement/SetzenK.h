@@ -247,6 +247,8 @@ private:
     int StdKurs(db::Connection& c, const QString& courseKey);
     void GKursStUp(db::Connection& c);
     void zaehleSchueler(db::Connection& c);
+    // Set by the commands that move students: LNKurse_Click counts afresh.
+    bool countsStale_ = true;
     // Fills the grid; returns the hours placed per course key.
     QHash<QString, int> loadRails(db::Connection& c);
     // Fills LNKurse; false when loading stopped or the school year has no course.

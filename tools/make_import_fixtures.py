@@ -31,6 +31,9 @@ rules/ - the transfer rules, for the school year 2009/2010:
 
 teacher_twice/ - as rules/, with a third teacher whose LE_KUERZ "Mü" repeats the first one's.
 
+long_hours/ - as rules/, but course 2D1 (imported with cohort 2008) has 10 hours: more than the
+placement's one-digit hours can hold. (The administration's rails hold one digit.)
+
 no_courses/ - as rules/, but table kurs holds a single deleted record and so no course at all.
 
 preassign/ - the pre-assignment, imported with both cohorts of 2009/2010. Courses of the current
@@ -155,6 +158,12 @@ def teacher_twice():
     return t
 
 
+def long_hours():
+    t = rules()
+    t['kurs'] = [c if c[2] != '2D1' else c[:11] + (10, 10) + c[13:] for c in t['kurs']]
+    return t
+
+
 def no_courses():
     t = rules()
     t['kurs'] = [course(1, CUR, '1D1', '11', 'K', fa1=key(1))]
@@ -230,7 +239,8 @@ def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, 'tests', 'import', 'data')
     for case, tables in (('rules', rules()), ('teacher_twice', teacher_twice()),
-                         ('no_courses', no_courses()), ('preassign', preassign())):
+                         ('no_courses', no_courses()), ('preassign', preassign()),
+                         ('long_hours', long_hours())):
         target = os.path.join(out, case)
         shutil.rmtree(target, ignore_errors=True)
         write(target, tables)

@@ -122,18 +122,30 @@ TEST(Transfers, PlacementsGetTheLocalRailKeyAndLoseCoursesNotImported) {
     EXPECT_EQ(old.dropped, 1);
 }
 
-TEST(Transfers, AKeyTwiceInTheSourceStopsTheWholeImport) {
+TEST(Transfers, AKeyTwiceOrHoursBeyondOneDigitStopTheWholeImport) {
+    const auto stops = [](const QString& fixture, const QStringList& cohorts,
+                          const QString& message) {
+        test::ScriptedHost host;
+        Import imp(container(fixture));
+        try {
+            imp.run(host, select2009(cohorts));
+            ADD_FAILURE() << "accepted: " << message.toStdString();
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.message(), message);
+        }
+        EXPECT_EQ(imp.dump(), QStringList()) << "the rows written before are rolled back";
+    };
+    stops("teacher_twice", {"2009", "2008"},
+          "Import abgebrochen: In der Tabelle lehrer der Schulverwaltung kommt LE_KUERZ = "
+          "\"Mü\" doppelt vor; die Blockbildungsdatei erlaubt es nur einmal.");
+    stops("long_hours", {"2009", "2008"},
+          "Import abgebrochen: Der Kurs 2D1 hat 10 Wochenstunden; das Programm verteilt "
+          "höchstens 9.");
     test::ScriptedHost host;
-    Import imp(container(QStringLiteral("teacher_twice")));
-    try {
-        imp.run(host, select2009({"2009", "2008"}));
-        FAIL() << "the second teacher Mü was accepted";
-    } catch (const db::DbError& e) {
-        EXPECT_EQ(e.message(),
-                  "Import abgebrochen: In der Tabelle lehrer der Schulverwaltung kommt LE_KUERZ = "
-                  "\"Mü\" doppelt vor; die Blockbildungsdatei erlaubt es nur einmal.");
-    }
-    EXPECT_EQ(imp.dump(), QStringList()) << "the rows written before are rolled back";
+    Import without(container("long_hours"));
+    without.run(host, select2009({"2009"}));
+    EXPECT_EQ(without.rows("SELECT count(*) FROM kurs WHERE KS_BEZ = '2D1'"), QStringList{"0"})
+        << "a course that is not imported stops nothing";
 }
 
 TEST(Transfers, ADamagedTableIsReportedAndLeavesTheTablesEmpty) {

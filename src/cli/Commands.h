@@ -7,5 +7,7 @@ namespace cli {
 // Each command of kubb, in its own file.
 int runCreate(const Args& a);
 int runImport(const Args& a);
+int runBlock(const Args& a);
+int runEvaluate(const Args& a);
 
 } // namespace cli

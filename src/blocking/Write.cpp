@@ -1,0 +1,77 @@
+#include "blocking/Write.h"
+
+#include "db/BlockDatabase.h"
+#include "db/Database.h"
+#include "db/Statement.h"
+
+namespace blocking {
+
+void writePlacement(db::Connection& c, const Model& m, const Placement& p) {
+    db::Transaction tx(c);
+    if (!c.hasTable(QStringLiteral("ckkurs")))
+        db::recreateCkkurs(c);
+    db::Statement rows(c, QStringLiteral("SELECT CK_ID, CK_BL_ID, CK_FIX FROM ckkurs "
+                                         "WHERE CK_KS_ID = ? ORDER BY CK_ID"));
+    db::Statement drop(c, QStringLiteral("DELETE FROM ckkurs WHERE CK_ID = ?"));
+    db::Statement mark(c, QStringLiteral("UPDATE ckkurs SET CK_FIX = ? WHERE CK_ID = ?"));
+    db::Inserter add(c, QStringLiteral("ckkurs"),
+                     {QStringLiteral("CK_BL_ID"), QStringLiteral("CK_KS_ID"),
+                      QStringLiteral("CK_VFP_ID"), QStringLiteral("CK_FIX")});
+    const auto flag = [](bool fixed) { return fixed ? QStringLiteral("1") : QStringLiteral("0"); };
+    for (size_t k = 0; k < m.courses.size(); ++k) {
+        if (!m.courses[k].own)
+            continue;
+        const RailSet& wanted = p.rails[k];
+        RailSet present;
+        struct Row {
+            qint64 id;
+            int rail;
+            QString fix;
+        };
+        std::vector<Row> now;
+        QSqlQuery& q = rows.run({m.courses[k].key});
+        while (q.next())
+            now.push_back({q.value(0).toLongLong(), m.railIndex(q.value(1).toString()),
+                           q.value(2).toString()});
+        for (const Row& r : now) {
+            if (r.rail < 0)
+                continue; // a rail of another school year
+            if (!wanted.has(r.rail)) {
+                drop.run({r.id});
+                continue;
+            }
+            present.add(r.rail);
+            const QString fix = flag(p.fixed[k].has(r.rail));
+            if (r.fix != fix)
+                mark.run({fix, r.id});
+        }
+        wanted.without(present).forEach([&](int r) {
+            const Rail& rail = m.rails[r];
+            add.insert(
+                {rail.key, m.courses[k].key, QString::number(rail.id), flag(p.fixed[k].has(r))});
+        });
+    }
+    tx.commit();
+}
+
+void writeCourses(db::Connection& c, const Model& m, const Assignment& a) {
+    db::Transaction tx(c);
+    // The field is one of two names of the schema, never a value.
+    db::Statement set(
+        c, QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(m.courseField));
+    for (size_t i = 0; i < m.choices.size(); ++i) {
+        if (a[i] == m.assignment[i] || a[i] < 0)
+            continue;
+        set.run({m.courses[a[i]].key, m.choices[i].bgId});
+    }
+    tx.commit();
+}
+
+void write(db::Connection& c, const Model& m, const Placement& p, const Assignment& a) {
+    db::Transaction tx(c);
+    writePlacement(c, m, p);
+    writeCourses(c, m, a);
+    tx.commit();
+}
+
+} // namespace blocking

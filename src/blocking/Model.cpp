@@ -191,110 +191,77 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     }
 
     // Students: the cohort's, and everybody's year field.
-    struct Person {
-        QString name;
-        bool own = false;
-        int field = 12; // the year field of his courses
-        int index = -1; // in m.students
-    };
-    QHash<QString, Person> people;
+    QHash<QString, int> personByKey;
     q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_KURSPH FROM kolleg "
                               "ORDER BY KO_ID"));
     while (q.next()) {
         const QString key = fold(q.value(0).toString());
-        if (people.contains(key))
+        if (personByKey.contains(key))
             continue;
         Person p;
+        p.key = q.value(0).toString();
         const QString first = q.value(2).toString().trimmed();
         p.name = q.value(1).toString().trimmed() +
                  (first.isEmpty() ? QString() : QStringLiteral(", ") + first);
         p.own = q.value(3).toString().trimmed() == QString::number(cohort);
-        p.field = q.value(3).toString().trimmed() == startYear ? 12 : 13;
-        people.insert(key, p);
+        p.twelve = q.value(3).toString().trimmed() == startYear;
+        personByKey.insert(key, static_cast<int>(m.persons_.size()));
         if (p.own) {
-            Student s;
-            s.key = q.value(0).toString();
-            s.name = p.name;
-            s.own = true;
-            people[key].index = static_cast<int>(m.students.size());
-            m.students.push_back(s);
+            p.student = static_cast<int>(m.students.size());
+            m.students.push_back({p.key, p.name, true, 0, 0, {}});
         }
+        m.persons_.push_back(p);
     }
     m.ownStudents = static_cast<int>(m.students.size());
 
-    // Choice rows.
-    struct Row {
-        int person = -1; // own student, or -1
-        QString personKey;
-        int course12 = -1, course13 = -1;
-        QString subject, art;
-        qint64 bgId = 0;
-    };
-    std::vector<Row> all;
+    // Choice rows; the cohort's that count in its year group are its choices, each of a type.
+    QHash<QString, int> typeByKey;
+    std::vector<std::vector<int>> perStudent(m.students.size()); // rows, in BG_ID order
+    std::vector<int> type;                                       // per row of a choice
+    std::vector<int> course12, course13;
     q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13, BG_FA_ID, BG_ART "
                               "FROM belegung ORDER BY BG_ID"));
-    std::vector<int> rowCount(m.courses.size(), 0);
     while (q.next()) {
-        Row r;
-        r.bgId = q.value(0).toLongLong();
-        r.personKey = fold(q.value(1).toString());
-        r.course12 = m.courseIndex(q.value(2).toString());
-        r.course13 = m.courseIndex(q.value(3).toString());
-        r.subject = fold(q.value(4).toString());
-        r.art = q.value(5).toString().trimmed();
-        if (r.course12 >= 0)
-            ++rowCount[r.course12];
-        if (r.course13 >= 0 && r.course13 != r.course12)
-            ++rowCount[r.course13];
-        all.push_back(std::move(r));
-    }
-
-    // The cohort's counted choices, grouped by student, and their types.
-    QHash<QString, int> typeByKey;
-    std::vector<std::vector<std::pair<qint64, std::pair<int, int>>>> perStudent(
-        m.students.size()); // (BG_ID, (type, course))
-    for (const Row& r : all) {
-        const auto it = people.constFind(r.personKey);
-        if (it == people.constEnd() || !it->own)
+        const int row = static_cast<int>(m.rows_.size());
+        const int person = personByKey.value(fold(q.value(1).toString()), -1);
+        m.rows_.push_back({q.value(0).toLongLong(), person, -1});
+        course12.push_back(m.courseIndex(q.value(2).toString()));
+        course13.push_back(m.courseIndex(q.value(3).toString()));
+        type.push_back(-1);
+        if (person < 0 || !m.persons_[person].own)
             continue;
-        const int course = m.yearGroup == 12 ? r.course12 : r.course13;
-        Student& s = m.students[it->index];
-        if (!countsIn(m.yearGroup, r.art)) {
-            if (course >= 0)
-                s.fixedCourses.push_back(course);
+        const QString art = q.value(5).toString().trimmed();
+        if (!countsIn(m.yearGroup, art))
             continue;
+        perStudent[m.persons_[person].student].push_back(row);
+        const QString subject = fold(q.value(4).toString());
+        if (blank(subject))
+            continue;
+        const bool advanced = advancedKind(art);
+        const QString tk = subject + (advanced ? QStringLiteral("|L") : QStringLiteral("|G"));
+        int t = typeByKey.value(tk, -1);
+        if (t < 0) {
+            ChoiceType ct;
+            ct.subject = subject;
+            ct.advanced = advanced;
+            for (size_t k = 0; k < m.courses.size(); ++k)
+                if (rows[k].subjects.contains(subject) &&
+                    (advanced ? advancedKind(rows[k].kind) : basicKind(rows[k].kind)))
+                    ct.candidates.push_back(static_cast<int>(k));
+            t = static_cast<int>(m.types.size());
+            typeByKey.insert(tk, t);
+            m.types.push_back(std::move(ct));
         }
-        int type = -1;
-        if (!blank(r.subject)) {
-            const bool advanced = advancedKind(r.art);
-            const QString tk = r.subject + (advanced ? QStringLiteral("|L") : QStringLiteral("|G"));
-            type = typeByKey.value(tk, -1);
-            if (type < 0) {
-                ChoiceType t;
-                t.subject = r.subject;
-                t.advanced = advanced;
-                for (size_t k = 0; k < m.courses.size(); ++k) {
-                    const CourseRow& cr = rows[k];
-                    if (cr.subjects.contains(r.subject) &&
-                        (advanced ? advancedKind(cr.kind) : basicKind(cr.kind)))
-                        t.candidates.push_back(static_cast<int>(k));
-                }
-                type = static_cast<int>(m.types.size());
-                typeByKey.insert(tk, type);
-                m.types.push_back(std::move(t));
-            }
-            if (m.types[type].candidates.empty())
-                type = -1;
-        }
-        perStudent[it->index].push_back({r.bgId, {type, course}});
+        if (!m.types[t].candidates.empty())
+            type.back() = t;
     }
     for (size_t s = 0; s < m.students.size(); ++s) {
         m.students[s].firstChoice = static_cast<int>(m.choices.size());
-        for (const auto& [bgId, tc] : perStudent[s]) {
-            m.choices.push_back({bgId, static_cast<int>(s), tc.first});
-            m.assignment.push_back(tc.second);
-            if (tc.first >= 0)
-                ++m.types[tc.first].count;
+        for (int row : perStudent[s]) {
+            m.rows_[row].choice = static_cast<int>(m.choices.size());
+            m.choices.push_back({m.rows_[row].bgId, static_cast<int>(s), type[row]});
+            if (type[row] >= 0)
+                ++m.types[type[row]].count;
             else
                 ++m.unservable;
         }
@@ -321,45 +288,6 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
             m.withoutHours << k.name;
     }
 
-    // Students of other cohorts in one of the cohort's courses.
-    std::vector<std::vector<int>> foreign;
-    QHash<QString, int> foreignIndex;
-    for (const Row& r : all) {
-        const auto it = people.constFind(r.personKey);
-        if (it == people.constEnd() || it->own)
-            continue;
-        const int course = it->field == 12 ? r.course12 : r.course13;
-        if (course < 0)
-            continue;
-        int f = foreignIndex.value(r.personKey, -1);
-        if (f < 0) {
-            f = static_cast<int>(foreign.size());
-            foreignIndex.insert(r.personKey, f);
-            foreign.emplace_back();
-        }
-        foreign[f].push_back(course);
-    }
-    for (auto it = foreignIndex.constBegin(); it != foreignIndex.constEnd(); ++it) {
-        const std::vector<int>& fc = foreign[it.value()];
-        if (std::none_of(fc.begin(), fc.end(), [&](int k) { return m.courses[k].own; }))
-            continue;
-        Student s;
-        s.key = it.key();
-        s.name = people.value(it.key()).name;
-        s.fixedCourses = fc;
-        m.students.push_back(std::move(s));
-    }
-    // Hash order is not stable between runs: keep the foreign students in key order.
-    std::sort(m.students.begin() + m.ownStudents, m.students.end(),
-              [](const Student& a, const Student& b) { return a.key < b.key; });
-
-    // Fixed loads: every row naming the course, less the choices the blocking may move.
-    for (size_t k = 0; k < m.courses.size(); ++k)
-        m.courses[k].fixedLoad = rowCount[k];
-    for (size_t i = 0; i < m.choices.size(); ++i)
-        if (m.choices[i].type >= 0 && m.assignment[i] >= 0)
-            --m.courses[m.assignment[i]].fixedLoad;
-
     // Parallel groups: own courses joined by the choice types they serve.
     UnionFind uf(static_cast<int>(m.courses.size()));
     for (const ChoiceType& t : m.types)
@@ -379,23 +307,92 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
         m.courses[k].group = g;
         m.groups[g].courses.push_back(static_cast<int>(k));
     }
-    for (const ChoiceType& t : m.types)
-        if (!t.candidates.empty())
-            m.groups[m.courses[t.candidates[0]].group].total += t.count;
     for (Group& g : m.groups) {
         QStringList names;
-        for (int k : g.courses) {
-            g.total += m.courses[k].fixedLoad;
+        for (int k : g.courses)
             names << m.courses[k].name;
-        }
         g.label = names.join(QLatin1Char(' '));
-        computeBounds(m, g);
     }
+    m.distribute(course12, course13);
     return m;
 }
 
+void Model::refresh(db::Connection& c) {
+    std::vector<int> course12(rows_.size(), -1);
+    std::vector<int> course13(rows_.size(), -1);
+    QSqlQuery q = c.exec(
+        QStringLiteral("SELECT BG_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY BG_ID"));
+    size_t row = 0;
+    while (q.next()) {
+        const qint64 id = q.value(0).toLongLong();
+        while (row < rows_.size() && rows_[row].bgId < id)
+            ++row;
+        if (row == rows_.size())
+            break;
+        if (rows_[row].bgId != id)
+            continue; // a row that came later: it waits for the next load
+        course12[row] = courseIndex(q.value(1).toString());
+        course13[row] = courseIndex(q.value(2).toString());
+    }
+    distribute(course12, course13);
+}
+
+void Model::distribute(const std::vector<int>& course12, const std::vector<int>& course13) {
+    assignment.assign(choices.size(), -1);
+    students.resize(ownStudents);
+    for (Student& s : students)
+        s.fixedCourses.clear();
+    std::vector<int> rowCount(courses.size(), 0);
+    std::vector<std::vector<int>> other(persons_.size());
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        const int k12 = course12[r];
+        const int k13 = course13[r];
+        if (k12 >= 0)
+            ++rowCount[k12];
+        if (k13 >= 0 && k13 != k12)
+            ++rowCount[k13];
+        const int person = rows_[r].person;
+        if (person < 0)
+            continue;
+        const Person& p = persons_[person];
+        const int course = p.twelve ? k12 : k13;
+        if (rows_[r].choice >= 0)
+            assignment[rows_[r].choice] = yearGroup == 12 ? k12 : k13;
+        else if (course >= 0 && p.own)
+            students[p.student].fixedCourses.push_back(course);
+        else if (course >= 0)
+            other[person].push_back(course);
+    }
+    // Students of other cohorts in one of the cohort's courses, in the order of kolleg.
+    for (size_t person = 0; person < persons_.size(); ++person) {
+        const std::vector<int>& fc = other[person];
+        if (std::any_of(fc.begin(), fc.end(), [&](int k) { return courses[k].own; }))
+            students.push_back({persons_[person].key, persons_[person].name, false, 0, 0, fc});
+    }
+    // Fixed loads: every row naming the course, less the choices the blocking may move.
+    for (size_t k = 0; k < courses.size(); ++k)
+        courses[k].fixedLoad = rowCount[k];
+    for (size_t i = 0; i < choices.size(); ++i)
+        if (choices[i].type >= 0 && assignment[i] >= 0)
+            --courses[assignment[i]].fixedLoad;
+    for (Group& g : groups) {
+        g.total = 0;
+        for (int k : g.courses)
+            g.total += courses[k].fixedLoad;
+    }
+    for (const ChoiceType& t : types)
+        if (!t.candidates.empty())
+            groups[courses[t.candidates[0]].group].total += t.count;
+    for (Group& g : groups)
+        computeBounds(*this, g);
+}
+
 int Model::courseIndex(const QString& key) const {
-    return key.isEmpty() ? -1 : courseByKey_.value(fold(key), -1);
+    if (key.isEmpty())
+        return -1;
+    // Keys are mostly stored as written: look them up so before folding their case.
+    const auto it = courseByKey_.constFind(key);
+    return it != courseByKey_.constEnd() ? it.value() : courseByKey_.value(fold(key), -1);
 }
 
 int Model::railIndex(const QString& key) const {

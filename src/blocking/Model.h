@@ -142,14 +142,37 @@ public:
     int placedHours(const Placement& p, int course) const;
     int totalRailHours() const;
 
+    // Reads the students' courses afresh (both year fields of every choice row), as after a
+    // command that moved students; courses, rails and choices stay as loaded. Much faster than
+    // a load: the workspace runs it with every command.
+    void refresh(db::Connection& c);
+
     // The placement of the workspace's grid instead of the one loaded; courses it does not name
     // stand on no rail, unknown keys are passed over.
     void setPlacement(const PlainPlacement& plain);
     PlainPlacement plain(const Placement& p) const;
 
 private:
+    struct Person {
+        QString key;
+        QString name;
+        bool own = false;
+        bool twelve = true; // his courses are in BG_KS_ID_12
+        int student = -1;   // of the cohort: his index in students
+    };
+    struct Row {
+        qint64 bgId = 0;
+        int person = -1; // -1: a student missing from kolleg
+        int choice = -1; // a choice of the cohort
+    };
+    // Assignment, the fixed courses, the other cohorts' students and the fixed loads from the
+    // rows' year fields (course indexes per row).
+    void distribute(const std::vector<int>& course12, const std::vector<int>& course13);
+
     QHash<QString, int> courseByKey_;
     QHash<QString, int> railByKey_;
+    std::vector<Person> persons_;
+    std::vector<Row> rows_; // every choice row, in BG_ID order
 };
 
 // Weekly hours of a course as the workspace counts them: KS_STD when filled, otherwise 5 for

@@ -54,24 +54,43 @@ void writePlacement(db::Connection& c, const Model& m, const Placement& p) {
     tx.commit();
 }
 
-void writeCourses(db::Connection& c, const Model& m, const Assignment& a) {
+std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const Assignment& a) {
     db::Transaction tx(c);
     // The field is one of two names of the schema, never a value.
+    db::Statement get(c,
+                      QStringLiteral("SELECT %1 FROM belegung WHERE BG_ID = ?").arg(m.courseField));
     db::Statement set(
         c, QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(m.courseField));
+    std::vector<CourseChange> changes;
     for (size_t i = 0; i < m.choices.size(); ++i) {
         if (a[i] == m.assignment[i] || a[i] < 0)
             continue;
-        set.run({m.courses[a[i]].key, m.choices[i].bgId});
+        QSqlQuery& q = get.run({m.choices[i].bgId});
+        if (!q.next())
+            continue;
+        changes.push_back({m.choices[i].bgId, q.value(0), m.courses[a[i]].key});
+        set.run({changes.back().after, changes.back().bgId});
     }
+    tx.commit();
+    return changes;
+}
+
+void undoCourses(db::Connection& c, const Model& m, const std::vector<CourseChange>& changes) {
+    db::Transaction tx(c);
+    db::Statement set(
+        c, QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(m.courseField));
+    for (const CourseChange& change : changes)
+        set.run({change.before, change.bgId});
     tx.commit();
 }
 
-void write(db::Connection& c, const Model& m, const Placement& p, const Assignment& a) {
+std::vector<CourseChange> write(db::Connection& c, const Model& m, const Placement& p,
+                                const Assignment& a) {
     db::Transaction tx(c);
     writePlacement(c, m, p);
-    writeCourses(c, m, a);
+    std::vector<CourseChange> changes = writeCourses(c, m, a);
     tx.commit();
+    return changes;
 }
 
 } // namespace blocking

@@ -2,6 +2,9 @@
 
 #include "blocking/Model.h"
 
+#include <QVariant>
+#include <vector>
+
 namespace db {
 class Connection;
 }
@@ -14,10 +17,22 @@ namespace blocking {
 // alone.
 void writePlacement(db::Connection& c, const Model& m, const Placement& p);
 
-// The students' courses into the year field of their choices, where they changed.
-void writeCourses(db::Connection& c, const Model& m, const Assignment& a);
+// A choice whose course the blocking changed: its year field before (NULL stays NULL) and after.
+struct CourseChange {
+    qint64 bgId = 0;
+    QVariant before;
+    QString after;
+};
 
-// Both in one transaction.
-void write(db::Connection& c, const Model& m, const Placement& p, const Assignment& a);
+// The students' courses into the year field of their choices, where they changed, in one
+// transaction; what each field held before, for undoing it.
+std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const Assignment& a);
+
+// Puts back what writeCourses replaced, in one transaction.
+void undoCourses(db::Connection& c, const Model& m, const std::vector<CourseChange>& changes);
+
+// Placements and courses in one transaction.
+std::vector<CourseChange> write(db::Connection& c, const Model& m, const Placement& p,
+                                const Assignment& a);
 
 } // namespace blocking

@@ -3,6 +3,7 @@
 #include "Generator.h"
 
 #include "blocking/Search.h"
+#include "blocking/Write.h"
 #include "db/Database.h"
 #include "support/TestDb.h"
 
@@ -77,4 +78,32 @@ TEST(Search, AGridPlacementReplacesTheLoadedOne) {
     m.setPlacement(plain);
     EXPECT_EQ(m.placement.rails, loaded.rails);
     EXPECT_EQ(m.placement.fixed, loaded.fixed);
+}
+
+TEST(Search, WritingTheStudentsCoursesCanBeUndoneExactly) {
+    test::TempDir dir;
+    const QString path = dir.path("BB.MDB");
+    test::generateSchool(path, test::realisticSpec(0));
+    {
+        // A year field that names no course of the school year, and one that is empty text.
+        db::Connection c(path);
+        c.exec("UPDATE belegung SET BG_KS_ID_12 = 'OLD' WHERE BG_ID = 1");
+        c.exec("UPDATE belegung SET BG_KS_ID_12 = '' WHERE BG_ID = 2");
+        c.exec("UPDATE belegung SET BG_KS_ID_12 = NULL WHERE BG_ID = 3");
+    }
+    const QString all = "SELECT * FROM belegung ORDER BY BG_ID";
+    const QStringList before = test::rowsOf(path, all);
+    const blocking::Model m = load(path);
+    blocking::Options o;
+    o.mode = blocking::Mode::All;
+    o.threads = 1;
+    o.rounds = 1;
+    const blocking::Result r = blocking::block(m, o);
+
+    db::Connection c(path);
+    const std::vector<blocking::CourseChange> changes = blocking::writeCourses(c, m, r.assignment);
+    ASSERT_FALSE(changes.empty());
+    EXPECT_NE(test::rowsOf(path, all), before);
+    blocking::undoCourses(c, m, changes);
+    EXPECT_EQ(test::rowsOf(path, all), before);
 }

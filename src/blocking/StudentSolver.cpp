@@ -108,8 +108,16 @@ std::int64_t StudentSolver::solve(const std::vector<int>& rows, const std::vecto
         order_.resize(multi_.size());
     current_.assign(n_, -1);
     leaves_ = 0;
-    base_ = assign(single_, occupied, nullptr);
-    choose(0, occupied, 0, 0);
+    if (multi_.empty()) {
+        const std::int64_t total = assign(single_, occupied, &current_);
+        if (total < best_) {
+            best_ = total;
+            bestChosen_ = current_;
+        }
+    } else {
+        base_ = assign(single_, occupied, nullptr);
+        choose(0, occupied, 0, 0);
+    }
     chosen = bestChosen_;
     return best_;
 }
@@ -171,8 +179,10 @@ std::int64_t StudentSolver::assign(const std::vector<int>& which, const RailSet&
     std::int64_t total = 0;
     RailSet seen;
     bool meet = false;
-    parts_.clear();
-    for (int row : which) {
+    partRails_.clear();
+    rowPart_.assign(which.size(), -1);
+    for (size_t i = 0; i < which.size(); ++i) {
+        const int row = which[i];
         int best = -1;
         RailSet reach;
         for (int c = rows[row]; c < rows[row + 1]; ++c)
@@ -195,27 +205,41 @@ std::int64_t StudentSolver::assign(const std::vector<int>& which, const RailSet&
         if (reach.empty())
             continue;
         // Join the parts this choice's rails reach.
-        Part joined{reach, {row}};
-        for (size_t i = 0; i < parts_.size();) {
-            if (parts_[i].rails.intersects(reach)) {
-                joined.rails |= parts_[i].rails;
-                joined.rows.insert(joined.rows.end(), parts_[i].rows.begin(), parts_[i].rows.end());
-                parts_[i] = std::move(parts_.back());
-                parts_.pop_back();
-            } else {
-                ++i;
+        int part = -1;
+        for (int q = 0; q < static_cast<int>(partRails_.size()); ++q) {
+            if (!partRails_[q].intersects(reach))
+                continue;
+            if (part < 0) {
+                part = q;
+                continue;
             }
+            partRails_[part] |= partRails_[q];
+            partRails_[q] = RailSet();
+            for (int& rp : rowPart_)
+                if (rp == q)
+                    rp = part;
         }
-        parts_.push_back(std::move(joined));
+        if (part < 0) {
+            part = static_cast<int>(partRails_.size());
+            partRails_.emplace_back();
+        }
+        partRails_[part] |= reach;
+        rowPart_[i] = part;
     }
     if (!meet)
         return total;
 
     total = 0;
-    for (const Part& part : parts_) {
-        const int nr = static_cast<int>(part.rows.size());
+    for (int part = 0; part < static_cast<int>(partRails_.size()); ++part) {
+        partRows_.clear();
+        for (size_t i = 0; i < which.size(); ++i)
+            if (rowPart_[i] == part)
+                partRows_.push_back(which[i]);
+        if (partRows_.empty())
+            continue;
+        const int nr = static_cast<int>(partRows_.size());
         colRail_.clear();
-        part.rails.forEach([&](int r) {
+        partRails_[part].forEach([&](int r) {
             if (!blocked.has(r)) {
                 railCol_[r] = static_cast<int>(colRail_.size());
                 colRail_.push_back(r);
@@ -226,7 +250,7 @@ std::int64_t StudentSolver::assign(const std::vector<int>& which, const RailSet&
         a_.assign(nr * m, kNoCell);
         cellCand_.assign(nr * m, -1);
         for (int i = 0; i < nr; ++i) {
-            const int row = part.rows[i];
+            const int row = partRows_[i];
             for (int c = rows[row]; c < rows[row + 1]; ++c) {
                 if (!usable(c))
                     continue;
@@ -244,22 +268,17 @@ std::int64_t StudentSolver::assign(const std::vector<int>& which, const RailSet&
         if (chosen)
             for (int i = 0; i < nr; ++i) {
                 const int col = rowCol_[i];
-                (*chosen)[part.rows[i]] =
-                    col < railCols ? cellCand_[i * m + col] : privateCand_[part.rows[i]];
+                (*chosen)[partRows_[i]] =
+                    col < railCols ? cellCand_[i * m + col] : privateCand_[partRows_[i]];
             }
     }
     // Choices that reach no free rail collide, or take a course on no rail.
-    for (int row : which) {
-        bool inPart = false;
-        for (const Part& part : parts_)
-            inPart =
-                inPart || std::find(part.rows.begin(), part.rows.end(), row) != part.rows.end();
-        if (!inPart) {
-            total += privateCost_[row];
+    for (size_t i = 0; i < which.size(); ++i)
+        if (rowPart_[i] < 0) {
+            total += privateCost_[which[i]];
             if (chosen)
-                (*chosen)[row] = privateCand_[row];
+                (*chosen)[which[i]] = privateCand_[which[i]];
         }
-    }
     return total;
 }
 

@@ -62,11 +62,9 @@ private:
     // Scratch of the Hungarian method.
     std::vector<std::int64_t> a_;
     std::vector<int> cellCand_;
-    struct Part {
-        RailSet rails;
-        std::vector<int> rows;
-    };
-    std::vector<Part> parts_;
+    // Parts of the choices that share no rail: their rails, each choice's part (-1: none).
+    std::vector<RailSet> partRails_;
+    std::vector<int> rowPart_, partRows_;
     std::vector<int> colRail_;
     std::vector<int> railCol_ = std::vector<int>(kMaxRails, -1);
     std::vector<std::int64_t> u_, v_, minv_;

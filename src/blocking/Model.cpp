@@ -157,7 +157,6 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
         k.key = key;
         k.name = q.value(1).toString().trimmed();
         const QString kind = q.value(7).toString().trimmed();
-        k.advanced = advancedKind(kind);
         k.hours = courseHours(q.value(8).toString(), kind, q.value(6).toString().trimmed(),
                               q.value(2).toString(), q.value(4).toString(), subjectHours);
         k.min = std::max(0, q.value(9).toInt());

@@ -39,11 +39,10 @@ struct Course {
     QString key;   // KS_VFP_ID
     QString name;  // KS_BEZ
     int hours = 0; // the weekly hours it needs on rails, as the workspace counts them; 0: unknown
-    bool advanced = false; // KS_LKGK "L"
-    bool own = false;      // a course of the cohort: the blocking places it and fills it
-    int min = 0;           // KS_MIN, 0: not set
-    int max = 0;           // KS_MAX, 0: not set
-    int group = -1;        // its parallel group (own courses)
+    bool own = false; // a course of the cohort: the blocking places it and fills it
+    int min = 0;      // KS_MIN, 0: not set
+    int max = 0;      // KS_MAX, 0: not set
+    int group = -1;   // its parallel group (own courses)
     // Choice rows naming the course that the blocking does not move: the other cohort's in a
     // course of both year groups, rows that do not count in this year group, choices no course
     // of their subject and kind can serve.
@@ -110,6 +109,14 @@ using PlainPlacement = QHash<QString, QList<PlacedRail>>;
 // all its courses (those of the cohort marked own), the cohort's students with their choices,
 // and the students of other cohorts who sit in one of its courses. Ids are dense indexes into
 // the vectors. Loading reads; nothing is written.
+//
+// A choice counts in the cohort's year group by its BG_ART as the pre-assignment counts it
+// (L, A, S, C, X in 12; L, B, S, C, X in 13). A course of the school year serves it when one of
+// KS_FA_ID1..4 is its subject and the kind fits: "L" for an advanced choice, "G" or "K" (the
+// administration's basic course) otherwise. KS_JGST is not asked: the administration codes year
+// group 12 as "11" and 13 as "12" ("50" both), while the workspace reads "12" and "13"; the
+// subject keys belong to one cohort's offer anyway. The cohort's courses are those that serve
+// one of its choices, and those of its subject offer (FA_KURSPH) that nobody chose.
 class Model {
 public:
     // Throws std::runtime_error (German) when the cohort is neither year group 12 nor 13 of the

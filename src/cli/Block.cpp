@@ -112,6 +112,9 @@ int runBlock(const Args& a) {
         db::Connection c(t.path);
         const blocking::Model m = blocking::Model::load(c, t.year, t.cohort);
         printHeader(m);
+        // As the workspace says it on loading; these courses cannot be placed.
+        for (const QString& name : m.withoutHours)
+            out() << "Bei " << name << " fehlt die Stundenzahl!\n";
         r = blocking::block(m, o);
         blocking::write(c, m, r.placement, r.assignment);
     }

@@ -110,6 +110,33 @@ QStringList reasons(const Model& m, const Freedom& f, const Placement& p, const 
         if (!why.isEmpty())
             out << st.name + QStringLiteral(": ") + why;
     }
+
+    // A course of both year groups whose students of the other cohort, with courses that stay
+    // where they are, leave it no rail.
+    for (size_t k = 0; k < m.courses.size(); ++k) {
+        if (!m.courses[k].own)
+            continue;
+        RailSet taken;
+        bool colliding = false;
+        for (size_t s = m.ownStudents; s < m.students.size(); ++s) {
+            const std::vector<int>& fc = m.students[s].fixedCourses;
+            if (std::find(fc.begin(), fc.end(), static_cast<int>(k)) == fc.end())
+                continue;
+            colliding = colliding || collides(m, p, a, static_cast<int>(s));
+            for (int other : fc)
+                if (other != static_cast<int>(k) && f.options[other].size() < 2)
+                    taken |= p.rails[other];
+        }
+        if (!colliding)
+            continue;
+        bool free = f.options[k].empty() && !f.kept[k].intersects(taken);
+        for (const RailSet& o : f.options[k])
+            free = free || !(f.kept[k] | o).intersects(taken);
+        if (!free)
+            out << QStringLiteral("Kurs %1: Seine Schüler des anderen Jahrgangs haben auf jeder "
+                                  "Schiene, die er nehmen kann, schon einen Kurs.")
+                       .arg(m.courses[k].name);
+    }
     return out;
 }
 

@@ -1,5 +1,6 @@
 #include "blocking/Search.h"
 
+#include "blocking/Random.h"
 #include "blocking/StudentSolver.h"
 
 #include <algorithm>
@@ -95,26 +96,6 @@ constexpr double kLimitWeight = 300;
 constexpr double kDifferenceWeight = 30;
 // In a student's own solve a limit outweighs any difference of sizes.
 constexpr std::int64_t kLimitCost = std::int64_t{1} << 20;
-
-// splitmix64: small, fast and the same everywhere, so a seed gives the same plan on every
-// machine.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : s_(seed) {}
-    std::uint64_t next() {
-        std::uint64_t z = (s_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    int below(int n) {
-        return static_cast<int>(((next() >> 32) * static_cast<std::uint64_t>(n)) >> 32);
-    }
-    double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
-
-private:
-    std::uint64_t s_;
-};
 
 // The goals in their order; smaller is better.
 struct Cost {
@@ -270,8 +251,7 @@ public:
         std::vector<int> order(p.students);
         for (int s = 0; s < p.students; ++s)
             order[s] = s;
-        for (int i = p.students - 1; i > 0; --i)
-            std::swap(order[i], order[random_.below(i + 1)]);
+        random_.shuffle(order);
         for (int sweep = 0; sweep < 2; ++sweep)
             for (int s : order)
                 resolve(s);

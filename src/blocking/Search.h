@@ -62,7 +62,8 @@ Result block(const Model& m, const Options& o);
 
 // Why students still collide, where a simple reason exists: a student whose courses need more
 // hours or rails than the school year has, two courses of his that cannot move on one rail,
-// courses whose hours no rails can take.
+// courses whose hours no rails can take, a course of both year groups whose students of the
+// other cohort leave it no rail.
 QStringList reasons(const Model& m, const Freedom& f, const Placement& p, const Assignment& a);
 
 } // namespace blocking

@@ -186,6 +186,35 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUnto
     EXPECT_TRUE(r.after.optimal);
 }
 
+TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
+    Hand h;
+    h.rail(1, 2);
+    h.rail(2, 2);
+    h.subject(1, "2009");
+    h.subject(9, "2008");
+    h.subject(8, "2008");
+    const QString ps =
+        h.course(1, "5Ps1", 1, 2, {{"KS_JGST", "50"}, {"KS_FA_ID3", Hand::subjectKey(9)}});
+    const QString x1 = h.course(2, "2X1", 8, 2, {{"KS_JGST", "12"}});
+    const QString x2 = h.course(3, "2X2", 8, 2, {{"KS_JGST", "12"}});
+    h.place(1, x1);
+    h.place(2, x2);
+    for (int s : {9, 10}) {
+        h.student(s, "2008");
+        h.choice(s, 9, "S", ps, "2008");
+        h.choice(s, 8, "S", s == 9 ? x1 : x2, "2008");
+    }
+    h.student(1);
+    h.choice(1, 1, "S", ps);
+
+    const blocking::Result r = h.block(Mode::All, 2009, 20);
+
+    // Whichever rail 5Ps1 takes, one of P09 and P10 meets his 2X course there.
+    EXPECT_EQ(r.after.collisions, 1);
+    EXPECT_EQ(r.reasons, QStringList{"Kurs 5Ps1: Seine Schüler des anderen Jahrgangs haben auf "
+                                     "jeder Schiene, die er nehmen kann, schon einen Kurs."});
+}
+
 TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     Hand h;
     h.rail(1, 3);

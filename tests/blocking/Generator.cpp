@@ -1,5 +1,6 @@
 #include "Generator.h"
 
+#include "blocking/Random.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 
@@ -12,25 +13,7 @@ namespace test {
 
 namespace {
 
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : s_(seed) {}
-    std::uint64_t next() {
-        std::uint64_t z = (s_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
-    double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
-    template <class T> void shuffle(std::vector<T>& v) {
-        for (int i = static_cast<int>(v.size()) - 1; i > 0; --i)
-            std::swap(v[i], v[below(i + 1)]);
-    }
-
-private:
-    std::uint64_t s_;
-};
+using blocking::Random;
 
 struct SubjectDef {
     const char* name;

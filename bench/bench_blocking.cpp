@@ -16,7 +16,7 @@ namespace {
 struct LargeSchool {
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("BB.MDB"));
-    LargeSchool() { test::generateSchool(path, test::largeSpec()); }
+    LargeSchool() { test::generateSchool(path, test::largeSchool()); }
     static const LargeSchool& get() {
         static const LargeSchool school;
         return school;

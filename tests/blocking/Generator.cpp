@@ -126,9 +126,9 @@ struct StudentDef {
     std::vector<int> planned; // per pick: its course in the hidden plan
 };
 
-int hoursOf(const Pick& p, const SchoolSpec& spec) {
+int hoursOf(const Pick& p, const SchoolSettings& settings) {
     if (p.art == 'L')
-        return spec.splitAdvanced ? 5 : 6;
+        return settings.splitAdvanced ? 5 : 6;
     return kSubjects[p.subject].hours;
 }
 
@@ -194,8 +194,8 @@ bool fit(Random& r, StudentDef& st, const std::vector<GroupDef>& groups,
 
 } // namespace
 
-SchoolSpec realisticSpec(int i) {
-    SchoolSpec s;
+SchoolSettings realisticSchool(int i) {
+    SchoolSettings s;
     s.seed = 1000 + static_cast<std::uint64_t>(i);
     s.students = 99 + (i * 23) % 55;
     s.rails = 12 + i % 4;
@@ -206,8 +206,8 @@ SchoolSpec realisticSpec(int i) {
     return s;
 }
 
-SchoolSpec largeSpec() {
-    SchoolSpec s;
+SchoolSettings largeSchool() {
+    SchoolSettings s;
     s.seed = 400;
     s.students = 400;
     s.cohorts = 2;
@@ -217,21 +217,21 @@ SchoolSpec largeSpec() {
     return s;
 }
 
-GeneratedSchool generateSchool(const QString& path, const SchoolSpec& spec) {
-    Random r(spec.seed);
-    const int lkRails = spec.splitAdvanced ? 0 : 3;
-    const int threeHour = (spec.rails - lkRails) * 55 / 100 + 1;
+GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settings) {
+    Random r(settings.seed);
+    const int lkRails = settings.splitAdvanced ? 0 : 3;
+    const int threeHour = (settings.rails - lkRails) * 55 / 100 + 1;
     std::vector<int> railHours;
-    for (int i = 0; i < spec.rails; ++i)
+    for (int i = 0; i < settings.rails; ++i)
         railHours.push_back(i < lkRails ? 6 : i < lkRails + threeHour ? 3 : 2);
     const auto options = railOptions(railHours);
 
     // Students and their picks; the groups of parallel courses.
     std::vector<StudentDef> students;
-    for (int c = 0; c < spec.cohorts; ++c)
-        for (int i = 0; i < spec.students; ++i)
+    for (int c = 0; c < settings.cohorts; ++c)
+        for (int i = 0; i < settings.students; ++i)
             students.push_back({c, makeChoices(r), {}});
-    const bool combined = spec.cohorts == 2;
+    const bool combined = settings.cohorts == 2;
     std::vector<GroupDef> groups;
     const auto groupOf = [&](int cohort, const Pick& p) {
         const bool advanced = p.art == 'L';
@@ -256,11 +256,11 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSpec& spec) {
 
     // Courses of the hidden plan: parallels of a group on rails as little used as may be.
     std::vector<CourseDef> courses;
-    std::vector<int> railLoad(spec.rails, 0);
+    std::vector<int> railLoad(settings.rails, 0);
     for (size_t g = 0; g < groups.size(); ++g) {
         const Pick probe{groups[g].subject, groups[g].advanced ? 'L' : 'S'};
-        const int hours = hoursOf(probe, spec);
-        const int k = std::max(1, (demand[g] + spec.courseSize - 1) / spec.courseSize);
+        const int hours = hoursOf(probe, settings);
+        const int k = std::max(1, (demand[g] + settings.courseSize - 1) / settings.courseSize);
         std::uint64_t taken = 0;
         for (int n = 1; n <= k; ++n) {
             CourseDef c;
@@ -272,7 +272,7 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSpec& spec) {
             for (size_t o = 0; o < options[hours].size(); ++o) {
                 const std::uint64_t rails = options[hours][o];
                 int load = (rails & taken) ? 1000 : 0;
-                for (int i = 0; i < spec.rails; ++i)
+                for (int i = 0; i < settings.rails; ++i)
                     if (rails >> i & 1)
                         load += railLoad[i];
                 load = load * 4 + r.below(4);
@@ -284,7 +284,7 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSpec& spec) {
             c.option = best;
             const std::uint64_t rails = options[hours][best];
             taken |= rails;
-            for (int i = 0; i < spec.rails; ++i)
+            for (int i = 0; i < settings.rails; ++i)
                 if (rails >> i & 1)
                     ++railLoad[i];
             groups[g].courses.push_back(static_cast<int>(courses.size()));
@@ -324,7 +324,7 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSpec& spec) {
     db::Transaction tx(c);
     c.insert(QStringLiteral("schjahr"),
              {{"SJ_SCHJ", kGeneratedYearBez}, {"SJ_VFP_ID", kGeneratedYear}});
-    for (int i = 0; i < spec.rails; ++i)
+    for (int i = 0; i < settings.rails; ++i)
         c.insert(QStringLiteral("block"), {{"BL_ID", i + 1},
                                            {"BL_SCHJ", kGeneratedYear},
                                            {"BL_BEZ", QStringLiteral("S%1").arg(i + 1)},
@@ -336,7 +336,7 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSpec& spec) {
     const char* phases[] = {"2009", "2008"};
     // Subjects per cohort: FA_ID = cohort * 100 + subject + 1.
     const auto subjectKey = [](int cohort, int s) { return db::sixKey(cohort * 100 + s + 1); };
-    for (int co = 0; co < spec.cohorts; ++co)
+    for (int co = 0; co < settings.cohorts; ++co)
         for (int s = 0; s < kSubjectCount; ++s)
             c.insert(QStringLiteral("fachang"), {{"FA_ID", co * 100 + s + 1},
                                                  {"FA_KURSPH", phases[co]},
@@ -395,7 +395,7 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSpec& spec) {
                        QStringLiteral("Vorname%1").arg(id), QString(QChar('a' + id % 4)),
                        db::sixKey(id)});
         for (size_t i = 0; i < st.picks.size(); ++i) {
-            const bool planned = spec.solved || st.cohort == 1;
+            const bool planned = settings.solved || st.cohort == 1;
             const QString course =
                 db::sixKey(planned ? courses[st.planned[i]].id : firstParallel(groupOfPick[s][i]));
             const QVariant none;
@@ -415,11 +415,11 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSpec& spec) {
     db::Inserter ck(c, QStringLiteral("ckkurs"), {"CK_BL_ID", "CK_KS_ID", "CK_VFP_ID", "CK_FIX"});
     const auto place = [&](const CourseDef& cd, int option, const char* fix) {
         const std::uint64_t rails = options[cd.hours][option];
-        for (int i = 0; i < spec.rails; ++i)
+        for (int i = 0; i < settings.rails; ++i)
             if (rails >> i & 1)
                 ck.insert({db::sixKey(i + 1), db::sixKey(cd.id), QString::number(i + 1), fix});
     };
-    for (int co = 0; co < spec.cohorts; ++co) {
+    for (int co = 0; co < settings.cohorts; ++co) {
         std::vector<int> own;
         for (size_t k = 0; k < courses.size(); ++k)
             if (courses[k].id > 0 && std::max(0, groups[courses[k].group].cohort) == co)
@@ -427,9 +427,9 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSpec& spec) {
         r.shuffle(own);
         for (size_t i = 0; i < own.size(); ++i) {
             const CourseDef& cd = courses[own[i]];
-            if (static_cast<int>(i) < spec.fixed)
+            if (static_cast<int>(i) < settings.fixed)
                 place(cd, cd.option, "1");
-            else if (spec.solved || co == 1 || groups[cd.group].cohort < 0)
+            else if (settings.solved || co == 1 || groups[cd.group].cohort < 0)
                 place(cd, cd.option, "0");
             else if (i % 2 == 0)
                 place(cd, r.below(static_cast<int>(options[cd.hours].size())), "0");

@@ -17,7 +17,7 @@
 // and the courses of both year groups, are where the plan has them.
 namespace test {
 
-struct SchoolSpec {
+struct SchoolSettings {
     std::uint64_t seed = 1;
     int students = 120; // per cohort
     int cohorts = 1;    // 1: cohort 2009 (year group 12); 2: also 2008 (year group 13)
@@ -40,13 +40,13 @@ inline const QString kGeneratedYear = QStringLiteral("     1");
 inline const QString kGeneratedYearBez = QStringLiteral("2009/2010");
 
 // Writes a new block-formation database at path.
-GeneratedSchool generateSchool(const QString& path, const SchoolSpec& spec);
+GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settings);
 
 // Instance i of a family of realistic schools: 99 to 153 students, 12 to 15 rails, advanced
 // courses on one rail or split over two, a few placements fixed.
-SchoolSpec realisticSpec(int i);
+SchoolSettings realisticSchool(int i);
 
 // Two cohorts of 400 students on 16 rails: a large school with the rails of a real week.
-SchoolSpec largeSpec();
+SchoolSettings largeSchool();
 
 } // namespace test

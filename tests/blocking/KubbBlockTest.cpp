@@ -82,7 +82,7 @@ TEST(KubbBlock, KeepsEveryRuleAndPrintsWhatTheDatabaseHolds) {
         SCOPED_TRACE(i);
         test::TempDir dir;
         const QString path = dir.path("BB.MDB");
-        test::generateSchool(path, test::realisticSpec(i));
+        test::generateSchool(path, test::realisticSchool(i));
         const Untouched before(path);
 
         const QJsonObject json =
@@ -110,7 +110,7 @@ TEST(KubbBlock, KeepsEveryRuleAndPrintsWhatTheDatabaseHolds) {
 TEST(KubbBlock, TheRestModeKeepsThePlacedCourses) {
     test::TempDir dir;
     const QString path = dir.path("BB.MDB");
-    test::generateSchool(path, test::realisticSpec(3));
+    test::generateSchool(path, test::realisticSchool(3));
     const QString placed = "SELECT CK_ID, CK_BL_ID, CK_KS_ID FROM ckkurs ORDER BY CK_ID";
     const QStringList before = test::rowsOf(path, placed);
 
@@ -126,7 +126,7 @@ TEST(KubbBlock, TheRestModeKeepsThePlacedCourses) {
 TEST(KubbBlock, TheSameSeedAndThreadsGiveTheSamePlan) {
     test::TempDir dir;
     const QString path = dir.path("BB.MDB");
-    test::generateSchool(path, test::realisticSpec(4));
+    test::generateSchool(path, test::realisticSchool(4));
     QFile::copy(path, dir.path("COPY.MDB"));
 
     // Both end before the time limit, at an optimal plan.

@@ -20,7 +20,7 @@ blocking::Model load(const QString& path) {
 
 TEST(Search, TheSameSeedAndThreadsGiveTheSamePlanAfterAsManyRounds) {
     test::TempDir dir;
-    test::generateSchool(dir.path("BB.MDB"), test::realisticSpec(2));
+    test::generateSchool(dir.path("BB.MDB"), test::realisticSchool(2));
     const blocking::Model m = load(dir.path("BB.MDB"));
     blocking::Options o;
     o.mode = blocking::Mode::All;
@@ -41,7 +41,7 @@ TEST(Search, TheSameSeedAndThreadsGiveTheSamePlanAfterAsManyRounds) {
 
 TEST(Search, ReportsProgressAndCancelsWithTheBestPlanSoFar) {
     test::TempDir dir;
-    test::generateSchool(dir.path("BB.MDB"), test::realisticSpec(5));
+    test::generateSchool(dir.path("BB.MDB"), test::realisticSchool(5));
     const blocking::Model m = load(dir.path("BB.MDB"));
     std::atomic<bool> cancel{false};
     std::vector<blocking::Evaluation> seen;
@@ -67,7 +67,7 @@ TEST(Search, ReportsProgressAndCancelsWithTheBestPlanSoFar) {
 
 TEST(Search, AGridPlacementReplacesTheLoadedOne) {
     test::TempDir dir;
-    test::generateSchool(dir.path("BB.MDB"), test::realisticSpec(0));
+    test::generateSchool(dir.path("BB.MDB"), test::realisticSchool(0));
     blocking::Model m = load(dir.path("BB.MDB"));
     const blocking::Placement loaded = m.placement;
     const blocking::PlainPlacement plain = m.plain(loaded);
@@ -83,7 +83,7 @@ TEST(Search, AGridPlacementReplacesTheLoadedOne) {
 TEST(Search, WritingTheStudentsCoursesCanBeUndoneExactly) {
     test::TempDir dir;
     const QString path = dir.path("BB.MDB");
-    test::generateSchool(path, test::realisticSpec(0));
+    test::generateSchool(path, test::realisticSchool(0));
     {
         // A year field that names no course of the school year, and one that is empty text.
         db::Connection c(path);

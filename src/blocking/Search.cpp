@@ -835,9 +835,14 @@ Result block(const Model& m, const Options& o) {
     int threads = o.threads > 0 ? o.threads : static_cast<int>(std::thread::hardware_concurrency());
     threads = std::max(1, threads);
 
-    std::vector<std::unique_ptr<Chain>> chains;
-    for (int i = 0; i < threads; ++i)
-        chains.push_back(std::make_unique<Chain>(p, o.seed, i));
+    // Each chain starts on its own thread: its first solve of every student is work already.
+    std::vector<std::unique_ptr<Chain>> chains(threads);
+    {
+        std::vector<std::jthread> workers;
+        for (int i = 1; i < threads; ++i)
+            workers.emplace_back([&, i] { chains[i] = std::make_unique<Chain>(p, o.seed, i); });
+        chains[0] = std::make_unique<Chain>(p, o.seed, 0);
+    }
     Snapshot global = chains[0]->best();
     for (const auto& c : chains)
         if (c->best().cost < global.cost)

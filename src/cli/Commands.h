@@ -10,5 +10,7 @@ int runImport(const Args& a);
 int runPrintRails(const Args& a);
 int runPrintLists(const Args& a);
 int runExport(const Args& a);
+int runBlock(const Args& a);
+int runEvaluate(const Args& a);
 
 } // namespace cli

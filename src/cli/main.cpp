@@ -72,6 +72,31 @@ const std::vector<cli::Command>& commands() {
          "                  Schuljahres oder das Jahr davor\n"
          "      --to        das Verzeichnis der Dateien\n",
          &cli::runExport},
+        {"block",
+         "  block --db PFAD --cohort 2009 [--mode rest|all] [--seconds 10] [--seed 1]\n"
+         "        [--threads N]\n"
+         "      Setzt die Kurse eines Kollegiatenjahrgangs automatisch auf die Schienen\n"
+         "      des Schuljahres und verteilt seine Schueler auf die Parallelkurse: keine\n"
+         "      Kollisionen, moeglichst gleich grosse Parallelkurse. Schreibt die\n"
+         "      Schienen (ckkurs) und die Kurse der Schueler und zeigt die Bewertung\n"
+         "      vorher und nachher.\n"
+         "      --mode      rest: gesetzte Kurse bleiben, nur die restlichen werden\n"
+         "                  gesetzt (Vorgabe); all: alles neu, nur fixierte bleiben\n"
+         "      --seconds   Zeitgrenze der Suche (Vorgabe 10); sie endet frueher, wenn\n"
+         "                  das Ergebnis optimal ist\n"
+         "      --seed      Startwert: gleicher Startwert und gleiche Zahl der Threads\n"
+         "                  geben dasselbe Ergebnis, wenn die Suche vor der Zeitgrenze\n"
+         "                  endet\n"
+         "      --threads   Zahl der Suchketten (Vorgabe: eine je Kern)\n",
+         &cli::runBlock},
+        {"evaluate",
+         "  evaluate --db PFAD --cohort 2009 [--json]\n"
+         "      Bewertet die Schienen und Kurse eines Kollegiatenjahrgangs, wie sie in\n"
+         "      der Datei stehen: Kollisionen, Belegungen ohne Kurs, Kurse ausserhalb\n"
+         "      ihrer Grenzen, groesste Differenz der Parallelkurse und die Summe der\n"
+         "      Abweichungsquadrate mit ihren Schranken.\n",
+         &cli::runEvaluate,
+         {QStringLiteral("--json")}},
     };
     return all;
 }

@@ -1,0 +1,96 @@
+#include "Generator.h"
+
+#include "blocking/Evaluation.h"
+#include "blocking/Search.h"
+#include "db/Database.h"
+
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+
+// Automatic blocking on a generated school of two cohorts of 400 students on 16 rails (about
+// 200 courses per cohort), made around a hidden collision-free plan.
+
+namespace {
+
+struct LargeSchool {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("BB.MDB"));
+    LargeSchool() { test::generateSchool(path, test::largeSchool()); }
+    static const LargeSchool& get() {
+        static const LargeSchool school;
+        return school;
+    }
+};
+
+blocking::Model load(const QString& path, int cohort) {
+    db::Connection c(path);
+    return blocking::Model::load(c, {test::kGeneratedYear, test::kGeneratedYearBez}, cohort);
+}
+
+// What the workspace does after every command that moves students: the students' courses
+// read afresh (on the command's connection) and the cohort evaluated.
+void Evaluate(benchmark::State& st) {
+    const QString& path = LargeSchool::get().path;
+    blocking::Model m = load(path, 2009);
+    db::Connection c(path);
+    int collisions = 0;
+    for (auto _ : st) {
+        m.refresh(c);
+        collisions = blocking::evaluate(m).collisions;
+    }
+    st.counters["collisions"] = collisions;
+}
+
+// Reading a cohort from the database: when the workspace opens, and after commands that change
+// courses or rails.
+void Load(benchmark::State& st) {
+    const QString& path = LargeSchool::get().path;
+    for (auto _ : st)
+        benchmark::DoNotOptimize(load(path, 2009).choices.size());
+}
+
+// From the command to the first collision-free plan ("Alles neu"): reading the cohort and the
+// search, stopped there.
+void Block(benchmark::State& st) {
+    const QString& path = LargeSchool::get().path;
+    std::uint64_t seed = 1;
+    double moves = 0;
+    for (auto _ : st) {
+        const auto start = std::chrono::steady_clock::now();
+        const blocking::Model m = load(path, 2009);
+        const double loading =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::atomic<bool> cancel{false};
+        blocking::Options o;
+        o.mode = blocking::Mode::All;
+        o.seconds = 10;
+        o.seed = seed++;
+        o.threads = 2;
+        o.cancel = &cancel;
+        o.progress = [&](const blocking::Progress& p) {
+            if (p.best.collisions == 0)
+                cancel = true;
+        };
+        const blocking::Result r = blocking::block(m, o);
+        if (r.secondsToCollisionFree < 0) {
+            st.SkipWithError("no collision-free plan within 10 s");
+            break;
+        }
+        st.SetIterationTime(loading + r.secondsToCollisionFree);
+        moves = static_cast<double>(r.moves);
+    }
+    st.counters["moves"] = moves;
+}
+
+const bool registered = [] {
+    benchmark::RegisterBenchmark("Evaluate/2x400", Evaluate)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Load/2x400", Load)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Block/2x400", Block)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(5);
+    return true;
+}();
+
+} // namespace

@@ -1,0 +1,145 @@
+#include "blocking/Evaluation.h"
+
+#include <QJsonArray>
+#include <algorithm>
+#include <cmath>
+
+namespace blocking {
+
+namespace {
+
+constexpr double kEpsilon = 1e-6;
+
+QString decimal(double v) {
+    return QString::number(v, 'f', 2);
+}
+
+} // namespace
+
+std::vector<int> courseSizes(const Model& m, const Assignment& a) {
+    std::vector<int> sizes(m.courses.size());
+    for (size_t k = 0; k < m.courses.size(); ++k)
+        sizes[k] = m.courses[k].fixedLoad;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] >= 0 && m.choices[i].type >= 0)
+            ++sizes[a[i]];
+    return sizes;
+}
+
+bool collides(const Model& m, const Placement& p, const Assignment& a, int student) {
+    const Student& s = m.students[student];
+    // His courses, each once.
+    std::vector<int> all;
+    all.reserve(s.choiceCount + s.fixedCourses.size());
+    const auto add = [&](int k) {
+        if (k >= 0 && std::find(all.begin(), all.end(), k) == all.end())
+            all.push_back(k);
+    };
+    for (int i = 0; i < s.choiceCount; ++i)
+        add(a[s.firstChoice + i]);
+    for (int k : s.fixedCourses)
+        add(k);
+    for (size_t i = 0; i < all.size(); ++i) {
+        const RailSet& ri = p.rails[all[i]];
+        for (size_t j = i + 1; j < all.size(); ++j) {
+            if (!ri.intersects(p.rails[all[j]]))
+                continue;
+            if (s.own || m.courses[all[i]].own || m.courses[all[j]].own)
+                return true;
+        }
+    }
+    return false;
+}
+
+Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
+    Evaluation e;
+    e.students = m.ownStudents;
+    e.courses = m.ownCourses;
+    for (size_t s = 0; s < m.students.size(); ++s)
+        if (collides(m, p, a, static_cast<int>(s)))
+            ++e.collisions;
+    for (size_t i = 0; i < m.choices.size(); ++i)
+        if (!m.serves(a[i], static_cast<int>(i)))
+            ++e.withoutCourse;
+
+    const std::vector<int> sizes = courseSizes(m, a);
+    for (size_t k = 0; k < m.courses.size(); ++k) {
+        const Course& c = m.courses[k];
+        if (!c.own)
+            continue;
+        if ((c.max > 0 && sizes[k] > c.max) || (c.min > 0 && sizes[k] < c.min))
+            ++e.outsideLimits;
+        if (c.hours > 0 && m.placedHours(p, static_cast<int>(k)) < c.hours)
+            ++e.unplaced;
+    }
+
+    e.largestDifference = 0;
+    for (const Group& g : m.groups) {
+        if (g.courses.size() < 2)
+            continue;
+        int lo = sizes[g.courses[0]];
+        int hi = lo;
+        long long sum = 0;
+        long long squares = 0;
+        for (int k : g.courses) {
+            const int s = sizes[k];
+            lo = std::min(lo, s);
+            hi = std::max(hi, s);
+            sum += s;
+            squares += static_cast<long long>(s) * s;
+        }
+        const double n = static_cast<double>(g.courses.size());
+        e.squaredDeviation +=
+            static_cast<double>(squares) - static_cast<double>(sum) * static_cast<double>(sum) / n;
+        if (hi - lo > e.largestDifference || e.largestDifferenceGroup.isEmpty()) {
+            e.largestDifference = hi - lo;
+            e.largestDifferenceGroup = g.label;
+        }
+        e.differenceBound = std::max(e.differenceBound, g.differenceBound);
+        e.deviationBound += g.deviationBound;
+    }
+    if (std::abs(e.squaredDeviation) < kEpsilon)
+        e.squaredDeviation = 0;
+    e.optimal = e.collisions == 0 && e.unplaced == 0 && e.outsideLimits == 0 &&
+                e.withoutCourse == m.unservable && e.largestDifference <= e.differenceBound &&
+                e.squaredDeviation <= e.deviationBound + kEpsilon;
+    return e;
+}
+
+QStringList describe(const Evaluation& e) {
+    QStringList out;
+    out << QStringLiteral("Kollisionen (Schüler): %1").arg(e.collisions)
+        << QStringLiteral("Belegungen ohne Kurs: %1").arg(e.withoutCourse)
+        << QStringLiteral("Kurse außerhalb ihrer Grenzen: %1").arg(e.outsideLimits)
+        << QStringLiteral("Kurse nicht gesetzt: %1").arg(e.unplaced)
+        << QStringLiteral("Größte Differenz: %1%2, Schranke %3")
+               .arg(e.largestDifference)
+               .arg(e.largestDifferenceGroup.isEmpty()
+                        ? QString()
+                        : QStringLiteral(" (") + e.largestDifferenceGroup + QLatin1Char(')'))
+               .arg(e.differenceBound)
+        << QStringLiteral("Summe der Abweichungsquadrate: %1, Schranke %2")
+               .arg(decimal(e.squaredDeviation), decimal(e.deviationBound));
+    if (e.optimal)
+        out << QStringLiteral("optimal");
+    return out;
+}
+
+QJsonObject toJson(const Evaluation& e) {
+    return QJsonObject{
+        {QStringLiteral("students"), e.students},
+        {QStringLiteral("courses"), e.courses},
+        {QStringLiteral("collisions"), e.collisions},
+        {QStringLiteral("withoutCourse"), e.withoutCourse},
+        {QStringLiteral("outsideLimits"), e.outsideLimits},
+        {QStringLiteral("unplaced"), e.unplaced},
+        {QStringLiteral("largestDifference"), e.largestDifference},
+        {QStringLiteral("largestDifferenceGroup"), e.largestDifferenceGroup},
+        {QStringLiteral("differenceBound"), e.differenceBound},
+        {QStringLiteral("squaredDeviation"), std::round(e.squaredDeviation * 100) / 100},
+        {QStringLiteral("deviationBound"), std::round(e.deviationBound * 100) / 100},
+        {QStringLiteral("optimal"), e.optimal},
+    };
+}
+
+} // namespace blocking

@@ -1,0 +1,451 @@
+#include "blocking/Model.h"
+
+#include "blocking/Bounds.h"
+#include "db/Database.h"
+
+#include <QSqlQuery>
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+namespace blocking {
+
+namespace {
+
+// Keys are compared ignoring case, as the database does.
+QString fold(const QString& key) {
+    return key.toUpper();
+}
+
+bool blank(const QString& s) {
+    return s.trimmed().isEmpty();
+}
+
+// The numeric value of a text as the system reads numbers: leading blanks skipped, the leading
+// digits count.
+int number(const QString& text) {
+    int v = 0;
+    bool started = false;
+    for (QChar ch : text) {
+        if (ch == QLatin1Char(' ') && !started)
+            continue;
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9') || v > 100000000)
+            break;
+        started = true;
+        v = v * 10 + (ch.unicode() - '0');
+    }
+    return v;
+}
+
+// The choice types a year group knows: L counts in both, A only in 12, B only in 13, S, C, X in
+// both (as the pre-assignment has it).
+bool countsIn(int yearGroup, const QString& art) {
+    static const QString in12 = QStringLiteral("LASCX");
+    static const QString in13 = QStringLiteral("LBSCX");
+    return art.size() == 1 && (yearGroup == 12 ? in12 : in13).contains(art, Qt::CaseInsensitive);
+}
+
+bool basicKind(const QString& kind) {
+    return kind.compare(QLatin1String("G"), Qt::CaseInsensitive) == 0 ||
+           kind.compare(QLatin1String("K"), Qt::CaseInsensitive) == 0;
+}
+
+bool advancedKind(const QString& kind) {
+    return kind.compare(QLatin1String("L"), Qt::CaseInsensitive) == 0;
+}
+
+struct UnionFind {
+    std::vector<int> parent;
+    explicit UnionFind(int n) : parent(n) { std::iota(parent.begin(), parent.end(), 0); }
+    int find(int x) {
+        while (parent[x] != x)
+            x = parent[x] = parent[parent[x]];
+        return x;
+    }
+    void join(int a, int b) { parent[find(a)] = find(b); }
+};
+
+struct CourseRow {
+    QStringList subjects; // folded, non-blank, KS_FA_ID1..4
+    QString kind;
+};
+
+} // namespace
+
+int courseHours(const QString& std, const QString& kind, const QString& yearCode,
+                const QString& subject1, const QString& subject3,
+                const QHash<QString, int>& subjectHours) {
+    if (!blank(std))
+        return number(std);
+    if (advancedKind(kind))
+        return 5;
+    if (kind.compare(QLatin1String("G"), Qt::CaseInsensitive) != 0)
+        return 0;
+    const auto hoursOf = [&](const QString& s) { return subjectHours.value(fold(s)); };
+    if (yearCode == QLatin1String("12"))
+        return blank(subject1) ? 0 : hoursOf(subject1);
+    if (yearCode == QLatin1String("13"))
+        return blank(subject3) ? 0 : hoursOf(subject3);
+    if (yearCode == QLatin1String("50")) {
+        int h = blank(subject1) ? 0 : hoursOf(subject1);
+        if (h == 0 && !blank(subject3))
+            h = hoursOf(subject3);
+        return h;
+    }
+    return 0;
+}
+
+Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
+    Model m;
+    m.cohort = cohort;
+    const QString startYear = year.bez.left(4);
+    const int y = startYear.toInt();
+    if (cohort == y)
+        m.yearGroup = 12;
+    else if (cohort == y - 1)
+        m.yearGroup = 13;
+    else
+        throw std::runtime_error(
+            QStringLiteral("Der Jahrgang %1 ist im Schuljahr %2 weder in der Jahrgangsstufe 12 "
+                           "noch in der Jahrgangsstufe 13.")
+                .arg(cohort)
+                .arg(year.bez.trimmed())
+                .toStdString());
+    m.courseField =
+        m.yearGroup == 12 ? QStringLiteral("BG_KS_ID_12") : QStringLiteral("BG_KS_ID_13");
+
+    // Rails of the school year, in the workspace's order.
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BL_ID, BL_BEZ, BL_STD, BL_VFP_ID FROM block "
+                                        "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
+                         {year.id});
+    while (q.next()) {
+        if (static_cast<int>(m.rails.size()) == kMaxRails)
+            throw std::runtime_error(
+                QStringLiteral("Das Schuljahr hat mehr als %1 Schienen; so viele kann das "
+                               "automatische Setzen nicht unterscheiden.")
+                    .arg(kMaxRails)
+                    .toStdString());
+        Rail r{q.value(3).toString(), q.value(0).toLongLong(), q.value(1).toString(),
+               q.value(2).toInt()};
+        m.railByKey_.insert(fold(r.key), static_cast<int>(m.rails.size()));
+        m.rails.push_back(r);
+    }
+
+    // Subjects: basic-course hours, and which belong to the cohort's offer.
+    QHash<QString, int> subjectHours;
+    QSet<QString> cohortSubjects;
+    q = c.exec(QStringLiteral("SELECT FA_VFP_ID, FA_STDGK, FA_KURSPH FROM fachang"));
+    while (q.next()) {
+        const QString key = fold(q.value(0).toString());
+        if (!subjectHours.contains(key))
+            subjectHours.insert(key, number(q.value(1).toString()));
+        if (q.value(2).toString().trimmed() == QString::number(cohort))
+            cohortSubjects.insert(key);
+    }
+
+    // Every course of the school year; the cohort's are marked below.
+    std::vector<CourseRow> rows;
+    q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_FA_ID1, KS_FA_ID2, KS_FA_ID3, "
+                              "KS_FA_ID4, KS_JGST, KS_LKGK, KS_STD, KS_MIN, KS_MAX FROM kurs "
+                              "WHERE KS_SCHJ = ? ORDER BY KS_SORT, KS_ID"),
+               {year.id});
+    while (q.next()) {
+        const QString key = q.value(0).toString();
+        if (blank(key) || m.courseByKey_.contains(fold(key)))
+            continue;
+        Course k;
+        k.key = key;
+        k.name = q.value(1).toString().trimmed();
+        const QString kind = q.value(7).toString().trimmed();
+        k.hours = courseHours(q.value(8).toString(), kind, q.value(6).toString().trimmed(),
+                              q.value(2).toString(), q.value(4).toString(), subjectHours);
+        k.min = std::max(0, q.value(9).toInt());
+        k.max = std::max(0, q.value(10).toInt());
+        CourseRow row;
+        row.kind = kind;
+        for (int i = 2; i <= 5; ++i) {
+            const QString s = q.value(i).toString();
+            if (!blank(s) && !row.subjects.contains(fold(s)))
+                row.subjects << fold(s);
+        }
+        m.courseByKey_.insert(fold(key), static_cast<int>(m.courses.size()));
+        m.courses.push_back(k);
+        rows.push_back(row);
+    }
+
+    // Placements on the school year's rails.
+    m.placement.rails.assign(m.courses.size(), RailSet());
+    m.placement.fixed.assign(m.courses.size(), RailSet());
+    if (c.hasTable(QStringLiteral("ckkurs"))) {
+        q = c.exec(QStringLiteral("SELECT CK_BL_ID, CK_KS_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"));
+        while (q.next()) {
+            const int r = m.railIndex(q.value(0).toString());
+            const int k = m.courseIndex(q.value(1).toString());
+            if (r < 0 || k < 0)
+                continue;
+            m.placement.rails[k].add(r);
+            if (q.value(2).toString().trimmed() == QLatin1String("1"))
+                m.placement.fixed[k].add(r);
+        }
+    }
+
+    // Students: the cohort's, and everybody's year field.
+    QHash<QString, int> personByKey;
+    q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_KURSPH FROM kolleg "
+                              "ORDER BY KO_ID"));
+    while (q.next()) {
+        const QString key = fold(q.value(0).toString());
+        if (personByKey.contains(key))
+            continue;
+        Person p;
+        p.key = q.value(0).toString();
+        const QString first = q.value(2).toString().trimmed();
+        p.name = q.value(1).toString().trimmed() +
+                 (first.isEmpty() ? QString() : QStringLiteral(", ") + first);
+        p.own = q.value(3).toString().trimmed() == QString::number(cohort);
+        p.twelve = q.value(3).toString().trimmed() == startYear;
+        personByKey.insert(key, static_cast<int>(m.persons_.size()));
+        if (p.own) {
+            p.student = static_cast<int>(m.students.size());
+            m.students.push_back({p.key, p.name, true, 0, 0, {}});
+        }
+        m.persons_.push_back(p);
+    }
+    m.ownStudents = static_cast<int>(m.students.size());
+
+    // Choice rows; the cohort's that count in its year group are its choices, each of a type.
+    QHash<QString, int> typeByKey;
+    std::vector<std::vector<int>> perStudent(m.students.size()); // rows, in BG_ID order
+    std::vector<int> type;                                       // per row of a choice
+    std::vector<int> course12, course13;
+    q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13, BG_FA_ID, BG_ART "
+                              "FROM belegung ORDER BY BG_ID"));
+    while (q.next()) {
+        const int row = static_cast<int>(m.rows_.size());
+        const int person = personByKey.value(fold(q.value(1).toString()), -1);
+        m.rows_.push_back({q.value(0).toLongLong(), person, -1});
+        course12.push_back(m.courseIndex(q.value(2).toString()));
+        course13.push_back(m.courseIndex(q.value(3).toString()));
+        type.push_back(-1);
+        if (person < 0 || !m.persons_[person].own)
+            continue;
+        const QString art = q.value(5).toString().trimmed();
+        if (!countsIn(m.yearGroup, art))
+            continue;
+        perStudent[m.persons_[person].student].push_back(row);
+        const QString subject = fold(q.value(4).toString());
+        if (blank(subject))
+            continue;
+        const bool advanced = advancedKind(art);
+        const QString tk = subject + (advanced ? QStringLiteral("|L") : QStringLiteral("|G"));
+        int t = typeByKey.value(tk, -1);
+        if (t < 0) {
+            ChoiceType ct;
+            ct.subject = subject;
+            ct.advanced = advanced;
+            for (size_t k = 0; k < m.courses.size(); ++k)
+                if (rows[k].subjects.contains(subject) &&
+                    (advanced ? advancedKind(rows[k].kind) : basicKind(rows[k].kind)))
+                    ct.candidates.push_back(static_cast<int>(k));
+            t = static_cast<int>(m.types.size());
+            typeByKey.insert(tk, t);
+            m.types.push_back(std::move(ct));
+        }
+        if (!m.types[t].candidates.empty())
+            type.back() = t;
+    }
+    for (size_t s = 0; s < m.students.size(); ++s) {
+        m.students[s].firstChoice = static_cast<int>(m.choices.size());
+        for (int row : perStudent[s]) {
+            m.rows_[row].choice = static_cast<int>(m.choices.size());
+            m.choices.push_back({m.rows_[row].bgId, static_cast<int>(s), type[row]});
+            if (type[row] >= 0)
+                ++m.types[type[row]].count;
+            else
+                ++m.unservable;
+        }
+        m.students[s].choiceCount = static_cast<int>(m.choices.size()) - m.students[s].firstChoice;
+    }
+
+    // The cohort's courses: those its choices can take, and those of its subject offer.
+    for (const ChoiceType& t : m.types)
+        for (int k : t.candidates)
+            m.courses[k].own = true;
+    for (size_t k = 0; k < m.courses.size(); ++k) {
+        const CourseRow& cr = rows[k];
+        if (!(basicKind(cr.kind) || advancedKind(cr.kind)))
+            continue;
+        for (const QString& s : cr.subjects)
+            if (cohortSubjects.contains(s))
+                m.courses[k].own = true;
+    }
+    for (const Course& k : m.courses) {
+        if (!k.own)
+            continue;
+        ++m.ownCourses;
+        if (k.hours <= 0)
+            m.withoutHours << k.name;
+    }
+
+    // Parallel groups: own courses joined by the choice types they serve.
+    UnionFind uf(static_cast<int>(m.courses.size()));
+    for (const ChoiceType& t : m.types)
+        for (size_t i = 1; i < t.candidates.size(); ++i)
+            uf.join(t.candidates[0], t.candidates[i]);
+    QHash<int, int> groupOf;
+    for (size_t k = 0; k < m.courses.size(); ++k) {
+        if (!m.courses[k].own)
+            continue;
+        const int root = uf.find(static_cast<int>(k));
+        int g = groupOf.value(root, -1);
+        if (g < 0) {
+            g = static_cast<int>(m.groups.size());
+            groupOf.insert(root, g);
+            m.groups.emplace_back();
+        }
+        m.courses[k].group = g;
+        m.groups[g].courses.push_back(static_cast<int>(k));
+    }
+    for (Group& g : m.groups) {
+        QStringList names;
+        for (int k : g.courses)
+            names << m.courses[k].name;
+        g.label = names.join(QLatin1Char(' '));
+    }
+    m.distribute(course12, course13);
+    return m;
+}
+
+void Model::refresh(db::Connection& c) {
+    std::vector<int> course12(rows_.size(), -1);
+    std::vector<int> course13(rows_.size(), -1);
+    QSqlQuery q = c.exec(
+        QStringLiteral("SELECT BG_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY BG_ID"));
+    size_t row = 0;
+    while (q.next()) {
+        const qint64 id = q.value(0).toLongLong();
+        while (row < rows_.size() && rows_[row].bgId < id)
+            ++row;
+        if (row == rows_.size())
+            break;
+        if (rows_[row].bgId != id)
+            continue; // a row that came later: it waits for the next load
+        course12[row] = courseIndex(q.value(1).toString());
+        course13[row] = courseIndex(q.value(2).toString());
+    }
+    distribute(course12, course13);
+}
+
+void Model::distribute(const std::vector<int>& course12, const std::vector<int>& course13) {
+    assignment.assign(choices.size(), -1);
+    students.resize(ownStudents);
+    for (Student& s : students)
+        s.fixedCourses.clear();
+    std::vector<int> rowCount(courses.size(), 0);
+    std::vector<std::vector<int>> other(persons_.size());
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        const int k12 = course12[r];
+        const int k13 = course13[r];
+        if (k12 >= 0)
+            ++rowCount[k12];
+        if (k13 >= 0 && k13 != k12)
+            ++rowCount[k13];
+        const int person = rows_[r].person;
+        if (person < 0)
+            continue;
+        const Person& p = persons_[person];
+        const int course = p.twelve ? k12 : k13;
+        if (rows_[r].choice >= 0)
+            assignment[rows_[r].choice] = yearGroup == 12 ? k12 : k13;
+        else if (course >= 0 && p.own)
+            students[p.student].fixedCourses.push_back(course);
+        else if (course >= 0)
+            other[person].push_back(course);
+    }
+    // Students of other cohorts in one of the cohort's courses, in the order of kolleg.
+    for (size_t person = 0; person < persons_.size(); ++person) {
+        const std::vector<int>& fc = other[person];
+        if (std::any_of(fc.begin(), fc.end(), [&](int k) { return courses[k].own; }))
+            students.push_back({persons_[person].key, persons_[person].name, false, 0, 0, fc});
+    }
+    // Fixed loads: every row naming the course, less the choices the blocking may move.
+    for (size_t k = 0; k < courses.size(); ++k)
+        courses[k].fixedLoad = rowCount[k];
+    for (size_t i = 0; i < choices.size(); ++i)
+        if (choices[i].type >= 0 && assignment[i] >= 0)
+            --courses[assignment[i]].fixedLoad;
+    for (Group& g : groups) {
+        g.total = 0;
+        for (int k : g.courses)
+            g.total += courses[k].fixedLoad;
+    }
+    for (const ChoiceType& t : types)
+        if (!t.candidates.empty())
+            groups[courses[t.candidates[0]].group].total += t.count;
+    for (Group& g : groups)
+        computeBounds(*this, g);
+}
+
+int Model::courseIndex(const QString& key) const {
+    if (key.isEmpty())
+        return -1;
+    // Keys are mostly stored as written: look them up so before folding their case.
+    const auto it = courseByKey_.constFind(key);
+    return it != courseByKey_.constEnd() ? it.value() : courseByKey_.value(fold(key), -1);
+}
+
+int Model::railIndex(const QString& key) const {
+    return key.isEmpty() ? -1 : railByKey_.value(fold(key), -1);
+}
+
+bool Model::serves(int course, int choice) const {
+    const int t = choices[choice].type;
+    if (t < 0 || course < 0)
+        return false;
+    const auto& cand = types[t].candidates;
+    return std::binary_search(cand.begin(), cand.end(), course);
+}
+
+int Model::placedHours(const Placement& p, int course) const {
+    int h = 0;
+    p.rails[course].forEach([&](int r) { h += rails[r].hours; });
+    return h;
+}
+
+int Model::totalRailHours() const {
+    int h = 0;
+    for (const Rail& r : rails)
+        h += r.hours;
+    return h;
+}
+
+void Model::setPlacement(const PlainPlacement& plain) {
+    placement.rails.assign(courses.size(), RailSet());
+    placement.fixed.assign(courses.size(), RailSet());
+    for (auto it = plain.constBegin(); it != plain.constEnd(); ++it) {
+        const int k = courseIndex(it.key());
+        if (k < 0)
+            continue;
+        for (const PlacedRail& pr : it.value()) {
+            const int r = railIndex(pr.railKey);
+            if (r < 0)
+                continue;
+            placement.rails[k].add(r);
+            if (pr.fixed)
+                placement.fixed[k].add(r);
+        }
+    }
+}
+
+PlainPlacement Model::plain(const Placement& p) const {
+    PlainPlacement out;
+    for (size_t k = 0; k < courses.size(); ++k) {
+        if (p.rails[k].empty())
+            continue;
+        QList<PlacedRail>& list = out[courses[k].key];
+        p.rails[k].forEach([&](int r) { list.push_back({rails[r].key, p.fixed[k].has(r)}); });
+    }
+    return out;
+}
+
+} // namespace blocking

@@ -1,0 +1,191 @@
+#pragma once
+
+#include "blocking/RailSet.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace db {
+class Connection;
+}
+
+// Automatic blocking: courses of one cohort onto the rails of the school year, and its students
+// into parallel courses, so that no student has two courses on one rail and parallel courses
+// are equal in size. The library reads the block-formation database and writes its result;
+// it knows no window, so the placement workspace and kubb call it alike.
+namespace blocking {
+
+// The current school year as the run knows it (SchjID, SchjBez).
+struct SchoolYear {
+    QString id;
+    QString bez;
+};
+
+// "Restliche Kurse": placed courses stay, only hours still to place are placed.
+// "Alles neu": every placement not marked fixed may move.
+enum class Mode { Rest, All };
+
+struct Rail {
+    QString key; // BL_VFP_ID, as ckkurs names the rail
+    qint64 id = 0;
+    QString name; // BL_BEZ
+    int hours = 0;
+};
+
+struct Course {
+    QString key;   // KS_VFP_ID
+    QString name;  // KS_BEZ
+    int hours = 0; // the weekly hours it needs on rails, as the workspace counts them; 0: unknown
+    bool own = false; // a course of the cohort: the blocking places it and fills it
+    int min = 0;      // KS_MIN, 0: not set
+    int max = 0;      // KS_MAX, 0: not set
+    int group = -1;   // its parallel group (own courses)
+    // Choice rows naming the course that the blocking does not move: the other cohort's in a
+    // course of both year groups, rows that do not count in this year group, choices no course
+    // of their subject and kind can serve.
+    int fixedLoad = 0;
+};
+
+// What a choice asks for: a course of the subject (any of KS_FA_ID1..4) and the kind.
+struct ChoiceType {
+    QString subject;
+    bool advanced = false;
+    std::vector<int> candidates; // own courses, ascending
+    int count = 0;               // choices of this type
+};
+
+// A choice of a student of the cohort that counts in his year group (its BG_ART).
+struct Choice {
+    qint64 bgId = 0;
+    int student = 0;
+    int type = -1; // -1: no course serves it; it keeps what it has
+};
+
+struct Student {
+    QString key;
+    QString name;
+    bool own = false;    // of the cohort; otherwise he sits in one of its courses
+    int firstChoice = 0; // his choices are [firstChoice, firstChoice + choiceCount)
+    int choiceCount = 0;
+    // Courses of his other rows in his year field (of the school year); the blocking does not
+    // change them, but moves some of them across rails.
+    std::vector<int> fixedCourses;
+};
+
+// Parallel courses: own courses joined by the choices they can serve. Their sizes should be
+// equal; the bounds say how close the counting allows.
+struct Group {
+    std::vector<int> courses;
+    int total = 0; // students when every choice has a course
+    int differenceBound = 0;
+    long long squareBound = 0; // least sum of the squared sizes (k times the squared deviation)
+    double deviationBound = 0;
+    bool limitsReachable = true; // KS_MIN/KS_MAX can all hold at once by counting
+    QString label;               // the course names, as reports show the group
+};
+
+// Where the courses stand: per course the rails it is on, and those of them marked fixed.
+struct Placement {
+    std::vector<RailSet> rails;
+    std::vector<RailSet> fixed;
+};
+
+// Per choice the course in the student's year field; -1: none (or one not of this school year).
+using Assignment = std::vector<int>;
+
+// A placement as the workspace's grid holds it: course key -> its rails (BL_VFP_ID) with the
+// fixed mark.
+struct PlacedRail {
+    QString railKey;
+    bool fixed = false;
+    bool operator==(const PlacedRail&) const = default;
+};
+using PlainPlacement = QHash<QString, QList<PlacedRail>>;
+
+// One cohort of the current school year, read from the database: the rails of the school year,
+// all its courses (those of the cohort marked own), the cohort's students with their choices,
+// and the students of other cohorts who sit in one of its courses. Ids are dense indexes into
+// the vectors. Loading reads; nothing is written.
+//
+// A choice counts in the cohort's year group by its BG_ART as the pre-assignment counts it
+// (L, A, S, C, X in 12; L, B, S, C, X in 13). A course of the school year serves it when one of
+// KS_FA_ID1..4 is its subject and the kind fits: "L" for an advanced choice, "G" or "K" (the
+// administration's basic course) otherwise. KS_JGST is not asked: the administration codes year
+// group 12 as "11" and 13 as "12" ("50" both), while the workspace reads "12" and "13"; the
+// subject keys belong to one cohort's offer anyway. The cohort's courses are those that serve
+// one of its choices, and those of its subject offer (FA_KURSPH) that nobody chose.
+class Model {
+public:
+    // Throws std::runtime_error (German) when the cohort is neither year group 12 nor 13 of the
+    // school year, or the school year has more rails than kMaxRails.
+    static Model load(db::Connection& c, const SchoolYear& year, int cohort);
+
+    int cohort = 0;
+    int yearGroup = 12;
+    QString courseField; // BG_KS_ID_12 or BG_KS_ID_13
+
+    std::vector<Rail> rails;
+    std::vector<Course> courses;
+    std::vector<ChoiceType> types;
+    std::vector<Choice> choices;
+    std::vector<Student> students; // the cohort's first
+    std::vector<Group> groups;
+
+    Placement placement;   // as loaded, or as last set
+    Assignment assignment; // as loaded
+
+    int ownStudents = 0;
+    int ownCourses = 0;
+    int unservable = 0; // choices no course can serve
+    // Courses of the cohort that have no hours (they cannot be placed).
+    QStringList withoutHours;
+
+    int courseIndex(const QString& key) const; // -1 when unknown
+    int railIndex(const QString& key) const;
+    bool serves(int course, int choice) const;
+    int placedHours(const Placement& p, int course) const;
+    int totalRailHours() const;
+
+    // Reads the students' courses afresh (both year fields of every choice row), as after a
+    // command that moved students; courses, rails and choices stay as loaded. Much faster than
+    // a load: the workspace runs it with every command.
+    void refresh(db::Connection& c);
+
+    // The placement of the workspace's grid instead of the one loaded; courses it does not name
+    // stand on no rail, unknown keys are passed over.
+    void setPlacement(const PlainPlacement& plain);
+    PlainPlacement plain(const Placement& p) const;
+
+private:
+    struct Person {
+        QString key;
+        QString name;
+        bool own = false;
+        bool twelve = true; // his courses are in BG_KS_ID_12
+        int student = -1;   // of the cohort: his index in students
+    };
+    struct Row {
+        qint64 bgId = 0;
+        int person = -1; // -1: a student missing from kolleg
+        int choice = -1; // a choice of the cohort
+    };
+    // Assignment, the fixed courses, the other cohorts' students and the fixed loads from the
+    // rows' year fields (course indexes per row).
+    void distribute(const std::vector<int>& course12, const std::vector<int>& course13);
+
+    QHash<QString, int> courseByKey_;
+    QHash<QString, int> railByKey_;
+    std::vector<Person> persons_;
+    std::vector<Row> rows_; // every choice row, in BG_ID order
+};
+
+// Weekly hours of a course as the workspace counts them: KS_STD when filled, otherwise 5 for
+// an advanced course and the subject's basic-course hours (FA_STDGK) for a basic one.
+int courseHours(const QString& std, const QString& kind, const QString& yearCode,
+                const QString& subject1, const QString& subject3,
+                const QHash<QString, int>& subjectHours);
+
+} // namespace blocking

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "blocking/Evaluation.h"
+#include "blocking/Model.h"
+
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+namespace blocking {
+
+// What the search may change: per course the rails it keeps (fixed placements; in the mode
+// "Restliche Kurse" every placement), and the rail sets its remaining hours may take. A course
+// takes as few rails as its hours allow, their hours adding up exactly (as "Schiene auffüllen"
+// splits a course), never one rail twice; where no rails add up exactly, the fewest that cover
+// them with the least to spare.
+struct Freedom {
+    std::vector<RailSet> kept;
+    std::vector<std::vector<RailSet>> options; // empty: the course stays as it stands
+    QStringList unplaceable;                   // courses whose remaining hours no rails can take
+};
+Freedom freedom(const Model& m, Mode mode);
+
+struct Progress {
+    double seconds = 0;
+    Evaluation best;
+};
+
+struct Options {
+    Mode mode = Mode::Rest;
+    double seconds = 10;    // time limit
+    std::uint64_t seed = 1; // the same seed and number of threads give the same plan
+    int threads = 0;        // independent search chains, one per thread; 0: one per core
+    // Called on the calling thread whenever the best plan got better (at most ten times a
+    // second, and once at the end).
+    std::function<void(const Progress&)> progress;
+    // Set from anywhere to stop; the best plan found so far is the result.
+    const std::atomic<bool>* cancel = nullptr;
+    // Stops after so many rounds of the chains (0: no limit); for reproducing a run exactly
+    // regardless of the machine's speed.
+    long long rounds = 0;
+};
+
+struct Result {
+    Placement placement;
+    Assignment assignment;
+    Evaluation before;
+    Evaluation after;
+    QStringList reasons; // why collisions remain, where a simple reason exists
+    bool cancelled = false;
+    double seconds = 0;
+    double secondsToCollisionFree = -1; // -1: not reached
+    double secondsToOptimal = -1;
+    long long moves = 0;
+};
+
+// Places the cohort's courses and fills its parallel courses: simulated annealing over the
+// courses' rails in several chains, each student's choices solved exactly for every placement
+// tried. Stops when the plan is optimal, at the time limit, or when cancelled.
+Result block(const Model& m, const Options& o);
+
+// Why students still collide, where a simple reason exists: a student whose courses need more
+// hours or rails than the school year has, two courses of his that cannot move on one rail,
+// courses whose hours no rails can take, a course of both year groups whose students of the
+// other cohort leave it no rail.
+QStringList reasons(const Model& m, const Freedom& f, const Placement& p, const Assignment& a);
+
+} // namespace blocking

@@ -1,0 +1,141 @@
+// kubb block, kubb evaluate: automatic blocking of one cohort, and its evaluation.
+#include "cli/Commands.h"
+
+#include "blocking/Evaluation.h"
+#include "blocking/Model.h"
+#include "blocking/Search.h"
+#include "blocking/Write.h"
+#include "common/Session.h"
+#include "db/Database.h"
+#include "platform/Paths.h"
+#include "platform/RunState.h"
+
+#include <QJsonDocument>
+
+namespace cli {
+
+namespace {
+
+struct Target {
+    QString path;
+    blocking::SchoolYear year;
+    int cohort = 0;
+};
+
+Target target(const Args& a) {
+    Target t;
+    t.path = pathArg(a.required(QStringLiteral("--db")));
+    bool ok = false;
+    t.cohort = a.required(QStringLiteral("--cohort")).toInt(&ok);
+    if (!ok)
+        throw UsageError(QStringLiteral("--cohort braucht ein Jahr (YYYY)"));
+    platform::RunState s;
+    const platform::SplitPath parts = platform::splitPath(t.path);
+    s.DatenPfad = parts.dir;
+    s.DatenDatei = parts.file;
+    { db::Connection probe(s.databasePath()); } // names the file when it cannot be opened
+    common::LiesSchj(s, host());
+    if (s.SchjID.isEmpty())
+        throw std::runtime_error(
+            QStringLiteral("Die Datenbank %1 hat kein Schuljahr.").arg(t.path).toStdString());
+    t.year = {s.SchjID, s.SchjBez};
+    return t;
+}
+
+blocking::Model load(const Target& t) {
+    db::Connection c(t.path);
+    return blocking::Model::load(c, t.year, t.cohort);
+}
+
+void printHeader(const blocking::Model& m) {
+    out() << "Jahrgang " << m.cohort << " (Jahrgangsstufe " << m.yearGroup << "): " << m.ownStudents
+          << " Schüler, " << m.ownCourses << " Kurse, " << m.rails.size() << " Schienen\n";
+}
+
+void printLines(const QStringList& lines, const char* indent) {
+    for (const QString& l : lines)
+        out() << indent << l << "\n";
+}
+
+QString seconds(double s) {
+    return QString::number(s, 'f', 2) + QStringLiteral(" s");
+}
+
+} // namespace
+
+int runEvaluate(const Args& a) {
+    a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--json")});
+    const Target t = target(a);
+    const blocking::Model m = load(t);
+    const blocking::Evaluation e = blocking::evaluate(m);
+    if (a.flag(QStringLiteral("--json"))) {
+        QJsonObject o = blocking::toJson(e);
+        o.insert(QStringLiteral("cohort"), m.cohort);
+        o.insert(QStringLiteral("yearGroup"), m.yearGroup);
+        o.insert(QStringLiteral("rails"), static_cast<int>(m.rails.size()));
+        out() << QJsonDocument(o).toJson(QJsonDocument::Indented);
+    } else {
+        printHeader(m);
+        printLines(blocking::describe(e), "");
+    }
+    out().flush();
+    return 0;
+}
+
+int runBlock(const Args& a) {
+    a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--mode"),
+                 QStringLiteral("--seconds"), QStringLiteral("--seed"),
+                 QStringLiteral("--threads")});
+    const Target t = target(a);
+    blocking::Options o;
+    const QString mode = a.value(QStringLiteral("--mode"));
+    if (mode == QLatin1String("all"))
+        o.mode = blocking::Mode::All;
+    else if (!mode.isEmpty() && mode != QLatin1String("rest"))
+        throw UsageError(QStringLiteral("--mode ist rest oder all"));
+    bool ok = true;
+    if (!a.value(QStringLiteral("--seconds")).isEmpty())
+        o.seconds = a.value(QStringLiteral("--seconds")).toDouble(&ok);
+    if (!ok || o.seconds <= 0)
+        throw UsageError(QStringLiteral("--seconds braucht eine Zahl über 0"));
+    if (!a.value(QStringLiteral("--seed")).isEmpty())
+        o.seed = a.value(QStringLiteral("--seed")).toULongLong(&ok);
+    if (!ok)
+        throw UsageError(QStringLiteral("--seed braucht eine ganze Zahl"));
+    if (!a.value(QStringLiteral("--threads")).isEmpty())
+        o.threads = a.value(QStringLiteral("--threads")).toInt(&ok);
+    if (!ok || o.threads < 0)
+        throw UsageError(QStringLiteral("--threads braucht eine ganze Zahl"));
+
+    blocking::Result r;
+    {
+        db::Connection c(t.path);
+        const blocking::Model m = blocking::Model::load(c, t.year, t.cohort);
+        printHeader(m);
+        // As the workspace says it on loading; these courses cannot be placed.
+        for (const QString& name : m.withoutHours)
+            out() << "Bei " << name << " fehlt die Stundenzahl!\n";
+        r = blocking::block(m, o);
+        blocking::write(c, m, r.placement, r.assignment);
+    }
+    // What now stands in the database.
+    const blocking::Evaluation after = blocking::evaluate(load(t));
+    out() << "Vorher:\n";
+    printLines(blocking::describe(r.before), "  ");
+    out() << "Nachher:\n";
+    printLines(blocking::describe(after), "  ");
+    if (!r.reasons.isEmpty()) {
+        out() << "Gründe der Kollisionen:\n";
+        printLines(r.reasons, "  ");
+    }
+    if (r.secondsToCollisionFree >= 0)
+        out() << "Kollisionsfrei nach " << seconds(r.secondsToCollisionFree) << "\n";
+    if (r.secondsToOptimal >= 0)
+        out() << "Optimal nach " << seconds(r.secondsToOptimal) << "\n";
+    out() << "Suche: " << seconds(r.seconds) << ", " << r.moves << " Züge"
+          << (r.cancelled ? ", abgebrochen" : "") << "\n";
+    out().flush();
+    return 0;
+}
+
+} // namespace cli

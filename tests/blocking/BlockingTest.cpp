@@ -1,0 +1,269 @@
+// Small schools whose best plan is worked out by hand: the search must find it, write it as
+// the workspace's saving would, and say why it cannot do better where it cannot.
+#include "Generator.h"
+#include "Hand.h"
+
+#include "blocking/Evaluation.h"
+#include "db/Database.h"
+
+#include <gtest/gtest.h>
+
+using blocking::Mode;
+using test::Hand;
+
+TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
+    Hand h;
+    h.rail(1, 3);
+    h.rail(2, 3);
+    const QString c1 = h.course(1, "C1", 1, 3);
+    const QString c2 = h.course(2, "C2", 2, 3);
+    const QString c3 = h.course(3, "C3", 3, 3);
+    for (int s = 1; s <= 3; ++s)
+        h.student(s);
+    // Nine hours on six: P01 collides whatever happens; the others need not, if C2 has a rail
+    // of its own.
+    for (int f : {1, 2, 3})
+        h.choice(1, f);
+    for (int f : {1, 2})
+        h.choice(2, f);
+    for (int f : {2, 3})
+        h.choice(3, f);
+
+    const blocking::Result r = h.block(Mode::All, 2009, 30);
+
+    EXPECT_EQ(r.after.collisions, 1);
+    EXPECT_FALSE(r.after.optimal);
+    EXPECT_EQ(r.reasons, QStringList{"Name1, Vor1: Seine Kurse brauchen 9 Stunden, alle Schienen "
+                                     "zusammen haben 6."});
+    EXPECT_EQ(h.railsOf(c1), h.railsOf(c3));
+    EXPECT_NE(h.railsOf(c1), h.railsOf(c2));
+    EXPECT_EQ(h.railsOf(c2).size(), 1);
+}
+
+TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
+    Hand h;
+    for (int r = 1; r <= 3; ++r)
+        h.rail(r, 3);
+    const QString m1 = h.course(1, "M1", 1, 3);
+    const QString d1 = h.course(2, "D1", 2, 3);
+    const QString e1 = h.course(3, "E1", 3, 3);
+    h.place(1, m1, true);
+    h.place(2, d1, true);
+    h.place(1, e1);
+    h.student(1);
+    h.student(2);
+    h.choice(1, 1, "S", m1);
+    h.choice(1, 3, "S", e1);
+    h.choice(2, 2, "S", d1);
+    h.choice(2, 3, "S", e1);
+    const QString fixed = "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID FROM ckkurs "
+                          "WHERE CK_FIX = '1' ORDER BY CK_ID";
+    const QStringList fixedBefore = h.db.rows(fixed);
+
+    // E1 is placed, so it stays on M1's rail.
+    const blocking::Result rest = h.block(Mode::Rest);
+    EXPECT_EQ(rest.after.collisions, 1);
+    EXPECT_EQ(rest.reasons,
+              QStringList{"Name1, Vor1: Die Kurse M1 und E1 liegen fest auf der Schiene S1."});
+    EXPECT_EQ(h.railsOf(e1), QStringList{"S1"});
+
+    // Everything anew: only S3 is free of both fixed courses.
+    const blocking::Result all = h.block(Mode::All);
+    EXPECT_EQ(all.after.collisions, 0);
+    EXPECT_TRUE(all.after.optimal);
+    EXPECT_EQ(h.db.rows(fixed), fixedBefore);
+    EXPECT_EQ(h.db.rows("SELECT CK_BL_ID, CK_VFP_ID, CK_FIX FROM ckkurs WHERE CK_KS_ID = ?", {e1}),
+              QStringList{"     3|3|0"});
+}
+
+TEST(Blocking, KsMaxBindsAndTheBoundKnowsIt) {
+    Hand h;
+    h.rail(1, 3);
+    const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", 4}});
+    const QString b2 = h.course(2, "B2", 1, 3);
+    for (int s = 1; s <= 10; ++s) {
+        h.student(s);
+        h.choice(s, 1, "S", b1);
+    }
+
+    const blocking::Result r = h.block(Mode::All);
+
+    // Ten students, at most four in B1: 4 and 6 is as even as it gets.
+    EXPECT_EQ(h.size(b1), 4);
+    EXPECT_EQ(h.size(b2), 6);
+    EXPECT_EQ(r.after.outsideLimits, 0);
+    EXPECT_EQ(r.after.largestDifference, 2);
+    EXPECT_EQ(r.after.differenceBound, 2);
+    EXPECT_DOUBLE_EQ(r.after.squaredDeviation, 2.0);
+    EXPECT_DOUBLE_EQ(r.after.deviationBound, 2.0);
+    EXPECT_TRUE(r.after.optimal);
+}
+
+TEST(Blocking, AnAdvancedCourseOfFiveHoursTakesAThreeAndATwoHourRail) {
+    Hand h;
+    h.rail(1, 3);
+    h.rail(2, 2);
+    h.rail(3, 3);
+    h.rail(4, 2);
+    const QString lm = h.course(1, "LM", 1, 5, {{"KS_LKGK", "L"}});
+    const QString d1 = h.course(2, "D1", 2, 3);
+    const QString g1 = h.course(3, "G1", 3, 2);
+    h.place(1, d1, true);
+    h.place(2, g1, true);
+    for (int s = 1; s <= 3; ++s) {
+        h.student(s);
+        h.choice(s, 1, "L");
+        h.choice(s, 2, "S", d1);
+        h.choice(s, 3, "S", g1);
+    }
+
+    const blocking::Result r = h.block(Mode::All);
+
+    EXPECT_TRUE(r.after.optimal);
+    EXPECT_EQ(
+        h.db.rows("SELECT CK_BL_ID, CK_VFP_ID FROM ckkurs WHERE CK_KS_ID = ? ORDER BY CK_ID", {lm}),
+        QStringList({"     3|3", "     4|4"}));
+    EXPECT_EQ(h.size(lm), 3);
+}
+
+TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOther) {
+    Hand h;
+    h.rail(1, 3);
+    const QString g1 = h.course(1, "G1", 2, 3);
+    const QString sg = h.course(2, "SG", 1, 3, {{"KS_FA_ID2", Hand::subjectKey(2)}});
+    std::vector<qint64> sk;
+    for (int s = 1; s <= 8; ++s) {
+        h.student(s);
+        if (s <= 6)
+            h.choice(s, 2, "S", g1);
+        else
+            sk.push_back(h.choice(s, 1, "S"));
+    }
+
+    const blocking::Result r = h.block(Mode::All);
+
+    // Two choices only SG serves and six either: four and four.
+    EXPECT_EQ(h.courseOf(sk[0]), sg);
+    EXPECT_EQ(h.courseOf(sk[1]), sg);
+    EXPECT_EQ(h.size(g1), 4);
+    EXPECT_EQ(h.size(sg), 4);
+    EXPECT_EQ(r.before.withoutCourse, 2);
+    EXPECT_EQ(r.after.withoutCourse, 0);
+    EXPECT_TRUE(r.after.optimal);
+}
+
+TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUntouched) {
+    Hand h;
+    h.rail(1, 2);
+    h.rail(2, 2);
+    h.subject(1, "2009");
+    h.subject(9, "2008");
+    h.subject(8, "2008");
+    const test::Row both = {{"KS_JGST", "50"}, {"KS_FA_ID3", Hand::subjectKey(9)}};
+    const QString ps1 = h.course(1, "5Ps1", 1, 2, both);
+    const QString ps2 = h.course(2, "5Ps2", 1, 2, both);
+    const QString x = h.course(3, "2X1", 8, 2, {{"KS_JGST", "12"}});
+    h.place(1, x);
+    h.student(9, "2008");
+    h.choice(9, 9, "S", ps1, "2008");
+    h.choice(9, 8, "S", x, "2008");
+    for (int s = 1; s <= 3; ++s) {
+        h.student(s);
+        h.choice(s, 1, "S", ps1);
+    }
+    const QString other = "SELECT * FROM belegung WHERE BG_KO_ID = 'P09' ORDER BY BG_ID";
+    const QStringList before = h.db.rows(other);
+
+    const blocking::Result r = h.block(Mode::All);
+
+    // P09 of 2008 sits in 5Ps1 and has 2X1 on S1: 5Ps1 goes to S2; four students, two each.
+    EXPECT_EQ(h.railsOf(ps1), QStringList{"S2"});
+    EXPECT_EQ(h.railsOf(x), QStringList{"S1"});
+    EXPECT_EQ(h.db.rows(other), before);
+    EXPECT_EQ(h.size(ps1), 2);
+    EXPECT_EQ(h.size(ps2), 2);
+    EXPECT_EQ(r.after.collisions, 0);
+    EXPECT_TRUE(r.after.optimal);
+}
+
+TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
+    Hand h;
+    h.rail(1, 2);
+    h.rail(2, 2);
+    h.subject(1, "2009");
+    h.subject(9, "2008");
+    h.subject(8, "2008");
+    const QString ps =
+        h.course(1, "5Ps1", 1, 2, {{"KS_JGST", "50"}, {"KS_FA_ID3", Hand::subjectKey(9)}});
+    const QString x1 = h.course(2, "2X1", 8, 2, {{"KS_JGST", "12"}});
+    const QString x2 = h.course(3, "2X2", 8, 2, {{"KS_JGST", "12"}});
+    h.place(1, x1);
+    h.place(2, x2);
+    for (int s : {9, 10}) {
+        h.student(s, "2008");
+        h.choice(s, 9, "S", ps, "2008");
+        h.choice(s, 8, "S", s == 9 ? x1 : x2, "2008");
+    }
+    h.student(1);
+    h.choice(1, 1, "S", ps);
+
+    const blocking::Result r = h.block(Mode::All, 2009, 20);
+
+    // Whichever rail 5Ps1 takes, one of P09 and P10 meets his 2X course there.
+    EXPECT_EQ(r.after.collisions, 1);
+    EXPECT_EQ(r.reasons, QStringList{"Kurs 5Ps1: Seine Schüler des anderen Jahrgangs haben auf "
+                                     "jeder Schiene, die er nehmen kann, schon einen Kurs."});
+}
+
+TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
+    Hand h;
+    h.rail(1, 3);
+    h.rail(2, 3);
+    h.rail(3, 2);
+    const QString d1 = h.course(1, "D1", 1, 3, {{"KS_MAX", 2}});
+    const QString d2 = h.course(2, "D2", 1, 3);
+    h.course(3, "D3", 1, 3); // on no rail
+    const QString g1 = h.course(4, "G1", 2, 2);
+    const QString e1 = h.course(5, "E1", 4, 3);
+    h.place(1, d1);
+    h.place(2, d2);
+    h.place(3, g1);
+    h.place(1, e1);
+    for (int s = 1; s <= 6; ++s)
+        h.student(s);
+    h.choice(1, 1, "S", d1);
+    h.choice(1, 2, "S", g1);
+    h.choice(1, 3, "X"); // no course teaches subject 3
+    h.choice(2, 1, "S", d1);
+    h.choice(2, 2, "C", g1);
+    h.choice(3, 1, "S", d2);
+    h.choice(4, 1, "S");     // still without its course
+    h.choice(5, 1, "L", d1); // an advanced choice in a basic course
+    h.choice(5, 1, "B", d2); // counts in year group 13 only
+    h.choice(6, 1, "A", d1);
+    h.choice(6, 4, "S", e1); // E1 and D1 share S1
+
+    const blocking::Evaluation e = blocking::evaluate(h.model());
+
+    EXPECT_EQ(e.students, 6);
+    EXPECT_EQ(e.courses, 5);
+    EXPECT_EQ(e.collisions, 1);
+    // P01's subject 3, P04's D and P05's advanced D.
+    EXPECT_EQ(e.withoutCourse, 3);
+    EXPECT_EQ(e.outsideLimits, 1); // D1 holds 4 of at most 2
+    EXPECT_EQ(e.unplaced, 1);
+    // D1 4, D2 2 (with P05's B row), D3 0: mean 2, squares 4 + 0 + 4. P05's two rows stay
+    // where they are; five basic choices of D move: at best D1 2 (its limit), D2 3, D3 2, whose
+    // squares 17 lie 17 - 49/3 above the least.
+    EXPECT_EQ(e.largestDifference, 4);
+    EXPECT_EQ(e.largestDifferenceGroup, "D1 D2 D3");
+    EXPECT_DOUBLE_EQ(e.squaredDeviation, 8.0);
+    EXPECT_EQ(e.differenceBound, 1);
+    EXPECT_NEAR(e.deviationBound, 2.0 / 3.0, 1e-9);
+    EXPECT_FALSE(e.optimal);
+    EXPECT_EQ(blocking::describe(e),
+              QStringList({"Kollisionen (Schüler): 1", "Belegungen ohne Kurs: 3",
+                           "Kurse außerhalb ihrer Grenzen: 1", "Kurse nicht gesetzt: 1",
+                           "Größte Differenz: 4 (D1 D2 D3), Schranke 1",
+                           "Summe der Abweichungsquadrate: 8.00, Schranke 0.67"}));
+}

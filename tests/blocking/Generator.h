@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// Realistic schools for the automatic blocking, for the tests and the benchmarks: students'
+// choices correlated as in a real school (two advanced courses from popular pairs, compulsory
+// subjects, a language, sciences, social and arts subjects, electives), several parallel
+// courses per subject, advanced courses or an elective on two rails, some placements fixed.
+//
+// Every school is made around a hidden plan: courses on rails and students in courses such
+// that nobody collides; then the students are put into the first parallel course of each
+// choice (as the pre-assignment leaves them), half of the courses onto random rails, and the
+// fixed placements where the plan has them. A collision-free plan therefore exists. Choices
+// that do not fit the hidden plan are dropped while the school is made (optional ones first).
+// A second cohort (year group 13) stands as blocked the year before: its students and courses,
+// and the courses of both year groups, are where the plan has them.
+namespace test {
+
+struct SchoolSettings {
+    std::uint64_t seed = 1;
+    int students = 120; // per cohort
+    int cohorts = 1;    // 1: cohort 2009 (year group 12); 2: also 2008 (year group 13)
+    int rails = 14;
+    bool splitAdvanced = false; // advanced courses of 5 hours on a 3- and a 2-hour rail
+    int fixed = 4;              // placements marked fixed, per cohort
+    int courseSize = 22;        // the size of a parallel course the school aims at
+    bool solved = false;        // write the hidden plan itself: every course and student in it
+};
+
+struct GeneratedSchool {
+    int courses = 0;  // of cohort 2009
+    int students = 0; // of cohort 2009
+    int choices = 0;  // of cohort 2009
+    int dropped = 0;  // choices that did not fit the hidden plan
+};
+
+// The school year of every generated school.
+inline const QString kGeneratedYear = QStringLiteral("     1");
+inline const QString kGeneratedYearBez = QStringLiteral("2009/2010");
+
+// Writes a new block-formation database at path.
+GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settings);
+
+// Instance i of a family of realistic schools: 99 to 153 students, 12 to 15 rails, advanced
+// courses on one rail or split over two, a few placements fixed.
+SchoolSettings realisticSchool(int i);
+
+// Two cohorts of 400 students on 16 rails: a large school with the rails of a real week.
+SchoolSettings largeSchool();
+
+} // namespace test

@@ -1,0 +1,139 @@
+// kubb block and kubb evaluate on generated realistic schools: the rules every result keeps,
+// and the printed evaluation against one counted from the database with plain queries.
+#include "Generator.h"
+#include "Recount.h"
+
+#include "support/TestDb.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kKubb = QStringLiteral(KUBB_BINARY_DIR "/src/kubb");
+
+QString kubb(const QStringList& args) {
+    QProcess p;
+    p.start(kKubb, args);
+    EXPECT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString block(const QString& path, const QString& mode, const QString& seed = "1") {
+    return kubb({"block", "--db", path, "--cohort", "2009", "--mode", mode, "--seconds", "5",
+                 "--seed", seed, "--threads", "2"});
+}
+
+test::Recount recount(const QString& path) {
+    return test::recount(path, 2009, 2009, test::kGeneratedYear);
+}
+
+void expectPrinted(const test::Printed& p, const test::Recount& r) {
+    EXPECT_EQ(p.collisions, r.collisions);
+    EXPECT_EQ(p.withoutCourse, r.withoutCourse);
+    EXPECT_EQ(p.outsideLimits, r.outsideLimits);
+    EXPECT_EQ(p.unplaced, r.unplaced);
+    EXPECT_EQ(p.largestDifference, r.largestDifference);
+    EXPECT_TRUE(r.groups.contains(p.group)) << p.group.toStdString();
+    EXPECT_EQ(p.differenceBound, r.differenceBound);
+    EXPECT_NEAR(p.squaredDeviation, r.squaredDeviation, 0.006);
+    EXPECT_NEAR(p.deviationBound, r.deviationBound, 0.006);
+    EXPECT_EQ(p.optimal, r.optimal);
+}
+
+// What blocking cohort 2009 must leave alone.
+struct Untouched {
+    QStringList fixed, otherStudents, otherCourses;
+    explicit Untouched(const QString& path)
+        : fixed(test::rowsOf(path, "SELECT * FROM ckkurs WHERE CK_FIX = '1' ORDER BY CK_ID")),
+          otherStudents(test::rowsOf(path, "SELECT b.* FROM belegung b JOIN kolleg k ON "
+                                           "k.KO_VFP_ID = b.BG_KO_ID WHERE k.KO_KURSPH <> '2009' "
+                                           "ORDER BY b.BG_ID")),
+          otherCourses(test::rowsOf(path, "SELECT c.* FROM ckkurs c JOIN kurs k ON k.KS_VFP_ID = "
+                                          "c.CK_KS_ID WHERE k.KS_JGST = '12' ORDER BY c.CK_ID")) {}
+    bool operator==(const Untouched&) const = default;
+};
+
+void expectRulesKept(const QString& path) {
+    const test::Recount r = recount(path);
+    EXPECT_TRUE(r.servedWrongly.isEmpty()) << r.servedWrongly.join(' ').toStdString();
+    EXPECT_EQ(r.unplaced, 0);
+    // Their courses are of the cohort's year group (or of both).
+    EXPECT_EQ(test::rowsOf(path, "SELECT b.BG_ID FROM belegung b JOIN kolleg o ON o.KO_VFP_ID = "
+                                 "b.BG_KO_ID JOIN kurs k ON k.KS_VFP_ID = b.BG_KS_ID_12 WHERE "
+                                 "o.KO_KURSPH = '2009' AND k.KS_JGST NOT IN ('11', '50')"),
+              QStringList());
+    EXPECT_EQ(test::rowsOf(path, "SELECT CK_BL_ID, CK_KS_ID FROM ckkurs GROUP BY CK_BL_ID, "
+                                 "CK_KS_ID HAVING count(*) > 1"),
+              QStringList());
+}
+
+} // namespace
+
+TEST(KubbBlock, KeepsEveryRuleAndPrintsWhatTheDatabaseHolds) {
+    ASSERT_TRUE(QFileInfo(kKubb).isExecutable()) << "build the target kubb first";
+    // One cohort and two, advanced courses on one rail and on two.
+    for (int i : {0, 1, 2, 5}) {
+        SCOPED_TRACE(i);
+        test::TempDir dir;
+        const QString path = dir.path("BB.MDB");
+        test::generateSchool(path, test::realisticSchool(i));
+        const Untouched before(path);
+
+        const QJsonObject json =
+            QJsonDocument::fromJson(
+                kubb({"evaluate", "--db", path, "--cohort", "2009", "--json"}).toUtf8())
+                .object();
+        const test::Recount start = recount(path);
+        EXPECT_EQ(json["collisions"].toInt(), start.collisions);
+        EXPECT_EQ(json["withoutCourse"].toInt(), start.withoutCourse);
+        EXPECT_EQ(json["unplaced"].toInt(), start.unplaced);
+        EXPECT_EQ(json["largestDifference"].toInt(), start.largestDifference);
+        EXPECT_NEAR(json["squaredDeviation"].toDouble(), start.squaredDeviation, 0.006);
+        EXPECT_NEAR(json["deviationBound"].toDouble(), start.deviationBound, 0.006);
+
+        const QString out = block(path, "all");
+        expectRulesKept(path);
+        EXPECT_TRUE(Untouched(path) == before);
+        const test::Printed printed = test::parsePrinted(out, "Nachher:");
+        expectPrinted(printed, recount(path));
+        EXPECT_EQ(printed.collisions, 0) << out.toStdString();
+        EXPECT_TRUE(out.contains("Kollisionsfrei nach"));
+    }
+}
+
+TEST(KubbBlock, TheRestModeKeepsThePlacedCourses) {
+    test::TempDir dir;
+    const QString path = dir.path("BB.MDB");
+    test::generateSchool(path, test::realisticSchool(3));
+    const QString placed = "SELECT CK_ID, CK_BL_ID, CK_KS_ID FROM ckkurs ORDER BY CK_ID";
+    const QStringList before = test::rowsOf(path, placed);
+
+    const QString out = block(path, "rest");
+
+    expectRulesKept(path);
+    const QStringList after = test::rowsOf(path, placed);
+    for (const QString& row : before)
+        EXPECT_TRUE(after.contains(row)) << row.toStdString();
+    expectPrinted(test::parsePrinted(out, "Nachher:"), recount(path));
+}
+
+TEST(KubbBlock, TheSameSeedAndThreadsGiveTheSamePlan) {
+    test::TempDir dir;
+    const QString path = dir.path("BB.MDB");
+    test::generateSchool(path, test::realisticSchool(4));
+    QFile::copy(path, dir.path("COPY.MDB"));
+
+    // Both end before the time limit, at an optimal plan.
+    EXPECT_TRUE(block(path, "all", "4").contains("Optimal nach"));
+    EXPECT_TRUE(block(dir.path("COPY.MDB"), "all", "4").contains("Optimal nach"));
+    for (const QString& sql :
+         {QString("SELECT CK_ID, CK_BL_ID, CK_KS_ID FROM ckkurs ORDER BY CK_ID"),
+          QString("SELECT * FROM belegung ORDER BY BG_ID")})
+        EXPECT_EQ(test::rowsOf(dir.path("COPY.MDB"), sql), test::rowsOf(path, sql));
+}

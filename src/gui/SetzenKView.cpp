@@ -302,24 +302,51 @@ QHBoxLayout* countRow(const QString& caption, QLabel* count) {
 SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
     : QDialog(parent, Qt::Window), w_(w), host_(host) {
     setWindowTitle(w_.caption());
-    const auto runner = [this](const std::function<void()>& handler) { run(handler); };
+    auto* main = new QHBoxLayout(this);
+    main->setMenuBar(buildMenus());
+    QPushButton* toList = nullptr;
+    main->addLayout(buildCourses(), 3);
+    QVBoxLayout* centre = buildGrid(toList);
+    auto* between = new QVBoxLayout;
+    between->addStretch(1);
+    if (toList) {
+        toList->setFixedWidth(toList->fontMetrics().horizontalAdvance(QStringLiteral("<<<")) + 16);
+        between->addWidget(toList);
+    }
+    between->addStretch(1);
+    main->addLayout(between);
+    main->addLayout(centre, 6);
+    main->addLayout(buildStudentLists(), 4);
 
+    // Tab goes from the courses to the grid, the commands and the student lists.
+    setTabOrder(lnKurse_, grid_);
+
+    connect(&w_, &ui::Window::changed, this, &SetzenKView::refresh);
+    restoreGeometryOrMaximise();
+    refresh();
+}
+
+QMenuBar* SetzenKView::buildMenus() {
+    // The window's commands with a parent are menu items; the parents are the menus.
     auto* menuBar = new QMenuBar(this);
     QHash<QString, QMenu*> menus;
-    for (const auto& item : w_.menus()) {
-        if (item.parent.isEmpty()) {
+    for (const ui::Command& item : w_.commands()) {
+        if (!item.parent.isEmpty()) {
+            if (QMenu* m = menus.value(item.parent)) {
+                QAction* a = m->addAction(item.caption);
+                a->setObjectName(item.name);
+                connect(a, &QAction::triggered, this,
+                        [this, name = item.name]() { run([&]() { w_.click(name); }); });
+            }
+        } else if (!item.handler) {
             menus.insert(item.name, menuBar->addMenu(item.caption));
-            continue;
-        }
-        if (QMenu* m = menus.value(item.parent)) {
-            QAction* a = m->addAction(item.caption);
-            a->setObjectName(item.name);
-            connect(a, &QAction::triggered, this,
-                    [this, name = item.name]() { run([&]() { w_.click(name); }); });
         }
     }
+    return menuBar;
+}
 
-    // Left: the courses not yet placed, under the headings "Kurs", "Stunden", "Schüler".
+QVBoxLayout* SetzenKView::buildCourses() {
+    // The courses not yet placed, under the headings "Kurs", "Stunden", "Schüler".
     auto* left = new QVBoxLayout;
     left->addWidget(label(w_.Label1, this, QStringLiteral("Label1")));
     lnKurse_ = new ColumnListView(
@@ -336,8 +363,12 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
     connect(lnKurse_, &ColumnListView::clicked, this,
             [this]() { run([&]() { w_.LNKurse_Click(); }); });
     left->addWidget(lnKurse_, 1);
+    return left;
+}
 
-    // Centre: the rail grid and the commands.
+QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
+    // The rail grid and the commands; "<" stands apart, between the courses and the grid.
+    const auto runner = [this](const std::function<void()>& handler) { run(handler); };
     auto* centre = new QVBoxLayout;
     auto* heading = new QHBoxLayout;
     heading->addWidget(label(w_.Label8, this));
@@ -350,8 +381,9 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
     centre->addWidget(grid_, 1);
     auto* buttons = new QGridLayout;
     int n = 0;
-    QPushButton* toList = nullptr;
-    for (const auto& b : w_.buttons()) {
+    for (const ui::Command& b : w_.commands()) {
+        if (!b.parent.isEmpty() || !b.handler)
+            continue;
         auto* button = new QPushButton(b.caption, this);
         button->setObjectName(b.name);
         button->setAutoDefault(false);
@@ -365,16 +397,11 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
         ++n;
     }
     centre->addLayout(buttons);
+    return centre;
+}
 
-    auto* between = new QVBoxLayout;
-    between->addStretch(1);
-    if (toList) {
-        toList->setFixedWidth(toList->fontMetrics().horizontalAdvance(QStringLiteral("<<<")) + 16);
-        between->addWidget(toList);
-    }
-    between->addStretch(1);
-
-    // Right: the student lists, the collisions and the choices of a colliding student.
+QVBoxLayout* SetzenKView::buildStudentLists() {
+    // The student lists, the collisions and the choices of a colliding student.
     auto* right = new QVBoxLayout;
     auto* lSchueler = new ColumnListView(
         w_.LSchueler,
@@ -444,6 +471,11 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
                             6 + txtMld_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
                             2 * txtMld_->frameWidth() + 2);
     right->addWidget(txtMld_);
+    right->addWidget(buildOptions());
+    return right;
+}
+
+QGroupBox* SetzenKView::buildOptions() {
     auto* frame = new QGroupBox(w_.pctMKol, this);
     auto* options = new QHBoxLayout(frame);
     optMKolEinfach_ = new QRadioButton(w_.optMKolEinfachCaption, frame);
@@ -456,21 +488,7 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
             [this]() { run([&]() { w_.optMKolEinfach_Click(); }); });
     connect(optMKolAlle_, &QRadioButton::clicked, this,
             [this]() { run([&]() { w_.optMKolAlle_Click(); }); });
-    right->addWidget(frame);
-
-    auto* main = new QHBoxLayout(this);
-    main->setMenuBar(menuBar);
-    main->addLayout(left, 3);
-    main->addLayout(between);
-    main->addLayout(centre, 6);
-    main->addLayout(right, 4);
-
-    // Tab goes from the courses to the grid, the commands and the student lists.
-    setTabOrder(lnKurse_, grid_);
-
-    connect(&w_, &ui::Window::changed, this, &SetzenKView::refresh);
-    restoreGeometryOrMaximise();
-    refresh();
+    return frame;
 }
 
 namespace {
@@ -532,12 +550,12 @@ void SetzenKView::refresh() {
     lblKoll_->setText(w_.lblKoll);
     optMKolEinfach_->setChecked(w_.optMKolEinfach);
     optMKolAlle_->setChecked(w_.optMKolAlle);
-    for (const auto& b : w_.buttons())
-        if (auto* button = findChild<QPushButton*>(b.name))
-            button->setEnabled(b.enabled);
-    for (const auto& m : w_.menus())
-        if (auto* a = findChild<QAction*>(m.name))
-            a->setEnabled(m.enabled);
+    for (const ui::Command& c : w_.commands()) {
+        if (auto* button = findChild<QPushButton*>(c.name))
+            button->setEnabled(c.enabled);
+        if (auto* a = findChild<QAction*>(c.name))
+            a->setEnabled(c.enabled);
+    }
 }
 
 void SetzenKView::closeEvent(QCloseEvent* e) {

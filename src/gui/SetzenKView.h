@@ -5,9 +5,13 @@
 #include <QTableView>
 #include <functional>
 
+class QGroupBox;
 class QLabel;
+class QMenuBar;
+class QPushButton;
 class QRadioButton;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace placement {
 class SetzenK;
@@ -65,6 +69,11 @@ protected:
     void reject() override {}
 
 private:
+    QMenuBar* buildMenus();
+    QVBoxLayout* buildCourses();
+    QVBoxLayout* buildGrid(QPushButton*& toList);
+    QVBoxLayout* buildStudentLists();
+    QGroupBox* buildOptions();
     void refresh();
     // Runs a handler at the command boundary.
     void run(const std::function<void()>& handler);

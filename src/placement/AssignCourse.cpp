@@ -23,10 +23,83 @@ struct Decision {
 
 } // namespace
 
+namespace {
+
+// The planner answers one chooser per course of the selection, offering the parallel courses
+// still waiting in LNKurse; the decisions until the first cancel (or a course without such a
+// parallel) count. completed tells whether every course got one.
+std::vector<Decision> askParallels(SetzenK& w, const QStringList& names, bool& completed) {
+    std::vector<Decision> decisions;
+    completed = true;
+    db::Connection c(w.state().databasePath());
+    for (const QString& name : names) {
+        const SetzenK::Alternatives alt = w.AlternativKurs(c, name);
+        QStringList offered;
+        for (const QString& p : alt.courses) {
+            const QString key = ParallelCourse::key(p);
+            for (const QString& line : w.LNKurse.lines())
+                if (CourseEntry::key(line).compare(key, Qt::CaseInsensitive) == 0) {
+                    offered << p;
+                    break;
+                }
+        }
+        if (offered.isEmpty()) {
+            completed = false;
+            break;
+        }
+        frmK chooser(w, w.host());
+        chooser.lblK = name;
+        chooser.lblKi = alt.ownKey;
+        chooser.lstK.setLines(offered);
+        chooser.lstK.setCurrent(0);
+        w.lblNKurs.clear();
+        w.host().showModal(chooser);
+        chooser.Form_Unload();
+        if (w.lblNKurs.isEmpty()) {
+            completed = false;
+            break;
+        }
+        decisions.push_back({name, w.lblNKurs});
+    }
+    return decisions;
+}
+
+// Writes the decisions in one transaction: each selected line of a decided course into its
+// target. Returns the lines concerned (deselected whether or not their row was written).
+std::vector<int> writeDecisions(SetzenK& w, const std::vector<Decision>& decisions) {
+    std::vector<int> written;
+    db::Connection c(w.state().databasePath());
+    db::Transaction tx(c);
+    db::Statement to12(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = ?"),
+                       QStringLiteral("belegung"), {QStringLiteral("BG_KS_ID_12")});
+    db::Statement to13(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_13 = ? WHERE BG_ID = ?"),
+                       QStringLiteral("belegung"), {QStringLiteral("BG_KS_ID_13")});
+    for (const Decision& d : decisions) {
+        for (int i : w.LSchueler.selectedRows()) {
+            const QString& line = w.LSchueler.line(i);
+            if (StudentLine::courseName(line) != d.courseName)
+                continue;
+            written.push_back(i);
+            const QChar digit = StudentLine::yearDigit(line);
+            db::Statement* update = digit == QLatin1Char('2')   ? &to12
+                                    : digit == QLatin1Char('3') ? &to13
+                                                                : nullptr;
+            // A row that is no longer there is skipped.
+            if (update)
+                update->run({d.targetKey, StudentLine::bgId(line)});
+        }
+    }
+    tx.commit();
+    return written;
+}
+
+} // namespace
+
 void SetzenK::cmdKzw_Click() {
     countsStale_ = true;
     const std::vector<int> selected = LSchueler.selectedRows();
     if (selected.empty()) {
+        // "Blockbilduung" is verbatim.
         host_.message({QStringLiteral("Kein Kollegiat in der Liste Schüler ausgewählt!"),
                        QStringLiteral("Kurs- und Blockbilduung"), ui::Icon::Exclamation,
                        ui::Buttons::Ok, 0, ui::HelpRef::byContext(1000)});
@@ -38,81 +111,14 @@ void SetzenK::cmdKzw_Click() {
         if (!names.contains(name))
             names << name;
     }
-
     // The planner answers every chooser first; the moves are written afterwards in one
     // transaction, so that a failure leaves none of them half done while a stop keeps the
     // answers given before it. (What a chooser offers does not depend on earlier moves.)
-    std::vector<Decision> decisions;
     bool completed = true;
-    for (const QString& name : names) {
-        const Alternatives alt = AlternativKurs(name);
-        if (!alt.any()) {
-            completed = false;
-            break;
-        }
-        frmK chooser(*this, host_);
-        chooser.lblK = name;
-        chooser.lblKi = alt.ownKey;
-        // Only parallel courses still waiting in LNKurse, i.e. not yet placed on a rail.
-        QStringList offered;
-        for (const QString& p : alt.courses) {
-            const QString key = ParallelCourse::key(p);
-            for (const QString& line : LNKurse.lines())
-                if (CourseEntry::key(line).compare(key, Qt::CaseInsensitive) == 0) {
-                    offered << p;
-                    break;
-                }
-        }
-        if (offered.isEmpty()) {
-            completed = false;
-            break;
-        }
-        chooser.lstK.setLines(offered);
-        chooser.lstK.setCurrent(0);
-        lblNKurs.clear();
-        host_.showModal(chooser);
-        chooser.Form_Unload();
-        if (lblNKurs.isEmpty()) {
-            completed = false;
-            break;
-        }
-        decisions.push_back({name, lblNKurs});
-    }
-
-    if (!decisions.empty()) {
-        std::vector<int> written;
-        {
-            db::Connection c(s_.databasePath());
-            db::Transaction tx(c);
-            db::Statement to12(
-                c, QStringLiteral("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = ?"));
-            db::Statement to13(
-                c, QStringLiteral("UPDATE belegung SET BG_KS_ID_13 = ? WHERE BG_ID = ?"));
-            for (const Decision& d : decisions) {
-                db::checkValue(QStringLiteral("belegung"), QStringLiteral("BG_KS_ID_12"),
-                               d.targetKey);
-                db::checkValue(QStringLiteral("belegung"), QStringLiteral("BG_KS_ID_13"),
-                               d.targetKey);
-                for (int i : LSchueler.selectedRows()) {
-                    const QString& line = LSchueler.line(i);
-                    if (StudentLine::courseName(line) != d.courseName)
-                        continue;
-                    // Deselected whether or not its row is written.
-                    written.push_back(i);
-                    const QChar digit = StudentLine::yearDigit(line);
-                    db::Statement* update = digit == QLatin1Char('2')   ? &to12
-                                            : digit == QLatin1Char('3') ? &to13
-                                                                        : nullptr;
-                    // A row that is no longer there is skipped.
-                    if (update)
-                        update->run({d.targetKey, StudentLine::bgId(line)});
-                }
-            }
-            tx.commit();
-        }
-        for (int i : written)
+    const std::vector<Decision> decisions = askParallels(*this, names, completed);
+    if (!decisions.empty())
+        for (int i : writeDecisions(*this, decisions))
             LSchueler.setSelected(i, false);
-    }
     if (completed)
         LNKurse_Click();
     else

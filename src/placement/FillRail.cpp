@@ -18,11 +18,6 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-int countOf(const platform::RunState& s, const QString& courseKey) {
-    db::Connection c(s.databasePath());
-    return db::AnzBelKurs(c, courseKey);
-}
-
 bool blank(const QVariant& v) {
     return v.isNull() || v.toString().trimmed().isEmpty();
 }
@@ -42,32 +37,9 @@ int roundHalfEven(double x) {
 
 void SetzenK::cmdSchA_Click() {
     countsStale_ = true;
-    ui::Grid& g = grdSchienen;
-    if (g.Cols() == 0)
+    const std::optional<RailSelection> rails = railsToFill();
+    if (!rails)
         return;
-    const int c1 = g.SelStartCol();
-    const int c2 = g.SelEndCol();
-    if (refuseHeldColumn(c1, c2))
-        return;
-
-    // The entries of the selected rails, column by column from the top.
-    QStringList railTexts;
-    for (int col = c1; col <= c2; ++col)
-        for (int row = 1; row < g.Rows(); ++row)
-            if (!g.TextMatrix(row, col).isEmpty())
-                railTexts << g.TextMatrix(row, col);
-
-    // The hours compared below are those of the last selected rail.
-    int railHours = 0;
-    for (int col = c1; col <= c2; ++col) {
-        railHours = RailHeader::hours(g.TextMatrix(0, col));
-        if (railHours == 0) {
-            critical(QStringLiteral("Stundenzahl der Schiene gleich 0 !"));
-            return;
-        }
-    }
-    const int freeRow = AnzKvS(c1 + 1) + 1;
-
     const auto refresh = [this] {
         emit changed();
         LSchueler.clear();
@@ -80,27 +52,71 @@ void SetzenK::cmdSchA_Click() {
     }
     const int index = selected.front();
     const QString entry = LNKurse.line(index);
+    // One connection for the command; the collision moves and the evening-out moves are each
+    // one transaction, with the question between them.
+    db::Connection c(s_.databasePath());
+    if (!mayFill(c, entry, *rails))
+        return;
+    placeEntry(index, entry, *rails);
+    refresh();
+    evenOut(c, entry);
+
+    ui::Grid& g = grdSchienen;
+    const QString header = g.TextMatrix(0, rails->c1);
+    g.setTextMatrix(0, rails->c1,
+                    RailHeader::withCount(header, RailHeader::count(header) +
+                                                      db::AnzBelKurs(c, CourseEntry::key(entry))));
+    emit changed();
+}
+
+std::optional<SetzenK::RailSelection> SetzenK::railsToFill() {
+    const ui::Grid& g = grdSchienen;
+    if (g.Cols() == 0)
+        return std::nullopt;
+    RailSelection r;
+    r.c1 = g.SelStartCol();
+    r.c2 = g.SelEndCol();
+    if (refuseHeldColumn(r.c1, r.c2))
+        return std::nullopt;
+    // The entries of the selected rails, column by column from the top.
+    for (int col = r.c1; col <= r.c2; ++col)
+        for (int row = 1; row < g.Rows(); ++row)
+            if (!g.TextMatrix(row, col).isEmpty())
+                r.texts << g.TextMatrix(row, col);
+    // The hours compared later are those of the last selected rail.
+    for (int col = r.c1; col <= r.c2; ++col) {
+        r.hours = RailHeader::hours(g.TextMatrix(0, col));
+        if (r.hours == 0) {
+            critical(QStringLiteral("Stundenzahl der Schiene gleich 0 !"));
+            return std::nullopt;
+        }
+    }
+    r.freeRow = AnzKvS(r.c1 + 1) + 1;
+    return r;
+}
+
+bool SetzenK::mayFill(db::Connection& c, const QString& entry, const RailSelection& rails) {
+    const ui::Grid& g = grdSchienen;
     const QString key = CourseEntry::key(entry);
     // The rest of a split course never joins its first part on one rail: that rail could not be
     // saved.
     for (int row = 1; row < g.Rows(); ++row)
-        if (CourseEntry::key(g.TextMatrix(row, c1)).compare(key, Qt::CaseInsensitive) == 0 &&
-            !g.TextMatrix(row, c1).isEmpty()) {
+        if (CourseEntry::key(g.TextMatrix(row, rails.c1)).compare(key, Qt::CaseInsensitive) == 0 &&
+            !g.TextMatrix(row, rails.c1).isEmpty()) {
             critical(QStringLiteral("Der Kurs ") + CourseEntry::name(entry).trimmed() +
                      QStringLiteral(" steht bereits auf dieser Schiene!"));
-            return;
+            return false;
         }
-    if (countOf(s_, key) == 0) {
+    if (db::AnzBelKurs(c, key) == 0) {
         critical(QStringLiteral("Kurs: ") + CourseEntry::nameAndBlank(entry) +
                  QStringLiteral(" ist leer!"));
-        return;
+        return false;
     }
-    const int entryHours = CourseEntry::hours(entry);
-    if (entryHours < railHours) {
+    if (CourseEntry::hours(entry) < rails.hours) {
         critical(QStringLiteral("Stundenzahl des Kurses kleiner Stundenzahl der Schiene!"));
-        return;
+        return false;
     }
-    if (!FKursAuf(entry, railTexts)) {
+    if (!FKursAuf(c, entry, rails.texts)) {
         critical(QStringLiteral("Kollisionen!") + kCrLf +
                  QStringLiteral("Nicht alle Kollegiaten des Kurses ") +
                  CourseEntry::nameAndBlank(entry) + QStringLiteral(" passen auf die Schiene!") +
@@ -108,77 +124,69 @@ void SetzenK::cmdSchA_Click() {
                  QStringLiteral(
                      "Zum Ausgleich ist kein Parallelkurs bei nichtverteilte Kurse vorhanden!") +
                  kCrLf + QStringLiteral("Verwenden Sie Kollisionen beseitigen!"));
-        return;
+        return false;
     }
-
-    // Place it; hours beyond the rail's stay behind in the list at the same position.
-    if (g.Rows() < freeRow + 1)
-        g.setRows(freeRow + 1);
-    if (g.FixedRows() == 0 && g.Rows() > 1)
-        g.setFixedRows(1);
-    LNKurse.removeLine(index);
-    if (entryHours > railHours)
-        LNKurse.insertLine(index, CourseEntry::withHours(entry, entryHours - railHours));
-    g.setTextMatrix(freeRow, c1, CourseEntry::withHours(entry, railHours));
-    refresh();
-
-    // Evening out against the parallel courses.
-    const int n0 = countOf(s_, key);
-    const Alternatives alt = AlternativKurs(CourseEntry::name(entry));
-    if (alt.any()) {
-        int sum = 0;
-        {
-            db::Connection c(s_.databasePath());
-            for (const QString& p : alt.courses)
-                sum += db::AnzBelKurs(c, ParallelCourse::key(p));
-        }
-        const double avg =
-            static_cast<double>(sum + n0) / static_cast<double>(alt.courses.size() + 1);
-        const int target = static_cast<int>(std::floor(avg));
-        if (avg >= n0) {
-            if (target > n0)
-                ui::tell(host_,
-                         QStringLiteral("Auf diese Schiene passen zu wenig Kollegiaten des "
-                                        "Kurses!") +
-                             kCrLf + QStringLiteral("Anzahl: ") + QString::number(n0) + kCrLf +
-                             QStringLiteral("Soll    : ") + QString::number(target),
-                         ui::Icon::Information);
-        } else {
-            const ui::Answer a = host_.message(
-                {QStringLiteral("Auf diese Schiene passen mehr Kollegiaten des Kurses!") + kCrLf +
-                     QStringLiteral("Anzahl: ") + QString::number(n0) + kCrLf +
-                     QStringLiteral("Durchschnittliche Kursstärke    : ") +
-                     QString::number(target) + kCrLf + QStringLiteral("Soll auf ") +
-                     QString::number(target) + QStringLiteral(" ausgelichen werden?"),
-                 QStringLiteral("Kurs- und Blockbildung"), ui::Icon::Question, ui::Buttons::YesNo,
-                 0, std::nullopt});
-            if (a == ui::Answer::Yes) {
-                const int surplus = roundHalfEven(n0 - avg);
-                // The first parallel course still in LNKurse, searched line by line.
-                QString to;
-                for (int i = 0; i < LNKurse.count() && to.isEmpty(); ++i)
-                    for (const QString& p : alt.courses)
-                        if (CourseEntry::key(LNKurse.line(i))
-                                .compare(ParallelCourse::key(p), Qt::CaseInsensitive) == 0) {
-                            to = ParallelCourse::key(p);
-                            break;
-                        }
-                if (!to.isEmpty())
-                    andererKurs(key, to, surplus);
-            }
-        }
-    }
-
-    const QString header = g.TextMatrix(0, c1);
-    g.setTextMatrix(0, c1,
-                    RailHeader::withCount(header, RailHeader::count(header) + countOf(s_, key)));
-    emit changed();
+    return true;
 }
 
-bool SetzenK::FKursAuf(const QString& entry, const QStringList& railTexts) {
+void SetzenK::placeEntry(int index, const QString& entry, const RailSelection& rails) {
+    // Hours beyond the rail's stay behind in the list at the same position.
+    ui::Grid& g = grdSchienen;
+    if (g.Rows() < rails.freeRow + 1)
+        g.setRows(rails.freeRow + 1);
+    if (g.FixedRows() == 0 && g.Rows() > 1)
+        g.setFixedRows(1);
+    const int entryHours = CourseEntry::hours(entry);
+    LNKurse.removeLine(index);
+    if (entryHours > rails.hours)
+        LNKurse.insertLine(index, CourseEntry::withHours(entry, entryHours - rails.hours));
+    g.setTextMatrix(rails.freeRow, rails.c1, CourseEntry::withHours(entry, rails.hours));
+}
+
+void SetzenK::evenOut(db::Connection& c, const QString& entry) {
+    const QString key = CourseEntry::key(entry);
+    const int n0 = db::AnzBelKurs(c, key);
+    const Alternatives alt = AlternativKurs(c, CourseEntry::name(entry));
+    if (!alt.any())
+        return;
+    int sum = 0;
+    for (const QString& p : alt.courses)
+        sum += db::AnzBelKurs(c, ParallelCourse::key(p));
+    const double avg = static_cast<double>(sum + n0) / static_cast<double>(alt.courses.size() + 1);
+    const int target = static_cast<int>(std::floor(avg));
+    if (avg >= n0) {
+        if (target > n0)
+            ui::tell(host_,
+                     QStringLiteral("Auf diese Schiene passen zu wenig Kollegiaten des Kurses!") +
+                         kCrLf + QStringLiteral("Anzahl: ") + QString::number(n0) + kCrLf +
+                         QStringLiteral("Soll    : ") + QString::number(target),
+                     ui::Icon::Information);
+        return;
+    }
+    // "ausgelichen" is verbatim.
+    const ui::Answer a =
+        host_.message({QStringLiteral("Auf diese Schiene passen mehr Kollegiaten des Kurses!") +
+                           kCrLf + QStringLiteral("Anzahl: ") + QString::number(n0) + kCrLf +
+                           QStringLiteral("Durchschnittliche Kursstärke    : ") +
+                           QString::number(target) + kCrLf + QStringLiteral("Soll auf ") +
+                           QString::number(target) + QStringLiteral(" ausgelichen werden?"),
+                       ui::kTitle, ui::Icon::Question, ui::Buttons::YesNo, 0, std::nullopt});
+    if (a != ui::Answer::Yes)
+        return;
+    const int surplus = roundHalfEven(n0 - avg);
+    // The first parallel course still in LNKurse, searched line by line.
+    for (int i = 0; i < LNKurse.count(); ++i)
+        for (const QString& p : alt.courses)
+            if (CourseEntry::key(LNKurse.line(i))
+                    .compare(ParallelCourse::key(p), Qt::CaseInsensitive) == 0) {
+                placement::andererKurs(c, key, ParallelCourse::key(p), surplus);
+                return;
+            }
+}
+
+bool SetzenK::FKursAuf(db::Connection& c, const QString& entry, const QStringList& railTexts) {
     bool ok = false;
     const QString courseKey = CourseEntry::key(entry);
-    db::Connection c(s_.databasePath());
     db::Transaction tx(c);
     QString target;
     bool targetChosen = false;
@@ -191,20 +199,7 @@ bool SetzenK::FKursAuf(const QString& entry, const QStringList& railTexts) {
             continue;
         if (!targetChosen) {
             targetChosen = true;
-            // The first parallel course, line by line through LNKurse, that is listed with its
-            // full hours (one already split is never a target).
-            const Alternatives alt = AlternativKurs(StudentLine::courseName(line));
-            for (int l = 0; l < LNKurse.count() && target.isEmpty(); ++l) {
-                const QString& listed = LNKurse.line(l);
-                for (const QString& p : alt.courses) {
-                    const QString key = ParallelCourse::key(p);
-                    if (CourseEntry::key(listed).compare(key, Qt::CaseInsensitive) == 0 &&
-                        CourseEntry::hours(listed) == StdKurs(c, key)) {
-                        target = key;
-                        break;
-                    }
-                }
-            }
+            target = unsplitParallel(c, StudentLine::courseName(line));
         }
         if (target.isEmpty()) {
             ok = false;
@@ -218,10 +213,20 @@ bool SetzenK::FKursAuf(const QString& entry, const QStringList& railTexts) {
     return ok;
 }
 
-bool SetzenK::KolBereitsSchiene(const QString& studentKey, const QString& courseKey,
-                                const QStringList& railTexts) {
-    db::Connection c(s_.databasePath());
-    return KolBereitsSchiene(c, studentKey, courseKey, railTexts);
+QString SetzenK::unsplitParallel(db::Connection& c, const QString& courseName) {
+    // The first parallel course, line by line through LNKurse, that is listed with its full
+    // hours (one already split is never a target).
+    const Alternatives alt = AlternativKurs(c, courseName);
+    for (int l = 0; l < LNKurse.count(); ++l) {
+        const QString& listed = LNKurse.line(l);
+        for (const QString& p : alt.courses) {
+            const QString key = ParallelCourse::key(p);
+            if (CourseEntry::key(listed).compare(key, Qt::CaseInsensitive) == 0 &&
+                CourseEntry::hours(listed) == StdKurs(c, key))
+                return key;
+        }
+    }
+    return {};
 }
 
 bool SetzenK::KolBereitsSchiene(db::Connection& c, const QString& studentKey,
@@ -246,11 +251,6 @@ bool SetzenK::KolBereitsSchiene(db::Connection& c, const QString& studentKey,
             return true;
     }
     return false;
-}
-
-int SetzenK::StdKurs(const QString& courseKey) {
-    db::Connection c(s_.databasePath());
-    return StdKurs(c, courseKey);
 }
 
 int SetzenK::StdKurs(db::Connection& c, const QString& courseKey) {

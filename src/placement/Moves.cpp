@@ -1,6 +1,7 @@
 #include "placement/Moves.h"
 
 #include "db/Database.h"
+#include "db/Statement.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
 #include "platform/RunState.h"
@@ -27,7 +28,8 @@ const char* phaseField(int phase) {
 void writeCourse(db::Connection& c, const char* courseField, const QString& key, qint64 bgId) {
     const QString name = QLatin1String(courseField);
     db::checkValue(QStringLiteral("belegung"), name, key);
-    c.exec(QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(name), {key, bgId});
+    c.prepared(QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(name))
+        .run({key, bgId});
 }
 
 } // namespace
@@ -39,7 +41,9 @@ bool neuerkurs(db::Connection& c, const QString& newKey, qint64 bgId, int phase)
     if (!c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM belegung WHERE BG_ID = ?)"), {bgId})
              .toBool())
         return false;
+    db::Transaction tx(c);
     writeCourse(c, courseField, newKey, bgId);
+    tx.commit();
     return true;
 }
 
@@ -59,8 +63,10 @@ int andererKurs(db::Connection& c, const QString& fromKey, const QString& toKey,
     while (q.next() && static_cast<int>(moves.size()) < n)
         moves.push_back({q.value(0).toLongLong(), q.value(1).toInt() == 1});
     q.finish();
+    db::Transaction tx(c); // all of them or none
     for (const Move& m : moves)
         writeCourse(c, m.in13 ? "BG_KS_ID_13" : "BG_KS_ID_12", toKey, m.bgId);
+    tx.commit();
     return static_cast<int>(moves.size());
 }
 
@@ -88,38 +94,15 @@ int SucheFreieSch(int r, const RailTable& rails, const QString& courseKeys) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The moves as the placement window's commands use them: on the running command's connection
-// when it has one, else each on a connection of its own.
+// The moves that need the placement window's lists.
 
-void SetzenK::neuerkurs(const QString& newKey, qint64 bgId, int phase) {
-    std::optional<db::Connection> own;
-    db::Connection& c = connection(own);
-    db::Transaction tx(c);
-    placement::neuerkurs(c, newKey, bgId, phase);
-    tx.commit();
-}
-
-int SetzenK::andererKurs(const QString& fromKey, const QString& toKey, int n) {
-    std::optional<db::Connection> own;
-    db::Connection& c = connection(own);
-    db::Transaction tx(c);
-    const int moved = placement::andererKurs(c, fromKey, toKey, n);
-    tx.commit();
-    return moved;
-}
-
-QString SetzenK::KursArt(const QString& courseKey) {
-    std::optional<db::Connection> own;
-    db::Connection& c = connection(own);
-    return placement::KursArt(c, courseKey);
-}
-
-bool SetzenK::SchFreimachen(const QString& studentKey, int phase, int r, const QString& courseName,
-                            const RailTable& rails, const QString& courseKeys) {
+bool SetzenK::SchFreimachen(db::Connection& c, const QString& studentKey, int phase, int r,
+                            const QString& courseName, const RailTable& rails,
+                            const QString& courseKeys) {
     const int f = SucheFreieSch(r, rails, courseKeys);
     if (f == 0)
         return false;
-    const Alternatives alt = AlternativKurs(courseName);
+    const Alternatives alt = AlternativKurs(c, courseName);
     if (!alt.any())
         return false;
     // The first parallel course, in the order found, that stands on the free rail.
@@ -138,8 +121,6 @@ bool SetzenK::SchFreimachen(const QString& studentKey, int phase, int r, const Q
     if (target.isEmpty() || !courseField)
         return false;
 
-    std::optional<db::Connection> own;
-    db::Connection& c = connection(own);
     db::Transaction tx(c);
     const QVariant bgId =
         c.scalar(QStringLiteral("SELECT BG_ID FROM belegung WHERE BG_KO_ID = ? AND %1 = ? "
@@ -153,7 +134,8 @@ bool SetzenK::SchFreimachen(const QString& studentKey, int phase, int r, const Q
     return true;
 }
 
-bool SetzenK::PlFreimachen(const QString& courseName, const QString& parallelKey) {
+bool SetzenK::PlFreimachen(db::Connection& c, const QString& courseName,
+                           const QString& parallelKey) {
     const QString name = courseName.leftJustified(5, QLatin1Char(' '), true);
     // The other courses selected in LNKurse, and the selected line of the course itself.
     QStringList otherKeys;
@@ -172,8 +154,6 @@ bool SetzenK::PlFreimachen(const QString& courseName, const QString& parallelKey
     };
     std::vector<Choice> choices;
     {
-        std::optional<db::Connection> own;
-        db::Connection& c = connection(own);
         QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID FROM belegung "
                                             "WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ? "
                                             "ORDER BY BG_ID"),
@@ -183,7 +163,7 @@ bool SetzenK::PlFreimachen(const QString& courseName, const QString& parallelKey
     }
     // The first student of the parallel course who attends none of the other selected courses.
     for (const Choice& ch : choices) {
-        const Kollegiat k = LKKollegiat(ch.studentKey);
+        const Kollegiat k = LKKollegiat(c, ch.studentKey);
         bool usable = true;
         for (const QString& key : otherKeys)
             if (k.courseKeys.contains(key, Qt::CaseInsensitive)) {
@@ -195,8 +175,6 @@ bool SetzenK::PlFreimachen(const QString& courseName, const QString& parallelKey
         // Without a selected line of the course there is nothing to move him into.
         if (ownKey.isEmpty())
             return false;
-        std::optional<db::Connection> own;
-        db::Connection& c = connection(own);
         db::Transaction tx(c);
         writeCourse(c, phaseField(k.phase == 1 ? 1 : 2), ownKey, ch.bgId);
         tx.commit();

@@ -153,9 +153,8 @@ void SetzenK::menuBearbAus_Click() {
     AusKurse = takeEntries(g, col);
     fitRows(*this);
     // One cut at a time: a second one would drop the held courses from grid and list alike.
-    for (MenuItem& m : menus_)
-        if (m.name == QLatin1String("menuBearbEinf") || m.name == QLatin1String("menuBearbAus"))
-            m.enabled = m.name == QLatin1String("menuBearbEinf");
+    setEnabled(QStringLiteral("menuBearbEinf"), true);
+    setEnabled(QStringLiteral("menuBearbAus"), false);
     emit changed();
 }
 
@@ -200,9 +199,8 @@ void SetzenK::menuBearbEinf_Click() {
     AusKurse.clear();
     AusKopf.clear();
     AusSpalte = -1;
-    for (MenuItem& m : menus_)
-        if (m.name == QLatin1String("menuBearbEinf") || m.name == QLatin1String("menuBearbAus"))
-            m.enabled = m.name == QLatin1String("menuBearbAus");
+    setEnabled(QStringLiteral("menuBearbEinf"), false);
+    setEnabled(QStringLiteral("menuBearbAus"), true);
     emit changed();
 }
 

@@ -23,9 +23,39 @@ int sizeLimit(const QString& kind) {
 
 } // namespace
 
+// What the command looks up once: the courses do not change while it runs.
+struct SetzenK::CollisionLookups {
+    QHash<QString, Alternatives> parallels; // by course name
+    QHash<QString, QString> kinds;          // by course key
+};
+
 void SetzenK::cmdKollbs_Click() {
     countsStale_ = true;
-    // The rail table: every non-empty course entry of each selected rail, in grid order.
+    const RailTable rails = selectedRailTable();
+    {
+        ui::Busy busy(host_);
+        // Every look-up and move of the command on one connection, in one transaction: a failure
+        // midway leaves no student half moved.
+        db::Connection c(s_.databasePath());
+        db::Transaction tx(c);
+        CollisionLookups lookups;
+        // The list as it stands when the command starts; it is rebuilt only at the end.
+        const QStringList collisions = LKollisionen.lines();
+        for (const QString& line : collisions)
+            removeCollisionsOf(c, line, rails, lookups);
+        tx.commit();
+    }
+    // Refresh: the selected courses are clicked again, which rebuilds both lists.
+    if (LNKurse.selectedCount() > 0)
+        LNKurse_Click();
+    else
+        emit changed();
+    // Students moved between courses that may stand on rails: the rails' counts follow.
+    GKursStUp();
+}
+
+RailTable SetzenK::selectedRailTable() const {
+    // Every non-empty course entry of each selected rail, in grid order.
     const ui::Grid& g = grdSchienen;
     RailTable rails;
     const int c1 = std::min(g.SelStartCol(), g.SelEndCol());
@@ -37,95 +67,65 @@ void SetzenK::cmdKollbs_Click() {
                 entries << g.TextMatrix(row, col);
         rails.push_back(entries);
     }
-    const int n = static_cast<int>(rails.size());
+    return rails;
+}
 
-    // The courses do not change during the command: each course's parallels and kind are looked
-    // up once.
-    QHash<QString, Alternatives> parallels;
-    QHash<QString, QString> kinds;
-    {
-        ui::Busy busy(host_);
-        // Every look-up and move of the command on one connection, in one transaction: a failure
-        // midway leaves no student half moved.
-        db::Connection c(s_.databasePath());
-        db::Transaction tx(c);
-        command_ = &c;
-        struct Release {
-            db::Connection*& command;
-            ~Release() { command = nullptr; }
-        } release{command_};
-        // The list as it stands when the command starts; it is rebuilt only at the end.
-        const QStringList collisions = LKollisionen.lines();
-        for (const QString& line : collisions) {
-            const QString studentKey = CollisionLine::studentKey(line);
-            // His phase and courses, read when a candidate first needs them.
-            std::optional<Kollegiat> student;
-            const auto him = [&]() -> const Kollegiat& {
-                if (!student)
-                    student = LKKollegiat(studentKey);
-                return *student;
-            };
-            const int k = CollisionLine::choices(line);
-            int remaining = k - 1; // the moves that would end his collisions
-            for (int m = 0; m < k && remaining > 0; ++m) {
-                const QString courseName = CollisionLine::courseName(line, m);
-                auto found = parallels.constFind(courseName);
-                if (found == parallels.constEnd())
-                    found = parallels.insert(courseName, AlternativKurs(courseName));
-                const Alternatives& alt = *found;
-                if (!alt.any())
-                    continue;
-                QString chosen;
-                for (const QString& p : alt.courses) {
-                    const QString pKey = ParallelCourse::key(p);
-                    for (int r = 1; r <= n && chosen.isEmpty(); ++r) {
-                        const QStringList& entries = rails[static_cast<size_t>(r - 1)];
-                        int q = -1;
-                        for (int i = 0; i < entries.size() && q < 0; ++i)
-                            if (CourseEntry::key(entries[i]).compare(pKey, Qt::CaseInsensitive) ==
-                                0)
-                                q = i;
-                        if (q < 0)
-                            continue;
-                        // His other courses on the rail go elsewhere first, or P is no use.
-                        bool survives = true;
-                        for (int q2 = 0; q2 < entries.size() && survives; ++q2) {
-                            if (q2 == q || !him().courseKeys.contains(CourseEntry::key(entries[q2]),
-                                                                      Qt::CaseInsensitive))
-                                continue;
-                            survives = SchFreimachen(studentKey, him().phase, r,
-                                                     CourseEntry::name(entries[q2]), rails,
-                                                     him().courseKeys);
-                        }
-                        if (!survives)
-                            continue;
-                        if (!kinds.contains(pKey))
-                            kinds.insert(pKey, KursArt(pKey));
-                        if (!PlFreimachen(courseName, pKey) &&
-                            db::AnzBelKurs(c, pKey) >= sizeLimit(kinds.value(pKey)))
-                            continue;
-                        chosen = pKey;
-                    }
-                    if (!chosen.isEmpty())
-                        break;
-                }
-                if (chosen.isEmpty())
-                    continue;
-                neuerkurs(chosen, CollisionLine::bgId(line, m), him().phase);
-                student.reset(); // read afresh when needed again
-                --remaining;
-            }
+void SetzenK::removeCollisionsOf(db::Connection& c, const QString& line, const RailTable& rails,
+                                 CollisionLookups& lookups) {
+    const QString studentKey = CollisionLine::studentKey(line);
+    // His phase and courses, read when a candidate first needs them and afresh after a move.
+    std::optional<Kollegiat> student;
+    const auto him = [&]() -> const Kollegiat& {
+        if (!student)
+            student = LKKollegiat(c, studentKey);
+        return *student;
+    };
+    // A parallel P of his course on a selected rail r takes him when his other courses on r go
+    // elsewhere first and P has room (made, or under its size limit).
+    const auto takesHim = [&](const QString& courseName, const QString& pKey, int r) {
+        const QStringList& entries = rails[static_cast<size_t>(r - 1)];
+        int q = -1;
+        for (int i = 0; i < entries.size() && q < 0; ++i)
+            if (CourseEntry::key(entries[i]).compare(pKey, Qt::CaseInsensitive) == 0)
+                q = i;
+        if (q < 0)
+            return false;
+        for (int q2 = 0; q2 < entries.size(); ++q2) {
+            if (q2 == q ||
+                !him().courseKeys.contains(CourseEntry::key(entries[q2]), Qt::CaseInsensitive))
+                continue;
+            if (!SchFreimachen(c, studentKey, him().phase, r, CourseEntry::name(entries[q2]), rails,
+                               him().courseKeys))
+                return false;
         }
-        tx.commit();
-    }
+        if (!lookups.kinds.contains(pKey))
+            lookups.kinds.insert(pKey, placement::KursArt(c, pKey));
+        return PlFreimachen(c, courseName, pKey) ||
+               db::AnzBelKurs(c, pKey) < sizeLimit(lookups.kinds.value(pKey));
+    };
 
-    // Refresh: the selected courses are clicked again, which rebuilds both lists.
-    if (LNKurse.selectedCount() > 0)
-        LNKurse_Click();
-    else
-        emit changed();
-    // Students moved between courses that may stand on rails: the rails' counts follow.
-    GKursStUp();
+    const int k = CollisionLine::choices(line);
+    int remaining = k - 1; // the moves that would end his collisions
+    for (int m = 0; m < k && remaining > 0; ++m) {
+        const QString courseName = CollisionLine::courseName(line, m);
+        auto found = lookups.parallels.constFind(courseName);
+        if (found == lookups.parallels.constEnd())
+            found = lookups.parallels.insert(courseName, AlternativKurs(c, courseName));
+        QString chosen;
+        for (const QString& p : found->courses) {
+            const QString pKey = ParallelCourse::key(p);
+            for (int r = 1; r <= static_cast<int>(rails.size()) && chosen.isEmpty(); ++r)
+                if (takesHim(courseName, pKey, r))
+                    chosen = pKey;
+            if (!chosen.isEmpty())
+                break;
+        }
+        if (chosen.isEmpty())
+            continue;
+        placement::neuerkurs(c, chosen, CollisionLine::bgId(line, m), him().phase);
+        student.reset();
+        --remaining;
+    }
 }
 
 } // namespace placement

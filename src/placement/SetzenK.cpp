@@ -45,23 +45,52 @@ QString choicesOfCourseSql(const char* courseField) {
 SetzenK::SetzenK(platform::RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("SetzenK"), QStringLiteral("Setzen der Kurse")), s_(s),
       host_(host) {
-    buttons_ = {
-        {QStringLiteral("cmdKzw"), QStringLiteral("Kurs zuweisen")},
-        {QStringLiteral("cmdSchA"), QStringLiteral("Schiene auffüllen")},
-        {QStringLiteral("cmdKollbs"), QStringLiteral("Kollisionen beseitigen")},
-        {QStringLiteral("cmdBlock"), QStringLiteral("Stunde ändern")},
-        {QStringLiteral("CmdInvers"), QStringLiteral("invertieren")},
-        {QStringLiteral("cmdKursL"), QStringLiteral("leeren Kurs löschen")},
-        {QStringLiteral("cmdS2K"), QStringLiteral("<")},
-        {QStringLiteral("cmdAnzBel"), QStringLiteral("Schüler mit Kursen")},
-    };
+    const auto handler = [this](void (SetzenK::*f)()) { return [this, f] { (this->*f)(); }; };
     const QString bearb = QStringLiteral("menuBearb");
-    // "&einfügen" waits for a column cut with "&ausschneiden".
-    menus_ = {
-        {bearb, QStringLiteral("&Bearbeiten"), {}, true},
-        {QStringLiteral("menuBearbAus"), QStringLiteral("&ausschneiden"), bearb, true},
-        {QStringLiteral("menuBearbEinf"), QStringLiteral("&einfügen"), bearb, false},
-    };
+    setCommands({
+        {QStringLiteral("cmdKzw"),
+         QStringLiteral("Kurs zuweisen"),
+         {},
+         true,
+         handler(&SetzenK::cmdKzw_Click)},
+        {QStringLiteral("cmdSchA"),
+         QStringLiteral("Schiene auffüllen"),
+         {},
+         true,
+         handler(&SetzenK::cmdSchA_Click)},
+        {QStringLiteral("cmdKollbs"),
+         QStringLiteral("Kollisionen beseitigen"),
+         {},
+         true,
+         handler(&SetzenK::cmdKollbs_Click)},
+        {QStringLiteral("cmdBlock"),
+         QStringLiteral("Stunde ändern"),
+         {},
+         true,
+         handler(&SetzenK::cmdBlock_Click)},
+        {QStringLiteral("CmdInvers"),
+         QStringLiteral("invertieren"),
+         {},
+         true,
+         handler(&SetzenK::CmdInvers_Click)},
+        {QStringLiteral("cmdKursL"),
+         QStringLiteral("leeren Kurs löschen"),
+         {},
+         true,
+         handler(&SetzenK::cmdKursL_Click)},
+        {QStringLiteral("cmdS2K"), QStringLiteral("<"), {}, true, handler(&SetzenK::cmdS2K_Click)},
+        {QStringLiteral("cmdAnzBel"),
+         QStringLiteral("Schüler mit Kursen"),
+         {},
+         true,
+         handler(&SetzenK::cmdAnzBel_Click)},
+        {bearb, QStringLiteral("&Bearbeiten"), {}, true, {}},
+        {QStringLiteral("menuBearbAus"), QStringLiteral("&ausschneiden"), bearb, true,
+         handler(&SetzenK::menuBearbAus_Click)},
+        // "&einfügen" waits for a column cut with "&ausschneiden".
+        {QStringLiteral("menuBearbEinf"), QStringLiteral("&einfügen"), bearb, false,
+         handler(&SetzenK::menuBearbEinf_Click)},
+    });
     // The counts follow their lists, whatever emptied or filled them.
     const auto follow = [this](ui::ListBox& list, QString& count) {
         const auto update = [&list, &count] { count = QString::number(list.count()); };
@@ -78,37 +107,6 @@ SetzenK::SetzenK(platform::RunState& s, ui::Host& host)
 }
 
 SetzenK::~SetzenK() = default;
-
-db::Connection& SetzenK::connection(std::optional<db::Connection>& own) {
-    if (command_)
-        return *command_;
-    own.emplace(s_.databasePath());
-    return *own;
-}
-
-void SetzenK::click(const QString& name) {
-    static const std::vector<std::pair<QString, void (SetzenK::*)()>> handlers = {
-        {QStringLiteral("cmdKzw"), &SetzenK::cmdKzw_Click},
-        {QStringLiteral("cmdSchA"), &SetzenK::cmdSchA_Click},
-        {QStringLiteral("cmdKollbs"), &SetzenK::cmdKollbs_Click},
-        {QStringLiteral("cmdBlock"), &SetzenK::cmdBlock_Click},
-        {QStringLiteral("CmdInvers"), &SetzenK::CmdInvers_Click},
-        {QStringLiteral("cmdKursL"), &SetzenK::cmdKursL_Click},
-        {QStringLiteral("cmdS2K"), &SetzenK::cmdS2K_Click},
-        {QStringLiteral("cmdAnzBel"), &SetzenK::cmdAnzBel_Click},
-        {QStringLiteral("menuBearbAus"), &SetzenK::menuBearbAus_Click},
-        {QStringLiteral("menuBearbEinf"), &SetzenK::menuBearbEinf_Click},
-    };
-    for (const auto& b : buttons_)
-        if (b.name == name && !b.enabled)
-            return;
-    for (const auto& m : menus_)
-        if (m.name == name && !m.enabled)
-            return;
-    for (const auto& [n, handler] : handlers)
-        if (n == name)
-            (this->*handler)();
-}
 
 void SetzenK::grdSchienen_DblClick() {
     click(QStringLiteral("cmdBlock"));
@@ -329,16 +327,79 @@ int SetzenK::MaxKvS() {
 // ---------------------------------------------------------------------------------------------
 // Student lists and collisions
 
+namespace {
+
+// A selected course of LNKurse.
+struct SelectedCourse {
+    QString name;
+    QString key;
+};
+
+// One entry per choice row of a selected course, in the order of the lines; merging gathers a
+// student's later entries into his first one.
+struct StudentEntry {
+    QString studentKey;
+    QString name;
+    QString koVfpId;
+    QString bgIds;          // right-aligned in 6 each
+    std::vector<int> lines; // his lines in LSchueler
+};
+
+// The LSchueler lines of the selected courses, each course's year-12 choices before its
+// year-13 ones, with one entry per line.
+QStringList studentLines(db::Connection& c, const std::vector<SelectedCourse>& courses,
+                         std::vector<StudentEntry>& entries) {
+    QStringList lines;
+    db::Statement by12(c, choicesOfCourseSql("BG_KS_ID_12"));
+    db::Statement by13(c, choicesOfCourseSql("BG_KS_ID_13"));
+    for (const SelectedCourse& course : courses) {
+        const std::pair<db::Statement*, QChar> walks[] = {{&by12, QLatin1Char('2')},
+                                                          {&by13, QLatin1Char('3')}};
+        for (auto [stmt, digit] : walks) {
+            QSqlQuery& q = stmt->run({course.key});
+            while (q.next()) {
+                const QString choice =
+                    StudentLine::choice(q.value(0).toLongLong(), digit, field(q, 1));
+                const QString name = studentName(field(q, 2), field(q, 3));
+                lines << StudentLine::format(name, field(q, 4), course.name, choice);
+                entries.push_back({StudentLine::studentKey(choice),
+                                   name,
+                                   field(q, 5),
+                                   StudentLine::bgIdText(lines.back()),
+                                   {static_cast<int>(lines.size()) - 1}});
+            }
+        }
+    }
+    return lines;
+}
+
+// The entries that stand for their students: with two or more courses selected, a student's
+// later entries are merged into his first.
+std::vector<size_t> mergeByStudent(std::vector<StudentEntry>& entries, bool merge) {
+    std::vector<size_t> kept;
+    QHash<QString, size_t> first;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const auto it = merge ? first.constFind(entries[i].studentKey) : first.constEnd();
+        if (it == first.constEnd()) {
+            first.insert(entries[i].studentKey, i);
+            kept.push_back(i);
+            continue;
+        }
+        StudentEntry& into = entries[*it];
+        into.bgIds += entries[i].bgIds;
+        into.lines.push_back(entries[i].lines.front());
+    }
+    return kept;
+}
+
+} // namespace
+
 void SetzenK::LNKurse_Click() {
-    struct Course {
-        QString name;
-        QString key;
-    };
     if (countsStale_) {
         db::Connection c(s_.databasePath());
         zaehleSchueler(c);
     }
-    std::vector<Course> courses;
+    std::vector<SelectedCourse> courses;
     for (int i : LNKurse.selectedRows())
         courses.push_back({CourseEntry::name(LNKurse.line(i)), CourseEntry::key(LNKurse.line(i))});
     LSchueler.clear();
@@ -346,40 +407,11 @@ void SetzenK::LNKurse_Click() {
         emit changed();
         return;
     }
-
-    // One entry per choice row of a selected course, in the order of the lines; merging gathers
-    // a student's later entries into his first one.
-    struct Entry {
-        QString studentKey;
-        QString name;
-        QString koVfpId;
-        QString bgIds;          // right-aligned in 6 each
-        std::vector<int> lines; // his lines in LSchueler
-    };
-    std::vector<Entry> entries;
+    std::vector<StudentEntry> entries;
     QStringList lines;
     {
         db::Connection c(s_.databasePath());
-        db::Statement by12(c, choicesOfCourseSql("BG_KS_ID_12"));
-        db::Statement by13(c, choicesOfCourseSql("BG_KS_ID_13"));
-        for (const Course& course : courses) {
-            const std::pair<db::Statement*, QChar> walks[] = {{&by12, QLatin1Char('2')},
-                                                              {&by13, QLatin1Char('3')}};
-            for (auto [stmt, digit] : walks) {
-                QSqlQuery& q = stmt->run({course.key});
-                while (q.next()) {
-                    const QString choice =
-                        StudentLine::choice(q.value(0).toLongLong(), digit, field(q, 1));
-                    const QString name = studentName(field(q, 2), field(q, 3));
-                    lines << StudentLine::format(name, field(q, 4), course.name, choice);
-                    entries.push_back({StudentLine::studentKey(choice),
-                                       name,
-                                       field(q, 5),
-                                       StudentLine::bgIdText(lines.back()),
-                                       {static_cast<int>(lines.size()) - 1}});
-                }
-            }
-        }
+        lines = studentLines(c, courses, entries);
     }
     LSchueler.setLines(lines);
     lblSchueler = QString::number(lines.size());
@@ -389,28 +421,9 @@ void SetzenK::LNKurse_Click() {
         return;
     }
 
-    std::vector<size_t> kept;
-    if (courses.size() >= 2) {
-        QHash<QString, size_t> first;
-        for (size_t i = 0; i < entries.size(); ++i) {
-            const auto it = first.constFind(entries[i].studentKey);
-            if (it == first.constEnd()) {
-                first.insert(entries[i].studentKey, i);
-                kept.push_back(i);
-                continue;
-            }
-            Entry& into = entries[*it];
-            into.bgIds += entries[i].bgIds;
-            into.lines.push_back(entries[i].lines.front());
-        }
-    } else {
-        for (size_t i = 0; i < entries.size(); ++i)
-            kept.push_back(i);
-    }
-
     QStringList collisions;
-    for (size_t i : kept) {
-        const Entry& e = entries[i];
+    for (size_t i : mergeByStudent(entries, courses.size() >= 2)) {
+        const StudentEntry& e = entries[i];
         const auto choices = e.lines.size();
         if (choices < 2)
             continue;
@@ -435,7 +448,8 @@ void SetzenK::LKollisionen_Click() {
         return;
     const QString key = CollisionLine::studentKey(LKollisionen.line(selected.front()));
     txtMld.clear();
-    txtMld = LKKollegiat(key).courseNames;
+    db::Connection c(s_.databasePath());
+    txtMld = LKKollegiat(c, key).courseNames;
     emit changed();
 }
 
@@ -522,9 +536,7 @@ void SetzenK::optMKolAlle_Click() {
 // ---------------------------------------------------------------------------------------------
 // Look-ups for the placement commands
 
-SetzenK::Kollegiat SetzenK::LKKollegiat(const QString& studentKey) {
-    std::optional<db::Connection> ownConnection;
-    db::Connection& c = connection(ownConnection);
+SetzenK::Kollegiat SetzenK::LKKollegiat(db::Connection& c, const QString& studentKey) {
     Kollegiat k;
     QSqlQuery student =
         c.exec(QStringLiteral("SELECT KO_KURSPH FROM kolleg WHERE KO_VFP_ID = ?"), {studentKey});
@@ -550,9 +562,7 @@ SetzenK::Kollegiat SetzenK::LKKollegiat(const QString& studentKey) {
     return k;
 }
 
-SetzenK::Alternatives SetzenK::AlternativKurs(const QString& courseName) {
-    std::optional<db::Connection> ownConnection;
-    db::Connection& c = connection(ownConnection);
+SetzenK::Alternatives SetzenK::AlternativKurs(db::Connection& c, const QString& courseName) {
     Alternatives a;
     // The first course in stored order whose school year and name, run together and cut to 11
     // characters, match: the course of this school year whose name begins with the 5 characters.

@@ -81,22 +81,8 @@ public:
     bool optMKolEinfach = true;
     bool optMKolAlle = false;
 
-    struct Button {
-        QString name;
-        QString caption;
-        bool enabled = true;
-    };
-    struct MenuItem {
-        QString name;
-        QString caption;
-        QString parent; // empty for the menu itself
-        bool enabled = true;
-    };
-    const std::vector<Button>& buttons() const { return buttons_; }
-    const std::vector<MenuItem>& menus() const { return menus_; }
-    // Runs the handler of a button or menu item (the view forwards clicks here); one without a
-    // handler, or disabled, does nothing.
-    void click(const QString& name);
+    // The buttons (no parent) and the menu "&Bearbeiten" with its items are the window's
+    // commands (commands(), click, setEnabled).
 
     // Builds the grid from the rails of the school year and their placed courses, and LNKurse
     // from the courses with hours still to place; then the rails' student counts.
@@ -131,7 +117,7 @@ public:
         QString courseNames;
         QString courseKeys;
     };
-    Kollegiat LKKollegiat(const QString& studentKey);
+    Kollegiat LKKollegiat(db::Connection& c, const QString& studentKey);
 
     // The parallel courses of the school-year course whose name begins with courseName (5
     // characters): same subjects, year group and kind, any school year, the course itself left
@@ -142,7 +128,7 @@ public:
         QStringList courses;
         bool any() const { return !courses.isEmpty(); }
     };
-    Alternatives AlternativKurs(const QString& courseName);
+    Alternatives AlternativKurs(db::Connection& c, const QString& courseName);
 
     // Number of course entries of rail k (counted from 1) down to the first empty cell; makes its
     // column current. 0 when k is beyond the grid or no row holds entries.
@@ -159,23 +145,19 @@ public:
     // candidate is left; then refreshes the lists.
     void cmdKollbs_Click();
 
-    // Moving students between parallel courses (Moves.cpp). Each opens the database itself and
-    // writes its moves in one transaction; the grid and the lists are left to the caller.
+    // Moving students between parallel courses that needs the window's lists (Moves.cpp; the
+    // plain moves neuerkurs, andererKurs and KursArt are free functions in Moves.h). Each writes
+    // its move on the command's connection in one transaction (a savepoint inside the
+    // command's); the grid and the lists are left to the caller.
 
-    // Writes newKey into the course field of the phase (1: BG_KS_ID_12, 2: BG_KS_ID_13) of the
-    // choice row bgId; another phase, or a row that is not found, changes nothing.
-    void neuerkurs(const QString& newKey, qint64 bgId, int phase);
-    // Moves up to n students of one course into another; returns how many moved.
-    int andererKurs(const QString& fromKey, const QString& toKey, int n);
-    // KS_LKGK of the course ("L" for a Leistungskurs), "" when it is not found.
-    QString KursArt(const QString& courseKey);
     // Moves the student's course on rail r (its name courseName) to a parallel course placed on
     // the first rail where he has none of his courses (courseKeys, as LKKollegiat gives them).
-    bool SchFreimachen(const QString& studentKey, int phase, int r, const QString& courseName,
-                       const RailTable& rails, const QString& courseKeys);
+    bool SchFreimachen(db::Connection& c, const QString& studentKey, int phase, int r,
+                       const QString& courseName, const RailTable& rails,
+                       const QString& courseKeys);
     // Makes room in the parallel course by moving one of its students, who attends none of the
     // other courses selected in LNKurse, into the selected course named courseName.
-    bool PlFreimachen(const QString& courseName, const QString& parallelKey);
+    bool PlFreimachen(db::Connection& c, const QString& courseName, const QString& parallelKey);
 
     // "Schiene auffüllen" (FillRail.cpp): puts the first course selected in LNKurse onto the
     // rail selected in the grid, after moving its colliding students to a parallel course, and
@@ -184,12 +166,12 @@ public:
     // Moves the students of the course entry who already have a course among railTexts (the
     // entries of the selected rails) into one unsplit parallel course of LNKurse; false when the
     // course may not be placed.
-    bool FKursAuf(const QString& entry, const QStringList& railTexts);
+    bool FKursAuf(db::Connection& c, const QString& entry, const QStringList& railTexts);
     // Whether the student already has a course among railTexts.
-    bool KolBereitsSchiene(const QString& studentKey, const QString& courseKey,
+    bool KolBereitsSchiene(db::Connection& c, const QString& studentKey, const QString& courseKey,
                            const QStringList& railTexts);
     // The weekly hours of a course; 0 when it is not found or has none.
-    int StdKurs(const QString& courseKey);
+    int StdKurs(db::Connection& c, const QString& courseKey);
 
     // Rail and grid editing (RailEditing.cpp) and saving the placement (SavePlacement.cpp).
 
@@ -242,9 +224,6 @@ public:
     ui::Host& host() { return host_; }
 
 private:
-    bool KolBereitsSchiene(db::Connection& c, const QString& studentKey, const QString& courseKey,
-                           const QStringList& railTexts);
-    int StdKurs(db::Connection& c, const QString& courseKey);
     void GKursStUp(db::Connection& c);
     void zaehleSchueler(db::Connection& c);
     // Set by the commands that move students: LNKurse_Click counts afresh.
@@ -255,19 +234,36 @@ private:
     bool loadCourses(db::Connection& c, const QHash<QString, int>& placedHours);
     void critical(const QString& text);
 
-    // The connection of the command that is running, when it groups its whole work in one
-    // transaction; the procedures it calls use it instead of opening their own.
-    db::Connection& connection(std::optional<db::Connection>& own);
     Closing saveHere();
     Closing saveElsewhere();
     // ckkurs as it was when the window loaded or last saved, to notice another program's save.
     QByteArray ckkursAtLoading_;
-    db::Connection* command_ = nullptr;
+
+    // The steps of "Schiene auffüllen" (FillRail.cpp): the selected rails, the checks that may
+    // refuse the course, putting it on, and evening it out against its parallels.
+    struct RailSelection {
+        int c1 = 0;
+        int c2 = 0;
+        int hours = 0;     // of the last selected rail
+        int freeRow = 0;   // the first row without an entry in the first selected rail
+        QStringList texts; // the entries of the selected rails
+    };
+    std::optional<RailSelection> railsToFill();
+    bool mayFill(db::Connection& c, const QString& entry, const RailSelection& rails);
+    void placeEntry(int index, const QString& entry, const RailSelection& rails);
+    void evenOut(db::Connection& c, const QString& entry);
+    // The target of FKursAuf's moves: the first parallel of the course in LNKurse with its full
+    // hours; "" when there is none.
+    QString unsplitParallel(db::Connection& c, const QString& courseName);
+
+    // The steps of "Kollisionen beseitigen" (RemoveCollisions.cpp).
+    struct CollisionLookups;
+    RailTable selectedRailTable() const;
+    void removeCollisionsOf(db::Connection& c, const QString& line, const RailTable& rails,
+                            CollisionLookups& lookups);
 
     platform::RunState& s_;
     ui::Host& host_;
-    std::vector<Button> buttons_;
-    std::vector<MenuItem> menus_;
 };
 
 } // namespace placement

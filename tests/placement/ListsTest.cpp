@@ -132,14 +132,15 @@ TEST_F(Lists, ClickingACollidingStudentShowsHisCoursesOfHisYearGroup) {
     // vanished course has no name.
     EXPECT_EQ(w().txtMld, "MatheDeu            ");
 
-    const auto hans = w().LKKollegiat(mueller);
+    const auto hans = w().LKKollegiat(s.connection(), mueller);
     EXPECT_EQ(hans.phase, 1);
     EXPECT_EQ(hans.courseKeys, mathe + deu + "KS0099");
-    const auto eva = w().LKKollegiat(weber);
+    const auto eva = w().LKKollegiat(s.connection(), weber);
     EXPECT_EQ(eva.phase, 2);
     EXPECT_EQ(eva.courseNames, "     Bio  ");
     EXPECT_EQ(eva.courseKeys, bio);
-    EXPECT_EQ(w().LKKollegiat("ST0099").phase, 2) << "a student not found is in year 13";
+    EXPECT_EQ(w().LKKollegiat(s.connection(), "ST0099").phase, 2)
+        << "a student not found is in year 13";
 }
 
 TEST_F(Lists, ClickingTheGridListsTheStudentsOfTheSelectedCoursesOfTheRail) {
@@ -193,14 +194,14 @@ TEST(AlternativKurs, ParallelCoursesShareSubjectsYearGroupAndKindInAnySchoolYear
     s.course(7, "Ph6", {{"KS_FA_ID2", School::subjectKey(7)}}); // a Grundkurs
     placement::SetzenK w(s.state, s.host);
 
-    const auto a = w.AlternativKurs("Ph1  ");
+    const auto a = w.AlternativKurs(s.connection(), "Ph1  ");
     EXPECT_EQ(a.ownKey, own) << "the course of the current school year";
     EXPECT_EQ(a.courses, (QStringList{"Ph1 " + older, "Ph2 " + ph2, "Ph3 " + ph3}));
     EXPECT_TRUE(a.any());
 
     EXPECT_TRUE(s.host.messages.empty());
     s.host.onMessage("Kurs in Kursdatei nicht gefunden!");
-    const auto none = w.AlternativKurs("Xyz  ");
+    const auto none = w.AlternativKurs(s.connection(), "Xyz  ");
     EXPECT_FALSE(none.any());
     EXPECT_EQ(none.ownKey, "");
     ASSERT_EQ(s.host.messages.size(), 1u);

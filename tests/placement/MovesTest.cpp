@@ -49,16 +49,16 @@ TEST_F(Moves, AndererKursMovesTheFirstRowsAndAtMostTheCourse) {
     s.choice(c, {}, mathe);
     s.load();
 
-    EXPECT_EQ(w().andererKurs(mathe, mathe2, 2), 2);
+    EXPECT_EQ(placement::andererKurs(s.connection(), mathe, mathe2, 2), 2);
     EXPECT_EQ(choices(), (QStringList{"1|ST0001|KS0002|<null>", "2|ST0002|KS0004|<null>",
                                       "3|ST0002|KS0002|<null>", "4|ST0003|<null>|KS0001"}));
 
     // More than the course holds: the rest moves, nothing else.
-    EXPECT_EQ(w().andererKurs(mathe2, mathe3, 10), 2);
-    EXPECT_EQ(w().andererKurs(mathe, mathe3, 10), 1);
+    EXPECT_EQ(placement::andererKurs(s.connection(), mathe2, mathe3, 10), 2);
+    EXPECT_EQ(placement::andererKurs(s.connection(), mathe, mathe3, 10), 1);
     EXPECT_EQ(choices(), (QStringList{"1|ST0001|KS0003|<null>", "2|ST0002|KS0004|<null>",
                                       "3|ST0002|KS0003|<null>", "4|ST0003|<null>|KS0003"}));
-    EXPECT_EQ(w().andererKurs(mathe, mathe3, 10), 0);
+    EXPECT_EQ(placement::andererKurs(s.connection(), mathe, mathe3, 10), 0);
     EXPECT_TRUE(s.host.messages.empty());
 }
 
@@ -69,7 +69,7 @@ TEST_F(Moves, ARowNamingTheCourseInBothYearFieldsChangesOnlyTheYear13Field) {
     s.load();
 
     // The row counts as one move.
-    EXPECT_EQ(w().andererKurs(mathe, mathe2, 1), 1);
+    EXPECT_EQ(placement::andererKurs(s.connection(), mathe, mathe2, 1), 1);
     EXPECT_EQ(choices(), (QStringList{"1|ST0001|KS0001|KS0002", "2|ST0001|KS0001|<null>"}));
 }
 
@@ -78,22 +78,22 @@ TEST_F(Moves, NeuerkursWritesOnlyTheFieldOfThePhase) {
     const qint64 row = s.choice(a, mathe, mathe);
     s.load();
 
-    w().neuerkurs(mathe2, row, 2);
+    placement::neuerkurs(s.connection(), mathe2, row, 2);
     EXPECT_EQ(choices(), QStringList{"1|ST0001|KS0001|KS0002"});
-    w().neuerkurs(mathe3, row, 1);
+    placement::neuerkurs(s.connection(), mathe3, row, 1);
     EXPECT_EQ(choices(), QStringList{"1|ST0001|KS0003|KS0002"});
     // Another phase, or a row that is not there, changes nothing.
-    w().neuerkurs(deu, row, 3);
-    w().neuerkurs(deu, row, 0);
-    w().neuerkurs(deu, 99, 1);
+    placement::neuerkurs(s.connection(), deu, row, 3);
+    placement::neuerkurs(s.connection(), deu, row, 0);
+    placement::neuerkurs(s.connection(), deu, 99, 1);
     EXPECT_EQ(choices(), QStringList{"1|ST0001|KS0003|KS0002"});
 }
 
 TEST_F(Moves, KursArtIsTheKindOfTheCourse) {
     s.load();
-    EXPECT_EQ(w().KursArt(eng), "L");
-    EXPECT_EQ(w().KursArt(mathe), "G");
-    EXPECT_EQ(w().KursArt("KS0099"), "");
+    EXPECT_EQ(placement::KursArt(s.connection(), eng), "L");
+    EXPECT_EQ(placement::KursArt(s.connection(), mathe), "G");
+    EXPECT_EQ(placement::KursArt(s.connection(), "KS0099"), "");
 }
 
 TEST_F(Moves, SucheFreieSchFindsTheFirstOtherRailWithoutTheStudentsCourses) {
@@ -122,19 +122,19 @@ TEST_F(Moves, SchFreimachenMovesTheCourseToAParallelOnAFreeRail) {
                           {entry("Deu", deu), entry("Ma2", mathe2)},
                           {entry("Eng", eng), entry("Ma3", mathe3)}};
 
-    EXPECT_TRUE(w().SchFreimachen(a, 1, 1, "Ma1", rails, deu + mathe));
-    EXPECT_TRUE(w().SchFreimachen(b, 2, 1, "Ma1", rails, mathe + deu));
+    EXPECT_TRUE(w().SchFreimachen(s.connection(), a, 1, 1, "Ma1", rails, deu + mathe));
+    EXPECT_TRUE(w().SchFreimachen(s.connection(), b, 2, 1, "Ma1", rails, mathe + deu));
     EXPECT_EQ(choices(), (QStringList{"1|ST0001|KS0004|<null>", "2|ST0001|KS0003|<null>",
                                       "3|ST0002|<null>|KS0003", "4|ST0002|<null>|KS0004"}));
 
     // Without a parallel on the free rail, or without a free rail, nothing moves.
     const QStringList before = choices();
     const RailTable noParallel{{entry("Ma1", mathe)}, {entry("Eng", eng)}};
-    EXPECT_FALSE(w().SchFreimachen(a, 1, 1, "Ma3", noParallel, deu + mathe3));
+    EXPECT_FALSE(w().SchFreimachen(s.connection(), a, 1, 1, "Ma3", noParallel, deu + mathe3));
     const RailTable noFreeRail{{entry("Ma1", mathe)}, {entry("Deu", deu)}};
-    EXPECT_FALSE(w().SchFreimachen(a, 1, 1, "Ma3", noFreeRail, deu + mathe3));
+    EXPECT_FALSE(w().SchFreimachen(s.connection(), a, 1, 1, "Ma3", noFreeRail, deu + mathe3));
     // The student's row of the course is looked for in his phase's field only.
-    EXPECT_FALSE(w().SchFreimachen(b, 1, 1, "Ma3", rails, QString()));
+    EXPECT_FALSE(w().SchFreimachen(s.connection(), b, 1, 1, "Ma3", rails, QString()));
     EXPECT_EQ(choices(), before);
     EXPECT_TRUE(s.host.messages.empty());
 }
@@ -154,22 +154,22 @@ TEST_F(Moves, PlFreimachenMovesTheFirstStudentFreeOfTheOtherSelectedCourses) {
 
     // Everyone in Ma2 also attends Deu or Eng, which are selected too.
     const QStringList before = choices();
-    EXPECT_FALSE(w().PlFreimachen("Ma1", mathe2));
+    EXPECT_FALSE(w().PlFreimachen(s.connection(), "Ma1", mathe2));
     EXPECT_EQ(choices(), before);
     // Nobody at all in the course.
-    EXPECT_FALSE(w().PlFreimachen("Ma1", mathe3));
+    EXPECT_FALSE(w().PlFreimachen(s.connection(), "Ma1", mathe3));
     EXPECT_EQ(choices(), before);
 
     // With Deu no longer selected, A is free and moves; B and C, also in Ma2, stay.
     s.selectCourses({"Ma1", "Eng"});
-    EXPECT_TRUE(w().PlFreimachen("Ma1", mathe2));
+    EXPECT_TRUE(w().PlFreimachen(s.connection(), "Ma1", mathe2));
     EXPECT_EQ(choices(), (QStringList{"1|ST0001|KS0001|<null>", "2|ST0001|KS0004|<null>",
                                       "3|ST0002|KS0002|<null>", "4|ST0002|KS0004|<null>",
                                       "5|ST0003|<null>|KS0005", "6|ST0003|<null>|KS0002"}));
 
     // A student of year group 13 gets the course in his year-13 field.
     s.selectCourses({"Ma1", "Deu"});
-    EXPECT_TRUE(w().PlFreimachen("Ma1", mathe2));
+    EXPECT_TRUE(w().PlFreimachen(s.connection(), "Ma1", mathe2));
     EXPECT_EQ(choices().at(5), "6|ST0003|<null>|KS0001");
     EXPECT_TRUE(s.host.messages.empty());
 }
@@ -185,6 +185,6 @@ TEST_F(Moves, AFailedMoveLeavesEveryRowOfTheCommandAsItWas) {
                 "BEGIN SELECT RAISE(ABORT, 'refused'); END");
     const QStringList before = choices();
 
-    EXPECT_THROW(w().andererKurs(mathe, mathe2, 3), db::DbError);
+    EXPECT_THROW(placement::andererKurs(s.connection(), mathe, mathe2, 3), db::DbError);
     EXPECT_EQ(choices(), before);
 }

@@ -25,10 +25,7 @@ QStringList grid(const ui::Grid& g) {
 }
 
 bool einfuegenEnabled(const placement::SetzenK& w) {
-    for (const auto& m : w.menus())
-        if (m.name == "menuBearbEinf")
-            return m.enabled;
-    return false;
+    return w.command("menuBearbEinf")->enabled;
 }
 
 // Selects rows from..to of a column as a drag over the cells does.

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "db/Database.h"
 #include "placement/SetzenK.h"
 #include "platform/RunState.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
 
 #include <QStringList>
+#include <optional>
 
 namespace test {
 
@@ -45,6 +47,12 @@ public:
 
     // The window, loaded.
     placement::SetzenK& load();
+    // A connection to the school's file, as a command of the window opens one.
+    db::Connection& connection() {
+        if (!connection_)
+            connection_.emplace(db.path());
+        return *connection_;
+    }
     placement::SetzenK& window() { return *window_; }
 
     // Selects the LNKurse lines of these course names (characters 1-5) and clicks the list.
@@ -52,6 +60,7 @@ public:
 
 private:
     std::unique_ptr<placement::SetzenK> window_;
+    std::optional<db::Connection> connection_;
 };
 
 } // namespace test

@@ -26,19 +26,7 @@ QString question(const QString& path) {
            "?\r\nDrücken Sie Nein für eine andere Datei, sonst Abbrechen!";
 }
 
-// Rows of a query on an existing database file, fields joined by "|", NULL as "<null>".
-QStringList rowsOf(const QString& path, const QString& sql) {
-    db::Connection c(path);
-    QSqlQuery q = c.exec(sql);
-    QStringList out;
-    while (q.next()) {
-        QStringList fields;
-        for (int i = 0; i < q.record().count(); ++i)
-            fields << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
-        out << fields.join(QLatin1Char('|'));
-    }
-    return out;
-}
+using test::rowsOf;
 
 QStringList placements(const QString& path) {
     return rowsOf(path,

@@ -268,7 +268,7 @@ QString readFirstItem(QFile& file) {
 void writePointerFile(const QString& dir, const QString& databasePath) {
     // Windows-1252 is what the sibling programs read; a path it cannot hold would come back as
     // "?" and never open again.
-    const bool fits = CodePage::decode(CodePage::encode(databasePath, 1252), 1252) == databasePath;
+    const bool fits = CodePage::firstUnencodable(databasePath, 1252) < 0;
     const QByteArray bytes = fits ? CodePage::encode(databasePath, 1252) + "\r\n"
                                   : kUtf8Bom + databasePath.toUtf8() + "\r\n";
     writeFileAtomically(dir + kPointerFileName, [&](QIODevice& out) { out.write(bytes); });

@@ -44,7 +44,8 @@ using placement::StudentLine;
 // rectangle is painted as highlighted cells and headers, the current column's header in bold.
 class RailGridModel : public QAbstractTableModel {
 public:
-    explicit RailGridModel(ui::Grid& g, QObject* parent) : QAbstractTableModel(parent), g_(g) {
+    RailGridModel(ui::Grid& g, RailGridView::Fixed fixed, QObject* parent)
+        : QAbstractTableModel(parent), g_(g), fixed_(std::move(fixed)) {
         connect(&g_, &QAbstractItemModel::modelAboutToBeReset, this,
                 &RailGridModel::beginResetModel);
         connect(&g_, &QAbstractItemModel::modelReset, this, &RailGridModel::endResetModel);
@@ -87,10 +88,14 @@ public:
         const int row = i.row() + 1;
         const bool selected = row >= g_.SelStartRow() && row <= g_.SelEndRow() &&
                               i.column() >= g_.SelStartCol() && i.column() <= g_.SelEndCol();
+        const bool fixed = fixed_ && fixed_(row, i.column());
         switch (role) {
         case Qt::DisplayRole:
+            return fixed ? CourseEntry::withFixedMark(g_.TextMatrix(row, i.column()))
+                         : g_.TextMatrix(row, i.column());
         case Qt::ToolTipRole:
-            return g_.TextMatrix(row, i.column());
+            return g_.TextMatrix(row, i.column()) +
+                   (fixed ? QStringLiteral(" (fixiert)") : QString());
         case Qt::BackgroundRole:
             return selected ? QVariant(QPalette().brush(QPalette::Highlight)) : QVariant();
         case Qt::ForegroundRole:
@@ -126,14 +131,15 @@ public:
 
 private:
     ui::Grid& g_;
+    RailGridView::Fixed fixed_;
 };
 
 } // namespace
 
 RailGridView::RailGridView(ui::Grid& g, std::function<void(const std::function<void()>&)> run,
-                           QWidget* parent)
+                           QWidget* parent, Fixed fixed)
     : QTableView(parent), g_(g), run_(std::move(run)) {
-    auto* model = new RailGridModel(g_, this);
+    auto* model = new RailGridModel(g_, std::move(fixed), this);
     setModel(model);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -376,7 +382,8 @@ QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
     heading->addStretch(1);
     centre->addLayout(heading);
     centre->addWidget(label(w_.Label7, this, QStringLiteral("Label7")));
-    grid_ = new RailGridView(w_.grdSchienen, runner, this);
+    grid_ = new RailGridView(w_.grdSchienen, runner, this,
+                             [this](int row, int col) { return w_.isFixed(row, col); });
     grid_->setObjectName(QStringLiteral("grdSchienen"));
     centre->addWidget(grid_, 1);
     auto* buttons = new QGridLayout;

@@ -28,10 +28,12 @@ class ColumnListView;
 // The table over the rail grid. Mouse gestures and the arrow keys go to the grid (click, drag or
 // shift-click to extend, double-click; a press on a rail header marks the whole rail); the grid
 // raises the window's events. The table keeps no selection of its own: it paints the grid's.
+// An entry for which `fixed` holds shows a "*" after its course name.
 class RailGridView : public QTableView {
 public:
+    using Fixed = std::function<bool(int row, int col)>;
     RailGridView(ui::Grid& g, std::function<void(const std::function<void()>&)> run,
-                 QWidget* parent);
+                 QWidget* parent, Fixed fixed = {});
     // Repaints the selection and the current column after the grid changed them.
     void updateMarks();
 

@@ -56,6 +56,11 @@ struct CourseEntry {
     static int hours(const QString& e) { return val(e.mid(6, 1)); }
     static QString key(const QString& e) { return lastKey(e); }
     static QString withHours(const QString& e, int hours);
+    // As the grid shows a fixed entry: "*" in place of the blank after the name (character 6).
+    // Only for showing; the entry itself never carries the mark.
+    static QString withFixedMark(const QString& e) {
+        return e.size() > 5 ? e.left(5) + QLatin1Char('*') + e.mid(6) : e;
+    }
 };
 
 // Line of LSchueler, one per choice of a student in a selected course, 33 characters:

@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <utility>
 
 namespace placement {
 
@@ -126,6 +127,8 @@ void SetzenK::cmdS2K_Click() {
             const int count = RailHeader::count(header) - db::AnzBelKurs(c, key);
             g.setTextMatrix(0, col, RailHeader::withCount(header, std::max(count, 0)));
             LNKurse.addLine(entry);
+            // Back in the list, the course is no longer fixed on this rail.
+            fixiert.set(col, key, false);
             g.setTextMatrix(row, col, QString());
         }
     }
@@ -151,6 +154,7 @@ void SetzenK::menuBearbAus_Click() {
     g.setTextMatrix(0, col,
                     RailHeader::withHoursAndCount(header, RailHeader::emptyHoursAndCount()));
     AusKurse = takeEntries(g, col);
+    AusFix = fixiert.take(col);
     fitRows(*this);
     // One cut at a time: a second one would drop the held courses from grid and list alike.
     setEnabled(QStringLiteral("menuBearbEinf"), true);
@@ -175,6 +179,7 @@ void SetzenK::menuBearbEinf_Click() {
         const QStringList entries = takeEntries(g, from);
         takeEntries(g, to);
         putEntries(g, to, entries);
+        fixiert.put(to, fixiert.take(from));
         fitRows(*this);
     };
     if (target > source)
@@ -193,6 +198,7 @@ void SetzenK::menuBearbEinf_Click() {
     }
     // The cut entries are not in the grid while the rows are counted: make room for all of them.
     putEntries(g, target, entries);
+    fixiert.put(target, std::exchange(AusFix, {}));
     fitRows(*this, static_cast<int>(entries.size()) + 1);
     g.setCol(target);
 
@@ -201,6 +207,34 @@ void SetzenK::menuBearbEinf_Click() {
     AusSpalte = -1;
     setEnabled(QStringLiteral("menuBearbEinf"), false);
     setEnabled(QStringLiteral("menuBearbAus"), true);
+    emit changed();
+}
+
+bool SetzenK::isFixed(int row, int col) const {
+    const ui::Grid& g = grdSchienen;
+    if (row < 1 || row >= g.Rows() || col < 0 || col >= g.Cols())
+        return false;
+    const QString& cell = g.TextMatrix(row, col);
+    return !cell.isEmpty() && fixiert.has(col, CourseEntry::key(cell));
+}
+
+void SetzenK::menuBearbFix_Click() {
+    const ui::Grid& g = grdSchienen;
+    // The selected entries: the selection rectangle below the headers.
+    std::vector<std::pair<int, int>> cells;
+    for (int col = g.SelStartCol(); col <= g.SelEndCol() && col < g.Cols(); ++col)
+        for (int row = std::max(g.SelStartRow(), 1); row <= g.SelEndRow() && row < g.Rows(); ++row)
+            if (!g.TextMatrix(row, col).isEmpty())
+                cells.emplace_back(row, col);
+    if (cells.empty()) {
+        ui::tell(host_, QStringLiteral(
+                            "Kein Kurs in der Tabelle 'auf Schiene verteilte Kurse' ausgewählt!"));
+        return;
+    }
+    const bool allFixed = std::all_of(cells.begin(), cells.end(),
+                                      [&](const auto& rc) { return isFixed(rc.first, rc.second); });
+    for (const auto& [row, col] : cells)
+        fixiert.set(col, CourseEntry::key(g.TextMatrix(row, col)), !allFixed);
     emit changed();
 }
 

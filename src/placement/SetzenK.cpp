@@ -90,6 +90,8 @@ SetzenK::SetzenK(platform::RunState& s, ui::Host& host)
         // "&einfügen" waits for a column cut with "&ausschneiden".
         {QStringLiteral("menuBearbEinf"), QStringLiteral("&einfügen"), bearb, false,
          handler(&SetzenK::menuBearbEinf_Click)},
+        {QStringLiteral("menuBearbFix"), QStringLiteral("&fixieren / lösen"), bearb, true,
+         handler(&SetzenK::menuBearbFix_Click)},
     });
     // The counts follow their lists, whatever emptied or filled them.
     const auto follow = [this](ui::ListBox& list, QString& count) {
@@ -134,9 +136,10 @@ QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
     QHash<QString, int> placedHours;
     // Placed courses of a rail in stored order; a course that no longer exists drops out, and a
     // rail of another school year never matches.
-    db::Statement placed(c, QStringLiteral("SELECT c.CK_KS_ID, k.KS_BEZ, k.KS_SCHJ, k.KS_VFP_ID "
-                                           "FROM ckkurs c JOIN kurs k ON k.KS_VFP_ID = c.CK_KS_ID "
-                                           "WHERE c.CK_BL_ID = ? ORDER BY c.CK_ID"));
+    db::Statement placed(c, QStringLiteral("SELECT c.CK_KS_ID, k.KS_BEZ, k.KS_SCHJ, k.KS_VFP_ID, "
+                                           "c.CK_FIX FROM ckkurs c JOIN kurs k ON k.KS_VFP_ID = "
+                                           "c.CK_KS_ID WHERE c.CK_BL_ID = ? ORDER BY c.CK_ID"));
+    fixiert.clear();
     QSqlQuery rails = c.exec(QStringLiteral("SELECT BL_ID, BL_BEZ, BL_STD, BL_VFP_ID FROM block "
                                             "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
                              {s_.SchjID});
@@ -170,6 +173,9 @@ QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
             g.setTextMatrix(n, col,
                             CourseEntry::format(field(q, 1), railHours, field(q, 2), field(q, 3)));
             placedHours[field(q, 0)] += hoursForP;
+            // Other programs write the mark too; "1" is fixed, whatever else is not.
+            if (field(q, 4).trimmed() == QLatin1String("1"))
+                fixiert.set(col, field(q, 3), true);
         }
         ++col;
     }

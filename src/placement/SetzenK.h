@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
+#include "placement/FixedEntries.h"
 #include "placement/Moves.h"
 #include "ui/Grid.h"
 #include "ui/ListBox.h"
@@ -175,6 +176,15 @@ public:
 
     // Rail and grid editing (RailEditing.cpp) and saving the placement (SavePlacement.cpp).
 
+    // Placements marked fixed stay where they are when courses are set automatically; saving
+    // writes the mark into CK_FIX. The grid's texts have no room for it: it is kept here.
+    FixedEntries fixiert;
+    // Whether the grid's entry at (row >= 1, col) is marked fixed.
+    bool isFixed(int row, int col) const;
+    // "fixieren / lösen": marks the entries selected in the grid fixed; when all of them are
+    // fixed already, it loosens them.
+    void menuBearbFix_Click();
+
     // "Stunde ändern" (also on double-click): new hours (1-6) for the current rail while it
     // holds no course.
     void cmdBlock_Click();
@@ -192,10 +202,11 @@ public:
     // "Schüler mit Kursen": the students of LSchueler with their courses in frmFMld.
     void cmdAnzBel_Click();
     // The cut buffer: the column last cut (-1: none), its hours and count (header characters
-    // 7-12) and its course entries from the top.
+    // 7-12), its course entries from the top and the keys of those marked fixed.
     int AusSpalte = -1;
     QString AusKopf;
     QStringList AusKurse;
+    QSet<QString> AusFix;
     // While a column is cut, nothing may be put onto it: true (with a message) when the held
     // column lies between from and to.
     bool refuseHeldColumn(int from, int to);
@@ -208,8 +219,9 @@ public:
     enum class Closing { Close, KeepOpen };
     [[nodiscard]] Closing Form_Unload();
     // Writes the grid into ckkurs of the connection's database in one transaction: the rows of
-    // rails of other school years stay, the others are replaced by the grid's entries; each
-    // rail's hours as the grid shows them go into BL_STD.
+    // rails of other school years stay, the others are replaced by the grid's entries (CK_FIX
+    // "1" for a fixed one, "0" otherwise); each rail's hours as the grid shows them go into
+    // BL_STD.
     void SchrCkkurs(db::Connection& c);
     void SchrCkkurs();
     // Lets the user choose another database file for a copy; no value when cancelled. The

@@ -20,13 +20,15 @@ namespace {
 
 const QString kTitle = QStringLiteral("Kurs- und Blockbildung");
 
+} // namespace
+
 // Sets the row count to one more than the longest rail, keeping at least `atLeast` rows, with the
 // header row fixed while there are entry rows. MaxKvS moves the current column; it is put back,
 // so the next command still works on the rail the planner chose.
-void fitRows(SetzenK& w, int atLeast = 1) {
-    ui::Grid& g = w.grdSchienen;
+void SetzenK::fitRows(int atLeast) {
+    ui::Grid& g = grdSchienen;
     const int col = g.Col();
-    const int rows = std::max(w.MaxKvS() + 1, atLeast);
+    const int rows = std::max(MaxKvS() + 1, atLeast);
     g.setRows(rows);
     if (rows > 1 && g.FixedRows() == 0)
         g.setFixedRows(1);
@@ -35,7 +37,8 @@ void fitRows(SetzenK& w, int atLeast = 1) {
 }
 
 // The non-empty entries of rows 1.. of a column, from the top, and the column emptied.
-QStringList takeEntries(ui::Grid& g, int col) {
+QStringList SetzenK::takeEntries(int col) {
+    ui::Grid& g = grdSchienen;
     QStringList out;
     for (int row = 1; row < g.Rows(); ++row) {
         const QString cell = g.TextMatrix(row, col);
@@ -48,7 +51,8 @@ QStringList takeEntries(ui::Grid& g, int col) {
 }
 
 // Writes entries into rows 1.. of a column, growing the grid where they do not fit.
-void putEntries(ui::Grid& g, int col, const QStringList& entries) {
+void SetzenK::putEntries(int col, const QStringList& entries) {
+    ui::Grid& g = grdSchienen;
     if (g.Rows() < entries.size() + 1)
         g.setRows(static_cast<int>(entries.size()) + 1);
     if (g.Rows() > 1 && g.FixedRows() == 0)
@@ -56,8 +60,6 @@ void putEntries(ui::Grid& g, int col, const QStringList& entries) {
     for (int i = 0; i < entries.size(); ++i)
         g.setTextMatrix(i + 1, col, entries[i]);
 }
-
-} // namespace
 
 bool SetzenK::refuseHeldColumn(int from, int to) {
     if (AusSpalte < 0 || AusSpalte < std::min(from, to) || AusSpalte > std::max(from, to))
@@ -132,8 +134,8 @@ void SetzenK::cmdS2K_Click() {
             g.setTextMatrix(row, col, QString());
         }
     }
-    putEntries(g, col, takeEntries(g, col));
-    fitRows(*this);
+    putEntries(col, takeEntries(col));
+    fitRows();
     LSchImBlock.clear();
     SortLNKurse();
     emit changed();
@@ -153,9 +155,9 @@ void SetzenK::menuBearbAus_Click() {
     AusKopf = RailHeader::hoursAndCount(header);
     g.setTextMatrix(0, col,
                     RailHeader::withHoursAndCount(header, RailHeader::emptyHoursAndCount()));
-    AusKurse = takeEntries(g, col);
+    AusKurse = takeEntries(col);
     AusFix = fixiert.take(col);
-    fitRows(*this);
+    fitRows();
     // One cut at a time: a second one would drop the held courses from grid and list alike.
     setEnabled(QStringLiteral("menuBearbEinf"), true);
     setEnabled(QStringLiteral("menuBearbAus"), false);
@@ -176,11 +178,11 @@ void SetzenK::menuBearbEinf_Click() {
                                                       RailHeader::hoursAndCount(fromHeader)));
         g.setTextMatrix(
             0, from, RailHeader::withHoursAndCount(fromHeader, RailHeader::emptyHoursAndCount()));
-        const QStringList entries = takeEntries(g, from);
-        takeEntries(g, to);
-        putEntries(g, to, entries);
+        const QStringList entries = takeEntries(from);
+        takeEntries(to);
+        putEntries(to, entries);
         fixiert.put(to, fixiert.take(from));
-        fitRows(*this);
+        fitRows();
     };
     if (target > source)
         for (int c = source + 1; c <= target; ++c)
@@ -197,9 +199,9 @@ void SetzenK::menuBearbEinf_Click() {
         entries << e;
     }
     // The cut entries are not in the grid while the rows are counted: make room for all of them.
-    putEntries(g, target, entries);
+    putEntries(target, entries);
     fixiert.put(target, std::exchange(AusFix, {}));
-    fitRows(*this, static_cast<int>(entries.size()) + 1);
+    fitRows(static_cast<int>(entries.size()) + 1);
     g.setCol(target);
 
     AusKurse.clear();

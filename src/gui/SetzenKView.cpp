@@ -1,6 +1,7 @@
 #include "gui/SetzenKView.h"
 
 #include "gui/ColumnListView.h"
+#include "gui/ComboBoxView.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
 #include "placement/Layouts.h"
@@ -369,7 +370,26 @@ QVBoxLayout* SetzenKView::buildCourses() {
     connect(lnKurse_, &ColumnListView::clicked, this,
             [this]() { run([&]() { w_.LNKurse_Click(); }); });
     left->addWidget(lnKurse_, 1);
+    left->addWidget(buildBewertung());
     return left;
+}
+
+QGroupBox* SetzenKView::buildBewertung() {
+    // The evaluation of the chosen cohort, under the courses still to place.
+    auto* frame = new QGroupBox(w_.fraBewertung, this);
+    frame->setObjectName(QStringLiteral("fraBewertung"));
+    auto* layout = new QVBoxLayout(frame);
+    bewertung_ = layout;
+    auto* cohort = new ComboBoxView(w_.CmbJahrgang, frame);
+    cohort->setObjectName(QStringLiteral("CmbJahrgang"));
+    connect(cohort, &ComboBoxView::clicked, this,
+            [this]() { run([&]() { w_.CmbJahrgang_Click(); }); });
+    layout->addWidget(cohort);
+    lblBewertung_ = label(QString(), frame, QStringLiteral("lblBewertung"));
+    lblBewertung_->setWordWrap(true);
+    lblBewertung_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lblBewertung_);
+    return frame;
 }
 
 QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
@@ -398,6 +418,11 @@ QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
                 [this, name = b.name]() { run([&]() { w_.click(name); }); });
         if (b.name == QLatin1String("cmdS2K")) {
             toList = button;
+            continue;
+        }
+        // It sets the cohort the evaluation shows: beside it.
+        if (b.name == QLatin1String("cmdAutoS") && bewertung_) {
+            bewertung_->addWidget(button);
             continue;
         }
         buttons->addWidget(button, n / 4, n % 4);
@@ -555,6 +580,7 @@ void SetzenKView::refresh() {
     lblSchImBlock_->setText(w_.lblSchImBlock);
     lblKollisionen_->setText(w_.lblKollisionen);
     lblKoll_->setText(w_.lblKoll);
+    lblBewertung_->setText(w_.lblBewertung.join(QLatin1Char('\n')));
     optMKolEinfach_->setChecked(w_.optMKolEinfach);
     optMKolAlle_->setChecked(w_.optMKolAlle);
     for (const ui::Command& c : w_.commands()) {

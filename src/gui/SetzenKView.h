@@ -76,6 +76,7 @@ private:
     QVBoxLayout* buildGrid(QPushButton*& toList);
     QVBoxLayout* buildStudentLists();
     QGroupBox* buildOptions();
+    QGroupBox* buildBewertung();
     void refresh();
     // Runs a handler at the command boundary.
     void run(const std::function<void()>& handler);
@@ -93,6 +94,8 @@ private:
     QString shownMld_;
     QRadioButton* optMKolEinfach_ = nullptr;
     QRadioButton* optMKolAlle_ = nullptr;
+    QLabel* lblBewertung_ = nullptr;
+    QVBoxLayout* bewertung_ = nullptr;
 };
 
 // Places a window so that it lies wholly on the available area of its screen, shrinking it

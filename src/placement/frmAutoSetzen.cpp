@@ -94,7 +94,6 @@ void frmAutoSetzen::cmdStart_Click() {
     result_.reset();
     progress_.reset();
     prgSuche = 0;
-    lblBeste.clear();
     lblNachher.clear();
     lblGruende.clear();
     lblStand = QStringLiteral("Die Suche läuft ...");
@@ -133,7 +132,7 @@ void frmAutoSetzen::tmrSuche_Timer() {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
     prgSuche = std::clamp(static_cast<int>(elapsed / seconds_ * 100), 0, 99);
     if (p)
-        lblBeste = blocking::describe(p->best);
+        lblNachher = blocking::describe(p->best);
     lblStand = QStringLiteral("Die Suche läuft: ") + secondsText(elapsed);
     emit changed();
 }
@@ -164,7 +163,7 @@ void frmAutoSetzen::finish() {
     }
     const blocking::Result& r = *result_;
     prgSuche = 100;
-    lblBeste = lblNachher = blocking::describe(r.after);
+    lblNachher = blocking::describe(r.after);
     lblGruende = r.reasons;
     if (r.cancelled)
         lblStand = QStringLiteral("Abgebrochen nach %1; das beste gefundene Ergebnis:")
@@ -211,6 +210,8 @@ void frmAutoSetzen::unload(bool accept) {
 }
 
 void frmAutoSetzen::setState() {
+    lblNachherCaption =
+        searching_ ? QStringLiteral("Bisher bestes Ergebnis") : QStringLiteral("Nachher");
     setEnabled(QStringLiteral("cmdStart"), !searching_);
     setEnabled(QStringLiteral("cmdAbbrechen"), searching_);
     setEnabled(QStringLiteral("cmdUebernehmen"), !searching_ && result_.has_value());

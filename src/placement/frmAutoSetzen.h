@@ -46,12 +46,11 @@ public:
     QString txtZeit = QStringLiteral("10");
     int prgSuche = 0;       // 0-100: the time limit used up
     QString lblStand;       // what the search is doing
-    QStringList lblBeste;   // the best plan so far, while the search runs
     QStringList lblVorher;  // the evaluation of the workspace's plan
-    QStringList lblNachher; // the evaluation of the plan found
+    QStringList lblNachher; // of the best plan so far while the search runs, then of its result
     QStringList lblGruende; // why collisions remain, where a simple reason exists
     const QString lblVorherCaption = QStringLiteral("Vorher");
-    const QString lblNachherCaption = QStringLiteral("Nachher");
+    QString lblNachherCaption = QStringLiteral("Nachher");
 
     void optRest_Click();
     void optAlles_Click();

@@ -246,11 +246,12 @@ TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
     EXPECT_FALSE(a.command("cmdStart")->enabled);
     EXPECT_FALSE(a.command("cmdVerwerfen")->enabled);
     // The first plan is reported as soon as the chains have started.
-    for (int i = 0; i < 100 && a.lblBeste.isEmpty(); ++i) {
+    for (int i = 0; i < 100 && a.lblNachher.isEmpty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         a.tmrSuche_Timer();
     }
-    EXPECT_FALSE(a.lblBeste.isEmpty());
+    EXPECT_FALSE(a.lblNachher.isEmpty());
+    EXPECT_EQ(a.lblNachherCaption, "Bisher bestes Ergebnis");
     EXPECT_LT(a.prgSuche, 100);
     EXPECT_TRUE(a.lblStand.startsWith("Die Suche läuft: ")) << a.lblStand.toStdString();
 
@@ -258,6 +259,7 @@ TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
     EXPECT_FALSE(a.running());
     ASSERT_TRUE(a.result());
     EXPECT_TRUE(a.result()->cancelled);
+    EXPECT_EQ(a.lblNachherCaption, "Nachher");
     EXPECT_EQ(a.lblNachher.first(), "Kollisionen (Schüler): 1");
     EXPECT_EQ(a.lblGruende,
               QStringList{"Voll, Vera: Seine Kurse brauchen 12 Stunden, alle Schienen zusammen "

@@ -2,6 +2,7 @@
 
 #include "placement/Layouts.h"
 #include "placement/frmAutoSetzen.h"
+#include "support/DemoSchool.h"
 
 #include <gtest/gtest.h>
 
@@ -305,4 +306,59 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
                            "Kurse außerhalb ihrer Grenzen: 0", "Kurse nicht gesetzt: 0",
                            "Größte Differenz: 0, Schranke 0",
                            "Summe der Abweichungsquadrate: 0.00, Schranke 0.00", "optimal"}));
+}
+
+TEST(AutoSetzen, TheDemoSchoolRoundTrip) {
+    test::TempDir tmp;
+    test::ScriptedHost host;
+    platform::RunState s;
+    s.DatenPfad = tmp.dir();
+    s.DatenDatei = "BB.MDB";
+    s.ProgPfad = tmp.dir();
+    ASSERT_TRUE(test::importDemoSchool(s, host));
+    const auto belegung = [&] {
+        return test::rowsOf(s.databasePath(), "SELECT * FROM belegung ORDER BY BG_ID");
+    };
+    const QStringList rows = belegung();
+    const auto autoSetzen = [&](placement::SetzenK& w) {
+        host.onModal("frmAutoSetzen", [](ui::Window& window) {
+            auto& a = static_cast<frmAutoSetzen&>(window);
+            a.threads = 2;
+            a.txtZeit = "1";
+            a.click("cmdStart");
+            a.waitForSearch();
+            a.click("cmdUebernehmen");
+        });
+        w.click("cmdAutoS");
+    };
+
+    QStringList grid, waiting, evaluation;
+    {
+        placement::SetzenK w(s, host);
+        w.Form_Load();
+        const QStringList gridBefore = gridTexts(w.grdSchienen);
+        const QStringList waitingBefore = w.LNKurse.lines();
+        const QStringList evaluationBefore = w.lblBewertung;
+        autoSetzen(w);
+        EXPECT_NE(belegung(), rows);
+        EXPECT_NE(w.lblBewertung, evaluationBefore);
+        EXPECT_EQ(w.lblBewertung[3], "Kurse nicht gesetzt: 0");
+        w.click("menuBearbRueck");
+        EXPECT_EQ(belegung(), rows) << "every choice row as before";
+        EXPECT_EQ(gridTexts(w.grdSchienen), gridBefore);
+        EXPECT_EQ(w.LNKurse.lines(), waitingBefore);
+        EXPECT_EQ(w.lblBewertung, evaluationBefore);
+
+        autoSetzen(w);
+        grid = gridTexts(w.grdSchienen);
+        waiting = w.LNKurse.lines();
+        evaluation = w.lblBewertung;
+        host.onMessage(ui::Answer::Yes);
+        ASSERT_EQ(w.Form_Unload(), placement::SetzenK::Closing::Close);
+    }
+    placement::SetzenK again(s, host);
+    again.Form_Load();
+    EXPECT_EQ(gridTexts(again.grdSchienen), grid);
+    EXPECT_EQ(again.LNKurse.lines(), waiting);
+    EXPECT_EQ(again.lblBewertung, evaluation);
 }

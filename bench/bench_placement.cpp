@@ -1,4 +1,6 @@
 #include "BenchSchool.h"
+#include "blocking/Evaluation.h"
+#include "db/Database.h"
 #include "placement/SetzenK.h"
 #include "platform/RunState.h"
 #include "ui/QuietHost.h"
@@ -52,6 +54,24 @@ void UpListen(benchmark::State& st) {
     st.counters["students"] = w->LSchImBlock.count();
 }
 
+// The workspace's "Bewertung" after a command: the placement from the grid and the evaluation
+// (range 0), and first the students' courses read again, as after a command that moved
+// students (range 1).
+void Bewertung(benchmark::State& st) {
+    auto w = loaded();
+    bench::School& school = bench::School::get(bench::Placement::TenOnFirstRail);
+    db::Connection c(school.state.databasePath());
+    blocking::Model m =
+        blocking::Model::load(c, {school.state.SchjID, school.state.SchjBez}, w->Jahrgang());
+    const bool moved = st.range(0) == 1;
+    for (auto _ : st) {
+        if (moved)
+            m.refresh(c);
+        w->fitToGrid(m);
+        benchmark::DoNotOptimize(blocking::evaluate(m));
+    }
+}
+
 const bool registered = [] {
     benchmark::RegisterBenchmark("SetzenK_Form_Load/2x400", SetzenK_Form_Load)
         ->Unit(benchmark::kMillisecond);
@@ -60,6 +80,10 @@ const bool registered = [] {
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("UpListen/2x400", UpListen)
         ->Arg(10)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Bewertung/2x400", Bewertung)
+        ->Arg(0)
+        ->Arg(1)
         ->Unit(benchmark::kMillisecond);
     return true;
 }();

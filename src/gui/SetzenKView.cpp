@@ -1,6 +1,7 @@
 #include "gui/SetzenKView.h"
 
 #include "gui/ColumnListView.h"
+#include "gui/ComboBoxView.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
 #include "placement/Layouts.h"
@@ -44,7 +45,8 @@ using placement::StudentLine;
 // rectangle is painted as highlighted cells and headers, the current column's header in bold.
 class RailGridModel : public QAbstractTableModel {
 public:
-    explicit RailGridModel(ui::Grid& g, QObject* parent) : QAbstractTableModel(parent), g_(g) {
+    RailGridModel(ui::Grid& g, RailGridView::Fixed fixed, QObject* parent)
+        : QAbstractTableModel(parent), g_(g), fixed_(std::move(fixed)) {
         connect(&g_, &QAbstractItemModel::modelAboutToBeReset, this,
                 &RailGridModel::beginResetModel);
         connect(&g_, &QAbstractItemModel::modelReset, this, &RailGridModel::endResetModel);
@@ -87,10 +89,14 @@ public:
         const int row = i.row() + 1;
         const bool selected = row >= g_.SelStartRow() && row <= g_.SelEndRow() &&
                               i.column() >= g_.SelStartCol() && i.column() <= g_.SelEndCol();
+        const bool fixed = fixed_ && fixed_(row, i.column());
         switch (role) {
         case Qt::DisplayRole:
+            return fixed ? CourseEntry::withFixedMark(g_.TextMatrix(row, i.column()))
+                         : g_.TextMatrix(row, i.column());
         case Qt::ToolTipRole:
-            return g_.TextMatrix(row, i.column());
+            return g_.TextMatrix(row, i.column()) +
+                   (fixed ? QStringLiteral(" (fixiert)") : QString());
         case Qt::BackgroundRole:
             return selected ? QVariant(QPalette().brush(QPalette::Highlight)) : QVariant();
         case Qt::ForegroundRole:
@@ -126,14 +132,15 @@ public:
 
 private:
     ui::Grid& g_;
+    RailGridView::Fixed fixed_;
 };
 
 } // namespace
 
 RailGridView::RailGridView(ui::Grid& g, std::function<void(const std::function<void()>&)> run,
-                           QWidget* parent)
+                           QWidget* parent, Fixed fixed)
     : QTableView(parent), g_(g), run_(std::move(run)) {
-    auto* model = new RailGridModel(g_, this);
+    auto* model = new RailGridModel(g_, std::move(fixed), this);
     setModel(model);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -363,7 +370,26 @@ QVBoxLayout* SetzenKView::buildCourses() {
     connect(lnKurse_, &ColumnListView::clicked, this,
             [this]() { run([&]() { w_.LNKurse_Click(); }); });
     left->addWidget(lnKurse_, 1);
+    left->addWidget(buildBewertung());
     return left;
+}
+
+QGroupBox* SetzenKView::buildBewertung() {
+    // The evaluation of the chosen cohort, under the courses still to place.
+    auto* frame = new QGroupBox(w_.fraBewertung, this);
+    frame->setObjectName(QStringLiteral("fraBewertung"));
+    auto* layout = new QVBoxLayout(frame);
+    bewertung_ = layout;
+    auto* cohort = new ComboBoxView(w_.CmbJahrgang, frame);
+    cohort->setObjectName(QStringLiteral("CmbJahrgang"));
+    connect(cohort, &ComboBoxView::clicked, this,
+            [this]() { run([&]() { w_.CmbJahrgang_Click(); }); });
+    layout->addWidget(cohort);
+    lblBewertung_ = label(QString(), frame, QStringLiteral("lblBewertung"));
+    lblBewertung_->setWordWrap(true);
+    lblBewertung_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lblBewertung_);
+    return frame;
 }
 
 QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
@@ -376,7 +402,8 @@ QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
     heading->addStretch(1);
     centre->addLayout(heading);
     centre->addWidget(label(w_.Label7, this, QStringLiteral("Label7")));
-    grid_ = new RailGridView(w_.grdSchienen, runner, this);
+    grid_ = new RailGridView(w_.grdSchienen, runner, this,
+                             [this](int row, int col) { return w_.isFixed(row, col); });
     grid_->setObjectName(QStringLiteral("grdSchienen"));
     centre->addWidget(grid_, 1);
     auto* buttons = new QGridLayout;
@@ -391,6 +418,11 @@ QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
                 [this, name = b.name]() { run([&]() { w_.click(name); }); });
         if (b.name == QLatin1String("cmdS2K")) {
             toList = button;
+            continue;
+        }
+        // It sets the cohort the evaluation shows: beside it.
+        if (b.name == QLatin1String("cmdAutoS") && bewertung_) {
+            bewertung_->addWidget(button);
             continue;
         }
         buttons->addWidget(button, n / 4, n % 4);
@@ -548,6 +580,7 @@ void SetzenKView::refresh() {
     lblSchImBlock_->setText(w_.lblSchImBlock);
     lblKollisionen_->setText(w_.lblKollisionen);
     lblKoll_->setText(w_.lblKoll);
+    lblBewertung_->setText(w_.lblBewertung.join(QLatin1Char('\n')));
     optMKolEinfach_->setChecked(w_.optMKolEinfach);
     optMKolAlle_->setChecked(w_.optMKolAlle);
     for (const ui::Command& c : w_.commands()) {

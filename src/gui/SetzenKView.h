@@ -28,10 +28,12 @@ class ColumnListView;
 // The table over the rail grid. Mouse gestures and the arrow keys go to the grid (click, drag or
 // shift-click to extend, double-click; a press on a rail header marks the whole rail); the grid
 // raises the window's events. The table keeps no selection of its own: it paints the grid's.
+// An entry for which `fixed` holds shows a "*" after its course name.
 class RailGridView : public QTableView {
 public:
+    using Fixed = std::function<bool(int row, int col)>;
     RailGridView(ui::Grid& g, std::function<void(const std::function<void()>&)> run,
-                 QWidget* parent);
+                 QWidget* parent, Fixed fixed = {});
     // Repaints the selection and the current column after the grid changed them.
     void updateMarks();
 
@@ -74,6 +76,7 @@ private:
     QVBoxLayout* buildGrid(QPushButton*& toList);
     QVBoxLayout* buildStudentLists();
     QGroupBox* buildOptions();
+    QGroupBox* buildBewertung();
     void refresh();
     // Runs a handler at the command boundary.
     void run(const std::function<void()>& handler);
@@ -91,6 +94,8 @@ private:
     QString shownMld_;
     QRadioButton* optMKolEinfach_ = nullptr;
     QRadioButton* optMKolAlle_ = nullptr;
+    QLabel* lblBewertung_ = nullptr;
+    QVBoxLayout* bewertung_ = nullptr;
 };
 
 // Places a window so that it lies wholly on the available area of its screen, shrinking it

@@ -5,6 +5,7 @@
 #include "editors/frmBeleg.h"
 #include "export/frmAKursPh.h"
 #include "gui/AKursPhView.h"
+#include "gui/AutoSetzenView.h"
 #include "gui/BelegView.h"
 #include "gui/BlDatView.h"
 #include "gui/BlKuListenView.h"
@@ -15,6 +16,7 @@
 #include "gui/ShellViews.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
+#include "placement/frmAutoSetzen.h"
 #include "placement/frmK.h"
 #include "printing/frmBlKuListen.h"
 
@@ -40,6 +42,7 @@ void registerViews(QtHost& host) {
     add<common::frmFMld, FMldView>(host, "frmFMld");
     add<placement::SetzenK, SetzenKView>(host, "SetzenK");
     add<placement::frmK, ChooserView>(host, "frmK");
+    add<placement::frmAutoSetzen, AutoSetzenView>(host, "frmAutoSetzen");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
     add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
     add<editors::BlDat, BlDatView>(host, "BlDat");

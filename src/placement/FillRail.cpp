@@ -141,6 +141,7 @@ void SetzenK::placeEntry(int index, const QString& entry, const RailSelection& r
     if (entryHours > rails.hours)
         LNKurse.insertLine(index, CourseEntry::withHours(entry, entryHours - rails.hours));
     g.setTextMatrix(rails.freeRow, rails.c1, CourseEntry::withHours(entry, rails.hours));
+    fixiert.set(rails.c1, CourseEntry::key(entry), false);
 }
 
 void SetzenK::evenOut(db::Connection& c, const QString& entry) {

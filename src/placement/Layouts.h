@@ -56,6 +56,11 @@ struct CourseEntry {
     static int hours(const QString& e) { return val(e.mid(6, 1)); }
     static QString key(const QString& e) { return lastKey(e); }
     static QString withHours(const QString& e, int hours);
+    // As the grid shows a fixed entry: "*" right after the name, within characters 1-6 (the
+    // hours stay at 7). Only for showing; the entry itself never carries the mark.
+    static QString withFixedMark(const QString& e) {
+        return (name(e).trimmed() + QLatin1Char('*')).leftJustified(6, QLatin1Char(' ')) + e.mid(6);
+    }
 };
 
 // Line of LSchueler, one per choice of a student in a selected course, 33 characters:

@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <utility>
 
 namespace placement {
 
@@ -19,13 +20,15 @@ namespace {
 
 const QString kTitle = QStringLiteral("Kurs- und Blockbildung");
 
+} // namespace
+
 // Sets the row count to one more than the longest rail, keeping at least `atLeast` rows, with the
 // header row fixed while there are entry rows. MaxKvS moves the current column; it is put back,
 // so the next command still works on the rail the planner chose.
-void fitRows(SetzenK& w, int atLeast = 1) {
-    ui::Grid& g = w.grdSchienen;
+void SetzenK::fitRows(int atLeast) {
+    ui::Grid& g = grdSchienen;
     const int col = g.Col();
-    const int rows = std::max(w.MaxKvS() + 1, atLeast);
+    const int rows = std::max(MaxKvS() + 1, atLeast);
     g.setRows(rows);
     if (rows > 1 && g.FixedRows() == 0)
         g.setFixedRows(1);
@@ -34,7 +37,8 @@ void fitRows(SetzenK& w, int atLeast = 1) {
 }
 
 // The non-empty entries of rows 1.. of a column, from the top, and the column emptied.
-QStringList takeEntries(ui::Grid& g, int col) {
+QStringList SetzenK::takeEntries(int col) {
+    ui::Grid& g = grdSchienen;
     QStringList out;
     for (int row = 1; row < g.Rows(); ++row) {
         const QString cell = g.TextMatrix(row, col);
@@ -47,7 +51,8 @@ QStringList takeEntries(ui::Grid& g, int col) {
 }
 
 // Writes entries into rows 1.. of a column, growing the grid where they do not fit.
-void putEntries(ui::Grid& g, int col, const QStringList& entries) {
+void SetzenK::putEntries(int col, const QStringList& entries) {
+    ui::Grid& g = grdSchienen;
     if (g.Rows() < entries.size() + 1)
         g.setRows(static_cast<int>(entries.size()) + 1);
     if (g.Rows() > 1 && g.FixedRows() == 0)
@@ -55,8 +60,6 @@ void putEntries(ui::Grid& g, int col, const QStringList& entries) {
     for (int i = 0; i < entries.size(); ++i)
         g.setTextMatrix(i + 1, col, entries[i]);
 }
-
-} // namespace
 
 bool SetzenK::refuseHeldColumn(int from, int to) {
     if (AusSpalte < 0 || AusSpalte < std::min(from, to) || AusSpalte > std::max(from, to))
@@ -126,11 +129,13 @@ void SetzenK::cmdS2K_Click() {
             const int count = RailHeader::count(header) - db::AnzBelKurs(c, key);
             g.setTextMatrix(0, col, RailHeader::withCount(header, std::max(count, 0)));
             LNKurse.addLine(entry);
+            // Back in the list, the course is no longer fixed on this rail.
+            fixiert.set(col, key, false);
             g.setTextMatrix(row, col, QString());
         }
     }
-    putEntries(g, col, takeEntries(g, col));
-    fitRows(*this);
+    putEntries(col, takeEntries(col));
+    fitRows();
     LSchImBlock.clear();
     SortLNKurse();
     emit changed();
@@ -150,8 +155,9 @@ void SetzenK::menuBearbAus_Click() {
     AusKopf = RailHeader::hoursAndCount(header);
     g.setTextMatrix(0, col,
                     RailHeader::withHoursAndCount(header, RailHeader::emptyHoursAndCount()));
-    AusKurse = takeEntries(g, col);
-    fitRows(*this);
+    AusKurse = takeEntries(col);
+    AusFix = fixiert.take(col);
+    fitRows();
     // One cut at a time: a second one would drop the held courses from grid and list alike.
     setEnabled(QStringLiteral("menuBearbEinf"), true);
     setEnabled(QStringLiteral("menuBearbAus"), false);
@@ -172,10 +178,11 @@ void SetzenK::menuBearbEinf_Click() {
                                                       RailHeader::hoursAndCount(fromHeader)));
         g.setTextMatrix(
             0, from, RailHeader::withHoursAndCount(fromHeader, RailHeader::emptyHoursAndCount()));
-        const QStringList entries = takeEntries(g, from);
-        takeEntries(g, to);
-        putEntries(g, to, entries);
-        fitRows(*this);
+        const QStringList entries = takeEntries(from);
+        takeEntries(to);
+        putEntries(to, entries);
+        fixiert.put(to, fixiert.take(from));
+        fitRows();
     };
     if (target > source)
         for (int c = source + 1; c <= target; ++c)
@@ -192,8 +199,9 @@ void SetzenK::menuBearbEinf_Click() {
         entries << e;
     }
     // The cut entries are not in the grid while the rows are counted: make room for all of them.
-    putEntries(g, target, entries);
-    fitRows(*this, static_cast<int>(entries.size()) + 1);
+    putEntries(target, entries);
+    fixiert.put(target, std::exchange(AusFix, {}));
+    fitRows(static_cast<int>(entries.size()) + 1);
     g.setCol(target);
 
     AusKurse.clear();
@@ -201,6 +209,34 @@ void SetzenK::menuBearbEinf_Click() {
     AusSpalte = -1;
     setEnabled(QStringLiteral("menuBearbEinf"), false);
     setEnabled(QStringLiteral("menuBearbAus"), true);
+    emit changed();
+}
+
+bool SetzenK::isFixed(int row, int col) const {
+    const ui::Grid& g = grdSchienen;
+    if (row < 1 || row >= g.Rows() || col < 0 || col >= g.Cols())
+        return false;
+    const QString& cell = g.TextMatrix(row, col);
+    return !cell.isEmpty() && fixiert.has(col, CourseEntry::key(cell));
+}
+
+void SetzenK::menuBearbFix_Click() {
+    const ui::Grid& g = grdSchienen;
+    // The selected entries: the selection rectangle below the headers.
+    std::vector<std::pair<int, int>> cells;
+    for (int col = g.SelStartCol(); col <= g.SelEndCol() && col < g.Cols(); ++col)
+        for (int row = std::max(g.SelStartRow(), 1); row <= g.SelEndRow() && row < g.Rows(); ++row)
+            if (!g.TextMatrix(row, col).isEmpty())
+                cells.emplace_back(row, col);
+    if (cells.empty()) {
+        ui::tell(host_, QStringLiteral(
+                            "Kein Kurs in der Tabelle 'auf Schiene verteilte Kurse' ausgewählt!"));
+        return;
+    }
+    const bool allFixed = std::all_of(cells.begin(), cells.end(),
+                                      [&](const auto& rc) { return isFixed(rc.first, rc.second); });
+    for (const auto& [row, col] : cells)
+        fixiert.set(col, CourseEntry::key(g.TextMatrix(row, col)), !allFixed);
     emit changed();
 }
 

@@ -206,7 +206,8 @@ void SetzenK::SchrCkkurs(db::Connection& c) {
             const QString& cell = g.TextMatrix(row, col);
             if (cell.isEmpty())
                 break;
-            write.run({railKey, CourseEntry::key(cell), railId, QStringLiteral("0")});
+            write.run({railKey, CourseEntry::key(cell), railId,
+                       isFixed(row, col) ? QStringLiteral("1") : QStringLiteral("0")});
         }
     }
 }

@@ -45,51 +45,76 @@ QString choicesOfCourseSql(const char* courseField) {
 SetzenK::SetzenK(platform::RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("SetzenK"), QStringLiteral("Setzen der Kurse")), s_(s),
       host_(host) {
-    const auto handler = [this](void (SetzenK::*f)()) { return [this, f] { (this->*f)(); }; };
+    // Every command ends by bringing the evaluation up to date, also when it failed midway.
+    const auto handler = [this](void (SetzenK::*f)(), Effect e) {
+        return [this, f, e] {
+            struct End {
+                SetzenK& w;
+                Effect e;
+                ~End() { w.afterCommand(e); }
+            } end{*this, e};
+            (this->*f)();
+        };
+    };
+    using enum Effect;
     const QString bearb = QStringLiteral("menuBearb");
     setCommands({
         {QStringLiteral("cmdKzw"),
          QStringLiteral("Kurs zuweisen"),
          {},
          true,
-         handler(&SetzenK::cmdKzw_Click)},
+         handler(&SetzenK::cmdKzw_Click, Students)},
         {QStringLiteral("cmdSchA"),
          QStringLiteral("Schiene auffüllen"),
          {},
          true,
-         handler(&SetzenK::cmdSchA_Click)},
+         handler(&SetzenK::cmdSchA_Click, Students)},
         {QStringLiteral("cmdKollbs"),
          QStringLiteral("Kollisionen beseitigen"),
          {},
          true,
-         handler(&SetzenK::cmdKollbs_Click)},
+         handler(&SetzenK::cmdKollbs_Click, Students)},
         {QStringLiteral("cmdBlock"),
          QStringLiteral("Stunde ändern"),
          {},
          true,
-         handler(&SetzenK::cmdBlock_Click)},
+         handler(&SetzenK::cmdBlock_Click, Placement)},
         {QStringLiteral("CmdInvers"),
          QStringLiteral("invertieren"),
          {},
          true,
-         handler(&SetzenK::CmdInvers_Click)},
+         handler(&SetzenK::CmdInvers_Click, None)},
         {QStringLiteral("cmdKursL"),
          QStringLiteral("leeren Kurs löschen"),
          {},
          true,
-         handler(&SetzenK::cmdKursL_Click)},
-        {QStringLiteral("cmdS2K"), QStringLiteral("<"), {}, true, handler(&SetzenK::cmdS2K_Click)},
+         handler(&SetzenK::cmdKursL_Click, Courses)},
+        {QStringLiteral("cmdS2K"),
+         QStringLiteral("<"),
+         {},
+         true,
+         handler(&SetzenK::cmdS2K_Click, Placement)},
         {QStringLiteral("cmdAnzBel"),
          QStringLiteral("Schüler mit Kursen"),
          {},
          true,
-         handler(&SetzenK::cmdAnzBel_Click)},
+         handler(&SetzenK::cmdAnzBel_Click, None)},
+        {QStringLiteral("cmdAutoS"),
+         QStringLiteral("Automatisch setzen ..."),
+         {},
+         true,
+         handler(&SetzenK::cmdAutoS_Click, Auto)},
         {bearb, QStringLiteral("&Bearbeiten"), {}, true, {}},
         {QStringLiteral("menuBearbAus"), QStringLiteral("&ausschneiden"), bearb, true,
-         handler(&SetzenK::menuBearbAus_Click)},
+         handler(&SetzenK::menuBearbAus_Click, Placement)},
         // "&einfügen" waits for a column cut with "&ausschneiden".
         {QStringLiteral("menuBearbEinf"), QStringLiteral("&einfügen"), bearb, false,
-         handler(&SetzenK::menuBearbEinf_Click)},
+         handler(&SetzenK::menuBearbEinf_Click, Placement)},
+        {QStringLiteral("menuBearbFix"), QStringLiteral("&fixieren / lösen"), bearb, true,
+         handler(&SetzenK::menuBearbFix_Click, Placement)},
+        // "&Rückgängig" waits for a plan taken over from "Automatisch setzen ...".
+        {QStringLiteral("menuBearbRueck"), QStringLiteral("&Rückgängig"), bearb, false,
+         handler(&SetzenK::menuBearbRueck_Click, Auto)},
     });
     // The counts follow their lists, whatever emptied or filled them.
     const auto follow = [this](ui::ListBox& list, QString& count) {
@@ -126,7 +151,9 @@ void SetzenK::Form_Load() {
     zaehleSchueler(c);
     if (loadCourses(c, placedHours))
         GKursStUp(c);
-    emit changed();
+    fillJahrgaenge(c);
+    coursesStale_ = true;
+    Bewerten();
 }
 
 QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
@@ -134,9 +161,10 @@ QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
     QHash<QString, int> placedHours;
     // Placed courses of a rail in stored order; a course that no longer exists drops out, and a
     // rail of another school year never matches.
-    db::Statement placed(c, QStringLiteral("SELECT c.CK_KS_ID, k.KS_BEZ, k.KS_SCHJ, k.KS_VFP_ID "
-                                           "FROM ckkurs c JOIN kurs k ON k.KS_VFP_ID = c.CK_KS_ID "
-                                           "WHERE c.CK_BL_ID = ? ORDER BY c.CK_ID"));
+    db::Statement placed(c, QStringLiteral("SELECT c.CK_KS_ID, k.KS_BEZ, k.KS_SCHJ, k.KS_VFP_ID, "
+                                           "c.CK_FIX FROM ckkurs c JOIN kurs k ON k.KS_VFP_ID = "
+                                           "c.CK_KS_ID WHERE c.CK_BL_ID = ? ORDER BY c.CK_ID"));
+    fixiert.clear();
     QSqlQuery rails = c.exec(QStringLiteral("SELECT BL_ID, BL_BEZ, BL_STD, BL_VFP_ID FROM block "
                                             "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
                              {s_.SchjID});
@@ -170,6 +198,9 @@ QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
             g.setTextMatrix(n, col,
                             CourseEntry::format(field(q, 1), railHours, field(q, 2), field(q, 3)));
             placedHours[field(q, 0)] += hoursForP;
+            // Other programs write the mark too; "1" is fixed, whatever else is not.
+            if (field(q, 4).trimmed() == QLatin1String("1"))
+                fixiert.set(col, field(q, 3), true);
         }
         ++col;
     }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "blocking/Evaluation.h"
+#include "blocking/Model.h"
+#include "blocking/Write.h"
 #include "db/Database.h"
+#include "placement/FixedEntries.h"
 #include "placement/Moves.h"
+#include "ui/ComboBox.h"
 #include "ui/Grid.h"
 #include "ui/ListBox.h"
 #include "ui/Window.h"
@@ -9,6 +14,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -80,6 +86,27 @@ public:
     // The two option buttons of pctMKol; exactly one is set.
     bool optMKolEinfach = true;
     bool optMKolAlle = false;
+
+    // "Bewertung" (Bewertung.cpp): how good the placement of one cohort is, as the grid and the
+    // students' courses stand, brought up to date after every command. The cohort is chosen in
+    // CmbJahrgang: year group 12 of the school year, or 13; 12 unless only 13 has students,
+    // since the new year group is the one whose rails are built, while 13 mostly keeps its
+    // courses of the year before.
+    const QString fraBewertung = QStringLiteral("Bewertung");
+    ui::ComboBox CmbJahrgang; // "Jahrgangsstufe 12 (2009)", "Jahrgangsstufe 13 (2008)"
+    blocking::Evaluation bewertung;
+    QStringList lblBewertung; // its lines; an error's text when it cannot be counted
+    // The cohort chosen in CmbJahrgang (its KO_KURSPH year); 0 when there is none.
+    int Jahrgang() const;
+    void CmbJahrgang_Click();
+    // Counts the evaluation afresh: the cohort's model read again only where a command made it
+    // stale (all of it after a course was deleted, the students' courses after moves), the
+    // placement and the rails' hours taken from the grid. Shows what fails instead of throwing.
+    void Bewerten();
+    // The cohort's model with the workspace's placement: the rails' hours and the placed
+    // courses as the grid shows them (a rail the grid leaves out takes nothing, a course of
+    // more hours than the workspace places stays as it stands), the fixed marks with them.
+    void fitToGrid(blocking::Model& m) const;
 
     // The buttons (no parent) and the menu "&Bearbeiten" with its items are the window's
     // commands (commands(), click, setEnabled).
@@ -173,7 +200,31 @@ public:
     // The weekly hours of a course; 0 when it is not found or has none.
     int StdKurs(db::Connection& c, const QString& courseKey);
 
+    // "Automatisch setzen ..." (AutoPlacement.cpp): the automatic blocking of the cohort chosen
+    // in CmbJahrgang, in the window frmAutoSetzen. When the planner takes its plan over, the
+    // students' courses are written in one transaction, and the cohort's courses stand in the
+    // grid and LNKurse as the plan has them (saved on closing, as every placement); the other
+    // cohort's entries stay. Refused while a rail is cut.
+    void cmdAutoS_Click();
+    // "Rückgängig": puts the students' courses back exactly as they were before the last plan
+    // was taken over, and the grid, its fixed marks and LNKurse too. One step only, and only
+    // while no command has changed the placement or moved students since.
+    void menuBearbRueck_Click();
+    // Puts a plan of the cohort's model m into the grid and LNKurse and writes its students'
+    // courses; keeps what it replaced for "Rückgängig".
+    void takeOver(const blocking::Model& m, const blocking::Placement& p,
+                  const blocking::Assignment& a);
+
     // Rail and grid editing (RailEditing.cpp) and saving the placement (SavePlacement.cpp).
+
+    // Placements marked fixed stay where they are when courses are set automatically; saving
+    // writes the mark into CK_FIX. The grid's texts have no room for it: it is kept here.
+    FixedEntries fixiert;
+    // Whether the grid's entry at (row >= 1, col) is marked fixed.
+    bool isFixed(int row, int col) const;
+    // "fixieren / lösen": marks the entries selected in the grid fixed; when all of them are
+    // fixed already, it loosens them.
+    void menuBearbFix_Click();
 
     // "Stunde ändern" (also on double-click): new hours (1-6) for the current rail while it
     // holds no course.
@@ -192,10 +243,11 @@ public:
     // "Schüler mit Kursen": the students of LSchueler with their courses in frmFMld.
     void cmdAnzBel_Click();
     // The cut buffer: the column last cut (-1: none), its hours and count (header characters
-    // 7-12) and its course entries from the top.
+    // 7-12), its course entries from the top and the keys of those marked fixed.
     int AusSpalte = -1;
     QString AusKopf;
     QStringList AusKurse;
+    QSet<QString> AusFix;
     // While a column is cut, nothing may be put onto it: true (with a message) when the held
     // column lies between from and to.
     bool refuseHeldColumn(int from, int to);
@@ -208,8 +260,9 @@ public:
     enum class Closing { Close, KeepOpen };
     [[nodiscard]] Closing Form_Unload();
     // Writes the grid into ckkurs of the connection's database in one transaction: the rows of
-    // rails of other school years stay, the others are replaced by the grid's entries; each
-    // rail's hours as the grid shows them go into BL_STD.
+    // rails of other school years stay, the others are replaced by the grid's entries (CK_FIX
+    // "1" for a fixed one, "0" otherwise); each rail's hours as the grid shows them go into
+    // BL_STD.
     void SchrCkkurs(db::Connection& c);
     void SchrCkkurs();
     // Lets the user choose another database file for a copy; no value when cancelled. The
@@ -224,10 +277,37 @@ public:
     ui::Host& host() { return host_; }
 
 private:
+    // What a command may have changed, for the evaluation and the undo step: nothing, the
+    // placement in the grid, the students' courses, the courses themselves; Auto: students and
+    // placement, by a command that keeps the undo step itself.
+    enum class Effect { None, Placement, Students, Courses, Auto };
+    void afterCommand(Effect e) noexcept;
+    // What "Rückgängig" puts back.
+    struct AutoUndo {
+        std::vector<blocking::CourseChange> changes;
+        QString courseField;
+        std::vector<std::vector<QString>> cells; // [row][col], the headers too
+        FixedEntries fixed;
+        QStringList lnKurse;
+    };
+    std::optional<AutoUndo> undo_;
+    void dropUndo();
+    // After students moved by a plan or its undoing: the lists show none, the counts are new.
+    void studentsChanged(db::Connection& c);
+    void fillJahrgaenge(db::Connection& c);
+    std::vector<int> jahrgaenge_; // per line of CmbJahrgang
+    std::unique_ptr<blocking::Model> bewertungModel_;
+    bool studentsStale_ = false;
+    bool coursesStale_ = true;
     void GKursStUp(db::Connection& c);
     void zaehleSchueler(db::Connection& c);
     // Set by the commands that move students: LNKurse_Click counts afresh.
     bool countsStale_ = true;
+    // Grid editing: the row count fitted to the longest rail (at least atLeast), a column's
+    // entries taken out from the top, entries put into a column from row 1.
+    void fitRows(int atLeast = 1);
+    QStringList takeEntries(int col);
+    void putEntries(int col, const QStringList& entries);
     // Fills the grid; returns the hours placed per course key.
     QHash<QString, int> loadRails(db::Connection& c);
     // Fills LNKurse; false when loading stopped or the school year has no course.

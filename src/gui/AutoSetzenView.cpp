@@ -1,0 +1,165 @@
+#include "gui/AutoSetzenView.h"
+
+#include "gui/QtHost.h"
+#include "placement/frmAutoSetzen.h"
+#include "ui/Command.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace gui {
+
+namespace {
+
+QLabel* lines(QWidget* parent, const QString& name) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setWordWrap(true);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return l;
+}
+
+} // namespace
+
+AutoSetzenView::AutoSetzenView(placement::frmAutoSetzen& w, QtHost& host, QWidget* parent)
+    : QDialog(parent), w_(w), host_(host) {
+    setWindowTitle(w_.caption());
+    auto* layout = new QVBoxLayout(this);
+
+    auto* settings = new QHBoxLayout;
+    auto* mode = new QGroupBox(w_.fraModus, this);
+    mode->setObjectName(QStringLiteral("fraModus"));
+    auto* modes = new QHBoxLayout(mode);
+    optRest_ = new QRadioButton(w_.optRestCaption, mode);
+    optRest_->setObjectName(QStringLiteral("optRest"));
+    optAlles_ = new QRadioButton(w_.optAllesCaption, mode);
+    optAlles_->setObjectName(QStringLiteral("optAlles"));
+    modes->addWidget(optRest_);
+    modes->addWidget(optAlles_);
+    settings->addWidget(mode);
+    settings->addSpacing(12);
+    settings->addWidget(new QLabel(w_.lblZeitCaption, this));
+    txtZeit_ = new QLineEdit(this);
+    txtZeit_->setObjectName(QStringLiteral("txtZeit"));
+    txtZeit_->setMaxLength(4);
+    txtZeit_->setFixedWidth(txtZeit_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                            12);
+    settings->addWidget(txtZeit_);
+    settings->addStretch(1);
+    layout->addLayout(settings);
+
+    prgSuche_ = new QProgressBar(this);
+    prgSuche_->setObjectName(QStringLiteral("prgSuche"));
+    prgSuche_->setRange(0, 100);
+    layout->addWidget(prgSuche_);
+    lblStand_ = lines(this, QStringLiteral("lblStand"));
+    layout->addWidget(lblStand_);
+
+    auto* evaluations = new QGridLayout;
+    auto* before = new QLabel(w_.lblVorherCaption, this);
+    before->setStyleSheet(QStringLiteral("font-weight: bold"));
+    lblNachherCaption_ = new QLabel(this);
+    lblNachherCaption_->setObjectName(QStringLiteral("lblNachherCaption"));
+    lblNachherCaption_->setStyleSheet(QStringLiteral("font-weight: bold"));
+    lblVorher_ = lines(this, QStringLiteral("lblVorher"));
+    lblNachher_ = lines(this, QStringLiteral("lblNachher"));
+    evaluations->addWidget(before, 0, 0);
+    evaluations->addWidget(lblNachherCaption_, 0, 1);
+    evaluations->addWidget(lblVorher_, 1, 0);
+    evaluations->addWidget(lblNachher_, 1, 1);
+    evaluations->setColumnStretch(0, 1);
+    evaluations->setColumnStretch(1, 1);
+    evaluations->setHorizontalSpacing(24);
+    layout->addLayout(evaluations);
+    // The reasons may name many students: a list that scrolls.
+    gruendeCaption_ = new QLabel(QStringLiteral("Gründe der Kollisionen:"), this);
+    layout->addWidget(gruendeCaption_);
+    lblGruende_ = new QListWidget(this);
+    lblGruende_->setObjectName(QStringLiteral("lblGruende"));
+    lblGruende_->setSelectionMode(QAbstractItemView::NoSelection);
+    layout->addWidget(lblGruende_, 1);
+    // Without reasons the space stays below the evaluations.
+    layout->addStretch(0);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (const ui::Command& c : w_.commands()) {
+        auto* b = new QPushButton(c.caption, this);
+        b->setObjectName(c.name);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this,
+                [this, name = c.name]() { run([&]() { w_.click(name); }); });
+        buttons->addWidget(b);
+    }
+    layout->addLayout(buttons);
+
+    connect(optRest_, &QRadioButton::clicked, this,
+            [this]() { run([&]() { w_.optRest_Click(); }); });
+    connect(optAlles_, &QRadioButton::clicked, this,
+            [this]() { run([&]() { w_.optAlles_Click(); }); });
+    connect(txtZeit_, &QLineEdit::textEdited, this, [this](const QString& t) { w_.txtZeit = t; });
+    tmrSuche_ = new QTimer(this);
+    tmrSuche_->setInterval(100);
+    connect(tmrSuche_, &QTimer::timeout, this, [this]() { run([&]() { w_.tmrSuche_Timer(); }); });
+    connect(&w_, &ui::Window::changed, this, &AutoSetzenView::refresh);
+    refresh();
+    resize(640, 420);
+}
+
+void AutoSetzenView::run(const std::function<void()>& handler) {
+    ui::runCommand(host_, handler);
+}
+
+void AutoSetzenView::refresh() {
+    setWindowTitle(w_.caption());
+    const bool running = w_.running();
+    optRest_->setChecked(w_.optRest);
+    optAlles_->setChecked(w_.optAlles);
+    optRest_->setEnabled(!running);
+    optAlles_->setEnabled(!running);
+    if (txtZeit_->text() != w_.txtZeit)
+        txtZeit_->setText(w_.txtZeit);
+    txtZeit_->setEnabled(!running);
+    prgSuche_->setValue(w_.prgSuche);
+    lblStand_->setText(w_.lblStand);
+    lblVorher_->setText(w_.lblVorher.join(QLatin1Char('\n')));
+    lblNachherCaption_->setText(w_.lblNachherCaption);
+    lblNachher_->setText(w_.lblNachher.join(QLatin1Char('\n')));
+    if (lblGruende_->count() != w_.lblGruende.size() ||
+        (lblGruende_->count() > 0 && lblGruende_->item(0)->text() != w_.lblGruende.first())) {
+        lblGruende_->clear();
+        lblGruende_->addItems(w_.lblGruende);
+    }
+    gruendeCaption_->setVisible(!w_.lblGruende.isEmpty());
+    lblGruende_->setVisible(!w_.lblGruende.isEmpty());
+    for (const ui::Command& c : w_.commands())
+        if (auto* b = findChild<QPushButton*>(c.name))
+            b->setEnabled(c.enabled);
+    if (running && !tmrSuche_->isActive())
+        tmrSuche_->start();
+    else if (!running)
+        tmrSuche_->stop();
+}
+
+void AutoSetzenView::closeEvent(QCloseEvent* e) {
+    w_.Form_Unload();
+    QDialog::closeEvent(e);
+}
+
+void AutoSetzenView::reject() {
+    w_.Form_Unload();
+    QDialog::reject();
+}
+
+} // namespace gui

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QRadioButton;
+class QTimer;
+
+namespace placement {
+class frmAutoSetzen;
+}
+
+namespace gui {
+
+class QtHost;
+
+// "Automatisch setzen": the mode, the time limit, the progress bar with the search's state,
+// the evaluations before and after (the best so far while the search runs), the reasons of
+// remaining collisions, and the buttons. While the search runs, a timer polls the window's
+// logic on the GUI thread ten times a second. Closing the window stops a search and takes
+// nothing over.
+class AutoSetzenView : public QDialog {
+    Q_OBJECT
+public:
+    AutoSetzenView(placement::frmAutoSetzen& w, QtHost& host, QWidget* parent);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override;
+
+private:
+    void refresh();
+    void run(const std::function<void()>& handler);
+
+    placement::frmAutoSetzen& w_;
+    QtHost& host_;
+    QRadioButton* optRest_ = nullptr;
+    QRadioButton* optAlles_ = nullptr;
+    QLineEdit* txtZeit_ = nullptr;
+    QProgressBar* prgSuche_ = nullptr;
+    QLabel* lblStand_ = nullptr;
+    QLabel* lblVorher_ = nullptr;
+    QLabel* lblNachherCaption_ = nullptr;
+    QLabel* lblNachher_ = nullptr;
+    QLabel* gruendeCaption_ = nullptr;
+    QListWidget* lblGruende_ = nullptr;
+    QTimer* tmrSuche_ = nullptr;
+};
+
+} // namespace gui

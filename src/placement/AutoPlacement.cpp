@@ -1,0 +1,179 @@
+// "Automatisch setzen ..." and "Rückgängig": the automatic blocking's plan taken into the
+// workspace, and taken back.
+//
+// The plan concerns the cohort's courses only. In the grid, entries of other courses stay where
+// they stand; an entry of the cohort stays where the plan keeps it (with the plan's fixed mark),
+// goes where the plan takes it off, and the plan's new placements follow at the bottom of their
+// rails. LNKurse lists the cohort's courses with the hours the plan leaves unplaced, as loading
+// would list them.
+
+#include "blocking/Search.h"
+#include "db/Database.h"
+#include "placement/Layouts.h"
+#include "placement/SetzenK.h"
+#include "placement/frmAutoSetzen.h"
+#include "platform/RunState.h"
+#include "ui/Host.h"
+
+namespace placement {
+
+void SetzenK::cmdAutoS_Click() {
+    ui::Grid& g = grdSchienen;
+    // Placing over a cut rail would drop the courses held for inserting.
+    if (refuseHeldColumn(0, g.Cols() - 1))
+        return;
+    const int cohort = Jahrgang();
+    if (cohort == 0)
+        return;
+    blocking::Model m;
+    {
+        ui::Busy busy(host_);
+        db::Connection c(s_.databasePath());
+        m = blocking::Model::load(c, {s_.SchjID, s_.SchjBez}, cohort);
+    }
+    fitToGrid(m);
+    frmAutoSetzen window(std::move(m), host_);
+    host_.showModal(window);
+    if (window.accepted() && window.result())
+        takeOver(window.model(), window.result()->placement, window.result()->assignment);
+}
+
+void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
+                       const blocking::Assignment& a) {
+    ui::Grid& g = grdSchienen;
+    AutoUndo undo;
+    undo.courseField = m.courseField;
+    for (int row = 0; row < g.Rows(); ++row) {
+        undo.cells.emplace_back();
+        for (int col = 0; col < g.Cols(); ++col)
+            undo.cells.back().push_back(g.TextMatrix(row, col));
+    }
+    undo.fixed = fixiert;
+    undo.lnKurse = LNKurse.lines();
+
+    db::Connection c(s_.databasePath());
+    // The entries of the cohort's courses as loading makes them (name, school year, key).
+    QHash<int, std::pair<QString, QString>> named;
+    {
+        QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_SCHJ FROM kurs WHERE "
+                                            "KS_SCHJ = ? ORDER BY KS_ID"),
+                             {s_.SchjID});
+        while (q.next()) {
+            const int k = m.courseIndex(q.value(0).toString());
+            if (k >= 0 && !named.contains(k))
+                named.insert(k, {q.value(1).toString(), q.value(2).toString()});
+        }
+    }
+    const auto entry = [&](int k, int hours) {
+        const auto& [bez, schj] = named.value(k);
+        return CourseEntry::format(bez, hours, schj, m.courses[k].key);
+    };
+    // Courses the plan places: the cohort's with hours, as fitToGrid leaves them.
+    const auto planned = [&](int k) {
+        return k >= 0 && m.courses[k].own && m.courses[k].hours > 0 && named.contains(k);
+    };
+
+    // Each column's new entries and marks.
+    std::vector<QStringList> columns(g.Cols());
+    FixedEntries fixed;
+    for (int col = 0; col < g.Cols(); ++col) {
+        const qint64 railId = val(RailHeader::key(g.TextMatrix(0, col)));
+        int r = -1;
+        for (size_t i = 0; i < m.rails.size() && r < 0; ++i)
+            if (m.rails[i].id == railId)
+                r = static_cast<int>(i);
+        std::vector<char> present(m.courses.size(), 0);
+        for (int row = 1; row < g.Rows(); ++row) {
+            const QString& cell = g.TextMatrix(row, col);
+            if (cell.isEmpty())
+                continue;
+            const QString key = CourseEntry::key(cell);
+            const int k = m.courseIndex(key);
+            if (r < 0 || !planned(k)) {
+                columns[col] << cell;
+                fixed.set(col, key, fixiert.has(col, key));
+            } else if (p.rails[k].has(r)) {
+                columns[col] << cell;
+                fixed.set(col, key, p.fixed[k].has(r));
+                present[k] = 1;
+            }
+        }
+        if (r < 0)
+            continue;
+        for (size_t k = 0; k < m.courses.size(); ++k) {
+            if (!planned(static_cast<int>(k)) || present[k] || !p.rails[k].has(r))
+                continue;
+            columns[col] << entry(static_cast<int>(k), RailHeader::hours(g.TextMatrix(0, col)));
+            fixed.set(col, m.courses[k].key, p.fixed[k].has(r));
+        }
+    }
+    // LNKurse: other courses' lines as they stand, the cohort's with the hours left.
+    QStringList waiting;
+    for (const QString& line : LNKurse.lines())
+        if (!planned(m.courseIndex(CourseEntry::key(line))))
+            waiting << line;
+    for (size_t k = 0; k < m.courses.size(); ++k) {
+        if (!planned(static_cast<int>(k)))
+            continue;
+        const int rest = m.courses[k].hours - m.placedHours(p, static_cast<int>(k));
+        if (rest > 0)
+            waiting << entry(static_cast<int>(k), rest);
+    }
+
+    undo.changes = blocking::writeCourses(c, m, a);
+
+    int longest = 0;
+    for (const QStringList& entries : columns)
+        longest = std::max(longest, static_cast<int>(entries.size()));
+    g.setRows(std::max(g.Rows(), longest + 1));
+    for (int col = 0; col < g.Cols(); ++col) {
+        takeEntries(col);
+        putEntries(col, columns[col]);
+    }
+    fitRows();
+    fixiert = fixed;
+    LNKurse.setLines(waiting);
+    SortLNKurse();
+    studentsChanged(c);
+    undo_ = std::move(undo);
+    setEnabled(QStringLiteral("menuBearbRueck"), true);
+    emit changed();
+}
+
+void SetzenK::menuBearbRueck_Click() {
+    if (!undo_)
+        return;
+    db::Connection c(s_.databasePath());
+    blocking::Model field;
+    field.courseField = undo_->courseField;
+    blocking::undoCourses(c, field, undo_->changes);
+    ui::Grid& g = grdSchienen;
+    g.setRows(static_cast<int>(undo_->cells.size()));
+    for (int row = 0; row < g.Rows(); ++row)
+        for (int col = 0; col < g.Cols(); ++col)
+            g.setTextMatrix(row, col, undo_->cells[row][col]);
+    if (g.Rows() > 1 && g.FixedRows() == 0)
+        g.setFixedRows(1);
+    fixiert = undo_->fixed;
+    LNKurse.setLines(undo_->lnKurse);
+    studentsChanged(c);
+    dropUndo();
+    emit changed();
+}
+
+void SetzenK::dropUndo() {
+    undo_.reset();
+    setEnabled(QStringLiteral("menuBearbRueck"), false);
+}
+
+void SetzenK::studentsChanged(db::Connection& c) {
+    LSchueler.clear();
+    LSchImBlock.clear();
+    LKollisionen.clear();
+    txtMld.clear();
+    lblKoll.clear();
+    zaehleSchueler(c);
+    GKursStUp(c);
+}
+
+} // namespace placement

@@ -1,0 +1,222 @@
+#include "placement/frmAutoSetzen.h"
+
+#include "blocking/Evaluation.h"
+#include "placement/Layouts.h"
+#include "ui/Host.h"
+
+#include <QLocale>
+
+namespace placement {
+
+namespace {
+
+QString secondsText(double s) {
+    return QLocale(QLocale::German).toString(s, 'f', 1) + QStringLiteral(" s");
+}
+
+} // namespace
+
+frmAutoSetzen::frmAutoSetzen(blocking::Model model, ui::Host& host)
+    : ui::Window(QStringLiteral("frmAutoSetzen"), QStringLiteral("Automatisch setzen")),
+      model_(std::move(model)), host_(host) {
+    setCommands({
+        {QStringLiteral("cmdStart"),
+         QStringLiteral("&Starten"),
+         {},
+         true,
+         [this] { cmdStart_Click(); }},
+        {QStringLiteral("cmdAbbrechen"),
+         QStringLiteral("&Abbrechen"),
+         {},
+         false,
+         [this] { cmdAbbrechen_Click(); }},
+        {QStringLiteral("cmdUebernehmen"),
+         QStringLiteral("Ü&bernehmen"),
+         {},
+         false,
+         [this] { cmdUebernehmen_Click(); }},
+        {QStringLiteral("cmdVerwerfen"),
+         QStringLiteral("&Verwerfen"),
+         {},
+         true,
+         [this] { cmdVerwerfen_Click(); }},
+    });
+    lblVorher = blocking::describe(blocking::evaluate(model_));
+    lblStand = QStringLiteral("Jahrgangsstufe %1 (%2): %3 Schüler, %4 Kurse, %5 Schienen")
+                   .arg(model_.yearGroup)
+                   .arg(model_.cohort)
+                   .arg(model_.ownStudents)
+                   .arg(model_.ownCourses)
+                   .arg(model_.rails.size());
+}
+
+frmAutoSetzen::~frmAutoSetzen() {
+    cancel_ = true;
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void frmAutoSetzen::optRest_Click() {
+    optRest = true;
+    optAlles = false;
+    emit changed();
+}
+
+void frmAutoSetzen::optAlles_Click() {
+    optRest = false;
+    optAlles = true;
+    emit changed();
+}
+
+void frmAutoSetzen::cmdStart_Click() {
+    if (searching_)
+        return;
+    const int seconds = val(txtZeit);
+    if (seconds < 1 || seconds > 3600) {
+        ui::tell(host_,
+                 QStringLiteral("Die Zeitgrenze ist eine ganze Zahl von Sekunden von 1 bis 3600."),
+                 ui::Icon::Exclamation);
+        return;
+    }
+    seconds_ = seconds;
+    blocking::Options o;
+    o.mode = optRest ? blocking::Mode::Rest : blocking::Mode::All;
+    o.seconds = seconds;
+    o.seed = seed;
+    o.threads = threads;
+    o.cancel = &cancel_;
+    // On the search's thread: only handed over here, shown by the timer.
+    o.progress = [this](const blocking::Progress& p) {
+        const std::lock_guard lock(mutex_);
+        progress_ = p;
+    };
+    cancel_ = false;
+    result_.reset();
+    progress_.reset();
+    prgSuche = 0;
+    lblNachher.clear();
+    lblGruende.clear();
+    lblStand = QStringLiteral("Die Suche läuft ...");
+    started_ = std::chrono::steady_clock::now();
+    searching_ = true;
+    worker_ = std::thread([this, o] {
+        std::optional<blocking::Result> r;
+        std::exception_ptr error;
+        try {
+            r = blocking::block(model_, o);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        const std::lock_guard lock(mutex_);
+        outcome_ = std::move(r);
+        error_ = error;
+    });
+    setState();
+}
+
+void frmAutoSetzen::tmrSuche_Timer() {
+    if (!searching_)
+        return;
+    bool ended = false;
+    std::optional<blocking::Progress> p;
+    {
+        const std::lock_guard lock(mutex_);
+        ended = outcome_.has_value() || error_;
+        p = std::exchange(progress_, std::nullopt);
+    }
+    if (ended) {
+        finish();
+        return;
+    }
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    prgSuche = std::clamp(static_cast<int>(elapsed / seconds_ * 100), 0, 99);
+    if (p)
+        lblNachher = blocking::describe(p->best);
+    lblStand = QStringLiteral("Die Suche läuft: ") + secondsText(elapsed);
+    emit changed();
+}
+
+void frmAutoSetzen::waitForSearch() {
+    if (!searching_)
+        return;
+    worker_.join();
+    finish();
+}
+
+void frmAutoSetzen::finish() {
+    if (worker_.joinable())
+        worker_.join();
+    searching_ = false;
+    std::exception_ptr error;
+    {
+        const std::lock_guard lock(mutex_);
+        error = std::exchange(error_, nullptr);
+        result_ = std::exchange(outcome_, std::nullopt);
+        progress_.reset();
+    }
+    if (error) {
+        prgSuche = 0;
+        lblStand.clear();
+        setState();
+        std::rethrow_exception(error);
+    }
+    const blocking::Result& r = *result_;
+    prgSuche = 100;
+    lblNachher = blocking::describe(r.after);
+    lblGruende = r.reasons;
+    if (r.cancelled)
+        lblStand = QStringLiteral("Abgebrochen nach %1; das beste gefundene Ergebnis:")
+                       .arg(secondsText(r.seconds));
+    else if (r.secondsToOptimal >= 0)
+        lblStand = QStringLiteral("Optimal nach %1.").arg(secondsText(r.secondsToOptimal));
+    else
+        lblStand = QStringLiteral("Zeitgrenze erreicht nach %1.").arg(secondsText(r.seconds));
+    if (!r.cancelled && r.secondsToOptimal < 0 && r.secondsToCollisionFree >= 0)
+        lblStand +=
+            QStringLiteral(" Kollisionsfrei nach %1.").arg(secondsText(r.secondsToCollisionFree));
+    setState();
+}
+
+void frmAutoSetzen::cmdAbbrechen_Click() {
+    cancel_ = true;
+    waitForSearch();
+}
+
+void frmAutoSetzen::cmdUebernehmen_Click() {
+    if (result_ && !searching_)
+        unload(true);
+}
+
+void frmAutoSetzen::cmdVerwerfen_Click() {
+    if (!searching_)
+        unload(false);
+}
+
+void frmAutoSetzen::Form_Unload() {
+    if (unloaded_)
+        return;
+    cancel_ = true;
+    if (worker_.joinable())
+        worker_.join();
+    searching_ = false;
+    unload(false);
+}
+
+void frmAutoSetzen::unload(bool accept) {
+    accepted_ = accept;
+    unloaded_ = true;
+    host_.hide(*this);
+}
+
+void frmAutoSetzen::setState() {
+    lblNachherCaption =
+        searching_ ? QStringLiteral("Bisher bestes Ergebnis") : QStringLiteral("Nachher");
+    setEnabled(QStringLiteral("cmdStart"), !searching_);
+    setEnabled(QStringLiteral("cmdAbbrechen"), searching_);
+    setEnabled(QStringLiteral("cmdUebernehmen"), !searching_ && result_.has_value());
+    setEnabled(QStringLiteral("cmdVerwerfen"), !searching_);
+    emit changed();
+}
+
+} // namespace placement

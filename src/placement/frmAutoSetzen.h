@@ -1,0 +1,109 @@
+#pragma once
+
+#include "blocking/Model.h"
+#include "blocking/Search.h"
+#include "ui/Window.h"
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <chrono>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace ui {
+class Host;
+}
+
+namespace placement {
+
+// "Automatisch setzen": places the cohort's courses onto rails and fills its parallel courses
+// (the automatic blocking), for the placement workspace to take over or discard.
+//
+// The window gets the cohort's model with the workspace's placement and writes nothing: on
+// "Übernehmen" the workspace writes the students' courses and puts the rails into its grid.
+// The search runs on threads of its own ("Starten"); its progress arrives through the library's
+// callback and is shown when the view polls (tmrSuche_Timer, ten times a second), so that the
+// window stays responsive and "Abbrechen" can stop it, keeping the best plan found. Tests start
+// the search and wait for it with waitForSearch().
+class frmAutoSetzen : public ui::Window {
+    Q_OBJECT
+public:
+    frmAutoSetzen(blocking::Model model, ui::Host& host);
+    // Stops a search still running.
+    ~frmAutoSetzen() override;
+
+    // Controls.
+    const QString fraModus = QStringLiteral("Modus");
+    const QString optRestCaption = QStringLiteral("Restliche Kurse");
+    const QString optAllesCaption = QStringLiteral("Alles neu");
+    // The two option buttons of fraModus; exactly one is set.
+    bool optRest = true;   // "Restliche Kurse": placed courses stay, the others are placed
+    bool optAlles = false; // "Alles neu": every course not fixed may move
+    const QString lblZeitCaption = QStringLiteral("Zeitgrenze (Sekunden):");
+    QString txtZeit = QStringLiteral("10");
+    int prgSuche = 0;       // 0-100: the time limit used up
+    QString lblStand;       // what the search is doing
+    QStringList lblVorher;  // the evaluation of the workspace's plan
+    QStringList lblNachher; // of the best plan so far while the search runs, then of its result
+    QStringList lblGruende; // why collisions remain, where a simple reason exists
+    const QString lblVorherCaption = QStringLiteral("Vorher");
+    QString lblNachherCaption = QStringLiteral("Nachher");
+
+    void optRest_Click();
+    void optAlles_Click();
+    // Starts the search with the mode and time limit (whole seconds, 1-3600).
+    void cmdStart_Click();
+    // Stops the search; the best plan found so far is the result.
+    void cmdAbbrechen_Click();
+    // The plan found is taken over; the window closes.
+    void cmdUebernehmen_Click();
+    // Nothing is taken over; the window closes.
+    void cmdVerwerfen_Click();
+    // The window is closed otherwise: a running search stops, nothing is taken over.
+    void Form_Unload();
+    // Shows the search's progress; once it has ended, its result. The view calls it while
+    // running() holds.
+    void tmrSuche_Timer();
+    // Waits until the search has ended, then shows its result.
+    void waitForSearch();
+
+    bool running() const { return searching_; }
+    // Whether "Übernehmen" closed the window.
+    bool accepted() const { return accepted_; }
+    const blocking::Model& model() const { return model_; }
+    // The plan found; empty before a search has ended.
+    const std::optional<blocking::Result>& result() const { return result_; }
+
+    // The search's seed and chains (0: one per core); the same give the same plan when the
+    // search runs to its time limit.
+    std::uint64_t seed = 1;
+    int threads = 0;
+
+private:
+    void setState();
+    void finish();
+    void unload(bool accept);
+
+    blocking::Model model_;
+    ui::Host& host_;
+    std::optional<blocking::Result> result_;
+    bool accepted_ = false;
+    bool unloaded_ = false;
+    bool searching_ = false;
+
+    // Shared with the search's thread.
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    std::mutex mutex_;
+    std::optional<blocking::Progress> progress_; // the latest, not yet shown
+    std::optional<blocking::Result> outcome_;
+    std::exception_ptr error_;
+
+    std::chrono::steady_clock::time_point started_;
+    double seconds_ = 10;
+};
+
+} // namespace placement

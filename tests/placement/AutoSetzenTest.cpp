@@ -1,0 +1,364 @@
+#include "School.h"
+
+#include "placement/Layouts.h"
+#include "placement/frmAutoSetzen.h"
+#include "support/DemoSchool.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using placement::frmAutoSetzen;
+using test::School;
+
+namespace {
+
+QStringList gridTexts(const ui::Grid& g) {
+    QStringList out;
+    for (int r = 0; r < g.Rows(); ++r)
+        for (int c = 0; c < g.Cols(); ++c)
+            out << QStringLiteral("%1,%2 %3").arg(r).arg(c).arg(g.TextMatrix(r, c));
+    return out;
+}
+
+// The rail names a course's entries stand on.
+QStringList railsOf(const placement::SetzenK& w, const QString& name) {
+    QStringList out;
+    const ui::Grid& g = w.grdSchienen;
+    for (int c = 0; c < g.Cols(); ++c)
+        for (int r = 1; r < g.Rows(); ++r)
+            if (placement::CourseEntry::name(g.TextMatrix(r, c)).trimmed() == name)
+                out << placement::RailHeader::name(g.TextMatrix(0, c)).trimmed();
+    return out;
+}
+
+// Three rails of 3 hours; Mathe with M1 and M2, Deutsch D1 (on S1), Englisch E1 (on S2), all
+// of 3 hours, of year group 12. Six students choose Mathe (all in M1) and Deutsch, the first
+// three Englisch too. The first three need Mathe on S3; the parallels can be 3 and 3.
+struct Cohort : School {
+    QStringList belegung() { return db.rows("SELECT * FROM belegung ORDER BY BG_ID"); }
+    qint64 wahl(int student, int subject, const QString& course) {
+        return db.insert("belegung", {{"BG_KO_ID", studentKey(student)},
+                                      {"BG_KS_ID_12", course},
+                                      {"BG_FA_ID", subjectKey(subject)},
+                                      {"BG_ART", "S"}});
+    }
+    Cohort() {
+        subject(2, "3");
+        subject(3, "3");
+        for (int i = 1; i <= 3; ++i)
+            rail(i, QStringLiteral("S%1").arg(i), 3);
+        const QString m1 = course(1, "M1", {{"KS_STD", "3"}});
+        course(2, "M2", {{"KS_STD", "3"}});
+        const QString d1 = course(3, "D1", {{"KS_STD", "3"}, {"KS_FA_ID1", subjectKey(2)}});
+        const QString e1 = course(4, "E1", {{"KS_STD", "3"}, {"KS_FA_ID1", subjectKey(3)}});
+        place(1, d1);
+        place(2, e1);
+        for (int i = 1; i <= 6; ++i) {
+            student(i, QStringLiteral("Name%1").arg(i), "Vor");
+            wahl(i, 1, m1);
+            wahl(i, 2, d1);
+            if (i <= 3)
+                wahl(i, 3, e1);
+        }
+        load();
+    }
+    // "Automatisch setzen ..." with the planner's part in the window.
+    // Messages are the texts the window shows meanwhile.
+    void autoSetzen(const std::function<void(frmAutoSetzen&)>& act,
+                    const QStringList& messages = {}) {
+        host.onModal("frmAutoSetzen", [act](ui::Window& w) {
+            auto& a = static_cast<frmAutoSetzen&>(w);
+            a.threads = 2;
+            act(a);
+        });
+        for (const QString& m : messages)
+            host.onMessage(m);
+        ASSERT_TRUE(window().click("cmdAutoS"));
+    }
+    static void run(frmAutoSetzen& a, bool alles = false) {
+        if (alles)
+            a.optAlles_Click();
+        a.click("cmdStart");
+        a.waitForSearch();
+    }
+};
+
+const QStringList kBefore{"Kollisionen (Schüler): 0",
+                          "Belegungen ohne Kurs: 0",
+                          "Kurse außerhalb ihrer Grenzen: 0",
+                          "Kurse nicht gesetzt: 2",
+                          "Größte Differenz: 6 (M1 M2), Schranke 0",
+                          "Summe der Abweichungsquadrate: 18.00, Schranke 0.00"};
+const QStringList kOptimal{"Kollisionen (Schüler): 0",
+                           "Belegungen ohne Kurs: 0",
+                           "Kurse außerhalb ihrer Grenzen: 0",
+                           "Kurse nicht gesetzt: 0",
+                           "Größte Differenz: 0 (M1 M2), Schranke 0",
+                           "Summe der Abweichungsquadrate: 0.00, Schranke 0.00",
+                           "optimal"};
+
+} // namespace
+
+TEST(AutoSetzen, TheWindowSearchesShowsBeforeAndAfterAndTakesNothingOnVerwerfen) {
+    Cohort s;
+    placement::SetzenK& w = s.window();
+    EXPECT_EQ(w.lblBewertung, kBefore);
+    const QStringList grid = gridTexts(w.grdSchienen);
+    const QStringList rows = s.belegung();
+    s.autoSetzen(
+        [](frmAutoSetzen& a) {
+            EXPECT_EQ(a.lblVorher, kBefore);
+            EXPECT_EQ(a.lblStand, "Jahrgangsstufe 12 (2009): 6 Schüler, 4 Kurse, 3 Schienen");
+            EXPECT_TRUE(a.optRest);
+            EXPECT_EQ(a.txtZeit, "10");
+            EXPECT_FALSE(a.command("cmdUebernehmen")->enabled);
+            a.txtZeit = "0";
+            EXPECT_TRUE(a.click("cmdStart"));
+            EXPECT_FALSE(a.running()) << "a time limit below a second is refused";
+            a.txtZeit = "10";
+            Cohort::run(a);
+            EXPECT_EQ(a.lblNachher, kOptimal);
+            EXPECT_EQ(a.prgSuche, 100);
+            EXPECT_TRUE(a.lblStand.startsWith("Optimal nach ")) << a.lblStand.toStdString();
+            EXPECT_TRUE(a.command("cmdUebernehmen")->enabled);
+            EXPECT_TRUE(a.click("cmdVerwerfen"));
+        },
+        {"Die Zeitgrenze ist eine ganze Zahl von Sekunden von 1 bis 3600."});
+    EXPECT_EQ(gridTexts(w.grdSchienen), grid);
+    EXPECT_EQ(s.belegung(), rows);
+    EXPECT_EQ(w.lblBewertung, kBefore);
+    EXPECT_FALSE(w.command("menuBearbRueck")->enabled);
+}
+
+TEST(AutoSetzen, UebernehmenSavedAndReopenedComesBackAndRueckgaengigRestoresAll) {
+    Cohort s;
+    placement::SetzenK& w = s.window();
+    const QStringList grid = gridTexts(w.grdSchienen);
+    const QStringList waiting = w.LNKurse.lines();
+    const QStringList rows = s.belegung();
+    s.autoSetzen([](frmAutoSetzen& a) {
+        Cohort::run(a);
+        a.click("cmdUebernehmen");
+    });
+    EXPECT_EQ(w.lblBewertung, kOptimal);
+    EXPECT_TRUE(w.LNKurse.lines().isEmpty());
+    EXPECT_EQ(railsOf(w, "D1"), QStringList{"S1"}) << "placed courses stay";
+    EXPECT_EQ(railsOf(w, "E1"), QStringList{"S2"});
+    // The first three (Englisch on S2) are in a Mathe course on S3.
+    const QStringList mathe = s.db.rows("SELECT k.KS_BEZ FROM belegung b JOIN kurs k ON "
+                                        "k.KS_VFP_ID = b.BG_KS_ID_12 WHERE b.BG_FA_ID = 'FA0001' "
+                                        "AND b.BG_KO_ID <= 'ST0003'");
+    ASSERT_EQ(mathe.size(), 3);
+    for (const QString& name : mathe)
+        EXPECT_EQ(railsOf(w, name), QStringList{"S3"}) << name.toStdString();
+    EXPECT_NE(s.belegung(), rows);
+    const QStringList gridAfter = gridTexts(w.grdSchienen);
+    EXPECT_NE(gridAfter, grid);
+
+    // Rückgängig: the choices exactly, the grid and LNKurse as before.
+    ASSERT_TRUE(w.click("menuBearbRueck"));
+    EXPECT_EQ(s.belegung(), rows);
+    EXPECT_EQ(gridTexts(w.grdSchienen), grid);
+    EXPECT_EQ(w.LNKurse.lines(), waiting);
+    EXPECT_EQ(w.lblBewertung, kBefore);
+    EXPECT_FALSE(w.command("menuBearbRueck")->enabled) << "one step";
+
+    // Again, then closed with "Ja" and reopened: grid, LNKurse and the evaluation as before.
+    s.autoSetzen([](frmAutoSetzen& a) {
+        Cohort::run(a);
+        a.click("cmdUebernehmen");
+    });
+    const QStringList shown = gridTexts(w.grdSchienen);
+    const QStringList evaluation = w.lblBewertung;
+    s.host.onMessage(ui::Answer::Yes);
+    ASSERT_EQ(w.Form_Unload(), placement::SetzenK::Closing::Close);
+    placement::SetzenK& again = s.load();
+    EXPECT_EQ(gridTexts(again.grdSchienen), shown);
+    EXPECT_TRUE(again.LNKurse.lines().isEmpty());
+    EXPECT_EQ(again.lblBewertung, evaluation);
+}
+
+TEST(AutoSetzen, AllesNeuKeepsFixedPlacementsAndFixedMarks) {
+    Cohort s;
+    placement::SetzenK& w = s.window();
+    // E1 fixed on S2; in "Alles neu" D1 may move, E1 may not.
+    w.grdSchienen.click(1, 1);
+    w.click("menuBearbFix");
+    s.autoSetzen([](frmAutoSetzen& a) {
+        Cohort::run(a, true);
+        a.click("cmdUebernehmen");
+    });
+    EXPECT_EQ(w.lblBewertung, kOptimal);
+    EXPECT_EQ(railsOf(w, "E1"), QStringList{"S2"});
+    const int col = 1;
+    int row = 1;
+    while (placement::CourseEntry::name(w.grdSchienen.TextMatrix(row, col)).trimmed() != "E1")
+        ++row;
+    EXPECT_TRUE(w.isFixed(row, col));
+    // A command that changes the placement ends the undo step.
+    EXPECT_TRUE(w.command("menuBearbRueck")->enabled);
+    w.click("menuBearbFix");
+    EXPECT_FALSE(w.command("menuBearbRueck")->enabled);
+}
+
+TEST(AutoSetzen, RefusedWhileARailIsCut) {
+    Cohort s;
+    placement::SetzenK& w = s.window();
+    w.grdSchienen.click(0, 0);
+    w.click("menuBearbAus");
+    s.host.onMessage("Diese Schiene ist ausgeschnitten!\r\nFügen Sie sie zuerst mit Bearbeiten - "
+                     "einfügen wieder ein.");
+    w.click("cmdAutoS");
+    EXPECT_TRUE(s.host.modal.isEmpty());
+}
+
+TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
+    // Four subjects, three rails: the fourth course always collides, so the search would run
+    // to its time limit.
+    School s;
+    for (int i = 2; i <= 4; ++i)
+        s.subject(i, "3");
+    for (int i = 1; i <= 3; ++i)
+        s.rail(i, QStringLiteral("S%1").arg(i), 3);
+    for (int i = 1; i <= 4; ++i) {
+        s.course(i, QStringLiteral("K%1").arg(i),
+                 {{"KS_STD", "3"}, {"KS_FA_ID1", School::subjectKey(i)}});
+        s.course(10 + i, QStringLiteral("L%1").arg(i),
+                 {{"KS_STD", "3"}, {"KS_FA_ID1", School::subjectKey(i)}});
+    }
+    s.student(1, "Voll", "Vera");
+    for (int i = 1; i <= 4; ++i)
+        s.db.insert("belegung", {{"BG_KO_ID", School::studentKey(1)},
+                                 {"BG_FA_ID", School::subjectKey(i)},
+                                 {"BG_ART", "S"}});
+    placement::SetzenK& w = s.load();
+    blocking::Model m;
+    {
+        db::Connection c(s.db.path());
+        m = blocking::Model::load(c, {test::kYear, "2009/2010"}, 2009);
+    }
+    w.fitToGrid(m);
+    frmAutoSetzen a(std::move(m), s.host);
+    a.threads = 1;
+    a.txtZeit = "60";
+    a.click("cmdStart");
+    EXPECT_TRUE(a.running());
+    EXPECT_FALSE(a.command("cmdStart")->enabled);
+    EXPECT_FALSE(a.command("cmdVerwerfen")->enabled);
+    // The first plan is reported as soon as the chains have started.
+    for (int i = 0; i < 100 && a.lblNachher.isEmpty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        a.tmrSuche_Timer();
+    }
+    EXPECT_FALSE(a.lblNachher.isEmpty());
+    EXPECT_EQ(a.lblNachherCaption, "Bisher bestes Ergebnis");
+    EXPECT_LT(a.prgSuche, 100);
+    EXPECT_TRUE(a.lblStand.startsWith("Die Suche läuft: ")) << a.lblStand.toStdString();
+
+    a.click("cmdAbbrechen");
+    EXPECT_FALSE(a.running());
+    ASSERT_TRUE(a.result());
+    EXPECT_TRUE(a.result()->cancelled);
+    EXPECT_EQ(a.lblNachherCaption, "Nachher");
+    EXPECT_EQ(a.lblNachher.first(), "Kollisionen (Schüler): 1");
+    EXPECT_EQ(a.lblGruende,
+              QStringList{"Voll, Vera: Seine Kurse brauchen 12 Stunden, alle Schienen zusammen "
+                          "haben 9."});
+    EXPECT_TRUE(a.lblStand.startsWith("Abgebrochen nach ")) << a.lblStand.toStdString();
+    EXPECT_TRUE(a.command("cmdUebernehmen")->enabled);
+}
+
+TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
+    Cohort s;
+    placement::SetzenK& w = s.window();
+    ui::Grid& g = w.grdSchienen;
+    EXPECT_EQ(w.CmbJahrgang.lines(),
+              (QStringList{"Jahrgangsstufe 12 (2009)", "Jahrgangsstufe 13 (2008)"}));
+    EXPECT_EQ(w.Jahrgang(), 2009);
+    EXPECT_EQ(w.lblBewertung, kBefore);
+
+    // "Schiene auffüllen" puts M1 on S3 and evens it out: three students move to M2.
+    s.selectCourses({"M1"});
+    g.click(0, 2);
+    s.host.onMessage(ui::Answer::Yes);
+    w.click("cmdSchA");
+    EXPECT_EQ(w.lblBewertung,
+              (QStringList{"Kollisionen (Schüler): 0", "Belegungen ohne Kurs: 0",
+                           "Kurse außerhalb ihrer Grenzen: 0", "Kurse nicht gesetzt: 1",
+                           "Größte Differenz: 0 (M1 M2), Schranke 0",
+                           "Summe der Abweichungsquadrate: 0.00, Schranke 0.00"}));
+    // "<" takes it back.
+    g.click(1, 2);
+    w.click("cmdS2K");
+    EXPECT_EQ(w.lblBewertung[3], "Kurse nicht gesetzt: 2");
+    // M1 (students 4-6) beside D1 on S1: three collide.
+    g.setRows(3);
+    g.setTextMatrix(2, 0, "M1    3      3 KS0001");
+    w.Bewerten();
+    EXPECT_EQ(w.lblBewertung[0], "Kollisionen (Schüler): 3");
+
+    // Year group 13 has nobody: nothing to count, nothing wrong.
+    w.CmbJahrgang.setCurrent(1);
+    w.CmbJahrgang_Click();
+    EXPECT_EQ(w.lblBewertung,
+              (QStringList{"Kollisionen (Schüler): 0", "Belegungen ohne Kurs: 0",
+                           "Kurse außerhalb ihrer Grenzen: 0", "Kurse nicht gesetzt: 0",
+                           "Größte Differenz: 0, Schranke 0",
+                           "Summe der Abweichungsquadrate: 0.00, Schranke 0.00", "optimal"}));
+}
+
+TEST(AutoSetzen, TheDemoSchoolRoundTrip) {
+    test::TempDir tmp;
+    test::ScriptedHost host;
+    platform::RunState s;
+    s.DatenPfad = tmp.dir();
+    s.DatenDatei = "BB.MDB";
+    s.ProgPfad = tmp.dir();
+    ASSERT_TRUE(test::importDemoSchool(s, host));
+    const auto belegung = [&] {
+        return test::rowsOf(s.databasePath(), "SELECT * FROM belegung ORDER BY BG_ID");
+    };
+    const QStringList rows = belegung();
+    const auto autoSetzen = [&](placement::SetzenK& w) {
+        host.onModal("frmAutoSetzen", [](ui::Window& window) {
+            auto& a = static_cast<frmAutoSetzen&>(window);
+            a.threads = 2;
+            a.txtZeit = "1";
+            a.click("cmdStart");
+            a.waitForSearch();
+            a.click("cmdUebernehmen");
+        });
+        w.click("cmdAutoS");
+    };
+
+    QStringList grid, waiting, evaluation;
+    {
+        placement::SetzenK w(s, host);
+        w.Form_Load();
+        const QStringList gridBefore = gridTexts(w.grdSchienen);
+        const QStringList waitingBefore = w.LNKurse.lines();
+        const QStringList evaluationBefore = w.lblBewertung;
+        autoSetzen(w);
+        EXPECT_NE(belegung(), rows);
+        EXPECT_NE(w.lblBewertung, evaluationBefore);
+        EXPECT_EQ(w.lblBewertung[3], "Kurse nicht gesetzt: 0");
+        w.click("menuBearbRueck");
+        EXPECT_EQ(belegung(), rows) << "every choice row as before";
+        EXPECT_EQ(gridTexts(w.grdSchienen), gridBefore);
+        EXPECT_EQ(w.LNKurse.lines(), waitingBefore);
+        EXPECT_EQ(w.lblBewertung, evaluationBefore);
+
+        autoSetzen(w);
+        grid = gridTexts(w.grdSchienen);
+        waiting = w.LNKurse.lines();
+        evaluation = w.lblBewertung;
+        host.onMessage(ui::Answer::Yes);
+        ASSERT_EQ(w.Form_Unload(), placement::SetzenK::Closing::Close);
+    }
+    placement::SetzenK again(s, host);
+    again.Form_Load();
+    EXPECT_EQ(gridTexts(again.grdSchienen), grid);
+    EXPECT_EQ(again.LNKurse.lines(), waiting);
+    EXPECT_EQ(again.lblBewertung, evaluation);
+}

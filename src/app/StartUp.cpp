@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 #include "ui/Host.h"
 
 namespace app {
@@ -23,7 +24,7 @@ BBCheck TestBBOk(const RunState& s, ui::Host& host) {
         db::Connection c(s.databasePath());
         const int rows = c.scalar(QStringLiteral("SELECT count(*) FROM schjahr")).toInt();
         if (rows == 0) {
-            ui::tell(host, kNoData + QStringLiteral("\r\n"), ui::Icon::None, kTitle);
+            ui::tell(host, kNoData + platform::kCrLf, ui::Icon::None, kTitle);
             return BBCheck::NoData;
         }
         return BBCheck::Ok;

@@ -2,6 +2,7 @@
 
 #include "blocking/Bounds.h"
 #include "db/Database.h"
+#include "platform/Text.h"
 
 #include <QSqlQuery>
 #include <algorithm>
@@ -12,13 +13,11 @@ namespace blocking {
 
 namespace {
 
+using platform::blank;
+
 // Keys are compared ignoring case, as the database does.
 QString fold(const QString& key) {
     return key.toUpper();
-}
-
-bool blank(const QString& s) {
-    return s.trimmed().isEmpty();
 }
 
 // The numeric value of a text as the system reads numbers: leading blanks skipped, the leading

@@ -7,6 +7,7 @@
 #include "gui/ShellViews.h"
 #include "import/ErzKuB.h"
 #include "placement/Layouts.h"
+#include "platform/Text.h"
 #include "ui/Command.h"
 
 #include <QCloseEvent>
@@ -172,10 +173,10 @@ FMldView::FMldView(common::frmFMld& w, QtHost& host, QWidget* parent)
 
 void FMldView::refresh() {
     setWindowTitle(w_.caption());
-    text_->setPlainText(QString(w_.txtFMld).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    text_->setPlainText(QString(w_.txtFMld).replace(platform::kCrLf, QStringLiteral("\n")));
     if (!table_)
         return;
-    QStringList lines = w_.txtFMld.split(QStringLiteral("\r\n"));
+    QStringList lines = w_.txtFMld.split(platform::kCrLf);
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     int courses = 0;

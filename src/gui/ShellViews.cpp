@@ -4,6 +4,7 @@
 #include "app/StartUp.h"
 #include "gui/QtHost.h"
 #include "ui/Command.h"
+#include "ui/Host.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -21,8 +22,9 @@ namespace gui {
 
 QFont courierNew(int pointSize) {
     // Liberation Mono has Courier New's metrics; the fixed layouts need any fixed-pitch font.
-    for (const char* family : {"Courier New", "Liberation Mono", "DejaVu Sans Mono"}) {
-        QFont f(QString::fromLatin1(family), pointSize);
+    for (const QString& family :
+         {ui::kCourierNew, QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")}) {
+        QFont f(family, pointSize);
         f.setStyleHint(QFont::Monospace);
         f.setFixedPitch(true);
         if (QFontInfo(f).fixedPitch())

@@ -18,9 +18,10 @@
 
 namespace importer {
 
+using ui::kTitle;
+
 namespace {
 
-const QString kTitle = QStringLiteral("Kurs- und Blockbildung");
 const QString kTempDir = QStringLiteral("C:\\tempvx\\");
 
 vfp::Container openContainer(const QString& path) {
@@ -132,8 +133,7 @@ void ErzKuB::lstSJ_Click() {
     if (lstKollJahrg.count() > 0)
         lstKollJahrg.setCurrent(0);
     else
-        ui::tell(host_, QStringLiteral("Zum ausgewählten Schuljahr gibt es keine Kursphasen!"),
-                 ui::Icon::None, kTitle);
+        ui::tell(host_, common::kNoCoursePhases, ui::Icon::None, kTitle);
 }
 
 QString ErzKuB::ODVFP() {
@@ -200,8 +200,7 @@ std::optional<ErzKuB::Target> ErzKuB::DialogBlockbildungsDatenbankName() {
                 platform::checkWritable(s_.pointerDirectory() + platform::kPointerFileName);
             } catch (const platform::FileError& e) {
                 if (e.code() == 75)
-                    ui::tell(host_, common::kPointerReadOnly, ui::Icon::Exclamation,
-                             QStringLiteral("Externes Zeugnisprogramm"));
+                    common::tellPointerReadOnly(host_);
                 return std::nullopt;
             }
             return Target{parts.dir, parts.file, replace};

@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "db/Statement.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 #include "ui/Host.h"
 
 #include <QHash>
@@ -148,7 +149,7 @@ QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld
                                  (fach + QStringLiteral("    ")).left(4) + QLatin1Char(' ') +
                                  st->name;
             window.appendLine(line);
-            lines += line + QStringLiteral("\r\n");
+            lines += line + platform::kCrLf;
             continue;
         }
         size_t chosen = 0;

@@ -59,7 +59,7 @@ void DruckSchienen(platform::RunState& s, ui::Host& host) {
     if (!job)
         return;
     job->setOrientation(ui::Orientation::Portrait);
-    job->setFont(QStringLiteral("Courier New"), 12);
+    job->setFont(ui::kCourierNew, 12);
     for (const QString& line : fileHeaderLines(s.databasePath(), lastModified(s.databasePath())))
         job->printLine(line);
     job->printLine(QString());

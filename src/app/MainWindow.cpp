@@ -157,7 +157,7 @@ void MDIKundB::Form_Load(const QString& commandLine) {
 bool MDIKundB::locateDatabase(bool& launcherShown) {
     {
         OpenFile f = openFile(host_, s_.pointerDir + kPointerFileName, FileMode::Input);
-        if (f.number <= 0) {
+        if (!f.hasNumber()) {
             leadIntoImport(true);
             return false;
         }

@@ -220,7 +220,8 @@ void writeMerix(ui::Host& host, const Merix& m, const QString& dir) {
             try {
                 file = &group.create(target);
             } catch (const platform::FileError& e) {
-                if (common::fileErrorDialog(host, e.code(), target) != 0)
+                if (common::fileErrorDialog(host, e.code(), target) !=
+                    common::FileErrorChoice::Retry)
                     throw;
             }
         }

@@ -162,18 +162,18 @@ void BlDatView::refresh() {
 }
 
 void BlDatView::closeEvent(QCloseEvent* e) {
-    bool closes = true;
-    ui::runCommand(host_, [&]() { closes = w_.Form_Unload(); });
-    if (closes)
+    auto closing = ui::Closing::Close;
+    ui::runCommand(host_, [&]() { closing = w_.Form_Unload(); });
+    if (closing == ui::Closing::Close)
         e->accept();
     else
         e->ignore();
 }
 
 void BlDatView::reject() {
-    bool closes = true;
-    ui::runCommand(host_, [&]() { closes = w_.Form_Unload(); });
-    if (closes)
+    auto closing = ui::Closing::Close;
+    ui::runCommand(host_, [&]() { closing = w_.Form_Unload(); });
+    if (closing == ui::Closing::Close)
         QDialog::reject();
 }
 

@@ -76,7 +76,30 @@ void showM1(ui::Host& host) {
 
 frmHinwFehlt::frmHinwFehlt(RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("frmHinwFehlt"), QStringLiteral("TCLASSK fehlt!")), s_(s),
-      host_(host) {}
+      host_(host) {
+    setCommands({
+        {QStringLiteral("cmdSeek"),
+         QStringLiteral("Suchen nach ..."),
+         {},
+         true,
+         [this]() { cmdSeek_Click(); }},
+        {QStringLiteral("cmdImport"),
+         QStringLiteral("Neu importieren aus Orvid"),
+         {},
+         true,
+         [this]() { cmdImport_Click(); }},
+        {QStringLiteral("cmdHilfe"),
+         QStringLiteral("Hilfe"),
+         {},
+         true,
+         [this]() { cmdHilfe_Click(); }},
+        {QStringLiteral("cmdAbbruch"),
+         QStringLiteral("Abbrechen"),
+         {},
+         true,
+         [this]() { cmdAbbruch_Click(); }},
+    });
+}
 
 void frmHinwFehlt::cmdSeek_Click() {
     if (!dataFileDialog(s_, host_, Label1, QString()))

@@ -7,7 +7,20 @@ namespace common {
 
 frmFMld::frmFMld(ui::Host& host)
     : ui::Window(QStringLiteral("frmFMld"), QStringLiteral("Kurszuweisung nicht möglich:")),
-      host_(host) {}
+      host_(host) {
+    setCommands({
+        {QStringLiteral("cmddrucken"),
+         QStringLiteral("&drucken"),
+         {},
+         true,
+         [this]() { cmddrucken_Click(); }},
+        {QStringLiteral("cmdgelesen"),
+         QStringLiteral("&gelesen"),
+         {},
+         true,
+         [this]() { cmdgelesen_Click(); }},
+    });
+}
 
 void frmFMld::appendLine(const QString& line) {
     txtFMld += line + platform::kCrLf;

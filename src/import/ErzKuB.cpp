@@ -56,7 +56,25 @@ ErzKuB::ErzKuB(platform::RunState& s, ui::Host& host)
     : ui::Window(
           QStringLiteral("ErzKuB"),
           QStringLiteral("Einstellungen für den Import aus MERIX an das Blockbildungsprogramm")),
-      s_(s), host_(host) {}
+      s_(s), host_(host) {
+    setCommands({
+        {QStringLiteral("cmdSeek"),
+         QStringLiteral("Durchsuchen"),
+         {},
+         true,
+         [this]() { cmdSeek_Click(); }},
+        {QStringLiteral("Befehl1"),
+         QStringLiteral("&Daten importieren"),
+         {},
+         true,
+         [this]() { Befehl1_Click(); }},
+        {QStringLiteral("Befehl2"),
+         QStringLiteral("&Abbruch"),
+         {},
+         true,
+         [this]() { Befehl2_Click(); }},
+    });
+}
 
 ErzKuB::~ErzKuB() = default;
 

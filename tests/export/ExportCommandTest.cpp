@@ -219,7 +219,7 @@ TEST(DemoSchool, MenuLauncherAndKubbExportWriteTheSameFiles) {
                 .onModal("frmAKursPh", choosePhase(phase));
         };
         choose("menu");
-        main.menuClick("menuDateiExp");
+        main.click("menuDateiExp");
         choose("launcher");
         main.launcher().click("Export");
         QProcess p;

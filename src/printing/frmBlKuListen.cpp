@@ -55,7 +55,7 @@ void frmBlKuListen::Form_Load() {
     cmbKollJahrg.setCurrent(0);
     cmbKollJahrg_Click();
 
-    Preparing preparing(host_);
+    ui::Busy preparing(host_, kPreparing);
     db::Connection c(s_.databasePath());
     rails_ = loadRails(c, s_.SchjID);
     for (const Rail& rail : rails_)

@@ -29,67 +29,43 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
     const QString d = QStringLiteral("menuDatei");
     const QString p = QStringLiteral("menuDrucken");
     const QString h = QStringLiteral("menueHilfe");
-    menus_ = {
-        {d, QStringLiteral("&Datei"), {}, true},
-        {QStringLiteral("menuDateiSetzenK"), QStringLiteral("&Setzen der Kurse"), d, true},
-        {QStringLiteral("menuDateiBlDaten"), QStringLiteral("&Blockdaten"), d, true},
-        {QStringLiteral("menuDateiTessik"), QStringLiteral("&Tessik starten"), d, true},
-        {QStringLiteral("menuDateiStr2"), QStringLiteral("-"), d, true},
-        {QStringLiteral("menuDateiImp"), QStringLiteral("&Importieren"), d, true},
-        {QStringLiteral("menuDateiExp"), QStringLiteral("&Exportieren"), d, true},
-        {QStringLiteral("menuDateiDW"), QStringLiteral("&Datendatei wechseln"), d, true},
-        {QStringLiteral("menuDateiStr3"), QStringLiteral("-"), d, true},
-        {QStringLiteral("menuDateiBel"), QStringLiteral("&Ändern Belegung"), d, true},
-        {QStringLiteral("menuDateiStr1"), QStringLiteral("-"), d, true},
-        {QStringLiteral("menuDateiBeenden"), QStringLiteral("&Beenden"), d, true},
-        {p, QStringLiteral("Dr&ucken"), {}, true},
-        {QStringLiteral("menuDruckS"), QStringLiteral("&Schienen"), p, true},
-        {QStringLiteral("menuDruckenBlKuListen"), QStringLiteral("Bl&ock-Kurs-Listen"), p, true},
-        {h, QStringLiteral("&?"), {}, true},
-        {QStringLiteral("menuHilfeHilfe"), QStringLiteral("&Hilfe"), h, true},
-        {QStringLiteral("menueHilfeInfo"), QStringLiteral("&Info..."), h, true},
+    const auto item = [this](const char* name, const QString& caption, const QString& menu,
+                             void (MDIKundB::*handler)()) {
+        return ui::Command{QString::fromLatin1(name), caption, menu, true,
+                           [this, handler]() { (this->*handler)(); }};
     };
+    const auto separator = [](const char* name, const QString& menu) {
+        return ui::Command{QString::fromLatin1(name), QStringLiteral("-"), menu, true, {}};
+    };
+    setCommands({
+        {d, QStringLiteral("&Datei"), {}, true, {}},
+        item("menuDateiSetzenK", QStringLiteral("&Setzen der Kurse"), d,
+             &MDIKundB::menuDateiSetzenK_Click),
+        item("menuDateiBlDaten", QStringLiteral("&Blockdaten"), d,
+             &MDIKundB::menuDateiBlDaten_Click),
+        item("menuDateiTessik", QStringLiteral("&Tessik starten"), d,
+             &MDIKundB::menuDateiTessik_Click),
+        separator("menuDateiStr2", d),
+        item("menuDateiImp", QStringLiteral("&Importieren"), d, &MDIKundB::menuDateiImp_Click),
+        item("menuDateiExp", QStringLiteral("&Exportieren"), d, &MDIKundB::menuDateiExp_Click),
+        item("menuDateiDW", QStringLiteral("&Datendatei wechseln"), d,
+             &MDIKundB::menuDateiDW_Click),
+        separator("menuDateiStr3", d),
+        item("menuDateiBel", QStringLiteral("&Ändern Belegung"), d, &MDIKundB::menuDateiBel_Click),
+        separator("menuDateiStr1", d),
+        item("menuDateiBeenden", QStringLiteral("&Beenden"), d, &MDIKundB::menuDateiBeenden_Click),
+        {p, QStringLiteral("Dr&ucken"), {}, true, {}},
+        item("menuDruckS", QStringLiteral("&Schienen"), p, &MDIKundB::menuDruckS_Click),
+        item("menuDruckenBlKuListen", QStringLiteral("Bl&ock-Kurs-Listen"), p,
+             &MDIKundB::menuDruckenBlKuListen_Click),
+        {h, QStringLiteral("&?"), {}, true, {}},
+        item("menuHilfeHilfe", QStringLiteral("&Hilfe"), h, &MDIKundB::menuHilfeHilfe_Click),
+        item("menueHilfeInfo", QStringLiteral("&Info..."), h, &MDIKundB::menueHilfeInfo_Click),
+    });
     launcher_ = std::make_unique<frmAuswahl>(*this, host_);
 }
 
 MDIKundB::~MDIKundB() = default;
-
-const MenuItem* MDIKundB::menu(const QString& name) const {
-    for (const auto& m : menus_)
-        if (m.name == name)
-            return &m;
-    return nullptr;
-}
-
-void MDIKundB::enable(const QString& name, bool on) {
-    for (auto& m : menus_)
-        if (m.name == name)
-            m.enabled = on;
-    emit changed();
-}
-
-void MDIKundB::menuClick(const QString& name) {
-    const MenuItem* m = menu(name);
-    if (!m || !m->enabled)
-        return;
-    static const std::vector<std::pair<QString, void (MDIKundB::*)()>> handlers = {
-        {QStringLiteral("menuDateiSetzenK"), &MDIKundB::menuDateiSetzenK_Click},
-        {QStringLiteral("menuDateiBlDaten"), &MDIKundB::menuDateiBlDaten_Click},
-        {QStringLiteral("menuDateiBel"), &MDIKundB::menuDateiBel_Click},
-        {QStringLiteral("menuDateiTessik"), &MDIKundB::menuDateiTessik_Click},
-        {QStringLiteral("menuDateiImp"), &MDIKundB::menuDateiImp_Click},
-        {QStringLiteral("menuDateiExp"), &MDIKundB::menuDateiExp_Click},
-        {QStringLiteral("menuDateiDW"), &MDIKundB::menuDateiDW_Click},
-        {QStringLiteral("menuDateiBeenden"), &MDIKundB::menuDateiBeenden_Click},
-        {QStringLiteral("menuDruckS"), &MDIKundB::menuDruckS_Click},
-        {QStringLiteral("menuDruckenBlKuListen"), &MDIKundB::menuDruckenBlKuListen_Click},
-        {QStringLiteral("menuHilfeHilfe"), &MDIKundB::menuHilfeHilfe_Click},
-        {QStringLiteral("menueHilfeInfo"), &MDIKundB::menueHilfeInfo_Click},
-    };
-    for (const auto& [n, handler] : handlers)
-        if (n == name)
-            (this->*handler)();
-}
 
 void MDIKundB::updateCaption() {
     setCaption(kTitle + QStringLiteral(" (Schuljahr: ") + s_.SchjBez + QStringLiteral(")"));
@@ -132,14 +108,14 @@ void MDIKundB::Form_Load(const QString& commandLine) {
         return;
     // A damaged database leads back here with the one chosen instead.
     for (;;) {
-        bool launcherShown = false;
-        if (!locateDatabase(launcherShown))
+        const Located located = locateDatabase();
+        if (located == Located::IntoImport)
             return;
         switch (TestBBOk(s_, host_)) {
         case BBCheck::Ok:
             LiesSchj(s_, host_);
             updateCaption();
-            if (!launcherShown)
+            if (located != Located::FoundLauncherShown)
                 showLauncher();
             return;
         case BBCheck::Damaged:
@@ -154,12 +130,12 @@ void MDIKundB::Form_Load(const QString& commandLine) {
     }
 }
 
-bool MDIKundB::locateDatabase(bool& launcherShown) {
+MDIKundB::Located MDIKundB::locateDatabase() {
     {
         OpenFile f = openFile(host_, s_.pointerDir + kPointerFileName, FileMode::Input);
-        if (f.number <= 0) {
+        if (!f.hasNumber()) {
             leadIntoImport(true);
-            return false;
+            return Located::IntoImport;
         }
         QString path = f.file ? readFirstItem(*f.file) : QString();
         const SplitPath parts = splitPath(path);
@@ -168,21 +144,21 @@ bool MDIKundB::locateDatabase(bool& launcherShown) {
     }
     if (!DatenPfadOK(s_) && !dataFileDialog(s_, host_, s_.pointerDir, QString())) {
         leadIntoImport(true);
-        return false;
+        return Located::IntoImport;
     }
     // A directory in the database's place counts as a missing file.
     const qint64 length = fileLength(s_.databasePath());
     if (length <= 0) {
         if (!dataFileDialog(s_, host_, s_.pointerDir, QString())) {
             leadIntoImport(true);
-            return false;
+            return Located::IntoImport;
         }
         if (length < 0) {
             showLauncher();
-            launcherShown = true;
+            return Located::FoundLauncherShown;
         }
     }
-    return true;
+    return Located::Found;
 }
 
 void MDIKundB::menuDateiSetzenK_Click() {
@@ -271,32 +247,25 @@ void MDIKundB::startSibling(const QString& exeName) {
 
 frmAuswahl::frmAuswahl(MDIKundB& main, ui::Host& host)
     : ui::Window(QStringLiteral("frmAuswahl"), QStringLiteral("Auswahl")), main_(main),
-      host_(host), buttons_{
-                       {QStringLiteral("Import"), QStringLiteral("Import aus Palexor"), true},
-                       {QStringLiteral("Tessikor"), QStringLiteral("Start von Tessikor"), true},
-                       {QStringLiteral("Export"), QStringLiteral("Übertragen nach Palexor"), true},
-                       {QStringLiteral("Ende"), QStringLiteral("Beenden"), true}} {}
-
-void frmAuswahl::setEnabled(const QString& name, bool on) {
-    for (auto& b : buttons_)
-        if (b.name == name)
-            b.enabled = on;
-    emit changed();
-}
-
-void frmAuswahl::click(const QString& name) {
-    for (const auto& b : buttons_) {
-        if (b.name != name || !b.enabled)
-            continue;
-        if (name == QLatin1String("Import"))
-            Import_Click();
-        else if (name == QLatin1String("Tessikor"))
-            Tessikor_Click();
-        else if (name == QLatin1String("Export"))
-            Export_Click();
-        else if (name == QLatin1String("Ende"))
-            Ende_Click();
-    }
+      host_(host) {
+    setCommands({
+        {QStringLiteral("Import"),
+         QStringLiteral("Import aus Palexor"),
+         {},
+         true,
+         [this]() { Import_Click(); }},
+        {QStringLiteral("Tessikor"),
+         QStringLiteral("Start von Tessikor"),
+         {},
+         true,
+         [this]() { Tessikor_Click(); }},
+        {QStringLiteral("Export"),
+         QStringLiteral("Übertragen nach Palexor"),
+         {},
+         true,
+         [this]() { Export_Click(); }},
+        {QStringLiteral("Ende"), QStringLiteral("Beenden"), {}, true, [this]() { Ende_Click(); }},
+    });
 }
 
 void frmAuswahl::Import_Click() {

@@ -3,8 +3,7 @@
 #include "ui/Window.h"
 
 #include <QString>
-#include <functional>
-#include <vector>
+#include <memory>
 
 namespace ui {
 class Host;
@@ -18,19 +17,11 @@ namespace app {
 
 using platform::RunState;
 
-// One entry of the main window's menu bar. Top-level menus have an empty parent; "-" captions
-// are separators.
-struct MenuItem {
-    QString name;
-    QString caption;
-    QString parent;
-    bool enabled = true;
-};
-
 class frmAuswahl;
 
 // The main window: start-up, the menus that open every workspace, the caption with the school
-// year and the status line (Label1 on Picture1; the host paints it).
+// year and the status line (Label1 on Picture1; the host paints it). Its menus are its command
+// list.
 class MDIKundB : public ui::Window {
     Q_OBJECT
 public:
@@ -39,11 +30,6 @@ public:
 
     // Start-up; commandLine, when not empty, names the pointer file's directory unchanged.
     void Form_Load(const QString& commandLine);
-
-    const std::vector<MenuItem>& menus() const { return menus_; }
-    const MenuItem* menu(const QString& name) const;
-    // Runs the menu command of that name (the view forwards clicks here).
-    void menuClick(const QString& name);
 
     void menuDateiSetzenK_Click();
     void menuDateiBlDaten_Click();
@@ -74,31 +60,21 @@ private:
     enum class Search { Found, Ended };
     Search searchDatabase();
     // Reads the pointer file and checks the folder and the file, with the data-file dialog
-    // where they are missing; false when start-up went into the import instead.
-    bool locateDatabase(bool& launcherShown);
+    // where they are missing; IntoImport when start-up went into the import instead.
+    enum class Located { Found, FoundLauncherShown, IntoImport };
+    [[nodiscard]] Located locateDatabase();
     void updateCaption();
-    void enable(const QString& name, bool on);
 
     RunState& s_;
     ui::Host& host_;
-    std::vector<MenuItem> menus_;
     std::unique_ptr<frmAuswahl> launcher_;
 };
 
-// "Auswahl": the launcher beside the main window with the four everyday actions.
+// "Auswahl": the launcher beside the main window with the four everyday actions, its buttons.
 class frmAuswahl : public ui::Window {
     Q_OBJECT
 public:
     explicit frmAuswahl(MDIKundB& main, ui::Host& host);
-
-    struct Button {
-        QString name;
-        QString caption;
-        bool enabled;
-    };
-    const std::vector<Button>& buttons() const { return buttons_; }
-    void setEnabled(const QString& name, bool on);
-    void click(const QString& name);
 
     void Import_Click();
     void Tessikor_Click();
@@ -108,7 +84,6 @@ public:
 private:
     MDIKundB& main_;
     ui::Host& host_;
-    std::vector<Button> buttons_;
 };
 
 } // namespace app

@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 #include "ui/Host.h"
 
 namespace app {
@@ -23,7 +24,7 @@ BBCheck TestBBOk(const RunState& s, ui::Host& host) {
         db::Connection c(s.databasePath());
         const int rows = c.scalar(QStringLiteral("SELECT count(*) FROM schjahr")).toInt();
         if (rows == 0) {
-            ui::tell(host, kNoData + QStringLiteral("\r\n"), ui::Icon::None, kTitle);
+            ui::tell(host, kNoData + platform::kCrLf, ui::Icon::None, kTitle);
             return BBCheck::NoData;
         }
         return BBCheck::Ok;
@@ -75,7 +76,30 @@ void showM1(ui::Host& host) {
 
 frmHinwFehlt::frmHinwFehlt(RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("frmHinwFehlt"), QStringLiteral("TCLASSK fehlt!")), s_(s),
-      host_(host) {}
+      host_(host) {
+    setCommands({
+        {QStringLiteral("cmdSeek"),
+         QStringLiteral("Suchen nach ..."),
+         {},
+         true,
+         [this]() { cmdSeek_Click(); }},
+        {QStringLiteral("cmdImport"),
+         QStringLiteral("Neu importieren aus Orvid"),
+         {},
+         true,
+         [this]() { cmdImport_Click(); }},
+        {QStringLiteral("cmdHilfe"),
+         QStringLiteral("Hilfe"),
+         {},
+         true,
+         [this]() { cmdHilfe_Click(); }},
+        {QStringLiteral("cmdAbbruch"),
+         QStringLiteral("Abbrechen"),
+         {},
+         true,
+         [this]() { cmdAbbruch_Click(); }},
+    });
+}
 
 void frmHinwFehlt::cmdSeek_Click() {
     if (!dataFileDialog(s_, host_, Label1, QString()))

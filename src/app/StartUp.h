@@ -35,7 +35,8 @@ enum class BBCheck { Ok, NoData, NotABlockFile, Damaged };
 void showM1(ui::Host& host);
 
 // "TCLASSK fehlt!": the pointer file is missing; the user looks for a database or imports anew.
-// Label1 carries the pointer directory in and, empty, the wish to import out.
+// Label1 carries the pointer directory in and, empty, the wish to import out. Its four buttons
+// are its commands.
 class frmHinwFehlt : public ui::Window {
     Q_OBJECT
 public:

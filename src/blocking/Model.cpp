@@ -2,6 +2,7 @@
 
 #include "blocking/Bounds.h"
 #include "db/Database.h"
+#include "platform/Text.h"
 
 #include <QSqlQuery>
 #include <algorithm>
@@ -12,13 +13,11 @@ namespace blocking {
 
 namespace {
 
+using platform::blank;
+
 // Keys are compared ignoring case, as the database does.
 QString fold(const QString& key) {
     return key.toUpper();
-}
-
-bool blank(const QString& s) {
-    return s.trimmed().isEmpty();
 }
 
 // The numeric value of a text as the system reads numbers: leading blanks skipped, the leading
@@ -65,12 +64,31 @@ struct UnionFind {
     void join(int a, int b) { parent[find(a)] = find(b); }
 };
 
-struct CourseRow {
+// The subjects: basic-course hours, and which belong to the cohort's offer.
+struct SubjectOffer {
+    QHash<QString, int> hours;
+    QSet<QString> cohortSubjects;
+};
+
+SubjectOffer loadSubjects(db::Connection& c, int cohort) {
+    SubjectOffer offer;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT FA_VFP_ID, FA_STDGK, FA_KURSPH FROM fachang"));
+    while (q.next()) {
+        const QString key = fold(q.value(0).toString());
+        if (!offer.hours.contains(key))
+            offer.hours.insert(key, number(q.value(1).toString()));
+        if (q.value(2).toString().trimmed() == QString::number(cohort))
+            offer.cohortSubjects.insert(key);
+    }
+    return offer;
+}
+
+} // namespace
+
+struct Model::CourseRow {
     QStringList subjects; // folded, non-blank, KS_FA_ID1..4
     QString kind;
 };
-
-} // namespace
 
 int courseHours(const QString& std, const QString& kind, const QString& yearCode,
                 const QString& subject1, const QString& subject3,
@@ -97,13 +115,27 @@ int courseHours(const QString& std, const QString& kind, const QString& yearCode
 
 Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     Model m;
-    m.cohort = cohort;
-    const QString startYear = year.bez.left(4);
-    const int y = startYear.toInt();
+    m.setCohort(year, cohort);
+    m.loadRails(c, year);
+    const SubjectOffer offer = loadSubjects(c, cohort);
+    const std::vector<CourseRow> rows = m.loadCourses(c, year, offer.hours);
+    m.loadPlacement(c);
+    const QHash<QString, int> personByKey = m.loadPersons(c, year.bez.left(4));
+    std::vector<int> course12, course13;
+    m.loadChoices(c, personByKey, rows, course12, course13);
+    m.markOwnCourses(rows, offer.cohortSubjects);
+    m.formGroups();
+    m.distribute(course12, course13);
+    return m;
+}
+
+void Model::setCohort(const SchoolYear& year, int cohortYear) {
+    cohort = cohortYear;
+    const int y = year.bez.left(4).toInt();
     if (cohort == y)
-        m.yearGroup = 12;
+        yearGroup = 12;
     else if (cohort == y - 1)
-        m.yearGroup = 13;
+        yearGroup = 13;
     else
         throw std::runtime_error(
             QStringLiteral("Der Jahrgang %1 ist im Schuljahr %2 weder in der Jahrgangsstufe 12 "
@@ -111,15 +143,16 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
                 .arg(cohort)
                 .arg(year.bez.trimmed())
                 .toStdString());
-    m.courseField =
-        m.yearGroup == 12 ? QStringLiteral("BG_KS_ID_12") : QStringLiteral("BG_KS_ID_13");
+    courseField = yearGroup == 12 ? QStringLiteral("BG_KS_ID_12") : QStringLiteral("BG_KS_ID_13");
+}
 
-    // Rails of the school year, in the workspace's order.
+// Rails of the school year, in the workspace's order.
+void Model::loadRails(db::Connection& c, const SchoolYear& year) {
     QSqlQuery q = c.exec(QStringLiteral("SELECT BL_ID, BL_BEZ, BL_STD, BL_VFP_ID FROM block "
                                         "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
                          {year.id});
     while (q.next()) {
-        if (static_cast<int>(m.rails.size()) == kMaxRails)
+        if (static_cast<int>(rails.size()) == kMaxRails)
             throw std::runtime_error(
                 QStringLiteral("Das Schuljahr hat mehr als %1 Schienen; so viele kann das "
                                "automatische Setzen nicht unterscheiden.")
@@ -127,31 +160,23 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
                     .toStdString());
         Rail r{q.value(3).toString(), q.value(0).toLongLong(), q.value(1).toString(),
                q.value(2).toInt()};
-        m.railByKey_.insert(fold(r.key), static_cast<int>(m.rails.size()));
-        m.rails.push_back(r);
+        railByKey_.insert(fold(r.key), static_cast<int>(rails.size()));
+        rails.push_back(r);
     }
+}
 
-    // Subjects: basic-course hours, and which belong to the cohort's offer.
-    QHash<QString, int> subjectHours;
-    QSet<QString> cohortSubjects;
-    q = c.exec(QStringLiteral("SELECT FA_VFP_ID, FA_STDGK, FA_KURSPH FROM fachang"));
-    while (q.next()) {
-        const QString key = fold(q.value(0).toString());
-        if (!subjectHours.contains(key))
-            subjectHours.insert(key, number(q.value(1).toString()));
-        if (q.value(2).toString().trimmed() == QString::number(cohort))
-            cohortSubjects.insert(key);
-    }
-
-    // Every course of the school year; the cohort's are marked below.
+// Every course of the school year; the cohort's are marked later.
+std::vector<Model::CourseRow> Model::loadCourses(db::Connection& c, const SchoolYear& year,
+                                                 const QHash<QString, int>& subjectHours) {
     std::vector<CourseRow> rows;
-    q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_FA_ID1, KS_FA_ID2, KS_FA_ID3, "
-                              "KS_FA_ID4, KS_JGST, KS_LKGK, KS_STD, KS_MIN, KS_MAX FROM kurs "
-                              "WHERE KS_SCHJ = ? ORDER BY KS_SORT, KS_ID"),
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_FA_ID1, KS_FA_ID2, "
+                              "KS_FA_ID3, KS_FA_ID4, KS_JGST, KS_LKGK, KS_STD, KS_MIN, "
+                              "KS_MAX FROM kurs WHERE KS_SCHJ = ? ORDER BY KS_SORT, KS_ID"),
                {year.id});
     while (q.next()) {
         const QString key = q.value(0).toString();
-        if (blank(key) || m.courseByKey_.contains(fold(key)))
+        if (blank(key) || courseByKey_.contains(fold(key)))
             continue;
         Course k;
         k.key = key;
@@ -168,31 +193,37 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
             if (!blank(s) && !row.subjects.contains(fold(s)))
                 row.subjects << fold(s);
         }
-        m.courseByKey_.insert(fold(key), static_cast<int>(m.courses.size()));
-        m.courses.push_back(k);
+        courseByKey_.insert(fold(key), static_cast<int>(courses.size()));
+        courses.push_back(k);
         rows.push_back(row);
     }
+    return rows;
+}
 
-    // Placements on the school year's rails.
-    m.placement.rails.assign(m.courses.size(), RailSet());
-    m.placement.fixed.assign(m.courses.size(), RailSet());
-    if (c.hasTable(QStringLiteral("ckkurs"))) {
-        q = c.exec(QStringLiteral("SELECT CK_BL_ID, CK_KS_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"));
-        while (q.next()) {
-            const int r = m.railIndex(q.value(0).toString());
-            const int k = m.courseIndex(q.value(1).toString());
-            if (r < 0 || k < 0)
-                continue;
-            m.placement.rails[k].add(r);
-            if (q.value(2).toString().trimmed() == QLatin1String("1"))
-                m.placement.fixed[k].add(r);
-        }
+// Placements on the school year's rails.
+void Model::loadPlacement(db::Connection& c) {
+    placement.rails.assign(courses.size(), RailSet());
+    placement.fixed.assign(courses.size(), RailSet());
+    if (!c.hasTable(QStringLiteral("ckkurs")))
+        return;
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT CK_BL_ID, CK_KS_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"));
+    while (q.next()) {
+        const int r = railIndex(q.value(0).toString());
+        const int k = courseIndex(q.value(1).toString());
+        if (r < 0 || k < 0)
+            continue;
+        placement.rails[k].add(r);
+        if (q.value(2).toString().trimmed() == QLatin1String("1"))
+            placement.fixed[k].add(r);
     }
+}
 
-    // Students: the cohort's, and everybody's year field.
+// Students: the cohort's, and everybody's year field. Returns the persons by folded key.
+QHash<QString, int> Model::loadPersons(db::Connection& c, const QString& startYear) {
     QHash<QString, int> personByKey;
-    q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_KURSPH FROM kolleg "
-                              "ORDER BY KO_ID"));
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_KURSPH "
+                                        "FROM kolleg ORDER BY KO_ID"));
     while (q.next()) {
         const QString key = fold(q.value(0).toString());
         if (personByKey.contains(key))
@@ -204,116 +235,134 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
                  (first.isEmpty() ? QString() : QStringLiteral(", ") + first);
         p.own = q.value(3).toString().trimmed() == QString::number(cohort);
         p.twelve = q.value(3).toString().trimmed() == startYear;
-        personByKey.insert(key, static_cast<int>(m.persons_.size()));
+        personByKey.insert(key, static_cast<int>(persons_.size()));
         if (p.own) {
-            p.student = static_cast<int>(m.students.size());
-            m.students.push_back({p.key, p.name, true, 0, 0, {}});
+            p.student = static_cast<int>(students.size());
+            students.push_back({p.key, p.name, true, 0, 0, {}});
         }
-        m.persons_.push_back(p);
+        persons_.push_back(p);
     }
-    m.ownStudents = static_cast<int>(m.students.size());
+    ownStudents = static_cast<int>(students.size());
+    return personByKey;
+}
 
-    // Choice rows; the cohort's that count in its year group are its choices, each of a type.
+// The type of a choice of subject and kind, made when first met; -1 when no course serves it.
+int Model::choiceType(const QString& subject, bool advanced, const std::vector<CourseRow>& rows,
+                      QHash<QString, int>& typeByKey) {
+    const QString tk = subject + (advanced ? QStringLiteral("|L") : QStringLiteral("|G"));
+    int t = typeByKey.value(tk, -1);
+    if (t < 0) {
+        ChoiceType ct;
+        ct.subject = subject;
+        ct.advanced = advanced;
+        for (size_t k = 0; k < courses.size(); ++k)
+            if (rows[k].subjects.contains(subject) &&
+                (advanced ? advancedKind(rows[k].kind) : basicKind(rows[k].kind)))
+                ct.candidates.push_back(static_cast<int>(k));
+        t = static_cast<int>(types.size());
+        typeByKey.insert(tk, t);
+        types.push_back(std::move(ct));
+    }
+    return types[t].candidates.empty() ? -1 : t;
+}
+
+// Choice rows; the cohort's that count in its year group are its choices, each of a type.
+// course12 and course13 receive every row's year fields as course indexes.
+void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKey,
+                        const std::vector<CourseRow>& rows, std::vector<int>& course12,
+                        std::vector<int>& course13) {
     QHash<QString, int> typeByKey;
-    std::vector<std::vector<int>> perStudent(m.students.size()); // rows, in BG_ID order
-    std::vector<int> type;                                       // per row of a choice
-    std::vector<int> course12, course13;
-    q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13, BG_FA_ID, BG_ART "
+    std::vector<std::vector<int>> perStudent(students.size()); // rows, in BG_ID order
+    std::vector<int> type;                                     // per row of a choice
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13, BG_FA_ID, BG_ART "
                               "FROM belegung ORDER BY BG_ID"));
     while (q.next()) {
-        const int row = static_cast<int>(m.rows_.size());
+        const int row = static_cast<int>(rows_.size());
         const int person = personByKey.value(fold(q.value(1).toString()), -1);
-        m.rows_.push_back({q.value(0).toLongLong(), person, -1});
-        course12.push_back(m.courseIndex(q.value(2).toString()));
-        course13.push_back(m.courseIndex(q.value(3).toString()));
+        rows_.push_back({q.value(0).toLongLong(), person, -1});
+        course12.push_back(courseIndex(q.value(2).toString()));
+        course13.push_back(courseIndex(q.value(3).toString()));
         type.push_back(-1);
-        if (person < 0 || !m.persons_[person].own)
+        if (person < 0 || !persons_[person].own)
             continue;
         const QString art = q.value(5).toString().trimmed();
-        if (!countsIn(m.yearGroup, art))
+        if (!countsIn(yearGroup, art))
             continue;
-        perStudent[m.persons_[person].student].push_back(row);
+        perStudent[persons_[person].student].push_back(row);
         const QString subject = fold(q.value(4).toString());
-        if (blank(subject))
-            continue;
-        const bool advanced = advancedKind(art);
-        const QString tk = subject + (advanced ? QStringLiteral("|L") : QStringLiteral("|G"));
-        int t = typeByKey.value(tk, -1);
-        if (t < 0) {
-            ChoiceType ct;
-            ct.subject = subject;
-            ct.advanced = advanced;
-            for (size_t k = 0; k < m.courses.size(); ++k)
-                if (rows[k].subjects.contains(subject) &&
-                    (advanced ? advancedKind(rows[k].kind) : basicKind(rows[k].kind)))
-                    ct.candidates.push_back(static_cast<int>(k));
-            t = static_cast<int>(m.types.size());
-            typeByKey.insert(tk, t);
-            m.types.push_back(std::move(ct));
-        }
-        if (!m.types[t].candidates.empty())
-            type.back() = t;
+        if (!blank(subject))
+            type.back() = choiceType(subject, advancedKind(art), rows, typeByKey);
     }
-    for (size_t s = 0; s < m.students.size(); ++s) {
-        m.students[s].firstChoice = static_cast<int>(m.choices.size());
-        for (int row : perStudent[s]) {
-            m.rows_[row].choice = static_cast<int>(m.choices.size());
-            m.choices.push_back({m.rows_[row].bgId, static_cast<int>(s), type[row]});
-            if (type[row] >= 0)
-                ++m.types[type[row]].count;
-            else
-                ++m.unservable;
-        }
-        m.students[s].choiceCount = static_cast<int>(m.choices.size()) - m.students[s].firstChoice;
-    }
+    numberChoices(perStudent, type);
+}
 
-    // The cohort's courses: those its choices can take, and those of its subject offer.
-    for (const ChoiceType& t : m.types)
+// The choices student by student, each row's in BG_ID order.
+void Model::numberChoices(const std::vector<std::vector<int>>& perStudent,
+                          const std::vector<int>& type) {
+    for (size_t s = 0; s < students.size(); ++s) {
+        students[s].firstChoice = static_cast<int>(choices.size());
+        for (int row : perStudent[s]) {
+            rows_[row].choice = static_cast<int>(choices.size());
+            choices.push_back({rows_[row].bgId, static_cast<int>(s), type[row]});
+            if (type[row] >= 0)
+                ++types[type[row]].count;
+            else
+                ++unservable;
+        }
+        students[s].choiceCount = static_cast<int>(choices.size()) - students[s].firstChoice;
+    }
+}
+
+// The cohort's courses: those its choices can take, and those of its subject offer.
+void Model::markOwnCourses(const std::vector<CourseRow>& rows,
+                           const QSet<QString>& cohortSubjects) {
+    for (const ChoiceType& t : types)
         for (int k : t.candidates)
-            m.courses[k].own = true;
-    for (size_t k = 0; k < m.courses.size(); ++k) {
+            courses[k].own = true;
+    for (size_t k = 0; k < courses.size(); ++k) {
         const CourseRow& cr = rows[k];
         if (!(basicKind(cr.kind) || advancedKind(cr.kind)))
             continue;
         for (const QString& s : cr.subjects)
             if (cohortSubjects.contains(s))
-                m.courses[k].own = true;
+                courses[k].own = true;
     }
-    for (const Course& k : m.courses) {
+    for (const Course& k : courses) {
         if (!k.own)
             continue;
-        ++m.ownCourses;
+        ++ownCourses;
         if (k.hours <= 0)
-            m.withoutHours << k.name;
+            withoutHours << k.name;
     }
+}
 
-    // Parallel groups: own courses joined by the choice types they serve.
-    UnionFind uf(static_cast<int>(m.courses.size()));
-    for (const ChoiceType& t : m.types)
+// Parallel groups: own courses joined by the choice types they serve.
+void Model::formGroups() {
+    UnionFind uf(static_cast<int>(courses.size()));
+    for (const ChoiceType& t : types)
         for (size_t i = 1; i < t.candidates.size(); ++i)
             uf.join(t.candidates[0], t.candidates[i]);
     QHash<int, int> groupOf;
-    for (size_t k = 0; k < m.courses.size(); ++k) {
-        if (!m.courses[k].own)
+    for (size_t k = 0; k < courses.size(); ++k) {
+        if (!courses[k].own)
             continue;
         const int root = uf.find(static_cast<int>(k));
         int g = groupOf.value(root, -1);
         if (g < 0) {
-            g = static_cast<int>(m.groups.size());
+            g = static_cast<int>(groups.size());
             groupOf.insert(root, g);
-            m.groups.emplace_back();
+            groups.emplace_back();
         }
-        m.courses[k].group = g;
-        m.groups[g].courses.push_back(static_cast<int>(k));
+        courses[k].group = g;
+        groups[g].courses.push_back(static_cast<int>(k));
     }
-    for (Group& g : m.groups) {
+    for (Group& g : groups) {
         QStringList names;
         for (int k : g.courses)
-            names << m.courses[k].name;
+            names << courses[k].name;
         g.label = names.join(QLatin1Char(' '));
     }
-    m.distribute(course12, course13);
-    return m;
 }
 
 void Model::refresh(db::Connection& c) {

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -172,6 +173,24 @@ private:
         int person = -1; // -1: a student missing from kolleg
         int choice = -1; // a choice of the cohort
     };
+    struct CourseRow; // a course's subjects and kind, as the choice types ask for them
+
+    // The steps of load.
+    void setCohort(const SchoolYear& year, int cohort);
+    void loadRails(db::Connection& c, const SchoolYear& year);
+    std::vector<CourseRow> loadCourses(db::Connection& c, const SchoolYear& year,
+                                       const QHash<QString, int>& subjectHours);
+    void loadPlacement(db::Connection& c);
+    QHash<QString, int> loadPersons(db::Connection& c, const QString& startYear);
+    void loadChoices(db::Connection& c, const QHash<QString, int>& personByKey,
+                     const std::vector<CourseRow>& rows, std::vector<int>& course12,
+                     std::vector<int>& course13);
+    int choiceType(const QString& subject, bool advanced, const std::vector<CourseRow>& rows,
+                   QHash<QString, int>& typeByKey);
+    void numberChoices(const std::vector<std::vector<int>>& perStudent,
+                       const std::vector<int>& type);
+    void markOwnCourses(const std::vector<CourseRow>& rows, const QSet<QString>& cohortSubjects);
+    void formGroups();
     // Assignment, the fixed courses, the other cohorts' students and the fixed loads from the
     // rows' year fields (course indexes per row).
     void distribute(const std::vector<int>& course12, const std::vector<int>& course13);

@@ -33,110 +33,131 @@ int singleRailHours(const Model& m, const Freedom& f, int k) {
     return hours;
 }
 
+// The rails of the school year: how many have hours, by their hours, and all hours together.
+struct RailStock {
+    QMap<int, int> withHours;
+    int count = 0;
+    int allHours = 0;
+};
+
+RailStock railStock(const Model& m) {
+    RailStock r;
+    for (const Rail& rail : m.rails)
+        if (rail.hours > 0) {
+            ++r.withHours[rail.hours];
+            ++r.count;
+        }
+    r.allHours = m.totalRailHours();
+    return r;
+}
+
+// What a student's courses ask of the rails at least.
+struct Demand {
+    int hours = 0;
+    int rails = 0;
+    QMap<int, int> needs;   // hours of a rail -> choices that need one rail of them
+    std::vector<int> fixed; // courses that cannot go elsewhere
+};
+
+Demand demandOf(const Model& m, const Freedom& f, const Assignment& a, const Student& st) {
+    Demand d;
+    const auto count = [&](int k, bool alone) {
+        d.hours += m.courses[k].hours;
+        d.rails += railsNeeded(f, k);
+        if (const int h = singleRailHours(m, f, k))
+            ++d.needs[h];
+        if (alone && f.options[k].size() < 2)
+            d.fixed.push_back(k);
+    };
+    for (int i = st.firstChoice; i < st.firstChoice + st.choiceCount; ++i) {
+        const int t = m.choices[i].type;
+        if (t < 0) {
+            if (a[i] >= 0)
+                count(a[i], true);
+            continue;
+        }
+        // The least any of its courses asks.
+        const std::vector<int>& cand = m.types[t].candidates;
+        int best = cand[0];
+        for (int k : cand)
+            if (m.courses[k].hours < m.courses[best].hours)
+                best = k;
+        count(best, cand.size() == 1);
+    }
+    for (int k : st.fixedCourses)
+        count(k, true);
+    return d;
+}
+
+// Why the demand cannot be met: the first reason found, or "".
+QString shortfall(const Model& m, const Placement& p, const RailStock& stock, const Demand& d) {
+    if (d.hours > stock.allHours)
+        return QStringLiteral("Seine Kurse brauchen %1 Stunden, alle Schienen zusammen haben %2.")
+            .arg(d.hours)
+            .arg(stock.allHours);
+    if (d.rails > stock.count)
+        return QStringLiteral("Seine Kurse brauchen %1 Schienen, es gibt %2.")
+            .arg(d.rails)
+            .arg(stock.count);
+    for (auto it = d.needs.constBegin(); it != d.needs.constEnd(); ++it)
+        if (it.value() > stock.withHours.value(it.key()))
+            return QStringLiteral("Seine Kurse brauchen %1 Schienen mit %2 Stunden, es gibt %3.")
+                .arg(it.value())
+                .arg(it.key())
+                .arg(stock.withHours.value(it.key()));
+    for (size_t i = 0; i < d.fixed.size(); ++i)
+        for (size_t j = i + 1; j < d.fixed.size(); ++j) {
+            const RailSet both = p.rails[d.fixed[i]] & p.rails[d.fixed[j]];
+            if (d.fixed[i] != d.fixed[j] && !both.empty())
+                return QStringLiteral("Die Kurse %1 und %2 liegen fest auf der Schiene %3.")
+                    .arg(m.courses[d.fixed[i]].name, m.courses[d.fixed[j]].name,
+                         m.rails[both.first()].name.trimmed());
+        }
+    return {};
+}
+
+// A course of both year groups whose students of the other cohort collide and, with courses
+// that stay where they are, leave it no rail.
+bool leftNoRail(const Model& m, const Freedom& f, const Placement& p, const Assignment& a, int k) {
+    RailSet taken;
+    bool colliding = false;
+    for (size_t s = m.ownStudents; s < m.students.size(); ++s) {
+        const std::vector<int>& fc = m.students[s].fixedCourses;
+        if (std::find(fc.begin(), fc.end(), k) == fc.end())
+            continue;
+        colliding = colliding || collides(m, p, a, static_cast<int>(s));
+        for (int other : fc)
+            if (other != k && f.options[other].size() < 2)
+                taken |= p.rails[other];
+    }
+    if (!colliding)
+        return false;
+    bool free = f.options[k].empty() && !f.kept[k].intersects(taken);
+    for (const RailSet& o : f.options[k])
+        free = free || !(f.kept[k] | o).intersects(taken);
+    return !free;
+}
+
 } // namespace
 
 QStringList reasons(const Model& m, const Freedom& f, const Placement& p, const Assignment& a) {
     QStringList out;
     for (const QString& name : f.unplaceable)
         out << QStringLiteral("Kurs %1: Keine Schienen nehmen seine Stunden auf.").arg(name);
-
-    QMap<int, int> railsWithHours;
-    int railCount = 0;
-    for (const Rail& r : m.rails)
-        if (r.hours > 0) {
-            ++railsWithHours[r.hours];
-            ++railCount;
-        }
-    const int allHours = m.totalRailHours();
-
+    const RailStock stock = railStock(m);
     for (int s = 0; s < m.ownStudents; ++s) {
         if (!collides(m, p, a, s))
             continue;
         const Student& st = m.students[s];
-        int hours = 0;
-        int rails = 0;
-        QMap<int, int> needs;   // hours of a rail -> choices that need one rail of them
-        std::vector<int> fixed; // courses that cannot go elsewhere
-        const auto count = [&](int k, bool alone) {
-            hours += m.courses[k].hours;
-            rails += railsNeeded(f, k);
-            if (const int h = singleRailHours(m, f, k))
-                ++needs[h];
-            if (alone && f.options[k].size() < 2)
-                fixed.push_back(k);
-        };
-        for (int i = st.firstChoice; i < st.firstChoice + st.choiceCount; ++i) {
-            const int t = m.choices[i].type;
-            if (t < 0) {
-                if (a[i] >= 0)
-                    count(a[i], true);
-                continue;
-            }
-            // The least any of its courses asks.
-            const std::vector<int>& cand = m.types[t].candidates;
-            int best = cand[0];
-            for (int k : cand)
-                if (m.courses[k].hours < m.courses[best].hours)
-                    best = k;
-            count(best, cand.size() == 1);
-        }
-        for (int k : st.fixedCourses)
-            count(k, true);
-
-        QString why;
-        if (hours > allHours)
-            why =
-                QStringLiteral("Seine Kurse brauchen %1 Stunden, alle Schienen zusammen haben %2.")
-                    .arg(hours)
-                    .arg(allHours);
-        else if (rails > railCount)
-            why = QStringLiteral("Seine Kurse brauchen %1 Schienen, es gibt %2.")
-                      .arg(rails)
-                      .arg(railCount);
-        for (auto it = needs.constBegin(); why.isEmpty() && it != needs.constEnd(); ++it)
-            if (it.value() > railsWithHours.value(it.key()))
-                why = QStringLiteral("Seine Kurse brauchen %1 Schienen mit %2 Stunden, es gibt %3.")
-                          .arg(it.value())
-                          .arg(it.key())
-                          .arg(railsWithHours.value(it.key()));
-        for (size_t i = 0; why.isEmpty() && i < fixed.size(); ++i)
-            for (size_t j = i + 1; why.isEmpty() && j < fixed.size(); ++j) {
-                const RailSet both = p.rails[fixed[i]] & p.rails[fixed[j]];
-                if (fixed[i] != fixed[j] && !both.empty())
-                    why = QStringLiteral("Die Kurse %1 und %2 liegen fest auf der Schiene %3.")
-                              .arg(m.courses[fixed[i]].name, m.courses[fixed[j]].name,
-                                   m.rails[both.first()].name.trimmed());
-            }
+        const QString why = shortfall(m, p, stock, demandOf(m, f, a, st));
         if (!why.isEmpty())
             out << st.name + QStringLiteral(": ") + why;
     }
-
-    // A course of both year groups whose students of the other cohort, with courses that stay
-    // where they are, leave it no rail.
-    for (size_t k = 0; k < m.courses.size(); ++k) {
-        if (!m.courses[k].own)
-            continue;
-        RailSet taken;
-        bool colliding = false;
-        for (size_t s = m.ownStudents; s < m.students.size(); ++s) {
-            const std::vector<int>& fc = m.students[s].fixedCourses;
-            if (std::find(fc.begin(), fc.end(), static_cast<int>(k)) == fc.end())
-                continue;
-            colliding = colliding || collides(m, p, a, static_cast<int>(s));
-            for (int other : fc)
-                if (other != static_cast<int>(k) && f.options[other].size() < 2)
-                    taken |= p.rails[other];
-        }
-        if (!colliding)
-            continue;
-        bool free = f.options[k].empty() && !f.kept[k].intersects(taken);
-        for (const RailSet& o : f.options[k])
-            free = free || !(f.kept[k] | o).intersects(taken);
-        if (!free)
+    for (size_t k = 0; k < m.courses.size(); ++k)
+        if (m.courses[k].own && leftNoRail(m, f, p, a, static_cast<int>(k)))
             out << QStringLiteral("Kurs %1: Seine Schüler des anderen Jahrgangs haben auf jeder "
                                   "Schiene, die er nehmen kann, schon einen Kurs.")
                        .arg(m.courses[k].name);
-    }
     return out;
 }
 

@@ -818,95 +818,121 @@ Assignment assignmentOf(const Problem& p, const Snapshot& s) {
     return a;
 }
 
+using Chains = std::vector<std::unique_ptr<Chain>>;
+
+// One chain per thread. Each starts on its own thread: its first solve of every student is work
+// already.
+Chains startChains(const Problem& p, const Options& o) {
+    int threads = o.threads > 0 ? o.threads : static_cast<int>(std::thread::hardware_concurrency());
+    threads = std::max(1, threads);
+    Chains chains(threads);
+    std::vector<std::jthread> workers;
+    for (int i = 1; i < threads; ++i)
+        workers.emplace_back([&, i] { chains[i] = std::make_unique<Chain>(p, o.seed, i); });
+    chains[0] = std::make_unique<Chain>(p, o.seed, 0);
+    return chains;
+}
+
+// One round: every chain moves on from the global best, on its own thread.
+template <class Stop>
+void runRound(Chains& chains, const Problem& p, const Snapshot& from, const Stop& stop) {
+    std::vector<std::jthread> workers;
+    for (size_t i = 1; i < chains.size(); ++i)
+        workers.emplace_back([&, i] { chains[i]->run(p.movesPerRound, from, stop); });
+    chains[0]->run(p.movesPerRound, from, stop);
+}
+
+// The best of the chains into global when one is better; whether one was.
+bool takeBest(const Chains& chains, Snapshot& global) {
+    bool better = false;
+    for (const auto& c : chains)
+        if (c->best().cost < global.cost) {
+            global = c->best();
+            better = true;
+        }
+    return better;
+}
+
+// The search's clock and limits, and what it tells while it runs: the times it reached a plan
+// without collisions and an optimal one, and the progress reports.
+class Watch {
+public:
+    Watch(const Model& m, const Options& o, Result& r)
+        : m_(m), o_(o), r_(r), start_(Clock::now()),
+          deadline_(start_ + std::chrono::duration_cast<Clock::duration>(
+                                 std::chrono::duration<double>(o.seconds))) {}
+
+    double elapsed() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
+    bool cancelled() const { return o_.cancel && o_.cancel->load(std::memory_order_relaxed); }
+    bool stop() const { return cancelled() || Clock::now() >= deadline_; }
+
+    // A new best plan: notes the times it reached and reports it. Whether it is optimal.
+    bool reached(const Problem& p, const Snapshot& global) {
+        if (global.cost.conflicts == 0 && r_.secondsToCollisionFree < 0)
+            r_.secondsToCollisionFree = elapsed();
+        const bool optimal = isOptimal(p, global);
+        if (optimal)
+            r_.secondsToOptimal = elapsed();
+        report(p, global, false);
+        return optimal;
+    }
+
+    // At most ten times a second, and the last report always.
+    void report(const Problem& p, const Snapshot& global, bool last) {
+        const double now = elapsed();
+        if (!o_.progress || (!last && now - lastReport_ < 0.1))
+            return;
+        lastReport_ = now;
+        o_.progress({now, evaluate(m_, placementOf(p, global), assignmentOf(p, global))});
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    bool isOptimal(const Problem& p, const Snapshot& s) const {
+        return s.cost.conflicts == 0 && s.cost.limits == 0 && s.cost.squares <= p.squareBound &&
+               s.cost.difference <= p.differenceBound &&
+               evaluate(m_, placementOf(p, s), assignmentOf(p, s)).optimal;
+    }
+
+    const Model& m_;
+    const Options& o_;
+    Result& r_;
+    const Clock::time_point start_;
+    const Clock::time_point deadline_;
+    double lastReport_ = -1;
+};
+
 } // namespace
 
 Result block(const Model& m, const Options& o) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    const auto elapsed = [&] {
-        return std::chrono::duration<double>(Clock::now() - start).count();
-    };
-    const Clock::time_point deadline = start + std::chrono::duration_cast<Clock::duration>(
-                                                   std::chrono::duration<double>(o.seconds));
-
     Result r;
+    Watch watch(m, o, r);
     r.before = evaluate(m);
     const Problem p(m, o.mode);
-    int threads = o.threads > 0 ? o.threads : static_cast<int>(std::thread::hardware_concurrency());
-    threads = std::max(1, threads);
-
-    // Each chain starts on its own thread: its first solve of every student is work already.
-    std::vector<std::unique_ptr<Chain>> chains(threads);
-    {
-        std::vector<std::jthread> workers;
-        for (int i = 1; i < threads; ++i)
-            workers.emplace_back([&, i] { chains[i] = std::make_unique<Chain>(p, o.seed, i); });
-        chains[0] = std::make_unique<Chain>(p, o.seed, 0);
-    }
+    Chains chains = startChains(p, o);
     Snapshot global = chains[0]->best();
-    for (const auto& c : chains)
-        if (c->best().cost < global.cost)
-            global = c->best();
+    takeBest(chains, global);
+    bool optimal = watch.reached(p, global);
 
-    const auto cancelled = [&] { return o.cancel && o.cancel->load(std::memory_order_relaxed); };
-    const auto stop = [&] { return cancelled() || Clock::now() >= deadline; };
-    const auto isOptimal = [&](const Snapshot& s) {
-        return s.cost.conflicts == 0 && s.cost.limits == 0 && s.cost.squares <= p.squareBound &&
-               s.cost.difference <= p.differenceBound &&
-               evaluate(m, placementOf(p, s), assignmentOf(p, s)).optimal;
-    };
-    double lastReport = -1;
-    const auto report = [&](bool last) {
-        const double now = elapsed();
-        if (!o.progress || (!last && now - lastReport < 0.1))
-            return;
-        lastReport = now;
-        o.progress({now, evaluate(m, placementOf(p, global), assignmentOf(p, global))});
-    };
-    const auto note = [&] {
-        if (global.cost.conflicts == 0 && r.secondsToCollisionFree < 0)
-            r.secondsToCollisionFree = elapsed();
-    };
-    note();
-    bool optimal = isOptimal(global);
-    if (optimal)
-        r.secondsToOptimal = elapsed();
-    report(false);
-
+    const auto stop = [&] { return watch.stop(); };
     // Without a course that may move, the chains' start is all there is.
     const bool fixed = p.movable.empty();
     for (long long round = 0; !fixed && !optimal && !stop() && (o.rounds <= 0 || round < o.rounds);
          ++round) {
-        const Snapshot from = global;
-        {
-            std::vector<std::jthread> workers;
-            for (int i = 1; i < threads; ++i)
-                workers.emplace_back([&, i] { chains[i]->run(p.movesPerRound, from, stop); });
-            chains[0]->run(p.movesPerRound, from, stop);
-        }
-        bool better = false;
-        for (const auto& c : chains)
-            if (c->best().cost < global.cost) {
-                global = c->best();
-                better = true;
-            }
-        if (!better)
-            continue;
-        note();
-        optimal = isOptimal(global);
-        if (optimal)
-            r.secondsToOptimal = elapsed();
-        report(false);
+        runRound(chains, p, global, stop);
+        if (takeBest(chains, global))
+            optimal = watch.reached(p, global);
     }
-    r.cancelled = cancelled();
+    r.cancelled = watch.cancelled();
     for (const auto& c : chains)
         r.moves += c->moves();
     r.placement = placementOf(p, global);
     r.assignment = assignmentOf(p, global);
     r.after = evaluate(m, r.placement, r.assignment);
     r.reasons = reasons(m, p.f, r.placement, r.assignment);
-    r.seconds = elapsed();
-    report(true);
+    r.seconds = watch.elapsed();
+    watch.report(p, global, true);
     return r;
 }
 

@@ -20,12 +20,25 @@ std::int64_t StudentSolver::solve(const std::vector<int>& rows, const std::vecto
     rows_ = &rows;
     cands_ = &cands;
     n_ = static_cast<int>(rows.size()) - 1;
+    const std::int64_t greedy = firstGuess(occupied, chosen);
+    if (!choicesMeet(occupied, chosen))
+        return greedy;
+    validStart(occupied, chosen);
+    splitChoices();
+    search(occupied);
+    chosen = bestChosen_;
+    return best_;
+}
+
+// Per choice: its collision (or railless) candidate, and its cheapest on free rails. Returns
+// the cost of each choice at its cheapest.
+std::int64_t StudentSolver::firstGuess(const RailSet& occupied, std::vector<int>& chosen) {
+    const std::vector<int>& rows = *rows_;
+    const std::vector<Candidate>& cands = *cands_;
     chosen.assign(n_, -1);
     privateCand_.assign(n_, -1);
     privateCost_.assign(n_, 0);
     onRails_.assign(n_, 0);
-
-    // Per choice: its collision (or railless) candidate, and its cheapest on free rails.
     std::int64_t greedy = 0;
     for (int j = 0; j < n_; ++j) {
         int any = -1;
@@ -56,23 +69,28 @@ std::int64_t StudentSolver::solve(const std::vector<int>& rows, const std::vecto
         onRails_[j] = rails;
         greedy += rails ? cands[onRails].cost : cost;
     }
+    return greedy;
+}
 
-    // Each choice at its own cheapest: optimal when they do not meet on a rail.
+// Whether two choices at their cheapest meet on a rail; when not, the first guess is optimal.
+bool StudentSolver::choicesMeet(const RailSet& occupied, const std::vector<int>& chosen) const {
     RailSet seen = occupied;
-    bool meet = false;
-    for (int j = 0; j < n_ && !meet; ++j) {
+    for (int j = 0; j < n_; ++j) {
         if (!onRails_[j])
             continue;
-        const RailSet& r = cands[chosen[j]].rails;
-        meet = r.intersects(seen);
+        const RailSet& r = (*cands_)[chosen[j]].rails;
+        if (r.intersects(seen))
+            return true;
         seen |= r;
     }
-    if (!meet)
-        return greedy;
+    return false;
+}
 
-    // A valid start: choices that meet an earlier one collide.
+// A valid start: choices that meet an earlier one collide.
+void StudentSolver::validStart(const RailSet& occupied, std::vector<int>& chosen) {
+    const std::vector<Candidate>& cands = *cands_;
     best_ = 0;
-    seen = occupied;
+    RailSet seen = occupied;
     for (int j = 0; j < n_; ++j) {
         if (onRails_[j] && !cands[chosen[j]].rails.intersects(seen)) {
             seen |= cands[chosen[j]].rails;
@@ -83,9 +101,13 @@ std::int64_t StudentSolver::solve(const std::vector<int>& rows, const std::vecto
         best_ += privateCost_[j];
     }
     bestChosen_ = chosen;
+}
 
-    // Choices with a course on several rails are tried course by course; the others, with the
-    // choices that take none of those, go to the Hungarian method.
+// Choices with a course on several rails are tried course by course; the others, with the
+// choices that take none of those, go to the Hungarian method.
+void StudentSolver::splitChoices() {
+    const std::vector<int>& rows = *rows_;
+    const std::vector<Candidate>& cands = *cands_;
     multi_.clear();
     single_.clear();
     for (int j = 0; j < n_; ++j) {
@@ -103,6 +125,9 @@ std::int64_t StudentSolver::solve(const std::vector<int>& rows, const std::vecto
             least = std::min(least, cands[c].cost);
         cheapest_[i] = cheapest_[i + 1] + least;
     }
+}
+
+void StudentSolver::search(const RailSet& occupied) {
     stay_.assign(n_, 0);
     if (order_.size() < multi_.size())
         order_.resize(multi_.size());
@@ -114,12 +139,10 @@ std::int64_t StudentSolver::solve(const std::vector<int>& rows, const std::vecto
             best_ = total;
             bestChosen_ = current_;
         }
-    } else {
-        base_ = assign(single_, occupied, nullptr);
-        choose(0, occupied, 0, 0);
+        return;
     }
-    chosen = bestChosen_;
-    return best_;
+    base_ = assign(single_, occupied, nullptr);
+    choose(0, occupied, 0, 0);
 }
 
 void StudentSolver::choose(int i, const RailSet& blocked, std::int64_t cost, std::int64_t stayed) {
@@ -165,20 +188,39 @@ void StudentSolver::choose(int i, const RailSet& blocked, std::int64_t cost, std
     stay_[j] = 0;
 }
 
+bool StudentSolver::usable(int c, const RailSet& blocked) const {
+    const Candidate& k = (*cands_)[c];
+    return !k.rails.empty() && !k.rails.several() && !k.rails.intersects(blocked);
+}
+
 std::int64_t StudentSolver::assign(const std::vector<int>& which, const RailSet& blocked,
                                    std::vector<int>* chosen) {
+    bool meet = false;
+    std::int64_t total = cheapestEach(which, blocked, chosen, meet);
+    if (!meet)
+        return total;
+    total = 0;
+    for (int part = 0; part < static_cast<int>(partRails_.size()); ++part)
+        total += assignPart(part, which, blocked, chosen);
+    // Choices that reach no free rail collide, or take a course on no rail.
+    for (size_t i = 0; i < which.size(); ++i)
+        if (rowPart_[i] < 0) {
+            total += privateCost_[which[i]];
+            if (chosen)
+                (*chosen)[which[i]] = privateCand_[which[i]];
+        }
+    return total;
+}
+
+// Each choice at its cheapest: the answer when no two of them want one rail (meet stays
+// false). Meanwhile the choices fall apart into parts that share no rail (the three-hour rails,
+// the two-hour ones ...), each an assignment problem of its own.
+std::int64_t StudentSolver::cheapestEach(const std::vector<int>& which, const RailSet& blocked,
+                                         std::vector<int>* chosen, bool& meet) {
     const std::vector<int>& rows = *rows_;
     const std::vector<Candidate>& cands = *cands_;
-    const auto usable = [&](int c) {
-        const Candidate& k = cands[c];
-        return !k.rails.empty() && !k.rails.several() && !k.rails.intersects(blocked);
-    };
-    // Each choice at its cheapest: the answer when no two of them want one rail. Otherwise the
-    // choices fall apart into parts that share no rail (the three-hour rails, the two-hour
-    // ones ...), each an assignment problem of its own.
     std::int64_t total = 0;
     RailSet seen;
-    bool meet = false;
     partRails_.clear();
     rowPart_.assign(which.size(), -1);
     for (size_t i = 0; i < which.size(); ++i) {
@@ -186,7 +228,7 @@ std::int64_t StudentSolver::assign(const std::vector<int>& which, const RailSet&
         int best = -1;
         RailSet reach;
         for (int c = rows[row]; c < rows[row + 1]; ++c)
-            if (usable(c)) {
+            if (usable(c, blocked)) {
                 reach |= cands[c].rails;
                 if (best < 0 || cands[c].cost < cands[best].cost)
                     best = c;
@@ -202,82 +244,82 @@ std::int64_t StudentSolver::assign(const std::vector<int>& which, const RailSet&
             meet = meet || cands[best].rails.intersects(seen);
             seen |= cands[best].rails;
         }
-        if (reach.empty())
-            continue;
-        // Join the parts this choice's rails reach.
-        int part = -1;
-        for (int q = 0; q < static_cast<int>(partRails_.size()); ++q) {
-            if (!partRails_[q].intersects(reach))
-                continue;
-            if (part < 0) {
-                part = q;
-                continue;
-            }
-            partRails_[part] |= partRails_[q];
-            partRails_[q] = RailSet();
-            for (int& rp : rowPart_)
-                if (rp == q)
-                    rp = part;
-        }
-        if (part < 0) {
-            part = static_cast<int>(partRails_.size());
-            partRails_.emplace_back();
-        }
-        partRails_[part] |= reach;
-        rowPart_[i] = part;
+        if (!reach.empty())
+            rowPart_[i] = joinParts(reach);
     }
-    if (!meet)
-        return total;
+    return total;
+}
 
-    total = 0;
-    for (int part = 0; part < static_cast<int>(partRails_.size()); ++part) {
-        partRows_.clear();
-        for (size_t i = 0; i < which.size(); ++i)
-            if (rowPart_[i] == part)
-                partRows_.push_back(which[i]);
-        if (partRows_.empty())
+// The part of a choice whose rails reach these: the parts they touch joined into one, or a new
+// part.
+int StudentSolver::joinParts(const RailSet& reach) {
+    int part = -1;
+    for (int q = 0; q < static_cast<int>(partRails_.size()); ++q) {
+        if (!partRails_[q].intersects(reach))
             continue;
-        const int nr = static_cast<int>(partRows_.size());
-        colRail_.clear();
-        partRails_[part].forEach([&](int r) {
-            if (!blocked.has(r)) {
-                railCol_[r] = static_cast<int>(colRail_.size());
-                colRail_.push_back(r);
-            }
-        });
-        const int railCols = static_cast<int>(colRail_.size());
-        const int m = railCols + nr;
-        a_.assign(nr * m, kNoCell);
-        cellCand_.assign(nr * m, -1);
-        for (int i = 0; i < nr; ++i) {
-            const int row = partRows_[i];
-            for (int c = rows[row]; c < rows[row + 1]; ++c) {
-                if (!usable(c))
-                    continue;
-                const int cell = i * m + railCol_[cands[c].rails.first()];
-                if (cands[c].cost < a_[cell]) {
-                    a_[cell] = cands[c].cost;
-                    cellCand_[cell] = c;
-                }
-            }
-            a_[i * m + railCols + i] = privateCost_[row];
+        if (part < 0) {
+            part = q;
+            continue;
         }
-        for (int r : colRail_)
-            railCol_[r] = -1;
-        total += hungarian(nr, m);
-        if (chosen)
-            for (int i = 0; i < nr; ++i) {
-                const int col = rowCol_[i];
-                (*chosen)[partRows_[i]] =
-                    col < railCols ? cellCand_[i * m + col] : privateCand_[partRows_[i]];
-            }
+        partRails_[part] |= partRails_[q];
+        partRails_[q] = RailSet();
+        for (int& rp : rowPart_)
+            if (rp == q)
+                rp = part;
     }
-    // Choices that reach no free rail collide, or take a course on no rail.
+    if (part < 0) {
+        part = static_cast<int>(partRails_.size());
+        partRails_.emplace_back();
+    }
+    partRails_[part] |= reach;
+    return part;
+}
+
+// One part as an assignment problem: its choices against its free rails and one collision
+// column per choice.
+std::int64_t StudentSolver::assignPart(int part, const std::vector<int>& which,
+                                       const RailSet& blocked, std::vector<int>* chosen) {
+    const std::vector<int>& rows = *rows_;
+    const std::vector<Candidate>& cands = *cands_;
+    partRows_.clear();
     for (size_t i = 0; i < which.size(); ++i)
-        if (rowPart_[i] < 0) {
-            total += privateCost_[which[i]];
-            if (chosen)
-                (*chosen)[which[i]] = privateCand_[which[i]];
+        if (rowPart_[i] == part)
+            partRows_.push_back(which[i]);
+    if (partRows_.empty())
+        return 0;
+    const int nr = static_cast<int>(partRows_.size());
+    colRail_.clear();
+    partRails_[part].forEach([&](int r) {
+        if (!blocked.has(r)) {
+            railCol_[r] = static_cast<int>(colRail_.size());
+            colRail_.push_back(r);
+        }
+    });
+    const int railCols = static_cast<int>(colRail_.size());
+    const int m = railCols + nr;
+    a_.assign(nr * m, kNoCell);
+    cellCand_.assign(nr * m, -1);
+    for (int i = 0; i < nr; ++i) {
+        const int row = partRows_[i];
+        for (int c = rows[row]; c < rows[row + 1]; ++c) {
+            if (!usable(c, blocked))
+                continue;
+            const int cell = i * m + railCol_[cands[c].rails.first()];
+            if (cands[c].cost < a_[cell]) {
+                a_[cell] = cands[c].cost;
+                cellCand_[cell] = c;
+            }
+        }
+        a_[i * m + railCols + i] = privateCost_[row];
+    }
+    for (int r : colRail_)
+        railCol_[r] = -1;
+    const std::int64_t total = hungarian(nr, m);
+    if (chosen)
+        for (int i = 0; i < nr; ++i) {
+            const int col = rowCol_[i];
+            (*chosen)[partRows_[i]] =
+                col < railCols ? cellCand_[i * m + col] : privateCand_[partRows_[i]];
         }
     return total;
 }

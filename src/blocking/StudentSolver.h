@@ -35,12 +35,26 @@ public:
                        const RailSet& occupied, std::vector<int>& chosen);
 
 private:
+    // The steps of solve.
+    std::int64_t firstGuess(const RailSet& occupied, std::vector<int>& chosen);
+    bool choicesMeet(const RailSet& occupied, const std::vector<int>& chosen) const;
+    void validStart(const RailSet& occupied, std::vector<int>& chosen);
+    void splitChoices();
+    void search(const RailSet& occupied);
     // Tries the courses on several rails of multi_[i] and later, the rest by assign().
     void choose(int i, const RailSet& blocked, std::int64_t cost, std::int64_t stayed);
     // The Hungarian method for the choices `which` on the rails not blocked (their courses on
     // one rail, or their collision); the candidates into chosen when given.
     std::int64_t assign(const std::vector<int>& which, const RailSet& blocked,
                         std::vector<int>* chosen);
+    // A candidate on one rail that is not blocked.
+    bool usable(int c, const RailSet& blocked) const;
+    // The steps of assign.
+    std::int64_t cheapestEach(const std::vector<int>& which, const RailSet& blocked,
+                              std::vector<int>* chosen, bool& meet);
+    int joinParts(const RailSet& reach);
+    std::int64_t assignPart(int part, const std::vector<int>& which, const RailSet& blocked,
+                            std::vector<int>* chosen);
     // Hungarian method on an n x m matrix (n <= m); the column of each row into rowCol_.
     std::int64_t hungarian(int n, int m);
 

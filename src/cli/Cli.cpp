@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "platform/Platform.h"
+#include "platform/Text.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -69,8 +70,7 @@ ui::QuietHost& host() {
     static ui::QuietHost h = [] {
         ui::QuietHost q;
         q.onMessage = [](const ui::Message& m) {
-            err() << QString(m.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-                  << Qt::endl;
+            err() << QString(m.text).replace(platform::kCrLf, QStringLiteral("\n")) << Qt::endl;
         };
         return q;
     }();

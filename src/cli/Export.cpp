@@ -6,6 +6,7 @@
 #include "export/Export.h"
 #include "platform/Paths.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 
 namespace cli {
 
@@ -28,7 +29,7 @@ int runExport(const Args& a) {
         offered = exporter::coursePhases(c, s.SchjBez);
     }
     if (offered.isEmpty())
-        throw std::runtime_error(exporter::kNoCoursePhases.toStdString());
+        throw std::runtime_error(common::kNoCoursePhases.toStdString());
     if (!offered.contains(cohort))
         throw cohortNotOffered(cohort, s.SchjBez, offered);
 
@@ -37,7 +38,7 @@ int runExport(const Args& a) {
         m = exporter::exportCohort(s, host(), cohort, dir);
     } catch (const exporter::Refused& e) {
         throw std::runtime_error(
-            e.message().replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString());
+            e.message().replace(platform::kCrLf, QStringLiteral("\n")).toStdString());
     }
     const int counts[] = {m.students, m.choices, m.rails, m.placements};
     const char* const what[] = {"Kollegiaten", "Grundkursbelegungen", "Schienen", "gesetzte Kurse"};

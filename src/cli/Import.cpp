@@ -13,6 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 
 namespace cli {
 
@@ -105,7 +106,7 @@ int runImport(const Args& a) {
         out() << importer::droppedPlacementsText(dropped) << "\n";
     if (!notServed.isEmpty())
         out() << window.caption() << "\n"
-              << QString(notServed).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+              << QString(notServed).replace(platform::kCrLf, QStringLiteral("\n"));
     out().flush();
     return 0;
 }

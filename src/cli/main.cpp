@@ -14,89 +14,96 @@ const char* const kTail =
     "Rueckgabewert: 0 bei Erfolg, 1 bei einem Fehler (die Meldung steht auf stderr),\n"
     "2 bei falschem Aufruf.\n";
 
-// Every command; its usage lines are indented by two blanks and end with an empty line.
+// The usage of each command: its lines indented by two blanks.
+const char* const kCreateUsage =
+    "  create --output PFAD\n"
+    "      Erzeugt eine leere Blockbildungsdatei mit allen Tabellen.\n";
+
+const char* const kImportUsage =
+    "  import --container QZ.DBC --school-year 2009/2010 --cohort 2009 [--cohort 2008]\n"
+    "         --output PFAD [--pointer-dir VERZEICHNIS]\n"
+    "      Baut eine neue Blockbildungsdatei aus dem Datenbankcontainer der\n"
+    "      Schulverwaltung, wie es das Importfenster tut, und besetzt danach die\n"
+    "      Kurse vor.\n"
+    "      --container     der Container (.DBC) der Schulverwaltung\n"
+    "      --school-year   das Schuljahr, wie es im Container steht\n"
+    "      --cohort        ein Kollegiatenjahrgang (Kursphase); hoechstens zweimal.\n"
+    "                      Angeboten werden das Anfangsjahr des Schuljahres und das\n"
+    "                      Jahr davor, wenn es Kollegiaten dieser Kursphase gibt.\n"
+    "      --output        die neue Blockbildungsdatei; sie darf noch nicht bestehen\n"
+    "      --pointer-dir   schreibt dort die Zeigerdatei TCLASSK auf die neue Datei\n"
+    "      Belegungen, fuer die es keinen Kurs gibt, stehen auf der Standardausgabe.\n";
+
+const char* const kPrintRailsUsage =
+    "  print rails --db PFAD (--text DATEI | --pdf DATEI)\n"
+    "      Druckt die Schienen des aktuellen Schuljahres mit ihren Kursen und deren\n"
+    "      Schuelerzahlen, wie es der Menuepunkt Drucken/Schienen tut.\n"
+    "      --db      die Blockbildungsdatei\n"
+    "      --text    schreibt die gedruckten Zeilen als Text (UTF-8), eine Zeile mit\n"
+    "                Seitenvorschub (\\f) zwischen zwei Seiten\n"
+    "      --pdf     schreibt die gedruckten Seiten als PDF (A4)\n";
+
+const char* const kPrintListsUsage =
+    "  print lists --db PFAD --cohort JAHR --rails GK1,GK2,... [--landscape]\n"
+    "              (--text DATEI | --pdf DATEI)\n"
+    "      Druckt die Block-Kurs-Listen eines Kollegiatenjahrgangs fuer die genannten\n"
+    "      Schienen, wie es das Fenster Drucken/Block-Kurs-Listen tut.\n"
+    "      --cohort     der Kollegiatenjahrgang (Kursphase)\n"
+    "      --rails      die Schienen mit ihrer Bezeichnung, durch Kommas getrennt;\n"
+    "                   hoechstens 16 im Hochformat, 25 im Querformat\n"
+    "      --landscape  Querformat (50 Schueler je Seite) statt Hochformat (75)\n"
+    "      --text, --pdf wie bei print rails\n";
+
+const char* const kExportUsage =
+    "  export --db PFAD --cohort 2009 --to VERZEICHNIS\n"
+    "      Schreibt die vier Dateien fuer die Schulverwaltung (MERIX.KO, MERIX.GK,\n"
+    "      MERIX.BL, MERIX.CK) wie der Menuepunkt Exportieren: die Kollegiaten eines\n"
+    "      Jahrgangs mit ihren Grundkursbelegungen, die Schienen des Schuljahres und\n"
+    "      die gesetzten Kurse. Die vier Dateien ersetzen die bisherigen gemeinsam\n"
+    "      oder gar nicht.\n"
+    "      --db        die Blockbildungsdatei; ihr erstes Schuljahr gilt\n"
+    "      --cohort    der Kollegiatenjahrgang (Kursphase): das Anfangsjahr des\n"
+    "                  Schuljahres oder das Jahr davor\n"
+    "      --to        das Verzeichnis der Dateien\n";
+
+const char* const kBlockUsage =
+    "  block --db PFAD --cohort 2009 [--mode rest|all] [--seconds 10] [--seed 1]\n"
+    "        [--threads N]\n"
+    "      Setzt die Kurse eines Kollegiatenjahrgangs automatisch auf die Schienen\n"
+    "      des Schuljahres und verteilt seine Schueler auf die Parallelkurse: keine\n"
+    "      Kollisionen, moeglichst gleich grosse Parallelkurse. Schreibt die\n"
+    "      Schienen (ckkurs) und die Kurse der Schueler und zeigt die Bewertung\n"
+    "      vorher und nachher.\n"
+    "      --mode      rest: gesetzte Kurse bleiben, nur die restlichen werden\n"
+    "                  gesetzt (Vorgabe); all: alles neu, nur fixierte bleiben\n"
+    "      --seconds   Zeitgrenze der Suche (Vorgabe 10); sie endet frueher, wenn\n"
+    "                  das Ergebnis optimal ist\n"
+    "      --seed      Startwert: gleicher Startwert und gleiche Zahl der Threads\n"
+    "                  geben dasselbe Ergebnis, wenn die Suche vor der Zeitgrenze\n"
+    "                  endet\n"
+    "      --threads   Zahl der Suchketten (Vorgabe: eine je Kern)\n";
+
+const char* const kEvaluateUsage =
+    "  evaluate --db PFAD --cohort 2009 [--json]\n"
+    "      Bewertet die Schienen und Kurse eines Kollegiatenjahrgangs, wie sie in\n"
+    "      der Datei stehen: Kollisionen, Belegungen ohne Kurs, Kurse ausserhalb\n"
+    "      ihrer Grenzen, groesste Differenz der Parallelkurse und die Summe der\n"
+    "      Abweichungsquadrate mit ihren Schranken.\n";
+
+// Every command; its usage is followed by an empty line.
 const std::vector<cli::Command>& commands() {
     static const std::vector<cli::Command> all = {
-        {"create",
-         "  create --output PFAD\n"
-         "      Erzeugt eine leere Blockbildungsdatei mit allen Tabellen.\n",
-         &cli::runCreate},
-        {"import",
-         "  import --container QZ.DBC --school-year 2009/2010 --cohort 2009 [--cohort 2008]\n"
-         "         --output PFAD [--pointer-dir VERZEICHNIS]\n"
-         "      Baut eine neue Blockbildungsdatei aus dem Datenbankcontainer der\n"
-         "      Schulverwaltung, wie es das Importfenster tut, und besetzt danach die\n"
-         "      Kurse vor.\n"
-         "      --container     der Container (.DBC) der Schulverwaltung\n"
-         "      --school-year   das Schuljahr, wie es im Container steht\n"
-         "      --cohort        ein Kollegiatenjahrgang (Kursphase); hoechstens zweimal.\n"
-         "                      Angeboten werden das Anfangsjahr des Schuljahres und das\n"
-         "                      Jahr davor, wenn es Kollegiaten dieser Kursphase gibt.\n"
-         "      --output        die neue Blockbildungsdatei; sie darf noch nicht bestehen\n"
-         "      --pointer-dir   schreibt dort die Zeigerdatei TCLASSK auf die neue Datei\n"
-         "      Belegungen, fuer die es keinen Kurs gibt, stehen auf der Standardausgabe.\n",
-         &cli::runImport},
-        {"print rails",
-         "  print rails --db PFAD (--text DATEI | --pdf DATEI)\n"
-         "      Druckt die Schienen des aktuellen Schuljahres mit ihren Kursen und deren\n"
-         "      Schuelerzahlen, wie es der Menuepunkt Drucken/Schienen tut.\n"
-         "      --db      die Blockbildungsdatei\n"
-         "      --text    schreibt die gedruckten Zeilen als Text (UTF-8), eine Zeile mit\n"
-         "                Seitenvorschub (\\f) zwischen zwei Seiten\n"
-         "      --pdf     schreibt die gedruckten Seiten als PDF (A4)\n",
-         &cli::runPrintRails,
-         {},
-         true},
+        {"create", kCreateUsage, &cli::runCreate},
+        {"import", kImportUsage, &cli::runImport},
+        {"print rails", kPrintRailsUsage, &cli::runPrintRails, {}, true},
         {"print lists",
-         "  print lists --db PFAD --cohort JAHR --rails GK1,GK2,... [--landscape]\n"
-         "              (--text DATEI | --pdf DATEI)\n"
-         "      Druckt die Block-Kurs-Listen eines Kollegiatenjahrgangs fuer die genannten\n"
-         "      Schienen, wie es das Fenster Drucken/Block-Kurs-Listen tut.\n"
-         "      --cohort     der Kollegiatenjahrgang (Kursphase)\n"
-         "      --rails      die Schienen mit ihrer Bezeichnung, durch Kommas getrennt;\n"
-         "                   hoechstens 16 im Hochformat, 25 im Querformat\n"
-         "      --landscape  Querformat (50 Schueler je Seite) statt Hochformat (75)\n"
-         "      --text, --pdf wie bei print rails\n",
+         kPrintListsUsage,
          &cli::runPrintLists,
          {QStringLiteral("--landscape")},
          true},
-        {"export",
-         "  export --db PFAD --cohort 2009 --to VERZEICHNIS\n"
-         "      Schreibt die vier Dateien fuer die Schulverwaltung (MERIX.KO, MERIX.GK,\n"
-         "      MERIX.BL, MERIX.CK) wie der Menuepunkt Exportieren: die Kollegiaten eines\n"
-         "      Jahrgangs mit ihren Grundkursbelegungen, die Schienen des Schuljahres und\n"
-         "      die gesetzten Kurse. Die vier Dateien ersetzen die bisherigen gemeinsam\n"
-         "      oder gar nicht.\n"
-         "      --db        die Blockbildungsdatei; ihr erstes Schuljahr gilt\n"
-         "      --cohort    der Kollegiatenjahrgang (Kursphase): das Anfangsjahr des\n"
-         "                  Schuljahres oder das Jahr davor\n"
-         "      --to        das Verzeichnis der Dateien\n",
-         &cli::runExport},
-        {"block",
-         "  block --db PFAD --cohort 2009 [--mode rest|all] [--seconds 10] [--seed 1]\n"
-         "        [--threads N]\n"
-         "      Setzt die Kurse eines Kollegiatenjahrgangs automatisch auf die Schienen\n"
-         "      des Schuljahres und verteilt seine Schueler auf die Parallelkurse: keine\n"
-         "      Kollisionen, moeglichst gleich grosse Parallelkurse. Schreibt die\n"
-         "      Schienen (ckkurs) und die Kurse der Schueler und zeigt die Bewertung\n"
-         "      vorher und nachher.\n"
-         "      --mode      rest: gesetzte Kurse bleiben, nur die restlichen werden\n"
-         "                  gesetzt (Vorgabe); all: alles neu, nur fixierte bleiben\n"
-         "      --seconds   Zeitgrenze der Suche (Vorgabe 10); sie endet frueher, wenn\n"
-         "                  das Ergebnis optimal ist\n"
-         "      --seed      Startwert: gleicher Startwert und gleiche Zahl der Threads\n"
-         "                  geben dasselbe Ergebnis, wenn die Suche vor der Zeitgrenze\n"
-         "                  endet\n"
-         "      --threads   Zahl der Suchketten (Vorgabe: eine je Kern)\n",
-         &cli::runBlock},
-        {"evaluate",
-         "  evaluate --db PFAD --cohort 2009 [--json]\n"
-         "      Bewertet die Schienen und Kurse eines Kollegiatenjahrgangs, wie sie in\n"
-         "      der Datei stehen: Kollisionen, Belegungen ohne Kurs, Kurse ausserhalb\n"
-         "      ihrer Grenzen, groesste Differenz der Parallelkurse und die Summe der\n"
-         "      Abweichungsquadrate mit ihren Schranken.\n",
-         &cli::runEvaluate,
-         {QStringLiteral("--json")}},
+        {"export", kExportUsage, &cli::runExport},
+        {"block", kBlockUsage, &cli::runBlock},
+        {"evaluate", kEvaluateUsage, &cli::runEvaluate, {QStringLiteral("--json")}},
     };
     return all;
 }

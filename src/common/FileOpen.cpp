@@ -7,7 +7,7 @@ namespace common {
 
 using namespace platform;
 
-int fileErrorDialog(ui::Host& host, int code, const QString& path) {
+FileErrorChoice fileErrorDialog(ui::Host& host, int code, const QString& path) {
     QString text;
     switch (code) {
     case 52:
@@ -42,45 +42,39 @@ int fileErrorDialog(ui::Host& host, int code, const QString& path) {
         text = path + QStringLiteral(": Pfad nicht gefunden!");
         break;
     default:
-        return 3;
+        return FileErrorChoice::Unknown;
     }
     const ui::Answer a = host.message({text, QStringLiteral("Disk Error"), ui::Icon::None,
                                        ui::Buttons::RetryCancel, code == 71 ? 0 : 1, std::nullopt});
     switch (a) {
     case ui::Answer::Retry:
     case ui::Answer::Ok:
-        return 0;
+        return FileErrorChoice::Retry;
     case ui::Answer::Ignore:
-        return 1;
+        return FileErrorChoice::Continue;
     case ui::Answer::Cancel:
     case ui::Answer::Abort:
-        return 2;
+        return FileErrorChoice::GiveUp;
     default:
-        return 3;
+        return FileErrorChoice::Unknown;
     }
 }
 
 OpenFile openFile(ui::Host& host, const QString& path, FileMode mode, int /*recordLength*/) {
     for (;;) {
         try {
-            OpenFile f;
-            f.file = openRaw(path, mode);
-            f.number = 1; // files close with their owner, so the first number is always free
-            return f;
+            return OpenFile{Opened::Yes, openRaw(path, mode)};
         } catch (const FileError& e) {
             switch (fileErrorDialog(host, e.code(), path)) {
-            case 0:
+            case FileErrorChoice::Retry:
                 continue;
-            case 1: {
-                // "Continue" hands back a number although nothing is open; readers see no data.
-                OpenFile f;
-                f.number = 1;
-                return f;
-            }
-            case 2:
-                return OpenFile{-1, nullptr};
-            default:
-                return OpenFile{0, nullptr};
+            case FileErrorChoice::Continue:
+                // Hands back a number although nothing is open; readers see no data.
+                return OpenFile{Opened::Continued, nullptr};
+            case FileErrorChoice::GiveUp:
+                return OpenFile{Opened::GaveUp, nullptr};
+            case FileErrorChoice::Unknown:
+                return OpenFile{Opened::UnknownError, nullptr};
             }
         }
     }
@@ -90,7 +84,7 @@ QString readAdministrationIni(ui::Host& host) {
     if (!fileExists(platform::kIniPath))
         return {};
     OpenFile f = openFile(host, platform::kIniPath, FileMode::Input);
-    if (f.number < 1 || !f.file)
+    if (!f.file)
         return {};
     bool inSection = false;
     QString found;

@@ -13,19 +13,29 @@ namespace common {
 
 using platform::FileMode;
 
-// An open file of the file-open helper: number > 0 on success, 0 or -1 when the user gave up.
+// What the user chose in the file-error dialog; Unknown: an error code the dialog does not know
+// (nothing shown).
+enum class FileErrorChoice { Retry, Continue, GiveUp, Unknown };
+
+// The file-error dialog: the message of the error code, Retry and Cancel.
+[[nodiscard]] FileErrorChoice fileErrorDialog(ui::Host& host, int code, const QString& path);
+
+// How the file-open helper ended: the file is open; the user continued without it (callers
+// go on as if it were open, readers see no data); the user gave up; an unknown error.
+enum class Opened { Yes, Continued, GaveUp, UnknownError };
+
+// An open file of the file-open helper: file is set only when opened is Yes.
 struct OpenFile {
-    int number = 0;
+    Opened opened = Opened::UnknownError;
     std::unique_ptr<QFile> file;
-    explicit operator bool() const { return number > 0 && file; }
+    // The system's helper hands back a file number for an open file and for "continue".
+    bool hasNumber() const { return opened == Opened::Yes || opened == Opened::Continued; }
 };
 
-// The file-open helper: on failure it asks through the file-error dialog and retries, gives up
-// (-1) or reports an unknown error (0).
-OpenFile openFile(ui::Host& host, const QString& path, FileMode mode, int recordLength = 0);
-
-// The file-error dialog: 0 retry, 1 continue, 2 give up, 3 unknown error (no message shown).
-int fileErrorDialog(ui::Host& host, int code, const QString& path);
+// The file-open helper: on failure it asks through the file-error dialog and retries, continues,
+// gives up or reports an unknown error.
+[[nodiscard]] OpenFile openFile(ui::Host& host, const QString& path, FileMode mode,
+                                int recordLength = 0);
 
 // The administration program's INI file: the path after "Daten =" in section [Pfad], or "".
 QString readAdministrationIni(ui::Host& host);

@@ -1,27 +1,41 @@
 #include "common/MessageWindow.h"
 
+#include "platform/Text.h"
 #include "ui/Host.h"
 
 namespace common {
 
 frmFMld::frmFMld(ui::Host& host)
     : ui::Window(QStringLiteral("frmFMld"), QStringLiteral("Kurszuweisung nicht möglich:")),
-      host_(host) {}
+      host_(host) {
+    setCommands({
+        {QStringLiteral("cmddrucken"),
+         QStringLiteral("&drucken"),
+         {},
+         true,
+         [this]() { cmddrucken_Click(); }},
+        {QStringLiteral("cmdgelesen"),
+         QStringLiteral("&gelesen"),
+         {},
+         true,
+         [this]() { cmdgelesen_Click(); }},
+    });
+}
 
 void frmFMld::appendLine(const QString& line) {
-    txtFMld += line + QStringLiteral("\r\n");
+    txtFMld += line + platform::kCrLf;
     emit changed();
 }
 
 void frmFMld::cmddrucken_Click() {
     auto job = host_.startPrint();
     job->setOrientation(ui::Orientation::Portrait);
-    job->setFont(QStringLiteral("Courier New"), 10);
+    job->setFont(ui::kCourierNew, 10);
     job->setBold(true);
     job->printLine(caption());
     job->setBold(false);
     job->printLine(QString());
-    QStringList lines = txtFMld.split(QStringLiteral("\r\n"));
+    QStringList lines = txtFMld.split(platform::kCrLf);
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     for (const QString& l : lines)

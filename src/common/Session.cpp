@@ -38,14 +38,18 @@ void LiesSchj(RunState& s, ui::Host& host) {
     s.SchjBez = first.left(9);
 }
 
+void tellPointerReadOnly(ui::Host& host) {
+    ui::tell(host, kPointerReadOnly, ui::Icon::Exclamation,
+             QStringLiteral("Externes Zeugnisprogramm"));
+}
+
 bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir, const QString& dir,
                     const QString& file) {
     try {
         writePointerFile(pointerDir, dir + file);
     } catch (const FileError& e) {
         if (e.code() == 75)
-            ui::tell(host, kPointerReadOnly, ui::Icon::Exclamation,
-                     QStringLiteral("Externes Zeugnisprogramm"));
+            tellPointerReadOnly(host);
         return false;
     }
     s.DatenPfad = dir;

@@ -23,6 +23,12 @@ inline const QString kPointerReadOnly =
 inline const QString kFilterMdb = QStringLiteral("Alle Datendateien (*.MDB)|*.MDB");
 
 inline const QString kNoData = QStringLiteral("Blockbildungsdateien enthalten noch keine Daten!");
+inline const QString kNoCoursePhases =
+    QStringLiteral("Zum ausgewählten Schuljahr gibt es keine Kursphasen!");
+
+// The pointer file cannot be written (the file-error code 75): says so, under the title of the
+// box the system shows there.
+void tellPointerReadOnly(ui::Host& host);
 
 // Reads the current school year (the first row of schjahr) into SchjID and SchjBez. An empty
 // table warns and keeps the previous values.

@@ -364,22 +364,23 @@ void BlDat::deleteButton_Click() {
 }
 
 void BlDat::CloseButton_Click() {
-    Form_Unload();
+    // A rail that cannot be written keeps the window open; its message has been shown.
+    static_cast<void>(Form_Unload());
 }
 
-bool BlDat::Form_Unload() {
+ui::Closing BlDat::Form_Unload() {
     if (unloaded_)
-        return true;
+        return ui::Closing::Close;
     bool saved = false;
     guarded([&] { saved = saveShown(); });
     if (!saved)
-        return false;
+        return ui::Closing::KeepOpen;
     host_.setStatus(QString());
     editing_ = false;
     adding_ = false;
     unloaded_ = true;
     host_.hide(*this);
-    return true;
+    return ui::Closing::Close;
 }
 
 BlDat::KeyDecision BlDat::cFieldData_KeyPress(int index, QChar key, TextCursor& cursor) {
@@ -476,8 +477,9 @@ void showBlDat(platform::RunState& s, ui::Host& host) {
     BlDat w(s, host);
     w.Form_Load();
     host.showModal(w);
+    // The window is gone whatever the answer: a rail it could not write stays unwritten.
     if (!w.unloaded())
-        w.Form_Unload();
+        static_cast<void>(w.Form_Unload());
 }
 
 } // namespace editors

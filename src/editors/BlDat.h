@@ -74,9 +74,9 @@ public:
     void deleteButton_Click();
     void CloseButton_Click();
     void CancelButton_Click();
-    // The window is being closed (its close box, or after the host's modal call). Returns
-    // false when the shown rail cannot be written: the window stays open.
-    bool Form_Unload();
+    // The window is being closed (its close box, or after the host's modal call). It stays open
+    // while the shown rail cannot be written.
+    [[nodiscard]] ui::Closing Form_Unload();
 
     KeyDecision cFieldData_KeyPress(int index, QChar key, TextCursor& cursor);
     // The field's text after an accepted key.

@@ -1,5 +1,6 @@
 #include "editors/frmBeleg.h"
 
+#include "common/Session.h"
 #include "db/Database.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
@@ -119,7 +120,7 @@ void frmBeleg::Form_Load() {
                 CmbKolJg.addLine(QString::number(year));
     }
     if (CmbKolJg.count() == 0) {
-        ui::tell(host_, QStringLiteral("Zum ausgewählten Schuljahr gibt es keine Kursphasen!"));
+        ui::tell(host_, common::kNoCoursePhases);
         return;
     }
     CmbKolJg.setCurrent(0);

@@ -1,11 +1,13 @@
 #include "export/Export.h"
 
 #include "common/FileOpen.h"
+#include "common/Session.h"
 #include "db/Database.h"
 #include "export/frmAKursPh.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 #include "ui/Host.h"
 
 #include <QHash>
@@ -218,7 +220,8 @@ void writeMerix(ui::Host& host, const Merix& m, const QString& dir) {
             try {
                 file = &group.create(target);
             } catch (const platform::FileError& e) {
-                if (common::fileErrorDialog(host, e.code(), target) != 0)
+                if (common::fileErrorDialog(host, e.code(), target) !=
+                    common::FileErrorChoice::Retry)
                     throw;
             }
         }
@@ -260,7 +263,7 @@ void exportCommand(platform::RunState& s, ui::Host& host) {
             phases = coursePhases(c, s.SchjBez);
         }
         if (phases.isEmpty()) {
-            ui::tell(host, kNoCoursePhases);
+            ui::tell(host, common::kNoCoursePhases);
             return;
         }
         frmAKursPh w(host);
@@ -276,7 +279,7 @@ void exportCommand(platform::RunState& s, ui::Host& host) {
         ui::tell(host, e.message(), ui::Icon::Critical);
     } catch (const std::exception& e) {
         host.setStatus(QString());
-        ui::tell(host, kExportFailed + QStringLiteral("\r\n") + QString::fromUtf8(e.what()),
+        ui::tell(host, kExportFailed + platform::kCrLf + QString::fromUtf8(e.what()),
                  ui::Icon::Critical);
     }
 }

@@ -23,8 +23,6 @@ struct RunState;
 // refuses the export before any file is written, and then replace the previous four together.
 namespace exporter {
 
-inline const QString kNoCoursePhases =
-    QStringLiteral("Zum ausgewählten Schuljahr gibt es keine Kursphasen!");
 // The message of every failure during the export; the cause follows on the next lines.
 inline const QString kExportFailed =
     QStringLiteral("Tabelle beleg_lk ist schreibgeschützt!\r\nExport nicht möglich!");

@@ -1,6 +1,7 @@
 #include "export/Merix.h"
 
 #include "platform/CodePage.h"
+#include "platform/Text.h"
 
 #include <cmath>
 
@@ -36,7 +37,7 @@ MerixFile::MerixFile(QString name, const QString& code, int fields, bool withHea
     : name_(std::move(name)), fields_(fields) {
     if (withHeader)
         text_ = QStringLiteral("06_") + code + QLatin1Char('_') +
-                QStringLiteral("%1").arg(fields, 2, 10, QLatin1Char('0')) + QStringLiteral("\r\n");
+                QStringLiteral("%1").arg(fields, 2, 10, QLatin1Char('0')) + platform::kCrLf;
 }
 
 void MerixFile::record(std::initializer_list<std::pair<int, QString>> values, const QString& who) {
@@ -49,7 +50,7 @@ void MerixFile::record(std::initializer_list<std::pair<int, QString>> values, co
     for (int i = 1; i <= fields_; ++i) {
         const QString* value = field[static_cast<size_t>(i)];
         text_ += value ? *value : QStringLiteral("*");
-        text_ += QStringLiteral("\r\n");
+        text_ += platform::kCrLf;
     }
     ++records_;
 }

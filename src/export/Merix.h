@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Text.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -33,7 +35,7 @@ public:
     // One record: the values by field number (from 1), every other field "*". who names the
     // record in the refusal of a value the file cannot hold ("Kollegiat Abel, Anna").
     void record(std::initializer_list<std::pair<int, QString>> values, const QString& who);
-    void emptyLine() { text_ += QStringLiteral("\r\n"); }
+    void emptyLine() { text_ += platform::kCrLf; }
 
     QByteArray bytes() const;
 

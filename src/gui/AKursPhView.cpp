@@ -1,6 +1,7 @@
 #include "gui/AKursPhView.h"
 
 #include "export/frmAKursPh.h"
+#include "gui/CommandButtons.h"
 #include "gui/ListBoxView.h"
 #include "gui/QtHost.h"
 #include "ui/Command.h"
@@ -22,15 +23,11 @@ AKursPhView::AKursPhView(exporter::frmAKursPh& w, QtHost& host, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     bool first = true;
-    for (const ui::Command& c : w_.commands()) {
-        auto* button = new QPushButton(c.caption, this);
-        button->setObjectName(c.name);
+    for (QPushButton* button : commandButtons(w_, host_, this)) {
         button->setDefault(first);
         button->setAutoDefault(first);
         first = false;
         buttons->addWidget(button);
-        connect(button, &QPushButton::clicked, this,
-                [this, name = c.name]() { ui::runCommand(host_, [&]() { w_.click(name); }); });
     }
     layout->addLayout(buttons);
 
@@ -43,18 +40,16 @@ AKursPhView::AKursPhView(exporter::frmAKursPh& w, QtHost& host, QWidget* parent)
 
 void AKursPhView::refresh() {
     setWindowTitle(w_.caption());
-    for (const ui::Command& c : w_.commands())
-        if (auto* button = findChild<QPushButton*>(c.name))
-            button->setEnabled(c.enabled);
+    showEnabled(w_, this);
 }
 
 void AKursPhView::closeEvent(QCloseEvent* e) {
-    w_.Form_Unload();
+    ui::runCommand(host_, [&]() { w_.Form_Unload(); });
     QDialog::closeEvent(e);
 }
 
 void AKursPhView::reject() {
-    w_.Form_Unload();
+    ui::runCommand(host_, [&]() { w_.Form_Unload(); });
     QDialog::reject();
 }
 

@@ -42,11 +42,23 @@ QLabel* head(const QString& text, QWidget* parent) {
 BelegView::BelegView(frmBeleg& w, QtHost& host, QWidget* parent)
     : QDialog(parent), w_(w), host_(host) {
     setWindowTitle(w_.caption());
-    const auto run = [this](std::function<void()> handler) {
-        return [this, handler]() { ui::runCommand(host_, handler); };
-    };
     auto* layout = new QHBoxLayout(this);
+    layout->addWidget(navigator(), 1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(advancedCourses());
+    right->addWidget(basicCourses());
+    right->addStretch(1);
+    layout->addLayout(right);
+    connect(&w_, &ui::Window::changed, this, &BelegView::refresh);
+    refresh();
+}
 
+std::function<void()> BelegView::run(std::function<void()> handler) {
+    return [this, handler]() { ui::runCommand(host_, handler); };
+}
+
+// Frame1: the cohort and its students.
+QWidget* BelegView::navigator() {
     auto* frame1 = new QGroupBox(w_.Frame1, this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     auto* nav = new QVBoxLayout(frame1);
@@ -62,11 +74,13 @@ BelegView::BelegView(frmBeleg& w, QtHost& host, QWidget* parent)
     students->setMinimumWidth(
         students->fontMetrics().horizontalAdvance(QString(frmBeleg::kNameWidth + 6, 'W')) + 24);
     nav->addWidget(students, 1);
-    layout->addWidget(frame1, 1);
     connect(cohort, &ComboBoxView::clicked, this, run([this]() { w_.CmbKolJg_Click(); }));
     connect(students, &ListBoxView::clicked, this, run([this]() { w_.LstNavigator_Click(); }));
+    return frame1;
+}
 
-    auto* right = new QVBoxLayout;
+// frameLK: per advanced-course row its subject and the courses of both year groups.
+QWidget* BelegView::advancedCourses() {
     auto* frameLK = new QGroupBox(w_.frameLK, this);
     frameLK->setObjectName(QStringLiteral("frameLK"));
     auto* lk = new QGridLayout(frameLK);
@@ -89,8 +103,12 @@ BelegView::BelegView(frmBeleg& w, QtHost& host, QWidget* parent)
         lk->addWidget(unused, r + 1, 3);
     }
     lk->setColumnStretch(3, 1);
-    right->addWidget(frameLK);
+    return frameLK;
+}
 
+// FrameGK: per basic-course row its subject, its choice type and the courses of both year
+// groups (the year-13 labels numbered after all year-12 ones).
+QWidget* BelegView::basicCourses() {
     auto* frameGK = new QGroupBox(w_.FrameGK, this);
     frameGK->setObjectName(QStringLiteral("FrameGK"));
     auto* gk = new QGridLayout(frameGK);
@@ -117,12 +135,7 @@ BelegView::BelegView(frmBeleg& w, QtHost& host, QWidget* parent)
         gk->addWidget(lblKursKG_.back(), r + 1, 3);
     }
     gk->setColumnStretch(4, 1);
-    right->addWidget(frameGK);
-    right->addStretch(1);
-    layout->addLayout(right);
-
-    connect(&w_, &ui::Window::changed, this, &BelegView::refresh);
-    refresh();
+    return frameGK;
 }
 
 void BelegView::refresh() {

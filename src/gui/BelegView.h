@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -22,6 +23,11 @@ public:
     BelegView(editors::frmBeleg& w, QtHost& host, QWidget* parent);
 
 private:
+    // A handler as a slot, through the command boundary.
+    std::function<void()> run(std::function<void()> handler);
+    QWidget* navigator();
+    QWidget* advancedCourses();
+    QWidget* basicCourses();
     void refresh();
     editors::frmBeleg& w_;
     QtHost& host_;

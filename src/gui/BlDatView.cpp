@@ -2,6 +2,7 @@
 
 #include "editors/BlDat.h"
 #include "gui/ComboBoxView.h"
+#include "gui/CommandButtons.h"
 #include "gui/ListBoxView.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
@@ -36,7 +37,7 @@ bool FieldEdit::forward(QChar key) {
     switch (decision) {
     case BlDat::KeyDecision::Accept:
         insert(QString(key));
-        w_.cFieldData_Change(index_, text());
+        ui::runCommand(host_, [&]() { w_.cFieldData_Change(index_, text()); });
         return true;
     case BlDat::KeyDecision::Edited:
         setText(w_.cFieldData[static_cast<size_t>(index_)]);
@@ -127,12 +128,8 @@ BlDatView::BlDatView(BlDat& w, QtHost& host, QWidget* parent)
     layout->addLayout(top, 1);
 
     auto* buttons = new QHBoxLayout;
-    for (const ui::Command& c : w_.commands()) {
-        auto* b = new QPushButton(c.caption, this);
-        b->setObjectName(c.name);
+    for (QPushButton* b : commandButtons(w_, host_, this)) {
         b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this,
-                [this, name = c.name]() { ui::runCommand(host_, [&]() { w_.click(name); }); });
         buttons->addWidget(b);
     }
     layout->addLayout(buttons);
@@ -156,24 +153,22 @@ void BlDatView::refresh() {
         if (fields_[i]->text() != text)
             fields_[i]->setText(text);
     }
-    for (const ui::Command& c : w_.commands())
-        if (auto* b = findChild<QPushButton*>(c.name))
-            b->setEnabled(c.enabled);
+    showEnabled(w_, this);
 }
 
 void BlDatView::closeEvent(QCloseEvent* e) {
-    bool closes = true;
-    ui::runCommand(host_, [&]() { closes = w_.Form_Unload(); });
-    if (closes)
+    auto closing = ui::Closing::Close;
+    ui::runCommand(host_, [&]() { closing = w_.Form_Unload(); });
+    if (closing == ui::Closing::Close)
         e->accept();
     else
         e->ignore();
 }
 
 void BlDatView::reject() {
-    bool closes = true;
-    ui::runCommand(host_, [&]() { closes = w_.Form_Unload(); });
-    if (closes)
+    auto closing = ui::Closing::Close;
+    ui::runCommand(host_, [&]() { closing = w_.Form_Unload(); });
+    if (closing == ui::Closing::Close)
         QDialog::reject();
 }
 

@@ -1,5 +1,6 @@
 #include "gui/BlKuListenView.h"
 
+#include "gui/CommandButtons.h"
 #include "gui/ListBoxView.h"
 #include "gui/QtHost.h"
 #include "printing/frmBlKuListen.h"
@@ -49,13 +50,8 @@ BlKuListenView::BlKuListenView(printing::frmBlKuListen& w, QtHost& host, QWidget
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    for (const ui::Command& c : w_.commands()) {
-        auto* button = new QPushButton(c.caption, this);
-        button->setObjectName(c.name);
+    for (QPushButton* button : commandButtons(w_, host_, this))
         buttons->addWidget(button);
-        connect(button, &QPushButton::clicked, this,
-                [this, name = c.name]() { ui::runCommand(host_, [&]() { w_.click(name); }); });
-    }
     layout->addLayout(buttons, 5, 0, 1, 2);
     layout->setRowStretch(4, 1);
     layout->setColumnStretch(1, 1);
@@ -78,9 +74,7 @@ void BlKuListenView::refresh() {
     cohorts_->setCurrentIndex(w_.cmbKollJahrg.currentIndex());
     optHoch_->setChecked(w_.optHoch);
     optQuer_->setChecked(w_.OptQuer);
-    for (const ui::Command& c : w_.commands())
-        if (auto* button = findChild<QPushButton*>(c.name))
-            button->setEnabled(c.enabled);
+    showEnabled(w_, this);
 }
 
 } // namespace gui

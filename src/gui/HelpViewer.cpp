@@ -1,6 +1,7 @@
 #include "gui/HelpViewer.h"
 
 #include "common/Help.h"
+#include "ui/Host.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -30,7 +31,7 @@ const QString kHelpRoot = QStringLiteral("qrc:/help/");
 
 HelpViewer::HelpViewer() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("Hilfe"));
-    setWindowTitle(QStringLiteral("Hilfe - Kurs- und Blockbildung"));
+    setWindowTitle(QStringLiteral("Hilfe - ") + ui::kTitle);
     resize(900, 640);
     auto* layout = new QHBoxLayout(this);
     index_ = new QListWidget(this);

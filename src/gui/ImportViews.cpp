@@ -1,12 +1,14 @@
 #include "gui/ImportViews.h"
 
 #include "common/MessageWindow.h"
+#include "gui/CommandButtons.h"
 #include "gui/ListBoxView.h"
 #include "gui/QtHost.h"
 #include "gui/SetzenKView.h"
 #include "gui/ShellViews.h"
 #include "import/ErzKuB.h"
 #include "placement/Layouts.h"
+#include "platform/Text.h"
 #include "ui/Command.h"
 
 #include <QCloseEvent>
@@ -38,8 +40,8 @@ ErzKuBView::ErzKuBView(importer::ErzKuB& w, QtHost& host, QWidget* parent)
     dmerix_->setFrameShadow(QFrame::Sunken);
     dmerix_->setMinimumWidth(380);
     pathRow->addWidget(dmerix_, 1);
-    auto* seek = new QPushButton(w_.cmdSeek, this);
-    seek->setObjectName(QStringLiteral("cmdSeek"));
+    commandButtons(w_, host_, this);
+    auto* seek = findChild<QPushButton*>(QStringLiteral("cmdSeek"));
     seek->setAutoDefault(false);
     pathRow->addWidget(seek);
     layout->addLayout(pathRow);
@@ -79,22 +81,14 @@ ErzKuBView::ErzKuBView(importer::ErzKuB& w, QtHost& host, QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    auto* b1 = new QPushButton(w_.Befehl1, this);
-    b1->setObjectName(QStringLiteral("Befehl1"));
+    auto* b1 = findChild<QPushButton*>(QStringLiteral("Befehl1"));
     b1->setDefault(true);
-    auto* b2 = new QPushButton(w_.Befehl2, this);
-    b2->setObjectName(QStringLiteral("Befehl2"));
+    auto* b2 = findChild<QPushButton*>(QStringLiteral("Befehl2"));
     b2->setAutoDefault(false);
     buttons->addWidget(b1);
     buttons->addWidget(b2);
     layout->addLayout(buttons);
 
-    connect(seek, &QPushButton::clicked, this,
-            [this]() { ui::runCommand(host_, [&]() { w_.cmdSeek_Click(); }); });
-    connect(b1, &QPushButton::clicked, this,
-            [this]() { ui::runCommand(host_, [&]() { w_.Befehl1_Click(); }); });
-    connect(b2, &QPushButton::clicked, this,
-            [this]() { ui::runCommand(host_, [&]() { w_.Befehl2_Click(); }); });
     connect(lstSJ, &ListBoxView::clicked, this,
             [this]() { ui::runCommand(host_, [&]() { w_.lstSJ_Click(); }); });
     connect(&w_, &ui::Window::changed, this, &ErzKuBView::refresh);
@@ -116,12 +110,12 @@ void ErzKuBView::refresh() {
 }
 
 void ErzKuBView::closeEvent(QCloseEvent* e) {
-    w_.Form_Unload();
+    ui::runCommand(host_, [&]() { w_.Form_Unload(); });
     QDialog::closeEvent(e);
 }
 
 void ErzKuBView::reject() {
-    w_.Form_Unload();
+    ui::runCommand(host_, [&]() { w_.Form_Unload(); });
     QDialog::reject();
 }
 
@@ -151,19 +145,14 @@ FMldView::FMldView(common::frmFMld& w, QtHost& host, QWidget* parent)
     }
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    auto* print = new QPushButton(QStringLiteral("&drucken"), this);
-    print->setObjectName(QStringLiteral("cmddrucken"));
+    commandButtons(w_, host_, this);
+    auto* print = findChild<QPushButton*>(QStringLiteral("cmddrucken"));
     print->setAutoDefault(false);
-    auto* read = new QPushButton(QStringLiteral("&gelesen"), this);
-    read->setObjectName(QStringLiteral("cmdgelesen"));
+    auto* read = findChild<QPushButton*>(QStringLiteral("cmdgelesen"));
     read->setDefault(true);
     row->addWidget(print);
     row->addWidget(read);
     layout->addLayout(row);
-    connect(print, &QPushButton::clicked, this,
-            [this]() { ui::runCommand(host_, [&]() { w_.cmddrucken_Click(); }); });
-    connect(read, &QPushButton::clicked, this,
-            [this]() { ui::runCommand(host_, [&]() { w_.cmdgelesen_Click(); }); });
     connect(&w_, &ui::Window::changed, this, &FMldView::refresh);
     refresh();
     resize(table_ ? std::max(560, table_->horizontalHeader()->length() + 40) : 560, 420);
@@ -172,10 +161,10 @@ FMldView::FMldView(common::frmFMld& w, QtHost& host, QWidget* parent)
 
 void FMldView::refresh() {
     setWindowTitle(w_.caption());
-    text_->setPlainText(QString(w_.txtFMld).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    text_->setPlainText(QString(w_.txtFMld).replace(platform::kCrLf, QStringLiteral("\n")));
     if (!table_)
         return;
-    QStringList lines = w_.txtFMld.split(QStringLiteral("\r\n"));
+    QStringList lines = w_.txtFMld.split(platform::kCrLf);
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     int courses = 0;

@@ -3,6 +3,8 @@
 #include "gui/HelpViewer.h"
 #include "gui/PrintJob.h"
 #include "platform/Platform.h"
+#include "platform/Text.h"
+#include "ui/Host.h"
 #include "ui/Window.h"
 
 #include <QApplication>
@@ -23,8 +25,6 @@
 namespace gui {
 
 namespace {
-
-const QString kDefaultTitle = QStringLiteral("Kurs- und Blockbildung");
 
 struct ButtonSpec {
     QMessageBox::StandardButton button;
@@ -171,9 +171,9 @@ ui::Answer QtHost::message(const ui::Message& m) {
     if (quit_)
         return ui::Answer::Cancel;
     QMessageBox box(parentWidget());
-    box.setWindowTitle(m.title.isEmpty() ? kDefaultTitle : m.title);
+    box.setWindowTitle(m.title.isEmpty() ? ui::kTitle : m.title);
     box.setText(QString(m.text)
-                    .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                    .replace(platform::kCrLf, QStringLiteral("\n"))
                     .replace(QStringLiteral("\n\r"), QStringLiteral("\n")));
     box.setIcon(iconOf(m.icon));
     const auto specs = buttonsOf(m.buttons);
@@ -213,7 +213,7 @@ ui::Answer QtHost::message(const ui::Message& m) {
 std::optional<QString> QtHost::inputBox(const QString& prompt, const QString& title,
                                         const QString& defaultText) {
     QInputDialog d(parentWidget());
-    d.setWindowTitle(title.isEmpty() ? kDefaultTitle : title);
+    d.setWindowTitle(title.isEmpty() ? ui::kTitle : title);
     d.setLabelText(prompt);
     d.setTextValue(defaultText);
     d.setMinimumWidth(titleWidth(d.windowTitle()));

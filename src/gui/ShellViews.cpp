@@ -2,8 +2,10 @@
 
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
+#include "gui/CommandButtons.h"
 #include "gui/QtHost.h"
 #include "ui/Command.h"
+#include "ui/Host.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -21,8 +23,9 @@ namespace gui {
 
 QFont courierNew(int pointSize) {
     // Liberation Mono has Courier New's metrics; the fixed layouts need any fixed-pitch font.
-    for (const char* family : {"Courier New", "Liberation Mono", "DejaVu Sans Mono"}) {
-        QFont f(QString::fromLatin1(family), pointSize);
+    for (const QString& family :
+         {ui::kCourierNew, QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")}) {
+        QFont f(family, pointSize);
         f.setStyleHint(QFont::Monospace);
         f.setFixedPitch(true);
         if (QFontInfo(f).fixedPitch())
@@ -54,7 +57,7 @@ MainWindowView::MainWindowView(app::MDIKundB& w, QtHost& host) : w_(w), host_(ho
     host_.setStatusLabel(label1);
 
     QHash<QString, QMenu*> menus;
-    for (const auto& item : w_.menus()) {
+    for (const ui::Command& item : w_.commands()) {
         if (item.parent.isEmpty()) {
             menus.insert(item.name, menuBar()->addMenu(item.caption));
             continue;
@@ -68,9 +71,8 @@ MainWindowView::MainWindowView(app::MDIKundB& w, QtHost& host) : w_(w), host_(ho
         }
         QAction* a = parent->addAction(item.caption);
         a->setObjectName(item.name);
-        connect(a, &QAction::triggered, this, [this, name = item.name]() {
-            ui::runCommand(host_, [&]() { w_.menuClick(name); });
-        });
+        connect(a, &QAction::triggered, this,
+                [this, name = item.name]() { ui::runCommand(host_, [&]() { w_.click(name); }); });
     }
     connect(&w_, &ui::Window::changed, this, &MainWindowView::refresh);
     resize(900, 620);
@@ -80,7 +82,7 @@ MainWindowView::MainWindowView(app::MDIKundB& w, QtHost& host) : w_(w), host_(ho
 void MainWindowView::refresh() {
     setWindowTitle(w_.caption());
     for (QAction* a : findChildren<QAction*>()) {
-        if (const app::MenuItem* m = w_.menu(a->objectName()))
+        if (const ui::Command* m = w_.command(a->objectName()))
             a->setEnabled(m->enabled);
     }
 }
@@ -97,15 +99,11 @@ LauncherView::LauncherView(app::frmAuswahl& w, QtHost& host, QWidget* parent)
     QFont big = font();
     big.setPointSize(big.pointSize() + 3);
     big.setBold(true);
-    for (const auto& b : w_.buttons()) {
-        auto* button = new QPushButton(b.caption, this);
-        button->setObjectName(b.name);
+    for (QPushButton* button : commandButtons(w_, host_, this)) {
         button->setFont(big);
         button->setMinimumSize(260, 58);
         button->setAutoDefault(false);
         layout->addWidget(button);
-        connect(button, &QPushButton::clicked, this,
-                [this, name = b.name]() { ui::runCommand(host_, [&]() { w_.click(name); }); });
     }
     connect(&w_, &ui::Window::changed, this, &LauncherView::refresh);
     refresh();
@@ -113,9 +111,7 @@ LauncherView::LauncherView(app::frmAuswahl& w, QtHost& host, QWidget* parent)
 
 void LauncherView::refresh() {
     setWindowTitle(w_.caption());
-    for (const auto& b : w_.buttons())
-        if (auto* button = findChild<QPushButton*>(b.name))
-            button->setEnabled(b.enabled);
+    showEnabled(w_, this);
 }
 
 void LauncherView::showEvent(QShowEvent* e) {
@@ -149,28 +145,9 @@ HinwFehltView::HinwFehltView(app::frmHinwFehlt& w, QtHost& host, QWidget* parent
     label1->setFrameShadow(QFrame::Sunken);
     layout->addWidget(label1);
     auto* row = new QHBoxLayout;
-    const std::vector<std::pair<QString, QString>> buttons = {
-        {QStringLiteral("cmdSeek"), QStringLiteral("Suchen nach ...")},
-        {QStringLiteral("cmdImport"), QStringLiteral("Neu importieren aus Orvid")},
-        {QStringLiteral("cmdHilfe"), QStringLiteral("Hilfe")},
-        {QStringLiteral("cmdAbbruch"), QStringLiteral("Abbrechen")}};
-    for (const auto& [name, caption] : buttons) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
+    for (QPushButton* b : commandButtons(w_, host_, this)) {
         b->setAutoDefault(false);
         row->addWidget(b);
-        connect(b, &QPushButton::clicked, this, [this, name = name]() {
-            ui::runCommand(host_, [&]() {
-                if (name == QLatin1String("cmdSeek"))
-                    w_.cmdSeek_Click();
-                else if (name == QLatin1String("cmdImport"))
-                    w_.cmdImport_Click();
-                else if (name == QLatin1String("cmdHilfe"))
-                    w_.cmdHilfe_Click();
-                else
-                    w_.cmdAbbruch_Click();
-            });
-        });
     }
     layout->addLayout(row);
     adjustSize();
@@ -182,7 +159,7 @@ HinwFehltView::HinwFehltView(app::frmHinwFehlt& w, QtHost& host, QWidget* parent
 }
 
 void HinwFehltView::closeEvent(QCloseEvent* e) {
-    w_.Form_Unload();
+    ui::runCommand(host_, [&]() { w_.Form_Unload(); });
     QDialog::closeEvent(e);
 }
 

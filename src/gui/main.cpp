@@ -3,6 +3,7 @@
 #include "gui/ShellViews.h"
 #include "platform/RunState.h"
 #include "ui/Command.h"
+#include "ui/Host.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -10,7 +11,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kurs- und Blockbildung"));
+    QApplication::setApplicationName(ui::kTitle);
     QApplication::setOrganizationName(QStringLiteral("Kollegstufe"));
     Q_INIT_RESOURCE(icons);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/blockbildung.png")));

@@ -18,9 +18,10 @@
 
 namespace importer {
 
+using ui::kTitle;
+
 namespace {
 
-const QString kTitle = QStringLiteral("Kurs- und Blockbildung");
 const QString kTempDir = QStringLiteral("C:\\tempvx\\");
 
 vfp::Container openContainer(const QString& path) {
@@ -55,7 +56,25 @@ ErzKuB::ErzKuB(platform::RunState& s, ui::Host& host)
     : ui::Window(
           QStringLiteral("ErzKuB"),
           QStringLiteral("Einstellungen für den Import aus MERIX an das Blockbildungsprogramm")),
-      s_(s), host_(host) {}
+      s_(s), host_(host) {
+    setCommands({
+        {QStringLiteral("cmdSeek"),
+         QStringLiteral("Durchsuchen"),
+         {},
+         true,
+         [this]() { cmdSeek_Click(); }},
+        {QStringLiteral("Befehl1"),
+         QStringLiteral("&Daten importieren"),
+         {},
+         true,
+         [this]() { Befehl1_Click(); }},
+        {QStringLiteral("Befehl2"),
+         QStringLiteral("&Abbruch"),
+         {},
+         true,
+         [this]() { Befehl2_Click(); }},
+    });
+}
 
 ErzKuB::~ErzKuB() = default;
 
@@ -132,8 +151,7 @@ void ErzKuB::lstSJ_Click() {
     if (lstKollJahrg.count() > 0)
         lstKollJahrg.setCurrent(0);
     else
-        ui::tell(host_, QStringLiteral("Zum ausgewählten Schuljahr gibt es keine Kursphasen!"),
-                 ui::Icon::None, kTitle);
+        ui::tell(host_, common::kNoCoursePhases, ui::Icon::None, kTitle);
 }
 
 QString ErzKuB::ODVFP() {
@@ -200,8 +218,7 @@ std::optional<ErzKuB::Target> ErzKuB::DialogBlockbildungsDatenbankName() {
                 platform::checkWritable(s_.pointerDirectory() + platform::kPointerFileName);
             } catch (const platform::FileError& e) {
                 if (e.code() == 75)
-                    ui::tell(host_, common::kPointerReadOnly, ui::Icon::Exclamation,
-                             QStringLiteral("Externes Zeugnisprogramm"));
+                    common::tellPointerReadOnly(host_);
                 return std::nullopt;
             }
             return Target{parts.dir, parts.file, replace};

@@ -30,7 +30,8 @@ QString droppedPlacementsText(int dropped);
 
 // "Einstellungen für den Import aus MERIX an das Blockbildungsprogramm": the user picks the
 // administration container, the school year, one or two cohorts and the target file; the window
-// builds the new database. Label1 tells the caller the outcome ("Abbruch": no import).
+// builds the new database. Label1 tells the caller the outcome ("Abbruch": no import). Its
+// commands: "Durchsuchen" (cmdSeek), "&Daten importieren" (Befehl1), "&Abbruch" (Befehl2).
 class ErzKuB : public ui::Window {
     Q_OBJECT
 public:
@@ -47,9 +48,6 @@ public:
     ui::ListBox lstSJ{false};
     const QString Frame1 = QStringLiteral("Kollegiatenjahrgänge");
     ui::ListBox lstKollJahrg{true};
-    const QString Befehl1 = QStringLiteral("&Daten importieren");
-    const QString Befehl2 = QStringLiteral("&Abbruch");
-    const QString cmdSeek = QStringLiteral("Durchsuchen");
     QString Label2 = QStringLiteral("Datenpfad:");
     QString Label1;
     QString Label4;

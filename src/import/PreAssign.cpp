@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "db/Statement.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 #include "ui/Host.h"
 
 #include <QHash>
@@ -11,15 +12,6 @@
 #include <QSqlError>
 
 namespace importer {
-
-namespace {
-
-struct Student {
-    QString phase;
-    QString name;
-};
-
-} // namespace
 
 std::vector<CourseCandidate> findCourses(db::Connection& c, const QString& schjId,
                                          const QString& subject, const QString& kind,
@@ -46,6 +38,133 @@ bool countsInYearGroup(const QString& art, const QString& yg) {
     return (yg == QLatin1String("12") ? year12Types : year13Types).match(art).hasMatch();
 }
 
+namespace {
+
+struct Student {
+    QString phase;
+    QString name;
+};
+
+// One choice as the pre-assignment reads it.
+struct Choice {
+    qint64 id;
+    QString student, ks12, fa, art;
+    bool has12, has13;
+};
+
+// The students by key (upper case), the first row of a key counting.
+QHash<QString, Student> loadStudents(db::Connection& c) {
+    QHash<QString, Student> students;
+    QSqlQuery q = c.exec(
+        QStringLiteral("SELECT KO_VFP_ID, KO_KURSPH, KO_FAMNAME FROM kolleg ORDER BY KO_ID"));
+    while (q.next()) {
+        const QString key = q.value(0).toString().toUpper();
+        if (!students.contains(key))
+            students.insert(key, {q.value(1).toString(), q.value(2).toString().trimmed()});
+    }
+    return students;
+}
+
+// Key (upper case) -> trimmed designation of a query of two columns; the first row of a key
+// counts.
+QHash<QString, QString> loadDesignations(db::Connection& c, const QString& sql) {
+    QHash<QString, QString> bez;
+    QSqlQuery q = c.exec(sql);
+    while (q.next()) {
+        const QString key = q.value(0).toString().toUpper();
+        if (!bez.contains(key))
+            bez.insert(key, q.value(1).toString().trimmed());
+    }
+    return bez;
+}
+
+std::vector<Choice> loadChoices(db::Connection& c) {
+    std::vector<Choice> rows;
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13, BG_FA_ID, BG_ART "
+                              "FROM belegung ORDER BY BG_ID"));
+    while (q.next())
+        rows.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+                        q.value(4).toString(), q.value(5).toString(), !q.value(2).isNull(),
+                        !q.value(3).isNull()});
+    return rows;
+}
+
+// The year group of a student of cohort phase in the school year beginning in y: "13" for the
+// previous year's cohort, "12" for this year's, "" for any other.
+QString yearGroupOf(const QString& phase, int y) {
+    const int p = phase.toInt();
+    if (p == y - 1)
+        return QStringLiteral("13");
+    if (p == y)
+        return QStringLiteral("12");
+    return {};
+}
+
+// The course look-up depends only on subject, kind, code and year group: asked once each.
+class CourseLookup {
+public:
+    CourseLookup(db::Connection& c, const QString& schjId) : c_(c), schjId_(schjId) {}
+
+    // The courses of the choice's subject and kind for its year group's code, else for "50".
+    const std::vector<CourseCandidate>& forChoice(const Choice& r, const QString& yg) {
+        const QString kind =
+            r.art == QLatin1String("L") ? QStringLiteral("L") : QStringLiteral("K");
+        const QString code =
+            yg == QLatin1String("12") ? QStringLiteral("11") : QStringLiteral("12");
+        const std::vector<CourseCandidate>& list = find(r.fa, kind, code, yg);
+        if (!list.empty())
+            return list;
+        return find(r.fa, kind, QStringLiteral("50"), yg);
+    }
+
+private:
+    const std::vector<CourseCandidate>& find(const QString& subject, const QString& kind,
+                                             const QString& code, const QString& yg) {
+        const QString key =
+            subject + QLatin1Char('|') + kind + QLatin1Char('|') + code + QLatin1Char('|') + yg;
+        auto it = cache_.find(key);
+        if (it != cache_.end())
+            return *it;
+        return *cache_.insert(key, findCourses(c_, schjId_, subject, kind, code, yg));
+    }
+
+    db::Connection& c_;
+    const QString& schjId_;
+    QHash<QString, std::vector<CourseCandidate>> cache_;
+};
+
+// Of several courses, a year-13 choice takes the one whose name continues the student's
+// year-12 course (all but the first character equal); else the first.
+size_t continuingCourse(const std::vector<CourseCandidate>& list, const Choice& r,
+                        const QHash<QString, QString>& courseBez) {
+    if (list.size() <= 1 || r.ks12.isEmpty())
+        return 0;
+    const auto b = courseBez.constFind(r.ks12.toUpper());
+    if (b == courseBez.constEnd() || b->isEmpty())
+        return 0;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].bez.mid(1) == b->mid(1))
+            return i;
+    return 0;
+}
+
+// The message window's line of a choice without a course: cohort, subject, name.
+QString notServedLine(const Student& st, const Choice& r,
+                      const QHash<QString, QString>& subjectBez) {
+    const auto subject = subjectBez.constFind(r.fa.toUpper());
+    const QString fach = subject != subjectBez.constEnd() ? *subject : r.fa;
+    return st.phase + QStringLiteral(": Fach: ") + (fach + QStringLiteral("    ")).left(4) +
+           QLatin1Char(' ') + st.name;
+}
+
+QString assignedStatus(const Student& st, const CourseCandidate& course) {
+    return st.phase + QStringLiteral(": ") + (st.name + QString(30, QLatin1Char(' '))).left(30) +
+           QStringLiteral(": ") + course.bez;
+}
+
+} // namespace
+
 QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld& window) {
     const int y = s.SchjBez.left(4).toInt();
     db::Connection c(s.databasePath());
@@ -53,64 +172,13 @@ QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld
         host.setStatus(QString());
         return {};
     }
-
-    QHash<QString, Student> students;
-    {
-        QSqlQuery q = c.exec(
-            QStringLiteral("SELECT KO_VFP_ID, KO_KURSPH, KO_FAMNAME FROM kolleg ORDER BY KO_ID"));
-        while (q.next()) {
-            const QString key = q.value(0).toString().toUpper();
-            if (!students.contains(key))
-                students.insert(key, {q.value(1).toString(), q.value(2).toString().trimmed()});
-        }
-    }
-    QHash<QString, QString> courseBez; // KS_VFP_ID (upper case) -> trimmed KS_BEZ
-    {
-        QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ FROM kurs ORDER BY KS_ID"));
-        while (q.next()) {
-            const QString key = q.value(0).toString().toUpper();
-            if (!courseBez.contains(key))
-                courseBez.insert(key, q.value(1).toString().trimmed());
-        }
-    }
-    QHash<QString, QString> subjectBez;
-    {
-        QSqlQuery q =
-            c.exec(QStringLiteral("SELECT FA_VFP_ID, FA_BEZ FROM fachang ORDER BY FA_ID"));
-        while (q.next()) {
-            const QString key = q.value(0).toString().toUpper();
-            if (!subjectBez.contains(key))
-                subjectBez.insert(key, q.value(1).toString().trimmed());
-        }
-    }
-
-    // The course lookup depends only on subject, kind, code and year group: asked once each.
-    QHash<QString, std::vector<CourseCandidate>> cache;
-    const auto candidates = [&](const QString& subject, const QString& kind, const QString& code,
-                                const QString& yg) -> const std::vector<CourseCandidate>& {
-        const QString cacheKey =
-            subject + QLatin1Char('|') + kind + QLatin1Char('|') + code + QLatin1Char('|') + yg;
-        auto it = cache.find(cacheKey);
-        if (it != cache.end())
-            return *it;
-        return *cache.insert(cacheKey, findCourses(c, s.SchjID, subject, kind, code, yg));
-    };
-
-    struct Row {
-        qint64 id;
-        QString student, ks12, fa, art;
-        bool has12, has13;
-    };
-    std::vector<Row> rows;
-    {
-        QSqlQuery q = c.exec(
-            QStringLiteral("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13, BG_FA_ID, BG_ART "
-                           "FROM belegung ORDER BY BG_ID"));
-        while (q.next())
-            rows.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
-                            q.value(4).toString(), q.value(5).toString(), !q.value(2).isNull(),
-                            !q.value(3).isNull()});
-    }
+    const QHash<QString, Student> students = loadStudents(c);
+    const QHash<QString, QString> courseBez =
+        loadDesignations(c, QStringLiteral("SELECT KS_VFP_ID, KS_BEZ FROM kurs ORDER BY KS_ID"));
+    const QHash<QString, QString> subjectBez =
+        loadDesignations(c, QStringLiteral("SELECT FA_VFP_ID, FA_BEZ FROM fachang ORDER BY FA_ID"));
+    CourseLookup courses(c, s.SchjID);
+    const std::vector<Choice> rows = loadChoices(c);
 
     db::Transaction tx(c);
     db::Statement set12(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = ?"),
@@ -118,55 +186,26 @@ QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld
     db::Statement set13(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_13 = ? WHERE BG_ID = ?"),
                         QStringLiteral("belegung"), {QStringLiteral("BG_KS_ID_13")});
     QString lines;
-    for (const Row& r : rows) {
+    for (const Choice& r : rows) {
         const auto st = students.constFind(r.student.toUpper());
         if (st == students.constEnd())
             continue;
-        const int phase = st->phase.toInt();
-        QString yg;
-        if (phase == y - 1)
-            yg = QStringLiteral("13");
-        else if (phase == y)
-            yg = QStringLiteral("12");
-        else
+        const QString yg = yearGroupOf(st->phase, y);
+        if (yg.isEmpty())
             continue;
         const bool twelve = yg == QLatin1String("12");
-        if (twelve ? r.has12 : r.has13)
+        if ((twelve ? r.has12 : r.has13) || !countsInYearGroup(r.art, yg))
             continue;
-        if (!countsInYearGroup(r.art, yg))
-            continue;
-        const QString kind =
-            r.art == QLatin1String("L") ? QStringLiteral("L") : QStringLiteral("K");
-        const QString code = twelve ? QStringLiteral("11") : QStringLiteral("12");
-        const std::vector<CourseCandidate>* list = &candidates(r.fa, kind, code, yg);
-        if (list->empty())
-            list = &candidates(r.fa, kind, QStringLiteral("50"), yg);
-        if (list->empty()) {
-            const auto subject = subjectBez.constFind(r.fa.toUpper());
-            const QString fach = subject != subjectBez.constEnd() ? *subject : r.fa;
-            const QString line = st->phase + QStringLiteral(": Fach: ") +
-                                 (fach + QStringLiteral("    ")).left(4) + QLatin1Char(' ') +
-                                 st->name;
+        const std::vector<CourseCandidate>& list = courses.forChoice(r, yg);
+        if (list.empty()) {
+            const QString line = notServedLine(*st, r, subjectBez);
             window.appendLine(line);
-            lines += line + QStringLiteral("\r\n");
+            lines += line + platform::kCrLf;
             continue;
         }
-        size_t chosen = 0;
-        if (!twelve && list->size() > 1 && !r.ks12.isEmpty()) {
-            const auto b = courseBez.constFind(r.ks12.toUpper());
-            if (b != courseBez.constEnd() && !b->isEmpty()) {
-                for (size_t i = 0; i < list->size(); ++i)
-                    if ((*list)[i].bez.mid(1) == b->mid(1)) {
-                        chosen = i;
-                        break;
-                    }
-            }
-        }
-        const CourseCandidate& course = (*list)[chosen];
+        const CourseCandidate& course = list[twelve ? 0 : continuingCourse(list, r, courseBez)];
         (twelve ? set12 : set13).run({course.key, r.id});
-        host.setStatus(st->phase + QStringLiteral(": ") +
-                       (st->name + QString(30, QLatin1Char(' '))).left(30) + QStringLiteral(": ") +
-                       course.bez);
+        host.setStatus(assignedStatus(*st, course));
     }
     tx.commit();
     host.setStatus(QString());

@@ -17,8 +17,6 @@ namespace importer {
 
 namespace {
 
-const QString kTitle = QStringLiteral("Kurs- und Blockbildung");
-
 // A source value in the type of the target field: numbers into text as written (integers without
 // blanks or decimals), text into numbers by its value.
 QVariant convert(const QVariant& v, const QString& table, const QString& field) {
@@ -249,7 +247,7 @@ void Transfers::KopiereKurse() {
                  QStringLiteral("Kursdatei fehlt für Schuljahr: ") + sel_.schjBez +
                      QStringLiteral(
                          "!\r\nErstellen Sie die Kursdatei in Orvid! Importieren Sie aufs Neue!"),
-                 ui::Icon::None, kTitle);
+                 ui::Icon::None, ui::kTitle);
         return;
     }
     targetFields << QStringLiteral("KS_VFP_ID") << QStringLiteral("KS_MIN")

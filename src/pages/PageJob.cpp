@@ -1,5 +1,7 @@
 #include "pages/PageJob.h"
 
+#include "ui/Host.h"
+
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPageSize>
@@ -72,7 +74,7 @@ int PageJob::paint(QPagedPaintDevice& device) const {
     const QRect area = device.pageLayout().paintRectPixels(device.logicalDpiX());
     const QRect page(0, 0, area.width(), area.height());
     p.setClipRect(page);
-    p.setFont(fixedFont(QStringLiteral("Courier New"), kDefaultSize));
+    p.setFont(fixedFont(ui::kCourierNew, kDefaultSize));
     int pages = 1;
     double y = 0;
     const auto breakPage = [&]() {
@@ -122,8 +124,8 @@ void PageJob::writePdf(const QString& path) const {
     {
         QPdfWriter pdf(&file);
         pdf.setResolution(1200);
-        pdf.setTitle(QStringLiteral("Kurs- und Blockbildung"));
-        pdf.setCreator(QStringLiteral("Kurs- und Blockbildung"));
+        pdf.setTitle(ui::kTitle);
+        pdf.setCreator(ui::kTitle);
         pdf.setPageLayout(pageLayout(orientation_));
         if (paint(pdf) == 0)
             file.cancelWriting();

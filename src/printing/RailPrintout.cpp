@@ -41,7 +41,7 @@ void printBand(ui::PrintJob& job, const Column* first, const Column* last) {
 void DruckSchienen(platform::RunState& s, ui::Host& host) {
     std::vector<Column> columns;
     {
-        Preparing preparing(host);
+        ui::Busy preparing(host, kPreparing);
         db::Connection c(s.databasePath());
         if (!c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM block)")).toBool())
             return;
@@ -59,7 +59,7 @@ void DruckSchienen(platform::RunState& s, ui::Host& host) {
     if (!job)
         return;
     job->setOrientation(ui::Orientation::Portrait);
-    job->setFont(QStringLiteral("Courier New"), 12);
+    job->setFont(ui::kCourierNew, 12);
     for (const QString& line : fileHeaderLines(s.databasePath(), lastModified(s.databasePath())))
         job->printLine(line);
     job->printLine(QString());

@@ -32,14 +32,4 @@ QDateTime lastModified(const QString& databasePath) {
     return QFileInfo(platform::nativePath(databasePath)).lastModified();
 }
 
-Preparing::Preparing(ui::Host& host) : host_(host) {
-    host_.setBusy(true);
-    host_.setStatus(QStringLiteral("Druck wird vorbereitet!"));
-}
-
-Preparing::~Preparing() {
-    host_.setBusy(false);
-    host_.setStatus(QString());
-}
-
 } // namespace printing

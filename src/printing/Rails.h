@@ -33,17 +33,7 @@ std::vector<Rail> loadRails(db::Connection& c, const QString& schjId);
 // The date and time the database file was last changed, for the "Stand : " line.
 QDateTime lastModified(const QString& databasePath);
 
-// The hourglass and "Druck wird vorbereitet!" in the status line while the tables are read;
-// both are reset when the object goes, also when reading fails.
-class Preparing {
-public:
-    explicit Preparing(ui::Host& host);
-    ~Preparing();
-    Preparing(const Preparing&) = delete;
-    Preparing& operator=(const Preparing&) = delete;
-
-private:
-    ui::Host& host_;
-};
+// The status line while the tables of a printout are read (with the hourglass, ui::Busy).
+inline const QString kPreparing = QStringLiteral("Druck wird vorbereitet!");
 
 } // namespace printing

@@ -1,7 +1,9 @@
 #include "printing/frmBlKuListen.h"
 
+#include "common/Session.h"
 #include "db/Database.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 #include "printing/Layouts.h"
 #include "ui/Host.h"
 
@@ -10,9 +12,9 @@
 
 namespace printing {
 
-namespace {
+using platform::kCrLf;
 
-const QString kCrLf = QStringLiteral("\r\n");
+namespace {
 
 // Keys compare ignoring ASCII case, as the database compares them.
 QString foldKey(const QString& key) {
@@ -47,13 +49,13 @@ void frmBlKuListen::Form_Load() {
         }
     }
     if (cmbKollJahrg.count() == 0) {
-        ui::tell(host_, QStringLiteral("Zum ausgewählten Schuljahr gibt es keine Kursphasen!"));
+        ui::tell(host_, common::kNoCoursePhases);
         return;
     }
     cmbKollJahrg.setCurrent(0);
     cmbKollJahrg_Click();
 
-    Preparing preparing(host_);
+    ui::Busy preparing(host_, kPreparing);
     db::Connection c(s_.databasePath());
     rails_ = loadRails(c, s_.SchjID);
     for (const Rail& rail : rails_)
@@ -142,7 +144,7 @@ void frmBlKuListen::cmdDruck_Click() {
     auto job = host_.startPrint();
     if (!job)
         return;
-    job->setFont(QStringLiteral("Courier New"), 8);
+    job->setFont(ui::kCourierNew, 8);
     job->setOrientation(OptQuer ? ui::Orientation::Landscape : ui::Orientation::Portrait);
     const int perPage = OptQuer ? kStudentsPerPageLandscape : kStudentsPerPagePortrait;
     printPageHeader(*job, cohort, headers);

@@ -18,7 +18,7 @@ bool runCommand(Host& host, const std::function<void()>& handler) {
     } catch (...) {
         text = QStringLiteral("Unbekannter Fehler.");
     }
-    host.setBusy(false);
+    // The hourglass is already gone: the ui::Busy guards of the failed handler have unwound.
     tell(host, text, Icon::Critical);
     return false;
 }

@@ -52,6 +52,9 @@ struct FileDialog {
 
 enum class Orientation { Portrait, Landscape };
 
+// The fixed-pitch font of the lists, the status line and every printout.
+inline const QString kCourierNew = QStringLiteral("Courier New");
+
 // A print job on the default printer. Lines are printed top to bottom in the current font;
 // endDoc() hands the job to the printer (or preview); a job dropped without endDoc() is discarded.
 class PrintJob {

@@ -17,6 +17,10 @@ struct Command {
     std::function<void()> handler; // none for menus and separators
 };
 
+// What a window's Form_Unload decided: it closes, or it stays open (a save that failed, a
+// field that cannot be written).
+enum class Closing { Close, KeepOpen };
+
 // Base of every window's logic object. The object holds the window's controls as models and
 // its handlers; a view in gui/ binds widgets to them. name() is the window's name in the system
 // (the Qt host finds the view by it, the scripted host's expectations name it).

@@ -322,7 +322,7 @@ TEST_F(StartUp, DataFileChangeKeepsTheOldFileWhenTheNewOneHoldsNoSchoolYear) {
     TestDb empty(tmp.path("LEER.MDB"));
     host.onOpenFile(empty.path());
     host.onMessage("Blockbildungsdateien enthalten noch keine Daten!\r\n");
-    main.menuClick("menuDateiDW");
+    main.click("menuDateiDW");
     EXPECT_EQ(state.databasePath(), old);
     EXPECT_EQ(main.caption(), kCaption2009);
     EXPECT_EQ(tmp.read("TCLASSK"), empty.path().toUtf8() + "\r\n")
@@ -333,7 +333,7 @@ TEST_F(StartUp, DataFileChangeKeepsTheOldFileWhenTheNewOneHoldsNoSchoolYear) {
     TestDb second(tmp.path("ZWEI.MDB"));
     second.schoolYear("2010/2011", "     9");
     host.onOpenFile(second.path());
-    main.menuClick("menuDateiDW");
+    main.click("menuDateiDW");
     EXPECT_EQ(state.databasePath(), second.path());
     EXPECT_EQ(state.SchjID, "     9");
     EXPECT_EQ(main.caption(), "Kurs- und Blockbildung (Schuljahr: 2010/2011)");
@@ -374,9 +374,9 @@ TEST_F(StartUp, InfoHelpAndSiblingStart) {
     pointTo(goodDatabase());
     start();
     host.onMessage("Version: 2009-08\r\nStand: 21.05.2009");
-    main.menuClick("menueHilfeInfo");
+    main.click("menueHilfeInfo");
     EXPECT_EQ(host.messages.back().title, "Kurs- und Blockbildung-XR-Version");
-    main.menuClick("menuHilfeHilfe");
+    main.click("menuHilfeHilfe");
     EXPECT_EQ(host.help.back().kind, ui::HelpRef::Kind::Contents);
 
     host.startProgramSucceeds = false;
@@ -390,7 +390,7 @@ TEST_F(StartUp, InfoHelpAndSiblingStart) {
     EXPECT_TRUE(host.messages.back().text.endsWith("Tessikor konnte nicht gestartet werden."));
 
     host.startProgramSucceeds = true;
-    main.menuClick("menuDateiTessik");
+    main.click("menuDateiTessik");
     EXPECT_TRUE(host.quitCalled) << "the sibling takes over the database";
 }
 
@@ -399,7 +399,7 @@ TEST(MainWindow, MenusCarryTheirCaptionsInOrder) {
     platform::RunState s;
     app::MDIKundB m(s, host);
     QStringList captions;
-    for (const auto& item : m.menus())
+    for (const auto& item : m.commands())
         captions << item.caption;
     EXPECT_EQ(captions,
               (QStringList{"&Datei", "&Setzen der Kurse", "&Blockdaten", "&Tessik starten", "-",
@@ -407,11 +407,11 @@ TEST(MainWindow, MenusCarryTheirCaptionsInOrder) {
                            QString::fromUtf8("&Ändern Belegung"), "-", "&Beenden", "Dr&ucken",
                            "&Schienen", "Bl&ock-Kurs-Listen", "&?", "&Hilfe", "&Info..."}));
     QStringList launcher;
-    for (const auto& b : m.launcher().buttons())
+    for (const auto& b : m.launcher().commands())
         launcher << b.caption;
     EXPECT_EQ(launcher, (QStringList{"Import aus Palexor", "Start von Tessikor",
                                      QString::fromUtf8("Übertragen nach Palexor"), "Beenden"}));
     EXPECT_EQ(m.launcher().caption(), "Auswahl");
-    m.menuClick("menuDateiBeenden");
+    m.click("menuDateiBeenden");
     EXPECT_TRUE(host.quitCalled);
 }

@@ -3,6 +3,7 @@
 #include "ExportSchool.h"
 
 #include "app/MainWindow.h"
+#include "common/Session.h"
 #include "export/Export.h"
 #include "export/frmAKursPh.h"
 #include "support/DemoSchool.h"
@@ -124,7 +125,7 @@ TEST_F(Command, CancellingOrAnEmptyChoiceWritesNothing) {
     // In 2010/2011 no student has the course phase 2010 or 2009: nothing to choose.
     ScriptedHost none;
     s.SchjBez = "2010/2011";
-    none.onOpenFile(out("MERIX.KO")).onMessage(exporter::kNoCoursePhases);
+    none.onOpenFile(out("MERIX.KO")).onMessage(common::kNoCoursePhases);
     exporter::exportCommand(s, none);
     EXPECT_TRUE(none.modal.isEmpty());
     expectPreviousFiles();
@@ -218,7 +219,7 @@ TEST(DemoSchool, MenuLauncherAndKubbExportWriteTheSameFiles) {
                 .onModal("frmAKursPh", choosePhase(phase));
         };
         choose("menu");
-        main.menuClick("menuDateiExp");
+        main.click("menuDateiExp");
         choose("launcher");
         main.launcher().click("Export");
         QProcess p;

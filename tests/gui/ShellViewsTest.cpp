@@ -28,7 +28,7 @@ TEST(ShellViews, MainWindowShowsTheMenusOfItsModelAndTheStatusLine) {
     ASSERT_TRUE(dw);
     EXPECT_EQ(dw->text(), "&Datendatei wechseln");
     EXPECT_TRUE(dw->isEnabled());
-    for (const auto& item : main.menus()) {
+    for (const auto& item : main.commands()) {
         if (auto* a = view.findChild<QAction*>(item.name)) {
             EXPECT_EQ(a->isEnabled(), item.enabled) << item.name.toStdString();
         }

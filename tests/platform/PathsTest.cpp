@@ -98,7 +98,7 @@ TEST(FileHelper, ErrorsAskThroughTheDiskErrorBoxAndMapToResults) {
     test::TempDir tmp;
     test::ScriptedHost host;
     host.onMessage(tmp.path("fehlt.txt") + ": Datei nicht gefunden!", ui::Answer::Cancel);
-    EXPECT_EQ(openFile(host, tmp.path("fehlt.txt"), FileMode::Input).number, -1);
+    EXPECT_EQ(openFile(host, tmp.path("fehlt.txt"), FileMode::Input).opened, Opened::GaveUp);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].title, "Disk Error");
     EXPECT_EQ(host.messages[0].icon, ui::Icon::None);
@@ -108,22 +108,23 @@ TEST(FileHelper, ErrorsAskThroughTheDiskErrorBoxAndMapToResults) {
     QDir().mkpath(tmp.path("ordner"));
     host.onMessage(tmp.path("ordner") + ": Pfad/Datei-Zugriffsfehler!\r\nNur zum Lesen gesetzt!",
                    ui::Answer::Cancel);
-    EXPECT_EQ(openFile(host, tmp.path("ordner"), FileMode::Input).number, -1)
+    EXPECT_EQ(openFile(host, tmp.path("ordner"), FileMode::Input).opened, Opened::GaveUp)
         << "a directory in the way";
 
     host.onMessage(tmp.path("nix/x.txt") + ": Pfad nicht gefunden!", ui::Answer::Cancel);
-    EXPECT_EQ(openFile(host, tmp.path("nix/x.txt"), FileMode::Output).number, -1);
+    EXPECT_EQ(openFile(host, tmp.path("nix/x.txt"), FileMode::Output).opened, Opened::GaveUp);
 
     host.onMessage("Laufwerk ist nicht bereit!", ui::Answer::Retry);
-    EXPECT_EQ(fileErrorDialog(host, 71, "A:\\x"), 0);
+    EXPECT_EQ(fileErrorDialog(host, 71, "A:\\x"), FileErrorChoice::Retry);
     EXPECT_EQ(host.messages.back().defaultButton, 0)
         << "Retry is the default for a drive not ready";
-    EXPECT_EQ(fileErrorDialog(host, 999, "x"), 3) << "unknown codes show nothing";
+    EXPECT_EQ(fileErrorDialog(host, 999, "x"), FileErrorChoice::Unknown)
+        << "unknown codes show nothing";
 
     test::TempDir ok;
     ok.write("da.txt", "x");
     const OpenFile f = openFile(host, ok.path("da.txt"), FileMode::Input);
-    EXPECT_GT(f.number, 0);
+    EXPECT_TRUE(f.hasNumber());
     ASSERT_TRUE(f.file);
     EXPECT_EQ(f.file->readAll(), QByteArray("x"));
 }

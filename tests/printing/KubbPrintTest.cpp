@@ -46,7 +46,7 @@ TEST(PrintCommands, KubbPrintsTheLinesOfTheMenuCommands) {
 
     test::ScriptedHost host;
     app::MDIKundB main(s, host);
-    main.menuClick("menuDruckS");
+    main.click("menuDruckS");
     host.onModal("frmBlKuListen", [](ui::Window& w) {
         auto& lists = static_cast<printing::frmBlKuListen&>(w);
         lists.cmbKollJahrg.setCurrent(1);
@@ -56,7 +56,7 @@ TEST(PrintCommands, KubbPrintsTheLinesOfTheMenuCommands) {
         lists.OptQuer_Click();
         lists.click("cmdDruck");
     });
-    main.menuClick("menuDruckenBlKuListen");
+    main.click("menuDruckenBlKuListen");
     ASSERT_EQ(host.printJobs.size(), 2u);
     const QStringList& rails = host.printJobs[0].lines;
     const QStringList& lists = host.printJobs[1].lines;

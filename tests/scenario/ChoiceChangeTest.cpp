@@ -70,7 +70,7 @@ TEST(ChoiceChange, TheStudentIsListedInHerNewCourseWhenPlacing) {
         b.CmbFachGK_Click(row);
         EXPECT_EQ(b.lblKursKG[static_cast<size_t>(row)], "1L1");
     });
-    main.menuClick("menuDateiBel");
+    main.click("menuDateiBel");
     EXPECT_TRUE(host.messages.empty());
 
     // "&Setzen der Kurse": she is a student of 1L1 now, no longer of 1M1.
@@ -81,6 +81,6 @@ TEST(ChoiceChange, TheStudentIsListedInHerNewCourseWhenPlacing) {
                      EXPECT_TRUE(studentsOf(k, "1M1").isEmpty());
                  })
         .onMessage(ui::Answer::Cancel); // the placement itself is not saved
-    main.menuClick("menuDateiSetzenK");
+    main.click("menuDateiSetzenK");
     EXPECT_EQ(host.pending(), 0u);
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <vector>
+
+class QPushButton;
+class QWidget;
+
+namespace ui {
+class Host;
+class Window;
+struct Command;
+} // namespace ui
+
+namespace gui {
+
+// A push button for one of the window's commands, named and captioned as the command; a click
+// runs the command through the command boundary.
+QPushButton* commandButton(ui::Window& w, const ui::Command& c, ui::Host& host, QWidget* parent);
+
+// One such button for each command of the window, in its order.
+std::vector<QPushButton*> commandButtons(ui::Window& w, ui::Host& host, QWidget* parent);
+
+// Every button of a command in the view shows whether the command is enabled.
+void showEnabled(const ui::Window& w, QWidget* view);
+
+} // namespace gui

@@ -1,5 +1,6 @@
 #include "gui/AutoSetzenView.h"
 
+#include "gui/CommandButtons.h"
 #include "gui/QtHost.h"
 #include "placement/frmAutoSetzen.h"
 #include "ui/Command.h"
@@ -36,7 +37,35 @@ AutoSetzenView::AutoSetzenView(placement::frmAutoSetzen& w, QtHost& host, QWidge
     : QDialog(parent), w_(w), host_(host) {
     setWindowTitle(w_.caption());
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buildSettings());
+    prgSuche_ = new QProgressBar(this);
+    prgSuche_->setObjectName(QStringLiteral("prgSuche"));
+    prgSuche_->setRange(0, 100);
+    layout->addWidget(prgSuche_);
+    lblStand_ = lines(this, QStringLiteral("lblStand"));
+    layout->addWidget(lblStand_);
+    layout->addLayout(buildEvaluations());
+    // The reasons may name many students: a list that scrolls.
+    gruendeCaption_ = new QLabel(QStringLiteral("Gründe der Kollisionen:"), this);
+    layout->addWidget(gruendeCaption_);
+    lblGruende_ = new QListWidget(this);
+    lblGruende_->setObjectName(QStringLiteral("lblGruende"));
+    lblGruende_->setSelectionMode(QAbstractItemView::NoSelection);
+    layout->addWidget(lblGruende_, 1);
+    // Without reasons the space stays below the evaluations.
+    layout->addStretch(0);
+    layout->addLayout(buildButtons());
 
+    tmrSuche_ = new QTimer(this);
+    tmrSuche_->setInterval(100);
+    connect(tmrSuche_, &QTimer::timeout, this, [this]() { run([&]() { w_.tmrSuche_Timer(); }); });
+    connect(&w_, &ui::Window::changed, this, &AutoSetzenView::refresh);
+    refresh();
+    resize(640, 420);
+}
+
+QHBoxLayout* AutoSetzenView::buildSettings() {
+    // The mode and the time limit.
     auto* settings = new QHBoxLayout;
     auto* mode = new QGroupBox(w_.fraModus, this);
     mode->setObjectName(QStringLiteral("fraModus"));
@@ -57,15 +86,16 @@ AutoSetzenView::AutoSetzenView(placement::frmAutoSetzen& w, QtHost& host, QWidge
                             12);
     settings->addWidget(txtZeit_);
     settings->addStretch(1);
-    layout->addLayout(settings);
+    connect(optRest_, &QRadioButton::clicked, this,
+            [this]() { run([&]() { w_.optRest_Click(); }); });
+    connect(optAlles_, &QRadioButton::clicked, this,
+            [this]() { run([&]() { w_.optAlles_Click(); }); });
+    connect(txtZeit_, &QLineEdit::textEdited, this, [this](const QString& t) { w_.txtZeit = t; });
+    return settings;
+}
 
-    prgSuche_ = new QProgressBar(this);
-    prgSuche_->setObjectName(QStringLiteral("prgSuche"));
-    prgSuche_->setRange(0, 100);
-    layout->addWidget(prgSuche_);
-    lblStand_ = lines(this, QStringLiteral("lblStand"));
-    layout->addWidget(lblStand_);
-
+QGridLayout* AutoSetzenView::buildEvaluations() {
+    // The evaluation before and the one after, side by side.
     auto* evaluations = new QGridLayout;
     auto* before = new QLabel(w_.lblVorherCaption, this);
     before->setStyleSheet(QStringLiteral("font-weight: bold"));
@@ -81,40 +111,17 @@ AutoSetzenView::AutoSetzenView(placement::frmAutoSetzen& w, QtHost& host, QWidge
     evaluations->setColumnStretch(0, 1);
     evaluations->setColumnStretch(1, 1);
     evaluations->setHorizontalSpacing(24);
-    layout->addLayout(evaluations);
-    // The reasons may name many students: a list that scrolls.
-    gruendeCaption_ = new QLabel(QStringLiteral("Gründe der Kollisionen:"), this);
-    layout->addWidget(gruendeCaption_);
-    lblGruende_ = new QListWidget(this);
-    lblGruende_->setObjectName(QStringLiteral("lblGruende"));
-    lblGruende_->setSelectionMode(QAbstractItemView::NoSelection);
-    layout->addWidget(lblGruende_, 1);
-    // Without reasons the space stays below the evaluations.
-    layout->addStretch(0);
+    return evaluations;
+}
 
+QHBoxLayout* AutoSetzenView::buildButtons() {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    for (const ui::Command& c : w_.commands()) {
-        auto* b = new QPushButton(c.caption, this);
-        b->setObjectName(c.name);
+    for (QPushButton* b : commandButtons(w_, host_, this)) {
         b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this,
-                [this, name = c.name]() { run([&]() { w_.click(name); }); });
         buttons->addWidget(b);
     }
-    layout->addLayout(buttons);
-
-    connect(optRest_, &QRadioButton::clicked, this,
-            [this]() { run([&]() { w_.optRest_Click(); }); });
-    connect(optAlles_, &QRadioButton::clicked, this,
-            [this]() { run([&]() { w_.optAlles_Click(); }); });
-    connect(txtZeit_, &QLineEdit::textEdited, this, [this](const QString& t) { w_.txtZeit = t; });
-    tmrSuche_ = new QTimer(this);
-    tmrSuche_->setInterval(100);
-    connect(tmrSuche_, &QTimer::timeout, this, [this]() { run([&]() { w_.tmrSuche_Timer(); }); });
-    connect(&w_, &ui::Window::changed, this, &AutoSetzenView::refresh);
-    refresh();
-    resize(640, 420);
+    return buttons;
 }
 
 void AutoSetzenView::run(const std::function<void()>& handler) {
@@ -143,9 +150,7 @@ void AutoSetzenView::refresh() {
     }
     gruendeCaption_->setVisible(!w_.lblGruende.isEmpty());
     lblGruende_->setVisible(!w_.lblGruende.isEmpty());
-    for (const ui::Command& c : w_.commands())
-        if (auto* b = findChild<QPushButton*>(c.name))
-            b->setEnabled(c.enabled);
+    showEnabled(w_, this);
     if (running && !tmrSuche_->isActive())
         tmrSuche_->start();
     else if (!running)

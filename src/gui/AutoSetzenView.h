@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -32,6 +34,9 @@ protected:
     void reject() override;
 
 private:
+    QHBoxLayout* buildSettings();
+    QGridLayout* buildEvaluations();
+    QHBoxLayout* buildButtons();
     void refresh();
     void run(const std::function<void()>& handler);
 

@@ -2,6 +2,7 @@
 
 #include "gui/ColumnListView.h"
 #include "gui/ComboBoxView.h"
+#include "gui/CommandButtons.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
 #include "placement/Layouts.h"
@@ -411,11 +412,8 @@ QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
     for (const ui::Command& b : w_.commands()) {
         if (!b.parent.isEmpty() || !b.handler)
             continue;
-        auto* button = new QPushButton(b.caption, this);
-        button->setObjectName(b.name);
+        QPushButton* button = commandButton(w_, b, host_, this);
         button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this,
-                [this, name = b.name]() { run([&]() { w_.click(name); }); });
         if (b.name == QLatin1String("cmdS2K")) {
             toList = button;
             continue;

@@ -38,9 +38,38 @@ void SetzenK::cmdAutoS_Click() {
         takeOver(window.model(), window.result()->placement, window.result()->assignment);
 }
 
-void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
-                       const blocking::Assignment& a) {
-    ui::Grid& g = grdSchienen;
+namespace {
+
+// The entries of the cohort's courses as loading makes them: name and school year by course.
+using CourseNames = QHash<int, std::pair<QString, QString>>;
+
+CourseNames courseNames(db::Connection& c, const blocking::Model& m, const QString& schjId) {
+    CourseNames named;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_SCHJ FROM kurs WHERE "
+                                        "KS_SCHJ = ? ORDER BY KS_ID"),
+                         {schjId});
+    while (q.next()) {
+        const int k = m.courseIndex(q.value(0).toString());
+        if (k >= 0 && !named.contains(k))
+            named.insert(k, {q.value(1).toString(), q.value(2).toString()});
+    }
+    return named;
+}
+
+// What a plan places: the cohort's courses with hours, as fitToGrid leaves them.
+bool planned(const blocking::Model& m, const CourseNames& named, int k) {
+    return k >= 0 && m.courses[k].own && m.courses[k].hours > 0 && named.contains(k);
+}
+
+QString entryOf(const blocking::Model& m, const CourseNames& named, int k, int hours) {
+    const auto& [bez, schj] = named.value(k);
+    return CourseEntry::format(bez, hours, schj, m.courses[k].key);
+}
+
+} // namespace
+
+SetzenK::AutoUndo SetzenK::snapshot(const blocking::Model& m) const {
+    const ui::Grid& g = grdSchienen;
     AutoUndo undo;
     undo.courseField = m.courseField;
     for (int row = 0; row < g.Rows(); ++row) {
@@ -50,78 +79,32 @@ void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
     }
     undo.fixed = fixiert;
     undo.lnKurse = LNKurse.lines();
+    return undo;
+}
 
+void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
+                       const blocking::Assignment& a) {
+    AutoUndo undo = snapshot(m);
     db::Connection c(s_.databasePath());
-    // The entries of the cohort's courses as loading makes them (name, school year, key).
-    QHash<int, std::pair<QString, QString>> named;
-    {
-        QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_SCHJ FROM kurs WHERE "
-                                            "KS_SCHJ = ? ORDER BY KS_ID"),
-                             {s_.SchjID});
-        while (q.next()) {
-            const int k = m.courseIndex(q.value(0).toString());
-            if (k >= 0 && !named.contains(k))
-                named.insert(k, {q.value(1).toString(), q.value(2).toString()});
-        }
-    }
-    const auto entry = [&](int k, int hours) {
-        const auto& [bez, schj] = named.value(k);
-        return CourseEntry::format(bez, hours, schj, m.courses[k].key);
-    };
-    // Courses the plan places: the cohort's with hours, as fitToGrid leaves them.
-    const auto planned = [&](int k) {
-        return k >= 0 && m.courses[k].own && m.courses[k].hours > 0 && named.contains(k);
-    };
-
-    // Each column's new entries and marks.
-    std::vector<QStringList> columns(g.Cols());
+    const CourseNames named = courseNames(c, m, s_.SchjID);
     FixedEntries fixed;
-    for (int col = 0; col < g.Cols(); ++col) {
-        const qint64 railId = val(RailHeader::key(g.TextMatrix(0, col)));
-        int r = -1;
-        for (size_t i = 0; i < m.rails.size() && r < 0; ++i)
-            if (m.rails[i].id == railId)
-                r = static_cast<int>(i);
-        std::vector<char> present(m.courses.size(), 0);
-        for (int row = 1; row < g.Rows(); ++row) {
-            const QString& cell = g.TextMatrix(row, col);
-            if (cell.isEmpty())
-                continue;
-            const QString key = CourseEntry::key(cell);
-            const int k = m.courseIndex(key);
-            if (r < 0 || !planned(k)) {
-                columns[col] << cell;
-                fixed.set(col, key, fixiert.has(col, key));
-            } else if (p.rails[k].has(r)) {
-                columns[col] << cell;
-                fixed.set(col, key, p.fixed[k].has(r));
-                present[k] = 1;
-            }
-        }
-        if (r < 0)
-            continue;
-        for (size_t k = 0; k < m.courses.size(); ++k) {
-            if (!planned(static_cast<int>(k)) || present[k] || !p.rails[k].has(r))
-                continue;
-            columns[col] << entry(static_cast<int>(k), RailHeader::hours(g.TextMatrix(0, col)));
-            fixed.set(col, m.courses[k].key, p.fixed[k].has(r));
-        }
-    }
+    const std::vector<QStringList> columns = plannedColumns(m, p, named, fixed);
     // LNKurse: other courses' lines as they stand, the cohort's with the hours left.
     QStringList waiting;
     for (const QString& line : LNKurse.lines())
-        if (!planned(m.courseIndex(CourseEntry::key(line))))
+        if (!planned(m, named, m.courseIndex(CourseEntry::key(line))))
             waiting << line;
     for (size_t k = 0; k < m.courses.size(); ++k) {
-        if (!planned(static_cast<int>(k)))
+        if (!planned(m, named, static_cast<int>(k)))
             continue;
         const int rest = m.courses[k].hours - m.placedHours(p, static_cast<int>(k));
         if (rest > 0)
-            waiting << entry(static_cast<int>(k), rest);
+            waiting << entryOf(m, named, static_cast<int>(k), rest);
     }
 
     undo.changes = blocking::writeCourses(c, m, a);
 
+    ui::Grid& g = grdSchienen;
     int longest = 0;
     for (const QStringList& entries : columns)
         longest = std::max(longest, static_cast<int>(entries.size()));
@@ -138,6 +121,49 @@ void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
     undo_ = std::move(undo);
     setEnabled(QStringLiteral("menuBearbRueck"), true);
     emit changed();
+}
+
+std::vector<QStringList>
+SetzenK::plannedColumns(const blocking::Model& m, const blocking::Placement& p,
+                        const QHash<int, std::pair<QString, QString>>& named,
+                        FixedEntries& fixed) const {
+    // Each column's new entries and marks: what the plan does not place stays, the cohort's
+    // courses stand where the plan puts them.
+    const ui::Grid& g = grdSchienen;
+    std::vector<QStringList> columns(g.Cols());
+    for (int col = 0; col < g.Cols(); ++col) {
+        const qint64 railId = val(RailHeader::key(g.TextMatrix(0, col)));
+        int r = -1;
+        for (size_t i = 0; i < m.rails.size() && r < 0; ++i)
+            if (m.rails[i].id == railId)
+                r = static_cast<int>(i);
+        std::vector<char> present(m.courses.size(), 0);
+        for (int row = 1; row < g.Rows(); ++row) {
+            const QString& cell = g.TextMatrix(row, col);
+            if (cell.isEmpty())
+                continue;
+            const QString key = CourseEntry::key(cell);
+            const int k = m.courseIndex(key);
+            if (r < 0 || !planned(m, named, k)) {
+                columns[col] << cell;
+                fixed.set(col, key, fixiert.has(col, key));
+            } else if (p.rails[k].has(r)) {
+                columns[col] << cell;
+                fixed.set(col, key, p.fixed[k].has(r));
+                present[k] = 1;
+            }
+        }
+        if (r < 0)
+            continue;
+        for (size_t k = 0; k < m.courses.size(); ++k) {
+            if (!planned(m, named, static_cast<int>(k)) || present[k] || !p.rails[k].has(r))
+                continue;
+            columns[col] << entryOf(m, named, static_cast<int>(k),
+                                    RailHeader::hours(g.TextMatrix(0, col)));
+            fixed.set(col, m.courses[k].key, p.fixed[k].has(r));
+        }
+    }
+    return columns;
 }
 
 void SetzenK::menuBearbRueck_Click() {

@@ -6,6 +6,7 @@
 #include "placement/Moves.h"
 #include "placement/SetzenK.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 #include "ui/Host.h"
 
 #include <QSet>
@@ -14,13 +15,10 @@
 
 namespace placement {
 
+using platform::blank;
+using platform::kCrLf;
+
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
-
-bool blank(const QVariant& v) {
-    return v.isNull() || v.toString().trimmed().isEmpty();
-}
 
 // The nearest whole number; halves go to the even neighbour (2.5 gives 2, 3.5 gives 4).
 int roundHalfEven(double x) {

@@ -16,12 +16,6 @@
 
 namespace placement {
 
-namespace {
-
-const QString kTitle = QStringLiteral("Kurs- und Blockbildung");
-
-} // namespace
-
 // Sets the row count to one more than the longest rail, keeping at least `atLeast` rows, with the
 // header row fixed while there are entry rows. MaxKvS moves the current column; it is put back,
 // so the next command still works on the rail the planner chose.
@@ -82,8 +76,8 @@ void SetzenK::cmdBlock_Click() {
         }
     const QString header = g.TextMatrix(0, col);
     const int hours = RailHeader::hours(header);
-    const std::optional<QString> answer =
-        host_.inputBox(QStringLiteral("Stundenzahl der Schiene:"), kTitle, QString::number(hours));
+    const std::optional<QString> answer = host_.inputBox(QStringLiteral("Stundenzahl der Schiene:"),
+                                                         ui::kTitle, QString::number(hours));
     if (!answer || answer->trimmed().isEmpty())
         return;
     const int newHours = val(*answer);
@@ -260,7 +254,7 @@ void SetzenK::cmdKursL_Click() {
     const ui::Answer answer =
         host_.message({QStringLiteral("Wollen Sie den Kurs ") + CourseEntry::name(entry) +
                            QStringLiteral(" wirklich löschen?"),
-                       kTitle, ui::Icon::Question, ui::Buttons::YesNo, 1, std::nullopt});
+                       ui::kTitle, ui::Icon::Question, ui::Buttons::YesNo, 1, std::nullopt});
     if (answer == ui::Answer::No)
         return;
     c.exec(QStringLiteral("DELETE FROM kurs WHERE KS_ID = ?"), {id});

@@ -5,6 +5,7 @@
 #include "db/Statement.h"
 #include "placement/Layouts.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 #include "ui/Host.h"
 
 #include <QHash>
@@ -12,14 +13,10 @@
 
 namespace placement {
 
+using platform::blank;
+using platform::kCrLf;
+
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
-
-// A field without a value: NULL, or nothing but blanks.
-bool blank(const QVariant& v) {
-    return v.isNull() || v.toString().trimmed().isEmpty();
-}
 
 QString field(const QSqlQuery& q, int i) {
     return q.value(i).toString();
@@ -45,6 +42,14 @@ QString choicesOfCourseSql(const char* courseField) {
 SetzenK::SetzenK(platform::RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("SetzenK"), QStringLiteral("Setzen der Kurse")), s_(s),
       host_(host) {
+    setUpCommands();
+    followCounts();
+    grdSchienen.onClick = [this] { grdSchienen_Click(); };
+    grdSchienen.onSelChange = [this] { grdSchienen_SelChange(); };
+    grdSchienen.onDblClick = [this] { grdSchienen_DblClick(); };
+}
+
+void SetzenK::setUpCommands() {
     // Every command ends by bringing the evaluation up to date, also when it failed midway.
     const auto handler = [this](void (SetzenK::*f)(), Effect e) {
         return [this, f, e] {
@@ -116,6 +121,9 @@ SetzenK::SetzenK(platform::RunState& s, ui::Host& host)
         {QStringLiteral("menuBearbRueck"), QStringLiteral("&Rückgängig"), bearb, false,
          handler(&SetzenK::menuBearbRueck_Click, Auto)},
     });
+}
+
+void SetzenK::followCounts() {
     // The counts follow their lists, whatever emptied or filled them.
     const auto follow = [this](ui::ListBox& list, QString& count) {
         const auto update = [&list, &count] { count = QString::number(list.count()); };
@@ -126,9 +134,6 @@ SetzenK::SetzenK(platform::RunState& s, ui::Host& host)
     follow(LSchueler, lblSchueler);
     follow(LSchImBlock, lblSchImBlock);
     follow(LKollisionen, lblKollisionen);
-    grdSchienen.onClick = [this] { grdSchienen_Click(); };
-    grdSchienen.onSelChange = [this] { grdSchienen_SelChange(); };
-    grdSchienen.onDblClick = [this] { grdSchienen_DblClick(); };
 }
 
 SetzenK::~SetzenK() = default;

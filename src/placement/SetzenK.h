@@ -257,7 +257,7 @@ public:
     // retries or chooses another file); so does "Nein" to the question whether to overwrite what
     // another program saved meanwhile. Once the window may close, later calls do nothing, so the
     // view and the caller may both call it.
-    enum class Closing { Close, KeepOpen };
+    using Closing = ui::Closing;
     [[nodiscard]] Closing Form_Unload();
     // Writes the grid into ckkurs of the connection's database in one transaction: the rows of
     // rails of other school years stay, the others are replaced by the grid's entries (CK_FIX
@@ -291,6 +291,12 @@ private:
         QStringList lnKurse;
     };
     std::optional<AutoUndo> undo_;
+    AutoUndo snapshot(const blocking::Model& m) const;
+    std::vector<QStringList> plannedColumns(const blocking::Model& m, const blocking::Placement& p,
+                                            const QHash<int, std::pair<QString, QString>>& named,
+                                            FixedEntries& fixed) const;
+    void setUpCommands();
+    void followCounts();
     void dropUndo();
     // After students moved by a plan or its undoing: the lists show none, the counts are new.
     void studentsChanged(db::Connection& c);

@@ -327,18 +327,19 @@ void SetzenK::GKursStUp(db::Connection& c) {
 }
 
 void SetzenK::zaehleSchueler(db::Connection& c) {
-    // One pass over the choice rows; a row naming the course in both year fields counts once,
-    // as in AnzBelKurs.
-    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_KS_ID_12, BG_KS_ID_13 FROM belegung"));
+    // Counted by the database along the indexes of the two year fields; a row naming the course
+    // in both counts once, as in AnzBelKurs.
     schuelerJeKurs.clear();
     countsStale_ = false;
-    while (q.next()) {
-        const QString k12 = field(q, 0);
-        const QString k13 = field(q, 1);
-        if (!q.isNull(0))
-            ++schuelerJeKurs[k12];
-        if (!q.isNull(1) && (q.isNull(0) || k13.compare(k12, Qt::CaseInsensitive) != 0))
-            ++schuelerJeKurs[k13];
+    for (const QString& sql :
+         {QStringLiteral("SELECT BG_KS_ID_12, count(*) FROM belegung WHERE BG_KS_ID_12 IS NOT NULL "
+                         "GROUP BY BG_KS_ID_12"),
+          QStringLiteral("SELECT BG_KS_ID_13, count(*) FROM belegung WHERE BG_KS_ID_13 IS NOT NULL "
+                         "AND (BG_KS_ID_12 IS NULL OR BG_KS_ID_13 <> BG_KS_ID_12) "
+                         "GROUP BY BG_KS_ID_13")}) {
+        QSqlQuery q = c.exec(sql);
+        while (q.next())
+            schuelerJeKurs[field(q, 0)] += q.value(1).toInt();
     }
 }
 

@@ -1,5 +1,6 @@
 #include "gui/ChooserView.h"
 
+#include "gui/CommandButtons.h"
 #include "gui/ListBoxView.h"
 #include "gui/QtHost.h"
 #include "placement/frmK.h"
@@ -41,20 +42,14 @@ ChooserView::ChooserView(placement::frmK& w, QtHost& host, QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    auto* ok = new QPushButton(w_.cmdOKCaption, this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(w_.cmdCancelCaption, this);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    cancel->setAutoDefault(false);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    for (QPushButton* b : commandButtons(w_, host_, this)) {
+        // "&Ok" is the default button.
+        b->setDefault(b->objectName() == QLatin1String("cmdOK"));
+        b->setAutoDefault(b->isDefault());
+        buttons->addWidget(b);
+    }
     layout->addLayout(buttons);
 
-    connect(ok, &QPushButton::clicked, this,
-            [this]() { ui::runCommand(host_, [&]() { w_.cmdOK_Click(); }); });
-    connect(cancel, &QPushButton::clicked, this,
-            [this]() { ui::runCommand(host_, [&]() { w_.cmdCancel_Click(); }); });
     connect(list, &QListView::doubleClicked, this,
             [this]() { ui::runCommand(host_, [&]() { w_.cmdOK_Click(); }); });
     connect(&w_, &ui::Window::changed, this, &ChooserView::refresh);
@@ -69,12 +64,12 @@ void ChooserView::refresh() {
 }
 
 void ChooserView::closeEvent(QCloseEvent* e) {
-    w_.Form_Unload();
+    ui::runCommand(host_, [&]() { w_.Form_Unload(); });
     QDialog::closeEvent(e);
 }
 
 void ChooserView::reject() {
-    w_.Form_Unload();
+    ui::runCommand(host_, [&]() { w_.Form_Unload(); });
     QDialog::reject();
 }
 

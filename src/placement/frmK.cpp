@@ -8,7 +8,13 @@ namespace placement {
 
 frmK::frmK(SetzenK& caller, ui::Host& host)
     : ui::Window(QStringLiteral("frmK"), QStringLiteral("Kursauswahl")), caller_(caller),
-      host_(host) {}
+      host_(host) {
+    setCommands(
+        {{QStringLiteral("cmdOK"), QStringLiteral("&Ok"), {}, true, [this] { cmdOK_Click(); }},
+         {QStringLiteral("cmdCancel"), QStringLiteral("&Abbruch"), {}, true, [this] {
+              cmdCancel_Click();
+          }}});
+}
 
 void frmK::cmdOK_Click() {
     const std::vector<int> selected = lstK.selectedRows();

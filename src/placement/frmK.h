@@ -16,7 +16,8 @@ class SetzenK;
 // "Kursauswahl": the chooser of "Kurs zuweisen". It offers the parallel courses of one course
 // (lstK, each line the course name, a blank and its key) and hands the chosen key back through
 // the placement window's lblNKurs: the key of the first selected line on "&Ok", "" on "&Abbruch".
-// Closing the window by its close box (or Escape) counts as "&Abbruch".
+// Closing the window by its close box (or Escape) counts as "&Abbruch". Its commands: cmdOK
+// "&Ok", cmdCancel "&Abbruch".
 class frmK : public ui::Window {
     Q_OBJECT
 public:
@@ -27,8 +28,6 @@ public:
     const QString Label2 = QStringLiteral("Index:");
     QString lblKi; // that course's key
     ui::ListBox lstK{false};
-    const QString cmdOKCaption = QStringLiteral("&Ok");
-    const QString cmdCancelCaption = QStringLiteral("&Abbruch");
 
     // "&Ok": with no line selected says "Kein Kurs ausgewählt" and stays open.
     void cmdOK_Click();

@@ -97,8 +97,8 @@ TEST_F(AssignCourse, OneChooserPerCourseInListOrderOffersTheParallelsStillToPlac
                      EXPECT_EQ(k.caption(), "Kursauswahl");
                      EXPECT_EQ(k.Label1, QString::fromUtf8("Alternativen für Kurs: "));
                      EXPECT_EQ(k.Label2, "Index:");
-                     EXPECT_EQ(k.cmdOKCaption, "&Ok");
-                     EXPECT_EQ(k.cmdCancelCaption, "&Abbruch");
+                     EXPECT_EQ(k.command("cmdOK")->caption, "&Ok");
+                     EXPECT_EQ(k.command("cmdCancel")->caption, "&Abbruch");
                      shown << k.lblK + "|" + k.lblKi + "|" + k.lstK.lines().join(",");
                      // The first line is preselected.
                      EXPECT_EQ(k.lstK.selectedRows(), std::vector<int>{0});

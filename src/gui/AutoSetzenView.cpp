@@ -158,12 +158,12 @@ void AutoSetzenView::refresh() {
 }
 
 void AutoSetzenView::closeEvent(QCloseEvent* e) {
-    w_.Form_Unload();
+    run([&]() { w_.Form_Unload(); });
     QDialog::closeEvent(e);
 }
 
 void AutoSetzenView::reject() {
-    w_.Form_Unload();
+    run([&]() { w_.Form_Unload(); });
     QDialog::reject();
 }
 

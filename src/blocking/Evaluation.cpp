@@ -10,8 +10,9 @@ namespace {
 
 constexpr double kEpsilon = 1e-6;
 
+// German texts write the decimal comma.
 QString decimal(double v) {
-    return QString::number(v, 'f', 2);
+    return QString::number(v, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
 } // namespace

@@ -265,5 +265,5 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
               QStringList({"Kollisionen (Schüler): 1", "Belegungen ohne Kurs: 3",
                            "Kurse außerhalb ihrer Grenzen: 1", "Kurse nicht gesetzt: 1",
                            "Größte Differenz: 4 (D1 D2 D3), Schranke 1",
-                           "Summe der Abweichungsquadrate: 8.00, Schranke 0.67"}));
+                           "Summe der Abweichungsquadrate: 8,00, Schranke 0,67"}));
 }

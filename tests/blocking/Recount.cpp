@@ -243,7 +243,8 @@ Printed parsePrinted(const QString& output, const QString& heading) {
         lines = at < 0 ? QStringList() : lines.mid(at + 1);
     }
     Printed p;
-    static const QRegularExpression number(QStringLiteral("^\\s*([^:]+): (-?[0-9.]+)(.*)$"));
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*([^:]+): (-?[0-9]+(?:,[0-9]+)?)(.*)$"));
     for (const QString& line : lines) {
         if (line.trimmed() == "optimal")
             p.optimal = true;
@@ -270,8 +271,8 @@ Printed parsePrinted(const QString& output, const QString& heading) {
                 p.group = rest.mid(open + 1, rest.indexOf(')') - open - 1);
             p.differenceBound = rest.section("Schranke ", 1).toInt();
         } else if (name == "Summe der Abweichungsquadrate") {
-            p.squaredDeviation = m.captured(2).toDouble();
-            p.deviationBound = rest.section("Schranke ", 1).toDouble();
+            p.squaredDeviation = QString(m.captured(2)).replace(',', '.').toDouble();
+            p.deviationBound = rest.section("Schranke ", 1).replace(',', '.').toDouble();
         }
     }
     return p;

@@ -89,13 +89,13 @@ const QStringList kBefore{"Kollisionen (Schüler): 0",
                           "Kurse außerhalb ihrer Grenzen: 0",
                           "Kurse nicht gesetzt: 2",
                           "Größte Differenz: 6 (M1 M2), Schranke 0",
-                          "Summe der Abweichungsquadrate: 18.00, Schranke 0.00"};
+                          "Summe der Abweichungsquadrate: 18,00, Schranke 0,00"};
 const QStringList kOptimal{"Kollisionen (Schüler): 0",
                            "Belegungen ohne Kurs: 0",
                            "Kurse außerhalb ihrer Grenzen: 0",
                            "Kurse nicht gesetzt: 0",
                            "Größte Differenz: 0 (M1 M2), Schranke 0",
-                           "Summe der Abweichungsquadrate: 0.00, Schranke 0.00",
+                           "Summe der Abweichungsquadrate: 0,00, Schranke 0,00",
                            "optimal"};
 
 } // namespace
@@ -287,7 +287,7 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
               (QStringList{"Kollisionen (Schüler): 0", "Belegungen ohne Kurs: 0",
                            "Kurse außerhalb ihrer Grenzen: 0", "Kurse nicht gesetzt: 1",
                            "Größte Differenz: 0 (M1 M2), Schranke 0",
-                           "Summe der Abweichungsquadrate: 0.00, Schranke 0.00"}));
+                           "Summe der Abweichungsquadrate: 0,00, Schranke 0,00"}));
     // "<" takes it back.
     g.click(1, 2);
     w.click("cmdS2K");
@@ -305,7 +305,7 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
               (QStringList{"Kollisionen (Schüler): 0", "Belegungen ohne Kurs: 0",
                            "Kurse außerhalb ihrer Grenzen: 0", "Kurse nicht gesetzt: 0",
                            "Größte Differenz: 0, Schranke 0",
-                           "Summe der Abweichungsquadrate: 0.00, Schranke 0.00", "optimal"}));
+                           "Summe der Abweichungsquadrate: 0,00, Schranke 0,00", "optimal"}));
 }
 
 TEST(AutoSetzen, TheDemoSchoolRoundTrip) {

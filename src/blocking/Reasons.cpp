@@ -92,16 +92,18 @@ Demand demandOf(const Model& m, const Freedom& f, const Assignment& a, const Stu
 // Why the demand cannot be met: the first reason found, or "".
 QString shortfall(const Model& m, const Placement& p, const RailStock& stock, const Demand& d) {
     if (d.hours > stock.allHours)
-        return QStringLiteral("Seine Kurse brauchen %1 Stunden, alle Schienen zusammen haben %2.")
+        return QStringLiteral(
+                   "Die gewählten Kurse brauchen %1 Stunden, alle Schienen zusammen haben %2.")
             .arg(d.hours)
             .arg(stock.allHours);
     if (d.rails > stock.count)
-        return QStringLiteral("Seine Kurse brauchen %1 Schienen, es gibt %2.")
+        return QStringLiteral("Die gewählten Kurse brauchen %1 Schienen, es gibt %2.")
             .arg(d.rails)
             .arg(stock.count);
     for (auto it = d.needs.constBegin(); it != d.needs.constEnd(); ++it)
         if (it.value() > stock.withHours.value(it.key()))
-            return QStringLiteral("Seine Kurse brauchen %1 Schienen mit %2 Stunden, es gibt %3.")
+            return QStringLiteral(
+                       "Die gewählten Kurse brauchen %1 Schienen mit %2 Stunden, es gibt %3.")
                 .arg(it.value())
                 .arg(it.key())
                 .arg(stock.withHours.value(it.key()));

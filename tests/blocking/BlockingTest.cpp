@@ -33,8 +33,9 @@ TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
 
     EXPECT_EQ(r.after.collisions, 1);
     EXPECT_FALSE(r.after.optimal);
-    EXPECT_EQ(r.reasons, QStringList{"Name1, Vor1: Seine Kurse brauchen 9 Stunden, alle Schienen "
-                                     "zusammen haben 6."});
+    EXPECT_EQ(r.reasons,
+              QStringList{"Name1, Vor1: Die gewählten Kurse brauchen 9 Stunden, alle Schienen "
+                          "zusammen haben 6."});
     EXPECT_EQ(h.railsOf(c1), h.railsOf(c3));
     EXPECT_NE(h.railsOf(c1), h.railsOf(c2));
     EXPECT_EQ(h.railsOf(c2).size(), 1);

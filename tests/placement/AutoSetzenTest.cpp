@@ -262,9 +262,10 @@ TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
     EXPECT_TRUE(a.result()->cancelled);
     EXPECT_EQ(a.lblNachherCaption, "Nachher");
     EXPECT_EQ(a.lblNachher.first(), "Kollisionen (Schüler): 1");
-    EXPECT_EQ(a.lblGruende,
-              QStringList{"Voll, Vera: Seine Kurse brauchen 12 Stunden, alle Schienen zusammen "
-                          "haben 9."});
+    EXPECT_EQ(
+        a.lblGruende,
+        QStringList{"Voll, Vera: Die gewählten Kurse brauchen 12 Stunden, alle Schienen zusammen "
+                    "haben 9."});
     EXPECT_TRUE(a.lblStand.startsWith("Abgebrochen nach ")) << a.lblStand.toStdString();
     EXPECT_TRUE(a.command("cmdUebernehmen")->enabled);
 }

@@ -100,7 +100,8 @@ MDIKundB::Search MDIKundB::searchDatabase() {
 
 void MDIKundB::Form_Load(const QString& commandLine) {
     s_.DatenPfad = QStringLiteral("D:\\bb\\");
-    s_.ProgPfad = progPfadFrom(platform::programDir());
+    if (s_.ProgPfad.isEmpty()) // a caller may name it, as an installation test does
+        s_.ProgPfad = progPfadFrom(platform::programDir());
     // An installed program's folder cannot take the pointer file: it is kept with the user's
     // configuration then.
     s_.pointerDir = commandLine.isEmpty() ? defaultPointerDir(s_.ProgPfad) : commandLine;

@@ -8,6 +8,7 @@
 #include "support/TestDb.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 using test::ScriptedHost;
@@ -261,6 +262,35 @@ TEST_F(StartUp, CommandLineNamesThePointerDirectoryUnchanged) {
     tmp.write("datenTCLASSK", db.toUtf8() + "\r\n");
     main.Form_Load(tmp.path("daten"));
     EXPECT_EQ(main.caption(), kCaption2009);
+}
+
+TEST_F(StartUp, AReadOnlyProgramFolderKeepsThePointerFileInTheUsersConfiguration) {
+    const QString config =
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/";
+    const QString db = goodDatabase();
+    // As installed: /proc takes no new file, not even from root.
+    state.ProgPfad = "/proc/";
+    host.onModal("frmHinwFehlt", [&](ui::Window& w) {
+        auto& f = dynamic_cast<app::frmHinwFehlt&>(w);
+        EXPECT_EQ(f.Label1, config);
+        f.cmdSeek_Click();
+    });
+    host.onOpenFile(db);
+    main.Form_Load(QString());
+    QFile pointer(config + "TCLASSK");
+    ASSERT_TRUE(pointer.open(QIODevice::ReadOnly));
+    EXPECT_EQ(pointer.readAll(), db.toUtf8() + "\r\n");
+
+    // The next start finds it there and asks nothing.
+    ScriptedHost h;
+    platform::RunState s;
+    s.ProgPfad = "/proc/";
+    app::MDIKundB next(s, h);
+    next.Form_Load(QString());
+    EXPECT_EQ(next.caption(), kCaption2009);
+    EXPECT_TRUE(h.fileDialogs.empty());
+    EXPECT_TRUE(h.messages.empty());
+    pointer.remove();
 }
 
 TEST_F(StartUp, ADamagedDatabaseShowsItsCauseAndOffersAnotherOrTheImport) {

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTranslator>
+#include <QTreeView>
 
 namespace gui {
 
@@ -108,6 +110,16 @@ bool loadGermanQtTranslation(QCoreApplication& app) {
     // Dates and numbers in Qt's dialogs the German way too.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     return true;
+}
+
+void preferGermanDates() {
+    // LC_ALL overrides every category; whoever set it chose on purpose.
+    if (!qEnvironmentVariableIsEmpty("LC_ALL"))
+        return;
+    const QByteArray time =
+        qEnvironmentVariableIsEmpty("LC_TIME") ? qgetenv("LANG") : qgetenv("LC_TIME");
+    if (!time.startsWith("de"))
+        qputenv("LC_TIME", "de_DE.UTF-8");
 }
 
 QString qtFilter(const QString& filter, int filterIndex, QString* selected) {
@@ -240,8 +252,14 @@ std::optional<QString> QtHost::fileDialog(const ui::FileDialog& d, bool save) {
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!selected.isEmpty())
         dialog.selectNameFilter(selected);
-    // Wide enough for the name, size, type and date of a file.
+    // Wide enough for the name, size, type and date of a file; those three in full.
     dialog.resize(860, 500);
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

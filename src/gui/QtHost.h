@@ -69,6 +69,10 @@ private:
 // Loads the German translation of Qt's own dialogs (qtbase_de of the system's Qt translations);
 // false when the catalogue is not installed.
 bool loadGermanQtTranslation(QCoreApplication& app);
+
+// Before the application exists: Qt's file dialog writes its dates in the system's language,
+// and a German program should not show "7 Dec".
+void preferGermanDates();
 // Widens a message box so that its title shows whole; titleWidth() is the width it keeps free.
 int titleWidth(const QString& title);
 void fitTitle(QMessageBox& box);

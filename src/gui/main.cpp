@@ -10,6 +10,7 @@
 #include <QTimer>
 
 int main(int argc, char** argv) {
+    gui::preferGermanDates();
     QApplication app(argc, argv);
     QApplication::setApplicationName(ui::kTitle);
     QApplication::setOrganizationName(QStringLiteral("Kollegstufe"));

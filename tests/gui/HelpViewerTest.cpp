@@ -12,6 +12,8 @@
 #include <QWindow>
 
 #include <gtest/gtest.h>
+#include <map>
+#include <optional>
 
 namespace {
 
@@ -94,4 +96,30 @@ TEST(QtHost, QtsOwnDialogsSpeakGerman) {
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Suchen in:");
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), "Datei&name:");
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+}
+
+TEST(QtHost, FileDialogDatesAreGermanUnlessTheUserChoseALanguageForAll) {
+    const auto set = [](const char* name, const char* value) {
+        value ? qputenv(name, value) : qunsetenv(name);
+    };
+    const auto timeAfter = [&](const char* all, const char* time, const char* lang) {
+        set("LC_ALL", all);
+        set("LC_TIME", time);
+        set("LANG", lang);
+        gui::preferGermanDates();
+        return qgetenv("LC_TIME");
+    };
+    std::map<const char*, std::optional<QByteArray>> before;
+    for (const char* name : {"LC_ALL", "LC_TIME", "LANG"})
+        if (qEnvironmentVariableIsSet(name))
+            before[name] = qgetenv(name);
+        else
+            before[name] = std::nullopt;
+    EXPECT_EQ(timeAfter(nullptr, nullptr, "C.UTF-8"), "de_DE.UTF-8");
+    EXPECT_EQ(timeAfter(nullptr, "en_GB.UTF-8", "de_DE.UTF-8"), "de_DE.UTF-8");
+    EXPECT_EQ(timeAfter(nullptr, "de_AT.UTF-8", "C"), "de_AT.UTF-8");
+    EXPECT_EQ(timeAfter(nullptr, nullptr, "de_CH.UTF-8"), "");
+    EXPECT_EQ(timeAfter("C.UTF-8", nullptr, "C"), "");
+    for (const auto& [name, value] : before)
+        set(name, value ? value->constData() : nullptr);
 }

@@ -73,7 +73,10 @@ expect_window "^TCLASSK fehlt!$"
 [ -e "$prefix/bin/TCLASSK" ] && fail "die Zeigerdatei steht im Programmordner"
 
 # The installed kubb writes the pointer file there; the program then opens that database.
-as_user "$prefix/bin/kubb" import --container "$source/data/demo/QZ.DBC" \
+# The demo container is copied: the source tree may be closed to the user.
+cp -r "$source/data/demo" "$tmp/orvid"
+chmod -R a+rX "$tmp/orvid"
+as_user "$prefix/bin/kubb" import --container "$tmp/orvid/QZ.DBC" \
   --school-year 2009/2010 --cohort 2009 --output "$tmp/daten/BB.MDB" \
   --pointer-dir "$pointer_dir" >/dev/null
 [ -f "$pointer_dir/TCLASSK" ] || fail "keine Zeigerdatei in $pointer_dir"

@@ -18,10 +18,11 @@ Statement Statement::insert(Connection& c, const QString& table, const QStringLi
     QStringList marks;
     for (qsizetype i = 0; i < fields.size(); ++i)
         marks << QStringLiteral("?");
-    const QString sql = fields.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                                         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                               .arg(table, fields.join(QStringLiteral(", ")),
-                                                    marks.join(QStringLiteral(", ")));
+    const QString sql =
+        fields.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(table, fields.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
     return Statement(c, sql, table, fields);
 }
 

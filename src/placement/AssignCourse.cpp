@@ -96,7 +96,6 @@ std::vector<int> writeDecisions(SetzenK& w, const std::vector<Decision>& decisio
 } // namespace
 
 void SetzenK::cmdKzw_Click() {
-    countsStale_ = true;
     const std::vector<int> selected = LSchueler.selectedRows();
     if (selected.empty()) {
         // "Blockbilduung" is verbatim.

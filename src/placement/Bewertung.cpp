@@ -48,6 +48,16 @@ void SetzenK::afterCommand(Effect e) noexcept {
         dropUndo();
     studentsStale_ = studentsStale_ || e == Effect::Students || e == Effect::Auto;
     coursesStale_ = coursesStale_ || e == Effect::Courses;
+    // Counted once the command is through: "Schiene auffüllen" still moves students after it
+    // listed them.
+    if (e == Effect::Students || e == Effect::Courses) {
+        try {
+            db::Connection c(s_.databasePath());
+            zaehleSchueler(c);
+        } catch (const std::exception&) {
+            countsStale_ = true; // the next click on LNKurse counts again
+        }
+    }
     Bewerten();
 }
 

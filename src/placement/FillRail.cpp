@@ -34,7 +34,6 @@ int roundHalfEven(double x) {
 } // namespace
 
 void SetzenK::cmdSchA_Click() {
-    countsStale_ = true;
     const std::optional<RailSelection> rails = railsToFill();
     if (!rails)
         return;

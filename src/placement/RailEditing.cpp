@@ -235,7 +235,6 @@ void SetzenK::menuBearbFix_Click() {
 }
 
 void SetzenK::cmdKursL_Click() {
-    countsStale_ = true;
     const std::vector<int> selected = LNKurse.selectedRows();
     if (selected.empty())
         return;

@@ -30,7 +30,6 @@ struct SetzenK::CollisionLookups {
 };
 
 void SetzenK::cmdKollbs_Click() {
-    countsStale_ = true;
     const RailTable rails = selectedRailTable();
     {
         ui::Busy busy(host_);

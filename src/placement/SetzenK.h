@@ -307,7 +307,7 @@ private:
     bool coursesStale_ = true;
     void GKursStUp(db::Connection& c);
     void zaehleSchueler(db::Connection& c);
-    // Set by the commands that move students: LNKurse_Click counts afresh.
+    // Set when counting after a command failed: LNKurse_Click counts afresh.
     bool countsStale_ = true;
     // Grid editing: the row count fitted to the longest rail (at least atLeast), a column's
     // entries taken out from the top, entries put into a column from row 1.

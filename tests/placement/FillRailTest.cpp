@@ -331,7 +331,7 @@ TEST_F(EveningOut, ALargerCourseOffersToMoveItsSurplusToTheFirstParallelInTheLis
     // Par2 stands first in the list, Par1 is first among the parallels.
     build(30, {20, 22, 24}, {4, 2, 3});
     s.host.onMessage(question(30, 24), ui::Answer::Yes);
-    w().cmdSchA_Click();
+    w().click("cmdSchA");
     ASSERT_EQ(s.host.messages.size(), 1u);
     EXPECT_EQ(s.host.messages[0].icon, ui::Icon::Question);
     EXPECT_EQ(s.host.messages[0].buttons, ui::Buttons::YesNo);
@@ -343,6 +343,7 @@ TEST_F(EveningOut, ALargerCourseOffersToMoveItsSurplusToTheFirstParallelInTheLis
     // The first rows of the course moved, the listed student with them.
     EXPECT_EQ(choices().at(0), "1|ST0001|KS0003|<null>");
     EXPECT_EQ(count(0), "024");
+    EXPECT_EQ(w().schuelerJeKurs.value(parallels[1]), 28) << "the list's counts follow the moves";
 }
 
 TEST_F(EveningOut, NoKeepsTheCourseAsItIs) {

@@ -68,7 +68,6 @@ void computeBounds(const Model& m, Group& g) {
         none.push_back(-1);
     }
     std::vector<int> sizes = evenSizes(g.total, least, most);
-    g.limitsReachable = !sizes.empty();
     if (sizes.empty())
         sizes = evenSizes(g.total, loads, none);
     long long squares = 0;

@@ -84,8 +84,7 @@ struct Group {
     int differenceBound = 0;
     long long squareBound = 0; // least sum of the squared sizes (k times the squared deviation)
     double deviationBound = 0;
-    bool limitsReachable = true; // KS_MIN/KS_MAX can all hold at once by counting
-    QString label;               // the course names, as reports show the group
+    QString label; // the course names, as reports show the group
 };
 
 // Where the courses stand: per course the rails it is on, and those of them marked fixed.

@@ -4,6 +4,8 @@
 #include "db/Database.h"
 #include "db/Statement.h"
 
+#include <stdexcept>
+
 namespace blocking {
 
 void writePlacement(db::Connection& c, const Model& m, const Placement& p) {
@@ -76,10 +78,14 @@ std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const 
     return changes;
 }
 
-void undoCourses(db::Connection& c, const Model& m, const std::vector<CourseChange>& changes) {
+void undoCourses(db::Connection& c, const QString& courseField,
+                 const std::vector<CourseChange>& changes) {
+    // The field goes into the statement's text: only the two course fields may.
+    if (courseField != QLatin1String("BG_KS_ID_12") && courseField != QLatin1String("BG_KS_ID_13"))
+        throw std::invalid_argument("undoCourses: no course field");
     db::Transaction tx(c);
     db::Statement set(
-        c, QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(m.courseField));
+        c, QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(courseField));
     for (const CourseChange& change : changes)
         set.run({change.before, change.bgId});
     tx.commit();

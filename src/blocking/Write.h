@@ -29,7 +29,8 @@ struct CourseChange {
 std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const Assignment& a);
 
 // Puts back what writeCourses replaced, in one transaction.
-void undoCourses(db::Connection& c, const Model& m, const std::vector<CourseChange>& changes);
+void undoCourses(db::Connection& c, const QString& courseField,
+                 const std::vector<CourseChange>& changes);
 
 // Placements and courses in one transaction.
 std::vector<CourseChange> write(db::Connection& c, const Model& m, const Placement& p,

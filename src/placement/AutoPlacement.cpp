@@ -103,6 +103,9 @@ void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
     }
 
     undo.changes = blocking::writeCourses(c, m, a);
+    // The students have moved: whatever fails from here, the way back is offered.
+    undo_ = std::move(undo);
+    setEnabled(QStringLiteral("menuBearbRueck"), true);
 
     ui::Grid& g = grdSchienen;
     int longest = 0;
@@ -118,8 +121,6 @@ void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
     LNKurse.setLines(waiting);
     SortLNKurse();
     studentsChanged(c);
-    undo_ = std::move(undo);
-    setEnabled(QStringLiteral("menuBearbRueck"), true);
     emit changed();
 }
 
@@ -131,12 +132,9 @@ SetzenK::plannedColumns(const blocking::Model& m, const blocking::Placement& p,
     // courses stand where the plan puts them.
     const ui::Grid& g = grdSchienen;
     std::vector<QStringList> columns(g.Cols());
+    const std::vector<int> railOf = railOfColumn(m);
     for (int col = 0; col < g.Cols(); ++col) {
-        const qint64 railId = val(RailHeader::key(g.TextMatrix(0, col)));
-        int r = -1;
-        for (size_t i = 0; i < m.rails.size() && r < 0; ++i)
-            if (m.rails[i].id == railId)
-                r = static_cast<int>(i);
+        const int r = railOf[col];
         std::vector<char> present(m.courses.size(), 0);
         for (int row = 1; row < g.Rows(); ++row) {
             const QString& cell = g.TextMatrix(row, col);
@@ -170,9 +168,7 @@ void SetzenK::menuBearbRueck_Click() {
     if (!undo_)
         return;
     db::Connection c(s_.databasePath());
-    blocking::Model field;
-    field.courseField = undo_->courseField;
-    blocking::undoCourses(c, field, undo_->changes);
+    blocking::undoCourses(c, undo_->courseField, undo_->changes);
     ui::Grid& g = grdSchienen;
     g.setRows(static_cast<int>(undo_->cells.size()));
     for (int row = 0; row < g.Rows(); ++row)

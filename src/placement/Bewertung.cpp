@@ -94,18 +94,26 @@ void SetzenK::Bewerten() {
     emit changed();
 }
 
+std::vector<int> SetzenK::railOfColumn(const blocking::Model& m) const {
+    const ui::Grid& g = grdSchienen;
+    QHash<qint64, int> railById;
+    for (size_t r = 0; r < m.rails.size(); ++r)
+        railById.insert(m.rails[r].id, static_cast<int>(r));
+    std::vector<int> railOf(g.Cols(), -1);
+    for (int col = 0; col < g.Cols(); ++col)
+        railOf[col] = railById.value(val(RailHeader::key(g.TextMatrix(0, col))), -1);
+    return railOf;
+}
+
 void SetzenK::fitToGrid(blocking::Model& m) const {
     const ui::Grid& g = grdSchienen;
-    QHash<qint64, int> columnOf; // BL_ID -> column
+    // A rail the grid does not show (one of ten hours and more) takes nothing.
+    const std::vector<int> railOf = railOfColumn(m);
+    for (blocking::Rail& r : m.rails)
+        r.hours = 0;
     for (int col = 0; col < g.Cols(); ++col)
-        columnOf.insert(val(RailHeader::key(g.TextMatrix(0, col))), col);
-    std::vector<int> railOf(g.Cols(), -1);
-    for (size_t r = 0; r < m.rails.size(); ++r) {
-        const auto it = columnOf.constFind(m.rails[r].id);
-        m.rails[r].hours = it == columnOf.constEnd() ? 0 : RailHeader::hours(g.TextMatrix(0, *it));
-        if (it != columnOf.constEnd())
-            railOf[*it] = static_cast<int>(r);
-    }
+        if (railOf[col] >= 0)
+            m.rails[railOf[col]].hours = RailHeader::hours(g.TextMatrix(0, col));
     for (blocking::Course& k : m.courses)
         if (k.hours >= 10)
             k.hours = 0;

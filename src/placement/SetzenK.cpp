@@ -451,7 +451,6 @@ void SetzenK::LNKurse_Click() {
         lines = studentLines(c, courses, entries);
     }
     LSchueler.setLines(lines);
-    lblSchueler = QString::number(lines.size());
     if (entries.empty()) {
         lblKoll.clear();
         emit changed();
@@ -473,7 +472,6 @@ void SetzenK::LNKurse_Click() {
         collisions << CollisionLine::format(e.name, names, e.bgIds, e.koVfpId);
     }
     LKollisionen.setLines(collisions);
-    lblKollisionen = QString::number(collisions.size());
     lblKoll.clear();
     txtMld.clear();
     emit changed();
@@ -530,7 +528,6 @@ void SetzenK::UpListen() {
         }
     }
     LSchImBlock.setLines(lines);
-    lblSchImBlock = QString::number(lines.size());
     emit changed();
 }
 

@@ -107,6 +107,8 @@ public:
     // courses as the grid shows them (a rail the grid leaves out takes nothing, a course of
     // more hours than the workspace places stays as it stands), the fixed marks with them.
     void fitToGrid(blocking::Model& m) const;
+    // Per grid column the model's rail shown there, -1 for none.
+    std::vector<int> railOfColumn(const blocking::Model& m) const;
 
     // The buttons (no parent) and the menu "&Bearbeiten" with its items are the window's
     // commands (commands(), click, setEnabled).

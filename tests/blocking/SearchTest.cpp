@@ -104,6 +104,6 @@ TEST(Search, WritingTheStudentsCoursesCanBeUndoneExactly) {
     const std::vector<blocking::CourseChange> changes = blocking::writeCourses(c, m, r.assignment);
     ASSERT_FALSE(changes.empty());
     EXPECT_NE(test::rowsOf(path, all), before);
-    blocking::undoCourses(c, m, changes);
+    blocking::undoCourses(c, m.courseField, changes);
     EXPECT_EQ(test::rowsOf(path, all), before);
 }

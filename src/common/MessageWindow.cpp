@@ -35,12 +35,16 @@ void frmFMld::cmddrucken_Click() {
     job->printLine(caption());
     job->setBold(false);
     job->printLine(QString());
-    QStringList lines = txtFMld.split(platform::kCrLf);
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (const QString& l : lines)
+    for (const QString& l : lines())
         job->printLine(l);
     job->endDoc();
+}
+
+QStringList frmFMld::lines() const {
+    QStringList out = txtFMld.split(platform::kCrLf);
+    if (!out.isEmpty() && out.last().isEmpty())
+        out.removeLast();
+    return out;
 }
 
 void frmFMld::cmdgelesen_Click() {

@@ -22,6 +22,7 @@ public:
     enum class LineLayout { Text, Belegungen };
     LineLayout lineLayout = LineLayout::Text;
     void appendLine(const QString& line); // adds the line and CR LF
+    QStringList lines() const;            // the text's lines, without the CR LF
 
     // "&drucken": prints the text on the default printer and ends the job.
     void cmddrucken_Click();

@@ -6,7 +6,6 @@
 #include "gui/QtHost.h"
 #include "ui/Command.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -41,11 +40,6 @@ AKursPhView::AKursPhView(exporter::frmAKursPh& w, QtHost& host, QWidget* parent)
 void AKursPhView::refresh() {
     setWindowTitle(w_.caption());
     showEnabled(w_, this);
-}
-
-void AKursPhView::closeEvent(QCloseEvent* e) {
-    ui::runCommand(host_, [&]() { w_.Form_Unload(); });
-    QDialog::closeEvent(e);
 }
 
 void AKursPhView::reject() {

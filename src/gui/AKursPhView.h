@@ -18,7 +18,6 @@ public:
     AKursPhView(exporter::frmAKursPh& w, QtHost& host, QWidget* parent);
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
     void reject() override;
 
 private:

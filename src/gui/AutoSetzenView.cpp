@@ -5,7 +5,6 @@
 #include "placement/frmAutoSetzen.h"
 #include "ui/Command.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -143,10 +142,11 @@ void AutoSetzenView::refresh() {
     lblVorher_->setText(w_.lblVorher.join(QLatin1Char('\n')));
     lblNachherCaption_->setText(w_.lblNachherCaption);
     lblNachher_->setText(w_.lblNachher.join(QLatin1Char('\n')));
-    if (lblGruende_->count() != w_.lblGruende.size() ||
-        (lblGruende_->count() > 0 && lblGruende_->item(0)->text() != w_.lblGruende.first())) {
+    // Rebuilt only when the reasons changed, so that a scrolled list stays where it is.
+    if (shownGruende_ != w_.lblGruende) {
+        shownGruende_ = w_.lblGruende;
         lblGruende_->clear();
-        lblGruende_->addItems(w_.lblGruende);
+        lblGruende_->addItems(shownGruende_);
     }
     gruendeCaption_->setVisible(!w_.lblGruende.isEmpty());
     lblGruende_->setVisible(!w_.lblGruende.isEmpty());
@@ -155,11 +155,6 @@ void AutoSetzenView::refresh() {
         tmrSuche_->start();
     else if (!running)
         tmrSuche_->stop();
-}
-
-void AutoSetzenView::closeEvent(QCloseEvent* e) {
-    run([&]() { w_.Form_Unload(); });
-    QDialog::closeEvent(e);
 }
 
 void AutoSetzenView::reject() {

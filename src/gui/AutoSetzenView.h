@@ -30,7 +30,6 @@ public:
     AutoSetzenView(placement::frmAutoSetzen& w, QtHost& host, QWidget* parent);
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
     void reject() override;
 
 private:
@@ -52,6 +51,7 @@ private:
     QLabel* lblNachher_ = nullptr;
     QLabel* gruendeCaption_ = nullptr;
     QListWidget* lblGruende_ = nullptr;
+    QStringList shownGruende_; // what lblGruende_ shows
     QTimer* tmrSuche_ = nullptr;
 };
 

@@ -1,12 +1,12 @@
 #include "gui/BlKuListenView.h"
 
+#include "gui/ComboBoxView.h"
 #include "gui/CommandButtons.h"
 #include "gui/ListBoxView.h"
 #include "gui/QtHost.h"
 #include "printing/frmBlKuListen.h"
 #include "ui/Command.h"
 
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,10 +27,9 @@ BlKuListenView::BlKuListenView(printing::frmBlKuListen& w, QtHost& host, QWidget
     layout->addWidget(label1, 0, 0, 1, 2);
 
     layout->addWidget(new QLabel(w_.Label2, this), 1, 0);
-    cohorts_ = new QComboBox(this);
-    cohorts_->setObjectName(QStringLiteral("cmbKollJahrg"));
-    cohorts_->setModel(&w_.cmbKollJahrg);
-    layout->addWidget(cohorts_, 2, 0);
+    auto* cohorts = new ComboBoxView(w_.cmbKollJahrg, this);
+    cohorts->setObjectName(QStringLiteral("cmbKollJahrg"));
+    layout->addWidget(cohorts, 2, 0);
 
     layout->addWidget(new QLabel(w_.Label3, this), 1, 1);
     auto* rails = new ListBoxView(w_.lstBlock, this);
@@ -56,10 +55,8 @@ BlKuListenView::BlKuListenView(printing::frmBlKuListen& w, QtHost& host, QWidget
     layout->setRowStretch(4, 1);
     layout->setColumnStretch(1, 1);
 
-    connect(cohorts_, &QComboBox::activated, this, [this](int i) {
-        w_.cmbKollJahrg.setCurrent(i);
-        ui::runCommand(host_, [&]() { w_.cmbKollJahrg_Click(); });
-    });
+    connect(cohorts, &ComboBoxView::clicked, this,
+            [this]() { ui::runCommand(host_, [&]() { w_.cmbKollJahrg_Click(); }); });
     connect(optHoch_, &QRadioButton::clicked, this,
             [this]() { ui::runCommand(host_, [&]() { w_.optHoch_Click(); }); });
     connect(optQuer_, &QRadioButton::clicked, this,
@@ -71,7 +68,6 @@ BlKuListenView::BlKuListenView(printing::frmBlKuListen& w, QtHost& host, QWidget
 
 void BlKuListenView::refresh() {
     setWindowTitle(w_.caption());
-    cohorts_->setCurrentIndex(w_.cmbKollJahrg.currentIndex());
     optHoch_->setChecked(w_.optHoch);
     optQuer_->setChecked(w_.OptQuer);
     showEnabled(w_, this);

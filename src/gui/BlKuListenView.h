@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-class QComboBox;
 class QRadioButton;
 
 namespace printing {
@@ -24,7 +23,6 @@ private:
     void refresh();
     printing::frmBlKuListen& w_;
     QtHost& host_;
-    QComboBox* cohorts_;
     QRadioButton* optHoch_;
     QRadioButton* optQuer_;
 };

@@ -6,7 +6,6 @@
 #include "placement/frmK.h"
 #include "ui/Command.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -61,11 +60,6 @@ void ChooserView::refresh() {
     setWindowTitle(w_.caption());
     lblK_->setText(w_.lblK);
     lblKi_->setText(w_.lblKi);
-}
-
-void ChooserView::closeEvent(QCloseEvent* e) {
-    ui::runCommand(host_, [&]() { w_.Form_Unload(); });
-    QDialog::closeEvent(e);
 }
 
 void ChooserView::reject() {

@@ -20,7 +20,6 @@ public:
     ChooserView(placement::frmK& w, QtHost& host, QWidget* parent);
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
     void reject() override;
 
 private:

@@ -49,7 +49,6 @@ class ColumnListView : public QTreeView {
 public:
     ColumnListView(ui::ListBox& list, ListColumns columns, QWidget* parent);
 
-    ui::ListBox& list() const { return list_; }
     void fieldsChanged();
 
 signals:

@@ -4,14 +4,12 @@
 #include "gui/CommandButtons.h"
 #include "gui/ListBoxView.h"
 #include "gui/QtHost.h"
-#include "gui/SetzenKView.h"
 #include "gui/ShellViews.h"
 #include "import/ErzKuB.h"
 #include "placement/Layouts.h"
 #include "platform/Text.h"
 #include "ui/Command.h"
 
-#include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -109,11 +107,6 @@ void ErzKuBView::refresh() {
     label4_->setText(w_.Label4);
 }
 
-void ErzKuBView::closeEvent(QCloseEvent* e) {
-    ui::runCommand(host_, [&]() { w_.Form_Unload(); });
-    QDialog::closeEvent(e);
-}
-
 void ErzKuBView::reject() {
     ui::runCommand(host_, [&]() { w_.Form_Unload(); });
     QDialog::reject();
@@ -164,9 +157,7 @@ void FMldView::refresh() {
     text_->setPlainText(QString(w_.txtFMld).replace(platform::kCrLf, QStringLiteral("\n")));
     if (!table_)
         return;
-    QStringList lines = w_.txtFMld.split(platform::kCrLf);
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    const QStringList lines = w_.lines();
     int courses = 0;
     for (const QString& l : lines)
         courses =

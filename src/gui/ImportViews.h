@@ -26,7 +26,6 @@ public:
     ErzKuBView(importer::ErzKuB& w, QtHost& host, QWidget* parent);
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
     void reject() override;
 
 private:

@@ -527,21 +527,6 @@ const QString kGeometryKey = QStringLiteral("SetzenK/geometry");
 
 } // namespace
 
-void keepOnScreen(QWidget* w) {
-    QScreen* screen = QGuiApplication::screenAt(w->geometry().center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    QRect r = w->geometry();
-    r.setWidth(std::min(r.width(), area.width()));
-    r.setHeight(std::min(r.height(), area.height()));
-    r.moveLeft(std::clamp(r.left(), area.left(), area.right() - r.width() + 1));
-    r.moveTop(std::clamp(r.top(), area.top(), area.bottom() - r.height() + 1));
-    w->setGeometry(r);
-}
-
 void SetzenKView::restoreGeometryOrMaximise() {
     const QByteArray saved = QSettings().value(kGeometryKey).toByteArray();
     if (!saved.isEmpty() && restoreGeometry(saved) && !(windowState() & Qt::WindowMaximized)) {

@@ -98,8 +98,4 @@ private:
     QVBoxLayout* bewertung_ = nullptr;
 };
 
-// Places a window so that it lies wholly on the available area of its screen, shrinking it
-// where it is larger.
-void keepOnScreen(QWidget* w);
-
 } // namespace gui

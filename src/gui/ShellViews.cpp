@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace gui {
 
@@ -161,6 +162,21 @@ HinwFehltView::HinwFehltView(app::frmHinwFehlt& w, QtHost& host, QWidget* parent
 void HinwFehltView::closeEvent(QCloseEvent* e) {
     ui::runCommand(host_, [&]() { w_.Form_Unload(); });
     QDialog::closeEvent(e);
+}
+
+void keepOnScreen(QWidget* w) {
+    QScreen* screen = QGuiApplication::screenAt(w->geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QRect r = w->geometry();
+    r.setWidth(std::min(r.width(), area.width()));
+    r.setHeight(std::min(r.height(), area.height()));
+    r.moveLeft(std::clamp(r.left(), area.left(), area.right() - r.width() + 1));
+    r.moveTop(std::clamp(r.top(), area.top(), area.bottom() - r.height() + 1));
+    w->setGeometry(r);
 }
 
 } // namespace gui

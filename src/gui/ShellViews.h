@@ -65,4 +65,8 @@ void registerViews(QtHost& host);
 // The fixed-pitch font the lists and the status line use: Courier New where installed.
 QFont courierNew(int pointSize = 10);
 
+// Places a window so that it lies wholly on the available area of its screen, shrinking it
+// where it is larger.
+void keepOnScreen(QWidget* w);
+
 } // namespace gui

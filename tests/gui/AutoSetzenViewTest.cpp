@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -136,6 +137,14 @@ TEST_F(DemoWorkspace, TheAutoSetzenWindowShowsItsProgressAndResult) {
     EXPECT_EQ(view->findChild<QLabel*>("lblNachher")->text(), a.lblNachher.join('\n'));
     EXPECT_TRUE(uebernehmen->isEnabled());
     save(view, "AutoSetzen-done.png");
+    // The reasons follow the window, also when only a later line changed.
+    auto* reasons = view->findChild<QListWidget*>("lblGruende");
+    for (const QString second : {"zwei", "drei"}) {
+        a.lblGruende = QStringList{"eins", second};
+        emit a.changed();
+        ASSERT_EQ(reasons->count(), 2);
+        EXPECT_EQ(reasons->item(1)->text(), second);
+    }
     uebernehmen->click();
     EXPECT_TRUE(a.accepted());
     delete view;

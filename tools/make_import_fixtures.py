@@ -26,7 +26,8 @@ rules/ - the transfer rules, for the school year 2009/2010:
 - block: seven rails of 2009/2010 with the keys "    31" to "    37" (the seventh gets BL_ID 7
   in the new file), one of 2008/2009 ("    40").
 - ckkurs: course 1 on rail 31; courses 3 and 4 on rail 37; course 1 on rail 40 (another school
-  year: keeps its key); course 10 on rail 31 (course never imported: dropped).
+  year: keeps its key); course 10 on rail 31 (course never imported: dropped); course 3 on no
+  rail (blank key: kept, no rail's).
 - beleg_gk: seven choices; Ernst's (2007) is not imported with any selection.
 
 teacher_twice/ - as rules/, with a third teacher whose LE_KUERZ "Mü" repeats the first one's.
@@ -141,7 +142,7 @@ def rules():
     t['block'] = rails + [(key(40), PREV, 'GK1', 'Grundkurse 1 (Vorjahr)', 3, 10)]
     t['ckkurs'] = [(key(1), key(31), key(1)), (key(2), key(37), key(3)),
                    (key(3), key(37), key(4)), (key(4), key(40), key(1)),
-                   (key(5), key(31), key(10))]
+                   (key(5), key(31), key(10)), (key(6), '', key(3))]
     t['beleg_gk'] = [(key(1), key(1), key(1), '', key(1), 'S'),
                      (key(2), key(1), '', '', key(2), 'L'),
                      (key(3), key(2), '', '', key(1), 'S'),

@@ -429,6 +429,8 @@ void Transfers::BereinigeBlCk() {
         QSqlQuery q =
             target_.exec(QStringLiteral("SELECT CK_ID, CK_BL_ID FROM ckkurs ORDER BY CK_ID"));
         while (q.next()) {
+            if (q.value(1).isNull())
+                continue; // on no rail: no other school year's either
             const auto it = railKey.constFind(q.value(1).toString().toUpper());
             if (it != railKey.constEnd())
                 placements.emplace_back(q.value(0).toLongLong(), *it);

@@ -30,6 +30,7 @@
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace gui {
 
@@ -160,11 +161,7 @@ RailGridView::RailGridView(ui::Grid& g, std::function<void(const std::function<v
     // A press on a rail header marks the whole rail; dragging over headers marks several.
     connect(horizontalHeader(), &QHeaderView::sectionPressed, this, [this](int c) {
         setFocus();
-        run_([&]() {
-            g_.click(0, c);
-            if (g_.Rows() > 1)
-                g_.extendSelection(g_.Rows() - 1, c);
-        });
+        run_([&]() { g_.selectColumn(c); });
         updateMarks();
     });
     connect(horizontalHeader(), &QHeaderView::sectionEntered, this, [this](int c) {
@@ -224,9 +221,7 @@ void RailGridView::mouseDoubleClickEvent(QMouseEvent* e) {
     updateMarks();
 }
 
-// The arrows move the current cell and select it, as a click does; with Shift they move the
-// selection's far corner, as a shift-click does. Course rows only: the headers are reached by
-// mouse.
+// The arrows move the grid's current cell or selection; the view follows the cell moved to.
 void RailGridView::keyPressEvent(QKeyEvent* e) {
     int dRow = 0;
     int dCol = 0;
@@ -250,22 +245,10 @@ void RailGridView::keyPressEvent(QKeyEvent* e) {
     e->accept();
     if (g_.Cols() == 0)
         return;
-    const int firstRow = g_.Rows() > 1 ? 1 : 0;
-    const int lastRow = g_.Rows() - 1;
     const bool extend = e->modifiers() & Qt::ShiftModifier;
-    // The corner that moves: the current cell, or with Shift the selection's corner opposite it.
-    int row = g_.Row();
-    int col = g_.Col();
-    if (extend) {
-        row = g_.SelStartRow() == g_.Row() ? g_.SelEndRow() : g_.SelStartRow();
-        col = g_.SelStartCol() == g_.Col() ? g_.SelEndCol() : g_.SelStartCol();
-    }
-    row = std::clamp(std::max(row, firstRow) + dRow, firstRow, lastRow);
-    col = std::clamp(col + dCol, 0, g_.Cols() - 1);
-    if (extend)
-        run_([&]() { g_.extendSelection(row, col); });
-    else
-        run_([&]() { g_.click(row, col); });
+    int row = 0;
+    int col = 0;
+    run_([&]() { std::tie(row, col) = g_.moveBy(dRow, dCol, extend); });
     if (row >= 1)
         scrollTo(model()->index(row - 1, col));
     else

@@ -191,6 +191,31 @@ void Grid::extendSelection(int row, int col) {
         onSelChange();
 }
 
+std::pair<int, int> Grid::moveBy(int dRow, int dCol, bool extend) {
+    if (cols_ == 0)
+        return {row_, col_};
+    const int firstRow = rows_ > 1 ? 1 : 0;
+    int row = row_;
+    int col = col_;
+    if (extend) {
+        row = selStartRow_ == row_ ? selEndRow_ : selStartRow_;
+        col = selStartCol_ == col_ ? selEndCol_ : selStartCol_;
+    }
+    row = std::clamp(std::max(row, firstRow) + dRow, firstRow, rows_ - 1);
+    col = std::clamp(col + dCol, 0, cols_ - 1);
+    if (extend)
+        extendSelection(row, col);
+    else
+        click(row, col);
+    return {row, col};
+}
+
+void Grid::selectColumn(int col) {
+    click(0, col);
+    if (rows_ > 1)
+        extendSelection(rows_ - 1, col);
+}
+
 void Grid::doubleClick(int row, int col) {
     if (row < 0 || row >= rows_ || col < 0 || col >= cols_)
         return;

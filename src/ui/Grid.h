@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace ui {
@@ -68,6 +69,12 @@ public:
     // Extends the selection from the current cell to (row, col), as a drag or shift-click does.
     void extendSelection(int row, int col);
     void doubleClick(int row, int col);
+    // An arrow key: moves the current cell and selects it, as a click; with extend the
+    // selection's corner opposite the current cell moves, as a shift-click. Course rows only
+    // (the fixed row is reached by mouse). Returns the cell moved to.
+    std::pair<int, int> moveBy(int dRow, int dCol, bool extend);
+    // A press on a column's header: the column's cells from the first row down.
+    void selectColumn(int col);
 
     // The events, set by the window that owns the grid.
     std::function<void()> onClick;

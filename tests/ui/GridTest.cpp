@@ -79,6 +79,24 @@ TEST_F(GridTest, GesturesMoveCurrentCellAndSelectionThenRaiseTheirEvent) {
     EXPECT_EQ(events.size(), 3);
 }
 
+TEST_F(GridTest, ArrowsMoveTheCellOrTheSelectionsFarCornerAndAHeaderMarksItsColumn) {
+    g.click(1, 1);
+    EXPECT_EQ(g.moveBy(-1, 0, false), (std::pair{1, 1})) << "the fixed row is not reached";
+    EXPECT_EQ(g.moveBy(1, 5, false), (std::pair{2, 2})) << "kept inside the grid";
+    EXPECT_EQ(selection(), (std::array<int, 4>{2, 2, 2, 2}));
+    // With Shift the corner opposite the current cell moves; the current cell stays.
+    EXPECT_EQ(g.moveBy(1, -1, true), (std::pair{3, 1}));
+    EXPECT_EQ(g.moveBy(0, -1, true), (std::pair{3, 0}));
+    EXPECT_EQ(selection(), (std::array<int, 4>{2, 3, 0, 2}));
+    EXPECT_EQ(g.Row(), 2);
+    EXPECT_EQ(g.Col(), 2);
+
+    g.selectColumn(1);
+    EXPECT_EQ(selection(), (std::array<int, 4>{0, 3, 1, 1}));
+    EXPECT_EQ(g.Row(), 0);
+    EXPECT_EQ(g.Col(), 1);
+}
+
 TEST_F(GridTest, TheModelShowsTheRowsBelowTheFixedRowsAndTheFixedRowAsHeader) {
     EXPECT_EQ(g.rowCount(), 3);
     EXPECT_EQ(g.columnCount(), 3);

@@ -348,7 +348,7 @@ QVBoxLayout* SetzenKView::buildCourses() {
                                 QString::number(w_.schuelerJeKurs.value(CourseEntry::key(l)))};
          },
          {1, 2},
-         {5, 1, 3}},
+         {CourseEntry::kNameWidth, 1, 3}}, // one digit of hours, three of students
         this);
     lnKurse_->setObjectName(QStringLiteral("LNKurse"));
     connect(lnKurse_, &ColumnListView::clicked, this,
@@ -424,7 +424,7 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
                                 StudentLine::courseName(l)};
          },
          {},
-         {11, 2, 5}},
+         {StudentLine::kNameWidth, StudentLine::kClassWidth, CourseEntry::kNameWidth}},
         this);
     lSchueler->setObjectName(QStringLiteral("LSchueler"));
     right->addWidget(lSchueler, 2);
@@ -438,7 +438,7 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
                                 return QStringList{BlockLine::courseName(l), BlockLine::name(l)};
                             },
                             {},
-                            {5, 12}},
+                            {CourseEntry::kNameWidth, BlockLine::kNameWidth}},
                            this);
     lSchImBlock->setObjectName(QStringLiteral("LSchImBlock"));
     right->addWidget(lSchImBlock, 2);
@@ -455,7 +455,7 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
              return QStringList{CollisionLine::name(l), names.join(QLatin1Char(' '))};
          },
          {},
-         {9, 11}},
+         {CollisionLine::kNameWidth, 2 * CourseEntry::kNameWidth + 1}}, // two courses at least
         this);
     lKollisionen->setObjectName(QStringLiteral("LKollisionen"));
     connect(lKollisionen, &ColumnListView::clicked, this,

@@ -49,8 +49,9 @@ struct RailHeader {
 // Course entry: a grid cell of rows 1.. and a line of LNKurse, 21 characters:
 // 1-5 course name (KS_BEZ), 6 blank, 7 hours, 8 blank, 9-14 KS_SCHJ, 15 blank, 16-21 KS_VFP_ID.
 struct CourseEntry {
+    static constexpr int kNameWidth = 5;
     static QString format(const QString& bez, int hours, const QString& schj, const QString& key);
-    static QString name(const QString& e) { return e.left(5); }
+    static QString name(const QString& e) { return e.left(kNameWidth); }
     // The name and its blank, as student lines compare it (characters 14-19 there).
     static QString nameAndBlank(const QString& e) { return e.left(6); }
     static int hours(const QString& e) { return val(e.mid(6, 1)); }
@@ -73,9 +74,11 @@ struct StudentLine {
     // name is fitted to 11, the parallel class to 2 characters.
     static QString format(const QString& name, const QString& parallelClass,
                           const QString& courseName, const QString& choice);
-    static QString name(const QString& l) { return l.left(11); }
-    static QString parallelClass(const QString& l) { return l.mid(11, 2); }
-    static QString courseName(const QString& l) { return l.mid(13, 5); }
+    static constexpr int kNameWidth = 11;
+    static constexpr int kClassWidth = 2;
+    static QString name(const QString& l) { return l.left(kNameWidth); }
+    static QString parallelClass(const QString& l) { return l.mid(kNameWidth, kClassWidth); }
+    static QString courseName(const QString& l) { return l.mid(13, CourseEntry::kNameWidth); }
     static QString courseNameAndBlank(const QString& l) { return l.mid(13, 6); }
     static QString bgIdText(const QString& l) { return l.mid(19, 6); }
     static int bgId(const QString& l) { return val(bgIdText(l)); }
@@ -91,8 +94,9 @@ struct CollisionLine {
     // name is fitted to 9; bgIds: the BG_IDs right-aligned in 6, concatenated.
     static QString format(const QString& name, const QString& courseNames, const QString& bgIds,
                           const QString& studentKey);
-    static QString name(const QString& l) { return l.left(9); }
-    static QString part(const QString& l) { return l.mid(10); }
+    static constexpr int kNameWidth = 9;
+    static QString name(const QString& l) { return l.left(kNameWidth); }
+    static QString part(const QString& l) { return l.mid(kNameWidth + 1); }
     static int choices(const QString& l) { return (static_cast<int>(part(l).size()) - 6) / 11; }
     static QString courseName(const QString& l, int m); // m counted from 0
     static QString bgIdText(const QString& l, int m);
@@ -104,8 +108,9 @@ struct CollisionLine {
 struct BlockLine {
     // name is fitted to 12.
     static QString format(const QString& courseName, const QString& name);
-    static QString courseName(const QString& l) { return l.left(5); }
-    static QString name(const QString& l) { return l.mid(6); }
+    static constexpr int kNameWidth = 12;
+    static QString courseName(const QString& l) { return l.left(CourseEntry::kNameWidth); }
+    static QString name(const QString& l) { return l.mid(CourseEntry::kNameWidth + 1); }
 };
 
 // Course names run together, 5 characters each, as LKKollegiat gives a student's courses (a

@@ -3,6 +3,10 @@
 #include "ui/Command.h"
 #include "ui/Window.h"
 
+#include <QAction>
+#include <QHash>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 
 namespace gui {
@@ -23,10 +27,36 @@ std::vector<QPushButton*> commandButtons(ui::Window& w, ui::Host& host, QWidget*
     return buttons;
 }
 
+void commandMenus(ui::Window& w, ui::Host& host, QMenuBar* bar) {
+    QHash<QString, QMenu*> menus;
+    for (const ui::Command& item : w.commands()) {
+        if (item.parent.isEmpty()) {
+            if (!item.handler)
+                menus.insert(item.name, bar->addMenu(item.caption));
+            continue;
+        }
+        QMenu* menu = menus.value(item.parent);
+        if (!menu)
+            continue;
+        if (item.caption == QLatin1String("-")) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* a = menu->addAction(item.caption);
+        a->setObjectName(item.name);
+        QObject::connect(a, &QAction::triggered, bar, [&w, &host, name = item.name]() {
+            ui::runCommand(host, [&]() { w.click(name); });
+        });
+    }
+}
+
 void showEnabled(const ui::Window& w, QWidget* view) {
-    for (const ui::Command& c : w.commands())
+    for (const ui::Command& c : w.commands()) {
         if (auto* button = view->findChild<QPushButton*>(c.name))
             button->setEnabled(c.enabled);
+        if (auto* action = view->findChild<QAction*>(c.name))
+            action->setEnabled(c.enabled);
+    }
 }
 
 } // namespace gui

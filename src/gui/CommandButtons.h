@@ -2,6 +2,7 @@
 
 #include <vector>
 
+class QMenuBar;
 class QPushButton;
 class QWidget;
 
@@ -20,7 +21,11 @@ QPushButton* commandButton(ui::Window& w, const ui::Command& c, ui::Host& host, 
 // One such button for each command of the window, in its order.
 std::vector<QPushButton*> commandButtons(ui::Window& w, ui::Host& host, QWidget* parent);
 
-// Every button of a command in the view shows whether the command is enabled.
+// The window's menus: a command without parent and handler is a menu, a command with a parent
+// its item ("-" a separator); an item runs its command through the command boundary.
+void commandMenus(ui::Window& w, ui::Host& host, QMenuBar* bar);
+
+// Every button and menu item of a command in the view shows whether the command is enabled.
 void showEnabled(const ui::Window& w, QWidget* view);
 
 } // namespace gui

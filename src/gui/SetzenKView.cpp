@@ -320,19 +320,7 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
 QMenuBar* SetzenKView::buildMenus() {
     // The window's commands with a parent are menu items; the parents are the menus.
     auto* menuBar = new QMenuBar(this);
-    QHash<QString, QMenu*> menus;
-    for (const ui::Command& item : w_.commands()) {
-        if (!item.parent.isEmpty()) {
-            if (QMenu* m = menus.value(item.parent)) {
-                QAction* a = m->addAction(item.caption);
-                a->setObjectName(item.name);
-                connect(a, &QAction::triggered, this,
-                        [this, name = item.name]() { run([&]() { w_.click(name); }); });
-            }
-        } else if (!item.handler) {
-            menus.insert(item.name, menuBar->addMenu(item.caption));
-        }
-    }
+    commandMenus(w_, host_, menuBar);
     return menuBar;
 }
 
@@ -549,12 +537,7 @@ void SetzenKView::refresh() {
     lblBewertung_->setText(w_.lblBewertung.join(QLatin1Char('\n')));
     optMKolEinfach_->setChecked(w_.optMKolEinfach);
     optMKolAlle_->setChecked(w_.optMKolAlle);
-    for (const ui::Command& c : w_.commands()) {
-        if (auto* button = findChild<QPushButton*>(c.name))
-            button->setEnabled(c.enabled);
-        if (auto* a = findChild<QAction*>(c.name))
-            a->setEnabled(c.enabled);
-    }
+    showEnabled(w_, this);
 }
 
 void SetzenKView::closeEvent(QCloseEvent* e) {

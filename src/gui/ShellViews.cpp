@@ -57,24 +57,7 @@ MainWindowView::MainWindowView(app::MDIKundB& w, QtHost& host) : w_(w), host_(ho
     statusBar()->setSizeGripEnabled(true);
     host_.setStatusLabel(label1);
 
-    QHash<QString, QMenu*> menus;
-    for (const ui::Command& item : w_.commands()) {
-        if (item.parent.isEmpty()) {
-            menus.insert(item.name, menuBar()->addMenu(item.caption));
-            continue;
-        }
-        QMenu* parent = menus.value(item.parent);
-        if (!parent)
-            continue;
-        if (item.caption == QLatin1String("-")) {
-            parent->addSeparator();
-            continue;
-        }
-        QAction* a = parent->addAction(item.caption);
-        a->setObjectName(item.name);
-        connect(a, &QAction::triggered, this,
-                [this, name = item.name]() { ui::runCommand(host_, [&]() { w_.click(name); }); });
-    }
+    commandMenus(w_, host_, menuBar());
     connect(&w_, &ui::Window::changed, this, &MainWindowView::refresh);
     resize(900, 620);
     refresh();
@@ -82,10 +65,7 @@ MainWindowView::MainWindowView(app::MDIKundB& w, QtHost& host) : w_(w), host_(ho
 
 void MainWindowView::refresh() {
     setWindowTitle(w_.caption());
-    for (QAction* a : findChildren<QAction*>()) {
-        if (const ui::Command* m = w_.command(a->objectName()))
-            a->setEnabled(m->enabled);
-    }
+    showEnabled(w_, this);
 }
 
 void MainWindowView::closeEvent(QCloseEvent* e) {

@@ -574,13 +574,18 @@ private:
         }
     }
 
-    void evenOutAll() {
-        journal_.clear();
-        old_.clear();
+    // Evens out the groups that are uneven; what it changes is journalled with the move.
+    void evenOutUneven() {
         work_ = uneven_;
         for (int g : work_)
             evenOut(g);
         refreshGroups();
+    }
+
+    void evenOutAll() {
+        journal_.clear();
+        old_.clear();
+        evenOutUneven();
     }
 
     // -------- moves
@@ -709,12 +714,8 @@ private:
             resolve(s);
         }
         refreshGroups();
-        if (conflictSum_ == 0) {
-            work_ = uneven_;
-            for (int g : work_)
-                evenOut(g);
-            refreshGroups();
-        }
+        if (conflictSum_ == 0)
+            evenOutUneven();
         return energy();
     }
 

@@ -38,6 +38,16 @@ void LiesSchj(RunState& s, ui::Host& host) {
     s.SchjBez = first.left(9);
 }
 
+QStringList coursePhases(db::Connection& c, qint64 startYear) {
+    QStringList phases;
+    for (const qint64 year : {startYear, startYear - 1})
+        if (!c.scalar(QStringLiteral("SELECT 1 FROM kolleg WHERE KO_KURSPH = ? LIMIT 1"),
+                      {QString::number(year)})
+                 .isNull())
+            phases << QString::number(year);
+    return phases;
+}
+
 void tellPointerReadOnly(ui::Host& host) {
     ui::tell(host, kPointerReadOnly, ui::Icon::Exclamation,
              QStringLiteral("Externes Zeugnisprogramm"));

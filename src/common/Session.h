@@ -4,7 +4,11 @@
 #include "ui/Window.h"
 
 #include <QString>
+#include <QStringList>
 
+namespace db {
+class Connection;
+}
 namespace ui {
 class Host;
 }
@@ -25,6 +29,17 @@ inline const QString kFilterMdb = QStringLiteral("Alle Datendateien (*.MDB)|*.MD
 inline const QString kNoData = QStringLiteral("Blockbildungsdateien enthalten noch keine Daten!");
 inline const QString kNoCoursePhases =
     QStringLiteral("Zum ausgewählten Schuljahr gibt es keine Kursphasen!");
+
+// The course phases of the school year that starts in startYear, in this order: that year, then
+// the year before, each when at least one student has it. The callers read startYear from the
+// designation themselves: the export as a key's number value, the windows as a whole number.
+QStringList coursePhases(db::Connection& c, qint64 startYear);
+
+// Whether the cohort of that course phase is in year group 12 in the school year schjBez: the
+// other cohort of the year is in year group 13.
+inline bool inYearGroup12(const QString& cohort, const QString& schjBez) {
+    return cohort == schjBez.left(4);
+}
 
 // The pointer file cannot be written (the file-error code 75): says so, under the title of the
 // box the system shows there.

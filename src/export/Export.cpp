@@ -43,7 +43,7 @@ void students(db::Connection& c, const platform::RunState& s, const QString& pha
     MerixFile& gk = m.files[1];
     // The cohort's year group 12 lay in an earlier school year when the phase is not the year
     // this one starts.
-    const bool year13 = phase != s.SchjBez.left(4);
+    const bool year13 = !common::inYearGroup12(phase, s.SchjBez);
     const QString year12 =
         year13 ? phase + QLatin1Char('/') + QString::number(numberValue(phase) + 1) : s.SchjBez;
     const QString keyPhase = trimBlanks(phase);
@@ -176,16 +176,7 @@ void placements(db::Connection& c, const platform::RunState& s, Merix& m) {
 } // namespace
 
 QStringList coursePhases(db::Connection& c, const QString& schjBez) {
-    QStringList phases;
-    const qint64 start = numberValue(schjBez.left(4));
-    for (int i = 0; i <= 1; ++i) {
-        const QString candidate = QString::number(start - i);
-        if (!c.scalar(QStringLiteral("SELECT 1 FROM kolleg WHERE KO_KURSPH = ? LIMIT 1"),
-                      {candidate})
-                 .isNull())
-            phases << candidate;
-    }
-    return phases;
+    return common::coursePhases(c, numberValue(schjBez.left(4)));
 }
 
 Merix buildMerix(db::Connection& c, const platform::RunState& s, const QString& phase,

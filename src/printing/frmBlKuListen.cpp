@@ -39,14 +39,8 @@ frmBlKuListen::frmBlKuListen(platform::RunState& s, ui::Host& host)
 void frmBlKuListen::Form_Load() {
     {
         db::Connection c(s_.databasePath());
-        const int year = s_.SchjBez.left(4).trimmed().toInt();
-        for (int i = 0; i <= 1; ++i) {
-            const QString cohort = QString::number(year - i);
-            if (c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM kolleg WHERE KO_KURSPH = ?)"),
-                         {cohort})
-                    .toBool())
-                cmbKollJahrg.addLine(cohort);
-        }
+        for (const QString& cohort : common::coursePhases(c, s_.SchjBez.left(4).trimmed().toInt()))
+            cmbKollJahrg.addLine(cohort);
     }
     if (cmbKollJahrg.count() == 0) {
         ui::tell(host_, common::kNoCoursePhases);
@@ -123,7 +117,7 @@ void frmBlKuListen::cmdDruck_Click() {
     }
     const QString cohort = cmbKollJahrg.text();
     // The other cohort of the school year is in year group 13.
-    const bool year13 = cohort != s_.SchjBez.left(4);
+    const bool year13 = !common::inYearGroup12(cohort, s_.SchjBez);
     const QString courseField =
         year13 ? QStringLiteral("BG_KS_ID_13") : QStringLiteral("BG_KS_ID_12");
 

@@ -55,6 +55,10 @@ void LiesSchj(RunState& s, ui::Host& host);
 [[nodiscard]] bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir,
                                   const QString& dir, const QString& file);
 
+// The school years of the database as the windows list them, in stored order: SJ_SCHJ, five
+// blanks, SJ_VFP_ID.
+QStringList schoolYearLines(db::Connection& c);
+
 // "Auswahl Schuljahr": lists the school years of the database; LiesSchj reads its first line.
 class frmASj : public ui::Window {
     Q_OBJECT

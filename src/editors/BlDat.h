@@ -85,9 +85,6 @@ public:
 
     // Whether a course is placed on the rail with this key.
     static bool BlBelegt(db::Connection& c, const QString& railKey);
-    static QString vFieldVal(const QVariant& value) {
-        return value.isNull() ? QString() : value.toString();
-    }
     // A run-time error of a command, as this window reports it.
     void ShowError(const std::exception& e);
 

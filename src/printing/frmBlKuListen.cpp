@@ -152,12 +152,13 @@ void frmBlKuListen::cmdDruck_Click() {
         const QSet<QString> own = coursesOf.value(students.value(0).toLongLong());
         QStringList cells;
         for (const Rail* rail : chosen) {
-            // The last of the rail's courses that the student attends.
+            // The last of the rail's courses that the student attends; the line cuts its
+            // designation to the column.
             QString cell;
             for (const PlacedCourse& course : rail->courses)
                 if (own.contains(foldKey(course.key)))
-                    cell = CourseList::courseCell(course.bez, course.key);
-            cells << CourseList::cellName(cell).left(5);
+                    cell = course.bez;
+            cells << cell;
         }
         job->setUnderline(true);
         job->printLine(CourseList::studentLine(

@@ -92,8 +92,6 @@ public:
     bool adding() const { return adding_; }
     int listPosition() const { return listPos_; }
     bool unloaded() const { return unloaded_; }
-    // The key of the rail shown, empty while none is.
-    const QString& shownKey() const { return shown_; }
 
     // The control names focusRequested uses: "cFieldData(2)" .. "cFieldData(4)", "lstBlock",
     // "UpdateButton".

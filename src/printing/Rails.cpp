@@ -4,7 +4,6 @@
 #include "db/Statement.h"
 #include "platform/Platform.h"
 #include "printing/Layouts.h"
-#include "ui/Host.h"
 
 #include <QFileInfo>
 

@@ -7,9 +7,6 @@
 namespace db {
 class Connection;
 }
-namespace ui {
-class Host;
-}
 
 namespace printing {
 

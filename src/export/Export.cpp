@@ -124,9 +124,9 @@ void rails(db::Connection& c, const platform::RunState& s, ui::Host& host, Merix
     finished(c, q);
 }
 
-// MERIX.CK: every placed course. A placement saved by the workspace (CK_VFP_ID set) finds its
-// rail by key as written, compared exactly; one left by the import by the number its key
-// holds, as the rail's BL_ID. Rails of every school year count.
+// MERIX.CK, appended to the files: every placed course. A placement saved by the workspace
+// (CK_VFP_ID set) finds its rail by key as written, compared exactly; one left by the import by
+// the number its key holds, as the rail's BL_ID. Rails of every school year count.
 void placements(db::Connection& c, const platform::RunState& s, Merix& m) {
     QHash<QString, QString> byKey;
     QHash<qint64, QString> byId;
@@ -163,8 +163,8 @@ void placements(db::Connection& c, const platform::RunState& s, Merix& m) {
     }
     finished(c, q);
     // Without placed courses the file holds the empty line alone.
-    MerixFile& ck = m.files[3];
-    ck = MerixFile(ck.name(), QStringLiteral("CK"), 7, !rows.empty());
+    MerixFile& ck =
+        m.files.emplace_back(QStringLiteral("MERIX.CK"), QStringLiteral("CK"), 7, !rows.empty());
     for (const Row& r : rows) {
         ck.record({{1, r.rail}, {2, r.course}},
                   QStringLiteral("Kurs ") + r.course + QStringLiteral(" auf Schiene ") + r.rail);
@@ -184,10 +184,10 @@ Merix buildMerix(db::Connection& c, const platform::RunState& s, const QString& 
     Merix m;
     m.files = {MerixFile(QStringLiteral("MERIX.KO"), QStringLiteral("KO"), 68),
                MerixFile(QStringLiteral("MERIX.GK"), QStringLiteral("GK"), 30),
-               MerixFile(QStringLiteral("MERIX.BL"), QStringLiteral("BL"), 5),
-               MerixFile(QStringLiteral("MERIX.CK"), QStringLiteral("CK"), 7)};
+               MerixFile(QStringLiteral("MERIX.BL"), QStringLiteral("BL"), 5)};
     students(c, s, phase, host, m);
     rails(c, s, host, m);
+    // MERIX.CK comes last, once it is known whether it has a header.
     placements(c, s, m);
     return m;
 }

@@ -112,7 +112,9 @@ void BlDat::tellNameTaken() {
 }
 
 void BlDat::show(db::Connection& c, const QString& key) {
+    const bool placed = !key.isEmpty() && BlBelegt(c, key);
     shown_ = key;
+    shownPlaced_ = placed;
     nameTakenTold_.clear();
     clearFields();
     QSqlQuery q = c.exec(
@@ -323,6 +325,7 @@ void BlDat::CancelButton_Click() {
         } else {
             editing_ = false;
             shown_.clear();
+            shownPlaced_ = false;
             clearFields();
             emit changed();
         }
@@ -351,6 +354,7 @@ void BlDat::deleteButton_Click() {
                 line = i;
         lstBlock.removeLine(line);
         shown_.clear();
+        shownPlaced_ = false;
         editing_ = false;
         if (lstBlock.count() == 0) {
             listPos_ = 0;
@@ -386,15 +390,12 @@ BlDat::KeyDecision BlDat::cFieldData_KeyPress(int index, QChar key, TextCursor& 
     guarded([&] {
         if (index < kBez || index > kStd)
             return;
-        if (editing_ && !shown_.isEmpty()) {
-            db::Connection c(s_.databasePath());
-            if (BlBelegt(c, shown_)) {
-                ui::tell(host_,
-                         QStringLiteral(
-                             "Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!"),
-                         ui::Icon::Critical, kTitleBlock);
-                return;
-            }
+        if (editing_ && shownPlaced_) {
+            ui::tell(
+                host_,
+                QStringLiteral("Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!"),
+                ui::Icon::Critical, kTitleBlock);
+            return;
         }
         if (!editing_ && !adding_)
             return;

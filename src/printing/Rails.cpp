@@ -31,4 +31,8 @@ QDateTime lastModified(const QString& databasePath) {
     return QFileInfo(platform::nativePath(databasePath)).lastModified();
 }
 
+QStringList fileHeader(const QString& databasePath) {
+    return fileHeaderLines(databasePath, lastModified(databasePath));
+}
+
 } // namespace printing

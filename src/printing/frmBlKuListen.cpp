@@ -74,9 +74,9 @@ void frmBlKuListen::OptQuer_Click() {
     emit changed();
 }
 
-void frmBlKuListen::printPageHeader(ui::PrintJob& job, const QString& cohort,
-                                    const QStringList& headers) {
-    for (const QString& line : fileHeaderLines(s_.databasePath(), lastModified(s_.databasePath())))
+void frmBlKuListen::printPageHeader(ui::PrintJob& job, const QStringList& fileLines,
+                                    const QString& cohort, const QStringList& headers) {
+    for (const QString& line : fileLines)
         job.printLine(line);
     job.printLine(QString());
     job.setBold(true);
@@ -141,13 +141,14 @@ void frmBlKuListen::cmdDruck_Click() {
     job->setFont(ui::kCourierNew, 8);
     job->setOrientation(OptQuer ? ui::Orientation::Landscape : ui::Orientation::Portrait);
     const int perPage = OptQuer ? kStudentsPerPageLandscape : kStudentsPerPagePortrait;
-    printPageHeader(*job, cohort, headers);
+    const QStringList fileLines = fileHeader(s_.databasePath());
+    printPageHeader(*job, fileLines, cohort, headers);
     int number = 0;
     while (students.next()) {
         ++number;
         if (number > 1 && (number - 1) % perPage == 0) {
             job->newPage();
-            printPageHeader(*job, cohort, headers);
+            printPageHeader(*job, fileLines, cohort, headers);
         }
         const QSet<QString> own = coursesOf.value(students.value(0).toLongLong());
         QStringList cells;

@@ -10,6 +10,14 @@ namespace common {
 using namespace platform;
 using ui::kTitle;
 
+QStringList schoolYearLines(db::Connection& c) {
+    QSqlQuery q = c.exec(QStringLiteral("SELECT SJ_SCHJ, SJ_VFP_ID FROM schjahr ORDER BY SJ_ID"));
+    QStringList lines;
+    while (q.next())
+        lines << q.value(0).toString() + QStringLiteral("     ") + q.value(1).toString();
+    return lines;
+}
+
 frmASj::frmASj(RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("frmASj"), QStringLiteral("Auswahl Schuljahr")), s_(s),
       host_(host) {}
@@ -17,10 +25,7 @@ frmASj::frmASj(RunState& s, ui::Host& host)
 void frmASj::Form_Load() {
     db::Connection c(s_.databasePath());
     lblDatei = s_.databasePath();
-    QSqlQuery q = c.exec(QStringLiteral("SELECT SJ_SCHJ, SJ_VFP_ID FROM schjahr ORDER BY SJ_ID"));
-    QStringList lines;
-    while (q.next())
-        lines << q.value(0).toString() + QStringLiteral("     ") + q.value(1).toString();
+    const QStringList lines = schoolYearLines(c);
     if (lines.isEmpty())
         ui::tell(host_, kNoData, ui::Icon::Exclamation, kTitle);
     lstASj.setLines(lines);
@@ -36,6 +41,16 @@ void LiesSchj(RunState& s, ui::Host& host) {
     const QString first = w.lstASj.line(0);
     s.SchjID = first.right(6);
     s.SchjBez = first.left(9);
+}
+
+QStringList coursePhases(db::Connection& c, qint64 startYear) {
+    QStringList phases;
+    for (const qint64 year : {startYear, startYear - 1})
+        if (!c.scalar(QStringLiteral("SELECT 1 FROM kolleg WHERE KO_KURSPH = ? LIMIT 1"),
+                      {QString::number(year)})
+                 .isNull())
+            phases << QString::number(year);
+    return phases;
 }
 
 void tellPointerReadOnly(ui::Host& host) {

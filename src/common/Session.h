@@ -4,7 +4,11 @@
 #include "ui/Window.h"
 
 #include <QString>
+#include <QStringList>
 
+namespace db {
+class Connection;
+}
 namespace ui {
 class Host;
 }
@@ -26,6 +30,17 @@ inline const QString kNoData = QStringLiteral("Blockbildungsdateien enthalten no
 inline const QString kNoCoursePhases =
     QStringLiteral("Zum ausgewählten Schuljahr gibt es keine Kursphasen!");
 
+// The course phases of the school year that starts in startYear, in this order: that year, then
+// the year before, each when at least one student has it. The callers read startYear from the
+// designation themselves: the export as a key's number value, the windows as a whole number.
+QStringList coursePhases(db::Connection& c, qint64 startYear);
+
+// Whether the cohort of that course phase is in year group 12 in the school year schjBez: the
+// other cohort of the year is in year group 13.
+inline bool inYearGroup12(const QString& cohort, const QString& schjBez) {
+    return cohort == schjBez.left(4);
+}
+
 // The pointer file cannot be written (the file-error code 75): says so, under the title of the
 // box the system shows there.
 void tellPointerReadOnly(ui::Host& host);
@@ -39,6 +54,10 @@ void LiesSchj(RunState& s, ui::Host& host);
 // nothing (a write-protected one says so first).
 [[nodiscard]] bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir,
                                   const QString& dir, const QString& file);
+
+// The school years of the database as the windows list them, in stored order: SJ_SCHJ, five
+// blanks, SJ_VFP_ID.
+QStringList schoolYearLines(db::Connection& c);
 
 // "Auswahl Schuljahr": lists the school years of the database; LiesSchj reads its first line.
 class frmASj : public ui::Window {

@@ -112,16 +112,18 @@ void BlDat::tellNameTaken() {
 }
 
 void BlDat::show(db::Connection& c, const QString& key) {
+    const bool placed = !key.isEmpty() && BlBelegt(c, key);
     shown_ = key;
+    shownPlaced_ = placed;
     nameTakenTold_.clear();
     clearFields();
     QSqlQuery q = c.exec(
         QStringLiteral("SELECT BL_BEZ, BL_NAME, BL_STD FROM block WHERE BL_VFP_ID = ? LIMIT 1"),
         {key});
     if (q.next()) {
-        cFieldData[kBez] = vFieldVal(q.value(0));
-        cFieldData[kName] = vFieldVal(q.value(1));
-        cFieldData[kStd] = vFieldVal(q.value(2));
+        cFieldData[kBez] = q.value(0).toString();
+        cFieldData[kName] = q.value(1).toString();
+        cFieldData[kStd] = q.value(2).toString();
     }
     emit changed();
 }
@@ -139,10 +141,8 @@ void BlDat::Form_Load() {
         db::Connection c(s_.databasePath());
         CombSJ.clear();
         lstBlock.clear();
-        QSqlQuery years =
-            c.exec(QStringLiteral("SELECT SJ_SCHJ, SJ_VFP_ID FROM schjahr ORDER BY SJ_ID"));
-        while (years.next())
-            CombSJ.addLine(railLine(vFieldVal(years.value(0)), vFieldVal(years.value(1))));
+        for (const QString& year : common::schoolYearLines(c))
+            CombSJ.addLine(year);
         if (CombSJ.count() == 0) {
             ui::tell(host_, common::kNoData, ui::Icon::Exclamation);
             return;
@@ -158,7 +158,7 @@ void BlDat::Form_Load() {
         QSqlQuery rails =
             c.exec(QStringLiteral("SELECT BL_BEZ, BL_VFP_ID FROM block ORDER BY BL_ID"));
         while (rails.next())
-            lstBlock.addLine(railLine(vFieldVal(rails.value(0)), vFieldVal(rails.value(1))));
+            lstBlock.addLine(railLine(rails.value(0).toString(), rails.value(1).toString()));
         if (lstBlock.count() == 0) {
             NewButton_Click();
             return;
@@ -210,8 +210,8 @@ bool BlDat::nameTaken(db::Connection& c, const QString& year, const QString& bez
         {year});
     const QString wanted = bez.trimmed();
     while (q.next())
-        if (vFieldVal(q.value(1)) != ownKey &&
-            vFieldVal(q.value(0)).trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
+        if (q.value(1).toString() != ownKey &&
+            q.value(0).toString().trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }
@@ -225,11 +225,11 @@ bool BlDat::saveShown() {
                          {shown_});
     if (!q.next())
         return true;
-    const QString year = vFieldVal(q.value(3));
+    const QString year = q.value(3).toString();
     // Only what the user changed is written: an untouched empty field keeps its NULL.
-    const bool bezChanged = vFieldVal(q.value(0)) != cFieldData[kBez];
-    const bool nameChanged = vFieldVal(q.value(1)) != cFieldData[kName];
-    const bool stdChanged = vFieldVal(q.value(2)) != cFieldData[kStd];
+    const bool bezChanged = q.value(0).toString() != cFieldData[kBez];
+    const bool nameChanged = q.value(1).toString() != cFieldData[kName];
+    const bool stdChanged = q.value(2).toString() != cFieldData[kStd];
     q.finish();
     if (!bezChanged && !nameChanged && !stdChanged)
         return true;
@@ -325,6 +325,7 @@ void BlDat::CancelButton_Click() {
         } else {
             editing_ = false;
             shown_.clear();
+            shownPlaced_ = false;
             clearFields();
             emit changed();
         }
@@ -353,6 +354,7 @@ void BlDat::deleteButton_Click() {
                 line = i;
         lstBlock.removeLine(line);
         shown_.clear();
+        shownPlaced_ = false;
         editing_ = false;
         if (lstBlock.count() == 0) {
             listPos_ = 0;
@@ -388,15 +390,12 @@ BlDat::KeyDecision BlDat::cFieldData_KeyPress(int index, QChar key, TextCursor& 
     guarded([&] {
         if (index < kBez || index > kStd)
             return;
-        if (editing_ && !shown_.isEmpty()) {
-            db::Connection c(s_.databasePath());
-            if (BlBelegt(c, shown_)) {
-                ui::tell(host_,
-                         QStringLiteral(
-                             "Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!"),
-                         ui::Icon::Critical, kTitleBlock);
-                return;
-            }
+        if (editing_ && shownPlaced_) {
+            ui::tell(
+                host_,
+                QStringLiteral("Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!"),
+                ui::Icon::Critical, kTitleBlock);
+            return;
         }
         if (!editing_ && !adding_)
             return;
@@ -460,9 +459,9 @@ void BlDat::cFieldData_LostFocus(int index) {
                 QStringLiteral("SELECT BL_BEZ, BL_SCHJ FROM block WHERE BL_VFP_ID = ? LIMIT 1"),
                 {shown_});
             // An unchanged designation is not checked again.
-            if (!q.next() || vFieldVal(q.value(0)) == cFieldData[kBez])
+            if (!q.next() || q.value(0).toString() == cFieldData[kBez])
                 return;
-            year = vFieldVal(q.value(1));
+            year = q.value(1).toString();
         }
         if (nameTaken(c, year, cFieldData[kBez], editing_ ? shown_ : QString())) {
             ui::tell(host_, kNameTaken, ui::Icon::Critical);

@@ -27,9 +27,10 @@ namespace editors {
 // rail is begun and on closing; a new rail is written by "Abs&peichern". Rails that already
 // carry courses (rows in ckkurs) take no key and cannot be deleted.
 //
-// The window keeps no database open: it remembers the shown rail's key and every command reads
-// and writes on its own connection. The key filter of the fields is here: the view forwards
-// each key with the field and the text cursor, and does what the filter decides.
+// The window keeps no database open: it remembers the shown rail's key and whether courses are
+// placed on it, and every command reads and writes on its own connection. The key filter of the
+// fields is here: the view forwards each key with the field and the text cursor, and does what the
+// filter decides.
 class BlDat : public ui::Window {
     Q_OBJECT
 public:
@@ -85,9 +86,6 @@ public:
 
     // Whether a course is placed on the rail with this key.
     static bool BlBelegt(db::Connection& c, const QString& railKey);
-    static QString vFieldVal(const QVariant& value) {
-        return value.isNull() ? QString() : value.toString();
-    }
     // A run-time error of a command, as this window reports it.
     void ShowError(const std::exception& e);
 
@@ -95,8 +93,6 @@ public:
     bool adding() const { return adding_; }
     int listPosition() const { return listPos_; }
     bool unloaded() const { return unloaded_; }
-    // The key of the rail shown, empty while none is.
-    const QString& shownKey() const { return shown_; }
 
     // The control names focusRequested uses: "cFieldData(2)" .. "cFieldData(4)", "lstBlock",
     // "UpdateButton".
@@ -125,6 +121,9 @@ private:
     platform::RunState& s_;
     ui::Host& host_;
     QString shown_; // BL_VFP_ID of the rail in the fields
+    // Courses are placed on the shown rail, so its fields take no key. Read when the rail is
+    // shown rather than on every key: nothing in this window places courses.
+    bool shownPlaced_ = false;
     bool editing_ = false;
     bool adding_ = false;
     int listPos_ = 0; // 1-based line of the rail last selected, 0 for none

@@ -109,15 +109,11 @@ void frmBeleg::setBack(ui::ComboBox& box, const QString& subject) {
 }
 
 void frmBeleg::Form_Load() {
-    const int y = s_.SchjBez.left(4).toInt();
     CmbKolJg.clear();
     {
         db::Connection c(s_.databasePath());
-        for (const int year : {y, y - 1})
-            if (!c.scalar(QStringLiteral("SELECT 1 FROM kolleg WHERE KO_KURSPH = ? LIMIT 1"),
-                          {QString::number(year)})
-                     .isNull())
-                CmbKolJg.addLine(QString::number(year));
+        for (const QString& cohort : common::coursePhases(c, s_.SchjBez.left(4).toInt()))
+            CmbKolJg.addLine(cohort);
     }
     if (CmbKolJg.count() == 0) {
         ui::tell(host_, common::kNoCoursePhases);
@@ -207,7 +203,8 @@ void frmBeleg::OeffneDaten() {
     Filling f(filling_);
     clearStudent();
     student_ = LstNavigator.line(LstNavigator.currentIndex()).right(6);
-    yg_ = CmbKolJg.text() == s_.SchjBez.left(4) ? QStringLiteral("12") : QStringLiteral("13");
+    yg_ = common::inYearGroup12(CmbKolJg.text(), s_.SchjBez) ? QStringLiteral("12")
+                                                             : QStringLiteral("13");
     db::Connection c(s_.databasePath());
 
     if (c.scalar(

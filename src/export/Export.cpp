@@ -43,7 +43,7 @@ void students(db::Connection& c, const platform::RunState& s, const QString& pha
     MerixFile& gk = m.files[1];
     // The cohort's year group 12 lay in an earlier school year when the phase is not the year
     // this one starts.
-    const bool year13 = phase != s.SchjBez.left(4);
+    const bool year13 = !common::inYearGroup12(phase, s.SchjBez);
     const QString year12 =
         year13 ? phase + QLatin1Char('/') + QString::number(numberValue(phase) + 1) : s.SchjBez;
     const QString keyPhase = trimBlanks(phase);
@@ -124,9 +124,9 @@ void rails(db::Connection& c, const platform::RunState& s, ui::Host& host, Merix
     finished(c, q);
 }
 
-// MERIX.CK: every placed course. A placement saved by the workspace (CK_VFP_ID set) finds its
-// rail by key as written, compared exactly; one left by the import by the number its key
-// holds, as the rail's BL_ID. Rails of every school year count.
+// MERIX.CK, appended to the files: every placed course. A placement saved by the workspace
+// (CK_VFP_ID set) finds its rail by key as written, compared exactly; one left by the import by
+// the number its key holds, as the rail's BL_ID. Rails of every school year count.
 void placements(db::Connection& c, const platform::RunState& s, Merix& m) {
     QHash<QString, QString> byKey;
     QHash<qint64, QString> byId;
@@ -163,8 +163,8 @@ void placements(db::Connection& c, const platform::RunState& s, Merix& m) {
     }
     finished(c, q);
     // Without placed courses the file holds the empty line alone.
-    MerixFile& ck = m.files[3];
-    ck = MerixFile(ck.name(), QStringLiteral("CK"), 7, !rows.empty());
+    MerixFile& ck =
+        m.files.emplace_back(QStringLiteral("MERIX.CK"), QStringLiteral("CK"), 7, !rows.empty());
     for (const Row& r : rows) {
         ck.record({{1, r.rail}, {2, r.course}},
                   QStringLiteral("Kurs ") + r.course + QStringLiteral(" auf Schiene ") + r.rail);
@@ -176,16 +176,7 @@ void placements(db::Connection& c, const platform::RunState& s, Merix& m) {
 } // namespace
 
 QStringList coursePhases(db::Connection& c, const QString& schjBez) {
-    QStringList phases;
-    const qint64 start = numberValue(schjBez.left(4));
-    for (int i = 0; i <= 1; ++i) {
-        const QString candidate = QString::number(start - i);
-        if (!c.scalar(QStringLiteral("SELECT 1 FROM kolleg WHERE KO_KURSPH = ? LIMIT 1"),
-                      {candidate})
-                 .isNull())
-            phases << candidate;
-    }
-    return phases;
+    return common::coursePhases(c, numberValue(schjBez.left(4)));
 }
 
 Merix buildMerix(db::Connection& c, const platform::RunState& s, const QString& phase,
@@ -193,10 +184,10 @@ Merix buildMerix(db::Connection& c, const platform::RunState& s, const QString& 
     Merix m;
     m.files = {MerixFile(QStringLiteral("MERIX.KO"), QStringLiteral("KO"), 68),
                MerixFile(QStringLiteral("MERIX.GK"), QStringLiteral("GK"), 30),
-               MerixFile(QStringLiteral("MERIX.BL"), QStringLiteral("BL"), 5),
-               MerixFile(QStringLiteral("MERIX.CK"), QStringLiteral("CK"), 7)};
+               MerixFile(QStringLiteral("MERIX.BL"), QStringLiteral("BL"), 5)};
     students(c, s, phase, host, m);
     rails(c, s, host, m);
+    // MERIX.CK comes last, once it is known whether it has a header.
     placements(c, s, m);
     return m;
 }

@@ -52,7 +52,6 @@ void MerixFile::record(std::initializer_list<std::pair<int, QString>> values, co
         text_ += value ? *value : QStringLiteral("*");
         text_ += platform::kCrLf;
     }
-    ++records_;
 }
 
 QByteArray MerixFile::bytes() const {

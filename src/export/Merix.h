@@ -30,7 +30,6 @@ public:
     MerixFile(QString name, const QString& code, int fields, bool withHeader = true);
 
     const QString& name() const { return name_; }
-    int records() const { return records_; }
 
     // One record: the values by field number (from 1), every other field "*". who names the
     // record in the refusal of a value the file cannot hold ("Kollegiat Abel, Anna").
@@ -42,7 +41,6 @@ public:
 private:
     QString name_;
     int fields_;
-    int records_ = 0;
     QString text_;
 };
 

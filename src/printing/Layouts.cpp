@@ -39,10 +39,6 @@ QString RailPlan::bandLine(const QStringList& texts) {
     return line;
 }
 
-QString CourseList::courseCell(const QString& bez, const QString& key) {
-    return padCut(bez, 6) + key;
-}
-
 QString CourseList::title(const QString& cohort) {
     return QStringLiteral("Block-Kurs-Listen für den Kollegiatenjahrgang ") + cohort;
 }

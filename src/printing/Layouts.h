@@ -48,11 +48,6 @@ struct CourseList {
     static constexpr int kColumnWidth = 6;
     static constexpr int kMaxNameLength = 14;
 
-    // Course cell of the lists' cell table: KS_BEZ padded or cut to 6, then the course key.
-    static QString courseCell(const QString& bez, const QString& key);
-    static QString cellName(const QString& cell) { return cell.left(6); }
-    static QString cellKey(const QString& cell) { return cell.mid(6, 6); }
-
     // Line 5 of the page header.
     static QString title(const QString& cohort);
     // Line 7: 256 underscores.

@@ -60,7 +60,7 @@ void DruckSchienen(platform::RunState& s, ui::Host& host) {
         return;
     job->setOrientation(ui::Orientation::Portrait);
     job->setFont(ui::kCourierNew, 12);
-    for (const QString& line : fileHeaderLines(s.databasePath(), lastModified(s.databasePath())))
+    for (const QString& line : fileHeader(s.databasePath()))
         job->printLine(line);
     job->printLine(QString());
     job->printLine(QString());

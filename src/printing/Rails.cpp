@@ -4,7 +4,6 @@
 #include "db/Statement.h"
 #include "platform/Platform.h"
 #include "printing/Layouts.h"
-#include "ui/Host.h"
 
 #include <QFileInfo>
 
@@ -30,6 +29,10 @@ std::vector<Rail> loadRails(db::Connection& c, const QString& schjId) {
 
 QDateTime lastModified(const QString& databasePath) {
     return QFileInfo(platform::nativePath(databasePath)).lastModified();
+}
+
+QStringList fileHeader(const QString& databasePath) {
+    return fileHeaderLines(databasePath, lastModified(databasePath));
 }
 
 } // namespace printing

@@ -2,13 +2,11 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace db {
 class Connection;
-}
-namespace ui {
-class Host;
 }
 
 namespace printing {
@@ -32,6 +30,9 @@ std::vector<Rail> loadRails(db::Connection& c, const QString& schjId);
 
 // The date and time the database file was last changed, for the "Stand : " line.
 QDateTime lastModified(const QString& databasePath);
+// Lines 1-3 of both printouts for the database as it is now (fileHeaderLines). A printout reads
+// them once and prints them on every page.
+QStringList fileHeader(const QString& databasePath);
 
 // The status line while the tables of a printout are read (with the hourglass, ui::Busy).
 inline const QString kPreparing = QStringLiteral("Druck wird vorbereitet!");

@@ -39,14 +39,8 @@ frmBlKuListen::frmBlKuListen(platform::RunState& s, ui::Host& host)
 void frmBlKuListen::Form_Load() {
     {
         db::Connection c(s_.databasePath());
-        const int year = s_.SchjBez.left(4).trimmed().toInt();
-        for (int i = 0; i <= 1; ++i) {
-            const QString cohort = QString::number(year - i);
-            if (c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM kolleg WHERE KO_KURSPH = ?)"),
-                         {cohort})
-                    .toBool())
-                cmbKollJahrg.addLine(cohort);
-        }
+        for (const QString& cohort : common::coursePhases(c, s_.SchjBez.left(4).trimmed().toInt()))
+            cmbKollJahrg.addLine(cohort);
     }
     if (cmbKollJahrg.count() == 0) {
         ui::tell(host_, common::kNoCoursePhases);
@@ -80,9 +74,9 @@ void frmBlKuListen::OptQuer_Click() {
     emit changed();
 }
 
-void frmBlKuListen::printPageHeader(ui::PrintJob& job, const QString& cohort,
-                                    const QStringList& headers) {
-    for (const QString& line : fileHeaderLines(s_.databasePath(), lastModified(s_.databasePath())))
+void frmBlKuListen::printPageHeader(ui::PrintJob& job, const QStringList& fileLines,
+                                    const QString& cohort, const QStringList& headers) {
+    for (const QString& line : fileLines)
         job.printLine(line);
     job.printLine(QString());
     job.setBold(true);
@@ -123,7 +117,7 @@ void frmBlKuListen::cmdDruck_Click() {
     }
     const QString cohort = cmbKollJahrg.text();
     // The other cohort of the school year is in year group 13.
-    const bool year13 = cohort != s_.SchjBez.left(4);
+    const bool year13 = !common::inYearGroup12(cohort, s_.SchjBez);
     const QString courseField =
         year13 ? QStringLiteral("BG_KS_ID_13") : QStringLiteral("BG_KS_ID_12");
 
@@ -147,23 +141,25 @@ void frmBlKuListen::cmdDruck_Click() {
     job->setFont(ui::kCourierNew, 8);
     job->setOrientation(OptQuer ? ui::Orientation::Landscape : ui::Orientation::Portrait);
     const int perPage = OptQuer ? kStudentsPerPageLandscape : kStudentsPerPagePortrait;
-    printPageHeader(*job, cohort, headers);
+    const QStringList fileLines = fileHeader(s_.databasePath());
+    printPageHeader(*job, fileLines, cohort, headers);
     int number = 0;
     while (students.next()) {
         ++number;
         if (number > 1 && (number - 1) % perPage == 0) {
             job->newPage();
-            printPageHeader(*job, cohort, headers);
+            printPageHeader(*job, fileLines, cohort, headers);
         }
         const QSet<QString> own = coursesOf.value(students.value(0).toLongLong());
         QStringList cells;
         for (const Rail* rail : chosen) {
-            // The last of the rail's courses that the student attends.
+            // The last of the rail's courses that the student attends; the line cuts its
+            // designation to the column.
             QString cell;
             for (const PlacedCourse& course : rail->courses)
                 if (own.contains(foldKey(course.key)))
-                    cell = CourseList::courseCell(course.bez, course.key);
-            cells << CourseList::cellName(cell).left(5);
+                    cell = course.bez;
+            cells << cell;
         }
         job->setUnderline(true);
         job->printLine(CourseList::studentLine(

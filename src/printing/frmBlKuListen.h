@@ -50,7 +50,9 @@ public:
     static constexpr int kStudentsPerPagePortrait = 75;
 
 private:
-    void printPageHeader(ui::PrintJob& job, const QString& cohort, const QStringList& headers);
+    // fileLines: the printout's fileHeader, read once for all pages.
+    void printPageHeader(ui::PrintJob& job, const QStringList& fileLines, const QString& cohort,
+                         const QStringList& headers);
 
     platform::RunState& s_;
     ui::Host& host_;

@@ -20,7 +20,15 @@ namespace cli {
 int runCreate(const Args& a) {
     a.allowOnly({QStringLiteral("--output")});
     const QString output = pathArg(a.required(QStringLiteral("--output")));
-    db::createDatabase(output);
+    if (platform::fileExists(output))
+        throw std::runtime_error(
+            QStringLiteral("Die Datei %1 existiert bereits.").arg(output).toStdString());
+    platform::checkWritable(output); // names the output, not the temporary file, when refused
+    // Built under a temporary name, so that a failure leaves no half file a rerun would refuse.
+    platform::PendingFile pending(output);
+    db::createDatabase(pending.path());
+    db::settleJournal(output);
+    pending.commit(platform::PendingFile::Replace::No);
     out() << "Datenbank " << output << " wurde erstellt!" << Qt::endl;
     return 0;
 }

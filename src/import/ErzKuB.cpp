@@ -257,6 +257,13 @@ void ErzKuB::Befehl1_Click() {
     const std::optional<Target> target = DialogBlockbildungsDatenbankName();
     if (!target)
         return;
+    // Before anything is built: the lookup may ask for the container, and the user may cancel.
+    if (s_.VerwDbcPfad.isEmpty())
+        s_.VerwDbcPfad = common::readAdministrationIni(host_);
+    if (s_.VerwDbcPfad.isEmpty())
+        s_.VerwDbcPfad = ODVFP();
+    if (s_.VerwDbcPfad.isEmpty())
+        return;
     target_ = *target;
     // Capitals only where the file system ignores case, so that the folder still opens elsewhere.
     target_.dir = platform::comparable(target_.dir);
@@ -271,12 +278,6 @@ void ErzKuB::Befehl1_Click() {
     db::createDatabase(pending->path());
     host_.setStatus(QStringLiteral("Datenbank ") + target_.dir + target_.file +
                     QStringLiteral(" wurde erstellt!"));
-    if (s_.VerwDbcPfad.isEmpty())
-        s_.VerwDbcPfad = common::readAdministrationIni(host_);
-    if (s_.VerwDbcPfad.isEmpty())
-        s_.VerwDbcPfad = ODVFP();
-    if (s_.VerwDbcPfad.isEmpty())
-        return;
 
     progressVisible = true;
     Label1 = target_.dir + target_.file;

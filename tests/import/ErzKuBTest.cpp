@@ -114,6 +114,20 @@ TEST_F(ImportWindow, CancellingDurchsuchenOrAbbruchEndsTheProgram) {
     EXPECT_TRUE(other.quitCalled);
 }
 
+TEST_F(ImportWindow, NoContainerChosenForTheImportBuildsNothing) {
+    importer::ErzKuB w(s, host);
+    w.Form_Load(); // no INI file: no container
+    w.lstKollJahrg.setLines({"2009"});
+    w.lstKollJahrg.setSelected(0, true);
+    host.onSaveFile(work.path("bb.mdb")).onOpenFile(std::nullopt);
+    w.Befehl1_Click();
+    ASSERT_EQ(host.fileDialogs.size(), 2u);
+    EXPECT_EQ(host.fileDialogs[1].filter, "FoxPro-Datenbanken (*.dbc)|*.dbc");
+    EXPECT_TRUE(host.statuses.isEmpty()) << "no database is said to be made";
+    EXPECT_TRUE(QDir(work.dir()).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(w.imported);
+}
+
 TEST_F(ImportWindow, NoToTheOverwriteQuestionAsksAgainThereAndKeepsTheFile) {
     importer::ErzKuB w(s, host);
     work.write("BB.MDB", "Blockdaten vom letzten Jahr");

@@ -232,8 +232,7 @@ bool ErzKuB::KopDatenDat(const QString& source, const QString& targetDir) {
     try {
         Label3 = QStringLiteral("Quelle : ") + source;
         setLabel(Label4, QStringLiteral("Ziel   : ") + targetDir + target_.file);
-        db::settleJournal(targetDir + target_.file);
-        platform::copyFile(source, targetDir + target_.file);
+        db::copyDatabase(source, targetDir + target_.file);
         return true;
     } catch (const std::exception&) {
         ui::tell(host_,

@@ -112,11 +112,7 @@ int runPrintLists(const Args& a) {
     w.Form_Load();
     const int row = static_cast<int>(w.cmbKollJahrg.lines().indexOf(cohort.trimmed()));
     if (row < 0)
-        throw std::runtime_error(
-            QStringLiteral("Der Kollegiatenjahrgang %1 wird zum Schuljahr %2 nicht angeboten "
-                           "(angeboten: %3).")
-                .arg(cohort, s.SchjBez, w.cmbKollJahrg.lines().join(QStringLiteral(", ")))
-                .toStdString());
+        throw cohortNotOffered(cohort, s.SchjBez, w.cmbKollJahrg.lines());
     w.cmbKollJahrg.setCurrent(row);
     w.cmbKollJahrg_Click();
 

@@ -4,13 +4,12 @@
 
 #include "common/Session.h"
 #include "pages/PageJob.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/RunState.h"
 #include "printing/Layouts.h"
 #include "printing/RailPrintout.h"
 #include "printing/frmBlKuListen.h"
-
-#include <QSaveFile>
 
 namespace cli {
 
@@ -27,12 +26,8 @@ public:
     void printLine(const QString& text) override { text_ += text + QLatin1Char('\n'); }
     void newPage() override { text_ += QStringLiteral("\f\n"); }
     void endDoc() override {
-        QSaveFile f(path_);
         const QByteArray bytes = text_.toUtf8();
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-            throw std::runtime_error(QStringLiteral("%1 kann nicht geschrieben werden: %2")
-                                         .arg(path_, f.errorString())
-                                         .toStdString());
+        platform::writeFileAtomically(path_, [&](QIODevice& out) { out.write(bytes); });
     }
 
 private:

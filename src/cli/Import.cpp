@@ -10,7 +10,6 @@
 #include "import/Transfers.h"
 #include "import/vfp/Container.h"
 #include "platform/Files.h"
-#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
@@ -93,10 +92,7 @@ int runImport(const Args& a) {
     // the output's name, and only then does the pointer file name it.
     platform::PendingFile pending(output);
     platform::RunState s;
-    QString building = pending.path();
-    const platform::SplitPath parts = platform::splitPath(building);
-    s.DatenPfad = parts.dir;
-    s.DatenDatei = parts.file;
+    s.useDatabase(pending.path());
     s.VerwDbcPfad = containerPath;
     s.SchjBez = sel.schjBez;
     s.SchjID = sel.schjId;

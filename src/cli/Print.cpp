@@ -5,7 +5,6 @@
 #include "common/Session.h"
 #include "pages/PageJob.h"
 #include "platform/Files.h"
-#include "platform/Paths.h"
 #include "platform/RunState.h"
 #include "printing/Layouts.h"
 #include "printing/RailPrintout.h"
@@ -66,11 +65,8 @@ std::unique_ptr<PrintHost> printHost(const Args& a) {
 
 // The run on the database of --db with its current school year.
 platform::RunState runState(const Args& a, ui::Host& h) {
-    QString path = pathArg(a.required(QStringLiteral("--db")));
     platform::RunState s;
-    const platform::SplitPath parts = platform::splitPath(path);
-    s.DatenPfad = parts.dir;
-    s.DatenDatei = parts.file;
+    s.useDatabase(pathArg(a.required(QStringLiteral("--db"))));
     common::LiesSchj(s, h);
     return s;
 }

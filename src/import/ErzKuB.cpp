@@ -285,10 +285,7 @@ void ErzKuB::Befehl1_Click() {
     for (int row : lstKollJahrg.selectedRows())
         sel.cohorts << lstKollJahrg.line(row);
     platform::RunState work = s_;
-    QString built = pending->path();
-    const platform::SplitPath parts = platform::splitPath(built);
-    work.DatenPfad = parts.dir;
-    work.DatenDatei = parts.file;
+    work.useDatabase(pending->path());
     dropped_ =
         runTransfers(work, host_, sel, [this](const QString& table) { setLabel(Label3, table); });
     host_.setStatus(QString());
@@ -300,10 +297,7 @@ void ErzKuB::Befehl1_Click() {
 bool ErzKuB::finishImport() {
     try {
         platform::RunState work = s_;
-        QString built = built_->path();
-        const platform::SplitPath parts = platform::splitPath(built);
-        work.DatenPfad = parts.dir;
-        work.DatenDatei = parts.file;
+        work.useDatabase(built_->path());
         common::LiesSchj(work, host_);
         host_.processEvents();
         ui::tell(host_, QStringLiteral("Kurse werden vorbesetzt!"), ui::Icon::Information, kTitle);

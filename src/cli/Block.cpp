@@ -30,7 +30,6 @@ Target target(const Args& a) {
         throw UsageError(QStringLiteral("--cohort braucht ein Jahr (YYYY)"));
     platform::RunState s;
     s.useDatabase(t.path);
-    { db::Connection probe(s.databasePath()); } // names the file when it cannot be opened
     common::LiesSchj(s, host());
     if (s.SchjID.isEmpty())
         throw std::runtime_error(

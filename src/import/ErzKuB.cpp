@@ -217,8 +217,7 @@ std::optional<ErzKuB::Target> ErzKuB::DialogBlockbildungsDatenbankName() {
             try {
                 platform::checkWritable(s_.pointerDirectory() + platform::kPointerFileName);
             } catch (const platform::FileError& e) {
-                if (e.code() == 75)
-                    common::tellPointerReadOnly(host_);
+                common::tellPointerNotWritable(host_, e);
                 return std::nullopt;
             }
             return Target{parts.dir, parts.file, replace};

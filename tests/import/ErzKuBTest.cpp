@@ -149,6 +149,17 @@ TEST_F(ImportWindow, NoToTheOverwriteQuestionAsksAgainThereAndKeepsTheFile) {
     EXPECT_FALSE(QFileInfo::exists(work.path("TCLASSK")));
 }
 
+TEST_F(ImportWindow, AMissingPointerFolderIsNamedBeforeTheImportBegins) {
+    importer::ErzKuB w(s, host);
+    s.pointerDir = work.path("fehlt/");
+    host.onSaveFile(work.path("bb.mdb"))
+        .onMessage(work.path("fehlt/") + "TCLASSK: Pfad nicht gefunden!");
+    EXPECT_FALSE(w.DialogBlockbildungsDatenbankName());
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].icon, ui::Icon::Exclamation);
+    EXPECT_EQ(host.messages[0].title, "Externes Zeugnisprogramm");
+}
+
 TEST_F(ImportWindow, ImportsBothCohortsIntoTheChosenFileReplacingTheOldOne) {
     auto w = loaded(QDate(2009, 11, 2));
     w->lstKollJahrg.setSelected(0, true);

@@ -60,7 +60,7 @@ FileErrorChoice fileErrorDialog(ui::Host& host, int code, const QString& path) {
     }
 }
 
-OpenFile openFile(ui::Host& host, const QString& path, FileMode mode, int /*recordLength*/) {
+OpenFile openFile(ui::Host& host, const QString& path, FileMode mode) {
     for (;;) {
         try {
             return OpenFile{Opened::Yes, openRaw(path, mode)};

@@ -138,10 +138,7 @@ MDIKundB::Located MDIKundB::locateDatabase() {
             leadIntoImport(true);
             return Located::IntoImport;
         }
-        QString path = f.file ? readFirstItem(*f.file) : QString();
-        const SplitPath parts = splitPath(path);
-        s_.DatenPfad = parts.dir;
-        s_.DatenDatei = parts.file;
+        s_.useDatabase(f.file ? readFirstItem(*f.file) : QString());
     }
     if (!DatenPfadOK(s_) && !dataFileDialog(s_, host_, s_.pointerDir, QString())) {
         leadIntoImport(true);

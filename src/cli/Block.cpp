@@ -7,7 +7,6 @@
 #include "blocking/Write.h"
 #include "common/Session.h"
 #include "db/Database.h"
-#include "platform/Paths.h"
 #include "platform/RunState.h"
 
 #include <QJsonDocument>
@@ -24,16 +23,13 @@ struct Target {
 
 Target target(const Args& a) {
     Target t;
-    t.path = pathArg(a.required(QStringLiteral("--db")));
+    t.path = pathArg(a.required(QStringLiteral("--db"))).trimmed(); // as useDatabase reads it
     bool ok = false;
     t.cohort = a.required(QStringLiteral("--cohort")).toInt(&ok);
     if (!ok)
         throw UsageError(QStringLiteral("--cohort braucht ein Jahr (YYYY)"));
     platform::RunState s;
-    const platform::SplitPath parts = platform::splitPath(t.path);
-    s.DatenPfad = parts.dir;
-    s.DatenDatei = parts.file;
-    { db::Connection probe(s.databasePath()); } // names the file when it cannot be opened
+    s.useDatabase(t.path);
     common::LiesSchj(s, host());
     if (s.SchjID.isEmpty())
         throw std::runtime_error(

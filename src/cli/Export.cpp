@@ -4,7 +4,6 @@
 #include "common/Session.h"
 #include "db/Database.h"
 #include "export/Export.h"
-#include "platform/Paths.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
 
@@ -12,16 +11,14 @@ namespace cli {
 
 int runExport(const Args& a) {
     a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--to")});
-    QString database = pathArg(a.required(QStringLiteral("--db")));
+    const QString database = pathArg(a.required(QStringLiteral("--db")));
     const QString cohort = a.required(QStringLiteral("--cohort"));
     QString dir = pathArg(a.required(QStringLiteral("--to")));
     if (!dir.endsWith(QLatin1Char('/')) && !dir.endsWith(QLatin1Char('\\')))
         dir += QLatin1Char('/');
 
     platform::RunState s;
-    const platform::SplitPath parts = platform::splitPath(database);
-    s.DatenPfad = parts.dir;
-    s.DatenDatei = parts.file;
+    s.useDatabase(database);
     common::LiesSchj(s, host());
     QStringList offered;
     {

@@ -10,7 +10,6 @@
 #include "import/Transfers.h"
 #include "import/vfp/Container.h"
 #include "platform/Files.h"
-#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
@@ -20,7 +19,15 @@ namespace cli {
 int runCreate(const Args& a) {
     a.allowOnly({QStringLiteral("--output")});
     const QString output = pathArg(a.required(QStringLiteral("--output")));
-    db::createDatabase(output);
+    if (platform::fileExists(output))
+        throw std::runtime_error(
+            QStringLiteral("Die Datei %1 existiert bereits.").arg(output).toStdString());
+    platform::checkWritable(output); // names the output, not the temporary file, when refused
+    // Built under a temporary name, so that a failure leaves no half file a rerun would refuse.
+    platform::PendingFile pending(output);
+    db::createDatabase(pending.path());
+    db::settleJournal(output);
+    pending.commit(platform::PendingFile::Replace::No);
     out() << "Datenbank " << output << " wurde erstellt!" << Qt::endl;
     return 0;
 }
@@ -85,10 +92,7 @@ int runImport(const Args& a) {
     // the output's name, and only then does the pointer file name it.
     platform::PendingFile pending(output);
     platform::RunState s;
-    QString building = pending.path();
-    const platform::SplitPath parts = platform::splitPath(building);
-    s.DatenPfad = parts.dir;
-    s.DatenDatei = parts.file;
+    s.useDatabase(pending.path());
     s.VerwDbcPfad = containerPath;
     s.SchjBez = sel.schjBez;
     s.SchjID = sel.schjId;

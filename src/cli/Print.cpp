@@ -4,13 +4,11 @@
 
 #include "common/Session.h"
 #include "pages/PageJob.h"
-#include "platform/Paths.h"
+#include "platform/Files.h"
 #include "platform/RunState.h"
 #include "printing/Layouts.h"
 #include "printing/RailPrintout.h"
 #include "printing/frmBlKuListen.h"
-
-#include <QSaveFile>
 
 namespace cli {
 
@@ -27,12 +25,8 @@ public:
     void printLine(const QString& text) override { text_ += text + QLatin1Char('\n'); }
     void newPage() override { text_ += QStringLiteral("\f\n"); }
     void endDoc() override {
-        QSaveFile f(path_);
         const QByteArray bytes = text_.toUtf8();
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-            throw std::runtime_error(QStringLiteral("%1 kann nicht geschrieben werden: %2")
-                                         .arg(path_, f.errorString())
-                                         .toStdString());
+        platform::writeFileAtomically(path_, [&](QIODevice& out) { out.write(bytes); });
     }
 
 private:
@@ -71,11 +65,8 @@ std::unique_ptr<PrintHost> printHost(const Args& a) {
 
 // The run on the database of --db with its current school year.
 platform::RunState runState(const Args& a, ui::Host& h) {
-    QString path = pathArg(a.required(QStringLiteral("--db")));
     platform::RunState s;
-    const platform::SplitPath parts = platform::splitPath(path);
-    s.DatenPfad = parts.dir;
-    s.DatenDatei = parts.file;
+    s.useDatabase(pathArg(a.required(QStringLiteral("--db"))));
     common::LiesSchj(s, h);
     return s;
 }
@@ -112,11 +103,7 @@ int runPrintLists(const Args& a) {
     w.Form_Load();
     const int row = static_cast<int>(w.cmbKollJahrg.lines().indexOf(cohort.trimmed()));
     if (row < 0)
-        throw std::runtime_error(
-            QStringLiteral("Der Kollegiatenjahrgang %1 wird zum Schuljahr %2 nicht angeboten "
-                           "(angeboten: %3).")
-                .arg(cohort, s.SchjBez, w.cmbKollJahrg.lines().join(QStringLiteral(", ")))
-                .toStdString());
+        throw cohortNotOffered(cohort, s.SchjBez, w.cmbKollJahrg.lines());
     w.cmbKollJahrg.setCurrent(row);
     w.cmbKollJahrg_Click();
 

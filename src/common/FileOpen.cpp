@@ -60,7 +60,7 @@ FileErrorChoice fileErrorDialog(ui::Host& host, int code, const QString& path) {
     }
 }
 
-OpenFile openFile(ui::Host& host, const QString& path, FileMode mode, int /*recordLength*/) {
+OpenFile openFile(ui::Host& host, const QString& path, FileMode mode) {
     for (;;) {
         try {
             return OpenFile{Opened::Yes, openRaw(path, mode)};
@@ -87,23 +87,15 @@ QString readAdministrationIni(ui::Host& host) {
     if (!f.file)
         return {};
     bool inSection = false;
-    QString found;
-    bool done = false;
-    for (const QString& line : readLines(*f.file)) {
+    for (const QString& line : readLines(*f.file))
         for (const QString& item : splitItems(line)) {
             const QString t = item.trimmed();
             if (t == QLatin1String("[Pfad]"))
                 inSection = true;
-            if (inSection && t.left(7) == QLatin1String("Daten =")) {
-                found = t;
-                done = true;
-                break;
-            }
+            if (inSection && t.left(7) == QLatin1String("Daten ="))
+                return t.mid(7).trimmed();
         }
-        if (done)
-            break;
-    }
-    return found.isEmpty() ? QString() : found.mid(7).trimmed();
+    return {};
 }
 
 } // namespace common

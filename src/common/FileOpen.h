@@ -34,8 +34,7 @@ struct OpenFile {
 
 // The file-open helper: on failure it asks through the file-error dialog and retries, continues,
 // gives up or reports an unknown error.
-[[nodiscard]] OpenFile openFile(ui::Host& host, const QString& path, FileMode mode,
-                                int recordLength = 0);
+[[nodiscard]] OpenFile openFile(ui::Host& host, const QString& path, FileMode mode);
 
 // The administration program's INI file: the path after "Daten =" in section [Pfad], or "".
 QString readAdministrationIni(ui::Host& host);

@@ -53,8 +53,8 @@ QStringList coursePhases(db::Connection& c, qint64 startYear) {
     return phases;
 }
 
-void tellPointerReadOnly(ui::Host& host) {
-    ui::tell(host, kPointerReadOnly, ui::Icon::Exclamation,
+void tellPointerNotWritable(ui::Host& host, const FileError& e) {
+    ui::tell(host, e.code() == 75 ? kPointerReadOnly : e.message(), ui::Icon::Exclamation,
              QStringLiteral("Externes Zeugnisprogramm"));
 }
 
@@ -63,8 +63,7 @@ bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir, cons
     try {
         writePointerFile(pointerDir, dir + file);
     } catch (const FileError& e) {
-        if (e.code() == 75)
-            tellPointerReadOnly(host);
+        tellPointerNotWritable(host, e);
         return false;
     }
     s.DatenPfad = dir;

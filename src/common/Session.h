@@ -13,8 +13,9 @@ namespace ui {
 class Host;
 }
 namespace platform {
+class FileError;
 struct RunState;
-}
+} // namespace platform
 
 // Procedures the subsystems share with the application: which database the run works on and its
 // current school year.
@@ -41,17 +42,17 @@ inline bool inYearGroup12(const QString& cohort, const QString& schjBez) {
     return cohort == schjBez.left(4);
 }
 
-// The pointer file cannot be written (the file-error code 75): says so, under the title of the
-// box the system shows there.
-void tellPointerReadOnly(ui::Host& host);
+// The pointer file cannot be written: says so under the title of the box the system shows there,
+// in its words for a write-protected file (code 75), with the error's own text for any other.
+void tellPointerNotWritable(ui::Host& host, const platform::FileError& e);
 
 // Reads the current school year (the first row of schjahr) into SchjID and SchjBez. An empty
 // table warns and keeps the previous values.
 void LiesSchj(RunState& s, ui::Host& host);
 
 // Makes the chosen file the run's database: writes the pointer file into pointerDir, then sets
-// DatenPfad and DatenDatei. True when it did; a pointer file that cannot be written changes
-// nothing (a write-protected one says so first).
+// DatenPfad and DatenDatei. True when it did; a pointer file that cannot be written says why and
+// changes nothing.
 [[nodiscard]] bool switchDatabase(RunState& s, ui::Host& host, const QString& pointerDir,
                                   const QString& dir, const QString& file);
 

@@ -217,8 +217,7 @@ std::optional<ErzKuB::Target> ErzKuB::DialogBlockbildungsDatenbankName() {
             try {
                 platform::checkWritable(s_.pointerDirectory() + platform::kPointerFileName);
             } catch (const platform::FileError& e) {
-                if (e.code() == 75)
-                    common::tellPointerReadOnly(host_);
+                common::tellPointerNotWritable(host_, e);
                 return std::nullopt;
             }
             return Target{parts.dir, parts.file, replace};
@@ -232,8 +231,7 @@ bool ErzKuB::KopDatenDat(const QString& source, const QString& targetDir) {
     try {
         Label3 = QStringLiteral("Quelle : ") + source;
         setLabel(Label4, QStringLiteral("Ziel   : ") + targetDir + target_.file);
-        db::settleJournal(targetDir + target_.file);
-        platform::copyFile(source, targetDir + target_.file);
+        db::copyDatabase(source, targetDir + target_.file);
         return true;
     } catch (const std::exception&) {
         ui::tell(host_,
@@ -257,6 +255,13 @@ void ErzKuB::Befehl1_Click() {
     const std::optional<Target> target = DialogBlockbildungsDatenbankName();
     if (!target)
         return;
+    // Before anything is built: the lookup may ask for the container, and the user may cancel.
+    if (s_.VerwDbcPfad.isEmpty())
+        s_.VerwDbcPfad = common::readAdministrationIni(host_);
+    if (s_.VerwDbcPfad.isEmpty())
+        s_.VerwDbcPfad = ODVFP();
+    if (s_.VerwDbcPfad.isEmpty())
+        return;
     target_ = *target;
     // Capitals only where the file system ignores case, so that the folder still opens elsewhere.
     target_.dir = platform::comparable(target_.dir);
@@ -271,12 +276,6 @@ void ErzKuB::Befehl1_Click() {
     db::createDatabase(pending->path());
     host_.setStatus(QStringLiteral("Datenbank ") + target_.dir + target_.file +
                     QStringLiteral(" wurde erstellt!"));
-    if (s_.VerwDbcPfad.isEmpty())
-        s_.VerwDbcPfad = common::readAdministrationIni(host_);
-    if (s_.VerwDbcPfad.isEmpty())
-        s_.VerwDbcPfad = ODVFP();
-    if (s_.VerwDbcPfad.isEmpty())
-        return;
 
     progressVisible = true;
     Label1 = target_.dir + target_.file;
@@ -285,10 +284,7 @@ void ErzKuB::Befehl1_Click() {
     for (int row : lstKollJahrg.selectedRows())
         sel.cohorts << lstKollJahrg.line(row);
     platform::RunState work = s_;
-    QString built = pending->path();
-    const platform::SplitPath parts = platform::splitPath(built);
-    work.DatenPfad = parts.dir;
-    work.DatenDatei = parts.file;
+    work.useDatabase(pending->path());
     dropped_ =
         runTransfers(work, host_, sel, [this](const QString& table) { setLabel(Label3, table); });
     host_.setStatus(QString());
@@ -300,10 +296,7 @@ void ErzKuB::Befehl1_Click() {
 bool ErzKuB::finishImport() {
     try {
         platform::RunState work = s_;
-        QString built = built_->path();
-        const platform::SplitPath parts = platform::splitPath(built);
-        work.DatenPfad = parts.dir;
-        work.DatenDatei = parts.file;
+        work.useDatabase(built_->path());
         common::LiesSchj(work, host_);
         host_.processEvents();
         ui::tell(host_, QStringLiteral("Kurse werden vorbesetzt!"), ui::Icon::Information, kTitle);

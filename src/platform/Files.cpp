@@ -87,8 +87,7 @@ QString describe(int code, const QString& path) {
     }
 }
 
-} // namespace
-
+// Maps an operating-system error number onto the system's error code.
 int errorCodeFor(int osError, const QString& nativePath, FileMode mode) {
     switch (osError) {
     case ENOENT: {
@@ -123,6 +122,8 @@ int errorCodeFor(int osError, const QString& nativePath, FileMode mode) {
         return 75;
     }
 }
+
+} // namespace
 
 std::unique_ptr<QFile> openRaw(const QString& path, FileMode mode) {
     const QString native = platform::nativePath(path);
@@ -250,12 +251,6 @@ QStringList readLines(QFile& file) {
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
-}
-
-void writeLine(QFile& file, const QString& text) {
-    const QByteArray bytes = CodePage::encode(text, 1252) + "\r\n";
-    if (file.write(bytes) != bytes.size())
-        throw FileError(75, file.fileName(), file.fileName() + QStringLiteral(": Schreibfehler!"));
 }
 
 QString readFirstItem(QFile& file) {
@@ -422,10 +417,6 @@ void FileGroup::File::write(const QByteArray& bytes) {
                                 .arg(std::max<qint64>(written, 0))
                                 .arg(bytes.size());
     throw writeFailure(target_, reason);
-}
-
-void FileGroup::File::writeLine(const QString& text) {
-    write(CodePage::encode(text, 1252) + "\r\n");
 }
 
 FileGroup::~FileGroup() {

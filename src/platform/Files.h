@@ -8,10 +8,6 @@
 #include <stdexcept>
 #include <vector>
 
-namespace ui {
-class Host;
-}
-
 namespace platform {
 
 // A failed file operation with the run-time error code the system's file-error table uses
@@ -33,9 +29,6 @@ enum class FileMode { Output = 1, Input = 2, Append = 3, Random = 4, Binary = 5,
 // Opens path (a system path, see platform::nativePath); throws FileError with the code.
 std::unique_ptr<QFile> openRaw(const QString& path, FileMode mode);
 
-// Maps an operating-system error number onto the system's error code.
-int errorCodeFor(int osError, const QString& nativePath, FileMode mode);
-
 bool fileExists(const QString& path);
 // Length of the file in bytes, -1 when it does not exist or is a directory.
 qint64 fileLength(const QString& path);
@@ -49,8 +42,6 @@ QStringList splitItems(const QString& line);
 // Reads all lines of a Windows-1252 text file (CR LF or LF); a file that starts with the UTF-8
 // byte-order mark is read as UTF-8.
 QStringList readLines(QFile& file);
-// Writes one line in Windows-1252, ended by CR LF.
-void writeLine(QFile& file, const QString& text);
 
 // Reads the first item of the pointer file's first line.
 QString readFirstItem(QFile& file);
@@ -119,8 +110,6 @@ public:
     public:
         // Appends bytes; a failed or short write throws FileError naming the target.
         void write(const QByteArray& bytes);
-        // One line in Windows-1252, ended by CR LF.
-        void writeLine(const QString& text);
         const QString& target() const { return target_; }
 
     private:

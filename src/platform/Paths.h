@@ -2,10 +2,6 @@
 
 #include <QString>
 
-namespace ui {
-class Host;
-}
-
 namespace platform {
 
 struct SplitPath {

@@ -19,6 +19,8 @@ struct RunState {
     QString pointerDir;
 
     QString databasePath() const { return DatenPfad + DatenDatei; }
+    // Sets DatenPfad and DatenDatei from the database's full path (platform::splitPath).
+    void useDatabase(const QString& path);
     // Where the pointer file is written: where start-up read it, so that the next start with the
     // same command line finds the file chosen now.
     QString pointerDirectory() const { return pointerDir.isEmpty() ? ProgPfad : pointerDir; }

@@ -385,6 +385,19 @@ TEST_F(StartUp, WriteProtectedPointerFileCancelsTheDataFileDialog) {
     EXPECT_EQ(state.databasePath(), old);
 }
 
+TEST_F(StartUp, AMissingPointerFolderIsNamedAndKeepsTheDatabase) {
+    pointTo(goodDatabase());
+    start();
+    const QString old = state.databasePath();
+    state.pointerDir = tmp.path("fehlt/");
+    host.onOpenFile(goodDatabase("ZWEI.MDB"));
+    host.onMessage(tmp.path("fehlt/") + "TCLASSK: Pfad nicht gefunden!");
+    main.menuDateiDW_Click();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].icon, ui::Icon::Exclamation);
+    EXPECT_EQ(state.databasePath(), old);
+}
+
 TEST_F(StartUp, TheDataFileChangeWritesThePointerFileWhereStartUpReadIt) {
     pointTo(goodDatabase());
     start(); // the pointer folder is on the command line

@@ -137,3 +137,20 @@ TEST(KubbBlock, TheSameSeedAndThreadsGiveTheSamePlan) {
           QString("SELECT * FROM belegung ORDER BY BG_ID")})
         EXPECT_EQ(test::rowsOf(dir.path("COPY.MDB"), sql), test::rowsOf(path, sql));
 }
+
+TEST(KubbBlock, NamesADatabaseThatCannotBeOpened) {
+    test::TempDir tmp;
+    tmp.write("KEINE.MDB", "keine Datenbank");
+    const auto refusal = [](const QString& path) {
+        QProcess p;
+        p.start(kKubb, {"evaluate", "--db", path, "--cohort", "2009"});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 1);
+        return QString::fromUtf8(p.readAllStandardError()).trimmed();
+    };
+    EXPECT_EQ(refusal(tmp.path("FEHLT.MDB")),
+              "kubb: Die Datenbank " + tmp.path("FEHLT.MDB") + " wurde nicht gefunden.");
+    EXPECT_EQ(refusal(tmp.path("KEINE.MDB")), "kubb: " + tmp.path("KEINE.MDB") +
+                                                  " ist keine Blockbildungsdatei: file is not a "
+                                                  "database");
+}

@@ -46,6 +46,7 @@ const std::vector<Flow> kFlows = {
     {"kubb import",
      QStringList{kKubb} + kubbImport("@NEU.MDB", "2009") + QStringList{"--pointer-dir", "@"},
      {"NEU.MDB", "TCLASSK"}},
+    {"kubb create", {kKubb, "create", "--output", "@LEER.MDB"}, {"LEER.MDB"}},
 };
 
 struct Outcome {

@@ -114,6 +114,20 @@ TEST_F(ImportWindow, CancellingDurchsuchenOrAbbruchEndsTheProgram) {
     EXPECT_TRUE(other.quitCalled);
 }
 
+TEST_F(ImportWindow, NoContainerChosenForTheImportBuildsNothing) {
+    importer::ErzKuB w(s, host);
+    w.Form_Load(); // no INI file: no container
+    w.lstKollJahrg.setLines({"2009"});
+    w.lstKollJahrg.setSelected(0, true);
+    host.onSaveFile(work.path("bb.mdb")).onOpenFile(std::nullopt);
+    w.Befehl1_Click();
+    ASSERT_EQ(host.fileDialogs.size(), 2u);
+    EXPECT_EQ(host.fileDialogs[1].filter, "FoxPro-Datenbanken (*.dbc)|*.dbc");
+    EXPECT_TRUE(host.statuses.isEmpty()) << "no database is said to be made";
+    EXPECT_TRUE(QDir(work.dir()).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(w.imported);
+}
+
 TEST_F(ImportWindow, NoToTheOverwriteQuestionAsksAgainThereAndKeepsTheFile) {
     importer::ErzKuB w(s, host);
     work.write("BB.MDB", "Blockdaten vom letzten Jahr");
@@ -133,6 +147,17 @@ TEST_F(ImportWindow, NoToTheOverwriteQuestionAsksAgainThereAndKeepsTheFile) {
     EXPECT_EQ(host.messages[0].defaultButton, 1);
     EXPECT_EQ(work.read("BB.MDB"), "Blockdaten vom letzten Jahr");
     EXPECT_FALSE(QFileInfo::exists(work.path("TCLASSK")));
+}
+
+TEST_F(ImportWindow, AMissingPointerFolderIsNamedBeforeTheImportBegins) {
+    importer::ErzKuB w(s, host);
+    s.pointerDir = work.path("fehlt/");
+    host.onSaveFile(work.path("bb.mdb"))
+        .onMessage(work.path("fehlt/") + "TCLASSK: Pfad nicht gefunden!");
+    EXPECT_FALSE(w.DialogBlockbildungsDatenbankName());
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].icon, ui::Icon::Exclamation);
+    EXPECT_EQ(host.messages[0].title, "Externes Zeugnisprogramm");
 }
 
 TEST_F(ImportWindow, ImportsBothCohortsIntoTheChosenFileReplacingTheOldOne) {

@@ -1,7 +1,6 @@
 #include "support/TestDb.h"
 
 #include "db/BlockDatabase.h"
-#include "platform/Paths.h"
 
 #include <QFile>
 #include <QSqlRecord>
@@ -62,10 +61,7 @@ void TestDb::schoolYear(const QString& bez, const QString& key) {
 }
 
 void TestDb::useIn(platform::RunState& s, const QString& schjBez, const QString& schjId) const {
-    QString p = path_;
-    const auto parts = platform::splitPath(p);
-    s.DatenPfad = parts.dir;
-    s.DatenDatei = parts.file;
+    s.useDatabase(path_);
     s.SchjBez = schjBez;
     s.SchjID = schjId;
 }

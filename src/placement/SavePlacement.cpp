@@ -108,10 +108,7 @@ SetzenK::Closing SetzenK::saveElsewhere() {
     try {
         platform::checkWritable(s_.pointerDirectory() + platform::kPointerFileName);
     } catch (const platform::FileError& e) {
-        if (e.code() != 75)
-            throw;
-        ui::tell(host_, common::kPointerReadOnly, ui::Icon::Exclamation,
-                 QStringLiteral("Externes Zeugnisprogramm"));
+        common::tellPointerNotWritable(host_, e);
         return Closing::KeepOpen;
     }
     {

@@ -327,6 +327,16 @@ TEST(SavePlacement, NeinCancelledOrWithAWriteProtectedPointerFileSavesNothing) {
     EXPECT_EQ(s.current(), before);
     EXPECT_EQ(s.state.databasePath(), old);
     EXPECT_FALSE(QFile::exists(copy));
+
+    // A pointer folder that is gone says so in the same box, and the workspace stays.
+    s.state.pointerDir = s.tmp.path("weg/");
+    s.window().formUnloaded = false;
+    s.host.onMessage(question(old), ui::Answer::No).onSaveFile(copy).onMessage(ui::Answer::Ok);
+    EXPECT_EQ(s.window().Form_Unload(), placement::SetzenK::Closing::KeepOpen);
+    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Exclamation);
+    EXPECT_EQ(s.host.messages.back().title, "Externes Zeugnisprogramm");
+    EXPECT_TRUE(s.host.messages.back().text.contains("weg")) << "the error's own text";
+    EXPECT_FALSE(QFile::exists(copy));
 }
 
 TEST(SavePlacement, ACopyThatCannotBeWrittenLeavesTheOldFileCurrent) {

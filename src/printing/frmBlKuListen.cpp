@@ -89,24 +89,30 @@ void frmBlKuListen::printPageHeader(ui::PrintJob& job, const QStringList& fileLi
     job.setUnderline(false);
 }
 
-void frmBlKuListen::cmdDruck_Click() {
+bool frmBlKuListen::selectionFits() {
     const int selected = lstBlock.selectedCount();
     if (selected == 0) {
         ui::tell(host_, QStringLiteral("Keine Blöcke ausgewählt!") + kCrLf +
                             QStringLiteral("Markieren Sie eine oder mehrere Zeilen der Liste!"));
-        return;
+        return false;
     }
     if (selected > kMaxRails) {
         // verbatim: "Zuviele", "Markieren weniger"
         ui::tell(host_, QStringLiteral("Zuviele Blöcke (>25) ausgewählt!") + kCrLf +
                             QStringLiteral("Markieren weniger Zeilen der Liste!"));
-        return;
+        return false;
     }
     if (selected > kMaxRailsPortrait && optHoch) {
         ui::tell(host_, QStringLiteral("Zuviele Blöcke (>16) ausgewählt!") + kCrLf +
                             QStringLiteral("Wählen Sie Querformat!"));
-        return;
+        return false;
     }
+    return true;
+}
+
+void frmBlKuListen::cmdDruck_Click() {
+    if (!selectionFits())
+        return;
 
     // The chosen rails: the line of lstBlock is the rail of the same row.
     std::vector<const Rail*> chosen;

@@ -50,6 +50,8 @@ public:
     static constexpr int kStudentsPerPagePortrait = 75;
 
 private:
+    // The number of selected rails fits the paper; says why where it does not.
+    bool selectionFits();
     // fileLines: the printout's fileHeader, read once for all pages.
     void printPageHeader(ui::PrintJob& job, const QStringList& fileLines, const QString& cohort,
                          const QStringList& headers);

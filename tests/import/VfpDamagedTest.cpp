@@ -156,8 +156,7 @@ TEST(DamagedTables, MissingMemoFile) {
 }
 
 TEST(DamagedTables, NullFlagsOfVisualFoxProFile) {
-    if (!QFileInfo::exists(vfpFixtures()))
-        GTEST_SKIP() << "Visual FoxPro fixtures not found at " << vfpFixtures().toStdString();
+    REQUIRE_VFP_FIXTURES();
     const QString test = QStringLiteral("TEST.DBF");
     const std::vector<Damage> cases = {
         {"varchar length beyond its width",

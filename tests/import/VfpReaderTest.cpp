@@ -18,8 +18,7 @@ namespace {
 class VisualFoxProFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!QFileInfo::exists(vfpFixtures()))
-            GTEST_SKIP() << "Visual FoxPro fixtures not found at " << vfpFixtures().toStdString();
+        REQUIRE_VFP_FIXTURES();
     }
     static QString database() { return vfpFixtures() + "/database/EXPENSES.DBC"; }
 };

@@ -16,6 +16,10 @@ QString vfpFixtures() {
     return QStringLiteral(KUBB_SHARED_DIR "/fixtures/vfp");
 }
 
+bool fixturesMustExist() {
+    return qEnvironmentVariableIsSet("CI") && QFileInfo::exists(QStringLiteral(KUBB_SHARED_DIR));
+}
+
 QString dataDir() {
     return QStringLiteral(KUBB_SOURCE_DIR "/tests/import/data");
 }

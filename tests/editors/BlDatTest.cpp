@@ -332,16 +332,102 @@ TEST_F(BlDatTest, DeletingShowsTheRailAtTheSamePlaceAndTheLastOneLeavesAddingMod
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(BlDatTest, AFailedWriteIsShownAndKeepsTheRail) {
+TEST_F(BlDatTest, AFailedWriteIsShownWithTheNumberOfItsKindAndKeepsTheRail) {
     rail(1, "LK1");
     rail(2, "LK2");
     open();
-    w->cFieldData_Change(3, QString(31, 'n')); // pasted, past the key filter
+    db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON block BEGIN SELECT RAISE(ABORT, 'nein'); "
+              "END");
+    w->cFieldData_Change(3, "Schiene 1");
     host.onMessage(ui::Answer::Ok);
     select(1);
-    EXPECT_TRUE(host.messages.back().text.startsWith("Folgender Error trat auf:\r\n"))
+    EXPECT_TRUE(host.messages.back().text.startsWith("Folgender Error trat auf:\r\nNumber: 1\r\n"))
         << host.messages.back().text.toStdString();
+    EXPECT_TRUE(host.messages.back().text.endsWith("nein"));
     EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
     EXPECT_EQ(w->lstBlock.currentIndex(), 0);
     EXPECT_TRUE(db.scalar("SELECT BL_NAME FROM block WHERE BL_ID = 1").isNull());
+
+    db.scalar("DROP TABLE ckkurs");
+    host.onMessage(ui::Answer::Ok);
+    w->click("deleteButton");
+    EXPECT_TRUE(host.messages.back().text.startsWith("Folgender Error trat auf:\r\nNumber: 3\r\n"));
+}
+
+TEST_F(BlDatTest, EveryChangeOfAFieldPassesTheKeyFiltersChecks) {
+    rail(1, "LK1", "Leistungskurse 1", 6);
+    rail(2, "LK2");
+    db.insert("ckkurs", {{"CK_BL_ID", db::sixKey(1)}, {"CK_KS_ID", "KS0001"}});
+    open();
+    // A rail with courses: a paste or a shortcut that deletes is refused as a key is.
+    for (int index : {2, 3, 4}) {
+        host.onMessage(kLocked);
+        EXPECT_FALSE(w->cFieldData_Change(index, ""));
+    }
+    EXPECT_EQ(fields(), (QStringList{"LK1", "Leistungskurse 1", "6"}));
+
+    select(1);
+    struct Case {
+        int index;
+        QString text;
+        const char* message; // nullptr: a beep alone
+        int beeps;
+    };
+    const Case refused[] = {
+        {2, "LK1234X", "String zu lang!", 1},
+        {3, QString(31, 'n'), "String zu lang!", 1},
+        {2, "LKΩ", nullptr, 1},
+        {3, "Schiene\n2", nullptr, 1},
+        {3, "Schiene 😀", nullptr, 1},
+        {4, "7", "Nur Zahlen zwischen 0 und 6", 0},
+        {4, "-1", "Nur Zahlen zwischen 0 und 6", 0},
+    };
+    for (const Case& c : refused) {
+        const int before = host.beeps;
+        if (c.message)
+            host.onMessage(c.message);
+        EXPECT_FALSE(w->cFieldData_Change(c.index, c.text)) << c.text.toStdString();
+        EXPECT_EQ(host.beeps - before, c.beeps) << c.text.toStdString();
+    }
+    EXPECT_EQ(fields(), (QStringList{"LK2", "", ""}));
+    BlDat::TextCursor end{3, -1, 0};
+    EXPECT_EQ(w->cFieldData_KeyPress(2, QChar(0x03A9), end), Key::Refuse) << "typed Ω";
+    EXPECT_EQ(key(3, QChar(0x00E4)), Key::Accept) << "ä is in the export's code page";
+    EXPECT_TRUE(w->cFieldData_Change(2, "LKÄß€"));
+    EXPECT_TRUE(w->cFieldData_Change(4, "66"));
+    EXPECT_EQ(fields(), (QStringList{"LKÄß€", "ä", "66"}));
+
+    host.onMessage("Blockbildungsdateien enthalten noch keine Daten!");
+    db.scalar("DELETE FROM schjahr");
+    open();
+    EXPECT_FALSE(w->cFieldData_Change(2, "S1")) << "neither browsing nor adding";
+}
+
+TEST_F(BlDatTest, ARailThatGotCoursesMeanwhileOrLostItsDesignationIsNotWritten) {
+    rail(1, "LK1", "alt", 6);
+    rail(2, "LK2");
+    open();
+    // An existing rail's designation cannot be emptied: the export would write "Null".
+    for (const QString& bez : {QString(), QStringLiteral("  ")}) {
+        w->cFieldData_Change(2, bez);
+        host.onMessage("Datensatz leer!");
+        select(1);
+        EXPECT_EQ(host.messages.back().title, "Block");
+        EXPECT_EQ(w->lstBlock.currentIndex(), 0);
+    }
+    EXPECT_EQ(db.scalar("SELECT BL_BEZ FROM block WHERE BL_ID = 1").toString(), "LK1");
+
+    // The workspace places a course on the shown rail while its fields are being edited.
+    w->cFieldData_Change(2, "LK9");
+    w->cFieldData_Change(3, "neu");
+    db.insert("ckkurs", {{"CK_BL_ID", db::sixKey(1)}, {"CK_KS_ID", "KS0001"}});
+    host.onMessage(kLocked);
+    select(1);
+    EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(rails().first(), "1|     9|LK1|alt|10|6|     1|0");
+    EXPECT_EQ(fields(), (QStringList{"LK1", "alt", "6"})) << "the stored fields come back";
+    host.onMessage(kLocked);
+    EXPECT_EQ(key(3, 'x'), Key::Refuse);
+    select(1);
+    EXPECT_EQ(fields().first(), "LK2") << "nothing is left to write";
 }

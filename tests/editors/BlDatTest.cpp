@@ -412,6 +412,7 @@ TEST_F(BlDatTest, ARailThatGotCoursesMeanwhileOrLostItsDesignationIsNotWritten) 
         w->cFieldData_Change(2, bez);
         host.onMessage("Datensatz leer!");
         select(1);
+        ASSERT_EQ(host.pending(), 0u);
         EXPECT_EQ(host.messages.back().title, "Block");
         EXPECT_EQ(w->lstBlock.currentIndex(), 0);
     }
@@ -423,6 +424,7 @@ TEST_F(BlDatTest, ARailThatGotCoursesMeanwhileOrLostItsDesignationIsNotWritten) 
     db.insert("ckkurs", {{"CK_BL_ID", db::sixKey(1)}, {"CK_KS_ID", "KS0001"}});
     host.onMessage(kLocked);
     select(1);
+    ASSERT_EQ(host.pending(), 0u);
     EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
     EXPECT_EQ(rails().first(), "1|     9|LK1|alt|10|6|     1|0");
     EXPECT_EQ(fields(), (QStringList{"LK1", "alt", "6"})) << "the stored fields come back";

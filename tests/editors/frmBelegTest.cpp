@@ -265,6 +265,7 @@ TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGivenWhateverTheType) {
     // Mathematics has no course yet: the choice keeps English and its course, and stays shown.
     host.onMessage("Kurszuweisung nicht möglich:\r\n2008: Fach: M    Weber");
     gkSubject(1, "FA0012");
+    ASSERT_EQ(host.pending(), 0u);
     EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
     EXPECT_EQ(choices("ST0011")[2], "FA0013|A|KS0001|<null>");
     EXPECT_EQ(gkShown(1), "E   FA0013|A|1E1|");

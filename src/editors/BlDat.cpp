@@ -3,8 +3,11 @@
 #include "common/Session.h"
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "platform/CodePage.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
+
+#include <algorithm>
 
 namespace editors {
 
@@ -13,9 +16,41 @@ namespace {
 const QString kTable = QStringLiteral("block");
 const QString kTitleBlock = QStringLiteral("Block");
 const QString kFive = QStringLiteral("     ");
+const QString kEmpty = QStringLiteral("Datensatz leer!");
 const QString kHoursOnly = QStringLiteral("Nur Zahlen zwischen 0 und 6");
 const QString kNameTaken = QStringLiteral("Blockname bereits vorhanden!");
+const QString kLocked =
+    QStringLiteral("Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!");
 constexpr int kMaxHours = 6;
+// The code page of the export files, which carry the rails' designations and names.
+constexpr int kExportCodePage = 1252;
+
+// The number ShowError gives each kind of failure, so that two reports of the same failure
+// look alike; fixed here rather than taken from the order of the kinds.
+int errorNumber(const std::exception& e) {
+    const auto* d = dynamic_cast<const db::DbError*>(&e);
+    if (!d)
+        return 99;
+    switch (d->kind()) {
+    case db::DbError::Kind::Other:
+        return 1;
+    case db::DbError::Kind::NotADatabase:
+        return 2;
+    case db::DbError::Kind::MissingTable:
+        return 3;
+    case db::DbError::Kind::Constraint:
+        return 4;
+    case db::DbError::Kind::TooLong:
+        return 5;
+    case db::DbError::Kind::FileExists:
+        return 6;
+    case db::DbError::Kind::CannotOpen:
+        return 7;
+    case db::DbError::Kind::Locked:
+        return 8;
+    }
+    return 99;
+}
 
 QString railLine(const QString& bez, const QString& key) {
     return bez + kFive + key;
@@ -70,7 +105,9 @@ template <class F> void BlDat::guarded(F f) {
 }
 
 void BlDat::ShowError(const std::exception& e) {
-    ui::tell(host_, QStringLiteral("Folgender Error trat auf:\r\n") + QString::fromUtf8(e.what()),
+    ui::tell(host_,
+             QStringLiteral("Folgender Error trat auf:\r\nNumber: %1\r\n").arg(errorNumber(e)) +
+                 QString::fromUtf8(e.what()),
              ui::Icon::Critical);
 }
 
@@ -233,6 +270,12 @@ bool BlDat::saveShown() {
     q.finish();
     if (!bezChanged && !nameChanged && !stdChanged)
         return true;
+    // The export would write an empty designation as "Null".
+    if (cFieldData[kBez].trimmed().isEmpty()) {
+        ui::tell(host_, kEmpty, ui::Icon::Critical, kTitleBlock);
+        emit focusRequested(fieldName(kBez));
+        return false;
+    }
     QVariant hours;
     if (stdChanged && !hoursValid(hours))
         return false;
@@ -240,20 +283,33 @@ bool BlDat::saveShown() {
         tellNameTaken();
         return false;
     }
-    db::Transaction tx(c);
-    const auto write = [&](const char* field, const QVariant& value) {
-        db::checkValue(kTable, QLatin1String(field), value);
-        c.exec(
-            QStringLiteral("UPDATE block SET %1 = ? WHERE BL_VFP_ID = ?").arg(QLatin1String(field)),
-            {value, shown_});
-    };
-    if (bezChanged)
-        write("BL_BEZ", textOrNull(cFieldData[kBez]));
-    if (nameChanged)
-        write("BL_NAME", textOrNull(cFieldData[kName]));
-    if (stdChanged)
-        write("BL_STD", hours);
-    tx.commit();
+    bool placed = false;
+    {
+        db::Transaction tx(c);
+        // The workspace may have placed courses on the rail since it was shown.
+        placed = BlBelegt(c, shown_);
+        if (!placed) {
+            const auto write = [&](const char* field, const QVariant& value) {
+                db::checkValue(kTable, QLatin1String(field), value);
+                c.exec(QStringLiteral("UPDATE block SET %1 = ? WHERE BL_VFP_ID = ?")
+                           .arg(QLatin1String(field)),
+                       {value, shown_});
+            };
+            if (bezChanged)
+                write("BL_BEZ", textOrNull(cFieldData[kBez]));
+            if (nameChanged)
+                write("BL_NAME", textOrNull(cFieldData[kName]));
+            if (stdChanged)
+                write("BL_STD", hours);
+            tx.commit();
+        }
+    }
+    if (placed) {
+        // The rail's stored fields come back, and take no key from now on.
+        show(c, shown_);
+        ui::tell(host_, kLocked, ui::Icon::Critical, kTitleBlock);
+        return false;
+    }
     if (bezChanged)
         for (int i = 0; i < lstBlock.count(); ++i)
             if (lstBlock.line(i).right(6) == shown_)
@@ -281,7 +337,7 @@ void BlDat::UpdateButton_Click() {
             return;
         const QString year = chosenYear();
         if (cFieldData[kBez].trimmed().isEmpty() || CombSJ.currentIndex() < 0) {
-            ui::tell(host_, QStringLiteral("Datensatz leer!"), ui::Icon::Critical, kTitleBlock);
+            ui::tell(host_, kEmpty, ui::Icon::Critical, kTitleBlock);
             return;
         }
         db::Connection c(s_.databasePath());
@@ -337,16 +393,21 @@ void BlDat::deleteButton_Click() {
         if (!editing_ || shown_.isEmpty())
             return;
         db::Connection c(s_.databasePath());
-        if (BlBelegt(c, shown_)) {
+        bool placed = false;
+        {
+            db::Transaction tx(c);
+            placed = BlBelegt(c, shown_);
+            if (!placed) {
+                c.exec(QStringLiteral("DELETE FROM block WHERE BL_VFP_ID = ?"), {shown_});
+                tx.commit();
+            }
+        }
+        if (placed) {
+            shownPlaced_ = true;
             ui::tell(host_,
                      QStringLiteral("Block enthält bereits Kurse!\r\nLöschen nicht mehr möglich!"),
                      ui::Icon::Critical, kTitleBlock);
             return;
-        }
-        {
-            db::Transaction tx(c);
-            c.exec(QStringLiteral("DELETE FROM block WHERE BL_VFP_ID = ?"), {shown_});
-            tx.commit();
         }
         int line = -1;
         for (int i = 0; i < lstBlock.count(); ++i)
@@ -385,30 +446,42 @@ ui::Closing BlDat::Form_Unload() {
     return ui::Closing::Close;
 }
 
+bool BlDat::mayChange() {
+    if (editing_ && shownPlaced_) {
+        ui::tell(host_, kLocked, ui::Icon::Critical, kTitleBlock);
+        return false;
+    }
+    return editing_ || adding_;
+}
+
+bool BlDat::fits(int index, const QString& text) {
+    const int size = fieldSize(index);
+    if (size > 0 && text.size() > size) {
+        host_.beep();
+        ui::tell(host_, QStringLiteral("String zu lang!"), ui::Icon::Exclamation, QString());
+        return false;
+    }
+    // What the export files cannot carry is refused here, while the rail can still be changed.
+    if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) ||
+        platform::CodePage::firstUnencodable(text, kExportCodePage) >= 0) {
+        host_.beep();
+        return false;
+    }
+    if (index == kStd)
+        for (QChar ch : text)
+            if (ch < QLatin1Char('0') || ch > QLatin1Char('6')) {
+                ui::tell(host_, kHoursOnly, ui::Icon::Exclamation, QString());
+                return false;
+            }
+    return true;
+}
+
 BlDat::KeyDecision BlDat::cFieldData_KeyPress(int index, QChar key, TextCursor& cursor) {
     KeyDecision decision = KeyDecision::Refuse;
     guarded([&] {
-        if (index < kBez || index > kStd)
-            return;
-        if (editing_ && shownPlaced_) {
-            ui::tell(
-                host_,
-                QStringLiteral("Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!"),
-                ui::Icon::Critical, kTitleBlock);
-            return;
-        }
-        if (!editing_ && !adding_)
+        if (index < kBez || index > kStd || !mayChange())
             return;
         QString& text = cFieldData[static_cast<size_t>(index)];
-        const bool edits = key == kEnter || key == kBackspace || key == kDelete;
-        const int size = fieldSize(index);
-        // A character that would make the text longer than the field is refused: at the
-        // field's size, not beyond it.
-        if (!edits && size > 0 && text.size() - cursor.selectionLength >= size) {
-            host_.beep();
-            ui::tell(host_, QStringLiteral("String zu lang!"), ui::Icon::Exclamation, QString());
-            return;
-        }
         if (key == kEnter) {
             emit focusRequested(index < kStd ? fieldName(index + 1)
                                 : adding_    ? QStringLiteral("UpdateButton")
@@ -434,18 +507,36 @@ BlDat::KeyDecision BlDat::cFieldData_KeyPress(int index, QChar key, TextCursor& 
             emit changed();
             return;
         }
-        if (index == kStd && (key < QLatin1Char('0') || key > QLatin1Char('6'))) {
-            ui::tell(host_, kHoursOnly, ui::Icon::Exclamation, QString());
-            return;
-        }
-        decision = KeyDecision::Accept;
+        // The text as the field would hold it, the key replacing the selection.
+        QString after = text;
+        if (cursor.selectionLength > 0)
+            after.replace(cursor.selectionStart, cursor.selectionLength, key);
+        else
+            after.insert(std::clamp(cursor.position, 0, static_cast<int>(text.size())), key);
+        if (fits(index, after))
+            decision = KeyDecision::Accept;
     });
     return decision;
 }
 
-void BlDat::cFieldData_Change(int index, const QString& text) {
-    if (index >= kBez && index <= kStd)
-        cFieldData[static_cast<size_t>(index)] = text;
+bool BlDat::cFieldData_Change(int index, const QString& text) {
+    bool taken = false;
+    guarded([&] {
+        if (index < kBez || index > kStd)
+            return;
+        QString& field = cFieldData[static_cast<size_t>(index)];
+        if (text == field) {
+            taken = true;
+            return;
+        }
+        if (!mayChange() || !fits(index, text)) {
+            emit changed(); // the field shows its previous text again
+            return;
+        }
+        field = text;
+        taken = true;
+    });
+    return taken;
 }
 
 void BlDat::cFieldData_LostFocus(int index) {

@@ -30,7 +30,8 @@ namespace editors {
 // The window keeps no database open: it remembers the shown rail's key and whether courses are
 // placed on it, and every command reads and writes on its own connection. The key filter of the
 // fields is here: the view forwards each key with the field and the text cursor, and does what the
-// filter decides.
+// filter decides; any other change of a field's text comes to cFieldData_Change, which applies
+// the same checks to the whole text.
 class BlDat : public ui::Window {
     Q_OBJECT
 public:
@@ -80,13 +81,17 @@ public:
     [[nodiscard]] ui::Closing Form_Unload();
 
     KeyDecision cFieldData_KeyPress(int index, QChar key, TextCursor& cursor);
-    // The field's text after an accepted key.
-    void cFieldData_Change(int index, const QString& text);
+    // Every change of a field's text, however it was made (an accepted key, pasting, deleting
+    // by a shortcut, setting it): the text passes the key filter's checks as a whole, or it is
+    // refused as the filter refuses a key and the field keeps its previous text (changed is
+    // emitted so that the view shows it again). True when the field holds text now.
+    bool cFieldData_Change(int index, const QString& text);
     void cFieldData_LostFocus(int index);
 
     // Whether a course is placed on the rail with this key.
     static bool BlBelegt(db::Connection& c, const QString& railKey);
-    // A run-time error of a command, as this window reports it.
+    // A run-time error of a command, as this window reports it: a number for the kind of
+    // failure (the database's kinds 1 to 8, any other 99), then its cause.
     void ShowError(const std::exception& e);
 
     bool editing() const { return editing_; }
@@ -110,6 +115,11 @@ private:
     // Writes the shown rail's changed fields; false (with the message) when they are refused.
     bool saveShown();
     bool hoursValid(QVariant& hours);
+    // Whether the shown fields take changes at all; tells why not when the rail carries courses.
+    bool mayChange();
+    // Whether a field may hold this text: its size, characters the export files can carry, the
+    // hours' digits; tells (or beeps) why not.
+    bool fits(int index, const QString& text);
     // Whether another rail of that school year has this designation (trimmed, ignoring case).
     bool nameTaken(db::Connection& c, const QString& year, const QString& bez,
                    const QString& ownKey);
@@ -122,7 +132,8 @@ private:
     ui::Host& host_;
     QString shown_; // BL_VFP_ID of the rail in the fields
     // Courses are placed on the shown rail, so its fields take no key. Read when the rail is
-    // shown rather than on every key: nothing in this window places courses.
+    // shown; writing and deleting ask again inside their transaction, as another program may
+    // have placed courses meanwhile.
     bool shownPlaced_ = false;
     bool editing_ = false;
     bool adding_ = false;

@@ -3,6 +3,7 @@
 #include "common/Session.h"
 #include "db/Database.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 #include "ui/Host.h"
 
 namespace editors {
@@ -336,6 +337,23 @@ void frmBeleg::refuse(const QString& message, ui::ComboBox& box, const QString& 
     emit changed();
 }
 
+void frmBeleg::refuseCourseless(db::Connection& c, const QString& subject, ui::ComboBox& box,
+                                const QString& kept) {
+    const QString bez =
+        c.scalar(QStringLiteral("SELECT FA_BEZ FROM fachang WHERE FA_VFP_ID = ? LIMIT 1"),
+                 {subject})
+            .toString()
+            .trimmed();
+    const QString name =
+        c.scalar(QStringLiteral("SELECT KO_FAMNAME FROM kolleg WHERE KO_VFP_ID = ? LIMIT 1"),
+                 {student_})
+            .toString()
+            .trimmed();
+    refuse(QStringLiteral("Kurszuweisung nicht möglich:") + platform::kCrLf +
+               importer::notServedLine(CmbKolJg.text(), bez.isEmpty() ? subject : bez, name),
+           box, kept);
+}
+
 int frmBeleg::yearField() const {
     return yg_ == QLatin1String("12") ? 1 : 2;
 }
@@ -359,10 +377,13 @@ void frmBeleg::CmbFachLK_Click(int row) {
         return;
     }
     const auto course = courseFor(c, chosen, true);
+    if (!course) {
+        refuseCourseless(c, chosen, CmbFachLK[r], k.subject);
+        return;
+    }
     db::Transaction tx(c);
     AendBel(c, student_, k.subject, kArtL, chosen);
-    if (course)
-        AendernKurs(c, student_, chosen, kArtL, course->key, yearField());
+    AendernKurs(c, student_, chosen, kArtL, course->key, yearField());
     tx.commit();
     k.subject = chosen;
     showCourse(course, lblKursLK[2 * r], lblKursLK[2 * r + 1]);
@@ -393,12 +414,19 @@ void frmBeleg::CmbFachGK_Click(int row) {
         return;
     }
 
+    // The year group's first course whatever the type: a choice left without both courses
+    // would vanish from this window and from the export.
+    const auto course = courseFor(c, chosen, false);
+    if (!course) {
+        refuseCourseless(c, chosen, CmbFachGK[r], k.subject);
+        return;
+    }
     // The type stays when the new subject offers it; otherwise the first type it offers, never
     // "L" in a Grundkurs row.
     QString art = k.art;
     const QStringList types = offeredTypes(c, chosen);
     if (!types.contains(art)) {
-        if (!types.isEmpty() && types.front() == kArtL)
+        if (art == kArtL)
             ui::tell(host_, kArtNotAllowed, ui::Icon::Critical);
         for (const QString& t : types)
             if (t != kArtL) {
@@ -406,16 +434,12 @@ void frmBeleg::CmbFachGK_Click(int row) {
                 break;
             }
     }
-    // A type without a course in the student's year group ("A" in 13, "B" in 12) gets none.
-    const auto course =
-        importer::countsInYearGroup(art, yg_) ? courseFor(c, chosen, false) : std::nullopt;
 
     db::Transaction tx(c);
     AendBel(c, student_, k.subject, k.art, chosen);
     if (art != k.art)
         AendBelArt(c, student_, chosen, k.art, art);
-    if (course)
-        AendernKurs(c, student_, chosen, art, course->key, yearField());
+    AendernKurs(c, student_, chosen, art, course->key, yearField());
     tx.commit();
 
     k.subject = chosen;

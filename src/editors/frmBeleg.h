@@ -110,6 +110,10 @@ private:
     bool holdsElsewhere(db::Connection& c, const QString& subject, qint64 bgId);
     // Refuses a subject chosen in a box: the message, and the box shows the row's subject again.
     void refuse(const QString& message, ui::ComboBox& box, const QString& subject);
+    // Refuses a subject for which no course fits, as the pre-assignment lists such a choice:
+    // the choice keeps its subject and courses, so that it stays in the window and in the export.
+    void refuseCourseless(db::Connection& c, const QString& subject, ui::ComboBox& box,
+                          const QString& kept);
     // AendernKurs's field for the student's year group.
     int yearField() const;
     void setBack(ui::ComboBox& box, const QString& subject);

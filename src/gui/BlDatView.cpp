@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace gui {
@@ -27,6 +28,18 @@ FieldEdit::FieldEdit(BlDat& w, QtHost& host, int index, QWidget* parent)
     setObjectName(BlDat::fieldName(index));
     setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(false);
+    // Whatever changed the text (a middle-click paste, a shortcut, setText), the window checks
+    // it; a refused text is replaced by the field's previous one.
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const QString& held = w_.cFieldData[static_cast<size_t>(index_)];
+        if (text == held)
+            return;
+        ui::runCommand(host_, [&]() { w_.cFieldData_Change(index_, text); });
+        if (this->text() != held) {
+            const QSignalBlocker quiet(this);
+            setText(held);
+        }
+    });
 }
 
 bool FieldEdit::forward(QChar key) {
@@ -36,8 +49,7 @@ bool FieldEdit::forward(QChar key) {
     ui::runCommand(host_, [&]() { decision = w_.cFieldData_KeyPress(index_, key, cursor); });
     switch (decision) {
     case BlDat::KeyDecision::Accept:
-        insert(QString(key));
-        ui::runCommand(host_, [&]() { w_.cFieldData_Change(index_, text()); });
+        insert(QString(key)); // reaches the window as a change of the text
         return true;
     case BlDat::KeyDecision::Edited:
         setText(w_.cFieldData[static_cast<size_t>(index_)]);

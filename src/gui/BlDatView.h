@@ -36,7 +36,7 @@ private:
 
 // A text box of BlDat: keys that edit (characters, Enter, Backspace, Delete, and pasted text
 // character by character) pass through the window's key filter; moving the cursor and copying
-// stay the box's own.
+// stay the box's own. Every change of its text, however made, goes to the window's check.
 class FieldEdit : public QLineEdit {
     Q_OBJECT
 public:

@@ -153,9 +153,8 @@ size_t continuingCourse(const std::vector<CourseCandidate>& list, const Choice& 
 QString notServedLine(const Student& st, const Choice& r,
                       const QHash<QString, QString>& subjectBez) {
     const auto subject = subjectBez.constFind(r.fa.toUpper());
-    const QString fach = subject != subjectBez.constEnd() ? *subject : r.fa;
-    return st.phase + QStringLiteral(": Fach: ") + (fach + QStringLiteral("    ")).left(4) +
-           QLatin1Char(' ') + st.name;
+    return importer::notServedLine(st.phase, subject != subjectBez.constEnd() ? *subject : r.fa,
+                                   st.name);
 }
 
 QString assignedStatus(const Student& st, const CourseCandidate& course) {
@@ -164,6 +163,11 @@ QString assignedStatus(const Student& st, const CourseCandidate& course) {
 }
 
 } // namespace
+
+QString notServedLine(const QString& phase, const QString& subject, const QString& name) {
+    return phase + QStringLiteral(": Fach: ") + (subject + QStringLiteral("    ")).left(4) +
+           QLatin1Char(' ') + name;
+}
 
 QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld& window) {
     const int y = s.SchjBez.left(4).toInt();

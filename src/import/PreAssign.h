@@ -37,6 +37,10 @@ std::vector<CourseCandidate> findCourses(db::Connection& c, const QString& schjI
 // one).
 bool countsInYearGroup(const QString& art, const QString& yg);
 
+// The line that tells a choice found no course: cohort, subject short name (its key when the
+// subject is unknown) in 4 characters, and the student's family name.
+QString notServedLine(const QString& phase, const QString& subject, const QString& name);
+
 // The pre-assignment after an import: every choice of a student of the two current cohorts
 // that has no course for his year group yet gets the first fitting course of the school year (a
 // year-13 student the course whose name continues his year-12 course's). Choices without any

@@ -6,6 +6,7 @@
 #include "support/TestDb.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 // The rail editor through its handlers, on a real file: rails of two school years, rows built
 // one by one; keys typed as the view forwards them.
@@ -332,16 +333,81 @@ TEST_F(BlDatTest, DeletingShowsTheRailAtTheSamePlaceAndTheLastOneLeavesAddingMod
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(BlDatTest, AFailedWriteIsShownAndKeepsTheRail) {
+TEST_F(BlDatTest, AFailedWriteIsShownWithTheNumberOfItsKindAndKeepsTheRail) {
     rail(1, "LK1");
     rail(2, "LK2");
     open();
-    w->cFieldData_Change(3, QString(31, 'n')); // pasted, past the key filter
+    db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON block BEGIN SELECT RAISE(ABORT, 'nein'); "
+              "END");
+    w->cFieldData_Change(3, "Schiene 1");
     host.onMessage(ui::Answer::Ok);
     select(1);
-    EXPECT_TRUE(host.messages.back().text.startsWith("Folgender Error trat auf:\r\n"))
+    EXPECT_TRUE(host.messages.back().text.startsWith("Folgender Error trat auf:\r\nNumber: 1\r\n"))
         << host.messages.back().text.toStdString();
+    EXPECT_TRUE(host.messages.back().text.endsWith("nein"));
     EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
     EXPECT_EQ(w->lstBlock.currentIndex(), 0);
     EXPECT_TRUE(db.scalar("SELECT BL_NAME FROM block WHERE BL_ID = 1").isNull());
+
+    db.scalar("DROP TABLE ckkurs");
+    host.onMessage(ui::Answer::Ok);
+    w->click("deleteButton");
+    EXPECT_TRUE(host.messages.back().text.startsWith("Folgender Error trat auf:\r\nNumber: 3\r\n"));
+}
+
+TEST_F(BlDatTest, EveryChangeOfAFieldPassesTheKeyFiltersChecks) {
+    rail(1, "LK1", "Leistungskurse 1", 6);
+    rail(2, "LK2");
+    db.insert("ckkurs", {{"CK_BL_ID", db::sixKey(1)}, {"CK_KS_ID", "KS0001"}});
+    open();
+    host.onMessage(kLocked);
+    EXPECT_FALSE(w->cFieldData_Change(2, "")) << "a rail with courses: Ctrl+K as a key";
+    select(1);
+    // Text, its message (none: a beep alone), beeps; the export's code page is Windows-1252.
+    const std::tuple<int, QString, const char*, int> refused[] = {
+        {2, "LK1234X", "String zu lang!", 1},
+        {2, "LKΩ", nullptr, 1},
+        {3, "Schiene\n2", nullptr, 1},
+        {4, "7", "Nur Zahlen zwischen 0 und 6", 0}};
+    for (const auto& [index, text, message, beeps] : refused) {
+        const int before = host.beeps;
+        if (message)
+            host.onMessage(message);
+        EXPECT_FALSE(w->cFieldData_Change(index, text)) << text.toStdString();
+        EXPECT_EQ(host.beeps - before, beeps) << text.toStdString();
+    }
+    BlDat::TextCursor end{3, -1, 0};
+    EXPECT_EQ(w->cFieldData_KeyPress(2, QChar(0x03A9), end), Key::Refuse) << "typed Ω";
+    EXPECT_EQ(fields(), (QStringList{"LK2", "", ""}));
+    EXPECT_TRUE(w->cFieldData_Change(2, "LKÄß€") && w->cFieldData_Change(4, "66"));
+    EXPECT_EQ(fields(), (QStringList{"LKÄß€", "", "66"}));
+}
+
+TEST_F(BlDatTest, ARailThatGotCoursesMeanwhileOrLostItsDesignationIsNotWritten) {
+    rail(1, "LK1", "alt", 6);
+    rail(2, "LK2");
+    open();
+    // An existing rail's designation cannot be emptied: the export would write "Null".
+    for (const QString& bez : {QString(), QStringLiteral("  ")}) {
+        w->cFieldData_Change(2, bez);
+        host.onMessage("Datensatz leer!");
+        select(1);
+        ASSERT_EQ(host.pending(), 0u);
+        EXPECT_EQ(host.messages.back().title, "Block");
+    }
+    EXPECT_EQ(w->lstBlock.currentIndex(), 0);
+
+    // The workspace places a course on the shown rail while its fields are being edited.
+    w->cFieldData_Change(2, "LK9");
+    w->cFieldData_Change(3, "neu");
+    db.insert("ckkurs", {{"CK_BL_ID", db::sixKey(1)}, {"CK_KS_ID", "KS0001"}});
+    host.onMessage(kLocked);
+    select(1);
+    ASSERT_EQ(host.pending(), 0u);
+    EXPECT_EQ(rails().first(), "1|     9|LK1|alt|10|6|     1|0");
+    EXPECT_EQ(fields(), (QStringList{"LK1", "alt", "6"})) << "the stored fields come back";
+    host.onMessage(kLocked);
+    EXPECT_EQ(key(3, 'x'), Key::Refuse);
+    select(1);
+    EXPECT_EQ(fields().first(), "LK2") << "nothing is left to write";
 }

@@ -253,7 +253,7 @@ TEST_F(frmBelegTest, ABasicCourseSubjectChangeClearsBothCoursesAndGivesTheYearGr
     EXPECT_EQ(host.messages.size(), 1u);
 }
 
-TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGivenButNotToTypeA) {
+TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGivenWhateverTheType) {
     open();
     cohort(1);
     pick("ST0011");
@@ -262,21 +262,37 @@ TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGivenButNotToTypeA) {
     EXPECT_EQ(choices("ST0011")[1], "FA0014|S|<null>|KS0012");
     EXPECT_EQ(gkShown(0), "Ph  FA0014|S||2Ph1");
 
-    // English of type A has no year-13 course: its new subject gets none either.
+    // Mathematics has no course yet: the choice keeps English and its course, and stays shown.
+    host.onMessage("Kurszuweisung nicht möglich:\r\n2008: Fach: M    Weber");
+    gkSubject(1, "FA0012");
+    ASSERT_EQ(host.pending(), 0u);
+    EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(choices("ST0011")[2], "FA0013|A|KS0001|<null>");
+    EXPECT_EQ(gkShown(1), "E   FA0013|A|1E1|");
+
+    // English of type A: its new subject still gets the year-13 course, so it is not lost.
     course("KS0014", "2M1", "FA0012", "12");
     gkSubject(1, "FA0012");
-    EXPECT_EQ(choices("ST0011")[2], "FA0012|A|<null>|<null>");
-    EXPECT_EQ(gkShown(1), "M   FA0012|A||");
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(choices("ST0011")[2], "FA0012|A|<null>|KS0014");
+    EXPECT_EQ(gkShown(1), "M   FA0012|A||2M1");
+    pick("ST0011");
+    EXPECT_EQ(gkShown(1), "M   FA0012|A||2M1") << "shown again on reopening";
+    EXPECT_EQ(host.messages.size(), 1u);
 }
 
 TEST_F(frmBelegTest, ATypeNotOfferedByTheNewSubjectBecomesItsFirstBasicType) {
+    subject("FA0008", "2009", "Bio", "LSC");
+    course("KS0010", "1Bio1", "FA0008");
     open();
     pick("ST0001");
     gkType(0, "A");
     gkSubject(0, "FA0007"); // art offers B, S, C
-    EXPECT_EQ(choices("ST0001")[2], "FA0007|B|<null>|<null>") << "type B has no year-12 course";
-    EXPECT_EQ(gkShown(0), "Ku  FA0007|B||");
+    EXPECT_EQ(choices("ST0001")[2], "FA0007|B|KS0007|<null>");
+    EXPECT_EQ(gkShown(0), "Ku  FA0007|B|1Ku1|");
+    // Biology offers L first, not B; the row's type was not L, so nothing is said of it.
+    gkSubject(0, "FA0008");
+    EXPECT_EQ(choices("ST0001")[2], "FA0008|S|KS0010|<null>");
+    EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(frmBelegTest, TypeAClearsTheYear13CourseBTheYear12CourseAndLIsRefused) {
@@ -327,6 +343,15 @@ TEST_F(frmBelegTest, AddingRemovingAndDoublingASubjectAreRefusedAndTheBoxSetBack
 TEST_F(frmBelegTest, AnAdvancedCourseSubjectChangeGivesTheFirstAdvancedCourse) {
     open();
     pick("ST0001");
+    db.scalar("UPDATE kurs SET KS_LKGK = 'K' WHERE KS_VFP_ID = 'KS0009'");
+    host.onMessage("Kurszuweisung nicht möglich:\r\n2009: Fach: Lat  Adler");
+    choose(w->CmbFachLK[1], "FA0005");
+    w->CmbFachLK_Click(1);
+    EXPECT_EQ(w->CmbFachLK[1].text(), "M   FA0002");
+    EXPECT_EQ(choices("ST0001")[1], "FA0002|L|KS0006|<null>");
+
+    host.messages.clear();
+    db.scalar("UPDATE kurs SET KS_LKGK = 'L' WHERE KS_VFP_ID = 'KS0009'");
     choose(w->CmbFachLK[1], "FA0005");
     w->CmbFachLK_Click(1);
     EXPECT_EQ(choices("ST0001")[1], "FA0005|L|KS0009|<null>");

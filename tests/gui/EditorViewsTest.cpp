@@ -72,11 +72,18 @@ TEST_F(EditorViews, RailEditorForwardsKeysToItsFilter) {
     logic.onMessage("Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!");
     press(std, Qt::Key_5, "5");
     EXPECT_EQ(std->text(), "6");
+    // Nor a change made otherwise (a paste by the mouse, a shortcut, setText).
+    logic.onMessage("Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!");
+    bez->setText("X");
+    EXPECT_EQ(bez->text(), "LK1");
+    EXPECT_EQ(w.cFieldData[2], "LK1");
 
     view->findChild<QPushButton*>("NewButton")->click();
     EXPECT_FALSE(list->isEnabled());
     EXPECT_TRUE(view->findChild<QPushButton*>("UpdateButton")->isEnabled());
     press(bez, Qt::Key_S, "S");
+    bez->insert(QStringLiteral("Ω")); // not in the export's code page: a beep
+    EXPECT_EQ(bez->text(), "S");
     press(bez, Qt::Key_9, "9");
     logic.onMessage("Nur Zahlen zwischen 0 und 6");
     press(std, Qt::Key_7, "7");

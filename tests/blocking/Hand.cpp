@@ -10,13 +10,13 @@ namespace {
 const QString kYear = QStringLiteral("     1");
 
 Row with(Row base, const Row& extra) {
-    for (const auto& [name, value] : extra) {
-        auto it =
-            std::find_if(base.begin(), base.end(), [&](const auto& f) { return f.first == name; });
+    for (const auto& field : extra) {
+        auto it = std::find_if(base.begin(), base.end(),
+                               [&](const auto& f) { return f.first == field.first; });
         if (it != base.end())
-            it->second = value;
+            it->second = field.second;
         else
-            base.emplace_back(name, value);
+            base.push_back(field);
     }
     return base;
 }

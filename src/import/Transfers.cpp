@@ -85,7 +85,7 @@ public:
             return ins_.lastInsertId();
         } catch (const db::DbError& e) {
             if (e.kind() != db::DbError::Kind::Constraint ||
-                !e.message().contains(QLatin1String("UNIQUE")))
+                !e.engineText().contains(QLatin1String("UNIQUE")))
                 throw;
             throw duplicate(e, converted);
         }
@@ -94,7 +94,7 @@ public:
 private:
     db::DbError duplicate(const db::DbError& e, const QVariantList& values) const {
         static const QRegularExpression re(QStringLiteral("UNIQUE constraint failed: ([^\\n]+)"));
-        const auto m = re.match(e.message());
+        const auto m = re.match(e.engineText());
         QStringList parts;
         if (m.hasMatch()) {
             for (QString col : m.captured(1).split(QLatin1Char(','))) {

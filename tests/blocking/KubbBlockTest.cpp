@@ -5,6 +5,7 @@
 
 #include "support/TestDb.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -138,19 +139,56 @@ TEST(KubbBlock, TheSameSeedAndThreadsGiveTheSamePlan) {
         EXPECT_EQ(test::rowsOf(dir.path("COPY.MDB"), sql), test::rowsOf(path, sql));
 }
 
-TEST(KubbBlock, NamesADatabaseThatCannotBeOpened) {
+TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFails) {
     test::TempDir tmp;
     tmp.write("KEINE.MDB", "keine Datenbank");
-    const auto refusal = [](const QString& path) {
+    QDir().mkdir(tmp.path("ORDNER.MDB"));
+    const QString bare = tmp.path("LEER.MDB");
+    db::Connection(bare, db::Connection::Mode::Create).exec("CREATE TABLE t (a)");
+    const QString school = tmp.path("BB.MDB");
+    test::generateSchool(school, test::realisticSchool(0));
+    // The command (under strace when options are given) and what it says on stderr.
+    const auto refusal = [](const QString& path, const QStringList& strace) {
+        QStringList args{"block", "--db", path, "--cohort", "2009", "--seconds", "1"};
         QProcess p;
-        p.start(kKubb, {"evaluate", "--db", path, "--cohort", "2009"});
+        if (strace.isEmpty())
+            p.start(kKubb, args);
+        else
+            p.start("strace", QStringList{"-f", "-qq", "-o", "/dev/null"} + strace +
+                                  QStringList{kKubb} + args);
         EXPECT_TRUE(p.waitForFinished(60000));
         EXPECT_EQ(p.exitCode(), 1);
         return QString::fromUtf8(p.readAllStandardError()).trimmed();
     };
-    EXPECT_EQ(refusal(tmp.path("FEHLT.MDB")),
-              "kubb: Die Datenbank " + tmp.path("FEHLT.MDB") + " wurde nicht gefunden.");
-    EXPECT_EQ(refusal(tmp.path("KEINE.MDB")), "kubb: " + tmp.path("KEINE.MDB") +
-                                                  " ist keine Blockbildungsdatei: file is not a "
-                                                  "database");
+    struct Case {
+        QString path;
+        QStringList strace;
+        QString said;
+    };
+    const QString rw = "when=1+2";
+    const std::vector<Case> cases = {
+        {tmp.path("FEHLT.MDB"), {}, "Die Datenbank %1 wurde nicht gefunden."},
+        {tmp.path("ORDNER.MDB"), {}, "%1 ist ein Verzeichnis, keine Blockbildungsdatei."},
+        {tmp.path("KEINE.MDB"), {}, "%1 ist keine Blockbildungsdatei."},
+        {bare, {}, "In %1 fehlt die Tabelle schjahr."},
+        // Every open for writing refused: SQLite opens the file for reading only.
+        {school,
+         {"-P", school, "-e", "inject=openat:error=EACCES:" + rw},
+         "Die Datenbank %1 ist schreibgeschützt: Sie kann gelesen, aber nicht geändert werden."},
+        {school,
+         {"-e", "inject=pwrite64:error=ENOSPC:when=1"},
+         "Die Datenbank %1 kann nicht geschrieben werden: Der Datenträger ist voll."},
+        {school,
+         {"-e", "inject=pwrite64:error=EIO:when=1"},
+         "Die Datenbank %1 kann nicht gelesen oder geschrieben werden: Der Datenträger meldet "
+         "einen Ein-/Ausgabefehler."},
+    };
+    const QStringList before = test::rowsOf(school, "SELECT * FROM ckkurs ORDER BY CK_ID");
+    const bool strace = QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) == 0;
+    for (const Case& c : cases) {
+        if (!c.strace.isEmpty() && !strace)
+            continue; // some containers forbid tracing
+        EXPECT_EQ(refusal(c.path, c.strace), "kubb: " + c.said.arg(c.path));
+    }
+    EXPECT_EQ(test::rowsOf(school, "SELECT * FROM ckkurs ORDER BY CK_ID"), before);
 }

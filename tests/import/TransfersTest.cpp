@@ -150,6 +150,50 @@ TEST(Transfers, AKeyTwiceOrHoursBeyondOneDigitStopTheWholeImport) {
         << "a course that is not imported stops nothing";
 }
 
+TEST(Transfers, ANumberOutOfRangeIsRefusedAsTheContainerHoldsIt) {
+    // Each case retypes a field of the first record (descriptor bytes 11 type, 17 decimals) and
+    // writes a value into it.
+    struct Case {
+        const char* table;
+        const char* field;
+        char type;
+        QByteArray value;
+        QString said;
+    };
+    const QByteArray nan = QByteArray::fromHex("000000000000f87f");
+    const Case cases[] = {
+        {"kurs", "KS_SORT", 'N', "1e30",
+         "passt nicht in das Feld KS_SORT der Blockbildungsdatei (-32768 bis 32767)"},
+        {"kurs", "KS_SORT", 'N', "-1e5",
+         "passt nicht in das Feld KS_SORT der Blockbildungsdatei (-32768 bis 32767)"},
+        {"kolleg", "KO_KURSPH", 'N', "1e30",
+         "ist keine Zahl, die die Blockbildungsdatei aufnehmen kann"},
+        {"fachang", "FA_BELEG", 'B', nan,
+         "ist keine Zahl, die die Blockbildungsdatei aufnehmen kann"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        vfptest::Scratch copy(vfptest::dataDir() + QStringLiteral("/rules"));
+        const QString file = QString::fromLatin1(c.table) + QStringLiteral(".dbf");
+        const qint64 descriptor = copy.descriptor(file, c.field);
+        copy.patch(file, descriptor + 11, QByteArray(1, c.type));
+        copy.patch(file, descriptor + 17, QByteArray(1, c.type == 'N' ? 1 : 0));
+        copy.patch(file, copy.valueAt(file, 0, c.field), c.value);
+        test::ScriptedHost host;
+        Import imp(copy.path(QStringLiteral("QZ.DBC")));
+        try {
+            imp.run(host, select2009({"2009"}));
+            ADD_FAILURE() << "imported";
+        } catch (const vfp::Error& e) {
+            const QString stored = c.type == 'B' ? "nan" : QString::fromLatin1(c.value);
+            EXPECT_EQ(e.message(),
+                      QStringLiteral("Der Wert \"%1\" im Feld %2 in Satz 1 der Datei %3 %4.")
+                          .arg(stored, c.field, vfp::displayPath(copy.path(file)), c.said));
+        }
+        EXPECT_EQ(imp.dump(), QStringList());
+    }
+}
+
 TEST(Transfers, ADamagedTableIsReportedAndLeavesTheTablesEmpty) {
     vfptest::Scratch copy(vfptest::dataDir() + QStringLiteral("/rules"));
     const QString belegGk = copy.path(QStringLiteral("beleg_gk.dbf"));

@@ -200,12 +200,14 @@ TEST(SavePlacement, AFailedSaveShowsItsCauseAndKeepsTheWorkspaceOpen) {
     failsWith("Der Wert verletzt eine Regel der Datenbank " + s.db.path() + ": Schienen fest");
     s.db.scalar("DROP TRIGGER fest");
 
-    // The disk is full: the journal cannot be written, the engine's cause is said in German.
+    // No file may grow beyond 1 KiB: the journal's page cannot be written (EFBIG), and the
+    // engine's I/O error is said in German.
     {
-        test::FileSizeLimit full(1024);
-        if (full.available())
+        test::FileSizeLimit limit(1024);
+        if (limit.available())
             failsWith("Die Datenbank " + s.db.path() +
-                      " kann nicht geschrieben werden: Der Datenträger ist voll.");
+                      " kann nicht gelesen oder geschrieben werden: Der Datenträger meldet einen "
+                      "Ein-/Ausgabefehler.");
     }
 
     // Another program holds the file longer than saving waits.

@@ -28,11 +28,12 @@ DbError describe(const QSqlError& e, const QString& path) {
     const QString engine = e.databaseText().isEmpty() ? e.driverText() : e.databaseText();
     const auto fail = [&](K kind, const QString& text) { return DbError(kind, text, engine); };
     static const QRegularExpression missing(QStringLiteral("^no such (table|column): (\\S+)"));
-    if (const auto m = missing.match(engine); m.hasMatch())
-        return fail(K::MissingTable, (m.captured(1) == QLatin1String("table")
-                                          ? QStringLiteral("In %1 fehlt die Tabelle %2.")
-                                          : QStringLiteral("In %1 fehlt das Feld %2."))
-                                         .arg(path, m.captured(2)));
+    if (const auto m = missing.match(engine); m.hasMatch()) {
+        if (m.captured(1) == QLatin1String("table"))
+            return fail(K::MissingTable,
+                        QStringLiteral("In %1 fehlt die Tabelle %2.").arg(path, m.captured(2)));
+        return fail(K::Other, QStringLiteral("In %1 fehlt das Feld %2.").arg(path, m.captured(2)));
+    }
     bool numeric = false;
     // The primary result code: an extended code carries it in its low byte.
     const int code = e.nativeErrorCode().toInt(&numeric) & 0xff;

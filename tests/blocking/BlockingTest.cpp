@@ -42,25 +42,20 @@ TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
 }
 
 TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
-    // A file written by another program, without the checks of ours.
+    // A file written by another program, without the checks of ours; 99 hours still load.
     const std::pair<QString, QString> cases[] = {
-        {"UPDATE block SET BL_STD = 999999999999",
-         "Die Schiene S1 hat 999999999999 Wochenstunden; so viele hat keine Schule."},
-        {"UPDATE block SET BL_STD = -1",
-         "Die Schiene S1 hat -1 Wochenstunden; so viele hat keine Schule."},
-        {"UPDATE kurs SET KS_STD = '999999999999'",
-         "Der Kurs C1 hat 999999999999 Wochenstunden; so viele hat keine Schule."},
+        {"UPDATE block SET BL_STD = 999999999999", "Die Schiene S1 hat 999999999999"},
+        {"UPDATE block SET BL_STD = -1", "Die Schiene S1 hat -1"},
+        {"UPDATE kurs SET KS_STD = '999999999999'", "Der Kurs C1 hat 999999999999"},
         {"UPDATE fachang SET FA_STDGK = '100', FA_BEZ = 'D'",
-         "Das Fach D der Kursphase 2009 hat 100 Wochenstunden; so viele hat keine Schule."},
+         "Das Fach D der Kursphase 2009 hat 100"},
         {"UPDATE kurs SET KS_STD = '99'", ""},
     };
     for (const auto& [sql, said] : cases) {
         Hand h;
         h.rail(1, 3);
-        h.subject(1);
         h.course(1, "C1", 1, 3);
-        h.student(1);
-        h.choice(1, 1);
+        h.subject(1);
         {
             db::Connection c(h.db.path());
             c.exec("PRAGMA ignore_check_constraints = 1");
@@ -70,7 +65,8 @@ TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
             h.model();
             EXPECT_EQ(said, "") << sql.toStdString();
         } catch (const std::runtime_error& e) {
-            EXPECT_EQ(QString::fromUtf8(e.what()), said);
+            EXPECT_EQ(QString::fromUtf8(e.what()),
+                      said + " Wochenstunden; so viele hat keine Schule.");
         }
     }
 }

@@ -151,44 +151,32 @@ TEST(Transfers, AKeyTwiceOrHoursBeyondOneDigitStopTheWholeImport) {
 }
 
 TEST(Transfers, ANumberOutOfRangeIsRefusedAsTheContainerHoldsIt) {
-    // Each case retypes a field of the first record (descriptor bytes 11 type, 17 decimals) and
-    // writes a value into it.
-    struct Case {
-        const char* table;
-        const char* field;
-        char type;
-        QByteArray value;
-        QString said;
-    };
-    const QByteArray nan = QByteArray::fromHex("000000000000f87f");
-    const Case cases[] = {
+    // A field of the first record retyped (descriptor bytes 11: type, 17: decimals) and written.
+    const std::tuple<QString, const char*, char, QByteArray, QString> cases[] = {
         {"kurs", "KS_SORT", 'N', "1e30",
-         "passt nicht in das Feld KS_SORT der Blockbildungsdatei (-32768 bis 32767)"},
-        {"kurs", "KS_SORT", 'N', "-1e5",
          "passt nicht in das Feld KS_SORT der Blockbildungsdatei (-32768 bis 32767)"},
         {"kolleg", "KO_KURSPH", 'N', "1e30",
          "ist keine Zahl, die die Blockbildungsdatei aufnehmen kann"},
-        {"fachang", "FA_BELEG", 'B', nan,
+        {"fachang", "FA_BELEG", 'B', QByteArray::fromHex("000000000000f87f"), // NaN
          "ist keine Zahl, die die Blockbildungsdatei aufnehmen kann"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.field);
+    for (const auto& [table, field, type, value, said] : cases) {
         vfptest::Scratch copy(vfptest::dataDir() + QStringLiteral("/rules"));
-        const QString file = QString::fromLatin1(c.table) + QStringLiteral(".dbf");
-        const qint64 descriptor = copy.descriptor(file, c.field);
-        copy.patch(file, descriptor + 11, QByteArray(1, c.type));
-        copy.patch(file, descriptor + 17, QByteArray(1, c.type == 'N' ? 1 : 0));
-        copy.patch(file, copy.valueAt(file, 0, c.field), c.value);
+        const QString file = table + QStringLiteral(".dbf");
+        const qint64 descriptor = copy.descriptor(file, field);
+        copy.patch(file, descriptor + 11, QByteArray(1, type));
+        copy.patch(file, descriptor + 17, QByteArray(1, type == 'N' ? 1 : 0));
+        copy.patch(file, copy.valueAt(file, 0, field), value);
         test::ScriptedHost host;
         Import imp(copy.path(QStringLiteral("QZ.DBC")));
         try {
             imp.run(host, select2009({"2009"}));
-            ADD_FAILURE() << "imported";
+            ADD_FAILURE() << field << " imported";
         } catch (const vfp::Error& e) {
-            const QString stored = c.type == 'B' ? "nan" : QString::fromLatin1(c.value);
             EXPECT_EQ(e.message(),
                       QStringLiteral("Der Wert \"%1\" im Feld %2 in Satz 1 der Datei %3 %4.")
-                          .arg(stored, c.field, vfp::displayPath(copy.path(file)), c.said));
+                          .arg(type == 'B' ? "nan" : value, field,
+                               vfp::displayPath(copy.path(file)), said));
         }
         EXPECT_EQ(imp.dump(), QStringList());
     }

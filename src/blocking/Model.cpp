@@ -36,6 +36,21 @@ int number(const QString& text) {
     return v;
 }
 
+// No school gives a course or a rail more weekly hours. More in a file is a fault of the file,
+// reported on loading: summed up, such hours would overflow.
+constexpr int kMaxHours = 99;
+
+// The hours as stored (a text or a number) when they lie beyond any school's, else "".
+QString beyondAnySchool(const QVariant& stored, double hours) {
+    return hours >= 0 && hours <= kMaxHours ? QString() : stored.toString().trimmed();
+}
+
+[[noreturn]] void tooManyHours(const QString& what, const QString& hours) {
+    throw std::runtime_error(QStringLiteral("%1 hat %2 Wochenstunden; so viele hat keine Schule.")
+                                 .arg(what, hours)
+                                 .toStdString());
+}
+
 // The choice types a year group knows: L counts in both, A only in 12, B only in 13, S, C, X in
 // both (as the pre-assignment has it).
 bool countsIn(int yearGroup, const QString& art) {
@@ -72,11 +87,17 @@ struct SubjectOffer {
 
 SubjectOffer loadSubjects(db::Connection& c, int cohort) {
     SubjectOffer offer;
-    QSqlQuery q = c.exec(QStringLiteral("SELECT FA_VFP_ID, FA_STDGK, FA_KURSPH FROM fachang"));
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT FA_VFP_ID, FA_STDGK, FA_KURSPH, FA_BEZ FROM fachang"));
     while (q.next()) {
         const QString key = fold(q.value(0).toString());
+        const int hours = number(q.value(1).toString());
+        if (const QString stored = beyondAnySchool(q.value(1), hours); !stored.isEmpty())
+            tooManyHours(QStringLiteral("Das Fach %1 der Kursphase %2")
+                             .arg(q.value(3).toString().trimmed(), q.value(2).toString().trimmed()),
+                         stored);
         if (!offer.hours.contains(key))
-            offer.hours.insert(key, number(q.value(1).toString()));
+            offer.hours.insert(key, hours);
         if (q.value(2).toString().trimmed() == QString::number(cohort))
             offer.cohortSubjects.insert(key);
     }
@@ -158,6 +179,9 @@ void Model::loadRails(db::Connection& c, const SchoolYear& year) {
                                "automatische Setzen nicht unterscheiden.")
                     .arg(kMaxRails)
                     .toStdString());
+        if (const QString stored = beyondAnySchool(q.value(2), q.value(2).toDouble());
+            !stored.isEmpty())
+            tooManyHours(QStringLiteral("Die Schiene ") + q.value(1).toString().trimmed(), stored);
         Rail r{q.value(3).toString(), q.value(0).toLongLong(), q.value(1).toString(),
                q.value(2).toInt()};
         railByKey_.insert(fold(r.key), static_cast<int>(rails.size()));
@@ -184,6 +208,8 @@ std::vector<Model::CourseRow> Model::loadCourses(db::Connection& c, const School
         const QString kind = q.value(7).toString().trimmed();
         k.hours = courseHours(q.value(8).toString(), kind, q.value(6).toString().trimmed(),
                               q.value(2).toString(), q.value(4).toString(), subjectHours);
+        if (const QString stored = beyondAnySchool(q.value(8), k.hours); !stored.isEmpty())
+            tooManyHours(QStringLiteral("Der Kurs ") + k.name, stored);
         k.min = std::max(0, q.value(9).toInt());
         k.max = std::max(0, q.value(10).toInt());
         CourseRow row;

@@ -31,9 +31,7 @@ Target target(const Args& a) {
     platform::RunState s;
     s.useDatabase(t.path);
     common::LiesSchj(s, host());
-    if (s.SchjID.isEmpty())
-        throw std::runtime_error(
-            QStringLiteral("Die Datenbank %1 hat kein Schuljahr.").arg(t.path).toStdString());
+    requireSchoolYear(s);
     t.year = {s.SchjID, s.SchjBez};
     return t;
 }

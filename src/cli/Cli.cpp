@@ -86,6 +86,13 @@ std::runtime_error cohortNotOffered(const QString& cohort, const QString& schjBe
             .toStdString());
 }
 
+void requireSchoolYear(const platform::RunState& s) {
+    if (s.SchjID.trimmed().isEmpty())
+        throw std::runtime_error(QStringLiteral("Die Datenbank %1 hat kein Schuljahr.")
+                                     .arg(s.databasePath())
+                                     .toStdString());
+}
+
 QString pathArg(const QString& path) {
     if (platform::hasDriveLetter(path))
         return path;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/RunState.h"
 #include "ui/QuietHost.h"
 
 #include <QString>
@@ -53,6 +54,9 @@ ui::QuietHost& host();
 // The error of a cohort (course phase) that the school year does not offer, naming those it does.
 std::runtime_error cohortNotOffered(const QString& cohort, const QString& schjBez,
                                     const QStringList& offered);
+// Refuses a run whose database has no school year (LiesSchj found none): nothing of it could be
+// printed, exported or blocked.
+void requireSchoolYear(const platform::RunState& s);
 // A path given on the command line as the program uses it: drive-letter paths stay as they are
 // (they map the Wine way when opened), others become absolute.
 QString pathArg(const QString& path);

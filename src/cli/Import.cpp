@@ -72,7 +72,7 @@ int runImport(const Args& a) {
     if (cohorts.isEmpty())
         throw UsageError(QStringLiteral("import braucht --cohort"));
     if (cohorts.size() > 2)
-        throw UsageError(QStringLiteral("hoechstens zwei --cohort"));
+        throw UsageError(QStringLiteral("höchstens zwei --cohort"));
 
     const vfp::Container container = vfp::Container::open(platform::nativePath(containerPath));
     const importer::Selection sel = selection(container, schoolYear, cohorts, containerPath);

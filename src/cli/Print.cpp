@@ -68,6 +68,7 @@ platform::RunState runState(const Args& a, ui::Host& h) {
     platform::RunState s;
     s.useDatabase(pathArg(a.required(QStringLiteral("--db"))));
     common::LiesSchj(s, h);
+    requireSchoolYear(s);
     return s;
 }
 

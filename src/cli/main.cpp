@@ -11,7 +11,7 @@ const char* const kHead = "Aufruf: kubb BEFEHL [OPTIONEN]\n\nBefehle:\n";
 const char* const kTail =
     "  --help   zeigt diese Hilfe.\n"
     "\n"
-    "Rueckgabewert: 0 bei Erfolg, 1 bei einem Fehler (die Meldung steht auf stderr),\n"
+    "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler (die Meldung steht auf stderr),\n"
     "2 bei falschem Aufruf.\n";
 
 // The usage of each command: its lines indented by two blanks.
@@ -27,17 +27,17 @@ const char* const kImportUsage =
     "      Kurse vor.\n"
     "      --container     der Container (.DBC) der Schulverwaltung\n"
     "      --school-year   das Schuljahr, wie es im Container steht\n"
-    "      --cohort        ein Kollegiatenjahrgang (Kursphase); hoechstens zweimal.\n"
+    "      --cohort        ein Kollegiatenjahrgang (Kursphase); höchstens zweimal.\n"
     "                      Angeboten werden das Anfangsjahr des Schuljahres und das\n"
     "                      Jahr davor, wenn es Kollegiaten dieser Kursphase gibt.\n"
     "      --output        die neue Blockbildungsdatei; sie darf noch nicht bestehen\n"
     "      --pointer-dir   schreibt dort die Zeigerdatei TCLASSK auf die neue Datei\n"
-    "      Belegungen, fuer die es keinen Kurs gibt, stehen auf der Standardausgabe.\n";
+    "      Belegungen, für die es keinen Kurs gibt, stehen auf der Standardausgabe.\n";
 
 const char* const kPrintRailsUsage =
     "  print rails --db PFAD (--text DATEI | --pdf DATEI)\n"
     "      Druckt die Schienen des aktuellen Schuljahres mit ihren Kursen und deren\n"
-    "      Schuelerzahlen, wie es der Menuepunkt Drucken/Schienen tut.\n"
+    "      Schülerzahlen, wie es der Menüpunkt Drucken/Schienen tut.\n"
     "      --db      die Blockbildungsdatei\n"
     "      --text    schreibt die gedruckten Zeilen als Text (UTF-8), eine Zeile mit\n"
     "                Seitenvorschub (\\f) zwischen zwei Seiten\n"
@@ -46,18 +46,18 @@ const char* const kPrintRailsUsage =
 const char* const kPrintListsUsage =
     "  print lists --db PFAD --cohort JAHR --rails GK1,GK2,... [--landscape]\n"
     "              (--text DATEI | --pdf DATEI)\n"
-    "      Druckt die Block-Kurs-Listen eines Kollegiatenjahrgangs fuer die genannten\n"
+    "      Druckt die Block-Kurs-Listen eines Kollegiatenjahrgangs für die genannten\n"
     "      Schienen, wie es das Fenster Drucken/Block-Kurs-Listen tut.\n"
     "      --cohort     der Kollegiatenjahrgang (Kursphase)\n"
     "      --rails      die Schienen mit ihrer Bezeichnung, durch Kommas getrennt;\n"
-    "                   hoechstens 16 im Hochformat, 25 im Querformat\n"
-    "      --landscape  Querformat (50 Schueler je Seite) statt Hochformat (75)\n"
+    "                   höchstens 16 im Hochformat, 25 im Querformat\n"
+    "      --landscape  Querformat (50 Schüler je Seite) statt Hochformat (75)\n"
     "      --text, --pdf wie bei print rails\n";
 
 const char* const kExportUsage =
     "  export --db PFAD --cohort 2009 --to VERZEICHNIS\n"
-    "      Schreibt die vier Dateien fuer die Schulverwaltung (MERIX.KO, MERIX.GK,\n"
-    "      MERIX.BL, MERIX.CK) wie der Menuepunkt Exportieren: die Kollegiaten eines\n"
+    "      Schreibt die vier Dateien für die Schulverwaltung (MERIX.KO, MERIX.GK,\n"
+    "      MERIX.BL, MERIX.CK) wie der Menüpunkt Exportieren: die Kollegiaten eines\n"
     "      Jahrgangs mit ihren Grundkursbelegungen, die Schienen des Schuljahres und\n"
     "      die gesetzten Kurse. Die vier Dateien ersetzen die bisherigen gemeinsam\n"
     "      oder gar nicht.\n"
@@ -70,13 +70,13 @@ const char* const kBlockUsage =
     "  block --db PFAD --cohort 2009 [--mode rest|all] [--seconds 10] [--seed 1]\n"
     "        [--threads N]\n"
     "      Setzt die Kurse eines Kollegiatenjahrgangs automatisch auf die Schienen\n"
-    "      des Schuljahres und verteilt seine Schueler auf die Parallelkurse: keine\n"
-    "      Kollisionen, moeglichst gleich grosse Parallelkurse. Schreibt die\n"
-    "      Schienen (ckkurs) und die Kurse der Schueler und zeigt die Bewertung\n"
+    "      des Schuljahres und verteilt seine Schüler auf die Parallelkurse: keine\n"
+    "      Kollisionen, möglichst gleich große Parallelkurse. Schreibt die\n"
+    "      Schienen (ckkurs) und die Kurse der Schüler und zeigt die Bewertung\n"
     "      vorher und nachher.\n"
     "      --mode      rest: gesetzte Kurse bleiben, nur die restlichen werden\n"
     "                  gesetzt (Vorgabe); all: alles neu, nur fixierte bleiben\n"
-    "      --seconds   Zeitgrenze der Suche (Vorgabe 10); sie endet frueher, wenn\n"
+    "      --seconds   Zeitgrenze der Suche (Vorgabe 10); sie endet früher, wenn\n"
     "                  das Ergebnis optimal ist\n"
     "      --seed      Startwert: gleicher Startwert und gleiche Zahl der Threads\n"
     "                  geben dasselbe Ergebnis, wenn die Suche vor der Zeitgrenze\n"
@@ -86,8 +86,8 @@ const char* const kBlockUsage =
 const char* const kEvaluateUsage =
     "  evaluate --db PFAD --cohort 2009 [--json]\n"
     "      Bewertet die Schienen und Kurse eines Kollegiatenjahrgangs, wie sie in\n"
-    "      der Datei stehen: Kollisionen, Belegungen ohne Kurs, Kurse ausserhalb\n"
-    "      ihrer Grenzen, groesste Differenz der Parallelkurse und die Summe der\n"
+    "      der Datei stehen: Kollisionen, Belegungen ohne Kurs, Kurse außerhalb\n"
+    "      ihrer Grenzen, größte Differenz der Parallelkurse und die Summe der\n"
     "      Abweichungsquadrate mit ihren Schranken.\n";
 
 // Every command; its usage is followed by an empty line.
@@ -112,7 +112,7 @@ QString usage() {
     QString u = QString::fromLatin1(kHead);
     for (const cli::Command& c : commands())
         u += QString::fromUtf8(c.usage) + QLatin1Char('\n');
-    return u + QString::fromLatin1(kTail);
+    return u + QString::fromUtf8(kTail);
 }
 
 // The command the arguments name; its words are taken off the arguments.

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -14,10 +15,80 @@
 
 namespace db {
 
-DbError::DbError(Kind kind, const QString& message)
-    : std::runtime_error(message.toStdString()), kind_(kind) {}
+DbError::DbError(Kind kind, const QString& message, const QString& engineText)
+    : std::runtime_error(message.toStdString()), kind_(kind), engineText_(engineText) {}
 
 namespace {
+
+// The engine's failure in German, naming the file once. Its English text stays only where no
+// German one fits (a rule of the file, an unforeseen failure); Qt's own words ("Unable to fetch
+// row") never, as they only repeat the cause.
+DbError describe(const QSqlError& e, const QString& path) {
+    using K = DbError::Kind;
+    const QString engine = e.databaseText().isEmpty() ? e.driverText() : e.databaseText();
+    const auto fail = [&](K kind, const QString& text) { return DbError(kind, text, engine); };
+    static const QRegularExpression missing(QStringLiteral("^no such (table|column): (\\S+)"));
+    if (const auto m = missing.match(engine); m.hasMatch()) {
+        if (m.captured(1) == QLatin1String("table"))
+            return fail(K::MissingTable,
+                        QStringLiteral("In %1 fehlt die Tabelle %2.").arg(path, m.captured(2)));
+        return fail(K::Other, QStringLiteral("In %1 fehlt das Feld %2.").arg(path, m.captured(2)));
+    }
+    bool numeric = false;
+    // The primary result code: an extended code carries it in its low byte.
+    const int code = e.nativeErrorCode().toInt(&numeric) & 0xff;
+    switch (numeric ? code : -1) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return fail(
+            K::Locked,
+            QStringLiteral("Die Datenbank %1 ist von einem anderen Programm gesperrt.").arg(path));
+    case SQLITE_PERM:
+        return fail(
+            K::CannotOpen,
+            QStringLiteral("Der Zugriff auf die Datenbank %1 ist nicht erlaubt.").arg(path));
+    case SQLITE_READONLY:
+        return fail(K::ReadOnly, QStringLiteral("Die Datenbank %1 ist schreibgeschützt: Sie kann "
+                                                "gelesen, aber nicht geändert werden.")
+                                     .arg(path));
+    case SQLITE_IOERR:
+        return fail(K::IoError, QStringLiteral("Die Datenbank %1 kann nicht gelesen oder "
+                                               "geschrieben werden: Der Datenträger meldet einen "
+                                               "Ein-/Ausgabefehler.")
+                                    .arg(path));
+    case SQLITE_CORRUPT:
+        return fail(K::Damaged, QStringLiteral("Die Datenbank %1 ist beschädigt.").arg(path));
+    case SQLITE_FULL:
+        return fail(K::DiskFull, QStringLiteral("Die Datenbank %1 kann nicht geschrieben werden: "
+                                                "Der Datenträger ist voll.")
+                                     .arg(path));
+    case SQLITE_CANTOPEN:
+        return fail(K::CannotOpen,
+                    QStringLiteral("Die Datenbank %1 kann nicht geöffnet werden.").arg(path));
+    case SQLITE_NOTADB:
+        return fail(K::NotADatabase, QStringLiteral("%1 ist keine Blockbildungsdatei.").arg(path));
+    case SQLITE_NOMEM:
+        return fail(
+            K::Other,
+            QStringLiteral("Für die Datenbank %1 reicht der Arbeitsspeicher nicht.").arg(path));
+    case SQLITE_CONSTRAINT: {
+        static const QRegularExpression unique(QStringLiteral("^UNIQUE constraint failed: (.+)$"));
+        if (const auto m = unique.match(engine); m.hasMatch())
+            return fail(K::Constraint,
+                        QStringLiteral("Der Wert von %1 kommt in der Datenbank %2 schon vor.")
+                            .arg(m.captured(1), path));
+        // The rule's own words name it.
+        return fail(K::Constraint, QStringLiteral("Der Wert verletzt eine Regel der Datenbank "
+                                                  "%1: %2")
+                                       .arg(path, engine));
+    }
+    default:
+        break;
+    }
+    if (engine.contains(QLatin1String("not a database")))
+        return fail(K::NotADatabase, QStringLiteral("%1 ist keine Blockbildungsdatei.").arg(path));
+    return fail(K::Other, QStringLiteral("Datenbankfehler in %1: %2").arg(path, engine));
+}
 
 // Primary key for ordering names: case folded, accents and umlauts on their base letters,
 // ß as ss, so that Müller sorts with Muller and MÜLLER.
@@ -56,7 +127,12 @@ QString connectionName() {
 Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs)
     : path_(path), name_(connectionName()) {
     const QString native = platform::nativePath(path);
-    const bool exists = QFileInfo(native).isFile();
+    const QFileInfo info(native);
+    const bool exists = info.isFile();
+    if (info.isDir())
+        throw DbError(
+            mode == Mode::Create ? DbError::Kind::FileExists : DbError::Kind::CannotOpen,
+            QStringLiteral("%1 ist ein Verzeichnis, keine Blockbildungsdatei.").arg(path));
     if (mode == Mode::Create && QFileInfo::exists(native))
         throw DbError(DbError::Kind::FileExists,
                       QStringLiteral("Die Datei %1 existiert bereits.").arg(path));
@@ -71,12 +147,10 @@ Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs)
     db_.setConnectOptions(
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
     if (!db_.open()) {
-        const QString msg = db_.lastError().text();
+        const DbError failure = describe(db_.lastError(), path);
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
-        throw DbError(
-            DbError::Kind::CannotOpen,
-            QStringLiteral("Die Datenbank %1 kann nicht geöffnet werden: %2").arg(path, msg));
+        throw failure;
     }
     const QVariant handle = db_.driver()->handle();
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
@@ -102,27 +176,8 @@ Connection::~Connection() {
 }
 
 DbError Connection::error(const QSqlError& e, const QString& sql) const {
-    const QString native = e.nativeErrorCode();
-    const QString engine = e.databaseText().isEmpty() ? e.text() : e.databaseText();
-    if (native == QLatin1String("26") || engine.contains(QLatin1String("not a database")))
-        return DbError(DbError::Kind::NotADatabase,
-                       QStringLiteral("%1 ist keine Blockbildungsdatei: %2").arg(path_, engine));
-    if (engine.startsWith(QLatin1String("no such table")))
-        return DbError(DbError::Kind::MissingTable,
-                       QStringLiteral("In %1 fehlt eine Tabelle: %2").arg(path_, engine));
-    if (native == QLatin1String("5") || native == QLatin1String("6") ||
-        engine.contains(QLatin1String("database is locked")))
-        return DbError(
-            DbError::Kind::Locked,
-            QStringLiteral("Die Datenbank %1 ist von einem anderen Programm gesperrt: %2")
-                .arg(path_, engine));
-    if (native == QLatin1String("19") || engine.contains(QLatin1String("constraint failed")))
-        return DbError(
-            DbError::Kind::Constraint,
-            QStringLiteral("Der Wert verletzt eine Regel der Datenbank %1: %2").arg(path_, engine));
     Q_UNUSED(sql);
-    return DbError(DbError::Kind::Other,
-                   QStringLiteral("Datenbankfehler in %1: %2").arg(path_, engine));
+    return describe(e, path_);
 }
 
 QSqlQuery Connection::exec(const QString& sql, const QVariantList& values) {
@@ -215,12 +270,7 @@ void checkValue(const QString& tableName, const QString& fieldName, const QVaria
     case FieldType::Byte: {
         bool ok = false;
         const qlonglong n = value.toLongLong(&ok);
-        const qlonglong lo = f->type == FieldType::Byte
-                                 ? 0
-                                 : (f->type == FieldType::Integer ? -32768 : -2147483648LL);
-        const qlonglong hi = f->type == FieldType::Byte
-                                 ? 255
-                                 : (f->type == FieldType::Integer ? 32767 : 2147483647LL);
+        const auto [lo, hi] = numberRange(f->type);
         if (!ok || n < lo || n > hi)
             throw DbError(
                 DbError::Kind::Constraint,

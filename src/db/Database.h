@@ -15,8 +15,9 @@ namespace db {
 
 class Statement;
 
-// A failure of the block-formation database, with a German message naming the file and what
-// failed. kind tells the callers that answer some failures themselves.
+// A failure of the block-formation database, with a German message naming the file once and
+// saying the cause. kind tells the callers that answer some failures themselves; engineText is
+// the database engine's own (English) text, for callers that read the details of a constraint.
 class DbError : public std::runtime_error {
 public:
     enum class Kind {
@@ -27,14 +28,20 @@ public:
         TooLong,
         FileExists,
         CannotOpen,
-        Locked
+        Locked,
+        ReadOnly,
+        DiskFull,
+        IoError,
+        Damaged
     };
-    DbError(Kind kind, const QString& message);
+    DbError(Kind kind, const QString& message, const QString& engineText = {});
     Kind kind() const { return kind_; }
     QString message() const { return QString::fromUtf8(what()); }
+    const QString& engineText() const { return engineText_; }
 
 private:
     Kind kind_;
+    QString engineText_;
 };
 
 // One connection to the block-formation database, open for one command and closed with the
@@ -68,7 +75,7 @@ public:
     // Returns the new row's key.
     qint64 insert(const QString& table, const std::vector<std::pair<QString, QVariant>>& values);
 
-    // The German message for a failed statement.
+    // The German message for a failed statement: every cause the engine reports, said once.
     DbError error(const QSqlError& e, const QString& sql) const;
 
 private:

@@ -100,6 +100,20 @@ const TableDef& table(const QString& name) {
     throw std::invalid_argument("unknown table " + name.toStdString());
 }
 
+NumberRange numberRange(FieldType t) {
+    switch (t) {
+    case FieldType::Long:
+        return {-2147483648LL, 2147483647LL};
+    case FieldType::Integer:
+        return {-32768, 32767};
+    case FieldType::Byte:
+        return {0, 255};
+    case FieldType::Text:
+        break;
+    }
+    return {};
+}
+
 QString createTableSql(const TableDef& t) {
     QStringList cols;
     for (const auto& f : t.fields) {

@@ -15,6 +15,13 @@ struct FieldDef {
     bool autoIncrement = false;
 };
 
+// The values a number field holds: Long, Integer, Byte as the original engine had them.
+struct NumberRange {
+    qint64 lo = 0;
+    qint64 hi = 0;
+};
+NumberRange numberRange(FieldType t); // {0, 0} for Text
+
 struct IndexDef {
     QString name;
     QStringList fields;

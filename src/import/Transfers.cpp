@@ -12,14 +12,41 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <cmath>
 
 namespace importer {
 
 namespace {
 
+// A value for a target field, with the field of the container record it was read from, if any:
+// a number the target cannot take is refused before it is converted, naming where it stands.
+struct Cell {
+    Cell(QVariant v) : value(std::move(v)) {}
+    Cell(const QString& v) : value(v) {}
+    Cell(int v) : value(v) {}
+    Cell(const vfp::Record& r, int ordinal)
+        : value(r.value(ordinal)), record(&r), ordinal(ordinal) {}
+    Cell(const vfp::Record& r, const QString& field) : Cell(r, r.ordinal(field)) {}
+
+    [[noreturn]] void refuse(const QString& problem) const {
+        if (record)
+            throw record->refusal(ordinal, problem);
+        throw vfp::Error(QStringLiteral("Der Wert \"%1\" %2.").arg(value.toString(), problem));
+    }
+
+    QVariant value;
+    const vfp::Record* record = nullptr;
+    int ordinal = -1;
+};
+
+// Doubles hold every whole number up to this exactly; beyond, digits would be made up.
+constexpr double kExactWhole = 9007199254740992.0; // 2^53
+
 // A source value in the type of the target field: numbers into text as written (integers without
-// blanks or decimals), text into numbers by its value.
-QVariant convert(const QVariant& v, const QString& table, const QString& field) {
+// blanks or decimals), text into numbers by its value. A number beyond what the target holds,
+// or none at all (NaN, infinity), is refused as the container holds it.
+QVariant convert(const Cell& c, const QString& table, const QString& field) {
+    const QVariant& v = c.value;
     if (v.isNull())
         return {};
     const db::FieldDef* f = db::table(table).field(field);
@@ -32,7 +59,10 @@ QVariant convert(const QVariant& v, const QString& table, const QString& field) 
     if (f->type == db::FieldType::Text) {
         if (type == QMetaType::Double) {
             const double d = v.toDouble();
-            if (d == static_cast<double>(static_cast<qint64>(d)))
+            if (!(std::abs(d) < kExactWhole))
+                c.refuse(QStringLiteral("ist keine Zahl, die die Blockbildungsdatei aufnehmen "
+                                        "kann"));
+            if (d == std::trunc(d))
                 return QString::number(static_cast<qint64>(d));
             return QString::number(d);
         }
@@ -42,9 +72,25 @@ QVariant convert(const QVariant& v, const QString& table, const QString& field) 
             return v.toBool() ? QStringLiteral("T") : QStringLiteral("F");
         return v.toString();
     }
-    if (numeric)
-        return type == QMetaType::Double ? QVariant(qRound64(v.toDouble()))
-                                         : QVariant(v.toLongLong());
+    const auto [lo, hi] = db::numberRange(f->type);
+    const auto outOfRange = [&, lo = lo, hi = hi] {
+        c.refuse(QStringLiteral("passt nicht in das Feld %1 der Blockbildungsdatei (%2 bis %3)")
+                     .arg(f->name)
+                     .arg(lo)
+                     .arg(hi));
+    };
+    if (type == QMetaType::Double) {
+        const double d = std::round(v.toDouble());
+        if (!(d >= static_cast<double>(lo) && d <= static_cast<double>(hi)))
+            outOfRange();
+        return static_cast<qint64>(d);
+    }
+    if (numeric) {
+        const qlonglong n = v.toLongLong();
+        if (n < lo || n > hi)
+            outOfRange();
+        return n;
+    }
     const QString s = v.toString().trimmed();
     if (s.isEmpty())
         return {};
@@ -59,13 +105,13 @@ QVariant convert(const QVariant& v, const QString& table, const QString& field) 
 }
 
 QString text(const vfp::Record& r, const QString& field) {
-    const QVariant v = r.value(field);
-    if (v.isNull())
+    const Cell c(r, field);
+    if (c.value.isNull())
         return {};
-    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong ||
-        v.typeId() == QMetaType::Int)
-        return convert(v, QStringLiteral("kurs"), QStringLiteral("KS_BEZ")).toString();
-    return v.toString();
+    const auto type = c.value.typeId();
+    if (type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int)
+        return convert(c, QStringLiteral("kurs"), QStringLiteral("KS_BEZ")).toString();
+    return c.value.toString();
 }
 
 // Writes rows of one target table from source values; a unique index violated by the source
@@ -75,17 +121,17 @@ public:
     Writer(db::Connection& c, const QString& table, const QStringList& fields)
         : table_(table), fields_(fields), ins_(db::Statement::insert(c, table, fields)) {}
 
-    qint64 add(const QVariantList& values) {
+    qint64 add(const std::vector<Cell>& values) {
         QVariantList converted;
         converted.reserve(values.size());
-        for (qsizetype i = 0; i < values.size(); ++i)
-            converted << convert(values[i], table_, fields_[i]);
+        for (size_t i = 0; i < values.size(); ++i)
+            converted << convert(values[i], table_, fields_[static_cast<qsizetype>(i)]);
         try {
             ins_.run(converted);
             return ins_.lastInsertId();
         } catch (const db::DbError& e) {
             if (e.kind() != db::DbError::Kind::Constraint ||
-                !e.message().contains(QLatin1String("UNIQUE")))
+                !e.engineText().contains(QLatin1String("UNIQUE")))
                 throw;
             throw duplicate(e, converted);
         }
@@ -94,7 +140,7 @@ public:
 private:
     db::DbError duplicate(const db::DbError& e, const QVariantList& values) const {
         static const QRegularExpression re(QStringLiteral("UNIQUE constraint failed: ([^\\n]+)"));
-        const auto m = re.match(e.message());
+        const auto m = re.match(e.engineText());
         QStringList parts;
         if (m.hasMatch()) {
             for (QString col : m.captured(1).split(QLatin1Char(','))) {
@@ -177,8 +223,8 @@ void Transfers::KopiereSchuldaten() {
               QStringLiteral("SH_AMTLBEZ2"), QStringLiteral("SH_KURZBEZ")});
     vfp::Record r;
     while (t.next(r))
-        w.add({r.value(QStringLiteral("SH_NUMMER")), r.value(1), r.value(2),
-               r.value(QStringLiteral("SH_KURZBEZ"))});
+        w.add({Cell(r, QStringLiteral("SH_NUMMER")), Cell(r, 1), Cell(r, 2),
+               Cell(r, QStringLiteral("SH_KURZBEZ"))});
 }
 
 void Transfers::KopiereLehrdaten() {
@@ -190,8 +236,8 @@ void Transfers::KopiereLehrdaten() {
              {QStringLiteral("LE_KUERZ"), QStringLiteral("LE_BEZ"), QStringLiteral("LE_VFP_ID")});
     vfp::Record r;
     while (t.next(r))
-        w.add({r.value(QStringLiteral("LE_KUERZ")), r.value(QStringLiteral("LE_BEZ")),
-               r.value(QStringLiteral("LE_ID"))});
+        w.add({Cell(r, QStringLiteral("LE_KUERZ")), Cell(r, QStringLiteral("LE_BEZ")),
+               Cell(r, QStringLiteral("LE_ID"))});
 }
 
 void Transfers::KopiereSchuljahr() {
@@ -206,8 +252,8 @@ void Transfers::KopiereSchuljahr() {
     while (t.next(r)) {
         if (text(r, QStringLiteral("SJ_ID")) != sel_.schjId)
             continue;
-        w.add({r.value(QStringLiteral("SJ_SCHJ")), r.value(QStringLiteral("SJ_AA_12")),
-               r.value(QStringLiteral("SJ_AA_13")), r.value(QStringLiteral("SJ_ID"))});
+        w.add({Cell(r, QStringLiteral("SJ_SCHJ")), Cell(r, QStringLiteral("SJ_AA_12")),
+               Cell(r, QStringLiteral("SJ_AA_13")), Cell(r, QStringLiteral("SJ_ID"))});
     }
 }
 
@@ -282,10 +328,11 @@ void Transfers::KopiereKurse() {
         if (!accepted(r))
             continue;
         checkHours(r, "KS_STD", "KS_BEZ", QStringLiteral("Der Kurs"));
-        QVariantList values;
+        std::vector<Cell> values;
         for (const char* f : fields)
-            values << r.value(QString::fromLatin1(f));
-        values << r.value(QStringLiteral("KS_ID")) << 0 << 0 << 0;
+            values.emplace_back(r, QString::fromLatin1(f));
+        values.emplace_back(r, QStringLiteral("KS_ID"));
+        values.insert(values.end(), {0, 0, 0});
         w.add(values);
     }
 }
@@ -304,9 +351,9 @@ void Transfers::KopiereBlock() {
         if (text(r, QStringLiteral("BL_SCHJ")) != sel_.schjId)
             continue;
         checkHours(r, "BL_STD", "BL_BEZ", QStringLiteral("Die Schiene"));
-        w.add({r.value(QStringLiteral("BL_SCHJ")), r.value(QStringLiteral("BL_BEZ")),
-               r.value(QStringLiteral("BL_NAME")), r.value(QStringLiteral("BL_STD")),
-               r.value(QStringLiteral("BL_SORT")), r.value(QStringLiteral("BL_ID")),
+        w.add({Cell(r, QStringLiteral("BL_SCHJ")), Cell(r, QStringLiteral("BL_BEZ")),
+               Cell(r, QStringLiteral("BL_NAME")), Cell(r, QStringLiteral("BL_STD")),
+               Cell(r, QStringLiteral("BL_SORT")), Cell(r, QStringLiteral("BL_ID")),
                QStringLiteral("0")});
     }
 }
@@ -324,9 +371,9 @@ void Transfers::KopiereKollegiaten() {
     while (t.next(r)) {
         if (!sel_.cohorts.contains(text(r, QStringLiteral("KO_KURSPH"))))
             continue;
-        w.add({r.value(QStringLiteral("KO_KURSPH")), r.value(QStringLiteral("KO_FAMNAME")),
-               r.value(QStringLiteral("KO_RUFNAME")), r.value(QStringLiteral("KO_PARALLE")),
-               r.value(QStringLiteral("KO_ID"))});
+        w.add({Cell(r, QStringLiteral("KO_KURSPH")), Cell(r, QStringLiteral("KO_FAMNAME")),
+               Cell(r, QStringLiteral("KO_RUFNAME")), Cell(r, QStringLiteral("KO_PARALLE")),
+               Cell(r, QStringLiteral("KO_ID"))});
     }
 }
 
@@ -345,10 +392,10 @@ void Transfers::KopiereFachangebot() {
     while (t.next(r)) {
         if (!sel_.cohorts.contains(text(r, QStringLiteral("FA_KURSPH"))))
             continue;
-        const QVariant bez = r.value(QStringLiteral("FA_BEZ"));
-        w.add({r.value(QStringLiteral("FA_KURSPH")), r.value(QStringLiteral("FA_PSCHL")), bez,
-               r.value(QStringLiteral("FA_BELEG")), r.value(QStringLiteral("FA_STDGK")),
-               r.value(QStringLiteral("FA_GLEICH")), r.value(QStringLiteral("FA_ID")), bez, bez,
+        const Cell bez(r, QStringLiteral("FA_BEZ"));
+        w.add({Cell(r, QStringLiteral("FA_KURSPH")), Cell(r, QStringLiteral("FA_PSCHL")), bez,
+               Cell(r, QStringLiteral("FA_BELEG")), Cell(r, QStringLiteral("FA_STDGK")),
+               Cell(r, QStringLiteral("FA_GLEICH")), Cell(r, QStringLiteral("FA_ID")), bez, bez,
                QStringLiteral("0")});
     }
 }
@@ -373,15 +420,16 @@ void Transfers::KopiereBelegungen() {
                       QStringLiteral("belegung"), {QStringLiteral("BG_VFP_ID")});
     vfp::Record r;
     while (t.next(r)) {
-        const QVariant student = r.value(QStringLiteral("GK_KO_ID"));
-        if (student.isNull() || !students.contains(convert(student, QStringLiteral("belegung"),
-                                                           QStringLiteral("BG_KO_ID"))
-                                                       .toString()
-                                                       .toUpper()))
+        const Cell student(r, QStringLiteral("GK_KO_ID"));
+        if (student.value.isNull() ||
+            !students.contains(
+                convert(student, QStringLiteral("belegung"), QStringLiteral("BG_KO_ID"))
+                    .toString()
+                    .toUpper()))
             continue;
         const qint64 id =
-            w.add({student, r.value(2), r.value(3), r.value(QStringLiteral("GK_FA_ID")),
-                   r.value(QStringLiteral("GK_ART"))});
+            w.add({student, Cell(r, 2), Cell(r, 3), Cell(r, QStringLiteral("GK_FA_ID")),
+                   Cell(r, QStringLiteral("GK_ART"))});
         key.run({db::sixKey(id), id});
     }
 }
@@ -401,13 +449,13 @@ void Transfers::KopiereKursInSchienen() {
              {QStringLiteral("CK_BL_ID"), QStringLiteral("CK_KS_ID"), QStringLiteral("CK_FIX")});
     vfp::Record r;
     while (t.next(r)) {
-        const QVariant course = r.value(QStringLiteral("CK_KS_ID"));
-        if (course.isNull() ||
+        const Cell course(r, QStringLiteral("CK_KS_ID"));
+        if (course.value.isNull() ||
             !courses.contains(convert(course, QStringLiteral("ckkurs"), QStringLiteral("CK_KS_ID"))
                                   .toString()
                                   .toUpper()))
             continue;
-        w.add({r.value(QStringLiteral("CK_BL_ID")), course, QStringLiteral("0")});
+        w.add({Cell(r, QStringLiteral("CK_BL_ID")), course, QStringLiteral("0")});
     }
 }
 

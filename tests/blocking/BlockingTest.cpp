@@ -41,6 +41,36 @@ TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
     EXPECT_EQ(h.railsOf(c2).size(), 1);
 }
 
+TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
+    // A file written by another program, without the checks of ours; 99 hours still load.
+    const std::pair<QString, QString> cases[] = {
+        {"UPDATE block SET BL_STD = 999999999999", "Die Schiene S1 hat 999999999999"},
+        {"UPDATE block SET BL_STD = -1", "Die Schiene S1 hat -1"},
+        {"UPDATE kurs SET KS_STD = '999999999999'", "Der Kurs C1 hat 999999999999"},
+        {"UPDATE fachang SET FA_STDGK = '100', FA_BEZ = 'D'",
+         "Das Fach D der Kursphase 2009 hat 100"},
+        {"UPDATE kurs SET KS_STD = '99'", ""},
+    };
+    for (const auto& [sql, said] : cases) {
+        Hand h;
+        h.rail(1, 3);
+        h.course(1, "C1", 1, 3);
+        h.subject(1);
+        {
+            db::Connection c(h.db.path());
+            c.exec("PRAGMA ignore_check_constraints = 1");
+            c.exec(sql);
+        }
+        try {
+            h.model();
+            EXPECT_EQ(said, "") << sql.toStdString();
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(QString::fromUtf8(e.what()),
+                      said + " Wochenstunden; so viele hat keine Schule.");
+        }
+    }
+}
+
 TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
     Hand h;
     for (int r = 1; r <= 3; ++r)

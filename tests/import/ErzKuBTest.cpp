@@ -304,7 +304,17 @@ TEST(KubbImport, DriveLetterPathsMapTheWineWayAndMisuseGoesToStderr) {
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitCode(), 2);
     EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
-    EXPECT_TRUE(p.readAllStandardError().contains("Aufruf: kubb BEFEHL"));
+    const QString usage = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(usage.contains("Aufruf: kubb BEFEHL"));
+    // German words with their umlauts, not spelt around them.
+    for (const auto& [word, spelt] : {std::pair{"Schülerzahlen", "Schuelerzahlen"},
+                                      {"höchstens", "hoechstens"},
+                                      {"Menüpunkt", "Menuepunkt"},
+                                      {"Rückgabewert", "Rueckgabewert"},
+                                      {"größte", "groesste"}}) {
+        EXPECT_TRUE(usage.contains(QString::fromUtf8(word))) << word;
+        EXPECT_FALSE(usage.contains(QLatin1String(spelt))) << spelt;
+    }
 }
 
 } // namespace

@@ -150,6 +150,38 @@ TEST(Transfers, AKeyTwiceOrHoursBeyondOneDigitStopTheWholeImport) {
         << "a course that is not imported stops nothing";
 }
 
+TEST(Transfers, ANumberOutOfRangeIsRefusedAsTheContainerHoldsIt) {
+    // A field of the first record retyped (descriptor bytes 11: type, 17: decimals) and written.
+    const std::tuple<QString, const char*, char, QByteArray, QString> cases[] = {
+        {"kurs", "KS_SORT", 'N', "1e30",
+         "passt nicht in das Feld KS_SORT der Blockbildungsdatei (-32768 bis 32767)"},
+        {"kolleg", "KO_KURSPH", 'N', "1e30",
+         "ist keine Zahl, die die Blockbildungsdatei aufnehmen kann"},
+        {"fachang", "FA_BELEG", 'B', QByteArray::fromHex("000000000000f87f"), // NaN
+         "ist keine Zahl, die die Blockbildungsdatei aufnehmen kann"},
+    };
+    for (const auto& [table, field, type, value, said] : cases) {
+        vfptest::Scratch copy(vfptest::dataDir() + QStringLiteral("/rules"));
+        const QString file = table + QStringLiteral(".dbf");
+        const qint64 descriptor = copy.descriptor(file, field);
+        copy.patch(file, descriptor + 11, QByteArray(1, type));
+        copy.patch(file, descriptor + 17, QByteArray(1, type == 'N' ? 1 : 0));
+        copy.patch(file, copy.valueAt(file, 0, field), value);
+        test::ScriptedHost host;
+        Import imp(copy.path(QStringLiteral("QZ.DBC")));
+        try {
+            imp.run(host, select2009({"2009"}));
+            ADD_FAILURE() << field << " imported";
+        } catch (const vfp::Error& e) {
+            EXPECT_EQ(e.message(),
+                      QStringLiteral("Der Wert \"%1\" im Feld %2 in Satz 1 der Datei %3 %4.")
+                          .arg(type == 'B' ? "nan" : value, field,
+                               vfp::displayPath(copy.path(file)), said));
+        }
+        EXPECT_EQ(imp.dump(), QStringList());
+    }
+}
+
 TEST(Transfers, ADamagedTableIsReportedAndLeavesTheTablesEmpty) {
     vfptest::Scratch copy(vfptest::dataDir() + QStringLiteral("/rules"));
     const QString belegGk = copy.path(QStringLiteral("beleg_gk.dbf"));

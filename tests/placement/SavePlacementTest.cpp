@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 
 #include "support/DemoSchool.h"
+#include "support/FileSizeLimit.h"
 #include <QDir>
 #include <QFile>
 #include <QSqlRecord>
@@ -193,19 +194,28 @@ TEST(SavePlacement, AFailedSaveShowsItsCauseAndKeepsTheWorkspaceOpen) {
     g.setTextMatrix(2, 2, "");
 
     // A failure after the table has been rebuilt: the rail hours cannot be written.
-    s.db.scalar("CREATE TRIGGER voll BEFORE UPDATE ON block BEGIN SELECT RAISE(ABORT, "
-                "'database or disk is full'); END");
+    s.db.scalar("CREATE TRIGGER fest BEFORE UPDATE ON block BEGIN SELECT RAISE(ABORT, "
+                "'Schienen fest'); END");
     g.setTextMatrix(0, 2, "S3    4  000        3");
-    failsWith("Datenbankfehler in " + s.db.path() + ": database or disk is full");
-    s.db.scalar("DROP TRIGGER voll");
+    failsWith("Der Wert verletzt eine Regel der Datenbank " + s.db.path() + ": Schienen fest");
+    s.db.scalar("DROP TRIGGER fest");
+
+    // No file may grow beyond 1 KiB: the journal's page cannot be written (EFBIG), and the
+    // engine's I/O error is said in German.
+    {
+        test::FileSizeLimit limit(1024);
+        if (limit.available())
+            failsWith("Die Datenbank " + s.db.path() +
+                      " kann nicht gelesen oder geschrieben werden: Der Datenträger meldet einen "
+                      "Ein-/Ausgabefehler.");
+    }
 
     // Another program holds the file longer than saving waits.
     s.window().saveLockTimeoutMs = 50;
     {
         db::Connection other(s.db.path());
         db::Transaction lock(other);
-        failsWith("Die Datenbank " + s.db.path() +
-                  " ist von einem anderen Programm gesperrt: database is locked");
+        failsWith("Die Datenbank " + s.db.path() + " ist von einem anderen Programm gesperrt.");
     }
     s.host.onMessage(question(s.db.path()), ui::Answer::Yes);
     EXPECT_EQ(s.window().Form_Unload(), kClose) << "once the lock is gone, saving works";

@@ -82,14 +82,23 @@ TEST(PrintCommands, KubbPrintsTheLinesOfTheMenuCommands) {
     EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")), 3);
 }
 
-TEST(PrintCommands, KubbFailsWhenNothingIsPrinted) {
+TEST(PrintCommands, KubbFailsWhenNothingIsPrintedOrTheFileHasNoSchoolYear) {
     test::TempDir work;
-    test::TestDb db(work.path("BB.MDB"));
-    db.schoolYear("2009/2010", "     3");
-    QProcess p;
-    p.start(kKubb, {"print", "rails", "--db", db.path(), "--text", work.path("out.txt")});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 1);
-    EXPECT_TRUE(p.readAllStandardError().contains("nichts gedruckt"));
-    EXPECT_FALSE(QFileInfo::exists(work.path("out.txt")));
+    test::TestDb withYear(work.path("BB.MDB"));
+    withYear.schoolYear("2009/2010", "     3");
+    test::TestDb withoutYear(work.path("OHNE.MDB"));
+    withoutYear.insert("block", {{"BL_SCHJ", "     3"}, {"BL_BEZ", "S1"}, {"BL_VFP_ID", "     1"}});
+    const std::pair<QString, QString> cases[] = {
+        {withYear.path(), "kubb: nichts gedruckt"},
+        {withoutYear.path(), "kubb: Die Datenbank " + withoutYear.path() + " hat kein Schuljahr."},
+    };
+    for (const auto& [path, said] : cases) {
+        QProcess p;
+        p.start(kKubb, {"print", "rails", "--db", path, "--text", work.path("out.txt")});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).trimmed().endsWith(said))
+            << said.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(work.path("out.txt")));
+    }
 }

@@ -421,9 +421,25 @@ QVariant Record::value(int ordinal) const {
 }
 
 QVariant Record::value(const QString& fieldName) const {
+    return value(ordinal(fieldName));
+}
+
+int Record::ordinal(const QString& fieldName) const {
     if (!data_)
         throw std::logic_error("vfp::Record::value: the record is not positioned");
-    return value(data_->requireField(fieldName));
+    return data_->requireField(fieldName);
+}
+
+Error Record::refusal(int ordinal, const QString& problem) const {
+    const Field& field = data_->columns.at(ordinal).field;
+    // Characters as written; a binary number as the number it holds.
+    const QByteArrayView raw(data_->record(index_) + data_->columns[ordinal].offset, field.length);
+    const QString stored = QByteArrayLiteral("CNFDL").contains(field.type)
+                               ? decodeText(trimmed(raw), data_->codePage)
+                               : value(ordinal).toString();
+    return Error(
+        QStringLiteral("Der Wert \"%1\" im Feld %2 in Satz %3 der Datei %4 %5.")
+            .arg(stored, field.name, QString::number(number()), displayPath(data_->path), problem));
 }
 
 QByteArray Record::memoBytes(int ordinal) const {

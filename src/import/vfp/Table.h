@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/vfp/Error.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -36,6 +38,11 @@ public:
     QVariant value(int ordinal) const;
     // Throws Error when the table has no such field (see Table::requireField).
     QVariant value(const QString& fieldName) const;
+    // The ordinal of the field; throws Error when the table has no such field.
+    int ordinal(const QString& fieldName) const;
+    // The error for a value the reader can read but its user cannot take: "Der Wert "<value as
+    // the file holds it>" im Feld <name> in Satz <n> der Datei <path> <problem>."
+    Error refusal(int ordinal, const QString& problem) const;
 
 private:
     friend class Table;

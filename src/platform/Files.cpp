@@ -87,6 +87,11 @@ QString describe(int code, const QString& path) {
     }
 }
 
+FileError writeFailure(const QString& target, const QString& system) {
+    return FileError(75, target,
+                     target + QStringLiteral(": Schreibfehler! (") + system + QLatin1Char(')'));
+}
+
 // Maps an operating-system error number onto the system's error code.
 int errorCodeFor(int osError, const QString& nativePath, FileMode mode) {
     switch (osError) {
@@ -288,9 +293,14 @@ void writeFileAtomically(const QString& path, const std::function<void(QIODevice
     if (!file.open(QIODevice::WriteOnly))
         throw fail(75, file.errorString());
     write(file);
-    if (file.error() != QFileDevice::NoError)
-        throw fail(75, file.errorString());
-    // commit() syncs the temporary file to disk, then renames it onto the target.
+    // QSaveFile::commit() ignores a failing last write and a failing sync: both are checked
+    // here, before the rename, so that an empty or short file never replaces the target.
+    if (file.error() != QFileDevice::NoError || !file.flush())
+        throw writeFailure(path, file.errorString());
+#ifndef Q_OS_WIN
+    if (::fsync(file.handle()) != 0)
+        throw writeFailure(path, QString::fromLocal8Bit(std::strerror(errno)));
+#endif
     if (!file.commit())
         throw fail(75, file.errorString());
 }
@@ -380,11 +390,6 @@ std::filesystem::path fsPath(const QString& native) {
 // A failure of the file target with the system's own words appended.
 FileError failure(int code, const QString& target, const QString& system) {
     return FileError(code, target, describe(code, target) + QStringLiteral(" (") + system + ')');
-}
-
-FileError writeFailure(const QString& target, const QString& system) {
-    return FileError(75, target,
-                     target + QStringLiteral(": Schreibfehler! (") + system + QLatin1Char(')'));
 }
 
 // Renames within one directory; an existing file at to is replaced in one step.

@@ -225,8 +225,11 @@ Merix exportCohort(const platform::RunState& s, ui::Host& host, const QString& p
                    const QString& dir) {
     Merix m;
     {
+        // The four files show one state of the plan, even while another program saves.
         db::Connection c(s.databasePath());
+        db::ReadTransaction read(c);
         m = buildMerix(c, s, phase, host);
+        read.end();
     }
     writeMerix(host, m, dir);
     host.setStatus(QString());

@@ -59,7 +59,8 @@ QString exportDirectory(const QString& verwDbcPfad);
 void writeMerix(ui::Host& host, const Merix& m, const QString& dir);
 
 // The export of one cohort without windows, as kubb runs it and the menu command after its
-// questions: reads the database of s, builds the four files and writes them into dir. Returns
+// questions: reads the database of s in one read transaction, so that the files show one state
+// of the plan, builds the four files and writes them into dir. Returns
 // what was written; throws on every failure (Refused, db::DbError, platform::FileError).
 Merix exportCohort(const platform::RunState& s, ui::Host& host, const QString& phase,
                    const QString& dir);

@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 #include "common/Session.h"
+#include "db/Database.h"
 #include "export/Export.h"
 #include "export/frmAKursPh.h"
 #include "support/DemoSchool.h"
@@ -171,6 +172,36 @@ TEST_F(Command, AFailureWhileTheThirdFileIsWrittenLeavesThePreviousFourFiles) {
     EXPECT_TRUE(text.startsWith(kFailed + out("MERIX.BL") + ": Schreibfehler! ("))
         << text.toStdString();
     expectPreviousFiles();
+}
+
+// Another program renames the course and places it on a rail while the export reads (between
+// the students and the rails): the four files show the plan before or after, never both.
+TEST_F(Command, TheFilesShowOneStateWhileAnotherProgramWrites) {
+    struct WritingHost : ScriptedHost {
+        std::function<void()> meanwhile;
+        void setStatus(const QString& text) override {
+            ScriptedHost::setStatus(text);
+            if (text == "Block" && meanwhile)
+                std::exchange(meanwhile, nullptr)();
+        }
+    } h;
+    h.meanwhile = [this]() {
+        try {
+            db::Connection other(db.path(), db::Connection::Mode::Existing, 100);
+            db::Transaction tx(other);
+            other.exec("UPDATE kurs SET KS_BEZ = 'Ph1'");
+            other.exec("INSERT INTO ckkurs (CK_BL_ID, CK_KS_ID, CK_VFP_ID) "
+                       "VALUES ('     1', 'KS01', '     1')");
+            tx.commit();
+        } catch (const db::DbError&) {
+            // Kept waiting for the export's read: the file stays as it was.
+        }
+    };
+    exporter::exportCohort(s, h, "2008", out());
+    QDir().mkpath(tmp.path("again"));
+    exporter::exportCohort(s, h, "2008", tmp.path("again/"));
+    for (const char* name : {"MERIX.KO", "MERIX.GK", "MERIX.BL", "MERIX.CK"})
+        EXPECT_EQ(file(name), tmp.read(QString("again/") + name)) << name;
 }
 
 TEST_F(Command, AFolderThatCannotTakeTheFilesAsksThroughTheDiskErrorBox) {

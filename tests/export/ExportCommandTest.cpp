@@ -52,6 +52,7 @@ struct Command : ::testing::Test, ExportSchool {
 TEST_F(Command, TheFolderComesFromTheIniFileOrTheDialogAndTheNameStaysForTheImport) {
     // Without MERIX.INI the dialog asks; the files go beside the chosen one.
     answer("2008");
+    host.onMessage(ui::Answer::Ok);
     exporter::exportCommand(s, host);
     ASSERT_EQ(host.fileDialogs.size(), 1u);
     EXPECT_EQ(host.fileDialogs[0].filter, "ExportDateien (MERIX.*)|MERIX.*");
@@ -69,11 +70,27 @@ TEST_F(Command, TheFolderComesFromTheIniFileOrTheDialogAndTheNameStaysForTheImpo
     ini.write("[Pfad]\r\nDaten = c:\\palex\\daten\\qz.dbc\r\n");
     ini.close();
     ScriptedHost again;
-    again.onModal("frmAKursPh", choosePhase("2008"));
+    again.onModal("frmAKursPh", choosePhase("2008")).onMessage(ui::Answer::Ok);
     exporter::exportCommand(s, again);
     EXPECT_TRUE(again.fileDialogs.empty());
     EXPECT_EQ(s.VerwDbcPfad, "C:\\PALEX\\DATEN\\QZ.DBC");
     EXPECT_TRUE(QFile::exists(c + "PALEX/Daten/MERIX.GK"));
+}
+
+// A fresh folder holds no MERIX file yet: the dialog takes a name still to be written, and the
+// message says where the files went and what each holds.
+TEST_F(Command, AFreshFolderTakesTheFirstExportAndTheMessageSaysWhereAndHowMany) {
+    QDir().mkpath(tmp.path("neu"));
+    host.onOpenFile(tmp.path("neu/MERIX.KO"))
+        .onModal("frmAKursPh", choosePhase("2008"))
+        .onMessage(QDir::toNativeSeparators("Die Exportdateien stehen in " + tmp.path("neu")) +
+                   ":\r\nMERIX.KO: 1 Kollegiaten\r\nMERIX.GK: 1 Grundkursbelegungen\r\n"
+                   "MERIX.BL: 1 Schienen\r\nMERIX.CK: 0 gesetzte Kurse");
+    exporter::exportCommand(s, host);
+    ASSERT_EQ(host.fileDialogs.size(), 1u);
+    EXPECT_FALSE(host.fileDialogs[0].mustExist);
+    EXPECT_EQ(host.messages.at(0).icon, ui::Icon::Information);
+    EXPECT_EQ(tmp.read("neu/MERIX.BL").count("*SYNC*"), 1);
 }
 
 TEST(ExportPaths, TheFilesGoUpToTheLastSeparatorJoinedAsTheAdministrationProgramJoinsThem) {
@@ -247,7 +264,8 @@ TEST(DemoSchool, MenuLauncherAndKubbExportWriteTheSameFiles) {
             QDir().mkpath(work.path(phase + via));
         const auto choose = [&](const QString& via) {
             host.onOpenFile(work.path(phase + via + "/MERIX.KO"))
-                .onModal("frmAKursPh", choosePhase(phase));
+                .onModal("frmAKursPh", choosePhase(phase))
+                .onMessage(ui::Answer::Ok);
         };
         choose("menu");
         main.click("menuDateiExp");
@@ -267,7 +285,7 @@ TEST(DemoSchool, MenuLauncherAndKubbExportWriteTheSameFiles) {
             EXPECT_EQ(menu, work.read(phase + "kubb/" + name)) << name.toStdString();
         }
     }
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.messages.size(), 4u) << "each export says where its files went";
 }
 
 TEST(KubbExport, ACohortTheSchoolYearDoesNotOfferIsAnErrorNamingTheOfferedOnes) {

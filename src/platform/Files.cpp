@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -406,6 +407,27 @@ void move(const QString& from, const QString& to, const QString& target) {
     throw failure(code, target, QString::fromStdString(ec.message()));
 }
 
+// Removes what an earlier group left beside the target native: its new content
+// ("~NAME.xxxxxx.tmp", a kill before or during the renames) and the old file it could not
+// delete ("~NAME.xxxxxx.alt"). Only once this group's targets are all in place, so that
+// nothing of these copies is needed any more.
+void removeLeftovers(const QString& native) {
+    const QFileInfo info(native);
+    const QString stem = QStringLiteral("~") + info.fileName() + QLatin1Char('.');
+    QDir dir(info.absolutePath());
+    for (const QString& name :
+         dir.entryList({stem + QStringLiteral("??????.tmp"), stem + QStringLiteral("??????.alt")},
+                       QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString suffix = name.mid(stem.size(), 6);
+        const bool ours = std::all_of(suffix.cbegin(), suffix.cend(), [](QChar c) {
+            return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                   (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+        });
+        if (ours && name.startsWith(stem))
+            dir.remove(name);
+    }
+}
+
 } // namespace
 
 void FileGroup::File::write(const QByteArray& bytes) {
@@ -513,6 +535,7 @@ void FileGroup::commit() {
     for (const auto& f : files_) {
         if (!f->aside_.isEmpty())
             QFile::remove(f->aside_);
+        removeLeftovers(f->native_);
         dirs.insert(QFileInfo(f->native_).absolutePath());
     }
 #ifndef Q_OS_WIN

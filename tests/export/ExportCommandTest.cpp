@@ -93,6 +93,22 @@ TEST_F(Command, AFreshFolderTakesTheFirstExportAndTheMessageSaysWhereAndHowMany)
     EXPECT_EQ(tmp.read("neu/MERIX.BL").count("*SYNC*"), 1);
 }
 
+// What an earlier export left (its new content after a kill during the renames, an old file it
+// could not delete) goes with the next export; other files of the folder stay.
+TEST_F(Command, TheNextExportRemovesTheLeftoversOfAnEarlierOne) {
+    const QStringList leftovers = {"~MERIX.KO.k2x9q0.tmp", "~MERIX.GK.abc123.alt",
+                                   "~MERIX.CK.zz00zz.tmp"};
+    const QStringList others = {"~MERIX.KO.tmp", "~MERIX.BL.ABCDEF.alt", "~QZ.DBC.abc123.tmp"};
+    for (const QString& name : leftovers + others)
+        tmp.write("merix/" + name, "alt");
+    answer("2008");
+    host.onMessage(ui::Answer::Ok);
+    exporter::exportCommand(s, host);
+    QStringList expected = others + QStringList{"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"};
+    expected.sort();
+    EXPECT_EQ(entries(), expected);
+}
+
 TEST(ExportPaths, TheFilesGoUpToTheLastSeparatorJoinedAsTheAdministrationProgramJoinsThem) {
     using exporter::exportDirectory;
     using exporter::merixPath;

@@ -74,4 +74,13 @@ QString CourseList::studentLine(int number, const QString& name, const QStringLi
     return line(QString::number(number).leftJustified(3) + name, courses);
 }
 
+QString CourseList::collisionCell(const QString& bez) {
+    return bez.trimmed().left(kColumnWidth - 2) + QLatin1Char('!');
+}
+
+QString CourseList::collisionNote() {
+    return QStringLiteral("! hinter einem Kurs: Kollision - der Kollegiat hat auf dieser Schiene "
+                          "mehrere Kurse, gezeigt ist nur der letzte.");
+}
+
 } // namespace printing

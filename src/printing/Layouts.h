@@ -61,6 +61,11 @@ struct CourseList {
     // chosen rail the first 5 characters of the student's course there (blanks for none) and a
     // bar.
     static QString studentLine(int number, const QString& name, const QStringList& courses);
+    // The cell of a student with more than one course on the rail (a collision): the shown
+    // course cut to 4 and the mark "!", so that the mark survives the 5 characters of a column.
+    static QString collisionCell(const QString& bez);
+    // The line below the table that explains the mark, printed where the table has one.
+    static QString collisionNote();
 
 private:
     // The first 18 characters (padded or cut) and a bar, then per column its first 5 characters

@@ -37,10 +37,8 @@ int runExport(const Args& a) {
         throw std::runtime_error(
             e.message().replace(platform::kCrLf, QStringLiteral("\n")).toStdString());
     }
-    const int counts[] = {m.students, m.choices, m.rails, m.placements};
-    const char* const what[] = {"Kollegiaten", "Grundkursbelegungen", "Schienen", "gesetzte Kurse"};
     for (size_t i = 0; i < m.files.size(); ++i)
-        out() << exporter::merixPath(dir, m.files[i].name()) << ": " << counts[i] << ' ' << what[i]
+        out() << exporter::merixPath(dir, m.files[i].name()) << ": " << exporter::contents(m, i)
               << '\n';
     out().flush();
     return 0;

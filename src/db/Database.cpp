@@ -245,6 +245,27 @@ void Transaction::commit() {
     done_ = true;
 }
 
+ReadTransaction::ReadTransaction(Connection& c) : c_(c) {
+    c_.exec(QStringLiteral("BEGIN"));
+    // A deferred transaction takes its read lock at its first read: take it now.
+    c_.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+}
+
+ReadTransaction::~ReadTransaction() {
+    if (done_)
+        return;
+    try {
+        c_.exec(QStringLiteral("ROLLBACK"));
+    } catch (...) {
+        // The connection closes next; SQLite ends what is open.
+    }
+}
+
+void ReadTransaction::end() {
+    done_ = true;
+    c_.exec(QStringLiteral("COMMIT"));
+}
+
 void checkValue(const QString& tableName, const QString& fieldName, const QVariant& value) {
     if (value.isNull())
         return;

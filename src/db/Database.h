@@ -104,6 +104,22 @@ private:
     bool done_ = false;
 };
 
+// One state of the database for a command that only reads: every query until end() sees the
+// file as it was at the first, however other programs write meanwhile (their commit waits for
+// end()). A failure before end() lets the destructor end it.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(Connection& c);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+    void end();
+
+private:
+    Connection& c_;
+    bool done_ = false;
+};
+
 // Checks a value against a field of the schema; throws DbError (TooLong / Constraint).
 void checkValue(const QString& table, const QString& field, const QVariant& value);
 

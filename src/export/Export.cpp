@@ -10,6 +10,8 @@
 #include "platform/Text.h"
 #include "ui/Host.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -192,6 +194,22 @@ Merix buildMerix(db::Connection& c, const platform::RunState& s, const QString& 
     return m;
 }
 
+QString contents(const Merix& m, size_t file) {
+    static const char* const kWhat[] = {"Kollegiaten", "Grundkursbelegungen", "Schienen",
+                                        "gesetzte Kurse"};
+    const int counts[] = {m.students, m.choices, m.rails, m.placements};
+    return QString::number(counts[file]) + QLatin1Char(' ') + QString::fromUtf8(kWhat[file]);
+}
+
+QString report(const Merix& m, const QString& dir) {
+    const QString folder = QDir::toNativeSeparators(
+        QFileInfo(platform::nativePath(merixPath(dir, m.files.front().name()))).absolutePath());
+    QString text = QStringLiteral("Die Exportdateien stehen in ") + folder + QLatin1Char(':');
+    for (size_t i = 0; i < m.files.size(); ++i)
+        text += platform::kCrLf + m.files[i].name() + QStringLiteral(": ") + contents(m, i);
+    return text;
+}
+
 QString merixPath(const QString& dir, const QString& name) {
     return dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('\\') + name;
 }
@@ -225,8 +243,11 @@ Merix exportCohort(const platform::RunState& s, ui::Host& host, const QString& p
                    const QString& dir) {
     Merix m;
     {
+        // The four files show one state of the plan, even while another program saves.
         db::Connection c(s.databasePath());
+        db::ReadTransaction read(c);
         m = buildMerix(c, s, phase, host);
+        read.end();
     }
     writeMerix(host, m, dir);
     host.setStatus(QString());
@@ -234,7 +255,9 @@ Merix exportCohort(const platform::RunState& s, ui::Host& host, const QString& p
 }
 
 QString ExportVerzeichnis(ui::Host& host) {
-    return host.openFileName({QString(), kExportFilter, 1, QString(), QStringLiteral("MERIX.KO")})
+    // A fresh folder holds no MERIX file yet: the name may be one still to be written.
+    return host
+        .openFileName({QString(), kExportFilter, 1, QString(), QStringLiteral("MERIX.KO"), false})
         .value_or(QString());
 }
 
@@ -264,7 +287,8 @@ void exportCommand(platform::RunState& s, ui::Host& host) {
         w.Form_Unload();
         if (w.Label1.isEmpty())
             return;
-        exportCohort(s, host, w.Label1, dir);
+        const Merix m = exportCohort(s, host, w.Label1, dir);
+        ui::tell(host, report(m, dir), ui::Icon::Information);
     } catch (const Refused& e) {
         host.setStatus(QString());
         ui::tell(host, e.message(), ui::Icon::Critical);

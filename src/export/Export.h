@@ -46,6 +46,11 @@ QStringList coursePhases(db::Connection& c, const QString& schjBez);
 Merix buildMerix(db::Connection& c, const platform::RunState& s, const QString& phase,
                  ui::Host& host);
 
+// What file number file (0-3) of m holds, in words: "120 Kollegiaten".
+QString contents(const Merix& m, size_t file);
+// The message after an export: the folder the files went to and what each holds.
+QString report(const Merix& m, const QString& dir);
+
 // The path of one file in the export directory: the directory and the name joined by a
 // backslash (the administration program's form; a doubled one is accepted, and without a
 // directory the file lands in the drive's root), by nothing when the directory ends in "/".
@@ -59,18 +64,21 @@ QString exportDirectory(const QString& verwDbcPfad);
 void writeMerix(ui::Host& host, const Merix& m, const QString& dir);
 
 // The export of one cohort without windows, as kubb runs it and the menu command after its
-// questions: reads the database of s, builds the four files and writes them into dir. Returns
+// questions: reads the database of s in one read transaction, so that the files show one state
+// of the plan, builds the four files and writes them into dir. Returns
 // what was written; throws on every failure (Refused, db::DbError, platform::FileError).
 Merix exportCohort(const platform::RunState& s, ui::Host& host, const QString& phase,
                    const QString& dir);
 
-// The open-file dialog for the export directory: the chosen file, "" when cancelled.
+// The open-file dialog for the export directory: the chosen file, which need not exist yet (a
+// fresh folder), "" when cancelled.
 QString ExportVerzeichnis(ui::Host& host);
 
 // The command of the main window's "&Exportieren" and the launcher's "Übertragen nach Palexor":
 // the container's directory from the INI file or the dialog, the cohort from frmAKursPh, then
-// the four files. VerwDbcPfad stays as found (upper case where the file system ignores case)
-// for the import. A failure shows kExportFailed with its cause and leaves the previous files.
+// the four files, then where they went and what they hold (report). VerwDbcPfad stays as found
+// (upper case where the file system ignores case) for the import. A failure shows
+// kExportFailed with its cause and leaves the previous files.
 void exportCommand(platform::RunState& s, ui::Host& host);
 
 } // namespace exporter

@@ -249,7 +249,7 @@ std::optional<QString> QtHost::fileDialog(const ui::FileDialog& d, bool save) {
     dialog.setOptions(save ? QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite
                            : QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(save || !d.mustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!selected.isEmpty())
         dialog.selectNameFilter(selected);
     // Wide enough for the name, size, type and date of a file; those three in full.

@@ -1,13 +1,14 @@
 #include "pages/PageJob.h"
 
+#include "platform/Files.h"
 #include "ui/Host.h"
 
+#include <QBuffer>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <stdexcept>
 
 namespace pages {
@@ -115,26 +116,22 @@ int PageJob::paint(QPagedPaintDevice& device) const {
 }
 
 void PageJob::writePdf(const QString& path) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw std::runtime_error(
-            QStringLiteral("Die PDF-Datei %1 kann nicht geschrieben werden: %2")
-                .arg(path, file.errorString())
-                .toStdString());
+    // The pages are made in memory and then written whole: a failing write or sync leaves the
+    // previous file as it was.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(&buffer);
         pdf.setResolution(1200);
         pdf.setTitle(ui::kTitle);
         pdf.setCreator(ui::kTitle);
         pdf.setPageLayout(pageLayout(orientation_));
         if (paint(pdf) == 0)
-            file.cancelWriting();
+            throw std::runtime_error(QStringLiteral("Die PDF-Datei %1 kann nicht erzeugt werden.")
+                                         .arg(path)
+                                         .toStdString());
     }
-    if (!file.commit())
-        throw std::runtime_error(
-            QStringLiteral("Die PDF-Datei %1 kann nicht geschrieben werden: %2")
-                .arg(path, file.errorString())
-                .toStdString());
+    platform::writeFileAtomically(path, [&](QIODevice& out) { out.write(buffer.data()); });
 }
 
 } // namespace pages

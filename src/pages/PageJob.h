@@ -39,8 +39,8 @@ public:
     // Paints every page onto a printer or PDF writer; its page layout is the caller's.
     // Returns the number of pages, 0 when the device cannot be painted on.
     int paint(QPagedPaintDevice& device) const;
-    // Writes the job as a PDF on A4 (pageLayout), whole or not at all; throws
-    // std::runtime_error with a German message when the file cannot be written.
+    // Writes the job as a PDF on A4 (pageLayout), whole or not at all: on any failure the
+    // previous file stays. Throws platform::FileError naming the file and the cause.
     void writePdf(const QString& path) const;
 
 private:

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -85,6 +86,11 @@ QString describe(int code, const QString& path) {
     default:
         return path + QStringLiteral(": Dateifehler ") + QString::number(code);
     }
+}
+
+FileError writeFailure(const QString& target, const QString& system) {
+    return FileError(75, target,
+                     target + QStringLiteral(": Schreibfehler! (") + system + QLatin1Char(')'));
 }
 
 // Maps an operating-system error number onto the system's error code.
@@ -288,9 +294,14 @@ void writeFileAtomically(const QString& path, const std::function<void(QIODevice
     if (!file.open(QIODevice::WriteOnly))
         throw fail(75, file.errorString());
     write(file);
-    if (file.error() != QFileDevice::NoError)
-        throw fail(75, file.errorString());
-    // commit() syncs the temporary file to disk, then renames it onto the target.
+    // QSaveFile::commit() ignores a failing last write and a failing sync: both are checked
+    // here, before the rename, so that an empty or short file never replaces the target.
+    if (file.error() != QFileDevice::NoError || !file.flush())
+        throw writeFailure(path, file.errorString());
+#ifndef Q_OS_WIN
+    if (::fsync(file.handle()) != 0)
+        throw writeFailure(path, QString::fromLocal8Bit(std::strerror(errno)));
+#endif
     if (!file.commit())
         throw fail(75, file.errorString());
 }
@@ -382,11 +393,6 @@ FileError failure(int code, const QString& target, const QString& system) {
     return FileError(code, target, describe(code, target) + QStringLiteral(" (") + system + ')');
 }
 
-FileError writeFailure(const QString& target, const QString& system) {
-    return FileError(75, target,
-                     target + QStringLiteral(": Schreibfehler! (") + system + QLatin1Char(')'));
-}
-
 // Renames within one directory; an existing file at to is replaced in one step.
 void move(const QString& from, const QString& to, const QString& target) {
     std::error_code ec;
@@ -399,6 +405,27 @@ void move(const QString& from, const QString& to, const QString& target) {
     const int code = errorCodeFor(ec.value(), to, FileMode::Output);
 #endif
     throw failure(code, target, QString::fromStdString(ec.message()));
+}
+
+// Removes what an earlier group left beside the target native: its new content
+// ("~NAME.xxxxxx.tmp", a kill before or during the renames) and the old file it could not
+// delete ("~NAME.xxxxxx.alt"). Only once this group's targets are all in place, so that
+// nothing of these copies is needed any more.
+void removeLeftovers(const QString& native) {
+    const QFileInfo info(native);
+    const QString stem = QStringLiteral("~") + info.fileName() + QLatin1Char('.');
+    QDir dir(info.absolutePath());
+    for (const QString& name :
+         dir.entryList({stem + QStringLiteral("??????.tmp"), stem + QStringLiteral("??????.alt")},
+                       QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString suffix = name.mid(stem.size(), 6);
+        const bool ours = std::all_of(suffix.cbegin(), suffix.cend(), [](QChar c) {
+            return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                   (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+        });
+        if (ours && name.startsWith(stem))
+            dir.remove(name);
+    }
 }
 
 } // namespace
@@ -508,6 +535,7 @@ void FileGroup::commit() {
     for (const auto& f : files_) {
         if (!f->aside_.isEmpty())
             QFile::remove(f->aside_);
+        removeLeftovers(f->native_);
         dirs.insert(QFileInfo(f->native_).absolutePath());
     }
 #ifndef Q_OS_WIN

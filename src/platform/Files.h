@@ -102,7 +102,9 @@ private:
 // replaced one after another, each in one step, the old file kept under a second name and put
 // back should a later one fail: a target is never missing or half written. No file system
 // replaces several files in one step; a crash between these renames leaves the first targets
-// new and the others old, each with its new content complete beside it.
+// new and the others old, each with its new content complete beside it. A later group for the
+// same targets removes such leftovers, and old files a failed deletion left ("~NAME.xxxxxx.alt"),
+// once its own files are in place.
 class FileGroup {
 public:
     // One file of the group, open for writing under its temporary name.

@@ -1,5 +1,7 @@
 #include "printing/Layouts.h"
 
+#include <algorithm>
+
 namespace printing {
 
 namespace {
@@ -23,8 +25,32 @@ QStringList fileHeaderLines(const QString& databasePath, const QDateTime& lastMo
                 lastModified.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))};
 }
 
+QString shortenedPath(const QString& path, int width) {
+    if (path.size() <= width)
+        return path;
+    const qsizetype sep =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype name = path.size() - std::max<qsizetype>(sep, 0);
+    const qsizetype keep = width - 3;
+    const qsizetype tail = std::max(name, keep / 2);
+    const qsizetype head = std::max<qsizetype>(keep - tail, 0);
+    return path.left(head) + QStringLiteral("...") + path.right(tail);
+}
+
 QString railHeaderCell(const QString& bez, const QVariant& hours) {
     return padCut(bez, 6) + QString::number(hours.isNull() ? 0 : hours.toInt());
+}
+
+QStringList RailPlan::pageHeader(const QString& databasePath, const QDateTime& lastModified,
+                                 int page, int pages) {
+    static const QString kFile = QStringLiteral("Kollegiaten aus Datei : ");
+    QStringList lines = fileHeaderLines(
+        shortenedPath(databasePath, kLineWidth - static_cast<int>(kFile.size())), lastModified);
+    const QString number = QStringLiteral("Seite %1 von %2").arg(page).arg(pages);
+    lines[0] = lines[0].leftJustified(kLineWidth - number.size() - 1) + QLatin1Char(' ') + number;
+    // verbatim: "gesetze"
+    return lines +
+           QStringList{QString(), QString(), QStringLiteral("Kursestatistik über gesetze Kurse")};
 }
 
 QString RailPlan::courseCell(const QString& bez, int students) {
@@ -72,6 +98,15 @@ QString CourseList::name(const QString& famName, const QString& rufName) {
 
 QString CourseList::studentLine(int number, const QString& name, const QStringList& courses) {
     return line(QString::number(number).leftJustified(3) + name, courses);
+}
+
+QString CourseList::collisionCell(const QString& bez) {
+    return bez.trimmed().left(kColumnWidth - 2) + QLatin1Char('!');
+}
+
+QString CourseList::collisionNote() {
+    return QStringLiteral("! hinter einem Kurs: Kollision - der Kollegiat hat auf dieser Schiene "
+                          "mehrere Kurse, gezeigt ist nur der letzte.");
 }
 
 } // namespace printing

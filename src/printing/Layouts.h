@@ -13,6 +13,10 @@ namespace printing {
 // last changed (German form, "21.05.2009 14:03:12").
 QStringList fileHeaderLines(const QString& databasePath, const QDateTime& lastModified);
 
+// A path cut in the middle to width characters, "..." in place of what is left out; the file
+// name is kept whole (and so the result is longer where the name alone does not fit).
+QString shortenedPath(const QString& path, int width);
+
 // Rail header cell of both printouts and the lines of lstBlock: BL_BEZ padded or cut to 6,
 // then the hours without blanks (0 when BL_STD is empty).
 QString railHeaderCell(const QString& bez, const QVariant& hours);
@@ -28,6 +32,14 @@ struct RailPlan {
     static constexpr int kSlots = 5;
     static constexpr int kSlotStep = 14;
     static constexpr int kSlotWidth = 11;
+    // Lines of Courier New 12 pt that a page of A4 portrait holds, with room to spare for a
+    // printer's wider margins. A band is never split across two pages.
+    static constexpr int kLinesPerPage = 55;
+
+    // Lines 1-6 of every page: the file header, the path shortened in the middle to the line's
+    // width, "Seite p von n" at the right end of line 1, two empty lines and the title.
+    static QStringList pageHeader(const QString& databasePath, const QDateTime& lastModified,
+                                  int page, int pages);
 
     // Course cell: KS_BEZ padded or cut to 6, ": ", the number of students. A count of three
     // digits drops the blank so that the slot still shows it whole (".GK1   :104").
@@ -61,6 +73,11 @@ struct CourseList {
     // chosen rail the first 5 characters of the student's course there (blanks for none) and a
     // bar.
     static QString studentLine(int number, const QString& name, const QStringList& courses);
+    // The cell of a student with more than one course on the rail (a collision): the shown
+    // course cut to 4 and the mark "!", so that the mark survives the 5 characters of a column.
+    static QString collisionCell(const QString& bez);
+    // The line below the table that explains the mark, printed where the table has one.
+    static QString collisionNote();
 
 private:
     // The first 18 characters (padded or cut) and a bar, then per column its first 5 characters

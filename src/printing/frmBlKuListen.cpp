@@ -150,6 +150,7 @@ void frmBlKuListen::cmdDruck_Click() {
     const QStringList fileLines = fileHeader(s_.databasePath());
     printPageHeader(*job, fileLines, cohort, headers);
     int number = 0;
+    bool collisions = false;
     while (students.next()) {
         ++number;
         if (number > 1 && (number - 1) % perPage == 0) {
@@ -160,11 +161,19 @@ void frmBlKuListen::cmdDruck_Click() {
         QStringList cells;
         for (const Rail* rail : chosen) {
             // The last of the rail's courses that the student attends; the line cuts its
-            // designation to the column.
+            // designation to the column. More than one is a collision, marked so that a
+            // list that looks clean is clean.
             QString cell;
+            int matches = 0;
             for (const PlacedCourse& course : rail->courses)
-                if (own.contains(foldKey(course.key)))
+                if (own.contains(foldKey(course.key))) {
                     cell = course.bez;
+                    ++matches;
+                }
+            if (matches > 1) {
+                cell = CourseList::collisionCell(cell);
+                collisions = true;
+            }
             cells << cell;
         }
         job->setUnderline(true);
@@ -174,6 +183,8 @@ void frmBlKuListen::cmdDruck_Click() {
             cells));
         job->setUnderline(false);
     }
+    if (collisions)
+        job->printLine(CourseList::collisionNote());
     job->endDoc();
 }
 

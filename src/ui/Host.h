@@ -48,6 +48,9 @@ struct FileDialog {
     int filterIndex = 1;
     QString initialDir;
     QString fileName;
+    // False where the answer may name a file that is still to be made (an open dialog that
+    // chooses a folder by a file in it).
+    bool mustExist = true;
 };
 
 enum class Orientation { Portrait, Landscape };

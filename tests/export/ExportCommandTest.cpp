@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 #include "common/Session.h"
+#include "db/Database.h"
 #include "export/Export.h"
 #include "export/frmAKursPh.h"
 #include "support/DemoSchool.h"
@@ -51,6 +52,7 @@ struct Command : ::testing::Test, ExportSchool {
 TEST_F(Command, TheFolderComesFromTheIniFileOrTheDialogAndTheNameStaysForTheImport) {
     // Without MERIX.INI the dialog asks; the files go beside the chosen one.
     answer("2008");
+    host.onMessage(ui::Answer::Ok);
     exporter::exportCommand(s, host);
     ASSERT_EQ(host.fileDialogs.size(), 1u);
     EXPECT_EQ(host.fileDialogs[0].filter, "ExportDateien (MERIX.*)|MERIX.*");
@@ -68,11 +70,43 @@ TEST_F(Command, TheFolderComesFromTheIniFileOrTheDialogAndTheNameStaysForTheImpo
     ini.write("[Pfad]\r\nDaten = c:\\palex\\daten\\qz.dbc\r\n");
     ini.close();
     ScriptedHost again;
-    again.onModal("frmAKursPh", choosePhase("2008"));
+    again.onModal("frmAKursPh", choosePhase("2008")).onMessage(ui::Answer::Ok);
     exporter::exportCommand(s, again);
     EXPECT_TRUE(again.fileDialogs.empty());
     EXPECT_EQ(s.VerwDbcPfad, "C:\\PALEX\\DATEN\\QZ.DBC");
     EXPECT_TRUE(QFile::exists(c + "PALEX/Daten/MERIX.GK"));
+}
+
+// A fresh folder holds no MERIX file yet: the dialog takes a name still to be written, and the
+// message says where the files went and what each holds.
+TEST_F(Command, AFreshFolderTakesTheFirstExportAndTheMessageSaysWhereAndHowMany) {
+    QDir().mkpath(tmp.path("neu"));
+    host.onOpenFile(tmp.path("neu/MERIX.KO"))
+        .onModal("frmAKursPh", choosePhase("2008"))
+        .onMessage(QDir::toNativeSeparators("Die Exportdateien stehen in " + tmp.path("neu")) +
+                   ":\r\nMERIX.KO: 1 Kollegiaten\r\nMERIX.GK: 1 Grundkursbelegungen\r\n"
+                   "MERIX.BL: 1 Schienen\r\nMERIX.CK: 0 gesetzte Kurse");
+    exporter::exportCommand(s, host);
+    ASSERT_EQ(host.fileDialogs.size(), 1u);
+    EXPECT_FALSE(host.fileDialogs[0].mustExist);
+    EXPECT_EQ(host.messages.at(0).icon, ui::Icon::Information);
+    EXPECT_EQ(tmp.read("neu/MERIX.BL").count("*SYNC*"), 1);
+}
+
+// What an earlier export left (its new content after a kill during the renames, an old file it
+// could not delete) goes with the next export; other files of the folder stay.
+TEST_F(Command, TheNextExportRemovesTheLeftoversOfAnEarlierOne) {
+    const QStringList leftovers = {"~MERIX.KO.k2x9q0.tmp", "~MERIX.GK.abc123.alt",
+                                   "~MERIX.CK.zz00zz.tmp"};
+    const QStringList others = {"~MERIX.KO.tmp", "~MERIX.BL.ABCDEF.alt", "~QZ.DBC.abc123.tmp"};
+    for (const QString& name : leftovers + others)
+        tmp.write("merix/" + name, "alt");
+    answer("2008");
+    host.onMessage(ui::Answer::Ok);
+    exporter::exportCommand(s, host);
+    QStringList expected = others + QStringList{"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"};
+    expected.sort();
+    EXPECT_EQ(entries(), expected);
 }
 
 TEST(ExportPaths, TheFilesGoUpToTheLastSeparatorJoinedAsTheAdministrationProgramJoinsThem) {
@@ -173,6 +207,36 @@ TEST_F(Command, AFailureWhileTheThirdFileIsWrittenLeavesThePreviousFourFiles) {
     expectPreviousFiles();
 }
 
+// Another program renames the course and places it on a rail while the export reads (between
+// the students and the rails): the four files show the plan before or after, never both.
+TEST_F(Command, TheFilesShowOneStateWhileAnotherProgramWrites) {
+    struct WritingHost : ScriptedHost {
+        std::function<void()> meanwhile;
+        void setStatus(const QString& text) override {
+            ScriptedHost::setStatus(text);
+            if (text == "Block" && meanwhile)
+                std::exchange(meanwhile, nullptr)();
+        }
+    } h;
+    h.meanwhile = [this]() {
+        try {
+            db::Connection other(db.path(), db::Connection::Mode::Existing, 100);
+            db::Transaction tx(other);
+            other.exec("UPDATE kurs SET KS_BEZ = 'Ph1'");
+            other.exec("INSERT INTO ckkurs (CK_BL_ID, CK_KS_ID, CK_VFP_ID) "
+                       "VALUES ('     1', 'KS01', '     1')");
+            tx.commit();
+        } catch (const db::DbError&) {
+            // Kept waiting for the export's read: the file stays as it was.
+        }
+    };
+    exporter::exportCohort(s, h, "2008", out());
+    QDir().mkpath(tmp.path("again"));
+    exporter::exportCohort(s, h, "2008", tmp.path("again/"));
+    for (const char* name : {"MERIX.KO", "MERIX.GK", "MERIX.BL", "MERIX.CK"})
+        EXPECT_EQ(file(name), tmp.read(QString("again/") + name)) << name;
+}
+
 TEST_F(Command, AFolderThatCannotTakeTheFilesAsksThroughTheDiskErrorBox) {
     const QString missing = tmp.path("fehlt/MERIX.KO");
     const QString text = missing + ": Pfad nicht gefunden!";
@@ -216,7 +280,8 @@ TEST(DemoSchool, MenuLauncherAndKubbExportWriteTheSameFiles) {
             QDir().mkpath(work.path(phase + via));
         const auto choose = [&](const QString& via) {
             host.onOpenFile(work.path(phase + via + "/MERIX.KO"))
-                .onModal("frmAKursPh", choosePhase(phase));
+                .onModal("frmAKursPh", choosePhase(phase))
+                .onMessage(ui::Answer::Ok);
         };
         choose("menu");
         main.click("menuDateiExp");
@@ -236,7 +301,7 @@ TEST(DemoSchool, MenuLauncherAndKubbExportWriteTheSameFiles) {
             EXPECT_EQ(menu, work.read(phase + "kubb/" + name)) << name.toStdString();
         }
     }
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.messages.size(), 4u) << "each export says where its files went";
 }
 
 TEST(KubbExport, ACohortTheSchoolYearDoesNotOfferIsAnErrorNamingTheOfferedOnes) {

@@ -1,4 +1,5 @@
 #include "pages/PageJob.h"
+#include "printing/Layouts.h"
 #include "support/TestDb.h"
 
 #include <QBuffer>
@@ -64,6 +65,14 @@ TEST(PageJob, WritesPagesAndGoesOnToANewPageAtTheBottom) {
         job.printLine(QString::number(i));
     job.writePdf(tmp.path("job.pdf"));
     EXPECT_EQ(pdfPages(tmp.read("job.pdf")), 3);
+
+    // The rail plan's page holds the lines its pagination counts on.
+    Job page;
+    page.setFont("Courier New", 12);
+    for (int i = 1; i <= printing::RailPlan::kLinesPerPage; ++i)
+        page.printLine(QString::number(i));
+    page.writePdf(tmp.path("page.pdf"));
+    EXPECT_EQ(pdfPages(tmp.read("page.pdf")), 1);
 
     // A file that cannot be written leaves nothing behind.
     EXPECT_THROW(job.writePdf(tmp.path("missing/job.pdf")), std::runtime_error);

@@ -4,11 +4,16 @@
 #include "gui/QtHost.h"
 #include "platform/RunState.h"
 #include "support/Printers.h"
+#include "support/TestDb.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 TEST(ShellViews, MainWindowShowsTheMenusOfItsModelAndTheStatusLine) {
@@ -80,4 +85,29 @@ TEST(ShellViews, FiltersMatchBothLetterCases) {
     EXPECT_EQ(gui::qtFilter("Alle Datendateien (*.MDB)|*.MDB", 1, &selected),
               "Alle Datendateien (*.MDB *.mdb)");
     EXPECT_EQ(selected, "Alle Datendateien (*.MDB *.mdb)");
+}
+
+// An open dialog that may name a file still to be written takes such a name; one that must name
+// an existing file refuses it (its warning and then the dialog are closed here).
+TEST(ShellViews, AnOpenDialogTakesANewNameOnlyWhereItMayNotExistYet) {
+    test::TempDir tmp;
+    gui::QtHost host;
+    for (const bool mustExist : {false, true}) {
+        QTimer::singleShot(0, [&]() {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            QTimer::singleShot(200, []() {
+                while (QWidget* w = QApplication::activeModalWidget()) {
+                    w->close();
+                    if (!qobject_cast<QMessageBox*>(w))
+                        break;
+                }
+            });
+            dialog->selectFile(tmp.path("MERIX.KO"));
+            static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, which checks the name
+        });
+        const auto chosen = host.openFileName(
+            {{}, "ExportDateien (MERIX.*)|MERIX.*", 1, {}, "MERIX.KO", mustExist});
+        EXPECT_EQ(chosen, mustExist ? std::nullopt : std::optional(tmp.path("MERIX.KO")));
+    }
 }

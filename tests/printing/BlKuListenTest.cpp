@@ -55,7 +55,7 @@ struct Lists : ::testing::Test {
         s.student(4, "Berg", "Ute", "2008");
         s.student(5, QString::fromUtf8("Öztürk"), "Ali");
         s.choice(1, 1);
-        s.choice(1, 2); // a second course on GK1: the later one on the rail is shown
+        s.choice(1, 2); // a second course on GK1: the later one on the rail, marked
         s.choice(1, 4);
         s.choice(2, 3);
         s.choice(3, 0, 3); // year group 13 only: not in the list of year group 12
@@ -95,10 +95,13 @@ TEST_F(Lists, PrintsALinePerStudentWithHisCourseOnEachChosenRail) {
     EXPECT_EQ(job.lines,
               pageHeader(s, "2009", "Blockbezeichnung  |GK1  |GK2  |LKMat|") +
                   test::padded({"1  Adler          |     |Eng1 |     |",
-                                QString::fromUtf8("2  Müller-Lüdensc.|Deu1 |     |LMath|"),
+                                QString::fromUtf8("2  Müller-Lüdensc.|Deu1!|     |LMath|"),
                                 QString::fromUtf8("3  Öztürk Ali     |Ma1  |     |     |"),
                                 "4  Zander Eva     |     |     |     |"},
-                               256));
+                               256) +
+                  QStringList{"! hinter einem Kurs: Kollision - der Kollegiat hat auf dieser "
+                              "Schiene mehrere Kurse, gezeigt ist nur der letzte."});
+    EXPECT_EQ(printing::CourseList::collisionCell("LMathe"), "LMat!");
     // Courier New 8 pt portrait; the title bold, the table lines underlined.
     EXPECT_EQ(job.operations.mid(0, 2), QStringList({"font Courier New 8", "portrait"}));
     EXPECT_EQ(

@@ -1,3 +1,5 @@
+#include "PrintSchool.h"
+
 #include "app/MainWindow.h"
 #include "platform/RunState.h"
 #include "printing/frmBlKuListen.h"
@@ -6,6 +8,7 @@
 #include "support/TestDb.h"
 #include "ui/QuietHost.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -100,5 +103,48 @@ TEST(PrintCommands, KubbFailsWhenNothingIsPrintedOrTheFileHasNoSchoolYear) {
         EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).trimmed().endsWith(said))
             << said.toStdString();
         EXPECT_FALSE(QFileInfo::exists(work.path("out.txt")));
+    }
+}
+
+// A printout whose last write or whose sync fails (strace injects the error) keeps the previous
+// file, names the cause and ends with 1, as text and as PDF.
+TEST(PrintCommands, AFailedWriteOrSyncKeepsThePreviousPrintout) {
+    if (QProcess::execute("strace", {"-o", "/dev/null", "true"}) != 0)
+        GTEST_SKIP() << "strace is missing or cannot trace here";
+    test::PrintSchool s;
+    s.rail(1, "S1", 4);
+    s.course(1, "Ma1");
+    s.place(1, 1);
+    s.done();
+    const QString out = s.tmp.path("out");
+    for (const QString format : {"--text", "--pdf"}) {
+        QFile::remove(out);
+        const QStringList args = {kKubb, "print", "rails", "--db", s.path(), format, out};
+        // The printout's own write is the run's last: count them.
+        QProcess count;
+        count.start("strace",
+                    QStringList{"-f", "-qq", "-o", s.tmp.path("calls"), "-e", "trace=write"} +
+                        args);
+        ASSERT_TRUE(count.waitForFinished(60000));
+        const int writes = static_cast<int>(s.tmp.read("calls").count("write("));
+        ASSERT_GT(writes, 0);
+        const QByteArray previous = s.tmp.read("out");
+        ASSERT_FALSE(previous.isEmpty());
+        for (const auto& [inject, cause] : std::vector<std::pair<QString, QString>>{
+                 {QString("write:error=ENOSPC:when=%1").arg(writes), "No space left on device"},
+                 {QString("write:error=EIO:when=%1").arg(writes), "Input/output error"},
+                 {"fsync:error=EIO", "Input/output error"}}) {
+            SCOPED_TRACE((format + " " + inject).toStdString());
+            QProcess p;
+            p.start("strace",
+                    QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "inject=" + inject} + args);
+            ASSERT_TRUE(p.waitForFinished(60000));
+            EXPECT_EQ(p.exitCode(), 1);
+            EXPECT_TRUE(p.readAllStandardError().contains(
+                (out + ": Schreibfehler! (" + cause + ")").toUtf8()));
+            EXPECT_EQ(s.tmp.read("out"), previous);
+            EXPECT_EQ(QDir(s.tmp.dir()).entryList(QDir::Files),
+                      QStringList({"BB.MDB", "calls", "out"}));
+        }
     }
 }

@@ -74,6 +74,13 @@ QStringList PrintSchool::headerLines(int n) const {
         .mid(0, n);
 }
 
+QStringList PrintSchool::railHeader(int page, int pages) const {
+    QStringList lines = headerLines(6);
+    const QString number = QStringLiteral("Seite %1 von %2").arg(page).arg(pages);
+    lines[0] = lines[0].leftJustified(70 - number.size()) + number;
+    return lines;
+}
+
 QStringList padded(const QStringList& lines, int width) {
     QStringList out;
     for (const QString& l : lines)

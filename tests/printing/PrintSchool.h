@@ -37,8 +37,10 @@ public:
     void done();
 
     QString path() const { return state.databasePath(); }
-    // The six header lines of the rail printout, the first three of the lists.
+    // The first three header lines of the lists.
     QStringList headerLines(int n) const;
+    // The six header lines of page page of the rail printout.
+    QStringList railHeader(int page = 1, int pages = 1) const;
 
 private:
     std::unique_ptr<db::Connection> c_;

@@ -65,7 +65,7 @@ TEST(RailPrintout, PrintsTheRailsWithCoursesInBandsOfFive) {
             "",
         },
         70);
-    EXPECT_EQ(job.lines, s.headerLines(6) + bands);
+    EXPECT_EQ(job.lines, s.railHeader() + bands);
     EXPECT_EQ(job.operations.mid(0, 2), QStringList({"portrait", "font Courier New 12"}));
     EXPECT_EQ(s.host.statuses, QStringList({kPreparing, ""}));
     EXPECT_EQ(s.host.busyDepth, 0);
@@ -91,7 +91,7 @@ TEST(RailPrintout, NoCourseOnARailOfTheYearPrintsTheHeaderLinesAlone) {
     s.done();
     printing::DruckSchienen(s.state, s.host);
     ASSERT_EQ(s.host.printJobs.size(), 1u);
-    EXPECT_EQ(s.host.printJobs[0].lines, s.headerLines(6));
+    EXPECT_EQ(s.host.printJobs[0].lines, s.railHeader());
     EXPECT_TRUE(s.host.printJobs[0].ended);
 }
 
@@ -109,8 +109,10 @@ TEST(RailPrintout, PrintsMoreThanAHundredRailsAndCoursesPerRail) {
     printing::DruckSchienen(s.state, s.host);
     ASSERT_EQ(s.host.printJobs.size(), 1u);
     const QStringList& lines = s.host.printJobs[0].lines;
-    // 6 header lines; the first band 102 lines and an empty one; 20 more bands of 2 and 1.
-    ASSERT_EQ(lines.size(), 6 + 103 + 20 * 3);
+    // The first band, 102 lines and an empty one, runs over its page alone; 16 bands of 2 lines
+    // and an empty one fill the next page, 4 the last.
+    ASSERT_EQ(lines.size(), 6 + 103 + 1 + 6 + 16 * 3 + 1 + 6 + 4 * 3);
+    EXPECT_EQ(lines.mid(109, 7), QStringList{"\f"} + s.railHeader(2, 3));
     EXPECT_EQ(lines[6], QString("R1    1       R2    1       R3    1       R4    1       R5    1")
                             .leftJustified(70));
     EXPECT_EQ(lines[7],
@@ -120,6 +122,49 @@ TEST(RailPrintout, PrintsMoreThanAHundredRailsAndCoursesPerRail) {
               QString(".C101  : 0     ..........    ..........    ..........    ..........")
                   .leftJustified(70));
     EXPECT_EQ(lines.mid(lines.size() - 3), test::padded({"R101  1", ".C1    : 0", ""}, 70));
+}
+
+// Three bands of 21 lines: two fill the first page, the third goes whole onto the second; each
+// page has the header with its number.
+TEST(RailPrintout, BandsStayWholeOnNumberedPagesEachWithTheHeader) {
+    PrintSchool s;
+    for (int r = 1; r <= 15; ++r) {
+        s.rail(r, QStringLiteral("R%1").arg(r), 2);
+        for (int k = 1; k <= 20; ++k)
+            s.place(r, k);
+    }
+    for (int k = 1; k <= 20; ++k)
+        s.course(k, QStringLiteral("C%1").arg(k));
+    s.done();
+    printing::DruckSchienen(s.state, s.host);
+    ASSERT_EQ(s.host.printJobs.size(), 1u);
+    const QStringList pages = s.host.printJobs[0].lines.join('\n').split("\n\f\n");
+    ASSERT_EQ(pages.size(), 2);
+    const QStringList first = pages[0].split('\n');
+    const QStringList second = pages[1].split('\n');
+    EXPECT_EQ(first.mid(0, 6), s.railHeader(1, 2));
+    EXPECT_EQ(first.size(), 6 + 2 * 22);
+    EXPECT_TRUE(first[28].startsWith("R6    2")) << "the second band";
+    EXPECT_EQ(second.mid(0, 6), s.railHeader(2, 2));
+    EXPECT_EQ(second.size(), 6 + 22);
+    EXPECT_TRUE(second[6].startsWith("R11   2"));
+}
+
+// A path longer than its line loses its middle, never the file name.
+TEST(RailPrintout, ALongPathIsShortenedInTheMiddle) {
+    using printing::shortenedPath;
+    EXPECT_EQ(shortenedPath("/tmp/a/BB.MDB", 46), "/tmp/a/BB.MDB");
+    EXPECT_EQ(shortenedPath(
+                  "/home/planer/Schule/Oberstufe/Kursplanung/2009-2010/Blockbildung/BB.MDB", 46),
+              "/home/planer/Schule/Ob...0/Blockbildung/BB.MDB");
+    EXPECT_EQ(shortenedPath("C:\\PALEX\\DATEN\\Kollegstufe\\Blockbildung\\Schuljahr "
+                            "2009-2010\\Blockbildung_Endfassung_neu.MDB",
+                            46),
+              "C:\\PALEX\\DA...\\Blockbildung_Endfassung_neu.MDB");
+    const QString name = "/" + QString(50, 'N') + ".MDB";
+    EXPECT_EQ(shortenedPath("/daten" + name, 46), "..." + name);
+    EXPECT_EQ(printing::RailPlan::pageHeader("/daten" + name, {}, 3, 12)[1],
+              "Kollegiaten aus Datei : ..." + name);
 }
 
 TEST(RailPrintout, CellsAndSlotsKeepTheirWidths) {

@@ -35,7 +35,7 @@ done
 for target in FuzzVfpTable:table FuzzImport:import; do
   name=${target%%:*}
   echo "== $name, ${seconds} s"
-  build-asan/tests/fuzz/"$name" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+  build-asan/tests/fuzz/"$name" -max_total_time="$seconds" -max_len=131072 -timeout=10 \
     -print_final_stats=1 "$corpus/${target##*:}"
 done
 echo "Sanitizer-Lauf und Fuzzing ohne Befund."

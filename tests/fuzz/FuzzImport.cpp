@@ -6,6 +6,7 @@
 // import with a message (an exception), never crash, hang or read out of bounds.
 #include "common/MessageWindow.h"
 #include "db/BlockDatabase.h"
+#include "import/ErzKuB.h"
 #include "import/PreAssign.h"
 #include "import/Transfers.h"
 #include "import/vfp/Container.h"
@@ -62,7 +63,8 @@ void runImport(const QString& containerPath, const QString& databasePath) {
             line = l;
     if (line.isEmpty())
         return;
-    const importer::Selection sel{line.right(6), line.left(9),
+    const importer::Selection sel{line.right(6),
+                                  line.left(9),
                                   importer::previousKey(years, line.left(9)),
                                   {QStringLiteral("2009"), QStringLiteral("2008")}};
     s.SchjBez = sel.schjBez;

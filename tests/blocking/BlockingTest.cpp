@@ -263,8 +263,8 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     EXPECT_NEAR(e.deviationBound, 2.0 / 3.0, 1e-9);
     EXPECT_FALSE(e.optimal);
     EXPECT_EQ(blocking::describe(e),
-              QStringList({"Kollisionen (Schüler): 1", "Belegungen ohne Kurs: 3",
-                           "Kurse außerhalb ihrer Grenzen: 1", "Kurse nicht gesetzt: 1",
-                           "Größte Differenz: 4 (D1 D2 D3), Schranke 1",
-                           "Summe der Abweichungsquadrate: 8,00, Schranke 0,67"}));
+              QStringList({"Kollisionen (Schüler): 1", "Kurse nicht gesetzt: 1",
+                           "Belegungen ohne Kurs: 3", "Kurse außerhalb ihrer Grenzen: 1",
+                           "Größte Differenz: 4 (D1 D2 D3), bestmöglich 1",
+                           "Summe der Abweichungsquadrate: 8,00, Untergrenze 0,67"}));
 }

@@ -62,6 +62,7 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
         item("menuHilfeHilfe", QStringLiteral("&Hilfe"), h, &MDIKundB::menuHilfeHilfe_Click),
         item("menueHilfeInfo", QStringLiteral("&Info..."), h, &MDIKundB::menueHilfeInfo_Click),
     });
+    setShortcut(QStringLiteral("menuHilfeHilfe"), QStringLiteral("F1"));
     launcher_ = std::make_unique<frmAuswahl>(*this, host_);
 }
 

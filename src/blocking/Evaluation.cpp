@@ -58,7 +58,7 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
     e.courses = m.ownCourses;
     for (size_t s = 0; s < m.students.size(); ++s)
         if (collides(m, p, a, static_cast<int>(s)))
-            ++e.collisions;
+            ++(m.students[s].own ? e.collisions : e.otherCollisions);
     for (size_t i = 0; i < m.choices.size(); ++i)
         if (!m.serves(a[i], static_cast<int>(i)))
             ++e.withoutCourse;
@@ -101,25 +101,33 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
     }
     if (std::abs(e.squaredDeviation) < kEpsilon)
         e.squaredDeviation = 0;
-    e.optimal = e.collisions == 0 && e.unplaced == 0 && e.outsideLimits == 0 &&
-                e.withoutCourse == m.unservable && e.largestDifference <= e.differenceBound &&
+    e.optimal = e.collisions == 0 && e.otherCollisions == 0 && e.unplaced == 0 &&
+                e.outsideLimits == 0 && e.withoutCourse == m.unservable &&
+                e.largestDifference <= e.differenceBound &&
                 e.squaredDeviation <= e.deviationBound + kEpsilon;
     return e;
 }
 
 QStringList describe(const Evaluation& e) {
+    // The courses not yet placed stand beside the collisions: few collisions with courses left
+    // off the rails are no better plan. The bounds are what an even division would reach.
+    // Every evaluation has the same lines, so that two of them can stand side by side.
     QStringList out;
-    out << QStringLiteral("Kollisionen (Schüler): %1").arg(e.collisions)
+    out << QStringLiteral("Kollisionen (Schüler): %1%2")
+               .arg(e.collisions)
+               .arg(e.otherCollisions > 0 ? QStringLiteral(", dazu %1 der anderen Jahrgangsstufe")
+                                                .arg(e.otherCollisions)
+                                          : QString())
+        << QStringLiteral("Kurse nicht gesetzt: %1").arg(e.unplaced)
         << QStringLiteral("Belegungen ohne Kurs: %1").arg(e.withoutCourse)
         << QStringLiteral("Kurse außerhalb ihrer Grenzen: %1").arg(e.outsideLimits)
-        << QStringLiteral("Kurse nicht gesetzt: %1").arg(e.unplaced)
-        << QStringLiteral("Größte Differenz: %1%2, Schranke %3")
+        << QStringLiteral("Größte Differenz: %1%2, bestmöglich %3")
                .arg(e.largestDifference)
                .arg(e.largestDifferenceGroup.isEmpty()
                         ? QString()
                         : QStringLiteral(" (") + e.largestDifferenceGroup + QLatin1Char(')'))
                .arg(e.differenceBound)
-        << QStringLiteral("Summe der Abweichungsquadrate: %1, Schranke %2")
+        << QStringLiteral("Summe der Abweichungsquadrate: %1, Untergrenze %2")
                .arg(decimal(e.squaredDeviation), decimal(e.deviationBound));
     if (e.optimal)
         out << QStringLiteral("optimal");
@@ -131,6 +139,7 @@ QJsonObject toJson(const Evaluation& e) {
         {QStringLiteral("students"), e.students},
         {QStringLiteral("courses"), e.courses},
         {QStringLiteral("collisions"), e.collisions},
+        {QStringLiteral("otherCollisions"), e.otherCollisions},
         {QStringLiteral("withoutCourse"), e.withoutCourse},
         {QStringLiteral("outsideLimits"), e.outsideLimits},
         {QStringLiteral("unplaced"), e.unplaced},

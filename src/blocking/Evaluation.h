@@ -12,9 +12,12 @@ namespace blocking {
 // course, courses outside their limits, then how even the parallel courses are. The bounds say
 // how even they can be at best; a plan at both bounds with nothing else wrong is optimal.
 struct Evaluation {
-    int students = 0;          // of the cohort
-    int courses = 0;           // of the cohort
-    int collisions = 0;        // students with two courses on one rail
+    int students = 0;   // of the cohort
+    int courses = 0;    // of the cohort
+    int collisions = 0; // students of the cohort with two courses on one rail
+    // Students of the other year group in one of its courses who meet one of them on a rail of
+    // another course; each counts in his own cohort's collisions.
+    int otherCollisions = 0;
     int withoutCourse = 0;     // choices without a course of their subject and kind
     int outsideLimits = 0;     // courses above KS_MAX or below KS_MIN
     int unplaced = 0;          // courses of the cohort whose hours are not all on rails

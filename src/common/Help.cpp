@@ -25,6 +25,10 @@ QString helpPage(const ui::HelpRef& ref) {
     case ui::HelpRef::Kind::Keyword:
         if (ref.keyword.compare(QLatin1String("Starten"), Qt::CaseInsensitive) == 0)
             return QStringLiteral("starten.html");
+        // A window's help opens at the page titled as the window.
+        for (const HelpPage& p : helpPages())
+            if (ref.keyword.compare(p.title, Qt::CaseInsensitive) == 0)
+                return p.file;
         break;
     case ui::HelpRef::Kind::Context:
         switch (ref.context) {

@@ -5,6 +5,7 @@
 #include "ui/ListBox.h"
 
 #include <QHeaderView>
+#include <QStyle>
 
 namespace gui {
 
@@ -80,6 +81,8 @@ ColumnListView::ColumnListView(ui::ListBox& list, ListColumns columns, QWidget* 
     setSelectionMode(list_.multiSelect() ? QAbstractItemView::MultiSelection
                                          : QAbstractItemView::SingleSelection);
     header()->setStretchLastSection(true);
+    // The last column takes what is left, however little: not the default hundred pixels.
+    header()->setDefaultSectionSize(header()->minimumSectionSize());
     header()->setSectionsMovable(false);
     auto* sync = new ListBoxSelection(list_, this);
     connect(sync, &ListBoxSelection::userChanged, this, &ColumnListView::clicked);
@@ -101,6 +104,21 @@ void ColumnListView::fitColumns() {
         setColumnWidth(c,
                        std::max({sizeHintForColumn(c), header()->sectionSizeHint(c), layoutWidth}));
     }
+}
+
+int ColumnListView::layoutWidth() const {
+    const int charWidth = QFontMetrics(font()).horizontalAdvance(QLatin1Char('0'));
+    const int last = model_->columnCount() - 1;
+    // Two characters to spare: the headings' style may add a little once the list is shown.
+    int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * charWidth;
+    // The columns before the last are fitted already; the last one stretches.
+    for (int c = 0; c < last; ++c)
+        width += columnWidth(c);
+    if (last >= 0) {
+        const int layout = last < chars_.size() ? chars_[last] * charWidth + 2 * indentation() : 0;
+        width += std::max(header()->sectionSizeHint(last), layout);
+    }
+    return width;
 }
 
 } // namespace gui

@@ -50,6 +50,9 @@ public:
     ColumnListView(ui::ListBox& list, ListColumns columns, QWidget* parent);
 
     void fieldsChanged();
+    // The width that shows every column as wide as its layout or heading asks, without
+    // scrolling sideways, whatever lines the list holds.
+    int layoutWidth() const;
 
 signals:
     void clicked();

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QHash>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -44,6 +45,8 @@ void commandMenus(ui::Window& w, ui::Host& host, QMenuBar* bar) {
         }
         QAction* a = menu->addAction(item.caption);
         a->setObjectName(item.name);
+        if (const QString keys = w.shortcut(item.name); !keys.isEmpty())
+            a->setShortcut(QKeySequence(keys, QKeySequence::PortableText));
         QObject::connect(a, &QAction::triggered, bar, [&w, &host, name = item.name]() {
             ui::runCommand(host, [&]() { w.click(name); });
         });

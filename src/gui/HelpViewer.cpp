@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPointer>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QWindow>
@@ -68,10 +69,47 @@ void HelpViewer::open(const QString& page) {
     browser_->setSource(QUrl(kHelpRoot + page));
     stayAboveModal();
     QWidget::show();
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this)
+        keepClearOf(modal->window());
     if (isMinimized())
         showNormal();
     raise();
     activateWindow();
+}
+
+void HelpViewer::keepClearOf(const QWidget* box) {
+    const QRect boxArea = box->frameGeometry();
+    if (!frameGeometry().intersects(boxArea))
+        return;
+    const QScreen* screen = box->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // The free strips beside the box on its screen: right, left, below, above; the help goes
+    // into the one that holds most of it.
+    const QRect strips[] = {
+        QRect(QPoint(boxArea.right() + 1, area.top()), area.bottomRight()),
+        QRect(area.topLeft(), QPoint(boxArea.left() - 1, area.bottom())),
+        QRect(QPoint(area.left(), boxArea.bottom() + 1), area.bottomRight()),
+        QRect(area.topLeft(), QPoint(area.right(), boxArea.top() - 1)),
+    };
+    const QSize frame = frameGeometry().size() - size();
+    const QSize wanted = frameGeometry().size();
+    QRect best;
+    long long bestArea = 0;
+    for (const QRect& strip : strips) {
+        const QSize fits = wanted.boundedTo(strip.size());
+        const long long a =
+            fits.isValid() ? static_cast<long long>(fits.width()) * fits.height() : 0;
+        if (a > bestArea) {
+            bestArea = a;
+            best = QRect(strip.topLeft(), fits);
+        }
+    }
+    if (bestArea == 0)
+        return;
+    resize(best.size() - frame);
+    move(best.topLeft());
 }
 
 void HelpViewer::followPage(const QUrl& url) {

@@ -32,6 +32,9 @@ private:
     void open(const QString& page);
     // Makes the topmost modal window, if any, the transient parent.
     void stayAboveModal();
+    // Moves the window beside the box where it would cover it (and its buttons), made smaller
+    // where the screen leaves less room.
+    void keepClearOf(const QWidget* box);
     // Marks the page shown in the contents list.
     void followPage(const QUrl& url);
 

@@ -39,6 +39,8 @@ namespace {
 using placement::BlockLine;
 using placement::CollisionLine;
 using placement::CourseEntry;
+using placement::PlanCollisionLine;
+using placement::RailCoursesLine;
 using placement::RailHeader;
 using placement::StudentLine;
 
@@ -158,10 +160,15 @@ RailGridView::RailGridView(ui::Grid& g, std::function<void(const std::function<v
     // Entries wider than their rail are cut, as in a grid cell, not elided.
     setTextElideMode(Qt::ElideNone);
     setWordWrap(false);
-    // A press on a rail header marks the whole rail; dragging over headers marks several.
+    // A press on a rail header marks the whole rail; dragging over headers, or Shift with the
+    // press, marks several.
+    horizontalHeader()->viewport()->installEventFilter(this);
     connect(horizontalHeader(), &QHeaderView::sectionPressed, this, [this](int c) {
         setFocus();
-        run_([&]() { g_.selectColumn(c); });
+        if (headerShift_)
+            run_([&]() { g_.extendSelection(g_.Rows() - 1, c); });
+        else
+            run_([&]() { g_.selectColumn(c); });
         updateMarks();
     });
     connect(horizontalHeader(), &QHeaderView::sectionEntered, this, [this](int c) {
@@ -179,6 +186,12 @@ RailGridView::RailGridView(ui::Grid& g, std::function<void(const std::function<v
     connect(model, &QAbstractItemModel::modelReset, this, &RailGridView::applySizes);
     applySizes();
     updateMarks();
+}
+
+bool RailGridView::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == horizontalHeader()->viewport() && e->type() == QEvent::MouseButtonPress)
+        headerShift_ = static_cast<QMouseEvent*>(e)->modifiers() & Qt::ShiftModifier;
+    return QTableView::eventFilter(watched, e);
 }
 
 void RailGridView::updateMarks() {
@@ -261,9 +274,12 @@ void RailGridView::keyPressEvent(QKeyEvent* e) {
 void RailGridView::applySizes() {
     const QFontMetrics fm(font());
     const int charWidth = fm.horizontalAdvance(QLatin1Char('0'));
+    // The padding is one character here: the rails need all the width there is.
     for (int c = 0; c < g_.Cols(); ++c)
         if (g_.ColWidth(c) > 0)
-            setColumnWidth(c, g_.ColWidth(c) * charWidth / placement::kCharWidthTwips);
+            setColumnWidth(c, std::max(0, g_.ColWidth(c) - placement::kRailColumnPaddingTwips) *
+                                      charWidth / placement::kCharWidthTwips +
+                                  charWidth);
     if (g_.RowHeight(0) > 0)
         horizontalHeader()->setMinimumHeight(g_.RowHeight(0) * fm.lineSpacing() /
                                              placement::kLineHeightTwips);
@@ -277,6 +293,29 @@ QLabel* label(const QString& text, QWidget* parent, const QString& name = {}) {
         l->setObjectName(name);
     return l;
 }
+
+// A column of lists beside the grid: as wide as its lists ask, narrower only in a window too
+// small for it.
+class SideColumn : public QWidget {
+public:
+    SideColumn(QLayout* layout, QWidget* parent) : QWidget(parent) {
+        setLayout(layout);
+        layout->setContentsMargins(0, 0, 0, 0);
+        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    }
+    void setWidth(int width) {
+        width_ = width;
+        setMaximumWidth(width);
+        updateGeometry();
+    }
+    QSize sizeHint() const override { return {width_, QWidget::sizeHint().height()}; }
+
+private:
+    int width_ = 0;
+};
+
+// Characters of a whole student name in the lists that show it.
+constexpr int kWholeNameWidth = 16;
 
 // "Anzahl:" and a count label, on one line.
 QHBoxLayout* countRow(const QString& caption, QLabel* count) {
@@ -296,7 +335,15 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
     auto* main = new QHBoxLayout(this);
     main->setMenuBar(buildMenus());
     QPushButton* toList = nullptr;
-    main->addLayout(buildCourses(), 3);
+    // The lists beside the grid are as wide as their columns; the grid takes the rest, so that
+    // as many rails as possible show side by side.
+    auto* courses = new SideColumn(buildCourses(), this);
+    // Wide enough for the short lines of the evaluation too.
+    courses->setWidth(std::max(lnKurse_->layoutWidth(),
+                               lblBewertung_->fontMetrics().horizontalAdvance(
+                                   QStringLiteral("Kurse außerhalb ihrer Grenzen: 000")) +
+                                   4 * style()->pixelMetric(QStyle::PM_LayoutLeftMargin)));
+    main->addWidget(courses);
     QVBoxLayout* centre = buildGrid(toList);
     auto* between = new QVBoxLayout;
     between->addStretch(1);
@@ -306,8 +353,13 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
     }
     between->addStretch(1);
     main->addLayout(between);
-    main->addLayout(centre, 6);
-    main->addLayout(buildStudentLists(), 4);
+    main->addLayout(centre, 1);
+    auto* students = new SideColumn(buildStudentLists(), this);
+    int studentsWidth = 0;
+    for (const auto* list : students->findChildren<ColumnListView*>())
+        studentsWidth = std::max(studentsWidth, list->layoutWidth());
+    students->setWidth(studentsWidth);
+    main->addWidget(students);
 
     // Tab goes from the courses to the grid, the commands and the student lists.
     setTabOrder(lnKurse_, grid_);
@@ -339,6 +391,8 @@ QVBoxLayout* SetzenKView::buildCourses() {
          {CourseEntry::kNameWidth, 1, 3}}, // one digit of hours, three of students
         this);
     lnKurse_->setObjectName(QStringLiteral("LNKurse"));
+    // Its column is as wide as its columns: the counts stand at the right edge, never beyond.
+    lnKurse_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(lnKurse_, &ColumnListView::clicked, this,
             [this]() { run([&]() { w_.LNKurse_Click(); }); });
     left->addWidget(lnKurse_, 1);
@@ -377,7 +431,7 @@ QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
     grid_ = new RailGridView(w_.grdSchienen, runner, this,
                              [this](int row, int col) { return w_.isFixed(row, col); });
     grid_->setObjectName(QStringLiteral("grdSchienen"));
-    centre->addWidget(grid_, 1);
+    centre->addWidget(grid_, 3);
     auto* buttons = new QGridLayout;
     int n = 0;
     for (const ui::Command& b : w_.commands()) {
@@ -398,7 +452,50 @@ QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
         ++n;
     }
     centre->addLayout(buttons);
+    centre->addLayout(buildPlanCollisions(), 2);
     return centre;
+}
+
+QHBoxLayout* SetzenKView::buildPlanCollisions() {
+    // Under the grid: who collides in the plan, and the courses of the one clicked, rail by rail.
+    auto* row = new QHBoxLayout;
+    auto* collisions = new QVBoxLayout;
+    collisions->addWidget(label(w_.Label13, this));
+    auto* list = new ColumnListView(
+        w_.LPlanKollisionen,
+        {{QStringLiteral("Name"), QStringLiteral("Klasse"), QStringLiteral("Schiene"),
+          QStringLiteral("Kurse")},
+         [](const QString& l) {
+             return QStringList{PlanCollisionLine::name(l), PlanCollisionLine::parallelClass(l),
+                                PlanCollisionLine::rail(l),
+                                PlanCollisionLine::courseNames(l).join(QLatin1Char(' '))};
+         },
+         {},
+         {}},
+        this);
+    list->setObjectName(QStringLiteral("LPlanKollisionen"));
+    connect(list, &ColumnListView::clicked, this,
+            [this]() { run([&]() { w_.LPlanKollisionen_Click(); }); });
+    collisions->addWidget(list, 1);
+    row->addLayout(collisions, 3);
+    auto* rails = new QVBoxLayout;
+    rails->addWidget(label(w_.Label14, this));
+    auto* railsList = new ColumnListView(
+        w_.LSchuelerSchienen,
+        {{QStringLiteral("Schiene"), QStringLiteral("Kurse")},
+         [](const QString& l) {
+             // Courses that meet are marked as the student's collision.
+             return QStringList{RailCoursesLine::rail(l).trimmed() +
+                                    (RailCoursesLine::meet(l) ? QStringLiteral(" !") : QString()),
+                                RailCoursesLine::courseNames(l).join(QLatin1Char(' '))};
+         },
+         {},
+         {8}},
+        this);
+    railsList->setObjectName(QStringLiteral("LSchuelerSchienen"));
+    rails->addWidget(railsList, 1);
+    row->addLayout(rails, 2);
+    return row;
 }
 
 QVBoxLayout* SetzenKView::buildStudentLists() {
@@ -436,14 +533,17 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
     auto* lKollisionen = new ColumnListView(
         w_.LKollisionen,
         {{QStringLiteral("Name"), QStringLiteral("Kurse")},
-         [](const QString& l) {
+         [this](const QString& l) {
              QStringList names;
              for (int m = 0; m < CollisionLine::choices(l); ++m)
                  names << CollisionLine::courseName(l, m);
-             return QStringList{CollisionLine::name(l), names.join(QLatin1Char(' '))};
+             // The whole name where the list knows it; the line holds nine characters.
+             return QStringList{
+                 w_.kollisionsNamen.value(CollisionLine::studentKey(l), CollisionLine::name(l)),
+                 names.join(QLatin1Char(' '))};
          },
          {},
-         {CollisionLine::kNameWidth, 2 * CourseEntry::kNameWidth + 1}}, // two courses at least
+         {kWholeNameWidth, 2 * CourseEntry::kNameWidth + 1}}, // two courses at least
         this);
     lKollisionen->setObjectName(QStringLiteral("LKollisionen"));
     connect(lKollisionen, &ColumnListView::clicked, this,
@@ -468,9 +568,15 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
         mld.horizontalAdvance(QStringLiteral("MMMMM")) + 8);
     txtMld_->verticalHeader()->setDefaultSectionSize(mld.lineSpacing() + 6);
     txtMld_->setWordWrap(false);
-    txtMld_->setFixedHeight(txtMld_->horizontalHeader()->sizeHint().height() + mld.lineSpacing() +
-                            6 + txtMld_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+    // Headings, one row and the scroll bar, measured with a column in place: without one the
+    // heading row has no height yet.
+    txtMld_->setColumnCount(1);
+    txtMld_->setHorizontalHeaderLabels({QStringLiteral("1")});
+    txtMld_->setFixedHeight(txtMld_->horizontalHeader()->sizeHint().height() +
+                            txtMld_->verticalHeader()->defaultSectionSize() +
+                            txtMld_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
                             2 * txtMld_->frameWidth() + 2);
+    txtMld_->setColumnCount(0);
     right->addWidget(txtMld_);
     right->addWidget(buildOptions());
     return right;

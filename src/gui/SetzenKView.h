@@ -6,6 +6,7 @@
 #include <functional>
 
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QMenuBar;
 class QPushButton;
@@ -43,6 +44,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override { dragging_ = false; }
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void applySizes();
@@ -50,6 +52,7 @@ private:
     ui::Grid& g_;
     std::function<void(const std::function<void()>&)> run_;
     bool dragging_ = false;
+    bool headerShift_ = false; // Shift was held with the last press on a header
     QPersistentModelIndex last_;
 };
 
@@ -75,6 +78,7 @@ private:
     QVBoxLayout* buildCourses();
     QVBoxLayout* buildGrid(QPushButton*& toList);
     QVBoxLayout* buildStudentLists();
+    QHBoxLayout* buildPlanCollisions();
     QGroupBox* buildOptions();
     QGroupBox* buildBewertung();
     void refresh();

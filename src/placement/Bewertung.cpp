@@ -11,6 +11,9 @@
 #include "placement/SetzenK.h"
 #include "platform/RunState.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace placement {
 
 void SetzenK::fillJahrgaenge(db::Connection& c) {
@@ -68,6 +71,7 @@ void SetzenK::Bewerten() {
             bewertungModel_.reset();
             bewertung = {};
             lblBewertung.clear();
+            listPlanCollisions();
             emit changed();
             return;
         }
@@ -75,18 +79,22 @@ void SetzenK::Bewerten() {
             db::Connection c(s_.databasePath());
             bewertungModel_ = std::make_unique<blocking::Model>(
                 blocking::Model::load(c, {s_.SchjID, s_.SchjBez}, cohort));
+            readClasses(c);
         } else if (studentsStale_) {
             db::Connection c(s_.databasePath());
             bewertungModel_->refresh(c);
+            readClasses(c);
         }
         coursesStale_ = false;
         studentsStale_ = false;
         fitToGrid(*bewertungModel_);
         bewertung = blocking::evaluate(*bewertungModel_);
         lblBewertung = blocking::describe(bewertung);
+        listPlanCollisions();
     } catch (const std::exception& e) {
         // The panel only informs: the command that ran before stays done.
         bewertungModel_.reset();
+        listPlanCollisions();
         bewertung = {};
         lblBewertung =
             QStringList{QStringLiteral("Keine Bewertung möglich:"), QString::fromUtf8(e.what())};
@@ -127,6 +135,118 @@ void SetzenK::fitToGrid(blocking::Model& m) const {
                 {m.rails[railOf[col]].key, isFixed(row, col)});
     }
     m.setPlacement(plain);
+}
+
+namespace {
+
+// A student's courses, each once: those of his choices and the others of his year field.
+std::vector<int> coursesOf(const blocking::Model& m, int student) {
+    const blocking::Student& s = m.students[student];
+    std::vector<int> all;
+    const auto add = [&](int k) {
+        if (k >= 0 && std::find(all.begin(), all.end(), k) == all.end())
+            all.push_back(k);
+    };
+    for (int i = 0; i < s.choiceCount; ++i)
+        add(m.assignment[s.firstChoice + i]);
+    for (int k : s.fixedCourses)
+        add(k);
+    return all;
+}
+
+} // namespace
+
+void SetzenK::readClasses(db::Connection& c) {
+    klassen_.clear();
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_PARLLKL FROM kolleg"));
+    while (q.next())
+        klassen_.insert(q.value(0).toString(), q.value(1).toString().trimmed());
+}
+
+void SetzenK::listPlanCollisions() {
+    QStringList lines;
+    if (bewertungModel_) {
+        const blocking::Model& m = *bewertungModel_;
+        const std::vector<int> railOf = railOfColumn(m);
+        // By name, then class: two students of one name stand together, told apart by class.
+        std::vector<int> order(m.ownStudents);
+        std::iota(order.begin(), order.end(), 0);
+        const auto nameAndClass = [&](int s) {
+            return m.students[s].name + QLatin1Char('\t') + klassen_.value(m.students[s].key);
+        };
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            return nameAndClass(a).compare(nameAndClass(b), Qt::CaseInsensitive) < 0;
+        });
+        for (int s : order) {
+            if (!blocking::collides(m, m.placement, m.assignment, s))
+                continue;
+            const std::vector<int> courses = coursesOf(m, s);
+            for (int r : railOf) {
+                if (r < 0)
+                    continue;
+                QStringList names;
+                for (int k : courses)
+                    if (m.placement.rails[k].has(r))
+                        names << m.courses[k].name;
+                if (names.size() >= 2)
+                    lines << PlanCollisionLine::format(m.students[s].name,
+                                                       klassen_.value(m.students[s].key),
+                                                       m.rails[r].name, names, m.students[s].key);
+            }
+        }
+    }
+    LPlanKollisionen.setLines(lines);
+    for (int i = 0; i < lines.size(); ++i)
+        if (PlanCollisionLine::studentKey(lines[i]) == planStudent_) {
+            LPlanKollisionen.setSelected(i, true);
+            showRailsOf(planStudent_);
+            return;
+        }
+    planStudent_.clear();
+    LSchuelerSchienen.clear();
+}
+
+void SetzenK::LPlanKollisionen_Click() {
+    const std::vector<int> selected = LPlanKollisionen.selectedRows();
+    planStudent_ = selected.empty()
+                       ? QString()
+                       : PlanCollisionLine::studentKey(LPlanKollisionen.line(selected.front()));
+    showRailsOf(planStudent_);
+    emit changed();
+}
+
+void SetzenK::showRailsOf(const QString& studentKey) {
+    LSchuelerSchienen.clear();
+    if (!bewertungModel_ || studentKey.isEmpty())
+        return;
+    const blocking::Model& m = *bewertungModel_;
+    int student = -1;
+    for (int s = 0; s < m.ownStudents && student < 0; ++s)
+        if (m.students[s].key == studentKey)
+            student = s;
+    if (student < 0)
+        return;
+    const std::vector<int> courses = coursesOf(m, student);
+    std::vector<bool> onRail(courses.size(), false);
+    QStringList lines;
+    for (int r : railOfColumn(m)) {
+        if (r < 0)
+            continue;
+        QStringList names;
+        for (size_t i = 0; i < courses.size(); ++i)
+            if (m.placement.rails[courses[i]].has(r)) {
+                names << m.courses[courses[i]].name;
+                onRail[i] = true;
+            }
+        lines << RailCoursesLine::format(m.rails[r].name, names.size() >= 2, names);
+    }
+    QStringList rest;
+    for (size_t i = 0; i < courses.size(); ++i)
+        if (!onRail[i])
+            rest << m.courses[courses[i]].name;
+    if (!rest.isEmpty())
+        lines << RailCoursesLine::format(RailCoursesLine::noRail(), false, rest);
+    LSchuelerSchienen.setLines(lines);
 }
 
 } // namespace placement

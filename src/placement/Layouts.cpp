@@ -100,6 +100,45 @@ QString CollisionLine::bgIdText(const QString& l, int m) {
     return part(l).mid(choices(l) * 5 + m * 6, 6);
 }
 
+namespace {
+
+QString joinNames(const QStringList& names) {
+    QString out;
+    for (const QString& n : names)
+        out += padCut(n, 5) + QLatin1Char(' ');
+    return out;
+}
+
+QStringList splitNames(const QString& names) {
+    QStringList out;
+    for (qsizetype i = 0; i + 5 <= names.size(); i += 6)
+        out << names.mid(i, 5);
+    return out;
+}
+
+} // namespace
+
+QString PlanCollisionLine::format(const QString& name, const QString& parallelClass,
+                                  const QString& rail, const QStringList& courseNames,
+                                  const QString& studentKey) {
+    return AbkNV(name, kNameWidth) + padCut(parallelClass, 2) + QLatin1Char(' ') + padCut(rail, 6) +
+           QLatin1Char(' ') + joinNames(courseNames) + studentKey;
+}
+
+QStringList PlanCollisionLine::courseNames(const QString& l) {
+    const qsizetype from = kNameWidth + 10;
+    return splitNames(l.mid(from, l.size() - from - 6));
+}
+
+QString RailCoursesLine::format(const QString& rail, bool meet, const QStringList& courseNames) {
+    return padCut(rail, 6) + (meet ? QStringLiteral("! ") : QStringLiteral("  ")) +
+           joinNames(courseNames);
+}
+
+QStringList RailCoursesLine::courseNames(const QString& l) {
+    return splitNames(l.mid(8));
+}
+
 QString BlockLine::format(const QString& courseName, const QString& name) {
     return courseName + QLatin1Char(' ') + AbkNV(name, 12);
 }
@@ -120,7 +159,8 @@ QString studentName(const QString& famName, const QString& rufName) {
 }
 
 int railColumnWidth(const QString& header) {
-    return static_cast<int>(RailHeader::nameAndHours(header).size()) * kCharWidthTwips + 300;
+    return static_cast<int>(RailHeader::nameAndHours(header).size()) * kCharWidthTwips +
+           kRailColumnPaddingTwips;
 }
 
 int railHeaderHeight() {

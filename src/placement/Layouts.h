@@ -113,6 +113,31 @@ struct BlockLine {
     static QString name(const QString& l) { return l.mid(CourseEntry::kNameWidth + 1); }
 };
 
+// Line of "Kollisionen im Plan", one per colliding student and rail where his courses meet:
+// 1-30 AbkNV(name, 30), 31-32 parallel class, 33 blank, 34-39 rail name, 40 blank, then the
+// course names meeting there (5 each, a blank after each) and the student's key (6).
+struct PlanCollisionLine {
+    static QString format(const QString& name, const QString& parallelClass, const QString& rail,
+                          const QStringList& courseNames, const QString& studentKey);
+    static constexpr int kNameWidth = 30;
+    static QString name(const QString& l) { return l.left(kNameWidth); }
+    static QString parallelClass(const QString& l) { return l.mid(kNameWidth, 2); }
+    static QString rail(const QString& l) { return l.mid(kNameWidth + 3, 6); }
+    static QStringList courseNames(const QString& l);
+    static QString studentKey(const QString& l) { return lastKey(l); }
+};
+
+// Line of "Kurse des Schülers je Schiene": 1-6 rail name ("(ohne)" for his courses on no rail),
+// 7 "!" where two or more of his courses meet, else blank, 8 blank, then the course names
+// (5 each, a blank after each).
+struct RailCoursesLine {
+    static QString format(const QString& rail, bool meet, const QStringList& courseNames);
+    static QString noRail() { return QStringLiteral("(ohne)"); }
+    static QString rail(const QString& l) { return l.left(6); }
+    static bool meet(const QString& l) { return l.mid(6, 1) == QLatin1String("!"); }
+    static QStringList courseNames(const QString& l);
+};
+
 // Course names run together, 5 characters each, as LKKollegiat gives a student's courses (a
 // blank name for a choice without a course in his phase), split into the names.
 QStringList splitCourseNames(const QString& names);
@@ -143,7 +168,9 @@ QString studentName(const QString& famName, const QString& rufName);
 // height are set: the grid shows its texts in a fixed-pitch font of 10 points.
 inline constexpr int kCharWidthTwips = 120;
 inline constexpr int kLineHeightTwips = 240;
-// Width of a rail column: the rail name and hours (characters 1-7 of the header) and 300.
+// Width of a rail column: the rail name and hours (characters 1-7 of the header) and the
+// padding.
+inline constexpr int kRailColumnPaddingTwips = 300;
 int railColumnWidth(const QString& header);
 // Height of the header row: two text lines and 100.
 int railHeaderHeight();

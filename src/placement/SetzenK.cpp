@@ -63,6 +63,7 @@ void SetzenK::setUpCommands() {
     };
     using enum Effect;
     const QString bearb = QStringLiteral("menuBearb");
+    const QString hilfe = QStringLiteral("menuHilfe");
     setCommands({
         {QStringLiteral("cmdKzw"),
          QStringLiteral("Kurs zuweisen"),
@@ -120,7 +121,18 @@ void SetzenK::setUpCommands() {
         // "&Rückgängig" waits for a plan taken over from "Automatisch setzen ...".
         {QStringLiteral("menuBearbRueck"), QStringLiteral("&Rückgängig"), bearb, false,
          handler(&SetzenK::menuBearbRueck_Click, Auto)},
+        {hilfe, QStringLiteral("&?"), {}, true, {}},
+        {QStringLiteral("menuHilfeHilfe"), QStringLiteral("&Hilfe"), hilfe, true,
+         [this] { menuHilfeHilfe_Click(); }},
     });
+    setShortcut(QStringLiteral("menuBearbAus"), QStringLiteral("Ctrl+X"));
+    setShortcut(QStringLiteral("menuBearbEinf"), QStringLiteral("Ctrl+V"));
+    setShortcut(QStringLiteral("menuBearbRueck"), QStringLiteral("Ctrl+Z"));
+    setShortcut(QStringLiteral("menuHilfeHilfe"), QStringLiteral("F1"));
+}
+
+void SetzenK::menuHilfeHilfe_Click() {
+    host_.showHelp(ui::HelpRef::byKeyword(caption()));
 }
 
 void SetzenK::followCounts() {
@@ -458,6 +470,7 @@ void SetzenK::LNKurse_Click() {
     }
 
     QStringList collisions;
+    kollisionsNamen.clear();
     for (size_t i : mergeByStudent(entries, courses.size() >= 2)) {
         const StudentEntry& e = entries[i];
         const auto choices = e.lines.size();
@@ -470,6 +483,7 @@ void SetzenK::LNKurse_Click() {
                 LSchueler.setSelected(l, true);
         }
         collisions << CollisionLine::format(e.name, names, e.bgIds, e.koVfpId);
+        kollisionsNamen.insert(e.koVfpId, e.name);
     }
     LKollisionen.setLines(collisions);
     lblKoll.clear();

@@ -110,6 +110,19 @@ public:
     // Per grid column the model's rail shown there, -1 for none.
     std::vector<int> railOfColumn(const blocking::Model& m) const;
 
+    // "Kollisionen im Plan": who collides in the plan as the evaluation counts it, whatever is
+    // selected; one line per student of the chosen cohort and rail where two or more of his
+    // courses meet (PlanCollisionLine), by name and class; brought up to date with the
+    // evaluation.
+    const QString Label13 = QStringLiteral("Kollisionen im Plan");
+    ui::ListBox LPlanKollisionen{false};
+    // "Kurse des Schülers je Schiene": the courses of the student clicked in LPlanKollisionen,
+    // rail by rail in the grid's order (RailCoursesLine), then those on no rail; followed after
+    // every command while he is listed.
+    const QString Label14 = QStringLiteral("Kurse des Schülers je Schiene");
+    ui::ListBox LSchuelerSchienen{false};
+    void LPlanKollisionen_Click();
+
     // The buttons (no parent) and the menu "&Bearbeiten" with its items are the window's
     // commands (commands(), click, setEnabled).
 
@@ -122,6 +135,9 @@ public:
     void LNKurse_Click();
     // Shows the course choices of the student selected in LKollisionen in txtMld.
     void LKollisionen_Click();
+    // The students of LKollisionen by key with their whole names, which its lines cut to 9
+    // characters.
+    QHash<QString, QString> kollisionsNamen;
     // Rebuilds LSchImBlock for the courses selected in the grid's current column.
     void UpListen();
     // Writes every rail's student count into its header (hourglass and status line meanwhile).
@@ -208,6 +224,8 @@ public:
     // grid and LNKurse as the plan has them (saved on closing, as every placement); the other
     // cohort's entries stay. Refused while a rail is cut.
     void cmdAutoS_Click();
+    // "&Hilfe" (F1): the help at the workspace's page.
+    void menuHilfeHilfe_Click();
     // "Rückgängig": puts the students' courses back exactly as they were before the last plan
     // was taken over, and the grid, its fixed marks and LNKurse too. One step only, and only
     // while no command has changed the placement or moved students since.
@@ -304,6 +322,14 @@ private:
     void studentsChanged(db::Connection& c);
     void fillJahrgaenge(db::Connection& c);
     std::vector<int> jahrgaenge_; // per line of CmbJahrgang
+    // The parallel class (KO_PARLLKL) of every student, read with the evaluation's model.
+    QHash<QString, QString> klassen_;
+    void readClasses(db::Connection& c);
+    // Fills LPlanKollisionen from the evaluation's model and LSchuelerSchienen for the student
+    // shown there (planStudent_), as long as he is listed.
+    void listPlanCollisions();
+    void showRailsOf(const QString& studentKey);
+    QString planStudent_;
     std::unique_ptr<blocking::Model> bewertungModel_;
     bool studentsStale_ = false;
     bool coursesStale_ = true;

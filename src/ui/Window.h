@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -46,6 +47,8 @@ public:
     // nothing. Returns whether a handler ran.
     bool click(const QString& name);
     void setEnabled(const QString& name, bool on);
+    // The key that runs a menu item, in portable form ("Ctrl+X", "F1"); empty for none.
+    QString shortcut(const QString& name) const { return shortcuts_.value(name); }
 
 signals:
     // Something the view shows has changed (captions, labels, enabled states).
@@ -53,11 +56,13 @@ signals:
 
 protected:
     void setCommands(std::vector<Command> commands) { commands_ = std::move(commands); }
+    void setShortcut(const QString& name, const QString& keys) { shortcuts_.insert(name, keys); }
 
 private:
     QString name_;
     QString caption_;
     std::vector<Command> commands_;
+    QHash<QString, QString> shortcuts_;
 };
 
 } // namespace ui

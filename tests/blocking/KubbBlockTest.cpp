@@ -36,6 +36,7 @@ test::Recount recount(const QString& path) {
 
 void expectPrinted(const test::Printed& p, const test::Recount& r) {
     EXPECT_EQ(p.collisions, r.collisions);
+    EXPECT_EQ(p.otherCollisions, r.otherCollisions);
     EXPECT_EQ(p.withoutCourse, r.withoutCourse);
     EXPECT_EQ(p.outsideLimits, r.outsideLimits);
     EXPECT_EQ(p.unplaced, r.unplaced);

@@ -146,7 +146,7 @@ Recount recount(const QString& path, int cohort, int firstYear, const QString& s
                 const CourseRow& b = courses[list[j]];
                 hit = a.rails.intersects(b.rails) && (ofCohort[student] || a.own || b.own);
             }
-        r.collisions += hit ? 1 : 0;
+        (ofCohort[student] ? r.collisions : r.otherCollisions) += hit ? 1 : 0;
     }
     for (auto& [key, k] : courses) {
         if (!k.own)
@@ -230,8 +230,9 @@ Recount recount(const QString& path, int cohort, int firstYear, const QString& s
             r.deviationBound +=
                 (s - double(total) / fill.size()) * (s - double(total) / fill.size());
     }
-    r.optimal = r.collisions == 0 && r.unplaced == 0 && r.outsideLimits == 0 &&
-                r.withoutCourse == unservable && r.largestDifference <= r.differenceBound &&
+    r.optimal = r.collisions == 0 && r.otherCollisions == 0 && r.unplaced == 0 &&
+                r.outsideLimits == 0 && r.withoutCourse == unservable &&
+                r.largestDifference <= r.differenceBound &&
                 r.squaredDeviation <= r.deviationBound + 1e-6;
     return r;
 }
@@ -256,9 +257,10 @@ Printed parsePrinted(const QString& output, const QString& heading) {
         }
         const QString name = m.captured(1);
         const QString rest = m.captured(3);
-        if (name == "Kollisionen (Schüler)")
+        if (name == "Kollisionen (Schüler)") {
             p.collisions = m.captured(2).toInt();
-        else if (name == "Belegungen ohne Kurs")
+            p.otherCollisions = rest.section("dazu ", 1).toInt();
+        } else if (name == "Belegungen ohne Kurs")
             p.withoutCourse = m.captured(2).toInt();
         else if (name == "Kurse außerhalb ihrer Grenzen")
             p.outsideLimits = m.captured(2).toInt();
@@ -269,10 +271,10 @@ Printed parsePrinted(const QString& output, const QString& heading) {
             const int open = rest.indexOf('(');
             if (open >= 0)
                 p.group = rest.mid(open + 1, rest.indexOf(')') - open - 1);
-            p.differenceBound = rest.section("Schranke ", 1).toInt();
+            p.differenceBound = rest.section("bestmöglich ", 1).toInt();
         } else if (name == "Summe der Abweichungsquadrate") {
             p.squaredDeviation = QString(m.captured(2)).replace(',', '.').toDouble();
-            p.deviationBound = rest.section("Schranke ", 1).replace(',', '.').toDouble();
+            p.deviationBound = rest.section("Untergrenze ", 1).replace(',', '.').toDouble();
         }
     }
     return p;

@@ -9,6 +9,7 @@ namespace test {
 // blocking library, for checking what kubb prints.
 struct Recount {
     int collisions = 0;
+    int otherCollisions = 0;
     int withoutCourse = 0;
     int outsideLimits = 0;
     int unplaced = 0;
@@ -27,6 +28,7 @@ Recount recount(const QString& path, int cohort, int firstYear, const QString& s
 // The values of the lines of an evaluation as kubb prints them ("Name: value"), in order.
 struct Printed {
     int collisions = -1;
+    int otherCollisions = 0; // printed only when there are any
     int withoutCourse = -1;
     int outsideLimits = -1;
     int unplaced = -1;

@@ -52,6 +52,8 @@ TEST(HelpViewer, OpenedFromAMessageItOutlivesTheBoxAndStaysUsableAboveModalWindo
         ASSERT_TRUE(help);
         EXPECT_TRUE(help->isVisible());
         EXPECT_TRUE(box->isVisible()) << "Hilfe leaves the box open";
+        EXPECT_FALSE(help->frameGeometry().intersects(box->frameGeometry()))
+            << "the help leaves the box and its buttons free";
         EXPECT_EQ(help->parentWidget(), nullptr);
         EXPECT_EQ(help->windowHandle()->transientParent(), box->windowHandle());
         EXPECT_EQ(currentPage(help), "zuweisen.html");

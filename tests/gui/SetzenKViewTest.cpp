@@ -1,4 +1,5 @@
 #include "gui/SetzenKView.h"
+#include "common/Help.h"
 #include "common/MessageWindow.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
@@ -12,6 +13,7 @@
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
@@ -150,10 +152,22 @@ TEST_F(Workspace, ListsShowTheirFieldsInColumnsAndSelectionsMapBackToTheLines) {
     ASSERT_GT(w->LKollisionen.count(), 0);
     const QString firstCourse = w->LNKurse.line(first).left(5);
     const QString secondCourse = w->LNKurse.line(second).left(5);
-    for (int i = 0; i < w->LKollisionen.count(); ++i)
-        EXPECT_EQ(row(lKollisionen, i),
-                  (QStringList{w->LKollisionen.line(i).left(9).trimmed(),
-                               (firstCourse + " " + secondCourse).trimmed()}));
+    // The whole names, though the lines hold nine characters of them.
+    int longNames = 0;
+    {
+        db::Connection c(s.databasePath());
+        for (int i = 0; i < w->LKollisionen.count(); ++i) {
+            QSqlQuery q = c.exec("SELECT KO_FAMNAME, KO_RUFNAME FROM kolleg WHERE KO_VFP_ID = ?",
+                                 {w->LKollisionen.line(i).right(6)});
+            ASSERT_TRUE(q.next());
+            const QString name =
+                q.value(0).toString().trimmed() + " " + q.value(1).toString().trimmed();
+            longNames += name.size() > 9;
+            EXPECT_EQ(row(lKollisionen, i),
+                      (QStringList{name, (firstCourse + " " + secondCourse).trimmed()}));
+        }
+    }
+    EXPECT_GT(longNames, 0);
     EXPECT_EQ(label("lblKollisionen"), QString::number(w->LKollisionen.count()));
 
     // The colliding student's courses, one column each.
@@ -166,6 +180,9 @@ TEST_F(Workspace, ListsShowTheirFieldsInColumnsAndSelectionsMapBackToTheLines) {
     for (int c = 0; c < txtMld->columnCount(); ++c)
         shown << txtMld->item(0, c)->text();
     EXPECT_TRUE(shown.contains(firstCourse.trimmed()) && shown.contains(secondCourse.trimmed()));
+    QApplication::processEvents();
+    EXPECT_TRUE(txtMld->viewport()->rect().contains(txtMld->visualItemRect(txtMld->item(0, 0))))
+        << "the row of courses can be read";
 
     // A click in the grid lists the course's students by course and name.
     auto* grid = find<QTableView>("grdSchienen");
@@ -253,6 +270,62 @@ TEST_F(Workspace, TheArrowKeysMoveTheCurrentCellAndTheSelectionAndTabLeavesTheGr
     ASSERT_TRUE(grid->hasFocus());
     key(grid, Qt::Key_Tab);
     EXPECT_FALSE(grid->hasFocus());
+
+    // Shift with a press on a rail header extends the marking to that rail, as dragging does.
+    auto* header = grid->horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(4) + header->sectionSize(4) / 2, 3);
+    QMouseEvent press(QEvent::MouseButtonPress, at, header->viewport()->mapToGlobal(at),
+                      Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, header->viewport()->mapToGlobal(at),
+                        Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
+    QApplication::sendEvent(header->viewport(), &press);
+    QApplication::sendEvent(header->viewport(), &release);
+    EXPECT_EQ(sel(), QString("0,2 1,2-%1,4").arg(g.Rows() - 1));
+}
+
+// The keys of the menu items; F1 opens the help at the workspace's page.
+TEST_F(Workspace, MenuItemsHaveTheirKeysAndF1OpensTheHelp) {
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"menuBearbAus", QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {"menuBearbEinf", QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {"menuBearbRueck", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {"menuHilfeHilfe", QKeySequence(Qt::Key_F1)},
+    };
+    for (const auto& [name, sequence] : keys) {
+        auto* action = view->findChild<QAction*>(name);
+        ASSERT_TRUE(action) << name;
+        EXPECT_EQ(action->shortcut(), sequence) << name;
+    }
+    view->findChild<QAction*>("menuHilfeHilfe")->trigger();
+    ASSERT_EQ(quiet.help.size(), 1u);
+    EXPECT_EQ(common::helpPage(quiet.help.front()), "setzen.html");
+}
+
+// At 1600 pixels every rail of the demo school shows beside the lists; the plan's collisions and
+// a colliding student's courses rail by rail stand under the grid.
+TEST_F(Workspace, ShowsEveryRailAndThePlansCollisions) {
+    view->setWindowState(Qt::WindowNoState);
+    view->resize(1600, 1000);
+    view->show();
+    QApplication::processEvents();
+    auto* grid = find<QTableView>("grdSchienen");
+    ASSERT_GE(w->grdSchienen.Cols(), 14);
+    EXPECT_LE(grid->horizontalHeader()->length(), grid->viewport()->width());
+
+    auto* plan = find("LPlanKollisionen");
+    ASSERT_EQ(headings(plan), (QStringList{"Name", "Klasse", "Schiene", "Kurse"}));
+    ASSERT_EQ(plan->model()->rowCount(), w->LPlanKollisionen.count());
+    ASSERT_GT(w->LPlanKollisionen.count(), 0) << "the demo school has collisions";
+    clickAt(plan, plan->model()->index(0, 0));
+    auto* rails = find("LSchuelerSchienen");
+    ASSERT_EQ(headings(rails), (QStringList{"Schiene", "Kurse"}));
+    ASSERT_EQ(rails->model()->rowCount(), w->LSchuelerSchienen.count());
+    QStringList meeting;
+    for (int r = 0; r < rails->model()->rowCount(); ++r)
+        if (row(rails, r)[0].endsWith(" !"))
+            meeting << row(rails, r)[0].chopped(2) + ": " + row(rails, r)[1];
+    EXPECT_TRUE(meeting.contains(row(plan, 0)[2] + ": " + row(plan, 0)[3]))
+        << meeting.join('|').toStdString();
 }
 
 TEST_F(Workspace, OpensMaximisedThenAsTheUserLeftItAndAlwaysOnTheScreen) {

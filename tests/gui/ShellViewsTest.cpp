@@ -33,6 +33,9 @@ TEST(ShellViews, MainWindowShowsTheMenusOfItsModelAndTheStatusLine) {
     ASSERT_TRUE(dw);
     EXPECT_EQ(dw->text(), "&Datendatei wechseln");
     EXPECT_TRUE(dw->isEnabled());
+    auto* hilfe = view.findChild<QAction*>("menuHilfeHilfe");
+    ASSERT_TRUE(hilfe);
+    EXPECT_EQ(hilfe->shortcut(), QKeySequence(Qt::Key_F1));
     for (const auto& item : main.commands()) {
         if (auto* a = view.findChild<QAction*>(item.name)) {
             EXPECT_EQ(a->isEnabled(), item.enabled) << item.name.toStdString();

@@ -1,6 +1,7 @@
 // kubb: the block formation's commands without windows, for scripts and the demo. It runs on
 // the same core as the program; what the program would show in a box goes to stderr.
 #include "cli/Commands.h"
+#include "db/Database.h"
 
 #include <QGuiApplication>
 #include <memory>
@@ -130,6 +131,7 @@ const cli::Command* find(QStringList& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    db::Connection::setDefaultBusyTimeout(db::Connection::kSaveBusyTimeoutMs);
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

@@ -53,8 +53,18 @@ QString connectionName() {
 
 } // namespace
 
+namespace {
+std::atomic<int> defaultBusyTimeoutMs{Connection::kBusyTimeoutMs};
+} // namespace
+
+void Connection::setDefaultBusyTimeout(int ms) {
+    defaultBusyTimeoutMs = ms;
+}
+
 Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs)
     : path_(path), name_(connectionName()) {
+    if (busyTimeoutMs < 0)
+        busyTimeoutMs = defaultBusyTimeoutMs;
     const QString native = platform::nativePath(path);
     const bool exists = QFileInfo(native).isFile();
     if (mode == Mode::Create && QFileInfo::exists(native))

@@ -28,7 +28,7 @@ void SetzenK::cmdAutoS_Click() {
     blocking::Loaded loaded;
     {
         ui::Busy busy(host_);
-        db::Connection c(s_.databasePath());
+        db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
         loaded = blocking::loadForPlan(c, {s_.SchjID, s_.SchjBez}, cohort);
     }
     fitToGrid(loaded.model);
@@ -197,22 +197,27 @@ void SetzenK::menuBearbRueck_Click() {
     if (!undo_)
         return;
     db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
+    bool undone = false;
     {
         ui::Busy busy(host_);
         db::Transaction tx(c);
         const QByteArray ckkursBefore = ckkursChecksum(c);
-        if (!blocking::undo(c, undo_->written)) {
-            dropUndo();
-            ui::tell(host_,
-                     QStringLiteral("Rückgängig ist nicht mehr möglich: Schienen oder Belegungen "
-                                    "wurden inzwischen von einem anderen Programm geändert."),
-                     ui::Icon::Exclamation);
-            return;
+        undone = blocking::undo(c, undo_->written);
+        if (undone) {
+            const QByteArray ckkursAfter = ckkursChecksum(c);
+            tx.commit();
+            if (ckkursBefore == ckkursAtLoading_)
+                ckkursAtLoading_ = ckkursAfter;
         }
-        const QByteArray ckkursAfter = ckkursChecksum(c);
-        tx.commit();
-        if (ckkursBefore == ckkursAtLoading_)
-            ckkursAtLoading_ = ckkursAfter;
+    }
+    if (!undone) {
+        // The grid keeps the plan, as the file does.
+        dropUndo();
+        ui::tell(host_,
+                 QStringLiteral("Rückgängig ist nicht mehr möglich: Schienen oder Belegungen "
+                                "wurden inzwischen von einem anderen Programm geändert."),
+                 ui::Icon::Exclamation);
+        return;
     }
     ui::Grid& g = grdSchienen;
     g.setRows(static_cast<int>(undo_->cells.size()));

@@ -27,6 +27,16 @@ std::vector<int> courseSizes(const Model& m, const Assignment& a) {
     return sizes;
 }
 
+bool onSurplusRail(const Model& m, const Placement& p, int k) {
+    const int hours = m.courses[k].hours;
+    if (hours <= 0 || !p.rails[k].several())
+        return false;
+    const int placed = m.placedHours(p, k);
+    bool surplus = false;
+    p.rails[k].forEach([&](int r) { surplus = surplus || placed - m.rails[r].hours >= hours; });
+    return surplus;
+}
+
 bool collides(const Model& m, const Placement& p, const Assignment& a, int student) {
     const Student& s = m.students[student];
     // His courses, each once.
@@ -72,6 +82,10 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
             ++e.outsideLimits;
         if (c.hours > 0 && m.placedHours(p, static_cast<int>(k)) < c.hours)
             ++e.unplaced;
+        if (onSurplusRail(m, p, static_cast<int>(k))) {
+            ++e.surplus;
+            e.surplusCourses << c.name.trimmed();
+        }
     }
 
     e.largestDifference = 0;
@@ -101,7 +115,7 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
     }
     if (std::abs(e.squaredDeviation) < kEpsilon)
         e.squaredDeviation = 0;
-    e.optimal = e.collisions == 0 && e.otherCollisions == 0 && e.unplaced == 0 &&
+    e.optimal = e.collisions == 0 && e.otherCollisions == 0 && e.unplaced == 0 && e.surplus == 0 &&
                 e.outsideLimits == 0 && e.withoutCourse == m.unservable &&
                 e.largestDifference <= e.differenceBound &&
                 e.squaredDeviation <= e.deviationBound + kEpsilon;
@@ -121,6 +135,11 @@ QStringList describe(const Evaluation& e) {
         << QStringLiteral("Kurse nicht gesetzt: %1").arg(e.unplaced)
         << QStringLiteral("Belegungen ohne Kurs: %1").arg(e.withoutCourse)
         << QStringLiteral("Kurse außerhalb ihrer Grenzen: %1").arg(e.outsideLimits)
+        << QStringLiteral("Kurse auf zu vielen Schienen: %1%2")
+               .arg(e.surplus)
+               .arg(e.surplus > 0
+                        ? QStringLiteral(" (%1)").arg(e.surplusCourses.join(QStringLiteral(", ")))
+                        : QString())
         << QStringLiteral("Größte Differenz: %1%2, bestmöglich %3")
                .arg(e.largestDifference)
                .arg(e.largestDifferenceGroup.isEmpty()
@@ -143,6 +162,8 @@ QJsonObject toJson(const Evaluation& e) {
         {QStringLiteral("withoutCourse"), e.withoutCourse},
         {QStringLiteral("outsideLimits"), e.outsideLimits},
         {QStringLiteral("unplaced"), e.unplaced},
+        {QStringLiteral("surplus"), e.surplus},
+        {QStringLiteral("surplusCourses"), QJsonArray::fromStringList(e.surplusCourses)},
         {QStringLiteral("largestDifference"), e.largestDifference},
         {QStringLiteral("largestDifferenceGroup"), e.largestDifferenceGroup},
         {QStringLiteral("differenceBound"), e.differenceBound},

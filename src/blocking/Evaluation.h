@@ -27,6 +27,10 @@ struct Evaluation {
     int differenceBound = 0;
     double deviationBound = 0;
     bool optimal = false;
+    // Courses of the cohort on a rail they do not need: without it their hours are still on
+    // rails (a 3-hour course on two 3-hour rails). Their names, in course order.
+    int surplus = 0;
+    QStringList surplusCourses;
 
     bool operator==(const Evaluation&) const = default;
 };
@@ -37,6 +41,9 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a);
 inline Evaluation evaluate(const Model& m) {
     return evaluate(m, m.placement, m.assignment);
 }
+
+// Whether course k stands on a rail it does not need for its hours.
+bool onSurplusRail(const Model& m, const Placement& p, int k);
 
 // Whether a student has two different courses on one rail (one of the cohort's courses, for a
 // student of another cohort).

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <memory>
 #include <thread>
+#include <utility>
 
 namespace blocking {
 
@@ -17,12 +18,14 @@ namespace blocking {
 
 namespace {
 
-// The rail sets (of rails not yet taken) whose hours take `hours`: as few rails as possible
-// adding up exactly; failing that, the fewest covering them with the least to spare.
-std::vector<RailSet> railSets(const Model& m, const RailSet& taken, int hours) {
+// The rail sets (of rails not yet taken, among `pool` when given) whose hours take `hours`: as
+// few rails as possible adding up exactly; failing that, the fewest covering them with the least
+// to spare.
+std::vector<RailSet> railSets(const Model& m, const RailSet& taken, int hours,
+                              const RailSet* pool = nullptr) {
     std::vector<int> free;
     for (int r = 0; r < static_cast<int>(m.rails.size()); ++r)
-        if (!taken.has(r) && m.rails[r].hours > 0)
+        if (!taken.has(r) && m.rails[r].hours > 0 && (!pool || pool->has(r)))
             free.push_back(r);
     std::array<int, 3> best = {2, 4, 0}; // (not exact, rails, spare): smaller is better
     std::vector<RailSet> out;
@@ -66,14 +69,20 @@ Freedom freedom(const Model& m, Mode mode) {
         f.kept[k] = now;
         if (!c.own || c.hours <= 0)
             continue;
-        const RailSet kept = mode == Mode::All ? m.placement.fixed[k] : now;
+        // A course on a rail its hours do not need keeps its fixed rails and takes the rest of
+        // its hours from the others it stands on: the search chooses which rail it leaves.
+        const bool surplus = onSurplusRail(m, m.placement, static_cast<int>(k));
+        const RailSet kept = mode == Mode::All || surplus ? m.placement.fixed[k] : now;
         int rest = c.hours;
         kept.forEach([&](int r) { rest -= m.rails[r].hours; });
         if (rest <= 0) {
             f.kept[k] = kept;
             continue;
         }
-        std::vector<RailSet> options = railSets(m, kept, rest);
+        std::vector<RailSet> options =
+            railSets(m, kept, rest, mode == Mode::Rest && surplus ? &now : nullptr);
+        if (options.empty() && mode == Mode::Rest && surplus)
+            continue; // more than three rails of its own would cover it: it stays as it stands
         if (options.empty()) {
             f.unplaceable << c.name;
             continue;
@@ -90,22 +99,28 @@ Freedom freedom(const Model& m, Mode mode) {
 namespace {
 
 // Weights of the annealing's energy, in units of the sum of squared course sizes: a collision
-// outweighs everything, then a student beyond a course's limits, then the largest difference.
+// outweighs everything, then a course beyond its limits and each student beyond them, then the
+// largest difference.
 constexpr double kCollisionWeight = 1000;
 constexpr double kLimitWeight = 300;
 constexpr double kDifferenceWeight = 30;
-// In a student's own solve a limit outweighs any difference of sizes.
+// In a student's own solve a limit outweighs any difference of sizes, and a course newly beyond
+// its limits outweighs one more student in a course that is beyond them already.
 constexpr std::int64_t kLimitCost = std::int64_t{1} << 20;
+constexpr std::int64_t kOutsideCost = std::int64_t{1} << 26;
 
 // The goals in their order; smaller is better.
 struct Cost {
     int conflicts = 0;
+    int outside = 0;      // courses beyond KS_MAX or short of KS_MIN, as the evaluation counts
     long long limits = 0; // students beyond KS_MAX or short of KS_MIN, summed over courses
     int difference = 0;
     long long squares = 0; // sum of squared sizes of the cohort's courses
     bool operator<(const Cost& o) const {
         if (conflicts != o.conflicts)
             return conflicts < o.conflicts;
+        if (outside != o.outside)
+            return outside < o.outside;
         if (limits != o.limits)
             return limits < o.limits;
         if (difference != o.difference)
@@ -113,6 +128,11 @@ struct Cost {
         return squares < o.squares;
     }
 };
+
+using Beyond = std::pair<int, std::int64_t>; // courses and students beyond their limits
+Beyond sum(const Beyond& a, const Beyond& b) {
+    return {a.first + b.first, a.second + b.second};
+}
 
 struct Snapshot {
     std::vector<int> option; // per course
@@ -306,6 +326,11 @@ private:
             e += c.min - size;
         return e;
     }
+    // Beyond its limits at that size: counted as courses first, then as students.
+    std::pair<int, std::int64_t> beyond(int k, int size) const {
+        const std::int64_t e = excess(k, size);
+        return {e > 0 ? 1 : 0, e};
+    }
 
     void change(int k, int d) {
         const int before = size_[k];
@@ -315,6 +340,7 @@ private:
             return;
         squares_ += static_cast<long long>(after) * after - static_cast<long long>(before) * before;
         limits_ += excess(k, after) - excess(k, before);
+        outside_ += (excess(k, after) > 0 ? 1 : 0) - (excess(k, before) > 0 ? 1 : 0);
         const int g = m_.courses[k].group;
         if (!groupDirty_[g]) {
             groupDirty_[g] = 1;
@@ -404,11 +430,13 @@ private:
         std::fill(size_.begin(), size_.end(), 0);
         squares_ = 0;
         limits_ = 0;
+        outside_ = 0;
         for (int k = 0; k < p_.courses; ++k) {
             size_[k] = m_.courses[k].fixedLoad;
             if (m_.courses[k].own) {
                 squares_ += static_cast<long long>(size_[k]) * size_[k];
                 limits_ += excess(k, size_[k]);
+                outside_ += excess(k, size_[k]) > 0 ? 1 : 0;
             }
         }
         for (int k = 0; k < p_.courses; ++k)
@@ -445,13 +473,11 @@ private:
         for (int f = b; f < e; ++f) {
             rows_.push_back(static_cast<int>(cands_.size()));
             for (int k : m_.types[p_.freeType[f]].candidates) {
-                const Course& c = m_.courses[k];
                 const int size = size_[k];
-                std::int64_t cost = 2 * size + 1;
-                if (c.max > 0 && size + 1 > c.max)
-                    cost += kLimitCost;
-                if (c.min > 0 && size < c.min)
-                    cost -= kLimitCost;
+                const auto [wasOut, was] = beyond(k, size);
+                const auto [out, is] = beyond(k, size + 1);
+                const std::int64_t cost =
+                    2 * size + 1 + kOutsideCost * (out - wasOut) + kLimitCost * (is - was);
                 cands_.push_back({k, cost, rails_[k]});
             }
         }
@@ -550,8 +576,8 @@ private:
                     seen_[y] = visit_;
                     from_[y] = {x, f};
                     const bool smaller = size_[y] + 2 <= size_[a];
-                    if (smaller && excess(a, size_[a] - 1) + excess(y, size_[y] + 1) <=
-                                       excess(a, size_[a]) + excess(y, size_[y])) {
+                    if (smaller && sum(beyond(a, size_[a] - 1), beyond(y, size_[y] + 1)) <=
+                                       sum(beyond(a, size_[a]), beyond(y, size_[y]))) {
                         shift(a, y);
                         return true;
                     }
@@ -591,10 +617,11 @@ private:
     // -------- moves
 
     double energy() const {
-        return kCollisionWeight * conflictSum_ + kLimitWeight * static_cast<double>(limits_) +
+        return kCollisionWeight * conflictSum_ +
+               kLimitWeight * static_cast<double>(outside_ + limits_) +
                kDifferenceWeight * difference_ + static_cast<double>(squares_ - p_.squareBound);
     }
-    Cost cost() const { return {conflictSum_, limits_, difference_, squares_}; }
+    Cost cost() const { return {conflictSum_, outside_, limits_, difference_, squares_}; }
 
     Snapshot snapshot() const { return {option_, assign_, cost()}; }
 
@@ -778,6 +805,7 @@ private:
     int visit_ = 0;
     int conflictSum_ = 0;
     long long limits_ = 0;
+    int outside_ = 0;
     long long squares_ = 0;
     int difference_ = 0;
     double energy_ = 0;
@@ -891,8 +919,8 @@ private:
     using Clock = std::chrono::steady_clock;
 
     bool isOptimal(const Problem& p, const Snapshot& s) const {
-        return s.cost.conflicts == 0 && s.cost.limits == 0 && s.cost.squares <= p.squareBound &&
-               s.cost.difference <= p.differenceBound &&
+        return s.cost.conflicts == 0 && s.cost.outside == 0 && s.cost.limits == 0 &&
+               s.cost.squares <= p.squareBound && s.cost.difference <= p.differenceBound &&
                evaluate(m_, placementOf(p, s), assignmentOf(p, s)).optimal;
     }
 

@@ -2,7 +2,9 @@
 
 #include "blocking/Model.h"
 
+#include <QByteArray>
 #include <QVariant>
+#include <optional>
 #include <vector>
 
 namespace db {
@@ -32,8 +34,40 @@ std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const 
 void undoCourses(db::Connection& c, const QString& courseField,
                  const std::vector<CourseChange>& changes);
 
-// Placements and courses in one transaction.
-std::vector<CourseChange> write(db::Connection& c, const Model& m, const Placement& p,
-                                const Assignment& a);
+// A plan is computed from the placements (ckkurs, with CK_FIX) and the choices (belegung) as
+// they stood when the model was read; the search may take minutes, and another program may write
+// meanwhile. This fingerprint of both tables, taken with the model and again inside the write's
+// transaction, tells whether the plan still fits what stands in the file.
+QByteArray readState(db::Connection& c);
+
+// The cohort's model with the state it was read from, in one transaction that first proves the
+// file can be written: a plan that could not be stored is refused before the search, not after.
+struct Loaded {
+    Model model;
+    QByteArray state;
+};
+Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort);
+
+// Everything a written plan replaced, to take it back whole.
+struct Written {
+    QString courseField;
+    std::vector<CourseChange> courses;
+    std::vector<QVariantList> removed;              // ckkurs rows taken away, every field
+    std::vector<qint64> added;                      // CK_ID of the rows added
+    std::vector<std::pair<qint64, QVariant>> fixes; // CK_ID and CK_FIX before
+    std::vector<std::pair<qint64, QVariant>> hours; // BL_ID and BL_STD before
+    QByteArray state;                               // readState just after writing
+};
+
+// The plan whole, in one transaction: the cohort's placements, the hours of the rails where the
+// model's differ from the stored ones, and the students' courses. Only while readState still
+// gives `expected` (no value: whatever stands now); otherwise nothing is written and no value
+// comes back.
+std::optional<Written> write(db::Connection& c, const Model& m, const Placement& p,
+                             const Assignment& a, const std::optional<QByteArray>& expected);
+
+// Takes a written plan back whole, in one transaction, while the file still holds it as written
+// (readState equals w.state); false and nothing changed when another program wrote meanwhile.
+bool undo(db::Connection& c, const Written& w);
 
 } // namespace blocking

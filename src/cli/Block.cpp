@@ -104,13 +104,22 @@ int runBlock(const Args& a) {
     blocking::Result r;
     {
         db::Connection c(t.path);
-        const blocking::Model m = blocking::Model::load(c, t.year, t.cohort);
+        const blocking::Loaded loaded = blocking::loadForPlan(c, t.year, t.cohort);
+        const blocking::Model& m = loaded.model;
         printHeader(m);
         // As the workspace says it on loading; these courses cannot be placed.
         for (const QString& name : m.withoutHours)
             out() << "Bei " << name << " fehlt die Stundenzahl!\n";
+        out().flush();
         r = blocking::block(m, o);
-        blocking::write(c, m, r.placement, r.assignment);
+        // Another program's placements or choices written meanwhile are not overwritten, nor
+        // mixed with this plan.
+        if (!blocking::write(c, m, r.placement, r.assignment, loaded.state))
+            throw std::runtime_error(
+                QStringLiteral("Der Plan wurde nicht gespeichert: Schienen oder Belegungen in %1 "
+                               "wurden während der Suche von einem anderen Programm geändert.")
+                    .arg(t.path)
+                    .toStdString());
     }
     // What now stands in the database.
     const blocking::Evaluation after = blocking::evaluate(load(t));

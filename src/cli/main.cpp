@@ -1,6 +1,7 @@
 // kubb: the block formation's commands without windows, for scripts and the demo. It runs on
 // the same core as the program; what the program would show in a box goes to stderr.
 #include "cli/Commands.h"
+#include "db/Database.h"
 
 #include <QGuiApplication>
 #include <memory>
@@ -86,9 +87,10 @@ const char* const kBlockUsage =
 const char* const kEvaluateUsage =
     "  evaluate --db PFAD --cohort 2009 [--json]\n"
     "      Bewertet die Schienen und Kurse eines Kollegiatenjahrgangs, wie sie in\n"
-    "      der Datei stehen: Kollisionen, Belegungen ohne Kurs, Kurse außerhalb\n"
-    "      ihrer Grenzen, größte Differenz der Parallelkurse und die Summe der\n"
-    "      Abweichungsquadrate mit ihren Schranken.\n";
+    "      der Datei stehen: Kollisionen, nicht gesetzte Kurse, Belegungen ohne\n"
+    "      Kurs, Kurse außerhalb ihrer Grenzen, Kurse auf zu vielen Schienen,\n"
+    "      größte Differenz der Parallelkurse und die Summe der\n"
+    "      Abweichungsquadrate, jede mit dem bestmöglichen Wert.\n";
 
 // Every command; its usage is followed by an empty line.
 const std::vector<cli::Command>& commands() {
@@ -130,6 +132,7 @@ const cli::Command* find(QStringList& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    db::Connection::setDefaultBusyTimeout(db::Connection::kSaveBusyTimeoutMs);
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

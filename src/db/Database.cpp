@@ -124,8 +124,18 @@ QString connectionName() {
 
 } // namespace
 
+namespace {
+std::atomic<int> defaultBusyTimeoutMs{Connection::kBusyTimeoutMs};
+} // namespace
+
+void Connection::setDefaultBusyTimeout(int ms) {
+    defaultBusyTimeoutMs = ms;
+}
+
 Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs)
     : path_(path), name_(connectionName()) {
+    if (busyTimeoutMs < 0)
+        busyTimeoutMs = defaultBusyTimeoutMs;
     const QString native = platform::nativePath(path);
     const QFileInfo info(native);
     const bool exists = info.isFile();

@@ -51,10 +51,16 @@ class Connection {
 public:
     enum class Mode { Existing, Create };
     // path is a system path (see platform::nativePath).
-    // A statement that finds the file locked by another program waits up to busyTimeoutMs.
-    explicit Connection(const QString& path, Mode mode = Mode::Existing,
-                        int busyTimeoutMs = kBusyTimeoutMs);
+    // A statement that finds the file locked by another program waits up to busyTimeoutMs
+    // (-1: the process's default, kBusyTimeoutMs unless set otherwise).
+    explicit Connection(const QString& path, Mode mode = Mode::Existing, int busyTimeoutMs = -1);
     static constexpr int kBusyTimeoutMs = 2000;
+    // How long storing a plan or the placement waits for another program's lock: long enough
+    // for the other's save to end, the planner seeing the hourglass meanwhile.
+    static constexpr int kSaveBusyTimeoutMs = 30000;
+    // The wait of connections opened without one. kubb, which keeps no window responsive,
+    // waits as long as the workspace's save does.
+    static void setDefaultBusyTimeout(int ms);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

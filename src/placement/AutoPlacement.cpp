@@ -1,5 +1,5 @@
 // "Automatisch setzen ..." and "Rückgängig": the automatic blocking's plan taken into the
-// workspace, and taken back.
+// workspace and the file, and taken back from both.
 //
 // The plan concerns the cohort's courses only. In the grid, entries of other courses stay where
 // they stand; an entry of the cohort stays where the plan keeps it (with the plan's fixed mark),
@@ -25,20 +25,25 @@ void SetzenK::cmdAutoS_Click() {
     const int cohort = Jahrgang();
     if (cohort == 0)
         return;
-    blocking::Model m;
+    blocking::Loaded loaded;
     {
         ui::Busy busy(host_);
-        db::Connection c(s_.databasePath());
-        m = blocking::Model::load(c, {s_.SchjID, s_.SchjBez}, cohort);
+        db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
+        loaded = blocking::loadForPlan(c, {s_.SchjID, s_.SchjBez}, cohort);
     }
-    fitToGrid(m);
-    frmAutoSetzen window(std::move(m), host_);
+    fitToGrid(loaded.model);
+    frmAutoSetzen window(std::move(loaded.model), host_);
     host_.showModal(window);
     if (window.accepted() && window.result())
-        takeOver(window.model(), window.result()->placement, window.result()->assignment);
+        takeOver(window.model(), window.result()->placement, window.result()->assignment,
+                 loaded.state);
 }
 
 namespace {
+
+const QString kPlanOverOther = QStringLiteral(
+    "Schienen oder Belegungen wurden während der Suche von einem anderen Programm geändert. Den "
+    "Plan trotzdem übernehmen?");
 
 // The entries of the cohort's courses as loading makes them: name and school year by course.
 using CourseNames = QHash<int, std::pair<QString, QString>>;
@@ -68,10 +73,9 @@ QString entryOf(const blocking::Model& m, const CourseNames& named, int k, int h
 
 } // namespace
 
-SetzenK::AutoUndo SetzenK::snapshot(const blocking::Model& m) const {
+SetzenK::AutoUndo SetzenK::snapshot() const {
     const ui::Grid& g = grdSchienen;
     AutoUndo undo;
-    undo.courseField = m.courseField;
     for (int row = 0; row < g.Rows(); ++row) {
         undo.cells.emplace_back();
         for (int col = 0; col < g.Cols(); ++col)
@@ -83,9 +87,9 @@ SetzenK::AutoUndo SetzenK::snapshot(const blocking::Model& m) const {
 }
 
 void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
-                       const blocking::Assignment& a) {
-    AutoUndo undo = snapshot(m);
-    db::Connection c(s_.databasePath());
+                       const blocking::Assignment& a, const QByteArray& readState) {
+    AutoUndo undo = snapshot();
+    db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
     const CourseNames named = courseNames(c, m, s_.SchjID);
     FixedEntries fixed;
     const std::vector<QStringList> columns = plannedColumns(m, p, named, fixed);
@@ -102,8 +106,33 @@ void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
             waiting << entryOf(m, named, static_cast<int>(k), rest);
     }
 
-    undo.changes = blocking::writeCourses(c, m, a);
-    // The students have moved: whatever fails from here, the way back is offered.
+    // The plan's rails go into the file with its students' courses, so that the file holds one
+    // whole plan whatever the answer on closing; the grid is saved on closing as ever.
+    std::optional<QByteArray> expected = readState;
+    for (;;) {
+        QByteArray now;
+        {
+            ui::Busy busy(host_);
+            db::Transaction tx(c); // waits for another program's lock
+            const QByteArray ckkursBefore = ckkursChecksum(c);
+            std::optional<blocking::Written> written = blocking::write(c, m, p, a, expected);
+            if (written) {
+                const QByteArray ckkursAfter = ckkursChecksum(c);
+                tx.commit();
+                // What this window wrote is no other program's save.
+                if (ckkursBefore == ckkursAtLoading_)
+                    ckkursAtLoading_ = ckkursAfter;
+                undo.written = std::move(*written);
+                break;
+            }
+            now = blocking::readState(c);
+        }
+        if (host_.message({kPlanOverOther, QString(), ui::Icon::Question, ui::Buttons::YesNo, 1,
+                           std::nullopt}) != ui::Answer::Yes)
+            return;
+        expected = now;
+    }
+    // The plan is in the file: whatever fails from here, the way back is offered.
     undo_ = std::move(undo);
     setEnabled(QStringLiteral("menuBearbRueck"), true);
 
@@ -167,8 +196,29 @@ SetzenK::plannedColumns(const blocking::Model& m, const blocking::Placement& p,
 void SetzenK::menuBearbRueck_Click() {
     if (!undo_)
         return;
-    db::Connection c(s_.databasePath());
-    blocking::undoCourses(c, undo_->courseField, undo_->changes);
+    db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
+    bool undone = false;
+    {
+        ui::Busy busy(host_);
+        db::Transaction tx(c);
+        const QByteArray ckkursBefore = ckkursChecksum(c);
+        undone = blocking::undo(c, undo_->written);
+        if (undone) {
+            const QByteArray ckkursAfter = ckkursChecksum(c);
+            tx.commit();
+            if (ckkursBefore == ckkursAtLoading_)
+                ckkursAtLoading_ = ckkursAfter;
+        }
+    }
+    if (!undone) {
+        // The grid keeps the plan, as the file does.
+        dropUndo();
+        ui::tell(host_,
+                 QStringLiteral("Rückgängig ist nicht mehr möglich: Schienen oder Belegungen "
+                                "wurden inzwischen von einem anderen Programm geändert."),
+                 ui::Icon::Exclamation);
+        return;
+    }
     ui::Grid& g = grdSchienen;
     g.setRows(static_cast<int>(undo_->cells.size()));
     for (int row = 0; row < g.Rows(); ++row)

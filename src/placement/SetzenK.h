@@ -220,20 +220,23 @@ public:
 
     // "Automatisch setzen ..." (AutoPlacement.cpp): the automatic blocking of the cohort chosen
     // in CmbJahrgang, in the window frmAutoSetzen. When the planner takes its plan over, the
-    // students' courses are written in one transaction, and the cohort's courses stand in the
-    // grid and LNKurse as the plan has them (saved on closing, as every placement); the other
-    // cohort's entries stay. Refused while a rail is cut.
+    // cohort's placements (ckkurs) and its students' courses are written in one transaction,
+    // so that the file holds one whole plan whatever is answered on closing; the cohort's
+    // courses stand in the grid and LNKurse as the plan has them, the other cohort's entries
+    // stay (and are saved on closing, as every placement). Refused while a rail is cut.
     void cmdAutoS_Click();
     // "&Hilfe" (F1): the help at the workspace's page.
     void menuHilfeHilfe_Click();
-    // "Rückgängig": puts the students' courses back exactly as they were before the last plan
-    // was taken over, and the grid, its fixed marks and LNKurse too. One step only, and only
-    // while no command has changed the placement or moved students since.
+    // "Rückgängig": puts the cohort's placements and the students' courses in the file back
+    // exactly as they were before the last plan was taken over, and the grid, its fixed marks
+    // and LNKurse too. One step only, and only while no command has changed the placement or
+    // moved students since, and no other program has written them.
     void menuBearbRueck_Click();
-    // Puts a plan of the cohort's model m into the grid and LNKurse and writes its students'
-    // courses; keeps what it replaced for "Rückgängig".
+    // Writes a plan of the cohort's model m, read in the state readState (blocking::readState),
+    // and puts it into the grid and LNKurse; keeps what it replaced for "Rückgängig". When
+    // another program has written placements or choices since, the planner is asked first.
     void takeOver(const blocking::Model& m, const blocking::Placement& p,
-                  const blocking::Assignment& a);
+                  const blocking::Assignment& a, const QByteArray& readState);
 
     // Rail and grid editing (RailEditing.cpp) and saving the placement (SavePlacement.cpp).
 
@@ -291,7 +294,7 @@ public:
     std::optional<QString> NeuBB();
     bool formUnloaded = false;
     // How long saving waits for another program's lock on the file.
-    int saveLockTimeoutMs = 30000;
+    int saveLockTimeoutMs = db::Connection::kSaveBusyTimeoutMs;
 
     platform::RunState& state() { return s_; }
     ui::Host& host() { return host_; }
@@ -304,14 +307,13 @@ private:
     void afterCommand(Effect e) noexcept;
     // What "Rückgängig" puts back.
     struct AutoUndo {
-        std::vector<blocking::CourseChange> changes;
-        QString courseField;
+        blocking::Written written;
         std::vector<std::vector<QString>> cells; // [row][col], the headers too
         FixedEntries fixed;
         QStringList lnKurse;
     };
     std::optional<AutoUndo> undo_;
-    AutoUndo snapshot(const blocking::Model& m) const;
+    AutoUndo snapshot() const;
     std::vector<QStringList> plannedColumns(const blocking::Model& m, const blocking::Placement& p,
                                             const QHash<int, std::pair<QString, QString>>& named,
                                             FixedEntries& fixed) const;

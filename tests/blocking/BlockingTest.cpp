@@ -301,3 +301,60 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
                            "Größte Differenz: 4 (D1 D2 D3), bestmöglich 1",
                            "Summe der Abweichungsquadrate: 8,00, Untergrenze 0,67"}));
 }
+
+TEST(Blocking, CoursesBeyondTheirLimitsAreAsFewAsTheEvaluationCountsThem) {
+    Hand h;
+    h.rail(1, 3);
+    const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", 10}});
+    const QString b2 = h.course(2, "B2", 1, 3, {{"KS_MAX", 10}});
+    for (int s = 1; s <= 22; ++s) {
+        h.student(s);
+        h.choice(s, 1, "S", b1);
+    }
+
+    const blocking::Result r = h.block(Mode::All, 2009, 30);
+
+    // Two students too many: one course beyond its limit, not both (11 and 11).
+    EXPECT_EQ(r.after.outsideLimits, 1);
+    EXPECT_EQ(std::max(h.size(b1), h.size(b2)), 12);
+}
+
+TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
+    struct Case {
+        std::vector<int> rails; // S1, S2 of 3 hours, S3 of 2, S4 of 1
+        int fixedRail;          // 0: none
+        bool surplus;
+        int railsAfter;
+        QString keeps;
+    } cases[] = {
+        {{1, 2}, 0, true, 1, ""},    // a 3-hour course on two 3-hour rails
+        {{1, 2}, 2, true, 1, "S2"},  // the fixed one stays
+        {{1, 3}, 0, true, 1, "S1"},  // 3 + 2: the 2-hour rail is not needed
+        {{3, 4}, 0, false, 2, "S3"}, // 2 + 1: both are
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.rails[0] * 10 + t.rails[1]);
+        Hand h;
+        int id = 0;
+        for (int hours : {3, 3, 2, 1})
+            h.rail(++id, hours);
+        const QString k = h.course(1, "K1", 1, 3);
+        for (int r : t.rails)
+            h.place(r, k, r == t.fixedRail);
+        h.student(1);
+        h.choice(1, 1, "S", k);
+
+        const blocking::Evaluation e = blocking::evaluate(h.model());
+        EXPECT_EQ(e.surplus, t.surplus ? 1 : 0);
+        EXPECT_EQ(blocking::describe(e).contains("Kurse auf zu vielen Schienen: 1 (K1)"),
+                  t.surplus);
+        EXPECT_EQ(e.optimal, !t.surplus);
+
+        const blocking::Result r = h.block(Mode::Rest, 2009, 30);
+        EXPECT_EQ(r.after.surplus, 0);
+        EXPECT_EQ(h.railsOf(k).size(), t.railsAfter);
+        if (!t.keeps.isEmpty()) {
+            EXPECT_TRUE(h.railsOf(k).contains(t.keeps));
+        }
+    }
+}

@@ -91,7 +91,7 @@ blocking::Result Hand::block(blocking::Mode mode, int cohort, long long rounds) 
     o.threads = 2;
     o.rounds = rounds;
     const blocking::Result r = blocking::block(m, o);
-    blocking::write(c, m, r.placement, r.assignment);
+    blocking::write(c, m, r.placement, r.assignment, std::nullopt);
     return r;
 }
 

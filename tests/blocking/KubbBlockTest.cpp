@@ -3,6 +3,7 @@
 #include "Generator.h"
 #include "Recount.h"
 
+#include "db/Database.h"
 #include "support/TestDb.h"
 
 #include <QDir>
@@ -12,6 +13,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace {
 
@@ -40,6 +43,7 @@ void expectPrinted(const test::Printed& p, const test::Recount& r) {
     EXPECT_EQ(p.withoutCourse, r.withoutCourse);
     EXPECT_EQ(p.outsideLimits, r.outsideLimits);
     EXPECT_EQ(p.unplaced, r.unplaced);
+    EXPECT_EQ(p.surplus, r.surplus);
     EXPECT_EQ(p.largestDifference, r.largestDifference);
     EXPECT_TRUE(r.groups.contains(p.group)) << p.group.toStdString();
     EXPECT_EQ(p.differenceBound, r.differenceBound);
@@ -179,4 +183,76 @@ TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFails) {
         EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()).trimmed(), "kubb: " + said.arg(path));
     }
     EXPECT_EQ(test::rowsOf(tmp.path("BB.MDB"), "SELECT * FROM ckkurs"), before);
+}
+
+TEST(KubbBlock, TwoAtOnceOnOneFileLeaveTheWholePlanOfOneAndTheOtherRefuses) {
+    test::TempDir dir;
+    const QString start = dir.path("START.MDB");
+    test::generateSchool(start, test::realisticSchool(0));
+    {
+        // A course no plan fills: both searches run to their time limit, side by side.
+        db::Connection c(start);
+        c.exec("UPDATE kurs SET KS_MIN = 999 WHERE KS_ID = (SELECT min(KS_ID) FROM kurs)");
+    }
+    const QString path = dir.path("BB.MDB");
+    for (int race = 0; race < 10; ++race) {
+        SCOPED_TRACE(race);
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::copy(start, path));
+        QProcess runs[2];
+        for (int i = 0; i < 2; ++i)
+            runs[i].start(kKubb,
+                          {"block", "--db", path, "--cohort", "2009", "--mode", "all", "--seconds",
+                           "1", "--seed", QString::number(i + 1), "--threads", "1"});
+        for (QProcess& p : runs)
+            ASSERT_TRUE(p.waitForFinished(60000));
+        const int winner = runs[0].exitCode() == 0 ? 0 : 1;
+        ASSERT_EQ(runs[winner].exitCode(), 0) << runs[winner].readAllStandardError().data();
+        ASSERT_EQ(runs[1 - winner].exitCode(), 1);
+        EXPECT_EQ(QString::fromUtf8(runs[1 - winner].readAllStandardError()).trimmed(),
+                  "kubb: Der Plan wurde nicht gespeichert: Schienen oder Belegungen in " + path +
+                      " wurden während der Suche von einem anderen Programm geändert.");
+        // The file, counted afresh, holds what the winner reported having written.
+        const test::Printed reported =
+            test::parsePrinted(QString::fromUtf8(runs[winner].readAllStandardOutput()), "Nachher:");
+        EXPECT_EQ(reported.collisions, 0);
+        expectPrinted(reported, recount(path));
+    }
+}
+
+TEST(KubbBlock, WaitsForAnotherProgramsLockAndRefusesAFileItCannotWriteBeforeSearching) {
+    test::TempDir dir;
+    const QString path = dir.path("BB.MDB");
+    test::generateSchool(path, test::realisticSchool(0));
+    const QStringList args = {"block", "--db",   path,  "--cohort",  "2009", "--seconds",
+                              "30",    "--mode", "all", "--threads", "1"};
+    {
+        // Another program writes for four seconds: kubb waits, then blocks.
+        db::Connection other(path);
+        db::Transaction tx(other); // BEGIN IMMEDIATE: no other writer until it ends
+        QProcess p;
+        p.start(kKubb, args);
+        ASSERT_TRUE(p.waitForStarted());
+        std::this_thread::sleep_for(std::chrono::seconds(4));
+        tx.commit();
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().data();
+    }
+
+    // The folder takes no journal: nothing could be stored, so the search does not start.
+    const QStringList rows = test::rowsOf(path, "SELECT * FROM belegung ORDER BY BG_ID");
+    QProcess p;
+    p.start("strace", QStringList{"-f", "-qq", "-o", "/dev/null", "-P", path + "-journal", "-e",
+                                  "trace=openat", "-e", "inject=openat:error=EACCES", kKubb} +
+                          args);
+    if (!p.waitForStarted())
+        GTEST_SKIP() << "strace is missing";
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    const QString said = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(said.startsWith("kubb: Ein Plan könnte nicht gespeichert werden, die Suche "
+                                "beginnt nicht: "))
+        << said.toStdString();
+    EXPECT_FALSE(QString::fromUtf8(p.readAllStandardOutput()).contains("Suche:"));
+    EXPECT_EQ(test::rowsOf(path, "SELECT * FROM belegung ORDER BY BG_ID"), rows);
 }

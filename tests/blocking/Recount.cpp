@@ -158,6 +158,11 @@ Recount recount(const QString& path, int cohort, int firstYear, const QString& s
             placed += railHours[rail];
         if (k.hours > 0 && placed < k.hours)
             ++r.unplaced;
+        bool surplus = false;
+        for (const QString& rail : k.rails)
+            surplus = surplus || (k.rails.size() > 1 && placed - railHours[rail] >= k.hours);
+        if (k.hours > 0 && surplus)
+            ++r.surplus;
     }
 
     // Parallels: courses joined by the choice types they serve.
@@ -230,7 +235,7 @@ Recount recount(const QString& path, int cohort, int firstYear, const QString& s
             r.deviationBound +=
                 (s - double(total) / fill.size()) * (s - double(total) / fill.size());
     }
-    r.optimal = r.collisions == 0 && r.otherCollisions == 0 && r.unplaced == 0 &&
+    r.optimal = r.collisions == 0 && r.otherCollisions == 0 && r.unplaced == 0 && r.surplus == 0 &&
                 r.outsideLimits == 0 && r.withoutCourse == unservable &&
                 r.largestDifference <= r.differenceBound &&
                 r.squaredDeviation <= r.deviationBound + 1e-6;
@@ -266,6 +271,8 @@ Printed parsePrinted(const QString& output, const QString& heading) {
             p.outsideLimits = m.captured(2).toInt();
         else if (name == "Kurse nicht gesetzt")
             p.unplaced = m.captured(2).toInt();
+        else if (name == "Kurse auf zu vielen Schienen")
+            p.surplus = m.captured(2).toInt();
         else if (name == "Größte Differenz") {
             p.largestDifference = m.captured(2).toInt();
             const int open = rest.indexOf('(');

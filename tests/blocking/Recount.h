@@ -13,6 +13,7 @@ struct Recount {
     int withoutCourse = 0;
     int outsideLimits = 0;
     int unplaced = 0;
+    int surplus = 0; // courses on a rail their hours do not need
     int largestDifference = 0;
     double squaredDeviation = 0;
     int differenceBound = 0;
@@ -32,6 +33,7 @@ struct Printed {
     int withoutCourse = -1;
     int outsideLimits = -1;
     int unplaced = -1;
+    int surplus = 0; // the line appears only when there are any
     int largestDifference = -1;
     QString group;
     int differenceBound = -1;

@@ -7,6 +7,7 @@
 #include "db/Database.h"
 #include "support/TestDb.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -80,7 +81,7 @@ TEST(Search, AGridPlacementReplacesTheLoadedOne) {
     EXPECT_EQ(m.placement.fixed, loaded.fixed);
 }
 
-TEST(Search, WritingTheStudentsCoursesCanBeUndoneExactly) {
+TEST(Search, APlanIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {
     test::TempDir dir;
     const QString path = dir.path("BB.MDB");
     test::generateSchool(path, test::realisticSchool(0));
@@ -91,19 +92,61 @@ TEST(Search, WritingTheStudentsCoursesCanBeUndoneExactly) {
         c.exec("UPDATE belegung SET BG_KS_ID_12 = '' WHERE BG_ID = 2");
         c.exec("UPDATE belegung SET BG_KS_ID_12 = NULL WHERE BG_ID = 3");
     }
-    const QString all = "SELECT * FROM belegung ORDER BY BG_ID";
-    const QStringList before = test::rowsOf(path, all);
-    const blocking::Model m = load(path);
+    const auto file = [&] {
+        QStringList all;
+        for (const char* t : {"ckkurs", "belegung", "block"})
+            all << test::rowsOf(path, QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(t));
+        return all;
+    };
+    const QStringList before = file();
+    blocking::Loaded loaded;
+    {
+        db::Connection c(path);
+        loaded = blocking::loadForPlan(c, {test::kGeneratedYear, test::kGeneratedYearBez}, 2009);
+    }
+    blocking::Model& m = loaded.model;
+    m.rails[0].hours += 1; // as the workspace's grid may show it: written with the plan
     blocking::Options o;
     o.mode = blocking::Mode::All;
     o.threads = 1;
     o.rounds = 1;
     const blocking::Result r = blocking::block(m, o);
 
+    // Another program's placement, fixed mark, choice or rail written during the search: the
+    // plan is not written.
+    for (const char* other :
+         {"UPDATE ckkurs SET CK_FIX = '1' WHERE CK_ID = (SELECT min(CK_ID) FROM ckkurs WHERE "
+          "CK_FIX = '0')",
+          "DELETE FROM ckkurs WHERE CK_ID = (SELECT max(CK_ID) FROM ckkurs)",
+          "UPDATE belegung SET BG_KS_ID_12 = 'OLD' WHERE BG_ID = 4",
+          "UPDATE block SET BL_STD = 1 WHERE BL_ID = (SELECT max(BL_ID) FROM block)"}) {
+        SCOPED_TRACE(other);
+        test::TempDir copy;
+        QFile::copy(path, copy.path("BB.MDB"));
+        db::Connection c(copy.path("BB.MDB"));
+        c.exec(other);
+        const QStringList changed = test::rowsOf(copy.path("BB.MDB"), "SELECT * FROM belegung");
+        EXPECT_FALSE(blocking::write(c, m, r.placement, r.assignment, loaded.state));
+        EXPECT_EQ(test::rowsOf(copy.path("BB.MDB"), "SELECT * FROM belegung"), changed);
+    }
+
     db::Connection c(path);
-    const std::vector<blocking::CourseChange> changes = blocking::writeCourses(c, m, r.assignment);
-    ASSERT_FALSE(changes.empty());
-    EXPECT_NE(test::rowsOf(path, all), before);
-    blocking::undoCourses(c, m.courseField, changes);
-    EXPECT_EQ(test::rowsOf(path, all), before);
+    const std::optional<blocking::Written> w =
+        blocking::write(c, m, r.placement, r.assignment, loaded.state);
+    ASSERT_TRUE(w);
+    ASSERT_FALSE(w->courses.empty());
+    ASSERT_FALSE(w->added.empty());
+    ASSERT_EQ(w->hours.size(), 1u);
+    EXPECT_NE(file(), before);
+    EXPECT_EQ(blocking::evaluate(load(path)), r.after);
+
+    // Taken back exactly, but not over another program's change.
+    const QVariant was = c.scalar("SELECT BG_KS_ID_12 FROM belegung WHERE BG_ID = 4");
+    c.exec("UPDATE belegung SET BG_KS_ID_12 = 'OLD' WHERE BG_ID = 4");
+    const QStringList changed = file();
+    EXPECT_FALSE(blocking::undo(c, *w));
+    EXPECT_EQ(file(), changed);
+    c.exec("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = 4", {was});
+    ASSERT_TRUE(blocking::undo(c, *w));
+    EXPECT_EQ(file(), before);
 }

@@ -76,6 +76,12 @@ struct Cohort : School {
             host.onMessage(m);
         ASSERT_TRUE(window().click("cmdAutoS"));
     }
+    // The evaluation of what the file holds, read afresh.
+    QStringList fileEvaluation() {
+        db::Connection c(db.path());
+        return blocking::describe(
+            blocking::evaluate(blocking::Model::load(c, {test::kYear, "2009/2010"}, 2009)));
+    }
     static void run(frmAutoSetzen& a, bool alles = false) {
         if (alles)
             a.optAlles_Click();
@@ -155,10 +161,13 @@ TEST(AutoSetzen, UebernehmenSavedAndReopenedComesBackAndRueckgaengigRestoresAll)
     EXPECT_NE(s.belegung(), rows);
     const QStringList gridAfter = gridTexts(w.grdSchienen);
     EXPECT_NE(gridAfter, grid);
+    // The file holds the whole plan: its rails with its students' courses.
+    EXPECT_EQ(s.fileEvaluation(), kOptimal);
 
-    // Rückgängig: the choices exactly, the grid and LNKurse as before.
+    // Rückgängig: the choices and placements exactly, the grid and LNKurse as before.
     ASSERT_TRUE(w.click("menuBearbRueck"));
     EXPECT_EQ(s.belegung(), rows);
+    EXPECT_EQ(s.fileEvaluation(), kBefore);
     EXPECT_EQ(gridTexts(w.grdSchienen), grid);
     EXPECT_EQ(w.LNKurse.lines(), waiting);
     EXPECT_EQ(w.lblBewertung, kBefore);
@@ -177,6 +186,52 @@ TEST(AutoSetzen, UebernehmenSavedAndReopenedComesBackAndRueckgaengigRestoresAll)
     EXPECT_EQ(gridTexts(again.grdSchienen), shown);
     EXPECT_TRUE(again.LNKurse.lines().isEmpty());
     EXPECT_EQ(again.lblBewertung, evaluation);
+}
+
+TEST(AutoSetzen, AbbrechenOnClosingLeavesTheFileWithTheWholePlanTakenOver) {
+    Cohort s;
+    placement::SetzenK& w = s.window();
+    s.autoSetzen([](frmAutoSetzen& a) {
+        Cohort::run(a, true);
+        a.click("cmdUebernehmen");
+    });
+    s.host.onMessage(ui::Answer::Cancel);
+    ASSERT_EQ(w.Form_Unload(), placement::SetzenK::Closing::Close);
+    EXPECT_EQ(s.fileEvaluation(), kOptimal);
+}
+
+TEST(AutoSetzen, APlanOverAnotherProgramsChangesIsTakenOverOnlyWhenThePlannerAgrees) {
+    const QString asked = "Schienen oder Belegungen wurden während der Suche von einem anderen "
+                          "Programm geändert. Den Plan trotzdem übernehmen?";
+    for (const ui::Answer answer : {ui::Answer::No, ui::Answer::Yes}) {
+        Cohort s;
+        placement::SetzenK& w = s.window();
+        const QStringList grid = gridTexts(w.grdSchienen);
+        QStringList changed;
+        s.host.onModal("frmAutoSetzen", [&](ui::Window& window) {
+            auto& a = static_cast<frmAutoSetzen&>(window);
+            a.threads = 2;
+            Cohort::run(a);
+            // Meanwhile another program moves a student of M1 into M2.
+            db::Connection(s.db.path())
+                .exec("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = 1",
+                      {School::courseKey(2)});
+            changed = s.belegung();
+            a.click("cmdUebernehmen");
+        });
+        s.host.onMessage(asked, answer);
+        ASSERT_TRUE(w.click("cmdAutoS"));
+        if (answer == ui::Answer::No) {
+            EXPECT_EQ(s.belegung(), changed);
+            EXPECT_EQ(gridTexts(w.grdSchienen), grid);
+            EXPECT_FALSE(w.command("menuBearbRueck")->enabled);
+        } else {
+            EXPECT_NE(s.belegung(), changed);
+            EXPECT_NE(gridTexts(w.grdSchienen), grid);
+            ASSERT_TRUE(w.click("menuBearbRueck"));
+            EXPECT_EQ(s.belegung(), changed);
+        }
+    }
 }
 
 TEST(AutoSetzen, AllesNeuKeepsFixedPlacementsAndFixedMarks) {

@@ -48,6 +48,14 @@ int errorNumber(const std::exception& e) {
         return 7;
     case db::DbError::Kind::Locked:
         return 8;
+    case db::DbError::Kind::ReadOnly:
+        return 9;
+    case db::DbError::Kind::DiskFull:
+        return 10;
+    case db::DbError::Kind::IoError:
+        return 11;
+    case db::DbError::Kind::Damaged:
+        return 12;
     }
     return 99;
 }

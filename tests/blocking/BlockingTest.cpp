@@ -298,6 +298,7 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     EXPECT_EQ(blocking::describe(e),
               QStringList({"Kollisionen (Schüler): 1", "Kurse nicht gesetzt: 1",
                            "Belegungen ohne Kurs: 3", "Kurse außerhalb ihrer Grenzen: 1",
+                           "Kurse auf zu vielen Schienen: 0",
                            "Größte Differenz: 4 (D1 D2 D3), bestmöglich 1",
                            "Summe der Abweichungsquadrate: 8,00, Untergrenze 0,67"}));
 }

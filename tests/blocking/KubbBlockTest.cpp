@@ -160,7 +160,8 @@ TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFails) {
         {"KEINE.MDB", "", "%1 ist keine Blockbildungsdatei."},
         {"LEER.MDB", "", "In %1 fehlt die Tabelle schjahr."},
         {"BB.MDB", "openat:error=EACCES:when=1+2",
-         "Die Datenbank %1 ist schreibgeschützt: Sie kann gelesen, aber nicht geändert werden."},
+         "Ein Plan könnte nicht gespeichert werden, die Suche beginnt nicht: Die Datenbank %1 ist "
+         "schreibgeschützt: Sie kann gelesen, aber nicht geändert werden."},
         {"BB.MDB", "pwrite64:error=ENOSPC",
          "Die Datenbank %1 kann nicht geschrieben werden: Der Datenträger ist voll."},
         {"BB.MDB", "pwrite64:error=EIO",

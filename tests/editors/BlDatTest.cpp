@@ -342,7 +342,8 @@ TEST_F(BlDatTest, AFailedWriteIsShownWithTheNumberOfItsKindAndKeepsTheRail) {
     w->cFieldData_Change(3, "Schiene 1");
     host.onMessage(ui::Answer::Ok);
     select(1);
-    EXPECT_TRUE(host.messages.back().text.startsWith("Folgender Error trat auf:\r\nNumber: 1\r\n"))
+    // A trigger's refusal is a broken rule of the file.
+    EXPECT_TRUE(host.messages.back().text.startsWith("Folgender Error trat auf:\r\nNumber: 4\r\n"))
         << host.messages.back().text.toStdString();
     EXPECT_TRUE(host.messages.back().text.endsWith("nein"));
     EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);

@@ -94,12 +94,14 @@ const QStringList kBefore{"Kollisionen (Schüler): 0",
                           "Kurse nicht gesetzt: 2",
                           "Belegungen ohne Kurs: 0",
                           "Kurse außerhalb ihrer Grenzen: 0",
+                          "Kurse auf zu vielen Schienen: 0",
                           "Größte Differenz: 6 (M1 M2), bestmöglich 0",
                           "Summe der Abweichungsquadrate: 18,00, Untergrenze 0,00"};
 const QStringList kOptimal{"Kollisionen (Schüler): 0",
                            "Kurse nicht gesetzt: 0",
                            "Belegungen ohne Kurs: 0",
                            "Kurse außerhalb ihrer Grenzen: 0",
+                           "Kurse auf zu vielen Schienen: 0",
                            "Größte Differenz: 0 (M1 M2), bestmöglich 0",
                            "Summe der Abweichungsquadrate: 0,00, Untergrenze 0,00",
                            "optimal"};
@@ -350,6 +352,7 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     EXPECT_EQ(w.lblBewertung,
               (QStringList{"Kollisionen (Schüler): 0", "Kurse nicht gesetzt: 1",
                            "Belegungen ohne Kurs: 0", "Kurse außerhalb ihrer Grenzen: 0",
+                           "Kurse auf zu vielen Schienen: 0",
                            "Größte Differenz: 0 (M1 M2), bestmöglich 0",
                            "Summe der Abweichungsquadrate: 0,00, Untergrenze 0,00"}));
     // "<" takes it back.
@@ -393,7 +396,7 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     EXPECT_EQ(w.lblBewertung,
               (QStringList{"Kollisionen (Schüler): 0", "Kurse nicht gesetzt: 0",
                            "Belegungen ohne Kurs: 0", "Kurse außerhalb ihrer Grenzen: 0",
-                           "Größte Differenz: 0, bestmöglich 0",
+                           "Kurse auf zu vielen Schienen: 0", "Größte Differenz: 0, bestmöglich 0",
                            "Summe der Abweichungsquadrate: 0,00, Untergrenze 0,00", "optimal"}));
 }
 

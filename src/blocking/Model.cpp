@@ -2,6 +2,7 @@
 
 #include "blocking/Bounds.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "platform/Text.h"
 
 #include <QSqlQuery>
@@ -141,7 +142,8 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     const SubjectOffer offer = loadSubjects(c, cohort);
     const std::vector<CourseRow> rows = m.loadCourses(c, year, offer.hours);
     m.loadPlacement(c);
-    const QHash<QString, int> personByKey = m.loadPersons(c, year.bez.left(4));
+    const QHash<QString, int> personByKey =
+        m.loadPersons(c, QString::number(db::startYear(year.bez)));
     std::vector<int> course12, course13;
     m.loadChoices(c, personByKey, rows, course12, course13);
     m.markOwnCourses(rows, offer.cohortSubjects);
@@ -152,7 +154,7 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
 
 void Model::setCohort(const SchoolYear& year, int cohortYear) {
     cohort = cohortYear;
-    const int y = year.bez.left(4).toInt();
+    const int y = db::startYear(year.bez);
     if (cohort == y)
         yearGroup = 12;
     else if (cohort == y - 1)

@@ -113,7 +113,7 @@ void frmBeleg::Form_Load() {
     CmbKolJg.clear();
     {
         db::Connection c(s_.databasePath());
-        for (const QString& cohort : common::coursePhases(c, s_.SchjBez.left(4).toInt()))
+        for (const QString& cohort : common::coursePhases(c, s_.SchjBez))
             CmbKolJg.addLine(cohort);
     }
     if (CmbKolJg.count() == 0) {

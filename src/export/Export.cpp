@@ -178,7 +178,7 @@ void placements(db::Connection& c, const platform::RunState& s, Merix& m) {
 } // namespace
 
 QStringList coursePhases(db::Connection& c, const QString& schjBez) {
-    return common::coursePhases(c, numberValue(schjBez.left(4)));
+    return common::coursePhases(c, schjBez);
 }
 
 Merix buildMerix(db::Connection& c, const platform::RunState& s, const QString& phase,

@@ -2,6 +2,7 @@
 
 #include "common/MessageWindow.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "db/Statement.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
@@ -170,7 +171,7 @@ QString notServedLine(const QString& phase, const QString& subject, const QStrin
 }
 
 QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld& window) {
-    const int y = s.SchjBez.left(4).toInt();
+    const int y = db::startYear(s.SchjBez);
     db::Connection c(s.databasePath());
     if (c.scalar(QStringLiteral("SELECT count(*) FROM belegung")).toInt() == 0) {
         host.setStatus(QString());

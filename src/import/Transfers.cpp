@@ -1,6 +1,7 @@
 #include "import/Transfers.h"
 
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "db/Schema.h"
 #include "db/Statement.h"
 #include "import/vfp/Container.h"
@@ -185,7 +186,7 @@ QStringList cohortsOffered(const vfp::Container& c, const QString& schjBez) {
     while (t.next(r))
         phases.insert(text(r, QStringLiteral("KO_KURSPH")));
     QStringList out;
-    const int y = schjBez.left(4).toInt();
+    const int y = db::startYear(schjBez);
     for (int k = 0; k <= 1; ++k) {
         const QString phase = QString::number(y - k);
         if (phases.contains(phase))
@@ -195,9 +196,10 @@ QStringList cohortsOffered(const vfp::Container& c, const QString& schjBez) {
 }
 
 QString previousKey(const QStringList& lines, const QString& schjBez) {
-    const QString prev = QString::number(schjBez.left(4).toInt() - 1);
+    // A line begins with its school year's designation.
+    const int prev = db::startYear(schjBez) - 1;
     for (const QString& l : lines)
-        if (l.left(4) == prev)
+        if (db::startYear(l) == prev)
             return l.right(6);
     return {};
 }
@@ -300,7 +302,7 @@ void Transfers::KopiereKurse() {
                  << QStringLiteral("KS_MAX") << QStringLiteral("KS_OPT");
     Writer w(target_, QStringLiteral("kurs"), targetFields);
 
-    const int y = sel_.schjBez.left(4).toInt();
+    const int y = db::startYear(sel_.schjBez);
     QString g;
     if (sel_.cohorts.size() == 1) {
         const int p = sel_.cohorts.first().toInt();

@@ -2,6 +2,7 @@
 
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "db/Statement.h"
 #include "placement/Layouts.h"
 #include "platform/RunState.h"
@@ -588,7 +589,8 @@ SetzenK::Kollegiat SetzenK::LKKollegiat(db::Connection& c, const QString& studen
     Kollegiat k;
     QSqlQuery student =
         c.exec(QStringLiteral("SELECT KO_KURSPH FROM kolleg WHERE KO_VFP_ID = ?"), {studentKey});
-    k.phase = student.next() && field(student, 0) == s_.SchjBez.left(4) ? 1 : 2;
+    k.phase =
+        student.next() && field(student, 0) == QString::number(db::startYear(s_.SchjBez)) ? 1 : 2;
     // The course of the student's phase with its name; the other field only tells whether the
     // row holds a course at all.
     const QString sql = k.phase == 1

@@ -39,7 +39,7 @@ frmBlKuListen::frmBlKuListen(platform::RunState& s, ui::Host& host)
 void frmBlKuListen::Form_Load() {
     {
         db::Connection c(s_.databasePath());
-        for (const QString& cohort : common::coursePhases(c, s_.SchjBez.left(4).trimmed().toInt()))
+        for (const QString& cohort : common::coursePhases(c, s_.SchjBez))
             cmbKollJahrg.addLine(cohort);
     }
     if (cmbKollJahrg.count() == 0) {

@@ -1,6 +1,7 @@
 #include "common/Session.h"
 
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "platform/Files.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"

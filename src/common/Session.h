@@ -1,6 +1,5 @@
 #pragma once
 
-#include "db/Queries.h"
 #include "ui/ListBox.h"
 #include "ui/Window.h"
 
@@ -35,12 +34,6 @@ inline const QString kNoCoursePhases =
 // The course phases of the school year schjBez, in this order: the year it starts, then the
 // year before, each when at least one student has it.
 QStringList coursePhases(db::Connection& c, const QString& schjBez);
-
-// Whether the cohort of that course phase is in year group 12 in the school year schjBez: the
-// other cohort of the year is in year group 13.
-inline bool inYearGroup12(const QString& cohort, const QString& schjBez) {
-    return cohort == QString::number(db::startYear(schjBez));
-}
 
 // The pointer file cannot be written: says so under the title of the box the system shows there,
 // in its words for a write-protected file (code 75), with the error's own text for any other.

@@ -2,6 +2,7 @@
 
 #include "blocking/Bounds.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "platform/Text.h"
 
 #include <QSqlQuery>
@@ -141,7 +142,7 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     const SubjectOffer offer = loadSubjects(c, cohort);
     const std::vector<CourseRow> rows = m.loadCourses(c, year, offer.hours);
     m.loadPlacement(c);
-    const QHash<QString, int> personByKey = m.loadPersons(c, year.bez.left(4));
+    const QHash<QString, int> personByKey = m.loadPersons(c, year.bez);
     std::vector<int> course12, course13;
     m.loadChoices(c, personByKey, rows, course12, course13);
     m.markOwnCourses(rows, offer.cohortSubjects);
@@ -152,19 +153,15 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
 
 void Model::setCohort(const SchoolYear& year, int cohortYear) {
     cohort = cohortYear;
-    const int y = year.bez.left(4).toInt();
-    if (cohort == y)
-        yearGroup = 12;
-    else if (cohort == y - 1)
-        yearGroup = 13;
-    else
+    yearGroup = db::yearGroup(cohort, year.bez);
+    if (yearGroup == 0)
         throw std::runtime_error(
             QStringLiteral("Der Jahrgang %1 ist im Schuljahr %2 weder in der Jahrgangsstufe 12 "
                            "noch in der Jahrgangsstufe 13.")
                 .arg(cohort)
                 .arg(year.bez.trimmed())
                 .toStdString());
-    courseField = yearGroup == 12 ? QStringLiteral("BG_KS_ID_12") : QStringLiteral("BG_KS_ID_13");
+    courseField = db::courseField(yearGroup);
 }
 
 // Rails of the school year, in the workspace's order.
@@ -246,7 +243,7 @@ void Model::loadPlacement(db::Connection& c) {
 }
 
 // Students: the cohort's, and everybody's year field. Returns the persons by folded key.
-QHash<QString, int> Model::loadPersons(db::Connection& c, const QString& startYear) {
+QHash<QString, int> Model::loadPersons(db::Connection& c, const QString& schjBez) {
     QHash<QString, int> personByKey;
     QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_KURSPH "
                                         "FROM kolleg ORDER BY KO_ID"));
@@ -260,7 +257,7 @@ QHash<QString, int> Model::loadPersons(db::Connection& c, const QString& startYe
         p.name = q.value(1).toString().trimmed() +
                  (first.isEmpty() ? QString() : QStringLiteral(", ") + first);
         p.own = q.value(3).toString().trimmed() == QString::number(cohort);
-        p.twelve = q.value(3).toString().trimmed() == startYear;
+        p.twelve = db::yearGroup(q.value(3).toString().trimmed(), schjBez) == 12;
         personByKey.insert(key, static_cast<int>(persons_.size()));
         if (p.own) {
             p.student = static_cast<int>(students.size());
@@ -300,9 +297,9 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
     QHash<QString, int> typeByKey;
     std::vector<std::vector<int>> perStudent(students.size()); // rows, in BG_ID order
     std::vector<int> type;                                     // per row of a choice
-    QSqlQuery q =
-        c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13, BG_FA_ID, BG_ART "
-                              "FROM belegung ORDER BY BG_ID"));
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, %1, %2, BG_FA_ID, BG_ART "
+                                        "FROM belegung ORDER BY BG_ID")
+                             .arg(db::courseField(12), db::courseField(13)));
     while (q.next()) {
         const int row = static_cast<int>(rows_.size());
         const int person = personByKey.value(fold(q.value(1).toString()), -1);
@@ -394,8 +391,8 @@ void Model::formGroups() {
 void Model::refresh(db::Connection& c) {
     std::vector<int> course12(rows_.size(), -1);
     std::vector<int> course13(rows_.size(), -1);
-    QSqlQuery q = c.exec(
-        QStringLiteral("SELECT BG_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY BG_ID"));
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, %1, %2 FROM belegung ORDER BY BG_ID")
+                             .arg(db::courseField(12), db::courseField(13)));
     size_t row = 0;
     while (q.next()) {
         const qint64 id = q.value(0).toLongLong();

@@ -125,7 +125,7 @@ public:
 
     int cohort = 0;
     int yearGroup = 12;
-    QString courseField; // BG_KS_ID_12 or BG_KS_ID_13
+    QString courseField; // of belegung, for the year group (db::courseField)
 
     std::vector<Rail> rails;
     std::vector<Course> courses;
@@ -164,7 +164,7 @@ private:
         QString key;
         QString name;
         bool own = false;
-        bool twelve = true; // his courses are in BG_KS_ID_12
+        bool twelve = true; // his courses are in the field of year group 12
         int student = -1;   // of the cohort: his index in students
     };
     struct Row {
@@ -180,7 +180,7 @@ private:
     std::vector<CourseRow> loadCourses(db::Connection& c, const SchoolYear& year,
                                        const QHash<QString, int>& subjectHours);
     void loadPlacement(db::Connection& c);
-    QHash<QString, int> loadPersons(db::Connection& c, const QString& startYear);
+    QHash<QString, int> loadPersons(db::Connection& c, const QString& schjBez);
     void loadChoices(db::Connection& c, const QHash<QString, int>& personByKey,
                      const std::vector<CourseRow>& rows, std::vector<int>& course12,
                      std::vector<int>& course13);

@@ -2,6 +2,7 @@
 
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "db/Statement.h"
 
 #include <QCryptographicHash>
@@ -128,7 +129,7 @@ std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const 
 void undoCourses(db::Connection& c, const QString& courseField,
                  const std::vector<CourseChange>& changes) {
     // The field goes into the statement's text: only the two course fields may.
-    if (courseField != QLatin1String("BG_KS_ID_12") && courseField != QLatin1String("BG_KS_ID_13"))
+    if (courseField != db::courseField(12) && courseField != db::courseField(13))
         throw std::invalid_argument("undoCourses: no course field");
     db::Transaction tx(c);
     db::Statement set(

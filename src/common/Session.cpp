@@ -1,6 +1,7 @@
 #include "common/Session.h"
 
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "platform/Files.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
@@ -43,9 +44,10 @@ void LiesSchj(RunState& s, ui::Host& host) {
     s.SchjBez = first.left(9);
 }
 
-QStringList coursePhases(db::Connection& c, qint64 startYear) {
+QStringList coursePhases(db::Connection& c, const QString& schjBez) {
+    const int start = db::startYear(schjBez);
     QStringList phases;
-    for (const qint64 year : {startYear, startYear - 1})
+    for (const int year : {start, start - 1})
         if (!c.scalar(QStringLiteral("SELECT 1 FROM kolleg WHERE KO_KURSPH = ? LIMIT 1"),
                       {QString::number(year)})
                  .isNull())

@@ -31,16 +31,9 @@ inline const QString kNoData = QStringLiteral("Blockbildungsdateien enthalten no
 inline const QString kNoCoursePhases =
     QStringLiteral("Zum ausgewählten Schuljahr gibt es keine Kursphasen!");
 
-// The course phases of the school year that starts in startYear, in this order: that year, then
-// the year before, each when at least one student has it. The callers read startYear from the
-// designation themselves: the export as a key's number value, the windows as a whole number.
-QStringList coursePhases(db::Connection& c, qint64 startYear);
-
-// Whether the cohort of that course phase is in year group 12 in the school year schjBez: the
-// other cohort of the year is in year group 13.
-inline bool inYearGroup12(const QString& cohort, const QString& schjBez) {
-    return cohort == schjBez.left(4);
-}
+// The course phases of the school year schjBez, in this order: the year it starts, then the
+// year before, each when at least one student has it.
+QStringList coursePhases(db::Connection& c, const QString& schjBez);
 
 // The pointer file cannot be written: says so under the title of the box the system shows there,
 // in its words for a write-protected file (code 75), with the error's own text for any other.

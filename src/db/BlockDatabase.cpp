@@ -1,6 +1,7 @@
 #include "db/BlockDatabase.h"
 
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "db/Schema.h"
 #include "db/Statement.h"
 #include "platform/Files.h"
@@ -69,8 +70,8 @@ void recreateCkkurs(Connection& c) {
 
 int AnzBelKurs(Connection& c, const QString& courseKey) {
     return c
-        .prepared(QStringLiteral(
-            "SELECT count(*) FROM belegung WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ?"))
+        .prepared(QStringLiteral("SELECT count(*) FROM belegung WHERE %1 = ? OR %2 = ?")
+                      .arg(courseField(12), courseField(13)))
         .scalar({courseKey, courseKey})
         .toInt();
 }

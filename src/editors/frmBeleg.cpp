@@ -2,6 +2,7 @@
 
 #include "common/Session.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
 #include "ui/Host.h"
@@ -113,7 +114,7 @@ void frmBeleg::Form_Load() {
     CmbKolJg.clear();
     {
         db::Connection c(s_.databasePath());
-        for (const QString& cohort : common::coursePhases(c, s_.SchjBez.left(4).toInt()))
+        for (const QString& cohort : common::coursePhases(c, s_.SchjBez))
             CmbKolJg.addLine(cohort);
     }
     if (CmbKolJg.count() == 0) {
@@ -204,8 +205,8 @@ void frmBeleg::OeffneDaten() {
     Filling f(filling_);
     clearStudent();
     student_ = LstNavigator.line(LstNavigator.currentIndex()).right(6);
-    yg_ = common::inYearGroup12(CmbKolJg.text(), s_.SchjBez) ? QStringLiteral("12")
-                                                             : QStringLiteral("13");
+    yg_ = db::yearGroup(CmbKolJg.text(), s_.SchjBez) == 12 ? QStringLiteral("12")
+                                                           : QStringLiteral("13");
     db::Connection c(s_.databasePath());
 
     if (c.scalar(
@@ -218,8 +219,10 @@ void frmBeleg::OeffneDaten() {
         return;
     }
 
-    const QString rows = QStringLiteral("SELECT BG_ID, BG_FA_ID, BG_KS_ID_12, BG_KS_ID_13, BG_ART "
-                                        "FROM belegung WHERE BG_KO_ID = ? AND %1 ORDER BY BG_ID");
+    // %3: the condition on the type of choice.
+    const QString rows = QStringLiteral("SELECT BG_ID, BG_FA_ID, %1, %2, BG_ART "
+                                        "FROM belegung WHERE BG_KO_ID = ? AND %3 ORDER BY BG_ID")
+                             .arg(db::courseField(12), db::courseField(13));
     QSqlQuery q = c.exec(rows.arg(QStringLiteral("BG_ART = 'L'")), {student_});
     int n = 0;
     while (q.next()) {
@@ -500,8 +503,8 @@ void frmBeleg::AendBel(db::Connection& c, const QString& student, const QString&
     if (id == 0)
         return;
     db::checkValue(QStringLiteral("belegung"), QStringLiteral("BG_FA_ID"), newSubject);
-    c.exec(QStringLiteral("UPDATE belegung SET BG_FA_ID = ?, BG_KS_ID_12 = NULL, "
-                          "BG_KS_ID_13 = NULL WHERE BG_ID = ?"),
+    c.exec(QStringLiteral("UPDATE belegung SET BG_FA_ID = ?, %1 = NULL, %2 = NULL WHERE BG_ID = ?")
+               .arg(db::courseField(12), db::courseField(13)),
            {newSubject, id});
 }
 
@@ -513,9 +516,9 @@ void frmBeleg::AendBelArt(db::Connection& c, const QString& student, const QStri
     db::checkValue(QStringLiteral("belegung"), QStringLiteral("BG_ART"), newArt);
     QString sql = QStringLiteral("UPDATE belegung SET BG_ART = ?");
     if (newArt == QLatin1String("B"))
-        sql += QStringLiteral(", BG_KS_ID_12 = NULL");
+        sql += QStringLiteral(", %1 = NULL").arg(db::courseField(12));
     else if (newArt == QLatin1String("A"))
-        sql += QStringLiteral(", BG_KS_ID_13 = NULL");
+        sql += QStringLiteral(", %1 = NULL").arg(db::courseField(13));
     c.exec(sql + QStringLiteral(" WHERE BG_ID = ?"), {newArt, id});
 }
 
@@ -525,7 +528,7 @@ void frmBeleg::AendernKurs(db::Connection& c, const QString& student, const QStr
     if (id == 0)
         return;
     c.exec(QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?")
-               .arg(yearField == 1 ? QStringLiteral("BG_KS_ID_12") : QStringLiteral("BG_KS_ID_13")),
+               .arg(db::courseField(yearField == 1 ? 12 : 13)),
            {course, id});
 }
 

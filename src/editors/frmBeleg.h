@@ -83,7 +83,7 @@ public:
                         const QString& art, const QString& newSubject);
     static void AendBelArt(db::Connection& c, const QString& student, const QString& subject,
                            const QString& oldArt, const QString& newArt);
-    // yearField 1 writes BG_KS_ID_12, 2 writes BG_KS_ID_13.
+    // yearField 1 writes the course field of year group 12, 2 that of year group 13.
     static void AendernKurs(db::Connection& c, const QString& student, const QString& subject,
                             const QString& art, const QString& course, int yearField);
 

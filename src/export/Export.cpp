@@ -3,6 +3,7 @@
 #include "common/FileOpen.h"
 #include "common/Session.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "export/frmAKursPh.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
@@ -45,22 +46,23 @@ void students(db::Connection& c, const platform::RunState& s, const QString& pha
     MerixFile& gk = m.files[1];
     // The cohort's year group 12 lay in an earlier school year when the phase is not the year
     // this one starts.
-    const bool year13 = !common::inYearGroup12(phase, s.SchjBez);
+    const bool year13 = db::yearGroup(phase, s.SchjBez) != 12;
     const QString year12 =
         year13 ? phase + QLatin1Char('/') + QString::number(numberValue(phase) + 1) : s.SchjBez;
     const QString keyPhase = trimBlanks(phase);
     // A choice of type "L" and one without type never match "<> 'L'".
     QSqlQuery q = c.exec(
         QStringLiteral(
-            "SELECT ko.KO_ID, ko.KO_FAMNAME, ko.KO_RUFNAME, bg.BG_ID, bg.BG_KS_ID_12, "
-            "bg.BG_KS_ID_13, bg.BG_FA_ID, bg.BG_ART, k12.KS_ID, k12.KS_BEZ, k13.KS_ID, k13.KS_BEZ, "
+            "SELECT ko.KO_ID, ko.KO_FAMNAME, ko.KO_RUFNAME, bg.BG_ID, bg.%1, "
+            "bg.%2, bg.BG_FA_ID, bg.BG_ART, k12.KS_ID, k12.KS_BEZ, k13.KS_ID, k13.KS_BEZ, "
             "fa.FA_ID, fa.FA_KURSPH, fa.FA_PSCHL "
             "FROM kolleg ko "
             "LEFT JOIN belegung bg ON bg.BG_KO_ID = ifnull(ko.KO_VFP_ID, '') AND bg.BG_ART <> 'L' "
-            "LEFT JOIN kurs k12 ON k12.KS_VFP_ID = bg.BG_KS_ID_12 "
-            "LEFT JOIN kurs k13 ON k13.KS_VFP_ID = bg.BG_KS_ID_13 "
+            "LEFT JOIN kurs k12 ON k12.KS_VFP_ID = bg.%1 "
+            "LEFT JOIN kurs k13 ON k13.KS_VFP_ID = bg.%2 "
             "LEFT JOIN fachang fa ON fa.FA_VFP_ID = bg.BG_FA_ID "
-            "WHERE ko.KO_KURSPH = ? ORDER BY ko.KO_ID, bg.BG_ID"),
+            "WHERE ko.KO_KURSPH = ? ORDER BY ko.KO_ID, bg.BG_ID")
+            .arg(db::courseField(12), db::courseField(13)),
         {phase});
     QVariant current;
     QString who;
@@ -178,7 +180,7 @@ void placements(db::Connection& c, const platform::RunState& s, Merix& m) {
 } // namespace
 
 QStringList coursePhases(db::Connection& c, const QString& schjBez) {
-    return common::coursePhases(c, numberValue(schjBez.left(4)));
+    return common::coursePhases(c, schjBez);
 }
 
 Merix buildMerix(db::Connection& c, const platform::RunState& s, const QString& phase,

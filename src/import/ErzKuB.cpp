@@ -4,6 +4,7 @@
 #include "common/Session.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "import/PreAssign.h"
 #include "import/vfp/Container.h"
 #include "import/vfp/Error.h"
@@ -119,10 +120,10 @@ void ErzKuB::fillSchoolYears() {
 void ErzKuB::chooseCurrentYear() {
     if (lstSJ.count() == 0)
         return;
-    const QString year = QString::number(today().year());
+    const int year = today().year();
     int line = 0;
     for (int i = 0; i < lstSJ.count(); ++i)
-        if (lstSJ.line(i).left(4) == year) {
+        if (db::startYear(lstSJ.line(i)) == year) {
             line = i;
             break;
         }

@@ -2,6 +2,7 @@
 
 #include "common/MessageWindow.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "db/Statement.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
@@ -80,9 +81,9 @@ QHash<QString, QString> loadDesignations(db::Connection& c, const QString& sql) 
 
 std::vector<Choice> loadChoices(db::Connection& c) {
     std::vector<Choice> rows;
-    QSqlQuery q =
-        c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13, BG_FA_ID, BG_ART "
-                              "FROM belegung ORDER BY BG_ID"));
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, %1, %2, BG_FA_ID, BG_ART "
+                                        "FROM belegung ORDER BY BG_ID")
+                             .arg(db::courseField(12), db::courseField(13)));
     while (q.next())
         rows.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
                         q.value(4).toString(), q.value(5).toString(), !q.value(2).isNull(),
@@ -90,15 +91,11 @@ std::vector<Choice> loadChoices(db::Connection& c) {
     return rows;
 }
 
-// The year group of a student of cohort phase in the school year beginning in y: "13" for the
-// previous year's cohort, "12" for this year's, "" for any other.
-QString yearGroupOf(const QString& phase, int y) {
-    const int p = phase.toInt();
-    if (p == y - 1)
-        return QStringLiteral("13");
-    if (p == y)
-        return QStringLiteral("12");
-    return {};
+// The year group of a student of cohort phase in the school year schjBez as text, "" for a
+// cohort in neither.
+QString yearGroupOf(const QString& phase, const QString& schjBez) {
+    const int group = db::yearGroup(phase.toInt(), schjBez);
+    return group == 0 ? QString() : QString::number(group);
 }
 
 // The course look-up depends only on subject, kind, code and year group: asked once each.
@@ -170,7 +167,6 @@ QString notServedLine(const QString& phase, const QString& subject, const QStrin
 }
 
 QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld& window) {
-    const int y = s.SchjBez.left(4).toInt();
     db::Connection c(s.databasePath());
     if (c.scalar(QStringLiteral("SELECT count(*) FROM belegung")).toInt() == 0) {
         host.setStatus(QString());
@@ -185,16 +181,14 @@ QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld
     const std::vector<Choice> rows = loadChoices(c);
 
     db::Transaction tx(c);
-    db::Statement set12(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = ?"),
-                        QStringLiteral("belegung"), {QStringLiteral("BG_KS_ID_12")});
-    db::Statement set13(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_13 = ? WHERE BG_ID = ?"),
-                        QStringLiteral("belegung"), {QStringLiteral("BG_KS_ID_13")});
+    db::Statement set12 = db::courseWriter(c, 12);
+    db::Statement set13 = db::courseWriter(c, 13);
     QString lines;
     for (const Choice& r : rows) {
         const auto st = students.constFind(r.student.toUpper());
         if (st == students.constEnd())
             continue;
-        const QString yg = yearGroupOf(st->phase, y);
+        const QString yg = yearGroupOf(st->phase, s.SchjBez);
         if (yg.isEmpty())
             continue;
         const bool twelve = yg == QLatin1String("12");

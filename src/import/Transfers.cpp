@@ -1,6 +1,7 @@
 #include "import/Transfers.h"
 
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "db/Schema.h"
 #include "db/Statement.h"
 #include "import/vfp/Container.h"
@@ -185,7 +186,7 @@ QStringList cohortsOffered(const vfp::Container& c, const QString& schjBez) {
     while (t.next(r))
         phases.insert(text(r, QStringLiteral("KO_KURSPH")));
     QStringList out;
-    const int y = schjBez.left(4).toInt();
+    const int y = db::startYear(schjBez);
     for (int k = 0; k <= 1; ++k) {
         const QString phase = QString::number(y - k);
         if (phases.contains(phase))
@@ -195,9 +196,10 @@ QStringList cohortsOffered(const vfp::Container& c, const QString& schjBez) {
 }
 
 QString previousKey(const QStringList& lines, const QString& schjBez) {
-    const QString prev = QString::number(schjBez.left(4).toInt() - 1);
+    // A line begins with its school year's designation.
+    const int prev = db::startYear(schjBez) - 1;
     for (const QString& l : lines)
-        if (l.left(4) == prev)
+        if (db::startYear(l) == prev)
             return l.right(6);
     return {};
 }
@@ -300,11 +302,10 @@ void Transfers::KopiereKurse() {
                  << QStringLiteral("KS_MAX") << QStringLiteral("KS_OPT");
     Writer w(target_, QStringLiteral("kurs"), targetFields);
 
-    const int y = sel_.schjBez.left(4).toInt();
-    QString g;
+    QString g; // the container counts the course phase's two years as 11 and 12
     if (sel_.cohorts.size() == 1) {
-        const int p = sel_.cohorts.first().toInt();
-        g = p == y ? QStringLiteral("11") : (p == y - 1 ? QStringLiteral("12") : QString());
+        const int group = db::yearGroup(sel_.cohorts.first().toInt(), sel_.schjBez);
+        g = group == 0 ? QString() : QString::number(group - 1);
     }
     const auto accepted = [&](const vfp::Record& r) {
         const QString s = text(r, QStringLiteral("KS_SCHJ"));
@@ -414,8 +415,8 @@ void Transfers::KopiereBelegungen() {
             students.insert(q.value(0).toString().toUpper());
     }
     Writer w(target_, QStringLiteral("belegung"),
-             {QStringLiteral("BG_KO_ID"), QStringLiteral("BG_KS_ID_12"),
-              QStringLiteral("BG_KS_ID_13"), QStringLiteral("BG_FA_ID"), QStringLiteral("BG_ART")});
+             {QStringLiteral("BG_KO_ID"), db::courseField(12), db::courseField(13),
+              QStringLiteral("BG_FA_ID"), QStringLiteral("BG_ART")});
     db::Statement key(target_, QStringLiteral("UPDATE belegung SET BG_VFP_ID = ? WHERE BG_ID = ?"),
                       QStringLiteral("belegung"), {QStringLiteral("BG_VFP_ID")});
     vfp::Record r;

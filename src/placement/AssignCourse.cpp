@@ -2,6 +2,7 @@
 // planner picks in the chooser frmK, one chooser per course of the selection.
 
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "db/Statement.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
@@ -70,10 +71,8 @@ std::vector<int> writeDecisions(SetzenK& w, const std::vector<Decision>& decisio
     std::vector<int> written;
     db::Connection c(w.state().databasePath());
     db::Transaction tx(c);
-    db::Statement to12(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = ?"),
-                       QStringLiteral("belegung"), {QStringLiteral("BG_KS_ID_12")});
-    db::Statement to13(c, QStringLiteral("UPDATE belegung SET BG_KS_ID_13 = ? WHERE BG_ID = ?"),
-                       QStringLiteral("belegung"), {QStringLiteral("BG_KS_ID_13")});
+    db::Statement to12 = db::courseWriter(c, 12);
+    db::Statement to13 = db::courseWriter(c, 13);
     for (const Decision& d : decisions) {
         for (int i : w.LSchueler.selectedRows()) {
             const QString& line = w.LSchueler.line(i);

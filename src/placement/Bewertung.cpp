@@ -7,6 +7,7 @@
 
 #include "blocking/Evaluation.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
 #include "platform/RunState.h"
@@ -19,9 +20,8 @@ namespace placement {
 void SetzenK::fillJahrgaenge(db::Connection& c) {
     jahrgaenge_.clear();
     CmbJahrgang.clear();
-    bool ok = false;
-    const int year = s_.SchjBez.left(4).toInt(&ok);
-    if (!ok || year <= 0)
+    const int year = db::startYear(s_.SchjBez);
+    if (year <= 0)
         return;
     const auto students = [&](int cohort) {
         return c

@@ -2,6 +2,7 @@
 
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "placement/Layouts.h"
 #include "placement/Moves.h"
 #include "placement/SetzenK.h"
@@ -238,12 +239,7 @@ bool SetzenK::KolBereitsSchiene(db::Connection& c, const QString& studentKey,
     QSet<QString> railKeys;
     for (const QString& t : railTexts)
         railKeys.insert(CourseEntry::key(t).toUpper());
-    QSqlQuery q =
-        c.exec(QStringLiteral("SELECT %1 FROM belegung WHERE BG_KO_ID = ?")
-                   .arg(in12 ? QLatin1String("BG_KS_ID_12") : QLatin1String("BG_KS_ID_13")),
-               {studentKey});
-    while (q.next()) {
-        const QString course = q.value(0).toString();
+    for (const QString& course : db::coursesOfStudent(c, studentKey, in12 ? 12 : 13)) {
         if (course.compare(courseKey, Qt::CaseInsensitive) != 0 &&
             railKeys.contains(course.toUpper()))
             return true;

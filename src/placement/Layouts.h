@@ -66,7 +66,7 @@ struct CourseEntry {
 
 // Line of LSchueler, one per choice of a student in a selected course, 33 characters:
 // 1-11 AbkNV(name, 11), 12-13 parallel class, 14-18 course name, 19 blank,
-// 20-25 BG_ID right-aligned, 26 "2" (BG_KS_ID_12) or "3" (BG_KS_ID_13), 27 blank,
+// 20-25 BG_ID right-aligned, 26 "2" or "3" (the course field of year group 12 or 13), 27 blank,
 // 28-33 the student's key (BG_KO_ID).
 struct StudentLine {
     // The part from character 20 on, as the choice rows are first collected.

@@ -1,6 +1,7 @@
 #include "placement/Moves.h"
 
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "db/Statement.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
@@ -12,31 +13,24 @@ namespace placement {
 
 namespace {
 
-// The course field a phase rewrites; nullptr for a phase that has none.
-const char* phaseField(int phase) {
-    switch (phase) {
-    case 1:
-        return "BG_KS_ID_12";
-    case 2:
-        return "BG_KS_ID_13";
-    default:
-        return nullptr;
-    }
+// The course field a phase rewrites (phase 1 is year group 12, phase 2 year group 13); empty
+// for a phase that has none.
+QString phaseField(int phase) {
+    return phase == 1 || phase == 2 ? db::courseField(11 + phase) : QString();
 }
 
 // Rewrites one course field of one choice row, the value checked against the schema first.
-void writeCourse(db::Connection& c, const char* courseField, const QString& key, qint64 bgId) {
-    const QString name = QLatin1String(courseField);
-    db::checkValue(QStringLiteral("belegung"), name, key);
-    c.prepared(QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(name))
+void writeCourse(db::Connection& c, const QString& courseField, const QString& key, qint64 bgId) {
+    db::checkValue(QStringLiteral("belegung"), courseField, key);
+    c.prepared(QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(courseField))
         .run({key, bgId});
 }
 
 } // namespace
 
 bool neuerkurs(db::Connection& c, const QString& newKey, qint64 bgId, int phase) {
-    const char* courseField = phaseField(phase);
-    if (!courseField)
+    const QString courseField = phaseField(phase);
+    if (courseField.isEmpty())
         return false;
     if (!c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM belegung WHERE BG_ID = ?)"), {bgId})
              .toBool())
@@ -52,20 +46,12 @@ int andererKurs(db::Connection& c, const QString& fromKey, const QString& toKey,
         return 0;
     // The rows in the order AnzBelKurs counts them; the year-13 field wins when both name the
     // course. The comparison is the columns' own (letter case ignored).
-    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KS_ID_13 = ? FROM belegung "
-                                        "WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ? ORDER BY BG_ID"),
-                         {fromKey, fromKey, fromKey});
-    struct Move {
-        qint64 bgId;
-        bool in13;
-    };
-    std::vector<Move> moves;
-    while (q.next() && static_cast<int>(moves.size()) < n)
-        moves.push_back({q.value(0).toLongLong(), q.value(1).toInt() == 1});
-    q.finish();
+    std::vector<db::CourseChoice> moves = db::choicesOfCourse(c, fromKey);
+    if (static_cast<int>(moves.size()) > n)
+        moves.resize(n);
     db::Transaction tx(c); // all of them or none
-    for (const Move& m : moves)
-        writeCourse(c, m.in13 ? "BG_KS_ID_13" : "BG_KS_ID_12", toKey, m.bgId);
+    for (const db::CourseChoice& m : moves)
+        writeCourse(c, db::courseField(m.in13 ? 13 : 12), toKey, m.bgId);
     tx.commit();
     return static_cast<int>(moves.size());
 }
@@ -117,15 +103,15 @@ bool SetzenK::SchFreimachen(db::Connection& c, const QString& studentKey, int ph
         if (!target.isEmpty())
             break;
     }
-    const char* courseField = phaseField(phase);
-    if (target.isEmpty() || !courseField)
+    const QString courseField = phaseField(phase);
+    if (target.isEmpty() || courseField.isEmpty())
         return false;
 
     db::Transaction tx(c);
     const QVariant bgId =
         c.scalar(QStringLiteral("SELECT BG_ID FROM belegung WHERE BG_KO_ID = ? AND %1 = ? "
                                 "ORDER BY BG_ID LIMIT 1")
-                     .arg(QLatin1String(courseField)),
+                     .arg(courseField),
                  {lastKey(studentKey), alt.ownKey});
     if (bgId.isNull())
         return false;
@@ -148,21 +134,9 @@ bool SetzenK::PlFreimachen(db::Connection& c, const QString& courseName,
             ownKey = CourseEntry::key(line);
     }
 
-    struct Choice {
-        qint64 bgId;
-        QString studentKey;
-    };
-    std::vector<Choice> choices;
-    {
-        QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID FROM belegung "
-                                            "WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ? "
-                                            "ORDER BY BG_ID"),
-                             {parallelKey, parallelKey});
-        while (q.next())
-            choices.push_back({q.value(0).toLongLong(), q.value(1).toString()});
-    }
+    const std::vector<db::CourseChoice> choices = db::choicesOfCourse(c, parallelKey);
     // The first student of the parallel course who attends none of the other selected courses.
-    for (const Choice& ch : choices) {
+    for (const db::CourseChoice& ch : choices) {
         const Kollegiat k = LKKollegiat(c, ch.studentKey);
         bool usable = true;
         for (const QString& key : otherKeys)
@@ -176,7 +150,7 @@ bool SetzenK::PlFreimachen(db::Connection& c, const QString& courseName,
         if (ownKey.isEmpty())
             return false;
         db::Transaction tx(c);
-        writeCourse(c, phaseField(k.phase == 1 ? 1 : 2), ownKey, ch.bgId);
+        writeCourse(c, db::courseField(k.phase == 1 ? 12 : 13), ownKey, ch.bgId);
         tx.commit();
         return true;
     }

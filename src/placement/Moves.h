@@ -9,9 +9,9 @@ class Connection;
 }
 
 // Moving students between parallel courses. A move rewrites one course field of one choice
-// row: BG_KS_ID_12 for a student in year group 12 (phase 1), BG_KS_ID_13 in year group 13
-// (phase 2). The functions here write on the connection they are given, so that a command can
-// group its moves in its own transaction; SetzenK offers them with a connection of their own.
+// row: the course field of year group 12 for a student in phase 1, of year group 13 in phase 2
+// (db::courseField). The functions here write on the connection they are given, so that a command
+// can group its moves in its own transaction; SetzenK offers them with a connection of their own.
 namespace placement {
 
 // The course entries of the rails a command works on: element r - 1 holds rail r's non-empty
@@ -23,7 +23,7 @@ using RailTable = std::vector<QStringList>;
 bool neuerkurs(db::Connection& c, const QString& newKey, qint64 bgId, int phase);
 
 // Moves up to n choice rows naming fromKey, in stored order, to toKey: the field that names
-// fromKey is rewritten, BG_KS_ID_13 when both do. Returns the number of rows moved.
+// fromKey is rewritten, the year-13 field when both do. Returns the number of rows moved.
 int andererKurs(db::Connection& c, const QString& fromKey, const QString& toKey, int n);
 
 // KS_LKGK of the course, "" when it is not found.

@@ -2,6 +2,7 @@
 
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "db/Statement.h"
 #include "placement/Layouts.h"
 #include "platform/RunState.h"
@@ -30,11 +31,11 @@ QString missingSubjectText(const QString& bez) {
 
 // Choice rows of a course in one year field, in stored order, with their student; rows whose
 // student is missing from kolleg drop out.
-QString choicesOfCourseSql(const char* courseField) {
+QString choicesOfCourseSql(int yearGroup) {
     return QStringLiteral("SELECT b.BG_ID, b.BG_KO_ID, k.KO_FAMNAME, k.KO_RUFNAME, k.KO_PARLLKL, "
                           "k.KO_VFP_ID FROM belegung b JOIN kolleg k ON k.KO_VFP_ID = b.BG_KO_ID "
                           "WHERE b.%1 = ? ORDER BY b.BG_ID")
-        .arg(QLatin1String(courseField));
+        .arg(db::courseField(yearGroup));
 }
 
 } // namespace
@@ -343,12 +344,14 @@ void SetzenK::zaehleSchueler(db::Connection& c) {
     // in both counts once, as in AnzBelKurs.
     schuelerJeKurs.clear();
     countsStale_ = false;
+    const QString f12 = db::courseField(12);
+    const QString f13 = db::courseField(13);
     for (const QString& sql :
-         {QStringLiteral("SELECT BG_KS_ID_12, count(*) FROM belegung WHERE BG_KS_ID_12 IS NOT NULL "
-                         "GROUP BY BG_KS_ID_12"),
-          QStringLiteral("SELECT BG_KS_ID_13, count(*) FROM belegung WHERE BG_KS_ID_13 IS NOT NULL "
-                         "AND (BG_KS_ID_12 IS NULL OR BG_KS_ID_13 <> BG_KS_ID_12) "
-                         "GROUP BY BG_KS_ID_13")}) {
+         {QStringLiteral("SELECT %1, count(*) FROM belegung WHERE %1 IS NOT NULL GROUP BY %1")
+              .arg(f12),
+          QStringLiteral("SELECT %2, count(*) FROM belegung WHERE %2 IS NOT NULL "
+                         "AND (%1 IS NULL OR %2 <> %1) GROUP BY %2")
+              .arg(f12, f13)}) {
         QSqlQuery q = c.exec(sql);
         while (q.next())
             schuelerJeKurs[field(q, 0)] += q.value(1).toInt();
@@ -399,8 +402,8 @@ struct StudentEntry {
 QStringList studentLines(db::Connection& c, const std::vector<SelectedCourse>& courses,
                          std::vector<StudentEntry>& entries) {
     QStringList lines;
-    db::Statement by12(c, choicesOfCourseSql("BG_KS_ID_12"));
-    db::Statement by13(c, choicesOfCourseSql("BG_KS_ID_13"));
+    db::Statement by12(c, choicesOfCourseSql(12));
+    db::Statement by13(c, choicesOfCourseSql(13));
     for (const SelectedCourse& course : courses) {
         const std::pair<db::Statement*, QChar> walks[] = {{&by12, QLatin1Char('2')},
                                                           {&by13, QLatin1Char('3')}};
@@ -525,13 +528,13 @@ void SetzenK::UpListen() {
     QStringList lines;
     {
         db::Connection c(s_.databasePath());
-        const auto sql = [](const char* courseField) {
+        const auto sql = [](int yearGroup) {
             return QStringLiteral("SELECT k.KO_FAMNAME, k.KO_RUFNAME FROM belegung b JOIN kolleg k "
                                   "ON k.KO_VFP_ID = b.BG_KO_ID WHERE b.%1 = ? ORDER BY b.BG_ID")
-                .arg(QLatin1String(courseField));
+                .arg(db::courseField(yearGroup));
         };
-        db::Statement by12(c, sql("BG_KS_ID_12"));
-        db::Statement by13(c, sql("BG_KS_ID_13"));
+        db::Statement by12(c, sql(12));
+        db::Statement by13(c, sql(13));
         for (int i = 0; i < keys.size(); ++i) {
             for (db::Statement* stmt : {&by12, &by13}) {
                 QSqlQuery& q = stmt->run({keys[i]});
@@ -588,23 +591,22 @@ SetzenK::Kollegiat SetzenK::LKKollegiat(db::Connection& c, const QString& studen
     Kollegiat k;
     QSqlQuery student =
         c.exec(QStringLiteral("SELECT KO_KURSPH FROM kolleg WHERE KO_VFP_ID = ?"), {studentKey});
-    k.phase = student.next() && field(student, 0) == s_.SchjBez.left(4) ? 1 : 2;
+    k.phase = student.next() && db::yearGroup(field(student, 0), s_.SchjBez) == 12 ? 1 : 2;
     // The course of the student's phase with its name; the other field only tells whether the
     // row holds a course at all.
-    const QString sql = k.phase == 1
-                            ? QStringLiteral("SELECT b.BG_KS_ID_12, b.BG_KS_ID_13, k.KS_BEZ FROM "
-                                             "belegung b LEFT JOIN kurs k ON k.KS_VFP_ID = "
-                                             "b.BG_KS_ID_12 WHERE b.BG_KO_ID = ? ORDER BY b.BG_ID")
-                            : QStringLiteral("SELECT b.BG_KS_ID_13, b.BG_KS_ID_12, k.KS_BEZ FROM "
-                                             "belegung b LEFT JOIN kurs k ON k.KS_VFP_ID = "
-                                             "b.BG_KS_ID_13 WHERE b.BG_KO_ID = ? ORDER BY b.BG_ID");
-    QSqlQuery rows = c.exec(sql, {studentKey});
+    const QString own = db::courseField(k.phase == 1 ? 12 : 13);
+    const QString other = db::courseField(k.phase == 1 ? 13 : 12);
+    QSqlQuery rows = c.exec(QStringLiteral("SELECT b.%1, b.%2, k.KS_BEZ FROM belegung b LEFT JOIN "
+                                           "kurs k ON k.KS_VFP_ID = b.%1 WHERE b.BG_KO_ID = ? "
+                                           "ORDER BY b.BG_ID")
+                                .arg(own, other),
+                            {studentKey});
     while (rows.next()) {
-        const QVariant own = rows.value(0);
-        if (blank(own) && blank(rows.value(1)))
+        const QVariant course = rows.value(0);
+        if (blank(course) && blank(rows.value(1)))
             continue;
-        if (!blank(own))
-            k.courseKeys += own.toString();
+        if (!blank(course))
+            k.courseKeys += course.toString();
         k.courseNames += field(rows, 2).leftJustified(5, QLatin1Char(' '), true);
     }
     return k;

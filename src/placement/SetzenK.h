@@ -154,9 +154,9 @@ public:
     void grdSchienen_SelChange() { UpListen(); }
     void grdSchienen_DblClick();
 
-    // A student's course phase (1: his courses are in BG_KS_ID_12, 2: in BG_KS_ID_13) and, one
-    // per choice row of his, the names (5 characters; blanks when the phase's field is empty) and
-    // keys (6 characters; none for an empty field) of his courses.
+    // A student's course phase (1: his courses are in the field of year group 12, 2: of 13) and,
+    // one per choice row of his, the names (5 characters; blanks when the phase's field is empty)
+    // and keys (6 characters; none for an empty field) of his courses.
     struct Kollegiat {
         int phase = 2;
         QString courseNames;

@@ -2,6 +2,7 @@
 
 #include "common/Session.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
 #include "printing/Layouts.h"
@@ -39,7 +40,7 @@ frmBlKuListen::frmBlKuListen(platform::RunState& s, ui::Host& host)
 void frmBlKuListen::Form_Load() {
     {
         db::Connection c(s_.databasePath());
-        for (const QString& cohort : common::coursePhases(c, s_.SchjBez.left(4).trimmed().toInt()))
+        for (const QString& cohort : common::coursePhases(c, s_.SchjBez))
             cmbKollJahrg.addLine(cohort);
     }
     if (cmbKollJahrg.count() == 0) {
@@ -123,9 +124,7 @@ void frmBlKuListen::cmdDruck_Click() {
     }
     const QString cohort = cmbKollJahrg.text();
     // The other cohort of the school year is in year group 13.
-    const bool year13 = !common::inYearGroup12(cohort, s_.SchjBez);
-    const QString courseField =
-        year13 ? QStringLiteral("BG_KS_ID_13") : QStringLiteral("BG_KS_ID_12");
+    const QString courseField = db::courseField(db::yearGroup(cohort, s_.SchjBez) == 12 ? 12 : 13);
 
     db::Connection c(s_.databasePath());
     QHash<qint64, QSet<QString>> coursesOf; // KO_ID: the keys of the student's courses

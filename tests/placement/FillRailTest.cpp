@@ -153,20 +153,42 @@ TEST_F(FillRail, TwoSelectedRailsAreCheckedTogetherAndTheCourseGoesIntoTheFirst)
     EXPECT_EQ(count(1), "001");
 }
 
-TEST_F(FillRail, ASplitParallelIsNeverTheTargetOfCollidingStudents) {
+namespace {
+
+// The same school with its courses and choices in year 12 or in year 13: a colliding student's
+// other courses are then looked up in that year's field.
+struct FillRailByYear : FillRail, ::testing::WithParamInterface<int> {
+    bool in13() const { return GetParam() == 13; }
+    // A year-13 course also has a subject in year 13, here the one of year 12.
+    test::Row year(int subject = 1) const {
+        if (!in13())
+            return {};
+        return {{"KS_JGST", "13"}, {"KS_FA_ID3", School::subjectKey(subject)}};
+    }
+    void pick(const QString& student, const QString& course) {
+        if (in13())
+            s.choice(student, {}, course);
+        else
+            s.choice(student, course);
+    }
+};
+
+} // namespace
+
+TEST_P(FillRailByYear, ASplitParallelIsNeverTheTargetOfCollidingStudents) {
     s.rail(1, "S1", 3);
     s.rail(2, "S2", 1);
-    const QString mathe = s.course(1, "Mathe");
-    const QString mat1 = s.course(2, "Mat1");
-    const QString mat2 = s.course(3, "Mat2");
-    const QString deu = single(4, "Deu");
+    const QString mathe = s.course(1, "Mathe", year());
+    const QString mat1 = s.course(2, "Mat1", year());
+    const QString mat2 = s.course(3, "Mat2", year());
+    const QString deu = single(4, "Deu", year(14));
     s.place(1, deu);
     s.place(2, mat1);
     const QString a = s.student(1, "A", "a");
-    s.choice(a, mathe);
-    s.choice(a, deu);
-    s.choice(s.student(2, "B", "b"), mathe);
-    s.choice(s.student(3, "C", "c"), mat1);
+    pick(a, mathe);
+    pick(a, deu);
+    pick(s.student(2, "B", "b"), mathe);
+    pick(s.student(3, "C", "c"), mat1);
     s.load();
     ASSERT_EQ(w().LNKurse.lines(), (QStringList{entry("Mathe", 3, mathe), entry("Mat1", 2, mat1),
                                                 entry("Mat2", 3, mat2)}));
@@ -174,10 +196,14 @@ TEST_F(FillRail, ASplitParallelIsNeverTheTargetOfCollidingStudents) {
 
     w().cmdSchA_Click();
     EXPECT_TRUE(s.host.messages.empty());
-    EXPECT_EQ(choices().at(0), "1|ST0001|KS0003|<null>");
+    EXPECT_EQ(choices().at(0),
+              QString(in13() ? "1|ST0001|<null>|KS0003" : "1|ST0001|KS0003|<null>"));
     EXPECT_EQ(grid().TextMatrix(2, 0), entry("Mathe", 3, mathe));
     EXPECT_EQ(count(0), "002");
 }
+
+INSTANTIATE_TEST_SUITE_P(FillRail, FillRailByYear, ::testing::Values(12, 13),
+                         [](const auto& info) { return "Year" + std::to_string(info.param); });
 
 TEST_F(FillRail, WithOnlyASplitParallelTheCollidingCourseIsRefused) {
     s.rail(1, "S1", 3);

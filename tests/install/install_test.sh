@@ -56,11 +56,12 @@ xvfb=$!
 for _ in $(seq 50); do [ -s "$tmp/display" ] && break; sleep 0.1; done
 display=":$(cat "$tmp/display")"
 
-# Starts the installed program and waits for a window whose title matches (a regular expression).
+# Starts the installed program and waits for a window whose title matches (a regular expression);
+# a sanitizer build on a busy machine may take its time to show it.
 expect_window() {
   as_user "$prefix/bin/blockbildung" >"$tmp/gui.log" 2>&1 &
   local gui=$!
-  if ! DISPLAY=$display timeout 20 xdotool search --sync --name "$1" >/dev/null; then
+  if ! DISPLAY=$display timeout 90 xdotool search --sync --name "$1" >/dev/null; then
     cat "$tmp/gui.log" >&2
     fail "kein Fenster \"$1\""
   fi

@@ -3,6 +3,7 @@
 #include "Generator.h"
 
 #include "blocking/Search.h"
+#include "blocking/SearchProblem.h"
 #include "blocking/Write.h"
 #include "db/Database.h"
 #include "support/TestDb.h"
@@ -149,4 +150,22 @@ TEST(Search, APlanIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {
     c.exec("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = 4", {was});
     ASSERT_TRUE(blocking::undo(c, *w));
     EXPECT_EQ(file(), before);
+}
+
+TEST(Search, TheGoalsOrderPlansOneAfterTheOther) {
+    using blocking::search::Cost;
+    // Each goal decides over all later ones, however much worse they are; an equal plan is not
+    // better. {conflicts, outside, limits, difference, squares}
+    const struct {
+        Cost better, worse;
+    } cases[] = {
+        {{0, 9, 99, 99, 999}, {1, 0, 0, 0, 0}}, {{1, 0, 99, 99, 999}, {1, 1, 0, 0, 0}},
+        {{1, 1, 0, 99, 999}, {1, 1, 1, 0, 0}},  {{1, 1, 1, 0, 999}, {1, 1, 1, 1, 0}},
+        {{1, 1, 1, 1, 0}, {1, 1, 1, 1, 1}},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_TRUE(cases[i].better < cases[i].worse) << "case " << i;
+        EXPECT_FALSE(cases[i].worse < cases[i].better) << "case " << i;
+        EXPECT_FALSE(cases[i].worse < cases[i].worse) << "case " << i;
+    }
 }

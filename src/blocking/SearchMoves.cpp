@@ -1,0 +1,301 @@
+#include "blocking/SearchMoves.h"
+
+#include <algorithm>
+
+namespace blocking::search {
+
+namespace {
+
+// In a student's own solve a limit outweighs any difference of sizes, and a course newly beyond
+// its limits outweighs one more student in a course that is beyond them already.
+constexpr std::int64_t kLimitCost = std::int64_t{1} << 20;
+constexpr std::int64_t kOutsideCost = std::int64_t{1} << 26;
+
+} // namespace
+
+Moves::Moves(const Problem& p, Tally& t, Random& random) : p_(p), m_(p.m), t_(t), random_(random) {
+    mark_.assign(p.students, 0);
+    seen_.assign(p.courses, 0);
+    from_.assign(p.courses, {-1, -1});
+}
+
+// -------- one student, solved exactly
+
+void Moves::resolve(int s) {
+    const int b = p_.freeBegin[s];
+    const int e = p_.freeBegin[s + 1];
+    if (b == e) {
+        t_.setConflicts(s, t_.countConflicts(s));
+        return;
+    }
+    for (int f = b; f < e; ++f)
+        if (t_.assigned(f) >= 0)
+            t_.change(t_.assigned(f), -1);
+    RailSet occupied;
+    for (int k : p_.fixedCourses[s])
+        occupied |= t_.rails(k);
+    rows_.clear();
+    cands_.clear();
+    for (int f = b; f < e; ++f) {
+        rows_.push_back(static_cast<int>(cands_.size()));
+        for (int k : m_.types[p_.freeType[f]].candidates) {
+            const int size = t_.size(k);
+            const auto [wasOut, was] = t_.beyond(k, size);
+            const auto [out, is] = t_.beyond(k, size + 1);
+            const std::int64_t cost =
+                2 * size + 1 + kOutsideCost * (out - wasOut) + kLimitCost * (is - was);
+            cands_.push_back({k, cost, t_.rails(k)});
+        }
+    }
+    rows_.push_back(static_cast<int>(cands_.size()));
+    solver_.solve(rows_, cands_, occupied, chosen_);
+    for (int f = b; f < e; ++f) {
+        const int k = cands_[chosen_[f - b]].course;
+        t_.setAssigned(f, k);
+        t_.change(k, +1);
+    }
+    t_.setConflicts(s, t_.countConflicts(s));
+}
+
+bool Moves::concerned(int s, int k) const {
+    if (t_.conflicts(s) > 0)
+        return true;
+    for (int f = p_.freeBegin[s]; f < p_.freeBegin[s + 1]; ++f) {
+        const int a = t_.assigned(f);
+        if (a == k)
+            return true;
+        const auto& cand = m_.types[p_.freeType[f]].candidates;
+        if (!std::binary_search(cand.begin(), cand.end(), k) || a < 0)
+            continue;
+        if (t_.size(a) >= t_.size(k) + 2 || t_.excess(a, t_.size(a)) > 0 ||
+            t_.excess(k, t_.size(k)) > 0)
+            return true;
+    }
+    for (int c : p_.fixedCourses[s])
+        if (c == k)
+            return true;
+    return false;
+}
+
+// -------- evening out a group along paths of students
+
+// Rails of the student's courses other than that of free choice `except`.
+RailSet Moves::otherRails(int s, int except) const {
+    RailSet r;
+    for (int k : p_.fixedCourses[s])
+        r |= t_.rails(k);
+    for (int f = p_.freeBegin[s]; f < p_.freeBegin[s + 1]; ++f)
+        if (f != except && t_.assigned(f) >= 0)
+            r |= t_.rails(t_.assigned(f));
+    return r;
+}
+
+// Moves students of a group from a large parallel course towards a small one, each into a
+// parallel on rails free for him, as long as that evens the sizes out: a student whose move
+// alone would change nothing (sizes 21 and 20) makes room for the next along the path.
+void Moves::evenOut(int g) {
+    const std::vector<int>& courses = m_.groups[g].courses;
+    if (courses.size() < 2)
+        return;
+    for (int round = 0; round < 64; ++round) {
+        order_ = courses;
+        std::sort(order_.begin(), order_.end(),
+                  [&](int a, int b) { return t_.size(a) > t_.size(b); });
+        bool moved = false;
+        for (int a : order_) {
+            if (t_.size(a) < t_.size(order_.back()) + 2)
+                break;
+            if (evenOutFrom(g, a)) {
+                moved = true;
+                break;
+            }
+        }
+        if (!moved)
+            return;
+    }
+}
+
+bool Moves::evenOutFrom(int g, int a) {
+    ++visit_;
+    queue_.clear();
+    queue_.push_back(a);
+    seen_[a] = visit_;
+    for (size_t q = 0; q < queue_.size(); ++q) {
+        const int x = queue_[q];
+        for (int f : p_.groupChoices[g]) {
+            if (t_.assigned(f) != x)
+                continue;
+            const int s = p_.freeStudent[f];
+            if (t_.conflicts(s) > 0)
+                continue;
+            RailSet others;
+            bool known = false;
+            for (int y : m_.types[p_.freeType[f]].candidates) {
+                if (seen_[y] == visit_)
+                    continue;
+                if (!known) {
+                    others = otherRails(s, f);
+                    known = true;
+                }
+                if (t_.rails(y).intersects(others))
+                    continue;
+                seen_[y] = visit_;
+                from_[y] = {x, f};
+                const bool smaller = t_.size(y) + 2 <= t_.size(a);
+                if (smaller && sum(t_.beyond(a, t_.size(a) - 1), t_.beyond(y, t_.size(y) + 1)) <=
+                                   sum(t_.beyond(a, t_.size(a)), t_.beyond(y, t_.size(y)))) {
+                    shift(a, y);
+                    return true;
+                }
+                queue_.push_back(y);
+            }
+        }
+    }
+    return false;
+}
+
+// Moves the students along the path found from a to b, last step first.
+void Moves::shift(int a, int b) {
+    for (int y = b; y != a;) {
+        const auto [x, f] = from_[y];
+        remember(p_.freeStudent[f]);
+        t_.change(x, -1);
+        t_.setAssigned(f, y);
+        t_.change(y, +1);
+        y = x;
+    }
+}
+
+// Evens out the groups that are uneven; what it changes is journalled with the move.
+void Moves::evenOutUneven() {
+    work_ = t_.uneven();
+    for (int g : work_)
+        evenOut(g);
+    t_.refreshGroups();
+}
+
+void Moves::evenOutAll() {
+    journal_.clear();
+    old_.clear();
+    evenOutUneven();
+}
+
+// -------- moves
+
+int Moves::pickCourse() {
+    if (t_.conflictSum() > 0 && !t_.colliding().empty() && random_.unit() < 0.8) {
+        const std::vector<int>& colliding = t_.colliding();
+        const int s = colliding[random_.below(static_cast<int>(colliding.size()))];
+        pick_.clear();
+        for (int f = p_.freeBegin[s]; f < p_.freeBegin[s + 1]; ++f)
+            if (t_.assigned(f) >= 0 && p_.family[t_.assigned(f)] >= 0)
+                pick_.push_back(t_.assigned(f));
+        for (int k : p_.fixedCourses[s])
+            if (p_.family[k] >= 0)
+                pick_.push_back(k);
+        if (!pick_.empty())
+            return pick_[random_.below(static_cast<int>(pick_.size()))];
+    }
+    if (t_.conflictSum() == 0 && !t_.uneven().empty() && random_.unit() < 0.6) {
+        const std::vector<int>& uneven = t_.uneven();
+        const int g = uneven[random_.below(static_cast<int>(uneven.size()))];
+        pick_.clear();
+        for (int k : m_.groups[g].courses)
+            if (p_.family[k] >= 0)
+                pick_.push_back(k);
+        if (!pick_.empty())
+            return pick_[random_.below(static_cast<int>(pick_.size()))];
+    }
+    return p_.movable[random_.below(static_cast<int>(p_.movable.size()))];
+}
+
+void Moves::touch(int k) {
+    for (int s : p_.touched[k])
+        if (mark_[s] != stamp_) {
+            mark_[s] = stamp_;
+            touchedNow_.push_back(s);
+        }
+}
+
+void Moves::remember(int s) {
+    journal_.push_back({s, t_.conflicts(s), static_cast<int>(old_.size())});
+    for (int f = p_.freeBegin[s]; f < p_.freeBegin[s + 1]; ++f)
+        old_.push_back(t_.assigned(f));
+}
+
+void Moves::undoStudents() {
+    for (auto it = journal_.rbegin(); it != journal_.rend(); ++it) {
+        const int s = it->student;
+        int o = it->offset;
+        for (int f = p_.freeBegin[s]; f < p_.freeBegin[s + 1]; ++f, ++o) {
+            if (t_.assigned(f) >= 0)
+                t_.change(t_.assigned(f), -1);
+            t_.setAssigned(f, old_[o]);
+            if (t_.assigned(f) >= 0)
+                t_.change(t_.assigned(f), +1);
+        }
+        t_.setConflicts(s, it->conflicts);
+    }
+}
+
+Move Moves::propose() {
+    Move mv;
+    mv.k1 = pickCourse();
+    const std::vector<int>& fam = p_.families[p_.family[mv.k1]];
+    if (fam.size() >= 2 && random_.unit() < 0.5) {
+        const int other = fam[random_.below(static_cast<int>(fam.size()))];
+        if (other != mv.k1 && t_.option(other) != t_.option(mv.k1))
+            mv.k2 = other;
+    }
+    mv.o1 = t_.option(mv.k1);
+    mv.o2 = mv.k2 >= 0 ? t_.option(mv.k2) : -1;
+    mv.to = mv.o2;
+    if (mv.k2 < 0) {
+        // Any other rails of the course.
+        mv.to = random_.below(static_cast<int>(p_.f.options[mv.k1].size()) - 1);
+        if (mv.to >= mv.o1)
+            ++mv.to;
+    }
+    return mv;
+}
+
+void Moves::make(const Move& mv) {
+    t_.setOption(mv.k1, mv.to);
+    if (mv.k2 >= 0)
+        t_.setOption(mv.k2, mv.o1);
+    ++stamp_;
+    touchedNow_.clear();
+    touch(mv.k1);
+    if (mv.k2 >= 0)
+        touch(mv.k2);
+    journal_.clear();
+    old_.clear();
+    for (int s : touchedNow_) {
+        if (!concerned(s, mv.k1) && (mv.k2 < 0 || !concerned(s, mv.k2)))
+            continue;
+        remember(s);
+        resolve(s);
+    }
+    t_.refreshGroups();
+    if (t_.conflictSum() == 0)
+        evenOutUneven();
+}
+
+void Moves::undo(const Move& mv) {
+    undoStudents();
+    t_.setOption(mv.k1, mv.o1);
+    if (mv.k2 >= 0)
+        t_.setOption(mv.k2, mv.o2);
+    t_.refreshGroups();
+}
+
+void Moves::shake(int k, int o) {
+    t_.setOption(k, o);
+    ++stamp_;
+    touchedNow_.clear();
+    touch(k);
+    for (int s : touchedNow_)
+        resolve(s);
+}
+
+} // namespace blocking::search

@@ -1,0 +1,91 @@
+#include "blocking/SearchProblem.h"
+
+#include <algorithm>
+
+namespace blocking::search {
+
+Problem::Problem(const Model& model, Mode mode) : m(model), f(freedom(model, mode)) {
+    courses = static_cast<int>(m.courses.size());
+    students = static_cast<int>(m.students.size());
+    family.assign(courses, -1);
+    for (int k = 0; k < courses; ++k) {
+        if (f.options[k].size() < 2)
+            continue;
+        movable.push_back(k);
+        int fam = -1;
+        for (size_t i = 0; i < families.size() && fam < 0; ++i)
+            if (f.options[families[i][0]] == f.options[k])
+                fam = static_cast<int>(i);
+        if (fam < 0) {
+            fam = static_cast<int>(families.size());
+            families.emplace_back();
+        }
+        families[fam].push_back(k);
+        family[k] = fam;
+    }
+    touched.resize(courses);
+    fixedCourses.resize(students);
+    freeBegin.push_back(0);
+    for (int s = 0; s < students; ++s) {
+        const Student& st = m.students[s];
+        std::vector<int>& fixed = fixedCourses[s];
+        const auto addFixed = [&](int k) {
+            if (k >= 0 && std::find(fixed.begin(), fixed.end(), k) == fixed.end())
+                fixed.push_back(k);
+        };
+        for (int i = st.firstChoice; i < st.firstChoice + st.choiceCount; ++i) {
+            const int t = m.choices[i].type;
+            if (t < 0) {
+                addFixed(m.assignment[i]);
+                continue;
+            }
+            freeChoice.push_back(i);
+            freeType.push_back(t);
+            for (int k : m.types[t].candidates)
+                if (touched[k].empty() || touched[k].back() != s)
+                    touched[k].push_back(s);
+        }
+        for (int k : st.fixedCourses)
+            addFixed(k);
+        for (int k : fixed)
+            if (family[k] >= 0 && (touched[k].empty() || touched[k].back() != s))
+                touched[k].push_back(s);
+        freeBegin.push_back(static_cast<int>(freeChoice.size()));
+    }
+    for (std::vector<int>& t : touched)
+        std::sort(t.begin(), t.end());
+    groupChoices.resize(m.groups.size());
+    for (int s = 0; s < students; ++s)
+        for (int f = freeBegin[s]; f < freeBegin[s + 1]; ++f) {
+            freeStudent.push_back(s);
+            const int g = m.courses[m.types[freeType[f]].candidates[0]].group;
+            groupChoices[g].push_back(f);
+        }
+    for (const Group& g : m.groups) {
+        squareBound += g.squareBound;
+        differenceBound = std::max(differenceBound, g.differenceBound);
+    }
+    // Rounds of about the same work, whatever the school's size.
+    movesPerRound =
+        std::clamp(300000 / std::max<int>(1, static_cast<int>(freeChoice.size())), 8, 256);
+}
+
+Placement placementOf(const Problem& p, const Snapshot& s) {
+    Placement out;
+    out.rails.resize(p.courses);
+    out.fixed.resize(p.courses);
+    for (int k = 0; k < p.courses; ++k) {
+        out.rails[k] = p.railsOf(k, s.option[k]);
+        out.fixed[k] = p.m.placement.fixed[k] & out.rails[k];
+    }
+    return out;
+}
+
+Assignment assignmentOf(const Problem& p, const Snapshot& s) {
+    Assignment a = p.m.assignment;
+    for (size_t f = 0; f < p.freeChoice.size(); ++f)
+        a[p.freeChoice[f]] = s.assign[f];
+    return a;
+}
+
+} // namespace blocking::search

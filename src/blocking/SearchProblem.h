@@ -1,0 +1,72 @@
+#pragma once
+
+#include "blocking/Search.h"
+
+#include <vector>
+
+// The parts of the search's chains (Problem, Tally, Moves, Annealing, Chain): internal to
+// Search.cpp, in headers of their own so that each part can be read alone.
+namespace blocking::search {
+
+// The goals in their order; smaller is better.
+struct Cost {
+    int conflicts = 0;
+    int outside = 0;      // courses beyond KS_MAX or short of KS_MIN, as the evaluation counts
+    long long limits = 0; // students beyond KS_MAX or short of KS_MIN, summed over courses
+    int difference = 0;
+    long long squares = 0; // sum of squared sizes of the cohort's courses
+    bool operator<(const Cost& o) const {
+        if (conflicts != o.conflicts)
+            return conflicts < o.conflicts;
+        if (outside != o.outside)
+            return outside < o.outside;
+        if (limits != o.limits)
+            return limits < o.limits;
+        if (difference != o.difference)
+            return difference < o.difference;
+        return squares < o.squares;
+    }
+};
+
+// A chain's plan as it is kept and handed between chains: per course its option of rails, per
+// free choice its course, and what the plan costs.
+struct Snapshot {
+    std::vector<int> option; // per course
+    std::vector<int> assign; // per free choice
+    Cost cost;
+};
+
+// The model in the form the chains read: every course's freedom, the students' free choices
+// with their candidates, and who is touched when a course moves. Built once per search and
+// shared read-only by all chains.
+struct Problem {
+    const Model& m;
+    Freedom f;
+    int courses = 0;
+    int students = 0;
+    std::vector<int> movable;               // courses with a choice of rails
+    std::vector<std::vector<int>> families; // movable courses with the same options
+    std::vector<int> family;                // per course, -1: not movable
+    std::vector<int> freeChoice;            // per free choice: the model's choice
+    std::vector<int> freeType;
+    std::vector<int> freeBegin;                 // per student, and one past the last
+    std::vector<std::vector<int>> fixedCourses; // per student, each course once
+    std::vector<std::vector<int>> touched;      // per course: students it may concern
+    std::vector<int> freeStudent;               // per free choice
+    std::vector<std::vector<int>> groupChoices; // per group: its free choices
+    long long squareBound = 0;
+    int differenceBound = 0;
+    int movesPerRound = 64;
+
+    Problem(const Model& model, Mode mode);
+
+    RailSet railsOf(int k, int option) const {
+        return option < 0 ? f.kept[k] : f.kept[k] | f.options[k][option];
+    }
+};
+
+// A snapshot as the model's placement and assignment.
+Placement placementOf(const Problem& p, const Snapshot& s);
+Assignment assignmentOf(const Problem& p, const Snapshot& s);
+
+} // namespace blocking::search

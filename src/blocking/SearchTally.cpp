@@ -1,0 +1,130 @@
+#include "blocking/SearchTally.h"
+
+#include <algorithm>
+
+namespace blocking::search {
+
+Tally::Tally(const Problem& p) : p_(p), m_(p.m) {
+    option_.assign(p.courses, -1);
+    rails_.resize(p.courses);
+    size_.assign(p.courses, 0);
+    assign_.assign(p.freeChoice.size(), -1);
+    conflicts_.assign(p.students, 0);
+    collidingAt_.assign(p.students, -1);
+    groupDiff_.assign(m_.groups.size(), 0);
+    groupDirty_.assign(m_.groups.size(), 0);
+    unevenAt_.assign(m_.groups.size(), -1);
+    railsScratch_.reserve(64);
+}
+
+void Tally::restore(const Snapshot& s) {
+    option_ = s.option;
+    for (int k = 0; k < p_.courses; ++k)
+        rails_[k] = p_.railsOf(k, option_[k]);
+    assign_ = s.assign;
+    recount();
+}
+
+void Tally::refreshGroups() {
+    for (int g : dirtyGroups_) {
+        groupDirty_[g] = 0;
+        const std::vector<int>& cs = m_.groups[g].courses;
+        int lo = size_[cs[0]];
+        int hi = lo;
+        long long squares = 0;
+        for (int k : cs) {
+            lo = std::min(lo, size_[k]);
+            hi = std::max(hi, size_[k]);
+            squares += static_cast<long long>(size_[k]) * size_[k];
+        }
+        groupDiff_[g] = hi - lo;
+        const bool uneven = squares > m_.groups[g].squareBound;
+        if (uneven && unevenAt_[g] < 0) {
+            unevenAt_[g] = static_cast<int>(uneven_.size());
+            uneven_.push_back(g);
+        } else if (!uneven && unevenAt_[g] >= 0) {
+            const int last = uneven_.back();
+            uneven_[unevenAt_[g]] = last;
+            unevenAt_[last] = unevenAt_[g];
+            uneven_.pop_back();
+            unevenAt_[g] = -1;
+        }
+    }
+    dirtyGroups_.clear();
+    difference_ = 0;
+    for (int d : groupDiff_)
+        difference_ = std::max(difference_, d);
+}
+
+void Tally::setConflicts(int s, int v) {
+    conflictSum_ += v - conflicts_[s];
+    conflicts_[s] = v;
+    if (v > 0 && collidingAt_[s] < 0) {
+        collidingAt_[s] = static_cast<int>(colliding_.size());
+        colliding_.push_back(s);
+    } else if (v == 0 && collidingAt_[s] >= 0) {
+        const int last = colliding_.back();
+        colliding_[collidingAt_[s]] = last;
+        collidingAt_[last] = collidingAt_[s];
+        colliding_.pop_back();
+        collidingAt_[s] = -1;
+    }
+}
+
+int Tally::countConflicts(int s) const {
+    std::vector<int>& list = railsScratch_;
+    list = p_.fixedCourses[s];
+    for (int f = p_.freeBegin[s]; f < p_.freeBegin[s + 1]; ++f) {
+        const int k = assign_[f];
+        if (k >= 0 && std::find(list.begin(), list.end(), k) == list.end())
+            list.push_back(k);
+    }
+    int n = 0;
+    if (m_.students[s].own) {
+        RailSet seen;
+        for (int k : list) {
+            if (rails_[k].intersects(seen))
+                ++n;
+            seen |= rails_[k];
+        }
+        return n;
+    }
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (!m_.courses[list[i]].own)
+            continue;
+        for (size_t j = 0; j < list.size(); ++j)
+            if (j != i && rails_[list[i]].intersects(rails_[list[j]])) {
+                ++n;
+                break;
+            }
+    }
+    return n;
+}
+
+void Tally::recount() {
+    std::fill(size_.begin(), size_.end(), 0);
+    squares_ = 0;
+    limits_ = 0;
+    outside_ = 0;
+    for (int k = 0; k < p_.courses; ++k) {
+        size_[k] = m_.courses[k].fixedLoad;
+        if (m_.courses[k].own) {
+            squares_ += static_cast<long long>(size_[k]) * size_[k];
+            limits_ += excess(k, size_[k]);
+            outside_ += excess(k, size_[k]) > 0 ? 1 : 0;
+        }
+    }
+    for (int k = 0; k < p_.courses; ++k)
+        if (m_.courses[k].own && m_.courses[k].group >= 0 && !groupDirty_[m_.courses[k].group]) {
+            groupDirty_[m_.courses[k].group] = 1;
+            dirtyGroups_.push_back(m_.courses[k].group);
+        }
+    for (size_t f = 0; f < assign_.size(); ++f)
+        if (assign_[f] >= 0)
+            change(assign_[f], +1);
+    for (int s = 0; s < p_.students; ++s)
+        setConflicts(s, countConflicts(s));
+    refreshGroups();
+}
+
+} // namespace blocking::search

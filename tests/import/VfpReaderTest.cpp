@@ -17,9 +17,7 @@ namespace {
 
 class VisualFoxProFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        REQUIRE_VFP_FIXTURES();
-    }
+    void SetUp() override { REQUIRE_VFP_FIXTURES(); }
     static QString database() { return vfpFixtures() + "/database/EXPENSES.DBC"; }
 };
 

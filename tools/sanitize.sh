@@ -11,8 +11,9 @@ CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug 
 cmake --build build-asan
 
 # Children run under strace in the crash test, where LeakSanitizer cannot work; any other
-# sanitizer report ends the program with an error.
-export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=1
+# sanitizer report ends the program with an error. No strict string checks: the X keyboard
+# library hands strndup strings that end at their length, not at a zero byte.
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-asan --output-on-failure -j2 --timeout 900
 

@@ -79,6 +79,7 @@ private:
     QVBoxLayout* buildGrid(QPushButton*& toList);
     QVBoxLayout* buildStudentLists();
     QHBoxLayout* buildPlanCollisions();
+    QTableWidget* buildChoicesTable();
     QGroupBox* buildOptions();
     QGroupBox* buildBewertung();
     void refresh();

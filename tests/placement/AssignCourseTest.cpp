@@ -1,4 +1,4 @@
-#include "School.h"
+#include "Workspace.h"
 
 #include "placement/Layouts.h"
 #include "placement/frmK.h"
@@ -8,7 +8,7 @@
 #include <algorithm>
 
 using placement::frmK;
-using test::School;
+using test::Workspace;
 
 namespace {
 
@@ -31,20 +31,20 @@ std::function<void(ui::Window&)> choose(const QString& courseName) {
 // English course without parallels; all of 3 hours on rails of 3. Choice rows in BG_ID order:
 //   1 Anna M1   2 Anna D1   3 Bernd M1   4 Carl M1 (year 13)   5 Dora D1   6 Anna E1
 struct AssignCourse : ::testing::Test {
-    School s;
+    Workspace s;
     QString m1, m2, m3, d1, d2, e1;
     QString anna, bernd, carl, dora;
     qint64 annaM1 = 0, annaD1 = 0, berndM1 = 0, carlM1 = 0, doraD1 = 0, annaE1 = 0;
 
     void SetUp() override {
         s.rail(1, "S1", 3);
-        const test::Row deutsch{{"KS_STD", "3"}, {"KS_FA_ID1", School::subjectKey(2)}};
+        const test::Row deutsch{{"KS_STD", "3"}, {"KS_FA_ID1", test::School::subjectKey(2)}};
         m1 = s.course(1, "M1", {{"KS_STD", "3"}});
         m2 = s.course(2, "M2", {{"KS_STD", "3"}});
         m3 = s.course(3, "M3", {{"KS_STD", "3"}});
         d1 = s.course(4, "D1", deutsch);
         d2 = s.course(5, "D2", deutsch);
-        e1 = s.course(6, "E1", {{"KS_STD", "3"}, {"KS_FA_ID1", School::subjectKey(3)}});
+        e1 = s.course(6, "E1", {{"KS_STD", "3"}, {"KS_FA_ID1", test::School::subjectKey(3)}});
         s.place(1, m3);
         anna = s.student(1, "Arndt", "Anna");
         bernd = s.student(2, "Brandt", "Bernd");
@@ -238,7 +238,7 @@ TEST_F(AssignCourse, ACourseWithoutParallelsToOfferEndsTheCommandSilently) {
 
 TEST(AssignCourseCounts, TheRailsStudentCountFollowsTheMovedStudents) {
     // M1 needs 6 hours and stands on a rail of 3: it is on the rail and still in LNKurse.
-    School s;
+    Workspace s;
     s.rail(1, "S1", 3);
     const QString m1 = s.course(1, "M1", {{"KS_STD", "6"}});
     s.course(2, "M2", {{"KS_STD", "3"}});

@@ -1,4 +1,4 @@
-#include "School.h"
+#include "Workspace.h"
 
 #include "placement/Layouts.h"
 #include "placement/frmAutoSetzen.h"
@@ -9,7 +9,7 @@
 #include <thread>
 
 using placement::frmAutoSetzen;
-using test::School;
+using test::Workspace;
 
 namespace {
 
@@ -35,7 +35,7 @@ QStringList railsOf(const placement::SetzenK& w, const QString& name) {
 // Three rails of 3 hours; Mathe with M1 and M2, Deutsch D1 (on S1), Englisch E1 (on S2), all
 // of 3 hours, of year group 12. Six students choose Mathe (all in M1) and Deutsch, the first
 // three Englisch too. The first three need Mathe on S3; the parallels can be 3 and 3.
-struct Cohort : School {
+struct Cohort : Workspace {
     QStringList belegung() { return db.rows("SELECT * FROM belegung ORDER BY BG_ID"); }
     qint64 wahl(int student, int subject, const QString& course) {
         return db.insert("belegung", {{"BG_KO_ID", studentKey(student)},
@@ -217,7 +217,7 @@ TEST(AutoSetzen, APlanOverAnotherProgramsChangesIsTakenOverOnlyWhenThePlannerAgr
             // Meanwhile another program moves a student of M1 into M2.
             db::Connection(s.db.path())
                 .exec("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = 1",
-                      {School::courseKey(2)});
+                      {test::School::courseKey(2)});
             changed = s.belegung();
             a.click("cmdUebernehmen");
         });
@@ -273,21 +273,21 @@ TEST(AutoSetzen, RefusedWhileARailIsCut) {
 TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
     // Four subjects, three rails: the fourth course always collides, so the search would run
     // to its time limit.
-    School s;
+    Workspace s;
     for (int i = 2; i <= 4; ++i)
         s.subject(i, "3");
     for (int i = 1; i <= 3; ++i)
         s.rail(i, QStringLiteral("S%1").arg(i), 3);
     for (int i = 1; i <= 4; ++i) {
         s.course(i, QStringLiteral("K%1").arg(i),
-                 {{"KS_STD", "3"}, {"KS_FA_ID1", School::subjectKey(i)}});
+                 {{"KS_STD", "3"}, {"KS_FA_ID1", test::School::subjectKey(i)}});
         s.course(10 + i, QStringLiteral("L%1").arg(i),
-                 {{"KS_STD", "3"}, {"KS_FA_ID1", School::subjectKey(i)}});
+                 {{"KS_STD", "3"}, {"KS_FA_ID1", test::School::subjectKey(i)}});
     }
     s.student(1, "Voll", "Vera");
     for (int i = 1; i <= 4; ++i)
-        s.db.insert("belegung", {{"BG_KO_ID", School::studentKey(1)},
-                                 {"BG_FA_ID", School::subjectKey(i)},
+        s.db.insert("belegung", {{"BG_KO_ID", test::School::studentKey(1)},
+                                 {"BG_FA_ID", test::School::subjectKey(i)},
                                  {"BG_ART", "S"}});
     placement::SetzenK& w = s.load();
     blocking::Model m;
@@ -332,8 +332,9 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     // Two students of one name, told apart by class; and a student of year group 13 in D1 and
     // E1, whose rows do not count as choices of year group 12.
     s.db.scalar("UPDATE kolleg SET KO_FAMNAME = 'Name1', KO_PARLLKL = 'b' WHERE KO_VFP_ID = ?",
-                {School::studentKey(2)});
-    s.db.scalar("UPDATE kolleg SET KO_PARLLKL = 'a' WHERE KO_VFP_ID = ?", {School::studentKey(1)});
+                {test::School::studentKey(2)});
+    s.db.scalar("UPDATE kolleg SET KO_PARLLKL = 'a' WHERE KO_VFP_ID = ?",
+                {test::School::studentKey(1)});
     const QString older = s.student(9, "Aelter", "Vor", "2008");
     for (const char* course : {"KS0003", "KS0004"})
         s.db.insert("belegung", {{"BG_KO_ID", older}, {"BG_KS_ID_13", course}});

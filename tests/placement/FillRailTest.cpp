@@ -1,4 +1,4 @@
-#include "School.h"
+#include "Workspace.h"
 
 #include "db/Database.h"
 #include "placement/Layouts.h"
@@ -7,7 +7,7 @@
 
 using placement::CourseEntry;
 using placement::RailHeader;
-using test::School;
+using test::Workspace;
 
 namespace {
 
@@ -16,14 +16,14 @@ const QString kCrLf = QStringLiteral("\r\n");
 // "Schiene auffüllen" on small schools. Courses are Grundkurse of year 12; those on subject 1
 // are parallel to each other, the others get a subject of their own.
 struct FillRail : ::testing::Test {
-    School s;
+    Workspace s;
 
     placement::SetzenK& w() { return s.window(); }
     ui::Grid& grid() { return w().grdSchienen; }
     // A course on a subject of its own (subject id = course id + 10, 3 hours).
     QString single(int id, const QString& bez, test::Row extra = {}) {
         s.subject(id + 10, "3");
-        extra.emplace_back("KS_FA_ID1", School::subjectKey(id + 10));
+        extra.emplace_back("KS_FA_ID1", test::School::subjectKey(id + 10));
         return s.course(id, bez, extra);
     }
     static QString entry(const QString& bez, int hours, const QString& key) {
@@ -163,7 +163,7 @@ struct FillRailByYear : FillRail, ::testing::WithParamInterface<int> {
     test::Row year(int subject = 1) const {
         if (!in13())
             return {};
-        return {{"KS_JGST", "13"}, {"KS_FA_ID3", School::subjectKey(subject)}};
+        return {{"KS_JGST", "13"}, {"KS_FA_ID3", test::School::subjectKey(subject)}};
     }
     void pick(const QString& student, const QString& course) {
         if (in13())

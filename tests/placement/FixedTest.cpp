@@ -1,15 +1,15 @@
-#include "School.h"
+#include "Workspace.h"
 
 #include "db/Database.h"
 
 #include <gtest/gtest.h>
 
-using test::School;
+using test::Workspace;
 
 namespace {
 
 // The saved placement: rail key, course key and CK_FIX per row.
-QStringList saved(const School& s) {
+QStringList saved(const Workspace& s) {
     QStringList out;
     db::Connection c(s.db.path());
     QSqlQuery q = c.exec("SELECT CK_BL_ID, CK_KS_ID, CK_FIX FROM ckkurs ORDER BY CK_ID");
@@ -31,7 +31,7 @@ QStringList marks(const placement::SetzenK& w) {
 }
 
 // Three rails, K1 and K2 on the first, K3 on the second; K2 fixed by another program.
-struct Fixed : School {
+struct Fixed : Workspace {
     Fixed() {
         for (int i = 1; i <= 3; ++i)
             rail(i, QStringLiteral("S%1").arg(i), 2);

@@ -1,4 +1,4 @@
-#include "School.h"
+#include "Workspace.h"
 
 #include "placement/Layouts.h"
 
@@ -6,7 +6,7 @@
 
 using placement::CollisionLine;
 using placement::StudentLine;
-using test::School;
+using test::Workspace;
 
 namespace {
 
@@ -16,7 +16,7 @@ namespace {
 //   6 Ode Mathe      7 Weber Bio     8 Weber Bio (year 13)    9 a student not in kolleg: Mathe
 //  10 Ode Kunst     11 Müller: no course   12 Müller: a course that is gone
 struct Lists : ::testing::Test {
-    School s;
+    Workspace s;
     QString mathe, deu, eng, bio, kunst;
     QString mueller, schmidt, ode, weber;
 
@@ -178,8 +178,8 @@ TEST_F(Lists, SortLNKurseRestoresTheCourseOrderAndKeepsOneLinePerCourse) {
 }
 
 TEST(AlternativKurs, ParallelCoursesShareSubjectsYearGroupAndKindInAnySchoolYear) {
-    School s;
-    const test::Row lk = {{"KS_LKGK", "L"}, {"KS_FA_ID2", School::subjectKey(7)}};
+    Workspace s;
+    const test::Row lk = {{"KS_LKGK", "L"}, {"KS_FA_ID2", test::School::subjectKey(7)}};
     auto merged = [&](test::Row extra) {
         test::Row r = lk;
         r.insert(r.end(), extra.begin(), extra.end());
@@ -190,8 +190,8 @@ TEST(AlternativKurs, ParallelCoursesShareSubjectsYearGroupAndKindInAnySchoolYear
     const QString ph2 = s.course(3, "Ph2", lk);
     const QString ph3 = s.course(4, "Ph3", merged({{"KS_SCHJ", test::kOtherYear}}));
     s.course(5, "Ph4", merged({{"KS_JGST", "13"}}));
-    s.course(6, "Ph5", merged({{"KS_FA_ID2", School::subjectKey(8)}}));
-    s.course(7, "Ph6", {{"KS_FA_ID2", School::subjectKey(7)}}); // a Grundkurs
+    s.course(6, "Ph5", merged({{"KS_FA_ID2", test::School::subjectKey(8)}}));
+    s.course(7, "Ph6", {{"KS_FA_ID2", test::School::subjectKey(7)}}); // a Grundkurs
     placement::SetzenK w(s.state, s.host);
 
     const auto a = w.AlternativKurs(s.connection(), "Ph1  ");

@@ -1,4 +1,4 @@
-#include "School.h"
+#include "Workspace.h"
 
 #include "db/Database.h"
 #include "placement/Layouts.h"
@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 using test::kOtherYear;
-using test::School;
+using test::Workspace;
 
 namespace {
 
@@ -28,7 +28,7 @@ QString missingSubject(const QString& bez) {
 } // namespace
 
 TEST(Loading, RailsShowTheirPlacedCoursesAndLNKurseTheHoursStillToPlace) {
-    School s;
+    Workspace s;
     s.rail(1, "S1", 4);
     s.rail(2, "Block6", QVariant()); // no hours: shows 0 and places nothing
     s.rail(3, "S3", 2);
@@ -91,7 +91,7 @@ TEST(Loading, RailsShowTheirPlacedCoursesAndLNKurseTheHoursStillToPlace) {
 }
 
 TEST(Loading, HoursOfTenAndMoreAreReportedNotMisreadAndTheCurrentCellIsTheSelectedOne) {
-    School s;
+    Workspace s;
     s.rail(1, "S1", 2);
     s.rail(2, "Lang", 12);
     s.rail(3, "S3", 3);
@@ -119,7 +119,7 @@ TEST(Loading, HoursOfTenAndMoreAreReportedNotMisreadAndTheCurrentCellIsTheSelect
 }
 
 TEST(Loading, ASchoolYearWithoutRailsListsEveryCourseWithItsFullHours) {
-    School s;
+    Workspace s;
     s.rail(1, "S1", 3, kOtherYear);
     const QString bio = s.course(1, "Bio", {{"KS_STD", "2"}});
     s.course(2, "Lk", {{"KS_LKGK", "L"}});
@@ -137,12 +137,12 @@ TEST(Loading, ASchoolYearWithoutRailsListsEveryCourseWithItsFullHours) {
 }
 
 TEST(Loading, HoursComeFromKS_STDTheKindOrTheSubjectOfTheYearGroup) {
-    School s;
+    Workspace s;
     s.subject(2, "4");
     s.subject(3, "0");
-    const QString fa1 = School::subjectKey(1); // 3 hours
-    const QString fa2 = School::subjectKey(2); // 4 hours
-    const QString fa3 = School::subjectKey(3); // 0 hours
+    const QString fa1 = test::School::subjectKey(1); // 3 hours
+    const QString fa2 = test::School::subjectKey(2); // 4 hours
+    const QString fa3 = test::School::subjectKey(3); // 0 hours
     const QVariant none;
     s.course(1, "Std", {{"KS_STD", "2"}, {"KS_LKGK", "X"}});
     s.course(2, "Lk", {{"KS_LKGK", "L"}});
@@ -175,12 +175,12 @@ TEST(Loading, HoursComeFromKS_STDTheKindOrTheSubjectOfTheYearGroup) {
 
 TEST(Loading, ACourseWithoutItsSubjectStopsLoadingWhereItStands) {
     const test::Row withoutSubject[] = {
-        {{"KS_FA_ID1", QVariant()}, {"KS_FA_ID3", School::subjectKey(1)}}, // year 12
-        {{"KS_JGST", "13"}},                                               // year 13
-        {{"KS_FA_ID1", QVariant()}, {"KS_STD", "3"}, {"KS_LKGK", "L"}},    // no subject at all
+        {{"KS_FA_ID1", QVariant()}, {"KS_FA_ID3", test::School::subjectKey(1)}}, // year 12
+        {{"KS_JGST", "13"}},                                                     // year 13
+        {{"KS_FA_ID1", QVariant()}, {"KS_STD", "3"}, {"KS_LKGK", "L"}}, // no subject at all
     };
     for (const test::Row& bad : withoutSubject) {
-        School s;
+        Workspace s;
         s.rail(1, "S1", 2);
         s.course(1, "Bio", {{"KS_STD", "2"}});
         s.course(2, "Bad", bad);
@@ -201,7 +201,7 @@ TEST(Loading, ACourseWithoutItsSubjectStopsLoadingWhereItStands) {
 }
 
 TEST(Loading, ASchoolYearWithoutCoursesSaysSoUnlessThereIsNoCourseAtAll) {
-    School s;
+    Workspace s;
     s.rail(1, "S1", 2);
     s.course(1, "Alt", {{"KS_SCHJ", kOtherYear}});
     s.host.onMessage("Für das Schuljahr: 2009/2010 fehlen die Kurse der Kursdatei!\r\n"
@@ -211,7 +211,7 @@ TEST(Loading, ASchoolYearWithoutCoursesSaysSoUnlessThereIsNoCourseAtAll) {
     EXPECT_EQ(w.grdSchienen.TextMatrix(0, 0), "S1    2  000        1");
     EXPECT_TRUE(s.host.statuses.isEmpty());
 
-    School empty;
+    Workspace empty;
     empty.rail(1, "S1", 2);
     EXPECT_EQ(empty.load().grdSchienen.Cols(), 1);
     EXPECT_TRUE(empty.host.messages.empty());
@@ -219,7 +219,7 @@ TEST(Loading, ASchoolYearWithoutCoursesSaysSoUnlessThereIsNoCourseAtAll) {
 }
 
 TEST(Loading, RailCountsShowThreeDigitsAndAnEmptyRailKeepsZero) {
-    School s;
+    Workspace s;
     s.rail(1, "Voll", 2);
     s.rail(2, "Leer", 2);
     const QString big = s.course(1, "Big", {{"KS_STD", "3"}});
@@ -240,7 +240,7 @@ TEST(Loading, RailCountsShowThreeDigitsAndAnEmptyRailKeepsZero) {
 }
 
 TEST(Loading, MoreThan101RailsAndMoreThan100CoursesOnARailAllLoad) {
-    School s;
+    Workspace s;
     {
         db::Connection c(s.db.path());
         db::Transaction tx(c);
@@ -255,9 +255,10 @@ TEST(Loading, MoreThan101RailsAndMoreThan100CoursesOnARailAllLoad) {
                               {"KS_BEZ", QString("K%1").arg(k)},
                               {"KS_STD", "1"},
                               {"KS_LKGK", "G"},
-                              {"KS_FA_ID1", School::subjectKey(1)},
-                              {"KS_VFP_ID", School::courseKey(k)}});
-            c.insert("ckkurs", {{"CK_BL_ID", db::sixKey(102)}, {"CK_KS_ID", School::courseKey(k)}});
+                              {"KS_FA_ID1", test::School::subjectKey(1)},
+                              {"KS_VFP_ID", test::School::courseKey(k)}});
+            c.insert("ckkurs",
+                     {{"CK_BL_ID", db::sixKey(102)}, {"CK_KS_ID", test::School::courseKey(k)}});
         }
         tx.commit();
     }

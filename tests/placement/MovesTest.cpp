@@ -1,4 +1,4 @@
-#include "School.h"
+#include "Workspace.h"
 
 #include "db/Database.h"
 #include "placement/Layouts.h"
@@ -8,14 +8,14 @@
 
 using placement::CourseEntry;
 using placement::RailTable;
-using test::School;
+using test::Workspace;
 
 namespace {
 
 // Ma1 with its parallels Ma2 and Ma3 (same subject, year group and kind), Deu and Eng on
 // subjects of their own. Students of year group 12 unless said otherwise.
 struct Moves : ::testing::Test {
-    School s;
+    Workspace s;
     QString mathe, mathe2, mathe3, deu, eng;
 
     void SetUp() override {
@@ -24,8 +24,8 @@ struct Moves : ::testing::Test {
         mathe = s.course(1, "Ma1");
         mathe2 = s.course(2, "Ma2");
         mathe3 = s.course(3, "Ma3");
-        deu = s.course(4, "Deu", {{"KS_FA_ID1", School::subjectKey(2)}});
-        eng = s.course(5, "Eng", {{"KS_FA_ID1", School::subjectKey(3)}, {"KS_LKGK", "L"}});
+        deu = s.course(4, "Deu", {{"KS_FA_ID1", test::School::subjectKey(2)}});
+        eng = s.course(5, "Eng", {{"KS_FA_ID1", test::School::subjectKey(3)}, {"KS_LKGK", "L"}});
     }
     placement::SetzenK& w() { return s.window(); }
     QStringList choices() {

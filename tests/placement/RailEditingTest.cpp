@@ -1,4 +1,4 @@
-#include "School.h"
+#include "Workspace.h"
 
 #include "common/MessageWindow.h"
 #include "db/Database.h"
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-using test::School;
+using test::Workspace;
 
 namespace {
 
@@ -37,7 +37,7 @@ void selectCells(ui::Grid& g, int col, int from, int to) {
 } // namespace
 
 TEST(RailEditing, StundeAendernTakesOneToSixHoursForAnEmptyRailOnly) {
-    School s;
+    Workspace s;
     s.rail(1, "S1", 4);
     s.rail(2, "S2", 3);
     s.place(2, s.course(1, "Deu", {{"KS_STD", "3"}}));
@@ -74,7 +74,7 @@ TEST(RailEditing, StundeAendernTakesOneToSixHoursForAnEmptyRailOnly) {
 }
 
 TEST(RailEditing, TakingHalfASplitCourseOffMergesItWithTheWaitingHalf) {
-    School s;
+    Workspace s;
     s.rail(1, "S1", 2);
     s.rail(2, "S2", 3);
     const QString bio = s.course(1, "Bio", {{"KS_STD", "2"}});
@@ -123,7 +123,7 @@ TEST(RailEditing, TakingHalfASplitCourseOffMergesItWithTheWaitingHalf) {
 namespace {
 
 // Six rails R0..R5 with hours 1..6; rail c holds c % 3 courses, rail 2 three of them.
-struct SixRails : School {
+struct SixRails : Workspace {
     SixRails() {
         int course = 0;
         for (int c = 0; c < 6; ++c) {
@@ -216,7 +216,7 @@ TEST(RailEditing, CuttingWithoutAColumnSelectedIsRefused) {
 }
 
 TEST(RailEditing, LeerenKursLoeschenDeletesOnlyACourseNobodyChose) {
-    School s;
+    Workspace s;
     const QString deu = s.course(1, "Deu", {{"KS_STD", "3"}});
     s.course(2, "Eng", {{"KS_STD", "3"}});
     s.choice(s.student(1, "Abel", "Anna"), {}, deu);
@@ -250,7 +250,7 @@ TEST(RailEditing, LeerenKursLoeschenDeletesOnlyACourseNobodyChose) {
 }
 
 TEST(RailEditing, InvertierenAndSchuelerMitKursen) {
-    School s;
+    Workspace s;
     const QString deu = s.course(1, "Deu", {{"KS_STD", "3"}});
     const QString eng = s.course(2, "Eng", {{"KS_STD", "3"}});
     const QString anna = s.student(1, "Abel", "Anna");

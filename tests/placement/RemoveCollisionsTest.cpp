@@ -1,11 +1,11 @@
-#include "School.h"
+#include "Workspace.h"
 
 #include "db/Database.h"
 #include "placement/Layouts.h"
 
 #include <gtest/gtest.h>
 
-using test::School;
+using test::Workspace;
 
 namespace {
 
@@ -14,7 +14,7 @@ namespace {
 // De1; Yvonne attends Ma2 and Ph2. Each case places what it needs, loads the window, selects
 // courses in LNKurse and rails in the grid.
 struct Kollbs {
-    School s;
+    Workspace s;
     QString ma1, ma2, ma3, de1, de2, bi1, bi2, ph1, ph2;
     QString xaver, yvonne;
     qint64 xaverMa1 = 0, xaverPh1 = 0, xaverDe1 = 0, yvonneMa2 = 0, yvonnePh2 = 0;
@@ -23,7 +23,7 @@ struct Kollbs {
         s.rail(1, "S1", 3);
         s.rail(2, "S2", 3);
         const auto of = [](int subject) {
-            return test::Row{{"KS_STD", "3"}, {"KS_FA_ID1", School::subjectKey(subject)}};
+            return test::Row{{"KS_STD", "3"}, {"KS_FA_ID1", test::School::subjectKey(subject)}};
         };
         test::Row lk = of(4);
         lk.emplace_back("KS_LKGK", "L");
@@ -50,7 +50,7 @@ struct Kollbs {
         db::Connection c(s.db.path());
         db::Transaction tx(c);
         for (int i = 0; i < n; ++i) {
-            const QString key = School::studentKey(first + i);
+            const QString key = test::School::studentKey(first + i);
             c.insert("kolleg", {{"KO_ID", first + i},
                                 {"KO_KURSPH", "2009"},
                                 {"KO_FAMNAME", "Voll"},
@@ -135,7 +135,7 @@ TEST(RemoveCollisions, AFullParallelIsUsedOnlyBelowItsLimitUnlessAPlaceCanBeMade
         if (c.free) {
             EXPECT_EQ(k.s.db
                           .scalar("SELECT BG_KS_ID_12 FROM belegung WHERE BG_KO_ID = ?",
-                                  {School::studentKey(200)})
+                                  {test::School::studentKey(200)})
                           .toString(),
                       own)
                 << "the free student made the place";
@@ -163,8 +163,9 @@ TEST(RemoveCollisions, EveryEntryOfASelectedRailCountsBeyondTen) {
     Kollbs k;
     // Eleven courses of other subjects fill S1 before Ma2, the twelfth entry.
     for (int i = 0; i < 11; ++i) {
-        const QString f = k.s.course(20 + i, QStringLiteral("F%1").arg(i),
-                                     {{"KS_STD", "3"}, {"KS_FA_ID1", School::subjectKey(20 + i)}});
+        const QString f =
+            k.s.course(20 + i, QStringLiteral("F%1").arg(i),
+                       {{"KS_STD", "3"}, {"KS_FA_ID1", test::School::subjectKey(20 + i)}});
         k.s.place(1, f);
     }
     k.s.place(1, k.ma2);

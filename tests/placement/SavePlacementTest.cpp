@@ -1,4 +1,4 @@
-#include "School.h"
+#include "Workspace.h"
 
 #include "app/MainWindow.h"
 #include "db/Database.h"
@@ -16,7 +16,7 @@
 #include <gtest/gtest.h>
 
 using test::kOtherYear;
-using test::School;
+using test::Workspace;
 
 constexpr auto kClose = placement::SetzenK::Closing::Close;
 
@@ -43,7 +43,7 @@ QStringList gridTexts(const ui::Grid& g) {
 }
 
 // Three rails of the school year with courses, one of another school year with its own.
-struct Placed : School {
+struct Placed : Workspace {
     test::TempDir prog;
     Placed() {
         state.ProgPfad = prog.dir();
@@ -140,7 +140,7 @@ TEST(SavePlacement, JaWritesTheGridColumnByColumnAndKeepsOtherSchoolYears) {
 }
 
 TEST(SavePlacement, EmptyGridAndSavingTwiceRestartTheKeys) {
-    School s;
+    Workspace s;
     s.rail(5, "X", 2, kOtherYear);
     s.place(5, s.course(1, "K1", {{"KS_STD", "2"}})); // on a rail of another school year
     s.db.insert("ckkurs", {{"CK_BL_ID", ""}, {"CK_KS_ID", "KS0001"}, {"CK_FIX", "0"}});
@@ -263,7 +263,7 @@ TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyWhenTheUserAgrees) {
 TEST(SavePlacement, TheGridsHoursAndRailsByTheirKeyAreSaved) {
     Placed s;
     s.rail(4, "S1  ", 5); // differs from S1 only in trailing blanks
-    s.place(4, School::courseKey(4));
+    s.place(4, test::School::courseKey(4));
     s.load();
     ui::Grid& g = s.window().grdSchienen;
     ASSERT_EQ(g.TextMatrix(0, 3), "S1    5  000        4");

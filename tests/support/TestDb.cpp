@@ -4,9 +4,22 @@
 
 #include <QFile>
 #include <QSqlRecord>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace test {
+
+Row merged(Row base, const Row& extra) {
+    for (const auto& field : extra) {
+        auto it = std::find_if(base.begin(), base.end(),
+                               [&](const auto& f) { return f.first == field.first; });
+        if (it != base.end())
+            it->second = field.second;
+        else
+            base.push_back(field);
+    }
+    return base;
+}
 
 TempDir::TempDir() {
     EXPECT_TRUE(dir_.isValid());

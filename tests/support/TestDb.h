@@ -12,6 +12,9 @@ namespace test {
 
 using Row = std::vector<std::pair<QString, QVariant>>;
 
+// The fields of base with those of extra replacing or added to them.
+Row merged(Row base, const Row& extra);
+
 // A temporary folder that lives as long as the test.
 class TempDir {
 public:

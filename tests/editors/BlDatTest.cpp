@@ -412,3 +412,31 @@ TEST_F(BlDatTest, ARailThatGotCoursesMeanwhileOrLostItsDesignationIsNotWritten) 
     select(1);
     EXPECT_EQ(fields().first(), "LK2") << "nothing is left to write";
 }
+
+// The checks behind the handlers, at their edges.
+TEST(BlDatChecks, DesignationsHoursAndFieldTextsAtTheirLimits) {
+    using namespace editors::bldat;
+    const std::tuple<const char*, const char*, bool> names[] = {
+        {"gk1", "GK1", true}, {" GK1 ", "GK1", true}, {"GK1", "GK10", false}, {"", " ", true}};
+    for (const auto& [a, b, same] : names)
+        EXPECT_EQ(sameDesignation(a, b), same) << a << "|" << b;
+
+    const std::tuple<const char*, QVariant> hoursOf[] = {
+        {"", QVariant()}, {" ", QVariant()}, {"0", 0}, {"6", 6}, {" 6 ", 6}};
+    for (const auto& [text, stored] : hoursOf)
+        EXPECT_EQ(hours(text), std::optional<QVariant>(stored)) << text;
+    for (const char* refused : {"7", "-1", "x"})
+        EXPECT_FALSE(hours(refused)) << refused;
+
+    const std::tuple<int, QString, Fit> texts[] = {{kBez, "ABCDEF", Fit::Fits},
+                                                   {kBez, "ABCDEFG", Fit::TooLong},
+                                                   {kName, QString(30, 'n'), Fit::Fits},
+                                                   {kName, "a\rb", Fit::NotCarried},
+                                                   {kName, "a\nb", Fit::NotCarried},
+                                                   {kName, QStringLiteral("Łódź"), Fit::NotCarried},
+                                                   {kStd, "6", Fit::Fits},
+                                                   {kStd, "7", Fit::NotHours},
+                                                   {kStd, "", Fit::Fits}};
+    for (const auto& [index, text, verdict] : texts)
+        EXPECT_EQ(fit(index, text), verdict) << index << " " << text.toStdString();
+}

@@ -277,12 +277,13 @@ TEST_F(BlDatTest, RailRenamedToAnotherRailsDesignationIsNotWritten) {
     EXPECT_EQ(w->lstBlock.currentIndex(), 0);
     EXPECT_EQ(db.scalar("SELECT BL_BEZ FROM block WHERE BL_ID = 1").toString(), "S1");
 
-    w->cFieldData_Change(2, "S3");
+    w->cFieldData_Change(2, "s1"); // its own designation in other letters
+    w->cFieldData_LostFocus(2);
     select(2);
-    EXPECT_EQ(db.scalar("SELECT BL_BEZ FROM block WHERE BL_ID = 1").toString(), "S3");
+    EXPECT_EQ(db.scalar("SELECT BL_BEZ FROM block WHERE BL_ID = 1").toString(), "s1");
     EXPECT_EQ(fields().first(), "S1") << "rail 3, of the other school year";
     EXPECT_EQ(w->lstBlock.lines(),
-              (QStringList{"S3          1", "S2          2", "S1          3"}));
+              (QStringList{"s1          1", "S2          2", "S1          3"}));
 }
 
 TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosing) {

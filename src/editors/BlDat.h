@@ -86,7 +86,7 @@ public:
     void cFieldData_LostFocus(int index);
 
     // A run-time error of a command, as this window reports it: a number for the kind of
-    // failure (the database's kinds 1 to 8, any other 99), then its cause.
+    // failure (bldat::errorNumber), then its cause.
     void ShowError(const std::exception& e);
 
     bool editing() const { return editing_; }

@@ -277,12 +277,13 @@ TEST_F(BlDatTest, RailRenamedToAnotherRailsDesignationIsNotWritten) {
     EXPECT_EQ(w->lstBlock.currentIndex(), 0);
     EXPECT_EQ(db.scalar("SELECT BL_BEZ FROM block WHERE BL_ID = 1").toString(), "S1");
 
-    w->cFieldData_Change(2, "S3");
+    w->cFieldData_Change(2, "s1"); // its own designation in other letters
+    w->cFieldData_LostFocus(2);
     select(2);
-    EXPECT_EQ(db.scalar("SELECT BL_BEZ FROM block WHERE BL_ID = 1").toString(), "S3");
+    EXPECT_EQ(db.scalar("SELECT BL_BEZ FROM block WHERE BL_ID = 1").toString(), "s1");
     EXPECT_EQ(fields().first(), "S1") << "rail 3, of the other school year";
     EXPECT_EQ(w->lstBlock.lines(),
-              (QStringList{"S3          1", "S2          2", "S1          3"}));
+              (QStringList{"s1          1", "S2          2", "S1          3"}));
 }
 
 TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosing) {
@@ -411,4 +412,32 @@ TEST_F(BlDatTest, ARailThatGotCoursesMeanwhileOrLostItsDesignationIsNotWritten) 
     EXPECT_EQ(key(3, 'x'), Key::Refuse);
     select(1);
     EXPECT_EQ(fields().first(), "LK2") << "nothing is left to write";
+}
+
+// The checks behind the handlers, at their edges.
+TEST(BlDatChecks, DesignationsHoursAndFieldTextsAtTheirLimits) {
+    using namespace editors::bldat;
+    const std::tuple<const char*, const char*, bool> names[] = {
+        {"gk1", "GK1", true}, {" GK1 ", "GK1", true}, {"GK1", "GK10", false}, {"", " ", true}};
+    for (const auto& [a, b, same] : names)
+        EXPECT_EQ(sameDesignation(a, b), same) << a << "|" << b;
+
+    const std::tuple<const char*, QVariant> hoursOf[] = {
+        {"", QVariant()}, {" ", QVariant()}, {"0", 0}, {"6", 6}, {" 6 ", 6}};
+    for (const auto& [text, stored] : hoursOf)
+        EXPECT_EQ(hours(text), std::optional<QVariant>(stored)) << text;
+    for (const char* refused : {"7", "-1", "x"})
+        EXPECT_FALSE(hours(refused)) << refused;
+
+    const std::tuple<int, QString, Fit> texts[] = {{kBez, "ABCDEF", Fit::Fits},
+                                                   {kBez, "ABCDEFG", Fit::TooLong},
+                                                   {kName, QString(30, 'n'), Fit::Fits},
+                                                   {kName, "a\rb", Fit::NotCarried},
+                                                   {kName, "a\nb", Fit::NotCarried},
+                                                   {kName, QStringLiteral("Łódź"), Fit::NotCarried},
+                                                   {kStd, "6", Fit::Fits},
+                                                   {kStd, "7", Fit::NotHours},
+                                                   {kStd, "", Fit::Fits}};
+    for (const auto& [index, text, verdict] : texts)
+        EXPECT_EQ(fit(index, text), verdict) << index << " " << text.toStdString();
 }

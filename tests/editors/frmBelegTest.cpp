@@ -1,11 +1,13 @@
 #include "editors/frmBeleg.h"
 
 #include "db/Database.h"
+#include "editors/frmBelegChecks.h"
 #include "platform/RunState.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 // The course-choice editor through its handlers on a small school of 2009/2010: cohort 2009 in
 // year group 12, cohort 2008 in 13. Courses carry the administration's codes as the import
@@ -374,4 +376,44 @@ TEST_F(frmBelegTest, OnlyBoxesThatDifferFromTheStoredChoicesAreReported) {
         .onMessage("Zu viele Leistungskurse!");
     pick("ST0003");
     EXPECT_EQ(host.messages.front().icon, ui::Icon::None);
+}
+
+// The choice checks behind the handlers, at their edges.
+TEST(frmBelegChecks, SubjectsAndTypesAGrundkursRowMayTake) {
+    using namespace editors::beleg;
+    const std::tuple<const char*, bool> grundkurs[] = {
+        {"LABSCX", true}, {"L", false}, {" l ", false}, {"", false}, {"B", true}};
+    for (const auto& [faBeleg, possible] : grundkurs)
+        EXPECT_EQ(FGKmoeglich(faBeleg), possible) << faBeleg;
+    EXPECT_EQ(offeredTypes("LAB      S"), (QStringList{"L", "A", "B"})) << "the first 8 only";
+
+    using S = SubjectStep;
+    const std::tuple<const char*, const char*, bool, S> subjects[] = {
+        {"FA0001", "fa0001", true, S::Nothing},
+        {"FA0001", "", true, S::Nothing},
+        {"", "FA0002", true, S::NotExtending},
+        {"FA0001", "FA0002", true, S::Change},
+        {"", "", false, S::Nothing},
+        {"", "FA0002", false, S::NotExtending},
+        {"FA0001", "", false, S::NotDeleting},
+        {"FA0001", "FA0001", false, S::Nothing},
+        {"FA0001", "FA0002", false, S::Change}};
+    for (const auto& [kept, chosen, lk, step] : subjects)
+        EXPECT_EQ(subjectStep(kept, chosen, lk), step) << kept << ">" << chosen << " " << lk;
+
+    const std::tuple<const char*, QStringList, const char*, bool> types[] = {
+        {"A", {"L", "A", "B"}, "A", false}, {"A", {"B", "S"}, "B", false},
+        {"L", {"L", "A"}, "L", false},      {"L", {"A", "B"}, "A", true},
+        {"C", {"L", "B"}, "B", false},      {"C", {"L"}, "C", false}};
+    for (const auto& [kept, offered, art, refusedL] : types) {
+        const TypeAfterChange t = typeAfterChange(kept, offered);
+        EXPECT_EQ(t.art, art) << kept << " " << offered.join("").toStdString();
+        EXPECT_EQ(t.refusedL, refusedL) << kept;
+    }
+    EXPECT_EQ(typeStep("A", "L"), TypeStep::RefusedL);
+    EXPECT_EQ(typeStep("A", ""), TypeStep::Nothing);
+    EXPECT_EQ(typeStep("A", "B"), TypeStep::Change);
+    EXPECT_EQ(emptyYearOf("A"), 13);
+    EXPECT_EQ(emptyYearOf("B"), 12);
+    EXPECT_EQ(emptyYearOf("S"), 0);
 }

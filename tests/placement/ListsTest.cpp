@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using placement::CollisionLine;
 using placement::StudentLine;
 using test::Workspace;
@@ -17,36 +19,31 @@ namespace {
 //  10 Ode Kunst     11 Müller: no course   12 Müller: a course that is gone
 struct Lists : ::testing::Test {
     Workspace s;
-    QString mathe, deu, eng, bio, kunst;
-    QString mueller, schmidt, ode, weber;
+    const QString mathe = "KS0001", deu = "KS0002", bio = "KS0004";
+    const QString mueller = "ST0001", weber = "ST0004";
 
     void SetUp() override {
         s.rail(1, "S1", 1);
         s.rail(2, "S2", 1);
-        mathe = s.course(1, "Mathe", {{"KS_STD", "3"}});
-        deu = s.course(2, "Deu", {{"KS_STD", "3"}});
-        eng = s.course(3, "Eng", {{"KS_STD", "3"}});
-        bio = s.course(4, "Bio", {{"KS_STD", "3"}});
-        kunst = s.course(5, "Kunst", {{"KS_STD", "3"}});
+        int id = 0;
+        for (const char* bez : {"Mathe", "Deu", "Eng", "Bio", "Kunst"})
+            s.course(++id, bez, {{"KS_STD", "3"}});
         s.place(1, mathe);
         s.place(1, deu);
-        s.place(2, eng);
-        mueller = s.student(1, "Müller", "Hans", "2009", "A");
-        schmidt = s.student(2, "Schmidt-Rottluff", "Karl", "2009", "B");
-        ode = s.student(3, "Ode", "");
-        weber = s.student(4, "Weber", "Eva", "2008");
-        s.choice(mueller, mathe);
-        s.choice(mueller, deu);
-        s.choice(mueller, {}, eng);
-        s.choice(schmidt, mathe);
-        s.choice(schmidt, deu);
-        s.choice(ode, mathe);
-        s.choice(weber, bio);
-        s.choice(weber, {}, bio);
-        s.choice("ST0099", mathe);
-        s.choice(ode, kunst);
-        s.choice(mueller, {}, {});
-        s.choice(mueller, "KS0099");
+        s.place(2, "KS0003");
+        s.student(1, "Müller", "Hans", "2009", "A");
+        s.student(2, "Schmidt-Rottluff", "Karl", "2009", "B");
+        s.student(3, "Ode", "");
+        s.student(4, "Weber", "Eva", "2008");
+        const std::vector<std::array<const char*, 3>> rows{
+            {"ST0001", "KS0001", nullptr}, {"ST0001", "KS0002", nullptr},
+            {"ST0001", nullptr, "KS0003"}, {"ST0002", "KS0001", nullptr},
+            {"ST0002", "KS0002", nullptr}, {"ST0003", "KS0001", nullptr},
+            {"ST0004", "KS0004", nullptr}, {"ST0004", nullptr, "KS0004"},
+            {"ST0099", "KS0001", nullptr}, {"ST0003", "KS0005", nullptr},
+            {"ST0001", nullptr, nullptr},  {"ST0001", "KS0099", nullptr}};
+        for (const auto& [student, c12, c13] : rows)
+            s.choice(student, c12 ? QVariant(c12) : QVariant(), c13 ? QVariant(c13) : QVariant());
         s.load();
     }
     placement::SetzenK& w() { return s.window(); }

@@ -6,185 +6,78 @@
 
 #include <gtest/gtest.h>
 
-using placement::CourseEntry;
 using placement::RailTable;
 using test::Workspace;
 
-namespace {
-
-// Ma1 with its parallels Ma2 and Ma3 (same subject, year group and kind), Deu and Eng on
-// subjects of their own. Students of year group 12 unless said otherwise.
-struct Moves : ::testing::Test {
+// Ma1 with its parallels Ma2 and Ma3, Deu on a subject of its own. Choice rows: 1 A Ma1,
+// 2 B Deu, 3 B Ma1, 4 C Ma1 (year 13), 5 A Ma1 in both year fields.
+TEST(Moves, AndererKursMovesTheFirstRowsAtMostTheCourseAndAllOrNothing) {
     Workspace s;
-    QString mathe, mathe2, mathe3, deu, eng;
-
-    void SetUp() override {
-        s.subject(2, "3");
-        s.subject(3, "3");
-        mathe = s.course(1, "Ma1");
-        mathe2 = s.course(2, "Ma2");
-        mathe3 = s.course(3, "Ma3");
-        deu = s.course(4, "Deu", {{"KS_FA_ID1", test::School::subjectKey(2)}});
-        eng = s.course(5, "Eng", {{"KS_FA_ID1", test::School::subjectKey(3)}, {"KS_LKGK", "L"}});
-    }
-    placement::SetzenK& w() { return s.window(); }
-    QStringList choices() {
-        return s.db.rows("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung "
-                         "ORDER BY BG_ID");
-    }
-    static QString entry(const QString& bez, const QString& key) {
-        return CourseEntry::format(bez, 3, test::kYear, key);
-    }
-};
-
-} // namespace
-
-TEST_F(Moves, AndererKursMovesTheFirstRowsAndAtMostTheCourse) {
-    const QString a = s.student(1, "A", "a");
-    const QString b = s.student(2, "B", "b");
-    const QString c = s.student(3, "C", "c", "2008");
-    s.choice(a, mathe);
+    const QString ma1 = s.course(1, "Ma1"), ma2 = s.course(2, "Ma2"), ma3 = s.course(3, "Ma3");
+    const QString deu = s.single(4, "Deu");
+    const QString a = s.student(1, "A", "a"), b = s.student(2, "B", "b");
+    s.choice(a, ma1);
     s.choice(b, deu);
-    s.choice(b, mathe);
-    s.choice(c, {}, mathe);
+    s.choice(b, ma1);
+    s.choice(s.student(3, "C", "c", "2008"), {}, ma1);
+    s.choice(a, ma1, ma1);
     s.load();
+    db::Connection& c = s.connection();
 
-    EXPECT_EQ(placement::andererKurs(s.connection(), mathe, mathe2, 2), 2);
-    EXPECT_EQ(choices(), (QStringList{"1|ST0001|KS0002|<null>", "2|ST0002|KS0004|<null>",
-                                      "3|ST0002|KS0002|<null>", "4|ST0003|<null>|KS0001"}));
-
-    // More than the course holds: the rest moves, nothing else.
-    EXPECT_EQ(placement::andererKurs(s.connection(), mathe2, mathe3, 10), 2);
-    EXPECT_EQ(placement::andererKurs(s.connection(), mathe, mathe3, 10), 1);
-    EXPECT_EQ(choices(), (QStringList{"1|ST0001|KS0003|<null>", "2|ST0002|KS0004|<null>",
-                                      "3|ST0002|KS0003|<null>", "4|ST0003|<null>|KS0003"}));
-    EXPECT_EQ(placement::andererKurs(s.connection(), mathe, mathe3, 10), 0);
-    EXPECT_TRUE(s.host.messages.empty());
-}
-
-TEST_F(Moves, ARowNamingTheCourseInBothYearFieldsChangesOnlyTheYear13Field) {
-    const QString a = s.student(1, "A", "a");
-    s.choice(a, mathe, mathe);
-    s.choice(a, mathe);
-    s.load();
-
-    // The row counts as one move.
-    EXPECT_EQ(placement::andererKurs(s.connection(), mathe, mathe2, 1), 1);
-    EXPECT_EQ(choices(), (QStringList{"1|ST0001|KS0001|KS0002", "2|ST0001|KS0001|<null>"}));
-}
-
-TEST_F(Moves, NeuerkursWritesOnlyTheFieldOfThePhase) {
-    const QString a = s.student(1, "A", "a");
-    const qint64 row = s.choice(a, mathe, mathe);
-    s.load();
-
-    placement::neuerkurs(s.connection(), mathe2, row, 2);
-    EXPECT_EQ(choices(), QStringList{"1|ST0001|KS0001|KS0002"});
-    placement::neuerkurs(s.connection(), mathe3, row, 1);
-    EXPECT_EQ(choices(), QStringList{"1|ST0001|KS0003|KS0002"});
-    // Another phase, or a row that is not there, changes nothing.
-    placement::neuerkurs(s.connection(), deu, row, 3);
-    placement::neuerkurs(s.connection(), deu, row, 0);
-    placement::neuerkurs(s.connection(), deu, 99, 1);
-    EXPECT_EQ(choices(), QStringList{"1|ST0001|KS0003|KS0002"});
-}
-
-TEST_F(Moves, KursArtIsTheKindOfTheCourse) {
-    s.load();
-    EXPECT_EQ(placement::KursArt(s.connection(), eng), "L");
-    EXPECT_EQ(placement::KursArt(s.connection(), mathe), "G");
-    EXPECT_EQ(placement::KursArt(s.connection(), "KS0099"), "");
-}
-
-TEST_F(Moves, SucheFreieSchFindsTheFirstOtherRailWithoutTheStudentsCourses) {
-    const RailTable rails{
-        {entry("Ma1", mathe)}, {entry("Deu", deu), entry("Ma2", mathe2)}, {}, {entry("Eng", eng)}};
-    // The student attends Ma1 and Ma2: rail 2 is taken, the empty rail 3 is free.
-    EXPECT_EQ(placement::SucheFreieSch(1, rails, mathe + mathe2), 3);
-    EXPECT_EQ(placement::SucheFreieSch(3, rails, mathe + mathe2), 4);
-    EXPECT_EQ(placement::SucheFreieSch(1, rails, deu), 3);
-    EXPECT_EQ(placement::SucheFreieSch(2, rails, deu), 1);
-    // A single rail has no other rail to offer, however free it is.
-    EXPECT_EQ(placement::SucheFreieSch(1, RailTable{{entry("Eng", eng)}}, mathe), 0);
-    EXPECT_EQ(placement::SucheFreieSch(1, RailTable{{}}, QString()), 0);
-}
-
-TEST_F(Moves, SchFreimachenMovesTheCourseToAParallelOnAFreeRail) {
-    const QString a = s.student(1, "A", "a");
-    s.choice(a, deu);
-    s.choice(a, mathe);
-    const QString b = s.student(2, "B", "b", "2008");
-    s.choice(b, {}, mathe);
-    s.choice(b, {}, deu);
-    s.load();
-    // Rail 2 holds Deu, which both attend; rail 3 holds Eng and the parallel Ma3.
-    const RailTable rails{{entry("Ma1", mathe)},
-                          {entry("Deu", deu), entry("Ma2", mathe2)},
-                          {entry("Eng", eng), entry("Ma3", mathe3)}};
-
-    EXPECT_TRUE(w().SchFreimachen(s.connection(), a, 1, 1, "Ma1", rails, deu + mathe));
-    EXPECT_TRUE(w().SchFreimachen(s.connection(), b, 2, 1, "Ma1", rails, mathe + deu));
-    EXPECT_EQ(choices(), (QStringList{"1|ST0001|KS0004|<null>", "2|ST0001|KS0003|<null>",
-                                      "3|ST0002|<null>|KS0003", "4|ST0002|<null>|KS0004"}));
-
-    // Without a parallel on the free rail, or without a free rail, nothing moves.
-    const QStringList before = choices();
-    const RailTable noParallel{{entry("Ma1", mathe)}, {entry("Eng", eng)}};
-    EXPECT_FALSE(w().SchFreimachen(s.connection(), a, 1, 1, "Ma3", noParallel, deu + mathe3));
-    const RailTable noFreeRail{{entry("Ma1", mathe)}, {entry("Deu", deu)}};
-    EXPECT_FALSE(w().SchFreimachen(s.connection(), a, 1, 1, "Ma3", noFreeRail, deu + mathe3));
-    // The student's row of the course is looked for in his phase's field only.
-    EXPECT_FALSE(w().SchFreimachen(s.connection(), b, 1, 1, "Ma3", rails, QString()));
-    EXPECT_EQ(choices(), before);
-    EXPECT_TRUE(s.host.messages.empty());
-}
-
-TEST_F(Moves, PlFreimachenMovesTheFirstStudentFreeOfTheOtherSelectedCourses) {
-    const QString a = s.student(1, "A", "a");
-    const QString b = s.student(2, "B", "b");
-    const QString c = s.student(3, "C", "c", "2008");
-    s.choice(a, mathe2);
-    s.choice(a, deu);
-    s.choice(b, mathe2);
-    s.choice(b, deu);
-    s.choice(c, {}, eng);
-    s.choice(c, {}, mathe2);
-    s.load();
-    s.selectCourses({"Ma1", "Deu", "Eng"});
-
-    // Everyone in Ma2 also attends Deu or Eng, which are selected too.
-    const QStringList before = choices();
-    EXPECT_FALSE(w().PlFreimachen(s.connection(), "Ma1", mathe2));
-    EXPECT_EQ(choices(), before);
-    // Nobody at all in the course.
-    EXPECT_FALSE(w().PlFreimachen(s.connection(), "Ma1", mathe3));
-    EXPECT_EQ(choices(), before);
-
-    // With Deu no longer selected, A is free and moves; B and C, also in Ma2, stay.
-    s.selectCourses({"Ma1", "Eng"});
-    EXPECT_TRUE(w().PlFreimachen(s.connection(), "Ma1", mathe2));
-    EXPECT_EQ(choices(), (QStringList{"1|ST0001|KS0001|<null>", "2|ST0001|KS0004|<null>",
-                                      "3|ST0002|KS0002|<null>", "4|ST0002|KS0004|<null>",
-                                      "5|ST0003|<null>|KS0005", "6|ST0003|<null>|KS0002"}));
-
-    // A student of year group 13 gets the course in his year-13 field.
-    s.selectCourses({"Ma1", "Deu"});
-    EXPECT_TRUE(w().PlFreimachen(s.connection(), "Ma1", mathe2));
-    EXPECT_EQ(choices().at(5), "6|ST0003|<null>|KS0001");
-    EXPECT_TRUE(s.host.messages.empty());
-}
-
-TEST_F(Moves, AFailedMoveLeavesEveryRowOfTheCommandAsItWas) {
-    const QString a = s.student(1, "A", "a");
-    s.choice(a, mathe);
-    s.choice(a, mathe);
-    s.choice(a, mathe);
-    s.load();
-    // The database refuses to change the second row.
-    s.db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON belegung WHEN old.BG_ID = 2 "
+    EXPECT_EQ(placement::andererKurs(c, ma1, ma2, 2), 2);
+    EXPECT_EQ(s.choiceRows(), (QStringList{"1|ST0001|KS0002|<null>", "2|ST0002|KS0004|<null>",
+                                           "3|ST0002|KS0002|<null>", "4|ST0003|<null>|KS0001",
+                                           "5|ST0001|KS0001|KS0001"}));
+    // The database refuses to change the last row: none of the command's rows change.
+    s.db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON belegung WHEN old.BG_ID = 5 "
                 "BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    const QStringList before = choices();
+    const QStringList before = s.choiceRows();
+    EXPECT_THROW(placement::andererKurs(c, ma1, ma3, 2), db::DbError);
+    EXPECT_EQ(s.choiceRows(), before);
+    s.db.scalar("DROP TRIGGER refuse");
 
-    EXPECT_THROW(placement::andererKurs(s.connection(), mathe, mathe2, 3), db::DbError);
-    EXPECT_EQ(choices(), before);
+    // More than the course holds: the rest moves, nothing else; a row naming the course in
+    // both year fields is one move, of its year-13 field only.
+    EXPECT_EQ(placement::andererKurs(c, ma2, ma3, 10), 2);
+    EXPECT_EQ(placement::andererKurs(c, ma1, ma3, 10), 2);
+    EXPECT_EQ(s.choiceRows(), (QStringList{"1|ST0001|KS0003|<null>", "2|ST0002|KS0004|<null>",
+                                           "3|ST0002|KS0003|<null>", "4|ST0003|<null>|KS0003",
+                                           "5|ST0001|KS0001|KS0003"}));
+
+    // neuerkurs writes the field of the phase only; another phase or row changes nothing.
+    placement::neuerkurs(c, ma2, 5, 1);
+    placement::neuerkurs(c, ma2, 5, 3);
+    placement::neuerkurs(c, ma2, 5, 0);
+    placement::neuerkurs(c, ma2, 99, 1);
+    EXPECT_EQ(s.choiceRows().at(4), "5|ST0001|KS0002|KS0003");
+    placement::neuerkurs(c, ma1, 5, 2);
+    EXPECT_EQ(s.choiceRows().at(4), "5|ST0001|KS0002|KS0001");
+    EXPECT_EQ(placement::KursArt(c, "KS0099"), "");
+    EXPECT_TRUE(s.host.messages.empty());
+}
+
+TEST(Moves, SucheFreieSchFindsTheFirstOtherRailWithoutTheStudentsCourses) {
+    const auto entry = [](const char* key) {
+        return placement::CourseEntry::format("K", 3, test::kYear, key);
+    };
+    const RailTable rails{
+        {entry("KS0001")}, {entry("KS0004"), entry("KS0002")}, {}, {entry("KS0005")}};
+    struct Case {
+        int from;
+        RailTable rails;
+        QString courses;
+        int free;
+    };
+    const Case cases[] = {
+        {1, rails, "KS0001KS0002", 3}, // rail 2 is taken, the empty rail 3 is free
+        {3, rails, "KS0001KS0002", 4},
+        {1, rails, "KS0004", 3},
+        {2, rails, "KS0004", 1},
+        {1, RailTable{{entry("KS0005")}}, "KS0001", 0}, // no other rail, however free
+        {1, RailTable{{}}, "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " " << c.courses.toStdString());
+        EXPECT_EQ(placement::SucheFreieSch(c.from, c.rails, c.courses), c.free);
+    }
 }

@@ -23,34 +23,31 @@ QStringList railsOf(const placement::SetzenK& w, const QString& name) {
     return out;
 }
 
+// A choice of year group 12 with its subject, as the search reads it.
+qint64 wahl(test::School& s, int student, int subject, const QVariant& course) {
+    return s.choice(test::School::studentKey(student), course, {},
+                    {{"BG_FA_ID", test::School::subjectKey(subject)}, {"BG_ART", "S"}});
+}
+
 // Three rails of 3 hours; Mathe with M1 and M2, Deutsch D1 (on S1), Englisch E1 (on S2), all
 // of 3 hours, of year group 12. Six students choose Mathe (all in M1) and Deutsch, the first
 // three Englisch too. The first three need Mathe on S3; the parallels can be 3 and 3.
 struct Cohort : Workspace {
     QStringList belegung() { return db.rows("SELECT * FROM belegung ORDER BY BG_ID"); }
-    qint64 wahl(int student, int subject, const QString& course) {
-        return db.insert("belegung", {{"BG_KO_ID", studentKey(student)},
-                                      {"BG_KS_ID_12", course},
-                                      {"BG_FA_ID", subjectKey(subject)},
-                                      {"BG_ART", "S"}});
-    }
     Cohort() {
-        subject(2, "3");
-        subject(3, "3");
-        for (int i = 1; i <= 3; ++i)
+        for (int i = 1; i <= 3; ++i) {
+            if (i > 1)
+                subject(i, "3");
             rail(i, QStringLiteral("S%1").arg(i), 3);
-        const QString m1 = course(1, "M1", {{"KS_STD", "3"}});
-        course(2, "M2", {{"KS_STD", "3"}});
-        const QString d1 = course(3, "D1", {{"KS_STD", "3"}, {"KS_FA_ID1", subjectKey(2)}});
-        const QString e1 = course(4, "E1", {{"KS_STD", "3"}, {"KS_FA_ID1", subjectKey(3)}});
-        place(1, d1);
-        place(2, e1);
+        }
+        course(1, "M1");
+        course(2, "M2");
+        place(1, course(3, "D1", {{"KS_FA_ID1", subjectKey(2)}}));
+        place(2, course(4, "E1", {{"KS_FA_ID1", subjectKey(3)}}));
         for (int i = 1; i <= 6; ++i) {
             student(i, QStringLiteral("Name%1").arg(i), "Vor");
-            wahl(i, 1, m1);
-            wahl(i, 2, d1);
-            if (i <= 3)
-                wahl(i, 3, e1);
+            for (int subject = 1; subject <= (i <= 3 ? 3 : 2); ++subject)
+                wahl(*this, i, subject, courseKey(subject == 1 ? 1 : subject + 1));
         }
         load();
     }
@@ -73,9 +70,8 @@ struct Cohort : Workspace {
     }
     // The evaluation of what the file holds, read afresh.
     QStringList fileEvaluation() {
-        db::Connection c(db.path());
-        return blocking::describe(
-            blocking::evaluate(blocking::Model::load(c, {test::kYear, "2009/2010"}, 2009)));
+        return blocking::describe(blocking::evaluate(
+            blocking::Model::load(connection(), {test::kYear, "2009/2010"}, 2009)));
     }
     static void run(frmAutoSetzen& a, bool alles = false) {
         if (alles)
@@ -85,21 +81,19 @@ struct Cohort : Workspace {
     }
 };
 
-const QStringList kBefore{"Kollisionen (Schüler): 0",
-                          "Kurse nicht gesetzt: 2",
-                          "Belegungen ohne Kurs: 0",
-                          "Kurse außerhalb ihrer Grenzen: 0",
-                          "Kurse auf zu vielen Schienen: 0",
-                          "Größte Differenz: 6 (M1 M2), bestmöglich 0",
-                          "Summe der Abweichungsquadrate: 18,00, Untergrenze 0,00"};
-const QStringList kOptimal{"Kollisionen (Schüler): 0",
-                           "Kurse nicht gesetzt: 0",
-                           "Belegungen ohne Kurs: 0",
-                           "Kurse außerhalb ihrer Grenzen: 0",
-                           "Kurse auf zu vielen Schienen: 0",
-                           "Größte Differenz: 0 (M1 M2), bestmöglich 0",
-                           "Summe der Abweichungsquadrate: 0,00, Untergrenze 0,00",
-                           "optimal"};
+// The lines of the "Bewertung" panel, with what differs between the cases.
+QStringList panel(const QString& collisions, int unplaced, const QString& difference,
+                  const QString& squares) {
+    return {"Kollisionen (Schüler): " + collisions,
+            QStringLiteral("Kurse nicht gesetzt: %1").arg(unplaced),
+            "Belegungen ohne Kurs: 0",
+            "Kurse außerhalb ihrer Grenzen: 0",
+            "Kurse auf zu vielen Schienen: 0",
+            "Größte Differenz: " + difference + ", bestmöglich 0",
+            "Summe der Abweichungsquadrate: " + squares + ", Untergrenze 0,00"};
+}
+const QStringList kBefore = panel("0", 2, "6 (M1 M2)", "18,00");
+const QStringList kOptimal = panel("0", 0, "0 (M1 M2)", "0,00") << "optimal";
 
 } // namespace
 
@@ -256,9 +250,7 @@ TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
     }
     s.student(1, "Voll", "Vera");
     for (int i = 1; i <= 4; ++i)
-        s.db.insert("belegung", {{"BG_KO_ID", test::School::studentKey(1)},
-                                 {"BG_FA_ID", test::School::subjectKey(i)},
-                                 {"BG_ART", "S"}});
+        wahl(s, 1, i, {});
     placement::SetzenK& w = s.load();
     blocking::Model m = blocking::Model::load(s.connection(), {test::kYear, "2009/2010"}, 2009);
     w.fitToGrid(m);
@@ -295,13 +287,11 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     Cohort s;
     // Two students of one name, told apart by class; and a student of year group 13 in D1 and
     // E1, whose rows do not count as choices of year group 12.
-    s.db.scalar("UPDATE kolleg SET KO_FAMNAME = 'Name1', KO_PARLLKL = 'b' WHERE KO_VFP_ID = ?",
-                {test::School::studentKey(2)});
-    s.db.scalar("UPDATE kolleg SET KO_PARLLKL = 'a' WHERE KO_VFP_ID = ?",
-                {test::School::studentKey(1)});
+    s.db.scalar("UPDATE kolleg SET KO_FAMNAME = 'Name1', KO_PARLLKL = 'b' WHERE KO_ID = 2");
+    s.db.scalar("UPDATE kolleg SET KO_PARLLKL = 'a' WHERE KO_ID = 1");
     const QString older = s.student(9, "Aelter", "Vor", "2008");
-    for (const char* course : {"KS0003", "KS0004"})
-        s.db.insert("belegung", {{"BG_KO_ID", older}, {"BG_KS_ID_13", course}});
+    s.choice(older, {}, "KS0003");
+    s.choice(older, {}, "KS0004");
     placement::SetzenK& w = s.load();
     ui::Grid& g = w.grdSchienen;
     EXPECT_EQ(w.CmbJahrgang.lines(),
@@ -314,12 +304,7 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     g.click(0, 2);
     s.host.onMessage(ui::Answer::Yes);
     w.click("cmdSchA");
-    EXPECT_EQ(w.lblBewertung,
-              (QStringList{"Kollisionen (Schüler): 0", "Kurse nicht gesetzt: 1",
-                           "Belegungen ohne Kurs: 0", "Kurse außerhalb ihrer Grenzen: 0",
-                           "Kurse auf zu vielen Schienen: 0",
-                           "Größte Differenz: 0 (M1 M2), bestmöglich 0",
-                           "Summe der Abweichungsquadrate: 0,00, Untergrenze 0,00"}));
+    EXPECT_EQ(w.lblBewertung, panel("0", 1, "0 (M1 M2)", "0,00"));
     // "<" takes it back.
     g.click(1, 2);
     w.click("cmdS2K");
@@ -358,26 +343,19 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     // Year group 13 has nobody: nothing to count, nothing wrong.
     w.CmbJahrgang.setCurrent(1);
     w.CmbJahrgang_Click();
-    EXPECT_EQ(w.lblBewertung,
-              (QStringList{"Kollisionen (Schüler): 0", "Kurse nicht gesetzt: 0",
-                           "Belegungen ohne Kurs: 0", "Kurse außerhalb ihrer Grenzen: 0",
-                           "Kurse auf zu vielen Schienen: 0", "Größte Differenz: 0, bestmöglich 0",
-                           "Summe der Abweichungsquadrate: 0,00, Untergrenze 0,00", "optimal"}));
+    EXPECT_EQ(w.lblBewertung, panel("0", 0, "0", "0,00") << "optimal");
 }
 
 TEST(Bewertung, OfGroupsTiedForTheLargestDifferenceTheFirstIsNamed) {
     Workspace s;
     s.subject(2, "3");
-    const QString a1 = s.course(1, "A1"), b1 = s.course(3, "B1", {{"KS_FA_ID1", "FA0002"}});
-    s.course(2, "A2");
-    s.course(4, "B2", {{"KS_FA_ID1", "FA0002"}});
+    for (int i = 1; i <= 4; ++i)
+        s.course(i, i < 3 ? QStringLiteral("A%1").arg(i) : QStringLiteral("B%1").arg(i - 2),
+                 {{"KS_FA_ID1", i < 3 ? "FA0001" : "FA0002"}});
     for (int i = 1; i <= 2; ++i) {
         s.student(i, "Name", "Vor");
-        for (const auto& [course, subject] : {std::pair{a1, "FA0001"}, {b1, "FA0002"}})
-            s.db.insert("belegung", {{"BG_KO_ID", test::School::studentKey(i)},
-                                     {"BG_KS_ID_12", course},
-                                     {"BG_FA_ID", subject},
-                                     {"BG_ART", "S"}});
+        wahl(s, i, 1, "KS0001");
+        wahl(s, i, 2, "KS0003");
     }
     EXPECT_EQ(s.load().lblBewertung.value(5), "Größte Differenz: 2 (A1 A2), bestmöglich 0");
 }

@@ -253,6 +253,7 @@ TEST_F(FillRail, ACourseIsEvenedOutWithItsParallelsOnlyBeyondTheirAverage) {
         int target;
         int after;
         std::vector<int> parallelsAfter;
+        int refused = 0; // a choice row of Mathe the database refuses to move
     };
     const Case cases[] = {
         {30, {20, 22, 24}, {4, 2, 3}, Ask, 24, 24, {20, 28, 24}}, // Par2 first in the list
@@ -263,6 +264,7 @@ TEST_F(FillRail, ACourseIsEvenedOutWithItsParallelsOnlyBeyondTheirAverage) {
         {20, {20}, {2}, Nothing, 0, 20, {20}}, // exactly the average
         {20, {21}, {2}, Nothing, 0, 20, {21}}, // average 20.5, whole part 20
         {20, {23}, {2}, Tell, 21, 20, {23}},
+        {30, {20}, {2}, Ask, 25, 30, {20}, 3}, // the first two moves are undone
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.n0 << " against " << testing::PrintToString(c.sizes)
@@ -289,7 +291,14 @@ TEST_F(FillRail, ACourseIsEvenedOutWithItsParallelsOnlyBeyondTheirAverage) {
         if (c.says == Tell)
             s.host.onMessage("Auf diese Schiene passen zu wenig Kollegiaten des Kurses!" + kCrLf +
                              "Anzahl: " + n0 + kCrLf + "Soll    : " + target);
-        s.window().click("cmdSchA");
+        if (c.refused) {
+            s.db.scalar(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON belegung WHEN "
+                                       "old.BG_ID = %1 BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                            .arg(c.refused));
+            EXPECT_THROW(s.window().click("cmdSchA"), db::DbError);
+        } else {
+            s.window().click("cmdSchA");
+        }
         ASSERT_EQ(s.host.messages.size(), c.says == Nothing ? 0u : 1u);
         if (c.says != Nothing) {
             const ui::Message& m = s.host.messages[0];
@@ -304,6 +313,8 @@ TEST_F(FillRail, ACourseIsEvenedOutWithItsParallelsOnlyBeyondTheirAverage) {
             EXPECT_EQ(s.window().schuelerJeKurs.value(p), s.size(p)) << "the counts follow";
         }
         EXPECT_EQ(sizes, c.parallelsAfter);
+        if (c.refused)
+            continue;
         EXPECT_EQ(s.count(0), QStringLiteral("%1").arg(c.after, 3, 10, QChar('0')));
         EXPECT_EQ(s.grid().TextMatrix(1, 0), entry("Mathe", 3, mathe));
         // The first rows of the course moved, the listed student with them.

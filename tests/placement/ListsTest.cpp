@@ -19,8 +19,7 @@ namespace {
 //  10 Ode Kunst     11 Müller: no course   12 Müller: a course that is gone
 struct Lists : ::testing::Test {
     Workspace s;
-    const QString mathe = "KS0001", deu = "KS0002", bio = "KS0004";
-    const QString mueller = "ST0001", weber = "ST0004";
+    const QString mathe = "KS0001", deu = "KS0002", mueller = "ST0001";
 
     void SetUp() override {
         s.rail(1, "S1", 1);
@@ -129,15 +128,11 @@ TEST_F(Lists, ClickingACollidingStudentShowsHisCoursesOfHisYearGroup) {
     // vanished course has no name.
     EXPECT_EQ(w().txtMld, "MatheDeu            ");
 
-    const auto hans = w().LKKollegiat(s.connection(), mueller);
-    EXPECT_EQ(hans.phase, 1);
-    EXPECT_EQ(hans.courseKeys, mathe + deu + "KS0099");
-    const auto eva = w().LKKollegiat(s.connection(), weber);
-    EXPECT_EQ(eva.phase, 2);
-    EXPECT_EQ(eva.courseNames, "     Bio  ");
-    EXPECT_EQ(eva.courseKeys, bio);
-    EXPECT_EQ(w().LKKollegiat(s.connection(), "ST0099").phase, 2)
-        << "a student not found is in year 13";
+    // Weber's courses are those of her year group 13.
+    s.selectCourses({"Bio", "Kunst"});
+    w().LKollisionen.setCurrent(0);
+    w().LKollisionen_Click();
+    EXPECT_EQ(w().txtMld, "     Bio  ");
 }
 
 TEST_F(Lists, ClickingTheGridListsTheStudentsOfTheSelectedCoursesOfTheRail) {
@@ -172,36 +167,4 @@ TEST_F(Lists, SortLNKurseRestoresTheCourseOrderAndKeepsOneLinePerCourse) {
     w().LNKurse.setLines({l[4], matheRest, l[2], l[0], "Junk  3      3 XX9999", l[1], l[3]});
     w().SortLNKurse();
     EXPECT_EQ(w().LNKurse.lines(), (QStringList{matheRest, l[1], l[2], l[3], l[4]}));
-}
-
-TEST(AlternativKurs, ParallelCoursesShareSubjectsYearGroupAndKindInAnySchoolYear) {
-    Workspace s;
-    const test::Row lk = {{"KS_LKGK", "L"}, {"KS_FA_ID2", test::School::subjectKey(7)}};
-    auto merged = [&](test::Row extra) {
-        test::Row r = lk;
-        r.insert(r.end(), extra.begin(), extra.end());
-        return r;
-    };
-    const QString older = s.course(1, "Ph1", merged({{"KS_SCHJ", test::kOtherYear}}));
-    const QString own = s.course(2, "Ph1", lk);
-    const QString ph2 = s.course(3, "Ph2", lk);
-    const QString ph3 = s.course(4, "Ph3", merged({{"KS_SCHJ", test::kOtherYear}}));
-    s.course(5, "Ph4", merged({{"KS_JGST", "13"}}));
-    s.course(6, "Ph5", merged({{"KS_FA_ID2", test::School::subjectKey(8)}}));
-    s.course(7, "Ph6", {{"KS_FA_ID2", test::School::subjectKey(7)}}); // a Grundkurs
-    placement::SetzenK w(s.state, s.host);
-
-    const auto a = w.AlternativKurs(s.connection(), "Ph1  ");
-    EXPECT_EQ(a.ownKey, own) << "the course of the current school year";
-    EXPECT_EQ(a.courses, (QStringList{"Ph1 " + older, "Ph2 " + ph2, "Ph3 " + ph3}));
-    EXPECT_TRUE(a.any());
-
-    EXPECT_TRUE(s.host.messages.empty());
-    s.host.onMessage("Kurs in Kursdatei nicht gefunden!");
-    const auto none = w.AlternativKurs(s.connection(), "Xyz  ");
-    EXPECT_FALSE(none.any());
-    EXPECT_EQ(none.ownKey, "");
-    ASSERT_EQ(s.host.messages.size(), 1u);
-    EXPECT_EQ(s.host.messages[0].title, "Kurs- und Blockbilduung");
-    EXPECT_EQ(s.host.messages[0].icon, ui::Icon::Exclamation);
 }

@@ -251,37 +251,38 @@ TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
     s.student(1, "Voll", "Vera");
     for (int i = 1; i <= 4; ++i)
         wahl(s, 1, i, {});
-    placement::SetzenK& w = s.load();
-    blocking::Model m = blocking::Model::load(s.connection(), {test::kYear, "2009/2010"}, 2009);
-    w.fitToGrid(m);
-    frmAutoSetzen a(std::move(m), s.host);
-    a.threads = 1;
-    a.txtZeit = "60";
-    a.click("cmdStart");
-    EXPECT_TRUE(a.running());
-    EXPECT_FALSE(a.command("cmdStart")->enabled);
-    EXPECT_FALSE(a.command("cmdVerwerfen")->enabled);
-    // The first plan is reported as soon as the chains have started.
-    for (int i = 0; i < 100 && a.lblNachher.isEmpty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        a.tmrSuche_Timer();
-    }
-    EXPECT_EQ(a.lblNachherCaption, "Bisher bestes Ergebnis");
-    EXPECT_LT(a.prgSuche, 100);
-    EXPECT_TRUE(a.lblStand.startsWith("Die Suche läuft: ")) << a.lblStand.toStdString();
+    s.load();
+    s.host.onModal("frmAutoSetzen", [](ui::Window& window) {
+        auto& a = static_cast<frmAutoSetzen&>(window);
+        a.threads = 1;
+        a.txtZeit = "60";
+        a.click("cmdStart");
+        EXPECT_TRUE(a.running());
+        EXPECT_FALSE(a.command("cmdStart")->enabled);
+        EXPECT_FALSE(a.command("cmdVerwerfen")->enabled);
+        // The first plan is reported as soon as the chains have started.
+        for (int i = 0; i < 100 && a.lblNachher.isEmpty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            a.tmrSuche_Timer();
+        }
+        EXPECT_EQ(a.lblNachherCaption, "Bisher bestes Ergebnis");
+        EXPECT_LT(a.prgSuche, 100);
+        EXPECT_TRUE(a.lblStand.startsWith("Die Suche läuft: ")) << a.lblStand.toStdString();
 
-    a.click("cmdAbbrechen");
-    EXPECT_FALSE(a.running());
-    ASSERT_TRUE(a.result());
-    EXPECT_TRUE(a.result()->cancelled);
-    EXPECT_EQ(a.lblNachherCaption, "Nachher");
-    EXPECT_EQ(a.lblNachher.value(0), "Kollisionen (Schüler): 1");
-    EXPECT_EQ(
-        a.lblGruende,
-        QStringList{"Voll, Vera: Die gewählten Kurse brauchen 12 Stunden, alle Schienen zusammen "
-                    "haben 9."});
-    EXPECT_TRUE(a.lblStand.startsWith("Abgebrochen nach ")) << a.lblStand.toStdString();
-    EXPECT_TRUE(a.command("cmdUebernehmen")->enabled);
+        a.click("cmdAbbrechen");
+        EXPECT_FALSE(a.running());
+        ASSERT_TRUE(a.result());
+        EXPECT_TRUE(a.result()->cancelled);
+        EXPECT_EQ(a.lblNachherCaption, "Nachher");
+        EXPECT_EQ(a.lblNachher.value(0), "Kollisionen (Schüler): 1");
+        EXPECT_EQ(a.lblGruende,
+                  QStringList{
+                      "Voll, Vera: Die gewählten Kurse brauchen 12 Stunden, alle Schienen zusammen "
+                      "haben 9."});
+        EXPECT_TRUE(a.lblStand.startsWith("Abgebrochen nach ")) << a.lblStand.toStdString();
+        EXPECT_TRUE(a.command("cmdUebernehmen")->enabled);
+    });
+    s.w().click("cmdAutoS");
 }
 TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     Cohort s;

@@ -17,17 +17,16 @@ TEST(RailEditing, StundeAendernTakesOneToSixHoursForAnEmptyRailOnly) {
     ui::Grid& g = w.grdSchienen;
     g.setCol(0);
 
-    s.host.onInput("7").onInput("0").onInput("4").onInput(std::nullopt).onInput("abc");
-    for (int i = 0; i < 5; ++i)
+    // Each answer in turn and the hours the rail has after it.
+    const std::pair<std::optional<QString>, int> answers[] = {
+        {"7", 4}, {"0", 4}, {std::nullopt, 4}, {"abc", 4}, {"1", 1}, {" 6", 6}, {"4", 4}};
+    for (const auto& [answer, hours] : answers) {
+        s.host.onInput(answer);
         w.cmdBlock_Click();
-    EXPECT_EQ(g.TextMatrix(0, 0), "S1    4  000        1");
+        EXPECT_EQ(g.TextMatrix(0, 0), QStringLiteral("S1    %1  000        1").arg(hours));
+        EXPECT_EQ(s.db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), hours);
+    }
     EXPECT_EQ(s.host.inputPrompts.first(), "Stundenzahl der Schiene:");
-    EXPECT_EQ(s.db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), 4);
-
-    s.host.onInput(" 6");
-    w.cmdBlock_Click();
-    EXPECT_EQ(g.TextMatrix(0, 0), "S1    6  000        1");
-    EXPECT_EQ(s.db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), 6);
 
     // A rail holding a course keeps its hours without asking.
     g.setCol(1);
@@ -35,7 +34,7 @@ TEST(RailEditing, StundeAendernTakesOneToSixHoursForAnEmptyRailOnly) {
     w.cmdBlock_Click();
     EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
     EXPECT_EQ(s.host.messages.back().title, "Kurs- und Blockbildung");
-    EXPECT_EQ(s.host.inputPrompts.size(), 6);
+    EXPECT_EQ(s.host.inputPrompts.size(), 7);
     EXPECT_EQ(g.TextMatrix(0, 1), "S2    3  000        2");
 
     // Double-clicking a cell of a rail runs the same command for it.

@@ -1,7 +1,6 @@
 // Small schools whose best plan is worked out by hand: the search must find it, write it as
 // the workspace's saving would, and say why it cannot do better where it cannot.
-#include "Generator.h"
-#include "Hand.h"
+#include "Blocks.h"
 
 #include "blocking/Evaluation.h"
 #include "db/Database.h"
@@ -9,10 +8,10 @@
 #include <gtest/gtest.h>
 
 using blocking::Mode;
-using test::Hand;
+using test::Blocks;
 
 TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
-    Hand h;
+    Blocks h;
     h.rail(1, 3);
     h.rail(2, 3);
     const QString c1 = h.course(1, "C1", 1, 3);
@@ -20,7 +19,7 @@ TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
     const QString c3 = h.course(3, "C3", 3, 3);
     for (int s = 1; s <= 3; ++s)
         h.student(s);
-    // Nine hours on six: P01 collides whatever happens; the others need not, if C2 has a rail
+    // Nine hours on six: ST0001 collides whatever happens; the others need not, if C2 has a rail
     // of its own.
     for (int f : {1, 2, 3})
         h.choice(1, f);
@@ -52,10 +51,10 @@ TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
         {"UPDATE kurs SET KS_STD = '99'", ""},
     };
     for (const auto& [sql, said] : cases) {
-        Hand h;
+        Blocks h;
         h.rail(1, 3);
         h.course(1, "C1", 1, 3);
-        h.subject(1);
+        h.offer(1, "2009");
         {
             db::Connection c(h.db.path());
             c.exec("PRAGMA ignore_check_constraints = 1");
@@ -72,7 +71,7 @@ TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
 }
 
 TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
-    Hand h;
+    Blocks h;
     for (int r = 1; r <= 3; ++r)
         h.rail(r, 3);
     const QString m1 = h.course(1, "M1", 1, 3);
@@ -108,7 +107,7 @@ TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
 }
 
 TEST(Blocking, KsMaxBindsAndTheBoundKnowsIt) {
-    Hand h;
+    Blocks h;
     h.rail(1, 3);
     const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", 4}});
     const QString b2 = h.course(2, "B2", 1, 3);
@@ -131,7 +130,7 @@ TEST(Blocking, KsMaxBindsAndTheBoundKnowsIt) {
 }
 
 TEST(Blocking, AnAdvancedCourseOfFiveHoursTakesAThreeAndATwoHourRail) {
-    Hand h;
+    Blocks h;
     h.rail(1, 3);
     h.rail(2, 2);
     h.rail(3, 3);
@@ -158,10 +157,10 @@ TEST(Blocking, AnAdvancedCourseOfFiveHoursTakesAThreeAndATwoHourRail) {
 }
 
 TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOther) {
-    Hand h;
+    Blocks h;
     h.rail(1, 3);
     const QString g1 = h.course(1, "G1", 2, 3);
-    const QString sg = h.course(2, "SG", 1, 3, {{"KS_FA_ID2", Hand::subjectKey(2)}});
+    const QString sg = h.course(2, "SG", 1, 3, {{"KS_FA_ID2", Blocks::subjectKey(2)}});
     std::vector<qint64> sk;
     for (int s = 1; s <= 8; ++s) {
         h.student(s);
@@ -184,13 +183,13 @@ TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOthe
 }
 
 TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUntouched) {
-    Hand h;
+    Blocks h;
     h.rail(1, 2);
     h.rail(2, 2);
-    h.subject(1, "2009");
-    h.subject(9, "2008");
-    h.subject(8, "2008");
-    const test::Row both = {{"KS_JGST", "50"}, {"KS_FA_ID3", Hand::subjectKey(9)}};
+    h.offer(1, "2009");
+    h.offer(9, "2008");
+    h.offer(8, "2008");
+    const test::Row both = {{"KS_JGST", "50"}, {"KS_FA_ID3", Blocks::subjectKey(9)}};
     const QString ps1 = h.course(1, "5Ps1", 1, 2, both);
     const QString ps2 = h.course(2, "5Ps2", 1, 2, both);
     const QString x = h.course(3, "2X1", 8, 2, {{"KS_JGST", "12"}});
@@ -202,12 +201,12 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUnto
         h.student(s);
         h.choice(s, 1, "S", ps1);
     }
-    const QString other = "SELECT * FROM belegung WHERE BG_KO_ID = 'P09' ORDER BY BG_ID";
+    const QString other = "SELECT * FROM belegung WHERE BG_KO_ID = 'ST0009' ORDER BY BG_ID";
     const QStringList before = h.db.rows(other);
 
     const blocking::Result r = h.block(Mode::All);
 
-    // P09 of 2008 sits in 5Ps1 and has 2X1 on S1: 5Ps1 goes to S2; four students, two each.
+    // ST0009 of 2008 sits in 5Ps1 and has 2X1 on S1: 5Ps1 goes to S2; four students, two each.
     EXPECT_EQ(h.railsOf(ps1), QStringList{"S2"});
     EXPECT_EQ(h.railsOf(x), QStringList{"S1"});
     EXPECT_EQ(h.db.rows(other), before);
@@ -218,14 +217,14 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUnto
 }
 
 TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
-    Hand h;
+    Blocks h;
     h.rail(1, 2);
     h.rail(2, 2);
-    h.subject(1, "2009");
-    h.subject(9, "2008");
-    h.subject(8, "2008");
+    h.offer(1, "2009");
+    h.offer(9, "2008");
+    h.offer(8, "2008");
     const QString ps =
-        h.course(1, "5Ps1", 1, 2, {{"KS_JGST", "50"}, {"KS_FA_ID3", Hand::subjectKey(9)}});
+        h.course(1, "5Ps1", 1, 2, {{"KS_JGST", "50"}, {"KS_FA_ID3", Blocks::subjectKey(9)}});
     const QString x1 = h.course(2, "2X1", 8, 2, {{"KS_JGST", "12"}});
     const QString x2 = h.course(3, "2X2", 8, 2, {{"KS_JGST", "12"}});
     h.place(1, x1);
@@ -240,7 +239,7 @@ TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
 
     const blocking::Result r = h.block(Mode::All, 2009, 20);
 
-    // Whichever rail 5Ps1 takes, one of P09 and P10 meets his 2X course there: a student of
+    // Whichever rail 5Ps1 takes, one of ST0009 and ST0010 meets his 2X course there: a student of
     // 2008, counted apart from the cohort's own.
     EXPECT_EQ(r.after.collisions, 0);
     EXPECT_EQ(r.after.otherCollisions, 1);
@@ -250,7 +249,7 @@ TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
 }
 
 TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
-    Hand h;
+    Blocks h;
     h.rail(1, 3);
     h.rail(2, 3);
     h.rail(3, 2);
@@ -282,11 +281,11 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     EXPECT_EQ(e.students, 6);
     EXPECT_EQ(e.courses, 5);
     EXPECT_EQ(e.collisions, 1);
-    // P01's subject 3, P04's D and P05's advanced D.
+    // ST0001's subject 3, ST0004's D and ST0005's advanced D.
     EXPECT_EQ(e.withoutCourse, 3);
     EXPECT_EQ(e.outsideLimits, 1); // D1 holds 4 of at most 2
     EXPECT_EQ(e.unplaced, 1);
-    // D1 4, D2 2 (with P05's B row), D3 0: mean 2, squares 4 + 0 + 4. P05's two rows stay
+    // D1 4, D2 2 (with ST0005's B row), D3 0: mean 2, squares 4 + 0 + 4. ST0005's two rows stay
     // where they are; five basic choices of D move: at best D1 2 (its limit), D2 3, D3 2, whose
     // squares 17 lie 17 - 49/3 above the least.
     EXPECT_EQ(e.largestDifference, 4);
@@ -304,7 +303,7 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
 }
 
 TEST(Blocking, CoursesBeyondTheirLimitsAreAsFewAsTheEvaluationCountsThem) {
-    Hand h;
+    Blocks h;
     h.rail(1, 3);
     const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", 10}});
     const QString b2 = h.course(2, "B2", 1, 3, {{"KS_MAX", 10}});
@@ -335,7 +334,7 @@ TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
     };
     for (const Case& t : cases) {
         SCOPED_TRACE(t.rails[0] * 10 + t.rails[1]);
-        Hand h;
+        Blocks h;
         int id = 0;
         for (int hours : {3, 3, 2, 1})
             h.rail(++id, hours);
@@ -357,5 +356,34 @@ TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
         if (!t.keeps.isEmpty()) {
             EXPECT_TRUE(h.railsOf(k).contains(t.keeps));
         }
+    }
+}
+
+TEST(Evaluation, TheLargestDifferenceNamesTheFirstGroupOnATie) {
+    // Sizes of A1, A2, B1, B2: two parallel groups; the group named and its difference.
+    const struct {
+        int sizes[4];
+        const char* group;
+        int difference;
+    } cases[] = {
+        {{3, 1, 3, 1}, "A1 A2", 2}, {{3, 1, 4, 1}, "B1 B2", 3}, {{1, 1, 1, 1}, "A1 A2", 0}};
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.group);
+        Blocks h;
+        h.batch();
+        int id = 0;
+        for (int k = 0; k < 4; ++k) {
+            const QString name =
+                QStringLiteral("%1%2").arg(QChar(k < 2 ? 'A' : 'B')).arg(k % 2 + 1);
+            const QString course = h.course(k + 1, name, k / 2 + 1, 3);
+            for (int i = 0; i < t.sizes[k]; ++i) {
+                h.student(++id);
+                h.choice(id, k / 2 + 1, "S", course);
+            }
+        }
+        h.commit();
+        const blocking::Evaluation e = blocking::evaluate(h.model());
+        EXPECT_EQ(e.largestDifferenceGroup, t.group);
+        EXPECT_EQ(e.largestDifference, t.difference);
     }
 }

@@ -10,6 +10,22 @@
 using blocking::Mode;
 using test::Blocks;
 
+namespace {
+
+// Two rails of two hours; 5Ps1 of both year groups (subject 1 of 2009, 9 of 2008) and 2X1 of
+// year group 13 (subject 8 of 2008) on S1. Returns 5Ps1.
+QString bothYearGroups(Blocks& h) {
+    h.rail(1, 2);
+    h.rail(2, 2);
+    h.offer(1, "2009");
+    h.offer(9, "2008");
+    h.offer(8, "2008");
+    h.place(1, h.course(3, "2X1", 8, 2, {{"KS_JGST", "12"}}));
+    return h.course(1, "5Ps1", 1, 2, {{"KS_JGST", "50"}, {"KS_FA_ID3", Blocks::subjectKey(9)}});
+}
+
+} // namespace
+
 TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
     Blocks h;
     h.rail(1, 3);
@@ -17,8 +33,7 @@ TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
     const QString c1 = h.course(1, "C1", 1, 3);
     const QString c2 = h.course(2, "C2", 2, 3);
     const QString c3 = h.course(3, "C3", 3, 3);
-    for (int s = 1; s <= 3; ++s)
-        h.student(s);
+
     // Nine hours on six: ST0001 collides whatever happens; the others need not, if C2 has a rail
     // of its own.
     for (int f : {1, 2, 3})
@@ -80,8 +95,7 @@ TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
     h.place(1, m1, true);
     h.place(2, d1, true);
     h.place(1, e1);
-    h.student(1);
-    h.student(2);
+
     h.choice(1, 1, "S", m1);
     h.choice(1, 3, "S", e1);
     h.choice(2, 2, "S", d1);
@@ -106,27 +120,45 @@ TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
               QStringList{"     3|3|0"});
 }
 
-TEST(Blocking, KsMaxBindsAndTheBoundKnowsIt) {
-    Blocks h;
-    h.rail(1, 3);
-    const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", 4}});
-    const QString b2 = h.course(2, "B2", 1, 3);
-    for (int s = 1; s <= 10; ++s) {
-        h.student(s);
-        h.choice(s, 1, "S", b1);
+TEST(Blocking, LimitsBindAndTheBoundsKnowIt) {
+    // One rail, B1 and B2 in parallel with their KS_MAX, all students in B1 at first.
+    const struct {
+        int max1, max2, students;
+        std::vector<int> sizes; // ascending
+        int outside, difference, differenceBound;
+        double squares, squaresBound;
+        bool optimal;
+    } cases[] = {
+        // 4 and 6 is as even as it gets.
+        {4, 0, 10, {4, 6}, 0, 2, 2, 2.0, 2.0, true},
+        // Two students too many: one course beyond its limit, not both (11 and 11).
+        {10, 10, 22, {10, 12}, 1, 2, 0, 2.0, 0.0, false},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.students);
+        Blocks h;
+        h.batch();
+        h.rail(1, 3);
+        const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", t.max1}});
+        const QString b2 = h.course(2, "B2", 1, 3, {{"KS_MAX", t.max2}});
+        for (int s = 1; s <= t.students; ++s) {
+
+            h.choice(s, 1, "S", b1);
+        }
+        h.commit();
+
+        const blocking::Evaluation e = h.block(Mode::All, 2009, 30).after;
+
+        std::vector<int> sizes{h.size(b1), h.size(b2)};
+        std::sort(sizes.begin(), sizes.end());
+        EXPECT_EQ(sizes, t.sizes);
+        EXPECT_EQ(e.outsideLimits, t.outside);
+        EXPECT_EQ(e.largestDifference, t.difference);
+        EXPECT_EQ(e.differenceBound, t.differenceBound);
+        EXPECT_DOUBLE_EQ(e.squaredDeviation, t.squares);
+        EXPECT_DOUBLE_EQ(e.deviationBound, t.squaresBound);
+        EXPECT_EQ(e.optimal, t.optimal);
     }
-
-    const blocking::Result r = h.block(Mode::All);
-
-    // Ten students, at most four in B1: 4 and 6 is as even as it gets.
-    EXPECT_EQ(h.size(b1), 4);
-    EXPECT_EQ(h.size(b2), 6);
-    EXPECT_EQ(r.after.outsideLimits, 0);
-    EXPECT_EQ(r.after.largestDifference, 2);
-    EXPECT_EQ(r.after.differenceBound, 2);
-    EXPECT_DOUBLE_EQ(r.after.squaredDeviation, 2.0);
-    EXPECT_DOUBLE_EQ(r.after.deviationBound, 2.0);
-    EXPECT_TRUE(r.after.optimal);
 }
 
 TEST(Blocking, AnAdvancedCourseOfFiveHoursTakesAThreeAndATwoHourRail) {
@@ -141,7 +173,7 @@ TEST(Blocking, AnAdvancedCourseOfFiveHoursTakesAThreeAndATwoHourRail) {
     h.place(1, d1, true);
     h.place(2, g1, true);
     for (int s = 1; s <= 3; ++s) {
-        h.student(s);
+
         h.choice(s, 1, "L");
         h.choice(s, 2, "S", d1);
         h.choice(s, 3, "S", g1);
@@ -163,7 +195,7 @@ TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOthe
     const QString sg = h.course(2, "SG", 1, 3, {{"KS_FA_ID2", Blocks::subjectKey(2)}});
     std::vector<qint64> sk;
     for (int s = 1; s <= 8; ++s) {
-        h.student(s);
+
         if (s <= 6)
             h.choice(s, 2, "S", g1);
         else
@@ -184,21 +216,15 @@ TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOthe
 
 TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUntouched) {
     Blocks h;
-    h.rail(1, 2);
-    h.rail(2, 2);
-    h.offer(1, "2009");
-    h.offer(9, "2008");
-    h.offer(8, "2008");
-    const test::Row both = {{"KS_JGST", "50"}, {"KS_FA_ID3", Blocks::subjectKey(9)}};
-    const QString ps1 = h.course(1, "5Ps1", 1, 2, both);
-    const QString ps2 = h.course(2, "5Ps2", 1, 2, both);
-    const QString x = h.course(3, "2X1", 8, 2, {{"KS_JGST", "12"}});
-    h.place(1, x);
-    h.student(9, "2008");
+    const QString ps1 = bothYearGroups(h);
+    const QString ps2 =
+        h.course(2, "5Ps2", 1, 2, {{"KS_JGST", "50"}, {"KS_FA_ID3", Blocks::subjectKey(9)}});
+    const QString x = Blocks::courseKey(3);
+
     h.choice(9, 9, "S", ps1, "2008");
     h.choice(9, 8, "S", x, "2008");
     for (int s = 1; s <= 3; ++s) {
-        h.student(s);
+
         h.choice(s, 1, "S", ps1);
     }
     const QString other = "SELECT * FROM belegung WHERE BG_KO_ID = 'ST0009' ORDER BY BG_ID";
@@ -218,23 +244,16 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUnto
 
 TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
     Blocks h;
-    h.rail(1, 2);
-    h.rail(2, 2);
-    h.offer(1, "2009");
-    h.offer(9, "2008");
-    h.offer(8, "2008");
-    const QString ps =
-        h.course(1, "5Ps1", 1, 2, {{"KS_JGST", "50"}, {"KS_FA_ID3", Blocks::subjectKey(9)}});
-    const QString x1 = h.course(2, "2X1", 8, 2, {{"KS_JGST", "12"}});
-    const QString x2 = h.course(3, "2X2", 8, 2, {{"KS_JGST", "12"}});
-    h.place(1, x1);
+    const QString ps = bothYearGroups(h);
+    const QString x1 = Blocks::courseKey(3);
+    const QString x2 = h.course(4, "2X2", 8, 2, {{"KS_JGST", "12"}});
     h.place(2, x2);
     for (int s : {9, 10}) {
-        h.student(s, "2008");
+
         h.choice(s, 9, "S", ps, "2008");
         h.choice(s, 8, "S", s == 9 ? x1 : x2, "2008");
     }
-    h.student(1);
+
     h.choice(1, 1, "S", ps);
 
     const blocking::Result r = h.block(Mode::All, 2009, 20);
@@ -262,8 +281,7 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     h.place(2, d2);
     h.place(3, g1);
     h.place(1, e1);
-    for (int s = 1; s <= 6; ++s)
-        h.student(s);
+
     h.choice(1, 1, "S", d1);
     h.choice(1, 2, "S", g1);
     h.choice(1, 3, "X"); // no course teaches subject 3
@@ -302,23 +320,6 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
                            "Summe der Abweichungsquadrate: 8,00, Untergrenze 0,67"}));
 }
 
-TEST(Blocking, CoursesBeyondTheirLimitsAreAsFewAsTheEvaluationCountsThem) {
-    Blocks h;
-    h.rail(1, 3);
-    const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", 10}});
-    const QString b2 = h.course(2, "B2", 1, 3, {{"KS_MAX", 10}});
-    for (int s = 1; s <= 22; ++s) {
-        h.student(s);
-        h.choice(s, 1, "S", b1);
-    }
-
-    const blocking::Result r = h.block(Mode::All, 2009, 30);
-
-    // Two students too many: one course beyond its limit, not both (11 and 11).
-    EXPECT_EQ(r.after.outsideLimits, 1);
-    EXPECT_EQ(std::max(h.size(b1), h.size(b2)), 12);
-}
-
 TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
     struct Case {
         std::vector<int> rails; // S1, S2 of 3 hours, S3 of 2, S4 of 1
@@ -341,7 +342,7 @@ TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
         const QString k = h.course(1, "K1", 1, 3);
         for (int r : t.rails)
             h.place(r, k, r == t.fixedRail);
-        h.student(1);
+
         h.choice(1, 1, "S", k);
 
         const blocking::Evaluation e = blocking::evaluate(h.model());
@@ -377,8 +378,8 @@ TEST(Evaluation, TheLargestDifferenceNamesTheFirstGroupOnATie) {
                 QStringLiteral("%1%2").arg(QChar(k < 2 ? 'A' : 'B')).arg(k % 2 + 1);
             const QString course = h.course(k + 1, name, k / 2 + 1, 3);
             for (int i = 0; i < t.sizes[k]; ++i) {
-                h.student(++id);
-                h.choice(id, k / 2 + 1, "S", course);
+
+                h.choice(++id, k / 2 + 1, "S", course);
             }
         }
         h.commit();

@@ -7,12 +7,13 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 
 namespace test {
 
 // A school for the blocking on the one builder: courses of year group 12 in the blocking's code
-// ("11", basic "K") with their hours, rails "S<id>", students "Name<id>, Vor<id>" of a cohort,
-// choices of a subject with their course in the student's year field.
+// ("11", basic "K") with their hours, rails "S<id>", choices of a subject with their course in
+// the student's year field; a student "Name<id>, Vor<id>" of the cohort comes with his first.
 struct Blocks : School {
     void rail(int id, int hours) { School::rail(id, QStringLiteral("S%1").arg(id), hours); }
     QString course(int id, const QString& name, int subject, int hours, const Row& extra = {}) {
@@ -22,10 +23,6 @@ struct Blocks : School {
                                       {"KS_LKGK", "K"},
                                       {"KS_STD", QString::number(hours)}},
                                      extra));
-    }
-    QString student(int id, const QString& cohort = "2009") {
-        return School::student(id, QStringLiteral("Name%1").arg(id),
-                               QStringLiteral("Vor%1").arg(id), cohort);
     }
     // The subject offered to the cohort (subject 1 is there already).
     void offer(int id, const QString& cohort) {
@@ -37,6 +34,9 @@ struct Blocks : School {
     }
     qint64 choice(int student, int subject, const QString& art = "S", const QString& course = {},
                   const QString& cohort = "2009") {
+        if (students_.insert(student).second)
+            School::student(student, QStringLiteral("Name%1").arg(student),
+                            QStringLiteral("Vor%1").arg(student), cohort);
         return School::choice(studentKey(student), {}, {},
                               {{cohort == "2009" ? "BG_KS_ID_12" : "BG_KS_ID_13",
                                 course.isEmpty() ? QVariant() : QVariant(course)},
@@ -62,7 +62,6 @@ struct Blocks : School {
         }
         std::mt19937 rng(seed);
         for (int s = 1; s <= n; ++s) {
-            student(s);
             std::vector<int> subjects{1, 2, 3, 4, 5, 6};
             std::shuffle(subjects.begin(), subjects.end(), rng);
             for (int i = 0; i < 4; ++i)
@@ -87,6 +86,9 @@ struct Blocks : School {
         blocking::write(c, m, r.placement, r.assignment, std::nullopt);
         return r;
     }
+
+private:
+    std::set<int> students_;
 };
 
 } // namespace test

@@ -177,8 +177,8 @@ TEST(Search, EvenOutMovesAStudentOnlyWhereTheGroupNarrows) {
             const QString course = h.course(k, QString(QChar('@' + k)), 1, 3);
             h.place(k, course);
             for (int i = 0; i < (k == 1 ? t.a : k == 2 ? t.b : t.c); ++i) {
-                h.student(++id);
-                h.choice(id, 1, "S", course);
+
+                h.choice(++id, 1, "S", course);
                 if (k == 1)
                     h.choice(id, 2, "S", x);
             }

@@ -360,14 +360,19 @@ TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
     }
 }
 
-TEST(Evaluation, TheLargestDifferenceNamesTheFirstGroupOnATie) {
-    // Sizes of A1, A2, B1, B2: two parallel groups; the group named and its difference.
+TEST(Evaluation, TheLargestDifferenceNamesTheFirstGroupOnATieAndItsBoundKeepsWhatStays) {
+    // Basic choices in A1, A2, B1, B2 (two parallel groups), advanced ones in A1 that no course
+    // serves and that stay: the group named, its difference and the least difference possible.
     const struct {
-        int sizes[4];
+        int sizes[4], advanced;
         const char* group;
-        int difference;
+        int difference, bound;
     } cases[] = {
-        {{3, 1, 3, 1}, "A1 A2", 2}, {{3, 1, 4, 1}, "B1 B2", 3}, {{1, 1, 1, 1}, "A1 A2", 0}};
+        {{3, 1, 3, 1}, 0, "A1 A2", 2, 0},
+        {{3, 1, 4, 1}, 0, "B1 B2", 3, 1},
+        {{1, 1, 1, 1}, 0, "A1 A2", 0, 0},
+        {{0, 2, 0, 0}, 4, "A1 A2", 2, 2},
+    };
     for (const auto& t : cases) {
         SCOPED_TRACE(t.group);
         Blocks h;
@@ -377,14 +382,13 @@ TEST(Evaluation, TheLargestDifferenceNamesTheFirstGroupOnATie) {
             const QString name =
                 QStringLiteral("%1%2").arg(QChar(k < 2 ? 'A' : 'B')).arg(k % 2 + 1);
             const QString course = h.course(k + 1, name, k / 2 + 1, 3);
-            for (int i = 0; i < t.sizes[k]; ++i) {
-
-                h.choice(++id, k / 2 + 1, "S", course);
-            }
+            for (int i = 0; i < t.sizes[k] + (k == 0 ? t.advanced : 0); ++i)
+                h.choice(++id, k / 2 + 1, i < t.sizes[k] ? "S" : "L", course);
         }
         h.commit();
         const blocking::Evaluation e = blocking::evaluate(h.model());
         EXPECT_EQ(e.largestDifferenceGroup, t.group);
         EXPECT_EQ(e.largestDifference, t.difference);
+        EXPECT_EQ(e.differenceBound, t.bound);
     }
 }

@@ -48,24 +48,6 @@ TEST(Schema, FreshFileHoldsTheNineTablesEmptyWithTheirFieldsInOrder) {
     EXPECT_EQ(db.scalar("PRAGMA user_version").toInt(), db::kSchemaVersion);
 }
 
-TEST(Schema, NamedIndexesExistWithTheirUniquenessAndSchuleHasNone) {
-    TempDir tmp;
-    TestDb db(tmp.path("BB.MDB"));
-    for (const db::TableDef& t : db::tables()) {
-        for (const db::IndexDef& i : t.indexes) {
-            const QStringList r = db.rows(
-                QStringLiteral("SELECT \"unique\" FROM pragma_index_list(?) WHERE name = ?"),
-                {t.name, i.name});
-            ASSERT_EQ(r.size(), 1) << i.name.toStdString();
-            EXPECT_EQ(r.first() == "1", i.unique) << i.name.toStdString();
-            const QStringList cols = db.rows(
-                QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"), {i.name});
-            EXPECT_EQ(cols, i.fields) << i.name.toStdString();
-        }
-    }
-    EXPECT_EQ(db.scalar("SELECT count(*) FROM pragma_index_list('schule')").toInt(), 0);
-}
-
 TEST(Schema, EveryUniqueIndexRejectsADuplicate) {
     // Two rows of a table and whether the second is refused: each unique index alone (every
     // other unique field differs), designations and teacher codes ignoring case.
@@ -182,26 +164,6 @@ TEST(Schema, RecreatedCkkursIsEmptyWithItsIndexesAndKeysStartAgain) {
     EXPECT_EQ(db.insert("ckkurs", {{"CK_BL_ID", "     1"}, {"CK_KS_ID", "     2"}}), 1);
     EXPECT_THROW(db.insert("ckkurs", {{"CK_BL_ID", "     1"}, {"CK_KS_ID", "     2"}}),
                  db::DbError);
-}
-
-TEST(Enrolment, AnzBelKursCountsRowsNamingTheCourseInEitherYear) {
-    TempDir tmp;
-    TestDb db(tmp.path("BB.MDB"));
-    platform::RunState s;
-    db.useIn(s, "2009/2010", "     1");
-    const auto AnzBelKurs = [&](const QString& key) {
-        db::Connection c(s.databasePath());
-        return db::AnzBelKurs(c, key);
-    };
-    EXPECT_EQ(AnzBelKurs("    12"), 0);
-    db.insert("belegung", {{"BG_KS_ID_12", "    12"}});
-    db.insert("belegung", {{"BG_KS_ID_13", "    12"}});
-    db.insert("belegung", {{"BG_KS_ID_12", "    12"}, {"BG_KS_ID_13", "    12"}});
-    db.insert("belegung", {{"BG_KS_ID_12", "12"}});     // no leading blanks: another key
-    db.insert("belegung", {{"BG_KS_ID_13", "   120"}}); // no prefix match
-    EXPECT_EQ(AnzBelKurs("    12"), 3);
-    EXPECT_EQ(AnzBelKurs("12"), 1);
-    EXPECT_EQ(AnzBelKurs("     1"), 0);
 }
 
 TEST(Schema, InnerTransactionsAreSavepointsOfTheOuterOne) {

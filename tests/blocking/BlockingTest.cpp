@@ -33,7 +33,6 @@ TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
     const QString c1 = h.course(1, "C1", 1, 3);
     const QString c2 = h.course(2, "C2", 2, 3);
     const QString c3 = h.course(3, "C3", 3, 3);
-
     // Nine hours on six: ST0001 collides whatever happens; the others need not, if C2 has a rail
     // of its own.
     for (int f : {1, 2, 3})
@@ -95,7 +94,6 @@ TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
     h.place(1, m1, true);
     h.place(2, d1, true);
     h.place(1, e1);
-
     h.choice(1, 1, "S", m1);
     h.choice(1, 3, "S", e1);
     h.choice(2, 2, "S", d1);
@@ -142,7 +140,6 @@ TEST(Blocking, LimitsBindAndTheBoundsKnowIt) {
         const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", t.max1}});
         const QString b2 = h.course(2, "B2", 1, 3, {{"KS_MAX", t.max2}});
         for (int s = 1; s <= t.students; ++s) {
-
             h.choice(s, 1, "S", b1);
         }
         h.commit();
@@ -173,7 +170,6 @@ TEST(Blocking, AnAdvancedCourseOfFiveHoursTakesAThreeAndATwoHourRail) {
     h.place(1, d1, true);
     h.place(2, g1, true);
     for (int s = 1; s <= 3; ++s) {
-
         h.choice(s, 1, "L");
         h.choice(s, 2, "S", d1);
         h.choice(s, 3, "S", g1);
@@ -195,7 +191,6 @@ TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOthe
     const QString sg = h.course(2, "SG", 1, 3, {{"KS_FA_ID2", Blocks::subjectKey(2)}});
     std::vector<qint64> sk;
     for (int s = 1; s <= 8; ++s) {
-
         if (s <= 6)
             h.choice(s, 2, "S", g1);
         else
@@ -224,7 +219,6 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUnto
     h.choice(9, 9, "S", ps1, "2008");
     h.choice(9, 8, "S", x, "2008");
     for (int s = 1; s <= 3; ++s) {
-
         h.choice(s, 1, "S", ps1);
     }
     const QString other = "SELECT * FROM belegung WHERE BG_KO_ID = 'ST0009' ORDER BY BG_ID";
@@ -249,7 +243,6 @@ TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
     const QString x2 = h.course(4, "2X2", 8, 2, {{"KS_JGST", "12"}});
     h.place(2, x2);
     for (int s : {9, 10}) {
-
         h.choice(s, 9, "S", ps, "2008");
         h.choice(s, 8, "S", s == 9 ? x1 : x2, "2008");
     }
@@ -342,7 +335,6 @@ TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
         const QString k = h.course(1, "K1", 1, 3);
         for (int r : t.rails)
             h.place(r, k, r == t.fixedRail);
-
         h.choice(1, 1, "S", k);
 
         const blocking::Evaluation e = blocking::evaluate(h.model());

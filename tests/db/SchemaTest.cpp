@@ -3,7 +3,6 @@
 #include "db/Database.h"
 #include "support/TestDb.h"
 
-#include <QSqlRecord>
 #include <gtest/gtest.h>
 
 using test::TempDir;
@@ -12,11 +11,7 @@ using test::TestDb;
 namespace {
 
 QStringList fieldsOf(TestDb& db, const QString& table) {
-    QStringList out;
-    for (const QString& row : db.rows(
-             QStringLiteral("SELECT name, type FROM pragma_table_info(?) ORDER BY cid"), {table}))
-        out << row;
-    return out;
+    return db.rows("SELECT name, type FROM pragma_table_info(?) ORDER BY cid", {table});
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "VfpTestSupport.h"
+#include "ImportSupport.h"
 
 #include "import/vfp/Container.h"
 #include "import/vfp/Error.h"

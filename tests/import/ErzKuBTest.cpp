@@ -38,9 +38,9 @@ protected:
     test::ScriptedHost host;
 };
 
-// Without INI file the window waits for "Durchsuchen"; cancelling that, or "Abbruch", ends the
-// program.
-TEST_F(ImportWindow, LoadsWithoutIniFileAndCancellingDurchsuchenOrAbbruchEndsTheProgram) {
+// Without INI file the window waits for "Durchsuchen": an import asks for the container and,
+// with none chosen, builds nothing; cancelling "Durchsuchen", or "Abbruch", ends the program.
+TEST_F(ImportWindow, WithoutIniFileNoContainerNoImportAndCancellingEndsTheProgram) {
     auto w = loaded({}, {});
     EXPECT_EQ(w->lblDMerix,
               "Orvid ist nicht im Standardverzeichnis c:\\palex. Wählen Sie durchsuchen.");
@@ -48,11 +48,20 @@ TEST_F(ImportWindow, LoadsWithoutIniFileAndCancellingDurchsuchenOrAbbruchEndsThe
     EXPECT_EQ(w->lstKollJahrg.count(), 0);
     EXPECT_EQ(QStringList({s.DatenPfad, s.DatenDatei}), QStringList({"C:\\", "BB.MDB"}));
     EXPECT_EQ(s.VerwDbcPfad, "");
+    w->lstKollJahrg.setLines({"2009"});
+    w->lstKollJahrg.setSelected(0, true);
+    host.onSaveFile(work.path("bb.mdb")).onOpenFile(std::nullopt);
+    w->Befehl1_Click();
+    EXPECT_TRUE(host.statuses.isEmpty()) << "no database is said to be made";
+    EXPECT_TRUE(QDir(work.dir()).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(w->imported);
+
     host.onOpenFile(std::nullopt);
     w->cmdSeek_Click();
-    ASSERT_EQ(host.fileDialogs.size(), 1u);
-    EXPECT_EQ(host.fileDialogs[0].filter, "FoxPro-Datenbanken (*.dbc)|*.dbc");
-    EXPECT_EQ(host.fileDialogs[0].fileName, "Qz.dbc");
+    ASSERT_EQ(host.fileDialogs.size(), 3u);
+    for (const size_t i : {1, 2})
+        EXPECT_EQ(host.fileDialogs[i].filter, "FoxPro-Datenbanken (*.dbc)|*.dbc");
+    EXPECT_EQ(host.fileDialogs[2].fileName, "Qz.dbc");
     EXPECT_EQ(w->Label1, "Abbruch");
     EXPECT_TRUE(host.quitCalled);
 
@@ -98,19 +107,6 @@ TEST_F(ImportWindow, LoadsTheSchoolYearOfTodayAndItsCohorts) {
                    "Zeilen in der Liste aus!");
     w->Befehl1_Click();
     EXPECT_TRUE(host.fileDialogs.empty()) << "no target asked for";
-}
-
-TEST_F(ImportWindow, NoContainerChosenForTheImportBuildsNothing) {
-    auto w = loaded({}, {});
-    w->lstKollJahrg.setLines({"2009"});
-    w->lstKollJahrg.setSelected(0, true);
-    host.onSaveFile(work.path("bb.mdb")).onOpenFile(std::nullopt);
-    w->Befehl1_Click();
-    ASSERT_EQ(host.fileDialogs.size(), 2u);
-    EXPECT_EQ(host.fileDialogs[1].filter, "FoxPro-Datenbanken (*.dbc)|*.dbc");
-    EXPECT_TRUE(host.statuses.isEmpty()) << "no database is said to be made";
-    EXPECT_TRUE(QDir(work.dir()).entryList(QDir::Files).isEmpty());
-    EXPECT_FALSE(w->imported);
 }
 
 // "No" to the overwrite question asks again there and keeps the file; a missing folder for the

@@ -13,18 +13,6 @@
 
 namespace vfptest {
 
-QString vfpFixtures() {
-    return QStringLiteral(KUBB_SHARED_DIR "/fixtures/vfp");
-}
-
-bool fixturesMustExist() {
-    return qEnvironmentVariableIsSet("CI") && QFileInfo::exists(QStringLiteral(KUBB_SHARED_DIR));
-}
-
-QString dataDir() {
-    return QStringLiteral(KUBB_SOURCE_DIR "/tests/import/data");
-}
-
 std::string describe(const QVariant& value) {
     if (!value.isValid())
         return "null";

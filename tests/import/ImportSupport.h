@@ -14,7 +14,9 @@
 namespace vfptest {
 
 // Files written by Visual FoxPro itself; absent on machines without the shared folder.
-QString vfpFixtures();
+inline QString vfpFixtures() {
+    return QStringLiteral(KUBB_SHARED_DIR "/fixtures/vfp");
+}
 // Skips the calling test where those files are absent; fails it instead in CI (CI set) when the
 // shared folder is beside the clone, since there the fixtures must be read, not skipped.
 #define REQUIRE_VFP_FIXTURES()                                                                     \
@@ -27,9 +29,13 @@ QString vfpFixtures();
                          << vfptest::vfpFixtures().toStdString();                                  \
         }                                                                                          \
     } while (false)
-bool fixturesMustExist();
+inline bool fixturesMustExist() {
+    return qEnvironmentVariableIsSet("CI") && QFileInfo::exists(QStringLiteral(KUBB_SHARED_DIR));
+}
 // Files written by tools/make_vfp_fixtures.py and tools/make_import_fixtures.py.
-QString dataDir();
+inline QString dataDir() {
+    return QStringLiteral(KUBB_SOURCE_DIR "/tests/import/data");
+}
 
 // A value as "<type> <value>", so that a failing comparison shows the type too; "null" for NULL.
 std::string describe(const QVariant& value);

@@ -131,7 +131,7 @@ TEST(RailPrintout, BandsStayWholeOnNumberedPagesOfExactly55Lines) {
     const QStringList first = pages[0].split('\n');
     const QStringList second = pages[1].split('\n');
     EXPECT_EQ(first.mid(0, 6), test::headerLines(s, 6, 1, 2));
-    EXPECT_EQ(first.size(), 6 + 22 + 28);
+    ASSERT_EQ(first.size(), 6 + 22 + 28);
     EXPECT_TRUE(first[28].startsWith("R6    2")) << "the second band";
     EXPECT_EQ(second.mid(0, 6), test::headerLines(s, 6, 2, 2));
     EXPECT_EQ(second.mid(6), test::padded({"R11   2", ".C1    : 0", ""}, 70));

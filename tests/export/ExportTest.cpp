@@ -30,21 +30,6 @@ std::function<void(ui::Window&)> choosePhase(const QString& phase) {
     };
 }
 
-// The export folder of a school (tmp/merix/) and what is in it, hidden entries too.
-QString out(const School& s, const QString& name = {}) {
-    return s.tmp.path("merix/" + name);
-}
-QStringList entries(const School& s) {
-    return QDir(out(s)).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-// Scripts the questions of the export: the folder through the file dialog (no INI file), then
-// the course phase in the chooser.
-void answer(ScriptedHost& host, const School& s, const QString& phase) {
-    host.onOpenFile(out(s, "MERIX.KO")).onModal("frmAKursPh", choosePhase(phase));
-}
-
 // Expected file contents, written by hand: lines of Windows-1252 bytes, each ended by CR LF.
 QByteArray crlf(const QByteArrayList& lines) {
     return lines.join("\r\n") + "\r\n";
@@ -63,9 +48,15 @@ QByteArrayList gkRecord(const QByteArray& key, const QByteArray& year12, const Q
 struct Export : ::testing::Test {
     test::WinePrefix wine;
     School s;
-    Export() { QDir().mkpath(out(s)); }
+    Export() { QDir().mkpath(out()); }
 
+    // The export folder (tmp/merix/), a file in it, and every entry, hidden ones too.
+    QString out(const QString& name = {}) const { return s.tmp.path("merix/" + name); }
     QByteArray file(const QString& name) const { return s.tmp.read("merix/" + name); }
+    QStringList entries() const {
+        return QDir(out()).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
     void choice(const QString& student, const QVariant& art, const QVariant& course12,
                 const QVariant& course13, const QVariant& subject) {
         s.choice(student, course12, course13, {{"BG_FA_ID", subject}, {"BG_ART", art}});
@@ -74,9 +65,12 @@ struct Export : ::testing::Test {
               const QVariant& hours, const QString& year = test::kYear) {
         s.rail(id, bez, hours, year, {{"BL_NAME", name}, {"BL_SORT", sort}});
     }
+    // Answers the questions of the export: the folder through the file dialog (no INI file),
+    // the course phase in the chooser, the message where the files went.
     void exportCohort(const QString& phase) {
-        answer(s.host, s, phase);
-        s.host.onMessage(ui::Answer::Ok);
+        s.host.onOpenFile(out("MERIX.KO"))
+            .onModal("frmAKursPh", choosePhase(phase))
+            .onMessage(ui::Answer::Ok);
         exporter::exportCommand(s.state, s.host);
     }
 };
@@ -91,11 +85,12 @@ struct Command : Export {
             s.tmp.write("merix/" + name, "previous " + name.toLatin1());
     }
     void expectPreviousFiles() const {
-        EXPECT_EQ(entries(s), QStringList({"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}))
+        EXPECT_EQ(entries(), QStringList({"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}))
             << "no temporary file is left behind";
         for (const QString& name : kNames)
             EXPECT_EQ(file(name), "previous " + name.toLatin1());
     }
+    // The one message of the export: a critical one.
     QString onlyMessage() const {
         EXPECT_EQ(s.host.messages.size(), 1u);
         if (s.host.messages.empty())
@@ -115,7 +110,7 @@ TEST_F(Command, TheFolderComesFromTheIniFileOrTheDialogAndTheNameStaysForTheImpo
     EXPECT_EQ(s.host.fileDialogs[0].filter, "ExportDateien (MERIX.*)|MERIX.*");
     EXPECT_EQ(s.host.fileDialogs[0].filterIndex, 1);
     EXPECT_EQ(s.host.fileDialogs[0].fileName, "MERIX.KO");
-    EXPECT_EQ(s.state.VerwDbcPfad, out(s, "MERIX.KO"));
+    EXPECT_EQ(s.state.VerwDbcPfad, out("MERIX.KO"));
     EXPECT_TRUE(file("MERIX.KO").startsWith("06_KO_68\r\n*SYNC*\r\n2009\r\n"));
 
     // With it, the files go into the container's folder, found the Wine way ignoring case.
@@ -156,7 +151,7 @@ TEST_F(Command, TheNextExportRemovesTheLeftoversOfAnEarlierOne) {
     exportCohort("2009");
     QStringList expected = others + kNames;
     expected.sort();
-    EXPECT_EQ(entries(s), expected);
+    EXPECT_EQ(entries(), expected);
 }
 
 TEST(ExportPaths, TheFilesGoUpToTheLastSeparatorJoinedAsTheAdministrationProgramJoinsThem) {
@@ -181,7 +176,7 @@ TEST_F(Command, CancellingOrAnEmptyChoiceWritesNothing) {
 
     // "&Ok" with no line selected says so and keeps the window; "&Abbrechen" then cancels.
     ScriptedHost chooser;
-    chooser.onOpenFile(out(s, "MERIX.KO"))
+    chooser.onOpenFile(out("MERIX.KO"))
         .onModal("frmAKursPh",
                  [](ui::Window& w) {
                      auto& window = dynamic_cast<exporter::frmAKursPh&>(w);
@@ -200,7 +195,7 @@ TEST_F(Command, CancellingOrAnEmptyChoiceWritesNothing) {
 
     // Closed by its close box: as "&Abbrechen".
     ScriptedHost closed;
-    closed.onOpenFile(out(s, "MERIX.KO")).onModal("frmAKursPh", [](ui::Window& w) {
+    closed.onOpenFile(out("MERIX.KO")).onModal("frmAKursPh", [](ui::Window& w) {
         auto& window = dynamic_cast<exporter::frmAKursPh&>(w);
         window.List1.setCurrent(0);
         window.Form_Unload();
@@ -211,7 +206,7 @@ TEST_F(Command, CancellingOrAnEmptyChoiceWritesNothing) {
     // In 2011/2012 no student has the course phase 2011 or 2010: nothing to choose.
     ScriptedHost none;
     s.state.SchjBez = "2011/2012";
-    none.onOpenFile(out(s, "MERIX.KO")).onMessage(common::kNoCoursePhases);
+    none.onOpenFile(out("MERIX.KO")).onMessage(common::kNoCoursePhases);
     exporter::exportCommand(s.state, none);
     EXPECT_TRUE(none.modal.isEmpty());
     expectPreviousFiles();
@@ -260,7 +255,7 @@ TEST_F(Command, AFailureWhileTheThirdFileIsWrittenLeavesThePreviousFourFiles) {
         exportCohort("2009");
     }
     const QString text = onlyMessage();
-    EXPECT_TRUE(text.startsWith(kFailed + out(s, "MERIX.BL") + ": Schreibfehler! ("))
+    EXPECT_TRUE(text.startsWith(kFailed + out("MERIX.BL") + ": Schreibfehler! ("))
         << text.toStdString();
     expectPreviousFiles();
 }
@@ -288,7 +283,7 @@ TEST_F(Command, TheFilesShowOneStateWhileAnotherProgramWrites) {
             // Kept waiting for the export's read: the file stays as it was.
         }
     };
-    exporter::exportCohort(s.state, h, "2009", out(s));
+    exporter::exportCohort(s.state, h, "2009", out());
     QDir().mkpath(s.tmp.path("again"));
     exporter::exportCohort(s.state, h, "2009", s.tmp.path("again/"));
     for (const QString& name : kNames)
@@ -313,7 +308,7 @@ TEST_F(Command, AFolderThatCannotTakeTheFilesAsksThroughTheDiskErrorBox) {
 
 TEST_F(Command, AFileThatCannotBeReadFromIsAFailureWithItsCause) {
     s.state.DatenDatei = "FEHLT.MDB";
-    s.host.onOpenFile(out(s, "MERIX.KO"));
+    s.host.onOpenFile(out("MERIX.KO"));
     s.host.onMessage(kFailed + "Die Datenbank " + s.state.databasePath() +
                      " wurde nicht gefunden.");
     exporter::exportCommand(s.state, s.host);
@@ -376,7 +371,7 @@ const QByteArray kMuellerKey = "2008M\xFCller                        J\xF6rg";
 TEST_F(Files, Year13CohortWholeFiles) {
     exportCohort("2008");
     EXPECT_EQ(s.host.messages.size(), 1u) << "where the files went";
-    EXPECT_EQ(entries(s), QStringList({"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}));
+    EXPECT_EQ(entries(), QStringList({"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}));
 
     EXPECT_EQ(file("MERIX.KO"),
               crlf(QByteArrayList{"06_KO_68"} + koRecord("2008", "M\xFCller", "J\xF6rg") +

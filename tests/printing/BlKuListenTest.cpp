@@ -76,7 +76,9 @@ struct Lists : ::testing::Test {
 
 } // namespace
 
-TEST_F(Lists, OpensWithTheCohortsAndTheRailsOfTheYear) {
+// The window opens with the cohorts and the rails of the year; a line per student with his
+// course on each chosen rail.
+TEST_F(Lists, OpensWithTheCohortsAndRailsAndPrintsALinePerStudentWithHisCourseOnEachRail) {
     EXPECT_EQ(w->cmbKollJahrg.lines(), QStringList({"2009", "2008"}));
     EXPECT_EQ(w->cmbKollJahrg.text(), "2009");
     EXPECT_EQ(w->caption(),
@@ -85,9 +87,7 @@ TEST_F(Lists, OpensWithTheCohortsAndTheRailsOfTheYear) {
     EXPECT_TRUE(w->optHoch);
     EXPECT_FALSE(w->OptQuer);
     EXPECT_EQ(s.host.statuses, QStringList({"Druck wird vorbereitet!", ""}));
-}
 
-TEST_F(Lists, PrintsALinePerStudentWithHisCourseOnEachChosenRail) {
     select(*w, 0, 3);
     w->click("cmdDruck");
     ASSERT_EQ(s.host.printJobs.size(), 1u);

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace platform;
 using namespace common;
@@ -35,15 +36,17 @@ struct WinePrefix {
 } // namespace
 
 TEST(PathSplit, DirectoryKeepsItsSeparatorAndADriveRootLosesIt) {
-    EXPECT_EQ(split("D:\\bb\\BB.MDB"), std::make_pair(QString("D:\\bb\\"), QString("BB.MDB")));
-    EXPECT_EQ(split("C:\\BB.MDB"), std::make_pair(QString("C:"), QString("BB.MDB")));
-    EXPECT_EQ(split("  /home/anna/bb.mdb  "),
-              std::make_pair(QString("/home/anna/"), QString("bb.mdb")));
-    EXPECT_EQ(split("/x"), std::make_pair(QString("/"), QString("x")));
-    EXPECT_EQ(split("C:BB.MDB"), std::make_pair(QString("C:"), QString("BB.MDB")));
-    EXPECT_EQ(split("BB.MDB"), std::make_pair(QString(), QString()));
-    EXPECT_EQ(split("   "), std::make_pair(QString(), QString()));
-    EXPECT_EQ(split("D:\\bb\\"), std::make_pair(QString("D:\\bb\\"), QString()));
+    const std::tuple<QString, QString, QString> rows[] = {
+        {"D:\\bb\\BB.MDB", "D:\\bb\\", "BB.MDB"},
+        {"C:\\BB.MDB", "C:", "BB.MDB"},
+        {"  /home/anna/bb.mdb  ", "/home/anna/", "bb.mdb"},
+        {"/x", "/", "x"},
+        {"C:BB.MDB", "C:", "BB.MDB"},
+        {"BB.MDB", "", ""},
+        {"   ", "", ""},
+        {"D:\\bb\\", "D:\\bb\\", ""}};
+    for (const auto& [path, dir, file] : rows)
+        EXPECT_EQ(split(path), std::make_pair(dir, file)) << path.toStdString();
     QString p = "  E:\\a.mdb ";
     splitPath(p);
     EXPECT_EQ(p, "E:\\a.mdb") << "the caller's path comes back trimmed";
@@ -144,6 +147,9 @@ TEST(FileHelper, PointerFileIsOneWindows1252LineWithCrLfOrUtf8WithItsMark) {
     writePointerFile(tmp.dir(), greek);
     EXPECT_EQ(tmp.read("TCLASSK"), "\xEF\xBB\xBF" + greek.toUtf8() + "\r\n");
     EXPECT_EQ(readBack(), greek);
+    // Only the first item of the first line names the database.
+    tmp.write("TCLASSK", "D:\\a\\BB.MDB,x\r\nE:\\b\\BB.MDB\r\n");
+    EXPECT_EQ(readBack(), "D:\\a\\BB.MDB");
     EXPECT_EQ(QDir(tmp.dir()).entryList(QDir::Files), QStringList{"TCLASSK"})
         << "no temporary file is left";
     QDir().mkpath(tmp.path("schreibschutz/TCLASSK"));

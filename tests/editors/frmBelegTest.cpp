@@ -27,48 +27,40 @@ protected:
         // The builder's subject 1 becomes German of cohort 2009.
         db.scalar("UPDATE fachang SET FA_KURSPH = '2009', FA_BEZ = 'D', FA_BELEG = 'LABSCX'");
         school.batch();
+        // clang-format off
         const std::tuple<int, const char*, const char*, const char*> subjects[] = {
-            {2, "2009", "M", "LABSCX"},  {3, "2009", "E", "ABSCX"},   {4, "2009", "Ph", "ABSCX"},
-            {5, "2009", "Lat", "L"},     {6, "2009", "Sp", nullptr},  {7, "2009", "Ku", "BSC"},
+            {2, "2009", "M", "LABSCX"}, {3, "2009", "E", "ABSCX"}, {4, "2009", "Ph", "ABSCX"},
+            {5, "2009", "Lat", "L"}, {6, "2009", "Sp", nullptr}, {7, "2009", "Ku", "BSC"},
             {11, "2008", "D", "LABSCX"}, {12, "2008", "M", "LABSCX"}, {13, "2008", "E", "ABSCX"},
             {14, "2008", "Ph", "ABSCX"}};
+        const std::tuple<int, const char*, int, const char*, const char*> courses[] = {
+            {1, "1E1", 3, "11", "K"}, {2, "1E2", 3, "11", "K"}, {3, "1Ph1", 4, "11", "K"},
+            {5, "1LD1", 1, "11", "L"}, {6, "1LM1", 2, "11", "L"}, {7, "1Ku1", 7, "11", "K"},
+            {8, "1Ku2", 7, "11", "K"}, {9, "1LL1", 5, "11", "L"}, {11, "2E1", 13, "12", "K"},
+            {12, "2Ph1", 14, "12", "K"}, {13, "2LD1", 11, "12", "L"}};
+        // Adler: two advanced courses, English and physics, sport without any course. Bauer: no
+        // advanced course. Zorn: three. Weber, year group 13: mathematics as a basic course,
+        // English without a year-13 course.
+        const std::tuple<int, int, const char*, int, int> choices[] = {
+            {1, 1, "L", 5, 0}, {1, 2, "L", 6, 0}, {1, 3, "S", 1, 11}, {1, 4, "S", 3, 12},
+            {1, 6, "S", 0, 0}, {2, 3, "S", 1, 0}, {3, 1, "L", 5, 0}, {3, 2, "L", 6, 0},
+            {3, 5, "L", 9, 0}, {3, 3, "X", 2, 0}, {11, 11, "L", 5, 13}, {11, 12, "S", 6, 0},
+            {11, 13, "A", 1, 0}};
+        // clang-format on
         for (const auto& [id, cohort, bez, beleg] : subjects)
             school.subject(id, {},
                            {{"FA_KURSPH", cohort},
                             {"FA_BEZ", bez},
                             {"FA_BELEG", beleg ? QVariant(beleg) : QVariant()}});
-        course(1, "1E1", 3);
-        course(2, "1E2", 3);
-        course(3, "1Ph1", 4);
-        course(5, "1LD1", 1, "11", "L");
-        course(6, "1LM1", 2, "11", "L");
-        course(7, "1Ku1", 7);
-        course(8, "1Ku2", 7);
-        course(9, "1LL1", 5, "11", "L");
-        course(11, "2E1", 13, "12");
-        course(12, "2Ph1", 14, "12");
-        course(13, "2LD1", 11, "12", "L");
+        for (const auto& [id, bez, subject, code, kind] : courses)
+            course(id, bez, subject, code, kind);
         school.student(1, "Adler", "Anna");
         school.student(2, "Bauer", "Ben");
         school.student(3, "Zorn", "Zoe");
         school.student(11, "Weber", "Lu", "2008");
         school.student(21, "Alt", "Ali", "2007");
-        // Adler: two advanced courses, English and physics, sport without any course.
-        choice(1, 1, "L", 5);
-        choice(1, 2, "L", 6);
-        choice(1, 3, "S", 1, 11);
-        choice(1, 4, "S", 3, 12);
-        choice(1, 6, "S");
-        // Bauer: no advanced course. Zorn: three.
-        choice(2, 3, "S", 1);
-        choice(3, 1, "L", 5);
-        choice(3, 2, "L", 6);
-        choice(3, 5, "L", 9);
-        choice(3, 3, "X", 2);
-        // Weber, year group 13: mathematics as a basic course, English without a year-13 course.
-        choice(11, 11, "L", 5, 13);
-        choice(11, 12, "S", 6);
-        choice(11, 13, "A", 1);
+        for (const auto& [student, subject, art, c12, c13] : choices)
+            choice(student, subject, art, c12, c13);
         school.commit();
     }
     // Courses carry the administration's codes as the import writes them: kind "K", "11" for

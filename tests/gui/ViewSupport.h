@@ -6,7 +6,6 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
@@ -57,13 +56,6 @@ template <class T> T* child(QWidget* view, const char* name) {
     auto* c = view->findChild<T*>(name);
     EXPECT_TRUE(c) << name;
     return c;
-}
-
-// A picture of the view for the README and a look by eye.
-inline void screenshot(QWidget* view, const QString& name) {
-    QApplication::processEvents();
-    QDir().mkpath(KUBB_BINARY_DIR "/screenshots");
-    view->grab().save(QStringLiteral(KUBB_BINARY_DIR "/screenshots/") + name + ".png");
 }
 
 } // namespace test

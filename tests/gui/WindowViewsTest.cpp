@@ -92,7 +92,6 @@ TEST_F(Views, ChoosersHandTheChosenLineBackAndTheCloseBoxCancels) {
     phase.List1.setLines({"2009", "2008"});
     QWidget* view = show(phase);
     EXPECT_EQ(view->windowTitle(), "Auswahl der Kursphase");
-    test::screenshot(view, "frmAKursPh");
     pick(child<QListView>(view, "List1"), 1);
     child<QPushButton>(view, "Command1")->click();
     EXPECT_EQ(phase.Label1, "2008");
@@ -248,7 +247,6 @@ TEST_F(Views, TheEditorsFieldsGoThroughTheirHandlers) {
     auto* hours = child<QLineEdit>(view, "cFieldData(4)");
     EXPECT_EQ(bez->text(), "LK1");
     EXPECT_TRUE(QFontInfo(child<QComboBox>(view, "CombSJ")->font()).fixedPitch());
-    test::screenshot(view, "BlDat");
     // LK1 carries courses.
     logic.onMessage("Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!");
     test::key(hours, Qt::Key_5, Qt::NoModifier, "5");
@@ -289,6 +287,5 @@ TEST_F(Views, TheEditorsFieldsGoThroughTheirHandlers) {
     EXPECT_FALSE(choices.lblKursKG[0].isEmpty());
     EXPECT_EQ(child<QLabel>(view, "lblKursKG(0)")->text(), choices.lblKursKG[0]);
     EXPECT_EQ(child<QComboBox>(view, "CmbBlGK(0)")->currentText(), choices.CmbBlGK[0].text());
-    test::screenshot(view, "frmBeleg");
     delete view;
 }

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -243,31 +242,6 @@ TEST(StartUp, TheCommandLineAndADriveRootAreTakenAsTheyAre) {
     EXPECT_EQ(root.state.DatenPfad, "C:");
     EXPECT_EQ(root.state.DatenDatei, "BB.MDB");
     EXPECT_EQ(root.main.caption(), kCaption2009);
-}
-
-TEST(StartUp, AReadOnlyProgramFolderKeepsThePointerFileInTheUsersConfiguration) {
-    const QString config =
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/";
-    Start r;
-    const QString db = r.goodDatabase();
-    r.state.ProgPfad = "/proc/"; // as installed: /proc takes no new file, not even from root
-    r.missing([&](app::frmHinwFehlt& f) {
-        EXPECT_EQ(f.Label1, config);
-        f.cmdSeek_Click();
-    });
-    r.host.onOpenFile(db);
-    r.main.Form_Load(QString());
-    QFile pointer(config + "TCLASSK");
-    ASSERT_TRUE(pointer.open(QIODevice::ReadOnly));
-    EXPECT_EQ(pointer.readAll(), db.toUtf8() + "\r\n");
-
-    // The next start finds it there and asks nothing.
-    Start next;
-    next.state.ProgPfad = "/proc/";
-    next.main.Form_Load(QString());
-    EXPECT_EQ(next.main.caption(), kCaption2009);
-    EXPECT_TRUE(next.host.fileDialogs.empty() && next.host.messages.empty());
-    pointer.remove();
 }
 
 // "Datendatei wechseln" after a good start: the pointer file is rewritten where start-up read

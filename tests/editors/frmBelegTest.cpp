@@ -90,23 +90,21 @@ protected:
         w->CmbKolJg.setCurrent(i);
         w->CmbKolJg_Click();
     }
-    void pick(const QString& key) {
-        for (int i = 0; i < w->LstNavigator.count(); ++i)
-            if (w->LstNavigator.line(i).endsWith(key)) {
-                w->LstNavigator.setCurrent(i);
-                w->LstNavigator_Click();
-                return;
-            }
-        ADD_FAILURE() << "no student " << key.toStdString();
+    // The line of a student or subject (by key, "" for the empty choice).
+    static int lineOf(const QStringList& lines, const QString& key) {
+        for (int i = 0; i < lines.size(); ++i)
+            if (key.isEmpty() ? lines[i].trimmed().isEmpty() : lines[i].endsWith(key))
+                return i;
+        ADD_FAILURE() << "no line " << key.toStdString();
+        return -1;
     }
-    // Chooses the entry of a subject (by key, "" for the empty choice) as the user does.
+    void pick(const QString& key) {
+        w->LstNavigator.setCurrent(lineOf(w->LstNavigator.lines(), key));
+        w->LstNavigator_Click();
+    }
+    // Chooses an entry as the user does.
     static void choose(ui::ComboBox& box, const QString& key) {
-        for (int i = 0; i < box.count(); ++i)
-            if (key.isEmpty() ? box.line(i).trimmed().isEmpty() : box.line(i).endsWith(key)) {
-                box.setCurrent(i);
-                return;
-            }
-        ADD_FAILURE() << "no entry " << key.toStdString();
+        box.setCurrent(lineOf(box.lines(), key));
     }
     void gkSubject(int row, const QString& key) {
         choose(w->CmbFachGK[static_cast<size_t>(row)], key);

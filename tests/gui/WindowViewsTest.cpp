@@ -260,16 +260,16 @@ TEST_F(Views, TheEditorsFieldsGoThroughTheirHandlers) {
     EXPECT_TRUE(child<QPushButton>(view, "UpdateButton")->isEnabled());
     test::key(bez, Qt::Key_S, Qt::NoModifier, "S");
     bez->insert(QStringLiteral("Ω")); // not in the export's code page: a beep
-    test::key(bez, Qt::Key_9, Qt::NoModifier, "9");
     logic.onMessage("Nur Zahlen zwischen 0 und 6");
-    for (const auto& [k, text] : std::vector<std::pair<Qt::Key, QString>>{
-             {Qt::Key_7, "7"}, {Qt::Key_3, "3"}, {Qt::Key_Backspace, ""}, {Qt::Key_2, "2"}})
-        test::key(hours, k, Qt::NoModifier, text);
-    EXPECT_EQ(bez->text(), "S9");
+    test::key(hours, Qt::Key_7, Qt::NoModifier, "7");
+    test::key(hours, Qt::Key_3, Qt::NoModifier, "3");
+    test::key(hours, Qt::Key_Backspace);
+    test::key(hours, Qt::Key_2, Qt::NoModifier, "2");
+    EXPECT_EQ(bez->text(), "S");
     EXPECT_EQ(hours->text(), "2");
     child<QPushButton>(view, "UpdateButton")->click();
     EXPECT_EQ(list->model()->rowCount(), 15);
-    EXPECT_EQ(rails.lstBlock.lines().last(), "S9         15");
+    EXPECT_EQ(rails.lstBlock.lines().last(), "S         15");
     EXPECT_EQ(logic.pending(), 0u);
     delete view;
 

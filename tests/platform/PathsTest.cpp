@@ -100,23 +100,19 @@ TEST(IniReader, FindsDatenOnlyInPfadWithTheBlankBeforeTheEqualsSign) {
 TEST(FileHelper, ErrorsAskThroughTheDiskErrorBoxAndMapToResults) {
     test::TempDir tmp;
     test::ScriptedHost host;
-    host.onMessage(tmp.path("fehlt.txt") + ": Datei nicht gefunden!", ui::Answer::Cancel);
-    EXPECT_EQ(openFile(host, tmp.path("fehlt.txt"), FileMode::Input).opened, Opened::GaveUp);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].title, "Disk Error");
-    EXPECT_EQ(host.messages[0].icon, ui::Icon::None);
-    EXPECT_EQ(host.messages[0].buttons, ui::Buttons::RetryCancel);
-    EXPECT_EQ(host.messages[0].defaultButton, 1) << "Cancel is the default";
-
-    QDir().mkpath(tmp.path("ordner"));
-    host.onMessage(tmp.path("ordner") + ": Pfad/Datei-Zugriffsfehler!\r\nNur zum Lesen gesetzt!",
-                   ui::Answer::Cancel);
-    EXPECT_EQ(openFile(host, tmp.path("ordner"), FileMode::Input).opened, Opened::GaveUp)
-        << "a directory in the way";
-
-    host.onMessage(tmp.path("nix/x.txt") + ": Pfad nicht gefunden!", ui::Answer::Cancel);
-    EXPECT_EQ(openFile(host, tmp.path("nix/x.txt"), FileMode::Output).opened, Opened::GaveUp);
-
+    QDir().mkpath(tmp.path("ordner")); // a folder in the way
+    const std::tuple<QString, FileMode, QString> failing[] = {
+        {"fehlt.txt", FileMode::Input, ": Datei nicht gefunden!"},
+        {"ordner", FileMode::Input, ": Pfad/Datei-Zugriffsfehler!\r\nNur zum Lesen gesetzt!"},
+        {"nix/x.txt", FileMode::Output, ": Pfad nicht gefunden!"}};
+    for (const auto& [name, mode, text] : failing) {
+        host.onMessage(tmp.path(name) + text, ui::Answer::Cancel);
+        EXPECT_EQ(openFile(host, tmp.path(name), mode).opened, Opened::GaveUp);
+        EXPECT_EQ(host.messages.back().title, "Disk Error");
+        EXPECT_EQ(host.messages.back().icon, ui::Icon::None);
+        EXPECT_EQ(host.messages.back().buttons, ui::Buttons::RetryCancel);
+        EXPECT_EQ(host.messages.back().defaultButton, 1) << "Cancel is the default";
+    }
     host.onMessage("Laufwerk ist nicht bereit!", ui::Answer::Retry);
     EXPECT_EQ(fileErrorDialog(host, 71, "A:\\x"), FileErrorChoice::Retry);
     EXPECT_EQ(host.messages.back().defaultButton, 0)

@@ -29,7 +29,10 @@ void SetzenK::cmdAutoS_Click() {
     {
         ui::Busy busy(host_);
         db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
-        loaded = blocking::loadForPlan(c, {s_.SchjID, s_.SchjBez}, cohort);
+        // The panel's model, where no command has made it stale since it was read.
+        const bool current = !bewertungPending && !coursesStale_ && !studentsStale_;
+        loaded = blocking::loadForPlan(c, {s_.SchjID, s_.SchjBez}, cohort,
+                                       current ? bewertungModel_.get() : nullptr, bewertungState_);
     }
     fitToGrid(loaded.model);
     frmAutoSetzen window(std::move(loaded.model), host_);

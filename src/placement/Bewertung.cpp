@@ -6,6 +6,7 @@
 // made it stale; the placement comes from the grid every time.
 
 #include "blocking/Evaluation.h"
+#include "blocking/Write.h"
 #include "db/Database.h"
 #include "db/Queries.h"
 #include "placement/Layouts.h"
@@ -65,6 +66,7 @@ void SetzenK::afterCommand(Effect e) noexcept {
 }
 
 void SetzenK::Bewerten() {
+    bewertungPending = false;
     try {
         const int cohort = Jahrgang();
         if (cohort == 0) {
@@ -77,11 +79,16 @@ void SetzenK::Bewerten() {
         }
         if (!bewertungModel_ || coursesStale_ || bewertungModel_->cohort != cohort) {
             db::Connection c(s_.databasePath());
+            db::ReadTransaction read(c);
+            bewertungState_.clear();
             bewertungModel_ = std::make_unique<blocking::Model>(
                 blocking::Model::load(c, {s_.SchjID, s_.SchjBez}, cohort));
+            bewertungState_ = blocking::readState(c);
             readClasses(c);
+            read.end();
         } else if (studentsStale_) {
             db::Connection c(s_.databasePath());
+            bewertungState_.clear();
             bewertungModel_->refresh(c);
             readClasses(c);
         }

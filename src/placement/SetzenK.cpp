@@ -85,7 +85,7 @@ void SetzenK::Form_Load() {
         GKursStUp(c);
     fillJahrgaenge(c);
     coursesStale_ = true;
-    Bewerten();
+    bewertungPending = true;
 }
 
 QHash<QString, int> SetzenK::loadRails(db::Connection& c) {

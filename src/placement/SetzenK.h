@@ -103,6 +103,9 @@ public:
     // stale (all of it after a course was deleted, the students' courses after moves), the
     // placement and the rails' hours taken from the grid. Shows what fails instead of throwing.
     void Bewerten();
+    // Set by Form_Load: reading the cohort takes longer than the rest of the loading, so the
+    // view asks for the evaluation once the window shows.
+    bool bewertungPending = false;
     // The cohort's model with the workspace's placement: the rails' hours and the placed
     // courses as the grid shows them (a rail the grid leaves out takes nothing, a course of
     // more hours than the workspace places stays as it stands), the fixed marks with them.
@@ -333,6 +336,9 @@ private:
     void showRailsOf(const QString& studentKey);
     QString planStudent_;
     std::unique_ptr<blocking::Model> bewertungModel_;
+    // blocking::readState as the panel's model was loaded whole; empty once students moved, so
+    // that "Automatisch setzen ..." takes the model only while it is what the file holds.
+    QByteArray bewertungState_;
     bool studentsStale_ = false;
     bool coursesStale_ = true;
     void GKursStUp(db::Connection& c);

@@ -43,6 +43,7 @@ struct DemoWorkspace : ::testing::Test {
         ASSERT_TRUE(test::importDemoSchool(s, quiet));
         w = std::make_unique<placement::SetzenK>(s, quiet);
         w->Form_Load();
+        w->Bewerten();
     }
     static void save(QWidget* view, const char* name) {
         QApplication::processEvents();

@@ -337,6 +337,14 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     const QString older = s.student(9, "Aelter", "Vor", "2008");
     for (const char* course : {"KS0003", "KS0004"})
         s.db.insert("belegung", {{"BG_KO_ID", older}, {"BG_KS_ID_13", course}});
+    {
+        placement::SetzenK shown(s.state, s.host);
+        shown.Form_Load();
+        EXPECT_TRUE(shown.bewertungPending && shown.lblBewertung.isEmpty()) << "once it shows";
+        shown.Bewerten();
+        EXPECT_EQ(shown.lblBewertung, kBefore);
+        EXPECT_FALSE(shown.bewertungPending);
+    }
     placement::SetzenK& w = s.load();
     ui::Grid& g = w.grdSchienen;
     EXPECT_EQ(w.CmbJahrgang.lines(),
@@ -428,6 +436,7 @@ TEST(AutoSetzen, TheDemoSchoolRoundTrip) {
     {
         placement::SetzenK w(s, host);
         w.Form_Load();
+        w.Bewerten();
         const QStringList gridBefore = gridTexts(w.grdSchienen);
         const QStringList waitingBefore = w.LNKurse.lines();
         const QStringList evaluationBefore = w.lblBewertung;
@@ -450,6 +459,7 @@ TEST(AutoSetzen, TheDemoSchoolRoundTrip) {
     }
     placement::SetzenK again(s, host);
     again.Form_Load();
+    again.Bewerten();
     EXPECT_EQ(gridTexts(again.grdSchienen), grid);
     EXPECT_EQ(again.LNKurse.lines(), waiting);
     EXPECT_EQ(again.lblBewertung, evaluation);

@@ -88,6 +88,7 @@ void School::place(int railId, const QString& course) {
 placement::SetzenK& School::load() {
     window_ = std::make_unique<placement::SetzenK>(state, host);
     window_->Form_Load();
+    window_->Bewerten(); // as the view asks once the window shows
     return *window_;
 }
 

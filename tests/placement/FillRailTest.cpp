@@ -73,7 +73,9 @@ TEST_F(FillRail, ACourseLongerThanTheRailLeavesItsRestAtItsPlaceInTheList) {
     // The rest fits the second rail exactly and leaves the list.
     s.selectCourses({"Mathe"});
     selectRails(1, 1);
-    w().cmdSchA_Click();
+    const int opened = db::Connection::openedSoFar();
+    ASSERT_TRUE(w().click("cmdSchA"));
+    EXPECT_EQ(db::Connection::openedSoFar() - opened, 1) << "the command and its refresh share one";
     EXPECT_EQ(grid().TextMatrix(1, 1), entry("Mathe", 2, mathe));
     EXPECT_EQ(w().LNKurse.lines(), (QStringList{entry("Deu", 3, deu), entry("Eng", 3, eng)}));
     EXPECT_EQ(count(1), "002");

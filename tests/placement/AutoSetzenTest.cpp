@@ -139,6 +139,16 @@ TEST(AutoSetzen, TheWindowSearchesShowsBeforeAndAfterAndTakesNothingOnVerwerfen)
     EXPECT_FALSE(w.command("menuBearbRueck")->enabled);
 }
 
+TEST(AutoSetzen, ThePanelsModelIsTakenOnlyWhileTheFileIsAsItWasRead) {
+    Cohort s;
+    // Another program moves a student of M1 into M2 after the panel has read the cohort.
+    s.db.scalar("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = 1", {School::courseKey(2)});
+    s.autoSetzen([](frmAutoSetzen& a) {
+        EXPECT_NE(a.lblVorher, kBefore);
+        EXPECT_TRUE(a.click("cmdVerwerfen"));
+    });
+}
+
 TEST(AutoSetzen, UebernehmenSavedAndReopenedComesBackAndRueckgaengigRestoresAll) {
     Cohort s;
     placement::SetzenK& w = s.window();

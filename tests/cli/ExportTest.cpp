@@ -3,7 +3,6 @@
 
 #include "app/MainWindow.h"
 #include "export/frmAKursPh.h"
-#include "support/DemoSchool.h"
 #include "support/School.h"
 #include "support/WinePrefix.h"
 
@@ -15,10 +14,8 @@
 TEST(KubbExport, WritesTheFilesOfTheMenuAndTheLauncher) {
     test::WinePrefix wine;
     test::TempDir work;
-    platform::RunState s;
-    s.useDatabase(work.path("BB.MDB"));
+    platform::RunState s = cli::demoSchool(work);
     test::ScriptedHost host;
-    ASSERT_TRUE(test::importDemoSchool(s, host));
     app::MDIKundB main(s, host);
     for (const QString phase : {"2009", "2008"}) {
         for (const QString via : {"menu", "launcher", "kubb"})

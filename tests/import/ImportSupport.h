@@ -58,8 +58,6 @@ public:
     QByteArray read(const QString& name) const { return dir_.read(name); }
     void write(const QString& name, const QByteArray& bytes) const { dir_.write(name, bytes); }
     void patch(const QString& name, qint64 offset, const QByteArray& bytes) const;
-    // A little-endian integer, as the table headers hold them.
-    void patchInt(const QString& name, qint64 offset, quint32 value, int size = 4) const;
     void truncate(const QString& name, qint64 size) const { write(name, read(name).left(size)); }
     // Start of the descriptor of the field with this stored name.
     qint64 descriptor(const QString& name, const QString& field) const;

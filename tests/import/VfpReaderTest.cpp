@@ -132,7 +132,9 @@ TEST(WrittenTables, EveryFieldTypeWithNullsBlanksAndDeletedRecords) {
                "QDateTime 1999-12-31T23:59:59.000", "bool true", "null", "null", "null", "null"}}));
 }
 
-TEST(WrittenTables, CodePagesDecodeUmlauts) {
+// The names in the code pages 437, 850 and 1252; dBase III keeps memos in a .DBT without lengths,
+// FoxPro 2 in an .FPT; both write block numbers as ten digits.
+TEST(WrittenTables, CodePagesAndFoxProTwoAndDBaseThreeVersions) {
     for (const int codePage : {437, 850, 1252}) {
         SCOPED_TRACE(codePage);
         const vfp::Table table =
@@ -147,11 +149,6 @@ TEST(WrittenTables, CodePagesDecodeUmlauts) {
         }
         EXPECT_EQ(names, (Strings{"Müller", "Weiß", "Äpfelbäumer", "Öztürk", "Überle"}));
     }
-}
-
-TEST(WrittenTables, FoxProTwoAndDBaseThreeVersions) {
-    // dBase III keeps memos in a .DBT without lengths, FoxPro 2 in an .FPT; both write block
-    // numbers as ten digits.
     for (const char* name : {"dbase3", "dbase3memo", "foxpro2"}) {
         SCOPED_TRACE(name);
         const vfp::Table table = vfp::Table::open(dataDir() + "/legacy/" + name + ".dbf");

@@ -1,10 +1,8 @@
 // kubb block and kubb evaluate on the demo school: the rules every result keeps, what is printed
 // against what the file holds, and the faults of the file said once in German.
+#include "KubbProcess.h"
+
 #include "db/Database.h"
-#include "platform/RunState.h"
-#include "support/DemoSchool.h"
-#include "support/TestDb.h"
-#include "ui/QuietHost.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,14 +16,12 @@
 
 namespace {
 
-const QString kKubb = QStringLiteral(KUBB_BINARY_DIR "/src/kubb");
+using cli::kKubb;
 
 QString kubb(const QStringList& args) {
-    QProcess p;
-    p.start(kKubb, args);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    return QString::fromUtf8(p.readAllStandardOutput());
+    const cli::Run run = cli::kubb(args, 120000);
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    return run.out;
 }
 
 QStringList block(const QString& path, const QString& mode, const QString& seed = "1") {
@@ -54,17 +50,7 @@ QStringList after(const QStringList& out) {
 
 // A copy of the demo school, imported once, in dir.
 QString demo(const test::TempDir& dir, const QString& name = "BB.MDB") {
-    static test::TempDir imported;
-    static bool done = false;
-    if (!done) {
-        platform::RunState s;
-        s.DatenPfad = imported.dir();
-        s.DatenDatei = "BB.MDB";
-        ui::QuietHost quiet;
-        done = test::importDemoSchool(s, quiet);
-    }
-    QFile::copy(imported.path("BB.MDB"), dir.path(name));
-    return dir.path(name);
+    return cli::demoSchool(dir, name).databasePath();
 }
 
 } // namespace

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "platform/RunState.h"
+#include "support/DemoSchool.h"
+#include "support/TestDb.h"
+#include "ui/QuietHost.h"
+
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <gtest/gtest.h>
 
-// kubb run as a user runs it.
+// kubb run as a user runs it, on the demo school.
 namespace cli {
 
 inline const QString kKubb = QStringLiteral(KUBB_BINARY_DIR "/src/kubb");
@@ -15,12 +21,29 @@ struct Run {
     QString err;
 };
 
-inline Run kubb(const QStringList& args) {
+inline Run kubb(const QStringList& args, int timeoutMs = 60000) {
     QProcess p;
     p.start(kKubb, args);
-    EXPECT_TRUE(p.waitForFinished(60000)) << args.join(' ').toStdString();
+    EXPECT_TRUE(p.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
     return {p.exitCode(), out, QString::fromUtf8(p.readAllStandardError())};
+}
+
+// A copy of the demo school, imported once for all tests, as the file `name` in dir; the run
+// state on it (school year set) as the import leaves it.
+inline platform::RunState demoSchool(const test::TempDir& dir, const QString& name = "BB.MDB") {
+    static test::TempDir imported;
+    static platform::RunState state;
+    static const bool done = [] {
+        state.useDatabase(imported.path("BB.MDB"));
+        ui::QuietHost quiet;
+        return test::importDemoSchool(state, quiet);
+    }();
+    EXPECT_TRUE(done);
+    QFile::copy(imported.path("BB.MDB"), dir.path(name));
+    platform::RunState s = state;
+    s.useDatabase(dir.path(name));
+    return s;
 }
 
 } // namespace cli

@@ -3,9 +3,7 @@
 
 #include "app/MainWindow.h"
 #include "printing/frmBlKuListen.h"
-#include "support/DemoSchool.h"
 #include "support/School.h"
-#include "ui/QuietHost.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -34,11 +32,7 @@ QStringList textLines(const QByteArray& text) {
 // Both printouts of the demo school through the main window's menu, against kubb.
 TEST(KubbPrint, PrintsTheLinesOfTheMenuCommands) {
     test::TempDir work;
-    platform::RunState s;
-    s.useDatabase(work.path("BB.MDB"));
-    ui::QuietHost quiet;
-    ASSERT_TRUE(test::importDemoSchool(s, quiet));
-
+    platform::RunState s = cli::demoSchool(work);
     test::ScriptedHost host;
     app::MDIKundB main(s, host);
     main.click("menuDruckS");

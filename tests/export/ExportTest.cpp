@@ -103,9 +103,19 @@ struct Command : Export {
 
 } // namespace
 
-TEST_F(Command, TheFolderComesFromTheIniFileOrTheDialogAndTheNameStaysForTheImport) {
+// What an earlier export left (its new content after a kill during the renames, an old file it
+// could not delete) goes with the next export; other files of the folder stay.
+TEST_F(Command, TheFolderComesFromTheIniFileOrTheDialogAndLeftoversThereGo) {
+    const QStringList leftovers = {"~MERIX.KO.k2x9q0.tmp", "~MERIX.GK.abc123.alt",
+                                   "~MERIX.CK.zz00zz.tmp"};
+    const QStringList others = {"~MERIX.KO.tmp", "~MERIX.BL.ABCDEF.alt", "~QZ.DBC.abc123.tmp"};
+    for (const QString& name : leftovers + others)
+        s.tmp.write("merix/" + name, "alt");
     // Without MERIX.INI the dialog asks; the files go beside the chosen one.
     exportCohort("2009");
+    QStringList expected = others + kNames;
+    expected.sort();
+    EXPECT_EQ(entries(), expected);
     ASSERT_EQ(s.host.fileDialogs.size(), 1u);
     EXPECT_EQ(s.host.fileDialogs[0].filter, "ExportDateien (MERIX.*)|MERIX.*");
     EXPECT_EQ(s.host.fileDialogs[0].filterIndex, 1);
@@ -138,20 +148,6 @@ TEST_F(Command, AFreshFolderTakesTheFirstExportAndTheMessageSaysWhereAndHowMany)
     EXPECT_FALSE(s.host.fileDialogs[0].mustExist);
     EXPECT_EQ(s.host.messages.at(0).icon, ui::Icon::Information);
     EXPECT_EQ(s.tmp.read("neu/MERIX.BL").count("*SYNC*"), 1);
-}
-
-// What an earlier export left (its new content after a kill during the renames, an old file it
-// could not delete) goes with the next export; other files of the folder stay.
-TEST_F(Command, TheNextExportRemovesTheLeftoversOfAnEarlierOne) {
-    const QStringList leftovers = {"~MERIX.KO.k2x9q0.tmp", "~MERIX.GK.abc123.alt",
-                                   "~MERIX.CK.zz00zz.tmp"};
-    const QStringList others = {"~MERIX.KO.tmp", "~MERIX.BL.ABCDEF.alt", "~QZ.DBC.abc123.tmp"};
-    for (const QString& name : leftovers + others)
-        s.tmp.write("merix/" + name, "alt");
-    exportCohort("2009");
-    QStringList expected = others + kNames;
-    expected.sort();
-    EXPECT_EQ(entries(), expected);
 }
 
 TEST(ExportPaths, TheFilesGoUpToTheLastSeparatorJoinedAsTheAdministrationProgramJoinsThem) {
@@ -290,7 +286,7 @@ TEST_F(Command, TheFilesShowOneStateWhileAnotherProgramWrites) {
         EXPECT_EQ(file(name), s.tmp.read("again/" + name)) << name.toStdString();
 }
 
-TEST_F(Command, AFolderThatCannotTakeTheFilesAsksThroughTheDiskErrorBox) {
+TEST_F(Command, AFolderThatCannotTakeTheFilesOrAnUnreadableDatabaseFail) {
     const QString missing = s.tmp.path("fehlt/MERIX.KO");
     const QString text = missing + ": Pfad nicht gefunden!";
     s.host.onOpenFile(missing)
@@ -304,15 +300,14 @@ TEST_F(Command, AFolderThatCannotTakeTheFilesAsksThroughTheDiskErrorBox) {
     EXPECT_EQ(s.host.messages[0].buttons, ui::Buttons::RetryCancel);
     EXPECT_EQ(s.host.messages[2].icon, ui::Icon::Critical);
     EXPECT_FALSE(QFileInfo::exists(s.tmp.path("fehlt")));
-}
 
-TEST_F(Command, AFileThatCannotBeReadFromIsAFailureWithItsCause) {
+    // A database that cannot be read from: a failure with its cause.
+    ScriptedHost unread;
     s.state.DatenDatei = "FEHLT.MDB";
-    s.host.onOpenFile(out("MERIX.KO"));
-    s.host.onMessage(kFailed + "Die Datenbank " + s.state.databasePath() +
-                     " wurde nicht gefunden.");
-    exporter::exportCommand(s.state, s.host);
-    EXPECT_TRUE(s.host.modal.isEmpty());
+    unread.onOpenFile(out("MERIX.KO"))
+        .onMessage(kFailed + "Die Datenbank " + s.state.databasePath() + " wurde nicht gefunden.");
+    exporter::exportCommand(s.state, unread);
+    EXPECT_TRUE(unread.modal.isEmpty());
 }
 
 namespace {
@@ -410,7 +405,15 @@ TEST_F(Files, Year13CohortWholeFiles) {
                            QString::fromUtf8("Kollegiatentabelle: Özdemir"), "Block", ""}));
 }
 
+// The school year offers its first year and the year before where students have them.
 TEST_F(Files, Year12CohortWholeFilesAndWithoutPlacedCoursesMerixCkIsOneEmptyLine) {
+    const std::pair<QString, QStringList> phases[] = {{"2009/2010", {"2009", "2008"}},
+                                                      {"2008/2009", {"2008", "2007"}},
+                                                      {"2010/2011", {"2009"}},
+                                                      {"2012/2013", {}}};
+    db::Connection c(s.path());
+    for (const auto& [year, offered] : phases)
+        EXPECT_EQ(exporter::coursePhases(c, year), offered) << year.toStdString();
     s.db.scalar("DELETE FROM ckkurs");
     s.db.scalar("DELETE FROM block");
     exportCohort("2009");
@@ -423,14 +426,4 @@ TEST_F(Files, Year12CohortWholeFilesAndWithoutPlacedCoursesMerixCkIsOneEmptyLine
                    gkRecord(key, "2009/2010XX99", "*", "20090100", "S")));
     EXPECT_EQ(file("MERIX.CK"), "\r\n");
     EXPECT_EQ(file("MERIX.BL"), "06_BL_05\r\n");
-}
-
-TEST_F(Files, TheSchoolYearOffersItsFirstYearAndTheYearBeforeWhereStudentsHaveThem) {
-    db::Connection c(s.path());
-    const std::pair<QString, QStringList> cases[] = {{"2009/2010", {"2009", "2008"}},
-                                                     {"2008/2009", {"2008", "2007"}},
-                                                     {"2010/2011", {"2009"}},
-                                                     {"2012/2013", {}}};
-    for (const auto& [year, phases] : cases)
-        EXPECT_EQ(exporter::coursePhases(c, year), phases) << year.toStdString();
 }

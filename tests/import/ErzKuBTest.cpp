@@ -142,7 +142,7 @@ TEST_F(ImportWindow, NoToTheOverwriteQuestionOrAMissingPointerFolderImportsNothi
     EXPECT_EQ(other.messages[0].title, "Externes Zeugnisprogramm");
 }
 
-TEST_F(ImportWindow, ImportsBothCohortsIntoTheChosenFileReplacingTheOldOne) {
+TEST_F(ImportWindow, ImportsIntoTheChosenFileReplacingTheOldOneOrThroughTheTemporaryFolder) {
     auto w = loaded(QDate(2009, 11, 2));
     w->lstKollJahrg.setSelected(0, true);
     w->lstKollJahrg.setSelected(1, true);
@@ -172,6 +172,21 @@ TEST_F(ImportWindow, ImportsBothCohortsIntoTheChosenFileReplacingTheOldOne) {
     importer::Vorbesetzen(expected.state, expected.host, notServed);
     EXPECT_EQ(test::dumpDatabase(target), expected.dump());
     EXPECT_EQ(test::rowsOf(target, "SELECT count(*) FROM kolleg"), QStringList({"4"}));
+
+    // A target on the floppy is built in the temporary folder and copied.
+    auto floppy = loaded(QDate(2009, 11, 2));
+    floppy->lstKollJahrg.setSelected(0, true);
+    const QString drive = wine.drive('a');
+    host.onSaveFile("a:\\bb.mdb");
+    floppy->Befehl1_Click();
+    host.onMessage("Kurse werden vorbesetzt!").onModal("frmFMld").onMessage(kDroppedOne);
+    ASSERT_TRUE(floppy->finishImport());
+    EXPECT_EQ(s.DatenPfad, "A:");
+    EXPECT_EQ(test::rowsOf(drive + "BB.MDB", "SELECT count(*) FROM kolleg"), QStringList({"2"}));
+    EXPECT_FALSE(QFileInfo::exists(wine.drive('c') + "tempvx"));
+    EXPECT_TRUE(floppy->Label3.startsWith("Quelle : C:\\tempvx\\BB.MDB"))
+        << floppy->Label3.toStdString();
+    EXPECT_EQ(floppy->Label4, "Ziel   : A:BB.MDB");
 }
 
 TEST_F(ImportWindow, AFailedImportLeavesTheOldFileTheRunAndThePointerFile) {
@@ -190,21 +205,6 @@ TEST_F(ImportWindow, AFailedImportLeavesTheOldFileTheRunAndThePointerFile) {
     EXPECT_EQ(s.databasePath(), work.path("ALT.MDB"));
     EXPECT_EQ(s.SchjBez, "2008/2009");
     EXPECT_EQ(s.SchjID, "     8");
-}
-
-TEST_F(ImportWindow, ATargetOnTheFloppyIsBuiltInTheTemporaryFolderAndCopied) {
-    auto w = loaded(QDate(2009, 11, 2));
-    w->lstKollJahrg.setSelected(0, true);
-    const QString floppy = wine.drive('a');
-    host.onSaveFile("a:\\bb.mdb");
-    w->Befehl1_Click();
-    host.onMessage("Kurse werden vorbesetzt!").onModal("frmFMld").onMessage(kDroppedOne);
-    ASSERT_TRUE(w->finishImport());
-    EXPECT_EQ(s.DatenPfad, "A:");
-    EXPECT_EQ(test::rowsOf(floppy + "BB.MDB", "SELECT count(*) FROM kolleg"), QStringList({"2"}));
-    EXPECT_FALSE(QFileInfo::exists(wine.drive('c') + "tempvx"));
-    EXPECT_TRUE(w->Label3.startsWith("Quelle : C:\\tempvx\\BB.MDB")) << w->Label3.toStdString();
-    EXPECT_EQ(w->Label4, "Ziel   : A:BB.MDB");
 }
 
 } // namespace

@@ -91,12 +91,6 @@ void Scratch::patch(const QString& name, qint64 offset, const QByteArray& bytes)
     write(name, content.replace(offset, bytes.size(), bytes));
 }
 
-void Scratch::patchInt(const QString& name, qint64 offset, quint32 value, int size) const {
-    QByteArray bytes(4, '\0');
-    qToLittleEndian(value, bytes.data());
-    patch(name, offset, bytes.left(size));
-}
-
 qint64 Scratch::descriptor(const QString& name, const QString& field) const {
     const QByteArray bytes = read(name);
     for (qint64 at = 32; at + 32 <= bytes.size() && bytes[at] != '\x0d'; at += 32)

@@ -20,18 +20,11 @@ inline QString vfpFixtures() {
 // Skips the calling test where those files are absent; fails it instead in CI (CI set) when the
 // shared folder is beside the clone, since there the fixtures must be read, not skipped.
 #define REQUIRE_VFP_FIXTURES()                                                                     \
-    do {                                                                                           \
-        if (!QFileInfo::exists(vfptest::vfpFixtures())) {                                          \
-            if (vfptest::fixturesMustExist())                                                      \
-                FAIL() << "Visual FoxPro fixtures missing at "                                     \
-                       << vfptest::vfpFixtures().toStdString();                                    \
-            GTEST_SKIP() << "Visual FoxPro fixtures not found at "                                 \
-                         << vfptest::vfpFixtures().toStdString();                                  \
-        }                                                                                          \
-    } while (false)
-inline bool fixturesMustExist() {
-    return qEnvironmentVariableIsSet("CI") && QFileInfo::exists(QStringLiteral(KUBB_SHARED_DIR));
-}
+    if (!QFileInfo::exists(vfptest::vfpFixtures())) {                                              \
+        ASSERT_FALSE(qEnvironmentVariableIsSet("CI") && QFileInfo::exists(KUBB_SHARED_DIR))        \
+            << "Visual FoxPro fixtures missing at " << vfptest::vfpFixtures().toStdString();       \
+        GTEST_SKIP() << "Visual FoxPro fixtures not found";                                        \
+    }
 // Files written by tools/make_vfp_fixtures.py and tools/make_import_fixtures.py.
 inline QString dataDir() {
     return QStringLiteral(KUBB_SOURCE_DIR "/tests/import/data");
@@ -58,8 +51,6 @@ public:
     QByteArray read(const QString& name) const { return dir_.read(name); }
     void write(const QString& name, const QByteArray& bytes) const { dir_.write(name, bytes); }
     void patch(const QString& name, qint64 offset, const QByteArray& bytes) const;
-    // A little-endian integer, as the table headers hold them.
-    void patchInt(const QString& name, qint64 offset, quint32 value, int size = 4) const;
     void truncate(const QString& name, qint64 size) const { write(name, read(name).left(size)); }
     // Start of the descriptor of the field with this stored name.
     qint64 descriptor(const QString& name, const QString& field) const;

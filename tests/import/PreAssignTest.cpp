@@ -41,23 +41,15 @@ const QStringList kExpected = {
 
 const QString kLines = QStringLiteral("2008: Fach: It   Fuchs\r\n2008: Fach: 1234 Fuchs\r\n");
 
-class PreAssignment : public ::testing::Test {
-protected:
-    void SetUp() override {
-        imp.run(select2009({"2009", "2008"}));
-        db::Connection c(imp.path);
-        c.insert("kolleg",
-                 {{"KO_KURSPH", "2007"}, {"KO_FAMNAME", "Ernst"}, {"KO_VFP_ID", "    50"}});
-        c.insert("belegung", {{"BG_KO_ID", "    50"},
-                              {"BG_FA_ID", "    99"},
-                              {"BG_ART", "S"},
-                              {"BG_VFP_ID", "    50"}});
-    }
-    Import imp{container(QStringLiteral("preassign"))};
+TEST(PreAssignment, GivesEachOpenChoiceACourseAndShowsTheOnesWithoutToPrint) {
+    Import imp(container(QStringLiteral("preassign")));
+    imp.run(select2009({"2009", "2008"}));
+    db::Connection(imp.path).insert(
+        "kolleg", {{"KO_KURSPH", "2007"}, {"KO_FAMNAME", "Ernst"}, {"KO_VFP_ID", "    50"}});
+    db::Connection(imp.path).insert(
+        "belegung",
+        {{"BG_KO_ID", "    50"}, {"BG_FA_ID", "    99"}, {"BG_ART", "S"}, {"BG_VFP_ID", "    50"}});
     test::ScriptedHost host;
-};
-
-TEST_F(PreAssignment, GivesEachOpenChoiceOfTheCurrentYearGroupACourse) {
     common::frmFMld window(host);
     EXPECT_EQ(importer::Vorbesetzen(imp.state, host, window), kLines);
     EXPECT_EQ(window.txtFMld, kLines);
@@ -71,9 +63,8 @@ TEST_F(PreAssignment, GivesEachOpenChoiceOfTheCurrentYearGroupACourse) {
     common::frmFMld again(host);
     EXPECT_EQ(importer::Vorbesetzen(imp.state, host, again), kLines);
     EXPECT_EQ(imp.rows(kAssigned), kExpected);
-}
 
-TEST_F(PreAssignment, ShowsTheChoicesWithoutCourseInTheMessageWindowToPrint) {
+    // The choices without course are shown in the message window, to print.
     host.onModal("frmFMld", [](ui::Window& w) {
         auto& window = static_cast<common::frmFMld&>(w);
         EXPECT_EQ(window.caption(), "Kurszuweisung nicht möglich:");

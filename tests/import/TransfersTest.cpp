@@ -6,31 +6,11 @@
 #include "import/vfp/Error.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace importtest;
 
 namespace {
-
-TEST(CourseFilter, TakesTheCoursesOfTheSelectedCohortsAndNoOtherSchoolYear) {
-    const QString cur = QStringLiteral("|     9"), prev = QStringLiteral("|     8");
-    const std::pair<QStringList, QStringList> cases[] = {
-        // Year group 12 only: this year's 11 and 50 of kind K.
-        {{"2009"}, {"1D1" + cur, "5Inf1" + cur}},
-        // Year group 13 only: this year's 12 and 50, last year's 11 and 50, kind K; last
-        // year's courses keep last year's key.
-        {{"2008"}, {"5Inf1" + cur, "2D1" + cur, "1D2" + prev, "5Ps1" + prev}},
-        // Both: every course of both school years, whatever code and kind.
-        {{"2009", "2008"},
-         {"1D1" + cur, "1LD1" + cur, "5Inf1" + cur, "2D1" + cur, "2LM1" + cur, "1D2" + prev,
-          "2D9" + prev, "5Ps1" + prev, "1LE1" + prev, "Chor" + cur}},
-    };
-    for (const auto& [cohorts, courses] : cases) {
-        SCOPED_TRACE(cohorts.join(QLatin1Char('+')).toStdString());
-        Import imp(container(QStringLiteral("rules")));
-        imp.run(select2009(cohorts));
-        EXPECT_EQ(imp.rows("SELECT KS_BEZ, KS_SCHJ FROM kurs ORDER BY KS_ID"), courses);
-    }
-}
 
 TEST(Transfers, MapTheFieldsOfEveryTableInTheirOrder) {
     Import imp(container(QStringLiteral("rules")));
@@ -61,46 +41,64 @@ TEST(Transfers, MapTheFieldsOfEveryTableInTheirOrder) {
                            "3|     2|<null>|<null>|     1|S|     3|<null>"}));
 }
 
+// The courses of the selected cohorts and no other school year: for year group 12 this year's
+// codes 11 and 50 of kind K; for 13 this year's 12 and 50, last year's 11 and 50, kind K (last
+// year's courses keep last year's key); for both, every course of both school years.
 // Rail "    37" is the seventh of the school year: BL_ID 7, key five blanks and "7". Course 2D1
 // (on rail 37) and the 2007 course are not imported with cohort 2009; the placement on last
 // year's rail 40 is dropped: its key could equal a new rail's. The one on no rail stays, and is
 // no other school year's. Ernst (2007) is in neither cohort: his choices stay out.
-TEST(Transfers, PlacementsGetTheLocalRailKeyAndLoseCoursesNotImported) {
-    const QString placements =
-        QStringLiteral("SELECT CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID");
+TEST(Transfers, TakeTheSelectedCohortsCoursesAndGivePlacementsTheLocalRailKey) {
+    const QString cur = QStringLiteral("|     9"), prev = QStringLiteral("|     8");
     const struct {
         importer::Selection selection;
-        QStringList placed;
+        QStringList courses;
+        std::optional<QStringList> placed;
         int dropped; // -1: not counted here
     } cases[] = {
         {select2009({"2009"}),
-         {"     1|     1|<null>|0", "     7|     3|<null>|0", "<null>|     3|<null>|0"},
+         {"1D1" + cur, "5Inf1" + cur},
+         QStringList{"     1|     1|<null>|0", "     7|     3|<null>|0", "<null>|     3|<null>|0"},
          1},
         {select2009({"2008"}),
-         {"     7|     3|<null>|0", "     7|     4|<null>|0", "<null>|     3|<null>|0"},
+         {"5Inf1" + cur, "2D1" + cur, "1D2" + prev, "5Ps1" + prev},
+         QStringList{"     7|     3|<null>|0", "     7|     4|<null>|0", "<null>|     3|<null>|0"},
+         -1},
+        {select2009({"2009", "2008"}),
+         {"1D1" + cur, "1LD1" + cur, "5Inf1" + cur, "2D1" + cur, "2LM1" + cur, "1D2" + prev,
+          "2D9" + prev, "5Ps1" + prev, "1LE1" + prev, "Chor" + cur},
+         std::nullopt,
          -1},
         // A school year without rails: empty block table, and no placement.
-        {{QStringLiteral("     7"), QStringLiteral("2007/2008"), QString(), {"2007"}}, {}, 1},
+        {{QStringLiteral("     7"), QStringLiteral("2007/2008"), QString(), {"2007"}},
+         {"1D7|     7", "5Inf7|     7"},
+         QStringList{},
+         1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.selection.schjBez.toStdString());
+        SCOPED_TRACE((c.selection.schjBez + " " + c.selection.cohorts.join('+')).toStdString());
         Import imp(container(QStringLiteral("rules")));
         imp.run(c.selection);
-        EXPECT_EQ(imp.rows(placements), c.placed);
+        EXPECT_EQ(imp.rows("SELECT KS_BEZ, KS_SCHJ FROM kurs ORDER BY KS_ID"), c.courses);
+        if (c.placed) {
+            EXPECT_EQ(imp.rows("SELECT CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs "
+                               "ORDER BY CK_ID"),
+                      *c.placed);
+        }
         if (c.dropped >= 0) {
             EXPECT_EQ(imp.dropped, c.dropped);
         }
+        if (c.selection.cohorts.size() < 2)
+            continue;
+        EXPECT_EQ(imp.rows("SELECT BG_KO_ID, BG_VFP_ID FROM belegung ORDER BY BG_ID"),
+                  QStringList({"     1|     1", "     1|     2", "     2|     3", "     3|     4",
+                               "     4|     5", "     4|     6"}));
+        EXPECT_EQ(imp.rows("SELECT BL_ID, BL_VFP_ID, BL_SCHJ, BL_BEZ, BL_STD, BL_SORT, BL_FIX FROM "
+                           "block WHERE BL_ID IN (1, 7) OR BL_VFP_ID <> substr('     ' || BL_ID, "
+                           "-6) OR BL_SCHJ <> '     9' ORDER BY BL_ID"),
+                  QStringList({"1|     1|     9|GK1|3|10|0", "7|     7|     9|GK7|3|70|0"}));
+        EXPECT_EQ(imp.rows("SELECT count(*) FROM block"), QStringList({"7"}));
     }
-    Import imp(container(QStringLiteral("rules")));
-    imp.run(select2009({"2009", "2008"}));
-    EXPECT_EQ(imp.rows("SELECT BG_KO_ID, BG_VFP_ID FROM belegung ORDER BY BG_ID"),
-              QStringList({"     1|     1", "     1|     2", "     2|     3", "     3|     4",
-                           "     4|     5", "     4|     6"}));
-    EXPECT_EQ(imp.rows("SELECT BL_ID, BL_VFP_ID, BL_SCHJ, BL_BEZ, BL_STD, BL_SORT, BL_FIX FROM "
-                       "block WHERE BL_ID IN (1, 7) OR BL_VFP_ID <> substr('     ' || BL_ID, -6) "
-                       "OR BL_SCHJ <> '     9' ORDER BY BL_ID"),
-              QStringList({"1|     1|     9|GK1|3|10|0", "7|     7|     9|GK7|3|70|0"}));
-    EXPECT_EQ(imp.rows("SELECT count(*) FROM block"), QStringList({"7"}));
 }
 
 // A teacher's key twice or a course of more than 9 hours stops the whole import; a number the

@@ -76,22 +76,6 @@ TEST(VisualFoxProFiles, ContainerListsItsTablesAndReadsThemWithLongFieldNames) {
     const vfp::Table details = container.table("expense_details");
     EXPECT_EQ(fields(details), (Strings{"EXPENSEDET I 4", "EXPENSEREP I 4", "EXPENSECAT I 4",
                                         "EXPENSEITE Y 8,4", "EXPENSEIT2 C 50", "EXPENSEDAT T 8"}));
-    EXPECT_EQ(
-        rows(details),
-        (Rows{{"int 1", "int 1", "int 2", "double 431", "QString Plane ticket",
-               "QDateTime 1995-02-01T00:00:00.000"},
-              {"int 2", "int 1", "int 1", "double 33", "QString Breakfast meeting with Tom",
-               "QDateTime 1995-02-02T00:00:00.000"},
-              {"int 3", "int 2", "int 5", "double 45", "QString Annual Dues - Northwind Traders",
-               "QDateTime 1995-01-31T00:00:00.000"},
-              {"int 4", "int 2", "int 1", "double 25", "QString Northwind Traders Lunch",
-               "QDateTime 1995-01-31T00:00:00.000"},
-              {"int 5", "int 3", "int 1", "double 1500", "QString Lunch for press tour",
-               "QDateTime 1995-04-05T00:00:00.000"},
-              {"int 6", "int 3", "int 4", "double 750",
-               "QString Magician for press (entertainment)",
-               "QDateTime 1995-04-05T00:00:00.000"}}));
-
     const vfp::Table reports = container.table("expense_reports");
     EXPECT_EQ(rows(reports),
               (Rows{{"int 1", "int 1", "null", "QString Feb. '95 Sales Trip",
@@ -148,7 +132,9 @@ TEST(WrittenTables, EveryFieldTypeWithNullsBlanksAndDeletedRecords) {
                "QDateTime 1999-12-31T23:59:59.000", "bool true", "null", "null", "null", "null"}}));
 }
 
-TEST(WrittenTables, CodePagesDecodeUmlauts) {
+// The names in the code pages 437, 850 and 1252; dBase III keeps memos in a .DBT without lengths,
+// FoxPro 2 in an .FPT; both write block numbers as ten digits.
+TEST(WrittenTables, CodePagesAndFoxProTwoAndDBaseThreeVersions) {
     for (const int codePage : {437, 850, 1252}) {
         SCOPED_TRACE(codePage);
         const vfp::Table table =
@@ -163,11 +149,6 @@ TEST(WrittenTables, CodePagesDecodeUmlauts) {
         }
         EXPECT_EQ(names, (Strings{"Müller", "Weiß", "Äpfelbäumer", "Öztürk", "Überle"}));
     }
-}
-
-TEST(WrittenTables, FoxProTwoAndDBaseThreeVersions) {
-    // dBase III keeps memos in a .DBT without lengths, FoxPro 2 in an .FPT; both write block
-    // numbers as ten digits.
     for (const char* name : {"dbase3", "dbase3memo", "foxpro2"}) {
         SCOPED_TRACE(name);
         const vfp::Table table = vfp::Table::open(dataDir() + "/legacy/" + name + ".dbf");

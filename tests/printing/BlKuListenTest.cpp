@@ -77,7 +77,7 @@ struct Lists : ::testing::Test {
 } // namespace
 
 // The window opens with the cohorts and the rails of the year; a line per student with his
-// course on each chosen rail.
+// course on each chosen rail, for either cohort.
 TEST_F(Lists, OpensWithTheCohortsAndRailsAndPrintsALinePerStudentWithHisCourseOnEachRail) {
     EXPECT_EQ(w->cmbKollJahrg.lines(), QStringList({"2009", "2008"}));
     EXPECT_EQ(w->cmbKollJahrg.text(), "2009");
@@ -113,10 +113,8 @@ TEST_F(Lists, OpensWithTheCohortsAndRailsAndPrintsALinePerStudentWithHisCourseOn
     EXPECT_EQ(job.operations.mid(11, 6),
               QStringList({"underline on", "line " + job.lines[7], "underline off", "underline on",
                            "line " + job.lines[8], "underline off"}));
-}
 
-// The other cohort of the school year is in year group 13: its courses come from BG_KS_ID_13.
-TEST_F(Lists, TheCohortOfYearGroup13ShowsItsYear13Courses) {
+    // The other cohort of the school year is in year group 13: its courses from BG_KS_ID_13.
     w->cmbKollJahrg.setCurrent(1);
     w->cmbKollJahrg_Click();
     EXPECT_EQ(w->caption(),
@@ -124,43 +122,37 @@ TEST_F(Lists, TheCohortOfYearGroup13ShowsItsYear13Courses) {
     select(*w, 0, 2);
     w->OptQuer_Click();
     w->click("cmdDruck");
-    ASSERT_EQ(s.host.printJobs.size(), 1u);
-    EXPECT_EQ(s.host.printJobs[0].lines,
+    ASSERT_EQ(s.host.printJobs.size(), 2u);
+    EXPECT_EQ(s.host.printJobs[1].lines,
               pageHeader(s, "2008", "Blockbezeichnung  |GK1  |GK2  |") +
                   test::padded({"1  Berg Ute       |     |Ph13 |"}, 256));
-    EXPECT_EQ(s.host.printJobs[0].operations[1], "landscape");
+    EXPECT_EQ(s.host.printJobs[1].operations[1], "landscape");
 }
 
-TEST(BlKuListen, ASchoolYearWithoutItsCohortsSaysSo) {
-    School s;
-    s.rail(1, "GK1", 3);
-    s.student(1, "Alt", "Anna", "2007");
-    s.host.onMessage(QString::fromUtf8("Zum ausgewählten Schuljahr gibt es keine Kursphasen!"));
-    const auto w = loaded(s);
-    EXPECT_EQ(w->cmbKollJahrg.count(), 0);
-    EXPECT_EQ(w->lstBlock.count(), 0);
-    ASSERT_EQ(s.host.messages.size(), 1u);
-    EXPECT_EQ(s.host.messages[0].title, "Kurs- und Blockbildung");
-}
-
-// 26 rails: up to 16 print in portrait, up to 25 in landscape.
-TEST(BlKuListen, RefusesTooManyRailsForTheOrientation) {
+// 101 rails, the last with 101 courses (beyond the 100 of the system's fixed tables): up to 16
+// print in portrait, up to 25 in landscape. A school year without its cohorts lists nothing.
+TEST(BlKuListen, RefusesTooManyRailsForTheOrientationAndListsMoreThanAHundred) {
     School s;
     s.batch();
-    for (int i = 1; i <= 26; ++i)
-        s.rail(i, QStringLiteral("S%1").arg(i), 2);
-    s.student(1, "Adler", "Ada");
+    for (int i = 1; i <= 101; ++i) {
+        s.rail(i, QStringLiteral("S%1").arg(i), 1);
+        s.place(101, s.course(i, QStringLiteral("C%1").arg(i)));
+    }
+    s.choice(s.student(1, "Adler", "Ada"), School::courseKey(101));
     s.commit();
     const auto w = loaded(s);
+    ASSERT_EQ(w->lstBlock.count(), 101);
+    EXPECT_EQ(w->lstBlock.line(100), "S101  1");
     const struct {
         int first, count;
         bool landscape;
         QString refusal;
-    } cases[] = {{0, 0, false, kNone},   {0, 16, false, {}}, {0, 17, false, kOver16},
-                 {0, 17, true, {}},      {1, 25, true, {}},  {0, 26, true, kOver25},
-                 {0, 26, false, kOver25}};
+    } cases[] = {{0, 0, false, kNone},    {0, 16, false, {}}, {0, 17, false, kOver16},
+                 {0, 17, true, {}},       {1, 25, true, {}},  {0, 26, true, kOver25},
+                 {0, 26, false, kOver25}, {100, 1, false, {}}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.count << (c.landscape ? " landscape" : " portrait"));
+        SCOPED_TRACE(testing::Message()
+                     << c.first << "+" << c.count << (c.landscape ? " landscape" : " portrait"));
         s.host.printJobs.clear();
         if (!c.refusal.isEmpty())
             s.host.onMessage(c.refusal);
@@ -177,11 +169,20 @@ TEST(BlKuListen, RefusesTooManyRailsForTheOrientation) {
         QString line = "1  Adler Ada      |";
         for (int i = c.first + 1; i <= c.first + c.count; ++i) {
             header += QStringLiteral("S%1").arg(i).leftJustified(5) + "|";
-            line += "     |";
+            line += i == 101 ? "C101 |" : "     |";
         }
         EXPECT_EQ(s.host.printJobs[0].lines.mid(7), test::padded({header, line}, 256));
         EXPECT_EQ(s.host.printJobs[0].operations[1], c.landscape ? "landscape" : "portrait");
     }
+
+    // A school year without students of its cohorts says so.
+    s.state.SchjBez = "2011/2012";
+    s.host.onMessage(QString::fromUtf8("Zum ausgewählten Schuljahr gibt es keine Kursphasen!"));
+    const auto none = loaded(s);
+    EXPECT_EQ(none->cmbKollJahrg.count(), 0);
+    EXPECT_EQ(none->lstBlock.count(), 0);
+    EXPECT_EQ(s.host.pending(), 0u);
+    EXPECT_EQ(s.host.messages.back().title, "Kurs- und Blockbildung");
 }
 
 // A page holds 50 student lines in landscape and 75 in portrait; the next begins a new page
@@ -219,26 +220,6 @@ TEST(BlKuListen, StartsANewPageAfter50StudentLinesInLandscapeAnd75InPortrait) {
                       QString("%1 Name%1 Eva     |     |").arg(perPage + 1).leftJustified(256));
         }
     }
-}
-
-// 101 rails, the last with 101 courses: beyond the 100 of the system's fixed tables.
-TEST(BlKuListen, ListsMoreThanAHundredRailsAndCoursesPerRail) {
-    School s;
-    s.batch();
-    for (int i = 1; i <= 101; ++i) {
-        s.rail(i, QStringLiteral("R%1").arg(i), 1);
-        s.place(101, s.course(i, QStringLiteral("C%1").arg(i)));
-    }
-    s.choice(s.student(1, "Adler", "Ada"), School::courseKey(101));
-    s.commit();
-    const auto w = loaded(s);
-    ASSERT_EQ(w->lstBlock.count(), 101);
-    EXPECT_EQ(w->lstBlock.line(100), "R101  1");
-    select(*w, 100, 1);
-    w->cmdDruck_Click();
-    ASSERT_EQ(s.host.printJobs.size(), 1u);
-    EXPECT_EQ(s.host.printJobs[0].lines[8],
-              QString("1  Adler Ada      |C101 |").leftJustified(256));
 }
 
 TEST(BlKuListen, NamesAreCutTo14AndAPoint) {

@@ -137,10 +137,12 @@ TEST(RailPrintout, BandsStayWholeOnNumberedPagesOfExactly55Lines) {
     EXPECT_EQ(second.mid(6), test::padded({"R11   2", ".C1    : 0", ""}, 70));
 }
 
-// A path longer than its line loses its middle, never the file name.
-TEST(RailPrintout, ALongPathIsShortenedInTheMiddle) {
+// A path longer than its line loses its middle, never the file name. Designations are cut to 6;
+// counts of up to three digits fill the 11 characters of a slot whole, more are cut.
+TEST(RailPrintout, PathsCellsAndSlotsKeepTheirWidths) {
+    using printing::RailPlan;
     const QString name = "/" + QString(50, 'N') + ".MDB";
-    const std::pair<QString, QString> cases[] = {
+    const std::pair<QString, QString> paths[] = {
         {"/tmp/a/BB.MDB", "/tmp/a/BB.MDB"},
         {"/home/planer/Schule/Oberstufe/Kursplanung/2009-2010/Blockbildung/BB.MDB",
          "/home/planer/Schule/Ob...0/Blockbildung/BB.MDB"},
@@ -149,25 +151,18 @@ TEST(RailPrintout, ALongPathIsShortenedInTheMiddle) {
          "C:\\PALEX\\DA...\\Blockbildung_Endfassung_neu.MDB"},
         {"/daten" + name, "..." + name},
     };
-    for (const auto& [path, shown] : cases) {
+    for (const auto& [path, shown] : paths) {
         SCOPED_TRACE(path.toStdString());
         EXPECT_EQ(printing::shortenedPath(path, 46), shown);
-        EXPECT_EQ(printing::RailPlan::pageHeader(path, {}, 3, 12)[1],
-                  "Kollegiaten aus Datei : " + shown);
+        EXPECT_EQ(RailPlan::pageHeader(path, {}, 3, 12)[1], "Kollegiaten aus Datei : " + shown);
     }
-}
-
-// Designations are cut to 6; counts of up to three digits fill the 11 characters of a slot
-// whole, more are cut.
-TEST(RailPrintout, CellsAndSlotsKeepTheirWidths) {
-    using printing::RailPlan;
     EXPECT_EQ(printing::railHeaderCell("Schiene", 12), "Schien12");
-    const std::tuple<QString, int, QString> cases[] = {
+    const std::tuple<QString, int, QString> cells[] = {
         {"Mathematik", 23, ".Mathem: 23"}, {"Sp1", 0, ".Sp1   : 0"},
         {"Sp1", 99, ".Sp1   : 99"},        {"Sp1", 100, ".Sp1   :100"},
         {"Sp1", 999, ".Sp1   :999"},       {"Sp1", 1234, ".Sp1   :123"},
     };
-    for (const auto& [bez, students, slot] : cases) {
+    for (const auto& [bez, students, slot] : cells) {
         SCOPED_TRACE(students);
         EXPECT_EQ(RailPlan::bandLine({RailPlan::fillerSlot(),
                                       RailPlan::courseSlot(RailPlan::courseCell(bez, students))}),

@@ -239,22 +239,11 @@ TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGivenWhateverTheType) {
     EXPECT_EQ(host.messages.size(), 1u);
 }
 
-TEST_F(frmBelegTest, ATypeNotOfferedByTheNewSubjectBecomesItsFirstBasicType) {
+// A type clears the course of the year it leaves empty; a subject change keeps the type where the
+// new subject offers it, else takes its first basic type; L is refused.
+TEST_F(frmBelegTest, TypesFollowTheSubjectAndClearTheCourseOfTheYearTheyLeaveEmpty) {
     school.subject(8, {}, {{"FA_KURSPH", "2009"}, {"FA_BEZ", "Bio"}, {"FA_BELEG", "LSC"}});
     course(10, "1Bio1", 8);
-    open();
-    pick("ST0001");
-    gkType(0, "A");
-    gkSubject(0, "FA0007"); // art offers B, S, C
-    EXPECT_EQ(choices("ST0001")[2], "FA0007|B|KS0007|<null>");
-    EXPECT_EQ(gkShown(0), "Ku  FA0007|B|1Ku1|");
-    // Biology offers L first, not B; the row's type was not L, so nothing is said of it.
-    gkSubject(0, "FA0008");
-    EXPECT_EQ(choices("ST0001")[2], "FA0008|S|KS0010|<null>");
-    EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(frmBelegTest, TypeAClearsTheYear13CourseBTheYear12CourseAndLIsRefused) {
     open();
     pick("ST0001");
     gkType(1, "C");
@@ -265,6 +254,15 @@ TEST_F(frmBelegTest, TypeAClearsTheYear13CourseBTheYear12CourseAndLIsRefused) {
     gkType(1, "B");
     EXPECT_EQ(choices("ST0001")[3], "FA0004|B|<null>|<null>");
     EXPECT_EQ(gkShown(1), "Ph  FA0004|B||");
+
+    gkType(0, "A");
+    gkSubject(0, "FA0007"); // art offers B, S, C
+    EXPECT_EQ(choices("ST0001")[2], "FA0007|B|KS0007|<null>");
+    EXPECT_EQ(gkShown(0), "Ku  FA0007|B|1Ku1|");
+    // Biology offers L first, not B; the row's type was not L, so nothing is said of it.
+    gkSubject(0, "FA0008");
+    EXPECT_EQ(choices("ST0001")[2], "FA0008|S|KS0010|<null>");
+    EXPECT_TRUE(host.messages.empty());
 
     cohort(1);
     pick("ST0011");

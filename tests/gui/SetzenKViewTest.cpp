@@ -213,20 +213,6 @@ TEST_F(Workspace, TheArrowKeysMoveTheCurrentCellAndTheSelectionAndTabLeavesTheGr
     EXPECT_FALSE(grid->hasFocus()) << "Tab leaves the grid for the next control";
 }
 
-TEST_F(Workspace, MenuItemsHaveTheirKeysAndF1OpensTheHelp) {
-    const std::pair<const char*, QKeySequence> keys[] = {
-        {"menuBearbAus", QKeySequence(Qt::CTRL | Qt::Key_X)},
-        {"menuBearbEinf", QKeySequence(Qt::CTRL | Qt::Key_V)},
-        {"menuBearbRueck", QKeySequence(Qt::CTRL | Qt::Key_Z)},
-        {"menuHilfeHilfe", QKeySequence(Qt::Key_F1)},
-    };
-    for (const auto& [name, sequence] : keys)
-        EXPECT_EQ(child<QAction>(view, name)->shortcut(), sequence) << name;
-    child<QAction>(view, "menuHilfeHilfe")->trigger();
-    ASSERT_EQ(quiet.help.size(), 1u);
-    EXPECT_EQ(common::helpPage(quiet.help.front()), "setzen.html");
-}
-
 // At 1600 pixels every rail of the demo school shows beside the lists; the plan's collisions and
 // a colliding student's courses rail by rail stand under the grid.
 TEST_F(Workspace, ShowsEveryRailAndThePlansCollisions) {
@@ -290,7 +276,18 @@ TEST_F(Workspace, EscapeDoesNotCloseItAndAFailedSaveKeepsItOpen) {
     EXPECT_FALSE(view->isVisible());
 }
 
-TEST_F(Workspace, TheBewertungPanelFollowsTheCohortAndTheFixedMarkShows) {
+TEST_F(Workspace, MenuItemsHaveTheirKeysTheBewertungFollowsTheCohortAndTheFixedMarkShows) {
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"menuBearbAus", QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {"menuBearbEinf", QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {"menuBearbRueck", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {"menuHilfeHilfe", QKeySequence(Qt::Key_F1)},
+    };
+    for (const auto& [name, sequence] : keys)
+        EXPECT_EQ(child<QAction>(view, name)->shortcut(), sequence) << name;
+    child<QAction>(view, "menuHilfeHilfe")->trigger();
+    ASSERT_EQ(quiet.help.size(), 1u);
+    EXPECT_EQ(common::helpPage(quiet.help.front()), "setzen.html");
     auto* cohort = child<QComboBox>(view, "CmbJahrgang");
     ASSERT_EQ(cohort->count(), 2);
     EXPECT_EQ(cohort->currentText(), "Jahrgangsstufe 12 (2009)");

@@ -190,27 +190,6 @@ TEST_F(BlDatTest, TheKeyFilterDecidesEveryKeyByFieldAndRail) {
     EXPECT_EQ(fields(), (QStringList{"LKÄß€", QString(30, 'n'), "60"}));
 }
 
-// The hours are checked again when written: two digits would not fit the placement's layouts.
-TEST_F(BlDatTest, HoursAreWrittenFromZeroToSixOnly) {
-    rail(1, "LK1", {}, 5);
-    rail(2, "LK2", {}, 6);
-    open();
-    const std::tuple<QString, bool, int> rows[] = {
-        {"66", false, 5}, {"10", false, 5}, {"0", true, 0}, {"6", true, 6}};
-    for (const auto& [typed, written, stored] : rows) {
-        SCOPED_TRACE(typed.toStdString());
-        w->cFieldData_Change(4, typed);
-        if (!written)
-            host.onMessage(kHours);
-        select(1);
-        EXPECT_EQ(w->lstBlock.currentIndex(), written ? 1 : 0);
-        EXPECT_EQ(db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), stored);
-        if (written)
-            select(0);
-    }
-    EXPECT_EQ(host.pending(), 0u);
-}
-
 TEST_F(BlDatTest, NewRailIsCheckedAndSavedWithTheChosenSchoolYear) {
     rail(1, "S1", "Schiene 1", 3);
     rail(2, "GK1");
@@ -284,10 +263,25 @@ TEST_F(BlDatTest, RailRenamedToAnotherRailsDesignationIsNotWrittenAndToldOnce) {
               (QStringList{"s1          1", "S2          2", "S1          3"}));
 }
 
-TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosing) {
+// The hours are checked again when written: two digits would not fit the placement's layouts.
+TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosingHoursFromZeroToSixOnly) {
     rail(1, "LK1", "alt", 6);
     rail(2, "LK2");
     open();
+    const std::tuple<QString, bool, int> hours[] = {
+        {"66", false, 6}, {"10", false, 6}, {"0", true, 0}, {"6", true, 6}};
+    for (const auto& [typed, written, stored] : hours) {
+        SCOPED_TRACE(typed.toStdString());
+        w->cFieldData_Change(4, typed);
+        if (!written)
+            host.onMessage(kHours);
+        select(1);
+        EXPECT_EQ(w->lstBlock.currentIndex(), written ? 1 : 0);
+        EXPECT_EQ(db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), stored);
+        if (written)
+            select(0);
+    }
+    EXPECT_EQ(host.pending(), 0u);
     w->cFieldData_Change(3, "neu");
     select(1);
     w->cFieldData_Change(4, "2");
@@ -330,29 +324,7 @@ TEST_F(BlDatTest, DeletingShowsTheRailAtTheSamePlaceAndTheLastOneLeavesAddingMod
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(BlDatTest, AFailedWriteIsShownWithTheNumberOfItsKindAndKeepsTheRail) {
-    rail(1, "LK1");
-    rail(2, "LK2");
-    open();
-    db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON block BEGIN SELECT RAISE(ABORT, 'nein'); "
-              "END");
-    w->cFieldData_Change(3, "Schiene 1");
-    host.onMessage(ui::Answer::Ok);
-    select(1);
-    // A trigger's refusal is a broken rule of the file.
-    EXPECT_EQ(host.messages.back().text.left(36), "Folgender Error trat auf:\r\nNumber: 4");
-    EXPECT_TRUE(host.messages.back().text.endsWith("nein"));
-    EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
-    EXPECT_EQ(w->lstBlock.currentIndex(), 0);
-    EXPECT_TRUE(db.scalar("SELECT BL_NAME FROM block WHERE BL_ID = 1").isNull());
-
-    db.scalar("DROP TABLE ckkurs");
-    host.onMessage(ui::Answer::Ok);
-    w->click("deleteButton");
-    EXPECT_EQ(host.messages.back().text.left(36), "Folgender Error trat auf:\r\nNumber: 3");
-}
-
-TEST_F(BlDatTest, ARailThatGotCoursesMeanwhileOrLostItsDesignationIsNotWritten) {
+TEST_F(BlDatTest, ARailThatGotCoursesLostItsDesignationOrFailsToWriteIsKept) {
     rail(1, "LK1", "alt", 6);
     rail(2, "LK2");
     open();
@@ -379,6 +351,23 @@ TEST_F(BlDatTest, ARailThatGotCoursesMeanwhileOrLostItsDesignationIsNotWritten) 
     EXPECT_EQ(key(3, 'x'), Key::Refuse);
     select(1);
     EXPECT_EQ(fields().first(), "LK2") << "nothing is left to write";
+
+    // A failed write is shown with the number of its kind and keeps the rail; a trigger's
+    // refusal is a broken rule of the file.
+    db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON block BEGIN SELECT RAISE(ABORT, 'nein'); "
+              "END");
+    w->cFieldData_Change(3, "Schiene 2");
+    host.onMessage(ui::Answer::Ok);
+    select(0);
+    EXPECT_EQ(host.messages.back().text.left(36), "Folgender Error trat auf:\r\nNumber: 4");
+    EXPECT_TRUE(host.messages.back().text.endsWith("nein"));
+    EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(w->lstBlock.currentIndex(), 1);
+    EXPECT_TRUE(db.scalar("SELECT BL_NAME FROM block WHERE BL_ID = 2").isNull());
+    db.scalar("DROP TABLE ckkurs");
+    host.onMessage(ui::Answer::Ok);
+    w->click("deleteButton");
+    EXPECT_EQ(host.messages.back().text.left(36), "Folgender Error trat auf:\r\nNumber: 3");
 }
 
 // The checks behind the handlers, at their edges.

@@ -192,7 +192,7 @@ TEST_F(frmBelegTest, OpensAStudentsChoicesWithCoursesAndTypes) {
     EXPECT_EQ(gkShown(0), "E   FA0003|X|1E2|");
 }
 
-TEST_F(frmBelegTest, ABasicCourseSubjectChangeClearsBothCoursesAndGivesTheYearGroupsFirst) {
+TEST_F(frmBelegTest, ABasicCourseSubjectChangeGivesTheYearGroupsFirstCourseIn12And13) {
     open();
     pick("ST0001");
     gkSubject(0, "FA0007");
@@ -210,10 +210,9 @@ TEST_F(frmBelegTest, ABasicCourseSubjectChangeClearsBothCoursesAndGivesTheYearGr
     host.onMessage("Kollegiat hat keine Leistungskursbelegung!");
     pick("ST0002");
     EXPECT_EQ(host.messages.size(), 1u);
-}
 
-TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGivenWhateverTheType) {
-    open();
+    // In year group 13 the year-13 course is given whatever the type.
+    host.messages.clear();
     cohort(1);
     pick("ST0011");
     EXPECT_EQ(w->yearGroup(), "13");

@@ -240,25 +240,9 @@ TEST_F(Workspace, ShowsEveryRailAndThePlansCollisions) {
         << meeting.join('|').toStdString();
 }
 
-TEST_F(Workspace, OpensMaximisedThenAsTheUserLeftItAndAlwaysOnTheScreen) {
+TEST_F(Workspace, OpensMaximisedThenAsLeftOnTheScreenAndClosesOnlyWhenSaved) {
     EXPECT_TRUE(view->windowState() & Qt::WindowMaximized);
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    // Closing, without saving, remembers the window; one placed off the screen comes back.
-    view->setWindowState(Qt::WindowNoState);
-    view->setGeometry(screen.right() + 400, screen.bottom() + 300, 1000, 700);
-    quiet.onMessage(ui::Answer::Cancel);
-    view->close();
-    placement::SetzenK again(s, quiet);
-    again.Form_Load();
-    host.showModeless(again);
-    std::unique_ptr<QWidget> second(host.viewOf(again));
-    ASSERT_TRUE(second);
-    EXPECT_FALSE(second->windowState() & Qt::WindowMaximized);
-    EXPECT_EQ(second->size(), QSize(1000, 700));
-    EXPECT_TRUE(screen.contains(second->geometry())) << "on the screen";
-}
-
-TEST_F(Workspace, EscapeDoesNotCloseItAndAFailedSaveKeepsItOpen) {
+    // Escape does not close it, and a failed save keeps it open.
     view->show();
     test::key(view, Qt::Key_Escape);
     EXPECT_TRUE(view->isVisible()) << "Escape closed the workspace";
@@ -271,9 +255,21 @@ TEST_F(Workspace, EscapeDoesNotCloseItAndAFailedSaveKeepsItOpen) {
         view->close();
         EXPECT_TRUE(view->isVisible()) << "the locked file kept the workspace open";
     }
+    // Closing remembers the window; one placed off the screen comes back.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    view->setWindowState(Qt::WindowNoState);
+    view->setGeometry(screen.right() + 400, screen.bottom() + 300, 1000, 700);
     quiet.onMessage(ui::Answer::Yes);
     view->close();
     EXPECT_FALSE(view->isVisible());
+    placement::SetzenK again(s, quiet);
+    again.Form_Load();
+    host.showModeless(again);
+    std::unique_ptr<QWidget> second(host.viewOf(again));
+    ASSERT_TRUE(second);
+    EXPECT_FALSE(second->windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(second->size(), QSize(1000, 700));
+    EXPECT_TRUE(screen.contains(second->geometry())) << "on the screen";
 }
 
 TEST_F(Workspace, MenuItemsHaveTheirKeysTheBewertungFollowsTheCohortAndTheFixedMarkShows) {

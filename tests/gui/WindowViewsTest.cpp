@@ -86,8 +86,8 @@ TEST(ListBoxView, UserSelectionsRunTheHandlerLogicSelectionsDoNot) {
 }
 
 // The two choosers hand the chosen line back on "Ok"; closed by the close box they answer as
-// cancelled.
-TEST_F(Views, ChoosersHandTheChosenLineBackAndTheCloseBoxCancels) {
+// cancelled. The import and print windows pass the choices on.
+TEST_F(Views, DialogsPassTheUsersChoicesOnAndTheChoosersCloseBoxCancels) {
     exporter::frmAKursPh phase(host);
     phase.List1.setLines({"2009", "2008"});
     QWidget* view = show(phase);
@@ -123,12 +123,11 @@ TEST_F(Views, ChoosersHandTheChosenLineBackAndTheCloseBoxCancels) {
     show(second)->close();
     EXPECT_EQ(caller.lblNKurs, "");
     EXPECT_TRUE(second.unloaded());
-}
 
-TEST_F(Views, ImportAndPrintWindowsPassTheUsersChoicesOn) {
+    // The import and print windows pass the user's choices on.
     importer::ErzKuB import(s, host);
     import.lstKollJahrg.setLines({"2009", "2008"});
-    QWidget* view = show(import);
+    view = show(import);
     QStringList frames;
     for (auto* g : view->findChildren<QGroupBox*>())
         frames << g->title();

@@ -17,6 +17,7 @@ using test::kOtherYear;
 
 const QString kHours = QStringLiteral("Nur Zahlen zwischen 0 und 6");
 const QString kTaken = QStringLiteral("Blockname bereits vorhanden!");
+const QString kLong = QStringLiteral("String zu lang!");
 const QString kLocked =
     QStringLiteral("Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!");
 
@@ -107,38 +108,31 @@ TEST_F(BlDatTest, ListsTheRailsOfEverySchoolYearAndShowsTheFirst) {
 }
 
 // The key filter over the three fields: the hours take the digits 0 to 6, the text fields their
-// size; a rail carrying courses takes no key at all, not even Enter or an edit.
+// size; a rail carrying courses takes no key at all, not even Enter or an edit, nor a change.
 TEST_F(BlDatTest, TheKeyFilterDecidesEveryKeyByFieldAndRail) {
     rail(1, "LK1", "Leistungskurse 1", 6);
     rail(2, "ABCDEF", QString(29, 'n'));
     placeOn(1);
     open();
-    const std::tuple<int, int, QChar, Key, const char*> keys[] = {
-        {0, 2, 'X', Key::Refuse, "Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!"},
-        {0, 4, '5', Key::Refuse, "Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!"},
-        {0, 2, BlDat::kEnter, Key::Refuse,
-         "Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!"},
-        {0, 4, BlDat::kDelete, Key::Refuse,
-         "Block enthält bereits Kurse!\r\nÄnderungen nicht mehr möglich!"},
-        {1, 4, '/', Key::Refuse, "Nur Zahlen zwischen 0 und 6"},
-        {1, 4, '0', Key::Accept, nullptr},
-        {1, 4, '6', Key::Accept, nullptr},
-        {1, 4, '7', Key::Refuse, "Nur Zahlen zwischen 0 und 6"},
-        {1, 4, 'x', Key::Refuse, "Nur Zahlen zwischen 0 und 6"},
-        {1, 2, 'G', Key::Refuse, "String zu lang!"}, // BL_BEZ holds 6 characters
-        {1, 3, QChar(0x03A9), Key::Refuse, nullptr}, // not in the export's code page: a beep
-        {1, 3, 'n', Key::Accept, nullptr},
-        {1, 3, 'n', Key::Refuse, "String zu lang!"}, // BL_NAME holds 30
-    };
+    // clang-format off
+    const std::tuple<int, int, QChar, Key, QString> keys[] = {
+        {0, 2, 'X', Key::Refuse, kLocked}, {0, 4, '5', Key::Refuse, kLocked},
+        {0, 2, BlDat::kEnter, Key::Refuse, kLocked}, {0, 4, BlDat::kDelete, Key::Refuse, kLocked},
+        {1, 4, '/', Key::Refuse, kHours}, {1, 4, '0', Key::Accept, {}},
+        {1, 4, '6', Key::Accept, {}}, {1, 4, '7', Key::Refuse, kHours},
+        {1, 4, 'x', Key::Refuse, kHours}, {1, 2, 'G', Key::Refuse, kLong}, // BL_BEZ holds 6
+        {1, 3, QChar(0x03A9), Key::Refuse, {}}, // not in the export's code page: a beep
+        {1, 3, 'n', Key::Accept, {}}, {1, 3, 'n', Key::Refuse, kLong}}; // BL_NAME holds 30
+    // clang-format on
     for (const auto& [line, index, k, decision, message] : keys) {
         SCOPED_TRACE(QString("%1 %2 %3").arg(line).arg(index).arg(k).toStdString());
         if (w->lstBlock.currentIndex() != line)
             select(line);
-        if (message)
+        if (!message.isEmpty())
             host.onMessage(message);
         EXPECT_EQ(key(index, k), decision);
         EXPECT_EQ(host.pending(), 0u);
-        if (message) {
+        if (!message.isEmpty()) {
             EXPECT_EQ(host.messages.back().icon,
                       line == 0 ? ui::Icon::Critical : ui::Icon::Exclamation);
         }
@@ -172,56 +166,28 @@ TEST_F(BlDatTest, TheKeyFilterDecidesEveryKeyByFieldAndRail) {
     w->click("deleteButton");
     EXPECT_EQ(w->lstBlock.count(), 2);
     EXPECT_EQ(db.scalar("SELECT count(*) FROM block").toInt(), 2);
-}
 
-// Any other change of a field's text (pasting, a shortcut) passes the same checks as a whole.
-TEST_F(BlDatTest, EveryChangeOfAFieldPassesTheKeyFiltersChecks) {
-    rail(1, "LK1", "Leistungskurse 1", 6);
-    rail(2, "LK2");
-    placeOn(1);
-    open();
+    // Any other change of a field's text (pasting, a shortcut) passes the same checks as a whole.
     host.onMessage(kLocked);
     EXPECT_FALSE(w->cFieldData_Change(2, "")) << "a rail with courses: Ctrl+K as a key";
     select(1);
     // Text, its message (none: a beep alone), beeps; the export's code page is Windows-1252.
-    const std::tuple<int, QString, const char*, int> refused[] = {
-        {2, "LK1234X", "String zu lang!", 1},
-        {2, "LKΩ", nullptr, 1},
-        {3, "Schiene\n2", nullptr, 1},
-        {3, "Schiene\r2", nullptr, 1},
-        {4, "7", "Nur Zahlen zwischen 0 und 6", 0}};
+    const std::tuple<int, QString, QString, int> refused[] = {{2, "LK1234X", kLong, 1},
+                                                              {2, "LKΩ", {}, 1},
+                                                              {3, "Schiene\n2", {}, 1},
+                                                              {3, "Schiene\r2", {}, 1},
+                                                              {4, "7", kHours, 0}};
     for (const auto& [index, text, message, beeps] : refused) {
         SCOPED_TRACE(text.toStdString());
         const int before = host.beeps;
-        if (message)
+        if (!message.isEmpty())
             host.onMessage(message);
         EXPECT_FALSE(w->cFieldData_Change(index, text));
         EXPECT_EQ(host.beeps - before, beeps);
     }
-    EXPECT_EQ(fields(), (QStringList{"LK2", "", ""}));
+    EXPECT_EQ(fields(), (QStringList{"BE", QString(30, 'n'), "6"})) << "as written";
     EXPECT_TRUE(w->cFieldData_Change(2, "LKÄß€") && w->cFieldData_Change(4, "60"));
-    EXPECT_EQ(fields(), (QStringList{"LKÄß€", "", "60"}));
-}
-
-// The hours are checked again when written: two digits would not fit the placement's layouts.
-TEST_F(BlDatTest, HoursAreWrittenFromZeroToSixOnly) {
-    rail(1, "LK1", {}, 5);
-    rail(2, "LK2", {}, 6);
-    open();
-    const std::tuple<QString, bool, int> rows[] = {
-        {"66", false, 5}, {"10", false, 5}, {"0", true, 0}, {"6", true, 6}};
-    for (const auto& [typed, written, stored] : rows) {
-        SCOPED_TRACE(typed.toStdString());
-        w->cFieldData_Change(4, typed);
-        if (!written)
-            host.onMessage(kHours);
-        select(1);
-        EXPECT_EQ(w->lstBlock.currentIndex(), written ? 1 : 0);
-        EXPECT_EQ(db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), stored);
-        if (written)
-            select(0);
-    }
-    EXPECT_EQ(host.pending(), 0u);
+    EXPECT_EQ(fields(), (QStringList{"LKÄß€", QString(30, 'n'), "60"}));
 }
 
 TEST_F(BlDatTest, NewRailIsCheckedAndSavedWithTheChosenSchoolYear) {
@@ -297,10 +263,25 @@ TEST_F(BlDatTest, RailRenamedToAnotherRailsDesignationIsNotWrittenAndToldOnce) {
               (QStringList{"s1          1", "S2          2", "S1          3"}));
 }
 
-TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosing) {
+// The hours are checked again when written: two digits would not fit the placement's layouts.
+TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosingHoursFromZeroToSixOnly) {
     rail(1, "LK1", "alt", 6);
     rail(2, "LK2");
     open();
+    const std::tuple<QString, bool, int> hours[] = {
+        {"66", false, 6}, {"10", false, 6}, {"0", true, 0}, {"6", true, 6}};
+    for (const auto& [typed, written, stored] : hours) {
+        SCOPED_TRACE(typed.toStdString());
+        w->cFieldData_Change(4, typed);
+        if (!written)
+            host.onMessage(kHours);
+        select(1);
+        EXPECT_EQ(w->lstBlock.currentIndex(), written ? 1 : 0);
+        EXPECT_EQ(db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), stored);
+        if (written)
+            select(0);
+    }
+    EXPECT_EQ(host.pending(), 0u);
     w->cFieldData_Change(3, "neu");
     select(1);
     w->cFieldData_Change(4, "2");
@@ -343,29 +324,7 @@ TEST_F(BlDatTest, DeletingShowsTheRailAtTheSamePlaceAndTheLastOneLeavesAddingMod
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(BlDatTest, AFailedWriteIsShownWithTheNumberOfItsKindAndKeepsTheRail) {
-    rail(1, "LK1");
-    rail(2, "LK2");
-    open();
-    db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON block BEGIN SELECT RAISE(ABORT, 'nein'); "
-              "END");
-    w->cFieldData_Change(3, "Schiene 1");
-    host.onMessage(ui::Answer::Ok);
-    select(1);
-    // A trigger's refusal is a broken rule of the file.
-    EXPECT_EQ(host.messages.back().text.left(36), "Folgender Error trat auf:\r\nNumber: 4");
-    EXPECT_TRUE(host.messages.back().text.endsWith("nein"));
-    EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
-    EXPECT_EQ(w->lstBlock.currentIndex(), 0);
-    EXPECT_TRUE(db.scalar("SELECT BL_NAME FROM block WHERE BL_ID = 1").isNull());
-
-    db.scalar("DROP TABLE ckkurs");
-    host.onMessage(ui::Answer::Ok);
-    w->click("deleteButton");
-    EXPECT_EQ(host.messages.back().text.left(36), "Folgender Error trat auf:\r\nNumber: 3");
-}
-
-TEST_F(BlDatTest, ARailThatGotCoursesMeanwhileOrLostItsDesignationIsNotWritten) {
+TEST_F(BlDatTest, ARailThatGotCoursesLostItsDesignationOrFailsToWriteIsKept) {
     rail(1, "LK1", "alt", 6);
     rail(2, "LK2");
     open();
@@ -392,6 +351,23 @@ TEST_F(BlDatTest, ARailThatGotCoursesMeanwhileOrLostItsDesignationIsNotWritten) 
     EXPECT_EQ(key(3, 'x'), Key::Refuse);
     select(1);
     EXPECT_EQ(fields().first(), "LK2") << "nothing is left to write";
+
+    // A failed write is shown with the number of its kind and keeps the rail; a trigger's
+    // refusal is a broken rule of the file.
+    db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON block BEGIN SELECT RAISE(ABORT, 'nein'); "
+              "END");
+    w->cFieldData_Change(3, "Schiene 2");
+    host.onMessage(ui::Answer::Ok);
+    select(0);
+    EXPECT_EQ(host.messages.back().text.left(36), "Folgender Error trat auf:\r\nNumber: 4");
+    EXPECT_TRUE(host.messages.back().text.endsWith("nein"));
+    EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(w->lstBlock.currentIndex(), 1);
+    EXPECT_TRUE(db.scalar("SELECT BL_NAME FROM block WHERE BL_ID = 2").isNull());
+    db.scalar("DROP TABLE ckkurs");
+    host.onMessage(ui::Answer::Ok);
+    w->click("deleteButton");
+    EXPECT_EQ(host.messages.back().text.left(36), "Folgender Error trat auf:\r\nNumber: 3");
 }
 
 // The checks behind the handlers, at their edges.

@@ -131,7 +131,7 @@ protected:
 
 } // namespace
 
-TEST_F(frmBelegTest, OffersTheCohortsOfTheSchoolYearTheirSubjectsAndStudents) {
+TEST_F(frmBelegTest, OffersCohortsSubjectsStudentsAndAStudentsChoicesWithCoursesAndTypes) {
     open();
     EXPECT_EQ(w->caption(), "Belegungsdaten ");
     EXPECT_EQ(w->CmbKolJg.lines(), (QStringList{"2009", "2008"}));
@@ -148,25 +148,7 @@ TEST_F(frmBelegTest, OffersTheCohortsOfTheSchoolYearTheirSubjectsAndStudents) {
               (QStringList{line("Adler Anna", "ST0001"), line("Bauer Ben", "ST0002"),
                            line("Zorn Zoe", "ST0003")}));
 
-    cohort(1);
-    EXPECT_EQ(w->LstNavigator.lines(), QStringList{line("Weber Lu", "ST0011")});
-    EXPECT_EQ(w->CmbFachLK[0].lines(), (QStringList{"D   FA0011", "M   FA0012"}));
-    EXPECT_TRUE(host.messages.empty());
-
-    w->CmbKolJg.setLines({"2007"}); // a cohort whose students have gone
-    db.scalar("DELETE FROM kolleg WHERE KO_KURSPH = '2007'");
-    host.onMessage("Zum ausgewählten Kursphase gibt es keinen Kollegiaten!");
-    cohort(0);
-    EXPECT_EQ(w->LstNavigator.count(), 0);
-
-    db.scalar("DELETE FROM kolleg");
-    host.onMessage("Zum ausgewählten Schuljahr gibt es keine Kursphasen!");
-    open();
-    EXPECT_EQ(w->CmbKolJg.count(), 0);
-}
-
-TEST_F(frmBelegTest, OpensAStudentsChoicesWithCoursesAndTypes) {
-    open();
+    // A student's choices with courses and types.
     pick("ST0001");
     EXPECT_EQ(w->student(), "ST0001");
     EXPECT_EQ(w->yearGroup(), "12");
@@ -190,9 +172,26 @@ TEST_F(frmBelegTest, OpensAStudentsChoicesWithCoursesAndTypes) {
     EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
     EXPECT_EQ(w->CmbFachLK[1].text(), "M   FA0002");
     EXPECT_EQ(gkShown(0), "E   FA0003|X|1E2|");
+
+    host.messages.clear();
+    cohort(1);
+    EXPECT_EQ(w->LstNavigator.lines(), QStringList{line("Weber Lu", "ST0011")});
+    EXPECT_EQ(w->CmbFachLK[0].lines(), (QStringList{"D   FA0011", "M   FA0012"}));
+    EXPECT_TRUE(host.messages.empty());
+
+    w->CmbKolJg.setLines({"2007"}); // a cohort whose students have gone
+    db.scalar("DELETE FROM kolleg WHERE KO_KURSPH = '2007'");
+    host.onMessage("Zum ausgewählten Kursphase gibt es keinen Kollegiaten!");
+    cohort(0);
+    EXPECT_EQ(w->LstNavigator.count(), 0);
+
+    db.scalar("DELETE FROM kolleg");
+    host.onMessage("Zum ausgewählten Schuljahr gibt es keine Kursphasen!");
+    open();
+    EXPECT_EQ(w->CmbKolJg.count(), 0);
 }
 
-TEST_F(frmBelegTest, ABasicCourseSubjectChangeClearsBothCoursesAndGivesTheYearGroupsFirst) {
+TEST_F(frmBelegTest, ABasicCourseSubjectChangeGivesTheYearGroupsFirstCourseIn12And13) {
     open();
     pick("ST0001");
     gkSubject(0, "FA0007");
@@ -210,10 +209,9 @@ TEST_F(frmBelegTest, ABasicCourseSubjectChangeClearsBothCoursesAndGivesTheYearGr
     host.onMessage("Kollegiat hat keine Leistungskursbelegung!");
     pick("ST0002");
     EXPECT_EQ(host.messages.size(), 1u);
-}
 
-TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGivenWhateverTheType) {
-    open();
+    // In year group 13 the year-13 course is given whatever the type.
+    host.messages.clear();
     cohort(1);
     pick("ST0011");
     EXPECT_EQ(w->yearGroup(), "13");
@@ -239,22 +237,11 @@ TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGivenWhateverTheType) {
     EXPECT_EQ(host.messages.size(), 1u);
 }
 
-TEST_F(frmBelegTest, ATypeNotOfferedByTheNewSubjectBecomesItsFirstBasicType) {
+// A type clears the course of the year it leaves empty; a subject change keeps the type where the
+// new subject offers it, else takes its first basic type; L is refused.
+TEST_F(frmBelegTest, TypesFollowTheSubjectAndClearTheCourseOfTheYearTheyLeaveEmpty) {
     school.subject(8, {}, {{"FA_KURSPH", "2009"}, {"FA_BEZ", "Bio"}, {"FA_BELEG", "LSC"}});
     course(10, "1Bio1", 8);
-    open();
-    pick("ST0001");
-    gkType(0, "A");
-    gkSubject(0, "FA0007"); // art offers B, S, C
-    EXPECT_EQ(choices("ST0001")[2], "FA0007|B|KS0007|<null>");
-    EXPECT_EQ(gkShown(0), "Ku  FA0007|B|1Ku1|");
-    // Biology offers L first, not B; the row's type was not L, so nothing is said of it.
-    gkSubject(0, "FA0008");
-    EXPECT_EQ(choices("ST0001")[2], "FA0008|S|KS0010|<null>");
-    EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(frmBelegTest, TypeAClearsTheYear13CourseBTheYear12CourseAndLIsRefused) {
     open();
     pick("ST0001");
     gkType(1, "C");
@@ -266,6 +253,15 @@ TEST_F(frmBelegTest, TypeAClearsTheYear13CourseBTheYear12CourseAndLIsRefused) {
     EXPECT_EQ(choices("ST0001")[3], "FA0004|B|<null>|<null>");
     EXPECT_EQ(gkShown(1), "Ph  FA0004|B||");
 
+    gkType(0, "A");
+    gkSubject(0, "FA0007"); // art offers B, S, C
+    EXPECT_EQ(choices("ST0001")[2], "FA0007|B|KS0007|<null>");
+    EXPECT_EQ(gkShown(0), "Ku  FA0007|B|1Ku1|");
+    // Biology offers L first, not B; the row's type was not L, so nothing is said of it.
+    gkSubject(0, "FA0008");
+    EXPECT_EQ(choices("ST0001")[2], "FA0008|S|KS0010|<null>");
+    EXPECT_TRUE(host.messages.empty());
+
     cohort(1);
     pick("ST0011");
     host.onMessage("Belegungsart L nicht erlaubt!");
@@ -274,7 +270,7 @@ TEST_F(frmBelegTest, TypeAClearsTheYear13CourseBTheYear12CourseAndLIsRefused) {
     EXPECT_EQ(choices("ST0011")[1], "FA0012|S|KS0006|<null>");
 }
 
-TEST_F(frmBelegTest, AddingRemovingAndDoublingASubjectAreRefusedAndTheBoxSetBack) {
+TEST_F(frmBelegTest, SubjectsAreNotAddedRemovedOrDoubledAndAnLkChangeGivesItsFirstLk) {
     open();
     pick("ST0001");
     const QStringList before = choices("ST0001");
@@ -297,11 +293,9 @@ TEST_F(frmBelegTest, AddingRemovingAndDoublingASubjectAreRefusedAndTheBoxSetBack
     for (const auto& m : host.messages)
         EXPECT_EQ(m.icon, ui::Icon::Critical);
     EXPECT_EQ(choices("ST0001"), before);
-}
 
-TEST_F(frmBelegTest, AnAdvancedCourseSubjectChangeGivesTheFirstAdvancedCourse) {
-    open();
-    pick("ST0001");
+    // An advanced course subject change gives the subject's first advanced course.
+    host.messages.clear();
     db.scalar("UPDATE kurs SET KS_LKGK = 'K' WHERE KS_VFP_ID = 'KS0009'");
     host.onMessage("Kurszuweisung nicht möglich:\r\n2009: Fach: Lat  Adler");
     choose(w->CmbFachLK[1], "FA0005");

@@ -92,15 +92,14 @@ TEST(HelpViewer, OpenedFromAMessageItOutlivesTheBoxAndStaysUsableAboveModalWindo
     delete help;
 }
 
-TEST(QtHost, QtsOwnDialogsSpeakGerman) {
+TEST(QtHost, QtsOwnDialogsAndTheirDatesSpeakGermanUnlessTheUserChoseALanguageForAll) {
     ASSERT_TRUE(gui::loadGermanQtTranslation(*QCoreApplication::instance()))
         << "qtbase_de of the Qt translations package";
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Suchen in:");
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), "Datei&name:");
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
-}
 
-TEST(QtHost, FileDialogDatesAreGermanUnlessTheUserChoseALanguageForAll) {
+    // The file dialog's dates are German unless the user chose a language for all.
     const char* names[] = {"LC_ALL", "LC_TIME", "LANG"};
     std::vector<std::optional<QByteArray>> before;
     for (const char* name : names)

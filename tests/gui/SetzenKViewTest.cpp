@@ -214,20 +214,6 @@ TEST_F(Workspace, TheArrowKeysMoveTheCurrentCellAndTheSelectionAndTabLeavesTheGr
     EXPECT_FALSE(grid->hasFocus()) << "Tab leaves the grid for the next control";
 }
 
-TEST_F(Workspace, MenuItemsHaveTheirKeysAndF1OpensTheHelp) {
-    const std::pair<const char*, QKeySequence> keys[] = {
-        {"menuBearbAus", QKeySequence(Qt::CTRL | Qt::Key_X)},
-        {"menuBearbEinf", QKeySequence(Qt::CTRL | Qt::Key_V)},
-        {"menuBearbRueck", QKeySequence(Qt::CTRL | Qt::Key_Z)},
-        {"menuHilfeHilfe", QKeySequence(Qt::Key_F1)},
-    };
-    for (const auto& [name, sequence] : keys)
-        EXPECT_EQ(child<QAction>(view, name)->shortcut(), sequence) << name;
-    child<QAction>(view, "menuHilfeHilfe")->trigger();
-    ASSERT_EQ(quiet.help.size(), 1u);
-    EXPECT_EQ(common::helpPage(quiet.help.front()), "setzen.html");
-}
-
 // At 1600 pixels every rail of the demo school shows beside the lists; the plan's collisions and
 // a colliding student's courses rail by rail stand under the grid.
 TEST_F(Workspace, ShowsEveryRailAndThePlansCollisions) {
@@ -255,25 +241,9 @@ TEST_F(Workspace, ShowsEveryRailAndThePlansCollisions) {
         << meeting.join('|').toStdString();
 }
 
-TEST_F(Workspace, OpensMaximisedThenAsTheUserLeftItAndAlwaysOnTheScreen) {
+TEST_F(Workspace, OpensMaximisedThenAsLeftOnTheScreenAndClosesOnlyWhenSaved) {
     EXPECT_TRUE(view->windowState() & Qt::WindowMaximized);
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    // Closing, without saving, remembers the window; one placed off the screen comes back.
-    view->setWindowState(Qt::WindowNoState);
-    view->setGeometry(screen.right() + 400, screen.bottom() + 300, 1000, 700);
-    quiet.onMessage(ui::Answer::Cancel);
-    view->close();
-    placement::SetzenK again(s, quiet);
-    again.Form_Load();
-    host.showModeless(again);
-    std::unique_ptr<QWidget> second(host.viewOf(again));
-    ASSERT_TRUE(second);
-    EXPECT_FALSE(second->windowState() & Qt::WindowMaximized);
-    EXPECT_EQ(second->size(), QSize(1000, 700));
-    EXPECT_TRUE(screen.contains(second->geometry())) << "on the screen";
-}
-
-TEST_F(Workspace, EscapeDoesNotCloseItAndAFailedSaveKeepsItOpen) {
+    // Escape does not close it, and a failed save keeps it open.
     view->show();
     test::key(view, Qt::Key_Escape);
     EXPECT_TRUE(view->isVisible()) << "Escape closed the workspace";
@@ -286,12 +256,35 @@ TEST_F(Workspace, EscapeDoesNotCloseItAndAFailedSaveKeepsItOpen) {
         view->close();
         EXPECT_TRUE(view->isVisible()) << "the locked file kept the workspace open";
     }
+    // Closing remembers the window; one placed off the screen comes back.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    view->setWindowState(Qt::WindowNoState);
+    view->setGeometry(screen.right() + 400, screen.bottom() + 300, 1000, 700);
     quiet.onMessage(ui::Answer::Yes);
     view->close();
     EXPECT_FALSE(view->isVisible());
+    placement::SetzenK again(s, quiet);
+    again.Form_Load();
+    host.showModeless(again);
+    std::unique_ptr<QWidget> second(host.viewOf(again));
+    ASSERT_TRUE(second);
+    EXPECT_FALSE(second->windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(second->size(), QSize(1000, 700));
+    EXPECT_TRUE(screen.contains(second->geometry())) << "on the screen";
 }
 
-TEST_F(Workspace, TheBewertungPanelFollowsTheCohortAndTheFixedMarkShows) {
+TEST_F(Workspace, MenuItemsHaveTheirKeysTheBewertungFollowsTheCohortAndTheFixedMarkShows) {
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"menuBearbAus", QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {"menuBearbEinf", QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {"menuBearbRueck", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {"menuHilfeHilfe", QKeySequence(Qt::Key_F1)},
+    };
+    for (const auto& [name, sequence] : keys)
+        EXPECT_EQ(child<QAction>(view, name)->shortcut(), sequence) << name;
+    child<QAction>(view, "menuHilfeHilfe")->trigger();
+    ASSERT_EQ(quiet.help.size(), 1u);
+    EXPECT_EQ(common::helpPage(quiet.help.front()), "setzen.html");
     auto* cohort = child<QComboBox>(view, "CmbJahrgang");
     ASSERT_EQ(cohort->count(), 2);
     EXPECT_EQ(cohort->currentText(), "Jahrgangsstufe 12 (2009)");

@@ -44,6 +44,16 @@ struct Folder : ::testing::Test {
 
 const QStringList kOld = {"a.txt=old a", "b.txt=old b"};
 
+// The code and message (without the system's detail) of the FileError act throws; 0 for none.
+std::pair<int, QString> failure(const std::function<void()>& act) {
+    try {
+        act();
+    } catch (const FileError& e) {
+        return {e.code(), e.message().left(e.message().lastIndexOf(" ("))};
+    }
+    return {0, {}};
+}
+
 } // namespace
 
 // Each way a group or a single file can end: the old files whole, no temporary left behind, or
@@ -69,15 +79,11 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
              test::FileSizeLimit limit(4096);
              ASSERT_TRUE(limit.available());
              FileGroup g;
-             try {
-                 f.writeThree(g, QByteArray(5000, 'c'));
-                 g.commit();
-                 ADD_FAILURE() << "writing beyond the limit should fail";
-             } catch (const FileError& e) {
-                 EXPECT_EQ(e.code(), 75);
-                 EXPECT_EQ(e.message().left(e.message().lastIndexOf(" (")),
-                           f.tmp.path("c.txt") + ": Schreibfehler!");
-             }
+             EXPECT_EQ(failure([&] {
+                           f.writeThree(g, QByteArray(5000, 'c'));
+                           g.commit();
+                       }),
+                       std::make_pair(75, f.tmp.path("c.txt") + ": Schreibfehler!"));
          },
          kOld},
         {"single file over the size limit, written in one buffered piece",
@@ -89,6 +95,18 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
                  FileError);
          },
          kOld},
+        {"the third file's new content vanishing before it is put in place: the first two back",
+         [](Folder& f) {
+             f.tmp.write("c.txt", "old c");
+             FileGroup g;
+             f.writeThree(g);
+             const QStringList temporaries =
+                 QDir(f.tmp.dir()).entryList({"~c.txt.*.tmp"}, QDir::Files | QDir::Hidden);
+             ASSERT_EQ(temporaries.size(), 1);
+             ASSERT_TRUE(QFile::remove(f.tmp.path(temporaries.front())));
+             EXPECT_THROW(g.commit(), FileError);
+         },
+         {"a.txt=old a", "b.txt=old b", "c.txt=old c"}},
     };
     for (const auto& [name, act, expected] : cases) {
         SCOPED_TRACE(name);
@@ -97,19 +115,6 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
         act(*this);
         EXPECT_EQ(state(), expected);
     }
-}
-
-TEST_F(Folder, AFailureReplacingTheThirdFilePutsTheFirstTwoBack) {
-    tmp.write("c.txt", "old c");
-    FileGroup g;
-    writeThree(g);
-    // The third file's new content vanishes before it can be put in place.
-    const QStringList temporaries =
-        QDir(tmp.dir()).entryList({"~c.txt.*.tmp"}, QDir::Files | QDir::Hidden);
-    ASSERT_EQ(temporaries.size(), 1);
-    ASSERT_TRUE(QFile::remove(tmp.path(temporaries.front())));
-    EXPECT_THROW(g.commit(), FileError);
-    EXPECT_EQ(state(), (QStringList{"a.txt=old a", "b.txt=old b", "c.txt=old c"}));
 }
 
 // Run again under strace, this test's program has every fsync, or every rename, fail: a file
@@ -147,21 +152,15 @@ TEST_F(Folder, AFailedSyncOrRenameLeavesTheOldFiles) {
 
 TEST_F(Folder, AMissingFolderOrAFolderInTheTargetsPlaceIsRefusedAtOnce) {
     FileGroup g;
-    try {
-        g.create(tmp.path("nowhere/a.txt"));
-        ADD_FAILURE() << "a missing folder is refused";
-    } catch (const FileError& e) {
-        EXPECT_EQ(e.code(), 76);
-        EXPECT_EQ(e.message().left(e.message().lastIndexOf(" (")),
-                  tmp.path("nowhere/a.txt") + ": Pfad nicht gefunden!");
-    }
+    EXPECT_EQ(failure([&] { g.create(tmp.path("nowhere/a.txt")); }),
+              std::make_pair(76, tmp.path("nowhere/a.txt") + ": Pfad nicht gefunden!"));
     ASSERT_TRUE(QDir(tmp.dir()).mkdir("d.txt"));
-    try {
-        g.create(tmp.path("d.txt"));
-        ADD_FAILURE() << "a folder cannot be replaced by a file";
-    } catch (const FileError& e) {
-        EXPECT_EQ(e.code(), 75);
-    }
+    EXPECT_EQ(failure([&] { g.create(tmp.path("d.txt")); }).first, 75)
+        << "a folder cannot be replaced by a file";
+    // The pointer file, written alone, reports the same.
+    QDir().mkpath(tmp.path("schreibschutz/TCLASSK"));
+    EXPECT_EQ(failure([&] { platform::writePointerFile(tmp.path("schreibschutz/"), "x"); }).first,
+              75);
 }
 
 TEST(CodePage, FirstUnencodableNamesTheFirstCharacterThePageLacks) {

@@ -37,6 +37,26 @@ bool onSurplusRail(const Model& m, const Placement& p, int k) {
     return surplus;
 }
 
+std::vector<TeacherClash> teacherClashes(const Model& m, const Placement& p) {
+    std::vector<TeacherClash> out;
+    if (m.teachers.isEmpty())
+        return out;
+    const int rails = static_cast<int>(m.rails.size());
+    // Per teacher and rail the courses standing there.
+    std::vector<std::vector<int>> at(static_cast<size_t>(m.teachers.size()) * rails);
+    for (size_t k = 0; k < m.courses.size(); ++k)
+        if (const int t = m.courses[k].teacher; t >= 0)
+            p.rails[k].forEach([&](int r) { at[t * rails + r].push_back(static_cast<int>(k)); });
+    for (int t = 0; t < m.teachers.size(); ++t)
+        for (int r = 0; r < rails; ++r) {
+            const std::vector<int>& ks = at[t * rails + r];
+            if (ks.size() > 1 &&
+                std::any_of(ks.begin(), ks.end(), [&](int k) { return m.courses[k].own; }))
+                out.push_back({t, r, ks});
+        }
+    return out;
+}
+
 bool collides(const Model& m, const Placement& p, const Assignment& a, int student) {
     const Student& s = m.students[student];
     // His courses, each once.
@@ -72,6 +92,16 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
     for (size_t i = 0; i < m.choices.size(); ++i)
         if (!m.serves(a[i], static_cast<int>(i)))
             ++e.withoutCourse;
+    e.teachers = !m.teachers.isEmpty();
+    for (const TeacherClash& t : teacherClashes(m, p)) {
+        e.teacherClashes += static_cast<int>(t.courses.size()) - 1;
+        QStringList names;
+        for (int k : t.courses)
+            names << m.courses[k].name.trimmed();
+        e.teacherClashList << QStringLiteral("Lehrer %1, Schiene %2: %3")
+                                  .arg(m.teachers[t.teacher], m.rails[t.rail].name.trimmed(),
+                                       names.join(QStringLiteral(", ")));
+    }
 
     const std::vector<int> sizes = courseSizes(m, a);
     for (size_t k = 0; k < m.courses.size(); ++k) {
@@ -115,9 +145,9 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
     }
     if (std::abs(e.squaredDeviation) < kEpsilon)
         e.squaredDeviation = 0;
-    e.optimal = e.collisions == 0 && e.otherCollisions == 0 && e.unplaced == 0 && e.surplus == 0 &&
-                e.outsideLimits == 0 && e.withoutCourse == m.unservable &&
-                e.largestDifference <= e.differenceBound &&
+    e.optimal = e.teacherClashes == 0 && e.collisions == 0 && e.otherCollisions == 0 &&
+                e.unplaced == 0 && e.surplus == 0 && e.outsideLimits == 0 &&
+                e.withoutCourse == m.unservable && e.largestDifference <= e.differenceBound &&
                 e.squaredDeviation <= e.deviationBound + kEpsilon;
     return e;
 }
@@ -131,8 +161,15 @@ QStringList describe(const Evaluation& e) {
                .arg(e.collisions)
                .arg(e.otherCollisions > 0 ? QStringLiteral(", dazu %1 der anderen Jahrgangsstufe")
                                                 .arg(e.otherCollisions)
-                                          : QString())
-        << QStringLiteral("Kurse nicht gesetzt: %1").arg(e.unplaced)
+                                          : QString());
+    // A school that names no teachers needs no line for them.
+    if (e.teachers)
+        out << QStringLiteral("Lehrerkollisionen: %1%2")
+                   .arg(e.teacherClashes)
+                   .arg(e.teacherClashes > 0 ? QStringLiteral(" (%1)").arg(
+                                                   e.teacherClashList.join(QStringLiteral("; ")))
+                                             : QString());
+    out << QStringLiteral("Kurse nicht gesetzt: %1").arg(e.unplaced)
         << QStringLiteral("Belegungen ohne Kurs: %1").arg(e.withoutCourse)
         << QStringLiteral("Kurse außerhalb ihrer Grenzen: %1").arg(e.outsideLimits)
         << QStringLiteral("Kurse auf zu vielen Schienen: %1%2")
@@ -159,6 +196,8 @@ QJsonObject toJson(const Evaluation& e) {
         {QStringLiteral("courses"), e.courses},
         {QStringLiteral("collisions"), e.collisions},
         {QStringLiteral("otherCollisions"), e.otherCollisions},
+        {QStringLiteral("teacherClashes"), e.teacherClashes},
+        {QStringLiteral("teacherClashList"), QJsonArray::fromStringList(e.teacherClashList)},
         {QStringLiteral("withoutCourse"), e.withoutCourse},
         {QStringLiteral("outsideLimits"), e.outsideLimits},
         {QStringLiteral("unplaced"), e.unplaced},

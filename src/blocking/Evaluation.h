@@ -15,6 +15,13 @@ struct Evaluation {
     int students = 0;   // of the cohort
     int courses = 0;    // of the cohort
     int collisions = 0; // students of the cohort with two courses on one rail
+    // Courses of one teacher on one rail beyond the first, where one of them is the cohort's
+    // (the other year group's courses count where they stand), and where they are, as
+    // "Lehrer 18, Schiene 1: 1Ph1, 1Ph3"; a plan with any cannot be taught. teachers: whether
+    // the school year's courses name teachers at all.
+    bool teachers = false;
+    int teacherClashes = 0;
+    QStringList teacherClashList;
     // Students of the other year group in one of its courses who meet one of them on a rail of
     // another course; each counts in his own cohort's collisions.
     int otherCollisions = 0;
@@ -41,6 +48,14 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a);
 inline Evaluation evaluate(const Model& m) {
     return evaluate(m, m.placement, m.assignment);
 }
+
+// One teacher's courses standing on one rail, at least one of them the cohort's.
+struct TeacherClash {
+    int teacher = -1;
+    int rail = -1;
+    std::vector<int> courses; // in course order
+};
+std::vector<TeacherClash> teacherClashes(const Model& m, const Placement& p);
 
 // Whether course k stands on a rail it does not need for its hours.
 bool onSurplusRail(const Model& m, const Placement& p, int k);

@@ -135,6 +135,21 @@ int courseHours(const QString& std, const QString& kind, const QString& yearCode
     return 0;
 }
 
+namespace {
+
+// The teachers' abbreviations by key; none in a file without the table.
+QHash<QString, QString> loadTeacherNames(db::Connection& c) {
+    QHash<QString, QString> names;
+    if (!c.hasTable(QStringLiteral("lehrer")))
+        return names;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT LE_VFP_ID, LE_KUERZ FROM lehrer"));
+    while (q.next())
+        names.insert(fold(q.value(0).toString().trimmed()), q.value(1).toString());
+    return names;
+}
+
+} // namespace
+
 Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     Model m;
     m.setCohort(year, cohort);
@@ -190,11 +205,13 @@ void Model::loadRails(db::Connection& c, const SchoolYear& year) {
 std::vector<Model::CourseRow> Model::loadCourses(db::Connection& c, const SchoolYear& year,
                                                  const QHash<QString, int>& subjectHours) {
     std::vector<CourseRow> rows;
-    QSqlQuery q =
-        c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_FA_ID1, KS_FA_ID2, "
-                              "KS_FA_ID3, KS_FA_ID4, KS_JGST, KS_LKGK, KS_STD, KS_MIN, "
-                              "KS_MAX FROM kurs WHERE KS_SCHJ = ? ORDER BY KS_SORT, KS_ID"),
-               {year.id});
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_FA_ID1, KS_FA_ID2, "
+                                        "KS_FA_ID3, KS_FA_ID4, KS_JGST, KS_LKGK, KS_STD, KS_MIN, "
+                                        "KS_MAX, KS_LE_ID FROM kurs WHERE KS_SCHJ = ? "
+                                        "ORDER BY KS_SORT, KS_ID"),
+                         {year.id});
+    const QHash<QString, QString> teacherNames = loadTeacherNames(c);
+    QHash<QString, int> teacherByKey;
     while (q.next()) {
         const QString key = q.value(0).toString();
         if (blank(key) || courseByKey_.contains(fold(key)))
@@ -209,6 +226,7 @@ std::vector<Model::CourseRow> Model::loadCourses(db::Connection& c, const School
             tooManyHours(QStringLiteral("Der Kurs ") + k.name, stored);
         k.min = std::max(0, q.value(9).toInt());
         k.max = std::max(0, q.value(10).toInt());
+        k.teacher = teacherIndex(q.value(11).toString(), teacherNames, teacherByKey);
         CourseRow row;
         row.kind = kind;
         for (int i = 2; i <= 5; ++i) {
@@ -221,6 +239,19 @@ std::vector<Model::CourseRow> Model::loadCourses(db::Connection& c, const School
         rows.push_back(row);
     }
     return rows;
+}
+
+int Model::teacherIndex(const QString& key, const QHash<QString, QString>& names,
+                        QHash<QString, int>& byKey) {
+    if (blank(key))
+        return -1;
+    const QString folded = fold(key.trimmed());
+    if (const auto it = byKey.constFind(folded); it != byKey.cend())
+        return *it;
+    const QString name = names.value(folded);
+    teachers << (blank(name) ? key.trimmed() : name.trimmed());
+    byKey.insert(folded, static_cast<int>(teachers.size()) - 1);
+    return static_cast<int>(teachers.size()) - 1;
 }
 
 // Placements on the school year's rails.

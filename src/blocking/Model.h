@@ -44,6 +44,7 @@ struct Course {
     int min = 0;      // KS_MIN, 0: not set
     int max = 0;      // KS_MAX, 0: not set
     int group = -1;   // its parallel group (own courses)
+    int teacher = -1; // index into Model::teachers; -1: none given
     // Choice rows naming the course that the blocking does not move: the other cohort's in a
     // course of both year groups, rows that do not count in this year group, choices no course
     // of their subject and kind can serve.
@@ -133,6 +134,9 @@ public:
     std::vector<Choice> choices;
     std::vector<Student> students; // the cohort's first
     std::vector<Group> groups;
+    // The teachers of the school year's courses (KS_LE_ID) as a planner knows them: the
+    // abbreviation from lehrer, else the key. One teacher's courses never share a rail.
+    QStringList teachers;
 
     Placement placement;   // as loaded, or as last set
     Assignment assignment; // as loaded
@@ -179,6 +183,8 @@ private:
     void loadRails(db::Connection& c, const SchoolYear& year);
     std::vector<CourseRow> loadCourses(db::Connection& c, const SchoolYear& year,
                                        const QHash<QString, int>& subjectHours);
+    int teacherIndex(const QString& key, const QHash<QString, QString>& names,
+                     QHash<QString, int>& byKey);
     void loadPlacement(db::Connection& c);
     QHash<QString, int> loadPersons(db::Connection& c, const QString& schjBez);
     void loadChoices(db::Connection& c, const QHash<QString, int>& personByKey,

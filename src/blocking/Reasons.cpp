@@ -140,6 +140,40 @@ bool leftNoRail(const Model& m, const Freedom& f, const Placement& p, const Assi
     return !free;
 }
 
+// The hours of the one rail a course stands on for good, or takes whichever way it is placed;
+// 0 when it may take rails of other hours or several.
+int oneRailHours(const Model& m, const Freedom& f, int k) {
+    if (f.options[k].empty() && f.kept[k].count() == 1)
+        return m.rails[f.kept[k].first()].hours;
+    return singleRailHours(m, f, k);
+}
+
+// Why one teacher's courses must share a rail: more of them need a rail of some hours than the
+// school year has, or more rails than there are; "" when neither.
+QString teacherShortfall(const Model& m, const Freedom& f, const RailStock& stock, int teacher) {
+    QMap<int, int> needs;
+    int rails = 0;
+    for (size_t k = 0; k < m.courses.size(); ++k) {
+        if (m.courses[k].teacher != teacher)
+            continue;
+        rails += railsNeeded(f, static_cast<int>(k));
+        if (const int h = oneRailHours(m, f, static_cast<int>(k)))
+            ++needs[h];
+    }
+    const QString who = QStringLiteral("Der Lehrer ") + m.teachers[teacher];
+    for (auto it = needs.constBegin(); it != needs.constEnd(); ++it)
+        if (it.value() > stock.withHours.value(it.key()))
+            return who + QStringLiteral(" hat %1 Kurse mit %2 Stunden, es gibt %3 solche Schienen.")
+                             .arg(it.value())
+                             .arg(it.key())
+                             .arg(stock.withHours.value(it.key()));
+    if (rails > stock.count)
+        return who + QStringLiteral(" hat Kurse auf %1 Schienen, es gibt %2.")
+                         .arg(rails)
+                         .arg(stock.count);
+    return {};
+}
+
 } // namespace
 
 QStringList reasons(const Model& m, const Freedom& f, const Placement& p, const Assignment& a) {
@@ -147,6 +181,13 @@ QStringList reasons(const Model& m, const Freedom& f, const Placement& p, const 
     for (const QString& name : f.unplaceable)
         out << QStringLiteral("Kurs %1: Keine Schienen nehmen seine Stunden auf.").arg(name);
     const RailStock stock = railStock(m);
+    QList<int> clashing;
+    for (const TeacherClash& t : teacherClashes(m, p))
+        if (!clashing.contains(t.teacher))
+            clashing << t.teacher;
+    for (int t : clashing)
+        if (const QString why = teacherShortfall(m, f, stock, t); !why.isEmpty())
+            out << why;
     for (int s = 0; s < m.ownStudents; ++s) {
         if (!collides(m, p, a, s))
             continue;

@@ -153,7 +153,8 @@ public:
 
     // A new best plan: notes the times it reached and reports it. Whether it is optimal.
     bool reached(const Problem& p, const Snapshot& global) {
-        if (global.cost.conflicts == 0 && r_.secondsToCollisionFree < 0)
+        if (global.cost.conflicts == 0 && global.cost.teachers == 0 &&
+            r_.secondsToCollisionFree < 0)
             r_.secondsToCollisionFree = elapsed();
         const bool optimal = isOptimal(p, global);
         if (optimal)
@@ -175,8 +176,9 @@ private:
     using Clock = std::chrono::steady_clock;
 
     bool isOptimal(const Problem& p, const Snapshot& s) const {
-        return s.cost.conflicts == 0 && s.cost.outside == 0 && s.cost.limits == 0 &&
-               s.cost.squares <= p.squareBound && s.cost.difference <= p.differenceBound &&
+        return s.cost.teachers == 0 && s.cost.conflicts == 0 && s.cost.outside == 0 &&
+               s.cost.limits == 0 && s.cost.squares <= p.squareBound &&
+               s.cost.difference <= p.differenceBound &&
                evaluate(m_, placementOf(p, s), assignmentOf(p, s)).optimal;
     }
 

@@ -14,9 +14,10 @@ namespace blocking::search {
 // trade differences of sizes; after the cycle the chain stays cold until it starts again.
 class Annealing {
 public:
-    // Weights of the energy, in units of the sum of squared course sizes: a collision
-    // outweighs everything, then a course beyond its limits and each student beyond them, then
-    // the largest difference.
+    // Weights of the energy, in units of the sum of squared course sizes: a teacher's two
+    // courses on one rail outweigh everything, a student's collision all the rest, then a course
+    // beyond its limits and each student beyond them, then the largest difference.
+    static constexpr double kTeacherWeight = 5000;
     static constexpr double kCollisionWeight = 1000;
     static constexpr double kLimitWeight = 300;
     static constexpr double kDifferenceWeight = 30;

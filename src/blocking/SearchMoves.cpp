@@ -183,6 +183,15 @@ void Moves::evenOutAll() {
 // -------- moves
 
 int Moves::pickCourse() {
+    // A teacher's clash first: one of his courses that may move. Schools that name no teachers
+    // draw nothing here, so their plans stay as they were.
+    if (t_.teacherClashes() > 0 && random_.unit() < 0.5) {
+        const std::vector<int>& teachers = t_.clashingTeachers();
+        const std::vector<int>& ks =
+            p_.teacherMovable[teachers[random_.below(static_cast<int>(teachers.size()))]];
+        if (!ks.empty())
+            return ks[random_.below(static_cast<int>(ks.size()))];
+    }
     if (t_.conflictSum() > 0 && !t_.colliding().empty() && random_.unit() < 0.8) {
         const std::vector<int>& colliding = t_.colliding();
         const int s = colliding[random_.below(static_cast<int>(colliding.size()))];

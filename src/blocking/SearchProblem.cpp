@@ -61,6 +61,10 @@ Problem::Problem(const Model& model, Mode mode) : m(model), f(freedom(model, mod
             const int g = m.courses[m.types[freeType[f]].candidates[0]].group;
             groupChoices[g].push_back(f);
         }
+    teacherMovable.resize(m.teachers.size());
+    for (int k : movable)
+        if (m.courses[k].teacher >= 0)
+            teacherMovable[m.courses[k].teacher].push_back(k);
     for (const Group& g : m.groups) {
         squareBound += g.squareBound;
         differenceBound = std::max(differenceBound, g.differenceBound);

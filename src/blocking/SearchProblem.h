@@ -10,12 +10,15 @@ namespace blocking::search {
 
 // The goals in their order; smaller is better.
 struct Cost {
+    int teachers = 0; // courses of one teacher on one rail beyond the first
     int conflicts = 0;
     int outside = 0;      // courses beyond KS_MAX or short of KS_MIN, as the evaluation counts
     long long limits = 0; // students beyond KS_MAX or short of KS_MIN, summed over courses
     int difference = 0;
     long long squares = 0; // sum of squared sizes of the cohort's courses
     bool operator<(const Cost& o) const {
+        if (teachers != o.teachers)
+            return teachers < o.teachers;
         if (conflicts != o.conflicts)
             return conflicts < o.conflicts;
         if (outside != o.outside)
@@ -49,11 +52,12 @@ struct Problem {
     std::vector<int> family;                // per course, -1: not movable
     std::vector<int> freeChoice;            // per free choice: the model's choice
     std::vector<int> freeType;
-    std::vector<int> freeBegin;                 // per student, and one past the last
-    std::vector<std::vector<int>> fixedCourses; // per student, each course once
-    std::vector<std::vector<int>> touched;      // per course: students it may concern
-    std::vector<int> freeStudent;               // per free choice
-    std::vector<std::vector<int>> groupChoices; // per group: its free choices
+    std::vector<int> freeBegin;                   // per student, and one past the last
+    std::vector<std::vector<int>> fixedCourses;   // per student, each course once
+    std::vector<std::vector<int>> touched;        // per course: students it may concern
+    std::vector<int> freeStudent;                 // per free choice
+    std::vector<std::vector<int>> groupChoices;   // per group: its free choices
+    std::vector<std::vector<int>> teacherMovable; // per teacher: his movable courses
     long long squareBound = 0;
     int differenceBound = 0;
     int movesPerRound = 64;

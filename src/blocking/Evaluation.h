@@ -25,6 +25,11 @@ struct Evaluation {
     // Students of the other year group in one of its courses who meet one of them on a rail of
     // another course; each counts in his own cohort's collisions.
     int otherCollisions = 0;
+    // The planner's rules the plan breaks, by count and as the rules read; rules: whether the
+    // cohort has any.
+    bool rules = false;
+    int ruleViolations = 0;
+    QStringList ruleViolationList;
     int withoutCourse = 0;     // choices without a course of their subject and kind
     int outsideLimits = 0;     // courses above KS_MAX or below KS_MIN
     int unplaced = 0;          // courses of the cohort whose hours are not all on rails
@@ -56,6 +61,9 @@ struct TeacherClash {
     std::vector<int> courses; // in course order
 };
 std::vector<TeacherClash> teacherClashes(const Model& m, const Placement& p);
+
+// Whether the plan keeps the rule.
+bool keeps(const Model& m, const Placement& p, const Assignment& a, const PlanRule& r);
 
 // Whether course k stands on a rail it does not need for its hours.
 bool onSurplusRail(const Model& m, const Placement& p, int k);

@@ -163,7 +163,76 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     m.markOwnCourses(rows, offer.cohortSubjects);
     m.formGroups();
     m.distribute(course12, course13);
+    m.loadRules(c, year);
     return m;
+}
+
+void Model::loadRules(db::Connection& c, const SchoolYear& year) {
+    QHash<QString, int> studentByKey;
+    for (int s = 0; s < ownStudents; ++s)
+        studentByKey.insert(fold(students[s].key.trimmed()), s);
+    const auto student = [&](const QString& key) {
+        return studentByKey.value(fold(key.trimmed()), -1);
+    };
+    for (const Rule& r : blocking::loadRules(c, year.id)) {
+        const RuleKindInfo& info = ruleKind(r.kind);
+        PlanRule p;
+        p.kind = r.kind;
+        QString second;
+        switch (r.kind) {
+        case RuleKind::CourseNotOnRail:
+            p.first = courseIndex(r.first);
+            p.second = railIndex(r.second);
+            if (p.first >= 0 && p.second >= 0)
+                second = rails[p.second].name.trimmed();
+            break;
+        case RuleKind::CoursesTogether:
+        case RuleKind::CoursesApart:
+            p.first = courseIndex(r.first);
+            p.second = courseIndex(r.second);
+            break;
+        case RuleKind::ParallelsApart: {
+            QSet<QString> keys;
+            QSqlQuery q = c.exec(QStringLiteral("SELECT FA_VFP_ID FROM fachang WHERE "
+                                                "upper(trim(FA_PSCHL)) = upper(?)"),
+                                 {r.first.trimmed()});
+            while (q.next())
+                keys.insert(fold(q.value(0).toString()));
+            for (int k = 0; k < static_cast<int>(courses.size()); ++k) {
+                const QStringList& subjects = courses[k].subjects;
+                if (courses[k].own &&
+                    std::any_of(subjects.begin(), subjects.end(),
+                                [&](const QString& s) { return keys.contains(s); }))
+                    p.courses.push_back(k);
+            }
+            p.first = p.courses.size() >= 2 ? 0 : -1;
+            p.second = 0;
+            p.text = QLatin1String(info.name) + QLatin1Char(' ') + r.first.trimmed();
+            break;
+        }
+        case RuleKind::StudentInCourse:
+        case RuleKind::StudentNotInCourse:
+            p.first = student(r.first);
+            p.second = courseIndex(r.second);
+            break;
+        case RuleKind::StudentsTogether:
+        case RuleKind::StudentsApart:
+            p.first = student(r.first);
+            p.second = student(r.second);
+            break;
+        }
+        if (p.first < 0 || p.second < 0)
+            continue;
+        if (p.text.isEmpty()) {
+            const auto name = [&](RuleArg what, int i) {
+                return what == RuleArg::Course ? courses[i].name.trimmed()
+                                               : students[i].key.trimmed();
+            };
+            p.text = QLatin1String(info.name) + QLatin1Char(' ') + name(info.first, p.first) +
+                     QLatin1Char(' ') + (second.isEmpty() ? name(info.second, p.second) : second);
+        }
+        rules.push_back(std::move(p));
+    }
 }
 
 void Model::setCohort(const SchoolYear& year, int cohortYear) {
@@ -234,6 +303,7 @@ std::vector<Model::CourseRow> Model::loadCourses(db::Connection& c, const School
             if (!blank(s) && !row.subjects.contains(fold(s)))
                 row.subjects << fold(s);
         }
+        k.subjects = row.subjects;
         courseByKey_.insert(fold(key), static_cast<int>(courses.size()));
         courses.push_back(k);
         rows.push_back(row);

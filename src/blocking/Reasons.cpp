@@ -176,6 +176,42 @@ QString teacherShortfall(const Model& m, const Freedom& f, const RailStock& stoc
 
 } // namespace
 
+QStringList ruleConflicts(const Model& m, Mode mode) {
+    const Freedom f = freedom(m, mode);
+    QStringList out = f.ruleConflicts;
+    // Pairs of rules that say opposite things of the same two.
+    const auto opposite = [](RuleKind a, RuleKind b) {
+        const auto is = [&](RuleKind x, RuleKind y) { return a == x && b == y; };
+        return is(RuleKind::CoursesTogether, RuleKind::CoursesApart) ||
+               is(RuleKind::StudentInCourse, RuleKind::StudentNotInCourse) ||
+               is(RuleKind::StudentsTogether, RuleKind::StudentsApart);
+    };
+    for (const PlanRule& a : m.rules)
+        for (const PlanRule& b : m.rules) {
+            const bool same = a.first == b.first && a.second == b.second;
+            const bool swapped =
+                a.first == b.second && a.second == b.first && a.kind != RuleKind::StudentInCourse;
+            if (opposite(a.kind, b.kind) && (same || swapped))
+                out << QStringLiteral("Die Regeln „%1“ und „%2“ widersprechen sich.")
+                           .arg(a.text, b.text);
+        }
+    // Two courses a student is kept in that stand fixed on one rail.
+    for (size_t i = 0; i < m.rules.size(); ++i)
+        for (size_t j = i + 1; j < m.rules.size(); ++j) {
+            const PlanRule& a = m.rules[i];
+            const PlanRule& b = m.rules[j];
+            if (a.kind != RuleKind::StudentInCourse || b.kind != RuleKind::StudentInCourse ||
+                a.first != b.first)
+                continue;
+            const RailSet both = f.kept[a.second] & f.kept[b.second];
+            if (f.options[a.second].empty() && f.options[b.second].empty() && !both.empty())
+                out << QStringLiteral("Die Regeln „%1“ und „%2“ widersprechen sich: beide Kurse "
+                                      "liegen fest auf der Schiene %3.")
+                           .arg(a.text, b.text, m.rails[both.first()].name.trimmed());
+        }
+    return out;
+}
+
 QStringList reasons(const Model& m, const Freedom& f, const Placement& p, const Assignment& a) {
     QStringList out;
     for (const QString& name : f.unplaceable)

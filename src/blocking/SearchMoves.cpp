@@ -38,7 +38,7 @@ void Moves::resolve(int s) {
     cands_.clear();
     for (int f = b; f < e; ++f) {
         rows_.push_back(static_cast<int>(cands_.size()));
-        for (int k : m_.types[p_.freeType[f]].candidates) {
+        for (int k : p_.candidates(f)) {
             const int size = t_.size(k);
             const auto [wasOut, was] = t_.beyond(k, size);
             const auto [out, is] = t_.beyond(k, size + 1);
@@ -64,7 +64,7 @@ bool Moves::concerned(int s, int k) const {
         const int a = t_.assigned(f);
         if (a == k)
             return true;
-        const auto& cand = m_.types[p_.freeType[f]].candidates;
+        const auto& cand = p_.candidates(f);
         if (!std::binary_search(cand.begin(), cand.end(), k) || a < 0)
             continue;
         if (t_.size(a) >= t_.size(k) + 2 || t_.excess(a, t_.size(a)) > 0 ||
@@ -130,7 +130,7 @@ bool Moves::evenOutFrom(int g, int a) {
                 continue;
             RailSet others;
             bool known = false;
-            for (int y : m_.types[p_.freeType[f]].candidates) {
+            for (int y : p_.candidates(f)) {
                 if (seen_[y] == visit_)
                     continue;
                 if (!known) {
@@ -183,6 +183,17 @@ void Moves::evenOutAll() {
 // -------- moves
 
 int Moves::pickCourse() {
+    // A broken rule first: one of its courses that may move.
+    if (t_.ruleViolations() > 0 && random_.unit() < 0.5) {
+        const std::vector<int>& broken = t_.brokenRules();
+        const PlanRule& r = m_.rules[broken[random_.below(static_cast<int>(broken.size()))]];
+        pick_ = r.courses;
+        if (r.kind != RuleKind::ParallelsApart)
+            pick_ = {r.first, r.second};
+        std::erase_if(pick_, [&](int k) { return p_.family[k] < 0; });
+        if (!pick_.empty())
+            return pick_[random_.below(static_cast<int>(pick_.size()))];
+    }
     // A teacher's clash first: one of his courses that may move. Schools that name no teachers
     // draw nothing here, so their plans stay as they were.
     if (t_.teacherClashes() > 0 && random_.unit() < 0.5) {

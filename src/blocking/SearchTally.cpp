@@ -21,6 +21,7 @@ Tally::Tally(const Problem& p) : p_(p), m_(p.m) {
     teacherOwn_.assign(cells, 0);
     teacherClash_.assign(m_.teachers.size(), 0);
     clashing_.at.assign(m_.teachers.size(), -1);
+    broken_.at.assign(m_.rules.size(), -1);
 }
 
 void Tally::IndexList::set(int i, bool in) {
@@ -149,6 +150,8 @@ int Tally::countConflicts(int s) const {
 
 void Tally::recount() {
     recountTeachers();
+    for (int r : p_.placementRules)
+        checkRule(r);
     std::fill(size_.begin(), size_.end(), 0);
     squares_ = 0;
     limits_ = 0;

@@ -40,6 +40,8 @@ public:
         rails_[k] = p_.railsOf(k, o);
         if (taught)
             teach(k, +1);
+        for (int r : p_.rulesOf[k])
+            checkRule(r);
     }
     // Sets a free choice's course; the counts follow only by change().
     void setAssigned(int f, int k) { assign_[f] = k; }
@@ -59,9 +61,12 @@ public:
     const std::vector<int>& colliding() const { return colliding_; }
     const std::vector<int>& uneven() const { return uneven_; } // above their least squares
     int teacherClashes() const { return teacherSum_; }
+    int ruleViolations() const { return static_cast<int>(broken_.items.size()); }
+    const std::vector<int>& brokenRules() const { return broken_.items; } // indexes of m.rules
     const std::vector<int>& clashingTeachers() const { return clashing_.items; }
     Cost cost() const {
-        return {teacherSum_, conflictSum_, outside_, limits_, difference_, squares_};
+        return {ruleViolations(), teacherSum_, conflictSum_, outside_,
+                limits_,          difference_, squares_};
     }
 
     // Students beyond the limits of course k at that size.
@@ -117,6 +122,9 @@ private:
         return teacherOwn_[cell] > 0 && teacherLoad_[cell] > 1 ? teacherLoad_[cell] - 1 : 0;
     }
     void recountTeachers();
+    void checkRule(int r) {
+        broken_.set(r, !p_.holds(r, [this](int k) -> const RailSet& { return rails_[k]; }));
+    }
 
     const Problem& p_;
     const Model& m_;
@@ -141,6 +149,7 @@ private:
     int railCount_ = 0;
     std::vector<int> teacherLoad_, teacherOwn_, teacherClash_;
     IndexList clashing_;
+    IndexList broken_; // placement rules the plan breaks
     int teacherSum_ = 0;
 };
 

@@ -1,9 +1,11 @@
 #include "blocking/Rules.h"
 #include "blocking/Evaluation.h"
 #include "blocking/Model.h"
+#include "blocking/Search.h"
 #include "db/Database.h"
 #include "support/School.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -135,6 +137,127 @@ TEST(Rules, AreAddedListedAndRemovedByNameAndUnknownNamesAreRefused) {
     blocking::removeRule(c, test::kYear, 1);
     EXPECT_EQ(blocking::listRules(c, test::kYear), QStringList{"student-not-in-course ST0002 A2"});
     EXPECT_TRUE(blocking::listRules(c, test::kOtherYear).isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// Rails S1, S2 of 3 hours and courses of 3 hours, one subject each unless named: the search
+// keeps each rule at the price of a student's collision or of evenness the unruled plan avoids.
+struct Small : School {
+    Small() {
+        rail(1, "S1", 3);
+        rail(2, "S2", 3);
+    }
+    void offer(int id, const QString& name, int subjectId, const test::Row& extra = {}) {
+        if (db.scalar("SELECT count(*) FROM fachang WHERE FA_VFP_ID = ?", {subjectKey(subjectId)})
+                .toInt() == 0)
+            subject(subjectId, "3", {{"FA_PSCHL", QStringLiteral("F%1").arg(subjectId)}});
+        course(id, name, test::merged({{"KS_FA_ID1", subjectKey(subjectId)}}, extra));
+    }
+    void chooses(int id, const QList<int>& subjects) {
+        const QString key = student(id, QStringLiteral("N%1").arg(id));
+        for (int f : subjects)
+            choice(key, {}, {}, {{"BG_FA_ID", subjectKey(f)}, {"BG_ART", "S"}});
+    }
+    blocking::Result block(const QString& kind, const QStringList& names) {
+        db::Connection c(path());
+        if (!kind.isEmpty())
+            blocking::addRule(c, test::kYear, kind, names);
+        const blocking::Model m = blocking::Model::load(c, {test::kYear, "2009/2010"}, 2009);
+        blocking::Options o;
+        o.mode = blocking::Mode::All;
+        o.threads = 1;
+        o.rounds = 30;
+        return blocking::block(m, o);
+    }
+};
+
+TEST(Rules, TheSearchKeepsEveryRuleWhereTheUnruledPlanBreaksIt) {
+    struct Case {
+        const char* kind;
+        QStringList names;
+        int collisions; // with the rule kept; none without it
+        int difference;
+        std::function<void(Small&)> build;
+    };
+    const auto twoCourses = [](Small& s) { // one student chose both
+        s.offer(1, "A", 2);
+        s.offer(2, "B", 3);
+        s.chooses(1, {2, 3});
+    };
+    const auto shared = [](Small& s) { // C meets A and B: they share the other rail
+        s.offer(1, "A", 2);
+        s.offer(2, "B", 3);
+        s.offer(3, "C", 4);
+        s.chooses(1, {2, 4});
+        s.chooses(2, {3, 4});
+    };
+    const auto parallels = [](Small& s) { // M1, M2 meet C
+        s.offer(1, "M1", 2);
+        s.offer(2, "M2", 2);
+        s.offer(3, "C", 4);
+        for (int i = 1; i <= 4; ++i)
+            s.chooses(i, {2, 4});
+    };
+    const auto pinned = [](Small& s) { // M2 and C stand fixed on S2: M1 is free of C
+        s.offer(1, "M1", 2);
+        s.offer(2, "M2", 2);
+        s.offer(3, "C", 4);
+        s.chooses(1, {2, 4});
+        s.chooses(2, {2, 4});
+        s.place(1, test::School::courseKey(1));
+        s.place(2, test::School::courseKey(2), {{"CK_FIX", "1"}});
+        s.place(2, test::School::courseKey(3), {{"CK_FIX", "1"}});
+    };
+    const Case cases[] = {
+        {"", {}, 0, 0, twoCourses},
+        {"course-not-on-rail", {"A", "S1"}, 0, 0, twoCourses},
+        {"courses-together", {"A", "B"}, 1, 0, twoCourses},
+        {"courses-apart", {"A", "B"}, 1, 0, shared},
+        {"parallels-apart", {"F2"}, 0, 4, parallels},
+        {"student-in-course", {"ST0001", "M2"}, 1, 0, pinned},
+        {"student-not-in-course", {"ST0002", "M1"}, 1, 0, pinned},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 %2").arg(c.kind, c.names.join(' ')).toStdString());
+        Small unruled;
+        c.build(unruled);
+        const blocking::Result unruledPlan = unruled.block({}, {});
+        EXPECT_EQ(unruledPlan.after.collisions, 0);
+        Small ruled;
+        c.build(ruled);
+        const blocking::Result r = ruled.block(c.kind, c.names);
+        EXPECT_EQ(r.after.ruleViolations, 0) << r.after.ruleViolationList.join("; ").toStdString();
+        EXPECT_EQ(r.after.collisions, c.collisions);
+        EXPECT_EQ(r.after.largestDifference, c.difference);
+        if (*c.kind && c.collisions + c.difference > 0) { // the rule had its price
+            db::Connection conn(unruled.path());
+            blocking::addRule(conn, test::kYear, c.kind, c.names);
+            const blocking::Model m = blocking::Model::load(conn, {test::kYear, "2009/2010"}, 2009);
+            EXPECT_EQ(
+                blocking::evaluate(m, unruledPlan.placement, unruledPlan.assignment).ruleViolations,
+                1);
+        }
+    }
+}
+
+TEST(Rules, RulesThatLeaveNoPlanAreNamedBeforeTheSearch) {
+    Small s;
+    s.offer(1, "A", 2);
+    s.offer(2, "B", 3);
+    s.chooses(1, {2, 3});
+    db::Connection c(s.path());
+    blocking::addRule(c, test::kYear, "courses-together", {"A", "B"});
+    blocking::addRule(c, test::kYear, "courses-apart", {"B", "A"});
+    blocking::addRule(c, test::kYear, "course-not-on-rail", {"A", "S1"});
+    blocking::addRule(c, test::kYear, "course-not-on-rail", {"A", "S2"});
+    const blocking::Model m = blocking::Model::load(c, {test::kYear, "2009/2010"}, 2009);
+    EXPECT_EQ(blocking::ruleConflicts(m, blocking::Mode::All),
+              (QStringList{"Kurs A: Die Regeln lassen ihm keine Schienen für seine Stunden.",
+                           "Die Regeln „courses-together A B“ und „courses-apart B A“ "
+                           "widersprechen sich."}));
 }
 
 } // namespace

@@ -79,6 +79,9 @@ Problem::Problem(const Model& model, Mode mode) : m(model), f(freedom(model, mod
 void Problem::takeRules() {
     rulesOf.resize(courses);
     restrictedAt.assign(freeChoice.size(), -1);
+    ties.resize(students);
+    followers.resize(students);
+    tied.assign(students, 0);
     for (int r = 0; r < static_cast<int>(m.rules.size()); ++r) {
         const PlanRule& rule = m.rules[r];
         switch (rule.kind) {
@@ -112,6 +115,12 @@ void Problem::takeRules() {
                 restrictedAt[f] = static_cast<int>(restricted.size());
                 restricted.push_back(std::move(keep));
             }
+            break;
+        case RuleKind::StudentsTogether:
+        case RuleKind::StudentsApart:
+            ties[rule.second].push_back({rule.first, rule.kind == RuleKind::StudentsTogether});
+            followers[rule.first].push_back(rule.second);
+            tied[rule.first] = tied[rule.second] = 1;
             break;
         default:
             break;

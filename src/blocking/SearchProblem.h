@@ -72,6 +72,16 @@ struct Problem {
     }
     std::vector<int> restrictedAt;
     std::vector<std::vector<int>> restricted;
+    // Students a rule ties to another: per student the partners whose courses his follow
+    // (students together) or avoid (apart), and per student those that follow him. A tied
+    // student is solved after his partner and never moved to even out sizes.
+    struct Tie {
+        int partner = -1;
+        bool together = true;
+    };
+    std::vector<std::vector<Tie>> ties;
+    std::vector<std::vector<int>> followers;
+    std::vector<char> tied;
     long long squareBound = 0;
     int differenceBound = 0;
     int movesPerRound = 64;

@@ -211,6 +211,23 @@ TEST(Rules, TheSearchKeepsEveryRuleWhereTheUnruledPlanBreaksIt) {
         s.place(2, test::School::courseKey(2), {{"CK_FIX", "1"}});
         s.place(2, test::School::courseKey(3), {{"CK_FIX", "1"}});
     };
+    const auto couple = [](Small& s) { // two students, two parallels: one each when unruled
+        s.offer(1, "M1", 2);
+        s.offer(2, "M2", 2);
+        s.chooses(1, {2});
+        s.chooses(2, {2});
+    };
+    const auto apart = [](Small& s) { // M2 stands fixed beside C and D: both take M1
+        s.offer(1, "M1", 2);
+        s.offer(2, "M2", 2);
+        s.offer(3, "C", 4);
+        s.offer(4, "D", 5);
+        s.chooses(1, {2, 4});
+        s.chooses(2, {2, 5});
+        s.place(1, test::School::courseKey(1));
+        for (int k = 2; k <= 4; ++k)
+            s.place(2, test::School::courseKey(k), {{"CK_FIX", "1"}});
+    };
     const Case cases[] = {
         {"", {}, 0, 0, twoCourses},
         {"course-not-on-rail", {"A", "S1"}, 0, 0, twoCourses},
@@ -219,6 +236,8 @@ TEST(Rules, TheSearchKeepsEveryRuleWhereTheUnruledPlanBreaksIt) {
         {"parallels-apart", {"F2"}, 0, 4, parallels},
         {"student-in-course", {"ST0001", "M2"}, 1, 0, pinned},
         {"student-not-in-course", {"ST0002", "M1"}, 1, 0, pinned},
+        {"students-together", {"ST0001", "ST0002"}, 0, 2, couple},
+        {"students-apart", {"ST0002", "ST0001"}, 1, 0, apart},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QStringLiteral("%1 %2").arg(c.kind, c.names.join(' ')).toStdString());

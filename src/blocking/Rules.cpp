@@ -89,14 +89,19 @@ QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const
 const std::vector<RuleKindInfo>& ruleKinds() {
     using enum RuleArg;
     static const std::vector<RuleKindInfo> kinds = {
-        {RuleKind::CourseNotOnRail, "course-not-on-rail", Course, Rail},
-        {RuleKind::CoursesTogether, "courses-together", Course, Course},
-        {RuleKind::CoursesApart, "courses-apart", Course, Course},
-        {RuleKind::ParallelsApart, "parallels-apart", Subject, None},
-        {RuleKind::StudentInCourse, "student-in-course", Student, Course},
-        {RuleKind::StudentNotInCourse, "student-not-in-course", Student, Course},
-        {RuleKind::StudentsTogether, "students-together", Student, Student},
-        {RuleKind::StudentsApart, "students-apart", Student, Student},
+        {RuleKind::CourseNotOnRail, "course-not-on-rail", Course, Rail, "Kurs nie auf der Schiene"},
+        {RuleKind::CoursesTogether, "courses-together", Course, Course,
+         "Kurse auf denselben Schienen"},
+        {RuleKind::CoursesApart, "courses-apart", Course, Course, "Kurse nie auf einer Schiene"},
+        {RuleKind::ParallelsApart, "parallels-apart", Subject, None,
+         "Parallelkurse eines Fachs auf verschiedenen Schienen"},
+        {RuleKind::StudentInCourse, "student-in-course", Student, Course, "Schüler in dem Kurs"},
+        {RuleKind::StudentNotInCourse, "student-not-in-course", Student, Course,
+         "Schüler nie in dem Kurs"},
+        {RuleKind::StudentsTogether, "students-together", Student, Student,
+         "Schüler in denselben Kursen"},
+        {RuleKind::StudentsApart, "students-apart", Student, Student,
+         "Schüler in verschiedenen Kursen"},
     };
     return kinds;
 }
@@ -171,6 +176,39 @@ void removeRule(db::Connection& c, const QString& schoolYear, int n) {
         refuse(QStringLiteral("Es gibt keine Regel %1.").arg(n));
     c.exec(QStringLiteral("DELETE FROM regel WHERE RG_ID = ?"), {rules[n - 1].id});
     tx.commit();
+}
+
+QStringList ruleNames(db::Connection& c, const QString& schoolYear, RuleArg what) {
+    QString sql;
+    QVariantList values;
+    switch (what) {
+    case RuleArg::Course:
+        sql = QStringLiteral("SELECT trim(KS_BEZ) FROM kurs WHERE KS_SCHJ = ? AND "
+                             "trim(ifnull(KS_BEZ, '')) <> '' ORDER BY KS_SORT, KS_ID");
+        values << schoolYear;
+        break;
+    case RuleArg::Rail:
+        sql = QStringLiteral("SELECT trim(BL_BEZ) FROM block WHERE BL_SCHJ = ? AND "
+                             "trim(ifnull(BL_BEZ, '')) <> '' ORDER BY BL_ID");
+        values << schoolYear;
+        break;
+    case RuleArg::Student:
+        sql = QStringLiteral("SELECT trim(KO_VFP_ID) || '  ' || trim(ifnull(KO_FAMNAME, '')) || "
+                             "', ' || trim(ifnull(KO_RUFNAME, '')) FROM kolleg WHERE "
+                             "trim(ifnull(KO_VFP_ID, '')) <> '' ORDER BY KO_FAMNAME, KO_RUFNAME");
+        break;
+    case RuleArg::Subject:
+        sql = QStringLiteral("SELECT DISTINCT trim(FA_PSCHL) FROM fachang WHERE "
+                             "trim(ifnull(FA_PSCHL, '')) <> '' ORDER BY 1");
+        break;
+    case RuleArg::None:
+        return {};
+    }
+    QStringList out;
+    QSqlQuery q = c.exec(sql, values);
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
 }
 
 QStringList listRules(db::Connection& c, const QString& schoolYear) {

@@ -34,6 +34,7 @@ struct RuleKindInfo {
     const char* name; // as kubb and the file spell it
     RuleArg first;
     RuleArg second;
+    const char* caption; // as the window "Regeln" says it
 };
 const std::vector<RuleKindInfo>& ruleKinds();
 const RuleKindInfo& ruleKind(RuleKind k);
@@ -56,6 +57,11 @@ Rule addRule(db::Connection& c, const QString& schoolYear, const QString& kind,
              const QStringList& names);
 // Removes the rule numbered n (from 1) as listRules numbers them; throws when there is none.
 void removeRule(db::Connection& c, const QString& schoolYear, int n);
+// The designations a planner may name for an argument, as addRule finds them: the school year's
+// courses and rails in their order, the students by key (with the name after two blanks), the
+// subjects' abbreviations.
+QStringList ruleNames(db::Connection& c, const QString& schoolYear, RuleArg what);
+
 // One line a rule, "kind arg arg" with the designations of today (a key whose row is gone
 // stands as "?key").
 QStringList listRules(db::Connection& c, const QString& schoolYear);

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "editors/BlDatChecks.h"
 #include "ui/ComboBox.h"
 #include "ui/ListBox.h"
 #include "ui/Window.h"
 
 #include <QString>
 #include <QVariant>
-#include <array>
 #include <exception>
 
 namespace ui {
@@ -21,6 +21,8 @@ class Connection;
 
 namespace editors {
 
+class CommandDb;
+
 // "Tabelle: block": the record form over the rails of table block. The list on the left holds
 // every rail of every school year; the three fields show the selected rail's designation, name
 // and hours. Changes to a shown rail are written when another line is selected, before a new
@@ -28,24 +30,24 @@ namespace editors {
 // carry courses (rows in ckkurs) take no key and cannot be deleted.
 //
 // The window keeps no database open: it remembers the shown rail's key and whether courses are
-// placed on it, and every command reads and writes on its own connection. The key filter of the
-// fields is here: the view forwards each key with the field and the text cursor, and does what the
-// filter decides; any other change of a field's text comes to cFieldData_Change, which applies
-// the same checks to the whole text.
+// placed on it, and every command reads and writes on one connection of its own, handed down to
+// the writes (BlDatWrites.h). The view forwards each key of a field with the text cursor and does
+// what the key filter (BlDatChecks.h) decides; any other change of a field's text comes to
+// cFieldData_Change, which applies the same checks to the whole text.
 class BlDat : public ui::Window {
     Q_OBJECT
 public:
     BlDat(platform::RunState& s, ui::Host& host);
 
     // Field indexes as the system numbers the text boxes after the fields of block.
-    static constexpr int kBez = 2;  // BL_BEZ, "Bezeichnung"
-    static constexpr int kName = 3; // BL_NAME
-    static constexpr int kStd = 4;  // BL_STD, "Stunden"
+    static constexpr int kBez = bldat::kBez;
+    static constexpr int kName = bldat::kName;
+    static constexpr int kStd = bldat::kStd;
 
     // Controls.
-    ui::ListBox lstBlock{false};       // BL_BEZ, five blanks, BL_VFP_ID
-    ui::ComboBox CombSJ;               // SJ_SCHJ, five blanks, SJ_VFP_ID
-    std::array<QString, 5> cFieldData; // indexes kBez..kStd
+    ui::ListBox lstBlock{false}; // BL_BEZ, five blanks, BL_VFP_ID
+    ui::ComboBox CombSJ;         // SJ_SCHJ, five blanks, SJ_VFP_ID
+    bldat::Fields cFieldData;    // indexes kBez..kStd
     bool lstBlockEnabled = true;
     const QString lblBez = QStringLiteral("Bezeichnung");
     const QString lblName = QStringLiteral("Name");
@@ -57,12 +59,7 @@ public:
     static constexpr QChar kBackspace = QChar(8);
     static constexpr QChar kDelete = QChar(127);
 
-    // The text cursor of a field: its position and the selected characters, if any.
-    struct TextCursor {
-        int position = 0;
-        int selectionStart = -1;
-        int selectionLength = 0;
-    };
+    using TextCursor = bldat::TextCursor;
     // What becomes of a key: the field inserts it (Accept); it is dropped (Refuse); the focus
     // has moved on (NextField, focusRequested was emitted); the filter has edited the text
     // itself and moved the cursor (Edited).
@@ -88,10 +85,8 @@ public:
     bool cFieldData_Change(int index, const QString& text);
     void cFieldData_LostFocus(int index);
 
-    // Whether a course is placed on the rail with this key.
-    static bool BlBelegt(db::Connection& c, const QString& railKey);
     // A run-time error of a command, as this window reports it: a number for the kind of
-    // failure (the database's kinds 1 to 8, any other 99), then its cause.
+    // failure (bldat::errorNumber), then its cause.
     void ShowError(const std::exception& e);
 
     bool editing() const { return editing_; }
@@ -113,20 +108,18 @@ private:
     void setButtons(bool addingMode);
     void selectLine(db::Connection& c, int position);
     // Writes the shown rail's changed fields; false (with the message) when they are refused.
-    bool saveShown();
+    bool saveShown(CommandDb& db);
+    // "&Neu" on the command's connection: the shown rail is kept, then the fields are cleared.
+    void newRail(CommandDb& db);
+    // The hours of the field as they are stored; false with the message when they are none.
     bool hoursValid(QVariant& hours);
     // Whether the shown fields take changes at all; tells why not when the rail carries courses.
     bool mayChange();
-    // Whether a field may hold this text: its size, characters the export files can carry, the
-    // hours' digits; tells (or beeps) why not.
+    // Whether a field may hold this text (bldat::fit); tells (or beeps) why not.
     bool fits(int index, const QString& text);
-    // Whether another rail of that school year has this designation (trimmed, ignoring case).
-    bool nameTaken(db::Connection& c, const QString& year, const QString& bez,
-                   const QString& ownKey);
     // "Blockname bereits vorhanden!", unless the field's losing the focus has just told it.
     void tellNameTaken();
     QString chosenYear() const;
-    int fieldSize(int index) const;
 
     platform::RunState& s_;
     ui::Host& host_;

@@ -3,16 +3,19 @@
 #include "common/Session.h"
 #include "db/Database.h"
 #include "db/Queries.h"
+#include "editors/frmBelegChecks.h"
+#include "editors/frmBelegWrites.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
 #include "ui/Host.h"
 
 namespace editors {
 
+using namespace beleg;
+
 namespace {
 
 const QString kEmptyChoice = QStringLiteral("   ");
-const QString kArtL = QStringLiteral("L");
 const QString kArtNotAllowed = QStringLiteral("Belegungsart L nicht erlaubt!");
 const QString kNoExtending = QStringLiteral("Erweitern der Belegung wird noch nicht unterstützt!");
 const QString kHeldAlready = QStringLiteral("Kollegiat hat dieses Fach bereits belegt!");
@@ -29,26 +32,8 @@ private:
     int& depth_;
 };
 
-QString subjectEntry(const QString& bez, const QString& key) {
-    return (bez + QStringLiteral("   ")).left(3) + QLatin1Char(' ') + key;
-}
-
-bool sameKey(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 bool empty(const QVariant& v) {
     return v.isNull() || v.toString().isEmpty();
-}
-
-// The first belegung row of the student with that subject and type, 0 when there is none.
-qint64 rowOf(db::Connection& c, const QString& student, const QString& subject,
-             const QString& art) {
-    return c
-        .scalar(QStringLiteral("SELECT BG_ID FROM belegung WHERE BG_KO_ID = ? AND BG_FA_ID = ? "
-                               "AND BG_ART = ? ORDER BY BG_ID LIMIT 1"),
-                {student, subject, art})
-        .toLongLong();
 }
 
 QString courseBez(db::Connection& c, const QVariant& key) {
@@ -56,21 +41,6 @@ QString courseBez(db::Connection& c, const QVariant& key) {
         return {};
     return c.scalar(QStringLiteral("SELECT KS_BEZ FROM kurs WHERE KS_VFP_ID = ? LIMIT 1"), {key})
         .toString();
-}
-
-// The choice types a subject offers: the non-blank characters of the first 8 of its FA_BELEG.
-QStringList offeredTypes(db::Connection& c, const QString& subject) {
-    const QString beleg =
-        (c.scalar(QStringLiteral("SELECT FA_BELEG FROM fachang WHERE FA_VFP_ID = ? LIMIT 1"),
-                  {subject})
-             .toString() +
-         QString(8, QLatin1Char(' ')))
-            .left(8);
-    QStringList types;
-    for (QChar ch : beleg)
-        if (ch != QLatin1Char(' '))
-            types << QString(ch);
-    return types;
 }
 
 void selectLine(ui::ComboBox& box, const QString& text) {
@@ -88,21 +58,10 @@ frmBeleg::frmBeleg(platform::RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("frmBeleg"), QStringLiteral("Belegungsdaten ")), s_(s),
       host_(host) {}
 
-bool frmBeleg::FGKmoeglich(const QString& faBeleg) {
-    const QString t = faBeleg.trimmed();
-    return !t.isEmpty() && t.compare(kArtL, Qt::CaseInsensitive) != 0;
-}
-
-QString frmBeleg::subjectKey(const ui::ComboBox& box) {
-    const QString line = box.text();
-    return line.trimmed().isEmpty() ? QString() : line.right(6);
-}
-
 void frmBeleg::setBack(ui::ComboBox& box, const QString& subject) {
     Filling f(filling_);
     for (int i = 0; i < box.count(); ++i) {
-        const QString key = box.line(i).trimmed().isEmpty() ? QString() : box.line(i).right(6);
-        if (sameKey(key, subject)) {
+        if (sameKey(subjectKey(box.line(i)), subject)) {
             box.setCurrent(i);
             return;
         }
@@ -112,17 +71,15 @@ void frmBeleg::setBack(ui::ComboBox& box, const QString& subject) {
 
 void frmBeleg::Form_Load() {
     CmbKolJg.clear();
-    {
-        db::Connection c(s_.databasePath());
-        for (const QString& cohort : common::coursePhases(c, s_.SchjBez))
-            CmbKolJg.addLine(cohort);
-    }
+    db::Connection c(s_.databasePath());
+    for (const QString& cohort : common::coursePhases(c, s_.SchjBez))
+        CmbKolJg.addLine(cohort);
     if (CmbKolJg.count() == 0) {
         ui::tell(host_, common::kNoCoursePhases);
         return;
     }
     CmbKolJg.setCurrent(0);
-    FNavigatorLst();
+    fillNavigator(c);
 }
 
 void frmBeleg::CmbKolJg_Click() {
@@ -149,11 +106,15 @@ void frmBeleg::clearStudent() {
 }
 
 void frmBeleg::FNavigatorLst() {
+    db::Connection c(s_.databasePath());
+    fillNavigator(c);
+}
+
+void frmBeleg::fillNavigator(db::Connection& c) {
     Filling f(filling_);
     // Another cohort's subjects replace the boxes' entries: the student shown so far goes too.
     clearStudent();
     const QString cohort = CmbKolJg.text();
-    db::Connection c(s_.databasePath());
 
     QStringList lk;
     QSqlQuery q = c.exec(QStringLiteral("SELECT FA_BEZ, FA_VFP_ID FROM fachang WHERE FA_KURSPH = ? "
@@ -195,19 +156,24 @@ void frmBeleg::FNavigatorLst() {
 void frmBeleg::LstNavigator_Click() {
     if (LstNavigator.currentIndex() < 0)
         return;
-    UeberPrBel();
-    OeffneDaten();
+    db::Connection c(s_.databasePath());
+    reportUnwritten(c);
+    openStudent(c);
 }
 
 void frmBeleg::OeffneDaten() {
     if (LstNavigator.currentIndex() < 0)
         return;
+    db::Connection c(s_.databasePath());
+    openStudent(c);
+}
+
+void frmBeleg::openStudent(db::Connection& c) {
     Filling f(filling_);
     clearStudent();
     student_ = LstNavigator.line(LstNavigator.currentIndex()).right(6);
     yg_ = db::yearGroup(CmbKolJg.text(), s_.SchjBez) == 12 ? QStringLiteral("12")
                                                            : QStringLiteral("13");
-    db::Connection c(s_.databasePath());
 
     if (c.scalar(
              QStringLiteral("SELECT 1 FROM belegung WHERE BG_KO_ID = ? AND BG_ART = 'L' LIMIT 1"),
@@ -263,6 +229,12 @@ void frmBeleg::UeberPrBel() {
     if (student_.isEmpty())
         return;
     db::Connection c(s_.databasePath());
+    reportUnwritten(c);
+}
+
+void frmBeleg::reportUnwritten(db::Connection& c) {
+    if (student_.isEmpty())
+        return;
     // Only what differs from the stored row is reported: the handlers have written every change
     // they accepted, so a difference is one that did not reach the database.
     const auto stored = [&](qint64 bgId, const char* field) {
@@ -277,13 +249,13 @@ void frmBeleg::UeberPrBel() {
     };
     for (int r = 0; r < kLkRows; ++r) {
         const Kept& k = lk_[static_cast<size_t>(r)];
-        const QString key = subjectKey(CmbFachLK[static_cast<size_t>(r)]);
+        const QString key = subjectKey(CmbFachLK[static_cast<size_t>(r)].text());
         if (k.bgId != 0 && !key.isEmpty() && !sameKey(key, stored(k.bgId, "BG_FA_ID")))
             report(QStringLiteral("LK-Änderung bei: "), r);
     }
     for (int r = 0; r < kGkRows; ++r) {
         const Kept& k = gk_[static_cast<size_t>(r)];
-        const QString key = subjectKey(CmbFachGK[static_cast<size_t>(r)]);
+        const QString key = subjectKey(CmbFachGK[static_cast<size_t>(r)].text());
         if (key.isEmpty())
             continue;
         if (r >= gkShown_ || !sameKey(key, stored(k.bgId, "BG_FA_ID")))
@@ -296,42 +268,12 @@ void frmBeleg::UeberPrBel() {
     }
 }
 
-std::optional<importer::CourseCandidate> frmBeleg::courseFor(db::Connection& c,
-                                                             const QString& subject, bool lk) {
-    const bool twelve = yg_ == QLatin1String("12");
-    // First as the window was designed to ask: kind "G" (or "L") and the year group as the
-    // code. Files made by the import carry the administration's codes instead (kind "K", "11"
-    // in year group 12, "12" in 13, "50" in both), where that finds nothing; then the courses
-    // are asked as the pre-assignment asks, so that a changed choice gets the course it would
-    // have got there.
-    const QString kind = lk ? kArtL : QStringLiteral("G");
-    const QString importKind = lk ? kArtL : QStringLiteral("K");
-    const std::pair<QString, QString> asks[] = {
-        {kind, yg_},
-        {importKind, twelve ? QStringLiteral("11") : QStringLiteral("12")},
-        {importKind, QStringLiteral("50")},
-    };
-    for (const auto& [k, code] : asks) {
-        const auto list = importer::findCourses(c, s_.SchjID, subject, k, code, yg_);
-        if (!list.empty())
-            return list.front();
-    }
-    return std::nullopt;
-}
-
 void frmBeleg::showCourse(const std::optional<importer::CourseCandidate>& course, QString& label12,
                           QString& label13) {
     label12.clear();
     label13.clear();
     if (course)
         (yg_ == QLatin1String("12") ? label12 : label13) = course->bez;
-}
-
-bool frmBeleg::holdsElsewhere(db::Connection& c, const QString& subject, qint64 bgId) {
-    return !c.scalar(QStringLiteral("SELECT 1 FROM belegung WHERE BG_KO_ID = ? AND BG_FA_ID = ? "
-                                    "AND BG_ID <> ? LIMIT 1"),
-                     {student_, subject, bgId})
-                .isNull();
 }
 
 void frmBeleg::refuse(const QString& message, ui::ComboBox& box, const QString& subject) {
@@ -366,28 +308,28 @@ void frmBeleg::CmbFachLK_Click(int row) {
         return;
     const auto r = static_cast<size_t>(row);
     Kept& k = lk_[r];
-    const QString chosen = subjectKey(CmbFachLK[r]);
-    if (chosen.isEmpty() || sameKey(chosen, k.subject))
+    const QString chosen = subjectKey(CmbFachLK[r].text());
+    switch (subjectStep(k.subject, chosen, true)) {
+    case SubjectStep::Nothing:
         return;
-    if (k.subject.isEmpty()) {
-        // As for the Grundkurse: a row the student has no choice for cannot be given one here.
+    case SubjectStep::NotExtending:
+    case SubjectStep::NotDeleting:
         refuse(kNoExtending, CmbFachLK[r], k.subject);
         return;
+    case SubjectStep::Change:
+        break;
     }
     db::Connection c(s_.databasePath());
-    if (holdsElsewhere(c, chosen, k.bgId)) {
+    if (holdsElsewhere(c, student_, chosen, k.bgId)) {
         refuse(kHeldAlready, CmbFachLK[r], k.subject);
         return;
     }
-    const auto course = courseFor(c, chosen, true);
+    const auto course = courseFor(c, s_.SchjID, yg_, chosen, true);
     if (!course) {
         refuseCourseless(c, chosen, CmbFachLK[r], k.subject);
         return;
     }
-    db::Transaction tx(c);
-    AendBel(c, student_, k.subject, kArtL, chosen);
-    AendernKurs(c, student_, chosen, kArtL, course->key, yearField());
-    tx.commit();
+    writeSubjectChange(c, student_, k.subject, kArtL, chosen, kArtL, course->key, yearField());
     k.subject = chosen;
     showCourse(course, lblKursLK[2 * r], lblKursLK[2 * r + 1]);
     emit changed();
@@ -398,59 +340,43 @@ void frmBeleg::CmbFachGK_Click(int row) {
         return;
     const auto r = static_cast<size_t>(row);
     Kept& k = gk_[r];
-    const QString chosen = subjectKey(CmbFachGK[r]);
-    if (k.subject.isEmpty()) {
-        if (!chosen.isEmpty())
-            refuse(kNoExtending, CmbFachGK[r], k.subject);
+    const QString chosen = subjectKey(CmbFachGK[r].text());
+    switch (subjectStep(k.subject, chosen, false)) {
+    case SubjectStep::Nothing:
         return;
-    }
-    if (chosen.isEmpty()) {
+    case SubjectStep::NotExtending:
+        refuse(kNoExtending, CmbFachGK[r], k.subject);
+        return;
+    case SubjectStep::NotDeleting:
         refuse(QStringLiteral("Löschen der Belegung wird noch nicht unterstützt!"), CmbFachGK[r],
                k.subject);
         return;
+    case SubjectStep::Change:
+        break;
     }
-    if (sameKey(chosen, k.subject))
-        return;
     db::Connection c(s_.databasePath());
-    if (holdsElsewhere(c, chosen, k.bgId)) {
+    if (holdsElsewhere(c, student_, chosen, k.bgId)) {
         refuse(kHeldAlready, CmbFachGK[r], k.subject);
         return;
     }
-
     // The year group's first course whatever the type: a choice left without both courses
     // would vanish from this window and from the export.
-    const auto course = courseFor(c, chosen, false);
+    const auto course = courseFor(c, s_.SchjID, yg_, chosen, false);
     if (!course) {
         refuseCourseless(c, chosen, CmbFachGK[r], k.subject);
         return;
     }
-    // The type stays when the new subject offers it; otherwise the first type it offers, never
-    // "L" in a Grundkurs row.
-    QString art = k.art;
-    const QStringList types = offeredTypes(c, chosen);
-    if (!types.contains(art)) {
-        if (art == kArtL)
-            ui::tell(host_, kArtNotAllowed, ui::Icon::Critical);
-        for (const QString& t : types)
-            if (t != kArtL) {
-                art = t;
-                break;
-            }
-    }
-
-    db::Transaction tx(c);
-    AendBel(c, student_, k.subject, k.art, chosen);
-    if (art != k.art)
-        AendBelArt(c, student_, chosen, k.art, art);
-    AendernKurs(c, student_, chosen, art, course->key, yearField());
-    tx.commit();
+    const TypeAfterChange type = typeAfterChange(k.art, subjectTypes(c, chosen));
+    if (type.refusedL)
+        ui::tell(host_, kArtNotAllowed, ui::Icon::Critical);
+    writeSubjectChange(c, student_, k.subject, k.art, chosen, type.art, course->key, yearField());
 
     k.subject = chosen;
-    k.art = art;
+    k.art = type.art;
     UpCombBelart(c, row);
     {
         Filling f(filling_);
-        selectLine(CmbBlGK[r], art);
+        selectLine(CmbBlGK[r], type.art);
     }
     showCourse(course, lblKursKG[r], lblKursKG[r + kGkRows]);
     emit changed();
@@ -462,74 +388,31 @@ void frmBeleg::CmbBlGK_Click(int row) {
     const auto r = static_cast<size_t>(row);
     Kept& k = gk_[r];
     const QString art = CmbBlGK[r].text();
-    if (art.isEmpty() || art == k.art)
+    switch (typeStep(k.art, art)) {
+    case TypeStep::Nothing:
         return;
-    if (art == kArtL) {
+    case TypeStep::RefusedL: {
         ui::tell(host_, kArtNotAllowed, ui::Icon::Critical);
         Filling f(filling_);
         selectLine(CmbBlGK[r], k.art);
         emit changed();
         return;
     }
+    case TypeStep::Change:
+        break;
+    }
     db::Connection c(s_.databasePath());
-    db::Transaction tx(c);
-    AendBelArt(c, student_, k.subject, k.art, art);
-    tx.commit();
+    writeTypeChange(c, student_, k.subject, k.art, art);
     k.art = art;
-    if (art == QLatin1String("A"))
-        lblKursKG[r + kGkRows].clear();
-    else if (art == QLatin1String("B"))
-        lblKursKG[r].clear();
+    if (const int emptied = emptyYearOf(art))
+        (emptied == 12 ? lblKursKG[r] : lblKursKG[r + kGkRows]).clear();
     emit changed();
-}
-
-QString frmBeleg::BelArtFvK(db::Connection& c, const QString& student, const QString& subject) {
-    return c
-        .scalar(QStringLiteral("SELECT BG_ART FROM belegung WHERE BG_KO_ID = ? AND BG_FA_ID = ? "
-                               "ORDER BY BG_ID LIMIT 1"),
-                {student, subject})
-        .toString();
 }
 
 void frmBeleg::UpCombBelart(db::Connection& c, int row) {
     Filling f(filling_);
     CmbBlGK[static_cast<size_t>(row)].setLines(
-        offeredTypes(c, gk_[static_cast<size_t>(row)].subject));
-}
-
-void frmBeleg::AendBel(db::Connection& c, const QString& student, const QString& oldSubject,
-                       const QString& art, const QString& newSubject) {
-    const qint64 id = rowOf(c, student, oldSubject, art);
-    if (id == 0)
-        return;
-    db::checkValue(QStringLiteral("belegung"), QStringLiteral("BG_FA_ID"), newSubject);
-    c.exec(QStringLiteral("UPDATE belegung SET BG_FA_ID = ?, %1 = NULL, %2 = NULL WHERE BG_ID = ?")
-               .arg(db::courseField(12), db::courseField(13)),
-           {newSubject, id});
-}
-
-void frmBeleg::AendBelArt(db::Connection& c, const QString& student, const QString& subject,
-                          const QString& oldArt, const QString& newArt) {
-    const qint64 id = rowOf(c, student, subject, oldArt);
-    if (id == 0)
-        return;
-    db::checkValue(QStringLiteral("belegung"), QStringLiteral("BG_ART"), newArt);
-    QString sql = QStringLiteral("UPDATE belegung SET BG_ART = ?");
-    if (newArt == QLatin1String("B"))
-        sql += QStringLiteral(", %1 = NULL").arg(db::courseField(12));
-    else if (newArt == QLatin1String("A"))
-        sql += QStringLiteral(", %1 = NULL").arg(db::courseField(13));
-    c.exec(sql + QStringLiteral(" WHERE BG_ID = ?"), {newArt, id});
-}
-
-void frmBeleg::AendernKurs(db::Connection& c, const QString& student, const QString& subject,
-                           const QString& art, const QString& course, int yearField) {
-    const qint64 id = rowOf(c, student, subject, art);
-    if (id == 0)
-        return;
-    c.exec(QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?")
-               .arg(db::courseField(yearField == 1 ? 12 : 13)),
-           {course, id});
+        subjectTypes(c, gk_[static_cast<size_t>(row)].subject));
 }
 
 void showBeleg(platform::RunState& s, ui::Host& host) {

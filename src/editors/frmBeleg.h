@@ -29,7 +29,9 @@ namespace editors {
 //
 // For each shown row the window keeps the subject (and type) it had when the student was opened
 // or last changed here: the handlers find the belegung row again by student, subject and type.
-// Choices whose two course fields are both empty are not shown.
+// Choices whose two course fields are both empty are not shown. What a picked subject or type
+// becomes is decided in frmBelegChecks.h, the rows are written by frmBelegWrites.h; each handler
+// works on one connection of its own, handed down.
 class frmBeleg : public ui::Window {
     Q_OBJECT
 public:
@@ -74,18 +76,8 @@ public:
     void CmbFachGK_Click(int row);
     void CmbBlGK_Click(int row);
 
-    static bool FGKmoeglich(const QString& faBeleg);
-    // BG_ART of the student's first row of that subject, "" when he has none.
-    static QString BelArtFvK(db::Connection& c, const QString& student, const QString& subject);
     // Refills a Grundkurs row's choice types from its subject's FA_BELEG.
     void UpCombBelart(db::Connection& c, int row);
-    static void AendBel(db::Connection& c, const QString& student, const QString& oldSubject,
-                        const QString& art, const QString& newSubject);
-    static void AendBelArt(db::Connection& c, const QString& student, const QString& subject,
-                           const QString& oldArt, const QString& newArt);
-    // yearField 1 writes the course field of year group 12, 2 that of year group 13.
-    static void AendernKurs(db::Connection& c, const QString& student, const QString& subject,
-                            const QString& art, const QString& course, int yearField);
 
     // The student shown ("" for none) and his year group ("12" or "13").
     const QString& student() const { return student_; }
@@ -99,15 +91,13 @@ private:
         qint64 bgId = 0; // the row shown, for comparing the boxes with what is stored
     };
     void clearStudent();
-    // The first course of the student's year group for a choice of that subject; none when no
-    // course fits.
-    std::optional<importer::CourseCandidate> courseFor(db::Connection& c, const QString& subject,
-                                                       bool lk);
+    // FNavigatorLst, OeffneDaten and UeberPrBel on the command's connection.
+    void fillNavigator(db::Connection& c);
+    void openStudent(db::Connection& c);
+    void reportUnwritten(db::Connection& c);
     // Shows a changed choice's course in the row's two labels.
     void showCourse(const std::optional<importer::CourseCandidate>& course, QString& label12,
                     QString& label13);
-    // Whether the student already holds the subject in a choice other than the row's.
-    bool holdsElsewhere(db::Connection& c, const QString& subject, qint64 bgId);
     // Refuses a subject chosen in a box: the message, and the box shows the row's subject again.
     void refuse(const QString& message, ui::ComboBox& box, const QString& subject);
     // Refuses a subject for which no course fits, as the pre-assignment lists such a choice:
@@ -117,7 +107,6 @@ private:
     // AendernKurs's field for the student's year group.
     int yearField() const;
     void setBack(ui::ComboBox& box, const QString& subject);
-    static QString subjectKey(const ui::ComboBox& box);
 
     platform::RunState& s_;
     ui::Host& host_;

@@ -1,7 +1,6 @@
 // Small schools whose best plan is worked out by hand: the search must find it, write it as
 // the workspace's saving would, and say why it cannot do better where it cannot.
-#include "Generator.h"
-#include "Hand.h"
+#include "Blocks.h"
 
 #include "blocking/Evaluation.h"
 #include "db/Database.h"
@@ -9,18 +8,32 @@
 #include <gtest/gtest.h>
 
 using blocking::Mode;
-using test::Hand;
+using test::Blocks;
+
+namespace {
+
+// Two rails of two hours; 5Ps1 of both year groups (subject 1 of 2009, 9 of 2008) and 2X1 of
+// year group 13 (subject 8 of 2008) on S1. Returns 5Ps1.
+QString bothYearGroups(Blocks& h) {
+    h.rail(1, 2);
+    h.rail(2, 2);
+    h.offer(1, "2009");
+    h.offer(9, "2008");
+    h.offer(8, "2008");
+    h.place(1, h.course(3, "2X1", 8, 2, {{"KS_JGST", "12"}}));
+    return h.course(1, "5Ps1", 1, 2, {{"KS_JGST", "50"}, {"KS_FA_ID3", Blocks::subjectKey(9)}});
+}
+
+} // namespace
 
 TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
-    Hand h;
+    Blocks h;
     h.rail(1, 3);
     h.rail(2, 3);
     const QString c1 = h.course(1, "C1", 1, 3);
     const QString c2 = h.course(2, "C2", 2, 3);
     const QString c3 = h.course(3, "C3", 3, 3);
-    for (int s = 1; s <= 3; ++s)
-        h.student(s);
-    // Nine hours on six: P01 collides whatever happens; the others need not, if C2 has a rail
+    // Nine hours on six: ST0001 collides whatever happens; the others need not, if C2 has a rail
     // of its own.
     for (int f : {1, 2, 3})
         h.choice(1, f);
@@ -52,10 +65,10 @@ TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
         {"UPDATE kurs SET KS_STD = '99'", ""},
     };
     for (const auto& [sql, said] : cases) {
-        Hand h;
+        Blocks h;
         h.rail(1, 3);
         h.course(1, "C1", 1, 3);
-        h.subject(1);
+        h.offer(1, "2009");
         {
             db::Connection c(h.db.path());
             c.exec("PRAGMA ignore_check_constraints = 1");
@@ -72,7 +85,7 @@ TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
 }
 
 TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
-    Hand h;
+    Blocks h;
     for (int r = 1; r <= 3; ++r)
         h.rail(r, 3);
     const QString m1 = h.course(1, "M1", 1, 3);
@@ -81,8 +94,6 @@ TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
     h.place(1, m1, true);
     h.place(2, d1, true);
     h.place(1, e1);
-    h.student(1);
-    h.student(2);
     h.choice(1, 1, "S", m1);
     h.choice(1, 3, "S", e1);
     h.choice(2, 2, "S", d1);
@@ -107,31 +118,48 @@ TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
               QStringList{"     3|3|0"});
 }
 
-TEST(Blocking, KsMaxBindsAndTheBoundKnowsIt) {
-    Hand h;
-    h.rail(1, 3);
-    const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", 4}});
-    const QString b2 = h.course(2, "B2", 1, 3);
-    for (int s = 1; s <= 10; ++s) {
-        h.student(s);
-        h.choice(s, 1, "S", b1);
+TEST(Blocking, LimitsBindAndTheBoundsKnowIt) {
+    // One rail, B1 and B2 in parallel with their KS_MAX, all students in B1 at first.
+    const struct {
+        int max1, max2, students;
+        std::vector<int> sizes; // ascending
+        int outside, difference, differenceBound;
+        double squares, squaresBound;
+        bool optimal;
+    } cases[] = {
+        // 4 and 6 is as even as it gets.
+        {4, 0, 10, {4, 6}, 0, 2, 2, 2.0, 2.0, true},
+        // Two students too many: one course beyond its limit, not both (11 and 11).
+        {10, 10, 22, {10, 12}, 1, 2, 0, 2.0, 0.0, false},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.students);
+        Blocks h;
+        h.batch();
+        h.rail(1, 3);
+        const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", t.max1}});
+        const QString b2 = h.course(2, "B2", 1, 3, {{"KS_MAX", t.max2}});
+        for (int s = 1; s <= t.students; ++s) {
+            h.choice(s, 1, "S", b1);
+        }
+        h.commit();
+
+        const blocking::Evaluation e = h.block(Mode::All, 2009, 30).after;
+
+        std::vector<int> sizes{h.size(b1), h.size(b2)};
+        std::sort(sizes.begin(), sizes.end());
+        EXPECT_EQ(sizes, t.sizes);
+        EXPECT_EQ(e.outsideLimits, t.outside);
+        EXPECT_EQ(e.largestDifference, t.difference);
+        EXPECT_EQ(e.differenceBound, t.differenceBound);
+        EXPECT_DOUBLE_EQ(e.squaredDeviation, t.squares);
+        EXPECT_DOUBLE_EQ(e.deviationBound, t.squaresBound);
+        EXPECT_EQ(e.optimal, t.optimal);
     }
-
-    const blocking::Result r = h.block(Mode::All);
-
-    // Ten students, at most four in B1: 4 and 6 is as even as it gets.
-    EXPECT_EQ(h.size(b1), 4);
-    EXPECT_EQ(h.size(b2), 6);
-    EXPECT_EQ(r.after.outsideLimits, 0);
-    EXPECT_EQ(r.after.largestDifference, 2);
-    EXPECT_EQ(r.after.differenceBound, 2);
-    EXPECT_DOUBLE_EQ(r.after.squaredDeviation, 2.0);
-    EXPECT_DOUBLE_EQ(r.after.deviationBound, 2.0);
-    EXPECT_TRUE(r.after.optimal);
 }
 
 TEST(Blocking, AnAdvancedCourseOfFiveHoursTakesAThreeAndATwoHourRail) {
-    Hand h;
+    Blocks h;
     h.rail(1, 3);
     h.rail(2, 2);
     h.rail(3, 3);
@@ -142,7 +170,6 @@ TEST(Blocking, AnAdvancedCourseOfFiveHoursTakesAThreeAndATwoHourRail) {
     h.place(1, d1, true);
     h.place(2, g1, true);
     for (int s = 1; s <= 3; ++s) {
-        h.student(s);
         h.choice(s, 1, "L");
         h.choice(s, 2, "S", d1);
         h.choice(s, 3, "S", g1);
@@ -158,13 +185,12 @@ TEST(Blocking, AnAdvancedCourseOfFiveHoursTakesAThreeAndATwoHourRail) {
 }
 
 TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOther) {
-    Hand h;
+    Blocks h;
     h.rail(1, 3);
     const QString g1 = h.course(1, "G1", 2, 3);
-    const QString sg = h.course(2, "SG", 1, 3, {{"KS_FA_ID2", Hand::subjectKey(2)}});
+    const QString sg = h.course(2, "SG", 1, 3, {{"KS_FA_ID2", Blocks::subjectKey(2)}});
     std::vector<qint64> sk;
     for (int s = 1; s <= 8; ++s) {
-        h.student(s);
         if (s <= 6)
             h.choice(s, 2, "S", g1);
         else
@@ -184,30 +210,23 @@ TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOthe
 }
 
 TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUntouched) {
-    Hand h;
-    h.rail(1, 2);
-    h.rail(2, 2);
-    h.subject(1, "2009");
-    h.subject(9, "2008");
-    h.subject(8, "2008");
-    const test::Row both = {{"KS_JGST", "50"}, {"KS_FA_ID3", Hand::subjectKey(9)}};
-    const QString ps1 = h.course(1, "5Ps1", 1, 2, both);
-    const QString ps2 = h.course(2, "5Ps2", 1, 2, both);
-    const QString x = h.course(3, "2X1", 8, 2, {{"KS_JGST", "12"}});
-    h.place(1, x);
-    h.student(9, "2008");
+    Blocks h;
+    const QString ps1 = bothYearGroups(h);
+    const QString ps2 =
+        h.course(2, "5Ps2", 1, 2, {{"KS_JGST", "50"}, {"KS_FA_ID3", Blocks::subjectKey(9)}});
+    const QString x = Blocks::courseKey(3);
+
     h.choice(9, 9, "S", ps1, "2008");
     h.choice(9, 8, "S", x, "2008");
     for (int s = 1; s <= 3; ++s) {
-        h.student(s);
         h.choice(s, 1, "S", ps1);
     }
-    const QString other = "SELECT * FROM belegung WHERE BG_KO_ID = 'P09' ORDER BY BG_ID";
+    const QString other = "SELECT * FROM belegung WHERE BG_KO_ID = 'ST0009' ORDER BY BG_ID";
     const QStringList before = h.db.rows(other);
 
     const blocking::Result r = h.block(Mode::All);
 
-    // P09 of 2008 sits in 5Ps1 and has 2X1 on S1: 5Ps1 goes to S2; four students, two each.
+    // ST0009 of 2008 sits in 5Ps1 and has 2X1 on S1: 5Ps1 goes to S2; four students, two each.
     EXPECT_EQ(h.railsOf(ps1), QStringList{"S2"});
     EXPECT_EQ(h.railsOf(x), QStringList{"S1"});
     EXPECT_EQ(h.db.rows(other), before);
@@ -218,29 +237,21 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUnto
 }
 
 TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
-    Hand h;
-    h.rail(1, 2);
-    h.rail(2, 2);
-    h.subject(1, "2009");
-    h.subject(9, "2008");
-    h.subject(8, "2008");
-    const QString ps =
-        h.course(1, "5Ps1", 1, 2, {{"KS_JGST", "50"}, {"KS_FA_ID3", Hand::subjectKey(9)}});
-    const QString x1 = h.course(2, "2X1", 8, 2, {{"KS_JGST", "12"}});
-    const QString x2 = h.course(3, "2X2", 8, 2, {{"KS_JGST", "12"}});
-    h.place(1, x1);
+    Blocks h;
+    const QString ps = bothYearGroups(h);
+    const QString x1 = Blocks::courseKey(3);
+    const QString x2 = h.course(4, "2X2", 8, 2, {{"KS_JGST", "12"}});
     h.place(2, x2);
     for (int s : {9, 10}) {
-        h.student(s, "2008");
         h.choice(s, 9, "S", ps, "2008");
         h.choice(s, 8, "S", s == 9 ? x1 : x2, "2008");
     }
-    h.student(1);
+
     h.choice(1, 1, "S", ps);
 
     const blocking::Result r = h.block(Mode::All, 2009, 20);
 
-    // Whichever rail 5Ps1 takes, one of P09 and P10 meets his 2X course there: a student of
+    // Whichever rail 5Ps1 takes, one of ST0009 and ST0010 meets his 2X course there: a student of
     // 2008, counted apart from the cohort's own.
     EXPECT_EQ(r.after.collisions, 0);
     EXPECT_EQ(r.after.otherCollisions, 1);
@@ -250,7 +261,7 @@ TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
 }
 
 TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
-    Hand h;
+    Blocks h;
     h.rail(1, 3);
     h.rail(2, 3);
     h.rail(3, 2);
@@ -263,8 +274,7 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     h.place(2, d2);
     h.place(3, g1);
     h.place(1, e1);
-    for (int s = 1; s <= 6; ++s)
-        h.student(s);
+
     h.choice(1, 1, "S", d1);
     h.choice(1, 2, "S", g1);
     h.choice(1, 3, "X"); // no course teaches subject 3
@@ -282,11 +292,11 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     EXPECT_EQ(e.students, 6);
     EXPECT_EQ(e.courses, 5);
     EXPECT_EQ(e.collisions, 1);
-    // P01's subject 3, P04's D and P05's advanced D.
+    // ST0001's subject 3, ST0004's D and ST0005's advanced D.
     EXPECT_EQ(e.withoutCourse, 3);
     EXPECT_EQ(e.outsideLimits, 1); // D1 holds 4 of at most 2
     EXPECT_EQ(e.unplaced, 1);
-    // D1 4, D2 2 (with P05's B row), D3 0: mean 2, squares 4 + 0 + 4. P05's two rows stay
+    // D1 4, D2 2 (with ST0005's B row), D3 0: mean 2, squares 4 + 0 + 4. ST0005's two rows stay
     // where they are; five basic choices of D move: at best D1 2 (its limit), D2 3, D3 2, whose
     // squares 17 lie 17 - 49/3 above the least.
     EXPECT_EQ(e.largestDifference, 4);
@@ -301,23 +311,6 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
                            "Kurse auf zu vielen Schienen: 0",
                            "Größte Differenz: 4 (D1 D2 D3), bestmöglich 1",
                            "Summe der Abweichungsquadrate: 8,00, Untergrenze 0,67"}));
-}
-
-TEST(Blocking, CoursesBeyondTheirLimitsAreAsFewAsTheEvaluationCountsThem) {
-    Hand h;
-    h.rail(1, 3);
-    const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", 10}});
-    const QString b2 = h.course(2, "B2", 1, 3, {{"KS_MAX", 10}});
-    for (int s = 1; s <= 22; ++s) {
-        h.student(s);
-        h.choice(s, 1, "S", b1);
-    }
-
-    const blocking::Result r = h.block(Mode::All, 2009, 30);
-
-    // Two students too many: one course beyond its limit, not both (11 and 11).
-    EXPECT_EQ(r.after.outsideLimits, 1);
-    EXPECT_EQ(std::max(h.size(b1), h.size(b2)), 12);
 }
 
 TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
@@ -335,14 +328,13 @@ TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
     };
     for (const Case& t : cases) {
         SCOPED_TRACE(t.rails[0] * 10 + t.rails[1]);
-        Hand h;
+        Blocks h;
         int id = 0;
         for (int hours : {3, 3, 2, 1})
             h.rail(++id, hours);
         const QString k = h.course(1, "K1", 1, 3);
         for (int r : t.rails)
             h.place(r, k, r == t.fixedRail);
-        h.student(1);
         h.choice(1, 1, "S", k);
 
         const blocking::Evaluation e = blocking::evaluate(h.model());
@@ -357,5 +349,38 @@ TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
         if (!t.keeps.isEmpty()) {
             EXPECT_TRUE(h.railsOf(k).contains(t.keeps));
         }
+    }
+}
+
+TEST(Evaluation, TheLargestDifferenceNamesTheFirstGroupOnATieAndItsBoundKeepsWhatStays) {
+    // Basic choices in A1, A2, B1, B2 (two parallel groups), advanced ones in A1 that no course
+    // serves and that stay: the group named, its difference and the least difference possible.
+    const struct {
+        int sizes[4], advanced;
+        const char* group;
+        int difference, bound;
+    } cases[] = {
+        {{3, 1, 3, 1}, 0, "A1 A2", 2, 0},
+        {{3, 1, 4, 1}, 0, "B1 B2", 3, 1},
+        {{1, 1, 1, 1}, 0, "A1 A2", 0, 0},
+        {{0, 2, 0, 0}, 4, "A1 A2", 2, 2},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.group);
+        Blocks h;
+        h.batch();
+        int id = 0;
+        for (int k = 0; k < 4; ++k) {
+            const QString name =
+                QStringLiteral("%1%2").arg(QChar(k < 2 ? 'A' : 'B')).arg(k % 2 + 1);
+            const QString course = h.course(k + 1, name, k / 2 + 1, 3);
+            for (int i = 0; i < t.sizes[k] + (k == 0 ? t.advanced : 0); ++i)
+                h.choice(++id, k / 2 + 1, i < t.sizes[k] ? "S" : "L", course);
+        }
+        h.commit();
+        const blocking::Evaluation e = blocking::evaluate(h.model());
+        EXPECT_EQ(e.largestDifferenceGroup, t.group);
+        EXPECT_EQ(e.largestDifference, t.difference);
+        EXPECT_EQ(e.differenceBound, t.bound);
     }
 }

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QProcess>
 #include <gtest/gtest.h>
-#include <iostream>
 
 namespace {
 
@@ -214,9 +213,6 @@ TEST_F(Crash, EveryKillLeavesTheOldOrTheNewStateWhole) {
                 calls[f[0]] = f[1].toInt();
         }
 
-        int kills = 0;
-        int leftBehind = 0;
-        QStringList covered;
         for (const QString& call : kSyscalls) {
             const int n = calls.value(call);
             if (n == 0)
@@ -235,11 +231,9 @@ TEST_F(Crash, EveryKillLeavesTheOldOrTheNewStateWhole) {
                     EXPECT_EQ(now, done) << "a completed run is the new state, without leftovers";
                     break;
                 }
-                ++kills;
                 int left = 0;
                 for (const QString& name : now.keys())
                     left += !old.contains(name) && !done.contains(name);
-                leftBehind += left;
                 EXPECT_EQ(fault(old, done, now, runDir()), "")
                     << "killed before " << call.toStdString() << " no. " << at;
                 if (left > 0 && flow.name == "Export") {
@@ -250,14 +244,7 @@ TEST_F(Crash, EveryKillLeavesTheOldOrTheNewStateWhole) {
                 }
             }
             EXPECT_EQ(at, n + 1) << call.toStdString() << ": killed at every call, not after";
-            covered << QStringLiteral("%1 1-%2%3")
-                           .arg(call)
-                           .arg(n)
-                           .arg(step > 1 ? QStringLiteral(" (step %1)").arg(step) : QString());
         }
-        std::cout << flow.name.toStdString() << ": " << kills << " kills, " << leftBehind
-                  << " temporary files left by them; " << covered.join(", ").toStdString()
-                  << std::endl;
     }
 }
 

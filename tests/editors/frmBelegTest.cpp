@@ -1,21 +1,17 @@
 #include "editors/frmBeleg.h"
+#include "editors/frmBelegChecks.h"
 
-#include "db/Database.h"
-#include "platform/RunState.h"
-#include "support/ScriptedHost.h"
-#include "support/TestDb.h"
+#include "support/School.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 // The course-choice editor through its handlers on a small school of 2009/2010: cohort 2009 in
-// year group 12, cohort 2008 in 13. Courses carry the administration's codes as the import
-// writes them (kind "K", "11" for year group 12, "12" for 13).
+// year group 12, cohort 2008 in 13.
 
 namespace {
 
 using editors::frmBeleg;
-
-const QString kYear = QStringLiteral("     9");
 
 QString line(const QString& name, const QString& key) {
     return name.leftJustified(52, ' ') + key;
@@ -23,106 +19,71 @@ QString line(const QString& name, const QString& key) {
 
 class frmBelegTest : public ::testing::Test {
 protected:
-    test::TempDir tmp;
-    test::TestDb db{tmp.path("BB.MDB")};
-    platform::RunState s;
-    test::ScriptedHost host;
+    test::School school;
+    test::ScriptedHost& host = school.host;
+    test::TestDb& db = school.db;
     std::unique_ptr<frmBeleg> w;
-    db::Connection* building_ = nullptr; // the school's rows go in one transaction
 
     void SetUp() override {
-        db::Connection c(db.path());
-        db::Transaction tx(c);
-        building_ = &c;
-        build();
-        tx.commit();
-        building_ = nullptr;
+        // The builder's subject 1 becomes German of cohort 2009.
+        db.scalar("UPDATE fachang SET FA_KURSPH = '2009', FA_BEZ = 'D', FA_BELEG = 'LABSCX'");
+        school.batch();
+        // clang-format off
+        const std::tuple<int, const char*, const char*, const char*> subjects[] = {
+            {2, "2009", "M", "LABSCX"}, {3, "2009", "E", "ABSCX"}, {4, "2009", "Ph", "ABSCX"},
+            {5, "2009", "Lat", "L"}, {6, "2009", "Sp", nullptr}, {7, "2009", "Ku", "BSC"},
+            {11, "2008", "D", "LABSCX"}, {12, "2008", "M", "LABSCX"}, {13, "2008", "E", "ABSCX"},
+            {14, "2008", "Ph", "ABSCX"}};
+        const std::tuple<int, const char*, int, const char*, const char*> courses[] = {
+            {1, "1E1", 3, "11", "K"}, {2, "1E2", 3, "11", "K"}, {3, "1Ph1", 4, "11", "K"},
+            {5, "1LD1", 1, "11", "L"}, {6, "1LM1", 2, "11", "L"}, {7, "1Ku1", 7, "11", "K"},
+            {8, "1Ku2", 7, "11", "K"}, {9, "1LL1", 5, "11", "L"}, {11, "2E1", 13, "12", "K"},
+            {12, "2Ph1", 14, "12", "K"}, {13, "2LD1", 11, "12", "L"}};
+        // Adler: two advanced courses, English and physics, sport without any course. Bauer: no
+        // advanced course. Zorn: three. Weber, year group 13: mathematics as a basic course,
+        // English without a year-13 course.
+        const std::tuple<int, int, const char*, int, int> choices[] = {
+            {1, 1, "L", 5, 0}, {1, 2, "L", 6, 0}, {1, 3, "S", 1, 11}, {1, 4, "S", 3, 12},
+            {1, 6, "S", 0, 0}, {2, 3, "S", 1, 0}, {3, 1, "L", 5, 0}, {3, 2, "L", 6, 0},
+            {3, 5, "L", 9, 0}, {3, 3, "X", 2, 0}, {11, 11, "L", 5, 13}, {11, 12, "S", 6, 0},
+            {11, 13, "A", 1, 0}};
+        // clang-format on
+        for (const auto& [id, cohort, bez, beleg] : subjects)
+            school.subject(id, {},
+                           {{"FA_KURSPH", cohort},
+                            {"FA_BEZ", bez},
+                            {"FA_BELEG", beleg ? QVariant(beleg) : QVariant()}});
+        for (const auto& [id, bez, subject, code, kind] : courses)
+            course(id, bez, subject, code, kind);
+        school.student(1, "Adler", "Anna");
+        school.student(2, "Bauer", "Ben");
+        school.student(3, "Zorn", "Zoe");
+        school.student(11, "Weber", "Lu", "2008");
+        school.student(21, "Alt", "Ali", "2007");
+        for (const auto& [student, subject, art, c12, c13] : choices)
+            choice(student, subject, art, c12, c13);
+        school.commit();
     }
-    void insert(const QString& table, const test::Row& row) {
-        if (building_)
-            building_->insert(table, row);
-        else
-            db.insert(table, row);
+    // Courses carry the administration's codes as the import writes them: kind "K", "11" for
+    // year group 12, "12" for 13.
+    void course(int id, const QString& bez, int subject, const QString& code = "11",
+                const QString& kind = "K") {
+        const QString fa = test::School::subjectKey(subject);
+        school.course(id, bez,
+                      {{"KS_FA_ID1", fa},
+                       {"KS_FA_ID3", code == "12" ? QVariant(fa) : QVariant()},
+                       {"KS_JGST", code},
+                       {"KS_LKGK", kind}});
     }
-    void build() {
-        insert("schjahr", {{"SJ_SCHJ", "2009/2010"}, {"SJ_VFP_ID", kYear}});
-        db.useIn(s, "2009/2010", kYear);
-        subject("FA0001", "2009", "D", "LABSCX");
-        subject("FA0002", "2009", "M", "LABSCX");
-        subject("FA0003", "2009", "E", "ABSCX");
-        subject("FA0004", "2009", "Ph", "ABSCX");
-        subject("FA0005", "2009", "Lat", "L");
-        subject("FA0006", "2009", "Sp", {});
-        subject("FA0007", "2009", "Ku", "BSC");
-        subject("FA0011", "2008", "D", "LABSCX");
-        subject("FA0012", "2008", "M", "LABSCX");
-        subject("FA0013", "2008", "E", "ABSCX");
-        subject("FA0014", "2008", "Ph", "ABSCX");
-        course("KS0001", "1E1", "FA0003");
-        course("KS0002", "1E2", "FA0003");
-        course("KS0003", "1Ph1", "FA0004");
-        course("KS0005", "1LD1", "FA0001", "11", "L");
-        course("KS0006", "1LM1", "FA0002", "11", "L");
-        course("KS0007", "1Ku1", "FA0007");
-        course("KS0008", "1Ku2", "FA0007");
-        course("KS0009", "1LL1", "FA0005", "11", "L");
-        course("KS0011", "2E1", "FA0013", "12");
-        course("KS0012", "2Ph1", "FA0014", "12");
-        course("KS0013", "2LD1", "FA0011", "12", "L");
-
-        student("ST0001", "2009", "Adler", "Anna");
-        student("ST0002", "2009", "Bauer", "Ben");
-        student("ST0003", "2009", "Zorn", "Zoe");
-        student("ST0011", "2008", "Weber", "Lu");
-        student("ST0021", "2007", "Alt", "Ali");
-        // Adler: two advanced courses, English and physics, sport without any course.
-        choice("ST0001", "FA0001", "L", "KS0005");
-        choice("ST0001", "FA0002", "L", "KS0006");
-        choice("ST0001", "FA0003", "S", "KS0001", "KS0011");
-        choice("ST0001", "FA0004", "S", "KS0003", "KS0012");
-        choice("ST0001", "FA0006", "S");
-        // Bauer: no advanced course. Zorn: three.
-        choice("ST0002", "FA0003", "S", "KS0001");
-        choice("ST0003", "FA0001", "L", "KS0005");
-        choice("ST0003", "FA0002", "L", "KS0006");
-        choice("ST0003", "FA0005", "L", "KS0009");
-        choice("ST0003", "FA0003", "X", "KS0002");
-        // Weber, year group 13: mathematics as a basic course, English without a year-13 course.
-        choice("ST0011", "FA0011", "L", "KS0005", "KS0013");
-        choice("ST0011", "FA0012", "S", "KS0006");
-        choice("ST0011", "FA0013", "A", "KS0001");
-    }
-    void subject(const QString& key, const QString& cohort, const QString& bez,
-                 const QVariant& beleg) {
-        insert("fachang",
-               {{"FA_KURSPH", cohort}, {"FA_BEZ", bez}, {"FA_BELEG", beleg}, {"FA_VFP_ID", key}});
-    }
-    void course(const QString& key, const QString& bez, const QString& subject,
-                const QString& code = "11", const QString& kind = "K") {
-        insert("kurs", {{"KS_SCHJ", kYear},
-                        {"KS_BEZ", bez},
-                        {"KS_FA_ID1", subject},
-                        {"KS_FA_ID3", code == "12" ? QVariant(subject) : QVariant()},
-                        {"KS_JGST", code},
-                        {"KS_LKGK", kind},
-                        {"KS_VFP_ID", key}});
-    }
-    void student(const QString& key, const QString& cohort, const QString& fam,
-                 const QString& ruf) {
-        insert(
-            "kolleg",
-            {{"KO_KURSPH", cohort}, {"KO_FAMNAME", fam}, {"KO_RUFNAME", ruf}, {"KO_VFP_ID", key}});
-    }
-    void choice(const QString& student, const QString& subject, const QString& art,
-                const QVariant& c12 = {}, const QVariant& c13 = {}) {
-        insert("belegung", {{"BG_KO_ID", student},
-                            {"BG_KS_ID_12", c12},
-                            {"BG_KS_ID_13", c13},
-                            {"BG_FA_ID", subject},
-                            {"BG_ART", art}});
+    void choice(int student, int subject, const QString& art, int c12 = 0, int c13 = 0) {
+        const auto key = [](int id) {
+            return id ? QVariant(test::School::courseKey(id)) : QVariant();
+        };
+        school.choice(test::School::studentKey(student), key(c12), key(c13),
+                      {{"BG_FA_ID", test::School::subjectKey(subject)}, {"BG_ART", art}});
     }
     frmBeleg& open() {
-        w = std::make_unique<frmBeleg>(s, host);
+        w = std::make_unique<frmBeleg>(school.state, host);
         w->Form_Load();
         return *w;
     }
@@ -130,23 +91,21 @@ protected:
         w->CmbKolJg.setCurrent(i);
         w->CmbKolJg_Click();
     }
-    void pick(const QString& key) {
-        for (int i = 0; i < w->LstNavigator.count(); ++i)
-            if (w->LstNavigator.line(i).endsWith(key)) {
-                w->LstNavigator.setCurrent(i);
-                w->LstNavigator_Click();
-                return;
-            }
-        ADD_FAILURE() << "no student " << key.toStdString();
+    // The line of a student or subject (by key, "" for the empty choice).
+    static int lineOf(const QStringList& lines, const QString& key) {
+        for (int i = 0; i < lines.size(); ++i)
+            if (key.isEmpty() ? lines[i].trimmed().isEmpty() : lines[i].endsWith(key))
+                return i;
+        ADD_FAILURE() << "no line " << key.toStdString();
+        return -1;
     }
-    // Chooses the entry of a subject (by key, "" for the empty choice) as the user does.
+    void pick(const QString& key) {
+        w->LstNavigator.setCurrent(lineOf(w->LstNavigator.lines(), key));
+        w->LstNavigator_Click();
+    }
+    // Chooses an entry as the user does.
     static void choose(ui::ComboBox& box, const QString& key) {
-        for (int i = 0; i < box.count(); ++i)
-            if (key.isEmpty() ? box.line(i).trimmed().isEmpty() : box.line(i).endsWith(key)) {
-                box.setCurrent(i);
-                return;
-            }
-        ADD_FAILURE() << "no entry " << key.toStdString();
+        box.setCurrent(lineOf(box.lines(), key));
     }
     void gkSubject(int row, const QString& key) {
         choose(w->CmbFachGK[static_cast<size_t>(row)], key);
@@ -242,7 +201,7 @@ TEST_F(frmBelegTest, ABasicCourseSubjectChangeClearsBothCoursesAndGivesTheYearGr
     EXPECT_EQ(w->CmbBlGK[0].lines(), (QStringList{"B", "S", "C"}));
 
     // The window prefers a basic course of kind "G" with the year group as its code.
-    course("KS0030", "GKu", "FA0007", "12", "G");
+    course(30, "GKu", 7, "12", "G");
     gkSubject(0, "FA0003");
     gkSubject(0, "FA0007");
     EXPECT_EQ(choices("ST0001")[2], "FA0007|S|KS0030|<null>");
@@ -271,7 +230,7 @@ TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGivenWhateverTheType) {
     EXPECT_EQ(gkShown(1), "E   FA0013|A|1E1|");
 
     // English of type A: its new subject still gets the year-13 course, so it is not lost.
-    course("KS0014", "2M1", "FA0012", "12");
+    course(14, "2M1", 12, "12");
     gkSubject(1, "FA0012");
     EXPECT_EQ(choices("ST0011")[2], "FA0012|A|<null>|KS0014");
     EXPECT_EQ(gkShown(1), "M   FA0012|A||2M1");
@@ -281,8 +240,8 @@ TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGivenWhateverTheType) {
 }
 
 TEST_F(frmBelegTest, ATypeNotOfferedByTheNewSubjectBecomesItsFirstBasicType) {
-    subject("FA0008", "2009", "Bio", "LSC");
-    course("KS0010", "1Bio1", "FA0008");
+    school.subject(8, {}, {{"FA_KURSPH", "2009"}, {"FA_BEZ", "Bio"}, {"FA_BELEG", "LSC"}});
+    course(10, "1Bio1", 8);
     open();
     pick("ST0001");
     gkType(0, "A");
@@ -366,12 +325,54 @@ TEST_F(frmBelegTest, OnlyBoxesThatDifferFromTheStoredChoicesAreReported) {
     choose(w->CmbFachLK[1], "FA0005");
     choose(w->CmbFachGK[1], "FA0007");
     choose(w->CmbFachGK[5], "FA0003");
+    choose(w->CmbFachGK[12], "FA0002");
     w->CmbBlGK[0].setCurrent(0);
     host.onMessage("LK-Änderung bei: 2")
         .onMessage("GK-Änderung bei: 2")
         .onMessage("GK-Änderung bei: 6")
+        .onMessage("GK-Änderung bei: 13")
         .onMessage("Belungsart-Änderung bei: 1")
         .onMessage("Zu viele Leistungskurse!");
     pick("ST0003");
     EXPECT_EQ(host.messages.front().icon, ui::Icon::None);
+}
+
+// The choice checks behind the handlers, at their edges.
+TEST(frmBelegChecks, SubjectsAndTypesAGrundkursRowMayTake) {
+    using namespace editors::beleg;
+    const std::tuple<const char*, bool> grundkurs[] = {
+        {"LABSCX", true}, {"L", false}, {" l ", false}, {"", false}, {"B", true}};
+    for (const auto& [faBeleg, possible] : grundkurs)
+        EXPECT_EQ(FGKmoeglich(faBeleg), possible) << faBeleg;
+    EXPECT_EQ(offeredTypes("LAB      S"), (QStringList{"L", "A", "B"})) << "the first 8 only";
+
+    using S = SubjectStep;
+    const std::tuple<const char*, const char*, bool, S> subjects[] = {
+        {"FA0001", "fa0001", true, S::Nothing},
+        {"FA0001", "", true, S::Nothing},
+        {"", "FA0002", true, S::NotExtending},
+        {"FA0001", "FA0002", true, S::Change},
+        {"", "", false, S::Nothing},
+        {"", "FA0002", false, S::NotExtending},
+        {"FA0001", "", false, S::NotDeleting},
+        {"FA0001", "FA0001", false, S::Nothing},
+        {"FA0001", "FA0002", false, S::Change}};
+    for (const auto& [kept, chosen, lk, step] : subjects)
+        EXPECT_EQ(subjectStep(kept, chosen, lk), step) << kept << ">" << chosen << " " << lk;
+
+    const std::tuple<const char*, QStringList, const char*, bool> types[] = {
+        {"A", {"L", "A", "B"}, "A", false}, {"A", {"B", "S"}, "B", false},
+        {"L", {"L", "A"}, "L", false},      {"L", {"A", "B"}, "A", true},
+        {"C", {"L", "B"}, "B", false},      {"C", {"L"}, "C", false}};
+    for (const auto& [kept, offered, art, refusedL] : types) {
+        const TypeAfterChange t = typeAfterChange(kept, offered);
+        EXPECT_EQ(t.art, art) << kept << " " << offered.join("").toStdString();
+        EXPECT_EQ(t.refusedL, refusedL) << kept;
+    }
+    EXPECT_EQ(typeStep("A", "L"), TypeStep::RefusedL);
+    EXPECT_EQ(typeStep("A", ""), TypeStep::Nothing);
+    EXPECT_EQ(typeStep("A", "B"), TypeStep::Change);
+    EXPECT_EQ(emptyYearOf("A"), 13);
+    EXPECT_EQ(emptyYearOf("B"), 12);
+    EXPECT_EQ(emptyYearOf("S"), 0);
 }

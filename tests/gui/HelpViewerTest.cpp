@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <array>
 #include <gtest/gtest.h>
-#include <map>
 #include <optional>
 
 namespace {
@@ -101,27 +101,27 @@ TEST(QtHost, QtsOwnDialogsSpeakGerman) {
 }
 
 TEST(QtHost, FileDialogDatesAreGermanUnlessTheUserChoseALanguageForAll) {
-    const auto set = [](const char* name, const char* value) {
-        value ? qputenv(name, value) : qunsetenv(name);
+    const char* names[] = {"LC_ALL", "LC_TIME", "LANG"};
+    std::vector<std::optional<QByteArray>> before;
+    for (const char* name : names)
+        before.push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
+                                                         : std::nullopt);
+    const auto set = [&](int i, const char* value) {
+        value ? qputenv(names[i], value) : qunsetenv(names[i]);
     };
-    const auto timeAfter = [&](const char* all, const char* time, const char* lang) {
-        set("LC_ALL", all);
-        set("LC_TIME", time);
-        set("LANG", lang);
+    // LC_ALL, LC_TIME and LANG as the user set them; LC_TIME afterwards.
+    const std::array<const char*, 4> rows[] = {
+        {nullptr, nullptr, "C.UTF-8", "de_DE.UTF-8"},
+        {nullptr, "en_GB.UTF-8", "de_DE.UTF-8", "de_DE.UTF-8"},
+        {nullptr, "de_AT.UTF-8", "C", "de_AT.UTF-8"},
+        {nullptr, nullptr, "de_CH.UTF-8", ""},
+        {"C.UTF-8", nullptr, "C", ""}};
+    for (const auto& row : rows) {
+        for (int i = 0; i < 3; ++i)
+            set(i, row[i]);
         gui::preferGermanDates();
-        return qgetenv("LC_TIME");
-    };
-    std::map<const char*, std::optional<QByteArray>> before;
-    for (const char* name : {"LC_ALL", "LC_TIME", "LANG"})
-        if (qEnvironmentVariableIsSet(name))
-            before[name] = qgetenv(name);
-        else
-            before[name] = std::nullopt;
-    EXPECT_EQ(timeAfter(nullptr, nullptr, "C.UTF-8"), "de_DE.UTF-8");
-    EXPECT_EQ(timeAfter(nullptr, "en_GB.UTF-8", "de_DE.UTF-8"), "de_DE.UTF-8");
-    EXPECT_EQ(timeAfter(nullptr, "de_AT.UTF-8", "C"), "de_AT.UTF-8");
-    EXPECT_EQ(timeAfter(nullptr, nullptr, "de_CH.UTF-8"), "");
-    EXPECT_EQ(timeAfter("C.UTF-8", nullptr, "C"), "");
-    for (const auto& [name, value] : before)
-        set(name, value ? value->constData() : nullptr);
+        EXPECT_EQ(qgetenv("LC_TIME"), row[3]) << row[2];
+    }
+    for (int i = 0; i < 3; ++i)
+        set(i, before[i] ? before[i]->constData() : nullptr);
 }

@@ -1,4 +1,4 @@
-#include "VfpTestSupport.h"
+#include "ImportSupport.h"
 
 #include "import/vfp/Container.h"
 #include "import/vfp/Error.h"
@@ -15,13 +15,8 @@ namespace {
 
 // ---- files written by Visual FoxPro itself ----
 
-class VisualFoxProFiles : public ::testing::Test {
-protected:
-    void SetUp() override { REQUIRE_VFP_FIXTURES(); }
-    static QString database() { return vfpFixtures() + "/database/EXPENSES.DBC"; }
-};
-
-TEST_F(VisualFoxProFiles, FreeTableWithVarcharVarbinaryBlobAndNullFlags) {
+TEST(VisualFoxProFiles, FreeTableWithVarcharVarbinaryBlobAndNullFlags) {
+    REQUIRE_VFP_FIXTURES();
     const vfp::Table table = vfp::Table::open(vfpFixtures() + "/table/TEST.DBF");
     EXPECT_EQ(table.codePage(), 1252);
     EXPECT_EQ(table.recordCount(), 3);
@@ -50,8 +45,9 @@ TEST_F(VisualFoxProFiles, FreeTableWithVarcharVarbinaryBlobAndNullFlags) {
                      "QByteArray aabbcc", "QString " + lorem, "QString "}}));
 }
 
-TEST_F(VisualFoxProFiles, ContainerListsItsTablesWithLongNamesAndPaths) {
-    const vfp::Container container = vfp::Container::open(database());
+TEST(VisualFoxProFiles, ContainerListsItsTablesAndReadsThemWithLongFieldNames) {
+    REQUIRE_VFP_FIXTURES();
+    const vfp::Container container = vfp::Container::open(vfpFixtures() + "/database/EXPENSES.DBC");
     Strings listed;
     for (const auto& entry : container.tables())
         listed.push_back((entry.name + " -> " + entry.path).toStdString() + " (" +
@@ -63,10 +59,6 @@ TEST_F(VisualFoxProFiles, ContainerListsItsTablesWithLongNamesAndPaths) {
     EXPECT_TRUE(container.hasTable("EXPENSE_Details"));
     EXPECT_FALSE(container.hasTable("expense details"));
     EXPECT_FALSE(container.hasTable("TransactionLog"));
-}
-
-TEST_F(VisualFoxProFiles, MemberTablesReadThroughTheContainer) {
-    const vfp::Container container = vfp::Container::open(database());
 
     const vfp::Table categories = container.table("Expense_Categories");
     EXPECT_EQ(QFileInfo(categories.fileName()).fileName(), "expense categories.dbf");
@@ -190,13 +182,11 @@ TEST(WrittenTables, FoxProTwoAndDBaseThreeVersions) {
     }
 }
 
-class WrittenContainer : public ::testing::Test {
-protected:
-    static QString path() { return dataDir() + "/schule/QZ.DBC"; }
-    vfp::Container container = vfp::Container::open(path());
-};
-
-TEST_F(WrittenContainer, FindsTableFilesByPathNameAndLetterCase) {
+// Table files found by path, name and letter case; member tables read; missing tables and
+// fields named.
+TEST(WrittenContainer, FindsReadsAndNamesWhatIsMissing) {
+    const QString path = dataDir() + "/schule/QZ.DBC";
+    const vfp::Container container = vfp::Container::open(path);
     Strings listed;
     for (const auto& entry : container.tables())
         listed.push_back((entry.name + " -> " + entry.path).toStdString());
@@ -204,7 +194,7 @@ TEST_F(WrittenContainer, FindsTableFilesByPathNameAndLetterCase) {
                                "beleg_gk -> daten\\beleg_gk.dbf", "fachangebot -> fachang.dbf",
                                "lehrer -> ", "ckkurs -> ckkurs.dbf"}));
 
-    const QDir folder = QFileInfo(path()).dir();
+    const QDir folder = QFileInfo(path).dir();
     const auto fileOf = [&](const char* table) {
         return folder.relativeFilePath(container.table(table).fileName()).toStdString();
     };
@@ -213,9 +203,7 @@ TEST_F(WrittenContainer, FindsTableFilesByPathNameAndLetterCase) {
     EXPECT_EQ(fileOf("beleg_gk"), "Daten/Beleg_GK.dbf");
     EXPECT_EQ(fileOf("FachAngebot"), "fachang.dbf");
     EXPECT_EQ(fileOf("lehrer"), "lehrer.dbf");
-}
 
-TEST_F(WrittenContainer, ReadsMemberTables) {
     const vfp::Table kolleg = container.table("kolleg");
     EXPECT_EQ(rows(kolleg),
               (Rows{{"QString     11", "QString 2009", "QString Müller", "QString Jörg",
@@ -228,23 +216,21 @@ TEST_F(WrittenContainer, ReadsMemberTables) {
     EXPECT_EQ(fachang.fieldIndex("FA_BEZEICHNUNG"), 1);
     EXPECT_EQ(fachang.fieldIndex("fa_bezeich"), 1);
     EXPECT_EQ(fachang.requireField("fa_id"), 0);
-}
 
-TEST_F(WrittenContainer, MissingTablesAndFieldsAreNamed) {
-    const QString dbc = QDir::toNativeSeparators(path());
+    const QString dbc = QDir::toNativeSeparators(path);
     EXPECT_EQ(errorOf([&] { container.table("beleg_lk"); }),
               str("Tabelle beleg_lk fehlt in " + dbc + "."));
     EXPECT_EQ(errorOf([&] { container.table("ckkurs"); }),
               str("Die Datei " + QDir::toNativeSeparators(dataDir() + "/schule/ckkurs.dbf") +
                   " der Tabelle ckkurs aus " + dbc + " fehlt."));
-    const vfp::Table kolleg = container.table("kolleg");
-    EXPECT_EQ(errorOf([&] { kolleg.requireField("KO_PARALLE"); }),
+    const vfp::Table opened = container.table("kolleg");
+    EXPECT_EQ(errorOf([&] { opened.requireField("KO_PARALLE"); }),
               str("Das Feld KO_PARALLE fehlt in der Tabelle " +
-                  QDir::toNativeSeparators(kolleg.fileName()) + "."));
+                  QDir::toNativeSeparators(opened.fileName()) + "."));
     vfp::Record record;
-    ASSERT_TRUE(kolleg.next(record));
+    ASSERT_TRUE(opened.next(record));
     EXPECT_EQ(errorOf([&] { record.value("KO_PARALLE"); }),
-              errorOf([&] { kolleg.requireField("KO_PARALLE"); }));
+              errorOf([&] { opened.requireField("KO_PARALLE"); }));
 }
 
 } // namespace

@@ -5,13 +5,12 @@
 
 #include <gtest/gtest.h>
 
-using placement::CourseEntry;
-using placement::RailHeader;
+#include <algorithm>
+
+using test::kCrLf;
 using test::Workspace;
 
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
 
 // "Schiene auffüllen" on small schools. Courses are Grundkurse of year 12; those on subject 1
 // are parallel to each other, the others get a subject of their own.
@@ -19,30 +18,14 @@ struct FillRail : ::testing::Test {
     Workspace s;
 
     placement::SetzenK& w() { return s.window(); }
-    ui::Grid& grid() { return w().grdSchienen; }
-    // A course on a subject of its own (subject id = course id + 10, 3 hours).
-    QString single(int id, const QString& bez, test::Row extra = {}) {
-        s.subject(id + 10, "3");
-        extra.emplace_back("KS_FA_ID1", test::School::subjectKey(id + 10));
-        return s.course(id, bez, extra);
-    }
     static QString entry(const QString& bez, int hours, const QString& key) {
-        return CourseEntry::format(bez, hours, test::kYear, key);
+        return placement::CourseEntry::format(bez, hours, test::kYear, key);
     }
-    int size(const QString& key) {
-        return s.db
-            .scalar("SELECT count(*) FROM belegung WHERE BG_KS_ID_12 = ? OR BG_KS_ID_13 = ?",
-                    {key, key})
-            .toInt();
-    }
-    QString count(int col) { return RailHeader::countText(grid().TextMatrix(0, col)); }
-    void selectRails(int c1, int c2) {
-        grid().setSelStartCol(c1);
-        grid().setSelEndCol(c2);
-    }
-    QStringList choices() {
-        return s.db.rows("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung "
-                         "ORDER BY BG_ID");
+    static QString noParallel(const QString& bez) {
+        return "Kollisionen!" + kCrLf + "Nicht alle Kollegiaten des Kurses " + bez +
+               "  passen auf die Schiene!" + kCrLf +
+               "Zum Ausgleich ist kein Parallelkurs bei nichtverteilte Kurse vorhanden!" + kCrLf +
+               "Verwenden Sie Kollisionen beseitigen!";
     }
 };
 
@@ -51,56 +34,50 @@ struct FillRail : ::testing::Test {
 TEST_F(FillRail, ACourseLongerThanTheRailLeavesItsRestAtItsPlaceInTheList) {
     s.rail(1, "S1", 3);
     s.rail(2, "S2", 2);
-    const QString deu = single(1, "Deu");
-    const QString mathe = single(2, "Mathe", {{"KS_STD", "5"}});
-    const QString eng = single(3, "Eng");
+    const QString deu = s.single(1, "Deu");
+    const QString mathe = s.single(2, "Mathe", {{"KS_STD", "5"}});
+    const QString eng = s.single(3, "Eng");
     s.choice(s.student(1, "A", "a"), mathe);
     s.choice(s.student(2, "B", "b"), mathe);
     s.load();
-    EXPECT_EQ(grid().Rows(), 1);
-
     s.selectCourses({"Mathe"});
     w().cmdSchA_Click();
-    EXPECT_EQ(grid().Rows(), 2);
-    EXPECT_EQ(grid().FixedRows(), 1);
-    EXPECT_EQ(grid().TextMatrix(1, 0), entry("Mathe", 3, mathe));
+    EXPECT_EQ(s.column(0), (QStringList{"S1    3  002        1", entry("Mathe", 3, mathe)}));
+    EXPECT_EQ(s.grid().FixedRows(), 1);
     EXPECT_EQ(w().LNKurse.lines(),
               (QStringList{entry("Deu", 3, deu), entry("Mathe", 2, mathe), entry("Eng", 3, eng)}));
     EXPECT_TRUE(w().LNKurse.selectedRows().empty());
     EXPECT_EQ(w().LSchueler.count(), 0);
-    EXPECT_EQ(count(0), "002");
 
     // The rest fits the second rail exactly and leaves the list.
     s.selectCourses({"Mathe"});
-    selectRails(1, 1);
+    s.selectRails(1, 1);
     w().cmdSchA_Click();
-    EXPECT_EQ(grid().TextMatrix(1, 1), entry("Mathe", 2, mathe));
+    EXPECT_EQ(s.column(1), (QStringList{"S2    2  002        2", entry("Mathe", 2, mathe)}));
     EXPECT_EQ(w().LNKurse.lines(), (QStringList{entry("Deu", 3, deu), entry("Eng", 3, eng)}));
-    EXPECT_EQ(count(1), "002");
     EXPECT_TRUE(s.host.messages.empty());
 }
 
 TEST_F(FillRail, TheRestOfASplitCourseNeverJoinsItsFirstPartOrAHeldRail) {
     s.rail(1, "S1", 2);
     s.rail(2, "S2", 2);
-    const QString mathe = single(2, "Mathe", {{"KS_STD", "4"}});
+    const QString mathe = s.single(2, "Mathe", {{"KS_STD", "4"}});
     s.choice(s.student(1, "A", "a"), mathe);
     s.load();
     s.selectCourses({"Mathe"});
     w().cmdSchA_Click();
-    ASSERT_EQ(grid().TextMatrix(1, 0), entry("Mathe", 2, mathe));
-    const QStringList list = w().LNKurse.lines();
-    ASSERT_EQ(list, QStringList{entry("Mathe", 2, mathe)});
+    const QStringList list{entry("Mathe", 2, mathe)};
+    ASSERT_EQ(w().LNKurse.lines(), list);
 
     s.host.onMessage("Der Kurs Mathe steht bereits auf dieser Schiene!");
     s.selectCourses({"Mathe"});
     w().cmdSchA_Click();
     EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
-    EXPECT_EQ(grid().Rows(), 2) << "nothing placed";
+    EXPECT_EQ(s.grid().Rows(), 2) << "nothing placed";
     EXPECT_EQ(w().LNKurse.lines(), list);
 
     // While rail 2 is cut and held, nothing goes onto it, neither courses nor hours.
-    grid().click(1, 1);
+    s.grid().click(1, 1);
     w().click("menuBearbAus");
     const QString held = "Diese Schiene ist ausgeschnitten!\r\nFügen Sie sie zuerst mit "
                          "Bearbeiten - einfügen wieder ein.";
@@ -108,10 +85,11 @@ TEST_F(FillRail, TheRestOfASplitCourseNeverJoinsItsFirstPartOrAHeldRail) {
     s.selectCourses({"Mathe"});
     w().cmdSchA_Click();
     w().cmdBlock_Click();
-    EXPECT_EQ(grid().TextMatrix(0, 1), "S2    0  000        2");
+    EXPECT_EQ(s.grid().TextMatrix(0, 1), "S2    0  000        2");
     EXPECT_EQ(w().LNKurse.lines(), list);
     w().click("menuBearbEinf");
-    EXPECT_EQ(grid().TextMatrix(0, 1), "S2    2  000        2") << "the cut rail comes back whole";
+    EXPECT_EQ(s.grid().TextMatrix(0, 1), "S2    2  000        2")
+        << "the cut rail comes back whole";
 }
 
 TEST_F(FillRail, TwoSelectedRailsAreCheckedTogetherAndTheCourseGoesIntoTheFirst) {
@@ -119,38 +97,31 @@ TEST_F(FillRail, TwoSelectedRailsAreCheckedTogetherAndTheCourseGoesIntoTheFirst)
     s.rail(2, "S2", 2);
     const QString mathe = s.course(1, "Mathe", {{"KS_STD", "2"}});
     const QString mat2 = s.course(2, "Mat2", {{"KS_STD", "2"}});
-    const QString deu = single(3, "Deu");
-    const QString eng = single(4, "Eng");
+    const QString deu = s.single(3, "Deu");
+    const QString eng = s.single(4, "Eng");
     s.place(1, deu);
     s.place(2, eng);
     const QString a = s.student(1, "A", "a");
     const QString b = s.student(2, "B", "b");
-    const QString c = s.student(3, "C", "c");
-    s.choice(a, mathe);
-    s.choice(a, deu);
-    s.choice(b, mathe);
-    s.choice(b, eng);
-    s.choice(c, mathe);
+    for (const auto& [student, course] :
+         {std::pair{a, mathe}, {a, deu}, {b, mathe}, {b, eng}, {s.student(3, "C", "c"), mathe}})
+        s.choice(student, course);
     s.load();
     s.selectCourses({"Mathe"});
-    selectRails(0, 1);
+    s.selectRails(0, 1);
 
     // The course has 2 hours: compared with the first rail's 3 it would be refused.
     w().cmdSchA_Click();
     EXPECT_TRUE(s.host.messages.empty());
     // A collides with Deu on the first rail, B with Eng on the second: both go to Mat2.
-    EXPECT_EQ(choices(), (QStringList{"1|ST0001|KS0002|<null>", "2|ST0001|KS0003|<null>",
-                                      "3|ST0002|KS0002|<null>", "4|ST0002|KS0004|<null>",
-                                      "5|ST0003|KS0001|<null>"}));
-    EXPECT_EQ(grid().Rows(), 3);
-    EXPECT_EQ(grid().TextMatrix(1, 0), entry("Deu", 3, deu));
-    EXPECT_EQ(grid().TextMatrix(2, 0), entry("Mathe", 2, mathe));
-    EXPECT_EQ(grid().TextMatrix(1, 1), entry("Eng", 2, eng));
-    EXPECT_EQ(grid().TextMatrix(2, 1), "");
-    EXPECT_EQ(w().LNKurse.lines(), (QStringList{entry("Mat2", 2, mat2), entry("Eng", 1, eng)}));
+    EXPECT_EQ(s.choiceRows(), (QStringList{"1|ST0001|KS0002|<null>", "2|ST0001|KS0003|<null>",
+                                           "3|ST0002|KS0002|<null>", "4|ST0002|KS0004|<null>",
+                                           "5|ST0003|KS0001|<null>"}));
     // Deu's student and the one left in Mathe; Mathe (1) against Mat2 (2) needs no evening out.
-    EXPECT_EQ(count(0), "002");
-    EXPECT_EQ(count(1), "001");
+    EXPECT_EQ(s.columns(), (QStringList{"S1    3  002        1|" + entry("Deu", 3, deu) + "|" +
+                                            entry("Mathe", 2, mathe),
+                                        "S2    2  001        2|" + entry("Eng", 2, eng) + "|"}));
+    EXPECT_EQ(w().LNKurse.lines(), (QStringList{entry("Mat2", 2, mat2), entry("Eng", 1, eng)}));
 }
 
 namespace {
@@ -166,10 +137,7 @@ struct FillRailByYear : FillRail, ::testing::WithParamInterface<int> {
         return {{"KS_JGST", "13"}, {"KS_FA_ID3", test::School::subjectKey(subject)}};
     }
     void pick(const QString& student, const QString& course) {
-        if (in13())
-            s.choice(student, {}, course);
-        else
-            s.choice(student, course);
+        s.choice(student, in13() ? QVariant() : course, in13() ? course : QVariant());
     }
 };
 
@@ -181,7 +149,7 @@ TEST_P(FillRailByYear, ASplitParallelIsNeverTheTargetOfCollidingStudents) {
     const QString mathe = s.course(1, "Mathe", year());
     const QString mat1 = s.course(2, "Mat1", year());
     const QString mat2 = s.course(3, "Mat2", year());
-    const QString deu = single(4, "Deu", year(14));
+    const QString deu = s.single(4, "Deu", year(14));
     s.place(1, deu);
     s.place(2, mat1);
     const QString a = s.student(1, "A", "a");
@@ -196,228 +164,161 @@ TEST_P(FillRailByYear, ASplitParallelIsNeverTheTargetOfCollidingStudents) {
 
     w().cmdSchA_Click();
     EXPECT_TRUE(s.host.messages.empty());
-    EXPECT_EQ(choices().at(0),
+    EXPECT_EQ(s.choiceRows().at(0),
               QString(in13() ? "1|ST0001|<null>|KS0003" : "1|ST0001|KS0003|<null>"));
-    EXPECT_EQ(grid().TextMatrix(2, 0), entry("Mathe", 3, mathe));
-    EXPECT_EQ(count(0), "002");
+    EXPECT_EQ(s.grid().TextMatrix(2, 0), entry("Mathe", 3, mathe));
+    EXPECT_EQ(s.count(0), "002");
 }
 
 INSTANTIATE_TEST_SUITE_P(FillRail, FillRailByYear, ::testing::Values(12, 13),
                          [](const auto& info) { return "Year" + std::to_string(info.param); });
 
-TEST_F(FillRail, WithOnlyASplitParallelTheCollidingCourseIsRefused) {
+TEST_F(FillRail, RefusalsAndFailuresLeaveTheGridTheListAndTheChoicesAlone) {
     s.rail(1, "S1", 3);
-    s.rail(2, "S2", 1);
+    s.rail(2, "S0", QVariant());
+    s.rail(3, "S5", 5);
+    s.rail(4, "S4", 1);
     const QString mathe = s.course(1, "Mathe");
     const QString mat1 = s.course(2, "Mat1");
-    const QString deu = single(3, "Deu");
+    const QString deu = s.single(3, "Deu");
+    s.single(4, "Leer");
     s.place(1, deu);
-    s.place(2, mat1);
+    s.place(4, mat1);
     const QString b = s.student(2, "B", "b");
     const QString a = s.student(1, "A", "a");
     s.choice(b, mathe);
     s.choice(a, mathe);
     s.choice(a, deu);
-    s.load();
-    s.selectCourses({"Mathe"});
-    const QStringList list = w().LNKurse.lines();
-    const QStringList before = choices();
-
-    s.host.onMessage("Kollisionen!" + kCrLf +
-                     "Nicht alle Kollegiaten des Kurses Mathe  passen auf die Schiene!" + kCrLf +
-                     "Zum Ausgleich ist kein Parallelkurs bei nichtverteilte Kurse vorhanden!" +
-                     kCrLf + "Verwenden Sie Kollisionen beseitigen!");
-    w().cmdSchA_Click();
-    ASSERT_EQ(s.host.messages.size(), 1u);
-    EXPECT_EQ(s.host.messages[0].icon, ui::Icon::Critical);
-    EXPECT_EQ(s.host.messages[0].title, "Kurs- und Blockbildung");
-    EXPECT_EQ(choices(), before);
-    EXPECT_EQ(w().LNKurse.lines(), list);
-    EXPECT_EQ(grid().TextMatrix(1, 0), entry("Deu", 3, deu));
-    EXPECT_EQ(grid().Rows(), 2);
-    EXPECT_EQ(count(0), "001");
-}
-
-TEST_F(FillRail, RefusalsLeaveTheGridAndTheListAlone) {
-    s.rail(1, "S1", 3);
-    s.rail(2, "S0", QVariant());
-    s.rail(3, "S5", 5);
-    const QString mathe = single(1, "Mathe");
-    const QString leer = single(2, "Leer");
-    s.choice(s.student(1, "A", "a"), mathe);
+    s.choice(b, deu);
     s.load();
     const QStringList list = w().LNKurse.lines();
-    const auto unchanged = [&] {
+    const QStringList before = s.choiceRows();
+    const QStringList grid = s.columns();
+    const auto refused = [&](const QString& course, int c1, int c2, const QString& message,
+                             bool listed = true) {
+        SCOPED_TRACE(message.toStdString());
+        if (listed)
+            s.selectCourses({course});
+        else // selected without its students listed: nothing tells it may be placed
+            for (int i = 0; i < w().LNKurse.count(); ++i)
+                w().LNKurse.setSelected(i, w().LNKurse.line(i).startsWith(course + ' '));
+        s.selectRails(c1, c2);
+        if (!message.isEmpty())
+            s.host.onMessage(message);
+        w().cmdSchA_Click();
         EXPECT_EQ(w().LNKurse.lines(), list);
-        EXPECT_EQ(grid().Rows(), 1);
+        EXPECT_EQ(s.choiceRows(), before);
+        EXPECT_EQ(s.columns(), grid);
+        EXPECT_EQ(s.host.pending(), 0u);
     };
-
-    s.selectCourses({"Mathe"});
-    s.host.onMessage("Stundenzahl der Schiene gleich 0 !");
-    selectRails(0, 1);
-    w().cmdSchA_Click();
-    unchanged();
-
-    s.host.onMessage("Stundenzahl des Kurses kleiner Stundenzahl der Schiene!");
-    selectRails(2, 2);
-    w().cmdSchA_Click();
-    unchanged();
-
-    s.selectCourses({"Leer"});
-    s.host.onMessage("Kurs: Leer   ist leer!");
-    selectRails(0, 0);
-    w().cmdSchA_Click();
-    unchanged();
-
-    // Selected without its students listed: nothing to tell it may be placed.
-    w().LNKurse.setSelected(1, false);
-    w().LNKurse.setSelected(0, true);
-    s.host.onMessage("Kollisionen!" + kCrLf +
-                     "Nicht alle Kollegiaten des Kurses Mathe  passen auf die Schiene!" + kCrLf +
-                     "Zum Ausgleich ist kein Parallelkurs bei nichtverteilte Kurse vorhanden!" +
-                     kCrLf + "Verwenden Sie Kollisionen beseitigen!");
-    w().cmdSchA_Click();
-    unchanged();
+    refused("Mathe", 0, 1, "Stundenzahl der Schiene gleich 0 !");
+    refused("Mathe", 2, 2, "Stundenzahl des Kurses kleiner Stundenzahl der Schiene!");
+    refused("Leer", 0, 0, "Kurs: Leer   ist leer!");
+    refused("Mathe", 0, 0, noParallel("Mathe"), false);
+    // A and B collide with Deu; the only parallel, Mat1, is split onto a rail.
+    refused("Mathe", 0, 0, noParallel("Mathe"));
     for (const ui::Message& m : s.host.messages) {
         EXPECT_EQ(m.icon, ui::Icon::Critical);
         EXPECT_EQ(m.title, "Kurs- und Blockbildung");
     }
-
     // Nothing selected: the lists are only refreshed.
-    w().LNKurse.setSelected(0, false);
-    w().cmdSchA_Click();
-    unchanged();
-    EXPECT_EQ(w().LSchueler.count(), 0);
-    EXPECT_EQ(s.host.messages.size(), 4u);
-    Q_UNUSED(leer);
-}
+    refused("", 0, 0, "");
+    EXPECT_EQ(s.host.messages.size(), 5u);
 
-TEST_F(FillRail, AFailureAmongTheCollisionMovesUndoesThemAndPlacesNothing) {
-    s.rail(1, "S1", 3);
-    const QString mathe = s.course(1, "Mathe");
-    s.course(2, "Mat2");
-    const QString deu = single(3, "Deu");
-    s.place(1, deu);
-    const QString a = s.student(1, "A", "a");
-    const QString b = s.student(2, "B", "b");
-    s.choice(a, mathe);
-    s.choice(a, deu);
-    s.choice(b, mathe);
-    s.choice(b, deu);
+    // With a parallel to take them, the database refuses to move B, the second colliding
+    // student: A's move is undone too and nothing is placed.
+    s.course(5, "Mat2");
     s.load();
-    s.selectCourses({"Mathe"});
-    const QStringList list = w().LNKurse.lines();
-    // The database refuses to move B, the second colliding student.
-    s.db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON belegung WHEN old.BG_ID = 3 "
+    s.db.scalar("CREATE TRIGGER refuse BEFORE UPDATE ON belegung WHEN old.BG_ID = 2 "
                 "BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    const QStringList before = choices();
-
+    s.selectCourses({"Mathe"});
+    s.selectRails(0, 0);
+    const QStringList waiting = w().LNKurse.lines();
     EXPECT_THROW(w().cmdSchA_Click(), db::DbError);
-    EXPECT_EQ(choices(), before);
-    EXPECT_EQ(w().LNKurse.lines(), list);
-    EXPECT_EQ(grid().Rows(), 2);
-    EXPECT_EQ(count(0), "002");
+    EXPECT_EQ(s.choiceRows(), before);
+    EXPECT_EQ(w().LNKurse.lines(), waiting);
+    EXPECT_EQ(s.columns(), grid);
 }
 
-namespace {
-
-// A course Mathe of n0 students (the first of them listed, the others not in kolleg) and
-// parallels of the given sizes, all still to place; an empty rail of 3 hours.
-struct EveningOut : FillRail {
-    QString mathe;
-    QStringList parallels;
-
-    // sorts: KS_SORT of each parallel; by default they follow Mathe in the order given.
-    void build(int n0, const std::vector<int>& sizes, const std::vector<int>& sorts = {}) {
+TEST_F(FillRail, ACourseIsEvenedOutWithItsParallelsOnlyBeyondTheirAverage) {
+    // Mathe of n0 students (the first of them listed) and parallels still to place, on an empty
+    // rail of 3 hours. "ask": the question offering the whole average; "tell": too few, to the
+    // whole average. The surplus rounds halves to the even neighbour and goes to the first
+    // parallel in the list (sorts: KS_SORT of each parallel; Mathe has 1).
+    enum Says { Nothing, Ask, AskNo, Tell };
+    struct Case {
+        int n0;
+        std::vector<int> sizes, sorts;
+        Says says;
+        int target;
+        int after;
+        std::vector<int> parallelsAfter;
+        int refused = 0; // a choice row of Mathe the database refuses to move
+    };
+    const Case cases[] = {
+        {30, {20, 22, 24}, {4, 2, 3}, Ask, 24, 24, {20, 28, 24}}, // Par2 first in the list
+        {30, {20, 22, 24}, {2, 3, 4}, AskNo, 24, 30, {20, 22, 24}},
+        {30, {21}, {2}, Ask, 25, 26, {25}},    // surplus 4.5 moves 4
+        {31, {20}, {2}, Ask, 25, 25, {26}},    // surplus 5.5 moves 6
+        {21, {20}, {2}, Ask, 20, 21, {20}},    // surplus 0.5 moves none
+        {20, {20}, {2}, Nothing, 0, 20, {20}}, // exactly the average
+        {20, {21}, {2}, Nothing, 0, 20, {21}}, // average 20.5, whole part 20
+        {20, {23}, {2}, Tell, 21, 20, {23}},
+        {30, {20}, {2}, Ask, 25, 30, {20}, 3}, // the first two moves are undone
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.n0 << " against " << testing::PrintToString(c.sizes)
+                                        << " sorted " << testing::PrintToString(c.sorts));
+        Workspace s;
         s.rail(1, "S1", 3);
-        mathe = s.course(1, "Mathe");
-        for (size_t i = 0; i < sizes.size(); ++i) {
-            const int id = static_cast<int>(i) + 2;
-            const int sort = sorts.empty() ? id : sorts[i];
-            parallels << s.course(id, QStringLiteral("Par%1").arg(i + 1), {{"KS_SORT", sort}});
-        }
+        const QString mathe = s.course(1, "Mathe");
+        QStringList parallels;
+        for (size_t i = 0; i < c.sizes.size(); ++i)
+            parallels << s.course(static_cast<int>(i) + 2, QStringLiteral("Par%1").arg(i + 1),
+                                  {{"KS_SORT", c.sorts[i]}});
         s.choice(s.student(1, "A", "a"), mathe);
-        s.choices(mathe, n0 - 1);
-        for (size_t i = 0; i < sizes.size(); ++i)
-            s.choices(parallels[static_cast<int>(i)], sizes[i]);
+        s.choices(mathe, c.n0 - 1);
+        for (size_t i = 0; i < c.sizes.size(); ++i)
+            s.choices(parallels[static_cast<int>(i)], c.sizes[i]);
         s.load();
         s.selectCourses({"Mathe"});
+        const QString n0 = QString::number(c.n0), target = QString::number(c.target);
+        if (c.says == Ask || c.says == AskNo)
+            s.host.onMessage("Auf diese Schiene passen mehr Kollegiaten des Kurses!" + kCrLf +
+                                 "Anzahl: " + n0 + kCrLf + "Durchschnittliche Kursstärke    : " +
+                                 target + kCrLf + "Soll auf " + target + " ausgelichen werden?",
+                             c.says == Ask ? ui::Answer::Yes : ui::Answer::No);
+        if (c.says == Tell)
+            s.host.onMessage("Auf diese Schiene passen zu wenig Kollegiaten des Kurses!" + kCrLf +
+                             "Anzahl: " + n0 + kCrLf + "Soll    : " + target);
+        if (c.refused) {
+            s.db.scalar(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON belegung WHEN "
+                                       "old.BG_ID = %1 BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                            .arg(c.refused));
+            EXPECT_THROW(s.window().click("cmdSchA"), db::DbError);
+        } else {
+            s.window().click("cmdSchA");
+        }
+        ASSERT_EQ(s.host.messages.size(), c.says == Nothing ? 0u : 1u);
+        if (c.says != Nothing) {
+            const ui::Message& m = s.host.messages[0];
+            EXPECT_EQ(m.icon, c.says == Tell ? ui::Icon::Information : ui::Icon::Question);
+            EXPECT_EQ(m.buttons, c.says == Tell ? ui::Buttons::Ok : ui::Buttons::YesNo);
+            EXPECT_EQ(m.title, "Kurs- und Blockbildung");
+        }
+        EXPECT_EQ(s.size(mathe), c.after);
+        std::vector<int> sizes;
+        for (const QString& p : parallels) {
+            sizes.push_back(s.size(p));
+            EXPECT_EQ(s.window().schuelerJeKurs.value(p), s.size(p)) << "the counts follow";
+        }
+        EXPECT_EQ(sizes, c.parallelsAfter);
+        if (c.refused)
+            continue;
+        EXPECT_EQ(s.count(0), QStringLiteral("%1").arg(c.after, 3, 10, QChar('0')));
+        EXPECT_EQ(s.grid().TextMatrix(1, 0), entry("Mathe", 3, mathe));
+        // The first rows of the course moved, the listed student with them.
+        const auto first = std::min_element(c.sorts.begin(), c.sorts.end()) - c.sorts.begin();
+        EXPECT_EQ(s.courseOf(1), c.after < c.n0 ? parallels[static_cast<int>(first)] : mathe);
     }
-    static QString question(int n0, int avg) {
-        return "Auf diese Schiene passen mehr Kollegiaten des Kurses!" + kCrLf +
-               "Anzahl: " + QString::number(n0) + kCrLf +
-               "Durchschnittliche Kursstärke    : " + QString::number(avg) + kCrLf + "Soll auf " +
-               QString::number(avg) + " ausgelichen werden?";
-    }
-};
-
-} // namespace
-
-TEST_F(EveningOut, ALargerCourseOffersToMoveItsSurplusToTheFirstParallelInTheList) {
-    // Par2 stands first in the list, Par1 is first among the parallels.
-    build(30, {20, 22, 24}, {4, 2, 3});
-    s.host.onMessage(question(30, 24), ui::Answer::Yes);
-    w().click("cmdSchA");
-    ASSERT_EQ(s.host.messages.size(), 1u);
-    EXPECT_EQ(s.host.messages[0].icon, ui::Icon::Question);
-    EXPECT_EQ(s.host.messages[0].buttons, ui::Buttons::YesNo);
-    EXPECT_EQ(s.host.messages[0].title, "Kurs- und Blockbildung");
-    EXPECT_EQ(size(mathe), 24);
-    EXPECT_EQ(size(parallels[0]), 20);
-    EXPECT_EQ(size(parallels[1]), 28);
-    EXPECT_EQ(size(parallels[2]), 24);
-    // The first rows of the course moved, the listed student with them.
-    EXPECT_EQ(choices().at(0), "1|ST0001|KS0003|<null>");
-    EXPECT_EQ(count(0), "024");
-    EXPECT_EQ(w().schuelerJeKurs.value(parallels[1]), 28) << "the list's counts follow the moves";
-}
-
-TEST_F(EveningOut, NoKeepsTheCourseAsItIs) {
-    build(30, {20, 22, 24});
-    s.host.onMessage(question(30, 24), ui::Answer::No);
-    w().cmdSchA_Click();
-    EXPECT_EQ(size(mathe), 30);
-    EXPECT_EQ(size(parallels[0]), 20);
-    EXPECT_EQ(count(0), "030");
-    EXPECT_EQ(grid().TextMatrix(1, 0), entry("Mathe", 3, mathe));
-}
-
-TEST_F(EveningOut, TheSurplusIsRoundedHalvesToTheEvenNeighbour) {
-    // 30 against 21: average 25.5, surplus 4.5 moves 4.
-    build(30, {21});
-    s.host.onMessage(question(30, 25), ui::Answer::Yes);
-    w().cmdSchA_Click();
-    EXPECT_EQ(size(mathe), 26);
-    EXPECT_EQ(size(parallels[0]), 25);
-}
-
-TEST_F(EveningOut, AnOddSurplusHalfRoundsUp) {
-    // 31 against 20: average 25.5, surplus 5.5 moves 6.
-    build(31, {20});
-    s.host.onMessage(question(31, 25), ui::Answer::Yes);
-    w().cmdSchA_Click();
-    EXPECT_EQ(size(mathe), 25);
-    EXPECT_EQ(size(parallels[0]), 26);
-}
-
-TEST_F(EveningOut, ASmallerCourseIsToldOnlyWhenTheWholeAverageExceedsIt) {
-    // 20 against 21: average 20.5, whose whole part is 20: no message.
-    build(20, {21});
-    w().cmdSchA_Click();
-    EXPECT_TRUE(s.host.messages.empty());
-    EXPECT_EQ(size(mathe), 20);
-    EXPECT_EQ(count(0), "020");
-}
-
-TEST_F(EveningOut, ASmallerCourseBelowTheWholeAverageIsTold) {
-    // 20 against 23: average 21.5.
-    build(20, {23});
-    s.host.onMessage("Auf diese Schiene passen zu wenig Kollegiaten des Kurses!" + kCrLf +
-                     "Anzahl: 20" + kCrLf + "Soll    : 21");
-    w().cmdSchA_Click();
-    ASSERT_EQ(s.host.messages.size(), 1u);
-    EXPECT_EQ(s.host.messages[0].icon, ui::Icon::Information);
-    EXPECT_EQ(s.host.messages[0].buttons, ui::Buttons::Ok);
-    EXPECT_EQ(size(mathe), 20);
-    EXPECT_EQ(size(parallels[0]), 23);
 }

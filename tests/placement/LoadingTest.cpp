@@ -12,13 +12,6 @@ namespace {
 
 const QString kStatus = "Kursstärken werden berechnet!";
 
-QStringList column(const ui::Grid& g, int c) {
-    QStringList out;
-    for (int r = 0; r < g.Rows(); ++r)
-        out << g.TextMatrix(r, c);
-    return out;
-}
-
 QString missingSubject(const QString& bez) {
     return "Beim Kurs " + bez +
            " fehlt das zugeordnete Fach!\r\nBitte erfassen Sie mit Orvid neue Kurse!\r\n"
@@ -51,9 +44,8 @@ TEST(Loading, RailsShowTheirPlacedCoursesAndLNKurseTheHoursStillToPlace) {
     s.choice("ST0001", mathe);
     s.choice("ST0002", {}, mathe);
     s.choice("ST0003", mathe, mathe); // counts once
-    s.choice("ST0001", deu);
-    s.choice("ST0002", eng);
-    s.choice("ST0003", eng);
+    for (const char* st : {"ST0001", "ST0002", "ST0003"})
+        s.choice(st, st[5] == '1' ? deu : eng);
 
     placement::SetzenK& w = s.load();
 
@@ -61,12 +53,11 @@ TEST(Loading, RailsShowTheirPlacedCoursesAndLNKurseTheHoursStillToPlace) {
     ASSERT_EQ(g.Cols(), 4);
     ASSERT_EQ(g.Rows(), 3);
     EXPECT_EQ(g.FixedRows(), 1);
-    EXPECT_EQ(column(g, 0), (QStringList{"S1    4  003        1", "Mathe 4      3 KS0001", ""}));
-    EXPECT_EQ(column(g, 1), (QStringList{"Block60  000        2", "Fra   0      3 KS0004", ""}));
-    EXPECT_EQ(column(g, 2), (QStringList{"S3    2  003        3", "Deu   2      3 KS0002",
-                                         "Eng   2      3 KS0003"}));
-    EXPECT_EQ(column(g, 3), (QStringList{"S4    3  003        4", "Deu   3      3 KS0002",
-                                         "Eng   3      3 KS0003"}));
+    EXPECT_EQ(s.columns(),
+              (QStringList{"S1    4  003        1|Mathe 4      3 KS0001|",
+                           "Block60  000        2|Fra   0      3 KS0004|",
+                           "S3    2  003        3|Deu   2      3 KS0002|Eng   2      3 KS0003",
+                           "S4    3  003        4|Deu   3      3 KS0002|Eng   3      3 KS0003"}));
     EXPECT_EQ((std::array{g.SelStartRow(), g.SelEndRow(), g.SelStartCol(), g.SelEndCol()}),
               (std::array{1, 1, 0, 0}));
     for (int c = 0; c < g.Cols(); ++c)
@@ -88,32 +79,33 @@ TEST(Loading, RailsShowTheirPlacedCoursesAndLNKurseTheHoursStillToPlace) {
     EXPECT_EQ(g.Col(), 2);
     EXPECT_EQ(w.AnzKvS(4), 2);
     EXPECT_EQ(w.AnzKvS(5), 0) << "beyond the rails";
+    EXPECT_EQ(w.AnzKvS(0), 0);
+    EXPECT_EQ(g.Col(), 3);
 }
 
 TEST(Loading, HoursOfTenAndMoreAreReportedNotMisreadAndTheCurrentCellIsTheSelectedOne) {
     Workspace s;
     s.rail(1, "S1", 2);
-    s.rail(2, "Lang", 12);
-    s.rail(3, "S3", 3);
+    s.rail(2, "Lang", 10);
+    s.rail(3, "S3", 9);
     const QString deu = s.course(1, "Deu", {{"KS_STD", "2"}});
     s.course(2, "Riesig", {{"KS_STD", "10"}});
     s.place(1, deu);
     s.place(2, deu);
     s.host
-        .onMessage("Die Schiene Lang hat 12 Wochenstunden;\r\ndas Programm verteilt höchstens "
+        .onMessage("Die Schiene Lang hat 10 Wochenstunden;\r\ndas Programm verteilt höchstens "
                    "9. Solche Schienen werden nicht angezeigt; ihre Kurse bleiben gespeichert.")
         .onMessage("Der Kurs Riesig hat 10 Wochenstunden; das Programm verteilt höchstens 9.");
     placement::SetzenK& w = s.load();
     const ui::Grid& g = w.grdSchienen;
     ASSERT_EQ(g.Cols(), 2);
-    EXPECT_EQ(g.TextMatrix(0, 1), "S3    3  000        3");
+    EXPECT_EQ(g.TextMatrix(0, 1), "S3    9  000        3");
     EXPECT_EQ(g.Col(), 0) << "the current column is the one shown selected";
     EXPECT_EQ(g.Row(), 1);
     EXPECT_EQ(g.SelStartCol(), 0);
 
     // Saving keeps the placement on the rail left out.
-    s.host.onMessage(ui::Answer::Yes);
-    ASSERT_EQ(w.Form_Unload(), placement::SetzenK::Closing::Close);
+    ASSERT_TRUE(s.close());
     EXPECT_EQ(s.db.rows("SELECT CK_BL_ID, CK_KS_ID FROM ckkurs ORDER BY CK_BL_ID"),
               (QStringList{"     1|KS0001", "     2|KS0001"}));
 }
@@ -192,8 +184,7 @@ TEST(Loading, ACourseWithoutItsSubjectStopsLoadingWhereItStands) {
         placement::SetzenK& w = s.load();
 
         EXPECT_EQ(w.LNKurse.lines(), QStringList{"Bio   2      3 KS0001"});
-        EXPECT_EQ(column(w.grdSchienen, 0),
-                  (QStringList{"S1    2  000        1", "Zzz   2      3 KS0003"}))
+        EXPECT_EQ(s.column(0), (QStringList{"S1    2  000        1", "Zzz   2      3 KS0003"}))
             << "the grid stays, the counts are not made";
         EXPECT_TRUE(s.host.statuses.isEmpty());
         EXPECT_EQ(s.host.messages.at(0).icon, ui::Icon::Critical);
@@ -241,31 +232,17 @@ TEST(Loading, RailCountsShowThreeDigitsAndAnEmptyRailKeepsZero) {
 
 TEST(Loading, MoreThan101RailsAndMoreThan100CoursesOnARailAllLoad) {
     Workspace s;
-    {
-        db::Connection c(s.db.path());
-        db::Transaction tx(c);
-        for (int r = 1; r <= 102; ++r)
-            c.insert("block", {{"BL_ID", r},
-                               {"BL_SCHJ", test::kYear},
-                               {"BL_BEZ", QString("S%1").arg(r)},
-                               {"BL_STD", 1},
-                               {"BL_VFP_ID", db::sixKey(r)}});
-        for (int k = 1; k <= 101; ++k) {
-            c.insert("kurs", {{"KS_SCHJ", test::kYear},
-                              {"KS_BEZ", QString("K%1").arg(k)},
-                              {"KS_STD", "1"},
-                              {"KS_LKGK", "G"},
-                              {"KS_FA_ID1", test::School::subjectKey(1)},
-                              {"KS_VFP_ID", test::School::courseKey(k)}});
-            c.insert("ckkurs",
-                     {{"CK_BL_ID", db::sixKey(102)}, {"CK_KS_ID", test::School::courseKey(k)}});
-        }
-        tx.commit();
-    }
+    s.batch();
+    for (int r = 1; r <= 102; ++r)
+        s.rail(r, QString("S%1").arg(r), 1);
+    for (int k = 1; k <= 101; ++k)
+        s.place(102, s.course(k, QString("K%1").arg(k), {{"KS_STD", "1"}}));
+    s.commit();
     placement::SetzenK& w = s.load();
     EXPECT_EQ(w.grdSchienen.Cols(), 102);
     EXPECT_EQ(w.grdSchienen.Rows(), 102);
     EXPECT_EQ(w.AnzKvS(102), 101);
+    EXPECT_EQ(w.MaxKvS(), 101) << "the last rail holds the most";
     EXPECT_EQ(w.grdSchienen.TextMatrix(101, 101), "K101  1      3 KS0101");
     EXPECT_EQ(w.LNKurse.count(), 0) << "every course has its hour";
 }

@@ -8,34 +8,6 @@
 
 using test::Workspace;
 
-namespace {
-
-QStringList column(const ui::Grid& g, int c) {
-    QStringList out;
-    for (int r = 0; r < g.Rows(); ++r)
-        out << g.TextMatrix(r, c);
-    return out;
-}
-
-QStringList grid(const ui::Grid& g) {
-    QStringList out;
-    for (int c = 0; c < g.Cols(); ++c)
-        out << column(g, c).join(QLatin1Char('|'));
-    return out;
-}
-
-bool einfuegenEnabled(const placement::SetzenK& w) {
-    return w.command("menuBearbEinf")->enabled;
-}
-
-// Selects rows from..to of a column as a drag over the cells does.
-void selectCells(ui::Grid& g, int col, int from, int to) {
-    g.click(from, col);
-    g.extendSelection(to, col);
-}
-
-} // namespace
-
 TEST(RailEditing, StundeAendernTakesOneToSixHoursForAnEmptyRailOnly) {
     Workspace s;
     s.rail(1, "S1", 4);
@@ -45,17 +17,16 @@ TEST(RailEditing, StundeAendernTakesOneToSixHoursForAnEmptyRailOnly) {
     ui::Grid& g = w.grdSchienen;
     g.setCol(0);
 
-    s.host.onInput("7").onInput("0").onInput("4").onInput(std::nullopt).onInput("abc");
-    for (int i = 0; i < 5; ++i)
+    // Each answer in turn and the hours the rail has after it.
+    const std::pair<std::optional<QString>, int> answers[] = {
+        {"7", 4}, {"0", 4}, {std::nullopt, 4}, {"abc", 4}, {"1", 1}, {" 6", 6}, {"4", 4}};
+    for (const auto& [answer, hours] : answers) {
+        s.host.onInput(answer);
         w.cmdBlock_Click();
-    EXPECT_EQ(g.TextMatrix(0, 0), "S1    4  000        1");
+        EXPECT_EQ(g.TextMatrix(0, 0), QStringLiteral("S1    %1  000        1").arg(hours));
+        EXPECT_EQ(s.db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), hours);
+    }
     EXPECT_EQ(s.host.inputPrompts.first(), "Stundenzahl der Schiene:");
-    EXPECT_EQ(s.db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), 4);
-
-    s.host.onInput(" 6");
-    w.cmdBlock_Click();
-    EXPECT_EQ(g.TextMatrix(0, 0), "S1    6  000        1");
-    EXPECT_EQ(s.db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), 6);
 
     // A rail holding a course keeps its hours without asking.
     g.setCol(1);
@@ -63,7 +34,7 @@ TEST(RailEditing, StundeAendernTakesOneToSixHoursForAnEmptyRailOnly) {
     w.cmdBlock_Click();
     EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
     EXPECT_EQ(s.host.messages.back().title, "Kurs- und Blockbildung");
-    EXPECT_EQ(s.host.inputPrompts.size(), 6);
+    EXPECT_EQ(s.host.inputPrompts.size(), 7);
     EXPECT_EQ(g.TextMatrix(0, 1), "S2    3  000        2");
 
     // Double-clicking a cell of a rail runs the same command for it.
@@ -93,11 +64,12 @@ TEST(RailEditing, TakingHalfASplitCourseOffMergesItWithTheWaitingHalf) {
     ASSERT_EQ(w.LNKurse.lines(), (QStringList{"Eng   1      3 KS0002", "Geo   2      3 KS0004"}));
     ASSERT_EQ(g.TextMatrix(0, 0), "S1    2  003        1");
 
-    selectCells(g, 0, 1, 2); // Eng and Bio
+    g.click(1, 0);
+    g.extendSelection(2, 0); // Eng and Bio
     w.cmdS2K_Click();
 
-    EXPECT_EQ(column(g, 0), (QStringList{"S1    2  001        1", "Fra   2      3 KS0003"}));
-    EXPECT_EQ(column(g, 1), (QStringList{"S2    3  002        2", "Eng   3      3 KS0002"}));
+    EXPECT_EQ(s.column(0), (QStringList{"S1    2  001        1", "Fra   2      3 KS0003"}));
+    EXPECT_EQ(s.column(1), (QStringList{"S2    3  002        2", "Eng   3      3 KS0002"}));
     EXPECT_EQ(g.Rows(), 2);
     EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Bio   2      3 KS0001", "Eng   3      3 KS0002",
                                               "Geo   2      3 KS0004"}))
@@ -120,36 +92,31 @@ TEST(RailEditing, TakingHalfASplitCourseOffMergesItWithTheWaitingHalf) {
     EXPECT_EQ(w.LNKurse.count(), 4);
 }
 
-namespace {
-
-// Six rails R0..R5 with hours 1..6; rail c holds c % 3 courses, rail 2 three of them.
-struct SixRails : Workspace {
-    SixRails() {
-        int course = 0;
-        for (int c = 0; c < 6; ++c) {
-            rail(c + 1, QStringLiteral("R%1").arg(c), c + 1);
-            const int n = c == 2 ? 3 : c % 2;
-            for (int i = 0; i < n; ++i) {
-                ++course;
-                place(c + 1,
-                      this->course(course, QStringLiteral("K%1").arg(course), {{"KS_STD", "9"}}));
-            }
-        }
-        load();
-    }
-};
-
-} // namespace
-
 TEST(RailEditing, CutAndInsertShiftTheRailsInBetweenAndGiveEveryEntryARow) {
-    SixRails s;
-    placement::SetzenK& w = s.window();
+    // Six rails R0..R5 with hours 1..6; rail c holds c % 2 courses, rail 2 three of them.
+    Workspace s;
+    for (int c = 0, course = 0; c < 6; ++c) {
+        s.rail(c + 1, QStringLiteral("R%1").arg(c), c + 1);
+        for (int i = 0; i < (c == 2 ? 3 : c % 2); ++i, ++course)
+            s.place(c + 1,
+                    s.course(course + 1, QStringLiteral("K%1").arg(course + 1), {{"KS_STD", "9"}}));
+    }
+    placement::SetzenK& w = s.load();
     ui::Grid& g = w.grdSchienen;
-    const QStringList before = grid(g);
+    const QStringList before = s.columns();
     ASSERT_EQ(g.Rows(), 4);
-    EXPECT_FALSE(einfuegenEnabled(w));
+    EXPECT_FALSE(w.command("menuBearbEinf")->enabled);
     w.click("menuBearbEinf"); // nothing cut: the item is off
-    EXPECT_EQ(grid(g), before);
+    EXPECT_EQ(s.columns(), before);
+    // Cutting without a column selected is refused.
+    g.click(1, 3);
+    s.selectRails(1, 2);
+    s.host.onMessage("Keine Spalte in der Tabelle 'auf Schiene verteilte Kurse' ausgewählt!");
+    w.menuBearbAus_Click();
+    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::None);
+    EXPECT_EQ(s.host.messages.back().title, "Kurs- und Blockbildung");
+    EXPECT_EQ(s.columns(), before);
+    EXPECT_EQ(w.AusSpalte, -1);
 
     g.click(1, 2);
     w.click("menuBearbAus");
@@ -159,29 +126,26 @@ TEST(RailEditing, CutAndInsertShiftTheRailsInBetweenAndGiveEveryEntryARow) {
                                        "K4    3      3 KS0004"}));
     EXPECT_EQ(g.Rows(), 2) << "the longest remaining rail holds one course";
     EXPECT_EQ(g.TextMatrix(0, 2), "R2    0  000        3");
-    EXPECT_TRUE(einfuegenEnabled(w));
+    EXPECT_TRUE(w.command("menuBearbEinf")->enabled);
     // A second cut while one is held would lose the held courses: the item is off until then.
-    const QStringList held = grid(g);
+    const QStringList held = s.columns();
     g.click(1, 3);
     w.click("menuBearbAus");
     EXPECT_EQ(w.AusSpalte, 2);
-    EXPECT_EQ(grid(g), held);
+    EXPECT_EQ(s.columns(), held);
 
     g.click(1, 5);
     w.click("menuBearbEinf");
     ASSERT_EQ(g.Rows(), 4) << "all three cut entries get a row";
-    EXPECT_EQ(column(g, 2),
-              (QStringList{"R2    4  000        3", "K5    4      3 KS0005", "", ""}));
-    EXPECT_EQ(column(g, 3), (QStringList{"R3    5  000        4", "", "", ""}));
-    EXPECT_EQ(column(g, 4),
-              (QStringList{"R4    6  000        5", "K6    6      3 KS0006", "", ""}));
-    EXPECT_EQ(column(g, 5), (QStringList{"R5    3  000        6", "K2    3      3 KS0002",
-                                         "K3    3      3 KS0003", "K4    3      3 KS0004"}));
-    EXPECT_EQ(column(g, 1),
-              (QStringList{"R1    2  000        2", "K1    2      3 KS0001", "", ""}));
+    EXPECT_EQ(s.column(2), (QStringList{"R2    4  000        3", "K5    4      3 KS0005", "", ""}));
+    EXPECT_EQ(s.column(3), (QStringList{"R3    5  000        4", "", "", ""}));
+    EXPECT_EQ(s.column(4), (QStringList{"R4    6  000        5", "K6    6      3 KS0006", "", ""}));
+    EXPECT_EQ(s.column(5), (QStringList{"R5    3  000        6", "K2    3      3 KS0002",
+                                        "K3    3      3 KS0003", "K4    3      3 KS0004"}));
+    EXPECT_EQ(s.column(1), (QStringList{"R1    2  000        2", "K1    2      3 KS0001", "", ""}));
     EXPECT_EQ(w.AusSpalte, -1);
     EXPECT_TRUE(w.AusKurse.isEmpty());
-    EXPECT_FALSE(einfuegenEnabled(w));
+    EXPECT_FALSE(w.command("menuBearbEinf")->enabled);
 
     // And back: cutting column 5 and inserting at 2 restores the grid; the entries keep the
     // hours of the rail they were placed on.
@@ -189,30 +153,14 @@ TEST(RailEditing, CutAndInsertShiftTheRailsInBetweenAndGiveEveryEntryARow) {
     w.menuBearbAus_Click();
     g.click(0, 2);
     w.menuBearbEinf_Click();
-    EXPECT_EQ(grid(g), before);
+    EXPECT_EQ(s.columns(), before);
 
     // Inserting into the column that was cut changes nothing.
     g.click(2, 2);
     w.menuBearbAus_Click();
     w.menuBearbEinf_Click();
-    EXPECT_EQ(grid(g), before);
+    EXPECT_EQ(s.columns(), before);
     EXPECT_EQ(g.Rows(), 4);
-}
-
-TEST(RailEditing, CuttingWithoutAColumnSelectedIsRefused) {
-    SixRails s;
-    placement::SetzenK& w = s.window();
-    ui::Grid& g = w.grdSchienen;
-    const QStringList before = grid(g);
-    g.click(1, 3);
-    g.setSelStartCol(1);
-    g.setSelEndCol(2);
-    s.host.onMessage("Keine Spalte in der Tabelle 'auf Schiene verteilte Kurse' ausgewählt!");
-    w.menuBearbAus_Click();
-    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::None);
-    EXPECT_EQ(s.host.messages.back().title, "Kurs- und Blockbildung");
-    EXPECT_EQ(grid(g), before);
-    EXPECT_EQ(w.AusSpalte, -1);
 }
 
 TEST(RailEditing, LeerenKursLoeschenDeletesOnlyACourseNobodyChose) {
@@ -224,27 +172,29 @@ TEST(RailEditing, LeerenKursLoeschenDeletesOnlyACourseNobodyChose) {
     const auto courses = [&] { return s.db.rows("SELECT KS_BEZ FROM kurs ORDER BY KS_ID"); };
 
     w.cmdKursL_Click(); // nothing selected
-    w.LNKurse.setSelected(0, true);
-    s.host.onMessage("Kurs nicht leer!");
-    w.cmdKursL_Click();
-    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
-    EXPECT_EQ(courses(), (QStringList{"Deu", "Eng"}));
-    EXPECT_EQ(w.LNKurse.count(), 2);
-
-    w.LNKurse.setSelected(0, false);
-    w.LNKurse.setSelected(1, true);
-    s.host.onMessage("Wollen Sie den Kurs Eng   wirklich löschen?", ui::Answer::No);
-    w.cmdKursL_Click();
-    const ui::Message& ask = s.host.messages.back();
-    EXPECT_EQ(ask.icon, ui::Icon::Question);
-    EXPECT_EQ(ask.buttons, ui::Buttons::YesNo);
-    EXPECT_EQ(ask.defaultButton, 1);
-    EXPECT_EQ(ask.title, "Kurs- und Blockbildung");
-    EXPECT_EQ(courses(), (QStringList{"Deu", "Eng"}));
-    EXPECT_EQ(w.LNKurse.count(), 2);
-
-    s.host.onMessage("Wollen Sie den Kurs Eng   wirklich löschen?", ui::Answer::Yes);
-    w.cmdKursL_Click();
+    const QString ask = "Wollen Sie den Kurs Eng   wirklich löschen?";
+    struct Step {
+        int line;
+        QString message;
+        ui::Answer answer;
+        ui::Icon icon;
+        int left;
+    };
+    for (const Step& st : {Step{0, "Kurs nicht leer!", ui::Answer::Ok, ui::Icon::Critical, 2},
+                           Step{1, ask, ui::Answer::No, ui::Icon::Question, 2},
+                           Step{1, ask, ui::Answer::Yes, ui::Icon::Question, 1}}) {
+        w.LNKurse.setSelected(0, st.line == 0);
+        w.LNKurse.setSelected(1, st.line == 1);
+        s.host.onMessage(st.message, st.answer);
+        w.cmdKursL_Click();
+        EXPECT_EQ(s.host.messages.back().icon, st.icon);
+        EXPECT_EQ(courses().size(), st.left);
+        EXPECT_EQ(w.LNKurse.count(), st.left);
+    }
+    const ui::Message& m = s.host.messages[1];
+    EXPECT_EQ(m.buttons, ui::Buttons::YesNo);
+    EXPECT_EQ(m.defaultButton, 1);
+    EXPECT_EQ(m.title, "Kurs- und Blockbildung");
     EXPECT_EQ(courses(), (QStringList{"Deu"}));
     EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Deu   3      3 KS0001"}));
 }
@@ -266,14 +216,9 @@ TEST(RailEditing, InvertierenAndSchuelerMitKursen) {
     w.cmdAnzBel_Click(); // an empty student list shows nothing
     s.selectCourses({"Deu", "Eng"});
     ASSERT_EQ(w.LSchueler.count(), 4);
-    std::vector<bool> marked;
-    for (int i = 0; i < 4; ++i)
-        marked.push_back(w.LSchueler.selected(i));
-    EXPECT_EQ(marked, (std::vector<bool>{true, false, false, true})) << "Anna collides";
-
+    EXPECT_EQ(w.LSchueler.selectedRows(), (std::vector<int>{0, 3})) << "Anna collides";
     w.CmdInvers_Click();
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(w.LSchueler.selected(i), !marked[i]) << i;
+    EXPECT_EQ(w.LSchueler.selectedRows(), (std::vector<int>{1, 2}));
 
     QString shown;
     s.host.onModal("frmFMld", [&](ui::Window& win) {

@@ -1,7 +1,6 @@
 #include "Workspace.h"
 
 #include "db/Database.h"
-#include "placement/Layouts.h"
 
 #include <gtest/gtest.h>
 
@@ -9,100 +8,129 @@ using test::Workspace;
 
 namespace {
 
-// Parallel courses of 3 hours on rails S1 and S2 of 3 hours: Mathe Ma1-Ma3, Deutsch De1-De2,
-// Bio Bi1-Bi2 (Grundkurse) and the Leistungskurse Physik Ph1-Ph2. Xaver attends Ma1, Ph1 and
-// De1; Yvonne attends Ma2 and Ph2. Each case places what it needs, loads the window, selects
-// courses in LNKurse and rails in the grid.
-struct Kollbs {
-    Workspace s;
-    QString ma1, ma2, ma3, de1, de2, bi1, bi2, ph1, ph2;
-    QString xaver, yvonne;
-    qint64 xaverMa1 = 0, xaverPh1 = 0, xaverDe1 = 0, yvonneMa2 = 0, yvonnePh2 = 0;
+// Parallel courses of 3 hours on rails S1 and S2 of 3 hours: Mathe Ma1-Ma3 (KS0001-3), Deutsch
+// De1-De2 (KS0004-5), Bio Bi1-Bi2 (KS0006-7) and the Leistungskurse Physik Ph1-Ph2
+// (KS0008-9). Choice rows: 1 Xaver Ma1, 2 Xaver Ph1, 3 Xaver De1, 4 Yvonne Ma2, 5 Yvonne Ph2.
+struct Kollbs : Workspace {
+    const QString xaver = "ST0001", yvonne = "ST0002";
 
     Kollbs() {
-        s.rail(1, "S1", 3);
-        s.rail(2, "S2", 3);
-        const auto of = [](int subject) {
-            return test::Row{{"KS_STD", "3"}, {"KS_FA_ID1", test::School::subjectKey(subject)}};
-        };
-        test::Row lk = of(4);
-        lk.emplace_back("KS_LKGK", "L");
-        ma1 = s.course(1, "Ma1", of(1));
-        ma2 = s.course(2, "Ma2", of(1));
-        ma3 = s.course(3, "Ma3", of(1));
-        de1 = s.course(4, "De1", of(2));
-        de2 = s.course(5, "De2", of(2));
-        bi1 = s.course(6, "Bi1", of(3));
-        bi2 = s.course(7, "Bi2", of(3));
-        ph1 = s.course(8, "Ph1", lk);
-        ph2 = s.course(9, "Ph2", lk);
-        xaver = s.student(1, "Xaver", "X");
-        yvonne = s.student(2, "Yvonne", "Y");
-        xaverMa1 = s.choice(xaver, ma1);
-        xaverPh1 = s.choice(xaver, ph1);
-        xaverDe1 = s.choice(xaver, de1);
-        yvonneMa2 = s.choice(yvonne, ma2);
-        yvonnePh2 = s.choice(yvonne, ph2);
+        rail(1, "S1", 3);
+        rail(2, "S2", 3);
+        const char* names[] = {"Ma1", "Ma2", "Ma3", "De1", "De2", "Bi1", "Bi2", "Ph1", "Ph2"};
+        const int subjects[] = {1, 1, 1, 2, 2, 3, 3, 4, 4};
+        for (int i = 0; i < 9; ++i)
+            course(i + 1, names[i],
+                   {{"KS_STD", "3"},
+                    {"KS_FA_ID1", subjectKey(subjects[i])},
+                    {"KS_LKGK", i >= 7 ? "L" : "G"}});
+        student(1, "Xaver", "X");
+        student(2, "Yvonne", "Y");
+        for (const auto& [student, course] :
+             {std::pair{xaver, 1}, {xaver, 8}, {xaver, 4}, {yvonne, 2}, {yvonne, 9}})
+            choice(student, courseKey(course));
     }
-
     // n students of year 12 from id first on, each with a choice row of every given course.
     void crowd(int first, int n, const QStringList& courses) {
-        db::Connection c(s.db.path());
-        db::Transaction tx(c);
+        batch();
         for (int i = 0; i < n; ++i) {
-            const QString key = test::School::studentKey(first + i);
-            c.insert("kolleg", {{"KO_ID", first + i},
-                                {"KO_KURSPH", "2009"},
-                                {"KO_FAMNAME", "Voll"},
-                                {"KO_RUFNAME", QString::number(i)},
-                                {"KO_VFP_ID", key}});
+            student(first + i, "Voll", QString::number(i));
             for (const QString& course : courses)
-                c.insert("belegung", {{"BG_KO_ID", key}, {"BG_KS_ID_12", course}});
+                choice(studentKey(first + i), course);
         }
-        tx.commit();
+        commit();
     }
-
-    // Loads the window, selects the courses and the rails (grid columns c1..c2) and runs the
+    // Loads the window, selects the courses and the rails (grid columns 0..c2) and runs the
     // command.
-    void run(const QStringList& courses, int c1, int c2) {
-        s.load();
-        s.selectCourses(courses);
-        w().grdSchienen.setSelStartCol(c1);
-        w().grdSchienen.setSelEndCol(c2);
+    void run(const QStringList& courses, int c2) {
+        load();
+        selectCourses(courses);
+        selectRails(0, c2);
         w().cmdKollbs_Click();
-        EXPECT_EQ(s.host.busyDepth, 0) << "the hourglass is gone";
-        EXPECT_TRUE(s.host.messages.empty()) << "the command shows no message";
+        EXPECT_EQ(host.busyDepth, 0) << "the hourglass is gone";
+        EXPECT_TRUE(host.messages.empty()) << "the command shows no message";
     }
-
-    placement::SetzenK& w() { return s.window(); }
-    QString course12(qint64 bgId) {
-        return s.db.scalar("SELECT BG_KS_ID_12 FROM belegung WHERE BG_ID = ?", {bgId}).toString();
-    }
-    int size(const QString& course) {
-        return s.db.scalar("SELECT count(*) FROM belegung WHERE BG_KS_ID_12 = ?", {course}).toInt();
+    int size12(const QString& course) {
+        return db.scalar("SELECT count(*) FROM belegung WHERE BG_KS_ID_12 = ?", {course}).toInt();
     }
 };
 
 } // namespace
 
-TEST(RemoveCollisions, ALineOfTwoCollidingCoursesAllowsOneMove) {
-    Kollbs k;
-    // Both Ma1's and De1's parallels stand on S1; one move ends Xaver's collision.
-    k.s.place(1, k.ma2);
-    k.s.place(1, k.de2);
-    k.s.load();
-    k.s.selectCourses({"Ma1", "De1"});
-    ASSERT_EQ(k.w().LKollisionen.count(), 1);
-    k.run({"Ma1", "De1"}, 0, 0);
+TEST(RemoveCollisions, TheFirstParallelOnASelectedRailThatCanTakeHimIsChosen) {
+    // Xaver collides in Ma1 and De1; one move ends it. Placements: rail, course id.
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, int>> placed;
+        int c2;
+        bool inBio;
+        // Xaver's Ma1 row, his De1 row, Yvonne's Ma2 row, Xaver's Bi1 row afterwards; S1's count.
+        QStringList after;
+        const char* count;
+    };
+    const Case cases[] = {
+        // Yvonne made room in Ma2 for him and went to Ma1.
+        {"Ma2 and De2 on S1",
+         {{1, 2}, {1, 5}},
+         0,
+         false,
+         {"KS0002", "KS0004", "KS0001", ""},
+         "001"},
+        {"Ma3 empty on S1", {{1, 3}, {1, 5}}, 0, false, {"KS0003", "KS0004", "KS0002", ""}, "001"},
+        {"Ma2 to place, Ma3 on S2 not selected",
+         {{1, 7}, {2, 3}},
+         0,
+         false,
+         {"KS0001", "KS0004", "KS0002", ""},
+         "000"},
+        {"Ma3 on S2 selected",
+         {{1, 7}, {2, 3}},
+         1,
+         false,
+         {"KS0003", "KS0004", "KS0002", ""},
+         "000"},
+        // Ma2 shares S1 with Bi1, which he attends; with S1 alone Bi1 cannot go elsewhere.
+        {"Bi1 beside Ma2, no rail to free it to",
+         {{1, 2}, {1, 6}, {2, 7}},
+         0,
+         true,
+         {"KS0001", "KS0004", "KS0002", "KS0006"},
+         "002"},
+        {"Bi1 beside Ma2 goes to Bi2 on S2",
+         {{1, 2}, {1, 6}, {2, 7}},
+         1,
+         true,
+         {"KS0002", "KS0004", "KS0001", "KS0007"},
+         "001"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Kollbs k;
+        const qint64 bio = c.inBio ? k.choice(k.xaver, "KS0006") : 0;
+        for (const auto& [rail, course] : c.placed)
+            k.place(rail, test::School::courseKey(course));
+        k.run({"Ma1", "De1"}, c.c2);
+        EXPECT_EQ(
+            (QStringList{k.courseOf(1), k.courseOf(3), k.courseOf(4), bio ? k.courseOf(bio) : ""}),
+            c.after);
+        // The refresh shows the lists of the new state; the rails' counts follow the moves.
+        const bool moved = c.after[0] != "KS0001";
+        EXPECT_EQ(k.w().LKollisionen.count(), moved ? 0 : 1);
+        EXPECT_EQ(k.w().lblKollisionen, moved ? "0" : "1");
+        EXPECT_EQ(k.w().LNKurse.selectedCount(), 2);
+        EXPECT_EQ(k.count(0), c.count);
+    }
+}
 
-    // Yvonne made room in Ma2 for him and went to Ma1.
-    EXPECT_EQ(k.course12(k.xaverMa1), k.ma2);
-    EXPECT_EQ(k.course12(k.xaverDe1), k.de1) << "no second move";
-    EXPECT_EQ(k.course12(k.yvonneMa2), k.ma1);
-    // The refresh shows the lists of the new state.
-    EXPECT_EQ(k.w().LKollisionen.count(), 0);
-    EXPECT_EQ(k.w().lblKollisionen, "0");
-    EXPECT_EQ(k.w().LNKurse.selectedCount(), 2);
+TEST(RemoveCollisions, EveryEntryOfASelectedRailCountsBeyondTen) {
+    Kollbs k;
+    // Eleven courses of other subjects fill S1 before Ma2, the twelfth entry.
+    for (int i = 0; i < 11; ++i)
+        k.place(1, k.single(20 + i, QStringLiteral("F%1").arg(i)));
+    k.place(1, "KS0002");
+    k.run({"Ma1", "De1"}, 0);
+    ASSERT_EQ(k.grid().TextMatrix(12, 0).left(3), "Ma2");
+    EXPECT_EQ(k.courseOf(1), "KS0002");
 }
 
 TEST(RemoveCollisions, AFullParallelIsUsedOnlyBelowItsLimitUnlessAPlaceCanBeMade) {
@@ -119,23 +147,21 @@ TEST(RemoveCollisions, AFullParallelIsUsedOnlyBelowItsLimitUnlessAPlaceCanBeMade
           Case{false, 30, 0, false}, Case{true, 26, 1, true}}) {
         SCOPED_TRACE(testing::Message() << (c.lk ? "LK " : "GK ") << c.size << " free " << c.free);
         Kollbs k;
-        const QString own = c.lk ? k.ph1 : k.ma1;
-        const QString parallel = c.lk ? k.ph2 : k.ma2;
-        const qint64 row = c.lk ? k.xaverPh1 : k.xaverMa1;
+        const QString own = c.lk ? "KS0008" : "KS0001";
+        const QString parallel = c.lk ? "KS0009" : "KS0002";
+        const qint64 row = c.lk ? 2 : 1;
         // Yvonne is one of the parallel's students and attends De1 too.
-        k.s.choice(k.yvonne, k.de1);
-        k.crowd(100, c.size - 1 - c.free, {parallel, k.de1});
+        k.choice(k.yvonne, "KS0004");
+        k.crowd(100, c.size - 1 - c.free, {parallel, "KS0004"});
         k.crowd(200, c.free, {parallel});
-        ASSERT_EQ(k.size(parallel), c.size);
-        k.s.place(1, parallel);
-        k.run({c.lk ? "Ph1" : "Ma1", "De1"}, 0, 0);
+        ASSERT_EQ(k.size12(parallel), c.size);
+        k.place(1, parallel);
+        k.run({c.lk ? "Ph1" : "Ma1", "De1"}, 0);
 
-        EXPECT_EQ(k.course12(row), c.moves ? parallel : own);
-        EXPECT_EQ(k.size(parallel), c.size + (c.moves && c.free == 0 ? 1 : 0));
+        EXPECT_EQ(k.courseOf(row), c.moves ? parallel : own);
+        EXPECT_EQ(k.size12(parallel), c.size + (c.moves && c.free == 0 ? 1 : 0));
         if (c.free) {
-            EXPECT_EQ(k.s.db
-                          .scalar("SELECT BG_KS_ID_12 FROM belegung WHERE BG_KO_ID = ?",
-                                  {test::School::studentKey(200)})
+            EXPECT_EQ(k.db.scalar("SELECT BG_KS_ID_12 FROM belegung WHERE BG_KO_ID = 'ST0200'")
                           .toString(),
                       own)
                 << "the free student made the place";
@@ -143,81 +169,18 @@ TEST(RemoveCollisions, AFullParallelIsUsedOnlyBelowItsLimitUnlessAPlaceCanBeMade
     }
 }
 
-TEST(RemoveCollisions, ParallelsStillToPlaceOrOnOtherRailsAreNeverUsed) {
-    Kollbs k;
-    // Ma2 waits in LNKurse, Ma3 stands on S2, which is not selected; S1 holds only Bio.
-    k.s.place(1, k.bi2);
-    k.s.place(2, k.ma3);
-    k.run({"Ma1", "De1"}, 0, 0);
-    EXPECT_EQ(k.course12(k.xaverMa1), k.ma1);
-    EXPECT_EQ(k.course12(k.xaverDe1), k.de1);
-    EXPECT_EQ(k.course12(k.yvonneMa2), k.ma2);
-    EXPECT_EQ(k.w().LKollisionen.count(), 1);
-
-    // With S2 selected too, Ma3 is used.
-    k.run({"Ma1", "De1"}, 0, 1);
-    EXPECT_EQ(k.course12(k.xaverMa1), k.ma3);
-}
-
-TEST(RemoveCollisions, EveryEntryOfASelectedRailCountsBeyondTen) {
-    Kollbs k;
-    // Eleven courses of other subjects fill S1 before Ma2, the twelfth entry.
-    for (int i = 0; i < 11; ++i) {
-        const QString f =
-            k.s.course(20 + i, QStringLiteral("F%1").arg(i),
-                       {{"KS_STD", "3"}, {"KS_FA_ID1", test::School::subjectKey(20 + i)}});
-        k.s.place(1, f);
-    }
-    k.s.place(1, k.ma2);
-    k.run({"Ma1", "De1"}, 0, 0);
-    ASSERT_EQ(k.w().grdSchienen.TextMatrix(12, 0).left(3), "Ma2");
-    EXPECT_EQ(k.course12(k.xaverMa1), k.ma2);
-}
-
-TEST(RemoveCollisions, HisCourseOnTheCandidateRailMovesToAFreeSelectedRailFirst) {
-    Kollbs k;
-    // Ma2 shares S1 with Bi1, which Xaver attends; Bi1's parallel Bi2 stands on S2.
-    const qint64 xaverBi1 = k.s.choice(k.xaver, k.bi1);
-    k.s.place(1, k.ma2);
-    k.s.place(1, k.bi1);
-    k.s.place(2, k.bi2);
-
-    // With S1 alone there is no rail to free it to: Ma2 is no candidate.
-    k.run({"Ma1", "De1"}, 0, 0);
-    EXPECT_EQ(k.course12(k.xaverMa1), k.ma1);
-    EXPECT_EQ(k.course12(xaverBi1), k.bi1);
-
-    k.run({"Ma1", "De1"}, 0, 1);
-    EXPECT_EQ(k.course12(xaverBi1), k.bi2);
-    EXPECT_EQ(k.course12(k.xaverMa1), k.ma2);
-    EXPECT_EQ(k.course12(k.xaverDe1), k.de1);
-}
-
 TEST(RemoveCollisions, WithoutACollisionLineItOnlyRefreshesTheLists) {
     Kollbs k;
-    k.s.place(1, k.ma2);
-    k.s.load();
-    k.s.selectCourses({"Ma1"});
+    k.place(1, "KS0002");
+    k.load();
+    k.selectCourses({"Ma1"});
     const QStringList students = k.w().LSchueler.lines();
     ASSERT_EQ(k.w().LKollisionen.count(), 0);
     k.w().LSchueler.setLines({"stale"});
-    k.w().grdSchienen.setSelStartCol(0);
-    k.w().grdSchienen.setSelEndCol(0);
-    const QStringList before = k.s.db.rows("SELECT * FROM belegung ORDER BY BG_ID");
+    k.selectRails(0, 0);
+    const QStringList before = k.choiceRows();
     k.w().cmdKollbs_Click();
     EXPECT_EQ(k.w().LSchueler.lines(), students);
-    EXPECT_EQ(k.s.db.rows("SELECT * FROM belegung ORDER BY BG_ID"), before);
-    EXPECT_EQ(k.s.host.busyDepth, 0);
-}
-
-TEST(RemoveCollisions, TheRailsStudentCountsFollowTheMoves) {
-    Kollbs k;
-    // Ma3 on S1 is empty: Xaver moves into it, and S1's header counts him.
-    k.s.place(1, k.ma3);
-    k.s.place(1, k.de2);
-    k.s.load();
-    EXPECT_EQ(placement::RailHeader::count(k.w().grdSchienen.TextMatrix(0, 0)), 0);
-    k.run({"Ma1", "De1"}, 0, 0);
-    EXPECT_EQ(k.course12(k.xaverMa1), k.ma3);
-    EXPECT_EQ(placement::RailHeader::count(k.w().grdSchienen.TextMatrix(0, 0)), 1);
+    EXPECT_EQ(k.choiceRows(), before);
+    EXPECT_EQ(k.host.busyDepth, 0);
 }

@@ -1,6 +1,15 @@
 #include "Workspace.h"
 
+#include "placement/Layouts.h"
+
+#include <algorithm>
+
 namespace test {
+
+QString saveQuestion(const QString& path) {
+    return "Abspeichern Schienendaten in der Datei: " + path +
+           "?\r\nDrücken Sie Nein für eine andere Datei, sonst Abbrechen!";
+}
 
 placement::SetzenK& Workspace::load() {
     window_ = std::make_unique<placement::SetzenK>(state, host);
@@ -8,11 +17,65 @@ placement::SetzenK& Workspace::load() {
     return *window_;
 }
 
+QString Workspace::single(int id, const QString& bez, Row extra) {
+    subject(id + 10, "3");
+    extra.emplace_back("KS_FA_ID1", subjectKey(id + 10));
+    return course(id, bez, extra);
+}
+
 void Workspace::selectCourses(const QStringList& names) {
     ui::ListBox& l = window_->LNKurse;
     for (int i = 0; i < l.count(); ++i)
         l.setSelected(i, names.contains(l.line(i).left(5).trimmed()));
     window_->LNKurse_Click();
+}
+
+void Workspace::selectStudents(const std::vector<qint64>& bgIds) {
+    ui::ListBox& l = window_->LSchueler;
+    for (int i = 0; i < l.count(); ++i)
+        l.setSelected(
+            i, std::count(bgIds.begin(), bgIds.end(), placement::StudentLine::bgId(l.line(i))) > 0);
+}
+
+int Workspace::lineOf(qint64 bgId) {
+    for (int i = 0; i < window_->LSchueler.count(); ++i)
+        if (placement::StudentLine::bgId(window_->LSchueler.line(i)) == bgId)
+            return i;
+    return -1;
+}
+
+void Workspace::selectRails(int c1, int c2) {
+    grid().setSelStartCol(c1);
+    grid().setSelEndCol(c2);
+}
+
+QStringList Workspace::column(int c) {
+    QStringList out;
+    for (int r = 0; r < grid().Rows(); ++r)
+        out << grid().TextMatrix(r, c);
+    return out;
+}
+
+QStringList Workspace::columns() {
+    QStringList out;
+    for (int c = 0; c < grid().Cols(); ++c)
+        out << column(c).join(QLatin1Char('|'));
+    return out;
+}
+
+QString Workspace::count(int col) {
+    return placement::RailHeader::countText(grid().TextMatrix(0, col));
+}
+
+QStringList Workspace::choiceRows() {
+    return db.rows("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY BG_ID");
+}
+
+bool Workspace::close(ui::Answer answer, const std::function<void(ScriptedHost&)>& then) {
+    host.onMessage(saveQuestion(state.databasePath()), answer);
+    if (then)
+        then(host);
+    return window_->Form_Unload() == placement::SetzenK::Closing::Close;
 }
 
 } // namespace test

@@ -5,25 +5,51 @@
 #include "support/School.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace test {
 
-// The school with the placement window on it.
+inline const QString kCrLf = QStringLiteral("\r\n");
+
+// The question on closing the workspace.
+QString saveQuestion(const QString& path);
+
+// The school with the placement window on it, and what the window shows.
 class Workspace : public School {
 public:
     // The window, loaded.
     placement::SetzenK& load();
     placement::SetzenK& window() { return *window_; }
+    placement::SetzenK& w() { return *window_; }
+    ui::Grid& grid() { return window_->grdSchienen; }
     // A connection to the school's file, as a command of the window opens one.
     db::Connection& connection() {
         if (!connection_)
             connection_.emplace(db.path());
         return *connection_;
     }
+    // A course on a subject of its own (subject id = course id + 10, 3 hours).
+    QString single(int id, const QString& bez, Row extra = {});
     // Selects the LNKurse lines of these course names (characters 1-5) and clicks the list.
     void selectCourses(const QStringList& names);
+    // Selects the LSchueler lines of these choice rows; the line of a choice row.
+    void selectStudents(const std::vector<qint64>& bgIds);
+    int lineOf(qint64 bgId);
+    void selectRails(int c1, int c2);
+    // The texts of a grid column top down, and every column joined by "|".
+    QStringList column(int c);
+    QStringList columns();
+    // The student count shown in a rail's header.
+    QString count(int col);
+    // Every choice row: BG_ID, student, the courses of year groups 12 and 13.
+    QStringList choiceRows();
+    // Closes the window answering the question on saving, then the script's further prompts;
+    // whether it closed.
+    bool close(ui::Answer answer = ui::Answer::Yes,
+               const std::function<void(ScriptedHost&)>& then = {});
 
 private:
     std::unique_ptr<placement::SetzenK> window_;

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace platform;
 using namespace common;
@@ -35,15 +36,17 @@ struct WinePrefix {
 } // namespace
 
 TEST(PathSplit, DirectoryKeepsItsSeparatorAndADriveRootLosesIt) {
-    EXPECT_EQ(split("D:\\bb\\BB.MDB"), std::make_pair(QString("D:\\bb\\"), QString("BB.MDB")));
-    EXPECT_EQ(split("C:\\BB.MDB"), std::make_pair(QString("C:"), QString("BB.MDB")));
-    EXPECT_EQ(split("  /home/anna/bb.mdb  "),
-              std::make_pair(QString("/home/anna/"), QString("bb.mdb")));
-    EXPECT_EQ(split("/x"), std::make_pair(QString("/"), QString("x")));
-    EXPECT_EQ(split("C:BB.MDB"), std::make_pair(QString("C:"), QString("BB.MDB")));
-    EXPECT_EQ(split("BB.MDB"), std::make_pair(QString(), QString()));
-    EXPECT_EQ(split("   "), std::make_pair(QString(), QString()));
-    EXPECT_EQ(split("D:\\bb\\"), std::make_pair(QString("D:\\bb\\"), QString()));
+    const std::tuple<QString, QString, QString> rows[] = {
+        {"D:\\bb\\BB.MDB", "D:\\bb\\", "BB.MDB"},
+        {"C:\\BB.MDB", "C:", "BB.MDB"},
+        {"  /home/anna/bb.mdb  ", "/home/anna/", "bb.mdb"},
+        {"/x", "/", "x"},
+        {"C:BB.MDB", "C:", "BB.MDB"},
+        {"BB.MDB", "", ""},
+        {"   ", "", ""},
+        {"D:\\bb\\", "D:\\bb\\", ""}};
+    for (const auto& [path, dir, file] : rows)
+        EXPECT_EQ(split(path), std::make_pair(dir, file)) << path.toStdString();
     QString p = "  E:\\a.mdb ";
     splitPath(p);
     EXPECT_EQ(p, "E:\\a.mdb") << "the caller's path comes back trimmed";
@@ -97,23 +100,19 @@ TEST(IniReader, FindsDatenOnlyInPfadWithTheBlankBeforeTheEqualsSign) {
 TEST(FileHelper, ErrorsAskThroughTheDiskErrorBoxAndMapToResults) {
     test::TempDir tmp;
     test::ScriptedHost host;
-    host.onMessage(tmp.path("fehlt.txt") + ": Datei nicht gefunden!", ui::Answer::Cancel);
-    EXPECT_EQ(openFile(host, tmp.path("fehlt.txt"), FileMode::Input).opened, Opened::GaveUp);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].title, "Disk Error");
-    EXPECT_EQ(host.messages[0].icon, ui::Icon::None);
-    EXPECT_EQ(host.messages[0].buttons, ui::Buttons::RetryCancel);
-    EXPECT_EQ(host.messages[0].defaultButton, 1) << "Cancel is the default";
-
-    QDir().mkpath(tmp.path("ordner"));
-    host.onMessage(tmp.path("ordner") + ": Pfad/Datei-Zugriffsfehler!\r\nNur zum Lesen gesetzt!",
-                   ui::Answer::Cancel);
-    EXPECT_EQ(openFile(host, tmp.path("ordner"), FileMode::Input).opened, Opened::GaveUp)
-        << "a directory in the way";
-
-    host.onMessage(tmp.path("nix/x.txt") + ": Pfad nicht gefunden!", ui::Answer::Cancel);
-    EXPECT_EQ(openFile(host, tmp.path("nix/x.txt"), FileMode::Output).opened, Opened::GaveUp);
-
+    QDir().mkpath(tmp.path("ordner")); // a folder in the way
+    const std::tuple<QString, FileMode, QString> failing[] = {
+        {"fehlt.txt", FileMode::Input, ": Datei nicht gefunden!"},
+        {"ordner", FileMode::Input, ": Pfad/Datei-Zugriffsfehler!\r\nNur zum Lesen gesetzt!"},
+        {"nix/x.txt", FileMode::Output, ": Pfad nicht gefunden!"}};
+    for (const auto& [name, mode, text] : failing) {
+        host.onMessage(tmp.path(name) + text, ui::Answer::Cancel);
+        EXPECT_EQ(openFile(host, tmp.path(name), mode).opened, Opened::GaveUp);
+        EXPECT_EQ(host.messages.back().title, "Disk Error");
+        EXPECT_EQ(host.messages.back().icon, ui::Icon::None);
+        EXPECT_EQ(host.messages.back().buttons, ui::Buttons::RetryCancel);
+        EXPECT_EQ(host.messages.back().defaultButton, 1) << "Cancel is the default";
+    }
     host.onMessage("Laufwerk ist nicht bereit!", ui::Answer::Retry);
     EXPECT_EQ(fileErrorDialog(host, 71, "A:\\x"), FileErrorChoice::Retry);
     EXPECT_EQ(host.messages.back().defaultButton, 0)
@@ -144,6 +143,9 @@ TEST(FileHelper, PointerFileIsOneWindows1252LineWithCrLfOrUtf8WithItsMark) {
     writePointerFile(tmp.dir(), greek);
     EXPECT_EQ(tmp.read("TCLASSK"), "\xEF\xBB\xBF" + greek.toUtf8() + "\r\n");
     EXPECT_EQ(readBack(), greek);
+    // Only the first item of the first line names the database.
+    tmp.write("TCLASSK", "D:\\a\\BB.MDB,x\r\nE:\\b\\BB.MDB\r\n");
+    EXPECT_EQ(readBack(), "D:\\a\\BB.MDB");
     EXPECT_EQ(QDir(tmp.dir()).entryList(QDir::Files), QStringList{"TCLASSK"})
         << "no temporary file is left";
     QDir().mkpath(tmp.path("schreibschutz/TCLASSK"));

@@ -1,6 +1,7 @@
 #include "support/TestDb.h"
 
 #include "db/BlockDatabase.h"
+#include "db/Schema.h"
 
 #include <QFile>
 #include <QSqlRecord>
@@ -19,6 +20,15 @@ Row merged(Row base, const Row& extra) {
             base.push_back(field);
     }
     return base;
+}
+
+QStringList dumpDatabase(const QString& path) {
+    QStringList out;
+    for (const db::TableDef& t : db::tables())
+        for (const QString& row :
+             rowsOf(path, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(t.name)))
+            out << t.name + QLatin1Char(':') + row;
+    return out;
 }
 
 TempDir::TempDir() {

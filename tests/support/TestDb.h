@@ -31,6 +31,8 @@ private:
 
 // All rows of a query on the database at path as text, fields joined by "|", NULL as "<null>".
 QStringList rowsOf(const QString& path, const QString& sql, const QVariantList& values = {});
+// Every row of every table of the database at path in stored order, each as "table:a|b|<null>".
+QStringList dumpDatabase(const QString& path);
 
 // A block-formation database file for a test: created empty with the full schema, filled row by
 // row through the same insert the program uses.

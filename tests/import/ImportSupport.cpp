@@ -1,28 +1,17 @@
-#include "VfpTestSupport.h"
+#include "ImportSupport.h"
 
+#include "db/BlockDatabase.h"
+#include "import/ErzKuB.h"
 #include "import/vfp/Error.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace vfptest {
-
-QString vfpFixtures() {
-    return QStringLiteral(KUBB_SHARED_DIR "/fixtures/vfp");
-}
-
-bool fixturesMustExist() {
-    return qEnvironmentVariableIsSet("CI") && QFileInfo::exists(QStringLiteral(KUBB_SHARED_DIR));
-}
-
-QString dataDir() {
-    return QStringLiteral(KUBB_SOURCE_DIR "/tests/import/data");
-}
 
 std::string describe(const QVariant& value) {
     if (!value.isValid())
@@ -86,52 +75,26 @@ std::string errorOf(const std::function<void()>& action) {
     return {};
 }
 
-void readAll(const QString& path) {
-    const vfp::Table table = vfp::Table::open(path);
-    rows(table);
-}
-
 Scratch::Scratch(const QString& sourceDir) {
-    const QDir source(sourceDir);
     QDirIterator it(sourceDir, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = dir_.filePath(source.relativeFilePath(file));
+        const QString target = path(QDir(sourceDir).relativeFilePath(it.next()));
         QDir().mkpath(QFileInfo(target).path());
-        QFile::copy(file, target);
+        QFile::copy(it.filePath(), target);
         QFile(target).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
-}
-
-QString Scratch::path(const QString& name) const {
-    return dir_.filePath(name);
-}
-
-QByteArray Scratch::read(const QString& name) const {
-    QFile file(path(name));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-    return file.readAll();
-}
-
-void Scratch::write(const QString& name, const QByteArray& bytes) const {
-    QFile file(path(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << name.toStdString();
-    file.write(bytes);
 }
 
 void Scratch::patch(const QString& name, qint64 offset, const QByteArray& bytes) const {
     QByteArray content = read(name);
     ASSERT_LE(offset + bytes.size(), content.size()) << name.toStdString();
-    content.replace(offset, bytes.size(), bytes);
-    write(name, content);
+    write(name, content.replace(offset, bytes.size(), bytes));
 }
 
-void Scratch::truncate(const QString& name, qint64 size) const {
-    write(name, read(name).left(size));
-}
-
-void Scratch::remove(const QString& name) const {
-    EXPECT_TRUE(QFile::remove(path(name))) << name.toStdString();
+void Scratch::patchInt(const QString& name, qint64 offset, quint32 value, int size) const {
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    patch(name, offset, bytes.left(size));
 }
 
 qint64 Scratch::descriptor(const QString& name, const QString& field) const {
@@ -154,3 +117,19 @@ qint64 Scratch::valueAt(const QString& name, int record, const QString& field) c
 }
 
 } // namespace vfptest
+
+namespace importtest {
+
+Import::Import(const QString& containerPath) {
+    state.useDatabase(path);
+    state.VerwDbcPfad = containerPath;
+    state.SchjBez = QStringLiteral("2009/2010");
+    state.SchjID = QStringLiteral("     9");
+}
+
+void Import::run(const importer::Selection& sel, const importer::Transfers::Progress& progress) {
+    db::createDatabase(path);
+    dropped = importer::runTransfers(state, host, sel, progress);
+}
+
+} // namespace importtest

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "import/Transfers.h"
 #include "import/vfp/Table.h"
+#include "platform/RunState.h"
+#include "support/ScriptedHost.h"
+#include "support/TestDb.h"
 
-#include <QByteArray>
 #include <QFileInfo>
-#include <QString>
-#include <QTemporaryDir>
-#include <QtEndian>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,7 +14,9 @@
 namespace vfptest {
 
 // Files written by Visual FoxPro itself; absent on machines without the shared folder.
-QString vfpFixtures();
+inline QString vfpFixtures() {
+    return QStringLiteral(KUBB_SHARED_DIR "/fixtures/vfp");
+}
 // Skips the calling test where those files are absent; fails it instead in CI (CI set) when the
 // shared folder is beside the clone, since there the fixtures must be read, not skipped.
 #define REQUIRE_VFP_FIXTURES()                                                                     \
@@ -27,9 +29,13 @@ QString vfpFixtures();
                          << vfptest::vfpFixtures().toStdString();                                  \
         }                                                                                          \
     } while (false)
-bool fixturesMustExist();
-// Files written by tools/make_vfp_fixtures.py.
-QString dataDir();
+inline bool fixturesMustExist() {
+    return qEnvironmentVariableIsSet("CI") && QFileInfo::exists(QStringLiteral(KUBB_SHARED_DIR));
+}
+// Files written by tools/make_vfp_fixtures.py and tools/make_import_fixtures.py.
+inline QString dataDir() {
+    return QStringLiteral(KUBB_SOURCE_DIR "/tests/import/data");
+}
 
 // A value as "<type> <value>", so that a failing comparison shows the type too; "null" for NULL.
 std::string describe(const QVariant& value);
@@ -43,33 +49,58 @@ inline std::string str(const QString& text) {
 }
 // The message of the vfp::Error that `action` throws; a test failure if it throws none.
 std::string errorOf(const std::function<void()>& action);
-// Opens the table and decodes every value of every live record.
-void readAll(const QString& path);
 
 // A copy of a fixture folder in a temporary directory, to be damaged byte by byte.
 class Scratch {
 public:
     explicit Scratch(const QString& sourceDir);
-    QString path(const QString& name) const;
-    QByteArray read(const QString& name) const;
-    void write(const QString& name, const QByteArray& bytes) const;
+    QString path(const QString& name) const { return dir_.path(name); }
+    QByteArray read(const QString& name) const { return dir_.read(name); }
+    void write(const QString& name, const QByteArray& bytes) const { dir_.write(name, bytes); }
     void patch(const QString& name, qint64 offset, const QByteArray& bytes) const;
     // A little-endian integer, as the table headers hold them.
-    template <typename T> void patchInt(const QString& name, qint64 offset, T value) const {
-        QByteArray bytes(sizeof(T), '\0');
-        qToLittleEndian(value, bytes.data());
-        patch(name, offset, bytes);
-    }
-    void truncate(const QString& name, qint64 size) const;
-    void remove(const QString& name) const;
-
+    void patchInt(const QString& name, qint64 offset, quint32 value, int size = 4) const;
+    void truncate(const QString& name, qint64 size) const { write(name, read(name).left(size)); }
     // Start of the descriptor of the field with this stored name.
     qint64 descriptor(const QString& name, const QString& field) const;
     // Start of a field's value in a record (records counted from 0, deleted ones included).
     qint64 valueAt(const QString& name, int record, const QString& field) const;
 
 private:
-    QTemporaryDir dir_;
+    test::TempDir dir_;
 };
 
 } // namespace vfptest
+
+namespace importtest {
+
+// The containers written by tools/make_import_fixtures.py: "rules", "teacher_twice",
+// "no_courses", "preassign", "long_hours"; the generator's docstring lists what each holds.
+inline QString container(const QString& name) {
+    return vfptest::dataDir() + QLatin1Char('/') + name + QStringLiteral("/QZ.DBC");
+}
+
+// A selection of 2009/2010 (key "     9", the year before "     8") with the given cohorts, as
+// the import window hands it over.
+inline importer::Selection select2009(const QStringList& cohorts) {
+    return {QStringLiteral("     9"), QStringLiteral("2009/2010"), QStringLiteral("     8"),
+            cohorts};
+}
+
+// A new block-formation database in a temporary folder, filled by the transfers from a container
+// (the same call the import window and kubb make). The run state points at the file.
+struct Import {
+    explicit Import(const QString& containerPath);
+    // Creates the file and runs the transfers; throws what they throw.
+    void run(const importer::Selection& sel, const importer::Transfers::Progress& progress = {});
+    QStringList rows(const QString& sql) const { return test::rowsOf(path, sql); }
+    QStringList dump() const { return test::dumpDatabase(path); }
+
+    test::TempDir dir;
+    test::ScriptedHost host;
+    platform::RunState state;
+    QString path = dir.path(QStringLiteral("BB.MDB"));
+    int dropped = 0; // placements dropped for want of their rail
+};
+
+} // namespace importtest

@@ -1,29 +1,23 @@
-#include "PrintSchool.h"
+// kubb print against the menu commands, and how it fails.
+#include "KubbProcess.h"
 
 #include "app/MainWindow.h"
-#include "platform/RunState.h"
 #include "printing/frmBlKuListen.h"
 #include "support/DemoSchool.h"
-#include "support/ScriptedHost.h"
-#include "support/TestDb.h"
+#include "support/School.h"
 #include "ui/QuietHost.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
 
-const QString kKubb = QStringLiteral(KUBB_BINARY_DIR "/src/kubb");
-
 // Runs kubb; the text output's lines, or the output file's bytes.
-QByteArray kubb(const QStringList& args, const QString& output) {
-    QProcess p;
-    p.start(kKubb, args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+QByteArray printed(const QStringList& args, const QString& output) {
+    const cli::Run run = cli::kubb(args);
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
     QFile f(output);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
@@ -38,12 +32,10 @@ QStringList textLines(const QByteArray& text) {
 } // namespace
 
 // Both printouts of the demo school through the main window's menu, against kubb.
-TEST(PrintCommands, KubbPrintsTheLinesOfTheMenuCommands) {
-    ASSERT_TRUE(QFileInfo(kKubb).isExecutable()) << "build the target kubb first";
+TEST(KubbPrint, PrintsTheLinesOfTheMenuCommands) {
     test::TempDir work;
     platform::RunState s;
-    s.DatenPfad = work.dir();
-    s.DatenDatei = QStringLiteral("BB.MDB");
+    s.useDatabase(work.path("BB.MDB"));
     ui::QuietHost quiet;
     ASSERT_TRUE(test::importDemoSchool(s, quiet));
 
@@ -67,25 +59,23 @@ TEST(PrintCommands, KubbPrintsTheLinesOfTheMenuCommands) {
     EXPECT_EQ(lists.count("\f"), 2) << "120 students of 2008 on three pages";
 
     const QString db = s.databasePath();
-    EXPECT_EQ(textLines(kubb({"print", "rails", "--db", db, "--text", work.path("rails.txt")},
-                             work.path("rails.txt"))),
+    EXPECT_EQ(textLines(printed({"print", "rails", "--db", db, "--text", work.path("rails.txt")},
+                                work.path("rails.txt"))),
               rails);
-    EXPECT_EQ(textLines(kubb({"print", "lists", "--db", db, "--cohort", "2008", "--rails",
-                              "LK1,LK3,GK2,GK4,GK6,GK8,GK10", "--landscape", "--text",
-                              work.path("lists.txt")},
-                             work.path("lists.txt"))),
+    const QStringList listArgs = {"print",      "lists", "--db",    db,
+                                  "--cohort",   "2008",  "--rails", "LK1,LK3,GK2,GK4,GK6,GK8,GK10",
+                                  "--landscape"};
+    EXPECT_EQ(textLines(printed(listArgs + QStringList{"--text", work.path("lists.txt")},
+                                work.path("lists.txt"))),
               lists);
-
     // Without a display kubb writes the same pages as PDF.
     const QByteArray pdf =
-        kubb({"print", "lists", "--db", db, "--cohort", "2008", "--rails",
-              "LK1,LK3,GK2,GK4,GK6,GK8,GK10", "--landscape", "--pdf", work.path("lists.pdf")},
-             work.path("lists.pdf"));
+        printed(listArgs + QStringList{"--pdf", work.path("lists.pdf")}, work.path("lists.pdf"));
     EXPECT_TRUE(pdf.startsWith("%PDF-"));
     EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")), 3);
 }
 
-TEST(PrintCommands, KubbFailsWhenNothingIsPrintedOrTheFileHasNoSchoolYear) {
+TEST(KubbPrint, FailsWhenNothingIsPrintedOrTheFileHasNoSchoolYear) {
     test::TempDir work;
     test::TestDb withYear(work.path("BB.MDB"));
     withYear.schoolYear("2009/2010", "     3");
@@ -96,30 +86,26 @@ TEST(PrintCommands, KubbFailsWhenNothingIsPrintedOrTheFileHasNoSchoolYear) {
         {withoutYear.path(), "kubb: Die Datenbank " + withoutYear.path() + " hat kein Schuljahr."},
     };
     for (const auto& [path, said] : cases) {
-        QProcess p;
-        p.start(kKubb, {"print", "rails", "--db", path, "--text", work.path("out.txt")});
-        ASSERT_TRUE(p.waitForFinished(60000));
-        EXPECT_EQ(p.exitCode(), 1);
-        EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).trimmed().endsWith(said))
-            << said.toStdString();
+        const cli::Run run =
+            cli::kubb({"print", "rails", "--db", path, "--text", work.path("out.txt")});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(run.err.trimmed().endsWith(said)) << said.toStdString();
         EXPECT_FALSE(QFileInfo::exists(work.path("out.txt")));
     }
 }
 
 // A printout whose last write or whose sync fails (strace injects the error) keeps the previous
 // file, names the cause and ends with 1, as text and as PDF.
-TEST(PrintCommands, AFailedWriteOrSyncKeepsThePreviousPrintout) {
+TEST(KubbPrint, AFailedWriteOrSyncKeepsThePreviousPrintout) {
     if (QProcess::execute("strace", {"-o", "/dev/null", "true"}) != 0)
         GTEST_SKIP() << "strace is missing or cannot trace here";
-    test::PrintSchool s;
+    test::School s;
     s.rail(1, "S1", 4);
-    s.course(1, "Ma1");
-    s.place(1, 1);
-    s.done();
+    s.place(1, s.course(1, "Ma1"));
     const QString out = s.tmp.path("out");
     for (const QString format : {"--text", "--pdf"}) {
         QFile::remove(out);
-        const QStringList args = {kKubb, "print", "rails", "--db", s.path(), format, out};
+        const QStringList args = {cli::kKubb, "print", "rails", "--db", s.path(), format, out};
         // The number of the printout's last write among all writes of the run, found by the
         // folder of the file it goes to (its temporary file may have no name of its own); a
         // sanitizer's own writes may come after it.

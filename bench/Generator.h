@@ -3,7 +3,7 @@
 #include <QString>
 #include <cstdint>
 
-// Realistic schools for the automatic blocking, for the tests and the benchmarks: students'
+// Realistic schools for the automatic blocking, for the benchmarks: students'
 // choices correlated as in a real school (two advanced courses from popular pairs, compulsory
 // subjects, a language, sciences, social and arts subjects, electives), several parallel
 // courses per subject, advanced courses or an elective on two rails, some placements fixed.

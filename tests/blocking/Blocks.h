@@ -1,0 +1,94 @@
+#pragma once
+
+#include "blocking/Search.h"
+#include "blocking/Write.h"
+#include "db/Database.h"
+#include "support/School.h"
+
+#include <algorithm>
+#include <random>
+#include <set>
+
+namespace test {
+
+// A school for the blocking on the one builder: courses of year group 12 in the blocking's code
+// ("11", basic "K") with their hours, rails "S<id>", choices of a subject with their course in
+// the student's year field; a student "Name<id>, Vor<id>" of the cohort comes with his first.
+struct Blocks : School {
+    void rail(int id, int hours) { School::rail(id, QStringLiteral("S%1").arg(id), hours); }
+    QString course(int id, const QString& name, int subject, int hours, const Row& extra = {}) {
+        return School::course(id, name,
+                              merged({{"KS_FA_ID1", subjectKey(subject)},
+                                      {"KS_JGST", "11"},
+                                      {"KS_LKGK", "K"},
+                                      {"KS_STD", QString::number(hours)}},
+                                     extra));
+    }
+    // The subject offered to the cohort (subject 1 is there already).
+    void offer(int id, const QString& cohort) {
+        if (id == 1)
+            db::Connection(path()).exec("UPDATE fachang SET FA_KURSPH = ? WHERE FA_ID = 1",
+                                        {cohort});
+        else
+            subject(id, {}, {{"FA_KURSPH", cohort}});
+    }
+    qint64 choice(int student, int subject, const QString& art = "S", const QString& course = {},
+                  const QString& cohort = "2009") {
+        if (students_.insert(student).second)
+            School::student(student, QStringLiteral("Name%1").arg(student),
+                            QStringLiteral("Vor%1").arg(student), cohort);
+        return School::choice(studentKey(student), {}, {},
+                              {{cohort == "2009" ? "BG_KS_ID_12" : "BG_KS_ID_13",
+                                course.isEmpty() ? QVariant() : QVariant(course)},
+                               {"BG_FA_ID", subjectKey(subject)},
+                               {"BG_ART", art}});
+    }
+    void place(int rail, const QString& course, bool fixed = false) {
+        School::place(rail, course,
+                      {{"CK_VFP_ID", QString::number(rail)}, {"CK_FIX", fixed ? "1" : "0"}});
+    }
+
+    // n students of four subjects of six, each subject in two parallel courses, the first of
+    // which holds them all; every other course on one of eight rails, the first fixed. The seed
+    // picks the subjects.
+    void sample(int n, unsigned seed) {
+        batch();
+        for (int r = 1; r <= 8; ++r)
+            rail(r, 3);
+        for (int k = 1; k <= 12; ++k) {
+            course(k, QStringLiteral("K%1").arg(k), (k + 1) / 2, 3);
+            if (k % 2 == 1)
+                place(k % 8 + 1, courseKey(k), k == 1);
+        }
+        std::mt19937 rng(seed);
+        for (int s = 1; s <= n; ++s) {
+            std::vector<int> subjects{1, 2, 3, 4, 5, 6};
+            std::shuffle(subjects.begin(), subjects.end(), rng);
+            for (int i = 0; i < 4; ++i)
+                choice(s, subjects[i], "S", courseKey(2 * subjects[i] - 1));
+        }
+        commit();
+    }
+
+    blocking::Model model(int cohort = 2009) {
+        db::Connection c(path());
+        return blocking::Model::load(c, {kYear, "2009/2010"}, cohort);
+    }
+    // Blocks the cohort and writes the result, as kubb does.
+    blocking::Result block(blocking::Mode mode, int cohort = 2009, long long rounds = 0) {
+        const blocking::Model m = model(cohort);
+        blocking::Options o;
+        o.mode = mode;
+        o.threads = 2;
+        o.rounds = rounds;
+        const blocking::Result r = blocking::block(m, o);
+        db::Connection c(path());
+        blocking::write(c, m, r.placement, r.assignment, std::nullopt);
+        return r;
+    }
+
+private:
+    std::set<int> students_;
+};
+
+} // namespace test

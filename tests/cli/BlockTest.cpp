@@ -1,0 +1,218 @@
+// kubb block and kubb evaluate on the demo school: the rules every result keeps, what is printed
+// against what the file holds, and the faults of the file said once in German.
+#include "db/Database.h"
+#include "platform/RunState.h"
+#include "support/DemoSchool.h"
+#include "support/TestDb.h"
+#include "ui/QuietHost.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+const QString kKubb = QStringLiteral(KUBB_BINARY_DIR "/src/kubb");
+
+QString kubb(const QStringList& args) {
+    QProcess p;
+    p.start(kKubb, args);
+    EXPECT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QStringList block(const QString& path, const QString& mode, const QString& seed = "1") {
+    return kubb({"block", "--db", path, "--cohort", "2009", "--mode", mode, "--seconds", "5",
+                 "--seed", seed, "--threads", "2"})
+        .split('\n');
+}
+
+// The evaluation kubb evaluate prints for the file, as kubb block prints it after "Nachher:".
+QStringList evaluated(const QString& path) {
+    QStringList lines = kubb({"evaluate", "--db", path, "--cohort", "2009"}).split('\n');
+    lines = lines.mid(lines.indexOf(QRegularExpression("^Kollisionen.*")));
+    lines.removeAll("");
+    for (QString& l : lines)
+        l.prepend("  ");
+    return lines;
+}
+
+QStringList after(const QStringList& out) {
+    const int from = out.indexOf("Nachher:") + 1;
+    int to = from;
+    while (to < out.size() && out[to].startsWith("  "))
+        ++to;
+    return out.mid(from, to - from);
+}
+
+// A copy of the demo school, imported once, in dir.
+QString demo(const test::TempDir& dir, const QString& name = "BB.MDB") {
+    static test::TempDir imported;
+    static bool done = false;
+    if (!done) {
+        platform::RunState s;
+        s.DatenPfad = imported.dir();
+        s.DatenDatei = "BB.MDB";
+        ui::QuietHost quiet;
+        done = test::importDemoSchool(s, quiet);
+    }
+    QFile::copy(imported.path("BB.MDB"), dir.path(name));
+    return dir.path(name);
+}
+
+} // namespace
+
+TEST(KubbBlock, KeepsEveryRuleAndPrintsWhatTheFileHolds) {
+    // What blocking cohort 2009 must leave alone: fixed placements, the other cohort's choices,
+    // the placements of year group 13; in the rest mode, every placement.
+    const auto kept = [](const QString& path) {
+        return test::rowsOf(path, "SELECT * FROM ckkurs WHERE CK_FIX = '1' ORDER BY CK_ID") +
+               test::rowsOf(path, "SELECT b.* FROM belegung b JOIN kolleg k ON k.KO_VFP_ID = "
+                                  "b.BG_KO_ID WHERE k.KO_KURSPH <> '2009' ORDER BY b.BG_ID") +
+               test::rowsOf(path, "SELECT c.* FROM ckkurs c JOIN kurs k ON k.KS_VFP_ID = "
+                                  "c.CK_KS_ID WHERE k.KS_JGST = '12' ORDER BY c.CK_ID");
+    };
+    const QString placed = "SELECT CK_ID, CK_BL_ID, CK_KS_ID FROM ckkurs ORDER BY CK_ID";
+    for (const QString mode : {"all", "rest"}) {
+        SCOPED_TRACE(mode.toStdString());
+        test::TempDir dir;
+        const QString path = demo(dir);
+        const QStringList before = kept(path);
+        const QStringList placedBefore = test::rowsOf(path, placed);
+        // The evaluation as data holds the numbers of the text.
+        const QJsonObject json =
+            QJsonDocument::fromJson(
+                kubb({"evaluate", "--db", path, "--cohort", "2009", "--json"}).toUtf8())
+                .object();
+        EXPECT_EQ(evaluated(path).value(5),
+                  QStringLiteral("  Größte Differenz: %1 (%2), bestmöglich %3")
+                      .arg(json["largestDifference"].toInt())
+                      .arg(json["largestDifferenceGroup"].toString())
+                      .arg(json["differenceBound"].toInt()));
+
+        const QStringList out = block(path, mode);
+
+        EXPECT_EQ(kept(path), before);
+        if (mode == "rest") {
+            EXPECT_EQ(test::rowsOf(path, placed).mid(0, placedBefore.size()), placedBefore);
+        }
+        EXPECT_EQ(after(out), evaluated(path));
+        EXPECT_EQ(after(out).value(1), "  Kurse nicht gesetzt: 0");
+        // The cohort's courses are of its year group (or of both), each on a rail once.
+        EXPECT_EQ(test::rowsOf(path, "SELECT b.BG_ID FROM belegung b JOIN kolleg o ON "
+                                     "o.KO_VFP_ID = b.BG_KO_ID JOIN kurs k ON k.KS_VFP_ID = "
+                                     "b.BG_KS_ID_12 WHERE o.KO_KURSPH = '2009' AND k.KS_JGST "
+                                     "NOT IN ('11', '50')") +
+                      test::rowsOf(path, "SELECT CK_BL_ID, CK_KS_ID FROM ckkurs GROUP BY "
+                                         "CK_BL_ID, CK_KS_ID HAVING count(*) > 1"),
+                  QStringList());
+    }
+}
+
+TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFailsAndDoesNotSearch) {
+    test::TempDir tmp;
+    tmp.write("KEINE.MDB", "keine Datenbank");
+    QDir().mkdir(tmp.path("ORDNER.MDB"));
+    db::Connection(tmp.path("LEER.MDB"), db::Connection::Mode::Create).exec("CREATE TABLE t (a)");
+    demo(tmp);
+    const auto file = [&] {
+        return test::rowsOf(tmp.path("BB.MDB"), "SELECT * FROM ckkurs") +
+               test::rowsOf(tmp.path("BB.MDB"), "SELECT * FROM belegung");
+    };
+    const QStringList before = file();
+    const bool strace = QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) == 0;
+    const QString kReadOnly =
+        "Ein Plan könnte nicht gespeichert werden, die Suche beginnt nicht: Die Datenbank %1 ist "
+        "schreibgeschützt: Sie kann gelesen, aber nicht geändert werden.";
+    // The file, the fault strace injects into the calls on it (or on its journal), what kubb
+    // says. Every open for writing refused, SQLite opens the file for reading.
+    const std::tuple<QString, QString, QString> cases[] = {
+        {"FEHLT.MDB", "", "Die Datenbank %1 wurde nicht gefunden."},
+        {"ORDNER.MDB", "", "%1 ist ein Verzeichnis, keine Blockbildungsdatei."},
+        {"KEINE.MDB", "", "%1 ist keine Blockbildungsdatei."},
+        {"LEER.MDB", "", "In %1 fehlt die Tabelle schjahr."},
+        {"BB.MDB", "openat:error=EACCES:when=1+2", kReadOnly},
+        {"BB.MDB-journal", "openat:error=EACCES", kReadOnly},
+        {"BB.MDB", "pwrite64:error=ENOSPC",
+         "Die Datenbank %1 kann nicht geschrieben werden: Der Datenträger ist voll."},
+        {"BB.MDB", "pwrite64:error=EIO",
+         "Die Datenbank %1 kann nicht gelesen oder geschrieben werden: Der Datenträger meldet "
+         "einen Ein-/Ausgabefehler."},
+    };
+    for (const auto& [file, fault, said] : cases) {
+        SCOPED_TRACE((file + " " + fault).toStdString());
+        if (!fault.isEmpty() && !strace)
+            continue; // some containers forbid tracing
+        const QString path = tmp.path(file).remove("-journal");
+        QStringList args{"block", "--db", path, "--cohort", "2009", "--seconds", "1"};
+        if (!fault.isEmpty())
+            args = QStringList{"-f", "-qq",
+                               "-o", "/dev/null",
+                               "-P", tmp.path(file),
+                               "-e", "trace=" + fault.section(':', 0, 0),
+                               "-e", "inject=" + fault,
+                               kKubb} +
+                   args;
+        QProcess p;
+        p.start(fault.isEmpty() ? kKubb : "strace", args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()).trimmed(), "kubb: " + said.arg(path));
+        EXPECT_FALSE(QString::fromUtf8(p.readAllStandardOutput()).contains("Suche:"));
+    }
+    EXPECT_EQ(file(), before);
+}
+
+TEST(KubbBlock, TwoAtOnceOnOneFileLeaveTheWholePlanOfOneAndTheOtherRefuses) {
+    test::TempDir dir;
+    const QString start = demo(dir, "START.MDB");
+    {
+        // A course no plan fills: both searches run to their time limit, side by side.
+        db::Connection c(start);
+        c.exec("UPDATE kurs SET KS_MIN = 999 WHERE KS_ID = (SELECT min(KS_ID) FROM kurs)");
+    }
+    const QString path = dir.path("BB.MDB");
+    for (int race = 0; race < 10; ++race) {
+        SCOPED_TRACE(race);
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::copy(start, path));
+        QProcess runs[2];
+        for (int i = 0; i < 2; ++i)
+            runs[i].start(kKubb,
+                          {"block", "--db", path, "--cohort", "2009", "--mode", "all", "--seconds",
+                           "1", "--seed", QString::number(i + 1), "--threads", "1"});
+        for (QProcess& p : runs)
+            ASSERT_TRUE(p.waitForFinished(60000));
+        const int winner = runs[0].exitCode() == 0 ? 0 : 1;
+        ASSERT_EQ(runs[winner].exitCode(), 0) << runs[winner].readAllStandardError().data();
+        ASSERT_EQ(runs[1 - winner].exitCode(), 1);
+        EXPECT_EQ(QString::fromUtf8(runs[1 - winner].readAllStandardError()).trimmed(),
+                  "kubb: Der Plan wurde nicht gespeichert: Schienen oder Belegungen in " + path +
+                      " wurden während der Suche von einem anderen Programm geändert.");
+        // The file holds what the winner reported having written.
+        EXPECT_EQ(after(QString::fromUtf8(runs[winner].readAllStandardOutput()).split('\n')),
+                  evaluated(path));
+    }
+}
+
+TEST(KubbBlock, WaitsForAnotherProgramsLock) {
+    test::TempDir dir;
+    const QString path = demo(dir);
+    // Another program writes for four seconds: kubb waits, then blocks.
+    db::Connection other(path);
+    db::Transaction tx(other); // BEGIN IMMEDIATE: no other writer until it ends
+    QProcess p;
+    p.start(kKubb, {"block", "--db", path, "--cohort", "2009", "--seconds", "2", "--threads", "1"});
+    ASSERT_TRUE(p.waitForStarted());
+    std::this_thread::sleep_for(std::chrono::seconds(4));
+    tx.commit();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().data();
+}

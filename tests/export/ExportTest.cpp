@@ -1,0 +1,436 @@
+// The export command: where the files go, the questions it asks and how it fails; and the four
+// files compared whole, byte for byte, with contents worked out by hand on a small school of the
+// school year 2009/2010 (key "     3").
+#include "export/Export.h"
+#include "common/Session.h"
+#include "db/Database.h"
+#include "export/frmAKursPh.h"
+#include "support/FileSizeLimit.h"
+#include "support/School.h"
+#include "support/WinePrefix.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using test::School;
+using test::ScriptedHost;
+
+namespace {
+
+const QString kFailed = "Tabelle beleg_lk ist schreibgeschützt!\r\nExport nicht möglich!\r\n";
+const QStringList kNames = {"MERIX.KO", "MERIX.GK", "MERIX.BL", "MERIX.CK"};
+const QVariant null;
+
+// The user's part in "Auswahl der Kursphase": selects the line of phase and clicks "&Ok".
+std::function<void(ui::Window&)> choosePhase(const QString& phase) {
+    return [phase](ui::Window& w) {
+        auto& chooser = dynamic_cast<exporter::frmAKursPh&>(w);
+        chooser.List1.setCurrent(static_cast<int>(chooser.List1.lines().indexOf(phase)));
+        chooser.click("Command1");
+    };
+}
+
+// Expected file contents, written by hand: lines of Windows-1252 bytes, each ended by CR LF.
+QByteArray crlf(const QByteArrayList& lines) {
+    return lines.join("\r\n") + "\r\n";
+}
+QByteArrayList stars(int n) {
+    return QByteArrayList(n, "*");
+}
+QByteArrayList koRecord(const QByteArray& phase, const QByteArray& fam, const QByteArray& ruf) {
+    return QByteArrayList{"*SYNC*", phase, "*", "*", "*", fam, "*", "*", "*", ruf} + stars(59);
+}
+QByteArrayList gkRecord(const QByteArray& key, const QByteArray& year12, const QByteArray& year13,
+                        const QByteArray& subject, const QByteArray& art) {
+    return QByteArrayList{"*SYNC*", key, year12, year13, subject, art} + stars(25);
+}
+
+struct Export : ::testing::Test {
+    test::WinePrefix wine;
+    School s;
+    Export() { QDir().mkpath(out()); }
+
+    // The export folder (tmp/merix/), a file in it, and every entry, hidden ones too.
+    QString out(const QString& name = {}) const { return s.tmp.path("merix/" + name); }
+    QByteArray file(const QString& name) const { return s.tmp.read("merix/" + name); }
+    QStringList entries() const {
+        return QDir(out()).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    void choice(const QString& student, const QVariant& art, const QVariant& course12,
+                const QVariant& course13, const QVariant& subject) {
+        s.choice(student, course12, course13, {{"BG_FA_ID", subject}, {"BG_ART", art}});
+    }
+    void rail(int id, const QString& bez, const QVariant& name, const QVariant& sort,
+              const QVariant& hours, const QString& year = test::kYear) {
+        s.rail(id, bez, hours, year, {{"BL_NAME", name}, {"BL_SORT", sort}});
+    }
+    // Answers the questions of the export: the folder through the file dialog (no INI file),
+    // the course phase in the chooser, the message where the files went.
+    void exportCohort(const QString& phase) {
+        s.host.onOpenFile(out("MERIX.KO"))
+            .onModal("frmAKursPh", choosePhase(phase))
+            .onMessage(ui::Answer::Ok);
+        exporter::exportCommand(s.state, s.host);
+    }
+};
+
+// One student of 2009 with one choice, one rail, nothing placed; and four previous files in the
+// export folder.
+struct Command : Export {
+    void SetUp() override {
+        choice(s.student(1, "Abel", "Anna"), "S", s.course(1, "Ma1"), null, "FA01");
+        rail(1, "S1", "Schiene 1", 1, 3);
+        for (const QString& name : kNames)
+            s.tmp.write("merix/" + name, "previous " + name.toLatin1());
+    }
+    void expectPreviousFiles() const {
+        EXPECT_EQ(entries(), QStringList({"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}))
+            << "no temporary file is left behind";
+        for (const QString& name : kNames)
+            EXPECT_EQ(file(name), "previous " + name.toLatin1());
+    }
+    // The one message of the export: a critical one.
+    QString onlyMessage() const {
+        EXPECT_EQ(s.host.messages.size(), 1u);
+        if (s.host.messages.empty())
+            return {};
+        EXPECT_EQ(s.host.messages.front().icon, ui::Icon::Critical);
+        EXPECT_EQ(s.host.messages.front().title, "Kurs- und Blockbildung");
+        return s.host.messages.front().text;
+    }
+};
+
+} // namespace
+
+TEST_F(Command, TheFolderComesFromTheIniFileOrTheDialogAndTheNameStaysForTheImport) {
+    // Without MERIX.INI the dialog asks; the files go beside the chosen one.
+    exportCohort("2009");
+    ASSERT_EQ(s.host.fileDialogs.size(), 1u);
+    EXPECT_EQ(s.host.fileDialogs[0].filter, "ExportDateien (MERIX.*)|MERIX.*");
+    EXPECT_EQ(s.host.fileDialogs[0].filterIndex, 1);
+    EXPECT_EQ(s.host.fileDialogs[0].fileName, "MERIX.KO");
+    EXPECT_EQ(s.state.VerwDbcPfad, out("MERIX.KO"));
+    EXPECT_TRUE(file("MERIX.KO").startsWith("06_KO_68\r\n*SYNC*\r\n2009\r\n"));
+
+    // With it, the files go into the container's folder, found the Wine way ignoring case.
+    wine.writeIni("c:\\palex\\daten\\qz.dbc");
+    QDir().mkpath(wine.drive('c') + "PALEX/Daten");
+    ScriptedHost again;
+    again.onModal("frmAKursPh", choosePhase("2009")).onMessage(ui::Answer::Ok);
+    exporter::exportCommand(s.state, again);
+    EXPECT_TRUE(again.fileDialogs.empty());
+    EXPECT_EQ(s.state.VerwDbcPfad, "C:\\PALEX\\DATEN\\QZ.DBC");
+    EXPECT_TRUE(QFile::exists(wine.drive('c') + "PALEX/Daten/MERIX.GK"));
+}
+
+// A fresh folder holds no MERIX file yet: the dialog takes a name still to be written, and the
+// message says where the files went and what each holds.
+TEST_F(Command, AFreshFolderTakesTheFirstExportAndTheMessageSaysWhereAndHowMany) {
+    QDir().mkpath(s.tmp.path("neu"));
+    s.host.onOpenFile(s.tmp.path("neu/MERIX.KO"))
+        .onModal("frmAKursPh", choosePhase("2009"))
+        .onMessage(QDir::toNativeSeparators("Die Exportdateien stehen in " + s.tmp.path("neu")) +
+                   ":\r\nMERIX.KO: 1 Kollegiaten\r\nMERIX.GK: 1 Grundkursbelegungen\r\n"
+                   "MERIX.BL: 1 Schienen\r\nMERIX.CK: 0 gesetzte Kurse");
+    exporter::exportCommand(s.state, s.host);
+    ASSERT_EQ(s.host.fileDialogs.size(), 1u);
+    EXPECT_FALSE(s.host.fileDialogs[0].mustExist);
+    EXPECT_EQ(s.host.messages.at(0).icon, ui::Icon::Information);
+    EXPECT_EQ(s.tmp.read("neu/MERIX.BL").count("*SYNC*"), 1);
+}
+
+// What an earlier export left (its new content after a kill during the renames, an old file it
+// could not delete) goes with the next export; other files of the folder stay.
+TEST_F(Command, TheNextExportRemovesTheLeftoversOfAnEarlierOne) {
+    const QStringList leftovers = {"~MERIX.KO.k2x9q0.tmp", "~MERIX.GK.abc123.alt",
+                                   "~MERIX.CK.zz00zz.tmp"};
+    const QStringList others = {"~MERIX.KO.tmp", "~MERIX.BL.ABCDEF.alt", "~QZ.DBC.abc123.tmp"};
+    for (const QString& name : leftovers + others)
+        s.tmp.write("merix/" + name, "alt");
+    exportCohort("2009");
+    QStringList expected = others + kNames;
+    expected.sort();
+    EXPECT_EQ(entries(), expected);
+}
+
+TEST(ExportPaths, TheFilesGoUpToTheLastSeparatorJoinedAsTheAdministrationProgramJoinsThem) {
+    // No backslash: the root of the current drive.
+    const std::tuple<QString, QString, QString, QString> cases[] = {
+        {"C:\\PALEX\\DATEN\\QZ.DBC", "C:\\PALEX\\DATEN\\", "MERIX.KO",
+         "C:\\PALEX\\DATEN\\\\MERIX.KO"},
+        {"QZ.DBC", "", "MERIX.CK", "\\MERIX.CK"},
+        {"/home/anna/Daten/qz.dbc", "/home/anna/Daten/", "MERIX.BL", "/home/anna/Daten/MERIX.BL"},
+    };
+    for (const auto& [container, folder, name, path] : cases) {
+        EXPECT_EQ(exporter::exportDirectory(container), folder);
+        EXPECT_EQ(exporter::merixPath(folder, name), path);
+    }
+}
+
+TEST_F(Command, CancellingOrAnEmptyChoiceWritesNothing) {
+    // The directory dialog cancelled: the export ends without a word.
+    s.host.onOpenFile(std::nullopt);
+    exporter::exportCommand(s.state, s.host);
+    EXPECT_TRUE(s.host.modal.isEmpty());
+
+    // "&Ok" with no line selected says so and keeps the window; "&Abbrechen" then cancels.
+    ScriptedHost chooser;
+    chooser.onOpenFile(out("MERIX.KO"))
+        .onModal("frmAKursPh",
+                 [](ui::Window& w) {
+                     auto& window = dynamic_cast<exporter::frmAKursPh&>(w);
+                     EXPECT_EQ(window.caption(), "Auswahl der Kursphase");
+                     EXPECT_EQ(window.List1.lines(), QStringList({"2009"}));
+                     EXPECT_EQ(window.command("Command1")->caption, "&Ok");
+                     EXPECT_EQ(window.command("Command2")->caption, "&Abbrechen");
+                     window.click("Command1");
+                     EXPECT_EQ(window.Label1, "");
+                     window.List1.setCurrent(0);
+                     window.click("Command2");
+                 })
+        .onMessage(QString::fromUtf8("Keine Kursphase ausgewählt!"));
+    exporter::exportCommand(s.state, chooser);
+    expectPreviousFiles();
+
+    // Closed by its close box: as "&Abbrechen".
+    ScriptedHost closed;
+    closed.onOpenFile(out("MERIX.KO")).onModal("frmAKursPh", [](ui::Window& w) {
+        auto& window = dynamic_cast<exporter::frmAKursPh&>(w);
+        window.List1.setCurrent(0);
+        window.Form_Unload();
+    });
+    exporter::exportCommand(s.state, closed);
+    expectPreviousFiles();
+
+    // In 2011/2012 no student has the course phase 2011 or 2010: nothing to choose.
+    ScriptedHost none;
+    s.state.SchjBez = "2011/2012";
+    none.onOpenFile(out("MERIX.KO")).onMessage(common::kNoCoursePhases);
+    exporter::exportCommand(s.state, none);
+    EXPECT_TRUE(none.modal.isEmpty());
+    expectPreviousFiles();
+}
+
+// A character Windows-1252 lacks, or a line break (CR or LF alone: either would shift every later
+// field of the file by a line), refuses the export before any file is written.
+TEST_F(Command, AValueTheFileCannotHoldRefusesTheExportBeforeAnyFileIsWritten) {
+    const QString refused = QString::fromUtf8(
+        ": Ein Zeilenumbruch kann in der Exportdatei %1 nicht stehen.\r\nExport nicht möglich!");
+    const std::tuple<QString, QString, QString> cases[] = {
+        {QString::fromUtf8("Kőrösi"),
+         {},
+         QString::fromUtf8("Kollegiat Kőrösi, Zoltán: Das Zeichen „ő“ (U+0151) gibt es im "
+                           "Zeichensatz der Exportdatei MERIX.KO (Windows-1252) nicht.\r\n"
+                           "Export nicht möglich!")},
+        {"K\rrause", {}, "Kollegiat K\rrause, Zoltán" + refused.arg("MERIX.KO")},
+        {"K\nrause", {}, "Kollegiat K\nrause, Zoltán" + refused.arg("MERIX.KO")},
+        {{}, "Schiene\r2", "Schiene S2" + refused.arg("MERIX.BL")},
+        {{}, "Schiene\n2", "Schiene S2" + refused.arg("MERIX.BL")},
+    };
+    for (const auto& [fam, railName, message] : cases) {
+        SCOPED_TRACE(message.toStdString());
+        s.host.messages.clear();
+        s.db.scalar("DELETE FROM kolleg WHERE KO_ID = 2");
+        s.db.scalar("DELETE FROM block WHERE BL_ID = 2");
+        if (!fam.isEmpty())
+            s.student(2, fam, QString::fromUtf8("Zoltán"));
+        else
+            rail(2, "S2", railName, 2, 3);
+        exportCohort("2009");
+        EXPECT_EQ(onlyMessage(), message);
+        EXPECT_EQ(s.host.status, "");
+        expectPreviousFiles();
+    }
+}
+
+TEST_F(Command, AFailureWhileTheThirdFileIsWrittenLeavesThePreviousFourFiles) {
+    // Rails enough to make MERIX.BL the one file that outgrows a full disk's last 400 bytes.
+    for (int id = 2; id <= 10; ++id)
+        rail(id, QString("S%1").arg(id), "Schiene mit einem langen Namen", id, 2);
+    {
+        test::FileSizeLimit fullDisk(400);
+        if (!fullDisk.available())
+            GTEST_SKIP() << "no file size limit on this system";
+        exportCohort("2009");
+    }
+    const QString text = onlyMessage();
+    EXPECT_TRUE(text.startsWith(kFailed + out("MERIX.BL") + ": Schreibfehler! ("))
+        << text.toStdString();
+    expectPreviousFiles();
+}
+
+// Another program renames the course and places it on a rail while the export reads (between
+// the students and the rails): the four files show the plan before or after, never both.
+TEST_F(Command, TheFilesShowOneStateWhileAnotherProgramWrites) {
+    struct WritingHost : ScriptedHost {
+        std::function<void()> meanwhile;
+        void setStatus(const QString& text) override {
+            ScriptedHost::setStatus(text);
+            if (text == "Block" && meanwhile)
+                std::exchange(meanwhile, nullptr)();
+        }
+    } h;
+    h.meanwhile = [this]() {
+        try {
+            db::Connection other(s.path(), db::Connection::Mode::Existing, 100);
+            db::Transaction tx(other);
+            other.exec("UPDATE kurs SET KS_BEZ = 'Ph1'");
+            other.exec("INSERT INTO ckkurs (CK_BL_ID, CK_KS_ID, CK_VFP_ID) "
+                       "VALUES ('     1', 'KS0001', '     1')");
+            tx.commit();
+        } catch (const db::DbError&) {
+            // Kept waiting for the export's read: the file stays as it was.
+        }
+    };
+    exporter::exportCohort(s.state, h, "2009", out());
+    QDir().mkpath(s.tmp.path("again"));
+    exporter::exportCohort(s.state, h, "2009", s.tmp.path("again/"));
+    for (const QString& name : kNames)
+        EXPECT_EQ(file(name), s.tmp.read("again/" + name)) << name.toStdString();
+}
+
+TEST_F(Command, AFolderThatCannotTakeTheFilesAsksThroughTheDiskErrorBox) {
+    const QString missing = s.tmp.path("fehlt/MERIX.KO");
+    const QString text = missing + ": Pfad nicht gefunden!";
+    s.host.onOpenFile(missing)
+        .onModal("frmAKursPh", choosePhase("2009"))
+        .onMessage(text, ui::Answer::Retry)
+        .onMessage(text, ui::Answer::Cancel)
+        .onMessage(kFailed + text + " (No such file or directory)");
+    exporter::exportCommand(s.state, s.host);
+    ASSERT_EQ(s.host.messages.size(), 3u);
+    EXPECT_EQ(s.host.messages[0].title, "Disk Error");
+    EXPECT_EQ(s.host.messages[0].buttons, ui::Buttons::RetryCancel);
+    EXPECT_EQ(s.host.messages[2].icon, ui::Icon::Critical);
+    EXPECT_FALSE(QFileInfo::exists(s.tmp.path("fehlt")));
+}
+
+TEST_F(Command, AFileThatCannotBeReadFromIsAFailureWithItsCause) {
+    s.state.DatenDatei = "FEHLT.MDB";
+    s.host.onOpenFile(out("MERIX.KO"));
+    s.host.onMessage(kFailed + "Die Datenbank " + s.state.databasePath() +
+                     " wurde nicht gefunden.");
+    exporter::exportCommand(s.state, s.host);
+    EXPECT_TRUE(s.host.modal.isEmpty());
+}
+
+namespace {
+
+// Three students of cohort 2008 (year 13 in 2009/2010), one of 2009 (year 12), one of 2007;
+// their choices in an order that interleaves the students; four rails, one of another school
+// year; six placed courses that find their rail and course in every way there is.
+struct Files : Export {
+    void SetUp() override {
+        s.db.insert("fachang",
+                    {{"FA_KURSPH", "2008"}, {"FA_PSCHL", "0600"}, {"FA_VFP_ID", "FA01"}});
+        s.db.insert("fachang",
+                    {{"FA_KURSPH", "2009"}, {"FA_PSCHL", "0100"}, {"FA_VFP_ID", "FA02"}});
+        const QStringList courses = {"Ma1", "Ma3", " d2 ", "1D1", "Ek2"};
+        for (int i = 0; i < courses.size(); ++i)
+            s.course(i + 1, courses[i]);
+        const QString mueller =
+            s.student(1, QString::fromUtf8("Müller"), QString::fromUtf8("Jörg"), "2008");
+        const QString abel = s.student(2, "Abel", "Anna", "2009");
+        // A family name fills its 30 characters: the first name follows it directly.
+        const QString schmidt = s.student(3, "Schmidt-Leutheusser-Schnarrenb", "Sabine", "2008");
+        s.student(4, QString::fromUtf8("Özdemir"), {}, "2008");
+        const QString alt = s.student(5, "Alt", "Otto", "2007");
+        choice(mueller, "S", "KS0001", "KS0002", "FA01");
+        choice(abel, "S", null, "KS0002", "FA02");        // year 12 with a year-13 course only
+        choice(mueller, "L", "KS0001", "KS0002", "FA01"); // advanced course: no GK record
+        choice(mueller, null, "KS0001", null, "FA01");    // no type: no GK record
+        choice(schmidt, "S", "KS0004", null, "FA01");
+        choice(mueller, "S", null, "KS0003", "FA02"); // year 13 only
+        choice(mueller, "m", "XX99", null, "FA99");   // a key that names no course or subject
+        choice(mueller, "S", null, null, "FA01");     // no course at all: skipped
+        choice(abel, "S", "KS0004", "KS0005", "FA02");
+        choice(abel, "S", "XX99", null, "FA02");
+        choice(alt, "S", "KS0001", null, "FA01");
+        rail(1, "S1", "Schiene 1", 1, 3);
+        rail(2, " S2", null, null, null);
+        rail(3, "S9", "Vorjahr", 9, 2, test::kOtherYear);
+        rail(4, QString::fromUtf8("Ü4"), QString::fromUtf8("Übung"), -2, 2);
+        const std::tuple<QVariant, QString, QVariant> placed[] = {
+            {"     1", "KS0001", null},     // left by the import: rail by the number, BL_ID 1
+            {"     2", "KS0003", "     2"}, // saved: rail by its key as written
+            {"     7", "KS0002", null},     // no rail 7
+            {"     1", "XX99", "     4"},   // no such course
+            {"1", "KS0002", "     5"},      // saved: "1" is not the key "     1"
+            {"3", "KS0004", null},          // the number 3 finds the rail of the other year
+        };
+        for (const auto& [railKey, course, key] : placed)
+            s.place(0, course, {{"CK_BL_ID", railKey}, {"CK_VFP_ID", key}});
+    }
+};
+
+const QByteArray kMuellerKey = "2008M\xFCller                        J\xF6rg";
+
+} // namespace
+
+TEST_F(Files, Year13CohortWholeFiles) {
+    exportCohort("2008");
+    EXPECT_EQ(s.host.messages.size(), 1u) << "where the files went";
+    EXPECT_EQ(entries(), QStringList({"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}));
+
+    EXPECT_EQ(file("MERIX.KO"),
+              crlf(QByteArrayList{"06_KO_68"} + koRecord("2008", "M\xFCller", "J\xF6rg") +
+                   koRecord("2008", "Schmidt-Leutheusser-Schnarrenb", "Sabine") +
+                   koRecord("2008", "\xD6zdemir", "Null")));
+    EXPECT_EQ(file("MERIX.GK"),
+              crlf(QByteArrayList{"06_GK_30"} +
+                   gkRecord(kMuellerKey, "2008/2009Ma1", "2009/2010Ma3", "20080600", "S") +
+                   gkRecord(kMuellerKey, "*", "2009/2010d2", "20090100", "S") +
+                   gkRecord(kMuellerKey, "2008/2009XX99", "*", "FA99", "m") +
+                   gkRecord("2008Schmidt-Leutheusser-SchnarrenbSabine", "2008/20091D1", "*",
+                            "20080600", "S")));
+    EXPECT_EQ(file("MERIX.BL"),
+              crlf({"06_BL_05", "*SYNC*", "2009/2010", "S1", "Schiene 1", "1", "3", "*SYNC*",
+                    "2009/2010", " S2", "*", "*", "*", "*SYNC*", "2009/2010",
+                    "\xDC"
+                    "4",
+                    "\xDC"
+                    "bung",
+                    "-2", "2"}));
+    const auto ck = [](const QByteArray& rail, const QByteArray& course) {
+        return QByteArrayList{"*SYNC*", rail, course} + stars(5);
+    };
+    EXPECT_EQ(file("MERIX.CK"),
+              crlf(QByteArrayList{"06_CK_07"} + ck("2009/2010S1", "2009/2010Ma1") +
+                   ck("2009/2010S2", "2009/2010d2") + ck("*", "2009/2010Ma3") +
+                   ck("2009/2010S1", "*") + ck("*", "2009/2010Ma3") +
+                   ck("2009/2010S9", "2009/20101D1") + QByteArrayList{""}));
+
+    const QString mueller = QString::fromUtf8("Müller");
+    EXPECT_EQ(s.host.statuses,
+              QStringList({"Kollegiatentabelle: " + mueller, "Grundkurse: " + mueller,
+                           "Grundkurse: " + mueller, "Grundkurse: " + mueller,
+                           "Kollegiatentabelle: Schmidt-Leutheusser-Schnarrenb",
+                           "Grundkurse: Schmidt-Leutheusser-Schnarrenb",
+                           QString::fromUtf8("Kollegiatentabelle: Özdemir"), "Block", ""}));
+}
+
+TEST_F(Files, Year12CohortWholeFilesAndWithoutPlacedCoursesMerixCkIsOneEmptyLine) {
+    s.db.scalar("DELETE FROM ckkurs");
+    s.db.scalar("DELETE FROM block");
+    exportCohort("2009");
+    EXPECT_EQ(file("MERIX.KO"),
+              crlf(QByteArrayList{"06_KO_68"} + koRecord("2009", "Abel", "Anna")));
+    const QByteArray key = "2009Abel                          Anna";
+    EXPECT_EQ(file("MERIX.GK"),
+              crlf(QByteArrayList{"06_GK_30"} + gkRecord(key, "2009/2010", "*", "20090100", "S") +
+                   gkRecord(key, "2009/20101D1", "*", "20090100", "S") +
+                   gkRecord(key, "2009/2010XX99", "*", "20090100", "S")));
+    EXPECT_EQ(file("MERIX.CK"), "\r\n");
+    EXPECT_EQ(file("MERIX.BL"), "06_BL_05\r\n");
+}
+
+TEST_F(Files, TheSchoolYearOffersItsFirstYearAndTheYearBeforeWhereStudentsHaveThem) {
+    db::Connection c(s.path());
+    const std::pair<QString, QStringList> cases[] = {{"2009/2010", {"2009", "2008"}},
+                                                     {"2008/2009", {"2008", "2007"}},
+                                                     {"2010/2011", {"2009"}},
+                                                     {"2012/2013", {}}};
+    for (const auto& [year, phases] : cases)
+        EXPECT_EQ(exporter::coursePhases(c, year), phases) << year.toStdString();
+}

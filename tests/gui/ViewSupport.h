@@ -1,0 +1,61 @@
+#pragma once
+
+#include "gui/QtHost.h"
+#include "gui/ShellViews.h"
+#include "support/Printers.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+// What the view tests share: the user's mouse and keys, and what a list view shows.
+namespace test {
+
+inline void clickAt(QWidget* viewport, QPoint p, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    const QPointF g = viewport->mapToGlobal(QPointF(p));
+    QMouseEvent press(QEvent::MouseButtonPress, p, g, Qt::LeftButton, Qt::LeftButton, m);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, g, Qt::LeftButton, Qt::NoButton, m);
+    QApplication::sendEvent(viewport, &press);
+    QApplication::sendEvent(viewport, &release);
+}
+
+inline void clickAt(QAbstractItemView* v, int row, int column = 0) {
+    clickAt(v->viewport(), v->visualRect(v->model()->index(row, column)).center());
+}
+
+inline void key(QWidget* w, int k, Qt::KeyboardModifiers m = Qt::NoModifier,
+                const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, k, m, text);
+    QApplication::sendEvent(w, &press);
+}
+
+// The column headings, and the cells of one row, as the view shows them.
+inline QStringList headings(QAbstractItemView* v) {
+    QStringList out;
+    for (int c = 0; c < v->model()->columnCount(); ++c)
+        out << v->model()->headerData(c, Qt::Horizontal).toString();
+    return out;
+}
+
+inline QStringList row(QAbstractItemView* v, int r) {
+    QStringList out;
+    for (int c = 0; c < v->model()->columnCount(); ++c)
+        out << v->model()->index(r, c).data().toString();
+    return out;
+}
+
+// Selects a line as the user does.
+inline void pick(QAbstractItemView* v, int r) {
+    v->selectionModel()->select(v->model()->index(r, 0), QItemSelectionModel::ClearAndSelect);
+}
+
+// The child of that name, failing the test when there is none.
+template <class T> T* child(QWidget* view, const char* name) {
+    auto* c = view->findChild<T*>(name);
+    EXPECT_TRUE(c) << name;
+    return c;
+}
+
+} // namespace test

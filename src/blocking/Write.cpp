@@ -151,7 +151,8 @@ QByteArray readState(db::Connection& c) {
     return hash.result();
 }
 
-Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort) {
+Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort, const Model* known,
+                   const QByteArray& knownState) {
     std::optional<db::Transaction> tx;
     try {
         tx.emplace(c);
@@ -164,7 +165,10 @@ Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort) {
                                          "beginnt nicht: ") +
                               e.message());
     }
-    Loaded l{Model::load(c, year, cohort), readState(c)};
+    QByteArray state = readState(c);
+    const bool current =
+        known && known->cohort == cohort && !knownState.isEmpty() && knownState == state;
+    Loaded l{current ? *known : Model::load(c, year, cohort), std::move(state)};
     tx->commit();
     return l;
 }

@@ -46,7 +46,10 @@ struct Loaded {
     Model model;
     QByteArray state;
 };
-Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort);
+// A model the caller holds (known, read in the state knownState) is taken instead of reading
+// the cohort again while the file still is in that state.
+Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort,
+                   const Model* known = nullptr, const QByteArray& knownState = {});
 
 // Everything a written plan replaced, to take it back whole.
 struct Written {

@@ -117,9 +117,10 @@ int compareGerman(void*, int n1, const void* s1, int n2, const void* s2) {
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
+std::atomic<int> connectionCounter{0};
+
 QString connectionName() {
-    static std::atomic<int> counter{0};
-    return QStringLiteral("kubb-%1").arg(++counter);
+    return QStringLiteral("kubb-%1").arg(++connectionCounter);
 }
 
 } // namespace
@@ -225,6 +226,10 @@ qint64 Connection::insert(const QString& table,
     Statement st = Statement::insert(*this, table, fields);
     st.run(binds);
     return st.lastInsertId();
+}
+
+int Connection::openedSoFar() {
+    return connectionCounter.load();
 }
 
 Transaction::Transaction(Connection& c) : c_(c), level_(c.depth_) {

@@ -61,6 +61,8 @@ public:
     // The wait of connections opened without one. kubb, which keeps no window responsive,
     // waits as long as the workspace's save does.
     static void setDefaultBusyTimeout(int ms);
+    // Connections opened (or tried) in this process so far: one command should need one.
+    static int openedSoFar();
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

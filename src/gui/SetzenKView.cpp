@@ -29,6 +29,7 @@
 #include <QSettings>
 #include <QStyle>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <tuple>
 
@@ -128,6 +129,12 @@ SetzenKView::SetzenKView(placement::SetzenK& w, QtHost& host, QWidget* parent)
     connect(&w_, &ui::Window::changed, this, &SetzenKView::refresh);
     restoreGeometryOrMaximise();
     refresh();
+    // The evaluation reads the whole cohort: the window shows first.
+    if (w_.bewertungPending)
+        QTimer::singleShot(0, this, [this] {
+            if (w_.bewertungPending)
+                w_.Bewerten(); // shows its failure in the panel
+        });
 }
 
 QMenuBar* SetzenKView::buildMenus() {

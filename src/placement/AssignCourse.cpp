@@ -1,11 +1,12 @@
 // "Kurs zuweisen": moves the students selected in LSchueler into a parallel course that the
 // planner picks in the chooser frmK, one chooser per course of the selection.
 
+#include "placement/AssignCourse.h"
 #include "db/Database.h"
 #include "db/Queries.h"
 #include "db/Statement.h"
 #include "placement/Layouts.h"
-#include "placement/SetzenK.h"
+#include "placement/Workspace.h"
 #include "placement/frmK.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
@@ -29,12 +30,12 @@ namespace {
 // The planner answers one chooser per course of the selection, offering the parallel courses
 // still waiting in LNKurse; the decisions until the first cancel (or a course without such a
 // parallel) count. completed tells whether every course got one.
-std::vector<Decision> askParallels(SetzenK& w, const QStringList& names, bool& completed) {
+std::vector<Decision> askParallels(db::Connection& c, Workspace& w, ui::Host& host,
+                                   const QStringList& names, bool& completed) {
     std::vector<Decision> decisions;
     completed = true;
-    db::Connection c(w.state().databasePath());
     for (const QString& name : names) {
-        const SetzenK::Alternatives alt = w.AlternativKurs(c, name);
+        const Workspace::Alternatives alt = w.AlternativKurs(c, name);
         QStringList offered;
         for (const QString& p : alt.courses) {
             const QString key = ParallelCourse::key(p);
@@ -48,13 +49,13 @@ std::vector<Decision> askParallels(SetzenK& w, const QStringList& names, bool& c
             completed = false;
             break;
         }
-        frmK chooser(w, w.host());
+        frmK chooser(w, host);
         chooser.lblK = name;
         chooser.lblKi = alt.ownKey;
         chooser.lstK.setLines(offered);
         chooser.lstK.setCurrent(0);
         w.lblNKurs.clear();
-        w.host().showModal(chooser);
+        host.showModal(chooser);
         chooser.Form_Unload();
         if (w.lblNKurs.isEmpty()) {
             completed = false;
@@ -67,9 +68,9 @@ std::vector<Decision> askParallels(SetzenK& w, const QStringList& names, bool& c
 
 // Writes the decisions in one transaction: each selected line of a decided course into its
 // target. Returns the lines concerned (deselected whether or not their row was written).
-std::vector<int> writeDecisions(SetzenK& w, const std::vector<Decision>& decisions) {
+std::vector<int> writeDecisions(db::Connection& c, Workspace& w,
+                                const std::vector<Decision>& decisions) {
     std::vector<int> written;
-    db::Connection c(w.state().databasePath());
     db::Transaction tx(c);
     db::Statement to12 = db::courseWriter(c, 12);
     db::Statement to13 = db::courseWriter(c, 13);
@@ -94,8 +95,11 @@ std::vector<int> writeDecisions(SetzenK& w, const std::vector<Decision>& decisio
 
 } // namespace
 
-void SetzenK::cmdKzw_Click() {
-    const std::vector<int> selected = LSchueler.selectedRows();
+AssignCourse::AssignCourse(db::Connection& c, Workspace& ws, ui::Host& host)
+    : c_(c), ws_(ws), host_(host) {}
+
+void AssignCourse::run() {
+    const std::vector<int> selected = ws_.LSchueler.selectedRows();
     if (selected.empty()) {
         // "Blockbilduung" is verbatim.
         host_.message({QStringLiteral("Kein Kollegiat in der Liste Schüler ausgewählt!"),
@@ -105,7 +109,7 @@ void SetzenK::cmdKzw_Click() {
     }
     QStringList names;
     for (int i : selected) {
-        const QString name = StudentLine::courseName(LSchueler.line(i));
+        const QString name = StudentLine::courseName(ws_.LSchueler.line(i));
         if (!names.contains(name))
             names << name;
     }
@@ -113,16 +117,17 @@ void SetzenK::cmdKzw_Click() {
     // transaction, so that a failure leaves none of them half done while a stop keeps the
     // answers given before it. (What a chooser offers does not depend on earlier moves.)
     bool completed = true;
-    const std::vector<Decision> decisions = askParallels(*this, names, completed);
+    const std::vector<Decision> decisions = askParallels(c_, ws_, host_, names, completed);
     if (!decisions.empty())
-        for (int i : writeDecisions(*this, decisions))
-            LSchueler.setSelected(i, false);
+        for (int i : writeDecisions(c_, ws_, decisions))
+            ws_.LSchueler.setSelected(i, false);
     if (completed)
-        LNKurse_Click();
+        ws_.LNKurse_Click(c_);
     else
-        emit changed();
+        ws_.showChanges();
     // Students moved between courses that may stand on rails: the rails' counts follow.
-    GKursStUp();
+    ws_.GKursStUp(c_);
+    ws_.showChanges();
 }
 
 } // namespace placement

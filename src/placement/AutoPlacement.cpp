@@ -7,31 +7,39 @@
 // rails. LNKurse lists the cohort's courses with the hours the plan leaves unplaced, as loading
 // would list them.
 
+#include "placement/AutoPlacement.h"
 #include "blocking/Search.h"
 #include "db/Database.h"
 #include "placement/Layouts.h"
-#include "placement/SetzenK.h"
+#include "placement/SavePlacement.h"
+#include "placement/Workspace.h"
 #include "placement/frmAutoSetzen.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
 namespace placement {
 
-void SetzenK::cmdAutoS_Click() {
-    ui::Grid& g = grdSchienen;
+AutoPlacement::AutoPlacement(db::Connection& c, Workspace& ws, ui::Host& host)
+    : c_(c), ws_(ws), host_(host), s_(ws.state()) {}
+
+void AutoPlacement::run() {
+    ui::Grid& g = ws_.grdSchienen;
     // Placing over a cut rail would drop the courses held for inserting.
-    if (refuseHeldColumn(0, g.Cols() - 1))
+    if (ws_.refuseHeldColumn(0, g.Cols() - 1))
         return;
-    const int cohort = Jahrgang();
+    const int cohort = ws_.Jahrgang();
     if (cohort == 0)
         return;
     blocking::Loaded loaded;
     {
         ui::Busy busy(host_);
-        db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
-        loaded = blocking::loadForPlan(c, {s_.SchjID, s_.SchjBez}, cohort);
+        // The panel's model, where no command has made it stale since it was read.
+        const bool current = !ws_.bewertungPending && !ws_.coursesStale && !ws_.studentsStale;
+        loaded =
+            blocking::loadForPlan(c_, {s_.SchjID, s_.SchjBez}, cohort,
+                                  current ? ws_.bewertungModel.get() : nullptr, ws_.bewertungState);
     }
-    fitToGrid(loaded.model);
+    ws_.fitToGrid(loaded.model);
     frmAutoSetzen window(std::move(loaded.model), host_);
     host_.showModal(window);
     if (window.accepted() && window.result())
@@ -73,29 +81,29 @@ QString entryOf(const blocking::Model& m, const CourseNames& named, int k, int h
 
 } // namespace
 
-SetzenK::AutoUndo SetzenK::snapshot() const {
-    const ui::Grid& g = grdSchienen;
-    AutoUndo undo;
+Workspace::AutoUndo AutoPlacement::snapshot() const {
+    const ui::Grid& g = ws_.grdSchienen;
+    Workspace::AutoUndo undo;
     for (int row = 0; row < g.Rows(); ++row) {
         undo.cells.emplace_back();
         for (int col = 0; col < g.Cols(); ++col)
             undo.cells.back().push_back(g.TextMatrix(row, col));
     }
-    undo.fixed = fixiert;
-    undo.lnKurse = LNKurse.lines();
+    undo.fixed = ws_.fixiert;
+    undo.lnKurse = ws_.LNKurse.lines();
     return undo;
 }
 
-void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
-                       const blocking::Assignment& a, const QByteArray& readState) {
-    AutoUndo undo = snapshot();
-    db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
+void AutoPlacement::takeOver(const blocking::Model& m, const blocking::Placement& p,
+                             const blocking::Assignment& a, const QByteArray& readState) {
+    Workspace::AutoUndo undo = snapshot();
+    db::Connection& c = c_;
     const CourseNames named = courseNames(c, m, s_.SchjID);
     FixedEntries fixed;
     const std::vector<QStringList> columns = plannedColumns(m, p, named, fixed);
     // LNKurse: other courses' lines as they stand, the cohort's with the hours left.
     QStringList waiting;
-    for (const QString& line : LNKurse.lines())
+    for (const QString& line : ws_.LNKurse.lines())
         if (!planned(m, named, m.courseIndex(CourseEntry::key(line))))
             waiting << line;
     for (size_t k = 0; k < m.courses.size(); ++k) {
@@ -120,8 +128,8 @@ void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
                 const QByteArray ckkursAfter = ckkursChecksum(c);
                 tx.commit();
                 // What this window wrote is no other program's save.
-                if (ckkursBefore == ckkursAtLoading_)
-                    ckkursAtLoading_ = ckkursAfter;
+                if (ckkursBefore == ws_.ckkursAtLoading)
+                    ws_.ckkursAtLoading = ckkursAfter;
                 undo.written = std::move(*written);
                 break;
             }
@@ -133,35 +141,35 @@ void SetzenK::takeOver(const blocking::Model& m, const blocking::Placement& p,
         expected = now;
     }
     // The plan is in the file: whatever fails from here, the way back is offered.
-    undo_ = std::move(undo);
-    setEnabled(QStringLiteral("menuBearbRueck"), true);
+    ws_.autoUndo = std::move(undo);
+    ws_.enableCommand(QStringLiteral("menuBearbRueck"), true);
 
-    ui::Grid& g = grdSchienen;
+    ui::Grid& g = ws_.grdSchienen;
     int longest = 0;
     for (const QStringList& entries : columns)
         longest = std::max(longest, static_cast<int>(entries.size()));
     g.setRows(std::max(g.Rows(), longest + 1));
     for (int col = 0; col < g.Cols(); ++col) {
-        takeEntries(col);
-        putEntries(col, columns[col]);
+        ws_.takeEntries(col);
+        ws_.putEntries(col, columns[col]);
     }
-    fitRows();
-    fixiert = fixed;
-    LNKurse.setLines(waiting);
-    SortLNKurse();
-    studentsChanged(c);
-    emit changed();
+    ws_.fitRows();
+    ws_.fixiert = fixed;
+    ws_.LNKurse.setLines(waiting);
+    ws_.SortLNKurse(c);
+    ws_.studentsChanged(c);
+    ws_.showChanges();
 }
 
 std::vector<QStringList>
-SetzenK::plannedColumns(const blocking::Model& m, const blocking::Placement& p,
-                        const QHash<int, std::pair<QString, QString>>& named,
-                        FixedEntries& fixed) const {
+AutoPlacement::plannedColumns(const blocking::Model& m, const blocking::Placement& p,
+                              const QHash<int, std::pair<QString, QString>>& named,
+                              FixedEntries& fixed) const {
     // Each column's new entries and marks: what the plan does not place stays, the cohort's
     // courses stand where the plan puts them.
-    const ui::Grid& g = grdSchienen;
+    const ui::Grid& g = ws_.grdSchienen;
     std::vector<QStringList> columns(g.Cols());
-    const std::vector<int> railOf = railOfColumn(m);
+    const std::vector<int> railOf = ws_.railOfColumn(m);
     for (int col = 0; col < g.Cols(); ++col) {
         const int r = railOf[col];
         std::vector<char> present(m.courses.size(), 0);
@@ -173,7 +181,7 @@ SetzenK::plannedColumns(const blocking::Model& m, const blocking::Placement& p,
             const int k = m.courseIndex(key);
             if (r < 0 || !planned(m, named, k)) {
                 columns[col] << cell;
-                fixed.set(col, key, fixiert.has(col, key));
+                fixed.set(col, key, ws_.fixiert.has(col, key));
             } else if (p.rails[k].has(r)) {
                 columns[col] << cell;
                 fixed.set(col, key, p.fixed[k].has(r));
@@ -193,59 +201,44 @@ SetzenK::plannedColumns(const blocking::Model& m, const blocking::Placement& p,
     return columns;
 }
 
-void SetzenK::menuBearbRueck_Click() {
-    if (!undo_)
+void AutoPlacement::undo() {
+    if (!ws_.autoUndo)
         return;
-    db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
+    db::Connection& c = c_;
     bool undone = false;
     {
         ui::Busy busy(host_);
         db::Transaction tx(c);
         const QByteArray ckkursBefore = ckkursChecksum(c);
-        undone = blocking::undo(c, undo_->written);
+        undone = blocking::undo(c, ws_.autoUndo->written);
         if (undone) {
             const QByteArray ckkursAfter = ckkursChecksum(c);
             tx.commit();
-            if (ckkursBefore == ckkursAtLoading_)
-                ckkursAtLoading_ = ckkursAfter;
+            if (ckkursBefore == ws_.ckkursAtLoading)
+                ws_.ckkursAtLoading = ckkursAfter;
         }
     }
     if (!undone) {
         // The grid keeps the plan, as the file does.
-        dropUndo();
+        ws_.dropUndo();
         ui::tell(host_,
                  QStringLiteral("Rückgängig ist nicht mehr möglich: Schienen oder Belegungen "
                                 "wurden inzwischen von einem anderen Programm geändert."),
                  ui::Icon::Exclamation);
         return;
     }
-    ui::Grid& g = grdSchienen;
-    g.setRows(static_cast<int>(undo_->cells.size()));
+    ui::Grid& g = ws_.grdSchienen;
+    g.setRows(static_cast<int>(ws_.autoUndo->cells.size()));
     for (int row = 0; row < g.Rows(); ++row)
         for (int col = 0; col < g.Cols(); ++col)
-            g.setTextMatrix(row, col, undo_->cells[row][col]);
+            g.setTextMatrix(row, col, ws_.autoUndo->cells[row][col]);
     if (g.Rows() > 1 && g.FixedRows() == 0)
         g.setFixedRows(1);
-    fixiert = undo_->fixed;
-    LNKurse.setLines(undo_->lnKurse);
-    studentsChanged(c);
-    dropUndo();
-    emit changed();
-}
-
-void SetzenK::dropUndo() {
-    undo_.reset();
-    setEnabled(QStringLiteral("menuBearbRueck"), false);
-}
-
-void SetzenK::studentsChanged(db::Connection& c) {
-    LSchueler.clear();
-    LSchImBlock.clear();
-    LKollisionen.clear();
-    txtMld.clear();
-    lblKoll.clear();
-    zaehleSchueler(c);
-    GKursStUp(c);
+    ws_.fixiert = ws_.autoUndo->fixed;
+    ws_.LNKurse.setLines(ws_.autoUndo->lnKurse);
+    ws_.studentsChanged(c);
+    ws_.dropUndo();
+    ws_.showChanges();
 }
 
 } // namespace placement

@@ -5,11 +5,14 @@
 // milliseconds. So the model is kept between commands and read again only as far as a command
 // made it stale; the placement comes from the grid every time.
 
+#include "placement/Bewertung.h"
 #include "blocking/Evaluation.h"
+#include "blocking/Write.h"
+#include "common/CommandScope.h"
 #include "db/Database.h"
 #include "db/Queries.h"
 #include "placement/Layouts.h"
-#include "placement/SetzenK.h"
+#include "placement/Workspace.h"
 #include "platform/RunState.h"
 
 #include <algorithm>
@@ -17,10 +20,11 @@
 
 namespace placement {
 
-void SetzenK::fillJahrgaenge(db::Connection& c) {
-    jahrgaenge_.clear();
-    CmbJahrgang.clear();
-    const int year = db::startYear(s_.SchjBez);
+void Bewertung::fillJahrgaenge(db::Connection& c, Workspace& ws) {
+    const platform::RunState& s = ws.state();
+    ws.jahrgaenge.clear();
+    ws.CmbJahrgang.clear();
+    const int year = db::startYear(s.SchjBez);
     if (year <= 0)
         return;
     const auto students = [&](int cohort) {
@@ -31,110 +35,57 @@ void SetzenK::fillJahrgaenge(db::Connection& c) {
     };
     for (int group : {12, 13}) {
         const int cohort = year - (group - 12);
-        jahrgaenge_.push_back(cohort);
-        CmbJahrgang.addLine(QStringLiteral("Jahrgangsstufe %1 (%2)").arg(group).arg(cohort));
+        ws.jahrgaenge.push_back(cohort);
+        ws.CmbJahrgang.addLine(QStringLiteral("Jahrgangsstufe %1 (%2)").arg(group).arg(cohort));
     }
-    CmbJahrgang.setCurrent(students(year) == 0 && students(year - 1) > 0 ? 1 : 0);
+    ws.CmbJahrgang.setCurrent(students(year) == 0 && students(year - 1) > 0 ? 1 : 0);
 }
 
-int SetzenK::Jahrgang() const {
-    const int i = CmbJahrgang.currentIndex();
-    return i >= 0 && i < static_cast<int>(jahrgaenge_.size()) ? jahrgaenge_[i] : 0;
-}
+Bewertung::Bewertung(common::CommandScope& scope, Workspace& ws)
+    : scope_(scope), ws_(ws), s_(ws.state()) {}
 
-void SetzenK::CmbJahrgang_Click() {
-    Bewerten();
-}
-
-void SetzenK::afterCommand(Effect e) noexcept {
-    if (e == Effect::Placement || e == Effect::Students || e == Effect::Courses)
-        dropUndo();
-    studentsStale_ = studentsStale_ || e == Effect::Students || e == Effect::Auto;
-    coursesStale_ = coursesStale_ || e == Effect::Courses;
-    // Counted once the command is through: "Schiene auffüllen" still moves students after it
-    // listed them.
-    if (e == Effect::Students || e == Effect::Courses) {
-        try {
-            db::Connection c(s_.databasePath());
-            zaehleSchueler(c);
-        } catch (const std::exception&) {
-            countsStale_ = true; // the next click on LNKurse counts again
-        }
-    }
-    Bewerten();
-}
-
-void SetzenK::Bewerten() {
+void Bewertung::run() {
+    ws_.bewertungPending = false;
     try {
-        const int cohort = Jahrgang();
+        const int cohort = ws_.Jahrgang();
         if (cohort == 0) {
-            bewertungModel_.reset();
-            bewertung = {};
-            lblBewertung.clear();
-            listPlanCollisions();
-            emit changed();
+            ws_.bewertungModel.reset();
+            ws_.bewertung = {};
+            ws_.lblBewertung.clear();
+            listPlanCollisions(ws_);
+            ws_.showChanges();
             return;
         }
-        if (!bewertungModel_ || coursesStale_ || bewertungModel_->cohort != cohort) {
-            db::Connection c(s_.databasePath());
-            bewertungModel_ = std::make_unique<blocking::Model>(
+        if (!ws_.bewertungModel || ws_.coursesStale || ws_.bewertungModel->cohort != cohort) {
+            db::Connection& c = scope_.connection();
+            db::ReadTransaction read(c);
+            ws_.bewertungState.clear();
+            ws_.bewertungModel = std::make_unique<blocking::Model>(
                 blocking::Model::load(c, {s_.SchjID, s_.SchjBez}, cohort));
+            ws_.bewertungState = blocking::readState(c);
             readClasses(c);
-        } else if (studentsStale_) {
-            db::Connection c(s_.databasePath());
-            bewertungModel_->refresh(c);
+            read.end();
+        } else if (ws_.studentsStale) {
+            db::Connection& c = scope_.connection();
+            ws_.bewertungState.clear();
+            ws_.bewertungModel->refresh(c);
             readClasses(c);
         }
-        coursesStale_ = false;
-        studentsStale_ = false;
-        fitToGrid(*bewertungModel_);
-        bewertung = blocking::evaluate(*bewertungModel_);
-        lblBewertung = blocking::describe(bewertung);
-        listPlanCollisions();
+        ws_.coursesStale = false;
+        ws_.studentsStale = false;
+        ws_.fitToGrid(*ws_.bewertungModel);
+        ws_.bewertung = blocking::evaluate(*ws_.bewertungModel);
+        ws_.lblBewertung = blocking::describe(ws_.bewertung);
+        listPlanCollisions(ws_);
     } catch (const std::exception& e) {
         // The panel only informs: the command that ran before stays done.
-        bewertungModel_.reset();
-        listPlanCollisions();
-        bewertung = {};
-        lblBewertung =
+        ws_.bewertungModel.reset();
+        listPlanCollisions(ws_);
+        ws_.bewertung = {};
+        ws_.lblBewertung =
             QStringList{QStringLiteral("Keine Bewertung möglich:"), QString::fromUtf8(e.what())};
     }
-    emit changed();
-}
-
-std::vector<int> SetzenK::railOfColumn(const blocking::Model& m) const {
-    const ui::Grid& g = grdSchienen;
-    QHash<qint64, int> railById;
-    for (size_t r = 0; r < m.rails.size(); ++r)
-        railById.insert(m.rails[r].id, static_cast<int>(r));
-    std::vector<int> railOf(g.Cols(), -1);
-    for (int col = 0; col < g.Cols(); ++col)
-        railOf[col] = railById.value(val(RailHeader::key(g.TextMatrix(0, col))), -1);
-    return railOf;
-}
-
-void SetzenK::fitToGrid(blocking::Model& m) const {
-    const ui::Grid& g = grdSchienen;
-    // A rail the grid does not show (one of ten hours and more) takes nothing.
-    const std::vector<int> railOf = railOfColumn(m);
-    for (blocking::Rail& r : m.rails)
-        r.hours = 0;
-    for (int col = 0; col < g.Cols(); ++col)
-        if (railOf[col] >= 0)
-            m.rails[railOf[col]].hours = RailHeader::hours(g.TextMatrix(0, col));
-    for (blocking::Course& k : m.courses)
-        if (k.hours >= 10)
-            k.hours = 0;
-    blocking::PlainPlacement plain;
-    for (int col = 0; col < g.Cols(); ++col) {
-        if (railOf[col] < 0)
-            continue;
-        // Down to the first empty cell, as saving writes them.
-        for (int row = 1; row < g.Rows() && !g.TextMatrix(row, col).isEmpty(); ++row)
-            plain[CourseEntry::key(g.TextMatrix(row, col))].push_back(
-                {m.rails[railOf[col]].key, isFixed(row, col)});
-    }
-    m.setPlacement(plain);
+    ws_.showChanges();
 }
 
 namespace {
@@ -156,23 +107,23 @@ std::vector<int> coursesOf(const blocking::Model& m, int student) {
 
 } // namespace
 
-void SetzenK::readClasses(db::Connection& c) {
-    klassen_.clear();
+void Bewertung::readClasses(db::Connection& c) {
+    ws_.klassen.clear();
     QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_PARLLKL FROM kolleg"));
     while (q.next())
-        klassen_.insert(q.value(0).toString(), q.value(1).toString().trimmed());
+        ws_.klassen.insert(q.value(0).toString(), q.value(1).toString().trimmed());
 }
 
-void SetzenK::listPlanCollisions() {
+void Bewertung::listPlanCollisions(Workspace& ws) {
     QStringList lines;
-    if (bewertungModel_) {
-        const blocking::Model& m = *bewertungModel_;
-        const std::vector<int> railOf = railOfColumn(m);
+    if (ws.bewertungModel) {
+        const blocking::Model& m = *ws.bewertungModel;
+        const std::vector<int> railOf = ws.railOfColumn(m);
         // By name, then class: two students of one name stand together, told apart by class.
         std::vector<int> order(m.ownStudents);
         std::iota(order.begin(), order.end(), 0);
         const auto nameAndClass = [&](int s) {
-            return m.students[s].name + QLatin1Char('\t') + klassen_.value(m.students[s].key);
+            return m.students[s].name + QLatin1Char('\t') + ws.klassen.value(m.students[s].key);
         };
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
             return nameAndClass(a).compare(nameAndClass(b), Qt::CaseInsensitive) < 0;
@@ -190,36 +141,27 @@ void SetzenK::listPlanCollisions() {
                         names << m.courses[k].name;
                 if (names.size() >= 2)
                     lines << PlanCollisionLine::format(m.students[s].name,
-                                                       klassen_.value(m.students[s].key),
+                                                       ws.klassen.value(m.students[s].key),
                                                        m.rails[r].name, names, m.students[s].key);
             }
         }
     }
-    LPlanKollisionen.setLines(lines);
+    ws.LPlanKollisionen.setLines(lines);
     for (int i = 0; i < lines.size(); ++i)
-        if (PlanCollisionLine::studentKey(lines[i]) == planStudent_) {
-            LPlanKollisionen.setSelected(i, true);
-            showRailsOf(planStudent_);
+        if (PlanCollisionLine::studentKey(lines[i]) == ws.planStudent) {
+            ws.LPlanKollisionen.setSelected(i, true);
+            showRailsOf(ws, ws.planStudent);
             return;
         }
-    planStudent_.clear();
-    LSchuelerSchienen.clear();
+    ws.planStudent.clear();
+    ws.LSchuelerSchienen.clear();
 }
 
-void SetzenK::LPlanKollisionen_Click() {
-    const std::vector<int> selected = LPlanKollisionen.selectedRows();
-    planStudent_ = selected.empty()
-                       ? QString()
-                       : PlanCollisionLine::studentKey(LPlanKollisionen.line(selected.front()));
-    showRailsOf(planStudent_);
-    emit changed();
-}
-
-void SetzenK::showRailsOf(const QString& studentKey) {
-    LSchuelerSchienen.clear();
-    if (!bewertungModel_ || studentKey.isEmpty())
+void Bewertung::showRailsOf(Workspace& ws, const QString& studentKey) {
+    ws.LSchuelerSchienen.clear();
+    if (!ws.bewertungModel || studentKey.isEmpty())
         return;
-    const blocking::Model& m = *bewertungModel_;
+    const blocking::Model& m = *ws.bewertungModel;
     int student = -1;
     for (int s = 0; s < m.ownStudents && student < 0; ++s)
         if (m.students[s].key == studentKey)
@@ -229,7 +171,7 @@ void SetzenK::showRailsOf(const QString& studentKey) {
     const std::vector<int> courses = coursesOf(m, student);
     std::vector<bool> onRail(courses.size(), false);
     QStringList lines;
-    for (int r : railOfColumn(m)) {
+    for (int r : ws.railOfColumn(m)) {
         if (r < 0)
             continue;
         QStringList names;
@@ -246,7 +188,7 @@ void SetzenK::showRailsOf(const QString& studentKey) {
             rest << m.courses[courses[i]].name;
     if (!rest.isEmpty())
         lines << RailCoursesLine::format(RailCoursesLine::noRail(), false, rest);
-    LSchuelerSchienen.setLines(lines);
+    ws.LSchuelerSchienen.setLines(lines);
 }
 
 } // namespace placement

@@ -1,11 +1,12 @@
 // "Schiene auffüllen": putting the course selected in LNKurse onto the selected rail.
 
+#include "placement/FillRail.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 #include "db/Queries.h"
 #include "placement/Layouts.h"
 #include "placement/Moves.h"
-#include "placement/SetzenK.h"
+#include "placement/Workspace.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
 #include "ui/Host.h"
@@ -34,47 +35,50 @@ int roundHalfEven(double x) {
 
 } // namespace
 
-void SetzenK::cmdSchA_Click() {
+FillRail::FillRail(db::Connection& c, Workspace& ws, ui::Host& host)
+    : c_(c), ws_(ws), host_(host) {}
+
+void FillRail::run() {
+    db::Connection& c = c_;
     const std::optional<RailSelection> rails = railsToFill();
     if (!rails)
         return;
-    const auto refresh = [this] {
-        emit changed();
-        LSchueler.clear();
-        LNKurse_Click();
+    const auto refresh = [this, &c] {
+        ws_.showChanges();
+        ws_.LSchueler.clear();
+        ws_.LNKurse_Click(c);
     };
-    const std::vector<int> selected = LNKurse.selectedRows();
+    const std::vector<int> selected = ws_.LNKurse.selectedRows();
     if (selected.empty()) {
         refresh();
         return;
     }
     const int index = selected.front();
-    const QString entry = LNKurse.line(index);
-    // One connection for the command; the collision moves and the evening-out moves are each
-    // one transaction, with the question between them.
-    db::Connection c(s_.databasePath());
+    const QString entry = ws_.LNKurse.line(index);
+    // The collision moves and the evening-out moves are each one transaction, with the question
+    // between them.
     if (!mayFill(c, entry, *rails))
         return;
     placeEntry(index, entry, *rails);
     refresh();
     evenOut(c, entry);
 
-    ui::Grid& g = grdSchienen;
+    ui::Grid& g = ws_.grdSchienen;
     const QString header = g.TextMatrix(0, rails->c1);
     g.setTextMatrix(0, rails->c1,
                     RailHeader::withCount(header, RailHeader::count(header) +
                                                       db::AnzBelKurs(c, CourseEntry::key(entry))));
-    emit changed();
+    ws_.showChanges();
 }
 
-std::optional<SetzenK::RailSelection> SetzenK::railsToFill() {
-    const ui::Grid& g = grdSchienen;
+std::optional<FillRail::RailSelection> FillRail::railsToFill() {
+    const ui::Grid& g = ws_.grdSchienen;
     if (g.Cols() == 0)
         return std::nullopt;
     RailSelection r;
     r.c1 = g.SelStartCol();
     r.c2 = g.SelEndCol();
-    if (refuseHeldColumn(r.c1, r.c2))
+    if (ws_.refuseHeldColumn(r.c1, r.c2))
         return std::nullopt;
     // The entries of the selected rails, column by column from the top.
     for (int col = r.c1; col <= r.c2; ++col)
@@ -85,67 +89,67 @@ std::optional<SetzenK::RailSelection> SetzenK::railsToFill() {
     for (int col = r.c1; col <= r.c2; ++col) {
         r.hours = RailHeader::hours(g.TextMatrix(0, col));
         if (r.hours == 0) {
-            critical(QStringLiteral("Stundenzahl der Schiene gleich 0 !"));
+            ws_.critical(QStringLiteral("Stundenzahl der Schiene gleich 0 !"));
             return std::nullopt;
         }
     }
-    r.freeRow = AnzKvS(r.c1 + 1) + 1;
+    r.freeRow = ws_.AnzKvS(r.c1 + 1) + 1;
     return r;
 }
 
-bool SetzenK::mayFill(db::Connection& c, const QString& entry, const RailSelection& rails) {
-    const ui::Grid& g = grdSchienen;
+bool FillRail::mayFill(db::Connection& c, const QString& entry, const RailSelection& rails) {
+    const ui::Grid& g = ws_.grdSchienen;
     const QString key = CourseEntry::key(entry);
     // The rest of a split course never joins its first part on one rail: that rail could not be
     // saved.
     for (int row = 1; row < g.Rows(); ++row)
         if (CourseEntry::key(g.TextMatrix(row, rails.c1)).compare(key, Qt::CaseInsensitive) == 0 &&
             !g.TextMatrix(row, rails.c1).isEmpty()) {
-            critical(QStringLiteral("Der Kurs ") + CourseEntry::name(entry).trimmed() +
-                     QStringLiteral(" steht bereits auf dieser Schiene!"));
+            ws_.critical(QStringLiteral("Der Kurs ") + CourseEntry::name(entry).trimmed() +
+                         QStringLiteral(" steht bereits auf dieser Schiene!"));
             return false;
         }
     if (db::AnzBelKurs(c, key) == 0) {
-        critical(QStringLiteral("Kurs: ") + CourseEntry::nameAndBlank(entry) +
-                 QStringLiteral(" ist leer!"));
+        ws_.critical(QStringLiteral("Kurs: ") + CourseEntry::nameAndBlank(entry) +
+                     QStringLiteral(" ist leer!"));
         return false;
     }
     if (CourseEntry::hours(entry) < rails.hours) {
-        critical(QStringLiteral("Stundenzahl des Kurses kleiner Stundenzahl der Schiene!"));
+        ws_.critical(QStringLiteral("Stundenzahl des Kurses kleiner Stundenzahl der Schiene!"));
         return false;
     }
     if (!FKursAuf(c, entry, rails.texts)) {
-        critical(QStringLiteral("Kollisionen!") + kCrLf +
-                 QStringLiteral("Nicht alle Kollegiaten des Kurses ") +
-                 CourseEntry::nameAndBlank(entry) + QStringLiteral(" passen auf die Schiene!") +
-                 kCrLf +
-                 QStringLiteral(
-                     "Zum Ausgleich ist kein Parallelkurs bei nichtverteilte Kurse vorhanden!") +
-                 kCrLf + QStringLiteral("Verwenden Sie Kollisionen beseitigen!"));
+        ws_.critical(
+            QStringLiteral("Kollisionen!") + kCrLf +
+            QStringLiteral("Nicht alle Kollegiaten des Kurses ") +
+            CourseEntry::nameAndBlank(entry) + QStringLiteral(" passen auf die Schiene!") + kCrLf +
+            QStringLiteral(
+                "Zum Ausgleich ist kein Parallelkurs bei nichtverteilte Kurse vorhanden!") +
+            kCrLf + QStringLiteral("Verwenden Sie Kollisionen beseitigen!"));
         return false;
     }
     return true;
 }
 
-void SetzenK::placeEntry(int index, const QString& entry, const RailSelection& rails) {
+void FillRail::placeEntry(int index, const QString& entry, const RailSelection& rails) {
     // Hours beyond the rail's stay behind in the list at the same position.
-    ui::Grid& g = grdSchienen;
+    ui::Grid& g = ws_.grdSchienen;
     if (g.Rows() < rails.freeRow + 1)
         g.setRows(rails.freeRow + 1);
     if (g.FixedRows() == 0 && g.Rows() > 1)
         g.setFixedRows(1);
     const int entryHours = CourseEntry::hours(entry);
-    LNKurse.removeLine(index);
+    ws_.LNKurse.removeLine(index);
     if (entryHours > rails.hours)
-        LNKurse.insertLine(index, CourseEntry::withHours(entry, entryHours - rails.hours));
+        ws_.LNKurse.insertLine(index, CourseEntry::withHours(entry, entryHours - rails.hours));
     g.setTextMatrix(rails.freeRow, rails.c1, CourseEntry::withHours(entry, rails.hours));
-    fixiert.set(rails.c1, CourseEntry::key(entry), false);
+    ws_.fixiert.set(rails.c1, CourseEntry::key(entry), false);
 }
 
-void SetzenK::evenOut(db::Connection& c, const QString& entry) {
+void FillRail::evenOut(db::Connection& c, const QString& entry) {
     const QString key = CourseEntry::key(entry);
     const int n0 = db::AnzBelKurs(c, key);
-    const Alternatives alt = AlternativKurs(c, CourseEntry::name(entry));
+    const Workspace::Alternatives alt = ws_.AlternativKurs(c, CourseEntry::name(entry));
     if (!alt.any())
         return;
     int sum = 0;
@@ -174,23 +178,23 @@ void SetzenK::evenOut(db::Connection& c, const QString& entry) {
         return;
     const int surplus = roundHalfEven(n0 - avg);
     // The first parallel course still in LNKurse, searched line by line.
-    for (int i = 0; i < LNKurse.count(); ++i)
+    for (int i = 0; i < ws_.LNKurse.count(); ++i)
         for (const QString& p : alt.courses)
-            if (CourseEntry::key(LNKurse.line(i))
+            if (CourseEntry::key(ws_.LNKurse.line(i))
                     .compare(ParallelCourse::key(p), Qt::CaseInsensitive) == 0) {
                 placement::andererKurs(c, key, ParallelCourse::key(p), surplus);
                 return;
             }
 }
 
-bool SetzenK::FKursAuf(db::Connection& c, const QString& entry, const QStringList& railTexts) {
+bool FillRail::FKursAuf(db::Connection& c, const QString& entry, const QStringList& railTexts) {
     bool ok = false;
     const QString courseKey = CourseEntry::key(entry);
     db::Transaction tx(c);
     QString target;
     bool targetChosen = false;
-    for (int i = 0; i < LSchueler.count(); ++i) {
-        const QString line = LSchueler.line(i);
+    for (int i = 0; i < ws_.LSchueler.count(); ++i) {
+        const QString line = ws_.LSchueler.line(i);
         if (StudentLine::courseNameAndBlank(line) != CourseEntry::nameAndBlank(entry))
             continue;
         ok = true;
@@ -212,12 +216,12 @@ bool SetzenK::FKursAuf(db::Connection& c, const QString& entry, const QStringLis
     return ok;
 }
 
-QString SetzenK::unsplitParallel(db::Connection& c, const QString& courseName) {
+QString FillRail::unsplitParallel(db::Connection& c, const QString& courseName) {
     // The first parallel course, line by line through LNKurse, that is listed with its full
     // hours (one already split is never a target).
-    const Alternatives alt = AlternativKurs(c, courseName);
-    for (int l = 0; l < LNKurse.count(); ++l) {
-        const QString& listed = LNKurse.line(l);
+    const Workspace::Alternatives alt = ws_.AlternativKurs(c, courseName);
+    for (int l = 0; l < ws_.LNKurse.count(); ++l) {
+        const QString& listed = ws_.LNKurse.line(l);
         for (const QString& p : alt.courses) {
             const QString key = ParallelCourse::key(p);
             if (CourseEntry::key(listed).compare(key, Qt::CaseInsensitive) == 0 &&
@@ -228,8 +232,8 @@ QString SetzenK::unsplitParallel(db::Connection& c, const QString& courseName) {
     return {};
 }
 
-bool SetzenK::KolBereitsSchiene(db::Connection& c, const QString& studentKey,
-                                const QString& courseKey, const QStringList& railTexts) {
+bool FillRail::KolBereitsSchiene(db::Connection& c, const QString& studentKey,
+                                 const QString& courseKey, const QStringList& railTexts) {
     // A course of year 12 alone (no year-13 subject) is found in the year-12 field.
     QSqlQuery k = c.exec(
         QStringLiteral("SELECT KS_FA_ID3 FROM kurs WHERE KS_VFP_ID = ? ORDER BY KS_ID LIMIT 1"),
@@ -247,7 +251,7 @@ bool SetzenK::KolBereitsSchiene(db::Connection& c, const QString& studentKey,
     return false;
 }
 
-int SetzenK::StdKurs(db::Connection& c, const QString& courseKey) {
+int FillRail::StdKurs(db::Connection& c, const QString& courseKey) {
     QSqlQuery k = c.exec(QStringLiteral("SELECT KS_BEZ, KS_STD, KS_LKGK, KS_JGST, KS_FA_ID1, "
                                         "KS_FA_ID3 FROM kurs WHERE KS_VFP_ID = ? ORDER BY KS_ID "
                                         "LIMIT 1"),
@@ -265,10 +269,10 @@ int SetzenK::StdKurs(db::Connection& c, const QString& courseKey) {
     const QVariant subject =
         jgst == QLatin1String("12") || jgst == QLatin1String("50") ? k.value(4) : k.value(5);
     if (blank(subject)) {
-        critical(QStringLiteral("Beim Kurs ") + k.value(0).toString() +
-                 QStringLiteral(" fehlt das zugeordnete Fach!") + kCrLf +
-                 QStringLiteral("Bitte erfassen Sie mit Orvid neue Kurse!") + kCrLf +
-                 QStringLiteral("Importieren Sie dann nochmal!"));
+        ws_.critical(QStringLiteral("Beim Kurs ") + k.value(0).toString() +
+                     QStringLiteral(" fehlt das zugeordnete Fach!") + kCrLf +
+                     QStringLiteral("Bitte erfassen Sie mit Orvid neue Kurse!") + kCrLf +
+                     QStringLiteral("Importieren Sie dann nochmal!"));
         return 0;
     }
     k.finish();

@@ -4,7 +4,7 @@
 #include "db/Queries.h"
 #include "db/Statement.h"
 #include "placement/Layouts.h"
-#include "placement/SetzenK.h"
+#include "placement/Workspace.h"
 #include "platform/RunState.h"
 
 #include <QSqlQuery>
@@ -82,9 +82,9 @@ int SucheFreieSch(int r, const RailTable& rails, const QString& courseKeys) {
 // ---------------------------------------------------------------------------------------------
 // The moves that need the placement window's lists.
 
-bool SetzenK::SchFreimachen(db::Connection& c, const QString& studentKey, int phase, int r,
-                            const QString& courseName, const RailTable& rails,
-                            const QString& courseKeys) {
+bool Workspace::SchFreimachen(db::Connection& c, const QString& studentKey, int phase, int r,
+                              const QString& courseName, const RailTable& rails,
+                              const QString& courseKeys) {
     const int f = SucheFreieSch(r, rails, courseKeys);
     if (f == 0)
         return false;
@@ -120,8 +120,8 @@ bool SetzenK::SchFreimachen(db::Connection& c, const QString& studentKey, int ph
     return true;
 }
 
-bool SetzenK::PlFreimachen(db::Connection& c, const QString& courseName,
-                           const QString& parallelKey) {
+bool Workspace::PlFreimachen(db::Connection& c, const QString& courseName,
+                             const QString& parallelKey) {
     const QString name = courseName.leftJustified(5, QLatin1Char(' '), true);
     // The other courses selected in LNKurse, and the selected line of the course itself.
     QStringList otherKeys;

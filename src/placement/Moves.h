@@ -11,7 +11,7 @@ class Connection;
 // Moving students between parallel courses. A move rewrites one course field of one choice
 // row: the course field of year group 12 for a student in phase 1, of year group 13 in phase 2
 // (db::courseField). The functions here write on the connection they are given, so that a command
-// can group its moves in its own transaction; SetzenK offers them with a connection of their own.
+// can group its moves in its own transaction.
 namespace placement {
 
 // The course entries of the rails a command works on: element r - 1 holds rail r's non-empty

@@ -1,77 +1,33 @@
-// The smaller commands of the placement workspace: a rail's hours, taking courses off a rail,
-// moving a rail's content to another rail, deleting a course nobody chose, and the student list's
-// selection and overview.
+// Rail and grid editing in the placement workspace: a rail's hours, taking courses off a rail,
+// moving a rail's content to another rail, fixing placements and deleting a course nobody chose.
 
-#include "common/MessageWindow.h"
+#include "placement/RailEditing.h"
+
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 #include "placement/Layouts.h"
-#include "placement/SetzenK.h"
+#include "placement/Workspace.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
-#include <QHash>
+#include <QSqlQuery>
 #include <algorithm>
 #include <utility>
 
 namespace placement {
 
-// Sets the row count to one more than the longest rail, keeping at least `atLeast` rows, with the
-// header row fixed while there are entry rows. MaxKvS moves the current column; it is put back,
-// so the next command still works on the rail the planner chose.
-void SetzenK::fitRows(int atLeast) {
-    ui::Grid& g = grdSchienen;
+RailEditing::RailEditing(db::Connection& c, Workspace& ws, ui::Host& host)
+    : c_(c), ws_(ws), host_(host), s_(ws.state()) {}
+
+void RailEditing::changeHours() {
+    ui::Grid& g = ws_.grdSchienen;
     const int col = g.Col();
-    const int rows = std::max(MaxKvS() + 1, atLeast);
-    g.setRows(rows);
-    if (rows > 1 && g.FixedRows() == 0)
-        g.setFixedRows(1);
-    if (col < g.Cols())
-        g.setCol(col);
-}
-
-// The non-empty entries of rows 1.. of a column, from the top, and the column emptied.
-QStringList SetzenK::takeEntries(int col) {
-    ui::Grid& g = grdSchienen;
-    QStringList out;
-    for (int row = 1; row < g.Rows(); ++row) {
-        const QString cell = g.TextMatrix(row, col);
-        if (cell.isEmpty())
-            continue;
-        out << cell;
-        g.setTextMatrix(row, col, QString());
-    }
-    return out;
-}
-
-// Writes entries into rows 1.. of a column, growing the grid where they do not fit.
-void SetzenK::putEntries(int col, const QStringList& entries) {
-    ui::Grid& g = grdSchienen;
-    if (g.Rows() < entries.size() + 1)
-        g.setRows(static_cast<int>(entries.size()) + 1);
-    if (g.Rows() > 1 && g.FixedRows() == 0)
-        g.setFixedRows(1);
-    for (int i = 0; i < entries.size(); ++i)
-        g.setTextMatrix(i + 1, col, entries[i]);
-}
-
-bool SetzenK::refuseHeldColumn(int from, int to) {
-    if (AusSpalte < 0 || AusSpalte < std::min(from, to) || AusSpalte > std::max(from, to))
-        return false;
-    // Inserting puts the cut rail back into this column and would drop what came meanwhile.
-    critical(QStringLiteral("Diese Schiene ist ausgeschnitten!\r\nFügen Sie sie zuerst mit "
-                            "Bearbeiten - einfügen wieder ein."));
-    return true;
-}
-
-void SetzenK::cmdBlock_Click() {
-    ui::Grid& g = grdSchienen;
-    const int col = g.Col();
-    if (col >= g.Cols() || refuseHeldColumn(col, col))
+    if (col >= g.Cols() || ws_.refuseHeldColumn(col, col))
         return;
     for (int row = 1; row < g.Rows(); ++row)
         if (!g.TextMatrix(row, col).isEmpty()) {
-            critical(QStringLiteral("Schiene enthält bereits Kurse!\r\nÄnderungen nicht möglich!"));
+            ws_.critical(
+                QStringLiteral("Schiene enthält bereits Kurse!\r\nÄnderungen nicht möglich!"));
             return;
         }
     const QString header = g.TextMatrix(0, col);
@@ -84,7 +40,7 @@ void SetzenK::cmdBlock_Click() {
     if (newHours == hours || newHours <= 0 || newHours >= 7)
         return;
     {
-        db::Connection c(s_.databasePath());
+        db::Connection& c = c_;
         QSqlQuery q = c.exec(QStringLiteral("UPDATE block SET BL_STD = ? WHERE BL_SCHJ = ? AND "
                                             "BL_ID = ?"),
                              {newHours, s_.SchjID, val(RailHeader::key(header))});
@@ -92,28 +48,28 @@ void SetzenK::cmdBlock_Click() {
             return;
     }
     g.setTextMatrix(0, col, RailHeader::withHours(header, newHours));
-    emit changed();
+    ws_.showChanges();
 }
 
-void SetzenK::cmdS2K_Click() {
-    ui::Grid& g = grdSchienen;
+void RailEditing::toList() {
+    ui::Grid& g = ws_.grdSchienen;
     if (g.SelEndRow() == 0 || g.Col() >= g.Cols())
         return;
     if (g.SelStartRow() == 0)
         g.setSelStartRow(1);
     const int col = g.Col();
     {
-        db::Connection c(s_.databasePath());
+        db::Connection& c = c_;
         for (int row = g.SelStartRow(); row <= g.SelEndRow() && row < g.Rows(); ++row) {
             QString entry = g.TextMatrix(row, col);
             if (entry.isEmpty())
                 continue;
             const QString key = CourseEntry::key(entry);
             int hours = CourseEntry::hours(entry);
-            for (int i = 0; i < LNKurse.count();) {
-                if (CourseEntry::key(LNKurse.line(i)) == key) {
-                    hours += CourseEntry::hours(LNKurse.line(i));
-                    LNKurse.removeLine(i);
+            for (int i = 0; i < ws_.LNKurse.count();) {
+                if (CourseEntry::key(ws_.LNKurse.line(i)) == key) {
+                    hours += CourseEntry::hours(ws_.LNKurse.line(i));
+                    ws_.LNKurse.removeLine(i);
                 } else {
                     ++i;
                 }
@@ -122,21 +78,21 @@ void SetzenK::cmdS2K_Click() {
             const QString header = g.TextMatrix(0, col);
             const int count = RailHeader::count(header) - db::AnzBelKurs(c, key);
             g.setTextMatrix(0, col, RailHeader::withCount(header, std::max(count, 0)));
-            LNKurse.addLine(entry);
+            ws_.LNKurse.addLine(entry);
             // Back in the list, the course is no longer fixed on this rail.
-            fixiert.set(col, key, false);
+            ws_.fixiert.set(col, key, false);
             g.setTextMatrix(row, col, QString());
         }
     }
-    putEntries(col, takeEntries(col));
-    fitRows();
-    LSchImBlock.clear();
-    SortLNKurse();
-    emit changed();
+    ws_.putEntries(col, ws_.takeEntries(col));
+    ws_.fitRows();
+    ws_.LSchImBlock.clear();
+    ws_.SortLNKurse(c_);
+    ws_.showChanges();
 }
 
-void SetzenK::menuBearbAus_Click() {
-    ui::Grid& g = grdSchienen;
+void RailEditing::cut() {
+    ui::Grid& g = ws_.grdSchienen;
     if (g.SelEndCol() < g.Col() || g.Col() >= g.Cols()) {
         ui::tell(host_,
                  QStringLiteral(
@@ -144,24 +100,24 @@ void SetzenK::menuBearbAus_Click() {
         return;
     }
     const int col = g.Col();
-    AusSpalte = col;
+    ws_.AusSpalte = col;
     const QString header = g.TextMatrix(0, col);
-    AusKopf = RailHeader::hoursAndCount(header);
+    ws_.AusKopf = RailHeader::hoursAndCount(header);
     g.setTextMatrix(0, col,
                     RailHeader::withHoursAndCount(header, RailHeader::emptyHoursAndCount()));
-    AusKurse = takeEntries(col);
-    AusFix = fixiert.take(col);
-    fitRows();
+    ws_.AusKurse = ws_.takeEntries(col);
+    ws_.AusFix = ws_.fixiert.take(col);
+    ws_.fitRows();
     // One cut at a time: a second one would drop the held courses from grid and list alike.
-    setEnabled(QStringLiteral("menuBearbEinf"), true);
-    setEnabled(QStringLiteral("menuBearbAus"), false);
-    emit changed();
+    ws_.enableCommand(QStringLiteral("menuBearbEinf"), true);
+    ws_.enableCommand(QStringLiteral("menuBearbAus"), false);
+    ws_.showChanges();
 }
 
-void SetzenK::menuBearbEinf_Click() {
-    ui::Grid& g = grdSchienen;
+void RailEditing::paste() {
+    ui::Grid& g = ws_.grdSchienen;
     const int target = g.Col();
-    const int source = AusSpalte;
+    const int source = ws_.AusSpalte;
     if (source < 0 || source >= g.Cols() || target >= g.Cols())
         return;
     // Moves the hours, count and entries of column from into column to, and empties from.
@@ -172,11 +128,11 @@ void SetzenK::menuBearbEinf_Click() {
                                                       RailHeader::hoursAndCount(fromHeader)));
         g.setTextMatrix(
             0, from, RailHeader::withHoursAndCount(fromHeader, RailHeader::emptyHoursAndCount()));
-        const QStringList entries = takeEntries(from);
-        takeEntries(to);
-        putEntries(to, entries);
-        fixiert.put(to, fixiert.take(from));
-        fitRows();
+        const QStringList entries = ws_.takeEntries(from);
+        ws_.takeEntries(to);
+        ws_.putEntries(to, entries);
+        ws_.fixiert.put(to, ws_.fixiert.take(from));
+        ws_.fitRows();
     };
     if (target > source)
         for (int c = source + 1; c <= target; ++c)
@@ -185,37 +141,29 @@ void SetzenK::menuBearbEinf_Click() {
         for (int c = source - 1; c >= target; --c)
             move(c, c + 1);
 
-    g.setTextMatrix(0, target, RailHeader::withHoursAndCount(g.TextMatrix(0, target), AusKopf));
+    g.setTextMatrix(0, target, RailHeader::withHoursAndCount(g.TextMatrix(0, target), ws_.AusKopf));
     QStringList entries;
-    for (const QString& e : AusKurse) {
+    for (const QString& e : ws_.AusKurse) {
         if (e.isEmpty())
             break;
         entries << e;
     }
     // The cut entries are not in the grid while the rows are counted: make room for all of them.
-    putEntries(target, entries);
-    fixiert.put(target, std::exchange(AusFix, {}));
-    fitRows(static_cast<int>(entries.size()) + 1);
+    ws_.putEntries(target, entries);
+    ws_.fixiert.put(target, std::exchange(ws_.AusFix, {}));
+    ws_.fitRows(static_cast<int>(entries.size()) + 1);
     g.setCol(target);
 
-    AusKurse.clear();
-    AusKopf.clear();
-    AusSpalte = -1;
-    setEnabled(QStringLiteral("menuBearbEinf"), false);
-    setEnabled(QStringLiteral("menuBearbAus"), true);
-    emit changed();
+    ws_.AusKurse.clear();
+    ws_.AusKopf.clear();
+    ws_.AusSpalte = -1;
+    ws_.enableCommand(QStringLiteral("menuBearbEinf"), false);
+    ws_.enableCommand(QStringLiteral("menuBearbAus"), true);
+    ws_.showChanges();
 }
 
-bool SetzenK::isFixed(int row, int col) const {
-    const ui::Grid& g = grdSchienen;
-    if (row < 1 || row >= g.Rows() || col < 0 || col >= g.Cols())
-        return false;
-    const QString& cell = g.TextMatrix(row, col);
-    return !cell.isEmpty() && fixiert.has(col, CourseEntry::key(cell));
-}
-
-void SetzenK::menuBearbFix_Click() {
-    const ui::Grid& g = grdSchienen;
+void RailEditing::toggleFixed() {
+    const ui::Grid& g = ws_.grdSchienen;
     // The selected entries: the selection rectangle below the headers.
     std::vector<std::pair<int, int>> cells;
     for (int col = g.SelStartCol(); col <= g.SelEndCol() && col < g.Cols(); ++col)
@@ -227,23 +175,24 @@ void SetzenK::menuBearbFix_Click() {
                             "Kein Kurs in der Tabelle 'auf Schiene verteilte Kurse' ausgewählt!"));
         return;
     }
-    const bool allFixed = std::all_of(cells.begin(), cells.end(),
-                                      [&](const auto& rc) { return isFixed(rc.first, rc.second); });
+    const bool allFixed = std::all_of(cells.begin(), cells.end(), [&](const auto& rc) {
+        return ws_.isFixed(rc.first, rc.second);
+    });
     for (const auto& [row, col] : cells)
-        fixiert.set(col, CourseEntry::key(g.TextMatrix(row, col)), !allFixed);
-    emit changed();
+        ws_.fixiert.set(col, CourseEntry::key(g.TextMatrix(row, col)), !allFixed);
+    ws_.showChanges();
 }
 
-void SetzenK::cmdKursL_Click() {
-    const std::vector<int> selected = LNKurse.selectedRows();
+void RailEditing::deleteEmptyCourse() {
+    const std::vector<int> selected = ws_.LNKurse.selectedRows();
     if (selected.empty())
         return;
     const int line = selected.front();
-    const QString entry = LNKurse.line(line);
+    const QString entry = ws_.LNKurse.line(line);
     const QString key = CourseEntry::key(entry);
-    db::Connection c(s_.databasePath());
+    db::Connection& c = c_;
     if (db::AnzBelKurs(c, key) >= 1) {
-        critical(QStringLiteral("Kurs nicht leer!"));
+        ws_.critical(QStringLiteral("Kurs nicht leer!"));
         return;
     }
     const QVariant id = c.scalar(
@@ -257,43 +206,8 @@ void SetzenK::cmdKursL_Click() {
     if (answer == ui::Answer::No)
         return;
     c.exec(QStringLiteral("DELETE FROM kurs WHERE KS_ID = ?"), {id});
-    LNKurse.removeLine(line);
-    emit changed();
-}
-
-void SetzenK::CmdInvers_Click() {
-    for (int i = 0; i < LSchueler.count(); ++i)
-        LSchueler.setSelected(i, !LSchueler.selected(i));
-    emit changed();
-}
-
-void SetzenK::cmdAnzBel_Click() {
-    if (LSchueler.count() == 0)
-        return;
-    QStringList students;
-    QHash<QString, QString> courses;
-    for (const QString& l : LSchueler.lines()) {
-        const QString key = StudentLine::studentKey(l);
-        if (!courses.contains(key))
-            students << key;
-        courses[key] += StudentLine::courseName(l);
-    }
-    common::frmFMld window(host_);
-    window.setCaption(QStringLiteral("Belegungen"));
-    window.lineLayout = common::frmFMld::LineLayout::Belegungen;
-    {
-        db::Connection c(s_.databasePath());
-        for (const QString& key : students) {
-            QSqlQuery q = c.exec(QStringLiteral("SELECT KO_FAMNAME, KO_RUFNAME FROM kolleg WHERE "
-                                                "KO_VFP_ID = ? ORDER BY KO_ID LIMIT 1"),
-                                 {key});
-            if (!q.next())
-                continue;
-            window.appendLine(BelegungLine::format(
-                studentName(q.value(0).toString(), q.value(1).toString()), courses.value(key)));
-        }
-    }
-    host_.showModal(window);
+    ws_.LNKurse.removeLine(line);
+    ws_.showChanges();
 }
 
 } // namespace placement

@@ -2,9 +2,10 @@
 // placed on the rails selected in the grid, freeing such a rail for the student or making a
 // place in the parallel course where needed. It asks nothing and shows no message.
 
+#include "placement/RemoveCollisions.h"
 #include "db/BlockDatabase.h"
 #include "placement/Layouts.h"
-#include "placement/SetzenK.h"
+#include "placement/Workspace.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
@@ -24,38 +25,41 @@ int sizeLimit(const QString& kind) {
 } // namespace
 
 // What the command looks up once: the courses do not change while it runs.
-struct SetzenK::CollisionLookups {
-    QHash<QString, Alternatives> parallels; // by course name
-    QHash<QString, QString> kinds;          // by course key
+struct RemoveCollisions::CollisionLookups {
+    QHash<QString, Workspace::Alternatives> parallels; // by course name
+    QHash<QString, QString> kinds;                     // by course key
 };
 
-void SetzenK::cmdKollbs_Click() {
+RemoveCollisions::RemoveCollisions(db::Connection& c, Workspace& ws, ui::Host& host)
+    : c_(c), ws_(ws), host_(host) {}
+
+void RemoveCollisions::run() {
     const RailTable rails = selectedRailTable();
     {
         ui::Busy busy(host_);
-        // Every look-up and move of the command on one connection, in one transaction: a failure
-        // midway leaves no student half moved.
-        db::Connection c(s_.databasePath());
-        db::Transaction tx(c);
+        // Every look-up and move of the command in one transaction: a failure midway leaves no
+        // student half moved.
+        db::Transaction tx(c_);
         CollisionLookups lookups;
         // The list as it stands when the command starts; it is rebuilt only at the end.
-        const QStringList collisions = LKollisionen.lines();
+        const QStringList collisions = ws_.LKollisionen.lines();
         for (const QString& line : collisions)
-            removeCollisionsOf(c, line, rails, lookups);
+            removeCollisionsOf(c_, line, rails, lookups);
         tx.commit();
     }
     // Refresh: the selected courses are clicked again, which rebuilds both lists.
-    if (LNKurse.selectedCount() > 0)
-        LNKurse_Click();
+    if (ws_.LNKurse.selectedCount() > 0)
+        ws_.LNKurse_Click(c_);
     else
-        emit changed();
+        ws_.showChanges();
     // Students moved between courses that may stand on rails: the rails' counts follow.
-    GKursStUp();
+    ws_.GKursStUp(c_);
+    ws_.showChanges();
 }
 
-RailTable SetzenK::selectedRailTable() const {
+RailTable RemoveCollisions::selectedRailTable() const {
     // Every non-empty course entry of each selected rail, in grid order.
-    const ui::Grid& g = grdSchienen;
+    const ui::Grid& g = ws_.grdSchienen;
     RailTable rails;
     const int c1 = std::min(g.SelStartCol(), g.SelEndCol());
     const int c2 = std::max(g.SelStartCol(), g.SelEndCol());
@@ -69,14 +73,14 @@ RailTable SetzenK::selectedRailTable() const {
     return rails;
 }
 
-void SetzenK::removeCollisionsOf(db::Connection& c, const QString& line, const RailTable& rails,
-                                 CollisionLookups& lookups) {
+void RemoveCollisions::removeCollisionsOf(db::Connection& c, const QString& line,
+                                          const RailTable& rails, CollisionLookups& lookups) {
     const QString studentKey = CollisionLine::studentKey(line);
     // His phase and courses, read when a candidate first needs them and afresh after a move.
-    std::optional<Kollegiat> student;
-    const auto him = [&]() -> const Kollegiat& {
+    std::optional<Workspace::Kollegiat> student;
+    const auto him = [&]() -> const Workspace::Kollegiat& {
         if (!student)
-            student = LKKollegiat(c, studentKey);
+            student = ws_.LKKollegiat(c, studentKey);
         return *student;
     };
     // A parallel P of his course on a selected rail r takes him when his other courses on r go
@@ -93,13 +97,13 @@ void SetzenK::removeCollisionsOf(db::Connection& c, const QString& line, const R
             if (q2 == q ||
                 !him().courseKeys.contains(CourseEntry::key(entries[q2]), Qt::CaseInsensitive))
                 continue;
-            if (!SchFreimachen(c, studentKey, him().phase, r, CourseEntry::name(entries[q2]), rails,
-                               him().courseKeys))
+            if (!ws_.SchFreimachen(c, studentKey, him().phase, r, CourseEntry::name(entries[q2]),
+                                   rails, him().courseKeys))
                 return false;
         }
         if (!lookups.kinds.contains(pKey))
             lookups.kinds.insert(pKey, placement::KursArt(c, pKey));
-        return PlFreimachen(c, courseName, pKey) ||
+        return ws_.PlFreimachen(c, courseName, pKey) ||
                db::AnzBelKurs(c, pKey) < sizeLimit(lookups.kinds.value(pKey));
     };
 
@@ -109,7 +113,7 @@ void SetzenK::removeCollisionsOf(db::Connection& c, const QString& line, const R
         const QString courseName = CollisionLine::courseName(line, m);
         auto found = lookups.parallels.constFind(courseName);
         if (found == lookups.parallels.constEnd())
-            found = lookups.parallels.insert(courseName, AlternativKurs(c, courseName));
+            found = lookups.parallels.insert(courseName, ws_.AlternativKurs(c, courseName));
         QString chosen;
         for (const QString& p : found->courses) {
             const QString pKey = ParallelCourse::key(p);

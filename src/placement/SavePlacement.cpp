@@ -7,12 +7,13 @@
 // keys; all others (rails of this school year, rails that no longer exist, rows without a rail) are
 // replaced by the grid's entries.
 
+#include "placement/SavePlacement.h"
 #include "common/Session.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 #include "db/Statement.h"
 #include "placement/Layouts.h"
-#include "placement/SetzenK.h"
+#include "placement/Workspace.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -51,15 +52,18 @@ QByteArray ckkursChecksum(db::Connection& c) {
     return hash.result();
 }
 
-SetzenK::Closing SetzenK::Form_Unload() {
-    if (formUnloaded)
-        return Closing::Close;
+SavePlacement::SavePlacement(Workspace& ws, ui::Host& host)
+    : ws_(ws), host_(host), s_(ws.state()) {}
+
+ui::Closing SavePlacement::close() {
+    if (ws_.formUnloaded)
+        return ui::Closing::Close;
     const ui::Answer answer = host_.message(
         {QStringLiteral("Abspeichern Schienendaten in der Datei: ") + s_.databasePath() +
              QStringLiteral("?\r\nDrücken Sie Nein für eine andere Datei, sonst Abbrechen!"),
          QStringLiteral("Block- und Kursbildung"), ui::Icon::Question, ui::Buttons::YesNoCancel, 0,
          ui::HelpRef::byContext(7400)});
-    Closing result = Closing::Close;
+    ui::Closing result = ui::Closing::Close;
     try {
         if (answer == ui::Answer::Yes)
             result = saveHere();
@@ -67,16 +71,16 @@ SetzenK::Closing SetzenK::Form_Unload() {
             result = saveElsewhere();
     } catch (const std::exception& e) {
         // The placement lives only in the grid: keep it on screen.
-        critical(QStringLiteral("Die Schienendaten wurden nicht gespeichert.\r\n") +
-                 QString::fromUtf8(e.what()));
-        result = Closing::KeepOpen;
+        ws_.critical(QStringLiteral("Die Schienendaten wurden nicht gespeichert.\r\n") +
+                     QString::fromUtf8(e.what()));
+        result = ui::Closing::KeepOpen;
     }
-    formUnloaded = result == Closing::Close;
+    ws_.formUnloaded = result == ui::Closing::Close;
     return result;
 }
 
-SetzenK::Closing SetzenK::saveHere() {
-    db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
+ui::Closing SavePlacement::saveHere() {
+    db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, ws_.saveLockTimeoutMs);
     QByteArray confirmed;
     for (;;) {
         QByteArray now;
@@ -84,60 +88,60 @@ SetzenK::Closing SetzenK::saveHere() {
             ui::Busy busy(host_);
             db::Transaction tx(c); // waits for another program's lock
             now = ckkursChecksum(c);
-            if (now == ckkursAtLoading_ || now == confirmed) {
+            if (now == ws_.ckkursAtLoading || now == confirmed) {
                 SchrCkkurs(c);
                 tx.commit();
-                ckkursAtLoading_ = ckkursChecksum(c);
-                return Closing::Close;
+                ws_.ckkursAtLoading = ckkursChecksum(c);
+                return ui::Closing::Close;
             }
         }
         if (host_.message({kOverwriteOther, QString(), ui::Icon::Question, ui::Buttons::YesNo, 1,
                            std::nullopt}) != ui::Answer::Yes)
-            return Closing::KeepOpen;
+            return ui::Closing::KeepOpen;
         confirmed = now;
     }
 }
 
-SetzenK::Closing SetzenK::saveElsewhere() {
+ui::Closing SavePlacement::saveElsewhere() {
     const QString old = s_.databasePath();
     std::optional<QString> chosen = NeuBB();
     if (!chosen)
-        return Closing::Close;
+        return ui::Closing::Close;
     // The pointer file is rewritten last; one that cannot be written stops the save before
     // anything is copied.
     try {
         platform::checkWritable(s_.pointerDirectory() + platform::kPointerFileName);
     } catch (const platform::FileError& e) {
         common::tellPointerNotWritable(host_, e);
-        return Closing::KeepOpen;
+        return ui::Closing::KeepOpen;
     }
     {
         ui::Busy busy(host_);
         db::copyDatabase(old, *chosen);
-        db::Connection c(*chosen, db::Connection::Mode::Existing, saveLockTimeoutMs);
+        db::Connection c(*chosen, db::Connection::Mode::Existing, ws_.saveLockTimeoutMs);
         db::Transaction tx(c);
         SchrCkkurs(c);
         tx.commit();
     }
     const platform::SplitPath parts = platform::splitPath(*chosen);
     if (!common::switchDatabase(s_, host_, s_.pointerDirectory(), parts.dir, parts.file))
-        return Closing::KeepOpen;
-    return Closing::Close;
+        return ui::Closing::KeepOpen;
+    return ui::Closing::Close;
 }
 
-void SetzenK::SchrCkkurs() {
-    db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, saveLockTimeoutMs);
+void SavePlacement::SchrCkkurs() {
+    db::Connection c(s_.databasePath(), db::Connection::Mode::Existing, ws_.saveLockTimeoutMs);
     db::Transaction tx(c);
     SchrCkkurs(c);
     tx.commit();
-    ckkursAtLoading_ = ckkursChecksum(c);
+    ws_.ckkursAtLoading = ckkursChecksum(c);
 }
 
-void SetzenK::SchrCkkurs(db::Connection& c) {
+void SavePlacement::SchrCkkurs(db::Connection& c) {
     struct Row {
         QVariant id, railKey, courseKey, railId, fix;
     };
-    const ui::Grid& g = grdSchienen;
+    const ui::Grid& g = ws_.grdSchienen;
     // A course twice on one rail would break the table's unique index: say which.
     for (int col = 0; col < g.Cols(); ++col) {
         QStringList keys;
@@ -204,12 +208,12 @@ void SetzenK::SchrCkkurs(db::Connection& c) {
             if (cell.isEmpty())
                 break;
             write.run({railKey, CourseEntry::key(cell), railId,
-                       isFixed(row, col) ? QStringLiteral("1") : QStringLiteral("0")});
+                       ws_.isFixed(row, col) ? QStringLiteral("1") : QStringLiteral("0")});
         }
     }
 }
 
-std::optional<QString> SetzenK::NeuBB() {
+std::optional<QString> SavePlacement::NeuBB() {
     const QString current = s_.databasePath();
     for (;;) {
         const std::optional<QString> answer =

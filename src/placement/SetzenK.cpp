@@ -1,16 +1,16 @@
 #include "placement/SetzenK.h"
 
-#include "db/BlockDatabase.h"
+#include "common/CommandScope.h"
 #include "db/Database.h"
-#include "db/Queries.h"
 #include "db/Statement.h"
+#include "placement/Bewertung.h"
 #include "placement/Layouts.h"
+#include "placement/SavePlacement.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
 #include "ui/Host.h"
 
 #include <QHash>
-#include <utility>
 
 namespace placement {
 
@@ -29,20 +29,11 @@ QString missingSubjectText(const QString& bez) {
            QStringLiteral("Importieren Sie dann nochmal!");
 }
 
-// Choice rows of a course in one year field, in stored order, with their student; rows whose
-// student is missing from kolleg drop out.
-QString choicesOfCourseSql(int yearGroup) {
-    return QStringLiteral("SELECT b.BG_ID, b.BG_KO_ID, k.KO_FAMNAME, k.KO_RUFNAME, k.KO_PARLLKL, "
-                          "k.KO_VFP_ID FROM belegung b JOIN kolleg k ON k.KO_VFP_ID = b.BG_KO_ID "
-                          "WHERE b.%1 = ? ORDER BY b.BG_ID")
-        .arg(db::courseField(yearGroup));
-}
-
 } // namespace
 
 SetzenK::SetzenK(platform::RunState& s, ui::Host& host)
-    : ui::Window(QStringLiteral("SetzenK"), QStringLiteral("Setzen der Kurse")), s_(s),
-      host_(host) {
+    : ui::Window(QStringLiteral("SetzenK"), QStringLiteral("Setzen der Kurse")),
+      Workspace(s, host) {
     setUpCommands();
     followCounts();
     grdSchienen.onClick = [this] { grdSchienen_Click(); };
@@ -69,23 +60,19 @@ void SetzenK::grdSchienen_DblClick() {
     click(QStringLiteral("cmdBlock"));
 }
 
-void SetzenK::critical(const QString& text) {
-    ui::tell(host_, text, ui::Icon::Critical);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Loading
 
 void SetzenK::Form_Load() {
     db::Connection c(s_.databasePath());
-    ckkursAtLoading_ = ckkursChecksum(c);
+    ckkursAtLoading = ckkursChecksum(c);
     const QHash<QString, int> placedHours = loadRails(c);
     zaehleSchueler(c);
     if (loadCourses(c, placedHours))
         GKursStUp(c);
-    fillJahrgaenge(c);
-    coursesStale_ = true;
-    Bewerten();
+    Bewertung::fillJahrgaenge(c, *this);
+    coursesStale = true;
+    bewertungPending = true;
 }
 
 QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
@@ -231,180 +218,27 @@ bool SetzenK::loadCourses(db::Connection& c, const QHash<QString, int>& placedHo
     return seen;
 }
 
+// ---------------------------------------------------------------------------------------------
+// List and grid events
+
+void SetzenK::LNKurse_Click() {
+    db::Connection c(s_.databasePath());
+    Workspace::LNKurse_Click(c);
+}
+
+void SetzenK::UpListen() {
+    db::Connection c(s_.databasePath());
+    Workspace::UpListen(c);
+}
+
+void SetzenK::SortLNKurse() {
+    db::Connection c(s_.databasePath());
+    Workspace::SortLNKurse(c);
+}
+
 void SetzenK::GKursStUp() {
     db::Connection c(s_.databasePath());
     GKursStUp(c);
-    emit changed();
-}
-
-void SetzenK::GKursStUp(db::Connection& c) {
-    ui::Busy busy(host_, QStringLiteral("Kursstärken werden berechnet!"));
-    ui::Grid& g = grdSchienen;
-    for (int col = 0; col < g.Cols(); ++col) {
-        int sum = 0;
-        for (int row = 1; row < g.Rows(); ++row) {
-            const QString& cell = g.TextMatrix(row, col);
-            if (!cell.isEmpty())
-                sum += db::AnzBelKurs(c, CourseEntry::key(cell));
-        }
-        const QString header = g.TextMatrix(0, col);
-        if (!header.isEmpty())
-            g.setTextMatrix(0, col, RailHeader::withCount(header, sum));
-    }
-}
-
-void SetzenK::zaehleSchueler(db::Connection& c) {
-    // Counted by the database along the indexes of the two year fields; a row naming the course
-    // in both counts once, as in AnzBelKurs.
-    schuelerJeKurs.clear();
-    countsStale_ = false;
-    const QString f12 = db::courseField(12);
-    const QString f13 = db::courseField(13);
-    for (const QString& sql :
-         {QStringLiteral("SELECT %1, count(*) FROM belegung WHERE %1 IS NOT NULL GROUP BY %1")
-              .arg(f12),
-          QStringLiteral("SELECT %2, count(*) FROM belegung WHERE %2 IS NOT NULL "
-                         "AND (%1 IS NULL OR %2 <> %1) GROUP BY %2")
-              .arg(f12, f13)}) {
-        QSqlQuery q = c.exec(sql);
-        while (q.next())
-            schuelerJeKurs[field(q, 0)] += q.value(1).toInt();
-    }
-}
-
-int SetzenK::AnzKvS(int k) {
-    ui::Grid& g = grdSchienen;
-    if (k < 1 || k > g.Cols() || g.Rows() <= 1)
-        return 0;
-    g.setCol(k - 1);
-    int n = 0;
-    while (n + 1 < g.Rows() && !g.TextMatrix(n + 1, k - 1).isEmpty())
-        ++n;
-    return n;
-}
-
-int SetzenK::MaxKvS() {
-    int most = 0;
-    for (int k = 1; k <= grdSchienen.Cols(); ++k)
-        most = std::max(most, AnzKvS(k));
-    return most;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Student lists and collisions
-
-namespace {
-
-// A selected course of LNKurse.
-struct SelectedCourse {
-    QString name;
-    QString key;
-};
-
-// One entry per choice row of a selected course, in the order of the lines; merging gathers a
-// student's later entries into his first one.
-struct StudentEntry {
-    QString studentKey;
-    QString name;
-    QString koVfpId;
-    QString bgIds;          // right-aligned in 6 each
-    std::vector<int> lines; // his lines in LSchueler
-};
-
-// The LSchueler lines of the selected courses, each course's year-12 choices before its
-// year-13 ones, with one entry per line.
-QStringList studentLines(db::Connection& c, const std::vector<SelectedCourse>& courses,
-                         std::vector<StudentEntry>& entries) {
-    QStringList lines;
-    db::Statement by12(c, choicesOfCourseSql(12));
-    db::Statement by13(c, choicesOfCourseSql(13));
-    for (const SelectedCourse& course : courses) {
-        const std::pair<db::Statement*, QChar> walks[] = {{&by12, QLatin1Char('2')},
-                                                          {&by13, QLatin1Char('3')}};
-        for (auto [stmt, digit] : walks) {
-            QSqlQuery& q = stmt->run({course.key});
-            while (q.next()) {
-                const QString choice =
-                    StudentLine::choice(q.value(0).toLongLong(), digit, field(q, 1));
-                const QString name = studentName(field(q, 2), field(q, 3));
-                lines << StudentLine::format(name, field(q, 4), course.name, choice);
-                entries.push_back({StudentLine::studentKey(choice),
-                                   name,
-                                   field(q, 5),
-                                   StudentLine::bgIdText(lines.back()),
-                                   {static_cast<int>(lines.size()) - 1}});
-            }
-        }
-    }
-    return lines;
-}
-
-// The entries that stand for their students: with two or more courses selected, a student's
-// later entries are merged into his first.
-std::vector<size_t> mergeByStudent(std::vector<StudentEntry>& entries, bool merge) {
-    std::vector<size_t> kept;
-    QHash<QString, size_t> first;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const auto it = merge ? first.constFind(entries[i].studentKey) : first.constEnd();
-        if (it == first.constEnd()) {
-            first.insert(entries[i].studentKey, i);
-            kept.push_back(i);
-            continue;
-        }
-        StudentEntry& into = entries[*it];
-        into.bgIds += entries[i].bgIds;
-        into.lines.push_back(entries[i].lines.front());
-    }
-    return kept;
-}
-
-} // namespace
-
-void SetzenK::LNKurse_Click() {
-    if (countsStale_) {
-        db::Connection c(s_.databasePath());
-        zaehleSchueler(c);
-    }
-    std::vector<SelectedCourse> courses;
-    for (int i : LNKurse.selectedRows())
-        courses.push_back({CourseEntry::name(LNKurse.line(i)), CourseEntry::key(LNKurse.line(i))});
-    LSchueler.clear();
-    if (courses.empty()) {
-        emit changed();
-        return;
-    }
-    std::vector<StudentEntry> entries;
-    QStringList lines;
-    {
-        db::Connection c(s_.databasePath());
-        lines = studentLines(c, courses, entries);
-    }
-    LSchueler.setLines(lines);
-    if (entries.empty()) {
-        lblKoll.clear();
-        emit changed();
-        return;
-    }
-
-    QStringList collisions;
-    kollisionsNamen.clear();
-    for (size_t i : mergeByStudent(entries, courses.size() >= 2)) {
-        const StudentEntry& e = entries[i];
-        const auto choices = e.lines.size();
-        if (choices < 2)
-            continue;
-        QString names;
-        for (int l : e.lines) {
-            names += StudentLine::courseName(lines[l]);
-            if ((optMKolEinfach && choices == 2) || optMKolAlle)
-                LSchueler.setSelected(l, true);
-        }
-        collisions << CollisionLine::format(e.name, names, e.bgIds, e.koVfpId);
-        kollisionsNamen.insert(e.koVfpId, e.name);
-    }
-    LKollisionen.setLines(collisions);
-    lblKoll.clear();
-    txtMld.clear();
     emit changed();
 }
 
@@ -416,73 +250,6 @@ void SetzenK::LKollisionen_Click() {
     txtMld.clear();
     db::Connection c(s_.databasePath());
     txtMld = LKKollegiat(c, key).courseNames;
-    emit changed();
-}
-
-void SetzenK::UpListen() {
-    ui::Grid& g = grdSchienen;
-    LSchImBlock.clear();
-    if (g.SelEndRow() == 0) {
-        emit changed();
-        return;
-    }
-    if (g.SelStartRow() == 0)
-        g.setSelStartRow(1);
-    QStringList names;
-    QStringList keys;
-    const int col = g.Col();
-    for (int row = g.SelStartRow(); row <= g.SelEndRow() && col < g.Cols(); ++row) {
-        const QString& cell = g.TextMatrix(row, col);
-        if (cell.isEmpty())
-            break;
-        names << CourseEntry::name(cell);
-        keys << CourseEntry::key(cell);
-    }
-
-    QStringList lines;
-    {
-        db::Connection c(s_.databasePath());
-        const auto sql = [](int yearGroup) {
-            return QStringLiteral("SELECT k.KO_FAMNAME, k.KO_RUFNAME FROM belegung b JOIN kolleg k "
-                                  "ON k.KO_VFP_ID = b.BG_KO_ID WHERE b.%1 = ? ORDER BY b.BG_ID")
-                .arg(db::courseField(yearGroup));
-        };
-        db::Statement by12(c, sql(12));
-        db::Statement by13(c, sql(13));
-        for (int i = 0; i < keys.size(); ++i) {
-            for (db::Statement* stmt : {&by12, &by13}) {
-                QSqlQuery& q = stmt->run({keys[i]});
-                while (q.next())
-                    lines << BlockLine::format(names[i], field(q, 0) + QLatin1Char(' ') +
-                                                             field(q, 1).trimmed());
-            }
-        }
-    }
-    LSchImBlock.setLines(lines);
-    emit changed();
-}
-
-void SetzenK::SortLNKurse() {
-    const QStringList lines = LNKurse.lines();
-    QHash<QString, int> firstLine;
-    for (int i = 0; i < lines.size(); ++i)
-        if (!firstLine.contains(CourseEntry::key(lines[i])))
-            firstLine.insert(CourseEntry::key(lines[i]), i);
-    QStringList sorted;
-    {
-        db::Connection c(s_.databasePath());
-        QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID FROM kurs WHERE KS_SCHJ = ? "
-                                            "ORDER BY KS_SORT, KS_ID"),
-                             {s_.SchjID});
-        while (q.next()) {
-            const auto it = firstLine.constFind(field(q, 0));
-            if (it == firstLine.constEnd())
-                continue;
-            sorted << lines[*it];
-            firstLine.erase(it);
-        }
-    }
-    LNKurse.setLines(sorted);
     emit changed();
 }
 
@@ -498,73 +265,22 @@ void SetzenK::optMKolAlle_Click() {
     emit changed();
 }
 
-// ---------------------------------------------------------------------------------------------
-// Look-ups for the placement commands
-
-SetzenK::Kollegiat SetzenK::LKKollegiat(db::Connection& c, const QString& studentKey) {
-    Kollegiat k;
-    QSqlQuery student =
-        c.exec(QStringLiteral("SELECT KO_KURSPH FROM kolleg WHERE KO_VFP_ID = ?"), {studentKey});
-    k.phase = student.next() && db::yearGroup(field(student, 0), s_.SchjBez) == 12 ? 1 : 2;
-    // The course of the student's phase with its name; the other field only tells whether the
-    // row holds a course at all.
-    const QString own = db::courseField(k.phase == 1 ? 12 : 13);
-    const QString other = db::courseField(k.phase == 1 ? 13 : 12);
-    QSqlQuery rows = c.exec(QStringLiteral("SELECT b.%1, b.%2, k.KS_BEZ FROM belegung b LEFT JOIN "
-                                           "kurs k ON k.KS_VFP_ID = b.%1 WHERE b.BG_KO_ID = ? "
-                                           "ORDER BY b.BG_ID")
-                                .arg(own, other),
-                            {studentKey});
-    while (rows.next()) {
-        const QVariant course = rows.value(0);
-        if (blank(course) && blank(rows.value(1)))
-            continue;
-        if (!blank(course))
-            k.courseKeys += course.toString();
-        k.courseNames += field(rows, 2).leftJustified(5, QLatin1Char(' '), true);
-    }
-    return k;
+void SetzenK::CmbJahrgang_Click() {
+    Bewerten();
 }
 
-SetzenK::Alternatives SetzenK::AlternativKurs(db::Connection& c, const QString& courseName) {
-    Alternatives a;
-    // The first course in stored order whose school year and name, run together and cut to 11
-    // characters, match: the course of this school year whose name begins with the 5 characters.
-    const QString wanted = (s_.SchjID + courseName).leftJustified(11, QLatin1Char(' '), true);
-    QSqlQuery own = c.exec(
-        QStringLiteral("SELECT KS_VFP_ID, KS_FA_ID1, KS_FA_ID2, KS_FA_ID3, KS_FA_ID4, KS_JGST, "
-                       "KS_LKGK FROM kurs WHERE substr(ifnull(KS_SCHJ, '') || ifnull(KS_BEZ, '') "
-                       "|| '           ', 1, 11) = ? ORDER BY KS_ID LIMIT 1"),
-        {wanted});
-    if (!own.next()) {
-        host_.message({QStringLiteral("Kurs in Kursdatei nicht gefunden!"),
-                       QStringLiteral("Kurs- und Blockbilduung"), ui::Icon::Exclamation,
-                       ui::Buttons::Ok, 0, std::nullopt});
-        return a;
-    }
-    a.ownKey = field(own, 0);
-    static const char* const columns[] = {"KS_FA_ID1", "KS_FA_ID2", "KS_FA_ID3",
-                                          "KS_FA_ID4", "KS_JGST",   "KS_LKGK"};
-    QStringList conditions;
-    QVariantList values;
-    for (int i = 0; i < 6; ++i) {
-        const QVariant v = own.value(i + 1);
-        if (blank(v))
-            continue;
-        conditions << QLatin1String(columns[i]) + QStringLiteral(" = ?");
-        values << v;
-    }
-    // A course without subjects, year group and kind has nothing to be parallel to.
-    if (conditions.isEmpty())
-        return a;
-    QSqlQuery q =
-        c.exec(QStringLiteral("SELECT KS_BEZ, KS_VFP_ID FROM kurs WHERE ") +
-                   conditions.join(QStringLiteral(" AND ")) + QStringLiteral(" ORDER BY KS_ID"),
-               values);
-    while (q.next())
-        if (field(q, 1) != a.ownKey)
-            a.courses << ParallelCourse::format(field(q, 0), field(q, 1));
-    return a;
+void SetzenK::Bewerten() {
+    common::CommandScope scope(s_.databasePath());
+    Bewertung(scope, *this).run();
+}
+
+void SetzenK::LPlanKollisionen_Click() {
+    const std::vector<int> selected = LPlanKollisionen.selectedRows();
+    planStudent = selected.empty()
+                      ? QString()
+                      : PlanCollisionLine::studentKey(LPlanKollisionen.line(selected.front()));
+    Bewertung::showRailsOf(*this, planStudent);
+    emit changed();
 }
 
 } // namespace placement

@@ -1,12 +1,12 @@
 #include "placement/frmK.h"
 
 #include "placement/Layouts.h"
-#include "placement/SetzenK.h"
+#include "placement/Workspace.h"
 #include "ui/Host.h"
 
 namespace placement {
 
-frmK::frmK(SetzenK& caller, ui::Host& host)
+frmK::frmK(Workspace& caller, ui::Host& host)
     : ui::Window(QStringLiteral("frmK"), QStringLiteral("Kursauswahl")), caller_(caller),
       host_(host) {
     setCommands(

@@ -11,7 +11,7 @@ class Host;
 
 namespace placement {
 
-class SetzenK;
+class Workspace;
 
 // "Kursauswahl": the chooser of "Kurs zuweisen". It offers the parallel courses of one course
 // (lstK, each line the course name, a blank and its key) and hands the chosen key back through
@@ -21,7 +21,7 @@ class SetzenK;
 class frmK : public ui::Window {
     Q_OBJECT
 public:
-    frmK(SetzenK& caller, ui::Host& host);
+    frmK(Workspace& caller, ui::Host& host);
 
     const QString Label1 = QStringLiteral("Alternativen für Kurs: ");
     QString lblK; // the course whose parallels are offered
@@ -41,7 +41,7 @@ public:
 
 private:
     void unload(const QString& result);
-    SetzenK& caller_;
+    Workspace& caller_;
     ui::Host& host_;
     bool unloaded_ = false;
 };

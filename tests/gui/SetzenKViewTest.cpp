@@ -52,6 +52,7 @@ struct Workspace : ::testing::Test {
         ASSERT_TRUE(test::importDemoSchool(s, quiet));
         w = std::make_unique<placement::SetzenK>(s, quiet);
         w->Form_Load();
+        w->Bewerten();
         host.showModeless(*w);
         view = host.viewOf(*w);
         ASSERT_TRUE(view);

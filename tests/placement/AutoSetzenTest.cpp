@@ -1,4 +1,4 @@
-#include "Workspace.h"
+#include "TestWorkspace.h"
 
 #include "placement/Layouts.h"
 #include "placement/frmAutoSetzen.h"
@@ -137,6 +137,16 @@ TEST(AutoSetzen, TheWindowSearchesShowsBeforeAndAfterAndTakesNothingOnVerwerfen)
                      "einfügen wieder ein.");
     w.click("cmdAutoS");
     EXPECT_EQ(s.host.modal, QStringList{"frmAutoSetzen"});
+}
+
+TEST(AutoSetzen, ThePanelsModelIsTakenOnlyWhileTheFileIsAsItWasRead) {
+    Cohort s;
+    // Another program moves a student of M1 into M2 after the panel has read the cohort.
+    s.db.scalar("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = 1", {test::School::courseKey(2)});
+    s.autoSetzen([](frmAutoSetzen& a) {
+        EXPECT_NE(a.lblVorher, kBefore);
+        EXPECT_TRUE(a.click("cmdVerwerfen"));
+    });
 }
 
 TEST(AutoSetzen, UebernehmenSavedAndReopenedComesBackAndRueckgaengigRestoresAll) {
@@ -293,6 +303,14 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     const QString older = s.student(9, "Aelter", "Vor", "2008");
     s.choice(older, {}, "KS0003");
     s.choice(older, {}, "KS0004");
+    {
+        placement::SetzenK shown(s.state, s.host);
+        shown.Form_Load();
+        EXPECT_TRUE(shown.bewertungPending && shown.lblBewertung.isEmpty()) << "once it shows";
+        shown.Bewerten();
+        EXPECT_EQ(shown.lblBewertung, kBefore);
+        EXPECT_FALSE(shown.bewertungPending);
+    }
     placement::SetzenK& w = s.load();
     ui::Grid& g = w.grdSchienen;
     EXPECT_EQ(w.CmbJahrgang.lines(),

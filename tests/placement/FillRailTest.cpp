@@ -1,4 +1,4 @@
-#include "Workspace.h"
+#include "TestWorkspace.h"
 
 #include "db/Database.h"
 #include "placement/Layouts.h"
@@ -52,7 +52,9 @@ TEST_F(FillRail, ACourseLongerThanTheRailLeavesItsRestAtItsPlaceInTheList) {
     // The rest fits the second rail exactly and leaves the list.
     s.selectCourses({"Mathe"});
     s.selectRails(1, 1);
-    w().cmdSchA_Click();
+    const int opened = db::Connection::openedSoFar();
+    ASSERT_TRUE(w().click("cmdSchA"));
+    EXPECT_EQ(db::Connection::openedSoFar() - opened, 1) << "the command and its refresh share one";
     EXPECT_EQ(s.column(1), (QStringList{"S2    2  002        2", entry("Mathe", 2, mathe)}));
     EXPECT_EQ(w().LNKurse.lines(), (QStringList{entry("Deu", 3, deu), entry("Eng", 3, eng)}));
     EXPECT_TRUE(s.host.messages.empty());

@@ -1,4 +1,4 @@
-#include "Workspace.h"
+#include "TestWorkspace.h"
 
 #include "common/MessageWindow.h"
 #include "db/Database.h"

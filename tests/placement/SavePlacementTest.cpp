@@ -1,4 +1,4 @@
-#include "Workspace.h"
+#include "TestWorkspace.h"
 
 #include "app/MainWindow.h"
 #include "db/Database.h"

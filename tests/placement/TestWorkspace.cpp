@@ -1,4 +1,4 @@
-#include "Workspace.h"
+#include "TestWorkspace.h"
 
 #include "placement/Layouts.h"
 
@@ -14,6 +14,7 @@ QString saveQuestion(const QString& path) {
 placement::SetzenK& Workspace::load() {
     window_ = std::make_unique<placement::SetzenK>(state, host);
     window_->Form_Load();
+    window_->Bewerten(); // as the view asks once the window shows
     return *window_;
 }
 

@@ -37,6 +37,96 @@ bool onSurplusRail(const Model& m, const Placement& p, int k) {
     return surplus;
 }
 
+std::vector<TeacherClash> teacherClashes(const Model& m, const Placement& p) {
+    std::vector<TeacherClash> out;
+    if (m.teachers.isEmpty())
+        return out;
+    const int rails = static_cast<int>(m.rails.size());
+    // Per teacher and rail the courses standing there.
+    std::vector<std::vector<int>> at(static_cast<size_t>(m.teachers.size()) * rails);
+    for (size_t k = 0; k < m.courses.size(); ++k)
+        if (const int t = m.courses[k].teacher; t >= 0)
+            p.rails[k].forEach([&](int r) { at[t * rails + r].push_back(static_cast<int>(k)); });
+    for (int t = 0; t < m.teachers.size(); ++t)
+        for (int r = 0; r < rails; ++r) {
+            const std::vector<int>& ks = at[t * rails + r];
+            if (ks.size() > 1 &&
+                std::any_of(ks.begin(), ks.end(), [&](int k) { return m.courses[k].own; }))
+                out.push_back({t, r, ks});
+        }
+    return out;
+}
+
+namespace {
+
+// A student's courses as the assignment has them, each once.
+std::vector<int> coursesOf(const Model& m, const Assignment& a, int student) {
+    const Student& s = m.students[student];
+    std::vector<int> all = s.fixedCourses;
+    for (int i = s.firstChoice; i < s.firstChoice + s.choiceCount; ++i)
+        if (a[i] >= 0 && std::find(all.begin(), all.end(), a[i]) == all.end())
+            all.push_back(a[i]);
+    return all;
+}
+
+bool inCourse(const Model& m, const Assignment& a, int student, int k) {
+    const std::vector<int> all = coursesOf(m, a, student);
+    return std::find(all.begin(), all.end(), k) != all.end();
+}
+
+// Whether the course serves one of the student's choices: he chose its subject and kind.
+bool chose(const Model& m, int student, int k) {
+    const Student& s = m.students[student];
+    for (int i = s.firstChoice; i < s.firstChoice + s.choiceCount; ++i)
+        if (m.serves(k, i))
+            return true;
+    return false;
+}
+
+// Whether two students sit in the same course in every subject and kind both chose.
+bool together(const Model& m, const Assignment& a, int s1, int s2) {
+    const Student& x = m.students[s1];
+    const Student& y = m.students[s2];
+    for (int i = x.firstChoice; i < x.firstChoice + x.choiceCount; ++i)
+        for (int j = y.firstChoice; j < y.firstChoice + y.choiceCount; ++j)
+            if (m.choices[i].type >= 0 && m.choices[i].type == m.choices[j].type && a[i] != a[j])
+                return false;
+    return true;
+}
+
+} // namespace
+
+bool keeps(const Model& m, const Placement& p, const Assignment& a, const PlanRule& r) {
+    switch (r.kind) {
+    case RuleKind::CourseNotOnRail:
+        return !p.rails[r.first].has(r.second);
+    case RuleKind::CoursesTogether:
+        return p.rails[r.first] == p.rails[r.second];
+    case RuleKind::CoursesApart:
+        return !p.rails[r.first].intersects(p.rails[r.second]);
+    case RuleKind::ParallelsApart:
+        for (size_t i = 0; i < r.courses.size(); ++i)
+            for (size_t j = i + 1; j < r.courses.size(); ++j)
+                if (p.rails[r.courses[i]].intersects(p.rails[r.courses[j]]))
+                    return false;
+        return true;
+    case RuleKind::StudentInCourse:
+        return !chose(m, r.first, r.second) || inCourse(m, a, r.first, r.second);
+    case RuleKind::StudentNotInCourse:
+        return !inCourse(m, a, r.first, r.second);
+    case RuleKind::StudentsTogether:
+        return together(m, a, r.first, r.second);
+    case RuleKind::StudentsApart: {
+        const std::vector<int> mine = coursesOf(m, a, r.first);
+        for (int k : coursesOf(m, a, r.second))
+            if (std::find(mine.begin(), mine.end(), k) != mine.end())
+                return false;
+        return true;
+    }
+    }
+    return true;
+}
+
 bool collides(const Model& m, const Placement& p, const Assignment& a, int student) {
     const Student& s = m.students[student];
     // His courses, each once.
@@ -72,6 +162,22 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
     for (size_t i = 0; i < m.choices.size(); ++i)
         if (!m.serves(a[i], static_cast<int>(i)))
             ++e.withoutCourse;
+    e.rules = !m.rules.empty();
+    for (const PlanRule& r : m.rules)
+        if (!keeps(m, p, a, r)) {
+            ++e.ruleViolations;
+            e.ruleViolationList << r.text;
+        }
+    e.teachers = !m.teachers.isEmpty();
+    for (const TeacherClash& t : teacherClashes(m, p)) {
+        e.teacherClashes += static_cast<int>(t.courses.size()) - 1;
+        QStringList names;
+        for (int k : t.courses)
+            names << m.courses[k].name.trimmed();
+        e.teacherClashList << QStringLiteral("Lehrer %1, Schiene %2: %3")
+                                  .arg(m.teachers[t.teacher], m.rails[t.rail].name.trimmed(),
+                                       names.join(QStringLiteral(", ")));
+    }
 
     const std::vector<int> sizes = courseSizes(m, a);
     for (size_t k = 0; k < m.courses.size(); ++k) {
@@ -115,7 +221,8 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
     }
     if (std::abs(e.squaredDeviation) < kEpsilon)
         e.squaredDeviation = 0;
-    e.optimal = e.collisions == 0 && e.otherCollisions == 0 && e.unplaced == 0 && e.surplus == 0 &&
+    e.optimal = e.ruleViolations == 0 && e.teacherClashes == 0 && e.collisions == 0 &&
+                e.otherCollisions == 0 && e.unplaced == 0 && e.surplus == 0 &&
                 e.outsideLimits == 0 && e.withoutCourse == m.unservable &&
                 e.largestDifference <= e.differenceBound &&
                 e.squaredDeviation <= e.deviationBound + kEpsilon;
@@ -131,8 +238,21 @@ QStringList describe(const Evaluation& e) {
                .arg(e.collisions)
                .arg(e.otherCollisions > 0 ? QStringLiteral(", dazu %1 der anderen Jahrgangsstufe")
                                                 .arg(e.otherCollisions)
-                                          : QString())
-        << QStringLiteral("Kurse nicht gesetzt: %1").arg(e.unplaced)
+                                          : QString());
+    // A school that names no teachers needs no line for them.
+    if (e.teachers)
+        out << QStringLiteral("Lehrerkollisionen: %1%2")
+                   .arg(e.teacherClashes)
+                   .arg(e.teacherClashes > 0 ? QStringLiteral(" (%1)").arg(
+                                                   e.teacherClashList.join(QStringLiteral("; ")))
+                                             : QString());
+    if (e.rules)
+        out << QStringLiteral("Regeln verletzt: %1%2")
+                   .arg(e.ruleViolations)
+                   .arg(e.ruleViolations > 0 ? QStringLiteral(" (%1)").arg(
+                                                   e.ruleViolationList.join(QStringLiteral("; ")))
+                                             : QString());
+    out << QStringLiteral("Kurse nicht gesetzt: %1").arg(e.unplaced)
         << QStringLiteral("Belegungen ohne Kurs: %1").arg(e.withoutCourse)
         << QStringLiteral("Kurse außerhalb ihrer Grenzen: %1").arg(e.outsideLimits)
         << QStringLiteral("Kurse auf zu vielen Schienen: %1%2")
@@ -159,6 +279,10 @@ QJsonObject toJson(const Evaluation& e) {
         {QStringLiteral("courses"), e.courses},
         {QStringLiteral("collisions"), e.collisions},
         {QStringLiteral("otherCollisions"), e.otherCollisions},
+        {QStringLiteral("teacherClashes"), e.teacherClashes},
+        {QStringLiteral("teacherClashList"), QJsonArray::fromStringList(e.teacherClashList)},
+        {QStringLiteral("ruleViolations"), e.ruleViolations},
+        {QStringLiteral("ruleViolationList"), QJsonArray::fromStringList(e.ruleViolationList)},
         {QStringLiteral("withoutCourse"), e.withoutCourse},
         {QStringLiteral("outsideLimits"), e.outsideLimits},
         {QStringLiteral("unplaced"), e.unplaced},

@@ -15,9 +15,21 @@ struct Evaluation {
     int students = 0;   // of the cohort
     int courses = 0;    // of the cohort
     int collisions = 0; // students of the cohort with two courses on one rail
+    // Courses of one teacher on one rail beyond the first, where one of them is the cohort's
+    // (the other year group's courses count where they stand), and where they are, as
+    // "Lehrer 18, Schiene 1: 1Ph1, 1Ph3"; a plan with any cannot be taught. teachers: whether
+    // the school year's courses name teachers at all.
+    bool teachers = false;
+    int teacherClashes = 0;
+    QStringList teacherClashList;
     // Students of the other year group in one of its courses who meet one of them on a rail of
     // another course; each counts in his own cohort's collisions.
     int otherCollisions = 0;
+    // The planner's rules the plan breaks, by count and as the rules read; rules: whether the
+    // cohort has any.
+    bool rules = false;
+    int ruleViolations = 0;
+    QStringList ruleViolationList;
     int withoutCourse = 0;     // choices without a course of their subject and kind
     int outsideLimits = 0;     // courses above KS_MAX or below KS_MIN
     int unplaced = 0;          // courses of the cohort whose hours are not all on rails
@@ -41,6 +53,17 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a);
 inline Evaluation evaluate(const Model& m) {
     return evaluate(m, m.placement, m.assignment);
 }
+
+// One teacher's courses standing on one rail, at least one of them the cohort's.
+struct TeacherClash {
+    int teacher = -1;
+    int rail = -1;
+    std::vector<int> courses; // in course order
+};
+std::vector<TeacherClash> teacherClashes(const Model& m, const Placement& p);
+
+// Whether the plan keeps the rule.
+bool keeps(const Model& m, const Placement& p, const Assignment& a, const PlanRule& r);
 
 // Whether course k stands on a rail it does not need for its hours.
 bool onSurplusRail(const Model& m, const Placement& p, int k);

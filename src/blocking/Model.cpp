@@ -135,6 +135,21 @@ int courseHours(const QString& std, const QString& kind, const QString& yearCode
     return 0;
 }
 
+namespace {
+
+// The teachers' abbreviations by key; none in a file without the table.
+QHash<QString, QString> loadTeacherNames(db::Connection& c) {
+    QHash<QString, QString> names;
+    if (!c.hasTable(QStringLiteral("lehrer")))
+        return names;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT LE_VFP_ID, LE_KUERZ FROM lehrer"));
+    while (q.next())
+        names.insert(fold(q.value(0).toString().trimmed()), q.value(1).toString());
+    return names;
+}
+
+} // namespace
+
 Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     Model m;
     m.setCohort(year, cohort);
@@ -148,7 +163,76 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     m.markOwnCourses(rows, offer.cohortSubjects);
     m.formGroups();
     m.distribute(course12, course13);
+    m.loadRules(c, year);
     return m;
+}
+
+void Model::loadRules(db::Connection& c, const SchoolYear& year) {
+    QHash<QString, int> studentByKey;
+    for (int s = 0; s < ownStudents; ++s)
+        studentByKey.insert(fold(students[s].key.trimmed()), s);
+    const auto student = [&](const QString& key) {
+        return studentByKey.value(fold(key.trimmed()), -1);
+    };
+    for (const Rule& r : blocking::loadRules(c, year.id)) {
+        const RuleKindInfo& info = ruleKind(r.kind);
+        PlanRule p;
+        p.kind = r.kind;
+        QString second;
+        switch (r.kind) {
+        case RuleKind::CourseNotOnRail:
+            p.first = courseIndex(r.first);
+            p.second = railIndex(r.second);
+            if (p.first >= 0 && p.second >= 0)
+                second = rails[p.second].name.trimmed();
+            break;
+        case RuleKind::CoursesTogether:
+        case RuleKind::CoursesApart:
+            p.first = courseIndex(r.first);
+            p.second = courseIndex(r.second);
+            break;
+        case RuleKind::ParallelsApart: {
+            QSet<QString> keys;
+            QSqlQuery q = c.exec(QStringLiteral("SELECT FA_VFP_ID FROM fachang WHERE "
+                                                "upper(trim(FA_PSCHL)) = upper(?)"),
+                                 {r.first.trimmed()});
+            while (q.next())
+                keys.insert(fold(q.value(0).toString()));
+            for (int k = 0; k < static_cast<int>(courses.size()); ++k) {
+                const QStringList& subjects = courses[k].subjects;
+                if (courses[k].own &&
+                    std::any_of(subjects.begin(), subjects.end(),
+                                [&](const QString& s) { return keys.contains(s); }))
+                    p.courses.push_back(k);
+            }
+            p.first = p.courses.size() >= 2 ? 0 : -1;
+            p.second = 0;
+            p.text = QLatin1String(info.name) + QLatin1Char(' ') + r.first.trimmed();
+            break;
+        }
+        case RuleKind::StudentInCourse:
+        case RuleKind::StudentNotInCourse:
+            p.first = student(r.first);
+            p.second = courseIndex(r.second);
+            break;
+        case RuleKind::StudentsTogether:
+        case RuleKind::StudentsApart:
+            p.first = student(r.first);
+            p.second = student(r.second);
+            break;
+        }
+        if (p.first < 0 || p.second < 0)
+            continue;
+        if (p.text.isEmpty()) {
+            const auto name = [&](RuleArg what, int i) {
+                return what == RuleArg::Course ? courses[i].name.trimmed()
+                                               : students[i].key.trimmed();
+            };
+            p.text = QLatin1String(info.name) + QLatin1Char(' ') + name(info.first, p.first) +
+                     QLatin1Char(' ') + (second.isEmpty() ? name(info.second, p.second) : second);
+        }
+        rules.push_back(std::move(p));
+    }
 }
 
 void Model::setCohort(const SchoolYear& year, int cohortYear) {
@@ -190,11 +274,13 @@ void Model::loadRails(db::Connection& c, const SchoolYear& year) {
 std::vector<Model::CourseRow> Model::loadCourses(db::Connection& c, const SchoolYear& year,
                                                  const QHash<QString, int>& subjectHours) {
     std::vector<CourseRow> rows;
-    QSqlQuery q =
-        c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_FA_ID1, KS_FA_ID2, "
-                              "KS_FA_ID3, KS_FA_ID4, KS_JGST, KS_LKGK, KS_STD, KS_MIN, "
-                              "KS_MAX FROM kurs WHERE KS_SCHJ = ? ORDER BY KS_SORT, KS_ID"),
-               {year.id});
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_FA_ID1, KS_FA_ID2, "
+                                        "KS_FA_ID3, KS_FA_ID4, KS_JGST, KS_LKGK, KS_STD, KS_MIN, "
+                                        "KS_MAX, KS_LE_ID FROM kurs WHERE KS_SCHJ = ? "
+                                        "ORDER BY KS_SORT, KS_ID"),
+                         {year.id});
+    const QHash<QString, QString> teacherNames = loadTeacherNames(c);
+    QHash<QString, int> teacherByKey;
     while (q.next()) {
         const QString key = q.value(0).toString();
         if (blank(key) || courseByKey_.contains(fold(key)))
@@ -209,6 +295,7 @@ std::vector<Model::CourseRow> Model::loadCourses(db::Connection& c, const School
             tooManyHours(QStringLiteral("Der Kurs ") + k.name, stored);
         k.min = std::max(0, q.value(9).toInt());
         k.max = std::max(0, q.value(10).toInt());
+        k.teacher = teacherIndex(q.value(11).toString(), teacherNames, teacherByKey);
         CourseRow row;
         row.kind = kind;
         for (int i = 2; i <= 5; ++i) {
@@ -216,11 +303,25 @@ std::vector<Model::CourseRow> Model::loadCourses(db::Connection& c, const School
             if (!blank(s) && !row.subjects.contains(fold(s)))
                 row.subjects << fold(s);
         }
+        k.subjects = row.subjects;
         courseByKey_.insert(fold(key), static_cast<int>(courses.size()));
         courses.push_back(k);
         rows.push_back(row);
     }
     return rows;
+}
+
+int Model::teacherIndex(const QString& key, const QHash<QString, QString>& names,
+                        QHash<QString, int>& byKey) {
+    if (blank(key))
+        return -1;
+    const QString folded = fold(key.trimmed());
+    if (const auto it = byKey.constFind(folded); it != byKey.cend())
+        return *it;
+    const QString name = names.value(folded);
+    teachers << (blank(name) ? key.trimmed() : name.trimmed());
+    byKey.insert(folded, static_cast<int>(teachers.size()) - 1);
+    return static_cast<int>(teachers.size()) - 1;
 }
 
 // Placements on the school year's rails.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "blocking/RailSet.h"
+#include "blocking/Rules.h"
 
 #include <QHash>
 #include <QList>
@@ -40,10 +41,12 @@ struct Course {
     QString key;   // KS_VFP_ID
     QString name;  // KS_BEZ
     int hours = 0; // the weekly hours it needs on rails, as the workspace counts them; 0: unknown
-    bool own = false; // a course of the cohort: the blocking places it and fills it
-    int min = 0;      // KS_MIN, 0: not set
-    int max = 0;      // KS_MAX, 0: not set
-    int group = -1;   // its parallel group (own courses)
+    bool own = false;     // a course of the cohort: the blocking places it and fills it
+    int min = 0;          // KS_MIN, 0: not set
+    int max = 0;          // KS_MAX, 0: not set
+    int group = -1;       // its parallel group (own courses)
+    int teacher = -1;     // index into Model::teachers; -1: none given
+    QStringList subjects; // KS_FA_ID1..4, folded, non-blank
     // Choice rows naming the course that the blocking does not move: the other cohort's in a
     // course of both year groups, rows that do not count in this year group, choices no course
     // of their subject and kind can serve.
@@ -85,6 +88,16 @@ struct Group {
     long long squareBound = 0; // least sum of the squared sizes (k times the squared deviation)
     double deviationBound = 0;
     QString label; // the course names, as reports show the group
+};
+
+// A rule of the planner in the model's indexes; rules naming what the cohort does not hold
+// (another cohort's student, a course gone) are left out.
+struct PlanRule {
+    RuleKind kind = RuleKind::CourseNotOnRail;
+    int first = -1;           // a course or a student
+    int second = -1;          // a rail, a course or a student
+    std::vector<int> courses; // parallels-apart: the subject's courses of the cohort
+    QString text;             // "course-not-on-rail 1Ph1 GK3"
 };
 
 // Where the courses stand: per course the rails it is on, and those of them marked fixed.
@@ -133,6 +146,11 @@ public:
     std::vector<Choice> choices;
     std::vector<Student> students; // the cohort's first
     std::vector<Group> groups;
+    // The teachers of the school year's courses (KS_LE_ID) as a planner knows them: the
+    // abbreviation from lehrer, else the key. One teacher's courses never share a rail.
+    QStringList teachers;
+    // The planner's rules of the school year that concern the cohort.
+    std::vector<PlanRule> rules;
 
     Placement placement;   // as loaded, or as last set
     Assignment assignment; // as loaded
@@ -179,6 +197,9 @@ private:
     void loadRails(db::Connection& c, const SchoolYear& year);
     std::vector<CourseRow> loadCourses(db::Connection& c, const SchoolYear& year,
                                        const QHash<QString, int>& subjectHours);
+    void loadRules(db::Connection& c, const SchoolYear& year);
+    int teacherIndex(const QString& key, const QHash<QString, QString>& names,
+                     QHash<QString, int>& byKey);
     void loadPlacement(db::Connection& c);
     QHash<QString, int> loadPersons(db::Connection& c, const QString& schjBez);
     void loadChoices(db::Connection& c, const QHash<QString, int>& personByKey,

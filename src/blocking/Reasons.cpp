@@ -140,13 +140,90 @@ bool leftNoRail(const Model& m, const Freedom& f, const Placement& p, const Assi
     return !free;
 }
 
+// The hours of the one rail a course stands on for good, or takes whichever way it is placed;
+// 0 when it may take rails of other hours or several.
+int oneRailHours(const Model& m, const Freedom& f, int k) {
+    if (f.options[k].empty() && f.kept[k].count() == 1)
+        return m.rails[f.kept[k].first()].hours;
+    return singleRailHours(m, f, k);
+}
+
+// Why one teacher's courses must share a rail: more of them need a rail of some hours than the
+// school year has, or more rails than there are; "" when neither.
+QString teacherShortfall(const Model& m, const Freedom& f, const RailStock& stock, int teacher) {
+    QMap<int, int> needs;
+    int rails = 0;
+    for (size_t k = 0; k < m.courses.size(); ++k) {
+        if (m.courses[k].teacher != teacher)
+            continue;
+        rails += railsNeeded(f, static_cast<int>(k));
+        if (const int h = oneRailHours(m, f, static_cast<int>(k)))
+            ++needs[h];
+    }
+    const QString who = QStringLiteral("Der Lehrer ") + m.teachers[teacher];
+    for (auto it = needs.constBegin(); it != needs.constEnd(); ++it)
+        if (it.value() > stock.withHours.value(it.key()))
+            return who + QStringLiteral(" hat %1 Kurse mit %2 Stunden, es gibt %3 solche Schienen.")
+                             .arg(it.value())
+                             .arg(it.key())
+                             .arg(stock.withHours.value(it.key()));
+    if (rails > stock.count)
+        return who + QStringLiteral(" hat Kurse auf %1 Schienen, es gibt %2.")
+                         .arg(rails)
+                         .arg(stock.count);
+    return {};
+}
+
 } // namespace
+
+QStringList ruleConflicts(const Model& m, Mode mode) {
+    const Freedom f = freedom(m, mode);
+    QStringList out = f.ruleConflicts;
+    // Pairs of rules that say opposite things of the same two.
+    const auto opposite = [](RuleKind a, RuleKind b) {
+        const auto is = [&](RuleKind x, RuleKind y) { return a == x && b == y; };
+        return is(RuleKind::CoursesTogether, RuleKind::CoursesApart) ||
+               is(RuleKind::StudentInCourse, RuleKind::StudentNotInCourse) ||
+               is(RuleKind::StudentsTogether, RuleKind::StudentsApart);
+    };
+    for (const PlanRule& a : m.rules)
+        for (const PlanRule& b : m.rules) {
+            const bool same = a.first == b.first && a.second == b.second;
+            const bool swapped =
+                a.first == b.second && a.second == b.first && a.kind != RuleKind::StudentInCourse;
+            if (opposite(a.kind, b.kind) && (same || swapped))
+                out << QStringLiteral("Die Regeln „%1“ und „%2“ widersprechen sich.")
+                           .arg(a.text, b.text);
+        }
+    // Two courses a student is kept in that stand fixed on one rail.
+    for (size_t i = 0; i < m.rules.size(); ++i)
+        for (size_t j = i + 1; j < m.rules.size(); ++j) {
+            const PlanRule& a = m.rules[i];
+            const PlanRule& b = m.rules[j];
+            if (a.kind != RuleKind::StudentInCourse || b.kind != RuleKind::StudentInCourse ||
+                a.first != b.first)
+                continue;
+            const RailSet both = f.kept[a.second] & f.kept[b.second];
+            if (f.options[a.second].empty() && f.options[b.second].empty() && !both.empty())
+                out << QStringLiteral("Die Regeln „%1“ und „%2“ widersprechen sich: beide Kurse "
+                                      "liegen fest auf der Schiene %3.")
+                           .arg(a.text, b.text, m.rails[both.first()].name.trimmed());
+        }
+    return out;
+}
 
 QStringList reasons(const Model& m, const Freedom& f, const Placement& p, const Assignment& a) {
     QStringList out;
     for (const QString& name : f.unplaceable)
         out << QStringLiteral("Kurs %1: Keine Schienen nehmen seine Stunden auf.").arg(name);
     const RailStock stock = railStock(m);
+    QList<int> clashing;
+    for (const TeacherClash& t : teacherClashes(m, p))
+        if (!clashing.contains(t.teacher))
+            clashing << t.teacher;
+    for (int t : clashing)
+        if (const QString why = teacherShortfall(m, f, stock, t); !why.isEmpty())
+            out << why;
     for (int s = 0; s < m.ownStudents; ++s) {
         if (!collides(m, p, a, s))
             continue;

@@ -62,6 +62,11 @@ Freedom freedom(const Model& m, Mode mode) {
     Freedom f;
     f.kept.resize(m.courses.size());
     f.options.resize(m.courses.size());
+    // Rails the planner's rules keep a course off.
+    std::vector<RailSet> barred(m.courses.size());
+    for (const PlanRule& r : m.rules)
+        if (r.kind == RuleKind::CourseNotOnRail)
+            barred[r.first] |= RailSet::of(r.second);
     for (size_t k = 0; k < m.courses.size(); ++k) {
         const Course& c = m.courses[k];
         const RailSet& now = m.placement.rails[k];
@@ -80,6 +85,16 @@ Freedom freedom(const Model& m, Mode mode) {
         }
         std::vector<RailSet> options =
             railSets(m, kept, rest, mode == Mode::Rest && surplus ? &now : nullptr);
+        if (!barred[k].empty()) {
+            const size_t before = options.size();
+            std::erase_if(options, [&](const RailSet& s) { return s.intersects(barred[k]); });
+            if (options.empty() && before > 0) {
+                f.ruleConflicts << QStringLiteral("Kurs %1: Die Regeln lassen ihm keine "
+                                                  "Schienen für seine Stunden.")
+                                       .arg(c.name);
+                continue;
+            }
+        }
         if (options.empty() && mode == Mode::Rest && surplus)
             continue; // more than three rails of its own would cover it: it stays as it stands
         if (options.empty()) {
@@ -153,7 +168,8 @@ public:
 
     // A new best plan: notes the times it reached and reports it. Whether it is optimal.
     bool reached(const Problem& p, const Snapshot& global) {
-        if (global.cost.conflicts == 0 && r_.secondsToCollisionFree < 0)
+        if (global.cost.conflicts == 0 && global.cost.teachers == 0 && global.cost.rules == 0 &&
+            r_.secondsToCollisionFree < 0)
             r_.secondsToCollisionFree = elapsed();
         const bool optimal = isOptimal(p, global);
         if (optimal)
@@ -175,8 +191,9 @@ private:
     using Clock = std::chrono::steady_clock;
 
     bool isOptimal(const Problem& p, const Snapshot& s) const {
-        return s.cost.conflicts == 0 && s.cost.outside == 0 && s.cost.limits == 0 &&
-               s.cost.squares <= p.squareBound && s.cost.difference <= p.differenceBound &&
+        return s.cost.rules == 0 && s.cost.teachers == 0 && s.cost.conflicts == 0 &&
+               s.cost.outside == 0 && s.cost.limits == 0 && s.cost.squares <= p.squareBound &&
+               s.cost.difference <= p.differenceBound &&
                evaluate(m_, placementOf(p, s), assignmentOf(p, s)).optimal;
     }
 
@@ -194,6 +211,7 @@ Result block(const Model& m, const Options& o) {
     Result r;
     Watch watch(m, o, r);
     r.before = evaluate(m);
+    r.ruleConflicts = ruleConflicts(m, o.mode);
     const Problem p(m, o.mode);
     Chains chains = startChains(p, o);
     Snapshot global = chains[0]->best();

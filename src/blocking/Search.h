@@ -19,7 +19,14 @@ struct Freedom {
     std::vector<RailSet> kept;
     std::vector<std::vector<RailSet>> options; // empty: the course stays as it stands
     QStringList unplaceable;                   // courses whose remaining hours no rails can take
+    QStringList
+        ruleConflicts; // courses the planner's rules leave no rails (they stay as they stand)
 };
+
+// Where the planner's rules leave no plan, whatever the search does: two rules that contradict
+// each other, a course they keep off every rail its hours could take. One line each; empty when
+// none is found.
+QStringList ruleConflicts(const Model& m, Mode mode);
 Freedom freedom(const Model& m, Mode mode);
 
 struct Progress {
@@ -47,7 +54,8 @@ struct Result {
     Assignment assignment;
     Evaluation before;
     Evaluation after;
-    QStringList reasons; // why collisions remain, where a simple reason exists
+    QStringList reasons;       // why collisions remain, where a simple reason exists
+    QStringList ruleConflicts; // the rules that leave no plan, found before the search
     bool cancelled = false;
     double seconds = 0;
     double secondsToCollisionFree = -1; // -1: not reached

@@ -3,7 +3,8 @@
 namespace blocking::search {
 
 double Annealing::energy(const Tally& t) const {
-    return kCollisionWeight * t.conflictSum() +
+    return kRuleWeight * t.ruleViolations() + kTeacherWeight * t.teacherClashes() +
+           kCollisionWeight * t.conflictSum() +
            kLimitWeight * static_cast<double>(t.outside() + t.limits()) +
            kDifferenceWeight * t.difference() + static_cast<double>(t.squares() - p_.squareBound);
 }

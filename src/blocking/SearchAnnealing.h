@@ -14,9 +14,12 @@ namespace blocking::search {
 // trade differences of sizes; after the cycle the chain stays cold until it starts again.
 class Annealing {
 public:
-    // Weights of the energy, in units of the sum of squared course sizes: a collision
-    // outweighs everything, then a course beyond its limits and each student beyond them, then
+    // Weights of the energy, in units of the sum of squared course sizes: a broken rule of the
+    // planner outweighs everything, a teacher's two courses on one rail all the rest, a student's
+    // collision all the rest, then a course beyond its limits and each student beyond them, then
     // the largest difference.
+    static constexpr double kRuleWeight = 8000;
+    static constexpr double kTeacherWeight = 5000;
     static constexpr double kCollisionWeight = 1000;
     static constexpr double kLimitWeight = 300;
     static constexpr double kDifferenceWeight = 30;

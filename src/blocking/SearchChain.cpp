@@ -38,7 +38,8 @@ Chain::Chain(const Problem& p, std::uint64_t seed, int index)
     energy_ = annealing_.energy(tally_);
     best_ = tally_.snapshot();
     lastBetter_ = 0;
-    annealing_.startCycle(moves_, best_.cost.conflicts > 0);
+    annealing_.startCycle(moves_, best_.cost.conflicts > 0 || best_.cost.teachers > 0 ||
+                                      best_.cost.rules > 0);
 }
 
 void Chain::step() {
@@ -73,7 +74,8 @@ void Chain::restart(const Snapshot& from) {
     lastBetter_ = moves_;
     if (from.cost < best_.cost)
         best_ = from;
-    annealing_.startCycle(moves_, from.cost.conflicts > 0);
+    annealing_.startCycle(moves_,
+                          from.cost.conflicts > 0 || from.cost.teachers > 0 || from.cost.rules > 0);
 }
 
 } // namespace blocking::search

@@ -21,7 +21,39 @@ Moves::Moves(const Problem& p, Tally& t, Random& random) : p_(p), m_(p.m), t_(t)
 
 // -------- one student, solved exactly
 
-void Moves::resolve(int s) {
+void Moves::resolve(int s, bool journal, int depth) {
+    solve(s);
+    // Ties may run in a circle (two rules on one pair): a few steps along them are enough.
+    if (depth >= 4)
+        return;
+    for (int t : p_.followers[s]) {
+        if (journal)
+            remember(t);
+        resolve(t, journal, depth + 1);
+    }
+}
+
+bool Moves::allowed(int s, int f, int k) const {
+    for (const Problem::Tie& tie : p_.ties[s]) {
+        bool partnerIn = false;    // the partner sits in k
+        bool partnerChose = false; // and chose the same subject and kind
+        int partnerCourse = -1;
+        for (int g = p_.freeBegin[tie.partner]; g < p_.freeBegin[tie.partner + 1]; ++g) {
+            partnerIn = partnerIn || t_.assigned(g) == k;
+            if (p_.freeType[g] == p_.freeType[f]) {
+                partnerChose = true;
+                partnerCourse = t_.assigned(g);
+            }
+        }
+        if (tie.together && partnerChose && partnerCourse >= 0 && partnerCourse != k)
+            return false;
+        if (!tie.together && partnerIn)
+            return false;
+    }
+    return true;
+}
+
+void Moves::solve(int s) {
     const int b = p_.freeBegin[s];
     const int e = p_.freeBegin[s + 1];
     if (b == e) {
@@ -38,7 +70,14 @@ void Moves::resolve(int s) {
     cands_.clear();
     for (int f = b; f < e; ++f) {
         rows_.push_back(static_cast<int>(cands_.size()));
-        for (int k : m_.types[p_.freeType[f]].candidates) {
+        const std::vector<int>& all = p_.candidates(f);
+        // A tie the candidates cannot keep leaves them all; the evaluation names the rule.
+        const bool ruled = !p_.ties[s].empty() && std::any_of(all.begin(), all.end(), [&](int k) {
+            return allowed(s, f, k);
+        });
+        for (int k : all) {
+            if (ruled && !allowed(s, f, k))
+                continue;
             const int size = t_.size(k);
             const auto [wasOut, was] = t_.beyond(k, size);
             const auto [out, is] = t_.beyond(k, size + 1);
@@ -64,7 +103,7 @@ bool Moves::concerned(int s, int k) const {
         const int a = t_.assigned(f);
         if (a == k)
             return true;
-        const auto& cand = m_.types[p_.freeType[f]].candidates;
+        const auto& cand = p_.candidates(f);
         if (!std::binary_search(cand.begin(), cand.end(), k) || a < 0)
             continue;
         if (t_.size(a) >= t_.size(k) + 2 || t_.excess(a, t_.size(a)) > 0 ||
@@ -126,11 +165,11 @@ bool Moves::evenOutFrom(int g, int a) {
             if (t_.assigned(f) != x)
                 continue;
             const int s = p_.freeStudent[f];
-            if (t_.conflicts(s) > 0)
+            if (t_.conflicts(s) > 0 || p_.tied[s])
                 continue;
             RailSet others;
             bool known = false;
-            for (int y : m_.types[p_.freeType[f]].candidates) {
+            for (int y : p_.candidates(f)) {
                 if (seen_[y] == visit_)
                     continue;
                 if (!known) {
@@ -183,6 +222,26 @@ void Moves::evenOutAll() {
 // -------- moves
 
 int Moves::pickCourse() {
+    // A broken rule first: one of its courses that may move.
+    if (t_.ruleViolations() > 0 && random_.unit() < 0.5) {
+        const std::vector<int>& broken = t_.brokenRules();
+        const PlanRule& r = m_.rules[broken[random_.below(static_cast<int>(broken.size()))]];
+        pick_ = r.courses;
+        if (r.kind != RuleKind::ParallelsApart)
+            pick_ = {r.first, r.second};
+        std::erase_if(pick_, [&](int k) { return p_.family[k] < 0; });
+        if (!pick_.empty())
+            return pick_[random_.below(static_cast<int>(pick_.size()))];
+    }
+    // A teacher's clash first: one of his courses that may move. Schools that name no teachers
+    // draw nothing here, so their plans stay as they were.
+    if (t_.teacherClashes() > 0 && random_.unit() < 0.5) {
+        const std::vector<int>& teachers = t_.clashingTeachers();
+        const std::vector<int>& ks =
+            p_.teacherMovable[teachers[random_.below(static_cast<int>(teachers.size()))]];
+        if (!ks.empty())
+            return ks[random_.below(static_cast<int>(ks.size()))];
+    }
     if (t_.conflictSum() > 0 && !t_.colliding().empty() && random_.unit() < 0.8) {
         const std::vector<int>& colliding = t_.colliding();
         const int s = colliding[random_.below(static_cast<int>(colliding.size()))];
@@ -274,7 +333,7 @@ void Moves::make(const Move& mv) {
         if (!concerned(s, mv.k1) && (mv.k2 < 0 || !concerned(s, mv.k2)))
             continue;
         remember(s);
-        resolve(s);
+        resolve(s, true);
     }
     t_.refreshGroups();
     if (t_.conflictSum() == 0)

@@ -40,8 +40,9 @@ public:
     // shake of a restarted chain.
     void shake(int k, int o);
 
-    // One student's free choices solved exactly for the current rails.
-    void resolve(int s);
+    // One student's free choices solved exactly for the current rails; then those a rule ties
+    // to him (journalled when journal is set).
+    void resolve(int s, bool journal = false, int depth = 0);
     // Evens out every uneven group, journalling nothing.
     void evenOutAll();
 
@@ -52,6 +53,9 @@ private:
     void touch(int k);
     void remember(int s);
     void undoStudents();
+    // Whether free choice f of student s may take course k, as the rules tying him have it.
+    bool allowed(int s, int f, int k) const;
+    void solve(int s);
 
     // -------- evening out a group along paths of students
     RailSet otherRails(int s, int except) const;

@@ -1,6 +1,7 @@
 #include "blocking/SearchProblem.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace blocking::search {
 
@@ -61,6 +62,11 @@ Problem::Problem(const Model& model, Mode mode) : m(model), f(freedom(model, mod
             const int g = m.courses[m.types[freeType[f]].candidates[0]].group;
             groupChoices[g].push_back(f);
         }
+    takeRules();
+    teacherMovable.resize(m.teachers.size());
+    for (int k : movable)
+        if (m.courses[k].teacher >= 0)
+            teacherMovable[m.courses[k].teacher].push_back(k);
     for (const Group& g : m.groups) {
         squareBound += g.squareBound;
         differenceBound = std::max(differenceBound, g.differenceBound);
@@ -68,6 +74,58 @@ Problem::Problem(const Model& model, Mode mode) : m(model), f(freedom(model, mod
     // Rounds of about the same work, whatever the school's size.
     movesPerRound =
         std::clamp(300000 / std::max<int>(1, static_cast<int>(freeChoice.size())), 8, 256);
+}
+
+void Problem::takeRules() {
+    rulesOf.resize(courses);
+    restrictedAt.assign(freeChoice.size(), -1);
+    ties.resize(students);
+    followers.resize(students);
+    tied.assign(students, 0);
+    for (int r = 0; r < static_cast<int>(m.rules.size()); ++r) {
+        const PlanRule& rule = m.rules[r];
+        switch (rule.kind) {
+        case RuleKind::CoursesTogether:
+        case RuleKind::CoursesApart:
+            placementRules.push_back(r);
+            rulesOf[rule.first].push_back(r);
+            rulesOf[rule.second].push_back(r);
+            break;
+        case RuleKind::ParallelsApart:
+            placementRules.push_back(r);
+            for (int k : rule.courses)
+                rulesOf[k].push_back(r);
+            break;
+        case RuleKind::StudentInCourse:
+        case RuleKind::StudentNotInCourse:
+            for (int f = freeBegin[rule.first]; f < freeBegin[rule.first + 1]; ++f) {
+                const std::vector<int>& now = candidates(f);
+                if (std::find(now.begin(), now.end(), rule.second) == now.end())
+                    continue;
+                std::vector<int> keep;
+                if (rule.kind == RuleKind::StudentInCourse)
+                    keep = {rule.second};
+                else
+                    std::copy_if(now.begin(), now.end(), std::back_inserter(keep),
+                                 [&](int k) { return k != rule.second; });
+                // A choice the rules leave no course keeps its candidates; the evaluation
+                // names the rule it breaks.
+                if (keep.empty())
+                    continue;
+                restrictedAt[f] = static_cast<int>(restricted.size());
+                restricted.push_back(std::move(keep));
+            }
+            break;
+        case RuleKind::StudentsTogether:
+        case RuleKind::StudentsApart:
+            ties[rule.second].push_back({rule.first, rule.kind == RuleKind::StudentsTogether});
+            followers[rule.first].push_back(rule.second);
+            tied[rule.first] = tied[rule.second] = 1;
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 Placement placementOf(const Problem& p, const Snapshot& s) {

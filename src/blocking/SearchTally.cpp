@@ -15,6 +15,53 @@ Tally::Tally(const Problem& p) : p_(p), m_(p.m) {
     groupDirty_.assign(m_.groups.size(), 0);
     unevenAt_.assign(m_.groups.size(), -1);
     railsScratch_.reserve(64);
+    railCount_ = static_cast<int>(m_.rails.size());
+    const size_t cells = static_cast<size_t>(m_.teachers.size()) * railCount_;
+    teacherLoad_.assign(cells, 0);
+    teacherOwn_.assign(cells, 0);
+    teacherClash_.assign(m_.teachers.size(), 0);
+    clashing_.at.assign(m_.teachers.size(), -1);
+    broken_.at.assign(m_.rules.size(), -1);
+}
+
+void Tally::IndexList::set(int i, bool in) {
+    if (in && at[i] < 0) {
+        at[i] = static_cast<int>(items.size());
+        items.push_back(i);
+    } else if (!in && at[i] >= 0) {
+        const int last = items.back();
+        items[at[i]] = last;
+        at[last] = at[i];
+        items.pop_back();
+        at[i] = -1;
+    }
+}
+
+void Tally::teach(int k, int d) {
+    const int t = m_.courses[k].teacher;
+    const int own = m_.courses[k].own ? d : 0;
+    rails_[k].forEach([&](int r) {
+        const int cell = t * railCount_ + r;
+        const int before = teacherClash(cell);
+        teacherLoad_[cell] += d;
+        teacherOwn_[cell] += own;
+        const int change = teacherClash(cell) - before;
+        teacherClash_[t] += change;
+        teacherSum_ += change;
+    });
+    clashing_.set(t, teacherClash_[t] > 0);
+}
+
+void Tally::recountTeachers() {
+    std::fill(teacherLoad_.begin(), teacherLoad_.end(), 0);
+    std::fill(teacherOwn_.begin(), teacherOwn_.end(), 0);
+    std::fill(teacherClash_.begin(), teacherClash_.end(), 0);
+    teacherSum_ = 0;
+    for (int k = 0; k < p_.courses; ++k)
+        if (m_.courses[k].teacher >= 0)
+            teach(k, +1);
+    for (int t = 0; t < static_cast<int>(teacherClash_.size()); ++t)
+        clashing_.set(t, teacherClash_[t] > 0);
 }
 
 void Tally::restore(const Snapshot& s) {
@@ -102,6 +149,9 @@ int Tally::countConflicts(int s) const {
 }
 
 void Tally::recount() {
+    recountTeachers();
+    for (int r : p_.placementRules)
+        checkRule(r);
     std::fill(size_.begin(), size_.end(), 0);
     squares_ = 0;
     limits_ = 0;

@@ -33,8 +33,15 @@ public:
     const RailSet& rails(int k) const { return rails_[k]; }
     int assigned(int f) const { return assign_[f]; }
     void setOption(int k, int o) {
+        const bool taught = m_.courses[k].teacher >= 0;
+        if (taught)
+            teach(k, -1);
         option_[k] = o;
         rails_[k] = p_.railsOf(k, o);
+        if (taught)
+            teach(k, +1);
+        for (int r : p_.rulesOf[k])
+            checkRule(r);
     }
     // Sets a free choice's course; the counts follow only by change().
     void setAssigned(int f, int k) { assign_[f] = k; }
@@ -53,7 +60,14 @@ public:
     int difference() const { return difference_; }
     const std::vector<int>& colliding() const { return colliding_; }
     const std::vector<int>& uneven() const { return uneven_; } // above their least squares
-    Cost cost() const { return {conflictSum_, outside_, limits_, difference_, squares_}; }
+    int teacherClashes() const { return teacherSum_; }
+    int ruleViolations() const { return static_cast<int>(broken_.items.size()); }
+    const std::vector<int>& brokenRules() const { return broken_.items; } // indexes of m.rules
+    const std::vector<int>& clashingTeachers() const { return clashing_.items; }
+    Cost cost() const {
+        return {ruleViolations(), teacherSum_, conflictSum_, outside_,
+                limits_,          difference_, squares_};
+    }
 
     // Students beyond the limits of course k at that size.
     std::int64_t excess(int k, int size) const {
@@ -97,6 +111,21 @@ public:
     void recount();
 
 private:
+    // A set of indexes that can be listed and picked from, each in it once.
+    struct IndexList {
+        std::vector<int> items, at;
+        void set(int i, bool in);
+    };
+    // Course k's teacher takes (d = +1) or leaves (-1) its rails; his clashes follow.
+    void teach(int k, int d);
+    int teacherClash(int cell) const {
+        return teacherOwn_[cell] > 0 && teacherLoad_[cell] > 1 ? teacherLoad_[cell] - 1 : 0;
+    }
+    void recountTeachers();
+    void checkRule(int r) {
+        broken_.set(r, !p_.holds(r, [this](int k) -> const RailSet& { return rails_[k]; }));
+    }
+
     const Problem& p_;
     const Model& m_;
     std::vector<int> option_;
@@ -115,6 +144,13 @@ private:
     long long squares_ = 0;
     int difference_ = 0;
     mutable std::vector<int> railsScratch_;
+    // Per teacher and rail (teacher * rails + rail): his courses there, and of them the cohort's;
+    // per teacher his clashes, and the teachers that have some.
+    int railCount_ = 0;
+    std::vector<int> teacherLoad_, teacherOwn_, teacherClash_;
+    IndexList clashing_;
+    IndexList broken_; // placement rules the plan breaks
+    int teacherSum_ = 0;
 };
 
 } // namespace blocking::search

@@ -110,6 +110,12 @@ int runBlock(const Args& a) {
         // As the workspace says it on loading; these courses cannot be placed.
         for (const QString& name : m.withoutHours)
             out() << "Bei " << name << " fehlt die Stundenzahl!\n";
+        // Said before the search: no plan keeps these rules, the planner may stop and mend them.
+        if (const QStringList conflicts = blocking::ruleConflicts(m, o.mode);
+            !conflicts.isEmpty()) {
+            out() << "Die Regeln lassen keinen Plan zu:\n";
+            printLines(conflicts, "  ");
+        }
         out().flush();
         r = blocking::block(m, o);
         // Another program's placements or choices written meanwhile are not overwritten, nor

@@ -8,9 +8,14 @@
 
 namespace cli {
 
-Args::Args(const QString& command, QStringList args, const QStringList& flags) : command_(command) {
+Args::Args(const QString& command, QStringList args, const QStringList& flags, bool positional)
+    : command_(command) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        if (!a.startsWith(QLatin1String("--")) && positional) {
+            words_ << a;
+            continue;
+        }
         if (!a.startsWith(QLatin1String("--")))
             throw UsageError(QStringLiteral("unerwartetes Argument: ") + a);
         if (flags.contains(a)) {

@@ -17,10 +17,13 @@ public:
     explicit UsageError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
-// The options of one call: "--name value" (a name may repeat) and the flags the command names.
+// The options of one call: "--name value" (a name may repeat) and the flags the command names;
+// words that are no option only where the command takes them (positional).
 class Args {
 public:
-    Args(const QString& command, QStringList args, const QStringList& flags = {});
+    Args(const QString& command, QStringList args, const QStringList& flags = {},
+         bool positional = false);
+    const QStringList& words() const { return words_; }
     const QString& command() const { return command_; }
     QString value(const QString& name) const; // the last value; "" when absent
     QStringList values(const QString& name) const;
@@ -34,6 +37,7 @@ private:
     QString command_;
     std::vector<std::pair<QString, QString>> values_;
     QStringList flags_;
+    QStringList words_;
 };
 
 // One command: its name (one word, or two as in "print rails"), its lines in the usage text and
@@ -45,6 +49,7 @@ struct Command {
     int (*run)(const Args& args);
     QStringList flags = {};
     bool paints = false;
+    bool positional = false; // takes words besides its options
 };
 
 QTextStream& out();

@@ -12,5 +12,6 @@ int runPrintLists(const Args& a);
 int runExport(const Args& a);
 int runBlock(const Args& a);
 int runEvaluate(const Args& a);
+int runRules(const Args& a);
 
 } // namespace cli

@@ -92,6 +92,25 @@ const char* const kEvaluateUsage =
     "      größte Differenz der Parallelkurse und die Summe der\n"
     "      Abweichungsquadrate, jede mit dem bestmöglichen Wert.\n";
 
+const char* const kRulesUsage =
+    "  rules --db PFAD list | add ART ANGABE [ANGABE] | remove NUMMER\n"
+    "      Zeigt, ergänzt oder löscht die Regeln des Schuljahres, die das\n"
+    "      automatische Setzen einhält und die Bewertung prüft. list zeigt eine\n"
+    "      Regel je Zeile mit ihrer Nummer. Die Arten:\n"
+    "        course-not-on-rail KURS SCHIENE   der Kurs nie auf der Schiene\n"
+    "        courses-together KURS KURS        beide Kurse auf denselben Schienen\n"
+    "        courses-apart KURS KURS           beide Kurse nie auf einer Schiene\n"
+    "        parallels-apart FACH              die Parallelkurse des Fachs auf\n"
+    "                                          verschiedenen Schienen\n"
+    "        student-in-course SCHUELER KURS   der Schüler in diesem Kurs\n"
+    "        student-not-in-course SCHUELER KURS   der Schüler nie in diesem Kurs\n"
+    "        students-together SCHUELER SCHUELER   in jedem Fach, das beide\n"
+    "                                          gewählt haben, im selben Kurs\n"
+    "        students-apart SCHUELER SCHUELER  in keinem Fach im selben Kurs\n"
+    "      KURS ist die Bezeichnung des Kurses, SCHIENE die der Schiene, SCHUELER\n"
+    "      der Schlüssel des Schülers, FACH das Kürzel des Fachs; Groß- und\n"
+    "      Kleinschreibung zählen nicht.\n";
+
 // Every command; its usage is followed by an empty line.
 const std::vector<cli::Command>& commands() {
     static const std::vector<cli::Command> all = {
@@ -106,6 +125,7 @@ const std::vector<cli::Command>& commands() {
         {"export", kExportUsage, &cli::runExport},
         {"block", kBlockUsage, &cli::runBlock},
         {"evaluate", kEvaluateUsage, &cli::runEvaluate, {QStringLiteral("--json")}},
+        {"rules", kRulesUsage, &cli::runRules, {}, false, true},
     };
     return all;
 }
@@ -155,7 +175,8 @@ int main(int argc, char** argv) {
             throw cli::UsageError(QStringLiteral("kein Befehl angegeben"));
         if (!command)
             throw cli::UsageError(QStringLiteral("unbekannter Befehl: ") + given);
-        return command->run(cli::Args(QString::fromLatin1(command->name), args, command->flags));
+        return command->run(cli::Args(QString::fromLatin1(command->name), args, command->flags,
+                                      command->positional));
     } catch (const cli::UsageError& e) {
         cli::err() << "kubb: " << QString::fromUtf8(e.what()) << "\n\n" << usage();
         return 2;

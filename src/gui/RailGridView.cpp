@@ -27,8 +27,9 @@ using placement::RailHeader;
 // rectangle is painted as highlighted cells and headers, the current column's header in bold.
 class RailGridModel : public QAbstractTableModel {
 public:
-    RailGridModel(ui::Grid& g, RailGridView::Fixed fixed, QObject* parent)
-        : QAbstractTableModel(parent), g_(g), fixed_(std::move(fixed)) {
+    RailGridModel(ui::Grid& g, RailGridView::Fixed fixed, RailGridView::Fixed clash,
+                  QObject* parent)
+        : QAbstractTableModel(parent), g_(g), fixed_(std::move(fixed)), clash_(std::move(clash)) {
         connect(&g_, &QAbstractItemModel::modelAboutToBeReset, this,
                 &RailGridModel::beginResetModel);
         connect(&g_, &QAbstractItemModel::modelReset, this, &RailGridModel::endResetModel);
@@ -72,17 +73,23 @@ public:
         const bool selected = row >= g_.SelStartRow() && row <= g_.SelEndRow() &&
                               i.column() >= g_.SelStartCol() && i.column() <= g_.SelEndCol();
         const bool fixed = fixed_ && fixed_(row, i.column());
+        const bool clash = clash_ && clash_(row, i.column());
         switch (role) {
         case Qt::DisplayRole:
             return fixed ? CourseEntry::withFixedMark(g_.TextMatrix(row, i.column()))
                          : g_.TextMatrix(row, i.column());
         case Qt::ToolTipRole:
             return g_.TextMatrix(row, i.column()) +
-                   (fixed ? QStringLiteral(" (fixiert)") : QString());
+                   (fixed ? QStringLiteral(" (fixiert)") : QString()) +
+                   (clash ? QStringLiteral(" (der Lehrer hat auf dieser Schiene einen weiteren "
+                                           "Kurs)")
+                          : QString());
         case Qt::BackgroundRole:
             return selected ? QVariant(QPalette().brush(QPalette::Highlight)) : QVariant();
         case Qt::ForegroundRole:
-            return selected ? QVariant(QPalette().brush(QPalette::HighlightedText)) : QVariant();
+            if (selected)
+                return QPalette().brush(QPalette::HighlightedText);
+            return clash ? QVariant(QBrush(Qt::red)) : QVariant();
         default:
             return {};
         }
@@ -115,14 +122,15 @@ public:
 private:
     ui::Grid& g_;
     RailGridView::Fixed fixed_;
+    RailGridView::Fixed clash_;
 };
 
 } // namespace
 
 RailGridView::RailGridView(ui::Grid& g, std::function<void(const std::function<void()>&)> run,
-                           QWidget* parent, Fixed fixed)
+                           QWidget* parent, Fixed fixed, Fixed clash)
     : QTableView(parent), g_(g), run_(std::move(run)) {
-    auto* model = new RailGridModel(g_, std::move(fixed), this);
+    auto* model = new RailGridModel(g_, std::move(fixed), std::move(clash), this);
     setModel(model);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -196,8 +196,9 @@ QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
     heading->addStretch(1);
     centre->addLayout(heading);
     centre->addWidget(label(w_.Label7, this, QStringLiteral("Label7")));
-    grid_ = new RailGridView(w_.grdSchienen, runner, this,
-                             [this](int row, int col) { return w_.isFixed(row, col); });
+    grid_ = new RailGridView(
+        w_.grdSchienen, runner, this, [this](int row, int col) { return w_.isFixed(row, col); },
+        [this](int row, int col) { return w_.teacherClash(row, col); });
     grid_->setObjectName(QStringLiteral("grdSchienen"));
     centre->addWidget(grid_, 3);
     auto* buttons = new QGridLayout;

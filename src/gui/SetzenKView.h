@@ -33,8 +33,9 @@ class ColumnListView;
 class RailGridView : public QTableView {
 public:
     using Fixed = std::function<bool(int row, int col)>;
+    // fixed: entries marked fixed; clash: entries whose teacher has another course on the rail.
     RailGridView(ui::Grid& g, std::function<void(const std::function<void()>&)> run,
-                 QWidget* parent, Fixed fixed = {});
+                 QWidget* parent, Fixed fixed = {}, Fixed clash = {});
     // Repaints the selection and the current column after the grid changed them.
     void updateMarks();
 

@@ -12,12 +12,14 @@
 #include "gui/ChooserView.h"
 #include "gui/ImportViews.h"
 #include "gui/QtHost.h"
+#include "gui/RegelnView.h"
 #include "gui/SetzenKView.h"
 #include "gui/ShellViews.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
 #include "placement/frmAutoSetzen.h"
 #include "placement/frmK.h"
+#include "placement/frmRegeln.h"
 #include "printing/frmBlKuListen.h"
 
 namespace gui {
@@ -43,6 +45,7 @@ void registerViews(QtHost& host) {
     add<placement::SetzenK, SetzenKView>(host, "SetzenK");
     add<placement::frmK, ChooserView>(host, "frmK");
     add<placement::frmAutoSetzen, AutoSetzenView>(host, "frmAutoSetzen");
+    add<placement::frmRegeln, RegelnView>(host, "frmRegeln");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
     add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
     add<editors::BlDat, BlDatView>(host, "BlDat");

@@ -114,11 +114,31 @@ void Bewertung::readClasses(db::Connection& c) {
         ws_.klassen.insert(q.value(0).toString(), q.value(1).toString().trimmed());
 }
 
+// The grid's cells of courses that share a rail with another course of their teacher.
+static void markTeacherClashes(Workspace& ws, const blocking::Model& m,
+                               const std::vector<int>& railOf) {
+    for (const blocking::TeacherClash& t : blocking::teacherClashes(m, m.placement))
+        for (int col = 0; col < static_cast<int>(railOf.size()); ++col) {
+            if (railOf[col] != t.rail)
+                continue;
+            for (int row = 1; row < ws.grdSchienen.Rows(); ++row) {
+                const QString entry = ws.grdSchienen.TextMatrix(row, col);
+                if (entry.trimmed().isEmpty())
+                    break;
+                const int k = m.courseIndex(CourseEntry::key(entry));
+                if (std::find(t.courses.begin(), t.courses.end(), k) != t.courses.end())
+                    ws.lehrerKollisionen.insert({row, col});
+            }
+        }
+}
+
 void Bewertung::listPlanCollisions(Workspace& ws) {
     QStringList lines;
+    ws.lehrerKollisionen.clear();
     if (ws.bewertungModel) {
         const blocking::Model& m = *ws.bewertungModel;
         const std::vector<int> railOf = ws.railOfColumn(m);
+        markTeacherClashes(ws, m, railOf);
         // By name, then class: two students of one name stand together, told apart by class.
         std::vector<int> order(m.ownStudents);
         std::iota(order.begin(), order.end(), 0);

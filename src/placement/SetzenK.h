@@ -105,6 +105,8 @@ public:
     void menuBearbFix_Click();   // "&fixieren / lösen" (RailEditing)
     void cmdKursL_Click();       // "leeren Kurs löschen" (RailEditing)
     void cmdAnzBel_Click();      // "Schüler mit Kursen" (StudentOverview)
+    // "&Regeln ...": the school year's rules in the window frmRegeln; the evaluation follows.
+    void menuBearbRegeln_Click();
     // "invertieren": inverts the selection of LSchueler.
     void CmdInvers_Click();
 
@@ -141,6 +143,7 @@ private:
     void deleteEmptyCourse(common::CommandScope& scope);
     void invert(common::CommandScope& scope);
     void studentOverview(common::CommandScope& scope);
+    void editRules(common::CommandScope& scope);
 
     // Fills the grid; returns the hours placed per course key.
     QHash<QString, int> loadRails(db::Connection& c);

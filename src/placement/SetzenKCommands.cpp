@@ -11,6 +11,7 @@
 #include "placement/SavePlacement.h"
 #include "placement/SetzenK.h"
 #include "placement/StudentOverview.h"
+#include "placement/frmRegeln.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
@@ -60,6 +61,8 @@ void SetzenK::setUpCommands() {
          handler(&SetzenK::pasteRail, Placement)},
         {QStringLiteral("menuBearbFix"), QStringLiteral("&fixieren / lösen"), bearb, true,
          handler(&SetzenK::toggleFixed, Placement)},
+        {QStringLiteral("menuBearbRegeln"), QStringLiteral("&Regeln ..."), bearb, true,
+         handler(&SetzenK::editRules, None)},
         // "&Rückgängig" waits for a plan taken over from "Automatisch setzen ...".
         {QStringLiteral("menuBearbRueck"), QStringLiteral("&Rückgängig"), bearb, false,
          handler(&SetzenK::undoPlan, Auto)},
@@ -190,6 +193,16 @@ void SetzenK::deleteEmptyCourse(common::CommandScope& scope) {
 }
 void SetzenK::invert(common::CommandScope&) {
     CmdInvers_Click();
+}
+void SetzenK::menuBearbRegeln_Click() {
+    execute(&SetzenK::editRules, std::nullopt);
+}
+void SetzenK::editRules(common::CommandScope&) {
+    frmRegeln rules(s_, host_);
+    rules.Form_Load();
+    host_.showModal(rules);
+    // The rules are read with the cohort's model: a changed rule reads it again.
+    coursesStale = coursesStale || rules.rulesChanged;
 }
 void SetzenK::studentOverview(common::CommandScope& scope) {
     StudentOverview(scope.connection(), *this, host_).run();

@@ -95,6 +95,10 @@ public:
     // blocking::readState as the model was loaded whole; empty once students moved, so that
     // "Automatisch setzen ..." takes the model only while it is what the file holds.
     QByteArray bewertungState;
+    // Grid cells (row, column) of courses whose teacher has another course on the same rail, as
+    // the evaluation finds them; the view marks them.
+    QSet<QPair<int, int>> lehrerKollisionen;
+    bool teacherClash(int row, int col) const { return lehrerKollisionen.contains({row, col}); }
     // The parallel class (KO_PARLLKL) of every student, read with the evaluation's model.
     QHash<QString, QString> klassen;
     // "Kollisionen im Plan" and "Kurse des Schülers je Schiene": who collides in the plan as the

@@ -77,7 +77,13 @@ TEST(KubbBlock, KeepsEveryRuleAndPrintsWhatTheFileHolds) {
             QJsonDocument::fromJson(
                 kubb({"evaluate", "--db", path, "--cohort", "2009", "--json"}).toUtf8())
                 .object();
-        EXPECT_EQ(evaluated(path).value(5),
+        const auto line = [](const QStringList& lines, const char* start) {
+            for (const QString& l : lines)
+                if (l.startsWith(QString::fromUtf8(start)))
+                    return l;
+            return QString();
+        };
+        EXPECT_EQ(line(evaluated(path), "  Größte Differenz"),
                   QStringLiteral("  Größte Differenz: %1 (%2), bestmöglich %3")
                       .arg(json["largestDifference"].toInt())
                       .arg(json["largestDifferenceGroup"].toString())
@@ -90,7 +96,11 @@ TEST(KubbBlock, KeepsEveryRuleAndPrintsWhatTheFileHolds) {
             EXPECT_EQ(test::rowsOf(path, placed).mid(0, placedBefore.size()), placedBefore);
         }
         EXPECT_EQ(after(out), evaluated(path));
-        EXPECT_EQ(after(out).value(1), "  Kurse nicht gesetzt: 0");
+        EXPECT_EQ(line(after(out), "  Kurse nicht gesetzt"), "  Kurse nicht gesetzt: 0");
+        // Placed anew, no teacher has two courses on one rail; placed courses keep theirs.
+        if (mode == "all") {
+            EXPECT_EQ(line(after(out), "  Lehrerkollisionen"), "  Lehrerkollisionen: 0");
+        }
         // The cohort's courses are of its year group (or of both), each on a rail once.
         EXPECT_EQ(test::rowsOf(path, "SELECT b.BG_ID FROM belegung b JOIN kolleg o ON "
                                      "o.KO_VFP_ID = b.BG_KO_ID JOIN kurs k ON k.KS_VFP_ID = "

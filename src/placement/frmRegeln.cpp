@@ -1,0 +1,164 @@
+#include "placement/frmRegeln.h"
+
+#include "blocking/Rules.h"
+#include "db/Database.h"
+#include "platform/RunState.h"
+#include "ui/Host.h"
+
+#include <stdexcept>
+
+namespace placement {
+
+namespace {
+
+QString argCaption(blocking::RuleArg a) {
+    switch (a) {
+    case blocking::RuleArg::Course:
+        return QStringLiteral("Kurs");
+    case blocking::RuleArg::Rail:
+        return QStringLiteral("Schiene");
+    case blocking::RuleArg::Student:
+        return QStringLiteral("Schüler");
+    case blocking::RuleArg::Subject:
+        return QStringLiteral("Fach");
+    case blocking::RuleArg::None:
+        break;
+    }
+    return {};
+}
+
+// "course-not-on-rail 1Ph1 GK3" as the window says it: "Kurs nie auf der Schiene: 1Ph1, GK3".
+QString readable(const QString& rule) {
+    const QStringList words = rule.split(QLatin1Char(' '));
+    for (const blocking::RuleKindInfo& k : blocking::ruleKinds())
+        if (words.value(0) == QLatin1String(k.name))
+            return QString::fromUtf8(k.caption) + QStringLiteral(": ") +
+                   words.mid(1).join(QStringLiteral(", "));
+    return rule;
+}
+
+} // namespace
+
+frmRegeln::frmRegeln(platform::RunState& s, ui::Host& host)
+    : ui::Window(QStringLiteral("frmRegeln"), QStringLiteral("Regeln")), s_(s), host_(host) {
+    setCommands({{QStringLiteral("cmdNeu"),
+                  QStringLiteral("&Hinzufügen"),
+                  {},
+                  true,
+                  [this] { cmdNeu_Click(); }},
+                 {QStringLiteral("cmdLoeschen"),
+                  QStringLiteral("&Löschen"),
+                  {},
+                  true,
+                  [this] { cmdLoeschen_Click(); }},
+                 {QStringLiteral("cmdSchliessen"), QStringLiteral("&Schließen"), {}, true, [this] {
+                      cmdSchliessen_Click();
+                  }}});
+}
+
+void frmRegeln::Form_Load() {
+    QStringList kinds;
+    for (const blocking::RuleKindInfo& k : blocking::ruleKinds())
+        kinds << QString::fromUtf8(k.caption);
+    CmbArt.setLines(kinds);
+    CmbArt.setCurrent(0);
+    listRules();
+    CmbArt_Click();
+}
+
+void frmRegeln::listRules() {
+    db::Connection c(s_.databasePath());
+    QStringList lines;
+    const QStringList rules = blocking::listRules(c, s_.SchjID);
+    for (int i = 0; i < rules.size(); ++i)
+        lines << QStringLiteral("%1  %2").arg(i + 1).arg(readable(rules[i]));
+    lstRegeln.setLines(lines);
+    emit changed();
+}
+
+void frmRegeln::CmbArt_Click() {
+    const int i = CmbArt.currentIndex();
+    if (i < 0)
+        return;
+    const blocking::RuleKindInfo& k = blocking::ruleKinds()[static_cast<size_t>(i)];
+    db::Connection c(s_.databasePath());
+    lblErste = argCaption(k.first);
+    lblZweite = argCaption(k.second);
+    lstErste.setLines(blocking::ruleNames(c, s_.SchjID, k.first));
+    lstZweite.setLines(blocking::ruleNames(c, s_.SchjID, k.second));
+    emit changed();
+}
+
+// The name a list's current line stands for: a student's line carries his name after his key.
+QString frmRegeln::picked(const ui::ListBox& l) const {
+    const int i = l.currentIndex();
+    return i < 0 ? QString() : l.line(i).section(QStringLiteral("  "), 0, 0);
+}
+
+void frmRegeln::cmdNeu_Click() {
+    const int i = CmbArt.currentIndex();
+    if (i < 0)
+        return;
+    const blocking::RuleKindInfo& k = blocking::ruleKinds()[static_cast<size_t>(i)];
+    QStringList names{picked(lstErste)};
+    if (k.second != blocking::RuleArg::None)
+        names << picked(lstZweite);
+    if (names.contains(QString())) {
+        ui::tell(host_, QStringLiteral("Bitte wählen Sie aus, wofür die Regel gilt."),
+                 ui::Icon::Exclamation);
+        return;
+    }
+    try {
+        db::Connection c(s_.databasePath());
+        blocking::addRule(c, s_.SchjID, QLatin1String(k.name), names);
+    } catch (const std::runtime_error& e) {
+        ui::tell(host_, QString::fromStdString(e.what()), ui::Icon::Exclamation);
+        return;
+    }
+    rulesChanged = true;
+    listRules();
+    lstRegeln.setCurrent(lstRegeln.count() - 1);
+}
+
+void frmRegeln::cmdLoeschen_Click() {
+    const int i = lstRegeln.currentIndex();
+    if (i < 0) {
+        ui::tell(host_, QStringLiteral("Bitte wählen Sie eine Regel aus."), ui::Icon::Exclamation);
+        return;
+    }
+    const QString rule = lstRegeln.line(i).section(QStringLiteral("  "), 1);
+    const ui::Answer a = host_.message({QStringLiteral("Die Regel „%1“ löschen?").arg(rule),
+                                        {},
+                                        ui::Icon::Question,
+                                        ui::Buttons::YesNo,
+                                        1,
+                                        {}});
+    if (a != ui::Answer::Yes)
+        return;
+    try {
+        db::Connection c(s_.databasePath());
+        // The list may be older than the file: delete only the rule the line shows.
+        db::Transaction tx(c);
+        if (readable(blocking::listRules(c, s_.SchjID).value(i)) != rule)
+            throw std::runtime_error("Die Regeln wurden inzwischen von einem anderen Programm "
+                                     "geändert; die Liste zeigt sie jetzt neu.");
+        blocking::removeRule(c, s_.SchjID, i + 1);
+        tx.commit();
+    } catch (const std::runtime_error& e) {
+        ui::tell(host_, QString::fromUtf8(e.what()), ui::Icon::Exclamation);
+        listRules();
+        return;
+    }
+    rulesChanged = true;
+    listRules();
+}
+
+void frmRegeln::cmdSchliessen_Click() {
+    host_.hide(*this);
+}
+
+void frmRegeln::Form_Unload() {
+    host_.hide(*this);
+}
+
+} // namespace placement

@@ -142,7 +142,8 @@ TEST(AutoSetzen, TheWindowSearchesShowsBeforeAndAfterAndTakesNothingOnVerwerfen)
 TEST(AutoSetzen, ThePanelsModelIsTakenOnlyWhileTheFileIsAsItWasRead) {
     Cohort s;
     // Another program moves a student of M1 into M2 after the panel has read the cohort.
-    s.db.scalar("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = 1", {test::School::courseKey(2)});
+    s.db.scalar("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = 1",
+                {test::School::courseKey(2)});
     s.autoSetzen([](frmAutoSetzen& a) {
         EXPECT_NE(a.lblVorher, kBefore);
         EXPECT_TRUE(a.click("cmdVerwerfen"));

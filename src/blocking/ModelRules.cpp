@@ -1,0 +1,88 @@
+// The planner's rules as the model holds them: resolved to its courses, rails and students.
+#include "blocking/Model.h"
+
+#include "db/Database.h"
+
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace blocking {
+
+namespace {
+
+// Keys are compared ignoring case, as the database does.
+QString fold(const QString& key) {
+    return key.toUpper();
+}
+
+} // namespace
+
+void Model::loadRules(db::Connection& c, const SchoolYear& year) {
+    QHash<QString, int> studentByKey;
+    for (int s = 0; s < ownStudents; ++s)
+        studentByKey.insert(fold(students[s].key.trimmed()), s);
+    const auto student = [&](const QString& key) {
+        return studentByKey.value(fold(key.trimmed()), -1);
+    };
+    for (const Rule& r : blocking::loadRules(c, year.id)) {
+        const RuleKindInfo& info = ruleKind(r.kind);
+        PlanRule p;
+        p.kind = r.kind;
+        QString second;
+        switch (r.kind) {
+        case RuleKind::CourseNotOnRail:
+            p.first = courseIndex(r.first);
+            p.second = railIndex(r.second);
+            if (p.first >= 0 && p.second >= 0)
+                second = rails[p.second].name.trimmed();
+            break;
+        case RuleKind::CoursesTogether:
+        case RuleKind::CoursesApart:
+            p.first = courseIndex(r.first);
+            p.second = courseIndex(r.second);
+            break;
+        case RuleKind::ParallelsApart: {
+            QSet<QString> keys;
+            QSqlQuery q = c.exec(QStringLiteral("SELECT FA_VFP_ID FROM fachang WHERE "
+                                                "upper(trim(FA_PSCHL)) = upper(?)"),
+                                 {r.first.trimmed()});
+            while (q.next())
+                keys.insert(fold(q.value(0).toString()));
+            for (int k = 0; k < static_cast<int>(courses.size()); ++k) {
+                const QStringList& subjects = courses[k].subjects;
+                if (courses[k].own &&
+                    std::any_of(subjects.begin(), subjects.end(),
+                                [&](const QString& s) { return keys.contains(s); }))
+                    p.courses.push_back(k);
+            }
+            p.first = p.courses.size() >= 2 ? 0 : -1;
+            p.second = 0;
+            p.text = QLatin1String(info.name) + QLatin1Char(' ') + r.first.trimmed();
+            break;
+        }
+        case RuleKind::StudentInCourse:
+        case RuleKind::StudentNotInCourse:
+            p.first = student(r.first);
+            p.second = courseIndex(r.second);
+            break;
+        case RuleKind::StudentsTogether:
+        case RuleKind::StudentsApart:
+            p.first = student(r.first);
+            p.second = student(r.second);
+            break;
+        }
+        if (p.first < 0 || p.second < 0)
+            continue;
+        if (p.text.isEmpty()) {
+            const auto name = [&](RuleArg what, int i) {
+                return what == RuleArg::Course ? courses[i].name.trimmed()
+                                               : students[i].key.trimmed();
+            };
+            p.text = QLatin1String(info.name) + QLatin1Char(' ') + name(info.first, p.first) +
+                     QLatin1Char(' ') + (second.isEmpty() ? name(info.second, p.second) : second);
+        }
+        rules.push_back(std::move(p));
+    }
+}
+
+} // namespace blocking

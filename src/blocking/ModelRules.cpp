@@ -43,11 +43,15 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
             break;
         case RuleKind::ParallelsApart: {
             QSet<QString> keys;
-            QSqlQuery q = c.exec(QStringLiteral("SELECT FA_VFP_ID FROM fachang WHERE "
-                                                "upper(trim(FA_PSCHL)) = upper(?)"),
+            QString name = r.first.trimmed();
+            QSqlQuery q = c.exec(QStringLiteral("SELECT FA_VFP_ID, trim(FA_BEZ) FROM fachang "
+                                                "WHERE upper(trim(FA_PSCHL)) = upper(?)"),
                                  {r.first.trimmed()});
-            while (q.next())
+            while (q.next()) {
                 keys.insert(fold(q.value(0).toString()));
+                if (!q.value(1).toString().isEmpty())
+                    name = q.value(1).toString();
+            }
             for (int k = 0; k < static_cast<int>(courses.size()); ++k) {
                 const QStringList& subjects = courses[k].subjects;
                 if (courses[k].own &&
@@ -57,7 +61,7 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
             }
             p.first = p.courses.size() >= 2 ? 0 : -1;
             p.second = 0;
-            p.text = QLatin1String(info.name) + QLatin1Char(' ') + r.first.trimmed();
+            p.text = QLatin1String(info.name) + QLatin1Char(' ') + name;
             break;
         }
         case RuleKind::StudentInCourse:

@@ -44,8 +44,10 @@ QString keyOf(db::Connection& c, const QString& schoolYear, RuleArg what, const 
         unknown = QStringLiteral("Unbekannter Schüler: ");
         break;
     case RuleArg::Subject:
+        // By its key in the administration's plan or by its abbreviation, as the planner knows it.
         sql = QStringLiteral("SELECT trim(FA_PSCHL) FROM fachang WHERE upper(trim(FA_PSCHL)) = "
-                             "upper(?) ORDER BY FA_ID");
+                             "upper(?) OR upper(trim(FA_BEZ)) = upper(?) ORDER BY FA_ID");
+        values << n;
         unknown = QStringLiteral("Unbekanntes Fach: ");
         break;
     case RuleArg::None:
@@ -77,6 +79,10 @@ QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const
         sql = QStringLiteral("SELECT trim(KO_VFP_ID) FROM kolleg WHERE KO_VFP_ID = ?");
         break;
     case RuleArg::Subject:
+        // The abbreviation the planner reads; the key where the subject has none.
+        sql = QStringLiteral("SELECT ifnull(nullif(trim(FA_BEZ), ''), trim(FA_PSCHL)) FROM "
+                             "fachang WHERE trim(FA_PSCHL) = trim(?) ORDER BY FA_ID");
+        break;
     case RuleArg::None:
         return key;
     }
@@ -198,8 +204,8 @@ QStringList ruleNames(db::Connection& c, const QString& schoolYear, RuleArg what
                              "trim(ifnull(KO_VFP_ID, '')) <> '' ORDER BY KO_FAMNAME, KO_RUFNAME");
         break;
     case RuleArg::Subject:
-        sql = QStringLiteral("SELECT DISTINCT trim(FA_PSCHL) FROM fachang WHERE "
-                             "trim(ifnull(FA_PSCHL, '')) <> '' ORDER BY 1");
+        sql = QStringLiteral("SELECT DISTINCT trim(FA_PSCHL) || '  ' || trim(ifnull(FA_BEZ, '')) "
+                             "FROM fachang WHERE trim(ifnull(FA_PSCHL, '')) <> '' ORDER BY 1");
         break;
     case RuleArg::None:
         return {};

@@ -50,7 +50,8 @@ struct Rule {
 std::vector<Rule> loadRules(db::Connection& c, const QString& schoolYear);
 
 // Adds a rule named as the planner names it: the kind as ruleKinds() spells it, a course by
-// KS_BEZ, a rail by BL_BEZ (of the school year), a student by KO_VFP_ID, a subject by FA_PSCHL,
+// KS_BEZ, a rail by BL_BEZ (of the school year), a student by KO_VFP_ID, a subject by FA_PSCHL
+// or its abbreviation FA_BEZ (kept as FA_PSCHL),
 // each trimmed and without regard to case. Throws std::runtime_error (German) naming what is
 // unknown, or for a rule that is there already. Writes in one transaction.
 Rule addRule(db::Connection& c, const QString& schoolYear, const QString& kind,
@@ -58,8 +59,8 @@ Rule addRule(db::Connection& c, const QString& schoolYear, const QString& kind,
 // Removes the rule numbered n (from 1) as listRules numbers them; throws when there is none.
 void removeRule(db::Connection& c, const QString& schoolYear, int n);
 // The designations a planner may name for an argument, as addRule finds them: the school year's
-// courses and rails in their order, the students by key (with the name after two blanks), the
-// subjects' abbreviations.
+// courses and rails in their order, the students by key and the subjects by FA_PSCHL (each with
+// its name or abbreviation after two blanks).
 QStringList ruleNames(db::Connection& c, const QString& schoolYear, RuleArg what);
 
 // One line a rule, "kind arg arg" with the designations of today (a key whose row is gone

@@ -19,7 +19,7 @@ struct Ruled : School {
     Ruled() {
         for (int r = 1; r <= 3; ++r)
             rail(r, QStringLiteral("S%1").arg(r), 3);
-        subject(2, "3", {{"FA_PSCHL", "M"}});
+        subject(2, "3", {{"FA_PSCHL", "M"}, {"FA_BEZ", "Ma"}});
         subject(3, "3", {{"FA_PSCHL", "Ph"}});
         course(1, "A1", {{"KS_FA_ID1", subjectKey(2)}});
         course(2, "A2", {{"KS_FA_ID1", subjectKey(2)}});
@@ -56,6 +56,7 @@ TEST(Rules, EachKindIsKeptOrBrokenByThePlanAsItStands) {
         {"courses-together", {"A1", "B"}, true},
         {"courses-apart", {"A1", "B"}, false},
         {"parallels-apart", {"m"}, false},
+        {"parallels-apart", {"MA"}, false}, // by its abbreviation
         {"student-in-course", {"ST0001", "A1"}, false},
         {"student-in-course", {"ST0001", "A2"}, true},
         {"student-in-course", {"ST0003", "B"}, false}, // he did not choose its subject
@@ -88,7 +89,7 @@ TEST(Rules, ABrokenRuleIsNamedAsThePlannerWroteIt) {
     s.db.scalar("UPDATE ckkurs SET CK_BL_ID = ? WHERE CK_KS_ID = ?",
                 {db::sixKey(1), School::courseKey(2)});
     const blocking::Evaluation e = blocking::evaluate(s.model());
-    EXPECT_EQ(e.ruleViolationList, QStringList{"parallels-apart M"});
+    EXPECT_EQ(e.ruleViolationList, QStringList{"parallels-apart Ma"}); // its abbreviation
     EXPECT_EQ(blocking::toJson(e).value("ruleViolations").toInt(), 1);
 }
 

@@ -229,7 +229,7 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
     return e;
 }
 
-QStringList describe(const Evaluation& e) {
+QStringList describe(const Evaluation& e, bool namesTeachers) {
     // The courses not yet placed stand beside the collisions: few collisions with courses left
     // off the rails are no better plan. The bounds are what an even division would reach.
     // Every evaluation has the same lines, so that two of them can stand side by side.
@@ -243,9 +243,10 @@ QStringList describe(const Evaluation& e) {
     if (e.teachers)
         out << QStringLiteral("Lehrerkollisionen: %1%2")
                    .arg(e.teacherClashes)
-                   .arg(e.teacherClashes > 0 ? QStringLiteral(" (%1)").arg(
-                                                   e.teacherClashList.join(QStringLiteral("; ")))
-                                             : QString());
+                   .arg(namesTeachers && e.teacherClashes > 0
+                            ? QStringLiteral(" (%1)").arg(
+                                  e.teacherClashList.join(QStringLiteral("; ")))
+                            : QString());
     if (e.rules)
         out << QStringLiteral("Regeln verletzt: %1%2")
                    .arg(e.ruleViolations)

@@ -76,7 +76,9 @@ bool collides(const Model& m, const Placement& p, const Assignment& a, int stude
 std::vector<int> courseSizes(const Model& m, const Assignment& a);
 
 // The evaluation as lines "Name: value" for people, and as JSON for programs.
-QStringList describe(const Evaluation& e);
+// namesTeachers: the teachers' clashes with where they are (for kubb); the windows give the
+// count only, the workspace marks the courses in its grid.
+QStringList describe(const Evaluation& e, bool namesTeachers = true);
 QJsonObject toJson(const Evaluation& e);
 
 } // namespace blocking

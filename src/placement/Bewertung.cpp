@@ -75,7 +75,7 @@ void Bewertung::run() {
         ws_.studentsStale = false;
         ws_.fitToGrid(*ws_.bewertungModel);
         ws_.bewertung = blocking::evaluate(*ws_.bewertungModel);
-        ws_.lblBewertung = blocking::describe(ws_.bewertung);
+        ws_.lblBewertung = blocking::describe(ws_.bewertung, false);
         listPlanCollisions(ws_);
     } catch (const std::exception& e) {
         // The panel only informs: the command that ran before stays done.

@@ -41,7 +41,7 @@ frmAutoSetzen::frmAutoSetzen(blocking::Model model, ui::Host& host)
          true,
          [this] { cmdVerwerfen_Click(); }},
     });
-    lblVorher = blocking::describe(blocking::evaluate(model_));
+    lblVorher = blocking::describe(blocking::evaluate(model_), false);
     lblStand = QStringLiteral("Jahrgangsstufe %1 (%2): %3 Schüler, %4 Kurse, %5 Schienen")
                    .arg(model_.yearGroup)
                    .arg(model_.cohort)
@@ -132,7 +132,7 @@ void frmAutoSetzen::tmrSuche_Timer() {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
     prgSuche = std::clamp(static_cast<int>(elapsed / seconds_ * 100), 0, 99);
     if (p)
-        lblNachher = blocking::describe(p->best);
+        lblNachher = blocking::describe(p->best, false);
     lblStand = QStringLiteral("Die Suche läuft: ") + secondsText(elapsed);
     emit changed();
 }
@@ -163,7 +163,7 @@ void frmAutoSetzen::finish() {
     }
     const blocking::Result& r = *result_;
     prgSuche = 100;
-    lblNachher = blocking::describe(r.after);
+    lblNachher = blocking::describe(r.after, false);
     lblGruende = r.reasons;
     if (r.cancelled)
         lblStand = QStringLiteral("Abgebrochen nach %1; das beste gefundene Ergebnis:")

@@ -81,8 +81,7 @@ TEST(Regeln, ACourseWhoseTeacherHasAnotherOnItsRailIsMarked) {
         EXPECT_EQ(w.teacherClash(1, 0), clash);
         EXPECT_EQ(w.teacherClash(2, 0), clash);
         EXPECT_FALSE(w.teacherClash(1, 1));
-        EXPECT_EQ(s.line("Lehrer"), clash ? "Lehrerkollisionen: 1 (Lehrer 7, Schiene S1: A, B)"
-                                          : "Lehrerkollisionen: 0");
+        EXPECT_EQ(s.line("Lehrer"), clash ? "Lehrerkollisionen: 1" : "Lehrerkollisionen: 0");
     }
 }
 

@@ -1,9 +1,9 @@
 #include "editors/BlDat.h"
 
+#include "common/CommandScope.h"
 #include "common/Session.h"
 #include "db/Database.h"
 #include "editors/BlDatWrites.h"
-#include "editors/CommandDb.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
@@ -124,8 +124,8 @@ void BlDat::selectLine(db::Connection& c, int position) {
 
 void BlDat::Form_Load() {
     guarded([&] {
-        CommandDb db(s_.databasePath());
-        db::Connection& c = *db;
+        common::CommandScope db(s_.databasePath());
+        db::Connection& c = db.connection();
         CombSJ.clear();
         lstBlock.clear();
         for (const QString& year : common::schoolYearLines(c))
@@ -156,7 +156,7 @@ void BlDat::lstBlock_Click() {
     const int position = lstBlock.currentIndex() + 1;
     if (position <= 0 || position == listPos_ || adding_)
         return;
-    CommandDb db(s_.databasePath());
+    common::CommandScope db(s_.databasePath());
     bool saved = false;
     guarded([&] { saved = saveShown(db); });
     if (!saved) {
@@ -165,7 +165,7 @@ void BlDat::lstBlock_Click() {
         emit focusRequested(fieldName(kBez));
         return;
     }
-    guarded([&] { selectLine(*db, position); });
+    guarded([&] { selectLine(db.connection(), position); });
 }
 
 bool BlDat::hoursValid(QVariant& hours) {
@@ -178,10 +178,10 @@ bool BlDat::hoursValid(QVariant& hours) {
     return false;
 }
 
-bool BlDat::saveShown(CommandDb& db) {
+bool BlDat::saveShown(common::CommandScope& db) {
     if (!editing_ || shown_.isEmpty())
         return true;
-    db::Connection& c = *db;
+    db::Connection& c = db.connection();
     const auto stored = readRail(c, shown_);
     if (!stored)
         return true;
@@ -213,7 +213,7 @@ bool BlDat::saveShown(CommandDb& db) {
     return true;
 }
 
-void BlDat::newRail(CommandDb& db) {
+void BlDat::newRail(common::CommandScope& db) {
     // The shown rail's changes are kept before its fields are cleared.
     if (!saveShown(db))
         return;
@@ -227,7 +227,7 @@ void BlDat::newRail(CommandDb& db) {
 
 void BlDat::NewButton_Click() {
     guarded([&] {
-        CommandDb db(s_.databasePath());
+        common::CommandScope db(s_.databasePath());
         newRail(db);
     });
 }
@@ -280,8 +280,8 @@ void BlDat::deleteButton_Click() {
     guarded([&] {
         if (!editing_ || shown_.isEmpty())
             return;
-        CommandDb db(s_.databasePath());
-        if (!deleteRail(*db, shown_)) {
+        common::CommandScope db(s_.databasePath());
+        if (!deleteRail(db.connection(), shown_)) {
             shownPlaced_ = true;
             ui::tell(host_,
                      QStringLiteral("Block enthält bereits Kurse!\r\nLöschen nicht mehr möglich!"),
@@ -301,7 +301,7 @@ void BlDat::deleteButton_Click() {
             newRail(db);
             return;
         }
-        selectLine(*db, std::min(line + 1, lstBlock.count()));
+        selectLine(db.connection(), std::min(line + 1, lstBlock.count()));
     });
 }
 
@@ -313,7 +313,7 @@ void BlDat::CloseButton_Click() {
 ui::Closing BlDat::Form_Unload() {
     if (unloaded_)
         return ui::Closing::Close;
-    CommandDb db(s_.databasePath());
+    common::CommandScope db(s_.databasePath());
     bool saved = false;
     guarded([&] { saved = saveShown(db); });
     if (!saved)

@@ -19,9 +19,11 @@ namespace db {
 class Connection;
 }
 
-namespace editors {
+namespace common {
+class CommandScope;
+}
 
-class CommandDb;
+namespace editors {
 
 // "Tabelle: block": the record form over the rails of table block. The list on the left holds
 // every rail of every school year; the three fields show the selected rail's designation, name
@@ -108,9 +110,9 @@ private:
     void setButtons(bool addingMode);
     void selectLine(db::Connection& c, int position);
     // Writes the shown rail's changed fields; false (with the message) when they are refused.
-    bool saveShown(CommandDb& db);
+    bool saveShown(common::CommandScope& db);
     // "&Neu" on the command's connection: the shown rail is kept, then the fields are cleared.
-    void newRail(CommandDb& db);
+    void newRail(common::CommandScope& db);
     // The hours of the field as they are stored; false with the message when they are none.
     bool hoursValid(QVariant& hours);
     // Whether the shown fields take changes at all; tells why not when the rail carries courses.

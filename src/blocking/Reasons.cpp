@@ -177,6 +177,8 @@ QString teacherShortfall(const Model& m, const Freedom& f, const RailStock& stoc
 } // namespace
 
 QStringList ruleConflicts(const Model& m, Mode mode) {
+    if (m.rules.empty())
+        return {}; // spares a second look at every course's freedom
     const Freedom f = freedom(m, mode);
     QStringList out = f.ruleConflicts;
     // Pairs of rules that say opposite things of the same two.

@@ -91,4 +91,18 @@ private:
     std::set<int> students_;
 };
 
+// The cohort as the file holds it, and a plan of it made anew ("Alles neu") on one chain for a
+// fixed number of rounds; nothing is written.
+inline blocking::Model cohortOf(const QString& path, int cohort = 2009) {
+    db::Connection c(path);
+    return blocking::Model::load(c, {kYear, "2009/2010"}, cohort);
+}
+inline blocking::Result planAnew(const blocking::Model& m, long long rounds = 40) {
+    blocking::Options o;
+    o.mode = blocking::Mode::All;
+    o.threads = 1;
+    o.rounds = rounds;
+    return blocking::block(m, o);
+}
+
 } // namespace test

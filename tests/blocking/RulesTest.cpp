@@ -1,9 +1,9 @@
 #include "blocking/Rules.h"
+#include "Blocks.h"
 #include "blocking/Evaluation.h"
 #include "blocking/Model.h"
 #include "blocking/Search.h"
 #include "db/Database.h"
-#include "support/School.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -166,12 +166,7 @@ struct Small : School {
         db::Connection c(path());
         if (!kind.isEmpty())
             blocking::addRule(c, test::kYear, kind, names);
-        const blocking::Model m = blocking::Model::load(c, {test::kYear, "2009/2010"}, 2009);
-        blocking::Options o;
-        o.mode = blocking::Mode::All;
-        o.threads = 1;
-        o.rounds = 30;
-        return blocking::block(m, o);
+        return test::planAnew(test::cohortOf(path()), 30);
     }
 };
 

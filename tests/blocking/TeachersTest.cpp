@@ -1,8 +1,8 @@
+#include "Blocks.h"
 #include "blocking/Evaluation.h"
 #include "blocking/Model.h"
 #include "blocking/Search.h"
 #include "db/Database.h"
-#include "support/School.h"
 
 #include <gtest/gtest.h>
 
@@ -31,17 +31,8 @@ struct Staffed : School {
         for (int k : courses)
             choice(key, {}, {}, {{"BG_FA_ID", subjectKey(k + 1)}, {"BG_ART", "S"}});
     }
-    blocking::Model model() {
-        db::Connection c(path());
-        return blocking::Model::load(c, {test::kYear, "2009/2010"}, 2009);
-    }
-    static blocking::Result block(const blocking::Model& m) {
-        blocking::Options o;
-        o.mode = blocking::Mode::All;
-        o.threads = 1;
-        o.rounds = 40;
-        return blocking::block(m, o);
-    }
+    blocking::Model model() { return test::cohortOf(path()); }
+    static blocking::Result block(const blocking::Model& m) { return test::planAnew(m); }
 };
 
 TEST(Teachers, OneTeachersCoursesNeverShareARailEvenAtTheCostOfACollision) {

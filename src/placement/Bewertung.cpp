@@ -41,8 +41,31 @@ void Bewertung::fillJahrgaenge(db::Connection& c, Workspace& ws) {
     ws.CmbJahrgang.setCurrent(students(year) == 0 && students(year - 1) > 0 ? 1 : 0);
 }
 
-Bewertung::Bewertung(common::CommandScope& scope, Workspace& ws)
-    : scope_(scope), ws_(ws), s_(ws.state()) {}
+Bewertung::Bewertung(common::CommandScope& scope, Workspace& ws) : scope_(scope), ws_(ws) {}
+
+bool Bewertung::stale(const Workspace& ws, int cohort) {
+    return !ws.bewertungModel || ws.coursesStale || ws.studentsStale ||
+           ws.bewertungModel->cohort != cohort;
+}
+
+blocking::Model& Bewertung::model(db::Connection& c, Workspace& ws, int cohort) {
+    if (!ws.bewertungModel || ws.coursesStale || ws.bewertungModel->cohort != cohort) {
+        db::ReadTransaction read(c);
+        ws.bewertungState.clear();
+        ws.bewertungModel = std::make_unique<blocking::Model>(
+            blocking::Model::load(c, {ws.state().SchjID, ws.state().SchjBez}, cohort));
+        ws.bewertungState = blocking::readState(c);
+        readClasses(c, ws);
+        read.end();
+    } else if (ws.studentsStale) {
+        ws.bewertungState.clear();
+        ws.bewertungModel->refresh(c);
+        readClasses(c, ws);
+    }
+    ws.coursesStale = false;
+    ws.studentsStale = false;
+    return *ws.bewertungModel;
+}
 
 void Bewertung::run() {
     ws_.bewertungPending = false;
@@ -56,23 +79,8 @@ void Bewertung::run() {
             ws_.showChanges();
             return;
         }
-        if (!ws_.bewertungModel || ws_.coursesStale || ws_.bewertungModel->cohort != cohort) {
-            db::Connection& c = scope_.connection();
-            db::ReadTransaction read(c);
-            ws_.bewertungState.clear();
-            ws_.bewertungModel = std::make_unique<blocking::Model>(
-                blocking::Model::load(c, {s_.SchjID, s_.SchjBez}, cohort));
-            ws_.bewertungState = blocking::readState(c);
-            readClasses(c);
-            read.end();
-        } else if (ws_.studentsStale) {
-            db::Connection& c = scope_.connection();
-            ws_.bewertungState.clear();
-            ws_.bewertungModel->refresh(c);
-            readClasses(c);
-        }
-        ws_.coursesStale = false;
-        ws_.studentsStale = false;
+        if (stale(ws_, cohort))
+            model(scope_.connection(), ws_, cohort);
         ws_.fitToGrid(*ws_.bewertungModel);
         ws_.bewertung = blocking::evaluate(*ws_.bewertungModel);
         ws_.lblBewertung = blocking::describe(ws_.bewertung, false);
@@ -107,11 +115,11 @@ std::vector<int> coursesOf(const blocking::Model& m, int student) {
 
 } // namespace
 
-void Bewertung::readClasses(db::Connection& c) {
-    ws_.klassen.clear();
+void Bewertung::readClasses(db::Connection& c, Workspace& ws) {
+    ws.klassen.clear();
     QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_PARLLKL FROM kolleg"));
     while (q.next())
-        ws_.klassen.insert(q.value(0).toString(), q.value(1).toString().trimmed());
+        ws.klassen.insert(q.value(0).toString(), q.value(1).toString().trimmed());
 }
 
 // The grid's cells of courses that share a rail with another course of their teacher.

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+namespace blocking {
+class Model;
+}
 namespace common {
 class CommandScope;
 }
@@ -35,12 +38,17 @@ public:
     // on no rail.
     static void showRailsOf(Workspace& ws, const QString& studentKey);
 
+    // The chosen cohort's model, read again only as far as a command made it stale (all of it
+    // after a course was deleted, the students' courses after moves); stale says whether
+    // model() would read.
+    static bool stale(const Workspace& ws, int cohort);
+    static blocking::Model& model(db::Connection& c, Workspace& ws, int cohort);
+
 private:
-    void readClasses(db::Connection& c);
+    static void readClasses(db::Connection& c, Workspace& ws);
 
     common::CommandScope& scope_;
     Workspace& ws_;
-    platform::RunState& s_;
 };
 
 } // namespace placement

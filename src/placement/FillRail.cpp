@@ -1,9 +1,11 @@
 // "Schiene auffüllen": putting the course selected in LNKurse onto the selected rail.
 
 #include "placement/FillRail.h"
+#include "blocking/Evaluation.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 #include "db/Queries.h"
+#include "placement/Bewertung.h"
 #include "placement/Layouts.h"
 #include "placement/Moves.h"
 #include "placement/Workspace.h"
@@ -118,6 +120,8 @@ bool FillRail::mayFill(db::Connection& c, const QString& entry, const RailSelect
         ws_.critical(QStringLiteral("Stundenzahl des Kurses kleiner Stundenzahl der Schiene!"));
         return false;
     }
+    if (!mayBreakRules(c, entry, rails))
+        return false;
     if (!FKursAuf(c, entry, rails.texts)) {
         ws_.critical(
             QStringLiteral("Kollisionen!") + kCrLf +
@@ -129,6 +133,44 @@ bool FillRail::mayFill(db::Connection& c, const QString& entry, const RailSelect
         return false;
     }
     return true;
+}
+
+bool FillRail::mayBreakRules(db::Connection& c, const QString& entry, const RailSelection& rails) {
+    const int cohort = ws_.Jahrgang();
+    if (cohort == 0)
+        return true;
+    blocking::Model& m = Bewertung::model(c, ws_, cohort);
+    const int k = m.courseIndex(CourseEntry::key(entry));
+    const int r = ws_.railOfColumn(m)[rails.c1];
+    if (m.rules.empty() || k < 0 || r < 0)
+        return true;
+    ws_.fitToGrid(m);
+    blocking::Placement after = m.placement;
+    after.rails[k].add(r);
+    QStringList broken;
+    for (const blocking::PlanRule& rule : m.rules) {
+        // Two courses that belong together are placed one after the other: only a partner
+        // whose hours all stand on other rails makes the rule broken.
+        if (rule.kind == blocking::RuleKind::CoursesTogether) {
+            const int partner = rule.first == k ? rule.second : rule.first;
+            if ((rule.first == k || rule.second == k) &&
+                m.placedHours(m.placement, partner) >= m.courses[partner].hours &&
+                !m.placement.rails[partner].has(r))
+                broken << rule.text;
+            continue;
+        }
+        if (blocking::keeps(m, m.placement, m.assignment, rule) &&
+            !blocking::keeps(m, after, m.assignment, rule))
+            broken << rule.text;
+    }
+    if (broken.isEmpty())
+        return true;
+    return host_.message({QStringLiteral("Der Kurs ") + CourseEntry::name(entry).trimmed() +
+                              QStringLiteral(" verletzt auf dieser Schiene die Regel") +
+                              (broken.size() > 1 ? QStringLiteral("n") : QString()) + kCrLf +
+                              broken.join(kCrLf) + kCrLf + QStringLiteral("Trotzdem setzen?"),
+                          ui::kTitle, ui::Icon::Question, ui::Buttons::YesNo, 1, std::nullopt}) ==
+           ui::Answer::Yes;
 }
 
 void FillRail::placeEntry(int index, const QString& entry, const RailSelection& rails) {

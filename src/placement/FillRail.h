@@ -45,6 +45,9 @@ private:
     };
     std::optional<RailSelection> railsToFill();
     bool mayFill(db::Connection& c, const QString& entry, const RailSelection& rails);
+    // Where the entry on the selected rail would break one of the planner's rules on placements
+    // that the grid keeps now, asks whether to place it all the same; true to go on.
+    bool mayBreakRules(db::Connection& c, const QString& entry, const RailSelection& rails);
     void placeEntry(int index, const QString& entry, const RailSelection& rails);
     void evenOut(db::Connection& c, const QString& entry);
     // The target of FKursAuf's moves: the first parallel of the course in LNKurse with its full

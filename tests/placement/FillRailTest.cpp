@@ -1,5 +1,6 @@
 #include "TestWorkspace.h"
 
+#include "blocking/Rules.h"
 #include "db/Database.h"
 #include "placement/Layouts.h"
 
@@ -322,5 +323,64 @@ TEST_F(FillRail, ACourseIsEvenedOutWithItsParallelsOnlyBeyondTheirAverage) {
         // The first rows of the course moved, the listed student with them.
         const auto first = std::min_element(c.sorts.begin(), c.sorts.end()) - c.sorts.begin();
         EXPECT_EQ(s.courseOf(1), c.after < c.n0 ? parallels[static_cast<int>(first)] : mathe);
+    }
+}
+
+// A rule on placements that the course would break on the rail is asked about first (default
+// "Nein"); "Nein" leaves everything, "Ja" places it. B and the parallel P1 stand on S1.
+TEST(FillRailRules, APlacementThatBreaksARuleIsAskedAbout) {
+    struct Case {
+        const char* kind;
+        QStringList args;
+        const char* course;
+        int rail;           // grid column
+        const char* broken; // "" for no question
+        ui::Answer answer;
+    };
+    const Case cases[] = {
+        {"course-not-on-rail", {"A", "S1"}, "A", 0, "course-not-on-rail A S1", ui::Answer::No},
+        {"course-not-on-rail", {"A", "S2"}, "A", 0, "", ui::Answer::No},
+        {"courses-apart", {"B", "A"}, "A", 0, "courses-apart B A", ui::Answer::Yes},
+        {"courses-together", {"A", "B"}, "A", 1, "courses-together A B", ui::Answer::No},
+        {"courses-together", {"A", "B"}, "A", 0, "", ui::Answer::No},
+        {"parallels-apart", {"MA"}, "P2", 0, "parallels-apart MA", ui::Answer::No},
+        {"parallels-apart", {"MA"}, "P2", 1, "", ui::Answer::No},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 %2").arg(c.kind, c.args.join(' ')).toStdString());
+        test::Workspace s;
+        s.rail(1, "S1", 3);
+        s.rail(2, "S2", 3);
+        s.connection().exec("UPDATE fachang SET FA_PSCHL = 'MA' WHERE FA_ID = 1");
+        const QString a = s.single(1, "A");
+        const QString b = s.single(2, "B");
+        const QString p1 = s.course(3, "P1");
+        const QString p2 = s.course(4, "P2");
+        int id = 0;
+        for (const QString& k : {a, b, p1, p2})
+            s.choice(s.student(++id, "N"), k, {},
+                     {{"BG_FA_ID", s.subjectKey(id > 2 ? 1 : id + 10)}, {"BG_ART", "S"}});
+        s.place(1, b);
+        s.place(1, p1);
+        blocking::addRule(s.connection(), test::kYear, QString::fromUtf8(c.kind), c.args);
+        s.load();
+        const QStringList before = s.columns();
+        s.selectCourses({QString::fromUtf8(c.course)});
+        s.selectRails(c.rail, c.rail);
+        if (*c.broken)
+            s.host.onMessage(c.answer);
+        s.w().cmdSchA_Click();
+        const bool asked = *c.broken != 0;
+        ASSERT_EQ(s.host.messages.size(), asked ? 1u : 0u);
+        if (asked) {
+            EXPECT_EQ(s.host.messages[0].defaultButton, 1) << "Nein";
+            EXPECT_EQ(
+                s.host.messages[0].text,
+                QStringLiteral("Der Kurs %1 verletzt auf dieser Schiene die Regel").arg(c.course) +
+                    kCrLf + c.broken + kCrLf + "Trotzdem setzen?");
+        }
+        const bool placed = !asked || c.answer == ui::Answer::Yes;
+        EXPECT_EQ(s.columns() != before, placed);
+        EXPECT_EQ(s.w().LNKurse.count(), placed ? 1 : 2);
     }
 }

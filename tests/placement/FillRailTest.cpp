@@ -341,6 +341,7 @@ TEST(FillRailRules, APlacementThatBreaksARuleIsAskedAbout) {
         {"course-not-on-rail", {"A", "S1"}, "A", 0, "course-not-on-rail A S1", ui::Answer::No},
         {"course-not-on-rail", {"A", "S2"}, "A", 0, "", ui::Answer::No},
         {"courses-apart", {"B", "A"}, "A", 0, "courses-apart B A", ui::Answer::Yes},
+        {"courses-apart", {"B", "P1"}, "A", 0, "", ui::Answer::No}, // broken before
         {"courses-together", {"A", "B"}, "A", 1, "courses-together A B", ui::Answer::No},
         {"courses-together", {"A", "B"}, "A", 0, "", ui::Answer::No},
         {"parallels-apart", {"MA"}, "P2", 0, "parallels-apart MA", ui::Answer::No},

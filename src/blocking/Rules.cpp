@@ -62,8 +62,10 @@ QString keyOf(db::Connection& c, const QString& schoolYear, RuleArg what, const 
     return key;
 }
 
-// The designation of today for a stored key; "?key" when its row is gone.
-QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const QString& key) {
+// The designation of today for a stored key; "?key" when its row is gone. people: a student
+// with his name after the key.
+QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const QString& key,
+               bool people = false) {
     QString sql;
     QVariantList values{key};
     switch (what) {
@@ -76,7 +78,10 @@ QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const
         values << schoolYear;
         break;
     case RuleArg::Student:
-        sql = QStringLiteral("SELECT trim(KO_VFP_ID) FROM kolleg WHERE KO_VFP_ID = ?");
+        sql = people ? QStringLiteral("SELECT trim(KO_VFP_ID) || ' (' || trim(ifnull(KO_FAMNAME, "
+                                      "'')) || ', ' || trim(ifnull(KO_RUFNAME, '')) || ')' FROM "
+                                      "kolleg WHERE KO_VFP_ID = ?")
+                     : QStringLiteral("SELECT trim(KO_VFP_ID) FROM kolleg WHERE KO_VFP_ID = ?");
         break;
     case RuleArg::Subject:
         // The abbreviation the planner reads; the key where the subject has none.
@@ -225,6 +230,19 @@ QStringList listRules(db::Connection& c, const QString& schoolYear) {
             QLatin1String(k.name) + QLatin1Char(' ') + nameOf(c, schoolYear, k.first, r.first);
         if (k.second != RuleArg::None)
             line += QLatin1Char(' ') + nameOf(c, schoolYear, k.second, r.second);
+        out << line;
+    }
+    return out;
+}
+
+QStringList captionRules(db::Connection& c, const QString& schoolYear) {
+    QStringList out;
+    for (const Rule& r : loadRules(c, schoolYear)) {
+        const RuleKindInfo& k = ruleKind(r.kind);
+        QString line = QString::fromUtf8(k.caption) + QStringLiteral(": ") +
+                       nameOf(c, schoolYear, k.first, r.first, true);
+        if (k.second != RuleArg::None)
+            line += QStringLiteral(", ") + nameOf(c, schoolYear, k.second, r.second, true);
         out << line;
     }
     return out;

@@ -66,5 +66,8 @@ QStringList ruleNames(db::Connection& c, const QString& schoolYear, RuleArg what
 // One line a rule, "kind arg arg" with the designations of today (a key whose row is gone
 // stands as "?key").
 QStringList listRules(db::Connection& c, const QString& schoolYear);
+// The same as the window "Regeln" shows them: "Kurs nie auf der Schiene: 1Ph1, GK3", a student
+// with his name, "Schüler im Kurs: 1234 (Müller, Anna), 1Ph1".
+QStringList captionRules(db::Connection& c, const QString& schoolYear);
 
 } // namespace blocking

@@ -27,16 +27,6 @@ QString argCaption(blocking::RuleArg a) {
     return {};
 }
 
-// "course-not-on-rail 1Ph1 GK3" as the window says it: "Kurs nie auf der Schiene: 1Ph1, GK3".
-QString readable(const QString& rule) {
-    const QStringList words = rule.split(QLatin1Char(' '));
-    for (const blocking::RuleKindInfo& k : blocking::ruleKinds())
-        if (words.value(0) == QLatin1String(k.name))
-            return QString::fromUtf8(k.caption) + QStringLiteral(": ") +
-                   words.mid(1).join(QStringLiteral(", "));
-    return rule;
-}
-
 } // namespace
 
 frmRegeln::frmRegeln(platform::RunState& s, ui::Host& host)
@@ -69,9 +59,9 @@ void frmRegeln::Form_Load() {
 void frmRegeln::listRules() {
     db::Connection c(s_.databasePath());
     QStringList lines;
-    const QStringList rules = blocking::listRules(c, s_.SchjID);
+    const QStringList rules = blocking::captionRules(c, s_.SchjID);
     for (int i = 0; i < rules.size(); ++i)
-        lines << QStringLiteral("%1  %2").arg(i + 1).arg(readable(rules[i]));
+        lines << QStringLiteral("%1  %2").arg(i + 1).arg(rules[i]);
     lstRegeln.setLines(lines);
     emit changed();
 }
@@ -139,7 +129,7 @@ void frmRegeln::cmdLoeschen_Click() {
         db::Connection c(s_.databasePath());
         // The list may be older than the file: delete only the rule the line shows.
         db::Transaction tx(c);
-        if (readable(blocking::listRules(c, s_.SchjID).value(i)) != rule)
+        if (blocking::captionRules(c, s_.SchjID).value(i) != rule)
             throw std::runtime_error("Die Regeln wurden inzwischen von einem anderen Programm "
                                      "geändert; die Liste zeigt sie jetzt neu.");
         blocking::removeRule(c, s_.SchjID, i + 1);

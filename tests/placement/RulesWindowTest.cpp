@@ -1,5 +1,6 @@
 #include "TestWorkspace.h"
 
+#include "blocking/Rules.h"
 #include "placement/frmRegeln.h"
 
 #include <gtest/gtest.h>
@@ -56,19 +57,27 @@ TEST(Regeln, AreAddedFromTheListsDeletedAfterAskingAndEvaluated) {
     EXPECT_EQ(s.host.messages[1].text, "Die Regel gibt es schon: course-not-on-rail A S1");
     EXPECT_EQ(s.line("Regeln"), "Regeln verletzt: 1 (course-not-on-rail A S1)");
 
+    blocking::addRule(s.connection(), test::kYear, "student-in-course", {s.studentKey(1), "b"});
     s.host.onModal("frmRegeln", [&](ui::Window& window) {
         auto& r = dynamic_cast<frmRegeln&>(window);
+        EXPECT_EQ(r.lstRegeln.lines(),
+                  (QStringList{"1  Kurs nie auf der Schiene: A, S1",
+                               "2  Schüler in dem Kurs: " + s.studentKey(1) + " (Name, Vor), B"}));
         r.lstRegeln.setCurrent(0);
         s.host.onMessage(ui::Answer::No);
         r.click("cmdLoeschen");
-        EXPECT_EQ(r.lstRegeln.count(), 1) << "kept on Nein";
+        EXPECT_EQ(r.lstRegeln.count(), 2) << "kept on Nein";
+        s.host.onMessage(ui::Answer::Yes);
+        r.click("cmdLoeschen");
+        r.lstRegeln.setCurrent(0);
         s.host.onMessage(ui::Answer::Yes);
         r.click("cmdLoeschen");
         EXPECT_EQ(r.lstRegeln.count(), 0);
         r.click("cmdSchliessen");
     });
     ASSERT_TRUE(s.w().click("menuBearbRegeln"));
-    EXPECT_EQ(s.host.messages.back().text, "Die Regel „Kurs nie auf der Schiene: A, S1“ löschen?");
+    EXPECT_EQ(s.host.messages[s.host.messages.size() - 2].text,
+              "Die Regel „Kurs nie auf der Schiene: A, S1“ löschen?");
     EXPECT_EQ(s.line("Regeln"), "") << "no line without rules";
 }
 

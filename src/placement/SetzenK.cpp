@@ -65,12 +65,26 @@ void SetzenK::grdSchienen_DblClick() {
 
 void SetzenK::Form_Load() {
     db::Connection c(s_.databasePath());
-    ckkursAtLoading = ckkursChecksum(c);
-    const QHash<QString, int> placedHours = loadRails(c);
-    zaehleSchueler(c);
-    if (loadCourses(c, placedHours))
-        GKursStUp(c);
-    Bewertung::fillJahrgaenge(c, *this);
+    // One state of the file, and one lock for all the reading rather than one per statement.
+    // Its messages wait until the lock is let go: no other program's write waits for an answer.
+    QStringList messages;
+    heldMessages_ = &messages;
+    try {
+        db::ReadTransaction read(c);
+        ckkursAtLoading = ckkursChecksum(c);
+        const QHash<QString, int> placedHours = loadRails(c);
+        zaehleSchueler(c);
+        if (loadCourses(c, placedHours))
+            GKursStUp(c);
+        Bewertung::fillJahrgaenge(c, *this);
+        read.end();
+    } catch (...) {
+        heldMessages_ = nullptr;
+        throw;
+    }
+    heldMessages_ = nullptr;
+    for (const QString& m : messages)
+        critical(m);
     coursesStale = true;
     bewertungPending = true;
 }
@@ -150,10 +164,16 @@ bool SetzenK::loadCourses(db::Connection& c, const QHash<QString, int>& placedHo
         return false;
     db::Statement subjectHours(c,
                                QStringLiteral("SELECT FA_STDGK FROM fachang WHERE FA_VFP_ID = ?"));
-    // Basic-course hours of a subject; 0 when the subject is not found.
+    // Basic-course hours of a subject; 0 when the subject is not found. Asked once a subject:
+    // many courses share one.
+    QHash<QString, int> hoursBySubject;
     const auto hoursOfSubject = [&](const QVariant& subject) {
+        const QString key = subject.toString();
+        const auto known = hoursBySubject.constFind(key);
+        if (known != hoursBySubject.cend())
+            return *known;
         QSqlQuery& q = subjectHours.run({subject});
-        return q.next() ? val(field(q, 0)) : 0;
+        return hoursBySubject[key] = q.next() ? val(field(q, 0)) : 0;
     };
 
     QSqlQuery k = c.exec(QStringLiteral("SELECT KS_BEZ, KS_SCHJ, KS_VFP_ID, KS_FA_ID1, KS_FA_ID3, "

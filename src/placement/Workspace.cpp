@@ -105,7 +105,10 @@ Workspace::Workspace(platform::RunState& s, ui::Host& host) : s_(s), host_(host)
 Workspace::~Workspace() = default;
 
 void Workspace::critical(const QString& text) {
-    ui::tell(host_, text, ui::Icon::Critical);
+    if (heldMessages_)
+        *heldMessages_ << text;
+    else
+        ui::tell(host_, text, ui::Icon::Critical);
 }
 
 void Workspace::GKursStUp(db::Connection& c) {

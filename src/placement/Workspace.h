@@ -212,9 +212,11 @@ public:
     // other courses selected in LNKurse, into the selected course named courseName.
     bool PlFreimachen(db::Connection& c, const QString& courseName, const QString& parallelKey);
 
+    // A critical message; kept in heldMessages_ while that is set.
     void critical(const QString& text);
 
 protected:
+    QStringList* heldMessages_ = nullptr;
     platform::RunState& s_;
     ui::Host& host_;
 };

@@ -1,0 +1,111 @@
+// "Wenig ändern": a blocked school where a few students chose anew, planned again.
+#include "Blocks.h"
+#include "blocking/Rules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using blocking::Mode;
+
+blocking::Result plan(const blocking::Model& m, Mode mode) {
+    blocking::Options o;
+    o.mode = mode;
+    o.threads = 2;
+    o.rounds = 30;
+    return blocking::block(m, o);
+}
+
+// The students a plan moves to another course, by index.
+std::set<int> movedStudents(const blocking::Result& r) {
+    std::set<int> out;
+    for (const blocking::Change& c : r.changes)
+        out.insert(c.student);
+    return out;
+}
+
+struct Rechosen : test::Blocks {
+    std::set<int> chose; // the students whose choice changed
+    Rechosen() {
+        sample(60, 7);
+        const blocking::Result r = block(Mode::All);
+        EXPECT_EQ(r.after.collisions, 0);
+        const std::vector<qint64> ids = reChoose(5);
+        EXPECT_EQ(ids.size(), 5u);
+        const blocking::Model m = model();
+        for (size_t i = 0; i < m.choices.size(); ++i)
+            if (std::find(ids.begin(), ids.end(), m.choices[i].bgId) != ids.end())
+                chose.insert(m.choices[i].student);
+    }
+};
+
+TEST(Keep, OnlyTheStudentsWhoChoseAnewChangeWhereOthersWouldMoveInTheOtherModes) {
+    Rechosen s;
+    const blocking::Model m = s.model();
+    for (const Mode mode : {Mode::Keep, Mode::Rest, Mode::All}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        const blocking::Result r = plan(m, mode);
+        EXPECT_EQ(r.after.collisions, 0);
+        const std::set<int> moved = movedStudents(r);
+        const bool others =
+            !std::includes(s.chose.begin(), s.chose.end(), moved.begin(), moved.end());
+        EXPECT_EQ(others, mode != Mode::Keep);
+        if (mode != Mode::Keep)
+            continue;
+        // Each of the five gets a course for his new choice, and nothing else changes.
+        EXPECT_EQ(moved, s.chose);
+        ASSERT_EQ(r.changes.size(), 5u);
+        const QStringList lines = blocking::changeLines(m, r.changes);
+        for (size_t i = 0; i < r.changes.size(); ++i) {
+            const blocking::Change& c = r.changes[i];
+            EXPECT_EQ(c.from, -1);
+            EXPECT_EQ(lines[i], QStringLiteral("%1 %2: — → %3")
+                                    .arg(m.students[c.student].key, m.students[c.student].name,
+                                         m.courses[c.to].name));
+        }
+        EXPECT_EQ(blocking::changedStudents(r.changes), 5);
+        EXPECT_EQ(r.placement.rails, m.placement.rails); // no course needed to move
+    }
+}
+
+TEST(Keep, FixedPlacementsAndStudentsKeptInACourseHold) {
+    // Student 1 kept in the parallel of his first course: he changes, as the rule says, and
+    // the fixed K1 stays on its rail.
+    Rechosen s;
+    blocking::Model m = s.model();
+    int student = 0;
+    while (s.chose.count(student))
+        ++student;
+    const int first = m.students[student].firstChoice;
+    const int was = m.assignment[first];
+    const std::vector<int>& both = m.types[m.choices[first].type].candidates;
+    const int parallel = both[0] == was ? both[1] : both[0];
+    {
+        db::Connection c(s.path());
+        blocking::addRule(c, test::kYear, "student-in-course",
+                          {m.students[student].key, m.courses[parallel].name});
+    }
+    m = s.model();
+    const int k1 = m.courseIndex(test::School::courseKey(1));
+    ASSERT_FALSE(m.placement.fixed[k1].empty());
+    const blocking::Result r = plan(m, Mode::Keep);
+    EXPECT_EQ(r.after.ruleViolations, 0);
+    EXPECT_EQ(r.after.collisions, 0);
+    EXPECT_EQ(r.assignment[first], parallel);
+    EXPECT_TRUE(r.placement.fixed[k1] == m.placement.fixed[k1]);
+    EXPECT_TRUE(movedStudents(r).count(student));
+}
+
+TEST(Keep, WithoutAStoredPlacementPlansAsAllesNeu) {
+    test::Blocks s;
+    s.sample(30, 3);
+    db::Connection(s.path()).exec("DELETE FROM ckkurs");
+    const blocking::Model m = s.model();
+    const blocking::Result keep = plan(m, Mode::Keep);
+    const blocking::Result all = plan(m, Mode::All);
+    EXPECT_EQ(keep.placement.rails, all.placement.rails);
+    EXPECT_EQ(keep.assignment, all.assignment);
+    EXPECT_EQ(keep.after.collisions, 0);
+}
+
+} // namespace

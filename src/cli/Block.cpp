@@ -138,11 +138,6 @@ int runBlock(const Args& a) {
                     .toStdString());
         changes = blocking::changeLines(m, r.changes);
     }
-    if (!changesFile.isEmpty()) {
-        const QByteArray bytes =
-            changes.isEmpty() ? QByteArray() : (changes.join('\n') + '\n').toUtf8();
-        platform::writeFileAtomically(changesFile, [&](QIODevice& f) { f.write(bytes); });
-    }
     // What now stands in the database.
     const blocking::Evaluation after = blocking::evaluate(load(t));
     out() << "Vorher:\n";
@@ -164,6 +159,12 @@ int runBlock(const Args& a) {
     out() << "Suche: " << seconds(r.seconds) << ", " << r.moves << " Züge"
           << (r.cancelled ? ", abgebrochen" : "") << "\n";
     out().flush();
+    // Last, so that a file that fails leaves the plan stored and its changes printed.
+    if (!changesFile.isEmpty()) {
+        const QByteArray bytes =
+            changes.isEmpty() ? QByteArray() : (changes.join('\n') + '\n').toUtf8();
+        platform::writeFileAtomically(changesFile, [&](QIODevice& f) { f.write(bytes); });
+    }
     return 0;
 }
 

@@ -252,9 +252,21 @@ TEST(KubbBlock, KeepModeChangesOnlyWhoChoseAnewAndWritesTheChangesToAFile) {
                           .value(0));
     }
     EXPECT_EQ(now, before);
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(f.readAll()), lines.join("\n") + "\n");
+    const QByteArray written = (lines.join("\n") + "\n").toUtf8();
+    EXPECT_EQ(s.tmp.read("wechsel.txt"), written);
     EXPECT_TRUE(out.contains("Schüler mit Kurswechsel: 5\n  " + lines.join("\n  ") + "\n"))
         << out.toStdString();
+    // Again, the file's write failing: it stays as it was, and no stray file is left.
+    const QStringList files = QDir(s.tmp.dir()).entryList(QDir::Files);
+    if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0)
+        return; // some containers forbid tracing
+    QProcess p;
+    p.start("strace",
+            QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "inject=fsync:error=EIO", kKubb} +
+                args + QStringList{"--changes", file});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains((file + ": Schreibfehler!").toUtf8()));
+    EXPECT_EQ(s.tmp.read("wechsel.txt"), written);
+    EXPECT_EQ(QDir(s.tmp.dir()).entryList(QDir::Files), files);
 }

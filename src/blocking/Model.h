@@ -28,7 +28,9 @@ struct SchoolYear {
 
 // "Restliche Kurse": placed courses stay, only hours still to place are placed.
 // "Alles neu": every placement not marked fixed may move.
-enum class Mode { Rest, All };
+// "Wenig ändern": as "Alles neu", but the stored plan is the goal after the collisions: as few
+// students changing courses as possible, then as few courses changing rails.
+enum class Mode { Rest, All, Keep };
 
 struct Rail {
     QString key; // BL_VFP_ID, as ckkurs names the rail

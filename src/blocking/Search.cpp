@@ -76,7 +76,7 @@ Freedom freedom(const Model& m, Mode mode) {
         // A course on a rail its hours do not need keeps its fixed rails and takes the rest of
         // its hours from the others it stands on: the search chooses which rail it leaves.
         const bool surplus = onSurplusRail(m, m.placement, static_cast<int>(k));
-        const RailSet kept = mode == Mode::All || surplus ? m.placement.fixed[k] : now;
+        const RailSet kept = mode != Mode::Rest || surplus ? m.placement.fixed[k] : now;
         int rest = c.hours;
         kept.forEach([&](int r) { rest -= m.rails[r].hours; });
         if (rest <= 0) {
@@ -192,7 +192,8 @@ private:
 
     bool isOptimal(const Problem& p, const Snapshot& s) const {
         return s.cost.rules == 0 && s.cost.teachers == 0 && s.cost.conflicts == 0 &&
-               s.cost.outside == 0 && s.cost.limits == 0 && s.cost.squares <= p.squareBound &&
+               s.cost.changed == 0 && s.cost.moved == 0 && s.cost.outside == 0 &&
+               s.cost.limits == 0 && s.cost.squares <= p.squareBound &&
                s.cost.difference <= p.differenceBound &&
                evaluate(m_, placementOf(p, s), assignmentOf(p, s)).optimal;
     }
@@ -205,14 +206,50 @@ private:
     double lastReport_ = -1;
 };
 
+std::vector<Change> changesOf(const Model& m, const Assignment& a) {
+    std::vector<Change> out;
+    for (int s = 0; s < m.ownStudents; ++s) {
+        const Student& st = m.students[s];
+        for (int i = st.firstChoice; i < st.firstChoice + st.choiceCount; ++i)
+            if (a[i] != m.assignment[i])
+                out.push_back({s, i, m.assignment[i], a[i]});
+    }
+    return out;
+}
+
 } // namespace
+
+QStringList changeLines(const Model& m, const std::vector<Change>& changes) {
+    const auto name = [&](int k) { return k < 0 ? QStringLiteral("—") : m.courses[k].name; };
+    QStringList out;
+    for (const Change& c : changes) {
+        const Student& st = m.students[c.student];
+        out << QStringLiteral("%1 %2: %3 → %4")
+                   .arg(st.key.trimmed(), st.name, name(c.from), name(c.to));
+    }
+    return out;
+}
+
+int changedStudents(const std::vector<Change>& changes) {
+    int n = 0;
+    for (size_t i = 0; i < changes.size(); ++i)
+        n += i == 0 || changes[i].student != changes[i - 1].student ? 1 : 0;
+    return n;
+}
 
 Result block(const Model& m, const Options& o) {
     Result r;
     Watch watch(m, o, r);
     r.before = evaluate(m);
-    r.ruleConflicts = ruleConflicts(m, o.mode);
-    const Problem p(m, o.mode);
+    Mode mode = o.mode;
+    // No course of the cohort placed, nothing stored to keep: the plan is made anew.
+    bool placed = false;
+    for (size_t k = 0; k < m.courses.size() && !placed; ++k)
+        placed = m.courses[k].own && !m.placement.rails[k].empty();
+    if (mode == Mode::Keep && !placed)
+        mode = Mode::All;
+    r.ruleConflicts = ruleConflicts(m, mode);
+    const Problem p(m, mode);
     Chains chains = startChains(p, o);
     Snapshot global = chains[0]->best();
     takeBest(chains, global);
@@ -233,6 +270,7 @@ Result block(const Model& m, const Options& o) {
     r.placement = placementOf(p, global);
     r.assignment = assignmentOf(p, global);
     r.after = evaluate(m, r.placement, r.assignment);
+    r.changes = changesOf(m, r.assignment);
     r.reasons = reasons(m, p.f, r.placement, r.assignment);
     r.seconds = watch.elapsed();
     watch.report(p, global, true);

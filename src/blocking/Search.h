@@ -49,13 +49,23 @@ struct Options {
     long long rounds = 0;
 };
 
+// A choice of a student of the cohort whose course the plan changes; -1: none.
+struct Change {
+    int student = 0;
+    int choice = 0;
+    int from = -1;
+    int to = -1;
+    bool operator==(const Change&) const = default;
+};
+
 struct Result {
     Placement placement;
     Assignment assignment;
     Evaluation before;
     Evaluation after;
-    QStringList reasons;       // why collisions remain, where a simple reason exists
-    QStringList ruleConflicts; // the rules that leave no plan, found before the search
+    QStringList reasons;         // why collisions remain, where a simple reason exists
+    QStringList ruleConflicts;   // the rules that leave no plan, found before the search
+    std::vector<Change> changes; // against the model's assignment, by student and choice
     bool cancelled = false;
     double seconds = 0;
     double secondsToCollisionFree = -1; // -1: not reached
@@ -63,9 +73,15 @@ struct Result {
     long long moves = 0;
 };
 
+// One line per change: "ST0001 Müller, Anna: 1Ph1 → 1Ph2" ("—" for no course).
+QStringList changeLines(const Model& m, const std::vector<Change>& changes);
+// How many students the changes concern.
+int changedStudents(const std::vector<Change>& changes);
+
 // Places the cohort's courses and fills its parallel courses: simulated annealing over the
 // courses' rails in several chains, each student's choices solved exactly for every placement
-// tried. Stops when the plan is optimal, at the time limit, or when cancelled.
+// tried. Stops when the plan is optimal (in "Wenig ändern" also unchanged), at the time limit,
+// or when cancelled. "Wenig ändern" without a stored placement plans as "Alles neu".
 Result block(const Model& m, const Options& o);
 
 // Why students still collide, where a simple reason exists: a student whose courses need more

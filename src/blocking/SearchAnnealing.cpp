@@ -4,7 +4,8 @@ namespace blocking::search {
 
 double Annealing::energy(const Tally& t) const {
     return kRuleWeight * t.ruleViolations() + kTeacherWeight * t.teacherClashes() +
-           kCollisionWeight * t.conflictSum() +
+           kCollisionWeight * t.conflictSum() + kChangeWeight * t.changedStudents() +
+           kMoveWeight * t.movedCourses() +
            kLimitWeight * static_cast<double>(t.outside() + t.limits()) +
            kDifferenceWeight * t.difference() + static_cast<double>(t.squares() - p_.squareBound);
 }

@@ -17,10 +17,13 @@ public:
     // Weights of the energy, in units of the sum of squared course sizes: a broken rule of the
     // planner outweighs everything, a teacher's two courses on one rail all the rest, a student's
     // collision all the rest, then a course beyond its limits and each student beyond them, then
-    // the largest difference.
+    // the largest difference. In "Wenig ändern" a student in another course than stored, and a
+    // course on other rails, come after the collisions and before the limits.
     static constexpr double kRuleWeight = 8000;
     static constexpr double kTeacherWeight = 5000;
     static constexpr double kCollisionWeight = 1000;
+    static constexpr double kChangeWeight = 500;
+    static constexpr double kMoveWeight = 350;
     static constexpr double kLimitWeight = 300;
     static constexpr double kDifferenceWeight = 30;
 

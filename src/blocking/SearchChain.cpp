@@ -11,7 +11,8 @@ Chain::Chain(const Problem& p, std::uint64_t seed, int index)
     std::vector<int> option(p.courses, -1);
     for (int k : p.movable) {
         int o = -1;
-        if (index == 0) {
+        // "Wenig ändern": every chain starts from the stored plan.
+        if (index == 0 || p.keep) {
             const RailSet rest = p.m.placement.rails[k].without(p.f.kept[k]);
             const auto& opts = p.f.options[k];
             const auto it = std::find(opts.begin(), opts.end(), rest);

@@ -15,7 +15,8 @@ namespace blocking::search {
 // The same seed and index give the same moves.
 class Chain {
 public:
-    // The first chain (index 0) starts from the placement as loaded, the others anywhere.
+    // The first chain (index 0) starts from the placement as loaded, the others anywhere (in
+    // "Wenig ändern" all from the placement as loaded).
     Chain(const Problem& p, std::uint64_t seed, int index);
 
     const Snapshot& best() const { return best_; }

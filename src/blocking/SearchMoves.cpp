@@ -10,6 +10,9 @@ namespace {
 // its limits outweighs one more student in a course that is beyond them already.
 constexpr std::int64_t kLimitCost = std::int64_t{1} << 20;
 constexpr std::int64_t kOutsideCost = std::int64_t{1} << 26;
+// In "Wenig ändern" each choice leaving its stored course outweighs all of that; the choices of
+// one student together stay below a collision.
+constexpr std::int64_t kChangeCost = std::int64_t{1} << 33;
 
 } // namespace
 
@@ -81,8 +84,9 @@ void Moves::solve(int s) {
             const int size = t_.size(k);
             const auto [wasOut, was] = t_.beyond(k, size);
             const auto [out, is] = t_.beyond(k, size + 1);
-            const std::int64_t cost =
-                2 * size + 1 + kOutsideCost * (out - wasOut) + kLimitCost * (is - was);
+            const std::int64_t cost = 2 * size + 1 + kOutsideCost * (out - wasOut) +
+                                      kLimitCost * (is - was) +
+                                      (p_.changes(f, k) ? kChangeCost : 0);
             cands_.push_back({k, cost, t_.rails(k)});
         }
     }
@@ -165,7 +169,8 @@ bool Moves::evenOutFrom(int g, int a) {
             if (t_.assigned(f) != x)
                 continue;
             const int s = p_.freeStudent[f];
-            if (t_.conflicts(s) > 0 || p_.tied[s])
+            // Sizes are not worth a change of the stored plan.
+            if (t_.conflicts(s) > 0 || p_.tied[s] || (p_.keep && p_.storedCourse[f] == x))
                 continue;
             RailSet others;
             bool known = false;

@@ -63,6 +63,16 @@ Problem::Problem(const Model& model, Mode mode) : m(model), f(freedom(model, mod
             groupChoices[g].push_back(f);
         }
     takeRules();
+    keep = mode == Mode::Keep;
+    if (keep) {
+        storedCourse.assign(freeChoice.size(), -1);
+        for (size_t f = 0; f < freeChoice.size(); ++f) {
+            const int k = m.assignment[freeChoice[f]];
+            const std::vector<int>& c = candidates(static_cast<int>(f));
+            if (std::find(c.begin(), c.end(), k) != c.end())
+                storedCourse[f] = k;
+        }
+    }
     teacherMovable.resize(m.teachers.size());
     for (int k : movable)
         if (m.courses[k].teacher >= 0)

@@ -13,6 +13,10 @@ struct Cost {
     int rules = 0;    // the planner's rules on placements that the plan breaks
     int teachers = 0; // courses of one teacher on one rail beyond the first
     int conflicts = 0;
+    // "Wenig ändern" only (0 otherwise): students in another course than the stored plan has
+    // for one of their choices, and courses standing on other rails than stored.
+    int changed = 0;
+    int moved = 0;
     int outside = 0;      // courses beyond KS_MAX or short of KS_MIN, as the evaluation counts
     long long limits = 0; // students beyond KS_MAX or short of KS_MIN, summed over courses
     int difference = 0;
@@ -24,6 +28,10 @@ struct Cost {
             return teachers < o.teachers;
         if (conflicts != o.conflicts)
             return conflicts < o.conflicts;
+        if (changed != o.changed)
+            return changed < o.changed;
+        if (moved != o.moved)
+            return moved < o.moved;
         if (outside != o.outside)
             return outside < o.outside;
         if (limits != o.limits)
@@ -85,6 +93,14 @@ struct Problem {
     long long squareBound = 0;
     int differenceBound = 0;
     int movesPerRound = 64;
+    // "Wenig ändern": the stored plan is the goal. Per free choice its stored course where the
+    // choice may keep it, else -1 (a new choice, or one whose course no longer serves it: it
+    // changes anyway and is not counted).
+    bool keep = false;
+    std::vector<int> storedCourse;
+    bool changes(int f, int k) const {
+        return keep && storedCourse[f] >= 0 && k != storedCourse[f];
+    }
 
     Problem(const Model& model, Mode mode);
     // Whether the placement rule m.rules[r] holds with the courses' rails as given.

@@ -22,6 +22,22 @@ Tally::Tally(const Problem& p) : p_(p), m_(p.m) {
     teacherClash_.assign(m_.teachers.size(), 0);
     clashing_.at.assign(m_.teachers.size(), -1);
     broken_.at.assign(m_.rules.size(), -1);
+    changedChoices_.assign(p.students, 0);
+    recountChanges();
+}
+
+void Tally::recountChanges() {
+    if (!p_.keep)
+        return;
+    std::fill(changedChoices_.begin(), changedChoices_.end(), 0);
+    changedSum_ = 0;
+    movedSum_ = 0;
+    for (size_t f = 0; f < assign_.size(); ++f)
+        if (p_.changes(static_cast<int>(f), assign_[f]) &&
+            changedChoices_[p_.freeStudent[f]]++ == 0)
+            ++changedSum_;
+    for (int k = 0; k < p_.courses; ++k)
+        movedSum_ += moved(k);
 }
 
 void Tally::IndexList::set(int i, bool in) {
@@ -150,6 +166,7 @@ int Tally::countConflicts(int s) const {
 
 void Tally::recount() {
     recountTeachers();
+    recountChanges();
     for (int r : p_.placementRules)
         checkRule(r);
     std::fill(size_.begin(), size_.end(), 0);

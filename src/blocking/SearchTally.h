@@ -37,14 +37,22 @@ public:
         if (taught)
             teach(k, -1);
         option_[k] = o;
+        if (p_.keep)
+            movedSum_ -= moved(k);
         rails_[k] = p_.railsOf(k, o);
+        if (p_.keep)
+            movedSum_ += moved(k);
         if (taught)
             teach(k, +1);
         for (int r : p_.rulesOf[k])
             checkRule(r);
     }
     // Sets a free choice's course; the counts follow only by change().
-    void setAssigned(int f, int k) { assign_[f] = k; }
+    void setAssigned(int f, int k) {
+        if (p_.keep)
+            countChange(f, k);
+        assign_[f] = k;
+    }
     // Takes over a snapshot's plan and counts everything afresh.
     void restore(const Snapshot& s);
     Snapshot snapshot() const { return {option_, assign_, cost()}; }
@@ -64,9 +72,11 @@ public:
     int ruleViolations() const { return static_cast<int>(broken_.items.size()); }
     const std::vector<int>& brokenRules() const { return broken_.items; } // indexes of m.rules
     const std::vector<int>& clashingTeachers() const { return clashing_.items; }
+    int changedStudents() const { return changedSum_; }
+    int movedCourses() const { return movedSum_; }
     Cost cost() const {
-        return {ruleViolations(), teacherSum_, conflictSum_, outside_,
-                limits_,          difference_, squares_};
+        return {ruleViolations(), teacherSum_, conflictSum_, changedSum_, movedSum_,
+                outside_,         limits_,     difference_,  squares_};
     }
 
     // Students beyond the limits of course k at that size.
@@ -122,6 +132,23 @@ private:
         return teacherOwn_[cell] > 0 && teacherLoad_[cell] > 1 ? teacherLoad_[cell] - 1 : 0;
     }
     void recountTeachers();
+    // "Wenig ändern": free choice f about to take course k; the changed students follow.
+    void countChange(int f, int k) {
+        const int before = p_.changes(f, assign_[f]) ? 1 : 0;
+        const int after = p_.changes(f, k) ? 1 : 0;
+        if (before == after)
+            return;
+        int& n = changedChoices_[p_.freeStudent[f]];
+        changedSum_ -= n > 0 ? 1 : 0;
+        n += after - before;
+        changedSum_ += n > 0 ? 1 : 0;
+    }
+    // A course of the stored plan on other rails now (courses it left unplaced do not count).
+    int moved(int k) const {
+        const RailSet& stored = m_.placement.rails[k];
+        return !stored.empty() && rails_[k] != stored ? 1 : 0;
+    }
+    void recountChanges();
     void checkRule(int r) {
         broken_.set(r, !p_.holds(r, [this](int k) -> const RailSet& { return rails_[k]; }));
     }
@@ -149,7 +176,10 @@ private:
     int railCount_ = 0;
     std::vector<int> teacherLoad_, teacherOwn_, teacherClash_;
     IndexList clashing_;
-    IndexList broken_; // placement rules the plan breaks
+    IndexList broken_;                // placement rules the plan breaks
+    std::vector<int> changedChoices_; // per student, "Wenig ändern" only
+    int changedSum_ = 0;
+    int movedSum_ = 0;
     int teacherSum_ = 0;
 };
 

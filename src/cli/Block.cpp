@@ -7,6 +7,7 @@
 #include "blocking/Write.h"
 #include "common/Session.h"
 #include "db/Database.h"
+#include "platform/Files.h"
 #include "platform/RunState.h"
 
 #include <QJsonDocument>
@@ -78,15 +79,23 @@ int runEvaluate(const Args& a) {
 
 int runBlock(const Args& a) {
     a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--mode"),
-                 QStringLiteral("--seconds"), QStringLiteral("--seed"),
-                 QStringLiteral("--threads")});
+                 QStringLiteral("--seconds"), QStringLiteral("--seed"), QStringLiteral("--threads"),
+                 QStringLiteral("--changes")});
     const Target t = target(a);
     blocking::Options o;
     const QString mode = a.value(QStringLiteral("--mode"));
     if (mode == QLatin1String("all"))
         o.mode = blocking::Mode::All;
+    else if (mode == QLatin1String("keep"))
+        o.mode = blocking::Mode::Keep;
     else if (!mode.isEmpty() && mode != QLatin1String("rest"))
-        throw UsageError(QStringLiteral("--mode ist rest oder all"));
+        throw UsageError(QStringLiteral("--mode ist rest, all oder keep"));
+    const QString changesFile = a.value(QStringLiteral("--changes")).isEmpty()
+                                    ? QString()
+                                    : pathArg(a.value(QStringLiteral("--changes")));
+    // A file that cannot be written is said before the search, not after the plan is stored.
+    if (!changesFile.isEmpty())
+        platform::checkWritable(changesFile);
     bool ok = true;
     if (!a.value(QStringLiteral("--seconds")).isEmpty())
         o.seconds = a.value(QStringLiteral("--seconds")).toDouble(&ok);
@@ -102,6 +111,7 @@ int runBlock(const Args& a) {
         throw UsageError(QStringLiteral("--threads braucht eine ganze Zahl"));
 
     blocking::Result r;
+    QStringList changes;
     {
         db::Connection c(t.path);
         const blocking::Loaded loaded = blocking::loadForPlan(c, t.year, t.cohort);
@@ -126,6 +136,7 @@ int runBlock(const Args& a) {
                                "wurden während der Suche von einem anderen Programm geändert.")
                     .arg(t.path)
                     .toStdString());
+        changes = blocking::changeLines(m, r.changes);
     }
     // What now stands in the database.
     const blocking::Evaluation after = blocking::evaluate(load(t));
@@ -133,6 +144,10 @@ int runBlock(const Args& a) {
     printLines(blocking::describe(r.before), "  ");
     out() << "Nachher:\n";
     printLines(blocking::describe(after), "  ");
+    if (o.mode == blocking::Mode::Keep) {
+        out() << "Schüler mit Kurswechsel: " << blocking::changedStudents(r.changes) << "\n";
+        printLines(changes, "  ");
+    }
     if (!r.reasons.isEmpty()) {
         out() << "Gründe der Kollisionen:\n";
         printLines(r.reasons, "  ");
@@ -144,6 +159,12 @@ int runBlock(const Args& a) {
     out() << "Suche: " << seconds(r.seconds) << ", " << r.moves << " Züge"
           << (r.cancelled ? ", abgebrochen" : "") << "\n";
     out().flush();
+    // Last, so that a file that fails leaves the plan stored and its changes printed.
+    if (!changesFile.isEmpty()) {
+        const QByteArray bytes =
+            changes.isEmpty() ? QByteArray() : (changes.join('\n') + '\n').toUtf8();
+        platform::writeFileAtomically(changesFile, [&](QIODevice& f) { f.write(bytes); });
+    }
     return 0;
 }
 

@@ -68,21 +68,26 @@ const char* const kExportUsage =
     "      --to        das Verzeichnis der Dateien\n";
 
 const char* const kBlockUsage =
-    "  block --db PFAD --cohort 2009 [--mode rest|all] [--seconds 10] [--seed 1]\n"
-    "        [--threads N]\n"
+    "  block --db PFAD --cohort 2009 [--mode rest|all|keep] [--seconds 10] [--seed 1]\n"
+    "        [--threads N] [--changes DATEI]\n"
     "      Setzt die Kurse eines Kollegiatenjahrgangs automatisch auf die Schienen\n"
     "      des Schuljahres und verteilt seine Schüler auf die Parallelkurse: keine\n"
     "      Kollisionen, möglichst gleich große Parallelkurse. Schreibt die\n"
     "      Schienen (ckkurs) und die Kurse der Schüler und zeigt die Bewertung\n"
     "      vorher und nachher.\n"
     "      --mode      rest: gesetzte Kurse bleiben, nur die restlichen werden\n"
-    "                  gesetzt (Vorgabe); all: alles neu, nur fixierte bleiben\n"
+    "                  gesetzt (Vorgabe); all: alles neu, nur fixierte bleiben;\n"
+    "                  keep: wenig ändern: vom gespeicherten Plan aus möglichst\n"
+    "                  wenige Schüler in andere Kurse, dann möglichst wenige\n"
+    "                  Kurse auf andere Schienen; zeigt die Kurswechsel\n"
     "      --seconds   Zeitgrenze der Suche (Vorgabe 10); sie endet früher, wenn\n"
     "                  das Ergebnis optimal ist\n"
     "      --seed      Startwert: gleicher Startwert und gleiche Zahl der Threads\n"
     "                  geben dasselbe Ergebnis, wenn die Suche vor der Zeitgrenze\n"
     "                  endet\n"
-    "      --threads   Zahl der Suchketten (Vorgabe: eine je Kern)\n";
+    "      --threads   Zahl der Suchketten (Vorgabe: eine je Kern)\n"
+    "      --changes   schreibt die Kurswechsel in die Textdatei (UTF-8), einen\n"
+    "                  je Zeile: \"Schüler Name: alter Kurs → neuer Kurs\"\n";
 
 const char* const kEvaluateUsage =
     "  evaluate --db PFAD --cohort 2009 [--json]\n"

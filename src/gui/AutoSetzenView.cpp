@@ -51,6 +51,13 @@ AutoSetzenView::AutoSetzenView(placement::frmAutoSetzen& w, QtHost& host, QWidge
     lblGruende_->setObjectName(QStringLiteral("lblGruende"));
     lblGruende_->setSelectionMode(QAbstractItemView::NoSelection);
     layout->addWidget(lblGruende_, 1);
+    lblWechselCaption_ = new QLabel(this);
+    lblWechselCaption_->setObjectName(QStringLiteral("lblWechselCaption"));
+    layout->addWidget(lblWechselCaption_);
+    lstWechsel_ = new QListWidget(this);
+    lstWechsel_->setObjectName(QStringLiteral("lstWechsel"));
+    lstWechsel_->setSelectionMode(QAbstractItemView::NoSelection);
+    layout->addWidget(lstWechsel_, 1);
     // Without reasons the space stays below the evaluations.
     layout->addStretch(0);
     layout->addLayout(buildButtons());
@@ -75,6 +82,9 @@ QHBoxLayout* AutoSetzenView::buildSettings() {
     optAlles_->setObjectName(QStringLiteral("optAlles"));
     modes->addWidget(optRest_);
     modes->addWidget(optAlles_);
+    optWenig_ = new QRadioButton(w_.optWenigCaption, mode);
+    optWenig_->setObjectName(QStringLiteral("optWenig"));
+    modes->addWidget(optWenig_);
     settings->addWidget(mode);
     settings->addSpacing(12);
     settings->addWidget(new QLabel(w_.lblZeitCaption, this));
@@ -89,6 +99,8 @@ QHBoxLayout* AutoSetzenView::buildSettings() {
             [this]() { run([&]() { w_.optRest_Click(); }); });
     connect(optAlles_, &QRadioButton::clicked, this,
             [this]() { run([&]() { w_.optAlles_Click(); }); });
+    connect(optWenig_, &QRadioButton::clicked, this,
+            [this]() { run([&]() { w_.optWenig_Click(); }); });
     connect(txtZeit_, &QLineEdit::textEdited, this, [this](const QString& t) { w_.txtZeit = t; });
     return settings;
 }
@@ -132,8 +144,10 @@ void AutoSetzenView::refresh() {
     const bool running = w_.running();
     optRest_->setChecked(w_.optRest);
     optAlles_->setChecked(w_.optAlles);
+    optWenig_->setChecked(w_.optWenig);
     optRest_->setEnabled(!running);
     optAlles_->setEnabled(!running);
+    optWenig_->setEnabled(!running);
     if (txtZeit_->text() != w_.txtZeit)
         txtZeit_->setText(w_.txtZeit);
     txtZeit_->setEnabled(!running);
@@ -150,6 +164,14 @@ void AutoSetzenView::refresh() {
     }
     gruendeCaption_->setVisible(!w_.lblGruende.isEmpty());
     lblGruende_->setVisible(!w_.lblGruende.isEmpty());
+    if (shownWechsel_ != w_.lstWechsel) {
+        shownWechsel_ = w_.lstWechsel;
+        lstWechsel_->clear();
+        lstWechsel_->addItems(shownWechsel_);
+    }
+    lblWechselCaption_->setText(w_.lblWechselCaption);
+    lblWechselCaption_->setVisible(!w_.lblWechselCaption.isEmpty());
+    lstWechsel_->setVisible(!w_.lstWechsel.isEmpty());
     showEnabled(w_, this);
     if (running && !tmrSuche_->isActive())
         tmrSuche_->start();

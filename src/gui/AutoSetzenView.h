@@ -21,9 +21,9 @@ class QtHost;
 
 // "Automatisch setzen": the mode, the time limit, the progress bar with the search's state,
 // the evaluations before and after (the best so far while the search runs), the reasons of
-// remaining collisions, and the buttons. While the search runs, a timer polls the window's
-// logic on the GUI thread ten times a second. Closing the window stops a search and takes
-// nothing over.
+// remaining collisions, the students' changes of course ("Wenig ändern"), and the buttons. While
+// the search runs, a timer polls the window's logic on the GUI thread ten times a second. Closing
+// the window stops a search and takes nothing over.
 class AutoSetzenView : public QDialog {
     Q_OBJECT
 public:
@@ -43,6 +43,7 @@ private:
     QtHost& host_;
     QRadioButton* optRest_ = nullptr;
     QRadioButton* optAlles_ = nullptr;
+    QRadioButton* optWenig_ = nullptr;
     QLineEdit* txtZeit_ = nullptr;
     QProgressBar* prgSuche_ = nullptr;
     QLabel* lblStand_ = nullptr;
@@ -52,6 +53,9 @@ private:
     QLabel* gruendeCaption_ = nullptr;
     QListWidget* lblGruende_ = nullptr;
     QStringList shownGruende_; // what lblGruende_ shows
+    QLabel* lblWechselCaption_ = nullptr;
+    QListWidget* lstWechsel_ = nullptr;
+    QStringList shownWechsel_; // what lstWechsel_ shows
     QTimer* tmrSuche_ = nullptr;
 };
 

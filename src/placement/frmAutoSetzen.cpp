@@ -30,6 +30,11 @@ frmAutoSetzen::frmAutoSetzen(blocking::Model model, ui::Host& host)
          {},
          false,
          [this] { cmdAbbrechen_Click(); }},
+        {QStringLiteral("cmdDrucken"),
+         QStringLiteral("&Drucken"),
+         {},
+         false,
+         [this] { cmdDrucken_Click(); }},
         {QStringLiteral("cmdUebernehmen"),
          QStringLiteral("Ü&bernehmen"),
          {},
@@ -56,16 +61,23 @@ frmAutoSetzen::~frmAutoSetzen() {
         worker_.join();
 }
 
-void frmAutoSetzen::optRest_Click() {
-    optRest = true;
-    optAlles = false;
+void frmAutoSetzen::setMode(bool rest, bool alles, bool wenig) {
+    optRest = rest;
+    optAlles = alles;
+    optWenig = wenig;
     emit changed();
 }
 
+void frmAutoSetzen::optRest_Click() {
+    setMode(true, false, false);
+}
+
 void frmAutoSetzen::optAlles_Click() {
-    optRest = false;
-    optAlles = true;
-    emit changed();
+    setMode(false, true, false);
+}
+
+void frmAutoSetzen::optWenig_Click() {
+    setMode(false, false, true);
 }
 
 void frmAutoSetzen::cmdStart_Click() {
@@ -80,7 +92,7 @@ void frmAutoSetzen::cmdStart_Click() {
     }
     seconds_ = seconds;
     blocking::Options o;
-    o.mode = optRest ? blocking::Mode::Rest : blocking::Mode::All;
+    o.mode = optRest ? blocking::Mode::Rest : optAlles ? blocking::Mode::All : blocking::Mode::Keep;
     o.seconds = seconds;
     o.seed = seed;
     o.threads = threads;
@@ -96,6 +108,8 @@ void frmAutoSetzen::cmdStart_Click() {
     prgSuche = 0;
     lblNachher.clear();
     lblGruende.clear();
+    lblWechselCaption.clear();
+    lstWechsel.clear();
     lblStand = QStringLiteral("Die Suche läuft ...");
     started_ = std::chrono::steady_clock::now();
     searching_ = true;
@@ -165,6 +179,11 @@ void frmAutoSetzen::finish() {
     prgSuche = 100;
     lblNachher = blocking::describe(r.after, false);
     lblGruende = r.reasons;
+    if (optWenig) {
+        lblWechselCaption =
+            QStringLiteral("Schüler mit Kurswechsel: %1").arg(blocking::changedStudents(r.changes));
+        lstWechsel = blocking::changeLines(model_, r.changes);
+    }
     if (r.cancelled)
         lblStand = QStringLiteral("Abgebrochen nach %1; das beste gefundene Ergebnis:")
                        .arg(secondsText(r.seconds));
@@ -181,6 +200,24 @@ void frmAutoSetzen::finish() {
 void frmAutoSetzen::cmdAbbrechen_Click() {
     cancel_ = true;
     waitForSearch();
+}
+
+void frmAutoSetzen::cmdDrucken_Click() {
+    if (searching_ || lstWechsel.isEmpty())
+        return;
+    auto job = host_.startPrint();
+    job->setOrientation(ui::Orientation::Portrait);
+    job->setFont(ui::kCourierNew, 10);
+    job->setBold(true);
+    job->printLine(QStringLiteral("Kurswechsel der Jahrgangsstufe %1 (%2)")
+                       .arg(model_.yearGroup)
+                       .arg(model_.cohort));
+    job->setBold(false);
+    job->printLine(lblWechselCaption);
+    job->printLine(QString());
+    for (const QString& l : lstWechsel)
+        job->printLine(l);
+    job->endDoc();
 }
 
 void frmAutoSetzen::cmdUebernehmen_Click() {
@@ -214,6 +251,7 @@ void frmAutoSetzen::setState() {
         searching_ ? QStringLiteral("Bisher bestes Ergebnis") : QStringLiteral("Nachher");
     setEnabled(QStringLiteral("cmdStart"), !searching_);
     setEnabled(QStringLiteral("cmdAbbrechen"), searching_);
+    setEnabled(QStringLiteral("cmdDrucken"), !searching_ && !lstWechsel.isEmpty());
     setEnabled(QStringLiteral("cmdUebernehmen"), !searching_ && result_.has_value());
     setEnabled(QStringLiteral("cmdVerwerfen"), !searching_);
     emit changed();

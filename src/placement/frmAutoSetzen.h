@@ -39,9 +39,12 @@ public:
     const QString fraModus = QStringLiteral("Modus");
     const QString optRestCaption = QStringLiteral("Restliche Kurse");
     const QString optAllesCaption = QStringLiteral("Alles neu");
-    // The two option buttons of fraModus; exactly one is set.
+    const QString optWenigCaption = QStringLiteral("Wenig ändern");
+    // The three option buttons of fraModus; exactly one is set.
     bool optRest = true;   // "Restliche Kurse": placed courses stay, the others are placed
     bool optAlles = false; // "Alles neu": every course not fixed may move
+    // "Wenig ändern": from the plan as it stands, as few students changing courses as possible
+    bool optWenig = false;
     const QString lblZeitCaption = QStringLiteral("Zeitgrenze (Sekunden):");
     QString txtZeit = QStringLiteral("10");
     int prgSuche = 0;       // 0-100: the time limit used up
@@ -49,15 +52,22 @@ public:
     QStringList lblVorher;  // the evaluation of the workspace's plan
     QStringList lblNachher; // of the best plan so far while the search runs, then of its result
     QStringList lblGruende; // why collisions remain, where a simple reason exists
+    // "Wenig ändern": after the search, the students' changes of course, one line each, so
+    // that the planner sees (and prints) them before "Übernehmen".
+    QString lblWechselCaption;
+    QStringList lstWechsel;
     const QString lblVorherCaption = QStringLiteral("Vorher");
     QString lblNachherCaption = QStringLiteral("Nachher");
 
     void optRest_Click();
     void optAlles_Click();
+    void optWenig_Click();
     // Starts the search with the mode and time limit (whole seconds, 1-3600).
     void cmdStart_Click();
     // Stops the search; the best plan found so far is the result.
     void cmdAbbrechen_Click();
+    // Prints the changes of course shown in lstWechsel.
+    void cmdDrucken_Click();
     // The plan found is taken over; the window closes.
     void cmdUebernehmen_Click();
     // Nothing is taken over; the window closes.
@@ -85,6 +95,7 @@ public:
 private:
     void setState();
     void finish();
+    void setMode(bool rest, bool alles, bool wenig);
     void unload(bool accept);
 
     blocking::Model model_;

@@ -87,6 +87,42 @@ struct Blocks : School {
         return r;
     }
 
+    // After sample() and a plan: n students each choose another subject instead of one of
+    // theirs (the new choice without a course) where a course of it stands on a rail free for
+    // them, so that a plan exists in which nobody else changes. The new choices' BG_ID.
+    std::vector<qint64> reChoose(int n) {
+        const blocking::Model m = model();
+        db::Connection c(path());
+        const auto courseOf = [&](int subject, int i) {
+            return m.courseIndex(courseKey(2 * subject - 1 + i));
+        };
+        std::vector<qint64> out;
+        for (int s = 0; s < m.ownStudents && static_cast<int>(out.size()) < n; ++s) {
+            const blocking::Student& st = m.students[s];
+            const int drop = st.firstChoice; // his first choice gives way
+            std::set<int> chosen;
+            blocking::RailSet others;
+            for (int i = drop; i < drop + st.choiceCount; ++i)
+                for (int t = 1; t <= 6; ++t)
+                    if (m.assignment[i] == courseOf(t, 0) || m.assignment[i] == courseOf(t, 1)) {
+                        chosen.insert(t);
+                        if (i > drop)
+                            others |= m.placement.rails[m.assignment[i]];
+                    }
+            int subject = 0;
+            for (int t = 1; t <= 6 && subject == 0; ++t)
+                for (int i = 0; i < 2; ++i)
+                    if (!chosen.count(t) && !m.placement.rails[courseOf(t, i)].intersects(others))
+                        subject = t;
+            if (subject == 0)
+                continue;
+            c.exec("UPDATE belegung SET BG_FA_ID = ?, BG_KS_ID_12 = NULL WHERE BG_ID = ?",
+                   {subjectKey(subject), m.choices[drop].bgId});
+            out.push_back(m.choices[drop].bgId);
+        }
+        return out;
+    }
+
 private:
     std::set<int> students_;
 };

@@ -147,9 +147,16 @@ TEST(Search, TheGoalsOrderPlansOneAfterTheOther) {
     const struct {
         Cost better, worse;
     } cases[] = {
-        {{0, 9, 99, 99, 999}, {1, 0, 0, 0, 0}}, {{1, 0, 99, 99, 999}, {1, 1, 0, 0, 0}},
-        {{1, 1, 0, 99, 999}, {1, 1, 1, 0, 0}},  {{1, 1, 1, 0, 999}, {1, 1, 1, 1, 0}},
+        {{0, 9, 99, 99, 999}, {1, 0, 0, 0, 0}},
+        {{1, 0, 99, 99, 999}, {1, 1, 0, 0, 0}},
+        {{1, 1, 0, 99, 999}, {1, 1, 1, 0, 0}},
+        {{1, 1, 1, 0, 999}, {1, 1, 1, 1, 0}},
         {{1, 1, 1, 1, 0}, {1, 1, 1, 1, 1}},
+        // Re-planning: a changed student weighs less than a collision, more than a moved course,
+        // which weighs more than every count of sizes.
+        {{.conflicts = 0, .changed = 9}, {.conflicts = 1}},
+        {{.changed = 1, .moved = 9, .outside = 9}, {.changed = 2}},
+        {{.moved = 1, .outside = 9, .limits = 9, .difference = 9, .squares = 99}, {.moved = 2}},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_TRUE(cases[i].better < cases[i].worse) << "case " << i;

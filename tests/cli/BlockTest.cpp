@@ -2,6 +2,8 @@
 // against what the file holds, and the faults of the file said once in German.
 #include "KubbProcess.h"
 
+#include "blocking/Blocks.h"
+
 #include "db/Database.h"
 
 #include <QDir>
@@ -211,4 +213,60 @@ TEST(KubbBlock, WaitsForAnotherProgramsLock) {
     tx.commit();
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().data();
+}
+
+TEST(KubbBlock, KeepModeChangesOnlyWhoChoseAnewAndWritesTheChangesToAFile) {
+    test::Blocks s;
+    s.sample(60, 7);
+    s.block(blocking::Mode::All);
+    const std::vector<qint64> ids = s.reChoose(5);
+    ASSERT_EQ(ids.size(), 5u);
+    const QString courses = "SELECT BG_ID, BG_KS_ID_12 FROM belegung WHERE BG_KS_ID_12 IS NOT "
+                            "NULL ORDER BY BG_ID";
+    const QStringList before = test::rowsOf(s.path(), courses);
+    const QStringList args{"block", "--db",      s.path(), "--cohort",  "2009", "--mode",
+                           "keep",  "--seconds", "1",      "--threads", "2"};
+    // A folder that is missing: refused before the search, the file untouched.
+    const cli::Run refused = cli::kubb(args + QStringList{"--changes", s.tmp.path("FEHLT/x.txt")});
+    EXPECT_NE(refused.code, 0);
+    EXPECT_FALSE(refused.out.contains("Suche:"));
+    EXPECT_EQ(test::rowsOf(s.path(), courses), before);
+
+    const QString file = s.tmp.path("wechsel.txt");
+    const QString out = kubb(args + QStringList{"--changes", file});
+    // Every course a student had he keeps; the five have one for their new choice.
+    QStringList now = test::rowsOf(s.path(), courses);
+    QStringList lines;
+    for (qint64 id : ids) {
+        lines << test::rowsOf(s.path(),
+                              "SELECT trim(k.KO_VFP_ID) || ' ' || k.KO_FAMNAME || ', ' || "
+                              "k.KO_RUFNAME || ': — → ' || c.KS_BEZ FROM belegung b JOIN kolleg "
+                              "k ON k.KO_VFP_ID = b.BG_KO_ID JOIN kurs c ON c.KS_VFP_ID = "
+                              "b.BG_KS_ID_12 WHERE b.BG_ID = ?",
+                              {id})
+                     .join("");
+        now.removeAll(test::rowsOf(s.path(),
+                                   "SELECT BG_ID, BG_KS_ID_12 FROM belegung WHERE "
+                                   "BG_ID = ?",
+                                   {id})
+                          .value(0));
+    }
+    EXPECT_EQ(now, before);
+    const QByteArray written = (lines.join("\n") + "\n").toUtf8();
+    EXPECT_EQ(s.tmp.read("wechsel.txt"), written);
+    EXPECT_TRUE(out.contains("Schüler mit Kurswechsel: 5\n  " + lines.join("\n  ") + "\n"))
+        << out.toStdString();
+    // Again, the file's write failing: it stays as it was, and no stray file is left.
+    const QStringList files = QDir(s.tmp.dir()).entryList(QDir::Files);
+    if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0)
+        return; // some containers forbid tracing
+    QProcess p;
+    p.start("strace",
+            QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "inject=fsync:error=EIO", kKubb} +
+                args + QStringList{"--changes", file});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains((file + ": Schreibfehler!").toUtf8()));
+    EXPECT_EQ(s.tmp.read("wechsel.txt"), written);
+    EXPECT_EQ(QDir(s.tmp.dir()).entryList(QDir::Files), files);
 }

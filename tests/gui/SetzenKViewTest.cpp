@@ -320,6 +320,9 @@ TEST_F(Workspace, TheAutoSetzenWindowShowsItsProgressAndResult) {
     auto* uebernehmen = child<QPushButton>(auto_.get(), "cmdUebernehmen");
     EXPECT_FALSE(uebernehmen->isEnabled());
 
+    child<QRadioButton>(auto_.get(), "optWenig")->click();
+    EXPECT_TRUE(a.optWenig);
+    EXPECT_TRUE(child<QListWidget>(auto_.get(), "lstWechsel")->isHidden());
     // Two seconds of "Alles neu": the timer shows the progress, then the result.
     child<QRadioButton>(auto_.get(), "optAlles")->click();
     EXPECT_TRUE(a.optAlles);

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 blocking::Options options(int threads, long long rounds) {
@@ -143,25 +145,21 @@ TEST(Search, APlanIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {
 TEST(Search, TheGoalsOrderPlansOneAfterTheOther) {
     using blocking::search::Cost;
     // Each goal decides over all later ones, however much worse they are; an equal plan is not
-    // better. {conflicts, outside, limits, difference, squares}
-    const struct {
-        Cost better, worse;
-    } cases[] = {
-        {{0, 9, 99, 99, 999}, {1, 0, 0, 0, 0}},
-        {{1, 0, 99, 99, 999}, {1, 1, 0, 0, 0}},
-        {{1, 1, 0, 99, 999}, {1, 1, 1, 0, 0}},
-        {{1, 1, 1, 0, 999}, {1, 1, 1, 1, 0}},
-        {{1, 1, 1, 1, 0}, {1, 1, 1, 1, 1}},
-        // Re-planning: a changed student weighs less than a collision, more than a moved course,
-        // which weighs more than every count of sizes.
-        {{.conflicts = 0, .changed = 9}, {.conflicts = 1}},
-        {{.changed = 1, .moved = 9, .outside = 9}, {.changed = 2}},
-        {{.moved = 1, .outside = 9, .limits = 9, .difference = 9, .squares = 99}, {.moved = 2}},
+    // better. The goals in their order: rules, teachers, conflicts, changed students, moved
+    // courses, outside, limits, difference, squares.
+    const auto cost = [](const std::array<int, 9>& g) {
+        return Cost{g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7], g[8]};
     };
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_TRUE(cases[i].better < cases[i].worse) << "case " << i;
-        EXPECT_FALSE(cases[i].worse < cases[i].better) << "case " << i;
-        EXPECT_FALSE(cases[i].worse < cases[i].worse) << "case " << i;
+    for (size_t goal = 0; goal < 9; ++goal) {
+        SCOPED_TRACE(goal);
+        std::array<int, 9> better{}, worse{};
+        for (size_t i = 0; i < 9; ++i) {
+            better[i] = i < goal ? 1 : i == goal ? 0 : 999;
+            worse[i] = i <= goal ? 1 : 0;
+        }
+        EXPECT_TRUE(cost(better) < cost(worse));
+        EXPECT_FALSE(cost(worse) < cost(better));
+        EXPECT_FALSE(cost(worse) < cost(worse));
     }
 }
 

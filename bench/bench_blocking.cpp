@@ -5,6 +5,7 @@
 #include "db/Database.h"
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 
@@ -22,6 +23,25 @@ struct LargeSchool {
         return school;
     }
 };
+
+// Realistic school 7: 150 students, the largest of the family.
+struct School150 {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("BB.MDB"));
+    School150() { test::generateSchool(path, test::realisticSchool(7)); }
+    static const School150& get() {
+        static const School150 school;
+        return school;
+    }
+};
+
+const QString& schoolPath(int which) {
+    return which == 0 ? School150::get().path : LargeSchool::get().path;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 blocking::Model load(const QString& path, int cohort) {
     db::Connection c(path);
@@ -56,6 +76,7 @@ void Block(benchmark::State& st) {
     const QString& path = LargeSchool::get().path;
     std::uint64_t seed = 1;
     double moves = 0;
+    double searched = 0;
     for (auto _ : st) {
         const auto start = std::chrono::steady_clock::now();
         const blocking::Model m = load(path, 2009);
@@ -78,9 +99,55 @@ void Block(benchmark::State& st) {
             break;
         }
         st.SetIterationTime(loading + r.secondsToCollisionFree);
-        moves = static_cast<double>(r.moves);
+        moves += static_cast<double>(r.moves);
+        searched += r.seconds;
     }
-    st.counters["moves"] = moves;
+    st.counters["moves"] = moves / static_cast<double>(st.iterations());
+    st.counters["moves_per_s"] = moves / searched;
+}
+
+// Everything of "Alles neu" but the moves: reading the cohort, its freedom, the search's
+// problem, every chain's first solve of all students, the bounds, and what follows the last
+// move (final evaluation, reasons). Arg 0: 150 students, 1: 2 x 400.
+void BlockStartUp(benchmark::State& st) {
+    const QString& path = schoolPath(static_cast<int>(st.range(0)));
+    for (auto _ : st) {
+        const auto start = std::chrono::steady_clock::now();
+        const blocking::Model m = load(path, 2009);
+        const std::atomic<bool> cancel{true};
+        blocking::Options o;
+        o.mode = blocking::Mode::All;
+        o.threads = 2;
+        o.cancel = &cancel;
+        const blocking::Result r = blocking::block(m, o);
+        benchmark::DoNotOptimize(r.after.collisions);
+        st.SetIterationTime(secondsSince(start));
+    }
+}
+
+// How well the search keeps its time limit: block() with --seconds as given (in ms, the second
+// arg), on 150 students (first arg 0) or 2 x 400 (1), where no plan is optimal that early. The
+// time is the call's; the counter says how far beyond the limit it ran, in per cent.
+void BlockSeconds(benchmark::State& st) {
+    const blocking::Model m = load(schoolPath(static_cast<int>(st.range(0))), 2009);
+    const double limit = static_cast<double>(st.range(1)) / 1000;
+    double worst = 0;
+    std::uint64_t seed = 1;
+    for (auto _ : st) {
+        blocking::Options o;
+        o.mode = blocking::Mode::All;
+        o.seconds = limit;
+        o.seed = seed++;
+        o.threads = 2;
+        const auto start = std::chrono::steady_clock::now();
+        const blocking::Result r = blocking::block(m, o);
+        const double took = secondsSince(start);
+        st.SetIterationTime(took);
+        if (!r.after.optimal)
+            worst = std::max(worst, took);
+    }
+    st.counters["requested_s"] = limit;
+    st.counters["worst_s"] = worst;
 }
 
 // The schools the program is made for (99 to 153 students, 12 to 15 rails, some placements
@@ -95,6 +162,8 @@ void BlockRealistic(benchmark::State& st) {
     const blocking::Model m = load(path, 2009);
     std::uint64_t seed = 1;
     blocking::Result r;
+    double moves = 0;
+    double searched = 0;
     for (auto _ : st) {
         blocking::Options o;
         o.mode = blocking::Mode::All;
@@ -103,7 +172,10 @@ void BlockRealistic(benchmark::State& st) {
         o.threads = 2;
         r = blocking::block(m, o);
         st.SetIterationTime(r.seconds);
+        moves += static_cast<double>(r.moves);
+        searched += r.seconds;
     }
+    st.counters["moves_per_s"] = moves / searched;
     st.counters["students"] = school.students;
     st.counters["courses"] = school.courses;
     st.counters["collisionFree_s"] = r.secondsToCollisionFree;
@@ -117,6 +189,26 @@ const bool registered = [] {
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime()
         ->Iterations(5);
+    benchmark::RegisterBenchmark("BlockStartUp/150", BlockStartUp)
+        ->Arg(0)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime();
+    benchmark::RegisterBenchmark("BlockStartUp/2x400", BlockStartUp)
+        ->Arg(1)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime();
+    for (const int limit : {50, 500, 2000}) {
+        benchmark::RegisterBenchmark("BlockSeconds/150", BlockSeconds)
+            ->Args({0, limit})
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(limit < 2000 ? 5 : 2);
+        benchmark::RegisterBenchmark("BlockSeconds/2x400", BlockSeconds)
+            ->Args({1, limit})
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(limit < 2000 ? 5 : 2);
+    }
     benchmark::RegisterBenchmark("BlockRealistic", BlockRealistic)
         ->DenseRange(0, 15)
         ->Unit(benchmark::kMillisecond)

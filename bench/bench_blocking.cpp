@@ -2,9 +2,11 @@
 
 #include "blocking/Evaluation.h"
 #include "blocking/Search.h"
+#include "blocking/Write.h"
 #include "db/Database.h"
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 
@@ -22,6 +24,25 @@ struct LargeSchool {
         return school;
     }
 };
+
+// Realistic school 7: 150 students, the largest of the family.
+struct School150 {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("BB.MDB"));
+    School150() { test::generateSchool(path, test::realisticSchool(7)); }
+    static const School150& get() {
+        static const School150 school;
+        return school;
+    }
+};
+
+const QString& schoolPath(int which) {
+    return which == 0 ? School150::get().path : LargeSchool::get().path;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 blocking::Model load(const QString& path, int cohort) {
     db::Connection c(path);
@@ -56,6 +77,7 @@ void Block(benchmark::State& st) {
     const QString& path = LargeSchool::get().path;
     std::uint64_t seed = 1;
     double moves = 0;
+    double searched = 0;
     for (auto _ : st) {
         const auto start = std::chrono::steady_clock::now();
         const blocking::Model m = load(path, 2009);
@@ -78,9 +100,67 @@ void Block(benchmark::State& st) {
             break;
         }
         st.SetIterationTime(loading + r.secondsToCollisionFree);
-        moves = static_cast<double>(r.moves);
+        moves += static_cast<double>(r.moves);
+        searched += r.seconds;
     }
-    st.counters["moves"] = moves;
+    st.counters["moves"] = moves / static_cast<double>(st.iterations());
+    st.counters["moves_per_s"] = moves / searched;
+}
+
+// Everything of "kubb block --mode all" but the moves and the writing: opening the file,
+// reading the cohort as a plan is read (the file proven writable, its state taken), the rules'
+// conflicts, the search's freedom and problem, every chain's first solve of all students, and
+// what follows the last move (final evaluation, reasons). Arg 0: 150 students, 1: 2 x 400.
+void BlockStartUp(benchmark::State& st) {
+    const QString& path = schoolPath(static_cast<int>(st.range(0)));
+    for (auto _ : st) {
+        const auto start = std::chrono::steady_clock::now();
+        db::Connection c(path);
+        const blocking::Loaded loaded =
+            blocking::loadForPlan(c, {test::kGeneratedYear, test::kGeneratedYearBez}, 2009);
+        benchmark::DoNotOptimize(blocking::ruleConflicts(loaded.model, blocking::Mode::All));
+        const std::atomic<bool> cancel{true};
+        blocking::Options o;
+        o.mode = blocking::Mode::All;
+        o.threads = 2;
+        o.cancel = &cancel;
+        const blocking::Result r = blocking::block(loaded.model, o);
+        benchmark::DoNotOptimize(r.after.collisions);
+        st.SetIterationTime(secondsSince(start));
+    }
+}
+
+// How well the search keeps its time limit: block() with --seconds as given (in ms, the second
+// arg), on 150 students (first arg 0) or 2 x 400 (1). The time is the call's; worst_s the
+// longest call.
+void BlockSeconds(benchmark::State& st) {
+    blocking::Model m = load(schoolPath(static_cast<int>(st.range(0))), 2009);
+    // A course nobody can fill: no plan is optimal, every search runs to its limit.
+    const auto own = std::find_if(m.courses.begin(), m.courses.end(),
+                                  [](const blocking::Course& c) { return c.own; });
+    own->min = 999;
+    const double limit = static_cast<double>(st.range(1)) / 1000;
+    double worst = 0;
+    double moves = 0;
+    double searched = 0;
+    std::uint64_t seed = 1;
+    for (auto _ : st) {
+        blocking::Options o;
+        o.mode = blocking::Mode::All;
+        o.seconds = limit;
+        o.seed = seed++;
+        o.threads = 2;
+        const auto start = std::chrono::steady_clock::now();
+        const blocking::Result r = blocking::block(m, o);
+        const double took = secondsSince(start);
+        st.SetIterationTime(took);
+        worst = std::max(worst, took);
+        moves += static_cast<double>(r.moves);
+        searched += r.seconds;
+    }
+    st.counters["moves_per_s"] = moves / searched;
+    st.counters["requested_s"] = limit;
+    st.counters["worst_s"] = worst;
 }
 
 // The schools the program is made for (99 to 153 students, 12 to 15 rails, some placements
@@ -95,6 +175,8 @@ void BlockRealistic(benchmark::State& st) {
     const blocking::Model m = load(path, 2009);
     std::uint64_t seed = 1;
     blocking::Result r;
+    double moves = 0;
+    double searched = 0;
     for (auto _ : st) {
         blocking::Options o;
         o.mode = blocking::Mode::All;
@@ -103,7 +185,10 @@ void BlockRealistic(benchmark::State& st) {
         o.threads = 2;
         r = blocking::block(m, o);
         st.SetIterationTime(r.seconds);
+        moves += static_cast<double>(r.moves);
+        searched += r.seconds;
     }
+    st.counters["moves_per_s"] = moves / searched;
     st.counters["students"] = school.students;
     st.counters["courses"] = school.courses;
     st.counters["collisionFree_s"] = r.secondsToCollisionFree;
@@ -117,6 +202,26 @@ const bool registered = [] {
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime()
         ->Iterations(5);
+    benchmark::RegisterBenchmark("BlockStartUp/150", BlockStartUp)
+        ->Arg(0)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime();
+    benchmark::RegisterBenchmark("BlockStartUp/2x400", BlockStartUp)
+        ->Arg(1)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime();
+    for (const int limit : {50, 500, 2000}) {
+        benchmark::RegisterBenchmark("BlockSeconds/150", BlockSeconds)
+            ->Args({0, limit})
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(limit < 2000 ? 5 : 2);
+        benchmark::RegisterBenchmark("BlockSeconds/2x400", BlockSeconds)
+            ->Args({1, limit})
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(limit < 2000 ? 5 : 2);
+    }
     benchmark::RegisterBenchmark("BlockRealistic", BlockRealistic)
         ->DenseRange(0, 15)
         ->Unit(benchmark::kMillisecond)

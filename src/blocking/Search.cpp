@@ -174,17 +174,22 @@ public:
         const bool optimal = isOptimal(p, global);
         if (optimal)
             r_.secondsToOptimal = elapsed();
-        report(p, global, false);
+        report(p, global);
         return optimal;
     }
 
-    // At most ten times a second, and the last report always.
-    void report(const Problem& p, const Snapshot& global, bool last) {
+    // At most ten times a second.
+    void report(const Problem& p, const Snapshot& global) {
         const double now = elapsed();
-        if (!o_.progress || (!last && now - lastReport_ < 0.1))
+        if (!o_.progress || now - lastReport_ < 0.1)
             return;
         lastReport_ = now;
         o_.progress({now, evaluate(m_, placementOf(p, global), assignmentOf(p, global))});
+    }
+    // The last report, of the plan already evaluated.
+    void reportLast(const Evaluation& e) {
+        if (o_.progress)
+            o_.progress({elapsed(), e});
     }
 
 private:
@@ -273,7 +278,7 @@ Result block(const Model& m, const Options& o) {
     r.changes = changesOf(m, r.assignment);
     r.reasons = reasons(m, p.f, r.placement, r.assignment);
     r.seconds = watch.elapsed();
-    watch.report(p, global, true);
+    watch.reportLast(r.after);
     return r;
 }
 

@@ -169,7 +169,9 @@ Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort, const 
     const bool current =
         known && known->cohort == cohort && !knownState.isEmpty() && knownState == state;
     Loaded l{current ? *known : Model::load(c, year, cohort), std::move(state)};
-    tx->commit();
+    // Rolled back, not committed: the probe already took the write lock and wrote the journal,
+    // and a commit of nothing would only wait for the disk's syncs.
+    tx.reset();
     return l;
 }
 

@@ -165,6 +165,20 @@ TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFailsAndDoesNotSearch) {
         EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()).trimmed(), "kubb: " + said.arg(path));
         EXPECT_FALSE(QString::fromUtf8(p.readAllStandardOutput()).contains("Suche:"));
     }
+    // Reading the cohort waits for no sync of the disk: with every sync failing kubb still reads
+    // and searches, and only storing the plan is refused.
+    if (strace) {
+        const QString path = demo(tmp, "SYNC.MDB");
+        QProcess p;
+        p.start("strace", {"-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync,fdatasync", "-e",
+                           "inject=fsync,fdatasync:error=EIO", kKubb, "block", "--db", path,
+                           "--cohort", "2009", "--seconds", "0.2"});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 1);
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_TRUE(out.startsWith("Jahrgang 2009")) << p.readAllStandardError().data();
+        EXPECT_FALSE(out.contains("Suche:"));
+    }
     EXPECT_EQ(file(), before);
 }
 

@@ -127,12 +127,12 @@ int runBlock(const Args& a) {
                     .arg(t.path)
                     .toStdString());
     }
-    // What now stands in the database.
-    const blocking::Evaluation after = blocking::evaluate(load(t));
+    // What now stands in the database, against the bound of the search that made it.
+    const blocking::Evaluation after = blocking::evaluate(load(t), r.after.teacherClashBound);
     out() << "Vorher:\n";
     printLines(blocking::describe(r.before), "  ");
     out() << "Nachher:\n";
-    printLines(blocking::describe(after), "  ");
+    printLines(blocking::describe(after, true, true), "  ");
     if (!r.reasons.isEmpty()) {
         out() << "Gründe der Kollisionen:\n";
         printLines(r.reasons, "  ");

@@ -163,7 +163,7 @@ void frmAutoSetzen::finish() {
     }
     const blocking::Result& r = *result_;
     prgSuche = 100;
-    lblNachher = blocking::describe(r.after, false);
+    lblNachher = blocking::describe(r.after, false, true);
     lblGruende = r.reasons;
     if (r.cancelled)
         lblStand = QStringLiteral("Abgebrochen nach %1; das beste gefundene Ergebnis:")

@@ -6,6 +6,7 @@ namespace blocking {
 
 class Model;
 struct Group;
+struct Freedom;
 
 // The most even sizes that counting allows: total students over courses with a least and a
 // largest size each (largest < 0: none), as equal as possible. They minimise every measure of
@@ -14,7 +15,15 @@ struct Group;
 std::vector<int> evenSizes(int total, const std::vector<int>& least, const std::vector<int>& most);
 
 // Fills the group's bounds: its sizes as even as the courses' limits (KS_MIN, KS_MAX) and the
-// students the blocking cannot move allow; without the limits when they cannot all hold.
+// students the blocking cannot move allow (those a student-in-course rule keeps in a course
+// among them); without the limits when they cannot all hold. Needs the model's rules.
 void computeBounds(const Model& m, Group& g);
+
+// The fewest courses of one teacher beyond the first on one rail (as the evaluation counts
+// them) of any plan the blocking can make within the freedom that keeps the planner's rules:
+// per teacher and hours of a rail, his courses that each take one rail of those hours, less
+// the rails of those hours his courses of the other year group leave free (pigeonhole). Courses
+// that a courses-together rule joins count as one.
+int teacherClashBound(const Model& m, const Freedom& f);
 
 } // namespace blocking

@@ -152,8 +152,10 @@ bool collides(const Model& m, const Placement& p, const Assignment& a, int stude
     return false;
 }
 
-Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
+Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a,
+                    int teacherClashBound) {
     Evaluation e;
+    e.teacherClashBound = teacherClashBound;
     e.students = m.ownStudents;
     e.courses = m.ownCourses;
     for (size_t s = 0; s < m.students.size(); ++s)
@@ -221,15 +223,50 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a) {
     }
     if (std::abs(e.squaredDeviation) < kEpsilon)
         e.squaredDeviation = 0;
-    e.optimal = e.ruleViolations == 0 && e.teacherClashes == 0 && e.collisions == 0 &&
-                e.otherCollisions == 0 && e.unplaced == 0 && e.surplus == 0 &&
+    e.optimal = e.ruleViolations == 0 && e.teacherClashes <= e.teacherClashBound &&
+                e.collisions == 0 && e.otherCollisions == 0 && e.unplaced == 0 && e.surplus == 0 &&
                 e.outsideLimits == 0 && e.withoutCourse == m.unservable &&
                 e.largestDifference <= e.differenceBound &&
                 e.squaredDeviation <= e.deviationBound + kEpsilon;
     return e;
 }
 
-QStringList describe(const Evaluation& e, bool namesTeachers) {
+namespace {
+
+// A search's verdict: "optimal" only when proven; otherwise what the plan misses, each goal
+// beside the least that counting allows.
+QString verdict(const Evaluation& e) {
+    if (e.optimal)
+        return QStringLiteral("optimal");
+    QStringList misses;
+    const auto miss = [&](bool off, const QString& what, const QString& value,
+                          const QString& bound) {
+        if (off)
+            misses << QStringLiteral("%1 %2, Untergrenze %3").arg(what, value, bound);
+    };
+    const auto count = [&](const QString& what, int value, int bound) {
+        miss(value > bound, what, QString::number(value), QString::number(bound));
+    };
+    count(QStringLiteral("Regeln verletzt"), e.ruleViolations, 0);
+    count(QStringLiteral("Lehrerkollisionen"), e.teacherClashes, e.teacherClashBound);
+    count(QStringLiteral("Kollisionen"), e.collisions, 0);
+    count(QStringLiteral("Kollisionen der anderen Jahrgangsstufe"), e.otherCollisions, 0);
+    count(QStringLiteral("Kurse nicht gesetzt"), e.unplaced, 0);
+    count(QStringLiteral("Kurse außerhalb ihrer Grenzen"), e.outsideLimits, 0);
+    count(QStringLiteral("Kurse auf zu vielen Schienen"), e.surplus, 0);
+    count(QStringLiteral("Größte Differenz"), e.largestDifference, e.differenceBound);
+    miss(e.squaredDeviation > e.deviationBound + kEpsilon,
+         QStringLiteral("Summe der Abweichungsquadrate"), decimal(e.squaredDeviation),
+         decimal(e.deviationBound));
+    const QString found = QStringLiteral("beste gefundene Lösung");
+    return misses.isEmpty() ? found
+                            : found + QStringLiteral(" (") + misses.join(QStringLiteral("; ")) +
+                                  QLatin1Char(')');
+}
+
+} // namespace
+
+QStringList describe(const Evaluation& e, bool namesTeachers, bool searched) {
     // The courses not yet placed stand beside the collisions: few collisions with courses left
     // off the rails are no better plan. The bounds are what an even division would reach.
     // Every evaluation has the same lines, so that two of them can stand side by side.
@@ -241,8 +278,11 @@ QStringList describe(const Evaluation& e, bool namesTeachers) {
                                           : QString());
     // A school that names no teachers needs no line for them.
     if (e.teachers)
-        out << QStringLiteral("Lehrerkollisionen: %1%2")
+        out << QStringLiteral("Lehrerkollisionen: %1%2%3")
                    .arg(e.teacherClashes)
+                   .arg(e.teacherClashBound > 0
+                            ? QStringLiteral(", bestmöglich %1").arg(e.teacherClashBound)
+                            : QString())
                    .arg(namesTeachers && e.teacherClashes > 0
                             ? QStringLiteral(" (%1)").arg(
                                   e.teacherClashList.join(QStringLiteral("; ")))
@@ -269,7 +309,9 @@ QStringList describe(const Evaluation& e, bool namesTeachers) {
                .arg(e.differenceBound)
         << QStringLiteral("Summe der Abweichungsquadrate: %1, Untergrenze %2")
                .arg(decimal(e.squaredDeviation), decimal(e.deviationBound));
-    if (e.optimal)
+    if (searched)
+        out << verdict(e);
+    else if (e.optimal)
         out << QStringLiteral("optimal");
     return out;
 }
@@ -282,6 +324,7 @@ QJsonObject toJson(const Evaluation& e) {
         {QStringLiteral("otherCollisions"), e.otherCollisions},
         {QStringLiteral("teacherClashes"), e.teacherClashes},
         {QStringLiteral("teacherClashList"), QJsonArray::fromStringList(e.teacherClashList)},
+        {QStringLiteral("teacherClashBound"), e.teacherClashBound},
         {QStringLiteral("ruleViolations"), e.ruleViolations},
         {QStringLiteral("ruleViolationList"), QJsonArray::fromStringList(e.ruleViolationList)},
         {QStringLiteral("withoutCourse"), e.withoutCourse},

@@ -22,6 +22,8 @@ struct Evaluation {
     bool teachers = false;
     int teacherClashes = 0;
     QStringList teacherClashList;
+    // The fewest clashes the search can reach (teacherClashBound); 0 for a plan no search made.
+    int teacherClashBound = 0;
     // Students of the other year group in one of its courses who meet one of them on a rail of
     // another course; each counts in his own cohort's collisions.
     int otherCollisions = 0;
@@ -48,10 +50,12 @@ struct Evaluation {
 };
 
 // Counts everything afresh from a placement and the students' courses; fast enough to run
-// after every command (a few milliseconds for 400 students).
-Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a);
-inline Evaluation evaluate(const Model& m) {
-    return evaluate(m, m.placement, m.assignment);
+// after every command (a few milliseconds for 400 students). teacherClashBound: the fewest
+// teacher clashes of the plans the search could make; a plan at it may be optimal.
+Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a,
+                    int teacherClashBound = 0);
+inline Evaluation evaluate(const Model& m, int teacherClashBound = 0) {
+    return evaluate(m, m.placement, m.assignment, teacherClashBound);
 }
 
 // One teacher's courses standing on one rail, at least one of them the cohort's.
@@ -77,8 +81,10 @@ std::vector<int> courseSizes(const Model& m, const Assignment& a);
 
 // The evaluation as lines "Name: value" for people, and as JSON for programs.
 // namesTeachers: the teachers' clashes with where they are (for kubb); the windows give the
-// count only, the workspace marks the courses in its grid.
-QStringList describe(const Evaluation& e, bool namesTeachers = true);
+// count only, the workspace marks the courses in its grid. searched: the plan is a search's
+// result; its last line says whether it is proven optimal, or else that it is the best plan
+// found, with each goal it misses beside its bound.
+QStringList describe(const Evaluation& e, bool namesTeachers = true, bool searched = false);
 QJsonObject toJson(const Evaluation& e);
 
 } // namespace blocking

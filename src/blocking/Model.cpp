@@ -162,8 +162,9 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     m.loadChoices(c, personByKey, rows, course12, course13);
     m.markOwnCourses(rows, offer.cohortSubjects);
     m.formGroups();
-    m.distribute(course12, course13);
+    // The rules first: a student kept in a course raises the bounds that distribute computes.
     m.loadRules(c, year);
+    m.distribute(course12, course13);
     return m;
 }
 

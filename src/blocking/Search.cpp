@@ -1,5 +1,6 @@
 #include "blocking/Search.h"
 
+#include "blocking/Bounds.h"
 #include "blocking/SearchChain.h"
 #include "blocking/SearchProblem.h"
 
@@ -166,6 +167,8 @@ public:
     bool cancelled() const { return o_.cancel && o_.cancel->load(std::memory_order_relaxed); }
     bool stop() const { return cancelled() || Clock::now() >= deadline_; }
 
+    int teacherBound = 0; // the fewest teachers' clashes of any plan the search can make
+
     // A new best plan: notes the times it reached and reports it. Whether it is optimal.
     bool reached(const Problem& p, const Snapshot& global) {
         if (global.cost.conflicts == 0 && global.cost.teachers == 0 && global.cost.rules == 0 &&
@@ -184,7 +187,8 @@ public:
         if (!o_.progress || now - lastReport_ < 0.1)
             return;
         lastReport_ = now;
-        o_.progress({now, evaluate(m_, placementOf(p, global), assignmentOf(p, global))});
+        o_.progress(
+            {now, evaluate(m_, placementOf(p, global), assignmentOf(p, global), teacherBound)});
     }
     // The last report, of the plan already evaluated.
     void reportLast(const Evaluation& e) {
@@ -196,11 +200,11 @@ private:
     using Clock = std::chrono::steady_clock;
 
     bool isOptimal(const Problem& p, const Snapshot& s) const {
-        return s.cost.rules == 0 && s.cost.teachers == 0 && s.cost.conflicts == 0 &&
-               s.cost.changed == 0 && s.cost.moved == 0 && s.cost.outside == 0 &&
-               s.cost.limits == 0 && s.cost.squares <= p.squareBound &&
-               s.cost.difference <= p.differenceBound &&
-               evaluate(m_, placementOf(p, s), assignmentOf(p, s)).optimal;
+        // The teachers' clashes as the evaluation counts them, against the bound.
+        return s.cost.rules == 0 && s.cost.conflicts == 0 && s.cost.changed == 0 &&
+               s.cost.moved == 0 && s.cost.outside == 0 && s.cost.limits == 0 &&
+               s.cost.squares <= p.squareBound && s.cost.difference <= p.differenceBound &&
+               evaluate(m_, placementOf(p, s), assignmentOf(p, s), teacherBound).optimal;
     }
 
     const Model& m_;
@@ -255,6 +259,7 @@ Result block(const Model& m, const Options& o) {
         mode = Mode::All;
     r.ruleConflicts = ruleConflicts(m, mode);
     const Problem p(m, mode);
+    watch.teacherBound = teacherClashBound(m, p.f);
     Chains chains = startChains(p, o);
     Snapshot global = chains[0]->best();
     takeBest(chains, global);
@@ -274,7 +279,7 @@ Result block(const Model& m, const Options& o) {
         r.moves += c->moves();
     r.placement = placementOf(p, global);
     r.assignment = assignmentOf(p, global);
-    r.after = evaluate(m, r.placement, r.assignment);
+    r.after = evaluate(m, r.placement, r.assignment, watch.teacherBound);
     r.changes = changesOf(m, r.assignment);
     r.reasons = reasons(m, p.f, r.placement, r.assignment);
     r.seconds = watch.elapsed();

@@ -138,12 +138,12 @@ int runBlock(const Args& a) {
                     .toStdString());
         changes = blocking::changeLines(m, r.changes);
     }
-    // What now stands in the database.
-    const blocking::Evaluation after = blocking::evaluate(load(t));
+    // What now stands in the database, against the bound of the search that made it.
+    const blocking::Evaluation after = blocking::evaluate(load(t), r.after.teacherClashBound);
     out() << "Vorher:\n";
     printLines(blocking::describe(r.before), "  ");
     out() << "Nachher:\n";
-    printLines(blocking::describe(after), "  ");
+    printLines(blocking::describe(after, true, true), "  ");
     if (o.mode == blocking::Mode::Keep) {
         out() << "Schüler mit Kurswechsel: " << blocking::changedStudents(r.changes) << "\n";
         printLines(changes, "  ");

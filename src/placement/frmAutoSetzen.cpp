@@ -177,7 +177,7 @@ void frmAutoSetzen::finish() {
     }
     const blocking::Result& r = *result_;
     prgSuche = 100;
-    lblNachher = blocking::describe(r.after, false);
+    lblNachher = blocking::describe(r.after, false, true);
     lblGruende = r.reasons;
     if (optWenig) {
         lblWechselCaption =

@@ -93,6 +93,27 @@ TEST(Rules, ABrokenRuleIsNamedAsThePlannerWroteIt) {
     EXPECT_EQ(blocking::toJson(e).value("ruleViolations").toInt(), 1);
 }
 
+TEST(Rules, AStudentKeptInACourseRaisesTheBoundOfItsParallels) {
+    // Three students of subject 2 in A1 or A2: 2 and 1 at best, unless rules keep all in A1.
+    struct Case {
+        QStringList kept; // students kept in A1
+        int bound;
+    };
+    for (const Case& c :
+         {Case{{}, 1}, Case{{"ST0001", "ST0003"}, 1}, Case{{"ST0001", "ST0002", "ST0003"}, 3}}) {
+        SCOPED_TRACE(c.kept.join(' ').toStdString());
+        Ruled s;
+        for (const QString& student : c.kept)
+            s.add("student-in-course", {student, "A1"});
+        const blocking::Model m = s.model();
+        const blocking::Result r = test::planAnew(m);
+        EXPECT_EQ(r.after.differenceBound, c.bound);
+        EXPECT_EQ(r.after.largestDifference, c.bound);
+        EXPECT_EQ(r.after.ruleViolations, 0);
+        EXPECT_TRUE(r.after.optimal);
+    }
+}
+
 TEST(Rules, AreAddedListedAndRemovedByNameAndUnknownNamesAreRefused) {
     Ruled s;
     db::Connection c(s.path());

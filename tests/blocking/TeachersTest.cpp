@@ -1,6 +1,8 @@
 #include "Blocks.h"
+#include "blocking/Bounds.h"
 #include "blocking/Evaluation.h"
 #include "blocking/Model.h"
+#include "blocking/Rules.h"
 #include "blocking/Search.h"
 #include "db/Database.h"
 
@@ -62,7 +64,8 @@ TEST(Teachers, OneTeachersCoursesNeverShareARailEvenAtTheCostOfACollision) {
 }
 
 TEST(Teachers, ClashesAreCountedNamedAndExplainedWhereNoPlanAvoidsThem) {
-    // Three courses of teacher 18 and two rails of their hours: one clash is unavoidable.
+    // Three courses of teacher 18 and two rails of their hours: one clash is unavoidable, and a
+    // plan with just that one is proven optimal.
     Staffed s(2);
     s.taught(1, "A", "    18");
     s.taught(2, "B", "    18");
@@ -74,14 +77,62 @@ TEST(Teachers, ClashesAreCountedNamedAndExplainedWhereNoPlanAvoidsThem) {
     EXPECT_EQ(m.teachers, QStringList{"Mei"}); // the abbreviation, not the key
     const blocking::Result r = Staffed::block(m);
     EXPECT_EQ(r.after.teacherClashes, 1);
-    EXPECT_FALSE(r.after.optimal);
+    EXPECT_EQ(r.after.teacherClashBound, 1);
+    EXPECT_TRUE(r.after.optimal);
     ASSERT_EQ(r.after.teacherClashList.size(), 1);
     EXPECT_TRUE(r.after.teacherClashList[0].startsWith("Lehrer Mei, Schiene S"));
     EXPECT_EQ(r.reasons,
               QStringList{"Der Lehrer Mei hat 3 Kurse mit 3 Stunden, es gibt 2 solche Schienen."});
-    const QStringList lines = blocking::describe(r.after);
-    EXPECT_EQ(lines[1], "Lehrerkollisionen: 1 (" + r.after.teacherClashList[0] + ")");
+    const QStringList lines = blocking::describe(r.after, true, true);
+    EXPECT_EQ(lines[1],
+              "Lehrerkollisionen: 1, bestmöglich 1 (" + r.after.teacherClashList[0] + ")");
+    EXPECT_EQ(lines.last(), "optimal");
     EXPECT_EQ(blocking::toJson(r.after).value("teacherClashes").toInt(), 1);
+    EXPECT_EQ(blocking::toJson(r.after).value("teacherClashBound").toInt(), 1);
+    // A search's plan with a clash too many claims no more than is proven; a plan no search
+    // made has no verdict.
+    blocking::Evaluation worse = r.after;
+    worse.teacherClashes = 2;
+    worse.optimal = false;
+    EXPECT_EQ(blocking::describe(worse, true, true).last(),
+              "beste gefundene Lösung (Lehrerkollisionen 2, Untergrenze 1)");
+    EXPECT_TRUE(blocking::describe(worse).last().startsWith("Summe der Abweichungsquadrate"));
+}
+
+TEST(Teachers, TheBoundCountsTheRailsOfEachHoursTheOtherYearGroupAndCoursesKeptTogether) {
+    // Teacher 18's courses of 3 hours on `rails` rails; E of cohort 2008 of the same teacher
+    // standing on S1; A and B joined by a rule.
+    struct Case {
+        int rails;
+        int courses;
+        bool other;
+        bool together;
+        int bound;
+    };
+    for (const Case& c :
+         {Case{2, 2, false, false, 0}, Case{2, 3, false, false, 1}, Case{2, 2, true, false, 1},
+          Case{3, 2, false, true, 1}, Case{3, 3, true, true, 1}, Case{3, 2, true, false, 0}}) {
+        SCOPED_TRACE(testing::Message() << c.rails << c.courses << c.other << c.together);
+        Staffed s(c.rails);
+        for (int k = 1; k <= c.courses; ++k) {
+            s.taught(k, QString(QChar('A' + k - 1)), "    18");
+            s.chooses(k, {k});
+        }
+        if (c.other) {
+            s.taught(5, "E", "    18", {{"KS_JGST", "13"}});
+            s.place(1, School::courseKey(5));
+        }
+        if (c.together) {
+            db::Connection conn(s.path());
+            blocking::addRule(conn, test::kYear, "courses-together", {"A", "B"});
+        }
+        const blocking::Model m = s.model();
+        EXPECT_EQ(blocking::teacherClashBound(m, blocking::freedom(m, blocking::Mode::All)),
+                  c.bound);
+        const blocking::Result r = Staffed::block(m);
+        EXPECT_EQ(r.after.teacherClashes, c.bound);
+        EXPECT_TRUE(r.after.optimal);
+    }
 }
 
 TEST(Teachers, TheOtherYearGroupsCoursesCountWhereTheyStand) {

@@ -286,6 +286,7 @@ TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
         EXPECT_TRUE(a.result()->cancelled);
         EXPECT_EQ(a.lblNachherCaption, "Nachher");
         EXPECT_EQ(a.lblNachher.value(0), "Kollisionen (Schüler): 1");
+        EXPECT_EQ(a.lblNachher.last(), "beste gefundene Lösung (Kollisionen 1, Untergrenze 0)");
         EXPECT_EQ(a.lblGruende,
                   QStringList{
                       "Voll, Vera: Die gewählten Kurse brauchen 12 Stunden, alle Schienen zusammen "

@@ -3,7 +3,7 @@
 #include <QString>
 #include <cstdint>
 
-// Realistic schools for the automatic blocking, for the benchmarks: students'
+// Realistic schools for the automatic blocking, for the benchmarks and tests: students'
 // choices correlated as in a real school (two advanced courses from popular pairs, compulsory
 // subjects, a language, sciences, social and arts subjects, electives), several parallel
 // courses per subject, advanced courses or an elective on two rails, some placements fixed.
@@ -26,6 +26,13 @@ struct SchoolSettings {
     int fixed = 4;              // placements marked fixed, per cohort
     int courseSize = 22;        // the size of a parallel course the school aims at
     bool solved = false;        // write the hidden plan itself: every course and student in it
+    // Each course a teacher, two to four courses each across both cohorts, none two on one
+    // rail of the hidden plan.
+    bool teachers = false;
+    // The planner's rules of cohort 2009 that the hidden plan keeps: courses kept off rails it
+    // does not use, subjects whose parallels it has apart, courses it has together or apart,
+    // students kept in their courses, pairs of students it has together or apart.
+    bool rules = false;
 };
 
 struct GeneratedSchool {
@@ -33,6 +40,8 @@ struct GeneratedSchool {
     int students = 0; // of cohort 2009
     int choices = 0;  // of cohort 2009
     int dropped = 0;  // choices that did not fit the hidden plan
+    int teachers = 0;
+    int rules = 0;
 };
 
 // The school year of every generated school.
@@ -45,6 +54,8 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
 // Instance i of a family of realistic schools: 99 to 153 students, 12 to 15 rails, advanced
 // courses on one rail or split over two, a few placements fixed.
 SchoolSettings realisticSchool(int i);
+// The same with teachers and rules.
+SchoolSettings staffedSchool(int i);
 
 // Two cohorts of 400 students on 16 rails: a large school with the rails of a real week.
 SchoolSettings largeSchool();

@@ -1,6 +1,7 @@
 #include "Generator.h"
 
 #include "blocking/Random.h"
+#include "blocking/Rules.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 #include "db/Statement.h"
@@ -193,7 +194,153 @@ bool fit(Random& r, StudentDef& st, const std::vector<GroupDef>& groups,
     return true;
 }
 
+// Teachers of the hidden plan's courses (indexes into courses; -1: a course without students):
+// each takes two to four courses whose rails do not meet.
+std::vector<int> assignTeachers(Random& r, const std::vector<CourseDef>& courses,
+                                const std::vector<std::uint64_t>& railsOf, int& teachers) {
+    std::vector<int> order;
+    for (size_t k = 0; k < courses.size(); ++k)
+        if (courses[k].students > 0)
+            order.push_back(static_cast<int>(k));
+    r.shuffle(order);
+    struct Load {
+        int wanted = 0;
+        int courses = 0;
+        std::uint64_t rails = 0;
+    };
+    std::vector<Load> loads;
+    std::vector<int> out(courses.size(), -1);
+    for (int k : order) {
+        int t = -1;
+        for (size_t i = 0; i < loads.size() && t < 0; ++i)
+            if (loads[i].courses < loads[i].wanted && !(loads[i].rails & railsOf[k]))
+                t = static_cast<int>(i);
+        if (t < 0) {
+            t = static_cast<int>(loads.size());
+            loads.push_back({2 + r.below(3), 0, 0});
+        }
+        ++loads[t].courses;
+        loads[t].rails |= railsOf[k];
+        out[k] = t;
+    }
+    teachers = static_cast<int>(loads.size());
+    return out;
+}
+
+// Some rules of each kind that the hidden plan keeps, on cohort 2009 (index 0), as the planner
+// names them.
+std::vector<QStringList> makeRules(Random& r, const std::vector<GroupDef>& groups,
+                                   const std::vector<CourseDef>& courses,
+                                   const std::vector<std::uint64_t>& railsOf,
+                                   const std::vector<StudentDef>& students,
+                                   const std::vector<QString>& names, int rails) {
+    std::vector<QStringList> out;
+    std::vector<int> own;
+    for (size_t k = 0; k < courses.size(); ++k)
+        if (courses[k].id > 0 && groups[courses[k].group].cohort <= 0)
+            own.push_back(static_cast<int>(k));
+    if (own.size() < 2)
+        return out;
+    const auto anyOwn = [&] { return own[r.below(static_cast<int>(own.size()))]; };
+    for (int i = 0; i < 4; ++i) {
+        const int k = anyOwn();
+        const int rail = r.below(rails);
+        if (!(railsOf[k] >> rail & 1))
+            out.push_back({"course-not-on-rail", names[k], QStringLiteral("S%1").arg(rail + 1)});
+    }
+    // Subjects whose parallels (every kind) the plan has on different rails.
+    int apart = 0;
+    for (int sub = 0; sub < kSubjectCount && apart < 2; ++sub) {
+        std::vector<int> ks;
+        for (int k : own)
+            if (groups[courses[k].group].subject == sub)
+                ks.push_back(k);
+        std::uint64_t seen = 0;
+        bool disjoint = ks.size() >= 2;
+        for (int k : ks) {
+            disjoint = disjoint && !(seen & railsOf[k]);
+            seen |= railsOf[k];
+        }
+        if (disjoint && r.below(2) == 0) {
+            out.push_back({"parallels-apart", kSubjects[sub].name});
+            ++apart;
+        }
+    }
+    // Pairs of courses together or apart as the plan has them.
+    int together = 0;
+    int separate = 0;
+    for (int tries = 0; tries < 400 && (together < 1 || separate < 2); ++tries) {
+        const int a = anyOwn();
+        const int b = anyOwn();
+        if (a == b)
+            continue;
+        if (railsOf[a] == railsOf[b] && together < 1) {
+            out.push_back({"courses-together", names[a], names[b]});
+            ++together;
+        } else if (!(railsOf[a] & railsOf[b]) && separate < 2) {
+            out.push_back({"courses-apart", names[a], names[b]});
+            ++separate;
+        }
+    }
+    // Students kept in their courses, and pairs of students together or apart.
+    std::vector<int> cohort;
+    for (size_t s = 0; s < students.size(); ++s)
+        if (students[s].cohort == 0)
+            cohort.push_back(static_cast<int>(s));
+    if (cohort.size() < 2)
+        return out;
+    const auto anyStudent = [&] { return cohort[r.below(static_cast<int>(cohort.size()))]; };
+    const auto key = [](int s) { return db::sixKey(s + 1); };
+    for (int i = 0; i < 3; ++i) {
+        const int s = anyStudent();
+        const StudentDef& st = students[s];
+        if (!st.picks.empty())
+            out.push_back({"student-in-course", key(s),
+                           names[st.planned[r.below(static_cast<int>(st.picks.size()))]]});
+    }
+    // Per student his course of each subject and kind in the plan.
+    const auto planned = [&](int s, const Pick& p) {
+        const StudentDef& st = students[s];
+        for (size_t i = 0; i < st.picks.size(); ++i)
+            if (st.picks[i].subject == p.subject && (st.picks[i].art == 'L') == (p.art == 'L'))
+                return st.planned[i];
+        return -1;
+    };
+    together = 0;
+    separate = 0;
+    for (int tries = 0; tries < 2000 && (together < 2 || separate < 2); ++tries) {
+        const int a = anyStudent();
+        const int b = anyStudent();
+        if (a == b)
+            continue;
+        bool same = true;
+        bool shared = false;
+        int common = 0;
+        for (const Pick& p : students[a].picks)
+            if (const int k = planned(b, p); k >= 0) {
+                ++common;
+                same = same && k == planned(a, p);
+                shared = shared || k == planned(a, p);
+            }
+        if (same && common >= 2 && together < 2) {
+            out.push_back({"students-together", key(a), key(b)});
+            ++together;
+        } else if (!shared && separate < 2) {
+            out.push_back({"students-apart", key(a), key(b)});
+            ++separate;
+        }
+    }
+    return out;
+}
+
 } // namespace
+
+SchoolSettings staffedSchool(int i) {
+    SchoolSettings s = realisticSchool(i);
+    s.teachers = true;
+    s.rules = true;
+    return s;
+}
 
 SchoolSettings realisticSchool(int i) {
     SchoolSettings s;
@@ -342,8 +489,25 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
             c.insert(QStringLiteral("fachang"), {{"FA_ID", co * 100 + s + 1},
                                                  {"FA_KURSPH", phases[co]},
                                                  {"FA_BEZ", kSubjects[s].name},
+                                                 {"FA_PSCHL", kSubjects[s].name},
                                                  {"FA_STDGK", QString::number(kSubjects[s].hours)},
                                                  {"FA_VFP_ID", subjectKey(co, s)}});
+
+    // Teachers and rules draw from a stream of their own: without them a school stays as it was.
+    Random extra(settings.seed * 7919 + 17);
+    std::vector<std::uint64_t> railsOf;
+    for (const CourseDef& cd : courses)
+        railsOf.push_back(options[cd.hours][cd.option]);
+    std::vector<int> teacherOf(courses.size(), -1);
+    if (settings.teachers) {
+        teacherOf = assignTeachers(extra, courses, railsOf, out.teachers);
+        for (int t = 0; t < out.teachers; ++t)
+            c.insert(QStringLiteral("lehrer"), {{"LE_ID", t + 1},
+                                                {"LE_KUERZ", QStringLiteral("L%1").arg(t + 1)},
+                                                {"LE_BEZ", QStringLiteral("Lehrer %1").arg(t + 1)},
+                                                {"LE_VFP_ID", db::sixKey(t + 1)}});
+    }
+    std::vector<QString> names(courses.size());
 
     int nextCourse = 1;
     for (CourseDef& cd : courses) {
@@ -354,25 +518,29 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
         const QString digit = g.cohort < 0 ? "5" : g.cohort == 0 ? "1" : "2";
         const QString name = digit + (g.advanced ? "L" : "") + kSubjects[g.subject].name +
                              QString::number(cd.number);
+        names[&cd - courses.data()] = name;
+        const int teacher = teacherOf[&cd - courses.data()];
         const QString fa1 = subjectKey(g.cohort < 0 ? 0 : g.cohort, g.subject);
         const QVariant fa3 = g.cohort < 0    ? QVariant(subjectKey(1, g.subject))
                              : g.cohort == 1 ? QVariant(fa1)
                                              : QVariant();
-        c.insert(QStringLiteral("kurs"), {{"KS_ID", cd.id},
-                                          {"KS_SCHJ", kGeneratedYear},
-                                          {"KS_BEZ", name},
-                                          {"KS_SORT", cd.id},
-                                          {"KS_FA_ID1", fa1},
-                                          {"KS_FA_ID3", fa3},
-                                          {"KS_JGST", g.cohort < 0    ? "50"
-                                                      : g.cohort == 0 ? "11"
-                                                                      : "12"},
-                                          {"KS_LKGK", g.advanced ? "L" : "K"},
-                                          {"KS_STD", QString::number(cd.hours)},
-                                          {"KS_VFP_ID", db::sixKey(cd.id)},
-                                          {"KS_MIN", 0},
-                                          {"KS_MAX", 0},
-                                          {"KS_OPT", 0}});
+        c.insert(QStringLiteral("kurs"),
+                 {{"KS_ID", cd.id},
+                  {"KS_SCHJ", kGeneratedYear},
+                  {"KS_BEZ", name},
+                  {"KS_SORT", cd.id},
+                  {"KS_FA_ID1", fa1},
+                  {"KS_FA_ID3", fa3},
+                  {"KS_JGST", g.cohort < 0    ? "50"
+                              : g.cohort == 0 ? "11"
+                                              : "12"},
+                  {"KS_LKGK", g.advanced ? "L" : "K"},
+                  {"KS_STD", QString::number(cd.hours)},
+                  {"KS_VFP_ID", db::sixKey(cd.id)},
+                  {"KS_MIN", 0},
+                  {"KS_MAX", 0},
+                  {"KS_OPT", 0},
+                  {"KS_LE_ID", teacher >= 0 ? QVariant(db::sixKey(teacher + 1)) : QVariant()}});
         if (g.cohort <= 0)
             ++out.courses;
     }
@@ -439,6 +607,16 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
         }
     }
     tx.commit();
+    if (settings.rules)
+        for (const QStringList& rule :
+             makeRules(extra, groups, courses, railsOf, students, names, settings.rails)) {
+            try {
+                blocking::addRule(c, kGeneratedYear, rule[0], rule.mid(1));
+                ++out.rules;
+            } catch (const std::runtime_error&) {
+                // drawn twice
+            }
+        }
     return out;
 }
 

@@ -67,7 +67,9 @@ AutoSetzenView::AutoSetzenView(placement::frmAutoSetzen& w, QtHost& host, QWidge
     connect(tmrSuche_, &QTimer::timeout, this, [this]() { run([&]() { w_.tmrSuche_Timer(); }); });
     connect(&w_, &ui::Window::changed, this, &AutoSetzenView::refresh);
     refresh();
-    resize(640, 420);
+    // Room for both evaluations, the reasons and the changes of "Wenig ändern" on a 1366 x 768
+    // screen; word-wrapped labels do not make a dialog grow by themselves.
+    resize(720, 680);
 }
 
 QHBoxLayout* AutoSetzenView::buildSettings() {

@@ -2,6 +2,7 @@
 
 #include "placement/FillRail.h"
 #include "blocking/Evaluation.h"
+#include "blocking/Rules.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 #include "db/Queries.h"
@@ -136,8 +137,9 @@ bool FillRail::mayFill(db::Connection& c, const QString& entry, const RailSelect
 }
 
 bool FillRail::mayBreakRules(db::Connection& c, const QString& entry, const RailSelection& rails) {
+    // Most schools have no rules: then the cohort's model is not read for them.
     const int cohort = ws_.Jahrgang();
-    if (cohort == 0)
+    if (cohort == 0 || blocking::loadRules(c, ws_.state().SchjID).empty())
         return true;
     blocking::Model& m = Bewertung::model(c, ws_, cohort);
     const int k = m.courseIndex(CourseEntry::key(entry));

@@ -47,13 +47,18 @@ void RemoveCollisions::run() {
             removeCollisionsOf(c_, line, rails, lookups);
         tx.commit();
     }
-    // Refresh: the selected courses are clicked again, which rebuilds both lists.
-    if (ws_.LNKurse.selectedCount() > 0)
-        ws_.LNKurse_Click(c_);
-    else
-        ws_.showChanges();
-    // Students moved between courses that may stand on rails: the rails' counts follow.
-    ws_.GKursStUp(c_);
+    {
+        // The refresh reads under one lock, not one per statement.
+        db::ReadTransaction read(c_);
+        // The selected courses are clicked again, which rebuilds both lists.
+        if (ws_.LNKurse.selectedCount() > 0)
+            ws_.LNKurse_Click(c_);
+        else
+            ws_.showChanges();
+        // Students moved between courses that may stand on rails: the rails' counts follow.
+        ws_.GKursStUp(c_);
+        read.end();
+    }
     ws_.showChanges();
 }
 

@@ -44,9 +44,9 @@ std::vector<int> keptByRules(const Model& m, const Group& g) {
     return out;
 }
 
-// The hours of the one rail course k takes in every plan of the freedom; 0 when it may take
-// several rails, rails of different hours, or none.
-int oneRail(const Model& m, const Freedom& f, int k) {
+} // namespace
+
+int oneRailHours(const Model& m, const Freedom& f, int k) {
     if (f.options[k].empty())
         return f.kept[k].count() == 1 ? m.rails[f.kept[k].first()].hours : 0;
     if (!f.kept[k].empty())
@@ -62,8 +62,6 @@ int oneRail(const Model& m, const Freedom& f, int k) {
     }
     return hours;
 }
-
-} // namespace
 
 std::vector<int> evenSizes(int total, const std::vector<int>& least, const std::vector<int>& most) {
     const size_t k = least.size();
@@ -170,7 +168,7 @@ int teacherClashBound(const Model& m, const Freedom& f) {
             });
             continue;
         }
-        if (const int h = oneRail(m, f, k)) {
+        if (const int h = oneRailHours(m, f, k)) {
             Stock& s = stock[{c.teacher, h}];
             ++s.courses;
             if (std::find(s.units.begin(), s.units.end(), root(k)) == s.units.end())

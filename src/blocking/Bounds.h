@@ -26,4 +26,8 @@ void computeBounds(const Model& m, Group& g);
 // that a courses-together rule joins count as one.
 int teacherClashBound(const Model& m, const Freedom& f);
 
+// The hours of the one rail course k stands on for good, or takes whichever way it is placed;
+// 0 when it may take several rails, rails of different hours, or none.
+int oneRailHours(const Model& m, const Freedom& f, int k);
+
 } // namespace blocking

@@ -1,3 +1,4 @@
+#include "blocking/Bounds.h"
 #include "blocking/Search.h"
 
 #include <QMap>
@@ -17,20 +18,10 @@ int railsNeeded(const Freedom& f, int k) {
     return f.kept[k].count() + fewest;
 }
 
-// The hours of the one rail every way of placing the course takes; 0 when there is no such.
+// The hours of the one rail every way of placing the course takes; 0 when there is no such
+// (a course that stands for good included).
 int singleRailHours(const Model& m, const Freedom& f, int k) {
-    if (!f.kept[k].empty() || f.options[k].empty())
-        return 0;
-    int hours = 0;
-    for (const RailSet& s : f.options[k]) {
-        if (s.count() != 1)
-            return 0;
-        const int h = m.rails[s.first()].hours;
-        if (hours != 0 && h != hours)
-            return 0;
-        hours = h;
-    }
-    return hours;
+    return f.options[k].empty() ? 0 : oneRailHours(m, f, k);
 }
 
 // The rails of the school year: how many have hours, by their hours, and all hours together.
@@ -138,14 +129,6 @@ bool leftNoRail(const Model& m, const Freedom& f, const Placement& p, const Assi
     for (const RailSet& o : f.options[k])
         free = free || !(f.kept[k] | o).intersects(taken);
     return !free;
-}
-
-// The hours of the one rail a course stands on for good, or takes whichever way it is placed;
-// 0 when it may take rails of other hours or several.
-int oneRailHours(const Model& m, const Freedom& f, int k) {
-    if (f.options[k].empty() && f.kept[k].count() == 1)
-        return m.rails[f.kept[k].first()].hours;
-    return singleRailHours(m, f, k);
 }
 
 // Why one teacher's courses must share a rail: more of them need a rail of some hours than the

@@ -11,6 +11,7 @@
 #include "platform/RunState.h"
 
 #include <QJsonDocument>
+#include <chrono>
 
 namespace cli {
 
@@ -78,6 +79,8 @@ int runEvaluate(const Args& a) {
 }
 
 int runBlock(const Args& a) {
+    // --seconds is the command's: the reading before the search comes out of it.
+    const auto started = std::chrono::steady_clock::now();
     a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--mode"),
                  QStringLiteral("--seconds"), QStringLiteral("--seed"), QStringLiteral("--threads"),
                  QStringLiteral("--changes")});
@@ -127,6 +130,9 @@ int runBlock(const Args& a) {
             printLines(conflicts, "  ");
         }
         out().flush();
+        const double spent =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        o.seconds = std::max(0.001, o.seconds - spent);
         r = blocking::block(m, o);
         // Another program's placements or choices written meanwhile are not overwritten, nor
         // mixed with this plan.

@@ -65,7 +65,9 @@ void roundTrip(const QString& path, const blocking::SchoolYear& y) {
     EXPECT_EQ(va.movedCourses, 0);
     const blocking::VariantInfo vb = info(c, y, "B");
     EXPECT_EQ(vb.evaluation, blocking::evaluate(now, r.placement, r.assignment));
-    EXPECT_GT(vb.changedStudents + vb.movedCourses, 0);
+    EXPECT_EQ(vb.changedStudents, blocking::changedStudents(r.changes));
+    EXPECT_EQ(vb.movedCourses, blocking::diff(c, y, 2009, "aktuell", "B").courses.size());
+    EXPECT_GT(vb.changedStudents * vb.movedCourses, 0);
     // The name of the taking over is taken: the next one at the same second is numbered.
     EXPECT_EQ(blocking::apply(c, y, 2009, "B", std::nullopt, kNow)->keptAs, kKept + " (2)");
     EXPECT_EQ(planRows(path), b);

@@ -83,6 +83,8 @@ TEST(Variants, RoundTripOnAGeneratedSchool) {
 TEST(Variants, RoundTripOnASmallSchool) {
     test::Blocks s;
     s.sample(30, 5);
+    // A choice without a course at the save is without one again after taking the save over.
+    db::Connection(s.path()).exec("UPDATE belegung SET BG_KS_ID_12 = NULL WHERE BG_ID = 1");
     roundTrip(s.path(), {test::kYear, "2009/2010"});
 }
 

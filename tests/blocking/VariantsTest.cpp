@@ -12,20 +12,6 @@ namespace {
 const QDateTime kNow(QDate(2010, 3, 1), QTime(8, 15, 30));
 const QString kKept = QStringLiteral("vor Übernahme 01.03.2010 08:15:30");
 
-// What a plan is in the file: every placement (course, rail, fixed mark) and every choice's
-// course fields.
-QStringList planRows(const QString& path) {
-    db::Connection c(path);
-    QStringList rows;
-    QSqlQuery q = c.exec("SELECT CK_KS_ID, CK_BL_ID, CK_FIX FROM ckkurs ORDER BY 1, 2");
-    while (q.next())
-        rows << q.value(0).toString() + '|' + q.value(1).toString() + '|' + q.value(2).toString();
-    q = c.exec("SELECT BG_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY BG_ID");
-    while (q.next())
-        rows << q.value(0).toString() + '|' + q.value(1).toString() + '|' + q.value(2).toString();
-    return rows;
-}
-
 blocking::VariantInfo info(db::Connection& c, const blocking::SchoolYear& y, const QString& n) {
     for (const blocking::VariantInfo& v : blocking::list(c, y, 2009))
         if (v.name == n)
@@ -37,7 +23,7 @@ blocking::VariantInfo info(db::Connection& c, const blocking::SchoolYear& y, con
 // Save A, block anew, save B, take A over: the file holds A's plan again, B is kept under the
 // name of the taking over, and the figures of each variant are those of its plan.
 void roundTrip(const QString& path, const blocking::SchoolYear& y) {
-    const QStringList a = planRows(path);
+    const QStringList a = test::planRows(path);
     {
         db::Connection c(path);
         blocking::save(c, y, 2009, "A", "erster Versuch");
@@ -46,13 +32,13 @@ void roundTrip(const QString& path, const blocking::SchoolYear& y) {
     const blocking::Model m = blocking::Model::load(c, y, 2009);
     const blocking::Result r = test::planAnew(m);
     blocking::write(c, m, r.placement, r.assignment, std::nullopt);
-    const QStringList b = planRows(path);
+    const QStringList b = test::planRows(path);
     ASSERT_TRUE(a != b);
     blocking::save(c, y, 2009, "B");
     const blocking::Applied done = *blocking::apply(c, y, 2009, " a ", std::nullopt, kNow);
     EXPECT_EQ(done.keptAs, kKept);
     EXPECT_EQ(done.notTaken, 0);
-    EXPECT_EQ(planRows(path), a);
+    EXPECT_EQ(test::planRows(path), a);
     const blocking::VariantDiff d = blocking::diff(c, y, 2009, "B", kKept);
     EXPECT_TRUE(d.courses.isEmpty() && d.students.isEmpty()) << d.students.join('\n').toStdString();
     EXPECT_FALSE(blocking::diff(c, y, 2009, "aktuell", "B").courses.isEmpty());
@@ -70,7 +56,7 @@ void roundTrip(const QString& path, const blocking::SchoolYear& y) {
     EXPECT_GT(vb.changedStudents * vb.movedCourses, 0);
     // The name of the taking over is taken: the next one at the same second is numbered.
     EXPECT_EQ(blocking::apply(c, y, 2009, "B", std::nullopt, kNow)->keptAs, kKept + " (2)");
-    EXPECT_EQ(planRows(path), b);
+    EXPECT_EQ(test::planRows(path), b);
 }
 
 TEST(Variants, RoundTripOnAGeneratedSchool) {

@@ -13,5 +13,6 @@ int runExport(const Args& a);
 int runBlock(const Args& a);
 int runEvaluate(const Args& a);
 int runRules(const Args& a);
+int runVariant(const Args& a);
 
 } // namespace cli

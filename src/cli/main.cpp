@@ -117,6 +117,25 @@ const char* const kRulesUsage =
     "      der Schlüssel des Schülers, FACH das Kürzel des Fachs; Groß- und\n"
     "      Kleinschreibung zählen nicht.\n";
 
+const char* const kVariantUsage =
+    "  variant --db PFAD --cohort 2009 save NAME [--comment TEXT] | list [--json] |\n"
+    "          apply NAME | delete NAME | rename ALT NEU | diff NAME NAME\n"
+    "      Varianten: benannte Pläne eines Kollegiatenjahrgangs (Schienen der Kurse\n"
+    "      mit Fixierung, Kurse der Schüler) in der Blockbildungsdatei.\n"
+    "      save      speichert den aktuellen Plan unter dem Namen (Groß- und\n"
+    "                Kleinschreibung zählen nicht; jeder Name nur einmal)\n"
+    "      list      zeigt jede Variante mit ihrer Bewertung und wie viele Schüler\n"
+    "                andere Kurse und wie viele Kurse andere Schienen hätten als\n"
+    "                jetzt; --json mit den Feldern von evaluate --json und name,\n"
+    "                created, comment, changedStudents, movedCourses\n"
+    "      apply     macht die Variante zum aktuellen Plan; der bisherige wird\n"
+    "                vorher als \"vor Übernahme TT.MM.JJJJ hh:mm:ss\" gespeichert.\n"
+    "                Was nicht mehr passt (gelöschte Schienen, geänderte\n"
+    "                Belegungen), bleibt, wie es ist, und wird gezählt\n"
+    "      delete, rename  löscht oder benennt eine Variante um\n"
+    "      diff      zeigt die Kurse auf anderen Schienen und die Schüler in\n"
+    "                anderen Kursen; \"aktuell\" steht für den aktuellen Plan\n";
+
 // Every command; its usage is followed by an empty line.
 const std::vector<cli::Command>& commands() {
     static const std::vector<cli::Command> all = {
@@ -132,6 +151,7 @@ const std::vector<cli::Command>& commands() {
         {"block", kBlockUsage, &cli::runBlock},
         {"evaluate", kEvaluateUsage, &cli::runEvaluate, {QStringLiteral("--json")}},
         {"rules", kRulesUsage, &cli::runRules, {}, false, true},
+        {"variant", kVariantUsage, &cli::runVariant, {QStringLiteral("--json")}, false, true},
     };
     return all;
 }

@@ -127,6 +127,19 @@ private:
     std::set<int> students_;
 };
 
+// What a plan is in the file: every placement (course, rail, fixed mark) and the course fields of
+// every choice row.
+inline QStringList planRows(const QString& path) {
+    db::Connection c(path);
+    QStringList rows;
+    for (const char* sql : {"SELECT CK_KS_ID, CK_BL_ID, CK_FIX FROM ckkurs ORDER BY 1, 2",
+                            "SELECT BG_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY 1"})
+        for (QSqlQuery q = c.exec(sql); q.next();)
+            rows << q.value(0).toString() + '|' + q.value(1).toString() + '|' +
+                        q.value(2).toString();
+    return rows;
+}
+
 // The cohort as the file holds it, and a plan of it made anew ("Alles neu") on one chain for a
 // fixed number of rounds; nothing is written.
 inline blocking::Model cohortOf(const QString& path, int cohort = 2009) {

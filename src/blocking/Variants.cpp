@@ -1,0 +1,312 @@
+#include "blocking/Variants.h"
+
+#include "blocking/Write.h"
+#include "db/Database.h"
+#include "db/Statement.h"
+
+#include <QSet>
+#include <QSqlQuery>
+#include <algorithm>
+#include <stdexcept>
+
+namespace blocking {
+
+namespace {
+
+[[noreturn]] void refuse(const QString& message) {
+    throw std::runtime_error(message.toStdString());
+}
+
+void createTables(db::Connection& c) {
+    c.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS variante (VA_ID INTEGER PRIMARY KEY "
+                          "AUTOINCREMENT, VA_SCHJ TEXT NOT NULL, VA_JAHRGANG INTEGER NOT NULL, "
+                          "VA_NAME TEXT NOT NULL, VA_ERSTELLT TEXT NOT NULL, "
+                          "VA_KOMMENTAR TEXT)"));
+    // VS_BL_ID NULL: the course stood on no rail.
+    c.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS varschiene (VS_ID INTEGER PRIMARY KEY "
+                          "AUTOINCREMENT, VS_VA_ID INTEGER NOT NULL, VS_KS_ID TEXT NOT NULL, "
+                          "VS_BL_ID TEXT, VS_FIX TEXT)"));
+    c.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS varschiene_va ON varschiene (VS_VA_ID)"));
+    c.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS varkurs (VK_ID INTEGER PRIMARY KEY "
+                          "AUTOINCREMENT, VK_VA_ID INTEGER NOT NULL, VK_BG_ID INTEGER NOT NULL, "
+                          "VK_KS_ID TEXT)"));
+    c.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS varkurs_va ON varkurs (VK_VA_ID)"));
+}
+
+struct Stored {
+    qint64 id = 0;
+    QString name;
+    QDateTime created;
+    QString comment;
+};
+
+std::vector<Stored> stored(db::Connection& c, const SchoolYear& year, int cohort) {
+    std::vector<Stored> all;
+    if (!c.hasTable(QStringLiteral("variante")))
+        return all;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT VA_ID, VA_NAME, VA_ERSTELLT, VA_KOMMENTAR FROM "
+                                        "variante WHERE VA_SCHJ = ? AND VA_JAHRGANG = ? "
+                                        "ORDER BY VA_ID"),
+                         {year.id, cohort});
+    while (q.next())
+        all.push_back({q.value(0).toLongLong(), q.value(1).toString(),
+                       QDateTime::fromString(q.value(2).toString(), Qt::ISODate),
+                       q.value(3).toString()});
+    return all;
+}
+
+bool sameName(const QString& a, const QString& b) {
+    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+Stored find(db::Connection& c, const SchoolYear& year, int cohort, const QString& name) {
+    for (const Stored& s : stored(c, year, cohort))
+        if (sameName(s.name, name))
+            return s;
+    refuse(QStringLiteral("Eine Variante „%1“ gibt es nicht.").arg(name.trimmed()));
+}
+
+// The name as a variant may bear it, unless another variant than `self` does already.
+QString freeName(db::Connection& c, const SchoolYear& year, int cohort, const QString& name,
+                 qint64 self = 0) {
+    const QString n = name.trimmed();
+    if (n.isEmpty())
+        refuse(QStringLiteral("Eine Variante braucht einen Namen."));
+    if (sameName(n, kCurrentPlan))
+        refuse(QStringLiteral("Der Name „%1“ steht für den aktuellen Plan; bitte einen anderen "
+                              "wählen.")
+                   .arg(kCurrentPlan));
+    for (const Stored& s : stored(c, year, cohort))
+        if (s.id != self && sameName(s.name, n))
+            refuse(QStringLiteral("Eine Variante „%1“ gibt es schon.").arg(s.name));
+    return n;
+}
+
+// The current plan of the model under the name: every course of the cohort with its rails,
+// every choice with what its year field holds.
+void store(db::Connection& c, const SchoolYear& year, const Model& m, const QString& name,
+           const QString& comment, const QDateTime& now) {
+    createTables(c);
+    const qint64 id =
+        c.exec(
+             QStringLiteral("INSERT INTO variante (VA_SCHJ, VA_JAHRGANG, VA_NAME, VA_ERSTELLT, "
+                            "VA_KOMMENTAR) VALUES (?, ?, ?, ?, ?)"),
+             {year.id, m.cohort, name, now.toString(Qt::ISODate), comment.trimmed()}) // NULL: none
+            .lastInsertId()
+            .toLongLong();
+    db::Statement rail(c, QStringLiteral("INSERT INTO varschiene (VS_VA_ID, VS_KS_ID, VS_BL_ID, "
+                                         "VS_FIX) VALUES (?, ?, ?, ?)"));
+    for (size_t k = 0; k < m.courses.size(); ++k) {
+        if (!m.courses[k].own)
+            continue;
+        const QString& key = m.courses[k].key;
+        if (m.placement.rails[k].empty())
+            rail.run({id, key, QVariant(QMetaType::fromType<QString>()),
+                      QVariant(QMetaType::fromType<QString>())});
+        m.placement.rails[k].forEach([&](int r) {
+            rail.run({id, key, m.rails[r].key,
+                      m.placement.fixed[k].has(r) ? QStringLiteral("1") : QStringLiteral("0")});
+        });
+    }
+    // The field is one of two names of the schema, never a value.
+    db::Statement field(
+        c, QStringLiteral("SELECT %1 FROM belegung WHERE BG_ID = ?").arg(m.courseField));
+    db::Statement course(
+        c, QStringLiteral("INSERT INTO varkurs (VK_VA_ID, VK_BG_ID, VK_KS_ID) VALUES (?, ?, ?)"));
+    for (const Choice& ch : m.choices)
+        course.run({id, ch.bgId, field.scalar({ch.bgId})});
+}
+
+// A plan on today's model: the current one with what of the variant still fits.
+struct Fitted {
+    Placement placement;
+    Assignment assignment;
+    std::vector<qint64> cleared; // choices whose year field the variant has empty
+    int notTaken = 0;
+};
+
+Fitted current(const Model& m) {
+    return {m.placement, m.assignment, {}, 0};
+}
+
+Fitted fit(db::Connection& c, const Model& m, qint64 id) {
+    Fitted f = current(m);
+    QSqlQuery rails =
+        c.exec(QStringLiteral("SELECT VS_KS_ID, VS_BL_ID, VS_FIX FROM varschiene WHERE "
+                              "VS_VA_ID = ? ORDER BY VS_ID"),
+               {id});
+    QSet<int> seen;
+    while (rails.next()) {
+        const int k = m.courseIndex(rails.value(0).toString());
+        const bool placed = !rails.value(1).isNull();
+        if (k < 0 || !m.courses[k].own) {
+            f.notTaken += placed ? 1 : 0;
+            continue;
+        }
+        if (!seen.contains(k)) {
+            seen.insert(k);
+            f.placement.rails[k] = {};
+            f.placement.fixed[k] = {};
+        }
+        if (!placed)
+            continue;
+        const int r = m.railIndex(rails.value(1).toString());
+        if (r < 0) {
+            ++f.notTaken;
+            continue;
+        }
+        f.placement.rails[k].add(r);
+        if (rails.value(2).toString() == QLatin1String("1"))
+            f.placement.fixed[k].add(r);
+    }
+    QHash<qint64, int> choiceOf;
+    for (size_t i = 0; i < m.choices.size(); ++i)
+        choiceOf.insert(m.choices[i].bgId, static_cast<int>(i));
+    QSqlQuery courses = c.exec(
+        QStringLiteral("SELECT VK_BG_ID, VK_KS_ID FROM varkurs WHERE VK_VA_ID = ? ORDER BY VK_ID"),
+        {id});
+    while (courses.next()) {
+        const int i = choiceOf.value(courses.value(0).toLongLong(), -1);
+        if (i < 0) {
+            ++f.notTaken;
+        } else if (courses.value(1).isNull()) {
+            f.assignment[i] = -1;
+            f.cleared.push_back(m.choices[i].bgId);
+        } else if (const int k = m.courseIndex(courses.value(1).toString()); m.serves(k, i)) {
+            f.assignment[i] = k;
+        } else {
+            ++f.notTaken;
+        }
+    }
+    return f;
+}
+
+Fitted plan(db::Connection& c, const SchoolYear& year, const Model& m, const QString& name) {
+    return sameName(name, kCurrentPlan) ? current(m) : fit(c, m, find(c, year, m.cohort, name).id);
+}
+
+int changedStudents(const Model& m, const Assignment& a, const Assignment& b) {
+    int n = 0;
+    for (int s = 0; s < m.ownStudents; ++s) {
+        const Student& st = m.students[s];
+        for (int i = st.firstChoice; i < st.firstChoice + st.choiceCount; ++i)
+            if (a[i] != b[i]) {
+                ++n;
+                break;
+            }
+    }
+    return n;
+}
+
+QString railNames(const Model& m, const RailSet& rails) {
+    QStringList names;
+    rails.forEach([&](int r) { names << m.rails[r].name.trimmed(); });
+    return names.isEmpty() ? QStringLiteral("–") : names.join(QStringLiteral(", "));
+}
+
+QString courseName(const Model& m, int k) {
+    return k < 0 ? QStringLiteral("–") : m.courses[k].name;
+}
+
+} // namespace
+
+void save(db::Connection& c, const SchoolYear& year, int cohort, const QString& name,
+          const QString& comment, const QDateTime& now) {
+    db::Transaction tx(c);
+    const QString n = freeName(c, year, cohort, name);
+    store(c, year, Model::load(c, year, cohort), n, comment, now);
+    tx.commit();
+}
+
+std::vector<VariantInfo> list(db::Connection& c, const SchoolYear& year, int cohort) {
+    db::ReadTransaction rt(c);
+    std::vector<VariantInfo> all;
+    const std::vector<Stored> variants = stored(c, year, cohort);
+    if (variants.empty())
+        return all;
+    const Model m = Model::load(c, year, cohort);
+    for (const Stored& s : variants) {
+        const Fitted f = fit(c, m, s.id);
+        VariantInfo v{s.name, s.created, s.comment, evaluate(m, f.placement, f.assignment)};
+        v.changedStudents = changedStudents(m, f.assignment, m.assignment);
+        for (size_t k = 0; k < m.courses.size(); ++k)
+            if (m.courses[k].own && f.placement.rails[k] != m.placement.rails[k])
+                ++v.movedCourses;
+        all.push_back(std::move(v));
+    }
+    rt.end();
+    return all;
+}
+
+std::optional<Applied> apply(db::Connection& c, const SchoolYear& year, int cohort,
+                             const QString& name, const std::optional<QByteArray>& expected,
+                             const QDateTime& now) {
+    db::Transaction tx(c);
+    if (expected && readState(c) != *expected)
+        return std::nullopt;
+    const Stored v = find(c, year, cohort, name);
+    const Model m = Model::load(c, year, cohort);
+    const Fitted f = fit(c, m, v.id);
+    const QString base =
+        QStringLiteral("vor Übernahme ") + now.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    Applied done{base, f.notTaken};
+    const std::vector<Stored> all = stored(c, year, cohort);
+    const auto taken = [&](const QString& n) {
+        return std::any_of(all.begin(), all.end(),
+                           [&](const Stored& s) { return sameName(s.name, n); });
+    };
+    for (int i = 2; taken(done.keptAs); ++i)
+        done.keptAs = base + QStringLiteral(" (%1)").arg(i);
+    store(c, year, m, done.keptAs, {}, now);
+    write(c, m, f.placement, f.assignment, std::nullopt);
+    // write leaves a choice without a course in the plan as it stands; the variant's is empty.
+    db::Statement clear(
+        c, QStringLiteral("UPDATE belegung SET %1 = NULL WHERE BG_ID = ?").arg(m.courseField));
+    for (qint64 bgId : f.cleared)
+        clear.run({bgId});
+    tx.commit();
+    return done;
+}
+
+void remove(db::Connection& c, const SchoolYear& year, int cohort, const QString& name) {
+    db::Transaction tx(c);
+    const qint64 id = find(c, year, cohort, name).id;
+    c.exec(QStringLiteral("DELETE FROM varkurs WHERE VK_VA_ID = ?"), {id});
+    c.exec(QStringLiteral("DELETE FROM varschiene WHERE VS_VA_ID = ?"), {id});
+    c.exec(QStringLiteral("DELETE FROM variante WHERE VA_ID = ?"), {id});
+    tx.commit();
+}
+
+void rename(db::Connection& c, const SchoolYear& year, int cohort, const QString& oldName,
+            const QString& newName) {
+    db::Transaction tx(c);
+    const qint64 id = find(c, year, cohort, oldName).id;
+    c.exec(QStringLiteral("UPDATE variante SET VA_NAME = ? WHERE VA_ID = ?"),
+           {freeName(c, year, cohort, newName, id), id});
+    tx.commit();
+}
+
+VariantDiff diff(db::Connection& c, const SchoolYear& year, int cohort, const QString& first,
+                 const QString& second) {
+    db::ReadTransaction rt(c);
+    const Model m = Model::load(c, year, cohort);
+    const Fitted a = plan(c, year, m, first);
+    const Fitted b = plan(c, year, m, second);
+    VariantDiff d;
+    for (size_t k = 0; k < m.courses.size(); ++k)
+        if (m.courses[k].own && a.placement.rails[k] != b.placement.rails[k])
+            d.courses << QStringLiteral("%1: %2 → %3")
+                             .arg(m.courses[k].name, railNames(m, a.placement.rails[k]),
+                                  railNames(m, b.placement.rails[k]));
+    for (size_t i = 0; i < m.choices.size(); ++i)
+        if (a.assignment[i] != b.assignment[i]) {
+            const Student& s = m.students[m.choices[i].student];
+            d.students << QStringLiteral("%1 %2: %3 → %4")
+                              .arg(s.key.trimmed(), s.name, courseName(m, a.assignment[i]),
+                                   courseName(m, b.assignment[i]));
+        }
+    rt.end();
+    return d;
+}
+
+} // namespace blocking

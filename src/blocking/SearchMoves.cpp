@@ -16,7 +16,9 @@ constexpr std::int64_t kChangeCost = std::int64_t{1} << 33;
 
 } // namespace
 
-Moves::Moves(const Problem& p, Tally& t, Random& random) : p_(p), m_(p.m), t_(t), random_(random) {
+Moves::Moves(const Problem& p, Tally& t, Random& random)
+    : p_(p), m_(p.m), t_(t), random_(random),
+      bound_(!p.m.teachers.empty() || !p.placementRules.empty()) {
     mark_.assign(p.students, 0);
     seen_.assign(p.courses, 0);
     from_.assign(p.courses, {-1, -1});
@@ -228,13 +230,25 @@ void Moves::evenOutAll() {
 
 int Moves::pickCourse() {
     // A broken rule first: one of its courses that may move.
-    if (t_.ruleViolations() > 0 && random_.unit() < 0.5) {
+    if (!t_.brokenRules().empty() && random_.unit() < 0.5) {
         const std::vector<int>& broken = t_.brokenRules();
         const PlanRule& r = m_.rules[broken[random_.below(static_cast<int>(broken.size()))]];
         pick_ = r.courses;
         if (r.kind != RuleKind::ParallelsApart)
             pick_ = {r.first, r.second};
         std::erase_if(pick_, [&](int k) { return p_.family[k] < 0; });
+        if (!pick_.empty())
+            return pick_[random_.below(static_cast<int>(pick_.size()))];
+    }
+    // A broken tie of two students: a course of the one who follows the other, so that both
+    // are solved again.
+    if (!t_.untied().empty() && random_.unit() < 0.5) {
+        const std::vector<int>& untied = t_.untied();
+        const int s = untied[random_.below(static_cast<int>(untied.size()))];
+        pick_.clear();
+        for (int f = p_.freeBegin[s]; f < p_.freeBegin[s + 1]; ++f)
+            if (t_.assigned(f) >= 0 && p_.family[t_.assigned(f)] >= 0)
+                pick_.push_back(t_.assigned(f));
         if (!pick_.empty())
             return pick_[random_.below(static_cast<int>(pick_.size()))];
     }
@@ -302,19 +316,107 @@ void Moves::undoStudents() {
     }
 }
 
+// Whether course k on these rails meets no other course of its teacher and keeps the rules on
+// it; course `leaving` (-1: none) is about to take k's present rails.
+bool Moves::fits(int k, const RailSet& rails, int leaving) const {
+    const int t = m_.courses[k].teacher;
+    if (t >= 0) {
+        const bool along = leaving >= 0 && m_.courses[leaving].teacher == t;
+        bool free = true;
+        rails.forEach([&](int r) {
+            const int others = t_.teacherLoad(t, r) - (t_.rails(k).has(r) ? 1 : 0) -
+                               (along && t_.rails(leaving).has(r) ? 1 : 0);
+            free = free && others == 0;
+        });
+        if (!free)
+            return false;
+    }
+    const auto railsOf = [&](int c) -> RailSet {
+        return c == k ? rails : c == leaving ? t_.rails(k) : t_.rails(c);
+    };
+    for (int r : p_.rulesOf[k])
+        if (!p_.holds(r, railsOf))
+            return false;
+    return true;
+}
+
+// A course of k's family whose rails k can swap with, neither then meeting its teacher's other
+// courses or breaking a rule; after a few tries any course of the family.
+int Moves::fittingPartner(int k, const std::vector<int>& family) {
+    int other = -1;
+    for (int tries = 0; tries < 4; ++tries) {
+        other = family[random_.below(static_cast<int>(family.size()))];
+        if (other != k && t_.option(other) != t_.option(k) && fits(k, t_.rails(other), other) &&
+            fits(other, t_.rails(k), k))
+            return other;
+    }
+    return other;
+}
+
+// Course k1 onto rails where it fits, where it has any; else onto any others, with the course
+// it must stand with, or the one of its family in its way making room on its old rails.
+void Moves::aim(Move& mv) {
+    const int k = mv.k1;
+    const int n = static_cast<int>(p_.f.options[k].size());
+    aims_.clear();
+    for (int o = 0; o < n; ++o)
+        if (o != mv.o1 && fits(k, p_.railsOf(k, o), -1))
+            aims_.push_back(o);
+    if (!aims_.empty()) {
+        mv.to = aims_[random_.below(static_cast<int>(aims_.size()))];
+        return;
+    }
+    mv.to = random_.below(n - 1);
+    if (mv.to >= mv.o1)
+        ++mv.to;
+    const RailSet target = p_.railsOf(k, mv.to);
+    const auto take = [&](int c, int to2) {
+        mv.k2 = c;
+        mv.o2 = t_.option(c);
+        mv.to2 = to2;
+    };
+    aims_.clear();
+    for (int r : p_.rulesOf[k]) {
+        const PlanRule& rule = m_.rules[r];
+        if (rule.kind == RuleKind::CoursesTogether) {
+            const int c = rule.first == k ? rule.second : rule.first;
+            if (p_.family[c] == p_.family[k] && t_.option(c) == mv.o1) {
+                take(c, mv.to);
+                return;
+            }
+        } else if (rule.kind == RuleKind::CoursesApart) {
+            aims_.push_back(rule.first == k ? rule.second : rule.first);
+        } else {
+            aims_.insert(aims_.end(), rule.courses.begin(), rule.courses.end());
+        }
+    }
+    if (const int t = m_.courses[k].teacher; t >= 0)
+        aims_.insert(aims_.end(), p_.teacherMovable[t].begin(), p_.teacherMovable[t].end());
+    for (int c : aims_)
+        if (c != k && p_.family[c] == p_.family[k] && t_.option(c) != mv.o1 &&
+            t_.rails(c).intersects(target) && fits(k, target, c)) {
+            take(c, mv.o1);
+            return;
+        }
+}
+
 Move Moves::propose() {
     Move mv;
     mv.k1 = pickCourse();
     const std::vector<int>& fam = p_.families[p_.family[mv.k1]];
     if (fam.size() >= 2 && random_.unit() < 0.5) {
-        const int other = fam[random_.below(static_cast<int>(fam.size()))];
+        const int other =
+            bound_ ? fittingPartner(mv.k1, fam) : fam[random_.below(static_cast<int>(fam.size()))];
         if (other != mv.k1 && t_.option(other) != t_.option(mv.k1))
             mv.k2 = other;
     }
     mv.o1 = t_.option(mv.k1);
     mv.o2 = mv.k2 >= 0 ? t_.option(mv.k2) : -1;
     mv.to = mv.o2;
-    if (mv.k2 < 0) {
+    mv.to2 = mv.o1;
+    if (mv.k2 < 0 && bound_) {
+        aim(mv);
+    } else if (mv.k2 < 0) {
         // Any other rails of the course.
         mv.to = random_.below(static_cast<int>(p_.f.options[mv.k1].size()) - 1);
         if (mv.to >= mv.o1)
@@ -326,7 +428,7 @@ Move Moves::propose() {
 void Moves::make(const Move& mv) {
     t_.setOption(mv.k1, mv.to);
     if (mv.k2 >= 0)
-        t_.setOption(mv.k2, mv.o1);
+        t_.setOption(mv.k2, mv.to2);
     ++stamp_;
     touchedNow_.clear();
     touch(mv.k1);

@@ -10,13 +10,15 @@
 namespace blocking::search {
 
 // A move a chain tries: course k1 from option o1 to option `to`, and where k2 is not -1, k2
-// from o2 to o1 (two courses of one family swap their rails).
+// (of the same family) from o2 to `to2`: the two swap their rails, k2 makes room for k1 on its
+// old rails, or both go together.
 struct Move {
     int k1 = -1;
     int o1 = -1;
     int to = -1;
     int k2 = -1;
     int o2 = -1;
+    int to2 = -1;
 };
 
 // The moves a chain tries and how they are made and taken back. A move puts one course onto
@@ -48,6 +50,12 @@ public:
 
 private:
     int pickCourse();
+    // Where teachers or the planner's rules bind, a course moved alone mostly lands beside
+    // another course of its teacher or a course it must stay apart from, and the move is
+    // lost. These moves aim at rails where it fits, or take the course in its way along.
+    bool fits(int k, const RailSet& rails, int leaving) const;
+    int fittingPartner(int k, const std::vector<int>& family);
+    void aim(Move& mv);
     // Whether the student might do better now that course k stands elsewhere.
     bool concerned(int s, int k) const;
     void touch(int k);
@@ -86,6 +94,9 @@ private:
     std::vector<int> seen_;                 // per course: the search that reached it
     std::vector<std::pair<int, int>> from_; // per course: (course, free choice) it came from
     int visit_ = 0;
+
+    const bool bound_; // the school names teachers or rules on placements
+    std::vector<int> aims_;
 
     StudentSolver solver_;
     std::vector<int> rows_;

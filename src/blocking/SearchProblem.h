@@ -10,7 +10,7 @@ namespace blocking::search {
 
 // The goals in their order; smaller is better.
 struct Cost {
-    int rules = 0;    // the planner's rules on placements that the plan breaks
+    int rules = 0;    // the planner's rules the plan breaks (on placements, students tied)
     int teachers = 0; // courses of one teacher on one rail beyond the first
     int conflicts = 0;
     // "Wenig ändern" only (0 otherwise): students in another course than the stored plan has

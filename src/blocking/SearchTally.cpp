@@ -23,6 +23,8 @@ Tally::Tally(const Problem& p) : p_(p), m_(p.m) {
     clashing_.at.assign(m_.teachers.size(), -1);
     broken_.at.assign(m_.rules.size(), -1);
     changedChoices_.assign(p.students, 0);
+    tiesBroken_.assign(p.students, 0);
+    untied_.at.assign(p.students, -1);
     recountChanges();
 }
 
@@ -119,7 +121,40 @@ void Tally::refreshGroups() {
         difference_ = std::max(difference_, d);
 }
 
+int Tally::brokenTies(int s) const {
+    int n = 0;
+    for (const Problem::Tie& tie : p_.ties[s]) {
+        const int q = tie.partner;
+        bool broken = false;
+        for (int f = p_.freeBegin[s]; f < p_.freeBegin[s + 1] && !broken; ++f)
+            for (int g = p_.freeBegin[q]; g < p_.freeBegin[q + 1] && !broken; ++g)
+                broken = tie.together ? p_.freeType[f] == p_.freeType[g] && assign_[f] != assign_[g]
+                                      : assign_[f] >= 0 && assign_[f] == assign_[g];
+        // Apart also in the courses neither can leave.
+        for (int k : p_.fixedCourses[s])
+            broken = broken || (!tie.together &&
+                                (std::find(p_.fixedCourses[q].begin(), p_.fixedCourses[q].end(),
+                                           k) != p_.fixedCourses[q].end()));
+        n += broken ? 1 : 0;
+    }
+    return n;
+}
+
+void Tally::checkTies(int s) {
+    const auto check = [&](int t) {
+        const int n = brokenTies(t);
+        tieSum_ += n - tiesBroken_[t];
+        tiesBroken_[t] = n;
+        untied_.set(t, n > 0);
+    };
+    check(s);
+    for (int t : p_.followers[s])
+        check(t);
+}
+
 void Tally::setConflicts(int s, int v) {
+    if (p_.tied[s])
+        checkTies(s);
     conflictSum_ += v - conflicts_[s];
     conflicts_[s] = v;
     if (v > 0 && collidingAt_[s] < 0) {

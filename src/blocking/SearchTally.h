@@ -69,8 +69,12 @@ public:
     const std::vector<int>& colliding() const { return colliding_; }
     const std::vector<int>& uneven() const { return uneven_; } // above their least squares
     int teacherClashes() const { return teacherSum_; }
-    int ruleViolations() const { return static_cast<int>(broken_.items.size()); }
+    // Courses of teacher t on rail r, of either cohort.
+    int teacherLoad(int t, int r) const { return teacherLoad_[t * railCount_ + r]; }
+    // Broken rules on placements, and students' ties (together, apart) broken.
+    int ruleViolations() const { return static_cast<int>(broken_.items.size()) + tieSum_; }
     const std::vector<int>& brokenRules() const { return broken_.items; } // indexes of m.rules
+    const std::vector<int>& untied() const { return untied_.items; }      // students, as followers
     const std::vector<int>& clashingTeachers() const { return clashing_.items; }
     int changedStudents() const { return changedSum_; }
     int movedCourses() const { return movedSum_; }
@@ -149,6 +153,10 @@ private:
         return !stored.empty() && rails_[k] != stored ? 1 : 0;
     }
     void recountChanges();
+    // The ties of student s to his partners, and those of his followers to him, against their
+    // courses now.
+    void checkTies(int s);
+    int brokenTies(int s) const;
     void checkRule(int r) {
         broken_.set(r, !p_.holds(r, [this](int k) -> const RailSet& { return rails_[k]; }));
     }
@@ -181,6 +189,9 @@ private:
     int changedSum_ = 0;
     int movedSum_ = 0;
     int teacherSum_ = 0;
+    std::vector<int> tiesBroken_; // per student: his ties to partners that are broken
+    IndexList untied_;
+    int tieSum_ = 0;
 };
 
 } // namespace blocking::search

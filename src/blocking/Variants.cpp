@@ -66,12 +66,21 @@ Stored find(db::Connection& c, const SchoolYear& year, int cohort, const QString
     refuse(QStringLiteral("Eine Variante „%1“ gibt es nicht.").arg(name.trimmed()));
 }
 
+constexpr int kMaxName = 60;
+
 // The name as a variant may bear it, unless another variant than `self` does already.
 QString freeName(db::Connection& c, const SchoolYear& year, int cohort, const QString& name,
                  qint64 self = 0) {
     const QString n = name.trimmed();
     if (n.isEmpty())
         refuse(QStringLiteral("Eine Variante braucht einen Namen."));
+    // A name stands on one line of lists and printouts.
+    if (n.size() > kMaxName)
+        refuse(QStringLiteral("Der Name einer Variante hat höchstens %1 Zeichen.").arg(kMaxName));
+    if (std::any_of(n.begin(), n.end(),
+                    [](QChar ch) { return ch.category() == QChar::Other_Control; }))
+        refuse(QStringLiteral("Der Name einer Variante darf keine Zeilenumbrüche oder "
+                              "Steuerzeichen enthalten."));
     if (sameName(n, kCurrentPlan))
         refuse(QStringLiteral("Der Name „%1“ steht für den aktuellen Plan; bitte einen anderen "
                               "wählen.")

@@ -110,10 +110,15 @@ TEST(Variants, NamesAreRefusedTwiceEmptyOrUnknown) {
     EXPECT_TRUE(blocking::list(c, y, 2009).empty()); // a file without the tables
     blocking::save(c, y, 2009, " Dienstag ");
     blocking::save(c, y, 2009, "Mittwoch");
+    blocking::save(c, y, 2009, QString(60, 'x')); // just fits
     const std::vector<std::pair<std::function<void()>, QString>> refused = {
         {[&] { blocking::save(c, y, 2009, "DIENSTAG"); },
          "Eine Variante „Dienstag“ gibt es schon."},
         {[&] { blocking::save(c, y, 2009, "  "); }, "Eine Variante braucht einen Namen."},
+        {[&] { blocking::save(c, y, 2009, QString(61, 'x')); },
+         "Der Name einer Variante hat höchstens 60 Zeichen."},
+        {[&] { blocking::save(c, y, 2009, "Di\rMi"); },
+         "Der Name einer Variante darf keine Zeilenumbrüche oder Steuerzeichen enthalten."},
         {[&] { blocking::save(c, y, 2009, "Aktuell"); },
          "Der Name „aktuell“ steht für den aktuellen Plan; bitte einen anderen wählen."},
         {[&] { blocking::rename(c, y, 2009, "mittwoch", "dienstag"); },
@@ -131,6 +136,7 @@ TEST(Variants, NamesAreRefusedTwiceEmptyOrUnknown) {
     }
     blocking::rename(c, y, 2009, "mittwoch", "MITTWOCH");
     blocking::remove(c, y, 2009, "dienstag");
+    blocking::remove(c, y, 2009, QString(60, 'X'));
     const std::vector<blocking::VariantInfo> left = blocking::list(c, y, 2009);
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].name, "MITTWOCH");

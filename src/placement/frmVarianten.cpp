@@ -17,8 +17,9 @@ const QString kChangedMeanwhile = QStringLiteral(
     "Schienen oder Belegungen wurden inzwischen von einem anderen Programm geändert. Die "
     "Variante trotzdem übernehmen?");
 
+// As the evaluation's panel writes it: two places, a decimal comma.
 QString number(double v) {
-    return QString::number(v, 'f', 1);
+    return QString::number(v, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "blocking/Evaluation.h"
 #include "blocking/Model.h"
+#include "blocking/Variants.h"
 #include "placement/frmVarianten.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,7 @@ struct TwoCourses : test::Workspace {
         });
         ASSERT_TRUE(w().click("menuBearbVarianten"));
     }
+    static blocking::SchoolYear year() { return {test::kYear, "2009/2010"}; }
     static void select(frmVarianten& v, const QStringList& names) {
         for (int i = 0; i < v.lstVarianten.count(); ++i)
             v.lstVarianten.setSelected(
@@ -76,13 +78,13 @@ TEST(Varianten, SavedComparedTakenOverAndDeleted) {
             const QStringList before = s.fields(v, line);
             TwoCourses::select(v, {before.first()});
             v.click("cmdUebernehmen");
-            const blocking::Evaluation e = blocking::evaluate(
-                blocking::Model::load(s.connection(), {test::kYear, "2009/2010"}, 2009));
+            const blocking::Evaluation e =
+                blocking::evaluate(blocking::Model::load(s.connection(), s.year(), 2009));
             const QStringList figures{QString::number(e.collisions),
                                       QString::number(e.withoutCourse),
                                       QString::number(e.outsideLimits),
                                       QString::number(e.largestDifference),
-                                      QString::number(e.squaredDeviation, 'f', 1),
+                                      QString::number(e.squaredDeviation, 'f', 2).replace('.', ','),
                                       QString::number(e.unplaced)};
             EXPECT_EQ(before.mid(1, 6), figures) << before.first().toStdString();
         }
@@ -97,7 +99,13 @@ TEST(Varianten, SavedComparedTakenOverAndDeleted) {
     EXPECT_TRUE(s.w().LNKurse.lines().isEmpty());
 
     s.inWindow([&](frmVarianten& v) {
+        // Another program writes after the window read the file: asked first, Nein keeps all.
+        s.connection().exec("UPDATE ckkurs SET CK_FIX = 1");
         TwoCourses::select(v, {"zwei"});
+        s.host.onMessage(ui::Answer::No);
+        v.click("cmdUebernehmen");
+        EXPECT_EQ(blocking::list(s.connection(), s.year(), 2009).size(), 4u)
+            << "eins, zwei and the two plans kept before; none kept now";
         s.host.onMessage(ui::Answer::No);
         v.click("cmdLoeschen");
         const int kept = v.lstVarianten.count();
@@ -106,6 +114,9 @@ TEST(Varianten, SavedComparedTakenOverAndDeleted) {
         EXPECT_EQ(v.lstVarianten.count(), kept - 1);
     });
     EXPECT_EQ(s.host.messages.back().text, "Die Variante „zwei“ löschen?");
+    EXPECT_EQ(s.host.messages[s.host.messages.size() - 3].text,
+              "Schienen oder Belegungen wurden inzwischen von einem anderen Programm geändert. "
+              "Die Variante trotzdem übernehmen?");
 }
 
 } // namespace

@@ -15,11 +15,13 @@
 #include "gui/RegelnView.h"
 #include "gui/SetzenKView.h"
 #include "gui/ShellViews.h"
+#include "gui/VariantenView.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
 #include "placement/frmAutoSetzen.h"
 #include "placement/frmK.h"
 #include "placement/frmRegeln.h"
+#include "placement/frmVarianten.h"
 #include "printing/frmBlKuListen.h"
 
 namespace gui {
@@ -46,6 +48,7 @@ void registerViews(QtHost& host) {
     add<placement::frmK, ChooserView>(host, "frmK");
     add<placement::frmAutoSetzen, AutoSetzenView>(host, "frmAutoSetzen");
     add<placement::frmRegeln, RegelnView>(host, "frmRegeln");
+    add<placement::frmVarianten, VariantenView>(host, "frmVarianten");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
     add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
     add<editors::BlDat, BlDatView>(host, "BlDat");

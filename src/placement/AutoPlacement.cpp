@@ -98,22 +98,6 @@ void AutoPlacement::takeOver(const blocking::Model& m, const blocking::Placement
                              const blocking::Assignment& a, const QByteArray& readState) {
     Workspace::AutoUndo undo = snapshot();
     db::Connection& c = c_;
-    const CourseNames named = courseNames(c, m, s_.SchjID);
-    FixedEntries fixed;
-    const std::vector<QStringList> columns = plannedColumns(m, p, named, fixed);
-    // LNKurse: other courses' lines as they stand, the cohort's with the hours left.
-    QStringList waiting;
-    for (const QString& line : ws_.LNKurse.lines())
-        if (!planned(m, named, m.courseIndex(CourseEntry::key(line))))
-            waiting << line;
-    for (size_t k = 0; k < m.courses.size(); ++k) {
-        if (!planned(m, named, static_cast<int>(k)))
-            continue;
-        const int rest = m.courses[k].hours - m.placedHours(p, static_cast<int>(k));
-        if (rest > 0)
-            waiting << entryOf(m, named, static_cast<int>(k), rest);
-    }
-
     // The plan's rails go into the file with its students' courses, so that the file holds one
     // whole plan whatever the answer on closing; the grid is saved on closing as ever.
     std::optional<QByteArray> expected = readState;
@@ -143,6 +127,27 @@ void AutoPlacement::takeOver(const blocking::Model& m, const blocking::Placement
     // The plan is in the file: whatever fails from here, the way back is offered.
     ws_.autoUndo = std::move(undo);
     ws_.enableCommand(QStringLiteral("menuBearbRueck"), true);
+
+    show(m, p);
+}
+
+void AutoPlacement::show(const blocking::Model& m, const blocking::Placement& p) {
+    db::Connection& c = c_;
+    const CourseNames named = courseNames(c, m, s_.SchjID);
+    FixedEntries fixed;
+    const std::vector<QStringList> columns = plannedColumns(m, p, named, fixed);
+    // LNKurse: other courses' lines as they stand, the cohort's with the hours left.
+    QStringList waiting;
+    for (const QString& line : ws_.LNKurse.lines())
+        if (!planned(m, named, m.courseIndex(CourseEntry::key(line))))
+            waiting << line;
+    for (size_t k = 0; k < m.courses.size(); ++k) {
+        if (!planned(m, named, static_cast<int>(k)))
+            continue;
+        const int rest = m.courses[k].hours - m.placedHours(p, static_cast<int>(k));
+        if (rest > 0)
+            waiting << entryOf(m, named, static_cast<int>(k), rest);
+    }
 
     ui::Grid& g = ws_.grdSchienen;
     int longest = 0;

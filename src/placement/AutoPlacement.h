@@ -37,6 +37,9 @@ public:
     // and LNKurse too. One step only, and only while no command has changed the placement or
     // moved students since, and no other program has written them.
     void undo();
+    // Puts the plan p of the cohort's model m (fitted to the grid) into the grid and LNKurse,
+    // as the file now holds it; writes nothing.
+    void show(const blocking::Model& m, const blocking::Placement& p);
 
 private:
     // Writes a plan of the cohort's model m, read in the state readState (blocking::readState),

@@ -107,6 +107,9 @@ public:
     void cmdAnzBel_Click();      // "Schüler mit Kursen" (StudentOverview)
     // "&Regeln ...": the school year's rules in the window frmRegeln; the evaluation follows.
     void menuBearbRegeln_Click();
+    // "&Varianten ...": the cohort's named plans in the window frmVarianten; a plan taken over
+    // there stands in the grid and LNKurse afterwards.
+    void menuBearbVarianten_Click();
     // "invertieren": inverts the selection of LSchueler.
     void CmdInvers_Click();
 
@@ -144,6 +147,7 @@ private:
     void invert(common::CommandScope& scope);
     void studentOverview(common::CommandScope& scope);
     void editRules(common::CommandScope& scope);
+    void editVariants(common::CommandScope& scope);
 
     // Fills the grid; returns the hours placed per course key.
     QHash<QString, int> loadRails(db::Connection& c);

@@ -1,7 +1,9 @@
 // The workspace's buttons and menu items: each with its handler, the command class it runs and
 // what it may change. A new command gets its class (its own .h/.cpp), a body here and a line in
 // the table.
+#include "blocking/Write.h"
 #include "common/CommandScope.h"
+#include "db/Database.h"
 #include "placement/AssignCourse.h"
 #include "placement/AutoPlacement.h"
 #include "placement/Bewertung.h"
@@ -12,6 +14,7 @@
 #include "placement/SetzenK.h"
 #include "placement/StudentOverview.h"
 #include "placement/frmRegeln.h"
+#include "placement/frmVarianten.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
@@ -63,6 +66,8 @@ void SetzenK::setUpCommands() {
          handler(&SetzenK::toggleFixed, Placement)},
         {QStringLiteral("menuBearbRegeln"), QStringLiteral("&Regeln ..."), bearb, true,
          handler(&SetzenK::editRules, None)},
+        {QStringLiteral("menuBearbVarianten"), QStringLiteral("&Varianten ..."), bearb, true,
+         handler(&SetzenK::editVariants, Auto)},
         // "&Rückgängig" waits for a plan taken over from "Automatisch setzen ...".
         {QStringLiteral("menuBearbRueck"), QStringLiteral("&Rückgängig"), bearb, false,
          handler(&SetzenK::undoPlan, Auto)},
@@ -80,7 +85,7 @@ void SetzenK::setUpCommands() {
 
 void SetzenK::execute(Body body, std::optional<Effect> refresh, int busyTimeoutMs) {
     // The plan's commands write the whole cohort: they wait for another program as saving does.
-    if (body == &SetzenK::autoPlace || body == &SetzenK::undoPlan)
+    if (body == &SetzenK::autoPlace || body == &SetzenK::undoPlan || body == &SetzenK::editVariants)
         busyTimeoutMs = saveLockTimeoutMs;
     common::CommandScope::run(
         s_.databasePath(), busyTimeoutMs,
@@ -203,6 +208,46 @@ void SetzenK::editRules(common::CommandScope&) {
     host_.showModal(rules);
     // The rules are read with the cohort's model: a changed rule reads it again.
     coursesStale = coursesStale || rules.rulesChanged;
+}
+void SetzenK::menuBearbVarianten_Click() {
+    execute(&SetzenK::editVariants, std::nullopt);
+}
+void SetzenK::editVariants(common::CommandScope& scope) {
+    const int cohort = Jahrgang();
+    if (cohort == 0)
+        return;
+    // Taking a variant over replaces the grid's columns: not while one is cut.
+    if (refuseHeldColumn(0, grdSchienen.Cols() - 1))
+        return;
+    const blocking::SchoolYear year{s_.SchjID, s_.SchjBez};
+    bool ownCkkurs = false;
+    // The plan as the workspace has it goes into the file before it is saved or replaced: the
+    // grid may hold placements not saved yet.
+    const auto writePlan = [&](db::Connection& c) {
+        const bool current = !bewertungPending && !coursesStale && !studentsStale;
+        blocking::Loaded loaded = blocking::loadForPlan(
+            c, year, cohort, current ? bewertungModel.get() : nullptr, bewertungState);
+        fitToGrid(loaded.model);
+        ownCkkurs = ownCkkurs || ckkursChecksum(c) == ckkursAtLoading;
+        blocking::write(c, loaded.model, loaded.model.placement, loaded.model.assignment,
+                        loaded.state);
+    };
+    frmVarianten window(s_, host_, cohort, writePlan);
+    window.Form_Load();
+    host_.showModal(window);
+    if (!window.planWritten)
+        return;
+    dropUndo();
+    db::Connection& c = scope.connection();
+    // What this window wrote is no other program's save.
+    if (ownCkkurs)
+        ckkursAtLoading = ckkursChecksum(c);
+    if (window.applied) {
+        blocking::Loaded loaded = blocking::loadForPlan(c, year, cohort);
+        const blocking::Placement plan = loaded.model.placement;
+        fitToGrid(loaded.model);
+        AutoPlacement(c, *this, host_).show(loaded.model, plan);
+    }
 }
 void SetzenK::studentOverview(common::CommandScope& scope) {
     StudentOverview(scope.connection(), *this, host_).run();

@@ -1,0 +1,257 @@
+#include "placement/frmVarianten.h"
+
+#include "blocking/Variants.h"
+#include "blocking/Write.h"
+#include "db/Database.h"
+#include "platform/RunState.h"
+#include "ui/Host.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace placement {
+
+namespace {
+
+const QString kChangedMeanwhile = QStringLiteral(
+    "Schienen oder Belegungen wurden inzwischen von einem anderen Programm geändert. Die "
+    "Variante trotzdem übernehmen?");
+
+// As the evaluation's panel writes it: two places, a decimal comma.
+QString number(double v) {
+    return QString::number(v, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+} // namespace
+
+frmVarianten::frmVarianten(platform::RunState& s, ui::Host& host, int cohort, PlanWriter writePlan)
+    : ui::Window(QStringLiteral("frmVarianten"), QStringLiteral("Varianten")), s_(s), host_(host),
+      cohort_(cohort), writePlan_(std::move(writePlan)) {
+    const auto cmd = [this](const char* name, const char* caption, void (frmVarianten::*f)()) {
+        return ui::Command{
+            QString::fromUtf8(name), QString::fromUtf8(caption), {}, true, [this, f] {
+                (this->*f)();
+            }};
+    };
+    setCommands({cmd("cmdSpeichern", "&Speichern als ...", &frmVarianten::cmdSpeichern_Click),
+                 cmd("cmdVergleichen", "&Vergleichen", &frmVarianten::cmdVergleichen_Click),
+                 cmd("cmdDrucken", "&Drucken", &frmVarianten::cmdDrucken_Click),
+                 cmd("cmdUebernehmen", "Ü&bernehmen", &frmVarianten::cmdUebernehmen_Click),
+                 cmd("cmdUmbenennen", "&Umbenennen", &frmVarianten::cmdUmbenennen_Click),
+                 cmd("cmdLoeschen", "&Löschen", &frmVarianten::cmdLoeschen_Click),
+                 cmd("cmdSchliessen", "S&chließen", &frmVarianten::cmdSchliessen_Click)});
+}
+
+void frmVarianten::Form_Load() {
+    listVariants();
+}
+
+void frmVarianten::listVariants() {
+    db::Connection c(s_.databasePath());
+    const blocking::SchoolYear year{s_.SchjID, s_.SchjBez};
+    // The state is read first: a change after it makes "Übernehmen" ask, never slip through.
+    state_ = blocking::readState(c);
+    const blocking::Evaluation current =
+        blocking::evaluate(blocking::Model::load(c, year, cohort_));
+    const std::vector<blocking::VariantInfo> saved = blocking::list(c, year, cohort_);
+    std::vector<blocking::VariantInfo> variants(saved.size() + 1);
+    std::copy(saved.begin(), saved.end(), variants.begin() + 1);
+    variants.front().name = blocking::kCurrentPlan;
+    variants.front().evaluation = current;
+
+    // Teachers' clashes and broken rules only where the school has teachers or rules.
+    const bool teachers = current.teachers;
+    const bool rules = current.rules;
+    Spalten = QStringList{QStringLiteral("Name"), QStringLiteral("Kollisionen")};
+    if (teachers)
+        Spalten << QStringLiteral("Lehrerkollisionen");
+    if (rules)
+        Spalten << QStringLiteral("Regeln verletzt");
+    Spalten << QStringLiteral("ohne Kurs") << QStringLiteral("außerhalb Grenzen")
+            << QStringLiteral("größte Differenz") << QStringLiteral("Abweichungsquadrate")
+            << QStringLiteral("ungesetzt") << QStringLiteral("Schüler geändert")
+            << QStringLiteral("Kurse verschoben") << QStringLiteral("erstellt")
+            << QStringLiteral("Kommentar");
+    QStringList lines;
+    names_.clear();
+    for (const blocking::VariantInfo& v : variants) {
+        const blocking::Evaluation& e = v.evaluation;
+        QStringList f{v.name, QString::number(e.collisions)};
+        if (teachers)
+            f << QString::number(e.teacherClashes);
+        if (rules)
+            f << QString::number(e.ruleViolations);
+        f << QString::number(e.withoutCourse) << QString::number(e.outsideLimits)
+          << QString::number(e.largestDifference) << number(e.squaredDeviation)
+          << QString::number(e.unplaced) << QString::number(v.changedStudents)
+          << QString::number(v.movedCourses)
+          << (v.created.isValid() ? v.created.toString(QStringLiteral("dd.MM.yyyy hh:mm"))
+                                  : QString())
+          << QString(v.comment).replace(QLatin1Char('\t'), QLatin1Char(' '));
+        lines << f.join(QLatin1Char('\t'));
+        names_ << v.name;
+    }
+    lstVarianten.setLines(lines);
+    emit changed();
+}
+
+QString frmVarianten::nameOf(int line) const {
+    return names_.value(line);
+}
+
+QString frmVarianten::selectedVariant() {
+    const std::vector<int> rows = lstVarianten.selectedRows();
+    if (rows.size() != 1 || rows.front() == 0) {
+        ui::tell(host_, QStringLiteral("Bitte wählen Sie eine Variante aus."),
+                 ui::Icon::Exclamation);
+        return {};
+    }
+    return nameOf(rows.front());
+}
+
+void frmVarianten::cmdSpeichern_Click() {
+    const std::optional<QString> name =
+        host_.inputBox(QStringLiteral("Name der Variante:"), caption(), QString());
+    if (!name)
+        return;
+    const std::optional<QString> comment =
+        host_.inputBox(QStringLiteral("Kommentar (kann leer bleiben):"), caption(), QString());
+    if (!comment)
+        return;
+    try {
+        db::Connection c(s_.databasePath());
+        db::Transaction tx(c);
+        writePlan_(c);
+        blocking::save(c, {s_.SchjID, s_.SchjBez}, cohort_, *name, *comment);
+        tx.commit();
+        planWritten = true;
+    } catch (const std::runtime_error& e) {
+        ui::tell(host_, QString::fromUtf8(e.what()), ui::Icon::Exclamation);
+    }
+    listVariants();
+}
+
+void frmVarianten::cmdVergleichen_Click() {
+    const std::vector<int> rows = lstVarianten.selectedRows();
+    if (rows.size() != 2) {
+        ui::tell(host_, QStringLiteral("Bitte wählen Sie zwei Zeilen zum Vergleichen aus."),
+                 ui::Icon::Exclamation);
+        return;
+    }
+    const QString first = nameOf(rows[0]);
+    const QString second = nameOf(rows[1]);
+    db::Connection c(s_.databasePath());
+    const blocking::VariantDiff d =
+        blocking::diff(c, {s_.SchjID, s_.SchjBez}, cohort_, first, second);
+    lblUnterschiede = QStringLiteral("„%1“ und „%2“").arg(first, second);
+    lstUnterschiede =
+        QStringList{QStringLiteral("Kurse auf anderen Schienen: %1").arg(d.courses.size())};
+    lstUnterschiede << d.courses;
+    lstUnterschiede << QString()
+                    << QStringLiteral("Schüler in anderen Kursen: %1").arg(d.students.size());
+    lstUnterschiede << d.students;
+    emit changed();
+}
+
+void frmVarianten::cmdDrucken_Click() {
+    if (lstUnterschiede.isEmpty()) {
+        ui::tell(host_, QStringLiteral("Bitte vergleichen Sie zuerst zwei Zeilen."),
+                 ui::Icon::Exclamation);
+        return;
+    }
+    auto job = host_.startPrint();
+    job->setOrientation(ui::Orientation::Portrait);
+    job->setFont(ui::kCourierNew, 10);
+    job->setBold(true);
+    job->printLine(
+        QStringLiteral("Varianten des Jahrgangs %1: %2").arg(cohort_).arg(lblUnterschiede));
+    job->setBold(false);
+    job->printLine(QString());
+    for (const QString& l : lstUnterschiede)
+        job->printLine(l);
+    job->endDoc();
+}
+
+void frmVarianten::cmdUebernehmen_Click() {
+    const QString name = selectedVariant();
+    if (name.isEmpty())
+        return;
+    std::optional<QByteArray> expected = state_;
+    std::optional<blocking::Applied> applied;
+    try {
+        for (;;) {
+            QByteArray now;
+            {
+                db::Connection c(s_.databasePath());
+                db::Transaction tx(c);
+                now = blocking::readState(c);
+                if (!expected || now == *expected) {
+                    writePlan_(c);
+                    applied = blocking::apply(c, {s_.SchjID, s_.SchjBez}, cohort_, name);
+                    tx.commit();
+                    break;
+                }
+            }
+            if (host_.message({kChangedMeanwhile, QString(), ui::Icon::Question, ui::Buttons::YesNo,
+                               1, std::nullopt}) != ui::Answer::Yes)
+                return;
+            expected = now;
+        }
+    } catch (const std::runtime_error& e) {
+        ui::tell(host_, QString::fromUtf8(e.what()), ui::Icon::Exclamation);
+        listVariants();
+        return;
+    }
+    planWritten = true;
+    this->applied = true;
+    listVariants();
+    if (applied && applied->notTaken > 0)
+        ui::tell(host_,
+                 QStringLiteral("%1 Einträge der Variante passen nicht mehr und wurden nicht "
+                                "übernommen.")
+                     .arg(applied->notTaken),
+                 ui::Icon::Information);
+}
+
+void frmVarianten::cmdLoeschen_Click() {
+    const QString name = selectedVariant();
+    if (name.isEmpty())
+        return;
+    if (host_.message({QStringLiteral("Die Variante „%1“ löschen?").arg(name), QString(),
+                       ui::Icon::Question, ui::Buttons::YesNo, 1, std::nullopt}) != ui::Answer::Yes)
+        return;
+    try {
+        db::Connection c(s_.databasePath());
+        blocking::remove(c, {s_.SchjID, s_.SchjBez}, cohort_, name);
+    } catch (const std::runtime_error& e) {
+        ui::tell(host_, QString::fromUtf8(e.what()), ui::Icon::Exclamation);
+    }
+    listVariants();
+}
+
+void frmVarianten::cmdUmbenennen_Click() {
+    const QString name = selectedVariant();
+    if (name.isEmpty())
+        return;
+    const std::optional<QString> newName =
+        host_.inputBox(QStringLiteral("Neuer Name der Variante:"), caption(), name);
+    if (!newName)
+        return;
+    try {
+        db::Connection c(s_.databasePath());
+        blocking::rename(c, {s_.SchjID, s_.SchjBez}, cohort_, name, *newName);
+    } catch (const std::runtime_error& e) {
+        ui::tell(host_, QString::fromUtf8(e.what()), ui::Icon::Exclamation);
+    }
+    listVariants();
+}
+
+void frmVarianten::cmdSchliessen_Click() {
+    host_.hide(*this);
+}
+
+void frmVarianten::Form_Unload() {
+    host_.hide(*this);
+}
+
+} // namespace placement

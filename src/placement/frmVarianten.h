@@ -1,0 +1,66 @@
+#pragma once
+
+#include "ui/ListBox.h"
+#include "ui/Window.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace ui {
+class Host;
+}
+namespace db {
+class Connection;
+}
+namespace platform {
+struct RunState;
+}
+
+namespace placement {
+
+// "Varianten": the named plans of the cohort chosen in the workspace, side by side with the
+// current plan ("aktuell", the first line) on the evaluation's figures. The lines of lstVarianten
+// hold their fields separated by tabs, as Spalten names them. "Speichern als ..." and
+// "Übernehmen" first write the plan as the workspace has it (writePlan, in the same transaction),
+// so that the variant saved, or the one kept before taking another over, is what the planner
+// sees in the grid.
+class frmVarianten : public ui::Window {
+    Q_OBJECT
+public:
+    using PlanWriter = std::function<void(db::Connection&)>;
+    frmVarianten(platform::RunState& s, ui::Host& host, int cohort, PlanWriter writePlan);
+
+    QStringList Spalten;            // the headings of lstVarianten's fields
+    ui::ListBox lstVarianten{true}; // two lines selected for "Vergleichen"
+    QStringList lstUnterschiede;    // what "Vergleichen" found
+    QString lblUnterschiede;        // which two it compared
+    // Whether a command wrote the plan: the workspace follows.
+    bool planWritten = false;
+    bool applied = false;
+
+    void Form_Load();
+    void cmdSpeichern_Click();
+    void cmdVergleichen_Click();
+    void cmdDrucken_Click();
+    void cmdUebernehmen_Click();
+    void cmdLoeschen_Click();
+    void cmdUmbenennen_Click();
+    void cmdSchliessen_Click();
+    void Form_Unload();
+
+private:
+    void listVariants();
+    // The variant of the selected line; empty (after saying so) unless one variant is selected.
+    QString selectedVariant();
+    QString nameOf(int line) const;
+    platform::RunState& s_;
+    ui::Host& host_;
+    int cohort_;
+    PlanWriter writePlan_;
+    QStringList names_; // per line of lstVarianten; kCurrentPlan first
+    QByteArray state_;  // blocking::readState when the list was read
+};
+
+} // namespace placement

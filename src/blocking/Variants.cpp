@@ -91,10 +91,13 @@ QString freeName(db::Connection& c, const SchoolYear& year, int cohort, const QS
     return n;
 }
 
-// The current plan of the model under the name: every course of the cohort with its rails,
-// every choice with what its year field holds.
+// A plan of the model under the name: every course of the cohort with its rails, every choice
+// with its course in the plan, or with what its year field holds where the plan gives it none
+// (writing a plan leaves such a field as it stands). Without a plan, the current one.
 void store(db::Connection& c, const SchoolYear& year, const Model& m, const QString& name,
-           const QString& comment, const QDateTime& now) {
+           const QString& comment, const QDateTime& now, const Placement* p = nullptr,
+           const Assignment* a = nullptr) {
+    const Placement& placement = p ? *p : m.placement;
     createTables(c);
     const qint64 id =
         c.exec(
@@ -109,12 +112,12 @@ void store(db::Connection& c, const SchoolYear& year, const Model& m, const QStr
         if (!m.courses[k].own)
             continue;
         const QString& key = m.courses[k].key;
-        if (m.placement.rails[k].empty())
+        if (placement.rails[k].empty())
             rail.run({id, key, QVariant(QMetaType::fromType<QString>()),
                       QVariant(QMetaType::fromType<QString>())});
-        m.placement.rails[k].forEach([&](int r) {
+        placement.rails[k].forEach([&](int r) {
             rail.run({id, key, m.rails[r].key,
-                      m.placement.fixed[k].has(r) ? QStringLiteral("1") : QStringLiteral("0")});
+                      placement.fixed[k].has(r) ? QStringLiteral("1") : QStringLiteral("0")});
         });
     }
     // The field is one of two names of the schema, never a value.
@@ -122,8 +125,11 @@ void store(db::Connection& c, const SchoolYear& year, const Model& m, const QStr
         c, QStringLiteral("SELECT %1 FROM belegung WHERE BG_ID = ?").arg(m.courseField));
     db::Statement course(
         c, QStringLiteral("INSERT INTO varkurs (VK_VA_ID, VK_BG_ID, VK_KS_ID) VALUES (?, ?, ?)"));
-    for (const Choice& ch : m.choices)
-        course.run({id, ch.bgId, field.scalar({ch.bgId})});
+    for (size_t i = 0; i < m.choices.size(); ++i) {
+        const qint64 bgId = m.choices[i].bgId;
+        const int k = a ? (*a)[i] : -1;
+        course.run({id, bgId, k >= 0 ? QVariant(m.courses[k].key) : field.scalar({bgId})});
+    }
 }
 
 // A plan on today's model: the current one with what of the variant still fits.
@@ -225,6 +231,30 @@ void save(db::Connection& c, const SchoolYear& year, int cohort, const QString& 
     const QString n = freeName(c, year, cohort, name);
     store(c, year, Model::load(c, year, cohort), n, comment, now);
     tx.commit();
+}
+
+QStringList saveKept(db::Connection& c, const SchoolYear& year, const Model& m,
+                     const std::vector<KeptPlan>& plans, const QDateTime& now) {
+    db::Transaction tx(c);
+    std::vector<Stored> all = stored(c, year, m.cohort);
+    const auto taken = [&](const QString& n) {
+        return std::any_of(all.begin(), all.end(),
+                           [&](const Stored& s) { return sameName(s.name, n); });
+    };
+    QStringList names;
+    for (size_t i = 0; i < plans.size(); ++i) {
+        const QString base = QStringLiteral("Automatisch %1 (%2)")
+                                 .arg(i + 1)
+                                 .arg(now.toString(QStringLiteral("dd.MM.yyyy hh:mm")));
+        QString name = base;
+        for (int n = 2; taken(name); ++n)
+            name = base + QStringLiteral(" (%1)").arg(n);
+        store(c, year, m, name, {}, now, &plans[i].placement, &plans[i].assignment);
+        all.push_back({0, name, now, {}});
+        names << name;
+    }
+    tx.commit();
+    return names;
 }
 
 std::vector<VariantInfo> list(db::Connection& c, const SchoolYear& year, int cohort) {

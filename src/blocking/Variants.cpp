@@ -144,7 +144,16 @@ Fitted current(const Model& m) {
     return {m.placement, m.assignment, {}, 0};
 }
 
-Fitted fit(db::Connection& c, const Model& m, qint64 id) {
+// The model's choices by key, for reading a variant's courses.
+QHash<qint64, int> choicesByKey(const Model& m) {
+    QHash<qint64, int> choiceOf;
+    choiceOf.reserve(static_cast<qsizetype>(m.choices.size()));
+    for (size_t i = 0; i < m.choices.size(); ++i)
+        choiceOf.insert(m.choices[i].bgId, static_cast<int>(i));
+    return choiceOf;
+}
+
+Fitted fit(db::Connection& c, const Model& m, qint64 id, const QHash<qint64, int>& choiceOf) {
     Fitted f = current(m);
     QSqlQuery rails =
         c.exec(QStringLiteral("SELECT VS_KS_ID, VS_BL_ID, VS_FIX FROM varschiene WHERE "
@@ -174,9 +183,6 @@ Fitted fit(db::Connection& c, const Model& m, qint64 id) {
         if (rails.value(2).toString() == QLatin1String("1"))
             f.placement.fixed[k].add(r);
     }
-    QHash<qint64, int> choiceOf;
-    for (size_t i = 0; i < m.choices.size(); ++i)
-        choiceOf.insert(m.choices[i].bgId, static_cast<int>(i));
     QSqlQuery courses = c.exec(
         QStringLiteral("SELECT VK_BG_ID, VK_KS_ID FROM varkurs WHERE VK_VA_ID = ? ORDER BY VK_ID"),
         {id});
@@ -197,7 +203,9 @@ Fitted fit(db::Connection& c, const Model& m, qint64 id) {
 }
 
 Fitted plan(db::Connection& c, const SchoolYear& year, const Model& m, const QString& name) {
-    return sameName(name, kCurrentPlan) ? current(m) : fit(c, m, find(c, year, m.cohort, name).id);
+    return sameName(name, kCurrentPlan)
+               ? current(m)
+               : fit(c, m, find(c, year, m.cohort, name).id, choicesByKey(m));
 }
 
 int changedStudents(const Model& m, const Assignment& a, const Assignment& b) {
@@ -264,8 +272,9 @@ std::vector<VariantInfo> list(db::Connection& c, const SchoolYear& year, int coh
     if (variants.empty())
         return all;
     const Model m = Model::load(c, year, cohort);
+    const QHash<qint64, int> choiceOf = choicesByKey(m);
     for (const Stored& s : variants) {
-        const Fitted f = fit(c, m, s.id);
+        const Fitted f = fit(c, m, s.id, choiceOf);
         VariantInfo v{s.name, s.created, s.comment, evaluate(m, f.placement, f.assignment)};
         v.changedStudents = changedStudents(m, f.assignment, m.assignment);
         for (size_t k = 0; k < m.courses.size(); ++k)
@@ -285,7 +294,7 @@ std::optional<Applied> apply(db::Connection& c, const SchoolYear& year, int coho
         return std::nullopt;
     const Stored v = find(c, year, cohort, name);
     const Model m = Model::load(c, year, cohort);
-    const Fitted f = fit(c, m, v.id);
+    const Fitted f = fit(c, m, v.id, choicesByKey(m));
     const QString base =
         QStringLiteral("vor Übernahme ") + now.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
     Applied done{base, f.notTaken};

@@ -46,11 +46,14 @@ TEST(Search, TheSameSeedAndThreadsGiveTheSamePlanAfterAsManyRounds) {
     // Kept plans change nothing of the result; they differ pairwise in a placement, best first,
     // the result's own leading, each with its figures.
     o.seed = 9;
-    o.keepPlans = 4;
+    o.rounds = 20; // enough for chains to offer the same plan again
+    const blocking::Result plain = blocking::block(m, o);
+    o.keepPlans = 30;
     const blocking::Result k = blocking::block(m, o);
-    EXPECT_EQ(k.placement.rails, a.placement.rails);
-    EXPECT_EQ(k.assignment, a.assignment);
-    ASSERT_EQ(k.kept.size(), 4u);
+    EXPECT_EQ(k.placement.rails, plain.placement.rails);
+    EXPECT_EQ(k.assignment, plain.assignment);
+    ASSERT_GE(k.kept.size(), 4u);
+    EXPECT_LE(k.kept.size(), 30u);
     EXPECT_EQ(k.kept[0].placement.rails, k.placement.rails);
     for (size_t i = 0; i < k.kept.size(); ++i) {
         const blocking::KeptPlan& p = k.kept[i];

@@ -154,6 +154,49 @@ bool takeBest(const Chains& chains, Snapshot& global) {
     return better;
 }
 
+// The best plans with pairwise different placements, best first. Offered every best plan a
+// chain reaches; most offers end at the comparison with the last kept.
+class Keeper {
+public:
+    explicit Keeper(int size) : size_(std::max(0, size)) {}
+
+    void offer(const Snapshot& s) {
+        if (size_ == 0 || (kept_.size() == size_ && !(s.cost < kept_.back().cost)))
+            return;
+        const auto same = std::find_if(kept_.begin(), kept_.end(),
+                                       [&](const Snapshot& k) { return k.option == s.option; });
+        if (same != kept_.end()) {
+            if (!(s.cost < same->cost))
+                return;
+            kept_.erase(same);
+        }
+        const auto at =
+            std::upper_bound(kept_.begin(), kept_.end(), s,
+                             [](const Snapshot& a, const Snapshot& b) { return a.cost < b.cost; });
+        kept_.insert(at, s);
+        if (kept_.size() > size_)
+            kept_.pop_back();
+    }
+    void offer(const Chains& chains) {
+        for (const auto& c : chains)
+            offer(c->best());
+    }
+    // The result's plan leads, whatever plans of equal cost came first.
+    void lead(const Snapshot& s) {
+        if (size_ == 0)
+            return;
+        std::erase_if(kept_, [&](const Snapshot& k) { return k.option == s.option; });
+        kept_.insert(kept_.begin(), s);
+        if (kept_.size() > size_)
+            kept_.pop_back();
+    }
+    const std::vector<Snapshot>& kept() const { return kept_; }
+
+private:
+    size_t size_;
+    std::vector<Snapshot> kept_;
+};
+
 // The search's clock and limits, and what it tells while it runs: the times it reached a plan
 // without collisions and an optimal one, and the progress reports.
 class Watch {
@@ -264,6 +307,8 @@ Result block(const Model& m, const Options& o) {
     Snapshot global = chains[0]->best();
     takeBest(chains, global);
     bool optimal = watch.reached(p, global);
+    Keeper keeper(o.keepPlans);
+    keeper.offer(chains);
 
     const auto stop = [&] { return watch.stop(); };
     // Without a course that may move, the chains' start is all there is.
@@ -271,6 +316,7 @@ Result block(const Model& m, const Options& o) {
     for (long long round = 0; !fixed && !optimal && !stop() && (o.rounds <= 0 || round < o.rounds);
          ++round) {
         runRound(chains, p, global, stop);
+        keeper.offer(chains);
         if (takeBest(chains, global))
             optimal = watch.reached(p, global);
     }
@@ -282,6 +328,12 @@ Result block(const Model& m, const Options& o) {
     r.after = evaluate(m, r.placement, r.assignment, watch.teacherBound);
     r.changes = changesOf(m, r.assignment);
     r.reasons = reasons(m, p.f, r.placement, r.assignment);
+    keeper.lead(global);
+    for (const Snapshot& s : keeper.kept()) {
+        KeptPlan k{placementOf(p, s), assignmentOf(p, s), {}};
+        k.evaluation = evaluate(m, k.placement, k.assignment, watch.teacherBound);
+        r.kept.push_back(std::move(k));
+    }
     r.seconds = watch.elapsed();
     watch.reportLast(r.after);
     return r;

@@ -47,6 +47,9 @@ struct Options {
     // Stops after so many rounds of the chains (0: no limit); for reproducing a run exactly
     // regardless of the machine's speed.
     long long rounds = 0;
+    // How many of the best distinct plans (differing in at least one placement) the result
+    // keeps besides its own, for the planner to compare; 0: none.
+    int keepPlans = 0;
 };
 
 // A choice of a student of the cohort whose course the plan changes; -1: none.
@@ -56,6 +59,13 @@ struct Change {
     int from = -1;
     int to = -1;
     bool operator==(const Change&) const = default;
+};
+
+// A plan the search kept, with its figures.
+struct KeptPlan {
+    Placement placement;
+    Assignment assignment;
+    Evaluation evaluation;
 };
 
 struct Result {
@@ -71,6 +81,9 @@ struct Result {
     double secondsToCollisionFree = -1; // -1: not reached
     double secondsToOptimal = -1;
     long long moves = 0;
+    // With Options::keepPlans: the best plans met whose placements differ pairwise, best first
+    // (the first is the result's own plan), at most keepPlans of them.
+    std::vector<KeptPlan> kept;
 };
 
 // One line per change: "ST0001 Müller, Anna: 1Ph1 → 1Ph2" ("—" for no course).

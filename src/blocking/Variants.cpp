@@ -91,10 +91,13 @@ QString freeName(db::Connection& c, const SchoolYear& year, int cohort, const QS
     return n;
 }
 
-// The current plan of the model under the name: every course of the cohort with its rails,
-// every choice with what its year field holds.
+// A plan of the model under the name: every course of the cohort with its rails, every choice
+// with its course in the plan, or with what its year field holds where the plan gives it none
+// (writing a plan leaves such a field as it stands). Without a plan, the current one.
 void store(db::Connection& c, const SchoolYear& year, const Model& m, const QString& name,
-           const QString& comment, const QDateTime& now) {
+           const QString& comment, const QDateTime& now, const Placement* p = nullptr,
+           const Assignment* a = nullptr) {
+    const Placement& placement = p ? *p : m.placement;
     createTables(c);
     const qint64 id =
         c.exec(
@@ -109,12 +112,12 @@ void store(db::Connection& c, const SchoolYear& year, const Model& m, const QStr
         if (!m.courses[k].own)
             continue;
         const QString& key = m.courses[k].key;
-        if (m.placement.rails[k].empty())
+        if (placement.rails[k].empty())
             rail.run({id, key, QVariant(QMetaType::fromType<QString>()),
                       QVariant(QMetaType::fromType<QString>())});
-        m.placement.rails[k].forEach([&](int r) {
+        placement.rails[k].forEach([&](int r) {
             rail.run({id, key, m.rails[r].key,
-                      m.placement.fixed[k].has(r) ? QStringLiteral("1") : QStringLiteral("0")});
+                      placement.fixed[k].has(r) ? QStringLiteral("1") : QStringLiteral("0")});
         });
     }
     // The field is one of two names of the schema, never a value.
@@ -122,8 +125,11 @@ void store(db::Connection& c, const SchoolYear& year, const Model& m, const QStr
         c, QStringLiteral("SELECT %1 FROM belegung WHERE BG_ID = ?").arg(m.courseField));
     db::Statement course(
         c, QStringLiteral("INSERT INTO varkurs (VK_VA_ID, VK_BG_ID, VK_KS_ID) VALUES (?, ?, ?)"));
-    for (const Choice& ch : m.choices)
-        course.run({id, ch.bgId, field.scalar({ch.bgId})});
+    for (size_t i = 0; i < m.choices.size(); ++i) {
+        const qint64 bgId = m.choices[i].bgId;
+        const int k = a ? (*a)[i] : -1;
+        course.run({id, bgId, k >= 0 ? QVariant(m.courses[k].key) : field.scalar({bgId})});
+    }
 }
 
 // A plan on today's model: the current one with what of the variant still fits.
@@ -138,7 +144,16 @@ Fitted current(const Model& m) {
     return {m.placement, m.assignment, {}, 0};
 }
 
-Fitted fit(db::Connection& c, const Model& m, qint64 id) {
+// The model's choices by key, for reading a variant's courses.
+QHash<qint64, int> choicesByKey(const Model& m) {
+    QHash<qint64, int> choiceOf;
+    choiceOf.reserve(static_cast<qsizetype>(m.choices.size()));
+    for (size_t i = 0; i < m.choices.size(); ++i)
+        choiceOf.insert(m.choices[i].bgId, static_cast<int>(i));
+    return choiceOf;
+}
+
+Fitted fit(db::Connection& c, const Model& m, qint64 id, const QHash<qint64, int>& choiceOf) {
     Fitted f = current(m);
     QSqlQuery rails =
         c.exec(QStringLiteral("SELECT VS_KS_ID, VS_BL_ID, VS_FIX FROM varschiene WHERE "
@@ -168,9 +183,6 @@ Fitted fit(db::Connection& c, const Model& m, qint64 id) {
         if (rails.value(2).toString() == QLatin1String("1"))
             f.placement.fixed[k].add(r);
     }
-    QHash<qint64, int> choiceOf;
-    for (size_t i = 0; i < m.choices.size(); ++i)
-        choiceOf.insert(m.choices[i].bgId, static_cast<int>(i));
     QSqlQuery courses = c.exec(
         QStringLiteral("SELECT VK_BG_ID, VK_KS_ID FROM varkurs WHERE VK_VA_ID = ? ORDER BY VK_ID"),
         {id});
@@ -191,7 +203,9 @@ Fitted fit(db::Connection& c, const Model& m, qint64 id) {
 }
 
 Fitted plan(db::Connection& c, const SchoolYear& year, const Model& m, const QString& name) {
-    return sameName(name, kCurrentPlan) ? current(m) : fit(c, m, find(c, year, m.cohort, name).id);
+    return sameName(name, kCurrentPlan)
+               ? current(m)
+               : fit(c, m, find(c, year, m.cohort, name).id, choicesByKey(m));
 }
 
 int changedStudents(const Model& m, const Assignment& a, const Assignment& b) {
@@ -227,6 +241,30 @@ void save(db::Connection& c, const SchoolYear& year, int cohort, const QString& 
     tx.commit();
 }
 
+QStringList saveKept(db::Connection& c, const SchoolYear& year, const Model& m,
+                     const std::vector<KeptPlan>& plans, const QDateTime& now) {
+    db::Transaction tx(c);
+    std::vector<Stored> all = stored(c, year, m.cohort);
+    const auto taken = [&](const QString& n) {
+        return std::any_of(all.begin(), all.end(),
+                           [&](const Stored& s) { return sameName(s.name, n); });
+    };
+    QStringList names;
+    for (size_t i = 0; i < plans.size(); ++i) {
+        const QString base = QStringLiteral("Automatisch %1 (%2)")
+                                 .arg(i + 1)
+                                 .arg(now.toString(QStringLiteral("dd.MM.yyyy hh:mm")));
+        QString name = base;
+        for (int n = 2; taken(name); ++n)
+            name = base + QStringLiteral(" (%1)").arg(n);
+        store(c, year, m, name, {}, now, &plans[i].placement, &plans[i].assignment);
+        all.push_back({0, name, now, {}});
+        names << name;
+    }
+    tx.commit();
+    return names;
+}
+
 std::vector<VariantInfo> list(db::Connection& c, const SchoolYear& year, int cohort) {
     db::ReadTransaction rt(c);
     std::vector<VariantInfo> all;
@@ -234,8 +272,9 @@ std::vector<VariantInfo> list(db::Connection& c, const SchoolYear& year, int coh
     if (variants.empty())
         return all;
     const Model m = Model::load(c, year, cohort);
+    const QHash<qint64, int> choiceOf = choicesByKey(m);
     for (const Stored& s : variants) {
-        const Fitted f = fit(c, m, s.id);
+        const Fitted f = fit(c, m, s.id, choiceOf);
         VariantInfo v{s.name, s.created, s.comment, evaluate(m, f.placement, f.assignment)};
         v.changedStudents = changedStudents(m, f.assignment, m.assignment);
         for (size_t k = 0; k < m.courses.size(); ++k)
@@ -255,7 +294,7 @@ std::optional<Applied> apply(db::Connection& c, const SchoolYear& year, int coho
         return std::nullopt;
     const Stored v = find(c, year, cohort, name);
     const Model m = Model::load(c, year, cohort);
-    const Fitted f = fit(c, m, v.id);
+    const Fitted f = fit(c, m, v.id, choicesByKey(m));
     const QString base =
         QStringLiteral("vor Übernahme ") + now.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
     Applied done{base, f.notTaken};

@@ -2,6 +2,7 @@
 
 #include "blocking/Evaluation.h"
 #include "blocking/Model.h"
+#include "blocking/Search.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -45,6 +46,15 @@ struct VariantInfo {
 // another variant of the cohort bears it without regard to case, or when it is kCurrentPlan).
 void save(db::Connection& c, const SchoolYear& year, int cohort, const QString& name,
           const QString& comment = {}, const QDateTime& now = QDateTime::currentDateTime());
+
+// Saves plans of the cohort that are not the current one (the automatic blocking's kept plans,
+// made on the model m) in the order given, as "Automatisch 1 (dd.MM.yyyy hh:mm)",
+// "Automatisch 2 (...)" and so on, with " (2)" etc. where a name is taken. A choice the plan
+// leaves without a course keeps what its year field holds, as writing the plan leaves it.
+// Gives the names.
+QStringList saveKept(db::Connection& c, const SchoolYear& year, const Model& m,
+                     const std::vector<KeptPlan>& plans,
+                     const QDateTime& now = QDateTime::currentDateTime());
 
 // The cohort's variants in the order they were saved, with their figures.
 std::vector<VariantInfo> list(db::Connection& c, const SchoolYear& year, int cohort);

@@ -4,6 +4,7 @@
 #include "blocking/Evaluation.h"
 #include "blocking/Model.h"
 #include "blocking/Search.h"
+#include "blocking/Variants.h"
 #include "blocking/Write.h"
 #include "common/Session.h"
 #include "db/Database.h"
@@ -78,12 +79,15 @@ int runEvaluate(const Args& a) {
     return 0;
 }
 
+// Each kept plan is a variant with its figures in the list; more would only fill it.
+constexpr int kMaxKeptVariants = 100;
+
 int runBlock(const Args& a) {
     // --seconds is the command's: the reading before the search comes out of it.
     const auto started = std::chrono::steady_clock::now();
     a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--mode"),
                  QStringLiteral("--seconds"), QStringLiteral("--seed"), QStringLiteral("--threads"),
-                 QStringLiteral("--changes")});
+                 QStringLiteral("--changes"), QStringLiteral("--keep-variants")});
     const Target t = target(a);
     blocking::Options o;
     const QString mode = a.value(QStringLiteral("--mode"));
@@ -112,9 +116,15 @@ int runBlock(const Args& a) {
         o.threads = a.value(QStringLiteral("--threads")).toInt(&ok);
     if (!ok || o.threads < 0)
         throw UsageError(QStringLiteral("--threads braucht eine ganze Zahl"));
+    if (!a.value(QStringLiteral("--keep-variants")).isEmpty())
+        o.keepPlans = a.value(QStringLiteral("--keep-variants")).toInt(&ok);
+    if (!ok || o.keepPlans < 0 || o.keepPlans > kMaxKeptVariants)
+        throw UsageError(QStringLiteral("--keep-variants braucht eine ganze Zahl von 0 bis %1")
+                             .arg(kMaxKeptVariants));
 
     blocking::Result r;
     QStringList changes;
+    QStringList kept;
     {
         db::Connection c(t.path);
         const blocking::Loaded loaded = blocking::loadForPlan(c, t.year, t.cohort);
@@ -143,6 +153,9 @@ int runBlock(const Args& a) {
                     .arg(t.path)
                     .toStdString());
         changes = blocking::changeLines(m, r.changes);
+        // After the plan, in a transaction of their own: a failure here leaves the plan stored.
+        if (!r.kept.empty())
+            kept = blocking::saveKept(c, t.year, m, r.kept);
     }
     // What now stands in the database, against the bound of the search that made it.
     const blocking::Evaluation after = blocking::evaluate(load(t), r.after.teacherClashBound);
@@ -162,6 +175,10 @@ int runBlock(const Args& a) {
         out() << "Kollisionsfrei nach " << seconds(r.secondsToCollisionFree) << "\n";
     if (r.secondsToOptimal >= 0)
         out() << "Optimal nach " << seconds(r.secondsToOptimal) << "\n";
+    if (!kept.isEmpty()) {
+        out() << "Als Varianten gespeichert:\n";
+        printLines(kept, "  ");
+    }
     out() << "Suche: " << seconds(r.seconds) << ", " << r.moves << " Züge"
           << (r.cancelled ? ", abgebrochen" : "") << "\n";
     out().flush();

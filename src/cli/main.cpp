@@ -69,7 +69,7 @@ const char* const kExportUsage =
 
 const char* const kBlockUsage =
     "  block --db PFAD --cohort 2009 [--mode rest|all|keep] [--seconds 10] [--seed 1]\n"
-    "        [--threads N] [--changes DATEI]\n"
+    "        [--threads N] [--changes DATEI] [--keep-variants N]\n"
     "      Setzt die Kurse eines Kollegiatenjahrgangs automatisch auf die Schienen\n"
     "      des Schuljahres und verteilt seine Schüler auf die Parallelkurse: keine\n"
     "      Kollisionen, möglichst gleich große Parallelkurse. Schreibt die\n"
@@ -88,7 +88,12 @@ const char* const kBlockUsage =
     "                  endet\n"
     "      --threads   Zahl der Suchketten (Vorgabe: eine je Kern)\n"
     "      --changes   schreibt die Kurswechsel in die Textdatei (UTF-8), einen\n"
-    "                  je Zeile: \"Schüler Name: alter Kurs → neuer Kurs\"\n";
+    "                  je Zeile: \"Schüler Name: alter Kurs → neuer Kurs\"\n"
+    "      --keep-variants  speichert nach dem Plan die N besten Pläne der Suche,\n"
+    "                  die sich in mindestens einer Schiene eines Kurses\n"
+    "                  unterscheiden, als Varianten \"Automatisch 1 (TT.MM.JJJJ\n"
+    "                  hh:mm)\" usw. (0 bis 100, Vorgabe 0); die erste ist der\n"
+    "                  gespeicherte Plan\n";
 
 const char* const kEvaluateUsage =
     "  evaluate --db PFAD --cohort 2009 [--json]\n"

@@ -96,6 +96,13 @@ QHBoxLayout* AutoSetzenView::buildSettings() {
     txtZeit_->setFixedWidth(txtZeit_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
                             12);
     settings->addWidget(txtZeit_);
+    settings->addWidget(new QLabel(w_.lblVariantenCaption, this));
+    txtVarianten_ = new QLineEdit(this);
+    txtVarianten_->setObjectName(QStringLiteral("txtVarianten"));
+    txtVarianten_->setMaxLength(2);
+    txtVarianten_->setFixedWidth(
+        txtVarianten_->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 12);
+    settings->addWidget(txtVarianten_);
     settings->addStretch(1);
     connect(optRest_, &QRadioButton::clicked, this,
             [this]() { run([&]() { w_.optRest_Click(); }); });
@@ -104,6 +111,8 @@ QHBoxLayout* AutoSetzenView::buildSettings() {
     connect(optWenig_, &QRadioButton::clicked, this,
             [this]() { run([&]() { w_.optWenig_Click(); }); });
     connect(txtZeit_, &QLineEdit::textEdited, this, [this](const QString& t) { w_.txtZeit = t; });
+    connect(txtVarianten_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { w_.txtVarianten = t; });
     return settings;
 }
 
@@ -153,6 +162,9 @@ void AutoSetzenView::refresh() {
     if (txtZeit_->text() != w_.txtZeit)
         txtZeit_->setText(w_.txtZeit);
     txtZeit_->setEnabled(!running);
+    if (txtVarianten_->text() != w_.txtVarianten)
+        txtVarianten_->setText(w_.txtVarianten);
+    txtVarianten_->setEnabled(!running);
     prgSuche_->setValue(w_.prgSuche);
     lblStand_->setText(w_.lblStand);
     lblVorher_->setText(w_.lblVorher.join(QLatin1Char('\n')));

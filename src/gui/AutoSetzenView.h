@@ -45,6 +45,7 @@ private:
     QRadioButton* optAlles_ = nullptr;
     QRadioButton* optWenig_ = nullptr;
     QLineEdit* txtZeit_ = nullptr;
+    QLineEdit* txtVarianten_ = nullptr;
     QProgressBar* prgSuche_ = nullptr;
     QLabel* lblStand_ = nullptr;
     QLabel* lblVorher_ = nullptr;

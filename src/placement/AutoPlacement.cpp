@@ -9,6 +9,7 @@
 
 #include "placement/AutoPlacement.h"
 #include "blocking/Search.h"
+#include "blocking/Variants.h"
 #include "db/Database.h"
 #include "placement/Layouts.h"
 #include "placement/SavePlacement.h"
@@ -44,7 +45,7 @@ void AutoPlacement::run() {
     host_.showModal(window);
     if (window.accepted() && window.result())
         takeOver(window.model(), window.result()->placement, window.result()->assignment,
-                 loaded.state);
+                 loaded.state, window.result()->kept);
 }
 
 namespace {
@@ -95,7 +96,8 @@ Workspace::AutoUndo AutoPlacement::snapshot() const {
 }
 
 void AutoPlacement::takeOver(const blocking::Model& m, const blocking::Placement& p,
-                             const blocking::Assignment& a, const QByteArray& readState) {
+                             const blocking::Assignment& a, const QByteArray& readState,
+                             const std::vector<blocking::KeptPlan>& kept) {
     Workspace::AutoUndo undo = snapshot();
     db::Connection& c = c_;
     // The plan's rails go into the file with its students' courses, so that the file holds one
@@ -109,6 +111,9 @@ void AutoPlacement::takeOver(const blocking::Model& m, const blocking::Placement
             const QByteArray ckkursBefore = ckkursChecksum(c);
             std::optional<blocking::Written> written = blocking::write(c, m, p, a, expected);
             if (written) {
+                // The kept plans with the plan, in its transaction: both or neither.
+                if (!kept.empty())
+                    blocking::saveKept(c, {s_.SchjID, s_.SchjBez}, m, kept);
                 const QByteArray ckkursAfter = ckkursChecksum(c);
                 tx.commit();
                 // What this window wrote is no other program's save.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "blocking/Model.h"
+#include "blocking/Search.h"
 #include "placement/Workspace.h"
 
 #include <QByteArray>
@@ -45,8 +46,10 @@ private:
     // Writes a plan of the cohort's model m, read in the state readState (blocking::readState),
     // and puts it into the grid and LNKurse; keeps what it replaced for "Rückgängig". When
     // another program has written placements or choices since, the planner is asked first.
+    // The kept plans are saved as variants in the same transaction ("Rückgängig" leaves them).
     void takeOver(const blocking::Model& m, const blocking::Placement& p,
-                  const blocking::Assignment& a, const QByteArray& readState);
+                  const blocking::Assignment& a, const QByteArray& readState,
+                  const std::vector<blocking::KeptPlan>& kept = {});
     Workspace::AutoUndo snapshot() const;
     std::vector<QStringList> plannedColumns(const blocking::Model& m, const blocking::Placement& p,
                                             const QHash<int, std::pair<QString, QString>>& named,

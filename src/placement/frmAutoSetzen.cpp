@@ -90,8 +90,15 @@ void frmAutoSetzen::cmdStart_Click() {
                  ui::Icon::Exclamation);
         return;
     }
+    const int keep = val(txtVarianten);
+    if (keep < 0 || keep > 10) {
+        ui::tell(host_, QStringLiteral("Varianten behalten: eine ganze Zahl von 0 bis 10."),
+                 ui::Icon::Exclamation);
+        return;
+    }
     seconds_ = seconds;
     blocking::Options o;
+    o.keepPlans = keep;
     o.mode = optRest ? blocking::Mode::Rest : optAlles ? blocking::Mode::All : blocking::Mode::Keep;
     o.seconds = seconds;
     o.seed = seed;

@@ -47,6 +47,9 @@ public:
     bool optWenig = false;
     const QString lblZeitCaption = QStringLiteral("Zeitgrenze (Sekunden):");
     QString txtZeit = QStringLiteral("10");
+    // How many of the search's best distinct plans "Übernehmen" saves as variants besides (0-10).
+    const QString lblVariantenCaption = QStringLiteral("Varianten behalten:");
+    QString txtVarianten = QStringLiteral("0");
     int prgSuche = 0;       // 0-100: the time limit used up
     QString lblStand;       // what the search is doing
     QStringList lblVorher;  // the evaluation of the workspace's plan
@@ -62,7 +65,8 @@ public:
     void optRest_Click();
     void optAlles_Click();
     void optWenig_Click();
-    // Starts the search with the mode and time limit (whole seconds, 1-3600).
+    // Starts the search with the mode, time limit (whole seconds, 1-3600) and the number of
+    // plans to keep.
     void cmdStart_Click();
     // Stops the search; the best plan found so far is the result.
     void cmdAbbrechen_Click();

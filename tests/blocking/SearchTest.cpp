@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 namespace {
 
@@ -40,6 +41,34 @@ TEST(Search, TheSameSeedAndThreadsGiveTheSamePlanAfterAsManyRounds) {
     EXPECT_EQ(a.assignment, b.assignment);
     EXPECT_EQ(a.after, b.after);
     EXPECT_NE(a.assignment, c.assignment);
+    EXPECT_TRUE(a.kept.empty());
+
+    // Kept plans change nothing of the result; they differ pairwise in a placement, best first,
+    // the result's own leading, each with its figures.
+    o.seed = 9;
+    o.rounds = 20; // enough for chains to offer the same plan again
+    const blocking::Result plain = blocking::block(m, o);
+    o.keepPlans = 30;
+    const blocking::Result k = blocking::block(m, o);
+    EXPECT_EQ(k.placement.rails, plain.placement.rails);
+    EXPECT_EQ(k.assignment, plain.assignment);
+    ASSERT_GE(k.kept.size(), 4u);
+    EXPECT_LE(k.kept.size(), 30u);
+    EXPECT_EQ(k.kept[0].placement.rails, k.placement.rails);
+    for (size_t i = 0; i < k.kept.size(); ++i) {
+        const blocking::KeptPlan& p = k.kept[i];
+        EXPECT_EQ(p.evaluation,
+                  blocking::evaluate(m, p.placement, p.assignment, k.after.teacherClashBound));
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_NE(p.placement.rails, k.kept[j].placement.rails) << i << j;
+        // The search's cost goes on with counts the figures do not show; their leading part.
+        const auto key = [](const blocking::Evaluation& e) {
+            return std::tuple(e.ruleViolations, e.teacherClashes, e.collisions, e.outsideLimits);
+        };
+        if (i > 0) {
+            EXPECT_LE(key(k.kept[i - 1].evaluation), key(p.evaluation)) << i;
+        }
+    }
 }
 
 TEST(Search, ReportsProgressAndCancelsWithTheBestPlanSoFar) {

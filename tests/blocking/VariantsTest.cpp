@@ -144,3 +144,32 @@ TEST(Variants, NamesAreRefusedTwiceEmptyOrUnknown) {
 }
 
 } // namespace
+
+// Kept plans saved as variants come back with the figures the search gave them, under names
+// that do not clash with those already taken.
+TEST(Variants, KeptPlansSavedListWithTheirOwnFigures) {
+    test::Blocks s;
+    s.sample(60, 1);
+    const blocking::SchoolYear y{test::kYear, "2009/2010"};
+    const blocking::Model m = s.model();
+    blocking::Options o;
+    o.mode = blocking::Mode::All;
+    o.threads = 2;
+    o.rounds = 3;
+    o.keepPlans = 3;
+    const blocking::Result r = blocking::block(m, o);
+    ASSERT_EQ(r.kept.size(), 3u);
+    db::Connection c(s.path());
+    blocking::save(c, y, 2009, "Automatisch 2 (01.03.2010 08:15)");
+    EXPECT_EQ(
+        blocking::saveKept(c, y, m, r.kept, kNow),
+        QStringList({"Automatisch 1 (01.03.2010 08:15)", "Automatisch 2 (01.03.2010 08:15) (2)",
+                     "Automatisch 3 (01.03.2010 08:15)"}));
+    const std::vector<blocking::VariantInfo> listed = blocking::list(c, y, 2009);
+    ASSERT_EQ(listed.size(), 4u);
+    for (size_t i = 0; i < r.kept.size(); ++i) {
+        blocking::Evaluation e = r.kept[i].evaluation;
+        e.teacherClashBound = 0; // the search's bound, not the plan's
+        EXPECT_EQ(listed[i + 1].evaluation, e) << i;
+    }
+}

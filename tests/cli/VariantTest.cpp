@@ -2,6 +2,7 @@
 #include "KubbProcess.h"
 
 #include "blocking/Blocks.h"
+#include "blocking/Variants.h"
 #include "db/Database.h"
 
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 namespace {
@@ -109,6 +111,36 @@ TEST(KubbVariant, RoundTripOnTheDemoSchoolWithItsFigures) {
             ++kills;
         }
     EXPECT_GT(kills, 5);
+}
+
+// The search's best distinct plans as variants: the written one first, each listed with the
+// figures it has once taken over.
+TEST(KubbVariant, BlockKeepsItsBestDistinctPlansWithTheirFigures) {
+    test::TempDir dir;
+    const QString path = cli::demoSchool(dir).databasePath();
+    const cli::Run r = cli::kubb({"block", "--db", path, "--cohort", "2009", "--mode", "all",
+                                  "--seconds", "3", "--threads", "2", "--keep-variants", "3"},
+                                 120000);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("Als Varianten gespeichert:\n  Automatisch 1 ("))
+        << r.out.toStdString();
+    EXPECT_EQ(cli::kubb({"block", "--db", path, "--cohort", "2009", "--keep-variants", "101"}).code,
+              2);
+
+    db::Connection c(path);
+    QSqlQuery year = c.exec("SELECT SJ_VFP_ID, SJ_SCHJ FROM schjahr ORDER BY SJ_ID");
+    ASSERT_TRUE(year.next());
+    const blocking::SchoolYear y{year.value(0).toString(), year.value(1).toString()};
+    const std::vector<blocking::VariantInfo> listed = blocking::list(c, y, 2009);
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0].movedCourses, 0);
+    EXPECT_EQ(listed[0].changedStudents, 0);
+    for (const blocking::VariantInfo& v : listed) {
+        EXPECT_TRUE(v.name.startsWith("Automatisch ")) << v.name.toStdString();
+        blocking::apply(c, y, 2009, v.name);
+        EXPECT_EQ(v.evaluation, blocking::evaluate(blocking::Model::load(c, y, 2009)))
+            << v.name.toStdString();
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "TestWorkspace.h"
 
+#include "blocking/Variants.h"
 #include "placement/Layouts.h"
 #include "placement/frmAutoSetzen.h"
 
@@ -190,6 +191,36 @@ TEST(AutoSetzen, UebernehmenSavedAndReopenedComesBackAndRueckgaengigRestoresAll)
     EXPECT_EQ(s.columns(), shown);
     EXPECT_TRUE(again.LNKurse.lines().isEmpty());
     EXPECT_EQ(again.lblBewertung, evaluation);
+}
+
+// "Varianten behalten": on "Übernehmen" the search's best distinct plans become variants, the
+// plan taken over first.
+TEST(AutoSetzen, UebernehmenSavesTheKeptPlansAsVariants) {
+    Cohort s;
+    size_t kept = 0;
+    s.autoSetzen(
+        [&](frmAutoSetzen& a) {
+            EXPECT_EQ(a.txtVarianten, "0");
+            a.txtVarianten = "11";
+            EXPECT_TRUE(a.click("cmdStart"));
+            EXPECT_FALSE(a.running()) << "more than ten are refused";
+            a.txtVarianten = "3";
+            Cohort::run(a, true);
+            kept = a.result()->kept.size();
+            a.click("cmdUebernehmen");
+        },
+        [](test::ScriptedHost& h) {
+            h.onMessage("Varianten behalten: eine ganze Zahl von 0 bis 10.");
+        });
+    const std::vector<blocking::VariantInfo> variants =
+        blocking::list(s.connection(), {test::kYear, "2009/2010"}, 2009);
+    ASSERT_GE(kept, 2u);
+    ASSERT_EQ(variants.size(), kept);
+    for (size_t i = 0; i < kept; ++i)
+        EXPECT_TRUE(variants[i].name.startsWith(QStringLiteral("Automatisch %1 (").arg(i + 1)));
+    EXPECT_EQ(variants[0].movedCourses, 0);
+    EXPECT_EQ(variants[0].changedStudents, 0);
+    EXPECT_GT(variants[1].movedCourses, 0);
 }
 
 TEST(AutoSetzen, APlanOverAnotherProgramsChangesIsTakenOverOnlyWhenThePlannerAgrees) {

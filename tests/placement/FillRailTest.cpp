@@ -358,9 +358,11 @@ TEST(FillRailRules, APlacementThatBreaksARuleIsAskedAbout) {
         const QString p1 = s.course(3, "P1");
         const QString p2 = s.course(4, "P2");
         int id = 0;
-        for (const QString& k : {a, b, p1, p2})
-            s.choice(s.student(++id, "N"), k, {},
+        for (const QString& k : {a, b, p1, p2}) {
+            ++id;
+            s.choice(s.student(id, "N"), k, {},
                      {{"BG_FA_ID", s.subjectKey(id > 2 ? 1 : id + 10)}, {"BG_ART", "S"}});
+        }
         s.place(1, b);
         s.place(1, p1);
         blocking::addRule(s.connection(), test::kYear, QString::fromUtf8(c.kind), c.args);

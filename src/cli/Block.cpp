@@ -82,13 +82,8 @@ int runEvaluate(const Args& a) {
 // Each kept plan is a variant with its figures in the list; more would only fill it.
 constexpr int kMaxKeptVariants = 100;
 
-int runBlock(const Args& a) {
-    // --seconds is the command's: the reading before the search comes out of it.
-    const auto started = std::chrono::steady_clock::now();
-    a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--mode"),
-                 QStringLiteral("--seconds"), QStringLiteral("--seed"), QStringLiteral("--threads"),
-                 QStringLiteral("--changes"), QStringLiteral("--keep-variants")});
-    const Target t = target(a);
+// The search's options as the command line gives them.
+blocking::Options blockOptions(const Args& a) {
     blocking::Options o;
     const QString mode = a.value(QStringLiteral("--mode"));
     if (mode == QLatin1String("all"))
@@ -97,12 +92,6 @@ int runBlock(const Args& a) {
         o.mode = blocking::Mode::Keep;
     else if (!mode.isEmpty() && mode != QLatin1String("rest"))
         throw UsageError(QStringLiteral("--mode ist rest, all oder keep"));
-    const QString changesFile = a.value(QStringLiteral("--changes")).isEmpty()
-                                    ? QString()
-                                    : pathArg(a.value(QStringLiteral("--changes")));
-    // A file that cannot be written is said before the search, not after the plan is stored.
-    if (!changesFile.isEmpty())
-        platform::checkWritable(changesFile);
     bool ok = true;
     if (!a.value(QStringLiteral("--seconds")).isEmpty())
         o.seconds = a.value(QStringLiteral("--seconds")).toDouble(&ok);
@@ -121,6 +110,51 @@ int runBlock(const Args& a) {
     if (!ok || o.keepPlans < 0 || o.keepPlans > kMaxKeptVariants)
         throw UsageError(QStringLiteral("--keep-variants braucht eine ganze Zahl von 0 bis %1")
                              .arg(kMaxKeptVariants));
+    return o;
+}
+
+// The evaluations before and after, what the plan changed and how the search went.
+void printResult(const blocking::Result& r, const blocking::Evaluation& after, blocking::Mode mode,
+                 const QStringList& changes, const QStringList& kept) {
+    out() << "Vorher:\n";
+    printLines(blocking::describe(r.before), "  ");
+    out() << "Nachher:\n";
+    printLines(blocking::describe(after, true, true), "  ");
+    if (mode == blocking::Mode::Keep) {
+        out() << "Schüler mit Kurswechsel: " << blocking::changedStudents(r.changes) << "\n";
+        printLines(changes, "  ");
+    }
+    if (!r.reasons.isEmpty()) {
+        out() << "Gründe der Kollisionen:\n";
+        printLines(r.reasons, "  ");
+    }
+    if (r.secondsToCollisionFree >= 0)
+        out() << "Kollisionsfrei nach " << seconds(r.secondsToCollisionFree) << "\n";
+    if (r.secondsToOptimal >= 0)
+        out() << "Optimal nach " << seconds(r.secondsToOptimal) << "\n";
+    if (!kept.isEmpty()) {
+        out() << "Als Varianten gespeichert:\n";
+        printLines(kept, "  ");
+    }
+    out() << "Suche: " << seconds(r.seconds) << ", " << r.moves << " Züge"
+          << (r.cancelled ? ", abgebrochen" : "") << "\n";
+    out().flush();
+}
+
+int runBlock(const Args& a) {
+    // --seconds is the command's: the reading before the search comes out of it.
+    const auto started = std::chrono::steady_clock::now();
+    a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--mode"),
+                 QStringLiteral("--seconds"), QStringLiteral("--seed"), QStringLiteral("--threads"),
+                 QStringLiteral("--changes"), QStringLiteral("--keep-variants")});
+    const Target t = target(a);
+    blocking::Options o = blockOptions(a);
+    const QString changesFile = a.value(QStringLiteral("--changes")).isEmpty()
+                                    ? QString()
+                                    : pathArg(a.value(QStringLiteral("--changes")));
+    // A file that cannot be written is said before the search, not after the plan is stored.
+    if (!changesFile.isEmpty())
+        platform::checkWritable(changesFile);
 
     blocking::Result r;
     QStringList changes;
@@ -159,29 +193,7 @@ int runBlock(const Args& a) {
     }
     // What now stands in the database, against the bound of the search that made it.
     const blocking::Evaluation after = blocking::evaluate(load(t), r.after.teacherClashBound);
-    out() << "Vorher:\n";
-    printLines(blocking::describe(r.before), "  ");
-    out() << "Nachher:\n";
-    printLines(blocking::describe(after, true, true), "  ");
-    if (o.mode == blocking::Mode::Keep) {
-        out() << "Schüler mit Kurswechsel: " << blocking::changedStudents(r.changes) << "\n";
-        printLines(changes, "  ");
-    }
-    if (!r.reasons.isEmpty()) {
-        out() << "Gründe der Kollisionen:\n";
-        printLines(r.reasons, "  ");
-    }
-    if (r.secondsToCollisionFree >= 0)
-        out() << "Kollisionsfrei nach " << seconds(r.secondsToCollisionFree) << "\n";
-    if (r.secondsToOptimal >= 0)
-        out() << "Optimal nach " << seconds(r.secondsToOptimal) << "\n";
-    if (!kept.isEmpty()) {
-        out() << "Als Varianten gespeichert:\n";
-        printLines(kept, "  ");
-    }
-    out() << "Suche: " << seconds(r.seconds) << ", " << r.moves << " Züge"
-          << (r.cancelled ? ", abgebrochen" : "") << "\n";
-    out().flush();
+    printResult(r, after, o.mode, changes, kept);
     // Last, so that a file that fails leaves the plan stored and its changes printed.
     if (!changesFile.isEmpty()) {
         const QByteArray bytes =

@@ -13,10 +13,11 @@ set(allowed
   "export:common,ui,db,platform"
   "printing:common,ui,db,platform"
   "editors:import,common,ui,db,platform"
-  "app:import,placement,blocking,export,printing,editors,common,ui,db,platform"
+  "exchange:import,blocking,common,ui,db,platform"
+  "app:exchange,import,placement,blocking,export,printing,editors,common,ui,db,platform"
   "pages:ui,platform"
-  "cli:app,pages,import,placement,blocking,export,printing,editors,common,ui,db,platform"
-  "gui:app,pages,import,placement,blocking,export,printing,editors,common,ui,db,platform")
+  "cli:app,pages,exchange,import,placement,blocking,export,printing,editors,common,ui,db,platform"
+  "gui:app,pages,exchange,import,placement,blocking,export,printing,editors,common,ui,db,platform")
 
 set(known)
 foreach(entry ${allowed})

@@ -212,19 +212,11 @@ void frmAutoSetzen::cmdAbbrechen_Click() {
 void frmAutoSetzen::cmdDrucken_Click() {
     if (searching_ || lstWechsel.isEmpty())
         return;
-    auto job = host_.startPrint();
-    job->setOrientation(ui::Orientation::Portrait);
-    job->setFont(ui::kCourierNew, 10);
-    job->setBold(true);
-    job->printLine(QStringLiteral("Kurswechsel der Jahrgangsstufe %1 (%2)")
-                       .arg(model_.yearGroup)
-                       .arg(model_.cohort));
-    job->setBold(false);
-    job->printLine(lblWechselCaption);
-    job->printLine(QString());
-    for (const QString& l : lstWechsel)
-        job->printLine(l);
-    job->endDoc();
+    ui::printListing(host_,
+                     QStringLiteral("Kurswechsel der Jahrgangsstufe %1 (%2)")
+                         .arg(model_.yearGroup)
+                         .arg(model_.cohort),
+                     {lblWechselCaption}, lstWechsel);
 }
 
 void frmAutoSetzen::cmdUebernehmen_Click() {

@@ -159,17 +159,9 @@ void frmVarianten::cmdDrucken_Click() {
                  ui::Icon::Exclamation);
         return;
     }
-    auto job = host_.startPrint();
-    job->setOrientation(ui::Orientation::Portrait);
-    job->setFont(ui::kCourierNew, 10);
-    job->setBold(true);
-    job->printLine(
-        QStringLiteral("Varianten des Jahrgangs %1: %2").arg(cohort_).arg(lblUnterschiede));
-    job->setBold(false);
-    job->printLine(QString());
-    for (const QString& l : lstUnterschiede)
-        job->printLine(l);
-    job->endDoc();
+    ui::printListing(
+        host_, QStringLiteral("Varianten des Jahrgangs %1: %2").arg(cohort_).arg(lblUnterschiede),
+        {}, lstUnterschiede);
 }
 
 void frmVarianten::cmdUebernehmen_Click() {

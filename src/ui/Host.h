@@ -135,4 +135,9 @@ private:
 // Convenience for the most common box: text and icon, OK only, the program's title.
 Answer tell(Host& host, const QString& text, Icon icon = Icon::None, const QString& title = kTitle);
 
+// Prints a plain listing in Courier New 10, portrait: the bold title, the lines under it after
+// the heading lines and an empty line. Nothing when the host has no printer.
+void printListing(Host& host, const QString& title, const QStringList& headings,
+                  const QStringList& lines);
+
 } // namespace ui

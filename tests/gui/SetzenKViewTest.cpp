@@ -131,6 +131,9 @@ TEST_F(Workspace, ListsShowTheirFieldsInColumnsAndSelectionsMapBackToTheLines) {
     ASSERT_EQ(txtMld->columnCount(), w->txtMld.size() / 5);
     for (int c = 0; c < txtMld->columnCount(); ++c)
         EXPECT_EQ(txtMld->item(0, c)->text(), w->txtMld.mid(5 * c, 5).trimmed());
+    QApplication::processEvents();
+    EXPECT_TRUE(txtMld->viewport()->rect().contains(txtMld->visualItemRect(txtMld->item(0, 0))))
+        << "the row of courses can be read";
 
     // A click in the grid lists the course's students by course and name.
     clickAt(child<QTableView>(view, "grdSchienen"), 0, 0);

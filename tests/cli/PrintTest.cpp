@@ -69,25 +69,6 @@ TEST(KubbPrint, PrintsTheLinesOfTheMenuCommands) {
     EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")), 3);
 }
 
-TEST(KubbPrint, FailsWhenNothingIsPrintedOrTheFileHasNoSchoolYear) {
-    test::TempDir work;
-    test::TestDb withYear(work.path("BB.MDB"));
-    withYear.schoolYear("2009/2010", "     3");
-    test::TestDb withoutYear(work.path("OHNE.MDB"));
-    withoutYear.insert("block", {{"BL_SCHJ", "     3"}, {"BL_BEZ", "S1"}, {"BL_VFP_ID", "     1"}});
-    const std::pair<QString, QString> cases[] = {
-        {withYear.path(), "kubb: nichts gedruckt"},
-        {withoutYear.path(), "kubb: Die Datenbank " + withoutYear.path() + " hat kein Schuljahr."},
-    };
-    for (const auto& [path, said] : cases) {
-        const cli::Run run =
-            cli::kubb({"print", "rails", "--db", path, "--text", work.path("out.txt")});
-        EXPECT_EQ(run.code, 1);
-        EXPECT_TRUE(run.err.trimmed().endsWith(said)) << said.toStdString();
-        EXPECT_FALSE(QFileInfo::exists(work.path("out.txt")));
-    }
-}
-
 // A printout whose last write or whose sync fails (strace injects the error) keeps the previous
 // file, names the cause and ends with 1, as text and as PDF.
 TEST(KubbPrint, AFailedWriteOrSyncKeepsThePreviousPrintout) {

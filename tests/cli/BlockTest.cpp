@@ -131,7 +131,7 @@ TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFailsAndDoesNotSearch) {
                test::rowsOf(tmp.path("BB.MDB"), "SELECT * FROM belegung");
     };
     const QStringList before = file();
-    const bool strace = QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) == 0;
+    const bool strace = cli::canTrace();
     const QString kReadOnly =
         "Ein Plan könnte nicht gespeichert werden, die Suche beginnt nicht: Die Datenbank %1 ist "
         "schreibgeschützt: Sie kann gelesen, aber nicht geändert werden.";
@@ -155,35 +155,26 @@ TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFailsAndDoesNotSearch) {
         if (!fault.isEmpty() && !strace)
             continue; // some containers forbid tracing
         const QString path = tmp.path(file).remove("-journal");
-        QStringList args{"block", "--db", path, "--cohort", "2009", "--seconds", "1"};
-        if (!fault.isEmpty())
-            args = QStringList{"-f", "-qq",
-                               "-o", "/dev/null",
-                               "-P", tmp.path(file),
-                               "-e", "trace=" + fault.section(':', 0, 0),
-                               "-e", "inject=" + fault,
-                               kKubb} +
-                   args;
-        QProcess p;
-        p.start(fault.isEmpty() ? kKubb : "strace", args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        EXPECT_EQ(p.exitCode(), 1);
-        EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()).trimmed(), "kubb: " + said.arg(path));
-        EXPECT_FALSE(QString::fromUtf8(p.readAllStandardOutput()).contains("Suche:"));
+        const QStringList args{"block", "--db", path, "--cohort", "2009", "--seconds", "1"};
+        const cli::Run run =
+            fault.isEmpty()
+                ? cli::kubb(args)
+                : cli::traced({"-P", tmp.path(file), "-e", "trace=" + fault.section(':', 0, 0),
+                               "-e", "inject=" + fault},
+                              args);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.err.trimmed(), "kubb: " + said.arg(path));
+        EXPECT_FALSE(run.out.contains("Suche:"));
     }
     // Reading the cohort waits for no sync of the disk: with every sync failing kubb still reads
     // and searches, and only storing the plan is refused.
     if (strace) {
-        const QString path = demo(tmp, "SYNC.MDB");
-        QProcess p;
-        p.start("strace", {"-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync,fdatasync", "-e",
-                           "inject=fsync,fdatasync:error=EIO", kKubb, "block", "--db", path,
-                           "--cohort", "2009", "--seconds", "0.2"});
-        EXPECT_TRUE(p.waitForFinished(60000));
-        EXPECT_EQ(p.exitCode(), 1);
-        const QString out = QString::fromUtf8(p.readAllStandardOutput());
-        EXPECT_TRUE(out.startsWith("Jahrgang 2009")) << p.readAllStandardError().data();
-        EXPECT_FALSE(out.contains("Suche:"));
+        const cli::Run run = cli::traced(
+            {"-e", "trace=fsync,fdatasync", "-e", "inject=fsync,fdatasync:error=EIO"},
+            {"block", "--db", demo(tmp, "SYNC.MDB"), "--cohort", "2009", "--seconds", "0.2"});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(run.out.startsWith("Jahrgang 2009")) << run.err.toStdString();
+        EXPECT_FALSE(run.out.contains("Suche:"));
     }
     EXPECT_EQ(file(), before);
 }
@@ -277,15 +268,12 @@ TEST(KubbBlock, KeepModeChangesOnlyWhoChoseAnewAndWritesTheChangesToAFile) {
         << out.toStdString();
     // Again, the file's write failing: it stays as it was, and no stray file is left.
     const QStringList files = QDir(s.tmp.dir()).entryList(QDir::Files);
-    if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0)
-        return; // some containers forbid tracing
-    QProcess p;
-    p.start("strace",
-            QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "inject=fsync:error=EIO", kKubb} +
-                args + QStringList{"--changes", file});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 1);
-    EXPECT_TRUE(p.readAllStandardError().contains((file + ": Schreibfehler!").toUtf8()));
+    if (!cli::canTrace())
+        return;
+    const cli::Run failed =
+        cli::traced({"-e", "inject=fsync:error=EIO"}, args + QStringList{"--changes", file});
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_TRUE(failed.err.contains(file + ": Schreibfehler!")) << failed.err.toStdString();
     EXPECT_EQ(s.tmp.read("wechsel.txt"), written);
     EXPECT_EQ(QDir(s.tmp.dir()).entryList(QDir::Files), files);
 }

@@ -274,24 +274,24 @@ TEST_F(frmBelegTest, SubjectsAreNotAddedRemovedOrDoubledAndAnLkChangeGivesItsFir
     open();
     pick("ST0001");
     const QStringList before = choices("ST0001");
-    host.onMessage("Erweitern der Belegung wird noch nicht unterstützt!");
-    gkSubject(2, "FA0003");
-    EXPECT_TRUE(w->CmbFachGK[2].text().trimmed().isEmpty());
-    host.onMessage("Löschen der Belegung wird noch nicht unterstützt!");
-    gkSubject(0, "");
-    EXPECT_EQ(w->CmbFachGK[0].text(), "E   FA0003");
-    // Physics is already his (row 2), mathematics his advanced course.
-    host.onMessage("Kollegiat hat dieses Fach bereits belegt!");
-    gkSubject(0, "FA0004");
-    host.onMessage("Kollegiat hat dieses Fach bereits belegt!");
-    gkSubject(0, "FA0002");
-    EXPECT_EQ(w->CmbFachGK[0].text(), "E   FA0003");
-    host.onMessage("Kollegiat hat dieses Fach bereits belegt!");
-    choose(w->CmbFachLK[0], "FA0002");
-    w->CmbFachLK_Click(0);
-    EXPECT_EQ(w->CmbFachLK[0].text(), "D   FA0001");
-    for (const auto& m : host.messages)
-        EXPECT_EQ(m.icon, ui::Icon::Critical);
+    // Row (13: the first advanced course), subject, message; the box keeps its subject. Physics
+    // is already his (row 2), mathematics his advanced course.
+    const QString taken = "Kollegiat hat dieses Fach bereits belegt!";
+    const std::tuple<int, QString, QString, QString> refused[] = {
+        {2, "FA0003", "Erweitern der Belegung wird noch nicht unterstützt!", ""},
+        {0, "", "Löschen der Belegung wird noch nicht unterstützt!", "E   FA0003"},
+        {0, "FA0004", taken, "E   FA0003"},
+        {0, "FA0002", taken, "E   FA0003"},
+        {13, "FA0002", taken, "D   FA0001"}};
+    for (const auto& [row, subject, message, kept] : refused) {
+        SCOPED_TRACE(subject.toStdString());
+        host.onMessage(message);
+        auto& box = row < 13 ? w->CmbFachGK[static_cast<size_t>(row)] : w->CmbFachLK[0];
+        choose(box, subject);
+        row < 13 ? w->CmbFachGK_Click(row) : w->CmbFachLK_Click(0);
+        EXPECT_EQ(box.text().trimmed(), kept);
+        EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
+    }
     EXPECT_EQ(choices("ST0001"), before);
 
     // An advanced course subject change gives the subject's first advanced course.

@@ -127,12 +127,20 @@ TEST(Varianten, RenamedUnderANewNameOrRefusedWithTheReason) {
     TwoCourses s;
     s.load();
     const QString sixty(60, QLatin1Char('x'));
+    const auto save = [&](frmVarianten& v, const char* name) {
+        s.host.onInput(QString(name)).onInput(QString());
+        v.click("cmdSpeichern");
+    };
+    s.inWindow([&](frmVarianten& v) { save(v, "eins"); });
+    // B onto S1 before "zwei": "eins" differs from the current plan, so its figures are its own.
+    const QString b = s.grid().TextMatrix(1, 1);
+    s.grid().setTextMatrix(1, 1, "");
+    s.grid().setRows(3);
+    s.grid().setTextMatrix(2, 0, b);
     s.inWindow([&](frmVarianten& v) {
-        for (const char* name : {"eins", "zwei"}) {
-            s.host.onInput(QString(name)).onInput(QString());
-            v.click("cmdSpeichern");
-        }
+        save(v, "zwei");
         const QStringList before = v.lstVarianten.lines();
+        ASSERT_EQ(before[1].section('\t', 8, 8), "1") << "one course of eins on another rail";
         // The new name typed, the window's message (none: renamed), the name it lists under.
         const std::tuple<std::optional<QString>, QString, QString> rows[] = {
             {QString(" ZWEI "), "Eine Variante „zwei“ gibt es schon.", "eins"},

@@ -42,15 +42,3 @@ TEST(KubbExport, WritesTheFilesOfTheLaunchersExport) {
     }
     EXPECT_EQ(host.messages.size(), 2u) << "each export says where its files went";
 }
-
-TEST(KubbExport, ACohortTheSchoolYearDoesNotOfferIsAnErrorNamingTheOfferedOnes) {
-    test::School s;
-    s.student(1, "Abel", "Anna");
-    QDir().mkpath(s.tmp.path("merix"));
-    const cli::Run run =
-        cli::kubb({"export", "--db", s.path(), "--cohort", "2007", "--to", s.tmp.path("merix")});
-    EXPECT_EQ(run.code, 1);
-    EXPECT_EQ(run.err, "kubb: Der Kollegiatenjahrgang 2007 wird zum Schuljahr 2009/2010 nicht "
-                       "angeboten (angeboten: 2009).\n");
-    EXPECT_TRUE(QDir(s.tmp.path("merix")).isEmpty());
-}

@@ -29,6 +29,22 @@ inline Run kubb(const QStringList& args, int timeoutMs = 60000) {
     return {p.exitCode(), out, QString::fromUtf8(p.readAllStandardError())};
 }
 
+// Whether strace may trace here; some containers forbid it.
+inline bool canTrace() {
+    return QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) == 0;
+}
+
+// kubb under strace with these options (the faults it injects); killed by them, its code is -1.
+inline Run traced(const QStringList& strace, const QStringList& args, int timeoutMs = 60000) {
+    QProcess p;
+    p.start("strace",
+            QStringList{"-f", "-qq", "-o", "/dev/null"} + strace + QStringList{kKubb} + args);
+    EXPECT_TRUE(p.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
 // A copy of the demo school, imported once for all tests, as the file `name` in dir; the run
 // state on it (school year set) as the import leaves it.
 inline platform::RunState demoSchool(const test::TempDir& dir, const QString& name = "BB.MDB") {

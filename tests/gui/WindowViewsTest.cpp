@@ -30,6 +30,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTimer>
 
 using test::child;
@@ -136,11 +137,20 @@ TEST_F(Views, DialogsPassTheUsersChoicesOnAndTheChoosersCloseBoxCancels) {
     cohorts->selectionModel()->select(cohorts->model()->index(1, 0), QItemSelectionModel::Select);
     EXPECT_TRUE(import.lstKollJahrg.selected(1));
 
+    // The message window as text, and as the students' courses in columns.
     common::frmFMld m(host);
     m.appendLine("2008: Fach: It   Bergmann");
     view = show(m);
     EXPECT_EQ(view->windowTitle(), QString::fromUtf8("Kurszuweisung nicht möglich:"));
     EXPECT_EQ(child<QPlainTextEdit>(view, "txtFMld")->toPlainText(), "2008: Fach: It   Bergmann\n");
+    common::frmFMld courses(host);
+    courses.lineLayout = common::frmFMld::LineLayout::Belegungen;
+    courses.appendLine("Arnold Jör.1LM1 1D2  1Ph1 ");
+    courses.appendLine("Horn       2LE1 ");
+    auto* table = child<QTableWidget>(show(courses), "Belegungen");
+    EXPECT_EQ(test::headings(table), (QStringList{"Name", "Kurs 1", "Kurs 2", "Kurs 3"}));
+    EXPECT_EQ(test::row(table, 0) + test::row(table, 1),
+              (QStringList{"Arnold Jör.", "1LM1", "1D2", "1Ph1", "Horn", "2LE1", "", ""}));
 
     demoSchool();
     printing::frmBlKuListen lists(s, host);

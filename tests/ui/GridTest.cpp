@@ -1,116 +1,77 @@
 #include "ui/Grid.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
-namespace {
-
-// A grid of 3 rails with a fixed header row, as the placement builds it.
-struct GridTest : ::testing::Test {
+// The grid of the placement: 3 rails under a fixed header row. Each step is a gesture or a setting
+// of the logic; after it the current cell, the selection's corners and the events it raised.
+TEST(Grid, GesturesArrowsAndResizingKeepCellAndSelectionInsideAndRaiseTheirEvents) {
     ui::Grid g;
+    EXPECT_EQ(std::pair(g.Rows(), g.Cols()), std::pair(1, 0));
+    EXPECT_THROW(g.TextMatrix(0, 0), std::out_of_range);
+    EXPECT_THROW(g.setRows(0), std::out_of_range);
+    EXPECT_THROW(g.setFixedRows(1), std::out_of_range) << "a fixed row needs a row below it";
+    g.setCols(3);
+    g.setRows(4);
+    g.setFixedRows(1);
+    for (int i = 0; i < 12; ++i)
+        g.setTextMatrix(i / 3, i % 3, QString::asprintf("%d,%d", i / 3, i % 3));
     QStringList events;
-
-    void SetUp() override {
-        g.setCols(3);
-        g.setRows(4);
-        g.setFixedRows(1);
-        for (int c = 0; c < 3; ++c) {
-            g.setTextMatrix(0, c, QStringLiteral("H%1").arg(c));
-            for (int r = 1; r < 4; ++r)
-                g.setTextMatrix(r, c, QStringLiteral("%1,%2").arg(r).arg(c));
-        }
-        g.onClick = [this] { events << "Click"; };
-        g.onSelChange = [this] { events << "SelChange"; };
-        g.onDblClick = [this] { events << "DblClick"; };
+    g.onClick = [&] { events << "Click"; };
+    g.onSelChange = [&] { events << "SelChange"; };
+    g.onDblClick = [&] { events << "DblClick"; };
+    const auto move = [&](int dr, int dc, bool extend) {
+        const auto [r, c] = g.moveBy(dr, dc, extend);
+        return QString::asprintf("%d,%d", r, c);
+    };
+    // clang-format off
+    const std::pair<std::function<QString()>, QString> steps[] = {
+        {[&] { g.click(2, 1); return g.Text(); }, "2,1 2,1-2,1 Click 2,1"},
+        // Dragging up and left: the rectangle is normalised, the current cell stays.
+        {[&] { g.extendSelection(0, 0); return ""; }, "2,1 0,0-2,1 SelChange "},
+        {[&] { g.doubleClick(3, 2); return ""; }, "3,2 0,0-2,1 DblClick "},
+        {[&] { g.setSelStartRow(1); g.setRow(1); g.click(9, 0); return ""; }, "1,2 1,0-2,1  "},
+        {[&] { g.click(1, 1); return move(-1, 0, false); }, "1,1 1,1-1,1 Click+Click 1,1"},
+        {[&] { return move(1, 5, false); }, "2,2 2,2-2,2 Click 2,2"},
+        // With Shift the corner opposite the current cell moves.
+        {[&] { return move(1, -1, true); }, "2,2 2,1-3,2 SelChange 3,1"},
+        {[&] { return move(0, -1, true); }, "2,2 2,0-3,2 SelChange 3,0"},
+        {[&] { g.selectColumn(1); return ""; }, "0,1 0,1-3,1 Click+SelChange "},
+        {[&] { g.click(3, 2); g.setRows(6); return g.TextMatrix(3, 2) + g.TextMatrix(5, 2); },
+         "3,2 3,2-3,2 Click 3,2"},
+        {[&] { g.setRows(3); g.setCols(2); return g.TextMatrix(2, 1); }, "2,1 2,1-2,1  2,1"},
+        {[&] { g.setRows(5); return g.TextMatrix(3, 0); }, "2,1 2,1-2,1  "}}; // cut off: gone
+    // clang-format on
+    for (const auto& [step, expected] : steps) {
+        SCOPED_TRACE(expected.toStdString());
+        const QString returned = step();
+        EXPECT_EQ(QString::asprintf("%d,%d %d,%d-%d,%d ", g.Row(), g.Col(), g.SelStartRow(),
+                                    g.SelStartCol(), g.SelEndRow(), g.SelEndCol()) +
+                      events.join('+') + ' ' + returned,
+                  expected);
+        events.clear();
     }
-    std::array<int, 4> selection() const {
-        return {g.SelStartRow(), g.SelEndRow(), g.SelStartCol(), g.SelEndCol()};
-    }
-};
-
-} // namespace
-
-TEST_F(GridTest, ResizingKeepsTheTextsThatStayInsideAndClampsCurrentCellAndSelection) {
-    ui::Grid empty;
-    EXPECT_EQ(empty.Rows(), 1);
-    EXPECT_EQ(empty.Cols(), 0);
-    EXPECT_THROW(empty.TextMatrix(0, 0), std::out_of_range);
-    EXPECT_THROW(empty.setRows(0), std::out_of_range);
-    EXPECT_THROW(empty.setFixedRows(1), std::out_of_range) << "a fixed row needs a row below it";
-    g.click(3, 2);
-    g.setRows(6);
-    EXPECT_EQ(g.TextMatrix(3, 2), "3,2");
-    EXPECT_EQ(g.TextMatrix(5, 2), "");
-    g.setRows(3);
-    g.setCols(2);
-    EXPECT_EQ(g.TextMatrix(2, 1), "2,1");
-    EXPECT_EQ((std::pair{g.Row(), g.Col()}), (std::pair{2, 1}));
-    EXPECT_EQ(selection(), (std::array<int, 4>{2, 2, 1, 1}));
-    g.setRows(5);
-    EXPECT_EQ(g.TextMatrix(3, 0), "") << "rows cut off are gone";
 }
 
-TEST_F(GridTest, GesturesMoveCurrentCellAndSelectionThenRaiseTheirEvent) {
-    g.click(2, 1);
-    EXPECT_EQ((std::pair{g.Row(), g.Col()}), (std::pair{2, 1}));
-    EXPECT_EQ(g.Text(), "2,1");
-    EXPECT_EQ(selection(), (std::array<int, 4>{2, 2, 1, 1}));
-
-    // Dragging up and left from the current cell: the rectangle is normalised, the current cell
-    // stays where the gesture began.
-    g.extendSelection(0, 0);
-    EXPECT_EQ(selection(), (std::array<int, 4>{0, 2, 0, 1}));
-    EXPECT_EQ(g.Col(), 1);
-
-    g.doubleClick(3, 2);
-    EXPECT_EQ((std::pair{g.Row(), g.Col()}), (std::pair{3, 2}));
-    EXPECT_EQ(events, (QStringList{"Click", "SelChange", "DblClick"}));
-
-    // Setting properties from the logic raises no event; gestures outside the grid are ignored.
-    g.setSelStartRow(1);
-    g.setRow(1);
-    g.click(9, 0);
-    EXPECT_EQ(events.size(), 3);
-}
-
-TEST_F(GridTest, ArrowsMoveTheCellOrTheSelectionsFarCornerAndAHeaderMarksItsColumn) {
-    g.click(1, 1);
-    EXPECT_EQ(g.moveBy(-1, 0, false), (std::pair{1, 1})) << "the fixed row is not reached";
-    EXPECT_EQ(g.moveBy(1, 5, false), (std::pair{2, 2})) << "kept inside the grid";
-    EXPECT_EQ(selection(), (std::array<int, 4>{2, 2, 2, 2}));
-    // With Shift the corner opposite the current cell moves; the current cell stays.
-    EXPECT_EQ(g.moveBy(1, -1, true), (std::pair{3, 1}));
-    EXPECT_EQ(g.moveBy(0, -1, true), (std::pair{3, 0}));
-    EXPECT_EQ(selection(), (std::array<int, 4>{2, 3, 0, 2}));
-    EXPECT_EQ((std::pair{g.Row(), g.Col()}), (std::pair{2, 2}));
-
-    g.selectColumn(1);
-    EXPECT_EQ(selection(), (std::array<int, 4>{0, 3, 1, 1}));
-    EXPECT_EQ((std::pair{g.Row(), g.Col()}), (std::pair{0, 1}));
-}
-
-TEST_F(GridTest, TheModelShowsTheRowsBelowTheFixedRowsAndTheFixedRowAsHeader) {
-    EXPECT_EQ(g.rowCount(), 3);
-    EXPECT_EQ(g.columnCount(), 3);
+// As a model the grid shows the rows below the fixed rows, the fixed row as header.
+TEST(Grid, TheModelShowsTheRowsBelowTheFixedRowsAndTheFixedRowAsHeader) {
+    ui::Grid g;
+    g.setCols(3);
+    g.setRows(4);
+    g.setTextMatrix(0, 1, "H");
+    EXPECT_EQ(g.rowCount(), 4) << "without fixed rows the header row is an ordinary row";
+    g.setFixedRows(1);
+    g.setTextMatrix(1, 1, "1,1");
+    EXPECT_EQ(std::pair(g.rowCount(), g.columnCount()), std::pair(3, 3));
     EXPECT_EQ(g.data(g.index(0, 1), Qt::DisplayRole).toString(), "1,1");
-    EXPECT_EQ(g.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "H2");
-
-    QList<int> headers;
-    QList<QModelIndex> cells;
+    EXPECT_EQ(g.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "H");
+    QList<int> changed;
     QObject::connect(&g, &QAbstractItemModel::headerDataChanged,
-                     [&](Qt::Orientation, int first, int) { headers << first; });
+                     [&](Qt::Orientation, int first, int) { changed << -first; });
     QObject::connect(&g, &QAbstractItemModel::dataChanged,
-                     [&](const QModelIndex& i, const QModelIndex&) { cells << i; });
+                     [&](const QModelIndex& i, const QModelIndex&) { changed << i.row(); });
     g.setTextMatrix(0, 2, "X");
     g.setTextMatrix(3, 0, "Y");
-    EXPECT_EQ(headers, QList<int>{2});
-    ASSERT_EQ(cells.size(), 1);
-    EXPECT_EQ(cells[0].row(), 2) << "grid row 3 is model row 2";
-
-    // Without fixed rows the header row is an ordinary row.
-    ui::Grid plain;
-    plain.setCols(2);
-    plain.setTextMatrix(0, 1, "H");
-    EXPECT_EQ(plain.rowCount(), 1);
-    EXPECT_EQ(plain.data(plain.index(0, 1), Qt::DisplayRole).toString(), "H");
+    EXPECT_EQ(changed, (QList<int>{-2, 2})) << "header 2, then grid row 3 as model row 2";
 }

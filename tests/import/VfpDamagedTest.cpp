@@ -139,14 +139,6 @@ TEST(DamagedTables, HeaderDescriptorRecordAndValueFaults) {
         });
 }
 
-TEST(DamagedTables, MissingMemoFile) {
-    const Scratch scratch(dataDir() + "/types");
-    QFile::remove(scratch.path(kMemo));
-    EXPECT_EQ(errorOf([&] { vfp::Table::open(scratch.path(kTable)); }),
-              str("Die Memodatei " + QDir::toNativeSeparators(scratch.path("alltypes.FPT")) +
-                  " zur Tabelle " + QDir::toNativeSeparators(scratch.path(kTable)) + " fehlt."));
-}
-
 TEST(DamagedTables, NullFlagsOfVisualFoxProFile) {
     REQUIRE_VFP_FIXTURES();
     const QString test = QStringLiteral("TEST.DBF");
@@ -166,7 +158,8 @@ TEST(DamagedTables, NullFlagsOfVisualFoxProFile) {
 
 // The kolleg row's PROPERTY: an 8-byte class entry, then the 18-byte path entry. A path that
 // leaves the container's folder has the length of the stored "daten\beleg_gk.dbf", so the entry
-// stays consistent. In the messages %DBC and %DCT stand for the container's two files.
+// stays consistent. In the messages %DBC and %DCT stand for the container's two files. The
+// container is a table itself: its missing memo file stands for any table's.
 TEST(DamagedContainer, BadEntriesMissingPartsAndPathsLeavingTheFolder) {
     const auto in = [](const QByteArray& stored, const QByteArray& bytes, int offset = 0) {
         return [=](const Scratch& s) {

@@ -127,6 +127,9 @@ TEST(DamagedTables, HeaderDescriptorRecordAndValueFaults) {
              "Feld FLAG in Satz 1 enthält keinen gültigen Wahrheitswert: \"X\""},
             {"memo pointer beyond the memo file", inValue("NOTE", 0, le(0xFFFFFFFF)),
              "Satz 1, Feld NOTE verweist auf Block 4294967295 hinter dem Dateiende", kMemo},
+            // 960 bytes of 64-byte blocks: block 15 starts at the end, with no block header.
+            {"memo pointer to the end of the memo file", inValue("NOTE", 0, le(15)),
+             "Satz 1, Feld NOTE verweist auf Block 15 hinter dem Dateiende", kMemo},
             {"memo pointer into the memo header", inValue("NOTE", 0, le(1)),
              "Satz 1, Feld NOTE verweist auf Block 1 im Dateikopf", kMemo},
             {"memo longer than its file",

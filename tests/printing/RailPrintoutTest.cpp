@@ -86,45 +86,51 @@ TEST(RailPrintout, PrintsTheRailsWithCoursesInBandsOfFive) {
     EXPECT_EQ(none.host.printJobs.size() + none.host.busyDepth, 0u);
 }
 
-// 101 rails with course 1 and 100 more courses on the first, beyond the 100 of the system's
-// fixed tables: the first band (102 lines and an empty one) runs over its page alone; 16 bands
-// of 2 lines and an empty one fill the next page, 4 the last.
-TEST(RailPrintout, PrintsMoreThanAHundredRailsAndCoursesPerRail) {
-    School s;
-    std::vector<std::vector<int>> courses(101, {1});
-    for (int k = 2; k <= 101; ++k)
-        courses[0].push_back(k);
-    railsWith(s, courses);
-    const QStringList lines = printed(s);
-    ASSERT_EQ(lines.size(), 6 + 103 + 1 + 6 + 16 * 3 + 1 + 6 + 4 * 3);
-    EXPECT_EQ(lines.mid(109, 7), QStringList{"\f"} + test::headerLines(s, 6, 2, 3));
-    EXPECT_EQ(lines.mid(6, 2),
-              test::padded({"R1    2       R2    2       R3    2       R4    2       R5    2",
-                            ".C1    : 0    .C1    : 0    .C1    : 0    .C1    : 0    .C1    : 0"},
-                           70));
-    EXPECT_EQ(lines[107],
-              QString(".C101  : 0     ..........    ..........    ..........    ..........")
-                  .leftJustified(70));
-    EXPECT_EQ(lines.mid(lines.size() - 3), test::padded({"R101  2", ".C1    : 0", ""}, 70));
-}
-
-// Bands of 21 and 27 lines fill the first page's 55 exactly (6 + 22 + 27); the band of R11
-// goes whole onto the second; each page has the header with its number.
-TEST(RailPrintout, BandsStayWholeOnNumberedPagesOfExactly55Lines) {
-    School s;
-    std::vector<std::vector<int>> courses(11, {1});
-    for (int k = 2; k <= 26; ++k) {
-        if (k <= 20)
-            courses[0].push_back(k);
-        courses[5].push_back(k);
+// Rails R1.. with course 1, and more courses on the first and the sixth. 101 rails and 101
+// courses on the first, beyond the 100 of the system's fixed tables: the first band (102 lines and
+// an empty one) runs over its page alone; 16 bands of 2 lines and an empty one fill the next
+// page, 4 the last. 11 rails, 20 courses on the first and 26 on the sixth: bands of 21 and 27
+// lines fill the first page's 55 exactly (6 + 22 + 27); the band of R11 goes whole onto the
+// second. Each page starts with the header and its number.
+TEST(RailPrintout, BandsStayWholeOnNumberedPagesOfAtMost55Lines) {
+    const struct {
+        int rails, first, sixth;
+        std::vector<qsizetype> pageBreaks;
+        qsizetype size;
+    } cases[] = {{101, 101, 1, {109, 164}, 183}, {11, 20, 26, {56}, 66}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rails);
+        School s;
+        std::vector<std::vector<int>> courses(size_t(c.rails), {1});
+        for (int k = 2; k <= std::max(c.first, c.sixth); ++k) {
+            if (k <= c.first)
+                courses[0].push_back(k);
+            if (k <= c.sixth)
+                courses[5].push_back(k);
+        }
+        railsWith(s, courses);
+        const QStringList lines = printed(s);
+        ASSERT_EQ(lines.size(), c.size);
+        const int pages = int(c.pageBreaks.size()) + 1;
+        EXPECT_EQ(lines.mid(0, 6), test::headerLines(s, 6, 1, pages));
+        for (int p = 2; p <= pages; ++p)
+            EXPECT_EQ(lines.mid(c.pageBreaks[size_t(p - 2)], 7),
+                      QStringList{"\f"} + test::headerLines(s, 6, p, pages));
+        EXPECT_EQ(lines.count("\f"), pages - 1);
+        EXPECT_EQ(
+            lines.mid(6, 2),
+            test::padded({"R1    2       R2    2       R3    2       R4    2       R5    2",
+                          ".C1    : 0    .C1    : 0    .C1    : 0    .C1    : 0    .C1    : 0"},
+                         70));
+        EXPECT_EQ(lines[6 + c.first],
+                  (QStringLiteral(".C%1").arg(c.first).leftJustified(7) +
+                   ": 0     ..........    ..........    ..........    ..........")
+                      .leftJustified(70));
+        EXPECT_EQ(
+            lines.mid(lines.size() - 3),
+            test::padded(
+                {QStringLiteral("R%1").arg(c.rails).leftJustified(6) + "2", ".C1    : 0", ""}, 70));
     }
-    railsWith(s, courses);
-    const QStringList lines = printed(s);
-    ASSERT_EQ(lines.size(), 56 + 1 + 9);
-    EXPECT_EQ(lines.mid(0, 6), test::headerLines(s, 6, 1, 2));
-    EXPECT_TRUE(lines[28].startsWith("R6    2")) << "the second band";
-    EXPECT_EQ(lines.mid(56), QStringList{"\f"} + test::headerLines(s, 6, 2, 2) +
-                                 test::padded({"R11   2", ".C1    : 0", ""}, 70));
 }
 
 // A path longer than its line loses its middle, never the file name. Designations are cut to 6;

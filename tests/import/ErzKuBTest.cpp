@@ -44,32 +44,25 @@ TEST_F(ImportWindow, WithoutIniFileNoContainerNoImportAndCancellingEndsTheProgra
     auto w = loaded({}, {});
     EXPECT_EQ(w->lblDMerix,
               "Orvid ist nicht im Standardverzeichnis c:\\palex. Wählen Sie durchsuchen.");
-    EXPECT_EQ(w->lstSJ.count(), 0);
-    EXPECT_EQ(w->lstKollJahrg.count(), 0);
-    EXPECT_EQ(QStringList({s.DatenPfad, s.DatenDatei}), QStringList({"C:\\", "BB.MDB"}));
-    EXPECT_EQ(s.VerwDbcPfad, "");
+    EXPECT_EQ(QStringList({s.DatenPfad, s.DatenDatei, s.VerwDbcPfad}),
+              QStringList({"C:\\", "BB.MDB", ""}));
     w->lstKollJahrg.setLines({"2009"});
     w->lstKollJahrg.setSelected(0, true);
     host.onSaveFile(work.path("bb.mdb")).onOpenFile(std::nullopt);
     w->Befehl1_Click();
-    EXPECT_TRUE(host.statuses.isEmpty()) << "no database is said to be made";
+    EXPECT_TRUE(host.statuses.isEmpty() && !w->imported) << "no database is said to be made";
     EXPECT_TRUE(QDir(work.dir()).entryList(QDir::Files).isEmpty());
-    EXPECT_FALSE(w->imported);
 
     host.onOpenFile(std::nullopt);
     w->cmdSeek_Click();
     ASSERT_EQ(host.fileDialogs.size(), 3u);
-    for (const size_t i : {1, 2})
-        EXPECT_EQ(host.fileDialogs[i].filter, "FoxPro-Datenbanken (*.dbc)|*.dbc");
-    EXPECT_EQ(host.fileDialogs[2].fileName, "Qz.dbc");
-    EXPECT_EQ(w->Label1, "Abbruch");
-    EXPECT_TRUE(host.quitCalled);
-
+    EXPECT_EQ(host.fileDialogs[2].filter + host.fileDialogs[2].fileName,
+              "FoxPro-Datenbanken (*.dbc)|*.dbcQz.dbc");
     test::ScriptedHost other;
     importer::ErzKuB abort(s, other);
     abort.Befehl2_Click();
-    EXPECT_EQ(abort.Label1, "Abbruch");
-    EXPECT_TRUE(other.quitCalled);
+    EXPECT_EQ(w->Label1 + abort.Label1, "AbbruchAbbruch");
+    EXPECT_TRUE(host.quitCalled && other.quitCalled);
 }
 
 // The school year that starts in today's year, else line 0; its one or two cohorts.
@@ -125,9 +118,9 @@ TEST_F(ImportWindow, NoToTheOverwriteQuestionOrAMissingPointerFolderImportsNothi
     ASSERT_EQ(host.fileDialogs.size(), 2u);
     EXPECT_EQ(host.fileDialogs[0].filter, "Alle Datendateien (*.MDB)|*.MDB");
     EXPECT_EQ(host.fileDialogs[1].initialDir, existing);
-    EXPECT_EQ(host.messages[0].title, "");
-    EXPECT_EQ(host.messages[0].buttons, ui::Buttons::YesNo);
-    EXPECT_EQ(host.messages[0].defaultButton, 1);
+    EXPECT_EQ(std::tuple(host.messages[0].title, host.messages[0].buttons,
+                         host.messages[0].defaultButton),
+              std::tuple(QString(), ui::Buttons::YesNo, 1));
     EXPECT_EQ(work.read("BB.MDB"), "Blockdaten vom letzten Jahr");
     EXPECT_FALSE(QFileInfo::exists(work.path("TCLASSK")));
 
@@ -138,8 +131,8 @@ TEST_F(ImportWindow, NoToTheOverwriteQuestionOrAMissingPointerFolderImportsNothi
         .onMessage(work.path("fehlt/") + "TCLASSK: Pfad nicht gefunden!");
     EXPECT_FALSE(again.DialogBlockbildungsDatenbankName());
     ASSERT_EQ(other.messages.size(), 1u);
-    EXPECT_EQ(other.messages[0].icon, ui::Icon::Exclamation);
-    EXPECT_EQ(other.messages[0].title, "Externes Zeugnisprogramm");
+    EXPECT_EQ(std::pair(other.messages[0].icon, other.messages[0].title),
+              std::pair(ui::Icon::Exclamation, QString("Externes Zeugnisprogramm")));
 }
 
 TEST_F(ImportWindow, ImportsIntoTheChosenFileReplacingTheOldOneOrThroughTheTemporaryFolder) {
@@ -156,21 +149,14 @@ TEST_F(ImportWindow, ImportsIntoTheChosenFileReplacingTheOldOneOrThroughTheTempo
 
     host.onMessage("Kurse werden vorbesetzt!").onModal("frmFMld").onMessage(kDroppedOne);
     ASSERT_TRUE(w->finishImport());
-    EXPECT_EQ(w->previousKey, "     8");
-    EXPECT_EQ(s.databasePath(), target);
+    EXPECT_EQ(w->previousKey + s.databasePath(), "     8" + target);
     EXPECT_EQ(QString::fromLatin1(work.read("TCLASSK")).trimmed(), target);
     EXPECT_EQ(QStringList({w->Label1, w->Label4, w->Label3}),
               QStringList({target, "Erzeuge Tabelle:", "Ckkurs"}));
     EXPECT_TRUE(host.statuses.contains("Datenbank " + target + " wurde erstellt!"));
     EXPECT_EQ(host.status, "");
 
-    // The same file as the transfers and the pre-assignment give for this selection.
-    Import expected(container("rules"));
-    expected.run(select2009({"2009", "2008"}));
-    common::LiesSchj(expected.state, expected.host);
-    common::frmFMld notServed(expected.host);
-    importer::Vorbesetzen(expected.state, expected.host, notServed);
-    EXPECT_EQ(test::dumpDatabase(target), expected.dump());
+    // kubb import's test compares the whole file with the one the transfers give.
     EXPECT_EQ(test::rowsOf(target, "SELECT count(*) FROM kolleg"), QStringList({"4"}));
 
     // A target on the floppy is built in the temporary folder and copied.
@@ -202,9 +188,8 @@ TEST_F(ImportWindow, AFailedImportLeavesTheOldFileTheRunAndThePointerFile) {
     EXPECT_EQ(work.read("bb.mdb"), "alt") << "replaced only by a complete import";
     EXPECT_EQ(QDir(work.dir()).entryList(QDir::Files), QStringList{"bb.mdb"})
         << "no temporary file is left behind";
-    EXPECT_EQ(s.databasePath(), work.path("ALT.MDB"));
-    EXPECT_EQ(s.SchjBez, "2008/2009");
-    EXPECT_EQ(s.SchjID, "     8");
+    EXPECT_EQ(QStringList({s.databasePath(), s.SchjBez, s.SchjID}),
+              QStringList({work.path("ALT.MDB"), "2008/2009", "     8"}));
 }
 
 } // namespace

@@ -4,9 +4,6 @@
 #include "import/ErzKuB.h"
 #include "import/vfp/Error.h"
 
-#include <QDate>
-#include <QDateTime>
-#include <QDir>
 #include <QDirIterator>
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -16,23 +13,9 @@ namespace vfptest {
 std::string describe(const QVariant& value) {
     if (!value.isValid())
         return "null";
-    QString text;
-    switch (value.typeId()) {
-    case QMetaType::Double:
-        text = QString::number(value.toDouble(), 'g', 15);
-        break;
-    case QMetaType::QDate:
-        text = value.toDate().toString(Qt::ISODate);
-        break;
-    case QMetaType::QDateTime:
-        text = value.toDateTime().toString(Qt::ISODateWithMs);
-        break;
-    case QMetaType::QByteArray:
-        text = QString::fromLatin1(value.toByteArray().toHex());
-        break;
-    default:
-        text = value.toString();
-    }
+    const QString text = value.typeId() == QMetaType::QByteArray
+                             ? QString::fromLatin1(value.toByteArray().toHex())
+                             : value.toString();
     return std::string(value.typeName()) + " " + text.toStdString();
 }
 
@@ -51,13 +34,12 @@ std::vector<std::string> fields(const vfp::Table& table) {
     std::vector<std::string> out;
     for (int i = 0; i < table.fieldCount(); ++i) {
         const vfp::Field& f = table.field(i);
-        QString text =
-            QStringLiteral("%1 %2 %3").arg(f.name, QString(QLatin1Char(f.type))).arg(f.length);
-        if (f.decimals)
-            text += QStringLiteral(",%1").arg(f.decimals);
-        if (f.nullable)
-            text += QStringLiteral(" null");
-        out.push_back(text.toStdString());
+        out.push_back(QStringLiteral("%1 %2 %3%4%5")
+                          .arg(f.name, QString(QLatin1Char(f.type)))
+                          .arg(f.length)
+                          .arg(f.decimals ? QStringLiteral(",%1").arg(f.decimals) : QString(),
+                               f.nullable ? QStringLiteral(" null") : QString())
+                          .toStdString());
     }
     return out;
 }
@@ -103,11 +85,9 @@ qint64 Scratch::descriptor(const QString& name, const QString& field) const {
 
 qint64 Scratch::valueAt(const QString& name, int record, const QString& field) const {
     const QByteArray bytes = read(name);
-    const qint64 headerLength = qFromLittleEndian<quint16>(bytes.constData() + 8);
-    const qint64 recordLength = qFromLittleEndian<quint16>(bytes.constData() + 10);
-    const qint64 displacement =
-        qFromLittleEndian<quint32>(bytes.constData() + descriptor(name, field) + 12);
-    return headerLength + record * recordLength + displacement;
+    const auto word = [&](qint64 at) { return qFromLittleEndian<quint16>(bytes.constData() + at); };
+    return word(8) + record * word(10) +
+           qFromLittleEndian<quint32>(bytes.constData() + descriptor(name, field) + 12);
 }
 
 } // namespace vfptest

@@ -127,6 +127,9 @@ TEST(DamagedTables, HeaderDescriptorRecordAndValueFaults) {
              "Feld FLAG in Satz 1 enthält keinen gültigen Wahrheitswert: \"X\""},
             {"memo pointer beyond the memo file", inValue("NOTE", 0, le(0xFFFFFFFF)),
              "Satz 1, Feld NOTE verweist auf Block 4294967295 hinter dem Dateiende", kMemo},
+            // 960 bytes of 64-byte blocks: block 15 starts at the end, with no block header.
+            {"memo pointer to the end of the memo file", inValue("NOTE", 0, le(15)),
+             "Satz 1, Feld NOTE verweist auf Block 15 hinter dem Dateiende", kMemo},
             {"memo pointer into the memo header", inValue("NOTE", 0, le(1)),
              "Satz 1, Feld NOTE verweist auf Block 1 im Dateikopf", kMemo},
             {"memo longer than its file",
@@ -137,14 +140,6 @@ TEST(DamagedTables, HeaderDescriptorRecordAndValueFaults) {
              "das Dateiende hinaus",
              kMemo},
         });
-}
-
-TEST(DamagedTables, MissingMemoFile) {
-    const Scratch scratch(dataDir() + "/types");
-    QFile::remove(scratch.path(kMemo));
-    EXPECT_EQ(errorOf([&] { vfp::Table::open(scratch.path(kTable)); }),
-              str("Die Memodatei " + QDir::toNativeSeparators(scratch.path("alltypes.FPT")) +
-                  " zur Tabelle " + QDir::toNativeSeparators(scratch.path(kTable)) + " fehlt."));
 }
 
 TEST(DamagedTables, NullFlagsOfVisualFoxProFile) {
@@ -166,7 +161,8 @@ TEST(DamagedTables, NullFlagsOfVisualFoxProFile) {
 
 // The kolleg row's PROPERTY: an 8-byte class entry, then the 18-byte path entry. A path that
 // leaves the container's folder has the length of the stored "daten\beleg_gk.dbf", so the entry
-// stays consistent. In the messages %DBC and %DCT stand for the container's two files.
+// stays consistent. In the messages %DBC and %DCT stand for the container's two files. The
+// container is a table itself: its missing memo file stands for any table's.
 TEST(DamagedContainer, BadEntriesMissingPartsAndPathsLeavingTheFolder) {
     const auto in = [](const QByteArray& stored, const QByteArray& bytes, int offset = 0) {
         return [=](const Scratch& s) {

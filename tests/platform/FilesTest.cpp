@@ -22,16 +22,13 @@ struct Folder : ::testing::Test {
     void SetUp() override {
         tmp.write("a.txt", "old a");
         tmp.write("b.txt", "old b");
+        QFile::remove(tmp.path("c.txt"));
     }
-    QStringList entries() const {
-        return QDir(tmp.dir()).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System |
-                                             QDir::NoDotAndDotDot,
-                                         QDir::Name);
-    }
-    // The files' names and contents, "name=content" each.
+    // Every entry of the folder, hidden ones too, as "name=content".
     QStringList state() const {
         QStringList out;
-        for (const QString& name : entries())
+        for (const QString& name :
+             QDir(tmp.dir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
             out << name + "=" + tmp.read(name);
         return out;
     }
@@ -39,6 +36,10 @@ struct Folder : ::testing::Test {
         g.create(tmp.path("a.txt")).write("new a");
         g.create(tmp.path("b.txt")).write("new b");
         g.create(tmp.path("c.txt")).write(c);
+    }
+    void writeA(const QByteArray& content = "new a") {
+        platform::writeFileAtomically(tmp.path("a.txt"),
+                                      [&](QIODevice& out) { out.write(content); });
     }
 };
 
@@ -57,8 +58,11 @@ std::pair<int, QString> failure(const std::function<void()>& act) {
 } // namespace
 
 // Each way a group or a single file can end: the old files whole, no temporary left behind, or
-// all the new ones.
+// all the new ones. The size limit fails the third file's write, and a single file's one
+// buffered write at its flush.
 TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
+    test::FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.available());
     const std::vector<std::tuple<const char*, std::function<void(Folder&)>, QStringList>> cases = {
         {"committed",
          [](Folder& f) {
@@ -76,8 +80,6 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
          kOld},
         {"third file over the size limit",
          [](Folder& f) {
-             test::FileSizeLimit limit(4096);
-             ASSERT_TRUE(limit.available());
              FileGroup g;
              EXPECT_EQ(failure([&] {
                            f.writeThree(g, QByteArray(5000, 'c'));
@@ -86,15 +88,8 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
                        std::make_pair(75, f.tmp.path("c.txt") + ": Schreibfehler!"));
          },
          kOld},
-        {"single file over the size limit, written in one buffered piece",
-         [](Folder& f) {
-             test::FileSizeLimit limit(4096);
-             EXPECT_THROW(
-                 platform::writeFileAtomically(
-                     f.tmp.path("a.txt"), [](QIODevice& out) { out.write(QByteArray(5000, 'a')); }),
-                 FileError);
-         },
-         kOld},
+        {"single file over the size limit",
+         [](Folder& f) { EXPECT_THROW(f.writeA(QByteArray(5000, 'a')), FileError); }, kOld},
         {"the third file's new content vanishing before it is put in place: the first two back",
          [](Folder& f) {
              f.tmp.write("c.txt", "old c");
@@ -111,7 +106,6 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
     for (const auto& [name, act, expected] : cases) {
         SCOPED_TRACE(name);
         SetUp();
-        QFile::remove(tmp.path("c.txt"));
         act(*this);
         EXPECT_EQ(state(), expected);
     }
@@ -121,9 +115,7 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
 // written alone and a group keep their old contents.
 TEST_F(Folder, AFailedSyncOrRenameLeavesTheOldFiles) {
     if (qEnvironmentVariableIsSet("KUBB_INJECTED")) {
-        EXPECT_THROW(platform::writeFileAtomically(tmp.path("a.txt"),
-                                                   [](QIODevice& out) { out.write("new a"); }),
-                     FileError);
+        EXPECT_THROW(writeA(), FileError);
         {
             FileGroup g;
             writeThree(g);
@@ -150,21 +142,18 @@ TEST_F(Folder, AFailedSyncOrRenameLeavesTheOldFiles) {
     }
 }
 
+// A missing folder, or a folder in the target's place (also the pointer file's), is refused
+// before anything is written.
 TEST_F(Folder, AMissingFolderOrAFolderInTheTargetsPlaceIsRefusedAtOnce) {
     FileGroup g;
     EXPECT_EQ(failure([&] { g.create(tmp.path("nowhere/a.txt")); }),
               std::make_pair(76, tmp.path("nowhere/a.txt") + ": Pfad nicht gefunden!"));
-    ASSERT_TRUE(QDir(tmp.dir()).mkdir("d.txt"));
-    EXPECT_EQ(failure([&] { g.create(tmp.path("d.txt")); }).first, 75)
-        << "a folder cannot be replaced by a file";
-    // The pointer file, written alone, reports the same.
-    QDir().mkpath(tmp.path("schreibschutz/TCLASSK"));
-    EXPECT_EQ(failure([&] { platform::writePointerFile(tmp.path("schreibschutz/"), "x"); }).first,
-              75);
+    ASSERT_TRUE(QDir().mkpath(tmp.path("d.txt")) && QDir().mkpath(tmp.path("p/TCLASSK")));
+    EXPECT_EQ(failure([&] { g.create(tmp.path("d.txt")); }).first, 75);
+    EXPECT_EQ(failure([&] { platform::writePointerFile(tmp.path("p/"), "x"); }).first, 75);
 }
 
 TEST(CodePage, FirstUnencodableNamesTheFirstCharacterThePageLacks) {
-    using platform::CodePage;
     // 0x81 has no character in Windows-1252, so U+0081 cannot be written either.
     const std::tuple<QString, int, int> rows[] = {{"Müller-Lüdenscheidt €", 1252, -1},
                                                   {"", 1252, -1},
@@ -174,5 +163,5 @@ TEST(CodePage, FirstUnencodableNamesTheFirstCharacterThePageLacks) {
                                                   {QString(QChar(0x81)), 1252, 0},
                                                   {QString(QChar(0xFFFD)), 1252, 0}};
     for (const auto& [text, page, first] : rows)
-        EXPECT_EQ(CodePage::firstUnencodable(text, page), first) << text.toStdString();
+        EXPECT_EQ(platform::CodePage::firstUnencodable(text, page), first) << text.toStdString();
 }

@@ -36,11 +36,9 @@ qint64 wahl(test::School& s, int student, int subject, const QVariant& course) {
 struct Cohort : Workspace {
     QStringList belegung() { return db.rows("SELECT * FROM belegung ORDER BY BG_ID"); }
     Cohort() {
-        for (int i = 1; i <= 3; ++i) {
-            if (i > 1)
-                subject(i, "3");
-            rail(i, QStringLiteral("S%1").arg(i), 3);
-        }
+        rails(3, 3);
+        subject(2, "3");
+        subject(3, "3");
         course(1, "M1");
         course(2, "M2");
         place(1, course(3, "D1", {{"KS_FA_ID1", subjectKey(2)}}));
@@ -63,7 +61,7 @@ struct Cohort : Workspace {
         });
         if (then)
             then(host);
-        ASSERT_TRUE(window().click("cmdAutoS"));
+        ASSERT_TRUE(w().click("cmdAutoS"));
     }
     static void take(frmAutoSetzen& a) {
         run(a);
@@ -95,37 +93,43 @@ QStringList panel(const QString& collisions, int unplaced, const QString& differ
 }
 const QStringList kBefore = panel("0", 2, "6 (M1 M2)", "18,00");
 const QStringList kOptimal = panel("0", 0, "0 (M1 M2)", "0,00") << "optimal";
+const QString kHeld = "Diese Schiene ist ausgeschnitten!\r\nFügen Sie sie zuerst mit "
+                      "Bearbeiten - einfügen wieder ein.";
 
 } // namespace
 
 TEST(AutoSetzen, TheWindowSearchesShowsBeforeAndAfterAndTakesNothingOnVerwerfen) {
     Cohort s;
-    placement::SetzenK& w = s.window();
+    placement::SetzenK& w = s.w();
     EXPECT_EQ(w.lblBewertung, kBefore);
-    const QStringList grid = s.columns();
-    const QStringList rows = s.belegung();
-    const auto said = [](test::ScriptedHost& h) {
-        h.onMessage("Die Zeitgrenze ist eine ganze Zahl von Sekunden von 1 bis 3600.");
-    };
+    const QStringList grid = s.columns(), rows = s.belegung();
+    const QString zeit = "Die Zeitgrenze ist eine ganze Zahl von Sekunden von 1 bis 3600.";
+    const QString keep = "Varianten behalten: eine ganze Zahl von 0 bis 10.";
+    // Each input just beyond its limits is refused.
+    const QStringList refused[] = {
+        {"0", "0", zeit}, {"3601", "0", zeit}, {"10", "11", keep}, {"10", "-1", keep}};
     s.autoSetzen(
-        [](frmAutoSetzen& a) {
+        [&](frmAutoSetzen& a) {
             EXPECT_EQ(a.lblVorher, kBefore);
             EXPECT_EQ(a.lblStand, "Jahrgangsstufe 12 (2009): 6 Schüler, 4 Kurse, 3 Schienen");
-            EXPECT_TRUE(a.optRest);
-            EXPECT_EQ(a.txtZeit, "10");
             EXPECT_FALSE(a.command("cmdUebernehmen")->enabled);
-            a.txtZeit = "0";
-            EXPECT_TRUE(a.click("cmdStart"));
-            EXPECT_FALSE(a.running()) << "a time limit below a second is refused";
+            for (const QStringList& r : refused) {
+                a.txtZeit = r[0];
+                a.txtVarianten = r[1];
+                EXPECT_TRUE(a.click("cmdStart"));
+                EXPECT_FALSE(a.running()) << r.join(' ').toStdString();
+            }
             a.txtZeit = "10";
+            a.txtVarianten = "0";
             Cohort::run(a);
             EXPECT_EQ(a.lblNachher, kOptimal);
-            EXPECT_EQ(a.prgSuche, 100);
             EXPECT_TRUE(a.lblStand.startsWith("Optimal nach ")) << a.lblStand.toStdString();
-            EXPECT_TRUE(a.command("cmdUebernehmen")->enabled);
             EXPECT_TRUE(a.click("cmdVerwerfen"));
         },
-        said);
+        [&](test::ScriptedHost& h) {
+            for (const QStringList& r : refused)
+                h.onMessage(r[2]);
+        });
     EXPECT_EQ(s.columns(), grid);
     EXPECT_EQ(s.belegung(), rows);
     EXPECT_EQ(w.lblBewertung, kBefore);
@@ -134,42 +138,29 @@ TEST(AutoSetzen, TheWindowSearchesShowsBeforeAndAfterAndTakesNothingOnVerwerfen)
     // Refused while a rail is cut.
     w.grdSchienen.click(0, 0);
     w.click("menuBearbAus");
-    s.host.onMessage("Diese Schiene ist ausgeschnitten!\r\nFügen Sie sie zuerst mit Bearbeiten - "
-                     "einfügen wieder ein.");
+    s.host.onMessage(kHeld);
     w.click("cmdAutoS");
     EXPECT_EQ(s.host.modal, QStringList{"frmAutoSetzen"});
-}
 
-TEST(AutoSetzen, ThePanelsModelIsTakenOnlyWhileTheFileIsAsItWasRead) {
-    Cohort s;
-    // Another program moves a student of M1 into M2 after the panel has read the cohort.
-    s.db.scalar("UPDATE belegung SET BG_KS_ID_12 = ? WHERE BG_ID = 1",
-                {test::School::courseKey(2)});
+    // Another program moves a student of M1 into M2 after the panel has read the cohort: the
+    // window reads it again.
+    w.click("menuBearbEinf");
+    s.db.scalar("UPDATE belegung SET BG_KS_ID_12 = 'KS0002' WHERE BG_ID = 1");
     s.autoSetzen([](frmAutoSetzen& a) {
         EXPECT_NE(a.lblVorher, kBefore);
         EXPECT_TRUE(a.click("cmdVerwerfen"));
     });
 }
 
-TEST(AutoSetzen, UebernehmenSavedAndReopenedComesBackAndRueckgaengigRestoresAll) {
+TEST(AutoSetzen, UebernehmenAndRueckgaengigThenAllesNeuKeepsFixedPlacementsOnClosing) {
     Cohort s;
-    placement::SetzenK& w = s.window();
-    const QStringList grid = s.columns();
-    const QStringList waiting = w.LNKurse.lines();
-    const QStringList rows = s.belegung();
+    placement::SetzenK& w = s.w();
+    const QStringList grid = s.columns(), waiting = w.LNKurse.lines(), rows = s.belegung();
     s.autoSetzen();
     EXPECT_EQ(w.lblBewertung, kOptimal);
     EXPECT_TRUE(w.LNKurse.lines().isEmpty());
-    EXPECT_EQ(railsOf(w, "D1"), QStringList{"S1"}) << "placed courses stay";
-    EXPECT_EQ(railsOf(w, "E1"), QStringList{"S2"});
-    // The first three (Englisch on S2) are in a Mathe course on S3.
-    const QStringList mathe = s.db.rows("SELECT k.KS_BEZ FROM belegung b JOIN kurs k ON "
-                                        "k.KS_VFP_ID = b.BG_KS_ID_12 WHERE b.BG_FA_ID = 'FA0001' "
-                                        "AND b.BG_KO_ID <= 'ST0003'");
-    ASSERT_EQ(mathe.size(), 3);
-    for (const QString& name : mathe)
-        EXPECT_EQ(railsOf(w, name), QStringList{"S3"}) << name.toStdString();
-    EXPECT_NE(s.columns(), grid);
+    EXPECT_EQ(railsOf(w, "D1") + railsOf(w, "E1"), (QStringList{"S1", "S2"}))
+        << "placed courses stay";
     // The file holds the whole plan: its rails with its students' courses.
     EXPECT_EQ(s.fileEvaluation(), kOptimal);
 
@@ -182,86 +173,26 @@ TEST(AutoSetzen, UebernehmenSavedAndReopenedComesBackAndRueckgaengigRestoresAll)
     EXPECT_EQ(w.lblBewertung, kBefore);
     EXPECT_FALSE(w.command("menuBearbRueck")->enabled) << "one step";
 
-    // Again, then closed with "Ja" and reopened: grid, LNKurse and the evaluation as before.
-    s.autoSetzen();
-    const QStringList shown = s.columns();
-    const QStringList evaluation = w.lblBewertung;
-    ASSERT_TRUE(s.close());
-    placement::SetzenK& again = s.load();
-    EXPECT_EQ(s.columns(), shown);
-    EXPECT_TRUE(again.LNKurse.lines().isEmpty());
-    EXPECT_EQ(again.lblBewertung, evaluation);
-}
-
-// "Varianten behalten": on "Übernehmen" the search's best distinct plans become variants, the
-// plan taken over first.
-TEST(AutoSetzen, UebernehmenSavesTheKeptPlansAsVariants) {
-    Cohort s;
+    // E1 fixed on S2; in "Alles neu" D1 may move, E1 may not.
+    w.grdSchienen.click(1, 1);
+    w.click("menuBearbFix");
+    // "Varianten behalten": the search's best distinct plans become variants, the plan taken over
+    // first.
     size_t kept = 0;
-    s.autoSetzen(
-        [&](frmAutoSetzen& a) {
-            EXPECT_EQ(a.txtVarianten, "0");
-            a.txtVarianten = "11";
-            EXPECT_TRUE(a.click("cmdStart"));
-            EXPECT_FALSE(a.running()) << "more than ten are refused";
-            a.txtVarianten = "3";
-            Cohort::run(a, true);
-            kept = a.result()->kept.size();
-            a.click("cmdUebernehmen");
-        },
-        [](test::ScriptedHost& h) {
-            h.onMessage("Varianten behalten: eine ganze Zahl von 0 bis 10.");
-        });
+    s.autoSetzen([&](frmAutoSetzen& a) {
+        a.txtVarianten = "10";
+        Cohort::run(a, true);
+        kept = a.result()->kept.size();
+        a.click("cmdUebernehmen");
+    });
     const std::vector<blocking::VariantInfo> variants =
         blocking::list(s.connection(), {test::kYear, "2009/2010"}, 2009);
     ASSERT_GE(kept, 2u);
     ASSERT_EQ(variants.size(), kept);
     for (size_t i = 0; i < kept; ++i)
         EXPECT_TRUE(variants[i].name.startsWith(QStringLiteral("Automatisch %1 (").arg(i + 1)));
-    EXPECT_EQ(variants[0].movedCourses, 0);
-    EXPECT_EQ(variants[0].changedStudents, 0);
+    EXPECT_EQ(variants[0].movedCourses + variants[0].changedStudents, 0);
     EXPECT_GT(variants[1].movedCourses, 0);
-}
-
-TEST(AutoSetzen, APlanOverAnotherProgramsChangesIsTakenOverOnlyWhenThePlannerAgrees) {
-    for (const ui::Answer answer : {ui::Answer::No, ui::Answer::Yes}) {
-        Cohort s;
-        const QStringList grid = s.columns();
-        QStringList changed;
-        s.autoSetzen(
-            [&](frmAutoSetzen& a) {
-                Cohort::run(a);
-                // Meanwhile another program moves a student of M1 into M2.
-                s.db.scalar("UPDATE belegung SET BG_KS_ID_12 = 'KS0002' WHERE BG_ID = 1");
-                changed = s.belegung();
-                a.click("cmdUebernehmen");
-            },
-            [&](test::ScriptedHost& h) {
-                h.onMessage("Schienen oder Belegungen wurden während der Suche von einem "
-                            "anderen Programm geändert. Den Plan trotzdem übernehmen?",
-                            answer);
-            });
-        const bool yes = answer == ui::Answer::Yes;
-        EXPECT_EQ(s.belegung() == changed, !yes);
-        EXPECT_EQ(s.columns() == grid, !yes);
-        EXPECT_EQ(s.window().command("menuBearbRueck")->enabled, yes);
-        if (yes) {
-            ASSERT_TRUE(s.window().click("menuBearbRueck"));
-            EXPECT_EQ(s.belegung(), changed);
-        }
-    }
-}
-
-TEST(AutoSetzen, AllesNeuKeepsFixedPlacementsAndMarksAndCancelOnClosingKeepsThePlan) {
-    Cohort s;
-    placement::SetzenK& w = s.window();
-    // E1 fixed on S2; in "Alles neu" D1 may move, E1 may not.
-    w.grdSchienen.click(1, 1);
-    w.click("menuBearbFix");
-    s.autoSetzen([](frmAutoSetzen& a) {
-        Cohort::run(a, true);
-        a.click("cmdUebernehmen");
-    });
     EXPECT_EQ(w.lblBewertung, kOptimal);
     EXPECT_EQ(railsOf(w, "E1"), QStringList{"S2"});
     int row = 1;
@@ -272,27 +203,57 @@ TEST(AutoSetzen, AllesNeuKeepsFixedPlacementsAndMarksAndCancelOnClosingKeepsTheP
     EXPECT_TRUE(w.command("menuBearbRueck")->enabled);
     w.click("menuBearbFix");
     EXPECT_FALSE(w.command("menuBearbRueck")->enabled);
-    // "Abbrechen" on closing leaves the file with the whole plan taken over.
+    // "Abbrechen" on closing leaves the file with the whole plan taken over; it comes back.
+    const QStringList shown = s.columns();
     ASSERT_TRUE(s.close(ui::Answer::Cancel));
     EXPECT_EQ(s.fileEvaluation(), kOptimal);
+    EXPECT_EQ(s.load().lblBewertung, kOptimal);
+    EXPECT_EQ(s.columns(), shown);
+    EXPECT_TRUE(s.w().LNKurse.lines().isEmpty());
+}
+
+TEST(AutoSetzen, APlanOverAnotherProgramsChangesIsTakenOverOnlyWhenThePlannerAgrees) {
+    for (const ui::Answer answer : {ui::Answer::No, ui::Answer::Yes}) {
+        Cohort s;
+        const QStringList grid = s.columns();
+        QStringList changed;
+        s.autoSetzen(
+            [&](frmAutoSetzen& a) {
+                Cohort::run(a);
+                s.db.scalar("UPDATE belegung SET BG_KS_ID_12 = 'KS0002' WHERE BG_ID = 1");
+                changed = s.belegung();
+                a.click("cmdUebernehmen");
+            },
+            [&](test::ScriptedHost& h) {
+                h.onMessage("Schienen oder Belegungen wurden während der Suche von einem anderen "
+                            "Programm geändert. Den Plan trotzdem übernehmen?",
+                            answer);
+            });
+        const bool yes = answer == ui::Answer::Yes;
+        EXPECT_EQ(s.belegung() == changed, !yes);
+        EXPECT_EQ(s.columns() == grid, !yes);
+        EXPECT_EQ(s.w().command("menuBearbRueck")->enabled, yes);
+        if (yes) {
+            ASSERT_TRUE(s.w().click("menuBearbRueck"));
+            EXPECT_EQ(s.belegung(), changed);
+        }
+    }
 }
 
 TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
     // Four subjects, three rails: the fourth course always collides, so the search would run
     // to its time limit.
     Workspace s;
+    s.rails(3, 3);
     for (int i = 1; i <= 4; ++i) {
         if (i > 1)
             s.subject(i, "3");
-        if (i < 4)
-            s.rail(i, QStringLiteral("S%1").arg(i), 3);
         for (int k : {i, 10 + i})
             s.course(k, QStringLiteral("%1%2").arg(k > 10 ? 'L' : 'K').arg(i),
                      {{"KS_STD", "3"}, {"KS_FA_ID1", test::School::subjectKey(i)}});
+        wahl(s, 1, i, {});
     }
     s.student(1, "Voll", "Vera");
-    for (int i = 1; i <= 4; ++i)
-        wahl(s, 1, i, {});
     s.load();
     s.host.onModal("frmAutoSetzen", [](ui::Window& window) {
         auto& a = static_cast<frmAutoSetzen&>(window);
@@ -300,15 +261,13 @@ TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
         a.txtZeit = "60";
         a.click("cmdStart");
         EXPECT_TRUE(a.running());
-        EXPECT_FALSE(a.command("cmdStart")->enabled);
-        EXPECT_FALSE(a.command("cmdVerwerfen")->enabled);
+        EXPECT_FALSE(a.command("cmdStart")->enabled || a.command("cmdVerwerfen")->enabled);
         // The first plan is reported as soon as the chains have started.
         for (int i = 0; i < 100 && a.lblNachher.isEmpty(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             a.tmrSuche_Timer();
         }
         EXPECT_EQ(a.lblNachherCaption, "Bisher bestes Ergebnis");
-        EXPECT_LT(a.prgSuche, 100);
         EXPECT_TRUE(a.lblStand.startsWith("Die Suche läuft: ")) << a.lblStand.toStdString();
 
         a.click("cmdAbbrechen");
@@ -316,23 +275,17 @@ TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
         ASSERT_TRUE(a.result());
         EXPECT_TRUE(a.result()->cancelled);
         EXPECT_EQ(a.lblNachherCaption, "Nachher");
-        EXPECT_EQ(a.lblNachher.value(0), "Kollisionen (Schüler): 1");
         EXPECT_EQ(a.lblNachher.last(), "beste gefundene Lösung (Kollisionen 1, Untergrenze 0)");
-        EXPECT_EQ(a.lblGruende,
-                  QStringList{
-                      "Voll, Vera: Die gewählten Kurse brauchen 12 Stunden, alle Schienen zusammen "
-                      "haben 9."});
+        EXPECT_EQ(a.lblGruende, QStringList{"Voll, Vera: Die gewählten Kurse brauchen 12 Stunden, "
+                                            "alle Schienen zusammen haben 9."});
         EXPECT_TRUE(a.lblStand.startsWith("Abgebrochen nach ")) << a.lblStand.toStdString();
         EXPECT_TRUE(a.command("cmdUebernehmen")->enabled);
     });
     s.w().click("cmdAutoS");
 }
+
 TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     Cohort s;
-    // Two students of one name, told apart by class; and a student of year group 13 in D1 and
-    // E1, whose rows do not count as choices of year group 12.
-    s.db.scalar("UPDATE kolleg SET KO_FAMNAME = 'Name1', KO_PARLLKL = 'b' WHERE KO_ID = 2");
-    s.db.scalar("UPDATE kolleg SET KO_PARLLKL = 'a' WHERE KO_ID = 1");
     const QString older = s.student(9, "Aelter", "Vor", "2008");
     s.choice(older, {}, "KS0003");
     s.choice(older, {}, "KS0004");
@@ -349,25 +302,21 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     EXPECT_EQ(w.CmbJahrgang.lines(),
               (QStringList{"Jahrgangsstufe 12 (2009)", "Jahrgangsstufe 13 (2008)"}));
     EXPECT_EQ(w.Jahrgang(), 2009);
-    EXPECT_EQ(w.lblBewertung, kBefore);
 
     // "Schiene auffüllen" puts M1 on S3 and evens it out: three students move to M2.
-    s.selectCourses({"M1"});
-    g.click(0, 2);
     s.host.onMessage(ui::Answer::Yes);
-    w.click("cmdSchA");
+    s.fill("M1", 2, 2);
     EXPECT_EQ(w.lblBewertung, panel("0", 1, "0 (M1 M2)", "0,00"));
     // "<" takes it back.
     g.click(1, 2);
     w.click("cmdS2K");
     EXPECT_EQ(w.lblBewertung[1], "Kurse nicht gesetzt: 2");
-    // M1 (students 4-6) beside D1 on S1: three collide.
+    // M1 (students 4-6) beside D1 on S1: three collide. Who collides, with class and rail, in
+    // the order of names; a click shows his courses rail by rail, the colliding rail marked.
     g.setRows(3);
     g.setTextMatrix(2, 0, "M1    3      3 KS0001");
     w.Bewerten();
     EXPECT_EQ(w.lblBewertung[0], "Kollisionen (Schüler): 3");
-    // Who collides, with class and rail, in the order of names; a click shows his courses rail
-    // by rail, the colliding rail marked.
     EXPECT_EQ(w.LPlanKollisionen.lines(),
               (QStringList{"Name4, Vor                       S1     M1    D1    ST0004",
                            "Name5, Vor                       S1     M1    D1    ST0005",
@@ -376,22 +325,6 @@ TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
     w.LPlanKollisionen_Click();
     EXPECT_EQ(w.LSchuelerSchienen.lines(),
               (QStringList{"S1    ! M1    D1    ", "S2      ", "S3      "}));
-    // E1 beside them: students 1-3 (in M2 since the evening out) collide too, and the student of
-    // year group 13 is counted apart; the student shown stays.
-    g.setRows(4);
-    g.setTextMatrix(3, 0, "E1    3      3 KS0004");
-    w.Bewerten();
-    EXPECT_EQ(w.lblBewertung.mid(0, 2),
-              (QStringList{"Kollisionen (Schüler): 6, dazu 1 der anderen Jahrgangsstufe",
-                           "Kurse nicht gesetzt: 1"}));
-    EXPECT_EQ(w.LPlanKollisionen.lines().mid(0, 3),
-              (QStringList{"Name1, Vor                    a  S1     D1    E1    ST0001",
-                           "Name1, Vor                    b  S1     D1    E1    ST0002",
-                           "Name3, Vor                       S1     D1    E1    ST0003"}));
-    EXPECT_EQ(w.LPlanKollisionen.selectedRows(), std::vector<int>{4});
-    EXPECT_EQ(w.LSchuelerSchienen.line(0), "S1    ! M1    D1    ");
-    g.setRows(3);
-
     // Year group 13 has nobody: nothing to count, nothing wrong.
     w.CmbJahrgang.setCurrent(1);
     w.CmbJahrgang_Click();

@@ -1,12 +1,10 @@
 #include "TestWorkspace.h"
 
-#include "placement/Layouts.h"
+#include "common/MessageWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-
-using test::Workspace;
 
 namespace {
 
@@ -16,11 +14,10 @@ namespace {
 //   6 Ode Mathe      7 Weber Bio     8 Weber Bio (year 13)    9 a student not in kolleg: Mathe
 //  10 Ode Kunst     11 Müller: no course   12 Müller: a course that is gone
 struct Lists : ::testing::Test {
-    Workspace s;
+    test::Workspace s;
 
     void SetUp() override {
-        s.rail(1, "S1", 1);
-        s.rail(2, "S2", 1);
+        s.rails(2, 1);
         int id = 0;
         for (const char* bez : {"Mathe", "Deu", "Eng", "Bio", "Kunst"})
             s.course(++id, bez, {{"KS_STD", "3"}});
@@ -42,17 +39,20 @@ struct Lists : ::testing::Test {
             s.choice(student, c12 ? QVariant(c12) : QVariant(), c13 ? QVariant(c13) : QVariant());
         s.load();
     }
-    placement::SetzenK& w() { return s.window(); }
-    std::vector<int> selectedStudents() { return w().LSchueler.selectedRows(); }
+    placement::SetzenK& w() { return s.w(); }
+    // Clicks the first colliding student; the courses of his year group shown.
+    QString firstCollision() {
+        w().LKollisionen.setCurrent(0);
+        w().LKollisionen_Click();
+        return w().txtMld;
+    }
 };
 
 } // namespace
 
 TEST_F(Lists, CollidingStudentsAreListedAndMarkedByTheChosenOption) {
     w().lblKoll = "x";
-    w().txtMld = "x";
     s.selectCourses({"Mathe", "Deu", "Eng"});
-
     EXPECT_EQ(w().LSchueler.lines(), (QStringList{
                                          "Müller HansA Mathe      12 ST0001",
                                          "Schmidt-Ro.B Mathe      42 ST0002",
@@ -61,25 +61,23 @@ TEST_F(Lists, CollidingStudentsAreListedAndMarkedByTheChosenOption) {
                                          "Schmidt-Ro.B Deu        52 ST0002",
                                          "Müller HansA Eng        33 ST0001",
                                      }));
-    EXPECT_EQ(w().lblSchueler, "6");
     EXPECT_EQ(w().LKollisionen.lines(),
               (QStringList{"Müller H. MatheDeu  Eng       1     2     3ST0001",
                            "Schmidt-. MatheDeu       4     5ST0002"}));
-    EXPECT_EQ(w().lblKollisionen, "2");
-    EXPECT_EQ(w().lblKoll, "");
-    EXPECT_EQ(w().txtMld, "");
+    EXPECT_EQ(w().lblSchueler + w().lblKollisionen + w().lblKoll, "62");
     // "einem Fach": only students with exactly two of the courses.
-    EXPECT_EQ(selectedStudents(), (std::vector<int>{1, 4}));
-
+    EXPECT_EQ(w().LSchueler.selectedRows(), (std::vector<int>{1, 4}));
+    // Mathe, Deu, the year-13 row has no year-12 course (blanks), the empty row is left out, the
+    // vanished course has no name.
+    EXPECT_EQ(firstCollision(), "MatheDeu            ");
     w().optMKolAlle_Click();
     EXPECT_FALSE(w().optMKolEinfach);
     s.selectCourses({"Mathe", "Deu", "Eng"});
-    EXPECT_EQ(selectedStudents(), (std::vector<int>{0, 1, 3, 4, 5}));
-
+    EXPECT_EQ(w().LSchueler.selectedRows(), (std::vector<int>{0, 1, 3, 4, 5}));
+    EXPECT_EQ(w().txtMld, "");
     // One course alone collides with nothing: the list of collisions is emptied.
     s.selectCourses({"Mathe"});
     EXPECT_EQ(w().LSchueler.count(), 3);
-    EXPECT_EQ(w().LKollisionen.count(), 0);
     EXPECT_EQ(w().lblKollisionen, "0");
 }
 
@@ -88,37 +86,19 @@ TEST_F(Lists, CoursesWithoutCommonStudentsGiveNoCollisionButOneStudentsTwoRowsDo
     EXPECT_EQ(w().LSchueler.lines(), (QStringList{"Müller HansA Eng        33 ST0001",
                                                   "Ode          Kunst     102 ST0003"}));
     EXPECT_EQ(w().LKollisionen.count(), 0);
-    EXPECT_TRUE(selectedStudents().empty());
-
     // Weber's two rows of Bio (years 12 and 13) are two lines; with a second course selected
-    // they merge into a collision, since merging compares students only.
+    // they merge into a collision, since merging compares students only. Her courses shown are
+    // those of her year group 13.
     s.selectCourses({"Bio"});
     EXPECT_EQ(w().LSchueler.count(), 2);
     EXPECT_EQ(w().LKollisionen.count(), 0);
     s.selectCourses({"Bio", "Kunst"});
     EXPECT_EQ(w().LKollisionen.lines(), QStringList{"Weber Eva Bio  Bio       7     8ST0004"});
-
+    EXPECT_EQ(firstCollision(), "     Bio  ");
     // Nothing selected: the student list is emptied and its count follows; the collisions stay.
     s.selectCourses({});
     EXPECT_EQ(w().LSchueler.count(), 0);
-    EXPECT_EQ(w().lblSchueler, "0");
-    EXPECT_EQ(w().LKollisionen.count(), 1);
-    EXPECT_EQ(w().lblKollisionen, "1");
-}
-
-TEST_F(Lists, ClickingACollidingStudentShowsHisCoursesOfHisYearGroup) {
-    s.selectCourses({"Mathe", "Deu", "Eng"});
-    w().LKollisionen.setCurrent(0);
-    w().LKollisionen_Click();
-    // Mathe, Deu, the year-13 row has no year-12 course (blanks), the empty row is left out, the
-    // vanished course has no name.
-    EXPECT_EQ(w().txtMld, "MatheDeu            ");
-
-    // Weber's courses are those of her year group 13.
-    s.selectCourses({"Bio", "Kunst"});
-    w().LKollisionen.setCurrent(0);
-    w().LKollisionen_Click();
-    EXPECT_EQ(w().txtMld, "     Bio  ");
+    EXPECT_EQ(w().lblSchueler + w().lblKollisionen, "01");
 }
 
 TEST_F(Lists, ClickingTheGridListsTheStudentsOfTheSelectedCoursesOfTheRail) {
@@ -126,19 +106,15 @@ TEST_F(Lists, ClickingTheGridListsTheStudentsOfTheSelectedCoursesOfTheRail) {
     g.click(1, 0);
     EXPECT_EQ(w().LSchImBlock.lines(),
               (QStringList{"Mathe Müller Hans ", "Mathe Schmidt-Rot.", "Mathe Ode         "}));
-    EXPECT_EQ(w().lblSchImBlock, "3");
-
     // The header alone: the list is emptied, and its count follows.
     g.click(0, 0);
     EXPECT_EQ(w().LSchImBlock.count(), 0);
     EXPECT_EQ(w().lblSchImBlock, "0");
-
     // A selection from the header down starts at row 1.
     g.extendSelection(2, 0);
     EXPECT_EQ(g.SelStartRow(), 1);
     EXPECT_EQ(w().LSchImBlock.count(), 5);
     EXPECT_EQ(w().LSchImBlock.line(4), "Deu   Schmidt-Rot.");
-
     // Rows below the rail's last course add nothing.
     g.click(1, 1);
     g.extendSelection(2, 1);
@@ -146,11 +122,31 @@ TEST_F(Lists, ClickingTheGridListsTheStudentsOfTheSelectedCoursesOfTheRail) {
     EXPECT_EQ(w().lblSchImBlock, "1");
 }
 
-TEST_F(Lists, SortLNKurseRestoresTheCourseOrderAndKeepsOneLinePerCourse) {
-    QStringList l = w().LNKurse.lines();
-    ASSERT_EQ(l.size(), 5);
-    const QString matheRest = placement::CourseEntry::withHours(l[0], 1);
-    w().LNKurse.setLines({l[4], matheRest, l[2], l[0], "Junk  3      3 XX9999", l[1], l[3]});
-    w().SortLNKurse();
-    EXPECT_EQ(w().LNKurse.lines(), (QStringList{matheRest, l[1], l[2], l[3], l[4]}));
+TEST(StudentOverview, InvertierenAndSchuelerMitKursen) {
+    test::Workspace s;
+    const QString deu = s.course(1, "Deu", {{"KS_STD", "3"}});
+    const QString eng = s.course(2, "Eng", {{"KS_STD", "3"}});
+    const QString anna = s.student(1, "Abel", "Anna");
+    s.choice(anna, deu);
+    s.choice(s.student(2, "Bachmann-Huber", "Bert"), deu);
+    s.choice(s.student(3, "Cox", ""), eng);
+    s.choice(anna, eng);
+    s.choice("GONE00", eng); // a student who is missing gives no line
+    placement::SetzenK& w = s.load();
+    w.cmdAnzBel_Click(); // an empty student list shows nothing
+    s.selectCourses({"Deu", "Eng"});
+    ASSERT_EQ(w.LSchueler.count(), 4);
+    EXPECT_EQ(w.LSchueler.selectedRows(), (std::vector<int>{0, 3})) << "Anna collides";
+    w.CmdInvers_Click();
+    EXPECT_EQ(w.LSchueler.selectedRows(), (std::vector<int>{1, 2}));
+    const QString shown = "Abel Anna  Deu  Eng  \r\nBachmann-H.Deu  \r\nCox        Eng  \r\n";
+    s.host.onModal("frmFMld", [&](ui::Window& win) {
+        auto& f = static_cast<common::frmFMld&>(win);
+        EXPECT_EQ(f.caption() + f.txtFMld, "Belegungen" + shown);
+        f.cmddrucken_Click();
+        f.cmdgelesen_Click();
+    });
+    w.cmdAnzBel_Click();
+    ASSERT_EQ(s.host.printJobs.size(), 1);
+    EXPECT_TRUE(s.host.printJobs[0].lines.contains("Abel Anna  Deu  Eng  "));
 }

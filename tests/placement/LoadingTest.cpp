@@ -10,13 +10,7 @@ using test::Workspace;
 
 namespace {
 
-const QString kStatus = "Kursstärken werden berechnet!";
-
-QString missingSubject(const QString& bez) {
-    return "Beim Kurs " + bez +
-           " fehlt das zugeordnete Fach!\r\nBitte erfassen Sie mit Orvid neue Kurse!\r\n"
-           "Importieren Sie dann nochmal!";
-}
+const QStringList kCounted{"Kursstärken werden berechnet!", ""};
 
 } // namespace
 
@@ -33,24 +27,23 @@ TEST(Loading, RailsShowTheirPlacedCoursesAndLNKurseTheHoursStillToPlace) {
     const QString fra = s.course(4, "Fra", {{"KS_STD", "3"}, {"KS_SORT", 2}});
     const QString bio = s.course(5, "Bio", {{"KS_STD", "2"}, {"KS_SORT", 1}});
     s.course(6, "Chem", {{"KS_SCHJ", kOtherYear}, {"KS_STD", "2"}});
-    s.place(1, "KS0099"); // the course is gone
-    s.place(1, mathe);
-    s.place(2, fra);
-    s.place(3, deu);
-    s.place(3, eng);
-    s.place(4, deu);
-    s.place(4, eng);
-    s.place(5, bio); // a rail of another school year
+    // A course that is gone, and a rail of another school year, place nothing.
+    for (const auto& [rail, course] : {std::pair{1, QString("KS0099")},
+                                       {1, mathe},
+                                       {2, fra},
+                                       {3, deu},
+                                       {3, eng},
+                                       {4, deu},
+                                       {4, eng},
+                                       {5, bio}})
+        s.place(rail, course);
     s.choice("ST0001", mathe);
     s.choice("ST0002", {}, mathe);
     s.choice("ST0003", mathe, mathe); // counts once
     for (const char* st : {"ST0001", "ST0002", "ST0003"})
         s.choice(st, st[5] == '1' ? deu : eng);
-
     placement::SetzenK& w = s.load();
-
     const ui::Grid& g = w.grdSchienen;
-    ASSERT_EQ(g.Cols(), 4);
     ASSERT_EQ(g.Rows(), 3);
     EXPECT_EQ(g.FixedRows(), 1);
     EXPECT_EQ(s.columns(),
@@ -60,17 +53,12 @@ TEST(Loading, RailsShowTheirPlacedCoursesAndLNKurseTheHoursStillToPlace) {
                            "S4    3  003        4|Deu   3      3 KS0002|Eng   3      3 KS0003"}));
     EXPECT_EQ((std::array{g.SelStartRow(), g.SelEndRow(), g.SelStartCol(), g.SelEndCol()}),
               (std::array{1, 1, 0, 0}));
-    for (int c = 0; c < g.Cols(); ++c)
-        EXPECT_EQ(g.ColWidth(c), g.ColWidth(0)) << "rail name and hours are 7 characters in all";
-    EXPECT_GT(g.RowHeight(0), g.ColWidth(0) / 4) << "the header row holds two lines";
-
     // Leistungskurs without hours: 5 on a 4-hour rail leaves 1; split over 2 + 3 hours, H 5 is
-    // done and H 6 leaves 1; the rail of another school year places nothing.
+    // done and H 6 leaves 1.
     EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Bio   2      3 KS0005", "Fra   3      3 KS0004",
                                               "Eng   1      3 KS0003", "Mathe 1      3 KS0001"}));
-    EXPECT_EQ(s.host.statuses, (QStringList{kStatus, ""}));
+    EXPECT_EQ(s.host.statuses, kCounted);
     EXPECT_EQ(s.host.busyDepth, 0);
-    EXPECT_EQ(w.caption(), "Setzen der Kurse");
 
     // AnzKvS counts down to the first empty cell and makes the rail current.
     EXPECT_EQ(w.MaxKvS(), 2);
@@ -78,8 +66,7 @@ TEST(Loading, RailsShowTheirPlacedCoursesAndLNKurseTheHoursStillToPlace) {
     EXPECT_EQ(w.AnzKvS(3), 0);
     EXPECT_EQ(g.Col(), 2);
     EXPECT_EQ(w.AnzKvS(4), 2);
-    EXPECT_EQ(w.AnzKvS(5), 0) << "beyond the rails";
-    EXPECT_EQ(w.AnzKvS(0), 0);
+    EXPECT_EQ(w.AnzKvS(5) + w.AnzKvS(0), 0) << "beyond the rails";
     EXPECT_EQ(g.Col(), 3);
 }
 
@@ -90,6 +77,7 @@ TEST(Loading, HoursOfTenAndMoreAreReportedNotMisreadAndTheCurrentCellIsTheSelect
     s.rail(3, "S3", 9);
     const QString deu = s.course(1, "Deu", {{"KS_STD", "2"}});
     s.course(2, "Riesig", {{"KS_STD", "10"}});
+    s.course(3, "Neun", {{"KS_STD", "9"}});
     s.place(1, deu);
     s.place(2, deu);
     s.host
@@ -100,54 +88,33 @@ TEST(Loading, HoursOfTenAndMoreAreReportedNotMisreadAndTheCurrentCellIsTheSelect
     const ui::Grid& g = w.grdSchienen;
     ASSERT_EQ(g.Cols(), 2);
     EXPECT_EQ(g.TextMatrix(0, 1), "S3    9  000        3");
-    EXPECT_EQ(g.Col(), 0) << "the current column is the one shown selected";
-    EXPECT_EQ(g.Row(), 1);
-    EXPECT_EQ(g.SelStartCol(), 0);
-
+    EXPECT_EQ(w.LNKurse.lines(), QStringList{"Neun  9      3 KS0003"});
+    EXPECT_EQ((std::array{g.Col(), g.Row(), g.SelStartCol()}), (std::array{0, 1, 0}))
+        << "the current cell is the one shown selected";
     // Saving keeps the placement on the rail left out.
     ASSERT_TRUE(s.close());
     EXPECT_EQ(s.db.rows("SELECT CK_BL_ID, CK_KS_ID FROM ckkurs ORDER BY CK_BL_ID"),
               (QStringList{"     1|KS0001", "     2|KS0001"}));
 }
 
-TEST(Loading, ASchoolYearWithoutRailsListsEveryCourseWithItsFullHours) {
-    Workspace s;
-    s.rail(1, "S1", 3, kOtherYear);
-    const QString bio = s.course(1, "Bio", {{"KS_STD", "2"}});
-    s.course(2, "Lk", {{"KS_LKGK", "L"}});
-    s.place(1, bio);
-
-    placement::SetzenK& w = s.load();
-
-    EXPECT_EQ(w.grdSchienen.Cols(), 0);
-    EXPECT_EQ(w.grdSchienen.Rows(), 1);
-    EXPECT_EQ(w.grdSchienen.FixedRows(), 0);
-    EXPECT_EQ(w.grdSchienen.SelEndRow(), 0);
-    EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Bio   2      3 KS0001", "Lk    5      3 KS0002"}));
-    EXPECT_EQ(w.MaxKvS(), 0);
-    EXPECT_EQ(s.host.statuses, (QStringList{kStatus, ""}));
-}
-
 TEST(Loading, HoursComeFromKS_STDTheKindOrTheSubjectOfTheYearGroup) {
     Workspace s;
     s.subject(2, "4");
     s.subject(3, "0");
-    const QString fa1 = test::School::subjectKey(1); // 3 hours
-    const QString fa2 = test::School::subjectKey(2); // 4 hours
-    const QString fa3 = test::School::subjectKey(3); // 0 hours
-    const QVariant none;
-    s.course(1, "Std", {{"KS_STD", "2"}, {"KS_LKGK", "X"}});
-    s.course(2, "Lk", {{"KS_LKGK", "L"}});
-    s.course(3, "G12", {{"KS_FA_ID3", fa2}});
-    s.course(4, "G13", {{"KS_JGST", "13"}, {"KS_FA_ID3", fa2}});
-    s.course(5, "G50a", {{"KS_JGST", "50"}, {"KS_FA_ID3", fa2}});
-    s.course(6, "G50b", {{"KS_JGST", "50"}, {"KS_FA_ID1", none}, {"KS_FA_ID3", fa2}});
-    s.course(7, "G50c", {{"KS_JGST", "50"}, {"KS_FA_ID1", "FA9999"}, {"KS_FA_ID3", fa2}});
-    s.course(8, "G50d", {{"KS_JGST", "50"}, {"KS_FA_ID1", fa3}, {"KS_FA_ID3", fa2}});
-    s.course(9, "G12x", {{"KS_FA_ID1", "FA9999"}});
-    s.course(10, "G11", {{"KS_JGST", "11"}});
-    s.course(11, "Xk", {{"KS_LKGK", "X"}});
-    s.course(12, "G50e", {{"KS_JGST", "50"}, {"KS_FA_ID1", fa3}});
+    const QString fa2 = test::School::subjectKey(2), fa3 = test::School::subjectKey(3);
+    // clang-format off
+    const test::Row courses[] = {
+        {{"KS_STD", "2"}, {"KS_LKGK", "X"}}, {{"KS_LKGK", "L"}}, {{"KS_FA_ID3", fa2}},
+        {{"KS_JGST", "13"}, {"KS_FA_ID3", fa2}}, {{"KS_JGST", "50"}, {"KS_FA_ID3", fa2}},
+        {{"KS_JGST", "50"}, {"KS_FA_ID1", QVariant()}, {"KS_FA_ID3", fa2}},
+        {{"KS_JGST", "50"}, {"KS_FA_ID1", "FA9999"}, {"KS_FA_ID3", fa2}},
+        {{"KS_JGST", "50"}, {"KS_FA_ID1", fa3}, {"KS_FA_ID3", fa2}},
+        {{"KS_FA_ID1", "FA9999"}}, {{"KS_JGST", "11"}}, {{"KS_LKGK", "X"}}, {{"KS_JGST", "50"}, {"KS_FA_ID1", fa3}},
+    };
+    const char* names[] = {"Std", "Lk", "G12", "G13", "G50a", "G50b", "G50c", "G50d", "G12x", "G11", "Xk", "G50e"};
+    // clang-format on
+    for (int i = 0; i < 12; ++i)
+        s.course(i + 1, names[i], courses[i]);
     // Another program writes while each message is open: the window holds no lock then.
     struct WritingHost : test::ScriptedHost {
         QString path;
@@ -162,17 +129,13 @@ TEST(Loading, HoursComeFromKS_STDTheKindOrTheSubjectOfTheYearGroup) {
         host.onMessage(QString("Bei %1 fehlt die Stundenzahl!\r\n").arg(bez));
     placement::SetzenK w(s.state, host);
     ASSERT_NO_THROW(w.Form_Load());
-
     QStringList hours;
     for (const QString& l : w.LNKurse.lines())
         hours << l.left(7);
     EXPECT_EQ(hours, (QStringList{"Std   2", "Lk    5", "G12   3", "G13   4", "G50a  3", "G50b  4",
                                   "G50c  4", "G50d  4"}));
-    for (const ui::Message& m : host.messages) {
-        EXPECT_EQ(m.icon, ui::Icon::Critical);
-        EXPECT_EQ(m.title, "Kurs- und Blockbildung");
-    }
-    EXPECT_EQ(host.statuses, (QStringList{kStatus, ""})) << "loading went on to the end";
+    EXPECT_EQ(host.messages.at(0).icon, ui::Icon::Critical);
+    EXPECT_EQ(host.statuses, kCounted) << "loading went on to the end";
 }
 
 TEST(Loading, ACourseWithoutItsSubjectStopsLoadingWhereItStands) {
@@ -189,64 +152,55 @@ TEST(Loading, ACourseWithoutItsSubjectStopsLoadingWhereItStands) {
         const QString later = s.course(3, "Zzz", {{"KS_STD", "2"}});
         s.place(1, later);
         s.choice("ST0001", later);
-        s.host.onMessage(missingSubject("Bad"));
-
+        s.host.onMessage("Beim Kurs Bad fehlt das zugeordnete Fach!\r\nBitte erfassen Sie mit "
+                         "Orvid neue Kurse!\r\nImportieren Sie dann nochmal!");
         placement::SetzenK& w = s.load();
-
         EXPECT_EQ(w.LNKurse.lines(), QStringList{"Bio   2      3 KS0001"});
         EXPECT_EQ(s.column(0), (QStringList{"S1    2  000        1", "Zzz   2      3 KS0003"}))
             << "the grid stays, the counts are not made";
         EXPECT_TRUE(s.host.statuses.isEmpty());
-        EXPECT_EQ(s.host.messages.at(0).icon, ui::Icon::Critical);
     }
 }
 
-TEST(Loading, ASchoolYearWithoutCoursesSaysSoUnlessThereIsNoCourseAtAll) {
+TEST(Loading, ASchoolYearWithoutRailsOrCoursesLoadsWhatItHas) {
     Workspace s;
-    s.rail(1, "S1", 2);
-    s.course(1, "Alt", {{"KS_SCHJ", kOtherYear}});
-    s.host.onMessage("Für das Schuljahr: 2009/2010 fehlen die Kurse der Kursdatei!\r\n"
-                     "Bitte erfassen Sie mit Orvid neue Kurse!\r\nImportieren Sie dann nochmal!");
+    s.rail(1, "S1", 3, kOtherYear);
+    s.place(1, s.course(1, "Bio", {{"KS_STD", "2"}}));
+    s.course(2, "Lk", {{"KS_LKGK", "L"}});
     placement::SetzenK& w = s.load();
-    EXPECT_EQ(w.LNKurse.count(), 0);
-    EXPECT_EQ(w.grdSchienen.TextMatrix(0, 0), "S1    2  000        1");
-    EXPECT_TRUE(s.host.statuses.isEmpty());
+    EXPECT_EQ((std::array{w.grdSchienen.Cols(), w.grdSchienen.Rows(), w.grdSchienen.FixedRows(),
+                          w.grdSchienen.SelEndRow(), w.MaxKvS()}),
+              (std::array{0, 1, 0, 0, 0}));
+    EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Bio   2      3 KS0001", "Lk    5      3 KS0002"}));
+    EXPECT_EQ(s.host.statuses, kCounted);
 
-    Workspace empty;
-    empty.rail(1, "S1", 2);
-    EXPECT_EQ(empty.load().grdSchienen.Cols(), 1);
-    EXPECT_TRUE(empty.host.messages.empty());
-    EXPECT_TRUE(empty.host.statuses.isEmpty());
+    // Courses of another school year only: said; none at all: nothing to say.
+    for (const bool other : {true, false}) {
+        Workspace s;
+        s.rail(1, "S1", 2);
+        if (other) {
+            s.course(1, "Alt", {{"KS_SCHJ", kOtherYear}});
+            s.host.onMessage("Für das Schuljahr: 2009/2010 fehlen die Kurse der Kursdatei!\r\n"
+                             "Bitte erfassen Sie mit Orvid neue Kurse!\r\nImportieren Sie dann "
+                             "nochmal!");
+        }
+        EXPECT_EQ(s.load().grdSchienen.TextMatrix(0, 0), "S1    2  000        1");
+        EXPECT_EQ(s.w().LNKurse.count(), 0);
+        EXPECT_TRUE(s.host.statuses.isEmpty());
+    }
 }
 
-TEST(Loading, RailCountsShowThreeDigitsAndAnEmptyRailKeepsZero) {
-    Workspace s;
-    s.rail(1, "Voll", 2);
-    s.rail(2, "Leer", 2);
-    const QString big = s.course(1, "Big", {{"KS_STD", "3"}});
-    s.place(1, big);
-    s.choices(big, 1234, s.student(1, "Viel", "Belegt"));
-
-    placement::SetzenK& w = s.load();
-
-    EXPECT_EQ(w.grdSchienen.TextMatrix(0, 0), "Voll  2  234        1");
-    EXPECT_EQ(w.grdSchienen.TextMatrix(0, 1), "Leer  2  000        2");
-    EXPECT_EQ(placement::RailHeader::count(w.grdSchienen.TextMatrix(0, 0)), 234);
-
-    // Far beyond the 200 choices per selected course and 100 per grid cell of old.
-    s.selectCourses({"Big"});
-    EXPECT_EQ(w.LSchueler.count(), 1234);
-    w.grdSchienen.click(1, 0);
-    EXPECT_EQ(w.LSchImBlock.count(), 1234);
-}
-
-TEST(Loading, MoreThan101RailsAndMoreThan100CoursesOnARailAllLoad) {
+TEST(Loading, LargeSchoolsLoadWholeAndCountsShowThreeDigits) {
+    // 102 rails, 101 courses on the last; 1234 choices of a course on the first, far beyond the
+    // 200 choices per selected course and 100 per grid cell of old.
     Workspace s;
     s.batch();
-    for (int r = 1; r <= 102; ++r)
-        s.rail(r, QString("S%1").arg(r), 1);
+    s.rails(102, 1);
     for (int k = 1; k <= 101; ++k)
         s.place(102, s.course(k, QString("K%1").arg(k), {{"KS_STD", "1"}}));
+    const QString big = s.course(102, "Big", {{"KS_STD", "2"}});
+    s.place(1, big);
+    s.choices(big, 1234, s.student(1, "Viel", "Belegt"));
     s.commit();
     placement::SetzenK& w = s.load();
     EXPECT_EQ(w.grdSchienen.Cols(), 102);
@@ -254,12 +208,12 @@ TEST(Loading, MoreThan101RailsAndMoreThan100CoursesOnARailAllLoad) {
     EXPECT_EQ(w.AnzKvS(102), 101);
     EXPECT_EQ(w.MaxKvS(), 101) << "the last rail holds the most";
     EXPECT_EQ(w.grdSchienen.TextMatrix(101, 101), "K101  1      3 KS0101");
-    EXPECT_EQ(w.LNKurse.count(), 0) << "every course has its hour";
-}
-
-TEST(Layouts, AbkNVCutsWithAFullStopOrPadsToTheWidth) {
-    const QString ten = "  Abcdefghij ";
-    EXPECT_EQ(placement::AbkNV(ten, 9), "Abcdefgh.");
-    EXPECT_EQ(placement::AbkNV(ten, 10), "Abcdefghij");
-    EXPECT_EQ(placement::AbkNV(ten, 11), "Abcdefghij ");
+    EXPECT_EQ(w.grdSchienen.TextMatrix(0, 0), "S1    1  234        1");
+    EXPECT_EQ(w.grdSchienen.TextMatrix(0, 1), "S2    1  000        2") << "an empty rail";
+    EXPECT_EQ(placement::RailHeader::count(w.grdSchienen.TextMatrix(0, 0)), 234);
+    EXPECT_EQ(w.LNKurse.lines(), QStringList{"Big   1      3 KS0102"});
+    s.selectCourses({"Big"});
+    EXPECT_EQ(w.LSchueler.count(), 1234);
+    w.grdSchienen.click(1, 0);
+    EXPECT_EQ(w.LSchImBlock.count(), 1234);
 }

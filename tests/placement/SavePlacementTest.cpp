@@ -2,7 +2,6 @@
 
 #include "app/MainWindow.h"
 #include "db/Database.h"
-#include "placement/Layouts.h"
 #include "support/FileSizeLimit.h"
 
 #include <QDir>
@@ -14,14 +13,12 @@
 
 using test::kOtherYear;
 using test::saveQuestion;
-using Closing = placement::SetzenK::Closing;
 
 namespace {
 
 QStringList placements(const QString& path) {
-    return test::rowsOf(path,
-                        "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY "
-                        "CK_ID");
+    return test::rowsOf(
+        path, "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID");
 }
 
 QByteArray bytesOf(const QString& path) {
@@ -61,18 +58,29 @@ struct Placed : test::Workspace {
 
 } // namespace
 
-TEST(SavePlacement, TheQuestionOnClosingAndCancel) {
+TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyWhenTheUserAgreesAndCancelKeepsAll) {
     Placed s;
     ASSERT_TRUE(s.close(ui::Answer::Cancel));
     const ui::Message& m = s.host.messages.back();
     EXPECT_EQ(m.title, "Block- und Kursbildung");
-    EXPECT_EQ(m.icon, ui::Icon::Question);
     EXPECT_EQ(m.buttons, ui::Buttons::YesNoCancel);
-    ASSERT_TRUE(m.help.has_value());
-    EXPECT_EQ(m.help->context, 7400);
+    EXPECT_EQ(m.help.value().context, 7400);
     EXPECT_EQ(s.current(), kPlaced);
-    EXPECT_EQ(s.w().Form_Unload(), Closing::Close); // closing asks once
-    EXPECT_EQ(s.host.messages.size(), 1);
+    EXPECT_EQ(s.w().Form_Unload(), ui::Closing::Close); // closing asks once
+
+    s.w().formUnloaded = false;
+    s.place(3, "KS0004");
+    const QStringList theirs = s.current();
+    const QString ask = "Die Schienendaten wurden inzwischen von einem anderen Programm "
+                        "gespeichert. Trotzdem überschreiben?";
+    EXPECT_FALSE(s.close(ui::Answer::Yes, [&](auto& h) { h.onMessage(ask, ui::Answer::No); }));
+    EXPECT_EQ(s.host.messages.back().defaultButton, 1) << "No is the default";
+    EXPECT_EQ(s.current(), theirs);
+    EXPECT_TRUE(s.close(ui::Answer::Yes, [&](auto& h) { h.onMessage(ask, ui::Answer::Yes); }));
+    EXPECT_EQ(s.current(), kSaved) << "our grid replaced their row";
+    // Our own save is no other program's: the next save asks nothing more.
+    s.w().formUnloaded = false;
+    EXPECT_TRUE(s.close());
 }
 
 TEST(SavePlacement, TheWorkspaceOpenedFromTheMenuAsksOnceAndStaysAfterAFailedSave) {
@@ -105,28 +113,25 @@ TEST(SavePlacement, JaWritesTheGridColumnByColumnWithTheRailsHoursByTheirKey) {
     s.rail(4, "S1  ", 5); // differs from S1 only in trailing blanks
     s.place(4, test::School::courseKey(4));
     s.load();
-    ASSERT_EQ(s.grid().TextMatrix(0, 3), "S1    5  000        4");
     // Rail 3 gets K4, rail 2 a gap: K3 below it is not saved. Rail 1 takes rail 4's hours.
     s.grid().setTextMatrix(1, 2, "K4    2      3 KS0004");
     s.grid().setTextMatrix(1, 1, "");
     s.grid().setTextMatrix(0, 0, "S1    5  000        1");
     s.grid().setTextMatrix(0, 3, "S1    2  000        4");
-    ASSERT_TRUE(s.close());
     const QStringList once{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0", "3|     3|KS0004|3|0",
                            "4|     4|KS0004|4|0"};
-    EXPECT_EQ(s.current(), once);
+    // Saving again writes the same rows; the keys start again after the kept ones.
+    for (int i = 0; i < 2; ++i) {
+        s.w().formUnloaded = false;
+        ASSERT_TRUE(s.close());
+        EXPECT_EQ(s.current(), once);
+    }
     EXPECT_EQ(s.db.rows("SELECT BL_ID, BL_STD FROM block ORDER BY BL_ID"),
               (QStringList{"1|5", "2|3", "3|2", "4|2", "9|2"}));
-
-    // Saving again writes the same rows; the keys start again after the kept ones.
-    s.w().formUnloaded = false;
-    ASSERT_TRUE(s.close());
-    EXPECT_EQ(s.current(), once);
     s.load();
     EXPECT_EQ(s.columns(),
               (QStringList{"S1    5  000        1|K1    5      3 KS0001", "Sport 3  000        2|",
-                           "S3    2  000        3|K4    2 "
-                           "     3 KS0004",
+                           "S3    2  000        3|K4    2      3 KS0004",
                            "S1    2  000        4|K4    2      3 KS0004"}));
 }
 
@@ -137,11 +142,9 @@ TEST(SavePlacement, EmptyGridAndSavingTwiceRestartTheKeys) {
     s.place(0, "KS0001", {{"CK_BL_ID", ""}});
     s.place(0, "KS0001", {{"CK_BL_ID", "  77"}});
     placement::SetzenK& w = s.load();
-    ASSERT_EQ(w.grdSchienen.Cols(), 0);
     w.SchrCkkurs();
     EXPECT_EQ(placements(s.db.path()), (QStringList{"1|     5|KS0001|<null>|0"}))
         << "rows without a rail of another school year go";
-
     // Without other school years the table ends up empty, and keys restart at 1.
     s.db.scalar("DELETE FROM block");
     w.SchrCkkurs();
@@ -178,14 +181,12 @@ TEST(SavePlacement, AFailedSaveShowsItsCauseAndKeepsTheWorkspaceOpen) {
     g.setTextMatrix(2, 2, "K1    2      3 KS0001");
     failsWith("Der Kurs K1 steht zweimal auf der Schiene S3.");
     g.setTextMatrix(2, 2, "");
-
     // A failure after the table has been rebuilt: the rail hours cannot be written.
     s.db.scalar("CREATE TRIGGER fest BEFORE UPDATE ON block BEGIN SELECT RAISE(ABORT, "
                 "'Schienen fest'); END");
     g.setTextMatrix(0, 2, "S3    4  000        3");
     failsWith("Der Wert verletzt eine Regel der Datenbank " + s.db.path() + ": Schienen fest");
     s.db.scalar("DROP TRIGGER fest");
-
     // No file may grow beyond 1 KiB: the journal's page cannot be written (EFBIG), and the
     // engine's I/O error is said in German.
     {
@@ -195,7 +196,6 @@ TEST(SavePlacement, AFailedSaveShowsItsCauseAndKeepsTheWorkspaceOpen) {
                       " kann nicht gelesen oder geschrieben werden: Der Datenträger meldet einen "
                       "Ein-/Ausgabefehler.");
     }
-
     // Another program holds the file longer than saving waits; shorter, saving waits for it
     // with the hourglass.
     s.w().saveLockTimeoutMs = 50;
@@ -217,28 +217,9 @@ TEST(SavePlacement, AFailedSaveShowsItsCauseAndKeepsTheWorkspaceOpen) {
     EXPECT_EQ(s.host.busyDepth, 0);
 }
 
-TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyWhenTheUserAgrees) {
-    Placed s;
-    s.place(3, "KS0004");
-    const QStringList theirs = s.current();
-    const QString ask = "Die Schienendaten wurden inzwischen von einem anderen Programm "
-                        "gespeichert. Trotzdem überschreiben?";
-    EXPECT_FALSE(s.close(ui::Answer::Yes, [&](auto& h) { h.onMessage(ask, ui::Answer::No); }));
-    EXPECT_EQ(s.host.messages.back().buttons, ui::Buttons::YesNo);
-    EXPECT_EQ(s.host.messages.back().defaultButton, 1) << "No is the default";
-    EXPECT_EQ(s.current(), theirs);
-
-    EXPECT_TRUE(s.close(ui::Answer::Yes, [&](auto& h) { h.onMessage(ask, ui::Answer::Yes); }));
-    EXPECT_EQ(s.current(), kSaved) << "our grid replaced their row";
-    // Our own save is no other program's: the next save asks nothing more.
-    s.w().formUnloaded = false;
-    EXPECT_TRUE(s.close());
-}
-
 TEST(SavePlacement, NeinSavesIntoACopyThatBecomesCurrent) {
     Placed s;
-    const QString old = s.db.path();
-    const QString copy = s.tmp.path("NEU.MDB");
+    const QString old = s.db.path(), copy = s.tmp.path("NEU.MDB");
     s.grid().setTextMatrix(2, 1, "");
     s.grid().setTextMatrix(1, 2, "K4    2      3 KS0004");
     EXPECT_TRUE(s.saveAs([&](auto& h) {
@@ -248,18 +229,15 @@ TEST(SavePlacement, NeinSavesIntoACopyThatBecomesCurrent) {
             .onMessage("ungültiger Datenpfadname!")
             .onSaveFile(copy);
     }));
-
-    EXPECT_EQ(s.host.fileDialogs.front().filter, "Alle Datendateien (*.MDB)|*.MDB");
-    EXPECT_EQ(s.host.fileDialogs.front().fileName, "BB.MDB");
-    EXPECT_EQ(s.host.fileDialogs.front().initialDir, s.tmp.dir()) << "the database's folder";
-    EXPECT_EQ(s.host.messages[1].title, "") << "the program's default title";
-    EXPECT_EQ(s.host.messages[2].title, "");
+    const ui::FileDialog& d = s.host.fileDialogs.front();
+    EXPECT_EQ(d.filter + "|" + d.fileName + "|" + d.initialDir,
+              "Alle Datendateien (*.MDB)|*.MDB|BB.MDB|" + s.tmp.dir());
+    EXPECT_EQ(s.host.messages[1].title + s.host.messages[2].title, "") << "the default title";
     EXPECT_EQ(placements(old), kPlaced) << "the old file keeps its placement";
     EXPECT_EQ(placements(copy), (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0",
                                              "3|     2|KS0002|2|0", "4|     3|KS0004|3|0"}));
     EXPECT_EQ(s.state.databasePath(), copy);
-    EXPECT_EQ(s.state.DatenPfad, s.tmp.dir());
-    EXPECT_EQ(s.state.DatenDatei, "NEU.MDB");
+    EXPECT_EQ(s.state.DatenPfad + s.state.DatenDatei, s.tmp.dir() + "NEU.MDB");
     EXPECT_EQ(bytesOf(s.prog.path("TCLASSK")), (copy + "\r\n").toUtf8());
     EXPECT_EQ(test::rowsOf(copy, "SELECT count(*) FROM kurs"), QStringList{"5"})
         << "the copy holds the whole database";
@@ -295,7 +273,6 @@ TEST(SavePlacement, NeinWithoutAFileOrAPointerFileToWriteSavesNothing) {
                   c == Cancelled);
         const ui::Message& m = s.host.messages.back();
         if (c == Protected || c == Gone) {
-            EXPECT_EQ(m.icon, ui::Icon::Exclamation);
             EXPECT_EQ(m.title, "Externes Zeugnisprogramm");
             EXPECT_EQ(m.text.contains("weg"), c == Gone) << "the error's own text";
         }
@@ -306,13 +283,13 @@ TEST(SavePlacement, NeinWithoutAFileOrAPointerFileToWriteSavesNothing) {
         EXPECT_EQ(s.current(), kPlaced);
         EXPECT_EQ(s.state.databasePath(), old);
         EXPECT_EQ(bytesOf(s.prog.path("TCLASSK")), "<none>");
-        EXPECT_EQ(QFileInfo(copy).isFile(), false);
+        EXPECT_FALSE(QFileInfo(copy).isFile());
     }
 }
 
 TEST(SavePlacement, NeinRefusesTheCurrentFileUnderAnotherNameAndAsksBeforeReplacing) {
     Placed s;
-    const QString old = s.db.path();
+    const QString old = s.db.path(), other = s.tmp.path("ANDERE.MDB");
     const QByteArray bytes = bytesOf(old);
     ASSERT_TRUE(QFile::link(s.tmp.dir(), s.prog.path("link")));
     // A Windows-style path of the database, chosen again in its native form.
@@ -324,10 +301,8 @@ TEST(SavePlacement, NeinRefusesTheCurrentFileUnderAnotherNameAndAsksBeforeReplac
     }));
     qunsetenv("WINEPREFIX");
     s.state.DatenPfad = s.tmp.dir();
-
     QDir().mkpath(s.tmp.path("sub"));
     s.tmp.write("ANDERE.MDB", "alt");
-    const QString other = s.tmp.path("ANDERE.MDB");
     EXPECT_TRUE(s.saveAs([&](auto& h) {
         h.onSaveFile(s.tmp.dir() + "sub/../BB.MDB")
             .onMessage("gleicher Dateiname!")
@@ -341,7 +316,6 @@ TEST(SavePlacement, NeinRefusesTheCurrentFileUnderAnotherNameAndAsksBeforeReplac
     EXPECT_EQ(s.host.messages.back().defaultButton, 1) << "No is the default";
     EXPECT_EQ(bytesOf(old), bytes) << "the current file is untouched";
     EXPECT_EQ(bytesOf(other), "alt");
-
     EXPECT_TRUE(s.saveAs([&](auto& h) { h.onSaveFile(other).onMessage(ui::Answer::Yes); }));
     EXPECT_EQ(s.state.databasePath(), other);
     EXPECT_EQ(placements(other), kSaved);

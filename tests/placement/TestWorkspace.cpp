@@ -18,6 +18,11 @@ placement::SetzenK& Workspace::load() {
     return *window_;
 }
 
+void Workspace::rails(int n, const QVariant& hours) {
+    for (int i = 1; i <= n; ++i)
+        rail(i, QStringLiteral("S%1").arg(i), hours);
+}
+
 QString Workspace::single(int id, const QString& bez, Row extra) {
     subject(id + 10, "3");
     extra.emplace_back("KS_FA_ID1", subjectKey(id + 10));
@@ -48,6 +53,12 @@ int Workspace::lineOf(qint64 bgId) {
 void Workspace::selectRails(int c1, int c2) {
     grid().setSelStartCol(c1);
     grid().setSelEndCol(c2);
+}
+
+void Workspace::fill(const QString& course, int c1, int c2) {
+    selectCourses({course});
+    selectRails(c1, c2);
+    window_->click("cmdSchA");
 }
 
 QStringList Workspace::column(int c) {

@@ -31,6 +31,8 @@ public:
             connection_.emplace(db.path());
         return *connection_;
     }
+    // Rails S1..Sn of these hours.
+    void rails(int n, const QVariant& hours);
     // A course on a subject of its own (subject id = course id + 10, 3 hours).
     QString single(int id, const QString& bez, Row extra = {});
     // Selects the LNKurse lines of these course names (characters 1-5) and clicks the list.
@@ -39,6 +41,8 @@ public:
     void selectStudents(const std::vector<qint64>& bgIds);
     int lineOf(qint64 bgId);
     void selectRails(int c1, int c2);
+    // "Schiene auffüllen" for the course onto grid columns c1..c2.
+    void fill(const QString& course, int c1, int c2);
     // The texts of a grid column top down, and every column joined by "|".
     QStringList column(int c);
     QStringList columns();

@@ -15,8 +15,7 @@ namespace {
 // Two rails of two hours; 5Ps1 of both year groups (subject 1 of 2009, 9 of 2008) and 2X1 of
 // year group 13 (subject 8 of 2008) on S1. Returns 5Ps1.
 QString bothYearGroups(Blocks& h) {
-    h.rail(1, 2);
-    h.rail(2, 2);
+    h.rails({2, 2});
     h.offer(1, "2009");
     h.offer(9, "2008");
     h.offer(8, "2008");
@@ -28,8 +27,7 @@ QString bothYearGroups(Blocks& h) {
 
 TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
     Blocks h;
-    h.rail(1, 3);
-    h.rail(2, 3);
+    h.rails({3, 3});
     const QString c1 = h.course(1, "C1", 1, 3);
     const QString c2 = h.course(2, "C2", 2, 3);
     const QString c3 = h.course(3, "C3", 3, 3);
@@ -86,8 +84,7 @@ TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
 
 TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
     Blocks h;
-    for (int r = 1; r <= 3; ++r)
-        h.rail(r, 3);
+    h.rails({3, 3, 3});
     const QString m1 = h.course(1, "M1", 1, 3);
     const QString d1 = h.course(2, "D1", 2, 3);
     const QString e1 = h.course(3, "E1", 3, 3);
@@ -139,9 +136,8 @@ TEST(Blocking, LimitsBindAndTheBoundsKnowIt) {
         h.rail(1, 3);
         const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", t.max1}});
         const QString b2 = h.course(2, "B2", 1, 3, {{"KS_MAX", t.max2}});
-        for (int s = 1; s <= t.students; ++s) {
+        for (int s = 1; s <= t.students; ++s)
             h.choice(s, 1, "S", b1);
-        }
         h.commit();
 
         const blocking::Evaluation e = h.block(Mode::All, 2009, 30).after;
@@ -160,10 +156,7 @@ TEST(Blocking, LimitsBindAndTheBoundsKnowIt) {
 
 TEST(Blocking, AnAdvancedCourseOfFiveHoursTakesAThreeAndATwoHourRail) {
     Blocks h;
-    h.rail(1, 3);
-    h.rail(2, 2);
-    h.rail(3, 3);
-    h.rail(4, 2);
+    h.rails({3, 2, 3, 2});
     const QString lm = h.course(1, "LM", 1, 5, {{"KS_LKGK", "L"}});
     const QString d1 = h.course(2, "D1", 2, 3);
     const QString g1 = h.course(3, "G1", 3, 2);
@@ -189,13 +182,9 @@ TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOthe
     h.rail(1, 3);
     const QString g1 = h.course(1, "G1", 2, 3);
     const QString sg = h.course(2, "SG", 1, 3, {{"KS_FA_ID2", Blocks::subjectKey(2)}});
-    std::vector<qint64> sk;
-    for (int s = 1; s <= 8; ++s) {
-        if (s <= 6)
-            h.choice(s, 2, "S", g1);
-        else
-            sk.push_back(h.choice(s, 1, "S"));
-    }
+    for (int s = 1; s <= 6; ++s)
+        h.choice(s, 2, "S", g1);
+    std::vector<qint64> sk = {h.choice(7, 1), h.choice(8, 1)};
 
     const blocking::Result r = h.block(Mode::All);
 
@@ -218,9 +207,8 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUnto
 
     h.choice(9, 9, "S", ps1, "2008");
     h.choice(9, 8, "S", x, "2008");
-    for (int s = 1; s <= 3; ++s) {
+    for (int s = 1; s <= 3; ++s)
         h.choice(s, 1, "S", ps1);
-    }
     const QString other = "SELECT * FROM belegung WHERE BG_KO_ID = 'ST0009' ORDER BY BG_ID";
     const QStringList before = h.db.rows(other);
 
@@ -262,9 +250,7 @@ TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
 
 TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     Blocks h;
-    h.rail(1, 3);
-    h.rail(2, 3);
-    h.rail(3, 2);
+    h.rails({3, 3, 2});
     const QString d1 = h.course(1, "D1", 1, 3, {{"KS_MAX", 2}});
     const QString d2 = h.course(2, "D2", 1, 3);
     h.course(3, "D3", 1, 3); // on no rail
@@ -329,9 +315,7 @@ TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
     for (const Case& t : cases) {
         SCOPED_TRACE(t.rails[0] * 10 + t.rails[1]);
         Blocks h;
-        int id = 0;
-        for (int hours : {3, 3, 2, 1})
-            h.rail(++id, hours);
+        h.rails({3, 3, 2, 1});
         const QString k = h.course(1, "K1", 1, 3);
         for (int r : t.rails)
             h.place(r, k, r == t.fixedRail);

@@ -1,9 +1,7 @@
 // Variants of a cohort's plan: kept, listed with their figures, compared and taken over.
 #include "blocking/Variants.h"
 #include "Blocks.h"
-#include "Generator.h"
 
-#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -57,13 +55,6 @@ void roundTrip(const QString& path, const blocking::SchoolYear& y) {
     // The name of the taking over is taken: the next one at the same second is numbered.
     EXPECT_EQ(blocking::apply(c, y, 2009, "B", std::nullopt, kNow)->keptAs, kKept + " (2)");
     EXPECT_EQ(test::planRows(path), b);
-}
-
-TEST(Variants, RoundTripOnAGeneratedSchool) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("BB.MDB");
-    test::generateSchool(path, test::realisticSchool(2));
-    roundTrip(path, {test::kGeneratedYear, test::kGeneratedYearBez});
 }
 
 TEST(Variants, RoundTripOnASmallSchool) {

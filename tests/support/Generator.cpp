@@ -113,6 +113,13 @@ int hoursOf(bool advanced, int subject, const SchoolSettings& settings) {
     return !advanced ? kSubjects[subject].second : settings.splitAdvanced ? 5 : 6;
 }
 
+// Calls f with each rail of the set.
+template <class F> void eachRail(std::uint64_t rails, F f) {
+    for (int i = 0; rails >> i; ++i)
+        if (rails >> i & 1)
+            f(i);
+}
+
 // Rail sets of a number of hours: one rail of the hours, or two rails adding up.
 std::vector<std::vector<std::uint64_t>> railOptions(const std::vector<int>& railHours) {
     std::vector<std::vector<std::uint64_t>> byHours(7);
@@ -302,32 +309,22 @@ std::vector<QStringList> makeRules(Random& r, const std::vector<GroupDef>& group
 
 SchoolSettings staffedSchool(int i) {
     SchoolSettings s = realisticSchool(i);
-    s.teachers = true;
-    s.rules = true;
+    s.teachers = s.rules = true;
     return s;
 }
 
 SchoolSettings realisticSchool(int i) {
-    SchoolSettings s;
-    s.seed = 1000 + static_cast<std::uint64_t>(i);
-    s.students = 99 + (i * 23) % 55;
-    s.rails = 12 + i % 4;
-    s.splitAdvanced = i % 3 == 2;
-    s.fixed = 3 + i % 4;
-    s.courseSize = 20 + i % 5;
-    s.cohorts = i % 2 == 1 ? 2 : 1;
-    return s;
+    return {.seed = 1000 + static_cast<std::uint64_t>(i),
+            .students = 99 + (i * 23) % 55,
+            .cohorts = i % 2 == 1 ? 2 : 1,
+            .rails = 12 + i % 4,
+            .splitAdvanced = i % 3 == 2,
+            .fixed = 3 + i % 4,
+            .courseSize = 20 + i % 5};
 }
 
 SchoolSettings largeSchool() {
-    SchoolSettings s;
-    s.seed = 400;
-    s.students = 400;
-    s.cohorts = 2;
-    s.rails = 16;
-    s.fixed = 6;
-    s.courseSize = 24;
-    return s;
+    return {.seed = 400, .students = 400, .cohorts = 2, .rails = 16, .fixed = 6, .courseSize = 24};
 }
 
 GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settings) {
@@ -379,20 +376,15 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
             for (size_t o = 0; o < options[hours].size(); ++o) {
                 const std::uint64_t rails = options[hours][o];
                 int load = (rails & taken) ? 1000 : 0;
-                for (int i = 0; i < settings.rails; ++i)
-                    if (rails >> i & 1)
-                        load += railLoad[i];
+                eachRail(rails, [&](int i) { load += railLoad[i]; });
                 load = load * 4 + r.below(4);
                 if (best < 0 || load < bestLoad) {
                     best = static_cast<int>(o);
                     bestLoad = load;
                 }
             }
-            const std::uint64_t rails = options[hours][best];
-            taken |= rails;
-            for (int i = 0; i < settings.rails; ++i)
-                if (rails >> i & 1)
-                    ++railLoad[i];
+            taken |= options[hours][best];
+            eachRail(options[hours][best], [&](int i) { ++railLoad[i]; });
             groups[g].courses.push_back(static_cast<int>(courses.size()));
             courses.push_back({static_cast<int>(g), n, hours, best});
         }
@@ -521,10 +513,9 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
     // Placements: some fixed where the plan has them, half of the others anywhere.
     db::Statement ck = table("ckkurs", {"CK_BL_ID", "CK_KS_ID", "CK_VFP_ID", "CK_FIX"});
     const auto place = [&](const CourseDef& cd, int option, const char* fix) {
-        const std::uint64_t rails = options[cd.hours][option];
-        for (int i = 0; i < settings.rails; ++i)
-            if (rails >> i & 1)
-                ck.run({db::sixKey(i + 1), db::sixKey(cd.id), QString::number(i + 1), fix});
+        eachRail(options[cd.hours][option], [&](int i) {
+            ck.run({db::sixKey(i + 1), db::sixKey(cd.id), QString::number(i + 1), fix});
+        });
     };
     for (int co = 0; co < settings.cohorts; ++co) {
         std::vector<int> own;

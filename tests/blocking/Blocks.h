@@ -155,25 +155,16 @@ private:
 // What a plan is in the file: every placement (course, rail, fixed mark) and the course fields of
 // every choice row.
 inline QStringList planRows(const QString& path) {
-    db::Connection c(path);
-    QStringList rows;
-    for (const char* sql : {"SELECT CK_KS_ID, CK_BL_ID, CK_FIX FROM ckkurs ORDER BY 1, 2",
-                            "SELECT BG_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY 1"})
-        for (QSqlQuery q = c.exec(sql); q.next();)
-            rows << q.value(0).toString() + '|' + q.value(1).toString() + '|' +
-                        q.value(2).toString();
-    return rows;
+    return rowsOf(path, "SELECT CK_KS_ID, CK_BL_ID, CK_FIX FROM ckkurs UNION ALL "
+                        "SELECT BG_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY 1, 2, 3");
 }
 
-// The cohort as the file holds it, and a plan of it made anew ("Alles neu") on one chain for a
-// fixed number of rounds; nothing is written.
-inline blocking::Model cohortOf(const QString& path, int cohort = 2009) {
-    db::Connection c(path);
-    return blocking::Model::load(c, {kYear, "2009/2010"}, cohort);
-}
-inline blocking::Result planAnew(const blocking::Model& m, long long rounds = 40) {
+// A plan of the cohort on one chain for a fixed number of rounds, anew ("Alles neu") unless
+// another mode is given; nothing is written.
+inline blocking::Result plan(const blocking::Model& m, long long rounds = 40,
+                             blocking::Mode mode = blocking::Mode::All) {
     blocking::Options o;
-    o.mode = blocking::Mode::All;
+    o.mode = mode;
     o.threads = 1;
     o.rounds = rounds;
     return blocking::block(m, o);

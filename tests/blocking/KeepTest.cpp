@@ -8,14 +8,6 @@ namespace {
 
 using blocking::Mode;
 
-blocking::Result plan(const blocking::Model& m, Mode mode) {
-    blocking::Options o;
-    o.mode = mode;
-    o.threads = 2;
-    o.rounds = 30;
-    return blocking::block(m, o);
-}
-
 // The students a plan moves to another course, by index.
 std::set<int> movedStudents(const blocking::Result& r) {
     std::set<int> out;
@@ -44,7 +36,7 @@ TEST(Keep, OnlyTheStudentsWhoChoseAnewChangeWhereOthersWouldMoveInTheOtherModes)
     const blocking::Model m = s.model();
     for (const Mode mode : {Mode::Keep, Mode::Rest, Mode::All}) {
         SCOPED_TRACE(static_cast<int>(mode));
-        const blocking::Result r = plan(m, mode);
+        const blocking::Result r = test::plan(m, 30, mode);
         EXPECT_EQ(r.after.collisions, 0);
         const std::set<int> moved = movedStudents(r);
         const bool others =
@@ -82,7 +74,7 @@ TEST(Keep, FixedPlacementsAndStudentsKeptInACourseHold) {
     m = s.model();
     const int k1 = m.courseIndex(test::School::courseKey(1));
     ASSERT_FALSE(m.placement.fixed[k1].empty());
-    const blocking::Result r = plan(m, Mode::Keep);
+    const blocking::Result r = test::plan(m, 30, Mode::Keep);
     EXPECT_EQ(r.after.ruleViolations, 0);
     EXPECT_EQ(r.after.collisions, 0);
     EXPECT_EQ(r.assignment[first], parallel);
@@ -106,7 +98,7 @@ TEST(Keep, ACourseMovesRatherThanAStudentChanges) {
     s.choice(2, 3, "S", c1);
     s.choice(2, 2, "S", b1);
     const blocking::Model m = s.model();
-    const blocking::Result r = plan(m, Mode::Keep);
+    const blocking::Result r = test::plan(m, 30, Mode::Keep);
     EXPECT_EQ(r.after.collisions, 0);
     ASSERT_EQ(r.changes.size(), 1u);
     EXPECT_EQ(m.choices[r.changes[0].choice].bgId, added);
@@ -118,8 +110,8 @@ TEST(Keep, WithoutAStoredPlacementPlansAsAllesNeu) {
     s.sample(30, 3);
     db::Connection(s.path()).exec("DELETE FROM ckkurs");
     const blocking::Model m = s.model();
-    const blocking::Result keep = plan(m, Mode::Keep);
-    const blocking::Result all = plan(m, Mode::All);
+    const blocking::Result keep = test::plan(m, 30, Mode::Keep);
+    const blocking::Result all = test::plan(m, 30, Mode::All);
     EXPECT_EQ(keep.placement.rails, all.placement.rails);
     EXPECT_EQ(keep.assignment, all.assignment);
     EXPECT_EQ(keep.after.collisions, 0);

@@ -81,7 +81,7 @@ TEST(Rules, StudentsKeptInACourseRaiseTheBoundOfItsParallels) {
         SCOPED_TRACE(bound);
         for (const QString& student : kept)
             s.rule("student-in-course", {student, "A1"});
-        const blocking::Result r = test::planAnew(s.model());
+        const blocking::Result r = test::plan(s.model());
         EXPECT_EQ(r.after.differenceBound, bound);
         EXPECT_EQ(r.after.largestDifference, bound);
         EXPECT_EQ(r.after.ruleViolations, 0);
@@ -165,11 +165,11 @@ TEST(Rules, TheSearchKeepsEveryRuleWhereTheUnruledPlanBreaksIt) {
             s.place(1, Blocks::courseKey(1));
         for (const QString& name : t.fixed)
             s.place(2, Blocks::courseKey(courses.indexOf(name) + 1), true);
-        const blocking::Result unruled = test::planAnew(s.model(), 30);
+        const blocking::Result unruled = test::plan(s.model(), 30);
         EXPECT_EQ(unruled.after.collisions, 0);
         s.rule(t.kind, t.names);
         const blocking::Model m = s.model();
-        const blocking::Result r = test::planAnew(m, 30);
+        const blocking::Result r = test::plan(m, 30);
         EXPECT_EQ(r.after.ruleViolations, 0) << r.after.ruleViolationList.join("; ").toStdString();
         EXPECT_EQ(r.after.collisions, t.collisions);
         EXPECT_EQ(r.after.largestDifference, t.difference);

@@ -34,7 +34,7 @@ TEST(Teachers, OneTeachersCoursesNeverShareARailEvenAtTheCostOfACollision) {
         s.taught(3, "C", "    20");
         s.chooses(1, {2, 4});
         s.chooses(2, {3, 4});
-        const blocking::Result r = test::planAnew(s.model());
+        const blocking::Result r = test::plan(s.model());
         EXPECT_EQ(r.after.teacherClashes, 0);
         EXPECT_EQ(r.after.collisions, collisions);
         EXPECT_EQ(r.after.optimal, collisions == 0);
@@ -54,7 +54,7 @@ TEST(Teachers, ClashesAreCountedNamedAndExplainedWhereNoPlanAvoidsThem) {
     s.chooses(2, {3, 4});
     const blocking::Model m = s.model();
     EXPECT_EQ(m.teachers, QStringList{"Mei"}); // the abbreviation, not the key
-    const blocking::Result r = test::planAnew(m);
+    const blocking::Result r = test::plan(m);
     EXPECT_EQ(r.after.teacherClashes, 1);
     EXPECT_EQ(r.after.teacherClashBound, 1);
     EXPECT_TRUE(r.after.optimal);
@@ -101,7 +101,7 @@ TEST(Teachers, TheBoundCountsTheRailsOfEachHoursTheOtherYearGroupAndCoursesKeptT
         const blocking::Model m = s.model();
         EXPECT_EQ(blocking::teacherClashBound(m, blocking::freedom(m, blocking::Mode::All)),
                   c.bound);
-        const blocking::Result r = test::planAnew(m);
+        const blocking::Result r = test::plan(m);
         EXPECT_EQ(r.after.teacherClashes, c.bound);
         EXPECT_TRUE(r.after.optimal);
     }
@@ -121,7 +121,7 @@ TEST(Teachers, TheOtherYearGroupsCoursesCountWhereTheyStandAndASchoolWithoutHasN
     const blocking::Evaluation before = blocking::evaluate(m);
     EXPECT_EQ(before.teacherClashes, 1);
     EXPECT_EQ(before.teacherClashList, QStringList{"Lehrer Mei, Schiene S1: A, E"});
-    const blocking::Result r = test::planAnew(m);
+    const blocking::Result r = test::plan(m);
     EXPECT_EQ(r.after.teacherClashes, 0);
     EXPECT_EQ(r.placement.rails[m.courseIndex(a)], blocking::RailSet::of(1));
     EXPECT_EQ(r.placement.rails[m.courseIndex(e)], blocking::RailSet::of(0));

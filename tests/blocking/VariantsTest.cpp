@@ -104,6 +104,8 @@ TEST(Variants, NamesAreRefusedTwiceEmptyOrUnknown) {
          "Der Name einer Variante hat höchstens 60 Zeichen."},
         {[&] { blocking::save(c, y, 2009, "Di\rMi"); },
          "Der Name einer Variante darf keine Zeilenumbrüche oder Steuerzeichen enthalten."},
+        {[&] { blocking::save(c, y, 2009, "Di\nMi"); },
+         "Der Name einer Variante darf keine Zeilenumbrüche oder Steuerzeichen enthalten."},
         {[&] { blocking::save(c, y, 2009, "Aktuell"); },
          "Der Name „aktuell“ steht für den aktuellen Plan; bitte einen anderen wählen."},
         {[&] { blocking::rename(c, y, 2009, "mittwoch", "dienstag"); },

@@ -343,6 +343,7 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
             students.push_back({c, makeChoices(r), {}});
     const bool combined = settings.cohorts == 2;
     std::vector<GroupDef> groups;
+    std::vector<int> demand; // per group: its choices
     const auto groupOf = [&](int cohort, const Pick& p) {
         const bool advanced = p.art == 'L';
         const int c = combined && p.subject == Ps ? -1 : cohort;
@@ -351,18 +352,13 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
                 groups[g].cohort == c)
                 return static_cast<int>(g);
         groups.push_back({p.subject, advanced, c, {}});
+        demand.push_back(0);
         return static_cast<int>(groups.size()) - 1;
     };
     std::vector<std::vector<int>> groupOfPick(students.size());
-    std::vector<int> demand;
     for (size_t s = 0; s < students.size(); ++s)
-        for (const Pick& p : students[s].picks) {
-            const int g = groupOf(students[s].cohort, p);
-            groupOfPick[s].push_back(g);
-            if (static_cast<int>(demand.size()) <= g)
-                demand.resize(g + 1, 0);
-            ++demand[g];
-        }
+        for (const Pick& p : students[s].picks)
+            ++demand[groupOfPick[s].emplace_back(groupOf(students[s].cohort, p))];
 
     // Courses of the hidden plan: parallels of a group on rails as little used as may be.
     std::vector<CourseDef> courses;

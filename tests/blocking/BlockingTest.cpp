@@ -42,8 +42,7 @@ TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
 
     const blocking::Result r = h.block(Mode::All, 2009, 30);
 
-    EXPECT_EQ(r.after.collisions, 1);
-    EXPECT_FALSE(r.after.optimal);
+    EXPECT_EQ(std::tuple(r.after.collisions, r.after.optimal), std::tuple(1, false));
     EXPECT_EQ(r.reasons,
               QStringList{"Name1, Vor1: Die gewählten Kurse brauchen 9 Stunden, alle Schienen "
                           "zusammen haben 6."});
@@ -108,8 +107,7 @@ TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
 
     // Everything anew: only S3 is free of both fixed courses.
     const blocking::Result all = h.block(Mode::All);
-    EXPECT_EQ(all.after.collisions, 0);
-    EXPECT_TRUE(all.after.optimal);
+    EXPECT_EQ(std::tuple(all.after.collisions, all.after.optimal), std::tuple(0, true));
     EXPECT_EQ(h.db.rows(fixed), fixedBefore);
     EXPECT_EQ(h.db.rows("SELECT CK_BL_ID, CK_VFP_ID, CK_FIX FROM ckkurs WHERE CK_KS_ID = ?", {e1}),
               QStringList{"     3|3|0"});
@@ -189,13 +187,10 @@ TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOthe
     const blocking::Result r = h.block(Mode::All);
 
     // Two choices only SG serves and six either: four and four.
-    EXPECT_EQ(h.courseOf(sk[0]), sg);
-    EXPECT_EQ(h.courseOf(sk[1]), sg);
-    EXPECT_EQ(h.size(g1), 4);
-    EXPECT_EQ(h.size(sg), 4);
-    EXPECT_EQ(r.before.withoutCourse, 2);
-    EXPECT_EQ(r.after.withoutCourse, 0);
-    EXPECT_TRUE(r.after.optimal);
+    EXPECT_EQ(QStringList({h.courseOf(sk[0]), h.courseOf(sk[1])}), QStringList({sg, sg}));
+    EXPECT_EQ(std::tuple(h.size(g1), h.size(sg), r.before.withoutCourse, r.after.withoutCourse,
+                         r.after.optimal),
+              std::tuple(4, 4, 2, 0, true));
 }
 
 TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUntouched) {
@@ -218,10 +213,8 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortFreeOfCollisionsAndUnto
     EXPECT_EQ(h.railsOf(ps1), QStringList{"S2"});
     EXPECT_EQ(h.railsOf(x), QStringList{"S1"});
     EXPECT_EQ(h.db.rows(other), before);
-    EXPECT_EQ(h.size(ps1), 2);
-    EXPECT_EQ(h.size(ps2), 2);
-    EXPECT_EQ(r.after.collisions, 0);
-    EXPECT_TRUE(r.after.optimal);
+    EXPECT_EQ(std::tuple(h.size(ps1), h.size(ps2), r.after.collisions, r.after.optimal),
+              std::tuple(2, 2, 0, true));
 }
 
 TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
@@ -241,9 +234,8 @@ TEST(Blocking, ACourseOfBothYearGroupsThatTheOtherCohortLeavesNoRailIsNamed) {
 
     // Whichever rail 5Ps1 takes, one of ST0009 and ST0010 meets his 2X course there: a student of
     // 2008, counted apart from the cohort's own.
-    EXPECT_EQ(r.after.collisions, 0);
-    EXPECT_EQ(r.after.otherCollisions, 1);
-    EXPECT_FALSE(r.after.optimal);
+    EXPECT_EQ(std::tuple(r.after.collisions, r.after.otherCollisions, r.after.optimal),
+              std::tuple(0, 1, false));
     EXPECT_EQ(r.reasons, QStringList{"Kurs 5Ps1: Seine Schüler des anderen Jahrgangs haben auf "
                                      "jeder Schiene, die er nehmen kann, schon einen Kurs."});
 }

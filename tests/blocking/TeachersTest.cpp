@@ -35,10 +35,9 @@ TEST(Teachers, OneTeachersCoursesNeverShareARailEvenAtTheCostOfACollision) {
         s.chooses(1, {2, 4});
         s.chooses(2, {3, 4});
         const blocking::Result r = test::plan(s.model());
-        EXPECT_EQ(r.after.teacherClashes, 0);
-        EXPECT_EQ(r.after.collisions, collisions);
-        EXPECT_EQ(r.after.optimal, collisions == 0);
-        EXPECT_TRUE(r.after.teachers);
+        EXPECT_EQ(std::tuple(r.after.teacherClashes, r.after.collisions, r.after.optimal,
+                             r.after.teachers),
+                  std::tuple(0, collisions, collisions == 0, true));
     }
 }
 
@@ -55,9 +54,8 @@ TEST(Teachers, ClashesAreCountedNamedAndExplainedWhereNoPlanAvoidsThem) {
     const blocking::Model m = s.model();
     EXPECT_EQ(m.teachers, QStringList{"Mei"}); // the abbreviation, not the key
     const blocking::Result r = test::plan(m);
-    EXPECT_EQ(r.after.teacherClashes, 1);
-    EXPECT_EQ(r.after.teacherClashBound, 1);
-    EXPECT_TRUE(r.after.optimal);
+    EXPECT_EQ(std::tuple(r.after.teacherClashes, r.after.teacherClashBound, r.after.optimal),
+              std::tuple(1, 1, true));
     ASSERT_EQ(r.after.teacherClashList.size(), 1);
     EXPECT_TRUE(r.after.teacherClashList[0].startsWith("Lehrer Mei, Schiene S"));
     EXPECT_EQ(r.reasons,
@@ -66,8 +64,10 @@ TEST(Teachers, ClashesAreCountedNamedAndExplainedWhereNoPlanAvoidsThem) {
     EXPECT_EQ(lines[1],
               "Lehrerkollisionen: 1, bestmöglich 1 (" + r.after.teacherClashList[0] + ")");
     EXPECT_EQ(lines.last(), "optimal");
-    EXPECT_EQ(blocking::toJson(r.after).value("teacherClashes").toInt(), 1);
-    EXPECT_EQ(blocking::toJson(r.after).value("teacherClashBound").toInt(), 1);
+    const QJsonObject json = blocking::toJson(r.after);
+    EXPECT_EQ(
+        std::tuple(json.value("teacherClashes").toInt(), json.value("teacherClashBound").toInt()),
+        std::tuple(1, 1));
     // A search's plan with a clash too many claims no more than is proven; a plan no search
     // made has no verdict.
     blocking::Evaluation worse = r.after;
@@ -102,8 +102,7 @@ TEST(Teachers, TheBoundCountsTheRailsOfEachHoursTheOtherYearGroupAndCoursesKeptT
         EXPECT_EQ(blocking::teacherClashBound(m, blocking::freedom(m, blocking::Mode::All)),
                   c.bound);
         const blocking::Result r = test::plan(m);
-        EXPECT_EQ(r.after.teacherClashes, c.bound);
-        EXPECT_TRUE(r.after.optimal);
+        EXPECT_EQ(std::tuple(r.after.teacherClashes, r.after.optimal), std::tuple(c.bound, true));
     }
 }
 
@@ -123,8 +122,8 @@ TEST(Teachers, TheOtherYearGroupsCoursesCountWhereTheyStandAndASchoolWithoutHasN
     EXPECT_EQ(before.teacherClashList, QStringList{"Lehrer Mei, Schiene S1: A, E"});
     const blocking::Result r = test::plan(m);
     EXPECT_EQ(r.after.teacherClashes, 0);
-    EXPECT_EQ(r.placement.rails[m.courseIndex(a)], blocking::RailSet::of(1));
-    EXPECT_EQ(r.placement.rails[m.courseIndex(e)], blocking::RailSet::of(0));
+    EXPECT_EQ(std::tuple(r.placement.rails[m.courseIndex(a)], r.placement.rails[m.courseIndex(e)]),
+              std::tuple(blocking::RailSet::of(1), blocking::RailSet::of(0)));
 
     s.db.scalar("UPDATE kurs SET KS_LE_ID = ''");
     const blocking::Evaluation none = blocking::evaluate(s.model());

@@ -178,8 +178,7 @@ protected:
             QFile::copy(base.path(name), runDir() + name);
     }
     QStringList command(const Flow& f) const {
-        QStringList c = f.command;
-        return c.replaceInStrings("@", runDir());
+        return QStringList(f.command).replaceInStrings("@", runDir());
     }
 
     test::TempDir tmp;
@@ -199,10 +198,9 @@ TEST_F(Crash, EveryKillLeavesTheOldOrTheNewStateWhole) {
                       .failure,
                   "");
         const Snapshot done = snapshot(runDir());
-        QStringList changed;
-        for (const QString& name : done.keys() + old.keys())
-            if (done.value(name) != old.value(name) && !changed.contains(name))
-                changed << name;
+        QStringList changed = done.keys() + old.keys();
+        changed.removeDuplicates();
+        changed.removeIf([&](const QString& name) { return done.value(name) == old.value(name); });
         changed.sort();
         ASSERT_EQ(changed, flow.changes) << "no temporary file is left, nothing else changes";
         QHash<QString, int> calls;

@@ -451,29 +451,26 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
     db::Statement kurs =
         table("kurs", {"KS_ID", "KS_SCHJ", "KS_BEZ", "KS_SORT", "KS_FA_ID1", "KS_FA_ID3", "KS_JGST",
                        "KS_LKGK", "KS_STD", "KS_VFP_ID", "KS_MIN", "KS_MAX", "KS_OPT", "KS_LE_ID"});
+    const char* const yearGroup[] = {"50", "11", "12"}; // per cohort + 1: both, 2009, 2008
     int nextCourse = 1;
-    for (CourseDef& cd : courses) {
+    for (size_t k = 0; k < courses.size(); ++k) {
+        CourseDef& cd = courses[k];
         const GroupDef& g = groups[cd.group];
         if (cd.students == 0)
             continue;
         cd.id = nextCourse++;
-        const QString digit = g.cohort < 0 ? "5" : g.cohort == 0 ? "1" : "2";
-        const QString name = digit + (g.advanced ? "L" : "") + kSubjects[g.subject].first +
-                             QString::number(cd.number);
-        names[&cd - courses.data()] = name;
-        const int teacher = teacherOf[&cd - courses.data()];
-        const QString fa1 = subjectKey(g.cohort < 0 ? 0 : g.cohort, g.subject);
-        const QVariant fa3 = g.cohort < 0    ? QVariant(subjectKey(1, g.subject))
-                             : g.cohort == 1 ? QVariant(fa1)
-                                             : QVariant();
-        kurs.run({cd.id, kGeneratedYear, name, cd.id, fa1, fa3,
-                  g.cohort < 0    ? "50"
-                  : g.cohort == 0 ? "11"
-                                  : "12",
-                  g.advanced ? "L" : "K", QString::number(cd.hours), db::sixKey(cd.id), 0, 0, 0,
-                  teacher >= 0 ? QVariant(db::sixKey(teacher + 1)) : QVariant()});
-        if (g.cohort <= 0)
-            ++out.courses;
+        const int co = g.cohort + 1;
+        names[k] = QString(QChar("512"[co])) + (g.advanced ? "L" : "") +
+                   kSubjects[g.subject].first + QString::number(cd.number);
+        const QString fa1 = subjectKey(std::max(0, g.cohort), g.subject);
+        kurs.run({cd.id, kGeneratedYear, names[k], cd.id, fa1,
+                  co == 0   ? QVariant(subjectKey(1, g.subject))
+                  : co == 2 ? QVariant(fa1)
+                            : QVariant(),
+                  yearGroup[co], g.advanced ? "L" : "K", QString::number(cd.hours),
+                  db::sixKey(cd.id), 0, 0, 0,
+                  teacherOf[k] >= 0 ? QVariant(db::sixKey(teacherOf[k] + 1)) : QVariant()});
+        out.courses += g.cohort <= 0;
     }
     // The first parallel that has students, as the pre-assignment would take it.
     const auto firstParallel = [&](int g) {

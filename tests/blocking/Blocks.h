@@ -1,5 +1,6 @@
 #pragma once
 
+#include "blocking/Rules.h"
 #include "blocking/Search.h"
 #include "blocking/Write.h"
 #include "db/Database.h"
@@ -12,10 +13,17 @@
 namespace test {
 
 // A school for the blocking on the one builder: courses of year group 12 in the blocking's code
-// ("11", basic "K") with their hours, rails "S<id>", choices of a subject with their course in
-// the student's year field; a student "Name<id>, Vor<id>" of the cohort comes with his first.
+// ("11", basic "K") with their hours, or on the builder's defaults (plain), rails "S<id>", choices
+// of a subject with their course in the student's year field; a student "Name<id>, Vor<id>" of
+// the cohort comes with his first.
 struct Blocks : School {
     void rail(int id, int hours) { School::rail(id, QStringLiteral("S%1").arg(id), hours); }
+    // Rails S1, S2, ... of these hours.
+    void rails(std::initializer_list<int> hours) {
+        int id = 0;
+        for (int h : hours)
+            rail(++id, h);
+    }
     QString course(int id, const QString& name, int subject, int hours, const Row& extra = {}) {
         return School::course(id, name,
                               merged({{"KS_FA_ID1", subjectKey(subject)},
@@ -42,6 +50,23 @@ struct Blocks : School {
                                 course.isEmpty() ? QVariant() : QVariant(course)},
                                {"BG_FA_ID", subjectKey(subject)},
                                {"BG_ART", art}});
+    }
+    // Choices of these subjects without a course.
+    void chooses(int student, const QList<int>& subjects) {
+        for (int f : subjects)
+            choice(student, f);
+    }
+    // A course on the builder's defaults of the subject, which comes with its abbreviation
+    // "F<subject>" (and 3 hours) unless the school has it already.
+    QString plain(int id, const QString& name, int subject, const Row& extra = {}) {
+        if (db.scalar("SELECT count(*) FROM fachang WHERE FA_VFP_ID = ?", {subjectKey(subject)})
+                .toInt() == 0)
+            School::subject(subject, "3", {{"FA_PSCHL", QStringLiteral("F%1").arg(subject)}});
+        return School::course(id, name, merged({{"KS_FA_ID1", subjectKey(subject)}}, extra));
+    }
+    void rule(const QString& kind, const QStringList& names) {
+        db::Connection c(path());
+        blocking::addRule(c, kYear, kind, names);
     }
     void place(int rail, const QString& course, bool fixed = false) {
         School::place(rail, course,
@@ -130,25 +155,16 @@ private:
 // What a plan is in the file: every placement (course, rail, fixed mark) and the course fields of
 // every choice row.
 inline QStringList planRows(const QString& path) {
-    db::Connection c(path);
-    QStringList rows;
-    for (const char* sql : {"SELECT CK_KS_ID, CK_BL_ID, CK_FIX FROM ckkurs ORDER BY 1, 2",
-                            "SELECT BG_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY 1"})
-        for (QSqlQuery q = c.exec(sql); q.next();)
-            rows << q.value(0).toString() + '|' + q.value(1).toString() + '|' +
-                        q.value(2).toString();
-    return rows;
+    return rowsOf(path, "SELECT CK_KS_ID, CK_BL_ID, CK_FIX FROM ckkurs UNION ALL "
+                        "SELECT BG_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY 1, 2, 3");
 }
 
-// The cohort as the file holds it, and a plan of it made anew ("Alles neu") on one chain for a
-// fixed number of rounds; nothing is written.
-inline blocking::Model cohortOf(const QString& path, int cohort = 2009) {
-    db::Connection c(path);
-    return blocking::Model::load(c, {kYear, "2009/2010"}, cohort);
-}
-inline blocking::Result planAnew(const blocking::Model& m, long long rounds = 40) {
+// A plan of the cohort on one chain for a fixed number of rounds, anew ("Alles neu") unless
+// another mode is given; nothing is written.
+inline blocking::Result plan(const blocking::Model& m, long long rounds = 40,
+                             blocking::Mode mode = blocking::Mode::All) {
     blocking::Options o;
-    o.mode = blocking::Mode::All;
+    o.mode = mode;
     o.threads = 1;
     o.rounds = rounds;
     return blocking::block(m, o);

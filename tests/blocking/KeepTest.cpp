@@ -1,22 +1,12 @@
 // "Wenig ändern": a blocked school where a few students chose anew, planned again.
 #include "Blocks.h"
-#include "Generator.h"
 #include "blocking/Rules.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
 using blocking::Mode;
-
-blocking::Result plan(const blocking::Model& m, Mode mode) {
-    blocking::Options o;
-    o.mode = mode;
-    o.threads = 2;
-    o.rounds = 30;
-    return blocking::block(m, o);
-}
 
 // The students a plan moves to another course, by index.
 std::set<int> movedStudents(const blocking::Result& r) {
@@ -46,7 +36,7 @@ TEST(Keep, OnlyTheStudentsWhoChoseAnewChangeWhereOthersWouldMoveInTheOtherModes)
     const blocking::Model m = s.model();
     for (const Mode mode : {Mode::Keep, Mode::Rest, Mode::All}) {
         SCOPED_TRACE(static_cast<int>(mode));
-        const blocking::Result r = plan(m, mode);
+        const blocking::Result r = test::plan(m, 30, mode);
         EXPECT_EQ(r.after.collisions, 0);
         const std::set<int> moved = movedStudents(r);
         const bool others =
@@ -84,7 +74,7 @@ TEST(Keep, FixedPlacementsAndStudentsKeptInACourseHold) {
     m = s.model();
     const int k1 = m.courseIndex(test::School::courseKey(1));
     ASSERT_FALSE(m.placement.fixed[k1].empty());
-    const blocking::Result r = plan(m, Mode::Keep);
+    const blocking::Result r = test::plan(m, 30, Mode::Keep);
     EXPECT_EQ(r.after.ruleViolations, 0);
     EXPECT_EQ(r.after.collisions, 0);
     EXPECT_EQ(r.assignment[first], parallel);
@@ -108,7 +98,7 @@ TEST(Keep, ACourseMovesRatherThanAStudentChanges) {
     s.choice(2, 3, "S", c1);
     s.choice(2, 2, "S", b1);
     const blocking::Model m = s.model();
-    const blocking::Result r = plan(m, Mode::Keep);
+    const blocking::Result r = test::plan(m, 30, Mode::Keep);
     EXPECT_EQ(r.after.collisions, 0);
     ASSERT_EQ(r.changes.size(), 1u);
     EXPECT_EQ(m.choices[r.changes[0].choice].bgId, added);
@@ -120,69 +110,11 @@ TEST(Keep, WithoutAStoredPlacementPlansAsAllesNeu) {
     s.sample(30, 3);
     db::Connection(s.path()).exec("DELETE FROM ckkurs");
     const blocking::Model m = s.model();
-    const blocking::Result keep = plan(m, Mode::Keep);
-    const blocking::Result all = plan(m, Mode::All);
+    const blocking::Result keep = test::plan(m, 30, Mode::Keep);
+    const blocking::Result all = test::plan(m, 30, Mode::All);
     EXPECT_EQ(keep.placement.rails, all.placement.rails);
     EXPECT_EQ(keep.assignment, all.assignment);
     EXPECT_EQ(keep.after.collisions, 0);
 }
 
 } // namespace
-
-// A realistic school blocked without collisions, where five students each trade one choice for
-// a subject he had not chosen whose course stands on a rail he has free: "Wenig ändern" gives
-// them a course for the new choice and leaves every other student and every course as it was.
-TEST(Keep, OnARealisticSchoolOnlyTheFiveWhoChoseAnewChange) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("BB.MDB"));
-    test::SchoolSettings settings = test::realisticSchool(3);
-    settings.solved = true;
-    test::generateSchool(path, settings);
-    const blocking::SchoolYear year{test::kGeneratedYear, test::kGeneratedYearBez};
-    std::set<int> chose;
-    {
-        db::Connection c(path);
-        const blocking::Model m = blocking::Model::load(c, year, 2009);
-        ASSERT_EQ(blocking::evaluate(m).collisions, 0);
-        for (int s = 0; s < m.ownStudents && chose.size() < 5; s += 7) {
-            const blocking::Student& st = m.students[s];
-            std::set<int> types;
-            blocking::RailSet others;
-            for (int k : st.fixedCourses)
-                others |= m.placement.rails[k];
-            for (int i = st.firstChoice; i < st.firstChoice + st.choiceCount; ++i) {
-                types.insert(m.choices[i].type);
-                if (i > st.firstChoice && m.assignment[i] >= 0)
-                    others |= m.placement.rails[m.assignment[i]];
-            }
-            // The first choice gives way to a type he lacks with a course on a rail he has free.
-            for (size_t i = 0; i < m.choices.size() && !chose.count(s); ++i) {
-                // Copied from a row no trade has changed.
-                const int t = m.choices[i].type;
-                if (t < 0 || types.count(t) || chose.count(m.choices[i].student))
-                    continue;
-                const std::vector<int>& ks = m.types[t].candidates;
-                if (std::none_of(ks.begin(), ks.end(), [&](int k) {
-                        return !m.placement.rails[k].empty() &&
-                               !m.placement.rails[k].intersects(others);
-                    }))
-                    continue;
-                c.exec("UPDATE belegung SET (BG_FA_ID, BG_ART, BG_KS_ID_12) = (SELECT BG_FA_ID, "
-                       "BG_ART, NULL FROM belegung WHERE BG_ID = ?) WHERE BG_ID = ?",
-                       {m.choices[i].bgId, m.choices[st.firstChoice].bgId});
-                chose.insert(s);
-            }
-        }
-    }
-    ASSERT_EQ(chose.size(), 5u);
-    db::Connection c(path);
-    const blocking::Model m = blocking::Model::load(c, year, 2009);
-    const blocking::Result r = plan(m, Mode::Keep);
-    EXPECT_EQ(r.after.collisions, 0);
-    EXPECT_EQ(movedStudents(r), chose);
-    ASSERT_EQ(r.changes.size(), 5u);
-    EXPECT_TRUE(std::all_of(r.changes.begin(), r.changes.end(), [](const blocking::Change& x) {
-        return x.from < 0;
-    })) << "each only got a course for his new choice";
-    EXPECT_EQ(r.placement.rails, m.placement.rails);
-}

@@ -37,9 +37,8 @@ TEST(Search, TheSameSeedAndThreadsGiveTheSamePlanAfterAsManyRounds) {
     o.seed = 10;
     const blocking::Result c = blocking::block(m, o);
 
-    EXPECT_EQ(a.placement.rails, b.placement.rails);
-    EXPECT_EQ(a.assignment, b.assignment);
-    EXPECT_EQ(a.after, b.after);
+    EXPECT_EQ(std::tie(a.placement.rails, a.assignment, a.after),
+              std::tie(b.placement.rails, b.assignment, b.after));
     EXPECT_NE(a.assignment, c.assignment);
     EXPECT_TRUE(a.kept.empty());
 
@@ -50,8 +49,8 @@ TEST(Search, TheSameSeedAndThreadsGiveTheSamePlanAfterAsManyRounds) {
     const blocking::Result plain = blocking::block(m, o);
     o.keepPlans = 30;
     const blocking::Result k = blocking::block(m, o);
-    EXPECT_EQ(k.placement.rails, plain.placement.rails);
-    EXPECT_EQ(k.assignment, plain.assignment);
+    EXPECT_EQ(std::tie(k.placement.rails, k.assignment),
+              std::tie(plain.placement.rails, plain.assignment));
     ASSERT_GE(k.kept.size(), 4u);
     EXPECT_LE(k.kept.size(), 30u);
     EXPECT_EQ(k.kept[0].placement.rails, k.placement.rails);
@@ -71,7 +70,7 @@ TEST(Search, TheSameSeedAndThreadsGiveTheSamePlanAfterAsManyRounds) {
     }
 }
 
-TEST(Search, ReportsProgressAndCancelsWithTheBestPlanSoFar) {
+TEST(Search, ReportsProgressCancelsWithTheBestPlanSoFarAndTakesTheGridsPlacement) {
     test::Blocks h;
     h.sample(120, 2);
     const blocking::Model m = h.model();
@@ -93,21 +92,14 @@ TEST(Search, ReportsProgressAndCancelsWithTheBestPlanSoFar) {
     EXPECT_EQ(seen.back(), r.after);
     EXPECT_EQ(r.after, blocking::evaluate(m, r.placement, r.assignment));
     EXPECT_EQ(r.before, blocking::evaluate(m));
-}
 
-TEST(Search, AGridPlacementReplacesTheLoadedOne) {
-    test::Blocks h;
-    h.sample(10, 3);
-    blocking::Model m = h.model();
-    const blocking::Placement loaded = m.placement;
-    const blocking::PlainPlacement plain = m.plain(loaded);
-    ASSERT_EQ(plain.size(), 6);
-
-    m.setPlacement({});
-    EXPECT_EQ(blocking::evaluate(m).unplaced, m.ownCourses);
-    m.setPlacement(plain);
-    EXPECT_EQ(m.placement.rails, loaded.rails);
-    EXPECT_EQ(m.placement.fixed, loaded.fixed);
+    // A grid's placement replaces the loaded one.
+    blocking::Model grid = m;
+    grid.setPlacement({});
+    EXPECT_EQ(blocking::evaluate(grid).unplaced, m.ownCourses);
+    grid.setPlacement(m.plain(m.placement));
+    EXPECT_EQ(std::tie(grid.placement.rails, grid.placement.fixed),
+              std::tie(m.placement.rails, m.placement.fixed));
 }
 
 TEST(Search, APlanIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {

@@ -38,24 +38,24 @@ TEST(StudentSolver, FindsTheLeastCostOnRandomStudents) {
     std::mt19937 rng(7);
     StudentSolver solver;
     for (int round = 0; round < 3000; ++round) {
-        const int n = 1 + static_cast<int>(rng() % 7);
-        const int rails = 3 + static_cast<int>(rng() % 6);
+        const auto below = [&rng](unsigned n) { return static_cast<int>(rng() % n); };
+        const int n = 1 + below(7), rails = 3 + below(6);
         std::vector<int> rows;
         std::vector<StudentSolver::Candidate> cands;
         std::vector<std::int64_t> price;
         for (int j = 0; j < n; ++j) {
             rows.push_back(static_cast<int>(cands.size()));
-            const int k = 1 + static_cast<int>(rng() % 4);
-            std::int64_t cheapest = INT64_MAX;
-            std::int64_t railless = INT64_MAX; // a course on no rail serves without colliding
+            const int k = 1 + below(4);
+            // A course on no rail serves without colliding.
+            std::int64_t cheapest = INT64_MAX, railless = INT64_MAX;
             for (int i = 0; i < k; ++i) {
                 RailSet r;
-                const bool placed = rng() % 8 != 0;
+                const bool placed = below(8) != 0;
                 if (placed)
-                    r.add(static_cast<int>(rng() % rails));
-                if (placed && rng() % 4 == 0)
-                    r.add(static_cast<int>(rng() % rails));
-                const std::int64_t cost = static_cast<std::int64_t>(rng() % 20);
+                    r.add(below(rails));
+                if (placed && below(4) == 0)
+                    r.add(below(rails));
+                const std::int64_t cost = below(20);
                 cands.push_back({i, cost, r});
                 cheapest = std::min(cheapest, cost);
                 if (!placed)
@@ -65,10 +65,11 @@ TEST(StudentSolver, FindsTheLeastCostOnRandomStudents) {
         }
         rows.push_back(static_cast<int>(cands.size()));
         RailSet occupied;
-        if (rng() % 3 == 0)
-            occupied.add(static_cast<int>(rng() % rails));
+        if (below(3) == 0)
+            occupied.add(below(rails));
         std::vector<int> chosen;
-        const std::int64_t got = solver.solve(rows, cands, occupied, chosen);
-        ASSERT_EQ(got, bruteForce(rows, cands, occupied, price)) << "round " << round;
+        ASSERT_EQ(solver.solve(rows, cands, occupied, chosen),
+                  bruteForce(rows, cands, occupied, price))
+            << "round " << round;
     }
 }

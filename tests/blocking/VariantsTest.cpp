@@ -1,9 +1,7 @@
 // Variants of a cohort's plan: kept, listed with their figures, compared and taken over.
 #include "blocking/Variants.h"
 #include "Blocks.h"
-#include "Generator.h"
 
-#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -21,16 +19,19 @@ blocking::VariantInfo info(db::Connection& c, const blocking::SchoolYear& y, con
 }
 
 // Save A, block anew, save B, take A over: the file holds A's plan again, B is kept under the
-// name of the taking over, and the figures of each variant are those of its plan.
-void roundTrip(const QString& path, const blocking::SchoolYear& y) {
-    const QStringList a = test::planRows(path);
-    {
-        db::Connection c(path);
-        blocking::save(c, y, 2009, "A", "erster Versuch");
-    }
+// name of the taking over, and the figures of each variant are those of its plan. A choice
+// without a course at the save is without one again after taking the save over.
+TEST(Variants, ARoundTripTakesEachPlanBackWithItsFigures) {
+    test::Blocks s;
+    s.sample(30, 5);
+    const QString path = s.path();
+    const blocking::SchoolYear y{test::kYear, "2009/2010"};
     db::Connection c(path);
+    c.exec("UPDATE belegung SET BG_KS_ID_12 = NULL WHERE BG_ID = 1");
+    const QStringList a = test::planRows(path);
+    blocking::save(c, y, 2009, "A", "erster Versuch");
     const blocking::Model m = blocking::Model::load(c, y, 2009);
-    const blocking::Result r = test::planAnew(m);
+    const blocking::Result r = test::plan(m);
     blocking::write(c, m, r.placement, r.assignment, std::nullopt);
     const QStringList b = test::planRows(path);
     ASSERT_TRUE(a != b);
@@ -47,8 +48,7 @@ void roundTrip(const QString& path, const blocking::SchoolYear& y) {
     const blocking::VariantInfo va = info(c, y, "A");
     EXPECT_EQ(va.comment, "erster Versuch");
     EXPECT_EQ(va.evaluation, blocking::evaluate(now));
-    EXPECT_EQ(va.changedStudents, 0);
-    EXPECT_EQ(va.movedCourses, 0);
+    EXPECT_EQ(va.changedStudents + va.movedCourses, 0);
     const blocking::VariantInfo vb = info(c, y, "B");
     EXPECT_EQ(vb.evaluation, blocking::evaluate(now, r.placement, r.assignment));
     EXPECT_EQ(vb.changedStudents, blocking::changedStudents(r.changes));
@@ -57,21 +57,6 @@ void roundTrip(const QString& path, const blocking::SchoolYear& y) {
     // The name of the taking over is taken: the next one at the same second is numbered.
     EXPECT_EQ(blocking::apply(c, y, 2009, "B", std::nullopt, kNow)->keptAs, kKept + " (2)");
     EXPECT_EQ(test::planRows(path), b);
-}
-
-TEST(Variants, RoundTripOnAGeneratedSchool) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("BB.MDB");
-    test::generateSchool(path, test::realisticSchool(2));
-    roundTrip(path, {test::kGeneratedYear, test::kGeneratedYearBez});
-}
-
-TEST(Variants, RoundTripOnASmallSchool) {
-    test::Blocks s;
-    s.sample(30, 5);
-    // A choice without a course at the save is without one again after taking the save over.
-    db::Connection(s.path()).exec("UPDATE belegung SET BG_KS_ID_12 = NULL WHERE BG_ID = 1");
-    roundTrip(s.path(), {test::kYear, "2009/2010"});
 }
 
 // A rail deleted and choices changed or deleted after the save: what no longer fits is counted
@@ -118,6 +103,8 @@ TEST(Variants, NamesAreRefusedTwiceEmptyOrUnknown) {
         {[&] { blocking::save(c, y, 2009, QString(61, 'x')); },
          "Der Name einer Variante hat höchstens 60 Zeichen."},
         {[&] { blocking::save(c, y, 2009, "Di\rMi"); },
+         "Der Name einer Variante darf keine Zeilenumbrüche oder Steuerzeichen enthalten."},
+        {[&] { blocking::save(c, y, 2009, "Di\nMi"); },
          "Der Name einer Variante darf keine Zeilenumbrüche oder Steuerzeichen enthalten."},
         {[&] { blocking::save(c, y, 2009, "Aktuell"); },
          "Der Name „aktuell“ steht für den aktuellen Plan; bitte einen anderen wählen."},

@@ -29,12 +29,12 @@ struct Flow {
     QStringList changes; // the files the completed flow has written
 };
 
-// kubb import of school year 2009/2010 of the "rules" container, cohorts separated by blanks.
-QStringList kubbImport(const QString& output, const QString& cohorts) {
-    QStringList args = {"import", "--container", kRules, "--school-year", "2009/2010"};
-    for (const QString& c : cohorts.split(' '))
-        args << "--cohort" << c;
-    return args << "--output" << output;
+// kubb import of school year 2009/2010 of the "rules" container, of cohort 2009 (and 2008).
+QStringList kubbImport(const QString& output, bool both = false) {
+    return QStringList{kKubb,           "import",    "--container", kRules,
+                       "--school-year", "2009/2010", "--cohort",    "2009"} +
+           (both ? QStringList{"--cohort", "2008"} : QStringList{}) +
+           QStringList{"--output", output};
 }
 
 const std::vector<Flow> kFlows = {
@@ -43,14 +43,15 @@ const std::vector<Flow> kFlows = {
     {"Importfenster", {kProbe, "import", "@"}, {"ALT.MDB", "TCLASSK"}},
     {"Export", {kProbe, "export", "@"}, {"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}},
     {"kubb import",
-     QStringList{kKubb} + kubbImport("@NEU.MDB", "2009") + QStringList{"--pointer-dir", "@"},
+     kubbImport("@NEU.MDB") + QStringList{"--pointer-dir", "@"},
      {"NEU.MDB", "TCLASSK"}},
     {"kubb create", {kKubb, "create", "--output", "@LEER.MDB"}, {"LEER.MDB"}},
 };
 
+// failure: the output of a run that ended with an error.
 struct Outcome {
     bool killed = false;
-    QString failure; // the output of a run that ended with an error
+    QString failure;
 };
 
 // The command under strace with these options.
@@ -72,8 +73,7 @@ Outcome run(QStringList argv) {
 
 // strace must be able to trace here: some containers forbid ptrace.
 bool straceWorks() {
-    const Outcome r = run(straced({"true"}, {}));
-    return !r.killed && r.failure.isEmpty();
+    return run(straced({"true"}, {})).failure.isEmpty();
 }
 
 // What a file holds: a database, opened as the program opens it (a hot journal is rolled back),
@@ -162,8 +162,7 @@ protected:
             GTEST_SKIP() << "strace is missing or cannot trace here: the crash test is skipped";
         // The starting point of every run: a database with its pointer file, an older one to
         // import over, and the export files of an earlier export.
-        ASSERT_EQ(run(QStringList{kKubb} + kubbImport(base.path("BB.MDB"), "2009 2008")).failure,
-                  "");
+        ASSERT_EQ(run(kubbImport(base.path("BB.MDB"), true)).failure, "");
         ASSERT_TRUE(QFile::copy(base.path("BB.MDB"), base.path("ALT.MDB")));
         base.write("TCLASSK", (runDir() + "BB.MDB\r\n").toUtf8());
         for (const QString name : {"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"})
@@ -179,8 +178,7 @@ protected:
             QFile::copy(base.path(name), runDir() + name);
     }
     QStringList command(const Flow& f) const {
-        QStringList c = f.command;
-        return c.replaceInStrings("@", runDir());
+        return QStringList(f.command).replaceInStrings("@", runDir());
     }
 
     test::TempDir tmp;
@@ -200,10 +198,9 @@ TEST_F(Crash, EveryKillLeavesTheOldOrTheNewStateWhole) {
                       .failure,
                   "");
         const Snapshot done = snapshot(runDir());
-        QStringList changed;
-        for (const QString& name : done.keys() + old.keys())
-            if (done.value(name) != old.value(name) && !changed.contains(name))
-                changed << name;
+        QStringList changed = done.keys() + old.keys();
+        changed.removeDuplicates();
+        changed.removeIf([&](const QString& name) { return done.value(name) == old.value(name); });
         changed.sort();
         ASSERT_EQ(changed, flow.changes) << "no temporary file is left, nothing else changes";
         QHash<QString, int> calls;
@@ -269,13 +266,12 @@ TEST_F(Crash, AJournalAKillLeftIsNotPlayedIntoTheFileThatReplacesItsDatabase) {
 // strace works, both are held at their rename until both have got there.
 TEST(KubbImport, TwoRacingForOneNameOneWins) {
     test::TempDir tmp;
-    ASSERT_EQ(run(QStringList{kKubb} + kubbImport(tmp.path("ALLEIN.MDB"), "2009")).failure, "");
+    ASSERT_EQ(run(kubbImport(tmp.path("ALLEIN.MDB"))).failure, "");
     const QString imported = stateOf(tmp.path("ALLEIN.MDB"));
     const bool hold = straceWorks();
     for (int round = 1; round <= 5; ++round) {
         const QString output = tmp.path(QStringLiteral("R%1.MDB").arg(round));
-        QStringList argv = QStringList{kKubb} + kubbImport(output, "2009") +
-                           QStringList{"--pointer-dir", tmp.dir()};
+        QStringList argv = kubbImport(output) + QStringList{"--pointer-dir", tmp.dir()};
         if (hold)
             argv = straced(argv,
                            {"-e", "trace=renameat2", "-e", "inject=renameat2:delay_enter=300000"});

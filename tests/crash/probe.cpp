@@ -73,12 +73,12 @@ int main(int argc, char** argv) {
     s.SchjID = QStringLiteral("     9");
     try {
         test::ScriptedHost host;
-        if (mode == QLatin1String("ja") || mode == QLatin1String("nein"))
-            closeWorkspace(s, host, mode == QLatin1String("ja"));
-        else if (mode == QLatin1String("import"))
+        if (mode == "ja" || mode == "nein")
+            closeWorkspace(s, host, mode == "ja");
+        else if (mode == "import")
             import(s, host,
                    argc == 4 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("ALT.MDB"));
-        else if (mode == QLatin1String("export"))
+        else if (mode == "export")
             exporter::exportCohort(s, host, QStringLiteral("2009"), dir);
         else
             throw std::runtime_error("unknown mode");

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 #include <stdexcept>
 #include <vector>
 
@@ -17,44 +18,29 @@ namespace {
 
 using blocking::Random;
 
-struct SubjectDef {
-    const char* name;
-    int hours; // as a basic course
-};
-
-// The subject offer; Informatik runs four hours, on two rails.
-const SubjectDef kSubjects[] = {{"D", 3},  {"E", 3},   {"F", 3},  {"L", 3},  {"M", 3},
-                                {"Ph", 3}, {"Ch", 3},  {"B", 3},  {"Ku", 3}, {"Mu", 3},
-                                {"G", 2},  {"Ek", 2},  {"Sk", 2}, {"WR", 2}, {"Rk", 2},
-                                {"Ev", 2}, {"Eth", 2}, {"Sp", 2}, {"Ps", 2}, {"Inf", 4}};
-constexpr int kSubjectCount = sizeof(kSubjects) / sizeof(kSubjects[0]);
-
-int subject(const char* name) {
-    for (int i = 0; i < kSubjectCount; ++i)
-        if (qstrcmp(kSubjects[i].name, name) == 0)
-            return i;
-    throw std::logic_error(name);
-}
+// The subject offer with the hours of a basic course; Informatik runs four hours, on two rails.
+const std::pair<const char*, int> kSubjects[] = {
+    {"D", 3},  {"E", 3},  {"F", 3},   {"L", 3},  {"M", 3},  {"Ph", 3}, {"Ch", 3},
+    {"B", 3},  {"Ku", 3}, {"Mu", 3},  {"G", 2},  {"Ek", 2}, {"Sk", 2}, {"WR", 2},
+    {"Rk", 2}, {"Ev", 2}, {"Eth", 2}, {"Sp", 2}, {"Ps", 2}, {"Inf", 4}};
+enum Subject { D, E, F, L, M, Ph, Ch, B, Ku, Mu, G, Ek, Sk, WR, Rk, Ev, Eth, Sp, Ps, Inf };
+constexpr int kSubjectCount = static_cast<int>(std::size(kSubjects));
 
 struct Pick {
     int subject;
     char art; // L advanced; S compulsory; C chosen; X additional
 };
+using Weights = std::vector<std::pair<int, int>>;
 
-int weighted(Random& r, const std::vector<std::pair<const char*, int>>& w, int except = -1) {
+int weighted(Random& r, const Weights& w, int except = -1) {
     int total = 0;
     for (const auto& [n, v] : w)
-        if (subject(n) != except)
-            total += v;
+        total += n != except ? v : 0;
     int x = r.below(total);
-    for (const auto& [n, v] : w) {
-        if (subject(n) == except)
-            continue;
-        if (x < v)
-            return subject(n);
-        x -= v;
-    }
-    return subject(w.back().first);
+    for (const auto& [n, v] : w)
+        if (n != except && (x -= v) < 0)
+            return n;
+    return w.back().first;
 }
 
 // One student's choices, correlated as in a real school.
@@ -67,58 +53,53 @@ std::vector<Pick> makeChoices(Random& r) {
         if (!has(s))
             out.push_back({s, art});
     };
-    const int first =
-        weighted(r, {{"M", 30}, {"D", 22}, {"E", 18}, {"B", 10}, {"Ph", 8}, {"Ch", 6}, {"F", 4}});
+    const int first = weighted(r, {{M, 30}, {D, 22}, {E, 18}, {B, 10}, {Ph, 8}, {Ch, 6}, {F, 4}});
     // The second advanced course leans on the first: sciences with mathematics, languages
     // with languages.
-    std::vector<std::pair<const char*, int>> second = {
-        {"D", 12}, {"E", 14}, {"G", 10}, {"Ek", 8}, {"WR", 10}, {"Ku", 6}, {"Sp", 7},
-        {"B", 10}, {"Ch", 5}, {"Mu", 4}, {"F", 3},  {"M", 10},  {"Ph", 5}};
+    Weights second = {{D, 12}, {E, 14}, {G, 10}, {Ek, 8}, {WR, 10}, {Ku, 6}, {Sp, 7},
+                      {B, 10}, {Ch, 5}, {Mu, 4}, {F, 3},  {M, 10},  {Ph, 5}};
     for (auto& [n, w] : second) {
-        const bool science = subject(n) == subject("Ph") || subject(n) == subject("Ch");
-        const bool language = subject(n) == subject("E") || subject(n) == subject("F");
-        if (first == subject("M") && science)
+        if (first == M && (n == Ph || n == Ch))
             w *= 4;
-        if ((first == subject("D") || first == subject("E")) && language)
+        if ((first == D || first == E) && (n == E || n == F))
             w *= 3;
     }
     add(first, 'L');
     add(weighted(r, second, first), 'L');
-    for (const char* s : {"D", "M", "G", "Sp"})
-        add(subject(s), 'S');
-    add(weighted(r, {{"Rk", 55}, {"Ev", 30}, {"Eth", 15}}), 'S');
-    if (!has(subject("E")) && !has(subject("F")) && !has(subject("L")))
-        add(r.unit() < 0.85 ? subject("E") : subject(r.unit() < 0.5 ? "F" : "L"), 'S');
-    std::vector<int> sciences = {subject("B"), subject("Ch"), subject("Ph")};
+    for (int s : {D, M, G, Sp})
+        add(s, 'S');
+    add(weighted(r, {{Rk, 55}, {Ev, 30}, {Eth, 15}}), 'S');
+    if (!has(E) && !has(F) && !has(L))
+        add(r.unit() < 0.85 ? E : r.unit() < 0.5 ? F : L, 'S');
+    std::vector<int> sciences = {B, Ch, Ph};
     r.shuffle(sciences);
     if (!has(sciences[0]) && !has(sciences[1]) && !has(sciences[2]))
         add(sciences[0], 'S');
     if (r.unit() < 0.4)
         add(sciences[1], 'C');
-    add(subject(r.unit() < 0.5 ? "Ek" : "WR"), 'C');
-    if (r.unit() < 0.3)
-        add(subject("Sk"), 'X');
-    add(subject(r.unit() < 0.6 ? "Ku" : "Mu"), 'C');
-    if (r.unit() < 0.3)
-        add(subject("Ps"), 'X');
-    if (r.unit() < 0.15)
-        add(subject("Inf"), 'X');
+    const auto maybe = [&](double p, int s) {
+        if (r.unit() < p)
+            add(s, 'X');
+    };
+    add(r.unit() < 0.5 ? Ek : WR, 'C');
+    maybe(0.3, Sk);
+    add(r.unit() < 0.6 ? Ku : Mu, 'C');
+    maybe(0.3, Ps);
+    maybe(0.15, Inf);
     return out;
 }
 
+// number: among the group's parallels, from 1; option: its rails in the hidden plan; id: KS_ID,
+// 0 when it got no students.
 struct CourseDef {
-    int group = 0;
-    int number = 0; // among the group's parallels, from 1
-    int hours = 0;
-    int option = -1; // rails in the hidden plan
-    int students = 0;
-    int id = 0; // KS_ID; 0 when it got no students
+    int group = 0, number = 0, hours = 0, option = -1, students = 0, id = 0;
 };
 
+// cohort: an index; -1: both cohorts (a course of code 50).
 struct GroupDef {
     int subject = 0;
     bool advanced = false;
-    int cohort = 0; // index; -1: both cohorts (a course of code 50)
+    int cohort = 0;
     std::vector<int> courses;
 };
 
@@ -128,10 +109,15 @@ struct StudentDef {
     std::vector<int> planned; // per pick: its course in the hidden plan
 };
 
-int hoursOf(const Pick& p, const SchoolSettings& settings) {
-    if (p.art == 'L')
-        return settings.splitAdvanced ? 5 : 6;
-    return kSubjects[p.subject].hours;
+int hoursOf(bool advanced, int subject, const SchoolSettings& settings) {
+    return !advanced ? kSubjects[subject].second : settings.splitAdvanced ? 5 : 6;
+}
+
+// Calls f with each rail of the set.
+template <class F> void eachRail(std::uint64_t rails, F f) {
+    for (int i = 0; rails >> i; ++i)
+        if (rails >> i & 1)
+            f(i);
 }
 
 // Rail sets of a number of hours: one rail of the hours, or two rails adding up.
@@ -158,8 +144,7 @@ bool fit(Random& r, StudentDef& st, const std::vector<GroupDef>& groups,
          const std::vector<std::vector<std::uint64_t>>& options) {
     const int n = static_cast<int>(st.picks.size());
     std::vector<int> order(n);
-    for (int i = 0; i < n; ++i)
-        order[i] = i;
+    std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](int a, int b) {
         return groups[groupOfPick[a]].courses.size() < groups[groupOfPick[b]].courses.size();
     });
@@ -204,8 +189,7 @@ std::vector<int> assignTeachers(Random& r, const std::vector<CourseDef>& courses
             order.push_back(static_cast<int>(k));
     r.shuffle(order);
     struct Load {
-        int wanted = 0;
-        int courses = 0;
+        int wanted = 0, courses = 0;
         std::uint64_t rails = 0;
     };
     std::vector<Load> loads;
@@ -235,64 +219,57 @@ std::vector<QStringList> makeRules(Random& r, const std::vector<GroupDef>& group
                                    const std::vector<StudentDef>& students,
                                    const std::vector<QString>& names, int rails) {
     std::vector<QStringList> out;
-    std::vector<int> own;
+    std::vector<int> own, cohort;
     for (size_t k = 0; k < courses.size(); ++k)
         if (courses[k].id > 0 && groups[courses[k].group].cohort <= 0)
             own.push_back(static_cast<int>(k));
     if (own.size() < 2)
         return out;
-    const auto anyOwn = [&] { return own[r.below(static_cast<int>(own.size()))]; };
+    const auto any = [&r](const std::vector<int>& v) {
+        return v[r.below(static_cast<int>(v.size()))];
+    };
     for (int i = 0; i < 4; ++i) {
-        const int k = anyOwn();
-        const int rail = r.below(rails);
-        if (!(railsOf[k] >> rail & 1))
+        const int k = any(own);
+        if (const int rail = r.below(rails); !(railsOf[k] >> rail & 1))
             out.push_back({"course-not-on-rail", names[k], QStringLiteral("S%1").arg(rail + 1)});
     }
     // Subjects whose parallels (every kind) the plan has on different rails.
-    int apart = 0;
-    for (int sub = 0; sub < kSubjectCount && apart < 2; ++sub) {
-        std::vector<int> ks;
-        for (int k : own)
-            if (groups[courses[k].group].subject == sub)
-                ks.push_back(k);
+    for (int sub = 0, apart = 0; sub < kSubjectCount && apart < 2; ++sub) {
         std::uint64_t seen = 0;
-        bool disjoint = ks.size() >= 2;
-        for (int k : ks) {
-            disjoint = disjoint && !(seen & railsOf[k]);
-            seen |= railsOf[k];
-        }
-        if (disjoint && r.below(2) == 0) {
-            out.push_back({"parallels-apart", kSubjects[sub].name});
+        int n = 0;
+        bool disjoint = true;
+        for (int k : own)
+            if (groups[courses[k].group].subject == sub) {
+                disjoint = disjoint && !(seen & railsOf[k]);
+                seen |= railsOf[k];
+                ++n;
+            }
+        if (disjoint && n >= 2 && r.below(2) == 0) {
+            out.push_back({"parallels-apart", kSubjects[sub].first});
             ++apart;
         }
     }
     // Pairs of courses together or apart as the plan has them.
-    int together = 0;
-    int separate = 0;
-    for (int tries = 0; tries < 400 && (together < 1 || separate < 2); ++tries) {
-        const int a = anyOwn();
-        const int b = anyOwn();
-        if (a == b)
-            continue;
-        if (railsOf[a] == railsOf[b] && together < 1) {
+    for (int tries = 0, together = 0, separate = 0; tries < 400 && (together < 1 || separate < 2);
+         ++tries) {
+        const int a = any(own), b = any(own);
+        if (a != b && railsOf[a] == railsOf[b] && together < 1) {
             out.push_back({"courses-together", names[a], names[b]});
             ++together;
-        } else if (!(railsOf[a] & railsOf[b]) && separate < 2) {
+        } else if (a != b && !(railsOf[a] & railsOf[b]) && separate < 2) {
             out.push_back({"courses-apart", names[a], names[b]});
             ++separate;
         }
     }
     // Students kept in their courses, and pairs of students together or apart.
-    std::vector<int> cohort;
     for (size_t s = 0; s < students.size(); ++s)
         if (students[s].cohort == 0)
             cohort.push_back(static_cast<int>(s));
     if (cohort.size() < 2)
         return out;
-    const auto anyStudent = [&] { return cohort[r.below(static_cast<int>(cohort.size()))]; };
     const auto key = [](int s) { return db::sixKey(s + 1); };
     for (int i = 0; i < 3; ++i) {
-        const int s = anyStudent();
+        const int s = any(cohort);
         const StudentDef& st = students[s];
         if (!st.picks.empty())
             out.push_back({"student-in-course", key(s),
@@ -306,15 +283,10 @@ std::vector<QStringList> makeRules(Random& r, const std::vector<GroupDef>& group
                 return st.planned[i];
         return -1;
     };
-    together = 0;
-    separate = 0;
-    for (int tries = 0; tries < 2000 && (together < 2 || separate < 2); ++tries) {
-        const int a = anyStudent();
-        const int b = anyStudent();
-        if (a == b)
-            continue;
-        bool same = true;
-        bool shared = false;
+    for (int tries = 0, together = 0, separate = 0; tries < 2000 && (together < 2 || separate < 2);
+         ++tries) {
+        const int a = any(cohort), b = any(cohort);
+        bool same = true, shared = false;
         int common = 0;
         for (const Pick& p : students[a].picks)
             if (const int k = planned(b, p); k >= 0) {
@@ -322,10 +294,10 @@ std::vector<QStringList> makeRules(Random& r, const std::vector<GroupDef>& group
                 same = same && k == planned(a, p);
                 shared = shared || k == planned(a, p);
             }
-        if (same && common >= 2 && together < 2) {
+        if (a != b && same && common >= 2 && together < 2) {
             out.push_back({"students-together", key(a), key(b)});
             ++together;
-        } else if (!shared && separate < 2) {
+        } else if (a != b && !shared && separate < 2) {
             out.push_back({"students-apart", key(a), key(b)});
             ++separate;
         }
@@ -337,32 +309,22 @@ std::vector<QStringList> makeRules(Random& r, const std::vector<GroupDef>& group
 
 SchoolSettings staffedSchool(int i) {
     SchoolSettings s = realisticSchool(i);
-    s.teachers = true;
-    s.rules = true;
+    s.teachers = s.rules = true;
     return s;
 }
 
 SchoolSettings realisticSchool(int i) {
-    SchoolSettings s;
-    s.seed = 1000 + static_cast<std::uint64_t>(i);
-    s.students = 99 + (i * 23) % 55;
-    s.rails = 12 + i % 4;
-    s.splitAdvanced = i % 3 == 2;
-    s.fixed = 3 + i % 4;
-    s.courseSize = 20 + i % 5;
-    s.cohorts = i % 2 == 1 ? 2 : 1;
-    return s;
+    return {.seed = 1000 + static_cast<std::uint64_t>(i),
+            .students = 99 + (i * 23) % 55,
+            .cohorts = i % 2 == 1 ? 2 : 1,
+            .rails = 12 + i % 4,
+            .splitAdvanced = i % 3 == 2,
+            .fixed = 3 + i % 4,
+            .courseSize = 20 + i % 5};
 }
 
 SchoolSettings largeSchool() {
-    SchoolSettings s;
-    s.seed = 400;
-    s.students = 400;
-    s.cohorts = 2;
-    s.rails = 16;
-    s.fixed = 6;
-    s.courseSize = 24;
-    return s;
+    return {.seed = 400, .students = 400, .cohorts = 2, .rails = 16, .fixed = 6, .courseSize = 24};
 }
 
 GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settings) {
@@ -381,70 +343,53 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
             students.push_back({c, makeChoices(r), {}});
     const bool combined = settings.cohorts == 2;
     std::vector<GroupDef> groups;
+    std::vector<int> demand; // per group: its choices
     const auto groupOf = [&](int cohort, const Pick& p) {
         const bool advanced = p.art == 'L';
-        const int c = combined && p.subject == subject("Ps") ? -1 : cohort;
+        const int c = combined && p.subject == Ps ? -1 : cohort;
         for (size_t g = 0; g < groups.size(); ++g)
             if (groups[g].subject == p.subject && groups[g].advanced == advanced &&
                 groups[g].cohort == c)
                 return static_cast<int>(g);
         groups.push_back({p.subject, advanced, c, {}});
+        demand.push_back(0);
         return static_cast<int>(groups.size()) - 1;
     };
     std::vector<std::vector<int>> groupOfPick(students.size());
-    std::vector<int> demand;
     for (size_t s = 0; s < students.size(); ++s)
-        for (const Pick& p : students[s].picks) {
-            const int g = groupOf(students[s].cohort, p);
-            groupOfPick[s].push_back(g);
-            if (static_cast<int>(demand.size()) <= g)
-                demand.resize(g + 1, 0);
-            ++demand[g];
-        }
+        for (const Pick& p : students[s].picks)
+            ++demand[groupOfPick[s].emplace_back(groupOf(students[s].cohort, p))];
 
     // Courses of the hidden plan: parallels of a group on rails as little used as may be.
     std::vector<CourseDef> courses;
     std::vector<int> railLoad(settings.rails, 0);
     for (size_t g = 0; g < groups.size(); ++g) {
-        const Pick probe{groups[g].subject, groups[g].advanced ? 'L' : 'S'};
-        const int hours = hoursOf(probe, settings);
+        const int hours = hoursOf(groups[g].advanced, groups[g].subject, settings);
         const int k = std::max(1, (demand[g] + settings.courseSize - 1) / settings.courseSize);
         std::uint64_t taken = 0;
         for (int n = 1; n <= k; ++n) {
-            CourseDef c;
-            c.group = static_cast<int>(g);
-            c.number = n;
-            c.hours = hours;
-            int best = -1;
-            int bestLoad = 0;
+            int best = -1, bestLoad = 0;
             for (size_t o = 0; o < options[hours].size(); ++o) {
                 const std::uint64_t rails = options[hours][o];
                 int load = (rails & taken) ? 1000 : 0;
-                for (int i = 0; i < settings.rails; ++i)
-                    if (rails >> i & 1)
-                        load += railLoad[i];
+                eachRail(rails, [&](int i) { load += railLoad[i]; });
                 load = load * 4 + r.below(4);
                 if (best < 0 || load < bestLoad) {
                     best = static_cast<int>(o);
                     bestLoad = load;
                 }
             }
-            c.option = best;
-            const std::uint64_t rails = options[hours][best];
-            taken |= rails;
-            for (int i = 0; i < settings.rails; ++i)
-                if (rails >> i & 1)
-                    ++railLoad[i];
+            taken |= options[hours][best];
+            eachRail(options[hours][best], [&](int i) { ++railLoad[i]; });
             groups[g].courses.push_back(static_cast<int>(courses.size()));
-            courses.push_back(c);
+            courses.push_back({static_cast<int>(g), n, hours, best});
         }
     }
 
     // Students into the hidden plan; what does not fit is dropped, optional choices first.
     GeneratedSchool out;
     std::vector<int> order(students.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<int>(i);
+    std::iota(order.begin(), order.end(), 0);
     r.shuffle(order);
     for (int s : order) {
         StudentDef& st = students[s];
@@ -462,36 +407,31 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
             }
             st.picks.erase(st.picks.begin() + drop);
             groupOfPick[s].erase(groupOfPick[s].begin() + drop);
-            if (st.cohort == 0)
-                ++out.dropped;
         }
     }
 
     db::createDatabase(path);
     db::Connection c(path);
     db::Transaction tx(c);
-    c.insert(QStringLiteral("schjahr"),
-             {{"SJ_SCHJ", kGeneratedYearBez}, {"SJ_VFP_ID", kGeneratedYear}});
+    const auto table = [&c](const char* name, const QStringList& fields) {
+        return db::Statement::insert(c, name, fields);
+    };
+    table("schjahr", {"SJ_SCHJ", "SJ_VFP_ID"}).run({kGeneratedYearBez, kGeneratedYear});
+    db::Statement block = table("block", {"BL_ID", "BL_SCHJ", "BL_BEZ", "BL_NAME", "BL_SORT",
+                                          "BL_STD", "BL_VFP_ID", "BL_FIX"});
     for (int i = 0; i < settings.rails; ++i)
-        c.insert(QStringLiteral("block"), {{"BL_ID", i + 1},
-                                           {"BL_SCHJ", kGeneratedYear},
-                                           {"BL_BEZ", QStringLiteral("S%1").arg(i + 1)},
-                                           {"BL_NAME", QStringLiteral("Schiene %1").arg(i + 1)},
-                                           {"BL_SORT", i + 1},
-                                           {"BL_STD", railHours[i]},
-                                           {"BL_VFP_ID", db::sixKey(i + 1)},
-                                           {"BL_FIX", "0"}});
+        block.run({i + 1, kGeneratedYear, QStringLiteral("S%1").arg(i + 1),
+                   QStringLiteral("Schiene %1").arg(i + 1), i + 1, railHours[i], db::sixKey(i + 1),
+                   "0"});
     const char* phases[] = {"2009", "2008"};
     // Subjects per cohort: FA_ID = cohort * 100 + subject + 1.
     const auto subjectKey = [](int cohort, int s) { return db::sixKey(cohort * 100 + s + 1); };
+    db::Statement fachang =
+        table("fachang", {"FA_ID", "FA_KURSPH", "FA_BEZ", "FA_PSCHL", "FA_STDGK", "FA_VFP_ID"});
     for (int co = 0; co < settings.cohorts; ++co)
         for (int s = 0; s < kSubjectCount; ++s)
-            c.insert(QStringLiteral("fachang"), {{"FA_ID", co * 100 + s + 1},
-                                                 {"FA_KURSPH", phases[co]},
-                                                 {"FA_BEZ", kSubjects[s].name},
-                                                 {"FA_PSCHL", kSubjects[s].name},
-                                                 {"FA_STDGK", QString::number(kSubjects[s].hours)},
-                                                 {"FA_VFP_ID", subjectKey(co, s)}});
+            fachang.run({co * 100 + s + 1, phases[co], kSubjects[s].first, kSubjects[s].first,
+                         QString::number(kSubjects[s].second), subjectKey(co, s)});
 
     // Teachers and rules draw from a stream of their own: without them a school stays as it was.
     Random extra(settings.seed * 7919 + 17);
@@ -501,48 +441,36 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
     std::vector<int> teacherOf(courses.size(), -1);
     if (settings.teachers) {
         teacherOf = assignTeachers(extra, courses, railsOf, out.teachers);
+        db::Statement lehrer = table("lehrer", {"LE_ID", "LE_KUERZ", "LE_BEZ", "LE_VFP_ID"});
         for (int t = 0; t < out.teachers; ++t)
-            c.insert(QStringLiteral("lehrer"), {{"LE_ID", t + 1},
-                                                {"LE_KUERZ", QStringLiteral("L%1").arg(t + 1)},
-                                                {"LE_BEZ", QStringLiteral("Lehrer %1").arg(t + 1)},
-                                                {"LE_VFP_ID", db::sixKey(t + 1)}});
+            lehrer.run({t + 1, QStringLiteral("L%1").arg(t + 1),
+                        QStringLiteral("Lehrer %1").arg(t + 1), db::sixKey(t + 1)});
     }
     std::vector<QString> names(courses.size());
 
+    db::Statement kurs =
+        table("kurs", {"KS_ID", "KS_SCHJ", "KS_BEZ", "KS_SORT", "KS_FA_ID1", "KS_FA_ID3", "KS_JGST",
+                       "KS_LKGK", "KS_STD", "KS_VFP_ID", "KS_MIN", "KS_MAX", "KS_OPT", "KS_LE_ID"});
+    const char* const yearGroup[] = {"50", "11", "12"}; // per cohort + 1: both, 2009, 2008
     int nextCourse = 1;
-    for (CourseDef& cd : courses) {
+    for (size_t k = 0; k < courses.size(); ++k) {
+        CourseDef& cd = courses[k];
         const GroupDef& g = groups[cd.group];
         if (cd.students == 0)
             continue;
         cd.id = nextCourse++;
-        const QString digit = g.cohort < 0 ? "5" : g.cohort == 0 ? "1" : "2";
-        const QString name = digit + (g.advanced ? "L" : "") + kSubjects[g.subject].name +
-                             QString::number(cd.number);
-        names[&cd - courses.data()] = name;
-        const int teacher = teacherOf[&cd - courses.data()];
-        const QString fa1 = subjectKey(g.cohort < 0 ? 0 : g.cohort, g.subject);
-        const QVariant fa3 = g.cohort < 0    ? QVariant(subjectKey(1, g.subject))
-                             : g.cohort == 1 ? QVariant(fa1)
-                                             : QVariant();
-        c.insert(QStringLiteral("kurs"),
-                 {{"KS_ID", cd.id},
-                  {"KS_SCHJ", kGeneratedYear},
-                  {"KS_BEZ", name},
-                  {"KS_SORT", cd.id},
-                  {"KS_FA_ID1", fa1},
-                  {"KS_FA_ID3", fa3},
-                  {"KS_JGST", g.cohort < 0    ? "50"
-                              : g.cohort == 0 ? "11"
-                                              : "12"},
-                  {"KS_LKGK", g.advanced ? "L" : "K"},
-                  {"KS_STD", QString::number(cd.hours)},
-                  {"KS_VFP_ID", db::sixKey(cd.id)},
-                  {"KS_MIN", 0},
-                  {"KS_MAX", 0},
-                  {"KS_OPT", 0},
-                  {"KS_LE_ID", teacher >= 0 ? QVariant(db::sixKey(teacher + 1)) : QVariant()}});
-        if (g.cohort <= 0)
-            ++out.courses;
+        const int co = g.cohort + 1;
+        names[k] = QString(QChar("512"[co])) + (g.advanced ? "L" : "") +
+                   kSubjects[g.subject].first + QString::number(cd.number);
+        const QString fa1 = subjectKey(std::max(0, g.cohort), g.subject);
+        kurs.run({cd.id, kGeneratedYear, names[k], cd.id, fa1,
+                  co == 0   ? QVariant(subjectKey(1, g.subject))
+                  : co == 2 ? QVariant(fa1)
+                            : QVariant(),
+                  yearGroup[co], g.advanced ? "L" : "K", QString::number(cd.hours),
+                  db::sixKey(cd.id), 0, 0, 0,
+                  teacherOf[k] >= 0 ? QVariant(db::sixKey(teacherOf[k] + 1)) : QVariant()});
+        out.courses += g.cohort <= 0;
     }
     // The first parallel that has students, as the pre-assignment would take it.
     const auto firstParallel = [&](int g) {
@@ -552,12 +480,10 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
         return 0;
     };
 
-    db::Statement kolleg = db::Statement::insert(
-        c, QStringLiteral("kolleg"),
-        {"KO_ID", "KO_KURSPH", "KO_FAMNAME", "KO_RUFNAME", "KO_PARLLKL", "KO_VFP_ID"});
+    db::Statement kolleg = table(
+        "kolleg", {"KO_ID", "KO_KURSPH", "KO_FAMNAME", "KO_RUFNAME", "KO_PARLLKL", "KO_VFP_ID"});
     db::Statement beleg =
-        db::Statement::insert(c, QStringLiteral("belegung"),
-                              {"BG_KO_ID", "BG_KS_ID_12", "BG_KS_ID_13", "BG_FA_ID", "BG_ART"});
+        table("belegung", {"BG_KO_ID", "BG_KS_ID_12", "BG_KS_ID_13", "BG_FA_ID", "BG_ART"});
     for (size_t s = 0; s < students.size(); ++s) {
         const StudentDef& st = students[s];
         const int id = static_cast<int>(s) + 1;
@@ -565,30 +491,24 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
                     QStringLiteral("Vorname%1").arg(id), QString(QChar('a' + id % 4)),
                     db::sixKey(id)});
         for (size_t i = 0; i < st.picks.size(); ++i) {
-            const bool planned = settings.solved || st.cohort == 1;
-            const QString course =
-                db::sixKey(planned ? courses[st.planned[i]].id : firstParallel(groupOfPick[s][i]));
+            const QString course = db::sixKey(st.cohort == 1 ? courses[st.planned[i]].id
+                                                             : firstParallel(groupOfPick[s][i]));
             const QVariant none;
             beleg.run({db::sixKey(id), st.cohort == 0 ? QVariant(course) : none,
                        st.cohort == 1 ? QVariant(course) : none,
                        subjectKey(st.cohort, st.picks[i].subject),
                        QString(QChar(st.picks[i].art))});
         }
-        if (st.cohort == 0) {
-            ++out.students;
-            out.choices += static_cast<int>(st.picks.size());
-        }
+        out.students += st.cohort == 0;
     }
     c.exec(QStringLiteral("UPDATE belegung SET BG_VFP_ID = substr('      ' || BG_ID, -6)"));
 
     // Placements: some fixed where the plan has them, half of the others anywhere.
-    db::Statement ck = db::Statement::insert(c, QStringLiteral("ckkurs"),
-                                             {"CK_BL_ID", "CK_KS_ID", "CK_VFP_ID", "CK_FIX"});
+    db::Statement ck = table("ckkurs", {"CK_BL_ID", "CK_KS_ID", "CK_VFP_ID", "CK_FIX"});
     const auto place = [&](const CourseDef& cd, int option, const char* fix) {
-        const std::uint64_t rails = options[cd.hours][option];
-        for (int i = 0; i < settings.rails; ++i)
-            if (rails >> i & 1)
-                ck.run({db::sixKey(i + 1), db::sixKey(cd.id), QString::number(i + 1), fix});
+        eachRail(options[cd.hours][option], [&](int i) {
+            ck.run({db::sixKey(i + 1), db::sixKey(cd.id), QString::number(i + 1), fix});
+        });
     };
     for (int co = 0; co < settings.cohorts; ++co) {
         std::vector<int> own;
@@ -600,7 +520,7 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
             const CourseDef& cd = courses[own[i]];
             if (static_cast<int>(i) < settings.fixed)
                 place(cd, cd.option, "1");
-            else if (settings.solved || co == 1 || groups[cd.group].cohort < 0)
+            else if (co == 1 || groups[cd.group].cohort < 0)
                 place(cd, cd.option, "0");
             else if (i % 2 == 0)
                 place(cd, r.below(static_cast<int>(options[cd.hours].size())), "0");

@@ -25,7 +25,6 @@ struct SchoolSettings {
     bool splitAdvanced = false; // advanced courses of 5 hours on a 3- and a 2-hour rail
     int fixed = 4;              // placements marked fixed, per cohort
     int courseSize = 22;        // the size of a parallel course the school aims at
-    bool solved = false;        // write the hidden plan itself: every course and student in it
     // Each course a teacher, two to four courses each across both cohorts, none two on one
     // rail of the hidden plan.
     bool teachers = false;
@@ -38,8 +37,6 @@ struct SchoolSettings {
 struct GeneratedSchool {
     int courses = 0;  // of cohort 2009
     int students = 0; // of cohort 2009
-    int choices = 0;  // of cohort 2009
-    int dropped = 0;  // choices that did not fit the hidden plan
     int teachers = 0;
     int rules = 0;
 };

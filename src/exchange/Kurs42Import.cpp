@@ -339,7 +339,8 @@ QString belegOf(const Export& e, const Plan& p, int subject) {
     return beleg;
 }
 
-void write(db::Connection& c, const Export& e, const Plan& p, const QString& schjId) {
+// Fills the new file with what the plan worked out.
+void fill(db::Connection& c, const Export& e, const Plan& p, const QString& schjId) {
     const bool twelve = p.yearGroup == 12;
     const QString phase = QString::number(p.cohort);
     db::kept::createTable(c);
@@ -604,7 +605,7 @@ ImportResult importExport(const Export& e, const QString& target, const QString&
         result.schjId = db::sixKey(sjId);
         c.exec(QStringLiteral("UPDATE schjahr SET SJ_VFP_ID = ? WHERE SJ_ID = ?"),
                {result.schjId, sjId});
-        write(c, e, p, result.schjId);
+        fill(c, e, p, result.schjId);
         tx.commit();
     }
     db::settleJournal(target);

@@ -204,8 +204,13 @@ TEST(Kurs42Import, LongNamesGetUniqueShortDesignationsAndStayNameable) {
     Imported t;
     test::ScriptedHost host;
     t.result = k42::importExport(handBuilt(), t.path, QString(), host);
-    EXPECT_EQ(test::rowsOf(t.path, QStringLiteral("SELECT KS_BEZ FROM kurs ORDER BY KS_ID")),
-              (QStringList{"D-GK1", "D-GK2", "M-LK1", "M-GK1", "PXSPP1", "VMVTF2"}));
+    EXPECT_EQ(test::rowsOf(t.path, QStringLiteral("SELECT KS_BEZ, KS_LKGK, KS_JGST FROM kurs "
+                                                  "ORDER BY KS_ID")),
+              (QStringList{"D-GK1|G|12", "D-GK2|G|12", "M-LK1|L|12", "M-GK1|G|12", "PXSPP1|G|12",
+                           "VMVTF2|G|12"}));
+    EXPECT_EQ(test::rowsOf(t.path, QStringLiteral("SELECT BG_ART, count(*) FROM belegung GROUP "
+                                                  "BY BG_ART ORDER BY 1")),
+              (QStringList{"C|5", "L|5", "S|10", "X|10"}));
     EXPECT_EQ(test::rowsOf(t.path, QStringLiteral("SELECT BL_BEZ FROM block ORDER BY BL_ID")),
               (QStringList{"Grund1", "Grund2", "Grund3", "Grun12"}));
     EXPECT_EQ(test::rowsOf(t.path, QStringLiteral("SELECT FA_PSCHL FROM fachang ORDER BY FA_ID")),

@@ -5,6 +5,8 @@
 #include "common/Session.h"
 #include "editors/BlDat.h"
 #include "editors/frmBeleg.h"
+#include "exchange/Kurs42Export.h"
+#include "exchange/Kurs42Import.h"
 #include "export/Export.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
@@ -48,6 +50,10 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
         separator("menuDateiStr2", d),
         item("menuDateiImp", QStringLiteral("&Importieren"), d, &MDIKundB::menuDateiImp_Click),
         item("menuDateiExp", QStringLiteral("&Exportieren"), d, &MDIKundB::menuDateiExp_Click),
+        item("menuDateiK42Imp", QStringLiteral("Importieren aus Kurs42 ..."), d,
+             &MDIKundB::menuDateiK42Imp_Click),
+        item("menuDateiK42Exp", QStringLiteral("Exportieren als Kurs42 ..."), d,
+             &MDIKundB::menuDateiK42Exp_Click),
         item("menuDateiDW", QStringLiteral("&Datendatei wechseln"), d,
              &MDIKundB::menuDateiDW_Click),
         separator("menuDateiStr3", d),
@@ -188,6 +194,16 @@ void MDIKundB::menuDateiImp_Click() {
 
 void MDIKundB::menuDateiExp_Click() {
     exporter::exportCommand(s_, host_);
+}
+
+void MDIKundB::menuDateiK42Imp_Click() {
+    // The caption follows the school year of the new file.
+    if (exchange::kurs42::importCommand(s_, host_))
+        updateCaption();
+}
+
+void MDIKundB::menuDateiK42Exp_Click() {
+    exchange::kurs42::exportCommand(s_, host_);
 }
 
 void MDIKundB::importCommand() {

@@ -37,6 +37,9 @@ public:
     void menuDateiTessik_Click();
     void menuDateiImp_Click();
     void menuDateiExp_Click();
+    // The exchange with Kurs42: a new file from its export, a cohort as its export.
+    void menuDateiK42Imp_Click();
+    void menuDateiK42Exp_Click();
     void menuDateiDW_Click();
     void menuDateiBeenden_Click();
     void menuDruckS_Click();

@@ -1,6 +1,7 @@
 #include "blocking/Rules.h"
 
 #include "db/Database.h"
+#include "db/KeptNames.h"
 
 #include <QSqlQuery>
 #include <stdexcept>
@@ -17,6 +18,21 @@ void createTable(db::Connection& c) {
     c.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS regel (RG_ID INTEGER PRIMARY KEY "
                           "AUTOINCREMENT, RG_SCHJ TEXT NOT NULL, RG_ART TEXT NOT NULL, "
                           "RG_ARG1 TEXT NOT NULL, RG_ARG2 TEXT NOT NULL DEFAULT '')"));
+}
+
+// The key of the school year's course or rail that another program named so; "" for none.
+QString keptKey(db::Connection& c, const QString& schoolYear, RuleArg what, const QString& name) {
+    if (what != RuleArg::Course && what != RuleArg::Rail)
+        return {};
+    const bool course = what == RuleArg::Course;
+    const QString sql =
+        course ? QStringLiteral("SELECT 1 FROM kurs WHERE KS_VFP_ID = ? AND KS_SCHJ = ?")
+               : QStringLiteral("SELECT 1 FROM block WHERE BL_VFP_ID = ? AND BL_SCHJ = ?");
+    for (const QString& key :
+         db::kept::keysNamed(c, course ? db::kept::kCourse : db::kept::kRail, name))
+        if (!c.scalar(sql, {key, schoolYear}).isNull())
+            return key;
+    return {};
 }
 
 // The key of what the name names, looked up as the planner writes it.
@@ -54,8 +70,15 @@ QString keyOf(db::Connection& c, const QString& schoolYear, RuleArg what, const 
         return {};
     }
     QSqlQuery q = c.exec(sql, values);
-    if (n.isEmpty() || !q.next())
+    if (n.isEmpty())
         refuse(unknown + n);
+    if (!q.next()) {
+        // A course or rail taken over from another program is also found by the name it had
+        // there, which the designation's 6 characters could not hold.
+        if (const QString key = keptKey(c, schoolYear, what, n); !key.isEmpty())
+            return key;
+        refuse(unknown + n);
+    }
     const QString key = q.value(0).toString();
     if (what == RuleArg::Course && q.next())
         refuse(QStringLiteral("Der Kurs %1 ist nicht eindeutig: mehrere Kurse heißen so.").arg(n));

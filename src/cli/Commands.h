@@ -14,5 +14,7 @@ int runBlock(const Args& a);
 int runEvaluate(const Args& a);
 int runRules(const Args& a);
 int runVariant(const Args& a);
+int runImportKurs42(const Args& a);
+int runExportKurs42(const Args& a);
 
 } // namespace cli

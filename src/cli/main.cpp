@@ -141,6 +141,21 @@ const char* const kVariantUsage =
     "      diff      zeigt die Kurse auf anderen Schienen und die Schüler in\n"
     "                anderen Kursen; \"aktuell\" steht für den aktuellen Plan\n";
 
+const char* const kImportKurs42Usage =
+    "  import-kurs42 --from DIR|ZIP --output PFAD [--pointer-dir VERZEICHNIS]\n"
+    "      Baut eine neue Blockbildungsdatei aus dem Export von Kurs42 (Ordner oder\n"
+    "      Zip-Datei): Schuljahr, Kollegiaten, Fächer, Kurse, Schienen, die Kurse auf\n"
+    "      den Schienen mit ihren Festlegungen, gesperrte Schienen als Regeln und die\n"
+    "      Fachwahlen mit ihren Kursen. Was nicht übernommen werden konnte, steht mit\n"
+    "      Datei und Zeile auf der Standardausgabe.\n"
+    "      --output        die neue Blockbildungsdatei; sie darf noch nicht bestehen\n"
+    "      --pointer-dir   schreibt dort die Zeigerdatei TCLASSK auf die neue Datei\n";
+
+const char* const kExportKurs42Usage =
+    "  export-kurs42 --db PFAD --cohort JAHR --to DIR|ZIP\n"
+    "      Schreibt einen Kollegiatenjahrgang als Export von Kurs42 in einen Ordner\n"
+    "      oder, wenn das Ziel auf .zip endet, in eine Zip-Datei.\n";
+
 // Every command; its usage is followed by an empty line.
 const std::vector<cli::Command>& commands() {
     static const std::vector<cli::Command> all = {
@@ -153,6 +168,8 @@ const std::vector<cli::Command>& commands() {
          {QStringLiteral("--landscape")},
          true},
         {"export", kExportUsage, &cli::runExport},
+        {"import-kurs42", kImportKurs42Usage, &cli::runImportKurs42},
+        {"export-kurs42", kExportKurs42Usage, &cli::runExportKurs42},
         {"block", kBlockUsage, &cli::runBlock},
         {"evaluate", kEvaluateUsage, &cli::runEvaluate, {QStringLiteral("--json")}},
         {"rules", kRulesUsage, &cli::runRules, {}, false, true},

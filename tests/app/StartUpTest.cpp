@@ -281,11 +281,27 @@ TEST(MainWindow, MenusInfoHelpAndSiblingStart) {
     QStringList captions;
     for (const auto& item : r.main.commands())
         captions << item.caption;
-    EXPECT_EQ(captions,
-              (QStringList{"&Datei", "&Setzen der Kurse", "&Blockdaten", "&Tessik starten", "-",
-                           "&Importieren", "&Exportieren", "&Datendatei wechseln", "-",
-                           QString::fromUtf8("&Ändern Belegung"), "-", "&Beenden", "Dr&ucken",
-                           "&Schienen", "Bl&ock-Kurs-Listen", "&?", "&Hilfe", "&Info..."}));
+    const QStringList menu = {"&Datei",
+                              "&Setzen der Kurse",
+                              "&Blockdaten",
+                              "&Tessik starten",
+                              "-",
+                              "&Importieren",
+                              "&Exportieren",
+                              "Importieren aus Kurs42 ...",
+                              "Exportieren als Kurs42 ...",
+                              "&Datendatei wechseln",
+                              "-",
+                              QString::fromUtf8("&Ändern Belegung"),
+                              "-",
+                              "&Beenden",
+                              "Dr&ucken",
+                              "&Schienen",
+                              "Bl&ock-Kurs-Listen",
+                              "&?",
+                              "&Hilfe",
+                              "&Info..."};
+    EXPECT_EQ(captions, menu);
     EXPECT_EQ(r.main.launcher().caption(), "Auswahl");
 
     r.pointTo(r.goodDatabase());
@@ -295,6 +311,12 @@ TEST(MainWindow, MenusInfoHelpAndSiblingStart) {
     EXPECT_EQ(r.host.messages.back().title, "Kurs- und Blockbildung-XR-Version");
     r.main.click("menuHilfeHilfe");
     EXPECT_EQ(r.host.help.back().kind, ui::HelpRef::Kind::Contents);
+    // Cancelled at its file dialog, the Kurs42 import leaves the run on its file.
+    const QString before = r.state.databasePath();
+    r.host.onOpenFile(std::nullopt);
+    r.main.click("menuDateiK42Imp");
+    EXPECT_EQ(r.state.databasePath(), before);
+    EXPECT_EQ(r.host.fileDialogs.back().title, "Importieren aus Kurs42");
 
     r.host.startProgramSucceeds = false;
     r.host.onMessage(ui::Answer::Ok);

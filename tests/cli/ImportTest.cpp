@@ -72,3 +72,24 @@ TEST(KubbImport, DriveLetterPathsMapTheWineWay) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(KubbKurs42, RefusesAnExistingOutputAndACohortTheSchoolYearLacks) {
+    test::TempDir dir;
+    dir.write("BB.MDB", "alt");
+    const cli::Run import =
+        cli::kubb({"import-kurs42", "--from", dir.dir(), "--output", dir.path("BB.MDB")});
+    EXPECT_EQ(import.code, 1);
+    EXPECT_TRUE(import.err.contains("existiert bereits")) << import.err.toStdString();
+    EXPECT_EQ(dir.read("BB.MDB"), QByteArray("alt"));
+
+    const platform::RunState s = cli::demoSchool(dir, "DEMO.MDB");
+    const cli::Run out = cli::kubb({"export-kurs42", "--db", s.databasePath(), "--cohort", "1999",
+                                    "--to", dir.path("k42.zip")});
+    EXPECT_EQ(out.code, 1);
+    EXPECT_TRUE(out.err.contains("weder in Jahrgangsstufe 12 noch in 13")) << out.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.path("k42.zip")));
+}
+
+} // namespace

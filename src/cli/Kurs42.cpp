@@ -1,0 +1,67 @@
+// kubb import-kurs42, kubb export-kurs42: the exchange with Kurs42's text export.
+#include "cli/Commands.h"
+
+#include "db/Database.h"
+#include "exchange/Kurs42Export.h"
+#include "exchange/Kurs42Import.h"
+#include "platform/Files.h"
+
+namespace cli {
+
+namespace {
+
+std::runtime_error located(const exchange::kurs42::FormatError& e) {
+    const QString where = e.line() > 0
+                              ? QStringLiteral("%1, Zeile %2: ").arg(e.file()).arg(e.line())
+                              : e.file() + QStringLiteral(": ");
+    return std::runtime_error((where + e.message()).toStdString());
+}
+
+} // namespace
+
+int runImportKurs42(const Args& a) {
+    a.allowOnly(
+        {QStringLiteral("--from"), QStringLiteral("--output"), QStringLiteral("--pointer-dir")});
+    const QString from = pathArg(a.required(QStringLiteral("--from")));
+    const QString output = pathArg(a.required(QStringLiteral("--output")));
+    QString pointerDir = a.value(QStringLiteral("--pointer-dir"));
+    if (!pointerDir.isEmpty()) {
+        pointerDir = pathArg(pointerDir);
+        if (!pointerDir.endsWith(QLatin1Char('/')) && !pointerDir.endsWith(QLatin1Char('\\')))
+            pointerDir += QLatin1Char('/');
+    }
+    // As kubb import: an existing file is never replaced.
+    if (platform::fileExists(output))
+        throw std::runtime_error(
+            QStringLiteral("Die Datei %1 existiert bereits.").arg(output).toStdString());
+    exchange::kurs42::ImportResult r;
+    try {
+        r = exchange::kurs42::importExport(exchange::kurs42::read(from), output, pointerDir,
+                                           host());
+    } catch (const exchange::kurs42::FormatError& e) {
+        throw located(e);
+    }
+    out() << "Datenbank " << output << " wurde erstellt!\n";
+    if (!r.report.isEmpty())
+        out() << "Nicht übernommen:\n" << r.report.join(QLatin1Char('\n')) << '\n';
+    out().flush();
+    return 0;
+}
+
+int runExportKurs42(const Args& a) {
+    a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--to")});
+    const QString database = pathArg(a.required(QStringLiteral("--db")));
+    const QString cohort = a.required(QStringLiteral("--cohort"));
+    const QString to = pathArg(a.required(QStringLiteral("--to")));
+    exchange::kurs42::Export e;
+    {
+        db::Connection c(database);
+        e = exchange::kurs42::exportCohort(c, cohort);
+    }
+    exchange::kurs42::write(e, to);
+    out() << "Kollegiatenjahrgang " << cohort << " nach " << to << " exportiert.\n";
+    out().flush();
+    return 0;
+}
+
+} // namespace cli

@@ -38,7 +38,9 @@ struct Blocking {
     int abschnitt = 1; // half-year
     QString bezeichnung;
     QString schulnummer;
-    Extra other; // further Key=Value pairs of any section
+    // further Key=Value pairs of any section: those of [Blockung] (or before any section) by
+    // their key, those of another section as "Section/Key"
+    Extra other;
 };
 
 // The student key of the linking files.
@@ -114,6 +116,13 @@ struct Export {
     QStringList warnings;
 };
 
+// The export's files by name, as render() gives them or as found in a folder or zip.
+using Files = std::vector<std::pair<QString, QByteArray>>;
+
+// The course kind (Kurse.Kursart) of a choice kind (Fachwahlen.Kursart): LK1/LK2 -> LK,
+// GKM/GKS/AB3/AB4/EFSP -> GK, VTF, PJK and ZK as they are; "" for a kind not known.
+QString courseKind(const QString& choiceKind);
+
 // Reads the export in a folder or a zip file. Throws FormatError, or platform::FileError when
 // a file cannot be read.
 Export read(const QString& dirOrZip);
@@ -125,5 +134,9 @@ std::vector<std::pair<QString, QByteArray>> render(const Export& e);
 // Writes render(e) into a folder (each file whole or not at all) or, when the path ends in
 // ".zip", into one zip file written whole or not at all.
 void write(const Export& e, const QString& dirOrZip);
+
+// read() on the files' bytes: the seven files the reader needs, others ignored. Throws
+// FormatError.
+Export readFiles(const Files& files);
 
 } // namespace exchange::kurs42

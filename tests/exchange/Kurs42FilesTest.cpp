@@ -192,3 +192,141 @@ TEST(Kurs42Files, BadInputIsReadOrRefusedNamingFileAndLine) {
         EXPECT_EQ(row.probe(e), row.value);
     }
 }
+
+TEST(Kurs42Files, WrittenFilesReadBackToTheSameRecordsAndTheSameBytes) {
+    const k::Files hand = handExport();
+    const k::Export e = k::readFiles(hand);
+    k::Files first = k::render(e);
+    // Every value of the records is written: the same bytes mean the same records.
+    EXPECT_EQ(k::render(k::readFiles(first)), first);
+    for (const QString name : {"Faecher.txt", "Kurse.txt", "Schienen.txt", "Blockplan.txt"})
+        EXPECT_EQ(bytesOf(first, name), bytesOf(const_cast<k::Files&>(hand), name))
+            << name.toStdString();
+    EXPECT_EQ(bytesOf(first, "Blockung.txt"),
+              "[Blockung]\r\nJahrgang=Q1\r\nJahr=2024\r\nAbschnitt=1\r\nBezeichnung=Blockung "
+              "(02.09.2024)\r\nSchulnummer=123456\r\nFolgejahr=0\r\nGUID={0A1B2C3D-0000-4000-"
+              "8000-000000000042}\r\n\r\n[Anfangszeiten]\r\nStunde_1=07:55:00\r\nStundenDauer="
+              "45\r\n\r\n[Farbgruppen]\r\nGruppe_1=1=16711680\r\n");
+    const QStringList belegung =
+        QString::fromUtf8(bytesOf(first, "Kursbelegung.txt")).split("\r\n");
+    ASSERT_EQ(belegung.size(), 30) << "header, 28 courses of choices, end";
+    EXPECT_EQ(belegung[5], "\"Brandt\";\"Clara\";\"17.05.2007\";4;\"D-GK1\";\"GKS\";0");
+    EXPECT_TRUE(bytesOf(first, "ZulKurse.txt")
+                    .contains("\r\n2;\"GKS\";\"Grundkurs schriftlich\";\"GY\";0;1;1;\"GK\"\r\n"));
+    test::TempDir tmp;
+    for (const QString& target : {tmp.path("aus"), tmp.path("aus.zip")}) {
+        k::write(e, target);
+        EXPECT_EQ(k::render(k::read(target)), first) << target.toStdString();
+    }
+}
+
+// Each row patches a 32-bit field of the zip that Python wrote: of the central directory entry
+// of Kurse.txt (deflated there) or of the archive's end record; "cut" drops that many last bytes.
+TEST(Kurs42Files, DamagedOrHostileZipsAreRefusedWithAGermanMessage) {
+    QFile f(kData + "kurs42.zip");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray good = f.readAll();
+    const qint64 end = good.size() - 22;
+    qint64 directory = 0;
+    for (int i = 3; i >= 0; --i)
+        directory = directory << 8 | static_cast<unsigned char>(good[end + 16 + i]);
+    // The root entry comes first in the directory, alt/Kurse.txt last.
+    const qint64 entry = good.indexOf("Kurse.txt", directory) - 46;
+    const QString bad = QStringLiteral("Die Zip-Datei ist beschädigt: ");
+    const QString kurse = QStringLiteral("Der Eintrag „Kurse.txt“ der Zip-Datei ");
+    struct Row {
+        qint64 at;
+        quint32 value;
+        QString message;
+    };
+    const Row rows[] = {
+        {entry + 8, 0x00080001, kurse + "ist verschlüsselt; er wird nicht gelesen."},
+        {entry + 10, 12,
+         kurse + "ist mit Verfahren 12 gepackt; gelesen werden nur ungepackte "
+                 "und mit Deflate gepackte."},
+        {entry + 16, 0, bad + "die Prüfsumme des Eintrags „Kurse.txt“ stimmt nicht."},
+        {entry + 20, 1000000, bad + "der Eintrag „Kurse.txt“ reicht über das Archiv hinaus."},
+        {entry + 24, 100, bad + "der Eintrag „Kurse.txt“ lässt sich nicht entpacken."},
+        {entry + 24, 0x7FFFFFFF, kurse + "ist größer als 64 MiB; er wird nicht gelesen."},
+        {entry + 24, 0xFFFFFFFF, "Die Zip-Datei hat das Format Zip64; es wird nicht gelesen."},
+        {entry + 42, 7, bad + "der Kopf des Eintrags „Kurse.txt“ fehlt."},
+        {end + 4, 1, "Die Zip-Datei ist auf mehrere Teile verteilt; sie wird nicht gelesen."},
+        {end + 8, 0x000A000A, bad + "ein Eintrag des Inhaltsverzeichnisses fehlt."},
+        {end + 16, quint32(end - 10),
+         bad + "das Inhaltsverzeichnis reicht über das Archiv hinaus."},
+        {-1, 23, bad + "das Inhaltsverzeichnis am Ende fehlt."},
+    };
+    test::TempDir tmp;
+    for (const Row& row : rows) {
+        QByteArray archive = good;
+        if (row.at < 0)
+            archive.chop(row.value);
+        for (int i = 0; i < 4 && row.at >= 0; ++i)
+            archive[row.at + i] = char(row.value >> 8 * i & 0xFF);
+        tmp.write("x.zip", archive);
+        try {
+            k::read(tmp.path("x.zip"));
+            ADD_FAILURE() << row.message.toStdString();
+        } catch (const k::FormatError& e) {
+            EXPECT_EQ(e.message(), "x.zip: " + row.message);
+        }
+    }
+}
+
+// Run again under strace, the write fails (an fsync) or is killed (at a rename): every file of
+// the folder, or the zip, is whole afterwards, the old one, or after a kill the old or the new.
+TEST(Kurs42Files, AFailedOrKilledWriteLeavesNoHalfFile) {
+    const k::Export old = k::readFiles(handExport());
+    k::Export fresh = old;
+    fresh.blocking.bezeichnung = "neu";
+    for (k::Course& c : fresh.courses)
+        c.std += 1;
+    if (const QString target = qEnvironmentVariable("KUBB_KURS42_TARGET"); !target.isEmpty()) {
+        try {
+            k::write(fresh, target);
+        } catch (const platform::FileError&) {
+            std::_Exit(3);
+        }
+        std::_Exit(0);
+    }
+    if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0)
+        GTEST_SKIP() << "strace is missing or cannot trace here";
+    const auto filesOf = [](const k::Export& e, bool zip) {
+        return zip ? k::Files{{"aus.zip", exchange::zip::write(k::render(e))}} : k::render(e);
+    };
+    const QString rename = QStringLiteral("rename,renameat,renameat2");
+    const std::tuple<bool, QString, bool> rows[] = {{false, "fsync:error=EIO:when=4", false},
+                                                    {false, rename + ":signal=KILL:when=5", true},
+                                                    {false, rename + ":signal=KILL:when=9", true},
+                                                    {true, "fsync:error=ENOSPC", false},
+                                                    {true, rename + ":signal=KILL", true}};
+    for (const auto& [zip, inject, killed] : rows) {
+        SCOPED_TRACE((inject + (zip ? " zip" : "")).toStdString());
+        test::TempDir tmp;
+        const QString target = tmp.path(zip ? "aus.zip" : "aus");
+        k::write(old, target);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KUBB_KURS42_TARGET", target);
+        p.setProcessEnvironment(env);
+        p.start("strace", {"-f", "-qq", "-o", "/dev/null", "-e", "inject=" + inject,
+                           QCoreApplication::applicationFilePath(),
+                           "--gtest_filter=Kurs42Files.AFailedOrKilledWriteLeavesNoHalfFile"});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitStatus() == QProcess::CrashExit, killed);
+        if (!killed) {
+            EXPECT_EQ(p.exitCode(), 3) << "the write is refused";
+        }
+        const QString dir = zip ? QString() : QStringLiteral("aus/");
+        const k::Files before = filesOf(old, zip), after = filesOf(fresh, zip);
+        for (size_t i = 0; i < before.size(); ++i) {
+            const QByteArray now = tmp.read(dir + before[i].first);
+            EXPECT_TRUE(now == before[i].second || (killed && now == after[i].second))
+                << before[i].first.toStdString();
+        }
+        if (!killed) {
+            EXPECT_EQ(QDir(tmp.path(dir)).entryList(QDir::Files).size(), qsizetype(before.size()))
+                << "no temporary file is left";
+        }
+    }
+}

@@ -27,7 +27,6 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <set>
-#include <tuple>
 
 namespace exchange::kurs42 {
 
@@ -49,12 +48,6 @@ const QString kBlockplan = QStringLiteral("Blockplan.txt");
 const QString kFachwahlen = QStringLiteral("Fachwahlen.txt");
 const QStringList kNeeded = {kBlockung, kSchueler,  kFaecher,   kKurse,
                              kSchienen, kBlockplan, kFachwahlen};
-
-// StudentKey as an ordered key of a map or set.
-using Key = std::tuple<QString, QString, QString, int>;
-Key ordered(const StudentKey& k) {
-    return {k.name, k.vorname, k.gebDat, k.geschlecht};
-}
 
 QString describe(const StudentKey& k) {
     return QStringLiteral("„%1, %2“ (%3)").arg(k.name, k.vorname, k.gebDat);
@@ -118,17 +111,23 @@ Blocking readBlocking(const QByteArray& bytes, QStringList& warnings) {
         else
             b.schulnummer = p.value;
     }
-    for (size_t i = 0; i < pairs.size(); ++i)
-        if (!used.count(i))
-            b.other[inBlockung(pairs[i].section)
-                        ? pairs[i].key
-                        : pairs[i].section + QLatin1Char('/') + pairs[i].key] = pairs[i].value;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        const Pair& p = pairs[i];
+        if (used.count(i))
+            continue;
+        if (!inBlockung(p.section))
+            b.other[p.section + QLatin1Char('/') + p.key] = p.value;
+        // A known key repeated in [Blockung] is not kept (the last counts), nor one with a '/'
+        // there, which would read back as a key of another section.
+        else if (!known.contains(p.key, Qt::CaseInsensitive) && !p.key.contains(QLatin1Char('/')))
+            b.other[p.key] = p.value;
+    }
     return b;
 }
 
 void readStudents(const Table& t, Export& e) {
     t.require({"Name", "Vorname", "GebDat", "Geschlecht"});
-    std::map<Key, int> first;
+    std::map<StudentKey, int> first;
     for (const Table::Row& row : t.rows()) {
         Student s;
         s.line = row.line;
@@ -142,7 +141,7 @@ void readStudents(const Table& t, Export& e) {
         s.dbIdNr = t.number(row, "DB_IdNr");
         s.extra = t.extra(row, {"Name", "Vorname", "GebDat", "Geschlecht", "IdNr", "Status",
                                 "Jahrgang", "Klasse", "DB_IdNr"});
-        const auto [it, fresh] = first.emplace(ordered(s.key), row.line);
+        const auto [it, fresh] = first.emplace(s.key, row.line);
         if (!fresh)
             fail(t.file(), row.line,
                  QStringLiteral("Der Schüler %1 steht zweimal in der Datei, zuerst in Zeile %2.")
@@ -307,13 +306,13 @@ void dropUnlinked(Export& e) {
                  .arg(p.schiene));
         return true;
     });
-    std::set<Key> students;
+    std::set<StudentKey> students;
     for (const Student& s : e.students)
-        students.insert(ordered(s.key));
-    std::set<std::pair<Key, QString>> chosen;
+        students.insert(s.key);
+    std::set<std::pair<StudentKey, QString>> chosen;
     std::erase_if(e.choices, [&](Choice& c) {
         const QString notTaken = QStringLiteral("; die Wahl wird nicht übernommen.");
-        if (!students.count(ordered(c.student)))
+        if (!students.count(c.student))
             warn(kFachwahlen, c.line,
                  QStringLiteral("Der Schüler %1 steht nicht in %2")
                          .arg(describe(c.student), kSchueler) +
@@ -325,7 +324,7 @@ void dropUnlinked(Export& e) {
         else if (courseKind(c.kursart).isEmpty())
             warn(kFachwahlen, c.line,
                  QStringLiteral("Die Kursart „%1“ ist unbekannt").arg(c.kursart) + notTaken);
-        else if (!chosen.insert({ordered(c.student), c.fachkrz}).second)
+        else if (!chosen.insert({c.student, c.fachkrz}).second)
             warn(kFachwahlen, c.line,
                  QStringLiteral("Der Schüler %1 hat das Fach „%2“ schon gewählt")
                          .arg(describe(c.student), c.fachkrz) +

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <compare>
 #include <map>
 #include <stdexcept>
 #include <utility>
@@ -47,7 +48,14 @@ struct Blocking {
 struct StudentKey {
     QString name, vorname, gebDat;
     int geschlecht = 0;
-    auto operator<=>(const StudentKey&) const = default;
+    // Written out: QString has no operator<=> to default to. Exact, as the files are matched.
+    std::strong_ordering operator<=>(const StudentKey& o) const {
+        const int c = name != o.name         ? name.compare(o.name)
+                      : vorname != o.vorname ? vorname.compare(o.vorname)
+                                             : gebDat.compare(o.gebDat);
+        return c != 0 ? c <=> 0 : geschlecht <=> o.geschlecht;
+    }
+    bool operator==(const StudentKey&) const = default;
 };
 
 struct Student {

@@ -124,13 +124,20 @@ QString decode(const QString& file, const QByteArray& bytes, QStringList& warnin
 
 std::vector<std::pair<int, QString>> lines(const QString& text) {
     std::vector<std::pair<int, QString>> out;
-    const QStringList all = text.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        QString l = all[i];
-        if (l.endsWith(QLatin1Char('\r')))
-            l.chop(1);
-        if (!l.trimmed().isEmpty())
-            out.emplace_back(int(std::min<qsizetype>(i + 1, std::numeric_limits<int>::max())), l);
+    int number = 1;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool cr = i < text.size() && text[i] == QLatin1Char('\r');
+        if (i < text.size() && !cr && text[i] != QLatin1Char('\n'))
+            continue;
+        const QString line = text.mid(start, i - start);
+        if (!line.trimmed().isEmpty())
+            out.emplace_back(number, line);
+        if (cr && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+            ++i; // CR LF is one line break
+        start = i + 1;
+        if (number < std::numeric_limits<int>::max())
+            ++number;
     }
     return out;
 }
@@ -217,10 +224,11 @@ std::vector<int> Table::rails(const Row& row, const QString& column) const {
 
 Extra Table::extra(const Row& row, std::initializer_list<const char*> kept) const {
     Extra out;
-    for (const auto& [name, index] : columns_)
+    for (const auto& column : columns_)
         if (std::none_of(kept.begin(), kept.end(),
-                         [&](const char* k) { return name == QLatin1String(k); }))
-            out[name] = index < row.fields.size() ? row.fields[index] : QString();
+                         [&](const char* k) { return column.first == QLatin1String(k); }))
+            out[column.first] =
+                column.second < row.fields.size() ? row.fields[column.second] : QString();
     return out;
 }
 
@@ -235,10 +243,11 @@ QByteArray render(const std::vector<Column>& columns, const std::vector<Extra>& 
         all.push_back({QString::fromUtf8(c.name), c.number, QString::fromUtf8(c.absent)});
     std::set<QString> further;
     for (const Extra& row : rows)
-        for (const auto& [name, value] : row)
-            if (!name.isEmpty() &&
-                std::none_of(all.begin(), all.end(), [&](const Out& c) { return c.name == name; }))
-                further.insert(name);
+        for (const auto& field : row)
+            if (!field.first.isEmpty() && std::none_of(all.begin(), all.end(), [&](const Out& c) {
+                    return c.name == field.first;
+                }))
+                further.insert(field.first);
     for (const QString& name : further)
         all.push_back({name, false, QString()});
 

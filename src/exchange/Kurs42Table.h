@@ -22,7 +22,7 @@ QString where(const QString& file, int line);
 // that is not.
 QString decode(const QString& file, const QByteArray& bytes, QStringList& warnings);
 
-// The lines of a text (LF or CR LF), numbered from 1; blank lines are left out.
+// The lines of a text (LF, CR LF or CR alone), numbered from 1; blank lines are left out.
 std::vector<std::pair<int, QString>> lines(const QString& text);
 
 // A ';' table whose first line names the columns. Columns are found by name; fields may be

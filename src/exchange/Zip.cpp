@@ -93,13 +93,14 @@ QByteArray inflateRaw(const QString& name, const char* packed, quint32 packedSiz
         const qint64 step = std::min<qint64>(qint64(size) + 1 - done, 1 << 16);
         if (step <= 0)
             break;
+        if (out.capacity() < done + step) // doubling: a large entry is not copied step by step
+            out.reserve(
+                std::min<qint64>(qint64(size) + 1, std::max<qint64>(2 * done, done + step)));
         out.resize(done + step);
         s.next_out = reinterpret_cast<Bytef*>(out.data() + done);
         s.avail_out = uInt(step);
         rc = inflate(&s, Z_NO_FLUSH);
         out.resize(done + step - s.avail_out);
-        if (rc == Z_BUF_ERROR && s.avail_in == 0)
-            break; // the stream ends before its end mark
     }
     inflateEnd(&s);
     if (rc != Z_STREAM_END || out.size() != qint64(size))

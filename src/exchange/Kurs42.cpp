@@ -13,7 +13,11 @@
 //   rail has none.
 // - Kursbelegung.txt is not read (Fachwahlen.Kurs is the source of the memberships); it is
 //   written with Fixiert 0.
-// - A column no export is known to have is kept and written after the known ones, quoted.
+// - A column no export is known to have is kept and written after the known ones, quoted (the
+//   administration server may read such a file as empty; our own records bring none).
+// - Blockung.txt is written as [Blockung] with the five keys and the other keys of that section,
+//   then the other sections ("Section/Key" in other); no byte-order mark, UTF-8 only where a
+//   value is not ASCII (its readers try UTF-8 first).
 // - ZulKurse.txt: the texts, the written-exam flag and the order of the ten kinds are ours
 //   (SF "GY", JgBereich 0, Sichtbar 1).
 // - "--" reads as "none" in every text column the records keep, and as 0 in a number column.

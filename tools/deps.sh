@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need, where missing; packages
 # named as arguments too (the sanitizer build's clang).
 set -euo pipefail
-packages=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libgtest-dev libgmock-dev
+packages=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libsqlite3-dev zlib1g-dev libgtest-dev libgmock-dev
           libbenchmark-dev python3-dbf python3-dbfread xvfb xauth fonts-dejavu-core fonts-liberation2
           qt6-translations-l10n strace xdotool "$@")
 missing=()

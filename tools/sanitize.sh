@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The stricter half of CI: builds everything with clang under AddressSanitizer and
 # UndefinedBehaviorSanitizer in build-asan/, runs all tests there, then runs each libFuzzer target
-# of the import for FUZZ_SECONDS seconds (default 60), seeded from the project's own containers.
+# of the import and of the Kurs42 reader for FUZZ_SECONDS seconds (default 60), seeded from the
+# project's own containers and test export.
 #   bash tools/sanitize.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,7 +21,7 @@ ctest --test-dir build-asan --output-on-failure -j2 --timeout 900
 seconds=${FUZZ_SECONDS:-60}
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
-mkdir -p "$corpus/table" "$corpus/import"
+mkdir -p "$corpus/table" "$corpus/import" "$corpus/kurs42"
 # Seeds: every table of the demo container (with its memo file), and for the import every file
 # of the container behind the byte that chooses it (its place in the sorted file list).
 mapfile -t files < <(cd data/demo && ls | grep -v '\.md$' | LC_ALL=C sort)
@@ -33,7 +34,15 @@ for i in "${!files[@]}"; do
              > "$corpus/table/$f" ;;
   esac
 done
-for target in FuzzVfpTable:table FuzzImport:import; do
+# The Kurs42 reader: each file of the test export behind the byte that chooses it (the order of
+# FuzzKurs42.cpp), and the test zip behind 0x80.
+k42=tests/exchange/data
+names=(Blockung Schueler Faecher Kurse Schienen Blockplan Fachwahlen)
+for i in "${!names[@]}"; do
+  { printf "\\x$(printf %02x "$i")"; cat "$k42/kurs42/${names[$i]}.txt"; } > "$corpus/kurs42/seed$i"
+done
+{ printf '\x80'; cat "$k42/kurs42.zip"; } > "$corpus/kurs42/zip"
+for target in FuzzVfpTable:table FuzzImport:import FuzzKurs42:kurs42; do
   name=${target%%:*}
   echo "== $name, ${seconds} s"
   build-asan/tests/fuzz/"$name" -max_total_time="$seconds" -max_len=131072 -timeout=10 \

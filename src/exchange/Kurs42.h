@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <compare>
 #include <map>
 #include <stdexcept>
 #include <utility>
@@ -38,14 +39,23 @@ struct Blocking {
     int abschnitt = 1; // half-year
     QString bezeichnung;
     QString schulnummer;
-    Extra other; // further Key=Value pairs of any section
+    // further Key=Value pairs of any section: those of [Blockung] (or before any section) by
+    // their key, those of another section as "Section/Key"
+    Extra other;
 };
 
 // The student key of the linking files.
 struct StudentKey {
     QString name, vorname, gebDat;
     int geschlecht = 0;
-    auto operator<=>(const StudentKey&) const = default;
+    // Written out: QString has no operator<=> to default to. Exact, as the files are matched.
+    std::strong_ordering operator<=>(const StudentKey& o) const {
+        const int c = name != o.name         ? name.compare(o.name)
+                      : vorname != o.vorname ? vorname.compare(o.vorname)
+                                             : gebDat.compare(o.gebDat);
+        return c != 0 ? c <=> 0 : geschlecht <=> o.geschlecht;
+    }
+    bool operator==(const StudentKey&) const = default;
 };
 
 struct Student {
@@ -114,6 +124,13 @@ struct Export {
     QStringList warnings;
 };
 
+// The export's files by name, as render() gives them or as found in a folder or zip.
+using Files = std::vector<std::pair<QString, QByteArray>>;
+
+// The course kind (Kurse.Kursart) of a choice kind (Fachwahlen.Kursart): LK1/LK2 -> LK,
+// GKM/GKS/AB3/AB4/EFSP -> GK, VTF, PJK and ZK as they are; "" for a kind not known.
+QString courseKind(const QString& choiceKind);
+
 // Reads the export in a folder or a zip file. Throws FormatError, or platform::FileError when
 // a file cannot be read.
 Export read(const QString& dirOrZip);
@@ -125,5 +142,9 @@ std::vector<std::pair<QString, QByteArray>> render(const Export& e);
 // Writes render(e) into a folder (each file whole or not at all) or, when the path ends in
 // ".zip", into one zip file written whole or not at all.
 void write(const Export& e, const QString& dirOrZip);
+
+// read() on the files' bytes: the seven files the reader needs, others ignored. Throws
+// FormatError.
+Export readFiles(const Files& files);
 
 } // namespace exchange::kurs42

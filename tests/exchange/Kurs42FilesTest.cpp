@@ -1,0 +1,332 @@
+// The export's files: read from a folder or zip, bad input, written and read back.
+//
+// data/kurs42/ is a hand-written export (3 subjects, 6 courses, 4 rails, 10 students): D-LK1 in
+// rails 0 and 2, D-GK1 fixed in rail 1, M-LK1 barred from rails 2 and 3, Fuchs's F without a
+// course. data/kurs42.zip holds the same files deflated, beside Liesmich.md and alt/Kurse.txt
+// (made by Python's zipfile, an independent writer).
+#include "exchange/Kurs42.h"
+#include "exchange/Zip.h"
+#include "platform/Files.h"
+#include "support/TestDb.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace k = exchange::kurs42;
+
+namespace {
+
+const QString kData = QStringLiteral(KUBB_SOURCE_DIR "/tests/exchange/data/");
+
+k::Files handExport() {
+    k::Files files;
+    for (const QString& name : QDir(kData + "kurs42").entryList(QDir::Files, QDir::Name)) {
+        QFile f(kData + "kurs42/" + name);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        files.emplace_back(name, f.readAll());
+    }
+    return files;
+}
+
+QByteArray& bytesOf(k::Files& files, const QString& name) {
+    for (auto& [n, b] : files)
+        if (n == name)
+            return b;
+    return files.emplace_back(name, QByteArray()).second;
+}
+
+QString failure(const k::Files& files) {
+    try {
+        k::readFiles(files);
+    } catch (const k::FormatError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(Kurs42Files, TheHandExportReadsAlikeFromItsFolderAStoredZipAndADeflatedZip) {
+    test::TempDir tmp;
+    tmp.write("stored.zip", exchange::zip::write(handExport()));
+    for (const QString& source : {kData + "kurs42", tmp.path("stored.zip"), kData + "kurs42.zip"}) {
+        SCOPED_TRACE(source.toStdString());
+        const k::Export e = k::read(source);
+        EXPECT_EQ(e.warnings, QStringList());
+        EXPECT_EQ(e.blocking.jahrgang + e.blocking.schulnummer, "Q1123456");
+        EXPECT_EQ(e.blocking.jahr * 10 + e.blocking.abschnitt, 20241);
+        EXPECT_EQ(e.blocking.other.at("Anfangszeiten/Stunde_1"), "07:55:00");
+        EXPECT_EQ(e.blocking.other.at("Farbgruppen/Gruppe_1"), "1=16711680");
+        ASSERT_EQ(e.students.size(), 10u);
+        EXPECT_EQ(e.students[0].key.name + e.students[0].extra.at("PruefOrd"),
+                  "WeißeAPO-GOSt(B)10/G8");
+        EXPECT_EQ(e.students[9].dbIdNr + e.students[9].status, 6);
+        EXPECT_EQ(e.subjects.size(), 3u);
+        ASSERT_EQ(e.courses.size(), 6u);
+        EXPECT_EQ(e.courses[2].gesperrt, (std::vector<int>{2, 3}));
+        EXPECT_EQ(e.courses[0].lehrer + "|" + e.courses[0].raum, "L073|") << "-- is none";
+        EXPECT_EQ(e.courses[4].parallelKursZahl * 10 + e.courses[4].parallelKursNr, 22);
+        EXPECT_EQ(e.rails.size(), 4u);
+        QStringList placements;
+        for (const k::Placement& p : e.placements)
+            placements << QStringLiteral("%1%2%3").arg(p.schiene).arg(p.kurs).arg(p.fixiert);
+        EXPECT_EQ(placements.join(" "), "0D-LK10 0M-GK20 1D-GK11 1M-LK10 2D-LK10 3M-GK10 3F-GK10");
+        ASSERT_EQ(e.choices.size(), 29u);
+        EXPECT_EQ(e.choices[0].extra.at("Note"), "08");
+        EXPECT_EQ(e.choices[26].student.name + e.choices[26].fachkrz + e.choices[26].kurs,
+                  "FuchsF");
+    }
+}
+
+// Each row changes one file of the hand export (a regular expression, multi-line) and names what
+// the reader says: the error, else the warnings and one value of what it read.
+TEST(Kurs42Files, BadInputIsReadOrRefusedNamingFileAndLine) {
+    struct Row {
+        const char* file;
+        const char* pattern;
+        const char* replacement;
+        QString error = {};
+        QStringList warnings = {};
+        std::function<QString(const k::Export&)> probe = {};
+        QString value = {};
+    };
+    const auto gesperrt = [](const k::Export& e) {
+        return QString::number(e.courses[2].gesperrt.size());
+    };
+    const auto count = [](auto member) {
+        return [member](const k::Export& e) { return QString::number((e.*member).size()); };
+    };
+    const auto course4 = [](const k::Export& e) {
+        return e.courses[4].name + e.courses[4].fach + QString::number(e.courses[4].parallelKursNr);
+    };
+    const auto kurs0 = [](const k::Export& e) { return e.choices[0].kurs; };
+    const Row rows[] = {
+        {"Kurse.txt", "\r$", "", {}, {}, gesperrt, "2"}, // LF only (and no byte-order mark)
+        {"Kurse.txt", "\"\\[2,3\\]\"", "--", {}, {}, gesperrt, "0"},
+        {"Kurse.txt", "\"\\[2,3\\]\"", "\"[]\"", {}, {}, gesperrt, "0"},
+        {"Kurse.txt", "\"\\[2,3\\]\"", "[ 3,2,3 ]", {}, {}, gesperrt, "2"},
+        {"Kurse.txt", ";[^;\r]*;[^;\r]*;[^;\r]*\r$", "\r", {}, {}, course4, "M-GK2M0"},
+        {"Kurse.txt", "^([^;]*);([^;]*);([^;]*);", "\\3;\\1;\\2;", {}, {}, course4, "M-GK2M2"},
+        {"Fachwahlen.txt", "\"D-LK1\";0\r$", "--;0\r", {}, {}, kurs0, ""},
+        {"Fachwahlen.txt", "\"", "", {}, {}, kurs0, "D-LK1"}, // nothing quoted
+        {"Kurse.txt", "\"Name\"", "\"Bez\"", "Kurse.txt, Zeile 1: Die Spalte „Name“ fehlt."},
+        {"Kurse.txt", ";5;\"--\";\"LK\"", ";fünf;\"--\";\"LK\"",
+         "Kurse.txt, Zeile 2: „fünf“ in Spalte „Std“ ist keine Zahl."},
+        {"Kurse.txt", "M-GK2", "D-LK1",
+         "Kurse.txt, Zeile 6: Der Kurs „D-LK1“ steht zweimal in der Datei, zuerst in Zeile 2."},
+        {"Blockplan.txt", "^3;\"F-GK1\"", "4;\"F-GK1\"",
+         "Blockplan.txt, Zeile 8: Die Schiene 4 (Id 5) steht nicht in Schienen.txt."},
+        {"Schueler.txt", "\"Adam\";\"Ben\";-1;\"06.04.2007\"",
+         "\"Weiße\";\"Jan\";-1;\"03.01.2007\"",
+         "Schueler.txt, Zeile 5: Der Schüler „Weiße, Jan“ (03.01.2007) steht zweimal in der "
+         "Datei, zuerst in Zeile 2."},
+        {"Fachwahlen.txt", "\"M-LK1\";0", "\"M-LK1;0",
+         "Fachwahlen.txt, Zeile 3: Ein Anführungszeichen wird nicht geschlossen."},
+        {"Blockplan.txt", ".*", "",
+         "Blockplan.txt, Zeile 1: Die Kopfzeile mit den Spaltennamen fehlt."},
+        {"Schienen.txt", nullptr, nullptr, "Schienen.txt: Die Datei fehlt im Export."},
+        {"Faecher.txt",
+         "Französisch",
+         "Franz\xF6sisch",
+         {},
+         {"Faecher.txt, Zeile 4: Die Datei ist nicht in UTF-8 geschrieben; sie wird als "
+          "ISO-8859-1 gelesen."},
+         [](const k::Export& e) { return e.subjects[2].bezeichnung; },
+         "Französisch"},
+        {"Blockplan.txt",
+         "\"M-GK1\"",
+         "\"M-GK9\"",
+         {},
+         {"Blockplan.txt, Zeile 7: Der Kurs „M-GK9“ steht nicht in Kurse.txt; die Zeile wird "
+          "nicht übernommen."},
+         count(&k::Export::placements),
+         "6"},
+        {"Kurse.txt",
+         "\"F\";\"F-GK1\"",
+         "\"S\";\"F-GK1\"",
+         {},
+         {"Kurse.txt, Zeile 7: Das Fach „S“ des Kurses „F-GK1“ steht nicht in Faecher.txt; der "
+          "Kurs wird nicht übernommen."},
+         count(&k::Export::courses),
+         "5"},
+        {"Fachwahlen.txt",
+         "^\"Fuchs\";\"Greta\";\"01.09.2007\";4;\"F\"",
+         "\"Fuchs\";\"Greta\";\"01.09.2007\";3;\"F\"",
+         {},
+         {"Fachwahlen.txt, Zeile 28: Der Schüler „Fuchs, Greta“ (01.09.2007) steht nicht in "
+          "Schueler.txt; die Wahl wird nicht übernommen."},
+         count(&k::Export::choices),
+         "28"},
+        {"Fachwahlen.txt",
+         "\"F\";\"GKM\";\"--\";17;0;\"\"",
+         "\"F\";\"XYZ\";\"--\";17;0;\"\"",
+         {},
+         {"Fachwahlen.txt, Zeile 28: Die Kursart „XYZ“ ist unbekannt; die Wahl wird nicht "
+          "übernommen."},
+         count(&k::Export::choices),
+         "28"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.file) + " " + (row.pattern ? row.pattern : "(fehlt)"));
+        k::Files files = handExport();
+        QByteArray& bytes = bytesOf(files, QString::fromUtf8(row.file));
+        if (!row.pattern)
+            files.erase(std::find_if(files.begin(), files.end(),
+                                     [&](const auto& f) { return f.first == row.file; }));
+        else if (QByteArray(row.replacement).contains('\xF6')) // ISO-8859-1: as bytes
+            bytes.replace(QByteArray(row.pattern), QByteArray(row.replacement));
+        else // edited as text, without the byte-order mark
+            bytes = QString::fromUtf8(bytes.mid(bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0))
+                        .replace(QRegularExpression(QString::fromUtf8(row.pattern),
+                                                    QRegularExpression::MultilineOption),
+                                 QString::fromUtf8(row.replacement))
+                        .toUtf8();
+        EXPECT_EQ(failure(files), row.error);
+        if (!row.error.isEmpty())
+            continue;
+        const k::Export e = k::readFiles(files);
+        EXPECT_EQ(e.warnings, row.warnings);
+        EXPECT_EQ(row.probe(e), row.value);
+    }
+}
+
+TEST(Kurs42Files, WrittenFilesReadBackToTheSameRecordsAndTheSameBytes) {
+    const k::Files hand = handExport();
+    const k::Export e = k::readFiles(hand);
+    k::Files first = k::render(e);
+    // Every value of the records is written: the same bytes mean the same records.
+    EXPECT_EQ(k::render(k::readFiles(first)), first);
+    for (const QString name : {"Faecher.txt", "Kurse.txt", "Schienen.txt", "Blockplan.txt"})
+        EXPECT_EQ(bytesOf(first, name), bytesOf(const_cast<k::Files&>(hand), name))
+            << name.toStdString();
+    EXPECT_EQ(bytesOf(first, "Blockung.txt"),
+              "[Blockung]\r\nJahrgang=Q1\r\nJahr=2024\r\nAbschnitt=1\r\nBezeichnung=Blockung "
+              "(02.09.2024)\r\nSchulnummer=123456\r\nFolgejahr=0\r\nGUID={0A1B2C3D-0000-4000-"
+              "8000-000000000042}\r\n\r\n[Anfangszeiten]\r\nStunde_1=07:55:00\r\nStundenDauer="
+              "45\r\n\r\n[Farbgruppen]\r\nGruppe_1=1=16711680\r\n");
+    const QStringList belegung =
+        QString::fromUtf8(bytesOf(first, "Kursbelegung.txt")).split("\r\n");
+    ASSERT_EQ(belegung.size(), 30) << "header, 28 courses of choices, end";
+    EXPECT_EQ(belegung[5], "\"Brandt\";\"Clara\";\"17.05.2007\";4;\"D-GK1\";\"GKS\";0");
+    EXPECT_TRUE(bytesOf(first, "ZulKurse.txt")
+                    .contains("\r\n2;\"GKS\";\"Grundkurs schriftlich\";\"GY\";0;1;1;\"GK\"\r\n"));
+    test::TempDir tmp;
+    for (const QString& target : {tmp.path("aus"), tmp.path("aus.zip")}) {
+        k::write(e, target);
+        EXPECT_EQ(k::render(k::read(target)), first) << target.toStdString();
+    }
+}
+
+// Each row patches a 32-bit field of the zip that Python wrote: of the central directory entry
+// of Kurse.txt (deflated there) or of the archive's end record; "cut" drops that many last bytes.
+TEST(Kurs42Files, DamagedOrHostileZipsAreRefusedWithAGermanMessage) {
+    QFile f(kData + "kurs42.zip");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray good = f.readAll();
+    const qint64 end = good.size() - 22;
+    qint64 directory = 0;
+    for (int i = 3; i >= 0; --i)
+        directory = directory << 8 | static_cast<unsigned char>(good[end + 16 + i]);
+    // The root entry comes first in the directory, alt/Kurse.txt last.
+    const qint64 entry = good.indexOf("Kurse.txt", directory) - 46;
+    const QString bad = QStringLiteral("Die Zip-Datei ist beschädigt: ");
+    const QString kurse = QStringLiteral("Der Eintrag „Kurse.txt“ der Zip-Datei ");
+    struct Row {
+        qint64 at;
+        quint32 value;
+        QString message;
+    };
+    const Row rows[] = {
+        {entry + 8, 0x00080001, kurse + "ist verschlüsselt; er wird nicht gelesen."},
+        {entry + 10, 12,
+         kurse + "ist mit Verfahren 12 gepackt; gelesen werden nur ungepackte "
+                 "und mit Deflate gepackte."},
+        {entry + 16, 0, bad + "die Prüfsumme des Eintrags „Kurse.txt“ stimmt nicht."},
+        {entry + 20, 1000000, bad + "der Eintrag „Kurse.txt“ reicht über das Archiv hinaus."},
+        {entry + 24, 100, bad + "der Eintrag „Kurse.txt“ lässt sich nicht entpacken."},
+        {entry + 24, 0x7FFFFFFF, kurse + "ist größer als 64 MiB; er wird nicht gelesen."},
+        {entry + 24, 0xFFFFFFFF, "Die Zip-Datei hat das Format Zip64; es wird nicht gelesen."},
+        {entry + 42, 7, bad + "der Kopf des Eintrags „Kurse.txt“ fehlt."},
+        {end + 4, 1, "Die Zip-Datei ist auf mehrere Teile verteilt; sie wird nicht gelesen."},
+        {end + 8, 0x000A000A, bad + "ein Eintrag des Inhaltsverzeichnisses fehlt."},
+        {end + 16, quint32(end - 10),
+         bad + "das Inhaltsverzeichnis reicht über das Archiv hinaus."},
+        {-1, 23, bad + "das Inhaltsverzeichnis am Ende fehlt."},
+    };
+    test::TempDir tmp;
+    for (const Row& row : rows) {
+        QByteArray archive = good;
+        if (row.at < 0)
+            archive.chop(row.value);
+        for (int i = 0; i < 4 && row.at >= 0; ++i)
+            archive[row.at + i] = char(row.value >> 8 * i & 0xFF);
+        tmp.write("x.zip", archive);
+        try {
+            k::read(tmp.path("x.zip"));
+            ADD_FAILURE() << row.message.toStdString();
+        } catch (const k::FormatError& e) {
+            EXPECT_EQ(e.message(), "x.zip: " + row.message);
+        }
+    }
+}
+
+// Run again under strace, the write fails (an fsync) or is killed (at a rename): every file of
+// the folder, or the zip, is whole afterwards, the old one, or after a kill the old or the new.
+TEST(Kurs42Files, AFailedOrKilledWriteLeavesNoHalfFile) {
+    const k::Export old = k::readFiles(handExport());
+    k::Export fresh = old;
+    fresh.blocking.bezeichnung = "neu";
+    for (k::Course& c : fresh.courses)
+        c.std += 1;
+    if (const QString target = qEnvironmentVariable("KUBB_KURS42_TARGET"); !target.isEmpty()) {
+        try {
+            k::write(fresh, target);
+        } catch (const platform::FileError&) {
+            std::_Exit(3);
+        }
+        std::_Exit(0);
+    }
+    if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0)
+        GTEST_SKIP() << "strace is missing or cannot trace here";
+    const auto filesOf = [](const k::Export& e, bool zip) {
+        return zip ? k::Files{{"aus.zip", exchange::zip::write(k::render(e))}} : k::render(e);
+    };
+    const QString rename = QStringLiteral("rename,renameat,renameat2");
+    const std::tuple<bool, QString, bool> rows[] = {{false, "fsync:error=EIO:when=4", false},
+                                                    {false, rename + ":signal=KILL:when=5", true},
+                                                    {false, rename + ":signal=KILL:when=9", true},
+                                                    {true, "fsync:error=ENOSPC", false},
+                                                    {true, rename + ":signal=KILL", true}};
+    for (const auto& [zip, inject, killed] : rows) {
+        SCOPED_TRACE((inject + (zip ? " zip" : "")).toStdString());
+        test::TempDir tmp;
+        const QString target = tmp.path(zip ? "aus.zip" : "aus");
+        k::write(old, target);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KUBB_KURS42_TARGET", target);
+        p.setProcessEnvironment(env);
+        p.start("strace", {"-f", "-qq", "-o", "/dev/null", "-e", "inject=" + inject,
+                           QCoreApplication::applicationFilePath(),
+                           "--gtest_filter=Kurs42Files.AFailedOrKilledWriteLeavesNoHalfFile"});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitStatus() == QProcess::CrashExit, killed);
+        if (!killed) {
+            EXPECT_EQ(p.exitCode(), 3) << "the write is refused";
+        }
+        const QString dir = zip ? QString() : QStringLiteral("aus/");
+        const k::Files before = filesOf(old, zip), after = filesOf(fresh, zip);
+        for (size_t i = 0; i < before.size(); ++i) {
+            const QByteArray now = tmp.read(dir + before[i].first);
+            EXPECT_TRUE(now == before[i].second || (killed && now == after[i].second))
+                << before[i].first.toStdString();
+        }
+        if (!killed) {
+            EXPECT_EQ(QDir(tmp.path(dir)).entryList(QDir::Files).size(), qsizetype(before.size()))
+                << "no temporary file is left";
+        }
+    }
+}

@@ -43,13 +43,6 @@ using table::fail;
 using table::Table;
 using table::where;
 
-const QString kBlockung = QStringLiteral("Blockung.txt");
-const QString kSchueler = QStringLiteral("Schueler.txt");
-const QString kFaecher = QStringLiteral("Faecher.txt");
-const QString kKurse = QStringLiteral("Kurse.txt");
-const QString kSchienen = QStringLiteral("Schienen.txt");
-const QString kBlockplan = QStringLiteral("Blockplan.txt");
-const QString kFachwahlen = QStringLiteral("Fachwahlen.txt");
 const QStringList kNeeded = {kBlockung, kSchueler,  kFaecher,   kKurse,
                              kSchienen, kBlockplan, kFachwahlen};
 

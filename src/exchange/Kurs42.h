@@ -14,6 +14,15 @@
 // a message can name it; records built for writing leave it 0.
 namespace exchange::kurs42 {
 
+// The files of the export that this program reads.
+inline const QString kBlockung = QStringLiteral("Blockung.txt");
+inline const QString kSchueler = QStringLiteral("Schueler.txt");
+inline const QString kFaecher = QStringLiteral("Faecher.txt");
+inline const QString kKurse = QStringLiteral("Kurse.txt");
+inline const QString kSchienen = QStringLiteral("Schienen.txt");
+inline const QString kBlockplan = QStringLiteral("Blockplan.txt");
+inline const QString kFachwahlen = QStringLiteral("Fachwahlen.txt");
+
 // A row that breaks the export's rules (two courses of one name, a rail number without a rail,
 // a file that is not a table): the import stops, nothing is written. The message is German and
 // names file and line.

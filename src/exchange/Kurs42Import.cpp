@@ -5,6 +5,7 @@
 #include "db/Database.h"
 #include "db/KeptNames.h"
 #include "exchange/Kurs42Kept.h"
+#include "exchange/Kurs42Table.h"
 #include "platform/Files.h"
 #include "ui/Host.h"
 
@@ -17,17 +18,7 @@ namespace exchange::kurs42 {
 
 namespace {
 
-const QString kSchueler = QStringLiteral("Schueler.txt");
-const QString kFaecher = QStringLiteral("Faecher.txt");
-const QString kKurse = QStringLiteral("Kurse.txt");
-const QString kSchienen = QStringLiteral("Schienen.txt");
-const QString kBlockplan = QStringLiteral("Blockplan.txt");
-const QString kFachwahlen = QStringLiteral("Fachwahlen.txt");
-const QString kBlockung = QStringLiteral("Blockung.txt");
-
-QString where(const QString& file, int line) {
-    return QStringLiteral("%1, Zeile %2: ").arg(file).arg(line);
-}
+using table::where;
 
 // StudentKey's own ordering is unusable with QString; its four parts joined serve as the key.
 QString keyText(const StudentKey& k) {

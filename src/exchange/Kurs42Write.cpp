@@ -268,13 +268,13 @@ QByteArray zulKurseTxt() {
 } // namespace
 
 std::vector<std::pair<QString, QByteArray>> render(const Export& e) {
-    return {{QStringLiteral("Blockung.txt"), blockungTxt(e.blocking)},
-            {QStringLiteral("Schueler.txt"), schuelerTxt(e)},
-            {QStringLiteral("Faecher.txt"), faecherTxt(e)},
-            {QStringLiteral("Kurse.txt"), kurseTxt(e)},
-            {QStringLiteral("Schienen.txt"), schienenTxt(e)},
-            {QStringLiteral("Blockplan.txt"), blockplanTxt(e)},
-            {QStringLiteral("Fachwahlen.txt"), fachwahlenTxt(e)},
+    return {{kBlockung, blockungTxt(e.blocking)},
+            {kSchueler, schuelerTxt(e)},
+            {kFaecher, faecherTxt(e)},
+            {kKurse, kurseTxt(e)},
+            {kSchienen, schienenTxt(e)},
+            {kBlockplan, blockplanTxt(e)},
+            {kFachwahlen, fachwahlenTxt(e)},
             {QStringLiteral("Kursbelegung.txt"), kursbelegungTxt(e)},
             {QStringLiteral("ZulKurse.txt"), zulKurseTxt()}};
 }

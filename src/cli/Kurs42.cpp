@@ -8,17 +8,6 @@
 
 namespace cli {
 
-namespace {
-
-std::runtime_error located(const exchange::kurs42::FormatError& e) {
-    const QString where = e.line() > 0
-                              ? QStringLiteral("%1, Zeile %2: ").arg(e.file()).arg(e.line())
-                              : e.file() + QStringLiteral(": ");
-    return std::runtime_error((where + e.message()).toStdString());
-}
-
-} // namespace
-
 int runImportKurs42(const Args& a) {
     a.allowOnly(
         {QStringLiteral("--from"), QStringLiteral("--output"), QStringLiteral("--pointer-dir")});
@@ -34,13 +23,9 @@ int runImportKurs42(const Args& a) {
     if (platform::fileExists(output))
         throw std::runtime_error(
             QStringLiteral("Die Datei %1 existiert bereits.").arg(output).toStdString());
-    exchange::kurs42::ImportResult r;
-    try {
-        r = exchange::kurs42::importExport(exchange::kurs42::read(from), output, pointerDir,
-                                           host());
-    } catch (const exchange::kurs42::FormatError& e) {
-        throw located(e);
-    }
+    // A FormatError's text names file and line; main prints it.
+    const exchange::kurs42::ImportResult r =
+        exchange::kurs42::importExport(exchange::kurs42::read(from), output, pointerDir, host());
     out() << "Datenbank " << output << " wurde erstellt!\n";
     if (!r.report.isEmpty())
         out() << "Nicht übernommen:\n" << r.report.join(QLatin1Char('\n')) << '\n';

@@ -35,7 +35,8 @@
 namespace exchange::kurs42 {
 
 FormatError::FormatError(const QString& file, int line, const QString& message)
-    : std::runtime_error(message.toStdString()), file_(file), line_(line) {}
+    : std::runtime_error((table::where(file, line) + message).toStdString()), file_(file),
+      line_(line) {}
 
 namespace {
 

@@ -25,7 +25,7 @@ inline const QString kFachwahlen = QStringLiteral("Fachwahlen.txt");
 
 // A row that breaks the export's rules (two courses of one name, a rail number without a rail,
 // a file that is not a table): the import stops, nothing is written. The message is German and
-// names file and line.
+// begins with file and line ("Kurse.txt, Zeile 8: ").
 class FormatError : public std::runtime_error {
 public:
     FormatError(const QString& file, int line, const QString& message);

@@ -19,14 +19,6 @@ bool isZip(const QString& path) {
     return path.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive);
 }
 
-void tellFormatError(ui::Host& host, const FormatError& e) {
-    ui::tell(host,
-             e.line() > 0
-                 ? QStringLiteral("%1, Zeile %2: %3").arg(e.file()).arg(e.line()).arg(e.message())
-                 : QStringLiteral("%1: %2").arg(e.file(), e.message()),
-             ui::Icon::Critical);
-}
-
 } // namespace
 
 bool importCommand(platform::RunState& s, ui::Host& host) {
@@ -47,7 +39,7 @@ bool importCommand(platform::RunState& s, ui::Host& host) {
     try {
         result = importExport(read(from), *target, s.pointerDirectory(), host);
     } catch (const FormatError& e) {
-        tellFormatError(host, e);
+        ui::tell(host, e.message(), ui::Icon::Critical);
         return false;
     }
     if (!result.imported)

@@ -107,7 +107,7 @@ QString where(const QString& file, int line) {
 }
 
 void fail(const QString& file, int line, const QString& text) {
-    throw FormatError(file, line, where(file, line) + text);
+    throw FormatError(file, line, text);
 }
 
 QString decode(const QString& file, const QByteArray& bytes, QStringList& warnings) {

@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 #include "app/MainWindow.h"
+#include "exchange/Kurs42.h"
 #include "import/ErzKuB.h"
 #include "platform/RunState.h"
 #include "support/ScriptedHost.h"
@@ -317,6 +318,33 @@ TEST(MainWindow, MenusInfoHelpAndSiblingStart) {
     r.main.click("menuDateiK42Imp");
     EXPECT_EQ(r.state.databasePath(), before);
     EXPECT_EQ(r.host.fileDialogs.back().title, "Importieren aus Kurs42");
+    // A row that breaks the export's rules stops it with file and line, once; a good export,
+    // chosen by its Blockung.txt, becomes the run's file and goes back out as a zip.
+    const QString k42 = QStringLiteral(KUBB_SOURCE_DIR "/tests/exchange/data/kurs42/");
+    QDir().mkpath(r.tmp.path("bad"));
+    for (const QString& f : QDir(k42).entryList({"*.txt"}))
+        QFile::copy(k42 + f, r.tmp.path("bad/" + f));
+    r.tmp.write("bad/Kurse.txt",
+                r.tmp.read("bad/Kurse.txt") + r.tmp.read("bad/Kurse.txt").split('\n')[1] + '\n');
+    r.host.onOpenFile(r.tmp.path("bad/Blockung.txt")).onSaveFile(r.tmp.path("K42.MDB"));
+    r.host.onMessage(ui::Answer::Ok);
+    r.main.click("menuDateiK42Imp");
+    EXPECT_EQ(r.host.messages.back().text,
+              QString::fromUtf8("Kurse.txt, Zeile 8: Der Kurs „D-LK1“ "
+                                "steht zweimal in der Datei, zuerst in "
+                                "Zeile 2."));
+    EXPECT_EQ(r.state.databasePath(), before);
+    EXPECT_FALSE(QFile::exists(r.tmp.path("K42.MDB")));
+    r.host.onOpenFile(k42 + "Blockung.txt").onSaveFile(r.tmp.path("K42.MDB"));
+    r.main.click("menuDateiK42Imp");
+    EXPECT_EQ(r.state.databasePath(), r.tmp.path("K42.MDB"));
+    EXPECT_EQ(r.state.SchjBez, "2024/2025");
+    r.host.onSaveFile(r.tmp.path("k42.zip")).onMessage(ui::Answer::Ok);
+    r.main.click("menuDateiK42Exp");
+    EXPECT_EQ(r.host.messages.back().text,
+              "Der Kollegiatenjahrgang 2024 wurde nach " + r.tmp.path("k42.zip") + " exportiert.");
+    EXPECT_EQ(exchange::kurs42::read(r.tmp.path("k42.zip")).choices.size(), 29u);
+    r.state.useDatabase(before);
 
     r.host.startProgramSucceeds = false;
     r.host.onMessage(ui::Answer::Ok);

@@ -259,6 +259,9 @@ TEST(Kurs42Import, RowsThatBreakTheRulesStopOthersAreReported) {
                 ADD_FAILURE() << "no stop at " << r.where.toStdString();
             } catch (const k42::FormatError& x) {
                 EXPECT_EQ(QStringLiteral("%1, Zeile %2").arg(x.file()).arg(x.line()), r.where);
+                EXPECT_TRUE(x.message().startsWith(r.where + ": ") &&
+                            x.message().count(QStringLiteral("Zeile")) == 1)
+                    << x.message().toStdString();
             }
             EXPECT_EQ(QDir(dir.dir()).entryList(QDir::Files), QStringList())
                 << r.where.toStdString();

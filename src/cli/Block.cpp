@@ -9,6 +9,7 @@
 #include "common/Session.h"
 #include "db/Database.h"
 #include "platform/Files.h"
+#include "platform/Platform.h"
 #include "platform/RunState.h"
 
 #include <QJsonDocument>
@@ -142,7 +143,8 @@ void printResult(const blocking::Result& r, const blocking::Evaluation& after, b
 }
 
 int runBlock(const Args& a) {
-    // --seconds is the command's: the reading before the search comes out of it.
+    // --seconds is the whole command's: starting the program and the reading before the search
+    // come out of it.
     const auto started = std::chrono::steady_clock::now();
     a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--mode"),
                  QStringLiteral("--seconds"), QStringLiteral("--seed"), QStringLiteral("--threads"),
@@ -174,8 +176,9 @@ int runBlock(const Args& a) {
             printLines(conflicts, "  ");
         }
         out().flush();
-        const double spent =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const double spent = std::max(
+            platform::secondsSinceStart(),
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         o.seconds = std::max(0.001, o.seconds - spent);
         r = blocking::block(m, o);
         // Another program's placements or choices written meanwhile are not overwritten, nor

@@ -5,6 +5,13 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#ifdef Q_OS_LINUX
+#include <QFile>
+
+#include <time.h>
+#include <unistd.h>
+#endif
+
 namespace platform {
 
 bool isWindows() {
@@ -98,6 +105,29 @@ QString siblingProgram(const QString& exeName) {
     if (name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
         name.chop(4);
     return name;
+}
+
+double secondsSinceStart() {
+#ifdef Q_OS_LINUX
+    // Field 22 of /proc/self/stat, counted after the command name, which may hold blanks and
+    // brackets: the start in clock ticks since boot, on the clock CLOCK_BOOTTIME reads.
+    QFile f(QStringLiteral("/proc/self/stat"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = f.readAll();
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    bool ok = false;
+    const qulonglong ticks = fields.size() > 19 ? fields[19].toULongLong(&ok) : 0;
+    const long perSecond = sysconf(_SC_CLK_TCK);
+    timespec now{};
+    if (!ok || perSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &now) != 0)
+        return 0;
+    const double since = static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9 -
+                         static_cast<double>(ticks) / static_cast<double>(perSecond);
+    return since > 0 ? since : 0;
+#else
+    return 0;
+#endif
 }
 
 } // namespace platform

@@ -27,5 +27,8 @@ QString nativePath(const QString& path);
 QString programDir();
 // The program name of a sibling program: "tessik.exe" on Windows, "tessik" elsewhere.
 QString siblingProgram(const QString& exeName);
+// Seconds since the operating system started this process (loading the libraries included), as
+// far as it says; 0 where it does not. Errs on the long side by up to a clock tick.
+double secondsSinceStart();
 
 } // namespace platform

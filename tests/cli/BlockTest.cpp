@@ -8,8 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -19,23 +17,12 @@
 namespace {
 
 using cli::kKubb;
-
-QString kubb(const QStringList& args) {
-    const cli::Run run = cli::kubb(args, 120000);
-    EXPECT_EQ(run.code, 0) << run.err.toStdString();
-    return run.out;
-}
-
-QStringList block(const QString& path, const QString& mode, const QString& seed = "1") {
-    return kubb({"block", "--db", path, "--cohort", "2009", "--mode", mode, "--seconds", "5",
-                 "--seed", seed, "--threads", "2"})
-        .split('\n');
-}
+using cli::ok;
 
 // The evaluation kubb evaluate prints for the file, as kubb block prints it after "Nachher:"
 // (without the verdict, which only a search gives).
 QStringList evaluated(const QString& path) {
-    QStringList lines = kubb({"evaluate", "--db", path, "--cohort", "2009"}).split('\n');
+    QStringList lines = ok({"evaluate", "--db", path, "--cohort", "2009"}).split('\n');
     lines = lines.mid(lines.indexOf(QRegularExpression("^Kollisionen.*")));
     lines.removeAll("");
     lines.removeAll("optimal");
@@ -61,36 +48,18 @@ QString demo(const test::TempDir& dir, const QString& name = "BB.MDB") {
 } // namespace
 
 TEST(KubbBlock, KeepsEveryRuleAndPrintsWhatTheFileHolds) {
-    // What blocking cohort 2009 must leave alone: fixed placements, the other cohort's choices,
-    // the placements of year group 13; in the rest mode, every placement.
-    const auto kept = [](const QString& path) {
-        return test::rowsOf(path, "SELECT * FROM ckkurs WHERE CK_FIX = '1' ORDER BY CK_ID") +
-               test::rowsOf(path, "SELECT b.* FROM belegung b JOIN kolleg k ON k.KO_VFP_ID = "
-                                  "b.BG_KO_ID WHERE k.KO_KURSPH <> '2009' ORDER BY b.BG_ID") +
-               test::rowsOf(path, "SELECT c.* FROM ckkurs c JOIN kurs k ON k.KS_VFP_ID = "
-                                  "c.CK_KS_ID WHERE k.KS_JGST = '12' ORDER BY c.CK_ID");
-    };
+    // What the search keeps (fixed placements, the other cohort, year group 13) the blocking's
+    // own tests check; here the rest mode keeps every placement, as the command line asked.
     const QString placed = "SELECT CK_ID, CK_BL_ID, CK_KS_ID FROM ckkurs ORDER BY CK_ID";
     for (const QString mode : {"all", "rest"}) {
         SCOPED_TRACE(mode.toStdString());
         test::TempDir dir;
         const QString path = demo(dir);
-        const QStringList before = kept(path);
         const QStringList placedBefore = test::rowsOf(path, placed);
-        // The evaluation as data holds the numbers of the text.
-        const QJsonObject json =
-            QJsonDocument::fromJson(
-                kubb({"evaluate", "--db", path, "--cohort", "2009", "--json"}).toUtf8())
-                .object();
-        EXPECT_EQ(evaluated(path).filter(QRegularExpression("^  Größte Differenz")),
-                  QStringList{QStringLiteral("  Größte Differenz: %1 (%2), bestmöglich %3")
-                                  .arg(json["largestDifference"].toInt())
-                                  .arg(json["largestDifferenceGroup"].toString())
-                                  .arg(json["differenceBound"].toInt())});
+        const QStringList out = ok({"block", "--db", path, "--cohort", "2009", "--mode", mode,
+                                    "--seconds", "5", "--seed", "1", "--threads", "2"})
+                                    .split('\n');
 
-        const QStringList out = block(path, mode);
-
-        EXPECT_EQ(kept(path), before);
         if (mode == "rest") {
             EXPECT_EQ(test::rowsOf(path, placed).mid(0, placedBefore.size()), placedBefore);
         }
@@ -109,14 +78,6 @@ TEST(KubbBlock, KeepsEveryRuleAndPrintsWhatTheFileHolds) {
         if (mode == "all") {
             EXPECT_EQ(line("Lehrerkollisionen"), "  Lehrerkollisionen: 0");
         }
-        // The cohort's courses are of its year group (or of both), each on a rail once.
-        EXPECT_EQ(test::rowsOf(path, "SELECT b.BG_ID FROM belegung b JOIN kolleg o ON "
-                                     "o.KO_VFP_ID = b.BG_KO_ID JOIN kurs k ON k.KS_VFP_ID = "
-                                     "b.BG_KS_ID_12 WHERE o.KO_KURSPH = '2009' AND k.KS_JGST "
-                                     "NOT IN ('11', '50')") +
-                      test::rowsOf(path, "SELECT CK_BL_ID, CK_KS_ID FROM ckkurs GROUP BY "
-                                         "CK_BL_ID, CK_KS_ID HAVING count(*) > 1"),
-                  QStringList());
     }
 }
 
@@ -211,10 +172,11 @@ TEST(KubbBlock, TwoAtOnceOnOneFileLeaveTheWholePlanOfOneAndTheOtherRefuses) {
     }
 }
 
+// Another program writes for four seconds: kubb waits for its lock as long as the workspace's
+// save would, then blocks.
 TEST(KubbBlock, WaitsForAnotherProgramsLock) {
     test::TempDir dir;
     const QString path = demo(dir);
-    // Another program writes for four seconds: kubb waits, then blocks.
     db::Connection other(path);
     db::Transaction tx(other); // BEGIN IMMEDIATE: no other writer until it ends
     QProcess p;
@@ -232,36 +194,21 @@ TEST(KubbBlock, KeepModeChangesOnlyWhoChoseAnewAndWritesTheChangesToAFile) {
     s.block(blocking::Mode::All);
     const std::vector<qint64> ids = s.reChoose(5);
     ASSERT_EQ(ids.size(), 5u);
-    const QString courses = "SELECT BG_ID, BG_KS_ID_12 FROM belegung WHERE BG_KS_ID_12 IS NOT "
-                            "NULL ORDER BY BG_ID";
-    const QStringList before = test::rowsOf(s.path(), courses);
     const QStringList args{"block", "--db",      s.path(), "--cohort",  "2009", "--mode",
                            "keep",  "--seconds", "1",      "--threads", "2"};
-    // A folder that is missing: refused before the search, the file untouched.
-    const cli::Run refused = cli::kubb(args + QStringList{"--changes", s.tmp.path("FEHLT/x.txt")});
-    EXPECT_NE(refused.code, 0);
-    EXPECT_FALSE(refused.out.contains("Suche:"));
-    EXPECT_EQ(test::rowsOf(s.path(), courses), before);
-
     const QString file = s.tmp.path("wechsel.txt");
-    const QString out = kubb(args + QStringList{"--changes", file});
-    // Every course a student had he keeps; the five have one for their new choice.
-    QStringList now = test::rowsOf(s.path(), courses);
+    const QString out = ok(args + QStringList{"--changes", file});
+    // The five have a course for their new choice (whom else the mode leaves alone the
+    // blocking's own tests check); each is a line of the report and of the file.
     QStringList lines;
-    for (qint64 id : ids) {
-        const QStringList row =
-            test::rowsOf(s.path(),
-                         "SELECT b.BG_ID, b.BG_KS_ID_12, trim(k.KO_VFP_ID) || ' ' || k.KO_FAMNAME "
-                         "|| ', ' || k.KO_RUFNAME || ': — → ' || c.KS_BEZ FROM belegung b JOIN "
-                         "kolleg k ON k.KO_VFP_ID = b.BG_KO_ID JOIN kurs c ON c.KS_VFP_ID = "
-                         "b.BG_KS_ID_12 WHERE b.BG_ID = ?",
-                         {id})
-                .value(0)
-                .split('|');
-        lines << row.value(2);
-        now.removeAll(row.mid(0, 2).join('|'));
-    }
-    EXPECT_EQ(now, before);
+    for (qint64 id : ids)
+        lines << test::rowsOf(s.path(),
+                              "SELECT trim(k.KO_VFP_ID) || ' ' || k.KO_FAMNAME || ', ' || "
+                              "k.KO_RUFNAME || ': — → ' || c.KS_BEZ FROM belegung b JOIN kolleg k "
+                              "ON k.KO_VFP_ID = b.BG_KO_ID JOIN kurs c ON c.KS_VFP_ID = "
+                              "b.BG_KS_ID_12 WHERE b.BG_ID = ?",
+                              {id})
+                     .value(0);
     const QByteArray written = (lines.join("\n") + "\n").toUtf8();
     EXPECT_EQ(s.tmp.read("wechsel.txt"), written);
     EXPECT_TRUE(out.contains("Schüler mit Kurswechsel: 5\n  " + lines.join("\n  ") + "\n"))

@@ -29,6 +29,13 @@ inline Run kubb(const QStringList& args, int timeoutMs = 60000) {
     return {p.exitCode(), out, QString::fromUtf8(p.readAllStandardError())};
 }
 
+// kubb expected to succeed: what it printed.
+inline QString ok(const QStringList& args, int timeoutMs = 120000) {
+    const Run run = kubb(args, timeoutMs);
+    EXPECT_EQ(run.code, 0) << args.join(' ').toStdString() << run.err.toStdString();
+    return run.out;
+}
+
 // Whether strace may trace here; some containers forbid it.
 inline bool canTrace() {
     return QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) == 0;

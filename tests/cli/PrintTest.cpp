@@ -6,7 +6,6 @@
 #include "support/School.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 

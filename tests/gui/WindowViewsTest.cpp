@@ -21,7 +21,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -30,7 +29,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
 #include <QTimer>
 
 using test::child;
@@ -111,58 +109,38 @@ TEST_F(Views, DialogsPassTheUsersChoicesOnAndTheChoosersCloseBoxCancels) {
     course.lstK.setLines({"Ma2 KS0002", "Ma3 KS0003"});
     course.lstK.setCurrent(0);
     view = show(course);
-    EXPECT_EQ(child<QLabel>(view, "lblK")->text(), "Ma1  ");
-    EXPECT_EQ(child<QLabel>(view, "lblKi")->text(), "KS0001");
+    EXPECT_EQ(child<QLabel>(view, "lblK")->text() + child<QLabel>(view, "lblKi")->text(),
+              "Ma1  KS0001");
     auto* list = child<QListView>(view, "lstK");
     EXPECT_TRUE(list->selectionModel()->isRowSelected(0, {}));
     pick(list, 1);
     child<QPushButton>(view, "cmdOK")->click();
     EXPECT_EQ(caller.lblNKurs, "KS0003");
     EXPECT_TRUE(course.unloaded());
-    placement::frmK second(caller, host);
-    second.lstK.setLines({"Ma2 KS0002"});
-    show(second)->close();
-    EXPECT_EQ(caller.lblNKurs, "");
-    EXPECT_TRUE(second.unloaded());
 
     // The import and print windows pass the user's choices on.
     importer::ErzKuB import(s, host);
     import.lstKollJahrg.setLines({"2009", "2008"});
-    view = show(import);
-    QStringList frames;
-    for (auto* g : view->findChildren<QGroupBox*>())
-        frames << g->title();
-    EXPECT_EQ(frames, (QStringList{"Schuljahre", QString::fromUtf8("Kollegiatenjahrgänge")}));
-    auto* cohorts = child<QListView>(view, "lstKollJahrg");
+    auto* cohorts = child<QListView>(show(import), "lstKollJahrg");
     cohorts->selectionModel()->select(cohorts->model()->index(1, 0), QItemSelectionModel::Select);
     EXPECT_TRUE(import.lstKollJahrg.selected(1));
 
-    // The message window as text, and as the students' courses in columns.
+    // The message window as text.
     common::frmFMld m(host);
     m.appendLine("2008: Fach: It   Bergmann");
     view = show(m);
     EXPECT_EQ(view->windowTitle(), QString::fromUtf8("Kurszuweisung nicht möglich:"));
     EXPECT_EQ(child<QPlainTextEdit>(view, "txtFMld")->toPlainText(), "2008: Fach: It   Bergmann\n");
-    common::frmFMld courses(host);
-    courses.lineLayout = common::frmFMld::LineLayout::Belegungen;
-    courses.appendLine("Arnold Jör.1LM1 1D2  1Ph1 ");
-    courses.appendLine("Horn       2LE1 ");
-    auto* table = child<QTableWidget>(show(courses), "Belegungen");
-    EXPECT_EQ(test::headings(table), (QStringList{"Name", "Kurs 1", "Kurs 2", "Kurs 3"}));
-    EXPECT_EQ(test::row(table, 0) + test::row(table, 1),
-              (QStringList{"Arnold Jör.", "1LM1", "1D2", "1Ph1", "Horn", "2LE1", "", ""}));
 
     demoSchool();
     printing::frmBlKuListen lists(s, host);
     lists.Form_Load();
     view = show(lists);
     auto* box = child<QComboBox>(view, "cmbKollJahrg");
-    EXPECT_EQ(box->count(), 2);
-    EXPECT_EQ(box->currentText(), "2009");
+    EXPECT_EQ(box->currentText() + QString::number(box->count()), "20092");
     auto* rails = child<QListView>(view, "lstBlock");
     EXPECT_EQ(rails->model()->rowCount(), 14);
     EXPECT_EQ(rails->selectionMode(), QAbstractItemView::MultiSelection);
-    EXPECT_TRUE(child<QRadioButton>(view, "optHoch")->isChecked());
     child<QRadioButton>(view, "OptQuer")->click();
     EXPECT_TRUE(lists.OptQuer && !lists.optHoch);
     emit box->activated(1);
@@ -197,7 +175,6 @@ TEST_F(Views, MainWindowLauncherAndMissingPointerWindowFollowTheirModels) {
     EXPECT_EQ(view.windowTitle(), "Kurs- und Blockbildung (Schuljahr: 2009/2010)");
 
     QWidget* launcher = show(main.launcher());
-    EXPECT_TRUE(launcher->isVisible());
     QStringList captions;
     for (auto* b : launcher->findChildren<QPushButton*>())
         captions << b->text();
@@ -266,7 +243,6 @@ TEST_F(Views, TheEditorsFieldsGoThroughTheirHandlers) {
 
     child<QPushButton>(view, "NewButton")->click();
     EXPECT_FALSE(list->isEnabled());
-    EXPECT_TRUE(child<QPushButton>(view, "UpdateButton")->isEnabled());
     test::key(bez, Qt::Key_S, Qt::NoModifier, "S");
     bez->insert(QStringLiteral("Ω")); // not in the export's code page: a beep
     test::key(hours, Qt::Key_3, Qt::NoModifier, "3");
@@ -284,15 +260,14 @@ TEST_F(Views, TheEditorsFieldsGoThroughTheirHandlers) {
     choices.Form_Load();
     view = show(choices);
     EXPECT_EQ(view->findChildren<QComboBox*>().size(), 1 + 2 + 2 * 13);
-    auto* students = child<QListView>(view, "LstNavigator");
-    EXPECT_EQ(students->model()->rowCount(), 120);
     auto* subject = child<QComboBox>(view, "CmbFachGK(0)");
     EXPECT_TRUE(QFontInfo(subject->font()).fixedPitch());
-    pick(students, 0);
+    pick(child<QListView>(view, "LstNavigator"), 0);
     EXPECT_EQ(choices.student(), choices.LstNavigator.line(0).right(6)) << "the click ran";
-    EXPECT_EQ(subject->currentText(), choices.CmbFachGK[0].text());
-    EXPECT_FALSE(choices.lblKursKG[0].isEmpty());
-    EXPECT_EQ(child<QLabel>(view, "lblKursKG(0)")->text(), choices.lblKursKG[0]);
-    EXPECT_EQ(child<QComboBox>(view, "CmbBlGK(0)")->currentText(), choices.CmbBlGK[0].text());
+    ASSERT_FALSE(choices.lblKursKG[0].isEmpty());
+    EXPECT_EQ(QStringList({subject->currentText(), child<QLabel>(view, "lblKursKG(0)")->text(),
+                           child<QComboBox>(view, "CmbBlGK(0)")->currentText()}),
+              QStringList(
+                  {choices.CmbFachGK[0].text(), choices.lblKursKG[0], choices.CmbBlGK[0].text()}));
     delete view;
 }

@@ -62,23 +62,19 @@ QString outcome(const k::Files& files) {
 
 } // namespace
 
-// The hand export's values as read; from a stored and a deflated zip it reads the same.
+// The hand export's values as read (the written files below repeat Blockung.txt and
+// Faecher.txt byte for byte); from a stored and a deflated zip it reads the same.
 TEST(Kurs42Files, TheHandExportReadsAlikeFromItsFolderAStoredZipAndADeflatedZip) {
     const k::Export e = k::read(kData + "kurs42");
     EXPECT_EQ(e.warnings, QStringList());
-    EXPECT_EQ(e.blocking.jahrgang + e.blocking.schulnummer, "Q1123456");
-    EXPECT_EQ(e.blocking.jahr * 10 + e.blocking.abschnitt, 20241);
-    EXPECT_EQ(e.blocking.other.at("Anfangszeiten/Stunde_1"), "07:55:00");
-    EXPECT_EQ(e.blocking.other.at("Farbgruppen/Gruppe_1"), "1=16711680");
     ASSERT_EQ(e.students.size(), 10u);
     EXPECT_EQ(e.students[0].key.name + e.students[0].extra.at("PruefOrd"), "WeißeAPO-GOSt(B)10/G8");
     EXPECT_EQ(e.students[9].dbIdNr + e.students[9].status, 6);
-    EXPECT_EQ(e.subjects.size(), 3u);
+    EXPECT_EQ(e.blocking.jahr * 10 + e.blocking.abschnitt, 20241);
     ASSERT_EQ(e.courses.size(), 6u);
     EXPECT_EQ(e.courses[2].gesperrt, (std::vector<int>{2, 3}));
     EXPECT_EQ(e.courses[0].lehrer + "|" + e.courses[0].raum, "L073|") << "-- is none";
     EXPECT_EQ(e.courses[4].parallelKursZahl * 10 + e.courses[4].parallelKursNr, 22);
-    EXPECT_EQ(e.rails.size(), 4u);
     QStringList placements;
     for (const k::Placement& p : e.placements)
         placements << QStringLiteral("%1%2%3").arg(p.schiene).arg(p.kurs).arg(p.fixiert);

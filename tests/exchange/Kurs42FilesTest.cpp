@@ -38,80 +38,78 @@ QByteArray& bytesOf(k::Files& files, const QString& name) {
     return files.emplace_back(name, QByteArray()).second;
 }
 
-QString failure(const k::Files& files) {
+// The reader's refusal, else a line of what the rows below change (how many rails course 3 is
+// barred from; course 5's name, subject and parallel number; the first choice's course; the
+// third subject's name; how many placements, courses and choices), then its warnings.
+QString outcome(const k::Files& files) {
     try {
-        k::readFiles(files);
+        const k::Export e = k::readFiles(files);
+        const k::Course& c = e.courses[4];
+        return (QStringList{QString("%1|%2%3%4|%5|%6|%7/%8/%9")
+                                .arg(e.courses[2].gesperrt.size())
+                                .arg(c.name, c.fach)
+                                .arg(c.parallelKursNr)
+                                .arg(e.choices[0].kurs, e.subjects[2].bezeichnung)
+                                .arg(e.placements.size())
+                                .arg(e.courses.size())
+                                .arg(e.choices.size())} +
+                e.warnings)
+            .join('\n');
     } catch (const k::FormatError& e) {
         return e.message();
     }
-    return {};
 }
 
 } // namespace
 
+// The hand export's values as read (the written files below repeat Blockung.txt and
+// Faecher.txt byte for byte); from a stored and a deflated zip it reads the same.
 TEST(Kurs42Files, TheHandExportReadsAlikeFromItsFolderAStoredZipAndADeflatedZip) {
+    const k::Export e = k::read(kData + "kurs42");
+    EXPECT_EQ(e.warnings, QStringList());
+    ASSERT_EQ(e.students.size(), 10u);
+    EXPECT_EQ(e.students[0].key.name + e.students[0].extra.at("PruefOrd"), "WeißeAPO-GOSt(B)10/G8");
+    EXPECT_EQ(e.students[9].dbIdNr + e.students[9].status, 6);
+    EXPECT_EQ(e.blocking.jahr * 10 + e.blocking.abschnitt, 20241);
+    ASSERT_EQ(e.courses.size(), 6u);
+    EXPECT_EQ(e.courses[2].gesperrt, (std::vector<int>{2, 3}));
+    EXPECT_EQ(e.courses[0].lehrer + "|" + e.courses[0].raum, "L073|") << "-- is none";
+    EXPECT_EQ(e.courses[4].parallelKursZahl * 10 + e.courses[4].parallelKursNr, 22);
+    QStringList placements;
+    for (const k::Placement& p : e.placements)
+        placements << QStringLiteral("%1%2%3").arg(p.schiene).arg(p.kurs).arg(p.fixiert);
+    EXPECT_EQ(placements.join(" "), "0D-LK10 0M-GK20 1D-GK11 1M-LK10 2D-LK10 3M-GK10 3F-GK10");
+    ASSERT_EQ(e.choices.size(), 29u);
+    EXPECT_EQ(e.choices[0].extra.at("Note"), "08");
+    EXPECT_EQ(e.choices[26].student.name + e.choices[26].fachkrz + e.choices[26].kurs, "FuchsF");
+
     test::TempDir tmp;
     tmp.write("stored.zip", exchange::zip::write(handExport()));
-    for (const QString& source : {kData + "kurs42", tmp.path("stored.zip"), kData + "kurs42.zip"}) {
-        SCOPED_TRACE(source.toStdString());
-        const k::Export e = k::read(source);
-        EXPECT_EQ(e.warnings, QStringList());
-        EXPECT_EQ(e.blocking.jahrgang + e.blocking.schulnummer, "Q1123456");
-        EXPECT_EQ(e.blocking.jahr * 10 + e.blocking.abschnitt, 20241);
-        EXPECT_EQ(e.blocking.other.at("Anfangszeiten/Stunde_1"), "07:55:00");
-        EXPECT_EQ(e.blocking.other.at("Farbgruppen/Gruppe_1"), "1=16711680");
-        ASSERT_EQ(e.students.size(), 10u);
-        EXPECT_EQ(e.students[0].key.name + e.students[0].extra.at("PruefOrd"),
-                  "WeißeAPO-GOSt(B)10/G8");
-        EXPECT_EQ(e.students[9].dbIdNr + e.students[9].status, 6);
-        EXPECT_EQ(e.subjects.size(), 3u);
-        ASSERT_EQ(e.courses.size(), 6u);
-        EXPECT_EQ(e.courses[2].gesperrt, (std::vector<int>{2, 3}));
-        EXPECT_EQ(e.courses[0].lehrer + "|" + e.courses[0].raum, "L073|") << "-- is none";
-        EXPECT_EQ(e.courses[4].parallelKursZahl * 10 + e.courses[4].parallelKursNr, 22);
-        EXPECT_EQ(e.rails.size(), 4u);
-        QStringList placements;
-        for (const k::Placement& p : e.placements)
-            placements << QStringLiteral("%1%2%3").arg(p.schiene).arg(p.kurs).arg(p.fixiert);
-        EXPECT_EQ(placements.join(" "), "0D-LK10 0M-GK20 1D-GK11 1M-LK10 2D-LK10 3M-GK10 3F-GK10");
-        ASSERT_EQ(e.choices.size(), 29u);
-        EXPECT_EQ(e.choices[0].extra.at("Note"), "08");
-        EXPECT_EQ(e.choices[26].student.name + e.choices[26].fachkrz + e.choices[26].kurs,
-                  "FuchsF");
+    for (const QString& zip : {tmp.path("stored.zip"), kData + "kurs42.zip"}) {
+        const k::Export z = k::read(zip);
+        EXPECT_EQ(z.warnings, QStringList());
+        EXPECT_EQ(k::render(z), k::render(e)) << zip.toStdString();
     }
 }
 
 // Each row changes one file of the hand export (a regular expression, multi-line) and names what
-// the reader says: the error, else the warnings and one value of what it read.
+// the reader says.
 TEST(Kurs42Files, BadInputIsReadOrRefusedNamingFileAndLine) {
-    struct Row {
+    const QString read = "2|M-GK2M2|D-LK1|Französisch|7/6/29";
+    const struct {
         const char* file;
         const char* pattern;
         const char* replacement;
-        QString error = {};
-        QStringList warnings = {};
-        std::function<QString(const k::Export&)> probe = {};
-        QString value = {};
-    };
-    const auto gesperrt = [](const k::Export& e) {
-        return QString::number(e.courses[2].gesperrt.size());
-    };
-    const auto count = [](auto member) {
-        return [member](const k::Export& e) { return QString::number((e.*member).size()); };
-    };
-    const auto course4 = [](const k::Export& e) {
-        return e.courses[4].name + e.courses[4].fach + QString::number(e.courses[4].parallelKursNr);
-    };
-    const auto kurs0 = [](const k::Export& e) { return e.choices[0].kurs; };
-    const Row rows[] = {
-        {"Kurse.txt", "\r$", "", {}, {}, gesperrt, "2"}, // LF only (and no byte-order mark)
-        {"Kurse.txt", "\"\\[2,3\\]\"", "--", {}, {}, gesperrt, "0"},
-        {"Kurse.txt", "\"\\[2,3\\]\"", "\"[]\"", {}, {}, gesperrt, "0"},
-        {"Kurse.txt", "\"\\[2,3\\]\"", "[ 3,2,3 ]", {}, {}, gesperrt, "2"},
-        {"Kurse.txt", ";[^;\r]*;[^;\r]*;[^;\r]*\r$", "\r", {}, {}, course4, "M-GK2M0"},
-        {"Kurse.txt", "^([^;]*);([^;]*);([^;]*);", "\\3;\\1;\\2;", {}, {}, course4, "M-GK2M2"},
-        {"Fachwahlen.txt", "\"D-LK1\";0\r$", "--;0\r", {}, {}, kurs0, ""},
-        {"Fachwahlen.txt", "\"", "", {}, {}, kurs0, "D-LK1"}, // nothing quoted
+        QString outcome;
+    } rows[] = {
+        {"Kurse.txt", "\r$", "", read}, // LF only (and no byte-order mark)
+        {"Kurse.txt", "\"\\[2,3\\]\"", "--", "0" + read.mid(1)},
+        {"Kurse.txt", "\"\\[2,3\\]\"", "\"[]\"", "0" + read.mid(1)},
+        {"Kurse.txt", "\"\\[2,3\\]\"", "[ 3,2,3 ]", read},
+        {"Kurse.txt", ";[^;\r]*;[^;\r]*;[^;\r]*\r$", "\r", "2|M-GK2M0|D-LK1|Französisch|7/6/29"},
+        {"Kurse.txt", "^([^;]*);([^;]*);([^;]*);", "\\3;\\1;\\2;", read},
+        {"Fachwahlen.txt", "\"D-LK1\";0\r$", "--;0\r", "2|M-GK2M2||Französisch|7/6/29"},
+        {"Fachwahlen.txt", "\"", "", read}, // nothing quoted
         {"Kurse.txt", "\"Name\"", "\"Bez\"", "Kurse.txt, Zeile 1: Die Spalte „Name“ fehlt."},
         {"Kurse.txt", ";5;\"--\";\"LK\"", ";fünf;\"--\";\"LK\"",
          "Kurse.txt, Zeile 2: „fünf“ in Spalte „Std“ ist keine Zahl."},
@@ -128,48 +126,24 @@ TEST(Kurs42Files, BadInputIsReadOrRefusedNamingFileAndLine) {
         {"Blockplan.txt", ".*", "",
          "Blockplan.txt, Zeile 1: Die Kopfzeile mit den Spaltennamen fehlt."},
         {"Schienen.txt", nullptr, nullptr, "Schienen.txt: Die Datei fehlt im Export."},
-        {"Faecher.txt",
-         "Französisch",
-         "Franz\xF6sisch",
-         {},
-         {"Faecher.txt, Zeile 4: Die Datei ist nicht in UTF-8 geschrieben; sie wird als "
-          "ISO-8859-1 gelesen."},
-         [](const k::Export& e) { return e.subjects[2].bezeichnung; },
-         "Französisch"},
-        {"Blockplan.txt",
-         "\"M-GK1\"",
-         "\"M-GK9\"",
-         {},
-         {"Blockplan.txt, Zeile 7: Der Kurs „M-GK9“ steht nicht in Kurse.txt; die Zeile wird "
-          "nicht übernommen."},
-         count(&k::Export::placements),
-         "6"},
-        {"Kurse.txt",
-         "\"F\";\"F-GK1\"",
-         "\"S\";\"F-GK1\"",
-         {},
-         {"Kurse.txt, Zeile 7: Das Fach „S“ des Kurses „F-GK1“ steht nicht in Faecher.txt; der "
-          "Kurs wird nicht übernommen."},
-         count(&k::Export::courses),
-         "5"},
-        {"Fachwahlen.txt",
-         "^\"Fuchs\";\"Greta\";\"01.09.2007\";4;\"F\"",
+        {"Faecher.txt", "Französisch", "Franz\xF6sisch",
+         read + "\nFaecher.txt, Zeile 4: Die Datei ist nicht in UTF-8 geschrieben; sie wird als "
+                "ISO-8859-1 gelesen."},
+        {"Blockplan.txt", "\"M-GK1\"", "\"M-GK9\"",
+         "2|M-GK2M2|D-LK1|Französisch|6/6/29\nBlockplan.txt, Zeile 7: Der Kurs „M-GK9“ steht "
+         "nicht in Kurse.txt; die Zeile wird nicht übernommen."},
+        {"Kurse.txt", "\"F\";\"F-GK1\"", "\"S\";\"F-GK1\"",
+         "2|M-GK2M2|D-LK1|Französisch|6/5/29\nKurse.txt, Zeile 7: Das Fach „S“ des Kurses "
+         "„F-GK1“ steht nicht in Faecher.txt; der Kurs wird nicht übernommen."},
+        {"Fachwahlen.txt", "^\"Fuchs\";\"Greta\";\"01.09.2007\";4;\"F\"",
          "\"Fuchs\";\"Greta\";\"01.09.2007\";3;\"F\"",
-         {},
-         {"Fachwahlen.txt, Zeile 28: Der Schüler „Fuchs, Greta“ (01.09.2007) steht nicht in "
-          "Schueler.txt; die Wahl wird nicht übernommen."},
-         count(&k::Export::choices),
-         "28"},
-        {"Fachwahlen.txt",
-         "\"F\";\"GKM\";\"--\";17;0;\"\"",
-         "\"F\";\"XYZ\";\"--\";17;0;\"\"",
-         {},
-         {"Fachwahlen.txt, Zeile 28: Die Kursart „XYZ“ ist unbekannt; die Wahl wird nicht "
-          "übernommen."},
-         count(&k::Export::choices),
-         "28"},
+         "2|M-GK2M2|D-LK1|Französisch|7/6/28\nFachwahlen.txt, Zeile 28: Der Schüler „Fuchs, "
+         "Greta“ (01.09.2007) steht nicht in Schueler.txt; die Wahl wird nicht übernommen."},
+        {"Fachwahlen.txt", "\"F\";\"GKM\";\"--\";17;0;\"\"", "\"F\";\"XYZ\";\"--\";17;0;\"\"",
+         "2|M-GK2M2|D-LK1|Französisch|7/6/28\nFachwahlen.txt, Zeile 28: Die Kursart „XYZ“ ist "
+         "unbekannt; die Wahl wird nicht übernommen."},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.file) + " " + (row.pattern ? row.pattern : "(fehlt)"));
         k::Files files = handExport();
         QByteArray& bytes = bytesOf(files, QString::fromUtf8(row.file));
@@ -184,12 +158,7 @@ TEST(Kurs42Files, BadInputIsReadOrRefusedNamingFileAndLine) {
                                                     QRegularExpression::MultilineOption),
                                  QString::fromUtf8(row.replacement))
                         .toUtf8();
-        EXPECT_EQ(failure(files), row.error);
-        if (!row.error.isEmpty())
-            continue;
-        const k::Export e = k::readFiles(files);
-        EXPECT_EQ(e.warnings, row.warnings);
-        EXPECT_EQ(row.probe(e), row.value);
+        EXPECT_EQ(outcome(files), row.outcome);
     }
 }
 

@@ -6,41 +6,14 @@
 #include "import/vfp/Error.h"
 
 #include <gtest/gtest.h>
-#include <optional>
 
 using namespace importtest;
 
 namespace {
 
-TEST(Transfers, MapTheFieldsOfEveryTableInTheirOrder) {
-    Import imp(container(QStringLiteral("rules")));
-    QStringList announced;
-    imp.run(select2009({"2009"}), [&](const QString& t) { announced << t; });
-
-    EXPECT_EQ(announced, QStringList({"Schule", "Lehrer", "Schuljahr", "Kurse", "Block", "Kolleg",
-                                      "Fachangebot", "Belegung", "Ckkurs"}));
-    EXPECT_EQ(imp.rows("SELECT * FROM schule"),
-              QStringList({"1|0815|Städtisches Gymnasium am Weißen Stein|Naturwissenschaftlich-"
-                           "technologisches Gymnasium|Gymnasium Weißenstein"}));
-    EXPECT_EQ(imp.rows("SELECT * FROM lehrer"),
-              QStringList({"1|Mü|Müller, Gerda|     1", "2|Hu|Huber, Klaus|     2"}));
-    EXPECT_EQ(imp.rows("SELECT * FROM schjahr"), QStringList({"1|2009/2010|1|3|     9"}));
-    // Numbers become text as written; minimum, maximum and optimum start at 0.
-    EXPECT_EQ(
-        imp.rows("SELECT * FROM kurs WHERE KS_BEZ = '1D1'"),
-        QStringList({"1|     9|1D1|1|     1|     1|<null>|<null>|<null>|11|K|3|3|     1|0|0|0"}));
-    EXPECT_EQ(imp.rows("SELECT * FROM kolleg"),
-              QStringList({"1|2009|Adler|Anna|a|     1", "2|2009|Bäcker|Ben|b|     2"}));
-    EXPECT_EQ(imp.rows("SELECT * FROM fachang"),
-              QStringList({"1|2009|0100|D|LABSCX|3|<null>|     1|D|D|0",
-                           "2|2009|0600|M|LABSCX|3|<null>|     2|M|M|0"}));
-    // BG_VFP_ID is the new row's own key.
-    EXPECT_EQ(imp.rows("SELECT * FROM belegung ORDER BY BG_ID"),
-              QStringList({"1|     1|     1|<null>|     1|S|     1|<null>",
-                           "2|     1|<null>|<null>|     2|L|     2|<null>",
-                           "3|     2|<null>|<null>|     1|S|     3|<null>"}));
-}
-
+// Cohort 2009: every field of every table in its order; BG_VFP_ID is the new row's own key and
+// numbers become text as written (minimum, maximum and optimum start at 0).
+//
 // The courses of the selected cohorts and no other school year: for year group 12 this year's
 // codes 11 and 50 of kind K; for 13 this year's 12 and 50, last year's 11 and 50, kind K (last
 // year's courses keep last year's key); for both, every course of both school years.
@@ -48,47 +21,58 @@ TEST(Transfers, MapTheFieldsOfEveryTableInTheirOrder) {
 // (on rail 37) and the 2007 course are not imported with cohort 2009; the placement on last
 // year's rail 40 is dropped: its key could equal a new rail's. The one on no rail stays, and is
 // no other school year's. Ernst (2007) is in neither cohort: his choices stay out.
-TEST(Transfers, TakeTheSelectedCohortsCoursesAndGivePlacementsTheLocalRailKey) {
-    const QString cur = QStringLiteral("|     9"), prev = QStringLiteral("|     8");
-    const struct {
-        importer::Selection selection;
-        QStringList courses;
-        std::optional<QStringList> placed;
-        int dropped; // -1: not counted here
-    } cases[] = {
-        {select2009({"2009"}),
-         {"1D1" + cur, "5Inf1" + cur},
-         QStringList{"     1|     1|<null>|0", "     7|     3|<null>|0", "<null>|     3|<null>|0"},
-         1},
+TEST(Transfers, MapEveryTableTakeTheSelectedCohortsCoursesAndGivePlacementsTheLocalRailKey) {
+    Import imp(container("rules"));
+    QStringList announced;
+    imp.run(select2009({"2009"}), [&](const QString& t) { announced << t; });
+    EXPECT_EQ(announced, QStringList({"Schule", "Lehrer", "Schuljahr", "Kurse", "Block", "Kolleg",
+                                      "Fachangebot", "Belegung", "Ckkurs"}));
+    EXPECT_EQ(imp.dropped, 1);
+    EXPECT_EQ(imp.rows("SELECT * FROM schule"),
+              QStringList({"1|0815|Städtisches Gymnasium am Weißen Stein|Naturwissenschaftlich-"
+                           "technologisches Gymnasium|Gymnasium Weißenstein"}));
+    EXPECT_EQ(imp.rows("SELECT * FROM lehrer"),
+              QStringList({"1|Mü|Müller, Gerda|     1", "2|Hu|Huber, Klaus|     2"}));
+    EXPECT_EQ(imp.rows("SELECT * FROM schjahr"), QStringList({"1|2009/2010|1|3|     9"}));
+    EXPECT_EQ(
+        imp.rows("SELECT * FROM kurs"),
+        QStringList({"1|     9|1D1|1|     1|     1|<null>|<null>|<null>|11|K|3|3|     1|0|0|0",
+                     "2|     9|5Inf1|3|     1|     1|<null>|     3|<null>|50|K|3|3|     3|0|0|0"}));
+    EXPECT_EQ(imp.rows("SELECT * FROM kolleg"),
+              QStringList({"1|2009|Adler|Anna|a|     1", "2|2009|Bäcker|Ben|b|     2"}));
+    EXPECT_EQ(imp.rows("SELECT * FROM fachang"),
+              QStringList({"1|2009|0100|D|LABSCX|3|<null>|     1|D|D|0",
+                           "2|2009|0600|M|LABSCX|3|<null>|     2|M|M|0"}));
+    EXPECT_EQ(imp.rows("SELECT * FROM belegung ORDER BY BG_ID"),
+              QStringList({"1|     1|     1|<null>|     1|S|     1|<null>",
+                           "2|     1|<null>|<null>|     2|L|     2|<null>",
+                           "3|     2|<null>|<null>|     1|S|     3|<null>"}));
+    EXPECT_EQ(imp.rows("SELECT CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"),
+              QStringList(
+                  {"     1|     1|<null>|0", "     7|     3|<null>|0", "<null>|     3|<null>|0"}));
+
+    const QString cur = "|     9", prev = "|     8";
+    const std::tuple<importer::Selection, QStringList, QStringList> cases[] = {
         {select2009({"2008"}),
          {"5Inf1" + cur, "2D1" + cur, "1D2" + prev, "5Ps1" + prev},
-         QStringList{"     7|     3|<null>|0", "     7|     4|<null>|0", "<null>|     3|<null>|0"},
-         -1},
+         {"     7|     3|<null>|0", "     7|     4|<null>|0", "<null>|     3|<null>|0"}},
         {select2009({"2009", "2008"}),
          {"1D1" + cur, "1LD1" + cur, "5Inf1" + cur, "2D1" + cur, "2LM1" + cur, "1D2" + prev,
           "2D9" + prev, "5Ps1" + prev, "1LE1" + prev, "Chor" + cur},
-         std::nullopt,
-         -1},
+         {"     1|     1|<null>|0", "     7|     3|<null>|0", "     7|     4|<null>|0",
+          "<null>|     3|<null>|0"}},
         // A school year without rails: empty block table, and no placement.
-        {{QStringLiteral("     7"), QStringLiteral("2007/2008"), QString(), {"2007"}},
-         {"1D7|     7", "5Inf7|     7"},
-         QStringList{},
-         1},
+        {{"     7", "2007/2008", QString(), {"2007"}}, {"1D7|     7", "5Inf7|     7"}, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE((c.selection.schjBez + " " + c.selection.cohorts.join('+')).toStdString());
-        Import imp(container(QStringLiteral("rules")));
-        imp.run(c.selection);
-        EXPECT_EQ(imp.rows("SELECT KS_BEZ, KS_SCHJ FROM kurs ORDER BY KS_ID"), c.courses);
-        if (c.placed) {
-            EXPECT_EQ(imp.rows("SELECT CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs "
-                               "ORDER BY CK_ID"),
-                      *c.placed);
-        }
-        if (c.dropped >= 0) {
-            EXPECT_EQ(imp.dropped, c.dropped);
-        }
-        if (c.selection.cohorts.size() < 2)
+    for (const auto& [selection, courses, placed] : cases) {
+        SCOPED_TRACE(vfptest::str(selection.schjBez + " " + selection.cohorts.join('+')));
+        Import imp(container("rules"));
+        imp.run(selection);
+        EXPECT_EQ(imp.rows("SELECT KS_BEZ, KS_SCHJ FROM kurs ORDER BY KS_ID"), courses);
+        EXPECT_EQ(
+            imp.rows("SELECT CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"),
+            placed);
+        if (selection.cohorts.size() < 2)
             continue;
         EXPECT_EQ(imp.rows("SELECT BG_KO_ID, BG_VFP_ID FROM belegung ORDER BY BG_ID"),
                   QStringList({"     1|     1", "     1|     2", "     2|     3", "     3|     4",

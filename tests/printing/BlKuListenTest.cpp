@@ -50,12 +50,9 @@ TEST(BlKuListen, PrintsALinePerStudentWithHisCourseOnEachChosenRail) {
     const QStringList courses = {"Ma1", "Deu1", "Eng1", "LMathe", "Ph13"};
     for (int i = 0; i < courses.size(); ++i)
         s.course(i + 1, courses[i]);
-    for (const auto& [rail, course] : std::vector<std::pair<int, QString>>{{1, "KS0001"},
-                                                                           {1, "KS0002"},
-                                                                           {2, "KS0003"},
-                                                                           {2, "ks0005"},
-                                                                           {3, "KS0004"},
-                                                                           {4, "KS0003"}})
+    const std::pair<int, const char*> placed[] = {{1, "KS0001"}, {1, "KS0002"}, {2, "KS0003"},
+                                                  {2, "ks0005"}, {3, "KS0004"}, {4, "KS0003"}};
+    for (const auto& [rail, course] : placed)
         s.place(rail, course);
     const QString mueller = s.student(1, "Müller-Lüdenscheidt ", "Hans-Peter ");
     s.choice(s.student(2, "Adler"), "ks0003");

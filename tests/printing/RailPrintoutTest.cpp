@@ -133,13 +133,15 @@ TEST(RailPrintout, BandsStayWholeOnNumberedPagesOfAtMost55Lines) {
     }
 }
 
-// A path longer than its line loses its middle, never the file name. Designations are cut to 6;
-// counts of up to three digits fill the 11 characters of a slot whole, more are cut.
+// A path longer than its line (46 characters) loses its middle, never the file name. Designations
+// are cut to 6; counts of up to three digits fill the 11 characters of a slot whole, more are cut.
 TEST(RailPrintout, PathsCellsAndSlotsKeepTheirWidths) {
     using printing::RailPlan;
     const QString name = "/" + QString(50, 'N') + ".MDB";
     const std::pair<QString, QString> paths[] = {
         {"/tmp/a/BB.MDB", "/tmp/a/BB.MDB"},
+        {"/home/planer/Schule/Kursplanung/2009-10/BB.MDB",
+         "/home/planer/Schule/Kursplanung/2009-10/BB.MDB"}, // fits exactly
         {"/home/planer/Schule/Oberstufe/Kursplanung/2009-2010/Blockbildung/BB.MDB",
          "/home/planer/Schule/Ob...0/Blockbildung/BB.MDB"},
         {"C:\\PALEX\\DATEN\\Kollegstufe\\Blockbildung\\Schuljahr "

@@ -13,6 +13,9 @@
 namespace test {
 
 inline const QString kCrLf = QStringLiteral("\r\n");
+// The refusal of every command while a rail is cut and held.
+inline const QString kHeld = QStringLiteral("Diese Schiene ist ausgeschnitten!\r\nFügen Sie sie "
+                                            "zuerst mit Bearbeiten - einfügen wieder ein.");
 
 // The question on closing the workspace.
 QString saveQuestion(const QString& path);
@@ -22,7 +25,6 @@ class Workspace : public School {
 public:
     // The window, loaded.
     placement::SetzenK& load();
-    placement::SetzenK& window() { return *window_; }
     placement::SetzenK& w() { return *window_; }
     ui::Grid& grid() { return window_->grdSchienen; }
     // A connection to the school's file, as a command of the window opens one.

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 using placement::frmAutoSetzen;
-using test::kHeld;
 using test::Workspace;
 
 namespace {
@@ -86,6 +85,11 @@ const QStringList kOptimal = panel("0", 0, "0 (M1 M2)", "0,00") << "optimal";
 
 TEST(AutoSetzen, TheWindowSearchesAndTakesNothingOnVerwerfenNorUnaskedOverAnotherProgram) {
     Cohort s;
+    {
+        placement::SetzenK shown(s.state, s.host);
+        shown.Form_Load();
+        EXPECT_TRUE(shown.bewertungPending && shown.lblBewertung.isEmpty()) << "once it shows";
+    }
     placement::SetzenK& w = s.w();
     EXPECT_EQ(w.lblBewertung, kBefore);
     const QStringList grid = s.columns(), rows = s.belegung();
@@ -124,7 +128,7 @@ TEST(AutoSetzen, TheWindowSearchesAndTakesNothingOnVerwerfenNorUnaskedOverAnothe
     // Refused while a rail is cut.
     w.grdSchienen.click(0, 0);
     w.click("menuBearbAus");
-    s.host.onMessage(kHeld);
+    s.host.onMessage(test::kHeld);
     w.click("cmdAutoS");
     EXPECT_EQ(s.host.modal, QStringList{"frmAutoSetzen"});
 
@@ -221,75 +225,4 @@ TEST(AutoSetzen, UebernehmenAndRueckgaengigThenAllesNeuKeepsFixedPlacementsOnClo
     EXPECT_EQ(s.load().lblBewertung, kOptimal);
     EXPECT_EQ(s.columns(), shown);
     EXPECT_TRUE(s.w().LNKurse.lines().isEmpty());
-}
-
-TEST(Bewertung, FollowsEveryCommandForTheChosenCohort) {
-    Cohort s;
-    const QString older = s.student(9, "Aelter", "Vor", "2008");
-    s.choice(older, {}, "KS0003");
-    s.choice(older, {}, "KS0004");
-    {
-        placement::SetzenK shown(s.state, s.host);
-        shown.Form_Load();
-        EXPECT_TRUE(shown.bewertungPending && shown.lblBewertung.isEmpty()) << "once it shows";
-        shown.Bewerten();
-        EXPECT_EQ(shown.lblBewertung, kBefore);
-        EXPECT_FALSE(shown.bewertungPending);
-    }
-    placement::SetzenK& w = s.load();
-    ui::Grid& g = w.grdSchienen;
-
-    // "Schiene auffüllen" puts M1 on S3 and evens it out: three students move to M2.
-    s.host.onMessage(ui::Answer::Yes);
-    s.fill("M1", 2, 2);
-    EXPECT_EQ(w.lblBewertung, panel("0", 1, "0 (M1 M2)", "0,00"));
-    // M1 (students 4-6) beside D1 on S1: three collide. Who collides, with class and rail, in
-    // the order of names; a click shows his courses rail by rail, the colliding rail marked.
-    g.setTextMatrix(1, 2, "");
-    g.setRows(3);
-    g.setTextMatrix(2, 0, "M1    3      3 KS0001");
-    w.Bewerten();
-    EXPECT_EQ(w.lblBewertung.mid(0, 2),
-              (QStringList{"Kollisionen (Schüler): 3", "Kurse nicht gesetzt: 1"}));
-    EXPECT_EQ(w.LPlanKollisionen.lines(),
-              (QStringList{"Name4, Vor                       S1     M1    D1    ST0004",
-                           "Name5, Vor                       S1     M1    D1    ST0005",
-                           "Name6, Vor                       S1     M1    D1    ST0006"}));
-    w.LPlanKollisionen.setSelected(1, true);
-    w.LPlanKollisionen_Click();
-    EXPECT_EQ(w.LSchuelerSchienen.lines(),
-              (QStringList{"S1    ! M1    D1    ", "S2      ", "S3      "}));
-    // Year group 13 has nobody: nothing to count, nothing wrong.
-    w.CmbJahrgang.setCurrent(1);
-    w.CmbJahrgang_Click();
-    EXPECT_EQ(w.lblBewertung, panel("0", 0, "0", "0,00") << "optimal");
-}
-
-TEST(AutoSetzen, WenigAendernShowsAndPrintsTheChangesBeforeUebernehmen) {
-    // M1 on S3 holds every student; student 4 chose Englisch since. Only his new choice needs a
-    // course: Mathe stays as it is, though M2 would even out the sizes.
-    Cohort s;
-    s.place(3, test::School::courseKey(1));
-    const qint64 english = wahl(s, 4, 3, {});
-    s.load();
-    const QString others =
-        "SELECT BG_ID, BG_KS_ID_12 FROM belegung WHERE BG_ID <> ? ORDER BY BG_ID";
-    const QStringList rows = s.db.rows(others, {english});
-    const QString line = "ST0004 Name4, Vor: — → E1";
-    s.autoSetzen([&](frmAutoSetzen& a) {
-        a.txtZeit = "1";
-        a.optWenig_Click();
-        Cohort::run(a);
-        EXPECT_EQ(a.lstWechsel, QStringList{line});
-        ASSERT_TRUE(a.click("cmdDrucken"));
-        ASSERT_EQ(s.host.printJobs.size(), 1u);
-        EXPECT_EQ(s.host.printJobs[0].lines,
-                  (QStringList{"Kurswechsel der Jahrgangsstufe 12 (2009)", a.lblWechselCaption, "",
-                               line}));
-        EXPECT_EQ(a.lblWechselCaption, "Schüler mit Kurswechsel: 1");
-        a.click("cmdUebernehmen");
-    });
-    // The file holds the change shown, and nothing else of the students.
-    EXPECT_EQ(s.courseOf(english), test::School::courseKey(4));
-    EXPECT_EQ(s.db.rows(others, {english}), rows);
 }

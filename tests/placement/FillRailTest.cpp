@@ -10,7 +10,6 @@
 #include <tuple>
 
 using test::kCrLf;
-using test::kHeld;
 using test::Workspace;
 
 namespace {
@@ -39,11 +38,10 @@ TEST(FillRail, ASplitCoursesRestStaysInPlaceAndNeverJoinsItsFirstPartOrAHeldRail
 
     s.host.onMessage("Der Kurs Mathe steht bereits auf dieser Schiene!");
     s.fill("Mathe", 0, 0);
-    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
     // While S2 is cut and held, nothing goes onto it, neither courses nor hours.
     s.grid().click(1, 1);
     w.click("menuBearbAus");
-    s.host.onMessage(kHeld).onMessage(kHeld);
+    s.host.onMessage(test::kHeld).onMessage(test::kHeld);
     s.fill("Mathe", 1, 1);
     w.cmdBlock_Click();
     EXPECT_EQ(s.column(1), (QStringList{"S2    0  000        2", ""})) << "nothing placed";
@@ -58,33 +56,6 @@ TEST(FillRail, ASplitCoursesRestStaysInPlaceAndNeverJoinsItsFirstPartOrAHeldRail
     EXPECT_EQ(db::Connection::openedSoFar() - opened, 1);
     EXPECT_EQ(s.column(1), (QStringList{"S2    2  002        2", entry("Mathe", 2, mathe)}));
     EXPECT_EQ(w.LNKurse.lines(), (QStringList{entry("Deu", 3, deu), entry("Eng", 3, eng)}));
-}
-
-TEST(FillRail, TwoSelectedRailsAreCheckedTogetherAndTheCourseGoesIntoTheFirst) {
-    Workspace s;
-    s.rail(1, "S1", 3);
-    s.rail(2, "S2", 2);
-    const QString mathe = s.course(1, "Mathe", {{"KS_STD", "2"}});
-    const QString mat2 = s.course(2, "Mat2", {{"KS_STD", "2"}});
-    const QString deu = s.single(3, "Deu");
-    const QString eng = s.single(4, "Eng");
-    s.place(1, deu);
-    s.place(2, eng);
-    const QString a = s.student(1, "A", "a"), b = s.student(2, "B", "b");
-    for (const auto& [student, course] :
-         {std::pair{a, mathe}, {a, deu}, {b, mathe}, {b, eng}, {s.student(3, "C", "c"), mathe}})
-        s.choice(student, course);
-    s.load();
-    // The course has 2 hours: compared with the first rail's 3 it would be refused. A collides
-    // with Deu on the first rail, B with Eng on the second: both go to Mat2.
-    s.fill("Mathe", 0, 1);
-    EXPECT_EQ(s.choiceRows(), (QStringList{"1|ST0001|KS0002|<null>", "2|ST0001|KS0003|<null>",
-                                           "3|ST0002|KS0002|<null>", "4|ST0002|KS0004|<null>",
-                                           "5|ST0003|KS0001|<null>"}));
-    EXPECT_EQ(s.columns(), (QStringList{"S1    3  002        1|" + entry("Deu", 3, deu) + "|" +
-                                            entry("Mathe", 2, mathe),
-                                        "S2    2  001        2|" + entry("Eng", 2, eng) + "|"}));
-    EXPECT_EQ(s.w().LNKurse.lines(), (QStringList{entry("Mat2", 2, mat2), entry("Eng", 1, eng)}));
 }
 
 // Refusals and failures leave the grid, the list and the choices alone. With a parallel to take
@@ -190,8 +161,7 @@ TEST(FillRail, ACourseIsEvenedOutWithItsParallelsOnlyBeyondTheirAverage) {
     };
     // clang-format on
     for (const auto& [n0, sizes, sorts, says, target, after, refused] : cases) {
-        SCOPED_TRACE(testing::Message() << n0 << " against " << testing::PrintToString(sizes)
-                                        << " sorted " << testing::PrintToString(sorts));
+        SCOPED_TRACE(testing::PrintToString(std::tuple{n0, sizes, sorts}));
         Workspace s;
         s.rail(1, "S1", 3);
         const QString mathe = s.course(1, "Mathe");

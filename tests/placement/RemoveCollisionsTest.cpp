@@ -88,17 +88,6 @@ TEST(RemoveCollisions, TheFirstParallelOnASelectedRailThatCanTakeHimIsChosen) {
     }
 }
 
-TEST(RemoveCollisions, EveryEntryOfASelectedRailCountsBeyondTen) {
-    Kollbs k;
-    // Eleven courses of other subjects fill S1 before Ma2, the twelfth entry.
-    for (int i = 0; i < 11; ++i)
-        k.place(1, k.single(20 + i, QStringLiteral("F%1").arg(i)));
-    k.place(1, "KS0002");
-    k.run({"Ma1", "De1"}, 0);
-    ASSERT_EQ(k.grid().TextMatrix(12, 0).left(3), "Ma2");
-    EXPECT_EQ(k.courseOf(1), "KS0002");
-}
-
 TEST(RemoveCollisions, AFullParallelIsUsedOnlyBelowItsLimitUnlessAPlaceCanBeMade) {
     // The parallel's students all attend De1 as well, so no place can be made in it, except for
     // the one free student of the last case. Limits: 26 for a Leistungskurs, 30 for a Grundkurs.

@@ -86,18 +86,17 @@ TEST(Loading, HoursComeFromKS_STDTheKindOrTheSubjectOfTheYearGroup) {
     s.subject(3, "0");
     const QString fa2 = test::School::subjectKey(2), fa3 = test::School::subjectKey(3);
     // clang-format off
-    const test::Row courses[] = {
-        {{"KS_STD", "2"}, {"KS_LKGK", "X"}}, {{"KS_LKGK", "L"}}, {{"KS_FA_ID3", fa2}},
-        {{"KS_JGST", "13"}, {"KS_FA_ID3", fa2}}, {{"KS_JGST", "50"}, {"KS_FA_ID3", fa2}},
-        {{"KS_JGST", "50"}, {"KS_FA_ID1", QVariant()}, {"KS_FA_ID3", fa2}},
-        {{"KS_JGST", "50"}, {"KS_FA_ID1", "FA9999"}, {"KS_FA_ID3", fa2}},
-        {{"KS_JGST", "50"}, {"KS_FA_ID1", fa3}, {"KS_FA_ID3", fa2}},
-        {{"KS_FA_ID1", "FA9999"}}, {{"KS_JGST", "11"}}, {{"KS_LKGK", "X"}}, {{"KS_JGST", "50"}, {"KS_FA_ID1", fa3}},
-    };
-    const char* names[] = {"Std", "Lk", "G12", "G13", "G50a", "G50b", "G50c", "G50d", "G12x", "G11", "Xk", "G50e"};
+    const std::pair<const char*, test::Row> courses[] = {
+        {"Std", {{"KS_STD", "2"}, {"KS_LKGK", "X"}}}, {"Lk", {{"KS_LKGK", "L"}}}, {"G12", {{"KS_FA_ID3", fa2}}},
+        {"G13", {{"KS_JGST", "13"}, {"KS_FA_ID3", fa2}}}, {"G50a", {{"KS_JGST", "50"}, {"KS_FA_ID3", fa2}}},
+        {"G50b", {{"KS_JGST", "50"}, {"KS_FA_ID1", QVariant()}, {"KS_FA_ID3", fa2}}},
+        {"G50c", {{"KS_JGST", "50"}, {"KS_FA_ID1", "FA9999"}, {"KS_FA_ID3", fa2}}},
+        {"G50d", {{"KS_JGST", "50"}, {"KS_FA_ID1", fa3}, {"KS_FA_ID3", fa2}}}, {"G12x", {{"KS_FA_ID1", "FA9999"}}},
+        {"G11", {{"KS_JGST", "11"}}}, {"Xk", {{"KS_LKGK", "X"}}}, {"G50e", {{"KS_JGST", "50"}, {"KS_FA_ID1", fa3}}}};
     // clang-format on
-    for (int i = 0; i < 12; ++i)
-        s.course(i + 1, names[i], courses[i]);
+    int id = 0;
+    for (const auto& [bez, fields] : courses)
+        s.course(++id, bez, fields);
     // Another program writes while each message is open: the window holds no lock then.
     struct WritingHost : test::ScriptedHost {
         QString path;

@@ -137,9 +137,9 @@ TEST(RailEditing, LeerenKursLoeschenDeletesOnlyACourseNobodyChose) {
         s.host.onMessage(message, answer);
         w.cmdKursL_Click();
     }
-    EXPECT_EQ(s.host.messages[0].icon, ui::Icon::Critical);
-    EXPECT_EQ(s.host.messages[1].buttons, ui::Buttons::YesNo);
-    EXPECT_EQ(s.host.messages[1].defaultButton, 1);
+    EXPECT_EQ(std::tuple(s.host.messages[0].icon, s.host.messages[1].buttons,
+                         s.host.messages[1].defaultButton),
+              std::tuple(ui::Icon::Critical, ui::Buttons::YesNo, 1));
     EXPECT_EQ(s.db.rows("SELECT KS_BEZ FROM kurs"), QStringList{"Deu"});
     EXPECT_EQ(w.LNKurse.lines(), QStringList{"Deu   3      3 KS0001"});
 }

@@ -55,6 +55,8 @@ public:
     QString count(int col) { return placement::RailHeader::countText(grid().TextMatrix(0, col)); }
     // Every choice row: BG_ID, student, the courses of year groups 12 and 13.
     QStringList choiceRows() { return db.rows(kChoiceRows); }
+    // The whole state a command may change: the grid's columns, LNKurse and the choice rows.
+    QStringList snapshot() { return columns() + w().LNKurse.lines() + choiceRows(); }
     // Closes the window answering the question on saving, then the script's further prompts;
     // whether it closed.
     bool close(ui::Answer answer = ui::Answer::Yes,

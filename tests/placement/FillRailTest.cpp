@@ -71,14 +71,14 @@ TEST(FillRail, RefusalsLeaveAllAloneAndCollidingStudentsGoToAParallelNotSplit) {
                         : test::Row{};
         };
         s.rail(1, "S1", 3);
-        s.rail(2, "S0", QVariant());
-        s.rail(3, "S4", 4);
-        s.rail(4, "T1", 1);
+        s.rail(2, "T1", 1);
+        s.rail(3, "S0", QVariant());
+        s.rail(4, "S4", 4);
         const QString mathe = s.course(1, "Mathe", year(1));
         const QString deu = s.single(3, "Deu", year(13));
         s.single(4, "Leer", year(14));
         s.place(1, deu);
-        s.place(4, s.course(2, "Mat1", year(1)));
+        s.place(2, s.course(2, "Mat1", year(1)));
         const QString b = s.student(2, "B", "b"), a = s.student(1, "A", "a");
         for (const auto& [student, course] :
              {std::pair{b, mathe}, {a, mathe}, {a, deu}, {b, deu}, {s.student(3, "C", "c"), mathe}})
@@ -93,8 +93,8 @@ TEST(FillRail, RefusalsLeaveAllAloneAndCollidingStudentsGoToAParallelNotSplit) {
         // Mat1, is split onto a rail; selected without its students listed nothing tells it may
         // be placed.
         const std::tuple<const char*, int, int, QString, bool> cases[] = {
-            {"Mathe", 0, 1, "Stundenzahl der Schiene gleich 0 !", true},
-            {"Mathe", 2, 2, "Stundenzahl des Kurses kleiner Stundenzahl der Schiene!", true},
+            {"Mathe", 0, 2, "Stundenzahl der Schiene gleich 0 !", true},
+            {"Mathe", 3, 3, "Stundenzahl des Kurses kleiner Stundenzahl der Schiene!", true},
             {"Leer", 0, 0, "Kurs: Leer   ist leer!", true},
             {"Mathe", 0, 0, noParallel, false},
             {"Mathe", 0, 0, noParallel, true},
@@ -123,15 +123,16 @@ TEST(FillRail, RefusalsLeaveAllAloneAndCollidingStudentsGoToAParallelNotSplit) {
         const QStringList waiting = s.snapshot();
         EXPECT_THROW(s.w().cmdSchA_Click(), db::DbError);
         EXPECT_EQ(s.snapshot(), waiting);
-        // Allowed, both go to Mat2, never to the split Mat1; C stays.
+        // Allowed, both go to Mat2, never to the split Mat1; C stays. Of S1 and T1 the course
+        // goes onto the first with the hours of the last.
         s.db.scalar("DROP TRIGGER refuse");
-        s.fill("Mathe", 0, 0);
+        s.fill("Mathe", 0, 1);
         QStringList moved = before;
         for (const int row : {0, 1})
             moved[row].replace("KS0001", "KS0005");
         EXPECT_EQ(s.choiceRows(), moved);
         EXPECT_EQ(s.column(0), (QStringList{"S1    3  003        1", entry("Deu", 3, deu),
-                                            entry("Mathe", 3, mathe)}));
+                                            entry("Mathe", 1, mathe)}));
     }
 }
 

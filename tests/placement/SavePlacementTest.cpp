@@ -8,6 +8,7 @@
 #include <QFile>
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -28,11 +29,13 @@ QByteArray bytesOf(const QString& path) {
 
 // The placement as built, and as saved (CK_VFP_ID the rail's number).
 const QStringList kPlaced{"1|     9|KS0009|<null>|0", "2|     1|KS0001|<null>|0",
-                          "3|     2|KS0002|<null>|0", "4|     2|KS0003|<null>|0"};
+                          "3|     2|KS0002|<null>|0", "4|     2|KS0003|<null>|0",
+                          "5||KS0001|<null>|0",       "6|  77|KS0001|<null>|0"};
 const QStringList kSaved{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0", "3|     2|KS0002|2|0",
                          "4|     2|KS0003|2|0"};
 
-// Three rails of the school year with courses, one of another school year with its own.
+// Three rails of the school year with courses, one of another school year with its own; two
+// rows without a rail, which saving drops.
 struct Placed : test::Workspace {
     test::TempDir prog;
     Placed() {
@@ -46,6 +49,8 @@ struct Placed : test::Workspace {
         course(9, "Alt", {{"KS_SCHJ", kOtherYear}, {"KS_STD", "2"}});
         for (const auto& [rail, course] : {std::pair{9, 9}, {1, 1}, {2, 2}, {2, 3}})
             place(rail, courseKey(course));
+        place(0, courseKey(1), {{"CK_BL_ID", ""}});
+        place(0, courseKey(1), {{"CK_BL_ID", "  77"}});
         load();
     }
     QStringList current() const { return placements(db.path()); }
@@ -58,13 +63,12 @@ struct Placed : test::Workspace {
 
 } // namespace
 
-TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyWhenTheUserAgreesAndCancelKeepsAll) {
+TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyOnJaAndAFailedSaveKeepsTheWorkspace) {
     Placed s;
     ASSERT_TRUE(s.close(ui::Answer::Cancel));
     const ui::Message& m = s.host.messages.back();
-    EXPECT_EQ(m.title, "Block- und Kursbildung");
-    EXPECT_EQ(m.buttons, ui::Buttons::YesNoCancel);
-    EXPECT_EQ(m.help.value().context, 7400);
+    EXPECT_EQ(std::tuple(m.title, m.buttons, m.help.value().context),
+              std::tuple(QString("Block- und Kursbildung"), ui::Buttons::YesNoCancel, 7400));
     EXPECT_EQ(s.current(), kPlaced);
     EXPECT_EQ(s.w().Form_Unload(), ui::Closing::Close); // closing asks once
 
@@ -78,93 +82,9 @@ TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyWhenTheUserAgreesAndCanc
     EXPECT_EQ(s.current(), theirs);
     EXPECT_TRUE(s.close(ui::Answer::Yes, [&](auto& h) { h.onMessage(ask, ui::Answer::Yes); }));
     EXPECT_EQ(s.current(), kSaved) << "our grid replaced their row";
-    // Our own save is no other program's: the next save asks nothing more.
+
+    // Our own save is no other program's: from here on only a failure's cause is said.
     s.w().formUnloaded = false;
-    EXPECT_TRUE(s.close());
-}
-
-TEST(SavePlacement, TheWorkspaceOpenedFromTheMenuAsksOnceAndStaysAfterAFailedSave) {
-    Placed s;
-    app::MDIKundB main(s.state, s.host);
-    const auto grid = [](ui::Window& w) -> ui::Grid& {
-        return static_cast<placement::SetzenK&>(w).grdSchienen;
-    };
-    s.host
-        .onModal("SetzenK",
-                 [&](ui::Window& w) {
-                     grid(w).setTextMatrix(1, 0, "K4    2      3 KS0004");
-                     grid(w).setTextMatrix(2, 0, "K4    2      3 KS0004");
-                 })
-        .onMessage(saveQuestion(s.db.path()), ui::Answer::Yes)
-        .onMessage(ui::Answer::Ok) // the cause; the workspace comes back with its grid
-        .onModal("SetzenK",
-                 [&](ui::Window& w) {
-                     EXPECT_EQ(grid(w).TextMatrix(2, 0), "K4    2      3 KS0004");
-                     grid(w).setTextMatrix(2, 0, "");
-                 })
-        .onMessage(saveQuestion(s.db.path()), ui::Answer::Yes);
-    main.menuDateiSetzenK_Click();
-    EXPECT_EQ(s.current(), (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0004|1|0",
-                                        "3|     2|KS0002|2|0", "4|     2|KS0003|2|0"}));
-}
-
-TEST(SavePlacement, JaWritesTheGridColumnByColumnWithTheRailsHoursByTheirKey) {
-    Placed s;
-    s.rail(4, "S1  ", 5); // differs from S1 only in trailing blanks
-    s.place(4, test::School::courseKey(4));
-    s.load();
-    // Rail 3 gets K4, rail 2 a gap: K3 below it is not saved. Rail 1 takes rail 4's hours.
-    s.grid().setTextMatrix(1, 2, "K4    2      3 KS0004");
-    s.grid().setTextMatrix(1, 1, "");
-    s.grid().setTextMatrix(0, 0, "S1    5  000        1");
-    s.grid().setTextMatrix(0, 3, "S1    2  000        4");
-    const QStringList once{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0", "3|     3|KS0004|3|0",
-                           "4|     4|KS0004|4|0"};
-    // Saving again writes the same rows; the keys start again after the kept ones.
-    for (int i = 0; i < 2; ++i) {
-        s.w().formUnloaded = false;
-        ASSERT_TRUE(s.close());
-        EXPECT_EQ(s.current(), once);
-    }
-    EXPECT_EQ(s.db.rows("SELECT BL_ID, BL_STD FROM block ORDER BY BL_ID"),
-              (QStringList{"1|5", "2|3", "3|2", "4|2", "9|2"}));
-    s.load();
-    EXPECT_EQ(s.columns(),
-              (QStringList{"S1    5  000        1|K1    5      3 KS0001", "Sport 3  000        2|",
-                           "S3    2  000        3|K4    2      3 KS0004",
-                           "S1    2  000        4|K4    2      3 KS0004"}));
-}
-
-TEST(SavePlacement, EmptyGridAndSavingTwiceRestartTheKeys) {
-    test::Workspace s;
-    s.rail(5, "X", 2, kOtherYear);
-    s.place(5, s.course(1, "K1", {{"KS_STD", "2"}})); // on a rail of another school year
-    s.place(0, "KS0001", {{"CK_BL_ID", ""}});
-    s.place(0, "KS0001", {{"CK_BL_ID", "  77"}});
-    placement::SetzenK& w = s.load();
-    w.SchrCkkurs();
-    EXPECT_EQ(placements(s.db.path()), (QStringList{"1|     5|KS0001|<null>|0"}))
-        << "rows without a rail of another school year go";
-    // Without other school years the table ends up empty, and keys restart at 1.
-    s.db.scalar("DELETE FROM block");
-    w.SchrCkkurs();
-    EXPECT_TRUE(placements(s.db.path()).isEmpty());
-    EXPECT_EQ(s.db.scalar("SELECT count(*) FROM sqlite_master WHERE tbl_name = 'ckkurs' AND "
-                          "type = 'index'")
-                  .toInt(),
-              3)
-        << "the rebuilt table has its indexes";
-    w.grdSchienen.setCols(1);
-    w.grdSchienen.setRows(2);
-    w.grdSchienen.setTextMatrix(0, 0, "Gone  2  000       44");
-    w.grdSchienen.setTextMatrix(1, 0, "K1    2      3 KS0001");
-    w.SchrCkkurs();
-    EXPECT_EQ(placements(s.db.path()), (QStringList{"1||KS0001||0"}))
-        << "a column naming no rail is written without one";
-}
-
-TEST(SavePlacement, AFailedSaveShowsItsCauseAndKeepsTheWorkspaceOpen) {
-    Placed s;
     ui::Grid& g = s.grid();
     const auto failsWith = [&](const QString& cause) {
         const QStringList grid = s.columns();
@@ -174,7 +94,7 @@ TEST(SavePlacement, AFailedSaveShowsItsCauseAndKeepsTheWorkspaceOpen) {
         EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
         EXPECT_FALSE(s.w().formUnloaded) << "closing asks again";
         EXPECT_EQ(s.columns(), grid) << "the placement stays on screen";
-        EXPECT_EQ(s.current(), kPlaced) << "the table keeps the old placement";
+        EXPECT_EQ(s.current(), kSaved) << "the table keeps the old placement";
     };
     // A course twice on one rail (the unique index would refuse the second row).
     g.setTextMatrix(1, 2, "K1    2      3 KS0001");
@@ -204,6 +124,10 @@ TEST(SavePlacement, AFailedSaveShowsItsCauseAndKeepsTheWorkspaceOpen) {
         db::Transaction lock(other);
         failsWith("Die Datenbank " + s.db.path() + " ist von einem anderen Programm gesperrt.");
     }
+    // A rail's hours are saved by its key (rail 9 of another school year is named S1 too);
+    // below a gap in a rail nothing is saved.
+    g.setTextMatrix(0, 0, "S1    5  000        1");
+    g.setTextMatrix(1, 1, "");
     s.w().saveLockTimeoutMs = 5000;
     db::Connection other(s.db.path());
     auto lock = std::make_unique<db::Transaction>(other);
@@ -213,30 +137,82 @@ TEST(SavePlacement, AFailedSaveShowsItsCauseAndKeepsTheWorkspaceOpen) {
     });
     EXPECT_TRUE(s.close());
     release.join();
-    EXPECT_EQ(s.current().last(), "5|     3|KS0001|3|0");
     EXPECT_EQ(s.host.busyDepth, 0);
+    EXPECT_EQ(s.current(), (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0",
+                                        "3|     3|KS0001|3|0"}));
+    EXPECT_EQ(s.db.rows("SELECT BL_ID, BL_STD FROM block ORDER BY BL_ID"),
+              (QStringList{"1|5", "2|3", "3|4", "9|2"}));
 }
 
-TEST(SavePlacement, NeinSavesIntoACopyThatBecomesCurrent) {
+TEST(SavePlacement, TheWorkspaceOpenedFromTheMenuAsksOnceAndStaysAfterAFailedSave) {
+    Placed s;
+    app::MDIKundB main(s.state, s.host);
+    const auto grid = [](ui::Window& w) -> ui::Grid& {
+        return static_cast<placement::SetzenK&>(w).grdSchienen;
+    };
+    s.host
+        .onModal("SetzenK",
+                 [&](ui::Window& w) {
+                     grid(w).setTextMatrix(1, 0, "K4    2      3 KS0004");
+                     grid(w).setTextMatrix(2, 0, "K4    2      3 KS0004");
+                 })
+        .onMessage(saveQuestion(s.db.path()), ui::Answer::Yes)
+        .onMessage(ui::Answer::Ok) // the cause; the workspace comes back with its grid
+        .onModal("SetzenK",
+                 [&](ui::Window& w) {
+                     EXPECT_EQ(grid(w).TextMatrix(2, 0), "K4    2      3 KS0004");
+                     grid(w).setTextMatrix(2, 0, "");
+                 })
+        .onMessage(saveQuestion(s.db.path()), ui::Answer::Yes);
+    main.menuDateiSetzenK_Click();
+    EXPECT_EQ(s.current(), (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0004|1|0",
+                                        "3|     2|KS0002|2|0", "4|     2|KS0003|2|0"}));
+}
+
+// "Nein" refuses the current file under any of its names, asks before replacing another file
+// (default "Nein"), and saves into the copy, which becomes current.
+TEST(SavePlacement, NeinSavesIntoACopyThatBecomesCurrentButNeverIntoTheCurrentFile) {
     Placed s;
     const QString old = s.db.path(), copy = s.tmp.path("NEU.MDB");
+    const QByteArray bytes = bytesOf(old);
+    ASSERT_TRUE(QFile::link(s.tmp.dir(), s.prog.path("link")));
+    // A Windows-style path of the database, chosen again in its native form.
+    qputenv("WINEPREFIX", s.prog.dir().toUtf8());
+    ASSERT_TRUE(QFile::link(s.tmp.dir(), s.prog.path("drive_c")));
+    s.state.DatenPfad = "C:\\";
+    EXPECT_TRUE(s.saveAs([&](auto& h) {
+        h.onSaveFile(old).onMessage("gleicher Dateiname!").onSaveFile(std::nullopt);
+    }));
+    qunsetenv("WINEPREFIX");
+    s.state.DatenPfad = s.tmp.dir();
+    QDir().mkpath(s.tmp.path("sub"));
+    s.tmp.write("NEU.MDB", "alt");
     s.grid().setTextMatrix(2, 1, "");
     s.grid().setTextMatrix(1, 2, "K4    2      3 KS0004");
+    const QString replace = "Die Datei " + copy + " besteht bereits.\r\nSoll sie ersetzt werden?";
     EXPECT_TRUE(s.saveAs([&](auto& h) {
         h.onSaveFile(" " + old + " ")
             .onMessage("gleicher Dateiname!")
+            .onSaveFile(s.tmp.dir() + "sub/../BB.MDB")
+            .onMessage("gleicher Dateiname!")
+            .onSaveFile(s.prog.path("link/BB.MDB"))
+            .onMessage("gleicher Dateiname!")
             .onSaveFile("NEU.MDB")
             .onMessage("ungültiger Datenpfadname!")
-            .onSaveFile(copy);
+            .onSaveFile(copy)
+            .onMessage(replace, ui::Answer::No)
+            .onSaveFile(std::nullopt);
     }));
-    const ui::FileDialog& d = s.host.fileDialogs.front();
+    const ui::FileDialog& d = s.host.fileDialogs.at(2);
     EXPECT_EQ(d.filter + "|" + d.fileName + "|" + d.initialDir,
               "Alle Datendateien (*.MDB)|*.MDB|BB.MDB|" + s.tmp.dir());
-    EXPECT_EQ(s.host.messages[1].title + s.host.messages[2].title, "") << "the default title";
+    EXPECT_EQ(s.host.messages[1].title + s.host.messages[6].title, "") << "the default title";
+    EXPECT_EQ(s.host.messages.back().defaultButton, 1) << "No is the default";
+    EXPECT_EQ(bytesOf(old) + bytesOf(copy), bytes + "alt") << "both files are untouched";
+    EXPECT_TRUE(s.saveAs([&](auto& h) { h.onSaveFile(copy).onMessage(replace, ui::Answer::Yes); }));
     EXPECT_EQ(placements(old), kPlaced) << "the old file keeps its placement";
     EXPECT_EQ(placements(copy), (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0",
                                              "3|     2|KS0002|2|0", "4|     3|KS0004|3|0"}));
-    EXPECT_EQ(s.state.databasePath(), copy);
     EXPECT_EQ(s.state.DatenPfad + s.state.DatenDatei, s.tmp.dir() + "NEU.MDB");
     EXPECT_EQ(bytesOf(s.prog.path("TCLASSK")), (copy + "\r\n").toUtf8());
     EXPECT_EQ(test::rowsOf(copy, "SELECT count(*) FROM kurs"), QStringList{"5"})
@@ -285,38 +261,4 @@ TEST(SavePlacement, NeinWithoutAFileOrAPointerFileToWriteSavesNothing) {
         EXPECT_EQ(bytesOf(s.prog.path("TCLASSK")), "<none>");
         EXPECT_FALSE(QFileInfo(copy).isFile());
     }
-}
-
-TEST(SavePlacement, NeinRefusesTheCurrentFileUnderAnotherNameAndAsksBeforeReplacing) {
-    Placed s;
-    const QString old = s.db.path(), other = s.tmp.path("ANDERE.MDB");
-    const QByteArray bytes = bytesOf(old);
-    ASSERT_TRUE(QFile::link(s.tmp.dir(), s.prog.path("link")));
-    // A Windows-style path of the database, chosen again in its native form.
-    qputenv("WINEPREFIX", s.prog.dir().toUtf8());
-    ASSERT_TRUE(QFile::link(s.tmp.dir(), s.prog.path("drive_c")));
-    s.state.DatenPfad = "C:\\";
-    EXPECT_TRUE(s.saveAs([&](auto& h) {
-        h.onSaveFile(old).onMessage("gleicher Dateiname!").onSaveFile(std::nullopt);
-    }));
-    qunsetenv("WINEPREFIX");
-    s.state.DatenPfad = s.tmp.dir();
-    QDir().mkpath(s.tmp.path("sub"));
-    s.tmp.write("ANDERE.MDB", "alt");
-    EXPECT_TRUE(s.saveAs([&](auto& h) {
-        h.onSaveFile(s.tmp.dir() + "sub/../BB.MDB")
-            .onMessage("gleicher Dateiname!")
-            .onSaveFile(s.prog.path("link/BB.MDB"))
-            .onMessage("gleicher Dateiname!")
-            .onSaveFile(other)
-            .onMessage("Die Datei " + other + " besteht bereits.\r\nSoll sie ersetzt werden?",
-                       ui::Answer::No)
-            .onSaveFile(std::nullopt);
-    }));
-    EXPECT_EQ(s.host.messages.back().defaultButton, 1) << "No is the default";
-    EXPECT_EQ(bytesOf(old), bytes) << "the current file is untouched";
-    EXPECT_EQ(bytesOf(other), "alt");
-    EXPECT_TRUE(s.saveAs([&](auto& h) { h.onSaveFile(other).onMessage(ui::Answer::Yes); }));
-    EXPECT_EQ(s.state.databasePath(), other);
-    EXPECT_EQ(placements(other), kSaved);
 }

@@ -75,14 +75,6 @@ QStringList Workspace::columns() {
     return out;
 }
 
-QString Workspace::count(int col) {
-    return placement::RailHeader::countText(grid().TextMatrix(0, col));
-}
-
-QStringList Workspace::choiceRows() {
-    return db.rows("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY BG_ID");
-}
-
 bool Workspace::close(ui::Answer answer, const std::function<void(ScriptedHost&)>& then) {
     host.onMessage(saveQuestion(state.databasePath()), answer);
     if (then)

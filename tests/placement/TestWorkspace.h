@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
+#include "placement/Layouts.h"
 #include "placement/SetzenK.h"
 #include "support/School.h"
 
@@ -13,6 +14,11 @@
 namespace test {
 
 inline const QString kCrLf = QStringLiteral("\r\n");
+inline const QString kChoiceRows =
+    QStringLiteral("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY BG_ID");
+// The refusal of every command while a rail is cut and held.
+inline const QString kHeld = QStringLiteral("Diese Schiene ist ausgeschnitten!\r\nFügen Sie sie "
+                                            "zuerst mit Bearbeiten - einfügen wieder ein.");
 
 // The question on closing the workspace.
 QString saveQuestion(const QString& path);
@@ -22,7 +28,6 @@ class Workspace : public School {
 public:
     // The window, loaded.
     placement::SetzenK& load();
-    placement::SetzenK& window() { return *window_; }
     placement::SetzenK& w() { return *window_; }
     ui::Grid& grid() { return window_->grdSchienen; }
     // A connection to the school's file, as a command of the window opens one.
@@ -47,9 +52,11 @@ public:
     QStringList column(int c);
     QStringList columns();
     // The student count shown in a rail's header.
-    QString count(int col);
+    QString count(int col) { return placement::RailHeader::countText(grid().TextMatrix(0, col)); }
     // Every choice row: BG_ID, student, the courses of year groups 12 and 13.
-    QStringList choiceRows();
+    QStringList choiceRows() { return db.rows(kChoiceRows); }
+    // The whole state a command may change: the grid's columns, LNKurse and the choice rows.
+    QStringList snapshot() { return columns() + w().LNKurse.lines() + choiceRows(); }
     // Closes the window answering the question on saving, then the script's further prompts;
     // whether it closed.
     bool close(ui::Answer answer = ui::Answer::Yes,

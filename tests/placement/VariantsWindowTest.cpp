@@ -45,7 +45,7 @@ struct TwoCourses : test::Workspace {
     }
 };
 
-TEST(Varianten, SavedComparedTakenOverAndDeleted) {
+TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
     TwoCourses s;
     s.load();
     s.inWindow([&](frmVarianten& v) {
@@ -68,6 +68,40 @@ TEST(Varianten, SavedComparedTakenOverAndDeleted) {
         EXPECT_EQ(s.fields(v, 1).mid(0, 1) + s.fields(v, 1).mid(7, 2) + s.fields(v, 1).mid(10),
                   (QStringList{"eins", "0", "1", "erster Plan"}))
             << "no student changes, one course moves back onto its rail";
+
+        // "Umbenennen": the variant lists under its new name with its figures; a name the
+        // window refuses leaves every line as it was, and so does Abbrechen. The new name typed,
+        // the window's message (none: renamed), the name it lists under; eins again at the end.
+        const QString sixty(60, QLatin1Char('x'));
+        const QStringList listed = v.lstVarianten.lines();
+        const std::tuple<std::optional<QString>, QString, QString> renames[] = {
+            {QString(" ZWEI "), "Eine Variante „zwei“ gibt es schon.", "eins"},
+            {QString("  "), "Eine Variante braucht einen Namen.", "eins"},
+            {QString("Aktuell"),
+             "Der Name „aktuell“ steht für den aktuellen Plan; bitte einen anderen wählen.",
+             "eins"},
+            {sixty + "y", "Der Name einer Variante hat höchstens 60 Zeichen.", "eins"},
+            {std::nullopt, {}, "eins"}, // Abbrechen
+            {QString("EINS"), {}, "EINS"},
+            {" " + sixty + " ", {}, sixty},
+            {QString("eins"), {}, "eins"}};
+        for (const auto& [typed, message, name] : renames) {
+            SCOPED_TRACE(typed.value_or("Abbrechen").toStdString());
+            TwoCourses::select(v, {v.lstVarianten.line(1).section('\t', 0, 0)});
+            s.host.onInput(typed);
+            if (!message.isEmpty())
+                s.host.onMessage(message);
+            v.click("cmdUmbenennen");
+            QStringList expected = listed;
+            expected[1] = QStringList{name, listed[1].section('\t', 1)}.join('\t');
+            EXPECT_EQ(v.lstVarianten.lines(), expected);
+            EXPECT_EQ(blocking::list(s.connection(), s.year(), 2009).at(0).name, name);
+        }
+        // The current plan is no variant to rename.
+        TwoCourses::select(v, {"aktuell"});
+        s.host.onMessage("Bitte wählen Sie eine Variante aus.");
+        v.click("cmdUmbenennen");
+        EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Exclamation);
 
         TwoCourses::select(v, {"eins", "zwei"});
         v.click("cmdVergleichen");
@@ -119,62 +153,6 @@ TEST(Varianten, SavedComparedTakenOverAndDeleted) {
     EXPECT_EQ(s.host.messages[s.host.messages.size() - 3].text,
               "Schienen oder Belegungen wurden inzwischen von einem anderen Programm geändert. "
               "Die Variante trotzdem übernehmen?");
-}
-
-// "Umbenennen": the variant lists under its new name with its figures; a name the window refuses
-// leaves every line as it was, and so does Abbrechen.
-TEST(Varianten, RenamedUnderANewNameOrRefusedWithTheReason) {
-    TwoCourses s;
-    s.load();
-    const QString sixty(60, QLatin1Char('x'));
-    const auto save = [&](frmVarianten& v, const char* name) {
-        s.host.onInput(QString(name)).onInput(QString());
-        v.click("cmdSpeichern");
-    };
-    s.inWindow([&](frmVarianten& v) { save(v, "eins"); });
-    // B onto S1 before "zwei": "eins" differs from the current plan, so its figures are its own.
-    const QString b = s.grid().TextMatrix(1, 1);
-    s.grid().setTextMatrix(1, 1, "");
-    s.grid().setRows(3);
-    s.grid().setTextMatrix(2, 0, b);
-    s.inWindow([&](frmVarianten& v) {
-        save(v, "zwei");
-        const QStringList before = v.lstVarianten.lines();
-        ASSERT_EQ(before[1].section('\t', 8, 8), "1") << "one course of eins on another rail";
-        // The new name typed, the window's message (none: renamed), the name it lists under.
-        const std::tuple<std::optional<QString>, QString, QString> rows[] = {
-            {QString(" ZWEI "), "Eine Variante „zwei“ gibt es schon.", "eins"},
-            {QString("  "), "Eine Variante braucht einen Namen.", "eins"},
-            {QString("Aktuell"),
-             "Der Name „aktuell“ steht für den aktuellen Plan; bitte einen anderen wählen.",
-             "eins"},
-            {sixty + "y", "Der Name einer Variante hat höchstens 60 Zeichen.", "eins"},
-            {std::nullopt, {}, "eins"}, // Abbrechen
-            {QString("EINS"), {}, "EINS"},
-            {" " + sixty + " ", {}, sixty}};
-        for (const auto& [typed, message, listed] : rows) {
-            SCOPED_TRACE(typed.value_or("Abbrechen").toStdString());
-            TwoCourses::select(v, {v.lstVarianten.line(1).section('\t', 0, 0)});
-            s.host.onInput(typed);
-            if (!message.isEmpty())
-                s.host.onMessage(message);
-            v.click("cmdUmbenennen");
-            EXPECT_EQ(s.host.pending(), 0u);
-            QStringList expected = before;
-            expected[1] = QStringList{listed, before[1].section('\t', 1)}.join('\t');
-            EXPECT_EQ(v.lstVarianten.lines(), expected);
-        }
-        // The current plan is no variant to rename.
-        TwoCourses::select(v, {"aktuell"});
-        s.host.onMessage("Bitte wählen Sie eine Variante aus.");
-        v.click("cmdUmbenennen");
-    });
-    EXPECT_EQ(s.host.pending(), 0u);
-    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Exclamation);
-    QStringList names;
-    for (const blocking::VariantInfo& i : blocking::list(s.connection(), s.year(), 2009))
-        names << i.name;
-    EXPECT_EQ(names, (QStringList{sixty, "zwei"}));
 }
 
 } // namespace

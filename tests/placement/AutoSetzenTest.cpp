@@ -218,3 +218,33 @@ TEST(AutoSetzen, UebernehmenAndRueckgaengigThenAllesNeuKeepsFixedPlacementsOnClo
     EXPECT_EQ(s.fileEvaluation(), kOptimal);
     EXPECT_EQ(s.load().lblBewertung + s.columns() + s.w().LNKurse.lines(), kOptimal + shown);
 }
+
+TEST(AutoSetzen, WenigAendernShowsAndPrintsTheChangesBeforeUebernehmen) {
+    // M1 on S3 holds every student; student 4 chose Englisch since. Only his new choice needs a
+    // course: Mathe stays as it is, though M2 would even out the sizes.
+    Cohort s;
+    s.place(3, test::School::courseKey(1));
+    const qint64 english = wahl(s, 4, 3, {});
+    s.load();
+    const QString others =
+        "SELECT BG_ID, BG_KS_ID_12 FROM belegung WHERE BG_ID <> ? ORDER BY BG_ID";
+    const QStringList rows = s.db.rows(others, {english});
+    const QString line = "ST0004 Name4, Vor: — → E1";
+    s.autoSetzen([&](frmAutoSetzen& a) {
+        a.txtZeit = "1";
+        a.optWenig_Click();
+        EXPECT_FALSE(a.optRest || a.optAlles);
+        Cohort::run(a);
+        EXPECT_EQ(a.lblWechselCaption, "Schüler mit Kurswechsel: 1");
+        EXPECT_EQ(a.lstWechsel, QStringList{line});
+        ASSERT_TRUE(a.click("cmdDrucken"));
+        ASSERT_EQ(s.host.printJobs.size(), 1u);
+        EXPECT_EQ(s.host.printJobs[0].lines,
+                  (QStringList{"Kurswechsel der Jahrgangsstufe 12 (2009)",
+                               "Schüler mit Kurswechsel: 1", "", line}));
+        a.click("cmdUebernehmen");
+    });
+    // The file holds the change shown, and nothing else of the students.
+    EXPECT_EQ(s.courseOf(english), test::School::courseKey(4));
+    EXPECT_EQ(s.db.rows(others, {english}), rows);
+}

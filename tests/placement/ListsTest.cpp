@@ -1,5 +1,7 @@
 #include "TestWorkspace.h"
 
+#include "common/MessageWindow.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -75,4 +77,33 @@ TEST(Lists, CollidingStudentsAreListedAndMarkedByTheChosenOptionOneStudentsTwoRo
     // collisions stay.
     s.selectCourses({});
     EXPECT_EQ(w.LSchueler.lines().join("") + w.lblSchueler + w.lblKollisionen, "01");
+}
+
+TEST(StudentOverview, InvertierenAndSchuelerMitKursen) {
+    test::Workspace s;
+    const QString deu = s.course(1, "Deu", {{"KS_STD", "3"}});
+    const QString eng = s.course(2, "Eng", {{"KS_STD", "3"}});
+    const QString anna = s.student(1, "Abel", "Anna");
+    s.choice(anna, deu);
+    s.choice(s.student(2, "Bachmann-Huber", "Bert"), deu);
+    s.choice(s.student(3, "Cox", ""), eng);
+    s.choice(anna, eng);
+    s.choice("GONE00", eng); // a student who is missing gives no line
+    placement::SetzenK& w = s.load();
+    w.cmdAnzBel_Click(); // an empty student list shows nothing
+    s.selectCourses({"Deu", "Eng"});
+    ASSERT_EQ(w.LSchueler.count(), 4);
+    EXPECT_EQ(w.LSchueler.selectedRows(), (std::vector<int>{0, 3})) << "Anna collides";
+    w.CmdInvers_Click();
+    EXPECT_EQ(w.LSchueler.selectedRows(), (std::vector<int>{1, 2}));
+    const QString shown = "Abel Anna  Deu  Eng  \r\nBachmann-H.Deu  \r\nCox        Eng  \r\n";
+    s.host.onModal("frmFMld", [&](ui::Window& win) {
+        auto& f = static_cast<common::frmFMld&>(win);
+        EXPECT_EQ(f.caption() + f.txtFMld, "Belegungen" + shown);
+        f.cmddrucken_Click();
+        f.cmdgelesen_Click();
+    });
+    w.cmdAnzBel_Click();
+    ASSERT_EQ(s.host.printJobs.size(), 1);
+    EXPECT_TRUE(s.host.printJobs[0].lines.contains("Abel Anna  Deu  Eng  "));
 }

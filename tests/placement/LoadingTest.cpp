@@ -156,3 +156,31 @@ TEST(Loading, ACourseWithoutItsSubjectOrASchoolYearWithoutCoursesStopsLoading) {
         EXPECT_TRUE(s.host.statuses.isEmpty());
     }
 }
+
+TEST(Loading, LargeSchoolsLoadWholeAndCountsShowThreeDigits) {
+    // 102 rails, 101 courses on the last; 1234 choices of a course on the first, far beyond the
+    // 200 choices per selected course and 100 per grid cell of old.
+    Workspace s;
+    s.batch();
+    s.rails(102, 1);
+    for (int k = 1; k <= 101; ++k)
+        s.place(102, s.course(k, QString("K%1").arg(k), {{"KS_STD", "1"}}));
+    const QString big = s.course(102, "Big", {{"KS_STD", "2"}});
+    s.place(1, big);
+    s.choices(big, 1234, s.student(1, "Viel", "Belegt"));
+    s.commit();
+    placement::SetzenK& w = s.load();
+    EXPECT_EQ(w.grdSchienen.Cols(), 102);
+    EXPECT_EQ(w.grdSchienen.Rows(), 102);
+    EXPECT_EQ(w.AnzKvS(102), 101);
+    EXPECT_EQ(w.MaxKvS(), 101) << "the last rail holds the most";
+    EXPECT_EQ(w.grdSchienen.TextMatrix(101, 101), "K101  1      3 KS0101");
+    EXPECT_EQ(w.grdSchienen.TextMatrix(0, 0), "S1    1  234        1");
+    EXPECT_EQ(w.grdSchienen.TextMatrix(0, 1), "S2    1  000        2") << "an empty rail";
+    EXPECT_EQ(placement::RailHeader::count(w.grdSchienen.TextMatrix(0, 0)), 234);
+    EXPECT_EQ(w.LNKurse.lines(), QStringList{"Big   1      3 KS0102"});
+    s.selectCourses({"Big"});
+    EXPECT_EQ(w.LSchueler.count(), 1234);
+    w.grdSchienen.click(1, 0);
+    EXPECT_EQ(w.LSchImBlock.count(), 1234);
+}

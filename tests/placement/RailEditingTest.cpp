@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <tuple>
 
 using test::Workspace;
@@ -142,4 +143,70 @@ TEST(RailEditing, LeerenKursLoeschenDeletesOnlyACourseNobodyChose) {
               std::tuple(ui::Icon::Critical, ui::Buttons::YesNo, 1));
     EXPECT_EQ(s.db.rows("SELECT KS_BEZ FROM kurs"), QStringList{"Deu"});
     EXPECT_EQ(w.LNKurse.lines(), QStringList{"Deu   3      3 KS0001"});
+}
+
+TEST(RailEditing, StundeAendernTakesOneToSixHoursForAnEmptyRailOnly) {
+    Workspace s;
+    s.rails(2, 4);
+    s.place(2, s.course(1, "Deu", {{"KS_STD", "3"}}));
+    placement::SetzenK& w = s.load();
+    ui::Grid& g = w.grdSchienen;
+    g.setCol(0);
+    // Each answer in turn and the hours the rail has after it.
+    const std::pair<std::optional<QString>, int> answers[] = {
+        {"7", 4}, {"0", 4}, {std::nullopt, 4}, {"abc", 4}, {"1", 1}, {" 6", 6}, {"4", 4}};
+    for (const auto& [answer, hours] : answers) {
+        s.host.onInput(answer);
+        w.cmdBlock_Click();
+        EXPECT_EQ(g.TextMatrix(0, 0), QStringLiteral("S1    %1  000        1").arg(hours));
+        EXPECT_EQ(s.db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 1").toInt(), hours);
+    }
+    EXPECT_EQ(s.host.inputPrompts.first(), "Stundenzahl der Schiene:");
+    // A rail holding a course keeps its hours without asking.
+    g.setCol(1);
+    s.host.onMessage("Schiene enthält bereits Kurse!\r\nÄnderungen nicht möglich!");
+    w.cmdBlock_Click();
+    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(g.TextMatrix(0, 1), "S2    4  000        2");
+    // Double-clicking a cell of a rail runs the same command for it.
+    s.host.onInput("2");
+    g.doubleClick(0, 0);
+    EXPECT_EQ(g.TextMatrix(0, 0), "S1    2  000        1");
+    EXPECT_EQ(s.host.inputPrompts.size(), 8);
+}
+
+TEST(RailEditing, TakingHalfASplitCourseOffMergesItWithTheWaitingHalf) {
+    Workspace s;
+    s.rail(1, "S1", 2);
+    s.rail(2, "S2", 3);
+    const QString bio = s.course(1, "Bio", {{"KS_STD", "2"}});
+    const QString eng = s.course(2, "Eng", {{"KS_STD", "6"}});
+    const QString fra = s.course(3, "Fra", {{"KS_STD", "2"}});
+    s.course(4, "Geo", {{"KS_STD", "2"}});
+    for (const QString& k : {eng, bio, fra})
+        s.place(1, k);
+    s.place(2, eng);
+    s.choice(s.student(1, "Abel", "Anna"), eng);
+    s.choice(s.student(2, "Bach", "Bert"), eng);
+    s.choice(s.student(3, "Cox", "Carl"), fra);
+    placement::SetzenK& w = s.load();
+    ui::Grid& g = w.grdSchienen;
+    ASSERT_EQ(g.TextMatrix(0, 0), "S1    2  003        1");
+    g.click(1, 0);
+    g.extendSelection(2, 0); // Eng and Bio
+    w.cmdS2K_Click();
+    EXPECT_EQ(s.columns(), (QStringList{"S1    2  001        1|Fra   2      3 KS0003",
+                                        "S2    3  002        2|Eng   3      3 KS0002"}));
+    EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Bio   2      3 KS0001", "Eng   3      3 KS0002",
+                                              "Geo   2      3 KS0004"}))
+        << "one line per course with the hours summed, in KS_SORT order";
+    EXPECT_EQ(w.LSchImBlock.count(), 0);
+    // The last entries go: the grid keeps only its header row; the header alone takes nothing.
+    for (const auto& [row, col] : {std::pair{1, 0}, {1, 1}, {0, 0}}) {
+        g.click(row, col);
+        w.cmdS2K_Click();
+    }
+    EXPECT_EQ(s.columns(), (QStringList{"S1    2  000        1", "S2    3  000        2"}));
+    EXPECT_EQ(w.LNKurse.lines(), (QStringList{"Bio   2      3 KS0001", "Eng   6      3 KS0002",
+                                              "Fra   2      3 KS0003", "Geo   2      3 KS0004"}));
 }

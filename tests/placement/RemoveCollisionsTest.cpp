@@ -114,3 +114,15 @@ TEST(RemoveCollisions, AFullParallelIsUsedOnlyBelowItsLimitUnlessAPlaceCanBeMade
         EXPECT_EQ(k.size(own), c.moves ? c.free : 1) << "the free student made the place";
     }
 }
+
+// Beyond the ten entries a selected rail once had room for.
+TEST(RemoveCollisions, EveryEntryOfASelectedRailCountsBeyondTen) {
+    Kollbs k;
+    // Eleven courses of other subjects fill S1 before Ma2, the twelfth entry.
+    for (int i = 0; i < 11; ++i)
+        k.place(1, k.single(20 + i, QStringLiteral("F%1").arg(i)));
+    k.place(1, "KS0002");
+    k.run({"Ma1", "De1"}, 0);
+    ASSERT_EQ(k.grid().TextMatrix(12, 0).left(3), "Ma2");
+    EXPECT_EQ(k.courseOf(1), "KS0002");
+}

@@ -11,32 +11,6 @@ using blocking::Mode;
 using test::Blocks;
 using test::Row;
 
-TEST(Blocking, AStudentWithMoreHoursThanTheRailsCollidesAloneAndIsNamed) {
-    Blocks h;
-    h.rails({3, 3});
-    const QString c1 = h.course(1, "C1", 1, 3);
-    const QString c2 = h.course(2, "C2", 2, 3);
-    const QString c3 = h.course(3, "C3", 3, 3);
-    // Nine hours on six: ST0001 collides whatever happens; the others need not, if C2 has a rail
-    // of its own.
-    for (int f : {1, 2, 3})
-        h.choice(1, f);
-    for (int f : {1, 2})
-        h.choice(2, f);
-    for (int f : {2, 3})
-        h.choice(3, f);
-
-    const blocking::Result r = h.block(Mode::All, 2009, 30);
-
-    EXPECT_EQ(std::tuple(r.after.collisions, r.after.optimal, r.reasons),
-              std::tuple(1, false,
-                         QStringList{"Name1, Vor1: Die gewählten Kurse brauchen 9 Stunden, alle "
-                                     "Schienen zusammen haben 6."}));
-    EXPECT_EQ(h.railsOf(c1), h.railsOf(c3));
-    EXPECT_NE(h.railsOf(c1), h.railsOf(c2));
-    EXPECT_EQ(h.railsOf(c2).size(), 1);
-}
-
 TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
     // A file written by another program, without the checks of ours; 99 hours still load.
     const std::pair<QString, QString> cases[] = {

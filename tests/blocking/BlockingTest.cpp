@@ -106,27 +106,6 @@ TEST(Blocking, LimitsBindAndTheBoundsKnowIt) {
     }
 }
 
-TEST(Blocking, AnAdvancedCourseOfFiveHoursTakesAThreeAndATwoHourRail) {
-    Blocks h;
-    h.rails({3, 2, 3, 2});
-    const QString lm = h.course(1, "LM", 1, 5, {{"KS_LKGK", "L"}});
-    const QString d1 = h.course(2, "D1", 2, 3);
-    const QString g1 = h.course(3, "G1", 3, 2);
-    h.place(1, d1, true);
-    h.place(2, g1, true);
-    for (int s = 1; s <= 3; ++s) {
-        h.choice(s, 1, "L");
-        h.choice(s, 2, "S", d1);
-        h.choice(s, 3, "S", g1);
-    }
-
-    EXPECT_TRUE(h.block(Mode::All).after.optimal);
-    EXPECT_EQ(
-        h.db.rows("SELECT CK_BL_ID, CK_VFP_ID FROM ckkurs WHERE CK_KS_ID = ? ORDER BY CK_ID", {lm}),
-        QStringList({"     3|3", "     4|4"}));
-    EXPECT_EQ(h.size(lm), 3);
-}
-
 TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOther) {
     Blocks h;
     h.rail(1, 3);

@@ -25,7 +25,9 @@ blocking::Options options(int threads, long long rounds) {
 
 } // namespace
 
-TEST(Search, TheSameSeedGivesTheSamePlanAndDistinctPlansAreKeptBestFirst) {
+// Kept plans (distinct, best first, with their figures) are checked where they are saved as
+// variants, and by kubb block's test.
+TEST(Search, TheSameSeedGivesTheSamePlanAndKeptPlansChangeNothingOfIt) {
     test::Blocks h;
     h.sample(60, 1);
     const blocking::Model m = h.model();
@@ -34,32 +36,13 @@ TEST(Search, TheSameSeedGivesTheSamePlanAndDistinctPlansAreKeptBestFirst) {
     const blocking::Result plain = blocking::block(m, o);
     o.keepPlans = 30;
     const blocking::Result k = blocking::block(m, o);
+    EXPECT_EQ(std::tie(k.placement.rails, k.assignment, k.after),
+              std::tie(plain.placement.rails, plain.assignment, plain.after));
+    EXPECT_TRUE(plain.kept.empty());
+    EXPECT_EQ(k.kept[0].placement.rails, k.placement.rails);
     o = options(2, 3);
     o.seed = 10;
     EXPECT_NE(blocking::block(m, o).assignment, plain.assignment);
-    EXPECT_TRUE(plain.kept.empty());
-
-    // The same seed gives the same plan, and kept plans change nothing of it; they differ
-    // pairwise in a placement, best first, the result's own leading, each with its figures.
-    EXPECT_EQ(std::tie(k.placement.rails, k.assignment, k.after),
-              std::tie(plain.placement.rails, plain.assignment, plain.after));
-    ASSERT_GE(k.kept.size(), 4u);
-    EXPECT_LE(k.kept.size(), 30u);
-    EXPECT_EQ(k.kept[0].placement.rails, k.placement.rails);
-    for (size_t i = 0; i < k.kept.size(); ++i) {
-        const blocking::KeptPlan& p = k.kept[i];
-        EXPECT_EQ(p.evaluation,
-                  blocking::evaluate(m, p.placement, p.assignment, k.after.teacherClashBound));
-        for (size_t j = 0; j < i; ++j)
-            EXPECT_NE(p.placement.rails, k.kept[j].placement.rails) << i << j;
-        // The search's cost goes on with counts the figures do not show; their leading part.
-        const auto key = [](const blocking::Evaluation& e) {
-            return std::tuple(e.ruleViolations, e.teacherClashes, e.collisions, e.outsideLimits);
-        };
-        if (i > 0) {
-            EXPECT_LE(key(k.kept[i - 1].evaluation), key(p.evaluation)) << i;
-        }
-    }
 }
 
 TEST(Search, APlanIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {

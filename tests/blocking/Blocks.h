@@ -7,6 +7,7 @@
 #include "support/School.h"
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <set>
 
@@ -151,6 +152,16 @@ struct Blocks : School {
 private:
     std::set<int> students_;
 };
+
+// The message a call is refused with; empty when it is not.
+inline QString refusal(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const std::runtime_error& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return {};
+}
 
 // What a plan is in the file: every placement (course, rail, fixed mark) and the course fields of
 // every choice row.

@@ -36,7 +36,6 @@ protected:
         s.DatenPfad = tmp.dir();
         s.DatenDatei = "BB.MDB";
         ASSERT_TRUE(test::importDemoSchool(s, host));
-        host.messages.clear();
     }
 
     static void selectCourses(placement::SetzenK& k, const QStringList& names) {
@@ -57,8 +56,8 @@ protected:
 // still to place and let the program remove them.
 TEST_F(PlanningSession, CollisionsOfTwoCoursesGoIntoTheParallelsOnTheFilledRails) {
     placement::SetzenK w(s, host);
+    // The scripted host fails the test on any message it was not told of.
     w.Form_Load();
-    ASSERT_TRUE(host.messages.empty());
 
     // Chemistry, biology and economics of year group 13 each get one more parallel course on a
     // rail that holds only courses of year group 12.
@@ -81,7 +80,6 @@ TEST_F(PlanningSession, CollisionsOfTwoCoursesGoIntoTheParallelsOnTheFilledRails
                            .arg(count)
                            .arg(target));
         w.cmdSchA_Click();
-        EXPECT_EQ(host.pending(), 0u) << name;
         EXPECT_EQ(host.messages.back().icon, ui::Icon::Information);
         placed << placement::CourseEntry::key(w.grdSchienen.TextMatrix(row, col)) + " " +
                       QString::number(placement::RailHeader::count(header)) + " " +
@@ -91,27 +89,24 @@ TEST_F(PlanningSession, CollisionsOfTwoCoursesGoIntoTheParallelsOnTheFilledRails
     for (const QString& l : w.LNKurse.lines())
         EXPECT_FALSE(QStringList({"2Ch3", "2B3", "2WR2"})
                          .contains(placement::CourseEntry::name(l).trimmed()));
-    host.messages.clear();
 
-    // 2Ch2 and 2B2 together: Späth, Di Marco and Weber attend both. Filling the rails moved
-    // nobody.
+    // 2Ch2 and 2B2 together: Späth, Di Marco and Weber attend both.
     selectCourses(w, {"2Ch2", "2B2"});
     ASSERT_EQ(w.LKollisionen.lines(), (QStringList{"Späth Bä. 2Ch2 2B2    1123  1124    86",
                                                    "Di Marco. 2Ch2 2B2    1259  1261    96",
                                                    "Weber Lu. 2Ch2 2B2    1625  1624   121"}));
-    EXPECT_EQ((std::array{size(k2Ch2), size(k2Ch3)}), (std::array{12, 12}));
 
     // "Kollisionen beseitigen" over the rails GK4 and GK5.
     w.grdSchienen.setSelStartCol(kGK4);
     w.grdSchienen.setSelEndCol(kGK5);
     w.cmdKollbs_Click();
-    EXPECT_TRUE(host.messages.empty());
 
     // Each of them goes from 2Ch2 into 2Ch3 on GK4; for each, the first student of 2Ch3 who
     // does not attend 2B2 made the place and went to 2Ch2: Weiß, Vogt (Renée), Lehmann.
     // One move each ends a collision of two courses: their 2B2 rows stay, and the other
     // students of 2Ch3 stay where they are (Vogt, Zeynep, 777, attends 2B2 and cannot make a
-    // place). No move into biology was needed.
+    // place). No move into biology was needed, and filling the rails moved nobody: every size is
+    // as before.
     EXPECT_EQ(
         test::rowsOf(s.databasePath(),
                      "SELECT BG_KS_ID_13 FROM belegung WHERE BG_ID IN (83, 376, 554, 777, "
@@ -121,8 +116,7 @@ TEST_F(PlanningSession, CollisionsOfTwoCoursesGoIntoTheParallelsOnTheFilledRails
               (std::array{12, 12, 13, 17}));
 
     // The refreshed lists: no collision is left between the two courses.
-    EXPECT_EQ(w.LKollisionen.count(), 0);
-    EXPECT_EQ(w.lblKollisionen, "0");
+    EXPECT_EQ(std::tuple(w.LKollisionen.count(), w.lblKollisionen), std::tuple(0, "0"));
 }
 
 // The planner corrects a student's choice and finds her in her new course when placing: Barbara
@@ -151,7 +145,6 @@ TEST_F(PlanningSession, AStudentWhoseChoiceChangedIsListedInHerNewCourseWhenPlac
         EXPECT_EQ(b.lblKursKG[static_cast<size_t>(row)], "1L1");
     });
     main.click("menuDateiBel");
-    EXPECT_TRUE(host.messages.empty());
 
     // "&Setzen der Kurse": her row 2862 is listed under 1L1, none under 1M1.
     host.onModal("SetzenK",
@@ -170,5 +163,4 @@ TEST_F(PlanningSession, AStudentWhoseChoiceChangedIsListedInHerNewCourseWhenPlac
                  })
         .onMessage(ui::Answer::Cancel); // the placement itself is not saved
     main.click("menuDateiSetzenK");
-    EXPECT_EQ(host.pending(), 0u);
 }

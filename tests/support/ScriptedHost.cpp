@@ -51,32 +51,6 @@ ScriptedHost::~ScriptedHost() {
                       << s.window.toStdString() << " " << s.text.value_or(QString()).toStdString();
 }
 
-ScriptedHost& ScriptedHost::onMessage(ui::Answer answer) {
-    script_.push_back({Kind::Message, std::nullopt, answer, {}, {}});
-    return *this;
-}
-ScriptedHost& ScriptedHost::onMessage(const QString& text, ui::Answer answer) {
-    script_.push_back({Kind::Message, text, answer, {}, {}});
-    return *this;
-}
-ScriptedHost& ScriptedHost::onInput(std::optional<QString> answer) {
-    script_.push_back({Kind::Input, std::move(answer), ui::Answer::Ok, {}, {}});
-    return *this;
-}
-ScriptedHost& ScriptedHost::onOpenFile(std::optional<QString> answer) {
-    script_.push_back({Kind::OpenFile, std::move(answer), ui::Answer::Ok, {}, {}});
-    return *this;
-}
-ScriptedHost& ScriptedHost::onSaveFile(std::optional<QString> answer) {
-    script_.push_back({Kind::SaveFile, std::move(answer), ui::Answer::Ok, {}, {}});
-    return *this;
-}
-ScriptedHost& ScriptedHost::onModal(const QString& windowName,
-                                    std::function<void(ui::Window&)> act) {
-    script_.push_back({Kind::Modal, std::nullopt, ui::Answer::Ok, windowName, std::move(act)});
-    return *this;
-}
-
 std::optional<ScriptedHost::Step> ScriptedHost::take(Kind kind, const QString& what) {
     if (script_.empty() || script_.front().kind != kind) {
         ADD_FAILURE() << "unexpected " << kindName(static_cast<int>(kind)) << ": "
@@ -132,23 +106,9 @@ void ScriptedHost::showModal(ui::Window& w) {
         step->act(w);
 }
 
-void ScriptedHost::showModeless(ui::Window& w) {
-    modeless << w.name();
-}
-
-void ScriptedHost::hide(ui::Window&) {}
-
 void ScriptedHost::setStatus(const QString& text) {
     status = text;
     statuses << text;
-}
-
-void ScriptedHost::setBusy(bool busy) {
-    busyDepth += busy ? 1 : -1;
-}
-
-void ScriptedHost::showHelp(const ui::HelpRef& ref) {
-    help.push_back(ref);
 }
 
 std::unique_ptr<ui::PrintJob> ScriptedHost::startPrint() {

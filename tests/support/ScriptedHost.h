@@ -27,13 +27,21 @@ public:
     ~ScriptedHost() override;
 
     // Script lines. A text, where given, must equal the message's text.
-    ScriptedHost& onMessage(ui::Answer answer);
-    ScriptedHost& onMessage(const QString& text, ui::Answer answer = ui::Answer::Ok);
-    ScriptedHost& onInput(std::optional<QString> answer);
-    ScriptedHost& onOpenFile(std::optional<QString> answer);
-    ScriptedHost& onSaveFile(std::optional<QString> answer);
+    ScriptedHost& onMessage(ui::Answer answer) { return add({Kind::Message, {}, answer}); }
+    ScriptedHost& onMessage(const QString& text, ui::Answer answer = ui::Answer::Ok) {
+        return add({Kind::Message, text, answer});
+    }
+    ScriptedHost& onInput(std::optional<QString> answer) { return add({Kind::Input, answer}); }
+    ScriptedHost& onOpenFile(std::optional<QString> answer) {
+        return add({Kind::OpenFile, answer});
+    }
+    ScriptedHost& onSaveFile(std::optional<QString> answer) {
+        return add({Kind::SaveFile, answer});
+    }
     // A modal window of that name; act plays the user's part (clicks its buttons).
-    ScriptedHost& onModal(const QString& windowName, std::function<void(ui::Window&)> act = {});
+    ScriptedHost& onModal(const QString& windowName, std::function<void(ui::Window&)> act = {}) {
+        return add({Kind::Modal, {}, ui::Answer::Ok, windowName, std::move(act)});
+    }
 
     // What was shown.
     std::vector<ui::Message> messages;
@@ -60,12 +68,12 @@ public:
     std::optional<QString> openFileName(const ui::FileDialog& d) override;
     std::optional<QString> saveFileName(const ui::FileDialog& d) override;
     void showModal(ui::Window& w) override;
-    void showModeless(ui::Window& w) override;
-    void hide(ui::Window& w) override;
+    void showModeless(ui::Window& w) override { modeless << w.name(); }
+    void hide(ui::Window&) override {}
     void setStatus(const QString& text) override;
-    void setBusy(bool busy) override;
+    void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
     void beep() override { ++beeps; }
-    void showHelp(const ui::HelpRef& ref) override;
+    void showHelp(const ui::HelpRef& ref) override { help.push_back(ref); }
     std::unique_ptr<ui::PrintJob> startPrint() override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
     void quit() override { quitCalled = true; }
@@ -76,11 +84,15 @@ private:
     enum class Kind { Message, Input, OpenFile, SaveFile, Modal };
     struct Step {
         Kind kind;
-        std::optional<QString> text; // message text to match, or the dialog's answer
+        std::optional<QString> text = {}; // message text to match, or the dialog's answer
         ui::Answer answer = ui::Answer::Ok;
-        QString window;
-        std::function<void(ui::Window&)> act;
+        QString window = {};
+        std::function<void(ui::Window&)> act = {};
     };
+    ScriptedHost& add(Step step) {
+        script_.push_back(std::move(step));
+        return *this;
+    }
     std::optional<Step> take(Kind kind, const QString& what);
     std::deque<Step> script_;
 };

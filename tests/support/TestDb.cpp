@@ -52,20 +52,6 @@ TestDb::TestDb(QString path) : path_(std::move(path)) {
     db::createDatabase(path_);
 }
 
-qint64 TestDb::insert(const QString& table, const Row& values) {
-    db::Connection c(path_);
-    return c.insert(table, values);
-}
-
-QVariant TestDb::scalar(const QString& sql, const QVariantList& values) {
-    db::Connection c(path_);
-    return c.scalar(sql, values);
-}
-
-QStringList TestDb::rows(const QString& sql, const QVariantList& values) {
-    return rowsOf(path_, sql, values);
-}
-
 QStringList rowsOf(const QString& path, const QString& sql, const QVariantList& values) {
     db::Connection c(path);
     QSqlQuery q = c.exec(sql, values);
@@ -77,10 +63,6 @@ QStringList rowsOf(const QString& path, const QString& sql, const QVariantList& 
         out << fields.join(QLatin1Char('|'));
     }
     return out;
-}
-
-void TestDb::schoolYear(const QString& bez, const QString& key) {
-    insert(QStringLiteral("schjahr"), {{"SJ_SCHJ", bez}, {"SJ_VFP_ID", key}});
 }
 
 void TestDb::useIn(platform::RunState& s, const QString& schjBez, const QString& schjId) const {

@@ -41,12 +41,20 @@ public:
     explicit TestDb(QString path);
     const QString& path() const { return path_; }
 
-    qint64 insert(const QString& table, const Row& values);
-    QVariant scalar(const QString& sql, const QVariantList& values = {});
+    qint64 insert(const QString& table, const Row& values) {
+        return db::Connection(path_).insert(table, values);
+    }
+    QVariant scalar(const QString& sql, const QVariantList& values = {}) {
+        return db::Connection(path_).scalar(sql, values);
+    }
     // All rows of a query as text, fields joined by "|", NULL as "<null>".
-    QStringList rows(const QString& sql, const QVariantList& values = {});
+    QStringList rows(const QString& sql, const QVariantList& values = {}) {
+        return rowsOf(path_, sql, values);
+    }
 
-    void schoolYear(const QString& bez, const QString& key);
+    void schoolYear(const QString& bez, const QString& key) {
+        insert(QStringLiteral("schjahr"), {{"SJ_SCHJ", bez}, {"SJ_VFP_ID", key}});
+    }
     // Points a run state at this file with the school year set.
     void useIn(platform::RunState& s, const QString& schjBez, const QString& schjId) const;
 

@@ -1,5 +1,6 @@
 // The search: the same plan for the same seed, plans kept, written over what it read; its parts
-// where a threshold decides. (Progress, cancel and the grid's placement: the workspace's tests.)
+// where a threshold decides; progress, cancel and the grid's placement as the workspace drives
+// them.
 #include "Blocks.h"
 #include "Generator.h"
 
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <tuple>
 
 namespace {
@@ -176,4 +178,36 @@ TEST(Search, WhereTeachersAndRulesBindAFewRoundsReachTheOptimum) {
         const blocking::Result r = blocking::block(m, o);
         EXPECT_TRUE(r.after.optimal) << r.after.ruleViolationList.join("; ").toStdString();
     }
+}
+
+TEST(Search, ReportsProgressCancelsWithTheBestPlanSoFarAndTakesTheGridsPlacement) {
+    test::Blocks h;
+    h.sample(120, 2);
+    const blocking::Model m = h.model();
+    std::atomic<bool> cancel{false};
+    std::vector<blocking::Evaluation> seen;
+    blocking::Options o = options(2, 0);
+    o.seconds = 60;
+    o.cancel = &cancel;
+    o.progress = [&](const blocking::Progress& p) {
+        seen.push_back(p.best);
+        cancel = true;
+    };
+
+    const blocking::Result r = blocking::block(m, o);
+
+    ASSERT_FALSE(seen.empty());
+    EXPECT_LT(r.seconds, 30);
+    EXPECT_TRUE(r.cancelled || r.after.optimal);
+    EXPECT_EQ(seen.back(), r.after);
+    EXPECT_EQ(r.after, blocking::evaluate(m, r.placement, r.assignment));
+    EXPECT_EQ(r.before, blocking::evaluate(m));
+
+    // A grid's placement replaces the loaded one.
+    blocking::Model grid = m;
+    grid.setPlacement({});
+    EXPECT_EQ(blocking::evaluate(grid).unplaced, m.ownCourses);
+    grid.setPlacement(m.plain(m.placement));
+    EXPECT_EQ(std::tie(grid.placement.rails, grid.placement.fixed),
+              std::tie(m.placement.rails, m.placement.fixed));
 }

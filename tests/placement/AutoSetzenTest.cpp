@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using placement::frmAutoSetzen;
 using test::Workspace;
 
@@ -247,4 +249,48 @@ TEST(AutoSetzen, WenigAendernShowsAndPrintsTheChangesBeforeUebernehmen) {
     // The file holds the change shown, and nothing else of the students.
     EXPECT_EQ(s.courseOf(english), test::School::courseKey(4));
     EXPECT_EQ(s.db.rows(others, {english}), rows);
+}
+
+TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
+    // Four subjects, three rails: the fourth course always collides, so the search would run
+    // to its time limit.
+    Workspace s;
+    s.rails(3, 3);
+    for (int i = 1; i <= 4; ++i) {
+        if (i > 1)
+            s.subject(i, "3");
+        for (int k : {i, 10 + i})
+            s.course(k, QStringLiteral("%1%2").arg(k > 10 ? 'L' : 'K').arg(i),
+                     {{"KS_STD", "3"}, {"KS_FA_ID1", test::School::subjectKey(i)}});
+        wahl(s, 1, i, {});
+    }
+    s.student(1, "Voll", "Vera");
+    s.load();
+    s.host.onModal("frmAutoSetzen", [](ui::Window& window) {
+        auto& a = static_cast<frmAutoSetzen&>(window);
+        a.threads = 1;
+        a.txtZeit = "60";
+        a.click("cmdStart");
+        EXPECT_TRUE(a.running());
+        EXPECT_FALSE(a.command("cmdStart")->enabled || a.command("cmdVerwerfen")->enabled);
+        // The first plan is reported as soon as the chains have started.
+        for (int i = 0; i < 100 && a.lblNachher.isEmpty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            a.tmrSuche_Timer();
+        }
+        EXPECT_EQ(a.lblNachherCaption, "Bisher bestes Ergebnis");
+        EXPECT_TRUE(a.lblStand.startsWith("Die Suche läuft: ")) << a.lblStand.toStdString();
+
+        a.click("cmdAbbrechen");
+        EXPECT_FALSE(a.running());
+        ASSERT_TRUE(a.result());
+        EXPECT_TRUE(a.result()->cancelled);
+        EXPECT_EQ(a.lblNachherCaption, "Nachher");
+        EXPECT_EQ(a.lblNachher.last(), "beste gefundene Lösung (Kollisionen 1, Untergrenze 0)");
+        EXPECT_EQ(a.lblGruende, QStringList{"Voll, Vera: Die gewählten Kurse brauchen 12 Stunden, "
+                                            "alle Schienen zusammen haben 9."});
+        EXPECT_TRUE(a.lblStand.startsWith("Abgebrochen nach ")) << a.lblStand.toStdString();
+        EXPECT_TRUE(a.command("cmdUebernehmen")->enabled);
+    });
+    s.w().click("cmdAutoS");
 }

@@ -5,8 +5,6 @@
 #include "db/Queries.h"
 #include "db/Statement.h"
 
-#include <QCryptographicHash>
-#include <QSqlRecord>
 #include <stdexcept>
 
 namespace blocking {
@@ -85,19 +83,6 @@ void railHoursInto(db::Connection& c, const Model& m, Written& w) {
     }
 }
 
-void hashRows(QCryptographicHash& hash, db::Connection& c, const QString& sql) {
-    QSqlQuery q = c.exec(sql);
-    const int n = q.record().count();
-    while (q.next()) {
-        for (int i = 0; i < n; ++i)
-            // NULL and "" differ, as they do in the table.
-            hash.addData(q.value(i).isNull() ? QByteArrayLiteral("\x01")
-                                             : q.value(i).toString().toUtf8() + '\x02');
-        hash.addData(QByteArrayLiteral("\n"));
-    }
-    hash.addData(QByteArrayLiteral("\x03"));
-}
-
 } // namespace
 
 void writePlacement(db::Connection& c, const Model& m, const Placement& p) {
@@ -140,15 +125,14 @@ void undoCourses(db::Connection& c, const QString& courseField,
 }
 
 QByteArray readState(db::Connection& c) {
-    QCryptographicHash hash(QCryptographicHash::Sha1);
+    QByteArray state;
     if (c.hasTable(QStringLiteral("ckkurs")))
-        hashRows(hash, c,
-                 QStringLiteral("SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs "
-                                "ORDER BY CK_ID"));
-    hashRows(hash, c, QStringLiteral("SELECT * FROM belegung ORDER BY BG_ID"));
+        state += c.digest(QStringLiteral(
+            "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"));
+    state += c.digest(QStringLiteral("SELECT * FROM belegung ORDER BY BG_ID"));
     // The rails' hours decide where a course fits.
-    hashRows(hash, c, QStringLiteral("SELECT BL_ID, BL_VFP_ID, BL_STD FROM block ORDER BY BL_ID"));
-    return hash.result();
+    state += c.digest(QStringLiteral("SELECT BL_ID, BL_VFP_ID, BL_STD FROM block ORDER BY BL_ID"));
+    return state;
 }
 
 Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort, const Model* known,

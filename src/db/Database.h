@@ -75,6 +75,9 @@ public:
     // Runs a query that yields one value (the first column of the first row, or null).
     QVariant scalar(const QString& sql, const QVariantList& values = {});
     bool hasTable(const QString& name);
+    // A digest of the rows a query returns, in their order, every field in the engine's text
+    // form and NULL apart from "": to see whether another program changed them meanwhile.
+    QByteArray digest(const QString& sql);
     // The statement of this text, prepared once per connection: for the look-ups a command
     // repeats many times.
     Statement& prepared(const QString& sql);

@@ -145,3 +145,34 @@ TEST_F(Schema, InnerTransactionsAreSavepointsOfTheOuterOne) {
     }
     EXPECT_EQ(db.rows("SELECT LE_KUERZ FROM lehrer ORDER BY LE_ID"), (QStringList{"A1", "A2"}));
 }
+
+// What the digest of the rows tells apart: another program's change must show, whatever it is.
+TEST_F(Schema, TheDigestOfRowsSeesEveryChangeAndNoneWhereThereIsNone) {
+    db::Connection c(db.path());
+    c.exec("CREATE TABLE t (a, b)");
+    const QString all = "SELECT a, b FROM t ORDER BY rowid";
+    const auto digestOf = [&](const QString& rows) {
+        c.exec("DELETE FROM t");
+        if (!rows.isEmpty())
+            c.exec("INSERT INTO t VALUES " + rows);
+        return c.digest(all);
+    };
+    const QByteArray plain = digestOf("('ab', 'c'), (1, NULL)");
+    EXPECT_EQ(digestOf("('ab', 'c'), (1, NULL)"), plain);
+    EXPECT_EQ(digestOf("('ab', 'c'), ('1', NULL)"), plain) << "the text the fields show";
+    for (const QString other :
+         {"('ab', 'c'), (1, '')", "('a', 'bc'), (1, NULL)", "('ab', 'c'), (2, NULL)", "('ab', 'c')",
+          "('ab', 'c'), (1, NULL), (NULL, NULL)", "(1, NULL), ('ab', 'c')",
+          "('ab', 'c '), (1, NULL)"}) {
+        SCOPED_TRACE(other.toStdString());
+        EXPECT_NE(digestOf(other), plain);
+    }
+    EXPECT_NE(digestOf(""), plain);
+    // A query the engine refuses fails as every other statement does.
+    try {
+        c.digest("SELECT * FROM fehlt");
+        ADD_FAILURE() << "no error";
+    } catch (const db::DbError& e) {
+        EXPECT_EQ(e.kind(), db::DbError::Kind::MissingTable);
+    }
+}

@@ -4,6 +4,7 @@
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
 #include "db/KeptNames.h"
+#include "db/Queries.h"
 #include "exchange/Kurs42Kept.h"
 #include "exchange/Kurs42Table.h"
 #include "platform/Files.h"
@@ -318,13 +319,9 @@ QString belegOf(const Export& e, const Plan& p, int subject) {
     return beleg;
 }
 
-// Fills the new file with what the plan worked out.
-void fill(db::Connection& c, const Export& e, const Plan& p, const QString& schjId) {
-    const bool twelve = p.yearGroup == 12;
+// The teachers and the cohort's subjects with their kept names.
+void fillTeachersAndSubjects(db::Connection& c, const Export& e, const Plan& p) {
     const QString phase = QString::number(p.cohort);
-    db::kept::createTable(c);
-    db::kept::put(c, db::kept::kBlocking, schjId, e.blocking.bezeichnung, keptBlocking(e.blocking));
-
     for (int t = 0; t < p.teachers.size(); ++t) {
         const QString key = db::sixKey(t + 1);
         c.insert(QStringLiteral("lehrer"), {{QStringLiteral("LE_KUERZ"), p.teacherKuerz[t]},
@@ -353,7 +350,12 @@ void fill(db::Connection& c, const Export& e, const Plan& p, const QString& schj
                   {QStringLiteral("FA_MERK1"), QStringLiteral("0")}});
         db::kept::put(c, db::kept::kSubject, p.subjectKeys[n], s.krz, keptSubject(s));
     }
+}
 
+// The rails and the students, keeping the export's names and values.
+void fillRailsAndStudents(db::Connection& c, const Export& e, const Plan& p,
+                          const QString& schjId) {
+    const QString phase = QString::number(p.cohort);
     for (size_t r = 0; r < e.rails.size(); ++r) {
         const qint64 id = static_cast<qint64>(r) + 1;
         c.insert(QStringLiteral("block"),
@@ -380,7 +382,11 @@ void fill(db::Connection& c, const Export& e, const Plan& p, const QString& schj
         db::kept::put(c, db::kept::kStudent, key, s.key.name + QStringLiteral(", ") + s.key.vorname,
                       keptStudent(s));
     }
+}
 
+// The courses in the year group's fields, their placements and the students' choices.
+void fillCourses(db::Connection& c, const Export& e, const Plan& p, const QString& schjId) {
+    const bool twelve = p.yearGroup == 12;
     for (size_t i = 0; i < e.courses.size(); ++i) {
         const int n = static_cast<int>(i);
         const QString& key = p.courseKeys[n];
@@ -412,7 +418,7 @@ void fill(db::Connection& c, const Export& e, const Plan& p, const QString& schj
              {QStringLiteral("CK_KS_ID"), p.courseKeys[row.course]},
              {QStringLiteral("CK_FIX"), row.fixed ? QStringLiteral("1") : QStringLiteral("0")}});
 
-    const QString field = twelve ? QStringLiteral("BG_KS_ID_12") : QStringLiteral("BG_KS_ID_13");
+    const QString field = db::courseField(p.yearGroup);
     qint64 bgId = 0;
     for (const Plan::ChoiceRow& row : p.choices) {
         const Choice& w = e.choices[static_cast<size_t>(row.choice)];
@@ -426,8 +432,10 @@ void fill(db::Connection& c, const Export& e, const Plan& p, const QString& schj
                   {QStringLiteral("BG_VFP_ID"), key}});
         db::kept::put(c, db::kept::kChoice, key, w.kursart, keptChoice(w));
     }
+}
 
-    // The forbidden rails as the planner's rules, named by the short designations.
+// The forbidden rails as the planner's rules, named by the short designations.
+void fillForbiddenRails(db::Connection& c, const Export& e, const Plan& p, const QString& schjId) {
     for (size_t i = 0; i < e.courses.size(); ++i) {
         const Course& k = e.courses[i];
         if (p.courseKeys[static_cast<int>(i)].isEmpty())
@@ -446,6 +454,16 @@ void fill(db::Connection& c, const Export& e, const Plan& p, const QString& schj
                               {p.courseBez[static_cast<int>(i)], p.railBez[*rail]});
         }
     }
+}
+
+// Fills the new file with what the plan worked out.
+void fill(db::Connection& c, const Export& e, const Plan& p, const QString& schjId) {
+    db::kept::createTable(c);
+    db::kept::put(c, db::kept::kBlocking, schjId, e.blocking.bezeichnung, keptBlocking(e.blocking));
+    fillTeachersAndSubjects(c, e, p);
+    fillRailsAndStudents(c, e, p, schjId);
+    fillCourses(c, e, p, schjId);
+    fillForbiddenRails(c, e, p, schjId);
 }
 
 // Rails named in Gesperrt that Schienen.txt lacks: reported, their rules left out.

@@ -95,6 +95,24 @@ TEST(Kurs42Import, HandBuiltExportIsEvaluatedGetsShortNamesAndComesBackAsItWent)
     EXPECT_EQ(k42::render(k42::exportCohort(c, "2023")), k42::render(handBuilt()));
     blocking::addRule(c, result.schjId, "course-not-on-rail", {"pxsp-pjk1", "Grundkurs 12"});
     EXPECT_EQ(blocking::listRules(c, result.schjId).last(), "course-not-on-rail PXSPP1 Grun12");
+
+    // Q2: the cohort a year older in year group 13, with its own course fields, and back alike.
+    k42::Export q2 = handBuilt();
+    q2.blocking.jahrgang = "Q2";
+    for (k42::Student& st : q2.students)
+        st.jahrgang = "Q2";
+    const QString path13 = dir.path("Q2.MDB");
+    ASSERT_TRUE(k42::importExport(q2, path13, dir.dir(), host).imported);
+    EXPECT_EQ(test::rowsOf(path13, "SELECT count(BG_KS_ID_12), count(BG_KS_ID_13) FROM belegung"),
+              QStringList{"0|29"});
+    EXPECT_EQ(
+        test::rowsOf(path13, "SELECT DISTINCT KS_JGST, KS_FA_ID1, KS_FA_ID3 IS NULL FROM kurs"),
+        QStringList{"13|<null>|0"});
+    db::Connection c13(path13);
+    const blocking::Evaluation ev13 =
+        blocking::evaluate(blocking::Model::load(c13, {result.schjId, result.schjBez}, 2022));
+    EXPECT_EQ(std::tuple(ev13.students, ev13.collisions, ev13.withoutCourse), std::tuple(10, 2, 1));
+    EXPECT_EQ(k42::render(k42::exportCohort(c13, "2022")), k42::render(q2));
 }
 
 TEST(Kurs42Import, LongNamesGetUniqueShortDesignations) {

@@ -207,9 +207,9 @@ TEST_F(Export, AFailedWriteOrAnUnreadableDatabaseLeavesThePreviousFiles) {
         .onMessage(kFailed + text + " (No such file or directory)");
     exporter::exportCommand(s.state, s.host);
     ASSERT_EQ(s.host.messages.size(), 3u);
-    EXPECT_EQ(s.host.messages[0].title, "Disk Error");
-    EXPECT_EQ(s.host.messages[0].buttons, ui::Buttons::RetryCancel);
-    EXPECT_EQ(s.host.messages[2].icon, ui::Icon::Critical);
+    const auto& m = s.host.messages;
+    EXPECT_EQ(std::tuple(m[0].title, m[0].buttons, m[2].icon),
+              std::tuple(QString("Disk Error"), ui::Buttons::RetryCancel, ui::Icon::Critical));
     EXPECT_FALSE(QFileInfo::exists(s.tmp.path("fehlt")));
 
     for (int id = 2; id <= 10; ++id)

@@ -187,9 +187,8 @@ TEST_F(Crash, EveryKillLeavesTheOldOrTheNewStateWhole) {
         const Snapshot old = snapshot(runDir());
         // A run to its end: the new state, and how often it makes each call.
         reset();
-        const QString counts = tmp.path("counts");
-        ASSERT_EQ(run(straced(command(flow), {"-c", "-U", "name,calls", "-o", counts, "-e",
-                                              "trace=" + kSyscalls.join(',')})),
+        ASSERT_EQ(run(straced(command(flow), {"-c", "-U", "name,calls", "-o", tmp.path("counts"),
+                                              "-e", "trace=" + kSyscalls.join(',')})),
                   "");
         const Snapshot done = snapshot(runDir());
         QStringList changed = done.keys() + old.keys();

@@ -212,7 +212,7 @@ TEST_F(Crash, EveryKillLeavesTheOldOrTheNewStateWhole) {
                             {"-e", "trace=" + call, "-e",
                              QStringLiteral("inject=%1:signal=KILL:when=%2").arg(call).arg(at)}));
                 ASSERT_TRUE(r.isEmpty() || r == kKilled)
-                    << r.toStdString() << call.toStdString() << " " << at;
+                    << r.toStdString() << " at " << call.toStdString() << " no. " << at;
                 const Snapshot now = snapshot(runDir());
                 if (r.isEmpty()) {
                     EXPECT_EQ(now, done) << "a completed run is the new state, without leftovers";

@@ -67,8 +67,7 @@ int main(int argc, char** argv) {
     qputenv("WINEPREFIX", (dir + QStringLiteral("wine")).toLocal8Bit()); // no INI file there
     platform::RunState s;
     s.ProgPfad = dir;
-    s.DatenPfad = dir;
-    s.DatenDatei = QStringLiteral("BB.MDB");
+    s.useDatabase(dir + QStringLiteral("BB.MDB"));
     s.SchjBez = QStringLiteral("2009/2010");
     s.SchjID = QStringLiteral("     9");
     try {

@@ -36,6 +36,10 @@ QByteArray crlf(const QByteArrayList& lines) {
 QByteArrayList record(const QByteArrayList& fields, int stars) {
     return QByteArrayList{"*SYNC*"} + fields + QByteArrayList(stars, "*");
 }
+QByteArrayList gk(const QByteArray& key, const QByteArray& year12, const QByteArray& year13,
+                  const QByteArray& subject, const QByteArray& art = "S") {
+    return record({key, year12, year13, subject, art}, 25);
+}
 QByteArrayList koRecord(const QByteArray& phase, const QByteArray& fam, const QByteArray& ruf) {
     return record({phase, "*", "*", "*", fam, "*", "*", "*", ruf}, 59);
 }
@@ -82,11 +86,10 @@ struct Export : ::testing::Test {
     // The one message of the export: a critical one.
     QString onlyMessage() const {
         EXPECT_EQ(s.host.messages.size(), 1u);
-        if (s.host.messages.empty())
-            return {};
-        EXPECT_EQ(s.host.messages.front().icon, ui::Icon::Critical);
-        EXPECT_EQ(s.host.messages.front().title, "Kurs- und Blockbildung");
-        return s.host.messages.front().text;
+        const ui::Message& m = s.host.messages.at(0);
+        EXPECT_EQ(std::pair(m.icon, m.title),
+                  std::pair(ui::Icon::Critical, QString("Kurs- und Blockbildung")));
+        return m.text;
     }
 };
 
@@ -102,7 +105,6 @@ TEST_F(Export, TheFolderComesFromTheIniFileOrTheDialogAndLeftoversThereGo) {
     const QStringList others = {"~MERIX.KO.tmp", "~MERIX.BL.ABCDEF.alt", "~QZ.DBC.abc123.tmp"};
     for (const QString& name : leftovers + others)
         s.tmp.write("merix/" + name, "alt");
-    QDir().mkpath(s.tmp.path("neu"));
     s.host.onOpenFile(out("MERIX.KO"))
         .onModal("frmAKursPh", choosePhase("2009"))
         .onMessage("Die Exportdateien stehen in " + QDir::toNativeSeparators(out().chopped(1)) +
@@ -205,9 +207,9 @@ TEST_F(Export, AFailedWriteOrAnUnreadableDatabaseLeavesThePreviousFiles) {
         .onMessage(kFailed + text + " (No such file or directory)");
     exporter::exportCommand(s.state, s.host);
     ASSERT_EQ(s.host.messages.size(), 3u);
-    EXPECT_EQ(s.host.messages[0].title, "Disk Error");
-    EXPECT_EQ(s.host.messages[0].buttons, ui::Buttons::RetryCancel);
-    EXPECT_EQ(s.host.messages[2].icon, ui::Icon::Critical);
+    const auto& m = s.host.messages;
+    EXPECT_EQ(std::tuple(m[0].title, m[0].buttons, m[2].icon),
+              std::tuple(QString("Disk Error"), ui::Buttons::RetryCancel, ui::Icon::Critical));
     EXPECT_FALSE(QFileInfo::exists(s.tmp.path("fehlt")));
 
     for (int id = 2; id <= 10; ++id)
@@ -260,76 +262,58 @@ TEST_F(Export, TheFilesShowOneStateWhileAnotherProgramWrites) {
         EXPECT_EQ(file(name), s.tmp.read("again/" + name)) << name.toStdString();
 }
 
-namespace {
-
 // Three students of cohort 2008 (year 13 in 2009/2010), one more of 2009 (year 12), one of 2007;
-// their choices in an order that interleaves the students; four rails, one of another school
-// year; six placed courses that find their rail and course in every way there is.
-struct Files : Export {
-    void SetUp() override {
-        s.db.scalar("DELETE FROM block");
-        s.db.scalar("DELETE FROM belegung");
-        s.db.insert("fachang",
-                    {{"FA_KURSPH", "2008"}, {"FA_PSCHL", "0600"}, {"FA_VFP_ID", "FA01"}});
-        s.db.insert("fachang",
-                    {{"FA_KURSPH", "2009"}, {"FA_PSCHL", "0100"}, {"FA_VFP_ID", "FA02"}});
-        const QStringList courses = {"Ma3", " d2 ", "1D1", "Ek2"};
-        for (int i = 0; i < courses.size(); ++i)
-            s.course(i + 2, courses[i]);
-        const QString mueller = s.student(2, "Müller", "Jörg", "2008");
-        const QString abel = test::School::studentKey(1);
-        // A family name fills its 30 characters: the first name follows it directly.
-        const QString schmidt = s.student(3, "Schmidt-Leutheusser-Schnarrenb", "Sabine", "2008");
-        s.student(4, "Özdemir", {}, "2008");
-        const QString alt = s.student(5, "Alt", "Otto", "2007");
-        choice(mueller, "S", "KS0001", "KS0002", "FA01");
-        choice(abel, "S", null, "KS0002", "FA02");        // year 12 with a year-13 course only
-        choice(mueller, "L", "KS0001", "KS0002", "FA01"); // advanced course: no GK record
-        choice(mueller, null, "KS0001", null, "FA01");    // no type: no GK record
-        choice(schmidt, "S", "KS0004", null, "FA01");
-        choice(mueller, "S", null, "KS0003", "FA02"); // year 13 only
-        choice(mueller, "m", "XX99", null, "FA99");   // a key that names no course or subject
-        choice(mueller, "S", null, null, "FA01");     // no course at all: skipped
-        choice(abel, "S", "KS0004", "KS0005", "FA02");
-        choice(abel, "S", "XX99", null, "FA02");
-        choice(alt, "S", "KS0001", null, "FA01");
-        rail(1, "S1", "Schiene 1", 1, 3);
-        rail(2, " S2", null, null, null);
-        rail(3, "S9", "Vorjahr", 9, 2, test::kOtherYear);
-        rail(4, "Ü4", "Übung", -2, 2);
-        const std::tuple<QVariant, QString, QVariant> placed[] = {
-            {"     1", "KS0001", null},     // left by the import: rail by the number, BL_ID 1
-            {"     2", "KS0003", "     2"}, // saved: rail by its key as written
-            {"     7", "KS0002", null},     // no rail 7
-            {"     1", "XX99", "     4"},   // no such course
-            {"1", "KS0002", "     5"},      // saved: "1" is not the key "     1"
-            {"3", "KS0004", null},          // the number 3 finds the rail of the other year
-        };
-        for (const auto& [railKey, course, key] : placed)
-            s.place(0, course, {{"CK_BL_ID", railKey}, {"CK_VFP_ID", key}});
-    }
-    QByteArrayList gk(const QByteArray& key, const QByteArray& year12, const QByteArray& year13,
-                      const QByteArray& subject, const QByteArray& art = "S") {
-        return record({key, year12, year13, subject, art}, 25);
-    }
-};
-
-} // namespace
-
-TEST_F(Files, WholeFilesOfEitherCohortAndWithoutPlacedCoursesMerixCkIsOneEmptyLine) {
+// their choices in an order that interleaves the students; the rail of the export's school and
+// three more, one of another school year; six placed courses that find their rail and course in
+// every way there is.
+TEST_F(Export, WholeFilesOfEitherCohortAndWithoutPlacedCoursesMerixCkIsOneEmptyLine) {
+    s.db.scalar("DELETE FROM belegung");
+    s.db.insert("fachang", {{"FA_KURSPH", "2008"}, {"FA_PSCHL", "0600"}, {"FA_VFP_ID", "FA01"}});
+    s.db.insert("fachang", {{"FA_KURSPH", "2009"}, {"FA_PSCHL", "0100"}, {"FA_VFP_ID", "FA02"}});
+    const QStringList courses = {"Ma3", " d2 ", "1D1", "Ek2"};
+    for (int i = 0; i < courses.size(); ++i)
+        s.course(i + 2, courses[i]);
+    const QString mueller = s.student(2, "Müller", "Jörg", "2008");
+    const QString abel = test::School::studentKey(1);
+    // A family name fills its 30 characters: the first name follows it directly.
+    const QString schmidt = s.student(3, "Schmidt-Leutheusser-Schnarrenb", "Sabine", "2008");
+    s.student(4, "Özdemir", {}, "2008");
+    choice(mueller, "S", "KS0001", "KS0002", "FA01");
+    choice(abel, "S", null, "KS0002", "FA02");        // year 12 with a year-13 course only
+    choice(mueller, "L", "KS0001", "KS0002", "FA01"); // advanced course: no GK record
+    choice(mueller, null, "KS0001", null, "FA01");    // no type: no GK record
+    choice(schmidt, "S", "KS0004", null, "FA01");
+    choice(mueller, "S", null, "KS0003", "FA02"); // year 13 only
+    choice(mueller, "m", "XX99", null, "FA99");   // a key that names no course or subject
+    choice(mueller, "S", null, null, "FA01");     // no course at all: skipped
+    choice(abel, "S", "KS0004", "KS0005", "FA02");
+    choice(abel, "S", "XX99", null, "FA02");
+    choice(s.student(5, "Alt", "Otto", "2007"), "S", "KS0001", null, "FA01");
+    rail(2, " S2", null, null, null);
+    rail(3, "S9", "Vorjahr", 9, 2, test::kOtherYear);
+    rail(4, "Ü4", "Übung", -2, 2);
+    const std::tuple<QVariant, QString, QVariant> placed[] = {
+        {"     1", "KS0001", null},     // left by the import: rail by the number, BL_ID 1
+        {"     2", "KS0003", "     2"}, // saved: rail by its key as written
+        {"     7", "KS0002", null},     // no rail 7
+        {"     1", "XX99", "     4"},   // no such course
+        {"1", "KS0002", "     5"},      // saved: "1" is not the key "     1"
+        {"3", "KS0004", null},          // the number 3 finds the rail of the other year
+    };
+    for (const auto& [railKey, course, key] : placed)
+        s.place(0, course, {{"CK_BL_ID", railKey}, {"CK_VFP_ID", key}});
     exportCohort("2008");
-    EXPECT_EQ(entries(), QStringList({"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}));
     EXPECT_EQ(file("MERIX.KO"),
               crlf(QByteArrayList{"06_KO_68"} + koRecord("2008", "M\xFCller", "J\xF6rg") +
                    koRecord("2008", "Schmidt-Leutheusser-Schnarrenb", "Sabine") +
                    koRecord("2008", "\xD6zdemir", "Null")));
-    const QByteArray mueller = "2008M\xFCller                        J\xF6rg";
-    EXPECT_EQ(
-        file("MERIX.GK"),
-        crlf(QByteArrayList{"06_GK_30"} + gk(mueller, "2008/2009Ma1", "2009/2010Ma3", "20080600") +
-             gk(mueller, "*", "2009/2010d2", "20090100") +
-             gk(mueller, "2008/2009XX99", "*", "FA99", "m") +
-             gk("2008Schmidt-Leutheusser-SchnarrenbSabine", "2008/20091D1", "*", "20080600")));
+    const QByteArray muellerKey = "2008M\xFCller                        J\xF6rg";
+    EXPECT_EQ(file("MERIX.GK"), crlf(QByteArrayList{"06_GK_30"} +
+                                     gk(muellerKey, "2008/2009Ma1", "2009/2010Ma3", "20080600") +
+                                     gk(muellerKey, "*", "2009/2010d2", "20090100") +
+                                     gk(muellerKey, "2008/2009XX99", "*", "FA99", "m") +
+                                     gk("2008Schmidt-Leutheusser-SchnarrenbSabine", "2008/20091D1",
+                                        "*", "20080600")));
     EXPECT_EQ(file("MERIX.BL"),
               crlf(QByteArrayList{"06_BL_05"} +
                    record({"2009/2010", "S1", "Schiene 1", "1", "3"}, 0) +

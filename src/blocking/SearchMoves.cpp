@@ -22,6 +22,7 @@ Moves::Moves(const Problem& p, Tally& t, Random& random)
     mark_.assign(p.students, 0);
     seen_.assign(p.courses, 0);
     from_.assign(p.courses, {-1, -1});
+    side_.assign(p.courses, {-1, -1});
 }
 
 // -------- one student, solved exactly
@@ -183,10 +184,12 @@ bool Moves::evenOutFrom(int g, int a) {
                     others = otherRails(s, f);
                     known = true;
                 }
-                if (t_.rails(y).intersects(others))
+                std::pair<int, int> side{-1, -1};
+                if (t_.rails(y).intersects(others) && !sideStep(s, f, y, side))
                     continue;
                 seen_[y] = visit_;
                 from_[y] = {x, f};
+                side_[y] = side;
                 const bool smaller = t_.size(y) + 2 <= t_.size(a);
                 if (smaller && sum(t_.beyond(a, t_.size(a) - 1), t_.beyond(y, t_.size(y) + 1)) <=
                                    sum(t_.beyond(a, t_.size(a)), t_.beyond(y, t_.size(y)))) {
@@ -200,11 +203,51 @@ bool Moves::evenOutFrom(int g, int a) {
     return false;
 }
 
+// Whether student s can leave the course of his free choice e that stands in the way of course
+// y for his free choice f, for a parallel on free rails no larger than the one he leaves: the
+// other group gets no more uneven. side: (e, that parallel).
+bool Moves::sideStep(int s, int f, int y, std::pair<int, int>& side) const {
+    const RailSet target = t_.rails(y);
+    RailSet rest;
+    for (int k : p_.fixedCourses[s])
+        rest |= t_.rails(k);
+    int e = -1;
+    for (int g = p_.freeBegin[s]; g < p_.freeBegin[s + 1]; ++g) {
+        const int k = t_.assigned(g);
+        if (g == f || k < 0)
+            continue;
+        if (!t_.rails(k).intersects(target)) {
+            rest |= t_.rails(k);
+        } else if (e >= 0) {
+            return false;
+        } else {
+            e = g;
+        }
+    }
+    if (e < 0 || rest.intersects(target) || (p_.keep && p_.storedCourse[e] == t_.assigned(e)))
+        return false;
+    const int c = t_.assigned(e);
+    rest |= target;
+    for (int k : p_.candidates(e))
+        if (k != c && t_.size(k) + 1 <= t_.size(c) && !t_.rails(k).intersects(rest) &&
+            sum(t_.beyond(c, t_.size(c) - 1), t_.beyond(k, t_.size(k) + 1)) <=
+                sum(t_.beyond(c, t_.size(c)), t_.beyond(k, t_.size(k)))) {
+            side = {e, k};
+            return true;
+        }
+    return false;
+}
+
 // Moves the students along the path found from a to b, last step first.
 void Moves::shift(int a, int b) {
     for (int y = b; y != a;) {
         const auto [x, f] = from_[y];
         remember(p_.freeStudent[f]);
+        if (const auto [e, k] = side_[y]; e >= 0) {
+            t_.change(t_.assigned(e), -1);
+            t_.setAssigned(e, k);
+            t_.change(k, +1);
+        }
         t_.change(x, -1);
         t_.setAssigned(f, y);
         t_.change(y, +1);
@@ -277,6 +320,8 @@ int Moves::pickCourse() {
     if (t_.conflictSum() == 0 && !t_.uneven().empty() && random_.unit() < 0.6) {
         const std::vector<int>& uneven = t_.uneven();
         const int g = uneven[random_.below(static_cast<int>(uneven.size()))];
+        if (const int k = blocker(g); k >= 0 && random_.unit() < 0.5)
+            return k;
         pick_.clear();
         for (int k : m_.groups[g].courses)
             if (p_.family[k] >= 0)
@@ -285,6 +330,46 @@ int Moves::pickCourse() {
             return pick_[random_.below(static_cast<int>(pick_.size()))];
     }
     return p_.movable[random_.below(static_cast<int>(p_.movable.size()))];
+}
+
+// A course in the way of evening out group g: a student of one of its large courses could go
+// to a parallel smaller by two but for the rails of another of his courses. -1 where there is
+// none. The last step of evening out often waits for such a course to make room.
+int Moves::blocker(int g) {
+    const std::vector<int>& courses = m_.groups[g].courses;
+    int low = courses.front();
+    for (int k : courses)
+        if (t_.size(k) < t_.size(low))
+            low = k;
+    work_.clear();
+    for (int k : courses)
+        if (t_.size(k) >= t_.size(low) + 2)
+            work_.push_back(k);
+    if (work_.empty())
+        return -1;
+    const int a = work_[random_.below(static_cast<int>(work_.size()))];
+    work_.clear();
+    for (int f : p_.groupChoices[g])
+        if (t_.assigned(f) == a)
+            work_.push_back(f);
+    if (work_.empty())
+        return -1;
+    const int f = work_[random_.below(static_cast<int>(work_.size()))];
+    const int s = p_.freeStudent[f];
+    RailSet smaller;
+    for (int y : p_.candidates(f))
+        if (t_.size(y) + 2 <= t_.size(a))
+            smaller |= t_.rails(y);
+    pick_.clear();
+    for (int k : p_.fixedCourses[s])
+        if (p_.family[k] >= 0 && t_.rails(k).intersects(smaller))
+            pick_.push_back(k);
+    for (int e = p_.freeBegin[s]; e < p_.freeBegin[s + 1]; ++e) {
+        const int k = t_.assigned(e);
+        if (e != f && k >= 0 && p_.family[k] >= 0 && t_.rails(k).intersects(smaller))
+            pick_.push_back(k);
+    }
+    return pick_.empty() ? -1 : pick_[random_.below(static_cast<int>(pick_.size()))];
 }
 
 void Moves::touch(int k) {

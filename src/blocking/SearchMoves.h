@@ -50,6 +50,7 @@ public:
 
 private:
     int pickCourse();
+    int blocker(int g);
     // Where teachers or the planner's rules bind, a course moved alone mostly lands beside
     // another course of its teacher or a course it must stay apart from, and the move is
     // lost. These moves aim at rails where it fits, or take the course in its way along.
@@ -69,6 +70,7 @@ private:
     RailSet otherRails(int s, int except) const;
     void evenOut(int g);
     bool evenOutFrom(int g, int a);
+    bool sideStep(int s, int f, int y, std::pair<int, int>& side) const;
     void shift(int a, int b);
     void evenOutUneven();
 
@@ -93,6 +95,7 @@ private:
     std::vector<int> order_, queue_, work_;
     std::vector<int> seen_;                 // per course: the search that reached it
     std::vector<std::pair<int, int>> from_; // per course: (course, free choice) it came from
+    std::vector<std::pair<int, int>> side_; // per course: (free choice, course) stepped aside
     int visit_ = 0;
 
     const bool bound_; // the school names teachers or rules on placements

@@ -21,8 +21,9 @@ QString entry(const QString& bez, int hours, const QString& key) {
 } // namespace
 
 // S1 of 3 hours, S2 of 2; Mathe of 5 hours chosen by A and B, Deu by D, Eng by C in year
-// group 13, Geo by nobody.
-TEST(FillRail, ASplitCoursesRestStaysInPlaceAndNeverJoinsItsFirstPartOrAHeldRail) {
+// group 13, Geo by nobody. The rails' hours are set first, and "<" and "leeren Kurs löschen"
+// end it.
+TEST(FillRail, ASplitCoursesRestNeverJoinsItsFirstPartOrAHeldRailAndComesBackWhole) {
     Workspace s;
     s.rail(1, "S1", 3);
     s.rail(2, "S2", 2);

@@ -12,7 +12,7 @@
 //   5 Schmidt Deu 6 Ode Mathe      7 Weber Bio     8 Weber Bio (year 13)    9 a
 //   student not in kolleg: Mathe
 //  10 Ode Kunst     11 Müller: no course   12 Müller: a course that is gone
-TEST(Lists, CollidingStudentsAreListedAndMarkedByTheChosenOptionOneStudentsTwoRowsToo) {
+TEST(Lists, CollidingStudentsAreListedMarkedInvertedAndShownWithTheirCourses) {
     test::Workspace s;
     s.rails(2, 1);
     int id = 0;

@@ -10,14 +10,10 @@ using placement::frmK;
 
 namespace {
 
-frmK& chooser(ui::Window& w) {
-    return static_cast<frmK&>(w);
-}
-
 // The chooser's user: picks the line naming this course and clicks "&Ok".
 std::function<void(ui::Window&)> choose(const QString& courseName) {
     return [courseName](ui::Window& w) {
-        frmK& k = chooser(w);
+        frmK& k = static_cast<frmK&>(w);
         for (int i = 0; i < k.lstK.count(); ++i)
             if (k.lstK.line(i).startsWith(courseName + ' '))
                 k.lstK.setCurrent(i);
@@ -53,6 +49,7 @@ struct AssignCourse : ::testing::Test {
         s.load();
     }
     placement::SetzenK& w() { return s.w(); }
+    static frmK& chooser(ui::Window& w) { return static_cast<frmK&>(w); }
     // The row's two course fields, "12|13".
     QString fields(qint64 bgId) { return s.courseOf(bgId) + "|" + s.courseOf(bgId, "BG_KS_ID_13"); }
 };

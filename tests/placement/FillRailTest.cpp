@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
 
-using test::kCrLf;
 using test::Workspace;
 
 namespace {
@@ -20,26 +20,55 @@ QString entry(const QString& bez, int hours, const QString& key) {
 
 } // namespace
 
-TEST(FillRail, ASplitCoursesRestStaysInPlaceAndNeverJoinsItsFirstPartOrAHeldRail) {
+// S1 of 3 hours, S2 of 2; Mathe of 5 hours chosen by A and B, Deu by D, Eng by C in year
+// group 13, Geo by nobody. The rails' hours are set first, and "<" and "leeren Kurs löschen"
+// end it.
+TEST(FillRail, ASplitCoursesRestNeverJoinsItsFirstPartOrAHeldRailAndComesBackWhole) {
     Workspace s;
     s.rail(1, "S1", 3);
     s.rail(2, "S2", 2);
     const QString deu = s.single(1, "Deu");
     const QString mathe = s.single(2, "Mathe", {{"KS_STD", "5"}});
     const QString eng = s.single(3, "Eng");
+    const QString geo = s.single(4, "Geo");
     s.choice(s.student(1, "A", "a"), mathe);
     s.choice(s.student(2, "B", "b"), mathe);
+    s.choice(s.student(3, "C", "c"), {}, eng);
+    s.choice(s.student(4, "D", "d"), deu);
     placement::SetzenK& w = s.load();
+    ui::Grid& g = s.grid();
+    // "Stunde ändern" takes 1 to 6 hours for the empty S2: each answer in turn and the hours after
+    // it. Double-clicking a cell of the rail runs the same command.
+    g.setCol(1);
+    const std::pair<std::optional<QString>, int> answers[] = {
+        {"7", 2}, {"0", 2}, {std::nullopt, 2}, {"abc", 2}, {"1", 1}, {" 6", 6}};
+    for (const auto& [answer, hours] : answers) {
+        s.host.onInput(answer);
+        w.cmdBlock_Click();
+        EXPECT_EQ(g.TextMatrix(0, 1), QStringLiteral("S2    %1  000        2").arg(hours));
+        EXPECT_EQ(s.db.scalar("SELECT BL_STD FROM block WHERE BL_ID = 2").toInt(), hours);
+    }
+    s.host.onInput("2");
+    g.doubleClick(0, 1);
+    EXPECT_EQ(s.host.inputPrompts, QStringList(7, "Stundenzahl der Schiene:"));
+
     s.fill("Mathe", 0, 0);
     EXPECT_EQ(s.column(0), (QStringList{"S1    3  002        1", entry("Mathe", 3, mathe)}));
-    const QStringList list{entry("Deu", 3, deu), entry("Mathe", 2, mathe), entry("Eng", 3, eng)};
+    const QStringList list{entry("Deu", 3, deu), entry("Mathe", 2, mathe), entry("Eng", 3, eng),
+                           entry("Geo", 3, geo)};
     EXPECT_EQ(w.LNKurse.lines(), list);
     EXPECT_EQ(w.LNKurse.selectedCount() + w.LSchueler.count(), 0) << "the refresh clears both";
+    // A rail holding a course keeps its hours without asking.
+    g.setCol(0);
+    s.host.onMessage("Schiene enthält bereits Kurse!\r\nÄnderungen nicht möglich!");
+    w.cmdBlock_Click();
+    EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Critical);
+    EXPECT_EQ(g.TextMatrix(0, 0), "S1    3  002        1");
 
     s.host.onMessage("Der Kurs Mathe steht bereits auf dieser Schiene!");
     s.fill("Mathe", 0, 0);
     // While S2 is cut and held, nothing goes onto it, neither courses nor hours.
-    s.grid().click(1, 1);
+    g.click(1, 1);
     w.click("menuBearbAus");
     s.host.onMessage(test::kHeld).onMessage(test::kHeld);
     s.fill("Mathe", 1, 1);
@@ -55,7 +84,49 @@ TEST(FillRail, ASplitCoursesRestStaysInPlaceAndNeverJoinsItsFirstPartOrAHeldRail
     ASSERT_TRUE(w.click("cmdSchA"));
     EXPECT_EQ(db::Connection::openedSoFar() - opened, 1);
     EXPECT_EQ(s.column(1), (QStringList{"S2    2  002        2", entry("Mathe", 2, mathe)}));
-    EXPECT_EQ(w.LNKurse.lines(), (QStringList{entry("Deu", 3, deu), entry("Eng", 3, eng)}));
+    EXPECT_EQ(w.LNKurse.lines(),
+              (QStringList{entry("Deu", 3, deu), entry("Eng", 3, eng), entry("Geo", 3, geo)}));
+
+    // "<" on Mathe and Eng of S1 takes both back into the list, in KS_SORT order, and Deu moves
+    // up; Mathe's rest on S2 then joins its half in the list, the hours summed.
+    s.fill("Eng", 0, 0);
+    s.fill("Deu", 0, 0);
+    ASSERT_EQ(g.TextMatrix(0, 0), "S1    3  004        1");
+    g.click(1, 0);
+    g.extendSelection(2, 0);
+    w.cmdS2K_Click();
+    EXPECT_EQ(s.column(0), (QStringList{"S1    3  001        1", entry("Deu", 3, deu)}));
+    EXPECT_EQ(w.LNKurse.lines(),
+              (QStringList{entry("Mathe", 3, mathe), entry("Eng", 3, eng), entry("Geo", 3, geo)}));
+    EXPECT_EQ(w.LSchImBlock.count(), 0);
+    // The last entries go: the grid keeps only its header row; the header alone takes nothing.
+    for (const auto& [row, col] : {std::pair{1, 1}, {1, 0}, {0, 0}}) {
+        g.click(row, col);
+        w.cmdS2K_Click();
+    }
+    EXPECT_EQ(s.columns(), (QStringList{"S1    3  000        1", "S2    2  000        2"}));
+    const QStringList back{entry("Deu", 3, deu), entry("Mathe", 5, mathe), entry("Eng", 3, eng),
+                           entry("Geo", 3, geo)};
+    EXPECT_EQ(w.LNKurse.lines(), back);
+
+    // "leeren Kurs löschen": Eng is chosen in year group 13; Geo goes on "Ja" only.
+    w.cmdKursL_Click(); // nothing selected
+    const QString ask = "Wollen Sie den Kurs Geo   wirklich löschen?";
+    const size_t asked = s.host.messages.size();
+    for (const auto& [line, message, answer] :
+         {std::tuple{2, QString("Kurs nicht leer!"), ui::Answer::Ok},
+          {3, ask, ui::Answer::No},
+          {3, ask, ui::Answer::Yes}}) {
+        for (int i = 0; i < 4; ++i)
+            w.LNKurse.setSelected(i, i == line);
+        s.host.onMessage(message, answer);
+        w.cmdKursL_Click();
+    }
+    EXPECT_EQ(std::tuple(s.host.messages[asked].icon, s.host.messages[asked + 1].buttons,
+                         s.host.messages[asked + 1].defaultButton),
+              std::tuple(ui::Icon::Critical, ui::Buttons::YesNo, 1));
+    EXPECT_EQ(s.db.rows("SELECT KS_BEZ FROM kurs"), (QStringList{"Deu", "Mathe", "Eng"}));
+    EXPECT_EQ(w.LNKurse.lines(), back.mid(0, 3));
 }
 
 // Refusals and failures leave the grid, the list and the choices alone. With a parallel to take
@@ -209,7 +280,8 @@ TEST(FillRail, ACourseIsEvenedOutWithItsParallelsOnlyBeyondTheirAverage) {
 }
 
 // A rule on placements that the course would break on the rail is asked about first (default
-// "Nein"); "Nein" leaves everything, "Ja" places it. B and the parallel P1 stand on S1.
+// "Nein"); "Nein" leaves everything, "Ja" places it. B and the parallel P1 stand on S1; the
+// file's placement stays as it is, each case loads it afresh with its rule alone.
 TEST(FillRail, APlacementThatBreaksARuleIsAskedAbout) {
     // The rule, the course filled onto a grid column, the rule broken ("" for no question) and
     // the answer.
@@ -224,33 +296,33 @@ TEST(FillRail, APlacementThatBreaksARuleIsAskedAbout) {
             {"parallels-apart", {"MA"}, "P2", 0, "parallels-apart MA", ui::Answer::No},
             {"parallels-apart", {"MA"}, "P2", 1, "", ui::Answer::No},
         };
+    Workspace s;
+    s.rails(2, 3);
+    s.connection().exec("UPDATE fachang SET FA_PSCHL = 'MA' WHERE FA_ID = 1");
+    const QString keys[] = {s.single(1, "A"), s.single(2, "B"), s.course(3, "P1"),
+                            s.course(4, "P2")};
+    for (int id = 1; id <= 4; ++id)
+        s.choice(s.student(id, "N"), keys[id - 1], {},
+                 {{"BG_FA_ID", s.subjectKey(id > 2 ? 1 : id + 10)}, {"BG_ART", "S"}});
+    s.place(1, keys[1]);
+    s.place(1, keys[2]);
     for (const auto& [kind, args, course, rail, broken, answer] : cases) {
         SCOPED_TRACE(QStringLiteral("%1 %2").arg(kind, args.join(' ')).toStdString());
-        Workspace s;
-        s.rail(1, "S1", 3);
-        s.rail(2, "S2", 3);
-        s.connection().exec("UPDATE fachang SET FA_PSCHL = 'MA' WHERE FA_ID = 1");
-        const QString keys[] = {s.single(1, "A"), s.single(2, "B"), s.course(3, "P1"),
-                                s.course(4, "P2")};
-        for (int id = 1; id <= 4; ++id)
-            s.choice(s.student(id, "N"), keys[id - 1], {},
-                     {{"BG_FA_ID", s.subjectKey(id > 2 ? 1 : id + 10)}, {"BG_ART", "S"}});
-        s.place(1, keys[1]);
-        s.place(1, keys[2]);
         blocking::addRule(s.connection(), test::kYear, QString::fromUtf8(kind), args);
         s.load();
         const QStringList before = s.columns();
         if (*broken)
             s.host.onMessage(
                 QStringLiteral("Der Kurs %1 verletzt auf dieser Schiene die Regel").arg(course) +
-                    kCrLf + broken + kCrLf + "Trotzdem setzen?",
+                    "\r\n" + broken + "\r\nTrotzdem setzen?",
                 answer);
         s.fill(QString::fromUtf8(course), rail, rail);
-        if (*broken) {
-            EXPECT_EQ(s.host.messages.at(0).defaultButton, 1) << "Nein";
-        }
         const bool placed = !*broken || answer == ui::Answer::Yes;
         EXPECT_EQ(s.columns() != before, placed);
         EXPECT_EQ(s.w().LNKurse.count(), placed ? 1 : 2);
+        blocking::removeRule(s.connection(), test::kYear, 1);
     }
+    ASSERT_EQ(s.host.messages.size(), 4u);
+    for (const ui::Message& m : s.host.messages)
+        EXPECT_EQ(m.defaultButton, 1) << "Nein";
 }

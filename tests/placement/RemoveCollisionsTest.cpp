@@ -48,7 +48,8 @@ struct Kollbs : test::Workspace {
 } // namespace
 
 TEST(RemoveCollisions, TheFirstParallelOnASelectedRailThatCanTakeHimIsChosen) {
-    // Xaver collides in Ma1 and De1; one move ends it. Placements: rail, course id.
+    // Xaver collides in Ma1 and De1; one move ends it. Placements: rail, course id; id 0 for
+    // eleven courses of other subjects, filling S1 beyond the ten entries it once had room for.
     struct Case {
         const char* what;
         std::vector<std::pair<int, int>> placed;
@@ -68,6 +69,7 @@ TEST(RemoveCollisions, TheFirstParallelOnASelectedRailThatCanTakeHimIsChosen) {
         // Ma2 shares S1 with Bi1, which he attends; with S1 alone Bi1 cannot go elsewhere.
         {"Bi1 beside Ma2, no rail to free it to", {{1, 2}, {1, 6}, {2, 7}}, 0, true, {"KS0001", "KS0004", "KS0002", "KS0006"}, "002"},
         {"Bi1 beside Ma2 goes to Bi2 on S2", {{1, 2}, {1, 6}, {2, 7}}, 1, true, {"KS0002", "KS0004", "KS0001", "KS0007"}, "001"},
+        {"Ma2 the twelfth entry of S1", {{1, 0}, {1, 2}}, 0, false, {"KS0002", "KS0004", "KS0001", ""}, "001"},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -75,7 +77,9 @@ TEST(RemoveCollisions, TheFirstParallelOnASelectedRailThatCanTakeHimIsChosen) {
         Kollbs k;
         const qint64 bio = c.inBio ? k.choice(k.xaver, "KS0006") : 0;
         for (const auto& [rail, course] : c.placed)
-            k.place(rail, test::School::courseKey(course));
+            for (int i = 0; i < (course ? 1 : 11); ++i)
+                k.place(rail,
+                        course ? k.courseKey(course) : k.single(20 + i, QString("F%1").arg(i)));
         k.run({"Ma1", "De1"}, c.c2);
         EXPECT_EQ(
             (QStringList{k.courseOf(1), k.courseOf(3), k.courseOf(4), bio ? k.courseOf(bio) : ""}),
@@ -113,16 +117,4 @@ TEST(RemoveCollisions, AFullParallelIsUsedOnlyBelowItsLimitUnlessAPlaceCanBeMade
         EXPECT_EQ(k.size(parallel), c.size + (c.moves && c.free == 0 ? 1 : 0));
         EXPECT_EQ(k.size(own), c.moves ? c.free : 1) << "the free student made the place";
     }
-}
-
-// Beyond the ten entries a selected rail once had room for.
-TEST(RemoveCollisions, EveryEntryOfASelectedRailCountsBeyondTen) {
-    Kollbs k;
-    // Eleven courses of other subjects fill S1 before Ma2, the twelfth entry.
-    for (int i = 0; i < 11; ++i)
-        k.place(1, k.single(20 + i, QStringLiteral("F%1").arg(i)));
-    k.place(1, "KS0002");
-    k.run({"Ma1", "De1"}, 0);
-    ASSERT_EQ(k.grid().TextMatrix(12, 0).left(3), "Ma2");
-    EXPECT_EQ(k.courseOf(1), "KS0002");
 }

@@ -142,10 +142,9 @@ TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyOnJaAndAFailedSaveKeepsT
                                         "3|     3|KS0001|3|0"}));
     EXPECT_EQ(s.db.rows("SELECT BL_ID, BL_STD FROM block ORDER BY BL_ID"),
               (QStringList{"1|5", "2|3", "3|4", "9|2"}));
-}
 
-TEST(SavePlacement, TheWorkspaceOpenedFromTheMenuAsksOnceAndStaysAfterAFailedSave) {
-    Placed s;
+    // Opened from the main window's menu, the workspace asks once and comes back with its grid
+    // after a failed save.
     app::MDIKundB main(s.state, s.host);
     const auto grid = [](ui::Window& w) -> ui::Grid& {
         return static_cast<placement::SetzenK&>(w).grdSchienen;
@@ -153,11 +152,12 @@ TEST(SavePlacement, TheWorkspaceOpenedFromTheMenuAsksOnceAndStaysAfterAFailedSav
     s.host
         .onModal("SetzenK",
                  [&](ui::Window& w) {
+                     grid(w).setRows(3);
                      grid(w).setTextMatrix(1, 0, "K4    2      3 KS0004");
                      grid(w).setTextMatrix(2, 0, "K4    2      3 KS0004");
                  })
         .onMessage(saveQuestion(s.db.path()), ui::Answer::Yes)
-        .onMessage(ui::Answer::Ok) // the cause; the workspace comes back with its grid
+        .onMessage(ui::Answer::Ok) // the cause
         .onModal("SetzenK",
                  [&](ui::Window& w) {
                      EXPECT_EQ(grid(w).TextMatrix(2, 0), "K4    2      3 KS0004");
@@ -166,7 +166,7 @@ TEST(SavePlacement, TheWorkspaceOpenedFromTheMenuAsksOnceAndStaysAfterAFailedSav
         .onMessage(saveQuestion(s.db.path()), ui::Answer::Yes);
     main.menuDateiSetzenK_Click();
     EXPECT_EQ(s.current(), (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0004|1|0",
-                                        "3|     2|KS0002|2|0", "4|     2|KS0003|2|0"}));
+                                        "3|     3|KS0001|3|0"}));
 }
 
 // "Nein" refuses the current file under any of its names, asks before replacing another file
@@ -191,13 +191,10 @@ TEST(SavePlacement, NeinSavesIntoACopyThatBecomesCurrentButNeverIntoTheCurrentFi
     s.grid().setTextMatrix(1, 2, "K4    2      3 KS0004");
     const QString replace = "Die Datei " + copy + " besteht bereits.\r\nSoll sie ersetzt werden?";
     EXPECT_TRUE(s.saveAs([&](auto& h) {
-        h.onSaveFile(" " + old + " ")
-            .onMessage("gleicher Dateiname!")
-            .onSaveFile(s.tmp.dir() + "sub/../BB.MDB")
-            .onMessage("gleicher Dateiname!")
-            .onSaveFile(s.prog.path("link/BB.MDB"))
-            .onMessage("gleicher Dateiname!")
-            .onSaveFile("NEU.MDB")
+        for (const QString& same :
+             {" " + old + " ", s.tmp.dir() + "sub/../BB.MDB", s.prog.path("link/BB.MDB")})
+            h.onSaveFile(same).onMessage("gleicher Dateiname!");
+        h.onSaveFile("NEU.MDB")
             .onMessage("ungültiger Datenpfadname!")
             .onSaveFile(copy)
             .onMessage(replace, ui::Answer::No)
@@ -230,14 +227,10 @@ TEST(SavePlacement, NeinWithoutAFileOrAPointerFileToWriteSavesNothing) {
         const QString old = s.db.path();
         const QString copy = s.tmp.path(c == Folder ? "ORDNER.MDB" : "NEU.MDB");
         s.grid().setTextMatrix(1, 0, "");
-        if (c == Protected) {
-            ASSERT_TRUE(QDir(s.prog.dir()).mkdir("TCLASSK"));
-        }
+        ASSERT_TRUE(c != Protected || QDir(s.prog.dir()).mkdir("TCLASSK"));
+        ASSERT_TRUE(c != Folder || QDir(s.tmp.dir()).mkdir("ORDNER.MDB"));
         if (c == Gone)
             s.state.pointerDir = s.tmp.path("weg/");
-        if (c == Folder) {
-            ASSERT_TRUE(QDir(s.tmp.dir()).mkdir("ORDNER.MDB"));
-        }
         EXPECT_EQ(s.saveAs([&](test::ScriptedHost& h) {
             h.onSaveFile(c == Cancelled ? std::nullopt : std::optional(copy));
             if (c == Protected)
@@ -248,14 +241,10 @@ TEST(SavePlacement, NeinWithoutAFileOrAPointerFileToWriteSavesNothing) {
         }),
                   c == Cancelled);
         const ui::Message& m = s.host.messages.back();
-        if (c == Protected || c == Gone) {
-            EXPECT_EQ(m.title, "Externes Zeugnisprogramm");
-            EXPECT_EQ(m.text.contains("weg"), c == Gone) << "the error's own text";
-        }
-        if (c == Folder) {
-            EXPECT_TRUE(
-                m.text.startsWith("Die Schienendaten wurden nicht gespeichert.\r\n" + copy));
-        }
+        EXPECT_EQ(m.title == "Externes Zeugnisprogramm", c == Protected || c == Gone);
+        EXPECT_EQ(m.text.contains("weg/"), c == Gone) << "the error's own text";
+        EXPECT_EQ(m.text.startsWith("Die Schienendaten wurden nicht gespeichert.\r\n" + copy),
+                  c == Folder);
         EXPECT_EQ(s.current(), kPlaced);
         EXPECT_EQ(s.state.databasePath(), old);
         EXPECT_EQ(bytesOf(s.prog.path("TCLASSK")), "<none>");

@@ -29,6 +29,11 @@ QString Workspace::single(int id, const QString& bez, Row extra) {
     return course(id, bez, extra);
 }
 
+qint64 Workspace::wahl(int student, int subject, const QVariant& course) {
+    return choice(studentKey(student), course, {},
+                  {{"BG_FA_ID", subjectKey(subject)}, {"BG_ART", "S"}});
+}
+
 void Workspace::selectCourses(const QStringList& names) {
     ui::ListBox& l = window_->LNKurse;
     for (int i = 0; i < l.count(); ++i)

@@ -13,7 +13,6 @@
 
 namespace test {
 
-inline const QString kCrLf = QStringLiteral("\r\n");
 inline const QString kChoiceRows =
     QStringLiteral("SELECT BG_ID, BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY BG_ID");
 // The refusal of every command while a rail is cut and held.
@@ -40,6 +39,8 @@ public:
     void rails(int n, const QVariant& hours);
     // A course on a subject of its own (subject id = course id + 10, 3 hours).
     QString single(int id, const QString& bez, Row extra = {});
+    // A choice of year group 12 with its subject, as the search reads it.
+    qint64 wahl(int student, int subject, const QVariant& course);
     // Selects the LNKurse lines of these course names (characters 1-5) and clicks the list.
     void selectCourses(const QStringList& names);
     // Selects the LSchueler lines of these choice rows; the line of a choice row.

@@ -14,7 +14,7 @@
 #include <array>
 #include <tuple>
 
-// A planner's sessions on the demo school, told in the planner's steps. The expected choices
+// A planner's session on the demo school, told in the planner's steps. The expected choices
 // were worked out by hand from the demo data (keys as the import makes them).
 
 namespace {
@@ -26,38 +26,64 @@ const QString k2Ch2 = "   243", k2Ch3 = "   244", k2B2 = "   246", k2B3 = "   24
 // GK10 of two.
 constexpr int kGK4 = 6, kGK5 = 7, kGK10 = 12;
 
-class PlanningSession : public ::testing::Test {
-protected:
-    test::TempDir tmp;
-    test::ScriptedHost host;
-    platform::RunState s;
-
-    void SetUp() override {
-        s.DatenPfad = tmp.dir();
-        s.DatenDatei = "BB.MDB";
-        ASSERT_TRUE(test::importDemoSchool(s, host));
-    }
-
-    static void selectCourses(placement::SetzenK& k, const QStringList& names) {
-        for (int i = 0; i < k.LNKurse.count(); ++i)
-            k.LNKurse.setSelected(
-                i, names.contains(placement::CourseEntry::name(k.LNKurse.line(i)).trimmed()));
-        k.LNKurse_Click();
-    }
-    int size(const QString& k) {
-        db::Connection c(s.databasePath());
-        return db::AnzBelKurs(c, k);
-    }
-};
+void selectCourses(placement::SetzenK& k, const QStringList& names) {
+    for (int i = 0; i < k.LNKurse.count(); ++i)
+        k.LNKurse.setSelected(
+            i, names.contains(placement::CourseEntry::name(k.LNKurse.line(i)).trimmed()));
+    k.LNKurse_Click();
+}
 
 } // namespace
 
-// Put three parallel courses of year group 13 onto rails, look at the collisions of two courses
-// still to place and let the program remove them.
-TEST_F(PlanningSession, CollisionsOfTwoCoursesGoIntoTheParallelsOnTheFilledRails) {
+// The planner corrects a student's choice and finds her in her new course when placing: Barbara
+// Ähnlich (cohort 2009, year group 12, key 211) takes Latin (subject 46, its first year-12 course
+// 1L1) instead of mathematics (subject 48, 1M1) as a basic course; neither course is on a rail.
+// Then three parallel courses of year group 13 go onto rails, the collisions of two courses still
+// to place are looked at and the program removes them.
+TEST(PlanningSession, ACorrectedChoiceIsListedAndCollisionsGoIntoTheParallelsOnTheFilledRails) {
+    test::TempDir tmp;
+    test::ScriptedHost host;
+    platform::RunState s;
+    s.DatenPfad = tmp.dir();
+    s.DatenDatei = "BB.MDB";
+    ASSERT_TRUE(test::importDemoSchool(s, host));
+    const QString barbara = QStringLiteral("   211");
+    app::MDIKundB main(s, host);
+    // "&Ändern Belegung": her mathematics row becomes Latin.
+    host.onModal("frmBeleg", [&](ui::Window& window) {
+        auto& b = static_cast<editors::frmBeleg&>(window);
+        ASSERT_EQ(b.CmbKolJg.text(), "2009");
+        for (int i = 0; i < b.LstNavigator.count(); ++i)
+            if (b.LstNavigator.line(i).endsWith(barbara))
+                b.LstNavigator.setCurrent(i);
+        b.LstNavigator_Click();
+        int row = -1;
+        for (int r = 0; r < editors::frmBeleg::kGkRows; ++r)
+            if (b.CmbFachGK[static_cast<size_t>(r)].text().endsWith("    48"))
+                row = r;
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(b.lblKursKG[static_cast<size_t>(row)], "1M1");
+        auto& box = b.CmbFachGK[static_cast<size_t>(row)];
+        box.setCurrent(box.lines().indexOf(QRegularExpression(".*    46$")));
+        b.CmbFachGK_Click(row);
+        EXPECT_EQ(b.lblKursKG[static_cast<size_t>(row)], "1L1");
+    });
+    main.click("menuDateiBel");
+
+    // The placement window lists her row 2862 under 1L1, none under 1M1.
     placement::SetzenK w(s, host);
     // The scripted host fails the test on any message it was not told of.
     w.Form_Load();
+    for (const auto& [course, rows] :
+         {std::pair{"1L1", QList<qint64>{2862}}, std::pair{"1M1", QList<qint64>{}}}) {
+        selectCourses(w, {course});
+        ASSERT_GT(w.LSchueler.count(), 0) << course;
+        QList<qint64> hers;
+        for (const QString& l : w.LSchueler.lines())
+            if (placement::StudentLine::studentKey(l) == barbara)
+                hers << placement::StudentLine::bgId(l);
+        EXPECT_EQ(hers, rows) << course;
+    }
 
     // Chemistry, biology and economics of year group 13 each get one more parallel course on a
     // rail that holds only courses of year group 12.
@@ -112,55 +138,11 @@ TEST_F(PlanningSession, CollisionsOfTwoCoursesGoIntoTheParallelsOnTheFilledRails
                      "SELECT BG_KS_ID_13 FROM belegung WHERE BG_ID IN (83, 376, 554, 777, "
                      "903, 1123, 1124, 1259, 1261, 1624, 1625) ORDER BY BG_ID"),
         (QStringList{k2Ch2, k2Ch2, k2Ch2, k2Ch3, k2Ch3, k2Ch3, k2B2, k2Ch3, k2B2, k2B2, k2Ch3}));
-    EXPECT_EQ((std::array{size(k2Ch2), size(k2Ch3), size(k2B3), size(k2WR2)}),
+    db::Connection c(s.databasePath());
+    EXPECT_EQ((std::array{db::AnzBelKurs(c, k2Ch2), db::AnzBelKurs(c, k2Ch3),
+                          db::AnzBelKurs(c, k2B3), db::AnzBelKurs(c, k2WR2)}),
               (std::array{12, 12, 13, 17}));
 
     // The refreshed lists: no collision is left between the two courses.
     EXPECT_EQ(std::tuple(w.LKollisionen.count(), w.lblKollisionen), std::tuple(0, "0"));
-}
-
-// The planner corrects a student's choice and finds her in her new course when placing: Barbara
-// Ähnlich (cohort 2009, year group 12, key 211) takes Latin (subject 46, its first year-12 course
-// 1L1) instead of mathematics (subject 48, 1M1) as a basic course; neither course is on a rail.
-TEST_F(PlanningSession, AStudentWhoseChoiceChangedIsListedInHerNewCourseWhenPlacing) {
-    const QString barbara = QStringLiteral("   211");
-    app::MDIKundB main(s, host);
-    // "&Ändern Belegung": her mathematics row becomes Latin.
-    host.onModal("frmBeleg", [&](ui::Window& window) {
-        auto& b = static_cast<editors::frmBeleg&>(window);
-        ASSERT_EQ(b.CmbKolJg.text(), "2009");
-        for (int i = 0; i < b.LstNavigator.count(); ++i)
-            if (b.LstNavigator.line(i).endsWith(barbara))
-                b.LstNavigator.setCurrent(i);
-        b.LstNavigator_Click();
-        int row = -1;
-        for (int r = 0; r < editors::frmBeleg::kGkRows; ++r)
-            if (b.CmbFachGK[static_cast<size_t>(r)].text().endsWith("    48"))
-                row = r;
-        ASSERT_GE(row, 0);
-        EXPECT_EQ(b.lblKursKG[static_cast<size_t>(row)], "1M1");
-        auto& box = b.CmbFachGK[static_cast<size_t>(row)];
-        box.setCurrent(box.lines().indexOf(QRegularExpression(".*    46$")));
-        b.CmbFachGK_Click(row);
-        EXPECT_EQ(b.lblKursKG[static_cast<size_t>(row)], "1L1");
-    });
-    main.click("menuDateiBel");
-
-    // "&Setzen der Kurse": her row 2862 is listed under 1L1, none under 1M1.
-    host.onModal("SetzenK",
-                 [&](ui::Window& window) {
-                     auto& k = static_cast<placement::SetzenK&>(window);
-                     for (const auto& [course, rows] : {std::pair{"1L1", QList<qint64>{2862}},
-                                                        std::pair{"1M1", QList<qint64>{}}}) {
-                         selectCourses(k, {course});
-                         ASSERT_GT(k.LSchueler.count(), 0) << course;
-                         QList<qint64> hers;
-                         for (const QString& l : k.LSchueler.lines())
-                             if (placement::StudentLine::studentKey(l) == barbara)
-                                 hers << placement::StudentLine::bgId(l);
-                         EXPECT_EQ(hers, rows) << course;
-                     }
-                 })
-        .onMessage(ui::Answer::Cancel); // the placement itself is not saved
-    main.click("menuDateiSetzenK");
 }

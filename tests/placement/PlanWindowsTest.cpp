@@ -2,62 +2,131 @@
 
 #include "blocking/Evaluation.h"
 #include "blocking/Model.h"
+#include "blocking/Rules.h"
 #include "blocking/Variants.h"
+#include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
 #include <optional>
 #include <tuple>
 
 namespace {
 
+using placement::frmRegeln;
 using placement::frmVarianten;
 
-// Rails S1, S2; A on S1 chosen by student 1, B on S2 chosen by student 2.
-struct TwoCourses : test::Workspace {
-    TwoCourses() {
-        rail(1, "S1", 3);
-        rail(2, "S2", 3);
-        const QString a = single(1, "A");
-        const QString b = single(2, "B");
-        choice(student(1, "Erst", "Eva"), a, {}, {{"BG_FA_ID", subjectKey(11)}, {"BG_ART", "S"}});
-        choice(student(2, "Zweit", "Zoe"), b, {}, {{"BG_FA_ID", subjectKey(12)}, {"BG_ART", "S"}});
-        place(1, a);
-        place(2, b);
+// Rails S1, S2; A on S1 chosen by student 1 (Erst, Eva), B on S2 chosen by student 2 (Zweit,
+// Zoe); when staffed, both of teacher 7, A's key padded with blanks.
+struct Plan : test::Workspace {
+    explicit Plan(bool staffed = false) {
+        rails(2, 3);
+        place(1, single(1, "A", staffed ? test::Row{{"KS_LE_ID", "     7"}} : test::Row{}));
+        place(2, single(2, "B", staffed ? test::Row{{"KS_LE_ID", "7"}} : test::Row{}));
+        student(1, "Erst", "Eva");
+        student(2, "Zweit", "Zoe");
+        wahl(1, 11, courseKey(1));
+        wahl(2, 12, courseKey(2));
+        load();
     }
-    // Runs act in the window opened from the menu.
-    void inWindow(const std::function<void(frmVarianten&)>& act) {
-        host.onModal("frmVarianten", [&](ui::Window& window) {
-            auto& v = dynamic_cast<frmVarianten&>(window);
-            act(v);
-            v.click("cmdSchliessen");
+    // Plays act in the window frm<name> that the menu item menuBearb<name> opens, then closes it.
+    template <class W> void inWindow(const QString& name, const std::function<void(W&)>& act) {
+        host.onModal("frm" + name, [&](ui::Window& window) {
+            act(dynamic_cast<W&>(window));
+            window.click("cmdSchliessen");
         });
-        ASSERT_TRUE(w().click("menuBearbVarianten"));
+        ASSERT_TRUE(w().click("menuBearb" + name));
+    }
+    void variants(const std::function<void(frmVarianten&)>& act) { inWindow("Varianten", act); }
+    // B onto S1 in the grid, beside A.
+    void bOntoS1() {
+        grid().setRows(3);
+        grid().setTextMatrix(2, 0, grid().TextMatrix(1, 1));
+        grid().setTextMatrix(1, 1, "");
+    }
+    // The line of the "Bewertung" panel that starts so.
+    QString line(const char* start) {
+        for (const QString& l : w().lblBewertung)
+            if (l.startsWith(QString::fromUtf8(start)))
+                return l;
+        return {};
     }
     static blocking::SchoolYear year() { return {test::kYear, "2009/2010"}; }
     static void select(frmVarianten& v, const QStringList& names) {
         for (int i = 0; i < v.lstVarianten.count(); ++i)
-            v.lstVarianten.setSelected(
-                i, names.contains(v.lstVarianten.line(i).section(QLatin1Char('\t'), 0, 0)));
+            v.lstVarianten.setSelected(i,
+                                       names.contains(v.lstVarianten.line(i).section('\t', 0, 0)));
     }
-    QStringList fields(frmVarianten& v, int line) {
-        return v.lstVarianten.line(line).split(QLatin1Char('\t'));
-    }
+    QStringList fields(frmVarianten& v, int line) { return v.lstVarianten.line(line).split('\t'); }
 };
 
+TEST(Regeln, AreAddedFromTheListsDeletedAfterAskingAndEvaluated) {
+    Plan s(true);
+    s.inWindow<frmRegeln>("Regeln", [&](frmRegeln& r) {
+        EXPECT_EQ(r.CmbArt.text(), "Kurs nie auf der Schiene");
+        EXPECT_EQ(r.lblErste, "Kurs");
+        EXPECT_EQ(r.lblZweite, "Schiene");
+        EXPECT_EQ(r.lstZweite.lines(), (QStringList{"S1", "S2"}));
+        s.host.onMessage(ui::Answer::Ok);
+        r.click("cmdNeu"); // nothing picked
+        r.lstErste.setCurrent(static_cast<int>(r.lstErste.lines().indexOf("A")));
+        r.lstZweite.setCurrent(0);
+        r.click("cmdNeu");
+        s.host.onMessage(ui::Answer::Ok);
+        r.click("cmdNeu"); // the same again
+        EXPECT_EQ(r.lstRegeln.lines(), QStringList{"1  Kurs nie auf der Schiene: A, S1"});
+        r.CmbArt.setCurrent(3);
+        r.CmbArt_Click();
+        EXPECT_EQ(r.lblErste, "Fach");
+        EXPECT_TRUE(r.lblZweite.isEmpty());
+    });
+    ASSERT_EQ(s.host.messages.size(), 2u);
+    EXPECT_EQ(s.host.messages[0].text, "Bitte wählen Sie aus, wofür die Regel gilt.");
+    EXPECT_EQ(s.host.messages[1].text, "Die Regel gibt es schon: course-not-on-rail A S1");
+    EXPECT_EQ(s.line("Regeln"), "Regeln verletzt: 1 (course-not-on-rail A S1)");
+
+    blocking::addRule(s.connection(), test::kYear, "student-in-course", {s.studentKey(1), "b"});
+    s.inWindow<frmRegeln>("Regeln", [&](frmRegeln& r) {
+        EXPECT_EQ(r.lstRegeln.lines(),
+                  (QStringList{"1  Kurs nie auf der Schiene: A, S1",
+                               "2  Schüler in dem Kurs: " + s.studentKey(1) + " (Erst, Eva), B"}));
+        r.lstRegeln.setCurrent(0);
+        s.host.onMessage(ui::Answer::No);
+        r.click("cmdLoeschen");
+        EXPECT_EQ(r.lstRegeln.count(), 2) << "kept on Nein";
+        s.host.onMessage(ui::Answer::Yes);
+        r.click("cmdLoeschen");
+        r.lstRegeln.setCurrent(0);
+        s.host.onMessage(ui::Answer::Yes);
+        r.click("cmdLoeschen");
+        EXPECT_EQ(r.lstRegeln.count(), 0);
+    });
+    EXPECT_EQ(s.host.messages[s.host.messages.size() - 2].text,
+              "Die Regel „Kurs nie auf der Schiene: A, S1“ löschen?");
+    EXPECT_EQ(s.line("Regeln"), "") << "no line without rules";
+
+    // B beside A on S1: their teacher (keys equal but for blanks) has two courses on the rail;
+    // both entries are marked.
+    EXPECT_EQ(s.line("Lehrer"), "Lehrerkollisionen: 0");
+    s.bOntoS1();
+    s.w().Bewerten();
+    EXPECT_EQ(
+        (std::array{s.w().teacherClash(1, 0), s.w().teacherClash(2, 0), s.w().teacherClash(1, 1)}),
+        (std::array{true, true, false}));
+    EXPECT_EQ(s.line("Lehrer"), "Lehrerkollisionen: 1");
+}
+
 TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
-    TwoCourses s;
-    s.load();
-    s.inWindow([&](frmVarianten& v) {
+    Plan s;
+    s.variants([&](frmVarianten& v) {
         s.host.onInput(QString("eins")).onInput(QString("erster Plan"));
         v.click("cmdSpeichern");
     });
     // B onto S1 in the grid, not saved: the variant takes the plan as the grid shows it.
-    const QString b = s.grid().TextMatrix(1, 1);
-    s.grid().setTextMatrix(1, 1, "");
-    s.grid().setRows(3);
-    s.grid().setTextMatrix(2, 0, b);
-    s.inWindow([&](frmVarianten& v) {
+    s.bOntoS1();
+    s.variants([&](frmVarianten& v) {
         s.host.onInput(QString("zwei")).onInput(QString());
         s.host.onInput(QString("eins")).onInput(QString());
         s.host.onMessage(ui::Answer::Ok);
@@ -87,7 +156,7 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
             {QString("eins"), {}, "eins"}};
         for (const auto& [typed, message, name] : renames) {
             SCOPED_TRACE(typed.value_or("Abbrechen").toStdString());
-            TwoCourses::select(v, {v.lstVarianten.line(1).section('\t', 0, 0)});
+            s.select(v, {v.lstVarianten.line(1).section('\t', 0, 0)});
             s.host.onInput(typed);
             if (!message.isEmpty())
                 s.host.onMessage(message);
@@ -98,12 +167,12 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
             EXPECT_EQ(blocking::list(s.connection(), s.year(), 2009).at(0).name, name);
         }
         // The current plan is no variant to rename.
-        TwoCourses::select(v, {"aktuell"});
+        s.select(v, {"aktuell"});
         s.host.onMessage("Bitte wählen Sie eine Variante aus.");
         v.click("cmdUmbenennen");
         EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Exclamation);
 
-        TwoCourses::select(v, {"eins", "zwei"});
+        s.select(v, {"eins", "zwei"});
         v.click("cmdVergleichen");
         EXPECT_EQ(v.lstUnterschiede, (QStringList{"Kurse auf anderen Schienen: 1", "B: S2 → S1", "",
                                                   "Schüler in anderen Kursen: 0"}));
@@ -112,7 +181,7 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
         // Each variant's figures are those of the plan it becomes.
         for (const int line : {2, 1}) {
             const QStringList before = s.fields(v, line);
-            TwoCourses::select(v, {before.first()});
+            s.select(v, {before.first()});
             v.click("cmdUebernehmen");
             const blocking::Evaluation e =
                 blocking::evaluate(blocking::Model::load(s.connection(), s.year(), 2009));
@@ -134,10 +203,10 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
         << "eins taken over: B back on S2";
     EXPECT_TRUE(s.w().LNKurse.lines().isEmpty());
 
-    s.inWindow([&](frmVarianten& v) {
+    s.variants([&](frmVarianten& v) {
         // Another program writes after the window read the file: asked first, Nein keeps all.
         s.connection().exec("UPDATE ckkurs SET CK_FIX = 1");
-        TwoCourses::select(v, {"zwei"});
+        s.select(v, {"zwei"});
         s.host.onMessage(ui::Answer::No);
         v.click("cmdUebernehmen");
         EXPECT_EQ(blocking::list(s.connection(), s.year(), 2009).size(), 4u)

@@ -40,12 +40,9 @@ TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
 TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
     Blocks h;
     h.rails({3, 3, 3});
-    const QString m1 = h.course(1, "M1", 1, 3);
-    const QString d1 = h.course(2, "D1", 2, 3);
-    const QString e1 = h.course(3, "E1", 3, 3);
-    h.place(1, m1, true);
-    h.place(2, d1, true);
-    h.place(1, e1);
+    const QString m1 = h.place(1, h.course(1, "M1", 1, 3), true);
+    const QString d1 = h.place(2, h.course(2, "D1", 2, 3), true);
+    const QString e1 = h.place(1, h.course(3, "E1", 3, 3));
     h.choice(1, 1, "S", m1);
     h.choice(1, 3, "S", e1);
     h.choice(2, 2, "S", d1);
@@ -132,8 +129,7 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortUntouchedOrIsNamedWhere
     h.offer(1, "2009");
     h.offer(9, "2008");
     h.offer(8, "2008");
-    const QString x1 = h.course(3, "2X1", 8, 2, {{"KS_JGST", "12"}});
-    h.place(1, x1);
+    const QString x1 = h.place(1, h.course(3, "2X1", 8, 2, {{"KS_JGST", "12"}}));
     const Row both = {{"KS_JGST", "50"}, {"KS_FA_ID3", Blocks::subjectKey(9)}};
     const QString ps1 = h.course(1, "5Ps1", 1, 2, both), ps2 = h.course(2, "5Ps2", 1, 2, both);
     h.choice(9, 9, "S", ps1, "2008");
@@ -166,15 +162,11 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortUntouchedOrIsNamedWhere
 TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     Blocks h;
     h.rails({3, 3, 2});
-    const QString d1 = h.course(1, "D1", 1, 3, {{"KS_MAX", 2}});
-    const QString d2 = h.course(2, "D2", 1, 3);
+    const QString d1 = h.place(1, h.course(1, "D1", 1, 3, {{"KS_MAX", 2}}));
+    const QString d2 = h.place(2, h.course(2, "D2", 1, 3));
     h.course(3, "D3", 1, 3); // on no rail
-    const QString g1 = h.course(4, "G1", 2, 2);
-    const QString e1 = h.course(5, "E1", 4, 3);
-    h.place(1, d1);
-    h.place(2, d2);
-    h.place(3, g1);
-    h.place(1, e1);
+    const QString g1 = h.place(3, h.course(4, "G1", 2, 2));
+    const QString e1 = h.place(1, h.course(5, "E1", 4, 3));
 
     h.choice(1, 1, "S", d1);
     h.choice(1, 2, "S", g1);

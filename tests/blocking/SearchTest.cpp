@@ -15,37 +15,7 @@
 #include <atomic>
 #include <tuple>
 
-namespace {
-
-blocking::Options options(int threads, long long rounds) {
-    blocking::Options o;
-    o.mode = blocking::Mode::All;
-    o.threads = threads;
-    o.rounds = rounds;
-    return o;
-}
-
-} // namespace
-
-// Kept plans (distinct, best first, with their figures) are checked where they are saved as
-// variants, and by kubb block's test.
-TEST(Search, TheSameSeedGivesTheSamePlanAndKeptPlansChangeNothingOfIt) {
-    test::Blocks h;
-    h.sample(60, 1);
-    const blocking::Model m = h.model();
-    blocking::Options o = options(2, 20); // enough for chains to offer the same plan again
-    o.seed = 9;
-    const blocking::Result plain = blocking::block(m, o);
-    o.keepPlans = 30;
-    const blocking::Result k = blocking::block(m, o);
-    EXPECT_EQ(std::tie(k.placement.rails, k.assignment, k.after),
-              std::tie(plain.placement.rails, plain.assignment, plain.after));
-    EXPECT_TRUE(plain.kept.empty());
-    EXPECT_EQ(k.kept[0].placement.rails, k.placement.rails);
-    o = options(2, 3);
-    o.seed = 10;
-    EXPECT_NE(blocking::block(m, o).assignment, plain.assignment);
-}
+using test::options;
 
 TEST(Search, APlanIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {
     test::Blocks h;
@@ -68,7 +38,7 @@ TEST(Search, APlanIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {
     }
     blocking::Model& m = loaded.model;
     m.rails[0].hours += 1; // as the workspace's grid may show it: written with the plan
-    const blocking::Result r = blocking::block(m, options(1, 1));
+    const blocking::Result r = blocking::block(m, options(1));
 
     // Another program's placement, fixed mark, choice or rail written during the search: the
     // plan is not written.
@@ -173,7 +143,7 @@ TEST(Search, WhereTeachersAndRulesBindAFewRoundsReachTheOptimum) {
         db::Connection c(path);
         const blocking::Model m =
             blocking::Model::load(c, {test::kGeneratedYear, test::kGeneratedYearBez}, 2009);
-        blocking::Options o = options(2, 16);
+        blocking::Options o = options(16, 2);
         o.seed = seed;
         const blocking::Result r = blocking::block(m, o);
         EXPECT_TRUE(r.after.optimal) << r.after.ruleViolationList.join("; ").toStdString();
@@ -186,7 +156,7 @@ TEST(Search, ReportsProgressCancelsWithTheBestPlanSoFarAndTakesTheGridsPlacement
     const blocking::Model m = h.model();
     std::atomic<bool> cancel{false};
     std::vector<blocking::Evaluation> seen;
-    blocking::Options o = options(2, 0);
+    blocking::Options o = options(0, 2);
     o.seconds = 60;
     o.cancel = &cancel;
     o.progress = [&](const blocking::Progress& p) {

@@ -66,19 +66,22 @@ TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
               QStringList{"     3|3|0"});
 }
 
-TEST(Blocking, LimitsBindAndTheBoundsKnowIt) {
-    // One rail, B1 and B2 in parallel with their KS_MAX, all students in B1 at first.
+TEST(Blocking, LimitsAndACourseOfTwoSubjectsBindAndTheBoundsKnowIt) {
+    // One rail, B1 and B2 of subject 1 in parallel with their KS_MAX, all students in B1 at first;
+    // `only` students more chose subject 2, without a course: B2 teaches it besides, B1 not.
     const struct {
-        int max1, max2, students;
+        int max1, max2, students, only;
         std::vector<int> sizes; // ascending
         int outside, difference, differenceBound;
         double squares, squaresBound;
         bool optimal;
     } cases[] = {
         // 4 and 6 is as even as it gets.
-        {4, 0, 10, {4, 6}, 0, 2, 2, 2.0, 2.0, true},
+        {4, 0, 10, 0, {4, 6}, 0, 2, 2, 2.0, 2.0, true},
         // Two students too many: one course beyond its limit, not both (11 and 11).
-        {10, 10, 22, {10, 12}, 1, 2, 0, 2.0, 0.0, false},
+        {10, 10, 22, 0, {10, 12}, 1, 2, 0, 2.0, 0.0, false},
+        // Two choices only B2 serves and six either: four and four.
+        {0, 0, 6, 2, {4, 4}, 0, 0, 0, 0.0, 0.0, true},
     };
     for (const auto& t : cases) {
         SCOPED_TRACE(t.students);
@@ -86,12 +89,17 @@ TEST(Blocking, LimitsBindAndTheBoundsKnowIt) {
         h.batch();
         h.rail(1, 3);
         const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", t.max1}});
-        const QString b2 = h.course(2, "B2", 1, 3, {{"KS_MAX", t.max2}});
+        const QVariant second = t.only ? QVariant(Blocks::subjectKey(2)) : QVariant();
+        const QString b2 = h.course(2, "B2", 1, 3, {{"KS_MAX", t.max2}, {"KS_FA_ID2", second}});
         for (int s = 1; s <= t.students; ++s)
             h.choice(s, 1, "S", b1);
+        std::vector<qint64> only;
+        for (int s = 1; s <= t.only; ++s)
+            only.push_back(h.choice(t.students + s, 2));
         h.commit();
 
-        const blocking::Evaluation e = h.block(Mode::All, 2009, 30).after;
+        const blocking::Result r = h.block(Mode::All, 2009, 30);
+        const blocking::Evaluation& e = r.after;
 
         std::vector<int> sizes{h.size(b1), h.size(b2)};
         std::sort(sizes.begin(), sizes.end());
@@ -100,25 +108,10 @@ TEST(Blocking, LimitsBindAndTheBoundsKnowIt) {
                              e.squaredDeviation, e.deviationBound, e.optimal),
                   std::tuple(t.sizes, t.outside, t.difference, t.differenceBound, t.squares,
                              t.squaresBound, t.optimal));
+        EXPECT_EQ(std::tuple(r.before.withoutCourse, e.withoutCourse), std::tuple(t.only, 0));
+        for (qint64 bg : only)
+            EXPECT_EQ(h.courseOf(bg), b2);
     }
-}
-
-TEST(Blocking, ACourseOfTwoSubjectsTakesTheOnlyChoicesItServesAndEvensOutTheOther) {
-    Blocks h;
-    h.rail(1, 3);
-    const QString g1 = h.course(1, "G1", 2, 3);
-    const QString sg = h.course(2, "SG", 1, 3, {{"KS_FA_ID2", Blocks::subjectKey(2)}});
-    for (int s = 1; s <= 6; ++s)
-        h.choice(s, 2, "S", g1);
-    std::vector<qint64> sk = {h.choice(7, 1), h.choice(8, 1)};
-
-    const blocking::Result r = h.block(Mode::All);
-
-    // Two choices only SG serves and six either: four and four.
-    EXPECT_EQ(QStringList({h.courseOf(sk[0]), h.courseOf(sk[1])}), QStringList({sg, sg}));
-    EXPECT_EQ(std::tuple(h.size(g1), h.size(sg), r.before.withoutCourse, r.after.withoutCourse,
-                         r.after.optimal),
-              std::tuple(4, 4, 2, 0, true));
 }
 
 TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortUntouchedOrIsNamedWhereItHasNoRail) {

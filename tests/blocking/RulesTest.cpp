@@ -13,8 +13,9 @@ using test::Blocks;
 // Three rails; A1, A2 (subject 2, "M", "Ma") and B (subject 3, "Ph") on S1, S2, S3; students 1
 // and 2 chose subjects 2 and 3, student 3 subject 2 only; 1 and 3 in A1, 2 in A2. Rules are added,
 // listed and removed by name; each kind is kept or broken by the plan as it stands; students kept
-// in a course raise the bound of its parallels.
-TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanAndBindTheParallels) {
+// in a course raise the bound of its parallels; rules that leave no plan are named before the
+// search.
+TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanBindTheParallelsAndAreNamedWhenTheyClash) {
     Blocks s;
     s.rails({3, 3, 3});
     s.subject(2, "3", {{"FA_PSCHL", "M"}, {"FA_BEZ", "Ma"}});
@@ -122,26 +123,21 @@ TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanAndBindTheParallels) {
     const blocking::Evaluation e = blocking::evaluate(s.model());
     EXPECT_EQ(e.ruleViolationList, QStringList{"parallels-apart Ma"});
     EXPECT_EQ(blocking::toJson(e).value("ruleViolations").toInt(), 1);
+
+    // Rules that leave no plan are named before the search.
+    c.exec("DELETE FROM regel");
+    s.rule("courses-together", {"A1", "B"});
+    s.rule("courses-apart", {"B", "A1"});
+    for (const char* rail : {"S1", "S2", "S3"})
+        s.rule("course-not-on-rail", {"A1", rail});
+    EXPECT_EQ(blocking::ruleConflicts(s.model(), blocking::Mode::All),
+              (QStringList{"Kurs A1: Die Regeln lassen ihm keine Schienen für seine Stunden.",
+                           "Die Regeln „courses-together A1 B“ und „courses-apart B A1“ "
+                           "widersprechen sich."}));
 }
 
 // (That the search keeps each kind of rule, the generated schools with rules show: the hidden plan
 // keeps every rule, and the search reaches its optimum.)
-
-TEST(Rules, RulesThatLeaveNoPlanAreNamedBeforeTheSearch) {
-    Blocks s;
-    s.rails({3, 3});
-    s.plain(1, "A", 2);
-    s.plain(2, "B", 3);
-    s.chooses(1, {2, 3});
-    s.rule("courses-together", {"A", "B"});
-    s.rule("courses-apart", {"B", "A"});
-    s.rule("course-not-on-rail", {"A", "S1"});
-    s.rule("course-not-on-rail", {"A", "S2"});
-    EXPECT_EQ(blocking::ruleConflicts(s.model(), blocking::Mode::All),
-              (QStringList{"Kurs A: Die Regeln lassen ihm keine Schienen für seine Stunden.",
-                           "Die Regeln „courses-together A B“ und „courses-apart B A“ "
-                           "widersprechen sich."}));
-}
 
 // Rails of 3 hours and teacher "Mei" (key 18); course k of subject k + 1, 3 hours, its teacher.
 struct Staffed : Blocks {

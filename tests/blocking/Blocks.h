@@ -63,11 +63,6 @@ struct Blocks : School {
                                {"BG_FA_ID", subjectKey(subject)},
                                {"BG_ART", art}});
     }
-    // Choices of these subjects without a course.
-    void chooses(int student, const QList<int>& subjects) {
-        for (int f : subjects)
-            choice(student, f);
-    }
     // A course on the builder's defaults of the subject, which comes with its abbreviation
     // "F<subject>" (and 3 hours) unless the school has it already.
     QString plain(int id, const QString& name, int subject, const Row& extra = {}) {

@@ -139,24 +139,12 @@ TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanBindTheParallelsAndAreNamedWhenT
 // (That the search keeps each kind of rule, the generated schools with rules show: the hidden plan
 // keeps every rule, and the search reaches its optimum.)
 
-// Rails of 3 hours and teacher "Mei" (key 18); course k of subject k + 1, 3 hours, its teacher.
-struct Staffed : Blocks {
-    explicit Staffed(int rails) {
-        for (int r = 1; r <= rails; ++r)
-            rail(r, 3);
-        db.insert("lehrer", {{"LE_KUERZ", "Mei"}, {"LE_VFP_ID", "    18"}});
-    }
-    QString taught(int id, const QString& name, const QString& teacher,
-                   const test::Row& extra = {}) {
-        return plain(id, name, id + 1, test::merged({{"KS_LE_ID", teacher}}, extra));
-    }
-};
-
 TEST(Teachers, TheBoundCountsTheRailsOfEachHoursTheOtherYearGroupAndCoursesKeptTogether) {
-    // Teacher 18's courses of 3 hours on `rails` rails (B's key padded otherwise, or another
-    // teacher's), D without a teacher (a blank key); E of cohort 2008 of the same teacher standing
-    // on S1, where it counts; A and B joined by a rule. Three courses on two rails: one clash is
-    // unavoidable, and a plan with just that one is proven optimal.
+    // Rails of 3 hours and teacher "Mei" (key 18); course k of subject k + 1, 3 hours, its
+    // teacher. Teacher 18's courses of 3 hours on `rails` rails (B's key padded otherwise, or
+    // another teacher's), D without a teacher (a blank key); E of cohort 2008 of the same teacher
+    // standing on S1, where it counts; A and B joined by a rule. Three courses on two rails: one
+    // clash is unavoidable, and a plan with just that one is proven optimal.
     const struct {
         int rails, courses;
         bool other, together;
@@ -168,15 +156,19 @@ TEST(Teachers, TheBoundCountsTheRailsOfEachHoursTheOtherYearGroupAndCoursesKeptT
                  {2, 3, false, false, 1, " 18"}, {2, 3, false, false, 0, "    19"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.rails << c.courses << c.other << c.together << c.keyB);
-        Staffed s(c.rails);
+        Blocks s;
+        for (int r = 1; r <= c.rails; ++r)
+            s.rail(r, 3);
+        s.db.insert("lehrer", {{"LE_KUERZ", "Mei"}, {"LE_VFP_ID", "    18"}});
         for (int k = 1; k <= c.courses; ++k) {
-            s.taught(k, QString(QChar('A' + k - 1)), k == 2 ? c.keyB : "    18");
-            s.chooses(k, {k + 1});
+            s.plain(k, QString(QChar('A' + k - 1)), k + 1,
+                    {{"KS_LE_ID", k == 2 ? c.keyB : "    18"}});
+            s.choice(k, k + 1);
         }
-        s.taught(4, "D", "    ");
-        s.chooses(4, {5});
+        s.plain(4, "D", 5, {{"KS_LE_ID", "    "}});
+        s.choice(4, 5);
         if (c.other)
-            s.place(1, s.taught(5, "E", "    18", {{"KS_JGST", "13"}}));
+            s.place(1, s.plain(5, "E", 6, {{"KS_LE_ID", "    18"}, {"KS_JGST", "13"}}));
         if (c.together)
             s.rule("courses-together", {"A", "B"});
         const blocking::Model m = s.model();

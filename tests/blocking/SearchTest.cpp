@@ -17,9 +17,38 @@
 
 using test::options;
 
-TEST(Search, APlanIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {
+TEST(Search, ReportsProgressCancelsAndIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {
     test::Blocks h;
-    h.sample(40, 4);
+    h.sample(120, 2);
+    const blocking::Model sample = h.model();
+    std::atomic<bool> cancel{false};
+    std::vector<blocking::Evaluation> seen;
+    blocking::Options o = options(0, 2);
+    o.seconds = 60;
+    o.cancel = &cancel;
+    o.progress = [&](const blocking::Progress& p) {
+        seen.push_back(p.best);
+        cancel = true;
+    };
+
+    const blocking::Result first = blocking::block(sample, o);
+
+    ASSERT_FALSE(seen.empty());
+    EXPECT_LT(first.seconds, 30);
+    EXPECT_TRUE(first.cancelled || first.after.optimal);
+    EXPECT_EQ(seen.back(), first.after);
+    EXPECT_EQ(first.after, blocking::evaluate(sample, first.placement, first.assignment));
+    EXPECT_EQ(first.before, blocking::evaluate(sample));
+
+    // A grid's placement replaces the loaded one.
+    blocking::Model grid = sample;
+    grid.setPlacement({});
+    EXPECT_EQ(blocking::evaluate(grid).unplaced, sample.ownCourses);
+    grid.setPlacement(sample.plain(sample.placement));
+    EXPECT_EQ(std::tie(grid.placement.rails, grid.placement.fixed),
+              std::tie(sample.placement.rails, sample.placement.fixed));
+
+    // The plan is written whole over what it was read from, and undone exactly.
     const QString path = h.path();
     // A year field that names no course of the school year, one that is empty text, one NULL.
     h.db.rows("UPDATE belegung SET BG_KS_ID_12 = CASE BG_ID WHEN 1 THEN 'OLD' WHEN 2 THEN '' END "
@@ -148,36 +177,4 @@ TEST(Search, WhereTeachersAndRulesBindAFewRoundsReachTheOptimum) {
         const blocking::Result r = blocking::block(m, o);
         EXPECT_TRUE(r.after.optimal) << r.after.ruleViolationList.join("; ").toStdString();
     }
-}
-
-TEST(Search, ReportsProgressCancelsWithTheBestPlanSoFarAndTakesTheGridsPlacement) {
-    test::Blocks h;
-    h.sample(120, 2);
-    const blocking::Model m = h.model();
-    std::atomic<bool> cancel{false};
-    std::vector<blocking::Evaluation> seen;
-    blocking::Options o = options(0, 2);
-    o.seconds = 60;
-    o.cancel = &cancel;
-    o.progress = [&](const blocking::Progress& p) {
-        seen.push_back(p.best);
-        cancel = true;
-    };
-
-    const blocking::Result r = blocking::block(m, o);
-
-    ASSERT_FALSE(seen.empty());
-    EXPECT_LT(r.seconds, 30);
-    EXPECT_TRUE(r.cancelled || r.after.optimal);
-    EXPECT_EQ(seen.back(), r.after);
-    EXPECT_EQ(r.after, blocking::evaluate(m, r.placement, r.assignment));
-    EXPECT_EQ(r.before, blocking::evaluate(m));
-
-    // A grid's placement replaces the loaded one.
-    blocking::Model grid = m;
-    grid.setPlacement({});
-    EXPECT_EQ(blocking::evaluate(grid).unplaced, m.ownCourses);
-    grid.setPlacement(m.plain(m.placement));
-    EXPECT_EQ(std::tie(grid.placement.rails, grid.placement.fixed),
-              std::tie(m.placement.rails, m.placement.fixed));
 }

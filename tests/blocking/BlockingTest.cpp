@@ -244,9 +244,7 @@ TEST(Evaluation, TheLargestDifferenceNamesTheFirstGroupOnATieAndItsBoundKeepsWha
         h.batch();
         int id = 0;
         for (int k = 0; k < 4; ++k) {
-            const QString name =
-                QStringLiteral("%1%2").arg(QChar(k < 2 ? 'A' : 'B')).arg(k % 2 + 1);
-            const QString course = h.course(k + 1, name, k / 2 + 1, 3);
+            const QString course = h.course(k + 1, QString("A1A2B1B2").mid(2 * k, 2), k / 2 + 1, 3);
             for (int i = 0; i < t.sizes[k] + (k == 0 ? t.advanced : 0); ++i)
                 h.choice(++id, k / 2 + 1, i < t.sizes[k] ? "S" : "L", course);
         }

@@ -86,7 +86,6 @@ TEST(Blocking, LimitsAndACourseOfTwoSubjectsBindAndTheBoundsKnowIt) {
     for (const auto& t : cases) {
         SCOPED_TRACE(t.students);
         Blocks h;
-        h.batch();
         h.rail(1, 3);
         const QString b1 = h.course(1, "B1", 1, 3, {{"KS_MAX", t.max1}});
         const QVariant second = t.only ? QVariant(Blocks::subjectKey(2)) : QVariant();
@@ -96,7 +95,6 @@ TEST(Blocking, LimitsAndACourseOfTwoSubjectsBindAndTheBoundsKnowIt) {
         std::vector<qint64> only;
         for (int s = 1; s <= t.only; ++s)
             only.push_back(h.choice(t.students + s, 2));
-        h.commit();
 
         const blocking::Result r = h.block(Mode::All, 2009, 30);
         const blocking::Evaluation& e = r.after;
@@ -241,14 +239,12 @@ TEST(Evaluation, TheLargestDifferenceNamesTheFirstGroupOnATieAndItsBoundKeepsWha
     for (const auto& t : cases) {
         SCOPED_TRACE(t.group);
         Blocks h;
-        h.batch();
         int id = 0;
         for (int k = 0; k < 4; ++k) {
             const QString course = h.course(k + 1, QString("A1A2B1B2").mid(2 * k, 2), k / 2 + 1, 3);
             for (int i = 0; i < t.sizes[k] + (k == 0 ? t.advanced : 0); ++i)
                 h.choice(++id, k / 2 + 1, i < t.sizes[k] ? "S" : "L", course);
         }
-        h.commit();
         const blocking::Evaluation e = blocking::evaluate(h.model());
         EXPECT_EQ(std::tuple(e.largestDifferenceGroup, e.largestDifference, e.differenceBound),
                   std::tuple(t.group, t.difference, t.bound));

@@ -134,7 +134,6 @@ TEST(Search, EvenOutMovesAStudentOnlyWhereTheGroupNarrows) {
     for (const auto& [before, after] : cases) {
         SCOPED_TRACE(before[0] * 100 + before[1] * 10 + before[2]);
         test::Blocks h;
-        h.batch();
         int id = 0;
         for (int k = 1; k <= 4; ++k) {
             h.rail(k, 3);
@@ -145,7 +144,6 @@ TEST(Search, EvenOutMovesAStudentOnlyWhereTheGroupNarrows) {
                     h.choice(id, 2, "S", test::Blocks::courseKey(4));
             }
         }
-        h.commit();
         const blocking::Model m = h.model();
         const blocking::search::Problem p(m, blocking::Mode::Rest);
         blocking::search::Tally tally(p);

@@ -1,6 +1,6 @@
-// The search: the same plan for the same seed, plans kept, written over what it read; its parts
-// where a threshold decides; progress, cancel and the grid's placement as the workspace drives
-// them.
+// The search: progress, cancel and the grid's placement as the workspace drives them, written
+// over what it read; its parts where a threshold decides. (The same plan for the same seed, and
+// plans kept: the variants' test.)
 #include "Blocks.h"
 #include "Generator.h"
 

@@ -1,4 +1,5 @@
-// Variants of a cohort's plan: kept, listed with their figures, compared and taken over.
+// Variants of a cohort's plan: kept, listed with their figures, compared and taken over; the
+// search's kept plans among them.
 #include "blocking/Variants.h"
 #include "Blocks.h"
 

@@ -13,6 +13,17 @@
 
 namespace test {
 
+// A search of a fixed number of rounds (0: until proven or out of time) on that many chains,
+// anew ("Alles neu") unless another mode is given.
+inline blocking::Options options(long long rounds, int threads = 1,
+                                 blocking::Mode mode = blocking::Mode::All) {
+    blocking::Options o;
+    o.mode = mode;
+    o.threads = threads;
+    o.rounds = rounds;
+    return o;
+}
+
 // A school for the blocking on the one builder: courses of year group 12 in the blocking's code
 // ("11", basic "K") with their hours, or on the builder's defaults (plain), rails "S<id>", choices
 // of a subject with their course in the student's year field; a student "Name<id>, Vor<id>" of
@@ -52,11 +63,6 @@ struct Blocks : School {
                                {"BG_FA_ID", subjectKey(subject)},
                                {"BG_ART", art}});
     }
-    // Choices of these subjects without a course.
-    void chooses(int student, const QList<int>& subjects) {
-        for (int f : subjects)
-            choice(student, f);
-    }
     // A course on the builder's defaults of the subject, which comes with its abbreviation
     // "F<subject>" (and 3 hours) unless the school has it already.
     QString plain(int id, const QString& name, int subject, const Row& extra = {}) {
@@ -69,9 +75,11 @@ struct Blocks : School {
         db::Connection c(path());
         blocking::addRule(c, kYear, kind, names);
     }
-    void place(int rail, const QString& course, bool fixed = false) {
+    // Returns the course.
+    QString place(int rail, const QString& course, bool fixed = false) {
         School::place(rail, course,
                       {{"CK_VFP_ID", QString::number(rail)}, {"CK_FIX", fixed ? "1" : "0"}});
+        return course;
     }
 
     // n students of four subjects of six, each subject in two parallel courses, the first of
@@ -103,11 +111,7 @@ struct Blocks : School {
     // Blocks the cohort and writes the result, as kubb does.
     blocking::Result block(blocking::Mode mode, int cohort = 2009, long long rounds = 0) {
         const blocking::Model m = model(cohort);
-        blocking::Options o;
-        o.mode = mode;
-        o.threads = 2;
-        o.rounds = rounds;
-        const blocking::Result r = blocking::block(m, o);
+        const blocking::Result r = blocking::block(m, options(rounds, 2, mode));
         db::Connection c(path());
         blocking::write(c, m, r.placement, r.assignment, std::nullopt);
         return r;
@@ -174,11 +178,7 @@ inline QStringList planRows(const QString& path) {
 // another mode is given; nothing is written.
 inline blocking::Result plan(const blocking::Model& m, long long rounds = 40,
                              blocking::Mode mode = blocking::Mode::All) {
-    blocking::Options o;
-    o.mode = mode;
-    o.threads = 1;
-    o.rounds = rounds;
-    return blocking::block(m, o);
+    return blocking::block(m, options(rounds, 1, mode));
 }
 
 } // namespace test

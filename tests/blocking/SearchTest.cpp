@@ -1,6 +1,6 @@
-// The search: the same plan for the same seed, plans kept, written over what it read; its parts
-// where a threshold decides; progress, cancel and the grid's placement as the workspace drives
-// them.
+// The search: progress, cancel and the grid's placement as the workspace drives them, written
+// over what it read; its parts where a threshold decides. (The same plan for the same seed, and
+// plans kept: the variants' test.)
 #include "Blocks.h"
 #include "Generator.h"
 
@@ -15,41 +15,40 @@
 #include <atomic>
 #include <tuple>
 
-namespace {
+using test::options;
 
-blocking::Options options(int threads, long long rounds) {
-    blocking::Options o;
-    o.mode = blocking::Mode::All;
-    o.threads = threads;
-    o.rounds = rounds;
-    return o;
-}
-
-} // namespace
-
-// Kept plans (distinct, best first, with their figures) are checked where they are saved as
-// variants, and by kubb block's test.
-TEST(Search, TheSameSeedGivesTheSamePlanAndKeptPlansChangeNothingOfIt) {
+TEST(Search, ReportsProgressCancelsAndIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {
     test::Blocks h;
-    h.sample(60, 1);
-    const blocking::Model m = h.model();
-    blocking::Options o = options(2, 20); // enough for chains to offer the same plan again
-    o.seed = 9;
-    const blocking::Result plain = blocking::block(m, o);
-    o.keepPlans = 30;
-    const blocking::Result k = blocking::block(m, o);
-    EXPECT_EQ(std::tie(k.placement.rails, k.assignment, k.after),
-              std::tie(plain.placement.rails, plain.assignment, plain.after));
-    EXPECT_TRUE(plain.kept.empty());
-    EXPECT_EQ(k.kept[0].placement.rails, k.placement.rails);
-    o = options(2, 3);
-    o.seed = 10;
-    EXPECT_NE(blocking::block(m, o).assignment, plain.assignment);
-}
+    h.sample(120, 2);
+    const blocking::Model sample = h.model();
+    std::atomic<bool> cancel{false};
+    std::vector<blocking::Evaluation> seen;
+    blocking::Options o = options(0, 2);
+    o.seconds = 60;
+    o.cancel = &cancel;
+    o.progress = [&](const blocking::Progress& p) {
+        seen.push_back(p.best);
+        cancel = true;
+    };
 
-TEST(Search, APlanIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {
-    test::Blocks h;
-    h.sample(40, 4);
+    const blocking::Result first = blocking::block(sample, o);
+
+    ASSERT_FALSE(seen.empty());
+    EXPECT_LT(first.seconds, 30);
+    EXPECT_TRUE(first.cancelled || first.after.optimal);
+    EXPECT_EQ(seen.back(), first.after);
+    EXPECT_EQ(first.after, blocking::evaluate(sample, first.placement, first.assignment));
+    EXPECT_EQ(first.before, blocking::evaluate(sample));
+
+    // A grid's placement replaces the loaded one.
+    blocking::Model grid = sample;
+    grid.setPlacement({});
+    EXPECT_EQ(blocking::evaluate(grid).unplaced, sample.ownCourses);
+    grid.setPlacement(sample.plain(sample.placement));
+    EXPECT_EQ(std::tie(grid.placement.rails, grid.placement.fixed),
+              std::tie(sample.placement.rails, sample.placement.fixed));
+
+    // The plan is written whole over what it was read from, and undone exactly.
     const QString path = h.path();
     // A year field that names no course of the school year, one that is empty text, one NULL.
     h.db.rows("UPDATE belegung SET BG_KS_ID_12 = CASE BG_ID WHEN 1 THEN 'OLD' WHEN 2 THEN '' END "
@@ -68,7 +67,7 @@ TEST(Search, APlanIsWrittenWholeOverWhatItWasReadFromAndUndoneExactly) {
     }
     blocking::Model& m = loaded.model;
     m.rails[0].hours += 1; // as the workspace's grid may show it: written with the plan
-    const blocking::Result r = blocking::block(m, options(1, 1));
+    const blocking::Result r = blocking::block(m, options(1));
 
     // Another program's placement, fixed mark, choice or rail written during the search: the
     // plan is not written.
@@ -135,7 +134,6 @@ TEST(Search, EvenOutMovesAStudentOnlyWhereTheGroupNarrows) {
     for (const auto& [before, after] : cases) {
         SCOPED_TRACE(before[0] * 100 + before[1] * 10 + before[2]);
         test::Blocks h;
-        h.batch();
         int id = 0;
         for (int k = 1; k <= 4; ++k) {
             h.rail(k, 3);
@@ -146,7 +144,6 @@ TEST(Search, EvenOutMovesAStudentOnlyWhereTheGroupNarrows) {
                     h.choice(id, 2, "S", test::Blocks::courseKey(4));
             }
         }
-        h.commit();
         const blocking::Model m = h.model();
         const blocking::search::Problem p(m, blocking::Mode::Rest);
         blocking::search::Tally tally(p);
@@ -173,41 +170,9 @@ TEST(Search, WhereTeachersAndRulesBindAFewRoundsReachTheOptimum) {
         db::Connection c(path);
         const blocking::Model m =
             blocking::Model::load(c, {test::kGeneratedYear, test::kGeneratedYearBez}, 2009);
-        blocking::Options o = options(2, 16);
+        blocking::Options o = options(16, 2);
         o.seed = seed;
         const blocking::Result r = blocking::block(m, o);
         EXPECT_TRUE(r.after.optimal) << r.after.ruleViolationList.join("; ").toStdString();
     }
-}
-
-TEST(Search, ReportsProgressCancelsWithTheBestPlanSoFarAndTakesTheGridsPlacement) {
-    test::Blocks h;
-    h.sample(120, 2);
-    const blocking::Model m = h.model();
-    std::atomic<bool> cancel{false};
-    std::vector<blocking::Evaluation> seen;
-    blocking::Options o = options(2, 0);
-    o.seconds = 60;
-    o.cancel = &cancel;
-    o.progress = [&](const blocking::Progress& p) {
-        seen.push_back(p.best);
-        cancel = true;
-    };
-
-    const blocking::Result r = blocking::block(m, o);
-
-    ASSERT_FALSE(seen.empty());
-    EXPECT_LT(r.seconds, 30);
-    EXPECT_TRUE(r.cancelled || r.after.optimal);
-    EXPECT_EQ(seen.back(), r.after);
-    EXPECT_EQ(r.after, blocking::evaluate(m, r.placement, r.assignment));
-    EXPECT_EQ(r.before, blocking::evaluate(m));
-
-    // A grid's placement replaces the loaded one.
-    blocking::Model grid = m;
-    grid.setPlacement({});
-    EXPECT_EQ(blocking::evaluate(grid).unplaced, m.ownCourses);
-    grid.setPlacement(m.plain(m.placement));
-    EXPECT_EQ(std::tie(grid.placement.rails, grid.placement.fixed),
-              std::tie(m.placement.rails, m.placement.fixed));
 }

@@ -1,4 +1,5 @@
-// Variants of a cohort's plan: kept, listed with their figures, compared and taken over.
+// Variants of a cohort's plan: kept, listed with their figures, compared and taken over; the
+// search's kept plans among them.
 #include "blocking/Variants.h"
 #include "Blocks.h"
 
@@ -21,8 +22,9 @@ blocking::VariantInfo info(db::Connection& c, const QString& n) {
 
 // Save A, block anew, save B, take A over: the file holds A's plan again, B is kept under the
 // name of the taking over, and the figures of each variant are those of its plan. A choice
-// without a course at the save is without one again after taking the save over.
-TEST(Variants, ARoundTripTakesEachPlanBackWithItsFigures) {
+// without a course at the save is without one again after taking the save over; after changes,
+// a variant is taken over as far as it fits.
+TEST(Variants, ARoundTripTakesEachPlanBackWithItsFiguresAsFarAsItFits) {
     test::Blocks s;
     s.sample(30, 5);
     const QString path = s.path();
@@ -30,9 +32,7 @@ TEST(Variants, ARoundTripTakesEachPlanBackWithItsFigures) {
     c.exec("UPDATE belegung SET BG_KS_ID_12 = NULL WHERE BG_ID = 1");
     const QStringList a = test::planRows(path);
     blocking::save(c, kY, 2009, "A", "erster Versuch");
-    const blocking::Model m = blocking::Model::load(c, kY, 2009);
-    const blocking::Result r = test::plan(m);
-    blocking::write(c, m, r.placement, r.assignment, std::nullopt);
+    const blocking::Result r = s.block(blocking::Mode::All, 2009, 40);
     const QStringList b = test::planRows(path);
     ASSERT_TRUE(a != b);
     blocking::save(c, kY, 2009, "B");
@@ -55,26 +55,19 @@ TEST(Variants, ARoundTripTakesEachPlanBackWithItsFigures) {
     // The name of the taking over is taken: the next one at the same second is numbered.
     EXPECT_EQ(blocking::apply(c, kY, 2009, "B", std::nullopt, kNow)->keptAs, kKept + " (2)");
     EXPECT_EQ(test::planRows(path), b);
-}
 
-// A rail deleted and choices changed or deleted after the save: what no longer fits is counted
-// and stays as it is.
-TEST(Variants, TakenOverAsFarAsItFits) {
-    test::Blocks s;
-    s.sample(20, 3);
-    db::Connection c(s.path());
-    blocking::save(c, kY, 2009, "A");
-    s.block(blocking::Mode::All, 2009, 40);
+    // A rail deleted and choices changed or deleted since A was saved: what no longer fits is
+    // counted and stays as it is.
     const blocking::Model m = s.model();
     // Rail 2 holds K1 and K9 in A.
     c.exec("DELETE FROM ckkurs WHERE CK_BL_ID = ?", {db::sixKey(2)});
     c.exec("DELETE FROM block WHERE BL_ID = 2");
-    const qint64 changed = m.choices[0].bgId;
+    const qint64 changed = m.choices[2].bgId;
     const bool first =
         c.scalar("SELECT BG_FA_ID FROM belegung WHERE BG_ID = ?", {changed}) == s.subjectKey(1);
     c.exec("UPDATE belegung SET BG_FA_ID = ? WHERE BG_ID = ?",
            {s.subjectKey(first ? 2 : 1), changed});
-    c.exec("DELETE FROM belegung WHERE BG_ID = ?", {m.choices[1].bgId});
+    c.exec("DELETE FROM belegung WHERE BG_ID = ?", {m.choices[3].bgId});
     const QVariant before = c.scalar("SELECT BG_KS_ID_12 FROM belegung WHERE BG_ID = ?", {changed});
 
     EXPECT_EQ(blocking::apply(c, kY, 2009, "A", std::nullopt, kNow)->notTaken, 4);
@@ -85,8 +78,9 @@ TEST(Variants, TakenOverAsFarAsItFits) {
 }
 
 // Names are refused twice (in any case), with line breaks or unknown (the window's tests refuse
-// the others); kept plans saved as variants come back with the figures the search gave them,
-// under names that do not clash with those already taken.
+// the others). Plans the search keeps change nothing of its own (the same seed gives the same
+// plan); saved as variants they come back with the figures the search gave them, under names that
+// do not clash with those already taken. (Distinct, the written one first: kubb variant's test.)
 TEST(Variants, NamesAreRefusedAndKeptPlansListWithTheirOwnFigures) {
     test::Blocks s;
     s.sample(60, 1);
@@ -110,13 +104,19 @@ TEST(Variants, NamesAreRefusedAndKeptPlansListWithTheirOwnFigures) {
     EXPECT_TRUE(blocking::list(c, kY, 2008).empty());
 
     const blocking::Model m = s.model();
-    blocking::Options o;
-    o.mode = blocking::Mode::All;
-    o.threads = 2;
-    o.rounds = 3;
+    blocking::Options o = test::options(20, 2); // enough for chains to offer the same plan again
+    o.seed = 9;
+    const blocking::Result plain = blocking::block(m, o);
     o.keepPlans = 3;
     const blocking::Result r = blocking::block(m, o);
+    EXPECT_EQ(std::tie(r.placement.rails, r.assignment, r.after),
+              std::tie(plain.placement.rails, plain.assignment, plain.after));
+    EXPECT_TRUE(plain.kept.empty());
     ASSERT_EQ(r.kept.size(), 3u);
+    EXPECT_EQ(r.kept[0].placement.rails, r.placement.rails);
+    o = test::options(3, 2);
+    o.seed = 10;
+    EXPECT_NE(blocking::block(m, o).assignment, plain.assignment);
     blocking::save(c, kY, 2009, "Automatisch 2 (01.03.2010 08:15)");
     EXPECT_EQ(
         blocking::saveKept(c, kY, m, r.kept, kNow),

@@ -109,10 +109,6 @@ struct StudentDef {
     std::vector<int> planned; // per pick: its course in the hidden plan
 };
 
-int hoursOf(bool advanced, int subject, const SchoolSettings& settings) {
-    return !advanced ? kSubjects[subject].second : settings.splitAdvanced ? 5 : 6;
-}
-
 // Calls f with each rail of the set.
 template <class F> void eachRail(std::uint64_t rails, F f) {
     for (int i = 0; rails >> i; ++i)
@@ -364,7 +360,9 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
     std::vector<CourseDef> courses;
     std::vector<int> railLoad(settings.rails, 0);
     for (size_t g = 0; g < groups.size(); ++g) {
-        const int hours = hoursOf(groups[g].advanced, groups[g].subject, settings);
+        const int hours = !groups[g].advanced      ? kSubjects[groups[g].subject].second
+                          : settings.splitAdvanced ? 5
+                                                   : 6;
         const int k = std::max(1, (demand[g] + settings.courseSize - 1) / settings.courseSize);
         std::uint64_t taken = 0;
         for (int n = 1; n <= k; ++n) {

@@ -6,36 +6,30 @@ namespace test {
 
 namespace {
 
-const char* kindName(int k) {
-    static const char* names[] = {"message box", "input box", "open-file dialog",
+// By ScriptedHost::Kind.
+const char* const kKindNames[] = {"message box", "input box", "open-file dialog",
                                   "save-file dialog", "modal window"};
-    return names[k];
-}
 
 class RecordingJob : public ui::PrintJob {
 public:
     explicit RecordingJob(std::vector<PrintedJob>& jobs) : jobs_(jobs) { jobs_.emplace_back(); }
     PrintedJob& job() { return jobs_.back(); }
+    void op(const QString& what) { job().operations << what; }
     void setOrientation(ui::Orientation o) override {
-        job().operations << (o == ui::Orientation::Landscape ? QStringLiteral("landscape")
-                                                             : QStringLiteral("portrait"));
+        op(o == ui::Orientation::Landscape ? "landscape" : "portrait");
     }
     void setFont(const QString& name, double size) override {
-        job().operations << QStringLiteral("font %1 %2").arg(name).arg(size);
+        op(QStringLiteral("font %1 %2").arg(name).arg(size));
     }
-    void setBold(bool on) override {
-        job().operations << (on ? QStringLiteral("bold on") : QStringLiteral("bold off"));
-    }
-    void setUnderline(bool on) override {
-        job().operations << (on ? QStringLiteral("underline on") : QStringLiteral("underline off"));
-    }
+    void setBold(bool on) override { op(on ? "bold on" : "bold off"); }
+    void setUnderline(bool on) override { op(on ? "underline on" : "underline off"); }
     void printLine(const QString& text) override {
         job().lines << text;
-        job().operations << QStringLiteral("line ") + text;
+        op("line " + text);
     }
     void newPage() override {
         job().lines << QStringLiteral("\f");
-        job().operations << QStringLiteral("page");
+        op("page");
     }
     void endDoc() override { job().ended = true; }
 
@@ -47,18 +41,18 @@ private:
 
 ScriptedHost::~ScriptedHost() {
     for (const Step& s : script_)
-        ADD_FAILURE() << "script line never used: " << kindName(static_cast<int>(s.kind)) << " "
+        ADD_FAILURE() << "script line never used: " << kKindNames[static_cast<int>(s.kind)] << " "
                       << s.window.toStdString() << " " << s.text.value_or(QString()).toStdString();
 }
 
 std::optional<ScriptedHost::Step> ScriptedHost::take(Kind kind, const QString& what) {
     if (script_.empty() || script_.front().kind != kind) {
-        ADD_FAILURE() << "unexpected " << kindName(static_cast<int>(kind)) << ": "
+        ADD_FAILURE() << "unexpected " << kKindNames[static_cast<int>(kind)] << ": "
                       << what.toStdString()
                       << (script_.empty()
                               ? std::string(" (script is empty)")
                               : std::string(" (script expects a ") +
-                                    kindName(static_cast<int>(script_.front().kind)) + ")");
+                                    kKindNames[static_cast<int>(script_.front().kind)] + ")");
         return std::nullopt;
     }
     Step s = std::move(script_.front());

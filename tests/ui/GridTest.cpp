@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 
-// The grid of the placement: 3 rails under a fixed header row. Each step is a gesture or a setting
-// of the logic; after it the current cell, the selection's corners and the events it raised.
+// The grid of the placement: 3 rails under a fixed header row. As a model it shows the rows below
+// the fixed rows, the fixed row as header. Each step is a gesture or a setting of the logic; after
+// it the current cell, the selection's corners and the events it raised.
 TEST(Grid, GesturesArrowsAndResizingKeepCellAndSelectionInsideAndRaiseTheirEvents) {
     ui::Grid g;
     EXPECT_EQ(std::pair(g.Rows(), g.Cols()), std::pair(1, 0));
@@ -14,9 +15,21 @@ TEST(Grid, GesturesArrowsAndResizingKeepCellAndSelectionInsideAndRaiseTheirEvent
     EXPECT_THROW(g.setFixedRows(1), std::out_of_range) << "a fixed row needs a row below it";
     g.setCols(3);
     g.setRows(4);
-    g.setFixedRows(1);
     for (int i = 0; i < 12; ++i)
         g.setTextMatrix(i / 3, i % 3, QString::asprintf("%d,%d", i / 3, i % 3));
+    EXPECT_EQ(g.rowCount(), 4) << "without fixed rows the header row is an ordinary row";
+    g.setFixedRows(1);
+    EXPECT_EQ(std::pair(g.rowCount(), g.columnCount()), std::pair(3, 3));
+    EXPECT_EQ(g.data(g.index(0, 1), Qt::DisplayRole).toString(), "1,1");
+    EXPECT_EQ(g.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "0,1");
+    QList<int> changed;
+    QObject::connect(&g, &QAbstractItemModel::headerDataChanged,
+                     [&](Qt::Orientation, int first, int) { changed << -first; });
+    QObject::connect(&g, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& i, const QModelIndex&) { changed << i.row(); });
+    g.setTextMatrix(0, 2, "X");
+    g.setTextMatrix(3, 0, "Y");
+    EXPECT_EQ(changed, (QList<int>{-2, 2})) << "header 2, then grid row 3 as model row 2";
     QStringList events;
     g.onClick = [&] { events << "Click"; };
     g.onSelChange = [&] { events << "SelChange"; };
@@ -52,26 +65,4 @@ TEST(Grid, GesturesArrowsAndResizingKeepCellAndSelectionInsideAndRaiseTheirEvent
                   expected);
         events.clear();
     }
-}
-
-// As a model the grid shows the rows below the fixed rows, the fixed row as header.
-TEST(Grid, TheModelShowsTheRowsBelowTheFixedRowsAndTheFixedRowAsHeader) {
-    ui::Grid g;
-    g.setCols(3);
-    g.setRows(4);
-    g.setTextMatrix(0, 1, "H");
-    EXPECT_EQ(g.rowCount(), 4) << "without fixed rows the header row is an ordinary row";
-    g.setFixedRows(1);
-    g.setTextMatrix(1, 1, "1,1");
-    EXPECT_EQ(std::pair(g.rowCount(), g.columnCount()), std::pair(3, 3));
-    EXPECT_EQ(g.data(g.index(0, 1), Qt::DisplayRole).toString(), "1,1");
-    EXPECT_EQ(g.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "H");
-    QList<int> changed;
-    QObject::connect(&g, &QAbstractItemModel::headerDataChanged,
-                     [&](Qt::Orientation, int first, int) { changed << -first; });
-    QObject::connect(&g, &QAbstractItemModel::dataChanged,
-                     [&](const QModelIndex& i, const QModelIndex&) { changed << i.row(); });
-    g.setTextMatrix(0, 2, "X");
-    g.setTextMatrix(3, 0, "Y");
-    EXPECT_EQ(changed, (QList<int>{-2, 2})) << "header 2, then grid row 3 as model row 2";
 }

@@ -126,6 +126,27 @@ TEST(Search, TheGoalsOrderPlansOneAfterTheOther) {
     }
 }
 
+namespace {
+
+// The course sizes of h's school after evening out its stored assignment, rails as placed.
+std::vector<int> evenedOut(test::Blocks& h, int courses) {
+    const blocking::Model m = h.model();
+    const blocking::search::Problem p(m, blocking::Mode::Rest);
+    blocking::search::Tally tally(p);
+    blocking::search::Snapshot start{std::vector<int>(p.courses, -1), {}, {}};
+    for (int f : p.freeChoice)
+        start.assign.push_back(m.assignment[f]);
+    tally.restore(start);
+    blocking::Random random(1);
+    blocking::search::Moves(p, tally, random).evenOutAll();
+    std::vector<int> sizes;
+    for (int k = 0; k < courses; ++k)
+        sizes.push_back(tally.size(k));
+    return sizes;
+}
+
+} // namespace
+
 TEST(Search, EvenOutMovesAStudentOnlyWhereTheGroupNarrows) {
     // Parallels A, B, C on rails S1 to S3; A's students have X on C's rail, so they reach C
     // only by way of a student of B. A difference of two is evened out, one is not.
@@ -144,16 +165,34 @@ TEST(Search, EvenOutMovesAStudentOnlyWhereTheGroupNarrows) {
                     h.choice(id, 2, "S", test::Blocks::courseKey(4));
             }
         }
-        const blocking::Model m = h.model();
-        const blocking::search::Problem p(m, blocking::Mode::Rest);
-        blocking::search::Tally tally(p);
-        blocking::search::Snapshot start{std::vector<int>(p.courses, -1), {}, {}};
-        for (int f : p.freeChoice)
-            start.assign.push_back(m.assignment[f]);
-        tally.restore(start);
-        blocking::Random random(1);
-        blocking::search::Moves(p, tally, random).evenOutAll();
-        EXPECT_EQ(std::vector<int>({tally.size(0), tally.size(1), tally.size(2)}), after);
+        EXPECT_EQ(evenedOut(h, 3), after);
+    }
+}
+
+TEST(Search, EvenOutStepsAStudentAsideOnlyIntoASmallerParallel) {
+    // A on S1, B on S2; A's students have C on S2 too and reach B only by leaving C for D on
+    // S3: where D is smaller than C, never where the two are equal (subject 2 would become
+    // uneven instead).
+    const std::vector<int> cases[][2] = {{{6, 4, 6, 5}, {5, 5, 5, 6}},
+                                         {{6, 4, 6, 6}, {6, 4, 6, 6}}};
+    for (const auto& [before, after] : cases) {
+        SCOPED_TRACE(before[3]);
+        test::Blocks h;
+        for (int k = 1; k <= 4; ++k) {
+            h.rail(k, 3);
+            h.place(k == 1   ? 1
+                    : k == 4 ? 3
+                             : 2,
+                    h.course(k, QString(QChar('@' + k)), (k + 1) / 2, 3));
+        }
+        int id = 0;
+        for (int k : {1, 2, 4})
+            for (int i = 0; i < before[k - 1]; ++i) {
+                h.choice(++id, (k + 1) / 2, "S", test::Blocks::courseKey(k));
+                if (k == 1)
+                    h.choice(id, 2, "S", test::Blocks::courseKey(3));
+            }
+        EXPECT_EQ(evenedOut(h, 4), after);
     }
 }
 

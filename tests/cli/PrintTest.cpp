@@ -1,9 +1,11 @@
-// kubb print against the menu commands, and how it fails.
+// kubb print and kubb export against the menu commands, and how a printout fails.
 #include "KubbProcess.h"
 
 #include "app/MainWindow.h"
+#include "export/frmAKursPh.h"
 #include "printing/frmBlKuListen.h"
 #include "support/School.h"
+#include "support/WinePrefix.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -11,11 +13,10 @@
 
 namespace {
 
-// Runs kubb; the text output's lines, or the output file's bytes.
-QByteArray printed(const QStringList& args, const QString& output) {
-    const cli::Run run = cli::kubb(args);
-    EXPECT_EQ(run.code, 0) << run.err.toStdString();
-    QFile f(output);
+// Runs kubb, which writes the printout to `file` as `format` (--text or --pdf): its bytes.
+QByteArray printed(const QStringList& args, const QString& format, const QString& file) {
+    cli::ok(args + QStringList{format, file});
+    QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
@@ -28,8 +29,10 @@ QStringList textLines(const QByteArray& text) {
 
 } // namespace
 
-// Both printouts of the demo school through the main window's menu, against kubb.
-TEST(KubbPrint, PrintsTheLinesOfTheMenuCommands) {
+// Both printouts of the demo school through the main window's menu, and the launcher's "Export"
+// (the menu's command) of each cohort, against kubb: the same lines, the same four files.
+TEST(KubbPrintAndExport, GiveWhatTheMenuCommandsGive) {
+    test::WinePrefix wine;
     test::TempDir work;
     platform::RunState s = cli::demoSchool(work);
     test::ScriptedHost host;
@@ -52,20 +55,40 @@ TEST(KubbPrint, PrintsTheLinesOfTheMenuCommands) {
     EXPECT_EQ(lists.count("\f"), 2) << "120 students of 2008 on three pages";
 
     const QString db = s.databasePath();
-    EXPECT_EQ(textLines(printed({"print", "rails", "--db", db, "--text", work.path("rails.txt")},
-                                work.path("rails.txt"))),
+    EXPECT_EQ(textLines(printed({"print", "rails", "--db", db}, "--text", work.path("rails.txt"))),
               rails);
     const QStringList listArgs = {"print",      "lists", "--db",    db,
                                   "--cohort",   "2008",  "--rails", "LK1,LK3,GK2,GK4,GK6,GK8,GK10",
                                   "--landscape"};
-    EXPECT_EQ(textLines(printed(listArgs + QStringList{"--text", work.path("lists.txt")},
-                                work.path("lists.txt"))),
-              lists);
+    EXPECT_EQ(textLines(printed(listArgs, "--text", work.path("lists.txt"))), lists);
     // Without a display kubb writes the same pages as PDF.
-    const QByteArray pdf =
-        printed(listArgs + QStringList{"--pdf", work.path("lists.pdf")}, work.path("lists.pdf"));
+    const QByteArray pdf = printed(listArgs, "--pdf", work.path("lists.pdf"));
     EXPECT_TRUE(pdf.startsWith("%PDF-"));
     EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")), 3);
+
+    for (const QString phase : {"2009", "2008"}) {
+        for (const QString via : {"launcher", "kubb"})
+            QDir().mkpath(work.path(phase + via));
+        host.onOpenFile(work.path(phase + "launcher/MERIX.KO"))
+            .onModal("frmAKursPh",
+                     [phase](ui::Window& w) {
+                         auto& chooser = dynamic_cast<exporter::frmAKursPh&>(w);
+                         chooser.List1.setCurrent(
+                             static_cast<int>(chooser.List1.lines().indexOf(phase)));
+                         chooser.click("Command1");
+                     })
+            .onMessage(ui::Answer::Ok);
+        main.launcher().click("Export");
+        const QString out =
+            cli::ok({"export", "--db", db, "--cohort", phase, "--to", work.path(phase + "kubb")});
+        EXPECT_TRUE(out.contains(work.path(phase + "kubb/MERIX.GK: ")));
+        for (const QString name : {"MERIX.KO", "MERIX.GK", "MERIX.BL", "MERIX.CK"}) {
+            const QByteArray launcher = work.read(phase + "launcher/" + name);
+            EXPECT_GT(launcher.size(), 2) << name.toStdString();
+            EXPECT_EQ(launcher, work.read(phase + "kubb/" + name)) << name.toStdString();
+        }
+    }
+    EXPECT_EQ(host.messages.size(), 2u) << "each export says where its files went";
 }
 
 // A printout whose last write or whose sync fails (strace injects the error) keeps the previous

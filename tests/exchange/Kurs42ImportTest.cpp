@@ -116,30 +116,20 @@ TEST(Kurs42Import, HandBuiltExportIsEvaluatedGetsShortNamesAndComesBackAsItWent)
 }
 
 TEST(Kurs42Import, LongNamesGetUniqueShortDesignations) {
-    struct Row {
-        QStringList names;
-        int width;
-        QStringList expected;
-    };
-    const Row rows[] = {
+    const std::tuple<QStringList, int, QStringList> rows[] = {
         {{"VM-VTF2", "PXSP-PJK1", "Grundkurs 12"}, 6, {"VMVTF2", "PXSPP1", "Grun12"}},
         {{"PX_Info", "D"}, 4, {"PXIn", "D"}},
         // Short forms that would meet, and a name that fits taking the form first.
         {{"Mathe-GK1", "Mathematik-GK1", "Mathe-GK2"}, 6, {"Mathe1", "MathA1", "Mathe2"}},
         {{"Mathe-GK1", "mathe1"}, 6, {"MathA1", "mathe1"}},
     };
-    for (const Row& r : rows)
-        EXPECT_EQ(k42::shortNames(r.names, r.width), r.expected) << r.names.join(' ').toStdString();
+    for (const auto& [names, width, expected] : rows)
+        EXPECT_EQ(k42::shortNames(names, width), expected) << names.join(' ').toStdString();
 }
 
 TEST(Kurs42Import, RowsThatBreakTheRulesStopOthersAreReported) {
-    using Change = std::function<void(k42::Export&)>;
-    struct Row {
-        Change change;
-        bool stops;
-        QString where; // file and line
-    };
-    const Row rows[] = {
+    // The change, whether it stops the import, and the file and line named.
+    const std::tuple<std::function<void(k42::Export&)>, bool, QString> rows[] = {
         {[](k42::Export& e) { e.courses[3].name = "D-GK1"; }, true, "Kurse.txt, Zeile 5"},
         {[](k42::Export& e) { e.placements[2].schiene = 4; }, true, "Blockplan.txt, Zeile 4"},
         {[](k42::Export& e) { e.choices[4].fachkrz = "D"; }, true, "Fachwahlen.txt, Zeile 6"},
@@ -150,27 +140,25 @@ TEST(Kurs42Import, RowsThatBreakTheRulesStopOthersAreReported) {
          "Fachwahlen.txt, Zeile 2"},
         {[](k42::Export& e) { e.choices[1].kursart = "LK3"; }, false, "Fachwahlen.txt, Zeile 3"},
     };
-    for (const Row& r : rows) {
+    for (const auto& [change, stops, where] : rows) {
         test::TempDir dir;
         test::ScriptedHost host;
         k42::Export e = handBuilt();
-        r.change(e);
+        change(e);
         const QString path = dir.path("BB.MDB");
-        if (r.stops) {
+        if (stops) {
             try {
                 k42::importExport(e, path, dir.dir(), host);
-                ADD_FAILURE() << "no stop at " << r.where.toStdString();
+                ADD_FAILURE() << "no stop at " << where.toStdString();
             } catch (const k42::FormatError& x) {
-                EXPECT_EQ(QString("%1, Zeile %2").arg(x.file()).arg(x.line()), r.where);
-                EXPECT_TRUE(x.message().startsWith(r.where + ": ") &&
-                            x.message().count("Zeile") == 1)
+                EXPECT_EQ(QString("%1, Zeile %2").arg(x.file()).arg(x.line()), where);
+                EXPECT_TRUE(x.message().startsWith(where + ": ") && x.message().count("Zeile") == 1)
                     << x.message().toStdString();
             }
-            EXPECT_EQ(QDir(dir.dir()).entryList(QDir::Files), QStringList())
-                << r.where.toStdString();
+            EXPECT_EQ(QDir(dir.dir()).entryList(QDir::Files), QStringList()) << where.toStdString();
         } else {
             const QStringList report = k42::importExport(e, path, QString(), host).report;
-            EXPECT_TRUE(!report.isEmpty() && report[0].startsWith(r.where + ": "))
+            EXPECT_TRUE(!report.isEmpty() && report[0].startsWith(where + ": "))
                 << report.join('\n').toStdString();
         }
     }

@@ -6,22 +6,12 @@
 #include "gui/ImportViews.h"
 #include "placement/SetzenK.h"
 #include "placement/frmAutoSetzen.h"
-#include "platform/RunState.h"
-#include "support/DemoSchool.h"
-#include "support/ScriptedHost.h"
-#include "support/TestDb.h"
 
 #include "ViewSupport.h"
 
-#include <QAction>
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTreeView>
@@ -33,25 +23,18 @@ using test::row;
 
 namespace {
 
-struct Workspace : ::testing::Test {
-    test::TempDir tmp;
-    gui::QtHost host;
-    test::ScriptedHost quiet;
-    platform::RunState s;
+struct Workspace : test::Views {
     std::unique_ptr<placement::SetzenK> w;
     QWidget* view = nullptr;
 
     void SetUp() override {
         QSettings().remove("SetzenK");
-        gui::registerViews(host);
-        s.DatenPfad = tmp.dir();
-        s.DatenDatei = "BB.MDB";
-        ASSERT_TRUE(test::importDemoSchool(s, quiet));
-        w = std::make_unique<placement::SetzenK>(s, quiet);
+        Views::SetUp();
+        demoSchool();
+        w = std::make_unique<placement::SetzenK>(s, logic);
         w->Form_Load();
         w->Bewerten();
-        host.showModeless(*w);
-        view = host.viewOf(*w);
+        view = show(*w);
         ASSERT_TRUE(view);
     }
     void TearDown() override { delete view; }
@@ -150,8 +133,8 @@ TEST_F(Workspace, ShowsItsListsInColumnsTakesClicksKeysAndMenusAndClosesOnlyWhen
         keys << child<QAction>(view, name)->shortcut().toString();
     EXPECT_EQ(keys, (QStringList{"Ctrl+X", "Ctrl+V", "Ctrl+Z", "F1"}));
     child<QAction>(view, "menuHilfeHilfe")->trigger();
-    ASSERT_EQ(quiet.help.size(), 1u);
-    EXPECT_EQ(common::helpPage(quiet.help.front()), "setzen.html");
+    ASSERT_EQ(logic.help.size(), 1u);
+    EXPECT_EQ(common::helpPage(logic.help.front()), "setzen.html");
     auto* cohort = child<QComboBox>(view, "CmbJahrgang");
     EXPECT_EQ(cohort->currentText(), "Jahrgangsstufe 12 (2009)");
     cohort->setCurrentIndex(1);
@@ -173,11 +156,11 @@ TEST_F(Workspace, ShowsItsListsInColumnsTakesClicksKeysAndMenusAndClosesOnlyWhen
     {
         db::Connection other(s.databasePath());
         db::Transaction lock(other);
-        quiet.onMessage(ui::Answer::Yes).onMessage(ui::Answer::Ok);
+        logic.onMessage(ui::Answer::Yes).onMessage(ui::Answer::Ok);
         view->close();
         EXPECT_TRUE(view->isVisible()) << "the locked file kept the workspace open";
     }
-    quiet.onMessage(ui::Answer::Yes);
+    logic.onMessage(ui::Answer::Yes);
     view->close();
     EXPECT_FALSE(view->isVisible());
 }
@@ -189,9 +172,8 @@ TEST_F(Workspace, TheAutoSetzenWindowShowsItsProgressAndResult) {
         m = blocking::Model::load(c, {s.SchjID, s.SchjBez}, 2009);
     }
     w->fitToGrid(m);
-    placement::frmAutoSetzen a(std::move(m), quiet);
-    host.showModeless(a);
-    std::unique_ptr<QWidget> v(host.viewOf(a));
+    placement::frmAutoSetzen a(std::move(m), logic);
+    std::unique_ptr<QWidget> v(show(a));
     ASSERT_TRUE(v);
     EXPECT_TRUE(child<QRadioButton>(v.get(), "optRest")->isChecked());
     EXPECT_EQ(child<QLabel>(v.get(), "lblVorher")->text(), a.lblVorher.join('\n'));

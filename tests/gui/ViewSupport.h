@@ -2,15 +2,25 @@
 
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
+#include "platform/RunState.h"
+#include "support/DemoSchool.h"
 #include "support/Printers.h"
+#include "support/ScriptedHost.h"
+#include "support/TestDb.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
 #include <gtest/gtest.h>
 
-// What the view tests share: the user's mouse and keys, and what a list view shows.
+// What the view tests share: the user's mouse and keys, what a list view shows, and the Qt host.
 namespace test {
 
 inline void clickAt(QWidget* viewport, QPoint p, Qt::KeyboardModifiers m = Qt::NoModifier) {
@@ -57,5 +67,27 @@ template <class T> T* child(QWidget* view, const char* name) {
     EXPECT_TRUE(c) << name;
     return c;
 }
+
+// The Qt host with every view registered; show() opens a window's view. The windows' own prompts
+// go to the scripted host.
+struct Views : ::testing::Test {
+    TempDir tmp;
+    gui::QtHost host;
+    platform::RunState s;
+    ScriptedHost logic;
+    void SetUp() override { gui::registerViews(host); }
+    QWidget* show(ui::Window& w) {
+        host.showModeless(w);
+        QWidget* view = host.viewOf(w);
+        EXPECT_TRUE(view) << w.name().toStdString() << " has a registered view";
+        return view;
+    }
+    void demoSchool() {
+        s.DatenPfad = tmp.dir();
+        s.DatenDatei = "BB.MDB";
+        ASSERT_TRUE(importDemoSchool(s, logic));
+        logic.messages.clear();
+    }
+};
 
 } // namespace test

@@ -10,54 +10,21 @@
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
 #include "placement/frmK.h"
-#include "platform/RunState.h"
 #include "printing/frmBlKuListen.h"
-#include "support/DemoSchool.h"
-#include "support/ScriptedHost.h"
-#include "support/TestDb.h"
 
 #include "ViewSupport.h"
 
-#include <QAction>
-#include <QComboBox>
 #include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 
 using test::child;
 using test::pick;
 
-namespace {
-
-// The Qt host with every view registered; show() opens a window's view.
-struct Views : ::testing::Test {
-    test::TempDir tmp;
-    gui::QtHost host;
-    platform::RunState s;
-    test::ScriptedHost logic; // the host of the windows whose prompts are scripted
-    void SetUp() override { gui::registerViews(host); }
-    QWidget* show(ui::Window& w) {
-        host.showModeless(w);
-        QWidget* view = host.viewOf(w);
-        EXPECT_TRUE(view) << w.name().toStdString() << " has a registered view";
-        return view;
-    }
-    void demoSchool() {
-        s.DatenPfad = tmp.dir();
-        s.DatenDatei = "BB.MDB";
-        ASSERT_TRUE(test::importDemoSchool(s, logic));
-        logic.messages.clear();
-    }
-};
-
-} // namespace
+using Views = test::Views;
 
 // The user's selection reaches the model and runs the window's handler; a selection the logic
 // makes shows in the view without running it again.

@@ -17,7 +17,6 @@ using Apply = std::function<void(const Scratch&)>;
 
 // One way to damage a copy of a table, and the problem the message must state about `file`.
 struct Damage {
-    const char* what;
     Apply apply;
     QString problem;
     QString file = kTable;
@@ -45,26 +44,15 @@ Apply cutTo(qint64 size, const QString& file = kTable) {
     return [=](const Scratch& s) { s.truncate(file, size); };
 }
 
-std::string damagedMessage(const Scratch& scratch, const QString& file, const QString& problem) {
-    return str("Die Datei " + QDir::toNativeSeparators(scratch.path(file)) +
-               " ist beschädigt: " + problem + ".");
-}
-
 void expectDamages(const QString& source, const QString& table, const std::vector<Damage>& cases) {
     for (const Damage& damage : cases) {
-        SCOPED_TRACE(damage.what);
+        SCOPED_TRACE(str(damage.problem));
         const Scratch scratch(source);
         damage.apply(scratch);
         EXPECT_EQ(errorOf([&] { rows(vfp::Table::open(scratch.path(table))); }),
-                  damagedMessage(scratch, damage.file, damage.problem));
+                  str("Die Datei " + QDir::toNativeSeparators(scratch.path(damage.file)) +
+                      " ist beschädigt: " + damage.problem + "."));
     }
-}
-
-// The memo block that the first record's NOTE points to, as a file offset.
-qint64 firstNoteBlock(const Scratch& s) {
-    return qint64(qFromLittleEndian<quint32>(s.read(kTable).constData() +
-                                             s.valueAt(kTable, 0, "NOTE"))) *
-           64;
 }
 
 TEST(DamagedTables, HeaderDescriptorRecordAndValueFaults) {
@@ -72,69 +60,61 @@ TEST(DamagedTables, HeaderDescriptorRecordAndValueFaults) {
     expectDamages(
         dataDir() + "/types", kTable,
         {
-            {"file shorter than the header", cutTo(20),
-             "sie ist mit 20 Bytes kürzer als der Tabellenkopf"},
-            {"unknown version", at(0, "\x99"), "unbekannte Tabellenversion 0x99"},
-            {"header length beyond the file", at(8, le(60000, 2)),
-             "die Kopflänge 60000 reicht über das Dateiende (1509 Bytes)"},
-            {"header length longer than the descriptors", at(8, le(968, 2)),
+            {cutTo(20), "sie ist mit 20 Bytes kürzer als der Tabellenkopf"},
+            {at(0, "\x99"), "unbekannte Tabellenversion 0x99"},
+            {at(8, le(60000, 2)), "die Kopflänge 60000 reicht über das Dateiende (1509 Bytes)"},
+            {at(8, le(968, 2)),
              "die Kopflänge 968 passt nicht zu 20 Feldbeschreibungen (erwartet 936)"},
-            {"header length shorter than the descriptors", at(8, le(640, 2)),
-             "die Kopflänge 640 ist zu kurz für die Feldbeschreibungen"},
-            {"descriptors without end mark", at(672, "X"),
-             "die Kopflänge 936 ist zu kurz für die Feldbeschreibungen"},
-            {"record length disagrees with the fields", at(10, le(144, 2)),
+            {at(8, le(640, 2)), "die Kopflänge 640 ist zu kurz für die Feldbeschreibungen"},
+            {at(672, "X"), "die Kopflänge 936 ist zu kurz für die Feldbeschreibungen"},
+            {at(10, le(144, 2)),
              "Satzlänge 144 passt nicht zur Summe der Feldlängen (143 mit Löschkennzeichen)"},
-            {"overlapping fields", inDescriptor("NAME", 12, le(30)),
+            {inDescriptor("NAME", 12, le(30)),
              "Feld NAME liegt an Position 30 statt 40: die Felder überlappen oder lassen eine "
              "Lücke"},
-            {"field beyond the record", inDescriptor("PIC", 12, le(60000)),
+            {inDescriptor("PIC", 12, le(60000)),
              "Feld PIC (Position 60000, Länge 4) reicht über die Satzlänge 143 hinaus"},
-            {"type length off", inDescriptor("QTY", 16, "\x05"),
-             "Feld QTY vom Typ I hat die Länge 5 statt 4"},
-            {"number field too wide", inDescriptor("AMOUNT", 16, "\x15"),
+            {inDescriptor("QTY", 16, "\x05"), "Feld QTY vom Typ I hat die Länge 5 statt 4"},
+            {inDescriptor("AMOUNT", 16, "\x15"),
              "Feld AMOUNT vom Typ N hat die unzulässige Länge 21"},
-            {"as many decimals as the length", inDescriptor("AMOUNT", 17, "\x0a"),
+            {inDescriptor("AMOUNT", 17, "\x0a"),
              "Feld AMOUNT hat 10 Nachkommastellen bei der Länge 10"},
-            {"unknown type", inDescriptor("NAME", 11, "X"),
-             "Feld NAME hat den unbekannten Typ \"X\""},
-            {"empty field name", inDescriptor("NAME", 0, QByteArray(1, 0)),
-             "das 6. Feld hat keinen Namen"},
-            {"duplicate field name", inDescriptor("NAME", 0, "NNAME"),
-             "der Feldname NNAME kommt doppelt vor"},
-            {"record count beyond 32 bits of bytes", at(4, le(0xFFFFFFFF)),
+            {inDescriptor("NAME", 11, "X"), "Feld NAME hat den unbekannten Typ \"X\""},
+            {inDescriptor("NAME", 0, QByteArray(1, 0)), "das 6. Feld hat keinen Namen"},
+            {inDescriptor("NAME", 0, "NNAME"), "der Feldname NNAME kommt doppelt vor"},
+            {at(4, le(0xFFFFFFFF)),
              "laut Kopf 4294967295 Sätze zu 143 Bytes, die Datei fasst aber nur 4"},
-            {"records cut off", cutTo(936 + 2 * 143 + 10),
+            {cutTo(936 + 2 * 143 + 10),
              "laut Kopf 4 Sätze zu 143 Bytes, die Datei fasst aber nur 2"},
-            {"memo header too short", cutTo(100, kMemo),
-             "der Kopf der Memodatei ist kürzer als 512 Bytes", kMemo},
-            {"memo block size 0", at(6, QByteArray(2, 0), kMemo), "die Blockgröße ist 0", kMemo},
-            {"deletion byte", at(936 + 2 * 143, "X"),
-             "Satz 3 hat das ungültige Löschkennzeichen 0x58"},
-            {"letter in a number", inValue("AMOUNT", 0, "  12a4.50 "),
+            {cutTo(100, kMemo), "der Kopf der Memodatei ist kürzer als 512 Bytes", kMemo},
+            {at(6, QByteArray(2, 0), kMemo), "die Blockgröße ist 0", kMemo},
+            {at(936 + 2 * 143, "X"), "Satz 3 hat das ungültige Löschkennzeichen 0x58"},
+            {inValue("AMOUNT", 0, "  12a4.50 "),
              "Feld AMOUNT in Satz 1 enthält keine gültige Zahl: \"  12a4.50 \""},
-            {"fraction in an integer field", inValue("COUNT", 0, "  1.5"),
+            {inValue("COUNT", 0, "  1.5"),
              "Feld COUNT in Satz 1 enthält keine gültige Zahl: \"  1.5\""},
-            {"number overflow", inValue("AMOUNT", 0, "**********"),
+            {inValue("AMOUNT", 0, "**********"),
              "Feld AMOUNT in Satz 1 ist übergelaufen: \"**********\""},
-            {"letter in a date", inValue("BORN", 0, "1999x231"),
+            {inValue("BORN", 0, "1999x231"),
              "Feld BORN in Satz 1 enthält kein gültiges Datum: \"1999x231\""},
-            {"impossible date", inValue("BORN", 0, "19990231"),
+            {inValue("BORN", 0, "19990231"),
              "Feld BORN in Satz 1 enthält kein gültiges Datum: \"19990231\""},
-            {"time of a whole day", inValue("STAMP", 4, le(86400000)),
+            {inValue("STAMP", 4, le(86400000)),
              "Feld STAMP in Satz 1 enthält keine gültige Uhrzeit (86400000 Millisekunden)"},
-            {"logical", inValue("FLAG", 0, "X"),
+            {inValue("FLAG", 0, "X"),
              "Feld FLAG in Satz 1 enthält keinen gültigen Wahrheitswert: \"X\""},
-            {"memo pointer beyond the memo file", inValue("NOTE", 0, le(0xFFFFFFFF)),
+            {inValue("NOTE", 0, le(0xFFFFFFFF)),
              "Satz 1, Feld NOTE verweist auf Block 4294967295 hinter dem Dateiende", kMemo},
             // 960 bytes of 64-byte blocks: block 15 starts at the end, with no block header.
-            {"memo pointer to the end of the memo file", inValue("NOTE", 0, le(15)),
+            {inValue("NOTE", 0, le(15)),
              "Satz 1, Feld NOTE verweist auf Block 15 hinter dem Dateiende", kMemo},
-            {"memo pointer into the memo header", inValue("NOTE", 0, le(1)),
-             "Satz 1, Feld NOTE verweist auf Block 1 im Dateikopf", kMemo},
-            {"memo longer than its file",
-             [](const Scratch& s) {
-                 s.patch(kMemo, firstNoteBlock(s) + 4, QByteArray::fromHex("7fffffff"));
+            {inValue("NOTE", 0, le(1)), "Satz 1, Feld NOTE verweist auf Block 1 im Dateikopf",
+             kMemo},
+            // At the length word of the memo block (of 64 bytes) that the first NOTE points to.
+            {[](const Scratch& s) {
+                 const qint64 block = qFromLittleEndian<quint32>(s.read(kTable).constData() +
+                                                                 s.valueAt(kTable, 0, "NOTE"));
+                 s.patch(kMemo, block * 64 + 4, QByteArray::fromHex("7fffffff"));
              },
              "das Memo in Block 9 (Satz 1, Feld NOTE) ist 2147483647 Bytes lang und reicht über "
              "das Dateiende hinaus",
@@ -147,11 +127,10 @@ TEST(DamagedTables, NullFlagsOfVisualFoxProFile) {
     const QString test = QStringLiteral("TEST.DBF");
     expectDamages(vfpFixtures() + "/table", test,
                   {
-                      {"varchar length beyond its width", inValue("VAR", 9, "\x0a", test),
+                      {inValue("VAR", 9, "\x0a", test),
                        "Feld VAR in Satz 1 gibt die Länge 10 an, hat aber nur 9 Bytes Platz", test},
                       // Four more nullable fields need 9 bits; _NullFlags has 8.
-                      {"_NullFlags too short for its bits",
-                       [&](const Scratch& s) {
+                      {[&](const Scratch& s) {
                            for (const char* field : {"PRODNAME", "DATE", "ACTIVE", "TAX"})
                                s.patch(test, s.descriptor(test, field) + 18, "\x02");
                        },

@@ -265,7 +265,7 @@ TEST_F(BlDatTest, RailRenamedToAnotherRailsDesignationIsNotWrittenAndToldOnce) {
 }
 
 // The hours are checked again when written: two digits would not fit the placement's layouts.
-TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosingHoursFromZeroToSixOnly) {
+TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosingOrAreRefusedAndKept) {
     rail(1, "LK1", "alt", 6);
     rail(2, "LK2");
     open();
@@ -301,13 +301,12 @@ TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosingHoursFromZeroTo
     EXPECT_TRUE(w->unloaded());
     EXPECT_EQ(host.status, "");
     EXPECT_EQ(db.scalar("SELECT BL_NAME FROM block WHERE BL_ID = 2").toString(), "Schiene 2");
-}
 
-TEST_F(BlDatTest, ARailThatGotCoursesLostItsDesignationOrFailsToWriteIsKept) {
-    rail(1, "LK1", "alt", 6);
-    rail(2, "LK2");
+    // A rail that got courses, lost its designation or fails to write is kept. An existing
+    // rail's designation cannot be emptied: the export would write "Null".
+    db.scalar("UPDATE block SET BL_NAME = 'alt' WHERE BL_ID = 1");
+    db.scalar("UPDATE block SET BL_NAME = NULL, BL_STD = NULL WHERE BL_ID = 2");
     open();
-    // An existing rail's designation cannot be emptied: the export would write "Null".
     for (const QString& bez : {QString(), QStringLiteral("  ")}) {
         w->cFieldData_Change(2, bez);
         host.onMessage("Datensatz leer!");

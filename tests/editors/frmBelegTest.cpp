@@ -194,9 +194,51 @@ TEST_F(frmBelegTest, OffersCohortsSubjectsStudentsAndAStudentsChoicesWithCourses
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(frmBelegTest, ABasicCourseSubjectChangeGivesTheYearGroupsFirstCourseIn12And13) {
+// Subjects are not added, removed or doubled, and an advanced course subject change gives its
+// first advanced course; a basic course subject change gives the year group's first course in 12
+// and 13.
+TEST_F(frmBelegTest, SubjectChangesGiveTheFirstCourseAndAreNotAddedRemovedOrDoubled) {
     open();
     pick("ST0001");
+    const QStringList before = choices("ST0001");
+    // Row (13: the first advanced course), subject, message; the box keeps its subject. Physics
+    // is already his (row 2), mathematics his advanced course.
+    const QString taken = "Kollegiat hat dieses Fach bereits belegt!";
+    const std::tuple<int, QString, QString, QString> refused[] = {
+        {2, "FA0003", "Erweitern der Belegung wird noch nicht unterstützt!", ""},
+        {0, "", "Löschen der Belegung wird noch nicht unterstützt!", "E   FA0003"},
+        {0, "FA0004", taken, "E   FA0003"},
+        {0, "FA0002", taken, "E   FA0003"},
+        {13, "FA0002", taken, "D   FA0001"}};
+    for (const auto& [row, subject, message, kept] : refused) {
+        SCOPED_TRACE(subject.toStdString());
+        host.onMessage(message);
+        auto& box = row < 13 ? w->CmbFachGK[static_cast<size_t>(row)] : w->CmbFachLK[0];
+        choose(box, subject);
+        row < 13 ? w->CmbFachGK_Click(row) : w->CmbFachLK_Click(0);
+        EXPECT_EQ(box.text().trimmed(), kept);
+        EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
+    }
+    EXPECT_EQ(choices("ST0001"), before);
+
+    // An advanced course subject change gives the subject's first advanced course.
+    host.messages.clear();
+    db.scalar("UPDATE kurs SET KS_LKGK = 'K' WHERE KS_VFP_ID = 'KS0009'");
+    host.onMessage("Kurszuweisung nicht möglich:\r\n2009: Fach: Lat  Adler");
+    choose(w->CmbFachLK[1], "FA0005");
+    w->CmbFachLK_Click(1);
+    EXPECT_EQ(w->CmbFachLK[1].text(), "M   FA0002");
+    EXPECT_EQ(choices("ST0001")[1], "FA0002|L|KS0006|<null>");
+
+    host.messages.clear();
+    db.scalar("UPDATE kurs SET KS_LKGK = 'L' WHERE KS_VFP_ID = 'KS0009'");
+    choose(w->CmbFachLK[1], "FA0005");
+    w->CmbFachLK_Click(1);
+    EXPECT_EQ(choices("ST0001")[1], "FA0005|L|KS0009|<null>");
+    EXPECT_EQ(w->lblKursLK, (std::array<QString, 4>{"1LD1", "", "1LL1", ""}));
+    EXPECT_TRUE(host.messages.empty());
+
+    // A basic course subject change.
     gkSubject(0, "FA0007");
     EXPECT_EQ(both("ST0001", 2, 0), "FA0007|S|KS0007|<null> / Ku  FA0007|S|1Ku1|");
     EXPECT_EQ(w->CmbBlGK[0].lines(), (QStringList{"B", "S", "C"}));
@@ -264,48 +306,6 @@ TEST_F(frmBelegTest, TypesFollowTheSubjectAndClearTheCourseOfTheYearTheyLeaveEmp
     gkType(0, "L");
     EXPECT_EQ(w->CmbBlGK[0].text(), "S");
     EXPECT_EQ(choices("ST0011")[1], "FA0012|S|KS0006|<null>");
-}
-
-TEST_F(frmBelegTest, SubjectsAreNotAddedRemovedOrDoubledAndAnLkChangeGivesItsFirstLk) {
-    open();
-    pick("ST0001");
-    const QStringList before = choices("ST0001");
-    // Row (13: the first advanced course), subject, message; the box keeps its subject. Physics
-    // is already his (row 2), mathematics his advanced course.
-    const QString taken = "Kollegiat hat dieses Fach bereits belegt!";
-    const std::tuple<int, QString, QString, QString> refused[] = {
-        {2, "FA0003", "Erweitern der Belegung wird noch nicht unterstützt!", ""},
-        {0, "", "Löschen der Belegung wird noch nicht unterstützt!", "E   FA0003"},
-        {0, "FA0004", taken, "E   FA0003"},
-        {0, "FA0002", taken, "E   FA0003"},
-        {13, "FA0002", taken, "D   FA0001"}};
-    for (const auto& [row, subject, message, kept] : refused) {
-        SCOPED_TRACE(subject.toStdString());
-        host.onMessage(message);
-        auto& box = row < 13 ? w->CmbFachGK[static_cast<size_t>(row)] : w->CmbFachLK[0];
-        choose(box, subject);
-        row < 13 ? w->CmbFachGK_Click(row) : w->CmbFachLK_Click(0);
-        EXPECT_EQ(box.text().trimmed(), kept);
-        EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
-    }
-    EXPECT_EQ(choices("ST0001"), before);
-
-    // An advanced course subject change gives the subject's first advanced course.
-    host.messages.clear();
-    db.scalar("UPDATE kurs SET KS_LKGK = 'K' WHERE KS_VFP_ID = 'KS0009'");
-    host.onMessage("Kurszuweisung nicht möglich:\r\n2009: Fach: Lat  Adler");
-    choose(w->CmbFachLK[1], "FA0005");
-    w->CmbFachLK_Click(1);
-    EXPECT_EQ(w->CmbFachLK[1].text(), "M   FA0002");
-    EXPECT_EQ(choices("ST0001")[1], "FA0002|L|KS0006|<null>");
-
-    host.messages.clear();
-    db.scalar("UPDATE kurs SET KS_LKGK = 'L' WHERE KS_VFP_ID = 'KS0009'");
-    choose(w->CmbFachLK[1], "FA0005");
-    w->CmbFachLK_Click(1);
-    EXPECT_EQ(choices("ST0001")[1], "FA0005|L|KS0009|<null>");
-    EXPECT_EQ(w->lblKursLK, (std::array<QString, 4>{"1LD1", "", "1LL1", ""}));
-    EXPECT_TRUE(host.messages.empty());
 }
 
 // The choice checks behind the handlers, at their edges.

@@ -2,15 +2,6 @@
 // container.
 #include "ImportSupport.h"
 
-#include "common/MessageWindow.h"
-#include "common/Session.h"
-#include "import/ErzKuB.h"
-#include "import/PreAssign.h"
-#include "support/WinePrefix.h"
-
-#include <QDir>
-#include <gtest/gtest.h>
-
 using namespace importtest;
 
 namespace {

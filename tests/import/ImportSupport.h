@@ -1,14 +1,19 @@
 #pragma once
 
+#include "common/MessageWindow.h"
 #include "db/BlockDatabase.h"
 #include "import/ErzKuB.h"
+#include "import/PreAssign.h"
 #include "import/Transfers.h"
+#include "import/vfp/Container.h"
 #include "import/vfp/Error.h"
 #include "import/vfp/Table.h"
 #include "platform/RunState.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
+#include "support/WinePrefix.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QtEndian>

@@ -2,12 +2,6 @@
 // of 2009/2010 (tools/make_import_fixtures.py lists every choice and what it should get).
 #include "ImportSupport.h"
 
-#include "common/MessageWindow.h"
-#include "db/Database.h"
-#include "import/PreAssign.h"
-
-#include <gtest/gtest.h>
-
 using namespace importtest;
 
 namespace {

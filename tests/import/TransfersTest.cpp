@@ -2,11 +2,6 @@
 // the containers of tools/make_import_fixtures.py (its docstring lists their rows).
 #include "ImportSupport.h"
 
-#include "db/Database.h"
-#include "import/vfp/Error.h"
-
-#include <gtest/gtest.h>
-
 using namespace importtest;
 
 namespace {

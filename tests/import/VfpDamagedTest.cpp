@@ -1,12 +1,5 @@
 #include "ImportSupport.h"
 
-#include "import/vfp/Container.h"
-#include "import/vfp/Error.h"
-
-#include <QDir>
-#include <QtEndian>
-#include <gtest/gtest.h>
-
 using namespace vfptest;
 
 namespace {

@@ -1,12 +1,5 @@
 #include "ImportSupport.h"
 
-#include "import/vfp/Container.h"
-#include "import/vfp/Error.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <gtest/gtest.h>
-
 using namespace vfptest;
 using Rows = std::vector<std::vector<std::string>>;
 using Strings = std::vector<std::string>;

@@ -4,14 +4,6 @@
 
 #include "blocking/Blocks.h"
 
-#include "db/Database.h"
-
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
-#include <gtest/gtest.h>
-
 #include <thread>
 
 namespace {

@@ -2,11 +2,6 @@
 // fault) and the message exactly, nothing on stdout, and no file changed or written.
 #include "KubbProcess.h"
 
-#include "support/School.h"
-
-#include <QDir>
-#include <QRegularExpression>
-#include <gtest/gtest.h>
 #include <tuple>
 
 TEST(Kubb, RefusesMisuseAndWhatTheFileCannotGiveInOneGermanLine) {

@@ -4,10 +4,6 @@
 #include "common/MessageWindow.h"
 #include "exchange/Kurs42.h"
 #include "import/ErzKuB.h"
-#include "support/ScriptedHost.h"
-#include "support/WinePrefix.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -2,11 +2,15 @@
 
 #include "platform/RunState.h"
 #include "support/DemoSchool.h"
+#include "support/School.h"
 #include "support/TestDb.h"
+#include "support/WinePrefix.h"
 #include "ui/QuietHost.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 #include <gtest/gtest.h>
 

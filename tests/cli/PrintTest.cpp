@@ -4,12 +4,6 @@
 #include "app/MainWindow.h"
 #include "export/frmAKursPh.h"
 #include "printing/frmBlKuListen.h"
-#include "support/School.h"
-#include "support/WinePrefix.h"
-
-#include <QDir>
-#include <QRegularExpression>
-#include <gtest/gtest.h>
 
 namespace {
 

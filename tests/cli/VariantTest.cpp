@@ -2,15 +2,11 @@
 #include "KubbProcess.h"
 
 #include "blocking/Blocks.h"
-#include "db/Database.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSqlQuery>
-#include <gtest/gtest.h>
 
 namespace {
 

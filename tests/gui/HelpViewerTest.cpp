@@ -1,18 +1,13 @@
 #include "gui/HelpViewer.h"
-#include "gui/QtHost.h"
-#include "support/Printers.h"
 
-#include <QApplication>
+#include "ViewSupport.h"
+
 #include <QDialog>
 #include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QWindow>
 
 #include <array>
-#include <gtest/gtest.h>
 #include <optional>
 
 namespace {

@@ -15,9 +15,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 // What the view tests share: the user's mouse and keys, what a list view shows, and the Qt host.

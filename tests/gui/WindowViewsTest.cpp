@@ -17,9 +17,7 @@
 #include <QFileDialog>
 #include <QListView>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QTimer>
 
 using test::child;
 using test::pick;

@@ -79,14 +79,14 @@ inline std::vector<std::string> fields(const vfp::Table& table) {
     return out;
 }
 
-// The message of the vfp::Error that `action` throws; a test failure if it throws none.
-inline std::string errorOf(const std::function<void()>& action) {
+// The message of the error of type E that `action` throws; a test failure if it throws none.
+template <class E = vfp::Error> std::string errorOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const vfp::Error& e) {
+    } catch (const E& e) {
         return str(e.message());
     } catch (const std::exception& e) {
-        ADD_FAILURE() << "not a vfp::Error: " << e.what();
+        ADD_FAILURE() << "another error: " << e.what();
         return {};
     }
     ADD_FAILURE() << "no error thrown";

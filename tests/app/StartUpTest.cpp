@@ -10,8 +10,6 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
-using test::ScriptedHost;
-using test::TempDir;
 using test::TestDb;
 
 namespace {
@@ -24,8 +22,8 @@ const QString kCaption2009 = "Kurs- und Blockbildung (Schuljahr: 2009/2010)";
 
 // One start of the program on a pointer folder of its own.
 struct Start {
-    TempDir tmp;
-    ScriptedHost host;
+    test::TempDir tmp;
+    test::ScriptedHost host;
     platform::RunState state;
     app::MDIKundB main{state, host};
 

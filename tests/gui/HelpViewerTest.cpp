@@ -8,7 +8,6 @@
 #include <QWindow>
 
 #include <array>
-#include <optional>
 
 namespace {
 
@@ -88,10 +87,8 @@ TEST(QtHost, QtsOwnDialogsAndTheirDatesSpeakGermanUnlessTheUserChoseALanguageFor
 
     // The file dialog's dates are German unless the user chose a language for all.
     const char* names[] = {"LC_ALL", "LC_TIME", "LANG"};
-    std::vector<std::optional<QByteArray>> before;
-    for (const char* name : names)
-        before.push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
-                                                         : std::nullopt);
+    // As the user set them; null: unset.
+    const QByteArray before[] = {qgetenv(names[0]), qgetenv(names[1]), qgetenv(names[2])};
     const auto set = [&](int i, const char* value) {
         value ? qputenv(names[i], value) : qunsetenv(names[i]);
     };
@@ -109,5 +106,5 @@ TEST(QtHost, QtsOwnDialogsAndTheirDatesSpeakGermanUnlessTheUserChoseALanguageFor
         EXPECT_EQ(qgetenv("LC_TIME"), row[3]) << row[2];
     }
     for (int i = 0; i < 3; ++i)
-        set(i, before[i] ? before[i]->constData() : nullptr);
+        set(i, before[i].isNull() ? nullptr : before[i].constData());
 }

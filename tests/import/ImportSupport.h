@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-namespace vfptest {
+namespace importtest {
 
 // Files written by Visual FoxPro itself; absent on machines without the shared folder.
 inline QString vfpFixtures() {
@@ -31,9 +31,9 @@ inline QString vfpFixtures() {
 // Skips the calling test where those files are absent; fails it instead in CI (CI set) when the
 // shared folder is beside the clone, since there the fixtures must be read, not skipped.
 #define REQUIRE_VFP_FIXTURES()                                                                     \
-    if (!QFileInfo::exists(vfptest::vfpFixtures())) {                                              \
+    if (!QFileInfo::exists(importtest::vfpFixtures())) {                                           \
         ASSERT_FALSE(qEnvironmentVariableIsSet("CI") && QFileInfo::exists(KUBB_SHARED_DIR))        \
-            << "Visual FoxPro fixtures missing at " << vfptest::vfpFixtures().toStdString();       \
+            << "Visual FoxPro fixtures missing at " << importtest::vfpFixtures().toStdString();    \
         GTEST_SKIP() << "Visual FoxPro fixtures not found";                                        \
     }
 // Files written by tools/make_vfp_fixtures.py and tools/make_import_fixtures.py.
@@ -136,14 +136,10 @@ private:
     test::TempDir dir_;
 };
 
-} // namespace vfptest
-
-namespace importtest {
-
 // The containers written by tools/make_import_fixtures.py: "rules", "teacher_twice",
 // "no_courses", "preassign", "long_hours"; the generator's docstring lists what each holds.
 inline QString container(const QString& name) {
-    return vfptest::dataDir() + QLatin1Char('/') + name + QStringLiteral("/QZ.DBC");
+    return dataDir() + QLatin1Char('/') + name + QStringLiteral("/QZ.DBC");
 }
 
 // A selection of 2009/2010 (key "     9", the year before "     8") with the given cohorts, as

@@ -4,8 +4,6 @@
 #include "ImportSupport.h"
 
 using namespace importtest;
-using vfptest::errorOf;
-using vfptest::str;
 
 namespace {
 
@@ -115,7 +113,7 @@ TEST(Transfers, AKeyTwiceHoursBeyondOneDigitOrANumberOutOfRangeStopTheWholeImpor
          "ist keine Zahl, die die Blockbildungsdatei aufnehmen kann"},
     };
     for (const auto& [table, field, type, value, said] : refused) {
-        vfptest::Scratch copy(vfptest::dataDir() + QStringLiteral("/rules"));
+        Scratch copy(dataDir() + QStringLiteral("/rules"));
         const QString file = table + QStringLiteral(".dbf");
         const qint64 descriptor = copy.descriptor(file, field);
         copy.patch(file, descriptor + 11, QByteArray(1, type));

@@ -2,7 +2,7 @@
 // python3-dbf, and damaged copies of them.
 #include "ImportSupport.h"
 
-using namespace vfptest;
+using namespace importtest;
 using Rows = std::vector<std::vector<std::string>>;
 using Strings = std::vector<std::string>;
 

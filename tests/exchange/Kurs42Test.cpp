@@ -175,12 +175,8 @@ TEST(Kurs42Files, TheHandExportReadsAlikeFromFolderAndZipsAndIsWrittenBackAlike)
 // the reader says.
 TEST(Kurs42Files, BadInputIsReadOrRefusedNamingFileAndLine) {
     const QString read = "2|M-GK2M2|D-LK1|Französisch|7/6/29";
-    const struct {
-        const char* file;
-        const char* pattern;
-        const char* replacement;
-        QString outcome;
-    } rows[] = {
+    // The file, the pattern and its replacement, what the reader says.
+    const std::tuple<const char*, const char*, const char*, QString> rows[] = {
         {"Kurse.txt", "\r$", "", read}, // LF only (and no byte-order mark)
         {"Kurse.txt", "\"\\[2,3\\]\"", "--", "0" + read.mid(1)},
         {"Kurse.txt", "\"\\[2,3\\]\"", "\"[]\"", "0" + read.mid(1)},
@@ -222,22 +218,22 @@ TEST(Kurs42Files, BadInputIsReadOrRefusedNamingFileAndLine) {
          "2|M-GK2M2|D-LK1|Französisch|7/6/28\nFachwahlen.txt, Zeile 28: Die Kursart „XYZ“ ist "
          "unbekannt; die Wahl wird nicht übernommen."},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.file) + " " + (row.pattern ? row.pattern : "(fehlt)"));
+    for (const auto& [file, pattern, replacement, said] : rows) {
+        SCOPED_TRACE(std::string(file) + " " + (pattern ? pattern : "(fehlt)"));
         k::Files files = handExport();
-        QByteArray& bytes = bytesOf(files, QString::fromUtf8(row.file));
-        if (!row.pattern)
+        QByteArray& bytes = bytesOf(files, QString::fromUtf8(file));
+        if (!pattern)
             files.erase(std::find_if(files.begin(), files.end(),
-                                     [&](const auto& f) { return f.first == row.file; }));
-        else if (QByteArray(row.replacement).contains('\xF6')) // ISO-8859-1: as bytes
-            bytes.replace(QByteArray(row.pattern), QByteArray(row.replacement));
+                                     [&](const auto& f) { return f.first == file; }));
+        else if (QByteArray(replacement).contains('\xF6')) // ISO-8859-1: as bytes
+            bytes.replace(QByteArray(pattern), QByteArray(replacement));
         else // edited as text, without the byte-order mark
             bytes = QString::fromUtf8(bytes.mid(bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0))
-                        .replace(QRegularExpression(QString::fromUtf8(row.pattern),
+                        .replace(QRegularExpression(QString::fromUtf8(pattern),
                                                     QRegularExpression::MultilineOption),
-                                 QString::fromUtf8(row.replacement))
+                                 QString::fromUtf8(replacement))
                         .toUtf8();
-        EXPECT_EQ(outcome(files), row.outcome);
+        EXPECT_EQ(outcome(files), said);
     }
 }
 

@@ -25,16 +25,15 @@
 // What the view tests share: the user's mouse and keys, what a list view shows, and the Qt host.
 namespace test {
 
-inline void clickAt(QWidget* viewport, QPoint p, Qt::KeyboardModifiers m = Qt::NoModifier) {
+// A click on a cell of the view, as the user's mouse gives it.
+inline void clickAt(QAbstractItemView* v, int row, int column = 0) {
+    QWidget* viewport = v->viewport();
+    const QPoint p = v->visualRect(v->model()->index(row, column)).center();
     const QPointF g = viewport->mapToGlobal(QPointF(p));
-    QMouseEvent press(QEvent::MouseButtonPress, p, g, Qt::LeftButton, Qt::LeftButton, m);
-    QMouseEvent release(QEvent::MouseButtonRelease, p, g, Qt::LeftButton, Qt::NoButton, m);
+    QMouseEvent press(QEvent::MouseButtonPress, p, g, Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, p, g, Qt::LeftButton, Qt::NoButton, {});
     QApplication::sendEvent(viewport, &press);
     QApplication::sendEvent(viewport, &release);
-}
-
-inline void clickAt(QAbstractItemView* v, int row, int column = 0) {
-    clickAt(v->viewport(), v->visualRect(v->model()->index(row, column)).center());
 }
 
 inline void key(QWidget* w, int k, Qt::KeyboardModifiers m = Qt::NoModifier,

@@ -94,8 +94,7 @@ template <class E = vfp::Error> std::string errorOf(const std::function<void()>&
 }
 
 // A copy of a fixture folder in a temporary directory, to be damaged byte by byte.
-class Scratch {
-public:
+struct Scratch : test::TempDir {
     explicit Scratch(const QString& sourceDir) {
         QDirIterator it(sourceDir, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
@@ -105,15 +104,11 @@ public:
             QFile(target).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         }
     }
-    QString path(const QString& name) const { return dir_.path(name); }
-    QByteArray read(const QString& name) const { return dir_.read(name); }
-    void write(const QString& name, const QByteArray& bytes) const { dir_.write(name, bytes); }
     void patch(const QString& name, qint64 offset, const QByteArray& bytes) const {
         QByteArray content = read(name);
         ASSERT_LE(offset + bytes.size(), content.size()) << str(name);
         write(name, content.replace(offset, bytes.size(), bytes));
     }
-    void truncate(const QString& name, qint64 size) const { write(name, read(name).left(size)); }
     // Start of the descriptor of the field with this stored name.
     qint64 descriptor(const QString& name, const QString& field) const {
         const QByteArray bytes = read(name);
@@ -131,9 +126,6 @@ public:
         return word(8) + record * word(10) +
                qFromLittleEndian<quint32>(bytes.constData() + descriptor(name, field) + 12);
     }
-
-private:
-    test::TempDir dir_;
 };
 
 // The containers written by tools/make_import_fixtures.py: "rules", "teacher_twice",

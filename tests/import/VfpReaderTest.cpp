@@ -219,7 +219,7 @@ Apply inValue(const char* field, int offset, const QByteArray& bytes,
     return [=](const Scratch& s) { s.patch(file, s.valueAt(file, 0, field) + offset, bytes); };
 }
 Apply cutTo(qint64 size, const QString& file = kTable) {
-    return [=](const Scratch& s) { s.truncate(file, size); };
+    return [=](const Scratch& s) { s.write(file, s.read(file).left(size)); };
 }
 
 void expectDamages(const QString& source, const QString& table, const std::vector<Damage>& cases) {

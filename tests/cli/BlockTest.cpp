@@ -37,11 +37,6 @@ QStringList after(const QStringList& out, bool verdict = false) {
     return out.mid(from, to - from - (verdict ? 0 : 1));
 }
 
-// A copy of the demo school, imported once, in dir.
-QString demo(const test::TempDir& dir, const QString& name = "BB.MDB") {
-    return cli::demoSchool(dir, name).databasePath();
-}
-
 } // namespace
 
 TEST(KubbBlock, KeepsEveryRuleAndPrintsWhatTheFileHolds) {
@@ -51,7 +46,7 @@ TEST(KubbBlock, KeepsEveryRuleAndPrintsWhatTheFileHolds) {
     for (const QString mode : {"all", "rest"}) {
         SCOPED_TRACE(mode.toStdString());
         test::TempDir dir;
-        const QString path = demo(dir);
+        const QString path = cli::demoSchool(dir).databasePath();
         const QStringList placedBefore = test::rowsOf(path, placed);
         const QStringList out = ok({"block", "--db", path, "--cohort", "2009", "--mode", mode,
                                     "--seconds", "5", "--seed", "1", "--threads", "2"})
@@ -83,7 +78,7 @@ TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFailsAndDoesNotSearch) {
     tmp.write("KEINE.MDB", "keine Datenbank");
     QDir().mkdir(tmp.path("ORDNER.MDB"));
     db::Connection(tmp.path("LEER.MDB"), db::Connection::Mode::Create).exec("CREATE TABLE t (a)");
-    demo(tmp);
+    cli::demoSchool(tmp);
     const auto file = [&] {
         return test::rowsOf(tmp.path("BB.MDB"), "SELECT * FROM ckkurs") +
                test::rowsOf(tmp.path("BB.MDB"), "SELECT * FROM belegung");
@@ -127,9 +122,10 @@ TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFailsAndDoesNotSearch) {
     // Reading the cohort waits for no sync of the disk: with every sync failing kubb still reads
     // and searches, and only storing the plan is refused.
     if (strace) {
-        const cli::Run run = cli::traced(
-            {"-e", "trace=fsync,fdatasync", "-e", "inject=fsync,fdatasync:error=EIO"},
-            {"block", "--db", demo(tmp, "SYNC.MDB"), "--cohort", "2009", "--seconds", "0.2"});
+        const cli::Run run =
+            cli::traced({"-e", "trace=fsync,fdatasync", "-e", "inject=fsync,fdatasync:error=EIO"},
+                        {"block", "--db", cli::demoSchool(tmp, "SYNC.MDB").databasePath(),
+                         "--cohort", "2009", "--seconds", "0.2"});
         EXPECT_EQ(run.code, 1);
         EXPECT_TRUE(run.out.startsWith("Jahrgang 2009")) << run.err.toStdString();
         EXPECT_FALSE(run.out.contains("Suche:"));
@@ -141,7 +137,7 @@ TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFailsAndDoesNotSearch) {
 // file locked waits.
 TEST(KubbBlock, TwoAtOnceOnOneFileLeaveTheWholePlanOfOneAndTheOtherRefusesOrWaits) {
     test::TempDir dir;
-    const QString start = demo(dir, "START.MDB");
+    const QString start = cli::demoSchool(dir, "START.MDB").databasePath();
     {
         // A course no plan fills: both searches run to their time limit, side by side.
         db::Connection c(start);

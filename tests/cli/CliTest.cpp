@@ -53,12 +53,11 @@ TEST(Kubb, RefusesMisuseAndWhatTheFileCannotGiveInOneGermanLine) {
     EXPECT_EQ(usage.code, 2);
     EXPECT_EQ(usage.out, "");
     EXPECT_TRUE(usage.err.contains("Aufruf: kubb BEFEHL"));
-    for (const auto& [word, spelt] : {std::pair{"Schülerzahlen", "Schuelerzahlen"},
-                                      {"höchstens", "hoechstens"},
-                                      {"Menüpunkt", "Menuepunkt"},
-                                      {"Rückgabewert", "Rueckgabewert"},
-                                      {"größte", "groesste"}}) {
-        EXPECT_TRUE(usage.err.contains(QString::fromUtf8(word))) << word;
-        EXPECT_FALSE(usage.err.contains(QLatin1String(spelt))) << spelt;
+    for (const QString word :
+         {"Schülerzahlen", "höchstens", "Menüpunkt", "Rückgabewert", "größte"}) {
+        EXPECT_TRUE(usage.err.contains(word)) << word.toStdString();
+        const QString spelt =
+            QString(word).replace("ü", "ue").replace("ö", "oe").replace("ß", "ss");
+        EXPECT_FALSE(usage.err.contains(spelt)) << spelt.toStdString();
     }
 }

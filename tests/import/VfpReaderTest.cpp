@@ -10,7 +10,7 @@ namespace {
 
 // ---- files written by Visual FoxPro itself ----
 
-TEST(VisualFoxProFiles, FreeTableWithVarcharVarbinaryBlobAndNullFlags) {
+TEST(VisualFoxProFiles, AFreeTableWithNullFlagsAndAContainerWithLongFieldNames) {
     REQUIRE_VFP_FIXTURES();
     const vfp::Table table = vfp::Table::open(vfpFixtures() + "/table/TEST.DBF");
     EXPECT_EQ(table.codePage(), 1252);
@@ -38,10 +38,8 @@ TEST(VisualFoxProFiles, FreeTableWithVarcharVarbinaryBlobAndNullFlags) {
                      "QDateTime 2022-10-10T21:04:25.000", "double 1.23", "int 123", "bool true",
                      "QString PRODUCT_DESCRIPTION", "double 19", "qlonglong 999", "null",
                      "QByteArray aabbcc", "QString " + lorem, "QString "}}));
-}
 
-TEST(VisualFoxProFiles, ContainerListsItsTablesAndReadsThemWithLongFieldNames) {
-    REQUIRE_VFP_FIXTURES();
+    // A container: its tables, read with their long field names.
     const vfp::Container container = vfp::Container::open(vfpFixtures() + "/database/EXPENSES.DBC");
     Strings listed;
     for (const auto& entry : container.tables())
@@ -80,7 +78,7 @@ TEST(VisualFoxProFiles, ContainerListsItsTablesAndReadsThemWithLongFieldNames) {
 
 // ---- tables and containers written by python3-dbf (tools/make_vfp_fixtures.py) ----
 
-TEST(WrittenTables, EveryFieldTypeWithNullsBlanksAndDeletedRecords) {
+TEST(WrittenTables, EveryFieldTypeCodePagesAndTheFoxProTwoAndDBaseThreeVersions) {
     const vfp::Table table = vfp::Table::open(dataDir() + "/types/alltypes.dbf");
     EXPECT_EQ(fields(table),
               (Strings{"NNAME C 20 null", "NNUM N 6 null", "NDATE D 8 null", "NLOG L 1 null",
@@ -104,11 +102,9 @@ TEST(WrittenTables, EveryFieldTypeWithNullsBlanksAndDeletedRecords) {
                "QString ", "QString x", "double -0.01", "qlonglong 0", "double -1.5",
                "int -2147483647", "double -922337203685477.6", "double -1e+100", "QDate 1900-01-01",
                "QDateTime 1999-12-31T23:59:59.000", "bool true", "null", "null", "null", "null"}}));
-}
 
-// The names in the code pages 437, 850 and 1252; dBase III keeps memos in a .DBT without lengths,
-// FoxPro 2 in an .FPT; both write block numbers as ten digits.
-TEST(WrittenTables, CodePagesAndFoxProTwoAndDBaseThreeVersions) {
+    // The names in the code pages 437, 850 and 1252; dBase III keeps memos in a .DBT without
+    // lengths, FoxPro 2 in an .FPT; both write block numbers as ten digits.
     for (const int codePage : {437, 850, 1252}) {
         SCOPED_TRACE(codePage);
         const vfp::Table table =

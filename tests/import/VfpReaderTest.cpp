@@ -8,6 +8,51 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
+// Damaged copies of the tables: how to damage them, and what the reader must say.
+const QString kTable = QStringLiteral("alltypes.dbf");
+const QString kMemo = QStringLiteral("alltypes.fpt");
+using Apply = std::function<void(const Scratch&)>;
+
+// One way to damage a copy of a table, and the problem the message must state about `file`.
+struct Damage {
+    Apply apply;
+    QString problem;
+    QString file = kTable;
+};
+
+// A little-endian integer of size bytes.
+QByteArray le(quint32 value, int size = 4) {
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes.left(size);
+}
+// Bytes written at an offset of the file, of a field's descriptor, of its value in record 1.
+Apply at(qint64 offset, const QByteArray& bytes, const QString& file = kTable) {
+    return [=](const Scratch& s) { s.patch(file, offset, bytes); };
+}
+Apply inDescriptor(const char* field, int offset, const QByteArray& bytes,
+                   const QString& file = kTable) {
+    return [=](const Scratch& s) { s.patch(file, s.descriptor(file, field) + offset, bytes); };
+}
+Apply inValue(const char* field, int offset, const QByteArray& bytes,
+              const QString& file = kTable) {
+    return [=](const Scratch& s) { s.patch(file, s.valueAt(file, 0, field) + offset, bytes); };
+}
+Apply cutTo(qint64 size, const QString& file = kTable) {
+    return [=](const Scratch& s) { s.write(file, s.read(file).left(size)); };
+}
+
+void expectDamages(const QString& source, const QString& table, const std::vector<Damage>& cases) {
+    for (const Damage& damage : cases) {
+        SCOPED_TRACE(str(damage.problem));
+        const Scratch scratch(source);
+        damage.apply(scratch);
+        EXPECT_EQ(errorOf([&] { rows(vfp::Table::open(scratch.path(table))); }),
+                  str("Die Datei " + QDir::toNativeSeparators(scratch.path(damage.file)) +
+                      " ist beschädigt: " + damage.problem + "."));
+    }
+}
+
 // ---- files written by Visual FoxPro itself ----
 
 TEST(VisualFoxProFiles, AFreeTableWithNullFlagsAndAContainerWithLongFieldNames) {
@@ -74,6 +119,20 @@ TEST(VisualFoxProFiles, AFreeTableWithNullFlagsAndAContainerWithLongFieldNames) 
     EXPECT_EQ(describe(record.value("lastname")), "QString Davolio");
     EXPECT_EQ(describe(record.value("socialsecuritynumber")), "null"); // all blank
     EXPECT_EQ(describe(record.value("notes")), "null");                // no memo block
+
+    // The free table damaged: a varchar length and null flags that do not fit.
+    const QString test = QStringLiteral("TEST.DBF");
+    expectDamages(vfpFixtures() + "/table", test,
+                  {
+                      {inValue("VAR", 9, "\x0a", test),
+                       "Feld VAR in Satz 1 gibt die Länge 10 an, hat aber nur 9 Bytes Platz", test},
+                      // Four more nullable fields need 9 bits; _NullFlags has 8.
+                      {[&](const Scratch& s) {
+                           for (const char* field : {"PRODNAME", "DATE", "ACTIVE", "TAX"})
+                               s.patch(test, s.descriptor(test, field) + 18, "\x02");
+                       },
+                       "die Spalte _NullFlags ist 1 Byte lang, braucht aber 9 Bits", test},
+                  });
 }
 
 // ---- tables and containers written by python3-dbf (tools/make_vfp_fixtures.py) ----
@@ -136,7 +195,7 @@ TEST(WrittenTables, EveryFieldTypeCodePagesAndTheFoxProTwoAndDBaseThreeVersions)
 // Table files found by path, name and letter case (kolleg's as KOLLEG.DBF, beleg_gk's as
 // Daten/Beleg_GK.dbf: their rows are read below); member tables read; missing tables and fields
 // named.
-TEST(WrittenContainer, FindsReadsAndNamesWhatIsMissing) {
+TEST(WrittenContainer, FindsReadsNamesWhatIsMissingAndRefusesDamagedEntriesAndPaths) {
     const QString path = dataDir() + "/schule/QZ.DBC";
     const vfp::Container container = vfp::Container::open(path);
     Strings listed;
@@ -181,53 +240,46 @@ TEST(WrittenContainer, FindsReadsAndNamesWhatIsMissing) {
     ASSERT_TRUE(opened.next(record));
     EXPECT_EQ(errorOf([&] { record.value("KO_PARALLE"); }),
               errorOf([&] { opened.requireField("KO_PARALLE"); }));
+
+    // Damaged copies of the container. The kolleg row's PROPERTY: an 8-byte class entry, then the
+    // 18-byte path entry. A path that leaves the container's folder has the length of the stored
+    // "daten\beleg_gk.dbf", so the entry stays consistent. In the messages %DBC and %DCT stand for
+    // the container's two files. The container is a table itself: its missing memo file stands for
+    // any table's.
+    const auto in = [](const QByteArray& stored, const QByteArray& bytes, int offset = 0) {
+        return [=](const Scratch& s) {
+            s.patch("QZ.DCT", s.read("QZ.DCT").indexOf(stored + '\0') + offset, bytes);
+        };
+    };
+    const QString broken = "Die Datei %DBC ist beschädigt: die Eigenschaften der Tabelle kolleg "
+                           "enthalten bei Byte 8 einen Eintrag der Länge ";
+    const QString outside = " außerhalb des Ordners der Datenbank.";
+    const std::pair<Apply, QString> cases[] = {
+        {in("kolleg.dbf", le(0), -7), broken + "0."},
+        {in("kolleg.dbf", le(200), -7), broken + "200, es folgen aber nur 18 Bytes."},
+        {inDescriptor("OBJECTTYPE", 0, "OBJECTKIND", "QZ.DBC"),
+         "Die Datei %DBC ist kein gültiger Datenbankcontainer: die Spalte OBJECTTYPE fehlt."},
+        {[](const Scratch& s) { QFile::remove(s.path("QZ.DCT")); },
+         "Die Memodatei %DCT zur Tabelle %DBC fehlt."},
+        {in("daten\\beleg_gk.dbf", "..\\..\\beleg_gk.dbf"),
+         "Die Tabelle beleg_gk in %DBC verweist auf ..\\..\\beleg_gk.dbf" + outside},
+        {in("daten\\beleg_gk.dbf", "C:\\te\\beleg_gk.dbf"),
+         "Die Tabelle beleg_gk in %DBC verweist auf C:\\te\\beleg_gk.dbf" + outside},
+        {in("daten\\beleg_gk.dbf", "/etcd/beleg_gk.dbf"),
+         "Die Tabelle beleg_gk in %DBC verweist auf /etcd/beleg_gk.dbf" + outside},
+    };
+    for (const auto& [damage, message] : cases) {
+        SCOPED_TRACE(str(message));
+        const Scratch s(dataDir() + "/schule");
+        damage(s);
+        EXPECT_EQ(errorOf([&] { vfp::Container::open(s.path("QZ.DBC")).table("beleg_gk"); }),
+                  str(QString(message)
+                          .replace("%DBC", QDir::toNativeSeparators(s.path("QZ.DBC")))
+                          .replace("%DCT", QDir::toNativeSeparators(s.path("QZ.DCT")))));
+    }
 }
 
 // ---- damaged tables and containers, copies of the written ones ----
-
-const QString kTable = QStringLiteral("alltypes.dbf");
-const QString kMemo = QStringLiteral("alltypes.fpt");
-using Apply = std::function<void(const Scratch&)>;
-
-// One way to damage a copy of a table, and the problem the message must state about `file`.
-struct Damage {
-    Apply apply;
-    QString problem;
-    QString file = kTable;
-};
-
-// A little-endian integer of size bytes.
-QByteArray le(quint32 value, int size = 4) {
-    QByteArray bytes(4, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes.left(size);
-}
-// Bytes written at an offset of the file, of a field's descriptor, of its value in record 1.
-Apply at(qint64 offset, const QByteArray& bytes, const QString& file = kTable) {
-    return [=](const Scratch& s) { s.patch(file, offset, bytes); };
-}
-Apply inDescriptor(const char* field, int offset, const QByteArray& bytes,
-                   const QString& file = kTable) {
-    return [=](const Scratch& s) { s.patch(file, s.descriptor(file, field) + offset, bytes); };
-}
-Apply inValue(const char* field, int offset, const QByteArray& bytes,
-              const QString& file = kTable) {
-    return [=](const Scratch& s) { s.patch(file, s.valueAt(file, 0, field) + offset, bytes); };
-}
-Apply cutTo(qint64 size, const QString& file = kTable) {
-    return [=](const Scratch& s) { s.write(file, s.read(file).left(size)); };
-}
-
-void expectDamages(const QString& source, const QString& table, const std::vector<Damage>& cases) {
-    for (const Damage& damage : cases) {
-        SCOPED_TRACE(str(damage.problem));
-        const Scratch scratch(source);
-        damage.apply(scratch);
-        EXPECT_EQ(errorOf([&] { rows(vfp::Table::open(scratch.path(table))); }),
-                  str("Die Datei " + QDir::toNativeSeparators(scratch.path(damage.file)) +
-                      " ist beschädigt: " + damage.problem + "."));
-    }
-}
 
 TEST(DamagedTables, HeaderDescriptorRecordAndValueFaults) {
     // 20 fields (with _NullFlags): header length 32 + 20 * 32 + 1 + 263 = 936, record length 143.
@@ -294,60 +346,6 @@ TEST(DamagedTables, HeaderDescriptorRecordAndValueFaults) {
              "das Dateiende hinaus",
              kMemo},
         });
-}
-
-TEST(DamagedTables, NullFlagsOfVisualFoxProFile) {
-    REQUIRE_VFP_FIXTURES();
-    const QString test = QStringLiteral("TEST.DBF");
-    expectDamages(vfpFixtures() + "/table", test,
-                  {
-                      {inValue("VAR", 9, "\x0a", test),
-                       "Feld VAR in Satz 1 gibt die Länge 10 an, hat aber nur 9 Bytes Platz", test},
-                      // Four more nullable fields need 9 bits; _NullFlags has 8.
-                      {[&](const Scratch& s) {
-                           for (const char* field : {"PRODNAME", "DATE", "ACTIVE", "TAX"})
-                               s.patch(test, s.descriptor(test, field) + 18, "\x02");
-                       },
-                       "die Spalte _NullFlags ist 1 Byte lang, braucht aber 9 Bits", test},
-                  });
-}
-
-// The kolleg row's PROPERTY: an 8-byte class entry, then the 18-byte path entry. A path that
-// leaves the container's folder has the length of the stored "daten\beleg_gk.dbf", so the entry
-// stays consistent. In the messages %DBC and %DCT stand for the container's two files. The
-// container is a table itself: its missing memo file stands for any table's.
-TEST(DamagedContainer, BadEntriesMissingPartsAndPathsLeavingTheFolder) {
-    const auto in = [](const QByteArray& stored, const QByteArray& bytes, int offset = 0) {
-        return [=](const Scratch& s) {
-            s.patch("QZ.DCT", s.read("QZ.DCT").indexOf(stored + '\0') + offset, bytes);
-        };
-    };
-    const QString broken = "Die Datei %DBC ist beschädigt: die Eigenschaften der Tabelle kolleg "
-                           "enthalten bei Byte 8 einen Eintrag der Länge ";
-    const QString outside = " außerhalb des Ordners der Datenbank.";
-    const std::pair<Apply, QString> cases[] = {
-        {in("kolleg.dbf", le(0), -7), broken + "0."},
-        {in("kolleg.dbf", le(200), -7), broken + "200, es folgen aber nur 18 Bytes."},
-        {inDescriptor("OBJECTTYPE", 0, "OBJECTKIND", "QZ.DBC"),
-         "Die Datei %DBC ist kein gültiger Datenbankcontainer: die Spalte OBJECTTYPE fehlt."},
-        {[](const Scratch& s) { QFile::remove(s.path("QZ.DCT")); },
-         "Die Memodatei %DCT zur Tabelle %DBC fehlt."},
-        {in("daten\\beleg_gk.dbf", "..\\..\\beleg_gk.dbf"),
-         "Die Tabelle beleg_gk in %DBC verweist auf ..\\..\\beleg_gk.dbf" + outside},
-        {in("daten\\beleg_gk.dbf", "C:\\te\\beleg_gk.dbf"),
-         "Die Tabelle beleg_gk in %DBC verweist auf C:\\te\\beleg_gk.dbf" + outside},
-        {in("daten\\beleg_gk.dbf", "/etcd/beleg_gk.dbf"),
-         "Die Tabelle beleg_gk in %DBC verweist auf /etcd/beleg_gk.dbf" + outside},
-    };
-    for (const auto& [damage, message] : cases) {
-        SCOPED_TRACE(str(message));
-        const Scratch s(dataDir() + "/schule");
-        damage(s);
-        EXPECT_EQ(errorOf([&] { vfp::Container::open(s.path("QZ.DBC")).table("beleg_gk"); }),
-                  str(QString(message)
-                          .replace("%DBC", QDir::toNativeSeparators(s.path("QZ.DBC")))
-                          .replace("%DCT", QDir::toNativeSeparators(s.path("QZ.DCT")))));
-    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "ViewSupport.h"
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QListWidget>
 #include <QTextBrowser>
 #include <QWindow>
@@ -80,7 +81,7 @@ TEST(HelpViewer, OpenedFromAMessageItOutlivesTheBoxAndStaysUsableAboveModalWindo
     delete help;
 }
 
-TEST(QtHost, QtsOwnDialogsAndTheirDatesSpeakGermanUnlessTheUserChoseALanguageForAll) {
+TEST(QtHost, QtsOwnDialogsSpeakGermanAndTheFileDialogsTakeTheNamesTheyShould) {
     ASSERT_TRUE(gui::loadGermanQtTranslation(*QCoreApplication::instance()))
         << "qtbase_de of the Qt translations package";
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), "Datei&name:");
@@ -107,4 +108,32 @@ TEST(QtHost, QtsOwnDialogsAndTheirDatesSpeakGermanUnlessTheUserChoseALanguageFor
     }
     for (int i = 0; i < 3; ++i)
         set(i, before[i].isNull() ? nullptr : before[i].constData());
+
+    // Filters match both letter cases; an open dialog that may name a file still to be written
+    // takes such a name, one that must name an existing file refuses it (its warning and then the
+    // dialog are closed here).
+    QString selected;
+    EXPECT_EQ(gui::qtFilter("Alle Datendateien (*.MDB)|*.MDB", 1, &selected),
+              "Alle Datendateien (*.MDB *.mdb)");
+    EXPECT_EQ(selected, "Alle Datendateien (*.MDB *.mdb)");
+    test::TempDir tmp;
+    gui::QtHost host;
+    for (const bool mustExist : {false, true}) {
+        QTimer::singleShot(0, [&]() {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            QTimer::singleShot(200, []() {
+                while (QWidget* w = QApplication::activeModalWidget()) {
+                    w->close();
+                    if (!qobject_cast<QMessageBox*>(w))
+                        break;
+                }
+            });
+            dialog->selectFile(tmp.path("MERIX.KO"));
+            static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, which checks the name
+        });
+        const auto chosen = host.openFileName(
+            {{}, "ExportDateien (MERIX.*)|MERIX.*", 1, {}, "MERIX.KO", mustExist});
+        EXPECT_EQ(chosen, mustExist ? std::nullopt : std::optional(tmp.path("MERIX.KO")));
+    }
 }

@@ -40,19 +40,20 @@ using test::row;
 
 using Views = test::Views;
 
-// The user's selection reaches the model and runs the window's handler; a selection the logic
-// makes shows in the view without running it again.
-TEST(ListBoxView, UserSelectionsRunTheHandlerLogicSelectionsDoNot) {
+// Lists, choosers, the import and the print windows pass the user's choices on.
+TEST_F(Views, ListsAndDialogsPassTheUsersChoicesOnAndTheChoosersCloseBoxCancels) {
+    // The user's selection reaches the model and runs the window's handler; a selection the logic
+    // makes shows in the view without running it again.
     ui::ListBox model(true);
     model.setLines({"1D1", "1D2", "1E1"});
-    gui::ListBoxView view(model, nullptr);
+    gui::ListBoxView codes(model, nullptr);
     int clicks = 0;
-    QObject::connect(&view, &gui::ListBoxView::clicked, [&clicks]() { ++clicks; });
-    view.selectionModel()->select(model.index(1), QItemSelectionModel::Select);
+    QObject::connect(&codes, &gui::ListBoxView::clicked, [&clicks]() { ++clicks; });
+    codes.selectionModel()->select(model.index(1), QItemSelectionModel::Select);
     EXPECT_TRUE(model.selected(1));
     EXPECT_EQ(clicks, 1);
     model.setSelected(2, true);
-    EXPECT_TRUE(view.selectionModel()->isRowSelected(2, QModelIndex()));
+    EXPECT_TRUE(codes.selectionModel()->isRowSelected(2, QModelIndex()));
     EXPECT_EQ(clicks, 1) << "the logic's own marking is no click";
 
     ui::ListBox single(false);
@@ -63,11 +64,10 @@ TEST(ListBoxView, UserSelectionsRunTheHandlerLogicSelectionsDoNot) {
     EXPECT_EQ(single.currentIndex(), 1)
         << "in a single-selection list the selected line is current";
     EXPECT_EQ(clicks, 2);
-}
 
-// The two choosers hand the chosen line back on "Ok"; closed by the close box they answer as
-// cancelled. The import and print windows pass the choices on.
-TEST_F(Views, DialogsPassTheUsersChoicesOnAndTheChoosersCloseBoxCancels) {
+    // The two choosers hand the chosen line back on "Ok"; closed by the close box they answer as
+    // cancelled.
+
     exporter::frmAKursPh phase(host);
     phase.List1.setLines({"2009", "2008"});
     QWidget* view = show(phase);
@@ -169,36 +169,6 @@ TEST_F(Views, MainWindowLauncherAndMissingPointerWindowFollowTheirModels) {
     EXPECT_EQ(child<QLabel>(&hv, "Label1")->text(), "/tmp/zeiger/");
     child<QPushButton>(&hv, "cmdImport")->click();
     EXPECT_TRUE(hinw.Label1.isEmpty()) << "the click reached the window's handler";
-}
-
-// Filters match both letter cases; an open dialog that may name a file still to be written takes
-// such a name, one that must name an existing file refuses it (its warning and then the dialog
-// are closed here).
-TEST(FileDialogs, FiltersMatchBothCasesAndOnlyAnOpenDialogForANewFileTakesANewName) {
-    QString selected;
-    EXPECT_EQ(gui::qtFilter("Alle Datendateien (*.MDB)|*.MDB", 1, &selected),
-              "Alle Datendateien (*.MDB *.mdb)");
-    EXPECT_EQ(selected, "Alle Datendateien (*.MDB *.mdb)");
-    test::TempDir tmp;
-    gui::QtHost host;
-    for (const bool mustExist : {false, true}) {
-        QTimer::singleShot(0, [&]() {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            ASSERT_TRUE(dialog);
-            QTimer::singleShot(200, []() {
-                while (QWidget* w = QApplication::activeModalWidget()) {
-                    w->close();
-                    if (!qobject_cast<QMessageBox*>(w))
-                        break;
-                }
-            });
-            dialog->selectFile(tmp.path("MERIX.KO"));
-            static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, which checks the name
-        });
-        const auto chosen = host.openFileName(
-            {{}, "ExportDateien (MERIX.*)|MERIX.*", 1, {}, "MERIX.KO", mustExist});
-        EXPECT_EQ(chosen, mustExist ? std::nullopt : std::optional(tmp.path("MERIX.KO")));
-    }
 }
 
 // The rail editor's fields forward each key to the filter and do what it decides; a change made

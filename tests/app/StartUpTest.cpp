@@ -14,8 +14,8 @@ using test::TestDb;
 
 namespace {
 
-const QString kM1 = QString::fromUtf8(
-    "Importieren der Daten aus Kollegstufendatei\n\rWählen dazu Sie im Menü: Importieren");
+const QString kM1 =
+    "Importieren der Daten aus Kollegstufendatei\n\rWählen dazu Sie im Menü: Importieren";
 const QString kNoData = "Blockbildungsdateien enthalten noch keine Daten!\r\n";
 const QString kPlain = "Kurs- und Blockbildung";
 const QString kCaption2009 = "Kurs- und Blockbildung (Schuljahr: 2009/2010)";
@@ -236,8 +236,8 @@ TEST(StartUp, TheDataFileChangeTakesOnlyAGoodFileAndSaysWhyNot) {
     // A write-protected pointer file or a missing pointer folder keeps the database.
     QFile::remove(r.tmp.path("TCLASSK"));
     QDir().mkpath(r.tmp.path("TCLASSK"));
-    r.host.onOpenFile(old).onMessage(QString::fromUtf8(
-        "Datei Tclassk ist schreibgeschützt. Datendatei wechseln nicht möglich."));
+    r.host.onOpenFile(old).onMessage(
+        "Datei Tclassk ist schreibgeschützt. Datendatei wechseln nicht möglich.");
     r.main.menuDateiDW_Click();
     EXPECT_EQ(r.host.messages.back().title, "Externes Zeugnisprogramm");
     EXPECT_EQ(r.host.messages.back().icon, ui::Icon::Exclamation);

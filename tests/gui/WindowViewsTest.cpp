@@ -110,7 +110,7 @@ TEST_F(Views, ListsAndDialogsPassTheUsersChoicesOnAndTheChoosersCloseBoxCancels)
     common::frmFMld m(host);
     m.appendLine("2008: Fach: It   Bergmann");
     view = show(m);
-    EXPECT_EQ(view->windowTitle(), QString::fromUtf8("Kurszuweisung nicht möglich:"));
+    EXPECT_EQ(view->windowTitle(), "Kurszuweisung nicht möglich:");
     EXPECT_EQ(child<QPlainTextEdit>(view, "txtFMld")->toPlainText(), "2008: Fach: It   Bergmann\n");
 
     demoSchool();
@@ -125,8 +125,7 @@ TEST_F(Views, ListsAndDialogsPassTheUsersChoicesOnAndTheChoosersCloseBoxCancels)
     child<QRadioButton>(view, "OptQuer")->click();
     EXPECT_TRUE(lists.OptQuer && !lists.optHoch);
     emit box->activated(1);
-    EXPECT_EQ(view->windowTitle(),
-              QString::fromUtf8("Druck der Block-Kurs-Listen für den Kollegiatenjahrgang 2008"));
+    EXPECT_EQ(view->windowTitle(), "Druck der Block-Kurs-Listen für den Kollegiatenjahrgang 2008");
     rails->selectionModel()->select(rails->model()->index(2, 0), QItemSelectionModel::Select);
     EXPECT_EQ(lists.lstBlock.selectedRows(), std::vector<int>({2}));
     view->close();
@@ -150,7 +149,7 @@ TEST_F(Views, MainWindowLauncherAndMissingPointerWindowFollowTheirModels) {
         }
     host.setStatus("Kursstärken werden berechnet!");
     auto* status = child<QLabel>(&view, "Label1");
-    EXPECT_EQ(status->text(), QString::fromUtf8("Kursstärken werden berechnet!"));
+    EXPECT_EQ(status->text(), "Kursstärken werden berechnet!");
     EXPECT_TRUE(QFontInfo(status->font()).fixedPitch());
     main.setCaption("Kurs- und Blockbildung (Schuljahr: 2009/2010)");
     EXPECT_EQ(view.windowTitle(), "Kurs- und Blockbildung (Schuljahr: 2009/2010)");
@@ -160,7 +159,7 @@ TEST_F(Views, MainWindowLauncherAndMissingPointerWindowFollowTheirModels) {
     for (auto* b : launcher->findChildren<QPushButton*>())
         captions << b->text();
     EXPECT_EQ(captions, (QStringList{"Import aus Palexor", "Start von Tessikor",
-                                     QString::fromUtf8("Übertragen nach Palexor"), "Beenden"}));
+                                     "Übertragen nach Palexor", "Beenden"}));
 
     app::frmHinwFehlt hinw(s, host);
     hinw.Label1 = "/tmp/zeiger/";
@@ -266,7 +265,7 @@ TEST_F(Workspace, ShowsItsListsInColumnsTakesClicksKeysAndMenusAndClosesOnlyWhen
     EXPECT_EQ(view->windowTitle(), "Setzen der Kurse");
     EXPECT_TRUE(view->windowState() & Qt::WindowMaximized);
     auto* lnKurse = list("LNKurse");
-    ASSERT_EQ(headings(lnKurse), (QStringList{"Kurs", "Stunden", QString::fromUtf8("Schüler")}));
+    ASSERT_EQ(headings(lnKurse), (QStringList{"Kurs", "Stunden", "Schüler"}));
     // Characters 1-5 the name, 7 the hours; the students are counted.
     {
         const QString& l = w->LNKurse.line(0);

@@ -91,9 +91,9 @@ protected:
         db.scalar("UPDATE fachang SET FA_KURSPH = '2009', FA_BEZ = 'D', FA_BELEG = 'LABSCX'");
         school.batch();
         // clang-format off
-        const std::tuple<int, const char*, const char*, const char*> subjects[] = {
+        const std::tuple<int, const char*, const char*, QVariant> subjects[] = {
             {2, "2009", "M", "LABSCX"}, {3, "2009", "E", "ABSCX"}, {4, "2009", "Ph", "ABSCX"},
-            {5, "2009", "Lat", "L"}, {6, "2009", "Sp", nullptr}, {7, "2009", "Ku", "BSC"},
+            {5, "2009", "Lat", "L"}, {6, "2009", "Sp", {}}, {7, "2009", "Ku", "BSC"},
             {11, "2008", "D", "LABSCX"}, {12, "2008", "M", "LABSCX"}, {13, "2008", "E", "ABSCX"},
             {14, "2008", "Ph", "ABSCX"}};
         const std::tuple<int, const char*, int, const char*, const char*> courses[] = {
@@ -111,10 +111,7 @@ protected:
             {11, 13, "A", 1, 0}};
         // clang-format on
         for (const auto& [id, cohort, bez, beleg] : subjects)
-            school.subject(id, {},
-                           {{"FA_KURSPH", cohort},
-                            {"FA_BEZ", bez},
-                            {"FA_BELEG", beleg ? QVariant(beleg) : QVariant()}});
+            school.subject(id, {}, {{"FA_KURSPH", cohort}, {"FA_BEZ", bez}, {"FA_BELEG", beleg}});
         for (const auto& [id, bez, subject, code, kind] : courses)
             course(id, bez, subject, code, kind);
         school.student(1, "Adler", "Anna");

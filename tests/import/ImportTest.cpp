@@ -86,7 +86,7 @@ TEST(Transfers, MapEveryTableTakeTheSelectedCohortsCoursesAndGivePlacementsTheLo
 // file cannot take or a value the container does not hold (a field of the first record retyped:
 // descriptor bytes 11 type, 17 decimals) is refused as the container holds it. The rows written
 // before are rolled back.
-TEST(Transfers, AKeyTwiceHoursBeyondOneDigitOrANumberOutOfRangeStopTheWholeImport) {
+TEST(Transfers, AKeyTwiceHoursBeyondOneDigitOrANumberOutOfRangeStopTheImportNoCoursesDoNot) {
     const std::pair<QString, QString> stops[] = {
         {"teacher_twice", "Import abgebrochen: In der Tabelle lehrer der Schulverwaltung kommt "
                           "LE_KUERZ = \"Mü\" doppelt vor; die Blockbildungsdatei erlaubt es nur "
@@ -127,19 +127,18 @@ TEST(Transfers, AKeyTwiceHoursBeyondOneDigitOrANumberOutOfRangeStopTheWholeImpor
                                vfp::displayPath(copy.path(file)), said)));
         EXPECT_EQ(imp.dump(), QStringList());
     }
-}
 
-TEST(Transfers, AContainerWithoutCoursesSaysSoAndImportsTheRest) {
-    // Its only course record is deleted: the table has no course.
-    Import imp(container(QStringLiteral("no_courses")));
-    imp.host.onMessage("Kursdatei fehlt für Schuljahr: 2009/2010!\r\nErstellen Sie die Kursdatei "
-                       "in Orvid! Importieren Sie aufs Neue!");
-    imp.run(select2009({"2009"}));
-    ASSERT_EQ(imp.host.messages.size(), 1u);
-    EXPECT_EQ(imp.host.messages[0].title, "Kurs- und Blockbildung");
-    EXPECT_EQ(imp.host.messages[0].buttons, ui::Buttons::Ok);
-    EXPECT_EQ(imp.rows("SELECT count(*) FROM kurs"), QStringList({"0"}));
-    EXPECT_EQ(imp.rows("SELECT count(*) FROM kolleg"), QStringList({"2"}));
+    // A container whose only course record is deleted has no course: said, the rest imported.
+    Import courseless(container(QStringLiteral("no_courses")));
+    courseless.host.onMessage(
+        "Kursdatei fehlt für Schuljahr: 2009/2010!\r\nErstellen Sie die Kursdatei "
+        "in Orvid! Importieren Sie aufs Neue!");
+    courseless.run(select2009({"2009"}));
+    ASSERT_EQ(courseless.host.messages.size(), 1u);
+    EXPECT_EQ(courseless.host.messages[0].title, "Kurs- und Blockbildung");
+    EXPECT_EQ(courseless.host.messages[0].buttons, ui::Buttons::Ok);
+    EXPECT_EQ(courseless.rows("SELECT count(*) FROM kurs"), QStringList({"0"}));
+    EXPECT_EQ(courseless.rows("SELECT count(*) FROM kolleg"), QStringList({"2"}));
 }
 
 // The pre-assignment after an import, on the "preassign" container imported with both cohorts
@@ -264,7 +263,7 @@ TEST_F(ImportWindow, WithoutIniFileNoContainerNoImportAndCancellingEndsTheProgra
 }
 
 // The school year that starts in today's year, else line 0; its one or two cohorts.
-TEST_F(ImportWindow, LoadsTheSchoolYearOfTodayAndItsCohorts) {
+TEST_F(ImportWindow, LoadsTheSchoolYearOfTodayAndImportsItsCohortsIntoTheChosenFile) {
     const std::tuple<QDate, int, QString, QStringList> cases[] = {
         {QDate(2009, 11, 2), 2, "2009/2010", {"2009", "2008"}},
         {QDate(2030, 1, 15), 0, "2007/2008", {"2007"}},
@@ -298,43 +297,10 @@ TEST_F(ImportWindow, LoadsTheSchoolYearOfTodayAndItsCohorts) {
                    "Zeilen in der Liste aus!");
     w->Befehl1_Click();
     EXPECT_TRUE(host.fileDialogs.empty()) << "no target asked for";
-}
 
-// "No" to the overwrite question asks again there and keeps the file; a missing folder for the
-// pointer file is named before the import begins.
-TEST_F(ImportWindow, NoToTheOverwriteQuestionOrAMissingPointerFolderImportsNothing) {
-    importer::ErzKuB w(s, host);
-    work.write("BB.MDB", "Blockdaten vom letzten Jahr");
-    const QString existing = work.path("BB.MDB");
-    host.onSaveFile(existing)
-        .onMessage("Im gewählten Verzeichnis " + existing +
-                       " existieren bereits Blockdaten!\nSollen diese tatsächlich überschrieben "
-                       "werden?",
-                   ui::Answer::No)
-        .onSaveFile(std::nullopt);
-    EXPECT_FALSE(w.DialogBlockbildungsDatenbankName()) << "cancelled";
-    ASSERT_EQ(host.fileDialogs.size(), 2u);
-    EXPECT_EQ(host.fileDialogs[0].filter, "Alle Datendateien (*.MDB)|*.MDB");
-    EXPECT_EQ(host.fileDialogs[1].initialDir, existing);
-    EXPECT_EQ(std::tuple(host.messages[0].title, host.messages[0].buttons,
-                         host.messages[0].defaultButton),
-              std::tuple(QString(), ui::Buttons::YesNo, 1));
-    EXPECT_EQ(work.read("BB.MDB"), "Blockdaten vom letzten Jahr");
-    EXPECT_FALSE(QFileInfo::exists(work.path("TCLASSK")));
-
-    test::ScriptedHost other;
-    importer::ErzKuB again(s, other);
-    s.pointerDir = work.path("fehlt/");
-    other.onSaveFile(work.path("bb.mdb"))
-        .onMessage(work.path("fehlt/") + "TCLASSK: Pfad nicht gefunden!");
-    EXPECT_FALSE(again.DialogBlockbildungsDatenbankName());
-    ASSERT_EQ(other.messages.size(), 1u);
-    EXPECT_EQ(std::pair(other.messages[0].icon, other.messages[0].title),
-              std::pair(ui::Icon::Exclamation, QString("Externes Zeugnisprogramm")));
-}
-
-TEST_F(ImportWindow, ImportsIntoTheChosenFileReplacingTheOldOneOrThroughTheTemporaryFolder) {
-    auto w = loaded(QDate(2009, 11, 2));
+    // Both cohorts imported into the chosen file, which replaces the old one; or through the
+    // temporary folder.
+    w = loaded(QDate(2009, 11, 2));
     w->lstKollJahrg.setSelected(0, true);
     w->lstKollJahrg.setSelected(1, true);
     work.write("bb.mdb", "alt");
@@ -371,6 +337,39 @@ TEST_F(ImportWindow, ImportsIntoTheChosenFileReplacingTheOldOneOrThroughTheTempo
     EXPECT_TRUE(floppy->Label3.startsWith("Quelle : C:\\tempvx\\BB.MDB"))
         << floppy->Label3.toStdString();
     EXPECT_EQ(floppy->Label4, "Ziel   : A:BB.MDB");
+}
+
+// "No" to the overwrite question asks again there and keeps the file; a missing folder for the
+// pointer file is named before the import begins.
+TEST_F(ImportWindow, NoToTheOverwriteQuestionOrAMissingPointerFolderImportsNothing) {
+    importer::ErzKuB w(s, host);
+    work.write("BB.MDB", "Blockdaten vom letzten Jahr");
+    const QString existing = work.path("BB.MDB");
+    host.onSaveFile(existing)
+        .onMessage("Im gewählten Verzeichnis " + existing +
+                       " existieren bereits Blockdaten!\nSollen diese tatsächlich überschrieben "
+                       "werden?",
+                   ui::Answer::No)
+        .onSaveFile(std::nullopt);
+    EXPECT_FALSE(w.DialogBlockbildungsDatenbankName()) << "cancelled";
+    ASSERT_EQ(host.fileDialogs.size(), 2u);
+    EXPECT_EQ(host.fileDialogs[0].filter, "Alle Datendateien (*.MDB)|*.MDB");
+    EXPECT_EQ(host.fileDialogs[1].initialDir, existing);
+    EXPECT_EQ(std::tuple(host.messages[0].title, host.messages[0].buttons,
+                         host.messages[0].defaultButton),
+              std::tuple(QString(), ui::Buttons::YesNo, 1));
+    EXPECT_EQ(work.read("BB.MDB"), "Blockdaten vom letzten Jahr");
+    EXPECT_FALSE(QFileInfo::exists(work.path("TCLASSK")));
+
+    test::ScriptedHost other;
+    importer::ErzKuB again(s, other);
+    s.pointerDir = work.path("fehlt/");
+    other.onSaveFile(work.path("bb.mdb"))
+        .onMessage(work.path("fehlt/") + "TCLASSK: Pfad nicht gefunden!");
+    EXPECT_FALSE(again.DialogBlockbildungsDatenbankName());
+    ASSERT_EQ(other.messages.size(), 1u);
+    EXPECT_EQ(std::pair(other.messages[0].icon, other.messages[0].title),
+              std::pair(ui::Icon::Exclamation, QString("Externes Zeugnisprogramm")));
 }
 
 TEST_F(ImportWindow, AFailedImportLeavesTheOldFileTheRunAndThePointerFile) {

@@ -129,16 +129,15 @@ TEST(Transfers, AKeyTwiceHoursBeyondOneDigitOrANumberOutOfRangeStopTheImportNoCo
     }
 
     // A container whose only course record is deleted has no course: said, the rest imported.
-    Import courseless(container(QStringLiteral("no_courses")));
-    courseless.host.onMessage(
-        "Kursdatei fehlt für Schuljahr: 2009/2010!\r\nErstellen Sie die Kursdatei "
-        "in Orvid! Importieren Sie aufs Neue!");
-    courseless.run(select2009({"2009"}));
-    ASSERT_EQ(courseless.host.messages.size(), 1u);
-    EXPECT_EQ(courseless.host.messages[0].title, "Kurs- und Blockbildung");
-    EXPECT_EQ(courseless.host.messages[0].buttons, ui::Buttons::Ok);
-    EXPECT_EQ(courseless.rows("SELECT count(*) FROM kurs"), QStringList({"0"}));
-    EXPECT_EQ(courseless.rows("SELECT count(*) FROM kolleg"), QStringList({"2"}));
+    Import bare(container(QStringLiteral("no_courses")));
+    bare.host.onMessage("Kursdatei fehlt für Schuljahr: 2009/2010!\r\nErstellen Sie die Kursdatei "
+                        "in Orvid! Importieren Sie aufs Neue!");
+    bare.run(select2009({"2009"}));
+    ASSERT_EQ(bare.host.messages.size(), 1u);
+    EXPECT_EQ(bare.host.messages[0].title, "Kurs- und Blockbildung");
+    EXPECT_EQ(bare.host.messages[0].buttons, ui::Buttons::Ok);
+    EXPECT_EQ(bare.rows("SELECT count(*) FROM kurs"), QStringList({"0"}));
+    EXPECT_EQ(bare.rows("SELECT count(*) FROM kolleg"), QStringList({"2"}));
 }
 
 // The pre-assignment after an import, on the "preassign" container imported with both cohorts

@@ -111,13 +111,10 @@ TEST(KubbPrint, AFailedWriteOrSyncKeepsThePreviousPrintout) {
                                           "trace=write", cli::kKubb} +
                                   args);
         ASSERT_TRUE(count.waitForFinished(60000));
-        int writes = 0, seen = 0;
-        for (const QByteArray& call : s.tmp.read("calls").split('\n'))
-            if (call.contains("write(")) {
-                ++seen;
-                if (call.contains(("<" + s.tmp.dir()).toUtf8()))
-                    writes = seen;
-            }
+        const QStringList calls =
+            QString::fromUtf8(s.tmp.read("calls")).split('\n').filter("write(");
+        const QRegularExpression intoFolder(".*<" + QRegularExpression::escape(s.tmp.dir()) + ".*");
+        const qsizetype writes = calls.lastIndexOf(intoFolder) + 1;
         ASSERT_GT(writes, 0);
         const QByteArray previous = s.tmp.read("out");
         ASSERT_FALSE(previous.isEmpty());

@@ -11,8 +11,7 @@
 
 namespace {
 
-class Job : public pages::PageJob {
-public:
+struct Job : pages::PageJob {
     void endDoc() override {}
 };
 
@@ -28,9 +27,10 @@ bool fits(int n, double pointSize, ui::Orientation o) {
            pdf.pageLayout().paintRectPixels(1200).width();
 }
 
-int pdfPages(const QByteArray& pdf) {
-    return static_cast<int>(
-        QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")));
+// The pages of the job, written as PDF.
+qsizetype pdfPages(Job& job, const test::TempDir& tmp) {
+    job.writePdf(tmp.path("job.pdf"));
+    return QString::fromLatin1(tmp.read("job.pdf")).count(QRegularExpression("/Type\\s*/Page[^s]"));
 }
 
 } // namespace
@@ -57,16 +57,14 @@ TEST(PageJob, PrintsInCourierNewsMetricsOnA4PagesAndGoesOnToANewPageAtTheBottom)
     job.newPage();
     for (int i = 1; i <= 100; ++i)
         job.printLine(QString::number(i));
-    job.writePdf(tmp.path("job.pdf"));
-    EXPECT_EQ(pdfPages(tmp.read("job.pdf")), 3);
+    EXPECT_EQ(pdfPages(job, tmp), 3);
 
     // The rail plan's page holds the lines its pagination counts on.
     Job page;
     page.setFont("Courier New", 12);
     for (int i = 1; i <= printing::RailPlan::kLinesPerPage; ++i)
         page.printLine(QString::number(i));
-    page.writePdf(tmp.path("page.pdf"));
-    EXPECT_EQ(pdfPages(tmp.read("page.pdf")), 1);
+    EXPECT_EQ(pdfPages(page, tmp), 1);
     // A file that cannot be written leaves nothing behind.
     EXPECT_THROW(job.writePdf(tmp.path("missing/job.pdf")), std::runtime_error);
 }

@@ -27,10 +27,13 @@ struct Start {
     platform::RunState state;
     app::MDIKundB main{state, host};
 
-    QString goodDatabase(const QString& name = "BB.MDB") {
+    // A database with two school years and as many students of 30 characters.
+    QString goodDatabase(const QString& name = "BB.MDB", int students = 0) {
         TestDb db(tmp.path(name));
         db.schoolYear("2009/2010", "     3");
         db.schoolYear("2010/2011", "     4");
+        for (int i = 0; i < students; ++i)
+            db.insert("kolleg", {{"KO_FAMNAME", QString(30, 'x')}});
         return db.path();
     }
     void pointTo(const QString& path) { tmp.write("TCLASSK", path.toUtf8() + "\r\n"); }
@@ -81,13 +84,7 @@ void arrange(Start& r, const Case& c) {
         } else if (kind == "foreign") {
             db::Connection(path, db::Connection::Mode::Create).exec("CREATE TABLE irgendwas (x)");
         } else if (kind == "damaged") {
-            {
-                TestDb big(path);
-                big.schoolYear("2009/2010", "     3");
-                for (int i = 0; i < 300; ++i)
-                    big.insert("kolleg", {{"KO_FAMNAME", QString(30, 'x')}});
-            }
-            QFile file(path);
+            QFile file(r.goodDatabase(f.section(':', -1), 300));
             ASSERT_TRUE(file.resize(file.size() / 2));
         }
     }

@@ -22,9 +22,8 @@ struct Damage {
 
 // A little-endian integer of size bytes.
 QByteArray le(quint32 value, int size = 4) {
-    QByteArray bytes(4, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes.left(size);
+    const quint32 stored = qToLittleEndian(value);
+    return QByteArray(reinterpret_cast<const char*>(&stored), size);
 }
 // Bytes written at an offset of the file, of a field's descriptor, of its value in record 1.
 Apply at(qint64 offset, const QByteArray& bytes, const QString& file = kTable) {

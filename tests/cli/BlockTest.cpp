@@ -129,11 +129,9 @@ TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFailsAndDoesNotSearch) {
 TEST(KubbBlock, TwoAtOnceOnOneFileLeaveTheWholePlanOfOneAndTheOtherRefusesOrWaits) {
     test::TempDir dir;
     const QString start = cli::demoSchool(dir, "START.MDB").databasePath();
-    {
-        // A course no plan fills: both searches run to their time limit, side by side.
-        db::Connection c(start);
-        c.exec("UPDATE kurs SET KS_MIN = 999 WHERE KS_ID = (SELECT min(KS_ID) FROM kurs)");
-    }
+    // A course no plan fills: both searches run to their time limit, side by side.
+    db::Connection(start).exec(
+        "UPDATE kurs SET KS_MIN = 999 WHERE KS_ID = (SELECT min(KS_ID) FROM kurs)");
     const QString path = dir.path("BB.MDB");
     for (int race = 0; race < 10; ++race) {
         SCOPED_TRACE(race);

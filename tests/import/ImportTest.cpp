@@ -175,9 +175,9 @@ const QString kLines = QStringLiteral("2008: Fach: It   Fuchs\r\n2008: Fach: 123
 TEST(PreAssignment, GivesEachOpenChoiceACourseAndShowsTheOnesWithoutToPrint) {
     Import imp(container(QStringLiteral("preassign")));
     imp.run(select2009({"2009", "2008"}));
-    db::Connection(imp.path).insert(
-        "kolleg", {{"KO_KURSPH", "2007"}, {"KO_FAMNAME", "Ernst"}, {"KO_VFP_ID", "    50"}});
-    db::Connection(imp.path).insert(
+    db::Connection c(imp.path);
+    c.insert("kolleg", {{"KO_KURSPH", "2007"}, {"KO_FAMNAME", "Ernst"}, {"KO_VFP_ID", "    50"}});
+    c.insert(
         "belegung",
         {{"BG_KO_ID", "    50"}, {"BG_FA_ID", "    99"}, {"BG_ART", "S"}, {"BG_VFP_ID", "    50"}});
     test::ScriptedHost host;

@@ -40,8 +40,9 @@ using test::row;
 
 using Views = test::Views;
 
-// Lists, choosers, the import and the print windows pass the user's choices on.
-TEST_F(Views, ListsAndDialogsPassTheUsersChoicesOnAndTheChoosersCloseBoxCancels) {
+// Lists, choosers, the import and the print windows pass the user's choices on; the shell's
+// windows follow their models.
+TEST_F(Views, ListsDialogsAndTheShellPassTheUsersChoicesOnAndFollowTheirModels) {
     // The user's selection reaches the model and runs the window's handler; a selection the logic
     // makes shows in the view without running it again.
     ui::ListBox model(true);
@@ -129,30 +130,29 @@ TEST_F(Views, ListsAndDialogsPassTheUsersChoicesOnAndTheChoosersCloseBoxCancels)
     rails->selectionModel()->select(rails->model()->index(2, 0), QItemSelectionModel::Select);
     EXPECT_EQ(lists.lstBlock.selectedRows(), std::vector<int>({2}));
     view->close();
-}
 
-TEST_F(Views, MainWindowLauncherAndMissingPointerWindowFollowTheirModels) {
+    // The main window, the launcher and the missing-pointer window follow their models.
     app::MDIKundB main(s, host);
-    gui::MainWindowView view(main, host);
-    host.setMainWidget(&view);
-    view.show();
+    gui::MainWindowView shell(main, host);
+    host.setMainWidget(&shell);
+    shell.show();
     QStringList top;
-    for (QAction* a : view.menuBar()->actions())
+    for (QAction* a : shell.menuBar()->actions())
         top << a->text();
     EXPECT_EQ(top, (QStringList{"&Datei", "Dr&ucken", "&?"}));
-    EXPECT_EQ(child<QAction>(&view, "menuHilfeHilfe")->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(child<QAction>(&shell, "menuHilfeHilfe")->shortcut(), QKeySequence(Qt::Key_F1));
     for (const auto& item : main.commands())
         if (item.caption != "-" && !item.parent.isEmpty()) {
-            auto* a = child<QAction>(&view, item.name.toUtf8().constData());
+            auto* a = child<QAction>(&shell, item.name.toUtf8().constData());
             EXPECT_EQ(a->text(), item.caption);
             EXPECT_EQ(a->isEnabled(), item.enabled) << item.name.toStdString();
         }
     host.setStatus("Kursstärken werden berechnet!");
-    auto* status = child<QLabel>(&view, "Label1");
+    auto* status = child<QLabel>(&shell, "Label1");
     EXPECT_EQ(status->text(), "Kursstärken werden berechnet!");
     EXPECT_TRUE(QFontInfo(status->font()).fixedPitch());
     main.setCaption("Kurs- und Blockbildung (Schuljahr: 2009/2010)");
-    EXPECT_EQ(view.windowTitle(), "Kurs- und Blockbildung (Schuljahr: 2009/2010)");
+    EXPECT_EQ(shell.windowTitle(), "Kurs- und Blockbildung (Schuljahr: 2009/2010)");
 
     QWidget* launcher = show(main.launcher());
     QStringList captions;
@@ -163,7 +163,7 @@ TEST_F(Views, MainWindowLauncherAndMissingPointerWindowFollowTheirModels) {
 
     app::frmHinwFehlt hinw(s, host);
     hinw.Label1 = "/tmp/zeiger/";
-    gui::HinwFehltView hv(hinw, host, &view);
+    gui::HinwFehltView hv(hinw, host, &shell);
     EXPECT_EQ(hv.windowTitle(), "TCLASSK fehlt!");
     EXPECT_EQ(child<QLabel>(&hv, "Label1")->text(), "/tmp/zeiger/");
     child<QPushButton>(&hv, "cmdImport")->click();

@@ -212,13 +212,11 @@ TEST(WrittenContainer, FindsReadsNamesWhatIsMissingAndRefusesDamagedEntriesAndPa
     EXPECT_EQ(fileOf("FachAngebot"), "fachang.dbf");
     EXPECT_EQ(fileOf("lehrer"), "lehrer.dbf");
 
-    const vfp::Table kolleg = container.table("kolleg");
-    EXPECT_EQ(rows(kolleg),
+    EXPECT_EQ(rows(container.table("kolleg")),
               (Rows{{"QString     11", "QString 2009", "QString Müller", "QString Jörg",
                      "QString wechselt die Schule"},
                     {"QString     12", "QString 2008", "QString Weiß", "QString Änne", "null"}}));
-    const vfp::Table belegung = container.table("beleg_gk");
-    EXPECT_EQ(rows(belegung),
+    EXPECT_EQ(rows(container.table("beleg_gk")),
               (Rows{{"QString     11", "QString      3", "QString     21", "null", "QString G"}}));
     const vfp::Table fachang = container.table("fachangebot");
     EXPECT_EQ(fachang.fieldIndex("FA_BEZEICHNUNG"), 1);

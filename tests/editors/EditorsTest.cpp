@@ -468,7 +468,7 @@ TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosingOrAreRefusedAnd
     EXPECT_EQ(host.messages.back().text.left(36), "Folgender Error trat auf:\r\nNumber: 3");
 }
 
-TEST_F(frmBelegTest, OffersCohortsSubjectsStudentsAndAStudentsChoicesWithCoursesAndTypes) {
+TEST_F(frmBelegTest, OffersTheChoicesWithCoursesAndTypesAndGivesChangedSubjectsTheirCourse) {
     open();
     EXPECT_EQ(w->caption(), "Belegungsdaten ");
     EXPECT_EQ(w->CmbKolJg.lines(), (QStringList{"2009", "2008"}));
@@ -525,12 +525,10 @@ TEST_F(frmBelegTest, OffersCohortsSubjectsStudentsAndAStudentsChoicesWithCourses
     EXPECT_EQ(w->LstNavigator.lines(), QStringList{line("Weber Lu", "ST0011")});
     EXPECT_EQ(w->CmbFachLK[0].lines(), (QStringList{"D   FA0011", "M   FA0012"}));
     EXPECT_TRUE(host.messages.empty());
-}
 
-// Subjects are not added, removed or doubled, and an advanced course subject change gives its
-// first advanced course; a basic course subject change gives the year group's first course in 12
-// and 13.
-TEST_F(frmBelegTest, SubjectChangesGiveTheFirstCourseAndAreNotAddedRemovedOrDoubled) {
+    // Subjects are not added, removed or doubled, and an advanced course subject change gives its
+    // first advanced course; a basic course subject change gives the year group's first course in
+    // 12 and 13.
     open();
     pick("ST0001");
     const QStringList before = choices("ST0001");

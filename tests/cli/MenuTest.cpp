@@ -29,13 +29,52 @@ QStringList textLines(const QByteArray& text) {
 
 } // namespace
 
-// Both printouts of the demo school through the main window's menu, and the launcher's "Export"
-// (the menu's command) of each cohort, against kubb: the same lines, the same four files.
-TEST(KubbPrintAndExport, GiveWhatTheMenuCommandsGive) {
-    test::WinePrefix wine;
+// The import command with its window, the school year and the pre-assignment; both printouts of
+// the demo school through the main window's menu, and the launcher's "Export" (the menu's command)
+// of each cohort: against kubb, the same database, the same lines, the same four files.
+TEST(KubbAgainstTheMenu, ImportPrintAndExportGiveWhatTheMenuCommandsGive) {
+    test::WinePrefix wine; // no INI file: the planner looks for the container
     test::TempDir work;
-    platform::RunState s = cli::demoSchool(work);
+    platform::RunState s;
+    s.ProgPfad = work.dir();
     test::ScriptedHost host;
+    QString notServed;
+    host.onModal("ErzKuB",
+                 [](ui::Window& w) {
+                     auto& window = static_cast<importer::ErzKuB&>(w);
+                     window.cmdSeek_Click();
+                     for (int i = 0; i < window.lstKollJahrg.count(); ++i)
+                         window.lstKollJahrg.setSelected(i, true);
+                     window.Befehl1_Click();
+                 })
+        .onOpenFile(kDemo)
+        .onSaveFile(work.path("window.mdb"))
+        .onMessage("Kurse werden vorbesetzt!")
+        .onModal("frmFMld",
+                 [&](ui::Window& w) {
+                     auto& window = static_cast<common::frmFMld&>(w);
+                     notServed = window.txtFMld;
+                     window.cmdgelesen_Click();
+                 })
+        .onMessage("1 Zuordnung eines Kurses zu einer Schiene eines anderen Schuljahres wurde "
+                   "nicht übernommen.");
+    ASSERT_TRUE(importer::importCommand(s, host));
+    EXPECT_EQ(s.SchjBez, "2009/2010");
+
+    const QString out =
+        cli::ok({"import", "--container", kDemo, "--school-year", "2009/2010", "--cohort", "2009",
+                 "--cohort", "2008", "--output", work.path("kubb.mdb")});
+    const QStringList window = test::dumpDatabase(work.path("window.mdb"));
+    EXPECT_GT(window.size(), 3000);
+    EXPECT_EQ(window, test::dumpDatabase(work.path("kubb.mdb")));
+    EXPECT_FALSE(notServed.isEmpty());
+    EXPECT_TRUE(
+        out.contains("Kurszuweisung nicht möglich:\n" + QString(notServed).replace("\r\n", "\n")))
+        << out.toStdString();
+
+    // Both printouts of the demo school, and the export of each cohort.
+    s = cli::demoSchool(work);
+    host.messages.clear();
     app::MDIKundB main(s, host);
     main.click("menuDruckS");
     host.onModal("frmBlKuListen", [](ui::Window& w) {
@@ -131,48 +170,6 @@ TEST(KubbPrint, AFailedWriteOrSyncKeepsThePreviousPrintout) {
                       QStringList({"BB.MDB", "calls", "out"}));
         }
     }
-}
-
-// The import command with its window, the school year and the pre-assignment, against kubb.
-TEST(KubbImport, GivesTheSameDatabaseAsTheImportCommand) {
-    test::WinePrefix wine; // no INI file: the planner looks for the container
-    test::TempDir work;
-    platform::RunState s;
-    s.ProgPfad = work.dir();
-    test::ScriptedHost host;
-    QString notServed;
-    host.onModal("ErzKuB",
-                 [](ui::Window& w) {
-                     auto& window = static_cast<importer::ErzKuB&>(w);
-                     window.cmdSeek_Click();
-                     for (int i = 0; i < window.lstKollJahrg.count(); ++i)
-                         window.lstKollJahrg.setSelected(i, true);
-                     window.Befehl1_Click();
-                 })
-        .onOpenFile(kDemo)
-        .onSaveFile(work.path("window.mdb"))
-        .onMessage("Kurse werden vorbesetzt!")
-        .onModal("frmFMld",
-                 [&](ui::Window& w) {
-                     auto& window = static_cast<common::frmFMld&>(w);
-                     notServed = window.txtFMld;
-                     window.cmdgelesen_Click();
-                 })
-        .onMessage("1 Zuordnung eines Kurses zu einer Schiene eines anderen Schuljahres wurde "
-                   "nicht übernommen.");
-    ASSERT_TRUE(importer::importCommand(s, host));
-    EXPECT_EQ(s.SchjBez, "2009/2010");
-
-    const QString out =
-        cli::ok({"import", "--container", kDemo, "--school-year", "2009/2010", "--cohort", "2009",
-                 "--cohort", "2008", "--output", work.path("kubb.mdb")});
-    const QStringList window = test::dumpDatabase(work.path("window.mdb"));
-    EXPECT_GT(window.size(), 3000);
-    EXPECT_EQ(window, test::dumpDatabase(work.path("kubb.mdb")));
-    EXPECT_FALSE(notServed.isEmpty());
-    EXPECT_TRUE(
-        out.contains("Kurszuweisung nicht möglich:\n" + QString(notServed).replace("\r\n", "\n")))
-        << out.toStdString();
 }
 
 TEST(KubbImport, DriveLetterPathsMapTheWineWay) {

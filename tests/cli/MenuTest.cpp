@@ -33,7 +33,7 @@ QStringList textLines(const QByteArray& text) {
 // the demo school through the main window's menu, and the launcher's "Export" (the menu's command)
 // of each cohort: against kubb, the same database, the same lines, the same four files.
 TEST(KubbAgainstTheMenu, ImportPrintAndExportGiveWhatTheMenuCommandsGive) {
-    test::WinePrefix wine; // no INI file: the planner looks for the container
+    test::WinePrefix wine; // no INI file: the planner looks for the container; kubb inherits it
     test::TempDir work;
     platform::RunState s;
     s.ProgPfad = work.dir();
@@ -128,6 +128,18 @@ TEST(KubbAgainstTheMenu, ImportPrintAndExportGiveWhatTheMenuCommandsGive) {
         }
     }
     EXPECT_EQ(host.messages.size(), 2u) << "each export says where its files went";
+
+    // kubb import on drive letters maps them the wine way (the prefix is inherited).
+    const QString container =
+        wine.installContainer(QStringLiteral(KUBB_SOURCE_DIR "/tests/import/data/rules"));
+    QDir().mkpath(wine.drive('d') + "bb");
+    cli::ok({"import", "--container", container, "--school-year", "2009/2010", "--cohort", "2009",
+             "--output", "D:\\bb\\NEU.MDB", "--pointer-dir", "D:\\bb\\"});
+    EXPECT_EQ(test::rowsOf(wine.drive('d') + "bb/NEU.MDB", "SELECT count(*) FROM kolleg"),
+              QStringList{"2"});
+    QFile pointer(wine.drive('d') + "bb/TCLASSK");
+    ASSERT_TRUE(pointer.open(QIODevice::ReadOnly));
+    EXPECT_EQ(pointer.readAll(), "D:\\bb\\NEU.MDB\r\n");
 }
 
 // A printout whose last write or whose sync fails (strace injects the error) keeps the previous
@@ -170,20 +182,6 @@ TEST(KubbPrint, AFailedWriteOrSyncKeepsThePreviousPrintout) {
                       QStringList({"BB.MDB", "calls", "out"}));
         }
     }
-}
-
-TEST(KubbImport, DriveLetterPathsMapTheWineWay) {
-    test::WinePrefix wine; // sets WINEPREFIX, which the child inherits
-    const QString container =
-        wine.installContainer(QStringLiteral(KUBB_SOURCE_DIR "/tests/import/data/rules"));
-    QDir().mkpath(wine.drive('d') + "bb");
-    cli::ok({"import", "--container", container, "--school-year", "2009/2010", "--cohort", "2009",
-             "--output", "D:\\bb\\NEU.MDB", "--pointer-dir", "D:\\bb\\"});
-    EXPECT_EQ(test::rowsOf(wine.drive('d') + "bb/NEU.MDB", "SELECT count(*) FROM kolleg"),
-              QStringList{"2"});
-    QFile pointer(wine.drive('d') + "bb/TCLASSK");
-    ASSERT_TRUE(pointer.open(QIODevice::ReadOnly));
-    EXPECT_EQ(pointer.readAll(), "D:\\bb\\NEU.MDB\r\n");
 }
 
 // The hand-built export: imported, evaluated to the figures worked out by hand (M-GK2 holds 4,

@@ -196,7 +196,7 @@ protected:
 
 // The rails of every school year, the first shown; deleting shows the rail at the same place, or
 // the last one when none follows, and with the last rail gone the window adds.
-TEST_F(BlDatTest, ListsTheRailsOfEverySchoolYearShowsTheFirstAndDeletesInPlace) {
+TEST_F(BlDatTest, ListsRailsOfEverySchoolYearDeletesInPlaceAndFiltersEveryKey) {
     rail(1, "LK1", "Leistungskurse 1", 6);
     rail(2, "GK1", {}, {}, kOtherYear);
     rail(3, "LK3");
@@ -227,11 +227,9 @@ TEST_F(BlDatTest, ListsTheRailsOfEverySchoolYearShowsTheFirstAndDeletesInPlace) 
     open(); // without rails it adds at once
     EXPECT_EQ(shown(), "-1 || 01001");
     EXPECT_EQ(focus.last(), "cFieldData(2)");
-}
 
-// The key filter over the three fields: the hours take the digits 0 to 6, the text fields their
-// size; a rail carrying courses takes no key at all, not even Enter or an edit, nor a change.
-TEST_F(BlDatTest, TheKeyFilterDecidesEveryKeyByFieldAndRail) {
+    // The key filter over the three fields: the hours take the digits 0 to 6, the text fields their
+    // size; a rail carrying courses takes no key at all, not even Enter or an edit, nor a change.
     rail(1, "LK1", "Leistungskurse 1", 6);
     rail(2, "ABCDEF", QString(29, 'n'));
     placeOn(1);

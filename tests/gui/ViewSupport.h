@@ -42,19 +42,17 @@ inline void key(QWidget* w, int k, Qt::KeyboardModifiers m = Qt::NoModifier,
     QApplication::sendEvent(w, &press);
 }
 
-// The column headings, and the cells of one row, as the view shows them.
-inline QStringList headings(QAbstractItemView* v) {
-    QStringList out;
-    for (int c = 0; c < v->model()->columnCount(); ++c)
-        out << v->model()->headerData(c, Qt::Horizontal).toString();
-    return out;
-}
-
+// The cells of one row as the view shows them; for row -1 the column headings.
 inline QStringList row(QAbstractItemView* v, int r) {
     QStringList out;
     for (int c = 0; c < v->model()->columnCount(); ++c)
-        out << v->model()->index(r, c).data().toString();
+        out << (r < 0 ? v->model()->headerData(c, Qt::Horizontal) : v->model()->index(r, c).data())
+                   .toString();
     return out;
+}
+
+inline QStringList headings(QAbstractItemView* v) {
+    return row(v, -1);
 }
 
 // Selects a line as the user does.

@@ -20,11 +20,9 @@ QByteArray printed(const QStringList& args, const QString& format, const QString
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The lines of a text, the last one ended by its line break.
 QStringList textLines(const QByteArray& text) {
-    QStringList lines = QString::fromUtf8(text).split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    return QString::fromUtf8(text.chopped(text.endsWith('\n') ? 1 : 0)).split('\n');
 }
 
 } // namespace

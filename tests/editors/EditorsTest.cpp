@@ -75,7 +75,6 @@ protected:
         return db.rows("SELECT BL_ID, BL_SCHJ, BL_BEZ, BL_NAME, BL_SORT, BL_STD, BL_VFP_ID, BL_FIX "
                        "FROM block ORDER BY BL_ID");
     }
-    void placeOn(int railId) { school.place(railId, "KS0001"); }
 };
 
 using editors::frmBeleg;
@@ -232,7 +231,7 @@ TEST_F(BlDatTest, ListsRailsOfEverySchoolYearDeletesInPlaceAndFiltersEveryKey) {
     // size; a rail carrying courses takes no key at all, not even Enter or an edit, nor a change.
     rail(1, "LK1", "Leistungskurse 1", 6);
     rail(2, "ABCDEF", QString(29, 'n'));
-    placeOn(1);
+    school.place(1, "KS0001");
     open();
     // clang-format off
     const std::tuple<int, int, QChar, Key, QString> keys[] = {
@@ -437,7 +436,7 @@ TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosingOrAreRefusedAnd
     // The workspace places a course on the shown rail while its fields are being edited.
     w->cFieldData_Change(2, "LK9");
     w->cFieldData_Change(3, "neu");
-    placeOn(1);
+    school.place(1, "KS0001");
     host.onMessage(kLocked);
     select(1);
     ASSERT_EQ(host.pending(), 0u);

@@ -236,7 +236,8 @@ protected:
 
 // Without INI file the window waits for "Durchsuchen": an import asks for the container and,
 // with none chosen, builds nothing; cancelling "Durchsuchen", or "Abbruch", ends the program.
-TEST_F(ImportWindow, WithoutIniFileNoContainerNoImportAndCancellingEndsTheProgram) {
+// With one, an import that fails changes nothing.
+TEST_F(ImportWindow, WithoutIniFileOrWithAFailureNothingIsImported) {
     auto w = loaded({}, {});
     EXPECT_EQ(w->lblDMerix,
               "Orvid ist nicht im Standardverzeichnis c:\\palex. Wählen Sie durchsuchen.");
@@ -259,6 +260,22 @@ TEST_F(ImportWindow, WithoutIniFileNoContainerNoImportAndCancellingEndsTheProgra
     abort.Befehl2_Click();
     EXPECT_EQ(w->Label1 + abort.Label1, "AbbruchAbbruch");
     EXPECT_TRUE(host.quitCalled && other.quitCalled);
+
+    // A failed import leaves the old file, the run and the pointer file.
+    s.useDatabase(work.path("ALT.MDB"));
+    s.SchjBez = "2008/2009";
+    s.SchjID = "     8";
+    work.write("bb.mdb", "alt");
+    w = loaded(QDate(2009, 11, 2), "teacher_twice");
+    w->lstKollJahrg.setSelected(0, true);
+    host.onSaveFile(work.path("bb.mdb")).onMessage(ui::Answer::Yes);
+    EXPECT_THROW(w->Befehl1_Click(), db::DbError) << "a teacher twice stops the import";
+    w->Form_Unload(); // the close box
+    EXPECT_EQ(work.read("bb.mdb"), "alt") << "replaced only by a complete import";
+    EXPECT_EQ(QDir(work.dir()).entryList(QDir::Files), QStringList{"bb.mdb"})
+        << "no temporary file is left behind";
+    EXPECT_EQ(QStringList({s.databasePath(), s.SchjBez, s.SchjID}),
+              QStringList({work.path("ALT.MDB"), "2008/2009", "     8"}));
 }
 
 // The school year that starts in today's year, else line 0; its one or two cohorts.
@@ -369,23 +386,6 @@ TEST_F(ImportWindow, NoToTheOverwriteQuestionOrAMissingPointerFolderImportsNothi
     ASSERT_EQ(other.messages.size(), 1u);
     EXPECT_EQ(std::pair(other.messages[0].icon, other.messages[0].title),
               std::pair(ui::Icon::Exclamation, QString("Externes Zeugnisprogramm")));
-}
-
-TEST_F(ImportWindow, AFailedImportLeavesTheOldFileTheRunAndThePointerFile) {
-    s.useDatabase(work.path("ALT.MDB"));
-    s.SchjBez = "2008/2009";
-    s.SchjID = "     8";
-    work.write("bb.mdb", "alt");
-    auto w = loaded(QDate(2009, 11, 2), "teacher_twice");
-    w->lstKollJahrg.setSelected(0, true);
-    host.onSaveFile(work.path("bb.mdb")).onMessage(ui::Answer::Yes);
-    EXPECT_THROW(w->Befehl1_Click(), db::DbError) << "a teacher twice stops the import";
-    w->Form_Unload(); // the close box
-    EXPECT_EQ(work.read("bb.mdb"), "alt") << "replaced only by a complete import";
-    EXPECT_EQ(QDir(work.dir()).entryList(QDir::Files), QStringList{"bb.mdb"})
-        << "no temporary file is left behind";
-    EXPECT_EQ(QStringList({s.databasePath(), s.SchjBez, s.SchjID}),
-              QStringList({work.path("ALT.MDB"), "2008/2009", "     8"}));
 }
 
 } // namespace

@@ -10,29 +10,30 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
-using test::ScriptedHost;
-using test::TempDir;
 using test::TestDb;
 
 namespace {
 
-const QString kM1 = QString::fromUtf8(
-    "Importieren der Daten aus Kollegstufendatei\n\rWählen dazu Sie im Menü: Importieren");
+const QString kM1 =
+    "Importieren der Daten aus Kollegstufendatei\n\rWählen dazu Sie im Menü: Importieren";
 const QString kNoData = "Blockbildungsdateien enthalten noch keine Daten!\r\n";
 const QString kPlain = "Kurs- und Blockbildung";
 const QString kCaption2009 = "Kurs- und Blockbildung (Schuljahr: 2009/2010)";
 
 // One start of the program on a pointer folder of its own.
 struct Start {
-    TempDir tmp;
-    ScriptedHost host;
+    test::TempDir tmp;
+    test::ScriptedHost host;
     platform::RunState state;
     app::MDIKundB main{state, host};
 
-    QString goodDatabase(const QString& name = "BB.MDB") {
+    // A database with two school years and as many students of 30 characters.
+    QString goodDatabase(const QString& name = "BB.MDB", int students = 0) {
         TestDb db(tmp.path(name));
         db.schoolYear("2009/2010", "     3");
         db.schoolYear("2010/2011", "     4");
+        for (int i = 0; i < students; ++i)
+            db.insert("kolleg", {{"KO_FAMNAME", QString(30, 'x')}});
         return db.path();
     }
     void pointTo(const QString& path) { tmp.write("TCLASSK", path.toUtf8() + "\r\n"); }
@@ -56,11 +57,11 @@ struct Case {
     // ("open:" cancelled), "msg:TEXT", "cancel:TEXT" (answered with Abbrechen), "import" (the
     // import window, closed).
     QStringList script;
-    bool year;                      // the caption names the school year
-    bool launcher;                  // "Auswahl" shown, once
-    const char* database = nullptr; // the database in use afterwards; nullptr: none checked
-    const char* written = nullptr;  // the pointer file afterwards; nullptr: as before
-    QString titles = "";            // the messages' titles
+    bool launcher; // "Auswahl" shown, once
+    // The database in use afterwards, its school year named in the caption; nullptr: none.
+    const char* database = nullptr;
+    const char* written = nullptr; // the pointer file afterwards; nullptr: as before
+    QString titles = "";           // the messages' titles
 };
 
 QString at(const Start& r, const QString& text) {
@@ -83,13 +84,7 @@ void arrange(Start& r, const Case& c) {
         } else if (kind == "foreign") {
             db::Connection(path, db::Connection::Mode::Create).exec("CREATE TABLE irgendwas (x)");
         } else if (kind == "damaged") {
-            {
-                TestDb big(path);
-                big.schoolYear("2009/2010", "     3");
-                for (int i = 0; i < 300; ++i)
-                    big.insert("kolleg", {{"KO_FAMNAME", QString(30, 'x')}});
-            }
-            QFile file(path);
+            QFile file(r.goodDatabase(f.section(':', -1), 300));
             ASSERT_TRUE(file.resize(file.size() / 2));
         }
     }
@@ -131,41 +126,40 @@ TEST(StartUp, FindsTheDatabaseThroughThePointerFileOrLeadsToTheDialogOrTheImport
     const QString notBlock = "msg:Keine Blockbildungsdatei!";
     // clang-format off
     const Case cases[] = {
-        {"a good database", {"BB.MDB"}, "@BB.MDB", {}, true, true, "@BB.MDB"},
-        {"no pointer file, import", {}, nullptr, {"missing:import", "import"}, false, true},
-        {"no pointer file, window closed", {}, nullptr, {"missing:close", "import"}, false, true},
+        {"a good database", {"BB.MDB"}, "@BB.MDB", {}, true, "@BB.MDB"},
+        {"no pointer file, import", {}, nullptr, {"missing:import", "import"}, true},
+        {"no pointer file, window closed", {}, nullptr, {"missing:close", "import"}, true},
         {"no pointer file, search cancelled", {}, nullptr, {"missing:seek", "open:", "import"},
-         false, true, nullptr, ""},
+         true, nullptr, ""},
         {"no pointer file, search finds a database", {"BB.MDB"}, nullptr,
-         {"missing:seek", "open:@BB.MDB"}, true, true, "@BB.MDB", "@BB.MDB"},
-        {"no pointer file, Abbrechen", {}, nullptr, {"missing:abbruch"}, false, false},
-        {"no pointer file, Hilfe", {}, nullptr, {"missing:hilfe", "import"}, false, true},
+         {"missing:seek", "open:@BB.MDB"}, true, "@BB.MDB", "@BB.MDB"},
+        {"no pointer file, Abbrechen", {}, nullptr, {"missing:abbruch"}, false},
+        {"no pointer file, Hilfe", {}, nullptr, {"missing:hilfe", "import"}, true},
         {"an unreadable pointer file", {"dir:TCLASSK"}, nullptr,
          {"cancel:@TCLASSK: Pfad/Datei-Zugriffsfehler!\r\nNur zum Lesen gesetzt!", m1, "import"},
-         false, true, nullptr, nullptr, "Disk Error|" + kPlain},
+         true, nullptr, nullptr, "Disk Error|" + kPlain},
         {"two lines, the first item cut at its comma", {"BB.MDB"},
-         "  @BB.MDB,alt\\BB.MDB\r\n@ZWEI.MDB", {}, true, true, "@BB.MDB"},
+         "  @BB.MDB,alt\\BB.MDB\r\n@ZWEI.MDB", {}, true, "@BB.MDB"},
         {"a bare file name, then a cancelled dialog", {}, "BB.MDB",
-         {"open:BB.MDB", "msg:ungültiger Datenpfadname!", "open:", m1, "import"}, false, true,
-         nullptr, nullptr, "|" + kPlain},
+         {"open:BB.MDB", "msg:ungültiger Datenpfadname!", "open:", m1, "import"}, true, nullptr,
+         nullptr, "|" + kPlain},
         {"a missing folder, then a database chosen", {"BB.MDB"}, "@gibtsnicht/BB.MDB",
-         {"open:@BB.MDB"}, true, true, "@BB.MDB", "@BB.MDB"},
+         {"open:@BB.MDB"}, true, "@BB.MDB", "@BB.MDB"},
         {"an empty folder without the database", {"dir:leer"}, "@leer/BB.MDB",
-         {"open:", m1, "import"}, false, true},
+         {"open:", m1, "import"}, true},
         {"a missing database chosen anew", {"ANDERE.MDB"}, "@BB.MDB", {"open:@ANDERE.MDB"}, true,
-         true, "@ANDERE.MDB", "@ANDERE.MDB"},
+         "@ANDERE.MDB", "@ANDERE.MDB"},
         {"a folder in the database's place", {"GUT.MDB", "dir:ORDNER.MDB"}, "@ORDNER.MDB",
-         {"open:@GUT.MDB"}, true, true, "@GUT.MDB", "@GUT.MDB"},
+         {"open:@GUT.MDB"}, true, "@GUT.MDB", "@GUT.MDB"},
         {"an empty database file, and an empty choice", {"empty:BB.MDB"}, "@BB.MDB",
-         {"open:@BB.MDB", "msg:Datendatei ist leer!", "open:", m1, "import"}, false, true},
-        {"a database without schjahr", {"noyear:BB.MDB"}, "@BB.MDB", {"msg:" + kNoData}, false,
-         false},
-        {"another program's database", {"foreign:ALT.MDB"}, "@ALT.MDB", {notBlock}, false, false},
-        {"no database at all", {"zzz:ALT.MDB"}, "@ALT.MDB", {notBlock}, false, false},
+         {"open:@BB.MDB", "msg:Datendatei ist leer!", "open:", m1, "import"}, true},
+        {"a database without schjahr", {"noyear:BB.MDB"}, "@BB.MDB", {"msg:" + kNoData}, false},
+        {"another program's database", {"foreign:ALT.MDB"}, "@ALT.MDB", {notBlock}, false},
+        {"no database at all", {"zzz:ALT.MDB"}, "@ALT.MDB", {notBlock}, false},
         {"a damaged database, another chosen", {"damaged:BB.MDB", "GUT.MDB"}, "@BB.MDB",
-         {damaged, "missing:seek", "open:@GUT.MDB"}, true, true, "@GUT.MDB", "@GUT.MDB"},
+         {damaged, "missing:seek", "open:@GUT.MDB"}, true, "@GUT.MDB", "@GUT.MDB"},
         {"a damaged database, import", {"damaged:BB.MDB"}, "@BB.MDB",
-         {damaged, "missing:import", "import"}, false, true},
+         {damaged, "missing:import", "import"}, true},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -179,10 +173,10 @@ TEST(StartUp, FindsTheDatabaseThroughThePointerFileOrLeadsToTheDialogOrTheImport
         const QByteArray pointer = r.pointer();
         r.start();
         EXPECT_EQ(r.host.pending(), 0u);
-        EXPECT_EQ(r.main.caption(), c.year ? kCaption2009 : kPlain);
+        EXPECT_EQ(r.main.caption(), c.database ? kCaption2009 : kPlain);
         EXPECT_EQ(r.host.modeless, c.launcher ? QStringList{"frmAuswahl"} : QStringList{});
         EXPECT_EQ(r.host.quitCalled, c.script.contains("missing:abbruch")) << "the program goes on";
-        EXPECT_EQ(r.state.SchjID, c.year ? "     3" : "");
+        EXPECT_EQ(r.state.SchjID, c.database ? "     3" : "");
         EXPECT_EQ(r.state.databasePath(), c.database ? at(r, c.database) : r.state.databasePath());
         const QString written = c.written ? at(r, c.written) : QString();
         EXPECT_EQ(QString(r.pointer()), QString(!c.written          ? pointer
@@ -239,8 +233,8 @@ TEST(StartUp, TheDataFileChangeTakesOnlyAGoodFileAndSaysWhyNot) {
     // A write-protected pointer file or a missing pointer folder keeps the database.
     QFile::remove(r.tmp.path("TCLASSK"));
     QDir().mkpath(r.tmp.path("TCLASSK"));
-    r.host.onOpenFile(old).onMessage(QString::fromUtf8(
-        "Datei Tclassk ist schreibgeschützt. Datendatei wechseln nicht möglich."));
+    r.host.onOpenFile(old).onMessage(
+        "Datei Tclassk ist schreibgeschützt. Datendatei wechseln nicht möglich.");
     r.main.menuDateiDW_Click();
     EXPECT_EQ(r.host.messages.back().title, "Externes Zeugnisprogramm");
     EXPECT_EQ(r.host.messages.back().icon, ui::Icon::Exclamation);
@@ -287,10 +281,9 @@ TEST(MainWindow, MenusInfoHelpAndSiblingStart) {
     r.host.onOpenFile(r.tmp.path("bad/Blockung.txt")).onSaveFile(r.tmp.path("K42.MDB"));
     r.host.onMessage(ui::Answer::Ok);
     r.main.click("menuDateiK42Imp");
-    EXPECT_EQ(r.host.messages.back().text,
-              QString::fromUtf8("Kurse.txt, Zeile 8: Der Kurs „D-LK1“ "
-                                "steht zweimal in der Datei, zuerst in "
-                                "Zeile 2."));
+    EXPECT_EQ(
+        r.host.messages.back().text,
+        "Kurse.txt, Zeile 8: Der Kurs „D-LK1“ steht zweimal in der Datei, zuerst in Zeile 2.");
     EXPECT_EQ(r.state.databasePath(), before);
     EXPECT_FALSE(QFile::exists(r.tmp.path("K42.MDB")));
     r.host.onOpenFile(k42 + "Blockung.txt").onSaveFile(r.tmp.path("K42.MDB"));

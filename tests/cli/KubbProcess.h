@@ -2,11 +2,15 @@
 
 #include "platform/RunState.h"
 #include "support/DemoSchool.h"
+#include "support/School.h"
 #include "support/TestDb.h"
+#include "support/WinePrefix.h"
 #include "ui/QuietHost.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -21,12 +25,23 @@ struct Run {
     QString err;
 };
 
-inline Run kubb(const QStringList& args, int timeoutMs = 60000) {
+// kubb, under strace with these options (the faults it injects) when there are any; killed by
+// them, its code is -1.
+inline Run traced(const QStringList& strace, const QStringList& args, int timeoutMs = 60000) {
     QProcess p;
-    p.start(kKubb, args);
+    if (strace.isEmpty())
+        p.start(kKubb, args);
+    else
+        p.start("strace",
+                QStringList{"-f", "-qq", "-o", "/dev/null"} + strace + QStringList{kKubb} + args);
     EXPECT_TRUE(p.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
-    const QString out = QString::fromUtf8(p.readAllStandardOutput());
-    return {p.exitCode(), out, QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+inline Run kubb(const QStringList& args, int timeoutMs = 60000) {
+    return traced({}, args, timeoutMs);
 }
 
 // kubb expected to succeed: what it printed.
@@ -39,17 +54,6 @@ inline QString ok(const QStringList& args, int timeoutMs = 120000) {
 // Whether strace may trace here; some containers forbid it.
 inline bool canTrace() {
     return QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) == 0;
-}
-
-// kubb under strace with these options (the faults it injects); killed by them, its code is -1.
-inline Run traced(const QStringList& strace, const QStringList& args, int timeoutMs = 60000) {
-    QProcess p;
-    p.start("strace",
-            QStringList{"-f", "-qq", "-o", "/dev/null"} + strace + QStringList{kKubb} + args);
-    EXPECT_TRUE(p.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
 }
 
 // A copy of the demo school, imported once for all tests, as the file `name` in dir; the run

@@ -2,27 +2,38 @@
 
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
+#include "platform/RunState.h"
+#include "support/DemoSchool.h"
 #include "support/Printers.h"
+#include "support/ScriptedHost.h"
+#include "support/TestDb.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
-// What the view tests share: the user's mouse and keys, and what a list view shows.
+// What the view tests share: the user's mouse and keys, what a list view shows, and the Qt host.
 namespace test {
 
-inline void clickAt(QWidget* viewport, QPoint p, Qt::KeyboardModifiers m = Qt::NoModifier) {
+// A click on a cell of the view, as the user's mouse gives it.
+inline void clickAt(QAbstractItemView* v, int row, int column = 0) {
+    QWidget* viewport = v->viewport();
+    const QPoint p = v->visualRect(v->model()->index(row, column)).center();
     const QPointF g = viewport->mapToGlobal(QPointF(p));
-    QMouseEvent press(QEvent::MouseButtonPress, p, g, Qt::LeftButton, Qt::LeftButton, m);
-    QMouseEvent release(QEvent::MouseButtonRelease, p, g, Qt::LeftButton, Qt::NoButton, m);
+    QMouseEvent press(QEvent::MouseButtonPress, p, g, Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, p, g, Qt::LeftButton, Qt::NoButton, {});
     QApplication::sendEvent(viewport, &press);
     QApplication::sendEvent(viewport, &release);
-}
-
-inline void clickAt(QAbstractItemView* v, int row, int column = 0) {
-    clickAt(v->viewport(), v->visualRect(v->model()->index(row, column)).center());
 }
 
 inline void key(QWidget* w, int k, Qt::KeyboardModifiers m = Qt::NoModifier,
@@ -31,19 +42,17 @@ inline void key(QWidget* w, int k, Qt::KeyboardModifiers m = Qt::NoModifier,
     QApplication::sendEvent(w, &press);
 }
 
-// The column headings, and the cells of one row, as the view shows them.
-inline QStringList headings(QAbstractItemView* v) {
-    QStringList out;
-    for (int c = 0; c < v->model()->columnCount(); ++c)
-        out << v->model()->headerData(c, Qt::Horizontal).toString();
-    return out;
-}
-
+// The cells of one row as the view shows them; for row -1 the column headings.
 inline QStringList row(QAbstractItemView* v, int r) {
     QStringList out;
     for (int c = 0; c < v->model()->columnCount(); ++c)
-        out << v->model()->index(r, c).data().toString();
+        out << (r < 0 ? v->model()->headerData(c, Qt::Horizontal) : v->model()->index(r, c).data())
+                   .toString();
     return out;
+}
+
+inline QStringList headings(QAbstractItemView* v) {
+    return row(v, -1);
 }
 
 // Selects a line as the user does.
@@ -57,5 +66,27 @@ template <class T> T* child(QWidget* view, const char* name) {
     EXPECT_TRUE(c) << name;
     return c;
 }
+
+// The Qt host with every view registered; show() opens a window's view. The windows' own prompts
+// go to the scripted host.
+struct Views : ::testing::Test {
+    TempDir tmp;
+    gui::QtHost host;
+    platform::RunState s;
+    ScriptedHost logic;
+    void SetUp() override { gui::registerViews(host); }
+    QWidget* show(ui::Window& w) {
+        host.showModeless(w);
+        QWidget* view = host.viewOf(w);
+        EXPECT_TRUE(view) << w.name().toStdString() << " has a registered view";
+        return view;
+    }
+    void demoSchool() {
+        s.DatenPfad = tmp.dir();
+        s.DatenDatei = "BB.MDB";
+        ASSERT_TRUE(importDemoSchool(s, logic));
+        logic.messages.clear();
+    }
+};
 
 } // namespace test

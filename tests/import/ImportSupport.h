@@ -1,14 +1,19 @@
 #pragma once
 
+#include "common/MessageWindow.h"
 #include "db/BlockDatabase.h"
 #include "import/ErzKuB.h"
+#include "import/PreAssign.h"
 #include "import/Transfers.h"
+#include "import/vfp/Container.h"
 #include "import/vfp/Error.h"
 #include "import/vfp/Table.h"
 #include "platform/RunState.h"
 #include "support/ScriptedHost.h"
 #include "support/TestDb.h"
+#include "support/WinePrefix.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QtEndian>
@@ -17,7 +22,7 @@
 #include <string>
 #include <vector>
 
-namespace vfptest {
+namespace importtest {
 
 // Files written by Visual FoxPro itself; absent on machines without the shared folder.
 inline QString vfpFixtures() {
@@ -26,9 +31,9 @@ inline QString vfpFixtures() {
 // Skips the calling test where those files are absent; fails it instead in CI (CI set) when the
 // shared folder is beside the clone, since there the fixtures must be read, not skipped.
 #define REQUIRE_VFP_FIXTURES()                                                                     \
-    if (!QFileInfo::exists(vfptest::vfpFixtures())) {                                              \
+    if (!QFileInfo::exists(importtest::vfpFixtures())) {                                           \
         ASSERT_FALSE(qEnvironmentVariableIsSet("CI") && QFileInfo::exists(KUBB_SHARED_DIR))        \
-            << "Visual FoxPro fixtures missing at " << vfptest::vfpFixtures().toStdString();       \
+            << "Visual FoxPro fixtures missing at " << importtest::vfpFixtures().toStdString();    \
         GTEST_SKIP() << "Visual FoxPro fixtures not found";                                        \
     }
 // Files written by tools/make_vfp_fixtures.py and tools/make_import_fixtures.py.
@@ -74,14 +79,14 @@ inline std::vector<std::string> fields(const vfp::Table& table) {
     return out;
 }
 
-// The message of the vfp::Error that `action` throws; a test failure if it throws none.
-inline std::string errorOf(const std::function<void()>& action) {
+// The message of the error of type E that `action` throws; a test failure if it throws none.
+template <class E = vfp::Error> std::string errorOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const vfp::Error& e) {
+    } catch (const E& e) {
         return str(e.message());
     } catch (const std::exception& e) {
-        ADD_FAILURE() << "not a vfp::Error: " << e.what();
+        ADD_FAILURE() << "another error: " << e.what();
         return {};
     }
     ADD_FAILURE() << "no error thrown";
@@ -89,8 +94,7 @@ inline std::string errorOf(const std::function<void()>& action) {
 }
 
 // A copy of a fixture folder in a temporary directory, to be damaged byte by byte.
-class Scratch {
-public:
+struct Scratch : test::TempDir {
     explicit Scratch(const QString& sourceDir) {
         QDirIterator it(sourceDir, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
@@ -100,15 +104,11 @@ public:
             QFile(target).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         }
     }
-    QString path(const QString& name) const { return dir_.path(name); }
-    QByteArray read(const QString& name) const { return dir_.read(name); }
-    void write(const QString& name, const QByteArray& bytes) const { dir_.write(name, bytes); }
     void patch(const QString& name, qint64 offset, const QByteArray& bytes) const {
         QByteArray content = read(name);
         ASSERT_LE(offset + bytes.size(), content.size()) << str(name);
         write(name, content.replace(offset, bytes.size(), bytes));
     }
-    void truncate(const QString& name, qint64 size) const { write(name, read(name).left(size)); }
     // Start of the descriptor of the field with this stored name.
     qint64 descriptor(const QString& name, const QString& field) const {
         const QByteArray bytes = read(name);
@@ -126,19 +126,12 @@ public:
         return word(8) + record * word(10) +
                qFromLittleEndian<quint32>(bytes.constData() + descriptor(name, field) + 12);
     }
-
-private:
-    test::TempDir dir_;
 };
-
-} // namespace vfptest
-
-namespace importtest {
 
 // The containers written by tools/make_import_fixtures.py: "rules", "teacher_twice",
 // "no_courses", "preassign", "long_hours"; the generator's docstring lists what each holds.
 inline QString container(const QString& name) {
-    return vfptest::dataDir() + QLatin1Char('/') + name + QStringLiteral("/QZ.DBC");
+    return dataDir() + QLatin1Char('/') + name + QStringLiteral("/QZ.DBC");
 }
 
 // A selection of 2009/2010 (key "     9", the year before "     8") with the given cohorts, as

@@ -1,18 +1,27 @@
-// The export's files: read from a folder or zip, bad input, written and read back.
+// The export's files: read from a folder or zip, bad input, written and read back; and an export
+// taken into a block-formation database and handed back.
 //
 // data/kurs42/ is a hand-written export (3 subjects, 6 courses, 4 rails, 10 students): D-LK1 in
 // rails 0 and 2, D-GK1 fixed in rail 1, M-LK1 barred from rails 2 and 3, Fuchs's F without a
 // course. data/kurs42.zip holds the same files deflated, beside Liesmich.md and alt/Kurse.txt
 // (made by Python's zipfile, an independent writer).
 #include "exchange/Kurs42.h"
+#include "blocking/Evaluation.h"
+#include "blocking/Model.h"
+#include "blocking/Rules.h"
+#include "exchange/Kurs42Export.h"
+#include "exchange/Kurs42Import.h"
 #include "exchange/Zip.h"
 #include "platform/Files.h"
+#include "support/ScriptedHost.h"
 #include "support/TestDb.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QtEndian>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace k = exchange::kurs42;
@@ -60,11 +69,58 @@ QString outcome(const k::Files& files) {
     }
 }
 
+// An export taken in: a small blocking built by hand as the reader would give it, its figures
+// worked out on paper.
+
+k::StudentKey student(int n) {
+    return {QStringLiteral("Süncksen%1").arg(n), QStringLiteral("Anna"),
+            QStringLiteral("0%1.03.2007").arg(n % 10), n % 2 ? 3 : 4};
+}
+
+// 3 subjects, 6 courses on 4 rails of 3 hours: PXSP-PJK1 (6 hours) over rails 0 and 2, D-GK2
+// fixed on rail 1, M-LK1 barred from rails 0 and 1. Students 1-3 take D-GK1 M-LK1 VM-VTF2,
+// 4-5 D-GK2 M-LK1 PXSP-PJK1 (both on rail 2: 2 collisions), 6-8 D-GK2 M-GK1 PXSP-PJK1,
+// 9 D-GK1 M-GK1 VM-VTF2, 10 D-GK1 M-GK1 and a VTF choice without course.
+k::Export handBuilt() {
+    k::Export e;
+    e.blocking = {"Q1", 2023, 2, "Blockung (09.04.2024)", "123456", {{"GUID", "{76D9}"}}};
+    const char* krz[] = {"D", "M", "PX_Info"};
+    for (int i = 0; i < 3; ++i)
+        e.subjects.push_back({i + 2, i + 1, krz[i], krz[i] + QString(" lang"), krz[i], i + 1, {}});
+    const char* rails[] = {"Grundkurs 1", "Grundkurs 2", "Grundkurs 3", "Grundkurs 12"};
+    for (int r = 0; r < 4; ++r)
+        e.rails.push_back({r + 2, r + 1, rails[r], {{"Stundenplan", "0110"}}});
+    // Line, id, subject, name, teacher, room, hours, kind, rails, barred, parallel count and
+    // number.
+    e.courses = {{2, -2, "D", "D-GK1", "L073", "", 3, "GK", 1, {}, 2, 1, {}},
+                 {3, -3, "D", "D-GK2", "", "", 3, "GK", 1, {}, 2, 2, {}},
+                 {4, -4, "M", "M-LK1", "Müller-Lüdenscheidt", "", 3, "LK", 1, {0, 1}, 1, 1, {}},
+                 {5, -5, "M", "M-GK1", "L073", "", 3, "GK", 1, {}, 1, 1, {}},
+                 {6, -6, "PX_Info", "PXSP-PJK1", "", "", 6, "PJK", 2, {}, 1, 1, {}},
+                 {7, -7, "PX_Info", "VM-VTF2", "", "", 3, "VTF", 1, {}, 1, 1, {}}};
+    e.placements = {{2, 0, "D-GK1", false}, {3, 0, "PXSP-PJK1", false},
+                    {4, 1, "D-GK2", true},  {5, 1, "VM-VTF2", false},
+                    {6, 2, "M-LK1", false}, {7, 2, "PXSP-PJK1", false},
+                    {8, 3, "M-GK1", false}};
+    for (int s = 1; s <= 10; ++s) {
+        e.students.push_back({s + 1, student(s), s, 2, "Q1", "Q1", s == 7 ? 0 : 81380 + s, {}});
+        const auto choose = [&](const char* fach, const char* kind, const char* kurs) {
+            const int line = int(e.choices.size()) + 2;
+            e.choices.push_back({line, student(s), fach, kind, kurs, {{"Note", "08"}}});
+        };
+        choose("D", "GKS", s <= 3 || s >= 9 ? "D-GK1" : "D-GK2");
+        choose("M", s <= 5 ? "LK1" : "GKM", s <= 5 ? "M-LK1" : "M-GK1");
+        choose("PX_Info", s >= 4 && s <= 8 ? "PJK" : "VTF",
+               s >= 4 && s <= 8 ? "PXSP-PJK1" : (s == 10 ? "" : "VM-VTF2"));
+    }
+    return e;
+}
+
 } // namespace
 
-// The hand export's values as read (the written files below repeat Blockung.txt and
-// Faecher.txt byte for byte); from a stored and a deflated zip it reads the same.
-TEST(Kurs42Files, TheHandExportReadsAlikeFromItsFolderAStoredZipAndADeflatedZip) {
+// The hand export's values as read; from a stored and a deflated zip it reads the same. Written
+// again, Faecher.txt, Kurse.txt, Schienen.txt and Blockplan.txt are the hand's byte for byte.
+TEST(Kurs42Files, TheHandExportReadsAlikeFromFolderAndZipsAndIsWrittenBackAlike) {
     const k::Export e = k::read(kData + "kurs42");
     EXPECT_EQ(e.warnings, QStringList());
     ASSERT_EQ(e.students.size(), 10u);
@@ -84,11 +140,34 @@ TEST(Kurs42Files, TheHandExportReadsAlikeFromItsFolderAStoredZipAndADeflatedZip)
     EXPECT_EQ(e.choices[26].student.name + e.choices[26].fachkrz + e.choices[26].kurs, "FuchsF");
 
     test::TempDir tmp;
-    tmp.write("stored.zip", exchange::zip::write(handExport()));
+    k::Files hand = handExport();
+    tmp.write("stored.zip", exchange::zip::write(hand));
     for (const QString& zip : {tmp.path("stored.zip"), kData + "kurs42.zip"}) {
         const k::Export z = k::read(zip);
         EXPECT_EQ(z.warnings, QStringList());
         EXPECT_EQ(k::render(z), k::render(e)) << zip.toStdString();
+    }
+
+    // Written, the files read back to the same records and the same bytes: every value of the
+    // records is written, so the same bytes mean the same records.
+    k::Files first = k::render(e);
+    EXPECT_EQ(k::render(k::readFiles(first)), first);
+    for (const QString name : {"Faecher.txt", "Kurse.txt", "Schienen.txt", "Blockplan.txt"})
+        EXPECT_EQ(bytesOf(first, name), bytesOf(hand, name)) << name.toStdString();
+    EXPECT_EQ(bytesOf(first, "Blockung.txt"),
+              "[Blockung]\r\nJahrgang=Q1\r\nJahr=2024\r\nAbschnitt=1\r\nBezeichnung=Blockung "
+              "(02.09.2024)\r\nSchulnummer=123456\r\nFolgejahr=0\r\nGUID={0A1B2C3D-0000-4000-"
+              "8000-000000000042}\r\n\r\n[Anfangszeiten]\r\nStunde_1=07:55:00\r\nStundenDauer="
+              "45\r\n\r\n[Farbgruppen]\r\nGruppe_1=1=16711680\r\n");
+    const QStringList belegung =
+        QString::fromUtf8(bytesOf(first, "Kursbelegung.txt")).split("\r\n");
+    ASSERT_EQ(belegung.size(), 30) << "header, 28 courses of choices, end";
+    EXPECT_EQ(belegung[5], "\"Brandt\";\"Clara\";\"17.05.2007\";4;\"D-GK1\";\"GKS\";0");
+    EXPECT_TRUE(bytesOf(first, "ZulKurse.txt")
+                    .contains("\r\n2;\"GKS\";\"Grundkurs schriftlich\";\"GY\";0;1;1;\"GK\"\r\n"));
+    for (const QString& target : {tmp.path("aus"), tmp.path("aus.zip")}) {
+        k::write(e, target);
+        EXPECT_EQ(k::render(k::read(target)), first) << target.toStdString();
     }
 }
 
@@ -96,12 +175,8 @@ TEST(Kurs42Files, TheHandExportReadsAlikeFromItsFolderAStoredZipAndADeflatedZip)
 // the reader says.
 TEST(Kurs42Files, BadInputIsReadOrRefusedNamingFileAndLine) {
     const QString read = "2|M-GK2M2|D-LK1|Französisch|7/6/29";
-    const struct {
-        const char* file;
-        const char* pattern;
-        const char* replacement;
-        QString outcome;
-    } rows[] = {
+    // The file, the pattern and its replacement, what the reader says.
+    const std::tuple<const char*, const char*, const char*, QString> rows[] = {
         {"Kurse.txt", "\r$", "", read}, // LF only (and no byte-order mark)
         {"Kurse.txt", "\"\\[2,3\\]\"", "--", "0" + read.mid(1)},
         {"Kurse.txt", "\"\\[2,3\\]\"", "\"[]\"", "0" + read.mid(1)},
@@ -143,49 +218,22 @@ TEST(Kurs42Files, BadInputIsReadOrRefusedNamingFileAndLine) {
          "2|M-GK2M2|D-LK1|Französisch|7/6/28\nFachwahlen.txt, Zeile 28: Die Kursart „XYZ“ ist "
          "unbekannt; die Wahl wird nicht übernommen."},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.file) + " " + (row.pattern ? row.pattern : "(fehlt)"));
+    for (const auto& [file, pattern, replacement, said] : rows) {
+        SCOPED_TRACE(std::string(file) + " " + (pattern ? pattern : "(fehlt)"));
         k::Files files = handExport();
-        QByteArray& bytes = bytesOf(files, QString::fromUtf8(row.file));
-        if (!row.pattern)
+        QByteArray& bytes = bytesOf(files, QString::fromUtf8(file));
+        if (!pattern)
             files.erase(std::find_if(files.begin(), files.end(),
-                                     [&](const auto& f) { return f.first == row.file; }));
-        else if (QByteArray(row.replacement).contains('\xF6')) // ISO-8859-1: as bytes
-            bytes.replace(QByteArray(row.pattern), QByteArray(row.replacement));
+                                     [&](const auto& f) { return f.first == file; }));
+        else if (QByteArray(replacement).contains('\xF6')) // ISO-8859-1: as bytes
+            bytes.replace(QByteArray(pattern), QByteArray(replacement));
         else // edited as text, without the byte-order mark
             bytes = QString::fromUtf8(bytes.mid(bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0))
-                        .replace(QRegularExpression(QString::fromUtf8(row.pattern),
+                        .replace(QRegularExpression(QString::fromUtf8(pattern),
                                                     QRegularExpression::MultilineOption),
-                                 QString::fromUtf8(row.replacement))
+                                 QString::fromUtf8(replacement))
                         .toUtf8();
-        EXPECT_EQ(outcome(files), row.outcome);
-    }
-}
-
-TEST(Kurs42Files, WrittenFilesReadBackToTheSameRecordsAndTheSameBytes) {
-    const k::Files hand = handExport();
-    const k::Export e = k::readFiles(hand);
-    k::Files first = k::render(e);
-    // Every value of the records is written: the same bytes mean the same records.
-    EXPECT_EQ(k::render(k::readFiles(first)), first);
-    for (const QString name : {"Faecher.txt", "Kurse.txt", "Schienen.txt", "Blockplan.txt"})
-        EXPECT_EQ(bytesOf(first, name), bytesOf(const_cast<k::Files&>(hand), name))
-            << name.toStdString();
-    EXPECT_EQ(bytesOf(first, "Blockung.txt"),
-              "[Blockung]\r\nJahrgang=Q1\r\nJahr=2024\r\nAbschnitt=1\r\nBezeichnung=Blockung "
-              "(02.09.2024)\r\nSchulnummer=123456\r\nFolgejahr=0\r\nGUID={0A1B2C3D-0000-4000-"
-              "8000-000000000042}\r\n\r\n[Anfangszeiten]\r\nStunde_1=07:55:00\r\nStundenDauer="
-              "45\r\n\r\n[Farbgruppen]\r\nGruppe_1=1=16711680\r\n");
-    const QStringList belegung =
-        QString::fromUtf8(bytesOf(first, "Kursbelegung.txt")).split("\r\n");
-    ASSERT_EQ(belegung.size(), 30) << "header, 28 courses of choices, end";
-    EXPECT_EQ(belegung[5], "\"Brandt\";\"Clara\";\"17.05.2007\";4;\"D-GK1\";\"GKS\";0");
-    EXPECT_TRUE(bytesOf(first, "ZulKurse.txt")
-                    .contains("\r\n2;\"GKS\";\"Grundkurs schriftlich\";\"GY\";0;1;1;\"GK\"\r\n"));
-    test::TempDir tmp;
-    for (const QString& target : {tmp.path("aus"), tmp.path("aus.zip")}) {
-        k::write(e, target);
-        EXPECT_EQ(k::render(k::read(target)), first) << target.toStdString();
+        EXPECT_EQ(outcome(files), said);
     }
 }
 
@@ -196,19 +244,12 @@ TEST(Kurs42Files, DamagedOrHostileZipsAreRefusedWithAGermanMessage) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray good = f.readAll();
     const qint64 end = good.size() - 22;
-    qint64 directory = 0;
-    for (int i = 3; i >= 0; --i)
-        directory = directory << 8 | static_cast<unsigned char>(good[end + 16 + i]);
+    const qint64 directory = qFromLittleEndian<quint32>(good.constData() + end + 16);
     // The root entry comes first in the directory, alt/Kurse.txt last.
     const qint64 entry = good.indexOf("Kurse.txt", directory) - 46;
     const QString bad = QStringLiteral("Die Zip-Datei ist beschädigt: ");
     const QString kurse = QStringLiteral("Der Eintrag „Kurse.txt“ der Zip-Datei ");
-    struct Row {
-        qint64 at;
-        quint32 value;
-        QString message;
-    };
-    const Row rows[] = {
+    const std::tuple<qint64, quint32, QString> rows[] = {
         {entry + 8, 0x00080001, kurse + "ist verschlüsselt; er wird nicht gelesen."},
         {entry + 10, 12,
          kurse + "ist mit Verfahren 12 gepackt; gelesen werden nur ungepackte "
@@ -226,18 +267,18 @@ TEST(Kurs42Files, DamagedOrHostileZipsAreRefusedWithAGermanMessage) {
         {-1, 23, bad + "das Inhaltsverzeichnis am Ende fehlt."},
     };
     test::TempDir tmp;
-    for (const Row& row : rows) {
+    for (const auto& [at, value, message] : rows) {
         QByteArray archive = good;
-        if (row.at < 0)
-            archive.chop(row.value);
-        for (int i = 0; i < 4 && row.at >= 0; ++i)
-            archive[row.at + i] = char(row.value >> 8 * i & 0xFF);
+        if (at < 0)
+            archive.chop(value);
+        else
+            qToLittleEndian(value, archive.data() + at);
         tmp.write("x.zip", archive);
         try {
             k::read(tmp.path("x.zip"));
-            ADD_FAILURE() << row.message.toStdString();
+            ADD_FAILURE() << message.toStdString();
         } catch (const k::FormatError& e) {
-            EXPECT_EQ(e.message(), "x.zip: " + row.message);
+            EXPECT_EQ(e.message(), "x.zip: " + message);
         }
     }
 }
@@ -298,4 +339,105 @@ TEST(Kurs42Files, AFailedOrKilledWriteLeavesNoHalfFile) {
                 << "no temporary file is left";
         }
     }
+}
+
+// Imported: its figures, its long names shortened where the file's fields are short (and still
+// nameable in rules), and the cohort exported back as it went.
+TEST(Kurs42Import, HandBuiltExportIsEvaluatedGetsShortNamesAndComesBackAsItWent) {
+    test::TempDir dir;
+    const QString path = dir.path("BB.MDB");
+    test::ScriptedHost host;
+    const k::ImportResult result = k::importExport(handBuilt(), path, dir.dir(), host);
+    ASSERT_TRUE(result.imported);
+    EXPECT_EQ(result.schjBez, "2023/2024");
+    EXPECT_EQ(result.report, QStringList());
+    EXPECT_TRUE(QFile::exists(dir.path("TCLASSK")));
+
+    db::Connection c(path);
+    const blocking::Model m = blocking::Model::load(c, {result.schjId, result.schjBez}, 2023);
+    const blocking::Evaluation ev = blocking::evaluate(m);
+    EXPECT_EQ(std::tuple(ev.students, ev.courses, ev.collisions, ev.withoutCourse, ev.unplaced,
+                         ev.surplus, ev.rules, ev.ruleViolations, ev.largestDifference),
+              std::tuple(10, 6, 2, 1, 0, 0, true, 0, 1));
+    EXPECT_EQ(test::rowsOf(path, "SELECT KS_BEZ, KS_LKGK, KS_JGST FROM kurs ORDER BY KS_ID"),
+              (QStringList{"D-GK1|G|12", "D-GK2|G|12", "M-LK1|L|12", "M-GK1|G|12", "PXSPP1|G|12",
+                           "VMVTF2|G|12"}));
+    EXPECT_EQ(
+        test::rowsOf(path, "SELECT BG_ART, count(*) FROM belegung GROUP BY BG_ART ORDER BY 1"),
+        (QStringList{"C|5", "L|5", "S|10", "X|10"}));
+    EXPECT_EQ(test::rowsOf(path, "SELECT BL_BEZ FROM block ORDER BY BL_ID"),
+              (QStringList{"Grund1", "Grund2", "Grund3", "Grun12"}));
+    EXPECT_EQ(test::rowsOf(path, "SELECT FA_PSCHL FROM fachang ORDER BY FA_ID"),
+              (QStringList{"D", "M", "PXIn"}));
+    // Short forms that would meet, and a name that fits taking the form first.
+    EXPECT_EQ(k::shortNames({"Mathe-GK1", "Mathematik-GK1", "Mathe-GK2"}, 6),
+              (QStringList{"Mathe1", "MathA1", "Mathe2"}));
+    EXPECT_EQ(k::shortNames({"Mathe-GK1", "mathe1"}, 6), (QStringList{"MathA1", "mathe1"}));
+
+    // Every value of the records is written: the same files mean the same records.
+    EXPECT_EQ(k::render(k::exportCohort(c, "2023")), k::render(handBuilt()));
+    blocking::addRule(c, result.schjId, "course-not-on-rail", {"pxsp-pjk1", "Grundkurs 12"});
+    EXPECT_EQ(blocking::listRules(c, result.schjId).last(), "course-not-on-rail PXSPP1 Grun12");
+
+    // Q2: the cohort a year older in year group 13, with its own course fields, and back alike.
+    k::Export q2 = handBuilt();
+    q2.blocking.jahrgang = "Q2";
+    for (k::Student& st : q2.students)
+        st.jahrgang = "Q2";
+    const QString path13 = dir.path("Q2.MDB");
+    ASSERT_TRUE(k::importExport(q2, path13, dir.dir(), host).imported);
+    EXPECT_EQ(test::rowsOf(path13, "SELECT count(BG_KS_ID_12), count(BG_KS_ID_13) FROM belegung"),
+              QStringList{"0|29"});
+    EXPECT_EQ(
+        test::rowsOf(path13, "SELECT DISTINCT KS_JGST, KS_FA_ID1, KS_FA_ID3 IS NULL FROM kurs"),
+        QStringList{"13|<null>|0"});
+    db::Connection c13(path13);
+    const blocking::Evaluation ev13 =
+        blocking::evaluate(blocking::Model::load(c13, {result.schjId, result.schjBez}, 2022));
+    EXPECT_EQ(std::tuple(ev13.students, ev13.collisions, ev13.withoutCourse), std::tuple(10, 2, 1));
+    EXPECT_EQ(k::render(k::exportCohort(c13, "2022")), k::render(q2));
+}
+
+TEST(Kurs42Import, RowsThatBreakTheRulesStopOthersAreReported) {
+    // The change, whether it stops the import, and the file and line named.
+    const std::tuple<std::function<void(k::Export&)>, bool, QString> rows[] = {
+        {[](k::Export& e) { e.courses[3].name = "D-GK1"; }, true, "Kurse.txt, Zeile 5"},
+        {[](k::Export& e) { e.placements[2].schiene = 4; }, true, "Blockplan.txt, Zeile 4"},
+        {[](k::Export& e) { e.choices[4].fachkrz = "D"; }, true, "Fachwahlen.txt, Zeile 6"},
+        {[](k::Export& e) { e.courses[1].kursart = "XK"; }, true, "Kurse.txt, Zeile 3"},
+        {[](k::Export& e) { e.courses[5].fach = "VM"; }, false, "Kurse.txt, Zeile 7"},
+        {[](k::Export& e) { e.placements[6].kurs = "M-GK9"; }, false, "Blockplan.txt, Zeile 8"},
+        {[](k::Export& e) { e.choices[0].student.gebDat = "1.1.2000"; }, false,
+         "Fachwahlen.txt, Zeile 2"},
+        {[](k::Export& e) { e.choices[1].kursart = "LK3"; }, false, "Fachwahlen.txt, Zeile 3"},
+    };
+    for (const auto& [change, stops, where] : rows) {
+        test::TempDir dir;
+        test::ScriptedHost host;
+        k::Export e = handBuilt();
+        change(e);
+        const QString path = dir.path("BB.MDB");
+        if (stops) {
+            try {
+                k::importExport(e, path, dir.dir(), host);
+                ADD_FAILURE() << "no stop at " << where.toStdString();
+            } catch (const k::FormatError& x) {
+                EXPECT_EQ(QString("%1, Zeile %2").arg(x.file()).arg(x.line()), where);
+                EXPECT_TRUE(x.message().startsWith(where + ": ") && x.message().count("Zeile") == 1)
+                    << x.message().toStdString();
+            }
+            EXPECT_EQ(QDir(dir.dir()).entryList(QDir::Files), QStringList()) << where.toStdString();
+        } else {
+            const QStringList report = k::importExport(e, path, QString(), host).report;
+            EXPECT_TRUE(!report.isEmpty() && report[0].startsWith(where + ": "))
+                << report.join('\n').toStdString();
+        }
+    }
+    // An existing file stays when the user says no.
+    test::TempDir dir;
+    dir.write("BB.MDB", "alt");
+    test::ScriptedHost host;
+    host.onMessage(ui::Answer::No);
+    EXPECT_FALSE(k::importExport(handBuilt(), dir.path("BB.MDB"), QString(), host).imported);
+    EXPECT_EQ(dir.read("BB.MDB"), QByteArray("alt"));
 }

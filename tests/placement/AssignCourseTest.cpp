@@ -63,8 +63,8 @@ TEST_F(AssignCourse, OneChooserPerCourseInListOrderOffersTheParallelsStillToPlac
     w().cmdKzw_Click();
     s.selectCourses({"M1", "D1"});
     const ui::Message& m = s.host.messages.at(0);
-    EXPECT_EQ(m.title, "Kurs- und Blockbilduung"); // verbatim
-    EXPECT_EQ(m.help.value().context, 1000);
+    EXPECT_EQ(std::pair(m.title, m.help.value().context),
+              std::pair(QString("Kurs- und Blockbilduung"), 1000)); // verbatim
     // The lines turned upside down: the choosers follow the list, D1 before M1.
     QStringList reversed = w().LSchueler.lines();
     std::reverse(reversed.begin(), reversed.end());

@@ -137,14 +137,13 @@ TEST(Loading, ACourseWithoutItsSubjectOrASchoolYearWithoutCoursesStopsLoading) {
         Workspace s;
         s.rail(1, "S1", 2);
         const bool subjectless = message == noSubject;
-        if (subjectless)
-            s.course(1, "Bio", {{"KS_STD", "2"}});
-        if (!bad.empty())
-            s.course(2, "Bad", bad);
         if (subjectless) {
+            s.course(1, "Bio", {{"KS_STD", "2"}});
             s.place(1, s.course(3, "Zzz", {{"KS_STD", "2"}}));
             s.choice("ST0001", "KS0003");
         }
+        if (!bad.empty())
+            s.course(2, "Bad", bad);
         if (!message.isEmpty())
             s.host.onMessage(message);
         placement::SetzenK& w = s.load();

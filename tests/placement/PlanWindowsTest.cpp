@@ -43,13 +43,8 @@ struct Plan : test::Workspace {
         grid().setTextMatrix(2, 0, grid().TextMatrix(1, 1));
         grid().setTextMatrix(1, 1, "");
     }
-    // The line of the "Bewertung" panel that starts so.
-    QString line(const char* start) {
-        for (const QString& l : w().lblBewertung)
-            if (l.startsWith(QString::fromUtf8(start)))
-                return l;
-        return {};
-    }
+    // The first line of the "Bewertung" panel that holds this text.
+    QString line(const QString& text) { return w().lblBewertung.filter(text).value(0); }
     static void select(frmVarianten& v, const QStringList& names) {
         for (int i = 0; i < v.lstVarianten.count(); ++i)
             v.lstVarianten.setSelected(i,

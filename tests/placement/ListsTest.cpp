@@ -18,9 +18,8 @@ TEST(Lists, CollidingStudentsAreListedMarkedInvertedAndShownWithTheirCourses) {
     int id = 0;
     for (const char* bez : {"Mathe", "Deu", "Eng", "Bio", "Kunst"})
         s.course(++id, bez, {{"KS_STD", "3"}});
-    s.place(1, "KS0001");
-    s.place(1, "KS0002");
-    s.place(2, "KS0003");
+    for (const auto& [rail, course] : {std::pair{1, "KS0001"}, {1, "KS0002"}, {2, "KS0003"}})
+        s.place(rail, course);
     // A student not in kolleg (ST0099), no course and a course that is gone give
     // no line.
     s.student(1, "Müller", "Hans", "2009", "A");

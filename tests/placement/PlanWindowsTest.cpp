@@ -1,9 +1,6 @@
 #include "TestWorkspace.h"
 
-#include "blocking/Evaluation.h"
-#include "blocking/Model.h"
 #include "blocking/Rules.h"
-#include "blocking/Variants.h"
 #include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
 
@@ -39,21 +36,15 @@ struct Plan : test::Workspace {
         });
         ASSERT_TRUE(w().click("menuBearb" + name));
     }
-    void variants(const std::function<void(frmVarianten&)>& act) { inWindow("Varianten", act); }
+    void inVarianten(const std::function<void(frmVarianten&)>& act) { inWindow("Varianten", act); }
     // B onto S1 in the grid, beside A.
     void bOntoS1() {
         grid().setRows(3);
         grid().setTextMatrix(2, 0, grid().TextMatrix(1, 1));
         grid().setTextMatrix(1, 1, "");
     }
-    // The line of the "Bewertung" panel that starts so.
-    QString line(const char* start) {
-        for (const QString& l : w().lblBewertung)
-            if (l.startsWith(QString::fromUtf8(start)))
-                return l;
-        return {};
-    }
-    static blocking::SchoolYear year() { return {test::kYear, "2009/2010"}; }
+    // The first line of the "Bewertung" panel that holds this text.
+    QString line(const QString& text) { return w().lblBewertung.filter(text).value(0); }
     static void select(frmVarianten& v, const QStringList& names) {
         for (int i = 0; i < v.lstVarianten.count(); ++i)
             v.lstVarianten.setSelected(i,
@@ -66,25 +57,20 @@ TEST(Regeln, AreAddedFromTheListsDeletedAfterAskingAndEvaluated) {
     Plan s(true);
     s.inWindow<frmRegeln>("Regeln", [&](frmRegeln& r) {
         EXPECT_EQ(r.CmbArt.text(), "Kurs nie auf der Schiene");
-        EXPECT_EQ(r.lblErste, "Kurs");
-        EXPECT_EQ(r.lblZweite, "Schiene");
+        EXPECT_EQ(r.lblErste + "|" + r.lblZweite, "Kurs|Schiene");
         EXPECT_EQ(r.lstZweite.lines(), (QStringList{"S1", "S2"}));
-        s.host.onMessage(ui::Answer::Ok);
+        s.host.onMessage("Bitte wählen Sie aus, wofür die Regel gilt.");
         r.click("cmdNeu"); // nothing picked
         r.lstErste.setCurrent(static_cast<int>(r.lstErste.lines().indexOf("A")));
         r.lstZweite.setCurrent(0);
         r.click("cmdNeu");
-        s.host.onMessage(ui::Answer::Ok);
+        s.host.onMessage("Die Regel gibt es schon: course-not-on-rail A S1");
         r.click("cmdNeu"); // the same again
         EXPECT_EQ(r.lstRegeln.lines(), QStringList{"1  Kurs nie auf der Schiene: A, S1"});
         r.CmbArt.setCurrent(3);
         r.CmbArt_Click();
-        EXPECT_EQ(r.lblErste, "Fach");
-        EXPECT_TRUE(r.lblZweite.isEmpty());
+        EXPECT_EQ(r.lblErste + "|" + r.lblZweite, "Fach|");
     });
-    ASSERT_EQ(s.host.messages.size(), 2u);
-    EXPECT_EQ(s.host.messages[0].text, "Bitte wählen Sie aus, wofür die Regel gilt.");
-    EXPECT_EQ(s.host.messages[1].text, "Die Regel gibt es schon: course-not-on-rail A S1");
     EXPECT_EQ(s.line("Regeln"), "Regeln verletzt: 1 (course-not-on-rail A S1)");
 
     blocking::addRule(s.connection(), test::kYear, "student-in-course", {s.studentKey(1), "b"});
@@ -92,16 +78,14 @@ TEST(Regeln, AreAddedFromTheListsDeletedAfterAskingAndEvaluated) {
         EXPECT_EQ(r.lstRegeln.lines(),
                   (QStringList{"1  Kurs nie auf der Schiene: A, S1",
                                "2  Schüler in dem Kurs: " + s.studentKey(1) + " (Erst, Eva), B"}));
-        r.lstRegeln.setCurrent(0);
-        s.host.onMessage(ui::Answer::No);
-        r.click("cmdLoeschen");
-        EXPECT_EQ(r.lstRegeln.count(), 2) << "kept on Nein";
-        s.host.onMessage(ui::Answer::Yes);
-        r.click("cmdLoeschen");
-        r.lstRegeln.setCurrent(0);
-        s.host.onMessage(ui::Answer::Yes);
-        r.click("cmdLoeschen");
-        EXPECT_EQ(r.lstRegeln.count(), 0);
+        // Kept on Nein.
+        for (const auto& [answer, left] :
+             {std::pair{ui::Answer::No, 2}, {ui::Answer::Yes, 1}, {ui::Answer::Yes, 0}}) {
+            r.lstRegeln.setCurrent(0);
+            s.host.onMessage(answer);
+            r.click("cmdLoeschen");
+            EXPECT_EQ(r.lstRegeln.count(), left);
+        }
     });
     EXPECT_EQ(s.host.messages[s.host.messages.size() - 2].text,
               "Die Regel „Kurs nie auf der Schiene: A, S1“ löschen?");
@@ -120,16 +104,15 @@ TEST(Regeln, AreAddedFromTheListsDeletedAfterAskingAndEvaluated) {
 
 TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
     Plan s;
-    s.variants([&](frmVarianten& v) {
+    s.inVarianten([&](frmVarianten& v) {
         s.host.onInput(QString("eins")).onInput(QString("erster Plan"));
         v.click("cmdSpeichern");
     });
     // B onto S1 in the grid, not saved: the variant takes the plan as the grid shows it.
     s.bOntoS1();
-    s.variants([&](frmVarianten& v) {
-        s.host.onInput(QString("zwei")).onInput(QString());
-        s.host.onInput(QString("eins")).onInput(QString());
-        s.host.onMessage(ui::Answer::Ok);
+    s.inVarianten([&](frmVarianten& v) {
+        s.host.onInput(QString("zwei")).onInput(QString()).onInput(QString("eins"));
+        s.host.onInput(QString()).onMessage("Eine Variante „eins“ gibt es schon.");
         v.click("cmdSpeichern");
         v.click("cmdSpeichern"); // a name twice
         ASSERT_EQ(v.lstVarianten.count(), 3);
@@ -164,7 +147,7 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
             QStringList expected = listed;
             expected[1] = QStringList{name, listed[1].section('\t', 1)}.join('\t');
             EXPECT_EQ(v.lstVarianten.lines(), expected);
-            EXPECT_EQ(blocking::list(s.connection(), s.year(), 2009).at(0).name, name);
+            EXPECT_EQ(s.variants().at(0).name, name);
         }
         // The current plan is no variant to rename.
         s.select(v, {"aktuell"});
@@ -183,8 +166,7 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
             const QStringList before = s.fields(v, line);
             s.select(v, {before.first()});
             v.click("cmdUebernehmen");
-            const blocking::Evaluation e =
-                blocking::evaluate(blocking::Model::load(s.connection(), s.year(), 2009));
+            const blocking::Evaluation e = s.evaluation();
             const QStringList figures{QString::number(e.collisions),
                                       QString::number(e.withoutCourse),
                                       QString::number(e.outsideLimits),
@@ -194,7 +176,6 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
             EXPECT_EQ(before.mid(1, 6), figures) << before.first().toStdString();
         }
     });
-    EXPECT_EQ(s.host.messages.front().text, "Eine Variante „eins“ gibt es schon.");
     ASSERT_EQ(s.host.printJobs.size(), 1u);
     EXPECT_TRUE(s.host.printJobs[0].lines.contains("B: S2 → S1"));
     EXPECT_EQ(
@@ -203,25 +184,23 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
         << "eins taken over: B back on S2";
     EXPECT_TRUE(s.w().LNKurse.lines().isEmpty());
 
-    s.variants([&](frmVarianten& v) {
+    s.inVarianten([&](frmVarianten& v) {
         // Another program writes after the window read the file: asked first, Nein keeps all.
         s.connection().exec("UPDATE ckkurs SET CK_FIX = 1");
         s.select(v, {"zwei"});
-        s.host.onMessage(ui::Answer::No);
+        s.host.onMessage("Schienen oder Belegungen wurden inzwischen von einem anderen Programm "
+                         "geändert. Die Variante trotzdem übernehmen?",
+                         ui::Answer::No);
         v.click("cmdUebernehmen");
-        EXPECT_EQ(blocking::list(s.connection(), s.year(), 2009).size(), 4u)
+        EXPECT_EQ(s.variants().size(), 4u)
             << "eins, zwei and the two plans kept before; none kept now";
-        s.host.onMessage(ui::Answer::No);
-        v.click("cmdLoeschen");
         const int kept = v.lstVarianten.count();
-        s.host.onMessage(ui::Answer::Yes);
-        v.click("cmdLoeschen");
+        for (const ui::Answer answer : {ui::Answer::No, ui::Answer::Yes}) {
+            s.host.onMessage("Die Variante „zwei“ löschen?", answer);
+            v.click("cmdLoeschen");
+        }
         EXPECT_EQ(v.lstVarianten.count(), kept - 1);
     });
-    EXPECT_EQ(s.host.messages.back().text, "Die Variante „zwei“ löschen?");
-    EXPECT_EQ(s.host.messages[s.host.messages.size() - 3].text,
-              "Schienen oder Belegungen wurden inzwischen von einem anderen Programm geändert. "
-              "Die Variante trotzdem übernehmen?");
 }
 
 } // namespace

@@ -22,11 +22,6 @@ QStringList placements(const QString& path) {
         path, "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID");
 }
 
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-}
-
 // The placement as built, and as saved (CK_VFP_ID the rail's number).
 const QStringList kPlaced{"1|     9|KS0009|<null>|0", "2|     1|KS0001|<null>|0",
                           "3|     2|KS0002|<null>|0", "4|     2|KS0003|<null>|0",
@@ -174,7 +169,7 @@ TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyOnJaAndAFailedSaveKeepsT
 TEST(SavePlacement, NeinSavesIntoACopyThatBecomesCurrentButNeverIntoTheCurrentFile) {
     Placed s;
     const QString old = s.db.path(), copy = s.tmp.path("NEU.MDB");
-    const QByteArray bytes = bytesOf(old);
+    const QByteArray bytes = s.tmp.read("BB.MDB");
     ASSERT_TRUE(QFile::link(s.tmp.dir(), s.prog.path("link")));
     // A Windows-style path of the database, chosen again in its native form.
     qputenv("WINEPREFIX", s.prog.dir().toUtf8());
@@ -205,13 +200,13 @@ TEST(SavePlacement, NeinSavesIntoACopyThatBecomesCurrentButNeverIntoTheCurrentFi
               "Alle Datendateien (*.MDB)|*.MDB|BB.MDB|" + s.tmp.dir());
     EXPECT_EQ(s.host.messages[1].title + s.host.messages[6].title, "") << "the default title";
     EXPECT_EQ(s.host.messages.back().defaultButton, 1) << "No is the default";
-    EXPECT_EQ(bytesOf(old) + bytesOf(copy), bytes + "alt") << "both files are untouched";
+    EXPECT_EQ(s.tmp.read("BB.MDB") + s.tmp.read("NEU.MDB"), bytes + "alt") << "both untouched";
     EXPECT_TRUE(s.saveAs([&](auto& h) { h.onSaveFile(copy).onMessage(replace, ui::Answer::Yes); }));
     EXPECT_EQ(placements(old), kPlaced) << "the old file keeps its placement";
     EXPECT_EQ(placements(copy), (QStringList{"1|     9|KS0009|<null>|0", "2|     1|KS0001|1|0",
                                              "3|     2|KS0002|2|0", "4|     3|KS0004|3|0"}));
     EXPECT_EQ(s.state.DatenPfad + s.state.DatenDatei, s.tmp.dir() + "NEU.MDB");
-    EXPECT_EQ(bytesOf(s.prog.path("TCLASSK")), (copy + "\r\n").toUtf8());
+    EXPECT_EQ(s.prog.read("TCLASSK"), (copy + "\r\n").toUtf8());
     EXPECT_EQ(test::rowsOf(copy, "SELECT count(*) FROM kurs"), QStringList{"5"})
         << "the copy holds the whole database";
 }
@@ -247,7 +242,7 @@ TEST(SavePlacement, NeinWithoutAFileOrAPointerFileToWriteSavesNothing) {
                   c == Folder);
         EXPECT_EQ(s.current(), kPlaced);
         EXPECT_EQ(s.state.databasePath(), old);
-        EXPECT_EQ(bytesOf(s.prog.path("TCLASSK")), "<none>");
+        EXPECT_TRUE(s.prog.read("TCLASSK").isEmpty());
         EXPECT_FALSE(QFileInfo(copy).isFile());
     }
 }

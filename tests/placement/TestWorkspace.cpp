@@ -1,5 +1,6 @@
 #include "TestWorkspace.h"
 
+#include "blocking/Model.h"
 #include "placement/Layouts.h"
 
 #include <algorithm>
@@ -16,6 +17,14 @@ placement::SetzenK& Workspace::load() {
     window_->Form_Load();
     window_->Bewerten(); // as the view asks once the window shows
     return *window_;
+}
+
+blocking::Evaluation Workspace::evaluation() {
+    return blocking::evaluate(blocking::Model::load(connection(), {kYear, "2009/2010"}, 2009));
+}
+
+std::vector<blocking::VariantInfo> Workspace::variants() {
+    return blocking::list(connection(), {kYear, "2009/2010"}, 2009);
 }
 
 void Workspace::rails(int n, const QVariant& hours) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "blocking/Evaluation.h"
+#include "blocking/Variants.h"
 #include "db/Database.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
@@ -35,6 +37,10 @@ public:
             connection_.emplace(db.path());
         return *connection_;
     }
+    // What the file holds for year group 12 of the school year, read afresh: its evaluation and
+    // its variants.
+    blocking::Evaluation evaluation();
+    std::vector<blocking::VariantInfo> variants();
     // Rails S1..Sn of these hours.
     void rails(int n, const QVariant& hours);
     // A course on a subject of its own (subject id = course id + 10, 3 hours).

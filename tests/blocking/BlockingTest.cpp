@@ -26,11 +26,9 @@ TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
         h.rail(1, 3);
         h.course(1, "C1", 1, 3);
         h.offer(1, "2009");
-        {
-            db::Connection c(h.db.path());
-            c.exec("PRAGMA ignore_check_constraints = 1");
-            c.exec(sql);
-        }
+        db::Connection c(h.db.path());
+        c.exec("PRAGMA ignore_check_constraints = 1");
+        c.exec(sql);
         EXPECT_EQ(test::refusal([&] { h.model(); }),
                   said.isEmpty() ? "" : said + " Wochenstunden; so viele hat keine Schule.")
             << sql.toStdString();

@@ -187,37 +187,33 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
 }
 
 TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
-    struct Case {
-        std::vector<int> rails; // S1, S2 of 3 hours, S3 of 2, S4 of 1
-        int fixedRail;          // 0: none
-        bool surplus;
-        int railsAfter;
-        QString keeps;
-    } cases[] = {
+    // The rails it stands on (S1, S2 of 3 hours, S3 of 2, S4 of 1), the fixed one (0: none),
+    // whether one is too many, how many it keeps and one of them.
+    const std::tuple<std::vector<int>, int, bool, int, QString> cases[] = {
         {{1, 2}, 0, true, 1, ""},    // a 3-hour course on two 3-hour rails
         {{1, 2}, 2, true, 1, "S2"},  // the fixed one stays
         {{1, 3}, 0, true, 1, "S1"},  // 3 + 2: the 2-hour rail is not needed
         {{3, 4}, 0, false, 2, "S3"}, // 2 + 1: both are
     };
-    for (const Case& t : cases) {
-        SCOPED_TRACE(t.rails[0] * 10 + t.rails[1]);
+    for (const auto& [rails, fixedRail, surplus, railsAfter, keeps] : cases) {
+        SCOPED_TRACE(rails[0] * 10 + rails[1]);
         Blocks h;
         h.rails({3, 3, 2, 1});
         const QString k = h.course(1, "K1", 1, 3);
-        for (int r : t.rails)
-            h.place(r, k, r == t.fixedRail);
+        for (int r : rails)
+            h.place(r, k, r == fixedRail);
         h.choice(1, 1, "S", k);
 
         const blocking::Evaluation e = blocking::evaluate(h.model());
         EXPECT_EQ(
             std::tuple(e.surplus, e.optimal,
                        blocking::describe(e).contains("Kurse auf zu vielen Schienen: 1 (K1)")),
-            std::tuple(t.surplus ? 1 : 0, !t.surplus, t.surplus));
+            std::tuple(surplus ? 1 : 0, !surplus, surplus));
 
         EXPECT_EQ(h.block(Mode::Rest, 2009, 30).after.surplus, 0);
         const QStringList after = h.railsOf(k);
-        EXPECT_EQ(after.size(), t.railsAfter);
-        EXPECT_TRUE(t.keeps.isEmpty() || after.contains(t.keeps));
+        EXPECT_EQ(after.size(), railsAfter);
+        EXPECT_TRUE(keeps.isEmpty() || after.contains(keeps));
     }
 }
 

@@ -220,28 +220,24 @@ TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
 TEST(Evaluation, TheLargestDifferenceNamesTheFirstGroupOnATieAndItsBoundKeepsWhatStays) {
     // Basic choices in A1, A2, B1, B2 (two parallel groups), advanced ones in A1 that no course
     // serves and that stay: the group named, its difference and the least difference possible.
-    const struct {
-        int sizes[4], advanced;
-        const char* group;
-        int difference, bound;
-    } cases[] = {
+    const std::tuple<std::vector<int>, int, const char*, int, int> cases[] = {
         {{3, 1, 3, 1}, 0, "A1 A2", 2, 0},
         {{3, 1, 4, 1}, 0, "B1 B2", 3, 1},
         {{1, 1, 1, 1}, 0, "A1 A2", 0, 0},
         {{0, 2, 0, 0}, 4, "A1 A2", 2, 2},
     };
-    for (const auto& t : cases) {
-        SCOPED_TRACE(t.group);
+    for (const auto& [sizes, advanced, group, difference, bound] : cases) {
+        SCOPED_TRACE(group);
         Blocks h;
         int id = 0;
         for (int k = 0; k < 4; ++k) {
             const QString course = h.course(k + 1, QString("A1A2B1B2").mid(2 * k, 2), k / 2 + 1, 3);
-            for (int i = 0; i < t.sizes[k] + (k == 0 ? t.advanced : 0); ++i)
-                h.choice(++id, k / 2 + 1, i < t.sizes[k] ? "S" : "L", course);
+            for (int i = 0; i < sizes[k] + (k == 0 ? advanced : 0); ++i)
+                h.choice(++id, k / 2 + 1, i < sizes[k] ? "S" : "L", course);
         }
         const blocking::Evaluation e = blocking::evaluate(h.model());
         EXPECT_EQ(std::tuple(e.largestDifferenceGroup, e.largestDifference, e.differenceBound),
-                  std::tuple(t.group, t.difference, t.bound));
+                  std::tuple(group, difference, bound));
     }
 }
 

@@ -26,11 +26,9 @@ TEST(Blocking, HoursBeyondAnySchoolAreReportedOnLoadingNotAddedUp) {
         h.rail(1, 3);
         h.course(1, "C1", 1, 3);
         h.offer(1, "2009");
-        {
-            db::Connection c(h.db.path());
-            c.exec("PRAGMA ignore_check_constraints = 1");
-            c.exec(sql);
-        }
+        db::Connection c(h.db.path());
+        c.exec("PRAGMA ignore_check_constraints = 1");
+        c.exec(sql);
         EXPECT_EQ(test::refusal([&] { h.model(); }),
                   said.isEmpty() ? "" : said + " Wochenstunden; so viele hat keine Schule.")
             << sql.toStdString();
@@ -189,65 +187,57 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
 }
 
 TEST(Blocking, ACourseOnARailItDoesNotNeedIsNamedAndTakenOffIt) {
-    struct Case {
-        std::vector<int> rails; // S1, S2 of 3 hours, S3 of 2, S4 of 1
-        int fixedRail;          // 0: none
-        bool surplus;
-        int railsAfter;
-        QString keeps;
-    } cases[] = {
+    // The rails it stands on (S1, S2 of 3 hours, S3 of 2, S4 of 1), the fixed one (0: none),
+    // whether one is too many, how many it keeps and one of them.
+    const std::tuple<std::vector<int>, int, bool, int, QString> cases[] = {
         {{1, 2}, 0, true, 1, ""},    // a 3-hour course on two 3-hour rails
         {{1, 2}, 2, true, 1, "S2"},  // the fixed one stays
         {{1, 3}, 0, true, 1, "S1"},  // 3 + 2: the 2-hour rail is not needed
         {{3, 4}, 0, false, 2, "S3"}, // 2 + 1: both are
     };
-    for (const Case& t : cases) {
-        SCOPED_TRACE(t.rails[0] * 10 + t.rails[1]);
+    for (const auto& [rails, fixedRail, surplus, railsAfter, keeps] : cases) {
+        SCOPED_TRACE(rails[0] * 10 + rails[1]);
         Blocks h;
         h.rails({3, 3, 2, 1});
         const QString k = h.course(1, "K1", 1, 3);
-        for (int r : t.rails)
-            h.place(r, k, r == t.fixedRail);
+        for (int r : rails)
+            h.place(r, k, r == fixedRail);
         h.choice(1, 1, "S", k);
 
         const blocking::Evaluation e = blocking::evaluate(h.model());
         EXPECT_EQ(
             std::tuple(e.surplus, e.optimal,
                        blocking::describe(e).contains("Kurse auf zu vielen Schienen: 1 (K1)")),
-            std::tuple(t.surplus ? 1 : 0, !t.surplus, t.surplus));
+            std::tuple(surplus ? 1 : 0, !surplus, surplus));
 
         EXPECT_EQ(h.block(Mode::Rest, 2009, 30).after.surplus, 0);
         const QStringList after = h.railsOf(k);
-        EXPECT_EQ(after.size(), t.railsAfter);
-        EXPECT_TRUE(t.keeps.isEmpty() || after.contains(t.keeps));
+        EXPECT_EQ(after.size(), railsAfter);
+        EXPECT_TRUE(keeps.isEmpty() || after.contains(keeps));
     }
 }
 
 TEST(Evaluation, TheLargestDifferenceNamesTheFirstGroupOnATieAndItsBoundKeepsWhatStays) {
     // Basic choices in A1, A2, B1, B2 (two parallel groups), advanced ones in A1 that no course
     // serves and that stay: the group named, its difference and the least difference possible.
-    const struct {
-        int sizes[4], advanced;
-        const char* group;
-        int difference, bound;
-    } cases[] = {
+    const std::tuple<std::vector<int>, int, const char*, int, int> cases[] = {
         {{3, 1, 3, 1}, 0, "A1 A2", 2, 0},
         {{3, 1, 4, 1}, 0, "B1 B2", 3, 1},
         {{1, 1, 1, 1}, 0, "A1 A2", 0, 0},
         {{0, 2, 0, 0}, 4, "A1 A2", 2, 2},
     };
-    for (const auto& t : cases) {
-        SCOPED_TRACE(t.group);
+    for (const auto& [sizes, advanced, group, difference, bound] : cases) {
+        SCOPED_TRACE(group);
         Blocks h;
         int id = 0;
         for (int k = 0; k < 4; ++k) {
             const QString course = h.course(k + 1, QString("A1A2B1B2").mid(2 * k, 2), k / 2 + 1, 3);
-            for (int i = 0; i < t.sizes[k] + (k == 0 ? t.advanced : 0); ++i)
-                h.choice(++id, k / 2 + 1, i < t.sizes[k] ? "S" : "L", course);
+            for (int i = 0; i < sizes[k] + (k == 0 ? advanced : 0); ++i)
+                h.choice(++id, k / 2 + 1, i < sizes[k] ? "S" : "L", course);
         }
         const blocking::Evaluation e = blocking::evaluate(h.model());
         EXPECT_EQ(std::tuple(e.largestDifferenceGroup, e.largestDifference, e.differenceBound),
-                  std::tuple(t.group, t.difference, t.bound));
+                  std::tuple(group, difference, bound));
     }
 }
 

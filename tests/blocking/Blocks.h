@@ -16,11 +16,13 @@ namespace test {
 // A search of a fixed number of rounds (0: until proven or out of time) on that many chains,
 // anew ("Alles neu") unless another mode is given.
 inline blocking::Options options(long long rounds, int threads = 1,
-                                 blocking::Mode mode = blocking::Mode::All) {
+                                 blocking::Mode mode = blocking::Mode::All,
+                                 std::uint64_t seed = 1) {
     blocking::Options o;
     o.mode = mode;
     o.threads = threads;
     o.rounds = rounds;
+    o.seed = seed;
     return o;
 }
 

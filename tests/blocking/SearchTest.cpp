@@ -209,9 +209,7 @@ TEST(Search, WhereTeachersAndRulesBindAFewRoundsReachTheOptimum) {
         db::Connection c(path);
         const blocking::Model m =
             blocking::Model::load(c, {test::kGeneratedYear, test::kGeneratedYearBez}, 2009);
-        blocking::Options o = options(16, 2);
-        o.seed = seed;
-        const blocking::Result r = blocking::block(m, o);
+        const blocking::Result r = blocking::block(m, options(16, 2, blocking::Mode::All, seed));
         EXPECT_TRUE(r.after.optimal) << r.after.ruleViolationList.join("; ").toStdString();
     }
 }

@@ -104,8 +104,8 @@ TEST(Variants, NamesAreRefusedAndKeptPlansListWithTheirOwnFigures) {
     EXPECT_TRUE(blocking::list(c, kY, 2008).empty());
 
     const blocking::Model m = s.model();
-    blocking::Options o = test::options(20, 2); // enough for chains to offer the same plan again
-    o.seed = 9;
+    // Enough rounds for chains to offer the same plan again.
+    blocking::Options o = test::options(20, 2, blocking::Mode::All, 9);
     const blocking::Result plain = blocking::block(m, o);
     o.keepPlans = 3;
     const blocking::Result r = blocking::block(m, o);
@@ -114,9 +114,8 @@ TEST(Variants, NamesAreRefusedAndKeptPlansListWithTheirOwnFigures) {
     EXPECT_TRUE(plain.kept.empty());
     ASSERT_EQ(r.kept.size(), 3u);
     EXPECT_EQ(r.kept[0].placement.rails, r.placement.rails);
-    o = test::options(3, 2);
-    o.seed = 10;
-    EXPECT_NE(blocking::block(m, o).assignment, plain.assignment);
+    EXPECT_NE(blocking::block(m, test::options(3, 2, blocking::Mode::All, 10)).assignment,
+              plain.assignment);
     blocking::save(c, kY, 2009, "Automatisch 2 (01.03.2010 08:15)");
     EXPECT_EQ(
         blocking::saveKept(c, kY, m, r.kept, kNow),

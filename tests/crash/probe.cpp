@@ -5,8 +5,6 @@
 //   ja      the workspace closes with "Ja" after a course moved to another rail
 //   nein    the same, saved with "Nein" into the new file NEU.MDB
 //   import  the import window over the existing FILE (ALT.MDB when not given), one cohort
-//   export  the four MERIX files of cohort 2009 into DIR
-#include "export/Export.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
 #include "platform/RunState.h"
@@ -59,7 +57,7 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QCoreApplication app(argc, argv);
     if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: kubb_crash_probe ja|nein|import|export DIR/ [FILE]\n");
+        std::fprintf(stderr, "usage: kubb_crash_probe ja|nein|import DIR/ [FILE]\n");
         return 2;
     }
     const QString mode = QString::fromLocal8Bit(argv[1]);
@@ -77,8 +75,6 @@ int main(int argc, char** argv) {
         else if (mode == "import")
             import(s, host,
                    argc == 4 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("ALT.MDB"));
-        else if (mode == "export")
-            exporter::exportCohort(s, host, QStringLiteral("2009"), dir);
         else
             throw std::runtime_error("unknown mode");
     } catch (const std::exception& e) {

@@ -17,7 +17,7 @@ using test::ScriptedHost;
 namespace {
 
 const QString kFailed = "Tabelle beleg_lk ist schreibgeschützt!\r\nExport nicht möglich!\r\n";
-const QStringList kNames = {"MERIX.KO", "MERIX.GK", "MERIX.BL", "MERIX.CK"};
+const QStringList kNames = {"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}; // sorted
 const QVariant null;
 
 // The user's part in "Auswahl der Kursphase": selects the line of phase and clicks "&Ok".
@@ -70,16 +70,14 @@ struct Export : ::testing::Test {
         s.rail(id, bez, hours, year, {{"BL_NAME", name}, {"BL_SORT", sort}});
     }
     // Answers the questions of the export: the folder through the file dialog (no INI file),
-    // the course phase in the chooser, the message where the files went.
-    void exportCohort(const QString& phase) {
-        s.host.onOpenFile(out("MERIX.KO"))
-            .onModal("frmAKursPh", choosePhase(phase))
-            .onMessage(ui::Answer::Ok);
+    // the course phase in the chooser, the message where the files went (with its text if given).
+    void exportCohort(const QString& phase, const QString& message = {}) {
+        s.host.onOpenFile(out("MERIX.KO")).onModal("frmAKursPh", choosePhase(phase));
+        message.isEmpty() ? s.host.onMessage(ui::Answer::Ok) : s.host.onMessage(message);
         exporter::exportCommand(s.state, s.host);
     }
     void expectPreviousFiles() const {
-        EXPECT_EQ(entries(), QStringList({"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}))
-            << "no temporary file is left behind";
+        EXPECT_EQ(entries(), kNames) << "no temporary file is left behind";
         for (const QString& name : kNames)
             EXPECT_EQ(file(name), "previous " + name.toLatin1());
     }
@@ -105,12 +103,10 @@ TEST_F(Export, TheFolderComesFromTheIniFileOrTheDialogAndLeftoversThereGo) {
     const QStringList others = {"~MERIX.KO.tmp", "~MERIX.BL.ABCDEF.alt", "~QZ.DBC.abc123.tmp"};
     for (const QString& name : leftovers + others)
         s.tmp.write("merix/" + name, "alt");
-    s.host.onOpenFile(out("MERIX.KO"))
-        .onModal("frmAKursPh", choosePhase("2009"))
-        .onMessage("Die Exportdateien stehen in " + QDir::toNativeSeparators(out().chopped(1)) +
-                   ":\r\nMERIX.KO: 1 Kollegiaten\r\nMERIX.GK: 1 Grundkursbelegungen\r\n"
-                   "MERIX.BL: 1 Schienen\r\nMERIX.CK: 0 gesetzte Kurse");
-    exporter::exportCommand(s.state, s.host);
+    exportCohort("2009", "Die Exportdateien stehen in " +
+                             QDir::toNativeSeparators(out().chopped(1)) +
+                             ":\r\nMERIX.KO: 1 Kollegiaten\r\nMERIX.GK: 1 Grundkursbelegungen\r\n"
+                             "MERIX.BL: 1 Schienen\r\nMERIX.CK: 0 gesetzte Kurse");
     QStringList expected = others + kNames;
     expected.sort();
     EXPECT_EQ(entries(), expected);

@@ -114,6 +114,14 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
         EXPECT_THROW(g.commit(), FileError);
     }
     EXPECT_EQ(state(), QStringList({"a.txt=old a", "b.txt=old b", "c.txt=old c"}));
+    // A missing folder, or a folder in the target's place (also the pointer file's), is refused
+    // before anything is written.
+    FileGroup g;
+    EXPECT_EQ(failure([&] { g.create(tmp.path("nowhere/a.txt")); }),
+              std::make_pair(76, tmp.path("nowhere/a.txt") + ": Pfad nicht gefunden!"));
+    ASSERT_TRUE(QDir().mkpath(tmp.path("d.txt")) && QDir().mkpath(tmp.path("p/TCLASSK")));
+    EXPECT_EQ(failure([&] { g.create(tmp.path("d.txt")); }).first, 75);
+    EXPECT_EQ(failure([&] { writePointerFile(tmp.path("p/"), "x"); }).first, 75);
 }
 
 // Run again under strace, this test's program has every fsync, or every rename, fail: a file
@@ -146,17 +154,6 @@ TEST_F(Folder, AFailedSyncOrRenameLeavesTheOldFiles) {
     qunsetenv("KUBB_INJECTED");
 }
 
-// A missing folder, or a folder in the target's place (also the pointer file's), is refused
-// before anything is written.
-TEST_F(Folder, AMissingFolderOrAFolderInTheTargetsPlaceIsRefusedAtOnce) {
-    FileGroup g;
-    EXPECT_EQ(failure([&] { g.create(tmp.path("nowhere/a.txt")); }),
-              std::make_pair(76, tmp.path("nowhere/a.txt") + ": Pfad nicht gefunden!"));
-    ASSERT_TRUE(QDir().mkpath(tmp.path("d.txt")) && QDir().mkpath(tmp.path("p/TCLASSK")));
-    EXPECT_EQ(failure([&] { g.create(tmp.path("d.txt")); }).first, 75);
-    EXPECT_EQ(failure([&] { writePointerFile(tmp.path("p/"), "x"); }).first, 75);
-}
-
 TEST(CodePage, FirstUnencodableNamesTheFirstCharacterThePageLacks) {
     // 0x81 has no character in Windows-1252, so U+0081 cannot be written either.
     const std::tuple<QString, int, int> rows[] = {{"Müller-Lüdenscheidt €", 1252, -1},
@@ -185,8 +182,8 @@ TEST(PathSplit, DirectoryKeepsItsSeparatorADriveRootLosesItItemsEndAtCommas) {
         EXPECT_EQ(QStringList({s.dir, s.file, path}), QStringList({dir, file, path.trimmed()}))
             << "the caller's path comes back trimmed";
     }
-    // Items end at commas, skip leading blanks and lose their quotes.
-    EXPECT_EQ(splitItems("D:\\bb\\BB.MDB,rest"), (QStringList{"D:\\bb\\BB.MDB", "rest"}));
+    // Items end at commas, skip leading blanks and lose their quotes (a plain comma also in the
+    // pointer file's and the INI file's tests).
     EXPECT_EQ(splitItems("   \"C:\\a, b\\BB.MDB\"  ,x"), (QStringList{"C:\\a, b\\BB.MDB", "x"}));
     EXPECT_EQ(splitItems("Daten = C:\\X"), (QStringList{"Daten = C:\\X"}));
     EXPECT_EQ(splitItems(""), QStringList{QString()});

@@ -224,7 +224,7 @@ TEST(Kurs42Files, BadInputIsReadOrRefusedNamingFileAndLine) {
         QByteArray& bytes = bytesOf(files, QString::fromUtf8(file));
         if (!pattern)
             files.erase(std::find_if(files.begin(), files.end(),
-                                     [&](const auto& f) { return f.first == file; }));
+                                     [name = file](const auto& f) { return f.first == name; }));
         else if (QByteArray(replacement).contains('\xF6')) // ISO-8859-1: as bytes
             bytes.replace(QByteArray(pattern), QByteArray(replacement));
         else // edited as text, without the byte-order mark

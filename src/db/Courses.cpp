@@ -1,0 +1,6 @@
+#include "db/Courses.h"
+
+#include "db/Database.h"
+#include "db/Statement.h"
+
+namespace db::courses {} // namespace db::courses

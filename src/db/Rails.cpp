@@ -1,0 +1,6 @@
+#include "db/Rails.h"
+
+#include "db/Database.h"
+#include "db/Statement.h"
+
+namespace db::rails {} // namespace db::rails

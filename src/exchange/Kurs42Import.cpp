@@ -1,5 +1,6 @@
 #include "exchange/Kurs42Import.h"
 
+#include "blocking/RailSet.h"
 #include "blocking/Rules.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
@@ -78,6 +79,13 @@ void planSubjects(const Export& e, Plan& p) {
 }
 
 void planRails(const Export& e, Plan& p) {
+    // More could not be opened: every command would refuse the file.
+    if (e.rails.size() > size_t(blocking::kMaxRails))
+        throw FormatError(kSchienen, e.rails[blocking::kMaxRails].line,
+                          QStringLiteral("Die Datei hat %1 Schienen; das Programm unterscheidet "
+                                         "höchstens %2.")
+                              .arg(e.rails.size())
+                              .arg(blocking::kMaxRails));
     QStringList names;
     for (const Rail& r : e.rails) {
         if (p.railById.contains(r.id) || r.id < 1)
@@ -116,10 +124,14 @@ void planCourses(const Export& e, Plan& p) {
             p.courseKeys << QString();
             continue;
         }
-        if (k.std < 0 || k.std > 99)
-            throw FormatError(
-                kKurse, k.line,
-                QStringLiteral("Der Kurs %1 hat %2 Wochenstunden.").arg(k.name).arg(k.std));
+        // The workspace lists a course of 1 to 9 hours and a rail of at most 9; the rails' hours
+        // come from their courses'.
+        if (k.std < 1 || k.std > 9)
+            throw FormatError(kKurse, k.line,
+                              QStringLiteral("Der Kurs %1 hat %2 Wochenstunden; das Programm "
+                                             "verteilt 1 bis 9.")
+                                  .arg(k.name)
+                                  .arg(k.std));
         p.courseKeys << db::sixKey(static_cast<qint64>(i) + 1);
         const QString teacher = k.lehrer.trimmed();
         if (!teacher.isEmpty()) {

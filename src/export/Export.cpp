@@ -5,6 +5,7 @@
 #include "db/Database.h"
 #include "db/Queries.h"
 #include "export/frmAKursPh.h"
+#include "platform/FileSet.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 #include "platform/RunState.h"
@@ -223,13 +224,13 @@ QString exportDirectory(const QString& verwDbcPfad) {
 }
 
 void writeMerix(ui::Host& host, const Merix& m, const QString& dir) {
-    platform::FileGroup group;
+    platform::FileSet set;
     for (const MerixFile& f : m.files) {
         const QString target = merixPath(dir, f.name());
-        platform::FileGroup::File* file = nullptr;
+        platform::FileSet::File* file = nullptr;
         while (!file) {
             try {
-                file = &group.create(target);
+                file = &set.create(target);
             } catch (const platform::FileError& e) {
                 if (common::fileErrorDialog(host, e.code(), target) !=
                     common::FileErrorChoice::Retry)
@@ -238,11 +239,14 @@ void writeMerix(ui::Host& host, const Merix& m, const QString& dir) {
         }
         file->write(f.bytes());
     }
-    group.commit();
+    set.commit();
 }
 
 Merix exportCohort(const platform::RunState& s, ui::Host& host, const QString& phase,
                    const QString& dir) {
+    // A set of files an earlier export left half replaced is finished before anything else.
+    platform::finishInterruptedSet(
+        QFileInfo(platform::nativePath(merixPath(dir, QStringLiteral("MERIX.KO")))).absolutePath());
     Merix m;
     {
         // The four files show one state of the plan, even while another program saves.

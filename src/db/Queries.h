@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 // The questions the subsystems ask about the school year and the choices, answered in one place:
@@ -45,5 +46,14 @@ std::vector<CourseChoice> choicesOfCourse(Connection& c, const QString& courseKe
 // A student's courses of year group 12 or 13: that field of each of his choice rows, in stored
 // order (an empty string for an empty field).
 QStringList coursesOfStudent(Connection& c, const QString& studentKey, int yearGroup);
+
+// The Kurs42 exchange's school year: the file's first (stored order), designation and key;
+// none in a file without one.
+struct SchoolYearEntry {
+    QString bez, id; // SJ_SCHJ, SJ_VFP_ID
+};
+std::optional<SchoolYearEntry> firstSchoolYear(Connection& c);
+// A new school year of that designation, keyed by its row number: the key.
+QString addSchoolYear(Connection& c, const QString& bez);
 
 } // namespace db

@@ -3,4 +3,35 @@
 #include "db/Database.h"
 #include "db/Statement.h"
 
-namespace db::students {} // namespace db::students
+namespace db::students {
+
+std::vector<StudentName> ofCohort(Connection& c, const QString& cohort) {
+    std::vector<StudentName> out;
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_PARLLKL FROM kolleg "
+                              "WHERE trim(KO_KURSPH) = ? ORDER BY KO_ID"),
+               {cohort});
+    while (q.next())
+        out.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                       q.value(3).toString()});
+    return out;
+}
+
+QStringList cohortsLatestFirst(Connection& c) {
+    QStringList out;
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT DISTINCT trim(KO_KURSPH) FROM kolleg ORDER BY 1 DESC"));
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+void add(Connection& c, const QString& phase, const StudentName& s) {
+    c.insert(QStringLiteral("kolleg"), {{QStringLiteral("KO_KURSPH"), phase},
+                                        {QStringLiteral("KO_FAMNAME"), s.famName},
+                                        {QStringLiteral("KO_RUFNAME"), s.rufName},
+                                        {QStringLiteral("KO_PARLLKL"), s.klasse},
+                                        {QStringLiteral("KO_VFP_ID"), s.key}});
+}
+
+} // namespace db::students

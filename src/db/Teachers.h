@@ -9,5 +9,16 @@ namespace db {
 
 class Connection;
 
-namespace teachers {} // namespace teachers
+namespace teachers {
+
+// The Kurs42 exchange's teachers.
+struct Teacher {
+    QString key, kuerz; // LE_VFP_ID, LE_KUERZ
+};
+// Every teacher, in stored order.
+std::vector<Teacher> inStoredOrder(Connection& c);
+// A new teacher of that abbreviation, name and key.
+void add(Connection& c, const QString& kuerz, const QString& name, const QString& key);
+
+} // namespace teachers
 } // namespace db

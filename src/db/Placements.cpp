@@ -4,6 +4,8 @@
 #include "db/Database.h"
 #include "db/Statement.h"
 
+#include <QCryptographicHash>
+
 namespace db::placements {
 
 void ensureTable(Connection& c) {
@@ -50,14 +52,32 @@ void Writer::restore(const QVariantList& fields) {
         .run(fields);
 }
 
+namespace {
+
+// The digest of a table's rows; a table a file may lack counts as an empty one.
+QByteArray digestOf(Connection& c, const QString& table, const QString& sql) {
+    return c.hasTable(table) ? c.digest(sql)
+                             : QCryptographicHash::hash({}, QCryptographicHash::Sha1);
+}
+
+} // namespace
+
 QByteArray planState(Connection& c) {
     QByteArray state;
     if (c.hasTable(QStringLiteral("ckkurs")))
         state += c.digest(QStringLiteral(
             "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"));
     state += c.digest(QStringLiteral("SELECT * FROM belegung ORDER BY BG_ID"));
-    // The rails' hours decide where a course fits.
-    state += c.digest(QStringLiteral("SELECT BL_ID, BL_VFP_ID, BL_STD FROM block ORDER BY BL_ID"));
+    // The rails' hours decide where a course fits; the courses' hours, limits and teachers, the
+    // subjects' hours and the rules what a plan must keep.
+    state += c.digest(QStringLiteral("SELECT * FROM block ORDER BY BL_ID"));
+    state += c.digest(QStringLiteral("SELECT * FROM kurs ORDER BY KS_ID"));
+    state += c.digest(QStringLiteral("SELECT * FROM kolleg ORDER BY KO_ID"));
+    state += c.digest(QStringLiteral("SELECT * FROM fachang ORDER BY FA_ID"));
+    state += digestOf(c, QStringLiteral("lehrer"),
+                      QStringLiteral("SELECT * FROM lehrer ORDER BY LE_ID"));
+    state +=
+        digestOf(c, QStringLiteral("regel"), QStringLiteral("SELECT * FROM regel ORDER BY RG_ID"));
     return state;
 }
 

@@ -54,9 +54,11 @@ private:
     Statement add_;
 };
 
-// A fingerprint of what a plan is computed from: the placements with their fixed marks, the
-// choices and the rails' hours. A search may take minutes; taken with the model and again inside
-// the write's transaction, it tells whether the plan still fits what stands in the file.
+// A fingerprint of everything a plan is computed from: the placements with their fixed marks,
+// the choices, the rails, the courses (hours, limits, teachers), the students, the subjects,
+// the teachers and the planner's rules (a file without rules as one with none). A search may
+// take minutes; taken with the model and again inside the write's transaction, it tells whether
+// the plan still fits what stands in the file.
 QByteArray planState(Connection& c);
 
 // The courses on a rail (its BL_VFP_ID) in stored order: designation and key.

@@ -90,11 +90,12 @@ const char* const kBlockUsage =
     "      --threads   Zahl der Suchketten (Vorgabe: eine je Kern)\n"
     "      --changes   schreibt die Kurswechsel in die Textdatei (UTF-8), einen\n"
     "                  je Zeile: \"Schüler Name: alter Kurs → neuer Kurs\"\n"
-    "      --keep-variants  speichert nach dem Plan die N besten Pläne der Suche,\n"
+    "      --keep-variants  speichert mit dem Plan die N besten Pläne der Suche,\n"
     "                  die sich in mindestens einer Schiene eines Kurses\n"
     "                  unterscheiden, als Varianten \"Automatisch 1 (TT.MM.JJJJ\n"
     "                  hh:mm)\" usw. (0 bis 100, Vorgabe 0); die erste ist der\n"
-    "                  gespeicherte Plan\n";
+    "                  gespeicherte Plan. Plan und Varianten werden zusammen\n"
+    "                  gespeichert oder gar nicht\n";
 
 const char* const kEvaluateUsage =
     "  evaluate --db PFAD --cohort 2009 [--json]\n"

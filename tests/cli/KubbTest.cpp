@@ -362,3 +362,29 @@ TEST(KubbVariant, RoundTripOnTheDemoSchoolWithItsFigures) {
         EXPECT_GT(kills, 3) << command.join(' ').toStdString();
     }
 }
+
+// Every command's standard output is checked at its end: output that cannot be written (a full
+// disk) is said in German and the command fails, whatever it did before.
+TEST(Kubb, SaysWhenItsOutputCannotBeWritten) {
+    if (!QFileInfo::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    test::TempDir dir;
+    const QString path = cli::demoSchool(dir).databasePath();
+    const QStringList cohort{"--db", path, "--cohort", "2009"};
+    cli::ok({"rules", "--db", path, "add", "parallels-apart", "Sk"}); // a line to list
+    for (const QStringList& args :
+         {QStringList{"rules", "--db", path, "list"},
+          QStringList{"variant"} << cohort << "list"
+                                 << "--json",
+          QStringList{"evaluate"} << cohort << "--json", QStringList{"--help"}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        QProcess p;
+        p.setStandardOutputFile("/dev/full");
+        p.start(kKubb, args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()),
+                  "kubb: Die Ausgabe konnte nicht vollständig geschrieben werden: Der Datenträger "
+                  "ist voll.\n");
+    }
+}

@@ -75,6 +75,7 @@ bool sameFile(const QString& a, const QString& b);
 class PendingFile {
 public:
     // target: a system path; the temporary name is the target's name with a unique suffix.
+    // A target that is no regular file (a FIFO, a device) is refused (FileError).
     explicit PendingFile(const QString& target);
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace platform;
@@ -122,6 +123,26 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
     ASSERT_TRUE(QDir().mkpath(tmp.path("d.txt")) && QDir().mkpath(tmp.path("p/TCLASSK")));
     EXPECT_EQ(failure([&] { g.create(tmp.path("d.txt")); }).first, 75);
     EXPECT_EQ(failure([&] { writePointerFile(tmp.path("p/"), "x"); }).first, 75);
+}
+
+// A FIFO where a file is to be written, or a link to one, is refused by every writer, naming it,
+// and stays as it is.
+TEST_F(Folder, NoWriterReplacesAFifo) {
+    ASSERT_TRUE(QDir().mkpath(tmp.path("p")));
+    for (const QString& fifo : {tmp.path("fifo"), tmp.path("p/TCLASSK")})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(tmp.path("fifo"), tmp.path("link")));
+    for (const QString name : {"fifo", "link"}) {
+        const QString path = tmp.path(name);
+        const auto refused = std::make_pair(75, path + " ist keine gewöhnliche Datei.");
+        EXPECT_EQ(failure([&] { writeFileAtomically(path, [](QIODevice&) {}); }), refused);
+        EXPECT_EQ(failure([&] { copyFile(tmp.path("a.txt"), path); }), refused);
+        EXPECT_EQ(failure([&] { FileGroup().create(path); }), refused);
+        EXPECT_EQ(failure([&] { PendingFile p(path); }), refused);
+    }
+    EXPECT_EQ(failure([&] { writePointerFile(tmp.path("p/"), "x"); }).second,
+              tmp.path("p/TCLASSK") + " ist keine gewöhnliche Datei.");
+    EXPECT_TRUE(QFileInfo(tmp.path("fifo")).exists() && !QFileInfo(tmp.path("fifo")).isFile());
 }
 
 // Run again under strace, this test's program has every fsync, or every rename, fail: a file

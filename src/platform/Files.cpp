@@ -338,6 +338,7 @@ bool sameFile(const QString& a, const QString& b) {
 
 PendingFile::PendingFile(const QString& target) : target_(target) {
     refuseUnusualTarget(target);
+    folder_ = std::make_unique<PendingFolder>(target);
     do {
         path_ = target + QStringLiteral(".tmp-") +
                 QString::number(QRandomGenerator::global()->bounded(1000000))

@@ -145,6 +145,28 @@ TEST_F(Folder, NoWriterReplacesAFifo) {
     EXPECT_TRUE(QFileInfo(tmp.path("fifo")).exists() && !QFileInfo(tmp.path("fifo")).isFile());
 }
 
+// A new file built under a temporary name removes what killed runs left of its target: the
+// temporary database and its journal, but no other file, nor the file another run is building.
+TEST_F(Folder, APendingFileRemovesOnlyWhatKilledRunsLeftOfItsTarget) {
+    const QStringList ours = {"n.db.tmp-123456", "n.db.tmp-123456-journal",
+                              "n.db.tmp-000001-journal"};
+    const QStringList others = {"N.DB.tmp-123456",  "m.db.tmp-123456", "n.db.tmp-12345",
+                                "n.db.tmp-1234567", "n.db.tmp-12345x", "n.db.tmp-123456.alt",
+                                "xn.db.tmp-123456"};
+    for (const QString& name : ours + others)
+        tmp.write(name, "left");
+    const QStringList before = state();
+    PendingFile running(tmp.path("n.db"));
+    QStringList left = before;
+    for (const QString& name : ours)
+        left.removeAll(name + "=left");
+    EXPECT_EQ(state(), left);
+    tmp.write(QFileInfo(running.path()).fileName(), "building");
+    const QStringList building = state();
+    PendingFile next(tmp.path("n.db"));
+    EXPECT_EQ(state(), building) << "another run's file stays while it builds";
+}
+
 // Run again under strace, this test's program has every fsync, or every rename, fail: a file
 // written alone and a group keep their old contents.
 TEST_F(Folder, AFailedSyncOrRenameLeavesTheOldFiles) {

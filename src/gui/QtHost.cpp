@@ -274,7 +274,8 @@ std::optional<QString> QtHost::fileDialog(const ui::FileDialog& d, bool save) {
             platform::refuseUnusualTarget(chosen);
             return chosen;
         } catch (const platform::FileError& e) {
-            message({e.message(), QString(), ui::Icon::Exclamation});
+            message(
+                {e.message(), QString(), ui::Icon::Exclamation, ui::Buttons::Ok, 0, std::nullopt});
         }
     }
 }

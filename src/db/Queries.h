@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The questions the subsystems ask about the school year and the choices, answered in one place:
@@ -46,6 +47,11 @@ std::vector<CourseChoice> choicesOfCourse(Connection& c, const QString& courseKe
 // A student's courses of year group 12 or 13: that field of each of his choice rows, in stored
 // order (an empty string for an empty field).
 QStringList coursesOfStudent(Connection& c, const QString& studentKey, int yearGroup);
+
+// The school years of the file (schjahr) in stored order: designation and key.
+std::vector<std::pair<QString, QString>> schoolYears(Connection& c);
+// The number of school years in the file.
+int schoolYearCount(Connection& c);
 
 // The Kurs42 exchange's school year: the file's first (stored order), designation and key;
 // none in a file without one.

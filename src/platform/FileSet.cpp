@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 #include "platform/Platform.h"
+#include "platform/Targets.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -256,6 +257,7 @@ FileSet::File& FileSet::create(const QString& target) {
         throw systemError(ENOENT, target);
     if (!plainName(info.fileName()) || (!dir_.isEmpty() && dir != dir_))
         throw systemError(EINVAL, target);
+    refuseUnusualTarget(target);
     if (dir_.isEmpty()) {
         lock_ = std::make_unique<FolderLock>(dir, FolderLock::Kind::Exclusive);
         finishInterrupted(dir);

@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Platform.h"
+#include "platform/Targets.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -327,6 +328,7 @@ void checkWritable(const QString& path) {
     const QFileInfo info(platform::nativePath(path));
     if (!info.dir().exists())
         throw FileError(76, path, describe(76, path));
+    refuseUnusualTarget(path);
     if (info.isDir() || (info.exists() && !info.isWritable()) ||
         !QFileInfo(info.absolutePath()).isWritable())
         throw FileError(75, path, describe(75, path));
@@ -383,6 +385,8 @@ bool sameFile(const QString& a, const QString& b) {
 }
 
 PendingFile::PendingFile(const QString& target) : target_(target) {
+    refuseUnusualTarget(target);
+    folder_ = std::make_unique<PendingFolder>(target);
     do {
         path_ = target + QStringLiteral(".tmp-") +
                 QString::number(QRandomGenerator::global()->bounded(1000000))
@@ -409,8 +413,10 @@ void PendingFile::commit(Replace replace) {
                                 QStringLiteral("Die Datei %1 existiert bereits.").arg(target_));
             throw FileError(75, target_, describe(75, target_));
         }
-    } else if (!replaceFile(from, to)) {
-        throw FileError(75, target_, describe(75, target_));
+    } else {
+        refuseUnusualTarget(target_); // one that appeared since
+        if (!replaceFile(from, to))
+            throw FileError(75, target_, describe(75, target_));
     }
     committed_ = true;
 }

@@ -9,5 +9,20 @@ namespace db {
 
 class Connection;
 
-namespace students {} // namespace students
+namespace students {
+
+// --- For the timetable export (GPU files).
+
+// A student of a cohort as the timetable's files name him.
+struct Person {
+    QString key;           // KO_VFP_ID as stored
+    QString famName;       // KO_FAMNAME, trimmed
+    QString rufName;       // KO_RUFNAME, trimmed
+    QString parallelClass; // KO_PARLLKL, trimmed
+};
+
+// The students of the cohort (KO_KURSPH, blanks ignored), in stored order.
+std::vector<Person> ofCohort(Connection& c, const QString& cohort);
+
+} // namespace students
 } // namespace db

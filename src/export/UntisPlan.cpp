@@ -72,7 +72,7 @@ void listNote(QStringList& notes, const QString& title, const QStringList& names
     notes << title;
     QString line;
     for (const QString& name : names) {
-        if (!line.isEmpty() && line.size() + name.size() > 70) {
+        if (!line.isEmpty() && line.size() + name.size() > 58) {
             notes << QStringLiteral("  ") + line + QLatin1Char(',');
             line.clear();
         }

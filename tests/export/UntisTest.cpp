@@ -206,14 +206,14 @@ struct SmallSchool {
     }
 };
 
-struct Small : ::testing::Test, SmallSchool {};
+struct UntisSchool : ::testing::Test, SmallSchool {};
 
 } // namespace
 
 // Tab, Windows-1252, the name key, lessons from 7: every field where the help says; a course on
 // two rails in both clusters; the empty rail, the courses without teacher, the choice without
 // course and the student without course as notes.
-TEST_F(Small, WholeFilesWithTheirNotes) {
+TEST_F(UntisSchool, WholeFilesWithTheirNotes) {
     o = {"2009", untis::Separator::Tab, untis::Encoding::Windows1252, 7, untis::StudentKey::Name};
     const untis::Result r = run();
     EXPECT_EQ(file("GPU002.TXT"), "7\t3\t3\t3\t\"12\"\t\"M\xDCL\"\t\"Ma1\"\t\t\t1\r\n"
@@ -339,7 +339,7 @@ TEST(UntisRefusals, NothingIsWritten) {
 // The window offers the school year's cohorts; a missing folder, a wrong number and a refused
 // value are said and the window stays; the folder comes through the dialog; the export reports
 // in the message window (the school has notes) and the window closes. Help opens its page.
-TEST_F(Small, TheWindowSaysWhatIsMissingAndStaysUntilTheFilesAreWritten) {
+TEST_F(UntisSchool, TheWindowSaysWhatIsMissingAndStaysUntilTheFilesAreWritten) {
     const auto click = [](ui::Window& w, const char* name) { w.click(QString::fromLatin1(name)); };
     QString report;
     s.host.onModal("frmGPU", [&](ui::Window& window) {

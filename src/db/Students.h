@@ -11,6 +11,25 @@ class Connection;
 
 namespace students {
 
+// Whether the file has a student of the cohort (KO_KURSPH).
+bool anyOfCohort(Connection& c, const QString& cohort);
+
+// Every student's key (KO_VFP_ID) in no particular order.
+QStringList keys(Connection& c);
+
+// A student as the pre-assignment and the printouts read him.
+struct Student {
+    qint64 id = 0;   // KO_ID
+    QString key;     // KO_VFP_ID
+    QString cohort;  // KO_KURSPH
+    QString famName; // KO_FAMNAME as stored
+    QString rufName; // KO_RUFNAME as stored
+};
+// Every student in stored order (key, cohort and family name).
+std::vector<Student> all(Connection& c);
+// The cohort's students by family and first name in the German order (KO_ID, names).
+std::vector<Student> ofCohortByName(Connection& c, const QString& cohort);
+
 // --- For the timetable export (GPU files).
 
 // A student of a cohort as the timetable's files name him.

@@ -40,17 +40,20 @@ std::vector<Student> ofCohortByName(Connection& c, const QString& cohort) {
     return rows;
 }
 
-std::vector<StudentName> ofCohort(Connection& c, const QString& cohort) {
-    std::vector<StudentName> out;
-    QSqlQuery q =
-        c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_PARLLKL FROM kolleg "
-                              "WHERE trim(KO_KURSPH) = ? ORDER BY KO_ID"),
-               {cohort});
+// --- For the timetable export (GPU files).
+
+std::vector<Person> ofCohort(Connection& c, const QString& cohort) {
+    std::vector<Person> people;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_PARLLKL "
+                                        "FROM kolleg WHERE trim(KO_KURSPH) = ? ORDER BY KO_ID"),
+                         {cohort.trimmed()});
     while (q.next())
-        out.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                       q.value(3).toString()});
-    return out;
+        people.push_back({q.value(0).toString(), q.value(1).toString().trimmed(),
+                          q.value(2).toString().trimmed(), q.value(3).toString().trimmed()});
+    return people;
 }
+
+// --- For the Kurs42 exchange.
 
 QStringList cohortsLatestFirst(Connection& c) {
     QStringList out;
@@ -61,11 +64,11 @@ QStringList cohortsLatestFirst(Connection& c) {
     return out;
 }
 
-void add(Connection& c, const QString& phase, const StudentName& s) {
+void add(Connection& c, const QString& phase, const Person& s) {
     c.insert(QStringLiteral("kolleg"), {{QStringLiteral("KO_KURSPH"), phase},
                                         {QStringLiteral("KO_FAMNAME"), s.famName},
                                         {QStringLiteral("KO_RUFNAME"), s.rufName},
-                                        {QStringLiteral("KO_PARLLKL"), s.klasse},
+                                        {QStringLiteral("KO_PARLLKL"), s.parallelClass},
                                         {QStringLiteral("KO_VFP_ID"), s.key}});
 }
 

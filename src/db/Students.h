@@ -30,16 +30,25 @@ std::vector<Student> all(Connection& c);
 // The cohort's students by family and first name in the German order (KO_ID, names).
 std::vector<Student> ofCohortByName(Connection& c, const QString& cohort);
 
-// The Kurs42 exchange's students.
-struct StudentName {
-    QString key, famName, rufName, klasse; // KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_PARLLKL
+// --- For the timetable export (GPU files).
+
+// A student of a cohort as the timetable's files name him.
+struct Person {
+    QString key;           // KO_VFP_ID as stored
+    QString famName;       // KO_FAMNAME, trimmed
+    QString rufName;       // KO_RUFNAME, trimmed
+    QString parallelClass; // KO_PARLLKL, trimmed
 };
-// The students of a cohort (KO_KURSPH, compared trimmed), in stored order.
-std::vector<StudentName> ofCohort(Connection& c, const QString& cohort);
+
+// The students of the cohort (KO_KURSPH, blanks ignored), in stored order.
+std::vector<Person> ofCohort(Connection& c, const QString& cohort);
+
+// --- For the Kurs42 exchange.
+
 // The cohorts that have students (KO_KURSPH trimmed), the latest first.
 QStringList cohortsLatestFirst(Connection& c);
 // A new student of the cohort phase.
-void add(Connection& c, const QString& phase, const StudentName& s);
+void add(Connection& c, const QString& phase, const Person& s);
 
 } // namespace students
 } // namespace db

@@ -172,14 +172,14 @@ struct Reader {
     }
 
     void readStudents() {
-        for (const db::students::StudentName& row : db::students::ofCohort(c, cohort)) {
+        for (const db::students::Person& row : db::students::ofCohort(c, cohort)) {
             Student s;
             const QString& key = row.key;
             s.idNr = static_cast<int>(e.students.size()) + 1;
-            s.key.name = row.famName.trimmed();
-            s.key.vorname = row.rufName.trimmed();
+            s.key.name = row.famName;
+            s.key.vorname = row.rufName;
             s.jahrgang = e.blocking.jahrgang;
-            s.klasse = row.klasse.trimmed();
+            s.klasse = row.parallelClass;
             if (s.klasse.isEmpty())
                 s.klasse = s.jahrgang;
             bool numeric = false;

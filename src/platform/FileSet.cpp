@@ -382,6 +382,7 @@ void FileSet::commit() {
                 kept_ = false;
                 throw first;
             }
+            incomplete_ = true;
             throw FileError(first.code(), first.path(),
                             first.message() +
                                 QStringLiteral(" Die Dateien in %1 sind erst zum Teil ersetzt "

@@ -70,6 +70,8 @@ public:
     // message: before the renames the targets are then as they were; should the renames fail
     // twice, the journal stays for the next set to finish, and the message says so.
     void commit();
+    // Whether commit() failed after some targets were replaced: the journal stays.
+    bool incomplete() const { return incomplete_; }
 
 private:
     void stage();
@@ -79,6 +81,7 @@ private:
     std::unique_ptr<FolderLock> lock_;
     std::vector<std::unique_ptr<File>> files_;
     bool kept_ = false; // the temporaries are in place or belong to the journal
+    bool incomplete_ = false;
 };
 
 // Finishes the renames of a set that was interrupted in the folder dir (a system path), or

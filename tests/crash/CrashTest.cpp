@@ -65,6 +65,10 @@ const std::vector<Flow> kFlows = {
      {kKubb, "export-kurs42", "--db", "@BB.MDB", "--cohort", "2008", "--to", "@K42.zip"},
      {"K42.zip"},
      true},
+    {"GPU-Export",
+     {kKubb, "export-untis", "--db", "@BB.MDB", "--cohort", "2008", "--to", "@"},
+     {"GPU002.TXT", "GPU010.TXT", "GPU015.TXT", "GPU019.TXT"},
+     true},
     {"kubb import",
      kubbImport({"--output", "@NEU.MDB", "--pointer-dir", "@"}),
      {"NEU.MDB", "TCLASSK"}},
@@ -180,7 +184,8 @@ protected:
         ASSERT_TRUE(QFile::copy(base.path("BB.MDB"), base.path("ALT.MDB")));
         base.write("TCLASSK", (runDir() + "BB.MDB\r\n").toUtf8());
         for (const QString& name :
-             kKurs42 + QStringList{"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO", "K42.zip"})
+             kKurs42 + QStringList{"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO", "K42.zip",
+                                   "GPU002.TXT", "GPU010.TXT", "GPU015.TXT", "GPU019.TXT"})
             base.write(name, ("voriger Export " + name + "\r\n").toUtf8());
     }
 

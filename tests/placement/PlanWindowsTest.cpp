@@ -102,6 +102,23 @@ TEST(Regeln, AreAddedFromTheListsDeletedAfterAskingAndEvaluated) {
     EXPECT_EQ(s.line("Lehrer"), "Lehrerkollisionen: 1");
 }
 
+// Another program deletes the first rule while the list still shows it: deleting that line
+// deletes nothing else, says so and lists the rules anew.
+TEST(Regeln, ALineOfAnOutdatedListDeletesNoOtherRule) {
+    Plan s(true);
+    blocking::addRule(s.connection(), test::kYear, "course-not-on-rail", {"A", "S1"});
+    blocking::addRule(s.connection(), test::kYear, "course-not-on-rail", {"A", "S2"});
+    s.inWindow<frmRegeln>("Regeln", [&](frmRegeln& r) {
+        blocking::removeRule(s.connection(), test::kYear, 1);
+        r.lstRegeln.setCurrent(0);
+        s.host.onMessage(ui::Answer::Yes)
+            .onMessage("Die Regeln wurden inzwischen von einem anderen Programm geändert; die "
+                       "Liste zeigt sie jetzt neu.");
+        r.click("cmdLoeschen");
+        EXPECT_EQ(r.lstRegeln.lines(), QStringList{"1  Kurs nie auf der Schiene: A, S2"});
+    });
+}
+
 TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
     Plan s;
     s.inVarianten([&](frmVarianten& v) {

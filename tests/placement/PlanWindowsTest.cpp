@@ -39,9 +39,10 @@ struct Plan : test::Workspace {
     void inVarianten(const std::function<void(frmVarianten&)>& act) { inWindow("Varianten", act); }
     // B onto S1 in the grid, beside A.
     void bOntoS1() {
-        grid().setRows(3);
-        grid().setTextMatrix(2, 0, grid().TextMatrix(1, 1));
-        grid().setTextMatrix(1, 1, "");
+        auto& rails = w().plan.rails;
+        rails[0].courses.push_back(rails[1].courses.front());
+        rails[1].courses.clear();
+        w().showRails();
     }
     // The first line of the "Bewertung" panel that holds this text.
     QString line(const QString& text) { return w().lblBewertung.filter(text).value(0); }

@@ -69,7 +69,7 @@ QString gridStep(placement::SetzenK& w, RandomHost& host, bool extend) {
     return QStringLiteral("grid %1 %2 %3").arg(extend).arg(row).arg(col);
 }
 
-QString act(placement::SetzenK& w, RandomHost& host) {
+QString act(placement::SetzenK& w, RandomHost& host, bool deleting) {
     switch (host.pick(16)) {
     case 0:
     case 1:
@@ -98,7 +98,9 @@ QString act(placement::SetzenK& w, RandomHost& host) {
             w.optMKolEinfach_Click();
         return QStringLiteral("optMKol");
     default: {
-        const QString name = QString::fromLatin1(kCommands[host.pick(std::size(kCommands))]);
+        QString name = QString::fromLatin1(kCommands[host.pick(std::size(kCommands))]);
+        if (!deleting && name == QLatin1String("cmdKursL"))
+            name = QStringLiteral("cmdS2K");
         return name + (w.click(name) ? QString() : QStringLiteral(" (aus)"));
     }
     }
@@ -106,9 +108,9 @@ QString act(placement::SetzenK& w, RandomHost& host) {
 
 } // namespace
 
-QString randomStep(placement::SetzenK& w, RandomHost& host) {
+QString randomStep(placement::SetzenK& w, RandomHost& host, bool deleting) {
     try {
-        return act(w, host);
+        return act(w, host, deleting);
     } catch (const std::exception& e) {
         return QStringLiteral("Fehler: ") + QString::fromUtf8(e.what());
     }

@@ -30,9 +30,9 @@ private:
     std::mt19937 rng_;
 };
 
-// One random step on the loaded window: a selection in a list or the grid, or a command.
-// Returns what it did, for the run's trace.
-QString randomStep(placement::SetzenK& w, RandomHost& host);
+// One random step on the loaded window: a selection in a list or the grid, or a command
+// ("leeren Kurs löschen" only when deleting). Returns what it did, for the run's trace.
+QString randomStep(placement::SetzenK& w, RandomHost& host, bool deleting = true);
 
 // What the window shows: the grid, the lists with their selections, the labels.
 QStringList screen(const placement::SetzenK& w);

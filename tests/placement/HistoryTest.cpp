@@ -116,6 +116,10 @@ const Case kCases[] = {
      }},
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.command;
+}
+
 class EveryCommand : public ::testing::TestWithParam<Case> {};
 
 } // namespace
@@ -158,6 +162,22 @@ INSTANTIATE_TEST_SUITE_P(Workspace, EveryCommand, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& i) {
                              return std::to_string(i.index);
                          });
+
+// A new command ends what could be done again; deleting a course, which the plans of the
+// history may hold, starts it anew.
+TEST(History, ANewCommandEndsRedoingAndDeletingACourseStartsAnew) {
+    Planner p;
+    p.clickCell(1, 0);
+    p.w().click("menuBearbFix");
+    p.w().click("menuBearbRueck");
+    ASSERT_TRUE(p.w().command("menuBearbWied")->enabled);
+    p.w().click("menuBearbFix");
+    EXPECT_FALSE(p.w().command("menuBearbWied")->enabled);
+    p.selectCourses({"M3"});
+    p.host.onMessage("Wollen Sie den Kurs M3    wirklich löschen?", ui::Answer::Yes);
+    p.w().click("cmdKursL");
+    EXPECT_FALSE(p.w().command("menuBearbRueck")->enabled);
+}
 
 // 20 random runs of commands on the demo school, each taken back whole and done again whole:
 // the file and the screen are as they were before and after.

@@ -60,6 +60,9 @@ void History::run(db::Connection& c, std::unique_ptr<PlanCommand> command) {
 void History::push(std::unique_ptr<PlanCommand> command) {
     done_.push_back(std::move(command));
     undone_.clear();
+    // An automatic plan keeps its cohort's model: a long day's work keeps the latest steps.
+    if (done_.size() > kMostKept)
+        done_.erase(done_.begin());
 }
 
 void History::undone() {

@@ -71,9 +71,11 @@ private:
     FileChanges written_;
 };
 
-// The commands done and undone in the open workspace, the latest last.
+// The commands done and undone in the open workspace, the latest last; the oldest go beyond
+// kMostKept.
 class History {
 public:
+    static constexpr size_t kMostKept = 200;
     // Runs the command and keeps it when it changed anything, also when it failed midway.
     void run(db::Connection& c, std::unique_ptr<PlanCommand> command);
     void push(std::unique_ptr<PlanCommand> command);

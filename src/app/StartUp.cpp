@@ -2,6 +2,7 @@
 #include "common/Session.h"
 
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -22,7 +23,7 @@ bool DatenPfadOK(const RunState& s) {
 BBCheck TestBBOk(const RunState& s, ui::Host& host) {
     try {
         db::Connection c(s.databasePath());
-        const int rows = c.scalar(QStringLiteral("SELECT count(*) FROM schjahr")).toInt();
+        const int rows = db::schoolYearCount(c);
         if (rows == 0) {
             ui::tell(host, kNoData + platform::kCrLf, ui::Icon::None, kTitle);
             return BBCheck::NoData;

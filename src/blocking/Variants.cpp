@@ -1,11 +1,11 @@
 #include "blocking/Variants.h"
 
 #include "blocking/Write.h"
+#include "db/Choices.h"
 #include "db/Database.h"
-#include "db/Statement.h"
+#include "db/VariantStore.h"
 
 #include <QSet>
-#include <QSqlQuery>
 #include <algorithm>
 #include <stdexcept>
 
@@ -17,22 +17,6 @@ namespace {
     throw std::runtime_error(message.toStdString());
 }
 
-void createTables(db::Connection& c) {
-    c.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS variante (VA_ID INTEGER PRIMARY KEY "
-                          "AUTOINCREMENT, VA_SCHJ TEXT NOT NULL, VA_JAHRGANG INTEGER NOT NULL, "
-                          "VA_NAME TEXT NOT NULL, VA_ERSTELLT TEXT NOT NULL, "
-                          "VA_KOMMENTAR TEXT)"));
-    // VS_BL_ID NULL: the course stood on no rail.
-    c.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS varschiene (VS_ID INTEGER PRIMARY KEY "
-                          "AUTOINCREMENT, VS_VA_ID INTEGER NOT NULL, VS_KS_ID TEXT NOT NULL, "
-                          "VS_BL_ID TEXT, VS_FIX TEXT)"));
-    c.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS varschiene_va ON varschiene (VS_VA_ID)"));
-    c.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS varkurs (VK_ID INTEGER PRIMARY KEY "
-                          "AUTOINCREMENT, VK_VA_ID INTEGER NOT NULL, VK_BG_ID INTEGER NOT NULL, "
-                          "VK_KS_ID TEXT)"));
-    c.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS varkurs_va ON varkurs (VK_VA_ID)"));
-}
-
 struct Stored {
     qint64 id = 0;
     QString name;
@@ -42,16 +26,8 @@ struct Stored {
 
 std::vector<Stored> stored(db::Connection& c, const SchoolYear& year, int cohort) {
     std::vector<Stored> all;
-    if (!c.hasTable(QStringLiteral("variante")))
-        return all;
-    QSqlQuery q = c.exec(QStringLiteral("SELECT VA_ID, VA_NAME, VA_ERSTELLT, VA_KOMMENTAR FROM "
-                                        "variante WHERE VA_SCHJ = ? AND VA_JAHRGANG = ? "
-                                        "ORDER BY VA_ID"),
-                         {year.id, cohort});
-    while (q.next())
-        all.push_back({q.value(0).toLongLong(), q.value(1).toString(),
-                       QDateTime::fromString(q.value(2).toString(), Qt::ISODate),
-                       q.value(3).toString()});
+    for (const db::variants::Stored& v : db::variants::ofCohort(c, year.id, cohort))
+        all.push_back({v.id, v.name, QDateTime::fromString(v.created, Qt::ISODate), v.comment});
     return all;
 }
 
@@ -98,37 +74,27 @@ void store(db::Connection& c, const SchoolYear& year, const Model& m, const QStr
            const QString& comment, const QDateTime& now, const Placement* p = nullptr,
            const Assignment* a = nullptr) {
     const Placement& placement = p ? *p : m.placement;
-    createTables(c);
-    const qint64 id =
-        c.exec(
-             QStringLiteral("INSERT INTO variante (VA_SCHJ, VA_JAHRGANG, VA_NAME, VA_ERSTELLT, "
-                            "VA_KOMMENTAR) VALUES (?, ?, ?, ?, ?)"),
-             {year.id, m.cohort, name, now.toString(Qt::ISODate), comment.trimmed()}) // NULL: none
-            .lastInsertId()
-            .toLongLong();
-    db::Statement rail(c, QStringLiteral("INSERT INTO varschiene (VS_VA_ID, VS_KS_ID, VS_BL_ID, "
-                                         "VS_FIX) VALUES (?, ?, ?, ?)"));
+    db::variants::Writer variant(c, year.id, m.cohort, name, now.toString(Qt::ISODate),
+                                 comment.trimmed()); // NULL: none
+    const QVariant none(QMetaType::fromType<QString>());
     for (size_t k = 0; k < m.courses.size(); ++k) {
         if (!m.courses[k].own)
             continue;
         const QString& key = m.courses[k].key;
         if (placement.rails[k].empty())
-            rail.run({id, key, QVariant(QMetaType::fromType<QString>()),
-                      QVariant(QMetaType::fromType<QString>())});
+            variant.placement(key, none, none);
         placement.rails[k].forEach([&](int r) {
-            rail.run({id, key, m.rails[r].key,
-                      placement.fixed[k].has(r) ? QStringLiteral("1") : QStringLiteral("0")});
+            variant.placement(key, m.rails[r].key,
+                              placement.fixed[k].has(r) ? QStringLiteral("1")
+                                                        : QStringLiteral("0"));
         });
     }
-    // The field is one of two names of the schema, never a value.
-    db::Statement field(
-        c, QStringLiteral("SELECT %1 FROM belegung WHERE BG_ID = ?").arg(m.courseField));
-    db::Statement course(
-        c, QStringLiteral("INSERT INTO varkurs (VK_VA_ID, VK_BG_ID, VK_KS_ID) VALUES (?, ?, ?)"));
+    db::choices::CourseField field(c, m.courseField);
     for (size_t i = 0; i < m.choices.size(); ++i) {
         const qint64 bgId = m.choices[i].bgId;
         const int k = a ? (*a)[i] : -1;
-        course.run({id, bgId, k >= 0 ? QVariant(m.courses[k].key) : field.scalar({bgId})});
+        variant.course(bgId,
+                       k >= 0 ? QVariant(m.courses[k].key) : field.get(bgId).value_or(QVariant()));
     }
 }
 
@@ -155,14 +121,10 @@ QHash<qint64, int> choicesByKey(const Model& m) {
 
 Fitted fit(db::Connection& c, const Model& m, qint64 id, const QHash<qint64, int>& choiceOf) {
     Fitted f = current(m);
-    QSqlQuery rails =
-        c.exec(QStringLiteral("SELECT VS_KS_ID, VS_BL_ID, VS_FIX FROM varschiene WHERE "
-                              "VS_VA_ID = ? ORDER BY VS_ID"),
-               {id});
     QSet<int> seen;
-    while (rails.next()) {
-        const int k = m.courseIndex(rails.value(0).toString());
-        const bool placed = !rails.value(1).isNull();
+    for (const db::variants::Placement& row : db::variants::placements(c, id)) {
+        const int k = m.courseIndex(row.course);
+        const bool placed = !row.rail.isNull();
         if (k < 0 || !m.courses[k].own) {
             f.notTaken += placed ? 1 : 0;
             continue;
@@ -174,26 +136,23 @@ Fitted fit(db::Connection& c, const Model& m, qint64 id, const QHash<qint64, int
         }
         if (!placed)
             continue;
-        const int r = m.railIndex(rails.value(1).toString());
+        const int r = m.railIndex(row.rail.toString());
         if (r < 0) {
             ++f.notTaken;
             continue;
         }
         f.placement.rails[k].add(r);
-        if (rails.value(2).toString() == QLatin1String("1"))
+        if (row.fix == QLatin1String("1"))
             f.placement.fixed[k].add(r);
     }
-    QSqlQuery courses = c.exec(
-        QStringLiteral("SELECT VK_BG_ID, VK_KS_ID FROM varkurs WHERE VK_VA_ID = ? ORDER BY VK_ID"),
-        {id});
-    while (courses.next()) {
-        const int i = choiceOf.value(courses.value(0).toLongLong(), -1);
+    for (const db::variants::Course& row : db::variants::courses(c, id)) {
+        const int i = choiceOf.value(row.bgId, -1);
         if (i < 0) {
             ++f.notTaken;
-        } else if (courses.value(1).isNull()) {
+        } else if (row.course.isNull()) {
             f.assignment[i] = -1;
             f.cleared.push_back(m.choices[i].bgId);
-        } else if (const int k = m.courseIndex(courses.value(1).toString()); m.serves(k, i)) {
+        } else if (const int k = m.courseIndex(row.course.toString()); m.serves(k, i)) {
             f.assignment[i] = k;
         } else {
             ++f.notTaken;
@@ -308,20 +267,16 @@ std::optional<Applied> apply(db::Connection& c, const SchoolYear& year, int coho
     store(c, year, m, done.keptAs, {}, now);
     write(c, m, f.placement, f.assignment, std::nullopt);
     // write leaves a choice without a course in the plan as it stands; the variant's is empty.
-    db::Statement clear(
-        c, QStringLiteral("UPDATE belegung SET %1 = NULL WHERE BG_ID = ?").arg(m.courseField));
+    db::choices::CourseField field(c, m.courseField);
     for (qint64 bgId : f.cleared)
-        clear.run({bgId});
+        field.set(bgId, QVariant());
     tx.commit();
     return done;
 }
 
 void remove(db::Connection& c, const SchoolYear& year, int cohort, const QString& name) {
     db::Transaction tx(c);
-    const qint64 id = find(c, year, cohort, name).id;
-    c.exec(QStringLiteral("DELETE FROM varkurs WHERE VK_VA_ID = ?"), {id});
-    c.exec(QStringLiteral("DELETE FROM varschiene WHERE VS_VA_ID = ?"), {id});
-    c.exec(QStringLiteral("DELETE FROM variante WHERE VA_ID = ?"), {id});
+    db::variants::remove(c, find(c, year, cohort, name).id);
     tx.commit();
 }
 
@@ -329,8 +284,7 @@ void rename(db::Connection& c, const SchoolYear& year, int cohort, const QString
             const QString& newName) {
     db::Transaction tx(c);
     const qint64 id = find(c, year, cohort, oldName).id;
-    c.exec(QStringLiteral("UPDATE variante SET VA_NAME = ? WHERE VA_ID = ?"),
-           {freeName(c, year, cohort, newName, id), id});
+    db::variants::rename(c, id, freeName(c, year, cohort, newName, id));
     tx.commit();
 }
 

@@ -1,11 +1,10 @@
 #include "blocking/Write.h"
 
 #include "db/BlockDatabase.h"
+#include "db/Choices.h"
 #include "db/Database.h"
-#include "db/Queries.h"
-#include "db/Statement.h"
-
-#include <stdexcept>
+#include "db/Placements.h"
+#include "db/Rails.h"
 
 namespace blocking {
 
@@ -13,53 +12,35 @@ namespace {
 
 void placeInto(db::Connection& c, const Model& m, const Placement& p, Written& w) {
     db::Transaction tx(c);
-    if (!c.hasTable(QStringLiteral("ckkurs")))
-        db::recreateCkkurs(c);
-    db::Statement rows(c, QStringLiteral("SELECT CK_ID, CK_BL_ID, CK_FIX, CK_KS_ID, CK_VFP_ID "
-                                         "FROM ckkurs WHERE CK_KS_ID = ? ORDER BY CK_ID"));
-    db::Statement drop(c, QStringLiteral("DELETE FROM ckkurs WHERE CK_ID = ?"));
-    db::Statement mark(c, QStringLiteral("UPDATE ckkurs SET CK_FIX = ? WHERE CK_ID = ?"));
-    db::Statement add =
-        db::Statement::insert(c, QStringLiteral("ckkurs"),
-                              {QStringLiteral("CK_BL_ID"), QStringLiteral("CK_KS_ID"),
-                               QStringLiteral("CK_VFP_ID"), QStringLiteral("CK_FIX")});
+    db::placements::ensureTable(c);
+    db::placements::Writer rows(c);
     const auto flag = [](bool fixed) { return fixed ? QStringLiteral("1") : QStringLiteral("0"); };
     for (size_t k = 0; k < m.courses.size(); ++k) {
         if (!m.courses[k].own)
             continue;
         const RailSet& wanted = p.rails[k];
         RailSet present;
-        struct Row {
-            qint64 id;
-            int rail;
-            QVariantList fields; // CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX
-        };
-        std::vector<Row> now;
-        QSqlQuery& q = rows.run({m.courses[k].key});
-        while (q.next())
-            now.push_back({q.value(0).toLongLong(),
-                           m.railIndex(q.value(1).toString()),
-                           {q.value(0), q.value(1), q.value(3), q.value(4), q.value(2)}});
-        for (const Row& r : now) {
-            if (r.rail < 0)
+        for (const db::placements::Row& row : rows.ofCourse(m.courses[k].key)) {
+            const int r = m.railIndex(row.rail.toString());
+            if (r < 0)
                 continue; // a rail of another school year
-            if (!wanted.has(r.rail)) {
-                drop.run({r.id});
-                w.removed.push_back(r.fields);
+            const qint64 id = row.id.toLongLong();
+            if (!wanted.has(r)) {
+                rows.remove(id);
+                w.removed.push_back(row.fields());
                 continue;
             }
-            present.add(r.rail);
-            const QString fix = flag(p.fixed[k].has(r.rail));
-            if (r.fields[4].toString() != fix) {
-                mark.run({fix, r.id});
-                w.fixes.emplace_back(r.id, r.fields[4]);
+            present.add(r);
+            const QString fix = flag(p.fixed[k].has(r));
+            if (row.fix.toString() != fix) {
+                rows.setFixed(id, fix);
+                w.fixes.emplace_back(id, row.fix);
             }
         }
         wanted.without(present).forEach([&](int r) {
             const Rail& rail = m.rails[r];
-            add.run(
-                {rail.key, m.courses[k].key, QString::number(rail.id), flag(p.fixed[k].has(r))});
-            w.added.push_back(add.lastInsertId());
+            w.added.push_back(rows.add(rail.key, m.courses[k].key, QString::number(rail.id),
+                                       flag(p.fixed[k].has(r))));
         });
     }
     tx.commit();
@@ -68,18 +49,14 @@ void placeInto(db::Connection& c, const Model& m, const Placement& p, Written& w
 // The rails' hours where the model's (the workspace's grid) differ from the stored ones, as
 // the model reads them; rails without hours in the model are left alone.
 void railHoursInto(db::Connection& c, const Model& m, Written& w) {
-    db::Statement get(c, QStringLiteral("SELECT BL_STD FROM block WHERE BL_ID = ?"));
-    db::Statement set(c, QStringLiteral("UPDATE block SET BL_STD = ? WHERE BL_ID = ?"),
-                      QStringLiteral("block"), {QStringLiteral("BL_STD")});
     for (const Rail& r : m.rails) {
         if (r.hours <= 0)
             continue;
-        QSqlQuery& q = get.run({r.id});
-        if (!q.next() || q.value(0).toInt() == r.hours)
+        const std::optional<QVariant> before = db::rails::hours(c, r.id);
+        if (!before || before->toInt() == r.hours)
             continue;
-        const QVariant before = q.value(0);
-        set.run({r.hours, r.id});
-        w.hours.emplace_back(r.id, before);
+        db::rails::setHours(c, r.id, r.hours);
+        w.hours.emplace_back(r.id, *before);
     }
 }
 
@@ -92,20 +69,16 @@ void writePlacement(db::Connection& c, const Model& m, const Placement& p) {
 
 std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const Assignment& a) {
     db::Transaction tx(c);
-    // The field is one of two names of the schema, never a value.
-    db::Statement get(c,
-                      QStringLiteral("SELECT %1 FROM belegung WHERE BG_ID = ?").arg(m.courseField));
-    db::Statement set(
-        c, QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(m.courseField));
+    db::choices::CourseField field(c, m.courseField);
     std::vector<CourseChange> changes;
     for (size_t i = 0; i < m.choices.size(); ++i) {
         if (a[i] == m.assignment[i] || a[i] < 0)
             continue;
-        QSqlQuery& q = get.run({m.choices[i].bgId});
-        if (!q.next())
+        const std::optional<QVariant> before = field.get(m.choices[i].bgId);
+        if (!before)
             continue;
-        changes.push_back({m.choices[i].bgId, q.value(0), m.courses[a[i]].key});
-        set.run({changes.back().after, changes.back().bgId});
+        changes.push_back({m.choices[i].bgId, *before, m.courses[a[i]].key});
+        field.set(changes.back().bgId, changes.back().after);
     }
     tx.commit();
     return changes;
@@ -113,26 +86,15 @@ std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const 
 
 void undoCourses(db::Connection& c, const QString& courseField,
                  const std::vector<CourseChange>& changes) {
-    // The field goes into the statement's text: only the two course fields may.
-    if (courseField != db::courseField(12) && courseField != db::courseField(13))
-        throw std::invalid_argument("undoCourses: no course field");
+    db::choices::CourseField field(c, courseField); // refuses any other field before writing
     db::Transaction tx(c);
-    db::Statement set(
-        c, QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(courseField));
     for (const CourseChange& change : changes)
-        set.run({change.before, change.bgId});
+        field.set(change.bgId, change.before);
     tx.commit();
 }
 
 QByteArray readState(db::Connection& c) {
-    QByteArray state;
-    if (c.hasTable(QStringLiteral("ckkurs")))
-        state += c.digest(QStringLiteral(
-            "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"));
-    state += c.digest(QStringLiteral("SELECT * FROM belegung ORDER BY BG_ID"));
-    // The rails' hours decide where a course fits.
-    state += c.digest(QStringLiteral("SELECT BL_ID, BL_VFP_ID, BL_STD FROM block ORDER BY BL_ID"));
-    return state;
+    return db::placements::planState(c);
 }
 
 Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort, const Model* known,
@@ -141,8 +103,7 @@ Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort, const 
     try {
         tx.emplace(c);
         // Written and dropped again: a file that cannot take the plan shows here.
-        db::Transaction probe(c);
-        c.exec(QStringLiteral("CREATE TABLE kubb_schreibprobe (x INTEGER)"));
+        db::probeWritable(c);
     } catch (const db::DbError& e) {
         throw db::DbError(e.kind(),
                           QStringLiteral("Ein Plan könnte nicht gespeichert werden, die Suche "
@@ -178,21 +139,15 @@ bool undo(db::Connection& c, const Written& w) {
     db::Transaction tx(c);
     if (readState(c) != w.state)
         return false;
-    db::Statement drop(c, QStringLiteral("DELETE FROM ckkurs WHERE CK_ID = ?"));
+    db::placements::Writer rows(c);
     for (qint64 id : w.added)
-        drop.run({id});
-    db::Statement put = db::Statement::insert(
-        c, QStringLiteral("ckkurs"),
-        {QStringLiteral("CK_ID"), QStringLiteral("CK_BL_ID"), QStringLiteral("CK_KS_ID"),
-         QStringLiteral("CK_VFP_ID"), QStringLiteral("CK_FIX")});
+        rows.remove(id);
     for (const QVariantList& row : w.removed)
-        put.run(row);
-    db::Statement mark(c, QStringLiteral("UPDATE ckkurs SET CK_FIX = ? WHERE CK_ID = ?"));
+        rows.restore(row);
     for (const auto& [id, fix] : w.fixes)
-        mark.run({fix, id});
-    db::Statement hours(c, QStringLiteral("UPDATE block SET BL_STD = ? WHERE BL_ID = ?"));
+        rows.setFixed(id, fix);
     for (const auto& [id, before] : w.hours)
-        hours.run({before, id});
+        db::rails::setHours(c, id, before);
     undoCourses(c, w.courseField, w.courses);
     tx.commit();
     return true;

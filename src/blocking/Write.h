@@ -34,9 +34,10 @@ std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const 
 void undoCourses(db::Connection& c, const QString& courseField,
                  const std::vector<CourseChange>& changes);
 
-// A plan is computed from the placements (ckkurs, with CK_FIX) and the choices (belegung) as
-// they stood when the model was read; the search may take minutes, and another program may write
-// meanwhile. This fingerprint of both tables, taken with the model and again inside the write's
+// A plan is computed from what the model read: the placements (ckkurs, with CK_FIX), the choices,
+// the rails' and courses' hours, limits and teachers, the students, subjects and the planner's
+// rules; the search may take minutes, and another program may write meanwhile. This fingerprint
+// of all of them (db::placements::planState), taken with the model and again inside the write's
 // transaction, tells whether the plan still fits what stands in the file.
 QByteArray readState(db::Connection& c);
 

@@ -142,6 +142,24 @@ void printResult(const blocking::Result& r, const blocking::Evaluation& after, b
     out().flush();
 }
 
+// The plan and the kept plans as variants, in one transaction: both or neither. Another
+// program's change to what the search read (placements, choices, rails, courses, rules ...)
+// written meanwhile is not overwritten, nor mixed with this plan. Gives the variants' names.
+QStringList store(db::Connection& c, const Target& t, const blocking::Loaded& loaded,
+                  const blocking::Result& r) {
+    db::Transaction tx(c);
+    if (!blocking::write(c, loaded.model, r.placement, r.assignment, loaded.state))
+        throw std::runtime_error(
+            QStringLiteral("Der Plan wurde nicht gespeichert: Schienen oder Belegungen in %1 "
+                           "wurden während der Suche von einem anderen Programm geändert.")
+                .arg(t.path)
+                .toStdString());
+    const QStringList kept =
+        r.kept.empty() ? QStringList() : blocking::saveKept(c, t.year, loaded.model, r.kept);
+    tx.commit();
+    return kept;
+}
+
 int runBlock(const Args& a) {
     // --seconds is the whole command's: starting the program and the reading before the search
     // come out of it.
@@ -181,18 +199,8 @@ int runBlock(const Args& a) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         o.seconds = std::max(0.001, o.seconds - spent);
         r = blocking::block(m, o);
-        // Another program's placements or choices written meanwhile are not overwritten, nor
-        // mixed with this plan.
-        if (!blocking::write(c, m, r.placement, r.assignment, loaded.state))
-            throw std::runtime_error(
-                QStringLiteral("Der Plan wurde nicht gespeichert: Schienen oder Belegungen in %1 "
-                               "wurden während der Suche von einem anderen Programm geändert.")
-                    .arg(t.path)
-                    .toStdString());
+        kept = store(c, t, loaded, r);
         changes = blocking::changeLines(m, r.changes);
-        // After the plan, in a transaction of their own: a failure here leaves the plan stored.
-        if (!r.kept.empty())
-            kept = blocking::saveKept(c, t.year, m, r.kept);
     }
     // What now stands in the database, against the bound of the search that made it.
     const blocking::Evaluation after = blocking::evaluate(load(t), r.after.teacherClashBound);

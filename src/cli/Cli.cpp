@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
 
 namespace cli {
@@ -61,14 +62,56 @@ void Args::allowOnly(const QStringList& names) const {
             throw UsageError(QStringLiteral("unbekannte Option: ") + f);
 }
 
+namespace {
+
+// The standard output as a device that remembers why a write failed: each write the text stream
+// hands on goes out at once (the stream buffers), so that the first failure is the one said.
+class StandardOutput : public QIODevice {
+public:
+    StandardOutput() { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    int failure = 0; // errno of the first failed write; 0 while none failed
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        errno = 0;
+        if (std::fwrite(data, 1, static_cast<size_t>(size), stdout) == static_cast<size_t>(size) &&
+            std::fflush(stdout) == 0)
+            return size;
+        if (failure == 0)
+            failure = errno != 0 ? errno : EIO;
+        return -1;
+    }
+};
+
+StandardOutput& standardOutput() {
+    static StandardOutput device;
+    return device;
+}
+
+} // namespace
+
 QTextStream& out() {
-    static QTextStream s(stdout);
+    static QTextStream s(&standardOutput());
     return s;
 }
 
 QTextStream& err() {
     static QTextStream s(stderr);
     return s;
+}
+
+std::optional<QString> outputFailure() {
+    out().flush();
+    const int error = standardOutput().failure;
+    if (out().status() == QTextStream::Ok && error == 0)
+        return std::nullopt;
+    QString reason;
+    if (error == ENOSPC)
+        reason = QStringLiteral(": Der Datenträger ist voll");
+    else if (error == EIO)
+        reason = QStringLiteral(": Der Datenträger meldet einen Ein-/Ausgabefehler");
+    return QStringLiteral("Die Ausgabe konnte nicht vollständig geschrieben werden%1.").arg(reason);
 }
 
 ui::QuietHost& host() {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <optional>
 #include <stdexcept>
 
 // The pieces every kubb command shares: its options, its host and its output.
@@ -54,6 +55,9 @@ struct Command {
 
 QTextStream& out();
 QTextStream& err();
+// Flushes the standard output and tells whether everything written to it got there: the German
+// reason when not (a full disk, an I/O error, a closed output), nothing when it did.
+std::optional<QString> outputFailure();
 // A host for the core: boxes go to stderr as plain lines, every question gets its default.
 ui::QuietHost& host();
 // The error of a cohort (course phase) that the school year does not offer, naming those it does.

@@ -60,7 +60,11 @@ std::unique_ptr<PrintHost> printHost(const Args& a) {
     const QString pdf = a.value(QStringLiteral("--pdf"));
     if (text.isEmpty() == pdf.isEmpty())
         throw UsageError(a.command() + QStringLiteral(" braucht entweder --text oder --pdf"));
-    return std::make_unique<PrintHost>(pathArg(text.isEmpty() ? pdf : text), !pdf.isEmpty());
+    const QString path = pathArg(text.isEmpty() ? pdf : text);
+    // A target that cannot be written (a FIFO, a device, a missing folder) is said before
+    // anything is read or printed.
+    platform::checkWritable(path);
+    return std::make_unique<PrintHost>(path, !pdf.isEmpty());
 }
 
 // The run on the database of --db with its current school year.

@@ -5,6 +5,7 @@
 #include "common/Session.h"
 #include "db/Database.h"
 #include "db/Queries.h"
+#include "db/Rails.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,9 +22,7 @@ void printList(db::Connection& c, const blocking::SchoolYear& year, int cohort, 
     const std::vector<blocking::VariantInfo> all = blocking::list(c, year, cohort);
     if (json) {
         // The fields of kubb evaluate --json, so that a script compares both alike.
-        const int rails =
-            c.scalar(QStringLiteral("SELECT COUNT(*) FROM block WHERE BL_SCHJ = ?"), {year.id})
-                .toInt();
+        const int rails = db::rails::countOfYear(c, year.id);
         QJsonArray a;
         for (const blocking::VariantInfo& v : all) {
             QJsonObject o = blocking::toJson(v.evaluation);

@@ -90,11 +90,12 @@ const char* const kBlockUsage =
     "      --threads   Zahl der Suchketten (Vorgabe: eine je Kern)\n"
     "      --changes   schreibt die Kurswechsel in die Textdatei (UTF-8), einen\n"
     "                  je Zeile: \"Schüler Name: alter Kurs → neuer Kurs\"\n"
-    "      --keep-variants  speichert nach dem Plan die N besten Pläne der Suche,\n"
+    "      --keep-variants  speichert mit dem Plan die N besten Pläne der Suche,\n"
     "                  die sich in mindestens einer Schiene eines Kurses\n"
     "                  unterscheiden, als Varianten \"Automatisch 1 (TT.MM.JJJJ\n"
     "                  hh:mm)\" usw. (0 bis 100, Vorgabe 0); die erste ist der\n"
-    "                  gespeicherte Plan\n";
+    "                  gespeicherte Plan. Plan und Varianten werden zusammen\n"
+    "                  gespeichert oder gar nicht\n";
 
 const char* const kEvaluateUsage =
     "  evaluate --db PFAD --cohort 2009 [--json]\n"
@@ -198,6 +199,34 @@ const cli::Command* find(QStringList& args) {
     return nullptr;
 }
 
+// The exit code of a run whose code was `code`: not 0 when the standard output did not take
+// everything written to it, which is then said on stderr.
+int finish(int code) {
+    if (const std::optional<QString> failed = cli::outputFailure()) {
+        cli::err() << "kubb: " << *failed << Qt::endl;
+        return code == 0 ? 1 : code;
+    }
+    return code;
+}
+
+// Runs the command the arguments name; its exit code.
+int run(const QString& given, const cli::Command* command, const QStringList& args) {
+    try {
+        if (given.isEmpty())
+            throw cli::UsageError(QStringLiteral("kein Befehl angegeben"));
+        if (!command)
+            throw cli::UsageError(QStringLiteral("unbekannter Befehl: ") + given);
+        return command->run(cli::Args(QString::fromLatin1(command->name), args, command->flags,
+                                      command->positional));
+    } catch (const cli::UsageError& e) {
+        cli::err() << "kubb: " << QString::fromUtf8(e.what()) << "\n\n" << usage();
+        return 2;
+    } catch (const std::exception& e) {
+        cli::err() << "kubb: " << QString::fromUtf8(e.what()) << Qt::endl;
+        return 1;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -217,20 +246,7 @@ int main(int argc, char** argv) {
     }
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         cli::out() << usage();
-        return 0;
+        return finish(0);
     }
-    try {
-        if (given.isEmpty())
-            throw cli::UsageError(QStringLiteral("kein Befehl angegeben"));
-        if (!command)
-            throw cli::UsageError(QStringLiteral("unbekannter Befehl: ") + given);
-        return command->run(cli::Args(QString::fromLatin1(command->name), args, command->flags,
-                                      command->positional));
-    } catch (const cli::UsageError& e) {
-        cli::err() << "kubb: " << QString::fromUtf8(e.what()) << "\n\n" << usage();
-        return 2;
-    } catch (const std::exception& e) {
-        cli::err() << "kubb: " << QString::fromUtf8(e.what()) << Qt::endl;
-        return 1;
-    }
+    return finish(run(given, command, args));
 }

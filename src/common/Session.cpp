@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Queries.h"
+#include "db/Students.h"
 #include "platform/Files.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
@@ -12,10 +13,9 @@ using namespace platform;
 using ui::kTitle;
 
 QStringList schoolYearLines(db::Connection& c) {
-    QSqlQuery q = c.exec(QStringLiteral("SELECT SJ_SCHJ, SJ_VFP_ID FROM schjahr ORDER BY SJ_ID"));
     QStringList lines;
-    while (q.next())
-        lines << q.value(0).toString() + QStringLiteral("     ") + q.value(1).toString();
+    for (const auto& [bez, key] : db::schoolYears(c))
+        lines << bez + QStringLiteral("     ") + key;
     return lines;
 }
 
@@ -48,9 +48,7 @@ QStringList coursePhases(db::Connection& c, const QString& schjBez) {
     const int start = db::startYear(schjBez);
     QStringList phases;
     for (const int year : {start, start - 1})
-        if (!c.scalar(QStringLiteral("SELECT 1 FROM kolleg WHERE KO_KURSPH = ? LIMIT 1"),
-                      {QString::number(year)})
-                 .isNull())
+        if (db::students::anyOfCohort(c, QString::number(year)))
             phases << QString::number(year);
     return phases;
 }

@@ -76,4 +76,9 @@ int AnzBelKurs(Connection& c, const QString& courseKey) {
         .toInt();
 }
 
+void probeWritable(Connection& c) {
+    Transaction probe(c);
+    c.exec(QStringLiteral("CREATE TABLE kubb_schreibprobe (x INTEGER)"));
+}
+
 } // namespace db

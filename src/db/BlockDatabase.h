@@ -27,4 +27,8 @@ void settleJournal(const QString& path);
 // their year-12 or year-13 field; a row naming it in both counts once.
 int AnzBelKurs(Connection& c, const QString& courseKey);
 
+// Writes into the file inside the caller's transaction, which takes the write lock and starts the
+// journal: a file that could not take a write shows here (DbError). The caller rolls it back.
+void probeWritable(Connection& c);
+
 } // namespace db

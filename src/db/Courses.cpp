@@ -8,6 +8,52 @@ namespace db::courses {
 
 namespace {
 
+std::vector<std::pair<QString, QString>> pairs(Connection& c, const QString& sql) {
+    std::vector<std::pair<QString, QString>> rows;
+    QSqlQuery q = c.exec(sql);
+    while (q.next())
+        rows.emplace_back(q.value(0).toString(), q.value(1).toString());
+    return rows;
+}
+
+} // namespace
+
+QStringList keys(Connection& c) {
+    QStringList keys;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID FROM kurs"));
+    while (q.next())
+        keys << q.value(0).toString();
+    return keys;
+}
+
+std::vector<std::pair<QString, QString>> designations(Connection& c) {
+    return pairs(c, QStringLiteral("SELECT KS_VFP_ID, KS_BEZ FROM kurs ORDER BY KS_ID"));
+}
+
+std::vector<Candidate> forSubject(Connection& c, const QString& schjId, const QString& subject,
+                                  const QString& kind, const QString& code, const QString& yg) {
+    const bool twelve = yg == QLatin1String("12");
+    QSqlQuery& q =
+        c.prepared(
+             QStringLiteral("SELECT KS_VFP_ID, KS_BEZ FROM kurs WHERE "
+                            "(KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND KS_FA_ID%1 = ?) "
+                            "OR (KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND "
+                            "KS_FA_ID%2 = ?) ORDER BY KS_ID")
+                 .arg(twelve ? 1 : 3)
+                 .arg(twelve ? 2 : 4))
+            .run({schjId, code, kind, subject, schjId, code, kind, subject});
+    std::vector<Candidate> list;
+    while (q.next())
+        list.push_back({q.value(0).toString(), q.value(1).toString().trimmed()});
+    return list;
+}
+
+std::vector<std::pair<QString, QString>> subjectDesignations(Connection& c) {
+    return pairs(c, QStringLiteral("SELECT FA_VFP_ID, FA_BEZ FROM fachang ORDER BY FA_ID"));
+}
+
+namespace {
+
 const QString kCourseFields = QStringLiteral(
     "SELECT KS_BEZ, KS_SCHJ, KS_VFP_ID, KS_FA_ID1, KS_FA_ID3, KS_JGST, KS_LKGK, KS_STD FROM kurs ");
 
@@ -155,24 +201,6 @@ QString subjectTypes(Connection& c, const QString& key) {
     return c
         .scalar(QStringLiteral("SELECT FA_BELEG FROM fachang WHERE FA_VFP_ID = ? LIMIT 1"), {key})
         .toString();
-}
-
-std::vector<Candidate> candidates(Connection& c, const QString& schjId, const QString& subject,
-                                  const QString& kind, const QString& code, const QString& yg) {
-    const bool twelve = yg == QLatin1String("12");
-    QSqlQuery& q =
-        c.prepared(
-             QStringLiteral("SELECT KS_VFP_ID, KS_BEZ FROM kurs WHERE "
-                            "(KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND KS_FA_ID%1 = ?) "
-                            "OR (KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND "
-                            "KS_FA_ID%2 = ?) ORDER BY KS_ID")
-                 .arg(twelve ? 1 : 3)
-                 .arg(twelve ? 2 : 4))
-            .run({schjId, code, kind, subject, schjId, code, kind, subject});
-    std::vector<Candidate> list;
-    while (q.next())
-        list.push_back({q.value(0).toString(), q.value(1).toString().trimmed()});
-    return list;
 }
 
 } // namespace db::courses

@@ -14,6 +14,27 @@ class Connection;
 
 namespace courses {
 
+// Every course's key (KS_VFP_ID) in no particular order.
+QStringList keys(Connection& c);
+
+// Every course's key and designation (KS_BEZ as stored) in stored order.
+std::vector<std::pair<QString, QString>> designations(Connection& c);
+
+// A course the look-up by subject found: its key (KS_VFP_ID) and designation (KS_BEZ, trimmed).
+struct Candidate {
+    QString key;
+    QString bez;
+};
+// The courses of school year schjId that teach subject at year-group code code ("11", "12",
+// "50" ...) and course kind kind ("L", "K" ...), in stored order. Year group yg "12" looks in the
+// first two subject columns, any other yg in the third and fourth. Prepared once per connection.
+std::vector<Candidate> forSubject(Connection& c, const QString& schjId, const QString& subject,
+                                  const QString& kind, const QString& code, const QString& yg);
+
+// The subjects the courses teach (fachang): every subject's key and designation (FA_BEZ as
+// stored) in stored order.
+std::vector<std::pair<QString, QString>> subjectDesignations(Connection& c);
+
 // The placement workspace.
 // A course as the workspace reads it: designation, school year, key, subjects, year group,
 // kind and hours.
@@ -64,15 +85,6 @@ struct Subject {
 std::vector<Subject> subjectsOfCohort(Connection& c, const QString& cohort);
 QString subjectDesignation(Connection& c, const QString& key);
 QString subjectTypes(Connection& c, const QString& key);
-// The courses of school year schjId that teach subject at year-group code code and course kind
-// kind, in stored order: year group yg "12" looks in the first two subject columns, another in
-// the third and fourth (as the pre-assignment chooses).
-struct Candidate {
-    QString key;
-    QString bez; // trimmed
-};
-std::vector<Candidate> candidates(Connection& c, const QString& schjId, const QString& subject,
-                                  const QString& kind, const QString& code, const QString& yg);
 
 } // namespace courses
 } // namespace db

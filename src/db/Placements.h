@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Statement.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -13,6 +15,54 @@ namespace db {
 class Connection;
 
 namespace placements {
+
+// What a plan's writing and undoing do to ckkurs.
+
+// A row of ckkurs with every field as stored (NULL kept apart from "").
+struct Row {
+    QVariant id;     // CK_ID
+    QVariant rail;   // CK_BL_ID, the rail's BL_VFP_ID
+    QVariant course; // CK_KS_ID
+    QVariant railId; // CK_VFP_ID, the rail's BL_ID
+    QVariant fix;    // CK_FIX
+    // The fields in the order restore takes them.
+    QVariantList fields() const { return {id, rail, course, railId, fix}; }
+};
+
+// Creates ckkurs with its indexes where a file lacks it.
+void ensureTable(Connection& c);
+
+// The statements a plan's write repeats for every course, prepared once; the table must exist.
+class Writer {
+public:
+    explicit Writer(Connection& c);
+    // The course's rows in stored order.
+    std::vector<Row> ofCourse(const QString& courseKey);
+    void remove(qint64 id);
+    void setFixed(qint64 id, const QVariant& fix);
+    // A new row (values checked against the schema); its CK_ID.
+    qint64 add(const QString& railKey, const QString& courseKey, const QString& railId,
+               const QString& fix);
+    // A removed row back under its key, its fields as Row::fields gives them.
+    void restore(const QVariantList& fields);
+
+private:
+    Connection& c_;
+    Statement rows_;
+    Statement drop_;
+    Statement mark_;
+    Statement add_;
+};
+
+// A fingerprint of everything a plan is computed from: the placements with their fixed marks,
+// the choices, the rails, the courses (hours, limits, teachers), the students, the subjects,
+// the teachers and the planner's rules (a file without rules as one with none). A search may
+// take minutes; taken with the model and again inside the write's transaction, it tells whether
+// the plan still fits what stands in the file.
+QByteArray planState(Connection& c);
+
+// The courses on a rail (its BL_VFP_ID) in stored order: designation and key.
+std::vector<std::pair<QString, QString>> coursesOnRail(Connection& c, const QVariant& railKey);
 
 // The placement workspace.
 // The courses placed on a rail (CK_BL_ID), in stored order, that still exist.

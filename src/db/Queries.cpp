@@ -66,4 +66,16 @@ QStringList coursesOfStudent(Connection& c, const QString& studentKey, int yearG
     return courses;
 }
 
+std::vector<std::pair<QString, QString>> schoolYears(Connection& c) {
+    std::vector<std::pair<QString, QString>> years;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT SJ_SCHJ, SJ_VFP_ID FROM schjahr ORDER BY SJ_ID"));
+    while (q.next())
+        years.emplace_back(q.value(0).toString(), q.value(1).toString());
+    return years;
+}
+
+int schoolYearCount(Connection& c) {
+    return c.scalar(QStringLiteral("SELECT count(*) FROM schjahr")).toInt();
+}
+
 } // namespace db

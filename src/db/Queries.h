@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 // The questions the subsystems ask about the school year and the choices, answered in one place:
@@ -45,5 +46,10 @@ std::vector<CourseChoice> choicesOfCourse(Connection& c, const QString& courseKe
 // A student's courses of year group 12 or 13: that field of each of his choice rows, in stored
 // order (an empty string for an empty field).
 QStringList coursesOfStudent(Connection& c, const QString& studentKey, int yearGroup);
+
+// The school years of the file (schjahr) in stored order: designation and key.
+std::vector<std::pair<QString, QString>> schoolYears(Connection& c);
+// The number of school years in the file.
+int schoolYearCount(Connection& c);
 
 } // namespace db

@@ -13,14 +13,33 @@ class Connection;
 
 namespace rails {
 
-// The placement workspace's rails: those of the school year in stored order.
+// The hours of the rail BL_ID as stored (NULL kept); no value where there is no such rail.
+std::optional<QVariant> hours(Connection& c, qint64 id);
+// Stores the hours of the rail BL_ID, checked against the schema.
+void setHours(Connection& c, qint64 id, const QVariant& hours);
+
+// The number of the school year's rails.
+int countOfYear(Connection& c, const QString& schjId);
+// Whether the file has any rail at all.
+bool any(Connection& c);
+
+// A rail of the school year as the printouts show it.
 struct Rail {
+    QString bez;    // BL_BEZ ("" for NULL)
+    QVariant hours; // BL_STD as stored
+    QVariant key;   // BL_VFP_ID, the key its placements name
+};
+// The school year's rails in stored order.
+std::vector<Rail> ofYear(Connection& c, const QString& schjId);
+
+// The placement workspace's rails: those of the school year in stored order.
+struct YearRail {
     qint64 id = 0; // BL_ID
     QString bez;
     QString hours; // BL_STD as text
     QVariant key;  // BL_VFP_ID
 };
-std::vector<Rail> ofSchoolYear(Connection& c, const QString& schjId);
+std::vector<YearRail> ofSchoolYear(Connection& c, const QString& schjId);
 
 // The placement workspace's "Stunde ändern" and its undoing: BL_STD of the rail of that BL_ID
 // (NULL when it is gone), and rewritten; whether a rail of the school year took it.
@@ -36,7 +55,7 @@ struct Named {
 };
 // Every rail, or those of a school year, in stored order.
 std::vector<Named> all(Connection& c);
-std::vector<Named> ofYear(Connection& c, const QString& year);
+std::vector<Named> namesOfYear(Connection& c, const QString& year);
 struct Fields {
     QString bez;
     QString name;

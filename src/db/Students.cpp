@@ -5,6 +5,41 @@
 
 namespace db::students {
 
+bool anyOfCohort(Connection& c, const QString& cohort) {
+    return !c.scalar(QStringLiteral("SELECT 1 FROM kolleg WHERE KO_KURSPH = ? LIMIT 1"), {cohort})
+                .isNull();
+}
+
+QStringList keys(Connection& c) {
+    QStringList keys;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID FROM kolleg"));
+    while (q.next())
+        keys << q.value(0).toString();
+    return keys;
+}
+
+std::vector<Student> all(Connection& c) {
+    std::vector<Student> rows;
+    QSqlQuery q = c.exec(
+        QStringLiteral("SELECT KO_VFP_ID, KO_KURSPH, KO_FAMNAME FROM kolleg ORDER BY KO_ID"));
+    while (q.next())
+        rows.push_back(
+            {0, q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), {}});
+    return rows;
+}
+
+std::vector<Student> ofCohortByName(Connection& c, const QString& cohort) {
+    std::vector<Student> rows;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_ID, KO_FAMNAME, KO_RUFNAME FROM kolleg "
+                                        "WHERE KO_KURSPH = ? ORDER BY KO_FAMNAME COLLATE "
+                                        "DEUTSCH, KO_RUFNAME COLLATE DEUTSCH, KO_ID"),
+                         {cohort});
+    while (q.next())
+        rows.push_back(
+            {q.value(0).toLongLong(), {}, cohort, q.value(1).toString(), q.value(2).toString()});
+    return rows;
+}
+
 std::optional<QString> cohortOf(Connection& c, const QString& key) {
     QSqlQuery q = c.exec(QStringLiteral("SELECT KO_KURSPH FROM kolleg WHERE KO_VFP_ID = ?"), {key});
     if (!q.next())
@@ -35,7 +70,7 @@ int countOfCohort(Connection& c, const QString& cohort) {
         .toInt();
 }
 
-std::vector<Named> ofCohortByName(Connection& c, const QString& cohort) {
+std::vector<Named> ofCohortWithKeys(Connection& c, const QString& cohort) {
     QSqlQuery q = c.exec(QStringLiteral("SELECT KO_FAMNAME, KO_RUFNAME, KO_VFP_ID FROM kolleg "
                                         "WHERE KO_KURSPH = ? ORDER BY KO_FAMNAME COLLATE DEUTSCH, "
                                         "KO_RUFNAME COLLATE DEUTSCH, KO_ID"),

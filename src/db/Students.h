@@ -14,6 +14,25 @@ class Connection;
 
 namespace students {
 
+// Whether the file has a student of the cohort (KO_KURSPH).
+bool anyOfCohort(Connection& c, const QString& cohort);
+
+// Every student's key (KO_VFP_ID) in no particular order.
+QStringList keys(Connection& c);
+
+// A student as the pre-assignment and the printouts read him.
+struct Student {
+    qint64 id = 0;   // KO_ID
+    QString key;     // KO_VFP_ID
+    QString cohort;  // KO_KURSPH
+    QString famName; // KO_FAMNAME as stored
+    QString rufName; // KO_RUFNAME as stored
+};
+// Every student in stored order (key, cohort and family name).
+std::vector<Student> all(Connection& c);
+// The cohort's students by family and first name in the German order (KO_ID, names).
+std::vector<Student> ofCohortByName(Connection& c, const QString& cohort);
+
 // The placement workspace.
 // KO_KURSPH of the student; no value when he is not found.
 std::optional<QString> cohortOf(Connection& c, const QString& key);
@@ -31,7 +50,7 @@ struct Named {
     QString key;
 };
 // The cohort's students by family name and first name (German order), then stored order.
-std::vector<Named> ofCohortByName(Connection& c, const QString& cohort);
+std::vector<Named> ofCohortWithKeys(Connection& c, const QString& cohort);
 // KO_FAMNAME of the student, "" when there is none.
 QString familyName(Connection& c, const QString& key);
 

@@ -39,7 +39,7 @@ std::optional<Rail> readRail(db::Connection& c, const QString& key) {
 }
 
 bool nameTaken(db::Connection& c, const QString& year, const QString& bez, const QString& ownKey) {
-    for (const db::rails::Named& r : db::rails::ofYear(c, year))
+    for (const db::rails::Named& r : db::rails::namesOfYear(c, year))
         if (r.key != ownKey && sameDesignation(r.bez, bez))
             return true;
     return false;

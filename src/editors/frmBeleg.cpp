@@ -135,7 +135,7 @@ void frmBeleg::fillNavigator(db::Connection& c) {
         b.setLines(gk);
 
     QStringList students;
-    for (const db::students::Named& st : db::students::ofCohortByName(c, cohort)) {
+    for (const db::students::Named& st : db::students::ofCohortWithKeys(c, cohort)) {
         const QString name = st.famName.trimmed() + QLatin1Char(' ') + st.rufName.trimmed();
         students << (name + QString(kNameWidth, QLatin1Char(' '))).left(kNameWidth) + st.key;
     }

@@ -35,7 +35,7 @@ std::optional<db::courses::Candidate> courseFor(db::Connection& c, const QString
                                                 const QString& yg, const QString& subject,
                                                 bool lk) {
     for (const auto& [kind, code] : courseAsks(yg, lk)) {
-        const auto list = db::courses::candidates(c, schjId, subject, kind, code, yg);
+        const auto list = db::courses::forSubject(c, schjId, subject, kind, code, yg);
         if (!list.empty())
             return list.front();
     }

@@ -2,7 +2,9 @@
 
 #include "gui/HelpViewer.h"
 #include "gui/PrintJob.h"
+#include "platform/Files.h"
 #include "platform/Platform.h"
+#include "platform/Targets.h"
 #include "platform/Text.h"
 #include "ui/Host.h"
 #include "ui/Window.h"
@@ -260,9 +262,22 @@ std::optional<QString> QtHost::fileDialog(const ui::FileDialog& d, bool save) {
         header->setSectionResizeMode(QHeaderView::ResizeToContents);
         header->setSectionResizeMode(0, QHeaderView::Stretch);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString chosen = dialog.selectedFiles().constFirst();
+        if (!save && d.mustExist)
+            return chosen;
+        // A name that is to be written: a FIFO or a device there is said, and the dialog asks
+        // again, before anything is prepared for it.
+        try {
+            platform::refuseUnusualTarget(chosen);
+            return chosen;
+        } catch (const platform::FileError& e) {
+            message(
+                {e.message(), QString(), ui::Icon::Exclamation, ui::Buttons::Ok, 0, std::nullopt});
+        }
+    }
 }
 
 std::optional<QString> QtHost::openFileName(const ui::FileDialog& d) {

@@ -1,36 +1,25 @@
 #include "import/PreAssign.h"
 
 #include "common/MessageWindow.h"
+#include "db/Choices.h"
+#include "db/Courses.h"
 #include "db/Database.h"
 #include "db/Queries.h"
 #include "db/Statement.h"
+#include "db/Students.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
 #include "ui/Host.h"
 
 #include <QHash>
 #include <QRegularExpression>
-#include <QSqlError>
 
 namespace importer {
 
 std::vector<CourseCandidate> findCourses(db::Connection& c, const QString& schjId,
                                          const QString& subject, const QString& kind,
                                          const QString& code, const QString& yg) {
-    const bool twelve = yg == QLatin1String("12");
-    QSqlQuery& q =
-        c.prepared(
-             QStringLiteral("SELECT KS_VFP_ID, KS_BEZ FROM kurs WHERE "
-                            "(KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND KS_FA_ID%1 = ?) "
-                            "OR (KS_SCHJ = ? AND KS_JGST = ? AND KS_LKGK = ? AND "
-                            "KS_FA_ID%2 = ?) ORDER BY KS_ID")
-                 .arg(twelve ? 1 : 3)
-                 .arg(twelve ? 2 : 4))
-            .run({schjId, code, kind, subject, schjId, code, kind, subject});
-    std::vector<CourseCandidate> list;
-    while (q.next())
-        list.push_back({q.value(0).toString(), q.value(1).toString().trimmed()});
-    return list;
+    return db::courses::forSubject(c, schjId, subject, kind, code, yg);
 }
 
 bool countsInYearGroup(const QString& art, const QString& yg) {
@@ -56,38 +45,28 @@ struct Choice {
 // The students by key (upper case), the first row of a key counting.
 QHash<QString, Student> loadStudents(db::Connection& c) {
     QHash<QString, Student> students;
-    QSqlQuery q = c.exec(
-        QStringLiteral("SELECT KO_VFP_ID, KO_KURSPH, KO_FAMNAME FROM kolleg ORDER BY KO_ID"));
-    while (q.next()) {
-        const QString key = q.value(0).toString().toUpper();
+    for (const db::students::Student& s : db::students::all(c)) {
+        const QString key = s.key.toUpper();
         if (!students.contains(key))
-            students.insert(key, {q.value(1).toString(), q.value(2).toString().trimmed()});
+            students.insert(key, {s.cohort, s.famName.trimmed()});
     }
     return students;
 }
 
-// Key (upper case) -> trimmed designation of a query of two columns; the first row of a key
-// counts.
-QHash<QString, QString> loadDesignations(db::Connection& c, const QString& sql) {
+// Key (upper case) -> trimmed designation; the first row of a key counts.
+QHash<QString, QString> designationsByKey(const std::vector<std::pair<QString, QString>>& rows) {
     QHash<QString, QString> bez;
-    QSqlQuery q = c.exec(sql);
-    while (q.next()) {
-        const QString key = q.value(0).toString().toUpper();
-        if (!bez.contains(key))
-            bez.insert(key, q.value(1).toString().trimmed());
-    }
+    for (const auto& [key, name] : rows)
+        if (!bez.contains(key.toUpper()))
+            bez.insert(key.toUpper(), name.trimmed());
     return bez;
 }
 
 std::vector<Choice> loadChoices(db::Connection& c) {
     std::vector<Choice> rows;
-    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, %1, %2, BG_FA_ID, BG_ART "
-                                        "FROM belegung ORDER BY BG_ID")
-                             .arg(db::courseField(12), db::courseField(13)));
-    while (q.next())
-        rows.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
-                        q.value(4).toString(), q.value(5).toString(), !q.value(2).isNull(),
-                        !q.value(3).isNull()});
+    for (const db::choices::Choice& r : db::choices::all(c))
+        rows.push_back({r.bgId, r.student, r.course12.toString(), r.subject, r.art,
+                        !r.course12.isNull(), !r.course13.isNull()});
     return rows;
 }
 
@@ -168,15 +147,14 @@ QString notServedLine(const QString& phase, const QString& subject, const QStrin
 
 QString Vorbesetzen(const platform::RunState& s, ui::Host& host, common::frmFMld& window) {
     db::Connection c(s.databasePath());
-    if (c.scalar(QStringLiteral("SELECT count(*) FROM belegung")).toInt() == 0) {
+    if (db::choices::count(c) == 0) {
         host.setStatus(QString());
         return {};
     }
     const QHash<QString, Student> students = loadStudents(c);
-    const QHash<QString, QString> courseBez =
-        loadDesignations(c, QStringLiteral("SELECT KS_VFP_ID, KS_BEZ FROM kurs ORDER BY KS_ID"));
+    const QHash<QString, QString> courseBez = designationsByKey(db::courses::designations(c));
     const QHash<QString, QString> subjectBez =
-        loadDesignations(c, QStringLiteral("SELECT FA_VFP_ID, FA_BEZ FROM fachang ORDER BY FA_ID"));
+        designationsByKey(db::courses::subjectDesignations(c));
     CourseLookup courses(c, s.SchjID);
     const std::vector<Choice> rows = loadChoices(c);
 

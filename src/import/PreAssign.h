@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Courses.h"
+
 #include <QString>
 #include <vector>
 
@@ -19,10 +21,7 @@ class Connection;
 namespace importer {
 
 // A course the look-up found: its key (KS_VFP_ID) and its designation (KS_BEZ, trimmed).
-struct CourseCandidate {
-    QString key;
-    QString bez;
-};
+using CourseCandidate = db::courses::Candidate;
 
 // The courses of school year schjId that teach subject at year-group code code ("11", "12",
 // "50" ...) and course kind kind ("L", "K" ...), in stored order. Year group yg "12" looks in the

@@ -1,17 +1,17 @@
 #include "import/Transfers.h"
 
+#include "db/Courses.h"
 #include "db/Database.h"
+#include "db/ImportTables.h"
 #include "db/Queries.h"
 #include "db/Schema.h"
-#include "db/Statement.h"
+#include "db/Students.h"
 #include "import/vfp/Container.h"
 #include "import/vfp/Error.h"
 
 #include "ui/Host.h"
-#include <QSqlError>
 
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
 #include <cmath>
 
@@ -115,54 +115,33 @@ QString text(const vfp::Record& r, const QString& field) {
     return c.value.toString();
 }
 
-// Writes rows of one target table from source values; a unique index violated by the source
-// becomes a message naming the table, the index fields and the duplicate values.
+// Writes rows of one target table from source values, each converted to its field's type.
 class Writer {
 public:
     Writer(db::Connection& c, const QString& table, const QStringList& fields)
-        : table_(table), fields_(fields), ins_(db::Statement::insert(c, table, fields)) {}
+        : table_(table), fields_(fields), rows_(c, table, fields) {}
 
     qint64 add(const std::vector<Cell>& values) {
         QVariantList converted;
         converted.reserve(values.size());
         for (size_t i = 0; i < values.size(); ++i)
             converted << convert(values[i], table_, fields_[static_cast<qsizetype>(i)]);
-        try {
-            ins_.run(converted);
-            return ins_.lastInsertId();
-        } catch (const db::DbError& e) {
-            if (e.kind() != db::DbError::Kind::Constraint ||
-                !e.engineText().contains(QLatin1String("UNIQUE")))
-                throw;
-            throw duplicate(e, converted);
-        }
+        return rows_.add(converted);
     }
 
 private:
-    db::DbError duplicate(const db::DbError& e, const QVariantList& values) const {
-        static const QRegularExpression re(QStringLiteral("UNIQUE constraint failed: ([^\\n]+)"));
-        const auto m = re.match(e.engineText());
-        QStringList parts;
-        if (m.hasMatch()) {
-            for (QString col : m.captured(1).split(QLatin1Char(','))) {
-                col = col.trimmed().section(QLatin1Char('.'), 1).section(QLatin1Char(' '), 0, 0);
-                const qsizetype i = fields_.indexOf(col);
-                parts << QStringLiteral("%1 = \"%2\"")
-                             .arg(col, i >= 0 ? values[i].toString() : QString());
-            }
-        }
-        return db::DbError(
-            db::DbError::Kind::Constraint,
-            QStringLiteral("Import abgebrochen: In der Tabelle %1 der Schulverwaltung kommt %2 "
-                           "doppelt vor; die Blockbildungsdatei erlaubt es nur einmal.")
-                .arg(table_, parts.isEmpty() ? QStringLiteral("ein Schlüssel")
-                                             : parts.join(QStringLiteral(", "))));
-    }
-
     QString table_;
     QStringList fields_;
-    db::Statement ins_;
+    db::importtables::Rows rows_;
 };
+
+// Keys (upper case) of a look-up, for the rows that must name one.
+QSet<QString> upperKeys(const QStringList& keys) {
+    QSet<QString> set;
+    for (const QString& k : keys)
+        set.insert(k.toUpper());
+    return set;
+}
 
 } // namespace
 
@@ -408,17 +387,11 @@ void Transfers::KopiereBelegungen() {
         t.requireField(QString::fromLatin1(f));
     if (t.fieldCount() < 4)
         throw vfp::Error::damaged(t.fileName(), QStringLiteral("weniger als vier Felder"));
-    QSet<QString> students;
-    {
-        QSqlQuery q = target_.exec(QStringLiteral("SELECT KO_VFP_ID FROM kolleg"));
-        while (q.next())
-            students.insert(q.value(0).toString().toUpper());
-    }
+    const QSet<QString> students = upperKeys(db::students::keys(target_));
     Writer w(target_, QStringLiteral("belegung"),
              {QStringLiteral("BG_KO_ID"), db::courseField(12), db::courseField(13),
               QStringLiteral("BG_FA_ID"), QStringLiteral("BG_ART")});
-    db::Statement key(target_, QStringLiteral("UPDATE belegung SET BG_VFP_ID = ? WHERE BG_ID = ?"),
-                      QStringLiteral("belegung"), {QStringLiteral("BG_VFP_ID")});
+    db::importtables::ChoiceKeys key(target_);
     vfp::Record r;
     while (t.next(r)) {
         const Cell student(r, QStringLiteral("GK_KO_ID"));
@@ -431,7 +404,7 @@ void Transfers::KopiereBelegungen() {
         const qint64 id =
             w.add({student, Cell(r, 2), Cell(r, 3), Cell(r, QStringLiteral("GK_FA_ID")),
                    Cell(r, QStringLiteral("GK_ART"))});
-        key.run({db::sixKey(id), id});
+        key.set(id, db::sixKey(id));
     }
 }
 
@@ -440,12 +413,7 @@ void Transfers::KopiereKursInSchienen() {
     const vfp::Table t = source_.table(QStringLiteral("ckkurs"));
     t.requireField(QStringLiteral("CK_BL_ID"));
     t.requireField(QStringLiteral("CK_KS_ID"));
-    QSet<QString> courses;
-    {
-        QSqlQuery q = target_.exec(QStringLiteral("SELECT KS_VFP_ID FROM kurs"));
-        while (q.next())
-            courses.insert(q.value(0).toString().toUpper());
-    }
+    const QSet<QString> courses = upperKeys(db::courses::keys(target_));
     Writer w(target_, QStringLiteral("ckkurs"),
              {QStringLiteral("CK_BL_ID"), QStringLiteral("CK_KS_ID"), QStringLiteral("CK_FIX")});
     vfp::Record r;
@@ -464,41 +432,30 @@ void Transfers::BereinigeBlCk() {
     // Rail keys of the administration -> local keys. Both steps pass through temporary keys, so
     // that a new key equal to another row's old key never collides on the unique indexes.
     QHash<QString, QString> railKey; // administration key (upper case) -> six-character BL_ID
-    {
-        QSqlQuery q =
-            target_.exec(QStringLiteral("SELECT BL_ID, BL_VFP_ID FROM block ORDER BY BL_ID"));
-        while (q.next())
-            if (!q.value(1).isNull())
-                railKey.insert(q.value(1).toString().toUpper(),
-                               db::sixKey(q.value(0).toLongLong()));
-    }
+    for (const auto& [id, key] : db::importtables::rails(target_))
+        if (!key.isNull())
+            railKey.insert(key.toString().toUpper(), db::sixKey(id));
     std::vector<std::pair<qint64, QString>> placements;
     std::vector<qint64> stray;
-    {
-        QSqlQuery q =
-            target_.exec(QStringLiteral("SELECT CK_ID, CK_BL_ID FROM ckkurs ORDER BY CK_ID"));
-        while (q.next()) {
-            if (q.value(1).isNull())
-                continue; // on no rail: no other school year's either
-            const auto it = railKey.constFind(q.value(1).toString().toUpper());
-            if (it != railKey.constEnd())
-                placements.emplace_back(q.value(0).toLongLong(), *it);
-            else
-                stray.push_back(q.value(0).toLongLong());
-        }
+    for (const auto& [id, rail] : db::importtables::placementRails(target_)) {
+        if (rail.isNull())
+            continue; // on no rail: no other school year's either
+        const auto it = railKey.constFind(rail.toString().toUpper());
+        if (it != railKey.constEnd())
+            placements.emplace_back(id, *it);
+        else
+            stray.push_back(id);
     }
     // A placement on a rail that was not imported (another school year's) keeps the
     // administration's key, which may equal a new rail's local key: it would appear there.
     for (qint64 id : stray)
-        target_.exec(QStringLiteral("DELETE FROM ckkurs WHERE CK_ID = ?"), {id});
+        db::importtables::dropPlacement(target_, id);
     droppedPlacements_ = static_cast<int>(stray.size());
     for (const auto& [id, key] : placements)
-        target_.exec(QStringLiteral("UPDATE ckkurs SET CK_BL_ID = ? WHERE CK_ID = ?"),
-                     {QStringLiteral("#") + QString::number(id), id});
+        db::importtables::setPlacementRail(target_, id, QStringLiteral("#") + QString::number(id));
     for (const auto& [id, key] : placements) {
         try {
-            target_.exec(QStringLiteral("UPDATE ckkurs SET CK_BL_ID = ? WHERE CK_ID = ?"),
-                         {key, id});
+            db::importtables::setPlacementRail(target_, id, key);
         } catch (const db::DbError& e) {
             if (e.kind() != db::DbError::Kind::Constraint)
                 throw;
@@ -510,14 +467,7 @@ void Transfers::BereinigeBlCk() {
                     .arg(key.trimmed()));
         }
     }
-    target_.exec(QStringLiteral("UPDATE block SET BL_VFP_ID = '#' || BL_ID"));
-    QSqlQuery q = target_.exec(QStringLiteral("SELECT BL_ID FROM block ORDER BY BL_ID"));
-    std::vector<qint64> rails;
-    while (q.next())
-        rails.push_back(q.value(0).toLongLong());
-    for (qint64 id : rails)
-        target_.exec(QStringLiteral("UPDATE block SET BL_VFP_ID = ? WHERE BL_ID = ?"),
-                     {db::sixKey(id), id});
+    db::importtables::keyRailsByTheirIds(target_);
 }
 
 void Transfers::runAll() {

@@ -91,7 +91,7 @@ QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
     QHash<QString, int> placedHours;
     plan = Plan();
     QStringList tooLong;
-    for (const db::rails::Rail& r : db::rails::ofSchoolYear(c, s_.SchjID)) {
+    for (const db::rails::YearRail& r : db::rails::ofSchoolYear(c, s_.SchjID)) {
         const int railHours = val(r.hours);
         // The layouts hold one digit: such a rail would be misread. It stays out of the grid,
         // and saving keeps its placements.

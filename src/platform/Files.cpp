@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Platform.h"
+#include "platform/Targets.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -279,6 +280,7 @@ void checkWritable(const QString& path) {
     const QFileInfo info(platform::nativePath(path));
     if (!info.dir().exists())
         throw FileError(76, path, describe(76, path));
+    refuseUnusualTarget(path);
     if (info.isDir() || (info.exists() && !info.isWritable()) ||
         !QFileInfo(info.absolutePath()).isWritable())
         throw FileError(75, path, describe(75, path));
@@ -335,6 +337,8 @@ bool sameFile(const QString& a, const QString& b) {
 }
 
 PendingFile::PendingFile(const QString& target) : target_(target) {
+    refuseUnusualTarget(target);
+    folder_ = std::make_unique<PendingFolder>(target);
     do {
         path_ = target + QStringLiteral(".tmp-") +
                 QString::number(QRandomGenerator::global()->bounded(1000000))
@@ -361,8 +365,10 @@ void PendingFile::commit(Replace replace) {
                                 QStringLiteral("Die Datei %1 existiert bereits.").arg(target_));
             throw FileError(75, target_, describe(75, target_));
         }
-    } else if (!replaceFile(from, to)) {
-        throw FileError(75, target_, describe(75, target_));
+    } else {
+        refuseUnusualTarget(target_); // one that appeared since
+        if (!replaceFile(from, to))
+            throw FileError(75, target_, describe(75, target_));
     }
     committed_ = true;
 }
@@ -455,6 +461,7 @@ FileGroup::File& FileGroup::create(const QString& target) {
     const QString native = platform::nativePath(target);
     if (QFileInfo(native).isDir())
         throw failure(75, target, QString::fromLocal8Bit(std::strerror(EISDIR)));
+    refuseUnusualTarget(target);
     for (int attempt = 1;; ++attempt) {
         const QString temporary = besideName(native, QStringLiteral(".tmp"));
         auto file = std::make_unique<QFile>(temporary);

@@ -70,11 +70,15 @@ void copyFile(const QString& from, const QString& to);
 // not exist.
 bool sameFile(const QString& a, const QString& b);
 
+class PendingFolder;
+
 // A file built under a temporary name in the folder of its target, e.g. a new database: it is
-// removed when the object goes unless commit() has renamed it onto the target.
+// removed when the object goes unless commit() has renamed it onto the target. Making it removes
+// what killed runs left for the same target (see PendingFolder).
 class PendingFile {
 public:
     // target: a system path; the temporary name is the target's name with a unique suffix.
+    // A target that is no regular file (a FIFO, a device) is refused (FileError).
     explicit PendingFile(const QString& target);
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;
@@ -93,6 +97,7 @@ private:
     QString target_;
     QString path_;
     bool committed_ = false;
+    std::unique_ptr<PendingFolder> folder_;
 };
 
 // Writes one or more files all or nothing: each is written under a temporary name beside its

@@ -2,6 +2,7 @@
 
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
+#include "db/Rails.h"
 #include "platform/RunState.h"
 #include "printing/Layouts.h"
 #include "printing/Rails.h"
@@ -46,7 +47,7 @@ void DruckSchienen(platform::RunState& s, ui::Host& host) {
     {
         ui::Busy preparing(host, kPreparing);
         db::Connection c(s.databasePath());
-        if (!c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM block)")).toBool())
+        if (!db::rails::any(c))
             return;
         for (const Rail& rail : loadRails(c, s.SchjID)) {
             if (rail.courses.empty())

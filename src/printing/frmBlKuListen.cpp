@@ -1,8 +1,10 @@
 #include "printing/frmBlKuListen.h"
 
 #include "common/Session.h"
+#include "db/Choices.h"
 #include "db/Database.h"
 #include "db/Queries.h"
+#include "db/Students.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
 #include "printing/Layouts.h"
@@ -24,6 +26,29 @@ QString foldKey(const QString& key) {
         if (ch >= QLatin1Char('a') && ch <= QLatin1Char('z'))
             ch = QChar(ch.unicode() - 'a' + 'A');
     return k;
+}
+
+// The student's course on each chosen rail: the last of the rail's courses he attends (own: the
+// folded keys of his courses); the line cuts its designation to the column. More than one is a
+// collision, marked so that a list that looks clean is clean.
+QStringList railCells(const std::vector<const Rail*>& chosen, const QSet<QString>& own,
+                      bool& collisions) {
+    QStringList cells;
+    for (const Rail* rail : chosen) {
+        QString cell;
+        int matches = 0;
+        for (const PlacedCourse& course : rail->courses)
+            if (own.contains(foldKey(course.key))) {
+                cell = course.bez;
+                ++matches;
+            }
+        if (matches > 1) {
+            cell = CourseList::collisionCell(cell);
+            collisions = true;
+        }
+        cells << cell;
+    }
+    return cells;
 }
 
 } // namespace
@@ -124,21 +149,13 @@ void frmBlKuListen::cmdDruck_Click() {
     }
     const QString cohort = cmbKollJahrg.text();
     // The other cohort of the school year is in year group 13.
-    const QString courseField = db::courseField(db::yearGroup(cohort, s_.SchjBez) == 12 ? 12 : 13);
+    const int yearGroup = db::yearGroup(cohort, s_.SchjBez) == 12 ? 12 : 13;
 
     db::Connection c(s_.databasePath());
     QHash<qint64, QSet<QString>> coursesOf; // KO_ID: the keys of the student's courses
-    QSqlQuery choices = c.exec(QStringLiteral("SELECT k.KO_ID, b.%1 FROM kolleg k "
-                                              "JOIN belegung b ON b.BG_KO_ID = k.KO_VFP_ID "
-                                              "WHERE k.KO_KURSPH = ? AND b.%1 IS NOT NULL")
-                                   .arg(courseField),
-                               {cohort});
-    while (choices.next())
-        coursesOf[choices.value(0).toLongLong()].insert(foldKey(choices.value(1).toString()));
-    QSqlQuery students = c.exec(QStringLiteral("SELECT KO_ID, KO_FAMNAME, KO_RUFNAME FROM kolleg "
-                                               "WHERE KO_KURSPH = ? ORDER BY KO_FAMNAME COLLATE "
-                                               "DEUTSCH, KO_RUFNAME COLLATE DEUTSCH, KO_ID"),
-                                {cohort});
+    for (const auto& [student, course] : db::choices::coursesOfCohort(c, cohort, yearGroup))
+        coursesOf[student].insert(foldKey(course));
+    const std::vector<db::students::Student> students = db::students::ofCohortByName(c, cohort);
 
     auto job = host_.startPrint();
     if (!job)
@@ -150,36 +167,16 @@ void frmBlKuListen::cmdDruck_Click() {
     printPageHeader(*job, fileLines, cohort, headers);
     int number = 0;
     bool collisions = false;
-    while (students.next()) {
+    for (const db::students::Student& student : students) {
         ++number;
         if (number > 1 && (number - 1) % perPage == 0) {
             job->newPage();
             printPageHeader(*job, fileLines, cohort, headers);
         }
-        const QSet<QString> own = coursesOf.value(students.value(0).toLongLong());
-        QStringList cells;
-        for (const Rail* rail : chosen) {
-            // The last of the rail's courses that the student attends; the line cuts its
-            // designation to the column. More than one is a collision, marked so that a
-            // list that looks clean is clean.
-            QString cell;
-            int matches = 0;
-            for (const PlacedCourse& course : rail->courses)
-                if (own.contains(foldKey(course.key))) {
-                    cell = course.bez;
-                    ++matches;
-                }
-            if (matches > 1) {
-                cell = CourseList::collisionCell(cell);
-                collisions = true;
-            }
-            cells << cell;
-        }
+        const QStringList cells = railCells(chosen, coursesOf.value(student.id), collisions);
         job->setUnderline(true);
         job->printLine(CourseList::studentLine(
-            number,
-            CourseList::name(db::text(students, "KO_FAMNAME"), db::text(students, "KO_RUFNAME")),
-            cells));
+            number, CourseList::name(student.famName, student.rufName), cells));
         job->setUnderline(false);
     }
     if (collisions)

@@ -5,6 +5,7 @@
 #include "Generator.h"
 
 #include "blocking/SearchMoves.h"
+#include "blocking/Variants.h"
 #include "db/Database.h"
 
 #include <QFile>
@@ -69,21 +70,27 @@ TEST(Search, ReportsProgressCancelsAndIsWrittenWholeOverWhatItWasReadFromAndUndo
     m.rails[0].hours += 1; // as the workspace's grid may show it: written with the plan
     const blocking::Result r = blocking::block(m, options(1));
 
-    // Another program's placement, fixed mark, choice or rail written during the search: the
-    // plan is not written.
-    for (const char* other :
+    // Another program's placement, fixed mark, choice, rail, teacher or rule written during the
+    // search: neither the plan is written nor a variant taken over.
+    for (const QString other :
          {"UPDATE ckkurs SET CK_FIX = '1' WHERE CK_ID = (SELECT min(CK_ID) FROM ckkurs WHERE "
           "CK_FIX = '0')",
           "DELETE FROM ckkurs WHERE CK_ID = (SELECT max(CK_ID) FROM ckkurs)",
           "UPDATE belegung SET BG_KS_ID_12 = 'OLD' WHERE BG_ID = 4",
-          "UPDATE block SET BL_STD = 1 WHERE BL_ID = (SELECT max(BL_ID) FROM block)"}) {
-        SCOPED_TRACE(other);
+          "UPDATE block SET BL_STD = 1 WHERE BL_ID = (SELECT max(BL_ID) FROM block)",
+          "UPDATE kurs SET KS_LE_ID = 'L1' WHERE KS_ID = 1", "rule"}) {
+        SCOPED_TRACE(other.toStdString());
         test::TempDir copy;
         QFile::copy(path, copy.path("BB.MDB"));
         db::Connection c(copy.path("BB.MDB"));
-        c.exec(other);
+        blocking::save(c, {test::kYear, "2009/2010"}, 2009, "V");
+        if (other == "rule")
+            blocking::addRule(c, test::kYear, "course-not-on-rail", {"K1", "S2"});
+        else
+            c.exec(other);
         const QStringList changed = test::rowsOf(copy.path("BB.MDB"), "SELECT * FROM belegung");
         EXPECT_FALSE(blocking::write(c, m, r.placement, r.assignment, loaded.state));
+        EXPECT_FALSE(blocking::apply(c, {test::kYear, "2009/2010"}, 2009, "V", loaded.state));
         EXPECT_EQ(test::rowsOf(copy.path("BB.MDB"), "SELECT * FROM belegung"), changed);
     }
 

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -129,6 +130,28 @@ TEST(Kubb, RefusesMisuseAndWhatTheFileCannotGiveInOneGermanLine) {
             QString(word).replace("ü", "ue").replace("ö", "oe").replace("ß", "ss");
         EXPECT_FALSE(usage.err.contains(spelt)) << spelt.toStdString();
     }
+}
+
+// A FIFO where kubb is to write a printout or the changes, or a link to one, is refused before
+// anything is printed or searched, and stays as it is.
+TEST(Kubb, RefusesAFifoAsTheFileToWrite) {
+    test::TempDir dir;
+    const QString db = cli::demoSchool(dir).databasePath();
+    const QString fifo = dir.path("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, dir.path("link")));
+    const QStringList block{"block", "--db", db, "--cohort", "2009", "--changes"};
+    for (const QStringList& args : {QStringList{"print", "rails", "--db", db, "--text", fifo},
+                                    QStringList{"print", "rails", "--db", db, "--pdf", fifo},
+                                    block + QStringList{dir.path("link")}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const cli::Run run = cli::kubb(args);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.err.split('\n').filter(QRegularExpression("^kubb: ")),
+                  QStringList{"kubb: " + args.last() + " ist keine gewöhnliche Datei."});
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 }
 
 TEST(KubbBlock, SaysInGermanOnceWhyTheDatabaseFailsAndDoesNotSearch) {
@@ -360,5 +383,31 @@ TEST(KubbVariant, RoundTripOnTheDemoSchoolWithItsFigures) {
                 ++kills;
             }
         EXPECT_GT(kills, 3) << command.join(' ').toStdString();
+    }
+}
+
+// Every command's standard output is checked at its end: output that cannot be written (a full
+// disk) is said in German and the command fails, whatever it did before.
+TEST(Kubb, SaysWhenItsOutputCannotBeWritten) {
+    if (!QFileInfo::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    test::TempDir dir;
+    const QString path = cli::demoSchool(dir).databasePath();
+    const QStringList cohort{"--db", path, "--cohort", "2009"};
+    cli::ok({"rules", "--db", path, "add", "parallels-apart", "Sk"}); // a line to list
+    for (const QStringList& args :
+         {QStringList{"rules", "--db", path, "list"},
+          QStringList{"variant"} << cohort << "list"
+                                 << "--json",
+          QStringList{"evaluate"} << cohort << "--json", QStringList{"--help"}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        QProcess p;
+        p.setStandardOutputFile("/dev/full");
+        p.start(kKubb, args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()),
+                  "kubb: Die Ausgabe konnte nicht vollständig geschrieben werden: Der Datenträger "
+                  "ist voll.\n");
     }
 }

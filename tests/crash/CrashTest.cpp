@@ -227,6 +227,15 @@ TEST_F(Crash, EveryKillLeavesTheOldOrTheNewStateWhole) {
                     EXPECT_EQ(snapshot(runDir()), done)
                         << "after a kill before " << call.toStdString() << " no. " << at;
                 }
+                const QStringList temporary{"NEU.MDB.tmp-*"};
+                if (flow.name == "kubb import" && !QDir(runDir()).entryList(temporary).isEmpty()) {
+                    // The next import of the same file removes the database and journal the
+                    // killed one left (once the file it may have completed is gone).
+                    QFile::remove(runDir() + "NEU.MDB");
+                    ASSERT_EQ(run(command(flow)), "");
+                    EXPECT_EQ(QDir(runDir()).entryList(temporary), QStringList())
+                        << "after a kill before " << call.toStdString() << " no. " << at;
+                }
             }
             EXPECT_EQ(at, n + 1) << call.toStdString() << ": killed at every call, not after";
         }

@@ -18,6 +18,8 @@
 #include <QWindow>
 
 #include <array>
+#include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -201,4 +203,31 @@ TEST(PageJob, PrintsInCourierNewsMetricsOnA4PagesAndGoesOnToANewPageAtTheBottom)
     EXPECT_EQ(pdfPages(page, tmp), 1);
     // A file that cannot be written leaves nothing behind.
     EXPECT_THROW(job.writePdf(tmp.path("missing/job.pdf")), std::runtime_error);
+}
+
+// A FIFO chosen in a save dialog is said, and the dialog asks again.
+TEST(QtHost, ASaveDialogRefusesAFifoAndAsksAgain) {
+    test::TempDir tmp;
+    const QString fifo = tmp.path("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    gui::QtHost host;
+    QStringList said;
+    int dialogs = 0;
+    std::function<void()> answer = [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            said << box->text();
+            box->close();
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog && dialog->isVisible()) {
+            if (++dialogs == 2)
+                return dialog->reject();
+            dialog->selectFile(fifo);
+            static_cast<QDialog*>(dialog)->accept();
+        }
+        QTimer::singleShot(20, answer);
+    };
+    QTimer::singleShot(0, answer);
+    EXPECT_EQ(host.saveFileName({{}, "Alle Dateien (*)|*", 1, tmp.dir(), {}}), std::nullopt);
+    EXPECT_EQ(said, QStringList{fifo + " ist keine gewöhnliche Datei."});
+    EXPECT_EQ(dialogs, 2);
 }

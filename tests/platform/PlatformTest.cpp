@@ -18,6 +18,7 @@
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace platform;
@@ -122,6 +123,48 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
     ASSERT_TRUE(QDir().mkpath(tmp.path("d.txt")) && QDir().mkpath(tmp.path("p/TCLASSK")));
     EXPECT_EQ(failure([&] { g.create(tmp.path("d.txt")); }).first, 75);
     EXPECT_EQ(failure([&] { writePointerFile(tmp.path("p/"), "x"); }).first, 75);
+}
+
+// A FIFO where a file is to be written, or a link to one, is refused by every writer, naming it,
+// and stays as it is.
+TEST_F(Folder, NoWriterReplacesAFifo) {
+    ASSERT_TRUE(QDir().mkpath(tmp.path("p")));
+    for (const QString& fifo : {tmp.path("fifo"), tmp.path("p/TCLASSK")})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(tmp.path("fifo"), tmp.path("link")));
+    for (const QString name : {"fifo", "link"}) {
+        const QString path = tmp.path(name);
+        const auto refused = std::make_pair(75, path + " ist keine gewöhnliche Datei.");
+        EXPECT_EQ(failure([&] { writeFileAtomically(path, [](QIODevice&) {}); }), refused);
+        EXPECT_EQ(failure([&] { copyFile(tmp.path("a.txt"), path); }), refused);
+        EXPECT_EQ(failure([&] { FileGroup().create(path); }), refused);
+        EXPECT_EQ(failure([&] { PendingFile p(path); }), refused);
+    }
+    EXPECT_EQ(failure([&] { writePointerFile(tmp.path("p/"), "x"); }).second,
+              tmp.path("p/TCLASSK") + " ist keine gewöhnliche Datei.");
+    EXPECT_TRUE(QFileInfo(tmp.path("fifo")).exists() && !QFileInfo(tmp.path("fifo")).isFile());
+}
+
+// A new file built under a temporary name removes what killed runs left of its target: the
+// temporary database and its journal, but no other file, nor the file another run is building.
+TEST_F(Folder, APendingFileRemovesOnlyWhatKilledRunsLeftOfItsTarget) {
+    const QStringList ours = {"n.db.tmp-123456", "n.db.tmp-123456-journal",
+                              "n.db.tmp-000001-journal"};
+    const QStringList others = {"N.DB.tmp-123456",  "m.db.tmp-123456", "n.db.tmp-12345",
+                                "n.db.tmp-1234567", "n.db.tmp-12345x", "n.db.tmp-123456.alt",
+                                "xn.db.tmp-123456"};
+    for (const QString& name : ours + others)
+        tmp.write(name, "left");
+    const QStringList before = state();
+    PendingFile running(tmp.path("n.db"));
+    QStringList left = before;
+    for (const QString& name : ours)
+        left.removeAll(name + "=left");
+    EXPECT_EQ(state(), left);
+    tmp.write(QFileInfo(running.path()).fileName(), "building");
+    const QStringList building = state();
+    PendingFile next(tmp.path("n.db"));
+    EXPECT_EQ(state(), building) << "another run's file stays while it builds";
 }
 
 // Run again under strace, this test's program has every fsync, or every rename, fail: a file

@@ -54,5 +54,18 @@ std::vector<Named> ofCohortWithKeys(Connection& c, const QString& cohort);
 // KO_FAMNAME of the student, "" when there is none.
 QString familyName(Connection& c, const QString& key);
 
+// --- For the timetable export (GPU files).
+
+// A student of a cohort as the timetable's files name him.
+struct Person {
+    QString key;           // KO_VFP_ID as stored
+    QString famName;       // KO_FAMNAME, trimmed
+    QString rufName;       // KO_RUFNAME, trimmed
+    QString parallelClass; // KO_PARLLKL, trimmed
+};
+
+// The students of the cohort (KO_KURSPH, blanks ignored), in stored order.
+std::vector<Person> ofCohort(Connection& c, const QString& cohort);
+
 } // namespace students
 } // namespace db

@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "exchange/Kurs42Export.h"
 #include "exchange/Kurs42Import.h"
+#include "platform/FileSet.h"
 #include "platform/Files.h"
 
 namespace cli {
@@ -38,6 +39,8 @@ int runExportKurs42(const Args& a) {
     const QString database = pathArg(a.required(QStringLiteral("--db")));
     const QString cohort = a.required(QStringLiteral("--cohort"));
     const QString to = pathArg(a.required(QStringLiteral("--to")));
+    // A folder an earlier export left half replaced is finished before anything else.
+    platform::finishInterruptedSet(to);
     exchange::kurs42::Export e;
     {
         db::Connection c(database);

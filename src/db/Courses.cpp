@@ -203,4 +203,41 @@ QString subjectTypes(Connection& c, const QString& key) {
         .toString();
 }
 
+// --- For the Kurs42 exchange and the administration export.
+
+std::vector<CourseOfYear> inSortOrder(Connection& c, const QString& schjId) {
+    std::vector<CourseOfYear> out;
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_FA_ID1, KS_FA_ID2, KS_FA_ID3, "
+                              "KS_FA_ID4, KS_LKGK, KS_STD, KS_LE_ID FROM kurs WHERE "
+                              "KS_SCHJ = ? ORDER BY KS_SORT, KS_ID"),
+               {schjId});
+    while (q.next())
+        out.push_back({q.value(0).toString(),
+                       q.value(1).toString(),
+                       {q.value(2).toString(), q.value(3).toString(), q.value(4).toString(),
+                        q.value(5).toString()},
+                       q.value(6).toString(),
+                       q.value(7).toString(),
+                       q.value(8).toString()});
+    return out;
+}
+
+void add(Connection& c, const NewCourse& k) {
+    const bool twelve = k.yearGroup == 12;
+    c.insert(QStringLiteral("kurs"),
+             {{QStringLiteral("KS_SCHJ"), k.schj},
+              {QStringLiteral("KS_BEZ"), k.bez},
+              {QStringLiteral("KS_SORT"), k.sort},
+              {QStringLiteral("KS_LE_ID"), k.teacher},
+              {twelve ? QStringLiteral("KS_FA_ID1") : QStringLiteral("KS_FA_ID3"), k.subject},
+              {QStringLiteral("KS_JGST"), twelve ? QStringLiteral("12") : QStringLiteral("13")},
+              {QStringLiteral("KS_LKGK"), k.lkgk},
+              {QStringLiteral("KS_STD"), k.hours},
+              {QStringLiteral("KS_VFP_ID"), k.key},
+              {QStringLiteral("KS_MIN"), 0},
+              {QStringLiteral("KS_MAX"), 0},
+              {QStringLiteral("KS_OPT"), 0}});
+}
+
 } // namespace db::courses

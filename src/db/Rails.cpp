@@ -117,4 +117,48 @@ void remove(Connection& c, const QString& key) {
     c.exec(QStringLiteral("DELETE FROM block WHERE BL_VFP_ID = ?"), {key});
 }
 
+// --- For the Kurs42 exchange and the administration export.
+
+std::vector<RailName> inSortOrder(Connection& c, const QString& schjId) {
+    std::vector<RailName> out;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BL_VFP_ID, BL_BEZ, BL_NAME FROM block WHERE "
+                                        "BL_SCHJ = ? ORDER BY BL_SORT, BL_ID"),
+                         {schjId});
+    while (q.next())
+        out.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
+    return out;
+}
+
+void add(Connection& c, const NewRail& r) {
+    c.insert(QStringLiteral("block"), {{QStringLiteral("BL_ID"), r.id},
+                                       {QStringLiteral("BL_SCHJ"), r.schj},
+                                       {QStringLiteral("BL_BEZ"), r.bez},
+                                       {QStringLiteral("BL_NAME"), r.name},
+                                       {QStringLiteral("BL_SORT"), r.sort},
+                                       {QStringLiteral("BL_STD"), r.hours},
+                                       {QStringLiteral("BL_VFP_ID"), r.key},
+                                       {QStringLiteral("BL_FIX"), QStringLiteral("0")}});
+}
+
+std::vector<RailRecord> records(Connection& c, const QString& schjId) {
+    std::vector<RailRecord> out;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BL_BEZ, BL_NAME, BL_SORT, BL_STD FROM block "
+                                        "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
+                         {schjId});
+    while (q.next())
+        out.push_back({q.value(0), q.value(1), q.value(2), q.value(3)});
+    finished(c, q);
+    return out;
+}
+
+std::vector<RailKeys> allKeys(Connection& c) {
+    std::vector<RailKeys> out;
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT BL_ID, BL_VFP_ID, BL_BEZ FROM block ORDER BY BL_ID"));
+    while (q.next())
+        out.push_back({q.value(0).toLongLong(), q.value(1), q.value(2).toString()});
+    finished(c, q);
+    return out;
+}
+
 } // namespace db::rails

@@ -70,5 +70,37 @@ int lastSort(Connection& c);
 void setKey(Connection& c, qint64 blId, const QString& key);
 void remove(Connection& c, const QString& key);
 
+// --- For the Kurs42 exchange and the administration export.
+
+// The Kurs42 exchange's rails.
+struct RailName {
+    QString key, bez, name; // BL_VFP_ID, BL_BEZ, BL_NAME
+};
+// The rails of a school year in their order (BL_SORT, then stored order).
+std::vector<RailName> inSortOrder(Connection& c, const QString& schjId);
+
+struct NewRail {
+    qint64 id = 0;
+    QString schj, bez, name;
+    int sort = 0, hours = 0;
+    QString key;
+};
+// A new rail, not fixed.
+void add(Connection& c, const NewRail& r);
+
+// The administration export's rails: the fields as stored, null where null.
+struct RailRecord {
+    QVariant bez, name, sort, hours; // BL_BEZ, BL_NAME, BL_SORT, BL_STD
+};
+// The rails of a school year in stored order.
+std::vector<RailRecord> records(Connection& c, const QString& schjId);
+struct RailKeys {
+    qint64 id = 0;
+    QVariant key; // BL_VFP_ID
+    QString bez;
+};
+// The rails of every school year in stored order.
+std::vector<RailKeys> allKeys(Connection& c);
+
 } // namespace rails
 } // namespace db

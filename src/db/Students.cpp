@@ -100,4 +100,23 @@ std::vector<Person> ofCohort(Connection& c, const QString& cohort) {
     return people;
 }
 
+// --- For the Kurs42 exchange.
+
+QStringList cohortsLatestFirst(Connection& c) {
+    QStringList out;
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT DISTINCT trim(KO_KURSPH) FROM kolleg ORDER BY 1 DESC"));
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+void add(Connection& c, const QString& phase, const Person& s) {
+    c.insert(QStringLiteral("kolleg"), {{QStringLiteral("KO_KURSPH"), phase},
+                                        {QStringLiteral("KO_FAMNAME"), s.famName},
+                                        {QStringLiteral("KO_RUFNAME"), s.rufName},
+                                        {QStringLiteral("KO_PARLLKL"), s.parallelClass},
+                                        {QStringLiteral("KO_VFP_ID"), s.key}});
+}
+
 } // namespace db::students

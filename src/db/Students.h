@@ -67,5 +67,12 @@ struct Person {
 // The students of the cohort (KO_KURSPH, blanks ignored), in stored order.
 std::vector<Person> ofCohort(Connection& c, const QString& cohort);
 
+// --- For the Kurs42 exchange.
+
+// The cohorts that have students (KO_KURSPH trimmed), the latest first.
+QStringList cohortsLatestFirst(Connection& c);
+// A new student of the cohort phase.
+void add(Connection& c, const QString& phase, const Person& s);
+
 } // namespace students
 } // namespace db

@@ -25,5 +25,16 @@ struct CourseTeacher {
 // without teacher, or whose teacher the table lehrer lacks, is absent.
 QHash<QString, CourseTeacher> ofCourses(Connection& c, const QString& schoolYearId);
 
+// --- For the Kurs42 exchange.
+
+// The Kurs42 exchange's teachers.
+struct Teacher {
+    QString key, kuerz; // LE_VFP_ID, LE_KUERZ
+};
+// Every teacher, in stored order.
+std::vector<Teacher> inStoredOrder(Connection& c);
+// A new teacher of that abbreviation, name and key.
+void add(Connection& c, const QString& kuerz, const QString& name, const QString& key);
+
 } // namespace teachers
 } // namespace db

@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "exchange/Kurs42Export.h"
 #include "exchange/Kurs42Import.h"
+#include "platform/FileSet.h"
 #include "platform/Paths.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
@@ -83,6 +84,7 @@ bool exportCommand(platform::RunState& s, ui::Host& host) {
                                        1, s.DatenPfad, QStringLiteral("Kurs42.zip")});
     if (!to)
         return false;
+    platform::finishInterruptedSet(*to); // an earlier export left half replaced there
     const Export e = exportCohort(c, cohort);
     write(e, *to);
     ui::tell(

@@ -1,6 +1,5 @@
 #include "blocking/Model.h"
 
-#include "blocking/Bounds.h"
 #include "db/Choices.h"
 #include "db/Courses.h"
 #include "db/Database.h"
@@ -88,6 +87,7 @@ struct UnionFind {
 // The subjects: basic-course hours, and which belong to the cohort's offer.
 struct SubjectOffer {
     QHash<QString, int> hours;
+    QHash<QString, QString> names; // the abbreviation, FA_BEZ
     QSet<QString> cohortSubjects;
 };
 
@@ -100,8 +100,10 @@ SubjectOffer loadSubjects(db::Connection& c, int cohort) {
             tooManyHours(QStringLiteral("Das Fach %1 der Kursphase %2")
                              .arg(s.name.trimmed(), s.phase.trimmed()),
                          stored);
-        if (!offer.hours.contains(key))
+        if (!offer.hours.contains(key)) {
             offer.hours.insert(key, hours);
+            offer.names.insert(key, s.name.trimmed());
+        }
         if (s.phase.trimmed() == QString::number(cohort))
             offer.cohortSubjects.insert(key);
     }
@@ -160,9 +162,9 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     const QHash<QString, int> personByKey = m.loadPersons(c, year.bez);
     std::vector<int> course12, course13;
     m.loadChoices(c, personByKey, rows, course12, course13);
+    m.nameUnservable(offer.names);
     m.markOwnCourses(rows, offer.cohortSubjects);
     m.formGroups();
-    // The rules first: a student kept in a course raises the bounds that distribute computes.
     m.loadRules(c, year);
     m.distribute(course12, course13);
     return m;
@@ -331,6 +333,8 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
         const QString subject = fold(r.subject);
         if (!blank(subject))
             type.back() = choiceType(subject, advancedKind(art), rows, typeByKey);
+        if (type.back() < 0)
+            unserved_.push_back({row, subject, advancedKind(art)});
     }
     numberChoices(perStudent, type);
 }
@@ -349,6 +353,20 @@ void Model::numberChoices(const std::vector<std::vector<int>>& perStudent,
                 ++unservable;
         }
         students[s].choiceCount = static_cast<int>(choices.size()) - students[s].firstChoice;
+    }
+}
+
+void Model::nameUnservable(const QHash<QString, QString>& subjectNames) {
+    for (const Unserved& u : unserved_) {
+        const Student& s = students[choices[rows_[u.row].choice].student];
+        const QString subject = subjectNames.value(u.subject, u.subject.trimmed());
+        unservableChoices << s.name + QStringLiteral(": ") +
+                                 (blank(u.subject)
+                                      ? QStringLiteral("Die Wahl nennt kein Fach.")
+                                      : QStringLiteral("Kein Kurs bietet %1%2.")
+                                            .arg(subject, u.advanced
+                                                              ? QStringLiteral(" als Leistungskurs")
+                                                              : QString()));
     }
 }
 
@@ -467,8 +485,7 @@ void Model::distribute(const std::vector<int>& course12, const std::vector<int>&
     for (const ChoiceType& t : types)
         if (!t.candidates.empty())
             groups[courses[t.candidates[0]].group].total += t.count;
-    for (Group& g : groups)
-        computeBounds(*this, g);
+    ++generation_;
 }
 
 int Model::courseIndex(const QString& key) const {

@@ -109,14 +109,14 @@ TEST(Search, TheGoalsOrderPlansOneAfterTheOther) {
     using blocking::search::Cost;
     // Each goal decides over all later ones, however much worse they are; an equal plan is not
     // better. The goals in their order: rules, teachers, conflicts, changed students, moved
-    // courses, outside, limits, difference, squares.
-    const auto cost = [](const std::array<int, 9>& g) {
-        return Cost{g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7], g[8]};
+    // courses, outside, limits, difference, squares, collisions of students who must collide.
+    const auto cost = [](const std::array<int, 10>& g) {
+        return Cost{g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7], g[8], g[9]};
     };
-    for (size_t goal = 0; goal < 9; ++goal) {
+    for (size_t goal = 0; goal < 10; ++goal) {
         SCOPED_TRACE(goal);
-        std::array<int, 9> better{}, worse{};
-        for (size_t i = 0; i < 9; ++i) {
+        std::array<int, 10> better{}, worse{};
+        for (size_t i = 0; i < 10; ++i) {
             better[i] = i < goal ? 1 : i == goal ? 0 : 999;
             worse[i] = i <= goal ? 1 : 0;
         }
@@ -131,7 +131,8 @@ namespace {
 // The course sizes of h's school after evening out its stored assignment, rails as placed.
 std::vector<int> evenedOut(test::Blocks& h, int courses) {
     const blocking::Model m = h.model();
-    const blocking::search::Problem p(m, blocking::Mode::Rest);
+    const blocking::FigureBounds b = blocking::figureBounds(m, blocking::Mode::Rest);
+    const blocking::search::Problem p(m, blocking::Mode::Rest, b);
     blocking::search::Tally tally(p);
     blocking::search::Snapshot start{std::vector<int>(p.courses, -1), {}, {}};
     for (int f : p.freeChoice)

@@ -121,6 +121,7 @@ void standing(const Model& m, const Freedom& f, FigureBounds& b) {
         const Course& c = m.courses[k];
         if (!c.own || c.hours <= 0 || !f.options[k].empty())
             continue;
+        b.standing.push_back(k);
         Placement p;
         p.rails.assign(m.courses.size(), RailSet());
         p.rails[k] = f.kept[k];
@@ -142,20 +143,34 @@ void standing(const Model& m, const Freedom& f, FigureBounds& b) {
     }
 }
 
-// A key of what the bounds of "Alles neu" depend on besides the model's load.
-size_t stateKey(const Model& m) {
-    size_t h = qHash(m.generation());
+// A key of what the bounds of "Alles neu" rest on besides what loading fixes: the hours, the
+// fixed marks, where the courses stand that the search does not move (the other cohort's, those
+// without hours, `standing`), and the students' courses it does not move. Commands that place
+// courses or move students of the cohort keep it.
+size_t stateKey(const Model& m, const std::vector<int>& standing) {
+    size_t h = 0;
+    const auto add = [&](const RailSet& s) {
+        h = qHashMulti(h, s.count());
+        s.forEach([&](int r) { h = qHashMulti(h, r); });
+    };
     for (const Rail& r : m.rails)
         h = qHashMulti(h, r.hours);
     for (size_t k = 0; k < m.courses.size(); ++k) {
-        const RailSet& now = m.placement.rails[k];
-        const RailSet& fixed = m.placement.fixed[k];
-        h = qHashMulti(h, m.courses[k].hours, now.first(), now.count(), fixed.first(),
-                       fixed.count());
-        now.forEach([&](int r) { h = qHashMulti(h, r); });
-        fixed.forEach([&](int r) { h = qHashMulti(h, r + 1000); });
+        const Course& c = m.courses[k];
+        h = qHashMulti(h, c.hours, c.fixedLoad);
+        add(m.placement.fixed[k]);
+        if (!c.own || c.hours <= 0)
+            add(m.placement.rails[k]);
     }
-    return h;
+    for (int k : standing)
+        add(m.placement.rails[k]);
+    for (const Student& s : m.students)
+        for (int k : s.fixedCourses)
+            h = qHashMulti(h, k);
+    for (size_t i = 0; i < m.choices.size(); ++i)
+        if (m.choices[i].type < 0)
+            h = qHashMulti(h, m.assignment[i]);
+    return qHashMulti(h, m.students.size());
 }
 
 } // namespace
@@ -250,12 +265,12 @@ FigureBounds figureBounds(const Model& m, Mode mode) {
 }
 
 std::shared_ptr<const FigureBounds> currentBounds(const Model& m) {
-    const size_t key = stateKey(m);
-    if (!m.boundsCache.bounds || m.boundsCache.key != key) {
-        m.boundsCache.bounds = std::make_shared<const FigureBounds>(figureBounds(m, Mode::All));
-        m.boundsCache.key = key;
+    Model::BoundsCache& cache = m.boundsCache;
+    if (!cache.bounds || cache.key != stateKey(m, cache.bounds->standing)) {
+        cache.bounds = std::make_shared<const FigureBounds>(figureBounds(m, Mode::All));
+        cache.key = stateKey(m, cache.bounds->standing);
     }
-    return m.boundsCache.bounds;
+    return cache.bounds;
 }
 
 } // namespace blocking

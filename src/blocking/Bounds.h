@@ -60,6 +60,7 @@ struct FigureBounds {
     std::vector<GroupBound> groups;  // per group of the model
     std::vector<int> forcedStudents; // each collides in every plan (model indexes)
     std::vector<char> teacherFree;   // per teacher: proven to need no clash
+    std::vector<int> standing;       // the cohort's courses the search leaves where they stand
     QMap<QString, QStringList> reasons;
     // Said before the search: courses the rules leave no rail, and the rules' conflicts.
     QStringList ruleConflicts;

@@ -485,7 +485,6 @@ void Model::distribute(const std::vector<int>& course12, const std::vector<int>&
     for (const ChoiceType& t : types)
         if (!t.candidates.empty())
             groups[courses[t.candidates[0]].group].total += t.count;
-    ++generation_;
 }
 
 int Model::courseIndex(const QString& key) const {

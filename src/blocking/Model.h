@@ -182,8 +182,6 @@ public:
     void setPlacement(const PlainPlacement& plain);
     PlainPlacement plain(const Placement& p) const;
 
-    // Counts the readings of the students' courses (load, refresh): what the bounds depend on.
-    std::uint64_t generation() const { return generation_; }
     // The bounds of the evaluation (currentBounds), kept with a key of what they were computed
     // from.
     struct BoundsCache {
@@ -242,7 +240,6 @@ private:
     };
     std::vector<Unserved> unserved_;
     void nameUnservable(const QHash<QString, QString>& subjectNames);
-    std::uint64_t generation_ = 0;
 };
 
 // Weekly hours of a course as the workspace counts them: KS_STD when filled, otherwise 5 for

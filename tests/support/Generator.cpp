@@ -1,4 +1,5 @@
 #include "Generator.h"
+#include "GeneratorParts.h"
 
 #include "blocking/Random.h"
 #include "blocking/Rules.h"
@@ -17,19 +18,8 @@ namespace test {
 namespace {
 
 using blocking::Random;
+using namespace generator;
 
-// The subject offer with the hours of a basic course; Informatik runs four hours, on two rails.
-const std::pair<const char*, int> kSubjects[] = {
-    {"D", 3},  {"E", 3},  {"F", 3},   {"L", 3},  {"M", 3},  {"Ph", 3}, {"Ch", 3},
-    {"B", 3},  {"Ku", 3}, {"Mu", 3},  {"G", 2},  {"Ek", 2}, {"Sk", 2}, {"WR", 2},
-    {"Rk", 2}, {"Ev", 2}, {"Eth", 2}, {"Sp", 2}, {"Ps", 2}, {"Inf", 4}};
-enum Subject { D, E, F, L, M, Ph, Ch, B, Ku, Mu, G, Ek, Sk, WR, Rk, Ev, Eth, Sp, Ps, Inf };
-constexpr int kSubjectCount = static_cast<int>(std::size(kSubjects));
-
-struct Pick {
-    int subject;
-    char art; // L advanced; S compulsory; C chosen; X additional
-};
 using Weights = std::vector<std::pair<int, int>>;
 
 int weighted(Random& r, const Weights& w, int except = -1) {
@@ -88,26 +78,6 @@ std::vector<Pick> makeChoices(Random& r) {
     maybe(0.15, Inf);
     return out;
 }
-
-// number: among the group's parallels, from 1; option: its rails in the hidden plan; id: KS_ID,
-// 0 when it got no students.
-struct CourseDef {
-    int group = 0, number = 0, hours = 0, option = -1, students = 0, id = 0;
-};
-
-// cohort: an index; -1: both cohorts (a course of code 50).
-struct GroupDef {
-    int subject = 0;
-    bool advanced = false;
-    int cohort = 0;
-    std::vector<int> courses;
-};
-
-struct StudentDef {
-    int cohort = 0;
-    std::vector<Pick> picks;
-    std::vector<int> planned; // per pick: its course in the hidden plan
-};
 
 // Calls f with each rail of the set.
 template <class F> void eachRail(std::uint64_t rails, F f) {
@@ -220,178 +190,6 @@ std::vector<int> assignTeachers(Random& r, const std::vector<CourseDef>& courses
     teachers = static_cast<int>(loads.size());
     return out;
 }
-
-// Some rules of each kind that the hidden plan keeps, on cohort 2009 (index 0), as the planner
-// names them; in a real school's shape (exact) as many of each as asked.
-class RuleMaker {
-public:
-    RuleMaker(Random& r, const std::vector<GroupDef>& groups, const std::vector<CourseDef>& courses,
-              const std::vector<std::uint64_t>& railsOf, const std::vector<StudentDef>& students,
-              const std::vector<QString>& names, bool exact)
-        : r_(r), groups_(groups), courses_(courses), railsOf_(railsOf), students_(students),
-          names_(names), exact_(exact) {
-        for (size_t k = 0; k < courses.size(); ++k)
-            if (courses[k].id > 0 && groups[courses[k].group].cohort <= 0)
-                own_.push_back(static_cast<int>(k));
-        for (size_t s = 0; s < students.size(); ++s)
-            if (students[s].cohort == 0)
-                cohort_.push_back(static_cast<int>(s));
-    }
-
-    std::vector<QStringList> make(const SchoolSettings::RuleCounts& n, int rails, int forbidden) {
-        if (own_.size() < 2)
-            return out_;
-        notOnRail(n.notOnRail, rails);
-        apartSubjects(n.apartSubjects);
-        coursePairs(n.together, n.apart);
-        if (cohort_.size() < 2)
-            return out_;
-        inCourse(n.inCourse);
-        notInCourse(n.notInCourse);
-        studentPairs(n.studentsTogether, n.studentsApart);
-        notOnRail(forbidden, rails);
-        return out_;
-    }
-
-private:
-    int any(const std::vector<int>& v) { return v[r_.below(static_cast<int>(v.size()))]; }
-    static QString key(int s) { return db::sixKey(s + 1); }
-    int tries(int n) const { return exact_ ? n * 50 : n; }
-
-    void notOnRail(int n, int rails) {
-        for (int i = 0, added = 0; i < tries(n) && added < n; ++i) {
-            const int k = any(own_);
-            if (const int rail = r_.below(rails); !(railsOf_[k] >> rail & 1)) {
-                const QStringList rule{"course-not-on-rail", names_[k],
-                                       QStringLiteral("S%1").arg(rail + 1)};
-                if (std::find(out_.begin(), out_.end(), rule) == out_.end()) {
-                    out_.push_back(rule);
-                    ++added;
-                }
-            }
-        }
-    }
-    // Subjects whose parallels (every kind) the plan has on different rails.
-    void apartSubjects(int n) {
-        for (int sub = 0, apart = 0; sub < kSubjectCount && apart < n; ++sub) {
-            std::uint64_t seen = 0;
-            int count = 0;
-            bool disjoint = true;
-            for (int k : own_)
-                if (groups_[courses_[k].group].subject == sub) {
-                    disjoint = disjoint && !(seen & railsOf_[k]);
-                    seen |= railsOf_[k];
-                    ++count;
-                }
-            if (disjoint && count >= 2 && (exact_ || r_.below(2) == 0)) {
-                out_.push_back({"parallels-apart", kSubjects[sub].first});
-                ++apart;
-            }
-        }
-    }
-    // Pairs of courses together or apart as the plan has them.
-    void coursePairs(int together, int apart) {
-        for (int tries = 0, t = 0, a = 0;
-             tries < (exact_ ? 4000 : 400) && (t < together || a < apart); ++tries) {
-            const int x = any(own_), y = any(own_);
-            if (x != y && railsOf_[x] == railsOf_[y] && t < together) {
-                out_.push_back({"courses-together", names_[x], names_[y]});
-                ++t;
-            } else if (x != y && !(railsOf_[x] & railsOf_[y]) && a < apart) {
-                out_.push_back({"courses-apart", names_[x], names_[y]});
-                ++a;
-            }
-        }
-    }
-    void inCourse(int n) {
-        for (int i = 0; i < n; ++i) {
-            const int s = any(cohort_);
-            const StudentDef& st = students_[s];
-            if (st.picks.empty())
-                continue;
-            const int k = st.planned[r_.below(static_cast<int>(st.picks.size()))];
-            out_.push_back({"student-in-course", key(s), names_[k]});
-            kept_.emplace_back(s, k);
-        }
-    }
-    // A student kept out of a parallel of one of his courses.
-    void notInCourse(int n) {
-        for (int tries = 0, added = 0; tries < n * 50 && added < n; ++tries) {
-            const int s = any(cohort_);
-            const StudentDef& st = students_[s];
-            if (st.picks.empty())
-                continue;
-            const int k = st.planned[r_.below(static_cast<int>(st.picks.size()))];
-            std::vector<int> others;
-            for (int c : groups_[courses_[k].group].courses)
-                if (c != k && courses_[c].id > 0)
-                    others.push_back(c);
-            if (others.empty())
-                continue;
-            out_.push_back({"student-not-in-course", key(s), names_[any(others)]});
-            ++added;
-        }
-    }
-    // Per student his course of each subject and kind in the plan.
-    int planned(int s, const Pick& p) const {
-        const StudentDef& st = students_[s];
-        for (size_t i = 0; i < st.picks.size(); ++i)
-            if (st.picks[i].subject == p.subject && (st.picks[i].art == 'L') == (p.art == 'L'))
-                return st.planned[i];
-        return -1;
-    }
-    // Whether a and b share the plan's course in every subject both chose (at least two), or
-    // none; whether b chose course k's subject.
-    void compare(int a, int b, bool& same, bool& shared, int& common) const {
-        same = true, shared = false, common = 0;
-        for (const Pick& p : students_[a].picks)
-            if (const int k = planned(b, p); k >= 0) {
-                ++common;
-                same = same && k == planned(a, p);
-                shared = shared || k == planned(a, p);
-            }
-    }
-    void studentPairs(int together, int apart) {
-        int t = 0, a = 0;
-        // A chain: a student follows one kept in a course into it.
-        for (int tries = 0; exact_ && t == 0 && !kept_.empty() && tries < 4000; ++tries) {
-            const auto [s1, k] = kept_[r_.below(static_cast<int>(kept_.size()))];
-            const int s2 = any(cohort_);
-            bool same = false, shared = false;
-            int common = 0;
-            compare(s1, s2, same, shared, common);
-            const auto& p2 = students_[s2].planned;
-            if (s1 != s2 && same && common >= 2 && std::find(p2.begin(), p2.end(), k) != p2.end()) {
-                out_.push_back({"students-together", key(s2), key(s1)});
-                ++t;
-            }
-        }
-        for (int tries = 0; tries < 2000 && (t < together || a < apart); ++tries) {
-            const int x = any(cohort_), y = any(cohort_);
-            bool same = false, shared = false;
-            int common = 0;
-            compare(x, y, same, shared, common);
-            if (x != y && same && common >= 2 && t < together) {
-                out_.push_back({"students-together", key(x), key(y)});
-                ++t;
-            } else if (x != y && !shared && a < apart) {
-                out_.push_back({"students-apart", key(x), key(y)});
-                ++a;
-            }
-        }
-    }
-
-    Random& r_;
-    const std::vector<GroupDef>& groups_;
-    const std::vector<CourseDef>& courses_;
-    const std::vector<std::uint64_t>& railsOf_;
-    const std::vector<StudentDef>& students_;
-    const std::vector<QString>& names_;
-    const bool exact_;
-    std::vector<int> own_, cohort_;
-    std::vector<std::pair<int, int>> kept_; // students kept in a course
-    std::vector<QStringList> out_;
-};
 
 } // namespace
 
@@ -663,8 +461,7 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
     }
     if (settings.rules)
         for (const QStringList& rule :
-             RuleMaker(extra, groups, courses, railsOf, students, names, settings.railHours > 0)
-                 .make(settings.ruleCounts, settings.rails, settings.forbidden)) {
+             makeRules(extra, {groups, courses, railsOf, students, names}, settings)) {
             try {
                 blocking::addRule(c, kGeneratedYear, rule[0], rule.mid(1));
                 ++out.rules;

@@ -255,6 +255,12 @@ FigureBounds figureBounds(const Model& m, Mode mode) {
     const std::vector<int> load = loads(m, d);
     for (const Group& g : m.groups)
         groupBound(m, g, load, b);
+    // The first groups at the largest difference tell why; a long list would not tell more.
+    if (QStringList& why = b.reasons[QStringLiteral("largestDifference")]; why.size() > 3) {
+        const qsizetype more = why.size() - 3;
+        why = why.mid(0, 3);
+        why << QStringLiteral("und %1 weitere Gruppen von Parallelkursen ebenso.").arg(more);
+    }
     if (b.deviation > 0)
         b.reasons[QStringLiteral("squaredDeviation")]
             << QStringLiteral("Die Schüler lassen sich nicht restlos gleich auf die Parallelkurse "

@@ -278,10 +278,11 @@ QHash<QString, int> Model::loadPersons(db::Connection& c, const QString& schjBez
             row.familyName.trimmed() + (first.isEmpty() ? QString() : QStringLiteral(", ") + first);
         p.own = row.phase.trimmed() == QString::number(cohort);
         p.twelve = db::yearGroup(row.phase.trimmed(), schjBez) == 12;
+        p.className = row.parallelClass.trimmed();
         personByKey.insert(key, static_cast<int>(persons_.size()));
         if (p.own) {
             p.student = static_cast<int>(students.size());
-            students.push_back({p.key, p.name, true, 0, 0, {}});
+            students.push_back({p.key, p.name, true, 0, 0, {}, p.className});
         }
         persons_.push_back(p);
     }
@@ -360,7 +361,7 @@ void Model::nameUnservable(const QHash<QString, QString>& subjectNames) {
     for (const Unserved& u : unserved_) {
         const Student& s = students[choices[rows_[u.row].choice].student];
         const QString subject = subjectNames.value(u.subject, u.subject.trimmed());
-        unservableChoices << s.name + QStringLiteral(": ") +
+        unservableChoices << s.named() + QStringLiteral(": ") +
                                  (blank(u.subject)
                                       ? QStringLiteral("Die Wahl nennt kein Fach.")
                                       : QStringLiteral("Kein Kurs bietet %1%2.")
@@ -469,7 +470,8 @@ void Model::distribute(const std::vector<int>& course12, const std::vector<int>&
     for (size_t person = 0; person < persons_.size(); ++person) {
         const std::vector<int>& fc = other[person];
         if (std::any_of(fc.begin(), fc.end(), [&](int k) { return courses[k].own; }))
-            students.push_back({persons_[person].key, persons_[person].name, false, 0, 0, fc});
+            students.push_back({persons_[person].key, persons_[person].name, false, 0, 0, fc,
+                                persons_[person].className});
     }
     // Fixed loads: every row naming the course, less the choices the blocking may move.
     for (size_t k = 0; k < courses.size(); ++k)

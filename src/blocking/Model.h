@@ -83,6 +83,12 @@ struct Student {
     // Courses of his other rows in his year field (of the school year); the blocking does not
     // change them, but moves some of them across rails.
     std::vector<int> fixedCourses;
+    QString className; // KO_PARLLKL, trimmed
+    // As reports name him: "Name, Vorname (12a)", the class where he has one.
+    QString named() const {
+        return className.isEmpty() ? name
+                                   : name + QStringLiteral(" (") + className + QLatin1Char(')');
+    }
 };
 
 // Parallel courses: own courses joined by the choices they can serve. Their sizes should be
@@ -194,6 +200,7 @@ private:
     struct Person {
         QString key;
         QString name;
+        QString className;
         bool own = false;
         bool twelve = true; // his courses are in the field of year group 12
         int student = -1;   // of the cohort: his index in students

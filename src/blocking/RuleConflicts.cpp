@@ -60,12 +60,12 @@ QString aloneWhy(const Model& m, const Domains& base, const PlanRule& r) {
     switch (r.kind) {
     case RuleKind::StudentNotInCourse:
         if (fixed(r.first, r.second))
-            return QStringLiteral(": %1 bleibt in diesem Kurs.").arg(m.students[r.first].name);
+            return QStringLiteral(": %1 bleibt in diesem Kurs.").arg(m.students[r.first].named());
         return QStringLiteral(": Nur dieser Kurs bietet %1 eine seiner Wahlen.")
-            .arg(m.students[r.first].name);
+            .arg(m.students[r.first].named());
     case RuleKind::StudentInCourse:
         return QStringLiteral(": Der Kurs passt nicht zu den Wahlen von %1.")
-            .arg(m.students[r.first].name);
+            .arg(m.students[r.first].named());
     case RuleKind::StudentsApart:
         return QStringLiteral(": Beide müssen in einen gemeinsamen Kurs.");
     case RuleKind::CourseNotOnRail:

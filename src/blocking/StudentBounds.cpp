@@ -485,7 +485,7 @@ void otherStudents(const Model& m, const Domains& d, FigureBounds& b) {
             counted[s] = 1;
             b.forcedStudents.push_back(static_cast<int>(s));
             ++b.otherCollisions;
-            reasons << st.name + QStringLiteral(": ") + why;
+            reasons << st.named() + QStringLiteral(": ") + why;
             continue;
         }
         for (int k : st.fixedCourses)
@@ -511,9 +511,9 @@ void otherStudents(const Model& m, const Domains& d, FigureBounds& b) {
         for (int k : together.courses())
             names << m.courses[k].name.trimmed();
         names.sort();
-        reasons << QStringLiteral("Die Kurse %1 finden keine Schienen, auf denen ihre Lehrer frei "
-                                  "sind und weniger als %2 ihrer Schüler des anderen Jahrgangs "
-                                  "einen weiteren Kurs haben.")
+        reasons << QStringLiteral("Die Kurse %1 lassen sich, ohne ihre Lehrer doppelt zu belegen, "
+                                  "nicht so legen, dass weniger als %2 ihrer Schüler des anderen "
+                                  "Jahrgangs auf derselben Schiene einen weiteren Kurs haben.")
                        .arg(joined(names))
                        .arg(n);
         b.otherCollisions = n;
@@ -529,7 +529,7 @@ void students(const Model& m, const Domains& d, FigureBounds& b) {
         if (const QString why = parts.of(s).why(); !why.isEmpty()) {
             ++b.collisions;
             b.forcedStudents.push_back(s);
-            reasons << m.students[s].name + QStringLiteral(": ") + why;
+            reasons << m.students[s].named() + QStringLiteral(": ") + why;
         }
     otherStudents(m, d, b);
 }

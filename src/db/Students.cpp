@@ -20,11 +20,11 @@ QStringList column(QSqlQuery q) {
 
 std::vector<Person> all(Connection& c) {
     std::vector<Person> out;
-    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_KURSPH "
-                                        "FROM kolleg ORDER BY KO_ID"));
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_KURSPH, "
+                                        "KO_PARLLKL FROM kolleg ORDER BY KO_ID"));
     while (q.next())
         out.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                       q.value(3).toString()});
+                       q.value(3).toString(), q.value(4).toString()});
     return out;
 }
 

@@ -15,10 +15,11 @@ namespace students {
 // The automatic blocking's reads of students (blocking/Model.cpp, Rules.cpp).
 
 struct Person {
-    QString key;        // KO_VFP_ID
-    QString familyName; // KO_FAMNAME
-    QString firstName;  // KO_RUFNAME
-    QString phase;      // KO_KURSPH
+    QString key;           // KO_VFP_ID
+    QString familyName;    // KO_FAMNAME
+    QString firstName;     // KO_RUFNAME
+    QString phase;         // KO_KURSPH
+    QString parallelClass; // KO_PARLLKL
 };
 // Every student in stored order (KO_ID).
 std::vector<Person> all(Connection& c);

@@ -214,3 +214,19 @@ TEST(Search, WhereTeachersAndRulesBindAFewRoundsReachTheOptimum) {
         EXPECT_TRUE(r.after.optimal) << r.after.ruleViolationList.join("; ").toStdString();
     }
 }
+
+TEST(Search, AnOptimalPlanStaysAsItIsWhateverTheSeed) {
+    test::Blocks h;
+    h.sample(60, 3);
+    ASSERT_TRUE(h.block(blocking::Mode::All).after.optimal);
+    const QStringList first = test::planRows(h.path());
+    for (const std::uint64_t seed : {2, 3}) {
+        const blocking::Model m = h.model();
+        const blocking::Result r = blocking::block(m, options(0, 2, blocking::Mode::All, seed));
+        EXPECT_EQ(std::tuple(r.moves, r.changes.size(), r.after.optimal),
+                  std::tuple(0LL, size_t{0}, true));
+        db::Connection c(h.path());
+        blocking::write(c, m, r.placement, r.assignment, std::nullopt);
+        EXPECT_EQ(test::planRows(h.path()), first);
+    }
+}

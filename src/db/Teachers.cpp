@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Statement.h"
+#include <QSqlQuery>
 
 namespace db::teachers {
 
@@ -39,6 +40,17 @@ void add(Connection& c, const QString& kuerz, const QString& name, const QString
     c.insert(QStringLiteral("lehrer"), {{QStringLiteral("LE_KUERZ"), kuerz},
                                         {QStringLiteral("LE_BEZ"), name},
                                         {QStringLiteral("LE_VFP_ID"), key}});
+}
+
+
+std::vector<std::pair<QString, QString>> abbreviations(Connection& c) {
+    std::vector<std::pair<QString, QString>> out;
+    if (!c.hasTable(QStringLiteral("lehrer")))
+        return out;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT LE_VFP_ID, LE_KUERZ FROM lehrer"));
+    while (q.next())
+        out.emplace_back(q.value(0).toString().trimmed(), q.value(1).toString());
+    return out;
 }
 
 } // namespace db::teachers

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <vector>
+#include <utility>
 
 // The gateway of table lehrer and of the courses' teachers (KS_LE_ID).
 namespace db {
@@ -35,6 +36,13 @@ struct Teacher {
 std::vector<Teacher> inStoredOrder(Connection& c);
 // A new teacher of that abbreviation, name and key.
 void add(Connection& c, const QString& kuerz, const QString& name, const QString& key);
+
+
+// The automatic blocking's read of the teachers (blocking/Model.cpp).
+
+// Every teacher as (LE_VFP_ID trimmed, LE_KUERZ), in stored order; none in a file without the
+// table.
+std::vector<std::pair<QString, QString>> abbreviations(Connection& c);
 
 } // namespace teachers
 } // namespace db

@@ -52,5 +52,14 @@ std::vector<Choice> all(Connection& c);
 std::vector<std::pair<qint64, QString>> coursesOfCohort(Connection& c, const QString& cohort,
                                                         int yearGroup);
 
+// How many choices the students of the cohort (KO_KURSPH) made of each subject (BG_FA_ID as
+// stored) and kind (BG_ART), for the proposals to name subjects that have choosers but no course.
+struct SubjectCount {
+    QString subject;
+    QString art;
+    int count = 0;
+};
+std::vector<SubjectCount> subjectCountsOfCohort(Connection& c, const QString& cohort);
+
 } // namespace choices
 } // namespace db

@@ -51,4 +51,14 @@ std::vector<std::pair<QString, QString>> subjectDesignations(Connection& c) {
     return pairs(c, QStringLiteral("SELECT FA_VFP_ID, FA_BEZ FROM fachang ORDER BY FA_ID"));
 }
 
+std::vector<std::pair<QString, int>> optimalSizes(Connection& c, const QString& schjId) {
+    std::vector<std::pair<QString, int>> rows;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_OPT FROM kurs WHERE KS_SCHJ = ? "
+                                        "AND KS_OPT > 0 ORDER BY KS_ID"),
+                         {schjId});
+    while (q.next())
+        rows.emplace_back(q.value(0).toString(), q.value(1).toInt());
+    return rows;
+}
+
 } // namespace db::courses

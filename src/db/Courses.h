@@ -33,5 +33,9 @@ std::vector<Candidate> forSubject(Connection& c, const QString& schjId, const QS
 // stored) in stored order.
 std::vector<std::pair<QString, QString>> subjectDesignations(Connection& c);
 
+// The course counts of the proposals: every course's key (KS_VFP_ID) and its best size
+// (KS_OPT) where the school year's course sets one above 0, in stored order.
+std::vector<std::pair<QString, int>> optimalSizes(Connection& c, const QString& schjId);
+
 } // namespace courses
 } // namespace db

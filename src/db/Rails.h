@@ -32,5 +32,17 @@ struct Rail {
 // The school year's rails in stored order.
 std::vector<Rail> ofYear(Connection& c, const QString& schjId);
 
+// The rails a proposal writes into its copy of the file.
+
+// A new rail of the school year after the others: BL_ID the next free number, BL_VFP_ID that
+// number as a key, BL_SORT after the school year's last. Its BL_ID and BL_VFP_ID.
+struct Added {
+    qint64 id = 0;
+    QString key;
+};
+Added add(Connection& c, const QString& schjId, const QString& bez, int hours);
+// Removes the rail BL_ID (its placements are the caller's).
+void remove(Connection& c, qint64 id);
+
 } // namespace rails
 } // namespace db

@@ -11,6 +11,7 @@
 #include "gui/BlKuListenView.h"
 #include "gui/ChooserView.h"
 #include "gui/ImportViews.h"
+#include "gui/PlanungView.h"
 #include "gui/QtHost.h"
 #include "gui/RegelnView.h"
 #include "gui/SetzenKView.h"
@@ -22,6 +23,7 @@
 #include "placement/frmK.h"
 #include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
+#include "planning/frmPlanung.h"
 #include "printing/frmBlKuListen.h"
 
 namespace gui {
@@ -50,6 +52,7 @@ void registerViews(QtHost& host) {
     add<placement::frmRegeln, RegelnView>(host, "frmRegeln");
     add<placement::frmVarianten, VariantenView>(host, "frmVarianten");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
+    add<planning::frmPlanung, PlanungView>(host, "frmPlanung");
     add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
     add<editors::BlDat, BlDatView>(host, "BlDat");
     add<editors::frmBeleg, BelegView>(host, "frmBeleg");

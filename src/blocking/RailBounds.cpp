@@ -4,6 +4,7 @@
 #include "blocking/Search.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <numeric>
 #include <set>
@@ -27,6 +28,36 @@ struct Units {
         return k;
     }
 };
+
+// The size of the largest set of nodes pairwise joined (a clique), searched branch and bound;
+// on a graph too large to search through, the largest met within the steps allowed: a lower
+// bound either way.
+int largestClique(const std::vector<std::set<int>>& graph) {
+    const int n = static_cast<int>(graph.size());
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&](int a, int b) { return graph[a].size() > graph[b].size(); });
+    int best = n > 0 ? 1 : 0;
+    long long steps = 0;
+    constexpr long long kSteps = 2000000;
+    std::function<void(std::vector<int>&, int)> grow = [&](std::vector<int>& candidates, int size) {
+        if (++steps > kSteps)
+            return;
+        best = std::max(best, size);
+        for (size_t i = 0; i < candidates.size(); ++i) {
+            if (size + static_cast<int>(candidates.size() - i) <= best)
+                return;
+            std::vector<int> next;
+            for (size_t j = i + 1; j < candidates.size(); ++j)
+                if (graph[candidates[i]].count(candidates[j]))
+                    next.push_back(candidates[j]);
+            grow(next, size + 1);
+        }
+    };
+    grow(order, 0);
+    return best;
+}
 
 struct Counting {
     const Model& m;
@@ -124,6 +155,69 @@ struct Counting {
                           .arg(static_cast<int>(u.size())));
     }
 
+    // Courses that can never share a rail: a student must sit in both (each the only course of
+    // one of his choices, or one he is kept in), a teacher teaches both, a rule keeps them
+    // apart. The largest set of such courses pairwise takes as many rails.
+    void cliques(bool withTeachers) {
+        std::map<int, std::vector<std::set<int>>> apart; // hours -> unit -> units it excludes
+        std::map<int, std::map<int, int>> index;          // hours -> unit -> node
+        const auto node = [&](int k) -> int {
+            const int h = single[k];
+            auto [it, fresh] = index[h].emplace(units.root(k), static_cast<int>(index[h].size()));
+            if (fresh)
+                apart[h].emplace_back();
+            return it->second;
+        };
+        const auto exclude = [&](const std::vector<int>& courses) {
+            for (size_t i = 0; i < courses.size(); ++i)
+                for (size_t j = i + 1; j < courses.size(); ++j) {
+                    const int a = courses[i];
+                    const int b = courses[j];
+                    if (single[a] == 0 || single[a] != single[b] || units.root(a) == units.root(b))
+                        continue;
+                    const int na = node(a);
+                    const int nb = node(b);
+                    apart[single[a]][na].insert(nb);
+                    apart[single[a]][nb].insert(na);
+                }
+        };
+        for (const Student& s : m.students)
+            exclude(forced(s));
+        if (withTeachers) {
+            std::vector<std::vector<int>> of(m.teachers.size());
+            for (size_t k = 0; k < m.courses.size(); ++k)
+                if (m.courses[k].own && m.courses[k].teacher >= 0)
+                    of[m.courses[k].teacher].push_back(static_cast<int>(k));
+            for (const std::vector<int>& courses : of)
+                exclude(courses);
+        }
+        for (const PlanRule& r : m.rules)
+            if (r.kind == RuleKind::ParallelsApart)
+                exclude(r.courses);
+            else if (r.kind == RuleKind::CoursesApart)
+                exclude({r.first, r.second});
+        for (const auto& [hours, graph] : apart) {
+            const int size = largestClique(graph);
+            raise(hours, size,
+                  QStringLiteral("%1 Kurse, von denen keine zwei auf einer Schiene stehen "
+                                 "dürfen")
+                      .arg(size));
+        }
+    }
+
+    // The courses a student sits in whatever the plan: the only course of a choice, and his
+    // other rows' courses.
+    std::vector<int> forced(const Student& s) const {
+        std::vector<int> out;
+        for (int i = s.firstChoice; i < s.firstChoice + s.choiceCount; ++i)
+            if (const int t = m.choices[i].type; t >= 0 && m.types[t].candidates.size() == 1)
+                out.push_back(m.types[t].candidates[0]);
+        for (int k : s.fixedCourses)
+            if (m.courses[k].own)
+                out.push_back(k);
+        return out;
+    }
+
     void rules() {
         for (const PlanRule& r : m.rules) {
             std::vector<int> courses;
@@ -145,6 +239,7 @@ std::vector<RailKind> railBounds(const Model& m) {
     c.fixings();
     c.students();
     c.rules();
+    c.cliques(teacherClashBound(m, freedom(m, Mode::All)) == 0);
     // Where the teachers' clashes cannot all be avoided, a plan may put two of a teacher's
     // courses on one rail: they bound nothing then.
     if (teacherClashBound(m, freedom(m, Mode::All)) == 0)

@@ -22,8 +22,9 @@ namespace {
 RailsCopy fill(db::Connection& c, const SchoolYear& year, const RailsNeeded& r) {
     RailsCopy out;
     Model m = r.model;
-    for (Rail& rail : m.rails) {
-        if (rail.id != 0)
+    for (int i = 0; i < static_cast<int>(m.rails.size()); ++i) {
+        Rail& rail = m.rails[i];
+        if (rail.id != 0 || !r.used.has(i))
             continue;
         const db::rails::Added a = db::rails::add(c, year.id, rail.name, rail.hours);
         rail.id = a.id;
@@ -34,7 +35,7 @@ RailsCopy fill(db::Connection& c, const SchoolYear& year, const RailsNeeded& r) 
         refuse(QStringLiteral("Der Plan ließ sich nicht in die Kopie schreiben."));
     for (int i = 0; i < static_cast<int>(m.rails.size()); ++i) {
         const Rail& rail = m.rails[i];
-        if (r.used.has(i) || rail.hours <= 0)
+        if (r.used.has(i) || rail.hours <= 0 || rail.id == 0)
             continue;
         if (!db::placements::coursesOnRail(c, rail.key).empty()) {
             out.kept << rail.name.trimmed();

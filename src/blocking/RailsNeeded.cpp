@@ -37,36 +37,33 @@ RailSet usedRails(const Model& m, const Placement& p) {
     return s;
 }
 
-// A name for a new rail of these hours: the last such rail's, its number counted on ("GK14" ->
-// "GK15"), else "S" and the rail's number.
+// The name's stem and number ("GK14" -> "GK", 14); no stem for a name without a number.
+std::pair<QString, int> stemAndNumber(const QString& name) {
+    int digits = 0;
+    while (digits < name.size() && name[name.size() - 1 - digits].isDigit())
+        ++digits;
+    if (digits == 0 || digits == name.size())
+        return {QString(), 0};
+    return {name.left(name.size() - digits), name.right(digits).toInt()};
+}
+
+// A name for a new rail of these hours: the stem of the last such rail, numbered after every
+// rail of that stem ("GK11" -> "GK15" beside "GK14"), else "S" and a number no rail has.
 QString newRailName(const Model& m, int hours) {
-    QString prefix;
+    QString stem;
+    for (const Rail& r : m.rails)
+        if (r.hours == hours && !stemAndNumber(r.name.trimmed()).first.isEmpty())
+            stem = stemAndNumber(r.name.trimmed()).first;
+    if (stem.isEmpty())
+        stem = QStringLiteral("S");
     int number = 0;
     for (const Rail& r : m.rails) {
-        if (r.hours != hours)
-            continue;
-        const QString name = r.name.trimmed();
-        int digits = 0;
-        while (digits < name.size() && name[name.size() - 1 - digits].isDigit())
-            ++digits;
-        if (digits == 0)
-            continue;
-        prefix = name.left(name.size() - digits);
-        number = std::max(number, name.right(digits).toInt());
+        const auto [s, n] = stemAndNumber(r.name.trimmed());
+        if (s.compare(stem, Qt::CaseInsensitive) == 0)
+            number = std::max(number, n);
     }
-    QString name = prefix + QString::number(number + 1);
-    const auto taken = [&](const QString& n) {
-        return std::any_of(m.rails.begin(), m.rails.end(), [&](const Rail& r) {
-            return r.name.trimmed().compare(n, Qt::CaseInsensitive) == 0;
-        });
-    };
-    for (int n = static_cast<int>(m.rails.size()) + 1; prefix.isEmpty() || name.size() > 6 ||
-                                                       taken(name);
-         ++n) {
-        prefix = QStringLiteral("S");
-        name = prefix + QString::number(n);
-    }
-    return name;
+    const QString name = stem + QString::number(number + 1);
+    return name.size() <= 6 ? name : QStringLiteral("S%1").arg(m.rails.size() + 1);
 }
 
 struct Attempt {
@@ -208,7 +205,7 @@ bool Searcher::addRail(int hours) {
     return true;
 }
 
-// Leaves one rail after another out, always the one the witness uses least, while a plan
+// Leaves one rail after another out, an added one first, else the one the witness uses least, while a plan
 // without a collision is found; each hours in turn, until its bound is reached or a trial fails.
 void Searcher::narrow(Attempt witness) {
     const std::vector<RailKind> bounds = railBounds(r_.model);
@@ -227,10 +224,10 @@ void Searcher::narrow(Attempt witness) {
                     witness.placement.rails[k].forEach([&](int r) { ++count[r]; });
             int drop = -1;
             int inUse = 0;
+            // A rail added goes first (the file need not grow), else the one least used.
+            const auto key = [&](int r) { return std::pair(r_.model.rails[r].id != 0, count[r]); };
             r_.used.without(fixed_).forEach([&](int r) {
-                if (r_.model.rails[r].hours != hours)
-                    return;
-                if (drop < 0 || count[r] <= count[drop])
+                if (r_.model.rails[r].hours == hours && (drop < 0 || key(r) <= key(drop)))
                     drop = r;
             });
             r_.used.forEach([&](int r) { inUse += r_.model.rails[r].hours == hours ? 1 : 0; });
@@ -264,12 +261,14 @@ RailsNeeded Searcher::run() {
         for (int n = k.inFile; n < k.bound && added < kMostAdded && addRail(k.hours); ++n)
             ++added;
     report(QStringLiteral("Suche auf allen Schienen ..."));
+    // The first trial may take half the time: whatever it finds, the later ones start from.
     Attempt a = attempt(allRails(), r_.model.placement,
-                        std::min(left(), std::max(kLeastTrial, o_.seconds / 3)));
+                        std::min(left(), std::max(kLeastTrial, o_.seconds / 2)));
     for (int more = 0; !a.ok && !stopped() && left() > 0.05 && added < kMostAdded &&
                        (more = widen()) > 0;) {
         added += more;
-        a = attempt(allRails(), a.placement, std::min(left(), std::max(kLeastTrial, o_.seconds / 4)));
+        a = attempt(allRails(), a.placement,
+                    std::min(left(), std::max(kLeastTrial, o_.seconds / 6)));
     }
     if (a.ok) {
         take(a);
@@ -365,9 +364,10 @@ QStringList describe(const RailsNeeded& r) {
                      .arg(r.evaluation.ruleViolations);
         return lines;
     }
-    QString sum = QStringLiteral("Schienen nötig: %1 von %2").arg(r.needed()).arg(all);
-    sum += r.proven() ? QStringLiteral(" (bewiesen)")
-                      : QStringLiteral(", untere Schranke %1 (Lücke %2)")
+    QString sum =
+        QStringLiteral("Schienen nötig: %1 (in der Datei %2)").arg(r.needed()).arg(all);
+    sum += r.proven() ? QStringLiteral(", bewiesen")
+                      : QStringLiteral(", untere Schranke %1, Lücke %2")
                             .arg(r.bound())
                             .arg(r.needed() - r.bound());
     if (r.cancelled)

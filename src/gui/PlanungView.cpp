@@ -43,7 +43,7 @@ QListWidget* list(const QString& name, QWidget* parent) {
 }
 
 // Rebuilt only when the lines changed, so that a scrolled list stays where it is.
-void show(QListWidget* l, QStringList& shown, const QStringList& lines) {
+void showLines(QListWidget* l, QStringList& shown, const QStringList& lines) {
     if (shown == lines)
         return;
     shown = lines;
@@ -184,9 +184,9 @@ void PlanungView::refresh() {
     if (txtZeit_->text() != w_.txtZeit)
         txtZeit_->setText(w_.txtZeit);
     lblStand_->setText(w_.lblStand);
-    show(lstProbleme_, shownProbleme_, w_.lstProbleme);
+    showLines(lstProbleme_, shownProbleme_, w_.lstProbleme);
     lstProbleme_->setVisible(!w_.lstProbleme.isEmpty());
-    show(lstSchienen_, shownSchienen_, w_.lstSchienen);
+    showLines(lstSchienen_, shownSchienen_, w_.lstSchienen);
     prgRechnung_->setValue(w_.prgRechnung);
     grdKurse_->resizeColumnsToContents();
     grdWasWaere_->resizeColumnsToContents();

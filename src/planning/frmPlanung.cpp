@@ -25,7 +25,9 @@ const QStringList kChangeColumns = {QStringLiteral("Änderung"), QStringLiteral(
                                     QStringLiteral("größte Differenz"),
                                     QStringLiteral("Schienen nötig")};
 
+// The header and so many empty rows (one at least: a grid has a row below its header).
 void setTable(ui::Grid& g, const QStringList& header, int rows) {
+    rows = std::max(rows, 1);
     g.setCols(static_cast<int>(header.size()));
     g.setRows(rows + 1);
     g.setFixedRows(1);

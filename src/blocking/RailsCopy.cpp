@@ -49,13 +49,17 @@ RailsCopy fill(db::Connection& c, const SchoolYear& year, const RailsNeeded& r) 
 
 } // namespace
 
+void checkCopyTarget(const QString& source, const QString& target) {
+    if (platform::sameFile(source, target))
+        refuse(QStringLiteral("Die Kopie darf nicht die Blockbildungsdatei selbst sein: %1")
+                   .arg(target));
+}
+
 RailsCopy writeRailsCopy(const QString& source, const QString& target, const SchoolYear& year,
                          const RailsNeeded& r, const QByteArray& state) {
     if (!r.found)
         refuse(QStringLiteral("Es gibt keinen Plan ohne Kollision, den die Kopie aufnehmen könnte."));
-    if (platform::sameFile(source, target))
-        refuse(QStringLiteral("Die Kopie darf nicht die Blockbildungsdatei selbst sein: %1")
-                   .arg(target));
+    checkCopyTarget(source, target);
     platform::PendingFile pending(target);
     db::copyDatabase(source, pending.path());
     RailsCopy out;

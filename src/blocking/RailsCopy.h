@@ -22,6 +22,9 @@ struct RailsCopy {
 // rails it leaves free removed, then renamed onto the target (replacing it). Only while the
 // source still holds what the search read (readState equals state); otherwise nothing is
 // written and std::runtime_error (German) says why. The target may not be the source.
+// Refuses (std::runtime_error, German) a target that is the source itself, before any search.
+void checkCopyTarget(const QString& source, const QString& target);
+
 RailsCopy writeRailsCopy(const QString& source, const QString& target, const SchoolYear& year,
                          const RailsNeeded& r, const QByteArray& state);
 

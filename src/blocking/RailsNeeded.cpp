@@ -163,10 +163,6 @@ Attempt Searcher::attempt(const RailSet& allowed, const Placement& start, double
     a.assignment = std::move(res.assignment);
     a.evaluation = evaluate(r_.model, a.placement, a.assignment, r_.clashAllowance);
     a.ok = collisionFree(r_.model, a.evaluation, r_.clashAllowance);
-    if (qEnvironmentVariableIsSet("KUBB_DEBUG_RAILS"))
-        fprintf(stderr, "attempt %d rails, %.2f s of %.2f: ok %d coll %d other %d unpl %d rules %d tc %d wc %d moves %lld\n",
-                allowed.count(), res.seconds, seconds, a.ok, a.evaluation.collisions, a.evaluation.otherCollisions,
-                a.evaluation.unplaced, a.evaluation.ruleViolations, a.evaluation.teacherClashes, a.evaluation.withoutCourse, res.moves);
     return a;
 }
 

@@ -106,15 +106,18 @@ QStringList copyLines(const QString& path, const blocking::RailsCopy& copy) {
 } // namespace
 
 int runPropose(const Args& a) {
-    a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--max-size"),
+    a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--json"),
+                 QStringLiteral("--max-size"),
                  QStringLiteral("--min-size"), QStringLiteral("--seconds"), QStringLiteral("--seed"),
                  QStringLiteral("--threads"), QStringLiteral("--rails-into"),
                  QStringLiteral("--without"), QStringLiteral("--with-parallel")});
     const Settings s = settings(a);
     const Target t = target(a);
     // A copy that cannot be written is said before the search.
-    if (!s.railsInto.isEmpty())
+    if (!s.railsInto.isEmpty()) {
+        blocking::checkCopyTarget(t.path, s.railsInto);
         platform::checkWritable(s.railsInto);
+    }
     const Read r = read(t);
     const blocking::Model& m = r.model;
     const blocking::CourseCounts counts = blocking::countCourses(m, r.data, s.defaults);

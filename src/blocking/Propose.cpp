@@ -117,8 +117,8 @@ void propose(const Model& m, CourseCount& r) {
     r.proposal = QStringLiteral("passt");
 }
 
-CourseCount groupRow(const Model& m, int g, const ProposalData& data,
-                     const std::vector<int>& sizes, const SizeLimits& defaults) {
+CourseCount groupRow(const Model& m, int g, const ProposalData& data, const std::vector<int>& sizes,
+                     const SizeLimits& defaults) {
     CourseCount r;
     r.group = g;
     r.courses = m.groups[g].courses;
@@ -132,9 +132,9 @@ CourseCount groupRow(const Model& m, int g, const ProposalData& data,
                 subjects << s;
             advanced = t.advanced;
         }
-    r.subject = subjects.isEmpty() ? m.groups[g].label
-                                   : subjects.join(QLatin1Char('/')) + QLatin1Char(' ') +
-                                         kindName(advanced);
+    r.subject = subjects.isEmpty()
+                    ? m.groups[g].label
+                    : subjects.join(QLatin1Char('/')) + QLatin1Char(' ') + kindName(advanced);
     for (int k : r.courses)
         r.sizes.push_back(sizes[k]);
     r.limits = groupLimits(m, r.courses, data.optimal, defaults, r.limitsFromFile);
@@ -222,9 +222,8 @@ CourseCounts countCourses(const Model& m, const ProposalData& data, const SizeLi
         if (!t.candidates.empty() || count == 0)
             continue;
         CourseCount r;
-        r.subject =
-            data.subject.value(t.subject.toUpper(), t.subject) + QLatin1Char(' ') +
-            kindName(t.advanced);
+        r.subject = data.subject.value(t.subject.toUpper(), t.subject) + QLatin1Char(' ') +
+                    kindName(t.advanced);
         r.students = count;
         r.fewest = -1;
         r.problem = count == 1 ? QStringLiteral("%1: 1 Schüler hat es gewählt, aber es gibt "
@@ -263,15 +262,16 @@ QString limitsText(const CourseCount& r) {
 
 QString neededText(const CourseCount& r) {
     if (r.fewest < 0)
-        return QStringLiteral("keine Zahl");
+        return QStringLiteral("–");
     QString text = QString::number(r.fewest);
     QStringList more;
     if (r.most >= 0 && r.most != r.fewest)
         more << QStringLiteral("höchstens %1").arg(r.most);
     if (r.limits.opt > 0)
         more << QStringLiteral("bei KS_OPT %1: %2").arg(r.limits.opt).arg(r.best);
-    return more.isEmpty() ? text : text + QStringLiteral(" (") + more.join(QStringLiteral(", ")) +
-                                       QLatin1Char(')');
+    return more.isEmpty()
+               ? text
+               : text + QStringLiteral(" (") + more.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
 QString spreadText(const CourseCount& r) {
@@ -285,13 +285,16 @@ QString spreadText(const CourseCount& r) {
 QString countLine(const Model& m, const CourseCount& r) {
     if (r.courses.empty())
         return r.problem;
-    QString line = QStringLiteral("%1: %2 Schüler in %3 (%4); %5; nötig %6; %7")
-                       .arg(r.subject)
-                       .arg(r.students)
-                       .arg(r.courses.size() == 1 ? QStringLiteral("1 Kurs")
-                                                  : QStringLiteral("%1 Kursen").arg(r.courses.size()))
-                       .arg(coursesText(m, r), limitsText(r), neededText(r), spreadText(r));
-    return line + QStringLiteral(": ") + (r.problem.isEmpty() ? r.proposal : r.problem);
+    QString line =
+        QStringLiteral("%1: %2 Schüler in %3 (%4); %5; nötig %6; %7")
+            .arg(r.subject)
+            .arg(r.students)
+            .arg(r.courses.size() == 1 ? QStringLiteral("1 Kurs")
+                                       : QStringLiteral("%1 Kursen").arg(r.courses.size()))
+            .arg(coursesText(m, r), limitsText(r), neededText(r), spreadText(r));
+    // The problem names the subject first: said once in the line.
+    return line + QStringLiteral(": ") +
+           (r.problem.isEmpty() ? r.proposal : r.problem.mid(r.subject.size() + 2));
 }
 
 QJsonObject toJson(const Model& m, const CourseCounts& counts) {
@@ -301,22 +304,22 @@ QJsonObject toJson(const Model& m, const CourseCounts& counts) {
         for (size_t i = 0; i < r.courses.size(); ++i)
             courses.append(QJsonObject{{QStringLiteral("name"), m.courses[r.courses[i]].name},
                                        {QStringLiteral("size"), r.sizes[i]}});
-        rows.append(QJsonObject{
-            {QStringLiteral("subject"), r.subject},
-            {QStringLiteral("students"), r.students},
-            {QStringLiteral("courses"), courses},
-            {QStringLiteral("min"), r.limits.min},
-            {QStringLiteral("max"), r.limits.max},
-            {QStringLiteral("opt"), r.limits.opt},
-            {QStringLiteral("fewest"), r.fewest},
-            {QStringLiteral("most"), r.most},
-            {QStringLiteral("best"), r.best},
-            {QStringLiteral("average"), r.average},
-            {QStringLiteral("spread"), r.largest - r.smallest},
-            {QStringLiteral("goes"), r.goes >= 0 ? m.courses[r.goes].name : QString()},
-            {QStringLiteral("add"), r.add},
-            {QStringLiteral("proposal"), r.proposal},
-            {QStringLiteral("problem"), r.problem}});
+        rows.append(
+            QJsonObject{{QStringLiteral("subject"), r.subject},
+                        {QStringLiteral("students"), r.students},
+                        {QStringLiteral("courses"), courses},
+                        {QStringLiteral("min"), r.limits.min},
+                        {QStringLiteral("max"), r.limits.max},
+                        {QStringLiteral("opt"), r.limits.opt},
+                        {QStringLiteral("fewest"), r.fewest},
+                        {QStringLiteral("most"), r.most},
+                        {QStringLiteral("best"), r.best},
+                        {QStringLiteral("average"), r.average},
+                        {QStringLiteral("spread"), r.largest - r.smallest},
+                        {QStringLiteral("goes"), r.goes >= 0 ? m.courses[r.goes].name : QString()},
+                        {QStringLiteral("add"), r.add},
+                        {QStringLiteral("proposal"), r.proposal},
+                        {QStringLiteral("problem"), r.problem}});
     }
     return {{QStringLiteral("courses"), rows},
             {QStringLiteral("problems"), QJsonArray::fromStringList(counts.problems)}};

@@ -26,9 +26,9 @@ struct SizeLimits {
 
 // One subject and kind (a group of parallel courses: the courses its choices can take).
 struct CourseCount {
-    QString subject; // as the planner reads it ("Ph GK"); subjects a course joins with "/"
-    int group = -1;  // Model::groups; -1: no course serves the subject
-    int students = 0; // the students the courses hold when every choice has one
+    QString subject;          // as the planner reads it ("Ph GK"); subjects a course joins with "/"
+    int group = -1;           // Model::groups; -1: no course serves the subject
+    int students = 0;         // the students the courses hold when every choice has one
     std::vector<int> courses; // the group's courses, in course order
     std::vector<int> sizes;   // their sizes today
     SizeLimits limits;        // the courses' own, else the defaults
@@ -41,12 +41,12 @@ struct CourseCount {
     double average = 0; // students per course today
     int smallest = 0;
     int largest = 0;
-    int goes = -1;      // a course that could (or should) go: the smallest
+    int goes = -1; // a course that could (or should) go: the smallest
     bool mustGo = false;
-    int add = 0;        // parallels that should be added
-    int addTo = -1;     // the course a new parallel copies
-    QString proposal;   // what to do, as the planner reads it
-    QString problem;    // why no count serves, where none does
+    int add = 0;      // parallels that should be added
+    int addTo = -1;   // the course a new parallel copies
+    QString proposal; // what to do, as the planner reads it
+    QString problem;  // why no count serves, where none does
 };
 
 struct CourseCounts {

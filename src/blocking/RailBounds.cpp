@@ -138,8 +138,9 @@ struct Counting {
 
     // Whether every candidate takes one rail of the same hours.
     bool taken(const std::vector<int>& candidates) const {
-        return std::all_of(candidates.begin(), candidates.end(),
-                           [&](int k) { return single[k] > 0 && single[k] == single[candidates[0]]; });
+        return std::all_of(candidates.begin(), candidates.end(), [&](int k) {
+            return single[k] > 0 && single[k] == single[candidates[0]];
+        });
     }
 
     void teachers() {
@@ -160,7 +161,7 @@ struct Counting {
     // apart. The largest set of such courses pairwise takes as many rails.
     void cliques(bool withTeachers) {
         std::map<int, std::vector<std::set<int>>> apart; // hours -> unit -> units it excludes
-        std::map<int, std::map<int, int>> index;          // hours -> unit -> node
+        std::map<int, std::map<int, int>> index;         // hours -> unit -> node
         const auto node = [&](int k) -> int {
             const int h = single[k];
             auto [it, fresh] = index[h].emplace(units.root(k), static_cast<int>(index[h].size()));

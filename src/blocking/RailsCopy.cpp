@@ -58,7 +58,8 @@ void checkCopyTarget(const QString& source, const QString& target) {
 RailsCopy writeRailsCopy(const QString& source, const QString& target, const SchoolYear& year,
                          const RailsNeeded& r, const QByteArray& state) {
     if (!r.found)
-        refuse(QStringLiteral("Es gibt keinen Plan ohne Kollision, den die Kopie aufnehmen könnte."));
+        refuse(
+            QStringLiteral("Es gibt keinen Plan ohne Kollision, den die Kopie aufnehmen könnte."));
     checkCopyTarget(source, target);
     platform::PendingFile pending(target);
     db::copyDatabase(source, pending.path());

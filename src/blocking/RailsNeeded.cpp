@@ -84,7 +84,9 @@ public:
     RailsNeeded run();
 
 private:
-    double elapsed() const { return std::chrono::duration<double>(Clock::now() - started_).count(); }
+    double elapsed() const {
+        return std::chrono::duration<double>(Clock::now() - started_).count();
+    }
     double left() const { return o_.seconds - elapsed(); }
     bool stopped() const { return o_.cancel && o_.cancel->load(); }
     void report(const QString& what) const {
@@ -201,8 +203,9 @@ bool Searcher::addRail(int hours) {
     return true;
 }
 
-// Leaves one rail after another out, an added one first, else the one the witness uses least, while a plan
-// without a collision is found; each hours in turn, until its bound is reached or a trial fails.
+// Leaves one rail after another out, an added one first, else the one the witness uses least, while
+// a plan without a collision is found; each hours in turn, until its bound is reached or a trial
+// fails.
 void Searcher::narrow(Attempt witness) {
     const std::vector<RailKind> bounds = railBounds(r_.model);
     std::map<int, int> bound;
@@ -231,7 +234,9 @@ void Searcher::narrow(Attempt witness) {
                 finished[hours] = true;
                 continue;
             }
-            report(QStringLiteral("Versuch mit %1 %2-stündigen Schienen ...").arg(inUse - 1).arg(hours));
+            report(QStringLiteral("Versuch mit %1 %2-stündigen Schienen ...")
+                       .arg(inUse - 1)
+                       .arg(hours));
             RailSet allowed = r_.used;
             allowed.remove(drop);
             const Attempt a = attempt(allowed, witness.placement,
@@ -260,8 +265,8 @@ RailsNeeded Searcher::run() {
     // The first trial may take half the time: whatever it finds, the later ones start from.
     Attempt a = attempt(allRails(), r_.model.placement,
                         std::min(left(), std::max(kLeastTrial, o_.seconds / 2)));
-    for (int more = 0; !a.ok && !stopped() && left() > 0.05 && added < kMostAdded &&
-                       (more = widen()) > 0;) {
+    for (int more = 0;
+         !a.ok && !stopped() && left() > 0.05 && added < kMostAdded && (more = widen()) > 0;) {
         added += more;
         a = attempt(allRails(), a.placement,
                     std::min(left(), std::max(kLeastTrial, o_.seconds / 6)));
@@ -320,15 +325,15 @@ int RailsNeeded::bound() const {
 }
 
 bool RailsNeeded::proven() const {
-    return found && std::all_of(kinds.begin(), kinds.end(), [](const RailKind& k) {
-               return k.proven();
-           });
+    return found &&
+           std::all_of(kinds.begin(), kinds.end(), [](const RailKind& k) { return k.proven(); });
 }
 
 namespace {
 
 QString kindLine(const RailKind& k, bool found) {
-    QString line = QStringLiteral("%1-stündige Schienen: %2 in der Datei").arg(k.hours).arg(k.inFile);
+    QString line =
+        QStringLiteral("%1-stündige Schienen: %2 in der Datei").arg(k.hours).arg(k.inFile);
     if (k.added > 0)
         line += QStringLiteral(", %1 hinzugefügt").arg(k.added);
     if (found)
@@ -360,8 +365,7 @@ QStringList describe(const RailsNeeded& r) {
                      .arg(r.evaluation.ruleViolations);
         return lines;
     }
-    QString sum =
-        QStringLiteral("Schienen nötig: %1 (in der Datei %2)").arg(r.needed()).arg(all);
+    QString sum = QStringLiteral("Schienen nötig: %1 (in der Datei %2)").arg(r.needed()).arg(all);
     sum += r.proven() ? QStringLiteral(", bewiesen")
                       : QStringLiteral(", untere Schranke %1, Lücke %2")
                             .arg(r.bound())

@@ -23,11 +23,11 @@ namespace blocking {
 
 struct RailKind {
     int hours = 0;
-    int inFile = 0;   // the school year's rails of these hours
-    int added = 0;    // rails the search added to them
-    int needed = -1;  // the witness's: rails its courses stand on; -1: no witness
-    int bound = 0;    // no plan without a collision stands on fewer
-    QString why;      // what the bound counts, in the planner's words
+    int inFile = 0;  // the school year's rails of these hours
+    int added = 0;   // rails the search added to them
+    int needed = -1; // the witness's: rails its courses stand on; -1: no witness
+    int bound = 0;   // no plan without a collision stands on fewer
+    QString why;     // what the bound counts, in the planner's words
     bool proven() const { return needed >= 0 && needed == bound; }
 };
 
@@ -44,12 +44,12 @@ struct RailsNeeded {
     std::vector<RailKind> kinds; // by hours, ascending
     bool found = false;          // a witness exists
     bool cancelled = false;
-    Model model;                 // the cohort, with the rails added
-    RailSet used;                // the rails the witness's courses stand on
-    Placement placement;         // the witness
+    Model model;         // the cohort, with the rails added
+    RailSet used;        // the rails the witness's courses stand on
+    Placement placement; // the witness
     Assignment assignment;
-    Evaluation evaluation;       // of the witness; of the best plan found when none
-    int clashAllowance = 0;      // teachers' clashes no plan on all rails avoids
+    Evaluation evaluation;  // of the witness; of the best plan found when none
+    int clashAllowance = 0; // teachers' clashes no plan on all rails avoids
     double seconds = 0;
 
     int needed() const;

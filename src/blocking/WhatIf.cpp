@@ -123,7 +123,8 @@ PlanChange planChange(const Model& m, PlanChange::Kind kind, const QString& cour
         if (m.courses[k].own &&
             m.courses[k].name.trimmed().compare(course.trimmed(), Qt::CaseInsensitive) == 0)
             return {kind, k};
-    refuse(QStringLiteral("Der Jahrgang %1 hat keinen Kurs %2.").arg(m.cohort).arg(course.trimmed()));
+    refuse(
+        QStringLiteral("Der Jahrgang %1 hat keinen Kurs %2.").arg(m.cohort).arg(course.trimmed()));
 }
 
 Model withChanges(const Model& m, const std::vector<PlanChange>& changes) {

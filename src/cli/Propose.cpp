@@ -94,7 +94,8 @@ void lines(const QString& heading, const QStringList& list) {
 QStringList copyLines(const QString& path, const blocking::RailsCopy& copy) {
     QStringList l{QStringLiteral("Kopie mit den nötigen Schienen und dem Plan: %1").arg(path)};
     if (!copy.removed.isEmpty())
-        l << QStringLiteral("Schienen weggelassen: %1").arg(copy.removed.join(QStringLiteral(", ")));
+        l << QStringLiteral("Schienen weggelassen: %1")
+                 .arg(copy.removed.join(QStringLiteral(", ")));
     if (!copy.added.isEmpty())
         l << QStringLiteral("Schienen hinzugefügt: %1").arg(copy.added.join(QStringLiteral(", ")));
     if (!copy.kept.isEmpty())
@@ -107,10 +108,10 @@ QStringList copyLines(const QString& path, const blocking::RailsCopy& copy) {
 
 int runPropose(const Args& a) {
     a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--json"),
-                 QStringLiteral("--max-size"),
-                 QStringLiteral("--min-size"), QStringLiteral("--seconds"), QStringLiteral("--seed"),
-                 QStringLiteral("--threads"), QStringLiteral("--rails-into"),
-                 QStringLiteral("--without"), QStringLiteral("--with-parallel")});
+                 QStringLiteral("--max-size"), QStringLiteral("--min-size"),
+                 QStringLiteral("--seconds"), QStringLiteral("--seed"), QStringLiteral("--threads"),
+                 QStringLiteral("--rails-into"), QStringLiteral("--without"),
+                 QStringLiteral("--with-parallel")});
     const Settings s = settings(a);
     const Target t = target(a);
     // A copy that cannot be written is said before the search.
@@ -145,10 +146,10 @@ int runPropose(const Args& a) {
         o.insert(QStringLiteral("yearGroup"), m.yearGroup);
         o.insert(QStringLiteral("rails"), blocking::toJson(rails));
         if (what)
-            o.insert(QStringLiteral("whatIf"),
-                     QJsonObject{{QStringLiteral("changes"),
-                                  QJsonArray::fromStringList(what->changes)},
-                                 {QStringLiteral("evaluation"), blocking::toJson(what->evaluation)}});
+            o.insert(
+                QStringLiteral("whatIf"),
+                QJsonObject{{QStringLiteral("changes"), QJsonArray::fromStringList(what->changes)},
+                            {QStringLiteral("evaluation"), blocking::toJson(what->evaluation)}});
         if (copy)
             o.insert(QStringLiteral("copy"), s.railsInto);
         out() << QJsonDocument(o).toJson(QJsonDocument::Indented);

@@ -38,8 +38,8 @@ std::vector<Rail> ofYear(Connection& c, const QString& schjId) {
 }
 
 Added add(Connection& c, const QString& schjId, const QString& bez, int hours) {
-    const qint64 id = c.scalar(QStringLiteral("SELECT coalesce(max(BL_ID), 0) + 1 FROM block"))
-                          .toLongLong();
+    const qint64 id =
+        c.scalar(QStringLiteral("SELECT coalesce(max(BL_ID), 0) + 1 FROM block")).toLongLong();
     const int sort = c.scalar(QStringLiteral("SELECT coalesce(max(BL_SORT), 0) + 1 FROM block "
                                              "WHERE BL_SCHJ = ?"),
                               {schjId})

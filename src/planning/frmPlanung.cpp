@@ -17,10 +17,10 @@ namespace planning {
 
 namespace {
 
-const QStringList kCountColumns = {
-    QStringLiteral("Fach"),   QStringLiteral("Schüler"), QStringLiteral("Kurse heute"),
-    QStringLiteral("Grenzen"), QStringLiteral("nötig"),  QStringLiteral("Größen"),
-    QStringLiteral("Vorschlag")};
+const QStringList kCountColumns = {QStringLiteral("Fach"),        QStringLiteral("Schüler"),
+                                   QStringLiteral("Kurse heute"), QStringLiteral("Grenzen"),
+                                   QStringLiteral("nötig"),       QStringLiteral("Größen"),
+                                   QStringLiteral("Vorschlag")};
 const QStringList kChangeColumns = {QStringLiteral("Änderung"), QStringLiteral("Kollisionen"),
                                     QStringLiteral("größte Differenz"),
                                     QStringLiteral("Schienen nötig")};
@@ -51,8 +51,10 @@ frmPlanung::frmPlanung(platform::RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("frmPlanung"), QStringLiteral("Kurse und Schienen")), s_(s),
       host_(host) {
     const auto button = [this](const char* name, const char* caption, void (frmPlanung::*h)()) {
-        return ui::Command{QString::fromLatin1(name), QString::fromUtf8(caption), {}, true,
-                           [this, h] { (this->*h)(); }};
+        return ui::Command{
+            QString::fromLatin1(name), QString::fromUtf8(caption), {}, true, [this, h] {
+                (this->*h)();
+            }};
     };
     setCommands({
         button("cmdZaehlen", "&Zählen", &frmPlanung::cmdZaehlen_Click),
@@ -130,8 +132,9 @@ int frmPlanung::size(const QString& text, const QString& what) {
     bool ok = false;
     const int v = text.trimmed().toInt(&ok);
     if (!ok || v < 1 || v > 999)
-        throw std::runtime_error(
-            QStringLiteral("%1 ist eine ganze Zahl von 1 bis 999 oder leer.").arg(what).toStdString());
+        throw std::runtime_error(QStringLiteral("%1 ist eine ganze Zahl von 1 bis 999 oder leer.")
+                                     .arg(what)
+                                     .toStdString());
     return v;
 }
 
@@ -325,8 +328,8 @@ void frmPlanung::cmdKopie_Click() {
     blocking::RailsCopy copy;
     {
         ui::Busy busy(host_, QStringLiteral("Die Kopie wird geschrieben ..."));
-        copy = blocking::writeRailsCopy(s_.databasePath(), *path, {s_.SchjID, s_.SchjBez},
-                                        *rails_, state_);
+        copy = blocking::writeRailsCopy(s_.databasePath(), *path, {s_.SchjID, s_.SchjBez}, *rails_,
+                                        state_);
     }
     QStringList lines{QStringLiteral("Die Kopie mit %1 Schienen und dem Plan steht in %2.")
                           .arg(rails_->needed())

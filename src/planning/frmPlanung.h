@@ -51,8 +51,8 @@ public:
     QString txtZeit = QStringLiteral("10");
     // Per subject and kind: Fach, Schüler, Kurse heute, Grenzen, nötig, Größen, Vorschlag.
     ui::Grid grdKurse;
-    QStringList lstProbleme;      // what no count can meet, named
-    QStringList lstSchienen;      // rails needed, per hours and in all
+    QStringList lstProbleme; // what no count can meet, named
+    QStringList lstSchienen; // rails needed, per hours and in all
     // The proposed changes: Änderung, Kollisionen, größte Differenz, Schienen nötig.
     ui::Grid grdWasWaere;
     int prgRechnung = 0; // 0-100

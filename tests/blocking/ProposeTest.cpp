@@ -25,12 +25,12 @@ TEST(Propose, ParallelsKeepEveryCourseWithinItsLimits) {
     const struct {
         int students, min, max, opt, fewest, most, best;
     } cases[] = {
-        {44, 0, 22, 0, 2, -1, 2},  // exactly full
-        {45, 0, 22, 0, 3, -1, 3},  // one more: a third course
-        {40, 8, 22, 20, 2, 5, 2},  // KS_OPT agrees with the fewest
-        {60, 8, 0, 15, 1, 7, 4},   // no KS_MAX: one course would do, KS_OPT asks for four
-        {60, 8, 0, 5, 1, 7, 7},    // KS_OPT beyond KS_MIN: as many as KS_MIN allows
-        {5, 8, 22, 0, -1, -1, -1}, // KS_MIN above the choosers
+        {44, 0, 22, 0, 2, -1, 2},    // exactly full
+        {45, 0, 22, 0, 3, -1, 3},    // one more: a third course
+        {40, 8, 22, 20, 2, 5, 2},    // KS_OPT agrees with the fewest
+        {60, 8, 0, 15, 1, 7, 4},     // no KS_MAX: one course would do, KS_OPT asks for four
+        {60, 8, 0, 5, 1, 7, 7},      // KS_OPT beyond KS_MIN: as many as KS_MIN allows
+        {5, 8, 22, 0, -1, -1, -1},   // KS_MIN above the choosers
         {25, 13, 20, 0, -1, -1, -1}, // one course too big, two too small
         {30, 25, 20, 0, -1, -1, -1}, // KS_MIN above KS_MAX
         {0, 8, 22, 0, 0, 0, 0},
@@ -65,8 +65,9 @@ TEST(Propose, CountsNameWhatGoesWhatComesAndWhatNoCountMeets) {
     }
     const blocking::CourseCounts c = counts(h);
     ASSERT_EQ(c.rows.size(), 4u);
-    EXPECT_EQ(std::tuple(c.rows[0].fewest, c.rows[0].proposal, c.rows[0].largest - c.rows[0].smallest),
-              std::tuple(2, QString("A3 könnte entfallen"), 7));
+    EXPECT_EQ(
+        std::tuple(c.rows[0].fewest, c.rows[0].proposal, c.rows[0].largest - c.rows[0].smallest),
+        std::tuple(2, QString("A3 könnte entfallen"), 7));
     EXPECT_EQ(std::tuple(c.rows[1].fewest, c.rows[1].add, c.rows[1].proposal),
               std::tuple(2, 1, QString("ein Parallelkurs zu B1 sollte hinzukommen")));
     ASSERT_EQ(c.problems.size(), 2);
@@ -104,9 +105,10 @@ TEST(Propose, WhatIfMovesTheStudentsOfACourseTakenOutAndFillsANewParallel) {
         h.choice(s, 2, "S", b1);
     }
     const blocking::Model m = h.model();
-    const auto course = [&](const char* name) { return m.courseIndex(h.db.scalar(
-                                                    "SELECT KS_VFP_ID FROM kurs WHERE KS_BEZ = ?",
-                                                    {name}).toString()); };
+    const auto course = [&](const char* name) {
+        return m.courseIndex(
+            h.db.scalar("SELECT KS_VFP_ID FROM kurs WHERE KS_BEZ = ?", {name}).toString());
+    };
     EXPECT_EQ(test::refusal([&] {
                   blocking::withChanges(m, {{PlanChange::Kind::Without, course("B1")}});
               }),
@@ -125,11 +127,12 @@ TEST(Propose, WhatIfMovesTheStudentsOfACourseTakenOutAndFillsANewParallel) {
               std::tuple(2, 0, 0));
     EXPECT_EQ(without.rails.needed(), 2);
 
-    const blocking::Model more = blocking::withChanges(m, {{PlanChange::Kind::WithParallel,
-                                                            course("A1")}});
+    const blocking::Model more =
+        blocking::withChanges(m, {{PlanChange::Kind::WithParallel, course("A1")}});
     ASSERT_EQ(more.courses.size(), m.courses.size() + 1);
     EXPECT_EQ(more.courses.back().name, "A3");
-    const blocking::WhatIf with = blocking::whatIf(m, {{PlanChange::Kind::WithParallel, course("A1")}}, o);
+    const blocking::WhatIf with =
+        blocking::whatIf(m, {{PlanChange::Kind::WithParallel, course("A1")}}, o);
     EXPECT_EQ(std::tuple(with.evaluation.courses, with.evaluation.collisions,
                          with.evaluation.largestDifference),
               std::tuple(4, 0, 0)); // A1, A2, A3 two students each

@@ -20,9 +20,9 @@ TEST(KubbPropose, RailsNeededAreProvenAndTheCopyLeavesTheFileAsItWas) {
                     .contains("Kollisionen (Schüler): 0\n"));
 
     const QJsonObject json =
-        QJsonDocument::fromJson(cli::ok(propose + QStringList{"--json", "--without", "1Sk5",
-                                                              "--seconds", "2"})
-                                    .toUtf8())
+        QJsonDocument::fromJson(
+            cli::ok(propose + QStringList{"--json", "--without", "1Sk5", "--seconds", "2"})
+                .toUtf8())
             .object();
     EXPECT_EQ(json["whatIf"].toObject()["changes"].toArray(), QJsonArray{"ohne 1Sk5"});
     EXPECT_EQ(json["whatIf"].toObject()["evaluation"].toObject()["courses"].toInt(), 87);
@@ -40,7 +40,8 @@ TEST(KubbPropose, RefusesWhatItCannotDoBeforeSearching) {
         {propose + QStringList{"--without", "X9"}, 1, "Der Jahrgang 2009 hat keinen Kurs X9."},
         {propose + QStringList{"--without", "1LF1"}, 1,
          "Ohne 1LF1 hätten seine Schüler keinen Kurs ihres Fachs mehr."},
-        {propose + QStringList{"--rails-into", db}, 1, "Die Kopie darf nicht die Blockbildungsdatei"},
+        {propose + QStringList{"--rails-into", db}, 1,
+         "Die Kopie darf nicht die Blockbildungsdatei"},
     };
     for (const auto& [args, code, said] : rows) {
         const cli::Run run = cli::kubb(args);

@@ -137,7 +137,8 @@ TEST_F(Views, ListsDialogsAndTheShellPassTheUsersChoicesOnAndFollowTheirModels) 
     planung.Form_Load();
     view = show(planung);
     EXPECT_EQ(view->windowTitle(), "Kurse und Schienen");
-    EXPECT_EQ(child<QTableView>(view, "grdKurse")->model()->rowCount(), planung.grdKurse.Rows() - 1);
+    EXPECT_EQ(child<QTableView>(view, "grdKurse")->model()->rowCount(),
+              planung.grdKurse.Rows() - 1);
     EXPECT_FALSE(child<QPushButton>(view, "cmdKopie")->isEnabled());
     auto* txtMax = child<QLineEdit>(view, "txtMax");
     emit txtMax->textEdited("26");

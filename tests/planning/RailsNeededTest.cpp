@@ -1,7 +1,7 @@
 // Rails needed on generated schools of real shape and on the demo school: the witness, written
 // into a copy, is a plan without a collision there, and no seed finds fewer rails than the bound.
-#include "Generator.h"
 #include "Demo.h"
+#include "Generator.h"
 
 #include "blocking/RailsCopy.h"
 #include "blocking/RailsNeeded.h"
@@ -32,8 +32,8 @@ blocking::RailsNeeded needed(const blocking::Model& m, double seconds, std::uint
 }
 
 // Counts the cohort's rails, writes the copy and checks it as the evaluation sees it.
-blocking::RailsCopy witnessHolds(const QString& path, const blocking::SchoolYear& year,
-                                 int cohort, const QString& copy) {
+blocking::RailsCopy witnessHolds(const QString& path, const blocking::SchoolYear& year, int cohort,
+                                 const QString& copy) {
     db::Connection c(path);
     const blocking::Model m = blocking::Model::load(c, year, cohort);
     const blocking::RailsNeeded r = needed(m, 4);

@@ -162,7 +162,7 @@ WhatIf whatIf(const Model& m, const std::vector<PlanChange>& changes, const What
     const Model changed = withChanges(m, changes);
     const double share = o.rails ? 0.5 : 1.0;
     if (o.progress)
-        o.progress(0, QStringLiteral("Plan mit %1 ...").arg(w.changes.join(QStringLiteral(", "))));
+        o.progress(0, QStringLiteral("Suche %1 ...").arg(w.changes.join(QStringLiteral(", "))));
     Options so;
     so.mode = Mode::All;
     so.seconds = o.seconds;

@@ -30,6 +30,7 @@ QTableView* table(QAbstractItemModel* model, const QString& name, QWidget* paren
     t->setSelectionMode(QAbstractItemView::NoSelection);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->verticalHeader()->hide();
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
     t->horizontalHeader()->setStretchLastSection(true);
     t->setWordWrap(false);
     return t;
@@ -136,6 +137,7 @@ QWidget* PlanungView::buildRails() {
     auto* box = new QGroupBox(QStringLiteral("Schienen"), this);
     auto* layout = new QVBoxLayout(box);
     lstSchienen_ = list(QStringLiteral("lstSchienen"), box);
+    lstSchienen_->setWordWrap(true); // a bound's reason may be long
     layout->addWidget(lstSchienen_, 1);
     auto* buttons = new QHBoxLayout;
     addButton(buttons, QStringLiteral("cmdSchienen"));

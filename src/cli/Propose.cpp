@@ -104,6 +104,50 @@ QStringList copyLines(const QString& path, const blocking::RailsCopy& copy) {
     return l;
 }
 
+// What propose found, for printing.
+struct Outcome {
+    const blocking::Model& m;
+    const blocking::CourseCounts& counts;
+    const blocking::RailsNeeded& rails;
+    const std::optional<blocking::WhatIf>& what;
+    const std::optional<blocking::RailsCopy>& copy;
+    const QString& copyPath;
+};
+
+void printJson(const Outcome& o) {
+    QJsonObject json = blocking::toJson(o.m, o.counts);
+    json.insert(QStringLiteral("cohort"), o.m.cohort);
+    json.insert(QStringLiteral("yearGroup"), o.m.yearGroup);
+    json.insert(QStringLiteral("rails"), blocking::toJson(o.rails));
+    if (o.what)
+        json.insert(
+            QStringLiteral("whatIf"),
+            QJsonObject{{QStringLiteral("changes"), QJsonArray::fromStringList(o.what->changes)},
+                        {QStringLiteral("evaluation"), blocking::toJson(o.what->evaluation)}});
+    if (o.copy)
+        json.insert(QStringLiteral("copy"), o.copyPath);
+    out() << QJsonDocument(json).toJson(QJsonDocument::Indented);
+}
+
+void printText(const Outcome& o) {
+    const blocking::Model& m = o.m;
+    out() << "Jahrgang " << m.cohort << " (Jahrgangsstufe " << m.yearGroup << "): " << m.ownStudents
+          << " Schüler, " << m.ownCourses << " Kurse, " << m.rails.size() << " Schienen\n";
+    QStringList rows;
+    for (const blocking::CourseCount& c : o.counts.rows)
+        rows << blocking::countLine(m, c);
+    lines(QStringLiteral("Kurse je Fach und Art:"), rows);
+    if (o.what) {
+        lines(QStringLiteral("Was wäre, wenn: %1").arg(o.what->changes.join(QStringLiteral(", "))),
+              blocking::describe(o.what->evaluation, true, true));
+        lines(QStringLiteral("Schienen mit diesen Änderungen:"), blocking::describe(o.rails));
+    } else {
+        lines(QStringLiteral("Schienen:"), blocking::describe(o.rails));
+    }
+    if (o.copy)
+        lines(QStringLiteral("Geschrieben:"), copyLines(o.copyPath, *o.copy));
+}
+
 } // namespace
 
 int runPropose(const Args& a) {
@@ -140,37 +184,11 @@ int runPropose(const Args& a) {
         rails = what->rails;
     }
 
-    if (a.flag(QStringLiteral("--json"))) {
-        QJsonObject o = blocking::toJson(m, counts);
-        o.insert(QStringLiteral("cohort"), m.cohort);
-        o.insert(QStringLiteral("yearGroup"), m.yearGroup);
-        o.insert(QStringLiteral("rails"), blocking::toJson(rails));
-        if (what)
-            o.insert(
-                QStringLiteral("whatIf"),
-                QJsonObject{{QStringLiteral("changes"), QJsonArray::fromStringList(what->changes)},
-                            {QStringLiteral("evaluation"), blocking::toJson(what->evaluation)}});
-        if (copy)
-            o.insert(QStringLiteral("copy"), s.railsInto);
-        out() << QJsonDocument(o).toJson(QJsonDocument::Indented);
-        out().flush();
-        return 0;
-    }
-    out() << "Jahrgang " << m.cohort << " (Jahrgangsstufe " << m.yearGroup << "): " << m.ownStudents
-          << " Schüler, " << m.ownCourses << " Kurse, " << m.rails.size() << " Schienen\n";
-    QStringList rows;
-    for (const blocking::CourseCount& c : counts.rows)
-        rows << blocking::countLine(m, c);
-    lines(QStringLiteral("Kurse je Fach und Art:"), rows);
-    if (what) {
-        lines(QStringLiteral("Was wäre, wenn: %1").arg(what->changes.join(QStringLiteral(", "))),
-              blocking::describe(what->evaluation, true, true));
-        lines(QStringLiteral("Schienen mit diesen Änderungen:"), blocking::describe(rails));
-    } else {
-        lines(QStringLiteral("Schienen:"), blocking::describe(rails));
-    }
-    if (copy)
-        lines(QStringLiteral("Geschrieben:"), copyLines(s.railsInto, *copy));
+    const Outcome o{m, counts, rails, what, copy, s.railsInto};
+    if (a.flag(QStringLiteral("--json")))
+        printJson(o);
+    else
+        printText(o);
     out().flush();
     return 0;
 }

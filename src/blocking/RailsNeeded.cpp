@@ -230,7 +230,7 @@ void Searcher::narrow(Attempt witness) {
                     drop = r;
             });
             r_.used.forEach([&](int r) { inUse += r_.model.rails[r].hours == hours ? 1 : 0; });
-            if (drop < 0 || inUse <= least) {
+            if (drop < 0 || (o_.stopAtBound && inUse <= least) || inUse == 0) {
                 finished[hours] = true;
                 continue;
             }

@@ -36,6 +36,9 @@ struct RailsNeededOptions {
     std::uint64_t seed = 1;
     int threads = 0; // as blocking::Options
     const std::atomic<bool>* cancel = nullptr;
+    // Leaves no rails out once a count reaches its bound (no plan has fewer); false: tries on
+    // until a trial fails, which checks the bounds.
+    bool stopAtBound = true;
     // On the calling thread: how far the search is (0 to 1) and what it tries.
     std::function<void(double, const QString&)> progress;
 };

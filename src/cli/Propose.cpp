@@ -172,7 +172,11 @@ int runPropose(const Args& a) {
     std::optional<blocking::WhatIf> what;
     std::optional<blocking::RailsCopy> copy;
     if (wanted.empty()) {
-        rails = blocking::railsNeeded(m, {s.seconds, s.seed, s.threads, nullptr, {}});
+        blocking::RailsNeededOptions ro;
+        ro.seconds = s.seconds;
+        ro.seed = s.seed;
+        ro.threads = s.threads;
+        rails = blocking::railsNeeded(m, ro);
         if (!s.railsInto.isEmpty())
             copy = blocking::writeRailsCopy(t.path, s.railsInto, t.year, rails, r.state);
     } else {

@@ -3,6 +3,7 @@
 #include "Blocks.h"
 
 #include "blocking/Propose.h"
+#include "blocking/RailsNeeded.h"
 #include "blocking/WhatIf.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@ TEST(Propose, ParallelsKeepEveryCourseWithinItsLimits) {
     } cases[] = {
         {44, 0, 22, 0, 2, -1, 2},    // exactly full
         {45, 0, 22, 0, 3, -1, 3},    // one more: a third course
+        {16, 8, 10, 0, 2, 2, 2},     // two courses at their least size
         {40, 8, 22, 20, 2, 5, 2},    // KS_OPT agrees with the fewest
         {60, 8, 0, 15, 1, 7, 4},     // no KS_MAX: one course would do, KS_OPT asks for four
         {60, 8, 0, 5, 1, 7, 7},      // KS_OPT beyond KS_MIN: as many as KS_MIN allows
@@ -137,4 +139,28 @@ TEST(Propose, WhatIfMovesTheStudentsOfACourseTakenOutAndFillsANewParallel) {
                          with.evaluation.largestDifference),
               std::tuple(4, 0, 0)); // A1, A2, A3 two students each
     EXPECT_TRUE(with.rails.proven());
+}
+
+TEST(Propose, RailsNeededLeaveEveryCourseARailOfItsHours) {
+    // Three rails, two courses that meet in every student: one rail of each hours, no fewer.
+    Blocks h;
+    h.rails({3, 3, 2});
+    h.offer(2, "2009");
+    const QString a1 = h.course(1, "A1", 1, 3);
+    const QString b1 = h.course(2, "B1", 2, 2);
+    for (int s = 1; s <= 3; ++s) {
+        h.choice(s, 1, "S", a1);
+        h.choice(s, 2, "S", b1);
+    }
+    blocking::RailsNeededOptions o;
+    o.seconds = 2;
+    o.threads = 1;
+    o.stopAtBound = false; // tries on below the bounds: only a plan stops it
+    const blocking::RailsNeeded r = blocking::railsNeeded(h.model(), o);
+    ASSERT_EQ(r.kinds.size(), 2u);
+    EXPECT_EQ(std::tuple(r.kinds[0].hours, r.kinds[0].needed, r.kinds[0].bound),
+              std::tuple(2, 1, 1));
+    EXPECT_EQ(std::tuple(r.kinds[1].hours, r.kinds[1].needed, r.kinds[1].bound),
+              std::tuple(3, 1, 1));
+    EXPECT_EQ(blocking::describe(r).last(), "Schienen nötig: 2 (in der Datei 3), bewiesen");
 }

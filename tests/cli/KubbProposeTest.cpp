@@ -49,3 +49,32 @@ TEST(KubbPropose, RefusesWhatItCannotDoBeforeSearching) {
         EXPECT_TRUE(run.err.contains(said)) << run.err.toStdString();
     }
 }
+
+TEST(KubbPropose, TheCopyIsWholeOrAbsentWhereverKubbIsKilled) {
+    if (!cli::canTrace())
+        GTEST_SKIP() << "strace is missing or cannot trace here";
+    test::TempDir dir;
+    const QString db = cli::demoSchool(dir).databasePath();
+    const QByteArray before = dir.read("BB.MDB");
+    const QString copy = dir.path("S.MDB");
+    const QStringList args{"propose", "--db",      db,  "--cohort",     "2009", "--seconds",
+                           "5",       "--threads", "1", "--rails-into", copy};
+    for (const char* call : {"write", "pwrite64", "fsync", "rename"})
+        for (const int at : {1, 3, 12}) {
+            SCOPED_TRACE(QStringLiteral("%1 no. %2").arg(call).arg(at).toStdString());
+            QFile::remove(copy);
+            const cli::Run r =
+                cli::traced({"-e", QStringLiteral("trace=%1").arg(call), "-e",
+                             QStringLiteral("inject=%1:signal=KILL:when=%2").arg(call).arg(at)},
+                            args);
+            EXPECT_EQ(dir.read("BB.MDB"), before);
+            EXPECT_TRUE(r.code == -1 || (r.code == 0 && QFile::exists(copy)))
+                << r.err.toStdString();
+            if (QFile::exists(copy)) {
+                const QString e = cli::ok({"evaluate", "--db", copy, "--cohort", "2009"});
+                EXPECT_TRUE(e.startsWith("Jahrgang 2009 (Jahrgangsstufe 12): 120 Schüler, 88 "
+                                         "Kurse, 18 Schienen\nKollisionen (Schüler): 0\n"))
+                    << e.toStdString();
+            }
+        }
+}

@@ -11,7 +11,7 @@ set(allowed
   "blocking:db,platform"
   "placement:blocking,common,ui,db,platform"
   "planning:blocking,common,ui,db,platform"
-  "export:common,ui,db,platform"
+  "export:blocking,common,ui,db,platform"
   "printing:common,ui,db,platform"
   "editors:import,common,ui,db,platform"
   "exchange:import,blocking,common,ui,db,platform"

@@ -8,6 +8,7 @@
 #include "exchange/Kurs42Export.h"
 #include "exchange/Kurs42Import.h"
 #include "export/Export.h"
+#include "export/frmGPU.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
 #include "planning/frmPlanung.h"
@@ -56,6 +57,8 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
              &MDIKundB::menuDateiK42Imp_Click),
         item("menuDateiK42Exp", QStringLiteral("Exportieren als Kurs42 ..."), d,
              &MDIKundB::menuDateiK42Exp_Click),
+        item("menuDateiGPUExp", QStringLiteral("Exportieren – Stundenplan (GPU) ..."), d,
+             &MDIKundB::menuDateiGPUExp_Click),
         item("menuDateiDW", QStringLiteral("&Datendatei wechseln"), d,
              &MDIKundB::menuDateiDW_Click),
         separator("menuDateiStr3", d),
@@ -209,6 +212,10 @@ void MDIKundB::menuDateiK42Imp_Click() {
 
 void MDIKundB::menuDateiK42Exp_Click() {
     exchange::kurs42::exportCommand(s_, host_);
+}
+
+void MDIKundB::menuDateiGPUExp_Click() {
+    exporter::untis::showGpuExport(s_, host_);
 }
 
 void MDIKundB::importCommand() {

@@ -40,6 +40,8 @@ public:
     // The exchange with Kurs42: a new file from its export, a cohort as its export.
     void menuDateiK42Imp_Click();
     void menuDateiK42Exp_Click();
+    // A cohort's plan as the timetable program's GPU files.
+    void menuDateiGPUExp_Click();
     void menuDateiDW_Click();
     void menuDateiBeenden_Click();
     // "Kurse und Schienen": course counts, rails needed and what if, before any blocking.

@@ -179,6 +179,24 @@ const char* const kExportKurs42Usage =
     "      Schreibt einen Kollegiatenjahrgang als Export von Kurs42 in einen Ordner\n"
     "      oder, wenn das Ziel auf .zip endet, in eine Zip-Datei.\n";
 
+const char* const kExportUntisUsage =
+    "  export-untis --db PFAD --cohort JAHR --to VERZEICHNIS [--separator \";\"|\",\"|tab]\n"
+    "               [--encoding utf-8|windows-1252] [--first-lesson N] [--student-key id|name]\n"
+    "      Schreibt den Plan eines Kollegiatenjahrgangs als GPU-Dateien für das\n"
+    "      Stundenplanprogramm: GPU002.TXT die Kurse als Unterrichte (Nummern ab N),\n"
+    "      GPU010.TXT die Schüler, GPU015.TXT ihre Kurse mit den Parallelkursen als\n"
+    "      Alternativen, GPU019.TXT die Schienen als Unterrichtsfolgen gleichzeitigen\n"
+    "      Unterrichts (Art 2). Die vier Dateien ersetzen die bisherigen gemeinsam oder\n"
+    "      gar nicht; ein Wert, den sie nicht fassen können, verhindert den Export.\n"
+    "      Die Felder und die Hinweise erklärt die Hilfe (Stundenplan (GPU) exportieren).\n"
+    "      --separator     Feldtrenner (Vorgabe \";\")\n"
+    "      --encoding      Zeichensatz (Vorgabe utf-8, ohne Byte-Order-Mark)\n"
+    "      --first-lesson  erste Unterrichtsnummer (Vorgabe 1): eine, ab der der\n"
+    "                      Stundenplan noch keine Nummern vergeben hat\n"
+    "      --student-key   Schülerschlüssel: id \"S-\" und Schlüssel der Schulverwaltung\n"
+    "                      (Vorgabe), name NACHNAME_Vor_JJJJMMTT (Geburtsdatum, wo die\n"
+    "                      Datei es aus einem Kurs42-Import kennt)\n";
+
 // Every command; its usage is followed by an empty line.
 const std::vector<cli::Command>& commands() {
     static const std::vector<cli::Command> all = {
@@ -193,6 +211,7 @@ const std::vector<cli::Command>& commands() {
         {"export", kExportUsage, &cli::runExport},
         {"import-kurs42", kImportKurs42Usage, &cli::runImportKurs42},
         {"export-kurs42", kExportKurs42Usage, &cli::runExportKurs42},
+        {"export-untis", kExportUntisUsage, &cli::runExportUntis},
         {"block", kBlockUsage, &cli::runBlock},
         {"evaluate", kEvaluateUsage, &cli::runEvaluate, {QStringLiteral("--json")}},
         {"propose", kProposeUsage, &cli::runPropose, {QStringLiteral("--json")}},

@@ -17,6 +17,7 @@ const std::vector<HelpPage>& helpPages() {
         {QStringLiteral("blockdaten.html"), QStringLiteral("Blockdaten")},
         {QStringLiteral("belegung.html"), QStringLiteral("Ändern Belegung")},
         {QStringLiteral("kurs42.html"), QStringLiteral("Austausch mit Kurs42")},
+        {QStringLiteral("stundenplan.html"), QStringLiteral("Stundenplan (GPU) exportieren")},
     };
     return pages;
 }

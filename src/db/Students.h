@@ -30,5 +30,18 @@ std::vector<Student> all(Connection& c);
 // The cohort's students by family and first name in the German order (KO_ID, names).
 std::vector<Student> ofCohortByName(Connection& c, const QString& cohort);
 
+// --- For the timetable export (GPU files).
+
+// A student of a cohort as the timetable's files name him.
+struct Person {
+    QString key;           // KO_VFP_ID as stored
+    QString famName;       // KO_FAMNAME, trimmed
+    QString rufName;       // KO_RUFNAME, trimmed
+    QString parallelClass; // KO_PARLLKL, trimmed
+};
+
+// The students of the cohort (KO_KURSPH, blanks ignored), in stored order.
+std::vector<Person> ofCohort(Connection& c, const QString& cohort);
+
 } // namespace students
 } // namespace db

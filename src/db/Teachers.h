@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -9,5 +10,20 @@ namespace db {
 
 class Connection;
 
-namespace teachers {} // namespace teachers
+namespace teachers {
+
+// --- For the timetable export (GPU files).
+
+// A course's teacher: his key (LE_VFP_ID as stored) and abbreviation (LE_KUERZ, trimmed).
+struct CourseTeacher {
+    QString key;
+    QString abbreviation;
+};
+
+// The teachers of the school year's courses, by the course's key folded to capitals. Keys
+// compare as the program compares them: blanks around them and letter case ignored. A course
+// without teacher, or whose teacher the table lehrer lacks, is absent.
+QHash<QString, CourseTeacher> ofCourses(Connection& c, const QString& schoolYearId);
+
+} // namespace teachers
 } // namespace db

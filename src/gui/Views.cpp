@@ -4,12 +4,14 @@
 #include "editors/BlDat.h"
 #include "editors/frmBeleg.h"
 #include "export/frmAKursPh.h"
+#include "export/frmGPU.h"
 #include "gui/AKursPhView.h"
 #include "gui/AutoSetzenView.h"
 #include "gui/BelegView.h"
 #include "gui/BlDatView.h"
 #include "gui/BlKuListenView.h"
 #include "gui/ChooserView.h"
+#include "gui/GpuView.h"
 #include "gui/ImportViews.h"
 #include "gui/PlanungView.h"
 #include "gui/QtHost.h"
@@ -54,6 +56,7 @@ void registerViews(QtHost& host) {
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
     add<planning::frmPlanung, PlanungView>(host, "frmPlanung");
     add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
+    add<exporter::untis::frmGPU, GpuView>(host, "frmGPU");
     add<editors::BlDat, BlDatView>(host, "BlDat");
     add<editors::frmBeleg, BelegView>(host, "frmBeleg");
 }

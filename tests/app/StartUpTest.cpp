@@ -252,7 +252,8 @@ TEST(MainWindow, MenusInfoHelpAndSiblingStart) {
         captions << item.caption;
     EXPECT_EQ(captions.join('|'),
               "&Datei|&Setzen der Kurse|&Blockdaten|&Tessik starten|-|&Importieren|&Exportieren|"
-              "Importieren aus Kurs42 ...|Exportieren als Kurs42 ...|&Datendatei wechseln|-|"
+              "Importieren aus Kurs42 ...|Exportieren als Kurs42 ...|"
+              "Exportieren – Stundenplan (GPU) ...|&Datendatei wechseln|-|"
               "&Ändern Belegung|-|&Beenden|Dr&ucken|&Schienen|Bl&ock-Kurs-Listen|&?|&Hilfe|"
               "&Info...");
     EXPECT_EQ(r.main.launcher().caption(), "Auswahl");
@@ -295,6 +296,8 @@ TEST(MainWindow, MenusInfoHelpAndSiblingStart) {
     EXPECT_EQ(r.host.messages.back().text,
               "Der Kollegiatenjahrgang 2024 wurde nach " + r.tmp.path("k42.zip") + " exportiert.");
     EXPECT_EQ(exchange::kurs42::read(r.tmp.path("k42.zip")).choices.size(), 29u);
+    r.host.onModal("frmGPU");
+    r.main.click("menuDateiGPUExp");
     r.state.useDatabase(before);
 
     r.host.startProgramSucceeds = false;

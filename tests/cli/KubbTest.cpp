@@ -84,6 +84,8 @@ TEST(Kubb, RefusesMisuseAndWhatTheFileCannotGiveInOneGermanLine) {
     QDir().mkpath(s.tmp.path("merix"));
     const QByteArray before = s.tmp.read("BB.MDB");
     const QStringList block{"block", "--db", db, "--cohort", "2009"};
+    const QStringList gpu{"export-untis",     "--db", db, "--cohort", "2009", "--to",
+                          s.tmp.path("merix")};
     const QString seconds = "--seconds braucht eine Zahl über 0";
     // clang-format off
     const std::tuple<QStringList, int, QString> rows[] = {
@@ -101,6 +103,10 @@ TEST(Kubb, RefusesMisuseAndWhatTheFileCannotGiveInOneGermanLine) {
          "Die Datei " + db + " existiert bereits."},
         {{"export-kurs42", "--db", db, "--cohort", "1999", "--to", out}, 1,
          "Der Kollegiatenjahrgang 1999 ist im Schuljahr 2009/2010 weder in Jahrgangsstufe 12 noch in 13."},
+        {gpu + QStringList{"--separator", "|"}, 2, "--separator braucht „;“, „,“ oder tab"},
+        {gpu + QStringList{"--first-lesson", "-3"}, 2, "--first-lesson braucht eine ganze Zahl von 1 bis 999999"},
+        {{"export-untis", "--db", db, "--cohort", "2007", "--to", s.tmp.path("merix")}, 1,
+         "Der Kollegiatenjahrgang 2007 wird zum Schuljahr 2009/2010 nicht angeboten (angeboten: 2009)."},
         {{"print", "rails", "--db", db, "--text", out}, 1, "nichts gedruckt"},
         {{"print", "rails", "--db", withoutYear.path(), "--text", out}, 1,
          "Die Datenbank " + withoutYear.path() + " hat kein Schuljahr."}};

@@ -10,6 +10,7 @@
 #include "editors/BlDat.h"
 #include "editors/frmBeleg.h"
 #include "export/frmAKursPh.h"
+#include "export/frmGPU.h"
 #include "gui/ImportViews.h"
 #include "gui/ListBoxView.h"
 #include "gui/SetzenKView.h"
@@ -84,6 +85,17 @@ TEST_F(Views, ListsDialogsAndTheShellPassTheUsersChoicesOnAndFollowTheirModels) 
     again.Label1 = "2009";
     view->close();
     EXPECT_EQ(again.Label1, "");
+
+    // The timetable export shows its entries and passes the typed ones on.
+    exporter::untis::frmGPU gpu(s, host);
+    gpu.cmbJahrgang.setLines({"2009", "2008"});
+    gpu.txtOrdner = "/tmp/gpu/";
+    view = show(gpu);
+    EXPECT_EQ(view->windowTitle(), "Stundenplan (GPU) exportieren");
+    EXPECT_EQ(child<QLineEdit>(view, "txtOrdner")->text(), "/tmp/gpu/");
+    emit child<QLineEdit>(view, "txtNummer")->textEdited("1000");
+    EXPECT_EQ(gpu.txtNummer, "1000");
+    view->close();
 
     placement::SetzenK caller(s, host);
     placement::frmK course(caller, host);

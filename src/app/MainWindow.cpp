@@ -11,6 +11,7 @@
 #include "export/frmGPU.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
+#include "planning/frmPlanung.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -31,6 +32,7 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("MDIKundB"), kTitle), s_(s), host_(host) {
     const QString d = QStringLiteral("menuDatei");
     const QString p = QStringLiteral("menuDrucken");
+    const QString pl = QStringLiteral("menuPlanung");
     const QString h = QStringLiteral("menueHilfe");
     const auto item = [this](const char* name, const QString& caption, const QString& menu,
                              void (MDIKundB::*handler)()) {
@@ -63,6 +65,9 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
         item("menuDateiBel", QStringLiteral("&Ändern Belegung"), d, &MDIKundB::menuDateiBel_Click),
         separator("menuDateiStr1", d),
         item("menuDateiBeenden", QStringLiteral("&Beenden"), d, &MDIKundB::menuDateiBeenden_Click),
+        {pl, QStringLiteral("&Planung"), {}, true, {}},
+        item("menuPlanungKuS", QStringLiteral("&Kurse und Schienen ..."), pl,
+             &MDIKundB::menuPlanungKuS_Click),
         {p, QStringLiteral("Dr&ucken"), {}, true, {}},
         item("menuDruckS", QStringLiteral("&Schienen"), p, &MDIKundB::menuDruckS_Click),
         item("menuDruckenBlKuListen", QStringLiteral("Bl&ock-Kurs-Listen"), p,
@@ -234,6 +239,10 @@ void MDIKundB::menuDateiDW_Click() {
 
 void MDIKundB::menuDateiBeenden_Click() {
     host_.quit();
+}
+
+void MDIKundB::menuPlanungKuS_Click() {
+    planning::showPlanung(s_, host_);
 }
 
 void MDIKundB::menuDruckS_Click() {

@@ -19,27 +19,6 @@ namespace cli {
 
 namespace {
 
-struct Target {
-    QString path;
-    blocking::SchoolYear year;
-    int cohort = 0;
-};
-
-Target target(const Args& a) {
-    Target t;
-    t.path = pathArg(a.required(QStringLiteral("--db"))).trimmed(); // as useDatabase reads it
-    bool ok = false;
-    t.cohort = a.required(QStringLiteral("--cohort")).toInt(&ok);
-    if (!ok)
-        throw UsageError(QStringLiteral("--cohort braucht ein Jahr (YYYY)"));
-    platform::RunState s;
-    s.useDatabase(t.path);
-    common::LiesSchj(s, host());
-    requireSchoolYear(s);
-    t.year = {s.SchjID, s.SchjBez};
-    return t;
-}
-
 blocking::Model load(const Target& t) {
     db::Connection c(t.path);
     return blocking::Model::load(c, t.year, t.cohort);

@@ -281,4 +281,15 @@ std::vector<Row> courses(Connection& c) {
     return out;
 }
 
+std::vector<SubjectCount> subjectCountsOfCohort(Connection& c, const QString& cohort) {
+    std::vector<SubjectCount> rows;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_FA_ID, BG_ART, count(*) FROM belegung "
+                                        "JOIN kolleg ON BG_KO_ID = KO_VFP_ID "
+                                        "WHERE trim(KO_KURSPH) = ? GROUP BY BG_FA_ID, BG_ART"),
+                         {cohort});
+    while (q.next())
+        rows.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt()});
+    return rows;
+}
+
 } // namespace db::choices

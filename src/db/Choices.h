@@ -162,6 +162,14 @@ struct Row {
 std::vector<Row> rows(Connection& c);
 // The same with BG_ID and the two course fields only: what commands change.
 std::vector<Row> courses(Connection& c);
+// How many choices the students of the cohort (KO_KURSPH) made of each subject (BG_FA_ID as
+// stored) and kind (BG_ART), for the proposals to name subjects that have choosers but no course.
+struct SubjectCount {
+    QString subject;
+    QString art;
+    int count = 0;
+};
+std::vector<SubjectCount> subjectCountsOfCohort(Connection& c, const QString& cohort);
 
 } // namespace choices
 } // namespace db

@@ -344,4 +344,14 @@ QStringList subjectListing(Connection& c) {
                                         "trim(ifnull(FA_PSCHL, '')) <> '' ORDER BY 1")));
 }
 
+std::vector<std::pair<QString, int>> optimalSizes(Connection& c, const QString& schjId) {
+    std::vector<std::pair<QString, int>> rows;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_OPT FROM kurs WHERE KS_SCHJ = ? "
+                                        "AND KS_OPT > 0 ORDER BY KS_ID"),
+                         {schjId});
+    while (q.next())
+        rows.emplace_back(q.value(0).toString(), q.value(1).toInt());
+    return rows;
+}
+
 } // namespace db::courses

@@ -155,6 +155,9 @@ QStringList planKeysNamed(Connection& c, const QString& name);
 std::optional<QString> subjectAbbreviation(Connection& c, const QString& pschl);
 // Every FA_PSCHL with its abbreviation after two blanks, sorted, each once.
 QStringList subjectListing(Connection& c);
+// The course counts of the proposals: every course's key (KS_VFP_ID) and its best size
+// (KS_OPT) where the school year's course sets one above 0, in stored order.
+std::vector<std::pair<QString, int>> optimalSizes(Connection& c, const QString& schjId);
 
 } // namespace courses
 } // namespace db

@@ -212,4 +212,27 @@ QStringList designations(Connection& c, const QString& schoolYear) {
                          {schoolYear}));
 }
 
+Added add(Connection& c, const QString& schjId, const QString& bez, int hours) {
+    const qint64 id =
+        c.scalar(QStringLiteral("SELECT coalesce(max(BL_ID), 0) + 1 FROM block")).toLongLong();
+    const int sort = c.scalar(QStringLiteral("SELECT coalesce(max(BL_SORT), 0) + 1 FROM block "
+                                             "WHERE BL_SCHJ = ?"),
+                              {schjId})
+                         .toInt();
+    const QString key = sixKey(id);
+    c.insert(QStringLiteral("block"), {{QStringLiteral("BL_ID"), id},
+                                       {QStringLiteral("BL_SCHJ"), schjId},
+                                       {QStringLiteral("BL_BEZ"), bez},
+                                       {QStringLiteral("BL_NAME"), bez},
+                                       {QStringLiteral("BL_SORT"), sort},
+                                       {QStringLiteral("BL_STD"), hours},
+                                       {QStringLiteral("BL_VFP_ID"), key},
+                                       {QStringLiteral("BL_FIX"), QStringLiteral("0")}});
+    return {id, key};
+}
+
+void remove(Connection& c, qint64 id) {
+    c.exec(QStringLiteral("DELETE FROM block WHERE BL_ID = ?"), {id});
+}
+
 } // namespace db::rails

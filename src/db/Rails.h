@@ -121,6 +121,17 @@ bool exists(Connection& c, const QString& schoolYear, const QString& key);
 std::optional<QString> designation(Connection& c, const QString& schoolYear, const QString& key);
 // The designations of the school year's rails that have one, in order.
 QStringList designations(Connection& c, const QString& schoolYear);
+// The rails a proposal writes into its copy of the file.
+
+// A new rail of the school year after the others: BL_ID the next free number, BL_VFP_ID that
+// number as a key, BL_SORT after the school year's last. Its BL_ID and BL_VFP_ID.
+struct Added {
+    qint64 id = 0;
+    QString key;
+};
+Added add(Connection& c, const QString& schjId, const QString& bez, int hours);
+// Removes the rail BL_ID (its placements are the caller's).
+void remove(Connection& c, qint64 id);
 
 } // namespace rails
 } // namespace db

@@ -13,6 +13,7 @@
 #include "gui/ChooserView.h"
 #include "gui/GpuView.h"
 #include "gui/ImportViews.h"
+#include "gui/PlanungView.h"
 #include "gui/QtHost.h"
 #include "gui/RegelnView.h"
 #include "gui/SetzenKView.h"
@@ -24,6 +25,7 @@
 #include "placement/frmK.h"
 #include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
+#include "planning/frmPlanung.h"
 #include "printing/frmBlKuListen.h"
 
 namespace gui {
@@ -52,6 +54,7 @@ void registerViews(QtHost& host) {
     add<placement::frmRegeln, RegelnView>(host, "frmRegeln");
     add<placement::frmVarianten, VariantenView>(host, "frmVarianten");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
+    add<planning::frmPlanung, PlanungView>(host, "frmPlanung");
     add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
     add<exporter::untis::frmGPU, GpuView>(host, "frmGPU");
     add<editors::BlDat, BlDatView>(host, "BlDat");

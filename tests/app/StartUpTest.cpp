@@ -254,7 +254,8 @@ TEST(MainWindow, MenusInfoHelpAndSiblingStart) {
               "&Datei|&Setzen der Kurse|&Blockdaten|&Tessik starten|-|&Importieren|&Exportieren|"
               "Importieren aus Kurs42 ...|Exportieren als Kurs42 ...|"
               "Exportieren – Stundenplan (GPU) ...|&Datendatei wechseln|-|"
-              "&Ändern Belegung|-|&Beenden|Dr&ucken|&Schienen|Bl&ock-Kurs-Listen|&?|&Hilfe|"
+              "&Ändern Belegung|-|&Beenden|&Planung|&Kurse und Schienen "
+              "...|Dr&ucken|&Schienen|Bl&ock-Kurs-Listen|&?|&Hilfe|"
               "&Info...");
     EXPECT_EQ(r.main.launcher().caption(), "Auswahl");
 

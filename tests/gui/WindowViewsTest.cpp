@@ -18,6 +18,7 @@
 #include "placement/SetzenK.h"
 #include "placement/frmAutoSetzen.h"
 #include "placement/frmK.h"
+#include "planning/frmPlanung.h"
 #include "printing/frmBlKuListen.h"
 
 #include "ViewSupport.h"
@@ -144,6 +145,21 @@ TEST_F(Views, ListsDialogsAndTheShellPassTheUsersChoicesOnAndFollowTheirModels) 
     EXPECT_EQ(lists.lstBlock.selectedRows(), std::vector<int>({2}));
     view->close();
 
+    // "Kurse und Schienen": the counts as a table, the sizes typed reach the window.
+    planning::frmPlanung planung(s, host);
+    planung.Form_Load();
+    view = show(planung);
+    EXPECT_EQ(view->windowTitle(), "Kurse und Schienen");
+    EXPECT_EQ(child<QTableView>(view, "grdKurse")->model()->rowCount(),
+              planung.grdKurse.Rows() - 1);
+    EXPECT_FALSE(child<QPushButton>(view, "cmdKopie")->isEnabled());
+    auto* txtMax = child<QLineEdit>(view, "txtMax");
+    emit txtMax->textEdited("26");
+    child<QPushButton>(view, "cmdZaehlen")->click();
+    EXPECT_EQ(planung.txtMax, "26");
+    EXPECT_EQ(planung.grdKurse.TextMatrix(1, 3), "KS_MAX 26 (Vorgabe)");
+    view->close();
+
     // The main window, the launcher and the missing-pointer window follow their models.
     app::MDIKundB main(s, host);
     gui::MainWindowView shell(main, host);
@@ -152,7 +168,7 @@ TEST_F(Views, ListsDialogsAndTheShellPassTheUsersChoicesOnAndFollowTheirModels) 
     QStringList top;
     for (QAction* a : shell.menuBar()->actions())
         top << a->text();
-    EXPECT_EQ(top, (QStringList{"&Datei", "Dr&ucken", "&?"}));
+    EXPECT_EQ(top, (QStringList{"&Datei", "&Planung", "Dr&ucken", "&?"}));
     EXPECT_EQ(child<QAction>(&shell, "menuHilfeHilfe")->shortcut(), QKeySequence(Qt::Key_F1));
     for (const auto& item : main.commands())
         if (item.caption != "-" && !item.parent.isEmpty()) {

@@ -5,6 +5,7 @@
 #include "common/Session.h"
 #include "editors/BlDat.h"
 #include "editors/frmBeleg.h"
+#include "editors/frmLehrer.h"
 #include "exchange/Kurs42Export.h"
 #include "exchange/Kurs42Import.h"
 #include "export/Export.h"
@@ -30,6 +31,7 @@ using ui::kTitle;
 MDIKundB::MDIKundB(RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("MDIKundB"), kTitle), s_(s), host_(host) {
     const QString d = QStringLiteral("menuDatei");
+    const QString b = QStringLiteral("menuBearbeiten");
     const QString p = QStringLiteral("menuDrucken");
     const QString h = QStringLiteral("menueHilfe");
     const auto item = [this](const char* name, const QString& caption, const QString& menu,
@@ -63,6 +65,9 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
         item("menuDateiBel", QStringLiteral("&Ändern Belegung"), d, &MDIKundB::menuDateiBel_Click),
         separator("menuDateiStr1", d),
         item("menuDateiBeenden", QStringLiteral("&Beenden"), d, &MDIKundB::menuDateiBeenden_Click),
+        {b, QStringLiteral("&Bearbeiten"), {}, true, {}},
+        item("menuBearbeitenLehrer", QStringLiteral("&Lehrer ..."), b,
+             &MDIKundB::menuBearbeitenLehrer_Click),
         {p, QStringLiteral("Dr&ucken"), {}, true, {}},
         item("menuDruckS", QStringLiteral("&Schienen"), p, &MDIKundB::menuDruckS_Click),
         item("menuDruckenBlKuListen", QStringLiteral("Bl&ock-Kurs-Listen"), p,
@@ -185,6 +190,10 @@ void MDIKundB::menuDateiBlDaten_Click() {
 
 void MDIKundB::menuDateiBel_Click() {
     editors::showBeleg(s_, host_);
+}
+
+void MDIKundB::menuBearbeitenLehrer_Click() {
+    editors::showLehrer(s_, host_);
 }
 
 void MDIKundB::menuDateiTessik_Click() {

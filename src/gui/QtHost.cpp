@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
@@ -124,6 +125,28 @@ void preferGermanDates() {
         qputenv("LC_TIME", "de_DE.UTF-8");
 }
 
+void fitToScreen(QWidget& w) {
+    QScreen* screen = w.screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // The frame and title the window manager adds are known only once the window is shown.
+    const QSize frame = w.isVisible() ? w.frameGeometry().size() - w.size() : QSize(16, 40);
+    const QSize room = (area.size() - frame).expandedTo(QSize(0, 0));
+    if (w.width() > room.width() || w.height() > room.height())
+        w.resize(w.size().boundedTo(room));
+    if (qobject_cast<QDialog*>(&w) && w.parentWidget())
+        return;
+    QRect r(w.pos(), w.size() + frame);
+    r.moveRight(std::min(r.right(), area.right()));
+    r.moveBottom(std::min(r.bottom(), area.bottom()));
+    r.moveLeft(std::max(r.left(), area.left()));
+    r.moveTop(std::max(r.top(), area.top()));
+    w.move(r.topLeft());
+}
+
 QString qtFilter(const QString& filter, int filterIndex, QString* selected) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
@@ -173,6 +196,7 @@ QWidget* QtHost::makeView(ui::Window& w) {
     if (it == factories_.constEnd())
         return nullptr;
     QWidget* view = (*it)(w, *this, parentWidget());
+    fitToScreen(*view);
     views_.insert(&w, view);
     windowGone_.push_back(QObject::connect(&w, &QObject::destroyed, view, [this, view, key = &w]() {
         views_.remove(key);

@@ -77,6 +77,22 @@ QMessageBox::Icon iconOf(ui::Icon i) {
     return QMessageBox::NoIcon;
 }
 
+// A box is as tall as its text: a text longer than half the screen shows its first lines, and
+// the whole of it under "Details", where it scrolls.
+void setBoxText(QMessageBox& box, const QString& text) {
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    const QScreen* screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    const int room =
+        screen ? screen->availableGeometry().height() / 2 / box.fontMetrics().lineSpacing() : 30;
+    if (lines.size() <= room) {
+        box.setText(text);
+        return;
+    }
+    box.setText(lines.mid(0, std::max(room - 1, 1)).join(QLatin1Char('\n')) +
+                QStringLiteral("\n…"));
+    box.setDetailedText(text);
+}
+
 } // namespace
 
 int titleWidth(const QString& title) {
@@ -210,9 +226,9 @@ ui::Answer QtHost::message(const ui::Message& m) {
         return ui::Answer::Cancel;
     QMessageBox box(parentWidget());
     box.setWindowTitle(m.title.isEmpty() ? ui::kTitle : m.title);
-    box.setText(QString(m.text)
-                    .replace(platform::kCrLf, QStringLiteral("\n"))
-                    .replace(QStringLiteral("\n\r"), QStringLiteral("\n")));
+    setBoxText(box, QString(m.text)
+                        .replace(platform::kCrLf, QStringLiteral("\n"))
+                        .replace(QStringLiteral("\n\r"), QStringLiteral("\n")));
     box.setIcon(iconOf(m.icon));
     const auto specs = buttonsOf(m.buttons);
     std::vector<QAbstractButton*> buttons;

@@ -80,7 +80,33 @@ void cmdSchA_Click(benchmark::State& st) {
     st.counters["placed"] = placedOnRail;
 }
 
+// "Rückgängig" and "Wiederherstellen" of "Schiene auffüllen" as above: the students' courses
+// written back in one transaction, the plan put back and the lists and counts drawn anew.
+void undoRedo(benchmark::State& st) {
+    School& school = School::get(bench::Placement::RoundTheRails);
+    school.restore();
+    placement::SetzenK w(school.state, school.host);
+    w.Form_Load();
+    for (int i = 0; i < w.LNKurse.count(); ++i)
+        if (w.LNKurse.line(i).startsWith(QLatin1Char('G')) &&
+            w.LNKurse.line(i).mid(6, 1) == QLatin1String("3")) {
+            w.LNKurse.setSelected(i, true);
+            break;
+        }
+    w.LNKurse_Click();
+    w.grdSchienen.click(0, 0);
+    w.click(QStringLiteral("cmdSchA"));
+    for (auto _ : st) {
+        w.menuBearbRueck_Click();
+        w.menuBearbWied_Click();
+    }
+    st.counters["undoable"] = w.command(QStringLiteral("menuBearbRueck"))->enabled;
+}
+
 const bool registered = [] {
+    benchmark::RegisterBenchmark("menuBearbRueck+Wied/2x400", undoRedo)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(10);
     benchmark::RegisterBenchmark("cmdSchA_Click/2x400", cmdSchA_Click)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(10);

@@ -67,7 +67,7 @@ void Bewertung(benchmark::State& st) {
     for (auto _ : st) {
         if (moved)
             m.refresh(c);
-        w->fitToGrid(m);
+        w->fitToPlan(m);
         benchmark::DoNotOptimize(blocking::evaluate(m));
     }
 }

@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Statement.h"
+#include "platform/Text.h"
 
 namespace db::courses {
 
@@ -49,6 +50,157 @@ std::vector<Candidate> forSubject(Connection& c, const QString& schjId, const QS
 
 std::vector<std::pair<QString, QString>> subjectDesignations(Connection& c) {
     return pairs(c, QStringLiteral("SELECT FA_VFP_ID, FA_BEZ FROM fachang ORDER BY FA_ID"));
+}
+
+namespace {
+
+const QString kCourseFields = QStringLiteral(
+    "SELECT KS_BEZ, KS_SCHJ, KS_VFP_ID, KS_FA_ID1, KS_FA_ID3, KS_JGST, KS_LKGK, KS_STD FROM kurs ");
+
+Course courseOf(const QSqlQuery& q) {
+    return {q.value(0).toString(),
+            q.value(1).toString(),
+            q.value(2).toString(),
+            q.value(3),
+            q.value(4),
+            q.value(5).toString(),
+            q.value(6).toString(),
+            q.value(7)};
+}
+
+using platform::blank;
+
+} // namespace
+
+std::vector<Course> ofSchoolYear(Connection& c, const QString& schjId) {
+    QSqlQuery q = c.exec(
+        kCourseFields + QStringLiteral("WHERE KS_SCHJ = ? ORDER BY KS_SORT, KS_ID"), {schjId});
+    std::vector<Course> out;
+    while (q.next())
+        out.push_back(courseOf(q));
+    return out;
+}
+
+std::optional<Course> byKey(Connection& c, const QString& key) {
+    QSqlQuery q =
+        c.exec(kCourseFields + QStringLiteral("WHERE KS_VFP_ID = ? ORDER BY KS_ID LIMIT 1"), {key});
+    if (!q.next())
+        return std::nullopt;
+    return courseOf(q);
+}
+
+bool any(Connection& c) {
+    return c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM kurs)")).toBool();
+}
+
+QStringList keysBySort(Connection& c, const QString& schjId) {
+    QSqlQuery q = c.exec(
+        QStringLiteral("SELECT KS_VFP_ID FROM kurs WHERE KS_SCHJ = ? ORDER BY KS_SORT, KS_ID"),
+        {schjId});
+    QStringList keys;
+    while (q.next())
+        keys << q.value(0).toString();
+    return keys;
+}
+
+std::vector<Course> namesOfSchoolYear(Connection& c, const QString& schjId) {
+    QSqlQuery q =
+        c.exec(QStringLiteral(
+                   "SELECT KS_VFP_ID, KS_BEZ, KS_SCHJ FROM kurs WHERE KS_SCHJ = ? ORDER BY KS_ID"),
+               {schjId});
+    std::vector<Course> out;
+    while (q.next()) {
+        Course k;
+        k.key = q.value(0).toString();
+        k.bez = q.value(1).toString();
+        k.schj = q.value(2).toString();
+        out.push_back(k);
+    }
+    return out;
+}
+
+QVariant basicHours(Connection& c, const QVariant& subject) {
+    QSqlQuery& q = c.prepared(QStringLiteral("SELECT FA_STDGK FROM fachang WHERE FA_VFP_ID = ?"))
+                       .run({subject});
+    const QVariant hours = q.next() ? q.value(0) : QVariant();
+    q.finish(); // no read lock left behind
+    return hours;
+}
+
+QString kind(Connection& c, const QString& key) {
+    return c
+        .scalar(
+            QStringLiteral("SELECT KS_LKGK FROM kurs WHERE KS_VFP_ID = ? ORDER BY KS_ID LIMIT 1"),
+            {key})
+        .toString();
+}
+
+std::optional<Parallels> parallelsOf(Connection& c, const QString& key, const QString& schjId) {
+    QSqlQuery own = c.exec(
+        QStringLiteral("SELECT KS_VFP_ID, KS_FA_ID1, KS_FA_ID2, KS_FA_ID3, KS_FA_ID4, KS_JGST, "
+                       "KS_LKGK FROM kurs WHERE KS_VFP_ID = ? AND KS_SCHJ = ? ORDER BY KS_ID "
+                       "LIMIT 1"),
+        {key, schjId});
+    if (!own.next())
+        return std::nullopt;
+    Parallels p{own.value(0).toString(), {}};
+    static const char* const columns[] = {"KS_FA_ID1", "KS_FA_ID2", "KS_FA_ID3",
+                                          "KS_FA_ID4", "KS_JGST",   "KS_LKGK"};
+    QStringList conditions;
+    QVariantList values;
+    for (int i = 0; i < 6; ++i) {
+        const QVariant v = own.value(i + 1);
+        if (blank(v))
+            continue;
+        conditions << QLatin1String(columns[i]) + QStringLiteral(" = ?");
+        values << v;
+    }
+    // A course without subjects, year group and kind has nothing to be parallel to.
+    if (conditions.isEmpty())
+        return p;
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT KS_BEZ, KS_VFP_ID FROM kurs WHERE ") +
+                   conditions.join(QStringLiteral(" AND ")) + QStringLiteral(" ORDER BY KS_ID"),
+               values);
+    while (q.next())
+        if (q.value(1).toString() != p.ownKey)
+            p.courses.emplace_back(q.value(0).toString(), q.value(1).toString());
+    return p;
+}
+
+QVariant idOf(Connection& c, const QString& key) {
+    return c.scalar(
+        QStringLiteral("SELECT KS_ID FROM kurs WHERE KS_VFP_ID = ? ORDER BY KS_ID LIMIT 1"), {key});
+}
+
+void remove(Connection& c, const QVariant& id) {
+    c.exec(QStringLiteral("DELETE FROM kurs WHERE KS_ID = ?"), {id});
+}
+
+QString designation(Connection& c, const QString& key) {
+    return c.scalar(QStringLiteral("SELECT KS_BEZ FROM kurs WHERE KS_VFP_ID = ? LIMIT 1"), {key})
+        .toString();
+}
+
+std::vector<Subject> subjectsOfCohort(Connection& c, const QString& cohort) {
+    QSqlQuery q = c.exec(QStringLiteral("SELECT FA_BEZ, FA_VFP_ID, FA_BELEG FROM fachang "
+                                        "WHERE FA_KURSPH = ? ORDER BY FA_ID"),
+                         {cohort});
+    std::vector<Subject> out;
+    while (q.next())
+        out.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
+    return out;
+}
+
+QString subjectDesignation(Connection& c, const QString& key) {
+    return c.scalar(QStringLiteral("SELECT FA_BEZ FROM fachang WHERE FA_VFP_ID = ? LIMIT 1"), {key})
+        .toString();
+}
+
+QString subjectTypes(Connection& c, const QString& key) {
+    return c
+        .scalar(QStringLiteral("SELECT FA_BELEG FROM fachang WHERE FA_VFP_ID = ? LIMIT 1"), {key})
+        .toString();
 }
 
 } // namespace db::courses

@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Statement.h"
+#include <stdexcept>
 
 namespace db::rails {
 
@@ -35,6 +36,85 @@ std::vector<Rail> ofYear(Connection& c, const QString& schjId) {
     while (q.next())
         rails.push_back({text(q, "BL_BEZ"), q.value(1), q.value(2)});
     return rails;
+}
+
+std::vector<YearRail> ofSchoolYear(Connection& c, const QString& schjId) {
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BL_ID, BL_BEZ, BL_STD, BL_VFP_ID FROM block "
+                                        "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
+                         {schjId});
+    std::vector<YearRail> out;
+    while (q.next())
+        out.push_back(
+            {q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3)});
+    return out;
+}
+
+QVariant hoursOf(Connection& c, qint64 blId) {
+    return c.scalar(QStringLiteral("SELECT BL_STD FROM block WHERE BL_ID = ?"), {blId});
+}
+
+bool setHours(Connection& c, const QString& schjId, qint64 blId, const QVariant& hours) {
+    QSqlQuery q =
+        c.exec(QStringLiteral("UPDATE block SET BL_STD = ? WHERE BL_SCHJ = ? AND BL_ID = ?"),
+               {hours, schjId, blId});
+    return q.numRowsAffected() >= 1;
+}
+
+void putHours(Connection& c, qint64 blId, const QVariant& hours) {
+    c.exec(QStringLiteral("UPDATE block SET BL_STD = ? WHERE BL_ID = ?"), {hours, blId});
+}
+
+namespace {
+
+std::vector<Named> named(QSqlQuery q) {
+    std::vector<Named> out;
+    while (q.next())
+        out.push_back({q.value(0).toString(), q.value(1).toString()});
+    return out;
+}
+
+} // namespace
+
+std::vector<Named> all(Connection& c) {
+    return named(c.exec(QStringLiteral("SELECT BL_BEZ, BL_VFP_ID FROM block ORDER BY BL_ID")));
+}
+
+std::vector<Named> namesOfYear(Connection& c, const QString& year) {
+    return named(c.exec(
+        QStringLiteral("SELECT BL_BEZ, BL_VFP_ID FROM block WHERE BL_SCHJ = ? ORDER BY BL_ID"),
+        {year}));
+}
+
+std::optional<Fields> fieldsOf(Connection& c, const QString& key) {
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BL_BEZ, BL_NAME, BL_STD, BL_SCHJ FROM block "
+                                        "WHERE BL_VFP_ID = ? LIMIT 1"),
+                         {key});
+    if (!q.next())
+        return std::nullopt;
+    return Fields{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                  q.value(3).toString()};
+}
+
+void setField(Connection& c, const QString& key, const QString& field, const QVariant& value) {
+    static const QStringList fields{QStringLiteral("BL_BEZ"), QStringLiteral("BL_NAME"),
+                                    QStringLiteral("BL_STD")};
+    if (!fields.contains(field))
+        throw std::logic_error("block field " + field.toStdString());
+    checkValue(QStringLiteral("block"), field, value);
+    c.exec(QStringLiteral("UPDATE block SET %1 = ? WHERE BL_VFP_ID = ?").arg(field), {value, key});
+}
+
+int lastSort(Connection& c) {
+    return c.scalar(QStringLiteral("SELECT BL_SORT FROM block ORDER BY BL_ID DESC LIMIT 1"))
+        .toInt();
+}
+
+void setKey(Connection& c, qint64 blId, const QString& key) {
+    c.exec(QStringLiteral("UPDATE block SET BL_VFP_ID = ? WHERE BL_ID = ?"), {key, blId});
+}
+
+void remove(Connection& c, const QString& key) {
+    c.exec(QStringLiteral("DELETE FROM block WHERE BL_VFP_ID = ?"), {key});
 }
 
 } // namespace db::rails

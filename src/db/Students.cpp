@@ -40,6 +40,53 @@ std::vector<Student> ofCohortByName(Connection& c, const QString& cohort) {
     return rows;
 }
 
+std::optional<QString> cohortOf(Connection& c, const QString& key) {
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_KURSPH FROM kolleg WHERE KO_VFP_ID = ?"), {key});
+    if (!q.next())
+        return std::nullopt;
+    return q.value(0).toString();
+}
+
+std::optional<std::pair<QString, QString>> nameOf(Connection& c, const QString& key) {
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_FAMNAME, KO_RUFNAME FROM kolleg WHERE "
+                                        "KO_VFP_ID = ? ORDER BY KO_ID LIMIT 1"),
+                         {key});
+    if (!q.next())
+        return std::nullopt;
+    return std::pair{q.value(0).toString(), q.value(1).toString()};
+}
+
+QHash<QString, QString> classes(Connection& c) {
+    QHash<QString, QString> out;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_PARLLKL FROM kolleg"));
+    while (q.next())
+        out.insert(q.value(0).toString(), q.value(1).toString().trimmed());
+    return out;
+}
+
+int countOfCohort(Connection& c, const QString& cohort) {
+    return c
+        .scalar(QStringLiteral("SELECT count(*) FROM kolleg WHERE trim(KO_KURSPH) = ?"), {cohort})
+        .toInt();
+}
+
+std::vector<Named> ofCohortWithKeys(Connection& c, const QString& cohort) {
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_FAMNAME, KO_RUFNAME, KO_VFP_ID FROM kolleg "
+                                        "WHERE KO_KURSPH = ? ORDER BY KO_FAMNAME COLLATE DEUTSCH, "
+                                        "KO_RUFNAME COLLATE DEUTSCH, KO_ID"),
+                         {cohort});
+    std::vector<Named> out;
+    while (q.next())
+        out.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
+    return out;
+}
+
+QString familyName(Connection& c, const QString& key) {
+    return c
+        .scalar(QStringLiteral("SELECT KO_FAMNAME FROM kolleg WHERE KO_VFP_ID = ? LIMIT 1"), {key})
+        .toString();
+}
+
 // --- For the timetable export (GPU files).
 
 std::vector<Person> ofCohort(Connection& c, const QString& cohort) {

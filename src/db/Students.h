@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <utility>
 #include <vector>
 
 // The gateway of table kolleg: the students of a cohort with their names and classes.
@@ -29,6 +32,27 @@ struct Student {
 std::vector<Student> all(Connection& c);
 // The cohort's students by family and first name in the German order (KO_ID, names).
 std::vector<Student> ofCohortByName(Connection& c, const QString& cohort);
+
+// The placement workspace.
+// KO_KURSPH of the student; no value when he is not found.
+std::optional<QString> cohortOf(Connection& c, const QString& key);
+// Family and first name of the student's first row; no value when he is not found.
+std::optional<std::pair<QString, QString>> nameOf(Connection& c, const QString& key);
+// The parallel class of every student by key.
+QHash<QString, QString> classes(Connection& c);
+// The students of a cohort (KO_KURSPH, blanks around it ignored).
+int countOfCohort(Connection& c, const QString& cohort);
+
+// The course-choice editor (frmBeleg).
+struct Named {
+    QString famName;
+    QString rufName;
+    QString key;
+};
+// The cohort's students by family name and first name (German order), then stored order.
+std::vector<Named> ofCohortWithKeys(Connection& c, const QString& cohort);
+// KO_FAMNAME of the student, "" when there is none.
+QString familyName(Connection& c, const QString& key);
 
 // --- For the timetable export (GPU files).
 

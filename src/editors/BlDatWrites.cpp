@@ -1,6 +1,8 @@
 #include "editors/BlDatWrites.h"
 
 #include "db/Database.h"
+#include "db/Placements.h"
+#include "db/Rails.h"
 
 namespace editors::bldat {
 
@@ -15,8 +17,7 @@ QVariant textOrNull(const QString& text) {
 } // namespace
 
 bool BlBelegt(db::Connection& c, const QString& railKey) {
-    return !c.scalar(QStringLiteral("SELECT 1 FROM ckkurs WHERE CK_BL_ID = ? LIMIT 1"), {railKey})
-                .isNull();
+    return db::placements::anyOnRail(c, railKey);
 }
 
 QString railLine(const QString& bez, const QString& key) {
@@ -25,28 +26,21 @@ QString railLine(const QString& bez, const QString& key) {
 
 QStringList railLines(db::Connection& c) {
     QStringList lines;
-    QSqlQuery rails = c.exec(QStringLiteral("SELECT BL_BEZ, BL_VFP_ID FROM block ORDER BY BL_ID"));
-    while (rails.next())
-        lines << railLine(rails.value(0).toString(), rails.value(1).toString());
+    for (const db::rails::Named& r : db::rails::all(c))
+        lines << railLine(r.bez, r.key);
     return lines;
 }
 
 std::optional<Rail> readRail(db::Connection& c, const QString& key) {
-    QSqlQuery q = c.exec(QStringLiteral("SELECT BL_BEZ, BL_NAME, BL_STD, BL_SCHJ FROM block "
-                                        "WHERE BL_VFP_ID = ? LIMIT 1"),
-                         {key});
-    if (!q.next())
+    const std::optional<db::rails::Fields> f = db::rails::fieldsOf(c, key);
+    if (!f)
         return std::nullopt;
-    return Rail{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                q.value(3).toString()};
+    return Rail{f->bez, f->name, f->hours, f->year};
 }
 
 bool nameTaken(db::Connection& c, const QString& year, const QString& bez, const QString& ownKey) {
-    QSqlQuery q = c.exec(
-        QStringLiteral("SELECT BL_BEZ, BL_VFP_ID FROM block WHERE BL_SCHJ = ? ORDER BY BL_ID"),
-        {year});
-    while (q.next())
-        if (q.value(1).toString() != ownKey && sameDesignation(q.value(0).toString(), bez))
+    for (const db::rails::Named& r : db::rails::namesOfYear(c, year))
+        if (r.key != ownKey && sameDesignation(r.bez, bez))
             return true;
     return false;
 }
@@ -58,10 +52,7 @@ bool writeChanges(db::Connection& c, const QString& key, const Changes& changed,
     if (BlBelegt(c, key))
         return false;
     const auto write = [&](const char* field, const QVariant& value) {
-        db::checkValue(kTable, QLatin1String(field), value);
-        c.exec(
-            QStringLiteral("UPDATE block SET %1 = ? WHERE BL_VFP_ID = ?").arg(QLatin1String(field)),
-            {value, key});
+        db::rails::setField(c, key, QLatin1String(field), value);
     };
     if (changed.bez)
         write("BL_BEZ", textOrNull(fields[kBez]));
@@ -76,9 +67,7 @@ bool writeChanges(db::Connection& c, const QString& key, const Changes& changed,
 QString addRail(db::Connection& c, const QString& year, const Fields& fields,
                 const QVariant& hours) {
     db::Transaction tx(c);
-    const QVariant lastSort =
-        c.scalar(QStringLiteral("SELECT BL_SORT FROM block ORDER BY BL_ID DESC LIMIT 1"));
-    const int sort = lastSort.toInt() + 1;
+    const int sort = db::rails::lastSort(c) + 1;
     const qint64 id = c.insert(kTable, {{QStringLiteral("BL_SCHJ"), year},
                                         {QStringLiteral("BL_BEZ"), fields[kBez]},
                                         {QStringLiteral("BL_NAME"), textOrNull(fields[kName])},
@@ -86,7 +75,7 @@ QString addRail(db::Connection& c, const QString& year, const Fields& fields,
                                         {QStringLiteral("BL_STD"), hours},
                                         {QStringLiteral("BL_FIX"), QStringLiteral("0")}});
     const QString key = db::sixKey(id);
-    c.exec(QStringLiteral("UPDATE block SET BL_VFP_ID = ? WHERE BL_ID = ?"), {key, id});
+    db::rails::setKey(c, id, key);
     tx.commit();
     return key;
 }
@@ -95,7 +84,7 @@ bool deleteRail(db::Connection& c, const QString& key) {
     db::Transaction tx(c);
     if (BlBelegt(c, key))
         return false;
-    c.exec(QStringLiteral("DELETE FROM block WHERE BL_VFP_ID = ?"), {key});
+    db::rails::remove(c, key);
     tx.commit();
     return true;
 }

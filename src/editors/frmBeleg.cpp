@@ -1,10 +1,14 @@
 #include "editors/frmBeleg.h"
 
 #include "common/Session.h"
+#include "db/Choices.h"
+#include "db/Courses.h"
 #include "db/Database.h"
 #include "db/Queries.h"
+#include "db/Students.h"
 #include "editors/frmBelegChecks.h"
 #include "editors/frmBelegWrites.h"
+#include "import/PreAssign.h"
 #include "platform/RunState.h"
 #include "platform/Text.h"
 #include "ui/Host.h"
@@ -39,8 +43,7 @@ bool empty(const QVariant& v) {
 QString courseBez(db::Connection& c, const QVariant& key) {
     if (empty(key))
         return {};
-    return c.scalar(QStringLiteral("SELECT KS_BEZ FROM kurs WHERE KS_VFP_ID = ? LIMIT 1"), {key})
-        .toString();
+    return db::courses::designation(c, key.toString());
 }
 
 void selectLine(ui::ComboBox& box, const QString& text) {
@@ -116,35 +119,25 @@ void frmBeleg::fillNavigator(db::Connection& c) {
     clearStudent();
     const QString cohort = CmbKolJg.text();
 
+    // Advanced courses of the subjects whose choice types begin with "L" (as LIKE 'L%').
+    const std::vector<db::courses::Subject> subjects = db::courses::subjectsOfCohort(c, cohort);
     QStringList lk;
-    QSqlQuery q = c.exec(QStringLiteral("SELECT FA_BEZ, FA_VFP_ID FROM fachang WHERE FA_KURSPH = ? "
-                                        "AND FA_BELEG LIKE 'L%' ORDER BY FA_ID"),
-                         {cohort});
-    while (q.next())
-        lk << subjectEntry(q.value(0).toString(), q.value(1).toString());
+    QStringList gk{kEmptyChoice};
+    for (const db::courses::Subject& f : subjects) {
+        if (f.beleg.startsWith(QLatin1Char('L'), Qt::CaseInsensitive))
+            lk << subjectEntry(f.bez, f.key);
+        if (FGKmoeglich(f.beleg))
+            gk << subjectEntry(f.bez, f.key);
+    }
     for (ui::ComboBox& b : CmbFachLK)
         b.setLines(lk);
-
-    QStringList gk{kEmptyChoice};
-    q = c.exec(QStringLiteral("SELECT FA_BEZ, FA_VFP_ID, FA_BELEG FROM fachang "
-                              "WHERE FA_KURSPH = ? ORDER BY FA_ID"),
-               {cohort});
-    while (q.next())
-        if (FGKmoeglich(q.value(2).toString()))
-            gk << subjectEntry(q.value(0).toString(), q.value(1).toString());
     for (ui::ComboBox& b : CmbFachGK)
         b.setLines(gk);
 
     QStringList students;
-    q = c.exec(QStringLiteral("SELECT KO_FAMNAME, KO_RUFNAME, KO_VFP_ID FROM kolleg "
-                              "WHERE KO_KURSPH = ? ORDER BY KO_FAMNAME COLLATE DEUTSCH, "
-                              "KO_RUFNAME COLLATE DEUTSCH, KO_ID"),
-               {cohort});
-    while (q.next()) {
-        const QString name =
-            q.value(0).toString().trimmed() + QLatin1Char(' ') + q.value(1).toString().trimmed();
-        students << (name + QString(kNameWidth, QLatin1Char(' '))).left(kNameWidth) +
-                        q.value(2).toString();
+    for (const db::students::Named& st : db::students::ofCohortWithKeys(c, cohort)) {
+        const QString name = st.famName.trimmed() + QLatin1Char(' ') + st.rufName.trimmed();
+        students << (name + QString(kNameWidth, QLatin1Char(' '))).left(kNameWidth) + st.key;
     }
     LstNavigator.setLines(students);
     emit changed();
@@ -175,24 +168,16 @@ void frmBeleg::openStudent(db::Connection& c) {
     yg_ = db::yearGroup(CmbKolJg.text(), s_.SchjBez) == 12 ? QStringLiteral("12")
                                                            : QStringLiteral("13");
 
-    if (c.scalar(
-             QStringLiteral("SELECT 1 FROM belegung WHERE BG_KO_ID = ? AND BG_ART = 'L' LIMIT 1"),
-             {student_})
-            .isNull()) {
+    if (!db::choices::hasAdvanced(c, student_)) {
         emit changed();
         ui::tell(host_, QStringLiteral("Kollegiat hat keine Leistungskursbelegung!"),
                  ui::Icon::Critical);
         return;
     }
 
-    // %3: the condition on the type of choice.
-    const QString rows = QStringLiteral("SELECT BG_ID, BG_FA_ID, %1, %2, BG_ART "
-                                        "FROM belegung WHERE BG_KO_ID = ? AND %3 ORDER BY BG_ID")
-                             .arg(db::courseField(12), db::courseField(13));
-    QSqlQuery q = c.exec(rows.arg(QStringLiteral("BG_ART = 'L'")), {student_});
     int n = 0;
-    while (q.next()) {
-        if (empty(q.value(2)) && empty(q.value(3)))
+    for (const db::choices::ChoiceRow& row : db::choices::rowsOfStudent(c, student_, true)) {
+        if (empty(row.course12) && empty(row.course13))
             continue;
         if (++n > kLkRows) {
             emit changed();
@@ -200,20 +185,21 @@ void frmBeleg::openStudent(db::Connection& c) {
             break;
         }
         const int r = n - 1;
-        lblKursLK[static_cast<size_t>(2 * r)] = courseBez(c, q.value(2));
-        lblKursLK[static_cast<size_t>(2 * r + 1)] = courseBez(c, q.value(3));
-        lk_[static_cast<size_t>(r)] = {q.value(1).toString(), kArtL, q.value(0).toLongLong()};
-        setBack(CmbFachLK[static_cast<size_t>(r)], q.value(1).toString());
+        lblKursLK[static_cast<size_t>(2 * r)] = courseBez(c, row.course12);
+        lblKursLK[static_cast<size_t>(2 * r + 1)] = courseBez(c, row.course13);
+        lk_[static_cast<size_t>(r)] = {row.subject, kArtL, row.bgId};
+        setBack(CmbFachLK[static_cast<size_t>(r)], row.subject);
     }
 
-    q = c.exec(rows.arg(QStringLiteral("BG_ART <> 'L'")), {student_});
-    while (q.next() && gkShown_ < kGkRows) {
-        if (empty(q.value(2)) && empty(q.value(3)))
+    for (const db::choices::ChoiceRow& row : db::choices::rowsOfStudent(c, student_, false)) {
+        if (gkShown_ >= kGkRows)
+            break;
+        if (empty(row.course12) && empty(row.course13))
             continue;
         const auto r = static_cast<size_t>(gkShown_++);
-        lblKursKG[r] = courseBez(c, q.value(2));
-        lblKursKG[r + kGkRows] = courseBez(c, q.value(3));
-        gk_[r] = {q.value(1).toString(), q.value(4).toString(), q.value(0).toLongLong()};
+        lblKursKG[r] = courseBez(c, row.course12);
+        lblKursKG[r + kGkRows] = courseBez(c, row.course13);
+        gk_[r] = {row.subject, row.art, row.bgId};
         setBack(CmbFachGK[r], gk_[r].subject);
     }
 
@@ -238,11 +224,8 @@ void frmBeleg::reportUnwritten(db::Connection& c) {
     // Only what differs from the stored row is reported: the handlers have written every change
     // they accepted, so a difference is one that did not reach the database.
     const auto stored = [&](qint64 bgId, const char* field) {
-        return c
-            .scalar(
-                QStringLiteral("SELECT %1 FROM belegung WHERE BG_ID = ?").arg(QLatin1String(field)),
-                {bgId})
-            .toString();
+        return qstrcmp(field, "BG_ART") == 0 ? db::choices::artOf(c, bgId)
+                                             : db::choices::subjectOf(c, bgId);
     };
     const auto report = [&](const QString& what, int r) {
         ui::tell(host_, what + QString::number(r + 1));
@@ -268,7 +251,7 @@ void frmBeleg::reportUnwritten(db::Connection& c) {
     }
 }
 
-void frmBeleg::showCourse(const std::optional<importer::CourseCandidate>& course, QString& label12,
+void frmBeleg::showCourse(const std::optional<db::courses::Candidate>& course, QString& label12,
                           QString& label13) {
     label12.clear();
     label13.clear();
@@ -284,16 +267,8 @@ void frmBeleg::refuse(const QString& message, ui::ComboBox& box, const QString& 
 
 void frmBeleg::refuseCourseless(db::Connection& c, const QString& subject, ui::ComboBox& box,
                                 const QString& kept) {
-    const QString bez =
-        c.scalar(QStringLiteral("SELECT FA_BEZ FROM fachang WHERE FA_VFP_ID = ? LIMIT 1"),
-                 {subject})
-            .toString()
-            .trimmed();
-    const QString name =
-        c.scalar(QStringLiteral("SELECT KO_FAMNAME FROM kolleg WHERE KO_VFP_ID = ? LIMIT 1"),
-                 {student_})
-            .toString()
-            .trimmed();
+    const QString bez = db::courses::subjectDesignation(c, subject).trimmed();
+    const QString name = db::students::familyName(c, student_).trimmed();
     refuse(QStringLiteral("Kurszuweisung nicht möglich:") + platform::kCrLf +
                importer::notServedLine(CmbKolJg.text(), bez.isEmpty() ? subject : bez, name),
            box, kept);

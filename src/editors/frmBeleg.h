@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/PreAssign.h"
+#include "db/Courses.h"
 #include "ui/ComboBox.h"
 #include "ui/ListBox.h"
 #include "ui/Window.h"
@@ -96,7 +96,7 @@ private:
     void openStudent(db::Connection& c);
     void reportUnwritten(db::Connection& c);
     // Shows a changed choice's course in the row's two labels.
-    void showCourse(const std::optional<importer::CourseCandidate>& course, QString& label12,
+    void showCourse(const std::optional<db::courses::Candidate>& course, QString& label12,
                     QString& label13);
     // Refuses a subject chosen in a box: the message, and the box shows the row's subject again.
     void refuse(const QString& message, ui::ComboBox& box, const QString& subject);

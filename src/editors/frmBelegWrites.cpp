@@ -1,5 +1,7 @@
 #include "editors/frmBelegWrites.h"
 
+#include "db/Choices.h"
+#include "db/Courses.h"
 #include "db/Database.h"
 #include "db/Queries.h"
 #include "editors/frmBelegChecks.h"
@@ -11,43 +13,29 @@ namespace {
 // The first belegung row of the student with that subject and type, 0 when there is none.
 qint64 rowOf(db::Connection& c, const QString& student, const QString& subject,
              const QString& art) {
-    return c
-        .scalar(QStringLiteral("SELECT BG_ID FROM belegung WHERE BG_KO_ID = ? AND BG_FA_ID = ? "
-                               "AND BG_ART = ? ORDER BY BG_ID LIMIT 1"),
-                {student, subject, art})
-        .toLongLong();
+    return db::choices::firstRow(c, student, subject, art);
 }
 
 } // namespace
 
 QString BelArtFvK(db::Connection& c, const QString& student, const QString& subject) {
-    return c
-        .scalar(QStringLiteral("SELECT BG_ART FROM belegung WHERE BG_KO_ID = ? AND BG_FA_ID = ? "
-                               "ORDER BY BG_ID LIMIT 1"),
-                {student, subject})
-        .toString();
+    return db::choices::firstArt(c, student, subject);
 }
 
 bool holdsElsewhere(db::Connection& c, const QString& student, const QString& subject,
                     qint64 bgId) {
-    return !c.scalar(QStringLiteral("SELECT 1 FROM belegung WHERE BG_KO_ID = ? AND BG_FA_ID = ? "
-                                    "AND BG_ID <> ? LIMIT 1"),
-                     {student, subject, bgId})
-                .isNull();
+    return db::choices::holdsElsewhere(c, student, subject, bgId);
 }
 
 QStringList subjectTypes(db::Connection& c, const QString& subject) {
-    return offeredTypes(
-        c.scalar(QStringLiteral("SELECT FA_BELEG FROM fachang WHERE FA_VFP_ID = ? LIMIT 1"),
-                 {subject})
-            .toString());
+    return offeredTypes(db::courses::subjectTypes(c, subject));
 }
 
-std::optional<importer::CourseCandidate> courseFor(db::Connection& c, const QString& schjId,
-                                                   const QString& yg, const QString& subject,
-                                                   bool lk) {
+std::optional<db::courses::Candidate> courseFor(db::Connection& c, const QString& schjId,
+                                                const QString& yg, const QString& subject,
+                                                bool lk) {
     for (const auto& [kind, code] : courseAsks(yg, lk)) {
-        const auto list = importer::findCourses(c, schjId, subject, kind, code, yg);
+        const auto list = db::courses::forSubject(c, schjId, subject, kind, code, yg);
         if (!list.empty())
             return list.front();
     }
@@ -59,10 +47,7 @@ void AendBel(db::Connection& c, const QString& student, const QString& oldSubjec
     const qint64 id = rowOf(c, student, oldSubject, art);
     if (id == 0)
         return;
-    db::checkValue(QStringLiteral("belegung"), QStringLiteral("BG_FA_ID"), newSubject);
-    c.exec(QStringLiteral("UPDATE belegung SET BG_FA_ID = ?, %1 = NULL, %2 = NULL WHERE BG_ID = ?")
-               .arg(db::courseField(12), db::courseField(13)),
-           {newSubject, id});
+    db::choices::changeSubject(c, id, newSubject);
 }
 
 void AendBelArt(db::Connection& c, const QString& student, const QString& subject,
@@ -70,11 +55,7 @@ void AendBelArt(db::Connection& c, const QString& student, const QString& subjec
     const qint64 id = rowOf(c, student, subject, oldArt);
     if (id == 0)
         return;
-    db::checkValue(QStringLiteral("belegung"), QStringLiteral("BG_ART"), newArt);
-    QString sql = QStringLiteral("UPDATE belegung SET BG_ART = ?");
-    if (const int emptied = emptyYearOf(newArt))
-        sql += QStringLiteral(", %1 = NULL").arg(db::courseField(emptied));
-    c.exec(sql + QStringLiteral(" WHERE BG_ID = ?"), {newArt, id});
+    db::choices::changeArt(c, id, newArt, emptyYearOf(newArt));
 }
 
 void AendernKurs(db::Connection& c, const QString& student, const QString& subject,
@@ -82,9 +63,7 @@ void AendernKurs(db::Connection& c, const QString& student, const QString& subje
     const qint64 id = rowOf(c, student, subject, art);
     if (id == 0)
         return;
-    c.exec(QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?")
-               .arg(db::courseField(yearField == 1 ? 12 : 13)),
-           {course, id});
+    db::choices::setCourse(c, id, yearField == 1 ? 12 : 13, course);
 }
 
 void writeSubjectChange(db::Connection& c, const QString& student, const QString& keptSubject,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/PreAssign.h"
+#include "db/Courses.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,9 +24,8 @@ QStringList subjectTypes(db::Connection& c, const QString& subject);
 // The first course of school year schjId for a choice of that subject in year group yg ("12"
 // or "13"), asked as courseAsks says, so that a changed choice gets the course the
 // pre-assignment would have given it; none when no course fits.
-std::optional<importer::CourseCandidate> courseFor(db::Connection& c, const QString& schjId,
-                                                   const QString& yg, const QString& subject,
-                                                   bool lk);
+std::optional<db::courses::Candidate> courseFor(db::Connection& c, const QString& schjId,
+                                                const QString& yg, const QString& subject, bool lk);
 
 // The choice of oldSubject and type art gets newSubject, both courses emptied.
 void AendBel(db::Connection& c, const QString& student, const QString& oldSubject,

@@ -38,7 +38,7 @@ QVariant ColumnsModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole: {
-        const QStringList fields = columns_.fields(list_.line(index.row()));
+        const QStringList fields = columns_.fields(index.row(), list_.line(index.row()));
         return index.column() < fields.size() ? fields[index.column()].trimmed() : QString();
     }
     case Qt::TextAlignmentRole:

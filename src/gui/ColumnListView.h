@@ -10,11 +10,12 @@ class ListBox;
 
 namespace gui {
 
-// How a list's fixed-layout lines are shown: a heading per column and the fields of a line, read
-// by the layout's parse functions. Keys the lines carry for the handlers get no column.
+// How a list's lines are shown: a heading per column and the fields of row i, taken from the
+// rows the logic keeps beside the lines (or from the line itself where it is all there is).
+// Keys the rows carry for the handlers get no column.
 struct ListColumns {
     QStringList headings;
-    std::function<QStringList(const QString& line)> fields;
+    std::function<QStringList(int row, const QString& line)> fields;
     // Columns shown right-aligned (numbers).
     QList<int> rightAligned;
     // The width of each field in characters, as its layout gives it: an empty list keeps its

@@ -57,8 +57,10 @@ void showEnabled(const ui::Window& w, QWidget* view) {
     for (const ui::Command& c : w.commands()) {
         if (auto* button = view->findChild<QPushButton*>(c.name))
             button->setEnabled(c.enabled);
-        if (auto* action = view->findChild<QAction*>(c.name))
+        if (auto* action = view->findChild<QAction*>(c.name)) {
             action->setEnabled(c.enabled);
+            action->setText(c.caption);
+        }
     }
 }
 

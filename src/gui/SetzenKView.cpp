@@ -37,8 +37,8 @@ namespace gui {
 
 namespace {
 
+using placement::AbkNV;
 using placement::BlockLine;
-using placement::CollisionLine;
 using placement::CourseEntry;
 using placement::PlanCollisionLine;
 using placement::RailCoursesLine;
@@ -151,9 +151,10 @@ QVBoxLayout* SetzenKView::buildCourses() {
     lnKurse_ = new ColumnListView(
         w_.LNKurse,
         {{w_.Label2, w_.Label3, w_.Label4},
-         [this](const QString& l) {
-             return QStringList{CourseEntry::name(l), QString::number(CourseEntry::hours(l)),
-                                QString::number(w_.schuelerJeKurs.value(CourseEntry::key(l)))};
+         [this](int row, const QString&) {
+             const placement::Waiting& w = w_.plan.waiting.at(static_cast<size_t>(row));
+             return QStringList{w_.shortName(w.course), QString::number(w.hours),
+                                QString::number(w_.schuelerJeKurs.value(w.course))};
          },
          {1, 2},
          {CourseEntry::kNameWidth, 1, 3}}, // one digit of hours, three of students
@@ -234,7 +235,7 @@ QHBoxLayout* SetzenKView::buildPlanCollisions() {
         w_.LPlanKollisionen,
         {{QStringLiteral("Name"), QStringLiteral("Klasse"), QStringLiteral("Schiene"),
           QStringLiteral("Kurse")},
-         [](const QString& l) {
+         [](int, const QString& l) {
              return QStringList{PlanCollisionLine::name(l), PlanCollisionLine::parallelClass(l),
                                 PlanCollisionLine::rail(l),
                                 PlanCollisionLine::courseNames(l).join(QLatin1Char(' '))};
@@ -252,7 +253,7 @@ QHBoxLayout* SetzenKView::buildPlanCollisions() {
     auto* railsList = new ColumnListView(
         w_.LSchuelerSchienen,
         {{QStringLiteral("Schiene"), QStringLiteral("Kurse")},
-         [](const QString& l) {
+         [](int, const QString& l) {
              // Courses that meet are marked as the student's collision.
              return QStringList{RailCoursesLine::rail(l).trimmed() +
                                     (RailCoursesLine::meet(l) ? QStringLiteral(" !") : QString()),
@@ -273,9 +274,11 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
     auto* lSchueler = new ColumnListView(
         w_.LSchueler,
         {{QStringLiteral("Name"), QStringLiteral("Klasse"), QStringLiteral("Kurs")},
-         [](const QString& l) {
-             return QStringList{StudentLine::name(l), StudentLine::parallelClass(l),
-                                StudentLine::courseName(l)};
+         [this](int row, const QString&) {
+             const auto& r = w_.schueler.at(static_cast<size_t>(row));
+             return QStringList{AbkNV(r.name, StudentLine::kNameWidth),
+                                r.parallelClass.left(StudentLine::kClassWidth),
+                                w_.shortName(r.courseKey)};
          },
          {},
          {StudentLine::kNameWidth, StudentLine::kClassWidth, CourseEntry::kNameWidth}},
@@ -285,39 +288,22 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
     lblSchueler_ = label(w_.lblSchueler, this, QStringLiteral("lblSchueler"));
     right->addLayout(countRow(w_.Label11, lblSchueler_));
     right->addWidget(label(w_.Label5, this));
-    auto* lSchImBlock =
-        new ColumnListView(w_.LSchImBlock,
-                           {{QStringLiteral("Kurs"), QStringLiteral("Name")},
-                            [](const QString& l) {
-                                return QStringList{BlockLine::courseName(l), BlockLine::name(l)};
-                            },
-                            {},
-                            {CourseEntry::kNameWidth, BlockLine::kNameWidth}},
-                           this);
+    auto* lSchImBlock = new ColumnListView(
+        w_.LSchImBlock,
+        {{QStringLiteral("Kurs"), QStringLiteral("Name")},
+         [this](int row, const QString&) {
+             const auto& r = w_.imBlock.at(static_cast<size_t>(row));
+             return QStringList{w_.shortName(r.courseKey), AbkNV(r.name, BlockLine::kNameWidth)};
+         },
+         {},
+         {CourseEntry::kNameWidth, BlockLine::kNameWidth}},
+        this);
     lSchImBlock->setObjectName(QStringLiteral("LSchImBlock"));
     right->addWidget(lSchImBlock, 2);
     lblSchImBlock_ = label(w_.lblSchImBlock, this, QStringLiteral("lblSchImBlock"));
     right->addLayout(countRow(w_.Label12, lblSchImBlock_));
     right->addWidget(label(w_.Label6, this));
-    auto* lKollisionen = new ColumnListView(
-        w_.LKollisionen,
-        {{QStringLiteral("Name"), QStringLiteral("Kurse")},
-         [this](const QString& l) {
-             QStringList names;
-             for (int m = 0; m < CollisionLine::choices(l); ++m)
-                 names << CollisionLine::courseName(l, m);
-             // The whole name where the list knows it; the line holds nine characters.
-             return QStringList{
-                 w_.kollisionsNamen.value(CollisionLine::studentKey(l), CollisionLine::name(l)),
-                 names.join(QLatin1Char(' '))};
-         },
-         {},
-         {kWholeNameWidth, 2 * CourseEntry::kNameWidth + 1}}, // two courses at least
-        this);
-    lKollisionen->setObjectName(QStringLiteral("LKollisionen"));
-    connect(lKollisionen, &ColumnListView::clicked, this,
-            [this]() { run([&]() { w_.LKollisionen_Click(); }); });
-    right->addWidget(lKollisionen, 2);
+    right->addWidget(buildCollisions(), 2);
     lblKollisionen_ = label(w_.lblKollisionen, this, QStringLiteral("lblKollisionen"));
     auto* kollRow = countRow(w_.label16, lblKollisionen_);
     lblKoll_ = label(w_.lblKoll, this, QStringLiteral("lblKoll"));
@@ -327,6 +313,27 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
     right->addWidget(buildChoicesTable());
     right->addWidget(buildOptions());
     return right;
+}
+
+ColumnListView* SetzenKView::buildCollisions() {
+    auto* lKollisionen = new ColumnListView(
+        w_.LKollisionen,
+        {{QStringLiteral("Name"), QStringLiteral("Kurse")},
+         [this](int row, const QString&) {
+             const auto& k = w_.kollisionen.at(static_cast<size_t>(row));
+             QStringList names;
+             for (const auto& choice : k.choices)
+                 names << w_.shortName(choice.courseKey);
+             // The whole name: the line holds nine characters.
+             return QStringList{k.name, names.join(QLatin1Char(' '))};
+         },
+         {},
+         {kWholeNameWidth, 2 * CourseEntry::kNameWidth + 1}}, // two courses at least
+        this);
+    lKollisionen->setObjectName(QStringLiteral("LKollisionen"));
+    connect(lKollisionen, &ColumnListView::clicked, this,
+            [this]() { run([&]() { w_.LKollisionen_Click(); }); });
+    return lKollisionen;
 }
 
 QTableWidget* SetzenKView::buildChoicesTable() {

@@ -80,6 +80,7 @@ private:
     QVBoxLayout* buildGrid(QPushButton*& toList);
     QVBoxLayout* buildStudentLists();
     QHBoxLayout* buildPlanCollisions();
+    ColumnListView* buildCollisions();
     QTableWidget* buildChoicesTable();
     QGroupBox* buildOptions();
     QGroupBox* buildBewertung();

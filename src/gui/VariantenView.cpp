@@ -20,7 +20,7 @@ VariantenView::VariantenView(placement::frmVarianten& w, QtHost& host, QWidget* 
     auto* layout = new QVBoxLayout(this);
     ListColumns columns;
     columns.headings = w_.Spalten;
-    columns.fields = [](const QString& line) { return line.split(QLatin1Char('\t')); };
+    columns.fields = [](int, const QString& line) { return line.split(QLatin1Char('\t')); };
     // The figures; name, date and comment read as text.
     for (int i = 1; i < w_.Spalten.size() - 2; ++i)
         columns.rightAligned << i;

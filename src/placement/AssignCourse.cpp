@@ -19,7 +19,7 @@ namespace {
 
 // A chooser's answer: the students of this course go to the chosen one.
 struct Decision {
-    QString courseName;
+    QString courseKey;
     QString targetKey;
 };
 
@@ -31,28 +31,27 @@ namespace {
 // still waiting in LNKurse; the decisions until the first cancel (or a course without such a
 // parallel) count. completed tells whether every course got one.
 std::vector<Decision> askParallels(db::Connection& c, Workspace& w, ui::Host& host,
-                                   const QStringList& names, bool& completed) {
+                                   const QStringList& courses, bool& completed) {
     std::vector<Decision> decisions;
     completed = true;
-    for (const QString& name : names) {
-        const Workspace::Alternatives alt = w.AlternativKurs(c, name);
+    for (const QString& course : courses) {
+        const Workspace::Alternatives alt = w.AlternativKurs(c, course);
         QStringList offered;
-        for (const QString& p : alt.courses) {
-            const QString key = ParallelCourse::key(p);
-            for (const QString& line : w.LNKurse.lines())
-                if (CourseEntry::key(line).compare(key, Qt::CaseInsensitive) == 0) {
-                    offered << p;
-                    break;
-                }
-        }
+        QStringList keys;
+        for (const Workspace::Alternatives::Course& p : alt.courses)
+            if (w.plan.findWaiting(p.key) >= 0) {
+                offered << ParallelCourse::format(p.name, p.key);
+                keys << p.key;
+            }
         if (offered.isEmpty()) {
             completed = false;
             break;
         }
         frmK chooser(w, host);
-        chooser.lblK = name;
+        chooser.lblK = w.shortName(course);
         chooser.lblKi = alt.ownKey;
         chooser.lstK.setLines(offered);
+        chooser.keys = keys;
         chooser.lstK.setCurrent(0);
         w.lblNKurs.clear();
         host.showModal(chooser);
@@ -61,7 +60,7 @@ std::vector<Decision> askParallels(db::Connection& c, Workspace& w, ui::Host& ho
             completed = false;
             break;
         }
-        decisions.push_back({name, w.lblNKurs});
+        decisions.push_back({course, w.lblNKurs});
     }
     return decisions;
 }
@@ -72,21 +71,16 @@ std::vector<int> writeDecisions(db::Connection& c, Workspace& w,
                                 const std::vector<Decision>& decisions) {
     std::vector<int> written;
     db::Transaction tx(c);
-    db::Statement to12 = db::courseWriter(c, 12);
-    db::Statement to13 = db::courseWriter(c, 13);
+    FileChanges unnoted;
+    FileChanges& log = w.recording ? *w.recording : unnoted;
     for (const Decision& d : decisions) {
         for (int i : w.LSchueler.selectedRows()) {
-            const QString& line = w.LSchueler.line(i);
-            if (StudentLine::courseName(line) != d.courseName)
+            const Workspace::StudentRow& row = w.schueler.at(static_cast<size_t>(i));
+            if (!sameKey(row.courseKey, d.courseKey))
                 continue;
             written.push_back(i);
-            const QChar digit = StudentLine::yearDigit(line);
-            db::Statement* update = digit == QLatin1Char('2')   ? &to12
-                                    : digit == QLatin1Char('3') ? &to13
-                                                                : nullptr;
             // A row that is no longer there is skipped.
-            if (update)
-                update->run({d.targetKey, StudentLine::bgId(line)});
+            log.setCourse(c, row.bgId, row.yearGroup, d.targetKey);
         }
     }
     tx.commit();
@@ -107,17 +101,17 @@ void AssignCourse::run() {
                        ui::Buttons::Ok, 0, ui::HelpRef::byContext(1000)});
         return;
     }
-    QStringList names;
+    QStringList courses;
     for (int i : selected) {
-        const QString name = StudentLine::courseName(ws_.LSchueler.line(i));
-        if (!names.contains(name))
-            names << name;
+        const QString& course = ws_.schueler.at(static_cast<size_t>(i)).courseKey;
+        if (!courses.contains(course, Qt::CaseInsensitive))
+            courses << course;
     }
     // The planner answers every chooser first; the moves are written afterwards in one
     // transaction, so that a failure leaves none of them half done while a stop keeps the
     // answers given before it. (What a chooser offers does not depend on earlier moves.)
     bool completed = true;
-    const std::vector<Decision> decisions = askParallels(c_, ws_, host_, names, completed);
+    const std::vector<Decision> decisions = askParallels(c_, ws_, host_, courses, completed);
     if (!decisions.empty())
         for (int i : writeDecisions(c_, ws_, decisions))
             ws_.LSchueler.setSelected(i, false);

@@ -10,6 +10,7 @@
 #include "placement/AutoPlacement.h"
 #include "blocking/Search.h"
 #include "blocking/Variants.h"
+#include "db/Courses.h"
 #include "db/Database.h"
 #include "placement/Layouts.h"
 #include "placement/SavePlacement.h"
@@ -23,14 +24,14 @@ namespace placement {
 AutoPlacement::AutoPlacement(db::Connection& c, Workspace& ws, ui::Host& host)
     : c_(c), ws_(ws), host_(host), s_(ws.state()) {}
 
-void AutoPlacement::run() {
+bool AutoPlacement::run(TakenOver& t) {
     ui::Grid& g = ws_.grdSchienen;
     // Placing over a cut rail would drop the courses held for inserting.
     if (ws_.refuseHeldColumn(0, g.Cols() - 1))
-        return;
+        return false;
     const int cohort = ws_.Jahrgang();
     if (cohort == 0)
-        return;
+        return false;
     blocking::Loaded loaded;
     {
         ui::Busy busy(host_);
@@ -40,12 +41,16 @@ void AutoPlacement::run() {
             blocking::loadForPlan(c_, {s_.SchjID, s_.SchjBez}, cohort,
                                   current ? ws_.bewertungModel.get() : nullptr, ws_.bewertungState);
     }
-    ws_.fitToGrid(loaded.model);
+    ws_.fitToPlan(loaded.model);
     frmAutoSetzen window(std::move(loaded.model), host_);
     host_.showModal(window);
-    if (window.accepted() && window.result())
-        takeOver(window.model(), window.result()->placement, window.result()->assignment,
-                 loaded.state, window.result()->kept);
+    if (!window.accepted() || !window.result())
+        return false;
+    t.model = window.model();
+    t.placement = window.result()->placement;
+    t.assignment = window.result()->assignment;
+    takeOver(t, loaded.state, window.result()->kept);
+    return t.inFile;
 }
 
 namespace {
@@ -54,51 +59,29 @@ const QString kPlanOverOther = QStringLiteral(
     "Schienen oder Belegungen wurden während der Suche von einem anderen Programm geändert. Den "
     "Plan trotzdem übernehmen?");
 
-// The entries of the cohort's courses as loading makes them: name and school year by course.
-using CourseNames = QHash<int, std::pair<QString, QString>>;
+// The cohort's courses as the plan names them, by the model's course.
+using CourseNames = QHash<int, PlanCourse>;
 
 CourseNames courseNames(db::Connection& c, const blocking::Model& m, const QString& schjId) {
     CourseNames named;
-    QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_SCHJ FROM kurs WHERE "
-                                        "KS_SCHJ = ? ORDER BY KS_ID"),
-                         {schjId});
-    while (q.next()) {
-        const int k = m.courseIndex(q.value(0).toString());
+    for (const db::courses::Course& course : db::courses::namesOfSchoolYear(c, schjId)) {
+        const int k = m.courseIndex(course.key);
         if (k >= 0 && !named.contains(k))
-            named.insert(k, {q.value(1).toString(), q.value(2).toString()});
+            named.insert(k, {m.courses[k].key, course.bez, course.schj});
     }
     return named;
 }
 
-// What a plan places: the cohort's courses with hours, as fitToGrid leaves them.
+// What a plan places: the cohort's courses with hours, as fitToPlan leaves them.
 bool planned(const blocking::Model& m, const CourseNames& named, int k) {
     return k >= 0 && m.courses[k].own && m.courses[k].hours > 0 && named.contains(k);
 }
 
-QString entryOf(const blocking::Model& m, const CourseNames& named, int k, int hours) {
-    const auto& [bez, schj] = named.value(k);
-    return CourseEntry::format(bez, hours, schj, m.courses[k].key);
-}
-
 } // namespace
 
-Workspace::AutoUndo AutoPlacement::snapshot() const {
-    const ui::Grid& g = ws_.grdSchienen;
-    Workspace::AutoUndo undo;
-    for (int row = 0; row < g.Rows(); ++row) {
-        undo.cells.emplace_back();
-        for (int col = 0; col < g.Cols(); ++col)
-            undo.cells.back().push_back(g.TextMatrix(row, col));
-    }
-    undo.fixed = ws_.fixiert;
-    undo.lnKurse = ws_.LNKurse.lines();
-    return undo;
-}
-
-void AutoPlacement::takeOver(const blocking::Model& m, const blocking::Placement& p,
-                             const blocking::Assignment& a, const QByteArray& readState,
+void AutoPlacement::takeOver(TakenOver& t, const QByteArray& readState,
                              const std::vector<blocking::KeptPlan>& kept) {
-    Workspace::AutoUndo undo = snapshot();
+    t.before = ws_.plan;
     db::Connection& c = c_;
     // The plan's rails go into the file with its students' courses, so that the file holds one
     // whole plan whatever the answer on closing; the grid is saved on closing as ever.
@@ -109,17 +92,14 @@ void AutoPlacement::takeOver(const blocking::Model& m, const blocking::Placement
             ui::Busy busy(host_);
             db::Transaction tx(c); // waits for another program's lock
             const QByteArray ckkursBefore = ckkursChecksum(c);
-            std::optional<blocking::Written> written = blocking::write(c, m, p, a, expected);
+            std::optional<blocking::Written> written =
+                blocking::write(c, t.model, t.placement, t.assignment, expected);
             if (written) {
                 // The kept plans with the plan, in its transaction: both or neither.
                 if (!kept.empty())
-                    blocking::saveKept(c, {s_.SchjID, s_.SchjBez}, m, kept);
-                const QByteArray ckkursAfter = ckkursChecksum(c);
-                tx.commit();
-                // What this window wrote is no other program's save.
-                if (ckkursBefore == ws_.ckkursAtLoading)
-                    ws_.ckkursAtLoading = ckkursAfter;
-                undo.written = std::move(*written);
+                    blocking::saveKept(c, {s_.SchjID, s_.SchjBez}, t.model, kept);
+                commitOwn(tx, ckkursBefore);
+                t.written = std::move(*written);
                 break;
             }
             now = blocking::readState(c);
@@ -130,71 +110,60 @@ void AutoPlacement::takeOver(const blocking::Model& m, const blocking::Placement
         expected = now;
     }
     // The plan is in the file: whatever fails from here, the way back is offered.
-    ws_.autoUndo = std::move(undo);
-    ws_.enableCommand(QStringLiteral("menuBearbRueck"), true);
+    t.inFile = true;
+    show(t.model, t.placement);
+    t.after = ws_.plan;
+}
 
-    show(m, p);
+void AutoPlacement::commitOwn(db::Transaction& tx, const QByteArray& ckkursBefore) {
+    const QByteArray ckkursAfter = ckkursChecksum(c_);
+    tx.commit();
+    // What this window wrote is no other program's save.
+    if (ckkursBefore == ws_.ckkursAtLoading)
+        ws_.ckkursAtLoading = ckkursAfter;
 }
 
 void AutoPlacement::show(const blocking::Model& m, const blocking::Placement& p) {
     db::Connection& c = c_;
     const CourseNames named = courseNames(c, m, s_.SchjID);
-    FixedEntries fixed;
-    const std::vector<QStringList> columns = plannedColumns(m, p, named, fixed);
+    for (const PlanCourse& course : named)
+        ws_.plan.addCourse(course);
+    const std::vector<std::vector<Placed>> rails = plannedRails(m, p, named);
     // LNKurse: other courses' lines as they stand, the cohort's with the hours left.
-    QStringList waiting;
-    for (const QString& line : ws_.LNKurse.lines())
-        if (!planned(m, named, m.courseIndex(CourseEntry::key(line))))
-            waiting << line;
+    std::vector<Waiting> waiting;
+    for (const Waiting& w : ws_.plan.waiting)
+        if (!planned(m, named, m.courseIndex(w.course)))
+            waiting.push_back(w);
     for (size_t k = 0; k < m.courses.size(); ++k) {
         if (!planned(m, named, static_cast<int>(k)))
             continue;
         const int rest = m.courses[k].hours - m.placedHours(p, static_cast<int>(k));
         if (rest > 0)
-            waiting << entryOf(m, named, static_cast<int>(k), rest);
+            waiting.push_back({m.courses[k].key, rest});
     }
-
-    ui::Grid& g = ws_.grdSchienen;
-    int longest = 0;
-    for (const QStringList& entries : columns)
-        longest = std::max(longest, static_cast<int>(entries.size()));
-    g.setRows(std::max(g.Rows(), longest + 1));
-    for (int col = 0; col < g.Cols(); ++col) {
-        ws_.takeEntries(col);
-        ws_.putEntries(col, columns[col]);
-    }
-    ws_.fitRows();
-    ws_.fixiert = fixed;
-    ws_.LNKurse.setLines(waiting);
+    for (size_t col = 0; col < rails.size(); ++col)
+        ws_.plan.rails[col].courses = rails[col];
+    ws_.showRails();
+    ws_.setWaiting(std::move(waiting));
     ws_.SortLNKurse(c);
     ws_.studentsChanged(c);
     ws_.showChanges();
 }
 
-std::vector<QStringList>
-AutoPlacement::plannedColumns(const blocking::Model& m, const blocking::Placement& p,
-                              const QHash<int, std::pair<QString, QString>>& named,
-                              FixedEntries& fixed) const {
-    // Each column's new entries and marks: what the plan does not place stays, the cohort's
-    // courses stand where the plan puts them.
-    const ui::Grid& g = ws_.grdSchienen;
-    std::vector<QStringList> columns(g.Cols());
+std::vector<std::vector<Placed>> AutoPlacement::plannedRails(const blocking::Model& m,
+                                                             const blocking::Placement& p,
+                                                             const CourseNames& named) const {
+    std::vector<std::vector<Placed>> out(ws_.plan.rails.size());
     const std::vector<int> railOf = ws_.railOfColumn(m);
-    for (int col = 0; col < g.Cols(); ++col) {
+    for (size_t col = 0; col < out.size(); ++col) {
         const int r = railOf[col];
         std::vector<char> present(m.courses.size(), 0);
-        for (int row = 1; row < g.Rows(); ++row) {
-            const QString& cell = g.TextMatrix(row, col);
-            if (cell.isEmpty())
-                continue;
-            const QString key = CourseEntry::key(cell);
-            const int k = m.courseIndex(key);
+        for (const Placed& q : ws_.plan.rails[col].courses) {
+            const int k = m.courseIndex(q.course);
             if (r < 0 || !planned(m, named, k)) {
-                columns[col] << cell;
-                fixed.set(col, key, ws_.fixiert.has(col, key));
+                out[col].push_back(q);
             } else if (p.rails[k].has(r)) {
-                columns[col] << cell;
-                fixed.set(col, key, p.fixed[k].has(r));
+                out[col].push_back({q.course, q.hours, p.fixed[k].has(r)});
                 present[k] = 1;
             }
         }
@@ -203,51 +172,64 @@ AutoPlacement::plannedColumns(const blocking::Model& m, const blocking::Placemen
         for (size_t k = 0; k < m.courses.size(); ++k) {
             if (!planned(m, named, static_cast<int>(k)) || present[k] || !p.rails[k].has(r))
                 continue;
-            columns[col] << entryOf(m, named, static_cast<int>(k),
-                                    RailHeader::hours(g.TextMatrix(0, col)));
-            fixed.set(col, m.courses[k].key, p.fixed[k].has(r));
+            out[col].push_back({m.courses[k].key, ws_.plan.rails[col].hours, p.fixed[k].has(r)});
         }
     }
-    return columns;
+    return out;
 }
 
-void AutoPlacement::undo() {
-    if (!ws_.autoUndo)
-        return;
+bool AutoPlacement::undo(TakenOver& t) {
     db::Connection& c = c_;
     bool undone = false;
     {
         ui::Busy busy(host_);
         db::Transaction tx(c);
         const QByteArray ckkursBefore = ckkursChecksum(c);
-        undone = blocking::undo(c, ws_.autoUndo->written);
+        undone = blocking::undo(c, t.written);
         if (undone) {
-            const QByteArray ckkursAfter = ckkursChecksum(c);
-            tx.commit();
-            if (ckkursBefore == ws_.ckkursAtLoading)
-                ws_.ckkursAtLoading = ckkursAfter;
+            t.undoneState = blocking::readState(c);
+            commitOwn(tx, ckkursBefore);
         }
     }
     if (!undone) {
         // The grid keeps the plan, as the file does.
-        ws_.dropUndo();
         ui::tell(host_,
                  QStringLiteral("Rückgängig ist nicht mehr möglich: Schienen oder Belegungen "
                                 "wurden inzwischen von einem anderen Programm geändert."),
                  ui::Icon::Exclamation);
-        return;
+        return false;
     }
-    ui::Grid& g = ws_.grdSchienen;
-    g.setRows(static_cast<int>(ws_.autoUndo->cells.size()));
-    for (int row = 0; row < g.Rows(); ++row)
-        for (int col = 0; col < g.Cols(); ++col)
-            g.setTextMatrix(row, col, ws_.autoUndo->cells[row][col]);
-    if (g.Rows() > 1 && g.FixedRows() == 0)
-        g.setFixedRows(1);
-    ws_.fixiert = ws_.autoUndo->fixed;
-    ws_.LNKurse.setLines(ws_.autoUndo->lnKurse);
-    ws_.studentsChanged(c);
-    ws_.dropUndo();
+    putBack(t.before);
+    return true;
+}
+
+bool AutoPlacement::redo(TakenOver& t) {
+    db::Connection& c = c_;
+    std::optional<blocking::Written> written;
+    {
+        ui::Busy busy(host_);
+        db::Transaction tx(c);
+        const QByteArray ckkursBefore = ckkursChecksum(c);
+        written = blocking::write(c, t.model, t.placement, t.assignment, t.undoneState);
+        if (written)
+            commitOwn(tx, ckkursBefore);
+    }
+    if (!written) {
+        ui::tell(host_,
+                 QStringLiteral("Wiederherstellen ist nicht mehr möglich: Schienen oder "
+                                "Belegungen wurden inzwischen von einem anderen Programm "
+                                "geändert."),
+                 ui::Icon::Exclamation);
+        return false;
+    }
+    t.written = std::move(*written);
+    putBack(t.after);
+    return true;
+}
+
+void AutoPlacement::putBack(const Plan& p) {
+    ws_.showPlan(p);
+    ws_.studentsChanged(c_);
     ws_.showChanges();
 }
 

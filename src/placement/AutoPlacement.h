@@ -13,7 +13,8 @@
 
 namespace db {
 class Connection;
-}
+class Transaction;
+} // namespace db
 namespace platform {
 struct RunState;
 }
@@ -32,12 +33,27 @@ namespace placement {
 class AutoPlacement {
 public:
     AutoPlacement(db::Connection& c, Workspace& ws, ui::Host& host);
-    void run();
+
+    // What taking a plan over wrote and replaced, to take it back and do it again.
+    struct TakenOver {
+        blocking::Model model;
+        blocking::Placement placement;
+        blocking::Assignment assignment;
+        blocking::Written written;
+        Plan before;
+        Plan after;
+        QByteArray undoneState; // blocking::readState after undoing it
+        bool inFile = false;
+    };
+    // Searches in frmAutoSetzen and takes the plan over when the planner accepts it; whether a
+    // plan went into the file (then t holds it, also when showing it failed).
+    bool run(TakenOver& t);
     // "Rückgängig": puts the cohort's placements and the students' courses in the file back
-    // exactly as they were before the last plan was taken over, and the grid, its fixed marks
-    // and LNKurse too. One step only, and only while no command has changed the placement or
-    // moved students since, and no other program has written them.
-    void undo();
+    // exactly as they were before the plan was taken over, and the workspace's plan too; only
+    // while no other program has written them since. "Wiederherstellen": writes it again, only
+    // while the file stands as the undoing left it.
+    bool undo(TakenOver& t);
+    bool redo(TakenOver& t);
     // Puts the plan p of the cohort's model m (fitted to the grid) into the grid and LNKurse,
     // as the file now holds it; writes nothing.
     void show(const blocking::Model& m, const blocking::Placement& p);
@@ -47,18 +63,38 @@ private:
     // and puts it into the grid and LNKurse; keeps what it replaced for "Rückgängig". When
     // another program has written placements or choices since, the planner is asked first.
     // The kept plans are saved as variants in the same transaction ("Rückgängig" leaves them).
-    void takeOver(const blocking::Model& m, const blocking::Placement& p,
-                  const blocking::Assignment& a, const QByteArray& readState,
-                  const std::vector<blocking::KeptPlan>& kept = {});
-    Workspace::AutoUndo snapshot() const;
-    std::vector<QStringList> plannedColumns(const blocking::Model& m, const blocking::Placement& p,
-                                            const QHash<int, std::pair<QString, QString>>& named,
-                                            FixedEntries& fixed) const;
+    void takeOver(TakenOver& t, const QByteArray& readState,
+                  const std::vector<blocking::KeptPlan>& kept);
+    // Commits a write of this window; ckkurs as written is no other program's save.
+    void commitOwn(db::Transaction& tx, const QByteArray& ckkursBefore);
+    void putBack(const Plan& p);
+    // Each rail's courses as the plan has them: what the plan does not place stays, the
+    // cohort's courses stand where the plan puts them.
+    std::vector<std::vector<Placed>> plannedRails(const blocking::Model& m,
+                                                  const blocking::Placement& p,
+                                                  const QHash<int, PlanCourse>& named) const;
 
     db::Connection& c_;
     Workspace& ws_;
     ui::Host& host_;
     platform::RunState& s_;
+};
+
+// "Automatisch setzen ..." as a command of the history.
+class AutoPlanCommand : public PlanCommand {
+public:
+    AutoPlanCommand(Workspace& ws, ui::Host& host) : ws_(ws), host_(host) {}
+    QString caption() const override { return QStringLiteral("Automatisch setzen"); }
+    Effect effect() const override { return Effect::Auto; }
+    void run(db::Connection& c) override { AutoPlacement(c, ws_, host_).run(t_); }
+    bool changed() const override { return t_.inFile; }
+    bool undo(db::Connection& c) override { return AutoPlacement(c, ws_, host_).undo(t_); }
+    bool redo(db::Connection& c) override { return AutoPlacement(c, ws_, host_).redo(t_); }
+
+private:
+    Workspace& ws_;
+    ui::Host& host_;
+    AutoPlacement::TakenOver t_;
 };
 
 } // namespace placement

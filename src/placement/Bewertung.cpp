@@ -11,6 +11,7 @@
 #include "common/CommandScope.h"
 #include "db/Database.h"
 #include "db/Queries.h"
+#include "db/Students.h"
 #include "placement/Layouts.h"
 #include "placement/Workspace.h"
 #include "platform/RunState.h"
@@ -28,10 +29,7 @@ void Bewertung::fillJahrgaenge(db::Connection& c, Workspace& ws) {
     if (year <= 0)
         return;
     const auto students = [&](int cohort) {
-        return c
-            .scalar(QStringLiteral("SELECT count(*) FROM kolleg WHERE trim(KO_KURSPH) = ?"),
-                    {QString::number(cohort)})
-            .toInt();
+        return db::students::countOfCohort(c, QString::number(cohort));
     };
     for (int group : {12, 13}) {
         const int cohort = year - (group - 12);
@@ -81,7 +79,7 @@ void Bewertung::run() {
         }
         if (stale(ws_, cohort))
             model(scope_.connection(), ws_, cohort);
-        ws_.fitToGrid(*ws_.bewertungModel);
+        ws_.fitToPlan(*ws_.bewertungModel);
         ws_.bewertung = blocking::evaluate(*ws_.bewertungModel);
         ws_.lblBewertung = blocking::describe(ws_.bewertung, false);
         listPlanCollisions(ws_);
@@ -116,10 +114,7 @@ std::vector<int> coursesOf(const blocking::Model& m, int student) {
 } // namespace
 
 void Bewertung::readClasses(db::Connection& c, Workspace& ws) {
-    ws.klassen.clear();
-    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_PARLLKL FROM kolleg"));
-    while (q.next())
-        ws.klassen.insert(q.value(0).toString(), q.value(1).toString().trimmed());
+    ws.klassen = db::students::classes(c);
 }
 
 // The grid's cells of courses that share a rail with another course of their teacher.
@@ -129,11 +124,9 @@ static void markTeacherClashes(Workspace& ws, const blocking::Model& m,
         for (int col = 0; col < static_cast<int>(railOf.size()); ++col) {
             if (railOf[col] != t.rail)
                 continue;
-            for (int row = 1; row < ws.grdSchienen.Rows(); ++row) {
-                const QString entry = ws.grdSchienen.TextMatrix(row, col);
-                if (entry.trimmed().isEmpty())
-                    break;
-                const int k = m.courseIndex(CourseEntry::key(entry));
+            const std::vector<Placed>& placed = ws.plan.rails[static_cast<size_t>(col)].courses;
+            for (int row = 1; row <= static_cast<int>(placed.size()); ++row) {
+                const int k = m.courseIndex(placed[static_cast<size_t>(row - 1)].course);
                 if (std::find(t.courses.begin(), t.courses.end(), k) != t.courses.end())
                     ws.lehrerKollisionen.insert({row, col});
             }

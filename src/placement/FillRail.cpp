@@ -4,6 +4,7 @@
 #include "blocking/Evaluation.h"
 #include "blocking/Rules.h"
 #include "db/BlockDatabase.h"
+#include "db/Courses.h"
 #include "db/Database.h"
 #include "db/Queries.h"
 #include "placement/Bewertung.h"
@@ -15,7 +16,6 @@
 #include "ui/Host.h"
 
 #include <QSet>
-#include <QSqlQuery>
 #include <cmath>
 
 namespace placement {
@@ -48,7 +48,7 @@ void FillRail::run() {
         return;
     const auto refresh = [this, &c] {
         ws_.showChanges();
-        ws_.LSchueler.clear();
+        ws_.setSchueler({});
         ws_.LNKurse_Click(c);
     };
     const std::vector<int> selected = ws_.LNKurse.selectedRows();
@@ -57,40 +57,37 @@ void FillRail::run() {
         return;
     }
     const int index = selected.front();
-    const QString entry = ws_.LNKurse.line(index);
+    const Waiting entry = ws_.plan.waiting.at(static_cast<size_t>(index));
     // The collision moves and the evening-out moves are each one transaction, with the question
     // between them.
     if (!mayFill(c, entry, *rails))
         return;
     placeEntry(index, entry, *rails);
     refresh();
-    evenOut(c, entry);
+    evenOut(c, entry.course);
 
-    ui::Grid& g = ws_.grdSchienen;
-    const QString header = g.TextMatrix(0, rails->c1);
-    g.setTextMatrix(0, rails->c1,
-                    RailHeader::withCount(header, RailHeader::count(header) +
-                                                      db::AnzBelKurs(c, CourseEntry::key(entry))));
+    ws_.plan.rails[static_cast<size_t>(rails->c1)].students += db::AnzBelKurs(c, entry.course);
+    ws_.showRails();
     ws_.showChanges();
 }
 
 std::optional<FillRail::RailSelection> FillRail::railsToFill() {
     const ui::Grid& g = ws_.grdSchienen;
-    if (g.Cols() == 0)
+    const std::vector<PlanRail>& planRails = ws_.plan.rails;
+    if (planRails.empty())
         return std::nullopt;
     RailSelection r;
     r.c1 = g.SelStartCol();
     r.c2 = g.SelEndCol();
     if (ws_.refuseHeldColumn(r.c1, r.c2))
         return std::nullopt;
-    // The entries of the selected rails, column by column from the top.
+    // The courses of the selected rails, rail by rail from the top.
     for (int col = r.c1; col <= r.c2; ++col)
-        for (int row = 1; row < g.Rows(); ++row)
-            if (!g.TextMatrix(row, col).isEmpty())
-                r.texts << g.TextMatrix(row, col);
+        for (const Placed& p : planRails.at(static_cast<size_t>(col)).courses)
+            r.keys << p.course;
     // The hours compared later are those of the last selected rail.
     for (int col = r.c1; col <= r.c2; ++col) {
-        r.hours = RailHeader::hours(g.TextMatrix(0, col));
+        r.hours = planRails[static_cast<size_t>(col)].hours;
         if (r.hours == 0) {
             ws_.critical(QStringLiteral("Stundenzahl der Schiene gleich 0 !"));
             return std::nullopt;
@@ -100,34 +97,31 @@ std::optional<FillRail::RailSelection> FillRail::railsToFill() {
     return r;
 }
 
-bool FillRail::mayFill(db::Connection& c, const QString& entry, const RailSelection& rails) {
-    const ui::Grid& g = ws_.grdSchienen;
-    const QString key = CourseEntry::key(entry);
+bool FillRail::mayFill(db::Connection& c, const Waiting& entry, const RailSelection& rails) {
+    const QString& key = entry.course;
+    const QString name = ws_.shortName(key);
     // The rest of a split course never joins its first part on one rail: that rail could not be
     // saved.
-    for (int row = 1; row < g.Rows(); ++row)
-        if (CourseEntry::key(g.TextMatrix(row, rails.c1)).compare(key, Qt::CaseInsensitive) == 0 &&
-            !g.TextMatrix(row, rails.c1).isEmpty()) {
-            ws_.critical(QStringLiteral("Der Kurs ") + CourseEntry::name(entry).trimmed() +
-                         QStringLiteral(" steht bereits auf dieser Schiene!"));
-            return false;
-        }
-    if (db::AnzBelKurs(c, key) == 0) {
-        ws_.critical(QStringLiteral("Kurs: ") + CourseEntry::nameAndBlank(entry) +
-                     QStringLiteral(" ist leer!"));
+    if (ws_.plan.rails[static_cast<size_t>(rails.c1)].find(key) >= 0) {
+        ws_.critical(QStringLiteral("Der Kurs ") + name.trimmed() +
+                     QStringLiteral(" steht bereits auf dieser Schiene!"));
         return false;
     }
-    if (CourseEntry::hours(entry) < rails.hours) {
+    if (db::AnzBelKurs(c, key) == 0) {
+        ws_.critical(QStringLiteral("Kurs: ") + name + QStringLiteral("  ist leer!"));
+        return false;
+    }
+    if (entry.hours < rails.hours) {
         ws_.critical(QStringLiteral("Stundenzahl des Kurses kleiner Stundenzahl der Schiene!"));
         return false;
     }
-    if (!mayBreakRules(c, entry, rails))
+    if (!mayBreakRules(c, key, rails))
         return false;
-    if (!FKursAuf(c, entry, rails.texts)) {
+    if (!FKursAuf(c, key, rails.keys)) {
         ws_.critical(
             QStringLiteral("Kollisionen!") + kCrLf +
-            QStringLiteral("Nicht alle Kollegiaten des Kurses ") +
-            CourseEntry::nameAndBlank(entry) + QStringLiteral(" passen auf die Schiene!") + kCrLf +
+            QStringLiteral("Nicht alle Kollegiaten des Kurses ") + name +
+            QStringLiteral("  passen auf die Schiene!") + kCrLf +
             QStringLiteral(
                 "Zum Ausgleich ist kein Parallelkurs bei nichtverteilte Kurse vorhanden!") +
             kCrLf + QStringLiteral("Verwenden Sie Kollisionen beseitigen!"));
@@ -136,17 +130,18 @@ bool FillRail::mayFill(db::Connection& c, const QString& entry, const RailSelect
     return true;
 }
 
-bool FillRail::mayBreakRules(db::Connection& c, const QString& entry, const RailSelection& rails) {
+bool FillRail::mayBreakRules(db::Connection& c, const QString& courseKey,
+                             const RailSelection& rails) {
     // Most schools have no rules: then the cohort's model is not read for them.
     const int cohort = ws_.Jahrgang();
     if (cohort == 0 || blocking::loadRules(c, ws_.state().SchjID).empty())
         return true;
     blocking::Model& m = Bewertung::model(c, ws_, cohort);
-    const int k = m.courseIndex(CourseEntry::key(entry));
+    const int k = m.courseIndex(courseKey);
     const int r = ws_.railOfColumn(m)[rails.c1];
     if (m.rules.empty() || k < 0 || r < 0)
         return true;
-    ws_.fitToGrid(m);
+    ws_.fitToPlan(m);
     blocking::Placement after = m.placement;
     after.rails[k].add(r);
     QStringList broken;
@@ -167,7 +162,7 @@ bool FillRail::mayBreakRules(db::Connection& c, const QString& entry, const Rail
     }
     if (broken.isEmpty())
         return true;
-    return host_.message({QStringLiteral("Der Kurs ") + CourseEntry::name(entry).trimmed() +
+    return host_.message({QStringLiteral("Der Kurs ") + ws_.shortName(courseKey).trimmed() +
                               QStringLiteral(" verletzt auf dieser Schiene die Regel") +
                               (broken.size() > 1 ? QStringLiteral("n") : QString()) + kCrLf +
                               broken.join(kCrLf) + kCrLf + QStringLiteral("Trotzdem setzen?"),
@@ -175,30 +170,25 @@ bool FillRail::mayBreakRules(db::Connection& c, const QString& entry, const Rail
            ui::Answer::Yes;
 }
 
-void FillRail::placeEntry(int index, const QString& entry, const RailSelection& rails) {
+void FillRail::placeEntry(int index, const Waiting& entry, const RailSelection& rails) {
     // Hours beyond the rail's stay behind in the list at the same position.
-    ui::Grid& g = ws_.grdSchienen;
-    if (g.Rows() < rails.freeRow + 1)
-        g.setRows(rails.freeRow + 1);
-    if (g.FixedRows() == 0 && g.Rows() > 1)
-        g.setFixedRows(1);
-    const int entryHours = CourseEntry::hours(entry);
-    ws_.LNKurse.removeLine(index);
-    if (entryHours > rails.hours)
-        ws_.LNKurse.insertLine(index, CourseEntry::withHours(entry, entryHours - rails.hours));
-    g.setTextMatrix(rails.freeRow, rails.c1, CourseEntry::withHours(entry, rails.hours));
-    ws_.fixiert.set(rails.c1, CourseEntry::key(entry), false);
+    ws_.removeWaiting(index);
+    if (entry.hours > rails.hours)
+        ws_.insertWaiting(index, {entry.course, entry.hours - rails.hours});
+    std::vector<Placed>& courses = ws_.plan.rails[static_cast<size_t>(rails.c1)].courses;
+    courses.insert(courses.begin() + std::min(rails.freeRow - 1, static_cast<int>(courses.size())),
+                   {entry.course, rails.hours, false});
+    ws_.showRails();
 }
 
-void FillRail::evenOut(db::Connection& c, const QString& entry) {
-    const QString key = CourseEntry::key(entry);
+void FillRail::evenOut(db::Connection& c, const QString& key) {
     const int n0 = db::AnzBelKurs(c, key);
-    const Workspace::Alternatives alt = ws_.AlternativKurs(c, CourseEntry::name(entry));
+    const Workspace::Alternatives alt = ws_.AlternativKurs(c, key);
     if (!alt.any())
         return;
     int sum = 0;
-    for (const QString& p : alt.courses)
-        sum += db::AnzBelKurs(c, ParallelCourse::key(p));
+    for (const Workspace::Alternatives::Course& p : alt.courses)
+        sum += db::AnzBelKurs(c, p.key);
     const double avg = static_cast<double>(sum + n0) / static_cast<double>(alt.courses.size() + 1);
     const int target = static_cast<int>(std::floor(avg));
     if (avg >= n0) {
@@ -222,107 +212,85 @@ void FillRail::evenOut(db::Connection& c, const QString& entry) {
         return;
     const int surplus = roundHalfEven(n0 - avg);
     // The first parallel course still in LNKurse, searched line by line.
-    for (int i = 0; i < ws_.LNKurse.count(); ++i)
-        for (const QString& p : alt.courses)
-            if (CourseEntry::key(ws_.LNKurse.line(i))
-                    .compare(ParallelCourse::key(p), Qt::CaseInsensitive) == 0) {
-                placement::andererKurs(c, key, ParallelCourse::key(p), surplus);
+    for (const Waiting& w : ws_.plan.waiting)
+        for (const Workspace::Alternatives::Course& p : alt.courses)
+            if (sameKey(w.course, p.key)) {
+                placement::andererKurs(c, key, p.key, surplus, ws_.recording);
                 return;
             }
 }
 
-bool FillRail::FKursAuf(db::Connection& c, const QString& entry, const QStringList& railTexts) {
+bool FillRail::FKursAuf(db::Connection& c, const QString& courseKey, const QStringList& railKeys) {
     bool ok = false;
-    const QString courseKey = CourseEntry::key(entry);
     db::Transaction tx(c);
     QString target;
     bool targetChosen = false;
-    for (int i = 0; i < ws_.LSchueler.count(); ++i) {
-        const QString line = ws_.LSchueler.line(i);
-        if (StudentLine::courseNameAndBlank(line) != CourseEntry::nameAndBlank(entry))
+    for (const Workspace::StudentRow& row : ws_.schueler) {
+        if (!sameKey(row.courseKey, courseKey))
             continue;
         ok = true;
-        if (!KolBereitsSchiene(c, StudentLine::studentKey(line), courseKey, railTexts))
+        if (!KolBereitsSchiene(c, row.studentKey, courseKey, railKeys))
             continue;
         if (!targetChosen) {
             targetChosen = true;
-            target = unsplitParallel(c, StudentLine::courseName(line));
+            target = unsplitParallel(c, row.courseKey);
         }
         if (target.isEmpty()) {
             ok = false;
             break;
         }
-        const QChar digit = StudentLine::yearDigit(line);
-        const int phase = digit == QLatin1Char('2') ? 1 : digit == QLatin1Char('3') ? 2 : 0;
-        placement::neuerkurs(c, target, StudentLine::bgId(line), phase);
+        placement::neuerkurs(c, target, row.bgId, row.yearGroup == 12 ? 1 : 2, ws_.recording);
     }
     tx.commit();
     return ok;
 }
 
-QString FillRail::unsplitParallel(db::Connection& c, const QString& courseName) {
+QString FillRail::unsplitParallel(db::Connection& c, const QString& courseKey) {
     // The first parallel course, line by line through LNKurse, that is listed with its full
     // hours (one already split is never a target).
-    const Workspace::Alternatives alt = ws_.AlternativKurs(c, courseName);
-    for (int l = 0; l < ws_.LNKurse.count(); ++l) {
-        const QString& listed = ws_.LNKurse.line(l);
-        for (const QString& p : alt.courses) {
-            const QString key = ParallelCourse::key(p);
-            if (CourseEntry::key(listed).compare(key, Qt::CaseInsensitive) == 0 &&
-                CourseEntry::hours(listed) == StdKurs(c, key))
-                return key;
-        }
-    }
+    const Workspace::Alternatives alt = ws_.AlternativKurs(c, courseKey);
+    for (const Waiting& w : ws_.plan.waiting)
+        for (const Workspace::Alternatives::Course& p : alt.courses)
+            if (sameKey(w.course, p.key) && w.hours == StdKurs(c, p.key))
+                return p.key;
     return {};
 }
 
 bool FillRail::KolBereitsSchiene(db::Connection& c, const QString& studentKey,
-                                 const QString& courseKey, const QStringList& railTexts) {
+                                 const QString& courseKey, const QStringList& railKeys) {
     // A course of year 12 alone (no year-13 subject) is found in the year-12 field.
-    QSqlQuery k = c.exec(
-        QStringLiteral("SELECT KS_FA_ID3 FROM kurs WHERE KS_VFP_ID = ? ORDER BY KS_ID LIMIT 1"),
-        {courseKey});
-    const bool in12 = k.next() && blank(k.value(0));
-    k.finish();
-    QSet<QString> railKeys;
-    for (const QString& t : railTexts)
-        railKeys.insert(CourseEntry::key(t).toUpper());
+    const std::optional<db::courses::Course> k = db::courses::byKey(c, courseKey);
+    const bool in12 = k && blank(k->fa3);
+    QSet<QString> onRails;
+    for (const QString& key : railKeys)
+        onRails.insert(key.toUpper());
     for (const QString& course : db::coursesOfStudent(c, studentKey, in12 ? 12 : 13)) {
-        if (course.compare(courseKey, Qt::CaseInsensitive) != 0 &&
-            railKeys.contains(course.toUpper()))
+        if (!sameKey(course, courseKey) && onRails.contains(course.toUpper()))
             return true;
     }
     return false;
 }
 
 int FillRail::StdKurs(db::Connection& c, const QString& courseKey) {
-    QSqlQuery k = c.exec(QStringLiteral("SELECT KS_BEZ, KS_STD, KS_LKGK, KS_JGST, KS_FA_ID1, "
-                                        "KS_FA_ID3 FROM kurs WHERE KS_VFP_ID = ? ORDER BY KS_ID "
-                                        "LIMIT 1"),
-                         {courseKey});
-    if (!k.next())
+    const std::optional<db::courses::Course> k = db::courses::byKey(c, courseKey);
+    if (!k)
         return 0;
-    if (!blank(k.value(1)))
-        return val(k.value(1).toString());
-    const QString lkgk = k.value(2).toString();
-    if (lkgk == QLatin1String("L"))
+    if (!blank(k->std))
+        return val(k->std.toString());
+    if (k->lkgk == QLatin1String("L"))
         return 5;
-    if (lkgk != QLatin1String("G"))
+    if (k->lkgk != QLatin1String("G"))
         return 0;
-    const QString jgst = k.value(3).toString();
     const QVariant subject =
-        jgst == QLatin1String("12") || jgst == QLatin1String("50") ? k.value(4) : k.value(5);
+        k->jgst == QLatin1String("12") || k->jgst == QLatin1String("50") ? k->fa1 : k->fa3;
     if (blank(subject)) {
-        ws_.critical(QStringLiteral("Beim Kurs ") + k.value(0).toString() +
+        ws_.critical(QStringLiteral("Beim Kurs ") + k->bez +
                      QStringLiteral(" fehlt das zugeordnete Fach!") + kCrLf +
                      QStringLiteral("Bitte erfassen Sie mit Orvid neue Kurse!") + kCrLf +
                      QStringLiteral("Importieren Sie dann nochmal!"));
         return 0;
     }
-    k.finish();
-    return val(
-        c.scalar(QStringLiteral("SELECT FA_STDGK FROM fachang WHERE FA_VFP_ID = ?"), {subject})
-            .toString());
+    return val(db::courses::basicHours(c, subject).toString());
 }
 
 } // namespace placement

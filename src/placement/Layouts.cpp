@@ -2,8 +2,6 @@
 
 #include "db/Database.h"
 
-#include <limits>
-
 namespace placement {
 
 namespace {
@@ -29,53 +27,18 @@ QString AbkNV(const QString& text, int n) {
     return t.leftJustified(n);
 }
 
-int val(const QString& text) {
-    qint64 v = 0;
-    bool negative = false;
-    bool started = false;
-    for (QChar c : text) {
-        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
-            c == QLatin1Char('\r'))
-            continue;
-        if (!started && (c == QLatin1Char('-') || c == QLatin1Char('+'))) {
-            negative = c == QLatin1Char('-');
-            started = true;
-            continue;
-        }
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            break;
-        started = true;
-        v = v * 10 + (c.unicode() - '0');
-        if (v > std::numeric_limits<int>::max())
-            return negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
-    }
-    return static_cast<int>(negative ? -v : v);
-}
-
 QString RailHeader::format(const QString& bez, int hours, qint64 blId) {
     return padCut(bez, 6) + QString::number(hours) + QStringLiteral("  000   ") + db::sixKey(blId);
-}
-
-QString RailHeader::withHours(const QString& h, int hours) {
-    return replaceAt(h, 6, 1, QString::number(hours));
 }
 
 QString RailHeader::withCount(const QString& h, int count) {
     return replaceAt(h, 9, 3, (QStringLiteral("000") + QString::number(count)).right(3));
 }
 
-QString RailHeader::withHoursAndCount(const QString& h, const QString& six) {
-    return replaceAt(h, 6, 6, padCut(six, 6));
-}
-
 QString CourseEntry::format(const QString& bez, int hours, const QString& schj,
                             const QString& key) {
     return padCut(bez, 5) + QLatin1Char(' ') + QString::number(hours) + QLatin1Char(' ') + schj +
            QLatin1Char(' ') + key;
-}
-
-QString CourseEntry::withHours(const QString& e, int hours) {
-    return replaceAt(e, 6, 1, QString::number(hours));
 }
 
 QString StudentLine::choice(qint64 bgId, QChar yearDigit, const QString& studentKey) {
@@ -90,14 +53,6 @@ QString StudentLine::format(const QString& name, const QString& parallelClass,
 QString CollisionLine::format(const QString& name, const QString& courseNames, const QString& bgIds,
                               const QString& studentKey) {
     return AbkNV(name, 9) + QLatin1Char(' ') + courseNames + bgIds + studentKey;
-}
-
-QString CollisionLine::courseName(const QString& l, int m) {
-    return part(l).mid(m * 5, 5);
-}
-
-QString CollisionLine::bgIdText(const QString& l, int m) {
-    return part(l).mid(choices(l) * 5 + m * 6, 6);
 }
 
 namespace {

@@ -1,22 +1,22 @@
 #pragma once
 
+#include "platform/Text.h"
+
 #include <QString>
 #include <QStringList>
 
-// The fixed-layout texts of the placement workspace. The grid cells and list lines are the
-// model itself: every operation reads them by character position, so each layout is defined
-// here once, with the functions that build it and the ones that read it. Positions in the
-// comments are 1-based. Hours are one digit; a wider number is written as it stands, but readers
-// take the one character, so the layouts assume 0-9.
+// The fixed-layout texts of the placement workspace: what the grid cells and list lines show and
+// the printouts hold, each layout defined here once. They are drawn from the plan (Plan.h) and the
+// rows the lists keep; no command reads them back. The few readers left serve the views that
+// split a line into columns and the tests that compare texts. Positions in the comments are
+// 1-based. Hours are one digit; the layouts assume 0-9.
 namespace placement {
 
 // A name fitted into n characters: trimmed, then cut to n - 1 characters and "." when longer
 // than n, else padded with blanks to n.
 QString AbkNV(const QString& text, int n);
 
-// The numeric value of a text as the system reads numbers: blanks are skipped, an optional sign
-// and the leading digits count, anything else ends the number ("" and "x" give 0).
-int val(const QString& text);
+using platform::val;
 
 // The six-character key at the end of a line or cell.
 inline QString lastKey(const QString& text) {
@@ -29,21 +29,12 @@ inline QString lastKey(const QString& text) {
 struct RailHeader {
     // hours: BL_STD as a whole number, 0 when empty.
     static QString format(const QString& bez, int hours, qint64 blId);
-    static QString name(const QString& h) { return h.left(6); }
-    static int hours(const QString& h) { return val(h.mid(6, 1)); }
+    // The count as three digits; larger numbers keep their last three ("1234" shows "234").
+    static QString withCount(const QString& h, int count);
     static int count(const QString& h) { return val(h.mid(9, 3)); }
     // As the grid shows the header: the name with the hours over the count.
     static QString nameAndHours(const QString& h) { return h.left(7); }
     static QString countText(const QString& h) { return h.mid(9, 3); }
-    static QString key(const QString& h) { return lastKey(h); }
-    static QString withHours(const QString& h, int hours);
-    // The count as three digits; larger numbers keep their last three ("1234" shows "234").
-    static QString withCount(const QString& h, int count);
-    // Characters 7-12, hours and count, as the rail editing moves them from column to column.
-    static QString hoursAndCount(const QString& h) { return h.mid(6, 6); }
-    static QString withHoursAndCount(const QString& h, const QString& six);
-    // "0  000": the hours and count of an emptied column.
-    static QString emptyHoursAndCount() { return QStringLiteral("0  000"); }
 };
 
 // Course entry: a grid cell of rows 1.. and a line of LNKurse, 21 characters:
@@ -52,11 +43,7 @@ struct CourseEntry {
     static constexpr int kNameWidth = 5;
     static QString format(const QString& bez, int hours, const QString& schj, const QString& key);
     static QString name(const QString& e) { return e.left(kNameWidth); }
-    // The name and its blank, as student lines compare it (characters 14-19 there).
-    static QString nameAndBlank(const QString& e) { return e.left(6); }
-    static int hours(const QString& e) { return val(e.mid(6, 1)); }
     static QString key(const QString& e) { return lastKey(e); }
-    static QString withHours(const QString& e, int hours);
     // As the grid shows a fixed entry: "*" right after the name, within characters 1-6 (the
     // hours stay at 7). Only for showing; the entry itself never carries the mark.
     static QString withFixedMark(const QString& e) {
@@ -76,13 +63,7 @@ struct StudentLine {
                           const QString& courseName, const QString& choice);
     static constexpr int kNameWidth = 11;
     static constexpr int kClassWidth = 2;
-    static QString name(const QString& l) { return l.left(kNameWidth); }
-    static QString parallelClass(const QString& l) { return l.mid(kNameWidth, kClassWidth); }
-    static QString courseName(const QString& l) { return l.mid(13, CourseEntry::kNameWidth); }
-    static QString courseNameAndBlank(const QString& l) { return l.mid(13, 6); }
-    static QString bgIdText(const QString& l) { return l.mid(19, 6); }
-    static int bgId(const QString& l) { return val(bgIdText(l)); }
-    static QChar yearDigit(const QString& l) { return l.size() > 25 ? l.at(25) : QChar(); }
+    static int bgId(const QString& l) { return val(l.mid(19, 6)); }
     static QString studentKey(const QString& l) { return lastKey(l); }
 };
 
@@ -95,13 +76,6 @@ struct CollisionLine {
     static QString format(const QString& name, const QString& courseNames, const QString& bgIds,
                           const QString& studentKey);
     static constexpr int kNameWidth = 9;
-    static QString name(const QString& l) { return l.left(kNameWidth); }
-    static QString part(const QString& l) { return l.mid(kNameWidth + 1); }
-    static int choices(const QString& l) { return (static_cast<int>(part(l).size()) - 6) / 11; }
-    static QString courseName(const QString& l, int m); // m counted from 0
-    static QString bgIdText(const QString& l, int m);
-    static int bgId(const QString& l, int m) { return val(bgIdText(l, m)); }
-    static QString studentKey(const QString& l) { return lastKey(l); }
 };
 
 // Line of LSchImBlock, 18 characters: course name (5), a blank, AbkNV(name, 12).
@@ -109,8 +83,6 @@ struct BlockLine {
     // name is fitted to 12.
     static QString format(const QString& courseName, const QString& name);
     static constexpr int kNameWidth = 12;
-    static QString courseName(const QString& l) { return l.left(CourseEntry::kNameWidth); }
-    static QString name(const QString& l) { return l.mid(CourseEntry::kNameWidth + 1); }
 };
 
 // Line of "Kollisionen im Plan", one per colliding student and rail where his courses meet:
@@ -157,8 +129,6 @@ struct ParallelCourse {
     static QString format(const QString& bez, const QString& key) {
         return bez + QLatin1Char(' ') + key;
     }
-    static QString key(const QString& p) { return lastKey(p); }
-    static QString name(const QString& p) { return p.left(p.size() - 7); }
 };
 
 // Student names in the lists: family name, a blank, first name.

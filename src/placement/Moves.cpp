@@ -1,5 +1,7 @@
 #include "placement/Moves.h"
 
+#include "db/Choices.h"
+#include "db/Courses.h"
 #include "db/Database.h"
 #include "db/Queries.h"
 #include "db/Statement.h"
@@ -13,35 +15,37 @@ namespace placement {
 
 namespace {
 
-// The course field a phase rewrites (phase 1 is year group 12, phase 2 year group 13); empty
-// for a phase that has none.
-QString phaseField(int phase) {
-    return phase == 1 || phase == 2 ? db::courseField(11 + phase) : QString();
+// The year group whose course field a phase rewrites (phase 1 is year group 12, phase 2 year
+// group 13); 0 for a phase that has none.
+int phaseYear(int phase) {
+    return phase == 1 || phase == 2 ? 11 + phase : 0;
 }
 
-// Rewrites one course field of one choice row, the value checked against the schema first.
-void writeCourse(db::Connection& c, const QString& courseField, const QString& key, qint64 bgId) {
-    db::checkValue(QStringLiteral("belegung"), courseField, key);
-    c.prepared(QStringLiteral("UPDATE belegung SET %1 = ? WHERE BG_ID = ?").arg(courseField))
-        .run({key, bgId});
+// Rewrites one course field of one choice row, noted where the command keeps its changes.
+void writeCourse(db::Connection& c, int yearGroup, const QString& key, qint64 bgId,
+                 FileChanges* log) {
+    if (log)
+        log->setCourse(c, bgId, yearGroup, key);
+    else
+        db::choices::setCourse(c, bgId, yearGroup, key);
 }
 
 } // namespace
 
-bool neuerkurs(db::Connection& c, const QString& newKey, qint64 bgId, int phase) {
-    const QString courseField = phaseField(phase);
-    if (courseField.isEmpty())
+bool neuerkurs(db::Connection& c, const QString& newKey, qint64 bgId, int phase, FileChanges* log) {
+    const int year = phaseYear(phase);
+    if (year == 0)
         return false;
-    if (!c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM belegung WHERE BG_ID = ?)"), {bgId})
-             .toBool())
+    if (!db::choices::exists(c, bgId))
         return false;
     db::Transaction tx(c);
-    writeCourse(c, courseField, newKey, bgId);
+    writeCourse(c, year, newKey, bgId, log);
     tx.commit();
     return true;
 }
 
-int andererKurs(db::Connection& c, const QString& fromKey, const QString& toKey, int n) {
+int andererKurs(db::Connection& c, const QString& fromKey, const QString& toKey, int n,
+                FileChanges* log) {
     if (n <= 0)
         return 0;
     // The rows in the order AnzBelKurs counts them; the year-13 field wins when both name the
@@ -51,25 +55,22 @@ int andererKurs(db::Connection& c, const QString& fromKey, const QString& toKey,
         moves.resize(n);
     db::Transaction tx(c); // all of them or none
     for (const db::CourseChoice& m : moves)
-        writeCourse(c, db::courseField(m.in13 ? 13 : 12), toKey, m.bgId);
+        writeCourse(c, m.in13 ? 13 : 12, toKey, m.bgId, log);
     tx.commit();
     return static_cast<int>(moves.size());
 }
 
 QString KursArt(db::Connection& c, const QString& courseKey) {
-    QSqlQuery q = c.exec(
-        QStringLiteral("SELECT KS_LKGK FROM kurs WHERE KS_VFP_ID = ? ORDER BY KS_ID LIMIT 1"),
-        {courseKey});
-    return q.next() ? q.value(0).toString() : QString();
+    return db::courses::kind(c, courseKey);
 }
 
-int SucheFreieSch(int r, const RailTable& rails, const QString& courseKeys) {
+int SucheFreieSch(int r, const RailTable& rails, const QStringList& courseKeys) {
     for (int i = 1; i <= static_cast<int>(rails.size()); ++i) {
         if (i == r)
             continue;
         bool free = true;
-        for (const QString& entry : rails[static_cast<size_t>(i - 1)])
-            if (courseKeys.contains(CourseEntry::key(entry), Qt::CaseInsensitive)) {
+        for (const QString& key : rails[static_cast<size_t>(i - 1)])
+            if (courseKeys.contains(key, Qt::CaseInsensitive)) {
                 free = false;
                 break;
             }
@@ -82,56 +83,46 @@ int SucheFreieSch(int r, const RailTable& rails, const QString& courseKeys) {
 // ---------------------------------------------------------------------------------------------
 // The moves that need the placement window's lists.
 
-bool Workspace::SchFreimachen(db::Connection& c, const QString& studentKey, int phase, int r,
-                              const QString& courseName, const RailTable& rails,
-                              const QString& courseKeys) {
-    const int f = SucheFreieSch(r, rails, courseKeys);
+bool Workspace::SchFreimachen(db::Connection& c, const QString& studentKey, int r,
+                              const QString& courseKey, const RailTable& rails,
+                              const Kollegiat& k) {
+    const int f = SucheFreieSch(r, rails, k.courseKeys);
     if (f == 0)
         return false;
-    const Alternatives alt = AlternativKurs(c, courseName);
+    const Alternatives alt = AlternativKurs(c, courseKey);
     if (!alt.any())
         return false;
     // The first parallel course, in the order found, that stands on the free rail.
     QString target;
-    for (const QString& p : alt.courses) {
-        const QString key = ParallelCourse::key(p);
-        for (const QString& entry : rails[static_cast<size_t>(f - 1)])
-            if (CourseEntry::key(entry).compare(key, Qt::CaseInsensitive) == 0) {
-                target = key;
-                break;
-            }
-        if (!target.isEmpty())
+    for (const Alternatives::Course& p : alt.courses) {
+        if (rails[static_cast<size_t>(f - 1)].contains(p.key, Qt::CaseInsensitive)) {
+            target = p.key;
             break;
+        }
     }
-    const QString courseField = phaseField(phase);
-    if (target.isEmpty() || courseField.isEmpty())
+    const int year = phaseYear(k.phase);
+    if (target.isEmpty() || year == 0)
         return false;
 
     db::Transaction tx(c);
-    const QVariant bgId =
-        c.scalar(QStringLiteral("SELECT BG_ID FROM belegung WHERE BG_KO_ID = ? AND %1 = ? "
-                                "ORDER BY BG_ID LIMIT 1")
-                     .arg(courseField),
-                 {lastKey(studentKey), alt.ownKey});
-    if (bgId.isNull())
+    const qint64 bgId = db::choices::rowWithCourse(c, lastKey(studentKey), year, alt.ownKey);
+    if (bgId == 0)
         return false;
-    writeCourse(c, courseField, target, bgId.toLongLong());
+    writeCourse(c, year, target, bgId, recording);
     tx.commit();
     return true;
 }
 
-bool Workspace::PlFreimachen(db::Connection& c, const QString& courseName,
+bool Workspace::PlFreimachen(db::Connection& c, const QString& courseKey,
                              const QString& parallelKey) {
-    const QString name = courseName.leftJustified(5, QLatin1Char(' '), true);
-    // The other courses selected in LNKurse, and the selected line of the course itself.
+    // The other courses selected in LNKurse, and whether the course itself is selected.
     QStringList otherKeys;
     QString ownKey;
-    for (int i : LNKurse.selectedRows()) {
-        const QString& line = LNKurse.line(i);
-        if (CourseEntry::name(line) != name)
-            otherKeys << CourseEntry::key(line);
+    for (const QString& key : selectedCourses()) {
+        if (!sameKey(key, courseKey))
+            otherKeys << key;
         else if (ownKey.isEmpty())
-            ownKey = CourseEntry::key(line);
+            ownKey = key;
     }
 
     const std::vector<db::CourseChoice> choices = db::choicesOfCourse(c, parallelKey);
@@ -140,7 +131,7 @@ bool Workspace::PlFreimachen(db::Connection& c, const QString& courseName,
         const Kollegiat k = LKKollegiat(c, ch.studentKey);
         bool usable = true;
         for (const QString& key : otherKeys)
-            if (k.courseKeys.contains(key, Qt::CaseInsensitive)) {
+            if (k.attends(key)) {
                 usable = false;
                 break;
             }
@@ -150,7 +141,7 @@ bool Workspace::PlFreimachen(db::Connection& c, const QString& courseName,
         if (ownKey.isEmpty())
             return false;
         db::Transaction tx(c);
-        writeCourse(c, db::courseField(k.phase == 1 ? 12 : 13), ownKey, ch.bgId);
+        writeCourse(c, k.phase == 1 ? 12 : 13, ownKey, ch.bgId, recording);
         tx.commit();
         return true;
     }

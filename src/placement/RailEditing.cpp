@@ -4,13 +4,14 @@
 #include "placement/RailEditing.h"
 
 #include "db/BlockDatabase.h"
+#include "db/Courses.h"
 #include "db/Database.h"
+#include "db/Rails.h"
 #include "placement/Layouts.h"
 #include "placement/Workspace.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
-#include <QSqlQuery>
 #include <algorithm>
 #include <utility>
 
@@ -19,95 +20,86 @@ namespace placement {
 RailEditing::RailEditing(db::Connection& c, Workspace& ws, ui::Host& host)
     : c_(c), ws_(ws), host_(host), s_(ws.state()) {}
 
+namespace {
+
+RailContent& content(PlanRail& r) {
+    return r;
+}
+
+} // namespace
+
 void RailEditing::changeHours() {
-    ui::Grid& g = ws_.grdSchienen;
+    const ui::Grid& g = ws_.grdSchienen;
     const int col = g.Col();
-    if (col >= g.Cols() || ws_.refuseHeldColumn(col, col))
+    if (col >= static_cast<int>(ws_.plan.rails.size()) || ws_.refuseHeldColumn(col, col))
         return;
-    for (int row = 1; row < g.Rows(); ++row)
-        if (!g.TextMatrix(row, col).isEmpty()) {
-            ws_.critical(
-                QStringLiteral("Schiene enthält bereits Kurse!\r\nÄnderungen nicht möglich!"));
-            return;
-        }
-    const QString header = g.TextMatrix(0, col);
-    const int hours = RailHeader::hours(header);
+    PlanRail& rail = ws_.plan.rails[static_cast<size_t>(col)];
+    if (!rail.courses.empty()) {
+        ws_.critical(QStringLiteral("Schiene enthält bereits Kurse!\r\nÄnderungen nicht möglich!"));
+        return;
+    }
     const std::optional<QString> answer = host_.inputBox(QStringLiteral("Stundenzahl der Schiene:"),
-                                                         ui::kTitle, QString::number(hours));
+                                                         ui::kTitle, QString::number(rail.hours));
     if (!answer || answer->trimmed().isEmpty())
         return;
     const int newHours = val(*answer);
-    if (newHours == hours || newHours <= 0 || newHours >= 7)
+    if (newHours == rail.hours || newHours <= 0 || newHours >= 7)
         return;
-    {
-        db::Connection& c = c_;
-        QSqlQuery q = c.exec(QStringLiteral("UPDATE block SET BL_STD = ? WHERE BL_SCHJ = ? AND "
-                                            "BL_ID = ?"),
-                             {newHours, s_.SchjID, val(RailHeader::key(header))});
-        if (q.numRowsAffected() < 1)
-            return;
-    }
-    g.setTextMatrix(0, col, RailHeader::withHours(header, newHours));
+    const QVariant before = db::rails::hoursOf(c_, rail.id);
+    if (!db::rails::setHours(c_, s_.SchjID, rail.id, newHours))
+        return;
+    if (ws_.recording)
+        ws_.recording->note({FileChanges::Field::RailHours, rail.id, before, newHours});
+    rail.hours = newHours;
+    ws_.showRails();
     ws_.showChanges();
 }
 
 void RailEditing::toList() {
     ui::Grid& g = ws_.grdSchienen;
-    if (g.SelEndRow() == 0 || g.Col() >= g.Cols())
+    if (g.SelEndRow() == 0 || g.Col() >= static_cast<int>(ws_.plan.rails.size()))
         return;
     if (g.SelStartRow() == 0)
         g.setSelStartRow(1);
-    const int col = g.Col();
-    {
-        db::Connection& c = c_;
-        for (int row = g.SelStartRow(); row <= g.SelEndRow() && row < g.Rows(); ++row) {
-            QString entry = g.TextMatrix(row, col);
-            if (entry.isEmpty())
-                continue;
-            const QString key = CourseEntry::key(entry);
-            int hours = CourseEntry::hours(entry);
-            for (int i = 0; i < ws_.LNKurse.count();) {
-                if (CourseEntry::key(ws_.LNKurse.line(i)) == key) {
-                    hours += CourseEntry::hours(ws_.LNKurse.line(i));
-                    ws_.LNKurse.removeLine(i);
-                } else {
-                    ++i;
-                }
+    PlanRail& rail = ws_.plan.rails[static_cast<size_t>(g.Col())];
+    const int first = g.SelStartRow() - 1;
+    const int last = std::min(g.SelEndRow(), static_cast<int>(rail.courses.size())) - 1;
+    for (int i = first; i <= last; ++i) {
+        const Placed& p = rail.courses[static_cast<size_t>(i)];
+        int hours = p.hours;
+        // The rest of the course waiting in the list joins it.
+        for (int line = 0; line < static_cast<int>(ws_.plan.waiting.size());) {
+            if (ws_.plan.waiting[static_cast<size_t>(line)].course == p.course) {
+                hours += ws_.plan.waiting[static_cast<size_t>(line)].hours;
+                ws_.removeWaiting(line);
+            } else {
+                ++line;
             }
-            entry = CourseEntry::withHours(entry, hours);
-            const QString header = g.TextMatrix(0, col);
-            const int count = RailHeader::count(header) - db::AnzBelKurs(c, key);
-            g.setTextMatrix(0, col, RailHeader::withCount(header, std::max(count, 0)));
-            ws_.LNKurse.addLine(entry);
-            // Back in the list, the course is no longer fixed on this rail.
-            ws_.fixiert.set(col, key, false);
-            g.setTextMatrix(row, col, QString());
         }
+        rail.students = std::max(rail.students - db::AnzBelKurs(c_, p.course), 0);
+        // Back in the list, the course is no longer fixed on this rail.
+        ws_.insertWaiting(static_cast<int>(ws_.plan.waiting.size()), {p.course, hours});
     }
-    ws_.putEntries(col, ws_.takeEntries(col));
-    ws_.fitRows();
-    ws_.LSchImBlock.clear();
+    if (first <= last)
+        rail.courses.erase(rail.courses.begin() + first, rail.courses.begin() + last + 1);
+    ws_.showRails();
+    ws_.setImBlock({});
     ws_.SortLNKurse(c_);
     ws_.showChanges();
 }
 
 void RailEditing::cut() {
-    ui::Grid& g = ws_.grdSchienen;
-    if (g.SelEndCol() < g.Col() || g.Col() >= g.Cols()) {
+    const ui::Grid& g = ws_.grdSchienen;
+    if (g.SelEndCol() < g.Col() || g.Col() >= static_cast<int>(ws_.plan.rails.size())) {
         ui::tell(host_,
                  QStringLiteral(
                      "Keine Spalte in der Tabelle 'auf Schiene verteilte Kurse' ausgewählt!"));
         return;
     }
     const int col = g.Col();
-    ws_.AusSpalte = col;
-    const QString header = g.TextMatrix(0, col);
-    ws_.AusKopf = RailHeader::hoursAndCount(header);
-    g.setTextMatrix(0, col,
-                    RailHeader::withHoursAndCount(header, RailHeader::emptyHoursAndCount()));
-    ws_.AusKurse = ws_.takeEntries(col);
-    ws_.AusFix = ws_.fixiert.take(col);
-    ws_.fitRows();
+    ws_.plan.held = HeldRail{
+        col, std::exchange(content(ws_.plan.rails[static_cast<size_t>(col)]), RailContent{})};
+    ws_.showRails();
     // One cut at a time: a second one would drop the held courses from grid and list alike.
     ws_.enableCommand(QStringLiteral("menuBearbEinf"), true);
     ws_.enableCommand(QStringLiteral("menuBearbAus"), false);
@@ -116,23 +108,16 @@ void RailEditing::cut() {
 
 void RailEditing::paste() {
     ui::Grid& g = ws_.grdSchienen;
+    std::vector<PlanRail>& rails = ws_.plan.rails;
     const int target = g.Col();
-    const int source = ws_.AusSpalte;
-    if (source < 0 || source >= g.Cols() || target >= g.Cols())
+    const int cols = static_cast<int>(rails.size());
+    if (!ws_.plan.held || ws_.plan.held->column >= cols || target >= cols)
         return;
-    // Moves the hours, count and entries of column from into column to, and empties from.
+    const int source = ws_.plan.held->column;
+    // The rails in between move one column towards the cut one.
     const auto move = [&](int from, int to) {
-        const QString fromHeader = g.TextMatrix(0, from);
-        g.setTextMatrix(0, to,
-                        RailHeader::withHoursAndCount(g.TextMatrix(0, to),
-                                                      RailHeader::hoursAndCount(fromHeader)));
-        g.setTextMatrix(
-            0, from, RailHeader::withHoursAndCount(fromHeader, RailHeader::emptyHoursAndCount()));
-        const QStringList entries = ws_.takeEntries(from);
-        ws_.takeEntries(to);
-        ws_.putEntries(to, entries);
-        ws_.fixiert.put(to, ws_.fixiert.take(from));
-        ws_.fitRows();
+        content(rails[static_cast<size_t>(to)]) =
+            std::exchange(content(rails[static_cast<size_t>(from)]), RailContent{});
     };
     if (target > source)
         for (int c = source + 1; c <= target; ++c)
@@ -140,23 +125,11 @@ void RailEditing::paste() {
     else if (target < source)
         for (int c = source - 1; c >= target; --c)
             move(c, c + 1);
-
-    g.setTextMatrix(0, target, RailHeader::withHoursAndCount(g.TextMatrix(0, target), ws_.AusKopf));
-    QStringList entries;
-    for (const QString& e : ws_.AusKurse) {
-        if (e.isEmpty())
-            break;
-        entries << e;
-    }
-    // The cut entries are not in the grid while the rows are counted: make room for all of them.
-    ws_.putEntries(target, entries);
-    ws_.fixiert.put(target, std::exchange(ws_.AusFix, {}));
-    ws_.fitRows(static_cast<int>(entries.size()) + 1);
+    content(rails[static_cast<size_t>(target)]) = std::move(ws_.plan.held->content);
+    ws_.plan.held.reset();
+    ws_.showRails();
     g.setCol(target);
 
-    ws_.AusKurse.clear();
-    ws_.AusKopf.clear();
-    ws_.AusSpalte = -1;
     ws_.enableCommand(QStringLiteral("menuBearbEinf"), false);
     ws_.enableCommand(QStringLiteral("menuBearbAus"), true);
     ws_.showChanges();
@@ -165,21 +138,20 @@ void RailEditing::paste() {
 void RailEditing::toggleFixed() {
     const ui::Grid& g = ws_.grdSchienen;
     // The selected entries: the selection rectangle below the headers.
-    std::vector<std::pair<int, int>> cells;
-    for (int col = g.SelStartCol(); col <= g.SelEndCol() && col < g.Cols(); ++col)
-        for (int row = std::max(g.SelStartRow(), 1); row <= g.SelEndRow() && row < g.Rows(); ++row)
-            if (!g.TextMatrix(row, col).isEmpty())
-                cells.emplace_back(row, col);
+    std::vector<Placed*> cells;
+    for (int col = g.SelStartCol(); col <= g.SelEndCol(); ++col)
+        for (int row = std::max(g.SelStartRow(), 1); row <= g.SelEndRow(); ++row)
+            if (Placed* p = ws_.placedAt(row, col))
+                cells.push_back(p);
     if (cells.empty()) {
         ui::tell(host_, QStringLiteral(
                             "Kein Kurs in der Tabelle 'auf Schiene verteilte Kurse' ausgewählt!"));
         return;
     }
-    const bool allFixed = std::all_of(cells.begin(), cells.end(), [&](const auto& rc) {
-        return ws_.isFixed(rc.first, rc.second);
-    });
-    for (const auto& [row, col] : cells)
-        ws_.fixiert.set(col, CourseEntry::key(g.TextMatrix(row, col)), !allFixed);
+    const bool allFixed =
+        std::all_of(cells.begin(), cells.end(), [](const Placed* p) { return p->fixed; });
+    for (Placed* p : cells)
+        p->fixed = !allFixed;
     ws_.showChanges();
 }
 
@@ -188,25 +160,23 @@ void RailEditing::deleteEmptyCourse() {
     if (selected.empty())
         return;
     const int line = selected.front();
-    const QString entry = ws_.LNKurse.line(line);
-    const QString key = CourseEntry::key(entry);
+    const QString key = ws_.plan.waiting.at(static_cast<size_t>(line)).course;
     db::Connection& c = c_;
     if (db::AnzBelKurs(c, key) >= 1) {
         ws_.critical(QStringLiteral("Kurs nicht leer!"));
         return;
     }
-    const QVariant id = c.scalar(
-        QStringLiteral("SELECT KS_ID FROM kurs WHERE KS_VFP_ID = ? ORDER BY KS_ID LIMIT 1"), {key});
+    const QVariant id = db::courses::idOf(c, key);
     if (id.isNull())
         return;
     const ui::Answer answer =
-        host_.message({QStringLiteral("Wollen Sie den Kurs ") + CourseEntry::name(entry) +
+        host_.message({QStringLiteral("Wollen Sie den Kurs ") + ws_.shortName(key) +
                            QStringLiteral(" wirklich löschen?"),
                        ui::kTitle, ui::Icon::Question, ui::Buttons::YesNo, 1, std::nullopt});
     if (answer == ui::Answer::No)
         return;
-    c.exec(QStringLiteral("DELETE FROM kurs WHERE KS_ID = ?"), {id});
-    ws_.LNKurse.removeLine(line);
+    db::courses::remove(c, id);
+    ws_.removeWaiting(line);
     ws_.showChanges();
 }
 

@@ -26,7 +26,7 @@ int sizeLimit(const QString& kind) {
 
 // What the command looks up once: the courses do not change while it runs.
 struct RemoveCollisions::CollisionLookups {
-    QHash<QString, Workspace::Alternatives> parallels; // by course name
+    QHash<QString, Workspace::Alternatives> parallels; // by course key
     QHash<QString, QString> kinds;                     // by course key
 };
 
@@ -42,9 +42,9 @@ void RemoveCollisions::run() {
         db::Transaction tx(c_);
         CollisionLookups lookups;
         // The list as it stands when the command starts; it is rebuilt only at the end.
-        const QStringList collisions = ws_.LKollisionen.lines();
-        for (const QString& line : collisions)
-            removeCollisionsOf(c_, line, rails, lookups);
+        const std::vector<Workspace::Collision> collisions = ws_.kollisionen;
+        for (const Workspace::Collision& student : collisions)
+            removeCollisionsOf(c_, student, rails, lookups);
         tx.commit();
     }
     {
@@ -63,24 +63,24 @@ void RemoveCollisions::run() {
 }
 
 RailTable RemoveCollisions::selectedRailTable() const {
-    // Every non-empty course entry of each selected rail, in grid order.
+    // The courses of each selected rail, from the top.
     const ui::Grid& g = ws_.grdSchienen;
     RailTable rails;
     const int c1 = std::min(g.SelStartCol(), g.SelEndCol());
     const int c2 = std::max(g.SelStartCol(), g.SelEndCol());
-    for (int col = std::max(c1, 0); col <= c2 && col < g.Cols(); ++col) {
-        QStringList entries;
-        for (int row = 1; row < g.Rows(); ++row)
-            if (!g.TextMatrix(row, col).isEmpty())
-                entries << g.TextMatrix(row, col);
-        rails.push_back(entries);
+    for (int col = std::max(c1, 0); col <= c2 && col < static_cast<int>(ws_.plan.rails.size());
+         ++col) {
+        QStringList keys;
+        for (const Placed& p : ws_.plan.rails[static_cast<size_t>(col)].courses)
+            keys << p.course;
+        rails.push_back(keys);
     }
     return rails;
 }
 
-void RemoveCollisions::removeCollisionsOf(db::Connection& c, const QString& line,
+void RemoveCollisions::removeCollisionsOf(db::Connection& c, const Workspace::Collision& line,
                                           const RailTable& rails, CollisionLookups& lookups) {
-    const QString studentKey = CollisionLine::studentKey(line);
+    const QString& studentKey = line.studentKey;
     // His phase and courses, read when a candidate first needs them and afresh after a move.
     std::optional<Workspace::Kollegiat> student;
     const auto him = [&]() -> const Workspace::Kollegiat& {
@@ -90,47 +90,45 @@ void RemoveCollisions::removeCollisionsOf(db::Connection& c, const QString& line
     };
     // A parallel P of his course on a selected rail r takes him when his other courses on r go
     // elsewhere first and P has room (made, or under its size limit).
-    const auto takesHim = [&](const QString& courseName, const QString& pKey, int r) {
-        const QStringList& entries = rails[static_cast<size_t>(r - 1)];
+    const auto takesHim = [&](const QString& courseKey, const QString& pKey, int r) {
+        const QStringList& keys = rails[static_cast<size_t>(r - 1)];
         int q = -1;
-        for (int i = 0; i < entries.size() && q < 0; ++i)
-            if (CourseEntry::key(entries[i]).compare(pKey, Qt::CaseInsensitive) == 0)
+        for (int i = 0; i < keys.size() && q < 0; ++i)
+            if (sameKey(keys[i], pKey))
                 q = i;
         if (q < 0)
             return false;
-        for (int q2 = 0; q2 < entries.size(); ++q2) {
-            if (q2 == q ||
-                !him().courseKeys.contains(CourseEntry::key(entries[q2]), Qt::CaseInsensitive))
+        for (int q2 = 0; q2 < keys.size(); ++q2) {
+            if (q2 == q || !him().attends(keys[q2]))
                 continue;
-            if (!ws_.SchFreimachen(c, studentKey, him().phase, r, CourseEntry::name(entries[q2]),
-                                   rails, him().courseKeys))
+            if (!ws_.SchFreimachen(c, studentKey, r, keys[q2], rails, him()))
                 return false;
         }
         if (!lookups.kinds.contains(pKey))
             lookups.kinds.insert(pKey, placement::KursArt(c, pKey));
-        return ws_.PlFreimachen(c, courseName, pKey) ||
+        return ws_.PlFreimachen(c, courseKey, pKey) ||
                db::AnzBelKurs(c, pKey) < sizeLimit(lookups.kinds.value(pKey));
     };
 
-    const int k = CollisionLine::choices(line);
+    const int k = static_cast<int>(line.choices.size());
     int remaining = k - 1; // the moves that would end his collisions
     for (int m = 0; m < k && remaining > 0; ++m) {
-        const QString courseName = CollisionLine::courseName(line, m);
-        auto found = lookups.parallels.constFind(courseName);
+        const QString& courseKey = line.choices[static_cast<size_t>(m)].courseKey;
+        auto found = lookups.parallels.constFind(courseKey.toUpper());
         if (found == lookups.parallels.constEnd())
-            found = lookups.parallels.insert(courseName, ws_.AlternativKurs(c, courseName));
+            found = lookups.parallels.insert(courseKey.toUpper(), ws_.AlternativKurs(c, courseKey));
         QString chosen;
-        for (const QString& p : found->courses) {
-            const QString pKey = ParallelCourse::key(p);
+        for (const Workspace::Alternatives::Course& p : found->courses) {
             for (int r = 1; r <= static_cast<int>(rails.size()) && chosen.isEmpty(); ++r)
-                if (takesHim(courseName, pKey, r))
-                    chosen = pKey;
+                if (takesHim(courseKey, p.key, r))
+                    chosen = p.key;
             if (!chosen.isEmpty())
                 break;
         }
         if (chosen.isEmpty())
             continue;
-        placement::neuerkurs(c, chosen, CollisionLine::bgId(line, m), him().phase);
+        placement::neuerkurs(c, chosen, line.choices[static_cast<size_t>(m)].bgId, him().phase,
+                             ws_.recording);
         student.reset();
         --remaining;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "placement/Moves.h"
+#include "placement/Workspace.h"
 
 #include <QString>
 
@@ -13,8 +14,6 @@ class Host;
 
 namespace placement {
 
-class Workspace;
-
 // "Kollisionen beseitigen": moves each student of LKollisionen into parallel courses placed on
 // the selected rails until his collisions are gone or no candidate is left; then refreshes the
 // lists.
@@ -26,8 +25,8 @@ public:
 private:
     struct CollisionLookups;
     RailTable selectedRailTable() const;
-    void removeCollisionsOf(db::Connection& c, const QString& line, const RailTable& rails,
-                            CollisionLookups& lookups);
+    void removeCollisionsOf(db::Connection& c, const Workspace::Collision& student,
+                            const RailTable& rails, CollisionLookups& lookups);
 
     db::Connection& c_;
     Workspace& ws_;

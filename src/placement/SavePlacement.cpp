@@ -11,7 +11,7 @@
 #include "common/Session.h"
 #include "db/BlockDatabase.h"
 #include "db/Database.h"
-#include "db/Statement.h"
+#include "db/Placements.h"
 #include "placement/Layouts.h"
 #include "placement/Workspace.h"
 #include "platform/Files.h"
@@ -20,9 +20,8 @@
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
-#include <QCryptographicHash>
 #include <QFileInfo>
-#include <QSet>
+#include <algorithm>
 #include <vector>
 
 namespace placement {
@@ -36,20 +35,7 @@ const QString kOverwriteOther = QStringLiteral(
 } // namespace
 
 QByteArray ckkursChecksum(db::Connection& c) {
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    if (!c.hasTable(QStringLiteral("ckkurs")))
-        return hash.result();
-    QSqlQuery q = c.exec(QStringLiteral(
-        "SELECT CK_ID, CK_BL_ID, CK_KS_ID, CK_VFP_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"));
-    while (q.next()) {
-        for (int i = 0; i < 5; ++i) {
-            // NULL and "" differ, as they do in the table.
-            hash.addData(q.value(i).isNull() ? QByteArrayLiteral("\x01")
-                                             : q.value(i).toString().toUtf8() + '\x02');
-        }
-        hash.addData(QByteArrayLiteral("\n"));
-    }
-    return hash.result();
+    return db::placements::fingerprint(c);
 }
 
 SavePlacement::SavePlacement(Workspace& ws, ui::Host& host)
@@ -138,79 +124,24 @@ void SavePlacement::SchrCkkurs() {
 }
 
 void SavePlacement::SchrCkkurs(db::Connection& c) {
-    struct Row {
-        QVariant id, railKey, courseKey, railId, fix;
-    };
-    const ui::Grid& g = ws_.grdSchienen;
-    // A course twice on one rail would break the table's unique index: say which.
-    for (int col = 0; col < g.Cols(); ++col) {
-        QStringList keys;
-        for (int row = 1; row < g.Rows() && !g.TextMatrix(row, col).isEmpty(); ++row) {
-            const QString& cell = g.TextMatrix(row, col);
-            if (keys.contains(CourseEntry::key(cell), Qt::CaseInsensitive))
-                throw std::runtime_error(
-                    (QStringLiteral("Der Kurs ") + CourseEntry::name(cell).trimmed() +
-                     QStringLiteral(" steht zweimal auf der Schiene ") +
-                     RailHeader::name(g.TextMatrix(0, col)).trimmed() + QStringLiteral("."))
-                        .toStdString());
-            keys << CourseEntry::key(cell);
+    const std::vector<PlanRail>& rails = ws_.plan.rails;
+    std::vector<db::placements::ShownRail> shown;
+    for (const PlanRail& rail : rails) {
+        db::placements::ShownRail r{rail.id, rail.hours, {}};
+        for (const Placed& p : rail.courses) {
+            // A course twice on one rail would break the table's unique index: say which.
+            if (std::any_of(r.courses.begin(), r.courses.end(),
+                            [&](const auto& other) { return sameKey(other.first, p.course); }))
+                throw std::runtime_error((QStringLiteral("Der Kurs ") +
+                                          ws_.shortName(p.course).trimmed() +
+                                          QStringLiteral(" steht zweimal auf der Schiene ") +
+                                          rail.name.left(6).trimmed() + QStringLiteral("."))
+                                             .toStdString());
+            r.courses.emplace_back(p.course, p.fixed);
         }
+        shown.push_back(std::move(r));
     }
-
-    // Rows of rails the grid does not show (other school years', or one left out at loading)
-    // stay as they are.
-    QSet<qint64> shown;
-    for (int col = 0; col < g.Cols(); ++col)
-        shown.insert(val(RailHeader::key(g.TextMatrix(0, col))));
-    std::vector<Row> kept;
-    if (c.hasTable(QStringLiteral("ckkurs"))) {
-        QSqlQuery q = c.exec(QStringLiteral(
-            "SELECT c.CK_ID, c.CK_BL_ID, c.CK_KS_ID, c.CK_VFP_ID, c.CK_FIX, b.BL_ID, b.BL_SCHJ "
-            "FROM ckkurs c JOIN block b ON b.BL_VFP_ID = c.CK_BL_ID ORDER BY c.CK_ID"));
-        while (q.next())
-            if (q.value(6).toString() != s_.SchjID || !shown.contains(q.value(5).toLongLong()))
-                kept.push_back({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)});
-    }
-    db::recreateCkkurs(c);
-
-    const QStringList fields = {QStringLiteral("CK_ID"), QStringLiteral("CK_BL_ID"),
-                                QStringLiteral("CK_KS_ID"), QStringLiteral("CK_VFP_ID"),
-                                QStringLiteral("CK_FIX")};
-    {
-        db::Statement keep = db::Statement::insert(c, QStringLiteral("ckkurs"), fields);
-        for (const Row& r : kept)
-            keep.run({r.id, r.railKey, r.courseKey, r.railId, r.fix});
-    }
-
-    // The rail of a column by the BL_ID its header carries: two rails whose names differ only
-    // in trailing blanks stay two rails.
-    db::Statement rail(c, QStringLiteral("SELECT BL_VFP_ID, BL_ID, BL_STD FROM block "
-                                         "WHERE BL_ID = ? AND BL_SCHJ = ?"));
-    db::Statement hours(c, QStringLiteral("UPDATE block SET BL_STD = ? WHERE BL_ID = ?"),
-                        QStringLiteral("block"), {QStringLiteral("BL_STD")});
-    db::Statement write = db::Statement::insert(c, QStringLiteral("ckkurs"), fields.mid(1));
-    for (int col = 0; col < g.Cols(); ++col) {
-        const QString header = g.TextMatrix(0, col);
-        QSqlQuery& found = rail.run({val(RailHeader::key(header)), s_.SchjID});
-        // "" (not NULL) when the rail is not found.
-        QString railKey = QStringLiteral("");
-        QString railId = railKey;
-        if (found.next()) {
-            railKey = found.value(0).toString();
-            railId = QString::number(found.value(1).toLongLong());
-            // Cutting and inserting moves hours between rails; what the grid shows is stored.
-            if (val(found.value(2).toString()) != RailHeader::hours(header)) {
-                hours.run({RailHeader::hours(header), found.value(1)});
-            }
-        }
-        for (int row = 1; row < g.Rows(); ++row) {
-            const QString& cell = g.TextMatrix(row, col);
-            if (cell.isEmpty())
-                break;
-            write.run({railKey, CourseEntry::key(cell), railId,
-                       ws_.isFixed(row, col) ? QStringLiteral("1") : QStringLiteral("0")});
-        }
-    }
+    db::placements::rewrite(c, s_.SchjID, shown);
 }
 
 std::optional<QString> SavePlacement::NeuBB() {

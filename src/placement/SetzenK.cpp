@@ -1,8 +1,10 @@
 #include "placement/SetzenK.h"
 
 #include "common/CommandScope.h"
+#include "db/Courses.h"
 #include "db/Database.h"
-#include "db/Statement.h"
+#include "db/Placements.h"
+#include "db/Rails.h"
 #include "placement/Bewertung.h"
 #include "placement/Layouts.h"
 #include "placement/SavePlacement.h"
@@ -18,10 +20,6 @@ using platform::blank;
 using platform::kCrLf;
 
 namespace {
-
-QString field(const QSqlQuery& q, int i) {
-    return q.value(i).toString();
-}
 
 QString missingSubjectText(const QString& bez) {
     return QStringLiteral("Beim Kurs ") + bez + QStringLiteral(" fehlt das zugeordnete Fach!") +
@@ -90,53 +88,49 @@ void SetzenK::Form_Load() {
 }
 
 QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
-    ui::Grid& g = grdSchienen;
     QHash<QString, int> placedHours;
-    // Placed courses of a rail in stored order; a course that no longer exists drops out, and a
-    // rail of another school year never matches.
-    db::Statement placed(c, QStringLiteral("SELECT c.CK_KS_ID, k.KS_BEZ, k.KS_SCHJ, k.KS_VFP_ID, "
-                                           "c.CK_FIX FROM ckkurs c JOIN kurs k ON k.KS_VFP_ID = "
-                                           "c.CK_KS_ID WHERE c.CK_BL_ID = ? ORDER BY c.CK_ID"));
-    fixiert.clear();
-    QSqlQuery rails = c.exec(QStringLiteral("SELECT BL_ID, BL_BEZ, BL_STD, BL_VFP_ID FROM block "
-                                            "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
-                             {s_.SchjID});
-    int col = 0;
+    plan = Plan();
     QStringList tooLong;
-    while (rails.next()) {
-        const int railHours = val(field(rails, 2));
+    for (const db::rails::YearRail& r : db::rails::ofSchoolYear(c, s_.SchjID)) {
+        const int railHours = val(r.hours);
         // The layouts hold one digit: such a rail would be misread. It stays out of the grid,
         // and saving keeps its placements.
         if (railHours >= 10) {
             tooLong << QStringLiteral("Die Schiene %1 hat %2 Wochenstunden;")
-                           .arg(field(rails, 1).trimmed())
+                           .arg(r.bez.trimmed())
                            .arg(railHours);
             continue;
         }
-        g.setCols(col + 1);
-        g.setRow(0);
-        g.setCol(col);
-        const QString header =
-            RailHeader::format(field(rails, 1), railHours, rails.value(0).toLongLong());
-        g.setColWidth(col, railColumnWidth(header));
-        g.setRowHeight(0, railHeaderHeight());
-        g.setText(header);
-        const int hoursForP = RailHeader::hours(header);
-        int n = 0;
-        QSqlQuery& q = placed.run({rails.value(3)});
-        while (q.next()) {
-            ++n;
-            if (g.Rows() <= n)
-                g.setRows(n + 1);
-            g.setTextMatrix(n, col,
-                            CourseEntry::format(field(q, 1), railHours, field(q, 2), field(q, 3)));
-            placedHours[field(q, 0)] += hoursForP;
-            // Other programs write the mark too; "1" is fixed, whatever else is not.
-            if (field(q, 4).trimmed() == QLatin1String("1"))
-                fixiert.set(col, field(q, 3), true);
+        PlanRail rail;
+        rail.id = r.id;
+        rail.name = r.bez;
+        rail.hours = railHours;
+        // A course that no longer exists drops out; a rail of another school year never
+        // matches.
+        for (const db::placements::OnRail& p : db::placements::onRail(c, r.key)) {
+            plan.addCourse({p.key, p.bez, p.schj});
+            rail.courses.push_back({p.key, railHours, p.fixed});
+            placedHours[p.ckKsId] += railHours;
         }
-        ++col;
+        plan.rails.push_back(std::move(rail));
     }
+    showGridLoaded();
+    if (!tooLong.isEmpty())
+        critical(tooLong.join(kCrLf) + kCrLf +
+                 QStringLiteral("das Programm verteilt höchstens 9. Solche Schienen werden nicht "
+                                "angezeigt; ihre Kurse bleiben gespeichert."));
+    return placedHours;
+}
+
+void SetzenK::showGridLoaded() {
+    ui::Grid& g = grdSchienen;
+    g.setCols(static_cast<int>(plan.rails.size()));
+    g.setRows(plan.longestRail() + 1);
+    for (int col = 0; col < g.Cols(); ++col) {
+        g.setColWidth(col, railColumnWidth(plan.railHeader(col)));
+        g.setRowHeight(0, railHeaderHeight());
+    }
+    showRails();
     if (g.Rows() > 1) {
         g.setFixedRows(1);
         g.setSelStartRow(1);
@@ -152,18 +146,11 @@ QHash<QString, int> SetzenK::loadRails(db::Connection& c) {
         g.setCol(0);
         g.setRow(g.SelStartRow());
     }
-    if (!tooLong.isEmpty())
-        critical(tooLong.join(kCrLf) + kCrLf +
-                 QStringLiteral("das Programm verteilt höchstens 9. Solche Schienen werden nicht "
-                                "angezeigt; ihre Kurse bleiben gespeichert."));
-    return placedHours;
 }
 
 bool SetzenK::loadCourses(db::Connection& c, const QHash<QString, int>& placedHours) {
-    if (!c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM kurs)")).toBool())
+    if (!db::courses::any(c))
         return false;
-    db::Statement subjectHours(c,
-                               QStringLiteral("SELECT FA_STDGK FROM fachang WHERE FA_VFP_ID = ?"));
     // Basic-course hours of a subject; 0 when the subject is not found. Asked once a subject:
     // many courses share one.
     QHash<QString, int> hoursBySubject;
@@ -172,63 +159,30 @@ bool SetzenK::loadCourses(db::Connection& c, const QHash<QString, int>& placedHo
         const auto known = hoursBySubject.constFind(key);
         if (known != hoursBySubject.cend())
             return *known;
-        QSqlQuery& q = subjectHours.run({subject});
-        return hoursBySubject[key] = q.next() ? val(field(q, 0)) : 0;
+        return hoursBySubject[key] = val(db::courses::basicHours(c, subject).toString());
     };
-
-    QSqlQuery k = c.exec(QStringLiteral("SELECT KS_BEZ, KS_SCHJ, KS_VFP_ID, KS_FA_ID1, KS_FA_ID3, "
-                                        "KS_JGST, KS_LKGK, KS_STD FROM kurs WHERE KS_SCHJ = ? "
-                                        "ORDER BY KS_SORT, KS_ID"),
-                         {s_.SchjID});
     bool seen = false;
-    while (k.next()) {
+    for (const db::courses::Course& k : db::courses::ofSchoolYear(c, s_.SchjID)) {
         seen = true;
-        const QString bez = field(k, 0);
-        const QVariant fa1 = k.value(3);
-        const QVariant fa3 = k.value(4);
-        const QString jgst = field(k, 5);
-        const QString lkgk = field(k, 6);
-        if (blank(fa1) && blank(fa3)) {
-            critical(missingSubjectText(bez));
+        const std::optional<int> hours = courseHours(k, hoursOfSubject);
+        if (!hours)
             return false;
-        }
-        int hours = 0;
-        if (!blank(k.value(7))) {
-            hours = val(field(k, 7));
-        } else if (lkgk == QLatin1String("L")) {
-            hours = 5;
-        } else if (lkgk == QLatin1String("G")) {
-            if (jgst == QLatin1String("12") || jgst == QLatin1String("13")) {
-                const QVariant& subject = jgst == QLatin1String("12") ? fa1 : fa3;
-                if (blank(subject)) {
-                    critical(missingSubjectText(bez));
-                    return false;
-                }
-                hours = hoursOfSubject(subject);
-            } else if (jgst == QLatin1String("50")) {
-                if (!blank(fa1))
-                    hours = hoursOfSubject(fa1);
-                if (hours == 0 && !blank(fa3))
-                    hours = hoursOfSubject(fa3);
-            }
-            // Any other year code names no subject for the hours: the course has none.
-        }
-        if (hours == 0) {
-            critical(QStringLiteral("Bei ") + bez + QStringLiteral(" fehlt die Stundenzahl!") +
+        if (*hours == 0) {
+            critical(QStringLiteral("Bei ") + k.bez + QStringLiteral(" fehlt die Stundenzahl!") +
                      kCrLf);
             continue;
         }
-        if (hours >= 10) {
+        if (*hours >= 10) {
             critical(QStringLiteral("Der Kurs %1 hat %2 Wochenstunden; das Programm verteilt "
                                     "höchstens 9.")
-                         .arg(bez.trimmed())
-                         .arg(hours));
+                         .arg(k.bez.trimmed())
+                         .arg(*hours));
             continue;
         }
-        const QString key = field(k, 2);
-        const int rest = hours - placedHours.value(key);
+        const int rest = *hours - placedHours.value(k.key);
+        plan.addCourse({k.key, k.bez, k.schj});
         if (rest > 0)
-            LNKurse.addLine(CourseEntry::format(bez, rest, field(k, 1), key));
+            insertWaiting(static_cast<int>(plan.waiting.size()), {k.key, rest});
     }
     if (!seen)
         critical(QStringLiteral("Für das Schuljahr: ") + s_.SchjBez +
@@ -236,6 +190,37 @@ bool SetzenK::loadCourses(db::Connection& c, const QHash<QString, int>& placedHo
                  QStringLiteral("Bitte erfassen Sie mit Orvid neue Kurse!") + kCrLf +
                  QStringLiteral("Importieren Sie dann nochmal!"));
     return seen;
+}
+
+std::optional<int> SetzenK::courseHours(const db::courses::Course& k,
+                                        const std::function<int(const QVariant&)>& hoursOfSubject) {
+    if (blank(k.fa1) && blank(k.fa3)) {
+        critical(missingSubjectText(k.bez));
+        return std::nullopt;
+    }
+    if (!blank(k.std))
+        return val(k.std.toString());
+    if (k.lkgk == QLatin1String("L"))
+        return 5;
+    if (k.lkgk != QLatin1String("G"))
+        return 0;
+    if (k.jgst == QLatin1String("12") || k.jgst == QLatin1String("13")) {
+        const QVariant& subject = k.jgst == QLatin1String("12") ? k.fa1 : k.fa3;
+        if (blank(subject)) {
+            critical(missingSubjectText(k.bez));
+            return std::nullopt;
+        }
+        return hoursOfSubject(subject);
+    }
+    // Any other year code than "50" names no subject for the hours: the course has none.
+    int hours = 0;
+    if (k.jgst == QLatin1String("50")) {
+        if (!blank(k.fa1))
+            hours = hoursOfSubject(k.fa1);
+        if (hours == 0 && !blank(k.fa3))
+            hours = hoursOfSubject(k.fa3);
+    }
+    return hours;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -266,7 +251,7 @@ void SetzenK::LKollisionen_Click() {
     const std::vector<int> selected = LKollisionen.selectedRows();
     if (selected.empty())
         return;
-    const QString key = CollisionLine::studentKey(LKollisionen.line(selected.front()));
+    const QString key = kollisionen.at(static_cast<size_t>(selected.front())).studentKey;
     txtMld.clear();
     db::Connection c(s_.databasePath());
     txtMld = LKKollegiat(c, key).courseNames;

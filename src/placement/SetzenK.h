@@ -19,7 +19,10 @@ class CommandScope;
 }
 namespace db {
 class Connection;
+namespace courses {
+struct Course;
 }
+} // namespace db
 
 namespace placement {
 
@@ -96,7 +99,8 @@ public:
     void cmdKollbs_Click();      // "Kollisionen beseitigen" (RemoveCollisions)
     void cmdSchA_Click();        // "Schiene auffüllen" (FillRail)
     void cmdAutoS_Click();       // "Automatisch setzen ..." (AutoPlacement)
-    void menuBearbRueck_Click(); // "Rückgängig" (AutoPlacement)
+    void menuBearbRueck_Click(); // "Rückgängig": the last command of the history
+    void menuBearbWied_Click();  // "Wiederherstellen": the last command taken back
     void menuHilfeHilfe_Click(); // "&Hilfe" (F1): the help at the workspace's page.
     void cmdBlock_Click();       // "Stunde ändern", also on double-click (RailEditing)
     void cmdS2K_Click();         // "<" (RailEditing)
@@ -120,16 +124,24 @@ public:
     void SchrCkkurs();
     std::optional<QString> NeuBB();
 
-private:
-    // What a command may have changed, for the evaluation and the undo step: nothing, the
-    // placement in the grid, the students' courses, the courses themselves; Auto: students and
-    // placement, by a command that keeps the undo step itself.
-    enum class Effect { None, Placement, Students, Courses, Auto };
     using Body = void (SetzenK::*)(common::CommandScope&);
-    // Runs a command's body in a scope of its own; when clicked (refresh has a value), with the
-    // refresh after it. "Automatisch setzen ..." and "Rückgängig" wait as long as saving does.
-    void execute(Body body, std::optional<Effect> refresh, int busyTimeoutMs = -1);
+    // A command of the window: its body and what it may change.
+    struct Entry {
+        Body body;
+        Effect effect;
+    };
+
+private:
+    // Runs a command's body in a scope of its own; when clicked, with the refresh after it. The
+    // commands that write the cohort's whole plan, and undoing and redoing, wait for another
+    // program's lock as long as saving does.
+    void execute(const Entry& e, bool refresh);
     void afterCommand(common::CommandScope& scope, Effect e) noexcept;
+    // A command of the planner's hand into the history, named there by caption.
+    void record(common::CommandScope& scope, const QString& caption, Effect e,
+                const std::function<void(db::Connection&)>& body);
+    // "Rückgängig" and "Wiederherstellen" name the command they would take back or do again.
+    void showHistory();
     void setUpCommands();
     void followCounts();
 
@@ -137,7 +149,8 @@ private:
     void removeCollisions(common::CommandScope& scope);
     void fillRail(common::CommandScope& scope);
     void autoPlace(common::CommandScope& scope);
-    void undoPlan(common::CommandScope& scope);
+    void undoLast(common::CommandScope& scope);
+    void redoNext(common::CommandScope& scope);
     void changeHours(common::CommandScope& scope);
     void toList(common::CommandScope& scope);
     void cutRail(common::CommandScope& scope);
@@ -149,10 +162,16 @@ private:
     void editRules(common::CommandScope& scope);
     void editVariants(common::CommandScope& scope);
 
-    // Fills the grid; returns the hours placed per course key.
+    // Fills the plan's rails and the grid; returns the hours placed per course key.
     QHash<QString, int> loadRails(db::Connection& c);
+    // The grid as loading leaves it: sizes, fixed row, the first cell selected.
+    void showGridLoaded();
     // Fills LNKurse; false when loading stopped or the school year has no course.
     bool loadCourses(db::Connection& c, const QHash<QString, int>& placedHours);
+    // The hours of a course as loading decides them (0: none); no value, with the message, when
+    // its subject is missing and loading stops.
+    std::optional<int> courseHours(const db::courses::Course& k,
+                                   const std::function<int(const QVariant&)>& hoursOfSubject);
 };
 
 } // namespace placement

@@ -22,55 +22,58 @@
 
 namespace placement {
 
+namespace {
+
+using enum Effect;
+
+// The buttons, then the menu items of "&Bearbeiten", with their bodies and what they change.
+struct Button {
+    const char* name;
+    const char* caption;
+    SetzenK::Entry entry;
+};
+
+} // namespace
+
 void SetzenK::setUpCommands() {
-    using enum Effect;
-    struct Button {
-        const char* name;
-        const char* caption;
-        Body body;
-        Effect effect;
-    };
     static const Button buttons[] = {
-        {"cmdKzw", "Kurs zuweisen", &SetzenK::assignCourse, Students},
-        {"cmdSchA", "Schiene auffüllen", &SetzenK::fillRail, Students},
-        {"cmdKollbs", "Kollisionen beseitigen", &SetzenK::removeCollisions, Students},
-        {"cmdBlock", "Stunde ändern", &SetzenK::changeHours, Placement},
-        {"CmdInvers", "invertieren", &SetzenK::invert, None},
-        {"cmdKursL", "leeren Kurs löschen", &SetzenK::deleteEmptyCourse, Courses},
-        {"cmdS2K", "<", &SetzenK::toList, Placement},
-        {"cmdAnzBel", "Schüler mit Kursen", &SetzenK::studentOverview, None},
-        {"cmdAutoS", "Automatisch setzen ...", &SetzenK::autoPlace, Auto},
+        {"cmdKzw", "Kurs zuweisen", {&SetzenK::assignCourse, Students}},
+        {"cmdSchA", "Schiene auffüllen", {&SetzenK::fillRail, Students}},
+        {"cmdKollbs", "Kollisionen beseitigen", {&SetzenK::removeCollisions, Students}},
+        {"cmdBlock", "Stunde ändern", {&SetzenK::changeHours, Placement}},
+        {"CmdInvers", "invertieren", {&SetzenK::invert, None}},
+        {"cmdKursL", "leeren Kurs löschen", {&SetzenK::deleteEmptyCourse, Courses}},
+        {"cmdS2K", "<", {&SetzenK::toList, Placement}},
+        {"cmdAnzBel", "Schüler mit Kursen", {&SetzenK::studentOverview, None}},
+        {"cmdAutoS", "Automatisch setzen ...", {&SetzenK::autoPlace, Auto}},
     };
     // Every command ends by bringing the counts and the evaluation up to date, also when it
     // failed midway.
-    const auto handler = [this](Body body, Effect e) {
-        return [this, body, e] { execute(body, e); };
-    };
+    const auto handler = [this](Entry e) { return [this, e] { execute(e, true); }; };
     std::vector<ui::Command> commands;
     for (const Button& b : buttons)
-        commands.push_back({QString::fromUtf8(b.name),
-                            QString::fromUtf8(b.caption),
-                            {},
-                            true,
-                            handler(b.body, b.effect)});
+        commands.push_back(
+            {QString::fromUtf8(b.name), QString::fromUtf8(b.caption), {}, true, handler(b.entry)});
     const QString bearb = QStringLiteral("menuBearb");
     const QString hilfe = QStringLiteral("menuHilfe");
     const std::vector<ui::Command> menus = {
         {bearb, QStringLiteral("&Bearbeiten"), {}, true, {}},
+        // Both wait for a command to take back or to do again.
+        {QStringLiteral("menuBearbRueck"), QStringLiteral("&Rückgängig"), bearb, false,
+         handler({&SetzenK::undoLast, Auto})},
+        {QStringLiteral("menuBearbWied"), QStringLiteral("&Wiederherstellen"), bearb, false,
+         handler({&SetzenK::redoNext, Auto})},
         {QStringLiteral("menuBearbAus"), QStringLiteral("&ausschneiden"), bearb, true,
-         handler(&SetzenK::cutRail, Placement)},
+         handler({&SetzenK::cutRail, Placement})},
         // "&einfügen" waits for a column cut with "&ausschneiden".
         {QStringLiteral("menuBearbEinf"), QStringLiteral("&einfügen"), bearb, false,
-         handler(&SetzenK::pasteRail, Placement)},
+         handler({&SetzenK::pasteRail, Placement})},
         {QStringLiteral("menuBearbFix"), QStringLiteral("&fixieren / lösen"), bearb, true,
-         handler(&SetzenK::toggleFixed, Placement)},
+         handler({&SetzenK::toggleFixed, Placement})},
         {QStringLiteral("menuBearbRegeln"), QStringLiteral("&Regeln ..."), bearb, true,
-         handler(&SetzenK::editRules, None)},
+         handler({&SetzenK::editRules, None})},
         {QStringLiteral("menuBearbVarianten"), QStringLiteral("&Varianten ..."), bearb, true,
-         handler(&SetzenK::editVariants, Auto)},
-        // "&Rückgängig" waits for a plan taken over from "Automatisch setzen ...".
-        {QStringLiteral("menuBearbRueck"), QStringLiteral("&Rückgängig"), bearb, false,
-         handler(&SetzenK::undoPlan, Auto)},
+         handler({&SetzenK::editVariants, Auto})},
         {hilfe, QStringLiteral("&?"), {}, true, {}},
         {QStringLiteral("menuHilfeHilfe"), QStringLiteral("&Hilfe"), hilfe, true,
          [this] { menuHilfeHilfe_Click(); }},
@@ -80,30 +83,32 @@ void SetzenK::setUpCommands() {
     setShortcut(QStringLiteral("menuBearbAus"), QStringLiteral("Ctrl+X"));
     setShortcut(QStringLiteral("menuBearbEinf"), QStringLiteral("Ctrl+V"));
     setShortcut(QStringLiteral("menuBearbRueck"), QStringLiteral("Ctrl+Z"));
+    setShortcut(QStringLiteral("menuBearbWied"), QStringLiteral("Ctrl+Y"));
     setShortcut(QStringLiteral("menuHilfeHilfe"), QStringLiteral("F1"));
 }
 
-void SetzenK::execute(Body body, std::optional<Effect> refresh, int busyTimeoutMs) {
+void SetzenK::execute(const Entry& e, bool refresh) {
     // The plan's commands write the whole cohort: they wait for another program as saving does.
-    if (body == &SetzenK::autoPlace || body == &SetzenK::undoPlan || body == &SetzenK::editVariants)
-        busyTimeoutMs = saveLockTimeoutMs;
+    const bool wholePlan = e.effect == Auto;
     common::CommandScope::run(
-        s_.databasePath(), busyTimeoutMs,
-        [&](common::CommandScope& scope) { (this->*body)(scope); },
+        s_.databasePath(), wholePlan ? saveLockTimeoutMs : -1,
+        [&](common::CommandScope& scope) { (this->*e.body)(scope); },
         [&](common::CommandScope& scope) {
             if (refresh)
-                afterCommand(scope, *refresh);
+                afterCommand(scope, e.effect);
+            showHistory();
         });
 }
 
 void SetzenK::afterCommand(common::CommandScope& scope, Effect e) noexcept {
-    if (e == Effect::Placement || e == Effect::Students || e == Effect::Courses)
-        dropUndo();
-    studentsStale = studentsStale || e == Effect::Students || e == Effect::Auto;
-    coursesStale = coursesStale || e == Effect::Courses;
+    // A deleted course may stand in the plans the history keeps.
+    if (e == Courses)
+        history.clear();
+    studentsStale = studentsStale || e == Students || e == Auto;
+    coursesStale = coursesStale || e == Courses;
     // Counted once the command is through: "Schiene auffüllen" still moves students after it
     // listed them.
-    if (e == Effect::Students || e == Effect::Courses) {
+    if (e == Students || e == Courses) {
         try {
             zaehleSchueler(scope.connection());
         } catch (const std::exception&) {
@@ -113,42 +118,64 @@ void SetzenK::afterCommand(common::CommandScope& scope, Effect e) noexcept {
     Bewertung(scope, *this).run();
 }
 
+void SetzenK::record(common::CommandScope& scope, const QString& caption, Effect e,
+                     const std::function<void(db::Connection&)>& body) {
+    history.run(scope.connection(),
+                std::make_unique<RecordedCommand>(*this, host_, caption, e, body));
+}
+
+void SetzenK::showHistory() {
+    const PlanCommand* back = history.toUndo();
+    const PlanCommand* again = history.toRedo();
+    const QString rueck = QStringLiteral("&Rückgängig");
+    const QString wied = QStringLiteral("&Wiederherstellen");
+    setCommandCaption(QStringLiteral("menuBearbRueck"),
+                      back ? rueck + QStringLiteral(": ") + back->caption() : rueck);
+    setCommandCaption(QStringLiteral("menuBearbWied"),
+                      again ? wied + QStringLiteral(": ") + again->caption() : wied);
+    setEnabled(QStringLiteral("menuBearbRueck"), back != nullptr);
+    setEnabled(QStringLiteral("menuBearbWied"), again != nullptr);
+}
+
 // The handlers as the window names them run their command without the refresh a click adds.
 void SetzenK::cmdKzw_Click() {
-    execute(&SetzenK::assignCourse, std::nullopt);
+    execute({&SetzenK::assignCourse, Students}, false);
 }
 void SetzenK::cmdKollbs_Click() {
-    execute(&SetzenK::removeCollisions, std::nullopt);
+    execute({&SetzenK::removeCollisions, Students}, false);
 }
 void SetzenK::cmdSchA_Click() {
-    execute(&SetzenK::fillRail, std::nullopt);
+    execute({&SetzenK::fillRail, Students}, false);
 }
 void SetzenK::cmdAutoS_Click() {
-    execute(&SetzenK::autoPlace, std::nullopt);
+    execute({&SetzenK::autoPlace, Auto}, false);
 }
 void SetzenK::menuBearbRueck_Click() {
-    execute(&SetzenK::undoPlan, std::nullopt);
+    execute({&SetzenK::undoLast, Auto}, false);
+}
+void SetzenK::menuBearbWied_Click() {
+    execute({&SetzenK::redoNext, Auto}, false);
 }
 void SetzenK::cmdBlock_Click() {
-    execute(&SetzenK::changeHours, std::nullopt);
+    execute({&SetzenK::changeHours, Placement}, false);
 }
 void SetzenK::cmdS2K_Click() {
-    execute(&SetzenK::toList, std::nullopt);
+    execute({&SetzenK::toList, Placement}, false);
 }
 void SetzenK::menuBearbAus_Click() {
-    execute(&SetzenK::cutRail, std::nullopt);
+    execute({&SetzenK::cutRail, Placement}, false);
 }
 void SetzenK::menuBearbEinf_Click() {
-    execute(&SetzenK::pasteRail, std::nullopt);
+    execute({&SetzenK::pasteRail, Placement}, false);
 }
 void SetzenK::menuBearbFix_Click() {
-    execute(&SetzenK::toggleFixed, std::nullopt);
+    execute({&SetzenK::toggleFixed, Placement}, false);
 }
 void SetzenK::cmdKursL_Click() {
-    execute(&SetzenK::deleteEmptyCourse, std::nullopt);
+    execute({&SetzenK::deleteEmptyCourse, Courses}, false);
 }
 void SetzenK::cmdAnzBel_Click() {
-    execute(&SetzenK::studentOverview, std::nullopt);
+    execute({&SetzenK::studentOverview, None}, false);
 }
 void SetzenK::CmdInvers_Click() {
     for (int i = 0; i < LSchueler.count(); ++i)
@@ -160,38 +187,61 @@ void SetzenK::menuHilfeHilfe_Click() {
     host_.showHelp(ui::HelpRef::byKeyword(caption()));
 }
 
-// The bodies: each command's class on the scope's connection.
+// The bodies: each command's class on the scope's connection; those that change the plan or the
+// students' courses go into the history.
 void SetzenK::assignCourse(common::CommandScope& scope) {
-    AssignCourse(scope.connection(), *this, host_).run();
+    record(scope, QStringLiteral("Kurs zuweisen"), Students,
+           [this](db::Connection& c) { AssignCourse(c, *this, host_).run(); });
 }
 void SetzenK::removeCollisions(common::CommandScope& scope) {
-    RemoveCollisions(scope.connection(), *this, host_).run();
+    record(scope, QStringLiteral("Kollisionen beseitigen"), Students,
+           [this](db::Connection& c) { RemoveCollisions(c, *this, host_).run(); });
 }
 void SetzenK::fillRail(common::CommandScope& scope) {
-    FillRail(scope.connection(), *this, host_).run();
+    record(scope, QStringLiteral("Schiene auffüllen"), Students,
+           [this](db::Connection& c) { FillRail(c, *this, host_).run(); });
 }
 void SetzenK::autoPlace(common::CommandScope& scope) {
-    AutoPlacement(scope.connection(), *this, host_).run();
+    history.run(scope.connection(), std::make_unique<AutoPlanCommand>(*this, host_));
 }
-void SetzenK::undoPlan(common::CommandScope& scope) {
+void SetzenK::undoLast(common::CommandScope& scope) {
     // Nothing to take back: the file is left alone.
-    if (autoUndo)
-        AutoPlacement(scope.connection(), *this, host_).undo();
+    PlanCommand* command = history.toUndo();
+    if (!command)
+        return;
+    if (command->undo(scope.connection()))
+        history.undone();
+    else if (command->effect() == Auto)
+        history.clear(); // the plan in the file is no longer the one written
+}
+void SetzenK::redoNext(common::CommandScope& scope) {
+    PlanCommand* command = history.toRedo();
+    if (!command)
+        return;
+    if (command->redo(scope.connection()))
+        history.redone();
+    else if (command->effect() == Auto)
+        history.clear();
 }
 void SetzenK::changeHours(common::CommandScope& scope) {
-    RailEditing(scope.connection(), *this, host_).changeHours();
+    record(scope, QStringLiteral("Stunde ändern"), Placement,
+           [this](db::Connection& c) { RailEditing(c, *this, host_).changeHours(); });
 }
 void SetzenK::toList(common::CommandScope& scope) {
-    RailEditing(scope.connection(), *this, host_).toList();
+    record(scope, QStringLiteral("<"), Placement,
+           [this](db::Connection& c) { RailEditing(c, *this, host_).toList(); });
 }
 void SetzenK::cutRail(common::CommandScope& scope) {
-    RailEditing(scope.connection(), *this, host_).cut();
+    record(scope, QStringLiteral("ausschneiden"), Placement,
+           [this](db::Connection& c) { RailEditing(c, *this, host_).cut(); });
 }
 void SetzenK::pasteRail(common::CommandScope& scope) {
-    RailEditing(scope.connection(), *this, host_).paste();
+    record(scope, QStringLiteral("einfügen"), Placement,
+           [this](db::Connection& c) { RailEditing(c, *this, host_).paste(); });
 }
 void SetzenK::toggleFixed(common::CommandScope& scope) {
-    RailEditing(scope.connection(), *this, host_).toggleFixed();
+    record(scope, QStringLiteral("fixieren / lösen"), Placement,
+           [this](db::Connection& c) { RailEditing(c, *this, host_).toggleFixed(); });
 }
 void SetzenK::deleteEmptyCourse(common::CommandScope& scope) {
     RailEditing(scope.connection(), *this, host_).deleteEmptyCourse();
@@ -200,7 +250,7 @@ void SetzenK::invert(common::CommandScope&) {
     CmdInvers_Click();
 }
 void SetzenK::menuBearbRegeln_Click() {
-    execute(&SetzenK::editRules, std::nullopt);
+    execute({&SetzenK::editRules, None}, false);
 }
 void SetzenK::editRules(common::CommandScope&) {
     frmRegeln rules(s_, host_);
@@ -210,7 +260,7 @@ void SetzenK::editRules(common::CommandScope&) {
     coursesStale = coursesStale || rules.rulesChanged;
 }
 void SetzenK::menuBearbVarianten_Click() {
-    execute(&SetzenK::editVariants, std::nullopt);
+    execute({&SetzenK::editVariants, Auto}, false);
 }
 void SetzenK::editVariants(common::CommandScope& scope) {
     const int cohort = Jahrgang();
@@ -227,7 +277,7 @@ void SetzenK::editVariants(common::CommandScope& scope) {
         const bool current = !bewertungPending && !coursesStale && !studentsStale;
         blocking::Loaded loaded = blocking::loadForPlan(
             c, year, cohort, current ? bewertungModel.get() : nullptr, bewertungState);
-        fitToGrid(loaded.model);
+        fitToPlan(loaded.model);
         ownCkkurs = ownCkkurs || ckkursChecksum(c) == ckkursAtLoading;
         blocking::write(c, loaded.model, loaded.model.placement, loaded.model.assignment,
                         loaded.state);
@@ -237,7 +287,8 @@ void SetzenK::editVariants(common::CommandScope& scope) {
     host_.showModal(window);
     if (!window.planWritten)
         return;
-    dropUndo();
+    // The file holds another plan than the one the history would take back to.
+    history.clear();
     db::Connection& c = scope.connection();
     // What this window wrote is no other program's save.
     if (ownCkkurs)
@@ -245,7 +296,7 @@ void SetzenK::editVariants(common::CommandScope& scope) {
     if (window.applied) {
         blocking::Loaded loaded = blocking::loadForPlan(c, year, cohort);
         const blocking::Placement plan = loaded.model.placement;
-        fitToGrid(loaded.model);
+        fitToPlan(loaded.model);
         AutoPlacement(c, *this, host_).show(loaded.model, plan);
     }
 }

@@ -4,12 +4,12 @@
 
 #include "common/MessageWindow.h"
 #include "db/Database.h"
+#include "db/Students.h"
 #include "placement/Layouts.h"
 #include "placement/Workspace.h"
 #include "ui/Host.h"
 
 #include <QHash>
-#include <QSqlQuery>
 
 namespace placement {
 
@@ -21,11 +21,11 @@ void StudentOverview::run() {
         return;
     QStringList students;
     QHash<QString, QString> courses;
-    for (const QString& l : ws_.LSchueler.lines()) {
-        const QString key = StudentLine::studentKey(l);
+    for (const Workspace::StudentRow& row : ws_.schueler) {
+        const QString& key = row.studentKey;
         if (!courses.contains(key))
             students << key;
-        courses[key] += StudentLine::courseName(l);
+        courses[key] += ws_.shortName(row.courseKey);
     }
     common::frmFMld window(host_);
     window.setCaption(QStringLiteral("Belegungen"));
@@ -33,13 +33,11 @@ void StudentOverview::run() {
     {
         db::Connection& c = c_;
         for (const QString& key : students) {
-            QSqlQuery q = c.exec(QStringLiteral("SELECT KO_FAMNAME, KO_RUFNAME FROM kolleg WHERE "
-                                                "KO_VFP_ID = ? ORDER BY KO_ID LIMIT 1"),
-                                 {key});
-            if (!q.next())
+            const auto name = db::students::nameOf(c, key);
+            if (!name)
                 continue;
-            window.appendLine(BelegungLine::format(
-                studentName(q.value(0).toString(), q.value(1).toString()), courses.value(key)));
+            window.appendLine(
+                BelegungLine::format(studentName(name->first, name->second), courses.value(key)));
         }
     }
     host_.showModal(window);

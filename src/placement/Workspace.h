@@ -4,8 +4,10 @@
 #include "blocking/Model.h"
 #include "blocking/Write.h"
 #include "db/Database.h"
-#include "placement/FixedEntries.h"
+#include "placement/FileChanges.h"
 #include "placement/Moves.h"
+#include "placement/Plan.h"
+#include "placement/PlanCommand.h"
 #include "ui/ComboBox.h"
 #include "ui/Grid.h"
 #include "ui/ListBox.h"
@@ -17,6 +19,7 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace ui {
@@ -30,11 +33,12 @@ namespace placement {
 
 // The state of the placement workspace: what its views show and its commands read and change.
 //
-// The placement lives in the controls themselves: the rail grid (header and course entries) and
-// the list of courses not yet placed hold fixed-layout texts (Layouts.h) that every command reads
-// by position. Students' choices are read from and written to table belegung when they are
-// needed, on the connection of the command that needs them. The grid is written to ckkurs only
-// when the window closes.
+// The plan (Plan.h) is the typed model: rails, their placed courses and the courses still to
+// place. The grid and LNKurse are drawn from it (showRails, the waiting-list edits below); the
+// student lists keep the rows they show (schueler, kollisionen, imBlock) beside their lines.
+// Students' choices are read from and written to table belegung when they are needed, on the
+// connection of the command that needs them. The plan is written to ckkurs when the window
+// closes.
 //
 // The procedures here are those several commands share: the grid's rows, the student lists and
 // the rails' counts rebuilt, the look-ups of a student's and a course's parallels.
@@ -51,12 +55,46 @@ public:
     virtual void showChanges() = 0;
     virtual void enableCommand(const QString& name, bool on) = 0;
 
+    // The plan; the grid and LNKurse show it.
+    Plan plan;
+
     // Controls.
-    ui::ListBox LNKurse{true};      // "Nicht verteilte Kurse": course entries with hours to place
-    ui::Grid grdSchienen;           // the rails: header in row 0, placed course entries below
+    ui::ListBox LNKurse{true};      // "Nicht verteilte Kurse": plan.waiting, line by line
+    ui::Grid grdSchienen;           // the rails: header in row 0, placed courses below
     ui::ListBox LSchueler{true};    // students of the courses selected in LNKurse
     ui::ListBox LSchImBlock{false}; // students of the courses selected in the grid
     ui::ListBox LKollisionen{false};
+
+    // What the student lists show, row for row.
+    struct StudentRow {
+        QString studentKey;
+        QString name; // family name, a blank, first name
+        QString parallelClass;
+        QString courseKey;
+        qint64 bgId = 0;
+        int yearGroup = 12; // whose course field holds the course
+    };
+    std::vector<StudentRow> schueler;
+    struct Collision {
+        QString studentKey;
+        QString name;
+        struct Choice {
+            QString courseKey;
+            qint64 bgId = 0;
+        };
+        std::vector<Choice> choices; // in the order of LSchueler
+    };
+    std::vector<Collision> kollisionen;
+    struct BlockRow {
+        QString courseKey;
+        QString name;
+    };
+    std::vector<BlockRow> imBlock;
+    void setSchueler(std::vector<StudentRow> rows);
+    void setKollisionen(std::vector<Collision> rows);
+    void setImBlock(std::vector<BlockRow> rows);
+    // The course name (5 characters) as the lists show it.
+    QString shortName(const QString& courseKey) const;
 
     QString lblNKurs; // return channel of the course chooser
     QString lblSchueler = QStringLiteral("0");
@@ -111,37 +149,26 @@ public:
     // The cohort chosen in CmbJahrgang (its KO_KURSPH year); 0 when there is none.
     int Jahrgang() const;
     // The cohort's model with the workspace's placement: the rails' hours and the placed
-    // courses as the grid shows them (a rail the grid leaves out takes nothing, a course of
+    // courses as the plan has them (a rail the grid leaves out takes nothing, a course of
     // more hours than the workspace places stays as it stands), the fixed marks with them.
-    void fitToGrid(blocking::Model& m) const;
+    void fitToPlan(blocking::Model& m) const;
     // Per grid column the model's rail shown there, -1 for none.
     std::vector<int> railOfColumn(const blocking::Model& m) const;
 
-    // Placements marked fixed stay where they are when courses are set automatically; saving
-    // writes the mark into CK_FIX. The grid's texts have no room for it: it is kept here.
-    FixedEntries fixiert;
     // Whether the grid's entry at (row >= 1, col) is marked fixed.
     bool isFixed(int row, int col) const;
+    // The placed course at a grid cell of rows 1.., nullptr for an empty cell.
+    const Placed* placedAt(int row, int col) const;
+    Placed* placedAt(int row, int col) {
+        return const_cast<Placed*>(std::as_const(*this).placedAt(row, col));
+    }
 
-    // The cut buffer: the column last cut (-1: none), its hours and count (header characters
-    // 7-12), its course entries from the top and the keys of those marked fixed.
-    int AusSpalte = -1;
-    QString AusKopf;
-    QStringList AusKurse;
-    QSet<QString> AusFix;
-    // While a column is cut, nothing may be put onto it: true (with a message) when the held
-    // column lies between from and to.
+    // While a column is cut (plan.held), nothing may be put onto it: true (with a message) when
+    // the held column lies between from and to.
     bool refuseHeldColumn(int from, int to);
 
-    // What "Rückgängig" puts back: the plan written and the grid, its marks and LNKurse before.
-    struct AutoUndo {
-        blocking::Written written;
-        std::vector<std::vector<QString>> cells; // [row][col], the headers too
-        FixedEntries fixed;
-        QStringList lnKurse;
-    };
-    std::optional<AutoUndo> autoUndo;
-    void dropUndo();
+    // The commands done and undone since the window opened ("Rückgängig", "Wiederherstellen").
+    History history;
 
     // ckkurs as it was when the window loaded or last saved, to notice another program's save.
     QByteArray ckkursAtLoading;
@@ -149,20 +176,24 @@ public:
     // How long saving waits for another program's lock on the file.
     int saveLockTimeoutMs = db::Connection::kSaveBusyTimeoutMs;
 
-    // The students of LKollisionen by key with their whole names, which its lines cut to 9
-    // characters.
-    QHash<QString, QString> kollisionsNamen;
-
-    // Number of course entries of rail k (counted from 1) down to the first empty cell; makes its
-    // column current. 0 when k is beyond the grid or no row holds entries.
+    // Number of course entries of rail k (counted from 1); makes its column current. 0 when k
+    // is beyond the grid or no row holds entries.
     int AnzKvS(int k);
     // The largest AnzKvS over all rails.
     int MaxKvS();
-    // Grid editing: the row count fitted to the longest rail (at least atLeast), a column's
-    // entries taken out from the top, entries put into a column from row 1.
-    void fitRows(int atLeast = 1);
-    QStringList takeEntries(int col);
-    void putEntries(int col, const QStringList& entries);
+    // Draws the grid from the plan: the headers, the placed courses from row 1 and the row
+    // count fitted to the longest rail (at least atLeast rows); the current cell stays.
+    void showRails(int atLeast = 1);
+    // LNKurse drawn from plan.waiting, edited line by line so that the other lines keep their
+    // selection; setWaiting draws it anew.
+    void removeWaiting(int line);
+    void insertWaiting(int line, const Waiting& w);
+    void setWaiting(std::vector<Waiting> waiting);
+    // A plan put back by undoing or redoing: grid and LNKurse drawn anew, the student lists
+    // emptied, cutting and inserting as the plan holds a rail or not.
+    void showPlan(const Plan& p);
+    // The courses of the lines selected in LNKurse, in list order.
+    QStringList selectedCourses() const;
 
     // Rebuilds LSchueler and LKollisionen for the courses selected in LNKurse and marks the
     // colliding students' lines.
@@ -180,37 +211,44 @@ public:
 
     // A student's course phase (1: his courses are in the field of year group 12, 2: of 13) and,
     // one per choice row of his, the names (5 characters; blanks when the phase's field is empty)
-    // and keys (6 characters; none for an empty field) of his courses.
+    // and keys (none for an empty field) of his courses.
     struct Kollegiat {
         int phase = 2;
         QString courseNames;
-        QString courseKeys;
+        QStringList courseKeys;
+        bool attends(const QString& courseKey) const;
     };
     Kollegiat LKKollegiat(db::Connection& c, const QString& studentKey);
 
-    // The parallel courses of the school-year course whose name begins with courseName (5
-    // characters): same subjects, year group and kind, any school year, the course itself left
-    // out; each as KS_BEZ, a blank and KS_VFP_ID (ParallelCourse). ownKey is the course's key.
-    // Shows "Kurs in Kursdatei nicht gefunden!" when no course has that name.
+    // The parallel courses of the school-year course of that key: same subjects, year group and
+    // kind, any school year, the course itself left out, in stored order. Shows "Kurs in
+    // Kursdatei nicht gefunden!" when the school year has no such course.
     struct Alternatives {
         QString ownKey;
-        QStringList courses;
-        bool any() const { return !courses.isEmpty(); }
+        struct Course {
+            QString name; // KS_BEZ
+            QString key;
+        };
+        std::vector<Course> courses;
+        bool any() const { return !courses.empty(); }
     };
-    Alternatives AlternativKurs(db::Connection& c, const QString& courseName);
+    Alternatives AlternativKurs(db::Connection& c, const QString& courseKey);
 
     // Moving students between parallel courses that needs the lists (Moves.cpp; the plain moves
     // are free functions in Moves.h). Each writes its move in one transaction (a savepoint
     // inside the command's); the grid and the lists are left to the caller.
 
-    // Moves the student's course on rail r (its name courseName) to a parallel course placed on
-    // the first rail where he has none of his courses (courseKeys, as LKKollegiat gives them).
-    bool SchFreimachen(db::Connection& c, const QString& studentKey, int phase, int r,
-                       const QString& courseName, const RailTable& rails,
-                       const QString& courseKeys);
+    // Moves the student's course courseKey on rail r to a parallel course placed on the first
+    // rail where he has none of his courses (as LKKollegiat gives them).
+    bool SchFreimachen(db::Connection& c, const QString& studentKey, int r,
+                       const QString& courseKey, const RailTable& rails, const Kollegiat& k);
     // Makes room in the parallel course by moving one of its students, who attends none of the
-    // other courses selected in LNKurse, into the selected course named courseName.
-    bool PlFreimachen(db::Connection& c, const QString& courseName, const QString& parallelKey);
+    // other courses selected in LNKurse, into the selected course courseKey.
+    bool PlFreimachen(db::Connection& c, const QString& courseKey, const QString& parallelKey);
+
+    // Where the command running notes what it writes into belegung and block, for its undoing;
+    // none outside a command of the history.
+    FileChanges* recording = nullptr;
 
     // A critical message; kept in heldMessages_ while that is set.
     void critical(const QString& text);

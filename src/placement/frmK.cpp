@@ -22,7 +22,7 @@ void frmK::cmdOK_Click() {
         ui::tell(host_, QStringLiteral("Kein Kurs ausgewählt"), ui::Icon::Exclamation);
         return;
     }
-    unload(ParallelCourse::key(lstK.line(selected.front())));
+    unload(keys.value(selected.front()));
 }
 
 void frmK::cmdCancel_Click() {

@@ -28,6 +28,7 @@ public:
     const QString Label2 = QStringLiteral("Index:");
     QString lblKi; // that course's key
     ui::ListBox lstK{false};
+    QStringList keys; // the course of each line of lstK
 
     // "&Ok": with no line selected says "Kein Kurs ausgewählt" and stays open.
     void cmdOK_Click();

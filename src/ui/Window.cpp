@@ -19,6 +19,14 @@ bool Window::click(const QString& name) {
     return true;
 }
 
+void Window::setCommandCaption(const QString& name, const QString& caption) {
+    for (Command& c : commands_)
+        if (c.name == name && c.caption != caption) {
+            c.caption = caption;
+            emit changed();
+        }
+}
+
 void Window::setEnabled(const QString& name, bool on) {
     for (Command& c : commands_)
         if (c.name == name && c.enabled != on) {

@@ -47,6 +47,8 @@ public:
     // nothing. Returns whether a handler ran.
     bool click(const QString& name);
     void setEnabled(const QString& name, bool on);
+    // A new caption for a command (a menu item naming what it would do).
+    void setCommandCaption(const QString& name, const QString& caption);
     // The key that runs a menu item, in portable form ("Ctrl+X", "F1"); empty for none.
     QString shortcut(const QString& name) const { return shortcuts_.value(name); }
 

@@ -20,9 +20,13 @@ namespace {
 void closeWorkspace(platform::RunState& s, test::ScriptedHost& host, bool here) {
     placement::SetzenK w(s, host);
     w.Form_Load();
-    ui::Grid& g = w.grdSchienen;
-    g.setTextMatrix(1, 1, g.TextMatrix(1, 0));
-    g.setTextMatrix(1, 0, QString());
+    // The first rail's first course in place of the second rail's; the first rail emptied.
+    auto& rails = w.plan.rails;
+    std::vector<placement::Placed>& second = rails.at(1).courses;
+    second.resize(std::max<size_t>(second.size(), 1));
+    second[0] = rails.at(0).courses.at(0);
+    rails[0].courses.clear();
+    w.showRails();
     host.onMessage(here ? ui::Answer::Yes : ui::Answer::No);
     if (!here)
         host.onSaveFile(s.DatenPfad + QStringLiteral("NEU.MDB"));

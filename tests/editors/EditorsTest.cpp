@@ -71,6 +71,13 @@ protected:
             out += w->command(b)->enabled ? '1' : '0';
         return out;
     }
+    // LK1 carrying a course, and ABCDEF whose name is one character short of its size.
+    void railWithCoursesAndLongName() {
+        rail(1, "LK1", "Leistungskurse 1", 6);
+        rail(2, "ABCDEF", QString(29, 'n'));
+        school.place(1, "KS0001");
+        open();
+    }
     QStringList rails() {
         return db.rows("SELECT BL_ID, BL_SCHJ, BL_BEZ, BL_NAME, BL_SORT, BL_STD, BL_VFP_ID, BL_FIX "
                        "FROM block ORDER BY BL_ID");
@@ -226,13 +233,12 @@ TEST_F(BlDatTest, ListsRailsOfEverySchoolYearDeletesInPlaceAndFiltersEveryKey) {
     open(); // without rails it adds at once
     EXPECT_EQ(shown(), "-1 || 01001");
     EXPECT_EQ(focus.last(), "cFieldData(2)");
+}
 
-    // The key filter over the three fields: the hours take the digits 0 to 6, the text fields their
-    // size; a rail carrying courses takes no key at all, not even Enter or an edit, nor a change.
-    rail(1, "LK1", "Leistungskurse 1", 6);
-    rail(2, "ABCDEF", QString(29, 'n'));
-    school.place(1, "KS0001");
-    open();
+// The key filter over the three fields: the hours take the digits 0 to 6, the text fields their
+// size; a rail carrying courses takes no key at all, not even Enter or an edit, nor a change.
+TEST_F(BlDatTest, KeysAreFilteredByFieldAndRefusedOnARailWithCourses) {
+    railWithCoursesAndLongName();
     // clang-format off
     const std::tuple<int, int, QChar, Key, QString> keys[] = {
         {0, 2, 'X', Key::Refuse, kLocked}, {0, 4, '5', Key::Refuse, kLocked},
@@ -260,8 +266,13 @@ TEST_F(BlDatTest, ListsRailsOfEverySchoolYearDeletesInPlaceAndFiltersEveryKey) {
     EXPECT_EQ(host.messages.back().title, "");
     EXPECT_EQ(host.beeps, 3);
     EXPECT_EQ(fields(), (QStringList{"ABCDEF", QString(30, 'n'), "06"}));
+}
 
-    // Editing keys: a typed key replacing a selection does not lengthen the text.
+// Editing keys: a typed key replacing a selection does not lengthen the text; Enter goes on to
+// the next field.
+TEST_F(BlDatTest, EditingKeysKeepTheFieldsSize) {
+    railWithCoursesAndLongName();
+    select(1);
     BlDat::TextCursor selection{3, 2, 1};
     EXPECT_EQ(w->cFieldData_KeyPress(2, 'x', selection), Key::Accept);
     const std::tuple<BlDat::TextCursor, QChar, QString, int> edits[] = {
@@ -278,18 +289,24 @@ TEST_F(BlDatTest, ListsRailsOfEverySchoolYearDeletesInPlaceAndFiltersEveryKey) {
     for (int index : {2, 3, 4})
         EXPECT_EQ(key(index, BlDat::kEnter), Key::NextField);
     EXPECT_EQ(focus, (QStringList{"cFieldData(3)", "cFieldData(4)", "lstBlock"}));
+}
 
-    // Deleting a rail with courses is refused, too.
+TEST_F(BlDatTest, ARailWithCoursesIsNeitherDeletedNorChanged) {
+    railWithCoursesAndLongName();
     select(0);
     host.onMessage("Block enthält bereits Kurse!\r\nLöschen nicht mehr möglich!");
     w->click("deleteButton");
     EXPECT_EQ(w->lstBlock.count(), 2);
     EXPECT_EQ(db.scalar("SELECT count(*) FROM block").toInt(), 2);
-
-    // Any other change of a field's text (pasting, a shortcut) passes the same checks as a whole.
     host.onMessage(kLocked);
     EXPECT_FALSE(w->cFieldData_Change(2, "")) << "a rail with courses: Ctrl+K as a key";
+}
+
+// Any other change of a field's text (pasting, a shortcut) passes the same checks as a whole.
+TEST_F(BlDatTest, AChangedTextPassesTheChecksOfItsKeys) {
+    railWithCoursesAndLongName();
     select(1);
+    const QStringList stored = fields();
     // Text, its message (none: a beep alone), beeps; the export's code page is Windows-1252.
     const std::tuple<int, QString, QString, int> refused[] = {{2, "LK1234X", kLong, 1},
                                                               {2, "LKΩ", {}, 1},
@@ -304,9 +321,9 @@ TEST_F(BlDatTest, ListsRailsOfEverySchoolYearDeletesInPlaceAndFiltersEveryKey) {
         EXPECT_FALSE(w->cFieldData_Change(index, text));
         EXPECT_EQ(host.beeps - before, beeps);
     }
-    EXPECT_EQ(fields(), (QStringList{"BE", QString(30, 'n'), "6"})) << "as written";
+    EXPECT_EQ(fields(), stored) << "as written";
     EXPECT_TRUE(w->cFieldData_Change(2, "LKÄß€") && w->cFieldData_Change(4, "60"));
-    EXPECT_EQ(fields(), (QStringList{"LKÄß€", QString(30, 'n'), "60"}));
+    EXPECT_EQ(fields(), (QStringList{"LKÄß€", QString(29, 'n'), "60"}));
 }
 
 TEST_F(BlDatTest, NewRailIsCheckedAndSavedWithTheChosenSchoolYear) {
@@ -465,7 +482,7 @@ TEST_F(BlDatTest, ChangesAreWrittenOnAnotherLineOnNewAndOnClosingOrAreRefusedAnd
     EXPECT_EQ(host.messages.back().text.left(36), "Folgender Error trat auf:\r\nNumber: 3");
 }
 
-TEST_F(frmBelegTest, OffersTheChoicesWithCoursesAndTypesAndGivesChangedSubjectsTheirCourse) {
+TEST_F(frmBelegTest, OffersTheCohortsSubjectsAndStudentsAndAStudentsChoicesWithTheirCourses) {
     open();
     EXPECT_EQ(w->caption(), "Belegungsdaten ");
     EXPECT_EQ(w->CmbKolJg.lines(), (QStringList{"2009", "2008"}));
@@ -492,9 +509,14 @@ TEST_F(frmBelegTest, OffersTheChoicesWithCoursesAndTypesAndGivesChangedSubjectsT
               QStringList({"E   FA0003|S|1E1|2E1", "Ph  FA0004|S|1Ph1|2Ph1", "|||"}));
     EXPECT_EQ(w->CmbBlGK[0].lines(), (QStringList{"A", "B", "S", "C", "X"}));
     EXPECT_EQ(w->CmbBlGK[2].count(), 0);
+}
 
-    // Leaving him, only boxes that differ from his stored choices are reported: boxes changed
-    // without their handler writing, as a failed handler leaves them.
+// Leaving a student, only boxes that differ from his stored choices are reported: boxes changed
+// without their handler writing, as a failed handler leaves them. Students without or with too
+// many advanced courses are told so; another cohort has its own students and subjects.
+TEST_F(frmBelegTest, LeavingAStudentReportsWhatDiffersFromTheFile) {
+    open();
+    pick("ST0001");
     choose(w->CmbFachLK[1], "FA0005");
     choose(w->CmbFachGK[1], "FA0007");
     choose(w->CmbFachGK[5], "FA0003");
@@ -522,10 +544,10 @@ TEST_F(frmBelegTest, OffersTheChoicesWithCoursesAndTypesAndGivesChangedSubjectsT
     EXPECT_EQ(w->LstNavigator.lines(), QStringList{line("Weber Lu", "ST0011")});
     EXPECT_EQ(w->CmbFachLK[0].lines(), (QStringList{"D   FA0011", "M   FA0012"}));
     EXPECT_TRUE(host.messages.empty());
+}
 
-    // Subjects are not added, removed or doubled, and an advanced course subject change gives its
-    // first advanced course; a basic course subject change gives the year group's first course in
-    // 12 and 13.
+// Subjects are not added, removed or doubled.
+TEST_F(frmBelegTest, SubjectsAreNotAddedRemovedOrDoubled) {
     open();
     pick("ST0001");
     const QStringList before = choices("ST0001");
@@ -548,9 +570,13 @@ TEST_F(frmBelegTest, OffersTheChoicesWithCoursesAndTypesAndGivesChangedSubjectsT
         EXPECT_EQ(host.messages.back().icon, ui::Icon::Critical);
     }
     EXPECT_EQ(choices("ST0001"), before);
+}
 
-    // An advanced course subject change gives the subject's first advanced course.
-    host.messages.clear();
+// An advanced course subject change gives the subject's first advanced course; without one the
+// change is refused.
+TEST_F(frmBelegTest, AnAdvancedSubjectChangeGivesItsFirstAdvancedCourse) {
+    open();
+    pick("ST0001");
     db.scalar("UPDATE kurs SET KS_LKGK = 'K' WHERE KS_VFP_ID = 'KS0009'");
     host.onMessage("Kurszuweisung nicht möglich:\r\n2009: Fach: Lat  Adler");
     choose(w->CmbFachLK[1], "FA0005");
@@ -565,8 +591,13 @@ TEST_F(frmBelegTest, OffersTheChoicesWithCoursesAndTypesAndGivesChangedSubjectsT
     EXPECT_EQ(choices("ST0001")[1], "FA0005|L|KS0009|<null>");
     EXPECT_EQ(w->lblKursLK, (std::array<QString, 4>{"1LD1", "", "1LL1", ""}));
     EXPECT_TRUE(host.messages.empty());
+}
 
-    // A basic course subject change.
+// A basic course subject change gives the year group's first course, one of kind "G" with the
+// year group as its code first; nothing written is reported when the next student is chosen.
+TEST_F(frmBelegTest, ABasicSubjectChangeGivesTheYearGroupsFirstCourse) {
+    open();
+    pick("ST0001");
     gkSubject(0, "FA0007");
     EXPECT_EQ(both("ST0001", 2, 0), "FA0007|S|KS0007|<null> / Ku  FA0007|S|1Ku1|");
     EXPECT_EQ(w->CmbBlGK[0].lines(), (QStringList{"B", "S", "C"}));
@@ -581,9 +612,12 @@ TEST_F(frmBelegTest, OffersTheChoicesWithCoursesAndTypesAndGivesChangedSubjectsT
     host.onMessage("Kollegiat hat keine Leistungskursbelegung!");
     pick("ST0002");
     EXPECT_EQ(host.messages.size(), 1u);
+}
 
-    // In year group 13 the year-13 course is given whatever the type.
-    host.messages.clear();
+// In year group 13 the year-13 course is given whatever the type; a subject without a course
+// keeps the choice as it was.
+TEST_F(frmBelegTest, InYearGroup13TheYear13CourseIsGiven) {
+    open();
     cohort(1);
     pick("ST0011");
     EXPECT_EQ(w->yearGroup(), "13");

@@ -101,6 +101,7 @@ TEST_F(Views, ListsDialogsAndTheShellPassTheUsersChoicesOnAndFollowTheirModels) 
     course.lblK = "Ma1  ";
     course.lblKi = "KS0001";
     course.lstK.setLines({"Ma2 KS0002", "Ma3 KS0003"});
+    course.keys = {"KS0002", "KS0003"};
     course.lstK.setCurrent(0);
     view = show(course);
     EXPECT_EQ(child<QLabel>(view, "lblK")->text() + child<QLabel>(view, "lblKi")->text(),
@@ -342,9 +343,10 @@ TEST_F(Workspace, ShowsItsListsInColumnsTakesClicksKeysAndMenusAndClosesOnlyWhen
     EXPECT_EQ(label("lblSchImBlock"), QString::number(w->LSchImBlock.count()));
 
     QStringList keys;
-    for (const char* name : {"menuBearbAus", "menuBearbEinf", "menuBearbRueck", "menuHilfeHilfe"})
+    for (const char* name :
+         {"menuBearbAus", "menuBearbEinf", "menuBearbRueck", "menuBearbWied", "menuHilfeHilfe"})
         keys << child<QAction>(view, name)->shortcut().toString();
-    EXPECT_EQ(keys, (QStringList{"Ctrl+X", "Ctrl+V", "Ctrl+Z", "F1"}));
+    EXPECT_EQ(keys, (QStringList{"Ctrl+X", "Ctrl+V", "Ctrl+Z", "Ctrl+Y", "F1"}));
     child<QAction>(view, "menuHilfeHilfe")->trigger();
     ASSERT_EQ(logic.help.size(), 1u);
     EXPECT_EQ(common::helpPage(logic.help.front()), "setzen.html");
@@ -361,7 +363,12 @@ TEST_F(Workspace, ShowsItsListsInColumnsTakesClicksKeysAndMenusAndClosesOnlyWhen
     child<QAction>(view, "menuBearbFix")->trigger();
     EXPECT_EQ(grid->model()->index(0, 0).data().toString(),
               (entry.left(5).trimmed() + "*").leftJustified(6) + entry.mid(6));
-    EXPECT_FALSE(child<QAction>(view, "menuBearbRueck")->isEnabled());
+    // It is taken back from the menu that names it.
+    auto* rueck = child<QAction>(view, "menuBearbRueck");
+    EXPECT_TRUE(rueck->isEnabled());
+    EXPECT_EQ(rueck->text(), "&Rückgängig: fixieren / lösen");
+    rueck->trigger();
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), entry);
 
     // A failed save keeps it open; a good one closes it.
     view->show();
@@ -384,7 +391,7 @@ TEST_F(Workspace, TheAutoSetzenWindowShowsItsProgressAndResult) {
         db::Connection c(s.databasePath());
         m = blocking::Model::load(c, {s.SchjID, s.SchjBez}, 2009);
     }
-    w->fitToGrid(m);
+    w->fitToPlan(m);
     placement::frmAutoSetzen a(std::move(m), logic);
     std::unique_ptr<QWidget> v(show(a));
     ASSERT_TRUE(v);

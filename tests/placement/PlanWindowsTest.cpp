@@ -39,9 +39,10 @@ struct Plan : test::Workspace {
     void inVarianten(const std::function<void(frmVarianten&)>& act) { inWindow("Varianten", act); }
     // B onto S1 in the grid, beside A.
     void bOntoS1() {
-        grid().setRows(3);
-        grid().setTextMatrix(2, 0, grid().TextMatrix(1, 1));
-        grid().setTextMatrix(1, 1, "");
+        auto& rails = w().plan.rails;
+        rails[0].courses.push_back(rails[1].courses.front());
+        rails[1].courses.clear();
+        w().showRails();
     }
     // The first line of the "Bewertung" panel that holds this text.
     QString line(const QString& text) { return w().lblBewertung.filter(text).value(0); }
@@ -100,6 +101,23 @@ TEST(Regeln, AreAddedFromTheListsDeletedAfterAskingAndEvaluated) {
         (std::array{s.w().teacherClash(1, 0), s.w().teacherClash(2, 0), s.w().teacherClash(1, 1)}),
         (std::array{true, true, false}));
     EXPECT_EQ(s.line("Lehrer"), "Lehrerkollisionen: 1");
+}
+
+// Another program deletes the first rule while the list still shows it: deleting that line
+// deletes nothing else, says so and lists the rules anew.
+TEST(Regeln, ALineOfAnOutdatedListDeletesNoOtherRule) {
+    Plan s(true);
+    blocking::addRule(s.connection(), test::kYear, "course-not-on-rail", {"A", "S1"});
+    blocking::addRule(s.connection(), test::kYear, "course-not-on-rail", {"A", "S2"});
+    s.inWindow<frmRegeln>("Regeln", [&](frmRegeln& r) {
+        blocking::removeRule(s.connection(), test::kYear, 1);
+        r.lstRegeln.setCurrent(0);
+        s.host.onMessage(ui::Answer::Yes)
+            .onMessage("Die Regeln wurden inzwischen von einem anderen Programm geändert; die "
+                       "Liste zeigt sie jetzt neu.");
+        r.click("cmdLoeschen");
+        EXPECT_EQ(r.lstRegeln.lines(), QStringList{"1  Kurs nie auf der Schiene: A, S2"});
+    });
 }
 
 TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {

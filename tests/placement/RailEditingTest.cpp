@@ -85,8 +85,8 @@ TEST(RailEditing, CutAndInsertShiftTheRailsInBetweenAndFixedMarksFollowTheirEntr
     // K3 taken back into the list loses its mark; put on the rail again it is not fixed.
     g.click(2, 5);
     w.cmdS2K_Click();
-    g.setRows(4);
-    g.setTextMatrix(3, 5, "K3    3      3 KS0003");
+    w.plan.rails[5].courses.push_back({"KS0003", 3, false});
+    w.showRails();
     EXPECT_EQ(marks(), QStringList{"1,2"});
     ASSERT_TRUE(s.close());
     EXPECT_EQ(s.db.rows("SELECT trim(CK_BL_ID), CK_KS_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"),

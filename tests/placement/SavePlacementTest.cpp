@@ -80,7 +80,6 @@ TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyOnJaAndAFailedSaveKeepsT
 
     // Our own save is no other program's: from here on only a failure's cause is said.
     s.w().formUnloaded = false;
-    ui::Grid& g = s.grid();
     const auto failsWith = [&](const QString& cause) {
         const QStringList grid = s.columns();
         EXPECT_FALSE(s.close(ui::Answer::Yes, [&](test::ScriptedHost& h) {
@@ -92,14 +91,17 @@ TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyOnJaAndAFailedSaveKeepsT
         EXPECT_EQ(s.current(), kSaved) << "the table keeps the old placement";
     };
     // A course twice on one rail (the unique index would refuse the second row).
-    g.setTextMatrix(1, 2, "K1    2      3 KS0001");
-    g.setTextMatrix(2, 2, "K1    2      3 KS0001");
+    auto& rails = s.w().plan.rails;
+    rails[2].courses = {{"KS0001", 2, false}, {"KS0001", 2, false}};
+    s.w().showRails();
     failsWith("Der Kurs K1 steht zweimal auf der Schiene S3.");
-    g.setTextMatrix(2, 2, "");
+    rails[2].courses.pop_back();
+    s.w().showRails();
     // A failure after the table has been rebuilt: the rail hours cannot be written.
     s.db.scalar("CREATE TRIGGER fest BEFORE UPDATE ON block BEGIN SELECT RAISE(ABORT, "
                 "'Schienen fest'); END");
-    g.setTextMatrix(0, 2, "S3    4  000        3");
+    rails[2].hours = 4;
+    s.w().showRails();
     failsWith("Der Wert verletzt eine Regel der Datenbank " + s.db.path() + ": Schienen fest");
     s.db.scalar("DROP TRIGGER fest");
     // No file may grow beyond 1 KiB: the journal's page cannot be written (EFBIG), and the
@@ -119,10 +121,10 @@ TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyOnJaAndAFailedSaveKeepsT
         db::Transaction lock(other);
         failsWith("Die Datenbank " + s.db.path() + " ist von einem anderen Programm gesperrt.");
     }
-    // A rail's hours are saved by its key (rail 9 of another school year is named S1 too);
-    // below a gap in a rail nothing is saved.
-    g.setTextMatrix(0, 0, "S1    5  000        1");
-    g.setTextMatrix(1, 1, "");
+    // A rail's hours are saved by its key (rail 9 of another school year is named S1 too).
+    rails[0].hours = 5;
+    rails[1].courses.clear();
+    s.w().showRails();
     s.w().saveLockTimeoutMs = 5000;
     db::Connection other(s.db.path());
     auto lock = std::make_unique<db::Transaction>(other);
@@ -141,22 +143,21 @@ TEST(SavePlacement, AnotherProgramsSaveIsOverwrittenOnlyOnJaAndAFailedSaveKeepsT
     // Opened from the main window's menu, the workspace asks once and comes back with its grid
     // after a failed save.
     app::MDIKundB main(s.state, s.host);
-    const auto grid = [](ui::Window& w) -> ui::Grid& {
-        return static_cast<placement::SetzenK&>(w).grdSchienen;
+    const auto rail = [](ui::Window& w) -> std::vector<placement::Placed>& {
+        return static_cast<placement::SetzenK&>(w).plan.rails[0].courses;
     };
     s.host
         .onModal("SetzenK",
                  [&](ui::Window& w) {
-                     grid(w).setRows(3);
-                     grid(w).setTextMatrix(1, 0, "K4    2      3 KS0004");
-                     grid(w).setTextMatrix(2, 0, "K4    2      3 KS0004");
+                     rail(w) = {{"KS0004", 2, false}, {"KS0004", 2, false}};
+                     static_cast<placement::SetzenK&>(w).showRails();
                  })
         .onMessage(saveQuestion(s.db.path()), ui::Answer::Yes)
         .onMessage(ui::Answer::Ok) // the cause
         .onModal("SetzenK",
                  [&](ui::Window& w) {
-                     EXPECT_EQ(grid(w).TextMatrix(2, 0), "K4    2      3 KS0004");
-                     grid(w).setTextMatrix(2, 0, "");
+                     ASSERT_EQ(rail(w).size(), 2u);
+                     rail(w).pop_back();
                  })
         .onMessage(saveQuestion(s.db.path()), ui::Answer::Yes);
     main.menuDateiSetzenK_Click();
@@ -182,8 +183,9 @@ TEST(SavePlacement, NeinSavesIntoACopyThatBecomesCurrentButNeverIntoTheCurrentFi
     s.state.DatenPfad = s.tmp.dir();
     QDir().mkpath(s.tmp.path("sub"));
     s.tmp.write("NEU.MDB", "alt");
-    s.grid().setTextMatrix(2, 1, "");
-    s.grid().setTextMatrix(1, 2, "K4    2      3 KS0004");
+    s.w().plan.rails[1].courses.resize(1);
+    s.w().plan.rails[2].courses = {{"KS0004", 2, false}};
+    s.w().showRails();
     const QString replace = "Die Datei " + copy + " besteht bereits.\r\nSoll sie ersetzt werden?";
     EXPECT_TRUE(s.saveAs([&](auto& h) {
         for (const QString& same :
@@ -221,7 +223,8 @@ TEST(SavePlacement, NeinWithoutAFileOrAPointerFileToWriteSavesNothing) {
         Placed s;
         const QString old = s.db.path();
         const QString copy = s.tmp.path(c == Folder ? "ORDNER.MDB" : "NEU.MDB");
-        s.grid().setTextMatrix(1, 0, "");
+        s.w().plan.rails[0].courses.clear();
+        s.w().showRails();
         ASSERT_TRUE(c != Protected || QDir(s.prog.dir()).mkdir("TCLASSK"));
         ASSERT_TRUE(c != Folder || QDir(s.tmp.dir()).mkdir("ORDNER.MDB"));
         if (c == Gone)

@@ -18,7 +18,7 @@ namespace {
 ListColumns tabbed(const QStringList& headings, QList<int> rightAligned) {
     ListColumns columns;
     columns.headings = headings;
-    columns.fields = [](const QString& line) { return line.split(QLatin1Char('\t')); };
+    columns.fields = [](int, const QString& line) { return line.split(QLatin1Char('\t')); };
     columns.rightAligned = std::move(rightAligned);
     return columns;
 }

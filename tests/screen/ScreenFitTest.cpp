@@ -21,9 +21,12 @@
 
 #include "gui/ViewSupport.h"
 
+#include <QHeaderView>
 #include <QLayout>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
+#include <QTableView>
 
 namespace {
 
@@ -172,13 +175,24 @@ TEST_F(ScreenFit, EveryWindowAndDialogLiesWithinTheScreenAndShowsEveryButton) {
     EXPECT_EQ(logic.pending(), 0u);
 }
 
-// The placement workspace: what it still lacks at 1366x768 is its own developer's to mend; this
-// pins what fits today so that nothing else breaks it.
+// The placement workspace, as far as it fits today: within the screen, every button whole, every
+// rail in view or reached by scrolling sideways under the rail headers. Still the workspace's own
+// to mend (its developer completes this test): all 14 rails of the demo school in view at once,
+// the teachers and figures its panel will show.
 TEST_F(ScreenFit, TheWorkspaceLiesWithinTheScreenAndShowsEveryButton) {
     placement::SetzenK workspace(s, logic);
     workspace.Form_Load();
-    check(workspace);
-    EXPECT_EQ(found, QStringList()) << found.join('\n').toStdString();
+    std::unique_ptr<QWidget> view(show(workspace));
+    ASSERT_TRUE(view);
+    QApplication::processEvents();
+    EXPECT_EQ(misfits(view.get()), QStringList());
+    auto* grid = test::child<QTableView>(view.get(), "grdSchienen");
+    ASSERT_TRUE(grid);
+    const int last = grid->model()->columnCount() - 1;
+    EXPECT_TRUE(grid->columnViewportPosition(last) + grid->columnWidth(last) <=
+                    grid->viewport()->width() ||
+                grid->horizontalScrollBar()->maximum() > 0);
+    EXPECT_TRUE(grid->horizontalHeader()->isVisible()) << "the rail headers stay in view";
 }
 
 } // namespace

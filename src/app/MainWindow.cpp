@@ -5,6 +5,7 @@
 #include "common/Session.h"
 #include "editors/BlDat.h"
 #include "editors/frmBeleg.h"
+#include "editors/frmLehrer.h"
 #include "exchange/Kurs42Export.h"
 #include "exchange/Kurs42Import.h"
 #include "export/Export.h"
@@ -31,6 +32,7 @@ using ui::kTitle;
 MDIKundB::MDIKundB(RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("MDIKundB"), kTitle), s_(s), host_(host) {
     const QString d = QStringLiteral("menuDatei");
+    const QString b = QStringLiteral("menuBearbeiten");
     const QString p = QStringLiteral("menuDrucken");
     const QString pl = QStringLiteral("menuPlanung");
     const QString h = QStringLiteral("menueHilfe");
@@ -65,6 +67,9 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
         item("menuDateiBel", QStringLiteral("&Ändern Belegung"), d, &MDIKundB::menuDateiBel_Click),
         separator("menuDateiStr1", d),
         item("menuDateiBeenden", QStringLiteral("&Beenden"), d, &MDIKundB::menuDateiBeenden_Click),
+        {b, QStringLiteral("&Bearbeiten"), {}, true, {}},
+        item("menuBearbeitenLehrer", QStringLiteral("&Lehrer ..."), b,
+             &MDIKundB::menuBearbeitenLehrer_Click),
         {pl, QStringLiteral("&Planung"), {}, true, {}},
         item("menuPlanungKuS", QStringLiteral("&Kurse und Schienen ..."), pl,
              &MDIKundB::menuPlanungKuS_Click),
@@ -190,6 +195,10 @@ void MDIKundB::menuDateiBlDaten_Click() {
 
 void MDIKundB::menuDateiBel_Click() {
     editors::showBeleg(s_, host_);
+}
+
+void MDIKundB::menuBearbeitenLehrer_Click() {
+    editors::showLehrer(s_, host_);
 }
 
 void MDIKundB::menuDateiTessik_Click() {

@@ -93,7 +93,7 @@ struct SubjectOffer {
 
 SubjectOffer loadSubjects(db::Connection& c, int cohort) {
     SubjectOffer offer;
-    for (const db::courses::Subject& s : db::courses::subjects(c)) {
+    for (const db::courses::OfferedSubject& s : db::courses::subjects(c)) {
         const QString key = fold(s.key);
         const int hours = number(s.hours.toString());
         if (const QString stored = beyondAnySchool(s.hours, hours); !stored.isEmpty())
@@ -267,7 +267,7 @@ void Model::loadPlacement(db::Connection& c) {
 // Students: the cohort's, and everybody's year field. Returns the persons by folded key.
 QHash<QString, int> Model::loadPersons(db::Connection& c, const QString& schjBez) {
     QHash<QString, int> personByKey;
-    for (const db::students::Person& row : db::students::all(c)) {
+    for (const db::students::Enrolled& row : db::students::enrolled(c)) {
         const QString key = fold(row.key);
         if (personByKey.contains(key))
             continue;
@@ -318,7 +318,7 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
     QHash<QString, int> typeByKey;
     std::vector<std::vector<int>> perStudent(students.size()); // rows, in BG_ID order
     std::vector<int> type;                                     // per row of a choice
-    for (const db::choices::Row& r : db::choices::all(c)) {
+    for (const db::choices::Row& r : db::choices::rows(c)) {
         const int row = static_cast<int>(rows_.size());
         const int person = personByKey.value(fold(r.studentKey), -1);
         rows_.push_back({r.bgId, person, -1});

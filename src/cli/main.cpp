@@ -197,6 +197,22 @@ const char* const kExportUntisUsage =
     "                      (Vorgabe), name NACHNAME_Vor_JJJJMMTT (Geburtsdatum, wo die\n"
     "                      Datei es aus einem Kurs42-Import kennt)\n";
 
+const char* const kTeachersUsage =
+    "  teachers --db PFAD list [--json] | add KÜRZEL [NAME] | rename KÜRZEL NEU |\n"
+    "           remove KÜRZEL | assign KURS KÜRZEL | unassign KURS\n"
+    "      Die Lehrer mit ihren Kursen des Schuljahres, deren Stunden und Schienen,\n"
+    "      wie sie das Fenster Bearbeiten/Lehrer zeigt.\n"
+    "      list      ein Lehrer je Zeile: Kürzel, Name, Stunden, Kurse mit Stunden\n"
+    "                und Schienen, Schienen mit mehreren seiner Kurse; zuletzt die\n"
+    "                Kurse ohne Lehrer. --json mit den Feldern kuerzel, name, hours,\n"
+    "                courses, rails, clashRails und coursesWithoutTeacher\n"
+    "      add       ein neuer Lehrer (Kürzel höchstens 4, Name höchstens 30 Zeichen)\n"
+    "      rename    gibt dem Lehrer ein neues Kürzel\n"
+    "      remove    löscht einen Lehrer, der keinen Kurs des Schuljahres mehr\n"
+    "                unterrichtet; Kurse früherer Schuljahre verlieren ihn\n"
+    "      assign    gibt dem Kurs (seine Bezeichnung) den Lehrer\n"
+    "      unassign  der Kurs hat danach keinen Lehrer\n";
+
 // Every command; its usage is followed by an empty line.
 const std::vector<cli::Command>& commands() {
     static const std::vector<cli::Command> all = {
@@ -217,6 +233,7 @@ const std::vector<cli::Command>& commands() {
         {"propose", kProposeUsage, &cli::runPropose, {QStringLiteral("--json")}},
         {"rules", kRulesUsage, &cli::runRules, {}, false, true},
         {"variant", kVariantUsage, &cli::runVariant, {QStringLiteral("--json")}, false, true},
+        {"teachers", kTeachersUsage, &cli::runTeachers, {QStringLiteral("--json")}, false, true},
     };
     return all;
 }

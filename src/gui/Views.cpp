@@ -3,6 +3,7 @@
 #include "common/MessageWindow.h"
 #include "editors/BlDat.h"
 #include "editors/frmBeleg.h"
+#include "editors/frmLehrer.h"
 #include "export/frmAKursPh.h"
 #include "export/frmGPU.h"
 #include "gui/AKursPhView.h"
@@ -13,6 +14,7 @@
 #include "gui/ChooserView.h"
 #include "gui/GpuView.h"
 #include "gui/ImportViews.h"
+#include "gui/LehrerView.h"
 #include "gui/PlanungView.h"
 #include "gui/QtHost.h"
 #include "gui/RegelnView.h"
@@ -59,6 +61,7 @@ void registerViews(QtHost& host) {
     add<exporter::untis::frmGPU, GpuView>(host, "frmGPU");
     add<editors::BlDat, BlDatView>(host, "BlDat");
     add<editors::frmBeleg, BelegView>(host, "frmBeleg");
+    add<editors::frmLehrer, LehrerView>(host, "frmLehrer");
 }
 
 } // namespace gui

@@ -185,7 +185,7 @@ void Model::setCohort(const SchoolYear& year, int cohortYear) {
 
 // Rails of the school year, in the workspace's order.
 void Model::loadRails(db::Connection& c, const SchoolYear& year) {
-    for (const db::rails::BlockingRail& row : db::rails::ofSchoolYear(c, year.id)) {
+    for (const db::rails::BlockingRail& row : db::rails::forBlocking(c, year.id)) {
         if (static_cast<int>(rails.size()) == kMaxRails)
             throw std::runtime_error(
                 QStringLiteral("Das Schuljahr hat mehr als %1 Schienen; so viele kann das "
@@ -205,7 +205,7 @@ void Model::loadRails(db::Connection& c, const SchoolYear& year) {
 std::vector<Model::CourseRow> Model::loadCourses(db::Connection& c, const SchoolYear& year,
                                                  const QHash<QString, int>& subjectHours) {
     std::vector<CourseRow> rows;
-    const std::vector<db::courses::BlockingCourse> stored = db::courses::ofSchoolYear(c, year.id);
+    const std::vector<db::courses::BlockingCourse> stored = db::courses::forBlocking(c, year.id);
     const QHash<QString, QString> teacherNames = loadTeacherNames(c);
     QHash<QString, int> teacherByKey;
     for (const db::courses::BlockingCourse& s : stored) {

@@ -259,7 +259,7 @@ std::optional<QString> first(QSqlQuery q) {
 
 } // namespace
 
-std::vector<BlockingCourse> ofSchoolYear(Connection& c, const QString& schoolYear) {
+std::vector<BlockingCourse> forBlocking(Connection& c, const QString& schoolYear) {
     std::vector<BlockingCourse> out;
     QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_FA_ID1, KS_FA_ID2, "
                                         "KS_FA_ID3, KS_FA_ID4, KS_JGST, KS_LKGK, KS_STD, KS_MIN, "

@@ -125,7 +125,7 @@ struct BlockingCourse {
     QString teacherKey; // KS_LE_ID
 };
 // The courses of the school year in the workspace's order (KS_SORT, KS_ID).
-std::vector<BlockingCourse> ofSchoolYear(Connection& c, const QString& schoolYear);
+std::vector<BlockingCourse> forBlocking(Connection& c, const QString& schoolYear);
 
 // The keys of the school year's courses whose designation is name (trimmed, letter case
 // ignored), in the workspace's order.

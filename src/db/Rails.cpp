@@ -174,7 +174,7 @@ QStringList column(QSqlQuery q) {
 
 } // namespace
 
-std::vector<BlockingRail> ofSchoolYear(Connection& c, const QString& schoolYear) {
+std::vector<BlockingRail> forBlocking(Connection& c, const QString& schoolYear) {
     std::vector<BlockingRail> out;
     QSqlQuery q = c.exec(QStringLiteral("SELECT BL_ID, BL_BEZ, BL_STD, BL_VFP_ID FROM block "
                                         "WHERE BL_SCHJ = ? ORDER BY BL_ID"),

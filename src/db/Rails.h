@@ -113,7 +113,7 @@ struct BlockingRail {
     QString key; // BL_VFP_ID
 };
 // The rails of the school year in the workspace's order (BL_ID).
-std::vector<BlockingRail> ofSchoolYear(Connection& c, const QString& schoolYear);
+std::vector<BlockingRail> forBlocking(Connection& c, const QString& schoolYear);
 // The keys of the school year's rails whose designation is name (trimmed, letter case ignored).
 QStringList keysNamed(Connection& c, const QString& schoolYear, const QString& name);
 bool exists(Connection& c, const QString& schoolYear, const QString& key);

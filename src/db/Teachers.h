@@ -4,8 +4,8 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
-#include <vector>
 #include <utility>
+#include <vector>
 
 // The gateway of table lehrer and of the courses' teachers (KS_LE_ID).
 namespace db {
@@ -31,13 +31,14 @@ QHash<QString, CourseTeacher> ofCourses(Connection& c, const QString& schoolYear
 
 // The Kurs42 exchange's teachers.
 struct Teacher {
-    QString key, kuerz; // LE_VFP_ID, LE_KUERZ
+    QString key;     // LE_VFP_ID
+    QString kuerzel; // LE_KUERZ
+    QString name;    // LE_BEZ
 };
 // Every teacher, in stored order.
 std::vector<Teacher> inStoredOrder(Connection& c);
 // A new teacher of that abbreviation, name and key.
 void add(Connection& c, const QString& kuerz, const QString& name, const QString& key);
-
 
 // The automatic blocking's read of the teachers (blocking/Model.cpp).
 
@@ -54,11 +55,6 @@ namespace teachers {
 
 // A teacher as stored: his key (LE_VFP_ID as stored), short name (LE_KUERZ) and name (LE_BEZ),
 // both trimmed, "" for NULL.
-struct Teacher {
-    QString key;
-    QString kuerzel;
-    QString name;
-};
 // Every teacher, by short name; none in a file without the table.
 std::vector<Teacher> all(Connection& c);
 // The teacher of that key as stored now (blanks around keys and letter case ignored); none

@@ -35,7 +35,7 @@ std::vector<Teacher> inStoredOrder(Connection& c) {
     std::vector<Teacher> out;
     QSqlQuery q = c.exec(QStringLiteral("SELECT LE_VFP_ID, LE_KUERZ FROM lehrer ORDER BY LE_ID"));
     while (q.next())
-        out.push_back({q.value(0).toString(), q.value(1).toString()});
+        out.push_back({q.value(0).toString(), q.value(1).toString(), {}});
     return out;
 }
 

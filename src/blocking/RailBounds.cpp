@@ -240,10 +240,11 @@ std::vector<RailKind> railBounds(const Model& m) {
     c.fixings();
     c.students();
     c.rules();
-    c.cliques(teacherClashBound(m, freedom(m, Mode::All)) == 0);
+    const bool teachersApart = currentBounds(m)->teacherClashes == 0;
+    c.cliques(teachersApart);
     // Where the teachers' clashes cannot all be avoided, a plan may put two of a teacher's
     // courses on one rail: they bound nothing then.
-    if (teacherClashBound(m, freedom(m, Mode::All)) == 0)
+    if (teachersApart)
         c.teachers();
     std::vector<RailKind> out;
     for (const auto& [hours, k] : c.kinds)

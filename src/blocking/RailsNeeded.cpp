@@ -78,7 +78,7 @@ public:
     Searcher(const Model& m, const RailsNeededOptions& o)
         : o_(o), started_(Clock::now()), fixed_(fixedRails(m)) {
         r_.model = m;
-        r_.clashAllowance = teacherClashBound(m, freedom(m, Mode::All));
+        r_.clashAllowance = currentBounds(m)->teacherClashes;
     }
 
     RailsNeeded run();
@@ -163,7 +163,7 @@ Attempt Searcher::attempt(const RailSet& allowed, const Placement& start, double
     Attempt a;
     a.placement = std::move(res.placement);
     a.assignment = std::move(res.assignment);
-    a.evaluation = evaluate(r_.model, a.placement, a.assignment, r_.clashAllowance);
+    a.evaluation = evaluate(r_.model, a.placement, a.assignment);
     a.ok = collisionFree(r_.model, a.evaluation, r_.clashAllowance);
     return a;
 }

@@ -35,7 +35,7 @@ void relabel(Model& m, Group& g) {
     for (int k : g.courses)
         labels << m.courses[k].name;
     g.label = labels.join(QLatin1Char(' '));
-    computeBounds(m, g);
+    m.boundsCache = {}; // the groups changed: bounds are counted afresh
 }
 
 void takeOut(Model& m, int k) {

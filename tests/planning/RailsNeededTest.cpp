@@ -54,7 +54,7 @@ blocking::RailsCopy witnessHolds(const QString& path, const blocking::SchoolYear
 
     db::Connection again(copy);
     const blocking::Model w = blocking::Model::load(again, year, cohort);
-    const blocking::Evaluation e = blocking::evaluate(w, r.clashAllowance);
+    const blocking::Evaluation e = blocking::evaluate(w);
     EXPECT_EQ(std::tuple(e.collisions, e.otherCollisions, e.unplaced, e.ruleViolations),
               std::tuple(0, 0, 0, 0))
         << blocking::describe(e).join('\n').toStdString();

@@ -145,7 +145,8 @@ void fitToScreen(QWidget& w) {
     QScreen* screen = w.screen();
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    if (!screen)
+    // A maximised window is the screen's size already; resizing it would end its maximisation.
+    if (!screen || (w.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         return;
     const QRect area = screen->availableGeometry();
     // The frame and title the window manager adds are known only once the window is shown.

@@ -4,8 +4,8 @@
 #include "db/Queries.h"
 #include "db/Statement.h"
 
-#include <stdexcept>
 #include <QSqlQuery>
+#include <stdexcept>
 
 namespace db::choices {
 
@@ -258,7 +258,6 @@ void eachStudentWithBasicChoices(Connection& c, const QString& phase,
                q.value(13), q.value(14)});
     finished(c, q);
 }
-
 
 std::vector<Row> rows(Connection& c) {
     std::vector<Row> out;

@@ -146,7 +146,6 @@ struct StudentBasicChoice {
 void eachStudentWithBasicChoices(Connection& c, const QString& phase,
                                  const std::function<void(const StudentBasicChoice&)>& visit);
 
-
 // The automatic blocking's reads of the choices (blocking/Model.cpp).
 
 // A choice row with the courses of both year groups' fields.

@@ -241,7 +241,6 @@ void add(Connection& c, const NewCourse& k) {
               {QStringLiteral("KS_OPT"), 0}});
 }
 
-
 namespace {
 
 QStringList column(QSqlQuery q) {

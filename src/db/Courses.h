@@ -109,7 +109,6 @@ struct NewCourse {
 // A new course of the year group, without limits.
 void add(Connection& c, const NewCourse& k);
 
-
 // The automatic blocking's reads of courses and subjects (blocking/Model.cpp, Rules.cpp).
 
 // A course of the school year as the blocking reads it: KS_STD, KS_MIN and KS_MAX as stored.

@@ -218,7 +218,6 @@ std::vector<PlacedCourse> withCourses(Connection& c) {
     return out;
 }
 
-
 std::vector<Placed> all(Connection& c) {
     std::vector<Placed> out;
     if (!c.hasTable(QStringLiteral("ckkurs")))

@@ -108,7 +108,6 @@ struct PlacedCourse {
 // Every placement, in stored order.
 std::vector<PlacedCourse> withCourses(Connection& c);
 
-
 // The automatic blocking's read of the placements (blocking/Model.cpp).
 
 struct Placed {

@@ -2,8 +2,8 @@
 
 #include "db/Database.h"
 #include "db/Statement.h"
-#include <stdexcept>
 #include <QSqlQuery>
+#include <stdexcept>
 
 namespace db::rails {
 
@@ -161,7 +161,6 @@ std::vector<RailKeys> allKeys(Connection& c) {
     finished(c, q);
     return out;
 }
-
 
 namespace {
 

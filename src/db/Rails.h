@@ -102,7 +102,6 @@ struct RailKeys {
 // The rails of every school year in stored order.
 std::vector<RailKeys> allKeys(Connection& c);
 
-
 // The automatic blocking's reads of rails (blocking/Model.cpp, Rules.cpp).
 
 // A rail of the school year as stored; BL_STD as stored.

@@ -120,7 +120,6 @@ void add(Connection& c, const QString& phase, const Person& s) {
                                         {QStringLiteral("KO_VFP_ID"), s.key}});
 }
 
-
 namespace {
 
 QStringList column(QSqlQuery q) {

@@ -74,7 +74,6 @@ QStringList cohortsLatestFirst(Connection& c);
 // A new student of the cohort phase.
 void add(Connection& c, const QString& phase, const Person& s);
 
-
 // The automatic blocking's reads of students (blocking/Model.cpp, Rules.cpp).
 
 struct Enrolled {

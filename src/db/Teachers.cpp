@@ -45,7 +45,6 @@ void add(Connection& c, const QString& kuerz, const QString& name, const QString
                                         {QStringLiteral("LE_VFP_ID"), key}});
 }
 
-
 std::vector<std::pair<QString, QString>> abbreviations(Connection& c) {
     std::vector<std::pair<QString, QString>> out;
     if (!c.hasTable(QStringLiteral("lehrer")))

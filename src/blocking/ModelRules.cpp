@@ -2,6 +2,7 @@
 #include "blocking/Model.h"
 
 #include "db/Database.h"
+#include "db/Students.h"
 
 #include <QSqlQuery>
 #include <algorithm>
@@ -24,6 +25,8 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
     const auto student = [&](const QString& key) {
         return studentByKey.value(fold(key.trimmed()), -1);
     };
+    QHash<QString, QString> classes; // read for the first rule naming a student
+    bool classesRead = false;
     for (const Rule& r : blocking::loadRules(c, year.id)) {
         const RuleKindInfo& info = ruleKind(r.kind);
         PlanRule p;
@@ -61,7 +64,7 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
             }
             p.first = p.courses.size() >= 2 ? 0 : -1;
             p.second = 0;
-            p.text = QLatin1String(info.name) + QLatin1Char(' ') + name;
+            p.text = ruleText(r.kind, name);
             break;
         }
         case RuleKind::StudentInCourse:
@@ -78,12 +81,17 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
         if (p.first < 0 || p.second < 0)
             continue;
         if (p.text.isEmpty()) {
+            if (!classesRead && info.first == RuleArg::Student) {
+                classes = db::students::classes(c);
+                classesRead = true;
+            }
             const auto name = [&](RuleArg what, int i) {
-                return what == RuleArg::Course ? courses[i].name.trimmed()
-                                               : students[i].key.trimmed();
+                return what == RuleArg::Course
+                           ? courses[i].name.trimmed()
+                           : studentInText(students[i].name, classes.value(students[i].key));
             };
-            p.text = QLatin1String(info.name) + QLatin1Char(' ') + name(info.first, p.first) +
-                     QLatin1Char(' ') + (second.isEmpty() ? name(info.second, p.second) : second);
+            p.text = ruleText(r.kind, name(info.first, p.first),
+                              second.isEmpty() ? name(info.second, p.second) : second);
         }
         rules.push_back(std::move(p));
     }

@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/KeptNames.h"
+#include "db/Students.h"
 
 #include <QSqlQuery>
 #include <stdexcept>
@@ -85,10 +86,9 @@ QString keyOf(db::Connection& c, const QString& schoolYear, RuleArg what, const 
     return key;
 }
 
-// The designation of today for a stored key; "?key" when its row is gone. people: a student
-// with his name after the key.
-QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const QString& key,
-               bool people = false) {
+// The designation of today for a stored key, a student by name and class; "?key" when its row
+// is gone.
+QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const QString& key) {
     QString sql;
     QVariantList values{key};
     switch (what) {
@@ -101,11 +101,12 @@ QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const
         values << schoolYear;
         break;
     case RuleArg::Student:
-        sql = people ? QStringLiteral("SELECT trim(KO_VFP_ID) || ' (' || trim(ifnull(KO_FAMNAME, "
-                                      "'')) || ', ' || trim(ifnull(KO_RUFNAME, '')) || ')' FROM "
-                                      "kolleg WHERE KO_VFP_ID = ?")
-                     : QStringLiteral("SELECT trim(KO_VFP_ID) FROM kolleg WHERE KO_VFP_ID = ?");
-        break;
+        if (const auto p = db::students::personOf(c, key))
+            return studentInText(p->rufName.isEmpty()
+                                     ? p->famName
+                                     : p->famName + QStringLiteral(", ") + p->rufName,
+                                 p->parallelClass);
+        return QStringLiteral("?") + key.trimmed();
     case RuleArg::Subject:
         // The abbreviation the planner reads; the key where the subject has none.
         sql = QStringLiteral("SELECT ifnull(nullif(trim(FA_BEZ), ''), trim(FA_PSCHL)) FROM "
@@ -123,19 +124,25 @@ QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const
 const std::vector<RuleKindInfo>& ruleKinds() {
     using enum RuleArg;
     static const std::vector<RuleKindInfo> kinds = {
-        {RuleKind::CourseNotOnRail, "course-not-on-rail", Course, Rail, "Kurs nie auf der Schiene"},
+        {RuleKind::CourseNotOnRail, "course-not-on-rail", Course, Rail, "Kurs nie auf der Schiene",
+         "kurs-nicht-auf-schiene", "Kurs %1 nicht auf Schiene %2"},
         {RuleKind::CoursesTogether, "courses-together", Course, Course,
-         "Kurse auf denselben Schienen"},
-        {RuleKind::CoursesApart, "courses-apart", Course, Course, "Kurse nie auf einer Schiene"},
+         "Kurse auf denselben Schienen", "kurse-zusammen", "Kurse %1 und %2 auf denselben Schienen"},
+        {RuleKind::CoursesApart, "courses-apart", Course, Course, "Kurse nie auf einer Schiene",
+         "kurse-getrennt", "Kurse %1 und %2 nie auf einer Schiene"},
         {RuleKind::ParallelsApart, "parallels-apart", Subject, None,
-         "Parallelkurse eines Fachs auf verschiedenen Schienen"},
-        {RuleKind::StudentInCourse, "student-in-course", Student, Course, "Schüler in dem Kurs"},
+         "Parallelkurse eines Fachs auf verschiedenen Schienen", "parallelkurse-getrennt",
+         "Parallelkurse in %1 auf verschiedenen Schienen"},
+        {RuleKind::StudentInCourse, "student-in-course", Student, Course, "Schüler in dem Kurs",
+         "schueler-im-kurs", "Schüler %1 im Kurs %2"},
         {RuleKind::StudentNotInCourse, "student-not-in-course", Student, Course,
-         "Schüler nie in dem Kurs"},
+         "Schüler nie in dem Kurs", "schueler-nicht-im-kurs", "Schüler %1 nicht im Kurs %2"},
         {RuleKind::StudentsTogether, "students-together", Student, Student,
-         "Schüler in denselben Kursen"},
+         "Schüler in denselben Kursen", "schueler-zusammen",
+         "Schüler %1 und %2 in denselben Kursen"},
         {RuleKind::StudentsApart, "students-apart", Student, Student,
-         "Schüler in verschiedenen Kursen"},
+         "Schüler in verschiedenen Kursen", "schueler-getrennt",
+         "Schüler %1 und %2 in verschiedenen Kursen"},
     };
     return kinds;
 }
@@ -163,37 +170,40 @@ Rule addRule(db::Connection& c, const QString& schoolYear, const QString& kind,
              const QStringList& names) {
     const RuleKindInfo* info = nullptr;
     QStringList known;
+    // Scripts keep the English names; a planner may write the German ones, "ü" or "ue".
+    const QString wanted = kind.trimmed().toLower().replace(QStringLiteral("ü"), QStringLiteral("ue"));
     for (const RuleKindInfo& k : ruleKinds()) {
-        known << QLatin1String(k.name);
-        if (kind.trimmed().compare(QLatin1String(k.name), Qt::CaseInsensitive) == 0)
+        known << QLatin1String(k.german);
+        if (wanted == QLatin1String(k.name) || wanted == QLatin1String(k.german))
             info = &k;
     }
     if (!info)
         refuse(QStringLiteral("Unbekannte Regel: %1 (bekannt: %2)")
                    .arg(kind, known.join(QStringLiteral(", "))));
-    const int wanted = info->second == RuleArg::None ? 1 : 2;
-    if (names.size() != wanted)
+    const int needed = info->second == RuleArg::None ? 1 : 2;
+    if (names.size() != needed)
         refuse(QStringLiteral("Die Regel %1 braucht %2 Angabe%3.")
-                   .arg(QLatin1String(info->name))
-                   .arg(wanted)
-                   .arg(wanted == 1 ? QString() : QStringLiteral("n")));
+                   .arg(QLatin1String(info->german))
+                   .arg(needed)
+                   .arg(needed == 1 ? QString() : QStringLiteral("n")));
     db::Transaction tx(c);
     Rule r;
     r.kind = info->kind;
     r.first = keyOf(c, schoolYear, info->first, names[0]);
     // An empty text, not NULL: the field is NOT NULL.
-    r.second = wanted == 2 ? keyOf(c, schoolYear, info->second, names[1]) : QStringLiteral("");
+    r.second = needed == 2 ? keyOf(c, schoolYear, info->second, names[1]) : QStringLiteral("");
     if (info->first == info->second && r.first == r.second)
         refuse(QStringLiteral("Die Regel %1 braucht zwei verschiedene Angaben.")
-                   .arg(QLatin1String(info->name)));
+                   .arg(QLatin1String(info->german)));
     createTable(c);
     for (const Rule& o : loadRules(c, schoolYear)) {
         const bool same = o.first == r.first && o.second == r.second;
         const bool swapped =
             info->first == info->second && o.first == r.second && o.second == r.first;
         if (o.kind == r.kind && (same || swapped))
-            refuse(QStringLiteral("Die Regel gibt es schon: %1 %2")
-                       .arg(QLatin1String(info->name), names.join(QLatin1Char(' '))));
+            refuse(QStringLiteral("Die Regel gibt es schon: %1")
+                       .arg(ruleText(info->kind, names.value(0).trimmed(),
+                                     names.value(1).trimmed())));
     }
     QSqlQuery q = c.exec(QStringLiteral("INSERT INTO regel (RG_SCHJ, RG_ART, RG_ARG1, RG_ARG2) "
                                         "VALUES (?, ?, ?, ?)"),
@@ -228,7 +238,8 @@ QStringList ruleNames(db::Connection& c, const QString& schoolYear, RuleArg what
         break;
     case RuleArg::Student:
         sql = QStringLiteral("SELECT trim(KO_VFP_ID) || '  ' || trim(ifnull(KO_FAMNAME, '')) || "
-                             "', ' || trim(ifnull(KO_RUFNAME, '')) FROM kolleg WHERE "
+                             "', ' || trim(ifnull(KO_RUFNAME, '')) || ifnull(' (' || "
+                             "nullif(trim(KO_PARLLKL), '') || ')', '') FROM kolleg WHERE "
                              "trim(ifnull(KO_VFP_ID, '')) <> '' ORDER BY KO_FAMNAME, KO_RUFNAME");
         break;
     case RuleArg::Subject:
@@ -245,30 +256,28 @@ QStringList ruleNames(db::Connection& c, const QString& schoolYear, RuleArg what
     return out;
 }
 
+QString ruleText(RuleKind k, const QString& first, const QString& second) {
+    const QString text = QString::fromUtf8(ruleKind(k).text);
+    return ruleKind(k).second == RuleArg::None ? text.arg(first) : text.arg(first, second);
+}
+
+QString studentInText(const QString& name, const QString& parallelClass) {
+    const QString klasse = parallelClass.trimmed();
+    return klasse.isEmpty() ? name : name + QStringLiteral(" (") + klasse + QLatin1Char(')');
+}
+
 QStringList listRules(db::Connection& c, const QString& schoolYear) {
     QStringList out;
     for (const Rule& r : loadRules(c, schoolYear)) {
         const RuleKindInfo& k = ruleKind(r.kind);
-        QString line =
-            QLatin1String(k.name) + QLatin1Char(' ') + nameOf(c, schoolYear, k.first, r.first);
-        if (k.second != RuleArg::None)
-            line += QLatin1Char(' ') + nameOf(c, schoolYear, k.second, r.second);
-        out << line;
+        out << ruleText(r.kind, nameOf(c, schoolYear, k.first, r.first),
+                        nameOf(c, schoolYear, k.second, r.second));
     }
     return out;
 }
 
 QStringList captionRules(db::Connection& c, const QString& schoolYear) {
-    QStringList out;
-    for (const Rule& r : loadRules(c, schoolYear)) {
-        const RuleKindInfo& k = ruleKind(r.kind);
-        QString line = QString::fromUtf8(k.caption) + QStringLiteral(": ") +
-                       nameOf(c, schoolYear, k.first, r.first, true);
-        if (k.second != RuleArg::None)
-            line += QStringLiteral(", ") + nameOf(c, schoolYear, k.second, r.second, true);
-        out << line;
-    }
-    return out;
+    return listRules(c, schoolYear);
 }
 
 } // namespace blocking

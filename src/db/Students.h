@@ -67,5 +67,10 @@ struct Person {
 // The students of the cohort (KO_KURSPH, blanks ignored), in stored order.
 std::vector<Person> ofCohort(Connection& c, const QString& cohort);
 
+// --- For the texts of the planner's rules.
+
+// The student of that key (blanks around it ignored), his first row; none when he is gone.
+std::optional<Person> personOf(Connection& c, const QString& key);
+
 } // namespace students
 } // namespace db

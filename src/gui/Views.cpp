@@ -13,6 +13,7 @@
 #include "gui/ChooserView.h"
 #include "gui/GpuView.h"
 #include "gui/ImportViews.h"
+#include "gui/LehrerSchienenView.h"
 #include "gui/QtHost.h"
 #include "gui/RegelnView.h"
 #include "gui/SetzenKView.h"
@@ -22,6 +23,7 @@
 #include "placement/SetzenK.h"
 #include "placement/frmAutoSetzen.h"
 #include "placement/frmK.h"
+#include "placement/frmLehrerSchienen.h"
 #include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
 #include "printing/frmBlKuListen.h"
@@ -50,6 +52,7 @@ void registerViews(QtHost& host) {
     add<placement::frmK, ChooserView>(host, "frmK");
     add<placement::frmAutoSetzen, AutoSetzenView>(host, "frmAutoSetzen");
     add<placement::frmRegeln, RegelnView>(host, "frmRegeln");
+    add<placement::frmLehrerSchienen, LehrerSchienenView>(host, "frmLehrerSchienen");
     add<placement::frmVarianten, VariantenView>(host, "frmVarianten");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
     add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");

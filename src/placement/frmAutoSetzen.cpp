@@ -100,6 +100,8 @@ void frmAutoSetzen::cmdStart_Click() {
     blocking::Options o;
     o.keepPlans = keep;
     o.mode = optRest ? blocking::Mode::Rest : optAlles ? blocking::Mode::All : blocking::Mode::Keep;
+    if (!rulesAllowSearch(o.mode))
+        return;
     o.seconds = seconds;
     o.seed = seed;
     o.threads = threads;
@@ -202,6 +204,24 @@ void frmAutoSetzen::finish() {
         lblStand +=
             QStringLiteral(" Kollisionsfrei nach %1.").arg(secondsText(r.secondsToCollisionFree));
     setState();
+}
+
+// Rules that leave no plan are named before the search: the planner searches anyway or goes
+// back to the rules (the window closes, the workspace opens "Regeln").
+bool frmAutoSetzen::rulesAllowSearch(blocking::Mode mode) {
+    const QStringList conflicts = blocking::ruleConflicts(model_, mode);
+    if (conflicts.isEmpty())
+        return true;
+    const QString text =
+        QStringLiteral("Die Regeln lassen so keinen Plan zu:\n\n") +
+        conflicts.join(QLatin1Char('\n')) +
+        QStringLiteral("\n\nTrotzdem suchen? Mit „Nein“ geht es zurück zu den Regeln.");
+    if (host_.message({text, ui::kTitle, ui::Icon::Question, ui::Buttons::YesNo, 1,
+                       std::nullopt}) == ui::Answer::Yes)
+        return true;
+    zuDenRegeln = true;
+    unload(false);
+    return false;
 }
 
 void frmAutoSetzen::cmdAbbrechen_Click() {

@@ -87,6 +87,8 @@ public:
     bool running() const { return searching_; }
     // Whether "Übernehmen" closed the window.
     bool accepted() const { return accepted_; }
+    // Whether the planner chose to go back to the rules, which leave no plan.
+    bool zuDenRegeln = false;
     const blocking::Model& model() const { return model_; }
     // The plan found; empty before a search has ended.
     const std::optional<blocking::Result>& result() const { return result_; }
@@ -98,6 +100,7 @@ public:
 
 private:
     void setState();
+    bool rulesAllowSearch(blocking::Mode mode);
     void finish();
     void setMode(bool rest, bool alles, bool wenig);
     void unload(bool accept);

@@ -35,17 +35,17 @@ TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanBindTheParallelsAndAreNamedWhenT
     blocking::addRule(c, test::kYear, "student-not-in-course", {"st0002", "A2"});
     // A rule's kind, its names apart by commas and the refusal.
     const char* const bad[][3] = {
-        {"courses-apart", "B,A1", "Die Regel gibt es schon: courses-apart B A1"},
-        {"courses-apart", "A1,A1", "Die Regel courses-apart braucht zwei verschiedene Angaben."},
+        {"courses-apart", "B,A1", "Die Regel gibt es schon: Kurse B und A1 nie auf einer Schiene"},
+        {"courses-apart", "A1,A1", "Die Regel kurse-getrennt braucht zwei verschiedene Angaben."},
         {"courses-apart", "A1,X9", "Unbekannter Kurs: X9"},
         {"course-not-on-rail", "A1,S9", "Unbekannte Schiene: S9"},
         {"student-in-course", "ST0009,A1", "Unbekannter Schüler: ST0009"},
         {"parallels-apart", "Bio", "Unbekanntes Fach: Bio"},
-        {"parallels-apart", "M,Ph", "Die Regel parallels-apart braucht 1 Angabe."},
+        {"parallels-apart", "M,Ph", "Die Regel parallelkurse-getrennt braucht 1 Angabe."},
         {"course-on-rail", "A1,S1",
-         "Unbekannte Regel: course-on-rail (bekannt: course-not-on-rail, courses-together, "
-         "courses-apart, parallels-apart, student-in-course, student-not-in-course, "
-         "students-together, students-apart)"},
+         "Unbekannte Regel: course-on-rail (bekannt: kurs-nicht-auf-schiene, kurse-zusammen, "
+         "kurse-getrennt, parallelkurse-getrennt, schueler-im-kurs, schueler-nicht-im-kurs, "
+         "schueler-zusammen, schueler-getrennt)"},
     };
     for (const auto& t : bad)
         EXPECT_EQ(test::refusal(
@@ -54,12 +54,14 @@ TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanBindTheParallelsAndAreNamedWhenT
     // A renamed course keeps its rule: rules hold keys.
     c.exec("UPDATE kurs SET KS_BEZ = 'A1neu' WHERE KS_VFP_ID = ?", {a1});
     EXPECT_EQ(blocking::listRules(c, test::kYear),
-              (QStringList{"courses-apart A1neu B", "student-not-in-course ST0002 A2"}));
+              (QStringList{"Kurse A1neu und B nie auf einer Schiene",
+                           "Schüler Name2, Vor2 nicht im Kurs A2"}));
     c.exec("UPDATE kurs SET KS_BEZ = 'A1' WHERE KS_VFP_ID = ?", {a1});
     EXPECT_THROW(blocking::removeRule(c, test::kYear, 3), std::runtime_error);
     EXPECT_THROW(blocking::removeRule(c, test::kYear, 0), std::runtime_error);
     blocking::removeRule(c, test::kYear, 1);
-    EXPECT_EQ(blocking::listRules(c, test::kYear), QStringList{"student-not-in-course ST0002 A2"});
+    EXPECT_EQ(blocking::listRules(c, test::kYear),
+              QStringList{"Schüler Name2, Vor2 nicht im Kurs A2"});
     EXPECT_TRUE(blocking::listRules(c, test::kOtherYear).isEmpty());
     blocking::removeRule(c, test::kYear, 1);
 
@@ -67,19 +69,21 @@ TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanBindTheParallelsAndAreNamedWhenT
     // kept).
     const char* const cases[][3] = {
         {"course-not-on-rail", "A1,S2", ""},
-        {"course-not-on-rail", "a1 ,s1", "course-not-on-rail A1 S1"}, // trimmed, any case
-        {"courses-together", "A1,B", "courses-together A1 B"},
+        {"course-not-on-rail", "a1 ,s1", "Kurs A1 nicht auf Schiene S1"},    // trimmed, any case
+        {"Kurse-Zusammen", "A1,B", "Kurse A1 und B auf denselben Schienen"}, // German
         {"courses-apart", "A1,B", ""},
         {"parallels-apart", "m", ""},
         {"parallels-apart", "MA", ""}, // by its abbreviation
         {"student-in-course", "ST0001,A1", ""},
-        {"student-in-course", "ST0001,A2", "student-in-course ST0001 A2"},
+        {"schüler-im-kurs", "ST0001,A2", "Schüler Name1, Vor1 im Kurs A2"},
         {"student-in-course", "ST0003,B", ""}, // he did not choose its subject
-        {"student-not-in-course", "ST0002,A2", "student-not-in-course ST0002 A2"},
+        {"student-not-in-course", "ST0002,A2", "Schüler Name2, Vor2 nicht im Kurs A2"},
         {"student-not-in-course", "ST0002,A1", ""},
         {"students-together", "ST0001,ST0003", ""},
-        {"students-together", "ST0001,ST0002", "students-together ST0001 ST0002"},
-        {"students-apart", "ST0001,ST0002", "students-apart ST0001 ST0002"}, // both in B
+        {"students-together", "ST0001,ST0002",
+         "Schüler Name1, Vor1 und Name2, Vor2 in denselben Kursen"},
+        {"students-apart", "ST0001,ST0002",
+         "Schüler Name1, Vor1 und Name2, Vor2 in verschiedenen Kursen"}, // both in B
         {"students-apart", "ST0002,ST0003", ""},
     };
     for (const auto& [kind, names, broken] : cases) {
@@ -113,7 +117,7 @@ TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanBindTheParallelsAndAreNamedWhenT
     blocking::addRule(c, test::kYear, "parallels-apart", {"M"});
     c.exec("UPDATE ckkurs SET CK_BL_ID = ? WHERE CK_KS_ID = ?", {db::sixKey(1), a2});
     const blocking::Evaluation e = blocking::evaluate(s.model());
-    EXPECT_EQ(e.ruleViolationList, QStringList{"parallels-apart Ma"});
+    EXPECT_EQ(e.ruleViolationList, QStringList{"Parallelkurse in Ma auf verschiedenen Schienen"});
     EXPECT_EQ(blocking::toJson(e).value("ruleViolations").toInt(), 1);
 
     // Rules that leave no plan are named before the search.
@@ -124,8 +128,8 @@ TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanBindTheParallelsAndAreNamedWhenT
         s.rule("course-not-on-rail", {"A1", rail});
     EXPECT_EQ(blocking::ruleConflicts(s.model(), blocking::Mode::All),
               (QStringList{"Kurs A1: Die Regeln lassen ihm keine Schienen für seine Stunden.",
-                           "Die Regeln „courses-together A1 B“ und „courses-apart B A1“ "
-                           "widersprechen sich."}));
+                           "Die Regeln „Kurse A1 und B auf denselben Schienen“ und „Kurse B und A1 "
+                           "nie auf einer Schiene“ widersprechen sich."}));
 }
 
 // (That the search keeps each kind of rule, the generated schools with rules show: the hidden plan

@@ -1,5 +1,6 @@
 #include "TestWorkspace.h"
 
+#include "blocking/Rules.h"
 #include "placement/frmAutoSetzen.h"
 
 #include <QRegularExpression>
@@ -264,4 +265,29 @@ TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
         EXPECT_TRUE(a.command("cmdUebernehmen")->enabled);
     });
     s.w().click("cmdAutoS");
+}
+
+// Rules that contradict each other are named before the search: Nein goes back to the rules
+// without searching, Ja searches anyway. The German kind names are taken in any case.
+TEST(AutoSetzen, RulesThatLeaveNoPlanAreNamedBeforeTheSearch) {
+    Cohort s;
+    blocking::addRule(s.connection(), test::kYear, "kurse-zusammen", {"M1", "D1"});
+    blocking::addRule(s.connection(), test::kYear, "Kurse-Getrennt", {"M1", "D1"});
+    const QString question =
+        "Die Regeln lassen so keinen Plan zu:\n\nDie Regeln „Kurse M1 und D1 auf denselben "
+        "Schienen“ und „Kurse M1 und D1 nie auf einer Schiene“ widersprechen sich.\n\nTrotzdem "
+        "suchen? Mit „Nein“ geht es zurück zu den Regeln.";
+    for (const ui::Answer answer : {ui::Answer::No, ui::Answer::Yes})
+        s.autoSetzen(
+            [answer](frmAutoSetzen& a) {
+                a.click("cmdStart");
+                a.waitForSearch();
+                EXPECT_EQ(a.result().has_value(), answer == ui::Answer::Yes);
+                a.click("cmdVerwerfen");
+            },
+            [&](test::ScriptedHost& h) {
+                h.onMessage(question, answer);
+                if (answer == ui::Answer::No)
+                    h.onModal("frmRegeln", [](ui::Window& r) { r.click("cmdSchliessen"); });
+            });
 }

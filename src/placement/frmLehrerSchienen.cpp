@@ -27,7 +27,7 @@ void frmLehrerSchienen::Form_Load() {
     tabelle = {};
     const size_t columns = ws_.plan.rails.size() + 1;
     for (const PlanRail& r : ws_.plan.rails)
-        tabelle.rails << r.name.trimmed() + QLatin1Char(' ') + QString::number(r.hours);
+        tabelle.rails << QStringLiteral("%1 (%2 Std.)").arg(r.name.trimmed()).arg(r.hours);
     // One row per teacher, found by his key: two teachers may share a short name.
     QHash<QString, size_t> rowOf;
     const auto put = [&](const QString& course, size_t col) {
@@ -56,8 +56,11 @@ void frmLehrerSchienen::Form_Load() {
     std::stable_sort(tabelle.rows.begin(), tabelle.rows.end(),
                      [&](const auto& a, const auto& b) { return order(a.teacher, b.teacher); });
     const int clashes = tabelle.clashes();
-    lblKollisionen = clashes == 0 ? QStringLiteral("keine Lehrerkollisionen")
-                                  : QStringLiteral("Lehrerkollisionen: %1").arg(clashes);
+    // The rails hold both year groups' courses: more clashes than the panel counts for one.
+    lblKollisionen =
+        clashes == 0
+            ? QStringLiteral("keine Lehrerkollisionen")
+            : QStringLiteral("Lehrerkollisionen beider Jahrgangsstufen: %1").arg(clashes);
     if (tabelle.rows.empty())
         lblKollisionen = QStringLiteral("Die Kurse des Schuljahres nennen keinen Lehrer.");
     emit changed();

@@ -25,7 +25,7 @@ public:
     const QString Label1 =
         QStringLiteral("Die Kurse jedes Lehrers auf den Schienen; rot: zwei oder mehr Kurse des "
                        "Lehrers auf einer Schiene.");
-    QString lblKollisionen; // "Lehrerkollisionen: 3", "keine Lehrerkollisionen"
+    QString lblKollisionen; // "Lehrerkollisionen beider Jahrgangsstufen: 3", "keine ..."
     printing::TeacherRails tabelle;
 
     void Form_Load();

@@ -14,7 +14,7 @@ namespace printing {
 // that rail, whole designations; a cell of two or more courses is a clash (he cannot teach them
 // at once). The last column holds his courses on no rail.
 struct TeacherRails {
-    QStringList rails; // the columns' headings: rail name and hours ("Grund1 3")
+    QStringList rails; // the columns' headings: rail name and hours ("Grund1 (3 Std.)")
     struct Row {
         QString teacher;                  // short name
         std::vector<QStringList> courses; // per column of rails, then the one of no rail

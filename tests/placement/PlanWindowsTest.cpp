@@ -132,7 +132,10 @@ TEST(Lehrer, NamedInTheWorkspaceByRailAndGivenToACourse) {
     const QString clash = s.line("Lehrer");
     EXPECT_EQ(clash, "Lehrerkollisionen: 1 (Lehrer Krau, Schiene S1: A, B)");
     s.host.onModal("frmLehrerSchienen", [&](ui::Window& w) {
-        const auto& t = dynamic_cast<placement::frmLehrerSchienen&>(w).tabelle;
+        const auto& l = dynamic_cast<placement::frmLehrerSchienen&>(w);
+        const auto& t = l.tabelle;
+        EXPECT_EQ(t.rails.first() + "|" + l.lblKollisionen,
+                  "S1 (3 Std.)|Lehrerkollisionen beider Jahrgangsstufen: 1");
         ASSERT_EQ(t.rows.size(), 1u);
         EXPECT_EQ(t.rows[0].courses[0], (QStringList{"A", "B"}));
         w.click("cmdDrucken");

@@ -11,8 +11,8 @@
 namespace placement {
 
 frmLehrerSchienen::frmLehrerSchienen(Workspace& ws, ui::Host& host)
-    : ui::Window(QStringLiteral("frmLehrerSchienen"), QStringLiteral("Lehrer je Schiene")),
-      ws_(ws), host_(host) {
+    : ui::Window(QStringLiteral("frmLehrerSchienen"), QStringLiteral("Lehrer je Schiene")), ws_(ws),
+      host_(host) {
     setCommands({{QStringLiteral("cmdDrucken"),
                   QStringLiteral("&Drucken"),
                   {},
@@ -37,9 +37,8 @@ void frmLehrerSchienen::Form_Load() {
         const QString key = t->key.trimmed().toUpper();
         if (!rowOf.contains(key)) {
             rowOf.insert(key, tabelle.rows.size());
-            tabelle.rows.push_back(
-                {t->abbreviation.isEmpty() ? t->key.trimmed() : t->abbreviation,
-                 std::vector<QStringList>(columns)});
+            tabelle.rows.push_back({t->abbreviation.isEmpty() ? t->key.trimmed() : t->abbreviation,
+                                    std::vector<QStringList>(columns)});
         }
         QStringList& cell = tabelle.rows[rowOf.value(key)].courses[col];
         const QString name = ws_.plan.course(course).name.trimmed();
@@ -58,9 +57,8 @@ void frmLehrerSchienen::Form_Load() {
     const int clashes = tabelle.clashes();
     // The rails hold both year groups' courses: more clashes than the panel counts for one.
     lblKollisionen =
-        clashes == 0
-            ? QStringLiteral("keine Lehrerkollisionen")
-            : QStringLiteral("Lehrerkollisionen beider Jahrgangsstufen: %1").arg(clashes);
+        clashes == 0 ? QStringLiteral("keine Lehrerkollisionen")
+                     : QStringLiteral("Lehrerkollisionen beider Jahrgangsstufen: %1").arg(clashes);
     if (tabelle.rows.empty())
         lblKollisionen = QStringLiteral("Die Kurse des Schuljahres nennen keinen Lehrer.");
     emit changed();

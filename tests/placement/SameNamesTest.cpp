@@ -160,7 +160,7 @@ TEST_F(SameNames, RailCommandsActOnTheEntryClicked) {
 
 TEST_F(SameNames, LeerenKursLoeschenDeletesTheCourseClicked) {
     select({"SP-GK5"});
-    host.onMessage("Wollen Sie den Kurs SP-GK wirklich löschen?", ui::Answer::Yes);
+    host.onMessage("Wollen Sie den Kurs SP-GK5 wirklich löschen?", ui::Answer::Yes);
     w->click("cmdKursL");
     EXPECT_EQ(test::rowsOf(s.databasePath(), "SELECT KS_BEZ FROM kurs WHERE KS_BEZ LIKE 'SP%'"),
               (QStringList{"SP-GK1", "SP-GK2", "SP-GK3", "SP-GK4"}));

@@ -9,8 +9,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace gui {
 
@@ -40,7 +42,11 @@ LehrerSchienenView::LehrerSchienenView(placement::frmLehrerSchienen& w, QtHost& 
     layout->addLayout(buttons);
     connect(&w_, &ui::Window::changed, this, &LehrerSchienenView::refresh);
     refresh();
-    resize(1000, 600);
+    // As wide as the table where the screen has room; it scrolls beyond.
+    const QRect room = screen()->availableGeometry();
+    const int wanted =
+        table_->horizontalHeader()->length() + table_->verticalHeader()->sizeHint().width() + 60;
+    resize(std::clamp(wanted, 600, room.width() * 9 / 10), std::min(700, room.height() * 8 / 10));
 }
 
 void LehrerSchienenView::refresh() {

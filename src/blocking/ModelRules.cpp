@@ -16,6 +16,30 @@ QString fold(const QString& key) {
     return key.toUpper();
 }
 
+// The cohort's own courses of the rule's subject (by FA_PSCHL), named by its abbreviation; none
+// below two.
+void parallels(db::Connection& c, const Model& m, const Rule& r, PlanRule& p) {
+    QSet<QString> keys;
+    QString name = r.first.trimmed();
+    QSqlQuery q = c.exec(QStringLiteral("SELECT FA_VFP_ID, trim(FA_BEZ) FROM fachang "
+                                        "WHERE upper(trim(FA_PSCHL)) = upper(?)"),
+                         {r.first.trimmed()});
+    while (q.next()) {
+        keys.insert(fold(q.value(0).toString()));
+        if (!q.value(1).toString().isEmpty())
+            name = q.value(1).toString();
+    }
+    for (int k = 0; k < static_cast<int>(m.courses.size()); ++k) {
+        const QStringList& subjects = m.courses[k].subjects;
+        if (m.courses[k].own && std::any_of(subjects.begin(), subjects.end(),
+                                            [&](const QString& s) { return keys.contains(s); }))
+            p.courses.push_back(k);
+    }
+    p.first = p.courses.size() >= 2 ? 0 : -1;
+    p.second = 0;
+    p.text = ruleText(r.kind, name);
+}
+
 } // namespace
 
 void Model::loadRules(db::Connection& c, const SchoolYear& year) {
@@ -44,29 +68,9 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
             p.first = courseIndex(r.first);
             p.second = courseIndex(r.second);
             break;
-        case RuleKind::ParallelsApart: {
-            QSet<QString> keys;
-            QString name = r.first.trimmed();
-            QSqlQuery q = c.exec(QStringLiteral("SELECT FA_VFP_ID, trim(FA_BEZ) FROM fachang "
-                                                "WHERE upper(trim(FA_PSCHL)) = upper(?)"),
-                                 {r.first.trimmed()});
-            while (q.next()) {
-                keys.insert(fold(q.value(0).toString()));
-                if (!q.value(1).toString().isEmpty())
-                    name = q.value(1).toString();
-            }
-            for (int k = 0; k < static_cast<int>(courses.size()); ++k) {
-                const QStringList& subjects = courses[k].subjects;
-                if (courses[k].own &&
-                    std::any_of(subjects.begin(), subjects.end(),
-                                [&](const QString& s) { return keys.contains(s); }))
-                    p.courses.push_back(k);
-            }
-            p.first = p.courses.size() >= 2 ? 0 : -1;
-            p.second = 0;
-            p.text = ruleText(r.kind, name);
+        case RuleKind::ParallelsApart:
+            parallels(c, *this, r, p);
             break;
-        }
         case RuleKind::StudentInCourse:
         case RuleKind::StudentNotInCourse:
             p.first = student(r.first);

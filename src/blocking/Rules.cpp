@@ -102,10 +102,9 @@ QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const
         break;
     case RuleArg::Student:
         if (const auto p = db::students::personOf(c, key))
-            return studentInText(p->rufName.isEmpty()
-                                     ? p->famName
-                                     : p->famName + QStringLiteral(", ") + p->rufName,
-                                 p->parallelClass);
+            return studentInText(
+                p->rufName.isEmpty() ? p->famName : p->famName + QStringLiteral(", ") + p->rufName,
+                p->parallelClass);
         return QStringLiteral("?") + key.trimmed();
     case RuleArg::Subject:
         // The abbreviation the planner reads; the key where the subject has none.
@@ -127,7 +126,8 @@ const std::vector<RuleKindInfo>& ruleKinds() {
         {RuleKind::CourseNotOnRail, "course-not-on-rail", Course, Rail, "Kurs nie auf der Schiene",
          "kurs-nicht-auf-schiene", "Kurs %1 nicht auf Schiene %2"},
         {RuleKind::CoursesTogether, "courses-together", Course, Course,
-         "Kurse auf denselben Schienen", "kurse-zusammen", "Kurse %1 und %2 auf denselben Schienen"},
+         "Kurse auf denselben Schienen", "kurse-zusammen",
+         "Kurse %1 und %2 auf denselben Schienen"},
         {RuleKind::CoursesApart, "courses-apart", Course, Course, "Kurse nie auf einer Schiene",
          "kurse-getrennt", "Kurse %1 und %2 nie auf einer Schiene"},
         {RuleKind::ParallelsApart, "parallels-apart", Subject, None,
@@ -171,7 +171,8 @@ Rule addRule(db::Connection& c, const QString& schoolYear, const QString& kind,
     const RuleKindInfo* info = nullptr;
     QStringList known;
     // Scripts keep the English names; a planner may write the German ones, "ü" or "ue".
-    const QString wanted = kind.trimmed().toLower().replace(QStringLiteral("ü"), QStringLiteral("ue"));
+    const QString wanted =
+        kind.trimmed().toLower().replace(QStringLiteral("ü"), QStringLiteral("ue"));
     for (const RuleKindInfo& k : ruleKinds()) {
         known << QLatin1String(k.german);
         if (wanted == QLatin1String(k.name) || wanted == QLatin1String(k.german))
@@ -201,9 +202,9 @@ Rule addRule(db::Connection& c, const QString& schoolYear, const QString& kind,
         const bool swapped =
             info->first == info->second && o.first == r.second && o.second == r.first;
         if (o.kind == r.kind && (same || swapped))
-            refuse(QStringLiteral("Die Regel gibt es schon: %1")
-                       .arg(ruleText(info->kind, names.value(0).trimmed(),
-                                     names.value(1).trimmed())));
+            refuse(
+                QStringLiteral("Die Regel gibt es schon: %1")
+                    .arg(ruleText(info->kind, names.value(0).trimmed(), names.value(1).trimmed())));
     }
     QSqlQuery q = c.exec(QStringLiteral("INSERT INTO regel (RG_SCHJ, RG_ART, RG_ARG1, RG_ARG2) "
                                         "VALUES (?, ?, ?, ?)"),

@@ -126,9 +126,7 @@ QStringList shortNames(const QStringList& names, int width, int unique) {
             done[static_cast<size_t>(i)] = true;
         }
     }
-    const auto free = [&](const QString& s) {
-        return !s.isEmpty() && !taken.contains(prefix(s));
-    };
+    const auto free = [&](const QString& s) { return !s.isEmpty() && !taken.contains(prefix(s)); };
     for (int i = 0; i < names.size(); ++i) {
         if (done[static_cast<size_t>(i)])
             continue;

@@ -105,9 +105,9 @@ public:
         const bool shown = ws_ && section < static_cast<int>(ws_->plan.rails.size());
         switch (role) {
         case Qt::DisplayRole:
-            return shown ? ws_->railHeading(section)
-                         : RailHeader::nameAndHours(h) + QLatin1Char('\n') +
-                               RailHeader::countText(h);
+            return shown
+                       ? ws_->railHeading(section)
+                       : RailHeader::nameAndHours(h) + QLatin1Char('\n') + RailHeader::countText(h);
         case Qt::ToolTipRole:
             return shown ? ws_->railTip(section) : h;
         case Qt::FontRole: {

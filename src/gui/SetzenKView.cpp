@@ -345,20 +345,20 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
 }
 
 ColumnListView* SetzenKView::buildCollisions() {
-    auto* lKollisionen = new ColumnListView(
-        w_.LKollisionen,
-        {{QStringLiteral("Name"), QStringLiteral("Kurse")},
-         [this](int row, const QString&) {
-             const auto& k = w_.kollisionen.at(static_cast<size_t>(row));
-             QStringList names;
-             for (const auto& choice : k.choices)
-                 names << w_.wholeName(choice.courseKey);
-             // The whole name: the line holds nine characters.
-             return QStringList{k.name, names.join(QLatin1Char(' '))};
-         },
-         {},
-         {kWholeNameWidth, 2 * kWholeCourseWidth + 1}}, // two courses at least
-        this);
+    auto* lKollisionen =
+        new ColumnListView(w_.LKollisionen,
+                           {{QStringLiteral("Name"), QStringLiteral("Kurse")},
+                            [this](int row, const QString&) {
+                                const auto& k = w_.kollisionen.at(static_cast<size_t>(row));
+                                QStringList names;
+                                for (const auto& choice : k.choices)
+                                    names << w_.wholeName(choice.courseKey);
+                                // The whole name: the line holds nine characters.
+                                return QStringList{k.name, names.join(QLatin1Char(' '))};
+                            },
+                            {},
+                            {kWholeNameWidth, 2 * kWholeCourseWidth + 1}}, // two courses at least
+                           this);
     lKollisionen->setObjectName(QStringLiteral("LKollisionen"));
     connect(lKollisionen, &ColumnListView::clicked, this,
             [this]() { run([&]() { w_.LKollisionen_Click(); }); });

@@ -119,8 +119,8 @@ QString Workspace::cellText(int row, int col) const {
 QString Workspace::railHeading(int col) const {
     const PlanRail& r = plan.rails.at(static_cast<size_t>(col));
     // As Label7 reads: the name, then hours and students.
-    return r.name.trimmed() + QLatin1Char('\n') + QString::number(r.hours) +
-           QStringLiteral(" / ") + QString::number(r.students);
+    return r.name.trimmed() + QLatin1Char('\n') + QString::number(r.hours) + QStringLiteral(" / ") +
+           QString::number(r.students);
 }
 
 QString Workspace::cellTip(int row, int col) const {
@@ -130,10 +130,11 @@ QString Workspace::cellTip(int row, int col) const {
     QStringList lines;
     if (!lehrer.isEmpty()) {
         const QString teacher = teacherOf(p->course);
-        QString line = teacher.isEmpty() ? QStringLiteral("ohne Lehrer")
-                                         : QStringLiteral("Lehrer ") + teacher;
+        QString line =
+            teacher.isEmpty() ? QStringLiteral("ohne Lehrer") : QStringLiteral("Lehrer ") + teacher;
         if (const QStringList others = sameTeacherOnRail(col, p->course); !others.isEmpty())
-            line += QStringLiteral("; auf dieser Schiene auch ") + others.join(QStringLiteral(", "));
+            line +=
+                QStringLiteral("; auf dieser Schiene auch ") + others.join(QStringLiteral(", "));
         lines << line;
     }
     if (p->hours != plan.rails[static_cast<size_t>(col)].hours)

@@ -97,14 +97,16 @@ public:
     // The course name (5 characters) as the fixed-layout lines hold it.
     QString shortName(const QString& courseKey) const;
     // The whole designation, as the views show it.
-    QString wholeName(const QString& courseKey) const { return plan.course(courseKey).name.trimmed(); }
+    QString wholeName(const QString& courseKey) const {
+        return plan.course(courseKey).name.trimmed();
+    }
 
     QString lblNKurs; // return channel of the course chooser
     QString lblSchueler = QStringLiteral("0");
     QString lblSchImBlock = QStringLiteral("0");
     QString lblKollisionen = QStringLiteral("0");
     QString lblKoll;
-    QString txtMld; // course choices of the student clicked in LKollisionen
+    QString txtMld;          // course choices of the student clicked in LKollisionen
     QStringList txtMldKurse; // the same, whole designations, as the view shows them
 
     // The students of every course of the school year (AnzBelKurs by course key), for the

@@ -9,7 +9,7 @@ set(allowed
   "common:ui,db,platform"
   "import:common,ui,db,platform"
   "blocking:db,platform"
-  "placement:blocking,common,ui,db,platform"
+  "placement:printing,blocking,common,ui,db,platform"
   "planning:blocking,common,ui,db,platform"
   "export:blocking,common,ui,db,platform"
   "printing:common,ui,db,platform"

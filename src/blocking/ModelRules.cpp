@@ -2,6 +2,8 @@
 #include "blocking/Model.h"
 
 #include "db/Courses.h"
+#include "db/Students.h"
+
 #include <algorithm>
 
 namespace blocking {
@@ -13,6 +15,27 @@ QString fold(const QString& key) {
     return key.toUpper();
 }
 
+// The cohort's own courses of the rule's subject (by FA_PSCHL), named by its abbreviation; none
+// below two.
+void parallels(db::Connection& c, const Model& m, const Rule& r, PlanRule& p) {
+    QSet<QString> keys;
+    QString name = r.first.trimmed();
+    for (const auto& [key, abbreviation] : db::courses::subjectsOfPlanKey(c, r.first.trimmed())) {
+        keys.insert(fold(key));
+        if (!abbreviation.isEmpty())
+            name = abbreviation;
+    }
+    for (int k = 0; k < static_cast<int>(m.courses.size()); ++k) {
+        const QStringList& subjects = m.courses[k].subjects;
+        if (m.courses[k].own && std::any_of(subjects.begin(), subjects.end(),
+                                            [&](const QString& s) { return keys.contains(s); }))
+            p.courses.push_back(k);
+    }
+    p.first = p.courses.size() >= 2 ? 0 : -1;
+    p.second = 0;
+    p.text = ruleText(r.kind, name);
+}
+
 } // namespace
 
 void Model::loadRules(db::Connection& c, const SchoolYear& year) {
@@ -22,6 +45,8 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
     const auto student = [&](const QString& key) {
         return studentByKey.value(fold(key.trimmed()), -1);
     };
+    QHash<QString, QString> classes; // read for the first rule naming a student
+    bool classesRead = false;
     for (const Rule& r : blocking::loadRules(c, year.id)) {
         const RuleKindInfo& info = ruleKind(r.kind);
         PlanRule p;
@@ -39,27 +64,9 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
             p.first = courseIndex(r.first);
             p.second = courseIndex(r.second);
             break;
-        case RuleKind::ParallelsApart: {
-            QSet<QString> keys;
-            QString name = r.first.trimmed();
-            for (const auto& [key, abbreviation] :
-                 db::courses::subjectsOfPlanKey(c, r.first.trimmed())) {
-                keys.insert(fold(key));
-                if (!abbreviation.isEmpty())
-                    name = abbreviation;
-            }
-            for (int k = 0; k < static_cast<int>(courses.size()); ++k) {
-                const QStringList& subjects = courses[k].subjects;
-                if (courses[k].own &&
-                    std::any_of(subjects.begin(), subjects.end(),
-                                [&](const QString& s) { return keys.contains(s); }))
-                    p.courses.push_back(k);
-            }
-            p.first = p.courses.size() >= 2 ? 0 : -1;
-            p.second = 0;
-            p.text = QLatin1String(info.name) + QLatin1Char(' ') + name;
+        case RuleKind::ParallelsApart:
+            parallels(c, *this, r, p);
             break;
-        }
         case RuleKind::StudentInCourse:
         case RuleKind::StudentNotInCourse:
             p.first = student(r.first);
@@ -74,12 +81,17 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
         if (p.first < 0 || p.second < 0)
             continue;
         if (p.text.isEmpty()) {
+            if (!classesRead && info.first == RuleArg::Student) {
+                classes = db::students::classes(c);
+                classesRead = true;
+            }
             const auto name = [&](RuleArg what, int i) {
-                return what == RuleArg::Course ? courses[i].name.trimmed()
-                                               : students[i].key.trimmed();
+                return what == RuleArg::Course
+                           ? courses[i].name.trimmed()
+                           : studentInText(students[i].name, classes.value(students[i].key));
             };
-            p.text = QLatin1String(info.name) + QLatin1Char(' ') + name(info.first, p.first) +
-                     QLatin1Char(' ') + (second.isEmpty() ? name(info.second, p.second) : second);
+            p.text = ruleText(r.kind, name(info.first, p.first),
+                              second.isEmpty() ? name(info.second, p.second) : second);
         }
         rules.push_back(std::move(p));
     }

@@ -76,10 +76,9 @@ QString keyOf(db::Connection& c, const QString& schoolYear, RuleArg what, const 
     return keys.front();
 }
 
-// The designation of today for a stored key; "?key" when its row is gone. people: a student
-// with his name after the key.
-QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const QString& key,
-               bool people = false) {
+// The designation of today for a stored key, a student by name and class; "?key" when its row
+// is gone.
+QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const QString& key) {
     std::optional<QString> name;
     switch (what) {
     case RuleArg::Course:
@@ -89,8 +88,11 @@ QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const
         name = db::rails::designation(c, schoolYear, key);
         break;
     case RuleArg::Student:
-        name = db::students::designation(c, key, people);
-        break;
+        if (const auto p = db::students::personOf(c, key))
+            return studentInText(
+                p->rufName.isEmpty() ? p->famName : p->famName + QStringLiteral(", ") + p->rufName,
+                p->parallelClass);
+        return QStringLiteral("?") + key.trimmed();
     case RuleArg::Subject:
         // The abbreviation the planner reads; the key where the subject has none.
         name = db::courses::subjectAbbreviation(c, key);
@@ -106,19 +108,26 @@ QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const
 const std::vector<RuleKindInfo>& ruleKinds() {
     using enum RuleArg;
     static const std::vector<RuleKindInfo> kinds = {
-        {RuleKind::CourseNotOnRail, "course-not-on-rail", Course, Rail, "Kurs nie auf der Schiene"},
+        {RuleKind::CourseNotOnRail, "course-not-on-rail", Course, Rail, "Kurs nie auf der Schiene",
+         "kurs-nicht-auf-schiene", "Kurs %1 nicht auf Schiene %2"},
         {RuleKind::CoursesTogether, "courses-together", Course, Course,
-         "Kurse auf denselben Schienen"},
-        {RuleKind::CoursesApart, "courses-apart", Course, Course, "Kurse nie auf einer Schiene"},
+         "Kurse auf denselben Schienen", "kurse-zusammen",
+         "Kurse %1 und %2 auf denselben Schienen"},
+        {RuleKind::CoursesApart, "courses-apart", Course, Course, "Kurse nie auf einer Schiene",
+         "kurse-getrennt", "Kurse %1 und %2 nie auf einer Schiene"},
         {RuleKind::ParallelsApart, "parallels-apart", Subject, None,
-         "Parallelkurse eines Fachs auf verschiedenen Schienen"},
-        {RuleKind::StudentInCourse, "student-in-course", Student, Course, "Schüler in dem Kurs"},
+         "Parallelkurse eines Fachs auf verschiedenen Schienen", "parallelkurse-getrennt",
+         "Parallelkurse in %1 auf verschiedenen Schienen"},
+        {RuleKind::StudentInCourse, "student-in-course", Student, Course, "Schüler in dem Kurs",
+         "schueler-im-kurs", "Schüler %1 im Kurs %2"},
         {RuleKind::StudentNotInCourse, "student-not-in-course", Student, Course,
-         "Schüler nie in dem Kurs"},
+         "Schüler nie in dem Kurs", "schueler-nicht-im-kurs", "Schüler %1 nicht im Kurs %2"},
         {RuleKind::StudentsTogether, "students-together", Student, Student,
-         "Schüler in denselben Kursen"},
+         "Schüler in denselben Kursen", "schueler-zusammen",
+         "Schüler %1 und %2 in denselben Kursen"},
         {RuleKind::StudentsApart, "students-apart", Student, Student,
-         "Schüler in verschiedenen Kursen"},
+         "Schüler in verschiedenen Kursen", "schueler-getrennt",
+         "Schüler %1 und %2 in verschiedenen Kursen"},
     };
     return kinds;
 }
@@ -140,37 +149,41 @@ Rule addRule(db::Connection& c, const QString& schoolYear, const QString& kind,
              const QStringList& names) {
     const RuleKindInfo* info = nullptr;
     QStringList known;
+    // Scripts keep the English names; a planner may write the German ones, "ü" or "ue".
+    const QString wanted =
+        kind.trimmed().toLower().replace(QStringLiteral("ü"), QStringLiteral("ue"));
     for (const RuleKindInfo& k : ruleKinds()) {
-        known << QLatin1String(k.name);
-        if (kind.trimmed().compare(QLatin1String(k.name), Qt::CaseInsensitive) == 0)
+        known << QLatin1String(k.german);
+        if (wanted == QLatin1String(k.name) || wanted == QLatin1String(k.german))
             info = &k;
     }
     if (!info)
         refuse(QStringLiteral("Unbekannte Regel: %1 (bekannt: %2)")
                    .arg(kind, known.join(QStringLiteral(", "))));
-    const int wanted = info->second == RuleArg::None ? 1 : 2;
-    if (names.size() != wanted)
+    const int needed = info->second == RuleArg::None ? 1 : 2;
+    if (names.size() != needed)
         refuse(QStringLiteral("Die Regel %1 braucht %2 Angabe%3.")
-                   .arg(QLatin1String(info->name))
-                   .arg(wanted)
-                   .arg(wanted == 1 ? QString() : QStringLiteral("n")));
+                   .arg(QLatin1String(info->german))
+                   .arg(needed)
+                   .arg(needed == 1 ? QString() : QStringLiteral("n")));
     db::Transaction tx(c);
     Rule r;
     r.kind = info->kind;
     r.first = keyOf(c, schoolYear, info->first, names[0]);
     // An empty text, not NULL: the field is NOT NULL.
-    r.second = wanted == 2 ? keyOf(c, schoolYear, info->second, names[1]) : QStringLiteral("");
+    r.second = needed == 2 ? keyOf(c, schoolYear, info->second, names[1]) : QStringLiteral("");
     if (info->first == info->second && r.first == r.second)
         refuse(QStringLiteral("Die Regel %1 braucht zwei verschiedene Angaben.")
-                   .arg(QLatin1String(info->name)));
+                   .arg(QLatin1String(info->german)));
     db::rules::create(c);
     for (const Rule& o : loadRules(c, schoolYear)) {
         const bool same = o.first == r.first && o.second == r.second;
         const bool swapped =
             info->first == info->second && o.first == r.second && o.second == r.first;
         if (o.kind == r.kind && (same || swapped))
-            refuse(QStringLiteral("Die Regel gibt es schon: %1 %2")
-                       .arg(QLatin1String(info->name), names.join(QLatin1Char(' '))));
+            refuse(
+                QStringLiteral("Die Regel gibt es schon: %1")
+                    .arg(ruleText(info->kind, names.value(0).trimmed(), names.value(1).trimmed())));
     }
     r.id = db::rules::add(c, schoolYear, QLatin1String(info->name), r.first, r.second);
     tx.commit();
@@ -202,30 +215,28 @@ QStringList ruleNames(db::Connection& c, const QString& schoolYear, RuleArg what
     return {};
 }
 
+QString ruleText(RuleKind k, const QString& first, const QString& second) {
+    const QString text = QString::fromUtf8(ruleKind(k).text);
+    return ruleKind(k).second == RuleArg::None ? text.arg(first) : text.arg(first, second);
+}
+
+QString studentInText(const QString& name, const QString& parallelClass) {
+    const QString klasse = parallelClass.trimmed();
+    return klasse.isEmpty() ? name : name + QStringLiteral(" (") + klasse + QLatin1Char(')');
+}
+
 QStringList listRules(db::Connection& c, const QString& schoolYear) {
     QStringList out;
     for (const Rule& r : loadRules(c, schoolYear)) {
         const RuleKindInfo& k = ruleKind(r.kind);
-        QString line =
-            QLatin1String(k.name) + QLatin1Char(' ') + nameOf(c, schoolYear, k.first, r.first);
-        if (k.second != RuleArg::None)
-            line += QLatin1Char(' ') + nameOf(c, schoolYear, k.second, r.second);
-        out << line;
+        out << ruleText(r.kind, nameOf(c, schoolYear, k.first, r.first),
+                        nameOf(c, schoolYear, k.second, r.second));
     }
     return out;
 }
 
 QStringList captionRules(db::Connection& c, const QString& schoolYear) {
-    QStringList out;
-    for (const Rule& r : loadRules(c, schoolYear)) {
-        const RuleKindInfo& k = ruleKind(r.kind);
-        QString line = QString::fromUtf8(k.caption) + QStringLiteral(": ") +
-                       nameOf(c, schoolYear, k.first, r.first, true);
-        if (k.second != RuleArg::None)
-            line += QStringLiteral(", ") + nameOf(c, schoolYear, k.second, r.second, true);
-        out << line;
-    }
-    return out;
+    return listRules(c, schoolYear);
 }
 
 } // namespace blocking

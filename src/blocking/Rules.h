@@ -35,6 +35,8 @@ struct RuleKindInfo {
     RuleArg first;
     RuleArg second;
     const char* caption; // as the window "Regeln" says it
+    const char* german;  // the kind's German name, which kubb takes beside `name`
+    const char* text;    // the rule as the planner reads it, %1 and %2 its arguments
 };
 const std::vector<RuleKindInfo>& ruleKinds();
 const RuleKindInfo& ruleKind(RuleKind k);
@@ -49,7 +51,8 @@ struct Rule {
 // The rules of the school year in the order they were added; none in a file without the table.
 std::vector<Rule> loadRules(db::Connection& c, const QString& schoolYear);
 
-// Adds a rule named as the planner names it: the kind as ruleKinds() spells it, a course by
+// Adds a rule named as the planner names it: the kind as ruleKinds() spells it (`name` or
+// `german`, a "ü" also as "ue"), a course by
 // KS_BEZ, a rail by BL_BEZ (of the school year), a student by KO_VFP_ID, a subject by FA_PSCHL
 // or its abbreviation FA_BEZ (kept as FA_PSCHL),
 // each trimmed and without regard to case. Throws std::runtime_error (German) naming what is
@@ -60,14 +63,20 @@ Rule addRule(db::Connection& c, const QString& schoolYear, const QString& kind,
 void removeRule(db::Connection& c, const QString& schoolYear, int n);
 // The designations a planner may name for an argument, as addRule finds them: the school year's
 // courses and rails in their order, the students by key and the subjects by FA_PSCHL (each with
-// its name or abbreviation after two blanks).
+// two blanks and then the student's name and class or the subject's abbreviation).
 QStringList ruleNames(db::Connection& c, const QString& schoolYear, RuleArg what);
 
-// One line a rule, "kind arg arg" with the designations of today (a key whose row is gone
-// stands as "?key").
+// The one place where a rule is put into words, for the windows, the questions, the panel and
+// kubb alike: "Kurs 1Sp1 nicht auf Schiene GK9", "Schüler Maier, Anna (12a) im Kurs 1G2". The
+// arguments come as the planner reads them (designations, studentInText).
+QString ruleText(RuleKind k, const QString& first, const QString& second = {});
+// A student in a rule's text: his name ("Maier, Anna") and, where he has one, his class.
+QString studentInText(const QString& name, const QString& parallelClass);
+
+// One line a rule (ruleText) with the designations of today (a key whose row is gone stands as
+// "?key").
 QStringList listRules(db::Connection& c, const QString& schoolYear);
-// The same as the window "Regeln" shows them: "Kurs nie auf der Schiene: 1Ph1, GK3", a student
-// with his name, "Schüler im Kurs: 1234 (Müller, Anna), 1Ph1".
+// The same, as the window "Regeln" lists them.
 QStringList captionRules(db::Connection& c, const QString& schoolYear);
 
 } // namespace blocking

@@ -162,8 +162,21 @@ std::optional<QString> designation(Connection& c, const QString& key, bool withN
 QStringList listing(Connection& c) {
     return column(c.exec(QStringLiteral(
         "SELECT trim(KO_VFP_ID) || '  ' || trim(ifnull(KO_FAMNAME, '')) || ', ' || "
-        "trim(ifnull(KO_RUFNAME, '')) FROM kolleg WHERE trim(ifnull(KO_VFP_ID, '')) <> '' "
-        "ORDER BY KO_FAMNAME, KO_RUFNAME")));
+        "trim(ifnull(KO_RUFNAME, '')) || ifnull(' (' || nullif(trim(KO_PARLLKL), '') || ')', '') "
+        "FROM kolleg WHERE trim(ifnull(KO_VFP_ID, '')) <> '' ORDER BY KO_FAMNAME, KO_RUFNAME")));
+}
+
+// --- For the texts of the planner's rules.
+
+std::optional<Person> personOf(Connection& c, const QString& key) {
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_PARLLKL "
+                                        "FROM kolleg WHERE upper(trim(KO_VFP_ID)) = upper(trim(?)) "
+                                        "ORDER BY KO_ID LIMIT 1"),
+                         {key});
+    if (!q.next())
+        return std::nullopt;
+    return Person{q.value(0).toString(), q.value(1).toString().trimmed(),
+                  q.value(2).toString().trimmed(), q.value(3).toString().trimmed()};
 }
 
 } // namespace db::students

@@ -90,8 +90,12 @@ QStringList keysLike(Connection& c, const QString& key);
 // The trimmed key of the student of that key, with " (Name, Vorname)" after it where withName;
 // none when he is gone.
 std::optional<QString> designation(Connection& c, const QString& key, bool withName);
-// Every student as "KEY  Name, Vorname", by name.
+// Every student as "KEY  Name, Vorname (Klasse)", by name; the class where he has one.
 QStringList listing(Connection& c);
+// --- For the texts of the planner's rules.
+
+// The student of that key (blanks around it ignored), his first row; none when he is gone.
+std::optional<Person> personOf(Connection& c, const QString& key);
 
 } // namespace students
 } // namespace db

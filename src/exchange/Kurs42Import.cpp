@@ -149,7 +149,8 @@ void planCourses(const Export& e, Plan& p) {
             p.courseTeacher[i] = teacherIndex.value(teacher);
         }
     }
-    p.courseBez = shortNames(names, 6);
+    // The workspace's lists and the block-course lists show five characters of a course.
+    p.courseBez = shortNames(names, 6, 5);
     p.teachers = teacherNames;
     p.teacherKuerz = shortNames(teacherNames, 4);
 }

@@ -79,10 +79,11 @@ QString choiceKindOf(const QString& bgArt, const QString& courseKind);
 // KS_LKGK of a course kind; "" for one the export does not know.
 QString courseLkgk(const QString& kursart);
 
-// Designations of at most width characters for the names, unique without regard to letter
-// case: a name that fits keeps itself; the others lose blanks and separators and are cut,
-// keeping their trailing number, with a letter or number inserted where two would meet.
-QStringList shortNames(const QStringList& names, int width);
+// Designations of at most width characters for the names whose first `unique` characters (all
+// of them for 0) differ without regard to letter case: a name that fits keeps itself unless
+// another begins as it does; the others lose blanks and separators and are cut, keeping their
+// trailing number, with a letter or number inserted where two would meet.
+QStringList shortNames(const QStringList& names, int width, int unique = 0);
 
 // Datei - "Importieren aus Kurs42 ...": the export (a folder, chosen by a file in it, or a zip),
 // the target file, the import; the new file becomes the run's database. False when cancelled.

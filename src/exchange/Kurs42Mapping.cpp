@@ -1,6 +1,8 @@
 #include "exchange/Kurs42Import.h"
 
+#include <QHash>
 #include <QSet>
+#include <functional>
 
 // How the export's year groups and kinds map onto this program's fields, and the short
 // designations derived from the export's longer names.
@@ -63,49 +65,73 @@ QString courseLkgk(const QString& kursart) {
     return {};
 }
 
-QStringList shortNames(const QStringList& names, int width) {
+namespace {
+
+// The derived form of a name that does not keep itself: the name without its punctuation where
+// that fits, else its head cut before its number, at the full width and then at the width that
+// must differ, then with a letter before the number, then with a running number.
+QString derived(const QString& name, int width, int unique,
+                const std::function<bool(const QString&)>& free) {
+    const QString base = stripped(name);
+    int digits = 0;
+    while (digits < base.size() && base[base.size() - 1 - digits].isDigit())
+        ++digits;
+    const QString number = base.right(std::min(digits, unique));
+    const QString head = base.left(base.size() - digits);
+    if (fits(base, width) && free(base))
+        return base;
+    for (int w : {width, unique})
+        if (const QString s = head.left(w - number.size()) + number; free(s))
+            return s;
+    for (char letter = 'A'; letter <= 'Z' && unique - number.size() >= 1; ++letter)
+        if (const QString s = head.left(unique - number.size() - 1) + QLatin1Char(letter) + number;
+            free(s))
+            return s;
+    for (int k = 1;; ++k) {
+        const QString tail = QString::number(k);
+        if (const QString s = base.left(unique - tail.size()) + tail; free(s))
+            return s;
+    }
+}
+
+} // namespace
+
+QStringList shortNames(const QStringList& names, int width, int unique) {
+    unique = unique <= 0 ? width : std::min(unique, width);
+    const auto prefix = [unique](const QString& s) { return s.left(unique).toUpper(); };
+    // Names that fit keep themselves, unless another name begins as they do: then each of them
+    // is derived, so that none reads as the other in a list that shows `unique` characters. Of
+    // two names alike the first wins.
+    QHash<QString, QString> fittingByPrefix;
+    QSet<QString> shared;
+    for (const QString& name : names) {
+        const QString n = name.trimmed();
+        if (n.isEmpty() || !fits(n, width))
+            continue;
+        const auto it = fittingByPrefix.constFind(prefix(n));
+        if (it == fittingByPrefix.constEnd())
+            fittingByPrefix.insert(prefix(n), n.toUpper());
+        else if (*it != n.toUpper())
+            shared.insert(prefix(n));
+    }
     QStringList out(names.size());
     QSet<QString> taken;
     std::vector<bool> done(static_cast<size_t>(names.size()), false);
-    // Names that fit keep themselves; the first of two alike wins.
     for (int i = 0; i < names.size(); ++i) {
         const QString n = names[i].trimmed();
-        if (!n.isEmpty() && fits(n, width) && !taken.contains(n.toUpper())) {
+        if (!n.isEmpty() && fits(n, width) && !shared.contains(prefix(n)) &&
+            !taken.contains(prefix(n))) {
             out[i] = n;
-            taken.insert(n.toUpper());
+            taken.insert(prefix(n));
             done[static_cast<size_t>(i)] = true;
         }
     }
-    const auto free = [&](const QString& s) {
-        return !s.isEmpty() && !taken.contains(s.toUpper());
-    };
+    const auto free = [&](const QString& s) { return !s.isEmpty() && !taken.contains(prefix(s)); };
     for (int i = 0; i < names.size(); ++i) {
         if (done[static_cast<size_t>(i)])
             continue;
-        const QString base = stripped(names[i]);
-        int digits = 0;
-        while (digits < base.size() && base[base.size() - 1 - digits].isDigit())
-            ++digits;
-        const QString number = base.right(std::min(digits, width));
-        const QString head = base.left(base.size() - digits);
-        QString pick;
-        if (fits(base, width) && free(base))
-            pick = base;
-        if (pick.isEmpty() && free(head.left(width - number.size()) + number))
-            pick = head.left(width - number.size()) + number;
-        for (char letter = 'A'; pick.isEmpty() && letter <= 'Z' && width - number.size() >= 1;
-             ++letter) {
-            const QString s = head.left(width - number.size() - 1) + QLatin1Char(letter) + number;
-            if (free(s))
-                pick = s;
-        }
-        for (int k = 1; pick.isEmpty(); ++k) {
-            const QString tail = QString::number(k);
-            if (free(base.left(width - tail.size()) + tail))
-                pick = base.left(width - tail.size()) + tail;
-        }
-        out[i] = pick;
-        taken.insert(pick.toUpper());
+        out[i] = derived(names[i], width, unique, free);
+        taken.insert(prefix(out[i]));
     }
     return out;
 }

@@ -5,6 +5,7 @@
 #include "gui/ShellViews.h"
 #include "placement/Layouts.h"
 #include "placement/SetzenK.h"
+#include "placement/Workspace.h"
 #include "ui/Grid.h"
 
 #include <QAbstractTableModel>
@@ -19,17 +20,20 @@ namespace gui {
 
 namespace {
 
-using placement::CourseEntry;
 using placement::RailHeader;
+
+// The ground of a course or rail that breaks one of the planner's rules.
+QBrush ruleGround() {
+    return QBrush(QColor(255, 230, 120));
+}
 
 // The rail grid as the table shows it: row 0 (the rail headers) as the column headers, on two
 // lines (name and hours over the student count), the course entries below; the grid's selection
 // rectangle is painted as highlighted cells and headers, the current column's header in bold.
 class RailGridModel : public QAbstractTableModel {
 public:
-    RailGridModel(ui::Grid& g, RailGridView::Fixed fixed, RailGridView::Fixed clash,
-                  QObject* parent)
-        : QAbstractTableModel(parent), g_(g), fixed_(std::move(fixed)), clash_(std::move(clash)) {
+    RailGridModel(ui::Grid& g, const placement::Workspace* ws, QObject* parent)
+        : QAbstractTableModel(parent), g_(g), ws_(ws) {
         connect(&g_, &QAbstractItemModel::modelAboutToBeReset, this,
                 &RailGridModel::beginResetModel);
         connect(&g_, &QAbstractItemModel::modelReset, this, &RailGridModel::endResetModel);
@@ -72,20 +76,17 @@ public:
         const int row = i.row() + 1;
         const bool selected = row >= g_.SelStartRow() && row <= g_.SelEndRow() &&
                               i.column() >= g_.SelStartCol() && i.column() <= g_.SelEndCol();
-        const bool fixed = fixed_ && fixed_(row, i.column());
-        const bool clash = clash_ && clash_(row, i.column());
+        const int col = i.column();
+        const bool clash = ws_ && ws_->teacherClash(row, col);
         switch (role) {
         case Qt::DisplayRole:
-            return fixed ? CourseEntry::withFixedMark(g_.TextMatrix(row, i.column()))
-                         : g_.TextMatrix(row, i.column());
+            return ws_ ? ws_->cellText(row, col) : g_.TextMatrix(row, col);
         case Qt::ToolTipRole:
-            return g_.TextMatrix(row, i.column()) +
-                   (fixed ? QStringLiteral(" (fixiert)") : QString()) +
-                   (clash ? QStringLiteral(" (der Lehrer hat auf dieser Schiene einen weiteren "
-                                           "Kurs)")
-                          : QString());
+            return ws_ ? ws_->cellTip(row, col) : g_.TextMatrix(row, col);
         case Qt::BackgroundRole:
-            return selected ? QVariant(QPalette().brush(QPalette::Highlight)) : QVariant();
+            if (selected)
+                return QPalette().brush(QPalette::Highlight);
+            return ws_ && ws_->breaksRule(row, col) ? QVariant(ruleGround()) : QVariant();
         case Qt::ForegroundRole:
             if (selected)
                 return QPalette().brush(QPalette::HighlightedText);
@@ -100,18 +101,24 @@ public:
             return {};
         const QString& h = g_.TextMatrix(0, section);
         const bool marked = section >= g_.SelStartCol() && section <= g_.SelEndCol();
+        const bool broken = ws_ && ws_->railBreaksRule(section);
+        const bool shown = ws_ && section < static_cast<int>(ws_->plan.rails.size());
         switch (role) {
         case Qt::DisplayRole:
-            return RailHeader::nameAndHours(h) + QLatin1Char('\n') + RailHeader::countText(h);
+            return shown
+                       ? ws_->railHeading(section)
+                       : RailHeader::nameAndHours(h) + QLatin1Char('\n') + RailHeader::countText(h);
         case Qt::ToolTipRole:
-            return h;
+            return shown ? ws_->railTip(section) : h;
         case Qt::FontRole: {
             QFont f = courierNew(10);
             f.setBold(section == g_.Col());
             return f;
         }
         case Qt::BackgroundRole:
-            return marked ? QVariant(QPalette().brush(QPalette::Highlight)) : QVariant();
+            if (marked)
+                return QPalette().brush(QPalette::Highlight);
+            return broken ? QVariant(ruleGround()) : QVariant();
         case Qt::ForegroundRole:
             return marked ? QVariant(QPalette().brush(QPalette::HighlightedText)) : QVariant();
         default:
@@ -121,16 +128,15 @@ public:
 
 private:
     ui::Grid& g_;
-    RailGridView::Fixed fixed_;
-    RailGridView::Fixed clash_;
+    const placement::Workspace* ws_;
 };
 
 } // namespace
 
 RailGridView::RailGridView(ui::Grid& g, std::function<void(const std::function<void()>&)> run,
-                           QWidget* parent, Fixed fixed, Fixed clash)
-    : QTableView(parent), g_(g), run_(std::move(run)) {
-    auto* model = new RailGridModel(g_, std::move(fixed), std::move(clash), this);
+                           QWidget* parent, const placement::Workspace* ws)
+    : QTableView(parent), g_(g), ws_(ws), run_(std::move(run)) {
+    auto* model = new RailGridModel(g_, ws, this);
     setModel(model);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -181,6 +187,9 @@ bool RailGridView::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void RailGridView::updateMarks() {
+    // A command may have put a longer name onto a rail.
+    if (ws_)
+        applySizes();
     static_cast<RailGridModel*>(model())->marksChanged();
     // The grid's current cell is the table's current index (its focus frame).
     const QModelIndex current = model()->index(g_.Row() - 1, g_.Col());
@@ -256,16 +265,27 @@ void RailGridView::keyPressEvent(QKeyEvent* e) {
     updateMarks();
 }
 
-// The grid keeps its sizes in twips, measured in characters of its fixed-pitch font.
+// The grid keeps its sizes in twips, measured in characters of its fixed-pitch font; with the
+// workspace a rail is as wide as the longest text it shows, so that every name stands whole.
 void RailGridView::applySizes() {
     const QFontMetrics fm(font());
     const int charWidth = fm.horizontalAdvance(QLatin1Char('0'));
+    const int rails = ws_ ? static_cast<int>(ws_->plan.rails.size()) : 0;
     // The padding is one character here: the rails need all the width there is.
-    for (int c = 0; c < g_.Cols(); ++c)
-        if (g_.ColWidth(c) > 0)
+    for (int c = 0; c < g_.Cols(); ++c) {
+        if (c < rails) {
+            qsizetype chars = 0;
+            for (const QString& line : ws_->railHeading(c).split(QLatin1Char('\n')))
+                chars = std::max(chars, line.size());
+            for (int row = 1; row < g_.Rows(); ++row)
+                chars = std::max(chars, ws_->cellText(row, c).size());
+            setColumnWidth(c, static_cast<int>(chars + 1) * charWidth);
+        } else if (g_.ColWidth(c) > 0) {
             setColumnWidth(c, std::max(0, g_.ColWidth(c) - placement::kRailColumnPaddingTwips) *
                                       charWidth / placement::kCharWidthTwips +
                                   charWidth);
+        }
+    }
     if (g_.RowHeight(0) > 0)
         horizontalHeader()->setMinimumHeight(g_.RowHeight(0) * fm.lineSpacing() /
                                              placement::kLineHeightTwips);

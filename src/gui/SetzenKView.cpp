@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPalette>
@@ -78,6 +79,8 @@ private:
 
 // Characters of a whole student name in the lists that show it.
 constexpr int kWholeNameWidth = 16;
+// Characters of a whole course designation (KS_BEZ).
+constexpr int kWholeCourseWidth = 6;
 
 // "Anzahl:" and a count label, on one line.
 QHBoxLayout* countRow(const QString& caption, QLabel* count) {
@@ -150,20 +153,34 @@ QVBoxLayout* SetzenKView::buildCourses() {
     left->addWidget(label(w_.Label1, this, QStringLiteral("Label1")));
     lnKurse_ = new ColumnListView(
         w_.LNKurse,
-        {{w_.Label2, w_.Label3, w_.Label4},
+        {{w_.Label2, w_.Label3, w_.Label4, w_.LabelLehrer},
          [this](int row, const QString&) {
              const placement::Waiting& w = w_.plan.waiting.at(static_cast<size_t>(row));
-             return QStringList{w_.shortName(w.course), QString::number(w.hours),
-                                QString::number(w_.schuelerJeKurs.value(w.course))};
+             return QStringList{w_.wholeName(w.course), QString::number(w.hours),
+                                QString::number(w_.schuelerJeKurs.value(w.course)),
+                                w_.teacherOf(w.course)};
          },
          {1, 2},
-         {CourseEntry::kNameWidth, 1, 3}}, // one digit of hours, three of students
+         // the whole designation, one digit of hours, three of students, a short name
+         {kWholeCourseWidth, 1, 3, 4}},
         this);
     lnKurse_->setObjectName(QStringLiteral("LNKurse"));
     // Its column is as wide as its columns: the counts stand at the right edge, never beyond.
     lnKurse_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(lnKurse_, &ColumnListView::clicked, this,
             [this]() { run([&]() { w_.LNKurse_Click(); }); });
+    lnKurse_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lnKurse_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex i = lnKurse_->indexAt(at);
+        if (!i.isValid())
+            return;
+        QMenu menu(this);
+        menu.addAction(QStringLiteral("&Lehrer zuweisen ..."), this, [this, i] {
+            w_.LNKurse.setCurrent(i.row());
+            run([&]() { w_.LNKurse_LehrerZuweisen(); });
+        });
+        menu.exec(lnKurse_->viewport()->mapToGlobal(at));
+    });
     left->addWidget(lnKurse_, 1);
     left->addWidget(buildBewertung());
     return left;
@@ -197,10 +214,22 @@ QVBoxLayout* SetzenKView::buildGrid(QPushButton*& toList) {
     heading->addStretch(1);
     centre->addLayout(heading);
     centre->addWidget(label(w_.Label7, this, QStringLiteral("Label7")));
-    grid_ = new RailGridView(
-        w_.grdSchienen, runner, this, [this](int row, int col) { return w_.isFixed(row, col); },
-        [this](int row, int col) { return w_.teacherClash(row, col); });
+    grid_ = new RailGridView(w_.grdSchienen, runner, this, &w_);
     grid_->setObjectName(QStringLiteral("grdSchienen"));
+    grid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex i = grid_->indexAt(at);
+        if (!i.isValid() || !w_.placedAt(i.row() + 1, i.column()))
+            return;
+        QMenu menu(this);
+        menu.addAction(QStringLiteral("&Lehrer zuweisen ..."), this, [this, i] {
+            run([&]() {
+                w_.grdSchienen.click(i.row() + 1, i.column());
+                w_.grdSchienen_LehrerZuweisen();
+            });
+        });
+        menu.exec(grid_->viewport()->mapToGlobal(at));
+    });
     centre->addWidget(grid_, 3);
     auto* buttons = new QGridLayout;
     int n = 0;
@@ -278,10 +307,10 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
              const auto& r = w_.schueler.at(static_cast<size_t>(row));
              return QStringList{AbkNV(r.name, StudentLine::kNameWidth),
                                 r.parallelClass.left(StudentLine::kClassWidth),
-                                w_.shortName(r.courseKey)};
+                                w_.wholeName(r.courseKey)};
          },
          {},
-         {StudentLine::kNameWidth, StudentLine::kClassWidth, CourseEntry::kNameWidth}},
+         {StudentLine::kNameWidth, StudentLine::kClassWidth, kWholeCourseWidth}},
         this);
     lSchueler->setObjectName(QStringLiteral("LSchueler"));
     right->addWidget(lSchueler, 2);
@@ -293,10 +322,10 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
         {{QStringLiteral("Kurs"), QStringLiteral("Name")},
          [this](int row, const QString&) {
              const auto& r = w_.imBlock.at(static_cast<size_t>(row));
-             return QStringList{w_.shortName(r.courseKey), AbkNV(r.name, BlockLine::kNameWidth)};
+             return QStringList{w_.wholeName(r.courseKey), AbkNV(r.name, BlockLine::kNameWidth)};
          },
          {},
-         {CourseEntry::kNameWidth, BlockLine::kNameWidth}},
+         {kWholeCourseWidth, BlockLine::kNameWidth}},
         this);
     lSchImBlock->setObjectName(QStringLiteral("LSchImBlock"));
     right->addWidget(lSchImBlock, 2);
@@ -316,20 +345,20 @@ QVBoxLayout* SetzenKView::buildStudentLists() {
 }
 
 ColumnListView* SetzenKView::buildCollisions() {
-    auto* lKollisionen = new ColumnListView(
-        w_.LKollisionen,
-        {{QStringLiteral("Name"), QStringLiteral("Kurse")},
-         [this](int row, const QString&) {
-             const auto& k = w_.kollisionen.at(static_cast<size_t>(row));
-             QStringList names;
-             for (const auto& choice : k.choices)
-                 names << w_.shortName(choice.courseKey);
-             // The whole name: the line holds nine characters.
-             return QStringList{k.name, names.join(QLatin1Char(' '))};
-         },
-         {},
-         {kWholeNameWidth, 2 * CourseEntry::kNameWidth + 1}}, // two courses at least
-        this);
+    auto* lKollisionen =
+        new ColumnListView(w_.LKollisionen,
+                           {{QStringLiteral("Name"), QStringLiteral("Kurse")},
+                            [this](int row, const QString&) {
+                                const auto& k = w_.kollisionen.at(static_cast<size_t>(row));
+                                QStringList names;
+                                for (const auto& choice : k.choices)
+                                    names << w_.wholeName(choice.courseKey);
+                                // The whole name: the line holds nine characters.
+                                return QStringList{k.name, names.join(QLatin1Char(' '))};
+                            },
+                            {},
+                            {kWholeNameWidth, 2 * kWholeCourseWidth + 1}}, // two courses at least
+                           this);
     lKollisionen->setObjectName(QStringLiteral("LKollisionen"));
     connect(lKollisionen, &ColumnListView::clicked, this,
             [this]() { run([&]() { w_.LKollisionen_Click(); }); });
@@ -347,7 +376,7 @@ QTableWidget* SetzenKView::buildChoicesTable() {
     txtMld_->verticalHeader()->hide();
     const QFontMetrics mld(courierNew(10));
     txtMld_->horizontalHeader()->setDefaultSectionSize(
-        mld.horizontalAdvance(QStringLiteral("MMMMM")) + 8);
+        mld.horizontalAdvance(QStringLiteral("MMMMMM")) + 8);
     txtMld_->verticalHeader()->setDefaultSectionSize(mld.lineSpacing() + 6);
     txtMld_->setWordWrap(false);
     // Headings, one row and the scroll bar, measured with a column in place: without one the
@@ -405,7 +434,7 @@ void SetzenKView::refresh() {
     grid_->updateMarks();
     if (shownMld_ != w_.txtMld || txtMld_->columnCount() == 0) {
         shownMld_ = w_.txtMld;
-        const QStringList courses = placement::splitCourseNames(w_.txtMld);
+        const QStringList& courses = w_.txtMldKurse;
         txtMld_->clear();
         txtMld_->setRowCount(courses.isEmpty() ? 0 : 1);
         txtMld_->setColumnCount(static_cast<int>(courses.size()));

@@ -16,7 +16,8 @@ class QVBoxLayout;
 
 namespace placement {
 class SetzenK;
-}
+class Workspace;
+} // namespace placement
 namespace ui {
 class Grid;
 }
@@ -29,13 +30,14 @@ class ColumnListView;
 // The table over the rail grid. Mouse gestures and the arrow keys go to the grid (click, drag or
 // shift-click to extend, double-click; a press on a rail header marks the whole rail); the grid
 // raises the window's events. The table keeps no selection of its own: it paints the grid's.
-// An entry for which `fixed` holds shows a "*" after its course name.
+// With the workspace given, cells and headers show what it draws of them (whole designations,
+// "*" after a fixed course, the rail's name apart from its hours) with its tooltips; a course
+// whose teacher has another course on the rail is red, a course or rail that breaks a rule on a
+// yellow ground.
 class RailGridView : public QTableView {
 public:
-    using Fixed = std::function<bool(int row, int col)>;
-    // fixed: entries marked fixed; clash: entries whose teacher has another course on the rail.
     RailGridView(ui::Grid& g, std::function<void(const std::function<void()>&)> run,
-                 QWidget* parent, Fixed fixed = {}, Fixed clash = {});
+                 QWidget* parent, const placement::Workspace* ws = nullptr);
     // Repaints the selection and the current column after the grid changed them.
     void updateMarks();
 
@@ -51,6 +53,7 @@ private:
     void applySizes();
 
     ui::Grid& g_;
+    const placement::Workspace* ws_;
     std::function<void(const std::function<void()>&)> run_;
     bool dragging_ = false;
     bool headerShift_ = false; // Shift was held with the last press on a header

@@ -14,6 +14,7 @@
 #include "gui/ChooserView.h"
 #include "gui/GpuView.h"
 #include "gui/ImportViews.h"
+#include "gui/LehrerSchienenView.h"
 #include "gui/LehrerView.h"
 #include "gui/PlanungView.h"
 #include "gui/QtHost.h"
@@ -25,6 +26,7 @@
 #include "placement/SetzenK.h"
 #include "placement/frmAutoSetzen.h"
 #include "placement/frmK.h"
+#include "placement/frmLehrerSchienen.h"
 #include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
 #include "planning/frmPlanung.h"
@@ -54,6 +56,7 @@ void registerViews(QtHost& host) {
     add<placement::frmK, ChooserView>(host, "frmK");
     add<placement::frmAutoSetzen, AutoSetzenView>(host, "frmAutoSetzen");
     add<placement::frmRegeln, RegelnView>(host, "frmRegeln");
+    add<placement::frmLehrerSchienen, LehrerSchienenView>(host, "frmLehrerSchienen");
     add<placement::frmVarianten, VariantenView>(host, "frmVarianten");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
     add<planning::frmPlanung, PlanungView>(host, "frmPlanung");

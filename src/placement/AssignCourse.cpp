@@ -48,7 +48,7 @@ std::vector<Decision> askParallels(db::Connection& c, Workspace& w, ui::Host& ho
             break;
         }
         frmK chooser(w, host);
-        chooser.lblK = w.shortName(course);
+        chooser.lblK = w.wholeName(course).leftJustified(CourseEntry::kNameWidth);
         chooser.lblKi = alt.ownKey;
         chooser.lstK.setLines(offered);
         chooser.keys = keys;

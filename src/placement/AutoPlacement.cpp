@@ -16,6 +16,7 @@
 #include "placement/SavePlacement.h"
 #include "placement/Workspace.h"
 #include "placement/frmAutoSetzen.h"
+#include "placement/frmRegeln.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
@@ -44,6 +45,13 @@ bool AutoPlacement::run(TakenOver& t) {
     ws_.fitToPlan(loaded.model);
     frmAutoSetzen window(std::move(loaded.model), host_);
     host_.showModal(window);
+    if (window.zuDenRegeln) {
+        frmRegeln rules(s_, host_);
+        rules.Form_Load();
+        host_.showModal(rules);
+        ws_.coursesStale = ws_.coursesStale || rules.rulesChanged;
+        return false;
+    }
     if (!window.accepted() || !window.result())
         return false;
     t.model = window.model();

@@ -12,6 +12,7 @@
 #include "db/Database.h"
 #include "db/Queries.h"
 #include "db/Students.h"
+#include "placement/GridMarks.h"
 #include "placement/Layouts.h"
 #include "placement/Workspace.h"
 #include "platform/RunState.h"
@@ -81,7 +82,7 @@ void Bewertung::run() {
             model(scope_.connection(), ws_, cohort);
         ws_.fitToPlan(*ws_.bewertungModel);
         ws_.bewertung = blocking::evaluate(*ws_.bewertungModel);
-        ws_.lblBewertung = blocking::describe(ws_.bewertung, false);
+        ws_.lblBewertung = blocking::describe(ws_.bewertung);
         listPlanCollisions(ws_);
     } catch (const std::exception& e) {
         // The panel only informs: the command that ran before stays done.
@@ -136,10 +137,13 @@ static void markTeacherClashes(Workspace& ws, const blocking::Model& m,
 void Bewertung::listPlanCollisions(Workspace& ws) {
     QStringList lines;
     ws.lehrerKollisionen.clear();
+    ws.regelnJeZelle.clear();
+    ws.regelnJeSchiene.clear();
     if (ws.bewertungModel) {
         const blocking::Model& m = *ws.bewertungModel;
         const std::vector<int> railOf = ws.railOfColumn(m);
         markTeacherClashes(ws, m, railOf);
+        markBrokenRules(ws, m, railOf);
         // By name, then class: two students of one name stand together, told apart by class.
         std::vector<int> order(m.ownStudents);
         std::iota(order.begin(), order.end(), 0);

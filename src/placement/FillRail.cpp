@@ -99,7 +99,7 @@ std::optional<FillRail::RailSelection> FillRail::railsToFill() {
 
 bool FillRail::mayFill(db::Connection& c, const Waiting& entry, const RailSelection& rails) {
     const QString& key = entry.course;
-    const QString name = ws_.shortName(key);
+    const QString name = ws_.wholeName(key).leftJustified(CourseEntry::kNameWidth);
     // The rest of a split course never joins its first part on one rail: that rail could not be
     // saved.
     if (ws_.plan.rails[static_cast<size_t>(rails.c1)].find(key) >= 0) {
@@ -162,7 +162,7 @@ bool FillRail::mayBreakRules(db::Connection& c, const QString& courseKey,
     }
     if (broken.isEmpty())
         return true;
-    return host_.message({QStringLiteral("Der Kurs ") + ws_.shortName(courseKey).trimmed() +
+    return host_.message({QStringLiteral("Der Kurs ") + ws_.wholeName(courseKey) +
                               QStringLiteral(" verletzt auf dieser Schiene die Regel") +
                               (broken.size() > 1 ? QStringLiteral("n") : QString()) + kCrLf +
                               broken.join(kCrLf) + kCrLf + QStringLiteral("Trotzdem setzen?"),

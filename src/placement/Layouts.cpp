@@ -57,17 +57,20 @@ QString CollisionLine::format(const QString& name, const QString& courseNames, c
 
 namespace {
 
+// The lines of the plan's collisions name courses whole: six characters each.
+constexpr int kWholeName = 6;
+
 QString joinNames(const QStringList& names) {
     QString out;
     for (const QString& n : names)
-        out += padCut(n, 5) + QLatin1Char(' ');
+        out += padCut(n, kWholeName) + QLatin1Char(' ');
     return out;
 }
 
 QStringList splitNames(const QString& names) {
     QStringList out;
-    for (qsizetype i = 0; i + 5 <= names.size(); i += 6)
-        out << names.mid(i, 5);
+    for (qsizetype i = 0; i + kWholeName <= names.size(); i += kWholeName + 1)
+        out << names.mid(i, kWholeName);
     return out;
 }
 

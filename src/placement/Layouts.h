@@ -87,7 +87,7 @@ struct BlockLine {
 
 // Line of "Kollisionen im Plan", one per colliding student and rail where his courses meet:
 // 1-30 AbkNV(name, 30), 31-32 parallel class, 33 blank, 34-39 rail name, 40 blank, then the
-// course names meeting there (5 each, a blank after each) and the student's key (6).
+// course names meeting there (whole: 6 each, a blank after each) and the student's key (6).
 struct PlanCollisionLine {
     static QString format(const QString& name, const QString& parallelClass, const QString& rail,
                           const QStringList& courseNames, const QString& studentKey);
@@ -101,7 +101,7 @@ struct PlanCollisionLine {
 
 // Line of "Kurse des Schülers je Schiene": 1-6 rail name ("(ohne)" for his courses on no rail),
 // 7 "!" where two or more of his courses meet, else blank, 8 blank, then the course names
-// (5 each, a blank after each).
+// (whole: 6 each, a blank after each).
 struct RailCoursesLine {
     static QString format(const QString& rail, bool meet, const QStringList& courseNames);
     static QString noRail() { return QStringLiteral("(ohne)"); }

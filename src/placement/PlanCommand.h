@@ -21,8 +21,8 @@ class Workspace;
 
 // What a command may change, for the refresh after it: nothing, the plan, the students' courses
 // (and with them the plan's counts), the courses themselves; Auto: students and plan at once, by
-// a command that writes the cohort's whole plan.
-enum class Effect { None, Placement, Students, Courses, Auto };
+// a command that writes the cohort's whole plan; Teachers: the courses' teachers.
+enum class Effect { None, Placement, Students, Courses, Auto, Teachers };
 
 // A command of the workspace that changes the plan or the students' courses, with its way
 // back: it runs once, then the history undoes and redoes it. Undoing writes back only what the

@@ -170,7 +170,8 @@ void RailEditing::deleteEmptyCourse() {
     if (id.isNull())
         return;
     const ui::Answer answer =
-        host_.message({QStringLiteral("Wollen Sie den Kurs ") + ws_.shortName(key) +
+        host_.message({QStringLiteral("Wollen Sie den Kurs ") +
+                           ws_.wholeName(key).leftJustified(CourseEntry::kNameWidth) +
                            QStringLiteral(" wirklich löschen?"),
                        ui::kTitle, ui::Icon::Question, ui::Buttons::YesNo, 1, std::nullopt});
     if (answer == ui::Answer::No)

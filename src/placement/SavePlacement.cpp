@@ -132,8 +132,7 @@ void SavePlacement::SchrCkkurs(db::Connection& c) {
             // A course twice on one rail would break the table's unique index: say which.
             if (std::any_of(r.courses.begin(), r.courses.end(),
                             [&](const auto& other) { return sameKey(other.first, p.course); }))
-                throw std::runtime_error((QStringLiteral("Der Kurs ") +
-                                          ws_.shortName(p.course).trimmed() +
+                throw std::runtime_error((QStringLiteral("Der Kurs ") + ws_.wholeName(p.course) +
                                           QStringLiteral(" steht zweimal auf der Schiene ") +
                                           rail.name.left(6).trimmed() + QStringLiteral("."))
                                              .toStdString());

@@ -71,6 +71,7 @@ void SetzenK::Form_Load() {
         db::ReadTransaction read(c);
         ckkursAtLoading = ckkursChecksum(c);
         const QHash<QString, int> placedHours = loadRails(c);
+        lehrer = db::teachers::ofCourses(c, s_.SchjID);
         zaehleSchueler(c);
         if (loadCourses(c, placedHours))
             GKursStUp(c);
@@ -254,7 +255,9 @@ void SetzenK::LKollisionen_Click() {
     const QString key = kollisionen.at(static_cast<size_t>(selected.front())).studentKey;
     txtMld.clear();
     db::Connection c(s_.databasePath());
-    txtMld = LKKollegiat(c, key).courseNames;
+    const Kollegiat k = LKKollegiat(c, key);
+    txtMld = k.courseNames;
+    txtMldKurse = k.names;
     emit changed();
 }
 

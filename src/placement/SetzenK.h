@@ -46,6 +46,7 @@ public:
     const QString Label2 = QStringLiteral("Kurs");
     const QString Label3 = QStringLiteral("Stunden");
     const QString Label4 = QStringLiteral("Schüler");
+    const QString LabelLehrer = QStringLiteral("Lehrer");
     const QString Label5 = QStringLiteral("Schüler im Kurs/Block");
     const QString Label6 = QStringLiteral("Kollisionen");
     const QString Label7 = QStringLiteral("Name Stunden/Anzahl der Schüler im Block");
@@ -114,6 +115,12 @@ public:
     // "&Varianten ...": the cohort's named plans in the window frmVarianten; a plan taken over
     // there stands in the grid and LNKurse afterwards.
     void menuBearbVarianten_Click();
+    // "Lehrer zuweisen ..." (AssignTeacher) for the course of LNKurse's current line, of the
+    // grid's current cell (also "&Lehrer zuweisen ..." of "&Bearbeiten").
+    void LNKurse_LehrerZuweisen();
+    void grdSchienen_LehrerZuweisen();
+    // "&Lehrer je Schiene ..." of "&Ansicht": the window frmLehrerSchienen.
+    void menuAnsichtLehrer_Click();
     // "invertieren": inverts the selection of LSchueler.
     void CmdInvers_Click();
 
@@ -161,6 +168,9 @@ private:
     void studentOverview(common::CommandScope& scope);
     void editRules(common::CommandScope& scope);
     void editVariants(common::CommandScope& scope);
+    void assignTeacher(common::CommandScope& scope);
+    void teachersByRail(common::CommandScope& scope);
+    QString lehrerKurs_; // the course the next "Lehrer zuweisen" gives a teacher
 
     // Fills the plan's rails and the grid; returns the hours placed per course key.
     QHash<QString, int> loadRails(db::Connection& c);

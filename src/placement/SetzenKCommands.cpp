@@ -5,6 +5,7 @@
 #include "common/CommandScope.h"
 #include "db/Database.h"
 #include "placement/AssignCourse.h"
+#include "placement/AssignTeacher.h"
 #include "placement/AutoPlacement.h"
 #include "placement/Bewertung.h"
 #include "placement/FillRail.h"
@@ -13,11 +14,13 @@
 #include "placement/SavePlacement.h"
 #include "placement/SetzenK.h"
 #include "placement/StudentOverview.h"
+#include "placement/frmLehrerSchienen.h"
 #include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
 #include "platform/RunState.h"
 #include "ui/Host.h"
 
+#include <utility>
 #include <vector>
 
 namespace placement {
@@ -74,6 +77,12 @@ void SetzenK::setUpCommands() {
          handler({&SetzenK::editRules, None})},
         {QStringLiteral("menuBearbVarianten"), QStringLiteral("&Varianten ..."), bearb, true,
          handler({&SetzenK::editVariants, Auto})},
+        // The course of the grid's current cell; the lists' context menus name theirs.
+        {QStringLiteral("menuBearbLehrer"), QStringLiteral("&Lehrer zuweisen ..."), bearb, true,
+         [this] { grdSchienen_LehrerZuweisen(); }},
+        {QStringLiteral("menuAnsicht"), QStringLiteral("&Ansicht"), {}, true, {}},
+        {QStringLiteral("menuAnsichtLehrer"), QStringLiteral("&Lehrer je Schiene ..."),
+         QStringLiteral("menuAnsicht"), true, handler({&SetzenK::teachersByRail, None})},
         {hilfe, QStringLiteral("&?"), {}, true, {}},
         {QStringLiteral("menuHilfeHilfe"), QStringLiteral("&Hilfe"), hilfe, true,
          [this] { menuHilfeHilfe_Click(); }},
@@ -105,7 +114,7 @@ void SetzenK::afterCommand(common::CommandScope& scope, Effect e) noexcept {
     if (e == Courses)
         history.clear();
     studentsStale = studentsStale || e == Students || e == Auto;
-    coursesStale = coursesStale || e == Courses;
+    coursesStale = coursesStale || e == Courses || e == Teachers;
     // Counted once the command is through: "Schiene auffüllen" still moves students after it
     // listed them.
     if (e == Students || e == Courses) {
@@ -299,6 +308,35 @@ void SetzenK::editVariants(common::CommandScope& scope) {
         fitToPlan(loaded.model);
         AutoPlacement(c, *this, host_).show(loaded.model, plan);
     }
+}
+void SetzenK::LNKurse_LehrerZuweisen() {
+    const int line = LNKurse.currentIndex();
+    if (line < 0 || line >= static_cast<int>(plan.waiting.size()))
+        return;
+    lehrerKurs_ = plan.waiting[static_cast<size_t>(line)].course;
+    execute({&SetzenK::assignTeacher, Teachers}, true);
+}
+void SetzenK::grdSchienen_LehrerZuweisen() {
+    const Placed* p = placedAt(grdSchienen.Row(), grdSchienen.Col());
+    if (!p) {
+        ui::tell(host_, QStringLiteral("Bitte wählen Sie zuerst einen Kurs aus."),
+                 ui::Icon::Exclamation);
+        return;
+    }
+    lehrerKurs_ = p->course;
+    execute({&SetzenK::assignTeacher, Teachers}, true);
+}
+void SetzenK::assignTeacher(common::CommandScope& scope) {
+    history.run(scope.connection(),
+                std::make_unique<AssignTeacher>(*this, host_, std::exchange(lehrerKurs_, {})));
+}
+void SetzenK::menuAnsichtLehrer_Click() {
+    execute({&SetzenK::teachersByRail, None}, false);
+}
+void SetzenK::teachersByRail(common::CommandScope&) {
+    frmLehrerSchienen window(*this, host_);
+    window.Form_Load();
+    host_.showModal(window);
 }
 void SetzenK::studentOverview(common::CommandScope& scope) {
     StudentOverview(scope.connection(), *this, host_).run();

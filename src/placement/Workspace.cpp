@@ -279,6 +279,7 @@ void Workspace::studentsChanged(db::Connection& c) {
     setImBlock({});
     setKollisionen({});
     txtMld.clear();
+    txtMldKurse.clear();
     lblKoll.clear();
     zaehleSchueler(c);
     GKursStUp(c);
@@ -318,6 +319,7 @@ void Workspace::LNKurse_Click(db::Connection& c) {
     setKollisionen(std::move(collisions));
     lblKoll.clear();
     txtMld.clear();
+    txtMldKurse.clear();
     showChanges();
 }
 
@@ -383,6 +385,7 @@ Workspace::Kollegiat Workspace::LKKollegiat(db::Connection& c, const QString& st
         if (!blank(row.course))
             k.courseKeys << row.course.toString();
         k.courseNames += row.name.leftJustified(5, QLatin1Char(' '), true);
+        k.names << row.name.trimmed();
     }
     return k;
 }

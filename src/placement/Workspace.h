@@ -4,6 +4,7 @@
 #include "blocking/Model.h"
 #include "blocking/Write.h"
 #include "db/Database.h"
+#include "db/Teachers.h"
 #include "placement/FileChanges.h"
 #include "placement/Moves.h"
 #include "placement/Plan.h"
@@ -93,15 +94,20 @@ public:
     void setSchueler(std::vector<StudentRow> rows);
     void setKollisionen(std::vector<Collision> rows);
     void setImBlock(std::vector<BlockRow> rows);
-    // The course name (5 characters) as the lists show it.
+    // The course name (5 characters) as the fixed-layout lines hold it.
     QString shortName(const QString& courseKey) const;
+    // The whole designation, as the views show it.
+    QString wholeName(const QString& courseKey) const {
+        return plan.course(courseKey).name.trimmed();
+    }
 
     QString lblNKurs; // return channel of the course chooser
     QString lblSchueler = QStringLiteral("0");
     QString lblSchImBlock = QStringLiteral("0");
     QString lblKollisionen = QStringLiteral("0");
     QString lblKoll;
-    QString txtMld; // course choices of the student clicked in LKollisionen
+    QString txtMld;          // course choices of the student clicked in LKollisionen
+    QStringList txtMldKurse; // the same, whole designations, as the view shows them
 
     // The students of every course of the school year (AnzBelKurs by course key), for the
     // "Schüler" column of LNKurse; counted when the window loads and after every command that
@@ -137,6 +143,30 @@ public:
     // the evaluation finds them; the view marks them.
     QSet<QPair<int, int>> lehrerKollisionen;
     bool teacherClash(int row, int col) const { return lehrerKollisionen.contains({row, col}); }
+    // The planner's rules the plan breaks, as the evaluation finds them: by grid cell (row,
+    // column) the rules its course breaks there, by column those its rail breaks. The view marks
+    // them; the tooltips name the rules.
+    QHash<QPair<int, int>, QStringList> regelnJeZelle;
+    QHash<int, QStringList> regelnJeSchiene;
+    bool breaksRule(int row, int col) const { return regelnJeZelle.contains({row, col}); }
+    bool railBreaksRule(int col) const { return regelnJeSchiene.contains(col); }
+
+    // The teachers of the school year's courses by course key in capitals, read when the window
+    // loads and after a course got its teacher here.
+    QHash<QString, db::teachers::CourseTeacher> lehrer;
+    // The teacher's short name of a course, "" for none.
+    QString teacherOf(const QString& courseKey) const;
+    // The other courses on the grid column that the course's teacher teaches, by designation.
+    QStringList sameTeacherOnRail(int col, const QString& courseKey) const;
+    // What the grid shows of its cells and headers: the course's whole designation ("*" after a
+    // fixed one; its hours where they differ from the rail's), the rail's name over its hours
+    // and student count.
+    QString cellText(int row, int col) const;
+    QString railHeading(int col) const;
+    // Their tooltips: "Lehrer Krau; auf dieser Schiene auch 1Mu3", "fixiert", the rules broken.
+    QString cellTip(int row, int col) const;
+    QString railTip(int col) const;
+
     // The parallel class (KO_PARLLKL) of every student, read with the evaluation's model.
     QHash<QString, QString> klassen;
     // "Kollisionen im Plan" and "Kurse des Schülers je Schiene": who collides in the plan as the
@@ -215,6 +245,7 @@ public:
     struct Kollegiat {
         int phase = 2;
         QString courseNames;
+        QStringList names; // whole, one per name of courseNames
         QStringList courseKeys;
         bool attends(const QString& courseKey) const;
     };

@@ -91,7 +91,7 @@ bool frmAutoSetzen::searchDespite() {
     if (host_.message({text, caption(), ui::Icon::Question, ui::Buttons::YesNo, 1, std::nullopt}) ==
         ui::Answer::Yes)
         return true;
-    host_.setStatus(QStringLiteral("Die Regeln ändern Sie unter „Bearbeiten – Regeln ...“."));
+    zuDenRegeln = true;
     unload(false);
     return false;
 }
@@ -238,6 +238,8 @@ void frmAutoSetzen::finish() {
     setState();
 }
 
+// Rules that leave no plan are named before the search: the planner searches anyway or goes
+// back to the rules (the window closes, the workspace opens "Regeln").
 void frmAutoSetzen::cmdAbbrechen_Click() {
     cancel_ = true;
     waitForSearch();

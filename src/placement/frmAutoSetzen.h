@@ -91,6 +91,8 @@ public:
     bool running() const { return searching_; }
     // Whether "Übernehmen" closed the window.
     bool accepted() const { return accepted_; }
+    // Whether the planner chose to go back to the rules, which leave no plan.
+    bool zuDenRegeln = false;
     const blocking::Model& model() const { return model_; }
     // The plan found; empty before a search has ended.
     const std::optional<blocking::Result>& result() const { return result_; }

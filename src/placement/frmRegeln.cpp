@@ -74,15 +74,27 @@ void frmRegeln::CmbArt_Click() {
     db::Connection c(s_.databasePath());
     lblErste = argCaption(k.first);
     lblZweite = argCaption(k.second);
-    lstErste.setLines(blocking::ruleNames(c, s_.SchjID, k.first));
-    lstZweite.setLines(blocking::ruleNames(c, s_.SchjID, k.second));
+    offer(lstErste, erste_, k.first, blocking::ruleNames(c, s_.SchjID, k.first));
+    offer(lstZweite, zweite_, k.second, blocking::ruleNames(c, s_.SchjID, k.second));
     emit changed();
 }
 
-// The name a list's current line stands for: a student's line carries his name after his key.
-QString frmRegeln::picked(const ui::ListBox& l) const {
-    const int i = l.currentIndex();
-    return i < 0 ? QString() : l.line(i).section(QStringLiteral("  "), 0, 0);
+// A student's line shows his name and class, the key he is added by stays behind it.
+void frmRegeln::offer(ui::ListBox& l, QStringList& names, blocking::RuleArg what,
+                      const QStringList& lines) {
+    names.clear();
+    QStringList shown;
+    for (const QString& line : lines) {
+        names << line.section(QStringLiteral("  "), 0, 0);
+        shown << (what == blocking::RuleArg::Student ? line.section(QStringLiteral("  "), 1)
+                                                     : line);
+    }
+    l.setLines(shown);
+}
+
+// The name a list's current line stands for.
+QString frmRegeln::picked(const ui::ListBox& l, const QStringList& names) const {
+    return names.value(l.currentIndex());
 }
 
 void frmRegeln::cmdNeu_Click() {
@@ -90,9 +102,9 @@ void frmRegeln::cmdNeu_Click() {
     if (i < 0)
         return;
     const blocking::RuleKindInfo& k = blocking::ruleKinds()[static_cast<size_t>(i)];
-    QStringList names{picked(lstErste)};
+    QStringList names{picked(lstErste, erste_)};
     if (k.second != blocking::RuleArg::None)
-        names << picked(lstZweite);
+        names << picked(lstZweite, zweite_);
     if (names.contains(QString())) {
         ui::tell(host_, QStringLiteral("Bitte wählen Sie aus, wofür die Regel gilt."),
                  ui::Icon::Exclamation);

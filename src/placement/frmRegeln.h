@@ -1,5 +1,6 @@
 #pragma once
 
+#include "blocking/Rules.h"
 #include "ui/ComboBox.h"
 #include "ui/ListBox.h"
 #include "ui/Window.h"
@@ -48,7 +49,11 @@ public:
 
 private:
     void listRules();
-    QString picked(const ui::ListBox& l) const;
+    void offer(ui::ListBox& l, QStringList& names, blocking::RuleArg what,
+               const QStringList& lines);
+    QString picked(const ui::ListBox& l, const QStringList& names) const;
+    QStringList erste_; // what addRule takes for each line of lstErste
+    QStringList zweite_;
     platform::RunState& s_;
     ui::Host& host_;
 };

@@ -61,18 +61,18 @@ TEST(Rules, ARuleNamingWhatIsNotThereOrNotOneIsRefused) {
     // Two courses of one name: a rule cannot tell which.
     s.course(4, "A2", 2, 3);
     const char* const bad[][3] = {
-        {"courses-apart", "B,A1", "Die Regel gibt es schon: courses-apart B A1"},
-        {"courses-apart", "A1,A1", "Die Regel courses-apart braucht zwei verschiedene Angaben."},
+        {"courses-apart", "B,A1", "Die Regel gibt es schon: Kurse B und A1 nie auf einer Schiene"},
+        {"courses-apart", "A1,A1", "Die Regel kurse-getrennt braucht zwei verschiedene Angaben."},
         {"courses-apart", "A1,X9", "Unbekannter Kurs: X9"},
         {"courses-apart", "A1,a2", "Der Kurs a2 ist nicht eindeutig: mehrere Kurse heißen so."},
         {"course-not-on-rail", "A1,S9", "Unbekannte Schiene: S9"},
         {"student-in-course", "ST0009,A1", "Unbekannter Schüler: ST0009"},
         {"parallels-apart", "Bio", "Unbekanntes Fach: Bio"},
-        {"parallels-apart", "M,Ph", "Die Regel parallels-apart braucht 1 Angabe."},
+        {"parallels-apart", "M,Ph", "Die Regel parallelkurse-getrennt braucht 1 Angabe."},
         {"course-on-rail", "A1,S1",
-         "Unbekannte Regel: course-on-rail (bekannt: course-not-on-rail, courses-together, "
-         "courses-apart, parallels-apart, student-in-course, student-not-in-course, "
-         "students-together, students-apart)"},
+         "Unbekannte Regel: course-on-rail (bekannt: kurs-nicht-auf-schiene, kurse-zusammen, "
+         "kurse-getrennt, parallelkurse-getrennt, schueler-im-kurs, schueler-nicht-im-kurs, "
+         "schueler-zusammen, schueler-getrennt)"},
     };
     for (const auto& [kind, names, refusal] : bad)
         EXPECT_EQ(s.refused(kind, names), QString::fromUtf8(refusal)) << kind << " " << names;
@@ -83,15 +83,15 @@ TEST(Rules, EachKindIsKeptOrBrokenByThePlanAsItStands) {
     // with the bound where no plan keeps it.
     const char* const cases[][3] = {
         {"course-not-on-rail", "A1,S2", ""},
-        {"course-not-on-rail", "a1 ,s1", "course-not-on-rail A1 S1"}, // trimmed, any case
-        {"courses-together", "A1,B", "courses-together A1 B"},
+        {"course-not-on-rail", "a1 ,s1", "Kurs A1 nicht auf Schiene S1"},    // trimmed, any case
+        {"Kurse-Zusammen", "A1,B", "Kurse A1 und B auf denselben Schienen"}, // German
         {"courses-apart", "A1,B", ""},
         {"parallels-apart", "m", ""},
         {"parallels-apart", "MA", ""}, // by its abbreviation
         {"student-in-course", "ST0001,A1", ""},
-        {"student-in-course", "ST0001,A2", "student-in-course ST0001 A2"},
+        {"schüler-im-kurs", "ST0001,A2", "Schüler Name1, Vor1 im Kurs A2"},
         {"student-in-course", "ST0003,B", ""}, // he did not choose its subject
-        {"student-not-in-course", "ST0002,A2", "student-not-in-course ST0002 A2"},
+        {"student-not-in-course", "ST0002,A2", "Schüler Name2, Vor2 nicht im Kurs A2"},
         {"student-not-in-course", "ST0002,A1", ""},
         {"students-together", "ST0001,ST0003", ""},
         {"students-together", "ST0001,ST0002", "students-together ST0001 ST0002"},

@@ -337,11 +337,15 @@ TEST(Kurs42Import, HandBuiltExportIsEvaluatedGetsShortNamesAndComesBackAsItWent)
     EXPECT_EQ(k::shortNames({"Mathe-GK1", "Mathematik-GK1", "Mathe-GK2"}, 6),
               (QStringList{"Mathe1", "MathA1", "Mathe2"}));
     EXPECT_EQ(k::shortNames({"Mathe-GK1", "mathe1"}, 6), (QStringList{"MathA1", "mathe1"}));
+    // Unique in their first five characters where the lists show five: a name that fits gives
+    // way where another begins alike.
+    EXPECT_EQ(k::shortNames({"SP-GK1", "SP-GK2", "SP-GK10", "Grund1"}, 6, 5),
+              (QStringList{"SPGK1", "SPGK2", "SPG10", "Grund1"}));
 
     // Every value of the records is written: the same files mean the same records.
     EXPECT_EQ(k::render(k::exportCohort(c, "2023")), k::render(handBuilt()));
     blocking::addRule(c, result.schjId, "course-not-on-rail", {"pxsp-pjk1", "Grundkurs 12"});
-    EXPECT_EQ(blocking::listRules(c, result.schjId).last(), "course-not-on-rail PXSPP1 Grun12");
+    EXPECT_EQ(blocking::listRules(c, result.schjId).last(), "Kurs PXSPP1 nicht auf Schiene Grun12");
 
     // Q2: the cohort a year older in year group 13, with its own course fields, and back alike.
     k::Export q2 = handBuilt();

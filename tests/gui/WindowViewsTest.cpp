@@ -294,13 +294,15 @@ TEST_F(Workspace, ShowsItsListsInColumnsTakesClicksKeysAndMenusAndClosesOnlyWhen
     EXPECT_EQ(view->windowTitle(), "Setzen der Kurse");
     EXPECT_TRUE(view->windowState() & Qt::WindowMaximized);
     auto* lnKurse = list("LNKurse");
-    ASSERT_EQ(headings(lnKurse), (QStringList{"Kurs", "Stunden", "Schüler"}));
-    // Characters 1-5 the name, 7 the hours; the students are counted.
+    ASSERT_EQ(headings(lnKurse), (QStringList{"Kurs", "Stunden", "Schüler", "Lehrer"}));
+    // Characters 1-5 the name, 7 the hours; the students are counted; the teacher's short name.
     {
         const QString& l = w->LNKurse.line(0);
         db::Connection c(s.databasePath());
         EXPECT_EQ(row(lnKurse, 0), (QStringList{l.left(5).trimmed(), l.mid(6, 1),
-                                                QString::number(db::AnzBelKurs(c, l.right(6)))}));
+                                                QString::number(db::AnzBelKurs(c, l.right(6))),
+                                                w->teacherOf(l.right(6))}));
+        EXPECT_FALSE(w->teacherOf(l.right(6)).isEmpty());
     }
     const auto [first, second] = collidingCourses();
     ASSERT_GE(second, 0);
@@ -332,7 +334,7 @@ TEST_F(Workspace, ShowsItsListsInColumnsTakesClicksKeysAndMenusAndClosesOnlyWhen
                                         "kolleg WHERE KO_VFP_ID = ?",
                                         {w->LKollisionen.line(0).right(6)})
                                .value(0),
-                           w->LNKurse.line(first).left(5) + " " +
+                           w->LNKurse.line(first).left(5).trimmed() + " " +
                                w->LNKurse.line(second).left(5).trimmed()}));
 
     // The colliding student's courses, one column each, readable.
@@ -373,12 +375,11 @@ TEST_F(Workspace, ShowsItsListsInColumnsTakesClicksKeysAndMenusAndClosesOnlyWhen
     EXPECT_EQ(w->Jahrgang(), 2008);
     EXPECT_EQ(child<QLabel>(view, "lblBewertung")->text(), w->lblBewertung.join('\n'));
 
-    // "fixieren / lösen" from the menu marks the selected entry with "*" after its name.
+    // "fixieren / lösen" from the menu marks the selected entry with "*" after its whole name.
     w->grdSchienen.click(1, 0);
-    const QString entry = w->grdSchienen.TextMatrix(1, 0);
+    const QString entry = w->grdSchienen.TextMatrix(1, 0).left(5).trimmed();
     child<QAction>(view, "menuBearbFix")->trigger();
-    EXPECT_EQ(grid->model()->index(0, 0).data().toString(),
-              (entry.left(5).trimmed() + "*").leftJustified(6) + entry.mid(6));
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), entry + "*");
     // It is taken back from the menu that names it.
     auto* rueck = child<QAction>(view, "menuBearbRueck");
     EXPECT_TRUE(rueck->isEnabled());

@@ -287,13 +287,33 @@ TEST(FillRail, APlacementThatBreaksARuleIsAskedAbout) {
     // the answer.
     const std::tuple<const char*, QStringList, const char*, int, const char*, ui::Answer> cases[] =
         {
-            {"course-not-on-rail", {"A", "S1"}, "A", 0, "course-not-on-rail A S1", ui::Answer::No},
+            {"course-not-on-rail",
+             {"A", "S1"},
+             "A",
+             0,
+             "Kurs A nicht auf Schiene S1",
+             ui::Answer::No},
             {"course-not-on-rail", {"A", "S2"}, "A", 0, "", ui::Answer::No},
-            {"courses-apart", {"B", "A"}, "A", 0, "courses-apart B A", ui::Answer::Yes},
+            {"courses-apart",
+             {"B", "A"},
+             "A",
+             0,
+             "Kurse B und A nie auf einer Schiene",
+             ui::Answer::Yes},
             {"courses-apart", {"B", "P1"}, "A", 0, "", ui::Answer::No}, // broken before
-            {"courses-together", {"A", "B"}, "A", 1, "courses-together A B", ui::Answer::No},
+            {"courses-together",
+             {"A", "B"},
+             "A",
+             1,
+             "Kurse A und B auf denselben Schienen",
+             ui::Answer::No},
             {"courses-together", {"A", "B"}, "A", 0, "", ui::Answer::No},
-            {"parallels-apart", {"MA"}, "P2", 0, "parallels-apart MA", ui::Answer::No},
+            {"parallels-apart",
+             {"MA"},
+             "P2",
+             0,
+             "Parallelkurse in MA auf verschiedenen Schienen",
+             ui::Answer::No},
             {"parallels-apart", {"MA"}, "P2", 1, "", ui::Answer::No},
         };
     Workspace s;

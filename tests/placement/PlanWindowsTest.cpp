@@ -1,6 +1,7 @@
 #include "TestWorkspace.h"
 
 #include "blocking/Rules.h"
+#include "placement/frmLehrerSchienen.h"
 #include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
 
@@ -65,20 +66,25 @@ TEST(Regeln, AreAddedFromTheListsDeletedAfterAskingAndEvaluated) {
         r.lstErste.setCurrent(static_cast<int>(r.lstErste.lines().indexOf("A")));
         r.lstZweite.setCurrent(0);
         r.click("cmdNeu");
-        s.host.onMessage("Die Regel gibt es schon: course-not-on-rail A S1");
+        s.host.onMessage("Die Regel gibt es schon: Kurs A nicht auf Schiene S1");
         r.click("cmdNeu"); // the same again
-        EXPECT_EQ(r.lstRegeln.lines(), QStringList{"1  Kurs nie auf der Schiene: A, S1"});
+        EXPECT_EQ(r.lstRegeln.lines(), QStringList{"1  Kurs A nicht auf Schiene S1"});
         r.CmbArt.setCurrent(3);
         r.CmbArt_Click();
         EXPECT_EQ(r.lblErste + "|" + r.lblZweite, "Fach|");
     });
-    EXPECT_EQ(s.line("Regeln"), "Regeln verletzt: 1 (course-not-on-rail A S1)");
+    EXPECT_EQ(s.line("Regeln"), "Regeln verletzt: 1 (Kurs A nicht auf Schiene S1)");
+    // A on S1 breaks it: the cell and the rail are marked, their tooltips name the rule.
+    EXPECT_EQ(std::tuple(s.w().breaksRule(1, 0), s.w().railBreaksRule(0), s.w().breaksRule(1, 1),
+                         s.w().railBreaksRule(1)),
+              std::tuple(true, true, false, false));
+    EXPECT_EQ(s.w().cellTip(1, 0).split('\n').last(),
+              "verletzt die Regel: Kurs A nicht auf Schiene S1");
 
     blocking::addRule(s.connection(), test::kYear, "student-in-course", {s.studentKey(1), "b"});
     s.inWindow<frmRegeln>("Regeln", [&](frmRegeln& r) {
-        EXPECT_EQ(r.lstRegeln.lines(),
-                  (QStringList{"1  Kurs nie auf der Schiene: A, S1",
-                               "2  Schüler in dem Kurs: " + s.studentKey(1) + " (Erst, Eva), B"}));
+        EXPECT_EQ(r.lstRegeln.lines(), (QStringList{"1  Kurs A nicht auf Schiene S1",
+                                                    "2  Schüler Erst, Eva im Kurs B"}));
         // Kept on Nein.
         for (const auto& [answer, left] :
              {std::pair{ui::Answer::No, 2}, {ui::Answer::Yes, 1}, {ui::Answer::Yes, 0}}) {
@@ -89,18 +95,8 @@ TEST(Regeln, AreAddedFromTheListsDeletedAfterAskingAndEvaluated) {
         }
     });
     EXPECT_EQ(s.host.messages[s.host.messages.size() - 2].text,
-              "Die Regel „Kurs nie auf der Schiene: A, S1“ löschen?");
+              "Die Regel „Kurs A nicht auf Schiene S1“ löschen?");
     EXPECT_EQ(s.line("Regeln"), "") << "no line without rules";
-
-    // B beside A on S1: their teacher (keys equal but for blanks) has two courses on the rail;
-    // both entries are marked.
-    EXPECT_EQ(s.line("Lehrer"), "Lehrerkollisionen: 0");
-    s.bOntoS1();
-    s.w().Bewerten();
-    EXPECT_EQ(
-        (std::array{s.w().teacherClash(1, 0), s.w().teacherClash(2, 0), s.w().teacherClash(1, 1)}),
-        (std::array{true, true, false}));
-    EXPECT_EQ(s.line("Lehrer"), "Lehrerkollisionen: 1");
 }
 
 // Another program deletes the first rule while the list still shows it: deleting that line
@@ -116,8 +112,50 @@ TEST(Regeln, ALineOfAnOutdatedListDeletesNoOtherRule) {
             .onMessage("Die Regeln wurden inzwischen von einem anderen Programm geändert; die "
                        "Liste zeigt sie jetzt neu.");
         r.click("cmdLoeschen");
-        EXPECT_EQ(r.lstRegeln.lines(), QStringList{"1  Kurs nie auf der Schiene: A, S2"});
+        EXPECT_EQ(r.lstRegeln.lines(), QStringList{"1  Kurs A nicht auf Schiene S2"});
     });
+}
+
+// A and B of Krau (keys equal but for blanks) on S1: the tooltip, the panel and "Lehrer je Schiene"
+// name him; B given Mei from the grid ends the clash, an unknown short name changes nothing,
+// Rückgängig brings it back.
+TEST(Lehrer, NamedInTheWorkspaceByRailAndGivenToACourse) {
+    Plan s(true);
+    for (const auto& [id, kuerzel] : {std::pair{7, "Krau"}, {8, "Mei"}})
+        s.connection().insert(
+            "lehrer",
+            {{"LE_ID", id}, {"LE_VFP_ID", QString("%1").arg(id, 6)}, {"LE_KUERZ", kuerzel}});
+    s.load();
+    s.bOntoS1();
+    s.w().Bewerten();
+    EXPECT_EQ(s.w().cellTip(2, 0), "Lehrer Krau; auf dieser Schiene auch A");
+    const QString clash = s.line("Lehrer");
+    EXPECT_EQ(clash, "Lehrerkollisionen: 1 (Lehrer Krau, Schiene S1: A, B)");
+    s.host.onModal("frmLehrerSchienen", [&](ui::Window& w) {
+        const auto& l = dynamic_cast<placement::frmLehrerSchienen&>(w);
+        const auto& t = l.tabelle;
+        EXPECT_EQ(t.rails.first() + "|" + l.lblKollisionen,
+                  "S1 (3 Std.)|Lehrerkollisionen beider Jahrgangsstufen: 1");
+        ASSERT_EQ(t.rows.size(), 1u);
+        EXPECT_EQ(t.rows[0].courses[0], (QStringList{"A", "B"}));
+        w.click("cmdDrucken");
+        w.click("cmdSchliessen");
+    });
+    ASSERT_TRUE(s.w().click("menuAnsichtLehrer"));
+    ASSERT_EQ(s.host.printJobs.size(), 1u);
+    EXPECT_EQ(s.host.printJobs[0].lines.filter("|!A B").size(), 1);
+
+    s.grid().click(2, 0);
+    s.host.onInput(QString("xy"))
+        .onMessage("Einen Lehrer mit dem Kürzel xy gibt es nicht. Neue "
+                   "Lehrer erfassen Sie unter Bearbeiten - Lehrer.");
+    s.host.onInput(QString(" mei"));
+    for (int i = 0; i < 2; ++i)
+        s.w().click("menuBearbLehrer");
+    EXPECT_EQ(s.db.rows("SELECT trim(KS_LE_ID) FROM kurs ORDER BY KS_ID"), (QStringList{"7", "8"}));
+    EXPECT_EQ(s.line("Lehrer"), "Lehrerkollisionen: 0");
+    s.w().click("menuBearbRueck");
+    EXPECT_EQ(s.line("Lehrer"), clash);
 }
 
 TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {

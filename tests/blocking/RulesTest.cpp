@@ -47,11 +47,13 @@ TEST(Rules, AreStoredByNameListedWithTodaysNamesAndRemovedByNumber) {
     // A renamed course keeps its rule: rules hold keys.
     c.exec("UPDATE kurs SET KS_BEZ = 'A1neu' WHERE KS_VFP_ID = ?", {s.a1});
     EXPECT_EQ(blocking::listRules(c, test::kYear),
-              (QStringList{"courses-apart A1neu B", "student-not-in-course ST0002 A2"}));
+              (QStringList{"Kurse A1neu und B nie auf einer Schiene",
+                           "Schüler Name2, Vor2 nicht im Kurs A2"}));
     EXPECT_THROW(blocking::removeRule(c, test::kYear, 3), std::runtime_error);
     EXPECT_THROW(blocking::removeRule(c, test::kYear, 0), std::runtime_error);
     blocking::removeRule(c, test::kYear, 1);
-    EXPECT_EQ(blocking::listRules(c, test::kYear), QStringList{"student-not-in-course ST0002 A2"});
+    EXPECT_EQ(blocking::listRules(c, test::kYear),
+              QStringList{"Schüler Name2, Vor2 nicht im Kurs A2"});
     EXPECT_TRUE(blocking::listRules(c, test::kOtherYear).isEmpty());
 }
 
@@ -80,7 +82,7 @@ TEST(Rules, ARuleNamingWhatIsNotThereOrNotOneIsRefused) {
 
 TEST(Rules, EachKindIsKeptOrBrokenByThePlanAsItStands) {
     // A rule's kind, its names and the rule as the evaluation names it broken ("": kept), and
-    // with the bound where no plan keeps it.
+    // after "|" the bound where no plan keeps it.
     const char* const cases[][3] = {
         {"course-not-on-rail", "A1,S2", ""},
         {"course-not-on-rail", "a1 ,s1", "Kurs A1 nicht auf Schiene S1"},    // trimmed, any case
@@ -94,9 +96,11 @@ TEST(Rules, EachKindIsKeptOrBrokenByThePlanAsItStands) {
         {"student-not-in-course", "ST0002,A2", "Schüler Name2, Vor2 nicht im Kurs A2"},
         {"student-not-in-course", "ST0002,A1", ""},
         {"students-together", "ST0001,ST0003", ""},
-        {"students-together", "ST0001,ST0002", "students-together ST0001 ST0002"},
+        {"students-together", "ST0001,ST0002",
+         "Schüler Name1, Vor1 und Name2, Vor2 in denselben Kursen"},
         // Both chose subject 3, which B alone teaches: broken in every plan.
-        {"students-apart", "ST0001,ST0002", "students-apart ST0001 ST0002, bestmöglich 1"},
+        {"students-apart", "ST0001,ST0002",
+         "Schüler Name1, Vor1 und Name2, Vor2 in verschiedenen Kursen|bestmöglich 1"},
         {"students-apart", "ST0002,ST0003", ""},
     };
     RuleSchool s;
@@ -105,14 +109,14 @@ TEST(Rules, EachKindIsKeptOrBrokenByThePlanAsItStands) {
         SCOPED_TRACE(std::string(kind) + " " + names);
         s.add(kind, names);
         const blocking::Evaluation e = blocking::evaluate(s.model());
-        const QString rule = QString(broken).section(',', 0, 0);
-        const QString bound = QString(broken).section(',', 1);
+        const QString rule = QString(broken).section('|', 0, 0);
+        const QString bound = QString(broken).section('|', 1);
         EXPECT_EQ(e.ruleViolationList, *broken ? QStringList{rule} : QStringList{});
         // The line is there whenever the school has rules.
-        EXPECT_EQ(blocking::describe(e)[1], *broken
-                                                ? QStringLiteral("Regeln verletzt: 1%1 (%2)")
-                                                      .arg(bound.isEmpty() ? "" : "," + bound, rule)
-                                                : QStringLiteral("Regeln verletzt: 0"));
+        EXPECT_EQ(blocking::describe(e)[1],
+                  *broken ? QStringLiteral("Regeln verletzt: 1%1 (%2)")
+                                .arg(bound.isEmpty() ? "" : ", " + bound, rule)
+                          : QStringLiteral("Regeln verletzt: 0"));
         EXPECT_EQ(e.optimal, !*broken || !bound.isEmpty());
         blocking::removeRule(c, test::kYear, 1);
     }
@@ -120,7 +124,7 @@ TEST(Rules, EachKindIsKeptOrBrokenByThePlanAsItStands) {
     s.add("parallels-apart", "M");
     c.exec("UPDATE ckkurs SET CK_BL_ID = ? WHERE CK_KS_ID = ?", {db::sixKey(1), s.a2});
     const blocking::Evaluation e = blocking::evaluate(s.model());
-    EXPECT_EQ(e.ruleViolationList, QStringList{"parallels-apart Ma"});
+    EXPECT_EQ(e.ruleViolationList, QStringList{"Parallelkurse in Ma auf verschiedenen Schienen"});
     EXPECT_EQ(blocking::toJson(e).value("ruleViolations").toInt(), 1);
 }
 
@@ -146,22 +150,23 @@ TEST(Rules, ThatNoPlanKeepsAreNamedBeforeTheSearchAloneOrInGroupsAndBoundTheBrok
         {{"courses-together A1,B", "courses-apart B,A1", "course-not-on-rail A1,S1",
           "course-not-on-rail A1,S2", "course-not-on-rail A1,S3"},
          {"Kurs A1: Die Regeln lassen ihm keine Schienen für seine Stunden.",
-          "Die Regeln „courses-together A1 B“ und „courses-apart B A1“ widersprechen sich.",
-          "Die Regel „course-not-on-rail A1 S1“ kann kein Plan einhalten: Der Kurs bleibt auf "
+          "Die Regeln „Kurse A1 und B auf denselben Schienen“ und „Kurse B und A1 nie auf einer "
+          "Schiene“ widersprechen sich.",
+          "Die Regel „Kurs A1 nicht auf Schiene S1“ kann kein Plan einhalten: Der Kurs bleibt auf "
           "dieser Schiene."},
          2},
         // B is the only course of subject 3 that students 1 and 2 chose.
         {{"student-not-in-course ST0001,B"},
-         {"Die Regel „student-not-in-course ST0001 B“ kann kein Plan einhalten: Nur dieser Kurs "
-          "bietet Name1, Vor1 eine seiner Wahlen."},
+         {"Die Regel „Schüler Name1, Vor1 nicht im Kurs B“ kann kein Plan einhalten: Nur dieser "
+          "Kurs bietet Name1, Vor1 eine seiner Wahlen."},
          1},
         // A chain: 3 follows 1 into A1, where a third rule keeps him out.
         {{"student-in-course ST0001,A1", "students-together ST0003,ST0001",
           "student-not-in-course ST0003,A1", "students-apart ST0001,ST0002"},
-         {"Die Regeln „student-in-course ST0001 A1“, „students-together ST0003 ST0001“ und "
-          "„student-not-in-course ST0003 A1“ widersprechen sich.",
-          "Die Regel „students-apart ST0001 ST0002“ kann kein Plan einhalten: Beide müssen in "
-          "einen gemeinsamen Kurs."},
+         {"Die Regeln „Schüler Name1, Vor1 im Kurs A1“, „Schüler Name3, Vor3 und Name1, Vor1 in "
+          "denselben Kursen“ und „Schüler Name3, Vor3 nicht im Kurs A1“ widersprechen sich.",
+          "Die Regel „Schüler Name1, Vor1 und Name2, Vor2 in verschiedenen Kursen“ kann kein Plan "
+          "einhalten: Beide müssen in einen gemeinsamen Kurs."},
          2},
     };
     for (const auto& [rules, named, bound] : cases) {

@@ -281,8 +281,8 @@ TEST(AutoSetzen, RulesNoPlanKeepsAreListedBeforeTheSearchWhichGoesOnOnlyWhenAske
         blocking::addRule(c, test::kYear, "student-not-in-course", {"ST0001", "D1"});
     }
     s.load();
-    const QString rule = "Die Regel „student-not-in-course ST0001 D1“ kann kein Plan einhalten: "
-                         "Nur dieser Kurs bietet Name1, Vor eine seiner Wahlen.";
+    const QString rule = "Die Regel „Schüler Name1, Vor nicht im Kurs D1“ kann kein Plan "
+                         "einhalten: Nur dieser Kurs bietet Name1, Vor eine seiner Wahlen.";
     for (const ui::Answer answer : {ui::Answer::No, ui::Answer::Yes}) {
         bool searched = false;
         s.autoSetzen(
@@ -293,7 +293,7 @@ TEST(AutoSetzen, RulesNoPlanKeepsAreListedBeforeTheSearchWhichGoesOnOnlyWhenAske
                 searched = a.result().has_value();
                 EXPECT_EQ(a.lblNachher.filter("Regeln verletzt"),
                           searched ? QStringList{"Regeln verletzt: 1, bestmöglich 1 "
-                                                 "(student-not-in-course ST0001 D1)"}
+                                                 "(Schüler Name1, Vor nicht im Kurs D1)"}
                                    : QStringList{});
             },
             [&](test::ScriptedHost& h) {

@@ -47,7 +47,7 @@ TEST(RandomRun, DemoSchool) {
     s.DatenPfad = tmp.dir();
     s.DatenDatei = "BB.MDB";
     ASSERT_TRUE(test::importDemoSchool(s, importing));
-    EXPECT_EQ(run(s, 7), "404a4ac6cca284cda7d4c04355a1d3d27711f55f");
+    EXPECT_EQ(run(s, 7), "0e886acb0333f9e22c2dbea0caabc3f3b2efcffb");
 }
 
 TEST(RandomRun, GeneratedSchoolOfTwiceFourHundred) {

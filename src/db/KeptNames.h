@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
 namespace db {
 
@@ -38,6 +41,13 @@ Entry get(Connection& c, const QString& kind, const QString& key);
 // The keys of the rows of that kind whose kept name is name (trimmed, letter case ignored);
 // none in a file without the table.
 QStringList keysNamed(Connection& c, const QString& kind, const QString& name);
+
+// The files of the export a cohort came from, each as read, in their order: kept in the table
+// fremddatei (created where missing) so that handing the plan back rewrites only what it
+// changed. A file without the table, or a cohort without files, keeps none.
+using KeptFiles = std::vector<std::pair<QString, QByteArray>>;
+void putFiles(Connection& c, const QString& cohort, const KeptFiles& files);
+KeptFiles files(Connection& c, const QString& cohort);
 
 } // namespace kept
 } // namespace db

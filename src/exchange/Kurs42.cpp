@@ -29,6 +29,7 @@
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <set>
@@ -357,7 +358,8 @@ QByteArray readWhole(const QString& path, const QString& name, qint64 limit) {
 }
 
 // The files of a folder, read while no export writes there; a folder that an interrupted
-// export left mixed is refused.
+// export left mixed is refused. Hidden files and a set's temporaries ("~NAME.tmp") are no part
+// of the export.
 Files folderFiles(const QString& dirOrZip) {
     const QString dir = QFileInfo(platform::nativePath(dirOrZip)).absoluteFilePath();
     const platform::FolderLock lock(dir, platform::FolderLock::Kind::Shared);
@@ -366,14 +368,18 @@ Files folderFiles(const QString& dirOrZip) {
              QStringLiteral("Ein Export in diesen Ordner wurde unterbrochen; seine Dateien "
                             "gehören nicht zusammen. Ein neuer Export in den Ordner schließt "
                             "ihn ab."));
-    const bool separated =
-        dirOrZip.endsWith(QLatin1Char('/')) || dirOrZip.endsWith(QLatin1Char('\\'));
+    // Pipes and devices listed too: one in a file's place is refused by name.
+    QStringList names = QDir(dir).entryList(QDir::Files | QDir::System, QDir::Name);
+    names.removeIf([](const QString& n) { return n.startsWith(QLatin1Char('~')); });
+    if (names.size() > kMaxSourceFiles)
+        fail(QFileInfo(dir).fileName(), 0,
+             QStringLiteral("Der Ordner enthält mehr als %1 Dateien; ein Kurs42-Export hat "
+                            "weniger. Bitte den Ordner wählen, der nur den Export enthält.")
+                 .arg(kMaxSourceFiles));
     Files files;
-    for (const QString& name : kNeeded) {
-        const QString path = dirOrZip + (separated ? QString() : QStringLiteral("/")) + name;
-        if (platform::fileExists(path))
-            files.emplace_back(name, readWhole(path, name, zip::kMaxEntrySize));
-    }
+    for (const QString& name : names)
+        files.emplace_back(name,
+                           readWhole(dir + QLatin1Char('/') + name, name, zip::kMaxEntrySize));
     return files;
 }
 
@@ -434,13 +440,16 @@ Export readFiles(const Files& files) {
     readPlacements(tableOf(kBlockplan), e);
     readChoices(tableOf(kFachwahlen), e);
     dropUnlinked(e);
+    e.source = files;
     return e;
 }
 
 Files readArchive(const QByteArray& archive) {
     const QString folder = folderInArchive(archive);
+    // Entries in sub-folders of the export's folder are no part of it.
     Files files = zip::read(archive, [&](const QString& n) {
-        return n.startsWith(folder) && kNeeded.contains(n.mid(folder.size()));
+        return n.startsWith(folder) && n.size() > folder.size() &&
+               !n.mid(folder.size()).contains(QLatin1Char('/'));
     });
     for (auto& file : files)
         file.first.remove(0, folder.size());

@@ -254,6 +254,7 @@ Export exportCohort(db::Connection& c, const QString& cohort) {
     numberParallels(e);
     r.readStudents();
     r.readChoices(yearGroup);
+    e.source = db::kept::files(c, cohort.trimmed());
     read.end();
     return e;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 // Zip archives as exports travel in: read whole from memory, stored or deflated entries; written
-// with stored entries only (the files are small, and every reader takes stored entries).
+// deflated.
 namespace exchange::zip {
 
 // An archive this reader refuses: damaged, encrypted, zip64, spread over several disks, or an
@@ -29,7 +29,7 @@ inline constexpr qint64 kMaxEntrySize = 64 * 1024 * 1024;
 // says so, else code page 437). A wanted name that occurs twice is refused. Throws Error.
 Entries read(const QByteArray& archive, const std::function<bool(const QString&)>& wanted);
 
-// An archive of the entries, stored, in the given order, with a fixed time stamp: the same
+// An archive of the entries, deflated, in the given order, with a fixed time stamp: the same
 // entries give the same bytes. Throws Error when an entry or the archive outgrows the plain zip
 // format's 32-bit sizes.
 QByteArray write(const Entries& entries);

@@ -87,6 +87,17 @@ TEST(KubbKurs42, RoundTripKeepsEveryEntryAndChangesOnlyThePlansFilesAfterBlockin
                 return entriesOf(dir.path(to));
             };
             EXPECT_EQ(pass(dir.path("ein"), "A.MDB", "1" + target), in);
+            // As worked out by hand: M-GK2 holds 4, M-GK1 2; Fuchs's French has no course.
+            EXPECT_EQ(ok({"evaluate", "--db", dir.path("A.MDB"), "--cohort", "2024"})
+                          .split('\n')
+                          .mid(0, 10)
+                          .join('\n'),
+                      "Jahrgang 2024 (Jahrgangsstufe 12): 10 Schüler, 6 Kurse, 4 Schienen\n"
+                      "Kollisionen (Schüler): 0\nLehrerkollisionen: 0\nRegeln verletzt: 0\n"
+                      "Kurse nicht gesetzt: 0\nBelegungen ohne Kurs: 1\n"
+                      "Kurse außerhalb ihrer Grenzen: 0\nKurse auf zu vielen Schienen: 0\n"
+                      "Größte Differenz: 2 (M-GK1 M-GK2), bestmöglich 0\n"
+                      "Summe der Abweichungsquadrate: 2,00, Untergrenze 0,00");
             qint64 size = 0;
             for (const auto& entry : in)
                 size += entry.second.size();

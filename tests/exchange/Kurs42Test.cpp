@@ -167,6 +167,25 @@ TEST(Kurs42Files, TheHandExportReadsAlikeFromFolderAndZipsAndIsWrittenBackAlike)
                     .contains("\r\n2;\"GKS\";\"Grundkurs schriftlich\";\"GY\";0;1;1;\"GK\"\r\n"));
 }
 
+// Handed back over a Windows-1252 Kurse.txt: a removed course's row is left out, a new one comes
+// after the rows it follows, in the file's manner; a name the code page lacks is refused.
+TEST(Kurs42Files, ChangedRowsAreWrittenInTheKeptFilesManner) {
+    k::Files files = handExport();
+    QByteArray& kurse = bytesOf(files, "Kurse.txt");
+    kurse = QString::fromUtf8(kurse.mid(3)).replace("L012", "Lö12").toLatin1();
+    k::Export e = k::readFiles(files);
+    e.courses.push_back(e.courses[0]);
+    e.courses.back().name = "Ü-GK1";
+    e.courses.erase(e.courses.begin() + 1);
+    k::Files out = k::output(e);
+    QList<QByteArray> lines = kurse.split('\n');
+    lines.insert(lines.size() - 1, QByteArray(lines[1]).replace("D-LK1", "\xDC-GK1"));
+    lines.removeAt(2);
+    EXPECT_EQ(bytesOf(out, "Kurse.txt"), lines.join('\n'));
+    e.courses.back().name = "Ω-GK1";
+    EXPECT_THROW(k::output(e), k::FormatError);
+}
+
 // Each row changes one file of the hand export (a regular expression, multi-line) and names what
 // the reader says.
 TEST(Kurs42Files, BadInputIsReadOrRefusedNamingFileAndLine) {

@@ -18,8 +18,10 @@
 // - Blockung.txt is written as [Blockung] with the five keys and the other keys of that section,
 //   then the other sections ("Section/Key" in other); no byte-order mark, UTF-8 only where a
 //   value is not ASCII (its readers try UTF-8 first).
-// - ZulKurse.txt: the texts, the written-exam flag and the order of the ten kinds are ours
-//   (SF "GY", JgBereich 0, Sichtbar 1).
+// - ZulKurse.txt, for an export without kept files: the texts, the written-exam flag and the
+//   order of the ten kinds are ours (SF "GY", JgBereich 0, Sichtbar 1). Where the export came
+//   from Kurs42, every file goes back as read except the rows the plan changed (output(),
+//   Kurs42Merge.cpp); a table without byte-order mark that is plain ASCII counts as UTF-8.
 // - "--" reads as "none" in every text column the records keep, and as 0 in a number column.
 #include "exchange/Kurs42.h"
 

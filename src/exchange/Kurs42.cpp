@@ -378,6 +378,13 @@ Files folderFiles(const QString& dirOrZip) {
              QStringLiteral("Der Ordner enthält mehr als %1 Dateien; ein Kurs42-Export hat "
                             "weniger. Bitte den Ordner wählen, der nur den Export enthält.")
                  .arg(kMaxSourceFiles));
+    qint64 total = 0;
+    for (const QString& name : names)
+        if ((total += QFileInfo(dir + QLatin1Char('/') + name).size()) > zip::kMaxTotalSize)
+            fail(QFileInfo(dir).fileName(), 0,
+                 QStringLiteral("Die Dateien des Ordners sind zusammen größer als %1 MiB; ein "
+                                "Kurs42-Export ist kleiner.")
+                     .arg(zip::kMaxTotalSize >> 20));
     Files files;
     for (const QString& name : names)
         files.emplace_back(name,

@@ -212,6 +212,7 @@ Entries read(const QByteArray& archive, const std::function<bool(const QString&)
         damaged(QStringLiteral("das Inhaltsverzeichnis reicht über das Archiv hinaus"));
     Entries out;
     std::set<QString> seen;
+    qint64 total = 0;
     qint64 at = directoryOffset;
     for (int i = 0; i < entries; ++i) {
         const CentralEntry e = centralEntry(in, at, directoryEnd);
@@ -220,6 +221,10 @@ Entries read(const QByteArray& archive, const std::function<bool(const QString&)
             continue;
         if (!seen.insert(e.name).second)
             throw Error(QStringLiteral("Die Zip-Datei enthält „%1“ zweimal.").arg(e.name));
+        if ((total += e.size) > kMaxTotalSize)
+            throw Error(QStringLiteral("Die Einträge der Zip-Datei sind zusammen größer als %1 "
+                                       "MiB; sie werden nicht gelesen.")
+                            .arg(kMaxTotalSize >> 20));
         out.emplace_back(e.name, contents(in, e, directoryOffset));
     }
     return out;

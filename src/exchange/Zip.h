@@ -23,10 +23,13 @@ using Entries = std::vector<std::pair<QString, QByteArray>>;
 
 // No entry of an export comes near this; a larger one is refused before it is inflated.
 inline constexpr qint64 kMaxEntrySize = 64 * 1024 * 1024;
+// Nor do all its entries together: read() refuses to inflate beyond this.
+inline constexpr qint64 kMaxTotalSize = 2 * kMaxEntrySize;
 
 // The entries whose names wanted accepts, in the archive's order, each checked against its
 // CRC-32. Names are taken as the archive gives them (sub-folders included, UTF-8 where the entry
-// says so, else code page 437). A wanted name that occurs twice is refused. Throws Error.
+// says so, else code page 437). A wanted name that occurs twice, or wanted entries beyond
+// kMaxTotalSize together, are refused. Throws Error.
 Entries read(const QByteArray& archive, const std::function<bool(const QString&)>& wanted);
 
 // An archive of the entries, deflated, in the given order, with a fixed time stamp: the same

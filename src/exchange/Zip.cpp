@@ -221,7 +221,8 @@ Entries read(const QByteArray& archive, const std::function<bool(const QString&)
             continue;
         if (!seen.insert(e.name).second)
             throw Error(QStringLiteral("Die Zip-Datei enthält „%1“ zweimal.").arg(e.name));
-        if ((total += e.size) > kMaxTotalSize)
+        // An entry beyond its own limit is refused by contents(), naming it.
+        if (e.size <= kMaxEntrySize && (total += e.size) > kMaxTotalSize)
             throw Error(QStringLiteral("Die Einträge der Zip-Datei sind zusammen größer als %1 "
                                        "MiB; sie werden nicht gelesen.")
                             .arg(kMaxTotalSize >> 20));

@@ -255,7 +255,9 @@ Files output(const Export& e) {
     if (e.source.empty())
         return rendered;
     Files out;
-    for (const auto& [name, bytes] : e.source) {
+    for (const auto& file : e.source) {
+        const QString& name = file.first; // a structured binding no lambda may capture
+        const QByteArray& bytes = file.second;
         const auto fresh = std::find_if(rendered.begin(), rendered.end(),
                                         [&](const auto& f) { return f.first == name; });
         const auto keys = keyColumns().find(name);

@@ -28,6 +28,8 @@ int runImportKurs42(const Args& a) {
     const exchange::kurs42::ImportResult r =
         exchange::kurs42::importExport(exchange::kurs42::read(from), output, pointerDir, host());
     out() << "Datenbank " << output << " wurde erstellt!\n";
+    for (const QString& line : exchange::kurs42::summary(r, output).mid(1))
+        out() << line << '\n';
     if (!r.report.isEmpty())
         out() << "Nicht übernommen:\n" << r.report.join(QLatin1Char('\n')) << '\n';
     out().flush();

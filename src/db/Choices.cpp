@@ -4,6 +4,7 @@
 #include "db/Queries.h"
 #include "db/Statement.h"
 
+#include <QSqlQuery>
 #include <stdexcept>
 
 namespace db::choices {
@@ -256,6 +257,38 @@ void eachStudentWithBasicChoices(Connection& c, const QString& phase,
                q.value(7), q.value(8), q.value(9), q.value(10), q.value(11), q.value(12),
                q.value(13), q.value(14)});
     finished(c, q);
+}
+
+std::vector<Row> rows(Connection& c) {
+    std::vector<Row> out;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, %1, %2, BG_FA_ID, BG_ART "
+                                        "FROM belegung ORDER BY BG_ID")
+                             .arg(courseField(12), courseField(13)));
+    while (q.next())
+        out.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+                       q.value(3).toString(), q.value(4).toString(), q.value(5).toString()});
+    return out;
+}
+
+std::vector<Row> courses(Connection& c) {
+    std::vector<Row> out;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, %1, %2 FROM belegung ORDER BY BG_ID")
+                             .arg(courseField(12), courseField(13)));
+    while (q.next())
+        out.push_back(
+            {q.value(0).toLongLong(), {}, q.value(1).toString(), q.value(2).toString(), {}, {}});
+    return out;
+}
+
+std::vector<SubjectCount> subjectCountsOfCohort(Connection& c, const QString& cohort) {
+    std::vector<SubjectCount> rows;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_FA_ID, BG_ART, count(*) FROM belegung "
+                                        "JOIN kolleg ON BG_KO_ID = KO_VFP_ID "
+                                        "WHERE trim(KO_KURSPH) = ? GROUP BY BG_FA_ID, BG_ART"),
+                         {cohort});
+    while (q.next())
+        rows.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt()});
+    return rows;
 }
 
 } // namespace db::choices

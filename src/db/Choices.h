@@ -146,5 +146,29 @@ struct StudentBasicChoice {
 void eachStudentWithBasicChoices(Connection& c, const QString& phase,
                                  const std::function<void(const StudentBasicChoice&)>& visit);
 
+// The automatic blocking's reads of the choices (blocking/Model.cpp).
+
+// A choice row with the courses of both year groups' fields.
+struct Row {
+    qint64 bgId = 0;
+    QString studentKey; // BG_KO_ID
+    QString course12;
+    QString course13;
+    QString subject; // BG_FA_ID
+    QString art;     // BG_ART
+};
+// Every choice row in stored order (BG_ID).
+std::vector<Row> rows(Connection& c);
+// The same with BG_ID and the two course fields only: what commands change.
+std::vector<Row> courses(Connection& c);
+// How many choices the students of the cohort (KO_KURSPH) made of each subject (BG_FA_ID as
+// stored) and kind (BG_ART), for the proposals to name subjects that have choosers but no course.
+struct SubjectCount {
+    QString subject;
+    QString art;
+    int count = 0;
+};
+std::vector<SubjectCount> subjectCountsOfCohort(Connection& c, const QString& cohort);
+
 } // namespace choices
 } // namespace db

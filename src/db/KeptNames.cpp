@@ -42,6 +42,12 @@ QStringList keysNamed(Connection& c, const QString& kind, const QString& name) {
     return keys;
 }
 
+void drop(Connection& c, const QString& kind, const QString& key) {
+    if (c.hasTable(QStringLiteral("fremdname")))
+        c.exec(QStringLiteral("DELETE FROM fremdname WHERE FN_ART = ? AND FN_KEY = ?"),
+               {kind, key});
+}
+
 void putFiles(Connection& c, const QString& cohort, const KeptFiles& files) {
     c.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS fremddatei (FD_ID INTEGER PRIMARY KEY "
                           "AUTOINCREMENT, FD_KOHORTE TEXT NOT NULL, FD_NAME TEXT NOT NULL, "

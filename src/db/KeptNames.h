@@ -42,6 +42,9 @@ Entry get(Connection& c, const QString& kind, const QString& key);
 // none in a file without the table.
 QStringList keysNamed(Connection& c, const QString& kind, const QString& name);
 
+// Forgets what was kept for the row of that kind and key (its row deleted).
+void drop(Connection& c, const QString& kind, const QString& key);
+
 // The files of the export a cohort came from, each as read, in their order: kept in the table
 // fremddatei (created where missing) so that handing the plan back rewrites only what it
 // changed. A file without the table, or a cohort without files, keeps none.

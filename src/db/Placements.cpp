@@ -7,6 +7,7 @@
 
 #include <QCryptographicHash>
 #include <QSet>
+#include <QSqlQuery>
 
 namespace db::placements {
 
@@ -214,6 +215,18 @@ std::vector<PlacedCourse> withCourses(Connection& c) {
     while (q.next())
         out.push_back({q.value(0), q.value(1), q.value(2), q.value(3)});
     finished(c, q);
+    return out;
+}
+
+std::vector<Placed> all(Connection& c) {
+    std::vector<Placed> out;
+    if (!c.hasTable(QStringLiteral("ckkurs")))
+        return out;
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT CK_BL_ID, CK_KS_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"));
+    while (q.next())
+        out.push_back({q.value(0).toString(), q.value(1).toString(),
+                       q.value(2).toString().trimmed() == QLatin1String("1")});
     return out;
 }
 

@@ -108,5 +108,15 @@ struct PlacedCourse {
 // Every placement, in stored order.
 std::vector<PlacedCourse> withCourses(Connection& c);
 
+// The automatic blocking's read of the placements (blocking/Model.cpp).
+
+struct Placed {
+    QString railKey;    // CK_BL_ID
+    QString courseKey;  // CK_KS_ID
+    bool fixed = false; // CK_FIX is "1"
+};
+// Every placement in stored order; none in a file without the table.
+std::vector<Placed> all(Connection& c);
+
 } // namespace placements
 } // namespace db

@@ -7,6 +7,7 @@
 #include "platform/FileSet.h"
 #include "platform/Paths.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 #include "ui/Host.h"
 
 namespace exchange::kurs42 {
@@ -47,6 +48,8 @@ bool importCommand(platform::RunState& s, ui::Host& host) {
         return false;
     s.useDatabase(*target);
     common::LiesSchj(s, host);
+    ui::tell(host, summary(result, *target).join(platform::kCrLf), ui::Icon::Information,
+             kImportTitle);
     if (!result.report.isEmpty()) {
         common::frmFMld window(host);
         window.setCaption(QStringLiteral("Aus Kurs42 nicht übernommen:"));

@@ -78,7 +78,7 @@ struct Reader {
     void readTeachers() {
         for (const db::teachers::Teacher& t : db::teachers::inStoredOrder(c)) {
             const QString name = keptName(c, db::kept::kTeacher, t.key, data);
-            teachers.insert(fold(t.key), name.isEmpty() ? t.kuerz.trimmed() : name);
+            teachers.insert(fold(t.key), name.isEmpty() ? t.kuerzel.trimmed() : name);
         }
     }
 

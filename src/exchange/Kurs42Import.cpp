@@ -458,16 +458,48 @@ void reportMissingRails(const Export& e, Plan& p) {
                                     .arg(k.name, kSchienen);
 }
 
+// The result of the plan, before the file is written.
+ImportResult resultOf(const Export& e, const Plan& p) {
+    ImportResult r;
+    r.report = p.report;
+    r.schjBez = p.schjBez;
+    r.cohort = p.cohort;
+    r.students = static_cast<int>(e.students.size());
+    r.rails = static_cast<int>(e.rails.size());
+    r.teachers = static_cast<int>(p.teachers.size());
+    r.choices = static_cast<int>(p.choices.size());
+    for (const QString& key : p.courseKeys)
+        r.courses += key.isEmpty() ? 0 : 1;
+    for (const Plan::ChoiceRow& row : p.choices)
+        r.choicesWithCourse += row.course >= 0 ? 1 : 0;
+    return r;
+}
+
 } // namespace
+
+QStringList summary(const ImportResult& r, const QString& target) {
+    return {QStringLiteral("Die Blockbildungsdatei %1 wurde aus dem Export von Kurs42 erstellt.")
+                .arg(target),
+            QStringLiteral("Schuljahr %1, Kollegiatenjahrgang %2").arg(r.schjBez).arg(r.cohort),
+            QStringLiteral("Schüler: %1").arg(r.students),
+            QStringLiteral("Kurse: %1").arg(r.courses),
+            QStringLiteral("Schienen: %1").arg(r.rails),
+            QStringLiteral("Lehrer: %1").arg(r.teachers),
+            QStringLiteral("Fachwahlen: %1, davon mit Kurs: %2")
+                .arg(r.choices)
+                .arg(r.choicesWithCourse),
+            r.report.isEmpty() ? QStringLiteral("Nicht übernommen: nichts.")
+                               : QStringLiteral("Nicht übernommen: %1 %2 (die Liste folgt).")
+                                     .arg(r.report.size())
+                                     .arg(r.report.size() == 1 ? QStringLiteral("Angabe")
+                                                               : QStringLiteral("Angaben"))};
+}
 
 ImportResult importExport(const Export& e, const QString& target, const QString& pointerDir,
                           ui::Host& host) {
     Plan p = plan(e);
     reportMissingRails(e, p);
-    ImportResult result;
-    result.report = p.report;
-    result.schjBez = p.schjBez;
-    result.cohort = p.cohort;
+    ImportResult result = resultOf(e, p);
 
     bool replace = false;
     if (platform::fileExists(target)) {

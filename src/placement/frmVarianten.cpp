@@ -1,5 +1,6 @@
 #include "placement/frmVarianten.h"
 
+#include "blocking/Bounds.h"
 #include "blocking/Variants.h"
 #include "blocking/Write.h"
 #include "db/Database.h"
@@ -51,8 +52,8 @@ void frmVarianten::listVariants() {
     const blocking::SchoolYear year{s_.SchjID, s_.SchjBez};
     // The state is read first: a change after it makes "Übernehmen" ask, never slip through.
     state_ = blocking::readState(c);
-    const blocking::Evaluation current =
-        blocking::evaluate(blocking::Model::load(c, year, cohort_));
+    const blocking::Model model = blocking::Model::load(c, year, cohort_);
+    const blocking::Evaluation current = blocking::evaluate(model);
     const std::vector<blocking::VariantInfo> saved = blocking::list(c, year, cohort_);
     std::vector<blocking::VariantInfo> variants(saved.size() + 1);
     std::copy(saved.begin(), saved.end(), variants.begin() + 1);
@@ -74,8 +75,34 @@ void frmVarianten::listVariants() {
             << QStringLiteral("Kommentar");
     QStringList lines;
     names_.clear();
+    // The last line: the least each figure can be, none above a plan listed.
+    blocking::Evaluation least = current;
+    const std::shared_ptr<const blocking::FigureBounds> b = blocking::currentBounds(model);
+    least.collisions = b->collisions;
+    least.teacherClashes = b->teacherClashes;
+    least.ruleViolations = b->ruleViolations;
+    least.withoutCourse = b->withoutCourse;
+    least.outsideLimits = b->outsideLimits;
+    least.largestDifference = b->difference;
+    least.squaredDeviation = b->deviation;
+    least.unplaced = b->unplaced;
     for (const blocking::VariantInfo& v : variants) {
         const blocking::Evaluation& e = v.evaluation;
+        for (auto field :
+             {&blocking::Evaluation::collisions, &blocking::Evaluation::teacherClashes,
+              &blocking::Evaluation::ruleViolations, &blocking::Evaluation::withoutCourse,
+              &blocking::Evaluation::outsideLimits, &blocking::Evaluation::largestDifference,
+              &blocking::Evaluation::unplaced})
+            least.*field = std::min(least.*field, e.*field);
+        least.squaredDeviation = std::min(least.squaredDeviation, e.squaredDeviation);
+    }
+    blocking::VariantInfo bounds;
+    bounds.name = QStringLiteral("Untergrenze");
+    bounds.evaluation = least;
+    variants.push_back(bounds);
+    for (const blocking::VariantInfo& v : variants) {
+        const blocking::Evaluation& e = v.evaluation;
+        const bool plan = &v != &variants.back();
         QStringList f{v.name, QString::number(e.collisions)};
         if (teachers)
             f << QString::number(e.teacherClashes);
@@ -83,13 +110,13 @@ void frmVarianten::listVariants() {
             f << QString::number(e.ruleViolations);
         f << QString::number(e.withoutCourse) << QString::number(e.outsideLimits)
           << QString::number(e.largestDifference) << number(e.squaredDeviation)
-          << QString::number(e.unplaced) << QString::number(v.changedStudents)
-          << QString::number(v.movedCourses)
+          << QString::number(e.unplaced) << (plan ? QString::number(v.changedStudents) : QString())
+          << (plan ? QString::number(v.movedCourses) : QString())
           << (v.created.isValid() ? v.created.toString(QStringLiteral("dd.MM.yyyy hh:mm"))
                                   : QString())
           << QString(v.comment).replace(QLatin1Char('\t'), QLatin1Char(' '));
         lines << f.join(QLatin1Char('\t'));
-        names_ << v.name;
+        names_ << (plan ? v.name : QString());
     }
     lstVarianten.setLines(lines);
     emit changed();
@@ -101,7 +128,7 @@ QString frmVarianten::nameOf(int line) const {
 
 QString frmVarianten::selectedVariant() {
     const std::vector<int> rows = lstVarianten.selectedRows();
-    if (rows.size() != 1 || rows.front() == 0) {
+    if (rows.size() != 1 || rows.front() == 0 || nameOf(rows.front()).isEmpty()) {
         ui::tell(host_, QStringLiteral("Bitte wählen Sie eine Variante aus."),
                  ui::Icon::Exclamation);
         return {};
@@ -133,7 +160,7 @@ void frmVarianten::cmdSpeichern_Click() {
 
 void frmVarianten::cmdVergleichen_Click() {
     const std::vector<int> rows = lstVarianten.selectedRows();
-    if (rows.size() != 2) {
+    if (rows.size() != 2 || nameOf(rows[0]).isEmpty() || nameOf(rows[1]).isEmpty()) {
         ui::tell(host_, QStringLiteral("Bitte wählen Sie zwei Zeilen zum Vergleichen aus."),
                  ui::Icon::Exclamation);
         return;

@@ -12,6 +12,7 @@
 #include "exchange/Kurs42Export.h"
 #include "exchange/Kurs42Import.h"
 #include "exchange/Zip.h"
+#include "platform/Files.h"
 #include "platform/RunState.h"
 #include "support/DemoSchool.h"
 #include "support/ScriptedHost.h"
@@ -421,4 +422,24 @@ TEST(Kurs42Import, RowsThatBreakTheRulesStopOthersAreReported) {
     host.onMessage(ui::Answer::No);
     EXPECT_FALSE(k::importExport(handBuilt(), dir.path("BB.MDB"), QString(), host).imported);
     EXPECT_EQ(dir.read("BB.MDB"), QByteArray("alt"));
+}
+
+// The window's import ends with what the new file holds; what could not be taken over is counted
+// there and listed after it.
+TEST(Kurs42Import, TheWindowsImportEndsWithASummaryOfTheNewFile) {
+    test::TempDir dir;
+    platform::RunState s;
+    s.useDatabase(dir.path("BB.MDB"));
+    test::ScriptedHost host;
+    host.onOpenFile(kData + "kurs42/Blockung.txt").onSaveFile(dir.path("K42.MDB"));
+    host.onMessage("Die Blockbildungsdatei " + dir.path("K42.MDB") +
+                   " wurde aus dem Export von Kurs42 erstellt.\r\nSchuljahr 2024/2025, "
+                   "Kollegiatenjahrgang 2024\r\nSchüler: 10\r\nKurse: 6\r\nSchienen: 4\r\nLehrer: "
+                   "4\r\nFachwahlen: 29, davon mit Kurs: 28\r\nNicht übernommen: nichts.");
+    ASSERT_TRUE(k::importCommand(s, host));
+    EXPECT_EQ(host.messages.back().title, "Importieren aus Kurs42");
+    EXPECT_EQ(s.databasePath(), dir.path("K42.MDB"));
+    k::ImportResult reported;
+    reported.report = QStringList{"Kurse.txt, Zeile 3: ..."};
+    EXPECT_EQ(k::summary(reported, "X").last(), "Nicht übernommen: 1 Angabe (die Liste folgt).");
 }

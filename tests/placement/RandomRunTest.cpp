@@ -47,7 +47,7 @@ TEST(RandomRun, DemoSchool) {
     s.DatenPfad = tmp.dir();
     s.DatenDatei = "BB.MDB";
     ASSERT_TRUE(test::importDemoSchool(s, importing));
-    EXPECT_EQ(run(s, 7), "30201baa59ef137c20658ad3a08692f94bde0226");
+    EXPECT_EQ(run(s, 7), "404a4ac6cca284cda7d4c04355a1d3d27711f55f");
 }
 
 TEST(RandomRun, GeneratedSchoolOfTwiceFourHundred) {

@@ -48,4 +48,27 @@ void drop(Connection& c, const QString& kind, const QString& key) {
                {kind, key});
 }
 
+void putFiles(Connection& c, const QString& cohort, const KeptFiles& files) {
+    c.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS fremddatei (FD_ID INTEGER PRIMARY KEY "
+                          "AUTOINCREMENT, FD_KOHORTE TEXT NOT NULL, FD_NAME TEXT NOT NULL, "
+                          "FD_DATEN BLOB, UNIQUE (FD_KOHORTE, FD_NAME))"));
+    c.exec(QStringLiteral("DELETE FROM fremddatei WHERE FD_KOHORTE = ?"), {cohort});
+    for (const auto& [name, bytes] : files)
+        c.prepared(QStringLiteral("INSERT INTO fremddatei (FD_KOHORTE, FD_NAME, FD_DATEN) "
+                                  "VALUES (?, ?, ?)"))
+            .run({cohort, name, bytes});
+}
+
+KeptFiles files(Connection& c, const QString& cohort) {
+    KeptFiles out;
+    if (!c.hasTable(QStringLiteral("fremddatei")))
+        return out;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT FD_NAME, FD_DATEN FROM fremddatei WHERE "
+                                        "FD_KOHORTE = ? ORDER BY FD_ID"),
+                         {cohort});
+    while (q.next())
+        out.emplace_back(q.value(0).toString(), q.value(1).toByteArray());
+    return out;
+}
+
 } // namespace db::kept

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
 namespace db {
 
@@ -41,6 +44,13 @@ QStringList keysNamed(Connection& c, const QString& kind, const QString& name);
 
 // Forgets what was kept for the row of that kind and key (its row deleted).
 void drop(Connection& c, const QString& kind, const QString& key);
+
+// The files of the export a cohort came from, each as read, in their order: kept in the table
+// fremddatei (created where missing) so that handing the plan back rewrites only what it
+// changed. A file without the table, or a cohort without files, keeps none.
+using KeptFiles = std::vector<std::pair<QString, QByteArray>>;
+void putFiles(Connection& c, const QString& cohort, const KeptFiles& files);
+KeptFiles files(Connection& c, const QString& cohort);
 
 } // namespace kept
 } // namespace db

@@ -18,8 +18,10 @@
 // - Blockung.txt is written as [Blockung] with the five keys and the other keys of that section,
 //   then the other sections ("Section/Key" in other); no byte-order mark, UTF-8 only where a
 //   value is not ASCII (its readers try UTF-8 first).
-// - ZulKurse.txt: the texts, the written-exam flag and the order of the ten kinds are ours
-//   (SF "GY", JgBereich 0, Sichtbar 1).
+// - ZulKurse.txt, for an export without kept files: the texts, the written-exam flag and the
+//   order of the ten kinds are ours (SF "GY", JgBereich 0, Sichtbar 1). Where the export came
+//   from Kurs42, every file goes back as read except the rows the plan changed (output(),
+//   Kurs42Merge.cpp); a table without byte-order mark that is plain ASCII counts as UTF-8.
 // - "--" reads as "none" in every text column the records keep, and as 0 in a number column.
 #include "exchange/Kurs42.h"
 
@@ -29,6 +31,7 @@
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <set>
@@ -357,7 +360,8 @@ QByteArray readWhole(const QString& path, const QString& name, qint64 limit) {
 }
 
 // The files of a folder, read while no export writes there; a folder that an interrupted
-// export left mixed is refused.
+// export left mixed is refused. Hidden files and a set's temporaries ("~NAME.tmp") are no part
+// of the export.
 Files folderFiles(const QString& dirOrZip) {
     const QString dir = QFileInfo(platform::nativePath(dirOrZip)).absoluteFilePath();
     const platform::FolderLock lock(dir, platform::FolderLock::Kind::Shared);
@@ -366,14 +370,25 @@ Files folderFiles(const QString& dirOrZip) {
              QStringLiteral("Ein Export in diesen Ordner wurde unterbrochen; seine Dateien "
                             "gehören nicht zusammen. Ein neuer Export in den Ordner schließt "
                             "ihn ab."));
-    const bool separated =
-        dirOrZip.endsWith(QLatin1Char('/')) || dirOrZip.endsWith(QLatin1Char('\\'));
+    // Pipes and devices listed too: one in a file's place is refused by name.
+    QStringList names = QDir(dir).entryList(QDir::Files | QDir::System, QDir::Name);
+    names.removeIf([](const QString& n) { return n.startsWith(QLatin1Char('~')); });
+    if (names.size() > kMaxSourceFiles)
+        fail(QFileInfo(dir).fileName(), 0,
+             QStringLiteral("Der Ordner enthält mehr als %1 Dateien; ein Kurs42-Export hat "
+                            "weniger. Bitte den Ordner wählen, der nur den Export enthält.")
+                 .arg(kMaxSourceFiles));
+    qint64 total = 0;
+    for (const QString& name : names)
+        if ((total += QFileInfo(dir + QLatin1Char('/') + name).size()) > zip::kMaxTotalSize)
+            fail(QFileInfo(dir).fileName(), 0,
+                 QStringLiteral("Die Dateien des Ordners sind zusammen größer als %1 MiB; ein "
+                                "Kurs42-Export ist kleiner.")
+                     .arg(zip::kMaxTotalSize >> 20));
     Files files;
-    for (const QString& name : kNeeded) {
-        const QString path = dirOrZip + (separated ? QString() : QStringLiteral("/")) + name;
-        if (platform::fileExists(path))
-            files.emplace_back(name, readWhole(path, name, zip::kMaxEntrySize));
-    }
+    for (const QString& name : names)
+        files.emplace_back(name,
+                           readWhole(dir + QLatin1Char('/') + name, name, zip::kMaxEntrySize));
     return files;
 }
 
@@ -434,13 +449,16 @@ Export readFiles(const Files& files) {
     readPlacements(tableOf(kBlockplan), e);
     readChoices(tableOf(kFachwahlen), e);
     dropUnlinked(e);
+    e.source = files;
     return e;
 }
 
 Files readArchive(const QByteArray& archive) {
     const QString folder = folderInArchive(archive);
+    // Entries in sub-folders of the export's folder are no part of it.
     Files files = zip::read(archive, [&](const QString& n) {
-        return n.startsWith(folder) && kNeeded.contains(n.mid(folder.size()));
+        return n.startsWith(folder) && n.size() > folder.size() &&
+               !n.mid(folder.size()).contains(QLatin1Char('/'));
     });
     for (auto& file : files)
         file.first.remove(0, folder.size());

@@ -120,7 +120,11 @@ struct Choice {
     Extra extra;     // Note, marks, absences ...
 };
 
-// A whole export. Files beside the ones named here are ignored on reading.
+// The export's files by name, as render() gives them or as found in a folder or zip.
+using Files = std::vector<std::pair<QString, QByteArray>>;
+
+// A whole export. Only the files named above are interpreted; source keeps every file of the
+// export it was read from, as read, for writing it back (output()).
 struct Export {
     Blocking blocking;
     std::vector<Student> students;
@@ -131,25 +135,38 @@ struct Export {
     std::vector<Choice> choices;
     // What was read but cannot be used, one German line each naming file and line.
     QStringList warnings;
+    // The files of the export read, in the order found (a zip's entries as stored, a folder's
+    // files by name); empty for an export made here.
+    Files source;
 };
-
-// The export's files by name, as render() gives them or as found in a folder or zip.
-using Files = std::vector<std::pair<QString, QByteArray>>;
 
 // The course kind (Kurse.Kursart) of a choice kind (Fachwahlen.Kursart): LK1/LK2 -> LK,
 // GKM/GKS/AB3/AB4/EFSP -> GK, VTF, PJK and ZK as they are; "" for a kind not known.
 QString courseKind(const QString& choiceKind);
 
 // Reads the export in a folder or a zip file: regular files only, none beyond the zip entries'
-// limit. A folder that an interrupted export left mixed (platform/FileSet.h) is refused. Throws
-// FormatError, or platform::FileError when a file cannot be read.
+// limit. Every file of the export is kept in source: of a zip the entries beside Blockung.txt,
+// of a folder its files but hidden ones (at most kMaxSourceFiles). A folder that an interrupted
+// export left mixed (platform/FileSet.h) is refused. Throws FormatError, or platform::FileError
+// when a file cannot be read.
 Export read(const QString& dirOrZip);
 
 // The export's files as written: name and bytes (UTF-8 with byte-order mark, ';', quoted texts,
 // CR LF), Blockung.txt first.
 std::vector<std::pair<QString, QByteArray>> render(const Export& e);
 
-// Writes render(e) into a folder as one set of files (platform/FileSet.h: until the next export
+// The files to write: render(e) where the export has no source; else the source's files in their
+// order, each as read except the tables whose rows the records hold (Schueler, Faecher, Kurse,
+// Schienen, Blockplan, Fachwahlen, Kursbelegung): of these a row whose values are unchanged is
+// written as read, a changed or new row in its file's manner (column order, quoting, line end,
+// byte-order mark, UTF-8 or Windows-1252), and a row the records lack is left out. Throws
+// FormatError when a changed value cannot be written in its file's code page.
+Files output(const Export& e);
+
+// The most files a folder read as an export may hold.
+inline constexpr int kMaxSourceFiles = 64;
+
+// Writes output(e) into a folder as one set of files (platform/FileSet.h: until the next export
 // finishes it, a set interrupted while it replaced an earlier export says so in its journal) or,
 // when the path ends in ".zip", into one zip file written whole or not at all.
 void write(const Export& e, const QString& dirOrZip);

@@ -15,6 +15,7 @@
 #include "exchange/Kurs42Kept.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <stdexcept>
 
@@ -193,7 +194,8 @@ struct Reader {
     }
 
     void readChoices(int yearGroup) {
-        QHash<QString, int> advanced; // per student the advanced choices so far
+        std::vector<size_t> worked; // choices whose kind is worked out here, not kept
+        QStringList owner;          // per choice its student's key (namesakes share a StudentKey)
         for (const db::choices::CohortChoice& row : db::choices::ofCohort(c, cohort, yearGroup)) {
             const QString fach = subjects.value(fold(row.subject));
             if (fach.isEmpty())
@@ -209,11 +211,25 @@ struct Reader {
             if (choiceArt(w.kursart) != art) {
                 w.kursart = choiceKindOf(art, k >= 0 ? e.courses[static_cast<size_t>(k)].kursart
                                                      : QString());
-                if (w.kursart == QLatin1String("LK1") && advanced[fold(row.student)]++ > 0)
-                    w.kursart = QStringLiteral("LK2");
+                worked.push_back(e.choices.size());
             }
+            owner << fold(row.student);
             e.choices.push_back(w);
         }
+        // A student's first advanced course is LK1, the second LK2: a kept LK1 first.
+        QSet<QString> first;
+        std::vector<bool> kept(e.choices.size(), true);
+        for (size_t i : worked)
+            kept[i] = false;
+        for (size_t i = 0; i < e.choices.size(); ++i)
+            if (kept[i] && e.choices[i].kursart == QLatin1String("LK1"))
+                first.insert(owner[qsizetype(i)]);
+        for (size_t i : worked)
+            if (e.choices[i].kursart == QLatin1String("LK1")) {
+                if (first.contains(owner[qsizetype(i)]))
+                    e.choices[i].kursart = QStringLiteral("LK2");
+                first.insert(owner[qsizetype(i)]);
+            }
     }
 };
 
@@ -254,6 +270,7 @@ Export exportCohort(db::Connection& c, const QString& cohort) {
     numberParallels(e);
     r.readStudents();
     r.readChoices(yearGroup);
+    e.source = db::kept::files(c, cohort.trimmed());
     read.end();
     return e;
 }

@@ -444,6 +444,7 @@ void fill(db::Connection& c, const Export& e, const Plan& p, const QString& schj
     fillRailsAndStudents(c, e, p, schjId);
     fillCourses(c, e, p, schjId);
     fillForbiddenRails(c, e, p, schjId);
+    db::kept::putFiles(c, QString::number(p.cohort), e.source);
 }
 
 // Rails named in Gesperrt that Schienen.txt lacks: reported, their rules left out.

@@ -281,7 +281,7 @@ std::vector<std::pair<QString, QByteArray>> render(const Export& e) {
 }
 
 void write(const Export& e, const QString& dirOrZip) {
-    const Files files = render(e);
+    const Files files = output(e);
     platform::FileSet set;
     if (dirOrZip.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive)) {
         QByteArray archive;

@@ -163,6 +163,24 @@ QByteArray contents(const Bytes& in, const CentralEntry& e, qint64 dataEnd) {
     return out;
 }
 
+// The raw deflate stream of data (no zlib header), as a zip entry holds it.
+QByteArray deflateRaw(const QByteArray& data) {
+    z_stream s{};
+    if (deflateInit2(&s, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw Error(QStringLiteral("Packen nicht möglich: zu wenig Speicher."));
+    QByteArray out(qsizetype(deflateBound(&s, uLong(data.size()))), Qt::Uninitialized);
+    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    s.avail_in = uInt(data.size());
+    s.next_out = reinterpret_cast<Bytef*>(out.data());
+    s.avail_out = uInt(out.size());
+    const int rc = deflate(&s, Z_FINISH);
+    out.resize(qsizetype(s.total_out));
+    deflateEnd(&s);
+    if (rc != Z_STREAM_END)
+        throw Error(QStringLiteral("Packen nicht möglich."));
+    return out;
+}
+
 void put16(QByteArray& out, quint32 v) {
     out.append(char(v & 0xFF)).append(char(v >> 8 & 0xFF));
 }
@@ -194,6 +212,7 @@ Entries read(const QByteArray& archive, const std::function<bool(const QString&)
         damaged(QStringLiteral("das Inhaltsverzeichnis reicht über das Archiv hinaus"));
     Entries out;
     std::set<QString> seen;
+    qint64 total = 0;
     qint64 at = directoryOffset;
     for (int i = 0; i < entries; ++i) {
         const CentralEntry e = centralEntry(in, at, directoryEnd);
@@ -202,6 +221,11 @@ Entries read(const QByteArray& archive, const std::function<bool(const QString&)
             continue;
         if (!seen.insert(e.name).second)
             throw Error(QStringLiteral("Die Zip-Datei enthält „%1“ zweimal.").arg(e.name));
+        // An entry beyond its own limit is refused by contents(), naming it.
+        if (e.size <= kMaxEntrySize && (total += e.size) > kMaxTotalSize)
+            throw Error(QStringLiteral("Die Einträge der Zip-Datei sind zusammen größer als %1 "
+                                       "MiB; sie werden nicht gelesen.")
+                            .arg(kMaxTotalSize >> 20));
         out.emplace_back(e.name, contents(in, e, directoryOffset));
     }
     return out;
@@ -215,8 +239,9 @@ QByteArray write(const Entries& entries) {
         const QByteArray encoded = name.toUtf8();
         const bool ascii = std::all_of(encoded.begin(), encoded.end(),
                                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        const QByteArray packed = data.size() < 0xFFFFFFFF ? deflateRaw(data) : QByteArray();
         if (encoded.size() > 0xFFFF || data.size() >= 0xFFFFFFFF ||
-            out.size() + kLocalHeaderSize + encoded.size() + data.size() >= 0xFFFFFFFF)
+            out.size() + kLocalHeaderSize + encoded.size() + packed.size() >= 0xFFFFFFFF)
             throw Error(QStringLiteral("„%1“ ist zu groß für eine Zip-Datei.").arg(name));
         const quint32 crc =
             crc32(0, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size()));
@@ -225,11 +250,11 @@ QByteArray write(const Entries& entries) {
         QByteArray common;
         put16(common, 20);
         put16(common, flags);
-        put16(common, kStored);
+        put16(common, kDeflated);
         put16(common, 0); // time 00:00:00
         put16(common, kDosDate);
         put32(common, crc);
-        put32(common, quint32(data.size()));
+        put32(common, quint32(packed.size()));
         put32(common, quint32(data.size()));
         put16(common, quint16(encoded.size()));
         put32(directory, kCentralSignature);
@@ -245,7 +270,7 @@ QByteArray write(const Entries& entries) {
         put32(out, kLocalSignature);
         out.append(common);
         put16(out, 0); // extra field
-        out.append(encoded).append(data);
+        out.append(encoded).append(packed);
     }
     if (out.size() + directory.size() >= 0xFFFFFFFF)
         throw Error(QStringLiteral("Die Dateien sind zu groß für eine Zip-Datei."));

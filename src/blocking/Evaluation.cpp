@@ -1,6 +1,8 @@
 #include "blocking/Evaluation.h"
 
 #include <QJsonArray>
+#include <QPair>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 
@@ -127,9 +129,13 @@ bool keeps(const Model& m, const Placement& p, const Assignment& a, const PlanRu
     return true;
 }
 
-bool collides(const Model& m, const Placement& p, const Assignment& a, int student) {
+namespace {
+
+// Calls f(k1, k2) for each pair of the student's courses (each course once) that share a rail
+// and count: the student's own, or one of the cohort's courses.
+template <typename F>
+void clashesOf(const Model& m, const Placement& p, const Assignment& a, int student, F f) {
     const Student& s = m.students[student];
-    // His courses, each once.
     std::vector<int> all;
     all.reserve(s.choiceCount + s.fixedCourses.size());
     const auto add = [&](int k) {
@@ -142,14 +148,20 @@ bool collides(const Model& m, const Placement& p, const Assignment& a, int stude
         add(k);
     for (size_t i = 0; i < all.size(); ++i) {
         const RailSet& ri = p.rails[all[i]];
-        for (size_t j = i + 1; j < all.size(); ++j) {
-            if (!ri.intersects(p.rails[all[j]]))
-                continue;
-            if (s.own || m.courses[all[i]].own || m.courses[all[j]].own)
-                return true;
-        }
+        for (size_t j = i + 1; j < all.size(); ++j)
+            if (ri.intersects(p.rails[all[j]]) &&
+                (s.own || m.courses[all[i]].own || m.courses[all[j]].own) &&
+                !f(std::min(all[i], all[j]), std::max(all[i], all[j])))
+                return;
     }
-    return false;
+}
+
+} // namespace
+
+bool collides(const Model& m, const Placement& p, const Assignment& a, int student) {
+    bool found = false;
+    clashesOf(m, p, a, student, [&](int, int) { return !(found = true); });
+    return found;
 }
 
 Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a,
@@ -158,12 +170,21 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a,
     e.teacherClashBound = teacherClashBound;
     e.students = m.ownStudents;
     e.courses = m.ownCourses;
-    for (size_t s = 0; s < m.students.size(); ++s)
-        if (collides(m, p, a, static_cast<int>(s)))
+    QSet<QPair<int, int>> pairs;
+    for (size_t s = 0; s < m.students.size(); ++s) {
+        bool clash = false;
+        clashesOf(m, p, a, static_cast<int>(s), [&](int k1, int k2) {
+            pairs.insert({k1, k2});
+            return clash = true;
+        });
+        if (clash)
             ++(m.students[s].own ? e.collisions : e.otherCollisions);
+    }
+    e.clashingPairs = static_cast<int>(pairs.size());
     for (size_t i = 0; i < m.choices.size(); ++i)
         if (!m.serves(a[i], static_cast<int>(i)))
-            ++e.withoutCourse;
+            e.withoutCourseChoices.push_back(static_cast<int>(i));
+    e.withoutCourse = static_cast<int>(e.withoutCourseChoices.size());
     e.rules = !m.rules.empty();
     for (const PlanRule& r : m.rules)
         if (!keeps(m, p, a, r)) {
@@ -275,7 +296,8 @@ QStringList describe(const Evaluation& e, bool namesTeachers, bool searched) {
                .arg(e.collisions)
                .arg(e.otherCollisions > 0 ? QStringLiteral(", dazu %1 der anderen Jahrgangsstufe")
                                                 .arg(e.otherCollisions)
-                                          : QString());
+                                          : QString())
+        << QStringLiteral("Kollidierende Kurspaare: %1").arg(e.clashingPairs);
     // A school that names no teachers needs no line for them.
     if (e.teachers)
         out << QStringLiteral("Lehrerkollisionen: %1%2%3")
@@ -328,6 +350,7 @@ QJsonObject toJson(const Evaluation& e) {
         {QStringLiteral("ruleViolations"), e.ruleViolations},
         {QStringLiteral("ruleViolationList"), QJsonArray::fromStringList(e.ruleViolationList)},
         {QStringLiteral("withoutCourse"), e.withoutCourse},
+        {QStringLiteral("clashingPairs"), e.clashingPairs},
         {QStringLiteral("outsideLimits"), e.outsideLimits},
         {QStringLiteral("unplaced"), e.unplaced},
         {QStringLiteral("surplus"), e.surplus},

@@ -331,6 +331,7 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
     QHash<QString, int> typeByKey;
     std::vector<std::vector<int>> perStudent(students.size()); // rows, in BG_ID order
     std::vector<int> type;                                     // per row of a choice
+    QStringList asked;                                         // per row of a choice
     QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, %1, %2, BG_FA_ID, BG_ART "
                                         "FROM belegung ORDER BY BG_ID")
                              .arg(db::courseField(12), db::courseField(13)));
@@ -341,6 +342,7 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
         course12.push_back(courseIndex(q.value(2).toString()));
         course13.push_back(courseIndex(q.value(3).toString()));
         type.push_back(-1);
+        asked << QString();
         if (person < 0 || !persons_[person].own)
             continue;
         const QString art = q.value(5).toString().trimmed();
@@ -348,20 +350,22 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
             continue;
         perStudent[persons_[person].student].push_back(row);
         const QString subject = fold(q.value(4).toString());
+        asked.back() = q.value(4).toString().trimmed() +
+                       (advancedKind(art) ? QStringLiteral(" LK") : QStringLiteral(" GK"));
         if (!blank(subject))
             type.back() = choiceType(subject, advancedKind(art), rows, typeByKey);
     }
-    numberChoices(perStudent, type);
+    numberChoices(perStudent, type, asked);
 }
 
 // The choices student by student, each row's in BG_ID order.
 void Model::numberChoices(const std::vector<std::vector<int>>& perStudent,
-                          const std::vector<int>& type) {
+                          const std::vector<int>& type, const QStringList& asked) {
     for (size_t s = 0; s < students.size(); ++s) {
         students[s].firstChoice = static_cast<int>(choices.size());
         for (int row : perStudent[s]) {
             rows_[row].choice = static_cast<int>(choices.size());
-            choices.push_back({rows_[row].bgId, static_cast<int>(s), type[row]});
+            choices.push_back({rows_[row].bgId, static_cast<int>(s), type[row], asked[row]});
             if (type[row] >= 0)
                 ++types[type[row]].count;
             else

@@ -13,6 +13,7 @@
 #include "gui/ChooserView.h"
 #include "gui/GpuView.h"
 #include "gui/ImportViews.h"
+#include "gui/KursgroessenView.h"
 #include "gui/QtHost.h"
 #include "gui/RegelnView.h"
 #include "gui/SetzenKView.h"
@@ -25,6 +26,7 @@
 #include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
 #include "printing/frmBlKuListen.h"
+#include "printing/frmKursgroessen.h"
 
 namespace gui {
 
@@ -52,6 +54,7 @@ void registerViews(QtHost& host) {
     add<placement::frmRegeln, RegelnView>(host, "frmRegeln");
     add<placement::frmVarianten, VariantenView>(host, "frmVarianten");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
+    add<printing::frmKursgroessen, KursgroessenView>(host, "frmKursgroessen");
     add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
     add<exporter::untis::frmGPU, GpuView>(host, "frmGPU");
     add<editors::BlDat, BlDatView>(host, "BlDat");

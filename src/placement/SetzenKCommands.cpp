@@ -74,6 +74,8 @@ void SetzenK::setUpCommands() {
          handler({&SetzenK::editRules, None})},
         {QStringLiteral("menuBearbVarianten"), QStringLiteral("&Varianten ..."), bearb, true,
          handler({&SetzenK::editVariants, Auto})},
+        {QStringLiteral("menuBearbKursgroessen"), QStringLiteral("&Kursgrößen ..."), bearb, true,
+         [this] { menuBearbKursgroessen_Click(); }},
         {hilfe, QStringLiteral("&?"), {}, true, {}},
         {QStringLiteral("menuHilfeHilfe"), QStringLiteral("&Hilfe"), hilfe, true,
          [this] { menuHilfeHilfe_Click(); }},
@@ -282,6 +284,7 @@ void SetzenK::editVariants(common::CommandScope& scope) {
         blocking::write(c, loaded.model, loaded.model.placement, loaded.model.assignment,
                         loaded.state);
     };
+    const Plan before = plan;
     frmVarianten window(s_, host_, cohort, writePlan);
     window.Form_Load();
     host_.showModal(window);
@@ -298,6 +301,10 @@ void SetzenK::editVariants(common::CommandScope& scope) {
         const blocking::Placement plan = loaded.model.placement;
         fitToPlan(loaded.model);
         AutoPlacement(c, *this, host_).show(loaded.model, plan);
+        // "Rückgängig" brings back the plan the workspace had before the window.
+        if (window.taken)
+            history.push(std::make_unique<VariantPlanCommand>(*this, host_,
+                                                              std::move(*window.taken), before));
     }
 }
 void SetzenK::studentOverview(common::CommandScope& scope) {

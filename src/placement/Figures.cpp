@@ -3,7 +3,10 @@
 #include "blocking/Evaluation.h"
 #include "blocking/Model.h"
 #include "common/MessageWindow.h"
+#include "db/Courses.h"
+#include "db/Database.h"
 #include "placement/SetzenK.h"
+#include "platform/RunState.h"
 #include "ui/Host.h"
 
 #include <algorithm>
@@ -60,16 +63,20 @@ bool listsWithoutCourse(const QString& line) {
 }
 
 QStringList withoutCourseLines(const blocking::Model& m, const blocking::Evaluation& e,
-                               const Workspace& ws) {
+                               const Workspace& ws, const QHash<QString, QString>& subjects) {
     QStringList lines;
     for (int i : e.withoutCourseChoices) {
         const blocking::Choice& ch = m.choices[static_cast<size_t>(i)];
         const blocking::Student& s = m.students[static_cast<size_t>(ch.student)];
         const QString klasse = ws.klassen.value(s.key).trimmed();
+        // The subject by its designation where the school has one.
+        const QString key = ch.asked.section(QLatin1Char(' '), 0, 0);
+        const QString asked =
+            subjects.value(key, key) + QLatin1Char(' ') + ch.asked.section(QLatin1Char(' '), 1);
         lines << QStringLiteral("%1%2: %3")
                      .arg(s.name.trimmed(),
                           klasse.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(klasse),
-                          ch.asked.isEmpty() ? QStringLiteral("?") : ch.asked);
+                          asked.trimmed());
     }
     std::sort(lines.begin(), lines.end(), [](const QString& a, const QString& b) {
         return a.compare(b, Qt::CaseInsensitive) < 0;
@@ -100,7 +107,14 @@ void SetzenK::lblBewertung_Click(int line) {
         return;
     common::frmFMld window(host_);
     window.setCaption(kWithoutCourse);
-    const QStringList lines = withoutCourseLines(*bewertungModel, bewertung, *this);
+    QHash<QString, QString> subjects;
+    {
+        db::Connection c(s_.databasePath());
+        for (const auto& [key, bez] : db::courses::subjectDesignations(c))
+            if (!bez.trimmed().isEmpty())
+                subjects.insert(key.trimmed(), bez.trimmed());
+    }
+    const QStringList lines = withoutCourseLines(*bewertungModel, bewertung, *this, subjects);
     for (const QString& l : lines)
         window.appendLine(l);
     if (lines.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -26,9 +27,9 @@ QString figureTip(const QString& line);
 bool listsWithoutCourse(const QString& line);
 
 // The choices without a course of the evaluation e on model m, one line each:
-// "Maier, Anna (12a): Ph GK", by name, then class.
+// "Maier, Anna (12a): Ph GK", by name, then class; subjects: designation by subject key.
 QStringList withoutCourseLines(const blocking::Model& m, const blocking::Evaluation& e,
-                               const Workspace& ws);
+                               const Workspace& ws, const QHash<QString, QString>& subjects);
 
 // The cohort's course sizes by parallel group, from the model's students' courses.
 std::vector<common::SizeGroup> courseSizeGroups(const blocking::Model& m);

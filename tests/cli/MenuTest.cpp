@@ -195,9 +195,10 @@ TEST(KubbKurs42, AHandBuiltExportComesInIsPlannedAndGoesBackOut) {
     };
     cli::ok({"import-kurs42", "--from", from, "--output", db});
     EXPECT_EQ(
-        cli::ok({"evaluate", "--db", db, "--cohort", "2024"}).split('\n').mid(0, 10).join('\n'),
+        cli::ok({"evaluate", "--db", db, "--cohort", "2024"}).split('\n').mid(0, 11).join('\n'),
         "Jahrgang 2024 (Jahrgangsstufe 12): 10 Schüler, 6 Kurse, 4 Schienen\n"
-        "Kollisionen (Schüler): 0\nLehrerkollisionen: 0\nRegeln verletzt: 0\n"
+        "Kollisionen (Schüler): 0\nKollidierende Kurspaare: 0\nLehrerkollisionen: 0\n"
+        "Regeln verletzt: 0\n"
         "Kurse nicht gesetzt: 0\nBelegungen ohne Kurs: 1\n"
         "Kurse außerhalb ihrer Grenzen: 0\nKurse auf zu vielen Schienen: 0\n"
         "Größte Differenz: 2 (M-GK1 M-GK2), bestmöglich 0\n"

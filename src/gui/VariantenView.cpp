@@ -84,6 +84,7 @@ void VariantenView::drawFigures() {
     chart->setTitle(QStringLiteral("Kennzahlen der gewählten Zeilen"));
     auto* names = new QBarCategoryAxis;
     names->append(w_.figureNames());
+    names->setLabelsAngle(-35); // the names whole, not cut to their first letters
     chart->addAxis(names, Qt::AlignBottom);
     series->attachAxis(names);
     auto* values = new QValueAxis;

@@ -15,6 +15,7 @@
 #include "gui/ListBoxView.h"
 #include "gui/SetzenKView.h"
 #include "import/ErzKuB.h"
+#include "placement/Figures.h"
 #include "placement/SetzenK.h"
 #include "placement/frmAutoSetzen.h"
 #include "placement/frmK.h"
@@ -355,7 +356,10 @@ TEST_F(Workspace, ShowsItsListsInColumnsTakesClicksKeysAndMenusAndClosesOnlyWhen
     cohort->setCurrentIndex(1);
     emit cohort->activated(1);
     EXPECT_EQ(w->Jahrgang(), 2008);
-    EXPECT_EQ(child<QLabel>(view, "lblBewertung")->text(), w->lblBewertung.join('\n'));
+    auto* figures = child<QListWidget>(view, "lblBewertung");
+    ASSERT_EQ(figures->count(), w->lblBewertung.size());
+    EXPECT_EQ(figures->item(0)->text() + "|" + figures->item(0)->toolTip(),
+              w->lblBewertung.first() + "|" + placement::figureTip(w->lblBewertung.first()));
 
     // "fixieren / lösen" from the menu marks the selected entry with "*" after its name.
     w->grdSchienen.click(1, 0);

@@ -2,7 +2,13 @@
 
 #include "placement/Figures.h"
 
+#include <algorithm>
+
 namespace gui {
+
+namespace {
+constexpr int kMostHeight = 300;
+}
 
 FiguresPanel::FiguresPanel(QWidget* parent) : QListWidget(parent) {
     setFrameShape(QFrame::NoFrame);
@@ -29,6 +35,10 @@ void FiguresPanel::setLines(const QStringList& lines) {
             item->setFont(f);
         }
     }
+    // Every line in view, as a label would show them (a few wrapped), unless that took most of a
+    // small screen.
+    const int height = 2 * frameWidth() + (count() + 4) * fontMetrics().lineSpacing();
+    setMinimumHeight(std::min(height, kMostHeight));
 }
 
 } // namespace gui

@@ -7,11 +7,11 @@
 #include "ui/Command.h"
 
 #include <QBarCategoryAxis>
-#include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QHBoxLayout>
+#include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -32,7 +32,7 @@ VariantenView::VariantenView(placement::frmVarianten& w, QtHost& host, QWidget* 
         columns.rightAligned << i;
     auto* table = new ColumnListView(w_.lstVarianten, columns, this);
     table->setObjectName(QStringLiteral("lstVarianten"));
-    layout->addWidget(table, 3);
+    layout->addWidget(table, 2);
 
     // Below the table: what "Vergleichen" found, and the chosen plans' figures side by side.
     auto* below = new QHBoxLayout;
@@ -51,7 +51,7 @@ VariantenView::VariantenView(placement::frmVarianten& w, QtHost& host, QWidget* 
     chart_->setRenderHint(QPainter::Antialiasing);
     chart_->setMinimumSize(360, 220);
     below->addWidget(chart_, 1);
-    layout->addLayout(below, 2);
+    layout->addLayout(below, 3);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -72,7 +72,8 @@ VariantenView::VariantenView(placement::frmVarianten& w, QtHost& host, QWidget* 
 }
 
 void VariantenView::drawFigures() {
-    auto* series = new QBarSeries;
+    // Bars lying down: the figures' names read whole on the left.
+    auto* series = new QHorizontalBarSeries;
     for (const placement::frmVarianten::Figures& f : w_.chosenFigures()) {
         auto* set = new QBarSet(f.plan);
         for (int v : f.values)
@@ -81,17 +82,16 @@ void VariantenView::drawFigures() {
     }
     auto* chart = new QChart;
     chart->addSeries(series);
-    chart->setTitle(QStringLiteral("Kennzahlen der gewählten Zeilen"));
     auto* names = new QBarCategoryAxis;
     names->append(w_.figureNames());
-    names->setLabelsAngle(-35); // the names whole, not cut to their first letters
-    chart->addAxis(names, Qt::AlignBottom);
+    chart->addAxis(names, Qt::AlignLeft);
     series->attachAxis(names);
     auto* values = new QValueAxis;
     values->setLabelFormat(QStringLiteral("%d"));
-    chart->addAxis(values, Qt::AlignLeft);
+    chart->addAxis(values, Qt::AlignBottom);
     series->attachAxis(values);
     chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
     QChart* old = chart_->chart();
     chart_->setChart(chart);
     delete old;

@@ -156,6 +156,21 @@ void clashesOf(const Model& m, const Placement& p, const Assignment& a, int stud
     }
 }
 
+// The students who collide, and the pairs of courses they collide on.
+void countClashes(const Model& m, const Placement& p, const Assignment& a, Evaluation& e) {
+    QSet<QPair<int, int>> pairs;
+    for (size_t s = 0; s < m.students.size(); ++s) {
+        bool clash = false;
+        clashesOf(m, p, a, static_cast<int>(s), [&](int k1, int k2) {
+            pairs.insert({k1, k2});
+            return clash = true;
+        });
+        if (clash)
+            ++(m.students[s].own ? e.collisions : e.otherCollisions);
+    }
+    e.clashingPairs = static_cast<int>(pairs.size());
+}
+
 } // namespace
 
 bool collides(const Model& m, const Placement& p, const Assignment& a, int student) {
@@ -170,17 +185,7 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a,
     e.teacherClashBound = teacherClashBound;
     e.students = m.ownStudents;
     e.courses = m.ownCourses;
-    QSet<QPair<int, int>> pairs;
-    for (size_t s = 0; s < m.students.size(); ++s) {
-        bool clash = false;
-        clashesOf(m, p, a, static_cast<int>(s), [&](int k1, int k2) {
-            pairs.insert({k1, k2});
-            return clash = true;
-        });
-        if (clash)
-            ++(m.students[s].own ? e.collisions : e.otherCollisions);
-    }
-    e.clashingPairs = static_cast<int>(pairs.size());
+    countClashes(m, p, a, e);
     for (size_t i = 0; i < m.choices.size(); ++i)
         if (!m.serves(a[i], static_cast<int>(i)))
             e.withoutCourseChoices.push_back(static_cast<int>(i));

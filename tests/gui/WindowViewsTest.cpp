@@ -20,6 +20,7 @@
 #include "placement/frmAutoSetzen.h"
 #include "placement/frmK.h"
 #include "printing/frmBlKuListen.h"
+#include "printing/frmKursgroessen.h"
 
 #include "ViewSupport.h"
 
@@ -182,6 +183,13 @@ TEST_F(Views, ListsDialogsAndTheShellPassTheUsersChoicesOnAndFollowTheirModels) 
     EXPECT_EQ(child<QLabel>(&hv, "Label1")->text(), "/tmp/zeiger/");
     child<QPushButton>(&hv, "cmdImport")->click();
     EXPECT_TRUE(hinw.Label1.isEmpty()) << "the click reached the window's handler";
+
+    // The course sizes chart draws what the window holds and names what lies outside.
+    printing::frmKursgroessen sizes(logic, {{"M1", 10, {{"M1", 30, 0, 25}}}}, "2009");
+    QWidget* chart = show(sizes);
+    EXPECT_EQ(child<QLabel>(chart, "lblAusserhalb")->text(),
+              "Außerhalb ihrer Grenzen: M1 (30 (–25))");
+    EXPECT_GT(child<QWidget>(chart, "chtKursgroessen")->minimumSizeHint().width(), 0);
 }
 
 // The rail editor's fields forward each key to the filter and do what it decides; a change made

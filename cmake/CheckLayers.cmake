@@ -10,14 +10,15 @@ set(allowed
   "import:common,ui,db,platform"
   "blocking:db,platform"
   "placement:blocking,common,ui,db,platform"
+  "planning:blocking,common,ui,db,platform"
   "export:blocking,common,ui,db,platform"
   "printing:common,ui,db,platform"
   "editors:import,common,ui,db,platform"
   "exchange:import,blocking,common,ui,db,platform"
-  "app:exchange,import,placement,blocking,export,printing,editors,common,ui,db,platform"
+  "app:planning,exchange,import,placement,blocking,export,printing,editors,common,ui,db,platform"
   "pages:ui,platform"
-  "cli:app,pages,exchange,import,placement,blocking,export,printing,editors,common,ui,db,platform"
-  "gui:app,pages,exchange,import,placement,blocking,export,printing,editors,common,ui,db,platform")
+  "cli:app,planning,pages,exchange,import,placement,blocking,export,printing,editors,common,ui,db,platform"
+  "gui:app,planning,pages,exchange,import,placement,blocking,export,printing,editors,common,ui,db,platform")
 
 set(known)
 foreach(entry ${allowed})

@@ -35,13 +35,17 @@ for i in "${!files[@]}"; do
   esac
 done
 # The Kurs42 reader: each file of the test export behind the byte that chooses it (the order of
-# FuzzKurs42.cpp), and the test zip behind 0x80.
+# FuzzKurs42.cpp), and the test zips behind 0x80.
 k42=tests/exchange/data
 names=(Blockung Schueler Faecher Kurse Schienen Blockplan Fachwahlen)
 for i in "${!names[@]}"; do
   { printf "\\x$(printf %02x "$i")"; cat "$k42/kurs42/${names[$i]}.txt"; } > "$corpus/kurs42/seed$i"
 done
 { printf '\x80'; cat "$k42/kurs42.zip"; } > "$corpus/kurs42/zip"
+# and the export's folder zipped whole, as "zip -r x.zip FOLDER" packs it
+if (cd "$k42" && zip -qr "$corpus/folder.zip" kurs42); then
+  { printf '\x80'; cat "$corpus/folder.zip"; } > "$corpus/kurs42/folder"
+fi
 for target in FuzzVfpTable:table FuzzImport:import FuzzKurs42:kurs42; do
   name=${target%%:*}
   echo "== $name, ${seconds} s"

@@ -5,12 +5,14 @@
 #include "common/Session.h"
 #include "editors/BlDat.h"
 #include "editors/frmBeleg.h"
+#include "editors/frmLehrer.h"
 #include "exchange/Kurs42Export.h"
 #include "exchange/Kurs42Import.h"
 #include "export/Export.h"
 #include "export/frmGPU.h"
 #include "import/ErzKuB.h"
 #include "placement/SetzenK.h"
+#include "planning/frmPlanung.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -31,7 +33,9 @@ using ui::kTitle;
 MDIKundB::MDIKundB(RunState& s, ui::Host& host)
     : ui::Window(QStringLiteral("MDIKundB"), kTitle), s_(s), host_(host) {
     const QString d = QStringLiteral("menuDatei");
+    const QString b = QStringLiteral("menuBearbeiten");
     const QString p = QStringLiteral("menuDrucken");
+    const QString pl = QStringLiteral("menuPlanung");
     const QString h = QStringLiteral("menueHilfe");
     const auto item = [this](const char* name, const QString& caption, const QString& menu,
                              void (MDIKundB::*handler)()) {
@@ -64,6 +68,12 @@ MDIKundB::MDIKundB(RunState& s, ui::Host& host)
         item("menuDateiBel", QStringLiteral("&Ändern Belegung"), d, &MDIKundB::menuDateiBel_Click),
         separator("menuDateiStr1", d),
         item("menuDateiBeenden", QStringLiteral("&Beenden"), d, &MDIKundB::menuDateiBeenden_Click),
+        {b, QStringLiteral("&Bearbeiten"), {}, true, {}},
+        item("menuBearbeitenLehrer", QStringLiteral("&Lehrer ..."), b,
+             &MDIKundB::menuBearbeitenLehrer_Click),
+        {pl, QStringLiteral("&Planung"), {}, true, {}},
+        item("menuPlanungKuS", QStringLiteral("&Kurse und Schienen ..."), pl,
+             &MDIKundB::menuPlanungKuS_Click),
         {p, QStringLiteral("Dr&ucken"), {}, true, {}},
         item("menuDruckS", QStringLiteral("&Schienen"), p, &MDIKundB::menuDruckS_Click),
         item("menuDruckenBlKuListen", QStringLiteral("Bl&ock-Kurs-Listen"), p,
@@ -191,6 +201,10 @@ void MDIKundB::menuDateiBel_Click() {
     editors::showBeleg(s_, host_);
 }
 
+void MDIKundB::menuBearbeitenLehrer_Click() {
+    editors::showLehrer(s_, host_);
+}
+
 void MDIKundB::menuDateiTessik_Click() {
     startSibling(QStringLiteral("tessik.exe"));
 }
@@ -238,6 +252,10 @@ void MDIKundB::menuDateiDW_Click() {
 
 void MDIKundB::menuDateiBeenden_Click() {
     host_.quit();
+}
+
+void MDIKundB::menuPlanungKuS_Click() {
+    planning::showPlanung(s_, host_);
 }
 
 void MDIKundB::menuDruckS_Click() {

@@ -44,6 +44,10 @@ public:
     void menuDateiGPUExp_Click();
     void menuDateiDW_Click();
     void menuDateiBeenden_Click();
+    // Who teaches which course: the window "Lehrer".
+    void menuBearbeitenLehrer_Click();
+    // "Kurse und Schienen": course counts, rails needed and what if, before any blocking.
+    void menuPlanungKuS_Click();
     void menuDruckS_Click();
     void menuDruckenBlKuListen_Click();
     void menuHilfeHilfe_Click();

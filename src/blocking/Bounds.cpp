@@ -1,12 +1,12 @@
 #include "blocking/Bounds.h"
 
-#include "blocking/Model.h"
+#include "blocking/Domains.h"
+#include "blocking/Evaluation.h"
 #include "blocking/Search.h"
 
+#include <QHash>
 #include <algorithm>
 #include <climits>
-#include <map>
-#include <numeric>
 
 namespace blocking {
 
@@ -16,32 +16,161 @@ int clampTo(int level, int least, int most) {
     return std::max(least, most < 0 ? level : std::min(level, most));
 }
 
-// Per course of the group (in its order) the choices a student-in-course rule keeps there. A
-// student kept in two courses of one group counts in neither: no plan keeps both rules.
-std::vector<int> keptByRules(const Model& m, const Group& g) {
-    std::vector<int> out(g.courses.size(), 0);
-    std::map<int, int> byStudent; // student -> position of his course; -1: two of them
-    for (const PlanRule& r : m.rules) {
-        if (r.kind != RuleKind::StudentInCourse)
-            continue;
-        const auto at = std::find(g.courses.begin(), g.courses.end(), r.second);
-        if (at == g.courses.end())
-            continue;
-        const Student& s = m.students[r.first];
-        bool chose = false;
-        for (int i = s.firstChoice; i < s.firstChoice + s.choiceCount && !chose; ++i)
-            chose = m.serves(r.second, i);
-        if (!chose)
-            continue; // the rule holds nothing where he did not choose the subject
-        const int pos = static_cast<int>(at - g.courses.begin());
-        const auto [it, fresh] = byStudent.emplace(r.first, pos);
-        if (!fresh && it->second != pos)
-            it->second = -1;
-    }
-    for (const auto& [student, pos] : byStudent)
-        if (pos >= 0)
-            ++out[pos];
+// Per course the students no plan keeping the rules moves out of it: the rows the blocking does
+// not move, and the choices the rules leave this one course.
+std::vector<int> loads(const Model& m, const Domains& d) {
+    std::vector<int> out(m.courses.size());
+    for (size_t k = 0; k < m.courses.size(); ++k)
+        out[k] = m.courses[k].fixedLoad;
+    for (size_t i = 0; i < m.choices.size(); ++i)
+        if (m.choices[i].type >= 0 && d.courses[i].size() == 1)
+            ++out[d.courses[i].front()];
     return out;
+}
+
+QString sizeWhy(const Group& g, int groupTotal) {
+    return QStringLiteral("%1: %2 Schüler auf %3 Kurse")
+        .arg(g.label)
+        .arg(groupTotal)
+        .arg(g.courses.size());
+}
+
+// One group's sizes: as even as the limits allow where they can all hold, as even as the
+// students that stay allow otherwise; the courses beyond their limits and the students beyond
+// them that no plan avoids.
+void groupBound(const Model& m, const Group& g, const std::vector<int>& load, FigureBounds& b) {
+    std::vector<int> least, most, stay, none;
+    int sure = 0;            // courses whose students that stay are beyond KS_MAX already
+    long long over = 0;      // students beyond KS_MAX that stay
+    long long asked = 0;     // KS_MIN of the courses that have one
+    long long elsewhere = 0; // students that stay in courses without KS_MIN
+    long long room = 0;      // KS_MAX of all courses, where every one has one
+    bool allMax = true;
+    for (int k : g.courses) {
+        const Course& c = m.courses[k];
+        least.push_back(std::max(load[k], c.min));
+        most.push_back(c.max > 0 ? c.max : -1);
+        stay.push_back(load[k]);
+        none.push_back(-1);
+        if (c.max > 0 && load[k] > c.max) {
+            ++sure;
+            over += load[k] - c.max;
+        }
+        if (c.min > 0)
+            asked += c.min;
+        else
+            elsewhere += load[k];
+        allMax = allMax && c.max > 0;
+        room += c.max;
+    }
+    std::vector<int> sizes = evenSizes(g.total, least, most);
+    const bool limitsHold = !sizes.empty();
+    if (!limitsHold)
+        sizes = evenSizes(g.total, stay, none);
+    const long long under = asked - (g.total - elsewhere);
+    const long long beyond = allMax ? g.total - room : 0;
+    const long long students = std::max({over, under, beyond, 0LL});
+    const int outside = std::max(sure, limitsHold ? 0 : 1);
+    b.limits += students;
+    b.outsideLimits += outside;
+    if (outside > 0)
+        b.reasons[QStringLiteral("outsideLimits")]
+            << sizeWhy(g, g.total) +
+                   QStringLiteral(", die Grenzen der Kurse (KS_MIN, KS_MAX) und die Schüler, "
+                                  "die bleiben, lassen keine Verteilung zu.");
+    GroupBound gb;
+    long long squares = 0;
+    for (int s : sizes)
+        squares += static_cast<long long>(s) * s;
+    const auto [lo, hi] = std::minmax_element(sizes.begin(), sizes.end());
+    gb.difference = sizes.empty() || g.courses.size() < 2 ? 0 : *hi - *lo;
+    gb.squares = squares;
+    const double k = static_cast<double>(sizes.size());
+    gb.deviation = sizes.empty()
+                       ? 0.0
+                       : static_cast<double>(squares) - static_cast<double>(g.total) * g.total / k;
+    if (g.courses.size() >= 2 && gb.difference > 0 && gb.difference >= b.difference) {
+        QStringList& why = b.reasons[QStringLiteral("largestDifference")];
+        if (gb.difference > b.difference)
+            why.clear();
+        why << sizeWhy(g, g.total) + QStringLiteral(", am gleichmäßigsten %1.").arg([&] {
+            QStringList s;
+            for (int x : sizes)
+                s << QString::number(x);
+            return s.join(QStringLiteral(", "));
+        }());
+    }
+    b.difference = std::max(b.difference, g.courses.size() < 2 ? 0 : gb.difference);
+    if (g.courses.size() >= 2)
+        b.deviation += gb.deviation;
+    b.squares += gb.squares;
+    b.groups.push_back(gb);
+}
+
+bool surplusOn(const Model& m, int k, const RailSet& rails) {
+    Placement p;
+    p.rails.assign(m.courses.size(), RailSet());
+    p.rails[k] = rails;
+    return onSurplusRail(m, p, k);
+}
+
+// Courses that stay as they stand: short of their hours, or on a rail they do not need.
+void standing(const Model& m, const Freedom& f, FigureBounds& b) {
+    for (size_t i = 0; i < m.courses.size(); ++i) {
+        const int k = static_cast<int>(i);
+        const Course& c = m.courses[k];
+        if (!c.own || c.hours <= 0 || !f.options[k].empty())
+            continue;
+        b.standing.push_back(k);
+        Placement p;
+        p.rails.assign(m.courses.size(), RailSet());
+        p.rails[k] = f.kept[k];
+        if (m.placedHours(p, k) < c.hours) {
+            ++b.unplaced;
+            b.reasons[QStringLiteral("unplaced")]
+                << (f.unplaceable.contains(c.name)
+                        ? QStringLiteral("Kurs %1: Keine Schienen nehmen seine Stunden auf.")
+                        : QStringLiteral(
+                              "Kurs %1: Die Regeln lassen ihm keine Schienen für seine Stunden."))
+                       .arg(c.name);
+        } else if (surplusOn(m, k, f.kept[k])) {
+            ++b.surplus;
+            b.reasons[QStringLiteral("surplus")]
+                << QStringLiteral("Kurs %1: Er liegt fest auf mehr Schienen, als seine Stunden "
+                                  "brauchen.")
+                       .arg(c.name);
+        }
+    }
+}
+
+// A key of what the bounds of "Alles neu" rest on besides what loading fixes: the hours, the
+// fixed marks, where the courses stand that the search does not move (the other cohort's, those
+// without hours, `standing`), and the students' courses it does not move. Commands that place
+// courses or move students of the cohort keep it.
+size_t stateKey(const Model& m, const std::vector<int>& standing) {
+    size_t h = 0;
+    const auto add = [&](const RailSet& s) {
+        h = qHashMulti(h, s.count());
+        s.forEach([&](int r) { h = qHashMulti(h, r); });
+    };
+    for (const Rail& r : m.rails)
+        h = qHashMulti(h, r.hours);
+    for (size_t k = 0; k < m.courses.size(); ++k) {
+        const Course& c = m.courses[k];
+        h = qHashMulti(h, c.hours, c.fixedLoad);
+        add(m.placement.fixed[k]);
+        if (!c.own || c.hours <= 0)
+            add(m.placement.rails[k]);
+    }
+    for (int k : standing)
+        add(m.placement.rails[k]);
+    for (const Student& s : m.students)
+        for (int k : s.fixedCourses)
+            h = qHashMulti(h, k);
+    for (size_t i = 0; i < m.choices.size(); ++i)
+        if (m.choices[i].type < 0)
+            h = qHashMulti(h, m.assignment[i]);
+    return qHashMulti(h, m.students.size());
 }
 
 } // namespace
@@ -106,83 +235,48 @@ std::vector<int> evenSizes(int total, const std::vector<int>& least, const std::
     return sizes;
 }
 
-void computeBounds(const Model& m, Group& g) {
-    std::vector<int> least, most, loads, none;
-    const std::vector<int> kept = keptByRules(m, g);
-    for (size_t i = 0; i < g.courses.size(); ++i) {
-        const Course& c = m.courses[g.courses[i]];
-        const int load = c.fixedLoad + kept[i];
-        least.push_back(std::max(load, c.min));
-        most.push_back(c.max > 0 ? c.max : -1);
-        loads.push_back(load);
-        none.push_back(-1);
+FigureBounds figureBounds(const Model& m, Mode mode) {
+    FigureBounds b;
+    const Freedom f = freedom(m, mode);
+    const RuleConflicts rules = findRuleConflicts(m, f);
+    b.ruleViolations = static_cast<int>(rules.groups.size());
+    b.reasons[QStringLiteral("ruleViolations")] = rules.lines;
+    b.ruleConflicts = f.ruleConflicts + rules.lines;
+    Domains d = baseDomains(m, f);
+    // The rules outside the conflicts hold together; should narrowing say otherwise, the
+    // domains stay as wide as the freedom makes them.
+    if (Domains kept = d; narrow(m, kept, rules.safe))
+        d = std::move(kept);
+    standing(m, f, b);
+    b.withoutCourse = m.unservable;
+    b.reasons[QStringLiteral("withoutCourse")] = m.unservableChoices;
+    bounds::teachers(m, d, rules.safe, b);
+    bounds::students(m, d, b);
+    const std::vector<int> load = loads(m, d);
+    for (const Group& g : m.groups)
+        groupBound(m, g, load, b);
+    // The first groups at the largest difference tell why; a long list would not tell more.
+    if (QStringList& why = b.reasons[QStringLiteral("largestDifference")]; why.size() > 3) {
+        const qsizetype more = why.size() - 3;
+        why = why.mid(0, 3);
+        why << QStringLiteral("und %1 weitere Gruppen von Parallelkursen ebenso.").arg(more);
     }
-    std::vector<int> sizes = evenSizes(g.total, least, most);
-    if (sizes.empty())
-        sizes = evenSizes(g.total, loads, none);
-    long long squares = 0;
-    for (int s : sizes)
-        squares += static_cast<long long>(s) * s;
-    const auto [lo, hi] = std::minmax_element(sizes.begin(), sizes.end());
-    g.differenceBound = sizes.empty() ? 0 : *hi - *lo;
-    g.squareBound = squares;
-    const double k = static_cast<double>(sizes.size());
-    g.deviationBound =
-        sizes.empty() ? 0.0
-                      : static_cast<double>(squares) - static_cast<double>(g.total) * g.total / k;
+    if (b.deviation > 0)
+        b.reasons[QStringLiteral("squaredDeviation")]
+            << QStringLiteral("Die Schüler lassen sich nicht restlos gleich auf die Parallelkurse "
+                              "verteilen.");
+    for (auto it = b.reasons.begin(); it != b.reasons.end();)
+        it = it->isEmpty() ? b.reasons.erase(it) : std::next(it);
+    return b;
 }
 
-int teacherClashBound(const Model& m, const Freedom& f) {
-    if (m.teachers.isEmpty())
-        return 0;
-    const int n = static_cast<int>(m.courses.size());
-    // Courses joined by a courses-together rule stand on the same rail: one unit each.
-    std::vector<int> unit(n);
-    std::iota(unit.begin(), unit.end(), 0);
-    const auto root = [&](int k) {
-        while (unit[k] != k)
-            k = unit[k] = unit[unit[k]];
-        return k;
-    };
-    for (const PlanRule& r : m.rules)
-        if (r.kind == RuleKind::CoursesTogether)
-            unit[root(r.first)] = root(r.second);
-    std::map<int, int> railsOfHours;
-    for (const Rail& r : m.rails)
-        if (r.hours > 0)
-            ++railsOfHours[r.hours];
-    struct Stock {
-        int courses = 0;
-        std::vector<int> units;
-        RailSet taken; // by the other year group's courses, which stay where they stand
-    };
-    // Per teacher and hours of a rail.
-    std::map<std::pair<int, int>, Stock> stock;
-    for (int k = 0; k < n; ++k) {
-        const Course& c = m.courses[k];
-        if (c.teacher < 0)
-            continue;
-        if (!c.own) {
-            f.kept[k].forEach([&](int r) {
-                stock[{c.teacher, m.rails[r].hours}].taken |= RailSet::of(r);
-            });
-            continue;
-        }
-        if (const int h = oneRailHours(m, f, k)) {
-            Stock& s = stock[{c.teacher, h}];
-            ++s.courses;
-            if (std::find(s.units.begin(), s.units.end(), root(k)) == s.units.end())
-                s.units.push_back(root(k));
-        }
+std::shared_ptr<const FigureBounds> currentBounds(const Model& m) {
+    Model::BoundsCache& cache = m.boundsCache;
+    if (!cache.bounds || cache.key != stateKey(m, cache.bounds->standing)) {
+        cache.bounds = std::make_shared<const FigureBounds>(figureBounds(m, Mode::All));
+        cache.key = stateKey(m, cache.bounds->standing);
     }
-    int bound = 0;
-    for (const auto& [key, s] : stock) {
-        // Each rail takes one course without a clash, unless the other year group's course of
-        // the teacher is there already; a unit's courses share their rail whatever happens.
-        const int free = std::max(0, railsOfHours[key.second] - s.taken.count());
-        bound += s.courses - std::min(static_cast<int>(s.units.size()), free);
-    }
-    return bound;
+    return cache.bounds;
 }
 
 } // namespace blocking

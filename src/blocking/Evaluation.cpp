@@ -1,5 +1,7 @@
 #include "blocking/Evaluation.h"
 
+#include "blocking/Bounds.h"
+
 #include <QJsonArray>
 #include <QPair>
 #include <QSet>
@@ -179,10 +181,38 @@ bool collides(const Model& m, const Placement& p, const Assignment& a, int stude
     return found;
 }
 
-Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a,
-                    int teacherClashBound) {
-    Evaluation e;
-    e.teacherClashBound = teacherClashBound;
+namespace {
+
+// The figures with a whole number and their bounds, in the order the search weighs them: their
+// names in the JSON and the reasons, and as the verdict names them.
+struct Figure {
+    const char* json;
+    const char* label;
+    int Evaluation::*value;
+    int Evaluation::*bound;
+};
+const Figure kFigures[] = {
+    {"ruleViolations", "Regeln verletzt", &Evaluation::ruleViolations,
+     &Evaluation::ruleViolationBound},
+    {"teacherClashes", "Lehrerkollisionen", &Evaluation::teacherClashes,
+     &Evaluation::teacherClashBound},
+    {"collisions", "Kollisionen", &Evaluation::collisions, &Evaluation::collisionBound},
+    {"otherCollisions", "Kollisionen der anderen Jahrgangsstufe", &Evaluation::otherCollisions,
+     &Evaluation::otherCollisionBound},
+    {"unplaced", "Kurse nicht gesetzt", &Evaluation::unplaced, &Evaluation::unplacedBound},
+    {"withoutCourse", "Belegungen ohne Kurs", &Evaluation::withoutCourse,
+     &Evaluation::withoutCourseBound},
+    {"outsideLimits", "Kurse außerhalb ihrer Grenzen", &Evaluation::outsideLimits,
+     &Evaluation::outsideLimitsBound},
+    {"surplus", "Kurse auf zu vielen Schienen", &Evaluation::surplus, &Evaluation::surplusBound},
+    {"largestDifference", "Größte Differenz", &Evaluation::largestDifference,
+     &Evaluation::differenceBound},
+};
+const char* const kDeviation = "squaredDeviation";
+const char* const kDeviationLabel = "Summe der Abweichungsquadrate";
+
+// The figures of the plan itself.
+void count(const Model& m, const Placement& p, const Assignment& a, Evaluation& e) {
     e.students = m.ownStudents;
     e.courses = m.ownCourses;
     countClashes(m, p, a, e);
@@ -206,7 +236,6 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a,
                                   .arg(m.teachers[t.teacher], m.rails[t.rail].name.trimmed(),
                                        names.join(QStringLiteral(", ")));
     }
-
     const std::vector<int> sizes = courseSizes(m, a);
     for (size_t k = 0; k < m.courses.size(); ++k) {
         const Course& c = m.courses[k];
@@ -221,7 +250,6 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a,
             e.surplusCourses << c.name.trimmed();
         }
     }
-
     e.largestDifference = 0;
     for (const Group& g : m.groups) {
         if (g.courses.size() < 2)
@@ -244,90 +272,124 @@ Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a,
             e.largestDifference = hi - lo;
             e.largestDifferenceGroup = g.label;
         }
-        e.differenceBound = std::max(e.differenceBound, g.differenceBound);
-        e.deviationBound += g.deviationBound;
     }
     if (std::abs(e.squaredDeviation) < kEpsilon)
         e.squaredDeviation = 0;
-    e.optimal = e.ruleViolations == 0 && e.teacherClashes <= e.teacherClashBound &&
-                e.collisions == 0 && e.otherCollisions == 0 && e.unplaced == 0 && e.surplus == 0 &&
-                e.outsideLimits == 0 && e.withoutCourse == m.unservable &&
-                e.largestDifference <= e.differenceBound &&
-                e.squaredDeviation <= e.deviationBound + kEpsilon;
+}
+
+// The bounds beside the figures, none above its figure, with the reasons of those above 0.
+void bound(const FigureBounds& b, Evaluation& e) {
+    const int values[] = {b.ruleViolations,  b.teacherClashes, b.collisions,
+                          b.otherCollisions, b.unplaced,       b.withoutCourse,
+                          b.outsideLimits,   b.surplus,        b.difference};
+    bool optimal = true;
+    for (size_t i = 0; i < std::size(kFigures); ++i) {
+        const Figure& f = kFigures[i];
+        e.*f.bound = std::min(values[i], e.*f.value);
+        optimal = optimal && e.*f.value == e.*f.bound;
+        // A plan below the bound shows the reasons do not bind it.
+        if (e.*f.bound > 0 && e.*f.bound == values[i] && b.reasons.contains(QLatin1String(f.json)))
+            e.reasons.insert(QLatin1String(f.json), b.reasons.value(QLatin1String(f.json)));
+    }
+    e.deviationBound = std::min(b.deviation, e.squaredDeviation);
+    if (std::abs(e.deviationBound) < kEpsilon)
+        e.deviationBound = 0;
+    if (e.deviationBound > 0 && e.deviationBound == b.deviation &&
+        b.reasons.contains(QLatin1String(kDeviation)))
+        e.reasons.insert(QLatin1String(kDeviation), b.reasons.value(QLatin1String(kDeviation)));
+    e.optimal = optimal && e.squaredDeviation <= e.deviationBound + kEpsilon;
+}
+
+} // namespace
+
+Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a,
+                    const FigureBounds* bounds) {
+    Evaluation e;
+    count(m, p, a, e);
+    if (bounds) {
+        bound(*bounds, e);
+    } else {
+        const std::shared_ptr<const FigureBounds> current = currentBounds(m);
+        bound(*current, e);
+    }
     return e;
 }
 
 namespace {
 
-// A search's verdict: "optimal" only when proven; otherwise what the plan misses, each goal
-// beside the least that counting allows.
-QString verdict(const Evaluation& e) {
+// A search's verdict: "optimal" only when proven; otherwise what the plan misses, each figure
+// beside its bound.
+QString verdict(const Evaluation& e, bool keptPlaced) {
     if (e.optimal)
         return QStringLiteral("optimal");
     QStringList misses;
-    const auto miss = [&](bool off, const QString& what, const QString& value,
-                          const QString& bound) {
-        if (off)
-            misses << QStringLiteral("%1 %2, Untergrenze %3").arg(what, value, bound);
+    const auto miss = [&](const QString& what, const QString& value, const QString& bound) {
+        misses << QStringLiteral("%1 %2, Untergrenze %3%4")
+                      .arg(what, value, bound,
+                           keptPlaced ? QString() : QStringLiteral(": nicht bewiesen"));
     };
-    const auto count = [&](const QString& what, int value, int bound) {
-        miss(value > bound, what, QString::number(value), QString::number(bound));
-    };
-    count(QStringLiteral("Regeln verletzt"), e.ruleViolations, 0);
-    count(QStringLiteral("Lehrerkollisionen"), e.teacherClashes, e.teacherClashBound);
-    count(QStringLiteral("Kollisionen"), e.collisions, 0);
-    count(QStringLiteral("Kollisionen der anderen Jahrgangsstufe"), e.otherCollisions, 0);
-    count(QStringLiteral("Kurse nicht gesetzt"), e.unplaced, 0);
-    count(QStringLiteral("Kurse außerhalb ihrer Grenzen"), e.outsideLimits, 0);
-    count(QStringLiteral("Kurse auf zu vielen Schienen"), e.surplus, 0);
-    count(QStringLiteral("Größte Differenz"), e.largestDifference, e.differenceBound);
-    miss(e.squaredDeviation > e.deviationBound + kEpsilon,
-         QStringLiteral("Summe der Abweichungsquadrate"), decimal(e.squaredDeviation),
-         decimal(e.deviationBound));
-    const QString found = QStringLiteral("beste gefundene Lösung");
+    for (const Figure& f : kFigures)
+        if (e.*f.value > e.*f.bound)
+            miss(QString::fromUtf8(f.label), QString::number(e.*f.value),
+                 QString::number(e.*f.bound));
+    if (e.squaredDeviation > e.deviationBound + kEpsilon)
+        miss(QString::fromUtf8(kDeviationLabel), decimal(e.squaredDeviation),
+             decimal(e.deviationBound));
+    const QString found = keptPlaced
+                              ? QStringLiteral("bestmöglich, solange die gesetzten Kurse bleiben")
+                              : QStringLiteral("beste gefundene Lösung");
     return misses.isEmpty() ? found
                             : found + QStringLiteral(" (") + misses.join(QStringLiteral("; ")) +
                                   QLatin1Char(')');
 }
 
+// ", bestmöglich 3" where the bound lies above 0.
+QString atBest(int bound) {
+    return bound > 0 ? QStringLiteral(", bestmöglich %1").arg(bound) : QString();
+}
+
+QString listed(bool show, const QStringList& items, const QString& separator) {
+    return show ? QStringLiteral(" (%1)").arg(items.join(separator)) : QString();
+}
+
 } // namespace
 
-QStringList describe(const Evaluation& e, bool namesTeachers, bool searched) {
+QStringList describe(const Evaluation& e, bool namesTeachers, bool searched, bool keptPlaced) {
     // The courses not yet placed stand beside the collisions: few collisions with courses left
-    // off the rails are no better plan. The bounds are what an even division would reach.
-    // Every evaluation has the same lines, so that two of them can stand side by side.
+    // off the rails are no better plan. Every evaluation has the same lines, so that two of them
+    // can stand side by side.
     QStringList out;
-    out << QStringLiteral("Kollisionen (Schüler): %1%2")
+    out << QStringLiteral("Kollisionen (Schüler): %1%2%3")
                .arg(e.collisions)
-               .arg(e.otherCollisions > 0 ? QStringLiteral(", dazu %1 der anderen Jahrgangsstufe")
+               .arg(atBest(e.collisionBound))
+               .arg(e.otherCollisions > 0 ? QStringLiteral(", dazu %1 der anderen Jahrgangsstufe%2")
                                                 .arg(e.otherCollisions)
+                                                .arg(atBest(e.otherCollisionBound))
                                           : QString())
         << QStringLiteral("Kollidierende Kurspaare: %1").arg(e.clashingPairs);
     // A school that names no teachers needs no line for them.
     if (e.teachers)
         out << QStringLiteral("Lehrerkollisionen: %1%2%3")
                    .arg(e.teacherClashes)
-                   .arg(e.teacherClashBound > 0
-                            ? QStringLiteral(", bestmöglich %1").arg(e.teacherClashBound)
-                            : QString())
-                   .arg(namesTeachers && e.teacherClashes > 0
-                            ? QStringLiteral(" (%1)").arg(
-                                  e.teacherClashList.join(QStringLiteral("; ")))
-                            : QString());
+                   .arg(atBest(e.teacherClashBound))
+                   .arg(listed(namesTeachers && e.teacherClashes > 0, e.teacherClashList,
+                               QStringLiteral("; ")));
     if (e.rules)
-        out << QStringLiteral("Regeln verletzt: %1%2")
+        out << QStringLiteral("Regeln verletzt: %1%2%3")
                    .arg(e.ruleViolations)
-                   .arg(e.ruleViolations > 0 ? QStringLiteral(" (%1)").arg(
-                                                   e.ruleViolationList.join(QStringLiteral("; ")))
-                                             : QString());
-    out << QStringLiteral("Kurse nicht gesetzt: %1").arg(e.unplaced)
-        << QStringLiteral("Belegungen ohne Kurs: %1").arg(e.withoutCourse)
-        << QStringLiteral("Kurse außerhalb ihrer Grenzen: %1").arg(e.outsideLimits)
-        << QStringLiteral("Kurse auf zu vielen Schienen: %1%2")
+                   .arg(atBest(e.ruleViolationBound))
+                   .arg(listed(e.ruleViolations > 0, e.ruleViolationList, QStringLiteral("; ")));
+    out << QStringLiteral("Kurse nicht gesetzt: %1%2").arg(e.unplaced).arg(atBest(e.unplacedBound))
+        << QStringLiteral("Belegungen ohne Kurs: %1%2")
+               .arg(e.withoutCourse)
+               .arg(atBest(e.withoutCourseBound))
+        << QStringLiteral("Kurse außerhalb ihrer Grenzen: %1%2")
+               .arg(e.outsideLimits)
+               .arg(atBest(e.outsideLimitsBound))
+        << QStringLiteral("Kurse auf zu vielen Schienen: %1%2%3")
                .arg(e.surplus)
-               .arg(e.surplus > 0
-                        ? QStringLiteral(" (%1)").arg(e.surplusCourses.join(QStringLiteral(", ")))
-                        : QString())
+               .arg(atBest(e.surplusBound))
+               .arg(listed(e.surplus > 0, e.surplusCourses, QStringLiteral(", ")))
         << QStringLiteral("Größte Differenz: %1%2, bestmöglich %3")
                .arg(e.largestDifference)
                .arg(e.largestDifferenceGroup.isEmpty()
@@ -337,34 +399,61 @@ QStringList describe(const Evaluation& e, bool namesTeachers, bool searched) {
         << QStringLiteral("Summe der Abweichungsquadrate: %1, Untergrenze %2")
                .arg(decimal(e.squaredDeviation), decimal(e.deviationBound));
     if (searched)
-        out << verdict(e);
+        out << verdict(e, keptPlaced);
     else if (e.optimal)
         out << QStringLiteral("optimal");
     return out;
 }
 
+QStringList explain(const Evaluation& e) {
+    QStringList out;
+    const auto add = [&](const char* json, const QString& label, const QString& bound) {
+        const QStringList reasons = e.reasons.value(QLatin1String(json));
+        if (reasons.isEmpty())
+            return;
+        out << QStringLiteral("%1: mindestens %2").arg(label, bound);
+        for (const QString& r : reasons)
+            out << QStringLiteral("  ") + r;
+    };
+    for (const Figure& f : kFigures)
+        add(f.json, QString::fromUtf8(f.label), QString::number(e.*f.bound));
+    add(kDeviation, QString::fromUtf8(kDeviationLabel), decimal(e.deviationBound));
+    return out;
+}
+
 QJsonObject toJson(const Evaluation& e) {
+    QJsonObject reasons;
+    for (auto it = e.reasons.cbegin(); it != e.reasons.cend(); ++it)
+        reasons.insert(it.key(), QJsonArray::fromStringList(it.value()));
     return QJsonObject{
         {QStringLiteral("students"), e.students},
         {QStringLiteral("courses"), e.courses},
         {QStringLiteral("collisions"), e.collisions},
+        {QStringLiteral("collisionBound"), e.collisionBound},
         {QStringLiteral("otherCollisions"), e.otherCollisions},
+        {QStringLiteral("otherCollisionBound"), e.otherCollisionBound},
         {QStringLiteral("teacherClashes"), e.teacherClashes},
         {QStringLiteral("teacherClashList"), QJsonArray::fromStringList(e.teacherClashList)},
         {QStringLiteral("teacherClashBound"), e.teacherClashBound},
         {QStringLiteral("ruleViolations"), e.ruleViolations},
         {QStringLiteral("ruleViolationList"), QJsonArray::fromStringList(e.ruleViolationList)},
+        {QStringLiteral("ruleViolationBound"), e.ruleViolationBound},
         {QStringLiteral("withoutCourse"), e.withoutCourse},
+        {QStringLiteral("withoutCourseBound"), e.withoutCourseBound},
         {QStringLiteral("clashingPairs"), e.clashingPairs},
         {QStringLiteral("outsideLimits"), e.outsideLimits},
+        {QStringLiteral("outsideLimitsBound"), e.outsideLimitsBound},
         {QStringLiteral("unplaced"), e.unplaced},
+        {QStringLiteral("unplacedBound"), e.unplacedBound},
         {QStringLiteral("surplus"), e.surplus},
         {QStringLiteral("surplusCourses"), QJsonArray::fromStringList(e.surplusCourses)},
+        {QStringLiteral("surplusBound"), e.surplusBound},
         {QStringLiteral("largestDifference"), e.largestDifference},
         {QStringLiteral("largestDifferenceGroup"), e.largestDifferenceGroup},
         {QStringLiteral("differenceBound"), e.differenceBound},
         {QStringLiteral("squaredDeviation"), std::round(e.squaredDeviation * 100) / 100},
         {QStringLiteral("deviationBound"), std::round(e.deviationBound * 100) / 100},
+        {QStringLiteral("reasons"), reasons},
         {QStringLiteral("optimal"), e.optimal},
     };
 }

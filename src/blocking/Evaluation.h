@@ -3,14 +3,18 @@
 #include "blocking/Model.h"
 
 #include <QJsonObject>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
 namespace blocking {
 
-// How good a plan is, goal by goal in the order they count: collisions, choices without a
-// course, courses outside their limits, then how even the parallel courses are. The bounds say
-// how even they can be at best; a plan at both bounds with nothing else wrong is optimal.
+struct FigureBounds;
+
+// How good a plan is, goal by goal in the order they count: broken rules, teachers' clashes,
+// collisions, choices without a course, courses outside their limits, then how even the parallel
+// courses are. Every figure stands with its bound (figureBounds): the least any plan can have,
+// never above the figure itself; a plan with every figure at its bound is optimal.
 struct Evaluation {
     int students = 0;   // of the cohort
     int courses = 0;    // of the cohort
@@ -25,8 +29,6 @@ struct Evaluation {
     bool teachers = false;
     int teacherClashes = 0;
     QStringList teacherClashList;
-    // The fewest clashes the search can reach (teacherClashBound); 0 for a plan no search made.
-    int teacherClashBound = 0;
     // Students of the other year group in one of its courses who meet one of them on a rail of
     // another course; each counts in his own cohort's collisions.
     int otherCollisions = 0;
@@ -42,24 +44,38 @@ struct Evaluation {
     int largestDifference = 0;             // between parallel courses
     QString largestDifferenceGroup;
     double squaredDeviation = 0; // from the mean of each group of parallels
-    int differenceBound = 0;
-    double deviationBound = 0;
     bool optimal = false;
     // Courses of the cohort on a rail they do not need: without it their hours are still on
     // rails (a 3-hour course on two 3-hour rails). Their names, in course order.
     int surplus = 0;
     QStringList surplusCourses;
 
+    // The bounds, each at most its figure.
+    int collisionBound = 0;
+    int otherCollisionBound = 0;
+    int teacherClashBound = 0;
+    int ruleViolationBound = 0;
+    int withoutCourseBound = 0;
+    int unplacedBound = 0;
+    int outsideLimitsBound = 0;
+    int surplusBound = 0;
+    int differenceBound = 0;
+    double deviationBound = 0;
+    // Why a bound lies above 0, per figure by its name in the JSON ("collisions" ...).
+    QMap<QString, QStringList> reasons;
+
     bool operator==(const Evaluation&) const = default;
 };
 
 // Counts everything afresh from a placement and the students' courses; fast enough to run
-// after every command (a few milliseconds for 400 students). teacherClashBound: the fewest
-// teacher clashes of the plans the search could make; a plan at it may be optimal.
+// after every command (a few milliseconds for 400 students). bounds: those of a search's mode;
+// by default those of "Alles neu" for the model as it stands (currentBounds). A plan the search
+// could not make (a course placed by hand on rails of other hours) may fall below a bound: the
+// bound is lowered to the figure then, as that plan shows less is possible.
 Evaluation evaluate(const Model& m, const Placement& p, const Assignment& a,
-                    int teacherClashBound = 0);
-inline Evaluation evaluate(const Model& m, int teacherClashBound = 0) {
-    return evaluate(m, m.placement, m.assignment, teacherClashBound);
+                    const FigureBounds* bounds = nullptr);
+inline Evaluation evaluate(const Model& m, const FigureBounds* bounds = nullptr) {
+    return evaluate(m, m.placement, m.assignment, bounds);
 }
 
 // One teacher's courses standing on one rail, at least one of them the cohort's.
@@ -83,12 +99,19 @@ bool collides(const Model& m, const Placement& p, const Assignment& a, int stude
 // them).
 std::vector<int> courseSizes(const Model& m, const Assignment& a);
 
-// The evaluation as lines "Name: value" for people, and as JSON for programs.
-// namesTeachers: the teachers' clashes with where they are (for kubb); the windows give the
-// count only, the workspace marks the courses in its grid. searched: the plan is a search's
-// result; its last line says whether it is proven optimal, or else that it is the best plan
-// found, with each goal it misses beside its bound.
-QStringList describe(const Evaluation& e, bool namesTeachers = true, bool searched = false);
+// The evaluation as lines "Name: value" for people, and as JSON for programs. A figure whose
+// bound lies above 0 says it (", bestmöglich 3"). namesTeachers: the teachers' clashes with
+// where they are (for kubb); the windows give the count only, the workspace marks the courses in
+// its grid. searched: the plan is a search's result; its last line says whether it is proven
+// optimal, or else that it is the best plan found, with each figure above its bound ("Kollisionen
+// 3, Untergrenze 1: nicht bewiesen").
+// keptPlaced: a search of "Restliche Kurse" proved no plan keeping the placed courses better
+// (Result::bestKeepingPlaced); the verdict says so instead.
+QStringList describe(const Evaluation& e, bool namesTeachers = true, bool searched = false,
+                     bool keptPlaced = false);
+// Why the bounds above 0 are where they are: per figure a heading ("Kollisionen: mindestens 68")
+// and its causes, indented by two blanks; empty when every bound is 0.
+QStringList explain(const Evaluation& e);
 QJsonObject toJson(const Evaluation& e);
 
 } // namespace blocking

@@ -1,11 +1,15 @@
 #include "blocking/Model.h"
 
-#include "blocking/Bounds.h"
+#include "db/Choices.h"
+#include "db/Courses.h"
 #include "db/Database.h"
+#include "db/Placements.h"
 #include "db/Queries.h"
+#include "db/Rails.h"
+#include "db/Students.h"
+#include "db/Teachers.h"
 #include "platform/Text.h"
 
-#include <QSqlQuery>
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
@@ -83,23 +87,24 @@ struct UnionFind {
 // The subjects: basic-course hours, and which belong to the cohort's offer.
 struct SubjectOffer {
     QHash<QString, int> hours;
+    QHash<QString, QString> names; // the abbreviation, FA_BEZ
     QSet<QString> cohortSubjects;
 };
 
 SubjectOffer loadSubjects(db::Connection& c, int cohort) {
     SubjectOffer offer;
-    QSqlQuery q =
-        c.exec(QStringLiteral("SELECT FA_VFP_ID, FA_STDGK, FA_KURSPH, FA_BEZ FROM fachang"));
-    while (q.next()) {
-        const QString key = fold(q.value(0).toString());
-        const int hours = number(q.value(1).toString());
-        if (const QString stored = beyondAnySchool(q.value(1), hours); !stored.isEmpty())
+    for (const db::courses::OfferedSubject& s : db::courses::subjects(c)) {
+        const QString key = fold(s.key);
+        const int hours = number(s.hours.toString());
+        if (const QString stored = beyondAnySchool(s.hours, hours); !stored.isEmpty())
             tooManyHours(QStringLiteral("Das Fach %1 der Kursphase %2")
-                             .arg(q.value(3).toString().trimmed(), q.value(2).toString().trimmed()),
+                             .arg(s.name.trimmed(), s.phase.trimmed()),
                          stored);
-        if (!offer.hours.contains(key))
+        if (!offer.hours.contains(key)) {
             offer.hours.insert(key, hours);
-        if (q.value(2).toString().trimmed() == QString::number(cohort))
+            offer.names.insert(key, s.name.trimmed());
+        }
+        if (s.phase.trimmed() == QString::number(cohort))
             offer.cohortSubjects.insert(key);
     }
     return offer;
@@ -140,11 +145,8 @@ namespace {
 // The teachers' abbreviations by key; none in a file without the table.
 QHash<QString, QString> loadTeacherNames(db::Connection& c) {
     QHash<QString, QString> names;
-    if (!c.hasTable(QStringLiteral("lehrer")))
-        return names;
-    QSqlQuery q = c.exec(QStringLiteral("SELECT LE_VFP_ID, LE_KUERZ FROM lehrer"));
-    while (q.next())
-        names.insert(fold(q.value(0).toString().trimmed()), q.value(1).toString());
+    for (const auto& [key, abbreviation] : db::teachers::abbreviations(c))
+        names.insert(fold(key), abbreviation);
     return names;
 }
 
@@ -160,9 +162,9 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     const QHash<QString, int> personByKey = m.loadPersons(c, year.bez);
     std::vector<int> course12, course13;
     m.loadChoices(c, personByKey, rows, course12, course13);
+    m.nameUnservable(offer.names);
     m.markOwnCourses(rows, offer.cohortSubjects);
     m.formGroups();
-    // The rules first: a student kept in a course raises the bounds that distribute computes.
     m.loadRules(c, year);
     m.distribute(course12, course13);
     return m;
@@ -183,21 +185,17 @@ void Model::setCohort(const SchoolYear& year, int cohortYear) {
 
 // Rails of the school year, in the workspace's order.
 void Model::loadRails(db::Connection& c, const SchoolYear& year) {
-    QSqlQuery q = c.exec(QStringLiteral("SELECT BL_ID, BL_BEZ, BL_STD, BL_VFP_ID FROM block "
-                                        "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
-                         {year.id});
-    while (q.next()) {
+    for (const db::rails::BlockingRail& row : db::rails::forBlocking(c, year.id)) {
         if (static_cast<int>(rails.size()) == kMaxRails)
             throw std::runtime_error(
                 QStringLiteral("Das Schuljahr hat mehr als %1 Schienen; so viele kann das "
                                "automatische Setzen nicht unterscheiden.")
                     .arg(kMaxRails)
                     .toStdString());
-        if (const QString stored = beyondAnySchool(q.value(2), q.value(2).toDouble());
+        if (const QString stored = beyondAnySchool(row.hours, row.hours.toDouble());
             !stored.isEmpty())
-            tooManyHours(QStringLiteral("Die Schiene ") + q.value(1).toString().trimmed(), stored);
-        Rail r{q.value(3).toString(), q.value(0).toLongLong(), q.value(1).toString(),
-               q.value(2).toInt()};
+            tooManyHours(QStringLiteral("Die Schiene ") + row.name.trimmed(), stored);
+        Rail r{row.key, row.id, row.name, row.hours.toInt()};
         railByKey_.insert(fold(r.key), static_cast<int>(rails.size()));
         rails.push_back(r);
     }
@@ -207,35 +205,29 @@ void Model::loadRails(db::Connection& c, const SchoolYear& year) {
 std::vector<Model::CourseRow> Model::loadCourses(db::Connection& c, const SchoolYear& year,
                                                  const QHash<QString, int>& subjectHours) {
     std::vector<CourseRow> rows;
-    QSqlQuery q = c.exec(QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_FA_ID1, KS_FA_ID2, "
-                                        "KS_FA_ID3, KS_FA_ID4, KS_JGST, KS_LKGK, KS_STD, KS_MIN, "
-                                        "KS_MAX, KS_LE_ID FROM kurs WHERE KS_SCHJ = ? "
-                                        "ORDER BY KS_SORT, KS_ID"),
-                         {year.id});
+    const std::vector<db::courses::BlockingCourse> stored = db::courses::forBlocking(c, year.id);
     const QHash<QString, QString> teacherNames = loadTeacherNames(c);
     QHash<QString, int> teacherByKey;
-    while (q.next()) {
-        const QString key = q.value(0).toString();
+    for (const db::courses::BlockingCourse& s : stored) {
+        const QString& key = s.key;
         if (blank(key) || courseByKey_.contains(fold(key)))
             continue;
         Course k;
         k.key = key;
-        k.name = q.value(1).toString().trimmed();
-        const QString kind = q.value(7).toString().trimmed();
-        k.hours = courseHours(q.value(8).toString(), kind, q.value(6).toString().trimmed(),
-                              q.value(2).toString(), q.value(4).toString(), subjectHours);
-        if (const QString stored = beyondAnySchool(q.value(8), k.hours); !stored.isEmpty())
-            tooManyHours(QStringLiteral("Der Kurs ") + k.name, stored);
-        k.min = std::max(0, q.value(9).toInt());
-        k.max = std::max(0, q.value(10).toInt());
-        k.teacher = teacherIndex(q.value(11).toString(), teacherNames, teacherByKey);
+        k.name = s.name.trimmed();
+        const QString kind = s.kind.trimmed();
+        k.hours = courseHours(s.hours.toString(), kind, s.yearCode.trimmed(), s.subjects[0],
+                              s.subjects[2], subjectHours);
+        if (const QString beyond = beyondAnySchool(s.hours, k.hours); !beyond.isEmpty())
+            tooManyHours(QStringLiteral("Der Kurs ") + k.name, beyond);
+        k.min = std::max(0, s.min.toInt());
+        k.max = std::max(0, s.max.toInt());
+        k.teacher = teacherIndex(s.teacherKey, teacherNames, teacherByKey);
         CourseRow row;
         row.kind = kind;
-        for (int i = 2; i <= 5; ++i) {
-            const QString s = q.value(i).toString();
-            if (!blank(s) && !row.subjects.contains(fold(s)))
-                row.subjects << fold(s);
-        }
+        for (const QString& subject : s.subjects)
+            if (!blank(subject) && !row.subjects.contains(fold(subject)))
+                row.subjects << fold(subject);
         k.subjects = row.subjects;
         courseByKey_.insert(fold(key), static_cast<int>(courses.size()));
         courses.push_back(k);
@@ -261,17 +253,13 @@ int Model::teacherIndex(const QString& key, const QHash<QString, QString>& names
 void Model::loadPlacement(db::Connection& c) {
     placement.rails.assign(courses.size(), RailSet());
     placement.fixed.assign(courses.size(), RailSet());
-    if (!c.hasTable(QStringLiteral("ckkurs")))
-        return;
-    QSqlQuery q =
-        c.exec(QStringLiteral("SELECT CK_BL_ID, CK_KS_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"));
-    while (q.next()) {
-        const int r = railIndex(q.value(0).toString());
-        const int k = courseIndex(q.value(1).toString());
+    for (const db::placements::Placed& p : db::placements::all(c)) {
+        const int r = railIndex(p.railKey);
+        const int k = courseIndex(p.courseKey);
         if (r < 0 || k < 0)
             continue;
         placement.rails[k].add(r);
-        if (q.value(2).toString().trimmed() == QLatin1String("1"))
+        if (p.fixed)
             placement.fixed[k].add(r);
     }
 }
@@ -279,23 +267,22 @@ void Model::loadPlacement(db::Connection& c) {
 // Students: the cohort's, and everybody's year field. Returns the persons by folded key.
 QHash<QString, int> Model::loadPersons(db::Connection& c, const QString& schjBez) {
     QHash<QString, int> personByKey;
-    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_KURSPH "
-                                        "FROM kolleg ORDER BY KO_ID"));
-    while (q.next()) {
-        const QString key = fold(q.value(0).toString());
+    for (const db::students::Enrolled& row : db::students::enrolled(c)) {
+        const QString key = fold(row.key);
         if (personByKey.contains(key))
             continue;
         Person p;
-        p.key = q.value(0).toString();
-        const QString first = q.value(2).toString().trimmed();
-        p.name = q.value(1).toString().trimmed() +
-                 (first.isEmpty() ? QString() : QStringLiteral(", ") + first);
-        p.own = q.value(3).toString().trimmed() == QString::number(cohort);
-        p.twelve = db::yearGroup(q.value(3).toString().trimmed(), schjBez) == 12;
+        p.key = row.key;
+        const QString first = row.firstName.trimmed();
+        p.name =
+            row.familyName.trimmed() + (first.isEmpty() ? QString() : QStringLiteral(", ") + first);
+        p.own = row.phase.trimmed() == QString::number(cohort);
+        p.twelve = db::yearGroup(row.phase.trimmed(), schjBez) == 12;
+        p.className = row.parallelClass.trimmed();
         personByKey.insert(key, static_cast<int>(persons_.size()));
         if (p.own) {
             p.student = static_cast<int>(students.size());
-            students.push_back({p.key, p.name, true, 0, 0, {}});
+            students.push_back({p.key, p.name, true, 0, 0, {}, p.className});
         }
         persons_.push_back(p);
     }
@@ -332,28 +319,27 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
     std::vector<std::vector<int>> perStudent(students.size()); // rows, in BG_ID order
     std::vector<int> type;                                     // per row of a choice
     QStringList asked;                                         // per row of a choice
-    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, %1, %2, BG_FA_ID, BG_ART "
-                                        "FROM belegung ORDER BY BG_ID")
-                             .arg(db::courseField(12), db::courseField(13)));
-    while (q.next()) {
+    for (const db::choices::Row& r : db::choices::rows(c)) {
         const int row = static_cast<int>(rows_.size());
-        const int person = personByKey.value(fold(q.value(1).toString()), -1);
-        rows_.push_back({q.value(0).toLongLong(), person, -1});
-        course12.push_back(courseIndex(q.value(2).toString()));
-        course13.push_back(courseIndex(q.value(3).toString()));
+        const int person = personByKey.value(fold(r.studentKey), -1);
+        rows_.push_back({r.bgId, person, -1});
+        course12.push_back(courseIndex(r.course12));
+        course13.push_back(courseIndex(r.course13));
         type.push_back(-1);
         asked << QString();
         if (person < 0 || !persons_[person].own)
             continue;
-        const QString art = q.value(5).toString().trimmed();
+        const QString art = r.art.trimmed();
         if (!countsIn(yearGroup, art))
             continue;
         perStudent[persons_[person].student].push_back(row);
-        const QString subject = fold(q.value(4).toString());
-        asked.back() = q.value(4).toString().trimmed() +
+        const QString subject = fold(r.subject);
+        asked.back() = r.subject.trimmed() +
                        (advancedKind(art) ? QStringLiteral(" LK") : QStringLiteral(" GK"));
         if (!blank(subject))
             type.back() = choiceType(subject, advancedKind(art), rows, typeByKey);
+        if (type.back() < 0)
+            unserved_.push_back({row, subject, advancedKind(art)});
     }
     numberChoices(perStudent, type, asked);
 }
@@ -372,6 +358,20 @@ void Model::numberChoices(const std::vector<std::vector<int>>& perStudent,
                 ++unservable;
         }
         students[s].choiceCount = static_cast<int>(choices.size()) - students[s].firstChoice;
+    }
+}
+
+void Model::nameUnservable(const QHash<QString, QString>& subjectNames) {
+    for (const Unserved& u : unserved_) {
+        const Student& s = students[choices[rows_[u.row].choice].student];
+        const QString subject = subjectNames.value(u.subject, u.subject.trimmed());
+        unservableChoices << s.named() + QStringLiteral(": ") +
+                                 (blank(u.subject)
+                                      ? QStringLiteral("Die Wahl nennt kein Fach.")
+                                      : QStringLiteral("Kein Kurs bietet %1%2.")
+                                            .arg(subject, u.advanced
+                                                              ? QStringLiteral(" als Leistungskurs")
+                                                              : QString()));
     }
 }
 
@@ -429,19 +429,17 @@ void Model::formGroups() {
 void Model::refresh(db::Connection& c) {
     std::vector<int> course12(rows_.size(), -1);
     std::vector<int> course13(rows_.size(), -1);
-    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, %1, %2 FROM belegung ORDER BY BG_ID")
-                             .arg(db::courseField(12), db::courseField(13)));
     size_t row = 0;
-    while (q.next()) {
-        const qint64 id = q.value(0).toLongLong();
+    for (const db::choices::Row& r : db::choices::courses(c)) {
+        const qint64 id = r.bgId;
         while (row < rows_.size() && rows_[row].bgId < id)
             ++row;
         if (row == rows_.size())
             break;
         if (rows_[row].bgId != id)
             continue; // a row that came later: it waits for the next load
-        course12[row] = courseIndex(q.value(1).toString());
-        course13[row] = courseIndex(q.value(2).toString());
+        course12[row] = courseIndex(r.course12);
+        course13[row] = courseIndex(r.course13);
     }
     distribute(course12, course13);
 }
@@ -476,7 +474,8 @@ void Model::distribute(const std::vector<int>& course12, const std::vector<int>&
     for (size_t person = 0; person < persons_.size(); ++person) {
         const std::vector<int>& fc = other[person];
         if (std::any_of(fc.begin(), fc.end(), [&](int k) { return courses[k].own; }))
-            students.push_back({persons_[person].key, persons_[person].name, false, 0, 0, fc});
+            students.push_back({persons_[person].key, persons_[person].name, false, 0, 0, fc,
+                                persons_[person].className});
     }
     // Fixed loads: every row naming the course, less the choices the blocking may move.
     for (size_t k = 0; k < courses.size(); ++k)
@@ -492,8 +491,6 @@ void Model::distribute(const std::vector<int>& course12, const std::vector<int>&
     for (const ChoiceType& t : types)
         if (!t.candidates.empty())
             groups[courses[t.candidates[0]].group].total += t.count;
-    for (Group& g : groups)
-        computeBounds(*this, g);
 }
 
 int Model::courseIndex(const QString& key) const {

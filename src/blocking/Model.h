@@ -8,6 +8,8 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace db {
@@ -19,6 +21,8 @@ class Connection;
 // are equal in size. The library reads the block-formation database and writes its result;
 // it knows no window, so the placement workspace and kubb call it alike.
 namespace blocking {
+
+struct FigureBounds;
 
 // The current school year as the run knows it (SchjID, SchjBez).
 struct SchoolYear {
@@ -80,16 +84,19 @@ struct Student {
     // Courses of his other rows in his year field (of the school year); the blocking does not
     // change them, but moves some of them across rails.
     std::vector<int> fixedCourses;
+    QString className; // KO_PARLLKL, trimmed
+    // As reports name him: "Name, Vorname (12a)", the class where he has one.
+    QString named() const {
+        return className.isEmpty() ? name
+                                   : name + QStringLiteral(" (") + className + QLatin1Char(')');
+    }
 };
 
 // Parallel courses: own courses joined by the choices they can serve. Their sizes should be
-// equal; the bounds say how close the counting allows.
+// equal; the bounds (figureBounds) say how close the counting allows.
 struct Group {
     std::vector<int> courses;
     int total = 0; // students when every choice has a course
-    int differenceBound = 0;
-    long long squareBound = 0; // least sum of the squared sizes (k times the squared deviation)
-    double deviationBound = 0;
     QString label; // the course names, as reports show the group
 };
 
@@ -161,6 +168,8 @@ public:
     int ownStudents = 0;
     int ownCourses = 0;
     int unservable = 0; // choices no course can serve
+    // Those choices, one line each: "Name, Vorname: Kein Kurs bietet Ph als Leistungskurs."
+    QStringList unservableChoices;
     // Courses of the cohort that have no hours (they cannot be placed).
     QStringList withoutHours;
 
@@ -180,10 +189,19 @@ public:
     void setPlacement(const PlainPlacement& plain);
     PlainPlacement plain(const Placement& p) const;
 
+    // The bounds of the evaluation (currentBounds), kept with a key of what they were computed
+    // from.
+    struct BoundsCache {
+        std::size_t key = 0;
+        std::shared_ptr<const FigureBounds> bounds;
+    };
+    mutable BoundsCache boundsCache;
+
 private:
     struct Person {
         QString key;
         QString name;
+        QString className;
         bool own = false;
         bool twelve = true; // his courses are in the field of year group 12
         int student = -1;   // of the cohort: his index in students
@@ -222,6 +240,14 @@ private:
     QHash<QString, int> railByKey_;
     std::vector<Person> persons_;
     std::vector<Row> rows_; // every choice row, in BG_ID order
+    // Choice rows no course serves, with their subject (folded) and whether advanced.
+    struct Unserved {
+        int row = 0;
+        QString subject;
+        bool advanced = false;
+    };
+    std::vector<Unserved> unserved_;
+    void nameUnservable(const QHash<QString, QString>& subjectNames);
 };
 
 // Weekly hours of a course as the workspace counts them: KS_STD when filled, otherwise 5 for

@@ -1,9 +1,7 @@
 // The planner's rules as the model holds them: resolved to its courses, rails and students.
 #include "blocking/Model.h"
 
-#include "db/Database.h"
-
-#include <QSqlQuery>
+#include "db/Courses.h"
 #include <algorithm>
 
 namespace blocking {
@@ -44,13 +42,11 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
         case RuleKind::ParallelsApart: {
             QSet<QString> keys;
             QString name = r.first.trimmed();
-            QSqlQuery q = c.exec(QStringLiteral("SELECT FA_VFP_ID, trim(FA_BEZ) FROM fachang "
-                                                "WHERE upper(trim(FA_PSCHL)) = upper(?)"),
-                                 {r.first.trimmed()});
-            while (q.next()) {
-                keys.insert(fold(q.value(0).toString()));
-                if (!q.value(1).toString().isEmpty())
-                    name = q.value(1).toString();
+            for (const auto& [key, abbreviation] :
+                 db::courses::subjectsOfPlanKey(c, r.first.trimmed())) {
+                keys.insert(fold(key));
+                if (!abbreviation.isEmpty())
+                    name = abbreviation;
             }
             for (int k = 0; k < static_cast<int>(courses.size()); ++k) {
                 const QStringList& subjects = courses[k].subjects;

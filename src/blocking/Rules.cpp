@@ -1,9 +1,13 @@
 #include "blocking/Rules.h"
 
+#include "db/Courses.h"
 #include "db/Database.h"
 #include "db/KeptNames.h"
+#include "db/Rails.h"
+#include "db/RuleStore.h"
+#include "db/Students.h"
 
-#include <QSqlQuery>
+#include <optional>
 #include <stdexcept>
 
 namespace blocking {
@@ -14,108 +18,87 @@ namespace {
     throw std::runtime_error(message.toStdString());
 }
 
-void createTable(db::Connection& c) {
-    c.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS regel (RG_ID INTEGER PRIMARY KEY "
-                          "AUTOINCREMENT, RG_SCHJ TEXT NOT NULL, RG_ART TEXT NOT NULL, "
-                          "RG_ARG1 TEXT NOT NULL, RG_ARG2 TEXT NOT NULL DEFAULT '')"));
-}
-
 // The key of the school year's course or rail that another program named so; "" for none.
 QString keptKey(db::Connection& c, const QString& schoolYear, RuleArg what, const QString& name) {
     if (what != RuleArg::Course && what != RuleArg::Rail)
         return {};
     const bool course = what == RuleArg::Course;
-    const QString sql =
-        course ? QStringLiteral("SELECT 1 FROM kurs WHERE KS_VFP_ID = ? AND KS_SCHJ = ?")
-               : QStringLiteral("SELECT 1 FROM block WHERE BL_VFP_ID = ? AND BL_SCHJ = ?");
     for (const QString& key :
          db::kept::keysNamed(c, course ? db::kept::kCourse : db::kept::kRail, name))
-        if (!c.scalar(sql, {key, schoolYear}).isNull())
+        if (course ? db::courses::exists(c, schoolYear, key)
+                   : db::rails::exists(c, schoolYear, key))
             return key;
+    return {};
+}
+
+// The keys of what the name may name, in the order the first is taken; with the message for a
+// name that names nothing.
+QStringList keysNamed(db::Connection& c, const QString& schoolYear, RuleArg what, const QString& n,
+                      QString& unknown) {
+    switch (what) {
+    case RuleArg::Course:
+        unknown = QStringLiteral("Unbekannter Kurs: ");
+        return db::courses::keysNamed(c, schoolYear, n);
+    case RuleArg::Rail:
+        unknown = QStringLiteral("Unbekannte Schiene: ");
+        return db::rails::keysNamed(c, schoolYear, n);
+    case RuleArg::Student:
+        unknown = QStringLiteral("Unbekannter Schüler: ");
+        return db::students::keysLike(c, n);
+    case RuleArg::Subject:
+        // By its key in the administration's plan or by its abbreviation, as the planner knows it.
+        unknown = QStringLiteral("Unbekanntes Fach: ");
+        return db::courses::planKeysNamed(c, n);
+    case RuleArg::None:
+        break;
+    }
     return {};
 }
 
 // The key of what the name names, looked up as the planner writes it.
 QString keyOf(db::Connection& c, const QString& schoolYear, RuleArg what, const QString& name) {
-    const QString n = name.trimmed();
-    QString sql;
-    QVariantList values{n};
-    QString unknown;
-    switch (what) {
-    case RuleArg::Course:
-        sql = QStringLiteral("SELECT KS_VFP_ID FROM kurs WHERE upper(trim(KS_BEZ)) = upper(?) "
-                             "AND KS_SCHJ = ? ORDER BY KS_SORT, KS_ID");
-        values << schoolYear;
-        unknown = QStringLiteral("Unbekannter Kurs: ");
-        break;
-    case RuleArg::Rail:
-        sql = QStringLiteral("SELECT BL_VFP_ID FROM block WHERE upper(trim(BL_BEZ)) = upper(?) "
-                             "AND BL_SCHJ = ? ORDER BY BL_ID");
-        values << schoolYear;
-        unknown = QStringLiteral("Unbekannte Schiene: ");
-        break;
-    case RuleArg::Student:
-        sql =
-            QStringLiteral("SELECT KO_VFP_ID FROM kolleg WHERE upper(trim(KO_VFP_ID)) = upper(?)");
-        unknown = QStringLiteral("Unbekannter Schüler: ");
-        break;
-    case RuleArg::Subject:
-        // By its key in the administration's plan or by its abbreviation, as the planner knows it.
-        sql = QStringLiteral("SELECT trim(FA_PSCHL) FROM fachang WHERE upper(trim(FA_PSCHL)) = "
-                             "upper(?) OR upper(trim(FA_BEZ)) = upper(?) ORDER BY FA_ID");
-        values << n;
-        unknown = QStringLiteral("Unbekanntes Fach: ");
-        break;
-    case RuleArg::None:
+    if (what == RuleArg::None)
         return {};
-    }
-    QSqlQuery q = c.exec(sql, values);
+    const QString n = name.trimmed();
+    QString unknown;
+    const QStringList keys = keysNamed(c, schoolYear, what, n, unknown);
     if (n.isEmpty())
         refuse(unknown + n);
-    if (!q.next()) {
+    if (keys.isEmpty()) {
         // A course or rail taken over from another program is also found by the name it had
         // there, which the designation's 6 characters could not hold.
         if (const QString key = keptKey(c, schoolYear, what, n); !key.isEmpty())
             return key;
         refuse(unknown + n);
     }
-    const QString key = q.value(0).toString();
-    if (what == RuleArg::Course && q.next())
+    if (what == RuleArg::Course && keys.size() > 1)
         refuse(QStringLiteral("Der Kurs %1 ist nicht eindeutig: mehrere Kurse heißen so.").arg(n));
-    return key;
+    return keys.front();
 }
 
 // The designation of today for a stored key; "?key" when its row is gone. people: a student
 // with his name after the key.
 QString nameOf(db::Connection& c, const QString& schoolYear, RuleArg what, const QString& key,
                bool people = false) {
-    QString sql;
-    QVariantList values{key};
+    std::optional<QString> name;
     switch (what) {
     case RuleArg::Course:
-        sql = QStringLiteral("SELECT trim(KS_BEZ) FROM kurs WHERE KS_VFP_ID = ? AND KS_SCHJ = ?");
-        values << schoolYear;
+        name = db::courses::designation(c, schoolYear, key);
         break;
     case RuleArg::Rail:
-        sql = QStringLiteral("SELECT trim(BL_BEZ) FROM block WHERE BL_VFP_ID = ? AND BL_SCHJ = ?");
-        values << schoolYear;
+        name = db::rails::designation(c, schoolYear, key);
         break;
     case RuleArg::Student:
-        sql = people ? QStringLiteral("SELECT trim(KO_VFP_ID) || ' (' || trim(ifnull(KO_FAMNAME, "
-                                      "'')) || ', ' || trim(ifnull(KO_RUFNAME, '')) || ')' FROM "
-                                      "kolleg WHERE KO_VFP_ID = ?")
-                     : QStringLiteral("SELECT trim(KO_VFP_ID) FROM kolleg WHERE KO_VFP_ID = ?");
+        name = db::students::designation(c, key, people);
         break;
     case RuleArg::Subject:
         // The abbreviation the planner reads; the key where the subject has none.
-        sql = QStringLiteral("SELECT ifnull(nullif(trim(FA_BEZ), ''), trim(FA_PSCHL)) FROM "
-                             "fachang WHERE trim(FA_PSCHL) = trim(?) ORDER BY FA_ID");
+        name = db::courses::subjectAbbreviation(c, key);
         break;
     case RuleArg::None:
         return key;
     }
-    QSqlQuery q = c.exec(sql, values);
-    return q.next() ? q.value(0).toString() : QStringLiteral("?") + key.trimmed();
+    return name ? *name : QStringLiteral("?") + key.trimmed();
 }
 
 } // namespace
@@ -146,16 +129,10 @@ const RuleKindInfo& ruleKind(RuleKind k) {
 
 std::vector<Rule> loadRules(db::Connection& c, const QString& schoolYear) {
     std::vector<Rule> rules;
-    if (!c.hasTable(QStringLiteral("regel")))
-        return rules;
-    QSqlQuery q = c.exec(QStringLiteral("SELECT RG_ID, RG_ART, RG_ARG1, RG_ARG2 FROM regel "
-                                        "WHERE RG_SCHJ = ? ORDER BY RG_ID"),
-                         {schoolYear});
-    while (q.next())
+    for (const db::rules::StoredRule& r : db::rules::ofSchoolYear(c, schoolYear))
         for (const RuleKindInfo& k : ruleKinds())
-            if (q.value(1).toString() == QLatin1String(k.name))
-                rules.push_back({q.value(0).toLongLong(), k.kind, q.value(2).toString(),
-                                 q.value(3).toString()});
+            if (r.kind == QLatin1String(k.name))
+                rules.push_back({r.id, k.kind, r.first, r.second});
     return rules;
 }
 
@@ -186,7 +163,7 @@ Rule addRule(db::Connection& c, const QString& schoolYear, const QString& kind,
     if (info->first == info->second && r.first == r.second)
         refuse(QStringLiteral("Die Regel %1 braucht zwei verschiedene Angaben.")
                    .arg(QLatin1String(info->name)));
-    createTable(c);
+    db::rules::create(c);
     for (const Rule& o : loadRules(c, schoolYear)) {
         const bool same = o.first == r.first && o.second == r.second;
         const bool swapped =
@@ -195,10 +172,7 @@ Rule addRule(db::Connection& c, const QString& schoolYear, const QString& kind,
             refuse(QStringLiteral("Die Regel gibt es schon: %1 %2")
                        .arg(QLatin1String(info->name), names.join(QLatin1Char(' '))));
     }
-    QSqlQuery q = c.exec(QStringLiteral("INSERT INTO regel (RG_SCHJ, RG_ART, RG_ARG1, RG_ARG2) "
-                                        "VALUES (?, ?, ?, ?)"),
-                         {schoolYear, QLatin1String(info->name), r.first, r.second});
-    r.id = q.lastInsertId().toLongLong();
+    r.id = db::rules::add(c, schoolYear, QLatin1String(info->name), r.first, r.second);
     tx.commit();
     return r;
 }
@@ -208,41 +182,24 @@ void removeRule(db::Connection& c, const QString& schoolYear, int n) {
     const std::vector<Rule> rules = loadRules(c, schoolYear);
     if (n < 1 || n > static_cast<int>(rules.size()))
         refuse(QStringLiteral("Es gibt keine Regel %1.").arg(n));
-    c.exec(QStringLiteral("DELETE FROM regel WHERE RG_ID = ?"), {rules[n - 1].id});
+    db::rules::remove(c, rules[n - 1].id);
     tx.commit();
 }
 
 QStringList ruleNames(db::Connection& c, const QString& schoolYear, RuleArg what) {
-    QString sql;
-    QVariantList values;
     switch (what) {
     case RuleArg::Course:
-        sql = QStringLiteral("SELECT trim(KS_BEZ) FROM kurs WHERE KS_SCHJ = ? AND "
-                             "trim(ifnull(KS_BEZ, '')) <> '' ORDER BY KS_SORT, KS_ID");
-        values << schoolYear;
-        break;
+        return db::courses::designations(c, schoolYear);
     case RuleArg::Rail:
-        sql = QStringLiteral("SELECT trim(BL_BEZ) FROM block WHERE BL_SCHJ = ? AND "
-                             "trim(ifnull(BL_BEZ, '')) <> '' ORDER BY BL_ID");
-        values << schoolYear;
-        break;
+        return db::rails::designations(c, schoolYear);
     case RuleArg::Student:
-        sql = QStringLiteral("SELECT trim(KO_VFP_ID) || '  ' || trim(ifnull(KO_FAMNAME, '')) || "
-                             "', ' || trim(ifnull(KO_RUFNAME, '')) FROM kolleg WHERE "
-                             "trim(ifnull(KO_VFP_ID, '')) <> '' ORDER BY KO_FAMNAME, KO_RUFNAME");
-        break;
+        return db::students::listing(c);
     case RuleArg::Subject:
-        sql = QStringLiteral("SELECT DISTINCT trim(FA_PSCHL) || '  ' || trim(ifnull(FA_BEZ, '')) "
-                             "FROM fachang WHERE trim(ifnull(FA_PSCHL, '')) <> '' ORDER BY 1");
-        break;
+        return db::courses::subjectListing(c);
     case RuleArg::None:
-        return {};
+        break;
     }
-    QStringList out;
-    QSqlQuery q = c.exec(sql, values);
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
+    return {};
 }
 
 QStringList listRules(db::Connection& c, const QString& schoolYear) {

@@ -210,12 +210,14 @@ public:
     bool cancelled() const { return o_.cancel && o_.cancel->load(std::memory_order_relaxed); }
     bool stop() const { return cancelled() || Clock::now() >= deadline_; }
 
-    int teacherBound = 0; // the fewest teachers' clashes of any plan the search can make
+    // The bounds the figures are shown against (of "Alles neu"), and those of the search's mode,
+    // against which it stops: in "Restliche Kurse" placed courses stay, which may cost more.
+    const FigureBounds* shown = nullptr;
+    const FigureBounds* bounds = nullptr;
 
     // A new best plan: notes the times it reached and reports it. Whether it is optimal.
     bool reached(const Problem& p, const Snapshot& global) {
-        if (global.cost.conflicts == 0 && global.cost.teachers == 0 && global.cost.rules == 0 &&
-            r_.secondsToCollisionFree < 0)
+        if (r_.secondsToCollisionFree < 0 && collisionsAtBound(p, global))
             r_.secondsToCollisionFree = elapsed();
         const bool optimal = isOptimal(p, global);
         if (optimal)
@@ -230,8 +232,7 @@ public:
         if (!o_.progress || now - lastReport_ < 0.1)
             return;
         lastReport_ = now;
-        o_.progress(
-            {now, evaluate(m_, placementOf(p, global), assignmentOf(p, global), teacherBound)});
+        o_.progress({now, evaluate(m_, placementOf(p, global), assignmentOf(p, global), shown)});
     }
     // The last report, of the plan already evaluated.
     void reportLast(const Evaluation& e) {
@@ -242,12 +243,26 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
+    // Broken rules, teachers' clashes and collisions at their bounds. Where the bounds are 0,
+    // the chain's own counts tell; otherwise the evaluation, as the students count.
+    bool collisionsAtBound(const Problem& p, const Snapshot& s) const {
+        const FigureBounds& b = *bounds;
+        if (s.cost.teachers > b.teacherClashes)
+            return false;
+        if (b.ruleViolations == 0 && b.collisions == 0 && b.otherCollisions == 0)
+            return s.cost.rules == 0 && s.cost.conflicts == 0;
+        const Evaluation e = evaluate(m_, placementOf(p, s), assignmentOf(p, s), bounds);
+        return e.ruleViolations == e.ruleViolationBound && e.collisions == e.collisionBound &&
+               e.otherCollisions == e.otherCollisionBound;
+    }
+    // Every figure at its bound; in "Wenig ändern" nobody changed and nothing moved besides. The
+    // chain's counts rule most plans out before the evaluation.
     bool isOptimal(const Problem& p, const Snapshot& s) const {
-        // The teachers' clashes as the evaluation counts them, against the bound.
-        return s.cost.rules == 0 && s.cost.conflicts == 0 && s.cost.changed == 0 &&
-               s.cost.moved == 0 && s.cost.outside == 0 && s.cost.limits == 0 &&
-               s.cost.squares <= p.squareBound && s.cost.difference <= p.differenceBound &&
-               evaluate(m_, placementOf(p, s), assignmentOf(p, s), teacherBound).optimal;
+        const FigureBounds& b = *bounds;
+        return s.cost.teachers <= b.teacherClashes && s.cost.changed == 0 && s.cost.moved == 0 &&
+               s.cost.outside <= b.outsideLimits && s.cost.squares <= p.squareBound &&
+               s.cost.difference <= p.differenceBound &&
+               evaluate(m_, placementOf(p, s), assignmentOf(p, s), bounds).optimal;
     }
 
     const Model& m_;
@@ -289,20 +304,82 @@ int changedStudents(const std::vector<Change>& changes) {
     return n;
 }
 
-Result block(const Model& m, const Options& o) {
-    Result r;
-    Watch watch(m, o, r);
-    r.before = evaluate(m);
-    Mode mode = o.mode;
+namespace {
+
+// The plan as it stands is optimal already: it is the result, no search moves it.
+void keepAsItIs(const Model& m, const Options& o, Result& r, double seconds) {
+    r.placement = m.placement;
+    r.assignment = m.assignment;
+    r.after = r.before;
+    r.bestKeepingPlaced = !r.after.optimal;
+    r.secondsToCollisionFree = r.secondsToOptimal = r.seconds = seconds;
+    if (o.keepPlans > 0)
+        r.kept.push_back({m.placement, m.assignment, r.after});
+    if (o.progress)
+        o.progress({seconds, r.after});
+}
+
+Mode modeOf(const Model& m, Mode mode) {
     // No course of the cohort placed, nothing stored to keep: the plan is made anew.
     bool placed = false;
     for (size_t k = 0; k < m.courses.size() && !placed; ++k)
         placed = m.courses[k].own && !m.placement.rails[k].empty();
-    if (mode == Mode::Keep && !placed)
-        mode = Mode::All;
-    r.ruleConflicts = ruleConflicts(m, mode);
-    const Problem p(m, mode);
-    watch.teacherBound = teacherClashBound(m, p.f);
+    return mode == Mode::Keep && !placed ? Mode::All : mode;
+}
+
+} // namespace
+
+namespace {
+
+// The best plan as the result, its students back in the model's courses where that costs
+// nothing, with the plans kept beside it.
+void conclude(const Problem& p, Chain& chain, const Snapshot& global, Keeper& keeper,
+              const FigureBounds& modeBounds, Result& r) {
+    const Model& m = p.m;
+    r.placement = placementOf(p, global);
+    r.assignment = assignmentOf(p, global);
+    bool best = evaluate(m, r.placement, r.assignment, &modeBounds).optimal;
+    const Snapshot polished = chain.polished(global);
+    if (!(global.cost < polished.cost)) {
+        const Assignment a = assignmentOf(p, polished);
+        if (const bool kept = evaluate(m, r.placement, a, &modeBounds).optimal; kept || !best) {
+            r.assignment = a;
+            best = kept;
+        }
+    }
+    r.after = evaluate(m, r.placement, r.assignment, r.bounds.get());
+    r.bestKeepingPlaced = best && !r.after.optimal;
+    r.changes = changesOf(m, r.assignment);
+    keeper.lead(global);
+    for (const Snapshot& s : keeper.kept()) {
+        KeptPlan k{placementOf(p, s), assignmentOf(p, s), {}};
+        k.evaluation = evaluate(m, k.placement, k.assignment, r.bounds.get());
+        r.kept.push_back(std::move(k));
+    }
+    if (!r.kept.empty()) {
+        r.kept.front().assignment = r.assignment;
+        r.kept.front().evaluation = r.after;
+    }
+}
+
+} // namespace
+
+Result block(const Model& m, const Options& o) {
+    Result r;
+    Watch watch(m, o, r);
+    const Mode mode = modeOf(m, o.mode);
+    r.bounds = currentBounds(m);
+    const std::shared_ptr<const FigureBounds> modeBounds =
+        mode == Mode::Rest ? std::make_shared<const FigureBounds>(figureBounds(m, mode)) : r.bounds;
+    watch.shown = r.bounds.get();
+    watch.bounds = modeBounds.get();
+    r.ruleConflicts = modeBounds->ruleConflicts;
+    r.before = evaluate(m, r.bounds.get());
+    if (evaluate(m, modeBounds.get()).optimal) {
+        keepAsItIs(m, o, r, watch.elapsed());
+        return r;
+    }
+    const Problem p(m, mode, *modeBounds);
     Chains chains = startChains(p, o);
     Snapshot global = chains[0]->best();
     takeBest(chains, global);
@@ -323,17 +400,7 @@ Result block(const Model& m, const Options& o) {
     r.cancelled = watch.cancelled();
     for (const auto& c : chains)
         r.moves += c->moves();
-    r.placement = placementOf(p, global);
-    r.assignment = assignmentOf(p, global);
-    r.after = evaluate(m, r.placement, r.assignment, watch.teacherBound);
-    r.changes = changesOf(m, r.assignment);
-    r.reasons = reasons(m, p.f, r.placement, r.assignment);
-    keeper.lead(global);
-    for (const Snapshot& s : keeper.kept()) {
-        KeptPlan k{placementOf(p, s), assignmentOf(p, s), {}};
-        k.evaluation = evaluate(m, k.placement, k.assignment, watch.teacherBound);
-        r.kept.push_back(std::move(k));
-    }
+    conclude(p, *chains[0], global, keeper, *modeBounds, r);
     r.seconds = watch.elapsed();
     watch.reportLast(r.after);
     return r;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "blocking/Bounds.h"
 #include "blocking/Evaluation.h"
 #include "blocking/Model.h"
 
@@ -7,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace blocking {
 
@@ -23,9 +25,10 @@ struct Freedom {
         ruleConflicts; // courses the planner's rules leave no rails (they stay as they stand)
 };
 
-// Where the planner's rules leave no plan, whatever the search does: two rules that contradict
-// each other, a course they keep off every rail its hours could take. One line each; empty when
-// none is found.
+// Where the planner's rules leave no plan, whatever the search does: a course they keep off
+// every rail its hours could take (it stays as it stands), a rule no plan keeps, rules that
+// contradict each other (each least group of them once, "Die Regeln „…“ und „…“ widersprechen
+// sich."). One line each; empty when none is found.
 QStringList ruleConflicts(const Model& m, Mode mode);
 Freedom freedom(const Model& m, Mode mode);
 
@@ -71,15 +74,22 @@ struct KeptPlan {
 struct Result {
     Placement placement;
     Assignment assignment;
+    // Both against the bounds of "Alles neu" (currentBounds); explain(after) says why a bound
+    // lies above 0.
     Evaluation before;
     Evaluation after;
-    QStringList reasons;         // why collisions remain, where a simple reason exists
+    std::shared_ptr<const FigureBounds> bounds;
+    // "Restliche Kurse": no plan that keeps the placed courses is better, though the bounds of
+    // all plans lie lower; the search stopped there.
+    bool bestKeepingPlaced = false;
     QStringList ruleConflicts;   // the rules that leave no plan, found before the search
     std::vector<Change> changes; // against the model's assignment, by student and choice
     bool cancelled = false;
     double seconds = 0;
-    double secondsToCollisionFree = -1; // -1: not reached
-    double secondsToOptimal = -1;
+    // When the plan first had as few broken rules, teachers' clashes and collisions as their
+    // bounds allow (without any where the bounds are 0); -1: not reached.
+    double secondsToCollisionFree = -1;
+    double secondsToOptimal = -1; // optimal, or (bestKeepingPlaced) the best of the mode
     long long moves = 0;
     // With Options::keepPlans: the best plans met whose placements differ pairwise, best first
     // (the first is the result's own plan), at most keepPlans of them.
@@ -93,14 +103,10 @@ int changedStudents(const std::vector<Change>& changes);
 
 // Places the cohort's courses and fills its parallel courses: simulated annealing over the
 // courses' rails in several chains, each student's choices solved exactly for every placement
-// tried. Stops when the plan is optimal (in "Wenig ändern" also unchanged), at the time limit,
-// or when cancelled. "Wenig ändern" without a stored placement plans as "Alles neu".
+// tried, a student keeping his course where another is no better. Stops when the plan is
+// optimal, every figure at the bound of the mode (in "Wenig ändern" also unchanged), at the time
+// limit, or when cancelled; a plan optimal as it stands is kept without a search. "Wenig ändern"
+// without a stored placement plans as "Alles neu".
 Result block(const Model& m, const Options& o);
-
-// Why students still collide, where a simple reason exists: a student whose courses need more
-// hours or rails than the school year has, two courses of his that cannot move on one rail,
-// courses whose hours no rails can take, a course of both year groups whose students of the
-// other cohort leave it no rail.
-QStringList reasons(const Model& m, const Freedom& f, const Placement& p, const Assignment& a);
 
 } // namespace blocking

@@ -7,7 +7,8 @@ double Annealing::energy(const Tally& t) const {
            kCollisionWeight * t.conflictSum() + kChangeWeight * t.changedStudents() +
            kMoveWeight * t.movedCourses() +
            kLimitWeight * static_cast<double>(t.outside() + t.limits()) +
-           kDifferenceWeight * t.difference() + static_cast<double>(t.squares() - p_.squareBound);
+           kDifferenceWeight * t.difference() + static_cast<double>(t.squares() - p_.squareBound) +
+           kExtraWeight * t.extraConflicts();
 }
 
 double Annealing::temperature(long long moves) const {

@@ -26,6 +26,8 @@ public:
     static constexpr double kMoveWeight = 350;
     static constexpr double kLimitWeight = 300;
     static constexpr double kDifferenceWeight = 30;
+    // A student's second collision where the bounds prove his first.
+    static constexpr double kExtraWeight = 10;
 
     explicit Annealing(const Problem& p) : p_(p) {}
 

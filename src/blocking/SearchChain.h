@@ -20,6 +20,12 @@ public:
     Chain(const Problem& p, std::uint64_t seed, int index);
 
     const Snapshot& best() const { return best_; }
+    // The plan with its students back in the model's courses where that costs nothing.
+    Snapshot polished(const Snapshot& s) {
+        tally_.restore(s);
+        tries_.polish();
+        return tally_.snapshot();
+    }
     long long moves() const { return moves_; }
 
     // Runs up to `moves` moves; stops early when stop() says so. global: the best plan of all

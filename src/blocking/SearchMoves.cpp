@@ -87,8 +87,10 @@ void Moves::solve(int s) {
             const int size = t_.size(k);
             const auto [wasOut, was] = t_.beyond(k, size);
             const auto [out, is] = t_.beyond(k, size + 1);
-            const std::int64_t cost = 2 * size + 1 + kOutsideCost * (out - wasOut) +
-                                      kLimitCost * (is - was) +
+            // Twice what the course's squares grow by; polishing, one more for leaving his course.
+            const std::int64_t cost = 2 * (2 * size + 1) +
+                                      (polishing_ && k != p_.current[f] ? 1 : 0) +
+                                      kOutsideCost * (out - wasOut) + kLimitCost * (is - was) +
                                       (p_.changes(f, k) ? kChangeCost : 0);
             cands_.push_back({k, cost, t_.rails(k)});
         }
@@ -104,7 +106,7 @@ void Moves::solve(int s) {
 }
 
 bool Moves::concerned(int s, int k) const {
-    if (t_.conflicts(s) > 0)
+    if (t_.avoidable(s))
         return true;
     for (int f = p_.freeBegin[s]; f < p_.freeBegin[s + 1]; ++f) {
         const int a = t_.assigned(f);
@@ -173,7 +175,7 @@ bool Moves::evenOutFrom(int g, int a) {
                 continue;
             const int s = p_.freeStudent[f];
             // Sizes are not worth a change of the stored plan.
-            if (t_.conflicts(s) > 0 || p_.tied[s] || (p_.keep && p_.storedCourse[f] == x))
+            if (t_.avoidable(s) || p_.tied[s] || (p_.keep && p_.storedCourse[f] == x))
                 continue;
             RailSet others;
             bool known = false;
@@ -267,6 +269,28 @@ void Moves::evenOutAll() {
     journal_.clear();
     old_.clear();
     evenOutUneven();
+}
+
+void Moves::polish() {
+    polishing_ = true;
+    for (int s = 0; s < p_.students; ++s) {
+        bool moved = false;
+        for (int f = p_.freeBegin[s]; f < p_.freeBegin[s + 1]; ++f)
+            moved = moved || t_.assigned(f) != p_.current[f];
+        if (!moved || p_.tied[s])
+            continue;
+        const Cost before = t_.cost();
+        journal_.clear();
+        old_.clear();
+        remember(s);
+        solve(s);
+        t_.refreshGroups();
+        if (before < t_.cost()) {
+            undoStudents();
+            t_.refreshGroups();
+        }
+    }
+    polishing_ = false;
 }
 
 // -------- moves
@@ -425,6 +449,14 @@ bool Moves::fits(int k, const RailSet& rails, int leaving) const {
     return true;
 }
 
+int Moves::sameRails(int c, int k, int o) const {
+    if (p_.family[c] < 0)
+        return -1;
+    const std::vector<RailSet>& options = p_.f.options[c];
+    const auto it = std::find(options.begin(), options.end(), p_.f.options[k][o]);
+    return it == options.end() ? -1 : static_cast<int>(it - options.begin());
+}
+
 // A course of k's family whose rails k can swap with, neither then meeting its teacher's other
 // courses or breaking a rule; after a few tries any course of the family.
 int Moves::fittingPartner(int k, const std::vector<int>& family) {
@@ -439,7 +471,9 @@ int Moves::fittingPartner(int k, const std::vector<int>& family) {
 }
 
 // Course k1 onto rails where it fits, where it has any; else onto any others, with the course
-// it must stand with, or the one of its family in its way making room on its old rails.
+// it must stand with, or the one in its way making room on its old rails (any course that may
+// stand there, not only one of its family: where rails are forbidden to some courses, families
+// are small).
 void Moves::aim(Move& mv) {
     const int k = mv.k1;
     const int n = static_cast<int>(p_.f.options[k].size());
@@ -465,8 +499,9 @@ void Moves::aim(Move& mv) {
         const PlanRule& rule = m_.rules[r];
         if (rule.kind == RuleKind::CoursesTogether) {
             const int c = rule.first == k ? rule.second : rule.first;
-            if (p_.family[c] == p_.family[k] && t_.option(c) == mv.o1) {
-                take(c, mv.to);
+            const int along = sameRails(c, k, mv.to);
+            if (along >= 0 && t_.option(c) >= 0 && t_.option(c) == sameRails(c, k, mv.o1)) {
+                take(c, along);
                 return;
             }
         } else if (rule.kind == RuleKind::CoursesApart) {
@@ -477,12 +512,15 @@ void Moves::aim(Move& mv) {
     }
     if (const int t = m_.courses[k].teacher; t >= 0)
         aims_.insert(aims_.end(), p_.teacherMovable[t].begin(), p_.teacherMovable[t].end());
-    for (int c : aims_)
-        if (c != k && p_.family[c] == p_.family[k] && t_.option(c) != mv.o1 &&
-            t_.rails(c).intersects(target) && fits(k, target, c)) {
-            take(c, mv.o1);
+    // The course in the way takes k's rails, where it may stand there.
+    for (int c : aims_) {
+        const int back = c != k ? sameRails(c, k, mv.o1) : -1;
+        if (back >= 0 && t_.option(c) != back && t_.rails(c).intersects(target) &&
+            fits(k, target, c)) {
+            take(c, back);
             return;
         }
+    }
 }
 
 Move Moves::propose() {

@@ -47,6 +47,9 @@ public:
     void resolve(int s, bool journal = false, int depth = 0);
     // Evens out every uneven group, journalling nothing.
     void evenOutAll();
+    // Each student who left a course of the model solved once more, taking it back where no
+    // other is better; the plan's cost does not grow.
+    void polish();
 
 private:
     int pickCourse();
@@ -57,6 +60,8 @@ private:
     bool fits(int k, const RailSet& rails, int leaving) const;
     int fittingPartner(int k, const std::vector<int>& family);
     void aim(Move& mv);
+    // The option of course c on the rails of course k's option o; -1 where c has none.
+    int sameRails(int c, int k, int o) const;
     // Whether the student might do better now that course k stands elsewhere.
     bool concerned(int s, int k) const;
     void touch(int k);
@@ -99,6 +104,7 @@ private:
     int visit_ = 0;
 
     const bool bound_; // the school names teachers or rules on placements
+    bool polishing_ = false;
     std::vector<int> aims_;
 
     StudentSolver solver_;

@@ -5,7 +5,8 @@
 
 namespace blocking::search {
 
-Problem::Problem(const Model& model, Mode mode) : m(model), f(freedom(model, mode)) {
+Problem::Problem(const Model& model, Mode mode, const FigureBounds& bounds)
+    : m(model), f(freedom(model, mode)) {
     courses = static_cast<int>(m.courses.size());
     students = static_cast<int>(m.students.size());
     family.assign(courses, -1);
@@ -77,10 +78,15 @@ Problem::Problem(const Model& model, Mode mode) : m(model), f(freedom(model, mod
     for (int k : movable)
         if (m.courses[k].teacher >= 0)
             teacherMovable[m.courses[k].teacher].push_back(k);
-    for (const Group& g : m.groups) {
-        squareBound += g.squareBound;
-        differenceBound = std::max(differenceBound, g.differenceBound);
-    }
+    squareBound = bounds.squares;
+    differenceBound = bounds.difference;
+    for (const GroupBound& g : bounds.groups)
+        groupSquares.push_back(g.squares);
+    for (int i : freeChoice)
+        current.push_back(m.assignment[i]);
+    forced.assign(students, 0);
+    for (int s : bounds.forcedStudents)
+        forced[s] = 1;
     // Rounds of about the same work, whatever the school's size.
     movesPerRound =
         std::clamp(300000 / std::max<int>(1, static_cast<int>(freeChoice.size())), 8, 256);

@@ -10,9 +10,9 @@ namespace blocking::search {
 
 // The goals in their order; smaller is better.
 struct Cost {
-    int rules = 0;    // the planner's rules the plan breaks (on placements, students tied)
-    int teachers = 0; // courses of one teacher on one rail beyond the first
-    int conflicts = 0;
+    int rules = 0;     // the planner's rules the plan breaks (on placements, students tied)
+    int teachers = 0;  // courses of one teacher on one rail beyond the first
+    int conflicts = 0; // of students that may be free of them
     // "Wenig ändern" only (0 otherwise): students in another course than the stored plan has
     // for one of their choices, and courses standing on other rails than stored.
     int changed = 0;
@@ -21,6 +21,9 @@ struct Cost {
     long long limits = 0; // students beyond KS_MAX or short of KS_MIN, summed over courses
     int difference = 0;
     long long squares = 0; // sum of squared sizes of the cohort's courses
+    // Collisions of students who collide in every plan, beyond the first of each: what the
+    // evaluation does not count, and so last.
+    int extra = 0;
     bool operator<(const Cost& o) const {
         if (rules != o.rules)
             return rules < o.rules;
@@ -38,7 +41,9 @@ struct Cost {
             return limits < o.limits;
         if (difference != o.difference)
             return difference < o.difference;
-        return squares < o.squares;
+        if (squares != o.squares)
+            return squares < o.squares;
+        return extra < o.extra;
     }
 };
 
@@ -92,6 +97,10 @@ struct Problem {
     std::vector<char> tied;
     long long squareBound = 0;
     int differenceBound = 0;
+    std::vector<long long> groupSquares; // per group: its least sum of squared sizes
+    std::vector<char> forced;            // per student: the bounds prove he collides
+    // Per free choice the course it has in the model: among equally good courses it stays.
+    std::vector<int> current;
     int movesPerRound = 64;
     // "Wenig ändern": the stored plan is the goal. Per free choice its stored course where the
     // choice may keep it, else -1 (a new choice, or one whose course no longer serves it: it
@@ -102,7 +111,7 @@ struct Problem {
         return keep && storedCourse[f] >= 0 && k != storedCourse[f];
     }
 
-    Problem(const Model& model, Mode mode);
+    Problem(const Model& model, Mode mode, const FigureBounds& bounds);
     // Whether the placement rule m.rules[r] holds with the courses' rails as given.
     template <class RailsOf> bool holds(int r, const RailsOf& rails) const;
     // Takes the planner's rules into the problem (part of the constructor).

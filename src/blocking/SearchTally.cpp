@@ -103,7 +103,7 @@ void Tally::refreshGroups() {
             squares += static_cast<long long>(size_[k]) * size_[k];
         }
         groupDiff_[g] = hi - lo;
-        const bool uneven = squares > m_.groups[g].squareBound;
+        const bool uneven = squares > p_.groupSquares[g];
         if (uneven && unevenAt_[g] < 0) {
             unevenAt_[g] = static_cast<int>(uneven_.size());
             uneven_.push_back(g);
@@ -155,12 +155,18 @@ void Tally::checkTies(int s) {
 void Tally::setConflicts(int s, int v) {
     if (p_.tied[s])
         checkTies(s);
-    conflictSum_ += v - conflicts_[s];
+    // A student the bounds prove to collide counts beyond his first collision only, and after
+    // everybody else's.
+    if (p_.forced[s])
+        extraSum_ += std::max(0, v - 1) - std::max(0, conflicts_[s] - 1);
+    else
+        conflictSum_ += v - conflicts_[s];
     conflicts_[s] = v;
-    if (v > 0 && collidingAt_[s] < 0) {
+    const bool in = v > (p_.forced[s] ? 1 : 0);
+    if (in && collidingAt_[s] < 0) {
         collidingAt_[s] = static_cast<int>(colliding_.size());
         colliding_.push_back(s);
-    } else if (v == 0 && collidingAt_[s] >= 0) {
+    } else if (!in && collidingAt_[s] >= 0) {
         const int last = colliding_.back();
         colliding_[collidingAt_[s]] = last;
         collidingAt_[last] = collidingAt_[s];

@@ -61,13 +61,18 @@ public:
 
     int size(int k) const { return size_[k]; }
     int conflicts(int s) const { return conflicts_[s]; }
+    // Whether the student collides more than the bounds prove he must.
+    bool avoidable(int s) const { return collidingAt_[s] >= 0; }
+    // The collisions of students that may be free of them.
     int conflictSum() const { return conflictSum_; }
+    // The collisions of students the bounds prove to collide, beyond the first of each.
+    int extraConflicts() const { return extraSum_; }
     int outside() const { return outside_; }
     long long limits() const { return limits_; }
     long long squares() const { return squares_; }
     int difference() const { return difference_; }
-    const std::vector<int>& colliding() const { return colliding_; }
-    const std::vector<int>& uneven() const { return uneven_; } // above their least squares
+    const std::vector<int>& colliding() const { return colliding_; } // avoidable()
+    const std::vector<int>& uneven() const { return uneven_; }       // above their least squares
     int teacherClashes() const { return teacherSum_; }
     // Courses of teacher t on rail r, of either cohort.
     int teacherLoad(int t, int r) const { return teacherLoad_[t * railCount_ + r]; }
@@ -80,7 +85,7 @@ public:
     int movedCourses() const { return movedSum_; }
     Cost cost() const {
         return {ruleViolations(), teacherSum_, conflictSum_, changedSum_, movedSum_,
-                outside_,         limits_,     difference_,  squares_};
+                outside_,         limits_,     difference_,  squares_,    extraSum_};
     }
 
     // Students beyond the limits of course k at that size.
@@ -174,6 +179,7 @@ private:
     std::vector<int> dirtyGroups_;
     std::vector<int> uneven_, unevenAt_;
     int conflictSum_ = 0;
+    int extraSum_ = 0;
     long long limits_ = 0;
     int outside_ = 0;
     long long squares_ = 0;

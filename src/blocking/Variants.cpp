@@ -1,5 +1,6 @@
 #include "blocking/Variants.h"
 
+#include "blocking/Bounds.h"
 #include "blocking/Write.h"
 #include "db/Choices.h"
 #include "db/Database.h"
@@ -264,6 +265,7 @@ Listing listing(db::Connection& c, const SchoolYear& year, int cohort) {
     l.plans.push_back(std::move(now));
     for (VariantInfo& v : variantsOf(c, year, m))
         l.plans.push_back(std::move(v));
+    l.bounds = currentBounds(m);
     rt.end();
     return l;
 }

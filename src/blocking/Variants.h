@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -65,6 +66,7 @@ std::vector<VariantInfo> list(db::Connection& c, const SchoolYear& year, int coh
 struct Listing {
     QByteArray state;
     std::vector<VariantInfo> plans;
+    std::shared_ptr<const FigureBounds> bounds; // of the current plan's model
 };
 Listing listing(db::Connection& c, const SchoolYear& year, int cohort);
 

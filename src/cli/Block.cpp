@@ -19,27 +19,6 @@ namespace cli {
 
 namespace {
 
-struct Target {
-    QString path;
-    blocking::SchoolYear year;
-    int cohort = 0;
-};
-
-Target target(const Args& a) {
-    Target t;
-    t.path = pathArg(a.required(QStringLiteral("--db"))).trimmed(); // as useDatabase reads it
-    bool ok = false;
-    t.cohort = a.required(QStringLiteral("--cohort")).toInt(&ok);
-    if (!ok)
-        throw UsageError(QStringLiteral("--cohort braucht ein Jahr (YYYY)"));
-    platform::RunState s;
-    s.useDatabase(t.path);
-    common::LiesSchj(s, host());
-    requireSchoolYear(s);
-    t.year = {s.SchjID, s.SchjBez};
-    return t;
-}
-
 blocking::Model load(const Target& t) {
     db::Connection c(t.path);
     return blocking::Model::load(c, t.year, t.cohort);
@@ -59,6 +38,14 @@ QString seconds(double s) {
     return QString::number(s, 'f', 2) + QStringLiteral(" s");
 }
 
+// Why the bounds above 0 are where they are, under a heading of their own.
+void printExplained(const blocking::Evaluation& e) {
+    if (const QStringList lines = blocking::explain(e); !lines.isEmpty()) {
+        out() << "Unvermeidbar:\n";
+        printLines(lines, "  ");
+    }
+}
+
 } // namespace
 
 int runEvaluate(const Args& a) {
@@ -75,6 +62,7 @@ int runEvaluate(const Args& a) {
     } else {
         printHeader(m);
         printLines(blocking::describe(e), "");
+        printExplained(e);
     }
     out().flush();
     return 0;
@@ -120,19 +108,22 @@ void printResult(const blocking::Result& r, const blocking::Evaluation& after, b
     out() << "Vorher:\n";
     printLines(blocking::describe(r.before), "  ");
     out() << "Nachher:\n";
-    printLines(blocking::describe(after, true, true), "  ");
+    printLines(blocking::describe(after, true, true, r.bestKeepingPlaced), "  ");
     if (mode == blocking::Mode::Keep) {
         out() << "Schüler mit Kurswechsel: " << blocking::changedStudents(r.changes) << "\n";
         printLines(changes, "  ");
     }
-    if (!r.reasons.isEmpty()) {
-        out() << "Gründe der Kollisionen:\n";
-        printLines(r.reasons, "  ");
-    }
+    printExplained(after);
     if (r.secondsToCollisionFree >= 0)
-        out() << "Kollisionsfrei nach " << seconds(r.secondsToCollisionFree) << "\n";
+        out() << (after.collisionBound + after.otherCollisionBound + after.teacherClashBound +
+                              after.ruleViolationBound ==
+                          0
+                      ? "Kollisionsfrei nach "
+                      : "Kollisionen auf ihrer Untergrenze nach ")
+              << seconds(r.secondsToCollisionFree) << "\n";
     if (r.secondsToOptimal >= 0)
-        out() << "Optimal nach " << seconds(r.secondsToOptimal) << "\n";
+        out() << (after.optimal ? "Optimal nach " : "Bestmöglich nach ")
+              << seconds(r.secondsToOptimal) << "\n";
     if (!kept.isEmpty()) {
         out() << "Als Varianten gespeichert:\n";
         printLines(kept, "  ");
@@ -202,8 +193,8 @@ int runBlock(const Args& a) {
         kept = store(c, t, loaded, r);
         changes = blocking::changeLines(m, r.changes);
     }
-    // What now stands in the database, against the bound of the search that made it.
-    const blocking::Evaluation after = blocking::evaluate(load(t), r.after.teacherClashBound);
+    // What now stands in the database, against the bounds of the search that made it.
+    const blocking::Evaluation after = blocking::evaluate(load(t));
     printResult(r, after, o.mode, changes, kept);
     // Last, so that a file that fails leaves the plan stored and its changes printed.
     if (!changesFile.isEmpty()) {

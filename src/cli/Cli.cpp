@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "common/Session.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
 
@@ -145,6 +146,21 @@ QString pathArg(const QString& path) {
     if (platform::hasDriveLetter(path))
         return path;
     return QFileInfo(path).absoluteFilePath();
+}
+
+Target target(const Args& a) {
+    Target t;
+    t.path = pathArg(a.required(QStringLiteral("--db"))).trimmed(); // as useDatabase reads it
+    bool ok = false;
+    t.cohort = a.required(QStringLiteral("--cohort")).toInt(&ok);
+    if (!ok)
+        throw UsageError(QStringLiteral("--cohort braucht ein Jahr (YYYY)"));
+    platform::RunState s;
+    s.useDatabase(t.path);
+    common::LiesSchj(s, host());
+    requireSchoolYear(s);
+    t.year = {s.SchjID, s.SchjBez};
+    return t;
 }
 
 } // namespace cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "blocking/Model.h"
 #include "platform/RunState.h"
 #include "ui/QuietHost.h"
 
@@ -69,5 +70,13 @@ void requireSchoolYear(const platform::RunState& s);
 // A path given on the command line as the program uses it: drive-letter paths stay as they are
 // (they map the Wine way when opened), others become absolute.
 QString pathArg(const QString& path);
+
+// The file and cohort a blocking command works on (--db, --cohort) with the file's school year.
+struct Target {
+    QString path;
+    blocking::SchoolYear year;
+    int cohort = 0;
+};
+Target target(const Args& a);
 
 } // namespace cli

@@ -17,5 +17,7 @@ int runVariant(const Args& a);
 int runImportKurs42(const Args& a);
 int runExportKurs42(const Args& a);
 int runExportUntis(const Args& a);
+int runPropose(const Args& a);
+int runTeachers(const Args& a);
 
 } // namespace cli

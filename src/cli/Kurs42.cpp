@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "exchange/Kurs42Export.h"
 #include "exchange/Kurs42Import.h"
+#include "platform/FileSet.h"
 #include "platform/Files.h"
 
 namespace cli {
@@ -27,6 +28,8 @@ int runImportKurs42(const Args& a) {
     const exchange::kurs42::ImportResult r =
         exchange::kurs42::importExport(exchange::kurs42::read(from), output, pointerDir, host());
     out() << "Datenbank " << output << " wurde erstellt!\n";
+    for (const QString& line : exchange::kurs42::summary(r, output).mid(1))
+        out() << line << '\n';
     if (!r.report.isEmpty())
         out() << "Nicht übernommen:\n" << r.report.join(QLatin1Char('\n')) << '\n';
     out().flush();
@@ -38,6 +41,8 @@ int runExportKurs42(const Args& a) {
     const QString database = pathArg(a.required(QStringLiteral("--db")));
     const QString cohort = a.required(QStringLiteral("--cohort"));
     const QString to = pathArg(a.required(QStringLiteral("--to")));
+    // A folder an earlier export left half replaced is finished before anything else.
+    platform::finishInterruptedSet(to);
     exchange::kurs42::Export e;
     {
         db::Connection c(database);

@@ -105,6 +105,27 @@ const char* const kEvaluateUsage =
     "      größte Differenz der Parallelkurse und die Summe der\n"
     "      Abweichungsquadrate, jede mit dem bestmöglichen Wert.\n";
 
+const char* const kProposeUsage =
+    "  propose --db PFAD --cohort 2009 [--json] [--max-size N] [--min-size N]\n"
+    "          [--seconds 10] [--seed 1] [--threads N] [--rails-into KOPIE]\n"
+    "          [--without KURS]... [--with-parallel KURS]...\n"
+    "      Vorschläge vor dem Setzen, ohne etwas zu schreiben: je Fach und Art die\n"
+    "      Wähler, die Parallelkurse mit ihren Größen und Grenzen (KS_MIN, KS_MAX,\n"
+    "      KS_OPT), die wenigsten Parallelkurse, die alle Grenzen einhalten, welcher\n"
+    "      Kurs entfallen könnte oder hinzukommen sollte, Durchschnitt und Spanne\n"
+    "      der Größen; dann die wenigsten Schienen jeder Stundenzahl, auf denen die\n"
+    "      Kurse ohne Kollision stehen können (Lehrer und Regeln eingehalten,\n"
+    "      Festlegungen bleiben), mit einem Plan als Beleg und einer unteren\n"
+    "      Schranke durch Zählen: \"bewiesen\", wo beide gleich sind.\n"
+    "      --max-size, --min-size  Grenzen für Kurse, deren Datei keine nennt\n"
+    "      --seconds   Zeitgrenze der Schienensuche und jeder Was-wäre-wenn-Suche\n"
+    "      --rails-into  schreibt eine Kopie der Datei mit den nötigen Schienen\n"
+    "                  und dem Plan; die Datei selbst bleibt, wie sie ist\n"
+    "      --without KURS  was wäre ohne diesen Kurs (wiederholbar)\n"
+    "      --with-parallel KURS  was wäre mit einem Parallelkurs mehr\n"
+    "                  (wiederholbar); zeigt die Bewertung des besten Plans\n"
+    "                  und die nötigen Schienen, ohne zu schreiben\n";
+
 const char* const kRulesUsage =
     "  rules --db PFAD list | add ART ANGABE [ANGABE] | remove NUMMER\n"
     "      Zeigt, ergänzt oder löscht die Regeln des Schuljahres, die das\n"
@@ -176,6 +197,22 @@ const char* const kExportUntisUsage =
     "                      (Vorgabe), name NACHNAME_Vor_JJJJMMTT (Geburtsdatum, wo die\n"
     "                      Datei es aus einem Kurs42-Import kennt)\n";
 
+const char* const kTeachersUsage =
+    "  teachers --db PFAD list [--json] | add KÜRZEL [NAME] | rename KÜRZEL NEU |\n"
+    "           remove KÜRZEL | assign KURS KÜRZEL | unassign KURS\n"
+    "      Die Lehrer mit ihren Kursen des Schuljahres, deren Stunden und Schienen,\n"
+    "      wie sie das Fenster Bearbeiten/Lehrer zeigt.\n"
+    "      list      ein Lehrer je Zeile: Kürzel, Name, Stunden, Kurse mit Stunden\n"
+    "                und Schienen, Schienen mit mehreren seiner Kurse; zuletzt die\n"
+    "                Kurse ohne Lehrer. --json mit den Feldern kuerzel, name, hours,\n"
+    "                courses, rails, clashRails und coursesWithoutTeacher\n"
+    "      add       ein neuer Lehrer (Kürzel höchstens 4, Name höchstens 30 Zeichen)\n"
+    "      rename    gibt dem Lehrer ein neues Kürzel\n"
+    "      remove    löscht einen Lehrer, der keinen Kurs des Schuljahres mehr\n"
+    "                unterrichtet; Kurse früherer Schuljahre verlieren ihn\n"
+    "      assign    gibt dem Kurs (seine Bezeichnung) den Lehrer\n"
+    "      unassign  der Kurs hat danach keinen Lehrer\n";
+
 // Every command; its usage is followed by an empty line.
 const std::vector<cli::Command>& commands() {
     static const std::vector<cli::Command> all = {
@@ -193,8 +230,10 @@ const std::vector<cli::Command>& commands() {
         {"export-untis", kExportUntisUsage, &cli::runExportUntis},
         {"block", kBlockUsage, &cli::runBlock},
         {"evaluate", kEvaluateUsage, &cli::runEvaluate, {QStringLiteral("--json")}},
+        {"propose", kProposeUsage, &cli::runPropose, {QStringLiteral("--json")}},
         {"rules", kRulesUsage, &cli::runRules, {}, false, true},
         {"variant", kVariantUsage, &cli::runVariant, {QStringLiteral("--json")}, false, true},
+        {"teachers", kTeachersUsage, &cli::runTeachers, {QStringLiteral("--json")}, false, true},
     };
     return all;
 }

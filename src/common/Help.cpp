@@ -16,6 +16,7 @@ const std::vector<HelpPage>& helpPages() {
         {QStringLiteral("export.html"), QStringLiteral("Übertragen nach Palexor")},
         {QStringLiteral("blockdaten.html"), QStringLiteral("Blockdaten")},
         {QStringLiteral("belegung.html"), QStringLiteral("Ändern Belegung")},
+        {QStringLiteral("lehrer.html"), QStringLiteral("Lehrer")},
         {QStringLiteral("kurs42.html"), QStringLiteral("Austausch mit Kurs42")},
         {QStringLiteral("stundenplan.html"), QStringLiteral("Stundenplan (GPU) exportieren")},
     };

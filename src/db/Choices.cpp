@@ -4,6 +4,7 @@
 #include "db/Queries.h"
 #include "db/Statement.h"
 
+#include <QSqlQuery>
 #include <stdexcept>
 
 namespace db::choices {
@@ -208,6 +209,86 @@ void changeArt(Connection& c, qint64 bgId, const QString& art, int emptiedYearGr
     if (emptiedYearGroup != 0)
         sql += QStringLiteral(", %1 = NULL").arg(courseField(emptiedYearGroup));
     c.exec(sql + QStringLiteral(" WHERE BG_ID = ?"), {art, bgId});
+}
+
+// --- For the Kurs42 exchange and the administration export.
+
+std::vector<CohortChoice> ofCohort(Connection& c, const QString& cohort, int yearGroup) {
+    std::vector<CohortChoice> out;
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT b.BG_VFP_ID, b.BG_KO_ID, b.BG_FA_ID, b.BG_ART, b.%1 FROM "
+                              "belegung b JOIN kolleg k ON k.KO_VFP_ID = b.BG_KO_ID WHERE "
+                              "trim(k.KO_KURSPH) = ? ORDER BY k.KO_ID, b.BG_ID")
+                   .arg(courseField(yearGroup)),
+               {cohort});
+    while (q.next())
+        out.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                       q.value(3).toString(), q.value(4).toString()});
+    return out;
+}
+
+void add(Connection& c, const NewChoice& w) {
+    c.insert(QStringLiteral("belegung"), {{QStringLiteral("BG_ID"), w.id},
+                                          {QStringLiteral("BG_KO_ID"), w.student},
+                                          {courseField(w.yearGroup), w.course},
+                                          {QStringLiteral("BG_FA_ID"), w.subject},
+                                          {QStringLiteral("BG_ART"), w.art},
+                                          {QStringLiteral("BG_VFP_ID"), w.key}});
+}
+
+void eachStudentWithBasicChoices(Connection& c, const QString& phase,
+                                 const std::function<void(const StudentBasicChoice&)>& visit) {
+    // A choice of type "L" and one without type never match "<> 'L'".
+    QSqlQuery q = c.exec(
+        QStringLiteral(
+            "SELECT ko.KO_ID, ko.KO_FAMNAME, ko.KO_RUFNAME, bg.BG_ID, bg.%1, "
+            "bg.%2, bg.BG_FA_ID, bg.BG_ART, k12.KS_ID, k12.KS_BEZ, k13.KS_ID, k13.KS_BEZ, "
+            "fa.FA_ID, fa.FA_KURSPH, fa.FA_PSCHL "
+            "FROM kolleg ko "
+            "LEFT JOIN belegung bg ON bg.BG_KO_ID = ifnull(ko.KO_VFP_ID, '') AND bg.BG_ART <> 'L' "
+            "LEFT JOIN kurs k12 ON k12.KS_VFP_ID = bg.%1 "
+            "LEFT JOIN kurs k13 ON k13.KS_VFP_ID = bg.%2 "
+            "LEFT JOIN fachang fa ON fa.FA_VFP_ID = bg.BG_FA_ID "
+            "WHERE ko.KO_KURSPH = ? ORDER BY ko.KO_ID, bg.BG_ID")
+            .arg(courseField(12), courseField(13)),
+        {phase});
+    while (q.next())
+        visit({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4), q.value(5), q.value(6),
+               q.value(7), q.value(8), q.value(9), q.value(10), q.value(11), q.value(12),
+               q.value(13), q.value(14)});
+    finished(c, q);
+}
+
+std::vector<Row> rows(Connection& c) {
+    std::vector<Row> out;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, BG_KO_ID, %1, %2, BG_FA_ID, BG_ART "
+                                        "FROM belegung ORDER BY BG_ID")
+                             .arg(courseField(12), courseField(13)));
+    while (q.next())
+        out.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+                       q.value(3).toString(), q.value(4).toString(), q.value(5).toString()});
+    return out;
+}
+
+std::vector<Row> courses(Connection& c) {
+    std::vector<Row> out;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_ID, %1, %2 FROM belegung ORDER BY BG_ID")
+                             .arg(courseField(12), courseField(13)));
+    while (q.next())
+        out.push_back(
+            {q.value(0).toLongLong(), {}, q.value(1).toString(), q.value(2).toString(), {}, {}});
+    return out;
+}
+
+std::vector<SubjectCount> subjectCountsOfCohort(Connection& c, const QString& cohort) {
+    std::vector<SubjectCount> rows;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT BG_FA_ID, BG_ART, count(*) FROM belegung "
+                                        "JOIN kolleg ON BG_KO_ID = KO_VFP_ID "
+                                        "WHERE trim(KO_KURSPH) = ? GROUP BY BG_FA_ID, BG_ART"),
+                         {cohort});
+    while (q.next())
+        rows.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt()});
+    return rows;
 }
 
 } // namespace db::choices

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -109,6 +110,65 @@ bool holdsElsewhere(Connection& c, const QString& student, const QString& subjec
 void changeSubject(Connection& c, qint64 bgId, const QString& subject);
 // A row's type changed; the course of emptiedYearGroup (12, 13; 0 none) emptied with it.
 void changeArt(Connection& c, qint64 bgId, const QString& art, int emptiedYearGroup);
+
+// --- For the Kurs42 exchange and the administration export.
+
+// The Kurs42 exchange's choices: the keys as stored.
+struct CohortChoice {
+    QString key, student, subject, art; // BG_VFP_ID, BG_KO_ID, BG_FA_ID, BG_ART
+    QString course;                     // the year group's course field
+};
+// The choices of a cohort's students (KO_KURSPH compared trimmed) with their course of year
+// group 12 or 13, by student then choice in stored order.
+std::vector<CohortChoice> ofCohort(Connection& c, const QString& cohort, int yearGroup);
+
+struct NewChoice {
+    qint64 id = 0;
+    QString student;
+    int yearGroup = 12;
+    QVariant course; // null for none
+    QString subject, art, key;
+};
+// A new choice with its course in the year group's field.
+void add(Connection& c, const NewChoice& w);
+
+// The administration export's rows: each student of a cohort with each of his choices of a type
+// other than L, with the courses its fields name and its subject; null where there is none.
+struct StudentBasicChoice {
+    QVariant studentId, famName, rufName;          // KO_ID, KO_FAMNAME, KO_RUFNAME
+    QVariant choiceId, course12, course13;         // BG_ID, BG_KS_ID_12, BG_KS_ID_13
+    QVariant subjectKey, art;                      // BG_FA_ID, BG_ART
+    QVariant courseId12, bez12, courseId13, bez13; // KS_ID, KS_BEZ of either course
+    QVariant subjectId, subjectPhase, pschl;       // FA_ID, FA_KURSPH, FA_PSCHL
+};
+// Calls visit for each row, by student then choice in stored order; a student without such a
+// choice comes once with a null choiceId.
+void eachStudentWithBasicChoices(Connection& c, const QString& phase,
+                                 const std::function<void(const StudentBasicChoice&)>& visit);
+
+// The automatic blocking's reads of the choices (blocking/Model.cpp).
+
+// A choice row with the courses of both year groups' fields.
+struct Row {
+    qint64 bgId = 0;
+    QString studentKey; // BG_KO_ID
+    QString course12;
+    QString course13;
+    QString subject; // BG_FA_ID
+    QString art;     // BG_ART
+};
+// Every choice row in stored order (BG_ID).
+std::vector<Row> rows(Connection& c);
+// The same with BG_ID and the two course fields only: what commands change.
+std::vector<Row> courses(Connection& c);
+// How many choices the students of the cohort (KO_KURSPH) made of each subject (BG_FA_ID as
+// stored) and kind (BG_ART), for the proposals to name subjects that have choosers but no course.
+struct SubjectCount {
+    QString subject;
+    QString art;
+    int count = 0;
+};
+std::vector<SubjectCount> subjectCountsOfCohort(Connection& c, const QString& cohort);
 
 } // namespace choices
 } // namespace db

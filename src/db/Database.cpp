@@ -370,6 +370,11 @@ void checkValue(const QString& tableName, const QString& fieldName, const QVaria
     }
 }
 
+void finished(Connection& c, const QSqlQuery& q) {
+    if (q.lastError().isValid())
+        throw c.error(q.lastError(), q.lastQuery());
+}
+
 QString sixKey(qint64 n) {
     return (QString(6, QLatin1Char(' ')) + QString::number(n)).right(6);
 }

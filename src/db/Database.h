@@ -137,6 +137,9 @@ void checkValue(const QString& table, const QString& field, const QVariant& valu
 // The 6-character key of a number: right-aligned with leading blanks ("    12").
 QString sixKey(qint64 n);
 
+// Throws the DbError of a walk over q's rows that ended early (a read error).
+void finished(Connection& c, const QSqlQuery& q);
+
 // Text of a query column with NULL as "".
 inline QString text(const QSqlQuery& q, const char* field) {
     return q.value(QLatin1String(field)).toString();

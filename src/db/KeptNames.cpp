@@ -42,4 +42,10 @@ QStringList keysNamed(Connection& c, const QString& kind, const QString& name) {
     return keys;
 }
 
+void drop(Connection& c, const QString& kind, const QString& key) {
+    if (c.hasTable(QStringLiteral("fremdname")))
+        c.exec(QStringLiteral("DELETE FROM fremdname WHERE FN_ART = ? AND FN_KEY = ?"),
+               {kind, key});
+}
+
 } // namespace db::kept

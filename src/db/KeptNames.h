@@ -39,5 +39,8 @@ Entry get(Connection& c, const QString& kind, const QString& key);
 // none in a file without the table.
 QStringList keysNamed(Connection& c, const QString& kind, const QString& name);
 
+// Forgets what was kept for the row of that kind and key (its row deleted).
+void drop(Connection& c, const QString& kind, const QString& key);
+
 } // namespace kept
 } // namespace db

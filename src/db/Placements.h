@@ -89,5 +89,34 @@ void rewrite(Connection& c, const QString& schjId, const std::vector<ShownRail>&
 // The block table editor (BlDat): whether any course is placed on the rail (BL_VFP_ID).
 bool anyOnRail(Connection& c, const QString& railKey);
 
+// --- For the Kurs42 exchange and the administration export.
+
+// The Kurs42 exchange's placements: the keys as stored.
+struct Placement {
+    QString rail, course, fix; // CK_BL_ID, CK_KS_ID, CK_FIX
+};
+// Every placement, in stored order.
+std::vector<Placement> inStoredOrder(Connection& c);
+// A new placement of the course on the rail, fixed or not.
+void add(Connection& c, const QString& railKey, const QString& courseKey, bool fixed);
+
+// The administration export's placements with their courses: null where not found.
+struct PlacedCourse {
+    QVariant railKey, placementKey; // CK_BL_ID, CK_VFP_ID
+    QVariant courseId, courseBez;   // KS_ID, KS_BEZ of the course CK_KS_ID names
+};
+// Every placement, in stored order.
+std::vector<PlacedCourse> withCourses(Connection& c);
+
+// The automatic blocking's read of the placements (blocking/Model.cpp).
+
+struct Placed {
+    QString railKey;    // CK_BL_ID
+    QString courseKey;  // CK_KS_ID
+    bool fixed = false; // CK_FIX is "1"
+};
+// Every placement in stored order; none in a file without the table.
+std::vector<Placed> all(Connection& c);
+
 } // namespace placements
 } // namespace db

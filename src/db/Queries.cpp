@@ -78,4 +78,19 @@ int schoolYearCount(Connection& c) {
     return c.scalar(QStringLiteral("SELECT count(*) FROM schjahr")).toInt();
 }
 
+std::optional<SchoolYearEntry> firstSchoolYear(Connection& c) {
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT SJ_SCHJ, SJ_VFP_ID FROM schjahr ORDER BY SJ_ID LIMIT 1"));
+    if (!q.next())
+        return std::nullopt;
+    return SchoolYearEntry{q.value(0).toString(), q.value(1).toString()};
+}
+
+QString addSchoolYear(Connection& c, const QString& bez) {
+    const qint64 id = c.insert(QStringLiteral("schjahr"), {{QStringLiteral("SJ_SCHJ"), bez}});
+    const QString key = sixKey(id);
+    c.exec(QStringLiteral("UPDATE schjahr SET SJ_VFP_ID = ? WHERE SJ_ID = ?"), {key, id});
+    return key;
+}
+
 } // namespace db

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -51,5 +52,14 @@ QStringList coursesOfStudent(Connection& c, const QString& studentKey, int yearG
 std::vector<std::pair<QString, QString>> schoolYears(Connection& c);
 // The number of school years in the file.
 int schoolYearCount(Connection& c);
+
+// The Kurs42 exchange's school year: the file's first (stored order), designation and key;
+// none in a file without one.
+struct SchoolYearEntry {
+    QString bez, id; // SJ_SCHJ, SJ_VFP_ID
+};
+std::optional<SchoolYearEntry> firstSchoolYear(Connection& c);
+// A new school year of that designation, keyed by its row number: the key.
+QString addSchoolYear(Connection& c, const QString& bez);
 
 } // namespace db

@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Statement.h"
+#include <QSqlQuery>
 
 namespace db::students {
 
@@ -98,6 +99,71 @@ std::vector<Person> ofCohort(Connection& c, const QString& cohort) {
         people.push_back({q.value(0).toString(), q.value(1).toString().trimmed(),
                           q.value(2).toString().trimmed(), q.value(3).toString().trimmed()});
     return people;
+}
+
+// --- For the Kurs42 exchange.
+
+QStringList cohortsLatestFirst(Connection& c) {
+    QStringList out;
+    QSqlQuery q =
+        c.exec(QStringLiteral("SELECT DISTINCT trim(KO_KURSPH) FROM kolleg ORDER BY 1 DESC"));
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+void add(Connection& c, const QString& phase, const Person& s) {
+    c.insert(QStringLiteral("kolleg"), {{QStringLiteral("KO_KURSPH"), phase},
+                                        {QStringLiteral("KO_FAMNAME"), s.famName},
+                                        {QStringLiteral("KO_RUFNAME"), s.rufName},
+                                        {QStringLiteral("KO_PARLLKL"), s.parallelClass},
+                                        {QStringLiteral("KO_VFP_ID"), s.key}});
+}
+
+namespace {
+
+QStringList column(QSqlQuery q) {
+    QStringList out;
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+} // namespace
+
+std::vector<Enrolled> enrolled(Connection& c) {
+    std::vector<Enrolled> out;
+    QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_KURSPH, "
+                                        "KO_PARLLKL FROM kolleg ORDER BY KO_ID"));
+    while (q.next())
+        out.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                       q.value(3).toString(), q.value(4).toString()});
+    return out;
+}
+
+QStringList keysLike(Connection& c, const QString& key) {
+    return column(c.exec(
+        QStringLiteral("SELECT KO_VFP_ID FROM kolleg WHERE upper(trim(KO_VFP_ID)) = upper(?)"),
+        {key}));
+}
+
+std::optional<QString> designation(Connection& c, const QString& key, bool withName) {
+    QSqlQuery q = c.exec(
+        withName ? QStringLiteral("SELECT trim(KO_VFP_ID) || ' (' || trim(ifnull(KO_FAMNAME, "
+                                  "'')) || ', ' || trim(ifnull(KO_RUFNAME, '')) || ')' FROM "
+                                  "kolleg WHERE KO_VFP_ID = ?")
+                 : QStringLiteral("SELECT trim(KO_VFP_ID) FROM kolleg WHERE KO_VFP_ID = ?"),
+        {key});
+    if (!q.next())
+        return std::nullopt;
+    return q.value(0).toString();
+}
+
+QStringList listing(Connection& c) {
+    return column(c.exec(QStringLiteral(
+        "SELECT trim(KO_VFP_ID) || '  ' || trim(ifnull(KO_FAMNAME, '')) || ', ' || "
+        "trim(ifnull(KO_RUFNAME, '')) FROM kolleg WHERE trim(ifnull(KO_VFP_ID, '')) <> '' "
+        "ORDER BY KO_FAMNAME, KO_RUFNAME")));
 }
 
 } // namespace db::students

@@ -67,5 +67,31 @@ struct Person {
 // The students of the cohort (KO_KURSPH, blanks ignored), in stored order.
 std::vector<Person> ofCohort(Connection& c, const QString& cohort);
 
+// --- For the Kurs42 exchange.
+
+// The cohorts that have students (KO_KURSPH trimmed), the latest first.
+QStringList cohortsLatestFirst(Connection& c);
+// A new student of the cohort phase.
+void add(Connection& c, const QString& phase, const Person& s);
+
+// The automatic blocking's reads of students (blocking/Model.cpp, Rules.cpp).
+
+struct Enrolled {
+    QString key;           // KO_VFP_ID
+    QString familyName;    // KO_FAMNAME
+    QString firstName;     // KO_RUFNAME
+    QString phase;         // KO_KURSPH
+    QString parallelClass; // KO_PARLLKL
+};
+// Every student in stored order (KO_ID).
+std::vector<Enrolled> enrolled(Connection& c);
+// The keys of the students whose trimmed key is key (letter case ignored).
+QStringList keysLike(Connection& c, const QString& key);
+// The trimmed key of the student of that key, with " (Name, Vorname)" after it where withName;
+// none when he is gone.
+std::optional<QString> designation(Connection& c, const QString& key, bool withName);
+// Every student as "KEY  Name, Vorname", by name.
+QStringList listing(Connection& c);
+
 } // namespace students
 } // namespace db

@@ -25,6 +25,7 @@
 
 #include "exchange/Kurs42Table.h"
 #include "exchange/Zip.h"
+#include "platform/FileSet.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
@@ -174,7 +175,7 @@ void readSubjects(const Table& t, Export& e) {
 }
 
 void readCourses(const Table& t, Export& e) {
-    t.require({"Fach", "Name", "Kursart"});
+    t.require({"Fach", "Name", "Kursart", "Std"});
     std::map<QString, int> first;
     for (const Table::Row& row : t.rows()) {
         Course c;
@@ -206,7 +207,7 @@ void readCourses(const Table& t, Export& e) {
 }
 
 void readRails(const Table& t, Export& e) {
-    t.require({"Id"});
+    t.require({"Id", "Bezeichnung"});
     std::map<int, int> first;
     for (const Table::Row& row : t.rows()) {
         Rail r;
@@ -228,7 +229,7 @@ void readRails(const Table& t, Export& e) {
 }
 
 void readPlacements(const Table& t, Export& e) {
-    t.require({"Schiene", "Kursbezeichnung"});
+    t.require({"Schiene", "Kursbezeichnung", "Fixiert"});
     std::set<qint64> rails;
     for (const Rail& r : e.rails)
         rails.insert(r.id);
@@ -250,7 +251,7 @@ void readPlacements(const Table& t, Export& e) {
 }
 
 void readChoices(const Table& t, Export& e) {
-    t.require({"Name", "Vorname", "GebDat", "Geschlecht", "Fachkrz", "Kursart"});
+    t.require({"Name", "Vorname", "GebDat", "Geschlecht", "Fachkrz", "Kursart", "Kurs"});
     for (const Table::Row& row : t.rows()) {
         Choice c;
         c.line = row.line;
@@ -343,15 +344,56 @@ void dropUnlinked(Export& e) {
 }
 
 QByteArray readWhole(const QString& path, const QString& name, qint64 limit) {
-    auto file = platform::openRaw(path, platform::FileMode::Input);
-    if (file->size() > limit)
+    platform::RegularFile file = platform::readRegularFile(path, limit);
+    if (file.status == platform::RegularFile::Status::NotRegular)
+        fail(name, 0,
+             QStringLiteral("Die Datei ist keine gewöhnliche Datei (sondern ein Ordner, eine "
+                            "Pipe oder ein Gerät); sie wird nicht gelesen."));
+    if (file.status == platform::RegularFile::Status::TooLarge)
         fail(name, 0,
              QStringLiteral("Die Datei ist größer als %1 MiB; sie wird nicht gelesen.")
                  .arg(limit >> 20));
-    QByteArray bytes = file->readAll();
-    if (file->error() != QFileDevice::NoError)
-        throw platform::FileError(75, path, path + QStringLiteral(": ") + file->errorString());
-    return bytes;
+    return std::move(file.bytes);
+}
+
+// The files of a folder, read while no export writes there; a folder that an interrupted
+// export left mixed is refused.
+Files folderFiles(const QString& dirOrZip) {
+    const QString dir = QFileInfo(platform::nativePath(dirOrZip)).absoluteFilePath();
+    const platform::FolderLock lock(dir, platform::FolderLock::Kind::Shared);
+    if (QFileInfo::exists(dir + QLatin1Char('/') + platform::kFileSetJournal))
+        fail(platform::kFileSetJournal, 0,
+             QStringLiteral("Ein Export in diesen Ordner wurde unterbrochen; seine Dateien "
+                            "gehören nicht zusammen. Ein neuer Export in den Ordner schließt "
+                            "ihn ab."));
+    const bool separated =
+        dirOrZip.endsWith(QLatin1Char('/')) || dirOrZip.endsWith(QLatin1Char('\\'));
+    Files files;
+    for (const QString& name : kNeeded) {
+        const QString path = dirOrZip + (separated ? QString() : QStringLiteral("/")) + name;
+        if (platform::fileExists(path))
+            files.emplace_back(name, readWhole(path, name, zip::kMaxEntrySize));
+    }
+    return files;
+}
+
+// The folder of the archive that holds the export: its root, or where the root holds none of
+// the files and every entry lies in one folder ("zip -r x.zip NAME" makes such), that folder.
+// A Mac's "__MACOSX/" beside it does not count.
+QString folderInArchive(const QByteArray& archive) {
+    QStringList names;
+    zip::read(archive, [&](const QString& n) {
+        names << n;
+        return false;
+    });
+    std::set<QString> tops;
+    for (const QString& n : names) {
+        if (kNeeded.contains(n))
+            return {};
+        if (!n.startsWith(QLatin1String("__MACOSX/")))
+            tops.insert(n.left(n.indexOf(QLatin1Char('/')) + 1));
+    }
+    return tops.size() == 1 && !tops.begin()->isEmpty() ? *tops.begin() : QString();
 }
 
 } // namespace
@@ -395,24 +437,26 @@ Export readFiles(const Files& files) {
     return e;
 }
 
+Files readArchive(const QByteArray& archive) {
+    const QString folder = folderInArchive(archive);
+    Files files = zip::read(archive, [&](const QString& n) {
+        return n.startsWith(folder) && kNeeded.contains(n.mid(folder.size()));
+    });
+    for (auto& file : files)
+        file.first.remove(0, folder.size());
+    return files;
+}
+
 Export read(const QString& dirOrZip) {
+    if (QFileInfo(platform::nativePath(dirOrZip)).isDir())
+        return readFiles(folderFiles(dirOrZip));
+    const QString name = QFileInfo(dirOrZip).fileName();
+    const QByteArray archive = readWhole(dirOrZip, name, 8 * zip::kMaxEntrySize);
     Files files;
-    if (QFileInfo(platform::nativePath(dirOrZip)).isDir()) {
-        const bool separated =
-            dirOrZip.endsWith(QLatin1Char('/')) || dirOrZip.endsWith(QLatin1Char('\\'));
-        for (const QString& name : kNeeded) {
-            const QString path = dirOrZip + (separated ? QString() : QStringLiteral("/")) + name;
-            if (platform::fileExists(path))
-                files.emplace_back(name, readWhole(path, name, zip::kMaxEntrySize));
-        }
-    } else {
-        const QString name = QFileInfo(dirOrZip).fileName();
-        const QByteArray archive = readWhole(dirOrZip, name, 8 * zip::kMaxEntrySize);
-        try {
-            files = zip::read(archive, [](const QString& n) { return kNeeded.contains(n); });
-        } catch (const zip::Error& error) {
-            fail(name, 0, error.message());
-        }
+    try {
+        files = readArchive(archive);
+    } catch (const zip::Error& error) {
+        fail(name, 0, error.message());
     }
     return readFiles(files);
 }

@@ -140,17 +140,23 @@ using Files = std::vector<std::pair<QString, QByteArray>>;
 // GKM/GKS/AB3/AB4/EFSP -> GK, VTF, PJK and ZK as they are; "" for a kind not known.
 QString courseKind(const QString& choiceKind);
 
-// Reads the export in a folder or a zip file. Throws FormatError, or platform::FileError when
-// a file cannot be read.
+// Reads the export in a folder or a zip file: regular files only, none beyond the zip entries'
+// limit. A folder that an interrupted export left mixed (platform/FileSet.h) is refused. Throws
+// FormatError, or platform::FileError when a file cannot be read.
 Export read(const QString& dirOrZip);
 
 // The export's files as written: name and bytes (UTF-8 with byte-order mark, ';', quoted texts,
 // CR LF), Blockung.txt first.
 std::vector<std::pair<QString, QByteArray>> render(const Export& e);
 
-// Writes render(e) into a folder (each file whole or not at all) or, when the path ends in
-// ".zip", into one zip file written whole or not at all.
+// Writes render(e) into a folder as one set of files (platform/FileSet.h: until the next export
+// finishes it, a set interrupted while it replaced an earlier export says so in its journal) or,
+// when the path ends in ".zip", into one zip file written whole or not at all.
 void write(const Export& e, const QString& dirOrZip);
+
+// The export's files in a zip archive: at its root, or in the one folder that holds everything
+// the archive has. Throws zip::Error.
+Files readArchive(const QByteArray& archive);
 
 // read() on the files' bytes: the seven files the reader needs, others ignored. Throws
 // FormatError.

@@ -4,8 +4,10 @@
 #include "db/Database.h"
 #include "exchange/Kurs42Export.h"
 #include "exchange/Kurs42Import.h"
+#include "platform/FileSet.h"
 #include "platform/Paths.h"
 #include "platform/RunState.h"
+#include "platform/Text.h"
 #include "ui/Host.h"
 
 namespace exchange::kurs42 {
@@ -46,6 +48,8 @@ bool importCommand(platform::RunState& s, ui::Host& host) {
         return false;
     s.useDatabase(*target);
     common::LiesSchj(s, host);
+    ui::tell(host, summary(result, *target).join(platform::kCrLf), ui::Icon::Information,
+             kImportTitle);
     if (!result.report.isEmpty()) {
         common::frmFMld window(host);
         window.setCaption(QStringLiteral("Aus Kurs42 nicht übernommen:"));
@@ -83,6 +87,7 @@ bool exportCommand(platform::RunState& s, ui::Host& host) {
                                        1, s.DatenPfad, QStringLiteral("Kurs42.zip")});
     if (!to)
         return false;
+    platform::finishInterruptedSet(*to); // an earlier export left half replaced there
     const Export e = exportCohort(c, cohort);
     write(e, *to);
     ui::tell(

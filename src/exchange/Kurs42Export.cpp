@@ -1,14 +1,20 @@
 #include "exchange/Kurs42Export.h"
 
 #include "blocking/Rules.h"
+#include "db/Choices.h"
+#include "db/Courses.h"
 #include "db/Database.h"
 #include "db/KeptNames.h"
+#include "db/Placements.h"
 #include "db/Queries.h"
+#include "db/Rails.h"
+#include "db/Students.h"
+#include "db/Subjects.h"
+#include "db/Teachers.h"
 #include "exchange/Kurs42Import.h"
 #include "exchange/Kurs42Kept.h"
 
 #include <QHash>
-#include <QSqlQuery>
 #include <algorithm>
 #include <stdexcept>
 
@@ -20,16 +26,13 @@ QString fold(const QString& key) {
     return key.trimmed().toUpper();
 }
 
-struct SchoolYear {
-    QString bez, id;
-};
+using SchoolYear = db::SchoolYearEntry;
 
 SchoolYear schoolYear(db::Connection& c) {
-    QSqlQuery q =
-        c.exec(QStringLiteral("SELECT SJ_SCHJ, SJ_VFP_ID FROM schjahr ORDER BY SJ_ID LIMIT 1"));
-    if (!q.next())
+    const std::optional<SchoolYear> year = db::firstSchoolYear(c);
+    if (!year)
         throw std::runtime_error("Die Datei enthält kein Schuljahr.");
-    return {q.value(0).toString(), q.value(1).toString()};
+    return *year;
 }
 
 QString keptName(db::Connection& c, const QString& kind, const QString& key, QString& data) {
@@ -72,78 +75,62 @@ struct Reader {
     QHash<QString, StudentKey> students;
 
     void readTeachers() {
-        QSqlQuery q =
-            c.exec(QStringLiteral("SELECT LE_VFP_ID, LE_KUERZ FROM lehrer ORDER BY LE_ID"));
-        while (q.next()) {
-            const QString name = keptName(c, db::kept::kTeacher, q.value(0).toString(), data);
-            teachers.insert(fold(q.value(0).toString()),
-                            name.isEmpty() ? q.value(1).toString().trimmed() : name);
+        for (const db::teachers::Teacher& t : db::teachers::inStoredOrder(c)) {
+            const QString name = keptName(c, db::kept::kTeacher, t.key, data);
+            teachers.insert(fold(t.key), name.isEmpty() ? t.kuerzel.trimmed() : name);
         }
     }
 
     void readSubjects() {
-        QSqlQuery q = c.exec(QStringLiteral("SELECT FA_VFP_ID, FA_PSCHL, FA_BEZ FROM fachang WHERE "
-                                            "trim(FA_KURSPH) = ? ORDER BY FA_ID"),
-                             {cohort});
-        while (q.next()) {
+        for (const db::subjects::Subject& row : db::subjects::offeredTo(c, cohort)) {
             Subject s;
             s.idNr = static_cast<int>(e.subjects.size()) + 1;
             s.sortierung = s.idNr;
-            s.bezeichnung = q.value(2).toString().trimmed();
-            s.krz = keptName(c, db::kept::kSubject, q.value(0).toString(), data);
+            s.bezeichnung = row.bez.trimmed();
+            s.krz = keptName(c, db::kept::kSubject, row.key, data);
             if (s.krz.isEmpty())
-                s.krz = q.value(1).toString().trimmed();
+                s.krz = row.pschl.trimmed();
             restore(data, s);
-            subjects.insert(fold(q.value(0).toString()), s.krz);
+            subjects.insert(fold(row.key), s.krz);
             e.subjects.push_back(s);
         }
     }
 
     void readRails() {
-        QSqlQuery q =
-            c.exec(QStringLiteral("SELECT BL_VFP_ID, BL_BEZ, BL_NAME FROM block WHERE BL_SCHJ = ? "
-                                  "ORDER BY BL_SORT, BL_ID"),
-                   {year.id});
-        while (q.next()) {
+        for (const db::rails::RailName& row : db::rails::inSortOrder(c, year.id)) {
             Rail r;
-            r.bezeichnung = keptName(c, db::kept::kRail, q.value(0).toString(), data);
+            r.bezeichnung = keptName(c, db::kept::kRail, row.key, data);
             if (r.bezeichnung.isEmpty())
-                r.bezeichnung = q.value(2).toString().trimmed().isEmpty()
-                                    ? q.value(1).toString().trimmed()
-                                    : q.value(2).toString().trimmed();
+                r.bezeichnung =
+                    row.name.trimmed().isEmpty() ? row.bez.trimmed() : row.name.trimmed();
             restore(data, r);
             r.id = static_cast<int>(e.rails.size()) + 1;
-            rails.insert(fold(q.value(0).toString()), static_cast<int>(e.rails.size()));
+            rails.insert(fold(row.key), static_cast<int>(e.rails.size()));
             e.rails.push_back(r);
         }
     }
 
     void readCourses() {
-        QSqlQuery q = c.exec(
-            QStringLiteral("SELECT KS_VFP_ID, KS_BEZ, KS_FA_ID1, KS_FA_ID2, KS_FA_ID3, "
-                           "KS_FA_ID4, KS_LKGK, KS_STD, KS_LE_ID FROM kurs WHERE KS_SCHJ = ? "
-                           "ORDER BY KS_SORT, KS_ID"),
-            {year.id});
-        while (q.next()) {
+        for (const db::courses::CourseOfYear& row : db::courses::inSortOrder(c, year.id)) {
             QString fach;
-            for (int i = 2; i <= 5 && fach.isEmpty(); ++i)
-                fach = subjects.value(fold(q.value(i).toString()));
-            const QString key = q.value(0).toString();
+            for (size_t i = 0; i < row.subjects.size() && fach.isEmpty(); ++i)
+                fach = subjects.value(fold(row.subjects[i]));
+            const QString& key = row.key;
             if (fach.isEmpty() || courses.contains(fold(key)))
                 continue; // another cohort's course
             Course k;
             k.kursId = -(static_cast<int>(e.courses.size()) + 1);
             k.name = keptName(c, db::kept::kCourse, key, data);
             if (k.name.isEmpty())
-                k.name = q.value(1).toString().trimmed();
+                k.name = row.bez.trimmed();
             restore(data, k);
-            const QString lkgk = q.value(6).toString().trimmed().toUpper();
+            const QString lkgk = row.lkgk.trimmed().toUpper();
             if (courseLkgk(k.kursart) != lkgk)
                 k.kursart =
                     lkgk == QLatin1String("L") ? QStringLiteral("LK") : QStringLiteral("GK");
             k.fach = fach;
-            k.std = q.value(7).toString().trimmed().toInt();
-            k.lehrer = teachers.value(fold(q.value(8).toString()));
+            k.std = row.hours.trimmed().toInt();
+            k.lehrer = teachers.value(fold(row.teacher));
             courses.insert(fold(key), static_cast<int>(e.courses.size()));
             e.courses.push_back(k);
         }
@@ -151,15 +138,12 @@ struct Reader {
 
     void readPlacements() {
         std::vector<std::vector<std::pair<int, bool>>> placed(e.courses.size());
-        QSqlQuery q =
-            c.exec(QStringLiteral("SELECT CK_BL_ID, CK_KS_ID, CK_FIX FROM ckkurs ORDER BY CK_ID"));
-        while (q.next()) {
-            const int r = rails.value(fold(q.value(0).toString()), -1);
-            const int k = courses.value(fold(q.value(1).toString()), -1);
+        for (const db::placements::Placement& p : db::placements::inStoredOrder(c)) {
+            const int r = rails.value(fold(p.rail), -1);
+            const int k = courses.value(fold(p.course), -1);
             if (r < 0 || k < 0)
                 continue;
-            placed[static_cast<size_t>(k)].push_back(
-                {r, q.value(2).toString().trimmed() == QLatin1String("1")});
+            placed[static_cast<size_t>(k)].push_back({r, p.fix.trimmed() == QLatin1String("1")});
         }
         for (size_t k = 0; k < placed.size(); ++k)
             if (!placed[k].empty())
@@ -188,18 +172,14 @@ struct Reader {
     }
 
     void readStudents() {
-        QSqlQuery q = c.exec(
-            QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_PARLLKL FROM kolleg "
-                           "WHERE trim(KO_KURSPH) = ? ORDER BY KO_ID"),
-            {cohort});
-        while (q.next()) {
+        for (const db::students::Person& row : db::students::ofCohort(c, cohort)) {
             Student s;
-            const QString key = q.value(0).toString();
+            const QString& key = row.key;
             s.idNr = static_cast<int>(e.students.size()) + 1;
-            s.key.name = q.value(1).toString().trimmed();
-            s.key.vorname = q.value(2).toString().trimmed();
+            s.key.name = row.famName;
+            s.key.vorname = row.rufName;
             s.jahrgang = e.blocking.jahrgang;
-            s.klasse = q.value(3).toString().trimmed();
+            s.klasse = row.parallelClass;
             if (s.klasse.isEmpty())
                 s.klasse = s.jahrgang;
             bool numeric = false;
@@ -213,31 +193,23 @@ struct Reader {
     }
 
     void readChoices(int yearGroup) {
-        const QString field = db::courseField(yearGroup);
-        QSqlQuery q =
-            c.exec(QStringLiteral("SELECT b.BG_VFP_ID, b.BG_KO_ID, b.BG_FA_ID, b.BG_ART, b.%1 FROM "
-                                  "belegung b JOIN kolleg k ON k.KO_VFP_ID = b.BG_KO_ID WHERE "
-                                  "trim(k.KO_KURSPH) = ? ORDER BY k.KO_ID, b.BG_ID")
-                       .arg(field),
-                   {cohort});
         QHash<QString, int> advanced; // per student the advanced choices so far
-        while (q.next()) {
-            const QString fach = subjects.value(fold(q.value(2).toString()));
+        for (const db::choices::CohortChoice& row : db::choices::ofCohort(c, cohort, yearGroup)) {
+            const QString fach = subjects.value(fold(row.subject));
             if (fach.isEmpty())
                 continue; // a subject outside the cohort's offer has no row in Faecher.txt
             Choice w;
-            w.student = students.value(fold(q.value(1).toString()));
+            w.student = students.value(fold(row.student));
             w.fachkrz = fach;
-            const int k = courses.value(fold(q.value(4).toString()), -1);
+            const int k = courses.value(fold(row.course), -1);
             w.kurs = k >= 0 ? e.courses[static_cast<size_t>(k)].name : QString();
-            const QString art = q.value(3).toString().trimmed().toUpper();
-            w.kursart = keptName(c, db::kept::kChoice, q.value(0).toString(), data);
+            const QString art = row.art.trimmed().toUpper();
+            w.kursart = keptName(c, db::kept::kChoice, row.key, data);
             restore(data, w);
             if (choiceArt(w.kursart) != art) {
                 w.kursart = choiceKindOf(art, k >= 0 ? e.courses[static_cast<size_t>(k)].kursart
                                                      : QString());
-                if (w.kursart == QLatin1String("LK1") &&
-                    advanced[fold(q.value(1).toString())]++ > 0)
+                if (w.kursart == QLatin1String("LK1") && advanced[fold(row.student)]++ > 0)
                     w.kursart = QStringLiteral("LK2");
             }
             e.choices.push_back(w);
@@ -250,11 +222,9 @@ struct Reader {
 QStringList exportableCohorts(db::Connection& c) {
     const SchoolYear year = schoolYear(c);
     QStringList out;
-    QSqlQuery q =
-        c.exec(QStringLiteral("SELECT DISTINCT trim(KO_KURSPH) FROM kolleg ORDER BY 1 DESC"));
-    while (q.next())
-        if (db::yearGroup(q.value(0).toString(), year.bez) != 0)
-            out << q.value(0).toString();
+    for (const QString& cohort : db::students::cohortsLatestFirst(c))
+        if (db::yearGroup(cohort, year.bez) != 0)
+            out << cohort;
     return out;
 }
 

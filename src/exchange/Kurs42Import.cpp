@@ -1,10 +1,18 @@
 #include "exchange/Kurs42Import.h"
 
+#include "blocking/RailSet.h"
 #include "blocking/Rules.h"
 #include "db/BlockDatabase.h"
+#include "db/Choices.h"
+#include "db/Courses.h"
 #include "db/Database.h"
 #include "db/KeptNames.h"
+#include "db/Placements.h"
 #include "db/Queries.h"
+#include "db/Rails.h"
+#include "db/Students.h"
+#include "db/Subjects.h"
+#include "db/Teachers.h"
 #include "exchange/Kurs42Kept.h"
 #include "exchange/Kurs42Table.h"
 #include "platform/Files.h"
@@ -78,6 +86,13 @@ void planSubjects(const Export& e, Plan& p) {
 }
 
 void planRails(const Export& e, Plan& p) {
+    // More could not be opened: every command would refuse the file.
+    if (e.rails.size() > size_t(blocking::kMaxRails))
+        throw FormatError(kSchienen, e.rails[blocking::kMaxRails].line,
+                          QStringLiteral("Die Datei hat %1 Schienen; das Programm unterscheidet "
+                                         "höchstens %2.")
+                              .arg(e.rails.size())
+                              .arg(blocking::kMaxRails));
     QStringList names;
     for (const Rail& r : e.rails) {
         if (p.railById.contains(r.id) || r.id < 1)
@@ -116,10 +131,14 @@ void planCourses(const Export& e, Plan& p) {
             p.courseKeys << QString();
             continue;
         }
-        if (k.std < 0 || k.std > 99)
-            throw FormatError(
-                kKurse, k.line,
-                QStringLiteral("Der Kurs %1 hat %2 Wochenstunden.").arg(k.name).arg(k.std));
+        // The workspace lists a course of 1 to 9 hours and a rail of at most 9; the rails' hours
+        // come from their courses'.
+        if (k.std < 1 || k.std > 9)
+            throw FormatError(kKurse, k.line,
+                              QStringLiteral("Der Kurs %1 hat %2 Wochenstunden; das Programm "
+                                             "verteilt 1 bis 9.")
+                                  .arg(k.name)
+                                  .arg(k.std));
         p.courseKeys << db::sixKey(static_cast<qint64>(i) + 1);
         const QString teacher = k.lehrer.trimmed();
         if (!teacher.isEmpty()) {
@@ -324,9 +343,7 @@ void fillTeachersAndSubjects(db::Connection& c, const Export& e, const Plan& p) 
     const QString phase = QString::number(p.cohort);
     for (int t = 0; t < p.teachers.size(); ++t) {
         const QString key = db::sixKey(t + 1);
-        c.insert(QStringLiteral("lehrer"), {{QStringLiteral("LE_KUERZ"), p.teacherKuerz[t]},
-                                            {QStringLiteral("LE_BEZ"), p.teachers[t].left(30)},
-                                            {QStringLiteral("LE_VFP_ID"), key}});
+        db::teachers::add(c, p.teacherKuerz[t], p.teachers[t].left(30), key);
         db::kept::put(c, db::kept::kTeacher, key, p.teachers[t], QString());
     }
 
@@ -337,17 +354,9 @@ void fillTeachersAndSubjects(db::Connection& c, const Export& e, const Plan& p) 
         for (const Course& k : e.courses)
             if (k.fach == s.krz && courseLkgk(k.kursart) == QLatin1String("G") && gkHours == 0)
                 gkHours = k.std;
-        c.insert(QStringLiteral("fachang"),
-                 {{QStringLiteral("FA_KURSPH"), phase},
-                  {QStringLiteral("FA_PSCHL"), p.pschl[n]},
-                  {QStringLiteral("FA_BEZ"), p.bez[n]},
-                  {QStringLiteral("FA_BELEG"), belegOf(e, p, n)},
-                  {QStringLiteral("FA_STDGK"),
-                   gkHours > 0 && gkHours < 10 ? QString::number(gkHours) : QString()},
-                  {QStringLiteral("FA_VFP_ID"), p.subjectKeys[n]},
-                  {QStringLiteral("FA_BEZLK"), p.bez[n]},
-                  {QStringLiteral("FA_BEZGK"), p.bez[n]},
-                  {QStringLiteral("FA_MERK1"), QStringLiteral("0")}});
+        db::subjects::add(c, {phase, p.pschl[n], p.bez[n], belegOf(e, p, n),
+                              gkHours > 0 && gkHours < 10 ? QString::number(gkHours) : QString(),
+                              p.subjectKeys[n]});
         db::kept::put(c, db::kept::kSubject, p.subjectKeys[n], s.krz, keptSubject(s));
     }
 }
@@ -358,15 +367,8 @@ void fillRailsAndStudents(db::Connection& c, const Export& e, const Plan& p,
     const QString phase = QString::number(p.cohort);
     for (size_t r = 0; r < e.rails.size(); ++r) {
         const qint64 id = static_cast<qint64>(r) + 1;
-        c.insert(QStringLiteral("block"),
-                 {{QStringLiteral("BL_ID"), id},
-                  {QStringLiteral("BL_SCHJ"), schjId},
-                  {QStringLiteral("BL_BEZ"), p.railBez[r]},
-                  {QStringLiteral("BL_NAME"), e.rails[r].bezeichnung.trimmed().left(30)},
-                  {QStringLiteral("BL_SORT"), e.rails[r].id},
-                  {QStringLiteral("BL_STD"), p.railHours[r]},
-                  {QStringLiteral("BL_VFP_ID"), db::sixKey(id)},
-                  {QStringLiteral("BL_FIX"), QStringLiteral("0")}});
+        db::rails::add(c, {id, schjId, p.railBez[r], e.rails[r].bezeichnung.trimmed().left(30),
+                           e.rails[r].id, p.railHours[r], db::sixKey(id)});
         db::kept::put(c, db::kept::kRail, db::sixKey(id), e.rails[r].bezeichnung,
                       keptRail(e.rails[r]));
     }
@@ -374,11 +376,8 @@ void fillRailsAndStudents(db::Connection& c, const Export& e, const Plan& p,
     for (size_t i = 0; i < e.students.size(); ++i) {
         const Student& s = e.students[i];
         const QString key = p.studentKeys[static_cast<int>(i)];
-        c.insert(QStringLiteral("kolleg"), {{QStringLiteral("KO_KURSPH"), phase},
-                                            {QStringLiteral("KO_FAMNAME"), s.key.name.left(30)},
-                                            {QStringLiteral("KO_RUFNAME"), s.key.vorname.left(20)},
-                                            {QStringLiteral("KO_PARLLKL"), s.klasse.left(2)},
-                                            {QStringLiteral("KO_VFP_ID"), key}});
+        db::students::add(c, phase,
+                          {key, s.key.name.left(30), s.key.vorname.left(20), s.klasse.left(2)});
         db::kept::put(c, db::kept::kStudent, key, s.key.name + QStringLiteral(", ") + s.key.vorname,
                       keptStudent(s));
     }
@@ -386,7 +385,6 @@ void fillRailsAndStudents(db::Connection& c, const Export& e, const Plan& p,
 
 // The courses in the year group's fields, their placements and the students' choices.
 void fillCourses(db::Connection& c, const Export& e, const Plan& p, const QString& schjId) {
-    const bool twelve = p.yearGroup == 12;
     for (size_t i = 0; i < e.courses.size(); ++i) {
         const int n = static_cast<int>(i);
         const QString& key = p.courseKeys[n];
@@ -395,41 +393,22 @@ void fillCourses(db::Connection& c, const Export& e, const Plan& p, const QStrin
         const Course& k = e.courses[i];
         const QString subject = p.subjectKeys[p.subjectByKrz.value(k.fach)];
         const int teacher = p.courseTeacher[i];
-        c.insert(QStringLiteral("kurs"),
-                 {{QStringLiteral("KS_SCHJ"), schjId},
-                  {QStringLiteral("KS_BEZ"), p.courseBez[n]},
-                  {QStringLiteral("KS_SORT"), n + 1},
-                  {QStringLiteral("KS_LE_ID"), teacher < 0 ? QVariant() : db::sixKey(teacher + 1)},
-                  {twelve ? QStringLiteral("KS_FA_ID1") : QStringLiteral("KS_FA_ID3"), subject},
-                  {QStringLiteral("KS_JGST"), twelve ? QStringLiteral("12") : QStringLiteral("13")},
-                  {QStringLiteral("KS_LKGK"), courseLkgk(k.kursart)},
-                  {QStringLiteral("KS_STD"), QString::number(k.std)},
-                  {QStringLiteral("KS_VFP_ID"), key},
-                  {QStringLiteral("KS_MIN"), 0},
-                  {QStringLiteral("KS_MAX"), 0},
-                  {QStringLiteral("KS_OPT"), 0}});
+        db::courses::add(c, {schjId, p.courseBez[n], n + 1,
+                             teacher < 0 ? QVariant() : db::sixKey(teacher + 1), subject,
+                             p.yearGroup, courseLkgk(k.kursart), QString::number(k.std), key});
         db::kept::put(c, db::kept::kCourse, key, k.name, keptCourse(k));
     }
 
     for (const Plan::PlacementRow& row : p.rows)
-        c.insert(
-            QStringLiteral("ckkurs"),
-            {{QStringLiteral("CK_BL_ID"), db::sixKey(row.rail + 1)},
-             {QStringLiteral("CK_KS_ID"), p.courseKeys[row.course]},
-             {QStringLiteral("CK_FIX"), row.fixed ? QStringLiteral("1") : QStringLiteral("0")}});
+        db::placements::add(c, db::sixKey(row.rail + 1), p.courseKeys[row.course], row.fixed);
 
-    const QString field = db::courseField(p.yearGroup);
     qint64 bgId = 0;
     for (const Plan::ChoiceRow& row : p.choices) {
         const Choice& w = e.choices[static_cast<size_t>(row.choice)];
         const QString key = db::sixKey(++bgId);
-        c.insert(QStringLiteral("belegung"),
-                 {{QStringLiteral("BG_ID"), bgId},
-                  {QStringLiteral("BG_KO_ID"), p.studentKeys[row.student]},
-                  {field, row.course < 0 ? QVariant() : QVariant(p.courseKeys[row.course])},
-                  {QStringLiteral("BG_FA_ID"), p.subjectKeys[row.subject]},
-                  {QStringLiteral("BG_ART"), row.art},
-                  {QStringLiteral("BG_VFP_ID"), key}});
+        db::choices::add(c, {bgId, p.studentKeys[row.student], p.yearGroup,
+                             row.course < 0 ? QVariant() : QVariant(p.courseKeys[row.course]),
+                             p.subjectKeys[row.subject], row.art, key});
         db::kept::put(c, db::kept::kChoice, key, w.kursart, keptChoice(w));
     }
 }
@@ -478,16 +457,48 @@ void reportMissingRails(const Export& e, Plan& p) {
                                     .arg(k.name, kSchienen);
 }
 
+// The result of the plan, before the file is written.
+ImportResult resultOf(const Export& e, const Plan& p) {
+    ImportResult r;
+    r.report = p.report;
+    r.schjBez = p.schjBez;
+    r.cohort = p.cohort;
+    r.students = static_cast<int>(e.students.size());
+    r.rails = static_cast<int>(e.rails.size());
+    r.teachers = static_cast<int>(p.teachers.size());
+    r.choices = static_cast<int>(p.choices.size());
+    for (const QString& key : p.courseKeys)
+        r.courses += key.isEmpty() ? 0 : 1;
+    for (const Plan::ChoiceRow& row : p.choices)
+        r.choicesWithCourse += row.course >= 0 ? 1 : 0;
+    return r;
+}
+
 } // namespace
+
+QStringList summary(const ImportResult& r, const QString& target) {
+    return {QStringLiteral("Die Blockbildungsdatei %1 wurde aus dem Export von Kurs42 erstellt.")
+                .arg(target),
+            QStringLiteral("Schuljahr %1, Kollegiatenjahrgang %2").arg(r.schjBez).arg(r.cohort),
+            QStringLiteral("Schüler: %1").arg(r.students),
+            QStringLiteral("Kurse: %1").arg(r.courses),
+            QStringLiteral("Schienen: %1").arg(r.rails),
+            QStringLiteral("Lehrer: %1").arg(r.teachers),
+            QStringLiteral("Fachwahlen: %1, davon mit Kurs: %2")
+                .arg(r.choices)
+                .arg(r.choicesWithCourse),
+            r.report.isEmpty() ? QStringLiteral("Nicht übernommen: nichts.")
+                               : QStringLiteral("Nicht übernommen: %1 %2 (die Liste folgt).")
+                                     .arg(r.report.size())
+                                     .arg(r.report.size() == 1 ? QStringLiteral("Angabe")
+                                                               : QStringLiteral("Angaben"))};
+}
 
 ImportResult importExport(const Export& e, const QString& target, const QString& pointerDir,
                           ui::Host& host) {
     Plan p = plan(e);
     reportMissingRails(e, p);
-    ImportResult result;
-    result.report = p.report;
-    result.schjBez = p.schjBez;
-    result.cohort = p.cohort;
+    ImportResult result = resultOf(e, p);
 
     bool replace = false;
     if (platform::fileExists(target)) {
@@ -509,11 +520,7 @@ ImportResult importExport(const Export& e, const QString& target, const QString&
     {
         db::Connection c(pending.path());
         db::Transaction tx(c);
-        const qint64 sjId =
-            c.insert(QStringLiteral("schjahr"), {{QStringLiteral("SJ_SCHJ"), p.schjBez}});
-        result.schjId = db::sixKey(sjId);
-        c.exec(QStringLiteral("UPDATE schjahr SET SJ_VFP_ID = ? WHERE SJ_ID = ?"),
-               {result.schjId, sjId});
+        result.schjId = db::addSchoolYear(c, p.schjBez);
         fill(c, e, p, result.schjId);
         tx.commit();
     }

@@ -52,7 +52,14 @@ struct ImportResult {
     QString schjBez, schjId;
     int cohort = 0;     // KO_KURSPH of the students
     QStringList report; // the reader's warnings and what could not be taken, file and line each
+    // What the new file holds.
+    int students = 0, courses = 0, rails = 0, teachers = 0, choices = 0, choicesWithCourse = 0;
 };
+
+// The lines that tell the planner what an import brought into the file at target: school year
+// and cohort, students, courses, rails, teachers, choices (how many with a course), and how much
+// could not be taken over.
+QStringList summary(const ImportResult& r, const QString& target);
 
 // Builds the new block-formation file at target from the export, all or nothing: under a
 // temporary name beside it, renamed when complete. An existing target is replaced only when

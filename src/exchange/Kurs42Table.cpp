@@ -155,9 +155,12 @@ Table::Table(QString file, const QString& text) : file_(std::move(file)) {
     }
     for (size_t i = 1; i < all.size(); ++i) {
         Row row{all[i].first, split(file_, all[i].first, all[i].second)};
-        if (row.fields.size() > header_.size())
+        // A row cut short (a file cut off in its last line) would read as empty values.
+        if (row.fields.size() != header_.size())
             fail(file_, row.line,
-                 QStringLiteral("Die Zeile hat %1 Felder, die Kopfzeile nur %2 Spalten.")
+                 (row.fields.size() > header_.size()
+                      ? QStringLiteral("Die Zeile hat %1 Felder, die Kopfzeile nur %2 Spalten.")
+                      : QStringLiteral("Die Zeile hat nur %1 Felder, die Kopfzeile %2 Spalten."))
                      .arg(row.fields.size())
                      .arg(header_.size()));
         rows_.push_back(std::move(row));

@@ -35,7 +35,7 @@ public:
     };
 
     // Throws FormatError for a missing header, a column named twice, a quote left open or a row
-    // with more fields than the header.
+    // with more or fewer fields than the header.
     Table(QString file, const QString& text);
 
     const QString& file() const { return file_; }

@@ -4,6 +4,7 @@
 
 #include "exchange/Kurs42Table.h"
 #include "exchange/Zip.h"
+#include "platform/FileSet.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
@@ -281,6 +282,7 @@ std::vector<std::pair<QString, QByteArray>> render(const Export& e) {
 
 void write(const Export& e, const QString& dirOrZip) {
     const Files files = render(e);
+    platform::FileSet set;
     if (dirOrZip.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive)) {
         QByteArray archive;
         try {
@@ -289,18 +291,18 @@ void write(const Export& e, const QString& dirOrZip) {
             throw platform::FileError(75, dirOrZip,
                                       dirOrZip + QStringLiteral(": ") + error.message());
         }
-        platform::writeFileAtomically(dirOrZip, [&](QIODevice& out) { out.write(archive); });
-        return;
+        set.create(dirOrZip).write(archive);
+    } else {
+        // The files go in as one set: while two exports are mixed in the folder, its journal
+        // says so and the next export finishes the renames.
+        QDir().mkpath(platform::nativePath(dirOrZip));
+        const bool separated =
+            dirOrZip.endsWith(QLatin1Char('/')) || dirOrZip.endsWith(QLatin1Char('\\'));
+        for (const auto& [name, bytes] : files)
+            set.create(dirOrZip + (separated ? QString() : QStringLiteral("/")) + name)
+                .write(bytes);
     }
-    // The files go in together: a failure leaves each as it was, so the folder never holds a
-    // mixture of two exports.
-    QDir().mkpath(platform::nativePath(dirOrZip));
-    const bool separated =
-        dirOrZip.endsWith(QLatin1Char('/')) || dirOrZip.endsWith(QLatin1Char('\\'));
-    platform::FileGroup group;
-    for (const auto& [name, bytes] : files)
-        group.create(dirOrZip + (separated ? QString() : QStringLiteral("/")) + name).write(bytes);
-    group.commit();
+    set.commit();
 }
 
 } // namespace exchange::kurs42

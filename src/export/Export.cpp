@@ -2,9 +2,13 @@
 
 #include "common/FileOpen.h"
 #include "common/Session.h"
+#include "db/Choices.h"
 #include "db/Database.h"
+#include "db/Placements.h"
 #include "db/Queries.h"
+#include "db/Rails.h"
 #include "export/frmAKursPh.h"
+#include "platform/FileSet.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 #include "platform/RunState.h"
@@ -14,18 +18,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace exporter {
 
 namespace {
-
-// A walk over a query that ended early (a read error) fails like the query itself.
-void finished(db::Connection& c, const QSqlQuery& q) {
-    if (q.lastError().isValid())
-        throw c.error(q.lastError(), q.lastQuery());
-}
 
 QString student(const QString& fam, const QString& ruf) {
     return QStringLiteral("Kollegiat ") + fam + QStringLiteral(", ") + ruf;
@@ -37,74 +33,61 @@ QString designation(const QVariant& key, const QVariant& courseId, const QVarian
     return courseId.isNull() ? key.toString() : trimBlanks(bez.toString());
 }
 
-// MERIX.KO and MERIX.GK: per student of the cohort (stored order) the KO record, then per
-// basic-course choice (stored order) with a course in either year group the GK record. One
-// query walks the students and reaches each one's choices, courses and subject by index.
-void students(db::Connection& c, const platform::RunState& s, const QString& phase, ui::Host& host,
-              Merix& m) {
-    MerixFile& ko = m.files[0];
-    MerixFile& gk = m.files[1];
+// The GK record of a basic-course choice with a course in either year group.
+void basicChoice(const platform::RunState& s, const QString& phase,
+                 const db::choices::StudentBasicChoice& r, const QString& who, MerixFile& gk) {
     // The cohort's year group 12 lay in an earlier school year when the phase is not the year
     // this one starts.
     const bool year13 = db::yearGroup(phase, s.SchjBez) != 12;
     const QString year12 =
         year13 ? phase + QLatin1Char('/') + QString::number(numberValue(phase) + 1) : s.SchjBez;
-    const QString keyPhase = trimBlanks(phase);
-    // A choice of type "L" and one without type never match "<> 'L'".
-    QSqlQuery q = c.exec(
-        QStringLiteral(
-            "SELECT ko.KO_ID, ko.KO_FAMNAME, ko.KO_RUFNAME, bg.BG_ID, bg.%1, "
-            "bg.%2, bg.BG_FA_ID, bg.BG_ART, k12.KS_ID, k12.KS_BEZ, k13.KS_ID, k13.KS_BEZ, "
-            "fa.FA_ID, fa.FA_KURSPH, fa.FA_PSCHL "
-            "FROM kolleg ko "
-            "LEFT JOIN belegung bg ON bg.BG_KO_ID = ifnull(ko.KO_VFP_ID, '') AND bg.BG_ART <> 'L' "
-            "LEFT JOIN kurs k12 ON k12.KS_VFP_ID = bg.%1 "
-            "LEFT JOIN kurs k13 ON k13.KS_VFP_ID = bg.%2 "
-            "LEFT JOIN fachang fa ON fa.FA_VFP_ID = bg.BG_FA_ID "
-            "WHERE ko.KO_KURSPH = ? ORDER BY ko.KO_ID, bg.BG_ID")
-            .arg(db::courseField(12), db::courseField(13)),
-        {phase});
+    const QString course12 = designation(r.course12, r.courseId12, r.bez12);
+    const QString course13 = designation(r.course13, r.courseId13, r.bez13);
+    QString field2;
+    QString field3 = QStringLiteral("*");
+    if (year13) {
+        field2 = r.course12.isNull() ? QStringLiteral("*") : year12 + course12;
+        if (!r.course13.isNull())
+            field3 = s.SchjBez + course13;
+    } else {
+        field2 = s.SchjBez + (r.course12.isNull() ? QString() : course12);
+    }
+    const QString subject = r.subjectId.isNull() ? orNull(r.subjectKey)
+                                                 : r.subjectPhase.toString() + r.pschl.toString();
+    gk.record(
+        {{1, trimBlanks(phase) + r.famName.toString().leftJustified(30, QLatin1Char(' '), true) +
+                 r.rufName.toString()},
+         {2, field2},
+         {3, field3},
+         {4, subject},
+         {5, orNull(r.art)}},
+        who);
+}
+
+// MERIX.KO and MERIX.GK: per student of the cohort (stored order) the KO record, then per
+// basic-course choice (stored order) with a course in either year group the GK record. One
+// query walks the students and reaches each one's choices, courses and subject by index.
+void students(db::Connection& c, const platform::RunState& s, const QString& phase, ui::Host& host,
+              Merix& m) {
     QVariant current;
     QString who;
-    while (q.next()) {
-        const QVariant fam = q.value(1);
-        const QVariant ruf = q.value(2);
-        if (q.value(0) != current) {
-            current = q.value(0);
-            who = student(fam.toString(), ruf.toString());
-            host.setStatus(QStringLiteral("Kollegiatentabelle: ") + fam.toString());
-            ko.record({{1, phase}, {5, orNull(fam)}, {9, orNull(ruf)}}, who);
-            ++m.students;
-        }
-        const QVariant key12 = q.value(4);
-        const QVariant key13 = q.value(5);
-        if (q.value(3).isNull() || (key12.isNull() && key13.isNull()))
-            continue;
-        host.setStatus(QStringLiteral("Grundkurse: ") + fam.toString());
-        const QString course12 = designation(key12, q.value(8), q.value(9));
-        const QString course13 = designation(key13, q.value(10), q.value(11));
-        QString field2;
-        QString field3 = QStringLiteral("*");
-        if (year13) {
-            field2 = key12.isNull() ? QStringLiteral("*") : year12 + course12;
-            if (!key13.isNull())
-                field3 = s.SchjBez + course13;
-        } else {
-            field2 = s.SchjBez + (key12.isNull() ? QString() : course12);
-        }
-        const QString subject = q.value(12).isNull()
-                                    ? orNull(q.value(6))
-                                    : q.value(13).toString() + q.value(14).toString();
-        gk.record({{1, keyPhase + fam.toString().leftJustified(30, QLatin1Char(' '), true) +
-                           ruf.toString()},
-                   {2, field2},
-                   {3, field3},
-                   {4, subject},
-                   {5, orNull(q.value(7))}},
-                  who);
-        ++m.choices;
-    }
-    finished(c, q);
+    db::choices::eachStudentWithBasicChoices(
+        c, phase, [&](const db::choices::StudentBasicChoice& r) {
+            const QString fam = r.famName.toString();
+            if (r.studentId != current) {
+                current = r.studentId;
+                who = student(fam, r.rufName.toString());
+                host.setStatus(QStringLiteral("Kollegiatentabelle: ") + fam);
+                m.files[0].record({{1, phase}, {5, orNull(r.famName)}, {9, orNull(r.rufName)}},
+                                  who);
+                ++m.students;
+            }
+            if (r.choiceId.isNull() || (r.course12.isNull() && r.course13.isNull()))
+                return;
+            host.setStatus(QStringLiteral("Grundkurse: ") + fam);
+            basicChoice(s, phase, r, who, m.files[1]);
+            ++m.choices;
+        });
 }
 
 // MERIX.BL: the rails of the school year.
@@ -113,19 +96,15 @@ void rails(db::Connection& c, const platform::RunState& s, ui::Host& host, Merix
     const auto numberOrStar = [](const QVariant& v) {
         return v.isNull() ? QStringLiteral("*") : QString::number(v.toLongLong());
     };
-    QSqlQuery q = c.exec(QStringLiteral("SELECT BL_BEZ, BL_NAME, BL_SORT, BL_STD FROM block "
-                                        "WHERE BL_SCHJ = ? ORDER BY BL_ID"),
-                         {s.SchjID});
-    while (q.next()) {
+    for (const db::rails::RailRecord& r : db::rails::records(c, s.SchjID)) {
         m.files[2].record({{1, s.SchjBez},
-                           {2, orNull(q.value(0))},
-                           {3, q.value(1).isNull() ? QStringLiteral("*") : q.value(1).toString()},
-                           {4, numberOrStar(q.value(2))},
-                           {5, numberOrStar(q.value(3))}},
-                          QStringLiteral("Schiene ") + q.value(0).toString());
+                           {2, orNull(r.bez)},
+                           {3, r.name.isNull() ? QStringLiteral("*") : r.name.toString()},
+                           {4, numberOrStar(r.sort)},
+                           {5, numberOrStar(r.hours)}},
+                          QStringLiteral("Schiene ") + r.bez.toString());
         ++m.rails;
     }
-    finished(c, q);
 }
 
 // MERIX.CK, appended to the files: every placed course. A placement saved by the workspace
@@ -134,27 +113,21 @@ void rails(db::Connection& c, const platform::RunState& s, ui::Host& host, Merix
 void placements(db::Connection& c, const platform::RunState& s, Merix& m) {
     QHash<QString, QString> byKey;
     QHash<qint64, QString> byId;
-    QSqlQuery rails =
-        c.exec(QStringLiteral("SELECT BL_ID, BL_VFP_ID, BL_BEZ FROM block ORDER BY BL_ID"));
-    while (rails.next()) {
-        const QString bez = trimBlanks(rails.value(2).toString());
-        byId.insert(rails.value(0).toLongLong(), bez);
-        if (!rails.value(1).isNull() && !byKey.contains(rails.value(1).toString()))
-            byKey.insert(rails.value(1).toString(), bez);
+    for (const db::rails::RailKeys& r : db::rails::allKeys(c)) {
+        const QString bez = trimBlanks(r.bez);
+        byId.insert(r.id, bez);
+        if (!r.key.isNull() && !byKey.contains(r.key.toString()))
+            byKey.insert(r.key.toString(), bez);
     }
-    finished(c, rails);
-    QSqlQuery q = c.exec(
-        QStringLiteral("SELECT ck.CK_BL_ID, ck.CK_VFP_ID, ks.KS_ID, ks.KS_BEZ FROM ckkurs ck "
-                       "LEFT JOIN kurs ks ON ks.KS_VFP_ID = ck.CK_KS_ID ORDER BY ck.CK_ID"));
     struct Row {
         QString rail;
         QString course;
     };
     std::vector<Row> rows;
-    while (q.next()) {
-        const QVariant railKey = q.value(0);
+    for (const db::placements::PlacedCourse& p : db::placements::withCourses(c)) {
+        const QVariant& railKey = p.railKey;
         std::optional<QString> rail;
-        if (!q.value(1).isNull()) {
+        if (!p.placementKey.isNull()) {
             if (!railKey.isNull() && byKey.contains(railKey.toString()))
                 rail = byKey.value(railKey.toString());
         } else if (!railKey.isNull()) {
@@ -162,10 +135,9 @@ void placements(db::Connection& c, const platform::RunState& s, Merix& m) {
                 rail = *it;
         }
         rows.push_back({rail ? s.SchjBez + *rail : QStringLiteral("*"),
-                        q.value(2).isNull() ? QStringLiteral("*")
-                                            : s.SchjBez + trimBlanks(q.value(3).toString())});
+                        p.courseId.isNull() ? QStringLiteral("*")
+                                            : s.SchjBez + trimBlanks(p.courseBez.toString())});
     }
-    finished(c, q);
     // Without placed courses the file holds the empty line alone.
     MerixFile& ck =
         m.files.emplace_back(QStringLiteral("MERIX.CK"), QStringLiteral("CK"), 7, !rows.empty());
@@ -223,13 +195,13 @@ QString exportDirectory(const QString& verwDbcPfad) {
 }
 
 void writeMerix(ui::Host& host, const Merix& m, const QString& dir) {
-    platform::FileGroup group;
+    platform::FileSet set;
     for (const MerixFile& f : m.files) {
         const QString target = merixPath(dir, f.name());
-        platform::FileGroup::File* file = nullptr;
+        platform::FileSet::File* file = nullptr;
         while (!file) {
             try {
-                file = &group.create(target);
+                file = &set.create(target);
             } catch (const platform::FileError& e) {
                 if (common::fileErrorDialog(host, e.code(), target) !=
                     common::FileErrorChoice::Retry)
@@ -238,11 +210,14 @@ void writeMerix(ui::Host& host, const Merix& m, const QString& dir) {
         }
         file->write(f.bytes());
     }
-    group.commit();
+    set.commit();
 }
 
 Merix exportCohort(const platform::RunState& s, ui::Host& host, const QString& phase,
                    const QString& dir) {
+    // A set of files an earlier export left half replaced is finished before anything else.
+    platform::finishInterruptedSet(
+        QFileInfo(platform::nativePath(merixPath(dir, QStringLiteral("MERIX.KO")))).absolutePath());
     Merix m;
     {
         // The four files show one state of the plan, even while another program saves.

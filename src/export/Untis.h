@@ -110,9 +110,10 @@ struct File {
 // separates the alternatives), naming the student or course.
 std::vector<File> render(const Plan& p, const Options& o);
 
-// Replaces the files in dir all or nothing. Refuses (Refused) a missing folder and a target
-// that is a folder, link or anything but a plain file before writing; throws
-// platform::FileError when writing fails, the previous files then as they were.
+// Replaces the files in dir as one set (platform/FileSet.h). Refuses (Refused) a missing folder
+// and a target that is a folder, link or anything but a plain file before writing, and a
+// failure of the writing: before the renames the previous files stay; after some, the set's
+// journal stays for the next export to finish, and the message says so.
 void write(const std::vector<File>& files, const QString& dir);
 
 struct Result {

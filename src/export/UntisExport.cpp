@@ -4,6 +4,7 @@
 #include "export/Merix.h"
 #include "export/Untis.h"
 #include "platform/FileKind.h"
+#include "platform/FileSet.h"
 #include "platform/Files.h"
 #include "platform/RunState.h"
 
@@ -79,15 +80,16 @@ std::optional<int> lessonNumber(const QString& text) {
 
 void write(const std::vector<File>& files, const QString& dir) {
     checkTargets(files, dir);
+    platform::FileSet set;
     try {
-        platform::FileGroup group;
         for (const File& f : files)
-            group.create(pathIn(dir, f.name)).write(f.bytes);
-        group.commit();
+            set.create(pathIn(dir, f.name)).write(f.bytes);
+        set.commit();
     } catch (const platform::FileError& e) {
+        // Where the renames had begun, the message says how the next export finishes them.
         throw Refused(
             QStringLiteral("Die GPU-Dateien konnten nicht nach %1 geschrieben werden: ").arg(dir) +
-            e.message() + kNothingWritten);
+            e.message() + (set.incomplete() ? QString() : kNothingWritten));
     }
 }
 

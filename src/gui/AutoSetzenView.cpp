@@ -45,7 +45,8 @@ AutoSetzenView::AutoSetzenView(placement::frmAutoSetzen& w, QtHost& host, QWidge
     layout->addWidget(lblStand_);
     layout->addLayout(buildEvaluations());
     // The reasons may name many students: a list that scrolls.
-    gruendeCaption_ = new QLabel(QStringLiteral("Gründe der Kollisionen:"), this);
+    gruendeCaption_ = new QLabel(this);
+    gruendeCaption_->setObjectName(QStringLiteral("lblGruendeCaption"));
     layout->addWidget(gruendeCaption_);
     lblGruende_ = new QListWidget(this);
     lblGruende_->setObjectName(QStringLiteral("lblGruende"));
@@ -176,6 +177,7 @@ void AutoSetzenView::refresh() {
         lblGruende_->clear();
         lblGruende_->addItems(shownGruende_);
     }
+    gruendeCaption_->setText(w_.lblGruendeCaption);
     gruendeCaption_->setVisible(!w_.lblGruende.isEmpty());
     lblGruende_->setVisible(!w_.lblGruende.isEmpty());
     if (shownWechsel_ != w_.lstWechsel) {

@@ -20,8 +20,9 @@ namespace gui {
 class QtHost;
 
 // "Automatisch setzen": the mode, the time limit, the progress bar with the search's state,
-// the evaluations before and after (the best so far while the search runs), the reasons of
-// remaining collisions, the students' changes of course ("Wenig ändern"), and the buttons. While
+// the evaluations before and after (the best so far while the search runs), the rules no plan
+// keeps before the search and why each bound lies where it does after it, the students' changes
+// of course ("Wenig ändern"), and the buttons. While
 // the search runs, a timer polls the window's logic on the GUI thread ten times a second. Closing
 // the window stops a search and takes nothing over.
 class AutoSetzenView : public QDialog {

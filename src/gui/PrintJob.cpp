@@ -1,5 +1,7 @@
 #include "gui/PrintJob.h"
 
+#include "gui/QtHost.h"
+
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
@@ -19,6 +21,7 @@ void QtPrintJob::endDoc() {
     preview.setWindowTitle(QStringLiteral("Druckvorschau"));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [this](QPrinter* target) { paint(*target); });
+    fitToScreen(preview);
     preview.exec();
 }
 

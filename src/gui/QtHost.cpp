@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
@@ -76,6 +77,22 @@ QMessageBox::Icon iconOf(ui::Icon i) {
     return QMessageBox::NoIcon;
 }
 
+// A box is as tall as its text: a text longer than half the screen shows its first lines, and
+// the whole of it under "Details", where it scrolls.
+void setBoxText(QMessageBox& box, const QString& text) {
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    const QScreen* screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    const int room =
+        screen ? screen->availableGeometry().height() / 2 / box.fontMetrics().lineSpacing() : 30;
+    if (lines.size() <= room) {
+        box.setText(text);
+        return;
+    }
+    box.setText(lines.mid(0, std::max(room - 1, 1)).join(QLatin1Char('\n')) +
+                QStringLiteral("\n…"));
+    box.setDetailedText(text);
+}
+
 } // namespace
 
 int titleWidth(const QString& title) {
@@ -122,6 +139,29 @@ void preferGermanDates() {
         qEnvironmentVariableIsEmpty("LC_TIME") ? qgetenv("LANG") : qgetenv("LC_TIME");
     if (!time.startsWith("de"))
         qputenv("LC_TIME", "de_DE.UTF-8");
+}
+
+void fitToScreen(QWidget& w) {
+    QScreen* screen = w.screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    // A maximised window is the screen's size already; resizing it would end its maximisation.
+    if (!screen || (w.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QRect area = screen->availableGeometry();
+    // The frame and title the window manager adds are known only once the window is shown.
+    const QSize frame = w.isVisible() ? w.frameGeometry().size() - w.size() : QSize(16, 40);
+    const QSize room = (area.size() - frame).expandedTo(QSize(0, 0));
+    if (w.width() > room.width() || w.height() > room.height())
+        w.resize(w.size().boundedTo(room));
+    if (qobject_cast<QDialog*>(&w) && w.parentWidget())
+        return;
+    QRect r(w.pos(), w.size() + frame);
+    r.moveRight(std::min(r.right(), area.right()));
+    r.moveBottom(std::min(r.bottom(), area.bottom()));
+    r.moveLeft(std::max(r.left(), area.left()));
+    r.moveTop(std::max(r.top(), area.top()));
+    w.move(r.topLeft());
 }
 
 QString qtFilter(const QString& filter, int filterIndex, QString* selected) {
@@ -173,6 +213,7 @@ QWidget* QtHost::makeView(ui::Window& w) {
     if (it == factories_.constEnd())
         return nullptr;
     QWidget* view = (*it)(w, *this, parentWidget());
+    fitToScreen(*view);
     views_.insert(&w, view);
     windowGone_.push_back(QObject::connect(&w, &QObject::destroyed, view, [this, view, key = &w]() {
         views_.remove(key);
@@ -186,9 +227,9 @@ ui::Answer QtHost::message(const ui::Message& m) {
         return ui::Answer::Cancel;
     QMessageBox box(parentWidget());
     box.setWindowTitle(m.title.isEmpty() ? ui::kTitle : m.title);
-    box.setText(QString(m.text)
-                    .replace(platform::kCrLf, QStringLiteral("\n"))
-                    .replace(QStringLiteral("\n\r"), QStringLiteral("\n")));
+    setBoxText(box, QString(m.text)
+                        .replace(platform::kCrLf, QStringLiteral("\n"))
+                        .replace(QStringLiteral("\n\r"), QStringLiteral("\n")));
     box.setIcon(iconOf(m.icon));
     const auto specs = buttonsOf(m.buttons);
     std::vector<QAbstractButton*> buttons;

@@ -77,6 +77,12 @@ void preferGermanDates();
 int titleWidth(const QString& title);
 void fitTitle(QMessageBox& box);
 
+// Keeps a window on its screen: no larger than the screen's available area (less room for the
+// window manager's frame) and, unless Qt places it as a dialog over its parent, inside that area.
+// A window whose layout needs more than the screen cannot shrink below it; the geometry test
+// finds such a one.
+void fitToScreen(QWidget& w);
+
 // Turns the system's "Text|pattern|Text|pattern" filter into Qt's, matching either letter case.
 QString qtFilter(const QString& filter, int filterIndex, QString* selected);
 

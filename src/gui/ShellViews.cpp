@@ -120,8 +120,13 @@ HinwFehltView::HinwFehltView(app::frmHinwFehlt& w, QtHost& host, QWidget* parent
     bold.setBold(true);
     hint->setFont(bold);
     layout->addWidget(hint);
-    auto* label1 = new QLabel(w_.Label1, this);
+    // A long path wraps at its separators rather than widen the window past the screen.
+    auto* label1 = new QLabel(QString(w_.Label1)
+                                  .replace(QLatin1Char('/'), QStringLiteral("/\u200b"))
+                                  .replace(QLatin1Char('\\'), QStringLiteral("\\\u200b")),
+                              this);
     label1->setObjectName(QStringLiteral("Label1"));
+    label1->setWordWrap(true);
     label1->setFrameShape(QFrame::Panel);
     label1->setFrameShadow(QFrame::Sunken);
     layout->addWidget(label1);

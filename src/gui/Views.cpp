@@ -3,6 +3,7 @@
 #include "common/MessageWindow.h"
 #include "editors/BlDat.h"
 #include "editors/frmBeleg.h"
+#include "editors/frmLehrer.h"
 #include "export/frmAKursPh.h"
 #include "export/frmGPU.h"
 #include "gui/AKursPhView.h"
@@ -14,6 +15,8 @@
 #include "gui/GpuView.h"
 #include "gui/ImportViews.h"
 #include "gui/KursgroessenView.h"
+#include "gui/LehrerView.h"
+#include "gui/PlanungView.h"
 #include "gui/QtHost.h"
 #include "gui/RegelnView.h"
 #include "gui/SetzenKView.h"
@@ -25,6 +28,7 @@
 #include "placement/frmK.h"
 #include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
+#include "planning/frmPlanung.h"
 #include "printing/frmBlKuListen.h"
 #include "printing/frmKursgroessen.h"
 
@@ -55,10 +59,12 @@ void registerViews(QtHost& host) {
     add<placement::frmVarianten, VariantenView>(host, "frmVarianten");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
     add<printing::frmKursgroessen, KursgroessenView>(host, "frmKursgroessen");
+    add<planning::frmPlanung, PlanungView>(host, "frmPlanung");
     add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
     add<exporter::untis::frmGPU, GpuView>(host, "frmGPU");
     add<editors::BlDat, BlDatView>(host, "BlDat");
     add<editors::frmBeleg, BelegView>(host, "frmBeleg");
+    add<editors::frmLehrer, LehrerView>(host, "frmLehrer");
 }
 
 } // namespace gui

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     gui::MainWindowView view(main, host);
     host.setMainWidget(&view);
     view.move(30, 30);
+    gui::fitToScreen(view);
     view.show();
 
     QTimer::singleShot(0, &view, [&]() {

@@ -9,8 +9,6 @@
 #include "placement/Workspace.h"
 #include "platform/RunState.h"
 
-#include <QSqlQuery>
-
 namespace placement {
 
 namespace {

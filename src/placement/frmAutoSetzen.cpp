@@ -47,6 +47,7 @@ frmAutoSetzen::frmAutoSetzen(blocking::Model model, ui::Host& host)
          [this] { cmdVerwerfen_Click(); }},
     });
     lblVorher = blocking::describe(blocking::evaluate(model_), false);
+    listConflicts();
     lblStand = QStringLiteral("Jahrgangsstufe %1 (%2): %3 Schüler, %4 Kurse, %5 Schienen")
                    .arg(model_.yearGroup)
                    .arg(model_.cohort)
@@ -65,7 +66,34 @@ void frmAutoSetzen::setMode(bool rest, bool alles, bool wenig) {
     optRest = rest;
     optAlles = alles;
     optWenig = wenig;
+    if (!result_ && !searching_)
+        listConflicts();
     emit changed();
+}
+
+blocking::Mode frmAutoSetzen::mode() const {
+    return optRest ? blocking::Mode::Rest : optAlles ? blocking::Mode::All : blocking::Mode::Keep;
+}
+
+void frmAutoSetzen::listConflicts() {
+    conflicts_ = blocking::ruleConflicts(model_, mode());
+    lblGruende = conflicts_;
+    lblGruendeCaption =
+        conflicts_.isEmpty() ? QString() : QStringLiteral("Die Regeln lassen keinen Plan zu:");
+}
+
+bool frmAutoSetzen::searchDespite() {
+    if (conflicts_.isEmpty())
+        return true;
+    const QString text = QStringLiteral("Die Regeln lassen keinen Plan zu:\n\n%1\n\nTrotzdem "
+                                        "suchen? „Nein“ führt zurück zu den Regeln.")
+                             .arg(conflicts_.join(QLatin1Char('\n')));
+    if (host_.message({text, caption(), ui::Icon::Question, ui::Buttons::YesNo, 1, std::nullopt}) ==
+        ui::Answer::Yes)
+        return true;
+    host_.setStatus(QStringLiteral("Die Regeln ändern Sie unter „Bearbeiten – Regeln ...“."));
+    unload(false);
+    return false;
 }
 
 void frmAutoSetzen::optRest_Click() {
@@ -96,10 +124,12 @@ void frmAutoSetzen::cmdStart_Click() {
                  ui::Icon::Exclamation);
         return;
     }
+    if (!searchDespite())
+        return;
     seconds_ = seconds;
     blocking::Options o;
     o.keepPlans = keep;
-    o.mode = optRest ? blocking::Mode::Rest : optAlles ? blocking::Mode::All : blocking::Mode::Keep;
+    o.mode = mode();
     o.seconds = seconds;
     o.seed = seed;
     o.threads = threads;
@@ -115,6 +145,7 @@ void frmAutoSetzen::cmdStart_Click() {
     prgSuche = 0;
     lblNachher.clear();
     lblGruende.clear();
+    lblGruendeCaption.clear();
     lblWechselCaption.clear();
     lstWechsel.clear();
     lblStand = QStringLiteral("Die Suche läuft ...");
@@ -184,8 +215,9 @@ void frmAutoSetzen::finish() {
     }
     const blocking::Result& r = *result_;
     prgSuche = 100;
-    lblNachher = blocking::describe(r.after, false, true);
-    lblGruende = r.reasons;
+    lblNachher = blocking::describe(r.after, false, true, r.bestKeepingPlaced);
+    lblGruende = blocking::explain(r.after);
+    lblGruendeCaption = lblGruende.isEmpty() ? QString() : QStringLiteral("Unvermeidbar:");
     if (optWenig) {
         lblWechselCaption =
             QStringLiteral("Schüler mit Kurswechsel: %1").arg(blocking::changedStudents(r.changes));
@@ -195,7 +227,9 @@ void frmAutoSetzen::finish() {
         lblStand = QStringLiteral("Abgebrochen nach %1; das beste gefundene Ergebnis:")
                        .arg(secondsText(r.seconds));
     else if (r.secondsToOptimal >= 0)
-        lblStand = QStringLiteral("Optimal nach %1.").arg(secondsText(r.secondsToOptimal));
+        lblStand = (r.after.optimal ? QStringLiteral("Optimal nach %1.")
+                                    : QStringLiteral("Bestmöglich nach %1."))
+                       .arg(secondsText(r.secondsToOptimal));
     else
         lblStand = QStringLiteral("Zeitgrenze erreicht nach %1.").arg(secondsText(r.seconds));
     if (!r.cancelled && r.secondsToOptimal < 0 && r.secondsToCollisionFree >= 0)

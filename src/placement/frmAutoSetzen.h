@@ -54,7 +54,10 @@ public:
     QString lblStand;       // what the search is doing
     QStringList lblVorher;  // the evaluation of the workspace's plan
     QStringList lblNachher; // of the best plan so far while the search runs, then of its result
-    QStringList lblGruende; // why collisions remain, where a simple reason exists
+    // Before the search the rules no plan keeps ("Die Regeln lassen keinen Plan zu:"), after it
+    // why each bound above 0 lies there ("Unvermeidbar:"); the caption says which.
+    QString lblGruendeCaption;
+    QStringList lblGruende;
     // "Wenig ändern": after the search, the students' changes of course, one line each, so
     // that the planner sees (and prints) them before "Übernehmen".
     QString lblWechselCaption;
@@ -66,7 +69,8 @@ public:
     void optAlles_Click();
     void optWenig_Click();
     // Starts the search with the mode, time limit (whole seconds, 1-3600) and the number of
-    // plans to keep.
+    // plans to keep. Where the rules leave no plan, it first names them and asks: "Ja" searches
+    // anyway, "Nein" goes back to the rules (the window closes, the status line says where).
     void cmdStart_Click();
     // Stops the search; the best plan found so far is the result.
     void cmdAbbrechen_Click();
@@ -99,11 +103,16 @@ public:
 private:
     void setState();
     void finish();
+    blocking::Mode mode() const;
+    // The rules no plan of the chosen mode keeps, into lblGruende.
+    void listConflicts();
+    bool searchDespite();
     void setMode(bool rest, bool alles, bool wenig);
     void unload(bool accept);
 
     blocking::Model model_;
     ui::Host& host_;
+    QStringList conflicts_;
     std::optional<blocking::Result> result_;
     bool accepted_ = false;
     bool unloaded_ = false;

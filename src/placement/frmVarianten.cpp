@@ -1,5 +1,6 @@
 #include "placement/frmVarianten.h"
 
+#include "blocking/Bounds.h"
 #include "blocking/Variants.h"
 #include "blocking/Write.h"
 #include "db/Database.h"
@@ -46,6 +47,33 @@ void frmVarianten::Form_Load() {
     listVariants();
 }
 
+blocking::VariantInfo frmVarianten::boundsLine(const blocking::FigureBounds& b) const {
+    // The least each figure can be, none above a plan listed.
+    blocking::Evaluation least = plans.front().evaluation;
+    least.collisions = b.collisions;
+    least.teacherClashes = b.teacherClashes;
+    least.ruleViolations = b.ruleViolations;
+    least.withoutCourse = b.withoutCourse;
+    least.outsideLimits = b.outsideLimits;
+    least.largestDifference = b.difference;
+    least.squaredDeviation = b.deviation;
+    least.unplaced = b.unplaced;
+    for (const blocking::VariantInfo& v : plans) {
+        const blocking::Evaluation& e = v.evaluation;
+        for (auto field :
+             {&blocking::Evaluation::collisions, &blocking::Evaluation::teacherClashes,
+              &blocking::Evaluation::ruleViolations, &blocking::Evaluation::withoutCourse,
+              &blocking::Evaluation::outsideLimits, &blocking::Evaluation::largestDifference,
+              &blocking::Evaluation::unplaced})
+            least.*field = std::min(least.*field, e.*field);
+        least.squaredDeviation = std::min(least.squaredDeviation, e.squaredDeviation);
+    }
+    blocking::VariantInfo bounds;
+    bounds.name = QStringLiteral("Untergrenze");
+    bounds.evaluation = least;
+    return bounds;
+}
+
 void frmVarianten::listVariants() {
     db::Connection c(s_.databasePath());
     // The state is read with the figures: a change after it makes "Übernehmen" ask, never slip
@@ -54,6 +82,8 @@ void frmVarianten::listVariants() {
     state_ = l.state;
     plans = std::move(l.plans);
     const blocking::Evaluation& current = plans.front().evaluation;
+    std::vector<blocking::VariantInfo> variants = plans;
+    variants.push_back(boundsLine(*l.bounds));
 
     // Teachers' clashes and broken rules only where the school has teachers or rules.
     const bool teachers = current.teachers;
@@ -70,17 +100,19 @@ void frmVarianten::listVariants() {
             << QStringLiteral("Kurse verschoben") << QStringLiteral("erstellt")
             << QStringLiteral("Kommentar");
     QStringList lines;
-    for (const blocking::VariantInfo& v : plans) {
+    for (const blocking::VariantInfo& v : variants) {
         const blocking::Evaluation& e = v.evaluation;
-        QStringList f{v.name, QString::number(e.collisions), QString::number(e.clashingPairs)};
+        const bool plan = &v != &variants.back();
+        QStringList f{v.name, QString::number(e.collisions),
+                      plan ? QString::number(e.clashingPairs) : QString()};
         if (teachers)
             f << QString::number(e.teacherClashes);
         if (rules)
             f << QString::number(e.ruleViolations);
         f << QString::number(e.withoutCourse) << QString::number(e.outsideLimits)
           << QString::number(e.largestDifference) << number(e.squaredDeviation)
-          << QString::number(e.unplaced) << QString::number(v.changedStudents)
-          << QString::number(v.movedCourses)
+          << QString::number(e.unplaced) << (plan ? QString::number(v.changedStudents) : QString())
+          << (plan ? QString::number(v.movedCourses) : QString())
           << (v.created.isValid() ? v.created.toString(QStringLiteral("dd.MM.yyyy hh:mm"))
                                   : QString())
           << QString(v.comment).replace(QLatin1Char('\t'), QLatin1Char(' '));
@@ -109,6 +141,8 @@ std::vector<frmVarianten::Figures> frmVarianten::chosenFigures() const {
         rows.push_back(0);
     std::vector<Figures> out;
     for (int row : rows) {
+        if (row >= static_cast<int>(plans.size()))
+            continue; // the bounds' line
         const blocking::VariantInfo& v = plans[static_cast<size_t>(row)];
         const blocking::Evaluation& e = v.evaluation;
         out.push_back({v.name,
@@ -133,7 +167,7 @@ bool frmVarianten::confirmTakeOver(int line) {
 
 QString frmVarianten::selectedVariant() {
     const std::vector<int> rows = lstVarianten.selectedRows();
-    if (rows.size() != 1 || rows.front() == 0) {
+    if (rows.size() != 1 || rows.front() == 0 || nameOf(rows.front()).isEmpty()) {
         ui::tell(host_, QStringLiteral("Bitte wählen Sie eine Variante aus."),
                  ui::Icon::Exclamation);
         return {};
@@ -165,7 +199,7 @@ void frmVarianten::cmdSpeichern_Click() {
 
 void frmVarianten::cmdVergleichen_Click() {
     const std::vector<int> rows = lstVarianten.selectedRows();
-    if (rows.size() != 2) {
+    if (rows.size() != 2 || nameOf(rows[0]).isEmpty() || nameOf(rows[1]).isEmpty()) {
         ui::tell(host_, QStringLiteral("Bitte wählen Sie zwei Zeilen zum Vergleichen aus."),
                  ui::Icon::Exclamation);
         return;

@@ -22,7 +22,8 @@ struct RunState;
 namespace placement {
 
 // "Varianten": the named plans of the cohort chosen in the workspace, side by side with the
-// current plan ("aktuell", the first line) on the evaluation's figures. The lines of lstVarianten
+// current plan ("aktuell", the first line) on the evaluation's figures, and below them the least
+// each figure can be ("Untergrenze", the last line; no plan to select). The lines of lstVarianten
 // hold their fields separated by tabs, as Spalten names them. "Speichern als ..." and
 // "Übernehmen" first write the plan as the workspace has it (writePlan, in the same transaction),
 // so that the variant saved, or the one kept before taking another over, is what the planner
@@ -65,6 +66,8 @@ public:
 
 private:
     void listVariants();
+    // The last line of lstVarianten: the least each figure can be (b), none above a plan listed.
+    blocking::VariantInfo boundsLine(const blocking::FigureBounds& b) const;
     // The variant of the selected line; empty (after saying so) unless one variant is selected.
     QString selectedVariant();
     QString nameOf(int line) const;

@@ -8,13 +8,10 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
-#include <set>
 #include <sys/stat.h>
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -132,6 +129,17 @@ int errorCodeFor(int osError, const QString& nativePath, FileMode mode) {
 
 } // namespace
 
+FileError systemError(int err, const QString& path) {
+    const int code = errorCodeFor(err, platform::nativePath(path), FileMode::Output);
+    return FileError(code, path,
+                     describe(code, path) + QStringLiteral(" (") +
+                         QString::fromLocal8Bit(std::strerror(err)) + QLatin1Char(')'));
+}
+
+FileError writeError(const QString& path, const QString& system) {
+    return writeFailure(path, system);
+}
+
 std::unique_ptr<QFile> openRaw(const QString& path, FileMode mode) {
     const QString native = platform::nativePath(path);
     auto file = std::make_unique<QFile>(native);
@@ -201,6 +209,46 @@ bool fileExists(const QString& path) {
 qint64 fileLength(const QString& path) {
     const QFileInfo info(platform::nativePath(path));
     return info.isFile() ? info.size() : -1;
+}
+
+RegularFile readRegularFile(const QString& path, qint64 limit) {
+    const QString native = platform::nativePath(path);
+    auto file = std::make_unique<QFile>(native);
+#ifdef Q_OS_WIN
+    const QFileInfo info(native);
+    if (info.exists() && !info.isFile())
+        return {RegularFile::Status::NotRegular, {}};
+    file = openRaw(path, FileMode::Input);
+    const qint64 size = file->size();
+#else
+    // Without blocking: opening a pipe for reading would wait for a writer.
+    const int fd =
+        ::open(QFile::encodeName(native).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int code = errorCodeFor(errno, native, FileMode::Input);
+        throw FileError(code, path, describe(code, path));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return {RegularFile::Status::NotRegular, {}};
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw FileError(75, path, describe(75, path));
+    }
+    const qint64 size = st.st_size;
+#endif
+    if (size > limit)
+        return {RegularFile::Status::TooLarge, {}};
+    // At most one byte beyond what it holds, for a file that grows meanwhile.
+    RegularFile out{RegularFile::Status::Read, file->read(size + 1)};
+    if (file->error() != QFileDevice::NoError)
+        throw FileError(75, path, path + QStringLiteral(": ") + file->errorString());
+    if (out.bytes.size() > limit)
+        return {RegularFile::Status::TooLarge, {}};
+    return out;
 }
 
 bool directoryListable(const QString& dir) {
@@ -371,220 +419,6 @@ void PendingFile::commit(Replace replace) {
             throw FileError(75, target_, describe(75, target_));
     }
     committed_ = true;
-}
-
-namespace {
-
-// "~NAME.xxxxxx.ext" beside the system path native, xxxxxx drawn at random.
-QString besideName(const QString& native, const QString& ext) {
-    static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    QString suffix;
-    for (int i = 0; i < 6; ++i)
-        suffix += QLatin1Char(kDigits[QRandomGenerator::global()->bounded(36)]);
-    const QFileInfo info(native);
-    return info.absolutePath() + QStringLiteral("/~") + info.fileName() + QLatin1Char('.') +
-           suffix + ext;
-}
-
-std::filesystem::path fsPath(const QString& native) {
-#ifdef Q_OS_WIN
-    return std::filesystem::path(native.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(native).toStdString());
-#endif
-}
-
-// A failure of the file target with the system's own words appended.
-FileError failure(int code, const QString& target, const QString& system) {
-    return FileError(code, target, describe(code, target) + QStringLiteral(" (") + system + ')');
-}
-
-// Renames within one directory; an existing file at to is replaced in one step.
-void move(const QString& from, const QString& to, const QString& target) {
-    std::error_code ec;
-    std::filesystem::rename(fsPath(from), fsPath(to), ec);
-    if (!ec)
-        return;
-#ifdef Q_OS_WIN
-    const int code = 75;
-#else
-    const int code = errorCodeFor(ec.value(), to, FileMode::Output);
-#endif
-    throw failure(code, target, QString::fromStdString(ec.message()));
-}
-
-// Removes what an earlier group left beside the target native: its new content
-// ("~NAME.xxxxxx.tmp", a kill before or during the renames) and the old file it could not
-// delete ("~NAME.xxxxxx.alt"). Only once this group's targets are all in place, so that
-// nothing of these copies is needed any more.
-void removeLeftovers(const QString& native) {
-    const QFileInfo info(native);
-    const QString stem = QStringLiteral("~") + info.fileName() + QLatin1Char('.');
-    QDir dir(info.absolutePath());
-    for (const QString& name :
-         dir.entryList({stem + QStringLiteral("??????.tmp"), stem + QStringLiteral("??????.alt")},
-                       QDir::Files | QDir::Hidden | QDir::System)) {
-        const QString suffix = name.mid(stem.size(), 6);
-        const bool ours = std::all_of(suffix.cbegin(), suffix.cend(), [](QChar c) {
-            return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-                   (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
-        });
-        if (ours && name.startsWith(stem))
-            dir.remove(name);
-    }
-}
-
-} // namespace
-
-void FileGroup::File::write(const QByteArray& bytes) {
-    errno = 0;
-    const qint64 written = file_->write(bytes);
-    if (written == bytes.size())
-        return;
-    // A short write sets no error on the file; the system's reason is the last call's.
-    const int err = errno;
-    QString reason = file_->errorString();
-    if (file_->error() == QFileDevice::NoError)
-        reason = err != 0 ? QString::fromLocal8Bit(std::strerror(err))
-                          : QStringLiteral("%1 von %2 Bytes geschrieben")
-                                .arg(std::max<qint64>(written, 0))
-                                .arg(bytes.size());
-    throw writeFailure(target_, reason);
-}
-
-FileGroup::~FileGroup() {
-    if (!committed_)
-        discard();
-}
-
-FileGroup::File& FileGroup::create(const QString& target) {
-    const QString native = platform::nativePath(target);
-    if (QFileInfo(native).isDir())
-        throw failure(75, target, QString::fromLocal8Bit(std::strerror(EISDIR)));
-    refuseUnusualTarget(target);
-    for (int attempt = 1;; ++attempt) {
-        const QString temporary = besideName(native, QStringLiteral(".tmp"));
-        auto file = std::make_unique<QFile>(temporary);
-#ifdef Q_OS_WIN
-        if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-            if (QFileInfo::exists(temporary) && attempt < 100)
-                continue;
-            const int code = QFileInfo(QFileInfo(native).absolutePath()).isDir() ? 75 : 76;
-            throw failure(code, target, file->errorString());
-        }
-#else
-        const int fd = ::open(QFile::encodeName(temporary).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            const int err = errno;
-            if (err == EEXIST && attempt < 100)
-                continue;
-            const int code = errorCodeFor(err, native, FileMode::Output);
-            throw failure(code, target, QString::fromLocal8Bit(std::strerror(err)));
-        }
-        // Unbuffered, so that a failing write reports the system's reason at once.
-        if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
-                        QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            QFile::remove(temporary);
-            throw failure(75, target, file->errorString());
-        }
-#endif
-        auto entry = std::make_unique<File>();
-        entry->target_ = target;
-        entry->native_ = native;
-        entry->temporary_ = temporary;
-        entry->file_ = std::move(file);
-        files_.push_back(std::move(entry));
-        return *files_.back();
-    }
-}
-
-void FileGroup::commit() {
-    for (auto& f : files_) {
-        if (!f->file_->flush())
-            throw writeFailure(f->target_, f->file_->errorString());
-#ifndef Q_OS_WIN
-        // On disk before the rename, so that a crash cannot leave an empty file in its place.
-        if (::fsync(f->file_->handle()) != 0)
-            throw writeFailure(f->target_, QString::fromLocal8Bit(std::strerror(errno)));
-#endif
-        f->file_->close();
-        if (f->file_->error() != QFileDevice::NoError)
-            throw writeFailure(f->target_, f->file_->errorString());
-    }
-    try {
-        for (auto& f : files_) {
-            const QFileInfo old(f->native_);
-            if (old.exists() || old.isSymLink()) {
-                QString aside;
-                do
-                    aside = besideName(f->native_, QStringLiteral(".alt"));
-                while (QFileInfo::exists(aside));
-                // A second name for the old file, so that the target never goes missing; where
-                // the file system has no hard links, the old file is moved aside.
-                std::error_code ec;
-                std::filesystem::create_hard_link(fsPath(f->native_), fsPath(aside), ec);
-                if (ec)
-                    move(f->native_, aside, f->target_);
-                f->aside_ = aside;
-            }
-            move(f->temporary_, f->native_, f->target_);
-            f->placed_ = true;
-        }
-    } catch (...) {
-        putBack();
-        discard();
-        throw;
-    }
-    committed_ = true;
-    std::set<QString> dirs;
-    for (const auto& f : files_) {
-        if (!f->aside_.isEmpty())
-            QFile::remove(f->aside_);
-        removeLeftovers(f->native_);
-        dirs.insert(QFileInfo(f->native_).absolutePath());
-    }
-#ifndef Q_OS_WIN
-    // The renames themselves on disk; a directory that cannot be synced keeps them in the cache.
-    for (const QString& dir : dirs) {
-        const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
-    }
-#endif
-}
-
-void FileGroup::putBack() {
-    for (auto f = files_.rbegin(); f != files_.rend(); ++f) {
-        File& file = **f;
-        if (!file.aside_.isEmpty()) {
-            // The old file back over the new one; a second name of a file still in place goes.
-            std::error_code ec;
-            if (file.placed_ || !QFileInfo::exists(file.native_))
-                std::filesystem::rename(fsPath(file.aside_), fsPath(file.native_), ec);
-            else
-                std::filesystem::remove(fsPath(file.aside_), ec);
-            if (!ec) {
-                file.aside_.clear();
-                file.placed_ = false;
-            }
-        } else if (file.placed_) {
-            QFile::remove(file.native_);
-            file.placed_ = false;
-        }
-    }
-}
-
-void FileGroup::discard() {
-    for (auto& f : files_) {
-        if (f->file_->isOpen())
-            f->file_->close();
-        if (!f->placed_)
-            QFile::remove(f->temporary_);
-    }
 }
 
 } // namespace platform

@@ -26,12 +26,28 @@ private:
 
 enum class FileMode { Output = 1, Input = 2, Append = 3, Random = 4, Binary = 5, RandomShared = 6 };
 
+// The FileError of a system call on path that failed with the operating system's error number
+// err: the file-error table's code and text (writing), the system's words appended.
+FileError systemError(int err, const QString& path);
+// "path: Schreibfehler! (system)": a write or a sync that failed.
+FileError writeError(const QString& path, const QString& system);
+
 // Opens path (a system path, see platform::nativePath); throws FileError with the code.
 std::unique_ptr<QFile> openRaw(const QString& path, FileMode mode);
 
 bool fileExists(const QString& path);
 // Length of the file in bytes, -1 when it does not exist or is a directory.
 qint64 fileLength(const QString& path);
+// A whole file read by readRegularFile, or why it was not read.
+struct RegularFile {
+    enum class Status { Read, NotRegular, TooLarge };
+    Status status = Status::Read;
+    QByteArray bytes;
+};
+// Reads path when it is a regular file (or a link to one) of at most limit bytes; a pipe, a
+// device or a folder is not opened for reading, so none can hang or flood the program. Throws
+// FileError when the file cannot be opened or read.
+RegularFile readRegularFile(const QString& path, qint64 limit);
 // True when the directory can be listed (an existing empty directory too).
 bool directoryListable(const QString& dir);
 
@@ -98,55 +114,6 @@ private:
     QString path_;
     bool committed_ = false;
     std::unique_ptr<PendingFolder> folder_;
-};
-
-// Writes one or more files all or nothing: each is written under a temporary name beside its
-// target ("~NAME.xxxxxx.tmp"), and only when every one is complete and on disk does commit() put
-// them in place. Until then, and after any failure, each target holds what it held before and no
-// temporary is left behind; so also when the group is dropped without commit(). Targets are
-// replaced one after another, each in one step, the old file kept under a second name and put
-// back should a later one fail: a target is never missing or half written. No file system
-// replaces several files in one step; a crash between these renames leaves the first targets
-// new and the others old, each with its new content complete beside it. A later group for the
-// same targets removes such leftovers, and old files a failed deletion left ("~NAME.xxxxxx.alt"),
-// once its own files are in place.
-class FileGroup {
-public:
-    // One file of the group, open for writing under its temporary name.
-    class File {
-    public:
-        // Appends bytes; a failed or short write throws FileError naming the target.
-        void write(const QByteArray& bytes);
-        const QString& target() const { return target_; }
-
-    private:
-        friend class FileGroup;
-        QString target_;      // as given
-        QString native_;      // the target's system path
-        QString temporary_;   // system path of the new content
-        QString aside_;       // system path the old file was moved to; empty while none
-        bool placed_ = false; // the new content stands at the target
-        std::unique_ptr<QFile> file_;
-    };
-
-    FileGroup() = default;
-    ~FileGroup();
-    FileGroup(const FileGroup&) = delete;
-    FileGroup& operator=(const FileGroup&) = delete;
-
-    // A new, empty temporary file for target (a path as the program holds it, see nativePath).
-    // Throws FileError with the code of the file-error table (76 for a missing directory, 75
-    // where the directory refuses or a folder stands in the target's place).
-    File& create(const QString& target);
-    // Flushes every file to disk and puts each in its target's place. Throws FileError naming
-    // the file and the system's message; the targets are then as they were.
-    void commit();
-
-private:
-    void putBack();
-    void discard();
-    std::vector<std::unique_ptr<File>> files_;
-    bool committed_ = false;
 };
 
 } // namespace platform

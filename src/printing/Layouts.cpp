@@ -16,6 +16,13 @@ void put(QString& line, int pos, const QString& text, int width) {
     line.replace(pos, t.size(), t);
 }
 
+// The line with "Seite p von n" at its right end, width characters in all (more where the line
+// itself leaves no room).
+QString numbered(const QString& line, int page, int pages, int width) {
+    const QString number = QStringLiteral("Seite %1 von %2").arg(page).arg(pages);
+    return line.leftJustified(width - number.size() - 1) + QLatin1Char(' ') + number;
+}
+
 } // namespace
 
 QStringList fileHeaderLines(const QString& databasePath, const QDateTime& lastModified) {
@@ -46,8 +53,7 @@ QStringList RailPlan::pageHeader(const QString& databasePath, const QDateTime& l
     static const QString kFile = QStringLiteral("Kollegiaten aus Datei : ");
     QStringList lines = fileHeaderLines(
         shortenedPath(databasePath, kLineWidth - static_cast<int>(kFile.size())), lastModified);
-    const QString number = QStringLiteral("Seite %1 von %2").arg(page).arg(pages);
-    lines[0] = lines[0].leftJustified(kLineWidth - number.size() - 1) + QLatin1Char(' ') + number;
+    lines[0] = numbered(lines[0], page, pages, kLineWidth);
     // verbatim: "gesetze"
     return lines +
            QStringList{QString(), QString(), QStringLiteral("Kursestatistik über gesetze Kurse")};
@@ -63,6 +69,12 @@ QString RailPlan::bandLine(const QStringList& texts) {
     for (int k = 0; k < texts.size() && k < kSlots; ++k)
         put(line, kSlotStep * k, texts[k], kSlotWidth);
     return line;
+}
+
+QString CourseList::firstLine(int page, int pages, int railColumns) {
+    const int table = std::min(kNameWidth + 1 + kColumnWidth * railColumns, kLineWidth);
+    return numbered(QStringLiteral("Schienenbildung:"), page, pages,
+                    std::max(table, RailPlan::kLineWidth));
 }
 
 QString CourseList::title(const QString& cohort) {

@@ -60,6 +60,9 @@ struct CourseList {
     static constexpr int kColumnWidth = 6;
     static constexpr int kMaxNameLength = 14;
 
+    // Line 1 of the page header: "Schienenbildung:" and "Seite p von n" ending where the table
+    // of that many rail columns ends, at the rail printout's 70 characters where it is narrower.
+    static QString firstLine(int page, int pages, int railColumns);
     // Line 5 of the page header.
     static QString title(const QString& cohort);
     // Line 7: 256 underscores.

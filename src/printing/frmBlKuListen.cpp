@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 
 namespace printing {
 
@@ -100,8 +101,9 @@ void frmBlKuListen::OptQuer_Click() {
     emit changed();
 }
 
-void frmBlKuListen::printPageHeader(ui::PrintJob& job, const QStringList& fileLines,
-                                    const QString& cohort, const QStringList& headers) {
+void frmBlKuListen::printPageHeader(ui::PrintJob& job, QStringList fileLines, const QString& cohort,
+                                    const QStringList& headers, int page, int pages) {
+    fileLines[0] = CourseList::firstLine(page, pages, static_cast<int>(headers.size()));
     for (const QString& line : fileLines)
         job.printLine(line);
     job.printLine(QString());
@@ -164,14 +166,16 @@ void frmBlKuListen::cmdDruck_Click() {
     job->setOrientation(OptQuer ? ui::Orientation::Landscape : ui::Orientation::Portrait);
     const int perPage = OptQuer ? kStudentsPerPageLandscape : kStudentsPerPagePortrait;
     const QStringList fileLines = fileHeader(s_.databasePath());
-    printPageHeader(*job, fileLines, cohort, headers);
+    const int count = static_cast<int>(students.size());
+    const int pages = std::max(1, (count + perPage - 1) / perPage);
+    printPageHeader(*job, fileLines, cohort, headers, 1, pages);
     int number = 0;
     bool collisions = false;
     for (const db::students::Student& student : students) {
         ++number;
         if (number > 1 && (number - 1) % perPage == 0) {
             job->newPage();
-            printPageHeader(*job, fileLines, cohort, headers);
+            printPageHeader(*job, fileLines, cohort, headers, (number - 1) / perPage + 1, pages);
         }
         const QStringList cells = railCells(chosen, coursesOf.value(student.id), collisions);
         job->setUnderline(true);

@@ -18,7 +18,7 @@ namespace printing {
 // "Druck der Block-Kurs-Listen": for one cohort a table with a line per student and a column
 // per chosen rail, each cell the course of that rail the student is enrolled in. Reads the
 // database only. The choices of the cohort are read once per printout, not asked per student,
-// rail and course.
+// rail and course. Every page repeats the header with its number ("Seite 1 von 2").
 class frmBlKuListen : public ui::Window {
     Q_OBJECT
 public:
@@ -52,9 +52,10 @@ public:
 private:
     // The number of selected rails fits the paper; says why where it does not.
     bool selectionFits();
-    // fileLines: the printout's fileHeader, read once for all pages.
-    void printPageHeader(ui::PrintJob& job, const QStringList& fileLines, const QString& cohort,
-                         const QStringList& headers);
+    // fileLines: the printout's fileHeader, read once for all pages; its first line gets the
+    // page's number.
+    void printPageHeader(ui::PrintJob& job, QStringList fileLines, const QString& cohort,
+                         const QStringList& headers, int page, int pages);
 
     platform::RunState& s_;
     ui::Host& host_;

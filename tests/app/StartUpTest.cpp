@@ -254,7 +254,8 @@ TEST(MainWindow, MenusInfoHelpAndSiblingStart) {
               "&Datei|&Setzen der Kurse|&Blockdaten|&Tessik starten|-|&Importieren|&Exportieren|"
               "Importieren aus Kurs42 ...|Exportieren als Kurs42 ...|"
               "Exportieren – Stundenplan (GPU) ...|&Datendatei wechseln|-|"
-              "&Ändern Belegung|-|&Beenden|Dr&ucken|&Schienen|Bl&ock-Kurs-Listen|&?|&Hilfe|"
+              "&Ändern Belegung|-|&Beenden|&Bearbeiten|&Lehrer ...|&Planung|&Kurse und Schienen "
+              "...|Dr&ucken|&Schienen|Bl&ock-Kurs-Listen|&?|&Hilfe|"
               "&Info...");
     EXPECT_EQ(r.main.launcher().caption(), "Auswahl");
 
@@ -288,7 +289,9 @@ TEST(MainWindow, MenusInfoHelpAndSiblingStart) {
     EXPECT_EQ(r.state.databasePath(), before);
     EXPECT_FALSE(QFile::exists(r.tmp.path("K42.MDB")));
     r.host.onOpenFile(k42 + "Blockung.txt").onSaveFile(r.tmp.path("K42.MDB"));
+    r.host.onMessage(ui::Answer::Ok);
     r.main.click("menuDateiK42Imp");
+    EXPECT_TRUE(r.host.messages.back().text.contains("Lehrer: 4"));
     EXPECT_EQ(r.state.databasePath(), r.tmp.path("K42.MDB"));
     EXPECT_EQ(r.state.SchjBez, "2024/2025");
     r.host.onSaveFile(r.tmp.path("k42.zip")).onMessage(ui::Answer::Ok);

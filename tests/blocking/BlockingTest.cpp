@@ -52,8 +52,11 @@ TEST(Blocking, FixedPlacementsStayAndTheRestModeKeepsWhatIsPlaced) {
     // E1 is placed, so it stays on M1's rail.
     const blocking::Result rest = h.block(Mode::Rest);
     EXPECT_EQ(rest.after.collisions, 1);
-    EXPECT_EQ(rest.reasons,
-              QStringList{"Name1, Vor1: Die Kurse M1 und E1 liegen fest auf der Schiene S1."});
+    // The best while E1 stays, no more: with E1 moved the collision goes.
+    EXPECT_EQ(std::tuple(rest.after.collisionBound, rest.after.optimal, rest.bestKeepingPlaced),
+              std::tuple(0, false, true));
+    EXPECT_EQ(blocking::describe(rest.after, true, true, true).last(),
+              "bestmöglich, solange die gesetzten Kurse bleiben (Kollisionen 1, Untergrenze 0)");
     EXPECT_EQ(h.railsOf(e1), QStringList{"S1"});
 
     // Everything anew: only S3 is free of both fixed courses.
@@ -142,10 +145,12 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortUntouchedOrIsNamedWhere
     h.choice(10, 9, "S", ps1, "2008");
     h.choice(10, 8, "S", Blocks::courseKey(4), "2008");
     const blocking::Result no = h.block(Mode::All, 2009, 20);
-    EXPECT_EQ(std::tuple(no.after.collisions, no.after.otherCollisions, no.after.optimal),
-              std::tuple(0, 1, false));
-    EXPECT_EQ(no.reasons, QStringList{"Kurs 5Ps1: Seine Schüler des anderen Jahrgangs haben auf "
-                                      "jeder Schiene, die er nehmen kann, schon einen Kurs."});
+    EXPECT_EQ(std::tuple(no.after.collisions, no.after.otherCollisions,
+                         no.after.otherCollisionBound, no.after.optimal),
+              std::tuple(0, 1, 1, true));
+    EXPECT_EQ(no.after.reasons.value("otherCollisions"),
+              QStringList{"Kurs 5Ps1: Seine Schüler des anderen Jahrgangs haben auf jeder Schiene, "
+                          "die er nehmen kann, schon einen Kurs."});
 }
 
 TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
@@ -172,7 +177,8 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     const blocking::Evaluation e = blocking::evaluate(h.model());
 
     EXPECT_EQ(std::tuple(e.students, e.courses, e.optimal), std::tuple(6, 5, false));
-    // Without a course: ST0001's subject 3, ST0004's D and ST0005's advanced D. D1 holds 4 of at
+    // Without a course: ST0001's subject 3, ST0004's D and ST0005's advanced D (the first and the
+    // last in every plan: no course serves them). D1 holds 4 of at
     // most 2. D1 4, D2 2 (with ST0005's B row), D3 0: mean 2, squares 4 + 0 + 4. ST0005's two
     // rows stay where they are; five basic choices of D move: at best D1 2 (its limit), D2 3,
     // D3 2, whose squares 17 lie 17 - 49/3 above the least.
@@ -180,7 +186,7 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     EXPECT_NEAR(e.deviationBound, 2.0 / 3.0, 1e-9);
     EXPECT_EQ(blocking::describe(e),
               QStringList({"Kollisionen (Schüler): 1", "Kollidierende Kurspaare: 1",
-                           "Kurse nicht gesetzt: 1", "Belegungen ohne Kurs: 3",
+                           "Kurse nicht gesetzt: 1", "Belegungen ohne Kurs: 3, bestmöglich 2",
                            "Kurse außerhalb ihrer Grenzen: 1", "Kurse auf zu vielen Schienen: 0",
                            "Größte Differenz: 4 (D1 D2 D3), bestmöglich 1",
                            "Summe der Abweichungsquadrate: 8,00, Untergrenze 0,67"}));

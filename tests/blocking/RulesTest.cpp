@@ -1,9 +1,11 @@
-// The planner's rules: stored by name, kept or broken by a plan, kept by the search at a price.
+// The planner's rules: stored by name, kept or broken by a plan, kept by the search at a price,
+// named before the search where no plan keeps them.
 // One teacher's courses on one rail: avoided by the search, counted, named and bounded.
 #include "Blocks.h"
 #include "blocking/Bounds.h"
 #include "blocking/Evaluation.h"
 
+#include <QJsonArray>
 #include <gtest/gtest.h>
 
 namespace {
@@ -11,33 +13,58 @@ namespace {
 using test::Blocks;
 
 // Three rails; A1, A2 (subject 2, "M", "Ma") and B (subject 3, "Ph") on S1, S2, S3; students 1
-// and 2 chose subjects 2 and 3, student 3 subject 2 only; 1 and 3 in A1, 2 in A2. Rules are added,
-// listed and removed by name; each kind is kept or broken by the plan as it stands; students kept
-// in a course raise the bound of its parallels; rules that leave no plan are named before the
-// search.
-TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanBindTheParallelsAndAreNamedWhenTheyClash) {
-    Blocks s;
-    s.rails({3, 3, 3});
-    s.subject(2, "3", {{"FA_PSCHL", "M"}, {"FA_BEZ", "Ma"}});
-    s.subject(3, "3", {{"FA_PSCHL", "Ph"}});
-    const QString a1 = s.plain(1, "A1", 2), a2 = s.plain(2, "A2", 2), b = s.plain(3, "B", 3);
-    for (int st = 1; st <= 3; ++st) {
-        s.choice(st, 2, "S", st == 2 ? a2 : a1);
-        if (st < 3)
-            s.choice(st, 3, "S", b);
+// and 2 chose subjects 2 and 3, student 3 subject 2 only; 1 and 3 in A1, 2 in A2.
+struct RuleSchool : Blocks {
+    QString a1, a2, b;
+    RuleSchool() {
+        rails({3, 3, 3});
+        subject(2, "3", {{"FA_PSCHL", "M"}, {"FA_BEZ", "Ma"}});
+        subject(3, "3", {{"FA_PSCHL", "Ph"}});
+        a1 = plain(1, "A1", 2), a2 = plain(2, "A2", 2), b = plain(3, "B", 3);
+        for (int st = 1; st <= 3; ++st) {
+            choice(st, 2, "S", st == 2 ? a2 : a1);
+            if (st < 3)
+                choice(st, 3, "S", b);
+        }
+        for (int k = 1; k <= 3; ++k)
+            place(k, Blocks::courseKey(k));
     }
-    for (int k = 1; k <= 3; ++k)
-        s.place(k, Blocks::courseKey(k));
-    db::Connection c(s.path());
+    void add(const QString& kind, const QString& names) {
+        db::Connection c(path());
+        blocking::addRule(c, test::kYear, kind, names.split(','));
+    }
+    QString refused(const QString& kind, const QString& names) {
+        return test::refusal([&] { add(kind, names); });
+    }
+};
 
+TEST(Rules, AreStoredByNameListedWithTodaysNamesAndRemovedByNumber) {
+    RuleSchool s;
+    db::Connection c(s.path());
     EXPECT_TRUE(blocking::listRules(c, test::kYear).isEmpty()); // no table yet
-    blocking::addRule(c, test::kYear, "Courses-Apart", {"A1", "b"});
-    blocking::addRule(c, test::kYear, "student-not-in-course", {"st0002", "A2"});
-    // A rule's kind, its names apart by commas and the refusal.
+    s.add("Courses-Apart", "A1,b");
+    s.add("student-not-in-course", "st0002,A2");
+    // A renamed course keeps its rule: rules hold keys.
+    c.exec("UPDATE kurs SET KS_BEZ = 'A1neu' WHERE KS_VFP_ID = ?", {s.a1});
+    EXPECT_EQ(blocking::listRules(c, test::kYear),
+              (QStringList{"courses-apart A1neu B", "student-not-in-course ST0002 A2"}));
+    EXPECT_THROW(blocking::removeRule(c, test::kYear, 3), std::runtime_error);
+    EXPECT_THROW(blocking::removeRule(c, test::kYear, 0), std::runtime_error);
+    blocking::removeRule(c, test::kYear, 1);
+    EXPECT_EQ(blocking::listRules(c, test::kYear), QStringList{"student-not-in-course ST0002 A2"});
+    EXPECT_TRUE(blocking::listRules(c, test::kOtherYear).isEmpty());
+}
+
+TEST(Rules, ARuleNamingWhatIsNotThereOrNotOneIsRefused) {
+    RuleSchool s;
+    s.add("courses-apart", "A1,B");
+    // Two courses of one name: a rule cannot tell which.
+    s.course(4, "A2", 2, 3);
     const char* const bad[][3] = {
         {"courses-apart", "B,A1", "Die Regel gibt es schon: courses-apart B A1"},
         {"courses-apart", "A1,A1", "Die Regel courses-apart braucht zwei verschiedene Angaben."},
         {"courses-apart", "A1,X9", "Unbekannter Kurs: X9"},
+        {"courses-apart", "A1,a2", "Der Kurs a2 ist nicht eindeutig: mehrere Kurse heißen so."},
         {"course-not-on-rail", "A1,S9", "Unbekannte Schiene: S9"},
         {"student-in-course", "ST0009,A1", "Unbekannter Schüler: ST0009"},
         {"parallels-apart", "Bio", "Unbekanntes Fach: Bio"},
@@ -47,24 +74,13 @@ TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanBindTheParallelsAndAreNamedWhenT
          "courses-apart, parallels-apart, student-in-course, student-not-in-course, "
          "students-together, students-apart)"},
     };
-    for (const auto& t : bad)
-        EXPECT_EQ(test::refusal(
-                      [&] { blocking::addRule(c, test::kYear, t[0], QString(t[1]).split(',')); }),
-                  QString::fromUtf8(t[2]));
-    // A renamed course keeps its rule: rules hold keys.
-    c.exec("UPDATE kurs SET KS_BEZ = 'A1neu' WHERE KS_VFP_ID = ?", {a1});
-    EXPECT_EQ(blocking::listRules(c, test::kYear),
-              (QStringList{"courses-apart A1neu B", "student-not-in-course ST0002 A2"}));
-    c.exec("UPDATE kurs SET KS_BEZ = 'A1' WHERE KS_VFP_ID = ?", {a1});
-    EXPECT_THROW(blocking::removeRule(c, test::kYear, 3), std::runtime_error);
-    EXPECT_THROW(blocking::removeRule(c, test::kYear, 0), std::runtime_error);
-    blocking::removeRule(c, test::kYear, 1);
-    EXPECT_EQ(blocking::listRules(c, test::kYear), QStringList{"student-not-in-course ST0002 A2"});
-    EXPECT_TRUE(blocking::listRules(c, test::kOtherYear).isEmpty());
-    blocking::removeRule(c, test::kYear, 1);
+    for (const auto& [kind, names, refusal] : bad)
+        EXPECT_EQ(s.refused(kind, names), QString::fromUtf8(refusal)) << kind << " " << names;
+}
 
-    // A rule's kind, its names apart by commas and the rule as the evaluation names it broken ("":
-    // kept).
+TEST(Rules, EachKindIsKeptOrBrokenByThePlanAsItStands) {
+    // A rule's kind, its names and the rule as the evaluation names it broken ("": kept), and
+    // with the bound where no plan keeps it.
     const char* const cases[][3] = {
         {"course-not-on-rail", "A1,S2", ""},
         {"course-not-on-rail", "a1 ,s1", "course-not-on-rail A1 S1"}, // trimmed, any case
@@ -79,23 +95,38 @@ TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanBindTheParallelsAndAreNamedWhenT
         {"student-not-in-course", "ST0002,A1", ""},
         {"students-together", "ST0001,ST0003", ""},
         {"students-together", "ST0001,ST0002", "students-together ST0001 ST0002"},
-        {"students-apart", "ST0001,ST0002", "students-apart ST0001 ST0002"}, // both in B
+        // Both chose subject 3, which B alone teaches: broken in every plan.
+        {"students-apart", "ST0001,ST0002", "students-apart ST0001 ST0002, bestmöglich 1"},
         {"students-apart", "ST0002,ST0003", ""},
     };
+    RuleSchool s;
+    db::Connection c(s.path());
     for (const auto& [kind, names, broken] : cases) {
         SCOPED_TRACE(std::string(kind) + " " + names);
-        blocking::addRule(c, test::kYear, kind, QString(names).split(','));
+        s.add(kind, names);
         const blocking::Evaluation e = blocking::evaluate(s.model());
-        EXPECT_EQ(e.ruleViolationList, *broken ? QStringList{broken} : QStringList{});
+        const QString rule = QString(broken).section(',', 0, 0);
+        const QString bound = QString(broken).section(',', 1);
+        EXPECT_EQ(e.ruleViolationList, *broken ? QStringList{rule} : QStringList{});
         // The line is there whenever the school has rules.
-        EXPECT_EQ(blocking::describe(e)[2],
-                  *broken ? QStringLiteral("Regeln verletzt: 1 (%1)").arg(broken)
-                          : QStringLiteral("Regeln verletzt: 0"));
-        EXPECT_EQ(e.optimal && *broken, false);
+        EXPECT_EQ(blocking::describe(e)[2], *broken
+                                                ? QStringLiteral("Regeln verletzt: 1%1 (%2)")
+                                                      .arg(bound.isEmpty() ? "" : "," + bound, rule)
+                                                : QStringLiteral("Regeln verletzt: 0"));
+        EXPECT_EQ(e.optimal, !*broken || !bound.isEmpty());
         blocking::removeRule(c, test::kYear, 1);
     }
+    // A subject's rule is shown by its abbreviation.
+    s.add("parallels-apart", "M");
+    c.exec("UPDATE ckkurs SET CK_BL_ID = ? WHERE CK_KS_ID = ?", {db::sixKey(1), s.a2});
+    const blocking::Evaluation e = blocking::evaluate(s.model());
+    EXPECT_EQ(e.ruleViolationList, QStringList{"parallels-apart Ma"});
+    EXPECT_EQ(blocking::toJson(e).value("ruleViolations").toInt(), 1);
+}
 
+TEST(Rules, StudentsKeptInACourseRaiseTheBoundOfItsParallels) {
     // Three students of subject 2 in A1 or A2: 2 and 1 at best, unless rules keep all in A1.
+    RuleSchool s;
     const std::pair<QStringList, int> kept[] = {
         {{}, 1}, {{"ST0001", "ST0003"}, 1}, {{"ST0002"}, 3}};
     for (const auto& [students, bound] : kept) {
@@ -107,25 +138,43 @@ TEST(Rules, AreStoredByNameKeptOrBrokenByThePlanBindTheParallelsAndAreNamedWhenT
                              r.after.ruleViolations, r.after.optimal),
                   std::tuple(bound, bound, 0, true));
     }
+}
 
-    // A subject's rule is shown by its abbreviation.
-    c.exec("DELETE FROM regel");
-    blocking::addRule(c, test::kYear, "parallels-apart", {"M"});
-    c.exec("UPDATE ckkurs SET CK_BL_ID = ? WHERE CK_KS_ID = ?", {db::sixKey(1), a2});
-    const blocking::Evaluation e = blocking::evaluate(s.model());
-    EXPECT_EQ(e.ruleViolationList, QStringList{"parallels-apart Ma"});
-    EXPECT_EQ(blocking::toJson(e).value("ruleViolations").toInt(), 1);
-
-    // Rules that leave no plan are named before the search.
-    c.exec("DELETE FROM regel");
-    s.rule("courses-together", {"A1", "B"});
-    s.rule("courses-apart", {"B", "A1"});
-    for (const char* rail : {"S1", "S2", "S3"})
-        s.rule("course-not-on-rail", {"A1", rail});
-    EXPECT_EQ(blocking::ruleConflicts(s.model(), blocking::Mode::All),
-              (QStringList{"Kurs A1: Die Regeln lassen ihm keine Schienen für seine Stunden.",
-                           "Die Regeln „courses-together A1 B“ und „courses-apart B A1“ "
-                           "widersprechen sich."}));
+TEST(Rules, ThatNoPlanKeepsAreNamedBeforeTheSearchAloneOrInGroupsAndBoundTheBrokenOnes) {
+    // The rules added, what is named before the search, and the least broken rules.
+    const std::tuple<QStringList, QStringList, int> cases[] = {
+        {{"courses-together A1,B", "courses-apart B,A1", "course-not-on-rail A1,S1",
+          "course-not-on-rail A1,S2", "course-not-on-rail A1,S3"},
+         {"Kurs A1: Die Regeln lassen ihm keine Schienen für seine Stunden.",
+          "Die Regeln „courses-together A1 B“ und „courses-apart B A1“ widersprechen sich.",
+          "Die Regel „course-not-on-rail A1 S1“ kann kein Plan einhalten: Der Kurs bleibt auf "
+          "dieser Schiene."},
+         2},
+        // B is the only course of subject 3 that students 1 and 2 chose.
+        {{"student-not-in-course ST0001,B"},
+         {"Die Regel „student-not-in-course ST0001 B“ kann kein Plan einhalten: Nur dieser Kurs "
+          "bietet Name1, Vor1 eine seiner Wahlen."},
+         1},
+        // A chain: 3 follows 1 into A1, where a third rule keeps him out.
+        {{"student-in-course ST0001,A1", "students-together ST0003,ST0001",
+          "student-not-in-course ST0003,A1", "students-apart ST0001,ST0002"},
+         {"Die Regeln „student-in-course ST0001 A1“, „students-together ST0003 ST0001“ und "
+          "„student-not-in-course ST0003 A1“ widersprechen sich.",
+          "Die Regel „students-apart ST0001 ST0002“ kann kein Plan einhalten: Beide müssen in "
+          "einen gemeinsamen Kurs."},
+         2},
+    };
+    for (const auto& [rules, named, bound] : cases) {
+        SCOPED_TRACE(rules.join("; ").toStdString());
+        RuleSchool s;
+        for (const QString& r : rules)
+            s.add(r.section(' ', 0, 0), r.section(' ', 1));
+        const blocking::Model m = s.model();
+        EXPECT_EQ(blocking::ruleConflicts(m, blocking::Mode::All), named);
+        const blocking::Evaluation e = test::plan(m).after;
+        EXPECT_EQ(std::tuple(e.ruleViolationBound, e.ruleViolations), std::tuple(bound, bound));
+        EXPECT_EQ(e.reasons.value("ruleViolations"), named.mid(named.size() - bound));
+    }
 }
 
 // (That the search keeps each kind of rule, the generated schools with rules show: the hidden plan
@@ -172,8 +221,7 @@ TEST(Teachers, TheBoundCountsTheRailsOfEachHoursTheOtherYearGroupAndCoursesKeptT
             EXPECT_EQ(blocking::evaluate(m, p, m.assignment).teacherClashList,
                       QStringList{"Lehrer Mei, Schiene S1: A, E"});
         }
-        EXPECT_EQ(blocking::teacherClashBound(m, blocking::freedom(m, blocking::Mode::All)),
-                  c.bound);
+        EXPECT_EQ(blocking::figureBounds(m, blocking::Mode::All).teacherClashes, c.bound);
         const blocking::Result r = test::plan(m);
         EXPECT_EQ(std::tuple(r.after.teacherClashes, r.after.teacherClashBound, r.after.optimal),
                   std::tuple(c.bound, c.bound, true));
@@ -181,23 +229,26 @@ TEST(Teachers, TheBoundCountsTheRailsOfEachHoursTheOtherYearGroupAndCoursesKeptT
             continue;
         ASSERT_EQ(r.after.teacherClashList.size(), 1);
         EXPECT_TRUE(r.after.teacherClashList[0].startsWith("Lehrer Mei, Schiene S"));
-        EXPECT_EQ(r.reasons, QStringList{"Der Lehrer Mei hat 3 Kurse mit 3 Stunden, es gibt 2 "
-                                         "solche Schienen."});
+        EXPECT_EQ(r.after.reasons.value("teacherClashes"),
+                  QStringList{"Der Lehrer Mei hat 3 Kurse mit 3 Stunden, es gibt 2 solche "
+                              "Schienen."});
         const QStringList lines = blocking::describe(r.after, true, true);
         EXPECT_EQ(lines[2],
                   "Lehrerkollisionen: 1, bestmöglich 1 (" + r.after.teacherClashList[0] + ")");
         EXPECT_EQ(lines.last(), "optimal");
         const QJsonObject json = blocking::toJson(r.after);
         EXPECT_EQ(std::tuple(json.value("teacherClashes").toInt(),
-                             json.value("teacherClashBound").toInt()),
-                  std::tuple(1, 1));
+                             json.value("teacherClashBound").toInt(),
+                             json.value("reasons")["teacherClashes"].toArray().size(),
+                             json.value("collisionBound").toInt(-1)),
+                  std::tuple(1, 1, 1, 0));
         // A search's plan with a clash too many claims no more than is proven; a plan no search
         // made has no verdict.
         blocking::Evaluation worse = r.after;
         worse.teacherClashes = 2;
         worse.optimal = false;
         EXPECT_EQ(blocking::describe(worse, true, true).last(),
-                  "beste gefundene Lösung (Lehrerkollisionen 2, Untergrenze 1)");
+                  "beste gefundene Lösung (Lehrerkollisionen 2, Untergrenze 1: nicht bewiesen)");
         EXPECT_TRUE(blocking::describe(worse).last().startsWith("Summe der Abweichungsquadrate"));
     }
 }

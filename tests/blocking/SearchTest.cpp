@@ -116,14 +116,14 @@ TEST(Search, TheGoalsOrderPlansOneAfterTheOther) {
     using blocking::search::Cost;
     // Each goal decides over all later ones, however much worse they are; an equal plan is not
     // better. The goals in their order: rules, teachers, conflicts, changed students, moved
-    // courses, outside, limits, difference, squares.
-    const auto cost = [](const std::array<int, 9>& g) {
-        return Cost{g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7], g[8]};
+    // courses, outside, limits, difference, squares, collisions of students who must collide.
+    const auto cost = [](const std::array<int, 10>& g) {
+        return Cost{g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7], g[8], g[9]};
     };
-    for (size_t goal = 0; goal < 9; ++goal) {
+    for (size_t goal = 0; goal < 10; ++goal) {
         SCOPED_TRACE(goal);
-        std::array<int, 9> better{}, worse{};
-        for (size_t i = 0; i < 9; ++i) {
+        std::array<int, 10> better{}, worse{};
+        for (size_t i = 0; i < 10; ++i) {
             better[i] = i < goal ? 1 : i == goal ? 0 : 999;
             worse[i] = i <= goal ? 1 : 0;
         }
@@ -138,7 +138,8 @@ namespace {
 // The course sizes of h's school after evening out its stored assignment, rails as placed.
 std::vector<int> evenedOut(test::Blocks& h, int courses) {
     const blocking::Model m = h.model();
-    const blocking::search::Problem p(m, blocking::Mode::Rest);
+    const blocking::FigureBounds b = blocking::figureBounds(m, blocking::Mode::Rest);
+    const blocking::search::Problem p(m, blocking::Mode::Rest, b);
     blocking::search::Tally tally(p);
     blocking::search::Snapshot start{std::vector<int>(p.courses, -1), {}, {}};
     for (int f : p.freeChoice)
@@ -218,5 +219,21 @@ TEST(Search, WhereTeachersAndRulesBindAFewRoundsReachTheOptimum) {
             blocking::Model::load(c, {test::kGeneratedYear, test::kGeneratedYearBez}, 2009);
         const blocking::Result r = blocking::block(m, options(16, 2, blocking::Mode::All, seed));
         EXPECT_TRUE(r.after.optimal) << r.after.ruleViolationList.join("; ").toStdString();
+    }
+}
+
+TEST(Search, AnOptimalPlanStaysAsItIsWhateverTheSeed) {
+    test::Blocks h;
+    h.sample(60, 3);
+    ASSERT_TRUE(h.block(blocking::Mode::All).after.optimal);
+    const QStringList first = test::planRows(h.path());
+    for (const std::uint64_t seed : {2, 3}) {
+        const blocking::Model m = h.model();
+        const blocking::Result r = blocking::block(m, options(0, 2, blocking::Mode::All, seed));
+        EXPECT_EQ(std::tuple(r.moves, r.changes.size(), r.after.optimal),
+                  std::tuple(0LL, size_t{0}, true));
+        db::Connection c(h.path());
+        blocking::write(c, m, r.placement, r.assignment, std::nullopt);
+        EXPECT_EQ(test::planRows(h.path()), first);
     }
 }

@@ -9,6 +9,11 @@
 #include "import/ErzKuB.h"
 #include "printing/frmBlKuListen.h"
 
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const QString kDemo = QStringLiteral(KUBB_SOURCE_DIR "/data/demo/QZ.DBC");
@@ -213,4 +218,78 @@ TEST(KubbKurs42, AHandBuiltExportComesInIsPlannedAndGoesBackOut) {
     cli::ok({"import-kurs42", "--from", dir.path("b.zip"), "--output", dir.path("BB2.MDB")});
     exportTo(dir.path("BB2.MDB"), "d.zip");
     EXPECT_EQ(dir.read("d.zip"), dir.read("b.zip"));
+}
+
+// Copies of the hand-built export, each damaged in one way: refused within 10 seconds, in German
+// naming the file and the line or column, with no file written and the memory of a small program.
+// A zip made of the folder itself ("zip -r x.zip kurs42") comes in.
+TEST(KubbKurs42, DamagedExportsAreRefusedQuicklyNamingFileAndLine) {
+    test::TempDir dir;
+    const QString hand = QStringLiteral(KUBB_SOURCE_DIR "/tests/exchange/data/kurs42/");
+    const QString copy = dir.path("kurs42/");
+    // Rewrites every line of a file of the copy.
+    const auto edit = [&](const QString& name, const std::function<QString(QString)>& line) {
+        QStringList lines = QString::fromUtf8(dir.read("kurs42/" + name)).split("\r\n");
+        for (QString& l : lines)
+            l = l.isEmpty() ? l : line(l);
+        dir.write("kurs42/" + name, lines.join("\r\n").toUtf8());
+    };
+    const auto dropField = [](int i) {
+        return [i](const QString& l) {
+            QStringList fields = l.split(';');
+            fields.removeAt(i);
+            return fields.join(';');
+        };
+    };
+    // Puts a pipe or a link to a device in the place of a file of the copy.
+    const auto replace = [&](const QString& name, const std::function<void(QByteArray)>& make) {
+        QFile::remove(copy + name);
+        make(QFile::encodeName(copy + name));
+    };
+    const std::vector<std::pair<std::function<void()>, QString>> rows = {
+        {[&] { replace("Schueler.txt", [](QByteArray f) { mkfifo(f.constData(), 0600); }); },
+         "Schueler.txt: Die Datei ist keine gewöhnliche Datei"},
+        {[&] {
+             replace("Fachwahlen.txt", [](QByteArray f) { symlink("/dev/zero", f.constData()); });
+         },
+         "Fachwahlen.txt: Die Datei ist keine gewöhnliche Datei"},
+        {[&] { edit("Kurse.txt", dropField(4)); }, "Kurse.txt, Zeile 1: Die Spalte „Std“ fehlt."},
+        {[&] { edit("Schienen.txt", dropField(1)); },
+         "Schienen.txt, Zeile 1: Die Spalte „Bezeichnung“ fehlt."},
+        {[&] { dir.write("kurs42/Schueler.txt", dir.read("kurs42/Schueler.txt").chopped(32)); },
+         "Schueler.txt, Zeile 11: Die Zeile hat nur 10 Felder, die Kopfzeile 13 Spalten."},
+        {[&] {
+             QByteArray rails = "\"Id\";\"Bezeichnung\"\r\n";
+             for (int r = 1; r <= 5000; ++r)
+                 rails += QByteArray::number(r) + ";\"Schiene " + QByteArray::number(r) + "\"\r\n";
+             dir.write("kurs42/Schienen.txt", rails);
+         },
+         "Schienen.txt, Zeile 130: Die Datei hat 5000 Schienen; das Programm unterscheidet "
+         "höchstens 128."},
+        {[&] { dir.write("kurs42/EXPORT-UNVOLLSTAENDIG.txt", ""); },
+         "EXPORT-UNVOLLSTAENDIG.txt: Ein Export in diesen Ordner wurde unterbrochen"},
+    };
+    for (const auto& [damage, said] : rows) {
+        SCOPED_TRACE(said.toStdString());
+        QDir(copy).removeRecursively();
+        QDir().mkpath(copy);
+        for (const QString& name : QDir(hand).entryList(QDir::Files))
+            QFile::copy(hand + name, copy + name);
+        damage();
+        const cli::Run run =
+            cli::kubb({"import-kurs42", "--from", copy, "--output", dir.path("BB.MDB")}, 10000);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(run.err.startsWith("kubb: " + said)) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(dir.path("BB.MDB")));
+    }
+    struct rusage usage {};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    EXPECT_LT(usage.ru_maxrss, 200 * 1024) << "kilobytes at most";
+
+    QProcess zip;
+    zip.setWorkingDirectory(QStringLiteral(KUBB_SOURCE_DIR "/tests/exchange/data"));
+    zip.start("zip", {"-qr", dir.path("folder.zip"), "kurs42"});
+    if (!zip.waitForFinished() || zip.exitStatus() != QProcess::NormalExit || zip.exitCode() != 0)
+        GTEST_SKIP() << "zip is missing";
+    cli::ok({"import-kurs42", "--from", dir.path("folder.zip"), "--output", dir.path("BB.MDB")});
 }

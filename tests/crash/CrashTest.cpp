@@ -1,6 +1,7 @@
 // Every flow that writes files, killed with SIGKILL before its Nth call of one writing system
 // call (strace injects the signal), for each such call and N = 1, 2, ... until the flow completes:
-// what is left must be the old state or the new one, each file whole, never a mix.
+// what is left must be the old state or the new one, each file whole, never a mix unless a
+// journal says so. The exports also with an injected error at each such call.
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "support/TestDb.h"
@@ -16,10 +17,11 @@ const QString kKubb = QStringLiteral(KUBB_BINARY_DIR "/src/kubb");
 const QString kProbe = QStringLiteral(KUBB_BINARY_DIR "/tests/kubb_crash_probe");
 const QString kRules = QStringLiteral(KUBB_SOURCE_DIR "/tests/import/data/rules/QZ.DBC");
 
-// The calls that change files. openat and linkat need none of their own: what they leave is
-// seen by the kill at the next of these calls.
-const QStringList kSyscalls = {"write",  "pwrite64", "ftruncate", "fsync", "fdatasync",
-                               "rename", "renameat", "renameat2", "unlink"};
+// The calls that change files. openat needs none of its own: what it leaves is seen by the kill
+// at the next of these calls.
+const QStringList kSyscalls = {"write",     "pwrite64", "ftruncate", "fsync",
+                               "fdatasync", "rename",   "renameat",  "renameat2",
+                               "link",      "linkat",   "unlink",    "unlinkat"};
 // At most this many kills per call, in even steps, so that the test stays within a minute.
 constexpr int kSamples = 40;
 
@@ -27,7 +29,17 @@ struct Flow {
     QString name;
     QStringList command; // "@" stands for the run folder
     QStringList changes; // the files the completed flow has written
+    // An export: run again after a kill or a failure, it completes; while a kill leaves its
+    // journal, this reader refuses the folder naming it.
+    bool repeatable = false;
+    QStringList reader = {};
 };
+
+const QString kJournal = QStringLiteral("EXPORT-UNVOLLSTAENDIG.txt");
+// The files of a Kurs42 export.
+const QStringList kKurs42 = {"Blockplan.txt", "Blockung.txt",     "Fachwahlen.txt",
+                             "Faecher.txt",   "Kursbelegung.txt", "Kurse.txt",
+                             "Schienen.txt",  "Schueler.txt",     "ZulKurse.txt"};
 
 // kubb import of school year 2009/2010 of the "rules" container, of cohort 2009 and what follows.
 QStringList kubbImport(const QStringList& more) {
@@ -42,10 +54,21 @@ const std::vector<Flow> kFlows = {
     {"Importfenster", {kProbe, "import", "@"}, {"ALT.MDB", "TCLASSK"}},
     {"Export",
      {kKubb, "export", "--db", "@BB.MDB", "--cohort", "2008", "--to", "@"},
-     {"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"}},
+     {"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO"},
+     true},
+    {"Kurs42 folder",
+     {kKubb, "export-kurs42", "--db", "@BB.MDB", "--cohort", "2008", "--to", "@"},
+     kKurs42,
+     true,
+     {kKubb, "import-kurs42", "--from", "@", "--output", "@K42.MDB"}},
+    {"Kurs42 zip",
+     {kKubb, "export-kurs42", "--db", "@BB.MDB", "--cohort", "2008", "--to", "@K42.zip"},
+     {"K42.zip"},
+     true},
     {"GPU-Export",
      {kKubb, "export-untis", "--db", "@BB.MDB", "--cohort", "2008", "--to", "@"},
-     {"GPU002.TXT", "GPU010.TXT", "GPU015.TXT", "GPU019.TXT"}},
+     {"GPU002.TXT", "GPU010.TXT", "GPU015.TXT", "GPU019.TXT"},
+     true},
     {"kubb import",
      kubbImport({"--output", "@NEU.MDB", "--pointer-dir", "@"}),
      {"NEU.MDB", "TCLASSK"}},
@@ -117,19 +140,15 @@ Snapshot snapshot(const QString& dir) {
 // as it was or as the flow leaves it. Files of both kinds stand side by side only while the
 // pointer file still names the old database (the new one is complete before it is named; a file
 // the flow creates may then be a whole copy of the old database: "Nein" copies first), or, in a
-// flow without pointer file, while a group of files is renamed into place: no file system
-// replaces several in one step, so each target still old must have its new content complete
-// beside it. The pointer file names a sound database in the run folder.
+// flow without pointer file, while a set of files is renamed into place: no file system
+// replaces several in one step, so the set's journal must stand beside them, saying so. The
+// pointer file names a sound database in the run folder.
 QString fault(const Snapshot& old, const Snapshot& done, const Snapshot& now, const QString& dir) {
     const QString pointer = QStringLiteral("TCLASSK");
     const bool switches = done.value(pointer) != old.value(pointer);
     const bool beforeSwitch = switches && now.value(pointer) == old.value(pointer);
     QStringList names = old.keys() + done.keys();
     names.removeDuplicates();
-    QStringList beside; // what the files a kill left behind hold
-    for (auto f = now.begin(); f != now.end(); ++f)
-        if (!names.contains(f.key()))
-            beside << f.value();
     QStringList wrong;
     bool allOld = true;
     for (const QString& name : names) {
@@ -140,10 +159,9 @@ QString fault(const Snapshot& old, const Snapshot& done, const Snapshot& now, co
             wrong << name + ": " + (s.isEmpty() ? QStringLiteral("missing") : s);
     }
     // Where all are new, no name is reported.
-    if (!beforeSwitch && !allOld)
+    if (!beforeSwitch && !allOld && (switches || !now.contains(kJournal)))
         for (const QString& name : names)
-            if (now.value(name) != done.value(name) &&
-                (switches || !beside.contains(done.value(name))))
+            if (now.value(name) != done.value(name))
                 wrong << name + " is old among new files";
     if (now.contains(pointer)) {
         QFile f(dir + pointer);
@@ -165,8 +183,9 @@ protected:
         ASSERT_EQ(run(kubbImport({"--cohort", "2008", "--output", base.path("BB.MDB")})), "");
         ASSERT_TRUE(QFile::copy(base.path("BB.MDB"), base.path("ALT.MDB")));
         base.write("TCLASSK", (runDir() + "BB.MDB\r\n").toUtf8());
-        for (const QString name : {"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO", "GPU002.TXT",
-                                   "GPU010.TXT", "GPU015.TXT", "GPU019.TXT"})
+        for (const QString& name :
+             kKurs42 + QStringList{"MERIX.BL", "MERIX.CK", "MERIX.GK", "MERIX.KO", "K42.zip",
+                                   "GPU002.TXT", "GPU010.TXT", "GPU015.TXT", "GPU019.TXT"})
             base.write(name, ("voriger Export " + name + "\r\n").toUtf8());
     }
 
@@ -178,59 +197,79 @@ protected:
         for (const QString& name : QDir(base.dir()).entryList(QDir::Files))
             QFile::copy(base.path(name), runDir() + name);
     }
-    QStringList command(const Flow& f) const {
-        return QStringList(f.command).replaceInStrings("@", runDir());
+    QStringList command(const QStringList& c) const {
+        return QStringList(c).replaceInStrings("@", runDir());
+    }
+    QStringList command(const Flow& f) const { return command(f.command); }
+    // A run a kill or a failure interrupted: while its journal stands the reader refuses the
+    // folder naming it; the next run completes.
+    void repeat(const Flow& flow, const Snapshot& done, const std::string& point) {
+        if (!flow.reader.isEmpty() && QFileInfo::exists(runDir() + kJournal)) {
+            EXPECT_TRUE(run(command(flow.reader)).contains(kJournal)) << point;
+        }
+        ASSERT_EQ(run(command(flow)), "");
+        EXPECT_EQ(snapshot(runDir()), done) << "repeated after " << point;
+    }
+    // The flow run to its end: the new state, and how often it makes each call.
+    std::map<QString, int> complete(const Flow& flow, const Snapshot& old, Snapshot& done) {
+        reset();
+        EXPECT_EQ(run(straced(command(flow), {"-c", "-U", "name,calls", "-o", tmp.path("counts"),
+                                              "-e", "trace=" + kSyscalls.join(',')})),
+                  "");
+        done = snapshot(runDir());
+        QStringList changed = done.keys() + old.keys();
+        changed.removeDuplicates();
+        changed.removeIf([&](const QString& name) { return done.value(name) == old.value(name); });
+        changed.sort();
+        EXPECT_EQ(changed, flow.changes) << "no temporary file is left, nothing else changes";
+        std::map<QString, int> counts;
+        for (const QString& line : QString::fromUtf8(tmp.read("counts")).split('\n')) {
+            const QStringList f = line.simplified().split(' ');
+            if (f.size() == 2 && kSyscalls.contains(f[0]))
+                counts[f[0]] = f[1].toInt();
+        }
+        return counts;
+    }
+    // The flow run with one injected fault ("signal=KILL", "error=EIO") at the call's at-th
+    // time: "" for a run that ended well, else kKilled or what it said.
+    QString injected(const Flow& flow, const QString& call, const QString& fault, int at) {
+        reset();
+        return run(straced(command(flow),
+                           {"-e", "trace=" + call, "-e",
+                            QStringLiteral("inject=%1:%2:when=%3").arg(call, fault).arg(at)}));
     }
 
     test::TempDir tmp;
     test::TempDir base;
 };
 
+// Up to kSamples points of n calls, in even steps, the last one included.
+std::vector<int> points(int n) {
+    std::vector<int> at;
+    for (int i = 1; i <= n; i = i < n ? std::min(i + std::max(1, n / kSamples), n) : n + 1)
+        at.push_back(i);
+    return at;
+}
+
 TEST_F(Crash, EveryKillLeavesTheOldOrTheNewStateWhole) {
     const Snapshot old = snapshot(base.dir()); // as reset() leaves the run folder
     for (const Flow& flow : kFlows) {
         SCOPED_TRACE(flow.name.toStdString());
-        // A run to its end: the new state, and how often it makes each call.
-        reset();
-        ASSERT_EQ(run(straced(command(flow), {"-c", "-U", "name,calls", "-o", tmp.path("counts"),
-                                              "-e", "trace=" + kSyscalls.join(',')})),
-                  "");
-        const Snapshot done = snapshot(runDir());
-        QStringList changed = done.keys() + old.keys();
-        changed.removeDuplicates();
-        changed.removeIf([&](const QString& name) { return done.value(name) == old.value(name); });
-        changed.sort();
-        ASSERT_EQ(changed, flow.changes) << "no temporary file is left, nothing else changes";
-        // Each call the run made, with its count.
-        for (const QString& line : QString::fromUtf8(tmp.read("counts")).split('\n')) {
-            const QStringList f = line.simplified().split(' ');
-            if (f.size() != 2 || !kSyscalls.contains(f[0]))
-                continue;
-            const QString call = f[0];
-            const int n = f[1].toInt();
-            const int step = std::max(1, n / kSamples);
-            int at = 1;
-            for (;; at = at < n ? std::min(at + step, n) : at + 1) {
-                reset();
-                const QString r = run(
-                    straced(command(flow),
-                            {"-e", "trace=" + call, "-e",
-                             QStringLiteral("inject=%1:signal=KILL:when=%2").arg(call).arg(at)}));
-                ASSERT_TRUE(r.isEmpty() || r == kKilled)
-                    << r.toStdString() << " at " << call.toStdString() << " no. " << at;
+        Snapshot done;
+        for (const auto& [call, n] : complete(flow, old, done)) {
+            for (const int at : points(n)) {
+                const std::string point =
+                    "killed before " + call.toStdString() + " no. " + std::to_string(at);
+                const QString r = injected(flow, call, "signal=KILL", at);
+                ASSERT_TRUE(r.isEmpty() || r == kKilled) << r.toStdString() << point;
                 const Snapshot now = snapshot(runDir());
-                if (r.isEmpty()) {
-                    EXPECT_EQ(now, done) << "a completed run is the new state, without leftovers";
-                    break;
+                if (r.isEmpty()) { // fewer calls this time
+                    EXPECT_EQ(now, done) << point;
+                    continue;
                 }
-                EXPECT_EQ(fault(old, done, now, runDir()), "")
-                    << "killed before " << call.toStdString() << " no. " << at;
-                if (flow.name.endsWith("Export") && now.keys() != done.keys()) {
-                    // The next export removes what the killed one left.
-                    ASSERT_EQ(run(command(flow)), "");
-                    EXPECT_EQ(snapshot(runDir()), done)
-                        << "after a kill before " << call.toStdString() << " no. " << at;
-                }
+                EXPECT_EQ(fault(old, done, now, runDir()), "") << point;
+                if (flow.repeatable && now.keys() != done.keys())
+                    repeat(flow, done, point);
                 const QStringList temporary{"NEU.MDB.tmp-*"};
                 if (flow.name == "kubb import" && !QDir(runDir()).entryList(temporary).isEmpty()) {
                     // The next import of the same file removes the database and journal the
@@ -238,10 +277,44 @@ TEST_F(Crash, EveryKillLeavesTheOldOrTheNewStateWhole) {
                     QFile::remove(runDir() + "NEU.MDB");
                     ASSERT_EQ(run(command(flow)), "");
                     EXPECT_EQ(QDir(runDir()).entryList(temporary), QStringList())
-                        << "after a kill before " << call.toStdString() << " no. " << at;
+                        << "after " << point;
                 }
             }
-            EXPECT_EQ(at, n + 1) << call.toStdString() << ": killed at every call, not after";
+            EXPECT_EQ(injected(flow, call, "signal=KILL", n + 1), "")
+                << call.toStdString() << ": killed at every call, not after";
+            EXPECT_EQ(snapshot(runDir()), done) << "a completed run, without leftovers";
+        }
+    }
+}
+
+// The exports with a full disk or an I/O error at each call: a run that ends well has written
+// everything; one that fails says so in German and leaves the old files, or (a failure after
+// some renames) the journal, and the next run completes.
+TEST_F(Crash, EveryFailureOfAnExportLeavesTheOldStateOrAJournal) {
+    const Snapshot old = snapshot(base.dir());
+    for (const Flow& flow : kFlows) {
+        if (!flow.repeatable)
+            continue;
+        SCOPED_TRACE(flow.name.toStdString());
+        Snapshot done;
+        for (const auto& [call, n] : complete(flow, old, done)) {
+            const QString error = call.contains("write") ? "error=ENOSPC" : "error=EIO";
+            for (const int at : points(n)) {
+                const std::string point = error.toStdString() + " at " + call.toStdString() +
+                                          " no. " + std::to_string(at);
+                const QString said = injected(flow, call, error, at);
+                const Snapshot now = snapshot(runDir());
+                if (said.isEmpty() || now == done) {
+                    EXPECT_EQ(now, done) << point;
+                    continue;
+                }
+                EXPECT_TRUE(said.startsWith("kubb: ")) << said.toStdString() << point;
+                if (now != old) {
+                    EXPECT_TRUE(now.contains(kJournal)) << point;
+                    EXPECT_EQ(fault(old, done, now, runDir()), "") << point;
+                    repeat(flow, done, point);
+                }
+            }
         }
     }
 }

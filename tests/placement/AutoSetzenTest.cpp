@@ -1,5 +1,6 @@
 #include "TestWorkspace.h"
 
+#include "blocking/Rules.h"
 #include "placement/frmAutoSetzen.h"
 
 #include <QRegularExpression>
@@ -231,8 +232,8 @@ TEST(AutoSetzen, WenigAendernShowsAndPrintsTheChangesBeforeUebernehmen) {
 }
 
 TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
-    // The first student chooses a fourth subject: one of his courses always collides, so the
-    // search would run to its time limit.
+    // The first student chooses a fourth subject: one of his courses always collides. "Wenig
+    // ändern" keeps everybody in M1, so the search would run to its time limit.
     Cohort s;
     s.subject(4, "3");
     s.course(5, "K4", {{"KS_FA_ID1", test::School::subjectKey(4)}});
@@ -242,6 +243,7 @@ TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
         auto& a = static_cast<frmAutoSetzen&>(window);
         a.threads = 1;
         a.txtZeit = "60";
+        a.optWenig_Click();
         a.click("cmdStart");
         EXPECT_TRUE(a.running());
         EXPECT_FALSE(a.command("cmdStart")->enabled || a.command("cmdVerwerfen")->enabled);
@@ -258,11 +260,49 @@ TEST(AutoSetzen, AbbrechenKeepsTheBestPlanFound) {
         ASSERT_TRUE(a.result());
         EXPECT_TRUE(a.result()->cancelled);
         EXPECT_EQ(a.lblNachherCaption, "Nachher");
-        EXPECT_EQ(a.lblNachher.last(), "beste gefundene Lösung (Kollisionen 1, Untergrenze 0)");
-        EXPECT_EQ(a.lblGruende, QStringList{"Name1, Vor: Die gewählten Kurse brauchen 12 Stunden, "
-                                            "alle Schienen zusammen haben 9."});
+        EXPECT_TRUE(a.lblNachher.last().startsWith(
+            "beste gefundene Lösung (Größte Differenz 6, Untergrenze 0: nicht bewiesen"))
+            << a.lblNachher.last().toStdString();
+        EXPECT_EQ(a.lblGruendeCaption, "Unvermeidbar:");
+        EXPECT_EQ(a.lblGruende,
+                  (QStringList{"Kollisionen: mindestens 1",
+                               "  Name1, Vor: Die gewählten Kurse brauchen 12 Stunden, alle "
+                               "Schienen zusammen haben 9."}));
         EXPECT_TRUE(a.lblStand.startsWith("Abgebrochen nach ")) << a.lblStand.toStdString();
         EXPECT_TRUE(a.command("cmdUebernehmen")->enabled);
     });
     s.w().click("cmdAutoS");
+}
+
+TEST(AutoSetzen, RulesNoPlanKeepsAreListedBeforeTheSearchWhichGoesOnOnlyWhenAsked) {
+    // D1 is the only course of Deutsch, which the first student chose.
+    Cohort s;
+    {
+        db::Connection c(s.path());
+        blocking::addRule(c, test::kYear, "student-not-in-course", {"ST0001", "D1"});
+    }
+    s.load();
+    const QString rule = "Die Regel „student-not-in-course ST0001 D1“ kann kein Plan einhalten: "
+                         "Nur dieser Kurs bietet Name1, Vor eine seiner Wahlen.";
+    for (const ui::Answer answer : {ui::Answer::No, ui::Answer::Yes}) {
+        bool searched = false;
+        s.autoSetzen(
+            [&](frmAutoSetzen& a) {
+                EXPECT_EQ(a.lblGruendeCaption, "Die Regeln lassen keinen Plan zu:");
+                EXPECT_EQ(a.lblGruende, QStringList{rule});
+                Cohort::run(a);
+                searched = a.result().has_value();
+                EXPECT_EQ(a.lblNachher.filter("Regeln verletzt"),
+                          searched ? QStringList{"Regeln verletzt: 1, bestmöglich 1 "
+                                                 "(student-not-in-course ST0001 D1)"}
+                                   : QStringList{});
+            },
+            [&](test::ScriptedHost& h) {
+                h.onMessage("Die Regeln lassen keinen Plan zu:\n\n" + rule +
+                                "\n\nTrotzdem suchen? „Nein“ führt zurück zu den Regeln.",
+                            answer);
+            });
+        EXPECT_EQ(searched, answer == ui::Answer::Yes);
+    }
+    EXPECT_TRUE(s.host.statuses.contains("Die Regeln ändern Sie unter „Bearbeiten – Regeln ...“."));
 }

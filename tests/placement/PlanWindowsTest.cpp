@@ -157,8 +157,10 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
         s.host.onInput(QString()).onMessage("Eine Variante „eins“ gibt es schon.");
         v.click("cmdSpeichern");
         v.click("cmdSpeichern"); // a name twice
-        ASSERT_EQ(v.lstVarianten.count(), 3);
+        ASSERT_EQ(v.lstVarianten.count(), 4);
         EXPECT_EQ(s.fields(v, 0).first(), "aktuell");
+        // Last, the least each figure can be: no plan collides, none need leave a choice open.
+        EXPECT_EQ(s.fields(v, 3).mid(0, 4), (QStringList{"Untergrenze", "0", "", "0"}));
         EXPECT_EQ(s.fields(v, 1).mid(0, 1) + s.fields(v, 1).mid(8, 2) + s.fields(v, 1).mid(11),
                   (QStringList{"eins", "0", "1", "erster Plan"}))
             << "no student changes, one course moves back onto its rail";
@@ -191,11 +193,13 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
             EXPECT_EQ(v.lstVarianten.lines(), expected);
             EXPECT_EQ(s.variants().at(0).name, name);
         }
-        // The current plan is no variant to rename.
-        s.select(v, {"aktuell"});
-        s.host.onMessage("Bitte wählen Sie eine Variante aus.");
-        v.click("cmdUmbenennen");
-        EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Exclamation);
+        // The current plan and the bounds are no variant to rename.
+        for (const QString line : {"aktuell", "Untergrenze"}) {
+            s.select(v, {line});
+            s.host.onMessage("Bitte wählen Sie eine Variante aus.");
+            v.click("cmdUmbenennen");
+            EXPECT_EQ(s.host.messages.back().icon, ui::Icon::Exclamation);
+        }
 
         s.select(v, {"eins", "zwei"});
         v.click("cmdVergleichen");

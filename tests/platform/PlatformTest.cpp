@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "common/FileOpen.h"
 #include "platform/CodePage.h"
+#include "platform/FileSet.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "support/FileSizeLimit.h"
@@ -49,7 +50,7 @@ struct Folder : ::testing::Test {
             out << name + "=" + tmp.read(name);
         return out;
     }
-    void writeThree(FileGroup& g, const QByteArray& c = "new c") {
+    void writeThree(FileSet& g, const QByteArray& c = "new c") {
         g.create(tmp.path("a.txt")).write("new a");
         g.create(tmp.path("b.txt")).write("new b");
         g.create(tmp.path("c.txt")).write(c);
@@ -80,7 +81,7 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
     test::FileSizeLimit limit(4096);
     ASSERT_TRUE(limit.available());
     {
-        FileGroup g;
+        FileSet g;
         writeThree(g);
         EXPECT_EQ(tmp.read("a.txt"), "old a") << "the target is untouched until commit";
         g.commit();
@@ -88,12 +89,12 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
     EXPECT_EQ(state(), QStringList({"a.txt=new a", "b.txt=new b", "c.txt=new c"}));
     SetUp();
     {
-        FileGroup dropped;
+        FileSet dropped;
         writeThree(dropped);
     }
     EXPECT_EQ(state(), kOld) << "dropped without commit";
     {
-        FileGroup g;
+        FileSet g;
         EXPECT_EQ(failure([&] {
                       writeThree(g, QByteArray(5000, 'c'));
                       g.commit();
@@ -106,7 +107,7 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
     // The third file's new content vanishing before it is put in place: the first two back.
     tmp.write("c.txt", "old c");
     {
-        FileGroup g;
+        FileSet g;
         writeThree(g);
         const QStringList temporaries =
             QDir(tmp.dir()).entryList({"~c.txt.*.tmp"}, QDir::Files | QDir::Hidden);
@@ -117,7 +118,7 @@ TEST_F(Folder, FilesAreReplacedTogetherOnCommitOrNotAtAll) {
     EXPECT_EQ(state(), QStringList({"a.txt=old a", "b.txt=old b", "c.txt=old c"}));
     // A missing folder, or a folder in the target's place (also the pointer file's), is refused
     // before anything is written.
-    FileGroup g;
+    FileSet g;
     EXPECT_EQ(failure([&] { g.create(tmp.path("nowhere/a.txt")); }),
               std::make_pair(76, tmp.path("nowhere/a.txt") + ": Pfad nicht gefunden!"));
     ASSERT_TRUE(QDir().mkpath(tmp.path("d.txt")) && QDir().mkpath(tmp.path("p/TCLASSK")));
@@ -137,7 +138,7 @@ TEST_F(Folder, NoWriterReplacesAFifo) {
         const auto refused = std::make_pair(75, path + " ist keine gewöhnliche Datei.");
         EXPECT_EQ(failure([&] { writeFileAtomically(path, [](QIODevice&) {}); }), refused);
         EXPECT_EQ(failure([&] { copyFile(tmp.path("a.txt"), path); }), refused);
-        EXPECT_EQ(failure([&] { FileGroup().create(path); }), refused);
+        EXPECT_EQ(failure([&] { FileSet().create(path); }), refused);
         EXPECT_EQ(failure([&] { PendingFile p(path); }), refused);
     }
     EXPECT_EQ(failure([&] { writePointerFile(tmp.path("p/"), "x"); }).second,
@@ -173,7 +174,7 @@ TEST_F(Folder, AFailedSyncOrRenameLeavesTheOldFiles) {
     if (qEnvironmentVariableIsSet("KUBB_INJECTED")) {
         EXPECT_THROW(writeA(), FileError);
         {
-            FileGroup g;
+            FileSet g;
             writeThree(g);
             EXPECT_THROW(g.commit(), FileError);
         }
@@ -195,6 +196,36 @@ TEST_F(Folder, AFailedSyncOrRenameLeavesTheOldFiles) {
         EXPECT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
     }
     qunsetenv("KUBB_INJECTED");
+}
+
+// A set whose second rename fails twice (a folder stands in its target's place) keeps its journal
+// and says so; the next set in the folder first finishes those renames. A journal that is not
+// ours stops the next set and stays.
+TEST_F(Folder, AnInterruptedSetIsFinishedBeforeTheNext) {
+    {
+        FileSet g;
+        writeThree(g);
+        ASSERT_TRUE(QFile::remove(tmp.path("b.txt")) && QDir().mkpath(tmp.path("b.txt/x")));
+        try {
+            g.commit();
+            ADD_FAILURE() << "no failure";
+        } catch (const FileError& e) {
+            EXPECT_TRUE(e.message().contains(kFileSetJournal)) << e.message().toStdString();
+        }
+    }
+    EXPECT_EQ(tmp.read("a.txt") + "|" + tmp.read(kFileSetJournal).left(22),
+              "new a|Kurs- und Blockbildung");
+    ASSERT_TRUE(QDir(tmp.path("b.txt")).removeRecursively());
+    {
+        FileSet g;
+        g.create(tmp.path("a.txt")).write("newer a");
+        g.commit();
+    }
+    EXPECT_EQ(state(), QStringList({"a.txt=newer a", "b.txt=new b", "c.txt=new c"}));
+    tmp.write(kFileSetJournal, "fremd");
+    FileSet g;
+    EXPECT_EQ(failure([&] { g.create(tmp.path("a.txt")); }).first, 75);
+    EXPECT_EQ(tmp.read(kFileSetJournal), "fremd");
 }
 
 TEST(CodePage, FirstUnencodableNamesTheFirstCharacterThePageLacks) {

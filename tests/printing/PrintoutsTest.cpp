@@ -49,11 +49,15 @@ const QString kNone =
 const QString kOver25 = "Zuviele Blöcke (>25) ausgewählt!\r\nMarkieren weniger Zeilen der Liste!";
 const QString kOver16 = "Zuviele Blöcke (>16) ausgewählt!\r\nWählen Sie Querformat!";
 
-// The eight lines that start every page, with the column header as written out by the test.
-QStringList pageHeader(const School& s, const QString& cohort, const QString& columns) {
-    return headerLines(s, 3) +
-           QStringList{"", "Block-Kurs-Listen für den Kollegiatenjahrgang " + cohort, "",
-                       QString(256, QChar('_')), columns.leftJustified(256)};
+// The eight lines that start every page, with the column header as written out by the test; line
+// 1 numbers the page at the right end of the table, or at 70 characters where it is narrower.
+QStringList pageHeader(const School& s, const QString& cohort, const QString& columns, int page = 1,
+                       int pages = 1) {
+    QStringList file = headerLines(s, 3);
+    const QString number = QStringLiteral("Seite %1 von %2").arg(page).arg(pages);
+    file[0] = file[0].leftJustified(std::max(70, int(columns.size())) - number.size()) + number;
+    return file + QStringList{"", "Block-Kurs-Listen für den Kollegiatenjahrgang " + cohort, "",
+                              QString(256, QChar('_')), columns.leftJustified(256)};
 }
 
 // The window loaded on s; with count > 0 rails first.. selected, in the orientation, printed.
@@ -190,16 +194,18 @@ TEST(BlKuListen, RefusesTooManyRailsAndStartsANewPageAfter50LinesInLandscapeAnd7
         ASSERT_EQ(s.host.printJobs.size(), c.refusal.isEmpty() ? 1u : 0u);
         if (c.refusal.isEmpty()) {
             EXPECT_EQ(s.host.printJobs[0].lines.mid(7, 2), padded({header, line}, 256));
+            EXPECT_EQ(s.host.printJobs[0].lines[0], pageHeader(s, "2009", header, 1, 2)[0]);
         }
     }
     for (const bool landscape : {true, false}) {
         SCOPED_TRACE(landscape ? "landscape" : "portrait");
         s.host.printJobs.clear();
         print(*w, 0, 1, landscape);
-        QStringList expected = pageHeader(s, "2009", "Blockbezeichnung  |S1   |");
+        QStringList expected = pageHeader(s, "2009", "Blockbezeichnung  |S1   |", 1, 2);
         for (int i = 1; i <= 100; ++i) {
             if (i == (landscape ? 51 : 76))
-                expected += QStringList{"\f"} + expected.mid(0, 8);
+                expected +=
+                    QStringList{"\f"} + pageHeader(s, "2009", "Blockbezeichnung  |S1   |", 2, 2);
             const QString name =
                 i == 1 ? "Adler Ada" : QStringLiteral("Name%1 Eva").arg(i, 3, 10, QChar('0'));
             expected << (QString::number(i).leftJustified(3) + name)

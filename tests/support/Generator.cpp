@@ -1,4 +1,5 @@
 #include "Generator.h"
+#include "GeneratorParts.h"
 
 #include "blocking/Random.h"
 #include "blocking/Rules.h"
@@ -17,19 +18,8 @@ namespace test {
 namespace {
 
 using blocking::Random;
+using namespace generator;
 
-// The subject offer with the hours of a basic course; Informatik runs four hours, on two rails.
-const std::pair<const char*, int> kSubjects[] = {
-    {"D", 3},  {"E", 3},  {"F", 3},   {"L", 3},  {"M", 3},  {"Ph", 3}, {"Ch", 3},
-    {"B", 3},  {"Ku", 3}, {"Mu", 3},  {"G", 2},  {"Ek", 2}, {"Sk", 2}, {"WR", 2},
-    {"Rk", 2}, {"Ev", 2}, {"Eth", 2}, {"Sp", 2}, {"Ps", 2}, {"Inf", 4}};
-enum Subject { D, E, F, L, M, Ph, Ch, B, Ku, Mu, G, Ek, Sk, WR, Rk, Ev, Eth, Sp, Ps, Inf };
-constexpr int kSubjectCount = static_cast<int>(std::size(kSubjects));
-
-struct Pick {
-    int subject;
-    char art; // L advanced; S compulsory; C chosen; X additional
-};
 using Weights = std::vector<std::pair<int, int>>;
 
 int weighted(Random& r, const Weights& w, int except = -1) {
@@ -89,26 +79,6 @@ std::vector<Pick> makeChoices(Random& r) {
     return out;
 }
 
-// number: among the group's parallels, from 1; option: its rails in the hidden plan; id: KS_ID,
-// 0 when it got no students.
-struct CourseDef {
-    int group = 0, number = 0, hours = 0, option = -1, students = 0, id = 0;
-};
-
-// cohort: an index; -1: both cohorts (a course of code 50).
-struct GroupDef {
-    int subject = 0;
-    bool advanced = false;
-    int cohort = 0;
-    std::vector<int> courses;
-};
-
-struct StudentDef {
-    int cohort = 0;
-    std::vector<Pick> picks;
-    std::vector<int> planned; // per pick: its course in the hidden plan
-};
-
 // Calls f with each rail of the set.
 template <class F> void eachRail(std::uint64_t rails, F f) {
     for (int i = 0; rails >> i; ++i)
@@ -120,7 +90,7 @@ template <class F> void eachRail(std::uint64_t rails, F f) {
 std::vector<std::vector<std::uint64_t>> railOptions(const std::vector<int>& railHours) {
     std::vector<std::vector<std::uint64_t>> byHours(7);
     const int n = static_cast<int>(railHours.size());
-    for (int h = 2; h <= 6; ++h) {
+    for (int h = 1; h <= 6; ++h) {
         for (int i = 0; i < n; ++i)
             if (railHours[i] == h)
                 byHours[h].push_back(std::uint64_t{1} << i);
@@ -176,9 +146,12 @@ bool fit(Random& r, StudentDef& st, const std::vector<GroupDef>& groups,
 }
 
 // Teachers of the hidden plan's courses (indexes into courses; -1: a course without students):
-// each takes two to four courses whose rails do not meet.
+// each takes two to four courses whose rails do not meet; of a real school's shape three to five
+// of at least two subjects.
 std::vector<int> assignTeachers(Random& r, const std::vector<CourseDef>& courses,
-                                const std::vector<std::uint64_t>& railsOf, int& teachers) {
+                                const std::vector<GroupDef>& groups,
+                                const std::vector<std::uint64_t>& railsOf, int& teachers,
+                                bool shaped) {
     std::vector<int> order;
     for (size_t k = 0; k < courses.size(); ++k)
         if (courses[k].students > 0)
@@ -187,117 +160,34 @@ std::vector<int> assignTeachers(Random& r, const std::vector<CourseDef>& courses
     struct Load {
         int wanted = 0, courses = 0;
         std::uint64_t rails = 0;
+        std::vector<int> subjects;
     };
     std::vector<Load> loads;
     std::vector<int> out(courses.size(), -1);
     for (int k : order) {
+        const int subject = groups[courses[k].group].subject;
+        // A second subject before a second course of the first.
+        const auto takes = [&](const Load& l) {
+            return !shaped || l.subjects.size() >= 2 ||
+                   std::find(l.subjects.begin(), l.subjects.end(), subject) == l.subjects.end();
+        };
         int t = -1;
         for (size_t i = 0; i < loads.size() && t < 0; ++i)
-            if (loads[i].courses < loads[i].wanted && !(loads[i].rails & railsOf[k]))
+            if (loads[i].courses < loads[i].wanted && !(loads[i].rails & railsOf[k]) &&
+                takes(loads[i]))
                 t = static_cast<int>(i);
         if (t < 0) {
             t = static_cast<int>(loads.size());
-            loads.push_back({2 + r.below(3), 0, 0});
+            loads.push_back({shaped ? 3 + r.below(3) : 2 + r.below(3), 0, 0, {}});
         }
         ++loads[t].courses;
         loads[t].rails |= railsOf[k];
+        if (std::find(loads[t].subjects.begin(), loads[t].subjects.end(), subject) ==
+            loads[t].subjects.end())
+            loads[t].subjects.push_back(subject);
         out[k] = t;
     }
     teachers = static_cast<int>(loads.size());
-    return out;
-}
-
-// Some rules of each kind that the hidden plan keeps, on cohort 2009 (index 0), as the planner
-// names them.
-std::vector<QStringList> makeRules(Random& r, const std::vector<GroupDef>& groups,
-                                   const std::vector<CourseDef>& courses,
-                                   const std::vector<std::uint64_t>& railsOf,
-                                   const std::vector<StudentDef>& students,
-                                   const std::vector<QString>& names, int rails) {
-    std::vector<QStringList> out;
-    std::vector<int> own, cohort;
-    for (size_t k = 0; k < courses.size(); ++k)
-        if (courses[k].id > 0 && groups[courses[k].group].cohort <= 0)
-            own.push_back(static_cast<int>(k));
-    if (own.size() < 2)
-        return out;
-    const auto any = [&r](const std::vector<int>& v) {
-        return v[r.below(static_cast<int>(v.size()))];
-    };
-    for (int i = 0; i < 4; ++i) {
-        const int k = any(own);
-        if (const int rail = r.below(rails); !(railsOf[k] >> rail & 1))
-            out.push_back({"course-not-on-rail", names[k], QStringLiteral("S%1").arg(rail + 1)});
-    }
-    // Subjects whose parallels (every kind) the plan has on different rails.
-    for (int sub = 0, apart = 0; sub < kSubjectCount && apart < 2; ++sub) {
-        std::uint64_t seen = 0;
-        int n = 0;
-        bool disjoint = true;
-        for (int k : own)
-            if (groups[courses[k].group].subject == sub) {
-                disjoint = disjoint && !(seen & railsOf[k]);
-                seen |= railsOf[k];
-                ++n;
-            }
-        if (disjoint && n >= 2 && r.below(2) == 0) {
-            out.push_back({"parallels-apart", kSubjects[sub].first});
-            ++apart;
-        }
-    }
-    // Pairs of courses together or apart as the plan has them.
-    for (int tries = 0, together = 0, separate = 0; tries < 400 && (together < 1 || separate < 2);
-         ++tries) {
-        const int a = any(own), b = any(own);
-        if (a != b && railsOf[a] == railsOf[b] && together < 1) {
-            out.push_back({"courses-together", names[a], names[b]});
-            ++together;
-        } else if (a != b && !(railsOf[a] & railsOf[b]) && separate < 2) {
-            out.push_back({"courses-apart", names[a], names[b]});
-            ++separate;
-        }
-    }
-    // Students kept in their courses, and pairs of students together or apart.
-    for (size_t s = 0; s < students.size(); ++s)
-        if (students[s].cohort == 0)
-            cohort.push_back(static_cast<int>(s));
-    if (cohort.size() < 2)
-        return out;
-    const auto key = [](int s) { return db::sixKey(s + 1); };
-    for (int i = 0; i < 3; ++i) {
-        const int s = any(cohort);
-        const StudentDef& st = students[s];
-        if (!st.picks.empty())
-            out.push_back({"student-in-course", key(s),
-                           names[st.planned[r.below(static_cast<int>(st.picks.size()))]]});
-    }
-    // Per student his course of each subject and kind in the plan.
-    const auto planned = [&](int s, const Pick& p) {
-        const StudentDef& st = students[s];
-        for (size_t i = 0; i < st.picks.size(); ++i)
-            if (st.picks[i].subject == p.subject && (st.picks[i].art == 'L') == (p.art == 'L'))
-                return st.planned[i];
-        return -1;
-    };
-    for (int tries = 0, together = 0, separate = 0; tries < 2000 && (together < 2 || separate < 2);
-         ++tries) {
-        const int a = any(cohort), b = any(cohort);
-        bool same = true, shared = false;
-        int common = 0;
-        for (const Pick& p : students[a].picks)
-            if (const int k = planned(b, p); k >= 0) {
-                ++common;
-                same = same && k == planned(a, p);
-                shared = shared || k == planned(a, p);
-            }
-        if (a != b && same && common >= 2 && together < 2) {
-            out.push_back({"students-together", key(a), key(b)});
-            ++together;
-        } else if (a != b && !shared && separate < 2) {
-            out.push_back({"students-apart", key(a), key(b)});
-            ++separate;
-        }
-    }
     return out;
 }
 
@@ -310,17 +200,56 @@ SchoolSettings staffedSchool(int i) {
 }
 
 SchoolSettings realisticSchool(int i) {
-    return {.seed = 1000 + static_cast<std::uint64_t>(i),
-            .students = 99 + (i * 23) % 55,
-            .cohorts = i % 2 == 1 ? 2 : 1,
-            .rails = 12 + i % 4,
-            .splitAdvanced = i % 3 == 2,
-            .fixed = 3 + i % 4,
-            .courseSize = 20 + i % 5};
+    SchoolSettings s;
+    s.seed = 1000 + static_cast<std::uint64_t>(i);
+    s.students = 99 + (i * 23) % 55;
+    s.cohorts = i % 2 == 1 ? 2 : 1;
+    s.rails = 12 + i % 4;
+    s.splitAdvanced = i % 3 == 2;
+    s.fixed = 3 + i % 4;
+    s.courseSize = 20 + i % 5;
+    return s;
+}
+
+SchoolSettings realSchool(char shape, std::uint64_t seed) {
+    // students, rails, aimed course size, forbidden pairs, subjects with parallels apart
+    const struct {
+        int students, rails, courseSize, forbidden, apartSubjects;
+    } shapes[] = {{137, 14, 26, 305, 2},
+                  {153, 12, 22, 0, 25},
+                  {99, 14, 24, 455, 2},
+                  {99, 15, 24, 0, 2},
+                  {99, 14, 24, 0, 2}};
+    const auto& s = shapes[std::clamp(shape - 'A', 0, 4)];
+    SchoolSettings out;
+    out.seed = seed * 31 + static_cast<std::uint64_t>(shape);
+    out.students = s.students;
+    out.rails = s.rails;
+    out.fixed = 0;
+    out.courseSize = s.courseSize;
+    out.teachers = out.rules = true;
+    out.railHours = 3;
+    out.ruleCounts = {.notOnRail = 5,
+                      .apartSubjects = s.apartSubjects,
+                      .together = 5,
+                      .apart = 10,
+                      .inCourse = 10,
+                      .notInCourse = 5,
+                      .studentsTogether = 5,
+                      .studentsApart = 5};
+    out.forbidden = s.forbidden;
+    return out;
 }
 
 SchoolSettings largeSchool() {
-    return {.seed = 400, .students = 400, .cohorts = 2, .rails = 16, .fixed = 6, .courseSize = 24};
+    SchoolSettings s;
+    s.seed = 400;
+    s.students = 400;
+    s.cohorts = 2;
+    s.rails = 16;
+    s.fixed = 6;
+    s.courseSize = 24;
+    return s;
 }
 
 GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settings) {
@@ -329,7 +258,10 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
     const int threeHour = (settings.rails - lkRails) * 55 / 100 + 1;
     std::vector<int> railHours;
     for (int i = 0; i < settings.rails; ++i)
-        railHours.push_back(i < lkRails ? 6 : i < lkRails + threeHour ? 3 : 2);
+        railHours.push_back(settings.railHours > 0    ? settings.railHours
+                            : i < lkRails             ? 6
+                            : i < lkRails + threeHour ? 3
+                                                      : 2);
     const auto options = railOptions(railHours);
 
     // Students and their picks; the groups of parallel courses.
@@ -360,7 +292,8 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
     std::vector<CourseDef> courses;
     std::vector<int> railLoad(settings.rails, 0);
     for (size_t g = 0; g < groups.size(); ++g) {
-        const int hours = !groups[g].advanced      ? kSubjects[groups[g].subject].second
+        const int hours = settings.railHours > 0   ? settings.railHours
+                          : !groups[g].advanced    ? kSubjects[groups[g].subject].second
                           : settings.splitAdvanced ? 5
                                                    : 6;
         const int k = std::max(1, (demand[g] + settings.courseSize - 1) / settings.courseSize);
@@ -410,6 +343,7 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
 
     db::createDatabase(path);
     db::Connection c(path);
+    c.exec(QStringLiteral("PRAGMA synchronous = OFF")); // a fixture: no need to wait for the disk
     db::Transaction tx(c);
     const auto table = [&c](const char* name, const QStringList& fields) {
         return db::Statement::insert(c, name, fields);
@@ -438,7 +372,8 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
         railsOf.push_back(options[cd.hours][cd.option]);
     std::vector<int> teacherOf(courses.size(), -1);
     if (settings.teachers) {
-        teacherOf = assignTeachers(extra, courses, railsOf, out.teachers);
+        teacherOf =
+            assignTeachers(extra, courses, groups, railsOf, out.teachers, settings.railHours > 0);
         db::Statement lehrer = table("lehrer", {"LE_ID", "LE_KUERZ", "LE_BEZ", "LE_VFP_ID"});
         for (int t = 0; t < out.teachers; ++t)
             lehrer.run({t + 1, QStringLiteral("L%1").arg(t + 1),
@@ -524,10 +459,9 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
                 place(cd, r.below(static_cast<int>(options[cd.hours].size())), "0");
         }
     }
-    tx.commit();
     if (settings.rules)
         for (const QStringList& rule :
-             makeRules(extra, groups, courses, railsOf, students, names, settings.rails)) {
+             makeRules(extra, {groups, courses, railsOf, students, names}, settings)) {
             try {
                 blocking::addRule(c, kGeneratedYear, rule[0], rule.mid(1));
                 ++out.rules;
@@ -535,6 +469,7 @@ GeneratedSchool generateSchool(const QString& path, const SchoolSettings& settin
                 // drawn twice
             }
         }
+    tx.commit();
     return out;
 }
 

@@ -30,8 +30,20 @@ struct SchoolSettings {
     bool teachers = false;
     // The planner's rules of cohort 2009 that the hidden plan keeps: courses kept off rails it
     // does not use, subjects whose parallels it has apart, courses it has together or apart,
-    // students kept in their courses, pairs of students it has together or apart.
+    // students kept in their courses (or out of a parallel), pairs of students it has together
+    // or apart.
     bool rules = false;
+
+    // The shape of a real school (realSchool): every rail and course of these hours (0: rails of
+    // 6, 3 and 2 hours as above), teachers of 3 to 5 courses of at least two subjects, the rules
+    // in these numbers, and forbidden course-rail pairs and subjects with parallels apart
+    // besides. A student kept in a course is followed there by another tied to him.
+    int railHours = 0;
+    struct RuleCounts {
+        int notOnRail = 4, apartSubjects = 2, together = 1, apart = 2, inCourse = 3,
+            notInCourse = 0, studentsTogether = 2, studentsApart = 2;
+    } ruleCounts;
+    int forbidden = 0;
 };
 
 struct GeneratedSchool {
@@ -56,5 +68,10 @@ SchoolSettings staffedSchool(int i);
 
 // Two cohorts of 400 students on 16 rails: a large school with the rails of a real week.
 SchoolSettings largeSchool();
+
+// A school of the shape of one of five real schools ('A' to 'E'): their students, courses, rails
+// of equal hours, teachers, 47 rules of all kinds, forbidden course-rail pairs and subjects with
+// parallels apart; seed varies the school within the shape.
+SchoolSettings realSchool(char shape, std::uint64_t seed = 1);
 
 } // namespace test

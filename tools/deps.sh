@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libsqlite3-dev zlib1g-dev libgtest-dev libgmock-dev
           libbenchmark-dev python3-dbf python3-dbfread xvfb xauth fonts-dejavu-core fonts-liberation2
-          qt6-translations-l10n strace xdotool zip "$@")
+          qt6-translations-l10n strace xdotool zip qt6-charts-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

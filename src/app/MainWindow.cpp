@@ -19,6 +19,7 @@
 #include "platform/RunState.h"
 #include "printing/RailPrintout.h"
 #include "printing/frmBlKuListen.h"
+#include "printing/frmKursgroessen.h"
 #include "ui/Host.h"
 
 #include <QDir>
@@ -181,6 +182,9 @@ MDIKundB::Located MDIKundB::locateDatabase() {
 
 void MDIKundB::menuDateiSetzenK_Click() {
     placement::SetzenK w(s_, host_);
+    w.showCourseSizes = [this](const std::vector<common::SizeGroup>& groups, const QString& c) {
+        printing::showKursgroessen(host_, groups, c);
+    };
     w.Form_Load();
     // Closing asks whether to save; it runs once, also when the view has asked already. A save
     // that failed keeps the window open.

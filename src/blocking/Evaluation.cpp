@@ -3,6 +3,8 @@
 #include "blocking/Bounds.h"
 
 #include <QJsonArray>
+#include <QPair>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 
@@ -129,9 +131,13 @@ bool keeps(const Model& m, const Placement& p, const Assignment& a, const PlanRu
     return true;
 }
 
-bool collides(const Model& m, const Placement& p, const Assignment& a, int student) {
+namespace {
+
+// Calls f(k1, k2) for each pair of the student's courses (each course once) that share a rail
+// and count: the student's own, or one of the cohort's courses.
+template <typename F>
+void clashesOf(const Model& m, const Placement& p, const Assignment& a, int student, F f) {
     const Student& s = m.students[student];
-    // His courses, each once.
     std::vector<int> all;
     all.reserve(s.choiceCount + s.fixedCourses.size());
     const auto add = [&](int k) {
@@ -144,14 +150,35 @@ bool collides(const Model& m, const Placement& p, const Assignment& a, int stude
         add(k);
     for (size_t i = 0; i < all.size(); ++i) {
         const RailSet& ri = p.rails[all[i]];
-        for (size_t j = i + 1; j < all.size(); ++j) {
-            if (!ri.intersects(p.rails[all[j]]))
-                continue;
-            if (s.own || m.courses[all[i]].own || m.courses[all[j]].own)
-                return true;
-        }
+        for (size_t j = i + 1; j < all.size(); ++j)
+            if (ri.intersects(p.rails[all[j]]) &&
+                (s.own || m.courses[all[i]].own || m.courses[all[j]].own) &&
+                !f(std::min(all[i], all[j]), std::max(all[i], all[j])))
+                return;
     }
-    return false;
+}
+
+// The students who collide, and the pairs of courses they collide on.
+void countClashes(const Model& m, const Placement& p, const Assignment& a, Evaluation& e) {
+    QSet<QPair<int, int>> pairs;
+    for (size_t s = 0; s < m.students.size(); ++s) {
+        bool clash = false;
+        clashesOf(m, p, a, static_cast<int>(s), [&](int k1, int k2) {
+            pairs.insert({k1, k2});
+            return clash = true;
+        });
+        if (clash)
+            ++(m.students[s].own ? e.collisions : e.otherCollisions);
+    }
+    e.clashingPairs = static_cast<int>(pairs.size());
+}
+
+} // namespace
+
+bool collides(const Model& m, const Placement& p, const Assignment& a, int student) {
+    bool found = false;
+    clashesOf(m, p, a, student, [&](int, int) { return !(found = true); });
+    return found;
 }
 
 namespace {
@@ -188,12 +215,11 @@ const char* const kDeviationLabel = "Summe der Abweichungsquadrate";
 void count(const Model& m, const Placement& p, const Assignment& a, Evaluation& e) {
     e.students = m.ownStudents;
     e.courses = m.ownCourses;
-    for (size_t s = 0; s < m.students.size(); ++s)
-        if (collides(m, p, a, static_cast<int>(s)))
-            ++(m.students[s].own ? e.collisions : e.otherCollisions);
+    countClashes(m, p, a, e);
     for (size_t i = 0; i < m.choices.size(); ++i)
         if (!m.serves(a[i], static_cast<int>(i)))
-            ++e.withoutCourse;
+            e.withoutCourseChoices.push_back(static_cast<int>(i));
+    e.withoutCourse = static_cast<int>(e.withoutCourseChoices.size());
     e.rules = !m.rules.empty();
     for (const PlanRule& r : m.rules)
         if (!keeps(m, p, a, r)) {
@@ -339,7 +365,8 @@ QStringList describe(const Evaluation& e, bool namesTeachers, bool searched, boo
                .arg(e.otherCollisions > 0 ? QStringLiteral(", dazu %1 der anderen Jahrgangsstufe%2")
                                                 .arg(e.otherCollisions)
                                                 .arg(atBest(e.otherCollisionBound))
-                                          : QString());
+                                          : QString())
+        << QStringLiteral("Kollidierende Kurspaare: %1").arg(e.clashingPairs);
     // A school that names no teachers needs no line for them.
     if (e.teachers)
         out << QStringLiteral("Lehrerkollisionen: %1%2%3")
@@ -413,6 +440,7 @@ QJsonObject toJson(const Evaluation& e) {
         {QStringLiteral("ruleViolationBound"), e.ruleViolationBound},
         {QStringLiteral("withoutCourse"), e.withoutCourse},
         {QStringLiteral("withoutCourseBound"), e.withoutCourseBound},
+        {QStringLiteral("clashingPairs"), e.clashingPairs},
         {QStringLiteral("outsideLimits"), e.outsideLimits},
         {QStringLiteral("outsideLimitsBound"), e.outsideLimitsBound},
         {QStringLiteral("unplaced"), e.unplaced},

@@ -19,6 +19,9 @@ struct Evaluation {
     int students = 0;   // of the cohort
     int courses = 0;    // of the cohort
     int collisions = 0; // students of the cohort with two courses on one rail
+    // Pairs of courses on a common rail that one student has both of (counted as collisions
+    // are): separating one pair may mend several students, one student may need several.
+    int clashingPairs = 0;
     // Courses of one teacher on one rail beyond the first, where one of them is the cohort's
     // (the other year group's courses count where they stand), and where they are, as
     // "Lehrer 18, Schiene 1: 1Ph1, 1Ph3"; a plan with any cannot be taught. teachers: whether
@@ -34,10 +37,11 @@ struct Evaluation {
     bool rules = false;
     int ruleViolations = 0;
     QStringList ruleViolationList;
-    int withoutCourse = 0;     // choices without a course of their subject and kind
-    int outsideLimits = 0;     // courses above KS_MAX or below KS_MIN
-    int unplaced = 0;          // courses of the cohort whose hours are not all on rails
-    int largestDifference = 0; // between parallel courses
+    int withoutCourse = 0;                 // choices without a course of their subject and kind
+    std::vector<int> withoutCourseChoices; // those choices, as the model's indexes
+    int outsideLimits = 0;                 // courses above KS_MAX or below KS_MIN
+    int unplaced = 0;                      // courses of the cohort whose hours are not all on rails
+    int largestDifference = 0;             // between parallel courses
     QString largestDifferenceGroup;
     double squaredDeviation = 0; // from the mean of each group of parallels
     bool optimal = false;

@@ -318,6 +318,7 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
     QHash<QString, int> typeByKey;
     std::vector<std::vector<int>> perStudent(students.size()); // rows, in BG_ID order
     std::vector<int> type;                                     // per row of a choice
+    QStringList asked;                                         // per row of a choice
     for (const db::choices::Row& r : db::choices::rows(c)) {
         const int row = static_cast<int>(rows_.size());
         const int person = personByKey.value(fold(r.studentKey), -1);
@@ -325,6 +326,7 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
         course12.push_back(courseIndex(r.course12));
         course13.push_back(courseIndex(r.course13));
         type.push_back(-1);
+        asked << QString();
         if (person < 0 || !persons_[person].own)
             continue;
         const QString art = r.art.trimmed();
@@ -332,22 +334,24 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
             continue;
         perStudent[persons_[person].student].push_back(row);
         const QString subject = fold(r.subject);
+        asked.back() = r.subject.trimmed() +
+                       (advancedKind(art) ? QStringLiteral(" LK") : QStringLiteral(" GK"));
         if (!blank(subject))
             type.back() = choiceType(subject, advancedKind(art), rows, typeByKey);
         if (type.back() < 0)
             unserved_.push_back({row, subject, advancedKind(art)});
     }
-    numberChoices(perStudent, type);
+    numberChoices(perStudent, type, asked);
 }
 
 // The choices student by student, each row's in BG_ID order.
 void Model::numberChoices(const std::vector<std::vector<int>>& perStudent,
-                          const std::vector<int>& type) {
+                          const std::vector<int>& type, const QStringList& asked) {
     for (size_t s = 0; s < students.size(); ++s) {
         students[s].firstChoice = static_cast<int>(choices.size());
         for (int row : perStudent[s]) {
             rows_[row].choice = static_cast<int>(choices.size());
-            choices.push_back({rows_[row].bgId, static_cast<int>(s), type[row]});
+            choices.push_back({rows_[row].bgId, static_cast<int>(s), type[row], asked[row]});
             if (type[row] >= 0)
                 ++types[type[row]].count;
             else

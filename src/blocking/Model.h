@@ -72,6 +72,7 @@ struct Choice {
     qint64 bgId = 0;
     int student = 0;
     int type = -1; // -1: no course serves it; it keeps what it has
+    QString asked; // subject and kind as the planner reads them ("M LK"), also without a type
 };
 
 struct Student {
@@ -228,7 +229,7 @@ private:
     int choiceType(const QString& subject, bool advanced, const std::vector<CourseRow>& rows,
                    QHash<QString, int>& typeByKey);
     void numberChoices(const std::vector<std::vector<int>>& perStudent,
-                       const std::vector<int>& type);
+                       const std::vector<int>& type, const QStringList& asked);
     void markOwnCourses(const std::vector<CourseRow>& rows, const QSet<QString>& cohortSubjects);
     void formGroups();
     // Assignment, the fixed courses, the other cohorts' students and the fixed loads from the

@@ -1,5 +1,6 @@
 #include "blocking/Variants.h"
 
+#include "blocking/Bounds.h"
 #include "blocking/Write.h"
 #include "db/Choices.h"
 #include "db/Database.h"
@@ -224,15 +225,12 @@ QStringList saveKept(db::Connection& c, const SchoolYear& year, const Model& m,
     return names;
 }
 
-std::vector<VariantInfo> list(db::Connection& c, const SchoolYear& year, int cohort) {
-    db::ReadTransaction rt(c);
+namespace {
+
+std::vector<VariantInfo> variantsOf(db::Connection& c, const SchoolYear& year, const Model& m) {
     std::vector<VariantInfo> all;
-    const std::vector<Stored> variants = stored(c, year, cohort);
-    if (variants.empty())
-        return all;
-    const Model m = Model::load(c, year, cohort);
     const QHash<qint64, int> choiceOf = choicesByKey(m);
-    for (const Stored& s : variants) {
+    for (const Stored& s : stored(c, year, m.cohort)) {
         const Fitted f = fit(c, m, s.id, choiceOf);
         VariantInfo v{s.name, s.created, s.comment, evaluate(m, f.placement, f.assignment)};
         v.changedStudents = changedStudents(m, f.assignment, m.assignment);
@@ -241,8 +239,35 @@ std::vector<VariantInfo> list(db::Connection& c, const SchoolYear& year, int coh
                 ++v.movedCourses;
         all.push_back(std::move(v));
     }
+    return all;
+}
+
+} // namespace
+
+std::vector<VariantInfo> list(db::Connection& c, const SchoolYear& year, int cohort) {
+    db::ReadTransaction rt(c);
+    std::vector<VariantInfo> all;
+    if (stored(c, year, cohort).empty())
+        return all;
+    all = variantsOf(c, year, Model::load(c, year, cohort));
     rt.end();
     return all;
+}
+
+Listing listing(db::Connection& c, const SchoolYear& year, int cohort) {
+    db::ReadTransaction rt(c);
+    Listing l;
+    l.state = readState(c);
+    const Model m = Model::load(c, year, cohort);
+    VariantInfo now;
+    now.name = kCurrentPlan;
+    now.evaluation = evaluate(m);
+    l.plans.push_back(std::move(now));
+    for (VariantInfo& v : variantsOf(c, year, m))
+        l.plans.push_back(std::move(v));
+    l.bounds = currentBounds(m);
+    rt.end();
+    return l;
 }
 
 std::optional<Applied> apply(db::Connection& c, const SchoolYear& year, int cohort,
@@ -256,7 +281,7 @@ std::optional<Applied> apply(db::Connection& c, const SchoolYear& year, int coho
     const Fitted f = fit(c, m, v.id, choicesByKey(m));
     const QString base =
         QStringLiteral("vor Übernahme ") + now.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
-    Applied done{base, f.notTaken};
+    Applied done{base, f.notTaken, m, f.placement, f.assignment, f.cleared, {}};
     const std::vector<Stored> all = stored(c, year, cohort);
     const auto taken = [&](const QString& n) {
         return std::any_of(all.begin(), all.end(),
@@ -265,11 +290,8 @@ std::optional<Applied> apply(db::Connection& c, const SchoolYear& year, int coho
     for (int i = 2; taken(done.keptAs); ++i)
         done.keptAs = base + QStringLiteral(" (%1)").arg(i);
     store(c, year, m, done.keptAs, {}, now);
-    write(c, m, f.placement, f.assignment, std::nullopt);
     // write leaves a choice without a course in the plan as it stands; the variant's is empty.
-    db::choices::CourseField field(c, m.courseField);
-    for (qint64 bgId : f.cleared)
-        field.set(bgId, QVariant());
+    done.written = *write(c, m, f.placement, f.assignment, std::nullopt, f.cleared);
     tx.commit();
     return done;
 }

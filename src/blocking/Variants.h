@@ -3,11 +3,13 @@
 #include "blocking/Evaluation.h"
 #include "blocking/Model.h"
 #include "blocking/Search.h"
+#include "blocking/Write.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -59,9 +61,25 @@ QStringList saveKept(db::Connection& c, const SchoolYear& year, const Model& m,
 // The cohort's variants in the order they were saved, with their figures.
 std::vector<VariantInfo> list(db::Connection& c, const SchoolYear& year, int cohort);
 
+// The current plan (named kCurrentPlan) followed by the cohort's variants, with the file's
+// readState: all read in one read transaction, so that the figures and the state agree.
+struct Listing {
+    QByteArray state;
+    std::vector<VariantInfo> plans;
+    std::shared_ptr<const FigureBounds> bounds; // of the current plan's model
+};
+Listing listing(db::Connection& c, const SchoolYear& year, int cohort);
+
 struct Applied {
     QString keptAs;   // the name the replaced plan was saved under
     int notTaken = 0; // placements and choices of the variant that no longer fit
+    // The plan written, on the model it was written for, and what it replaced: to take it back
+    // (undo) and write it again (write with `cleared`).
+    Model model;
+    Placement placement;
+    Assignment assignment;
+    std::vector<qint64> cleared; // choices the variant leaves without a course
+    Written written;
 };
 
 // Makes the variant the current plan, in one transaction: the current plan is first saved as

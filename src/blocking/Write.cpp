@@ -121,7 +121,8 @@ Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort, const 
 }
 
 std::optional<Written> write(db::Connection& c, const Model& m, const Placement& p,
-                             const Assignment& a, const std::optional<QByteArray>& expected) {
+                             const Assignment& a, const std::optional<QByteArray>& expected,
+                             const std::vector<qint64>& cleared) {
     db::Transaction tx(c);
     if (expected && readState(c) != *expected)
         return std::nullopt;
@@ -130,6 +131,12 @@ std::optional<Written> write(db::Connection& c, const Model& m, const Placement&
     placeInto(c, m, p, w);
     railHoursInto(c, m, w);
     w.courses = writeCourses(c, m, a);
+    db::choices::CourseField field(c, m.courseField);
+    for (qint64 bgId : cleared)
+        if (const std::optional<QVariant> before = field.get(bgId)) {
+            w.courses.push_back({bgId, *before, QString()});
+            field.set(bgId, QVariant());
+        }
     w.state = readState(c);
     tx.commit();
     return w;

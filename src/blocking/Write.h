@@ -66,9 +66,11 @@ struct Written {
 // The plan whole, in one transaction: the cohort's placements, the hours of the rails where the
 // model's differ from the stored ones, and the students' courses. Only while readState still
 // gives `expected` (no value: whatever stands now); otherwise nothing is written and no value
-// comes back.
+// comes back. The choices `cleared` (by BG_ID) lose their course: a variant may have none where
+// today's file has one.
 std::optional<Written> write(db::Connection& c, const Model& m, const Placement& p,
-                             const Assignment& a, const std::optional<QByteArray>& expected);
+                             const Assignment& a, const std::optional<QByteArray>& expected,
+                             const std::vector<qint64>& cleared = {});
 
 // Takes a written plan back whole, in one transaction, while the file still holds it as written
 // (readState equals w.state); false and nothing changed when another program wrote meanwhile.

@@ -3,6 +3,7 @@
 #include "gui/ColumnListView.h"
 #include "gui/ComboBoxView.h"
 #include "gui/CommandButtons.h"
+#include "gui/FiguresPanel.h"
 #include "gui/QtHost.h"
 #include "gui/ShellViews.h"
 #include "placement/Layouts.h"
@@ -197,9 +198,10 @@ QGroupBox* SetzenKView::buildBewertung() {
     connect(cohort, &ComboBoxView::clicked, this,
             [this]() { run([&]() { w_.CmbJahrgang_Click(); }); });
     layout->addWidget(cohort);
-    lblBewertung_ = label(QString(), frame, QStringLiteral("lblBewertung"));
-    lblBewertung_->setWordWrap(true);
-    lblBewertung_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblBewertung_ = new FiguresPanel(frame);
+    lblBewertung_->setObjectName(QStringLiteral("lblBewertung"));
+    connect(lblBewertung_, &FiguresPanel::lineActivated, this,
+            [this](int line) { run([&]() { w_.lblBewertung_Click(line); }); });
     layout->addWidget(lblBewertung_);
     return frame;
 }
@@ -449,7 +451,7 @@ void SetzenKView::refresh() {
     lblSchImBlock_->setText(w_.lblSchImBlock);
     lblKollisionen_->setText(w_.lblKollisionen);
     lblKoll_->setText(w_.lblKoll);
-    lblBewertung_->setText(w_.lblBewertung.join(QLatin1Char('\n')));
+    lblBewertung_->setLines(w_.lblBewertung);
     optMKolEinfach_->setChecked(w_.optMKolEinfach);
     optMKolAlle_->setChecked(w_.optMKolAlle);
     showEnabled(w_, this);

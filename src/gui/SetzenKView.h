@@ -26,6 +26,7 @@ namespace gui {
 
 class QtHost;
 class ColumnListView;
+class FiguresPanel;
 
 // The table over the rail grid. Mouse gestures and the arrow keys go to the grid (click, drag or
 // shift-click to extend, double-click; a press on a rail header marks the whole rail); the grid
@@ -104,7 +105,7 @@ private:
     QString shownMld_;
     QRadioButton* optMKolEinfach_ = nullptr;
     QRadioButton* optMKolAlle_ = nullptr;
-    QLabel* lblBewertung_ = nullptr;
+    FiguresPanel* lblBewertung_ = nullptr;
     QVBoxLayout* bewertung_ = nullptr;
 };
 

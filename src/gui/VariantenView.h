@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QChartView;
 class QLabel;
 class QPlainTextEdit;
 
@@ -13,8 +14,8 @@ namespace gui {
 
 class QtHost;
 
-// The window "Varianten": the table of the cohort's plans above, what "Vergleichen" found below,
-// the buttons at the foot.
+// The window "Varianten": the table of the cohort's plans above, what "Vergleichen" found and a
+// chart of the chosen plans' figures below, the buttons at the foot.
 class VariantenView : public QDialog {
     Q_OBJECT
 public:
@@ -25,10 +26,13 @@ protected:
 
 private:
     void refresh();
+    // The figures of the lines chosen in the table, side by side (Qt's charts).
+    void drawFigures();
     placement::frmVarianten& w_;
     QtHost& host_;
     QLabel* lblUnterschiede_;
     QPlainTextEdit* unterschiede_;
+    QChartView* chart_;
 };
 
 } // namespace gui

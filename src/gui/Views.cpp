@@ -14,6 +14,7 @@
 #include "gui/ChooserView.h"
 #include "gui/GpuView.h"
 #include "gui/ImportViews.h"
+#include "gui/KursgroessenView.h"
 #include "gui/LehrerSchienenView.h"
 #include "gui/LehrerView.h"
 #include "gui/PlanungView.h"
@@ -31,6 +32,7 @@
 #include "placement/frmVarianten.h"
 #include "planning/frmPlanung.h"
 #include "printing/frmBlKuListen.h"
+#include "printing/frmKursgroessen.h"
 
 namespace gui {
 
@@ -59,6 +61,7 @@ void registerViews(QtHost& host) {
     add<placement::frmLehrerSchienen, LehrerSchienenView>(host, "frmLehrerSchienen");
     add<placement::frmVarianten, VariantenView>(host, "frmVarianten");
     add<printing::frmBlKuListen, BlKuListenView>(host, "frmBlKuListen");
+    add<printing::frmKursgroessen, KursgroessenView>(host, "frmKursgroessen");
     add<planning::frmPlanung, PlanungView>(host, "frmPlanung");
     add<exporter::frmAKursPh, AKursPhView>(host, "frmAKursPh");
     add<exporter::untis::frmGPU, GpuView>(host, "frmGPU");

@@ -218,7 +218,7 @@ bool AutoPlacement::redo(TakenOver& t) {
         ui::Busy busy(host_);
         db::Transaction tx(c);
         const QByteArray ckkursBefore = ckkursChecksum(c);
-        written = blocking::write(c, t.model, t.placement, t.assignment, t.undoneState);
+        written = blocking::write(c, t.model, t.placement, t.assignment, t.undoneState, t.cleared);
         if (written)
             commitOwn(tx, ckkursBefore);
     }
@@ -239,6 +239,19 @@ void AutoPlacement::putBack(const Plan& p) {
     ws_.showPlan(p);
     ws_.studentsChanged(c_);
     ws_.showChanges();
+}
+
+VariantPlanCommand::VariantPlanCommand(Workspace& ws, ui::Host& host, blocking::Applied taken,
+                                       Plan before)
+    : ws_(ws), host_(host) {
+    t_.model = std::move(taken.model);
+    t_.placement = std::move(taken.placement);
+    t_.assignment = std::move(taken.assignment);
+    t_.written = std::move(taken.written);
+    t_.cleared = std::move(taken.cleared);
+    t_.before = std::move(before);
+    t_.after = ws.plan;
+    t_.inFile = true;
 }
 
 } // namespace placement

@@ -2,6 +2,7 @@
 
 #include "blocking/Model.h"
 #include "blocking/Search.h"
+#include "blocking/Variants.h"
 #include "placement/Workspace.h"
 
 #include <QByteArray>
@@ -44,6 +45,7 @@ public:
         Plan after;
         QByteArray undoneState; // blocking::readState after undoing it
         bool inFile = false;
+        std::vector<qint64> cleared; // choices the plan leaves without a course
     };
     // Searches in frmAutoSetzen and takes the plan over when the planner accepts it; whether a
     // plan went into the file (then t holds it, also when showing it failed).
@@ -88,6 +90,25 @@ public:
     Effect effect() const override { return Effect::Auto; }
     void run(db::Connection& c) override { AutoPlacement(c, ws_, host_).run(t_); }
     bool changed() const override { return t_.inFile; }
+    bool undo(db::Connection& c) override { return AutoPlacement(c, ws_, host_).undo(t_); }
+    bool redo(db::Connection& c) override { return AutoPlacement(c, ws_, host_).redo(t_); }
+
+private:
+    Workspace& ws_;
+    ui::Host& host_;
+    AutoPlacement::TakenOver t_;
+};
+
+// A variant taken over in frmVarianten, as a command of the history: it ran in that window;
+// undoing and redoing it are those of an automatic plan.
+class VariantPlanCommand : public PlanCommand {
+public:
+    // before: the workspace's plan before the variant was taken over; it shows the variant now.
+    VariantPlanCommand(Workspace& ws, ui::Host& host, blocking::Applied taken, Plan before);
+    QString caption() const override { return QStringLiteral("Variante übernehmen"); }
+    Effect effect() const override { return Effect::Auto; }
+    void run(db::Connection&) override {}
+    bool changed() const override { return true; }
     bool undo(db::Connection& c) override { return AutoPlacement(c, ws_, host_).undo(t_); }
     bool redo(db::Connection& c) override { return AutoPlacement(c, ws_, host_).redo(t_); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/CourseSizes.h"
 #include "placement/Workspace.h"
 #include "ui/Window.h"
 
@@ -123,6 +124,14 @@ public:
     void menuAnsichtLehrer_Click();
     // "invertieren": inverts the selection of LSchueler.
     void CmdInvers_Click();
+
+    // The panel's figures (Figures.h): a click on "Belegungen ohne Kurs" lists the students
+    // and subjects in frmFMld; "&Kursgrößen ..." shows the cohort's course sizes through
+    // showCourseSizes (a chart of the printing subsystem, set by the application).
+    void lblBewertung_Click(int line);
+    void menuBearbKursgroessen_Click();
+    std::function<void(const std::vector<common::SizeGroup>&, const QString& cohort)>
+        showCourseSizes;
 
     // Closing the window and saving (SavePlacement).
     using Closing = ui::Closing;

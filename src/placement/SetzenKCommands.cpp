@@ -80,6 +80,8 @@ void SetzenK::setUpCommands() {
         // The course of the grid's current cell; the lists' context menus name theirs.
         {QStringLiteral("menuBearbLehrer"), QStringLiteral("&Lehrer zuweisen ..."), bearb, true,
          [this] { grdSchienen_LehrerZuweisen(); }},
+        {QStringLiteral("menuBearbKursgroessen"), QStringLiteral("&Kursgrößen ..."), bearb, true,
+         [this] { menuBearbKursgroessen_Click(); }},
         {QStringLiteral("menuAnsicht"), QStringLiteral("&Ansicht"), {}, true, {}},
         {QStringLiteral("menuAnsichtLehrer"), QStringLiteral("&Lehrer je Schiene ..."),
          QStringLiteral("menuAnsicht"), true, handler({&SetzenK::teachersByRail, None})},
@@ -291,6 +293,7 @@ void SetzenK::editVariants(common::CommandScope& scope) {
         blocking::write(c, loaded.model, loaded.model.placement, loaded.model.assignment,
                         loaded.state);
     };
+    const Plan before = plan;
     frmVarianten window(s_, host_, cohort, writePlan);
     window.Form_Load();
     host_.showModal(window);
@@ -307,6 +310,10 @@ void SetzenK::editVariants(common::CommandScope& scope) {
         const blocking::Placement plan = loaded.model.placement;
         fitToPlan(loaded.model);
         AutoPlacement(c, *this, host_).show(loaded.model, plan);
+        // "Rückgängig" brings back the plan the workspace had before the window.
+        if (window.taken)
+            history.push(std::make_unique<VariantPlanCommand>(*this, host_,
+                                                              std::move(*window.taken), before));
     }
 }
 void SetzenK::LNKurse_LehrerZuweisen() {

@@ -47,46 +47,18 @@ void frmVarianten::Form_Load() {
     listVariants();
 }
 
-void frmVarianten::listVariants() {
-    db::Connection c(s_.databasePath());
-    const blocking::SchoolYear year{s_.SchjID, s_.SchjBez};
-    // The state is read first: a change after it makes "Übernehmen" ask, never slip through.
-    state_ = blocking::readState(c);
-    const blocking::Model model = blocking::Model::load(c, year, cohort_);
-    const blocking::Evaluation current = blocking::evaluate(model);
-    const std::vector<blocking::VariantInfo> saved = blocking::list(c, year, cohort_);
-    std::vector<blocking::VariantInfo> variants(saved.size() + 1);
-    std::copy(saved.begin(), saved.end(), variants.begin() + 1);
-    variants.front().name = blocking::kCurrentPlan;
-    variants.front().evaluation = current;
-
-    // Teachers' clashes and broken rules only where the school has teachers or rules.
-    const bool teachers = current.teachers;
-    const bool rules = current.rules;
-    Spalten = QStringList{QStringLiteral("Name"), QStringLiteral("Kollisionen")};
-    if (teachers)
-        Spalten << QStringLiteral("Lehrerkollisionen");
-    if (rules)
-        Spalten << QStringLiteral("Regeln verletzt");
-    Spalten << QStringLiteral("ohne Kurs") << QStringLiteral("außerhalb Grenzen")
-            << QStringLiteral("größte Differenz") << QStringLiteral("Abweichungsquadrate")
-            << QStringLiteral("ungesetzt") << QStringLiteral("Schüler geändert")
-            << QStringLiteral("Kurse verschoben") << QStringLiteral("erstellt")
-            << QStringLiteral("Kommentar");
-    QStringList lines;
-    names_.clear();
-    // The last line: the least each figure can be, none above a plan listed.
-    blocking::Evaluation least = current;
-    const std::shared_ptr<const blocking::FigureBounds> b = blocking::currentBounds(model);
-    least.collisions = b->collisions;
-    least.teacherClashes = b->teacherClashes;
-    least.ruleViolations = b->ruleViolations;
-    least.withoutCourse = b->withoutCourse;
-    least.outsideLimits = b->outsideLimits;
-    least.largestDifference = b->difference;
-    least.squaredDeviation = b->deviation;
-    least.unplaced = b->unplaced;
-    for (const blocking::VariantInfo& v : variants) {
+blocking::VariantInfo frmVarianten::boundsLine(const blocking::FigureBounds& b) const {
+    // The least each figure can be, none above a plan listed.
+    blocking::Evaluation least = plans.front().evaluation;
+    least.collisions = b.collisions;
+    least.teacherClashes = b.teacherClashes;
+    least.ruleViolations = b.ruleViolations;
+    least.withoutCourse = b.withoutCourse;
+    least.outsideLimits = b.outsideLimits;
+    least.largestDifference = b.difference;
+    least.squaredDeviation = b.deviation;
+    least.unplaced = b.unplaced;
+    for (const blocking::VariantInfo& v : plans) {
         const blocking::Evaluation& e = v.evaluation;
         for (auto field :
              {&blocking::Evaluation::collisions, &blocking::Evaluation::teacherClashes,
@@ -99,11 +71,40 @@ void frmVarianten::listVariants() {
     blocking::VariantInfo bounds;
     bounds.name = QStringLiteral("Untergrenze");
     bounds.evaluation = least;
-    variants.push_back(bounds);
+    return bounds;
+}
+
+void frmVarianten::listVariants() {
+    db::Connection c(s_.databasePath());
+    // The state is read with the figures: a change after it makes "Übernehmen" ask, never slip
+    // through.
+    blocking::Listing l = blocking::listing(c, {s_.SchjID, s_.SchjBez}, cohort_);
+    state_ = l.state;
+    plans = std::move(l.plans);
+    const blocking::Evaluation& current = plans.front().evaluation;
+    std::vector<blocking::VariantInfo> variants = plans;
+    variants.push_back(boundsLine(*l.bounds));
+
+    // Teachers' clashes and broken rules only where the school has teachers or rules.
+    const bool teachers = current.teachers;
+    const bool rules = current.rules;
+    Spalten = QStringList{QStringLiteral("Name"), QStringLiteral("Kollisionen"),
+                          QStringLiteral("Kurspaare")};
+    if (teachers)
+        Spalten << QStringLiteral("Lehrerkollisionen");
+    if (rules)
+        Spalten << QStringLiteral("Regeln verletzt");
+    Spalten << QStringLiteral("ohne Kurs") << QStringLiteral("außerhalb Grenzen")
+            << QStringLiteral("größte Differenz") << QStringLiteral("Abweichungsquadrate")
+            << QStringLiteral("ungesetzt") << QStringLiteral("Schüler geändert")
+            << QStringLiteral("Kurse verschoben") << QStringLiteral("erstellt")
+            << QStringLiteral("Kommentar");
+    QStringList lines;
     for (const blocking::VariantInfo& v : variants) {
         const blocking::Evaluation& e = v.evaluation;
         const bool plan = &v != &variants.back();
-        QStringList f{v.name, QString::number(e.collisions)};
+        QStringList f{v.name, QString::number(e.collisions),
+                      plan ? QString::number(e.clashingPairs) : QString()};
         if (teachers)
             f << QString::number(e.teacherClashes);
         if (rules)
@@ -116,14 +117,52 @@ void frmVarianten::listVariants() {
                                   : QString())
           << QString(v.comment).replace(QLatin1Char('\t'), QLatin1Char(' '));
         lines << f.join(QLatin1Char('\t'));
-        names_ << (plan ? v.name : QString());
     }
     lstVarianten.setLines(lines);
     emit changed();
 }
 
 QString frmVarianten::nameOf(int line) const {
-    return names_.value(line);
+    return line >= 0 && line < static_cast<int>(plans.size())
+               ? plans[static_cast<size_t>(line)].name
+               : QString();
+}
+
+QStringList frmVarianten::figureNames() const {
+    return {QStringLiteral("Kollisionen"),       QStringLiteral("Kurspaare"),
+            QStringLiteral("Lehrerkollisionen"), QStringLiteral("Regeln verletzt"),
+            QStringLiteral("ohne Kurs"),         QStringLiteral("außerhalb Grenzen"),
+            QStringLiteral("größte Differenz"),  QStringLiteral("ungesetzt")};
+}
+
+std::vector<frmVarianten::Figures> frmVarianten::chosenFigures() const {
+    std::vector<int> rows = lstVarianten.selectedRows();
+    if (rows.empty() && !plans.empty())
+        rows.push_back(0);
+    std::vector<Figures> out;
+    for (int row : rows) {
+        if (row >= static_cast<int>(plans.size()))
+            continue; // the bounds' line
+        const blocking::VariantInfo& v = plans[static_cast<size_t>(row)];
+        const blocking::Evaluation& e = v.evaluation;
+        out.push_back({v.name,
+                       {e.collisions, e.clashingPairs, e.teacherClashes, e.ruleViolations,
+                        e.withoutCourse, e.outsideLimits, e.largestDifference, e.unplaced}});
+    }
+    return out;
+}
+
+bool frmVarianten::confirmTakeOver(int line) {
+    const blocking::VariantInfo& v = plans[static_cast<size_t>(line)];
+    const QString text =
+        QStringLiteral("Die Variante „%1“ übernehmen?\n\nSchüler, die den Kurs wechseln: %2\n"
+                       "Kurse, die die Schiene wechseln: %3\n\nDer jetzige Plan bleibt als "
+                       "Variante „vor Übernahme …“ erhalten.")
+            .arg(v.name)
+            .arg(v.changedStudents)
+            .arg(v.movedCourses);
+    return host_.message({text, QString(), ui::Icon::Question, ui::Buttons::YesNo, 1,
+                          std::nullopt}) == ui::Answer::Yes;
 }
 
 QString frmVarianten::selectedVariant() {
@@ -193,7 +232,7 @@ void frmVarianten::cmdDrucken_Click() {
 
 void frmVarianten::cmdUebernehmen_Click() {
     const QString name = selectedVariant();
-    if (name.isEmpty())
+    if (name.isEmpty() || !confirmTakeOver(lstVarianten.selectedRows().front()))
         return;
     std::optional<QByteArray> expected = state_;
     std::optional<blocking::Applied> applied;
@@ -223,6 +262,7 @@ void frmVarianten::cmdUebernehmen_Click() {
     }
     planWritten = true;
     this->applied = true;
+    taken = applied;
     listVariants();
     if (applied && applied->notTaken > 0)
         ui::tell(host_,

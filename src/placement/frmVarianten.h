@@ -1,5 +1,6 @@
 #pragma once
 
+#include "blocking/Variants.h"
 #include "ui/ListBox.h"
 #include "ui/Window.h"
 
@@ -37,9 +38,21 @@ public:
     ui::ListBox lstVarianten{true}; // two lines selected for "Vergleichen"
     QStringList lstUnterschiede;    // what "Vergleichen" found
     QString lblUnterschiede;        // which two it compared
+    // The plans of lstVarianten's lines with their figures, as the listing read them.
+    std::vector<blocking::VariantInfo> plans;
+    // The figures the view draws side by side for the selected lines (the current plan alone
+    // when none is selected): their names, and per plan its name and values.
+    struct Figures {
+        QString plan;
+        std::vector<int> values;
+    };
+    QStringList figureNames() const;
+    std::vector<Figures> chosenFigures() const;
     // Whether a command wrote the plan: the workspace follows.
     bool planWritten = false;
     bool applied = false;
+    // The latest variant taken over, to take it back from the workspace's history.
+    std::optional<blocking::Applied> taken;
 
     void Form_Load();
     void cmdSpeichern_Click();
@@ -53,15 +66,18 @@ public:
 
 private:
     void listVariants();
+    // The last line of lstVarianten: the least each figure can be (b), none above a plan listed.
+    blocking::VariantInfo boundsLine(const blocking::FigureBounds& b) const;
     // The variant of the selected line; empty (after saying so) unless one variant is selected.
     QString selectedVariant();
     QString nameOf(int line) const;
+    // Asks before taking the variant of the line over, naming what changes.
+    bool confirmTakeOver(int line);
     platform::RunState& s_;
     ui::Host& host_;
     int cohort_;
     PlanWriter writePlan_;
-    QStringList names_; // per line of lstVarianten; kCurrentPlan first
-    QByteArray state_;  // blocking::readState when the list was read
+    QByteArray state_; // blocking::readState when the list was read
 };
 
 } // namespace placement

@@ -185,8 +185,8 @@ TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     EXPECT_DOUBLE_EQ(e.squaredDeviation, 8.0);
     EXPECT_NEAR(e.deviationBound, 2.0 / 3.0, 1e-9);
     EXPECT_EQ(blocking::describe(e),
-              QStringList({"Kollisionen (Schüler): 1", "Kurse nicht gesetzt: 1",
-                           "Belegungen ohne Kurs: 3, bestmöglich 2",
+              QStringList({"Kollisionen (Schüler): 1", "Kollidierende Kurspaare: 1",
+                           "Kurse nicht gesetzt: 1", "Belegungen ohne Kurs: 3, bestmöglich 2",
                            "Kurse außerhalb ihrer Grenzen: 1", "Kurse auf zu vielen Schienen: 0",
                            "Größte Differenz: 4 (D1 D2 D3), bestmöglich 1",
                            "Summe der Abweichungsquadrate: 8,00, Untergrenze 0,67"}));

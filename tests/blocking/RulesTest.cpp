@@ -113,7 +113,7 @@ TEST(Rules, EachKindIsKeptOrBrokenByThePlanAsItStands) {
         const QString bound = QString(broken).section('|', 1);
         EXPECT_EQ(e.ruleViolationList, *broken ? QStringList{rule} : QStringList{});
         // The line is there whenever the school has rules.
-        EXPECT_EQ(blocking::describe(e)[1],
+        EXPECT_EQ(blocking::describe(e)[2],
                   *broken ? QStringLiteral("Regeln verletzt: 1%1 (%2)")
                                 .arg(bound.isEmpty() ? "" : ", " + bound, rule)
                           : QStringLiteral("Regeln verletzt: 0"));
@@ -238,7 +238,7 @@ TEST(Teachers, TheBoundCountsTheRailsOfEachHoursTheOtherYearGroupAndCoursesKeptT
                   QStringList{"Der Lehrer Mei hat 3 Kurse mit 3 Stunden, es gibt 2 solche "
                               "Schienen."});
         const QStringList lines = blocking::describe(r.after, true, true);
-        EXPECT_EQ(lines[1],
+        EXPECT_EQ(lines[2],
                   "Lehrerkollisionen: 1, bestmöglich 1 (" + r.after.teacherClashList[0] + ")");
         EXPECT_EQ(lines.last(), "optimal");
         const QJsonObject json = blocking::toJson(r.after);

@@ -15,11 +15,13 @@
 #include "gui/ListBoxView.h"
 #include "gui/SetzenKView.h"
 #include "import/ErzKuB.h"
+#include "placement/Figures.h"
 #include "placement/SetzenK.h"
 #include "placement/frmAutoSetzen.h"
 #include "placement/frmK.h"
 #include "planning/frmPlanung.h"
 #include "printing/frmBlKuListen.h"
+#include "printing/frmKursgroessen.h"
 
 #include "ViewSupport.h"
 
@@ -197,6 +199,13 @@ TEST_F(Views, ListsDialogsAndTheShellPassTheUsersChoicesOnAndFollowTheirModels) 
     EXPECT_EQ(child<QLabel>(&hv, "Label1")->text().remove(QChar(0x200b)), "/tmp/zeiger/");
     child<QPushButton>(&hv, "cmdImport")->click();
     EXPECT_TRUE(hinw.Label1.isEmpty()) << "the click reached the window's handler";
+
+    // The course sizes chart draws what the window holds and names what lies outside.
+    printing::frmKursgroessen sizes(logic, {{"M1", 10, {{"M1", 30, 0, 25}}}}, "2009");
+    QWidget* chart = show(sizes);
+    EXPECT_EQ(child<QLabel>(chart, "lblAusserhalb")->text(),
+              "Außerhalb ihrer Grenzen: M1 (30 (–25))");
+    EXPECT_GT(child<QWidget>(chart, "chtKursgroessen")->minimumSizeHint().width(), 0);
 }
 
 // The rail editor's fields forward each key to the filter and do what it decides; a change made
@@ -373,7 +382,10 @@ TEST_F(Workspace, ShowsItsListsInColumnsTakesClicksKeysAndMenusAndClosesOnlyWhen
     cohort->setCurrentIndex(1);
     emit cohort->activated(1);
     EXPECT_EQ(w->Jahrgang(), 2008);
-    EXPECT_EQ(child<QLabel>(view, "lblBewertung")->text(), w->lblBewertung.join('\n'));
+    auto* figures = child<QListWidget>(view, "lblBewertung");
+    ASSERT_EQ(figures->count(), w->lblBewertung.size());
+    EXPECT_EQ(figures->item(0)->text() + "|" + figures->item(0)->toolTip(),
+              w->lblBewertung.first() + "|" + placement::figureTip(w->lblBewertung.first()));
 
     // "fixieren / lösen" from the menu marks the selected entry with "*" after its whole name.
     w->grdSchienen.click(1, 0);

@@ -60,6 +60,7 @@ struct Cohort : Workspace {
 // The lines of the "Bewertung" panel, with what differs between the cases.
 QStringList panel(int unplaced, const QString& difference, const QString& squares) {
     return {"Kollisionen (Schüler): 0",
+            "Kollidierende Kurspaare: 0",
             QStringLiteral("Kurse nicht gesetzt: %1").arg(unplaced),
             "Belegungen ohne Kurs: 0",
             "Kurse außerhalb ihrer Grenzen: 0",

@@ -1,6 +1,8 @@
 #include "TestWorkspace.h"
 
 #include "blocking/Rules.h"
+#include "common/MessageWindow.h"
+#include "placement/Figures.h"
 #include "placement/frmLehrerSchienen.h"
 #include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
@@ -158,6 +160,28 @@ TEST(Lehrer, NamedInTheWorkspaceByRailAndGivenToACourse) {
     EXPECT_EQ(s.line("Lehrer"), clash);
 }
 
+// Both students in A and B, both on S1: two students collide on one pair of courses. Zoe's
+// choice of subject 13 finds no course; a click on its line names her and it.
+TEST(Bewertung, CountsClashingPairsAndNamesTheChoicesWithoutCourse) {
+    Plan s;
+    s.wahl(1, 12, s.courseKey(2));
+    s.wahl(2, 11, s.courseKey(1));
+    s.wahl(2, 13, QVariant());
+    s.subject(13, {}, {{"FA_BEZ", "Ph"}});
+    s.bOntoS1();
+    s.w().coursesStale = true; // the choices came after loading
+    s.w().Bewerten();
+    EXPECT_EQ(s.line("Kollisionen") + "|" + s.line("Kurspaare") + "|" + s.line("ohne Kurs"),
+              "Kollisionen (Schüler): 2|Kollidierende Kurspaare: 1|Belegungen ohne Kurs: 1");
+    for (const QString& line : s.w().lblBewertung)
+        EXPECT_FALSE(placement::figureTip(line).isEmpty()) << line.toStdString();
+    s.host.onModal("frmFMld", [](ui::Window& w) {
+        EXPECT_EQ(dynamic_cast<common::frmFMld&>(w).lines(), QStringList{"Zweit, Zoe: Ph GK"});
+    });
+    s.w().lblBewertung_Click(static_cast<int>(s.w().lblBewertung.indexOf(s.line("ohne Kurs"))));
+    s.w().lblBewertung_Click(0); // no list behind the collisions
+}
+
 TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
     Plan s;
     s.inVarianten([&](frmVarianten& v) {
@@ -174,8 +198,8 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
         ASSERT_EQ(v.lstVarianten.count(), 4);
         EXPECT_EQ(s.fields(v, 0).first(), "aktuell");
         // Last, the least each figure can be: no plan collides, none need leave a choice open.
-        EXPECT_EQ(s.fields(v, 3).mid(0, 3), (QStringList{"Untergrenze", "0", "0"}));
-        EXPECT_EQ(s.fields(v, 1).mid(0, 1) + s.fields(v, 1).mid(7, 2) + s.fields(v, 1).mid(10),
+        EXPECT_EQ(s.fields(v, 3).mid(0, 4), (QStringList{"Untergrenze", "0", "", "0"}));
+        EXPECT_EQ(s.fields(v, 1).mid(0, 1) + s.fields(v, 1).mid(8, 2) + s.fields(v, 1).mid(11),
                   (QStringList{"eins", "0", "1", "erster Plan"}))
             << "no student changes, one course moves back onto its rail";
 
@@ -221,19 +245,32 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
                                                   "Schüler in anderen Kursen: 0"}));
         v.click("cmdDrucken");
 
-        // Each variant's figures are those of the plan it becomes.
-        for (const int line : {2, 1}) {
+        // Asked first, with what changes; each variant's figures are those of the plan it becomes.
+        s.select(v, {"zwei"});
+        s.host.onMessage(ui::Answer::No);
+        v.click("cmdUebernehmen");
+        EXPECT_EQ(s.variants().size(), 2u) << "Nein takes nothing over";
+        for (const auto& [line, moved] : {std::pair{2, 0}, {1, 1}}) {
             const QStringList before = s.fields(v, line);
             s.select(v, {before.first()});
+            s.host.onMessage(
+                QStringLiteral("Die Variante „%1“ übernehmen?\n\nSchüler, die den Kurs "
+                               "wechseln: 0\nKurse, die die Schiene wechseln: %2\n\n"
+                               "Der jetzige Plan bleibt als Variante „vor Übernahme "
+                               "…“ erhalten.")
+                    .arg(before.first())
+                    .arg(moved),
+                ui::Answer::Yes);
             v.click("cmdUebernehmen");
             const blocking::Evaluation e = s.evaluation();
             const QStringList figures{QString::number(e.collisions),
+                                      QString::number(e.clashingPairs),
                                       QString::number(e.withoutCourse),
                                       QString::number(e.outsideLimits),
                                       QString::number(e.largestDifference),
                                       QString::number(e.squaredDeviation, 'f', 2).replace('.', ','),
                                       QString::number(e.unplaced)};
-            EXPECT_EQ(before.mid(1, 6), figures) << before.first().toStdString();
+            EXPECT_EQ(before.mid(1, 7), figures) << before.first().toStdString();
         }
     });
     ASSERT_EQ(s.host.printJobs.size(), 1u);
@@ -243,11 +280,22 @@ TEST(Varianten, SavedRenamedComparedTakenOverAndDeleted) {
         "S1    3  001        1|A     3      3 KS0001 | S2    3  001        2|B     3      3 KS0002")
         << "eins taken over: B back on S2";
     EXPECT_TRUE(s.w().LNKurse.lines().isEmpty());
+    // "Rückgängig" brings back the plan the window replaced, in grid and file; then again.
+    const QStringList taken = s.snapshot();
+    s.w().menuBearbRueck_Click();
+    EXPECT_EQ(s.columns().join(" | "), "S1    3  002        1|A     3      3 KS0001|B     3      3 "
+                                       "KS0002 | S2    3  000        2||");
+    EXPECT_EQ(s.evaluation().clashingPairs, 0);
+    EXPECT_EQ(s.db.rows("SELECT CK_KS_ID, CK_BL_ID FROM ckkurs ORDER BY 1, 2").join(" "),
+              "KS0001|     1 KS0002|     1");
+    s.w().menuBearbWied_Click();
+    EXPECT_EQ(s.snapshot(), taken);
 
     s.inVarianten([&](frmVarianten& v) {
         // Another program writes after the window read the file: asked first, Nein keeps all.
         s.connection().exec("UPDATE ckkurs SET CK_FIX = 1");
         s.select(v, {"zwei"});
+        s.host.onMessage(ui::Answer::Yes);
         s.host.onMessage("Schienen oder Belegungen wurden inzwischen von einem anderen Programm "
                          "geändert. Die Variante trotzdem übernehmen?",
                          ui::Answer::No);

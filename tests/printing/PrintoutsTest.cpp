@@ -3,6 +3,7 @@
 #include "printing/Layouts.h"
 #include "printing/RailPrintout.h"
 #include "printing/frmBlKuListen.h"
+#include "printing/frmKursgroessen.h"
 #include "support/School.h"
 
 #include <QFile>
@@ -351,4 +352,17 @@ TEST(RailPrintout, PathsCellsAndSlotsKeepTheirWidths) {
                                       RailPlan::courseSlot(RailPlan::courseCell(bez, students))}),
                   (" ..........   " + slot).leftJustified(70))
             << students;
+}
+
+// The course sizes printed as bars scaled to the largest size or limit (40 characters for 20),
+// a course beyond its limits marked.
+TEST(Kursgroessen, PrintsABarPerCourseUnderItsGroupsTargetSize) {
+    const std::vector<common::SizeGroup> groups{
+        {"M1 M2", 12.5, {{"M1", 15, 0, 20}, {"M2", 10, 11, 20}}}};
+    EXPECT_EQ(
+        printing::frmKursgroessen::lines(groups),
+        (QStringList{"M1 M2 – Zielgröße 12,5",
+                     "  M1       " + QString(30, '#') + QString(10, ' ') + "  15 (–20)",
+                     "  M2       " + QString(20, '#') + QString(20, ' ') + "  10 (11–20) außerhalb",
+                     ""}));
 }

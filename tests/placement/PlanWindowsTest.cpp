@@ -172,7 +172,8 @@ TEST(Bewertung, CountsClashingPairsAndNamesTheChoicesWithoutCourse) {
     s.w().coursesStale = true; // the choices came after loading
     s.w().Bewerten();
     EXPECT_EQ(s.line("Kollisionen") + "|" + s.line("Kurspaare") + "|" + s.line("ohne Kurs"),
-              "Kollisionen (Schüler): 2|Kollidierende Kurspaare: 1|Belegungen ohne Kurs: 1");
+              "Kollisionen (Schüler): 2|Kollidierende Kurspaare: 1|Belegungen ohne Kurs: 1, "
+              "bestmöglich 1");
     for (const QString& line : s.w().lblBewertung)
         EXPECT_FALSE(placement::figureTip(line).isEmpty()) << line.toStdString();
     s.host.onModal("frmFMld", [](ui::Window& w) {

@@ -12,12 +12,16 @@
 #include "gui/HelpViewer.h"
 #include "gui/PrintJob.h"
 #include "import/ErzKuB.h"
+#include "placement/Figures.h"
 #include "placement/SetzenK.h"
 #include "placement/frmAutoSetzen.h"
 #include "placement/frmK.h"
+#include "placement/frmLehrerSchienen.h"
 #include "placement/frmRegeln.h"
 #include "placement/frmVarianten.h"
+#include "planning/frmPlanung.h"
 #include "printing/frmBlKuListen.h"
+#include "printing/frmKursgroessen.h"
 
 #include "gui/ViewSupport.h"
 
@@ -150,8 +154,16 @@ TEST_F(ScreenFit, EveryWindowAndDialogLiesWithinTheScreenAndShowsEveryButton) {
         db::Connection c(s.databasePath());
         m = blocking::Model::load(c, {s.SchjID, s.SchjBez}, 2009);
     }
+    printing::frmKursgroessen sizes(logic, placement::courseSizeGroups(m), "2009");
+    check(sizes);
     placement::frmAutoSetzen automatic(std::move(m), logic);
     check(automatic);
+    placement::frmLehrerSchienen byRail(workspace, logic);
+    byRail.Form_Load();
+    check(byRail);
+    planning::frmPlanung shape(s, logic);
+    shape.Form_Load();
+    check(shape);
 
     // The host's own dialogs: a long message, the input box, the file dialog, the print preview,
     // the help.

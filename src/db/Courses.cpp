@@ -243,13 +243,6 @@ void add(Connection& c, const NewCourse& k) {
 
 namespace {
 
-QStringList column(QSqlQuery q) {
-    QStringList out;
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
-}
-
 std::optional<QString> first(QSqlQuery q) {
     if (!q.next())
         return std::nullopt;

@@ -162,17 +162,6 @@ std::vector<RailKeys> allKeys(Connection& c) {
     return out;
 }
 
-namespace {
-
-QStringList column(QSqlQuery q) {
-    QStringList out;
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
-}
-
-} // namespace
-
 std::vector<BlockingRail> forBlocking(Connection& c, const QString& schoolYear) {
     std::vector<BlockingRail> out;
     QSqlQuery q = c.exec(QStringLiteral("SELECT BL_ID, BL_BEZ, BL_STD, BL_VFP_ID FROM block "

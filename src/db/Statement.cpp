@@ -45,4 +45,11 @@ QVariant Statement::scalar(const QVariantList& values) {
     return v;
 }
 
+QStringList column(QSqlQuery q) {
+    QStringList out;
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
 } // namespace db

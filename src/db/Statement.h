@@ -41,4 +41,7 @@ private:
     QSqlQuery q_;
 };
 
+// The first column of every row of q, as text.
+QStringList column(QSqlQuery q);
+
 } // namespace db

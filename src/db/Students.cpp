@@ -120,17 +120,6 @@ void add(Connection& c, const QString& phase, const Person& s) {
                                         {QStringLiteral("KO_VFP_ID"), s.key}});
 }
 
-namespace {
-
-QStringList column(QSqlQuery q) {
-    QStringList out;
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
-}
-
-} // namespace
-
 std::vector<Enrolled> enrolled(Connection& c) {
     std::vector<Enrolled> out;
     QSqlQuery q = c.exec(QStringLiteral("SELECT KO_VFP_ID, KO_FAMNAME, KO_RUFNAME, KO_KURSPH, "

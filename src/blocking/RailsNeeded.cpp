@@ -214,7 +214,10 @@ void Searcher::narrow(Attempt witness) {
     std::map<int, bool> finished;
     for (bool progress = true; progress;) {
         progress = false;
-        for (const auto& [hours, least] : bound) {
+        for (const auto& entry : bound) {
+            // Named copies: lambdas below may not capture structured bindings (clang).
+            const int hours = entry.first;
+            const int least = entry.second;
             if (finished[hours] || stopped() || left() <= 0.05)
                 continue;
             std::vector<int> count(r_.model.rails.size(), 0);

@@ -28,7 +28,7 @@ struct Teacher {
 
 class Clashes {
 public:
-    Clashes(const Model& m, const Teacher& t) : m_(m), t_(t), load_(m.rails.size(), 0) {
+    Clashes(const Model& m, const Teacher& t) : t_(t), load_(m.rails.size(), 0) {
         order_.resize(t.units.size());
         std::iota(order_.begin(), order_.end(), 0);
         std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
@@ -81,7 +81,6 @@ private:
         }
     }
 
-    const Model& m_;
     const Teacher& t_;
     std::vector<int> order_;
     std::vector<int> load_;

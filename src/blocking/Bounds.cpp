@@ -35,6 +35,37 @@ QString sizeWhy(const Group& g, int groupTotal) {
         .arg(g.courses.size());
 }
 
+// How even the group's sizes can be at best, and why its difference cannot be smaller.
+void evenness(const Group& g, const std::vector<int>& sizes, FigureBounds& b) {
+    GroupBound gb;
+    long long squares = 0;
+    for (int s : sizes)
+        squares += static_cast<long long>(s) * s;
+    const auto [lo, hi] = std::minmax_element(sizes.begin(), sizes.end());
+    gb.difference = sizes.empty() || g.courses.size() < 2 ? 0 : *hi - *lo;
+    gb.squares = squares;
+    const double k = static_cast<double>(sizes.size());
+    gb.deviation = sizes.empty()
+                       ? 0.0
+                       : static_cast<double>(squares) - static_cast<double>(g.total) * g.total / k;
+    if (g.courses.size() >= 2 && gb.difference > 0 && gb.difference >= b.difference) {
+        QStringList& why = b.reasons[QStringLiteral("largestDifference")];
+        if (gb.difference > b.difference)
+            why.clear();
+        why << sizeWhy(g, g.total) + QStringLiteral(", am gleichmäßigsten %1.").arg([&] {
+            QStringList s;
+            for (int x : sizes)
+                s << QString::number(x);
+            return s.join(QStringLiteral(", "));
+        }());
+    }
+    b.difference = std::max(b.difference, g.courses.size() < 2 ? 0 : gb.difference);
+    if (g.courses.size() >= 2)
+        b.deviation += gb.deviation;
+    b.squares += gb.squares;
+    b.groups.push_back(gb);
+}
+
 // One group's sizes: as even as the limits allow where they can all hold, as even as the
 // students that stay allow otherwise; the courses beyond their limits and the students beyond
 // them that no plan avoids.
@@ -78,33 +109,7 @@ void groupBound(const Model& m, const Group& g, const std::vector<int>& load, Fi
             << sizeWhy(g, g.total) +
                    QStringLiteral(", die Grenzen der Kurse (KS_MIN, KS_MAX) und die Schüler, "
                                   "die bleiben, lassen keine Verteilung zu.");
-    GroupBound gb;
-    long long squares = 0;
-    for (int s : sizes)
-        squares += static_cast<long long>(s) * s;
-    const auto [lo, hi] = std::minmax_element(sizes.begin(), sizes.end());
-    gb.difference = sizes.empty() || g.courses.size() < 2 ? 0 : *hi - *lo;
-    gb.squares = squares;
-    const double k = static_cast<double>(sizes.size());
-    gb.deviation = sizes.empty()
-                       ? 0.0
-                       : static_cast<double>(squares) - static_cast<double>(g.total) * g.total / k;
-    if (g.courses.size() >= 2 && gb.difference > 0 && gb.difference >= b.difference) {
-        QStringList& why = b.reasons[QStringLiteral("largestDifference")];
-        if (gb.difference > b.difference)
-            why.clear();
-        why << sizeWhy(g, g.total) + QStringLiteral(", am gleichmäßigsten %1.").arg([&] {
-            QStringList s;
-            for (int x : sizes)
-                s << QString::number(x);
-            return s.join(QStringLiteral(", "));
-        }());
-    }
-    b.difference = std::max(b.difference, g.courses.size() < 2 ? 0 : gb.difference);
-    if (g.courses.size() >= 2)
-        b.deviation += gb.deviation;
-    b.squares += gb.squares;
-    b.groups.push_back(gb);
+    evenness(g, sizes, b);
 }
 
 bool surplusOn(const Model& m, int k, const RailSet& rails) {

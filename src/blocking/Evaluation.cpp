@@ -211,6 +211,8 @@ const Figure kFigures[] = {
 const char* const kDeviation = "squaredDeviation";
 const char* const kDeviationLabel = "Summe der Abweichungsquadrate";
 
+void countEvenness(const Model& m, const std::vector<int>& sizes, Evaluation& e);
+
 // The figures of the plan itself.
 void count(const Model& m, const Placement& p, const Assignment& a, Evaluation& e) {
     e.students = m.ownStudents;
@@ -250,6 +252,11 @@ void count(const Model& m, const Placement& p, const Assignment& a, Evaluation& 
             e.surplusCourses << c.name.trimmed();
         }
     }
+    countEvenness(m, sizes, e);
+}
+
+// How even the parallel courses are: their largest difference and squared deviations.
+void countEvenness(const Model& m, const std::vector<int>& sizes, Evaluation& e) {
     e.largestDifference = 0;
     for (const Group& g : m.groups) {
         if (g.courses.size() < 2)

@@ -9,6 +9,39 @@ Problem::Problem(const Model& model, Mode mode, const FigureBounds& bounds)
     : m(model), f(freedom(model, mode)) {
     courses = static_cast<int>(m.courses.size());
     students = static_cast<int>(m.students.size());
+    takeFamilies();
+    takeStudents();
+    takeRules();
+    keep = mode == Mode::Keep;
+    if (keep) {
+        storedCourse.assign(freeChoice.size(), -1);
+        for (size_t f = 0; f < freeChoice.size(); ++f) {
+            const int k = m.assignment[freeChoice[f]];
+            const std::vector<int>& c = candidates(static_cast<int>(f));
+            if (std::find(c.begin(), c.end(), k) != c.end())
+                storedCourse[f] = k;
+        }
+    }
+    teacherMovable.resize(m.teachers.size());
+    for (int k : movable)
+        if (m.courses[k].teacher >= 0)
+            teacherMovable[m.courses[k].teacher].push_back(k);
+    squareBound = bounds.squares;
+    differenceBound = bounds.difference;
+    for (const GroupBound& g : bounds.groups)
+        groupSquares.push_back(g.squares);
+    for (int i : freeChoice)
+        current.push_back(m.assignment[i]);
+    forced.assign(students, 0);
+    for (int s : bounds.forcedStudents)
+        forced[s] = 1;
+    // Rounds of about the same work, whatever the school's size.
+    movesPerRound =
+        std::clamp(300000 / std::max<int>(1, static_cast<int>(freeChoice.size())), 8, 256);
+}
+
+// Movable courses, and families of those with the same rails to choose from.
+void Problem::takeFamilies() {
     family.assign(courses, -1);
     for (int k = 0; k < courses; ++k) {
         if (f.options[k].size() < 2)
@@ -25,6 +58,11 @@ Problem::Problem(const Model& model, Mode mode, const FigureBounds& bounds)
         families[fam].push_back(k);
         family[k] = fam;
     }
+}
+
+// Per student his choices the search may move and the courses he keeps; per course the students
+// a move of it touches.
+void Problem::takeStudents() {
     touched.resize(courses);
     fixedCourses.resize(students);
     freeBegin.push_back(0);
@@ -63,33 +101,6 @@ Problem::Problem(const Model& model, Mode mode, const FigureBounds& bounds)
             const int g = m.courses[m.types[freeType[f]].candidates[0]].group;
             groupChoices[g].push_back(f);
         }
-    takeRules();
-    keep = mode == Mode::Keep;
-    if (keep) {
-        storedCourse.assign(freeChoice.size(), -1);
-        for (size_t f = 0; f < freeChoice.size(); ++f) {
-            const int k = m.assignment[freeChoice[f]];
-            const std::vector<int>& c = candidates(static_cast<int>(f));
-            if (std::find(c.begin(), c.end(), k) != c.end())
-                storedCourse[f] = k;
-        }
-    }
-    teacherMovable.resize(m.teachers.size());
-    for (int k : movable)
-        if (m.courses[k].teacher >= 0)
-            teacherMovable[m.courses[k].teacher].push_back(k);
-    squareBound = bounds.squares;
-    differenceBound = bounds.difference;
-    for (const GroupBound& g : bounds.groups)
-        groupSquares.push_back(g.squares);
-    for (int i : freeChoice)
-        current.push_back(m.assignment[i]);
-    forced.assign(students, 0);
-    for (int s : bounds.forcedStudents)
-        forced[s] = 1;
-    // Rounds of about the same work, whatever the school's size.
-    movesPerRound =
-        std::clamp(300000 / std::max<int>(1, static_cast<int>(freeChoice.size())), 8, 256);
 }
 
 void Problem::takeRules() {

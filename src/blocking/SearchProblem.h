@@ -115,6 +115,8 @@ struct Problem {
     // Whether the placement rule m.rules[r] holds with the courses' rails as given.
     template <class RailsOf> bool holds(int r, const RailsOf& rails) const;
     // Takes the planner's rules into the problem (part of the constructor).
+    void takeFamilies();
+    void takeStudents();
     void takeRules();
 
     RailSet railsOf(int k, int option) const {

@@ -38,41 +38,31 @@ DbError describe(const QSqlError& e, const QString& path) {
     bool numeric = false;
     // The primary result code: an extended code carries it in its low byte.
     const int code = e.nativeErrorCode().toInt(&numeric) & 0xff;
-    switch (numeric ? code : -1) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return fail(
-            K::Locked,
-            QStringLiteral("Die Datenbank %1 ist von einem anderen Programm gesperrt.").arg(path));
-    case SQLITE_PERM:
-        return fail(
-            K::CannotOpen,
-            QStringLiteral("Der Zugriff auf die Datenbank %1 ist nicht erlaubt.").arg(path));
-    case SQLITE_READONLY:
-        return fail(K::ReadOnly, QStringLiteral("Die Datenbank %1 ist schreibgeschützt: Sie kann "
-                                                "gelesen, aber nicht geändert werden.")
-                                     .arg(path));
-    case SQLITE_IOERR:
-        return fail(K::IoError, QStringLiteral("Die Datenbank %1 kann nicht gelesen oder "
-                                               "geschrieben werden: Der Datenträger meldet einen "
-                                               "Ein-/Ausgabefehler.")
-                                    .arg(path));
-    case SQLITE_CORRUPT:
-        return fail(K::Damaged, QStringLiteral("Die Datenbank %1 ist beschädigt.").arg(path));
-    case SQLITE_FULL:
-        return fail(K::DiskFull, QStringLiteral("Die Datenbank %1 kann nicht geschrieben werden: "
-                                                "Der Datenträger ist voll.")
-                                     .arg(path));
-    case SQLITE_CANTOPEN:
-        return fail(K::CannotOpen,
-                    QStringLiteral("Die Datenbank %1 kann nicht geöffnet werden.").arg(path));
-    case SQLITE_NOTADB:
-        return fail(K::NotADatabase, QStringLiteral("%1 ist keine Blockbildungsdatei.").arg(path));
-    case SQLITE_NOMEM:
-        return fail(
-            K::Other,
-            QStringLiteral("Für die Datenbank %1 reicht der Arbeitsspeicher nicht.").arg(path));
-    case SQLITE_CONSTRAINT: {
+    // The code's failure; %1 the file.
+    static const struct {
+        int code;
+        K kind;
+        const char* text;
+    } codes[] = {
+        {SQLITE_BUSY, K::Locked, "Die Datenbank %1 ist von einem anderen Programm gesperrt."},
+        {SQLITE_LOCKED, K::Locked, "Die Datenbank %1 ist von einem anderen Programm gesperrt."},
+        {SQLITE_PERM, K::CannotOpen, "Der Zugriff auf die Datenbank %1 ist nicht erlaubt."},
+        {SQLITE_READONLY, K::ReadOnly,
+         "Die Datenbank %1 ist schreibgeschützt: Sie kann gelesen, aber nicht geändert werden."},
+        {SQLITE_IOERR, K::IoError,
+         "Die Datenbank %1 kann nicht gelesen oder geschrieben werden: Der Datenträger meldet "
+         "einen Ein-/Ausgabefehler."},
+        {SQLITE_CORRUPT, K::Damaged, "Die Datenbank %1 ist beschädigt."},
+        {SQLITE_FULL, K::DiskFull,
+         "Die Datenbank %1 kann nicht geschrieben werden: Der Datenträger ist voll."},
+        {SQLITE_CANTOPEN, K::CannotOpen, "Die Datenbank %1 kann nicht geöffnet werden."},
+        {SQLITE_NOTADB, K::NotADatabase, "%1 ist keine Blockbildungsdatei."},
+        {SQLITE_NOMEM, K::Other, "Für die Datenbank %1 reicht der Arbeitsspeicher nicht."},
+    };
+    for (const auto& c : codes)
+        if (numeric && code == c.code)
+            return fail(c.kind, QString::fromUtf8(c.text).arg(path));
+    if (numeric && code == SQLITE_CONSTRAINT) {
         static const QRegularExpression unique(QStringLiteral("^UNIQUE constraint failed: (.+)$"));
         if (const auto m = unique.match(engine); m.hasMatch())
             return fail(K::Constraint,
@@ -82,9 +72,6 @@ DbError describe(const QSqlError& e, const QString& path) {
         return fail(K::Constraint, QStringLiteral("Der Wert verletzt eine Regel der Datenbank "
                                                   "%1: %2")
                                        .arg(path, engine));
-    }
-    default:
-        break;
     }
     if (engine.contains(QLatin1String("not a database")))
         return fail(K::NotADatabase, QStringLiteral("%1 ist keine Blockbildungsdatei.").arg(path));

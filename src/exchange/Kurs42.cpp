@@ -63,11 +63,13 @@ int parseInt(const QString& file, int line, const QString& key, const QString& v
     return v;
 }
 
-Blocking readBlocking(const QByteArray& bytes, QStringList& warnings) {
-    struct Pair {
-        QString section, key, value;
-        int line;
-    };
+struct Pair {
+    QString section, key, value;
+    int line;
+};
+
+// The keys of Blockung.txt with their sections, in the order of the file.
+std::vector<Pair> blockingPairs(const QByteArray& bytes, QStringList& warnings) {
     std::vector<Pair> pairs;
     QString section;
     for (const auto& [line, text] : table::lines(table::decode(kBlockung, bytes, warnings))) {
@@ -80,6 +82,11 @@ Blocking readBlocking(const QByteArray& bytes, QStringList& warnings) {
         if (eq > 0) // else neither a section nor a key (a comment)
             pairs.push_back({section, t.left(eq).trimmed(), t.mid(eq + 1).trimmed(), line});
     }
+    return pairs;
+}
+
+Blocking readBlocking(const QByteArray& bytes, QStringList& warnings) {
+    const std::vector<Pair> pairs = blockingPairs(bytes, warnings);
     const auto inBlockung = [](const QString& s) {
         return s.isEmpty() || s.compare(QLatin1String("Blockung"), Qt::CaseInsensitive) == 0;
     };
@@ -269,31 +276,38 @@ void readChoices(const Table& t, Export& e) {
     }
 }
 
-// Drops what the links of the files do not carry, each with a warning naming its line: a course
-// of an unknown subject, a placement of an unknown course, a choice of an unknown student,
-// subject or kind, a subject chosen twice; a choice of a course not taken stays without course.
-void dropUnlinked(Export& e) {
-    const auto warn = [&](const QString& file, int line, const QString& text) {
-        e.warnings << where(file, line) + text;
-    };
-    std::set<QString> subjects, courses, dropped;
+// The courses whose subject is known, each name once.
+struct Linked {
+    std::set<QString> subjects, courses, dropped; // dropped: courses of an unknown subject
+};
+
+void warn(Export& e, const QString& file, int line, const QString& text) {
+    e.warnings << where(file, line) + text;
+}
+
+Linked dropCourses(Export& e) {
+    Linked l;
     for (const Subject& s : e.subjects)
-        subjects.insert(s.krz);
+        l.subjects.insert(s.krz);
     std::erase_if(e.courses, [&](const Course& c) {
-        if (subjects.count(c.fach))
-            return !courses.insert(c.name).second;
-        warn(kKurse, c.line,
+        if (l.subjects.count(c.fach))
+            return !l.courses.insert(c.name).second;
+        warn(e, kKurse, c.line,
              QStringLiteral("Das Fach „%1“ des Kurses „%2“ steht nicht in %3; der Kurs wird "
                             "nicht übernommen.")
                  .arg(c.fach, c.name, kFaecher));
-        dropped.insert(c.name);
+        l.dropped.insert(c.name);
         return true;
     });
+    return l;
+}
+
+void dropPlacements(Export& e, const Linked& l) {
     std::set<std::pair<QString, int>> placed;
     std::erase_if(e.placements, [&](const Placement& p) {
-        if (!courses.count(p.kurs)) {
-            if (!dropped.count(p.kurs)) // else its course's warning says it
-                warn(kBlockplan, p.line,
+        if (!l.courses.count(p.kurs)) {
+            if (!l.dropped.count(p.kurs)) // else its course's warning says it
+                warn(e, kBlockplan, p.line,
                      QStringLiteral("Der Kurs „%1“ steht nicht in %2; die Zeile wird nicht "
                                     "übernommen.")
                          .arg(p.kurs, kKurse));
@@ -301,13 +315,16 @@ void dropUnlinked(Export& e) {
         }
         if (placed.insert({p.kurs, p.schiene}).second)
             return false;
-        warn(kBlockplan, p.line,
+        warn(e, kBlockplan, p.line,
              QStringLiteral("Der Kurs „%1“ steht schon in Schiene %2; die Zeile wird nicht "
                             "übernommen.")
                  .arg(p.kurs)
                  .arg(p.schiene));
         return true;
     });
+}
+
+void dropChoices(Export& e, const Linked& l) {
     std::set<StudentKey> students;
     for (const Student& s : e.students)
         students.insert(s.key);
@@ -315,26 +332,26 @@ void dropUnlinked(Export& e) {
     std::erase_if(e.choices, [&](Choice& c) {
         const QString notTaken = QStringLiteral("; die Wahl wird nicht übernommen.");
         if (!students.count(c.student))
-            warn(kFachwahlen, c.line,
+            warn(e, kFachwahlen, c.line,
                  QStringLiteral("Der Schüler %1 steht nicht in %2")
                          .arg(describe(c.student), kSchueler) +
                      notTaken);
-        else if (!subjects.count(c.fachkrz))
-            warn(kFachwahlen, c.line,
+        else if (!l.subjects.count(c.fachkrz))
+            warn(e, kFachwahlen, c.line,
                  QStringLiteral("Das Fach „%1“ steht nicht in %2").arg(c.fachkrz, kFaecher) +
                      notTaken);
         else if (courseKind(c.kursart).isEmpty())
-            warn(kFachwahlen, c.line,
+            warn(e, kFachwahlen, c.line,
                  QStringLiteral("Die Kursart „%1“ ist unbekannt").arg(c.kursart) + notTaken);
         else if (!chosen.insert({c.student, c.fachkrz}).second)
-            warn(kFachwahlen, c.line,
+            warn(e, kFachwahlen, c.line,
                  QStringLiteral("Der Schüler %1 hat das Fach „%2“ schon gewählt")
                          .arg(describe(c.student), c.fachkrz) +
                      notTaken);
         else {
-            if (!c.kurs.isEmpty() && !courses.count(c.kurs)) {
-                if (!dropped.count(c.kurs)) // else its course's warning says it
-                    warn(kFachwahlen, c.line,
+            if (!c.kurs.isEmpty() && !l.courses.count(c.kurs)) {
+                if (!l.dropped.count(c.kurs)) // else its course's warning says it
+                    warn(e, kFachwahlen, c.line,
                          QStringLiteral("Der Kurs „%1“ steht nicht in %2; die Wahl bleibt ohne "
                                         "Kurs.")
                              .arg(c.kurs, kKurse));
@@ -344,6 +361,15 @@ void dropUnlinked(Export& e) {
         }
         return true;
     });
+}
+
+// Drops what the links of the files do not carry, each with a warning naming its line: a course
+// of an unknown subject, a placement of an unknown course, a choice of an unknown student,
+// subject or kind, a subject chosen twice; a choice of a course not taken stays without course.
+void dropUnlinked(Export& e) {
+    const Linked l = dropCourses(e);
+    dropPlacements(e, l);
+    dropChoices(e, l);
 }
 
 QByteArray readWhole(const QString& path, const QString& name, qint64 limit) {

@@ -44,38 +44,13 @@ ErzKuBView::ErzKuBView(importer::ErzKuB& w, QtHost& host, QWidget* parent)
     pathRow->addWidget(seek);
     layout->addLayout(pathRow);
 
-    auto* lists = new QHBoxLayout;
-    auto* frame2 = new QGroupBox(w_.Frame2, this);
-    auto* f2 = new QVBoxLayout(frame2);
-    auto* lstSJ = new ListBoxView(w_.lstSJ, frame2);
-    lstSJ->setObjectName(QStringLiteral("lstSJ"));
-    f2->addWidget(lstSJ);
-    lists->addWidget(frame2, 2);
-    auto* frame1 = new QGroupBox(w_.Frame1, this);
-    auto* f1 = new QVBoxLayout(frame1);
-    auto* lstKoll = new ListBoxView(w_.lstKollJahrg, frame1);
-    lstKoll->setObjectName(QStringLiteral("lstKollJahrg"));
-    f1->addWidget(lstKoll);
-    lists->addWidget(frame1, 1);
-    layout->addLayout(lists);
+    ListBoxView* lstSJ = nullptr;
+    layout->addLayout(lists(lstSJ));
 
     auto* line1 = new QFrame(this);
     line1->setFrameShape(QFrame::HLine);
     layout->addWidget(line1);
-    auto* progress = new QGridLayout;
-    label2_ = new QLabel(w_.Label2, this);
-    label1_ = new QLabel(this);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label4_ = new QLabel(this);
-    label4_->setObjectName(QStringLiteral("Label4"));
-    label3_ = new QLabel(this);
-    label3_->setObjectName(QStringLiteral("Label3"));
-    progress->addWidget(label2_, 0, 0);
-    progress->addWidget(label1_, 0, 1);
-    progress->addWidget(label4_, 1, 0);
-    progress->addWidget(label3_, 1, 1);
-    progress->setColumnStretch(1, 1);
-    layout->addLayout(progress);
+    layout->addLayout(progress());
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -96,6 +71,42 @@ ErzKuBView::ErzKuBView(importer::ErzKuB& w, QtHost& host, QWidget* parent)
         const QRect s = screen->geometry();
         move((s.width() - width()) / 2, (s.height() - height()) / 2);
     }
+}
+
+// The school years beside the cohorts; lstSJ: the school years' list.
+QHBoxLayout* ErzKuBView::lists(ListBoxView*& lstSJ) {
+    auto* lists = new QHBoxLayout;
+    auto* frame2 = new QGroupBox(w_.Frame2, this);
+    auto* f2 = new QVBoxLayout(frame2);
+    lstSJ = new ListBoxView(w_.lstSJ, frame2);
+    lstSJ->setObjectName(QStringLiteral("lstSJ"));
+    f2->addWidget(lstSJ);
+    lists->addWidget(frame2, 2);
+    auto* frame1 = new QGroupBox(w_.Frame1, this);
+    auto* f1 = new QVBoxLayout(frame1);
+    auto* lstKoll = new ListBoxView(w_.lstKollJahrg, frame1);
+    lstKoll->setObjectName(QStringLiteral("lstKollJahrg"));
+    f1->addWidget(lstKoll);
+    lists->addWidget(frame1, 1);
+    return lists;
+}
+
+// The import's progress: the table and the record it is at.
+QGridLayout* ErzKuBView::progress() {
+    auto* progress = new QGridLayout;
+    label2_ = new QLabel(w_.Label2, this);
+    label1_ = new QLabel(this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label4_ = new QLabel(this);
+    label4_->setObjectName(QStringLiteral("Label4"));
+    label3_ = new QLabel(this);
+    label3_->setObjectName(QStringLiteral("Label3"));
+    progress->addWidget(label2_, 0, 0);
+    progress->addWidget(label1_, 0, 1);
+    progress->addWidget(label4_, 1, 0);
+    progress->addWidget(label3_, 1, 1);
+    progress->setColumnStretch(1, 1);
+    return progress;
 }
 
 void ErzKuBView::refresh() {

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QListView;
 class QPlainTextEdit;
@@ -16,6 +18,7 @@ class frmFMld;
 
 namespace gui {
 
+class ListBoxView;
 class QtHost;
 
 // The import window: container path, school years, cohorts, the two buttons and the progress
@@ -29,6 +32,8 @@ protected:
     void reject() override;
 
 private:
+    QHBoxLayout* lists(ListBoxView*& lstSJ);
+    QGridLayout* progress();
     void refresh();
     importer::ErzKuB& w_;
     QtHost& host_;

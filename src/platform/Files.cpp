@@ -140,6 +140,22 @@ FileError writeError(const QString& path, const QString& system) {
     return writeFailure(path, system);
 }
 
+#ifndef Q_OS_WIN
+// The open(2) flags and Qt's mode of a file mode.
+static std::pair<int, QIODevice::OpenMode> posixMode(FileMode mode) {
+    switch (mode) {
+    case FileMode::Output:
+        return {O_WRONLY | O_CREAT | O_TRUNC, QIODevice::WriteOnly};
+    case FileMode::Input:
+        return {O_RDONLY, QIODevice::ReadOnly};
+    case FileMode::Append:
+        return {O_WRONLY | O_CREAT | O_APPEND, QIODevice::WriteOnly | QIODevice::Append};
+    default:
+        return {O_RDWR | O_CREAT, QIODevice::ReadWrite};
+    }
+}
+#endif
+
 std::unique_ptr<QFile> openRaw(const QString& path, FileMode mode) {
     const QString native = platform::nativePath(path);
     auto file = std::make_unique<QFile>(native);
@@ -165,24 +181,7 @@ std::unique_ptr<QFile> openRaw(const QString& path, FileMode mode) {
         throw FileError(code, path, describe(code, path));
     }
 #else
-    int flags = O_RDONLY;
-    QIODevice::OpenMode qmode = QIODevice::ReadOnly;
-    switch (mode) {
-    case FileMode::Output:
-        flags = O_WRONLY | O_CREAT | O_TRUNC;
-        qmode = QIODevice::WriteOnly;
-        break;
-    case FileMode::Input:
-        break;
-    case FileMode::Append:
-        flags = O_WRONLY | O_CREAT | O_APPEND;
-        qmode = QIODevice::WriteOnly | QIODevice::Append;
-        break;
-    default:
-        flags = O_RDWR | O_CREAT;
-        qmode = QIODevice::ReadWrite;
-        break;
-    }
+    const auto [flags, qmode] = posixMode(mode);
     const QByteArray encoded = QFile::encodeName(native);
     const int fd = ::open(encoded.constData(), flags | O_CLOEXEC, 0666);
     if (fd < 0) {

@@ -136,18 +136,6 @@ QStringList keysLike(Connection& c, const QString& key) {
         {key}));
 }
 
-std::optional<QString> designation(Connection& c, const QString& key, bool withName) {
-    QSqlQuery q = c.exec(
-        withName ? QStringLiteral("SELECT trim(KO_VFP_ID) || ' (' || trim(ifnull(KO_FAMNAME, "
-                                  "'')) || ', ' || trim(ifnull(KO_RUFNAME, '')) || ')' FROM "
-                                  "kolleg WHERE KO_VFP_ID = ?")
-                 : QStringLiteral("SELECT trim(KO_VFP_ID) FROM kolleg WHERE KO_VFP_ID = ?"),
-        {key});
-    if (!q.next())
-        return std::nullopt;
-    return q.value(0).toString();
-}
-
 QStringList listing(Connection& c) {
     return column(c.exec(QStringLiteral(
         "SELECT trim(KO_VFP_ID) || '  ' || trim(ifnull(KO_FAMNAME, '')) || ', ' || "

@@ -87,9 +87,6 @@ struct Enrolled {
 std::vector<Enrolled> enrolled(Connection& c);
 // The keys of the students whose trimmed key is key (letter case ignored).
 QStringList keysLike(Connection& c, const QString& key);
-// The trimmed key of the student of that key, with " (Name, Vorname)" after it where withName;
-// none when he is gone.
-std::optional<QString> designation(Connection& c, const QString& key, bool withName);
 // Every student as "KEY  Name, Vorname (Klasse)", by name; the class where he has one.
 QStringList listing(Connection& c);
 // --- For the texts of the planner's rules.

@@ -4,6 +4,7 @@
 #include "ui/Window.h"
 
 #include <QAction>
+#include <QHBoxLayout>
 #include <QHash>
 #include <QKeySequence>
 #include <QMenu>
@@ -26,6 +27,16 @@ std::vector<QPushButton*> commandButtons(ui::Window& w, ui::Host& host, QWidget*
     for (const ui::Command& c : w.commands())
         buttons.push_back(commandButton(w, c, host, parent));
     return buttons;
+}
+
+QHBoxLayout* commandRow(ui::Window& w, ui::Host& host, QWidget* parent) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton* b : commandButtons(w, host, parent)) {
+        b->setAutoDefault(false);
+        row->addWidget(b);
+    }
+    return row;
 }
 
 void commandMenus(ui::Window& w, ui::Host& host, QMenuBar* bar) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+class QHBoxLayout;
 class QMenuBar;
 class QPushButton;
 class QWidget;
@@ -20,6 +21,9 @@ QPushButton* commandButton(ui::Window& w, const ui::Command& c, ui::Host& host, 
 
 // One such button for each command of the window, in its order.
 std::vector<QPushButton*> commandButtons(ui::Window& w, ui::Host& host, QWidget* parent);
+
+// Those buttons in a row on the right, none taking Enter for itself.
+QHBoxLayout* commandRow(ui::Window& w, ui::Host& host, QWidget* parent);
 
 // The window's menus: a command without parent and handler is a menu, a command with a parent
 // its item ("-" a separator); an item runs its command through the command boundary.

@@ -37,13 +37,7 @@ LehrerView::LehrerView(editors::frmLehrer& w, QtHost& host, QWidget* parent)
     courses->setObjectName(QStringLiteral("lstKurse"));
     layout->addWidget(courses, 2);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton* b : commandButtons(w_, host_, this)) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
-    layout->addLayout(buttons);
+    layout->addLayout(commandRow(w_, host_, this));
 
     connect(teachers, &ColumnListView::clicked, this,
             [this]() { ui::runCommand(host_, [&]() { w_.lstLehrer_Click(); }); });

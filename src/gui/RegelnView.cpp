@@ -59,13 +59,7 @@ RegelnView::RegelnView(placement::frmRegeln& w, QtHost& host, QWidget* parent)
     args->addWidget(zweite_, 1);
     layout->addLayout(args, 3);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton* b : commandButtons(w_, host_, this)) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
-    layout->addLayout(buttons);
+    layout->addLayout(commandRow(w_, host_, this));
 
     connect(combo, &ComboBoxView::clicked, this,
             [this]() { ui::runCommand(host_, [&]() { w_.CmbArt_Click(); }); });

@@ -53,13 +53,7 @@ VariantenView::VariantenView(placement::frmVarianten& w, QtHost& host, QWidget* 
     below->addWidget(chart_, 1);
     layout->addLayout(below, 3);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton* b : commandButtons(w_, host_, this)) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
-    layout->addLayout(buttons);
+    layout->addLayout(commandRow(w_, host_, this));
 
     connect(&w_, &ui::Window::changed, this, [this, table]() {
         table->fieldsChanged();

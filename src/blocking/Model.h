@@ -86,10 +86,7 @@ struct Student {
     std::vector<int> fixedCourses;
     QString className; // KO_PARLLKL, trimmed
     // As reports name him: "Name, Vorname (12a)", the class where he has one.
-    QString named() const {
-        return className.isEmpty() ? name
-                                   : name + QStringLiteral(" (") + className + QLatin1Char(')');
-    }
+    QString named() const { return studentInText(name, className); }
 };
 
 // Parallel courses: own courses joined by the choices they can serve. Their sizes should be

@@ -2,7 +2,6 @@
 #include "blocking/Model.h"
 
 #include "db/Courses.h"
-#include "db/Students.h"
 
 #include <algorithm>
 
@@ -45,8 +44,6 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
     const auto student = [&](const QString& key) {
         return studentByKey.value(fold(key.trimmed()), -1);
     };
-    QHash<QString, QString> classes; // read for the first rule naming a student
-    bool classesRead = false;
     for (const Rule& r : blocking::loadRules(c, year.id)) {
         const RuleKindInfo& info = ruleKind(r.kind);
         PlanRule p;
@@ -81,14 +78,8 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
         if (p.first < 0 || p.second < 0)
             continue;
         if (p.text.isEmpty()) {
-            if (!classesRead && info.first == RuleArg::Student) {
-                classes = db::students::classes(c);
-                classesRead = true;
-            }
             const auto name = [&](RuleArg what, int i) {
-                return what == RuleArg::Course
-                           ? courses[i].name.trimmed()
-                           : studentInText(students[i].name, classes.value(students[i].key));
+                return what == RuleArg::Course ? courses[i].name.trimmed() : students[i].named();
             };
             p.text = ruleText(r.kind, name(info.first, p.first),
                               second.isEmpty() ? name(info.second, p.second) : second);

@@ -11,7 +11,7 @@ CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug 
   -DCMAKE_CXX_FLAGS="-O1 -g" -DKUBB_SANITIZE=ON -DKUBB_FUZZ=ON -DKUBB_WERROR=ON -DKUBB_BENCH=OFF
 cmake --build build-asan
 
-# Children run under strace in the crash test, where LeakSanitizer cannot work; any other
+# Children run under strace in the fault tests, where LeakSanitizer cannot work; any other
 # sanitizer report ends the program with an error. No strict string checks: the X keyboard
 # library hands strndup strings that end at their length, not at a zero byte.
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1

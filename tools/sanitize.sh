@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_FLAGS="-O1 -g" -DKUBB_SANITIZE=ON -DKUBB_FUZZ=ON -DKUBB_WERROR=ON -DKUBB_BENCH=OFF
+  -DCMAKE_CXX_FLAGS="-O1 -gline-tables-only" -DKUBB_SANITIZE=ON -DKUBB_FUZZ=ON -DKUBB_WERROR=ON -DKUBB_BENCH=OFF
 cmake --build build-asan
 
 # Children run under strace in the fault tests, where LeakSanitizer cannot work; any other

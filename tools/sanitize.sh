@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The stricter half of CI: builds everything with clang under AddressSanitizer and
 # UndefinedBehaviorSanitizer in build-asan/, runs all tests there, then runs each libFuzzer target
-# of the import and of the Kurs42 reader for FUZZ_SECONDS seconds (default 60), seeded from the
+# of the import and of the Kurs42 reader for FUZZ_SECONDS seconds (default 40), seeded from the
 # project's own containers and test export.
 #   bash tools/sanitize.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_FLAGS="-O1 -gline-tables-only" -DKUBB_SANITIZE=ON -DKUBB_FUZZ=ON -DKUBB_WERROR=ON -DKUBB_BENCH=OFF
+  -DCMAKE_CXX_FLAGS="-O1 -g" -DKUBB_SANITIZE=ON -DKUBB_FUZZ=ON -DKUBB_WERROR=ON -DKUBB_BENCH=OFF
 cmake --build build-asan
 
 # Children run under strace in the fault tests, where LeakSanitizer cannot work; any other
@@ -18,7 +18,7 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-asan --output-on-failure -j2 --timeout 900
 
-seconds=${FUZZ_SECONDS:-60}
+seconds=${FUZZ_SECONDS:-40}
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
 mkdir -p "$corpus/table" "$corpus/import" "$corpus/kurs42"

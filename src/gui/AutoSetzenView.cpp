@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -61,7 +60,7 @@ AutoSetzenView::AutoSetzenView(placement::frmAutoSetzen& w, QtHost& host, QWidge
     layout->addWidget(lstWechsel_, 1);
     // Without reasons the space stays below the evaluations.
     layout->addStretch(0);
-    layout->addLayout(buildButtons());
+    layout->addLayout(commandRow(w_, host_, this));
 
     tmrSuche_ = new QTimer(this);
     tmrSuche_->setInterval(100);
@@ -135,16 +134,6 @@ QGridLayout* AutoSetzenView::buildEvaluations() {
     evaluations->setColumnStretch(1, 1);
     evaluations->setHorizontalSpacing(24);
     return evaluations;
-}
-
-QHBoxLayout* AutoSetzenView::buildButtons() {
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton* b : commandButtons(w_, host_, this)) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
-    return buttons;
 }
 
 void AutoSetzenView::run(const std::function<void()>& handler) {

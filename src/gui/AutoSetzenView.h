@@ -36,7 +36,6 @@ protected:
 private:
     QHBoxLayout* buildSettings();
     QGridLayout* buildEvaluations();
-    QHBoxLayout* buildButtons();
     void refresh();
     void run(const std::function<void()>& handler);
 

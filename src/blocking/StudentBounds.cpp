@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 namespace blocking::bounds {
 
@@ -347,38 +348,50 @@ public:
     OtherColliding(const Model& m, const Domains& d, const std::vector<char>& teacherFree,
                    const std::map<int, std::vector<int>>& byCourse)
         : m_(m), d_(d) {
+        std::map<int, int> slot; // student -> index into kept_
         for (const auto& [k, students] : byCourse) {
-            index_[k] = static_cast<int>(courses_.size());
             courses_.push_back(k);
-            studentsOf_.push_back(students);
             for (int s : students)
-                if (!slot_.count(s)) {
-                    slot_[s] = static_cast<int>(kept_.size());
+                if (!slot.count(s)) {
+                    slot[s] = static_cast<int>(kept_.size());
                     kept_.push_back(keptOf(s));
                 }
         }
         std::sort(courses_.begin(), courses_.end(),
                   [&](int a, int b) { return d.rails[a].size() < d.rails[b].size(); });
+        moving_.assign(m.courses.size(), 0);
         for (int k : courses_)
-            if (const int t = m.courses[k].teacher;
-                t >= 0 && t < static_cast<int>(teacherFree.size()) && teacherFree[t])
-                taught_[k] = teacherRails(t);
+            moving_[k] = 1;
+        for (int k : courses_) {
+            std::vector<int> members;
+            for (int s : byCourse.at(k))
+                members.push_back(slot.at(s));
+            membersOf_.push_back(std::move(members));
+            const int t = m.courses[k].teacher;
+            const bool free = t >= 0 && t < static_cast<int>(teacherFree.size()) && teacherFree[t];
+            taught_.push_back(free ? std::optional<RailSet>(teacherRails(t)) : std::nullopt);
+        }
     }
 
     // -1 when the work allowed did not prove it.
     int least() {
         taken_.assign(kept_.size(), RailSet());
         colliding_.assign(kept_.size(), 0);
-        chosen_.assign(m_.courses.size(), RailSet());
+        chosen_.assign(courses_.size(), RailSet());
         best_ = -1;
         nodes_ = 0;
+        work_ = 0;
         search(0, 0);
-        return nodes_ > kMaxNodes ? -1 : best_;
+        return exhausted() ? -1 : best_;
     }
     const std::vector<int>& courses() const { return courses_; }
 
 private:
+    // The work allowed: nodes, and students looked at (a node of a large course costs more);
+    // about a tenth of a second on 2 x 400 students.
     static constexpr long kMaxNodes = 200000;
+    static constexpr long kMaxWork = 20000000;
+    bool exhausted() const { return nodes_ > kMaxNodes || work_ > kMaxWork; }
 
     // The rails the student keeps: his courses of other year groups.
     RailSet keptOf(int s) const {
@@ -392,24 +405,20 @@ private:
     RailSet teacherRails(int t) const {
         RailSet r;
         for (size_t k = 0; k < m_.courses.size(); ++k)
-            if (m_.courses[k].teacher == t && !index_.count(static_cast<int>(k)) &&
-                d_.rails[k].size() == 1)
+            if (m_.courses[k].teacher == t && !moving_[k] && d_.rails[k].size() == 1)
                 r |= d_.rails[k].front();
         return r;
     }
 
-    bool teacherFits(int k, const RailSet& rails) const {
-        const auto it = taught_.find(k);
-        if (it == taught_.end())
+    bool teacherFits(size_t i, const RailSet& rails) const {
+        if (!taught_[i])
             return true;
-        if (rails.intersects(it->second))
+        if (rails.intersects(*taught_[i]))
             return false;
-        for (size_t i = 0; i < courses_.size(); ++i) {
-            const int c = courses_[i];
-            if (c != k && !chosen_[c].empty() && m_.courses[c].teacher == m_.courses[k].teacher &&
-                chosen_[c].intersects(rails))
+        const int teacher = m_.courses[courses_[i]].teacher;
+        for (size_t j = 0; j < i; ++j)
+            if (m_.courses[courses_[j]].teacher == teacher && chosen_[j].intersects(rails))
                 return false;
-        }
         return true;
     }
 
@@ -422,50 +431,53 @@ private:
         }
         if (++nodes_ > kMaxNodes)
             return;
-        const int k = courses_[i];
-        const std::vector<int>& students = studentsOf_[index_.at(k)];
-        for (const RailSet& r : d_.rails[k]) {
-            if (!teacherFits(k, r))
+        const std::vector<int>& members = membersOf_[i];
+        // What this level changes, undone from the stacks' tops.
+        const size_t freshFrom = fresh_.size();
+        const size_t beforeFrom = before_.size();
+        for (const RailSet& r : d_.rails[courses_[i]]) {
+            if (!teacherFits(i, r))
                 continue;
+            work_ += static_cast<long>(members.size());
             int added = 0;
-            std::vector<int> fresh;
-            for (int s : students) {
-                const int x = slot_.at(s);
+            for (int x : members) {
                 if (!colliding_[x] && (r.intersects(kept_[x]) || r.intersects(taken_[x]))) {
                     colliding_[x] = 1;
-                    fresh.push_back(x);
+                    fresh_.push_back(x);
                     ++added;
                 }
+                before_.push_back(taken_[x]);
+                taken_[x] |= r;
             }
-            std::vector<RailSet> before;
-            for (int s : students) {
-                before.push_back(taken_[slot_.at(s)]);
-                taken_[slot_.at(s)] |= r;
-            }
-            chosen_[k] = r;
+            chosen_[i] = r;
             search(i + 1, colliding + added);
-            chosen_[k] = RailSet();
-            for (size_t j = 0; j < students.size(); ++j)
-                taken_[slot_.at(students[j])] = before[j];
-            for (int x : fresh)
-                colliding_[x] = 0;
-            if (nodes_ > kMaxNodes)
+            chosen_[i] = RailSet();
+            // Backwards: a student twice in the list gets his first value back last.
+            for (size_t j = members.size(); j-- > 0;)
+                taken_[members[j]] = before_[beforeFrom + j];
+            before_.resize(beforeFrom);
+            for (size_t j = freshFrom; j < fresh_.size(); ++j)
+                colliding_[fresh_[j]] = 0;
+            fresh_.resize(freshFrom);
+            if (exhausted())
                 return;
         }
     }
 
     const Model& m_;
     const Domains& d_;
-    std::vector<int> courses_;
-    std::map<int, int> index_; // course -> its students' list
-    std::vector<std::vector<int>> studentsOf_;
-    std::map<int, int> slot_; // student -> index into kept_
+    std::vector<int> courses_;                   // the courses in the order of the search
+    std::vector<std::vector<int>> membersOf_;    // per course: its students, as indexes into kept_
+    std::vector<std::optional<RailSet>> taught_; // per course of a free teacher: his rails kept
+    std::vector<char> moving_;                   // per course of the model: one of courses_
     std::vector<RailSet> kept_, taken_;
     std::vector<char> colliding_;
-    std::map<int, RailSet> taught_; // courses of free teachers -> rails their teacher keeps
-    std::vector<RailSet> chosen_;
+    std::vector<RailSet> chosen_; // per course: the rails it is given in this branch
+    std::vector<int> fresh_;      // students who collide from this branch on
+    std::vector<RailSet> before_; // their rails before this branch
     int best_ = -1;
     long nodes_ = 0;
+    long work_ = 0;
 };
 
 void otherStudents(const Model& m, const Domains& d, FigureBounds& b) {

@@ -211,7 +211,34 @@ const Figure kFigures[] = {
 const char* const kDeviation = "squaredDeviation";
 const char* const kDeviationLabel = "Summe der Abweichungsquadrate";
 
-void countEvenness(const Model& m, const std::vector<int>& sizes, Evaluation& e);
+// How even the parallel courses are: their largest difference and squared deviations.
+void countEvenness(const Model& m, const std::vector<int>& sizes, Evaluation& e) {
+    e.largestDifference = 0;
+    for (const Group& g : m.groups) {
+        if (g.courses.size() < 2)
+            continue;
+        int lo = sizes[g.courses[0]];
+        int hi = lo;
+        long long sum = 0;
+        long long squares = 0;
+        for (int k : g.courses) {
+            const int s = sizes[k];
+            lo = std::min(lo, s);
+            hi = std::max(hi, s);
+            sum += s;
+            squares += static_cast<long long>(s) * s;
+        }
+        const double n = static_cast<double>(g.courses.size());
+        e.squaredDeviation +=
+            static_cast<double>(squares) - static_cast<double>(sum) * static_cast<double>(sum) / n;
+        if (hi - lo > e.largestDifference || e.largestDifferenceGroup.isEmpty()) {
+            e.largestDifference = hi - lo;
+            e.largestDifferenceGroup = g.label;
+        }
+    }
+    if (std::abs(e.squaredDeviation) < kEpsilon)
+        e.squaredDeviation = 0;
+}
 
 // The figures of the plan itself.
 void count(const Model& m, const Placement& p, const Assignment& a, Evaluation& e) {
@@ -253,35 +280,6 @@ void count(const Model& m, const Placement& p, const Assignment& a, Evaluation& 
         }
     }
     countEvenness(m, sizes, e);
-}
-
-// How even the parallel courses are: their largest difference and squared deviations.
-void countEvenness(const Model& m, const std::vector<int>& sizes, Evaluation& e) {
-    e.largestDifference = 0;
-    for (const Group& g : m.groups) {
-        if (g.courses.size() < 2)
-            continue;
-        int lo = sizes[g.courses[0]];
-        int hi = lo;
-        long long sum = 0;
-        long long squares = 0;
-        for (int k : g.courses) {
-            const int s = sizes[k];
-            lo = std::min(lo, s);
-            hi = std::max(hi, s);
-            sum += s;
-            squares += static_cast<long long>(s) * s;
-        }
-        const double n = static_cast<double>(g.courses.size());
-        e.squaredDeviation +=
-            static_cast<double>(squares) - static_cast<double>(sum) * static_cast<double>(sum) / n;
-        if (hi - lo > e.largestDifference || e.largestDifferenceGroup.isEmpty()) {
-            e.largestDifference = hi - lo;
-            e.largestDifferenceGroup = g.label;
-        }
-    }
-    if (std::abs(e.squaredDeviation) < kEpsilon)
-        e.squaredDeviation = 0;
 }
 
 // The bounds beside the figures, none above its figure, with the reasons of those above 0.

@@ -276,9 +276,10 @@ void readChoices(const Table& t, Export& e) {
     }
 }
 
-// The courses whose subject is known, each name once.
+// What the later files may link to: the subjects, the courses kept (each name once), and the
+// courses dropped for an unknown subject (their warning is given already).
 struct Linked {
-    std::set<QString> subjects, courses, dropped; // dropped: courses of an unknown subject
+    std::set<QString> subjects, courses, dropped;
 };
 
 void warn(Export& e, const QString& file, int line, const QString& text) {

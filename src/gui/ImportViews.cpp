@@ -44,8 +44,7 @@ ErzKuBView::ErzKuBView(importer::ErzKuB& w, QtHost& host, QWidget* parent)
     pathRow->addWidget(seek);
     layout->addLayout(pathRow);
 
-    ListBoxView* lstSJ = nullptr;
-    layout->addLayout(lists(lstSJ));
+    layout->addLayout(lists());
 
     auto* line1 = new QFrame(this);
     line1->setFrameShape(QFrame::HLine);
@@ -62,8 +61,6 @@ ErzKuBView::ErzKuBView(importer::ErzKuB& w, QtHost& host, QWidget* parent)
     buttons->addWidget(b2);
     layout->addLayout(buttons);
 
-    connect(lstSJ, &ListBoxView::clicked, this,
-            [this]() { ui::runCommand(host_, [&]() { w_.lstSJ_Click(); }); });
     connect(&w_, &ui::Window::changed, this, &ErzKuBView::refresh);
     refresh();
     resize(720, 420);
@@ -73,13 +70,15 @@ ErzKuBView::ErzKuBView(importer::ErzKuB& w, QtHost& host, QWidget* parent)
     }
 }
 
-// The school years beside the cohorts; lstSJ: the school years' list.
-QHBoxLayout* ErzKuBView::lists(ListBoxView*& lstSJ) {
+// The school years beside the cohorts.
+QHBoxLayout* ErzKuBView::lists() {
     auto* lists = new QHBoxLayout;
     auto* frame2 = new QGroupBox(w_.Frame2, this);
     auto* f2 = new QVBoxLayout(frame2);
-    lstSJ = new ListBoxView(w_.lstSJ, frame2);
+    auto* lstSJ = new ListBoxView(w_.lstSJ, frame2);
     lstSJ->setObjectName(QStringLiteral("lstSJ"));
+    connect(lstSJ, &ListBoxView::clicked, this,
+            [this]() { ui::runCommand(host_, [&]() { w_.lstSJ_Click(); }); });
     f2->addWidget(lstSJ);
     lists->addWidget(frame2, 2);
     auto* frame1 = new QGroupBox(w_.Frame1, this);

@@ -18,7 +18,6 @@ class frmFMld;
 
 namespace gui {
 
-class ListBoxView;
 class QtHost;
 
 // The import window: container path, school years, cohorts, the two buttons and the progress
@@ -32,7 +31,7 @@ protected:
     void reject() override;
 
 private:
-    QHBoxLayout* lists(ListBoxView*& lstSJ);
+    QHBoxLayout* lists();
     QGridLayout* progress();
     void refresh();
     importer::ErzKuB& w_;

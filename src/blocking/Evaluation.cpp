@@ -181,6 +181,14 @@ bool collides(const Model& m, const Placement& p, const Assignment& a, int stude
     return found;
 }
 
+std::vector<int> collisionsByPart(const Model& m, const Placement& p, const Assignment& a) {
+    std::vector<int> counts(m.parts.size(), 0);
+    for (int s = 0; s < m.ownStudents; ++s)
+        if (collides(m, p, a, s))
+            ++counts[static_cast<size_t>(m.students[s].part)];
+    return counts;
+}
+
 namespace {
 
 // The figures with a whole number and their bounds, in the order the search weighs them: their

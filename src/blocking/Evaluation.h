@@ -95,6 +95,8 @@ bool onSurplusRail(const Model& m, const Placement& p, int k);
 // Whether a student has two different courses on one rail (one of the cohort's courses, for a
 // student of another cohort).
 bool collides(const Model& m, const Placement& p, const Assignment& a, int student);
+// Per planned cohort (Model::parts) its students with a collision; their sum is the collisions.
+std::vector<int> collisionsByPart(const Model& m, const Placement& p, const Assignment& a);
 // The sizes of all courses: choice rows naming them (those the blocking may move as `a` has
 // them).
 std::vector<int> courseSizes(const Model& m, const Assignment& a);

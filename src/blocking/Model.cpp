@@ -84,15 +84,16 @@ struct UnionFind {
     void join(int a, int b) { parent[find(a)] = find(b); }
 };
 
-// The subjects: basic-course hours, and which belong to the cohort's offer.
+// The subjects: basic-course hours, and which belong to each planned cohort's offer.
 struct SubjectOffer {
     QHash<QString, int> hours;
     QHash<QString, QString> names; // the abbreviation, FA_BEZ
-    QSet<QString> cohortSubjects;
+    std::vector<QSet<QString>> cohortSubjects;
 };
 
-SubjectOffer loadSubjects(db::Connection& c, int cohort) {
+SubjectOffer loadSubjects(db::Connection& c, const std::vector<Model::Part>& parts) {
     SubjectOffer offer;
+    offer.cohortSubjects.resize(parts.size());
     for (const db::courses::OfferedSubject& s : db::courses::subjects(c)) {
         const QString key = fold(s.key);
         const int hours = number(s.hours.toString());
@@ -104,8 +105,9 @@ SubjectOffer loadSubjects(db::Connection& c, int cohort) {
             offer.hours.insert(key, hours);
             offer.names.insert(key, s.name.trimmed());
         }
-        if (s.phase.trimmed() == QString::number(cohort))
-            offer.cohortSubjects.insert(key);
+        for (size_t p = 0; p < parts.size(); ++p)
+            if (s.phase.trimmed() == QString::number(parts[p].cohort))
+                offer.cohortSubjects[p].insert(key);
     }
     return offer;
 }
@@ -153,10 +155,14 @@ QHash<QString, QString> loadTeacherNames(db::Connection& c) {
 } // namespace
 
 Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
+    return load(c, year, std::vector<int>{cohort});
+}
+
+Model Model::load(db::Connection& c, const SchoolYear& year, const std::vector<int>& cohorts) {
     Model m;
-    m.setCohort(year, cohort);
+    m.setCohorts(year, cohorts);
     m.loadRails(c, year);
-    const SubjectOffer offer = loadSubjects(c, cohort);
+    const SubjectOffer offer = loadSubjects(c, m.parts);
     const std::vector<CourseRow> rows = m.loadCourses(c, year, offer.hours);
     m.loadPlacement(c);
     const QHash<QString, int> personByKey = m.loadPersons(c, year.bez);
@@ -170,17 +176,46 @@ Model Model::load(db::Connection& c, const SchoolYear& year, int cohort) {
     return m;
 }
 
-void Model::setCohort(const SchoolYear& year, int cohortYear) {
-    cohort = cohortYear;
-    yearGroup = db::yearGroup(cohort, year.bez);
-    if (yearGroup == 0)
-        throw std::runtime_error(
-            QStringLiteral("Der Jahrgang %1 ist im Schuljahr %2 weder in der Jahrgangsstufe 12 "
-                           "noch in der Jahrgangsstufe 13.")
-                .arg(cohort)
-                .arg(year.bez.trimmed())
-                .toStdString());
-    courseField = db::courseField(yearGroup);
+void Model::setCohorts(const SchoolYear& year, const std::vector<int>& cohorts) {
+    for (int cohortYear : cohorts) {
+        Part p;
+        p.cohort = cohortYear;
+        p.yearGroup = db::yearGroup(cohortYear, year.bez);
+        if (p.yearGroup == 0)
+            throw std::runtime_error(
+                QStringLiteral("Der Jahrgang %1 ist im Schuljahr %2 weder in der "
+                               "Jahrgangsstufe 12 noch in der Jahrgangsstufe 13.")
+                    .arg(cohortYear)
+                    .arg(year.bez.trimmed())
+                    .toStdString());
+        // Distinct cohorts lie in distinct year groups, each with its field of belegung.
+        for (const Part& other : parts)
+            if (other.cohort == cohortYear)
+                throw std::runtime_error(QStringLiteral("Der Jahrgang %1 ist zweimal genannt.")
+                                             .arg(cohortYear)
+                                             .toStdString());
+        p.courseField = db::courseField(p.yearGroup);
+        parts.push_back(p);
+    }
+    if (parts.empty() || parts.size() > 2)
+        throw std::runtime_error("Geplant wird ein Jahrgang oder beide Jahrgangsstufen.");
+    cohort = parts.front().cohort;
+    yearGroup = parts.front().yearGroup;
+    courseField = parts.front().courseField;
+}
+
+const QString& Model::fieldOf(int choice) const {
+    return parts[static_cast<size_t>(students[choices[choice].student].part)].courseField;
+}
+
+QString Model::cohortsText() const {
+    if (!bothYearGroups())
+        return QStringLiteral("Jahrgang %1 (Jahrgangsstufe %2)").arg(cohort).arg(yearGroup);
+    return QStringLiteral("Jahrgänge %1 und %2 (Jahrgangsstufen %3 und %4)")
+        .arg(parts[0].cohort)
+        .arg(parts[1].cohort)
+        .arg(parts[0].yearGroup)
+        .arg(parts[1].yearGroup);
 }
 
 // Rails of the school year, in the workspace's order.
@@ -276,13 +311,16 @@ QHash<QString, int> Model::loadPersons(db::Connection& c, const QString& schjBez
         const QString first = row.firstName.trimmed();
         p.name =
             row.familyName.trimmed() + (first.isEmpty() ? QString() : QStringLiteral(", ") + first);
-        p.own = row.phase.trimmed() == QString::number(cohort);
+        for (size_t part = 0; part < parts.size(); ++part)
+            if (row.phase.trimmed() == QString::number(parts[part].cohort))
+                p.part = static_cast<int>(part);
+        p.own = p.part >= 0;
         p.twelve = db::yearGroup(row.phase.trimmed(), schjBez) == 12;
         p.className = row.parallelClass.trimmed();
         personByKey.insert(key, static_cast<int>(persons_.size()));
         if (p.own) {
             p.student = static_cast<int>(students.size());
-            students.push_back({p.key, p.name, true, 0, 0, {}, p.className});
+            students.push_back({p.key, p.name, true, 0, 0, {}, p.className, p.part});
         }
         persons_.push_back(p);
     }
@@ -330,7 +368,8 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
         if (person < 0 || !persons_[person].own)
             continue;
         const QString art = r.art.trimmed();
-        if (!countsIn(yearGroup, art))
+        const int part = persons_[person].part;
+        if (!countsIn(parts[static_cast<size_t>(part)].yearGroup, art))
             continue;
         perStudent[persons_[person].student].push_back(row);
         const QString subject = fold(r.subject);
@@ -338,6 +377,8 @@ void Model::loadChoices(db::Connection& c, const QHash<QString, int>& personByKe
                        (advancedKind(art) ? QStringLiteral(" LK") : QStringLiteral(" GK"));
         if (!blank(subject))
             type.back() = choiceType(subject, advancedKind(art), rows, typeByKey);
+        if (type.back() >= 0)
+            types[type.back()].ofParts |= 1U << part;
         if (type.back() < 0)
             unserved_.push_back({row, subject, advancedKind(art)});
     }
@@ -377,18 +418,21 @@ void Model::nameUnservable(const QHash<QString, QString>& subjectNames) {
 
 // The cohort's courses: those its choices can take, and those of its subject offer.
 void Model::markOwnCourses(const std::vector<CourseRow>& rows,
-                           const QSet<QString>& cohortSubjects) {
+                           const std::vector<QSet<QString>>& cohortSubjects) {
     for (const ChoiceType& t : types)
         for (int k : t.candidates)
-            courses[k].own = true;
+            courses[k].ofParts |= t.ofParts;
     for (size_t k = 0; k < courses.size(); ++k) {
         const CourseRow& cr = rows[k];
         if (!(basicKind(cr.kind) || advancedKind(cr.kind)))
             continue;
-        for (const QString& s : cr.subjects)
-            if (cohortSubjects.contains(s))
-                courses[k].own = true;
+        for (size_t p = 0; p < cohortSubjects.size(); ++p)
+            for (const QString& s : cr.subjects)
+                if (cohortSubjects[p].contains(s))
+                    courses[k].ofParts |= 1U << p;
     }
+    for (Course& k : courses)
+        k.own = k.ofParts != 0;
     for (const Course& k : courses) {
         if (!k.own)
             continue;
@@ -464,7 +508,8 @@ void Model::distribute(const std::vector<int>& course12, const std::vector<int>&
         const Person& p = persons_[person];
         const int course = p.twelve ? k12 : k13;
         if (rows_[r].choice >= 0)
-            assignment[rows_[r].choice] = yearGroup == 12 ? k12 : k13;
+            assignment[rows_[r].choice] =
+                parts[static_cast<size_t>(p.part)].yearGroup == 12 ? k12 : k13;
         else if (course >= 0 && p.own)
             students[p.student].fixedCourses.push_back(course);
         else if (course >= 0)

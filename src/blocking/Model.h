@@ -48,6 +48,7 @@ struct Course {
     QString name;  // KS_BEZ
     int hours = 0; // the weekly hours it needs on rails, as the workspace counts them; 0: unknown
     bool own = false;     // a course of the cohort: the blocking places it and fills it
+    unsigned ofParts = 0; // bit p: a course of Model::parts[p]
     int min = 0;          // KS_MIN, 0: not set
     int max = 0;          // KS_MAX, 0: not set
     int group = -1;       // its parallel group (own courses)
@@ -65,6 +66,7 @@ struct ChoiceType {
     bool advanced = false;
     std::vector<int> candidates; // own courses, ascending
     int count = 0;               // choices of this type
+    unsigned ofParts = 0;        // bit p: chosen in Model::parts[p]
 };
 
 // A choice of a student of the cohort that counts in his year group (its BG_ART).
@@ -85,6 +87,7 @@ struct Student {
     // change them, but moves some of them across rails.
     std::vector<int> fixedCourses;
     QString className; // KO_PARLLKL, trimmed
+    int part = 0;      // of the cohorts planned (Model::parts), own students only
     // As reports name him: "Name, Vorname (12a)", the class where he has one.
     QString named() const { return studentInText(name, className); }
 };
@@ -142,10 +145,28 @@ public:
     // Throws std::runtime_error (German) when the cohort is neither year group 12 nor 13 of the
     // school year, or the school year has more rails than kMaxRails.
     static Model load(db::Connection& c, const SchoolYear& year, int cohort);
+    // Both year groups at once: the cohorts of 12 and 13 share the rails and the teachers, so one
+    // plan places the courses of both and counts the students of both. Also throws when the two
+    // are one cohort or lie in one year group.
+    static Model load(db::Connection& c, const SchoolYear& year, const std::vector<int>& cohorts);
 
+    // A cohort the model plans, with the year field its choices' courses stand in.
+    struct Part {
+        int cohort = 0;
+        int yearGroup = 12;
+        QString courseField; // of belegung, for the year group (db::courseField)
+    };
+    std::vector<Part> parts; // one; two when both year groups are planned at once
+    // The first part's, as the single cohort's users read them.
     int cohort = 0;
     int yearGroup = 12;
-    QString courseField; // of belegung, for the year group (db::courseField)
+    QString courseField;
+    bool bothYearGroups() const { return parts.size() > 1; }
+    // The year field of a choice's course.
+    const QString& fieldOf(int choice) const;
+    // "Jahrgang 2009 (Jahrgangsstufe 12)", or both: "Jahrgänge 2009 und 2008 (Jahrgangsstufen 12
+    // und 13)".
+    QString cohortsText() const;
 
     std::vector<Rail> rails;
     std::vector<Course> courses;
@@ -200,6 +221,7 @@ private:
         QString name;
         QString className;
         bool own = false;
+        int part = -1;      // of an own student
         bool twelve = true; // his courses are in the field of year group 12
         int student = -1;   // of the cohort: his index in students
     };
@@ -211,7 +233,7 @@ private:
     struct CourseRow; // a course's subjects and kind, as the choice types ask for them
 
     // The steps of load.
-    void setCohort(const SchoolYear& year, int cohort);
+    void setCohorts(const SchoolYear& year, const std::vector<int>& cohorts);
     void loadRails(db::Connection& c, const SchoolYear& year);
     std::vector<CourseRow> loadCourses(db::Connection& c, const SchoolYear& year,
                                        const QHash<QString, int>& subjectHours);
@@ -227,7 +249,8 @@ private:
                    QHash<QString, int>& typeByKey);
     void numberChoices(const std::vector<std::vector<int>>& perStudent,
                        const std::vector<int>& type, const QStringList& asked);
-    void markOwnCourses(const std::vector<CourseRow>& rows, const QSet<QString>& cohortSubjects);
+    void markOwnCourses(const std::vector<CourseRow>& rows,
+                        const std::vector<QSet<QString>>& cohortSubjects);
     void formGroups();
     // Assignment, the fixed courses, the other cohorts' students and the fixed loads from the
     // rows' year fields (course indexes per row).

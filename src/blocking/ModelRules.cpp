@@ -14,9 +14,10 @@ QString fold(const QString& key) {
     return key.toUpper();
 }
 
-// The cohort's own courses of the rule's subject (by FA_PSCHL), named by its abbreviation; none
-// below two.
-void parallels(db::Connection& c, const Model& m, const Rule& r, PlanRule& p) {
+// The own courses of the rule's subject (by FA_PSCHL) in the planned cohort `part`, named by its
+// abbreviation; none below two. A subject's courses of 12 and of 13 may share a rail: their
+// students differ.
+void parallels(db::Connection& c, const Model& m, const Rule& r, size_t part, PlanRule& p) {
     QSet<QString> keys;
     QString name = r.first.trimmed();
     for (const auto& [key, abbreviation] : db::courses::subjectsOfPlanKey(c, r.first.trimmed())) {
@@ -26,8 +27,9 @@ void parallels(db::Connection& c, const Model& m, const Rule& r, PlanRule& p) {
     }
     for (int k = 0; k < static_cast<int>(m.courses.size()); ++k) {
         const QStringList& subjects = m.courses[k].subjects;
-        if (m.courses[k].own && std::any_of(subjects.begin(), subjects.end(),
-                                            [&](const QString& s) { return keys.contains(s); }))
+        if ((m.courses[k].ofParts & (1U << part)) &&
+            std::any_of(subjects.begin(), subjects.end(),
+                        [&](const QString& s) { return keys.contains(s); }))
             p.courses.push_back(k);
     }
     p.first = p.courses.size() >= 2 ? 0 : -1;
@@ -62,7 +64,14 @@ void Model::loadRules(db::Connection& c, const SchoolYear& year) {
             p.second = courseIndex(r.second);
             break;
         case RuleKind::ParallelsApart:
-            parallels(c, *this, r, p);
+            // One rule per planned cohort; the last is added below.
+            for (size_t part = 0; part + 1 < parts.size(); ++part) {
+                PlanRule each = p;
+                parallels(c, *this, r, part, each);
+                if (each.first >= 0)
+                    rules.push_back(std::move(each));
+            }
+            parallels(c, *this, r, parts.size() - 1, p);
             break;
         case RuleKind::StudentInCourse:
         case RuleKind::StudentNotInCourse:

@@ -74,6 +74,10 @@ QString freeName(db::Connection& c, const SchoolYear& year, int cohort, const QS
 void store(db::Connection& c, const SchoolYear& year, const Model& m, const QString& name,
            const QString& comment, const QDateTime& now, const Placement* p = nullptr,
            const Assignment* a = nullptr) {
+    // A variant is one cohort's: its year field, its list.
+    if (m.bothYearGroups())
+        throw std::runtime_error("Varianten werden je Jahrgang gespeichert, nicht für beide "
+                                 "Jahrgangsstufen zusammen.");
     const Placement& placement = p ? *p : m.placement;
     db::variants::Writer variant(c, year.id, m.cohort, name, now.toString(Qt::ISODate),
                                  comment.trimmed()); // NULL: none

@@ -6,6 +6,8 @@
 #include "db/Placements.h"
 #include "db/Rails.h"
 
+#include <memory>
+
 namespace blocking {
 
 namespace {
@@ -67,29 +69,54 @@ void writePlacement(db::Connection& c, const Model& m, const Placement& p) {
     placeInto(c, m, p, ignored);
 }
 
+namespace {
+
+// The year fields of belegung, each opened once (one per planned cohort).
+class Fields {
+public:
+    explicit Fields(db::Connection& c) : c_(c) {}
+    db::choices::CourseField& operator[](const QString& name) {
+        for (auto& [n, f] : open_)
+            if (n == name)
+                return *f;
+        // Refuses any other field before writing.
+        open_.emplace_back(name, std::make_unique<db::choices::CourseField>(c_, name));
+        return *open_.back().second;
+    }
+
+private:
+    db::Connection& c_;
+    std::vector<std::pair<QString, std::unique_ptr<db::choices::CourseField>>> open_;
+};
+
+} // namespace
+
 std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const Assignment& a) {
     db::Transaction tx(c);
-    db::choices::CourseField field(c, m.courseField);
+    Fields fields(c);
     std::vector<CourseChange> changes;
     for (size_t i = 0; i < m.choices.size(); ++i) {
         if (a[i] == m.assignment[i] || a[i] < 0)
             continue;
+        const QString& name = m.fieldOf(static_cast<int>(i));
+        db::choices::CourseField& field = fields[name];
         const std::optional<QVariant> before = field.get(m.choices[i].bgId);
         if (!before)
             continue;
-        changes.push_back({m.choices[i].bgId, *before, m.courses[a[i]].key});
+        changes.push_back({m.choices[i].bgId, name, *before, m.courses[a[i]].key});
         field.set(changes.back().bgId, changes.back().after);
     }
     tx.commit();
     return changes;
 }
 
-void undoCourses(db::Connection& c, const QString& courseField,
-                 const std::vector<CourseChange>& changes) {
-    db::choices::CourseField field(c, courseField); // refuses any other field before writing
+void undoCourses(db::Connection& c, const std::vector<CourseChange>& changes) {
+    Fields fields(c);
+    for (const CourseChange& change : changes)
+        fields[change.field];
     db::Transaction tx(c);
     for (const CourseChange& change : changes)
-        field.set(change.bgId, change.before);
+        fields[change.field].set(change.bgId, change.before);
     tx.commit();
 }
 
@@ -97,8 +124,10 @@ QByteArray readState(db::Connection& c) {
     return db::placements::planState(c);
 }
 
-Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort, const Model* known,
-                   const QByteArray& knownState) {
+namespace {
+
+Loaded loadProbed(db::Connection& c, const SchoolYear& year, const std::vector<int>& cohorts,
+                  const Model* known, const QByteArray& knownState) {
     std::optional<db::Transaction> tx;
     try {
         tx.emplace(c);
@@ -111,13 +140,25 @@ Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort, const 
                               e.message());
     }
     QByteArray state = readState(c);
-    const bool current =
-        known && known->cohort == cohort && !knownState.isEmpty() && knownState == state;
-    Loaded l{current ? *known : Model::load(c, year, cohort), std::move(state)};
+    const bool current = known && !known->bothYearGroups() && cohorts.size() == 1 &&
+                         known->cohort == cohorts.front() && !knownState.isEmpty() &&
+                         knownState == state;
+    Loaded l{current ? *known : Model::load(c, year, cohorts), std::move(state)};
     // Rolled back, not committed: the probe already took the write lock and wrote the journal,
     // and a commit of nothing would only wait for the disk's syncs.
     tx.reset();
     return l;
+}
+
+} // namespace
+
+Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort, const Model* known,
+                   const QByteArray& knownState) {
+    return loadProbed(c, year, {cohort}, known, knownState);
+}
+
+Loaded loadForPlan(db::Connection& c, const SchoolYear& year, const std::vector<int>& cohorts) {
+    return loadProbed(c, year, cohorts, nullptr, {});
 }
 
 std::optional<Written> write(db::Connection& c, const Model& m, const Placement& p,
@@ -127,14 +168,13 @@ std::optional<Written> write(db::Connection& c, const Model& m, const Placement&
     if (expected && readState(c) != *expected)
         return std::nullopt;
     Written w;
-    w.courseField = m.courseField;
     placeInto(c, m, p, w);
     railHoursInto(c, m, w);
     w.courses = writeCourses(c, m, a);
     db::choices::CourseField field(c, m.courseField);
     for (qint64 bgId : cleared)
         if (const std::optional<QVariant> before = field.get(bgId)) {
-            w.courses.push_back({bgId, *before, QString()});
+            w.courses.push_back({bgId, m.courseField, *before, QString()});
             field.set(bgId, QVariant());
         }
     w.state = readState(c);
@@ -155,7 +195,7 @@ bool undo(db::Connection& c, const Written& w) {
         rows.setFixed(id, fix);
     for (const auto& [id, before] : w.hours)
         db::rails::setHours(c, id, before);
-    undoCourses(c, w.courseField, w.courses);
+    undoCourses(c, w.courses);
     tx.commit();
     return true;
 }

@@ -19,9 +19,11 @@ namespace blocking {
 // alone.
 void writePlacement(db::Connection& c, const Model& m, const Placement& p);
 
-// A choice whose course the blocking changed: its year field before (NULL stays NULL) and after.
+// A choice whose course the blocking changed: its year field (BG_KS_ID_12 or _13), what it held
+// before (NULL stays NULL) and after.
 struct CourseChange {
     qint64 bgId = 0;
+    QString field;
     QVariant before;
     QString after;
 };
@@ -31,8 +33,7 @@ struct CourseChange {
 std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const Assignment& a);
 
 // Puts back what writeCourses replaced, in one transaction.
-void undoCourses(db::Connection& c, const QString& courseField,
-                 const std::vector<CourseChange>& changes);
+void undoCourses(db::Connection& c, const std::vector<CourseChange>& changes);
 
 // A plan is computed from what the model read: the placements (ckkurs, with CK_FIX), the choices,
 // the rails' and courses' hours, limits and teachers, the students, subjects and the planner's
@@ -51,10 +52,11 @@ struct Loaded {
 // the cohort again while the file still is in that state.
 Loaded loadForPlan(db::Connection& c, const SchoolYear& year, int cohort,
                    const Model* known = nullptr, const QByteArray& knownState = {});
+// Both year groups, as one model (Model::load with both cohorts).
+Loaded loadForPlan(db::Connection& c, const SchoolYear& year, const std::vector<int>& cohorts);
 
 // Everything a written plan replaced, to take it back whole.
 struct Written {
-    QString courseField;
     std::vector<CourseChange> courses;
     std::vector<QVariantList> removed;              // ckkurs rows taken away, every field
     std::vector<qint64> added;                      // CK_ID of the rows added
@@ -64,10 +66,11 @@ struct Written {
 };
 
 // The plan whole, in one transaction: the cohort's placements, the hours of the rails where the
-// model's differ from the stored ones, and the students' courses. Only while readState still
+// model's differ from the stored ones, and the students' courses (of both year groups where the
+// model plans both). Only while readState still
 // gives `expected` (no value: whatever stands now); otherwise nothing is written and no value
-// comes back. The choices `cleared` (by BG_ID) lose their course: a variant may have none where
-// today's file has one.
+// comes back. The choices `cleared` (by BG_ID, in the first cohort's field) lose their course: a
+// variant may have none where today's file has one.
 std::optional<Written> write(db::Connection& c, const Model& m, const Placement& p,
                              const Assignment& a, const std::optional<QByteArray>& expected,
                              const std::vector<qint64>& cleared = {});

@@ -1,4 +1,5 @@
-// kubb block, kubb evaluate: automatic blocking of one cohort, and its evaluation.
+// kubb block, kubb evaluate: automatic blocking of one cohort or of both year groups at once, and
+// its evaluation.
 #include "cli/Commands.h"
 
 #include "blocking/Evaluation.h"
@@ -21,12 +22,21 @@ namespace {
 
 blocking::Model load(const Target& t) {
     db::Connection c(t.path);
-    return blocking::Model::load(c, t.year, t.cohort);
+    return blocking::Model::load(c, t.year, t.cohorts);
 }
 
 void printHeader(const blocking::Model& m) {
-    out() << "Jahrgang " << m.cohort << " (Jahrgangsstufe " << m.yearGroup << "): " << m.ownStudents
-          << " Schüler, " << m.ownCourses << " Kurse, " << m.rails.size() << " Schienen\n";
+    out() << m.cohortsText() << ": " << m.ownStudents << " Schüler, " << m.ownCourses << " Kurse, "
+          << m.rails.size() << " Schienen\n";
+}
+
+// Both year groups: how many of the collisions are each cohort's.
+void printCollisionsByCohort(const blocking::Model& m, const char* indent) {
+    if (!m.bothYearGroups())
+        return;
+    const std::vector<int> counts = blocking::collisionsByPart(m, m.placement, m.assignment);
+    for (size_t p = 0; p < m.parts.size(); ++p)
+        out() << indent << "  davon Jahrgang " << m.parts[p].cohort << ": " << counts[p] << "\n";
 }
 
 void printLines(const QStringList& lines, const char* indent) {
@@ -50,18 +60,29 @@ void printExplained(const blocking::Evaluation& e) {
 
 int runEvaluate(const Args& a) {
     a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--json")});
-    const Target t = target(a);
+    const Target t = target(a, true);
     const blocking::Model m = load(t);
     const blocking::Evaluation e = blocking::evaluate(m);
     if (a.flag(QStringLiteral("--json"))) {
         QJsonObject o = blocking::toJson(e);
         o.insert(QStringLiteral("cohort"), m.cohort);
         o.insert(QStringLiteral("yearGroup"), m.yearGroup);
+        if (m.bothYearGroups()) {
+            QJsonObject byCohort;
+            const std::vector<int> counts =
+                blocking::collisionsByPart(m, m.placement, m.assignment);
+            for (size_t p = 0; p < m.parts.size(); ++p)
+                byCohort.insert(QString::number(m.parts[p].cohort), counts[p]);
+            o.insert(QStringLiteral("collisionsByCohort"), byCohort);
+        }
         o.insert(QStringLiteral("rails"), static_cast<int>(m.rails.size()));
         out() << QJsonDocument(o).toJson(QJsonDocument::Indented);
     } else {
         printHeader(m);
-        printLines(blocking::describe(e), "");
+        const QStringList lines = blocking::describe(e);
+        printLines(lines.mid(0, 1), "");
+        printCollisionsByCohort(m, "");
+        printLines(lines.mid(1), "");
         printExplained(e);
     }
     out().flush();
@@ -103,12 +124,16 @@ blocking::Options blockOptions(const Args& a) {
 }
 
 // The evaluations before and after, what the plan changed and how the search went.
-void printResult(const blocking::Result& r, const blocking::Evaluation& after, blocking::Mode mode,
-                 const QStringList& changes, const QStringList& kept) {
+void printResult(const blocking::Result& r, const blocking::Model& stored,
+                 const blocking::Evaluation& after, blocking::Mode mode, const QStringList& changes,
+                 const QStringList& kept) {
     out() << "Vorher:\n";
     printLines(blocking::describe(r.before), "  ");
     out() << "Nachher:\n";
-    printLines(blocking::describe(after, true, true, r.bestKeepingPlaced), "  ");
+    const QStringList lines = blocking::describe(after, true, true, r.bestKeepingPlaced);
+    printLines(lines.mid(0, 1), "  ");
+    printCollisionsByCohort(stored, "  ");
+    printLines(lines.mid(1), "  ");
     if (mode == blocking::Mode::Keep) {
         out() << "Schüler mit Kurswechsel: " << blocking::changedStudents(r.changes) << "\n";
         printLines(changes, "  ");
@@ -158,8 +183,11 @@ int runBlock(const Args& a) {
     a.allowOnly({QStringLiteral("--db"), QStringLiteral("--cohort"), QStringLiteral("--mode"),
                  QStringLiteral("--seconds"), QStringLiteral("--seed"), QStringLiteral("--threads"),
                  QStringLiteral("--changes"), QStringLiteral("--keep-variants")});
-    const Target t = target(a);
+    const Target t = target(a, true);
     blocking::Options o = blockOptions(a);
+    if (t.cohorts.size() > 1 && o.keepPlans > 0)
+        throw UsageError(QStringLiteral("--keep-variants gilt für einen Jahrgang: Varianten "
+                                        "werden je Jahrgang gespeichert"));
     const QString changesFile = a.value(QStringLiteral("--changes")).isEmpty()
                                     ? QString()
                                     : pathArg(a.value(QStringLiteral("--changes")));
@@ -172,7 +200,7 @@ int runBlock(const Args& a) {
     QStringList kept;
     {
         db::Connection c(t.path);
-        const blocking::Loaded loaded = blocking::loadForPlan(c, t.year, t.cohort);
+        const blocking::Loaded loaded = blocking::loadForPlan(c, t.year, t.cohorts);
         const blocking::Model& m = loaded.model;
         printHeader(m);
         // As the workspace says it on loading; these courses cannot be placed.
@@ -194,8 +222,8 @@ int runBlock(const Args& a) {
         changes = blocking::changeLines(m, r.changes);
     }
     // What now stands in the database, against the bounds of the search that made it.
-    const blocking::Evaluation after = blocking::evaluate(load(t));
-    printResult(r, after, o.mode, changes, kept);
+    const blocking::Model stored = load(t);
+    printResult(r, stored, blocking::evaluate(stored), o.mode, changes, kept);
     // Last, so that a file that fails leaves the plan stored and its changes printed.
     if (!changesFile.isEmpty()) {
         const QByteArray bytes =

@@ -148,13 +148,23 @@ QString pathArg(const QString& path) {
     return QFileInfo(path).absoluteFilePath();
 }
 
-Target target(const Args& a) {
+Target target(const Args& a, bool bothYearGroups) {
     Target t;
     t.path = pathArg(a.required(QStringLiteral("--db"))).trimmed(); // as useDatabase reads it
-    bool ok = false;
-    t.cohort = a.required(QStringLiteral("--cohort")).toInt(&ok);
-    if (!ok)
-        throw UsageError(QStringLiteral("--cohort braucht ein Jahr (YYYY)"));
+    const QStringList years = a.required(QStringLiteral("--cohort")).split(QLatin1Char(','));
+    if (years.size() > (bothYearGroups ? 2 : 1))
+        throw UsageError(bothYearGroups
+                             ? QStringLiteral("--cohort nennt einen Jahrgang oder zwei (2009,2008)")
+                             : QStringLiteral("--cohort nennt hier einen Jahrgang (YYYY)"));
+    for (const QString& year : years) {
+        bool ok = false;
+        t.cohorts.push_back(year.trimmed().toInt(&ok));
+        if (!ok)
+            throw UsageError(QStringLiteral("--cohort braucht ein Jahr (YYYY)"));
+    }
+    if (t.cohorts.size() == 2 && t.cohorts[0] == t.cohorts[1])
+        throw UsageError(QStringLiteral("--cohort nennt zwei verschiedene Jahrgänge"));
+    t.cohort = t.cohorts.front();
     platform::RunState s;
     s.useDatabase(t.path);
     common::LiesSchj(s, host());

@@ -9,6 +9,7 @@
 #include <QTextStream>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 // The pieces every kubb command shares: its options, its host and its output.
 namespace cli {
@@ -75,8 +76,9 @@ QString pathArg(const QString& path);
 struct Target {
     QString path;
     blocking::SchoolYear year;
-    int cohort = 0;
+    int cohort = 0;           // the first of cohorts
+    std::vector<int> cohorts; // one; two ("--cohort 2009,2008") where bothYearGroups allows
 };
-Target target(const Args& a);
+Target target(const Args& a, bool bothYearGroups = false);
 
 } // namespace cli

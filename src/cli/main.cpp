@@ -68,13 +68,17 @@ const char* const kExportUsage =
     "      --to        das Verzeichnis der Dateien\n";
 
 const char* const kBlockUsage =
-    "  block --db PFAD --cohort 2009 [--mode rest|all|keep] [--seconds 10] [--seed 1]\n"
+    "  block --db PFAD --cohort 2009[,2008] [--mode rest|all|keep] [--seconds 10] [--seed 1]\n"
     "        [--threads N] [--changes DATEI] [--keep-variants N]\n"
     "      Setzt die Kurse eines Kollegiatenjahrgangs automatisch auf die Schienen\n"
     "      des Schuljahres und verteilt seine Schüler auf die Parallelkurse: keine\n"
     "      Kollisionen, möglichst gleich große Parallelkurse. Schreibt die\n"
     "      Schienen (ckkurs) und die Kurse der Schüler und zeigt die Bewertung\n"
     "      vorher und nachher.\n"
+    "      --cohort    der Jahrgang; zwei (2009,2008) setzen die Kurse beider\n"
+    "                  Jahrgangsstufen in einer Suche auf die gemeinsamen Schienen:\n"
+    "                  die Lehrer und die Schüler beider zählen, ein Plan für beide\n"
+    "                  (ohne --keep-variants)\n"
     "      --mode      rest: gesetzte Kurse bleiben, nur die restlichen werden\n"
     "                  gesetzt (Vorgabe); all: alles neu, nur fixierte bleiben;\n"
     "                  keep: wenig ändern: vom gespeicherten Plan aus möglichst\n"
@@ -98,12 +102,14 @@ const char* const kBlockUsage =
     "                  gespeichert oder gar nicht\n";
 
 const char* const kEvaluateUsage =
-    "  evaluate --db PFAD --cohort 2009 [--json]\n"
+    "  evaluate --db PFAD --cohort 2009[,2008] [--json]\n"
     "      Bewertet die Schienen und Kurse eines Kollegiatenjahrgangs, wie sie in\n"
     "      der Datei stehen: Kollisionen, nicht gesetzte Kurse, Belegungen ohne\n"
     "      Kurs, Kurse außerhalb ihrer Grenzen, Kurse auf zu vielen Schienen,\n"
     "      größte Differenz der Parallelkurse und die Summe der\n"
-    "      Abweichungsquadrate, jede mit dem bestmöglichen Wert.\n";
+    "      Abweichungsquadrate, jede mit dem bestmöglichen Wert. Mit zwei\n"
+    "      Jahrgängen beide Jahrgangsstufen zusammen, die Kollisionen auch je\n"
+    "      Jahrgang.\n";
 
 const char* const kProposeUsage =
     "  propose --db PFAD --cohort 2009 [--json] [--max-size N] [--min-size N]\n"

@@ -153,6 +153,116 @@ TEST(Blocking, ACourseOfBothYearGroupsKeepsTheOtherCohortUntouchedOrIsNamedWhere
                           "die er nehmen kann, schon einen Kurs."});
 }
 
+namespace {
+
+// Teacher T has A1 of 2009, which may not stand on S1, and B1 of 2008. Blocked alone, 2008
+// keeps B1 on S2 and B2 on S1 (optimal for it as they stand); 2009 then has only S2 for A1.
+// Both year groups in one search place B1 on S1 instead. assigned: 2008's students sit in B1
+// and B2; otherwise the joint plan gives them their courses in their own year field.
+void bothYearGroups(Blocks& h, bool assigned) {
+    h.rails({2, 2});
+    for (const auto& [subject, cohort] : std::initializer_list<std::pair<int, const char*>>{
+             {1, "2009"}, {2, "2009"}, {8, "2008"}, {9, "2008"}})
+        h.offer(subject, cohort);
+    h.course(1, "A1", 1, 2, {{"KS_LE_ID", "T"}});
+    h.course(2, "A2", 2, 2);
+    const QString b1 = h.place(2, h.course(3, "B1", 8, 2, {{"KS_JGST", "12"}, {"KS_LE_ID", "T"}}));
+    const QString b2 = h.place(1, h.course(4, "B2", 9, 2, {{"KS_JGST", "12"}}));
+    h.rule("course-not-on-rail", {"A1", "S1"});
+    for (int s : {1, 2}) {
+        h.choice(s, 1);
+        h.choice(s, 2);
+    }
+    for (int s : {9, 10}) {
+        h.choice(s, 8, "S", assigned ? b1 : QString(), "2008");
+        h.choice(s, 9, "S", assigned ? b2 : QString(), "2008");
+    }
+}
+
+blocking::Evaluation evaluateBoth(Blocks& h) {
+    db::Connection c(h.path());
+    return blocking::evaluate(blocking::Model::load(c, {test::kYear, "2009/2010"}, {2009, 2008}));
+}
+
+} // namespace
+
+TEST(Both, OneSearchAvoidsTheTeachersClashThatOneYearGroupAfterTheOtherLeaves) {
+    Blocks seq;
+    bothYearGroups(seq, true);
+    seq.block(Mode::All, 2008);
+    seq.block(Mode::All, 2009);
+    const blocking::Evaluation one = evaluateBoth(seq);
+    EXPECT_EQ(std::tuple(one.teacherClashes + one.ruleViolations, one.collisions),
+              std::tuple(1, 0));
+
+    Blocks h;
+    bothYearGroups(h, false);
+    const QString choices =
+        "SELECT BG_KO_ID, BG_KS_ID_12, BG_KS_ID_13 FROM belegung ORDER BY BG_ID";
+    const QStringList before = h.db.rows(choices);
+    const QStringList placedBefore = test::planRows(h.path());
+    db::Connection c(h.path());
+    const blocking::Loaded both =
+        blocking::loadForPlan(c, {test::kYear, "2009/2010"}, std::vector<int>{2009, 2008});
+    EXPECT_EQ(std::tuple(both.model.ownStudents, both.model.ownCourses, both.model.cohortsText()),
+              std::tuple(4, 4, QString("Jahrgänge 2009 und 2008 (Jahrgangsstufen 12 und 13)")));
+    const blocking::Result r = blocking::block(both.model, test::options(0, 2));
+    const std::optional<blocking::Written> w =
+        blocking::write(c, both.model, r.placement, r.assignment, both.state);
+    ASSERT_TRUE(w);
+
+    const blocking::Evaluation joint = evaluateBoth(h);
+    EXPECT_EQ(std::tuple(joint.teacherClashes, joint.ruleViolations, joint.collisions,
+                         joint.withoutCourse, joint.optimal),
+              std::tuple(0, 0, 0, 0, true));
+    EXPECT_EQ(QStringList(h.railsOf(Blocks::courseKey(1)) + h.railsOf(Blocks::courseKey(3))),
+              QStringList({"S2", "S1"}));
+    // Each cohort's courses in its own year field, the other field as it was.
+    EXPECT_EQ(h.db.rows(choices),
+              QStringList({"ST0001|KS0001|<null>", "ST0001|KS0002|<null>", "ST0002|KS0001|<null>",
+                           "ST0002|KS0002|<null>", "ST0009|<null>|KS0003", "ST0009|<null>|KS0004",
+                           "ST0010|<null>|KS0003", "ST0010|<null>|KS0004"}));
+    // Taken back whole, both fields and the rails.
+    ASSERT_TRUE(blocking::undo(c, *w));
+    EXPECT_EQ(h.db.rows(choices), before);
+    EXPECT_EQ(test::planRows(h.path()), placedBefore);
+}
+
+// Subjects 1 (2009) and 8 (2008) share the plan key M: "parallels-apart M" keeps each year
+// group's M courses apart, A1 and A3 of 2009, but not B1 of 2008 from them.
+TEST(Both, AParallelsRuleHoldsWithinEachYearGroup) {
+    Blocks h;
+    bothYearGroups(h, true);
+    h.course(5, "A3", 1, 2);
+    db::Connection(h.path()).exec("UPDATE fachang SET FA_PSCHL = 'M' WHERE FA_ID IN (1, 8)");
+    h.rule("parallels-apart", {"M"});
+    db::Connection c(h.path());
+    const blocking::Model m =
+        blocking::Model::load(c, {test::kYear, "2009/2010"}, std::vector<int>{2009, 2008});
+    QStringList apart;
+    for (const blocking::PlanRule& r : m.rules)
+        if (r.kind == blocking::RuleKind::ParallelsApart)
+            for (int k : r.courses)
+                apart << m.courses[k].name;
+    EXPECT_EQ(apart, QStringList({"A1", "A3"}));
+}
+
+TEST(Both, AreTwoDistinctCohortsOfTheSchoolYear) {
+    Blocks h;
+    bothYearGroups(h, true);
+    db::Connection c(h.path());
+    const blocking::SchoolYear year{test::kYear, "2009/2010"};
+    EXPECT_EQ(test::refusal([&] {
+                  blocking::Model::load(c, year, {2009, 2009});
+              }),
+              "Der Jahrgang 2009 ist zweimal genannt.");
+    EXPECT_EQ(test::refusal([&] {
+                  blocking::Model::load(c, year, {2009, 2007});
+              }),
+              "Der Jahrgang 2007 ist im Schuljahr 2009/2010 weder in der Jahrgangsstufe 12 noch "
+              "in der Jahrgangsstufe 13.");
+}
+
 TEST(Evaluation, CountsEveryGoalAsWorkedOutByHand) {
     Blocks h;
     h.rails({3, 3, 2});

@@ -82,6 +82,39 @@ TEST(KubbBlock, KeepsEveryRuleAndPrintsWhatTheFileHolds) {
     }
 }
 
+// Both year groups of the demo school in one search: no worse than one after the other, proven,
+// each cohort's share of the collisions as the cohort alone counts them.
+TEST(KubbBlock, BothYearGroupsInOneSearchAreNoWorseThanOneAfterTheOther) {
+    test::TempDir dir;
+    const QString seq = cli::demoSchool(dir, "SEQ.MDB").databasePath();
+    const QString both = cli::demoSchool(dir, "BOTH.MDB").databasePath();
+    const QStringList search{"--mode", "all", "--seconds", "30", "--threads", "2"};
+    for (const QString cohort : {"2008", "2009"})
+        ok(QStringList{"block", "--db", seq, "--cohort", cohort} + search);
+    const QStringList out =
+        ok(QStringList{"block", "--db", both, "--cohort", "2009,2008"} + search).split('\n');
+    const auto figures = [](const QString& path, const QString& cohort) {
+        return QJsonDocument::fromJson(
+                   ok({"evaluate", "--db", path, "--cohort", cohort, "--json"}).toUtf8())
+            .object();
+    };
+    const auto sum = [](const QJsonObject& o) {
+        return o["collisions"].toInt() + o["teacherClashes"].toInt();
+    };
+    const QJsonObject one = figures(seq, "2009,2008"), joint = figures(both, "2009,2008");
+    EXPECT_LE(sum(joint), sum(one));
+    EXPECT_TRUE(joint["optimal"].toBool());
+    EXPECT_EQ(out.first(), "Jahrgänge 2009 und 2008 (Jahrgangsstufen 12 und 13): 240 Schüler, 168 "
+                           "Kurse, 14 Schienen");
+    for (const QString cohort : {"2009", "2008"}) {
+        const int alone = figures(both, cohort)["collisions"].toInt();
+        EXPECT_EQ(joint["collisionsByCohort"].toObject()[cohort].toInt(), alone);
+        EXPECT_TRUE(
+            out.contains(QStringLiteral("    davon Jahrgang %1: %2").arg(cohort).arg(alone)))
+            << cohort.toStdString();
+    }
+}
+
 // kubb refusing what it is given or what the file cannot give: the exit code (2 a misuse, 1 a
 // fault) and the message exactly, nothing on stdout, and no file changed or written.
 TEST(Kubb, RefusesMisuseAndWhatTheFileCannotGiveInOneGermanLine) {
@@ -103,6 +136,13 @@ TEST(Kubb, RefusesMisuseAndWhatTheFileCannotGiveInOneGermanLine) {
         {block + QStringList{"--seconds", "0"}, 2, seconds},
         {block + QStringList{"--seconds", "zehn"}, 2, seconds},
         {block + QStringList{"--keep-variants", "101"}, 2, "--keep-variants braucht eine ganze Zahl von 0 bis 100"},
+        {{"block", "--db", db, "--cohort", "2009,2009"}, 2, "--cohort nennt zwei verschiedene Jahrgänge"},
+        {{"block", "--db", db, "--cohort", "2009,2008,2007"}, 2, "--cohort nennt einen Jahrgang oder zwei (2009,2008)"},
+        {{"block", "--db", db, "--cohort", "2009,2008", "--keep-variants", "1"}, 2,
+         "--keep-variants gilt für einen Jahrgang: Varianten werden je Jahrgang gespeichert"},
+        {{"propose", "--db", db, "--cohort", "2009,2008"}, 2, "--cohort nennt hier einen Jahrgang (YYYY)"},
+        {{"block", "--db", db, "--cohort", "2009,2007"}, 1,
+         "Der Jahrgang 2007 ist im Schuljahr 2009/2010 weder in der Jahrgangsstufe 12 noch in der Jahrgangsstufe 13."},
         {{"variant", "--db", db, "--cohort", "2009", "list", "--comment", "x"}, 2,
          "--comment gilt nur für save"},
         {{"export", "--db", db, "--cohort", "2007", "--to", s.tmp.path("merix")}, 1,

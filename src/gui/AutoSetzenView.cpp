@@ -5,6 +5,7 @@
 #include "placement/frmAutoSetzen.h"
 #include "ui/Command.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -103,7 +104,14 @@ QHBoxLayout* AutoSetzenView::buildSettings() {
     txtVarianten_->setFixedWidth(
         txtVarianten_->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 12);
     settings->addWidget(txtVarianten_);
+    settings->addSpacing(12);
+    chkBeide_ = new QCheckBox(w_.chkBeideCaption, this);
+    chkBeide_->setObjectName(QStringLiteral("chkBeide"));
+    chkBeide_->setVisible(static_cast<bool>(w_.loadBoth));
+    settings->addWidget(chkBeide_);
     settings->addStretch(1);
+    connect(chkBeide_, &QCheckBox::clicked, this,
+            [this]() { run([&]() { w_.chkBeide_Click(); }); });
     connect(optRest_, &QRadioButton::clicked, this,
             [this]() { run([&]() { w_.optRest_Click(); }); });
     connect(optAlles_, &QRadioButton::clicked, this,
@@ -155,6 +163,8 @@ void AutoSetzenView::refresh() {
     if (txtVarianten_->text() != w_.txtVarianten)
         txtVarianten_->setText(w_.txtVarianten);
     txtVarianten_->setEnabled(!running);
+    chkBeide_->setChecked(w_.chkBeide);
+    chkBeide_->setEnabled(!running);
     prgSuche_->setValue(w_.prgSuche);
     lblStand_->setText(w_.lblStand);
     lblVorher_->setText(w_.lblVorher.join(QLatin1Char('\n')));

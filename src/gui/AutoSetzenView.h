@@ -4,6 +4,7 @@
 
 class QGridLayout;
 class QHBoxLayout;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -46,6 +47,7 @@ private:
     QRadioButton* optWenig_ = nullptr;
     QLineEdit* txtZeit_ = nullptr;
     QLineEdit* txtVarianten_ = nullptr;
+    QCheckBox* chkBeide_ = nullptr;
     QProgressBar* prgSuche_ = nullptr;
     QLabel* lblStand_ = nullptr;
     QLabel* lblVorher_ = nullptr;

@@ -12,6 +12,7 @@
 #include "blocking/Variants.h"
 #include "db/Courses.h"
 #include "db/Database.h"
+#include "db/Queries.h"
 #include "placement/Layouts.h"
 #include "placement/SavePlacement.h"
 #include "placement/Workspace.h"
@@ -43,7 +44,24 @@ bool AutoPlacement::run(TakenOver& t) {
                                   current ? ws_.bewertungModel.get() : nullptr, ws_.bewertungState);
     }
     ws_.fitToPlan(loaded.model);
+    const int ownStudents = loaded.model.ownStudents;
     frmAutoSetzen window(std::move(loaded.model), host_);
+    // Both year groups: the other one is 13 beside 12, 12 beside 13.
+    QByteArray bothState;
+    window.loadBoth = [&]() {
+        ui::Busy busy(host_);
+        const int partner = db::yearGroup(cohort, s_.SchjBez) == 12 ? cohort - 1 : cohort + 1;
+        blocking::Loaded both =
+            blocking::loadForPlan(c_, {s_.SchjID, s_.SchjBez}, {cohort, partner});
+        if (both.model.ownStudents == ownStudents)
+            throw std::runtime_error(QStringLiteral("Der Jahrgang %1 hat in dieser Datei keine "
+                                                    "Schüler; es gibt nur eine Jahrgangsstufe.")
+                                         .arg(partner)
+                                         .toStdString());
+        ws_.fitToPlan(both.model);
+        bothState = both.state;
+        return std::move(both.model);
+    };
     host_.showModal(window);
     if (window.zuDenRegeln) {
         frmRegeln rules(s_, host_);
@@ -57,7 +75,7 @@ bool AutoPlacement::run(TakenOver& t) {
     t.model = window.model();
     t.placement = window.result()->placement;
     t.assignment = window.result()->assignment;
-    takeOver(t, loaded.state, window.result()->kept);
+    takeOver(t, t.model.bothYearGroups() ? bothState : loaded.state, window.result()->kept);
     return t.inFile;
 }
 

@@ -46,14 +46,64 @@ frmAutoSetzen::frmAutoSetzen(blocking::Model model, ui::Host& host)
          true,
          [this] { cmdVerwerfen_Click(); }},
     });
-    lblVorher = blocking::describe(blocking::evaluate(model_), false);
+    showModel();
+}
+
+QString frmAutoSetzen::planned() const {
+    if (!model_.bothYearGroups())
+        return QStringLiteral("Jahrgangsstufe %1 (%2)").arg(model_.yearGroup).arg(model_.cohort);
+    return QStringLiteral("Jahrgangsstufen %1 und %2 (%3, %4)")
+        .arg(model_.parts[0].yearGroup)
+        .arg(model_.parts[1].yearGroup)
+        .arg(model_.parts[0].cohort)
+        .arg(model_.parts[1].cohort);
+}
+
+QStringList frmAutoSetzen::withShares(QStringList lines, const blocking::Placement& p,
+                                      const blocking::Assignment& a) const {
+    if (!model_.bothYearGroups() || lines.isEmpty())
+        return lines;
+    const std::vector<int> counts = blocking::collisionsByPart(model_, p, a);
+    for (size_t i = model_.parts.size(); i-- > 0;)
+        lines.insert(
+            1,
+            QStringLiteral("  davon Jahrgang %1: %2").arg(model_.parts[i].cohort).arg(counts[i]));
+    return lines;
+}
+
+void frmAutoSetzen::showModel() {
+    lblVorher = withShares(blocking::describe(blocking::evaluate(model_), false), model_.placement,
+                           model_.assignment);
     listConflicts();
-    lblStand = QStringLiteral("Jahrgangsstufe %1 (%2): %3 Schüler, %4 Kurse, %5 Schienen")
-                   .arg(model_.yearGroup)
-                   .arg(model_.cohort)
+    lblStand = QStringLiteral("%1: %2 Schüler, %3 Kurse, %4 Schienen")
+                   .arg(planned())
                    .arg(model_.ownStudents)
                    .arg(model_.ownCourses)
                    .arg(model_.rails.size());
+}
+
+void frmAutoSetzen::chkBeide_Click() {
+    if (searching_ || !loadBoth)
+        return;
+    if (!aside_) {
+        try {
+            aside_ = loadBoth();
+        } catch (const std::runtime_error& e) {
+            ui::tell(host_, QString::fromStdString(e.what()), ui::Icon::Exclamation);
+            emit changed();
+            return;
+        }
+    }
+    std::swap(model_, *aside_);
+    chkBeide = model_.bothYearGroups();
+    // A plan of the other model is no plan of this one.
+    result_.reset();
+    prgSuche = 0;
+    lblNachher.clear();
+    lblWechselCaption.clear();
+    lstWechsel.clear();
+    showModel();
+    setState();
 }
 
 frmAutoSetzen::~frmAutoSetzen() {
@@ -121,6 +171,13 @@ void frmAutoSetzen::cmdStart_Click() {
     const int keep = val(txtVarianten);
     if (keep < 0 || keep > 10) {
         ui::tell(host_, QStringLiteral("Varianten behalten: eine ganze Zahl von 0 bis 10."),
+                 ui::Icon::Exclamation);
+        return;
+    }
+    if (keep > 0 && model_.bothYearGroups()) {
+        ui::tell(host_,
+                 QStringLiteral("Varianten werden je Jahrgang gespeichert: für beide "
+                                "Jahrgangsstufen zusammen bitte 0 Varianten behalten."),
                  ui::Icon::Exclamation);
         return;
     }
@@ -215,7 +272,8 @@ void frmAutoSetzen::finish() {
     }
     const blocking::Result& r = *result_;
     prgSuche = 100;
-    lblNachher = blocking::describe(r.after, false, true, r.bestKeepingPlaced);
+    lblNachher = withShares(blocking::describe(r.after, false, true, r.bestKeepingPlaced),
+                            r.placement, r.assignment);
     lblGruende = blocking::explain(r.after);
     lblGruendeCaption = lblGruende.isEmpty() ? QString() : QStringLiteral("Unvermeidbar:");
     if (optWenig) {
@@ -248,11 +306,8 @@ void frmAutoSetzen::cmdAbbrechen_Click() {
 void frmAutoSetzen::cmdDrucken_Click() {
     if (searching_ || lstWechsel.isEmpty())
         return;
-    ui::printListing(host_,
-                     QStringLiteral("Kurswechsel der Jahrgangsstufe %1 (%2)")
-                         .arg(model_.yearGroup)
-                         .arg(model_.cohort),
-                     {lblWechselCaption}, lstWechsel);
+    ui::printListing(host_, QStringLiteral("Kurswechsel der ") + planned(), {lblWechselCaption},
+                     lstWechsel);
 }
 
 void frmAutoSetzen::cmdUebernehmen_Click() {

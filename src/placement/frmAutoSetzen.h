@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -64,10 +65,18 @@ public:
     QStringList lstWechsel;
     const QString lblVorherCaption = QStringLiteral("Vorher");
     QString lblNachherCaption = QStringLiteral("Nachher");
+    // Both year groups in one search: the courses of 12 and 13 share the rails and teachers.
+    const QString chkBeideCaption = QStringLiteral("beide Jahrgangsstufen");
+    bool chkBeide = false;
+    // The model of both year groups with the workspace's placement, loaded when first asked for;
+    // throws std::runtime_error (German) where the file cannot give it. Unset: not offered.
+    std::function<blocking::Model()> loadBoth;
 
     void optRest_Click();
     void optAlles_Click();
     void optWenig_Click();
+    // Plans the workspace's cohort alone or both year groups; a plan found before is dropped.
+    void chkBeide_Click();
     // Starts the search with the mode, time limit (whole seconds, 1-3600) and the number of
     // plans to keep. Where the rules leave no plan, it first names them and asks: "Ja" searches
     // anyway, "Nein" goes back to the rules (the window closes, the status line says where).
@@ -110,9 +119,17 @@ private:
     void listConflicts();
     bool searchDespite();
     void setMode(bool rest, bool alles, bool wenig);
+    // "Jahrgangsstufe 12 (2009)", or "Jahrgangsstufen 12 und 13 (2009, 2008)".
+    QString planned() const;
+    void showModel();
+    // Both year groups: each cohort's share under the collisions' line.
+    QStringList withShares(QStringList lines, const blocking::Placement& p,
+                           const blocking::Assignment& a) const;
     void unload(bool accept);
 
     blocking::Model model_;
+    std::optional<blocking::Model>
+        aside_; // the model chkBeide does not plan, once both were loaded
     ui::Host& host_;
     QStringList conflicts_;
     std::optional<blocking::Result> result_;

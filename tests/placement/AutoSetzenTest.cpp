@@ -307,3 +307,67 @@ TEST(AutoSetzen, RulesNoPlanKeepsAreListedBeforeTheSearchWhichGoesOnOnlyWhenAske
         EXPECT_EQ(searched, answer == ui::Answer::Yes);
     }
 }
+
+// "beide Jahrgangsstufen": two students of 2008 choose X1 of year group 13, which teacher T
+// shares with M1. The window plans both, refuses variants for them, writes both year fields and
+// "Rückgängig" takes the whole plan back; a file of one cohort says so and plans it alone.
+TEST(AutoSetzen, BeideJahrgangsstufenPlansBothYearGroupsInOneSearch) {
+    Cohort alone;
+    alone.autoSetzen(
+        [](frmAutoSetzen& a) {
+            a.chkBeide_Click();
+            EXPECT_FALSE(a.chkBeide);
+            EXPECT_EQ(a.lblStand, "Jahrgangsstufe 12 (2009): 6 Schüler, 4 Kurse, 3 Schienen");
+            a.click("cmdVerwerfen");
+        },
+        [](test::ScriptedHost& h) {
+            h.onMessage("Der Jahrgang 2008 hat in dieser Datei keine Schüler; es gibt nur eine "
+                        "Jahrgangsstufe.");
+        });
+
+    Cohort s;
+    s.subject(4, "3", {{"FA_KURSPH", "2008"}});
+    s.connection().exec("UPDATE kurs SET KS_LE_ID = 'T' WHERE KS_ID = 1");
+    const QString x1 = s.course(
+        5, "X1",
+        {{"KS_FA_ID1", test::School::subjectKey(4)}, {"KS_JGST", "12"}, {"KS_LE_ID", "T"}});
+    for (int i = 7; i <= 8; ++i) {
+        s.student(i, QStringLiteral("Name%1").arg(i), "Vor", "2008");
+        s.choice(test::School::studentKey(i), {}, {},
+                 {{"BG_FA_ID", test::School::subjectKey(4)}, {"BG_ART", "S"}});
+    }
+    const QStringList before = s.snapshot();
+    s.autoSetzen(
+        [](frmAutoSetzen& a) {
+            // On, off and on again: the cohort alone, then both, as loaded once.
+            for (const bool both : {true, false, true}) {
+                a.chkBeide_Click();
+                EXPECT_EQ(a.chkBeide, both);
+                EXPECT_EQ(a.lblStand,
+                          both ? "Jahrgangsstufen 12 und 13 (2009, 2008): 8 Schüler, 5 Kurse, 3 "
+                                 "Schienen"
+                               : "Jahrgangsstufe 12 (2009): 6 Schüler, 4 Kurse, 3 Schienen");
+            }
+            a.txtVarianten = "1";
+            a.click("cmdStart");
+            EXPECT_FALSE(a.running());
+            a.txtVarianten = "0";
+            Cohort::run(a);
+            EXPECT_EQ(a.lblNachher.mid(0, 3),
+                      QStringList({"Kollisionen (Schüler): 0", "  davon Jahrgang 2009: 0",
+                                   "  davon Jahrgang 2008: 0"}));
+            a.click("cmdUebernehmen");
+        },
+        [](test::ScriptedHost& h) {
+            h.onMessage("Varianten werden je Jahrgang gespeichert: für beide Jahrgangsstufen "
+                        "zusammen bitte 0 Varianten behalten.");
+        });
+    // X1 beside M1 of the same teacher on no rail; both students of 2008 in it, in their field.
+    ASSERT_EQ(s.railsOf(x1).size(), 1);
+    EXPECT_FALSE(s.railsOf("KS0001").contains(s.railsOf(x1).first()));
+    EXPECT_EQ(s.db.rows("SELECT BG_KS_ID_12, BG_KS_ID_13 FROM belegung WHERE BG_KO_ID IN "
+                        "('ST0007', 'ST0008')"),
+              QStringList(2, "<null>|" + x1));
+    ASSERT_TRUE(s.w().click("menuBearbRueck"));
+    EXPECT_EQ(s.snapshot(), before);
+}

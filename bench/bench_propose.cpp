@@ -1,7 +1,9 @@
 #include "Generator.h"
 
+#include "blocking/Evaluation.h"
 #include "blocking/Propose.h"
 #include "blocking/RailsNeeded.h"
+#include "blocking/Search.h"
 #include "blocking/WhatIf.h"
 #include "blocking/Write.h"
 #include "db/Database.h"
@@ -12,8 +14,8 @@
 #include <fstream>
 #include <string>
 
-// The proposals before any blocking on the generated school of two cohorts of 400 students on
-// 16 rails: what "kubb propose" does for cohort 2009.
+// The year's shape on the generated school of two cohorts of 400 students on 16 rails: what
+// "kubb propose" does for cohort 2009, and both year groups blocked in one search.
 
 namespace {
 
@@ -95,6 +97,33 @@ void WhatIf(benchmark::State& st) {
     st.counters["peak_MB"] = peakMegabytes();
 }
 
+// "kubb block --cohort 2009,2008 --mode all": reading both cohorts and the search, to its proof
+// or its limit of 60 s; the counters give both cohorts' figures with their bounds.
+void BlockBoth(benchmark::State& st) {
+    const QString& path = LargeSchool::get().path;
+    blocking::Result r;
+    std::uint64_t seed = 1;
+    for (auto _ : st) {
+        const auto start = std::chrono::steady_clock::now();
+        db::Connection c(path);
+        const blocking::Model m = blocking::Model::load(c, kYear, std::vector<int>{2009, 2008});
+        blocking::Options o;
+        o.mode = blocking::Mode::All;
+        o.seconds = 60;
+        o.seed = seed++;
+        o.threads = 2;
+        r = blocking::block(m, o);
+        st.SetIterationTime(secondsSince(start));
+    }
+    st.counters["collisions"] = r.after.collisions;
+    st.counters["collision_bound"] = r.after.collisionBound;
+    st.counters["teacher_clashes"] = r.after.teacherClashes;
+    st.counters["teacher_bound"] = r.after.teacherClashBound;
+    st.counters["optimal"] = r.after.optimal ? 1 : 0;
+    st.counters["to_collision_free_s"] = r.secondsToCollisionFree;
+    st.counters["peak_MB"] = peakMegabytes();
+}
+
 const bool registered = [] {
     benchmark::RegisterBenchmark("Propose/2x400", Propose)
         ->Unit(benchmark::kMillisecond)
@@ -102,6 +131,10 @@ const bool registered = [] {
         ->Iterations(2);
     benchmark::RegisterBenchmark("WhatIf/2x400", WhatIf)
         ->Arg(5)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("Block/Both/2x400", BlockBoth)
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime()
         ->Iterations(3);

@@ -207,6 +207,9 @@ TEST(Both, OneSearchAvoidsTheTeachersClashThatOneYearGroupAfterTheOtherLeaves) {
     EXPECT_EQ(std::tuple(both.model.ownStudents, both.model.ownCourses, both.model.cohortsText()),
               std::tuple(4, 4, QString("Jahrgänge 2009 und 2008 (Jahrgangsstufen 12 und 13)")));
     const blocking::Result r = blocking::block(both.model, test::options(0, 2));
+    // Over a file changed since it was read, nothing of either cohort is written.
+    EXPECT_FALSE(blocking::write(c, both.model, r.placement, r.assignment, QByteArray("alt")));
+    EXPECT_EQ(test::planRows(h.path()), placedBefore);
     const std::optional<blocking::Written> w =
         blocking::write(c, both.model, r.placement, r.assignment, both.state);
     ASSERT_TRUE(w);

@@ -47,7 +47,7 @@ struct Course {
     QString key;   // KS_VFP_ID
     QString name;  // KS_BEZ
     int hours = 0; // the weekly hours it needs on rails, as the workspace counts them; 0: unknown
-    bool own = false;     // a course of the cohort: the blocking places it and fills it
+    bool own = false;     // of a planned cohort: the blocking places it and fills it
     unsigned ofParts = 0; // bit p: a course of Model::parts[p]
     int min = 0;          // KS_MIN, 0: not set
     int max = 0;          // KS_MAX, 0: not set
@@ -128,10 +128,10 @@ struct PlacedRail {
 };
 using PlainPlacement = QHash<QString, QList<PlacedRail>>;
 
-// One cohort of the current school year, read from the database: the rails of the school year,
-// all its courses (those of the cohort marked own), the cohort's students with their choices,
-// and the students of other cohorts who sit in one of its courses. Ids are dense indexes into
-// the vectors. Loading reads; nothing is written.
+// One cohort of the current school year (or both year groups, see parts), read from the
+// database: the rails of the school year, all its courses (those of the cohort marked own), the
+// cohort's students with their choices, and the students of other cohorts who sit in one of its
+// courses. Ids are dense indexes into the vectors. Loading reads; nothing is written.
 //
 // A choice counts in the cohort's year group by its BG_ART as the pre-assignment counts it
 // (L, A, S, C, X in 12; L, B, S, C, X in 13). A course of the school year serves it when one of
@@ -147,7 +147,7 @@ public:
     static Model load(db::Connection& c, const SchoolYear& year, int cohort);
     // Both year groups at once: the cohorts of 12 and 13 share the rails and the teachers, so one
     // plan places the courses of both and counts the students of both. Also throws when the two
-    // are one cohort or lie in one year group.
+    // are one cohort.
     static Model load(db::Connection& c, const SchoolYear& year, const std::vector<int>& cohorts);
 
     // A cohort the model plans, with the year field its choices' courses stand in.

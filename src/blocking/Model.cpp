@@ -283,6 +283,7 @@ QHash<QString, int> Model::loadPersons(db::Connection& c, const QString& schjBez
         persons_.push_back(p);
     }
     ownStudents = static_cast<int>(students.size());
+    requireStudentsOfEachPart();
     return personByKey;
 }
 

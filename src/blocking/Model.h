@@ -147,7 +147,7 @@ public:
     static Model load(db::Connection& c, const SchoolYear& year, int cohort);
     // Both year groups at once: the cohorts of 12 and 13 share the rails and the teachers, so one
     // plan places the courses of both and counts the students of both. Also throws when the two
-    // are one cohort.
+    // are one cohort or one of them has no students in the file.
     static Model load(db::Connection& c, const SchoolYear& year, const std::vector<int>& cohorts);
 
     // A cohort the model plans, with the year field its choices' courses stand in.
@@ -234,6 +234,8 @@ private:
 
     // The steps of load.
     void setCohorts(const SchoolYear& year, const std::vector<int>& cohorts);
+    // Both year groups want students of both: a file of one names the missing cohort.
+    void requireStudentsOfEachPart() const;
     void loadRails(db::Connection& c, const SchoolYear& year);
     std::vector<CourseRow> loadCourses(db::Connection& c, const SchoolYear& year,
                                        const QHash<QString, int>& subjectHours);

@@ -3,6 +3,7 @@
 
 #include "db/Queries.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace blocking {
@@ -33,6 +34,18 @@ void Model::setCohorts(const SchoolYear& year, const std::vector<int>& cohorts) 
     cohort = parts.front().cohort;
     yearGroup = parts.front().yearGroup;
     courseField = parts.front().courseField;
+}
+
+void Model::requireStudentsOfEachPart() const {
+    if (!bothYearGroups())
+        return; // a cohort alone may be empty: the evaluation says so
+    for (size_t p = 0; p < parts.size(); ++p)
+        if (std::none_of(students.begin(), students.end(),
+                         [&](const Student& s) { return s.part == static_cast<int>(p); }))
+            throw std::runtime_error(QStringLiteral("Der Jahrgang %1 hat in dieser Datei keine "
+                                                    "Schüler; es gibt nur eine Jahrgangsstufe.")
+                                         .arg(parts[p].cohort)
+                                         .toStdString());
 }
 
 const QString& Model::fieldOf(int choice) const {

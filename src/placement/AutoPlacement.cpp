@@ -44,7 +44,6 @@ bool AutoPlacement::run(TakenOver& t) {
                                   current ? ws_.bewertungModel.get() : nullptr, ws_.bewertungState);
     }
     ws_.fitToPlan(loaded.model);
-    const int ownStudents = loaded.model.ownStudents;
     frmAutoSetzen window(std::move(loaded.model), host_);
     // Both year groups: the other one is 13 beside 12, 12 beside 13.
     QByteArray bothState;
@@ -53,11 +52,6 @@ bool AutoPlacement::run(TakenOver& t) {
         const int partner = db::yearGroup(cohort, s_.SchjBez) == 12 ? cohort - 1 : cohort + 1;
         blocking::Loaded both =
             blocking::loadForPlan(c_, {s_.SchjID, s_.SchjBez}, {cohort, partner});
-        if (both.model.ownStudents == ownStudents)
-            throw std::runtime_error(QStringLiteral("Der Jahrgang %1 hat in dieser Datei keine "
-                                                    "Schüler; es gibt nur eine Jahrgangsstufe.")
-                                         .arg(partner)
-                                         .toStdString());
         ws_.fitToPlan(both.model);
         bothState = both.state;
         return std::move(both.model);

@@ -141,6 +141,8 @@ TEST(Kubb, RefusesMisuseAndWhatTheFileCannotGiveInOneGermanLine) {
         {{"block", "--db", db, "--cohort", "2009,2008", "--keep-variants", "1"}, 2,
          "--keep-variants gilt für einen Jahrgang: Varianten werden je Jahrgang gespeichert"},
         {{"propose", "--db", db, "--cohort", "2009,2008"}, 2, "--cohort nennt hier einen Jahrgang (YYYY)"},
+        {{"block", "--db", db, "--cohort", "2009,2008"}, 1,
+         "Der Jahrgang 2008 hat in dieser Datei keine Schüler; es gibt nur eine Jahrgangsstufe."},
         {{"block", "--db", db, "--cohort", "2009,2007"}, 1,
          "Der Jahrgang 2007 ist im Schuljahr 2009/2010 weder in der Jahrgangsstufe 12 noch in der Jahrgangsstufe 13."},
         {{"variant", "--db", db, "--cohort", "2009", "list", "--comment", "x"}, 2,

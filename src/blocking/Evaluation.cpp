@@ -189,6 +189,17 @@ std::vector<int> collisionsByPart(const Model& m, const Placement& p, const Assi
     return counts;
 }
 
+QStringList withCollisionShares(QStringList described, const Model& m, const Placement& p,
+                                const Assignment& a) {
+    if (!m.bothYearGroups() || described.isEmpty())
+        return described;
+    const std::vector<int> counts = collisionsByPart(m, p, a);
+    for (size_t i = m.parts.size(); i-- > 0;)
+        described.insert(
+            1, QStringLiteral("  davon Jahrgang %1: %2").arg(m.parts[i].cohort).arg(counts[i]));
+    return described;
+}
+
 namespace {
 
 // The figures with a whole number and their bounds, in the order the search weighs them: their

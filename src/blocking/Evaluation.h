@@ -97,6 +97,10 @@ bool onSurplusRail(const Model& m, const Placement& p, int k);
 bool collides(const Model& m, const Placement& p, const Assignment& a, int student);
 // Per planned cohort (Model::parts) its students with a collision; their sum is the collisions.
 std::vector<int> collisionsByPart(const Model& m, const Placement& p, const Assignment& a);
+// Lines of describe() with, where the model plans both year groups, each cohort's share under
+// the collisions' line ("  davon Jahrgang 2009: 68"); as they are for one cohort.
+QStringList withCollisionShares(QStringList described, const Model& m, const Placement& p,
+                                const Assignment& a);
 // The sizes of all courses: choice rows naming them (those the blocking may move as `a` has
 // them).
 std::vector<int> courseSizes(const Model& m, const Assignment& a);

@@ -112,6 +112,7 @@ std::vector<CourseChange> writeCourses(db::Connection& c, const Model& m, const 
 
 void undoCourses(db::Connection& c, const std::vector<CourseChange>& changes) {
     Fields fields(c);
+    // Every field opened (and a wrong one refused) before anything is written.
     for (const CourseChange& change : changes)
         fields[change.field];
     db::Transaction tx(c);

@@ -30,15 +30,6 @@ void printHeader(const blocking::Model& m) {
           << m.rails.size() << " Schienen\n";
 }
 
-// Both year groups: how many of the collisions are each cohort's.
-void printCollisionsByCohort(const blocking::Model& m, const char* indent) {
-    if (!m.bothYearGroups())
-        return;
-    const std::vector<int> counts = blocking::collisionsByPart(m, m.placement, m.assignment);
-    for (size_t p = 0; p < m.parts.size(); ++p)
-        out() << indent << "  davon Jahrgang " << m.parts[p].cohort << ": " << counts[p] << "\n";
-}
-
 void printLines(const QStringList& lines, const char* indent) {
     for (const QString& l : lines)
         out() << indent << l << "\n";
@@ -79,10 +70,8 @@ int runEvaluate(const Args& a) {
         out() << QJsonDocument(o).toJson(QJsonDocument::Indented);
     } else {
         printHeader(m);
-        const QStringList lines = blocking::describe(e);
-        printLines(lines.mid(0, 1), "");
-        printCollisionsByCohort(m, "");
-        printLines(lines.mid(1), "");
+        printLines(
+            blocking::withCollisionShares(blocking::describe(e), m, m.placement, m.assignment), "");
         printExplained(e);
     }
     out().flush();
@@ -130,10 +119,10 @@ void printResult(const blocking::Result& r, const blocking::Model& stored,
     out() << "Vorher:\n";
     printLines(blocking::describe(r.before), "  ");
     out() << "Nachher:\n";
-    const QStringList lines = blocking::describe(after, true, true, r.bestKeepingPlaced);
-    printLines(lines.mid(0, 1), "  ");
-    printCollisionsByCohort(stored, "  ");
-    printLines(lines.mid(1), "  ");
+    printLines(
+        blocking::withCollisionShares(blocking::describe(after, true, true, r.bestKeepingPlaced),
+                                      stored, stored.placement, stored.assignment),
+        "  ");
     if (mode == blocking::Mode::Keep) {
         out() << "Schüler mit Kurswechsel: " << blocking::changedStudents(r.changes) << "\n";
         printLines(changes, "  ");

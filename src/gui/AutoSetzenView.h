@@ -2,9 +2,9 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QGridLayout;
 class QHBoxLayout;
-class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;

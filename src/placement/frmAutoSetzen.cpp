@@ -59,21 +59,9 @@ QString frmAutoSetzen::planned() const {
         .arg(model_.parts[1].cohort);
 }
 
-QStringList frmAutoSetzen::withShares(QStringList lines, const blocking::Placement& p,
-                                      const blocking::Assignment& a) const {
-    if (!model_.bothYearGroups() || lines.isEmpty())
-        return lines;
-    const std::vector<int> counts = blocking::collisionsByPart(model_, p, a);
-    for (size_t i = model_.parts.size(); i-- > 0;)
-        lines.insert(
-            1,
-            QStringLiteral("  davon Jahrgang %1: %2").arg(model_.parts[i].cohort).arg(counts[i]));
-    return lines;
-}
-
 void frmAutoSetzen::showModel() {
-    lblVorher = withShares(blocking::describe(blocking::evaluate(model_), false), model_.placement,
-                           model_.assignment);
+    lblVorher = blocking::withCollisionShares(blocking::describe(blocking::evaluate(model_), false),
+                                              model_, model_.placement, model_.assignment);
     listConflicts();
     lblStand = QStringLiteral("%1: %2 Schüler, %3 Kurse, %4 Schienen")
                    .arg(planned())
@@ -97,11 +85,7 @@ void frmAutoSetzen::chkBeide_Click() {
     std::swap(model_, *aside_);
     chkBeide = model_.bothYearGroups();
     // A plan of the other model is no plan of this one.
-    result_.reset();
-    prgSuche = 0;
-    lblNachher.clear();
-    lblWechselCaption.clear();
-    lstWechsel.clear();
+    clearResult();
     showModel();
     setState();
 }
@@ -158,32 +142,29 @@ void frmAutoSetzen::optWenig_Click() {
     setMode(false, false, true);
 }
 
-void frmAutoSetzen::cmdStart_Click() {
-    if (searching_)
-        return;
+// The search's options from the window's fields; none (and the planner told why) where a field
+// is out of its range.
+std::optional<blocking::Options> frmAutoSetzen::searchOptions() {
     const int seconds = val(txtZeit);
     if (seconds < 1 || seconds > 3600) {
         ui::tell(host_,
                  QStringLiteral("Die Zeitgrenze ist eine ganze Zahl von Sekunden von 1 bis 3600."),
                  ui::Icon::Exclamation);
-        return;
+        return std::nullopt;
     }
     const int keep = val(txtVarianten);
     if (keep < 0 || keep > 10) {
         ui::tell(host_, QStringLiteral("Varianten behalten: eine ganze Zahl von 0 bis 10."),
                  ui::Icon::Exclamation);
-        return;
+        return std::nullopt;
     }
     if (keep > 0 && model_.bothYearGroups()) {
         ui::tell(host_,
                  QStringLiteral("Varianten werden je Jahrgang gespeichert: für beide "
                                 "Jahrgangsstufen zusammen bitte 0 Varianten behalten."),
                  ui::Icon::Exclamation);
-        return;
+        return std::nullopt;
     }
-    if (!searchDespite())
-        return;
-    seconds_ = seconds;
     blocking::Options o;
     o.keepPlans = keep;
     o.mode = mode();
@@ -196,23 +177,37 @@ void frmAutoSetzen::cmdStart_Click() {
         const std::lock_guard lock(mutex_);
         progress_ = p;
     };
-    cancel_ = false;
+    return o;
+}
+
+void frmAutoSetzen::clearResult() {
     result_.reset();
-    progress_.reset();
     prgSuche = 0;
     lblNachher.clear();
-    lblGruende.clear();
-    lblGruendeCaption.clear();
     lblWechselCaption.clear();
     lstWechsel.clear();
+}
+
+void frmAutoSetzen::cmdStart_Click() {
+    if (searching_)
+        return;
+    const std::optional<blocking::Options> o = searchOptions();
+    if (!o || !searchDespite())
+        return;
+    seconds_ = o->seconds;
+    cancel_ = false;
+    progress_.reset();
+    clearResult();
+    lblGruende.clear();
+    lblGruendeCaption.clear();
     lblStand = QStringLiteral("Die Suche läuft ...");
     started_ = std::chrono::steady_clock::now();
     searching_ = true;
-    worker_ = std::thread([this, o] {
+    worker_ = std::thread([this, options = *o] {
         std::optional<blocking::Result> r;
         std::exception_ptr error;
         try {
-            r = blocking::block(model_, o);
+            r = blocking::block(model_, options);
         } catch (...) {
             error = std::current_exception();
         }
@@ -272,8 +267,9 @@ void frmAutoSetzen::finish() {
     }
     const blocking::Result& r = *result_;
     prgSuche = 100;
-    lblNachher = withShares(blocking::describe(r.after, false, true, r.bestKeepingPlaced),
-                            r.placement, r.assignment);
+    lblNachher =
+        blocking::withCollisionShares(blocking::describe(r.after, false, true, r.bestKeepingPlaced),
+                                      model_, r.placement, r.assignment);
     lblGruende = blocking::explain(r.after);
     lblGruendeCaption = lblGruende.isEmpty() ? QString() : QStringLiteral("Unvermeidbar:");
     if (optWenig) {

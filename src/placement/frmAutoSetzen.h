@@ -113,6 +113,9 @@ public:
 
 private:
     void setState();
+    std::optional<blocking::Options> searchOptions();
+    // No plan found, none shown.
+    void clearResult();
     void finish();
     blocking::Mode mode() const;
     // The rules no plan of the chosen mode keeps, into lblGruende.
@@ -122,9 +125,6 @@ private:
     // "Jahrgangsstufe 12 (2009)", or "Jahrgangsstufen 12 und 13 (2009, 2008)".
     QString planned() const;
     void showModel();
-    // Both year groups: each cohort's share under the collisions' line.
-    QStringList withShares(QStringList lines, const blocking::Placement& p,
-                           const blocking::Assignment& a) const;
     void unload(bool accept);
 
     blocking::Model model_;
